@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs everything the project needs to build, test and run. Safe to run
+# again: it only installs what is missing.
+set -euo pipefail
+
+debian_packages=(
+    cmake ninja-build g++ pkg-config
+    libavformat-dev libavcodec-dev libavutil-dev libswresample-dev ffmpeg
+    qt6-base-dev libgl-dev
+    nlohmann-json3-dev libcli11-dev libgtest-dev
+    libxml2-utils xvfb xauth
+    espeak-ng sox
+)
+brew_packages=(cmake ninja pkg-config ffmpeg qt nlohmann-json cli11 googletest libxml2 espeak-ng sox)
+
+if [ "$(uname -s)" = "Darwin" ]; then
+    command -v brew >/dev/null || { echo "setup: Homebrew is required on macOS" >&2; exit 1; }
+    for p in "${brew_packages[@]}"; do
+        brew list --versions "$p" >/dev/null 2>&1 || brew install "$p"
+    done
+    exit 0
+fi
+
+if ! command -v apt-get >/dev/null; then
+    echo "setup: only Debian/Ubuntu (apt) and macOS (Homebrew) are supported" >&2
+    exit 1
+fi
+
+missing=()
+for p in "${debian_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "setup: installing ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,37 @@
+// quelvo-cli: the headless entry point for scripts and batch work.
+#include <cstdio>
+#include <iostream>
+
+#include "app/cli/commands.h"
+#include "platform/toolkit/concurrency.h"
+#include "platform/toolkit/prefs.h"
+#include "platform/toolkit/services.h"
+
+namespace quelvo::cli {
+void printError(const std::string& message) { std::cerr << "quelvo-cli: " << message << std::endl; }
+} // namespace quelvo::cli
+
+int main(int argc, char** argv) {
+    CLI::App app{"Quelvo: automatic music ducking and subtitle titles for Final Cut Pro"};
+    app.set_version_flag("--version", "quelvo-cli " + kykit::VersionUpdate::versionString());
+    app.require_subcommand(1);
+    int exitCode = 0;
+    quelvo::cli::registerAnalyzeCommand(app, exitCode);
+    quelvo::cli::registerDuckCommand(app, exitCode);
+    quelvo::cli::registerTitlesCommand(app, exitCode);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        quelvo::cli::printError(e.what());
+        return 2;
+    }
+    if (const std::string warning = kykit::PrefsStore::instance().lastWarning(); !warning.empty())
+        quelvo::cli::printError("warning: " + warning);
+    // A project handed to Final Cut Pro goes a moment after the job returns.
+    kykit::Queue::drain();
+    return exitCode;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// One point of a clip's volume envelope: seconds on the clip and gain in dB.
+#include <vector>
+
+namespace kymovie {
+
+struct VolumeKeyframe {
+    double time = 0;
+    double dbValue = 0;
+    bool operator==(const VolumeKeyframe&) const = default;
+};
+
+using VolumeKeyframeList = std::vector<VolumeKeyframe>;
+
+} // namespace kymovie

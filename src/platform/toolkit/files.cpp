@@ -1,0 +1,191 @@
+#include "platform/toolkit/files.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/toolkit/strings.h"
+
+namespace kykit {
+
+namespace fs = std::filesystem;
+
+bool fu_fileExists(const std::string& path, int minSizeInKB) {
+    if (path.empty()) return false;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    return st.st_size >= static_cast<off_t>(minSizeInKB) * 1024;
+}
+
+std::string fu_getFileNameFromPath(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string fu_getFileNameWithoutExtension(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    const size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    const size_t dot = path.rfind('.');
+    // A leading dot names a hidden file, not an extension.
+    if (dot == std::string_view::npos || dot <= nameStart) return std::string(path);
+    return std::string(path.substr(0, dot));
+}
+
+namespace {
+
+std::string errorText(int err) { return std::strerror(err); }
+
+// Tests set QUELVO_KILL_DURING_WRITE to prove that a crash half-way through a
+// write leaves the old file untouched.
+void maybeDieMidWrite() {
+    const char* hook = std::getenv("QUELVO_KILL_DURING_WRITE");
+    if (hook && *hook && std::strcmp(hook, "0") != 0) ::raise(SIGKILL);
+}
+
+bool writeRange(int fd, std::string_view bytes, int& err) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            err = errno;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool writeAll(int fd, std::string_view bytes, int& err) {
+    const size_t half = bytes.size() / 2;
+    if (!writeRange(fd, bytes.substr(0, half), err)) return false;
+    maybeDieMidWrite();
+    return writeRange(fd, bytes.substr(half), err);
+}
+
+std::string decodeUtf16(std::string_view bytes, bool bigEndian) {
+    std::u32string out;
+    out.reserve(bytes.size() / 2);
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto b0 = static_cast<unsigned char>(bytes[i]);
+        const auto b1 = static_cast<unsigned char>(bytes[i + 1]);
+        char32_t unit = bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0);
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
+            const auto c0 = static_cast<unsigned char>(bytes[i + 2]);
+            const auto c1 = static_cast<unsigned char>(bytes[i + 3]);
+            const char32_t low = bigEndian ? (c0 << 8 | c1) : (c1 << 8 | c0);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                out.push_back(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        if (unit >= 0xD800 && unit <= 0xDFFF) unit = 0xFFFD;
+        out.push_back(unit);
+    }
+    return toUtf8(out);
+}
+
+} // namespace
+
+Status atomicWriteFile(const std::string& path, std::string_view bytes) {
+    if (path.empty()) return Status::failure("no output file was given");
+    const fs::path target(path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::mt19937_64 rng(std::random_device{}());
+    const std::string tmp = (folder / ("." + target.filename().string() + ".tmp-" +
+                                       std::to_string(::getpid()) + "-" +
+                                       std::to_string(rng() % 1000000)))
+                                .string();
+
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return Status::failure("cannot write " + path + ": " + errorText(errno));
+
+    int err = 0;
+    bool ok = writeAll(fd, bytes, err);
+    if (ok && ::fsync(fd) != 0) { ok = false; err = errno; }
+    if (::close(fd) != 0 && ok) { ok = false; err = errno; }
+    // Keep the permissions of the file being replaced.
+    struct stat st {};
+    if (ok && ::stat(path.c_str(), &st) == 0) ::chmod(tmp.c_str(), st.st_mode & 07777);
+    if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) { ok = false; err = errno; }
+    if (!ok) {
+        ::unlink(tmp.c_str());
+        return Status::failure("cannot write " + path + ": " + errorText(err));
+    }
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return Status::success();
+}
+
+Status fu_writeTextToFile(const std::string& filePath, std::string_view text) {
+    return atomicWriteFile(filePath, text);
+}
+
+bool fu_readBytes(const std::string& path, std::string& bytes, std::string* error) {
+    bytes.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (error) *error = errorText(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (error) *error = S_ISDIR(st.st_mode) ? "it is a folder" : "not a regular file";
+        ::close(fd);
+        return false;
+    }
+    bytes.reserve(static_cast<size_t>(st.st_size));
+    char buf[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            if (error) *error = errorText(errno);
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        bytes.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return true;
+}
+
+std::string fu_readTextFile(const std::string& path) {
+    std::string bytes;
+    if (!fu_readBytes(path, bytes)) return {};
+    if (startsWith(bytes, "\xEF\xBB\xBF")) bytes.erase(0, 3);
+    else if (startsWith(bytes, "\xFF\xFE")) return decodeUtf16(std::string_view(bytes).substr(2), false);
+    else if (startsWith(bytes, "\xFE\xFF")) return decodeUtf16(std::string_view(bytes).substr(2), true);
+    return isValidUtf8(bytes) ? bytes : std::string();
+}
+
+std::string cacheDirectory() {
+    fs::path base;
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) base = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home) {
+#ifdef __APPLE__
+        base = fs::path(home) / "Library" / "Caches";
+#else
+        base = fs::path(home) / ".cache";
+#endif
+    } else {
+        base = fs::temp_directory_path();
+    }
+    const fs::path dir = base / "Quelvo";
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    return dir.string();
+}
+
+} // namespace kykit

@@ -1,0 +1,27 @@
+#pragma once
+// Number-to-text conversions that never depend on the process locale: a comma
+// decimal separator in an FCPXML file breaks the import.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kykit {
+
+// Shortest text that reads back to the same value, with at least one
+// fractional digit for whole numbers (1 prints as "1.0"); "inf", "-inf", "nan".
+std::string string(double value);
+std::string string(float value);
+std::string string(int64_t value);
+inline std::string string(int value) { return string(static_cast<int64_t>(value)); }
+
+// Reads a decimal number (leading and trailing blanks allowed); nothing when
+// the text is not a number.
+std::optional<double> toDouble(std::string_view text);
+std::optional<int64_t> toInt(std::string_view text);
+
+// Truncation toward zero; non-finite values give 0 and values out of range
+// are clamped, so a broken media duration can never become undefined behaviour.
+int64_t truncateToInt(double value);
+
+} // namespace kykit

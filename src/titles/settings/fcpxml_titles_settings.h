@@ -1,0 +1,116 @@
+#pragma once
+// The title settings: the look and timing of subtitle titles, the backing
+// patch, text splitting, which inline tags to ignore, and what happens after
+// an export. One shared instance lives for the whole run, loaded from the
+// preferences store under "FCPXML_Titles_Settings" and saved back as JSON.
+// The ducking writer reads only xmlExport.sendToFCPWithoutXMLFile.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/toolkit/color.h"
+#include "platform/toolkit/result.h"
+
+namespace quelvo {
+
+inline constexpr const char* kTitlesSettingsKey = "FCPXML_Titles_Settings";
+
+// Spelled as the stored JSON spells it.
+enum class Aligment { notSet, left, center, right, justified };
+std::string rawValue(Aligment a);
+std::optional<Aligment> aligmentFromRaw(const std::string& raw);
+// "Not Set", "Left", "Center", "Right", "Justified".
+std::string displayText(Aligment a);
+
+struct Patch {
+    double hSize = 0.8;
+    double vSize = 0.125;
+    double vPosition = 0.1;
+    double opacity = 0.9;
+    kykit::KyColor color = kykit::KyColor::pureBlack();
+};
+
+struct CustomTitle {
+    bool enable = false;
+    std::optional<std::string> sourceUrl; // a file URL text
+};
+
+struct SplitText {
+    bool split = false;
+    int64_t length = 84;
+};
+
+struct Ignore {
+    bool ignoreITags = true;
+    bool ignoreBTags = true;
+    bool ignoreFontTags = true;
+    bool ignoreUTags = true;
+};
+
+struct XMLExport {
+    bool dontShowSplashAfterExport = false;
+    bool openImmediatelyInFCP = false;
+    bool sendToFCPWithoutXMLFile = false;
+};
+
+struct Shadow {
+    bool enable = false;
+    kykit::KyColor color = kykit::KyColor::pureBlack();
+    double opacity = 0.75;
+    double blur = 5.0;
+    double distance = 5.0;
+    double angle = 315.0;
+};
+
+struct FrameSize {
+    double width = 1920;
+    double height = 1080;
+};
+
+class FCPXML_Titles_Settings {
+public:
+    // The process-wide instance, loaded once (thread-safe) on first use.
+    static FCPXML_Titles_Settings& shared();
+
+    // A new object with the "new object" defaults (no timeLineFPS).
+    FCPXML_Titles_Settings() = default;
+    // The loading constructor: defaults, then the stored JSON when it decodes
+    // (and then saved back). Undecodable or absent text keeps the defaults.
+    static FCPXML_Titles_Settings load();
+    // Tolerant decoding key by key; fails only when json is not an object.
+    static std::optional<FCPXML_Titles_Settings> decode(const nlohmann::json& json);
+    nlohmann::json encode() const;
+
+    // Prints the JSON to standard output and stores it.
+    kykit::Status save() const;
+
+    std::string font = "Helvetica";
+    std::string fontFace = "Regular";
+    int64_t size = 60;
+    Aligment alignment = Aligment::center;
+    kykit::KyColor color = kykit::KyColor::pureWhite();
+    bool doBorder = true;
+    kykit::KyColor strokeColor = kykit::KyColor::pureBlack();
+    double strokeWidth = 2.0;
+    double strokeBlur = 0;
+    double lineSpacing = 0;
+    float baselinePerc = 0.175f;
+    Shadow shadow;
+    FrameSize frameSize;
+    std::optional<double> timeLineFPS;
+    std::optional<bool> avoidOverlap = false;
+    bool add1BlankFrame = true;
+    std::optional<bool> addPatch = false;
+    CustomTitle customTitle;
+    double minDuration = 0;
+    double extendAfter = 0.5;
+    std::optional<Patch> patch = Patch{};
+    bool handleNonZeroStartTime = true;
+    std::optional<SplitText> splitText = SplitText{};
+    Ignore ignore;
+    XMLExport xmlExport;
+};
+
+} // namespace quelvo

@@ -1,0 +1,76 @@
+#pragma once
+// Helpers shared by the test executables: paths to the shared DTDs and
+// recordings, DTD validation, golden-file comparison, temporary folders and
+// running the command-line program.
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace quelvo::test {
+
+namespace fs = std::filesystem;
+
+// ../shared beside the checkout, or $QUELVO_SHARED_DIR.
+fs::path sharedDir();
+fs::path testDataDir();
+fs::path goldenDir();
+fs::path binDir();
+
+// Skips the current test with a clear message when ../shared is absent.
+#define QUELVO_REQUIRE_SHARED()                                                                    \
+    do {                                                                                           \
+        if (!std::filesystem::exists(::quelvo::test::sharedDir() / "fcpxml"))                      \
+            GTEST_SKIP() << "shared folder not found at " << ::quelvo::test::sharedDir()          \
+                         << " (set QUELVO_SHARED_DIR)";                                            \
+    } while (0)
+
+struct ValidationResult {
+    bool valid = false;
+    std::string output;
+};
+// Validates an FCPXML text against the shared DTD of `version` ("1.6", "1.9")
+// with xmllint --noout --nonet --dtdvalid.
+ValidationResult validateFcpxml(const std::string& xml, const std::string& version);
+// Asserts validity, skipping when the shared DTDs are absent.
+#define EXPECT_VALID_FCPXML(xml, version)                                                          \
+    do {                                                                                           \
+        if (std::filesystem::exists(::quelvo::test::sharedDir() / "fcpxml")) {                     \
+            const auto _r = ::quelvo::test::validateFcpxml((xml), (version));                      \
+            EXPECT_TRUE(_r.valid) << _r.output;                                                    \
+        }                                                                                          \
+    } while (0)
+
+// Compares text with tests/golden/<name>; with UPDATE_GOLDEN=1 rewrites it.
+void expectGolden(const std::string& name, const std::string& actual);
+
+// A fresh empty folder, removed when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const fs::path& path() const { return m_path; }
+    fs::path operator/(const std::string& name) const { return m_path / name; }
+
+private:
+    fs::path m_path;
+};
+
+std::string readFile(const fs::path& path);
+void writeFile(const fs::path& path, const std::string& bytes);
+
+struct CommandResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+// Runs a program with arguments (no shell), with extra environment entries.
+CommandResult runProgram(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& extraEnv = {});
+
+// Starts every test with an empty settings folder (a first run of the program).
+void freshSettings();
+
+} // namespace quelvo::test
