@@ -1,0 +1,70 @@
+#pragma once
+// Audio file facts and level analysis on FFmpeg. The calls that the rest of
+// the program names keep their plain signatures (0 for an unreadable file, an
+// empty cluster list); the *Info / analyzeLevels forms also say whether the
+// file could be read and, when not, FFmpeg's reason.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/audio/cluster.h"
+#include "platform/toolkit/result.h"
+
+namespace kyaudio {
+
+struct AudioFileInfo {
+    kykit::Status status = kykit::Status::failure("not probed");
+    double duration = 0;      // seconds
+    int sampleRate = 0;       // Hz
+    int channels = 0;
+    int64_t sampleCount = 0;  // frames at sampleRate (exact where the container says)
+};
+
+// Header-only probe; the empty path and unreadable files give a failure status.
+AudioFileInfo probeAudioFile(const std::string& path);
+
+// Seconds; 0 for the empty path and for unreadable files.
+double aUt_getAudioDuration(const std::string& path);
+// Hz; 0 for the empty path and for unreadable files.
+int aUt_getAudioFrequency(const std::string& path);
+
+struct LevelParameters {
+    double threshold = -24;      // dB: a frame is loud at or above it
+    double decay = 0.5;          // s: hold time before an open cluster closes
+    double minDuration = 0.5;    // s: shorter clusters are dropped
+    double fadeInDuration = 0.1; // s: clusters widened at the start
+    double fadeOutDuration = 0.1;
+    bool noisyEnironment = false;
+    double environmentNoiseLevel = 1.0;
+    double hysteresis = 5.0;     // dB
+    double preRoll = 0.0;        // s
+};
+
+struct LevelAnalysis {
+    kykit::Status status = kykit::Status::failure("not analysed");
+    ClusterList clusters;
+    double duration = 0;
+    int sampleRate = 0;
+};
+
+// Progress objects of the analysis; accepted and never required.
+struct Prog;
+struct InternalProgression;
+
+// Decodes the whole file (streaming) and finds where its level is active.
+LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& parameters);
+
+ClusterList getclusterListByWavePath(const std::string& path, double threshold, double decay,
+                                     double minDuration, double fadeInDuration,
+                                     double fadeOutDuration, bool noisyEnironment,
+                                     double environmentNoiseLevel, double hysteresis,
+                                     double preRoll, bool isForSync, Prog* prog = nullptr,
+                                     InternalProgression* internalProg = nullptr);
+
+// Every start moves earlier by fadeInDuration + preRoll and every end later by
+// fadeOutDuration (negative amounts move them back); then overlapping or
+// touching clusters are joined and inverted ones dropped.
+ClusterList expandclusterList(const ClusterList& clusterList, double decay, double fadeInDuration,
+                              double fadeOutDuration, double preRoll);
+
+} // namespace kyaudio

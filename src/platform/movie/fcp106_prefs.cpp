@@ -1,0 +1,34 @@
+#include "platform/movie/fcp106_prefs.h"
+
+#include "platform/toolkit/prefs.h"
+
+namespace kymovie {
+
+namespace {
+constexpr const char* kPreferKey = "KyFCP106Prefs.preferFCP106";
+constexpr const char* kRememberKey = "KyFCP106Prefs.rememberMyChoice";
+constexpr const char* kChoiceKey = "KyFCP106Prefs.rememberedChoice";
+} // namespace
+
+KyFCP106Prefs& KyFCP106Prefs::shared() {
+    static KyFCP106Prefs prefs;
+    return prefs;
+}
+
+bool KyFCP106Prefs::preferFCP106() const { return kykit::prefs_getValueBool(kPreferKey, true); }
+void KyFCP106Prefs::setPreferFCP106(bool value) { kykit::prefs_setValueBool(kPreferKey, value); }
+bool KyFCP106Prefs::rememberMyChoice() const { return kykit::prefs_getValueBool(kRememberKey, false); }
+void KyFCP106Prefs::setRememberMyChoice(bool value) { kykit::prefs_setValueBool(kRememberKey, value); }
+
+std::optional<FCP106ExportOptionsVC::Version> KyFCP106Prefs::rememberedChoice() const {
+    const double raw = kykit::prefs_getValueDouble(kChoiceKey, -1);
+    if (raw == 0) return FCP106ExportOptionsVC::Version::olderVersions;
+    if (raw == 1) return FCP106ExportOptionsVC::Version::fcp106;
+    return std::nullopt;
+}
+
+void KyFCP106Prefs::setRememberedChoice(FCP106ExportOptionsVC::Version version) {
+    kykit::prefs_setValueDouble(kChoiceKey, static_cast<int>(version));
+}
+
+} // namespace kymovie
