@@ -1,0 +1,90 @@
+// Locale-free numbers, the counting semaphore, the background queue and
+// notifications.
+#include <atomic>
+#include <cmath>
+#include <chrono>
+#include <clocale>
+#include <thread>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/toolkit/color.h"
+#include "platform/toolkit/concurrency.h"
+#include "platform/toolkit/notify.h"
+#include "platform/toolkit/numbers.h"
+#include "platform/toolkit/services.h"
+#include "support/test_support.h"
+
+using namespace kykit;
+using namespace std::chrono_literals;
+
+TEST(Numbers, ShortestFormWithAFractionalDigitWhateverTheLocale) {
+    // A comma decimal separator in a project file breaks the import.
+    const char* old = std::setlocale(LC_ALL, "de_DE.UTF-8");
+    EXPECT_EQ(string(1.0), "1.0");
+    EXPECT_EQ(string(0.175), "0.175");
+    EXPECT_EQ(string(-351.0), "-351.0");
+    EXPECT_EQ(string(57.0f), "57.0");
+    EXPECT_EQ(string(0.175f), "0.175");
+    EXPECT_EQ(string(int64_t{60}), "60");
+    EXPECT_EQ(toDouble(" -24.5 "), -24.5);
+    EXPECT_EQ(toDouble("1,5"), std::nullopt);
+    EXPECT_EQ(toInt("12x"), std::nullopt);
+    if (old) std::setlocale(LC_ALL, "C");
+}
+
+TEST(Numbers, TruncationIsTowardZeroAndSafeForBrokenValues) {
+    EXPECT_EQ(truncateToInt(12.7), 12);
+    EXPECT_EQ(truncateToInt(-3.5), -3);
+    EXPECT_EQ(truncateToInt(std::nan("")), 0);
+    EXPECT_EQ(truncateToInt(INFINITY), 0);
+    EXPECT_GT(truncateToInt(1e300), 0);
+}
+
+TEST(Timecode, ReadableHoursMinutesSecondsAndMillis) {
+    EXPECT_EQ(TC::getFloatTimecode(3723.004), "01:02:03.004");
+    EXPECT_EQ(TC::getFloatTimecode(15.88, true), "00:00:15,880");
+    EXPECT_EQ(TC::getFloatTimecode(-1), "00:00:00.000");
+}
+
+TEST(Colour, JsonFormHasFourNamedComponents) {
+    const KyColor c{0.25, 0.5, 1, 0.75};
+    const nlohmann::json j = c;
+    EXPECT_EQ(j, nlohmann::json::parse(R"({"red":0.25,"green":0.5,"blue":1.0,"alpha":0.75})"));
+    EXPECT_EQ(j.get<KyColor>(), c);
+    EXPECT_THROW(nlohmann::json::parse(R"({"red":1})").get<KyColor>(), nlohmann::json::exception);
+}
+
+TEST(Semaphore, AReleaseBeforeTheWaitIsNotLost) {
+    KySemaphore sem(true);
+    sem.release();
+    EXPECT_TRUE(sem.waitFor(1s));
+    EXPECT_FALSE(sem.waitFor(20ms));
+    std::thread later([&] {
+        std::this_thread::sleep_for(20ms);
+        sem.release();
+    });
+    sem.wait();
+    later.join();
+}
+
+TEST(Queue, DelayedWorkRunsInDueOrderAndDrainWaitsForIt) {
+    std::vector<int> order;
+    std::mutex m;
+    const auto start = std::chrono::steady_clock::now();
+    Queue::execute(0.2, [&] { std::lock_guard l(m); order.push_back(2); });
+    Queue::execute(false, [&] { std::lock_guard l(m); order.push_back(1); });
+    Queue::drain();
+    EXPECT_EQ(order, (std::vector<int>{1, 2}));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 200ms);
+}
+
+TEST(Notify, ObserversOfTheKeywordAreCalledUntilRemoved) {
+    int calls = 0;
+    const long token = KyNotify::observe("k", [&] { ++calls; });
+    KyNotify::notify("k");
+    KyNotify::notify("other");
+    KyNotify::removeObserver(token);
+    KyNotify::notify("k");
+    EXPECT_EQ(calls, 1);
+}
