@@ -10,6 +10,7 @@ debian_packages=(
     nlohmann-json3-dev libcli11-dev libgtest-dev
     libxml2-utils xvfb xauth
     espeak-ng sox
+    clang libclang-rt-14-dev
 )
 brew_packages=(cmake ninja pkg-config ffmpeg qt nlohmann-json cli11 googletest libxml2 espeak-ng sox)
 
