@@ -1,21 +1,33 @@
-// Stand-in until the settings model's JSON coding lands: defaults only.
 #include "titles/settings/fcpxml_titles_settings.h"
+
+#include <cstdio>
+
+#include "platform/toolkit/prefs.h"
 
 namespace quelvo {
 
 FCPXML_Titles_Settings& FCPXML_Titles_Settings::shared() {
+    // A function-local static is built exactly once, also under concurrent first use.
     static FCPXML_Titles_Settings settings = load();
     return settings;
 }
 
-FCPXML_Titles_Settings FCPXML_Titles_Settings::load() { return FCPXML_Titles_Settings(); }
-
-std::optional<FCPXML_Titles_Settings> FCPXML_Titles_Settings::decode(const nlohmann::json&) {
-    return FCPXML_Titles_Settings();
+FCPXML_Titles_Settings FCPXML_Titles_Settings::load() {
+    const std::string stored = kykit::prefs_getValueString(kTitlesSettingsKey, "", false);
+    auto decoded = decode(std::string_view(stored));
+    if (!decoded) return FCPXML_Titles_Settings();
+    // Saving at once writes back the defaults that filled bad or missing keys,
+    // so the store holds a complete, readable set from now on.
+    decoded->save();
+    return std::move(*decoded);
 }
 
-nlohmann::json FCPXML_Titles_Settings::encode() const { return nlohmann::json::object(); }
-
-kykit::Status FCPXML_Titles_Settings::save() const { return kykit::Status::success(); }
+kykit::Status FCPXML_Titles_Settings::save() const {
+    const std::string text = encodeToString();
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+    return kykit::prefs_setValueString(kTitlesSettingsKey, text, false);
+}
 
 } // namespace quelvo
