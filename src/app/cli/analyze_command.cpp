@@ -1,11 +1,99 @@
-// Placeholder until the analyze command lands.
+// quelvo-cli analyze: the clusters the ducking job would use for one file.
+#include <cmath>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include <nlohmann/json.hpp>
+
 #include "app/cli/commands.h"
+#include "ducking/qv_roll.h"
+#include "ducking/speech_clusters.h"
+#include "platform/toolkit/numbers.h"
 
 namespace quelvo::cli {
-void registerAnalyzeCommand(CLI::App& app, int& exitCode) {
-    app.add_subcommand("analyze", "(not available yet)")->callback([&exitCode] {
-        printError("analyze is not available yet");
-        exitCode = 1;
-    });
+
+namespace {
+
+struct AnalyzeOptions {
+    std::string file;
+    std::optional<double> threshold;
+    bool music = false;
+    bool json = false;
+};
+
+// Times to the microsecond: finer than the 10 ms analysis, and the numbers
+// print short ("0.9", not "0.8999999999999999").
+double rounded(double seconds) { return std::round(seconds * 1e6) / 1e6; }
+
+// A path may hold a line break; the error must stay on one line.
+std::string printable(const std::string& path) {
+    std::string out;
+    for (const char c : path) {
+        if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else out += c;
+    }
+    return out;
 }
+
+void printJson(const AnalyzeOptions& options, const SpeechAnalysis& analysis) {
+    nlohmann::json clusters = nlohmann::json::array();
+    for (const kyaudio::Cluster& cluster : analysis.clusters)
+        clusters.push_back({rounded(cluster.start), rounded(cluster.end)});
+    const nlohmann::json out = {{"file", options.file},
+                                {"duration", rounded(analysis.duration)},
+                                {"sampleRate", analysis.sampleRate},
+                                {"clusters", clusters}};
+    // A file name that is not valid UTF-8 must not stop the output.
+    std::cout << out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+}
+
+// One cluster a line: start and end in seconds, tab-separated.
+void printPlain(const SpeechAnalysis& analysis) {
+    for (const kyaudio::Cluster& cluster : analysis.clusters)
+        std::cout << kykit::string(rounded(cluster.start)) << '\t' << kykit::string(rounded(cluster.end)) << '\n';
+}
+
+int runAnalyze(const AnalyzeOptions& options) {
+    if (options.threshold && !std::isfinite(*options.threshold)) {
+        printError("--threshold must be a number of decibels");
+        return 2;
+    }
+    SpeechAnalysis analysis;
+    if (options.music) {
+        analysis = findMusicClusters(options.file, options.threshold.value_or(kMusicThreshold));
+    } else {
+        QVRoll rolls = currentRolls();
+        if (options.threshold) rolls.threshold = *options.threshold;
+        analysis = findSpeechClusters(options.file, rolls);
+    }
+    if (!analysis.status) {
+        printError("cannot analyse " + printable(options.file) + ": " + analysis.status.message());
+        return 1;
+    }
+    if (options.json)
+        printJson(options, analysis);
+    else
+        printPlain(analysis);
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}
+
+} // namespace
+
+void registerAnalyzeCommand(CLI::App& app, int& exitCode) {
+    auto options = std::make_shared<AnalyzeOptions>();
+    CLI::App* command = app.add_subcommand(
+        "analyze", "Print the speech clusters the ducking job would use for FILE "
+                   "(or, with --music, where the music sounds)");
+    command->add_option("FILE", options->file, "audio file to analyse")->required();
+    command->add_option("--threshold", options->threshold,
+                        "detection threshold in dB (default: the stored setting, or -60 with --music)");
+    command->add_flag("--music", options->music, "find where the music is audible (-60 dB)");
+    command->add_flag("--json", options->json,
+                      "print {\"file\",\"duration\",\"sampleRate\",\"clusters\":[[start,end],...]}");
+    command->callback([options, &exitCode] { exitCode = runAnalyze(*options); });
+}
+
 } // namespace quelvo::cli

@@ -1,0 +1,57 @@
+#include "ducking/speech_clusters.h"
+
+namespace quelvo {
+
+namespace {
+
+constexpr double kGapClosingDecay = 10.0;
+
+SpeechAnalysis fromLevels(kyaudio::LevelAnalysis levels) {
+    SpeechAnalysis analysis;
+    analysis.status = levels.status;
+    analysis.clusters = std::move(levels.clusters);
+    analysis.duration = levels.duration;
+    analysis.sampleRate = levels.sampleRate;
+    return analysis;
+}
+
+} // namespace
+
+kyaudio::LevelParameters dialogueLevelParameters(double threshold) {
+    kyaudio::LevelParameters parameters;
+    parameters.threshold = threshold;
+    parameters.decay = 0.5;
+    parameters.minDuration = 0.5;
+    parameters.fadeInDuration = 0.1;
+    parameters.fadeOutDuration = 0.1;
+    parameters.noisyEnironment = false;
+    parameters.environmentNoiseLevel = 1.0;
+    parameters.hysteresis = 5.0;
+    parameters.preRoll = 0.0;
+    return parameters;
+}
+
+kyaudio::LevelParameters musicLevelParameters(double threshold) {
+    kyaudio::LevelParameters parameters = dialogueLevelParameters(threshold);
+    parameters.decay = 0.0;
+    return parameters;
+}
+
+kyaudio::ClusterList closeGaps(const kyaudio::ClusterList& clusters, const QVRoll& rolls) {
+    const kyaudio::ClusterList widened =
+        kyaudio::expandclusterList(clusters, kGapClosingDecay, rolls.preFadeIn, rolls.postFadeOut, 0.0);
+    return kyaudio::expandclusterList(widened, kGapClosingDecay, -rolls.preFadeIn, -rolls.postFadeOut, 0.0);
+}
+
+SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const QVRoll& rolls) {
+    SpeechAnalysis analysis =
+        fromLevels(kyaudio::analyzeLevels(dialoguePath, dialogueLevelParameters(rolls.threshold)));
+    if (analysis.status) analysis.clusters = closeGaps(analysis.clusters, rolls);
+    return analysis;
+}
+
+SpeechAnalysis findMusicClusters(const std::string& musicPath, double threshold) {
+    return fromLevels(kyaudio::analyzeLevels(musicPath, musicLevelParameters(threshold)));
+}
+
+} // namespace quelvo

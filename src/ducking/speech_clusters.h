@@ -1,0 +1,38 @@
+#pragma once
+// The job's analysis steps, shared by the ducking job and `quelvo-cli analyze`:
+// where the dialogue speaks (with short gaps closed) and where the music sounds.
+#include <string>
+
+#include "ducking/qv_roll.h"
+#include "platform/audio/audio_file.h"
+#include "platform/toolkit/result.h"
+
+namespace quelvo {
+
+// Below this level the music counts as silent (filler placement).
+inline constexpr double kMusicThreshold = -60.0;
+
+struct SpeechAnalysis {
+    kykit::Status status = kykit::Status::failure("not analysed");
+    kyaudio::ClusterList clusters;
+    double duration = 0;  // seconds, as decoded
+    int sampleRate = 0;
+};
+
+// The dialogue analysis's settings: decay 0.5, minDuration 0.5, fades 0.1,
+// hysteresis 5, no noise estimate, no pre-roll.
+kyaudio::LevelParameters dialogueLevelParameters(double threshold);
+// The music analysis's settings: as the dialogue's but decay 0.
+kyaudio::LevelParameters musicLevelParameters(double threshold = kMusicThreshold);
+
+// Joins speech intervals closer than preFadeIn + postFadeOut (the music would
+// not have time to come back between them); every other edge stays where it
+// was. Widens by the fades and narrows back, as the ducking envelope sees it.
+kyaudio::ClusterList closeGaps(const kyaudio::ClusterList& clusters, const QVRoll& rolls);
+
+// Speech clusters at rolls.threshold, gaps closed with the rolls' timings.
+SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const QVRoll& rolls);
+// Where the music is audible at all.
+SpeechAnalysis findMusicClusters(const std::string& musicPath, double threshold = kMusicThreshold);
+
+} // namespace quelvo

@@ -1,0 +1,48 @@
+// Audio file facts from the container's header, without decoding the file.
+#include "platform/audio/audio_file.h"
+#include "platform/audio/ffmpeg_input.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+namespace kyaudio {
+
+AudioFileInfo probeAudioFile(const std::string& path) {
+    AudioFileInfo info;
+    detail::OpenedInput input = detail::openInput(path);
+    if (!input.status) {
+        info.status = input.status;
+        return info;
+    }
+    AVFormatContext* format = input.format.get();
+    const int index = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (index < 0) {
+        info.status = kykit::Status::failure("the file has no audio stream");
+        return info;
+    }
+    const AVStream* stream = format->streams[index];
+    const int sampleRate = stream->codecpar->sample_rate;
+    if (sampleRate <= 0) {
+        info.status = kykit::Status::failure("the audio stream has no sample rate");
+        return info;
+    }
+    info.sampleRate = sampleRate;
+    info.channels = stream->codecpar->ch_layout.nb_channels;
+    info.sampleCount = detail::declaredSampleCount(format, stream, sampleRate);
+    info.duration = static_cast<double>(info.sampleCount) / sampleRate;
+    info.status = kykit::Status::success();
+    return info;
+}
+
+double aUt_getAudioDuration(const std::string& path) {
+    if (path.empty()) return 0;
+    return probeAudioFile(path).duration;
+}
+
+int aUt_getAudioFrequency(const std::string& path) {
+    if (path.empty()) return 0;
+    return probeAudioFile(path).sampleRate;
+}
+
+} // namespace kyaudio

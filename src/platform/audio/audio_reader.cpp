@@ -1,0 +1,294 @@
+#include "platform/audio/audio_reader.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <optional>
+
+#include "platform/audio/ffmpeg_input.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/frame.h>
+#include <libavutil/samplefmt.h>
+}
+
+namespace kyaudio {
+
+namespace {
+
+static_assert(std::endian::native == std::endian::little,
+              "PCM samples are read in place assuming a little-endian machine");
+
+// PCM that can be measured straight from the packets.
+std::optional<SampleEncoding> directEncoding(AVCodecID codec) {
+    switch (codec) {
+    case AV_CODEC_ID_PCM_U8: return SampleEncoding::U8;
+    case AV_CODEC_ID_PCM_S8: return SampleEncoding::S8;
+    case AV_CODEC_ID_PCM_S16LE: return SampleEncoding::S16;
+    case AV_CODEC_ID_PCM_S16BE: return SampleEncoding::S16BE;
+    case AV_CODEC_ID_PCM_S24LE: return SampleEncoding::S24;
+    case AV_CODEC_ID_PCM_S24BE: return SampleEncoding::S24BE;
+    case AV_CODEC_ID_PCM_S32LE: return SampleEncoding::S32;
+    case AV_CODEC_ID_PCM_S32BE: return SampleEncoding::S32BE;
+    case AV_CODEC_ID_PCM_S64LE: return SampleEncoding::S64;
+    case AV_CODEC_ID_PCM_F32LE: return SampleEncoding::F32;
+    case AV_CODEC_ID_PCM_F32BE: return SampleEncoding::F32BE;
+    case AV_CODEC_ID_PCM_F64LE: return SampleEncoding::F64;
+    case AV_CODEC_ID_PCM_F64BE: return SampleEncoding::F64BE;
+    default: return std::nullopt;
+    }
+}
+
+// The decoder's output format; planar formats keep one plane per channel.
+std::optional<SampleEncoding> decodedEncoding(AVSampleFormat format) {
+    switch (av_get_packed_sample_fmt(format)) {
+    case AV_SAMPLE_FMT_U8: return SampleEncoding::U8;
+    case AV_SAMPLE_FMT_S16: return SampleEncoding::S16;
+    case AV_SAMPLE_FMT_S32: return SampleEncoding::S32;
+    case AV_SAMPLE_FMT_S64: return SampleEncoding::S64;
+    case AV_SAMPLE_FMT_FLT: return SampleEncoding::F32;
+    case AV_SAMPLE_FMT_DBL: return SampleEncoding::F64;
+    default: return std::nullopt;
+    }
+}
+
+std::string secondsText(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f s", seconds);
+    return text;
+}
+
+constexpr int kWavPacketBytes = 1 << 20;
+constexpr int kMaxRetries = 1000;
+
+// One decoding run: the state that the loop and its helpers share.
+class Decoder {
+public:
+    Decoder(AVFormatContext* format, int streamIndex, const FramePeakMeter::Sink& sink)
+        : m_format(format), m_stream(format->streams[streamIndex]), m_index(streamIndex),
+          m_sink(sink) {}
+
+    kykit::Status run(bool directPcm);
+    // What was measured; the rate is the decoder's (HE-AAC, for one, decodes
+    // at twice the rate its header gives).
+    int sampleRate() const { return m_meter ? m_meter->sampleRate() : 0; }
+    int64_t sampleFrames() const { return m_meter ? m_meter->sampleFrames() : 0; }
+    int channels() const { return m_channels; }
+
+private:
+    kykit::Status openCodec();
+    kykit::Status measureFrame(const AVFrame* frame);
+    kykit::Status drain();
+    kykit::Status checkComplete() const;
+
+    AVFormatContext* m_format;
+    AVStream* m_stream;
+    int m_index;
+    const FramePeakMeter::Sink& m_sink;
+    std::optional<FramePeakMeter> m_meter;
+    detail::CodecPtr m_codec;
+    detail::FramePtr m_frame;
+    std::optional<SampleEncoding> m_direct;
+    int64_t m_packets = 0;
+    int64_t m_failedPackets = 0;
+    int m_lastDecodeError = 0;
+    int m_readError = 0;
+    int m_channels = 0;  // what stopped reading, when it was not the end of the file
+};
+
+kykit::Status Decoder::openCodec() {
+    const AVCodec* codec = avcodec_find_decoder(m_stream->codecpar->codec_id);
+    if (!codec)
+        return kykit::Status::failure(std::string("no decoder for the audio format ") +
+                                      avcodec_get_name(m_stream->codecpar->codec_id));
+    m_codec.reset(avcodec_alloc_context3(codec));
+    m_frame.reset(av_frame_alloc());
+    if (!m_codec || !m_frame) return kykit::Status::failure("out of memory");
+    int error = avcodec_parameters_to_context(m_codec.get(), m_stream->codecpar);
+    if (error < 0) return kykit::Status::failure(detail::ffmpegReason(error));
+    m_codec->pkt_timebase = m_stream->time_base;
+    // The audio decoders we meet decode one frame at a time; the job already
+    // runs beside the user interface and other work on a small machine.
+    m_codec->thread_count = 1;
+    error = avcodec_open2(m_codec.get(), codec, nullptr);
+    if (error < 0) return kykit::Status::failure(detail::ffmpegReason(error));
+    return kykit::Status::success();
+}
+
+kykit::Status Decoder::measureFrame(const AVFrame* frame) {
+    if (frame->nb_samples <= 0) return kykit::Status::success();
+    if (!m_meter) {
+        if (frame->sample_rate < kLevelFramesPerSecond)
+            return kykit::Status::failure("the audio has no usable sample rate");
+        m_meter.emplace(frame->sample_rate, m_sink);
+    }
+    if (frame->sample_rate != m_meter->sampleRate())
+        return kykit::Status::failure("the sample rate changes inside the file");
+    const auto format = static_cast<AVSampleFormat>(frame->format);
+    const std::optional<SampleEncoding> encoding = decodedEncoding(format);
+    if (!encoding)
+        return kykit::Status::failure(std::string("unsupported sample format ") +
+                                      (av_get_sample_fmt_name(format) ? av_get_sample_fmt_name(format) : "?"));
+    const int channels = frame->ch_layout.nb_channels;
+    if (channels <= 0) return kykit::Status::failure("the audio has no channels");
+    m_channels = std::max(m_channels, channels);
+    if (av_sample_fmt_is_planar(format))
+        m_meter->addPlanar(*encoding, frame->extended_data, channels, frame->nb_samples);
+    else
+        m_meter->addInterleaved(*encoding, frame->extended_data[0], frame->nb_samples, channels);
+    return kykit::Status::success();
+}
+
+// Takes every frame the decoder has ready.
+kykit::Status Decoder::drain() {
+    for (;;) {
+        const int received = avcodec_receive_frame(m_codec.get(), m_frame.get());
+        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return kykit::Status::success();
+        if (received < 0) {
+            ++m_failedPackets;
+            m_lastDecodeError = received;
+            return kykit::Status::success();
+        }
+        kykit::Status measured = measureFrame(m_frame.get());
+        av_frame_unref(m_frame.get());
+        if (!measured) return measured;
+    }
+}
+
+kykit::Status Decoder::run(bool directPcm) {
+    const AVCodecParameters* parameters = m_stream->codecpar;
+    const int channels = parameters->ch_layout.nb_channels;
+    if (directPcm) {
+        m_direct = directEncoding(parameters->codec_id);
+        // Only where each packet is a whole number of plain sample frames.
+        if (m_direct && parameters->block_align != static_cast<int>(bytesPerSample(*m_direct)) * channels)
+            m_direct.reset();
+    }
+    if (m_direct) {
+        m_meter.emplace(parameters->sample_rate, m_sink);
+        m_channels = channels;
+    } else {
+        if (kykit::Status opened = openCodec(); !opened) return opened;
+    }
+    detail::PacketPtr packet(av_packet_alloc());
+    if (!packet) return kykit::Status::failure("out of memory");
+
+    int retries = 0;
+    for (;;) {
+        const int read = av_read_frame(m_format, packet.get());
+        if (read == AVERROR(EAGAIN) && ++retries < kMaxRetries) continue;
+        if (read < 0) {
+            if (read != AVERROR_EOF) m_readError = read;
+            break;
+        }
+        retries = 0;
+        if (packet->stream_index != m_index) {
+            av_packet_unref(packet.get());
+            continue;
+        }
+        ++m_packets;
+        if (m_direct) {
+            const int64_t frames = packet->size / parameters->block_align;
+            m_meter->addInterleaved(*m_direct, packet->data, frames, channels);
+            av_packet_unref(packet.get());
+            continue;
+        }
+        int sent = avcodec_send_packet(m_codec.get(), packet.get());
+        if (sent == AVERROR(EAGAIN)) {
+            // The decoder wants its output taken first; then the packet fits.
+            if (kykit::Status drained = drain(); !drained) return drained;
+            sent = avcodec_send_packet(m_codec.get(), packet.get());
+        }
+        av_packet_unref(packet.get());
+        if (sent < 0) {
+            ++m_failedPackets;
+            m_lastDecodeError = sent;
+            continue;
+        }
+        if (kykit::Status drained = drain(); !drained) return drained;
+    }
+    if (!m_direct) {
+        avcodec_send_packet(m_codec.get(), nullptr);
+        if (kykit::Status drained = drain(); !drained) return drained;
+    }
+    if (m_meter) m_meter->finish();
+    return checkComplete();
+}
+
+// Whether what was decoded is the whole of the audio: not nothing, not mostly
+// damaged, and not well short of what the header declares (a truncated copy).
+kykit::Status Decoder::checkComplete() const {
+    const int rate = sampleRate();
+    const int64_t decoded = sampleFrames();
+    const std::string cause = m_readError ? detail::ffmpegReason(m_readError)
+                              : m_lastDecodeError ? detail::ffmpegReason(m_lastDecodeError)
+                                                  : std::string();
+    if (decoded == 0)
+        return kykit::Status::failure(cause.empty() ? "no audio could be decoded"
+                                                    : "no audio could be decoded: " + cause);
+    if (m_packets > 0 && m_failedPackets * 2 > m_packets)
+        return kykit::Status::failure("most of the audio data is damaged: " + cause);
+    if (m_format->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) {
+        const int64_t declared = detail::declaredSampleCount(m_format, m_stream, rate);
+        // PCM lengths are exact; coded audio may lose its encoder delay and
+        // padding (up to a few codec frames) to the decoder.
+        int64_t slack = rate / kLevelFramesPerSecond;
+        if (!directEncoding(m_stream->codecpar->codec_id)) {
+            const int64_t frameSize = m_stream->codecpar->frame_size > 0 ? m_stream->codecpar->frame_size : 2048;
+            slack = std::max<int64_t>(rate / 10, 4 * frameSize);
+            if (m_stream->start_time != AV_NOPTS_VALUE && m_stream->start_time > 0)
+                slack += av_rescale_q(m_stream->start_time, m_stream->time_base, AVRational{1, rate});
+        }
+        if (declared > 0 && decoded + slack < declared) {
+            std::string message = "the file ends early: " + secondsText(double(decoded) / rate) + " of " +
+                                  secondsText(double(declared) / rate) + " could be read";
+            if (!cause.empty()) message += " (" + cause + ")";
+            return kykit::Status::failure(message);
+        }
+    }
+    return kykit::Status::success();
+}
+
+} // namespace
+
+DecodeSummary readFramePeaks(const std::string& path, const FramePeakMeter::Sink& sink,
+                             const DecodeOptions& options) {
+    DecodeSummary summary;
+    detail::OpenOptions openOptions;
+    openOptions.wavPacketBytes = kWavPacketBytes;
+    detail::OpenedInput input = detail::openInput(path, openOptions);
+    if (!input.status) {
+        summary.status = input.status;
+        return summary;
+    }
+    AVFormatContext* format = input.format.get();
+    const int index = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (index < 0) {
+        summary.status = kykit::Status::failure("the file has no audio stream");
+        return summary;
+    }
+    for (unsigned i = 0; i < format->nb_streams; ++i)
+        if (static_cast<int>(i) != index) format->streams[i]->discard = AVDISCARD_ALL;
+    const AVCodecParameters* parameters = format->streams[index]->codecpar;
+    if (parameters->sample_rate < kLevelFramesPerSecond) {
+        summary.status = kykit::Status::failure("the audio has no usable sample rate");
+        return summary;
+    }
+    if (parameters->ch_layout.nb_channels <= 0) {
+        summary.status = kykit::Status::failure("the audio has no channels");
+        return summary;
+    }
+
+    Decoder decoder(format, index, sink);
+    summary.status = decoder.run(options.directPcm);
+    if (!summary.status) return summary;
+    summary.sampleRate = decoder.sampleRate();
+    summary.channels = decoder.channels();
+    summary.sampleFrames = decoder.sampleFrames();
+    summary.duration = static_cast<double>(summary.sampleFrames) / summary.sampleRate;
+    return summary;
+}
+
+} // namespace kyaudio

@@ -1,0 +1,33 @@
+#pragma once
+// Streaming decode of a file's audio into 10 ms peak levels. Packets are read
+// and measured as they come, so memory stays the same whatever the length.
+#include <cstdint>
+#include <string>
+
+#include "platform/audio/frame_peaks.h"
+#include "platform/toolkit/result.h"
+
+namespace kyaudio {
+
+struct DecodeOptions {
+    // Measure PCM packets in place instead of passing them through the codec;
+    // both give the same peaks (tests compare them), this one is faster.
+    bool directPcm = true;
+};
+
+struct DecodeSummary {
+    kykit::Status status = kykit::Status::failure("not decoded");
+    int sampleRate = 0;
+    int channels = 0;
+    int64_t sampleFrames = 0;  // decoded, after FFmpeg dropped the encoder delay and padding
+    double duration = 0;       // sampleFrames / sampleRate
+};
+
+// Decodes the file's main audio stream and calls sink with the peak of every
+// 10 ms frame, in order (the last frame may be shorter). A file that cannot be
+// opened, holds no audio, decodes to nothing, is mostly damaged or stops well
+// before the length its header declares gives a failure with the reason.
+DecodeSummary readFramePeaks(const std::string& path, const FramePeakMeter::Sink& sink,
+                             const DecodeOptions& options = {});
+
+} // namespace kyaudio

@@ -1,0 +1,179 @@
+#include "platform/audio/frame_peaks.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kyaudio {
+
+namespace {
+
+template <typename T> T load(const uint8_t* p) {
+    T value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+}
+inline uint16_t swap(uint16_t v) { return __builtin_bswap16(v); }
+inline uint32_t swap(uint32_t v) { return __builtin_bswap32(v); }
+inline uint64_t swap(uint64_t v) { return __builtin_bswap64(v); }
+
+// Smallest and largest value of an integer block, kept in the native type so
+// that the loop stays simple enough for the compiler to vectorise; the
+// absolute peak follows from both (|INT_MIN| does not fit the type).
+template <typename S, typename U, bool bigEndian>
+double integerPeak(const uint8_t* data, size_t count, double fullScale) {
+    if (count == 0) return 0;
+    S lo = 0, hi = 0;
+    for (size_t i = 0; i < count; ++i) {
+        U bits = load<U>(data + i * sizeof(U));
+        if constexpr (bigEndian) bits = swap(bits);
+        const S v = static_cast<S>(bits);
+        lo = v < lo ? v : lo;
+        hi = v > hi ? v : hi;
+    }
+    return std::max(static_cast<double>(hi), -static_cast<double>(lo)) / fullScale;
+}
+
+// For IEEE floats the bit pattern without its sign orders like the absolute
+// value, so the peak is an integer maximum; patterns above infinity are NaNs
+// and are skipped.
+template <typename F, typename U, bool bigEndian>
+double floatPeak(const uint8_t* data, size_t count) {
+    constexpr U signMask = U(1) << (sizeof(U) * 8 - 1);
+    constexpr U infinity = sizeof(U) == 4 ? U(0x7F800000u) : U(0x7FF0000000000000ull);
+    U best = 0;
+    for (size_t i = 0; i < count; ++i) {
+        U bits = load<U>(data + i * sizeof(U));
+        if constexpr (bigEndian) bits = swap(bits);
+        bits &= ~signMask;
+        bits = bits > infinity ? U(0) : bits;
+        best = bits > best ? bits : best;
+    }
+    F value;
+    std::memcpy(&value, &best, sizeof value);
+    return static_cast<double>(value);
+}
+
+template <bool bigEndian> double packed24Peak(const uint8_t* data, size_t count) {
+    int32_t lo = 0, hi = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* p = data + 3 * i;
+        const uint32_t b0 = bigEndian ? p[2] : p[0];
+        const uint32_t b1 = p[1];
+        const uint32_t b2 = bigEndian ? p[0] : p[2];
+        // Place the 24 bits at the top of an int32 and shift back to sign-extend.
+        const int32_t v = static_cast<int32_t>((b0 << 8) | (b1 << 16) | (b2 << 24)) >> 8;
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+    return std::max(static_cast<double>(hi), -static_cast<double>(lo)) / 8388608.0;
+}
+
+double unsigned8Peak(const uint8_t* data, size_t count) {
+    uint8_t lo = 128, hi = 128;
+    for (size_t i = 0; i < count; ++i) {
+        lo = data[i] < lo ? data[i] : lo;
+        hi = data[i] > hi ? data[i] : hi;
+    }
+    return std::max(hi - 128, 128 - lo) / 128.0;
+}
+
+} // namespace
+
+size_t bytesPerSample(SampleEncoding encoding) {
+    switch (encoding) {
+    case SampleEncoding::U8:
+    case SampleEncoding::S8: return 1;
+    case SampleEncoding::S16:
+    case SampleEncoding::S16BE: return 2;
+    case SampleEncoding::S24:
+    case SampleEncoding::S24BE: return 3;
+    case SampleEncoding::S32:
+    case SampleEncoding::S32BE:
+    case SampleEncoding::F32:
+    case SampleEncoding::F32BE: return 4;
+    case SampleEncoding::S64:
+    case SampleEncoding::F64:
+    case SampleEncoding::F64BE: return 8;
+    }
+    return 1;
+}
+
+float blockPeak(SampleEncoding encoding, const uint8_t* data, size_t count) {
+    double peak = 0;
+    switch (encoding) {
+    case SampleEncoding::U8: peak = unsigned8Peak(data, count); break;
+    case SampleEncoding::S8: peak = integerPeak<int8_t, uint8_t, false>(data, count, 128.0); break;
+    case SampleEncoding::S16: peak = integerPeak<int16_t, uint16_t, false>(data, count, 32768.0); break;
+    case SampleEncoding::S16BE: peak = integerPeak<int16_t, uint16_t, true>(data, count, 32768.0); break;
+    case SampleEncoding::S24: peak = packed24Peak<false>(data, count); break;
+    case SampleEncoding::S24BE: peak = packed24Peak<true>(data, count); break;
+    case SampleEncoding::S32: peak = integerPeak<int32_t, uint32_t, false>(data, count, 2147483648.0); break;
+    case SampleEncoding::S32BE: peak = integerPeak<int32_t, uint32_t, true>(data, count, 2147483648.0); break;
+    case SampleEncoding::S64:
+        peak = integerPeak<int64_t, uint64_t, false>(data, count, 9223372036854775808.0);
+        break;
+    case SampleEncoding::F32: peak = floatPeak<float, uint32_t, false>(data, count); break;
+    case SampleEncoding::F32BE: peak = floatPeak<float, uint32_t, true>(data, count); break;
+    case SampleEncoding::F64: peak = floatPeak<double, uint64_t, false>(data, count); break;
+    case SampleEncoding::F64BE: peak = floatPeak<double, uint64_t, true>(data, count); break;
+    }
+    return static_cast<float>(peak);
+}
+
+FramePeakMeter::FramePeakMeter(int sampleRate, Sink sink)
+    : m_rate(sampleRate > 0 ? sampleRate : 1), m_sink(std::move(sink)) {
+    m_frameEnd = static_cast<int64_t>(m_rate) / kLevelFramesPerSecond;
+    // Below 100 Hz a frame would hold no sample; every sample is then a frame.
+    if (m_frameEnd == 0) m_frameEnd = 1;
+}
+
+void FramePeakMeter::advance(int64_t count, float peak) {
+    m_framePeak = std::max(m_framePeak, peak);
+    m_samples += count;
+    while (m_samples >= m_frameEnd) {
+        m_sink(m_framePeak);
+        m_framePeak = 0;
+        ++m_frameIndex;
+        const int64_t next = (m_frameIndex + 1) * m_rate / kLevelFramesPerSecond;
+        m_frameEnd = std::max(next, m_frameEnd + 1);
+    }
+}
+
+void FramePeakMeter::addInterleaved(SampleEncoding encoding, const uint8_t* data, int64_t frames,
+                                    int channels) {
+    if (channels <= 0) return;
+    const size_t stride = bytesPerSample(encoding) * static_cast<size_t>(channels);
+    while (frames > 0) {
+        const int64_t take = std::min(frames, samplesLeftInFrame());
+        const float peak = blockPeak(encoding, data, static_cast<size_t>(take) * channels);
+        data += static_cast<size_t>(take) * stride;
+        frames -= take;
+        advance(take, peak);
+    }
+}
+
+void FramePeakMeter::addPlanar(SampleEncoding encoding, const uint8_t* const* planes, int channels,
+                               int64_t frames) {
+    const size_t width = bytesPerSample(encoding);
+    int64_t offset = 0;
+    while (offset < frames) {
+        const int64_t take = std::min(frames - offset, samplesLeftInFrame());
+        float peak = 0;
+        for (int c = 0; c < channels; ++c)
+            peak = std::max(peak, blockPeak(encoding, planes[c] + offset * width, static_cast<size_t>(take)));
+        offset += take;
+        advance(take, peak);
+    }
+}
+
+void FramePeakMeter::finish() {
+    const int64_t frameStart = m_frameIndex * m_rate / kLevelFramesPerSecond;
+    if (m_samples > frameStart) {
+        m_sink(m_framePeak);
+        m_framePeak = 0;
+        ++m_frameIndex;
+        m_frameEnd = m_samples + 1;
+    }
+}
+
+} // namespace kyaudio
