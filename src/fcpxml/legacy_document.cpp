@@ -1,0 +1,126 @@
+#include "fcpxml/legacy_document.h"
+
+#include <cstdio>
+
+#include "ducking/volume_keyframes.h"
+#include "platform/toolkit/files.h"
+#include "platform/toolkit/strings.h"
+
+namespace quelvo {
+
+namespace {
+
+constexpr const char* kHeader =
+    "<?xml version='1.0' encoding='UTF-8'?>\n<!DOCTYPE fcpxml>\n<fcpxml version='1.6'>\n";
+
+constexpr const char* kFillerClipTail =
+    " audioRole='BGM' format='UNDEFINED'>\n<adjust-volume>\n<param name='amount'>\n"
+    "<fadeOut type=\"easeIn\" duration='5s'/>\n</param>\n</adjust-volume>\n"
+    "<audio-channel-source role='BGM.BGM-1' srcCh='1, 2'/>\n</asset-clip>";
+
+constexpr const char* kTail =
+    "</asset-clip>\n</spine>\n</sequence>\n</project>\n</event>\n</library>\n</fcpxml>";
+
+std::string asset(const char* id, const std::string& path, const std::string& duration, int rate) {
+    return std::string("<asset id='") + id + "' name='" + id + "' src='file://" +
+           encodeSourcePath(path) + "' start='0s' duration=" + duration +
+           " hasAudio='1' audioSources='1' audioRate='" + std::to_string(rate) + "'>\n</asset>\n";
+}
+
+std::string resources(const std::string& speakerPath, const std::string& speakerDuration,
+                      int speakerRate, const std::string& musicPath,
+                      const std::string& musicDuration, int musicRate,
+                      const std::string& fillerPath, const std::string& fillerDuration,
+                      int fillerRate) {
+    // The filler asset and its format are written also without a filler.
+    return "<resources>\n<format id='TIMELINE' name='FFVideoFormatRateUndefined'/>\n" +
+           asset("SPEAKER", speakerPath, speakerDuration, speakerRate) +
+           asset("MUSIC", musicPath, musicDuration, musicRate) +
+           "<format id='UNDEFINED' name='FFVideoFormatRateUndefined'/>\n" +
+           asset("FILLER", fillerPath, fillerDuration, fillerRate) + "</resources>";
+}
+
+std::string libraryHead(const std::string& eventName, const std::string& projectName,
+                        const std::string& longestDuration, const std::string& speakerDuration,
+                        const std::string& musicDuration) {
+    return "<library location='file:///Users/tovensk/Desktop/quelvo.fcpbundle/'>\n<event name='" +
+           kykit::customPercEnc(eventName, false) + "'>\n<project name='" +
+           kykit::customPercEnc(projectName, false) + "'>\n<sequence duration=" + longestDuration +
+           " format='TIMELINE'  tcStart='0s' tcFormat='NDF' audioLayout='stereo' "
+           "audioRate='48k'>\n<spine>\n<asset-clip name='SPEAKER' offset='0s' ref='SPEAKER' "
+           "duration=" +
+           speakerDuration +
+           " start='0s' audioRole='dialogue'>\n<asset-clip name='MUSIC' lane='-1' offset='0s' "
+           "ref='MUSIC' duration=" +
+           musicDuration +
+           " start='0s' audioRole='music' format='UNDEFINED'>\n<adjust-volume>\n<param "
+           "name='amount'>\n<keyframeAnimation>";
+}
+
+std::string keyframes(const kymovie::VolumeKeyframeList& list) {
+    std::string out;
+    for (const auto& k : list) out += legacyKeyframeLine(k.time, static_cast<int>(k.dbValue));
+    return out + "</keyframeAnimation>\n</param>\n</adjust-volume>\n</asset-clip>";
+}
+
+} // namespace
+
+std::string encodeSourcePath(const std::string& path) {
+    using kykit::strUt_searchAndReplace;
+    std::string out = strUt_searchAndReplace(path, "%", "%25");
+    for (const auto& [from, to] : {std::pair{" ", "%20"}, {"\"", "%22"}, {"<", "%3c"}, {">", "%3e"},
+                                   {"&", "%26"}, {"'", "%27"}, {"#", "%23"}, {"?", "%3f"}})
+        out = strUt_searchAndReplace(out, from, to);
+    return out;
+}
+
+std::string legacyFillerClips(const kyaudio::ClusterList& musicClusters) {
+    std::string out;
+    for (size_t i = 0; i + 1 < musicClusters.size(); ++i) {
+        const double gapStart = musicClusters[i].end;
+        const double gapLength = musicClusters[i + 1].start - gapStart;
+        out += "<asset-clip name='FILLER' lane='-2' offset=" + formatTenths(gapStart) +
+               " ref='FILLER' duration=" + formatTenths(gapLength) + kFillerClipTail;
+    }
+    return out;
+}
+
+FCPXMLWriteResult writeLegacyDocument(
+    const std::string& speakerPath, const std::string& speakerDuration, int speakerRate,
+    const std::string& musicPath, const std::string& musicDuration, int musicRate,
+    const std::string& fillerPath, const std::string& fillerDuration, int fillerRate,
+    int duckingDecrease, const kyaudio::ClusterList& speechClusters, const QVRoll& rolls,
+    int overallMusicLevel, const std::string& longestDuration, bool decreaseToZero,
+    const std::string& eventName, const std::string& projectName, kykit::StatusSink* statusLabel,
+    const std::string& outputFile, const MediaFacts& facts) {
+    FCPXMLWriteResult result;
+    const auto keyframeList = makeVolumeKeyframes(speechClusters, rolls, decreaseToZero,
+                                                  duckingDecrease, overallMusicLevel);
+    result.keyframes = static_cast<int>(keyframeList.size());
+
+    std::string& doc = result.document;
+    doc = kHeader;
+    doc += resources(speakerPath, speakerDuration, speakerRate, musicPath, musicDuration, musicRate,
+                     fillerPath, fillerDuration, fillerRate);
+    doc += libraryHead(eventName, projectName, longestDuration, speakerDuration, musicDuration);
+    doc += keyframes(keyframeList);
+    if (!fillerPath.empty()) {
+        kykit::ih_setText(statusLabel, "Analyzing Music Clusters...");
+        const auto musicClusters = facts.musicClusters(musicPath);
+        doc += legacyFillerClips(musicClusters);
+        result.fillerClips = musicClusters.size() < 2 ? 0 : static_cast<int>(musicClusters.size() - 1);
+    }
+    doc += kTail;
+
+    kykit::ih_setText(statusLabel, "Writing FCPXML file...");
+    std::fwrite(doc.data(), 1, doc.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+    if (!outputFile.empty()) {
+        result.status = kykit::fu_writeTextToFile(outputFile, doc);
+        if (result.status.ok()) result.outputPath = outputFile;
+    }
+    return result;
+}
+
+} // namespace quelvo
