@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <bit>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 #include "platform/audio/ffmpeg_input.h"
+#include "platform/audio/wav_header.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -66,8 +68,8 @@ constexpr int kMaxRetries = 1000;
 // One decoding run: the state that the loop and its helpers share.
 class Decoder {
 public:
-    Decoder(AVFormatContext* format, int streamIndex, const FramePeakMeter::Sink& sink)
-        : m_format(format), m_stream(format->streams[streamIndex]), m_index(streamIndex),
+    Decoder(const std::string& path, AVFormatContext* format, int streamIndex, const FramePeakMeter::Sink& sink)
+        : m_path(path), m_format(format), m_stream(format->streams[streamIndex]), m_index(streamIndex),
           m_sink(sink) {}
 
     kykit::Status run(bool directPcm);
@@ -83,6 +85,7 @@ private:
     kykit::Status drain();
     kykit::Status checkComplete() const;
 
+    const std::string& m_path;
     AVFormatContext* m_format;
     AVStream* m_stream;
     int m_index;
@@ -230,6 +233,22 @@ kykit::Status Decoder::checkComplete() const {
                                                     : "no audio could be decoded: " + cause);
     if (m_packets > 0 && m_failedPackets * 2 > m_packets)
         return kykit::Status::failure("most of the audio data is damaged: " + cause);
+    const auto endsEarly = [&](double declaredSeconds) {
+        std::string message = "the file ends early: " + secondsText(double(decoded) / rate) + " of " +
+                              secondsText(declaredSeconds) + " could be read";
+        if (!cause.empty()) message += " (" + cause + ")";
+        return kykit::Status::failure(message);
+    };
+    // FFmpeg shortens a WAV data chunk that runs past the end of the file to
+    // what is there, so the header is asked directly.
+    if (m_format->iformat && std::strcmp(m_format->iformat->name, "wav") == 0) {
+        if (const auto chunk = detail::findWavDataChunk(m_path)) {
+            const int64_t blockBytes = std::max(1, m_stream->codecpar->block_align);
+            if (chunk->declaredBytes > chunk->presentBytes + blockBytes)
+                return endsEarly(double(decoded) / rate * double(chunk->declaredBytes) /
+                                 double(std::max<int64_t>(1, chunk->presentBytes)));
+        }
+    }
     if (m_format->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) {
         const int64_t declared = detail::declaredSampleCount(m_format, m_stream, rate);
         // PCM lengths are exact; coded audio may lose its encoder delay and
@@ -241,12 +260,7 @@ kykit::Status Decoder::checkComplete() const {
             if (m_stream->start_time != AV_NOPTS_VALUE && m_stream->start_time > 0)
                 slack += av_rescale_q(m_stream->start_time, m_stream->time_base, AVRational{1, rate});
         }
-        if (declared > 0 && decoded + slack < declared) {
-            std::string message = "the file ends early: " + secondsText(double(decoded) / rate) + " of " +
-                                  secondsText(double(declared) / rate) + " could be read";
-            if (!cause.empty()) message += " (" + cause + ")";
-            return kykit::Status::failure(message);
-        }
+        if (declared > 0 && decoded + slack < declared) return endsEarly(double(declared) / rate);
     }
     return kykit::Status::success();
 }
@@ -281,7 +295,7 @@ DecodeSummary readFramePeaks(const std::string& path, const FramePeakMeter::Sink
         return summary;
     }
 
-    Decoder decoder(format, index, sink);
+    Decoder decoder(path, format, index, sink);
     summary.status = decoder.run(options.directPcm);
     if (!summary.status) return summary;
     summary.sampleRate = decoder.sampleRate();

@@ -75,7 +75,9 @@ ClusterList shapeClusters(const ClusterList& found, const LevelParameters& param
     ClusterList shaped;
     shaped.reserve(found.size());
     for (const Cluster& cluster : found) {
-        if (cluster.end - cluster.start < parameters.minDuration) continue;
+        // Edges are whole frames; the allowance keeps a cluster of exactly
+        // minDuration from losing to rounding (1.4 - 1.1 < 0.3 in binary).
+        if (cluster.end - cluster.start < parameters.minDuration - 1e-9) continue;
         Cluster widened{cluster.start - parameters.fadeInDuration - parameters.preRoll,
                         cluster.end + parameters.fadeOutDuration};
         widened.start = onTimeGrid(std::clamp(widened.start, 0.0, limit));

@@ -1,0 +1,48 @@
+#include "platform/audio/wav_header.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+namespace kyaudio::detail {
+
+namespace {
+
+uint32_t littleEndian32(const unsigned char* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+constexpr int kMaxChunks = 4096;
+
+} // namespace
+
+std::optional<WavDataChunk> findWavDataChunk(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    in.seekg(0, std::ios::end);
+    const int64_t fileSize = static_cast<int64_t>(in.tellg());
+    in.seekg(0);
+    unsigned char header[12];
+    if (!in.read(reinterpret_cast<char*>(header), sizeof header)) return std::nullopt;
+    if (std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0) return std::nullopt;
+    int64_t at = 12;
+    for (int i = 0; i < kMaxChunks && at + 8 <= fileSize; ++i) {
+        unsigned char chunk[8];
+        in.seekg(at);
+        if (!in.read(reinterpret_cast<char*>(chunk), sizeof chunk)) return std::nullopt;
+        const uint32_t size = littleEndian32(chunk + 4);
+        if (std::memcmp(chunk, "data", 4) == 0) {
+            if (size == 0 || size == 0xFFFFFFFFu) return std::nullopt;
+            WavDataChunk data;
+            data.offset = at + 8;
+            data.declaredBytes = size;
+            data.presentBytes = std::max<int64_t>(0, fileSize - data.offset);
+            return data;
+        }
+        // Chunks are padded to an even length.
+        at += 8 + static_cast<int64_t>(size) + (size & 1);
+    }
+    return std::nullopt;
+}
+
+} // namespace kyaudio::detail
