@@ -38,15 +38,16 @@ std::string printable(const std::string& path) {
 }
 
 void printJson(const AnalyzeOptions& options, const SpeechAnalysis& analysis) {
-    nlohmann::json clusters = nlohmann::json::array();
+    // Keys in the documented order: scripts and checks read the text as well as the values.
+    nlohmann::ordered_json clusters = nlohmann::ordered_json::array();
     for (const kyaudio::Cluster& cluster : analysis.clusters)
         clusters.push_back({rounded(cluster.start), rounded(cluster.end)});
-    const nlohmann::json out = {{"file", options.file},
+    const nlohmann::ordered_json out = {{"file", options.file},
                                 {"duration", rounded(analysis.duration)},
                                 {"sampleRate", analysis.sampleRate},
                                 {"clusters", clusters}};
     // A file name that is not valid UTF-8 must not stop the output.
-    std::cout << out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    std::cout << out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
 }
 
 // One cluster a line: start and end in seconds, tab-separated.

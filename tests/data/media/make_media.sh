@@ -28,3 +28,7 @@ ff -f lavfi -i testsrc=size=64x48:rate=25:duration=2 -f lavfi -i "aevalsrc=exprs
    -c:v mpeg4 -q:v 31 -c:a aac -b:a 16k -timecode 01:00:00:00 -shortest video_tc25.mov
 # Video without any audio stream, 30000/1001 fps at 80x60.
 ff -f lavfi -i testsrc=size=80x60:rate=30000/1001:duration=1 -c:v mpeg4 -q:v 31 video_only_2997.mp4
+# Variable frame rate (frames from the 11th on arrive late: average 450/19 fps
+# against 30 fps timestamps), starting at 0.123 s.
+ff -f lavfi -i testsrc=size=32x24:rate=30:duration=1 -vf "setpts='(N/30+if(gte(N,10),N*0.01,0))/TB'" \
+   -fps_mode vfr -c:v mpeg4 -q:v 31 -output_ts_offset 0.1234 video_vfr_start.mp4
