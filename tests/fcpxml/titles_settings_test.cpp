@@ -25,8 +25,8 @@ void store(const std::string& text) {
     ASSERT_TRUE(kykit::prefs_setValueString(kTitlesSettingsKey, text).ok());
 }
 
-FCPXML_Titles_Settings decodeText(const std::string& text) {
-    auto decoded = FCPXML_Titles_Settings::decode(std::string_view(text));
+FCPXML_Titles_Settings decodeOrFail(const std::string& text) {
+    auto decoded = FCPXML_Titles_Settings::decodeText(text);
     EXPECT_TRUE(decoded.has_value()) << text;
     return decoded.value_or(FCPXML_Titles_Settings());
 }
@@ -155,7 +155,7 @@ TEST(TitlesSettings, AbsentOptionalsRoundTripAsTheirDecodedDefaults) {
     const json j = json::parse(s.encodeToString());
     for (const char* key : {"timeLineFPS", "avoidOverlap", "addPatch", "patch", "splitText"})
         EXPECT_FALSE(j.contains(key)) << key;
-    const auto back = decodeText(s.encodeToString());
+    const auto back = decodeOrFail(s.encodeToString());
     EXPECT_EQ(back.avoidOverlap, std::optional<bool>(false));
     EXPECT_EQ(back.addPatch, std::optional<bool>(false));
     EXPECT_EQ(back.patch, std::optional<Patch>(Patch{}));
@@ -164,7 +164,7 @@ TEST(TitlesSettings, AbsentOptionalsRoundTripAsTheirDecodedDefaults) {
 
 TEST(TitlesSettings, EncodingANewObjectLeavesOutTheFrameRateADecodedOneHasIt) {
     EXPECT_FALSE(json::parse(FCPXML_Titles_Settings().encodeToString()).contains("timeLineFPS"));
-    const auto decoded = decodeText("{}");
+    const auto decoded = decodeOrFail("{}");
     EXPECT_EQ(json::parse(decoded.encodeToString())["timeLineFPS"], 30.0);
 }
 
@@ -193,29 +193,29 @@ TEST(TitlesSettings, UnknownAlignmentFallsBackToCenterAndKeepsTheRest) {
     stored["alignment"] = "diagonal";
     auto expected = everyFieldChanged();
     expected.alignment = Aligment::center;
-    EXPECT_EQ(decodeText(stored.dump()), expected);
+    EXPECT_EQ(decodeOrFail(stored.dump()), expected);
 }
 
 TEST(TitlesSettings, PatchWithoutColourLoadsTheDefaultPatch) {
-    const auto s = decodeText(
+    const auto s = decodeOrFail(
         R"({"patch":{"hSize":0.5,"vSize":0.2,"vPosition":0.3,"opacity":0.4}})");
     ASSERT_TRUE(s.patch.has_value());
     EXPECT_EQ(*s.patch, (Patch{0.8, 0.125, 0.1, 0.9, kykit::KyColor::pureBlack()}));
 }
 
 TEST(TitlesSettings, IgnoreFlagsAreReadOneByOne) {
-    auto s = decodeText(R"({"ignore":{"ignoreITags":false}})");
+    auto s = decodeOrFail(R"({"ignore":{"ignoreITags":false}})");
     EXPECT_EQ(s.ignore, (Ignore{false, true, true, true}));
-    s = decodeText(R"({"ignore":{"ignoreITags":false,"ignoreBTags":"no","ignoreUTags":0}})");
+    s = decodeOrFail(R"({"ignore":{"ignoreITags":false,"ignoreBTags":"no","ignoreUTags":0}})");
     EXPECT_EQ(s.ignore, (Ignore{false, true, true, true}));
-    s = decodeText(R"({"ignore":{"ignoreFontTags":false,"ignoreUTags":false}})");
+    s = decodeOrFail(R"({"ignore":{"ignoreFontTags":false,"ignoreUTags":false}})");
     EXPECT_EQ(s.ignore, (Ignore{true, true, false, false}));
-    s = decodeText(R"({"ignore":[false]})");
+    s = decodeOrFail(R"({"ignore":[false]})");
     EXPECT_EQ(s.ignore, Ignore{});
 }
 
 TEST(TitlesSettings, ShadowFieldsFallBackOneByOne) {
-    const auto s = decodeText(
+    const auto s = decodeOrFail(
         R"({"shadow":{"enable":true,"color":{"red":1},"opacity":"x","blur":1.5,"angle":null}})");
     Shadow expected;
     expected.enable = true;
@@ -224,7 +224,7 @@ TEST(TitlesSettings, ShadowFieldsFallBackOneByOne) {
 }
 
 TEST(TitlesSettings, RequiredKeysOfNestedRecordsFailTheRecordOnly) {
-    auto s = decodeText(R"({"font":"Avenir",
+    auto s = decodeOrFail(R"({"font":"Avenir",
         "customTitle":{"sourceUrl":"file:///t.moti"},
         "splitText":{"split":true},
         "xmlExport":{"dontShowSplashAfterExport":true,"openImmediatelyInFCP":true}})");
@@ -233,27 +233,27 @@ TEST(TitlesSettings, RequiredKeysOfNestedRecordsFailTheRecordOnly) {
     EXPECT_EQ(s.splitText, std::optional<SplitText>(SplitText{}));
     EXPECT_EQ(s.xmlExport, XMLExport{});
 
-    s = decodeText(R"({"splitText":{"split":true,"length":"84"},
+    s = decodeOrFail(R"({"splitText":{"split":true,"length":"84"},
         "xmlExport":{"dontShowSplashAfterExport":true,"openImmediatelyInFCP":true,
                      "sendToFCPWithoutXMLFile":1}})");
     EXPECT_EQ(s.splitText, std::optional<SplitText>(SplitText{}));
     EXPECT_EQ(s.xmlExport, XMLExport{});
 
-    s = decodeText(R"({"xmlExport":{"dontShowSplashAfterExport":false,"openImmediatelyInFCP":false,
+    s = decodeOrFail(R"({"xmlExport":{"dontShowSplashAfterExport":false,"openImmediatelyInFCP":false,
                                     "sendToFCPWithoutXMLFile":true}})");
     EXPECT_TRUE(s.xmlExport.sendToFCPWithoutXMLFile);
 }
 
 TEST(TitlesSettings, CustomTitleSourceUrlIsOptionalButMustBeAUrlWhenPresent) {
-    auto s = decodeText(R"({"customTitle":{"enable":true}})");
+    auto s = decodeOrFail(R"({"customTitle":{"enable":true}})");
     EXPECT_EQ(s.customTitle, (CustomTitle{true, std::nullopt}));
-    s = decodeText(R"({"customTitle":{"enable":true,"sourceUrl":null}})");
+    s = decodeOrFail(R"({"customTitle":{"enable":true,"sourceUrl":null}})");
     EXPECT_EQ(s.customTitle, (CustomTitle{true, std::nullopt}));
-    s = decodeText(R"({"customTitle":{"enable":true,"sourceUrl":"file:///a/b.moti"}})");
+    s = decodeOrFail(R"({"customTitle":{"enable":true,"sourceUrl":"file:///a/b.moti"}})");
     EXPECT_EQ(s.customTitle, (CustomTitle{true, "file:///a/b.moti"}));
-    s = decodeText(R"({"customTitle":{"enable":true,"sourceUrl":42}})");
+    s = decodeOrFail(R"({"customTitle":{"enable":true,"sourceUrl":42}})");
     EXPECT_EQ(s.customTitle, CustomTitle{});
-    s = decodeText(R"({"customTitle":{"enable":true,"sourceUrl":""}})");
+    s = decodeOrFail(R"({"customTitle":{"enable":true,"sourceUrl":""}})");
     EXPECT_EQ(s.customTitle, CustomTitle{});
 }
 
@@ -276,7 +276,7 @@ TEST(TitlesSettings, EveryBadTopLevelKeyFallsBackAloneToItsDecodedDefault) {
     for (const auto& [key, value] : bad) {
         auto stored = good;
         stored[key] = value;
-        const auto decoded = decodeText(stored.dump());
+        const auto decoded = decodeOrFail(stored.dump());
         const json back = json::parse(decoded.encodeToString());
         const json expectedValue = json::parse(defaults.encodeToString())[key];
         EXPECT_EQ(back[key], expectedValue) << key << " = " << value.dump();
@@ -288,21 +288,21 @@ TEST(TitlesSettings, EveryBadTopLevelKeyFallsBackAloneToItsDecodedDefault) {
 }
 
 TEST(TitlesSettings, NullValuesReadAsMissing) {
-    const auto s = decodeText(R"({"font":null,"size":null,"timeLineFPS":null,"patch":null})");
+    const auto s = decodeOrFail(R"({"font":null,"size":null,"timeLineFPS":null,"patch":null})");
     EXPECT_EQ(s, decodedDefaults());
 }
 
 TEST(TitlesSettings, WholeNumbersWrittenWithAFractionStillReadAsIntegers) {
-    EXPECT_EQ(decodeText(R"({"size":72.0})").size, 72);
-    EXPECT_EQ(decodeText(R"({"splitText":{"split":true,"length":40.0}})").splitText->length, 40);
-    EXPECT_EQ(decodeText(R"({"size":18446744073709551615})").size, 60);
+    EXPECT_EQ(decodeOrFail(R"({"size":72.0})").size, 72);
+    EXPECT_EQ(decodeOrFail(R"({"splitText":{"split":true,"length":40.0}})").splitText->length, 40);
+    EXPECT_EQ(decodeOrFail(R"({"size":18446744073709551615})").size, 60);
 }
 
 TEST(TitlesSettings, TextThatDoesNotDecodeKeepsEveryDefaultAndStoresNothing) {
     const std::vector<std::string> texts = {"not json", "[1,2]", "42", "\"text\"", "null",
                                             "{\"font\":", "{\"font\":\"\xff\"}"};
     for (const std::string& text : texts) {
-        EXPECT_FALSE(FCPXML_Titles_Settings::decode(std::string_view(text)).has_value()) << text;
+        EXPECT_FALSE(FCPXML_Titles_Settings::decodeText(text).has_value()) << text;
         store(text);
         const auto s = FCPXML_Titles_Settings::load();
         EXPECT_EQ(s, FCPXML_Titles_Settings()) << text;

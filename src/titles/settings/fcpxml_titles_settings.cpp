@@ -14,7 +14,7 @@ FCPXML_Titles_Settings& FCPXML_Titles_Settings::shared() {
 
 FCPXML_Titles_Settings FCPXML_Titles_Settings::load() {
     const std::string stored = kykit::prefs_getValueString(kTitlesSettingsKey, "", false);
-    auto decoded = decode(std::string_view(stored));
+    auto decoded = decodeText(stored);
     if (!decoded) return FCPXML_Titles_Settings();
     // Saving at once writes back the defaults that filled bad or missing keys,
     // so the store holds a complete, readable set from now on.

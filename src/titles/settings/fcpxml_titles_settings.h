@@ -97,8 +97,8 @@ public:
     // Tolerant decoding key by key: a missing, null or unreadable value takes
     // its "decoded" default. Fails only when json is not an object.
     static std::optional<FCPXML_Titles_Settings> decode(const nlohmann::json& json);
-    // The same from JSON text; text that is not JSON fails.
-    static std::optional<FCPXML_Titles_Settings> decode(std::string_view jsonText);
+    // The same from JSON text; text that is not JSON (or not UTF-8) fails.
+    static std::optional<FCPXML_Titles_Settings> decodeText(std::string_view jsonText);
     // Keys in field order; absent optionals are left out.
     nlohmann::ordered_json encode() const;
     // encode() as compact text.

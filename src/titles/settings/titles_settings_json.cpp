@@ -206,7 +206,7 @@ std::optional<FCPXML_Titles_Settings> FCPXML_Titles_Settings::decode(const json&
     return s;
 }
 
-std::optional<FCPXML_Titles_Settings> FCPXML_Titles_Settings::decode(std::string_view jsonText) {
+std::optional<FCPXML_Titles_Settings> FCPXML_Titles_Settings::decodeText(std::string_view jsonText) {
     if (!kykit::isValidUtf8(jsonText)) return std::nullopt;
     const json parsed = json::parse(jsonText, nullptr, /*allow_exceptions=*/false);
     if (parsed.is_discarded()) return std::nullopt;
