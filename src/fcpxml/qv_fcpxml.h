@@ -13,7 +13,8 @@
 namespace quelvo {
 
 // A plain value: copies are independent. Every make* call asks `facts`
-// afresh; nothing is cached. File "URLs" are held as file system paths.
+// afresh; nothing is cached, and `facts` must outlive the value. File "URLs"
+// are held as file system paths.
 class QVFCPXML {
 public:
     static constexpr const char* kTimelineId = "QVTimeline";
