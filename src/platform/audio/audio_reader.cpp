@@ -56,13 +56,24 @@ std::optional<SampleEncoding> decodedEncoding(AVSampleFormat format) {
     }
 }
 
+bool headerIsComplete(const AVFormatContext* format) {
+    const int index = av_find_best_stream(const_cast<AVFormatContext*>(format), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (index < 0) return false;
+    const AVCodecParameters* p = format->streams[index]->codecpar;
+    const std::optional<SampleEncoding> encoding = directEncoding(p->codec_id);
+    return encoding && p->sample_rate > 0 && p->ch_layout.nb_channels > 0 &&
+           p->block_align == static_cast<int>(bytesPerSample(*encoding)) * p->ch_layout.nb_channels;
+}
+
 std::string secondsText(double seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f s", seconds);
     return text;
 }
 
-constexpr int kWavPacketBytes = 1 << 20;
+// Large enough that a long WAV takes few calls, small enough that each packet
+// is still in the cache when it is measured (1 MB packets measured slower).
+constexpr int kWavPacketBytes = 64 * 1024;
 constexpr int kMaxRetries = 1000;
 
 // One decoding run: the state that the loop and its helpers share.
@@ -272,12 +283,21 @@ DecodeSummary readFramePeaks(const std::string& path, const FramePeakMeter::Sink
     DecodeSummary summary;
     detail::OpenOptions openOptions;
     openOptions.wavPacketBytes = kWavPacketBytes;
+    openOptions.findStreamInfo = false;
     detail::OpenedInput input = detail::openInput(path, openOptions);
     if (!input.status) {
         summary.status = input.status;
         return summary;
     }
     AVFormatContext* format = input.format.get();
+    // A PCM header says all there is to know; reading ahead for stream facts
+    // would only hold packets back. Anything else is probed as usual.
+    if (!headerIsComplete(format)) {
+        if (kykit::Status found = detail::findStreamInfo(format); !found) {
+            summary.status = found;
+            return summary;
+        }
+    }
     const int index = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (index < 0) {
         summary.status = kykit::Status::failure("the file has no audio stream");

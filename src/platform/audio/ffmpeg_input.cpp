@@ -113,15 +113,19 @@ OpenedInput openInput(const std::string& path, const OpenOptions& options) {
     }
     result.format.reset(raw);
     if (options.findStreamInfo) {
-        const int found = avformat_find_stream_info(raw, nullptr);
-        if (found < 0) {
+        if (kykit::Status found = findStreamInfo(raw); !found) {
             result.format.reset();
-            result.status = kykit::Status::failure(ffmpegReason(found));
+            result.status = found;
             return result;
         }
     }
     result.status = kykit::Status::success();
     return result;
+}
+
+kykit::Status findStreamInfo(AVFormatContext* format) {
+    const int found = avformat_find_stream_info(format, nullptr);
+    return found < 0 ? kykit::Status::failure(ffmpegReason(found)) : kykit::Status::success();
 }
 
 int64_t declaredSampleCount(const AVFormatContext* format, const AVStream* stream, int sampleRate) {

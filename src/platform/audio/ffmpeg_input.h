@@ -56,6 +56,9 @@ struct OpenedInput {
 // name), e.g. "the file is empty" or FFmpeg's own text.
 OpenedInput openInput(const std::string& path, const OpenOptions& options = {});
 
+// Reads the first packets for the stream facts that the header leaves out.
+kykit::Status findStreamInfo(AVFormatContext* format);
+
 // FFmpeg's text for an error code, with the last error line FFmpeg logged on
 // this thread when it adds something ("Invalid data found when processing
 // input (moov atom not found)"). Always one line.

@@ -16,38 +16,67 @@ inline uint16_t swap(uint16_t v) { return __builtin_bswap16(v); }
 inline uint32_t swap(uint32_t v) { return __builtin_bswap32(v); }
 inline uint64_t swap(uint64_t v) { return __builtin_bswap64(v); }
 
-// Smallest and largest value of an integer block, kept in the native type so
-// that the loop stays simple enough for the compiler to vectorise; the
-// absolute peak follows from both (|INT_MIN| does not fit the type).
+// Smallest and largest value of an integer block, kept in the native type;
+// the absolute peak follows from both (|INT_MIN| does not fit the type). The
+// work is done in fixed groups of lanes with independent running extremes, a
+// shape the compiler turns into vector instructions at the usual -O2.
+template <typename S, typename U, bool bigEndian> inline S decodeInteger(const uint8_t* p) {
+    U bits = load<U>(p);
+    if constexpr (bigEndian) bits = swap(bits);
+    return static_cast<S>(bits);
+}
+
 template <typename S, typename U, bool bigEndian>
 double integerPeak(const uint8_t* data, size_t count, double fullScale) {
-    if (count == 0) return 0;
-    S lo = 0, hi = 0;
-    for (size_t i = 0; i < count; ++i) {
-        U bits = load<U>(data + i * sizeof(U));
-        if constexpr (bigEndian) bits = swap(bits);
-        const S v = static_cast<S>(bits);
-        lo = v < lo ? v : lo;
-        hi = v > hi ? v : hi;
+    constexpr size_t kLanes = 64 / sizeof(S);
+    S lo[kLanes] = {}, hi[kLanes] = {};
+    size_t i = 0;
+    for (; i + kLanes <= count; i += kLanes) {
+        for (size_t j = 0; j < kLanes; ++j) {
+            const S v = decodeInteger<S, U, bigEndian>(data + (i + j) * sizeof(U));
+            lo[j] = v < lo[j] ? v : lo[j];
+            hi[j] = v > hi[j] ? v : hi[j];
+        }
     }
-    return std::max(static_cast<double>(hi), -static_cast<double>(lo)) / fullScale;
+    S low = 0, high = 0;
+    for (size_t j = 0; j < kLanes; ++j) {
+        low = std::min(low, lo[j]);
+        high = std::max(high, hi[j]);
+    }
+    for (; i < count; ++i) {
+        const S v = decodeInteger<S, U, bigEndian>(data + i * sizeof(U));
+        low = std::min(low, v);
+        high = std::max(high, v);
+    }
+    return std::max(static_cast<double>(high), -static_cast<double>(low)) / fullScale;
 }
 
 // For IEEE floats the bit pattern without its sign orders like the absolute
 // value, so the peak is an integer maximum; patterns above infinity are NaNs
 // and are skipped.
-template <typename F, typename U, bool bigEndian>
-double floatPeak(const uint8_t* data, size_t count) {
+template <typename U, bool bigEndian> inline U magnitudeBits(const uint8_t* p) {
     constexpr U signMask = U(1) << (sizeof(U) * 8 - 1);
     constexpr U infinity = sizeof(U) == 4 ? U(0x7F800000u) : U(0x7FF0000000000000ull);
-    U best = 0;
-    for (size_t i = 0; i < count; ++i) {
-        U bits = load<U>(data + i * sizeof(U));
-        if constexpr (bigEndian) bits = swap(bits);
-        bits &= ~signMask;
-        bits = bits > infinity ? U(0) : bits;
-        best = bits > best ? bits : best;
+    U bits = load<U>(p);
+    if constexpr (bigEndian) bits = swap(bits);
+    bits &= ~signMask;
+    return bits > infinity ? U(0) : bits;
+}
+
+template <typename F, typename U, bool bigEndian>
+double floatPeak(const uint8_t* data, size_t count) {
+    constexpr size_t kLanes = 64 / sizeof(U);
+    U lanes[kLanes] = {};
+    size_t i = 0;
+    for (; i + kLanes <= count; i += kLanes) {
+        for (size_t j = 0; j < kLanes; ++j) {
+            const U bits = magnitudeBits<U, bigEndian>(data + (i + j) * sizeof(U));
+            lanes[j] = bits > lanes[j] ? bits : lanes[j];
+        }
     }
+    U best = 0;
+    for (size_t j = 0; j < kLanes; ++j) best = std::max(best, lanes[j]);
+    for (; i < count; ++i) best = std::max(best, magnitudeBits<U, bigEndian>(data + i * sizeof(U)));
     F value;
     std::memcpy(&value, &best, sizeof value);
     return static_cast<double>(value);
