@@ -1,0 +1,75 @@
+#include "titles/ky_srt.h"
+
+#include <algorithm>
+
+#include "platform/toolkit/files.h"
+#include "titles/settings/fcpxml_titles_settings.h"
+#include "titles/srt_parser.h"
+#include "titles/text_encodings.h"
+
+namespace quelvo {
+
+KySRT KySRT::fromText(std::string_view text) { return fromText(text, FCPXML_Titles_Settings::shared()); }
+
+KySRT KySRT::fromText(std::string_view text, const FCPXML_Titles_Settings& settings) {
+    KySRT srt;
+    srt.titles = srt::parse(text, settings);
+    return srt;
+}
+
+KySRT KySRT::fromFileUrl(const std::string& path, std::string* problem) {
+    return fromFileUrl(path, FCPXML_Titles_Settings::shared(), problem);
+}
+
+KySRT KySRT::fromFileUrl(const std::string& path, const FCPXML_Titles_Settings& settings,
+                         std::string* problem) {
+    std::string text = kykit::fu_readTextFile(path);
+    // UTF-16 without a byte-order mark passes as UTF-8 full of NUL
+    // characters, which no subtitle holds; the fallback reads it properly.
+    if (text.find('\0') != std::string::npos) text.clear();
+    if (text.empty()) text = readTextWithFallbackEncodings(path);
+    KySRT srt = fromText(text, settings);
+    if (problem && srt.titles.empty()) {
+        std::string bytes, error;
+        if (!kykit::fu_readBytes(path, bytes, &error)) *problem = "cannot read it: " + error;
+        else if (bytes.empty()) *problem = "the file is empty";
+        else if (text.empty()) *problem = "it is not text in UTF-8, UTF-16 or Windows-1250";
+        else *problem = "it holds no subtitle block that could be read";
+    }
+    return srt;
+}
+
+KySRT KySRT::fromPath(const std::string& path) { return fromPath(path, FCPXML_Titles_Settings::shared()); }
+
+KySRT KySRT::fromPath(const std::string& path, const FCPXML_Titles_Settings& settings) {
+    return fromText(kykit::fu_readTextFile(path), settings);
+}
+
+std::string KySRT::readTextWithFallbackEncodings(const std::string& path) {
+    std::string bytes;
+    if (!kykit::fu_readBytes(path, bytes)) return {};
+    if (auto text = decodeWindows1250(bytes)) return std::move(*text);
+    if (auto text = decodeUtf16(bytes)) return std::move(*text);
+    return {};
+}
+
+double KySRT::firstStartTime() const {
+    double first = lastEndTime();
+    for (const auto& t : titles) first = std::min(first, t.startTime);
+    return first;
+}
+
+double KySRT::lastEndTime() const {
+    double last = 0;
+    for (const auto& t : titles) last = std::max(last, t.endTime);
+    return last;
+}
+
+void KySRT::removeOverlaps(std::optional<double> fps) {
+    if (titles.size() < 2) return;
+    const double frame = 1.0 / fps.value_or(30.0);
+    for (size_t i = 0; i + 1 < titles.size(); ++i)
+        titles[i].endTime = std::min(titles[i].endTime, titles[i + 1].startTime - frame);
+}
+
+} // namespace quelvo

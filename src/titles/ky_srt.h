@@ -1,0 +1,52 @@
+#pragma once
+// A subtitle file read into its subtitles, in file order.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "titles/ky_srt_title.h"
+
+namespace quelvo {
+
+class FCPXML_Titles_Settings;
+
+class KySRT {
+public:
+    // No subtitles.
+    KySRT() = default;
+
+    // The factories read the tag flags and the re-wrapping settings from
+    // `settings`, by default the shared title settings. Changing the settings
+    // later does not touch subtitles already read.
+
+    // The whole file's text.
+    static KySRT fromText(std::string_view text);
+    static KySRT fromText(std::string_view text, const FCPXML_Titles_Settings& settings);
+
+    // A file, as UTF-8 or UTF-16 with a byte-order mark, else Windows-1250,
+    // else UTF-16 without one. When no subtitle could be read, `problem` (if
+    // given) receives one short sentence saying why.
+    static KySRT fromFileUrl(const std::string& path, std::string* problem = nullptr);
+    static KySRT fromFileUrl(const std::string& path, const FCPXML_Titles_Settings& settings,
+                             std::string* problem = nullptr);
+
+    // A file as UTF-8 or UTF-16 with a byte-order mark only.
+    static KySRT fromPath(const std::string& path);
+    static KySRT fromPath(const std::string& path, const FCPXML_Titles_Settings& settings);
+
+    // The file's text as Windows-1250, else as UTF-16; "" when neither reads.
+    static std::string readTextWithFallbackEncodings(const std::string& path);
+
+    // The earliest start; 0 without subtitles.
+    double firstStartTime() const;
+    // The latest end; 0 without subtitles.
+    double lastEndTime() const;
+    // Ends every subtitle at least one frame before the next one starts
+    // (30 frames per second when fps is absent); starts never move.
+    void removeOverlaps(std::optional<double> fps);
+
+    std::vector<KySRTTitle> titles;
+};
+
+} // namespace quelvo

@@ -1,0 +1,245 @@
+#include "titles/srt_parser.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <unordered_map>
+
+#include "platform/toolkit/numbers.h"
+#include "platform/toolkit/strings.h"
+#include "titles/settings/fcpxml_titles_settings.h"
+
+namespace quelvo::srt {
+
+namespace {
+
+using kykit::strUt_getSubString;
+using kykit::strUt_length;
+using kykit::strUt_position;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The toolkit's replace(text, what, "", ignoreCase: true), but driven by a
+// fast search for the first character: every tag starts with '<', which has
+// no case, and this runs over the whole file once per tag and pass.
+std::string removeIgnoringCase(std::string text, std::string_view what) {
+    if (what.empty() || (what[0] >= 'A' && what[0] <= 'Z') || (what[0] >= 'a' && what[0] <= 'z'))
+        return kykit::replace(text, what, "", true);
+    const auto matchesAt = [&](size_t i) {
+        if (i + what.size() > text.size()) return false;
+        for (size_t k = 1; k < what.size(); ++k)
+            if (asciiLower(text[i + k]) != asciiLower(what[k])) return false;
+        return true;
+    };
+    size_t hit = text.find(what[0]);
+    while (hit != std::string::npos && !matchesAt(hit)) hit = text.find(what[0], hit + 1);
+    if (hit == std::string::npos) return text;
+    std::string out;
+    out.reserve(text.size());
+    size_t from = 0;
+    while (hit != std::string::npos) {
+        out.append(text, from, hit - from);
+        from = hit + what.size();
+        hit = text.find(what[0], from);
+        while (hit != std::string::npos && !matchesAt(hit)) hit = text.find(what[0], hit + 1);
+    }
+    out.append(text, from, std::string::npos);
+    return out;
+}
+
+void removeTags(std::string& text, std::initializer_list<std::string_view> tags) {
+    for (const std::string_view tag : tags) text = removeIgnoringCase(std::move(text), tag);
+}
+
+// The counter read from the digits of a line; absent when there are none or
+// they do not fit.
+std::optional<int64_t> counterFromLine(std::string_view line) {
+    std::string digits;
+    for (const char c : line)
+        if (isDigit(c)) digits.push_back(c);
+    if (digits.empty()) return std::nullopt;
+    return kykit::toInt(digits);
+}
+
+// A time column as a number: the whole column must read, with no blanks
+// around it; anything else (and a non-finite value) counts 0.
+double readColumn(std::string_view column) {
+    if (!column.empty() && column.front() == '+') column.remove_prefix(1);
+    if (column.empty()) return 0;
+    double value = 0;
+    const auto res = std::from_chars(column.data(), column.data() + column.size(), value);
+    if (res.ec != std::errc() || res.ptr != column.data() + column.size()) return 0;
+    return std::isfinite(value) ? value : 0;
+}
+
+// Finds the blocks of the prepared text. It works on byte offsets: every
+// delimiter is ASCII, so the boundaries are those the character positions
+// give. Counter lines are indexed once, so finding the next block's counter
+// costs a lookup instead of a scan of the rest of the file.
+class BlockScanner {
+public:
+    explicit BlockScanner(std::string_view text) : m_text(text) {
+        for (size_t i = m_text.find('\n'); i != std::string_view::npos; i = m_text.find('\n', i + 1)) {
+            size_t j = i + 1;
+            while (j < m_text.size() && isDigit(m_text[j])) ++j;
+            if (j > i + 1 && j < m_text.size() && m_text[j] == '\n')
+                m_counterLines[m_text.substr(i + 1, j - i - 1)].push_back(i);
+        }
+    }
+
+    struct Block {
+        std::string text;
+        size_t next; // where the following block starts
+    };
+
+    std::optional<Block> blockAt(size_t offset, const FCPXML_Titles_Settings& settings) const {
+        const auto n = counterAt(offset);
+        const size_t d = m_text.find("\n\n", offset);
+        if (d == std::string_view::npos) return std::nullopt;
+        size_t end = d;
+        // The next counter line is looked for only from the first blank line
+        // on (a text line that happens to hold the next number must not cut
+        // the time line), and it extends the block only when what follows
+        // the blank line is not a block of its own. So a text that holds a
+        // blank line stays whole, and a file numbered out of order does not
+        // fold later blocks into one text.
+        if (n) {
+            if (const auto p = nextCounterLine(*n, d); p && *p - 1 > d && !startsBlock(d + 2)) end = *p - 1;
+        }
+        Block block{std::string(m_text.substr(offset, end - offset)), end + 2};
+        if (settings.splitText && settings.splitText->split)
+            block.text = splitBlockText(block.text, settings.splitText->length);
+        return block;
+    }
+
+private:
+    std::optional<int64_t> counterAt(size_t offset) const {
+        const size_t q = m_text.find('\n', offset);
+        if (q == std::string_view::npos) return std::nullopt;
+        return counterFromLine(m_text.substr(offset, q - offset));
+    }
+
+    // A counter line followed by a time line.
+    bool startsBlock(size_t offset) const {
+        if (!counterAt(offset)) return false;
+        const size_t q = m_text.find('\n', offset);
+        const size_t lineEnd = std::min(m_text.find('\n', q + 1), m_text.size());
+        return m_text.substr(q + 1, lineEnd - q - 1).find(" -->") != std::string_view::npos;
+    }
+
+    // Position of "\n" + (n + 1) + "\n" at or after `from`.
+    std::optional<size_t> nextCounterLine(int64_t n, size_t from) const {
+        if (n == INT64_MAX) return std::nullopt;
+        const std::string key = std::to_string(n + 1);
+        const auto it = m_counterLines.find(key);
+        if (it == m_counterLines.end()) return std::nullopt;
+        const auto pos = std::lower_bound(it->second.begin(), it->second.end(), from);
+        if (pos == it->second.end()) return std::nullopt;
+        return *pos;
+    }
+
+    std::string_view m_text;
+    std::unordered_map<std::string_view, std::vector<size_t>> m_counterLines;
+};
+
+} // namespace
+
+std::string normalizeText(std::string_view text, const FCPXML_Titles_Settings& settings) {
+    std::string t = kykit::strUt_searchAndReplace(text, "\r", "");
+    const Ignore& ignore = settings.ignore;
+    for (;;) {
+        const size_t before = t.size();
+        t = kykit::strUt_searchAndReplace(t, "\n\n\n", "\n\n");
+        // Every replacement shortens the text, so the size tells whether the pass changed it.
+        const bool changed = t.size() != before;
+        if (ignore.ignoreITags) removeTags(t, {"<i>", "<I>", "<\\i>", "<\\I>", "</i>", "</I>"});
+        if (ignore.ignoreBTags) removeTags(t, {"<b>", "<B>", "<\\b>", "<\\B>", "</b>", "</B>"});
+        if (ignore.ignoreUTags) removeTags(t, {"<u>", "<U>", "<\\u>", "<\\U>", "</u>", "</U>"});
+        if (ignore.ignoreFontTags) t = kykit::remove(t, "font");
+        if (!changed) break;
+    }
+    return t;
+}
+
+std::vector<KySRTTitle> parse(std::string_view text, const FCPXML_Titles_Settings& settings) {
+    std::string prepared = normalizeText(text, settings);
+    prepared += "\n\n";
+    prepared = kykit::trimNewLinesAtBeginning(prepared);
+
+    std::vector<KySRTTitle> titles;
+    const BlockScanner scanner(prepared);
+    size_t offset = 0;
+    while (const auto block = scanner.blockAt(offset, settings)) {
+        auto title = parseBlock(block->text);
+        if (!title) break;
+        titles.push_back(std::move(*title));
+        offset = block->next;
+    }
+    return titles;
+}
+
+std::optional<int64_t> blockNumber(std::string_view s) {
+    const int64_t p = strUt_position(s, "\n");
+    if (p < 0) return std::nullopt;
+    const std::string digits = kykit::strUt_acceptChars(strUt_getSubString(s, 0, p), "0123456789", "");
+    if (digits.empty()) return std::nullopt;
+    return kykit::toInt(digits);
+}
+
+std::optional<std::string> nextBlockText(std::string_view s, const FCPXML_Titles_Settings& settings) {
+    const auto block = BlockScanner(s).blockAt(0, settings);
+    if (!block) return std::nullopt;
+    return block->text;
+}
+
+std::string splitBlockText(std::string_view block, int64_t length) {
+    const std::vector<std::string> pieces = kykit::split(block, length);
+    if (pieces.size() == 1) return std::string(block);
+    std::string joined;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (i) joined += '\n';
+        joined += pieces[i];
+    }
+    return joined;
+}
+
+std::optional<KySRTTitle> parseBlock(std::string_view b) {
+    std::string block(b);
+    if (kykit::right(block, 1) != "\n") block += '\n';
+    const int64_t p = strUt_position(block, "\n");
+    const std::string rest = strUt_getSubString(block, p, strUt_length(block));
+    const int64_t a = strUt_position(rest, " -->");
+    if (a < 0) return std::nullopt;
+    const double start = parseTimecode(strUt_getSubString(rest, 0, a));
+    // Skips " -->" and the blank after it.
+    const std::string rest2 = strUt_getSubString(rest, a + 5, strUt_length(rest));
+    const int64_t e = strUt_position(rest2, "\n");
+    if (e < 0) return std::nullopt;
+    const double end = parseTimecode(strUt_getSubString(rest2, 0, e));
+    std::string text = strUt_getSubString(rest2, e + 1, strUt_length(rest2));
+    const auto id = blockNumber(block);
+    if (!id) return std::nullopt;
+    if (kykit::right(text, 1) == "\n") text = kykit::stripRight(text, 1);
+    return KySRTTitle(*id, start, end, std::move(text));
+}
+
+double parseTimecode(std::string_view t) {
+    std::string s = kykit::strUt_searchAndReplace(t, ",", ".");
+    s = kykit::strUt_searchAndReplace(s, "\n", "");
+    if (kykit::strUt_getChar(s, 1) == ":") s = "0" + s;
+    const double hours = readColumn(strUt_getSubString(s, 0, 2));
+    const double minutes = readColumn(strUt_getSubString(s, 3, 5));
+    const double seconds = readColumn(strUt_getSubString(s, 6, 8));
+    const double thousandths = readColumn(strUt_getSubString(s, 9, 12));
+    return hours * 3600 + minutes * 60 + seconds + thousandths / 1000;
+}
+
+std::string dropFirstBlock(std::string_view s) {
+    const int64_t d = strUt_position(s, "\n\n");
+    if (d < 0) return {};
+    return strUt_getSubString(s, d + 2, strUt_length(s));
+}
+
+} // namespace quelvo::srt

@@ -1,0 +1,165 @@
+// Reading subtitle files: the corpus of encodings and line ends, the legacy
+// fallback, and input that is not a subtitle file at all.
+#include <random>
+
+#include "titles/ky_srt.h"
+#include "titles/text_encodings.h"
+#include "titles_test_support.h"
+
+using namespace quelvo;
+using namespace quelvo::test;
+
+namespace {
+
+// "Příliš žluťoučký kůň" / "úpěl ďábelské ódy" in UTF-8.
+const std::string kCzech1 = "P\xC5\x99\xC3\xAD" "li\xC5\xA1 \xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD k\xC5\xAF\xC5\x88";
+const std::string kCzech2 = "\xC3\xBAp\xC4\x9Bl \xC4\x8F\xC3\xA1" "belsk\xC3\xA9 \xC3\xB3" "dy";
+
+void expectCzech(const KySRT& srt) {
+    ASSERT_EQ(srt.titles.size(), 2u);
+    EXPECT_EQ(srt.titles[0], KySRTTitle(1, 1.0, 2.0, kCzech1));
+    EXPECT_EQ(srt.titles[1], KySRTTitle(2, 3.0, 4.0, kCzech2));
+}
+
+} // namespace
+
+TEST(SrtFiles, CrLfWithByteOrderMarkReadsLikeThePlainFile) {
+    const KySRT plain = KySRT::fromFileUrl(srtCorpus("basic.srt"));
+    ASSERT_EQ(plain.titles.size(), 3u);
+    EXPECT_EQ(plain.titles[2], KySRTTitle(3, 7.0, 9.0, "Third & last <one>."));
+    EXPECT_EQ(KySRT::fromFileUrl(srtCorpus("crlf_bom.srt")).titles, plain.titles);
+    EXPECT_EQ(KySRT::fromPath(srtCorpus("crlf_bom.srt")).titles, plain.titles);
+}
+
+TEST(SrtFiles, TimecodeShapes) {
+    const KySRT srt = KySRT::fromFileUrl(srtCorpus("timecodes.srt"));
+    ASSERT_EQ(srt.titles.size(), 3u);
+    EXPECT_DOUBLE_EQ(srt.titles[0].startTime, 3723.004);
+    EXPECT_DOUBLE_EQ(srt.titles[0].endTime, 3725.5);
+    EXPECT_DOUBLE_EQ(srt.titles[1].startTime, 3726.004);
+    EXPECT_DOUBLE_EQ(srt.titles[1].endTime, 3728.25);
+    EXPECT_DOUBLE_EQ(srt.titles[2].startTime, 10.005);
+}
+
+TEST(SrtFiles, TagsAreStrippedByDefault) {
+    const KySRT srt = KySRT::fromFileUrl(srtCorpus("tags.srt"));
+    ASSERT_EQ(srt.titles.size(), 3u);
+    EXPECT_EQ(srt.titles[0].text, "Hi");
+    EXPECT_EQ(srt.titles[1].text, "Bold and under and odd");
+    EXPECT_EQ(srt.titles[2].text, "Yellow text");
+}
+
+TEST(SrtFiles, MultiLineTexts) {
+    const KySRT srt = KySRT::fromFileUrl(srtCorpus("multiline.srt"));
+    ASSERT_EQ(srt.titles.size(), 2u);
+    EXPECT_EQ(srt.titles[0].text, "First line\nsecond line");
+    EXPECT_EQ(srt.titles[1].text, "One\ntwo\nthree");
+}
+
+TEST(SrtFiles, BlankRunsAndOverlaps) {
+    EXPECT_EQ(KySRT::fromFileUrl(srtCorpus("blank_runs.srt")).titles.size(), 2u);
+    KySRT srt = KySRT::fromFileUrl(srtCorpus("overlapping.srt"));
+    ASSERT_EQ(srt.titles.size(), 3u);
+    srt.removeOverlaps(std::nullopt);
+    EXPECT_DOUBLE_EQ(srt.titles[0].endTime, 1.5 - 1.0 / 30);
+    EXPECT_DOUBLE_EQ(srt.titles[1].endTime, 3.0 - 1.0 / 30);
+    EXPECT_DOUBLE_EQ(srt.titles[2].endTime, 4.0);
+}
+
+TEST(SrtFiles, Windows1250FallsBackOnlyThroughTheFileUrl) {
+    expectCzech(KySRT::fromFileUrl(srtCorpus("windows1250.srt")));
+    // The path form has no fallback: legacy bytes give nothing.
+    EXPECT_TRUE(KySRT::fromPath(srtCorpus("windows1250.srt")).titles.empty());
+    EXPECT_EQ(KySRT::readTextWithFallbackEncodings(srtCorpus("windows1250.srt")),
+              "1\n00:00:01,000 --> 00:00:02,000\n" + kCzech1 + "\n\n2\n00:00:03,000 --> 00:00:04,000\n" + kCzech2 +
+                  "\n");
+}
+
+TEST(SrtFiles, Utf16WithAndWithoutByteOrderMark) {
+    expectCzech(KySRT::fromFileUrl(srtCorpus("utf16le_bom.srt")));
+    expectCzech(KySRT::fromFileUrl(srtCorpus("utf16be_bom.srt")));
+    expectCzech(KySRT::fromFileUrl(srtCorpus("utf16le_no_bom.srt")));
+    expectCzech(KySRT::fromPath(srtCorpus("utf16le_bom.srt")));
+}
+
+TEST(SrtEncodings, Windows1250RefusesBytesOutsideTheCodePageAndNul) {
+    EXPECT_EQ(decodeWindows1250("\x8A\x9A"), "\xC5\xA0\xC5\xA1"); // Š š
+    EXPECT_FALSE(decodeWindows1250("a\x81z"));
+    EXPECT_FALSE(decodeWindows1250(std::string("a\0b", 3)));
+    EXPECT_EQ(decodeWindows1250(""), "");
+}
+
+TEST(SrtEncodings, Utf16ByteOrderAndBrokenInput) {
+    EXPECT_EQ(decodeUtf16(std::string("\xFF\xFE" "A\0", 4)), "A");
+    EXPECT_EQ(decodeUtf16(std::string("\0A\0B", 4)), "AB");
+    EXPECT_EQ(decodeUtf16(std::string("A\0B\0", 4)), "AB");
+    EXPECT_FALSE(decodeUtf16("abc"));                                // odd length
+    EXPECT_FALSE(decodeUtf16(std::string("\xFE\xFF\xD8\x00\x00" "A", 6))); // lone surrogate
+}
+
+TEST(SrtBadInput, MissingFileEmptyFileAndFolderSayWhy) {
+    TempDir dir;
+    std::string problem;
+    EXPECT_TRUE(KySRT::fromFileUrl((dir / "absent.srt").string(), &problem).titles.empty());
+    EXPECT_NE(problem.find("cannot read it"), std::string::npos) << problem;
+
+    writeFile(dir / "empty.srt", "");
+    EXPECT_TRUE(KySRT::fromFileUrl((dir / "empty.srt").string(), &problem).titles.empty());
+    EXPECT_EQ(problem, "the file is empty");
+
+    EXPECT_TRUE(KySRT::fromFileUrl(dir.path().string(), &problem).titles.empty());
+    EXPECT_NE(problem.find("folder"), std::string::npos) << problem;
+    EXPECT_TRUE(KySRT::fromPath((dir / "absent.srt").string()).titles.empty());
+}
+
+TEST(SrtBadInput, RandomBytesReadNothing) {
+    TempDir dir;
+    std::mt19937 rng(20240607);
+    std::string bytes(64 * 1024, '\0');
+    for (auto& b : bytes) b = static_cast<char>(rng() & 0xFF);
+    writeFile(dir / "noise.srt", bytes);
+    std::string problem;
+    EXPECT_TRUE(KySRT::fromFileUrl((dir / "noise.srt").string(), &problem).titles.empty());
+    EXPECT_EQ(problem, "it is not text in UTF-8, UTF-16 or Windows-1250");
+}
+
+TEST(SrtBadInput, InvalidUtf8WithoutSubtitleStructureReadsNothing) {
+    TempDir dir;
+    writeFile(dir / "bad.srt", "\xC3\x28 not \xFF subtitles\x81\n");
+    std::string problem;
+    EXPECT_TRUE(KySRT::fromFileUrl((dir / "bad.srt").string(), &problem).titles.empty());
+    EXPECT_FALSE(problem.empty());
+    // Handed in directly, invalid bytes are carried, never a crash.
+    const KySRT srt = KySRT::fromText("1\n00:00:01,000 --> 00:00:02,000\nbad \xFF byte\n");
+    ASSERT_EQ(srt.titles.size(), 1u);
+    EXPECT_EQ(srt.titles[0].text, "bad \xFF byte");
+}
+
+TEST(SrtBadInput, TextWithoutSubtitlesSaysSo) {
+    TempDir dir;
+    writeFile(dir / "prose.srt", "Just some prose.\nNothing else.\n");
+    std::string problem;
+    EXPECT_TRUE(KySRT::fromFileUrl((dir / "prose.srt").string(), &problem).titles.empty());
+    EXPECT_EQ(problem, "it holds no subtitle block that could be read");
+}
+
+TEST(SrtBadInput, FiftyMegabytesOnOneLine) {
+    TempDir dir;
+    std::string line(50 * 1024 * 1024, 'a');
+    for (size_t i = 0; i < line.size(); i += 97) line[i] = ' ';
+    for (size_t i = 13; i < line.size(); i += 1021) line[i] = '<';
+    writeFile(dir / "long.srt", line);
+    line.clear();
+    line.shrink_to_fit();
+    std::string problem;
+    EXPECT_TRUE(KySRT::fromFileUrl((dir / "long.srt").string(), &problem).titles.empty());
+    EXPECT_EQ(problem, "it holds no subtitle block that could be read");
+}
+
+TEST(SrtBadInput, OneHugeBlockStillParses) {
+    // A counter, a time line and a 5 MB text without line feeds.
+    const std::string text = "1\n00:00:01,000 --> 00:00:02,000\n" + std::string(5 * 1024 * 1024, 'x') + "\n";
+    const KySRT srt = KySRT::fromText(text);
+    ASSERT_EQ(srt.titles.size(), 1u);
+    EXPECT_EQ(srt.titles[0].text.size(), 5u * 1024 * 1024);
+}
