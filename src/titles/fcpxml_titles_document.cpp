@@ -1,0 +1,130 @@
+// The titles document: resources, library, event, project and spine around
+// the title elements, and its export.
+#include <algorithm>
+#include <cmath>
+
+#include "platform/movie/fcpxml_time.h"
+#include "platform/movie/fcpxml_video_fragments.h"
+#include "platform/toolkit/files.h"
+#include "platform/toolkit/numbers.h"
+#include "titles/fcpxml_titles.h"
+#include "titles/title_texts.h"
+#include "titles/video_facts.h"
+
+namespace quelvo {
+
+using titles::attributeText;
+using titles::stripQuotes;
+
+namespace {
+
+const char* const kTimelineFormatId = "FCPX_TimelineFormat";
+
+bool usable(std::optional<double> rate) { return rate && std::isfinite(*rate) && *rate > 0; }
+
+} // namespace
+
+std::string FCPXML_Titles::resourcesXML(bool useV19, std::optional<double> fps) {
+    return resourcesXML(useV19, fps, Variant::sync);
+}
+
+std::string FCPXML_Titles::libraryXML(std::optional<double> fps, bool avoidOverlap, bool useV19) {
+    return libraryXML(fps, avoidOverlap, useV19, Variant::sync);
+}
+
+std::string FCPXML_Titles::documentXML(bool useV19, bool avoidOverlap, const std::string& comment) {
+    return documentXML(useV19, avoidOverlap, comment, Variant::sync);
+}
+
+std::string FCPXML_Titles::documentXML(bool useV19, bool avoidOverlap, const std::string& comment,
+                                       Variant variant) {
+    std::optional<double> fps;
+    if (videoFileUrl) fps = titles::mediaFrameRate(*videoFileUrl);
+    const std::string resources = resourcesXML(useV19, fps, variant);
+    const std::string library = libraryXML(fps, avoidOverlap, useV19, variant);
+    const std::string version = useV19 ? "1.9" : "1.6";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE fcpxml>\n\n<!-- " + titles::commentText(comment) +
+           " -->\n\n<fcpxml version=\"" + version + "\">\n" + resources + "\n" + library + "\n</fcpxml>";
+}
+
+std::string FCPXML_Titles::resourcesXML(bool useV19, std::optional<double> fps, Variant) {
+    using namespace kymovie::FCPXMLUtils;
+    const double tb = timebase(fps);
+    const std::string frameDuration = getTime(1 / tb, tb);
+    std::string out = "<resources>\n<format id=\"";
+    out += kTimelineFormatId;
+    out += "\" name=\"" + stripQuotes(getFormat(tb)) + "\" frameDuration=" + frameDuration + " width=\"" +
+           std::to_string(kykit::truncateToInt(settings.frameSize.width)) + "\" height=\"" +
+           std::to_string(kykit::truncateToInt(settings.frameSize.height)) + "\"/>\n<effect id=\"";
+
+    std::string source;
+    if (customTitleInUse())
+        source = " src=\"" + fcpxmlPercEnc(kymovie::pathFromFileUrl(*settings.customTitle.sourceUrl)) + "\"";
+    out += attributeText(templateId) + "\" name=\"" + attributeText(stripQuotes(templateName)) + "\" uid=\"" +
+           attributeText(templateUID) + "\" " + source + "/>\n<effect id=\"ASSET_" + attributeText(patchId) +
+           "\" name=\"" + attributeText(stripQuotes(patchName)) + "\" uid=\"" + attributeText(patchUID) +
+           "\"/>\n";
+
+    if (videoFileUrl) {
+        const std::string& path = *videoFileUrl;
+        const titles::VideoFacts facts = titles::readVideoFacts(path);
+        out += getAsset(videoID, kymovie::urlLastPathComponent(path), path, facts.startTime, facts.duration,
+                        true, true, 2, 48000, "", false, useV19, true);
+        out += "<format id=\"" + attributeText(videoFormatID) + "\" frameDuration=" + frameDuration +
+               " width=\"" + std::to_string(facts.width.value_or(1920)) + "\" height=\"" +
+               std::to_string(facts.height.value_or(1080)) + "\"/>\n";
+    }
+    return out + "\n\n</resources>";
+}
+
+std::string FCPXML_Titles::libraryXML(std::optional<double> fps, bool avoidOverlap, bool useV19,
+                                      Variant variant) {
+    using kymovie::FCPXMLUtils::getTimeV3;
+    std::string sequenceDuration = getTimeV3(lastEndTime(), timebase(fps), 2);
+    const std::string titles = titlesXML(fps, avoidOverlap, useV19);
+    std::string spine;
+    if (!videoFileUrl) {
+        spine = " <gap name=\"Gap\" offset=\"0s\" duration=" + sequenceDuration + " start=\"0s\">\n" + titles +
+                "\n</gap>";
+    } else {
+        const std::string path = *videoFileUrl;
+        const titles::VideoFacts facts = titles::readVideoFacts(path);
+        const bool rateKnown = usable(facts.frameRate);
+        sequenceDuration = getTimeV3(std::max(facts.duration, lastEndTime()), rateKnown ? *facts.frameRate : 30, 1);
+        spine = kymovie::FCPXMLUtils::getAssetClip(kymovie::urlLastPathComponent(path), videoID, 0, facts.duration,
+                                                   facts.startTime, rateKnown ? *facts.frameRate : 0,
+                                                   facts.duration, "dialogue", videoFormatID, "", {}, false,
+                                                   titles, useV19);
+        eventName = kymovie::urlName(path);
+    }
+    const std::string name = attributeText(stripQuotes(eventName));
+    const bool async = variant == Variant::async;
+    return "\n<!-- LIBRARY -->\n<library>\n\n<!-- EVENT -->\n<event name=\"" + name + "\">\n\n" +
+           (async ? "<!-- TIMELINE PROJECT -->" : "<!-- TIMELINE -->") + "\n<project name=\"" + name +
+           "\">\n<sequence duration=" + sequenceDuration + " format=\"" + kTimelineFormatId +
+           "\" tcStart=\"0s\" tcFormat=\"NDF\" audioLayout=\"stereo\" audioRate=\"48k\">\n" +
+           (async ? "\n<!-- TIMELINE SPINE -->\n" : "") + "<spine>\n" + spine +
+           "\n</spine>\n</sequence>\n</project>\n</event>\n</library>";
+}
+
+kykit::Status FCPXML_Titles::exportXML(const std::string& url, bool useV19, const std::string& comment) {
+    const bool avoidOverlap = settings.avoidOverlap.value_or(false);
+    return kykit::atomicWriteFile(url, documentXML(useV19, avoidOverlap, comment, Variant::sync));
+}
+
+std::future<std::string> FCPXML_Titles::documentXMLAsync(bool useV19, bool avoidOverlap,
+                                                         const std::string& comment) {
+    return std::async(std::launch::async, [this, useV19, avoidOverlap, comment] {
+        return documentXML(useV19, avoidOverlap, comment, Variant::async);
+    });
+}
+
+std::future<kykit::Status> FCPXML_Titles::exportXMLAsync(const std::string& url, bool useV19,
+                                                         const std::string& comment) {
+    return std::async(std::launch::async, [this, url, useV19, comment] {
+        const bool avoidOverlap = settings.avoidOverlap.value_or(false);
+        return kykit::atomicWriteFile(url, documentXML(useV19, avoidOverlap, comment, Variant::async));
+    });
+}
+
+} // namespace quelvo
