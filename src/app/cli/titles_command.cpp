@@ -1,11 +1,119 @@
-// Placeholder until the titles command lands.
+// quelvo-cli titles: an SRT file to an FCPXML project of titles.
+#include <iostream>
+#include <memory>
+#include <optional>
+
 #include "app/cli/commands.h"
+#include "platform/mediainfo/media_info.h"
+#include "platform/movie/fcp106_prefs.h"
+#include "platform/movie/fcpxml_video_fragments.h"
+#include "platform/toolkit/files.h"
+#include "platform/toolkit/services.h"
+#include "titles/fcpxml_titles.h"
+#include "titles/ky_srt.h"
 
 namespace quelvo::cli {
-void registerTitlesCommand(CLI::App& app, int& exitCode) {
-    app.add_subcommand("titles", "(not available yet)")->callback([&exitCode] {
-        printError("titles is not available yet");
-        exitCode = 1;
-    });
+
+namespace {
+
+struct TitlesOptions {
+    std::string file;
+    std::optional<std::string> video;
+    std::optional<std::string> format;
+    std::optional<std::string> event;
+    std::optional<std::string> output;
+    std::optional<std::string> settings;
+};
+
+// A path may hold a line break; the error must stay on one line.
+std::string printable(const std::string& path) {
+    std::string out;
+    for (const char c : path) {
+        if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else out += c;
+    }
+    return out;
 }
+
+// Without --format the version sheet's preferences answer, as in the desktop
+// program: a remembered choice, else the preferred version.
+bool useV19From(const std::optional<std::string>& format) {
+    if (format) return *format == "1.9";
+    const auto& prefs = kymovie::KyFCP106Prefs::shared();
+    if (prefs.rememberMyChoice())
+        if (const auto choice = prefs.rememberedChoice())
+            return *choice == kymovie::FCP106ExportOptionsVC::Version::fcp106;
+    return prefs.preferFCP106();
+}
+
+// The settings from --settings, decoded as tolerantly as the stored ones.
+std::optional<FCPXML_Titles_Settings> readSettingsFile(const std::string& path) {
+    std::string text, error;
+    if (!kykit::fu_readBytes(path, text, &error)) {
+        printError("settings " + printable(path) + ": cannot read it: " + error);
+        return std::nullopt;
+    }
+    auto settings = FCPXML_Titles_Settings::decodeText(text);
+    if (!settings) printError("settings " + printable(path) + ": not a JSON object of title settings");
+    return settings;
+}
+
+int runTitles(const TitlesOptions& options) {
+    std::optional<FCPXML_Titles_Settings> settings;
+    if (options.settings) {
+        settings = readSettingsFile(*options.settings);
+        if (!settings) return 1;
+    }
+
+    std::string problem;
+    const KySRT srt = settings ? KySRT::fromFileUrl(options.file, *settings, &problem)
+                               : KySRT::fromFileUrl(options.file, &problem);
+    if (srt.titles.empty()) {
+        printError(printable(options.file) + ": no subtitles could be read: " + problem);
+        return 1;
+    }
+
+    if (options.video) {
+        const kymediainfo::MediaFacts facts = kymediainfo::probeMedia(*options.video);
+        if (!facts.status) {
+            printError("video " + printable(*options.video) + ": " + facts.status.message());
+            return 1;
+        }
+    }
+
+    const bool useV19 = useV19From(options.format);
+    const std::string event = options.event.value_or(kymovie::urlName(options.file));
+    const std::string output = options.output.value_or(kykit::fu_getFileNameWithoutExtension(options.file) + ".fcpxml");
+    FCPXML_Titles titles = settings ? FCPXML_Titles(event, srt.titles, options.video, *settings)
+                                    : FCPXML_Titles(event, srt.titles, options.video);
+    const std::string comment = "Quelvo " + kykit::VersionUpdate::versionString() + ": titles from " +
+                                kymovie::urlLastPathComponent(options.file);
+    const kykit::Status status = titles.exportXML(output, useV19, comment);
+    std::cout.flush();
+    if (!status) {
+        printError(printable(status.message()));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+void registerTitlesCommand(CLI::App& app, int& exitCode) {
+    auto options = std::make_shared<TitlesOptions>();
+    CLI::App* command = app.add_subcommand(
+        "titles", "Turn an SRT subtitle file into an FCPXML project of titles (each title is printed as it is made)");
+    command->add_option("FILE", options->file, "SRT subtitle file (UTF-8, UTF-16 or Windows-1250)")->required();
+    command->add_option("--video", options->video, "video the titles belong to; they are attached to its clip");
+    command->add_option("--format", options->format, "FCPXML version (default: the stored preference)")
+        ->check(CLI::IsMember({"1.9", "1.6"}));
+    command->add_option("--event", options->event,
+                        "event and project name (default: the subtitle file's name; a video's name wins)");
+    command->add_option("--output", options->output, "where to write the project (default: FILE with .fcpxml)");
+    command->add_option("--settings", options->settings,
+                        "title settings JSON file to use instead of the stored settings");
+    command->callback([options, &exitCode] { exitCode = runTitles(*options); });
+}
+
 } // namespace quelvo::cli
