@@ -1,8 +1,11 @@
 #pragma once
 // Audio file facts and level analysis on FFmpeg. The calls that the rest of
 // the program names keep their plain signatures (0 for an unreadable file, an
-// empty cluster list); the *Info / analyzeLevels forms also say whether the
-// file could be read and, when not, FFmpeg's reason.
+// empty cluster list); probeAudioFile and analyzeLevels also say whether the
+// file could be read and, when not, why: status.message() is the reason alone
+// ("the file is empty", "the file ends early: 7.94 s of 15.88 s could be
+// read", or FFmpeg's own text), one line without the file name, so that the
+// caller can write its sentence around it. Safe to call from any thread.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -12,6 +15,8 @@
 
 namespace kyaudio {
 
+// From the container's header: duration and sampleCount are what it
+// declares (MP3 lengths include the encoder delay that decoding drops).
 struct AudioFileInfo {
     kykit::Status status = kykit::Status::failure("not probed");
     double duration = 0;      // seconds
@@ -43,7 +48,7 @@ struct LevelParameters {
 struct LevelAnalysis {
     kykit::Status status = kykit::Status::failure("not analysed");
     ClusterList clusters;
-    double duration = 0;
+    double duration = 0;  // as decoded, encoder delay and padding dropped as FFmpeg does
     int sampleRate = 0;
 };
 
@@ -51,7 +56,10 @@ struct LevelAnalysis {
 struct Prog;
 struct InternalProgression;
 
-// Decodes the whole file (streaming) and finds where its level is active.
+// Decodes the whole file (streaming) and finds where its level is active:
+// the 10 ms sample peak over all channels against the parameters above.
+// Fails for a file that cannot be opened, has no audio, is mostly damaged or
+// is shorter than its header declares.
 LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& parameters);
 
 ClusterList getclusterListByWavePath(const std::string& path, double threshold, double decay,
