@@ -266,6 +266,20 @@ TEST(TitlesVideo, NtscVideoWithoutTimecode) {
     expectGolden("titles_v1_9_video_2997.fcpxml", withStableVideoUrl(v19, video2997()));
 }
 
+TEST(TitlesVideo, AwkwardVideoFileName) {
+    QUELVO_REQUIRE_SHARED();
+    TempDir dir;
+    const fs::path video = dir / "My clip & 'co' <#1> \xC3\xA9t\xC3\xA9?.mov";
+    fs::copy_file(video25(), video);
+    auto g = generator(corpus("basic.srt"), {}, video.string());
+    const std::string v19 = document(g, true);
+    EXPECT_NE(v19.find("name=\"My clip &amp; 'co' &lt;#1&gt; \xC3\xA9t\xC3\xA9?.mov\""), std::string::npos) << v19;
+    EXPECT_NE(v19.find("My%20clip%20%26%20%27co%27%20%3C%231%3E%20%C3%A9t%C3%A9%3F.mov\""), std::string::npos);
+    EXPECT_NE(v19.find("<event name=\"My clip &amp; co &lt;#1&gt; \xC3\xA9t\xC3\xA9?\">"), std::string::npos);
+    EXPECT_VALID_FCPXML(v19, "1.9");
+    EXPECT_VALID_FCPXML(document(g, false), "1.6");
+}
+
 TEST(TitlesVideo, MediaWithoutFrameRate) {
     QUELVO_REQUIRE_SHARED();
     TempDir dir;
