@@ -3,6 +3,7 @@
 // the same peaks whichever path a PCM file takes.
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -189,4 +190,31 @@ TEST(AudioDecode, TheEmptyPathAndUnreadableFilesAnswerZero) {
     EXPECT_EQ(kyaudio::aUt_getAudioFrequency("/nonexistent/dir/file.wav"), 0);
     EXPECT_EQ(kyaudio::probeAudioFile("/nonexistent/dir/file.wav").status.message(), "the file does not exist");
     EXPECT_TRUE(kyaudio::getclusterListByWavePath("", -24, 0.5, 0.5, 0.1, 0.1, false, 1, 5, 0, false).empty());
+}
+
+TEST(AudioDecode, AnalysesOnSeveralThreadsAtOnceAgreeWithOneAlone) {
+    // The job analyses on its worker while the main window probes durations.
+    const std::vector<std::string> files = {
+        (quelvo::test::testDataDir() / "media" / "tone_mono44k.mp3").string(),
+        (quelvo::test::testDataDir() / "media" / "tone_stereo48k.m4a").string(),
+        (quelvo::test::testDataDir() / "media" / "tone_mono8k_s24.aif").string(),
+    };
+    std::vector<ClusterList> alone;
+    for (const std::string& f : files) alone.push_back(kyaudio::analyzeLevels(f, patternParameters()).clusters);
+    std::vector<std::vector<ClusterList>> together(4);
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < together.size(); ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 3; ++round)
+                for (const std::string& f : files) {
+                    together[t].push_back(kyaudio::analyzeLevels(f, patternParameters()).clusters);
+                    kyaudio::aUt_getAudioDuration(f);
+                }
+        });
+    }
+    for (std::thread& t : threads) t.join();
+    for (const auto& results : together) {
+        ASSERT_EQ(results.size(), files.size() * 3);
+        for (size_t i = 0; i < results.size(); ++i) EXPECT_EQ(results[i], alone[i % files.size()]);
+    }
 }
