@@ -34,7 +34,7 @@ sox "$tmp/bar.wav" "$tmp/bar.wav" "$tmp/loop.wav"
 # Music: 16 s, 2 s of digital silence, 8 s, 3 s of silence, 8 s.
 sox -n -r 44100 -c 1 "$tmp/gap2.wav" trim 0 2
 sox -n -r 44100 -c 1 "$tmp/gap3.wav" trim 0 3
-sox "$tmp/loop.wav" "$tmp/loop.wav" "$tmp/gap2.wav" "$tmp/loop.wav" "$tmp/gap3.wav" "$tmp/loop.wav" \
+sox "$tmp/loop.wav" "$tmp/gap2.wav" "$tmp/bar.wav" "$tmp/gap3.wav" "$tmp/bar.wav" \
     "$tmp/music_full.wav"
 sox "$tmp/music_full.wav" "$tmp/music.wav" trim 0 37 norm -6
 ffmpeg -loglevel error -y -i "$tmp/music.wav" -c:a libmp3lame -b:a 96k music.mp3

@@ -1,11 +1,162 @@
-// Placeholder until the duck command lands.
+// quelvo-cli duck: the whole ducking job from the command line. The version
+// sheet is answered by --format; defaults come from the same preferences as
+// the desktop program; stage texts go to standard error, and standard output
+// carries only the result (the project's path, or the --json summary).
+#include <cstdio>
+#include <iostream>
+#include <mutex>
+#include <optional>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+
 #include "app/cli/commands.h"
+#include "ducking/job/duck_job.h"
+#include "platform/movie/fcp106_prefs.h"
+#include "platform/toolkit/concurrency.h"
+#include "platform/toolkit/files.h"
+#include "platform/toolkit/numbers.h"
+#include "platform/toolkit/prefs.h"
+#include "titles/settings/fcpxml_titles_settings.h"
 
 namespace quelvo::cli {
-void registerDuckCommand(CLI::App& app, int& exitCode) {
-    app.add_subcommand("duck", "(not available yet)")->callback([&exitCode] {
-        printError("duck is not available yet");
-        exitCode = 1;
-    });
+
+namespace {
+
+using Version = kymovie::FCP106ExportOptionsVC::Version;
+
+struct DuckOptions {
+    std::string dialogue, music, filler;
+    std::optional<int> decrease, overall;
+    bool toZero = false;
+    std::optional<std::string> name;
+    std::optional<std::string> format;
+    std::string output;
+    bool sendToFCP = false;
+    bool json = false;
+};
+
+class StderrStatus : public kykit::StatusSink {
+public:
+    void setStatus(const std::string& text) override { std::cerr << text << std::endl; }
+};
+
+// The version the desktop sheet would preselect: a remembered choice, else
+// the preferred form.
+Version defaultVersion() {
+    const auto& prefs = kymovie::KyFCP106Prefs::shared();
+    if (prefs.rememberMyChoice())
+        if (const auto remembered = prefs.rememberedChoice()) return *remembered;
+    return prefs.preferFCP106() ? Version::fcp106 : Version::olderVersions;
 }
+
+// While the job runs, what the writers print for the desktop program's
+// console (the legacy document, the settings JSON) goes to standard error so
+// that standard output stays machine-readable.
+class StdoutToStderr {
+public:
+    StdoutToStderr() {
+        std::cout.flush();
+        std::fflush(stdout);
+        m_saved = ::dup(STDOUT_FILENO);
+        ::dup2(STDERR_FILENO, STDOUT_FILENO);
+    }
+    ~StdoutToStderr() {
+        std::cout.flush();
+        std::fflush(stdout);
+        if (m_saved >= 0) {
+            ::dup2(m_saved, STDOUT_FILENO);
+            ::close(m_saved);
+        }
+    }
+    StdoutToStderr(const StdoutToStderr&) = delete;
+    StdoutToStderr& operator=(const StdoutToStderr&) = delete;
+
+private:
+    int m_saved = -1;
+};
+
+int runDuck(const DuckOptions& o) {
+    Version version = defaultVersion();
+    if (o.format) version = *o.format == "1.6" ? Version::olderVersions : Version::fcp106;
+    if (o.sendToFCP && version == Version::olderVersions) {
+        printError("--send-to-fcp needs the 1.9 format: older versions get a file");
+        return 2;
+    }
+    const int decrease = o.decrease.value_or(
+        static_cast<int>(kykit::truncateToInt(kykit::prefs_getValueDouble("duck.decrease", -12.0))));
+    const int overall = o.overall.value_or(static_cast<int>(
+        kykit::truncateToInt(kykit::prefs_getValueDouble("duck.overallMusicLevel", 0.0))));
+    const bool toZero = o.toZero || kykit::prefs_getValueBool("decreaseToZero", false);
+    const std::string name = o.name.value_or(kykit::fu_getFileNameWithoutExtension(
+        kykit::fu_getFileNameFromPath(o.dialogue)));
+
+    std::mutex handOverMutex;
+    std::optional<kykit::Status> handOver;
+    DuckJobOptions jobOptions;
+    jobOptions.outputPath = o.output;
+    jobOptions.onHandOver = [&](const kykit::Status& s) {
+        std::lock_guard lock(handOverMutex);
+        handOver = s;
+    };
+
+    DuckOutcome outcome;
+    {
+        StdoutToStderr quiet;
+        if (o.sendToFCP) FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = true;
+        StderrStatus status;
+        kymovie::FixedVersionSheet sheet(version);
+        outcome = duckAudioFiles(o.dialogue, o.music, o.filler, decrease, overall, toZero,
+                                 name + "_duck_event", name + "_duck_project", currentRolls(),
+                                 &status, sheet, nullptr, jobOptions);
+        // The hand-over runs a moment after the job; wait for it to know how it went.
+        kykit::Queue::drain();
+    }
+    if (!outcome.success) {
+        printError(outcome.message);
+        return 1;
+    }
+    std::lock_guard lock(handOverMutex);
+    if (handOver && !handOver->ok()) {
+        printError("cannot hand the project to Final Cut Pro: " + handOver->message());
+        return 1;
+    }
+    if (o.json) {
+        nlohmann::ordered_json out = {{"output", nullptr},
+                                      {"format", outcome.format},
+                                      {"clusters", outcome.clusters},
+                                      {"keyframes", outcome.keyframes},
+                                      {"fillerClips", outcome.fillerClips}};
+        if (!outcome.outputPath.empty()) out["output"] = outcome.outputPath;
+        std::cout << out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+    } else if (outcome.sentToFCP) {
+        std::cout << "Sent the project to Final Cut Pro (FCPXML " << outcome.format << ")\n";
+    } else {
+        std::cout << "Wrote " << outcome.outputPath << " (FCPXML " << outcome.format << ", "
+                  << outcome.clusters << " speech intervals, " << outcome.keyframes
+                  << " keyframes, " << outcome.fillerClips << " filler clips)\n";
+    }
+    return 0;
+}
+
+} // namespace
+
+void registerDuckCommand(CLI::App& app, int& exitCode) {
+    auto options = std::make_shared<DuckOptions>();
+    CLI::App* duck = app.add_subcommand("duck", "Write a project in which the music ducks under the dialogue");
+    duck->add_option("--dialogue", options->dialogue, "Dialogue (speaker) recording")->required();
+    duck->add_option("--music", options->music, "Music bed")->required();
+    duck->add_option("--filler", options->filler, "Filler music for the music's silent stretches");
+    duck->add_option("--decrease", options->decrease, "Music gain under speech, dB (default: stored, -12)");
+    duck->add_option("--overall", options->overall, "Music gain outside speech, dB (default: stored, 0)");
+    duck->add_flag("--to-zero", options->toZero, "Silence the music under speech");
+    duck->add_option("--name", options->name, "Project name (default: the dialogue's file name)");
+    duck->add_option("--format", options->format, "FCPXML version (default: as the desktop sheet)")
+        ->check(CLI::IsMember({"1.9", "1.6"}));
+    duck->add_option("--output", options->output, "Project file (default: next to the dialogue)");
+    duck->add_flag("--send-to-fcp", options->sendToFCP, "Hand the project to Final Cut Pro instead");
+    duck->add_flag("--json", options->json, "Print a JSON summary");
+    duck->callback([options, &exitCode] { exitCode = runDuck(*options); });
+}
+
 } // namespace quelvo::cli

@@ -8,7 +8,16 @@
 #include "platform/toolkit/services.h"
 
 namespace quelvo::cli {
-void printError(const std::string& message) { std::cerr << "quelvo-cli: " << message << std::endl; }
+// One line, whatever the message holds (a path may contain a line break).
+void printError(const std::string& message) {
+    std::string line;
+    for (const char c : message) {
+        if (c == '\n') line += "\\n";
+        else if (c == '\r') line += "\\r";
+        else line += c;
+    }
+    std::cerr << "quelvo-cli: " << line << std::endl;
+}
 } // namespace quelvo::cli
 
 int main(int argc, char** argv) {

@@ -1,13 +1,188 @@
-// Stand-in until the job lands.
 #include "ducking/job/duck_job.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <memory>
+#include <mutex>
+
+#include "ducking/speech_clusters.h"
+#include "ducking/volume_keyframes.h"
+#include "fcpxml/legacy_document.h"
+#include "fcpxml/media_facts.h"
+#include "fcpxml/project_writer.h"
+#include "platform/audio/audio_file.h"
+#include "platform/toolkit/concurrency.h"
+#include "platform/toolkit/files.h"
 
 namespace quelvo {
 
-DuckOutcome duckAudioFiles(const std::string&, const std::string&, const std::string&, int, int,
-                           bool, const std::string&, const std::string&, QVRoll,
-                           kykit::StatusSink*, kymovie::FCP106ExportOptionsVC&, void*) {
+namespace {
+
+using Version = kymovie::FCP106ExportOptionsVC::Version;
+
+double finiteOrZero(double seconds) { return std::isfinite(seconds) ? seconds : 0.0; }
+
+std::string failedToRead(const std::string& role, const std::string& path, const std::string& why) {
+    return "Cannot read the " + role + " file " + path + ": " + why + ".";
+}
+
+// The facts the job has already gathered, handed to the writers so that no
+// file is probed or decoded twice.
+KnownMediaFacts::File knownFile(const kyaudio::AudioFileInfo& info) {
+    KnownMediaFacts::File file;
+    file.sampleRate = info.sampleRate;
+    file.channels = info.channels;
+    file.sampleCount = info.sampleCount;
+    file.duration = finiteOrZero(info.duration);
+    return file;
+}
+
+// Everything the version callback needs, copied when the sheet opens.
+struct WriterInputs {
+    std::string speakerPath, musicPath, fillerPath;
+    int duckingDecrease = 0;
+    int overallMusicLevel = 0;
+    bool decreaseToZero = false;
+    std::string eventName, projectName;
+    QVRoll rolls;
+    kyaudio::AudioFileInfo speaker, music, filler;
+    kyaudio::ClusterList speechClusters, fillerClusters;
+    std::string outputFile;
+    HandOverReport onHandOver;
+};
+
+FCPXMLWriteResult runWriter(Version version, const WriterInputs& in, kykit::StatusSink* status) {
+    KnownMediaFacts facts;
+    facts.add(in.speakerPath, knownFile(in.speaker));
+    KnownMediaFacts::File music = knownFile(in.music);
+    music.musicClusters = in.fillerClusters;
+    facts.add(in.musicPath, music);
+    if (!in.fillerPath.empty()) facts.add(in.fillerPath, knownFile(in.filler));
+
+    if (version == Version::fcp106) {
+        const std::optional<std::string> fillerURL =
+            in.fillerPath.empty() ? std::nullopt : std::optional<std::string>(in.fillerPath);
+        return writeProject(in.decreaseToZero, in.duckingDecrease, in.speechClusters, in.rolls,
+                            in.overallMusicLevel, in.speakerPath, in.musicPath, fillerURL,
+                            in.eventName, in.projectName, in.fillerClusters, in.outputFile, facts,
+                            in.onHandOver);
+    }
+    const double speakerSeconds = finiteOrZero(in.speaker.duration);
+    const double musicSeconds = finiteOrZero(in.music.duration);
+    return writeLegacyDocument(
+        in.speakerPath, formatTenths(speakerSeconds), in.speaker.sampleRate, in.musicPath,
+        formatTenths(musicSeconds), in.music.sampleRate, in.fillerPath,
+        formatTenths(finiteOrZero(in.filler.duration)), in.filler.sampleRate, in.duckingDecrease,
+        in.speechClusters, in.rolls, in.overallMusicLevel,
+        formatTenths(std::max(speakerSeconds, musicSeconds)), in.decreaseToZero, in.eventName,
+        in.projectName, status, in.outputFile, facts);
+}
+
+} // namespace
+
+std::string projectPathFor(const std::string& speakerPath) {
+    return kykit::fu_getFileNameWithoutExtension(speakerPath) + ".fcpxml";
+}
+
+DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& musicPath,
+                           const std::string& fillerPath, int duckingDecrease,
+                           int overallMusicLevel, bool decreaseToZero,
+                           const std::string& eventName, const std::string& projectName,
+                           QVRoll rolls, kykit::StatusSink* statusLabel,
+                           kymovie::FCP106ExportOptionsVC& versionSheet,
+                           void* presentingController, const DuckJobOptions& options) {
     DuckOutcome outcome;
-    outcome.message = "the ducking job is not available yet";
+    kykit::ih_setText(statusLabel, kStageInitializing);
+    kykit::ih_setText(statusLabel, kStageMetadata);
+
+    auto inputs = std::make_shared<WriterInputs>();
+    WriterInputs& in = *inputs;
+    in.speakerPath = speakerPath;
+    in.musicPath = musicPath;
+    in.fillerPath = fillerPath;
+    in.duckingDecrease = duckingDecrease;
+    in.overallMusicLevel = overallMusicLevel;
+    in.decreaseToZero = decreaseToZero;
+    in.eventName = eventName;
+    in.projectName = projectName;
+    in.rolls = rolls;
+    in.onHandOver = options.onHandOver;
+
+    // File facts, dialogue first. A file that cannot be read at all stops the
+    // job here, before anything is written.
+    in.speaker = kyaudio::probeAudioFile(speakerPath);
+    if (!in.speaker.status) {
+        outcome.message = failedToRead("dialogue", speakerPath, in.speaker.status.message());
+        return outcome;
+    }
+    in.music = kyaudio::probeAudioFile(musicPath);
+    if (!in.music.status) {
+        outcome.message = failedToRead("music", musicPath, in.music.status.message());
+        return outcome;
+    }
+    if (!fillerPath.empty()) {
+        in.filler = kyaudio::probeAudioFile(fillerPath);
+        if (!in.filler.status) {
+            outcome.message = failedToRead("filler", fillerPath, in.filler.status.message());
+            return outcome;
+        }
+    }
+    in.outputFile = options.outputPath.empty() ? projectPathFor(speakerPath) : options.outputPath;
+
+    kykit::ih_setText(statusLabel, kStageAnalyzing);
+    const kyaudio::LevelAnalysis speech =
+        kyaudio::analyzeLevels(speakerPath, dialogueLevelParameters(rolls.threshold));
+    if (!speech.status) {
+        outcome.message = failedToRead("dialogue", speakerPath, speech.status.message());
+        return outcome;
+    }
+    kykit::ih_setText(statusLabel, kStageFiltering);
+    in.speechClusters = closeGaps(speech.clusters, rolls);
+
+    // Only a filler needs to know where the music itself is silent.
+    if (!fillerPath.empty()) {
+        const SpeechAnalysis music = findMusicClusters(musicPath);
+        if (!music.status) {
+            outcome.message = failedToRead("music", musicPath, music.status.message());
+            return outcome;
+        }
+        in.fillerClusters = music.clusters;
+    }
+
+    // The sheet may answer on any thread, before or after showSheet returns;
+    // the counting semaphore keeps an early answer.
+    kykit::KySemaphore done(true);
+    std::mutex resultMutex;
+    FCPXMLWriteResult result;
+    Version chosen = Version::fcp106;
+    versionSheet.showSheet(presentingController, std::nullopt,
+                           [inputs, statusLabel, &done, &resultMutex, &result, &chosen](Version v) {
+                               FCPXMLWriteResult written = runWriter(v, *inputs, statusLabel);
+                               {
+                                   std::lock_guard lock(resultMutex);
+                                   result = std::move(written);
+                                   chosen = v;
+                               }
+                               done.release();
+                           });
+    done.wait();
+
+    std::lock_guard lock(resultMutex);
+    outcome.format = chosen == Version::fcp106 ? "1.9" : "1.6";
+    outcome.clusters = static_cast<int>(in.speechClusters.size());
+    outcome.keyframes = result.keyframes;
+    outcome.fillerClips = result.fillerClips;
+    outcome.sentToFCP = result.sentToFCP;
+    if (!result.status) {
+        // The write's own sentence already names the file and the reason.
+        std::string why = result.status.message();
+        if (!why.empty()) why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
+        outcome.message = why + ".";
+        return outcome;
+    }
+    outcome.outputPath = result.outputPath;
+    outcome.success = true;
     return outcome;
 }
 

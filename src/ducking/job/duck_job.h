@@ -5,24 +5,43 @@
 #include <string>
 
 #include "ducking/qv_roll.h"
+#include "fcpxml/write_result.h"
 #include "platform/movie/version_sheet.h"
 #include "platform/toolkit/services.h"
 
 namespace quelvo {
 
-// What a job did. A job that could not read its dialogue or music, or could
-// not write its output, fails with one short sentence naming the file and the
-// reason, and leaves nothing on disk.
+// The job's stage texts, in the order they are shown.
+inline constexpr const char* kStageInitializing = "Initializing: Downloading required components...";
+inline constexpr const char* kStageMetadata = "Getting Audio Metadata...";
+inline constexpr const char* kStageAnalyzing = "Analyzing Speaker Clusters...";
+inline constexpr const char* kStageFiltering = "Filtering Speaker Clusters...";
+
+// What a job did. A job that could not read its dialogue, music or filler, or
+// could not write its output, fails with one short sentence naming the file
+// and the reason, and leaves nothing on disk.
 struct DuckOutcome {
     bool success = false;
     std::string message;     // the failure sentence; empty on success
-    std::string outputPath;  // the project written, or "" when sent or not written
-    bool sentToFCP = false;  // handed to Final Cut Pro instead of written
+    std::string outputPath;  // the project written, or "" when sent instead
+    bool sentToFCP = false;  // handed to Final Cut Pro a moment after the job
     std::string format;      // "1.9" or "1.6"
     int clusters = 0;        // speech clusters after gap closing
     int keyframes = 0;
     int fillerClips = 0;
 };
+
+// What callers may add to the job's inputs.
+struct DuckJobOptions {
+    // Where the project goes; "" means next to the dialogue, named after it.
+    std::string outputPath;
+    // Told how a delayed hand-over to Final Cut Pro went (on the toolkit's
+    // queue thread, after the job has returned).
+    HandOverReport onHandOver;
+};
+
+// The dialogue path without its extension, followed by ".fcpxml".
+std::string projectPathFor(const std::string& speakerPath);
 
 DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& musicPath,
                            const std::string& fillerPath, int duckingDecrease,
@@ -30,6 +49,6 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
                            const std::string& eventName, const std::string& projectName,
                            QVRoll rolls, kykit::StatusSink* statusLabel,
                            kymovie::FCP106ExportOptionsVC& versionSheet,
-                           void* presentingController);
+                           void* presentingController, const DuckJobOptions& options = {});
 
 } // namespace quelvo
