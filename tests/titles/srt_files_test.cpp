@@ -156,6 +156,14 @@ TEST(SrtBadInput, FiftyMegabytesOnOneLine) {
     EXPECT_EQ(problem, "it holds no subtitle block that could be read");
 }
 
+TEST(SrtBadInput, MillionsOfUnclosedFontTags) {
+    // Each unclosed tag used to look for its '>' through the rest of the text.
+    std::string text;
+    text.reserve(48 * 1024 * 1024);
+    while (text.size() < 48 * 1024 * 1024) text += "<font ";
+    EXPECT_TRUE(KySRT::fromText(text).titles.empty());
+}
+
 TEST(SrtBadInput, OneHugeBlockStillParses) {
     // A counter, a time line and a 5 MB text without line feeds.
     const std::string text = "1\n00:00:01,000 --> 00:00:02,000\n" + std::string(5 * 1024 * 1024, 'x') + "\n";

@@ -2,7 +2,6 @@
 // asynchronous twin, the export, golden files and DTD validity.
 #include <clocale>
 #include <cstdlib>
-#include <regex>
 
 #include "platform/movie/fcpxml_time.h"
 #include "platform/toolkit/strings.h"
@@ -145,10 +144,14 @@ TEST(TitlesDocument, Version16ChangesOnlyTheVersionAndThePatchOrder) {
     EXPECT_EQ(count(v16, "<video ref=\"ASSET_Tessary_BlackPatch\" name=\"Custom\" lane=\"1\" offset="), 2u);
     EXPECT_EQ(count(v19, "<video name=\"Custom\" lane=\"1\" offset="), 2u);
     // Back in the 1.9 order, the 1.6 document is the 1.9 one.
-    const std::regex patch16("<video ref=\"ASSET_Tessary_BlackPatch\" name=\"Custom\" lane=\"1\" offset=(\"[^\"]*\") "
-                             "duration=");
-    std::string reordered = std::regex_replace(
-        v16, patch16, "<video name=\"Custom\" lane=\"1\" offset=$1 ref=\"ASSET_Tessary_BlackPatch\" duration=");
+    std::string reordered = v16;
+    const std::string from = "<video ref=\"ASSET_Tessary_BlackPatch\" name=\"Custom\" lane=\"1\" offset=";
+    for (size_t at = reordered.find(from); at != std::string::npos; at = reordered.find(from, at + 1)) {
+        const size_t offsetEnd = reordered.find(" duration=", at);
+        const std::string offset = reordered.substr(at + from.size(), offsetEnd - at - from.size());
+        reordered.replace(at, offsetEnd - at,
+                          "<video name=\"Custom\" lane=\"1\" offset=" + offset + " ref=\"ASSET_Tessary_BlackPatch\"");
+    }
     reordered = kykit::replace(reordered, "<fcpxml version=\"1.6\">", "<fcpxml version=\"1.9\">", false);
     EXPECT_EQ(reordered, v19);
     EXPECT_VALID_FCPXML(v19, "1.9");

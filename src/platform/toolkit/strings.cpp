@@ -282,6 +282,10 @@ std::string remove(std::string_view text, std::string_view tag) {
     const std::string open = "<" + std::string(tag);
     const std::string close = "</" + std::string(tag) + ">";
     std::string out;
+    // The first '>' at or after the last search start: reused while it still
+    // lies ahead, so many unclosed tags cost one scan, not one scan each.
+    size_t closeAt = std::string_view::npos;
+    bool searched = false;
     size_t i = 0;
     while (i < text.size()) {
         if (text[i] == '<') {
@@ -294,7 +298,11 @@ std::string remove(std::string_view text, std::string_view tag) {
                 const bool boundary =
                     after >= text.size() || text[after] == '>' || text[after] == ' ' ||
                     text[after] == '\t' || text[after] == '\n' || text[after] == '/';
-                const size_t end = text.find('>', after);
+                if (!searched || (closeAt != std::string_view::npos && closeAt < after)) {
+                    closeAt = text.find('>', after);
+                    searched = true;
+                }
+                const size_t end = closeAt;
                 if (boundary && end != std::string_view::npos) {
                     i = end + 1;
                     continue;
