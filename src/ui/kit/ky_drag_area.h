@@ -1,0 +1,62 @@
+#pragma once
+// A drop area for files. It accepts drags that carry at least one file with
+// an accepted extension (compared without regard to case), calls onDrop with
+// those paths in the order they came, and then shows the first file's name as
+// its caption, so the user sees what was dropped. A click (or Space/Return
+// when focused) opens a file picker that ends the same way as a drop.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QFrame>
+#include <QString>
+
+namespace kyui {
+
+class KyDragArea : public QFrame {
+    Q_OBJECT
+public:
+    // What a drop may carry: files and folders, folders only, or files only.
+    enum DropMode { kFilesAndFolders = 0, kFoldersOnly = 1, kFilesOnly = 2 };
+
+    explicit KyDragArea(QWidget* parent = nullptr);
+
+    std::function<void(const std::vector<std::string>&)> onDrop;
+    // Without the dot, e.g. "wav"; empty accepts every file.
+    std::vector<std::string> acceptedExtensions;
+    int dropMode = kFilesOnly;
+
+    QString text() const { return m_text; }
+    void setText(const QString& text);
+
+    // The paths among `paths` that this area takes, in their order.
+    std::vector<std::string> acceptedPaths(const std::vector<std::string>& paths) const;
+
+    // Opens the file picker (window-modal; answers come back asynchronously).
+    void openFilePicker();
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool accepts(const std::string& path) const;
+    void deliver(const std::vector<std::string>& accepted);
+    QString nameFilter() const;
+
+    QString m_text;
+    QString m_lastFolder;
+    bool m_hovering = false;
+    bool m_pressed = false;
+};
+
+} // namespace kyui

@@ -1,0 +1,60 @@
+#pragma once
+// Windows and sheets that host view controllers.
+#include <functional>
+
+#include <QDialog>
+#include <QMainWindow>
+#include <QString>
+
+namespace kyui {
+
+class KyViewController;
+
+// A document-like top-level window around one controller; the application
+// delegate adds its menus to it.
+class KyWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit KyWindow(KyViewController* controller, QWidget* parent = nullptr);
+    KyViewController* controller() const { return m_controller; }
+
+private:
+    KyViewController* m_controller;
+};
+
+// A window-modal sheet around one controller. Sheets have no cancel: Escape
+// and the window's close button do nothing, and the controller closes the
+// sheet itself (KyViewController::close) when its work is done.
+class KySheetWindow : public QDialog {
+    Q_OBJECT
+public:
+    KySheetWindow(KyViewController* controller, QWidget* parentWindow, bool disableResize);
+    KyViewController* controller() const { return m_controller; }
+
+public slots:
+    void reject() override {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    KyViewController* m_controller;
+};
+
+namespace KyWindows {
+
+using InstantiatedCallback = std::function<void(KyViewController*)>;
+
+// Makes the controller of `sceneId` in `storyboard`, hands it to
+// instantiatedCallback before anything is shown (so the callback can give it
+// its inputs), then shows it as a sheet on the window of
+// currentViewController. `bundle` is accepted for the toolkit's signature and
+// not used. Returns the new controller (owned by its sheet, which deletes
+// itself when closed), or nullptr when the scene is unknown.
+KyViewController* sheet(const QString& sceneId, const QString& storyboard, const void* bundle,
+                        KyViewController* currentViewController, bool disableResize,
+                        const InstantiatedCallback& instantiatedCallback);
+
+} // namespace KyWindows
+
+} // namespace kyui

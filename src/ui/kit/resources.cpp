@@ -1,0 +1,13 @@
+#include "ui/kit/resources.h"
+
+#include <QtCore/qresource.h>
+
+// Q_INIT_RESOURCE must be used outside any namespace.
+static void initQuelvoResources() { Q_INIT_RESOURCE(progress_frames); }
+
+namespace kyui {
+void initResources() {
+    static const bool done = (initQuelvoResources(), true);
+    (void)done;
+}
+} // namespace kyui

@@ -1,0 +1,7 @@
+#pragma once
+// The images compiled into the program (animation frames). A static library
+// drops resource objects nobody names, so every user of them calls this
+// first; calling it again does nothing.
+namespace kyui {
+void initResources();
+}

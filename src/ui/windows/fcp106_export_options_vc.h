@@ -1,0 +1,50 @@
+#pragma once
+// The version sheet's window: which Final Cut Pro will open the project,
+// 10.6 and later (FCPXML 1.9) or older versions (FCPXML 1.6). The job waits
+// for the answer, so the sheet has no cancel; closing it in any other way
+// answers with the version selected at that moment.
+#include <functional>
+
+#include "platform/movie/version_sheet.h"
+#include "ui/kit/ky_view_controller.h"
+
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+namespace kyui {
+
+class KyCheckButton;
+
+class FCP106ExportOptionsVC : public KyViewController {
+    Q_OBJECT
+public:
+    using Version = kymovie::FCP106ExportOptionsVC::Version;
+    static constexpr const char* kStoryboard = "KyMovie";
+    static constexpr const char* kSceneId = "FCP106ExportOptionsVC";
+
+    explicit FCP106ExportOptionsVC(QWidget* parent = nullptr);
+    ~FCP106ExportOptionsVC() override;
+
+    Version selected() const;
+    void setSelected(Version version);
+
+    // Runs once with the chosen version.
+    std::function<void(Version)> onChoice;
+
+    // Outlets.
+    QLabel* lblQuestion;
+    QRadioButton* radFCP106;
+    QRadioButton* radOlder;
+    KyCheckButton* chkRememberMyChoice;
+    QPushButton* btnContinue;
+
+    // Continue: remembers the choice when asked to, answers and closes.
+    void continuePressed();
+
+private:
+    void answer();
+    bool m_answered = false;
+};
+
+} // namespace kyui

@@ -1,0 +1,190 @@
+#include "ui/windows/progress_vc.h"
+
+#include <cstdlib>
+#include <thread>
+
+#include <QDebug>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QVBoxLayout>
+
+#include "ui/kit/im_anim.h"
+#include "ui/kit/ky_alert.h"
+#include "ui/kit/ky_notification.h"
+#include "ui/kit/ky_storyboard.h"
+#include "ui/kit/ky_windows.h"
+#include "ui/kit/label_status_sink.h"
+#include "ui/kit/main_thread.h"
+#include "ui/windows/desktop_version_sheet.h"
+
+namespace kyui {
+
+namespace {
+
+const KySceneRegistration kScene(ProgressVC::kStoryboard, ProgressVC::kSceneId,
+                                 [] { return new ProgressVC; });
+
+kymovie::FCP106ExportOptionsVC* g_versionSheet = nullptr;
+
+// Missing inputs are a programming error of the presenter, not a user's.
+template <typename T> const T& required(const std::optional<T>& value, const char* name) {
+    if (!value) {
+        qCritical("ProgressVC: the input %s was not set before the sheet was shown", name);
+        std::abort();
+    }
+    return *value;
+}
+
+constexpr int kAnimationSize = 96; // logical pixels; the frames are drawn at twice that
+
+} // namespace
+
+kymovie::FCP106ExportOptionsVC* ProgressVC::setVersionSheet(kymovie::FCP106ExportOptionsVC* sheet) {
+    auto* previous = g_versionSheet;
+    g_versionSheet = sheet;
+    return previous;
+}
+
+kymovie::FCP106ExportOptionsVC& ProgressVC::versionSheet() {
+    return g_versionSheet ? *g_versionSheet : DesktopVersionSheet::shared();
+}
+
+ProgressVC::ProgressVC(QWidget* parent) : KyViewController(parent) {
+    setWindowTitle(tr("Ducking"));
+    auto* stack = new QGridLayout;
+    wImageA = new QLabel(this);
+    wImageB = new QLabel(this);
+    wImageC = new QLabel(this);
+    // The three layers share one cell, A at the back, C at the front.
+    for (QLabel* layer : {wImageA, wImageB, wImageC}) {
+        layer->setFixedSize(kAnimationSize, kAnimationSize);
+        layer->setAlignment(Qt::AlignCenter);
+        layer->setAttribute(Qt::WA_TranslucentBackground);
+        stack->addWidget(layer, 0, 0, Qt::AlignCenter);
+    }
+
+    auto* heading = new QLabel(tr("Ducking the music…"), this);
+    QFont headingFont = heading->font();
+    headingFont.setBold(true);
+    headingFont.setPointSizeF(headingFont.pointSizeF() * 1.15);
+    heading->setFont(headingFont);
+    heading->setAlignment(Qt::AlignCenter);
+
+    lblStatus = new QLabel(this);
+    lblStatus->setAlignment(Qt::AlignCenter);
+    lblStatus->setTextFormat(Qt::PlainText);
+    QPalette dim = lblStatus->palette();
+    QColor text = dim.color(QPalette::WindowText);
+    text.setAlpha(170);
+    dim.setColor(QPalette::WindowText, text);
+    lblStatus->setPalette(dim);
+    // Room for the longest stage text, so the sheet keeps its size.
+    const QFontMetrics fm(lblStatus->font());
+    lblStatus->setMinimumWidth(fm.horizontalAdvance("Initializing: Downloading required components...") +
+                               2 * fm.height());
+    lblStatus->setMinimumHeight(fm.height());
+
+    auto* layout = new QVBoxLayout(this);
+    const int unit = fm.height();
+    layout->setContentsMargins(2 * unit, 3 * unit / 2, 2 * unit, 3 * unit / 2);
+    layout->setSpacing(unit / 2);
+    layout->addLayout(stack);
+    layout->addSpacing(unit / 2);
+    layout->addWidget(heading);
+    layout->addWidget(lblStatus);
+
+    m_status = std::make_shared<LabelStatusSink>(lblStatus);
+}
+
+ProgressVC::~ProgressVC() = default;
+
+void ProgressVC::showProgress(KyViewController* from, const std::string& speakerPath,
+                              const std::string& musicPath, const std::string& fillerPath,
+                              int duckingDecrease, int overallMusicLevel, bool decreaseToZero,
+                              const std::string& eventName, const std::string& projectName,
+                              const quelvo::QVRoll& rolls) {
+    KyWindows::sheet(kSceneId, kStoryboard, nullptr, from, true, [&](KyViewController* controller) {
+        auto* vc = qobject_cast<ProgressVC*>(controller);
+        if (!vc) return;
+        vc->speakerPath = speakerPath;
+        vc->musicPath = musicPath;
+        vc->fillerPath = fillerPath;
+        vc->duckingDecrease = duckingDecrease;
+        vc->overallMusicLevel = overallMusicLevel;
+        vc->decreaseToZero = decreaseToZero;
+        vc->eventName = eventName;
+        vc->projectName = projectName;
+        vc->rolls = rolls;
+    });
+}
+
+void ProgressVC::viewDidLoad() {
+    struct Layer {
+        QLabel* view;
+        ImAnim** anim;
+        const char* prefix;
+        int lastFrame;
+    };
+    // Different loop lengths let the layers drift against each other.
+    const Layer layers[] = {{wImageA, &imA, "quelvo_progressA_", 59},
+                            {wImageB, &imB, "quelvo_progressB_", 58},
+                            {wImageC, &imC, "quelvo_progressC_", 57}};
+    for (const Layer& layer : layers) {
+        *layer.anim = new ImAnim(layer.view, 0.0, 60, true, true, nullptr, "", "png", nullptr, false);
+        (*layer.anim)->setSequence(layer.prefix, 0, layer.lastFrame, 5);
+        (*layer.anim)->start();
+    }
+}
+
+void ProgressVC::viewDidAppear() {
+    KyViewController::viewDidAppear();
+    if (m_jobStarted) return; // a sheet runs one job
+    m_jobStarted = true;
+    runJob();
+}
+
+void ProgressVC::runJob() {
+    // The worker gets copies of everything it needs: nothing of this window is
+    // touched off the GUI thread except through the status sink, which posts
+    // to the GUI thread, and the completion, which checks that we still exist.
+    const std::string speaker = required(speakerPath, "speakerPath");
+    const std::string music = required(musicPath, "musicPath");
+    const std::string filler = required(fillerPath, "fillerPath");
+    const int decrease = required(duckingDecrease, "duckingDecrease");
+    const int overall = required(overallMusicLevel, "overallMusicLevel");
+    const bool toZero = required(decreaseToZero, "decreaseToZero");
+    const std::string event = required(eventName, "eventName");
+    const std::string project = required(projectName, "projectName");
+    const quelvo::QVRoll timing = required(rolls, "rolls");
+    std::shared_ptr<LabelStatusSink> status = m_status;
+    kymovie::FCP106ExportOptionsVC* sheet = &versionSheet();
+    QPointer<ProgressVC> self(this);
+    void* presenter = static_cast<KyViewController*>(this);
+
+    // A detached thread rather than a pool: a job waiting on the version
+    // sheet must never hold up quitting the program.
+    std::thread([=] {
+        const quelvo::DuckOutcome outcome = quelvo::duckAudioFiles(
+            speaker, music, filler, decrease, overall, toZero, event, project, timing, status.get(),
+            *sheet, presenter);
+        runOnMain([self, outcome] {
+            if (self) self->completeJob(outcome);
+        });
+    }).detach();
+}
+
+void ProgressVC::completeJob(const quelvo::DuckOutcome& outcome) {
+    if (outcome.success) {
+        KyShowNotification(QStringLiteral("Quelvo Done"), QStringLiteral("Successfully Ducked Audio Files."));
+    } else {
+        // A failed job must not claim success: say what went wrong instead.
+        const std::string sentence =
+            outcome.message.empty() ? std::string("The project could not be made.") : outcome.message;
+        KyAlert::ok("Warning", sentence, window());
+    }
+    emit jobFinished(outcome.success);
+    close();
+}
+
+} // namespace kyui

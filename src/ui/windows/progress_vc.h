@@ -1,0 +1,83 @@
+#pragma once
+// The progress sheet: opened by the main window with a job's inputs, it runs
+// the ducking job on a worker thread the moment it is on screen, shows a
+// three-layer animation and the job's stage texts meanwhile, and closes when
+// the job has returned: with the "Quelvo Done" notification after a good
+// job, or with a "Warning" alert carrying the job's sentence after a failed
+// one. The user cannot cancel a job.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "ducking/job/duck_job.h"
+#include "ducking/qv_roll.h"
+#include "platform/movie/version_sheet.h"
+#include "ui/kit/ky_view_controller.h"
+
+class QLabel;
+
+namespace kyui {
+
+class ImAnim;
+class LabelStatusSink;
+
+class ProgressVC : public KyViewController {
+    Q_OBJECT
+public:
+    static constexpr const char* kStoryboard = "Main";
+    static constexpr const char* kSceneId = "ProgressVC";
+
+    explicit ProgressVC(QWidget* parent = nullptr);
+    ~ProgressVC() override;
+
+    // Opens the sheet on `from` with the job's inputs.
+    static void showProgress(KyViewController* from, const std::string& speakerPath,
+                             const std::string& musicPath, const std::string& fillerPath,
+                             int duckingDecrease, int overallMusicLevel, bool decreaseToZero,
+                             const std::string& eventName, const std::string& projectName,
+                             const quelvo::QVRoll& rolls);
+
+    // The version sheet that jobs ask (the desktop one unless replaced); the
+    // caller keeps ownership. Returns the previous one.
+    static kymovie::FCP106ExportOptionsVC* setVersionSheet(kymovie::FCP106ExportOptionsVC* sheet);
+    static kymovie::FCP106ExportOptionsVC& versionSheet();
+
+    // The job's inputs, set by the presenter before the sheet shows.
+    std::optional<std::string> speakerPath;
+    std::optional<std::string> musicPath;
+    std::optional<std::string> fillerPath;
+    std::optional<int> duckingDecrease;
+    std::optional<int> overallMusicLevel;
+    std::optional<bool> decreaseToZero;
+    std::optional<std::string> eventName;
+    std::optional<std::string> projectName;
+    std::optional<quelvo::QVRoll> rolls;
+
+    // Outlets: the three stacked animation layers and the status line.
+    QLabel* wImageA;
+    QLabel* wImageB;
+    QLabel* wImageC;
+    QLabel* lblStatus;
+    ImAnim* imA = nullptr;
+    ImAnim* imB = nullptr;
+    ImAnim* imC = nullptr;
+
+    bool jobStarted() const { return m_jobStarted; }
+
+signals:
+    // On the GUI thread, after the notification or the alert, before closing.
+    void jobFinished(bool success);
+
+protected:
+    void viewDidLoad() override;
+    void viewDidAppear() override;
+
+private:
+    void runJob();
+    void completeJob(const quelvo::DuckOutcome& outcome);
+
+    std::shared_ptr<LabelStatusSink> m_status;
+    bool m_jobStarted = false;
+};
+
+} // namespace kyui

@@ -1,0 +1,109 @@
+#pragma once
+// The main window: three drop areas (dialogue, music, optional filler) with
+// each file's duration and a marker when it has gone missing, the ducking
+// depth and overall music level, the decrease-to-zero box, the music clip's
+// role, the project name and the Duck button. Duck checks the inputs, stops
+// at the first problem with a "Warning" alert, and hands a job to the
+// progress sheet.
+#include <functional>
+#include <string>
+
+#include "platform/toolkit/prefs.h"
+#include "ui/kit/ky_timer.h"
+#include "ui/kit/ky_view_controller.h"
+
+class QLabel;
+class QPushButton;
+class QToolButton;
+
+namespace kyui {
+
+class KyCheckButton;
+class KyDragArea;
+class KySlider;
+class KyTextField;
+class MissingFileMarker;
+
+class QuelvoMainVC : public KyViewController {
+    Q_OBJECT
+public:
+    // Settings this window owns.
+    static constexpr const char* kDecreaseKey = "duck.decrease";
+    static constexpr const char* kOverallMusicLevelKey = "duck.overallMusicLevel";
+    static constexpr const char* kDecreaseToZeroKey = "decreaseToZero";
+    static constexpr const char* kFillerKey = "duck.filler";
+    static constexpr const char* kProjectNameKey = "duck.projectName";
+
+    static constexpr double kDecreaseMin = -60, kDecreaseMax = 0, kDecreaseDefault = -12;
+    static constexpr double kOverallMin = -30, kOverallMax = 12, kOverallDefault = 0;
+
+    explicit QuelvoMainVC(QWidget* parent = nullptr);
+    ~QuelvoMainVC() override;
+
+    // Opens the role chooser on a controller. The application installs it;
+    // until then the role button is disabled.
+    using Presenter = std::function<void(KyViewController*)>;
+    static void setRoleChooser(Presenter presenter);
+
+    // Outlets.
+    KyTextField* projectName;
+    KyDragArea* drgSpeaker;
+    KyDragArea* drgMusic;
+    KyDragArea* drgFiller;
+    QLabel* lblDialogueDuration;
+    QLabel* lblMusicDuration;
+    QLabel* lblFillerDuration;
+    MissingFileMarker* imgDialogueFileMissing;
+    MissingFileMarker* imgMusicFileMissing;
+    MissingFileMarker* imgFillerFileMissing;
+    KySlider* decrease;
+    QLabel* decreaseLabel;
+    QLabel* decreaseDBLabel;
+    QLabel* lblRole;
+    KySlider* overallMusicLevelSlider;
+    QLabel* overallMusicLevelLabel;
+    QLabel* overallMusicLevelDBLabel;
+    KyCheckButton* chkDecreaseToZero;
+    QPushButton* btnRole;
+    QToolButton* btnClear;
+    QPushButton* btnDuck;
+
+    // The three files; "" means not given. Only the filler survives a restart.
+    std::string speakerPath;
+    std::string musicPath;
+    std::string fillerPath;
+    kykit::KyDef<bool> decreaseToZero{kDecreaseToZeroKey, false};
+    // Marks missing files every half second once the window has appeared.
+    KyTimer timer;
+
+    // Actions.
+    void doDuck();
+    void clearPressed();
+    void btnRolePressed();
+    void idle() override;
+
+    void applyDecreaseToZero();
+    void refreshDurations();
+    void refreshMarkers();
+    void refreshRoleLabel();
+    // Starts a job with this filler path ("" for none).
+    void startJob(const std::string& filler);
+
+signals:
+    // After the background duration work has filled the labels.
+    void durationsShown();
+
+protected:
+    void viewDidLoad() override;
+    void viewWillAppear() override;
+    void viewDidAppear() override;
+
+private:
+    void buildLayout();
+    void showDurations(unsigned generation, double dialogue, double music, double filler);
+
+    long m_roleObserver = 0;
+    unsigned m_durationGeneration = 0;
+};
+
+} // namespace kyui

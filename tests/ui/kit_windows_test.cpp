@@ -1,0 +1,256 @@
+// View controllers' lifecycle, sheets, alerts, notifications and the frame
+// animation.
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "ui/kit/im_anim.h"
+#include "ui/kit/ky_alert.h"
+#include "ui/kit/ky_notification.h"
+#include "ui/kit/ky_storyboard.h"
+#include "ui/kit/ky_view_controller.h"
+#include "ui/kit/ky_windows.h"
+#include "ui_test_support.h"
+
+namespace quelvo::test {
+namespace {
+
+using kyui::KyViewController;
+
+// Writes down the lifecycle calls it gets.
+class RecordingVC : public KyViewController {
+public:
+    std::vector<std::string> calls;
+    std::string input;
+    void willAppear() override { calls.push_back("willAppear"); }
+    void willDisppear() override { calls.push_back("willDisppear"); }
+
+protected:
+    void viewDidLoad() override { calls.push_back("viewDidLoad:" + input); }
+    void viewWillAppear() override {
+        calls.push_back("viewWillAppear");
+        KyViewController::viewWillAppear();
+    }
+    void viewDidAppear() override { calls.push_back("viewDidAppear"); }
+};
+
+const kyui::KySceneRegistration kTestScene("Tests", "RecordingVC", [] { return new RecordingVC; });
+
+TEST(KyViewControllerTest, LoadsOnceAndAppearsEachTime) {
+    kyui::KyWindow window(new RecordingVC);
+    auto* vc = static_cast<RecordingVC*>(window.controller());
+    window.show();
+    QSignalSpy appeared(vc, &KyViewController::didAppear);
+    ASSERT_TRUE(appeared.wait(5000));
+    window.hide();
+    window.show();
+    ASSERT_TRUE(appeared.wait(5000));
+    EXPECT_EQ((std::vector<std::string>{"viewDidLoad:", "viewWillAppear", "willAppear", "viewDidAppear",
+                                        "willDisppear", "viewWillAppear", "willAppear", "viewDidAppear"}),
+              vc->calls);
+}
+
+TEST(KyWindowsTest, TheInstantiationCallbackRunsBeforeTheSheetShows) {
+    kyui::KyWindow owner(new RecordingVC);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    bool visibleInCallback = true;
+    bool loadedInCallback = true;
+    KyViewController* made = kyui::KyWindows::sheet(
+        "RecordingVC", "Tests", nullptr, owner.controller(), true, [&](KyViewController* c) {
+            visibleInCallback = c->isVisible();
+            loadedInCallback = c->isViewLoaded();
+            static_cast<RecordingVC*>(c)->input = "given";
+        });
+    ASSERT_NE(nullptr, made);
+    EXPECT_FALSE(visibleInCallback);
+    EXPECT_FALSE(loadedInCallback);
+    auto* vc = static_cast<RecordingVC*>(made);
+    ASSERT_FALSE(vc->calls.empty());
+    EXPECT_EQ("viewDidLoad:given", vc->calls.front()) << "loading sees what the callback set";
+    EXPECT_TRUE(made->isVisible());
+    EXPECT_EQ(Qt::WindowModal, made->window()->windowModality());
+    EXPECT_EQ(&owner, made->window()->parentWidget());
+
+    // Escape does not close a sheet; the controller does.
+    QPointer<QWidget> sheetWindow = made->window();
+    QTest::keyClick(sheetWindow, Qt::Key_Escape);
+    EXPECT_TRUE(sheetWindow->isVisible());
+    made->close();
+    processEvents();
+    EXPECT_TRUE(sheetWindow.isNull()) << "a closed sheet goes away";
+}
+
+TEST(KyWindowsTest, AnUnknownSceneGivesNothing) {
+    bool called = false;
+    EXPECT_EQ(nullptr, kyui::KyWindows::sheet("Nope", "Tests", nullptr, nullptr, true,
+                                              [&](KyViewController*) { called = true; }));
+    EXPECT_FALSE(called);
+}
+
+// The real message box, answered by clicking it from inside its own loop.
+TEST(KyAlertTest, TheMessageBoxShowsTheTextsAndRunsTheChosenButtonsBlock) {
+    kyui::KyWindow owner(new RecordingVC);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    std::string title, text;
+    QStringList buttons;
+    QMetaObject::invokeMethod(
+        qApp,
+        [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(nullptr, box);
+            title = box->text().toStdString();
+            text = box->informativeText().toStdString();
+            for (QAbstractButton* b : box->buttons()) buttons << b->text();
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == "Remove Filler File and Continue") b->click();
+        },
+        Qt::QueuedConnection);
+    int chosen = -1;
+    kyui::KyAlert::twoButtons(
+        "Warning", "Filler File Not found.\nWould you like to remove it and continue?", "OK",
+        [&] { chosen = 0; }, "Remove Filler File and Continue", [&] { chosen = 1; }, owner.controller());
+    EXPECT_EQ(1, chosen);
+    EXPECT_EQ("Warning", title);
+    EXPECT_EQ("Filler File Not found.\nWould you like to remove it and continue?", text);
+    buttons.sort();
+    EXPECT_EQ((QStringList{"OK", "Remove Filler File and Continue"}), buttons);
+}
+
+TEST(KyAlertTest, OkHasOneButton) {
+    QMetaObject::invokeMethod(
+        qApp,
+        [] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(nullptr, box);
+            EXPECT_EQ(1, box->buttons().size());
+            EXPECT_EQ("OK", box->buttons().front()->text().toStdString());
+            box->buttons().front()->click();
+        },
+        Qt::QueuedConnection);
+    kyui::KyAlert::ok("Warning", "Speaker File Not Specified.");
+}
+
+// A notification daemon on a private session bus, so the real D-Bus path
+// runs without touching the desktop of whoever runs the tests.
+class NotificationDaemon : public QDBusVirtualObject {
+public:
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        if (message.member() != "Notify") return false;
+        received.push_back(message.arguments());
+        connection.send(message.createReply(QVariantList{uint(1)}));
+        return true;
+    }
+    std::vector<QVariantList> received;
+};
+
+TEST(KyShowNotificationTest, GoesToTheFreedesktopServiceOverDBus) {
+    QProcess daemon;
+    daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+    if (!daemon.waitForStarted(5000) || !daemon.waitForReadyRead(10000))
+        GTEST_SKIP() << "dbus-daemon is not available";
+    const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+    {
+        QDBusConnection server = QDBusConnection::connectToBus(address, "notification-daemon");
+        ASSERT_TRUE(server.isConnected());
+        NotificationDaemon notifications;
+        ASSERT_TRUE(server.registerVirtualObject("/org/freedesktop/Notifications", &notifications));
+        ASSERT_TRUE(server.registerService("org.freedesktop.Notifications"));
+
+        QDBusConnection client = QDBusConnection::connectToBus(address, "notification-client");
+        kyui::DesktopNotificationService service(client);
+        service.post("Quelvo Done", "Successfully Ducked Audio Files.");
+        EXPECT_EQ("dbus", service.lastRoute().toStdString());
+        ASSERT_TRUE(waitUntil([&] { return !notifications.received.empty(); }, 10000));
+        ASSERT_EQ(1u, notifications.received.size());
+        const QVariantList& args = notifications.received[0];
+        ASSERT_EQ(8, args.size());
+        EXPECT_EQ("Quelvo Done", args[3].toString().toStdString());
+        EXPECT_EQ("Successfully Ducked Audio Files.", args[4].toString().toStdString());
+
+        // With no daemon on the bus it falls back quietly.
+        server.unregisterService("org.freedesktop.Notifications");
+        service.post("Quelvo Done", "Successfully Ducked Audio Files.");
+        EXPECT_NE("dbus", service.lastRoute().toStdString());
+        server.unregisterObject("/org/freedesktop/Notifications");
+    }
+    QDBusConnection::disconnectFromBus("notification-daemon");
+    QDBusConnection::disconnectFromBus("notification-client");
+    daemon.kill();
+    daemon.waitForFinished(5000);
+}
+
+TEST(KyShowNotificationTest, WithoutABusItStaysQuiet) {
+    kyui::DesktopNotificationService service(QDBusConnection::connectToBus("unix:path=/nonexistent/bus", "none"));
+    service.post("Quelvo Done", "Successfully Ducked Audio Files.");
+    EXPECT_EQ("log", service.lastRoute().toStdString()) << "no bus and no tray here";
+    QDBusConnection::disconnectFromBus("none");
+}
+
+TEST(ImAnimTest, NamesFramesByPrefixAndNumberAndShipsEveryFrame) {
+    QLabel view;
+    view.resize(96, 96);
+    const struct {
+        const char* prefix;
+        int last;
+    } layers[] = {{"quelvo_progressA_", 59}, {"quelvo_progressB_", 58}, {"quelvo_progressC_", 57}};
+    for (const auto& layer : layers) {
+        kyui::ImAnim anim(&view, 0.0, 60, true, true, nullptr, "", "png", nullptr, false);
+        anim.setSequence(layer.prefix, 0, layer.last, 5);
+        EXPECT_EQ(layer.last + 1, anim.frameCount());
+        for (int f = 0; f <= layer.last; ++f) EXPECT_FALSE(anim.frame(f).isNull()) << anim.frameName(f).toStdString();
+        EXPECT_TRUE(anim.frame(layer.last + 1).isNull());
+    }
+    kyui::ImAnim anim(&view, 0.0, 60, true, true, nullptr, "", "png", nullptr, false);
+    anim.setSequence("quelvo_progressB_", 0, 58, 5);
+    EXPECT_EQ("quelvo_progressB_00007.png", anim.frameName(7).toStdString());
+    // Drawn at twice the view's size, for 200 % screens.
+    EXPECT_EQ(QSize(192, 192), anim.frame(0).size());
+}
+
+TEST(ImAnimTest, LoopsAndStopsAfterItsFirstPassWhenAskedEarly) {
+    QLabel view;
+    view.resize(96, 96);
+    kyui::ImAnim anim(&view, 0.001, 60, true, true, nullptr, "", "png", nullptr, false);
+    anim.setSequence("quelvo_progressC_", 0, 4, 5);
+    std::vector<int> shown;
+    QObject::connect(&anim, &kyui::ImAnim::frameShown, [&](int f) { shown.push_back(f); });
+    anim.start();
+    ASSERT_TRUE(waitUntil([&] { return shown.size() >= 7; }));
+    EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 0, 1, 2}), std::vector<int>(shown.begin(), shown.begin() + 7));
+    EXPECT_FALSE(view.pixmap().isNull());
+    anim.stop();
+    EXPECT_FALSE(anim.isRunning()) << "after a whole pass, stop is immediate";
+
+    kyui::ImAnim once(&view, 0.001, 60, true, true, nullptr, "", "png", nullptr, false);
+    once.setSequence("quelvo_progressC_", 0, 4, 5);
+    once.start();
+    once.stop(); // too early: finishes the pass
+    EXPECT_TRUE(once.isRunning());
+    ASSERT_TRUE(waitUntil([&] { return !once.isRunning(); }));
+    EXPECT_EQ(4, once.currentFrame());
+}
+
+TEST(ImAnimTest, ALinkedAnimationStepsWithItsLeader) {
+    QLabel a, b;
+    kyui::ImAnim leader(&a, 0.001, 60, true, false, nullptr, "", "png", nullptr, false);
+    leader.setSequence("quelvo_progressA_", 0, 59, 5);
+    kyui::ImAnim follower(&b, 0.0, 60, true, true, nullptr, "", "png", &leader, true);
+    follower.setSequence("quelvo_progressB_", 0, 58, 5);
+    leader.start();
+    ASSERT_TRUE(waitUntil([&] { return leader.currentFrame() >= 5; }));
+    leader.stop();
+    EXPECT_EQ(leader.currentFrame(), follower.currentFrame());
+}
+
+} // namespace
+} // namespace quelvo::test

@@ -1,0 +1,484 @@
+// The main window, driven as a user drives it: drops, the Duck button and
+// its alerts, the project name, the filler's memory, missing-file markers
+// and the level controls.
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include "ducking/qv_roll.h"
+#include "platform/movie/second_file_role.h"
+#include "platform/toolkit/concurrency.h"
+#include "platform/toolkit/notify.h"
+#include "platform/toolkit/prefs.h"
+#include "ui/kit/ky_check_button.h"
+#include "ui/kit/ky_drag_area.h"
+#include "ui/kit/ky_slider.h"
+#include "ui/kit/ky_text_field.h"
+#include "ui/kit/ky_windows.h"
+#include "ui/windows/missing_file_marker.h"
+#include "ui/windows/progress_vc.h"
+#include "ui/windows/quelvo_main_vc.h"
+#include "ui_test_support.h"
+
+namespace quelvo::test {
+namespace {
+
+using kyui::QuelvoMainVC;
+
+const char* kDialogue = "dialogue/dev01_clean_wav48k_stereo.wav";
+const char* kMusic = "music/dev_music_gaps.wav";
+
+class MainWindowTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        QUELVO_REQUIRE_SHARED();
+    }
+
+    // Waits until the background duration work has filled the labels.
+    void waitForDurations(QuelvoMainVC* vc, const std::function<bool()>& shown) {
+        ASSERT_TRUE(waitUntil(shown)) << "durations: '" << vc->lblDialogueDuration->text().toStdString()
+                                      << "' '" << vc->lblMusicDuration->text().toStdString() << "' '"
+                                      << vc->lblFillerDuration->text().toStdString() << "'";
+    }
+
+    // Lets the window's own timer tick once (it runs every half second).
+    void waitForTick(QuelvoMainVC* vc) {
+        QSignalSpy tick(&vc->timer, &kyui::KyTimer::fired);
+        ASSERT_TRUE(tick.wait(5000)) << "the marker timer did not tick";
+    }
+
+    std::vector<std::string> alertTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& a : alerts.shown) texts.push_back(a.informativeText);
+        return texts;
+    }
+
+    TempDir dir;
+};
+
+TEST_F(MainWindowTest, ComesUpWithItsDefaults) {
+    QuelvoMainVC* vc = showMainWindow();
+    for (kyui::KyDragArea* area : {vc->drgSpeaker, vc->drgMusic, vc->drgFiller}) {
+        EXPECT_EQ("Drag Here", area->text().toStdString());
+        EXPECT_EQ(2, area->dropMode);
+        EXPECT_EQ((std::vector<std::string>{"wav", "wave", "mp3", "m4a", "aif", "aiff"}), area->acceptedExtensions);
+    }
+    EXPECT_EQ(-12.0, vc->decrease->value());
+    EXPECT_EQ("-12", vc->decreaseLabel->text().toStdString());
+    EXPECT_EQ("dB", vc->decreaseDBLabel->text().toStdString());
+    EXPECT_EQ(0.0, vc->overallMusicLevelSlider->value());
+    EXPECT_EQ("0", vc->overallMusicLevelLabel->text().toStdString());
+    EXPECT_FALSE(vc->chkDecreaseToZero->isChecked());
+    EXPECT_TRUE(vc->decrease->isEnabled());
+    EXPECT_EQ("Music", vc->lblRole->text().toStdString());
+    EXPECT_TRUE(vc->projectName->text().isEmpty());
+    EXPECT_EQ("", vc->speakerPath);
+    EXPECT_EQ("", vc->musicPath);
+    EXPECT_EQ("", vc->fillerPath);
+    for (auto* marker : {vc->imgDialogueFileMissing, vc->imgMusicFileMissing, vc->imgFillerFileMissing})
+        EXPECT_TRUE(marker->isHidden());
+    EXPECT_EQ(500, vc->timer.intervalMs());
+    EXPECT_EQ("Quelvo", window->windowTitle().toStdString());
+}
+
+TEST_F(MainWindowTest, SlidersCoverTheirRangesInWholeDecibels) {
+    QuelvoMainVC* vc = showMainWindow();
+    vc->decrease->setValue(-100);
+    EXPECT_EQ(-60.0, vc->decrease->value());
+    vc->decrease->setValue(5);
+    EXPECT_EQ(0.0, vc->decrease->value());
+    vc->decrease->setValue(-20.4);
+    EXPECT_EQ(-20.0, vc->decrease->value());
+    vc->overallMusicLevelSlider->setValue(-40);
+    EXPECT_EQ(-30.0, vc->overallMusicLevelSlider->value());
+    vc->overallMusicLevelSlider->setValue(40);
+    EXPECT_EQ(12.0, vc->overallMusicLevelSlider->value());
+    EXPECT_EQ("+12", vc->overallMusicLevelLabel->text().toStdString());
+}
+
+TEST_F(MainWindowTest, SlidersStoreEveryMoveAndComeBackWithIt) {
+    QuelvoMainVC* vc = showMainWindow();
+    vc->decrease->setFocus();
+    QTest::keyClick(vc->decrease, Qt::Key_Left);
+    EXPECT_EQ(-13.0, kykit::prefs_getValueDouble("duck.decrease", 0));
+    EXPECT_EQ("-13", vc->decreaseLabel->text().toStdString());
+    vc->overallMusicLevelSlider->setFocus();
+    QTest::keyClick(vc->overallMusicLevelSlider, Qt::Key_Right);
+    EXPECT_EQ(1.0, kykit::prefs_getValueDouble("duck.overallMusicLevel", 0));
+    EXPECT_EQ("+1", vc->overallMusicLevelLabel->text().toStdString());
+
+    delete window;
+    window = nullptr;
+    QuelvoMainVC* again = showMainWindow();
+    EXPECT_EQ(-13.0, again->decrease->value());
+    EXPECT_EQ(1.0, again->overallMusicLevelSlider->value());
+}
+
+TEST_F(MainWindowTest, DialogueDropTakesTheFirstFileAndNamesTheProject) {
+    QuelvoMainVC* vc = showMainWindow();
+    const std::string talk = copyRecording(dir, kDialogue, "Interview Take 3.wav");
+    const std::string other = copyRecording(dir, kDialogue, "other.wav");
+    vc->projectName->setText("typed before");
+
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk), QString::fromStdString(other)}));
+    EXPECT_EQ(talk, vc->speakerPath);
+    EXPECT_EQ("Interview Take 3", vc->projectName->text().toStdString());
+    EXPECT_EQ("Interview Take 3.wav", vc->drgSpeaker->text().toStdString());
+    waitForDurations(vc, [vc] { return !vc->lblDialogueDuration->text().isEmpty(); });
+    EXPECT_EQ("Dialogue File Duration: 00:00:15.880", vc->lblDialogueDuration->text().toStdString());
+    EXPECT_TRUE(vc->lblMusicDuration->text().isEmpty());
+    // The dialogue is not remembered across runs.
+    EXPECT_EQ("", kykit::prefs_getValueString("duck.speaker", ""));
+}
+
+TEST_F(MainWindowTest, DropsWithoutAnAcceptedFileAreRefused) {
+    QuelvoMainVC* vc = showMainWindow();
+    const std::string notes = (dir / "notes.txt").string();
+    writeFile(notes, "not audio");
+    const std::string video = (dir / "clip.mov").string();
+    writeFile(video, "not audio either");
+
+    EXPECT_FALSE(dropFiles(vc->drgSpeaker, {QString::fromStdString(notes)}));
+    EXPECT_FALSE(dropFiles(vc->drgMusic, {QString::fromStdString(notes), QString::fromStdString(video)}));
+    EXPECT_FALSE(dropFiles(vc->drgFiller, {QString::fromStdString(dir.path().string())}));
+    EXPECT_EQ("", vc->speakerPath);
+    EXPECT_EQ("", vc->musicPath);
+    EXPECT_EQ("", vc->fillerPath);
+    EXPECT_EQ("Drag Here", vc->drgSpeaker->text().toStdString());
+    EXPECT_TRUE(vc->projectName->text().isEmpty());
+}
+
+TEST_F(MainWindowTest, ExtensionsAreMatchedWithoutRegardToCase) {
+    QuelvoMainVC* vc = showMainWindow();
+    const std::string notes = (dir / "notes.txt").string();
+    writeFile(notes, "not audio");
+    const std::string loud = copyRecording(dir, kMusic, "BED.WAV");
+    // The refused file is skipped; the first accepted one counts.
+    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(notes), QString::fromStdString(loud)}));
+    EXPECT_EQ(loud, vc->musicPath);
+    EXPECT_EQ("BED.WAV", vc->drgMusic->text().toStdString());
+    waitForDurations(vc, [vc] { return !vc->lblMusicDuration->text().isEmpty(); });
+    EXPECT_EQ("Music File Duration: 00:00:32.000", vc->lblMusicDuration->text().toStdString());
+}
+
+TEST_F(MainWindowTest, MusicAndFillerDropsFillTheirOwnSlots) {
+    QuelvoMainVC* vc = showMainWindow();
+    const std::string music = copyRecording(dir, kMusic);
+    const std::string filler = copyRecording(dir, kMusic, "filler.wav");
+    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
+    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(filler)}));
+    EXPECT_EQ(music, vc->musicPath);
+    EXPECT_EQ(filler, vc->fillerPath);
+    EXPECT_EQ("", vc->speakerPath);
+    EXPECT_TRUE(vc->projectName->text().isEmpty()) << "only a dialogue drop names the project";
+    EXPECT_EQ(filler, kykit::prefs_getValueString("duck.filler", ""));
+    waitForDurations(vc, [vc] {
+        return !vc->lblMusicDuration->text().isEmpty() && !vc->lblFillerDuration->text().isEmpty();
+    });
+    EXPECT_EQ("Filler File Duration: 00:00:32.000", vc->lblFillerDuration->text().toStdString());
+    EXPECT_TRUE(vc->lblDialogueDuration->text().isEmpty());
+}
+
+TEST_F(MainWindowTest, ClickingADropAreaOpensAFilePicker) {
+    QuelvoMainVC* vc = showMainWindow();
+    const std::string music = copyRecording(dir, kMusic);
+    QTest::mouseClick(vc->drgMusic, Qt::LeftButton);
+    auto* picker = window->findChild<QFileDialog*>();
+    ASSERT_NE(nullptr, picker);
+    EXPECT_TRUE(picker->isVisible());
+    EXPECT_EQ(Qt::WindowModal, picker->windowModality());
+    picker->selectFile(QString::fromStdString(music));
+    static_cast<QDialog*>(picker)->accept(); // as the Open button does
+    EXPECT_EQ(music, vc->musicPath);
+    EXPECT_EQ("dev_music_gaps.wav", vc->drgMusic->text().toStdString());
+}
+
+TEST_F(MainWindowTest, DuckChecksTheInputsInOrderAndStopsAtTheFirstProblem) {
+    QuelvoMainVC* vc = showMainWindow();
+    const std::string talk = copyRecording(dir, kDialogue);
+    const std::string music = copyRecording(dir, kMusic);
+    const std::string filler = copyRecording(dir, kMusic, "filler.wav");
+    const std::string aside = (dir / "aside").string();
+    const auto hide = [&](const std::string& p) { fs::rename(p, aside); };
+    const auto restore = [&](const std::string& p) { fs::rename(aside, p); };
+
+    vc->btnDuck->click();
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
+    hide(talk);
+    vc->btnDuck->click();
+    restore(talk);
+    vc->btnDuck->click();
+    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
+    hide(music);
+    vc->btnDuck->click();
+    restore(music);
+    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(filler)}));
+    hide(filler);
+    alerts.answers = {0, 0, 0, 0, 0}; // "OK" everywhere
+    vc->btnDuck->click();
+
+    ASSERT_EQ(5u, alerts.shown.size());
+    EXPECT_EQ((std::vector<std::string>{"Speaker File Not Specified.", "Speaker File Not Found.",
+                                        "Music File Not Specified.", "Music File Not Found.",
+                                        "Filler File Not found.\nWould you like to remove it and continue?"}),
+              alertTexts());
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ("Warning", alerts.shown[i].message);
+        EXPECT_EQ((std::vector<std::string>{"OK"}), alerts.shown[i].buttons);
+    }
+    EXPECT_EQ("Warning", alerts.shown[4].message);
+    EXPECT_EQ((std::vector<std::string>{"OK", "Remove Filler File and Continue"}), alerts.shown[4].buttons);
+
+    // Nothing started, nothing stored, nothing changed.
+    processEvents();
+    EXPECT_EQ(nullptr, openProgressSheet());
+    EXPECT_EQ("unset", kykit::prefs_getValueString("duck.projectName", "unset"));
+    EXPECT_EQ(filler, vc->fillerPath);
+    EXPECT_EQ(filler, kykit::prefs_getValueString("duck.filler", ""));
+}
+
+TEST_F(MainWindowTest, RemovingAMissingFillerStartsTheJobWithoutIt) {
+    QuelvoMainVC* vc = showMainWindow();
+    const std::string talk = copyRecording(dir, kDialogue);
+    const std::string music = copyRecording(dir, kMusic);
+    const std::string filler = copyRecording(dir, kMusic, "filler.wav");
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
+    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
+    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(filler)}));
+    fs::remove(filler);
+
+    alerts.answers = {1}; // "Remove Filler File and Continue"
+    vc->btnDuck->click();
+    ASSERT_EQ(1u, alerts.shown.size());
+    kyui::ProgressVC* sheet = openProgressSheet();
+    ASSERT_NE(nullptr, sheet) << "the job did not start";
+    EXPECT_EQ("", sheet->fillerPath.value_or("unset"));
+    EXPECT_EQ(talk, sheet->speakerPath.value_or(""));
+    EXPECT_EQ(music, sheet->musicPath.value_or(""));
+    // The filler is gone from the window too.
+    EXPECT_EQ("", vc->fillerPath);
+    EXPECT_EQ("Drag Here", vc->drgFiller->text().toStdString());
+    EXPECT_EQ("", kykit::prefs_getValueString("duck.filler", "unset"));
+}
+
+TEST_F(MainWindowTest, StartJobHandsTheSettingsToTheProgressSheet) {
+    QuelvoMainVC* vc = showMainWindow();
+    const std::string talk = copyRecording(dir, kDialogue);
+    const std::string music = copyRecording(dir, kMusic);
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
+    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
+    vc->projectName->setText("Interview");
+    vc->decrease->setValue(-20);
+    vc->overallMusicLevelSlider->setValue(3);
+    vc->chkDecreaseToZero->click();
+    const QVRoll rolls = currentRolls();
+
+    vc->btnDuck->click();
+    EXPECT_TRUE(alerts.shown.empty());
+    kyui::ProgressVC* sheet = openProgressSheet();
+    ASSERT_NE(nullptr, sheet);
+    EXPECT_EQ(talk, *sheet->speakerPath);
+    EXPECT_EQ(music, *sheet->musicPath);
+    EXPECT_EQ("", *sheet->fillerPath) << "no filler given: the check passes with an empty path";
+    EXPECT_EQ(-20, *sheet->duckingDecrease) << "the depth goes along even when muting";
+    EXPECT_EQ(3, *sheet->overallMusicLevel);
+    EXPECT_TRUE(*sheet->decreaseToZero);
+    EXPECT_EQ("Interview_duck_event", *sheet->eventName);
+    EXPECT_EQ("Interview_duck_project", *sheet->projectName);
+    EXPECT_EQ(rolls, *sheet->rolls);
+    EXPECT_EQ("Interview", kykit::prefs_getValueString("duck.projectName", ""));
+    EXPECT_TRUE(sheet->window()->isModal());
+    EXPECT_EQ(window, sheet->window()->parentWidget());
+}
+
+TEST_F(MainWindowTest, ProjectNameFollowsTheDialogueUntilTyped) {
+    QuelvoMainVC* vc = showMainWindow();
+    const std::string first = copyRecording(dir, kDialogue, "first.wav");
+    const std::string second = copyRecording(dir, kDialogue, "second.wav");
+    const std::string music = copyRecording(dir, kMusic);
+    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(first)}));
+    EXPECT_EQ("first", vc->projectName->text().toStdString());
+
+    // Typed after the drop: it stays until the next dialogue drop.
+    vc->projectName->selectAll();
+    QTest::keyClicks(vc->projectName, "My Cut");
+    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
+    EXPECT_EQ("My Cut", vc->projectName->text().toStdString());
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(second)}));
+    EXPECT_EQ("second", vc->projectName->text().toStdString());
+
+    // An empty name is no error.
+    vc->projectName->clear();
+    vc->btnDuck->click();
+    kyui::ProgressVC* sheet = openProgressSheet();
+    ASSERT_NE(nullptr, sheet);
+    EXPECT_EQ("_duck_event", *sheet->eventName);
+    EXPECT_EQ("_duck_project", *sheet->projectName);
+    EXPECT_EQ("", kykit::prefs_getValueString("duck.projectName", "unset"));
+}
+
+TEST_F(MainWindowTest, TheLastProjectNameComesBackAtStart) {
+    kykit::prefs_setValueString("duck.projectName", "Episode 12");
+    QuelvoMainVC* vc = showMainWindow();
+    EXPECT_EQ("Episode 12", vc->projectName->text().toStdString());
+}
+
+TEST_F(MainWindowTest, TheFillerComesBackAtStartButNotTheOtherFiles) {
+    const std::string filler = copyRecording(dir, kMusic, "room tone bed.wav");
+    kykit::prefs_setValueString("duck.filler", filler);
+    QuelvoMainVC* vc = showMainWindow();
+    EXPECT_EQ(filler, vc->fillerPath);
+    EXPECT_EQ("room tone bed.wav", vc->drgFiller->text().toStdString());
+    EXPECT_EQ("", vc->speakerPath);
+    EXPECT_EQ("", vc->musicPath);
+    EXPECT_EQ("Drag Here", vc->drgSpeaker->text().toStdString());
+    EXPECT_EQ("Drag Here", vc->drgMusic->text().toStdString());
+    EXPECT_TRUE(vc->imgFillerFileMissing->isHidden());
+    waitForDurations(vc, [vc] { return !vc->lblFillerDuration->text().isEmpty(); });
+    EXPECT_EQ("Filler File Duration: 00:00:32.000", vc->lblFillerDuration->text().toStdString());
+}
+
+TEST_F(MainWindowTest, AFillerThatWentAwayIsMarkedAtStart) {
+    kykit::prefs_setValueString("duck.filler", (dir / "gone.wav").string());
+    QuelvoMainVC* vc = showMainWindow();
+    EXPECT_EQ("gone.wav", vc->drgFiller->text().toStdString());
+    EXPECT_FALSE(vc->imgFillerFileMissing->isHidden());
+}
+
+TEST_F(MainWindowTest, ClearForgetsTheFiller) {
+    QuelvoMainVC* vc = showMainWindow();
+    const std::string filler = copyRecording(dir, kMusic, "filler.wav");
+    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(filler)}));
+    waitForDurations(vc, [vc] { return !vc->lblFillerDuration->text().isEmpty(); });
+    vc->btnClear->click();
+    EXPECT_EQ("", vc->fillerPath);
+    EXPECT_EQ("Drag Here", vc->drgFiller->text().toStdString());
+    EXPECT_EQ("", kykit::prefs_getValueString("duck.filler", "unset"));
+    EXPECT_TRUE(vc->lblFillerDuration->text().isEmpty());
+    // A late answer of the earlier duration work must not bring it back.
+    kykit::Queue::drain();
+    processEvents();
+    EXPECT_TRUE(vc->lblFillerDuration->text().isEmpty());
+}
+
+TEST_F(MainWindowTest, MissingFilesAreMarkedWithinASecondAndUnmarkedWhenBack) {
+    QuelvoMainVC* vc = showMainWindow();
+    const std::string talk = copyRecording(dir, kDialogue);
+    const std::string music = copyRecording(dir, kMusic);
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
+    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
+    EXPECT_TRUE(vc->imgDialogueFileMissing->isHidden());
+
+    // The markers are refreshed by a half-second timer: the next tick comes
+    // within a second of any change.
+    ASSERT_TRUE(vc->timer.isActive());
+    ASSERT_LE(vc->timer.intervalMs(), 500);
+    const std::string aside = (dir / "aside").string();
+    fs::rename(talk, aside);
+    waitForTick(vc);
+    EXPECT_FALSE(vc->imgDialogueFileMissing->isHidden());
+    EXPECT_TRUE(vc->imgMusicFileMissing->isHidden());
+    EXPECT_TRUE(vc->imgFillerFileMissing->isHidden()) << "an empty filler is never missing";
+    EXPECT_TRUE(vc->imgDialogueFileMissing->isVisibleTo(window));
+
+    fs::rename(aside, talk);
+    waitForTick(vc);
+    EXPECT_TRUE(vc->imgDialogueFileMissing->isHidden());
+
+    fs::remove(music);
+    waitForTick(vc);
+    EXPECT_FALSE(vc->imgMusicFileMissing->isHidden());
+}
+
+TEST_F(MainWindowTest, DecreaseToZeroDisablesTheDepthControls) {
+    kykit::prefs_setValueBool("decreaseToZero", true);
+    QuelvoMainVC* vc = showMainWindow();
+    EXPECT_TRUE(vc->chkDecreaseToZero->isChecked());
+    EXPECT_FALSE(vc->decrease->isEnabled());
+    EXPECT_FALSE(vc->decreaseLabel->isEnabled());
+    EXPECT_FALSE(vc->decreaseDBLabel->isEnabled());
+    EXPECT_EQ("-12", vc->decreaseLabel->text().toStdString()) << "the value still shows";
+
+    QTest::mouseClick(vc->chkDecreaseToZero, Qt::LeftButton);
+    EXPECT_FALSE(kykit::prefs_getValueBool("decreaseToZero", true));
+    EXPECT_TRUE(vc->decrease->isEnabled());
+    EXPECT_TRUE(vc->decreaseLabel->isEnabled());
+    EXPECT_TRUE(vc->decreaseDBLabel->isEnabled());
+
+    QTest::mouseClick(vc->chkDecreaseToZero, Qt::LeftButton);
+    EXPECT_TRUE(kykit::prefs_getValueBool("decreaseToZero", false));
+    EXPECT_FALSE(vc->decrease->isEnabled());
+    EXPECT_TRUE(vc->overallMusicLevelSlider->isEnabled());
+}
+
+TEST_F(MainWindowTest, RoleLabelFollowsTheRoleChooser) {
+    QuelvoMainVC* vc = showMainWindow();
+    EXPECT_EQ("Music", vc->lblRole->text().toStdString());
+    auto& role = kymovie::QVSecondFileRole::shared();
+    role.setRole(kymovie::QVSecondFileRole::Role::custom);
+    role.setCustomRole("sound effects");
+    kykit::KyNotify::notify(kymovie::QVSecondFileRole::kNotificationKey);
+    EXPECT_EQ("Sound Effects", vc->lblRole->text().toStdString());
+
+    // An announcement from another thread reaches the label on the GUI thread.
+    role.setRole(kymovie::QVSecondFileRole::Role::dialogue);
+    std::thread([] { kykit::KyNotify::notify(kymovie::QVSecondFileRole::kNotificationKey); }).join();
+    EXPECT_TRUE(waitUntil([vc] { return vc->lblRole->text() == "Dialogue"; }));
+}
+
+TEST_F(MainWindowTest, RoleButtonOpensTheInstalledChooser) {
+    int opened = 0;
+    kyui::KyViewController* from = nullptr;
+    QuelvoMainVC::setRoleChooser([&](kyui::KyViewController* c) {
+        ++opened;
+        from = c;
+    });
+    QuelvoMainVC* vc = showMainWindow();
+    EXPECT_TRUE(vc->btnRole->isEnabled());
+    vc->btnRole->click();
+    QuelvoMainVC::setRoleChooser(nullptr);
+    EXPECT_EQ(1, opened);
+    EXPECT_EQ(vc, from);
+}
+
+// Every text must fit at the smallest size the window can take.
+TEST_F(MainWindowTest, NothingClipsAtTheMinimumSize) {
+    QuelvoMainVC* vc = showMainWindow();
+    const std::string talk = copyRecording(dir, kDialogue, "a rather long dialogue file name take 12.wav");
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
+    vc->lblDialogueDuration->setText("Dialogue File Duration: 00:00:00.000");
+    vc->lblMusicDuration->setText("Music File Duration: 00:00:00.000");
+    vc->lblFillerDuration->setText("Filler File Duration: 00:00:00.000");
+    vc->imgDialogueFileMissing->show();
+    kykit::Queue::drain();
+    processEvents();
+    window->resize(window->minimumSizeHint());
+    processEvents();
+    ASSERT_LE(window->width(), 1100) << "too wide for a laptop screen at 200 %";
+    for (QLabel* label : vc->findChildren<QLabel*>()) {
+        if (label->text().isEmpty() || label->wordWrap()) continue;
+        const int needed = label->fontMetrics().horizontalAdvance(label->text());
+        EXPECT_GE(label->contentsRect().width(), needed) << "clipped: " << label->text().toStdString();
+    }
+    for (QAbstractButton* button : vc->findChildren<QAbstractButton*>()) {
+        EXPECT_GE(button->width(), button->minimumSizeHint().width()) << button->text().toStdString();
+        EXPECT_GE(button->height(), button->minimumSizeHint().height()) << button->text().toStdString();
+    }
+    for (QWidget* w : vc->findChildren<QWidget*>()) {
+        if (!w->isVisible()) continue;
+        EXPECT_GE(w->width(), w->minimumSizeHint().width())
+            << w->metaObject()->className() << " " << w->property("text").toString().toStdString();
+        EXPECT_TRUE(vc->rect().contains(QRect(w->mapTo(vc, QPoint(0, 0)), w->size())))
+            << w->metaObject()->className() << " lies outside the window";
+    }
+}
+
+} // namespace
+} // namespace quelvo::test

@@ -1,0 +1,107 @@
+#include "ui_test_support.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QElapsedTimer>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+#include "platform/toolkit/concurrency.h"
+#include "ui/kit/ky_windows.h"
+#include "ui/windows/progress_vc.h"
+#include "ui/windows/quelvo_main_vc.h"
+
+namespace quelvo::test {
+
+void ScriptedAlerts::present(const kyui::AlertRequest& request) {
+    Shown s{request.message, request.informativeText, {}};
+    for (const auto& b : request.buttons) s.buttons.push_back(b.text);
+    shown.push_back(s);
+    size_t choice = 0;
+    if (!answers.empty()) {
+        choice = static_cast<size_t>(answers.front());
+        answers.erase(answers.begin());
+    }
+    if (choice < request.buttons.size() && request.buttons[choice].completion)
+        request.buttons[choice].completion();
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs) return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+void processEvents() {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+bool dropFiles(QWidget* target, const QStringList& paths) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
+    mime.setUrls(urls);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    enter.ignore();
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return true;
+}
+
+std::string copyRecording(const TempDir& dir, const std::string& relative, const std::string& as) {
+    const fs::path source = sharedDir() / "testdata" / relative;
+    const fs::path target = dir / (as.empty() ? source.filename().string() : as);
+    fs::copy_file(source, target, fs::copy_options::overwrite_existing);
+    return target.string();
+}
+
+kyui::ProgressVC* openProgressSheet() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* sheet = qobject_cast<kyui::KySheetWindow*>(w);
+        if (!sheet || !sheet->isVisible()) continue;
+        if (auto* vc = qobject_cast<kyui::ProgressVC*>(sheet->controller())) return vc;
+    }
+    return nullptr;
+}
+
+void UiTest::SetUp() {
+    m_previousAlerts = kyui::KyAlert::setService(&alerts);
+    m_previousNotifications = kyui::setNotificationService(&notifications);
+    m_previousSheet = kyui::ProgressVC::setVersionSheet(&versionSheet);
+}
+
+void UiTest::TearDown() {
+    // A job still running must finish before its answering services go.
+    EXPECT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000))
+        << "a progress sheet was still open when the test ended";
+    kykit::Queue::drain();
+    processEvents();
+    delete window;
+    window = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) w->deleteLater();
+    processEvents();
+    kyui::ProgressVC::setVersionSheet(m_previousSheet);
+    kyui::setNotificationService(m_previousNotifications);
+    kyui::KyAlert::setService(m_previousAlerts);
+}
+
+kyui::QuelvoMainVC* UiTest::showMainWindow() {
+    auto* vc = new kyui::QuelvoMainVC;
+    window = new kyui::KyWindow(vc);
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
+    EXPECT_TRUE(waitUntil([vc] { return vc->timer.isActive(); })) << "the window never appeared";
+    return vc;
+}
+
+} // namespace quelvo::test

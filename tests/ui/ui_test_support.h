@@ -1,0 +1,106 @@
+#pragma once
+// What the window tests share: answering alerts, notifications and the
+// version sheet the way a user would, simulated drops, and waiting for the
+// event loop without fixed sleeps.
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <QStringList>
+#include <QWidget>
+
+#include "platform/movie/version_sheet.h"
+#include "support/test_support.h"
+#include "ui/kit/ky_alert.h"
+#include "ui/kit/ky_notification.h"
+
+namespace kyui {
+class KyWindow;
+class ProgressVC;
+class QuelvoMainVC;
+} // namespace kyui
+
+namespace quelvo::test {
+
+// Records every alert and answers it by choosing a button: the next index
+// from `answers`, else the first button.
+class ScriptedAlerts : public kyui::AlertService {
+public:
+    struct Shown {
+        std::string message;
+        std::string informativeText;
+        std::vector<std::string> buttons;
+    };
+    void present(const kyui::AlertRequest& request) override;
+    std::vector<Shown> shown;
+    std::vector<int> answers;
+};
+
+class RecordingNotifications : public kyui::NotificationService {
+public:
+    void post(const QString& title, const QString& informativeText) override {
+        posted.push_back({title.toStdString(), informativeText.toStdString()});
+    }
+    std::vector<std::pair<std::string, std::string>> posted;
+};
+
+// Answers the version question at once with a fixed version, on the thread
+// that asks, and remembers who asked.
+class AnsweringVersionSheet : public kymovie::FCP106ExportOptionsVC {
+public:
+    explicit AnsweringVersionSheet(Version version) : m_version(version) {}
+    void showSheet(void* currentController, std::optional<Version>, Callback callback) override {
+        ++asked;
+        presenter = currentController;
+        callback(m_version);
+    }
+    void answerWith(Version version) { m_version = version; }
+    std::atomic<int> asked{0};
+    std::atomic<void*> presenter{nullptr};
+
+private:
+    std::atomic<Version> m_version;
+};
+
+// Runs the event loop until done() holds or timeoutMs passed; true when it held.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 30000);
+// Delivers everything posted so far, deferred deletes included.
+void processEvents();
+
+// Drags the files over target and drops them; returns whether the drag was
+// accepted on entering (a rejected drag never drops).
+bool dropFiles(QWidget* target, const QStringList& paths);
+
+// A recording from the shared test data, copied into dir (the job writes its
+// project next to the dialogue, and the shared folder is read-only).
+std::string copyRecording(const TempDir& dir, const std::string& relative, const std::string& as = "");
+
+// The open progress sheet's controller, or nullptr.
+kyui::ProgressVC* openProgressSheet();
+
+// Answers alerts, notifications and the version sheet for each test, and
+// after it closes every window and waits for any job it started.
+class UiTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Makes and shows the main window as the program does, and waits until it
+    // has appeared.
+    kyui::QuelvoMainVC* showMainWindow();
+
+    ScriptedAlerts alerts;
+    RecordingNotifications notifications;
+    AnsweringVersionSheet versionSheet{kymovie::FCP106ExportOptionsVC::Version::fcp106};
+    kyui::KyWindow* window = nullptr;
+
+private:
+    kyui::AlertService* m_previousAlerts = nullptr;
+    kyui::NotificationService* m_previousNotifications = nullptr;
+    kymovie::FCP106ExportOptionsVC* m_previousSheet = nullptr;
+};
+
+} // namespace quelvo::test

@@ -1,0 +1,118 @@
+// Whole jobs on real recordings, from the main window's drops through the
+// progress sheet to a written project and one notification.
+//
+// These need the real ducking job. Against the stand-in job (which fails
+// every job with "the ducking job is not available yet") they fail, by design:
+// they are the acceptance test for the job and the windows together.
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "ui/kit/ky_drag_area.h"
+#include "ui/kit/ky_windows.h"
+#include "ui/windows/desktop_version_sheet.h"
+#include "ui/windows/fcp106_export_options_vc.h"
+#include "ui/windows/progress_vc.h"
+#include "ui/windows/quelvo_main_vc.h"
+#include "ui_test_support.h"
+
+namespace quelvo::test {
+namespace {
+
+using Version = kymovie::FCP106ExportOptionsVC::Version;
+
+class WholeJobTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        QUELVO_REQUIRE_SHARED();
+    }
+
+    // Drops the files, presses Duck and waits for the sheet to close.
+    void runJob(kyui::QuelvoMainVC* vc, const std::string& talk, const std::string& music,
+                const std::string& filler, const std::function<void()>& whileRunning = {}) {
+        ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
+        ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
+        if (!filler.empty()) {
+            ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(filler)}));
+        }
+        vc->btnDuck->click();
+        ASSERT_NE(nullptr, openProgressSheet()) << "the job did not start";
+        if (whileRunning) whileRunning();
+        ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000)) << "the job never ended";
+        processEvents();
+    }
+
+    void expectSuccess() {
+        for (const auto& a : alerts.shown)
+            ADD_FAILURE() << "alert: " << a.message << ": " << a.informativeText
+                          << (a.informativeText.find("not available yet") != std::string::npos
+                                  ? "  <- the ducking job is still the stand-in"
+                                  : "");
+        ASSERT_EQ(1u, notifications.posted.size()) << "exactly one notification per job";
+        EXPECT_EQ("Quelvo Done", notifications.posted[0].first);
+        EXPECT_EQ("Successfully Ducked Audio Files.", notifications.posted[0].second);
+    }
+
+    TempDir dir;
+};
+
+TEST_F(WholeJobTest, DialogueAndMusicBecomeAValidProjectNextToTheDialogue) {
+    kyui::QuelvoMainVC* vc = showMainWindow();
+    const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav");
+    const std::string music = copyRecording(dir, "music/dev_music_real.mp3");
+    runJob(vc, talk, music, "");
+    expectSuccess();
+    EXPECT_EQ(1, versionSheet.asked.load());
+    const fs::path project = dir / "interview.fcpxml";
+    ASSERT_TRUE(fs::exists(project)) << "no project written next to the dialogue";
+    const std::string xml = readFile(project);
+    EXPECT_NE(std::string::npos, xml.find("interview_duck_project"));
+    EXPECT_NE(std::string::npos, xml.find("interview_duck_event"));
+    EXPECT_VALID_FCPXML(xml, "1.9");
+}
+
+TEST_F(WholeJobTest, OlderVersionsGetTheLegacyDocumentWithFillerClips) {
+    versionSheet.answerWith(Version::olderVersions);
+    kyui::QuelvoMainVC* vc = showMainWindow();
+    const std::string talk = copyRecording(dir, "dialogue/dev04_pauses_m4a.m4a");
+    const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
+    const std::string filler = copyRecording(dir, "music/dev_music_real.mp3", "filler.mp3");
+    runJob(vc, talk, music, filler);
+    expectSuccess();
+    const fs::path project = dir / "dev04_pauses_m4a.fcpxml";
+    ASSERT_TRUE(fs::exists(project));
+    const std::string xml = readFile(project);
+    EXPECT_NE(std::string::npos, xml.find("filler.mp3"));
+    EXPECT_VALID_FCPXML(xml, "1.6");
+}
+
+// The real desktop version sheet, answered by clicking it.
+TEST_F(WholeJobTest, TheVersionSheetAppearsOnTheProgressSheetAndItsAnswerIsUsed) {
+    kyui::ProgressVC::setVersionSheet(&kyui::DesktopVersionSheet::shared());
+    kyui::QuelvoMainVC* vc = showMainWindow();
+    const std::string talk = copyRecording(dir, "dialogue/dev06_synthetic_espeak_wav22k.wav", "voice.wav");
+    const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
+    runJob(vc, talk, music, "", [this] {
+        kyui::FCP106ExportOptionsVC* question = nullptr;
+        ASSERT_TRUE(waitUntil([&] {
+            question = window->findChild<kyui::FCP106ExportOptionsVC*>();
+            return question && question->isVisible();
+        }, 120000)) << "the version sheet never showed";
+        EXPECT_NE(nullptr, qobject_cast<kyui::ProgressVC*>(
+                               qobject_cast<kyui::KySheetWindow*>(question->window()->parentWidget())->controller()))
+            << "the version sheet belongs on the progress sheet";
+        EXPECT_TRUE(question->radFCP106->isChecked());
+        question->radOlder->click();
+        question->btnContinue->click();
+    });
+    kyui::ProgressVC::setVersionSheet(&versionSheet);
+    expectSuccess();
+    const fs::path project = dir / "voice.fcpxml";
+    ASSERT_TRUE(fs::exists(project));
+    EXPECT_VALID_FCPXML(readFile(project), "1.6");
+}
+
+} // namespace
+} // namespace quelvo::test
