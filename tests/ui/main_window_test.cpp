@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolButton>
 
 #include "ducking/qv_roll.h"
@@ -17,6 +18,7 @@
 #include "platform/toolkit/prefs.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_drag_area.h"
+#include "ui/kit/ky_news.h"
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/ky_windows.h"
@@ -446,6 +448,21 @@ TEST_F(MainWindowTest, RoleButtonOpensTheInstalledChooser) {
     QuelvoMainVC::setRoleChooser(nullptr);
     EXPECT_EQ(1, opened);
     EXPECT_EQ(vc, from);
+}
+
+TEST_F(MainWindowTest, TheNewsButtonShowsTheReleaseNotesThatShipWithTheProgram) {
+    QuelvoMainVC* vc = showMainWindow();
+    ASSERT_NE(nullptr, vc->kyNews);
+    EXPECT_NE(std::string::npos, vc->kyNews->newsText().toStdString().find("What's new in Quelvo"));
+    vc->btnKyNews->click();
+    QDialog* news = vc->kyNews->dialog();
+    ASSERT_NE(nullptr, news);
+    EXPECT_TRUE(news->isVisible());
+    EXPECT_EQ(Qt::WindowModal, news->windowModality());
+    auto* text = news->findChild<QTextBrowser*>();
+    ASSERT_NE(nullptr, text);
+    EXPECT_TRUE(text->toPlainText().contains("Automatic ducking"));
+    news->close();
 }
 
 // Every text must fit at the smallest size the window can take.

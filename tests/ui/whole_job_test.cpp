@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "titles/settings/fcpxml_titles_settings.h"
+#include "platform/toolkit/concurrency.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/desktop_version_sheet.h"
@@ -112,6 +114,60 @@ TEST_F(WholeJobTest, TheVersionSheetAppearsOnTheProgressSheetAndItsAnswerIsUsed)
     const fs::path project = dir / "voice.fcpxml";
     ASSERT_TRUE(fs::exists(project));
     EXPECT_VALID_FCPXML(readFile(project), "1.6");
+}
+
+// With "send to Final Cut Pro" on, the project goes to the opener a moment
+// after the sheet has closed; a failed hand-over is told, not swallowed.
+class HandOverTest : public WholeJobTest {
+protected:
+    void SetUp() override {
+        WholeJobTest::SetUp();
+        setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
+        FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = true;
+    }
+    void TearDown() override {
+        WholeJobTest::TearDown();
+        FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = false;
+        unsetenv("QUELVO_FCP_OPENER");
+        unsetenv("XDG_CACHE_HOME");
+    }
+    std::string opener(const std::string& body) {
+        const std::string path = (dir / "opener.sh").string();
+        writeFile(path, "#!/bin/sh\n" + body + "\n");
+        fs::permissions(path, fs::perms::owner_all);
+        setenv("QUELVO_FCP_OPENER", path.c_str(), 1);
+        return path;
+    }
+};
+
+TEST_F(HandOverTest, TheProjectGoesToTheOpenerInsteadOfNextToTheDialogue) {
+    const std::string received = (dir / "received").string();
+    opener("cp \"$1\" '" + received + "'");
+    kyui::QuelvoMainVC* vc = showMainWindow();
+    const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "talk.wav");
+    const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
+    runJob(vc, talk, music, "");
+    expectSuccess();
+    kykit::Queue::drain();
+    processEvents();
+    EXPECT_FALSE(fs::exists(dir / "talk.fcpxml"));
+    ASSERT_TRUE(fs::exists(received)) << "the opener was not called";
+    EXPECT_VALID_FCPXML(readFile(received), "1.9");
+    EXPECT_TRUE(alerts.shown.empty());
+}
+
+TEST_F(HandOverTest, AFailedHandOverIsToldOnTheMainWindow) {
+    opener("exit 3");
+    kyui::QuelvoMainVC* vc = showMainWindow();
+    const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "talk.wav");
+    const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
+    runJob(vc, talk, music, "");
+    ASSERT_EQ(1u, notifications.posted.size()) << "the job itself went well";
+    kykit::Queue::drain();
+    processEvents();
+    ASSERT_EQ(1u, alerts.shown.size());
+    EXPECT_EQ("Warning", alerts.shown[0].message);
+    EXPECT_FALSE(alerts.shown[0].informativeText.empty());
 }
 
 } // namespace

@@ -153,7 +153,7 @@ void KyDragArea::openFilePicker() {
 
 QSize KyDragArea::sizeHint() const {
     const QFontMetrics fm(font());
-    return {std::max(fm.horizontalAdvance(kHint) + 4 * fm.height(), 15 * fm.height()), 9 * fm.height()};
+    return {std::max(fm.horizontalAdvance(kHint) + 4 * fm.height(), 15 * fm.height()), 10 * fm.height()};
 }
 
 QSize KyDragArea::minimumSizeHint() const {

@@ -1,6 +1,7 @@
 #include "ui/kit/ky_windows.h"
 
 #include <QCloseEvent>
+#include <QPainter>
 #include <QVBoxLayout>
 
 #include "ui/kit/ky_storyboard.h"
@@ -37,6 +38,15 @@ void KySheetWindow::closeEvent(QCloseEvent* event) {
     // Not QDialog's closeEvent: it would route through reject(), which a
     // sheet ignores.
     event->accept();
+}
+
+void KySheetWindow::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    // A hairline edge, so a sheet stands out from the window under it also
+    // where the window manager draws no frame.
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::Mid));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 namespace KyWindows {

@@ -3,7 +3,10 @@
 #include <QtCore/qresource.h>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
-static void initQuelvoResources() { Q_INIT_RESOURCE(progress_frames); }
+static void initQuelvoResources() {
+    Q_INIT_RESOURCE(progress_frames);
+    Q_INIT_RESOURCE(news);
+}
 
 namespace kyui {
 void initResources() {

@@ -1,5 +1,5 @@
 #pragma once
-// The images compiled into the program (animation frames). A static library
+// The files compiled into the program (animation frames, release notes). A static library
 // drops resource objects nobody names, so every user of them calls this
 // first; calling it again does nothing.
 namespace kyui {

@@ -162,12 +162,22 @@ void ProgressVC::runJob() {
     QPointer<ProgressVC> self(this);
     void* presenter = static_cast<KyViewController*>(this);
 
+    // A project sent to Final Cut Pro goes a moment after the job, when this
+    // sheet has closed: a failed hand-over is told on the window below.
+    QWidget* presenterWindow = window()->parentWidget() ? window()->parentWidget()->window() : nullptr;
+    quelvo::DuckJobOptions options;
+    options.onHandOver = [below = QPointer<QWidget>(presenterWindow)](const kykit::Status& status) {
+        if (status.ok()) return;
+        const std::string sentence = status.message();
+        runOnMain([below, sentence] { KyAlert::ok("Warning", sentence, below.data()); });
+    };
+
     // A detached thread rather than a pool: a job waiting on the version
     // sheet must never hold up quitting the program.
     std::thread([=] {
         const quelvo::DuckOutcome outcome = quelvo::duckAudioFiles(
             speaker, music, filler, decrease, overall, toZero, event, project, timing, status.get(),
-            *sheet, presenter);
+            *sheet, presenter, options);
         runOnMain([self, outcome] {
             if (self) self->completeJob(outcome);
         });

@@ -18,6 +18,7 @@
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_drag_area.h"
+#include "ui/kit/ky_news.h"
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/main_thread.h"
@@ -67,6 +68,7 @@ QuelvoMainVC::QuelvoMainVC(QWidget* parent) : KyViewController(parent) {
     connect(btnDuck, &QPushButton::clicked, this, &QuelvoMainVC::doDuck);
     connect(btnClear, &QToolButton::clicked, this, &QuelvoMainVC::clearPressed);
     connect(btnRole, &QPushButton::clicked, this, &QuelvoMainVC::btnRolePressed);
+    connect(btnKyNews, &QToolButton::clicked, this, &QuelvoMainVC::btnKyNewsPressed);
     btnRole->setEnabled(bool(roleChooser()));
 }
 
@@ -135,6 +137,7 @@ void QuelvoMainVC::viewWillAppear() {
 
 void QuelvoMainVC::viewDidAppear() {
     KyViewController::viewDidAppear();
+    if (!kyNews) kyNews = new KyNews(btnKyNews, KyNews::kNewsUrl);
     if (!timer.isActive()) timer.loop("", 0.5, std::nullopt, false, [this] { idle(); });
 }
 
@@ -158,6 +161,10 @@ void QuelvoMainVC::clearPressed() {
 
 void QuelvoMainVC::btnRolePressed() {
     if (roleChooser()) roleChooser()(this);
+}
+
+void QuelvoMainVC::btnKyNewsPressed() {
+    if (kyNews) kyNews->showNews();
 }
 
 void QuelvoMainVC::refreshRoleLabel() {

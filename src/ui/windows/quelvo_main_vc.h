@@ -20,6 +20,7 @@ namespace kyui {
 
 class KyCheckButton;
 class KyDragArea;
+class KyNews;
 class KySlider;
 class KyTextField;
 class MissingFileMarker;
@@ -67,6 +68,9 @@ public:
     QPushButton* btnRole;
     QToolButton* btnClear;
     QPushButton* btnDuck;
+    QToolButton* btnKyNews;
+    // Made when the window first appears.
+    KyNews* kyNews = nullptr;
 
     // The three files; "" means not given. Only the filler survives a restart.
     std::string speakerPath;
@@ -80,6 +84,7 @@ public:
     void doDuck();
     void clearPressed();
     void btnRolePressed();
+    void btnKyNewsPressed();
     void idle() override;
 
     void applyDecreaseToZero();

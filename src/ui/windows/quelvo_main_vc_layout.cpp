@@ -160,10 +160,16 @@ void QuelvoMainVC::buildLayout() {
     btnDuck->setMinimumSize(8 * unit, 2 * unit + unit / 2);
     btnDuck->setToolTip(tr("Make the Final Cut Pro project"));
 
+    btnKyNews = new QToolButton(this);
+    btnKyNews->setText(tr("What's New"));
+    btnKyNews->setAutoRaise(true);
+    btnKyNews->setToolTip(tr("The release notes of this version"));
+
     auto* roleRow = new QHBoxLayout;
     roleRow->addWidget(lblRole);
     roleRow->addWidget(btnRole);
     roleRow->addStretch();
+    roleRow->addWidget(btnKyNews);
 
     auto* project = new QGridLayout;
     project->setHorizontalSpacing(unit * 2 / 3);
