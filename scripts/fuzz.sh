@@ -16,7 +16,7 @@ targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     for f in "$root"/tests/fuzz/fuzz_*.cpp; do n="$(basename "$f" .cpp)"; targets+=("${n#fuzz_}"); done
 fi
-cmake --build "$build" --target "${targets[@]/#/fuzz_}"
+cmake --build "$build" --parallel "${QUELVO_JOBS:-2}" --target "${targets[@]/#/fuzz_}"
 status=0
 for t in "${targets[@]}"; do
     corpus="$build/corpus/$t"

@@ -8,7 +8,7 @@ debian_packages=(
     libavformat-dev libavcodec-dev libavutil-dev libswresample-dev ffmpeg
     qt6-base-dev libgl-dev
     nlohmann-json3-dev libcli11-dev libgtest-dev
-    libxml2-utils xvfb xauth
+    libxml2-utils libxml2-dev xvfb xauth
     espeak-ng sox
     clang libclang-rt-14-dev
 )
