@@ -1,8 +1,10 @@
 #include "platform/movie/fcpxml_time.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 
 namespace kymovie::FCPXMLUtils {
 
@@ -13,8 +15,16 @@ struct FrameDuration {
     long long den;
 };
 
+// Rates no timeline runs at: below one frame in 100 s the frame's denominator
+// rounds to 0, and far above any video rate it no longer fits.
+constexpr double kMinTimebase = 0.01;
+constexpr double kMaxTimebase = 1e6;
+// Whole frames are kept within what "N/Ds" can carry for every frame length
+// (1001 * 1e15 < 2^63); that is some 500 years even at 60 fps.
+constexpr double kMaxFrames = 1e15;
+
 FrameDuration frameDurationFor(double timebase) {
-    if (!std::isfinite(timebase) || timebase <= 0) timebase = 30;
+    if (!std::isfinite(timebase) || timebase < kMinTimebase || timebase > kMaxTimebase) timebase = 30;
     if (std::fabs(timebase - 24000.0 / 1001.0) < 0.01) return {1001, 24000};
     if (std::fabs(timebase - 30000.0 / 1001.0) < 0.01) return {1001, 30000};
     if (std::fabs(timebase - 60000.0 / 1001.0) < 0.01) return {1001, 60000};
@@ -37,7 +47,8 @@ std::string getTimeV3(double time, double timebase, int snapping) {
     if (!std::isfinite(time)) time = 0;
     const double frames = time * static_cast<double>(frame.den) / static_cast<double>(frame.num);
     // A hair of tolerance keeps 1.0000000001 frames from rounding up to 2.
-    const double whole = snapping == 2 ? std::ceil(frames - 1e-9) : std::round(frames);
+    const double whole = std::clamp(snapping == 2 ? std::ceil(frames - 1e-9) : std::round(frames), -kMaxFrames,
+                                    kMaxFrames);
     const long long n = static_cast<long long>(whole) * frame.num;
     if (n == 0) return "\"0s\"";
     return "\"" + std::to_string(n) + "/" + std::to_string(frame.den) + "s\"";
@@ -56,7 +67,9 @@ std::string getColor(const kykit::KyColor& color) {
     std::string out;
     for (double component : {color.red, color.green, color.blue, color.alpha}) {
         if (!std::isfinite(component)) component = 0;
-        char buf[64];
+        // Room for the largest double in fixed notation (309 digits, sign,
+        // point and four decimals): a hand-edited colour may hold one.
+        char buf[std::numeric_limits<double>::max_exponent10 + 16];
         const auto res = std::to_chars(buf, buf + sizeof buf, component, std::chars_format::fixed, 4);
         std::string text(buf, res.ptr);
         while (!text.empty() && text.back() == '0') text.pop_back();

@@ -12,6 +12,8 @@ namespace kymovie::FCPXMLUtils {
 // of `timebase` frames per second: snapping 1 rounds to the nearest frame, 2
 // rounds up. 23.976, 29.97 and 59.94 use 1001/24000s, 1001/30000s and
 // 1001/60000s frames; other rates use 100/(rate*100)s frames. Zero is "0s".
+// A rate outside 0.01-1,000,000 frames per second counts as 30; times beyond
+// 10^15 frames are held there, so the text always fits its integers.
 std::string getTimeV3(double time, double timebase, int snapping);
 // getTimeV3 rounding to the nearest frame.
 std::string getTime(double time, double timebase);
