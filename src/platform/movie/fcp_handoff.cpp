@@ -57,20 +57,11 @@ std::string safeFileName(const std::string& name) {
     return out;
 }
 
-std::string timeStamp() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
-    return buf;
-}
-
 // A file name no earlier hand-over used, so a document that Final Cut Pro is
 // still reading is never replaced.
 std::string newHandoffPath(const std::string& baseName) {
     const fs::path dir = handoffDirectory();
-    const std::string stem = baseName + "-" + timeStamp();
+    const std::string stem = baseName + "-" + kykit::fileTimeStamp();
     fs::path candidate = dir / (stem + ".fcpxml");
     for (int n = 2; fs::exists(candidate) && n < 10000; ++n)
         candidate = dir / (stem + "-" + std::to_string(n) + ".fcpxml");

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
@@ -168,6 +169,15 @@ std::string fu_readTextFile(const std::string& path) {
     else if (startsWith(bytes, "\xFF\xFE")) return decodeUtf16(std::string_view(bytes).substr(2), false);
     else if (startsWith(bytes, "\xFE\xFF")) return decodeUtf16(std::string_view(bytes).substr(2), true);
     return isValidUtf8(bytes) ? bytes : std::string();
+}
+
+std::string fileTimeStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    localtime_r(&now, &local);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
+    return buf;
 }
 
 std::string cacheDirectory() {

@@ -26,6 +26,9 @@ bool fu_readBytes(const std::string& path, std::string& bytes, std::string* erro
 
 Status atomicWriteFile(const std::string& path, std::string_view bytes);
 
+// Local time as YYYYmmdd-HHMMSS, for names of files kept aside or handed over.
+std::string fileTimeStamp();
+
 // The user's cache folder for Quelvo (created on demand).
 std::string cacheDirectory();
 

@@ -37,15 +37,6 @@ std::string settingsPath() {
     return (dir / "settings.json").string();
 }
 
-std::string timeStamp() {
-    const std::time_t now = std::time(nullptr);
-    std::tm tm {};
-    gmtime_r(&now, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &tm);
-    return buf;
-}
-
 // Holds an advisory lock beside the settings file so that writers in other
 // processes take turns; without a lock file (read-only folder) it holds none.
 class FileLock {
@@ -89,7 +80,7 @@ json PrefsStore::readFromDisk(const std::string& path) {
     json parsed = json::parse(bytes, nullptr, false);
     if (parsed.is_object()) return parsed;
     // Keep the damaged file for the user rather than overwrite it later.
-    const std::string aside = path + ".corrupt-" + timeStamp();
+    const std::string aside = path + ".corrupt-" + fileTimeStamp();
     if (::rename(path.c_str(), aside.c_str()) == 0)
         m_warning = "settings file " + path + " was damaged; kept as " + aside + " and using defaults";
     else
