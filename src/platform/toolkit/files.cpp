@@ -134,7 +134,9 @@ Status fu_writeTextToFile(const std::string& filePath, std::string_view text) {
 
 bool fu_readBytes(const std::string& path, std::string& bytes, std::string* error) {
     bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a named pipe waits for a writer that may
+    // never come; the type check below then turns it away.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (error) *error = errorText(errno);
         return false;
