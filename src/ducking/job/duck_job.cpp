@@ -128,6 +128,18 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
             return outcome;
         }
     }
+    // The music is decoded below only when a filler needs its silences, and
+    // the filler never is; a copy cut short must stop the job all the same.
+    // Its packets are read, not decoded, so this costs little.
+    if (fillerPath.empty()) {
+        if (const kykit::Status whole = kyaudio::checkAudioComplete(musicPath); !whole) {
+            outcome.message = failedToRead("music", musicPath, whole.message());
+            return outcome;
+        }
+    } else if (const kykit::Status whole = kyaudio::checkAudioComplete(fillerPath); !whole) {
+        outcome.message = failedToRead("filler", fillerPath, whole.message());
+        return outcome;
+    }
     in.outputFile = options.outputPath.empty() ? projectPathFor(speakerPath) : options.outputPath;
 
     kykit::ih_setText(statusLabel, kStageAnalyzing);

@@ -62,6 +62,11 @@ struct InternalProgression;
 // is shorter than its header declares.
 LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& parameters);
 
+// Whether the file's audio is all there, with the reasons analyzeLevels gives
+// ("the file ends early: ..."), found by reading its packets without decoding
+// them: for files the job only probes, at a fraction of an analysis's cost.
+kykit::Status checkAudioComplete(const std::string& path);
+
 ClusterList getclusterListByWavePath(const std::string& path, double threshold, double decay,
                                      double minDuration, double fadeInDuration,
                                      double fadeOutDuration, bool noisyEnironment,

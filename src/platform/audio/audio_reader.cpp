@@ -84,10 +84,14 @@ public:
           m_sink(sink) {}
 
     kykit::Status run(bool directPcm);
+    // Counts the packets' samples instead of decoding them. Fails with
+    // "unknownPacketDuration" when a packet does not say how long it is.
+    kykit::Status countPackets();
     // What was measured; the rate is the decoder's (HE-AAC, for one, decodes
     // at twice the rate its header gives).
-    int sampleRate() const { return m_meter ? m_meter->sampleRate() : 0; }
-    int64_t sampleFrames() const { return m_meter ? m_meter->sampleFrames() : 0; }
+    int sampleRate() const { return m_counted ? m_countedRate : m_meter ? m_meter->sampleRate() : 0; }
+    int64_t sampleFrames() const { return m_counted ? m_countedFrames : m_meter ? m_meter->sampleFrames() : 0; }
+    bool unknownPacketDuration() const { return m_unknownPacketDuration; }
     int channels() const { return m_channels; }
 
 private:
@@ -110,7 +114,46 @@ private:
     int m_lastDecodeError = 0;
     int m_readError = 0;
     int m_channels = 0;  // what stopped reading, when it was not the end of the file
+    bool m_counted = false;
+    int m_countedRate = 0;
+    int64_t m_countedFrames = 0;
+    bool m_unknownPacketDuration = false;
 };
+
+kykit::Status Decoder::countPackets() {
+    const AVCodecParameters* parameters = m_stream->codecpar;
+    const std::optional<SampleEncoding> pcm = directEncoding(parameters->codec_id);
+    const int blockAlign = parameters->block_align;
+    m_counted = true;
+    m_countedRate = parameters->sample_rate;
+    m_channels = parameters->ch_layout.nb_channels;
+    detail::PacketPtr packet(av_packet_alloc());
+    if (!packet) return kykit::Status::failure("out of memory");
+    int retries = 0;
+    for (;;) {
+        const int read = av_read_frame(m_format, packet.get());
+        if (read == AVERROR(EAGAIN) && ++retries < kMaxRetries) continue;
+        if (read < 0) {
+            if (read != AVERROR_EOF) m_readError = read;
+            break;
+        }
+        retries = 0;
+        if (packet->stream_index == m_index) {
+            ++m_packets;
+            if (pcm && blockAlign > 0) {
+                m_countedFrames += packet->size / blockAlign;
+            } else if (packet->duration > 0) {
+                m_countedFrames += av_rescale_q(packet->duration, m_stream->time_base, AVRational{1, m_countedRate});
+            } else {
+                m_unknownPacketDuration = true;
+                av_packet_unref(packet.get());
+                return kykit::Status::failure("a packet without a duration");
+            }
+        }
+        av_packet_unref(packet.get());
+    }
+    return checkComplete();
+}
 
 kykit::Status Decoder::openCodec() {
     const AVCodec* codec = avcodec_find_decoder(m_stream->codecpar->codec_id);
@@ -316,7 +359,17 @@ DecodeSummary readFramePeaks(const std::string& path, const FramePeakMeter::Sink
     }
 
     Decoder decoder(path, format, index, sink);
-    summary.status = decoder.run(options.directPcm);
+    if (options.packetsOnly) {
+        summary.status = decoder.countPackets();
+        // Without packet durations only decoding can tell.
+        if (decoder.unknownPacketDuration()) {
+            DecodeOptions decode = options;
+            decode.packetsOnly = false;
+            return readFramePeaks(path, [](float) {}, decode);
+        }
+    } else {
+        summary.status = decoder.run(options.directPcm);
+    }
     if (!summary.status) return summary;
     summary.sampleRate = decoder.sampleRate();
     summary.channels = decoder.channels();

@@ -42,6 +42,12 @@ LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& para
     return analysis;
 }
 
+kykit::Status checkAudioComplete(const std::string& path) {
+    DecodeOptions options;
+    options.packetsOnly = true;
+    return readFramePeaks(path, [](float) {}, options).status;
+}
+
 ClusterList getclusterListByWavePath(const std::string& path, double threshold, double decay,
                                      double minDuration, double fadeInDuration,
                                      double fadeOutDuration, bool noisyEnironment,
