@@ -3,6 +3,7 @@
 #   scripts/run-sanitized-tests.sh [address|thread] [ctest arguments...]
 # address: AddressSanitizer + UndefinedBehaviorSanitizer, the whole suite.
 # thread:  ThreadSanitizer, the threaded parts (toolkit, job, ducking, media).
+# Builds use $QUELVO_JOBS compile jobs (default 2); ctest runs two tests at once.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 kind="${1:-address}"
@@ -16,16 +17,20 @@ case "$kind" in
         export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
         export LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0"
         labels=()
+        configure=()
         ;;
     thread)
         build="${QUELVO_BUILD_DIR:-$root/build-tsan}"
         sanitize="thread"
         export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/sanitizers/tsan.supp"
         labels=(-L "toolkit|job|ducking|media")
+        # The desktop program is not part of this run.
+        configure=(-DQUELVO_BUILD_UI=OFF)
         ;;
     *) echo "usage: $0 [address|thread] [ctest arguments...]" >&2; exit 2 ;;
 esac
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELVO_SANITIZE="$sanitize" >/dev/null
-cmake --build "$build"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELVO_SANITIZE="$sanitize" \
+    "${configure[@]}" >/dev/null
+cmake --build "$build" --parallel "${QUELVO_JOBS:-2}"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j2 "${labels[@]}" "$@"
