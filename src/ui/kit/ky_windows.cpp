@@ -15,6 +15,11 @@ KyWindow::KyWindow(KyViewController* controller, QWidget* parent)
     setWindowTitle(controller->windowTitle());
 }
 
+void KyWindow::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted()) emit closed();
+}
+
 KySheetWindow::KySheetWindow(KyViewController* controller, QWidget* parentWindow, bool disableResize)
     : QDialog(parentWindow), m_controller(controller) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -27,6 +32,11 @@ KySheetWindow::KySheetWindow(KyViewController* controller, QWidget* parentWindow
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(controller);
     if (disableResize) layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void KySheetWindow::reject() {
+    // Escape. Through the controller, so it sees itself go as on any close.
+    if (m_controller && m_controller->closesOnEscape()) m_controller->close();
 }
 
 void KySheetWindow::closeEvent(QCloseEvent* event) {
@@ -49,6 +59,27 @@ void KySheetWindow::paintEvent(QPaintEvent* event) {
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
+KyPanelWindow::KyPanelWindow(KyViewController* controller, QWidget* ownerWindow, bool disableResize)
+    : QDialog(ownerWindow), m_controller(controller) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::NonModal);
+    setWindowTitle(controller->windowTitle());
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(controller);
+    if (disableResize) layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void KyPanelWindow::reject() {
+    // Not QDialog::reject, which only hides: a panel is made anew each time.
+    close();
+}
+
+void KyPanelWindow::closeEvent(QCloseEvent* event) {
+    // Not QDialog's closeEvent, which routes through reject() and back here.
+    event->accept();
+}
+
 namespace KyWindows {
 
 KyViewController* sheet(const QString& sceneId, const QString& storyboard, const void* /*bundle*/,
@@ -60,6 +91,15 @@ KyViewController* sheet(const QString& sceneId, const QString& storyboard, const
     QWidget* parentWindow = currentViewController ? currentViewController->window() : nullptr;
     auto* sheetWindow = new KySheetWindow(controller, parentWindow, disableResize);
     sheetWindow->open();
+    return controller;
+}
+
+KyViewController* panel(const QString& sceneId, const QString& storyboard, QWidget* owner,
+                        bool disableResize) {
+    KyViewController* controller = KyStoryboard::instantiate(storyboard, sceneId);
+    if (!controller) return nullptr;
+    auto* panelWindow = new KyPanelWindow(controller, owner ? owner->window() : nullptr, disableResize);
+    panelWindow->show();
     return controller;
 }
 

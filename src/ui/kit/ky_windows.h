@@ -18,13 +18,21 @@ public:
     explicit KyWindow(KyViewController* controller, QWidget* parent = nullptr);
     KyViewController* controller() const { return m_controller; }
 
+signals:
+    // The window has been closed (the close was not refused).
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     KyViewController* m_controller;
 };
 
-// A window-modal sheet around one controller. Sheets have no cancel: Escape
-// and the window's close button do nothing, and the controller closes the
-// sheet itself (KyViewController::close) when its work is done.
+// A window-modal sheet around one controller. Sheets have no cancel: the
+// window's close button does nothing, and the controller closes the sheet
+// itself (KyViewController::close) when its work is done. Escape closes it
+// the same way only when the controller says so (closesOnEscape).
 class KySheetWindow : public QDialog {
     Q_OBJECT
 public:
@@ -32,11 +40,31 @@ public:
     KyViewController* controller() const { return m_controller; }
 
 public slots:
-    void reject() override {}
+    void reject() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    KyViewController* m_controller;
+};
+
+// A free-standing window around one controller that belongs to a main
+// window (it stays above it and goes with it): the preferences window, the
+// About panel. Escape and the window's close button close it; it is deleted
+// when closed.
+class KyPanelWindow : public QDialog {
+    Q_OBJECT
+public:
+    KyPanelWindow(KyViewController* controller, QWidget* ownerWindow, bool disableResize);
+    KyViewController* controller() const { return m_controller; }
+
+public slots:
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     KyViewController* m_controller;
@@ -55,6 +83,12 @@ using InstantiatedCallback = std::function<void(KyViewController*)>;
 KyViewController* sheet(const QString& sceneId, const QString& storyboard, const void* bundle,
                         KyViewController* currentViewController, bool disableResize,
                         const InstantiatedCallback& instantiatedCallback);
+
+// Makes the controller of `sceneId` in `storyboard` and shows it in a panel
+// window that belongs to the window of `owner` (or stands alone when owner is
+// null). Returns the new controller, or nullptr when the scene is unknown.
+KyViewController* panel(const QString& sceneId, const QString& storyboard, QWidget* owner,
+                        bool disableResize);
 
 } // namespace KyWindows
 

@@ -6,6 +6,8 @@
 static void initQuelvoResources() {
     Q_INIT_RESOURCE(progress_frames);
     Q_INIT_RESOURCE(news);
+    Q_INIT_RESOURCE(about);
+    Q_INIT_RESOURCE(help);
 }
 
 namespace kyui {

@@ -1,0 +1,42 @@
+#include "ui/kit/ky_text_window.h"
+
+#include <QDialogButtonBox>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace kyui {
+
+KyTextWindow::KyTextWindow(const QString& title, const QString& markdown, QWidget* owner)
+    : QDialog(owner) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(title);
+    text = new QTextBrowser(this);
+    text->setMarkdown(markdown);
+    text->setOpenExternalLinks(true);
+    const int unit = fontMetrics().height();
+    text->setMinimumSize(36 * unit, 24 * unit);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text);
+    layout->addWidget(buttons);
+}
+
+KyTextWindow* showTextWindow(const QString& title, const QString& markdown, QWidget* owner) {
+    auto* window = new KyTextWindow(title, markdown, owner ? owner->window() : nullptr);
+    window->show();
+    return window;
+}
+
+QString markdownSections(const QString& markdown, const QStringList& headings) {
+    QStringList kept;
+    bool keeping = false;
+    for (const QString& line : markdown.split('\n')) {
+        if (line.startsWith(QLatin1String("## "))) keeping = headings.contains(line.mid(3).trimmed());
+        if (keeping) kept << line;
+    }
+    while (!kept.isEmpty() && kept.last().trimmed().isEmpty()) kept.removeLast();
+    return kept.join('\n');
+}
+
+} // namespace kyui
