@@ -1,9 +1,10 @@
-// quelvo: the desktop program. Shows the main window; closing it quits.
+// quelvo: the desktop program. Starts into the main window; closing it quits.
 #include <QApplication>
+#include <QPointer>
 
+#include "ui/app/app_delegate.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/kit/resources.h"
-#include "ui/windows/quelvo_main_vc.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -11,14 +12,14 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Quelvo"));
     QApplication::setOrganizationName(QStringLiteral("Quelvo"));
     QApplication::setDesktopFileName(QStringLiteral("quelvo"));
-    QApplication::setQuitOnLastWindowClosed(true);
+    // The delegate quits when the main window closes, also while a panel
+    // (preferences, About) is still open.
+    QApplication::setQuitOnLastWindowClosed(false);
     kyui::initResources();
 
-    // The application delegate goes here: it installs the role chooser
-    // (QuelvoMainVC::setRoleChooser) before the window is made, and adds the
-    // menu bar (About, Preferences) to `window` before it shows.
-
-    kyui::KyWindow window(new kyui::QuelvoMainVC);
-    window.show();
-    return app.exec();
+    kyui::AppDelegate delegate;
+    QPointer<kyui::KyWindow> window = delegate.launch();
+    const int status = app.exec();
+    delete window.data();
+    return status;
 }

@@ -1,7 +1,12 @@
 #include "ui/windows/quelvo_main_vc.h"
 
 #include <cmath>
+#include <iterator>
 
+#include <QAbstractButton>
+#include <QCheckBox>
+
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -65,6 +70,7 @@ void QuelvoMainVC::setRoleChooser(Presenter presenter) { roleChooser() = std::mo
 QuelvoMainVC::QuelvoMainVC(QWidget* parent) : KyViewController(parent) {
     setWindowTitle(QStringLiteral("Quelvo"));
     buildLayout();
+    setTabOrder();
     connect(btnDuck, &QPushButton::clicked, this, &QuelvoMainVC::doDuck);
     connect(btnClear, &QToolButton::clicked, this, &QuelvoMainVC::clearPressed);
     connect(btnRole, &QPushButton::clicked, this, &QuelvoMainVC::btnRolePressed);
@@ -142,6 +148,41 @@ void QuelvoMainVC::viewDidAppear() {
 }
 
 void QuelvoMainVC::idle() { refreshMarkers(); }
+
+void QuelvoMainVC::setTabOrder() {
+    // The order of reading: the three files left to right, the filler's
+    // Clear, the levels top to bottom, the name and role, then Duck.
+    QWidget* const chain[] = {drgSpeaker, drgMusic,          drgFiller,
+                              btnClear,   decrease,          chkDecreaseToZero,
+                              overallMusicLevelSlider, projectName, btnRole,
+                              btnKyNews,  btnDuck};
+    for (size_t i = 1; i < std::size(chain); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+    // Buttons take Tab focus also where the style would leave them out.
+    for (QWidget* w : {static_cast<QWidget*>(btnClear), static_cast<QWidget*>(btnKyNews),
+                       static_cast<QWidget*>(btnRole), static_cast<QWidget*>(btnDuck)})
+        w->setFocusPolicy(Qt::StrongFocus);
+    // Return on the focused role button opens the chooser, as Space does.
+    btnRole->setAutoDefault(true);
+}
+
+void QuelvoMainVC::keyPressEvent(QKeyEvent* event) {
+    // Keys reach the controller only when the focused control did not use
+    // them. A focused button (Clear, What's New) is pressed by Return as by
+    // Space; anywhere else Return starts the job, like a dialog's default
+    // button. The drop areas keep Return for their file picker.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        event->accept();
+        if (auto* button = qobject_cast<QAbstractButton*>(focusWidget());
+            button && button != btnDuck && !qobject_cast<QCheckBox*>(button)) {
+            button->click();
+            return;
+        }
+        if (btnDuck->isEnabled()) btnDuck->click();
+        return;
+    }
+    KyViewController::keyPressEvent(event);
+}
 
 void QuelvoMainVC::applyDecreaseToZero() {
     decrease->configure(decreaseLabel, kDecreaseDefault, kDecreaseKey, 0, [](double) {});

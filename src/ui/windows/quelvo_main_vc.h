@@ -102,9 +102,12 @@ protected:
     void viewDidLoad() override;
     void viewWillAppear() override;
     void viewDidAppear() override;
+    // Return or Enter that no control used starts the job (see .cpp).
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildLayout();
+    void setTabOrder();
     void showDurations(unsigned generation, double dialogue, double music, double filler);
 
     long m_roleObserver = 0;

@@ -1,0 +1,143 @@
+#include "ui/app/app_delegate.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "ui/kit/ky_about_view.h"
+#include "ui/kit/ky_text_window.h"
+#include "ui/kit/ky_view_controller.h"
+#include "ui/kit/ky_windows.h"
+#include "ui/kit/resources.h"
+#include "ui/windows/quelvo_main_vc.h"
+#include "ui/windows/quelvo_prefs_vc.h"
+#include "ui/windows/qv_second_file_role_vc.h"
+
+namespace kyui {
+
+namespace {
+const char* const kReadme = ":/help/README.md";
+} // namespace
+
+AppDelegate::AppDelegate(QObject* parent) : QObject(parent) { initResources(); }
+
+AppDelegate::~AppDelegate() = default;
+
+QStringList AppDelegate::creditList() {
+    // Who made the program, then the libraries this build is made of, with
+    // their licences. FFmpeg's line comes last.
+    return {
+        QStringLiteral("The Quelvo team [project leader]"),
+        QStringLiteral("This product uses code of the Qt 6 toolkit, © The Qt Company Ltd. and other "
+                       "contributors, licensed under the LGPLv3"),
+        QStringLiteral("Thanks to Niels Lohmann and the contributors of JSON for Modern C++ (MIT License), "
+                       "and to Henry Schreiner and the contributors of CLI11 (BSD 3-Clause License)"),
+        QStringLiteral("This product uses code of FFmpeg licensed under the LGPLv2.1"),
+    };
+}
+
+QStringList AppDelegate::helpSections() {
+    return {QStringLiteral("The desktop program"), QStringLiteral("The command line")};
+}
+
+void AppDelegate::applicationWillFinishLaunching() {
+    // The main window's role button needs the chooser before the window is made.
+    QuelvoMainVC::setRoleChooser(&QVSecondFileRoleVC::show);
+}
+
+KyWindow* AppDelegate::launch() {
+    applicationWillFinishLaunching();
+    auto* window = new KyWindow(new QuelvoMainVC);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    m_mainWindow = window;
+    installMenus(window);
+    connect(window, &KyWindow::closed, this, &AppDelegate::mainWindowClosed);
+    window->show();
+    applicationDidFinishLaunching();
+    return window;
+}
+
+void AppDelegate::installMenus(KyWindow* window) {
+    // On macOS the roles move About, Preferences… and Quit into the
+    // application menu, where Cmd+, and Cmd+Q already belong; Qt::CTRL is Cmd there.
+    QMenuBar* bar = window->menuBar();
+    QMenu* app = bar->addMenu(tr("&Quelvo"));
+    actAbout = app->addAction(tr("&About Quelvo"), this, &AppDelegate::mnuAboutSelected);
+    actAbout->setMenuRole(QAction::AboutRole);
+    app->addSeparator();
+    actPreferences = app->addAction(tr("&Preferences…"), this, &AppDelegate::mnuPreferencesSelected);
+    actPreferences->setMenuRole(QAction::PreferencesRole);
+    actPreferences->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    app->addSeparator();
+    actQuit = app->addAction(tr("&Quit Quelvo"), this, &AppDelegate::mnuQuitSelected);
+    actQuit->setMenuRole(QAction::QuitRole);
+    actQuit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    QMenu* help = bar->addMenu(tr("&Help"));
+    actHelp = help->addAction(tr("Quelvo &Help"), this, &AppDelegate::mnuHelpSelected);
+    actHelp->setShortcut(QKeySequence::HelpContents);
+    actNews = help->addAction(tr("&What's New in Quelvo"), this, &AppDelegate::mnuNewsSelected);
+    for (QAction* a : {actAbout, actPreferences, actQuit, actHelp, actNews})
+        a->setShortcutContext(Qt::ApplicationShortcut);
+}
+
+void AppDelegate::mainWindowClosed() {
+    if (applicationShouldTerminateAfterLastWindowClosed()) terminate();
+}
+
+void AppDelegate::terminate() {
+    emit terminating();
+    applicationWillTerminate();
+    QCoreApplication::quit();
+}
+
+void AppDelegate::mnuQuitSelected() {
+    if (applicationShouldTerminate() != TerminateReply::terminateNow) return;
+    // Through the main window, so quitting and closing it are one path.
+    if (m_mainWindow) {
+        m_mainWindow->close();
+    } else {
+        terminate();
+    }
+}
+
+void AppDelegate::mnuAboutSelected() {
+    KyAboutView::show(QString::fromLatin1(kAppName), QString::fromLatin1(kAboutImageName), creditList(),
+                      m_mainWindow);
+}
+
+KyAboutPanel* AppDelegate::aboutPanel() const { return KyAboutView::current(); }
+KyWindow* AppDelegate::mainWindow() const { return m_mainWindow; }
+KyViewController* AppDelegate::preferences() const { return m_preferences; }
+KyTextWindow* AppDelegate::helpWindow() const { return m_help; }
+
+void AppDelegate::mnuPreferencesSelected() {
+    if (m_preferences) {
+        QWidget* w = m_preferences->window();
+        w->raise();
+        w->activateWindow();
+        return;
+    }
+    m_preferences = KyWindows::panel(QuelvoPrefsVC::kSceneId, QuelvoPrefsVC::kStoryboard, m_mainWindow, true);
+}
+
+void AppDelegate::mnuHelpSelected() {
+    if (m_help) {
+        m_help->raise();
+        m_help->activateWindow();
+        return;
+    }
+    QFile readme(QString::fromLatin1(kReadme));
+    const QString text = readme.open(QIODevice::ReadOnly) ? QString::fromUtf8(readme.readAll()) : QString();
+    m_help = showTextWindow(tr("Quelvo Help"), markdownSections(text, helpSections()), m_mainWindow);
+}
+
+void AppDelegate::mnuNewsSelected() {
+    if (auto* vc = m_mainWindow ? qobject_cast<QuelvoMainVC*>(m_mainWindow->controller()) : nullptr)
+        vc->btnKyNewsPressed();
+}
+
+} // namespace kyui

@@ -1,0 +1,83 @@
+#pragma once
+// The application delegate: starts the program into its main window, gives
+// the window its menus (About, Preferences…, Quit, Help), quits when the main
+// window closes, and shows the About panel with the credit lines. It keeps no
+// settings: every setting is stored the moment it changes.
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace kyui {
+
+class KyAboutPanel;
+class KyTextWindow;
+class KyViewController;
+class KyWindow;
+class QuelvoMainVC;
+
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    enum class TerminateReply { terminateCancel, terminateNow, terminateLater };
+
+    explicit AppDelegate(QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // The application name, the About picture and the credit lines, in order.
+    static constexpr const char* kAppName = "Quelvo";
+    static constexpr const char* kAboutImageName = "About";
+    static QStringList creditList();
+    // The README sections that Help shows.
+    static QStringList helpSections();
+
+    // Makes the main window with its menus (and what it needs first, the role
+    // chooser) and shows it. The delegate does not own the window: it is
+    // deleted when the application quits or by whoever holds it.
+    KyWindow* launch();
+    KyWindow* mainWindow() const;
+
+    // Delegate operations.
+    void applicationWillFinishLaunching();
+    void applicationDidFinishLaunching() {}
+    void applicationWillTerminate() {}
+    bool applicationShouldTerminateAfterLastWindowClosed() const { return true; }
+    TerminateReply applicationShouldTerminate() const { return TerminateReply::terminateNow; }
+    void saveAction() {}
+
+    // Menu actions.
+    void mnuAboutSelected();
+    void mnuPreferencesSelected();
+    void mnuQuitSelected();
+    void mnuHelpSelected();
+    void mnuNewsSelected();
+
+    // What the menu actions opened (nullptr once closed).
+    KyAboutPanel* aboutPanel() const;
+    KyViewController* preferences() const;
+    KyTextWindow* helpWindow() const;
+
+    QAction* actAbout = nullptr;
+    QAction* actPreferences = nullptr;
+    QAction* actQuit = nullptr;
+    QAction* actHelp = nullptr;
+    QAction* actNews = nullptr;
+
+signals:
+    // Right before the delegate asks the application to quit.
+    void terminating();
+
+private:
+    void installMenus(KyWindow* window);
+    void mainWindowClosed();
+    void terminate();
+
+    QPointer<KyWindow> m_mainWindow;
+    QPointer<KyViewController> m_preferences;
+    QPointer<KyTextWindow> m_help;
+};
+
+} // namespace kyui

@@ -1,0 +1,176 @@
+#include "ui/windows/quelvo_prefs_vc.h"
+
+#include <QDialogButtonBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ducking/qv_roll.h"
+#include "platform/movie/fcp106_prefs.h"
+#include "titles/settings/fcpxml_titles_settings.h"
+#include "ui/kit/ky_check_button.h"
+#include "ui/kit/ky_slider.h"
+#include "ui/kit/ky_storyboard.h"
+
+namespace kyui {
+
+namespace {
+
+const KySceneRegistration kScene(QuelvoPrefsVC::kStoryboard, QuelvoPrefsVC::kSceneId,
+                                 [] { return new QuelvoPrefsVC; });
+
+QLabel* boldLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    QFont f = label->font();
+    f.setBold(true);
+    label->setFont(f);
+    return label;
+}
+
+} // namespace
+
+QuelvoPrefsVC::QuelvoPrefsVC(QWidget* parent) : KyViewController(parent) {
+    setWindowTitle(tr("Preferences"));
+    buildLayout();
+    connect(btnOk, &QPushButton::clicked, this, &QuelvoPrefsVC::okPressed);
+}
+
+void QuelvoPrefsVC::viewDidLoad() {
+    using namespace quelvo;
+    // Each slider keeps its own setting; its change goes into the running
+    // program's timing at once, so the next job uses it.
+    attackWindowSlider->configure(attackWindowLabel, kDefaultAttackWindow, kAttackWindowKey, 1,
+                                  [](double v) { applyAttackWindow(currentRolls(), v); });
+    releaseWindowSlider->configure(releaseWindowLabel, kDefaultReleaseWindow, kReleaseWindowKey, 1,
+                                   [](double v) { applyReleaseWindow(currentRolls(), v); });
+    attackPreRollSlider->configure(attackPreRollLabel, kDefaultAttackPreRoll, kAttackPreRollKey, 1,
+                                   [](double v) { applyAttackPreRoll(currentRolls(), v); });
+    releasePreRollSlider->configure(releasePreRollLabel, kDefaultReleasePreRoll, kReleasePreRollKey, 1,
+                                    [](double v) { applyReleasePreRoll(currentRolls(), v); });
+    sldThreshold->configure(lblThreshold, kDefaultThreshold, kThresholdKey, 0,
+                            [](double v) { applyThreshold(currentRolls(), v); });
+
+    auto& versionPrefs = kymovie::KyFCP106Prefs::shared();
+    chkPreferFCP106->configure(versionPrefs.preferFCP106(), [](bool on) {
+        kymovie::KyFCP106Prefs::shared().setPreferFCP106(on);
+    });
+    chkRememberMyChoice->configure(versionPrefs.rememberMyChoice(), [](bool on) {
+        kymovie::KyFCP106Prefs::shared().setRememberMyChoice(on);
+    });
+    chksendImmediatelyToFCP->configure(FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile,
+                                       [](bool on) {
+                                           auto& settings = FCPXML_Titles_Settings::shared();
+                                           settings.xmlExport.sendToFCPWithoutXMLFile = on;
+                                           settings.save();
+                                       });
+}
+
+void QuelvoPrefsVC::okPressed() { close(); }
+
+void QuelvoPrefsVC::buildLayout() {
+    const QFontMetrics fm(font());
+    const int unit = fm.height();
+
+    struct Row {
+        const char* caption;
+        const char* tip;
+        KySlider** slider;
+        QLabel** label;
+        const char* unitText;
+        double minimum, maximum;
+    };
+    const Row fadeDown[] = {
+        {"Attack window:", "How long the music takes to go down, in all", &attackWindowSlider,
+         &attackWindowLabel, "s", kTimeMin, kTimeMax},
+        {"Attack pre-roll:", "How much of the fade down lies before the speech starts",
+         &attackPreRollSlider, &attackPreRollLabel, "s", kTimeMin, kTimeMax},
+    };
+    const Row fadeUp[] = {
+        {"Release window:", "How long the music takes to come back up, in all", &releaseWindowSlider,
+         &releaseWindowLabel, "s", kTimeMin, kTimeMax},
+        {"Release pre-roll:", "How much of the fade up lies before the speech ends",
+         &releasePreRollSlider, &releasePreRollLabel, "s", kTimeMin, kTimeMax},
+    };
+    const Row detection[] = {
+        {"Speech threshold:", "How loud the dialogue must be to count as speech", &sldThreshold,
+         &lblThreshold, "dB", kThresholdMin, kThresholdMax},
+    };
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(unit * 2 / 3);
+    grid->setVerticalSpacing(unit / 2);
+    grid->setColumnStretch(1, 1);
+    int row = 0;
+    const auto addSection = [&](const QString& title, const Row* rows, int count) {
+        if (row > 0) grid->addItem(new QSpacerItem(0, unit / 2), row++, 0);
+        grid->addWidget(boldLabel(title, this), row++, 0, 1, 4);
+        for (int i = 0; i < count; ++i) {
+            const Row& r = rows[i];
+            auto* slider = new KySlider(this);
+            slider->setRange(r.minimum, r.maximum);
+            slider->setMinimumWidth(16 * unit);
+            slider->setTickPosition(QSlider::TicksBelow);
+            // A tick every half second, every 6 dB.
+            slider->setTickInterval(r.unitText[0] == 's' ? 5 : 6);
+            slider->setToolTip(tr(r.tip));
+            slider->setAccessibleName(tr(r.caption).chopped(1));
+            auto* value = new QLabel(this);
+            value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            auto* caption = new QLabel(tr(r.caption), this);
+            caption->setBuddy(slider);
+            grid->addWidget(caption, row, 0);
+            grid->addWidget(slider, row, 1);
+            grid->addWidget(value, row, 2);
+            grid->addWidget(new QLabel(tr(r.unitText), this), row, 3);
+            *r.slider = slider;
+            *r.label = value;
+            ++row;
+        }
+    };
+    addSection(tr("Music goes down when speech starts"), fadeDown, 2);
+    addSection(tr("Music comes back up when speech ends"), fadeUp, 2);
+    addSection(tr("Speech detection"), detection, 1);
+    int captionWidth = 0;
+    for (const char* caption :
+         {"Attack window:", "Attack pre-roll:", "Release window:", "Release pre-roll:", "Speech threshold:"})
+        captionWidth = std::max(captionWidth, fm.horizontalAdvance(tr(caption)));
+    grid->setColumnMinimumWidth(0, captionWidth + unit);
+
+    chkPreferFCP106 = new KyCheckButton(tr("Prefer Final Cut Pro 10.6 and later (FCPXML 1.9)"), this);
+    chkPreferFCP106->setToolTip(tr("Which version the project version question suggests"));
+    chkRememberMyChoice = new KyCheckButton(tr("Remember my choice of project version"), this);
+    chkRememberMyChoice->setToolTip(tr("Ask for the project version once, then use the same one"));
+    chksendImmediatelyToFCP = new KyCheckButton(tr("Send to Final Cut Pro without an XML file"), this);
+    chksendImmediatelyToFCP->setToolTip(
+        tr("Open finished projects in Final Cut Pro instead of writing them next to the dialogue"));
+
+    auto* fcp = new QVBoxLayout;
+    fcp->setSpacing(unit / 3);
+    fcp->addWidget(boldLabel(tr("Final Cut Pro"), this));
+    fcp->addWidget(chkPreferFCP106);
+    fcp->addWidget(chkRememberMyChoice);
+    fcp->addWidget(chksendImmediatelyToFCP);
+
+    btnOk = new QPushButton(tr("OK"), this);
+    btnOk->setDefault(true);
+    btnOk->setMinimumWidth(6 * unit);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(btnOk, QDialogButtonBox::AcceptRole);
+
+    auto* line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(3 * unit / 2, 3 * unit / 2, 3 * unit / 2, unit);
+    page->setSpacing(unit * 2 / 3);
+    page->addLayout(grid);
+    page->addWidget(line);
+    page->addLayout(fcp);
+    page->addSpacing(unit / 2);
+    page->addWidget(buttons);
+}
+
+} // namespace kyui

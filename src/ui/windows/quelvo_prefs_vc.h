@@ -1,0 +1,58 @@
+#pragma once
+// The preferences window: the five timing settings of the ducking envelope
+// and three switches for how a finished project reaches Final Cut Pro. Every
+// change takes effect at once: the sliders store themselves and update the
+// running program's timing (currentRolls), the switches write straight into
+// the objects that keep those choices. OK only closes the window.
+#include "ui/kit/ky_view_controller.h"
+
+class QLabel;
+class QPushButton;
+
+namespace kyui {
+
+class KyCheckButton;
+class KySlider;
+
+class QuelvoPrefsVC : public KyViewController {
+    Q_OBJECT
+public:
+    static constexpr const char* kStoryboard = "Main";
+    static constexpr const char* kSceneId = "QuelvoPrefsVC";
+
+    // Slider ranges: the four times in tenths of a second, the threshold in
+    // whole decibels.
+    static constexpr double kTimeMin = 0, kTimeMax = 3;
+    static constexpr double kThresholdMin = -60, kThresholdMax = 0;
+
+    explicit QuelvoPrefsVC(QWidget* parent = nullptr);
+
+    // Outlets.
+    KySlider* attackWindowSlider;
+    QLabel* attackWindowLabel;
+    KySlider* releaseWindowSlider;
+    QLabel* releaseWindowLabel;
+    KySlider* attackPreRollSlider;
+    QLabel* attackPreRollLabel;
+    KySlider* releasePreRollSlider;
+    QLabel* releasePreRollLabel;
+    KySlider* sldThreshold;
+    QLabel* lblThreshold;
+    KyCheckButton* chkPreferFCP106;
+    KyCheckButton* chkRememberMyChoice;
+    KyCheckButton* chksendImmediatelyToFCP;
+    QPushButton* btnOk;
+
+    // Closes the window; everything is already stored.
+    void okPressed();
+
+    bool closesOnEscape() const override { return true; }
+
+protected:
+    void viewDidLoad() override;
+
+private:
+    void buildLayout();
+};
+
+} // namespace kyui
