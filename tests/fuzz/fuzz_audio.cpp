@@ -1,8 +1,8 @@
-// The audio layer on mutated recordings: header probe and the streaming level
-// analysis of a WAV, MP3, M4A or AIFF file that may be damaged anywhere. Both
-// must return (a failure is a value with a reason), and what they report for
-// a file they accept must make sense: a rate, a finite duration, clusters in
-// order inside the file.
+// The audio layer on mutated recordings: header probe, the packet-level
+// completeness check and the streaming level analysis of a WAV, MP3, M4A or
+// AIFF file that may be damaged anywhere. All must return (a failure is a
+// value with a reason), and what they report for a file they accept must make
+// sense: a rate, a finite duration, clusters in order inside the file.
 //
 // The first byte picks the file's extension (its low three bits) and whether
 // the analysis also estimates the noise floor (bit 3); the rest is the file.
@@ -41,6 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (info.status.message().find('\n') != std::string::npos) fail("a reason on several lines");
     }
 
+    // The job's cheap check reads packets only; it must never turn away a
+    // file that the full analysis accepts.
+    const kykit::Status complete = kyaudio::checkAudioComplete(file.string());
+    if (!complete && complete.message().find('\n') != std::string::npos) fail("a reason on several lines");
+
     kyaudio::LevelParameters parameters;
     parameters.noisyEnironment = (data[0] & 8) != 0;
     const kyaudio::LevelAnalysis analysis = kyaudio::analyzeLevels(file.string(), parameters);
@@ -48,6 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (analysis.status.message().empty()) fail("analysis failed without a reason");
         if (analysis.status.message().find('\n') != std::string::npos) fail("a reason on several lines");
         return 0;
+    }
+    if (!complete) {
+        std::fprintf(stderr, "completeness check: %s\n", complete.message().c_str());
+        fail("the completeness check turned away a file the analysis accepts");
     }
     if (analysis.sampleRate <= 0) fail("analysis accepted a file without a rate", analysis.sampleRate);
     if (!std::isfinite(analysis.duration) || analysis.duration <= 0) fail("bad analysed duration", analysis.duration);

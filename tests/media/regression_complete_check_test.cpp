@@ -64,3 +64,23 @@ TEST(CompleteCheckRegression, UnreadableFilesGiveTheSameReasons) {
     EXPECT_EQ(kyaudio::checkAudioComplete((tmp / "dir.mp3").string()).message(), "it is a folder, not a file");
     EXPECT_EQ(kyaudio::checkAudioComplete((tmp / "absent.m4a").string()).message(), "the file does not exist");
 }
+
+// Found by fuzzing: a WAV header whose block alignment (32) disagrees with
+// its samples (16-bit mono). The decoder goes by the samples; the check once
+// went by the alignment, counted a sixteenth of the audio and called the
+// file cut short.
+TEST(CompleteCheckRegression, ABlockAlignmentThatDisagreesWithTheSamples) {
+    quelvo::test::TempDir tmp;
+    const fs::path wav = tmp / "odd_align.wav";
+    ASSERT_EQ(quelvo::test::runProgram({"/usr/bin/sox", "-n", "-r", "8000", "-c", "1", "-b", "16", wav.string(),
+                                        "synth", "0.25", "sine", "440"}).exitCode, 0);
+    std::string bytes = readFile(wav);
+    ASSERT_EQ(bytes.substr(12, 4), "fmt ");
+    ASSERT_EQ(bytes[32], 2); // block alignment: 2 bytes a frame
+    bytes[32] = 32;
+    writeFile(wav, bytes);
+    const kyaudio::LevelAnalysis analysis = kyaudio::analyzeLevels(wav.string(), kyaudio::LevelParameters{});
+    ASSERT_TRUE(analysis.status) << analysis.status.message();
+    const kykit::Status check = kyaudio::checkAudioComplete(wav.string());
+    EXPECT_TRUE(check) << check.message();
+}

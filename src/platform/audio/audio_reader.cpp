@@ -123,7 +123,10 @@ private:
 kykit::Status Decoder::countPackets() {
     const AVCodecParameters* parameters = m_stream->codecpar;
     const std::optional<SampleEncoding> pcm = directEncoding(parameters->codec_id);
-    const int blockAlign = parameters->block_align;
+    // What the PCM decoder makes of a packet: whole sample frames of its
+    // bytes, whatever the header's block alignment says.
+    const int64_t frameBytes =
+        pcm ? static_cast<int64_t>(bytesPerSample(*pcm)) * parameters->ch_layout.nb_channels : 0;
     m_counted = true;
     m_countedRate = parameters->sample_rate;
     m_channels = parameters->ch_layout.nb_channels;
@@ -140,8 +143,8 @@ kykit::Status Decoder::countPackets() {
         retries = 0;
         if (packet->stream_index == m_index) {
             ++m_packets;
-            if (pcm && blockAlign > 0) {
-                m_countedFrames += packet->size / blockAlign;
+            if (frameBytes > 0) {
+                m_countedFrames += packet->size / frameBytes;
             } else if (packet->duration > 0) {
                 m_countedFrames += av_rescale_q(packet->duration, m_stream->time_base, AVRational{1, m_countedRate});
             } else {
