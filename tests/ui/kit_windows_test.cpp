@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 #include "ui/kit/im_anim.h"
 #include "ui/kit/ky_alert.h"
@@ -27,6 +28,8 @@ using kyui::KyViewController;
 // Writes down the lifecycle calls it gets.
 class RecordingVC : public KyViewController {
 public:
+    // Some size, so that its windows are ever exposed.
+    RecordingVC() { setMinimumSize(160, 80); }
     std::vector<std::string> calls;
     std::string input;
     void willAppear() override { calls.push_back("willAppear"); }
@@ -42,6 +45,13 @@ protected:
 };
 
 const kyui::KySceneRegistration kTestScene("Tests", "RecordingVC", [] { return new RecordingVC; });
+
+// A sheet that may be sent away with Escape.
+class DismissableVC : public RecordingVC {
+public:
+    bool closesOnEscape() const override { return true; }
+};
+const kyui::KySceneRegistration kDismissable("Tests", "DismissableVC", [] { return new DismissableVC; });
 
 TEST(KyViewControllerTest, LoadsOnceAndAppearsEachTime) {
     kyui::KyWindow window(new RecordingVC);
@@ -79,13 +89,75 @@ TEST(KyWindowsTest, TheInstantiationCallbackRunsBeforeTheSheetShows) {
     EXPECT_EQ(Qt::WindowModal, made->window()->windowModality());
     EXPECT_EQ(&owner, made->window()->parentWidget());
 
-    // Escape does not close a sheet; the controller does.
+    // Escape does not close a sheet unless its controller allows it.
     QPointer<QWidget> sheetWindow = made->window();
     QTest::keyClick(sheetWindow, Qt::Key_Escape);
     EXPECT_TRUE(sheetWindow->isVisible());
     made->close();
     processEvents();
     EXPECT_TRUE(sheetWindow.isNull()) << "a closed sheet goes away";
+}
+
+TEST(KyWindowsTest, EscapeClosesASheetWhoseControllerAllowsItAsItsOwnCloseWould) {
+    kyui::KyWindow owner(new RecordingVC);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    auto* vc = static_cast<DismissableVC*>(
+        kyui::KyWindows::sheet("DismissableVC", "Tests", nullptr, owner.controller(), true, nullptr));
+    ASSERT_NE(nullptr, vc);
+    QPointer<QWidget> sheetWindow = vc->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sheetWindow));
+    vc->calls.clear();
+    QTest::keyClick(sheetWindow, Qt::Key_Escape);
+    ASSERT_FALSE(sheetWindow.isNull());
+    EXPECT_FALSE(sheetWindow->isVisible());
+    EXPECT_EQ((std::vector<std::string>{"willDisppear"}), vc->calls) << "once, as on any close";
+    processEvents();
+    EXPECT_TRUE(sheetWindow.isNull());
+    // The window manager's close button still does nothing on a sheet.
+    auto* again = kyui::KyWindows::sheet("DismissableVC", "Tests", nullptr, owner.controller(), true, nullptr);
+    QPointer<QWidget> second = again->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(second));
+    closeByWindowManager(second);
+    EXPECT_TRUE(second->isVisible());
+    again->close();
+    processEvents();
+    EXPECT_TRUE(second.isNull());
+}
+
+TEST(KyWindowsTest, APanelBelongsToItsOwnerAndClosesWithEscapeOrItsCloseButton) {
+    kyui::KyWindow owner(new RecordingVC);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    auto* vc = static_cast<RecordingVC*>(kyui::KyWindows::panel("RecordingVC", "Tests", owner.controller(), true));
+    ASSERT_NE(nullptr, vc);
+    QPointer<QWidget> panel = vc->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
+    EXPECT_EQ(&owner, panel->parentWidget());
+    EXPECT_EQ(Qt::NonModal, panel->windowModality());
+    EXPECT_EQ(panel->minimumSize(), panel->maximumSize());
+    QTest::keyClick(panel, Qt::Key_Escape);
+    processEvents();
+    EXPECT_TRUE(panel.isNull());
+
+    vc = static_cast<RecordingVC*>(kyui::KyWindows::panel("RecordingVC", "Tests", nullptr, false));
+    panel = vc->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
+    EXPECT_EQ(nullptr, panel->parentWidget());
+    closeByWindowManager(panel);
+    processEvents();
+    EXPECT_TRUE(panel.isNull());
+    EXPECT_EQ(nullptr, kyui::KyWindows::panel("Nope", "Tests", nullptr, true));
+}
+
+TEST(KyWindowsTest, AWindowTellsWhenItHasClosed) {
+    kyui::KyWindow window(new RecordingVC);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QSignalSpy closed(&window, &kyui::KyWindow::closed);
+    window.close();
+    EXPECT_EQ(1, closed.count());
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST(KyWindowsTest, AnUnknownSceneGivesNothing) {

@@ -1,6 +1,8 @@
 #include "ui_test_support.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QWindow>
 #include <QDragEnterEvent>
 #include <QElapsedTimer>
 #include <QMimeData>
@@ -41,6 +43,13 @@ void processEvents() {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
+}
+
+void closeByWindowManager(QWidget* widget) {
+    // To the platform window, which hands it on as the window system's event
+    // (QWindow::close would be a close by the program).
+    QCloseEvent event;
+    QCoreApplication::sendEvent(widget->window()->windowHandle(), &event);
 }
 
 bool dropFiles(QWidget* target, const QStringList& paths) {

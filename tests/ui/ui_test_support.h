@@ -70,6 +70,10 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs = 30000);
 // Delivers everything posted so far, deferred deletes included.
 void processEvents();
 
+// Presses the window manager's close button of the widget's window: the
+// widget gets a spontaneous close event, as from the title bar.
+void closeByWindowManager(QWidget* widget);
+
 // Drags the files over target and drops them; returns whether the drag was
 // accepted on entering (a rejected drag never drops).
 bool dropFiles(QWidget* target, const QStringList& paths);

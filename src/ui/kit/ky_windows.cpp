@@ -2,12 +2,29 @@
 
 #include <QCloseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "ui/kit/ky_storyboard.h"
 #include "ui/kit/ky_view_controller.h"
 
 namespace kyui {
+
+namespace {
+
+// A controller makes its default button before it is put in a dialog, so
+// the dialog never learnt it: once another button has had the focus, Return
+// would press nothing. Telling the button again, now that it is inside,
+// makes it the dialog's default for good.
+void adoptDefaultButtons(QDialog* dialog) {
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        if (!button->isDefault()) continue;
+        button->setDefault(false);
+        button->setDefault(true);
+    }
+}
+
+} // namespace
 
 KyWindow::KyWindow(KyViewController* controller, QWidget* parent)
     : QMainWindow(parent), m_controller(controller) {
@@ -32,6 +49,7 @@ KySheetWindow::KySheetWindow(KyViewController* controller, QWidget* parentWindow
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(controller);
     if (disableResize) layout->setSizeConstraint(QLayout::SetFixedSize);
+    adoptDefaultButtons(this);
 }
 
 void KySheetWindow::reject() {
@@ -68,6 +86,7 @@ KyPanelWindow::KyPanelWindow(KyViewController* controller, QWidget* ownerWindow,
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(controller);
     if (disableResize) layout->setSizeConstraint(QLayout::SetFixedSize);
+    adoptDefaultButtons(this);
 }
 
 void KyPanelWindow::reject() {

@@ -1,0 +1,150 @@
+// The main window without a mouse: Tab reaches every control in reading
+// order, Return starts the job, and the progress sheet cannot be sent away
+// with Escape while its job runs.
+#include <future>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <QWindow>
+
+#include "platform/toolkit/prefs.h"
+#include "ui/kit/ky_check_button.h"
+#include "ui/kit/ky_drag_area.h"
+#include "ui/kit/ky_slider.h"
+#include "ui/kit/ky_text_field.h"
+#include "ui/kit/ky_windows.h"
+#include "ui/windows/progress_vc.h"
+#include "ui/windows/quelvo_main_vc.h"
+#include "ui/windows/qv_second_file_role_vc.h"
+#include "ui_test_support.h"
+
+namespace quelvo::test {
+namespace {
+
+using kyui::QuelvoMainVC;
+using Version = kymovie::FCP106ExportOptionsVC::Version;
+
+// Holds the job at the version question until the test lets it go.
+class HeldVersionSheet : public kymovie::FCP106ExportOptionsVC {
+public:
+    void showSheet(void*, std::optional<Version>, Callback callback) override {
+        asked = true;
+        m_release.get_future().wait();
+        callback(Version::fcp106);
+    }
+    void release() { m_release.set_value(); }
+    std::atomic<bool> asked{false};
+
+private:
+    std::promise<void> m_release;
+};
+
+class KeyboardTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        // As the program starts: the role button works.
+        QuelvoMainVC::setRoleChooser(&kyui::QVSecondFileRoleVC::show);
+    }
+    void TearDown() override {
+        UiTest::TearDown();
+        QuelvoMainVC::setRoleChooser(nullptr);
+    }
+
+    QuelvoMainVC* showActiveMainWindow() {
+        QuelvoMainVC* vc = showMainWindow();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        return vc;
+    }
+    TempDir dir;
+};
+
+TEST_F(KeyboardTest, TabReachesEveryControlOfTheMainWindowInReadingOrder) {
+    QuelvoMainVC* vc = showActiveMainWindow();
+    vc->drgSpeaker->setFocus(Qt::TabFocusReason);
+    const std::vector<QWidget*> expected = {
+        vc->drgSpeaker, vc->drgMusic,          vc->drgFiller,   vc->btnClear, vc->decrease,
+        vc->chkDecreaseToZero, vc->overallMusicLevelSlider, vc->projectName, vc->btnRole,
+        vc->btnKyNews,  vc->btnDuck};
+    std::vector<QWidget*> reached{QApplication::focusWidget()};
+    for (size_t i = 1; i <= expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached.push_back(QApplication::focusWidget());
+    }
+    ASSERT_TRUE(vc->btnRole->isEnabled());
+    std::vector<QWidget*> cycle = expected;
+    cycle.push_back(vc->drgSpeaker); // and round again
+    EXPECT_EQ(cycle, reached);
+}
+
+TEST_F(KeyboardTest, ReturnInTheProjectNameStartsTheJob) {
+    QuelvoMainVC* vc = showActiveMainWindow();
+    vc->projectName->setFocus();
+    QTest::keyClicks(vc->projectName, "Episode 4");
+    QTest::keyClick(vc->projectName, Qt::Key_Return);
+    // Duck was pressed: its first check stops it, as the button would.
+    ASSERT_EQ(1u, alerts.shown.size());
+    EXPECT_EQ("Speaker File Not Specified.", alerts.shown[0].informativeText);
+    // Enter on the keypad, from a slider, does the same.
+    vc->decrease->setFocus();
+    QTest::keyClick(vc->decrease, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(2u, alerts.shown.size());
+    // And from a check box, without switching it.
+    vc->chkDecreaseToZero->setFocus();
+    QTest::keyClick(vc->chkDecreaseToZero, Qt::Key_Return);
+    EXPECT_EQ(3u, alerts.shown.size());
+    EXPECT_FALSE(vc->chkDecreaseToZero->isChecked());
+}
+
+TEST_F(KeyboardTest, ReturnOnAFocusedButtonPressesThatButton) {
+    QUELVO_REQUIRE_SHARED();
+    QuelvoMainVC* vc = showActiveMainWindow();
+    const std::string filler = copyRecording(dir, "music/dev_music_gaps.wav");
+    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(filler)}));
+    ASSERT_EQ(filler, vc->fillerPath);
+    vc->btnClear->setFocus();
+    QTest::keyClick(vc->btnClear, Qt::Key_Return);
+    EXPECT_EQ("", vc->fillerPath) << "Return on Clear clears";
+    EXPECT_TRUE(alerts.shown.empty()) << "and starts no job";
+}
+
+TEST_F(KeyboardTest, ReturnStartsTheJobAndEscapeCannotCancelIt) {
+    QUELVO_REQUIRE_SHARED();
+    HeldVersionSheet held;
+    kymovie::FCP106ExportOptionsVC* previous = kyui::ProgressVC::setVersionSheet(&held);
+    QuelvoMainVC* vc = showActiveMainWindow();
+    const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav");
+    const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
+    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
+
+    vc->overallMusicLevelSlider->setFocus();
+    QTest::keyClick(vc->overallMusicLevelSlider, Qt::Key_Return);
+    kyui::ProgressVC* sheet = openProgressSheet();
+    ASSERT_NE(nullptr, sheet) << "Return started the job";
+    ASSERT_TRUE(waitUntil([&] { return held.asked.load(); }, 120000));
+
+    // The job waits at the version question: the sheet stands, Escape or not.
+    QPointer<QWidget> sheetWindow = sheet->window();
+    QTest::keyClick(sheetWindow, Qt::Key_Escape);
+    processEvents();
+    EXPECT_FALSE(sheetWindow.isNull());
+    EXPECT_TRUE(sheetWindow->isVisible()) << "a running job has no cancel";
+    closeByWindowManager(sheetWindow);
+    processEvents();
+    ASSERT_FALSE(sheetWindow.isNull());
+    EXPECT_TRUE(sheetWindow->isVisible());
+
+    held.release();
+    ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000));
+    EXPECT_EQ(1u, notifications.posted.size());
+    kyui::ProgressVC::setVersionSheet(previous);
+}
+
+} // namespace
+} // namespace quelvo::test

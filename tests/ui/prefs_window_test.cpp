@@ -1,0 +1,319 @@
+// The preferences window: what it shows on a first run, the timing that
+// changes the moment a slider moves (and what a pre-roll leaves alone), the
+// three switches written into their owners, and OK that only closes.
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include "ducking/qv_roll.h"
+#include "platform/movie/fcp106_prefs.h"
+#include "platform/toolkit/prefs.h"
+#include "titles/settings/fcpxml_titles_settings.h"
+#include "ui/kit/ky_check_button.h"
+#include "ui/kit/ky_slider.h"
+#include "ui/kit/ky_storyboard.h"
+#include "ui/kit/ky_windows.h"
+#include "ui/windows/quelvo_prefs_vc.h"
+#include "ui_test_support.h"
+
+namespace quelvo::test {
+namespace {
+
+using kyui::QuelvoPrefsVC;
+
+// Field by field, allowing for the last bit of a subtraction.
+void expectRolls(const QVRoll& expected, const QVRoll& actual) {
+    EXPECT_NEAR(expected.preFadeIn, actual.preFadeIn, 1e-9);
+    EXPECT_NEAR(expected.postFadeIn, actual.postFadeIn, 1e-9);
+    EXPECT_NEAR(expected.preFadeOut, actual.preFadeOut, 1e-9);
+    EXPECT_NEAR(expected.postFadeOut, actual.postFadeOut, 1e-9);
+    EXPECT_NEAR(expected.threshold, actual.threshold, 1e-9);
+}
+
+class PrefsWindowTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        // The process-wide record and title settings outlive a test: start
+        // each from this run's (empty) store, and give them back afterwards.
+        m_rolls = currentRolls();
+        m_titles = FCPXML_Titles_Settings::shared();
+        currentRolls() = rollsFromStoredSettings();
+        FCPXML_Titles_Settings::shared() = FCPXML_Titles_Settings::load();
+    }
+    void TearDown() override {
+        UiTest::TearDown();
+        currentRolls() = m_rolls;
+        FCPXML_Titles_Settings::shared() = m_titles;
+    }
+
+    // Made from its scene, as the menu makes it, with its view loaded.
+    QuelvoPrefsVC* makePrefs() {
+        auto* vc = qobject_cast<QuelvoPrefsVC*>(
+            kyui::KyStoryboard::instantiate(QuelvoPrefsVC::kStoryboard, QuelvoPrefsVC::kSceneId));
+        EXPECT_NE(nullptr, vc);
+        // Deleted with the other top-level widgets when the test ends.
+        if (vc) vc->loadViewIfNeeded();
+        return vc;
+    }
+
+    // A user's drag: the slider jumps to a position and calls back.
+    static void moveTo(kyui::KySlider* slider, double value) {
+        slider->setValue(value);
+        ASSERT_DOUBLE_EQ(value, slider->value());
+    }
+
+    // Opened the way the menu opens it: a panel window on its own.
+    QuelvoPrefsVC* openPanel() {
+        auto* vc = qobject_cast<QuelvoPrefsVC*>(
+            kyui::KyWindows::panel(QuelvoPrefsVC::kSceneId, QuelvoPrefsVC::kStoryboard, nullptr, true));
+        EXPECT_NE(nullptr, vc);
+        if (vc) {
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(vc->window()));
+        }
+        return vc;
+    }
+
+private:
+    QVRoll m_rolls;
+    FCPXML_Titles_Settings m_titles;
+};
+
+TEST_F(PrefsWindowTest, AFirstRunShowsTheDefaultsTheJobUses) {
+    QuelvoPrefsVC* vc = makePrefs();
+    ASSERT_NE(nullptr, vc);
+    EXPECT_DOUBLE_EQ(0.6, vc->attackWindowSlider->value());
+    EXPECT_DOUBLE_EQ(1.0, vc->releaseWindowSlider->value());
+    EXPECT_DOUBLE_EQ(0.3, vc->attackPreRollSlider->value());
+    EXPECT_DOUBLE_EQ(0.3, vc->releasePreRollSlider->value());
+    EXPECT_DOUBLE_EQ(-24.0, vc->sldThreshold->value());
+    // Times with one decimal, the threshold in whole decibels.
+    EXPECT_EQ("0.6", vc->attackWindowLabel->text().toStdString());
+    EXPECT_EQ("1.0", vc->releaseWindowLabel->text().toStdString());
+    EXPECT_EQ("0.3", vc->attackPreRollLabel->text().toStdString());
+    EXPECT_EQ("0.3", vc->releasePreRollLabel->text().toStdString());
+    EXPECT_EQ("-24", vc->lblThreshold->text().toStdString());
+    // The owners' defaults: the 10.6 form preferred, nothing remembered, files written.
+    EXPECT_TRUE(vc->chkPreferFCP106->isChecked());
+    EXPECT_FALSE(vc->chkRememberMyChoice->isChecked());
+    EXPECT_FALSE(vc->chksendImmediatelyToFCP->isChecked());
+    // Showing the window stores nothing: a never-moved slider stays unwritten.
+    EXPECT_FALSE(kykit::PrefsStore::instance().value("duck.attackWindow").has_value());
+    // What the sliders show is what a job started now would use.
+    expectRolls(QVRoll{0.3, 0.3, 0.3, 0.7, -24.0}, currentRolls());
+}
+
+TEST_F(PrefsWindowTest, TheSwitchesShowTheirOwnersStoredState) {
+    kymovie::KyFCP106Prefs::shared().setPreferFCP106(false);
+    kymovie::KyFCP106Prefs::shared().setRememberMyChoice(true);
+    FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = true;
+    QuelvoPrefsVC* vc = makePrefs();
+    EXPECT_FALSE(vc->chkPreferFCP106->isChecked());
+    EXPECT_TRUE(vc->chkRememberMyChoice->isChecked());
+    EXPECT_TRUE(vc->chksendImmediatelyToFCP->isChecked());
+}
+
+TEST_F(PrefsWindowTest, StoredValuesComeBackInTheSliders) {
+    kykit::prefs_setValueDouble("duck.attackWindow", 1.2);
+    kykit::prefs_setValueDouble("duck.releasePreRoll", 0.5);
+    kykit::prefs_setValueDouble("duck.threshold", -40);
+    QuelvoPrefsVC* vc = makePrefs();
+    EXPECT_DOUBLE_EQ(1.2, vc->attackWindowSlider->value());
+    EXPECT_DOUBLE_EQ(0.5, vc->releasePreRollSlider->value());
+    EXPECT_DOUBLE_EQ(-40, vc->sldThreshold->value());
+    EXPECT_EQ("-40", vc->lblThreshold->text().toStdString());
+}
+
+TEST_F(PrefsWindowTest, TimesRunFromZeroToThreeSecondsInTenthsAndTheThresholdFromMinus60To0) {
+    QuelvoPrefsVC* vc = makePrefs();
+    for (kyui::KySlider* time : {vc->attackWindowSlider, vc->releaseWindowSlider, vc->attackPreRollSlider,
+                                 vc->releasePreRollSlider}) {
+        time->setValue(-1);
+        EXPECT_DOUBLE_EQ(0.0, time->value());
+        time->setValue(7);
+        EXPECT_DOUBLE_EQ(3.0, time->value());
+        time->setValue(1.0);
+        time->setFocus();
+        QTest::keyClick(time, Qt::Key_Right);
+        EXPECT_DOUBLE_EQ(1.1, time->value()) << "one step is a tenth of a second";
+        QTest::keyClick(time, Qt::Key_Left);
+        QTest::keyClick(time, Qt::Key_Left);
+        EXPECT_DOUBLE_EQ(0.9, time->value());
+    }
+    vc->sldThreshold->setValue(-100);
+    EXPECT_DOUBLE_EQ(-60.0, vc->sldThreshold->value());
+    vc->sldThreshold->setValue(10);
+    EXPECT_DOUBLE_EQ(0.0, vc->sldThreshold->value());
+    EXPECT_EQ("0", vc->lblThreshold->text().toStdString());
+    vc->sldThreshold->setValue(-30);
+    vc->sldThreshold->setFocus();
+    QTest::keyClick(vc->sldThreshold, Qt::Key_Left);
+    EXPECT_DOUBLE_EQ(-31.0, vc->sldThreshold->value()) << "one step is a decibel";
+}
+
+TEST_F(PrefsWindowTest, TheAttackWindowChangesPostFadeInAtOnceWithoutOK) {
+    QuelvoPrefsVC* vc = openPanel();
+    ASSERT_NE(nullptr, vc);
+    ASSERT_DOUBLE_EQ(0.3, vc->attackPreRollSlider->value());
+    moveTo(vc->attackWindowSlider, 0.8);
+    EXPECT_DOUBLE_EQ(0.5, currentRolls().postFadeIn);
+    EXPECT_DOUBLE_EQ(0.3, currentRolls().preFadeIn);
+    EXPECT_DOUBLE_EQ(0.8, kykit::prefs_getValueDouble("duck.attackWindow", 0));
+    EXPECT_EQ("0.8", vc->attackWindowLabel->text().toStdString());
+    EXPECT_TRUE(vc->window()->isVisible()) << "nothing was pressed";
+}
+
+TEST_F(PrefsWindowTest, EachSliderWritesItsOwnFieldOfTheLiveTiming) {
+    QuelvoPrefsVC* vc = makePrefs();
+    moveTo(vc->releaseWindowSlider, 1.5);
+    expectRolls(QVRoll{0.3, 0.3, 0.3, 1.2, -24.0}, currentRolls());
+    moveTo(vc->sldThreshold, -35);
+    expectRolls(QVRoll{0.3, 0.3, 0.3, 1.2, -35.0}, currentRolls());
+    EXPECT_DOUBLE_EQ(-35, kykit::prefs_getValueDouble("duck.threshold", 0));
+    // A window below its pre-roll is accepted: the part after the edge goes negative.
+    moveTo(vc->attackWindowSlider, 0.1);
+    EXPECT_NEAR(-0.2, currentRolls().postFadeIn, 1e-9);
+    moveTo(vc->attackWindowSlider, 0.3);
+    EXPECT_DOUBLE_EQ(0.0, currentRolls().postFadeIn) << "ducked exactly at the start of speech";
+}
+
+TEST_F(PrefsWindowTest, APreRollMovesWhereItsFadeBeginsButLeavesItsPostFadeAlone) {
+    QuelvoPrefsVC* vc = makePrefs();
+    moveTo(vc->attackPreRollSlider, 0.1);
+    EXPECT_DOUBLE_EQ(0.1, currentRolls().preFadeIn);
+    EXPECT_DOUBLE_EQ(0.3, currentRolls().postFadeIn) << "unchanged until the window moves";
+    moveTo(vc->releasePreRollSlider, 0.5);
+    EXPECT_DOUBLE_EQ(0.5, currentRolls().preFadeOut);
+    EXPECT_DOUBLE_EQ(0.7, currentRolls().postFadeOut);
+    EXPECT_DOUBLE_EQ(0.1, kykit::prefs_getValueDouble("duck.attackPreRoll", 0));
+
+    // The next start rebuilds the record from the stored keys: window minus pre-roll.
+    const QVRoll restarted = rollsFromStoredSettings();
+    EXPECT_DOUBLE_EQ(0.5, restarted.postFadeIn);
+    EXPECT_DOUBLE_EQ(0.5, restarted.postFadeOut);
+
+    // Moving the window brings the live record there within the run too.
+    moveTo(vc->attackWindowSlider, 0.7);
+    moveTo(vc->attackWindowSlider, 0.6);
+    EXPECT_DOUBLE_EQ(0.5, currentRolls().postFadeIn);
+}
+
+TEST_F(PrefsWindowTest, TheVersionSwitchesWriteStraightIntoTheVersionPreferences) {
+    QuelvoPrefsVC* vc = makePrefs();
+    auto& prefs = kymovie::KyFCP106Prefs::shared();
+    vc->chkPreferFCP106->click();
+    EXPECT_FALSE(prefs.preferFCP106());
+    vc->chkRememberMyChoice->click();
+    EXPECT_TRUE(prefs.rememberMyChoice());
+    vc->chkPreferFCP106->click();
+    EXPECT_TRUE(prefs.preferFCP106());
+    // Kept across a restart of the store.
+    kykit::PrefsStore::instance().reload();
+    EXPECT_TRUE(prefs.preferFCP106());
+    EXPECT_TRUE(prefs.rememberMyChoice());
+}
+
+TEST_F(PrefsWindowTest, TheSendSwitchSavesTheTitleSettingsAtOnceAndALaterStartShowsIt) {
+    QuelvoPrefsVC* vc = makePrefs();
+    ASSERT_FALSE(vc->chksendImmediatelyToFCP->isChecked());
+    // From the keyboard, as a user without a mouse switches it.
+    vc->chksendImmediatelyToFCP->setFocus();
+    QTest::keyClick(vc->chksendImmediatelyToFCP, Qt::Key_Space);
+    EXPECT_TRUE(vc->chksendImmediatelyToFCP->isChecked());
+    EXPECT_TRUE(FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile);
+
+    // Stored already, with the rest of the record intact.
+    const std::string stored = kykit::prefs_getValueString(kTitlesSettingsKey, "");
+    const auto decoded = FCPXML_Titles_Settings::decodeText(stored);
+    ASSERT_TRUE(decoded.has_value()) << stored;
+    EXPECT_TRUE(decoded->xmlExport.sendToFCPWithoutXMLFile);
+    EXPECT_EQ("Helvetica", decoded->font);
+
+    // A later start: the store is read again from disk and the settings object
+    // is made anew, and a new window shows the same state.
+    kykit::PrefsStore::instance().reload();
+    const FCPXML_Titles_Settings restarted = FCPXML_Titles_Settings::load();
+    EXPECT_TRUE(restarted.xmlExport.sendToFCPWithoutXMLFile);
+    FCPXML_Titles_Settings::shared() = restarted;
+    EXPECT_TRUE(makePrefs()->chksendImmediatelyToFCP->isChecked());
+
+    // And back off.
+    vc->chksendImmediatelyToFCP->click();
+    kykit::PrefsStore::instance().reload();
+    EXPECT_FALSE(FCPXML_Titles_Settings::load().xmlExport.sendToFCPWithoutXMLFile);
+}
+
+TEST_F(PrefsWindowTest, OKOnlyClosesAndEveryChangeStays) {
+    QuelvoPrefsVC* vc = openPanel();
+    ASSERT_NE(nullptr, vc);
+    QPointer<QWidget> panel = vc->window();
+    moveTo(vc->releaseWindowSlider, 2.0);
+    vc->chkRememberMyChoice->click();
+    const QVRoll before = currentRolls();
+    const std::string storeBefore = readFile(kykit::PrefsStore::instance().filePath());
+    vc->btnOk->click();
+    processEvents();
+    EXPECT_TRUE(panel.isNull()) << "the window is closed and gone";
+    EXPECT_EQ(before, currentRolls());
+    EXPECT_EQ(storeBefore, readFile(kykit::PrefsStore::instance().filePath())) << "OK writes nothing";
+    EXPECT_DOUBLE_EQ(2.0, kykit::prefs_getValueDouble("duck.releaseWindow", 0));
+    EXPECT_TRUE(kymovie::KyFCP106Prefs::shared().rememberMyChoice());
+}
+
+TEST_F(PrefsWindowTest, ClosingWithoutOKKeepsEveryChange) {
+    QuelvoPrefsVC* vc = openPanel();
+    ASSERT_NE(nullptr, vc);
+    QPointer<QWidget> panel = vc->window();
+    moveTo(vc->attackWindowSlider, 1.0);
+    moveTo(vc->sldThreshold, -50);
+    // Escape, then the window manager's close button on a second window.
+    QTest::keyClick(panel, Qt::Key_Escape);
+    processEvents();
+    EXPECT_TRUE(panel.isNull());
+    EXPECT_DOUBLE_EQ(0.7, currentRolls().postFadeIn);
+    EXPECT_DOUBLE_EQ(-50, currentRolls().threshold);
+
+    QuelvoPrefsVC* again = openPanel();
+    ASSERT_NE(nullptr, again);
+    EXPECT_DOUBLE_EQ(1.0, again->attackWindowSlider->value());
+    EXPECT_DOUBLE_EQ(-50, again->sldThreshold->value());
+    QPointer<QWidget> second = again->window();
+    second->close();
+    processEvents();
+    EXPECT_TRUE(second.isNull());
+    EXPECT_DOUBLE_EQ(1.0, kykit::prefs_getValueDouble("duck.attackWindow", 0));
+}
+
+TEST_F(PrefsWindowTest, TabReachesEveryControlInOrderAndReturnCloses) {
+    QuelvoPrefsVC* vc = openPanel();
+    ASSERT_NE(nullptr, vc);
+    QWidget* panel = vc->window();
+    panel->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(panel));
+    vc->attackWindowSlider->setFocus(Qt::TabFocusReason);
+    const std::vector<QWidget*> expected = {vc->attackWindowSlider,     vc->attackPreRollSlider,
+                                            vc->releaseWindowSlider,    vc->releasePreRollSlider,
+                                            vc->sldThreshold,           vc->chkPreferFCP106,
+                                            vc->chkRememberMyChoice,    vc->chksendImmediatelyToFCP,
+                                            vc->btnOk};
+    std::vector<QWidget*> reached{QApplication::focusWidget()};
+    for (size_t i = 1; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached.push_back(QApplication::focusWidget());
+    }
+    EXPECT_EQ(expected, reached);
+
+    // Return from a slider is OK: the window closes, the value stays.
+    QPointer<QWidget> closing = panel;
+    vc->sldThreshold->setFocus();
+    QTest::keyClick(vc->sldThreshold, Qt::Key_Left);
+    QTest::keyClick(vc->sldThreshold, Qt::Key_Return);
+    processEvents();
+    EXPECT_TRUE(closing.isNull());
+    EXPECT_DOUBLE_EQ(-25, currentRolls().threshold);
+}
+
+} // namespace
+} // namespace quelvo::test
