@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "ducking/volume_keyframes.h"
+#include "platform/movie/fcpxml_video_fragments.h"
 #include "platform/toolkit/files.h"
 #include "platform/toolkit/strings.h"
 
@@ -40,12 +41,18 @@ std::string resources(const std::string& speakerPath, const std::string& speaker
            asset("FILLER", fillerPath, fillerDuration, fillerRate) + "</resources>";
 }
 
+// A name between apostrophes. Names come from file names and the command
+// line, which may hold characters XML cannot carry; those go first.
+std::string nameAttribute(const std::string& name) {
+    return kykit::customPercEnc(kymovie::FCPXMLUtils::xmlSafeText(name), false);
+}
+
 std::string libraryHead(const std::string& eventName, const std::string& projectName,
                         const std::string& longestDuration, const std::string& speakerDuration,
                         const std::string& musicDuration) {
     return "<library location='file:///Users/tovensk/Desktop/quelvo.fcpbundle/'>\n<event name='" +
-           kykit::customPercEnc(eventName, false) + "'>\n<project name='" +
-           kykit::customPercEnc(projectName, false) + "'>\n<sequence duration=" + longestDuration +
+           nameAttribute(eventName) + "'>\n<project name='" + nameAttribute(projectName) +
+           "'>\n<sequence duration=" + longestDuration +
            " format='TIMELINE'  tcStart='0s' tcFormat='NDF' audioLayout='stereo' "
            "audioRate='48k'>\n<spine>\n<asset-clip name='SPEAKER' offset='0s' ref='SPEAKER' "
            "duration=" +
@@ -71,7 +78,24 @@ std::string encodeSourcePath(const std::string& path) {
     for (const auto& [from, to] : {std::pair{" ", "%20"}, {"\"", "%22"}, {"<", "%3c"}, {">", "%3e"},
                                    {"&", "%26"}, {"'", "%27"}, {"#", "%23"}, {"?", "%3f"}})
         out = strUt_searchAndReplace(out, from, to);
-    return out;
+    // Control characters (a line break in a folder name) and, in a path that
+    // is not UTF-8, every byte above ASCII: XML cannot carry them as they are,
+    // and an attribute would turn a line break into a blank. Escaped, the URL
+    // still names the file byte for byte.
+    const bool utf8 = kykit::isValidUtf8(out);
+    std::string escaped;
+    for (const char c : out) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F || (b >= 0x80 && !utf8)) {
+            static const char* hex = "0123456789abcdef";
+            escaped += '%';
+            escaped += hex[b >> 4];
+            escaped += hex[b & 0xF];
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
 }
 
 std::string legacyFillerClips(const kyaudio::ClusterList& musicClusters) {

@@ -16,7 +16,8 @@ namespace quelvo {
 
 // A path for the src attribute: "%" first (so what follows is not read as an
 // escape), then blank, double quote, "<", ">", "&", "'", "#" and "?", each as
-// "%" and lower-case hex. Nothing else changes.
+// "%" and lower-case hex; then control characters, and in a path that is not
+// UTF-8 every byte above ASCII, the same way. Nothing else changes.
 std::string encodeSourcePath(const std::string& path);
 
 // The filler clips for the gaps between consecutive music clusters (none for

@@ -6,6 +6,7 @@
 #include "platform/movie/fcpxml_audio.h"
 #include "platform/movie/fcpxml_document.h"
 #include "platform/movie/fcpxml_time.h"
+#include "platform/movie/fcpxml_video_fragments.h"
 #include "platform/movie/second_file_role.h"
 #include "platform/toolkit/files.h"
 #include "platform/toolkit/numbers.h"
@@ -30,10 +31,16 @@ bool isDropAreaCaption(const std::string& path) {
     return kykit::contains(kykit::toLower(path), "drag here");
 }
 
+// A name between apostrophes. Names come from file names and the command
+// line, which may hold characters XML cannot carry; those go first.
+std::string nameAttribute(const std::string& name) {
+    return kykit::customPercEnc(kymovie::FCPXMLUtils::xmlSafeText(name), false);
+}
+
 std::string fillerClip(const std::string& name, const kyaudio::Cluster& before,
                        const kyaudio::Cluster& after) {
     // The name lands between apostrophes, so it is escaped for them.
-    return "<asset-clip name='" + kykit::customPercEnc(name, false) + "' lane='-2' offset=" +
+    return "<asset-clip name='" + nameAttribute(name) + "' lane='-2' offset=" +
            formatTenths(before.end) + " ref='" + QVFCPXML::kFillerId +
            "' duration=" + formatTenths(after.start - before.end) + " audioRole='BGM' format='" +
            QVFCPXML::finalAudioFormatId() +
@@ -100,8 +107,8 @@ std::string QVFCPXML::makeFillerAsset() const {
 }
 
 std::string QVFCPXML::makeLibraryContent() const {
-    return " <event name='" + kykit::customPercEnc(eventName, false) + "'>\n  <project name='" +
-           kykit::customPercEnc(projectName, false) + "'>\n   <sequence format=\"" + kTimelineId +
+    return " <event name='" + nameAttribute(eventName) + "'>\n  <project name='" +
+           nameAttribute(projectName) + "'>\n   <sequence format=\"" + kTimelineId +
            "\" duration=" + formatSequenceTime(timelineDuration()) +
            " tcStart=\"0s\" tcFormat=\"NDF\" audioLayout=\"stereo\" audioRate=\"48k\">\n\t<spine>\n" +
            makeMainClip() + "\n\t</spine>\n   </sequence>\n  </project>\n </event>";

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/movie/fcpxml_time.h"
+#include "platform/movie/fcpxml_video_fragments.h"
 #include "platform/toolkit/files.h"
 #include "platform/toolkit/numbers.h"
 #include "platform/toolkit/strings.h"
@@ -11,8 +12,10 @@ namespace kymovie::FCPXMLUtils {
 
 namespace {
 
-// Every attribute of these fragments is double-quoted.
-std::string attr(const std::string& text) { return kykit::customPercEnc(text, true); }
+// Every attribute of these fragments is double-quoted. Names come from file
+// names, which may hold control characters or bytes that are not UTF-8; XML
+// cannot carry those, so they go first.
+std::string attr(const std::string& text) { return kykit::customPercEnc(xmlSafeText(text), true); }
 
 std::string quoted(long long numerator, long long denominator) {
     if (numerator == 0) return "\"0s\"";
