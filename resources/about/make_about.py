@@ -55,7 +55,7 @@ def speech_bars():
 def main():
     cmd = ["convert"]
     # The tile: a rounded square with a top-to-bottom gradient and a faint rim.
-    cmd += ["-size", "%dx%d" % (SIZE, SIZE), "gradient:#2F5FA8-#142A52",
+    cmd += ["-size", "%dx%d" % (SIZE, SIZE), "gradient:#2F5FA8-#142A52", "-alpha", "set",
             "(", "-size", "%dx%d" % (SIZE, SIZE), "xc:none", "-fill", "white",
             "-draw", "roundrectangle 8,8 %d,%d 44,44" % (SIZE - 9, SIZE - 9), ")",
             "-compose", "DstIn", "-composite", "-compose", "Over"]

@@ -166,6 +166,8 @@ void QuelvoMainVC::buildLayout() {
     btnKyNews->setToolTip(tr("The release notes of this version"));
 
     auto* roleRow = new QHBoxLayout;
+    // A long custom role name must not run into the button.
+    roleRow->setSpacing(unit * 2 / 3);
     roleRow->addWidget(lblRole);
     roleRow->addWidget(btnRole);
     roleRow->addStretch();

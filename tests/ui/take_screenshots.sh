@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Pictures of the main window (with three files dropped), the preferences
+# window, the role chooser and the About panel, taken on a virtual X display
+# with ImageMagick's `import`. Usage: tests/ui/take_screenshots.sh BUILD_DIR [OUT_DIR]
+set -euo pipefail
+build=${1:?usage: $0 BUILD_DIR [OUT_DIR]}
+out=${2:-/tmp/quelvo-screenshots}
+mkdir -p "$out"
+QUELVO_SCREENSHOT_DIR="$out" QT_QPA_PLATFORM=xcb \
+    xvfb-run -a -s "-screen 0 1600x1000x24" \
+    "$build/tests/test_ui" --gtest_filter='Screenshots.*'
+ls "$out"
