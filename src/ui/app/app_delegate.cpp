@@ -28,13 +28,15 @@ AppDelegate::~AppDelegate() = default;
 
 QStringList AppDelegate::creditList() {
     // Who made the program, then the libraries this build is made of, with
-    // their licences. FFmpeg's line comes last.
+    // their years, authors and licences as their own notices give them
+    // (CLI11 is in quelvo-cli). FFmpeg's line comes last.
     return {
         QStringLiteral("The Quelvo team [project leader]"),
-        QStringLiteral("This product uses code of the Qt 6 toolkit, © The Qt Company Ltd. and other "
-                       "contributors, licensed under the LGPLv3"),
-        QStringLiteral("Thanks to Niels Lohmann and the contributors of JSON for Modern C++ (MIT License), "
-                       "and to Henry Schreiner and the contributors of CLI11 (BSD 3-Clause License)"),
+        QStringLiteral("This product uses code of the Qt 6 toolkit, © 2016–2022 The Qt Company Ltd. "
+                       "and other contributors, licensed under the LGPLv3"),
+        QStringLiteral("Thanks to Niels Lohmann and the contributors of JSON for Modern C++ "
+                       "(© 2013–2022, MIT License), and to Henry Schreiner and the contributors of CLI11 "
+                       "(© 2017–2020 University of Cincinnati, BSD 3-Clause License)"),
         QStringLiteral("This product uses code of FFmpeg licensed under the LGPLv2.1"),
     };
 }
