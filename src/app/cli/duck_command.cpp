@@ -118,7 +118,8 @@ int runDuck(const DuckOptions& o) {
     }
     std::lock_guard lock(handOverMutex);
     if (handOver && !handOver->ok()) {
-        printError("cannot hand the project to Final Cut Pro: " + handOver->message());
+        // The hand-over's own sentence names Final Cut Pro, the file and the reason.
+        printError(handOver->message());
         return 1;
     }
     if (o.json) {
