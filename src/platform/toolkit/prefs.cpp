@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/toolkit/files.h"
@@ -71,8 +72,15 @@ std::string PrefsStore::filePath() const { return settingsPath(); }
 
 json PrefsStore::readFromDisk(const std::string& path) {
     std::string bytes, error;
-    std::error_code ec;
-    if (!fs::exists(path, ec)) return json::object();
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        // No file is a first run. A settings folder that is a file is a
+        // mistake the user should hear of: nothing could ever be stored.
+        if (errno == ENOTDIR)
+            m_warning = "cannot read settings file " + path + ": " + fs::path(path).parent_path().string() +
+                        " is not a folder; using defaults";
+        return json::object();
+    }
     if (!fu_readBytes(path, bytes, &error)) {
         m_warning = "cannot read settings file " + path + ": " + error + "; using defaults";
         return json::object();
