@@ -26,17 +26,6 @@ struct AnalyzeOptions {
 // print short ("0.9", not "0.8999999999999999").
 double rounded(double seconds) { return std::round(seconds * 1e6) / 1e6; }
 
-// A path may hold a line break; the error must stay on one line.
-std::string printable(const std::string& path) {
-    std::string out;
-    for (const char c : path) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else out += c;
-    }
-    return out;
-}
-
 void printJson(const AnalyzeOptions& options, const SpeechAnalysis& analysis) {
     // Keys in the documented order: scripts and checks read the text as well as the values.
     nlohmann::ordered_json clusters = nlohmann::ordered_json::array();
@@ -70,7 +59,7 @@ int runAnalyze(const AnalyzeOptions& options) {
         analysis = findSpeechClusters(options.file, rolls);
     }
     if (!analysis.status) {
-        printError("cannot analyse " + printable(options.file) + ": " + analysis.status.message());
+        printError("cannot analyse " + options.file + ": " + analysis.status.message());
         return 1;
     }
     if (options.json)

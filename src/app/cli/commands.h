@@ -1,7 +1,12 @@
 #pragma once
 // The subcommands of quelvo-cli. Each adds itself to the app; the command that
 // runs sets exitCode (0 success, 1 failure, 2 usage).
+#include <optional>
+#include <string>
+
 #include <CLI/CLI.hpp>
+
+#include "platform/movie/version_sheet.h"
 
 namespace quelvo::cli {
 
@@ -9,7 +14,12 @@ void registerAnalyzeCommand(CLI::App& app, int& exitCode);
 void registerDuckCommand(CLI::App& app, int& exitCode);
 void registerTitlesCommand(CLI::App& app, int& exitCode);
 
-// Prints "quelvo-cli: <message>" as one line on standard error.
+// The FCPXML version to write: --format when given, else what the desktop
+// version sheet would answer (a remembered choice, else the preferred version).
+kymovie::FCP106ExportOptionsVC::Version chosenVersion(const std::optional<std::string>& format);
+
+// Prints "quelvo-cli: <message>" as one line on standard error, whatever the
+// message holds (a path may contain a line break).
 void printError(const std::string& message);
 
 } // namespace quelvo::cli

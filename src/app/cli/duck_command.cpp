@@ -12,7 +12,6 @@
 
 #include "app/cli/commands.h"
 #include "ducking/job/duck_job.h"
-#include "platform/movie/fcp106_prefs.h"
 #include "platform/toolkit/concurrency.h"
 #include "platform/toolkit/files.h"
 #include "platform/toolkit/numbers.h"
@@ -41,15 +40,6 @@ public:
     void setStatus(const std::string& text) override { std::cerr << text << std::endl; }
 };
 
-// The version the desktop sheet would preselect: a remembered choice, else
-// the preferred form.
-Version defaultVersion() {
-    const auto& prefs = kymovie::KyFCP106Prefs::shared();
-    if (prefs.rememberMyChoice())
-        if (const auto remembered = prefs.rememberedChoice()) return *remembered;
-    return prefs.preferFCP106() ? Version::fcp106 : Version::olderVersions;
-}
-
 // While the job runs, what the writers print for the desktop program's
 // console (the legacy document, the settings JSON) goes to standard error so
 // that standard output stays machine-readable.
@@ -77,8 +67,7 @@ private:
 };
 
 int runDuck(const DuckOptions& o) {
-    Version version = defaultVersion();
-    if (o.format) version = *o.format == "1.6" ? Version::olderVersions : Version::fcp106;
+    const Version version = chosenVersion(o.format);
     if (o.sendToFCP && version == Version::olderVersions) {
         printError("--send-to-fcp needs the 1.9 format: older versions get a file");
         return 2;

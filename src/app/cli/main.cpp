@@ -3,12 +3,12 @@
 #include <iostream>
 
 #include "app/cli/commands.h"
+#include "platform/movie/fcp106_prefs.h"
 #include "platform/toolkit/concurrency.h"
 #include "platform/toolkit/prefs.h"
 #include "platform/toolkit/services.h"
 
 namespace quelvo::cli {
-// One line, whatever the message holds (a path may contain a line break).
 void printError(const std::string& message) {
     std::string line;
     for (const char c : message) {
@@ -17,6 +17,15 @@ void printError(const std::string& message) {
         else line += c;
     }
     std::cerr << "quelvo-cli: " << line << std::endl;
+}
+
+kymovie::FCP106ExportOptionsVC::Version chosenVersion(const std::optional<std::string>& format) {
+    using Version = kymovie::FCP106ExportOptionsVC::Version;
+    if (format) return *format == "1.6" ? Version::olderVersions : Version::fcp106;
+    const auto& prefs = kymovie::KyFCP106Prefs::shared();
+    if (prefs.rememberMyChoice())
+        if (const auto remembered = prefs.rememberedChoice()) return *remembered;
+    return prefs.preferFCP106() ? Version::fcp106 : Version::olderVersions;
 }
 } // namespace quelvo::cli
 

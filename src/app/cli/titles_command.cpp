@@ -5,7 +5,6 @@
 
 #include "app/cli/commands.h"
 #include "platform/mediainfo/media_info.h"
-#include "platform/movie/fcp106_prefs.h"
 #include "platform/movie/fcpxml_video_fragments.h"
 #include "platform/toolkit/files.h"
 #include "platform/toolkit/services.h"
@@ -25,37 +24,15 @@ struct TitlesOptions {
     std::optional<std::string> settings;
 };
 
-// A path may hold a line break; the error must stay on one line.
-std::string printable(const std::string& path) {
-    std::string out;
-    for (const char c : path) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else out += c;
-    }
-    return out;
-}
-
-// Without --format the version sheet's preferences answer, as in the desktop
-// program: a remembered choice, else the preferred version.
-bool useV19From(const std::optional<std::string>& format) {
-    if (format) return *format == "1.9";
-    const auto& prefs = kymovie::KyFCP106Prefs::shared();
-    if (prefs.rememberMyChoice())
-        if (const auto choice = prefs.rememberedChoice())
-            return *choice == kymovie::FCP106ExportOptionsVC::Version::fcp106;
-    return prefs.preferFCP106();
-}
-
 // The settings from --settings, decoded as tolerantly as the stored ones.
 std::optional<FCPXML_Titles_Settings> readSettingsFile(const std::string& path) {
     std::string text, error;
     if (!kykit::fu_readBytes(path, text, &error)) {
-        printError("settings " + printable(path) + ": cannot read it: " + error);
+        printError("settings " + path + ": cannot read it: " + error);
         return std::nullopt;
     }
     auto settings = FCPXML_Titles_Settings::decodeText(text);
-    if (!settings) printError("settings " + printable(path) + ": not a JSON object of title settings");
+    if (!settings) printError("settings " + path + ": not a JSON object of title settings");
     return settings;
 }
 
@@ -70,19 +47,19 @@ int runTitles(const TitlesOptions& options) {
     const KySRT srt = settings ? KySRT::fromFileUrl(options.file, *settings, &problem)
                                : KySRT::fromFileUrl(options.file, &problem);
     if (srt.titles.empty()) {
-        printError(printable(options.file) + ": no subtitles could be read: " + problem);
+        printError(options.file + ": no subtitles could be read: " + problem);
         return 1;
     }
 
     if (options.video) {
         const kymediainfo::MediaFacts facts = kymediainfo::probeMedia(*options.video);
         if (!facts.status) {
-            printError("video " + printable(*options.video) + ": " + facts.status.message());
+            printError("video " + *options.video + ": " + facts.status.message());
             return 1;
         }
     }
 
-    const bool useV19 = useV19From(options.format);
+    const bool useV19 = chosenVersion(options.format) == kymovie::FCP106ExportOptionsVC::Version::fcp106;
     const std::string event = options.event.value_or(kymovie::urlName(options.file));
     const std::string output = options.output.value_or(kykit::fu_getFileNameWithoutExtension(options.file) + ".fcpxml");
     FCPXML_Titles titles = settings ? FCPXML_Titles(event, srt.titles, options.video, *settings)
@@ -92,7 +69,7 @@ int runTitles(const TitlesOptions& options) {
     const kykit::Status status = titles.exportXML(output, useV19, comment);
     std::cout.flush();
     if (!status) {
-        printError(printable(status.message()));
+        printError(status.message());
         return 1;
     }
     return 0;
