@@ -19,10 +19,11 @@ bool KySemaphore::waitFor(std::chrono::milliseconds timeout) {
 }
 
 void KySemaphore::release() {
-    {
-        std::lock_guard lock(m_mutex);
-        ++m_count;
-    }
+    // Notified under the lock: the waiter may destroy the semaphore as soon as
+    // its wait() returns (the ducking job keeps it on its stack), so nothing
+    // here may touch it once the mutex is given back.
+    std::lock_guard lock(m_mutex);
+    ++m_count;
     m_cv.notify_one();
 }
 
