@@ -95,6 +95,9 @@ public:
     int channels() const { return m_channels; }
 
 private:
+    // Reads the next packet of our stream into `packet`; false at the end of
+    // the file or when reading fails (the reason is kept for checkComplete).
+    bool nextPacket(AVPacket* packet);
     kykit::Status openCodec();
     kykit::Status measureFrame(const AVFrame* frame);
     kykit::Status drain();
@@ -112,8 +115,8 @@ private:
     int64_t m_packets = 0;
     int64_t m_failedPackets = 0;
     int m_lastDecodeError = 0;
-    int m_readError = 0;
-    int m_channels = 0;  // what stopped reading, when it was not the end of the file
+    int m_readError = 0;  // what stopped reading, when it was not the end of the file
+    int m_channels = 0;
     bool m_counted = false;
     int m_countedRate = 0;
     int64_t m_countedFrames = 0;
@@ -132,30 +135,36 @@ kykit::Status Decoder::countPackets() {
     m_channels = parameters->ch_layout.nb_channels;
     detail::PacketPtr packet(av_packet_alloc());
     if (!packet) return kykit::Status::failure("out of memory");
+    while (nextPacket(packet.get())) {
+        ++m_packets;
+        const int64_t duration = packet->duration;
+        const int size = packet->size;
+        av_packet_unref(packet.get());
+        if (frameBytes > 0) {
+            m_countedFrames += size / frameBytes;
+        } else if (duration > 0) {
+            m_countedFrames += av_rescale_q(duration, m_stream->time_base, AVRational{1, m_countedRate});
+        } else {
+            m_unknownPacketDuration = true;
+            return kykit::Status::failure("a packet without a duration");
+        }
+    }
+    return checkComplete();
+}
+
+bool Decoder::nextPacket(AVPacket* packet) {
     int retries = 0;
     for (;;) {
-        const int read = av_read_frame(m_format, packet.get());
+        const int read = av_read_frame(m_format, packet);
         if (read == AVERROR(EAGAIN) && ++retries < kMaxRetries) continue;
         if (read < 0) {
             if (read != AVERROR_EOF) m_readError = read;
-            break;
+            return false;
         }
         retries = 0;
-        if (packet->stream_index == m_index) {
-            ++m_packets;
-            if (frameBytes > 0) {
-                m_countedFrames += packet->size / frameBytes;
-            } else if (packet->duration > 0) {
-                m_countedFrames += av_rescale_q(packet->duration, m_stream->time_base, AVRational{1, m_countedRate});
-            } else {
-                m_unknownPacketDuration = true;
-                av_packet_unref(packet.get());
-                return kykit::Status::failure("a packet without a duration");
-            }
-        }
-        av_packet_unref(packet.get());
+        if (packet->stream_index == m_index) return true;
+        av_packet_unref(packet);
     }
-    return checkComplete();
 }
 
 kykit::Status Decoder::openCodec() {
@@ -235,19 +244,7 @@ kykit::Status Decoder::run(bool directPcm) {
     detail::PacketPtr packet(av_packet_alloc());
     if (!packet) return kykit::Status::failure("out of memory");
 
-    int retries = 0;
-    for (;;) {
-        const int read = av_read_frame(m_format, packet.get());
-        if (read == AVERROR(EAGAIN) && ++retries < kMaxRetries) continue;
-        if (read < 0) {
-            if (read != AVERROR_EOF) m_readError = read;
-            break;
-        }
-        retries = 0;
-        if (packet->stream_index != m_index) {
-            av_packet_unref(packet.get());
-            continue;
-        }
+    while (nextPacket(packet.get())) {
         ++m_packets;
         if (m_direct) {
             const int64_t frames = packet->size / parameters->block_align;
