@@ -14,6 +14,9 @@
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/ky_windows.h"
+#include "ui/windows/desktop_version_sheet.h"
+#include "ui/windows/fcp106_export_options_vc.h"
+#include "ui/windows/progress_vc.h"
 #include "ui/windows/quelvo_main_vc.h"
 #include "ui/windows/qv_second_file_role_vc.h"
 #include "ui_test_support.h"
@@ -99,6 +102,27 @@ TEST_F(Screenshots, TheMainWindowAndItsPanels) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(delegate->aboutPanel()));
     delegate->aboutPanel()->move(w->geometry().right() + 40, 40);
     shoot("about");
+    delegate->aboutPanel()->close();
+
+    // A job on copies (the project is written next to the dialogue), caught
+    // while the progress sheet waits for the version question.
+    TempDir dir;
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(
+                                              copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav"))}));
+    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(copyRecording(dir, "music/dev_music_real.mp3"))}));
+    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(copyRecording(dir, "music/dev_music_gaps.wav"))}));
+    kyui::ProgressVC::setVersionSheet(&kyui::DesktopVersionSheet::shared());
+    vc->btnDuck->click();
+    kyui::FCP106ExportOptionsVC* question = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        question = w->findChild<kyui::FCP106ExportOptionsVC*>();
+        return question && question->isVisible();
+    }, 120000)) << "the version sheet never showed";
+    shoot("progress_and_version_sheet");
+    question->btnContinue->click();
+    ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000)) << "the job never ended";
+    kyui::ProgressVC::setVersionSheet(&versionSheet);
+    EXPECT_TRUE(fs::exists(dir / "interview.fcpxml"));
 }
 
 } // namespace

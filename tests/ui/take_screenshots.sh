@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Pictures of the main window (with three files dropped), the preferences
-# window, the role chooser and the About panel, taken on a virtual X display
-# with ImageMagick's `import`. Usage: tests/ui/take_screenshots.sh BUILD_DIR [OUT_DIR]
+# window, the role chooser, the About panel and the progress sheet asking for
+# the project version, taken on a virtual X display with ImageMagick's `import`.
+# Usage: tests/ui/take_screenshots.sh BUILD_DIR [OUT_DIR]
 set -euo pipefail
 build=${1:?usage: $0 BUILD_DIR [OUT_DIR]}
 out=${2:-/tmp/quelvo-screenshots}
