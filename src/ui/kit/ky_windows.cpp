@@ -24,6 +24,18 @@ void adoptDefaultButtons(QDialog* dialog) {
     }
 }
 
+// What sheets and panels share: the controller fills the dialog, which goes
+// when it closes.
+void hostController(QDialog* dialog, KyViewController* controller, bool disableResize) {
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(controller->windowTitle());
+    auto* layout = new QVBoxLayout(dialog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(controller);
+    if (disableResize) layout->setSizeConstraint(QLayout::SetFixedSize);
+    adoptDefaultButtons(dialog);
+}
+
 } // namespace
 
 KyWindow::KyWindow(KyViewController* controller, QWidget* parent)
@@ -39,17 +51,11 @@ void KyWindow::closeEvent(QCloseEvent* event) {
 
 KySheetWindow::KySheetWindow(KyViewController* controller, QWidget* parentWindow, bool disableResize)
     : QDialog(parentWindow), m_controller(controller) {
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::WindowModal);
 #ifdef Q_OS_MACOS
     setWindowFlag(Qt::Sheet);
 #endif
-    setWindowTitle(controller->windowTitle());
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(controller);
-    if (disableResize) layout->setSizeConstraint(QLayout::SetFixedSize);
-    adoptDefaultButtons(this);
+    hostController(this, controller, disableResize);
 }
 
 void KySheetWindow::reject() {
@@ -79,14 +85,8 @@ void KySheetWindow::paintEvent(QPaintEvent* event) {
 
 KyPanelWindow::KyPanelWindow(KyViewController* controller, QWidget* ownerWindow, bool disableResize)
     : QDialog(ownerWindow), m_controller(controller) {
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::NonModal);
-    setWindowTitle(controller->windowTitle());
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(controller);
-    if (disableResize) layout->setSizeConstraint(QLayout::SetFixedSize);
-    adoptDefaultButtons(this);
+    hostController(this, controller, disableResize);
 }
 
 void KyPanelWindow::reject() {
