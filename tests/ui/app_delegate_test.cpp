@@ -1,6 +1,9 @@
 // The application delegate: the program starts into the main window with
 // its menus, quits when that window closes, opens the preferences window
 // from "Preferences…", and shows the About panel with its credit lines.
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -175,7 +178,10 @@ TEST_F(AppDelegateTest, TheCreditsNameTheTeamAndTheLibrariesOfThisBuildInOrder) 
     EXPECT_TRUE(credits[2].contains("JSON for Modern C++") && credits[2].contains("MIT License"))
         << credits[2].toStdString();
     EXPECT_TRUE(credits[2].contains("CLI11") && credits[2].contains("BSD 3-Clause License"));
-    EXPECT_EQ("This product uses code of FFmpeg licensed under the LGPLv2.1", credits[3].toStdString());
+    // The licence is the one the linked FFmpeg states: Debian's build has GPL parts.
+    const char* stated = avcodec_license();
+    EXPECT_EQ(std::string("This product uses code of FFmpeg licensed under the ") + stated, credits[3].toStdString());
+    EXPECT_TRUE(std::string(stated).find("GPL") != std::string::npos) << stated;
     for (const QString& line : credits) {
         EXPECT_FALSE(line.contains("sox", Qt::CaseInsensitive)) << "this build does not use that library";
         EXPECT_FALSE(line.trimmed().isEmpty());

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "app/cli/commands.h"
+#include "platform/mediainfo/build_facts.h"
 #include "platform/movie/fcp106_prefs.h"
 #include "platform/toolkit/concurrency.h"
 #include "platform/toolkit/prefs.h"
@@ -31,7 +32,8 @@ kymovie::FCP106ExportOptionsVC::Version chosenVersion(const std::optional<std::s
 
 int main(int argc, char** argv) {
     CLI::App app{"Quelvo: automatic music ducking and subtitle titles for Final Cut Pro"};
-    app.set_version_flag("--version", "quelvo-cli " + kykit::VersionUpdate::versionString());
+    // The version and the FFmpeg build it runs with, for bug reports and packagers.
+    app.set_version_flag("--version", kymediainfo::BuildFacts::versionReport("quelvo-cli"));
     app.require_subcommand(1);
     int exitCode = 0;
     quelvo::cli::registerAnalyzeCommand(app, exitCode);

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "platform/mediainfo/build_facts.h"
 #include "ui/kit/ky_about_view.h"
 #include "ui/kit/ky_text_window.h"
 #include "ui/kit/ky_view_controller.h"
@@ -29,7 +30,8 @@ AppDelegate::~AppDelegate() = default;
 QStringList AppDelegate::creditList() {
     // Who made the program, then the libraries this build is made of, with
     // their years, authors and licences as their own notices give them
-    // (CLI11 is in quelvo-cli). FFmpeg's line comes last.
+    // (CLI11 is in quelvo-cli). FFmpeg's line comes last, with the licence the
+    // linked library reports: distributions build it with or without GPL parts.
     return {
         QStringLiteral("The Quelvo team [project leader]"),
         QStringLiteral("This product uses code of the Qt 6 toolkit, © 2016–2022 The Qt Company Ltd. "
@@ -37,7 +39,8 @@ QStringList AppDelegate::creditList() {
         QStringLiteral("Thanks to Niels Lohmann and the contributors of JSON for Modern C++ "
                        "(© 2013–2022, MIT License), and to Henry Schreiner and the contributors of CLI11 "
                        "(© 2017–2020 University of Cincinnati, BSD 3-Clause License)"),
-        QStringLiteral("This product uses code of FFmpeg licensed under the LGPLv2.1"),
+        QStringLiteral("This product uses code of FFmpeg licensed under the %1")
+            .arg(QString::fromStdString(kymediainfo::BuildFacts::ffmpegLicense())),
     };
 }
 
