@@ -1,24 +1,40 @@
-// quelvo: the desktop program. Starts into the main window; closing it quits.
+// quelvo: the desktop program. Starts into the main window, with the files
+// given on the command line placed on it; closing it quits.
+#include <iostream>
+
 #include <QApplication>
 #include <QPointer>
 
+#include "app/desktop/command_line.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/kit/resources.h"
+#include "ui/windows/quelvo_main_vc.h"
 
 int main(int argc, char** argv) {
+    // Before the application object: --help and --version work without a display.
+    if (const auto status = quelvo::desktop::answerInformationOptions(argc, argv)) return *status;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quelvo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quelvo"));
     QApplication::setOrganizationName(QStringLiteral("Quelvo"));
-    QApplication::setDesktopFileName(QStringLiteral("quelvo"));
+    // The installed desktop entry's name, so the desktop shows its icon and name.
+    QApplication::setDesktopFileName(QStringLiteral("com.kyverne.Quelvo"));
     // The delegate quits when the main window closes, also while a panel
     // (preferences, About) is still open.
     QApplication::setQuitOnLastWindowClosed(false);
     kyui::initResources();
 
+    // What is left once Qt has taken its own options (-platform, -style, ...).
+    const quelvo::desktop::CommandLine line = quelvo::desktop::parseCommandLine(argc, argv);
+    for (const std::string& arg : line.ignored) std::cerr << "quelvo: ignored " << arg << std::endl;
+
     kyui::AppDelegate delegate;
     QPointer<kyui::KyWindow> window = delegate.launch();
+    if (auto* vc = qobject_cast<kyui::QuelvoMainVC*>(window->controller()))
+        for (const std::string& path : vc->placeFiles(line.files))
+            std::cerr << "quelvo: not placed, not an audio file Quelvo reads: " << path << std::endl;
     const int status = app.exec();
     delete window.data();
     return status;

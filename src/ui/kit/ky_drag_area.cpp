@@ -68,6 +68,12 @@ void KyDragArea::deliver(const std::vector<std::string>& accepted) {
     if (onDrop) onDrop(accepted);
 }
 
+bool KyDragArea::place(const std::vector<std::string>& paths) {
+    const std::vector<std::string> accepted = acceptedPaths(paths);
+    deliver(accepted);
+    return !accepted.empty();
+}
+
 void KyDragArea::dragEnterEvent(QDragEnterEvent* event) {
     if (acceptedPaths(localPaths(event->mimeData())).empty()) {
         event->ignore();

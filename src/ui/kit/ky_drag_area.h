@@ -32,6 +32,10 @@ public:
     // The paths among `paths` that this area takes, in their order.
     std::vector<std::string> acceptedPaths(const std::vector<std::string>& paths) const;
 
+    // Takes files handed over another way (the command line) as if they were
+    // dropped; false when none of them is a kind this area accepts.
+    bool place(const std::vector<std::string>& paths);
+
     // Opens the file picker (window-modal; answers come back asynchronously).
     void openFilePicker();
 

@@ -125,6 +125,14 @@ void QuelvoMainVC::viewDidLoad() {
     refreshMarkers();
 }
 
+std::vector<std::string> QuelvoMainVC::placeFiles(const std::vector<std::string>& paths) {
+    std::vector<std::string> refused;
+    KyDragArea* const areas[] = {drgSpeaker, drgMusic, drgFiller};
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        if (i >= std::size(areas) || !areas[i]->place({paths[i]})) refused.push_back(paths[i]);
+    return refused;
+}
+
 void QuelvoMainVC::viewWillAppear() {
     KyViewController::viewWillAppear();
     refreshRoleLabel();

@@ -7,6 +7,7 @@
 // progress sheet.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/toolkit/prefs.h"
 #include "ui/kit/ky_timer.h"
@@ -91,6 +92,10 @@ public:
     void refreshDurations();
     void refreshMarkers();
     void refreshRoleLabel();
+    // Places files given when the program starts (`quelvo FILE…`) on the
+    // dialogue, music and filler areas, in that order, as if dropped there.
+    // Answers the paths no area took: not audio Quelvo reads, or more than three.
+    std::vector<std::string> placeFiles(const std::vector<std::string>& paths);
     // Starts a job with this filler path ("" for none).
     void startJob(const std::string& filler);
 
