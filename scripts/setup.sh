@@ -11,7 +11,12 @@ debian_packages=(
     libxml2-utils libxml2-dev xvfb xauth imagemagick
     espeak-ng sox
     clang libclang-rt-14-dev
+    # The packaging check (scripts/check-package.sh): the package's dependencies,
+    # the validators, the manual pages.
+    dpkg-dev file desktop-file-utils appstream man-db
 )
+# The packaging check makes and installs a Debian package, so it has nothing to
+# install on macOS (where the bundle is set up by CMake alone).
 brew_packages=(cmake ninja pkg-config ffmpeg qt nlohmann-json cli11 googletest libxml2 espeak-ng sox imagemagick)
 
 if [ "$(uname -s)" = "Darwin" ]; then
