@@ -92,6 +92,9 @@ fi
 completion=/usr/share/bash-completion/completions/quelvo-cli
 answer="$(bash -c "source $completion; COMP_WORDS=(quelvo-cli duck --format ''); COMP_CWORD=3; _quelvo_cli; echo \${COMPREPLY[*]}")"
 [ "$answer" = "1.9 1.6" ] || fail "bash completion of --format answered '$answer'"
+if command -v zsh >/dev/null; then
+    zsh -n /usr/share/zsh/vendor-completions/_quelvo-cli || fail "the zsh completion does not parse"
+fi
 installed=(/usr/share/applications/$app_id.desktop /usr/share/metainfo/$app_id.metainfo.xml
            /usr/share/icons/hicolor/scalable/apps/$app_id.svg)
 # Minimal images tell dpkg to leave manual pages and documents out.
