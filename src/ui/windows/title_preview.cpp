@@ -96,7 +96,8 @@ QSize TitlePreview::wantedBackgroundSize() const {
 void TitlePreview::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(rect(), palette().color(QPalette::Window).darker(160));
+    // Dark around the frame, so that a grey or dark picture keeps its edge.
+    p.fillRect(rect(), QColor(40, 40, 40));
     const QRectF frame = frameRect();
 
     // The picture: the video's frame fitted inside the project's frame, as

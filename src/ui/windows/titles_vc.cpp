@@ -209,6 +209,11 @@ void TitlesVC::settingsChanged() {
     else refreshTable();
 }
 
+QSize TitlesVC::sizeHint() const {
+    const int unit = fontMetrics().height();
+    return QSize(80 * unit, 50 * unit).boundedTo(QSize(1 << 14, 1 << 14));
+}
+
 int TitlesVC::selectedRow() const {
     const QModelIndex current = table->selectionModel()->currentIndex();
     return current.isValid() ? current.row() : -1;
@@ -247,14 +252,24 @@ void TitlesVC::refreshPreview() {
 }
 
 void TitlesVC::requestFrame() {
-    const unsigned generation = ++m_frameGeneration;
     if (videoPath.empty() || isMissing(videoPath)) {
+        ++m_frameGeneration; // a frame still on its way is stale now
+        m_frameKey.clear();
         preview->setBackground(QImage());
         return;
     }
     const int row = selectedRow();
     const double at = row >= 0 && size_t(row) < srt.titles.size() ? srt.titles[size_t(row)].startTime : 0;
     const QSize size = preview->wantedBackgroundSize();
+    // A style change redraws the title, not the picture behind it.
+    const QString key = QStringLiteral("%1|%2|%3x%4")
+                            .arg(QString::fromStdString(videoPath))
+                            .arg(at, 0, 'f', 3)
+                            .arg(size.width())
+                            .arg(size.height());
+    if (key == m_frameKey) return;
+    m_frameKey = key;
+    const unsigned generation = ++m_frameGeneration;
     QPointer<TitlesVC> self(this);
     kykit::Queue::execute(false, [self, generation, path = videoPath, at, size] {
         const kyvideo::FrameResult frame = kyvideo::readFrame(path, at, size.width(), size.height());

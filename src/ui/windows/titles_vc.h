@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include <QString>
+
 #include "titles/ky_srt.h"
 #include "ui/kit/ky_timer.h"
 #include "ui/kit/ky_view_controller.h"
@@ -66,6 +68,8 @@ public:
     std::optional<double> videoFrameRate;
     bool isExporting() const { return m_exporting; }
     int selectedRow() const;
+    // Room for the table, the preview and the style column side by side.
+    QSize sizeHint() const override;
     void selectRow(int row);
 
     // Outlets.
@@ -119,6 +123,7 @@ private:
     // What the last read used, to read again only when a parse setting changed.
     std::string m_parsedWith;
     unsigned m_frameGeneration = 0;
+    QString m_frameKey; // the picture asked for last: video, time and size
     std::atomic<bool> m_exporting{false};
     std::future<void> m_export;
 };

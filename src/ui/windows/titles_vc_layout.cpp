@@ -114,7 +114,7 @@ void TitlesVC::buildLayout() {
         table->setColumnWidth(c, fm.horizontalAdvance(QStringLiteral("88:88:88.888")) + unit);
     table->setColumnWidth(TitlesTableModel::kDuration, fm.horizontalAdvance(QStringLiteral("Duration")) + unit);
     table->setColumnWidth(TitlesTableModel::kLane, fm.horizontalAdvance(QStringLiteral("Lane")) + unit);
-    table->setColumnWidth(TitlesTableModel::kText, 16 * unit);
+    table->setColumnWidth(TitlesTableModel::kText, 14 * unit);
     table->setMinimumHeight(8 * unit);
     lblTableNotes = new QLabel(this);
     lblSkipped = new QLabel(this);
@@ -131,8 +131,9 @@ void TitlesVC::buildLayout() {
     auto* left = new QSplitter(Qt::Vertical, this);
     left->addWidget(tableBox);
     left->addWidget(preview);
-    left->setStretchFactor(0, 1);
-    left->setStretchFactor(1, 1);
+    // The preview gets the larger share: a style is judged there.
+    left->setStretchFactor(0, 2);
+    left->setStretchFactor(1, 3);
     left->setChildrenCollapsible(false);
 
     // --- Style ------------------------------------------------------------
