@@ -8,17 +8,20 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableView>
 #include <QCheckBox>
 #include <QLabel>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolButton>
 
 #include "titles/settings/fcpxml_titles_settings.h"
 #include "platform/toolkit/prefs.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/ky_drag_area.h"
+#include "ui/kit/ky_text_window.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/result_line.h"
 #include "ui/windows/title_preview.h"
@@ -231,6 +234,51 @@ TEST_F(TitlesWindowTest, ReadingInAnotherEncodingChangesTheTable) {
     const QString stripped = cell(vc, 0, kyui::TitlesTableModel::kText);
     vc->style->ignoreI->click();
     EXPECT_NE(stripped, cell(vc, 0, kyui::TitlesTableModel::kText));
+}
+
+TEST_F(TitlesWindowTest, QuittingAsksWhileAnExportRunsAndHelpExplainsTheWindow) {
+    // A feature film's worth of subtitles keeps the export busy for a while.
+    TempDir dir;
+    std::string text;
+    for (int i = 0; i < 3000; ++i) {
+        const int s = 2 + i * 4;
+        char block[160];
+        std::snprintf(block, sizeof block, "%d\n00:%02d:%02d,000 --> 00:%02d:%02d,500\nLine %d\nand another\n\n",
+                      i + 1, s / 60 % 60, s % 60, (s + 3) / 60 % 60, (s + 3) % 60, i + 1);
+        text += block;
+    }
+    writeFile(dir / "film.srt", text);
+    TitlesVC* vc = openTitles();
+    vc->setSubtitleFile((dir / "film.srt").string());
+    ASSERT_EQ(3000, vc->model->rowCount());
+    // The user's guide has a part on titles.
+    delegate->actHelp->trigger();
+    ASSERT_NE(nullptr, delegate->helpWindow());
+    const QString help = delegate->helpWindow()->text->toPlainText();
+    EXPECT_TRUE(help.contains("New Titles Project")) << help.toStdString();
+    EXPECT_TRUE(help.contains("--encoding"));
+    delegate->helpWindow()->close();
+
+    QSignalSpy terminating(delegate.get(), &kyui::AppDelegate::terminating);
+
+    vc->btnExport->click();
+    ASSERT_TRUE(vc->isExporting());
+    EXPECT_EQ(1, TitlesVC::exportsRunning());
+    alerts.answers = {0}; // Cancel
+    delegate->mainWindow()->close();
+    ASSERT_EQ(1u, alerts.shown.size());
+    EXPECT_EQ("A titles project is still being written.\nQuit anyway?", alerts.shown[0].informativeText);
+    EXPECT_TRUE(delegate->mainWindow()->isVisible());
+    EXPECT_EQ(0, terminating.count());
+    ASSERT_TRUE(waitUntil([vc] { return !vc->isExporting(); }));
+    EXPECT_EQ(0, TitlesVC::exportsRunning());
+    EXPECT_TRUE(fs::exists(dir / "film.fcpxml"));
+    // With nothing running the main window closes at once, titles windows with it.
+    delegate->mainWindow()->close();
+    EXPECT_EQ(1u, alerts.shown.size());
+    EXPECT_EQ(1, terminating.count());
+    processEvents();
+    EXPECT_TRUE(delegate->titlesWindows().isEmpty());
 }
 
 } // namespace
