@@ -4,6 +4,8 @@
 // the test skips.
 #include <QDir>
 #include <QProcess>
+#include <QScrollArea>
+#include <QSpinBox>
 #include <QCheckBox>
 #include <QLabel>
 #include <QTest>
@@ -71,6 +73,11 @@ TEST_F(TitlesScreenshots, TheTitlesWindowWithAVideo) {
     shoot("titles_patch_off");
     vc->style->patchOn->click();
     shoot("titles_patch_on");
+    // The lower groups of the style column.
+    auto* scroll = vc->findChild<QScrollArea*>();
+    ASSERT_NE(nullptr, scroll);
+    scroll->ensureWidgetVisible(vc->style->frameHeight);
+    shoot("titles_style_lower_groups");
 }
 
 } // namespace

@@ -50,6 +50,7 @@ void ResultLine::clear() {
     label->clear();
     btnShowInFolder->hide();
     btnOpen->hide();
+    hide();
 }
 
 } // namespace kyui

@@ -43,6 +43,8 @@ QLabel* boldLabel(const QString& text, QWidget* parent) {
 KyDragArea* dropArea(QWidget* parent, MissingFileMarker** marker, int unit) {
     auto* area = new KyDragArea(parent);
     area->setMinimumHeight(3 * unit);
+    // Room goes to the table and the preview rather than to the drop areas.
+    area->setMaximumHeight(5 * unit);
     *marker = new MissingFileMarker(area);
     auto* corner = new QGridLayout(area);
     corner->setContentsMargins(unit / 2, unit / 2, unit / 2, unit / 2);
@@ -106,7 +108,8 @@ void TitlesVC::buildLayout() {
     table->setAlternatingRowColors(true);
     table->verticalHeader()->hide();
     table->verticalHeader()->setDefaultSectionSize(unit + unit / 2);
-    table->horizontalHeader()->setStretchLastSection(true);
+    // The text takes what the other columns leave; no sideways scrolling.
+    table->horizontalHeader()->setSectionResizeMode(TitlesTableModel::kText, QHeaderView::Stretch);
     table->setWordWrap(false);
     const QFontMetrics fm(font());
     table->setColumnWidth(TitlesTableModel::kNumber, fm.horizontalAdvance(QStringLiteral("8888")) + unit);
@@ -114,7 +117,7 @@ void TitlesVC::buildLayout() {
         table->setColumnWidth(c, fm.horizontalAdvance(QStringLiteral("88:88:88.888")) + unit);
     table->setColumnWidth(TitlesTableModel::kDuration, fm.horizontalAdvance(QStringLiteral("Duration")) + unit);
     table->setColumnWidth(TitlesTableModel::kLane, fm.horizontalAdvance(QStringLiteral("Lane")) + unit);
-    table->setColumnWidth(TitlesTableModel::kText, 14 * unit);
+    table->setColumnWidth(TitlesTableModel::kChanged, 10 * unit);
     table->setMinimumHeight(8 * unit);
     lblTableNotes = new QLabel(this);
     lblSkipped = new QLabel(this);
