@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -426,7 +427,11 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
     refresh();
     // Observers run on the thread that announces, and only the GUI thread
     // changes the settings.
-    m_observer = kykit::KyNotify::observe(kSettingsChangedKey, [this] { refresh(); });
+    // An observer may still be called once after its removal (the list is
+    // copied before the calls): the guard skips a panel that is gone.
+    m_observer = kykit::KyNotify::observe(kSettingsChangedKey, [self = QPointer<TitlesStylePanel>(this)] {
+        if (self) self->refresh();
+    });
 }
 
 TitlesStylePanel::~TitlesStylePanel() { kykit::KyNotify::removeObserver(m_observer); }

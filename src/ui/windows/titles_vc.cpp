@@ -72,7 +72,9 @@ TitlesVC::TitlesVC(QWidget* parent) : KyViewController(parent) {
     connect(btnClearVideo, &QToolButton::clicked, this, &TitlesVC::clearVideo);
     connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex&, const QModelIndex&) { refreshPreview(); });
-    m_observer = kykit::KyNotify::observe(TitlesStylePanel::kSettingsChangedKey, [this] { settingsChanged(); });
+    m_observer = kykit::KyNotify::observe(TitlesStylePanel::kSettingsChangedKey, [self = QPointer<TitlesVC>(this)] {
+        if (self) self->settingsChanged();
+    });
 }
 
 TitlesVC::~TitlesVC() {
