@@ -116,7 +116,10 @@ TEST_F(TitlesWindowTest, FromTheMenuToTheSameDocumentAsTheCommandLine) {
     ASSERT_TRUE(waitUntil([vc] { return !vc->preview->background().isNull(); }));
     EXPECT_FALSE(vc->preview->toolTip().isEmpty());
 
+    // The preview follows the controls at once.
+    const QImage plain = vc->preview->grab().toImage();
     vc->style->patchOn->click();
+    EXPECT_NE(plain, vc->preview->grab().toImage()) << "the patch shows";
     vc->style->fontSize->setValue(48);
     vc->cmbVersion->setCurrentIndex(vc->cmbVersion->findData("1.9"));
     vc->btnExport->click();
