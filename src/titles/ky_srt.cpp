@@ -1,6 +1,7 @@
 #include "titles/ky_srt.h"
 
 #include <algorithm>
+#include <fstream>
 
 #include "platform/toolkit/files.h"
 #include "titles/settings/fcpxml_titles_settings.h"
@@ -63,8 +64,10 @@ KySRT KySRT::fromFileInEncoding(const std::string& path, const std::string& enco
 }
 
 std::string KySRT::encodingByByteOrderMark(const std::string& path) {
-    std::string bytes;
-    kykit::fu_readBytes(path, bytes);
+    // Two bytes decide; the file was read whole a moment ago already.
+    std::string bytes(2, '\0');
+    std::ifstream in(path, std::ios::binary);
+    if (!in.read(bytes.data(), 2)) bytes.clear();
     if (bytes.rfind("\xFF\xFE", 0) == 0) return "UTF-16LE";
     if (bytes.rfind("\xFE\xFF", 0) == 0) return "UTF-16BE";
     return "UTF-8";
