@@ -5,7 +5,7 @@ set -euo pipefail
 
 debian_packages=(
     cmake ninja-build g++ pkg-config
-    libavformat-dev libavcodec-dev libavutil-dev libswresample-dev ffmpeg
+    libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev ffmpeg
     qt6-base-dev libgl-dev
     nlohmann-json3-dev libcli11-dev libgtest-dev
     libxml2-utils libxml2-dev xvfb xauth imagemagick

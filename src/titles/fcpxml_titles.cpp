@@ -123,31 +123,56 @@ double FCPXML_Titles::timebase(std::optional<double> fps) const {
 std::string FCPXML_Titles::titlesXML(std::optional<double> fps, bool avoidOverlap, bool useV19) {
     const bool custom = customTitleInUse();
     std::string out;
-    for (size_t i = 0; i < titleList.size(); ++i) out += titleXML(i, fps, avoidOverlap, useV19, custom);
+    for (size_t i = 0; i < titleList.size(); ++i) {
+        out += titleXML(i, fps, avoidOverlap, useV19, custom);
+        if (onTitleMade) onTitleMade(i + 1, titleList.size());
+    }
     return out;
+}
+
+TitlePlacement FCPXML_Titles::placement(size_t i, std::optional<double> fps, bool avoidOverlap) const {
+    const FCPXML_Title& t = titleList.at(i);
+    TitlePlacement place;
+    // The frame that separates titles is the video's, or 1/30 s; the
+    // timeline rate setting only decides the rate times are written in.
+    const double tb = timebase(fps);
+    const double frame = 1.0 / (usable(fps) ? *fps : 30.0);
+    place.offset = t.startTime + videoStartTime;
+    double base = t.endTime - t.startTime;
+    if (settings.add1BlankFrame) base -= frame;
+    double d = base + settings.extendAfter;
+    if (settings.minDuration > d) {
+        d = settings.minDuration;
+        place.raisedToMinimum = true;
+    }
+    const bool hasNext = i + 1 < titleList.size();
+    const double untilNext = hasNext ? titleList[i + 1].startTime - t.startTime - frame : 0;
+    if (avoidOverlap && hasNext && untilNext < d) {
+        d = untilNext;
+        place.shortenedForNext = true;
+    }
+    // A title that starts with (or just before) its successor would otherwise
+    // get a zero or negative duration, which Final Cut Pro rejects.
+    if (!(d >= 1.0 / tb)) {
+        d = 1.0 / tb;
+        place.raisedToOneFrame = true;
+    }
+    place.duration = d;
+    place.overlapsNext = hasNext && t.startTime + d > titleList[i + 1].startTime;
+    place.lane = avoidOverlap ? 1 : static_cast<int64_t>(i) + 1;
+    if (settings.addPatch.value_or(false)) ++place.lane; // lane 1 carries the patches
+    return place;
 }
 
 std::string FCPXML_Titles::titleXML(size_t i, std::optional<double> fps, bool avoidOverlap, bool useV19,
                                     bool customTitleInUse) {
     using kymovie::FCPXMLUtils::getTimeV3;
     const FCPXML_Title& t = titleList.at(i);
-
-    // Timing. The frame that separates titles is the video's, or 1/30 s;
-    // the timeline rate setting only decides the rate times are written in.
     const double tb = timebase(fps);
-    const double frame = 1.0 / (usable(fps) ? *fps : 30.0);
-    const std::string offset = getTimeV3(t.startTime + videoStartTime, tb, 1);
-    double base = t.endTime - t.startTime;
-    if (settings.add1BlankFrame) base -= frame;
-    double d = std::max(base + settings.extendAfter, settings.minDuration);
-    if (avoidOverlap && i + 1 < titleList.size())
-        d = std::min(d, titleList[i + 1].startTime - t.startTime - frame);
-    // A title that starts with (or just before) its successor would otherwise
-    // get a zero or negative duration, which Final Cut Pro rejects.
-    if (!(d >= 1.0 / tb)) d = 1.0 / tb;
-    const std::string duration = getTimeV3(d, tb, 1);
-    int64_t lane = avoidOverlap ? 1 : static_cast<int64_t>(i) + 1;
-    if (settings.addPatch.value_or(false)) ++lane; // lane 1 carries the patches
+    const TitlePlacement place = placement(i, fps, avoidOverlap);
+    const std::string offset = getTimeV3(place.offset, tb, 1);
+    const std::string duration = getTimeV3(place.duration, tb, 1);
+    const int64_t lane = place.lane;
 
     // Text and style.
     const std::string escaped = titles::escapeTitleText(t.text);

@@ -4,6 +4,7 @@
 // solid patch behind it, wrapped into an FCPXML 1.9 or 1.6 document that hangs
 // the titles in a gap or attaches them to a video.
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <optional>
 #include <string>
@@ -19,6 +20,18 @@ struct FCPXML_Title {
     std::string text;
     double startTime; // seconds
     double endTime;   // seconds
+};
+
+// Where one title lands in the project, and what moved it away from its
+// subtitle's own times on the way.
+struct TitlePlacement {
+    double offset = 0;   // seconds on the clip's time line: the start plus the video's start time
+    double duration = 0; // seconds
+    int64_t lane = 1;
+    bool shortenedForNext = false; // cut to end a frame before the next title starts
+    bool raisedToMinimum = false;  // lengthened to the minimum duration
+    bool raisedToOneFrame = false; // would have been empty or negative
+    bool overlapsNext = false;     // still runs into the next title (it sits on its own lane)
 };
 
 class FCPXML_Titles {
@@ -44,6 +57,9 @@ public:
     double minEndTime() const;
     // The most lines of any title's trimmed text.
     int64_t maxLineCount() const;
+
+    // Where title i lands; titleXML writes exactly this.
+    TitlePlacement placement(size_t i, std::optional<double> fps, bool avoidOverlap) const;
 
     // Every title element, in order. `fps` is the video's frame rate.
     std::string titlesXML(std::optional<double> fps, bool avoidOverlap, bool useV19);
@@ -82,6 +98,9 @@ public:
     std::vector<FCPXML_Title> titleList;
     std::optional<std::string> videoFileUrl;
     double videoStartTime = 0;
+    // Called after each title element is made with (made, total), on the
+    // thread that builds the document: a long file's progress.
+    std::function<void(size_t, size_t)> onTitleMade;
 
 private:
     enum class Variant { sync, async };

@@ -1,6 +1,7 @@
 #include "titles/ky_srt.h"
 
 #include <algorithm>
+#include <fstream>
 
 #include "platform/toolkit/files.h"
 #include "titles/settings/fcpxml_titles_settings.h"
@@ -27,8 +28,10 @@ KySRT KySRT::fromFileUrl(const std::string& path, const FCPXML_Titles_Settings& 
     // UTF-16 without a byte-order mark passes as UTF-8 full of NUL
     // characters, which no subtitle holds; the fallback reads it properly.
     if (text.find('\0') != std::string::npos) text.clear();
-    if (text.empty()) text = readTextWithFallbackEncodings(path);
+    std::string encoding = text.empty() ? "" : encodingByByteOrderMark(path);
+    if (text.empty()) text = readTextWithFallbackEncodings(path, &encoding);
     KySRT srt = fromText(text, settings);
+    srt.encoding = encoding;
     if (problem && srt.titles.empty()) {
         std::string bytes, error;
         if (!kykit::fu_readBytes(path, bytes, &error)) *problem = "cannot read it: " + error;
@@ -45,11 +48,42 @@ KySRT KySRT::fromPath(const std::string& path, const FCPXML_Titles_Settings& set
     return fromText(kykit::fu_readTextFile(path), settings);
 }
 
-std::string KySRT::readTextWithFallbackEncodings(const std::string& path) {
+KySRT KySRT::fromFileInEncoding(const std::string& path, const std::string& encoding,
+                                const FCPXML_Titles_Settings& settings, std::string* problem) {
+    std::string bytes, error;
+    if (!kykit::fu_readBytes(path, bytes, &error)) {
+        if (problem) *problem = "cannot read it: " + error;
+        return {};
+    }
+    const auto text = decodeAs(bytes, encoding);
+    KySRT srt = fromText(text.value_or(""), settings);
+    if (text) srt.encoding = encoding;
+    if (problem && srt.titles.empty())
+        *problem = !text ? "it is not text in " + encoding : "it holds no subtitle block that could be read";
+    return srt;
+}
+
+std::string KySRT::encodingByByteOrderMark(const std::string& path) {
+    // Two bytes decide; the file was read whole a moment ago already.
+    std::string bytes(2, '\0');
+    std::ifstream in(path, std::ios::binary);
+    if (!in.read(bytes.data(), 2)) bytes.clear();
+    if (bytes.rfind("\xFF\xFE", 0) == 0) return "UTF-16LE";
+    if (bytes.rfind("\xFE\xFF", 0) == 0) return "UTF-16BE";
+    return "UTF-8";
+}
+
+std::string KySRT::readTextWithFallbackEncodings(const std::string& path, std::string* encoding) {
     std::string bytes;
     if (!kykit::fu_readBytes(path, bytes)) return {};
-    if (auto text = decodeWindows1250(bytes)) return std::move(*text);
-    if (auto text = decodeUtf16(bytes)) return std::move(*text);
+    if (auto text = decodeWindows1250(bytes)) {
+        if (encoding) *encoding = "WINDOWS-1250";
+        return std::move(*text);
+    }
+    if (auto text = decodeUtf16(bytes)) {
+        if (encoding) *encoding = "UTF-16";
+        return std::move(*text);
+    }
     return {};
 }
 

@@ -31,12 +31,21 @@ public:
     static KySRT fromFileUrl(const std::string& path, const FCPXML_Titles_Settings& settings,
                              std::string* problem = nullptr);
 
+    // A file read in the named encoding (see decodeAs), whatever it looks
+    // like: for a file whose guessed encoding was wrong.
+    static KySRT fromFileInEncoding(const std::string& path, const std::string& encoding,
+                                    const FCPXML_Titles_Settings& settings, std::string* problem = nullptr);
+
     // A file as UTF-8 or UTF-16 with a byte-order mark only.
     static KySRT fromPath(const std::string& path);
     static KySRT fromPath(const std::string& path, const FCPXML_Titles_Settings& settings);
 
     // The file's text as Windows-1250, else as UTF-16; "" when neither reads.
-    static std::string readTextWithFallbackEncodings(const std::string& path);
+    // `encoding` (if given) receives the one that read.
+    static std::string readTextWithFallbackEncodings(const std::string& path, std::string* encoding = nullptr);
+    // "UTF-16LE" or "UTF-16BE" for a file that starts with their byte-order
+    // mark, else "UTF-8".
+    static std::string encodingByByteOrderMark(const std::string& path);
 
     // The earliest start; 0 without subtitles.
     double firstStartTime() const;
@@ -47,6 +56,9 @@ public:
     void removeOverlaps(std::optional<double> fps);
 
     std::vector<KySRTTitle> titles;
+    // The encoding the file was read in, as iconv names it ("UTF-8",
+    // "WINDOWS-1250", ...); "" for text handed in or a file not read.
+    std::string encoding;
 };
 
 } // namespace quelvo

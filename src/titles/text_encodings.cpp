@@ -63,4 +63,11 @@ std::optional<std::string> decodeUtf16(std::string_view bytes) {
     return convert(bytes, zeroSecond > zeroFirst ? "UTF-16LE" : "UTF-16BE");
 }
 
+std::optional<std::string> decodeAs(std::string_view bytes, const std::string& encoding) {
+    if (encoding == "UTF-16") return decodeUtf16(bytes);
+    auto text = convert(bytes, encoding.c_str());
+    if (text && text->compare(0, 3, "\xEF\xBB\xBF") == 0) text->erase(0, 3);
+    return text;
+}
+
 } // namespace quelvo

@@ -16,4 +16,17 @@ std::optional<std::string> decodeWindows1250(std::string_view bytes);
 // Absent for an odd byte count, unpaired surrogates or NUL characters.
 std::optional<std::string> decodeUtf16(std::string_view bytes);
 
+// The encodings an editor can ask a subtitle file to be read in again, as
+// iconv names them, most common first.
+inline constexpr const char* kSubtitleEncodings[] = {
+    "UTF-8",        "UTF-16",       "UTF-16LE",     "UTF-16BE",    "WINDOWS-1250", "WINDOWS-1251",
+    "WINDOWS-1252", "WINDOWS-1253", "WINDOWS-1254", "ISO-8859-1",  "ISO-8859-2",   "ISO-8859-5",
+    "ISO-8859-7",   "ISO-8859-9",   "ISO-8859-15",  "MACINTOSH",   "KOI8-R",       "CP437"};
+
+// bytes read as text in the named encoding (any name iconv knows), as UTF-8
+// without a leading byte-order mark. Absent when the name is unknown or a
+// byte sequence has no character in it: a wrong choice says so rather than
+// showing a mangled text.
+std::optional<std::string> decodeAs(std::string_view bytes, const std::string& encoding);
+
 } // namespace quelvo

@@ -10,6 +10,7 @@
 #include "platform/toolkit/services.h"
 #include "titles/fcpxml_titles.h"
 #include "titles/ky_srt.h"
+#include "titles/titles_project.h"
 
 namespace quelvo::cli {
 
@@ -22,6 +23,7 @@ struct TitlesOptions {
     std::optional<std::string> event;
     std::optional<std::string> output;
     std::optional<std::string> settings;
+    std::optional<std::string> encoding;
 };
 
 // The settings from --settings, decoded as tolerantly as the stored ones.
@@ -44,8 +46,9 @@ int runTitles(const TitlesOptions& options) {
     }
 
     std::string problem;
-    const KySRT srt = settings ? KySRT::fromFileUrl(options.file, *settings, &problem)
-                               : KySRT::fromFileUrl(options.file, &problem);
+    const FCPXML_Titles_Settings& reading = settings ? *settings : FCPXML_Titles_Settings::shared();
+    const KySRT srt = options.encoding ? KySRT::fromFileInEncoding(options.file, *options.encoding, reading, &problem)
+                                       : KySRT::fromFileUrl(options.file, reading, &problem);
     if (srt.titles.empty()) {
         printError(options.file + ": no subtitles could be read: " + problem);
         return 1;
@@ -60,13 +63,11 @@ int runTitles(const TitlesOptions& options) {
     }
 
     const bool useV19 = chosenVersion(options.format) == kymovie::FCP106ExportOptionsVC::Version::fcp106;
-    const std::string event = options.event.value_or(kymovie::urlName(options.file));
-    const std::string output = options.output.value_or(kykit::fu_getFileNameWithoutExtension(options.file) + ".fcpxml");
+    const std::string event = options.event.value_or(titles::defaultEventName(options.file));
+    const std::string output = options.output.value_or(titles::defaultProjectPath(options.file));
     FCPXML_Titles titles = settings ? FCPXML_Titles(event, srt.titles, options.video, *settings)
                                     : FCPXML_Titles(event, srt.titles, options.video);
-    const std::string comment = "Quelvo " + kykit::VersionUpdate::versionString() + ": titles from " +
-                                kymovie::urlLastPathComponent(options.file);
-    const kykit::Status status = titles.exportXML(output, useV19, comment);
+    const kykit::Status status = titles.exportXML(output, useV19, titles::projectComment(options.file));
     std::cout.flush();
     if (!status) {
         printError(status.message());
@@ -90,6 +91,8 @@ void registerTitlesCommand(CLI::App& app, int& exitCode) {
     command->add_option("--output", options->output, "where to write the project (default: FILE with .fcpxml)");
     command->add_option("--settings", options->settings,
                         "title settings JSON file to use instead of the stored settings");
+    command->add_option("--encoding", options->encoding,
+                        "read FILE in this encoding (UTF-8, UTF-16, WINDOWS-1252, ISO-8859-2, ...) instead of guessing");
     command->callback([options, &exitCode] { exitCode = runTitles(*options); });
 }
 

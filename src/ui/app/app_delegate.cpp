@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFile>
 #include <QKeySequence>
 #include <QMenu>
@@ -9,6 +10,7 @@
 
 #include "platform/mediainfo/build_facts.h"
 #include "ui/kit/ky_about_view.h"
+#include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_text_window.h"
 #include "ui/kit/ky_view_controller.h"
 #include "ui/kit/ky_windows.h"
@@ -16,11 +18,13 @@
 #include "ui/windows/quelvo_main_vc.h"
 #include "ui/windows/quelvo_prefs_vc.h"
 #include "ui/windows/qv_second_file_role_vc.h"
+#include "ui/windows/titles_vc.h"
 
 namespace kyui {
 
 namespace {
 const char* const kReadme = ":/help/README.md";
+const char* const kTitlesHelp = ":/help/help-titles.md";
 } // namespace
 
 AppDelegate::AppDelegate(QObject* parent) : QObject(parent) { initResources(); }
@@ -45,7 +49,7 @@ QStringList AppDelegate::creditList() {
 }
 
 QStringList AppDelegate::helpSections() {
-    return {QStringLiteral("The desktop program"), QStringLiteral("The command line")};
+    return {QStringLiteral("The desktop program"), QStringLiteral("Titles"), QStringLiteral("The command line")};
 }
 
 void AppDelegate::applicationWillFinishLaunching() {
@@ -60,6 +64,7 @@ KyWindow* AppDelegate::launch() {
     m_mainWindow = window;
     installMenus(window);
     connect(window, &KyWindow::closed, this, &AppDelegate::mainWindowClosed);
+    window->installEventFilter(this);
     window->show();
     applicationDidFinishLaunching();
     return window;
@@ -81,15 +86,54 @@ void AppDelegate::installMenus(KyWindow* window) {
     actQuit->setMenuRole(QAction::QuitRole);
     actQuit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
+    QMenu* file = bar->addMenu(tr("&File"));
+    actNewTitles = file->addAction(tr("New &Titles Project…"), this, &AppDelegate::mnuNewTitlesSelected);
+    actNewTitles->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+
     QMenu* help = bar->addMenu(tr("&Help"));
     actHelp = help->addAction(tr("Quelvo &Help"), this, &AppDelegate::mnuHelpSelected);
     actHelp->setShortcut(QKeySequence::HelpContents);
     actNews = help->addAction(tr("&What's New in Quelvo"), this, &AppDelegate::mnuNewsSelected);
-    for (QAction* a : {actAbout, actPreferences, actQuit, actHelp, actNews})
+    for (QAction* a : {actAbout, actPreferences, actQuit, actHelp, actNews, actNewTitles})
         a->setShortcutContext(Qt::ApplicationShortcut);
 }
 
+KyWindow* AppDelegate::mnuNewTitlesSelected() {
+    auto* window = new KyWindow(new TitlesVC);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(window->controller()->windowTitle());
+    m_titles.append(window);
+    window->show();
+    return window;
+}
+
+QList<KyWindow*> AppDelegate::titlesWindows() const {
+    QList<KyWindow*> open;
+    for (const QPointer<KyWindow>& w : m_titles)
+        if (w) open.append(w);
+    return open;
+}
+
+bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_mainWindow || event->type() != QEvent::Close || m_quitAgreed || TitlesVC::exportsRunning() == 0)
+        return QObject::eventFilter(watched, event);
+    // Quitting would cut a titles project off half-written: ask first.
+    event->ignore();
+    QPointer<AppDelegate> self(this);
+    KyAlert::twoButtons(
+        "Warning", "A titles project is still being written.\nQuit anyway?", "Cancel", nullptr, "Quit",
+        [self] {
+            if (!self || !self->m_mainWindow) return;
+            self->m_quitAgreed = true;
+            self->m_mainWindow->close();
+        },
+        m_mainWindow);
+    return true;
+}
+
 void AppDelegate::mainWindowClosed() {
+    // The titles windows belong to the program, which ends with its main window.
+    for (KyWindow* w : titlesWindows()) w->close();
     if (applicationShouldTerminateAfterLastWindowClosed()) terminate();
 }
 
@@ -136,7 +180,10 @@ void AppDelegate::mnuHelpSelected() {
         return;
     }
     QFile readme(QString::fromLatin1(kReadme));
-    const QString text = readme.open(QIODevice::ReadOnly) ? QString::fromUtf8(readme.readAll()) : QString();
+    QString text = readme.open(QIODevice::ReadOnly) ? QString::fromUtf8(readme.readAll()) : QString();
+    // The titles guide is a file of its own, with its own "## Titles" section.
+    QFile titles(QString::fromLatin1(kTitlesHelp));
+    if (titles.open(QIODevice::ReadOnly)) text += QStringLiteral("\n\n") + QString::fromUtf8(titles.readAll());
     m_help = showTextWindow(tr("Quelvo Help"), markdownSections(text, helpSections()), m_mainWindow);
 }
 

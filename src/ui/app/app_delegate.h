@@ -3,6 +3,7 @@
 // the window its menus (About, Preferences…, Quit, Help), quits when the main
 // window closes, and shows the About panel with the credit lines. It keeps no
 // settings: every setting is stored the moment it changes.
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -54,6 +55,9 @@ public:
     void mnuQuitSelected();
     void mnuHelpSelected();
     void mnuNewsSelected();
+    // File > New Titles Project…: a titles window of its own each time.
+    KyWindow* mnuNewTitlesSelected();
+    QList<KyWindow*> titlesWindows() const;
 
     // What the menu actions opened (nullptr once closed).
     KyAboutPanel* aboutPanel() const;
@@ -65,10 +69,15 @@ public:
     QAction* actQuit = nullptr;
     QAction* actHelp = nullptr;
     QAction* actNews = nullptr;
+    QAction* actNewTitles = nullptr;
 
 signals:
     // Right before the delegate asks the application to quit.
     void terminating();
+
+protected:
+    // Holds back the main window's close while a titles export runs.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void installMenus(KyWindow* window);
@@ -78,6 +87,8 @@ private:
     QPointer<KyWindow> m_mainWindow;
     QPointer<KyViewController> m_preferences;
     QPointer<KyTextWindow> m_help;
+    QList<QPointer<KyWindow>> m_titles;
+    bool m_quitAgreed = false;
 };
 
 } // namespace kyui

@@ -1,0 +1,31 @@
+#pragma once
+// The line under a finished export: what was written, with Show in Folder
+// and Open, or why nothing was.
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace kyui {
+
+class ResultLine : public QWidget {
+    Q_OBJECT
+public:
+    explicit ResultLine(QWidget* parent = nullptr);
+
+    void showWritten(const QString& path);
+    void showFailed(const QString& reason);
+    void clear();
+
+    QString path() const { return m_path; }
+
+    QLabel* label;
+    QPushButton* btnShowInFolder;
+    QPushButton* btnOpen;
+
+private:
+    QString m_path;
+};
+
+} // namespace kyui

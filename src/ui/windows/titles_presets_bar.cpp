@@ -1,0 +1,120 @@
+#include "ui/windows/titles_presets_bar.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QSignalBlocker>
+#include <QToolButton>
+
+#include "titles/settings/title_presets.h"
+#include "ui/kit/ky_alert.h"
+#include "ui/windows/titles_style_panel.h"
+
+namespace kyui {
+
+namespace tp = quelvo::titlepresets;
+
+TitlesPresetsBar::TitlesPresetsBar(QWidget* parent) : QWidget(parent) {
+    cmbPresets = new QComboBox(this);
+    cmbPresets->setToolTip(tr("Load a saved set of title settings"));
+    cmbPresets->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    btnMenu = new QToolButton(this);
+    btnMenu->setText(tr("Presets"));
+    btnMenu->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(btnMenu);
+    menu->addAction(tr("Save Settings as Preset…"), this, &TitlesPresetsBar::askName);
+    menu->addAction(tr("Delete Preset"), this, &TitlesPresetsBar::deleteCurrent);
+    menu->addSeparator();
+    menu->addAction(tr("Import Preset…"), this, &TitlesPresetsBar::importFile);
+    menu->addAction(tr("Export Settings…"), this, &TitlesPresetsBar::exportFile);
+    btnMenu->setMenu(menu);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new QLabel(tr("Preset:"), this));
+    layout->addWidget(cmbPresets, 1);
+    layout->addWidget(btnMenu);
+    connect(cmbPresets, &QComboBox::activated, this, [this](int i) {
+        if (i > 0) loadPreset(cmbPresets->itemText(i).toStdString());
+    });
+    reload();
+}
+
+void TitlesPresetsBar::reload() {
+    const QSignalBlocker block(cmbPresets);
+    const QString current = cmbPresets->currentText();
+    cmbPresets->clear();
+    cmbPresets->addItem(tr("Choose a preset…"));
+    for (const quelvo::TitlePreset& p : tp::all()) cmbPresets->addItem(QString::fromStdString(p.name));
+    const int index = cmbPresets->findText(current);
+    cmbPresets->setCurrentIndex(index > 0 ? index : 0);
+}
+
+bool TitlesPresetsBar::loadPreset(const std::string& name) {
+    for (const quelvo::TitlePreset& p : tp::all()) {
+        if (p.name != name) continue;
+        auto& shared = quelvo::FCPXML_Titles_Settings::shared();
+        const quelvo::XMLExport afterExport = shared.xmlExport;
+        const bool border = shared.doBorder;
+        shared = p.settings;
+        shared.xmlExport = afterExport;
+        shared.doBorder = border;
+        TitlesStylePanel::storeAndAnnounce();
+        const QSignalBlocker block(cmbPresets);
+        cmbPresets->setCurrentIndex(cmbPresets->findText(QString::fromStdString(name)));
+        return true;
+    }
+    return false;
+}
+
+bool TitlesPresetsBar::savePreset(const std::string& name) {
+    const kykit::Status status = tp::save(name, quelvo::FCPXML_Titles_Settings::shared());
+    if (!status) {
+        KyAlert::ok("Warning", "The preset was not saved: " + status.message(), this);
+        return false;
+    }
+    reload();
+    const QSignalBlocker block(cmbPresets);
+    cmbPresets->setCurrentIndex(cmbPresets->findText(QString::fromStdString(name)));
+    return true;
+}
+
+void TitlesPresetsBar::askName() {
+    bool ok = false;
+    const QString name = QInputDialog::getText(this, tr("Save Preset"), tr("Name of the preset:"), QLineEdit::Normal,
+                                               QString(), &ok);
+    if (ok && !name.trimmed().isEmpty()) savePreset(name.trimmed().toStdString());
+}
+
+void TitlesPresetsBar::importFile() {
+    const QString path = QFileDialog::getOpenFileName(this, tr("Import Preset"), QString(), tr("Presets (*.json)"));
+    if (path.isEmpty()) return;
+    std::string name;
+    const kykit::Status status = tp::importFrom(path.toStdString(), &name);
+    if (!status) return KyAlert::ok("Warning", "The preset was not imported: " + status.message(), this);
+    reload();
+    loadPreset(name);
+}
+
+void TitlesPresetsBar::exportFile() {
+    const QString path = QFileDialog::getSaveFileName(this, tr("Export Settings"), tr("Title settings.json"),
+                                                      tr("Presets (*.json)"));
+    if (path.isEmpty()) return;
+    const kykit::Status status = tp::exportTo(path.toStdString(), quelvo::FCPXML_Titles_Settings::shared());
+    if (!status) KyAlert::ok("Warning", "The settings were not exported: " + status.message(), this);
+}
+
+void TitlesPresetsBar::deleteCurrent() {
+    const std::string name = cmbPresets->currentIndex() > 0 ? cmbPresets->currentText().toStdString() : "";
+    for (const quelvo::TitlePreset& p : tp::shipped())
+        if (p.name == name) return KyAlert::ok("Warning", "\"" + name + "\" comes with Quelvo and stays.", this);
+    if (name.empty()) return;
+    const kykit::Status status = tp::remove(name);
+    if (!status) KyAlert::ok("Warning", "The preset was not deleted: " + status.message(), this);
+    reload();
+}
+
+} // namespace kyui

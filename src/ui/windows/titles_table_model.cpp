@@ -1,0 +1,99 @@
+#include "ui/windows/titles_table_model.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QStringList>
+
+#include "platform/toolkit/services.h"
+
+namespace kyui {
+
+std::vector<TitleRow> TitlesTableModel::plan(const std::vector<quelvo::KySRTTitle>& subtitles,
+                                             const quelvo::FCPXML_Titles_Settings& settings,
+                                             std::optional<double> fps) {
+    // No video path: the video's start time only shifts every offset alike,
+    // and the table counts as the subtitle file does.
+    const quelvo::FCPXML_Titles titles("", subtitles, std::nullopt, settings);
+    const bool avoidOverlap = settings.avoidOverlap.value_or(false);
+    std::vector<TitleRow> rows;
+    rows.reserve(subtitles.size());
+    for (size_t i = 0; i < subtitles.size(); ++i) {
+        const quelvo::TitlePlacement place = titles.placement(i, fps, avoidOverlap);
+        TitleRow row;
+        row.number = subtitles[i].id;
+        row.start = subtitles[i].startTime;
+        row.duration = place.duration;
+        row.lane = place.lane;
+        row.text = QString::fromStdString(subtitles[i].text).split('\n').join(QStringLiteral(" / "));
+        QStringList why;
+        if (place.raisedToMinimum) why << QObject::tr("raised to the minimum duration");
+        if (place.shortenedForNext) why << QObject::tr("shortened to end before the next title");
+        if (place.raisedToOneFrame) why << QObject::tr("raised to one frame");
+        if (place.overlapsNext) why << QObject::tr("overlaps the next title");
+        row.reason = why.join(QStringLiteral("; "));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void TitlesTableModel::setRows(std::vector<TitleRow> rows) {
+    // Same count: the view keeps its selection and scroll position.
+    if (rows.size() == m_rows.size()) {
+        m_rows = std::move(rows);
+        if (!m_rows.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1));
+        return;
+    }
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+int TitlesTableModel::changedCount() const {
+    int n = 0;
+    for (const TitleRow& r : m_rows) n += r.reason.isEmpty() ? 0 : 1;
+    return n;
+}
+
+int TitlesTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int TitlesTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
+
+QVariant TitlesTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || size_t(index.row()) >= m_rows.size()) return {};
+    const TitleRow& r = m_rows[size_t(index.row())];
+    const auto time = [](double s) { return QString::fromStdString(kykit::TC::getFloatTimecode(s, false)); };
+    if (role == Qt::DisplayRole) {
+        switch (index.column()) {
+        case kNumber: return QString::number(r.number);
+        case kStart: return time(r.start);
+        case kEnd: return time(r.start + r.duration);
+        case kDuration: return QString::number(r.duration, 'f', 3);
+        case kLane: return QString::number(r.lane);
+        case kText: return r.text;
+        case kChanged: return r.reason;
+        }
+    }
+    if (role == Qt::ToolTipRole && !r.reason.isEmpty()) return r.reason;
+    if (role == Qt::ForegroundRole && index.column() == kChanged) return QBrush(QColor(0xB0, 0x60, 0x00));
+    if (role == Qt::TextAlignmentRole && index.column() != kText && index.column() != kChanged)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant TitlesTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    switch (section) {
+    case kNumber: return tr("#");
+    case kStart: return tr("Start");
+    case kEnd: return tr("End");
+    case kDuration: return tr("Duration");
+    case kLane: return tr("Lane");
+    case kText: return tr("Text");
+    case kChanged: return tr("Changed");
+    }
+    return {};
+}
+
+} // namespace kyui

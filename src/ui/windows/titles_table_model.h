@@ -1,0 +1,48 @@
+#pragma once
+// The titles as the project will hold them: number, start, end, duration,
+// lane, the text on one line, and why a row differs from its subtitle.
+#include <optional>
+#include <vector>
+
+#include <QAbstractTableModel>
+
+#include "titles/fcpxml_titles.h"
+#include "titles/ky_srt_title.h"
+
+namespace kyui {
+
+struct TitleRow {
+    int64_t number = 0;
+    double start = 0;    // seconds, as the subtitle file counts
+    double duration = 0; // seconds, after the duration rules
+    int64_t lane = 1;
+    QString text;        // lines joined by " / "
+    QString reason;      // "" when the title is as its subtitle says
+};
+
+class TitlesTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { kNumber, kStart, kEnd, kDuration, kLane, kText, kChanged, kColumnCount };
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    // The rows that `titles` places with its settings. `fps` is the video's
+    // frame rate, as the document uses it.
+    static std::vector<TitleRow> plan(const std::vector<quelvo::KySRTTitle>& subtitles,
+                                      const quelvo::FCPXML_Titles_Settings& settings, std::optional<double> fps);
+
+    void setRows(std::vector<TitleRow> rows);
+    const std::vector<TitleRow>& rows() const { return m_rows; }
+    int changedCount() const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    std::vector<TitleRow> m_rows;
+};
+
+} // namespace kyui

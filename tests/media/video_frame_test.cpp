@@ -1,0 +1,30 @@
+// One frame of a video for the titles preview: decoded at the asked time,
+// scaled into the asked box with its shape kept, and refused plainly for
+// files that hold no picture.
+#include "platform/video/video_frame.h"
+#include "support/test_support.h"
+
+using namespace quelvo::test;
+
+TEST(VideoFrame, TheFrameAtATimeFitsTheBoxAndBadInputsSayWhy) {
+    const std::string mov = (testDataDir() / "video" / "clip_25fps_tc1h.mov").string();
+    const kyvideo::FrameResult frame = kyvideo::readFrame(mov, 1.0, 640, 640);
+    ASSERT_TRUE(frame.status) << frame.status.message();
+    EXPECT_EQ(640, frame.image.width);
+    EXPECT_EQ(360, frame.image.height) << "16:9 kept inside a square box";
+    EXPECT_EQ(size_t(640 * 360 * 3), frame.image.pixels.size());
+    // Different times are different pictures (the test clip moves).
+    const kyvideo::FrameResult start = kyvideo::readFrame(mov, 0, 640, 640);
+    ASSERT_TRUE(start.status);
+    EXPECT_NE(start.image.pixels, frame.image.pixels);
+    // Past the end: the last frame, not a failure.
+    EXPECT_TRUE(kyvideo::readFrame(mov, 3600, 64, 64).status);
+    const kyvideo::FrameResult mp4 = kyvideo::readFrame((testDataDir() / "video" / "clip_2997.mp4").string(), 0.5, 100, 100);
+    EXPECT_TRUE(mp4.status) << mp4.status.message();
+
+    EXPECT_FALSE(kyvideo::readFrame(mov, 0, 0, 10).status);
+    EXPECT_FALSE(kyvideo::readFrame((testDataDir() / "nothing-here.mov").string(), 0, 64, 64).status);
+    const kyvideo::FrameResult subtitles =
+        kyvideo::readFrame((testDataDir() / "srt" / "basic.srt").string(), 0, 64, 64);
+    EXPECT_FALSE(subtitles.status);
+}

@@ -1,0 +1,84 @@
+// Pictures of the titles window with a subtitle file and a video, the patch
+// off and on, for looking at by eye: run tests/ui/take_screenshots.sh (with
+// QT_SCALE_FACTOR=2 for the 200 % pictures). Without QUELVO_SCREENSHOT_DIR
+// the test skips.
+#include <QDir>
+#include <QProcess>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QCheckBox>
+#include <QLabel>
+#include <QTest>
+
+#include "titles/settings/fcpxml_titles_settings.h"
+#include "platform/toolkit/prefs.h"
+#include "ui/app/app_delegate.h"
+#include "ui/kit/ky_drag_area.h"
+#include "ui/kit/ky_windows.h"
+#include "ui/windows/title_preview.h"
+#include "ui/windows/titles_style_panel.h"
+#include "ui/windows/titles_vc.h"
+#include "ui_test_support.h"
+
+namespace quelvo::test {
+namespace {
+
+class TitlesScreenshots : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        m_dir = qEnvironmentVariable("QUELVO_SCREENSHOT_DIR");
+        if (m_dir.isEmpty()) GTEST_SKIP() << "set QUELVO_SCREENSHOT_DIR (see tests/ui/take_screenshots.sh)";
+        m_saved = FCPXML_Titles_Settings::shared();
+        FCPXML_Titles_Settings::shared() = FCPXML_Titles_Settings::load();
+        QDir().mkpath(m_dir);
+    }
+    void TearDown() override {
+        delegate.reset();
+        UiTest::TearDown();
+        if (!m_dir.isEmpty()) FCPXML_Titles_Settings::shared() = m_saved;
+    }
+    void shoot(const QString& name) {
+        for (int i = 0; i < 5; ++i) {
+            processEvents();
+            QTest::qWait(100);
+        }
+        const QString path = m_dir + "/" + name + ".png";
+        EXPECT_EQ(0, QProcess::execute("import", {"-window", "root", path})) << path.toStdString();
+    }
+    std::unique_ptr<kyui::AppDelegate> delegate;
+
+private:
+    QString m_dir;
+    FCPXML_Titles_Settings m_saved;
+};
+
+TEST_F(TitlesScreenshots, TheTitlesWindowWithAVideo) {
+    delegate = std::make_unique<kyui::AppDelegate>();
+    kyui::KyWindow* main = delegate->launch();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+    main->hide(); // the titles window alone on the screen
+    kyui::KyWindow* w = delegate->mnuNewTitlesSelected();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    w->move(20, 20);
+    auto* vc = qobject_cast<kyui::TitlesVC*>(w->controller());
+    TempDir dir;
+    fs::copy_file(testDataDir() / "srt" / "multiline.srt", dir / "interview.srt");
+    ASSERT_TRUE(dropFiles(vc->drgSrt, {QString::fromStdString((dir / "interview.srt").string())}));
+    ASSERT_TRUE(dropFiles(vc->drgVideo,
+                          {QString::fromStdString((testDataDir() / "video" / "clip_25fps_tc1h.mov").string())}));
+    ASSERT_TRUE(waitUntil([vc] { return !vc->lblVideoInfo->text().isEmpty(); }));
+    vc->style->shadowOn->click();
+    ASSERT_TRUE(waitUntil([vc] { return !vc->preview->background().isNull(); }));
+    shoot("titles_patch_off");
+    vc->style->patchOn->click();
+    shoot("titles_patch_on");
+    // The lower groups of the style column.
+    auto* scroll = vc->findChild<QScrollArea*>();
+    ASSERT_NE(nullptr, scroll);
+    scroll->ensureWidgetVisible(vc->style->frameHeight);
+    shoot("titles_style_lower_groups");
+}
+
+} // namespace
+} // namespace quelvo::test

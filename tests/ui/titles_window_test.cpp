@@ -1,0 +1,288 @@
+// The titles window, driven as an editor drives it: from the File menu to an
+// exported project that is the command line's to the byte, settings that are
+// stored at once and reach every window and a fresh settings object, presets
+// that come back as saved, and a file read again in another encoding.
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTableView>
+#include <QCheckBox>
+#include <QLabel>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolButton>
+
+#include "titles/settings/fcpxml_titles_settings.h"
+#include "platform/toolkit/prefs.h"
+#include "ui/app/app_delegate.h"
+#include "ui/kit/ky_drag_area.h"
+#include "ui/kit/ky_text_window.h"
+#include "ui/kit/ky_windows.h"
+#include "ui/windows/result_line.h"
+#include "ui/windows/title_preview.h"
+#include "ui/windows/titles_presets_bar.h"
+#include "ui/windows/titles_style_panel.h"
+#include "ui/windows/titles_table_model.h"
+#include "ui/windows/titles_vc.h"
+#include "ui_test_support.h"
+
+namespace quelvo::test {
+namespace {
+
+using kyui::TitlesVC;
+
+class TitlesWindowTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        // The process-wide settings outlive a test: each starts from this
+        // run's empty store and gives them back afterwards.
+        m_saved = FCPXML_Titles_Settings::shared();
+        FCPXML_Titles_Settings::shared() = FCPXML_Titles_Settings::load();
+    }
+    void TearDown() override {
+        delegate.reset();
+        UiTest::TearDown();
+        FCPXML_Titles_Settings::shared() = m_saved;
+    }
+
+    // Opened from the File menu, as an editor opens it.
+    TitlesVC* openTitles() {
+        if (!delegate) {
+            delegate = std::make_unique<kyui::AppDelegate>();
+            delegate->launch();
+        }
+        delegate->actNewTitles->trigger();
+        kyui::KyWindow* w = delegate->titlesWindows().last();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
+        auto* vc = qobject_cast<TitlesVC*>(w->controller());
+        EXPECT_TRUE(waitUntil([vc] { return vc->timer.isActive(); }));
+        return vc;
+    }
+
+    std::string copySrt(const TempDir& dir, const std::string& name, const std::string& as) {
+        const fs::path target = dir / as;
+        fs::copy_file(testDataDir() / "srt" / name, target);
+        return target.string();
+    }
+
+    static QString cell(TitlesVC* vc, int row, int column) {
+        return vc->model->index(row, column).data().toString();
+    }
+
+    std::unique_ptr<kyui::AppDelegate> delegate;
+
+private:
+    FCPXML_Titles_Settings m_saved;
+};
+
+TEST_F(TitlesWindowTest, FromTheMenuToTheSameDocumentAsTheCommandLine) {
+    TempDir dir;
+    const std::string srt = copySrt(dir, "overlapping.srt", "interview.srt");
+    const std::string video = (testDataDir() / "video" / "clip_25fps_tc1h.mov").string();
+    TitlesVC* vc = openTitles();
+    EXPECT_EQ(QKeySequence(Qt::CTRL | Qt::Key_T), delegate->actNewTitles->shortcut());
+
+    ASSERT_TRUE(dropFiles(vc->drgSrt, {QString::fromStdString(srt)}));
+    ASSERT_TRUE(dropFiles(vc->drgVideo, {QString::fromStdString(video)}));
+    EXPECT_FALSE(dropFiles(vc->drgSrt, {QString::fromStdString(video)})) << "a video is no subtitle file";
+    ASSERT_TRUE(waitUntil([vc] { return !vc->lblVideoInfo->text().isEmpty(); }));
+    EXPECT_TRUE(vc->lblVideoInfo->text().startsWith("Video Duration: ")) << vc->lblVideoInfo->text().toStdString();
+    EXPECT_EQ("3 titles, to 00:00:04.000", vc->lblSrtInfo->text().toStdString());
+    EXPECT_EQ("Encoding: UTF-8", vc->btnEncoding->text().toStdString());
+
+    // The table as the project holds it: overlapping titles on lanes of their own.
+    ASSERT_EQ(3, vc->model->rowCount());
+    EXPECT_EQ("1", cell(vc, 0, kyui::TitlesTableModel::kNumber).toStdString());
+    EXPECT_EQ("00:00:01.500", cell(vc, 1, kyui::TitlesTableModel::kStart).toStdString());
+    EXPECT_EQ("2", cell(vc, 1, kyui::TitlesTableModel::kLane).toStdString());
+    EXPECT_EQ("overlaps the next title", cell(vc, 0, kyui::TitlesTableModel::kChanged).toStdString());
+    // Overlaps avoided: one lane, the first title cut a frame before the second.
+    vc->style->avoidOverlap->click();
+    EXPECT_EQ("1", cell(vc, 1, kyui::TitlesTableModel::kLane).toStdString());
+    EXPECT_EQ("shortened to end before the next title", cell(vc, 0, kyui::TitlesTableModel::kChanged).toStdString());
+    vc->style->minDuration->setValue(2.5);
+    EXPECT_NE(cell(vc, 2, kyui::TitlesTableModel::kChanged).indexOf("raised to the minimum duration"), -1);
+    EXPECT_FALSE(vc->lblTableNotes->text().isEmpty());
+
+    // Selecting a row puts that title in the preview, over the video's frame.
+    vc->selectRow(1);
+    EXPECT_EQ("Second starts early.", vc->preview->text().toStdString());
+    ASSERT_TRUE(waitUntil([vc] { return !vc->preview->background().isNull(); }));
+    EXPECT_FALSE(vc->preview->toolTip().isEmpty());
+
+    // The preview follows the controls at once.
+    const QImage plain = vc->preview->grab().toImage();
+    vc->style->patchOn->click();
+    EXPECT_NE(plain, vc->preview->grab().toImage()) << "the patch shows";
+    vc->style->fontSize->setValue(48);
+    vc->cmbVersion->setCurrentIndex(vc->cmbVersion->findData("1.9"));
+    vc->btnExport->click();
+    ASSERT_TRUE(waitUntil([vc] { return !vc->isExporting() && !vc->result->path().isEmpty(); }));
+    const fs::path written = dir / "interview.fcpxml";
+    EXPECT_EQ(written.string(), vc->result->path().toStdString());
+    EXPECT_TRUE(vc->result->btnShowInFolder->isVisibleTo(vc));
+    EXPECT_TRUE(vc->result->btnOpen->isVisibleTo(vc));
+    const std::string fromWindow = readFile(written);
+    EXPECT_NE(fromWindow.find("fontSize=\"48\""), std::string::npos);
+    EXPECT_VALID_FCPXML(fromWindow, "1.9");
+
+    // The command line reads the stored settings and writes the same bytes.
+    const auto cli = runProgram({(binDir() / "quelvo-cli").string(), "titles", srt, "--video", video, "--format",
+                                 "1.9", "--output", (dir / "cli.fcpxml").string()});
+    ASSERT_EQ(0, cli.exitCode) << cli.err;
+    EXPECT_EQ(readFile(dir / "cli.fcpxml"), fromWindow);
+
+    // Exporting again asks before replacing; Cancel leaves the file alone.
+    fs::remove(dir / "cli.fcpxml");
+    alerts.answers = {0};
+    vc->btnExport->click();
+    ASSERT_EQ(1u, alerts.shown.size());
+    EXPECT_EQ("\"interview.fcpxml\" already exists.\nDo you want to replace it?", alerts.shown[0].informativeText);
+    EXPECT_EQ((std::vector<std::string>{"Cancel", "Replace"}), alerts.shown[0].buttons);
+    EXPECT_FALSE(vc->isExporting());
+    alerts.answers = {1};
+    vc->style->patchOn->click();
+    vc->btnExport->click();
+    ASSERT_TRUE(waitUntil([vc] { return !vc->isExporting(); }));
+    EXPECT_NE(readFile(written), fromWindow) << "replaced without the patch";
+}
+
+TEST_F(TitlesWindowTest, AChangeIsStoredAtOnceAndSeenEverywhere) {
+    TitlesVC* first = openTitles();
+    TitlesVC* second = openTitles();
+    ASSERT_NE(first, second);
+    first->style->fontSize->setValue(77);
+    first->style->shadowOn->click();
+    first->style->shadowAngle->setValue(45);
+    first->style->patchHeight->setValue(20);
+    first->style->frameRate->setCurrentIndex(first->style->frameRate->findData(25.0));
+    first->style->strokeOn->click(); // off: no stroke is a width of 0
+    const FCPXML_Titles_Settings fresh = FCPXML_Titles_Settings::load();
+    EXPECT_EQ(77, fresh.size);
+    EXPECT_TRUE(fresh.shadow.enable);
+    EXPECT_DOUBLE_EQ(45, fresh.shadow.angle);
+    EXPECT_DOUBLE_EQ(0.2, fresh.patch->vSize);
+    EXPECT_EQ(25.0, fresh.timeLineFPS.value_or(0));
+    EXPECT_DOUBLE_EQ(0, fresh.strokeWidth);
+    EXPECT_EQ(FCPXML_Titles_Settings::shared(), fresh);
+    // The other window shows it without being touched.
+    EXPECT_EQ(77, second->style->fontSize->value());
+    EXPECT_TRUE(second->style->shadowOn->isChecked());
+    EXPECT_FALSE(second->style->strokeOn->isChecked());
+    EXPECT_FALSE(second->style->strokeWidth->isEnabled());
+    // The stroke comes back with the width it had.
+    second->style->strokeOn->click();
+    EXPECT_DOUBLE_EQ(2.0, FCPXML_Titles_Settings::load().strokeWidth);
+    // Window choices are not settings fields.
+    first->cmbVersion->setCurrentIndex(first->cmbVersion->findData("1.6"));
+    EXPECT_EQ("1.6", kykit::prefs_getValueString(TitlesVC::kVersionKey, "", false));
+}
+
+TEST_F(TitlesWindowTest, APresetComesBackAsSaved) {
+    TitlesVC* vc = openTitles();
+    vc->style->fontSize->setValue(99);
+    vc->style->patchOn->click();
+    FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = true;
+    // A preset holds the stored form of the settings.
+    const FCPXML_Titles_Settings mine =
+        FCPXML_Titles_Settings::decodeText(FCPXML_Titles_Settings::shared().encodeToString()).value();
+    ASSERT_TRUE(vc->presets->savePreset("Festival"));
+
+    ASSERT_TRUE(vc->presets->loadPreset("Social video captions"));
+    EXPECT_EQ(90, vc->style->fontSize->value());
+    EXPECT_EQ(90, FCPXML_Titles_Settings::load().size) << "a loaded preset is stored at once";
+    EXPECT_TRUE(FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile)
+        << "what happens after an export is no part of a look";
+    ASSERT_TRUE(vc->presets->loadPreset("Default"));
+    EXPECT_EQ(60, vc->style->fontSize->value());
+
+    // A new window lists it, and loading it gives the settings back whole.
+    TitlesVC* other = openTitles();
+    EXPECT_NE(-1, other->presets->cmbPresets->findText("Festival"));
+    ASSERT_TRUE(other->presets->loadPreset("Festival"));
+    EXPECT_EQ(mine, FCPXML_Titles_Settings::shared());
+    EXPECT_TRUE(vc->style->patchOn->isChecked());
+    EXPECT_FALSE(other->presets->loadPreset("No such preset"));
+}
+
+TEST_F(TitlesWindowTest, ReadingInAnotherEncodingChangesTheTable) {
+    TempDir dir;
+    TitlesVC* vc = openTitles();
+    vc->setSubtitleFile(copySrt(dir, "windows1250.srt", "czech.srt"));
+    EXPECT_EQ("Encoding: WINDOWS-1250", vc->btnEncoding->text().toStdString());
+    ASSERT_EQ(2, vc->model->rowCount());
+    EXPECT_EQ("Příliš žluťoučký kůň", cell(vc, 0, kyui::TitlesTableModel::kText).toStdString());
+
+    vc->readInEncoding("ISO-8859-1");
+    EXPECT_EQ("Encoding: ISO-8859-1", vc->btnEncoding->text().toStdString());
+    ASSERT_EQ(2, vc->model->rowCount());
+    EXPECT_NE("Příliš žluťoučký kůň", cell(vc, 0, kyui::TitlesTableModel::kText).toStdString());
+
+    vc->readInEncoding("UTF-8");
+    EXPECT_EQ(0, vc->model->rowCount());
+    EXPECT_EQ("No subtitles could be read: it is not text in UTF-8", vc->lblSrtInfo->text().toStdString());
+    EXPECT_FALSE(vc->btnExport->isEnabled());
+
+    vc->readInEncoding("");
+    EXPECT_EQ("Encoding: WINDOWS-1250", vc->btnEncoding->text().toStdString());
+    EXPECT_EQ(2, vc->model->rowCount());
+    // A parse setting reads the file again: tags kept or removed.
+    vc->setSubtitleFile(copySrt(dir, "tags.srt", "tags.srt"));
+    const QString stripped = cell(vc, 0, kyui::TitlesTableModel::kText);
+    vc->style->ignoreI->click();
+    EXPECT_NE(stripped, cell(vc, 0, kyui::TitlesTableModel::kText));
+}
+
+TEST_F(TitlesWindowTest, QuittingAsksWhileAnExportRunsAndHelpExplainsTheWindow) {
+    // A feature film's worth of subtitles keeps the export busy for a while.
+    TempDir dir;
+    std::string text;
+    for (int i = 0; i < 3000; ++i) {
+        const int s = 2 + i * 4;
+        char block[160];
+        std::snprintf(block, sizeof block, "%d\n00:%02d:%02d,000 --> 00:%02d:%02d,500\nLine %d\nand another\n\n",
+                      i + 1, s / 60 % 60, s % 60, (s + 3) / 60 % 60, (s + 3) % 60, i + 1);
+        text += block;
+    }
+    writeFile(dir / "film.srt", text);
+    TitlesVC* vc = openTitles();
+    vc->setSubtitleFile((dir / "film.srt").string());
+    ASSERT_EQ(3000, vc->model->rowCount());
+    // The user's guide has a part on titles.
+    delegate->actHelp->trigger();
+    ASSERT_NE(nullptr, delegate->helpWindow());
+    const QString help = delegate->helpWindow()->text->toPlainText();
+    EXPECT_TRUE(help.contains("New Titles Project")) << help.toStdString();
+    EXPECT_TRUE(help.contains("--encoding"));
+    delegate->helpWindow()->close();
+
+    QSignalSpy terminating(delegate.get(), &kyui::AppDelegate::terminating);
+
+    vc->btnExport->click();
+    ASSERT_TRUE(vc->isExporting());
+    EXPECT_EQ(1, TitlesVC::exportsRunning());
+    alerts.answers = {0}; // Cancel
+    delegate->mainWindow()->close();
+    ASSERT_EQ(1u, alerts.shown.size());
+    EXPECT_EQ("A titles project is still being written.\nQuit anyway?", alerts.shown[0].informativeText);
+    EXPECT_TRUE(delegate->mainWindow()->isVisible());
+    EXPECT_EQ(0, terminating.count());
+    ASSERT_TRUE(waitUntil([vc] { return !vc->isExporting(); }));
+    EXPECT_EQ(0, TitlesVC::exportsRunning());
+    EXPECT_TRUE(fs::exists(dir / "film.fcpxml"));
+    // With nothing running the main window closes at once, titles windows with it.
+    delegate->mainWindow()->close();
+    EXPECT_EQ(1u, alerts.shown.size());
+    EXPECT_EQ(1, terminating.count());
+    processEvents();
+    EXPECT_TRUE(delegate->titlesWindows().isEmpty());
+}
+
+} // namespace
+} // namespace quelvo::test
