@@ -19,7 +19,7 @@
 namespace kyui {
 
 namespace {
-const char* const kReadme = ":/help/README.md";
+const char* const kGuide = ":/help/user_guide.md";
 } // namespace
 
 AppDelegate::AppDelegate(QObject* parent) : QObject(parent) { initResources(); }
@@ -39,10 +39,6 @@ QStringList AppDelegate::creditList() {
                        "(© 2017–2020 University of Cincinnati, BSD 3-Clause License)"),
         QStringLiteral("This product uses code of FFmpeg licensed under the LGPLv2.1"),
     };
-}
-
-QStringList AppDelegate::helpSections() {
-    return {QStringLiteral("The desktop program"), QStringLiteral("The command line")};
 }
 
 void AppDelegate::applicationWillFinishLaunching() {
@@ -132,9 +128,11 @@ void AppDelegate::mnuHelpSelected() {
         m_help->activateWindow();
         return;
     }
-    QFile readme(QString::fromLatin1(kReadme));
-    const QString text = readme.open(QIODevice::ReadOnly) ? QString::fromUtf8(readme.readAll()) : QString();
-    m_help = showTextWindow(tr("Quelvo Help"), markdownSections(text, helpSections()), m_mainWindow);
+    // The user's guide, not the README: the README is for people who build
+    // the program.
+    QFile guide(QString::fromLatin1(kGuide));
+    const QString text = guide.open(QIODevice::ReadOnly) ? QString::fromUtf8(guide.readAll()) : QString();
+    m_help = showTextWindow(tr("Quelvo Help"), text, m_mainWindow);
 }
 
 void AppDelegate::mnuNewsSelected() {
