@@ -9,9 +9,12 @@ debian_packages=(
     qt6-base-dev libgl-dev
     nlohmann-json3-dev libcli11-dev libgtest-dev
     libxml2-utils libxml2-dev xvfb xauth imagemagick
+    openbox
     espeak-ng sox
     clang libclang-rt-14-dev
 )
+# (openbox is only the window manager of the virtual X display that
+# tests/ui/take_screenshots.sh uses; macOS has its own window server.)
 brew_packages=(cmake ninja pkg-config ffmpeg qt nlohmann-json cli11 googletest libxml2 espeak-ng sox imagemagick)
 
 if [ "$(uname -s)" = "Darwin" ]; then

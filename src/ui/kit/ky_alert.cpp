@@ -61,6 +61,8 @@ void MessageBoxAlertService::present(const AlertRequest& request) {
     QDialog box(parent);
     box.setObjectName("KyAlert");
     box.setWindowModality(Qt::ApplicationModal);
+    // An alert is answered, not minimised or maximised: only a close button.
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     const QString title = QString::fromStdString(request.message);
     const QString sentence = QString::fromStdString(request.informativeText);
     box.setWindowTitle(title);
