@@ -163,7 +163,7 @@ TEST_F(EditorFeedbackTest, AFailedHandOverIsOneWarningThatOffersTheCopy) {
     const auto& alert = alerts.shown[0];
     EXPECT_EQ("Warning", alert.message);
     EXPECT_EQ((std::vector<std::string>{"OK", "Show in Folder"}), alert.buttons);
-    EXPECT_EQ(0u, alert.informativeText.rfind("Final Cut Pro did not open the project.", 0)) << alert.informativeText;
+    EXPECT_EQ(0u, alert.informativeText.rfind("Final Cut Pro did not open the project; its copy", 0)) << alert.informativeText;
     EXPECT_EQ(std::string::npos, alert.informativeText.find('/')) << "no paths in the sentence";
     EXPECT_NE(std::string::npos, alert.details.find("status 3")) << alert.details;
     EXPECT_FALSE(vc->resultPanel->isVisible());

@@ -242,7 +242,7 @@ void ProgressVC::tellFailedHandOver(const kymovie::KyFCPXML::HandOverResult& han
     const std::string file = handOver.file;
     AlertRequest request;
     request.message = "Warning";
-    request.informativeText = "Final Cut Pro did not open the project. Its copy \u201C" +
+    request.informativeText = "Final Cut Pro did not open the project; its copy \u201C" +
                               kykit::fu_getFileNameFromPath(file) + "\u201D is in Quelvo's cache folder.";
     request.buttons = {{"OK", nullptr},
                        {"Show in Folder", [file] { KyFileOpener::showInFolder(QString::fromStdString(file)); }}};
