@@ -4,6 +4,7 @@
 // These need the real ducking job. Against the stand-in job (which fails
 // every job with "the ducking job is not available yet") they fail, by design:
 // they are the acceptance test for the job and the windows together.
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -107,6 +108,12 @@ TEST_F(WholeJobTest, TheVersionSheetAppearsOnTheProgressSheetAndItsAnswerIsUsed)
         EXPECT_NE(nullptr, qobject_cast<kyui::ProgressVC*>(
                                qobject_cast<kyui::KySheetWindow*>(question->window()->parentWidget())->controller()))
             << "the version sheet belongs on the progress sheet";
+        // Beside the progress, not over it: the stage stays readable.
+        kyui::ProgressVC* progress = openProgressSheet();
+        ASSERT_NE(nullptr, progress);
+        const QRect status(progress->lblStatus->mapToGlobal(QPoint(0, 0)), progress->lblStatus->size());
+        EXPECT_FALSE(question->window()->frameGeometry().intersects(status))
+            << "the question covers the status line";
         EXPECT_TRUE(question->radFCP106->isChecked());
         question->radOlder->click();
         question->btnContinue->click();
