@@ -9,6 +9,7 @@ debian_packages=(
     qt6-base-dev libgl-dev
     nlohmann-json3-dev libcli11-dev libgtest-dev
     libxml2-utils libxml2-dev xvfb xauth imagemagick
+    openbox
     espeak-ng sox
     clang libclang-rt-14-dev
     # The packaging check (scripts/check-package.sh): the package's dependencies,
@@ -17,6 +18,8 @@ debian_packages=(
 )
 # The packaging check makes and installs a Debian package, so it has nothing to
 # install on macOS (where the bundle is set up by CMake alone).
+# (openbox is only the window manager of the virtual X display that
+# tests/ui/take_screenshots.sh uses; macOS has its own window server.)
 brew_packages=(cmake ninja pkg-config ffmpeg qt nlohmann-json cli11 googletest libxml2 espeak-ng sox imagemagick)
 
 if [ "$(uname -s)" = "Darwin" ]; then

@@ -44,9 +44,10 @@ FCPXMLWriteResult writeProject(bool decreaseToZero, int duckingDecrease,
     if (FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile) {
         // The job is released before the hand-over runs; the block owns its copy of the text.
         kykit::Queue::execute(kHandOverDelay, [xml = result.document, report = std::move(onHandOver)] {
-            const kykit::Status status = sendToFinalCutPro(xml);
-            if (report) report(status);
-            else if (!status.ok()) std::fprintf(stderr, "Quelvo: %s\n", status.message().c_str());
+            const auto handedOver = kymovie::KyFCPXML::handOverToFCP(kHandOverAppName, xml);
+            if (report) report(handedOver);
+            else if (!handedOver.status.ok())
+                std::fprintf(stderr, "Quelvo: %s\n", handedOver.status.message().c_str());
         });
         result.sentToFCP = true;
         return result;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/movie/fcp_handoff.h"
 #include "platform/toolkit/result.h"
 
 namespace quelvo {
@@ -18,8 +19,8 @@ struct FCPXMLWriteResult {
     int fillerClips = 0;
 };
 
-// Told how a delayed hand-over to Final Cut Pro went; runs on the toolkit's
-// queue thread, after the writer has returned.
-using HandOverReport = std::function<void(const kykit::Status&)>;
+// Told how a delayed hand-over to Final Cut Pro went (and where its copy is);
+// runs on the toolkit's queue thread, after the writer has returned.
+using HandOverReport = std::function<void(const kymovie::KyFCPXML::HandOverResult&)>;
 
 } // namespace quelvo

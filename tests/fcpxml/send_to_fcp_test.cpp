@@ -32,20 +32,24 @@ struct Sent {
     FCPXMLWriteResult result;
     double returnedAt = 0;
     std::vector<kykit::Status> reports;
+    std::vector<std::string> copies; // the hand-over files the reports named
 };
 
 Sent send(const std::string& outputFile) {
     const auto c = test::duckingCases().front();
     const auto facts = test::caseFacts(c);
-    auto reports = std::make_shared<std::vector<kykit::Status>>();
+    auto reports = std::make_shared<std::vector<kymovie::KyFCPXML::HandOverResult>>();
     Sent sent;
     sent.result = writeProject(c.decreaseToZero, c.duckingDecrease, c.speech, test::caseRolls(),
                                c.overallMusicLevel, c.speakerPath, c.musicPath, std::nullopt,
                                c.eventName, c.projectName, {}, outputFile, facts,
-                               [reports](const kykit::Status& s) { reports->push_back(s); });
+                               [reports](const kymovie::KyFCPXML::HandOverResult& r) { reports->push_back(r); });
     sent.returnedAt = nowSeconds();
     kykit::Queue::drain();
-    sent.reports = *reports;
+    for (const auto& r : *reports) {
+        sent.reports.push_back(r.status);
+        sent.copies.push_back(r.file);
+    }
     return sent;
 }
 
@@ -73,6 +77,7 @@ TEST(SendToFCP, DocumentGoesToTheCacheFolderAndIsOpenedASecondLater) {
     EXPECT_GE(times[0] - sent.returnedAt, 0.95);
     ASSERT_EQ(sent.reports.size(), 1u);
     EXPECT_TRUE(sent.reports[0].ok()) << sent.reports[0].message();
+    EXPECT_EQ(files[0].string(), sent.copies[0]) << "the report names the copy";
     EXPECT_VALID_FCPXML(sent.result.document, "1.9");
 }
 
@@ -85,6 +90,10 @@ TEST(SendToFCP, AFailedHandOverIsReportedNotSwallowed) {
     EXPECT_FALSE(sent.reports[0].ok());
     EXPECT_NE(sent.reports[0].message().find("status 4"), std::string::npos)
         << sent.reports[0].message();
+    // The copy stays, so the user can still open it by hand.
+    const auto files = opener.handoffFiles();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].string(), sent.copies[0]);
 }
 
 TEST(SendToFCP, WithoutAReportTheFailureGoesToStandardError) {

@@ -5,7 +5,8 @@
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <QLabel>
-#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QToolButton>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -114,15 +115,25 @@ TEST(KyWindowsTest, EscapeClosesASheetWhoseControllerAllowsItAsItsOwnCloseWould)
     EXPECT_EQ((std::vector<std::string>{"willDisppear"}), vc->calls) << "once, as on any close";
     processEvents();
     EXPECT_TRUE(sheetWindow.isNull());
-    // The window manager's close button still does nothing on a sheet.
-    auto* again = kyui::KyWindows::sheet("DismissableVC", "Tests", nullptr, owner.controller(), true, nullptr);
+    // The window manager's close button closes it the same way.
+    auto* again = static_cast<DismissableVC*>(
+        kyui::KyWindows::sheet("DismissableVC", "Tests", nullptr, owner.controller(), true, nullptr));
     QPointer<QWidget> second = again->window();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(second));
+    again->calls.clear();
     closeByWindowManager(second);
-    EXPECT_TRUE(second->isVisible());
-    again->close();
+    EXPECT_EQ((std::vector<std::string>{"willDisppear"}), again->calls);
     processEvents();
     EXPECT_TRUE(second.isNull());
+    // A sheet that does not close on Escape keeps its close button idle too.
+    auto* busy = kyui::KyWindows::sheet("RecordingVC", "Tests", nullptr, owner.controller(), true, nullptr);
+    QPointer<QWidget> third = busy->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(third));
+    closeByWindowManager(third);
+    EXPECT_TRUE(third->isVisible());
+    busy->close();
+    processEvents();
+    EXPECT_TRUE(third.isNull());
 }
 
 TEST(KyWindowsTest, APanelBelongsToItsOwnerAndClosesWithEscapeOrItsCloseButton) {
@@ -167,23 +178,32 @@ TEST(KyWindowsTest, AnUnknownSceneGivesNothing) {
     EXPECT_FALSE(called);
 }
 
-// The real message box, answered by clicking it from inside its own loop.
-TEST(KyAlertTest, TheMessageBoxShowsTheTextsAndRunsTheChosenButtonsBlock) {
+// The real alert dialog, read and answered from inside its own loop.
+QDialog* openAlert() { return qobject_cast<QDialog*>(QApplication::activeModalWidget()); }
+
+QStringList buttonTexts(QDialog* box) {
+    QStringList texts;
+    for (QPushButton* b : box->findChildren<QPushButton*>()) texts << b->text();
+    return texts;
+}
+
+TEST(KyAlertTest, TheAlertShowsTheTextsAndRunsTheChosenButtonsBlock) {
     kyui::KyWindow owner(new RecordingVC);
     owner.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
-    std::string title, text;
+    std::string title, heading, text;
     QStringList buttons;
     QMetaObject::invokeMethod(
         qApp,
         [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QDialog* box = openAlert();
             ASSERT_NE(nullptr, box);
-            title = box->text().toStdString();
-            text = box->informativeText().toStdString();
-            for (QAbstractButton* b : box->buttons()) buttons << b->text();
-            for (QAbstractButton* b : box->buttons())
-                if (b->text() == "Remove Filler File and Continue") b->click();
+            title = box->windowTitle().toStdString();
+            heading = box->findChild<QLabel*>("alertMessage")->text().toStdString();
+            text = box->findChild<QLabel*>("alertText")->text().toStdString();
+            buttons = buttonTexts(box);
+            for (QPushButton* b : box->findChildren<QPushButton*>())
+                if (b->text() == "Remove Filler File and Continue") QTest::mouseClick(b, Qt::LeftButton);
         },
         Qt::QueuedConnection);
     int chosen = -1;
@@ -192,23 +212,78 @@ TEST(KyAlertTest, TheMessageBoxShowsTheTextsAndRunsTheChosenButtonsBlock) {
         [&] { chosen = 0; }, "Remove Filler File and Continue", [&] { chosen = 1; }, owner.controller());
     EXPECT_EQ(1, chosen);
     EXPECT_EQ("Warning", title);
+    EXPECT_EQ("Warning", heading);
     EXPECT_EQ("Filler File Not found.\nWould you like to remove it and continue?", text);
     buttons.sort();
     EXPECT_EQ((QStringList{"OK", "Remove Filler File and Continue"}), buttons);
 }
 
-TEST(KyAlertTest, OkHasOneButton) {
+TEST(KyAlertTest, OkHasOneButtonAndEscapeChoosesIt) {
+    int ran = 0;
     QMetaObject::invokeMethod(
         qApp,
         [] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QDialog* box = openAlert();
             ASSERT_NE(nullptr, box);
-            EXPECT_EQ(1, box->buttons().size());
-            EXPECT_EQ("OK", box->buttons().front()->text().toStdString());
-            box->buttons().front()->click();
+            EXPECT_EQ(QStringList{"OK"}, buttonTexts(box));
+            QTest::keyClick(box, Qt::Key_Escape);
         },
         Qt::QueuedConnection);
-    kyui::KyAlert::ok("Warning", "Speaker File Not Specified.");
+    kyui::KyAlert::service().present({"Warning", "Speaker File Not Specified.", {{"OK", [&] { ++ran; }}}});
+    EXPECT_EQ(1, ran);
+}
+
+// A short sentence stays on one line and the title has room in the title
+// bar; a long one wraps at a reading width; at twice the scale as at once.
+TEST(KyAlertTest, TheAlertIsAsWideAsItsText) {
+    for (const char* sentence :
+         {"Speaker File Not Specified.",
+          "The dialogue file \u201Ctalk.wav\u201D is not audio that Quelvo can read. Use WAV, MP3, M4A or AIFF. "
+          "This sentence goes on so that it has to wrap at the reading width of the alert."}) {
+        int lines = 0, titleRoom = 0, titleNeeds = 0;
+        QMetaObject::invokeMethod(
+            qApp,
+            [&] {
+                QDialog* box = openAlert();
+                ASSERT_NE(nullptr, box);
+                auto* text = box->findChild<QLabel*>("alertText");
+                const QFontMetrics fm(text->font());
+                lines = text->height() / fm.lineSpacing();
+                titleRoom = box->width();
+                titleNeeds = fm.horizontalAdvance(box->windowTitle()) + 6 * fm.height();
+                box->findChildren<QPushButton*>().front()->click();
+            },
+            Qt::QueuedConnection);
+        kyui::KyAlert::ok("Warning", sentence);
+        if (std::string(sentence).size() < 40) EXPECT_EQ(1, lines) << sentence;
+        else EXPECT_GE(lines, 2) << sentence;
+        EXPECT_GE(titleRoom, titleNeeds);
+    }
+}
+
+TEST(KyAlertTest, TheTechnicalReasonWaitsUnderDetails) {
+    bool hiddenFirst = false, shownAfter = false;
+    std::string details;
+    QMetaObject::invokeMethod(
+        qApp,
+        [&] {
+            QDialog* box = openAlert();
+            ASSERT_NE(nullptr, box);
+            auto* area = box->findChild<QPlainTextEdit*>("alertDetails");
+            auto* disclosure = box->findChild<QToolButton*>("alertDetailsButton");
+            ASSERT_TRUE(area && disclosure);
+            hiddenFirst = !area->isVisible();
+            QTest::mouseClick(disclosure, Qt::LeftButton);
+            shownAfter = area->isVisible();
+            details = area->toPlainText().toStdString();
+            box->findChildren<QPushButton*>().front()->click();
+        },
+        Qt::QueuedConnection);
+    kyui::KyAlert::okWithDetails("Warning", "The music file is empty. Export the audio again.",
+                                 "Cannot read the music file /x/m.wav: the file is empty.");
+    EXPECT_TRUE(hiddenFirst);
+    EXPECT_TRUE(shownAfter);
+    EXPECT_EQ("Cannot read the music file /x/m.wav: the file is empty.", details);
 }
 
 // A notification daemon on a private session bus, so the real D-Bus path

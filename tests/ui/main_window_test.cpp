@@ -245,7 +245,7 @@ TEST_F(MainWindowTest, DuckChecksTheInputsInOrderAndStopsAtTheFirstProblem) {
     EXPECT_EQ(filler, kykit::prefs_getValueString("duck.filler", ""));
 }
 
-TEST_F(MainWindowTest, RemovingAMissingFillerStartsTheJobWithoutIt) {
+TEST_F(MainWindowTest, RemovingAMissingFillerStartsThisJobWithoutItAndKeepsTheStoredPath) {
     QuelvoMainVC* vc = showMainWindow();
     const std::string talk = copyRecording(dir, kDialogue);
     const std::string music = copyRecording(dir, kMusic);
@@ -263,10 +263,11 @@ TEST_F(MainWindowTest, RemovingAMissingFillerStartsTheJobWithoutIt) {
     EXPECT_EQ("", sheet->fillerPath.value_or("unset"));
     EXPECT_EQ(talk, sheet->speakerPath.value_or(""));
     EXPECT_EQ(music, sheet->musicPath.value_or(""));
-    // The filler is gone from the window too.
-    EXPECT_EQ("", vc->fillerPath);
-    EXPECT_EQ("Drag Here", vc->drgFiller->text().toStdString());
-    EXPECT_EQ("", kykit::prefs_getValueString("duck.filler", "unset"));
+    // Only this job goes without it: an alert leaves the window as it was,
+    // so a filler on a drive that was briefly away comes back by itself.
+    EXPECT_EQ(filler, vc->fillerPath);
+    EXPECT_EQ("filler.wav", vc->drgFiller->text().toStdString());
+    EXPECT_EQ(filler, kykit::prefs_getValueString("duck.filler", "unset"));
 }
 
 TEST_F(MainWindowTest, StartJobHandsTheSettingsToTheProgressSheet) {

@@ -9,7 +9,16 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+
+#include "titles/settings/fcpxml_titles_settings.h"
 #include "ui/app/app_delegate.h"
+#include "ui/kit/ky_alert.h"
+#include "ui/kit/ky_text_window.h"
+#include "ui/windows/job_result_panel.h"
+#include "ui/windows/missing_file_marker.h"
 #include "ui/kit/ky_about_view.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_text_field.h"
@@ -49,6 +58,28 @@ protected:
         }
         const QString path = m_dir + "/" + name + ".png";
         EXPECT_EQ(0, QProcess::execute("import", {"-window", "root", path})) << path.toStdString();
+    }
+
+    // Shoots the real alert that `trigger` opens, with its Details open
+    // when asked, then answers it with its first button.
+    void shootAlert(const QString& name, const std::function<void()>& trigger, bool openDetails = false) {
+        bool shot = false;
+        // Polled: the alert may come only after a job has run.
+        QTimer poll;
+        poll.setInterval(200);
+        QObject::connect(&poll, &QTimer::timeout, qApp, [&] {
+            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (shot || !box || box->objectName() != "KyAlert") return;
+            poll.stop();
+            if (openDetails)
+                if (auto* d = box->findChild<QToolButton*>("alertDetailsButton")) d->click();
+            shoot(name);
+            shot = true;
+            box->findChildren<QPushButton*>().front()->click();
+        });
+        poll.start();
+        trigger();
+        EXPECT_TRUE(waitUntil([&] { return shot; }, 60000)) << name.toStdString();
     }
 
     std::unique_ptr<kyui::AppDelegate> delegate;
@@ -123,6 +154,77 @@ TEST_F(Screenshots, TheMainWindowAndItsPanels) {
     ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000)) << "the job never ended";
     kyui::ProgressVC::setVersionSheet(&versionSheet);
     EXPECT_TRUE(fs::exists(dir / "interview.fcpxml"));
+}
+
+TEST_F(Screenshots, TheResultTheAlertsAnUnreadableFileAndHelp) {
+    TempDir dir;
+    setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
+    setenv("QUELVO_FILE_OPENER", "true", 1);
+    delegate = std::make_unique<kyui::AppDelegate>();
+    kyui::KyWindow* w = delegate->launch();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    w->move(40, 40);
+    auto* vc = qobject_cast<QuelvoMainVC*>(w->controller());
+    ASSERT_TRUE(waitUntil([vc] { return vc->timer.isActive(); }));
+
+    // A text file named .mp3 and a WAV cut in half.
+    const std::string notes = (dir / "notes.mp3").string();
+    writeFile(notes, "these are my notes, not a song\n");
+    const std::string cut = copyRecording(dir, "music/dev_music_gaps.wav", "filler_cut.wav");
+    fs::resize_file(cut, fs::file_size(cut) / 2);
+    const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav");
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
+    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(notes)}));
+    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(cut)}));
+    ASSERT_TRUE(waitUntil([vc] { return !vc->musicProblem().empty() && !vc->fillerProblem().empty(); }));
+    shoot("unreadable_files");
+
+    // The real alerts from here on.
+    kyui::KyAlert::setService(nullptr);
+    shootAlert("alert_unreadable", [vc] { vc->btnDuck->click(); });
+    shootAlert("alert_unreadable_details", [vc] { vc->btnDuck->click(); }, true);
+    shootAlert("alert_not_specified", [vc] { kyui::KyAlert::ok("Warning", "Speaker File Not Specified.", vc); });
+
+    const std::string music = copyRecording(dir, "music/dev_music_real.mp3", "bed.mp3");
+    const std::string filler = copyRecording(dir, "music/dev_music_gaps.wav", "filler.wav");
+    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
+    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(filler)}));
+    ASSERT_TRUE(waitUntil([vc] { return !vc->lblFillerDuration->text().isEmpty() && vc->fillerProblem().empty(); }));
+    fs::rename(filler, dir / "away.wav");
+    ASSERT_TRUE(waitUntil([vc] { return vc->imgFillerFileMissing->isVisible(); }));
+    shootAlert("alert_filler_missing", [vc] { vc->btnDuck->click(); });
+    fs::rename(dir / "away.wav", filler);
+
+    // A good job leaves its result in the window.
+    vc->btnDuck->click();
+    ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000));
+    ASSERT_TRUE(vc->resultPanel->isVisible());
+    shoot("result_after_job");
+
+    // A hand-over that fails: one warning that offers the copy.
+    const std::string fcp = (dir / "fcp.sh").string();
+    writeFile(fcp, "#!/bin/sh\nexit 3\n");
+    fs::permissions(fcp, fs::perms::owner_all);
+    setenv("QUELVO_FCP_OPENER", fcp.c_str(), 1);
+    FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = true;
+    shootAlert("alert_handover_failed", [vc] {
+        vc->btnDuck->click();
+        waitUntil([] { return openProgressSheet() == nullptr; }, 120000);
+    });
+    FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = false;
+    unsetenv("QUELVO_FCP_OPENER");
+
+    delegate->mnuHelpSelected();
+    ASSERT_NE(nullptr, delegate->helpWindow());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(delegate->helpWindow()));
+    // Beside the main window where the screen has room, else over it.
+    QWidget* help = delegate->helpWindow();
+    const QRect screen = help->screen()->availableGeometry();
+    help->move(std::max(screen.left(), std::min(w->geometry().right() + 40, screen.right() - help->width() - 20)), 40);
+    shoot("help");
+    delegate->helpWindow()->close();
+    unsetenv("QUELVO_FILE_OPENER");
+    unsetenv("XDG_CACHE_HOME");
 }
 
 } // namespace

@@ -1,15 +1,26 @@
 #!/usr/bin/env bash
 # Pictures of the main window (with three files dropped), the preferences
-# window, the role chooser, the About panel and the progress sheet asking for
-# the project version, and the titles window with a video (patch off and on),
-# taken on a virtual X display with ImageMagick's `import`. QT_SCALE_FACTOR=2
-# in the environment gives the 200 % pictures.
-# Usage: tests/ui/take_screenshots.sh BUILD_DIR [OUT_DIR]
+# window, the role chooser, the About panel, the progress sheet asking for
+# the project version, the result after a job, every kind of alert, a file
+# marked unreadable, the help window and the titles window with a video
+# (patch off and on), taken on a virtual X display under
+# a window manager (openbox, so title bars and their truncation show as a
+# user sees them) with ImageMagick's `import`.
+# Usage: tests/ui/take_screenshots.sh BUILD_DIR [OUT_DIR] [SCALE]
+#   SCALE: QT_SCALE_FACTOR, e.g. 2 for 200 % (default 1).
 set -euo pipefail
-build=${1:?usage: $0 BUILD_DIR [OUT_DIR]}
+build=${1:?usage: $0 BUILD_DIR [OUT_DIR] [SCALE]}
 out=${2:-/tmp/quelvo-screenshots}
+scale=${3:-1}
 mkdir -p "$out"
-QUELVO_SCREENSHOT_DIR="$out" QT_QPA_PLATFORM=xcb \
-    xvfb-run -a -s "-screen 0 1600x1000x24" \
-    "$build/tests/test_ui" --gtest_filter='Screenshots.*:TitlesScreenshots.*'
+export QUELVO_SCREENSHOT_DIR="$out" QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR="$scale"
+xvfb-run -a -s "-screen 0 1920x1200x24" bash -c '
+    openbox >/dev/null 2>&1 &
+    wm=$!
+    sleep 1
+    status=0
+    "$0/tests/test_ui" --gtest_filter="Screenshots.*:TitlesScreenshots.*" || status=$?
+    kill "$wm" 2>/dev/null || true
+    exit "$status"
+' "$build"
 ls "$out"

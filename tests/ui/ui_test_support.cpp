@@ -17,7 +17,7 @@
 namespace quelvo::test {
 
 void ScriptedAlerts::present(const kyui::AlertRequest& request) {
-    Shown s{request.message, request.informativeText, {}};
+    Shown s{request.message, request.informativeText, {}, request.details};
     for (const auto& b : request.buttons) s.buttons.push_back(b.text);
     shown.push_back(s);
     size_t choice = 0;

@@ -33,6 +33,7 @@ public:
         std::string message;
         std::string informativeText;
         std::vector<std::string> buttons;
+        std::string details;
     };
     void present(const kyui::AlertRequest& request) override;
     std::vector<Shown> shown;

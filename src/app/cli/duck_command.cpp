@@ -84,9 +84,9 @@ int runDuck(const DuckOptions& o) {
     std::optional<kykit::Status> handOver;
     DuckJobOptions jobOptions;
     jobOptions.outputPath = o.output;
-    jobOptions.onHandOver = [&](const kykit::Status& s) {
+    jobOptions.onHandOver = [&](const kymovie::KyFCPXML::HandOverResult& r) {
         std::lock_guard lock(handOverMutex);
-        handOver = s;
+        handOver = r.status;
     };
 
     DuckOutcome outcome;

@@ -23,8 +23,14 @@ using Version = kymovie::FCP106ExportOptionsVC::Version;
 
 double finiteOrZero(double seconds) { return std::isfinite(seconds) ? seconds : 0.0; }
 
-std::string failedToRead(const std::string& role, const std::string& path, const std::string& why) {
-    return "Cannot read the " + role + " file " + path + ": " + why + ".";
+// An input that cannot be read: the sentence the command line prints, and
+// the parts a window words for its user.
+void failedToRead(DuckOutcome& outcome, const std::string& role, const std::string& path,
+                  const std::string& why) {
+    outcome.message = "Cannot read the " + role + " file " + path + ": " + why + ".";
+    outcome.unreadableRole = role;
+    outcome.unreadablePath = path;
+    outcome.reason = why;
 }
 
 // The facts the job has already gathered, handed to the writers so that no
@@ -113,18 +119,18 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     // job here, before anything is written.
     in.speaker = kyaudio::probeAudioFile(speakerPath);
     if (!in.speaker.status) {
-        outcome.message = failedToRead("dialogue", speakerPath, in.speaker.status.message());
+        failedToRead(outcome, "dialogue", speakerPath, in.speaker.status.message());
         return outcome;
     }
     in.music = kyaudio::probeAudioFile(musicPath);
     if (!in.music.status) {
-        outcome.message = failedToRead("music", musicPath, in.music.status.message());
+        failedToRead(outcome, "music", musicPath, in.music.status.message());
         return outcome;
     }
     if (!fillerPath.empty()) {
         in.filler = kyaudio::probeAudioFile(fillerPath);
         if (!in.filler.status) {
-            outcome.message = failedToRead("filler", fillerPath, in.filler.status.message());
+            failedToRead(outcome, "filler", fillerPath, in.filler.status.message());
             return outcome;
         }
     }
@@ -133,11 +139,11 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     // Its packets are read, not decoded, so this costs little.
     if (fillerPath.empty()) {
         if (const kykit::Status whole = kyaudio::checkAudioComplete(musicPath); !whole) {
-            outcome.message = failedToRead("music", musicPath, whole.message());
+            failedToRead(outcome, "music", musicPath, whole.message());
             return outcome;
         }
     } else if (const kykit::Status whole = kyaudio::checkAudioComplete(fillerPath); !whole) {
-        outcome.message = failedToRead("filler", fillerPath, whole.message());
+        failedToRead(outcome, "filler", fillerPath, whole.message());
         return outcome;
     }
     in.outputFile = options.outputPath.empty() ? projectPathFor(speakerPath) : options.outputPath;
@@ -146,7 +152,7 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     const kyaudio::LevelAnalysis speech =
         kyaudio::analyzeLevels(speakerPath, dialogueLevelParameters(rolls.threshold));
     if (!speech.status) {
-        outcome.message = failedToRead("dialogue", speakerPath, speech.status.message());
+        failedToRead(outcome, "dialogue", speakerPath, speech.status.message());
         return outcome;
     }
     kykit::ih_setText(statusLabel, kStageFiltering);
@@ -156,7 +162,7 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     if (!fillerPath.empty()) {
         const SpeechAnalysis music = findMusicClusters(musicPath);
         if (!music.status) {
-            outcome.message = failedToRead("music", musicPath, music.status.message());
+            failedToRead(outcome, "music", musicPath, music.status.message());
             return outcome;
         }
         in.fillerClusters = music.clusters;

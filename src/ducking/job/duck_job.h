@@ -29,6 +29,12 @@ struct DuckOutcome {
     int clusters = 0;        // speech clusters after gap closing
     int keyframes = 0;
     int fillerClips = 0;
+    // When an input could not be read: which one ("dialogue", "music",
+    // "filler"), its path and the audio layer's reason alone, for callers
+    // that put the failure in their own words. Empty otherwise.
+    std::string unreadableRole;
+    std::string unreadablePath;
+    std::string reason;
 };
 
 // What callers may add to the job's inputs.

@@ -127,12 +127,17 @@ std::string handoffBaseName(const std::string& appName, const std::string& xml) 
     return name.empty() ? std::string("Quelvo") : name;
 }
 
-kykit::Status sendDirectlyToFCP(const std::string& appName, const std::string& xml) {
+HandOverResult handOverToFCP(const std::string& appName, const std::string& xml) {
     const std::string file = newHandoffPath(handoffBaseName(appName, xml));
     if (auto written = kykit::atomicWriteFile(file, xml); !written.ok())
-        return kykit::Status::failure("could not hand the project to Final Cut Pro: " +
-                                      written.message());
-    return runOpener(openerCommand(file), file);
+        return {kykit::Status::failure("could not hand the project to Final Cut Pro: " +
+                                       written.message()),
+                ""};
+    return {runOpener(openerCommand(file), file), file};
+}
+
+kykit::Status sendDirectlyToFCP(const std::string& appName, const std::string& xml) {
+    return handOverToFCP(appName, xml).status;
 }
 
 } // namespace kymovie::KyFCPXML

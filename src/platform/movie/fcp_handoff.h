@@ -24,9 +24,18 @@ std::vector<std::string> openerCommand(const std::string& file);
 // name, else appName.
 std::string handoffBaseName(const std::string& appName, const std::string& xml);
 
+// How a hand-over went: its status, and the copy in the cache folder ("" when
+// it could not be written). A copy stays there also when the opener failed,
+// so the user can open it by hand.
+struct HandOverResult {
+    kykit::Status status = kykit::Status::success();
+    std::string file;
+};
+
 // Writes the document and asks Final Cut Pro to open it; blocks until the
 // opener has exited. A failure (the file cannot be written, the opener cannot
 // start or exits non-zero) comes back as one sentence naming the file.
+HandOverResult handOverToFCP(const std::string& appName, const std::string& xml);
 kykit::Status sendDirectlyToFCP(const std::string& appName, const std::string& xml);
 
 } // namespace kymovie::KyFCPXML

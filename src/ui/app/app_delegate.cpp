@@ -23,8 +23,7 @@
 namespace kyui {
 
 namespace {
-const char* const kReadme = ":/help/README.md";
-const char* const kTitlesHelp = ":/help/help-titles.md";
+const char* const kGuide = ":/help/user_guide.md";
 } // namespace
 
 AppDelegate::AppDelegate(QObject* parent) : QObject(parent) { initResources(); }
@@ -46,10 +45,6 @@ QStringList AppDelegate::creditList() {
         QStringLiteral("This product uses code of FFmpeg licensed under the %1")
             .arg(QString::fromStdString(kymediainfo::BuildFacts::ffmpegLicense())),
     };
-}
-
-QStringList AppDelegate::helpSections() {
-    return {QStringLiteral("The desktop program"), QStringLiteral("Titles"), QStringLiteral("The command line")};
 }
 
 void AppDelegate::applicationWillFinishLaunching() {
@@ -179,12 +174,11 @@ void AppDelegate::mnuHelpSelected() {
         m_help->activateWindow();
         return;
     }
-    QFile readme(QString::fromLatin1(kReadme));
-    QString text = readme.open(QIODevice::ReadOnly) ? QString::fromUtf8(readme.readAll()) : QString();
-    // The titles guide is a file of its own, with its own "## Titles" section.
-    QFile titles(QString::fromLatin1(kTitlesHelp));
-    if (titles.open(QIODevice::ReadOnly)) text += QStringLiteral("\n\n") + QString::fromUtf8(titles.readAll());
-    m_help = showTextWindow(tr("Quelvo Help"), markdownSections(text, helpSections()), m_mainWindow);
+    // The user's guide, not the README: the README is for people who build
+    // the program.
+    QFile guide(QString::fromLatin1(kGuide));
+    const QString text = guide.open(QIODevice::ReadOnly) ? QString::fromUtf8(guide.readAll()) : QString();
+    m_help = showTextWindow(tr("Quelvo Help"), text, m_mainWindow);
 }
 
 void AppDelegate::mnuNewsSelected() {

@@ -32,8 +32,6 @@ public:
     static constexpr const char* kAppName = "Quelvo";
     static constexpr const char* kAboutImageName = "About";
     static QStringList creditList();
-    // The README sections that Help shows.
-    static QStringList helpSections();
 
     // Makes the main window with its menus (and what it needs first, the role
     // chooser) and shows it. The delegate does not own the window: it is

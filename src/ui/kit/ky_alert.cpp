@@ -1,8 +1,14 @@
 #include "ui/kit/ky_alert.h"
 
 #include <QApplication>
-#include <QMessageBox>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 namespace kyui {
 
@@ -13,6 +19,14 @@ MessageBoxAlertService& messageBoxes() {
     static MessageBoxAlertService s;
     return s;
 }
+
+// The widest line of text, in pixels.
+int widestLine(const QFontMetrics& fm, const QString& text) {
+    int widest = 0;
+    for (const QString& line : text.split('\n')) widest = std::max(widest, fm.horizontalAdvance(line));
+    return widest;
+}
+
 } // namespace
 
 AlertService* KyAlert::setService(AlertService* service) {
@@ -27,6 +41,11 @@ void KyAlert::ok(const std::string& message, const std::string& informativeText,
     service().present({message, informativeText, {{"OK", nullptr}}, parent});
 }
 
+void KyAlert::okWithDetails(const std::string& message, const std::string& informativeText,
+                            const std::string& details, QWidget* parent) {
+    service().present({message, informativeText, {{"OK", nullptr}}, parent, details});
+}
+
 void KyAlert::twoButtons(const std::string& message, const std::string& informativeText,
                          const std::string& button0Txt, std::function<void()> button0Completion,
                          const std::string& button1Txt, std::function<void()> button1Completion,
@@ -39,24 +58,107 @@ void KyAlert::twoButtons(const std::string& message, const std::string& informat
 
 void MessageBoxAlertService::present(const AlertRequest& request) {
     QWidget* parent = request.parent ? request.parent->window() : QApplication::activeWindow();
-    QMessageBox box(parent);
-    box.setIcon(QMessageBox::Warning);
-    box.setWindowTitle(QString::fromStdString(request.message));
-    box.setText(QString::fromStdString(request.message));
-    box.setInformativeText(QString::fromStdString(request.informativeText));
+    QDialog box(parent);
+    box.setObjectName("KyAlert");
+    box.setWindowModality(Qt::ApplicationModal);
+    // An alert is answered, not minimised or maximised: only a close button.
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    const QString title = QString::fromStdString(request.message);
+    const QString sentence = QString::fromStdString(request.informativeText);
+    box.setWindowTitle(title);
+
+    const QFontMetrics fm(box.font());
+    const int unit = fm.height();
+
+    auto* icon = new QLabel(&box);
+    const int iconSize = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+    icon->setPixmap(box.style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, &box).pixmap(iconSize));
+    icon->setAlignment(Qt::AlignTop);
+
+    auto* heading = new QLabel(title, &box);
+    heading->setObjectName("alertMessage");
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+
+    auto* text = new QLabel(sentence, &box);
+    text->setObjectName("alertText");
+    text->setTextFormat(Qt::PlainText);
+    text->setWordWrap(true);
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // One line when the sentence is short; wrapped at a reading width when
+    // long. The width is fixed, so the label never squeezes itself into two
+    // short lines as a word-wrapped label in a free layout does.
+    const int readingWidth = 30 * unit;
+    const int titleWidth = QFontMetrics(bold).horizontalAdvance(title);
+    // The window manager's title bar also needs room for its buttons.
+    const int textWidth =
+        std::clamp(std::max(widestLine(fm, sentence) + unit / 2, titleWidth + 6 * unit), 16 * unit, readingWidth);
+    text->setFixedWidth(textWidth);
+
+    auto* column = new QVBoxLayout;
+    column->setSpacing(unit / 2);
+    column->addWidget(heading);
+    column->addWidget(text);
+
+    QPlainTextEdit* details = nullptr;
+    if (!request.details.empty()) {
+        auto* disclosure = new QToolButton(&box);
+        disclosure->setObjectName("alertDetailsButton");
+        disclosure->setText(QObject::tr("Details"));
+        disclosure->setCheckable(true);
+        disclosure->setAutoRaise(true);
+        disclosure->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        disclosure->setArrowType(Qt::RightArrow);
+        details = new QPlainTextEdit(QString::fromStdString(request.details), &box);
+        details->setObjectName("alertDetails");
+        details->setReadOnly(true);
+        details->setFixedWidth(textWidth);
+        details->setFixedHeight(4 * unit);
+        details->hide();
+        QObject::connect(disclosure, &QToolButton::toggled, &box, [disclosure, details, &box](bool open) {
+            disclosure->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
+            details->setVisible(open);
+            box.adjustSize();
+        });
+        column->addWidget(disclosure, 0, Qt::AlignLeft);
+        column->addWidget(details);
+    }
+
+    auto* body = new QHBoxLayout;
+    body->setSpacing(unit);
+    body->addWidget(icon, 0, Qt::AlignTop);
+    body->addLayout(column, 1);
+
+    auto* row = new QHBoxLayout;
+    row->addStretch();
     std::vector<QPushButton*> buttons;
-    for (const auto& b : request.buttons) {
-        // The first button is the default, as the platform's alerts have it.
-        auto role = buttons.empty() ? QMessageBox::AcceptRole : QMessageBox::ActionRole;
-        buttons.push_back(box.addButton(QString::fromStdString(b.text), role));
+    for (const auto& b : request.buttons) buttons.push_back(new QPushButton(QString::fromStdString(b.text), &box));
+    // The default (first) button sits at the right end, where the eye ends.
+    for (size_t i = 1; i < buttons.size(); ++i) row->addWidget(buttons[i]);
+    if (!buttons.empty()) row->addWidget(buttons.front());
+
+    auto* page = new QVBoxLayout(&box);
+    page->setContentsMargins(unit, unit, unit, unit);
+    page->setSpacing(unit);
+    page->addLayout(body);
+    page->addLayout(row);
+    page->setSizeConstraint(QLayout::SetFixedSize);
+
+    int chosen = 0; // Escape and the close button choose the first button
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        QObject::connect(buttons[i], &QPushButton::clicked, &box, [&box, &chosen, i] {
+            chosen = static_cast<int>(i);
+            box.accept();
+        });
     }
     if (!buttons.empty()) {
-        box.setDefaultButton(buttons.front());
-        box.setEscapeButton(buttons.front());
+        buttons.front()->setDefault(true);
+        buttons.front()->setFocus();
     }
     box.exec();
-    for (size_t i = 0; i < buttons.size(); ++i)
-        if (box.clickedButton() == buttons[i] && request.buttons[i].completion) request.buttons[i].completion();
+    if (chosen < static_cast<int>(request.buttons.size()) && request.buttons[chosen].completion)
+        request.buttons[chosen].completion();
 }
 
 } // namespace kyui

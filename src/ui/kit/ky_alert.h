@@ -1,8 +1,9 @@
 #pragma once
 // Modal alerts: a bold message (always "Warning" in this program), one short
-// sentence, and one or two buttons whose blocks run when chosen. The alerts
-// go through a replaceable AlertService so that tests can read and answer
-// them; the default one shows a QMessageBox.
+// sentence, optionally the technical reason behind a Details disclosure, and
+// one or more buttons whose blocks run when chosen. The alerts go through a
+// replaceable AlertService so that tests can read and answer them; the
+// default one shows a dialog sized to its text.
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@ struct AlertRequest {
     std::string informativeText; // the sentence
     std::vector<AlertButton> buttons;
     QWidget* parent = nullptr;   // the window it belongs to, or nullptr
+    std::string details;         // the technical reason, shown on request; may be empty
 };
 
 class AlertService {
@@ -36,6 +38,9 @@ public:
     // One button, "OK".
     static void ok(const std::string& message, const std::string& informativeText,
                    QWidget* parent = nullptr);
+    // One button, "OK", and the technical reason under Details.
+    static void okWithDetails(const std::string& message, const std::string& informativeText,
+                              const std::string& details, QWidget* parent = nullptr);
     static void twoButtons(const std::string& message, const std::string& informativeText,
                            const std::string& button0Txt, std::function<void()> button0Completion,
                            const std::string& button1Txt, std::function<void()> button1Completion,
@@ -47,7 +52,10 @@ public:
     static AlertService& service();
 };
 
-// The default service: an application-modal message box with a warning icon.
+// The default service: an application-modal dialog with a warning icon. It
+// is as wide as its sentence needs (up to a comfortable reading width, then
+// the sentence wraps), and never narrower than its title; the first button
+// is the default and Escape chooses it too.
 class MessageBoxAlertService : public AlertService {
 public:
     void present(const AlertRequest& request) override;

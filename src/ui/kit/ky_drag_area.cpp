@@ -2,13 +2,17 @@
 
 #include <algorithm>
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStandardPaths>
 #include <QUrl>
+
+#include "platform/toolkit/prefs.h"
 
 namespace kyui {
 
@@ -63,6 +67,7 @@ void KyDragArea::deliver(const std::vector<std::string>& accepted) {
     const QString first = QString::fromStdString(accepted.front());
     const QFileInfo info(first);
     m_lastFolder = info.absolutePath();
+    if (!m_lastFolderKey.empty()) kykit::prefs_setValueString(m_lastFolderKey, m_lastFolder.toStdString());
     setText(info.fileName());
     setToolTip(first);
     if (onDrop) onDrop(accepted);
@@ -144,8 +149,22 @@ QString KyDragArea::nameFilter() const {
     return tr("Audio files (%1)").arg(patterns.join(' '));
 }
 
+void KyDragArea::setLastFolderKey(const std::string& key) {
+    m_lastFolderKey = key;
+    if (key.empty()) return;
+    const std::string stored = kykit::prefs_getValueString(key, "");
+    if (!stored.empty()) m_lastFolder = QString::fromStdString(stored);
+}
+
 void KyDragArea::openFilePicker() {
-    auto* dialog = new QFileDialog(window(), tr("Choose a File"), m_lastFolder);
+    QString folder = m_lastFolder;
+    // A folder on a drive that is gone would leave the picker wherever the
+    // platform likes; the user's own folders are a better start.
+    if (folder.isEmpty() || !QDir(folder).exists()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+        if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+    }
+    auto* dialog = new QFileDialog(window(), tr("Choose a File"), folder);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(dropMode == kFoldersOnly ? QFileDialog::Directory : QFileDialog::ExistingFile);
     if (dropMode != kFoldersOnly) dialog->setNameFilter(nameFilter());

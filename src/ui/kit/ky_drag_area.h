@@ -36,8 +36,15 @@ public:
     // dropped; false when none of them is a kind this area accepts.
     bool place(const std::vector<std::string>& paths);
 
-    // Opens the file picker (window-modal; answers come back asynchronously).
+    // Opens the file picker (window-modal; answers come back asynchronously)
+    // in the folder of the last file this area took, else in the user's
+    // music or home folder: never in whatever folder the program started in.
     void openFilePicker();
+
+    // The setting that remembers that folder across restarts; "" (the
+    // default) remembers it only while the program runs.
+    void setLastFolderKey(const std::string& key);
+    QString lastFolder() const { return m_lastFolder; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -59,6 +66,7 @@ private:
 
     QString m_text;
     QString m_lastFolder;
+    std::string m_lastFolderKey;
     bool m_hovering = false;
     bool m_pressed = false;
 };

@@ -27,8 +27,8 @@ public:
     // Closes the window that holds this view, if there is one.
     void close();
 
-    // Whether Escape closes the sheet or panel that shows this view (as the
-    // controller's own close() would). Sheets that stand for work under way
+    // Whether Escape and the window's close button close the sheet or panel
+    // that shows this view (as the controller's own close() would). Sheets that stand for work under way
     // or a question someone waits on keep the default: Escape does nothing.
     virtual bool closesOnEscape() const { return false; }
 

@@ -64,8 +64,11 @@ void KySheetWindow::reject() {
 }
 
 void KySheetWindow::closeEvent(QCloseEvent* event) {
-    // The window manager's close button; only the controller closes a sheet.
-    if (event->spontaneous()) {
+    // The window manager's close button closes a sheet only where Escape
+    // does (a sheet whose every change is already kept, like the role
+    // chooser); a sheet that stands for work under way or an open question
+    // stays.
+    if (event->spontaneous() && !(m_controller && m_controller->closesOnEscape())) {
         event->ignore();
         return;
     }

@@ -30,9 +30,9 @@ private:
 };
 
 // A window-modal sheet around one controller. Sheets have no cancel: the
-// window's close button does nothing, and the controller closes the sheet
-// itself (KyViewController::close) when its work is done. Escape closes it
-// the same way only when the controller says so (closesOnEscape).
+// controller closes the sheet itself (KyViewController::close) when its work
+// is done. Escape and the window's close button close it the same way only
+// when the controller says so (closesOnEscape); otherwise they do nothing.
 class KySheetWindow : public QDialog {
     Q_OBJECT
 public:

@@ -1,7 +1,11 @@
 #include "ui/windows/desktop_version_sheet.h"
 
+#include <algorithm>
 #include <future>
 #include <memory>
+
+#include <QScreen>
+#include <QWidget>
 
 #include "platform/movie/fcp106_prefs.h"
 #include "ui/kit/ky_windows.h"
@@ -11,6 +15,35 @@
 namespace kyui {
 
 namespace {
+
+// The question is asked while the progress sheet shows the job's stage: it
+// goes beside that sheet (below, else above, else to a side), never over
+// it, so the status line stays readable while the user decides. Where no
+// side has room it stays where the platform put it.
+void keepUncovered(QWidget* question, QWidget* progress) {
+    if (!question || !progress || !progress->isVisible() || question->windowFlags().testFlag(Qt::Sheet)) return;
+    QScreen* screen = progress->screen();
+    if (!screen) return;
+    question->adjustSize();
+    const QRect avail = screen->availableGeometry();
+    const QRect under = progress->frameGeometry();
+    // The question has no frame yet: its title bar is as tall as the progress sheet's.
+    const int decoration = std::max(0, under.height() - progress->geometry().height());
+    const QSize size = question->size() + QSize(0, decoration);
+    const int gap = question->fontMetrics().height() / 2;
+    const auto fits = [&](const QPoint& at) { return avail.contains(QRect(at, size)); };
+    const int centredX = std::clamp(under.center().x() - size.width() / 2, avail.left(),
+                                    std::max(avail.left(), avail.right() - size.width()));
+    const int centredY = std::clamp(under.center().y() - size.height() / 2, avail.top(),
+                                    std::max(avail.top(), avail.bottom() - size.height()));
+    for (const QPoint at : {QPoint(centredX, under.bottom() + gap), QPoint(centredX, under.top() - gap - size.height()),
+                            QPoint(under.right() + gap, centredY), QPoint(under.left() - gap - size.width(), centredY)}) {
+        if (fits(at)) {
+            question->move(at);
+            return;
+        }
+    }
+}
 
 void present(KyViewController* presenter, kymovie::FCP106ExportOptionsVC::Version preselect,
              kymovie::FCP106ExportOptionsVC::Callback answer) {
@@ -22,7 +55,11 @@ void present(KyViewController* presenter, kymovie::FCP106ExportOptionsVC::Versio
                 sheet->onChoice = answer;
             }
         });
-    if (!made) answer(preselect); // never leave the caller waiting
+    if (!made) {
+        answer(preselect); // never leave the caller waiting
+        return;
+    }
+    if (presenter) keepUncovered(made->window(), presenter->window());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "ui/windows/progress_vc.h"
 
 #include <cstdlib>
+#include <future>
 #include <thread>
 
 #include <QDebug>
@@ -9,8 +10,11 @@
 #include <QPointer>
 #include <QVBoxLayout>
 
+#include "platform/audio/read_failure_text.h"
+#include "platform/toolkit/files.h"
 #include "ui/kit/im_anim.h"
 #include "ui/kit/ky_alert.h"
+#include "ui/kit/ky_file_opener.h"
 #include "ui/kit/ky_notification.h"
 #include "ui/kit/ky_storyboard.h"
 #include "ui/kit/ky_windows.h"
@@ -35,6 +39,9 @@ template <typename T> const T& required(const std::optional<T>& value, const cha
     }
     return *value;
 }
+
+// The stage after the job's own, while Final Cut Pro is being handed the project.
+constexpr const char* kStageHandOver = "Sending the project to Final Cut Pro...";
 
 constexpr int kAnimationSize = 96; // logical pixels; the frames are drawn at twice that
 
@@ -99,12 +106,12 @@ ProgressVC::ProgressVC(QWidget* parent) : KyViewController(parent) {
 
 ProgressVC::~ProgressVC() = default;
 
-void ProgressVC::showProgress(KyViewController* from, const std::string& speakerPath,
+ProgressVC* ProgressVC::showProgress(KyViewController* from, const std::string& speakerPath,
                               const std::string& musicPath, const std::string& fillerPath,
                               int duckingDecrease, int overallMusicLevel, bool decreaseToZero,
                               const std::string& eventName, const std::string& projectName,
                               const quelvo::QVRoll& rolls) {
-    KyWindows::sheet(kSceneId, kStoryboard, nullptr, from, true, [&](KyViewController* controller) {
+    KyViewController* made = KyWindows::sheet(kSceneId, kStoryboard, nullptr, from, true, [&](KyViewController* controller) {
         auto* vc = qobject_cast<ProgressVC*>(controller);
         if (!vc) return;
         vc->speakerPath = speakerPath;
@@ -117,6 +124,7 @@ void ProgressVC::showProgress(KyViewController* from, const std::string& speaker
         vc->projectName = projectName;
         vc->rolls = rolls;
     });
+    return qobject_cast<ProgressVC*>(made);
 }
 
 void ProgressVC::viewDidLoad() {
@@ -162,15 +170,14 @@ void ProgressVC::runJob() {
     QPointer<ProgressVC> self(this);
     void* presenter = static_cast<KyViewController*>(this);
 
-    // A project sent to Final Cut Pro goes a moment after the job, when this
-    // sheet has closed: a failed hand-over is told on the window below.
-    QWidget* presenterWindow = window()->parentWidget() ? window()->parentWidget()->window() : nullptr;
+    // A project sent to Final Cut Pro goes a moment after the job returns;
+    // the worker waits for that hand-over, so the sheet reports success only
+    // once Final Cut Pro has the project.
+    using HandOver = kymovie::KyFCPXML::HandOverResult;
+    auto handedOver = std::make_shared<std::promise<HandOver>>();
+    std::shared_future<HandOver> handOver = handedOver->get_future().share();
     quelvo::DuckJobOptions options;
-    options.onHandOver = [below = QPointer<QWidget>(presenterWindow)](const kykit::Status& status) {
-        if (status.ok()) return;
-        const std::string sentence = status.message();
-        runOnMain([below, sentence] { KyAlert::ok("Warning", sentence, below.data()); });
-    };
+    options.onHandOver = [handedOver](const HandOver& result) { handedOver->set_value(result); };
 
     // A detached thread rather than a pool: a job waiting on the version
     // sheet must never hold up quitting the program.
@@ -178,23 +185,70 @@ void ProgressVC::runJob() {
         const quelvo::DuckOutcome outcome = quelvo::duckAudioFiles(
             speaker, music, filler, decrease, overall, toZero, event, project, timing, status.get(),
             *sheet, presenter, options);
-        runOnMain([self, outcome] {
-            if (self) self->completeJob(outcome);
+        std::optional<HandOver> handed;
+        if (outcome.success && outcome.sentToFCP) {
+            kykit::ih_setText(status.get(), kStageHandOver);
+            handed = handOver.get();
+        }
+        runOnMain([self, outcome, handed] {
+            if (self) self->completeJob(outcome, handed);
         });
     }).detach();
 }
 
-void ProgressVC::completeJob(const quelvo::DuckOutcome& outcome) {
-    if (outcome.success) {
-        KyShowNotification(QStringLiteral("Quelvo Done"), QStringLiteral("Successfully Ducked Audio Files."));
+void ProgressVC::completeJob(const quelvo::DuckOutcome& outcome, const std::optional<kymovie::KyFCPXML::HandOverResult>& handOver) {
+    if (!outcome.success) {
+        tellFailure(outcome);
+        emit jobFinished(false);
+    } else if (handOver && !handOver->status.ok()) {
+        tellFailedHandOver(*handOver);
+        emit jobFinished(false);
     } else {
-        // A failed job must not claim success: say what went wrong instead.
-        const std::string sentence =
-            outcome.message.empty() ? std::string("The project could not be made.") : outcome.message;
-        KyAlert::ok("Warning", sentence, window());
+        const std::string file = handOver ? handOver->file : outcome.outputPath;
+        // The second line names the project, so a notification seen later
+        // still says which job it was about.
+        KyShowNotification(QStringLiteral("Quelvo Done"),
+                           QStringLiteral("Successfully Ducked Audio Files.\n") +
+                               QString::fromStdString(kykit::fu_getFileNameFromPath(file)));
+        emit jobSucceeded(outcome, QString::fromStdString(file));
+        emit jobFinished(true);
     }
-    emit jobFinished(outcome.success);
     close();
+}
+
+void ProgressVC::tellFailure(const quelvo::DuckOutcome& outcome) {
+    // A failed job must not claim success: say what went wrong instead. An
+    // input that cannot be read is put in a user's words, with the audio
+    // layer's own reason under Details for whoever needs it.
+    if (!outcome.unreadableRole.empty()) {
+        KyAlert::okWithDetails("Warning",
+                               kyaudio::readFailureSentence(outcome.unreadableRole,
+                                                            kykit::fu_getFileNameFromPath(outcome.unreadablePath),
+                                                            outcome.reason),
+                               outcome.message, window());
+        return;
+    }
+    KyAlert::ok("Warning", outcome.message.empty() ? std::string("The project could not be made.") : outcome.message,
+                window());
+}
+
+void ProgressVC::tellFailedHandOver(const kymovie::KyFCPXML::HandOverResult& handOver) {
+    if (handOver.file.empty()) {
+        KyAlert::okWithDetails("Warning", "The project could not be handed to Final Cut Pro.",
+                               handOver.status.message(), window());
+        return;
+    }
+    // The copy stays in the cache folder: the user can open it by hand.
+    const std::string file = handOver.file;
+    AlertRequest request;
+    request.message = "Warning";
+    request.informativeText = "Final Cut Pro did not open the project; its copy \u201C" +
+                              kykit::fu_getFileNameFromPath(file) + "\u201D is in Quelvo's cache folder.";
+    request.buttons = {{"OK", nullptr},
+                       {"Show in Folder", [file] { KyFileOpener::showInFolder(QString::fromStdString(file)); }}};
+    request.parent = window();
+    request.details = handOver.status.message();
+    KyAlert::service().present(request);
 }
 
 } // namespace kyui

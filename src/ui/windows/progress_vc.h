@@ -3,8 +3,9 @@
 // the ducking job on a worker thread the moment it is on screen, shows a
 // three-layer animation and the job's stage texts meanwhile, and closes when
 // the job has returned: with the "Quelvo Done" notification after a good
-// job, or with a "Warning" alert carrying the job's sentence after a failed
-// one. The user cannot cancel a job.
+// job, or with a "Warning" alert after a failed one. A project sent to Final
+// Cut Pro counts as good only once the hand-over has worked; the sheet stays
+// until then. The user cannot cancel a job.
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,8 +31,9 @@ public:
     explicit ProgressVC(QWidget* parent = nullptr);
     ~ProgressVC() override;
 
-    // Opens the sheet on `from` with the job's inputs.
-    static void showProgress(KyViewController* from, const std::string& speakerPath,
+    // Opens the sheet on `from` with the job's inputs; returns its controller
+    // (nullptr if it could not be made).
+    static ProgressVC* showProgress(KyViewController* from, const std::string& speakerPath,
                              const std::string& musicPath, const std::string& fillerPath,
                              int duckingDecrease, int overallMusicLevel, bool decreaseToZero,
                              const std::string& eventName, const std::string& projectName,
@@ -67,6 +69,9 @@ public:
 signals:
     // On the GUI thread, after the notification or the alert, before closing.
     void jobFinished(bool success);
+    // After a good job, before jobFinished: what it did and the project's
+    // file (the one written, or the copy handed to Final Cut Pro).
+    void jobSucceeded(const quelvo::DuckOutcome& outcome, const QString& projectFile);
 
 protected:
     void viewDidLoad() override;
@@ -74,7 +79,10 @@ protected:
 
 private:
     void runJob();
-    void completeJob(const quelvo::DuckOutcome& outcome);
+    void completeJob(const quelvo::DuckOutcome& outcome,
+                     const std::optional<kymovie::KyFCPXML::HandOverResult>& handOver);
+    void tellFailure(const quelvo::DuckOutcome& outcome);
+    void tellFailedHandOver(const kymovie::KyFCPXML::HandOverResult& handOver);
 
     std::shared_ptr<LabelStatusSink> m_status;
     bool m_jobStarted = false;

@@ -14,6 +14,7 @@
 
 #include "ducking/qv_roll.h"
 #include "platform/audio/audio_file.h"
+#include "platform/audio/read_failure_text.h"
 #include "platform/movie/second_file_role.h"
 #include "platform/toolkit/concurrency.h"
 #include "platform/toolkit/files.h"
@@ -27,6 +28,7 @@
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/main_thread.h"
+#include "ui/windows/job_result_panel.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/progress_vc.h"
 
@@ -97,6 +99,9 @@ void QuelvoMainVC::viewDidLoad() {
         area->setText(kDragHere);
         area->acceptedExtensions = extensions;
     }
+    drgSpeaker->setLastFolderKey(kLastDialogueFolderKey);
+    drgMusic->setLastFolderKey(kLastMusicFolderKey);
+    drgFiller->setLastFolderKey(kLastFillerFolderKey);
     drgSpeaker->onDrop = [this](const std::vector<std::string>& paths) {
         speakerPath = paths.front();
         projectName->setText(
@@ -222,62 +227,107 @@ void QuelvoMainVC::refreshRoleLabel() {
 
 void QuelvoMainVC::refreshDurations() {
     for (QLabel* label : {lblDialogueDuration, lblMusicDuration, lblFillerDuration}) label->clear();
-    // Reading durations opens the files, which may be slow (network drives),
-    // so it runs on the toolkit's queue. A newer refresh makes older answers
-    // stale: only the latest generation may fill the labels.
+    for (std::string& problem : m_problems) problem.clear();
+    // Reading durations and checking that the files are usable opens them,
+    // which may be slow (network drives), so it runs on the toolkit's queue.
+    // A newer refresh makes older answers stale: only the latest generation
+    // may fill the labels.
     const unsigned generation = ++m_durationGeneration;
     QPointer<QuelvoMainVC> self(this);
-    kykit::Queue::execute(false, [self, generation, dialogue = speakerPath, music = musicPath,
-                                  filler = fillerPath] {
-        const double d = kyaudio::aUt_getAudioDuration(dialogue);
-        const double m = kyaudio::aUt_getAudioDuration(music);
-        const double f = kyaudio::aUt_getAudioDuration(filler);
-        runOnMain([self, generation, d, m, f] {
-            if (self) self->showDurations(generation, d, m, f);
+    kykit::Queue::execute(false, [self, generation, paths = std::vector<std::string>{speakerPath, musicPath, fillerPath}] {
+        std::vector<FileFacts> facts;
+        for (const std::string& path : paths) {
+            FileFacts f;
+            // A file not given or gone is not unreadable: it has its own words.
+            if (!path.empty() && fu_fileExists(path, 0)) {
+                const kykit::Status usable = kyaudio::checkUsableAudio(path, &f.duration);
+                if (!usable) f.problem = usable.message();
+            }
+            facts.push_back(f);
+        }
+        runOnMain([self, generation, facts] {
+            if (self) self->showDurations(generation, facts);
         });
     });
 }
 
-void QuelvoMainVC::showDurations(unsigned generation, double dialogue, double music, double filler) {
+void QuelvoMainVC::showDurations(unsigned generation, const std::vector<FileFacts>& facts) {
     if (generation != m_durationGeneration) return;
-    const auto show = [](QLabel* label, const char* prefix, double seconds) {
+    const struct {
+        QLabel* label;
+        const char* prefix;
+    } lines[] = {{lblDialogueDuration, "Dialogue File Duration: "},
+                 {lblMusicDuration, "Music File Duration: "},
+                 {lblFillerDuration, "Filler File Duration: "}};
+    for (size_t i = 0; i < std::size(lines); ++i) {
+        QLabel* label = lines[i].label;
+        const FileFacts& f = facts[i];
+        m_problems[i] = f.problem;
+        label->setToolTip(QString());
+        label->setForegroundRole(QPalette::WindowText);
+        if (!f.problem.empty()) {
+            // Why the file cannot be used, in a few words; the advice and the
+            // audio layer's reason in the tooltip.
+            const kyaudio::ReadFailureText text = kyaudio::readFailureText(f.problem);
+            label->setText(QString::fromStdString(text.brief));
+            label->setToolTip(QString::fromStdString(text.advice + "\n(" + f.problem + ")"));
+            continue;
+        }
         // A duration that cannot be read (0, or nonsense) leaves the label empty.
-        if (seconds == 0 || !std::isfinite(seconds)) return;
-        label->setText(QString::fromLatin1(prefix) +
-                       QString::fromStdString(kykit::TC::getFloatTimecode(seconds, false)));
-    };
-    show(lblDialogueDuration, "Dialogue File Duration: ", dialogue);
-    show(lblMusicDuration, "Music File Duration: ", music);
-    show(lblFillerDuration, "Filler File Duration: ", filler);
+        if (f.duration == 0 || !std::isfinite(f.duration)) continue;
+        label->setText(QString::fromLatin1(lines[i].prefix) +
+                       QString::fromStdString(kykit::TC::getFloatTimecode(f.duration, false)));
+    }
+    refreshMarkers();
     emit durationsShown();
 }
 
 void QuelvoMainVC::refreshMarkers() {
-    imgDialogueFileMissing->setVisible(isMissing(speakerPath));
-    imgMusicFileMissing->setVisible(isMissing(musicPath));
-    imgFillerFileMissing->setVisible(isMissing(fillerPath));
+    const struct {
+        MissingFileMarker* marker;
+        const std::string& path;
+        const std::string& problem;
+    } areas[] = {{imgDialogueFileMissing, speakerPath, m_problems[0]},
+                 {imgMusicFileMissing, musicPath, m_problems[1]},
+                 {imgFillerFileMissing, fillerPath, m_problems[2]}};
+    for (const auto& a : areas) {
+        const bool missing = isMissing(a.path);
+        const bool unreadable = !a.path.empty() && !a.problem.empty();
+        if (missing || unreadable)
+            a.marker->setKind(missing ? MissingFileMarker::kMissing : MissingFileMarker::kUnreadable);
+        a.marker->setVisible(missing || unreadable);
+    }
+}
+
+bool QuelvoMainVC::warnIfUnreadable(const std::string& role, const std::string& path, const std::string& problem) {
+    if (problem.empty()) return false;
+    KyAlert::okWithDetails("Warning", kyaudio::readFailureSentence(role, fu_getFileNameFromPath(path), problem),
+                           problem, this);
+    return true;
 }
 
 void QuelvoMainVC::doDuck() {
     if (speakerPath.empty()) return KyAlert::ok("Warning", "Speaker File Not Specified.", this);
     if (!fu_fileExists(speakerPath, 0)) return KyAlert::ok("Warning", "Speaker File Not Found.", this);
+    if (warnIfUnreadable("dialogue", speakerPath, dialogueProblem())) return;
     if (musicPath.empty()) return KyAlert::ok("Warning", "Music File Not Specified.", this);
     if (!fu_fileExists(musicPath, 0)) return KyAlert::ok("Warning", "Music File Not Found.", this);
+    if (warnIfUnreadable("music", musicPath, musicProblem())) return;
     if (isMissing(fillerPath)) {
         QPointer<QuelvoMainVC> self(this);
         KyAlert::twoButtons(
             "Warning", "Filler File Not found.\nWould you like to remove it and continue?", "OK", nullptr,
             "Remove Filler File and Continue",
             [self] {
-                if (!self) return;
-                // Removing means what it says: the filler is gone from the
-                // window too, so the next job does not ask again.
-                self->clearPressed();
-                self->startJob("");
+                // This job runs without the filler; the stored path stays, as
+                // an alert changes nothing else: a drive that was briefly
+                // away brings the filler back for the next job.
+                if (self) self->startJob("");
             },
             this);
         return;
     }
+    if (warnIfUnreadable("filler", fillerPath, fillerProblem())) return;
     startJob(fillerPath);
 }
 
@@ -289,8 +339,15 @@ void QuelvoMainVC::startJob(const std::string& filler) {
     const int depth = static_cast<int>(std::trunc(decrease->value()));
     const int overall = static_cast<int>(kykit::truncateToInt(overallMusicLevelSlider->value()));
     const quelvo::QVRoll rolls = quelvo::currentRolls();
-    ProgressVC::showProgress(this, speakerPath, musicPath, filler, depth, overall, decreaseToZero, eventName,
-                             project, rolls);
+    // The last result stays until the next job starts.
+    resultPanel->clear();
+    ProgressVC* progress = ProgressVC::showProgress(this, speakerPath, musicPath, filler, depth, overall,
+                                                    decreaseToZero, eventName, project, rolls);
+    if (progress)
+        connect(progress, &ProgressVC::jobSucceeded, resultPanel,
+                [panel = resultPanel](const quelvo::DuckOutcome& outcome, const QString& file) {
+                    panel->showOutcome(outcome, file.toStdString());
+                });
 }
 
 } // namespace kyui

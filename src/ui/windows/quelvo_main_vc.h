@@ -1,10 +1,11 @@
 #pragma once
 // The main window: three drop areas (dialogue, music, optional filler) with
-// each file's duration and a marker when it has gone missing, the ducking
-// depth and overall music level, the decrease-to-zero box, the music clip's
-// role, the project name and the Duck button. Duck checks the inputs, stops
-// at the first problem with a "Warning" alert, and hands a job to the
-// progress sheet.
+// each file's duration and a marker when it has gone missing or cannot be
+// read, the ducking depth and overall music level, the decrease-to-zero box,
+// the music clip's role, the project name and the Duck button. Duck checks
+// the inputs, stops at the first problem with a "Warning" alert, and hands a
+// job to the progress sheet; the last job's result stays below until the
+// next one.
 #include <functional>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@ class KyDragArea;
 class KyNews;
 class KySlider;
 class KyTextField;
+class JobResultPanel;
 class MissingFileMarker;
 
 class QuelvoMainVC : public KyViewController {
@@ -35,6 +37,10 @@ public:
     static constexpr const char* kDecreaseToZeroKey = "decreaseToZero";
     static constexpr const char* kFillerKey = "duck.filler";
     static constexpr const char* kProjectNameKey = "duck.projectName";
+    // The folder each drop area's file picker opens in.
+    static constexpr const char* kLastDialogueFolderKey = "ui.lastFolder.dialogue";
+    static constexpr const char* kLastMusicFolderKey = "ui.lastFolder.music";
+    static constexpr const char* kLastFillerFolderKey = "ui.lastFolder.filler";
 
     static constexpr double kDecreaseMin = -60, kDecreaseMax = 0, kDecreaseDefault = -12;
     static constexpr double kOverallMin = -30, kOverallMax = 12, kOverallDefault = 0;
@@ -70,6 +76,7 @@ public:
     QToolButton* btnClear;
     QPushButton* btnDuck;
     QToolButton* btnKyNews;
+    JobResultPanel* resultPanel;
     // Made when the window first appears.
     KyNews* kyNews = nullptr;
 
@@ -99,6 +106,12 @@ public:
     // Starts a job with this filler path ("" for none).
     void startJob(const std::string& filler);
 
+    // Why the dialogue, music or filler file cannot be used ("" when it can,
+    // or has not been checked yet): the audio layer's reason.
+    const std::string& dialogueProblem() const { return m_problems[0]; }
+    const std::string& musicProblem() const { return m_problems[1]; }
+    const std::string& fillerProblem() const { return m_problems[2]; }
+
 signals:
     // After the background duration work has filled the labels.
     void durationsShown();
@@ -113,10 +126,17 @@ protected:
 private:
     void buildLayout();
     void setTabOrder();
-    void showDurations(unsigned generation, double dialogue, double music, double filler);
+    struct FileFacts {
+        double duration = 0;
+        std::string problem;
+    };
+    void showDurations(unsigned generation, const std::vector<FileFacts>& facts);
+    // A "Warning" alert when a chosen file is known to be unreadable.
+    bool warnIfUnreadable(const std::string& role, const std::string& path, const std::string& problem);
 
     long m_roleObserver = 0;
     unsigned m_durationGeneration = 0;
+    std::string m_problems[3];
 };
 
 } // namespace kyui

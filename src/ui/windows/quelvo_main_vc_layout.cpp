@@ -13,6 +13,7 @@
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_text_field.h"
+#include "ui/windows/job_result_panel.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/quelvo_main_vc.h"
 
@@ -61,7 +62,8 @@ void QuelvoMainVC::buildLayout() {
     btnClear = new QToolButton(this);
     btnClear->setText(tr("Clear"));
     btnClear->setToolTip(tr("Forget the filler file"));
-    btnClear->setAutoRaise(true);
+    // Raised like any button: a flat one reads as a label.
+    btnClear->setAutoRaise(false);
     const int headerHeight = std::max(btnClear->sizeHint().height(), unit);
     int columnWidth = 0;
     // Digits may differ in width; a little slack covers the label's own margins.
@@ -162,7 +164,7 @@ void QuelvoMainVC::buildLayout() {
 
     btnKyNews = new QToolButton(this);
     btnKyNews->setText(tr("What's New"));
-    btnKyNews->setAutoRaise(true);
+    btnKyNews->setAutoRaise(false);
     btnKyNews->setToolTip(tr("The release notes of this version"));
 
     auto* roleRow = new QHBoxLayout;
@@ -202,6 +204,9 @@ void QuelvoMainVC::buildLayout() {
     page->addLayout(levels);
     page->addWidget(separator(this));
     page->addLayout(bottom);
+    // The last job's result, below everything it came from.
+    resultPanel = new JobResultPanel(this);
+    page->addWidget(resultPanel);
 }
 
 } // namespace kyui

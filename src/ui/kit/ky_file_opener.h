@@ -1,0 +1,21 @@
+#pragma once
+// Showing a file in the platform's file manager and opening it in the
+// program that takes it: Final Cut Pro on macOS (which imports a project
+// when it opens one), the desktop's handler elsewhere. Both start another
+// program and return at once; a file manager that cannot select files gets
+// the file's folder instead.
+//
+// $QUELVO_FILE_OPENER names a program to use instead of all of these (for
+// tests, and for people whose desktop needs something else). It is started
+// with two arguments: "reveal" or "open", then the file's path.
+#include <QString>
+
+namespace kyui::KyFileOpener {
+
+inline constexpr const char* kOpenerVariable = "QUELVO_FILE_OPENER";
+
+// Whether the program could be started (not whether it found the file).
+bool showInFolder(const QString& file);
+bool openFile(const QString& file);
+
+} // namespace kyui::KyFileOpener

@@ -1,0 +1,47 @@
+#pragma once
+// The result of the last job, shown in the main window until the next one:
+// where the project went (its file name; the folder in the tooltip), what it
+// holds ("3 speech intervals, 12 keyframes, 2 filler clips") and two
+// buttons: Show in Folder (the file manager, the file selected where it can)
+// and Open (Final Cut Pro on macOS, the system's handler elsewhere), both
+// through KyFileOpener. A project handed to Final Cut Pro shows its copy in
+// the cache folder.
+#include <string>
+
+#include <QFrame>
+
+#include "ducking/job/duck_job.h"
+
+class QLabel;
+class QPushButton;
+
+namespace kyui {
+
+class JobResultPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit JobResultPanel(QWidget* parent = nullptr);
+
+    // Shows a good job's outcome; file is the project on disk (the written
+    // one, or the hand-over copy).
+    void showOutcome(const quelvo::DuckOutcome& outcome, const std::string& file);
+    // Hides the panel (a new job is under way).
+    void clear();
+
+    QString file() const { return m_file; }
+
+    // "3 speech intervals, 12 keyframes, 2 filler clips".
+    static QString contentsLine(const quelvo::DuckOutcome& outcome);
+
+    // Outlets.
+    QLabel* lblHeading;
+    QLabel* lblFile;
+    QLabel* lblContents;
+    QPushButton* btnShowInFolder;
+    QPushButton* btnOpen;
+
+private:
+    QString m_file;
+};
+
+} // namespace kyui
