@@ -70,6 +70,12 @@ std::optional<double> LoudnessMeter::shortTermNow() const {
     return finiteOrNone(value);
 }
 
+std::optional<double> LoudnessMeter::windowLoudness(unsigned long milliseconds) const {
+    double value = 0;
+    if (!m_state || ebur128_loudness_window(st(m_state), milliseconds, &value) != EBUR128_SUCCESS) return std::nullopt;
+    return finiteOrNone(value);
+}
+
 double LoudnessMeter::truePeakLinear() const {
     double highest = 0;
     if (!m_state || !(m_modes & truePeak)) return 0;

@@ -33,6 +33,8 @@ public:
     void add(const double* const* planes, int frames);
     // Short-term loudness of the last 3 s; absent in silence.
     std::optional<double> shortTermNow() const;
+    // Loudness of the last `milliseconds` (at most 3000 with shortTerm).
+    std::optional<double> windowLoudness(unsigned long milliseconds) const;
     LoudnessFigures figures() const;
     // The highest true peak as a linear factor of full scale.
     double truePeakLinear() const;
