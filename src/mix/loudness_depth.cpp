@@ -86,7 +86,12 @@ SpanLoudness loudnessPerSpan(const std::string& path, const kyaudio::PcmFormat& 
                 for (int c = 0; c < played.channels; ++c) slice[c] = planes[c] + (from - position);
                 meter->add(slice.data(), static_cast<int>(to - from));
                 fedInSpan += to - from;
-                const bool readingPoint = fedInSpan % step == 0 || to == sampleAt(spans[current].end);
+                // Full 3 s windows inside the part; a shorter part is one window.
+                const int64_t spanLength = sampleAt(spans[current].end) - sampleAt(spans[current].start);
+                const int64_t window = 3 * static_cast<int64_t>(rate);
+                const bool readingPoint = spanLength >= window
+                                              ? fedInSpan >= window && fedInSpan % step == 0
+                                              : to == sampleAt(spans[current].end);
                 if (readingPoint) {
                     const auto ms = static_cast<unsigned long>(std::min<int64_t>(3000, fedInSpan * 1000 / rate));
                     ++readings[current];

@@ -6,9 +6,9 @@
 // intervals. The music's loudness under an interval is its mean short-term
 // loudness over the interval's fully ducked part (from the end of the fade
 // down to the start of the fade up), as it plays in the mix: resampled to the
-// dialogue's rate and layout. Readings come every 100 ms from 3 s windows
-// that stay inside that part (shorter at its start, and for a part shorter
-// than 3 s), averaged as energy. A window reaching into the fades would read
+// dialogue's rate and layout. Readings come every 100 ms from the 3 s windows
+// that lie inside that part, averaged as energy; a part shorter than 3 s is
+// one window of its own length. A window reaching into the fades would read
 // the music at its full level before the speech instead of the duck; inside
 // the part the gain is flat, so the gain found lands exactly.
 #include <optional>
