@@ -15,6 +15,7 @@
 #include "app/cli/commands.h"
 #include "app/cli/duck_options.h"
 #include "ducking/job/duck_job.h"
+#include "mix/depth_mode.h"
 #include "platform/toolkit/concurrency.h"
 #include "platform/toolkit/files.h"
 #include "platform/toolkit/numbers.h"
@@ -153,9 +154,7 @@ DuckLevels resolveDuckLevels(const DuckOptions& o) {
         kykit::truncateToInt(kykit::prefs_getValueDouble("duck.overallMusicLevel", 0.0))));
     levels.toZero = o.toZero || kykit::prefs_getValueBool("decreaseToZero", false);
     levels.name = o.name.value_or(kykit::fu_getFileNameWithoutExtension(kykit::fu_getFileNameFromPath(o.dialogue)));
-    if (o.under) levels.underLU = *o.under;
-    else if (kykit::prefs_getValueString("duck.depthMode", "fixed") == "loudness")
-        levels.underLU = std::clamp(kykit::prefs_getValueDouble("duck.underLU", 18.0), 0.0, 60.0);
+    levels.underLU = o.under ? o.under : mix::storedUnderLU();
     return levels;
 }
 

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QVBoxLayout>
 
+#include "mix/depth_mode.h"
 #include "ui/kit/im_anim.h"
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_notification.h"
@@ -166,6 +167,7 @@ void ProgressVC::runJob() {
     // sheet has closed: a failed hand-over is told on the window below.
     QWidget* presenterWindow = window()->parentWidget() ? window()->parentWidget()->window() : nullptr;
     quelvo::DuckJobOptions options;
+    options.underLU = quelvo::mix::storedUnderLU();
     options.onHandOver = [below = QPointer<QWidget>(presenterWindow)](const kykit::Status& status) {
         if (status.ok()) return;
         const std::string sentence = status.message();

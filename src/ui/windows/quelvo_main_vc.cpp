@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "ducking/qv_roll.h"
+#include "mix/depth_mode.h"
 #include "platform/audio/audio_file.h"
 #include "platform/movie/second_file_role.h"
 #include "platform/toolkit/concurrency.h"
@@ -27,6 +28,7 @@
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/main_thread.h"
+#include "ui/windows/export_mix_controller.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/progress_vc.h"
 
@@ -72,6 +74,8 @@ QuelvoMainVC::QuelvoMainVC(QWidget* parent) : KyViewController(parent) {
     buildLayout();
     setTabOrder();
     connect(btnDuck, &QPushButton::clicked, this, &QuelvoMainVC::doDuck);
+    m_exportMix = new ExportMixController(this);
+    connect(btnExportMix, &QPushButton::clicked, this, &QuelvoMainVC::doExportMix);
     connect(btnClear, &QToolButton::clicked, this, &QuelvoMainVC::clearPressed);
     connect(btnRole, &QPushButton::clicked, this, &QuelvoMainVC::btnRolePressed);
     connect(btnKyNews, &QToolButton::clicked, this, &QuelvoMainVC::btnKyNewsPressed);
@@ -271,6 +275,19 @@ void QuelvoMainVC::doDuck() {
         return;
     }
     startJob(fillerPath);
+}
+
+void QuelvoMainVC::doExportMix() {
+    ExportMixInputs inputs;
+    inputs.dialoguePath = speakerPath;
+    inputs.musicPath = musicPath;
+    inputs.fillerPath = isMissing(fillerPath) ? std::string() : fillerPath;
+    inputs.decrease = static_cast<int>(std::trunc(decrease->value()));
+    inputs.overall = static_cast<int>(kykit::truncateToInt(overallMusicLevelSlider->value()));
+    inputs.toZero = decreaseToZero;
+    inputs.underLU = quelvo::mix::storedUnderLU();
+    inputs.rolls = quelvo::currentRolls();
+    m_exportMix->exportMix(inputs);
 }
 
 void QuelvoMainVC::startJob(const std::string& filler) {

@@ -18,6 +18,7 @@ class QToolButton;
 
 namespace kyui {
 
+class ExportMixController;
 class KyCheckButton;
 class KyDragArea;
 class KyNews;
@@ -68,6 +69,7 @@ public:
     QPushButton* btnRole;
     QToolButton* btnClear;
     QPushButton* btnDuck;
+    QPushButton* btnExportMix;
     QToolButton* btnKyNews;
     // Made when the window first appears.
     KyNews* kyNews = nullptr;
@@ -82,6 +84,9 @@ public:
 
     // Actions.
     void doDuck();
+    // Renders the ducked mix to an audio file (see ExportMixController).
+    void doExportMix();
+    ExportMixController* exportMixController() const { return m_exportMix; }
     void clearPressed();
     void btnRolePressed();
     void btnKyNewsPressed();
@@ -110,6 +115,7 @@ private:
     void setTabOrder();
     void showDurations(unsigned generation, double dialogue, double music, double filler);
 
+    ExportMixController* m_exportMix = nullptr;
     long m_roleObserver = 0;
     unsigned m_durationGeneration = 0;
 };
