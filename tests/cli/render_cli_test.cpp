@@ -108,6 +108,12 @@ TEST_F(RenderCommand, RefusesWhatDuckRefusesAndNamesTheExtensionsThatWork) {
     EXPECT_EQ(lastLine(render.err), lastLine(duck.err));
     EXPECT_FALSE(fs::exists(m_dir / "talk_mix.wav"));
     EXPECT_EQ(run({"render", "--dialogue", m_dialogue, "--music", m_music, "--under", "-3"}).exitCode, 2);
+    // A mix is never written over one of its own recordings.
+    const std::string before = readFile(m_music);
+    const CommandResult over = run({"render", "--dialogue", m_dialogue, "--music", m_music, "--output", m_music});
+    EXPECT_EQ(over.exitCode, 1);
+    EXPECT_NE(over.err.find("one of the recordings being mixed"), std::string::npos) << over.err;
+    EXPECT_EQ(readFile(m_music), before);
 }
 
 TEST_F(RenderCommand, KilledBeforeTheFileIsInPlaceLeavesTheEarlierOne) {

@@ -1,6 +1,7 @@
 #include "ducking/job/render_job.h"
 
 #include <cctype>
+#include <filesystem>
 
 #include "platform/movie/version_sheet.h"
 #include "platform/toolkit/files.h"
@@ -16,8 +17,30 @@ std::string stemPathFor(const std::string& outputPath) {
     return base + "_music" + outputPath.substr(base.size());
 }
 
+namespace {
+
+// Whether two paths name the same existing file.
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, error) && !error;
+}
+
+} // namespace
+
 RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusSink* status) {
     RenderJobOutcome outcome;
+    // The mix replaces its output only once it is complete, but an output
+    // that is one of the inputs would still replace a recording with its mix.
+    for (const std::string* output : {&request.outputPath, &request.stemPath})
+        for (const std::string* input : {&request.dialoguePath, &request.musicPath, &request.fillerPath})
+            if (sameFile(*output, *input)) {
+                outcome.message = "Cannot write " + *output + ": it is one of the recordings being mixed.";
+                return outcome;
+            }
+    if (!request.stemPath.empty() && request.stemPath == request.outputPath) {
+        outcome.message = "Cannot write " + request.outputPath + " twice: the mix and its music stem need two names.";
+        return outcome;
+    }
     DuckJobOptions options;
     options.analysisOnly = true;
     options.underLU = request.underLU;
