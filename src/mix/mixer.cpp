@@ -6,6 +6,7 @@
 
 #include "platform/audio/audio_file.h"
 #include "platform/audio/pcm_stream.h"
+#include "platform/audio/true_peak.h"
 #include "platform/toolkit/numbers.h"
 
 namespace quelvo::mix {
@@ -156,7 +157,6 @@ RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request) {
     kykit::Status status = kykit::Status::success();
     kyaudio::PcmFormat format;
     kyaudio::SourceSamples samples = kyaudio::SourceSamples::other;
-    double expectedSeconds = 0;
     {
         auto dialogue = kyaudio::PcmStream::open(inputs.dialoguePath, {}, status);
         if (!dialogue) {
@@ -166,80 +166,84 @@ RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request) {
         format = dialogue->sourceFormat();
         samples = dialogue->sourceSamples();
     }
-    expectedSeconds = std::max(kyaudio::aUt_getAudioDuration(inputs.dialoguePath),
-                               kyaudio::aUt_getAudioDuration(inputs.musicPath));
+    const double expectedSeconds = std::max(kyaudio::aUt_getAudioDuration(inputs.dialoguePath),
+                                            kyaudio::aUt_getAudioDuration(inputs.musicPath));
     const double expectedFrames = std::max(1.0, expectedSeconds * format.sampleRate);
-    const auto report = [&](double base, int64_t position) {
-        if (!request.progress) return true;
-        return request.progress(base + 0.5 * std::min(1.0, position / expectedFrames));
-    };
-
-    // First pass: what the no-clip rule and the loudness figures need.
-    kyaudio::LoudnessMeter meter(format, kyaudio::LoudnessMeter::integrated | kyaudio::LoudnessMeter::range |
-                                             kyaudio::LoudnessMeter::truePeak);
-    MixPass first(inputs, format);
-    status = first.run(
-        [&](Planes& mix, Planes&, int frames) {
-            meter.add(mix.pointers.data(), frames);
-            return kykit::Status::success();
-        },
-        [&](int64_t position) { return report(0.0, position); });
-    if (!status) {
-        outcome.status = status;
-        return outcome;
-    }
-    const double peak = meter.truePeakLinear();
-    double gain = 1.0;
-    if (peak > 0) outcome.peakDbtp = kyaudio::linearToDb(peak);
-    if (peak > kPeakCeiling) gain = kPeakCeiling / peak;
-    outcome.mixGainDb = gain < 1.0 ? kyaudio::linearToDb(gain) : 0.0;
-    outcome.mix = meter.figures();
-    if (outcome.mix.integrated) *outcome.mix.integrated += outcome.mixGainDb;
-    if (outcome.mix.truePeak) *outcome.mix.truePeak += outcome.mixGainDb;
-
-    // Second pass: the files.
     kyaudio::EncodeSettings settings;
     settings.container = request.container;
     settings.format = format;
     settings.samples = samples;
-    auto writer = kyaudio::AudioFileWriter::create(request.outputPath, settings, status);
-    if (!writer) {
-        outcome.status = status;
-        return outcome;
-    }
-    std::unique_ptr<kyaudio::AudioFileWriter> stemWriter;
-    if (!request.stemPath.empty()) {
-        stemWriter = kyaudio::AudioFileWriter::create(request.stemPath, settings, status);
-        if (!stemWriter) {
-            outcome.status = status;
-            return outcome;
+
+    // One pass writes the files; `gain` lowers the whole mix.
+    const auto pass = [&](double gain, double progressFrom, double progressSpan, kyaudio::TruePeakMeter* peak,
+                          kyaudio::LoudnessMeter* loudness, int64_t& frames) -> kykit::Status {
+        kykit::Status s = kykit::Status::success();
+        auto writer = kyaudio::AudioFileWriter::create(request.outputPath, settings, s);
+        if (!writer) return s;
+        std::unique_ptr<kyaudio::AudioFileWriter> stemWriter;
+        if (!request.stemPath.empty()) {
+            stemWriter = kyaudio::AudioFileWriter::create(request.stemPath, settings, s);
+            if (!stemWriter) return s;
         }
-    }
-    MixPass second(inputs, format);
-    status = second.run(
-        [&](Planes& mix, Planes& music, int frames) {
-            if (gain < 1.0) {
-                for (Planes* plane : {&mix, &music})
-                    for (double* p : plane->pointers)
-                        for (int i = 0; i < frames; ++i) p[i] *= gain;
-            }
-            if (kykit::Status w = writer->write(mix.pointers.data(), frames); !w) return w;
-            if (stemWriter) return stemWriter->write(music.pointers.data(), frames);
-            return kykit::Status::success();
-        },
-        [&](int64_t position) { return report(0.5, position); });
-    if (status) status = writer->finish();
-    if (status && stemWriter) status = stemWriter->finish();
+        MixPass mixPass(inputs, format);
+        s = mixPass.run(
+            [&](Planes& mix, Planes& music, int n) {
+                if (gain < 1.0) {
+                    for (Planes* plane : {&mix, &music})
+                        for (double* p : plane->pointers)
+                            for (int i = 0; i < n; ++i) p[i] *= gain;
+                }
+                if (peak) peak->add(mix.pointers.data(), n);
+                if (loudness) loudness->add(mix.pointers.data(), n);
+                if (kykit::Status w = writer->write(mix.pointers.data(), n); !w) return w;
+                if (stemWriter) return stemWriter->write(music.pointers.data(), n);
+                return kykit::Status::success();
+            },
+            [&](int64_t position) {
+                if (!request.progress) return true;
+                return request.progress(progressFrom + progressSpan * std::min(1.0, position / expectedFrames));
+            });
+        if (!s) return s;
+        // A peak over the ceiling means this pass is thrown away: nothing is put in place.
+        if (peak && peak->peak() > kPeakCeiling) return kykit::Status::success();
+        if (stemWriter) s = stemWriter->finish();
+        if (s) s = writer->finish();
+        if (s) outcome.encoding = writer->description();
+        frames = mixPass.frames();
+        return s;
+    };
+
+    kyaudio::TruePeakMeter peak(format.channels, kPeakCeiling);
+    std::unique_ptr<kyaudio::LoudnessMeter> loudness;
+    if (request.measureLoudness)
+        loudness = std::make_unique<kyaudio::LoudnessMeter>(
+            format, kyaudio::LoudnessMeter::integrated | kyaudio::LoudnessMeter::range | kyaudio::LoudnessMeter::truePeak);
+    int64_t frames = 0;
+    status = pass(1.0, 0.0, 1.0, &peak, loudness.get(), frames);
     if (!status) {
         outcome.status = status;
         return outcome;
     }
-    outcome.encoding = writer->description();
+    double highest = peak.peak();
+    if (loudness) highest = std::max(highest, loudness->truePeakLinear());
+    if (highest > 0) outcome.peakDbtp = kyaudio::linearToDb(highest);
+    if (loudness) outcome.mix = loudness->figures();
+    if (highest > kPeakCeiling) {
+        const double gain = kPeakCeiling / highest;
+        outcome.mixGainDb = kyaudio::linearToDb(gain);
+        status = pass(gain, 0.5, 0.5, nullptr, nullptr, frames);
+        if (!status) {
+            outcome.status = status;
+            return outcome;
+        }
+        if (outcome.mix.integrated) *outcome.mix.integrated += outcome.mixGainDb;
+        if (outcome.mix.truePeak) *outcome.mix.truePeak += outcome.mixGainDb;
+    }
     outcome.outputPath = request.outputPath;
     outcome.stemPath = request.stemPath;
     outcome.sampleRate = format.sampleRate;
     outcome.channels = format.channels;
-    outcome.seconds = static_cast<double>(second.frames()) / format.sampleRate;
+    outcome.seconds = static_cast<double>(frames) / format.sampleRate;
     outcome.status = kykit::Status::success();
     return outcome;
 }

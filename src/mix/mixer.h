@@ -4,9 +4,11 @@
 // the project gives them, resampled to the dialogue's rate and channel layout
 // and encoded. Streaming in blocks: memory stays the same whatever the length.
 //
-// The mix never clips and nothing is limited behind the user's back: a first
-// pass measures the mix's true peak, and when it would exceed 0 dBTP the whole
-// mix is lowered by one fixed gain that the outcome reports.
+// The mix never clips and nothing is limited behind the user's back: the
+// render measures the mix's true peak as it writes, and when the peak passed
+// 0 dBTP the files are thrown away and the mix is rendered again, lowered as a
+// whole by one fixed gain that the outcome reports. (Most mixes never come
+// near it and take one pass.)
 #include <functional>
 #include <optional>
 #include <string>
@@ -49,6 +51,9 @@ struct RenderRequest {
     std::string outputPath;
     kyaudio::AudioContainer container = kyaudio::AudioContainer::wav;
     std::string stemPath;  // "" for no music stem
+    // Also measure the mix's loudness (integrated, range, true peak after
+    // BS.1770): for the summaries; it costs about as much as the mix.
+    bool measureLoudness = false;
     // Told the share done (0..1); returning false stops the render.
     std::function<bool(double)> progress;
 };
@@ -59,7 +64,7 @@ struct RenderOutcome {
     std::string encoding;            // e.g. "WAV 16-bit"
     double mixGainDb = 0;            // 0, or how far the whole mix was lowered (negative)
     std::optional<double> peakDbtp;  // the mix's true peak before that gain
-    kyaudio::LoudnessFigures mix;    // of the written mix, gain included
+    kyaudio::LoudnessFigures mix;    // of the written mix, gain included (when measured)
     int sampleRate = 0, channels = 0;
     double seconds = 0;
 };

@@ -65,6 +65,7 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
     render.outputPath = request.outputPath;
     render.container = request.container;
     render.stemPath = request.stemPath;
+    render.measureLoudness = request.measureLoudness;
     render.progress = request.progress;
     outcome.render = mix::renderMix(inputs, render);
     if (!outcome.render.status) {

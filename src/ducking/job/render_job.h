@@ -27,7 +27,7 @@ struct RenderJobRequest {
     bool toZero = false;
     std::optional<double> underLU;
     QVRoll rolls = rollsFromStoredSettings();
-    bool measureLoudness = false;  // the dialogue's and the music's, for the summary
+    bool measureLoudness = false;  // the dialogue's, the music's and the mix's, for the summary
     std::string outputPath;
     kyaudio::AudioContainer container = kyaudio::AudioContainer::wav;
     std::string stemPath;  // "" for none
