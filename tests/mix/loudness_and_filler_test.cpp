@@ -9,6 +9,7 @@
 #include "mix/mixer.h"
 #include "platform/audio/loudness.h"
 #include "platform/audio/pcm_stream.h"
+#include "platform/audio/true_peak.h"
 #include "support/test_support.h"
 
 using namespace quelvo::test;
@@ -122,4 +123,30 @@ TEST(FillerClips, TheStemCarriesTheFillerOnlyWhereTheProjectPlacesIt) {
     EXPECT_NEAR(peak(4.95, 5.05), 0.5 * 0.75, 0.02);   // half way through the 4 s fade
     EXPECT_LT(peak(6.99, 7.0), 0.01);                  // faded out at the clip's end
     EXPECT_LT(peak(10.05, 10.95), 1e-4);               // the second silence has no clip here
+}
+
+TEST(TruePeak, FindsThePeakBetweenSamplesWhereItCouldReachTheCeiling) {
+    // A quarter-rate sine sampled at 45 degrees: every sample at 0.707 of the
+    // peak between them.
+    const auto sine = [](double amplitude) {
+        std::vector<double> x(4800);
+        for (size_t i = 0; i < x.size(); ++i) x[i] = amplitude * std::sin(M_PI / 2 * i + M_PI / 4);
+        return x;
+    };
+    std::vector<double> loud = sine(1.2);
+    const double* plane = loud.data();
+    kyaudio::TruePeakMeter meter(1, 0.999);
+    for (int block = 0; block < 4800; block += 1000) {
+        const double* at = plane + block;
+        meter.add(&at, std::min(1000, 4800 - block));
+    }
+    // Within 0.1 dB, and never under: over-reading only lowers a mix a hair early.
+    EXPECT_GE(meter.peak(), 1.2 * 0.999);
+    EXPECT_LE(meter.peak(), 1.2 * 1.012);
+    // Far under the ceiling only the sample peak is told: it cannot clip.
+    std::vector<double> quiet = sine(0.5);
+    const double* q = quiet.data();
+    kyaudio::TruePeakMeter low(1, 0.999);
+    low.add(&q, 4800);
+    EXPECT_NEAR(low.peak(), 0.5 * std::sqrt(0.5), 1e-9);
 }
