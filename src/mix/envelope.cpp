@@ -57,7 +57,22 @@ void GainEnvelope::linearGains(int64_t first, int count, int sampleRate, double*
         if (flat) {
             std::fill(out + i, out + end, dbToLinear(gainDbAt(t)));
         } else {
-            for (int k = i; k < end; ++k) out[k] = dbToLinear(gainDbAt(static_cast<double>(first + k) / rate));
+            // Straight in dB is a constant factor per sample: one pow for the
+            // start and one for the step instead of one per sample.
+            const auto& a = m_keyframes[after - 1];
+            const auto& b = m_keyframes[after];
+            const double dbPerSample = (b.dbValue - a.dbValue) / (b.time - a.time) / rate;
+            const double startDb = gainDbAt(t);
+            if (std::min(a.dbValue, b.dbValue) <= kSilenceDb) {
+                for (int k = i; k < end; ++k) out[k] = dbToLinear(startDb + dbPerSample * (k - i));
+            } else {
+                const double step = std::pow(10.0, dbPerSample / 20.0);
+                double gain = std::pow(10.0, startDb / 20.0);
+                for (int k = i; k < end; ++k) {
+                    out[k] = gain;
+                    gain *= step;
+                }
+            }
         }
         i = end;
     }

@@ -61,11 +61,13 @@ const char* muxerName(AudioContainer c) {
     return "wav";
 }
 
-int32_t toInt(double x, double scale, int64_t low, int64_t high) {
-    const double v = std::nearbyint(x * scale);
-    if (!(v >= static_cast<double>(low))) return static_cast<int32_t>(low);  // also NaN
-    if (v > static_cast<double>(high)) return static_cast<int32_t>(high);
-    return static_cast<int32_t>(v);
+// Rounds to the nearest step (halves away from zero) and clips to the range.
+inline int32_t toInt(double x, double scale, int64_t low, int64_t high) {
+    double v = x * scale;
+    v += v >= 0 ? 0.5 : -0.5;
+    if (!(v > static_cast<double>(low))) return static_cast<int32_t>(low);  // also NaN
+    if (v >= static_cast<double>(high)) return static_cast<int32_t>(high);
+    return static_cast<int32_t>(v);  // truncation after the half step rounds
 }
 
 } // namespace
@@ -127,10 +129,10 @@ struct AudioFileWriter::Impl {
         }
     }
 
-    void fillFrame(int n) {
+    void fillFrame(const double* const* planes, int offset, int n) {
         const int channels = settings.format.channels;
         for (int c = 0; c < channels; ++c) {
-            const double* in = pending[c].data();
+            const double* in = planes[c] + offset;
             switch (choice.sampleFormat) {
             case AV_SAMPLE_FMT_S16: {
                 auto* out = reinterpret_cast<int16_t*>(frame->data[0]);
@@ -168,22 +170,36 @@ struct AudioFileWriter::Impl {
         }
     }
 
-    kykit::Status encode(int n) {
-        frame->nb_samples = n;
-        frame->format = choice.sampleFormat;
-        frame->sample_rate = settings.format.sampleRate;
-        if (av_channel_layout_copy(&frame->ch_layout, &codec->ch_layout) < 0)
-            return kykit::Status::failure("out of memory");
-        int error = av_frame_get_buffer(frame.get(), 0);
+    // Encodes n frames from planes at offset. The frame's buffer is made
+    // once and reused whenever the encoder has let go of it.
+    kykit::Status encode(const double* const* planes, int offset, int n) {
+        int error = 0;
+        if (!frame->buf[0]) {
+            frame->nb_samples = frameSize;
+            frame->format = choice.sampleFormat;
+            frame->sample_rate = settings.format.sampleRate;
+            if (av_channel_layout_copy(&frame->ch_layout, &codec->ch_layout) < 0)
+                return kykit::Status::failure("out of memory");
+            error = av_frame_get_buffer(frame.get(), 0);
+            if (error < 0) return fail(error);
+        }
+        error = av_frame_make_writable(frame.get());
         if (error < 0) return fail(error);
-        fillFrame(n);
+        frame->nb_samples = n;
+        fillFrame(planes, offset, n);
         frame->pts = written;
         written += n;
-        for (auto& plane : pending) plane.erase(plane.begin(), plane.begin() + n);
         error = avcodec_send_frame(codec.get(), frame.get());
-        av_frame_unref(frame.get());
         if (error < 0) return fail(error);
         return drain();
+    }
+
+    kykit::Status encodePending(int n) {
+        std::vector<const double*> planes;
+        for (auto& plane : pending) planes.push_back(plane.data());
+        kykit::Status encoded = encode(planes.data(), 0, n);
+        for (auto& plane : pending) plane.erase(plane.begin(), plane.begin() + n);
+        return encoded;
     }
 };
 
@@ -256,17 +272,28 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::create(const std::string& path
 
 kykit::Status AudioFileWriter::write(const double* const* planes, int frames) {
     Impl& m = *m_impl;
-    for (int c = 0; c < m.settings.format.channels; ++c)
-        m.pending[c].insert(m.pending[c].end(), planes[c], planes[c] + frames);
-    while (static_cast<int>(m.pending[0].size()) >= m.frameSize)
-        if (kykit::Status encoded = m.encode(m.frameSize); !encoded) return encoded;
+    const int channels = m.settings.format.channels;
+    int used = 0;
+    // Complete a frame begun by the last call first.
+    if (!m.pending[0].empty()) {
+        used = std::min(frames, m.frameSize - static_cast<int>(m.pending[0].size()));
+        for (int c = 0; c < channels; ++c) m.pending[c].insert(m.pending[c].end(), planes[c], planes[c] + used);
+        if (static_cast<int>(m.pending[0].size()) < m.frameSize) return kykit::Status::success();
+        if (kykit::Status encoded = m.encodePending(m.frameSize); !encoded) return encoded;
+    }
+    // Whole frames straight from the caller's blocks.
+    while (frames - used >= m.frameSize) {
+        if (kykit::Status encoded = m.encode(planes, used, m.frameSize); !encoded) return encoded;
+        used += m.frameSize;
+    }
+    for (int c = 0; c < channels; ++c) m.pending[c].insert(m.pending[c].end(), planes[c] + used, planes[c] + frames);
     return kykit::Status::success();
 }
 
 kykit::Status AudioFileWriter::finish() {
     Impl& m = *m_impl;
     if (!m.pending.empty() && !m.pending[0].empty())
-        if (kykit::Status encoded = m.encode(static_cast<int>(m.pending[0].size())); !encoded) return encoded;
+        if (kykit::Status encoded = m.encodePending(static_cast<int>(m.pending[0].size())); !encoded) return encoded;
     int error = avcodec_send_frame(m.codec.get(), nullptr);
     if (error < 0) return m.fail(error);
     if (kykit::Status drained = m.drain(); !drained) return drained;

@@ -10,7 +10,6 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
-#include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
 
@@ -91,9 +90,6 @@ struct PcmStream::Impl {
                                              f->sample_rate, 0, nullptr);
         if (made < 0 || !raw) return kykit::Status::failure(detail::ffmpegReason(made));
         swr.reset(raw);
-        // Better than the default filter: the mix is heard, not just measured.
-        av_opt_set_int(raw, "filter_size", 32, 0);
-        av_opt_set_int(raw, "phase_shift", 10, 0);
         const int opened = swr_init(raw);
         if (opened < 0) return kykit::Status::failure(detail::ffmpegReason(opened));
         swrInputRate = f->sample_rate;
