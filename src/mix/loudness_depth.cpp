@@ -119,7 +119,7 @@ LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string
                               int fixedLevel, int overallDb) {
     LoudnessDepths result;
     result.levels.assign(speech.size(), fixedLevel);
-    const kyaudio::FileLoudness dialogue = kyaudio::measureFileLoudness(dialoguePath, &speech);
+    const kyaudio::FileLoudness dialogue = kyaudio::measureFileLoudness(dialoguePath, &speech, kyaudio::LoudnessMeter::integrated);
     if (!dialogue.status) {
         result.status = dialogue.status;
         return result;

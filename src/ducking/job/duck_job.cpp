@@ -178,12 +178,14 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
         outcome.dialogueLoudness = depths.dialogueLoudness;
         outcome.musicLoudness = depths.musicLoudness;
     } else if (options.measureLoudness) {
-        const kyaudio::FileLoudness dialogue = kyaudio::measureFileLoudness(speakerPath, &in.speechClusters);
+        const kyaudio::FileLoudness dialogue = kyaudio::measureFileLoudness(speakerPath, &in.speechClusters,
+                                                                                kyaudio::LoudnessMeter::integrated);
         if (!dialogue.status) {
             outcome.message = failedToRead("dialogue", speakerPath, dialogue.status.message());
             return outcome;
         }
-        const kyaudio::FileLoudness music = kyaudio::measureFileLoudness(musicPath);
+        const kyaudio::FileLoudness music =
+            kyaudio::measureFileLoudness(musicPath, nullptr, kyaudio::LoudnessMeter::integrated);
         if (!music.status) {
             outcome.message = failedToRead("music", musicPath, music.status.message());
             return outcome;

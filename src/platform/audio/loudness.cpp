@@ -102,7 +102,7 @@ LoudnessFigures LoudnessMeter::figures() const {
     return out;
 }
 
-FileLoudness measureFileLoudness(const std::string& path, const ClusterList* onlyIntervals) {
+FileLoudness measureFileLoudness(const std::string& path, const ClusterList* onlyIntervals, int modes) {
     FileLoudness result;
     kykit::Status opened = kykit::Status::success();
     auto stream = PcmStream::open(path, {}, opened);
@@ -111,7 +111,7 @@ FileLoudness measureFileLoudness(const std::string& path, const ClusterList* onl
         return result;
     }
     const PcmFormat format = stream->format();
-    LoudnessMeter meter(format, LoudnessMeter::integrated | LoudnessMeter::range | LoudnessMeter::truePeak);
+    LoudnessMeter meter(format, modes);
     if (!meter.valid()) {
         result.status = kykit::Status::failure("the loudness meter does not take this format");
         return result;

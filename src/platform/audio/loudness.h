@@ -53,7 +53,10 @@ struct FileLoudness {
     kykit::Status status = kykit::Status::failure("not measured");
     LoudnessFigures figures;
 };
-FileLoudness measureFileLoudness(const std::string& path, const ClusterList* onlyIntervals = nullptr);
+// `modes` (LoudnessMeter::Mode) picks what is measured: the true peak costs
+// several times the rest.
+FileLoudness measureFileLoudness(const std::string& path, const ClusterList* onlyIntervals = nullptr,
+                                 int modes = 1 | 2 | 4);
 
 // Level in dB of a linear factor; -inf for 0.
 double linearToDb(double linear);
