@@ -155,15 +155,16 @@ void QuelvoMainVC::idle() { refreshMarkers(); }
 
 void QuelvoMainVC::setTabOrder() {
     // The order of reading: the three files left to right, the filler's
-    // Clear, the levels top to bottom, the name and role, then Duck.
+    // Clear, the levels top to bottom, the name and role, Export Mix, then Duck.
     QWidget* const chain[] = {drgSpeaker, drgMusic,          drgFiller,
                               btnClear,   decrease,          chkDecreaseToZero,
                               overallMusicLevelSlider, projectName, btnRole,
-                              btnKyNews,  btnDuck};
+                              btnKyNews,  btnExportMix,      btnDuck};
     for (size_t i = 1; i < std::size(chain); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
     // Buttons take Tab focus also where the style would leave them out.
     for (QWidget* w : {static_cast<QWidget*>(btnClear), static_cast<QWidget*>(btnKyNews),
-                       static_cast<QWidget*>(btnRole), static_cast<QWidget*>(btnDuck)})
+                       static_cast<QWidget*>(btnRole), static_cast<QWidget*>(btnExportMix),
+                       static_cast<QWidget*>(btnDuck)})
         w->setFocusPolicy(Qt::StrongFocus);
     // Return on the focused role button opens the chooser, as Space does.
     btnRole->setAutoDefault(true);
