@@ -1,5 +1,7 @@
 #include "ducking/volume_keyframes.h"
 
+#include <algorithm>
+
 #include "platform/toolkit/numbers.h"
 
 namespace quelvo {
@@ -16,6 +18,24 @@ kymovie::VolumeKeyframeList makeVolumeKeyframes(const kyaudio::ClusterList& clus
     kymovie::VolumeKeyframeList keyframes;
     keyframes.reserve(clusters.size() * 4);
     for (const auto& c : clusters) {
+        keyframes.push_back({c.start - rolls.preFadeIn, overall});
+        keyframes.push_back({c.start + rolls.postFadeIn, ducked});
+        keyframes.push_back({c.end - rolls.preFadeOut, ducked});
+        keyframes.push_back({c.end + rolls.postFadeOut, overall});
+    }
+    return keyframes;
+}
+
+kymovie::VolumeKeyframeList makeVolumeKeyframes(const kyaudio::ClusterList& clusters,
+                                                const QVRoll& rolls, const std::vector<int>& duckedLevels,
+                                                int overallMusicLevel) {
+    const double overall = overallMusicLevel;
+    kymovie::VolumeKeyframeList keyframes;
+    keyframes.reserve(clusters.size() * 4);
+    for (size_t i = 0; i < clusters.size(); ++i) {
+        const auto& c = clusters[i];
+        const double ducked = duckedLevels.empty() ? overall
+                                                   : duckedLevels[std::min(i, duckedLevels.size() - 1)];
         keyframes.push_back({c.start - rolls.preFadeIn, overall});
         keyframes.push_back({c.start + rolls.postFadeIn, ducked});
         keyframes.push_back({c.end - rolls.preFadeOut, ducked});

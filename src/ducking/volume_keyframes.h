@@ -3,6 +3,7 @@
 // (ramp down begins, fully ducked, still ducked, back to normal), and the
 // time texts both project documents use.
 #include <string>
+#include <vector>
 
 #include "ducking/qv_roll.h"
 #include "platform/audio/cluster.h"
@@ -20,6 +21,12 @@ int duckLevel(bool decreaseToZero, int duckingDecrease);
 kymovie::VolumeKeyframeList makeVolumeKeyframes(const kyaudio::ClusterList& clusters,
                                                 const QVRoll& rolls, bool decreaseToZero,
                                                 int duckingDecrease, int overallMusicLevel);
+
+// The same with a ducked level of its own for every cluster (depth by
+// loudness); clusters beyond the list's end take the last level.
+kymovie::VolumeKeyframeList makeVolumeKeyframes(const kyaudio::ClusterList& clusters,
+                                                const QVRoll& rolls, const std::vector<int>& duckedLevels,
+                                                int overallMusicLevel);
 
 // One keyframe of the legacy document: <keyframe time='T/10s' value='VdB'/>
 // and a line feed, T in whole tenths truncated toward zero.

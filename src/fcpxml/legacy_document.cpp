@@ -116,10 +116,12 @@ FCPXMLWriteResult writeLegacyDocument(
     int duckingDecrease, const kyaudio::ClusterList& speechClusters, const QVRoll& rolls,
     int overallMusicLevel, const std::string& longestDuration, bool decreaseToZero,
     const std::string& eventName, const std::string& projectName, kykit::StatusSink* statusLabel,
-    const std::string& outputFile, const MediaFacts& facts) {
+    const std::string& outputFile, const MediaFacts& facts, const std::vector<int>& duckedLevels) {
     FCPXMLWriteResult result;
-    const auto keyframeList = makeVolumeKeyframes(speechClusters, rolls, decreaseToZero,
-                                                  duckingDecrease, overallMusicLevel);
+    const auto keyframeList =
+        duckedLevels.empty() ? makeVolumeKeyframes(speechClusters, rolls, decreaseToZero, duckingDecrease,
+                                                   overallMusicLevel)
+                             : makeVolumeKeyframes(speechClusters, rolls, duckedLevels, overallMusicLevel);
     result.keyframes = static_cast<int>(keyframeList.size());
 
     std::string& doc = result.document;

@@ -5,6 +5,7 @@
 // stretches of the music. It is always written to a file (never handed over)
 // and printed to standard output.
 #include <string>
+#include <vector>
 
 #include "ducking/qv_roll.h"
 #include "fcpxml/media_facts.h"
@@ -28,7 +29,9 @@ std::string legacyFillerClips(const kyaudio::ClusterList& musicClusters);
 // texts, rates in Hz), analyses the music for filler clips when fillerPath is
 // not "", shows its stages in statusLabel (may be null), prints the document
 // and a line feed to standard output, and writes it atomically to outputFile
-// unless that is "". The music analysis goes through `facts`.
+// unless that is "". The music analysis goes through `facts`. duckedLevels,
+// when not empty, gives each speech cluster its own ducked level (depth by
+// loudness) instead of the one decrease.
 FCPXMLWriteResult writeLegacyDocument(
     const std::string& speakerPath, const std::string& speakerDuration, int speakerRate,
     const std::string& musicPath, const std::string& musicDuration, int musicRate,
@@ -36,6 +39,7 @@ FCPXMLWriteResult writeLegacyDocument(
     int duckingDecrease, const kyaudio::ClusterList& speechClusters, const QVRoll& rolls,
     int overallMusicLevel, const std::string& longestDuration, bool decreaseToZero,
     const std::string& eventName, const std::string& projectName, kykit::StatusSink* statusLabel,
-    const std::string& outputFile, const MediaFacts& facts = probedMediaFacts());
+    const std::string& outputFile, const MediaFacts& facts = probedMediaFacts(),
+    const std::vector<int>& duckedLevels = {});
 
 } // namespace quelvo

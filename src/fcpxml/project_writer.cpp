@@ -31,10 +31,12 @@ FCPXMLWriteResult writeProject(bool decreaseToZero, int duckingDecrease,
                                const std::string& eventName, const std::string& projectName,
                                const kyaudio::ClusterList& fillerClusterList,
                                const std::string& outputFile, const MediaFacts& facts,
-                               HandOverReport onHandOver) {
+                               HandOverReport onHandOver, const std::vector<int>& duckedLevels) {
     FCPXMLWriteResult result;
-    auto keyframes = makeVolumeKeyframes(speechClusters, rolls, decreaseToZero, duckingDecrease,
-                                         overallMusicLevel);
+    auto keyframes = duckedLevels.empty()
+                         ? makeVolumeKeyframes(speechClusters, rolls, decreaseToZero, duckingDecrease,
+                                               overallMusicLevel)
+                         : makeVolumeKeyframes(speechClusters, rolls, duckedLevels, overallMusicLevel);
     result.keyframes = static_cast<int>(keyframes.size());
     const QVFCPXML project(speakerPath, musicPath, fillerFileURL, eventName, projectName,
                            std::move(keyframes), fillerClusterList, facts);

@@ -5,6 +5,7 @@
 // Pro one second later.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ducking/qv_roll.h"
 #include "fcpxml/media_facts.h"
@@ -31,7 +32,8 @@ kykit::Status sendToFinalCutPro(const std::string& xml);
 // result carries the document and, when it was written, the output path; a
 // failed write is its status. When the document is sent instead, the result
 // says so and onHandOver (if given) learns later how the hand-over went;
-// without one a failure is printed to standard error.
+// without one a failure is printed to standard error. duckedLevels, when not
+// empty, gives each speech cluster its own ducked level (depth by loudness).
 FCPXMLWriteResult writeProject(bool decreaseToZero, int duckingDecrease,
                                const kyaudio::ClusterList& speechClusters, const QVRoll& rolls,
                                int overallMusicLevel, const std::string& speakerPath,
@@ -41,6 +43,7 @@ FCPXMLWriteResult writeProject(bool decreaseToZero, int duckingDecrease,
                                const kyaudio::ClusterList& fillerClusterList,
                                const std::string& outputFile,
                                const MediaFacts& facts = probedMediaFacts(),
-                               HandOverReport onHandOver = {});
+                               HandOverReport onHandOver = {},
+                               const std::vector<int>& duckedLevels = {});
 
 } // namespace quelvo

@@ -70,7 +70,7 @@ TEST_F(KeyboardTest, TabReachesEveryControlOfTheMainWindowInReadingOrder) {
     const std::vector<QWidget*> expected = {
         vc->drgSpeaker, vc->drgMusic,          vc->drgFiller,   vc->btnClear, vc->decrease,
         vc->chkDecreaseToZero, vc->overallMusicLevelSlider, vc->projectName, vc->btnRole,
-        vc->btnKyNews,  vc->btnDuck};
+        vc->btnKyNews,  vc->btnExportMix, vc->btnDuck};
     std::vector<QWidget*> reached{QApplication::focusWidget()};
     for (size_t i = 1; i <= expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

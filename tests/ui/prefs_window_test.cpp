@@ -15,6 +15,7 @@
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_storyboard.h"
 #include "ui/kit/ky_windows.h"
+#include "ui/windows/depth_mode_chooser.h"
 #include "ui/windows/quelvo_prefs_vc.h"
 #include "ui_test_support.h"
 
@@ -295,7 +296,8 @@ TEST_F(PrefsWindowTest, TabReachesEveryControlInOrderAndReturnCloses) {
     vc->attackWindowSlider->setFocus(Qt::TabFocusReason);
     const std::vector<QWidget*> expected = {vc->attackWindowSlider,     vc->attackPreRollSlider,
                                             vc->releaseWindowSlider,    vc->releasePreRollSlider,
-                                            vc->sldThreshold,           vc->chkPreferFCP106,
+                                            vc->sldThreshold,           vc->depthMode,
+                                            vc->chkPreferFCP106,
                                             vc->chkRememberMyChoice,    vc->chksendImmediatelyToFCP,
                                             vc->btnOk};
     std::vector<QWidget*> reached{QApplication::focusWidget()};

@@ -9,6 +9,7 @@
 #include "app/cli/commands.h"
 #include "ducking/qv_roll.h"
 #include "ducking/speech_clusters.h"
+#include "platform/audio/loudness.h"
 #include "platform/toolkit/numbers.h"
 
 namespace quelvo::cli {
@@ -20,21 +21,32 @@ struct AnalyzeOptions {
     std::optional<double> threshold;
     bool music = false;
     bool json = false;
+    bool loudness = false;
 };
+
+nlohmann::ordered_json optionalNumber(const std::optional<double>& value) {
+    if (!value) return nullptr;
+    return std::round(*value * 100.0) / 100.0;
+}
 
 // Times to the microsecond: finer than the 10 ms analysis, and the numbers
 // print short ("0.9", not "0.8999999999999999").
 double rounded(double seconds) { return std::round(seconds * 1e6) / 1e6; }
 
-void printJson(const AnalyzeOptions& options, const SpeechAnalysis& analysis) {
+void printJson(const AnalyzeOptions& options, const SpeechAnalysis& analysis,
+               const std::optional<kyaudio::LoudnessFigures>& loudness) {
     // Keys in the documented order: scripts and checks read the text as well as the values.
     nlohmann::ordered_json clusters = nlohmann::ordered_json::array();
     for (const kyaudio::Cluster& cluster : analysis.clusters)
         clusters.push_back({rounded(cluster.start), rounded(cluster.end)});
-    const nlohmann::ordered_json out = {{"file", options.file},
+    nlohmann::ordered_json out = {{"file", options.file},
                                 {"duration", rounded(analysis.duration)},
                                 {"sampleRate", analysis.sampleRate},
                                 {"clusters", clusters}};
+    if (loudness)
+        out["loudness"] = {{"integrated", optionalNumber(loudness->integrated)},
+                           {"range", optionalNumber(loudness->range)},
+                           {"truePeak", optionalNumber(loudness->truePeak)}};
     // A file name that is not valid UTF-8 must not stop the output.
     std::cout << out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
 }
@@ -62,10 +74,28 @@ int runAnalyze(const AnalyzeOptions& options) {
         printError("cannot analyse " + options.file + ": " + analysis.status.message());
         return 1;
     }
-    if (options.json)
-        printJson(options, analysis);
-    else
+    // The whole file's loudness (EBU R128), measured only when asked: it decodes the file again.
+    std::optional<kyaudio::LoudnessFigures> loudness;
+    if (options.loudness) {
+        const kyaudio::FileLoudness measured = kyaudio::measureFileLoudness(options.file);
+        if (!measured.status) {
+            printError("cannot measure the loudness of " + options.file + ": " + measured.status.message());
+            return 1;
+        }
+        loudness = measured.figures;
+    }
+    if (options.json) {
+        printJson(options, analysis, loudness);
+    } else {
         printPlain(analysis);
+        if (loudness) {
+            const auto text = [](const std::optional<double>& v, const char* unit) {
+                return v ? kykit::string(std::round(*v * 100.0) / 100.0) + " " + unit : std::string("-");
+            };
+            std::cout << "loudness\t" << text(loudness->integrated, "LUFS") << '\t' << text(loudness->range, "LU")
+                      << '\t' << text(loudness->truePeak, "dBTP") << '\n';
+        }
+    }
     std::cout.flush();
     return std::cout ? 0 : 1;
 }
@@ -81,6 +111,8 @@ void registerAnalyzeCommand(CLI::App& app, int& exitCode) {
     command->add_option("--threshold", options->threshold,
                         "detection threshold in dB (default: the stored setting, or -60 with --music)");
     command->add_flag("--music", options->music, "find where the music is audible (-60 dB)");
+    command->add_flag("--loudness", options->loudness,
+                      "also measure the loudness (integrated LUFS, range LU, true peak dBTP)");
     command->add_flag("--json", options->json,
                       "print {\"file\",\"duration\",\"sampleRate\",\"clusters\":[[start,end],...]}");
     command->callback([options, &exitCode] { exitCode = runAnalyze(*options); });

@@ -12,6 +12,7 @@ namespace quelvo::cli {
 
 void registerAnalyzeCommand(CLI::App& app, int& exitCode);
 void registerDuckCommand(CLI::App& app, int& exitCode);
+void registerRenderCommand(CLI::App& app, int& exitCode);
 void registerTitlesCommand(CLI::App& app, int& exitCode);
 
 // The FCPXML version to write: --format when given, else what the desktop

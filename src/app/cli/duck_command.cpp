@@ -2,6 +2,8 @@
 // sheet is answered by --format; defaults come from the same preferences as
 // the desktop program; stage texts go to standard error, and standard output
 // carries only the result (the project's path, or the --json summary).
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <mutex>
@@ -11,7 +13,9 @@
 #include <nlohmann/json.hpp>
 
 #include "app/cli/commands.h"
+#include "app/cli/duck_options.h"
 #include "ducking/job/duck_job.h"
+#include "mix/depth_mode.h"
 #include "platform/toolkit/concurrency.h"
 #include "platform/toolkit/files.h"
 #include "platform/toolkit/numbers.h"
@@ -23,17 +27,6 @@ namespace quelvo::cli {
 namespace {
 
 using Version = kymovie::FCP106ExportOptionsVC::Version;
-
-struct DuckOptions {
-    std::string dialogue, music, filler;
-    std::optional<int> decrease, overall;
-    bool toZero = false;
-    std::optional<std::string> name;
-    std::optional<std::string> format;
-    std::string output;
-    bool sendToFCP = false;
-    bool json = false;
-};
 
 class StderrStatus : public kykit::StatusSink {
 public:
@@ -72,18 +65,18 @@ int runDuck(const DuckOptions& o) {
         printError("--send-to-fcp needs the 1.9 format: older versions get a file");
         return 2;
     }
-    const int decrease = o.decrease.value_or(
-        static_cast<int>(kykit::truncateToInt(kykit::prefs_getValueDouble("duck.decrease", -12.0))));
-    const int overall = o.overall.value_or(static_cast<int>(
-        kykit::truncateToInt(kykit::prefs_getValueDouble("duck.overallMusicLevel", 0.0))));
-    const bool toZero = o.toZero || kykit::prefs_getValueBool("decreaseToZero", false);
-    const std::string name = o.name.value_or(kykit::fu_getFileNameWithoutExtension(
-        kykit::fu_getFileNameFromPath(o.dialogue)));
+    const DuckLevels levels = resolveDuckLevels(o);
+    const int decrease = levels.decrease;
+    const int overall = levels.overall;
+    const bool toZero = levels.toZero;
+    const std::string name = levels.name;
 
     std::mutex handOverMutex;
     std::optional<kykit::Status> handOver;
     DuckJobOptions jobOptions;
     jobOptions.outputPath = o.output;
+    jobOptions.underLU = levels.underLU;
+    jobOptions.measureLoudness = o.json;
     jobOptions.onHandOver = [&](const kymovie::KyFCPXML::HandOverResult& r) {
         std::lock_guard lock(handOverMutex);
         handOver = r.status;
@@ -118,6 +111,8 @@ int runDuck(const DuckOptions& o) {
                                       {"keyframes", outcome.keyframes},
                                       {"fillerClips", outcome.fillerClips}};
         if (!outcome.outputPath.empty()) out["output"] = outcome.outputPath;
+        out["loudness"] = {{"dialogue", loudnessValue(outcome.dialogueLoudness)},
+                           {"music", loudnessValue(outcome.musicLoudness)}};
         std::cout << out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     } else if (outcome.sentToFCP) {
         std::cout << "Sent the project to Final Cut Pro (FCPXML " << outcome.format << ")\n";
@@ -131,21 +126,46 @@ int runDuck(const DuckOptions& o) {
 
 } // namespace
 
+nlohmann::ordered_json loudnessValue(const std::optional<double>& lufs) {
+    if (!lufs) return nullptr;
+    return std::round(*lufs * 100.0) / 100.0;
+}
+
+void addDuckOptions(CLI::App* command, DuckOptions& options) {
+    command->add_option("--dialogue", options.dialogue, "Dialogue (speaker) recording")->required();
+    command->add_option("--music", options.music, "Music bed")->required();
+    command->add_option("--filler", options.filler, "Filler music for the music's silent stretches");
+    command->add_option("--decrease", options.decrease, "Music gain under speech, dB (default: stored, -12)");
+    command->add_option("--overall", options.overall, "Music gain outside speech, dB (default: stored, 0)");
+    command->add_flag("--to-zero", options.toZero, "Silence the music under speech");
+    command->add_option("--under", options.under,
+                        "Depth by loudness: the music this many LU under the speech, per speech interval "
+                        "(default: stored depth mode, fixed)")
+        ->check(CLI::Range(0.0, 60.0));
+    command->add_option("--name", options.name, "Project name (default: the dialogue's file name)");
+    command->add_flag("--json", options.json, "Print a JSON summary");
+}
+
+DuckLevels resolveDuckLevels(const DuckOptions& o) {
+    DuckLevels levels;
+    levels.decrease = o.decrease.value_or(
+        static_cast<int>(kykit::truncateToInt(kykit::prefs_getValueDouble("duck.decrease", -12.0))));
+    levels.overall = o.overall.value_or(static_cast<int>(
+        kykit::truncateToInt(kykit::prefs_getValueDouble("duck.overallMusicLevel", 0.0))));
+    levels.toZero = o.toZero || kykit::prefs_getValueBool("decreaseToZero", false);
+    levels.name = o.name.value_or(kykit::fu_getFileNameWithoutExtension(kykit::fu_getFileNameFromPath(o.dialogue)));
+    levels.underLU = o.under ? o.under : mix::storedUnderLU();
+    return levels;
+}
+
 void registerDuckCommand(CLI::App& app, int& exitCode) {
     auto options = std::make_shared<DuckOptions>();
     CLI::App* duck = app.add_subcommand("duck", "Write a project in which the music ducks under the dialogue");
-    duck->add_option("--dialogue", options->dialogue, "Dialogue (speaker) recording")->required();
-    duck->add_option("--music", options->music, "Music bed")->required();
-    duck->add_option("--filler", options->filler, "Filler music for the music's silent stretches");
-    duck->add_option("--decrease", options->decrease, "Music gain under speech, dB (default: stored, -12)");
-    duck->add_option("--overall", options->overall, "Music gain outside speech, dB (default: stored, 0)");
-    duck->add_flag("--to-zero", options->toZero, "Silence the music under speech");
-    duck->add_option("--name", options->name, "Project name (default: the dialogue's file name)");
+    addDuckOptions(duck, *options);
     duck->add_option("--format", options->format, "FCPXML version (default: as the desktop sheet)")
         ->check(CLI::IsMember({"1.9", "1.6"}));
     duck->add_option("--output", options->output, "Project file (default: next to the dialogue)");
     duck->add_flag("--send-to-fcp", options->sendToFCP, "Hand the project to Final Cut Pro instead");
-    duck->add_flag("--json", options->json, "Print a JSON summary");
     duck->callback([options, &exitCode] { exitCode = runDuck(*options); });
 }
 

@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
     int exitCode = 0;
     quelvo::cli::registerAnalyzeCommand(app, exitCode);
     quelvo::cli::registerDuckCommand(app, exitCode);
+    quelvo::cli::registerRenderCommand(app, exitCode);
     quelvo::cli::registerTitlesCommand(app, exitCode);
     try {
         app.parse(argc, argv);

@@ -11,6 +11,8 @@
 #include "fcpxml/legacy_document.h"
 #include "fcpxml/media_facts.h"
 #include "fcpxml/project_writer.h"
+#include "mix/loudness_depth.h"
+#include "platform/audio/loudness.h"
 #include "platform/audio/audio_file.h"
 #include "platform/toolkit/concurrency.h"
 #include "platform/toolkit/files.h"
@@ -54,6 +56,7 @@ struct WriterInputs {
     QVRoll rolls;
     kyaudio::AudioFileInfo speaker, music, filler;
     kyaudio::ClusterList speechClusters, fillerClusters;
+    std::vector<int> duckedLevels;
     std::string outputFile;
     HandOverReport onHandOver;
 };
@@ -72,7 +75,7 @@ FCPXMLWriteResult runWriter(Version version, const WriterInputs& in, kykit::Stat
         return writeProject(in.decreaseToZero, in.duckingDecrease, in.speechClusters, in.rolls,
                             in.overallMusicLevel, in.speakerPath, in.musicPath, fillerURL,
                             in.eventName, in.projectName, in.fillerClusters, in.outputFile, facts,
-                            in.onHandOver);
+                            in.onHandOver, in.duckedLevels);
     }
     const double speakerSeconds = finiteOrZero(in.speaker.duration);
     const double musicSeconds = finiteOrZero(in.music.duration);
@@ -82,7 +85,7 @@ FCPXMLWriteResult runWriter(Version version, const WriterInputs& in, kykit::Stat
         formatTenths(finiteOrZero(in.filler.duration)), in.filler.sampleRate, in.duckingDecrease,
         in.speechClusters, in.rolls, in.overallMusicLevel,
         formatTenths(std::max(speakerSeconds, musicSeconds)), in.decreaseToZero, in.eventName,
-        in.projectName, status, in.outputFile, facts);
+        in.projectName, status, in.outputFile, facts, in.duckedLevels);
 }
 
 } // namespace
@@ -166,6 +169,51 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
             return outcome;
         }
         in.fillerClusters = music.clusters;
+    }
+
+    if (options.underLU) {
+        const mix::LoudnessDepths depths =
+            mix::loudnessDepths(speakerPath, musicPath, in.speechClusters, rolls, *options.underLU,
+                                duckLevel(decreaseToZero, duckingDecrease), overallMusicLevel);
+        if (!depths.status) {
+            outcome.message = "Cannot measure the loudness of " + speakerPath + " and " + musicPath + ": " +
+                              depths.status.message() + ".";
+            return outcome;
+        }
+        in.duckedLevels = depths.levels;
+        outcome.dialogueLoudness = depths.dialogueLoudness;
+        outcome.musicLoudness = depths.musicLoudness;
+    } else if (options.measureLoudness) {
+        const kyaudio::FileLoudness dialogue = kyaudio::measureFileLoudness(speakerPath, &in.speechClusters,
+                                                                                kyaudio::LoudnessMeter::integrated);
+        if (!dialogue.status) {
+            outcome.message = failedToRead("dialogue", speakerPath, dialogue.status.message());
+            return outcome;
+        }
+        const kyaudio::FileLoudness music =
+            kyaudio::measureFileLoudness(musicPath, nullptr, kyaudio::LoudnessMeter::integrated);
+        if (!music.status) {
+            outcome.message = failedToRead("music", musicPath, music.status.message());
+            return outcome;
+        }
+        // Over no speech at all there is nothing to measure.
+        if (!in.speechClusters.empty()) outcome.dialogueLoudness = dialogue.figures.integrated;
+        outcome.musicLoudness = music.figures.integrated;
+    }
+    outcome.speechClusters = in.speechClusters;
+    outcome.musicClusters = in.fillerClusters;
+    outcome.duckedLevels = in.duckedLevels;
+    outcome.keyframeList =
+        in.duckedLevels.empty()
+            ? makeVolumeKeyframes(in.speechClusters, rolls, decreaseToZero, duckingDecrease, overallMusicLevel)
+            : makeVolumeKeyframes(in.speechClusters, rolls, in.duckedLevels, overallMusicLevel);
+    if (options.analysisOnly) {
+        outcome.clusters = static_cast<int>(in.speechClusters.size());
+        outcome.keyframes = static_cast<int>(outcome.keyframeList.size());
+        if (!fillerPath.empty() && in.fillerClusters.size() > 1)
+            outcome.fillerClips = static_cast<int>(in.fillerClusters.size() - 1);
+        outcome.success = true;
+        return outcome;
     }
 
     // The sheet may answer on any thread, before or after showSheet returns;

@@ -2,9 +2,13 @@
 // The ducking job: from three file paths and the level settings to a written
 // FCPXML project (or one handed to Final Cut Pro). It runs synchronously on a
 // worker thread and returns only after the chosen writer has finished.
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "ducking/qv_roll.h"
+#include "platform/audio/cluster.h"
+#include "platform/movie/volume_keyframe.h"
 #include "fcpxml/write_result.h"
 #include "platform/movie/version_sheet.h"
 #include "platform/toolkit/services.h"
@@ -35,6 +39,14 @@ struct DuckOutcome {
     std::string unreadableRole;
     std::string unreadablePath;
     std::string reason;
+    // What the project holds, for a renderer to play it back exactly.
+    kyaudio::ClusterList speechClusters;
+    kyaudio::ClusterList musicClusters;        // where the music sounds (with a filler only)
+    kymovie::VolumeKeyframeList keyframeList;  // as the keyframe rule made them, times unrounded
+    std::vector<int> duckedLevels;             // per speech cluster with depth by loudness
+    // LUFS: the dialogue over its speech intervals, the music as a whole;
+    // absent where not measured or nothing measurable was heard.
+    std::optional<double> dialogueLoudness, musicLoudness;
 };
 
 // What callers may add to the job's inputs.
@@ -44,6 +56,14 @@ struct DuckJobOptions {
     // Told how a delayed hand-over to Final Cut Pro went (on the toolkit's
     // queue thread, after the job has returned).
     HandOverReport onHandOver;
+    // Stop after the analysis: no version is asked and nothing is written;
+    // the outcome carries what the project would hold (the mix renderer).
+    bool analysisOnly = false;
+    // Depth by loudness: the music this many LU under the speech, per speech
+    // interval, instead of the one decrease.
+    std::optional<double> underLU;
+    // Measure the dialogue's and the music's loudness for the outcome.
+    bool measureLoudness = false;
 };
 
 // The dialogue path without its extension, followed by ".fcpxml".

@@ -128,6 +128,40 @@ Status atomicWriteFile(const std::string& path, std::string_view bytes) {
     return Status::success();
 }
 
+std::string temporaryPathBeside(const std::string& path) {
+    const fs::path target(path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::mt19937_64 rng(std::random_device{}());
+    return (folder / ("." + target.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
+                      std::to_string(rng() % 1000000)))
+        .string();
+}
+
+Status commitTemporaryFile(const std::string& temporaryPath, const std::string& path) {
+    const fs::path target(path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    int err = 0;
+    bool ok = true;
+    const int fd = ::open(temporaryPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) { ok = false; err = errno; }
+    if (ok && ::fsync(fd) != 0) { ok = false; err = errno; }
+    if (fd >= 0) ::close(fd);
+    maybeDieMidWrite();
+    struct stat st {};
+    if (ok && ::stat(path.c_str(), &st) == 0) ::chmod(temporaryPath.c_str(), st.st_mode & 07777);
+    if (ok && ::rename(temporaryPath.c_str(), path.c_str()) != 0) { ok = false; err = errno; }
+    if (!ok) {
+        ::unlink(temporaryPath.c_str());
+        return Status::failure("cannot write " + path + ": " + errorText(err));
+    }
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return Status::success();
+}
+
 Status fu_writeTextToFile(const std::string& filePath, std::string_view text) {
     return atomicWriteFile(filePath, text);
 }

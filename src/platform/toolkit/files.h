@@ -26,6 +26,13 @@ bool fu_readBytes(const std::string& path, std::string& bytes, std::string* erro
 
 Status atomicWriteFile(const std::string& path, std::string_view bytes);
 
+// For writers that stream a large file instead of holding it: a fresh hidden
+// name in the target's folder to write to, and the step that makes it the
+// target (flushed to disk, permissions of a replaced file kept, renamed over
+// it). A failed commit removes the temporary file.
+std::string temporaryPathBeside(const std::string& path);
+Status commitTemporaryFile(const std::string& temporaryPath, const std::string& path);
+
 // Local time as YYYYmmdd-HHMMSS, for names of files kept aside or handed over.
 std::string fileTimeStamp();
 

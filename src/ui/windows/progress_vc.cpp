@@ -12,6 +12,7 @@
 
 #include "platform/audio/read_failure_text.h"
 #include "platform/toolkit/files.h"
+#include "mix/depth_mode.h"
 #include "ui/kit/im_anim.h"
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_file_opener.h"
@@ -177,6 +178,7 @@ void ProgressVC::runJob() {
     auto handedOver = std::make_shared<std::promise<HandOver>>();
     std::shared_future<HandOver> handOver = handedOver->get_future().share();
     quelvo::DuckJobOptions options;
+    options.underLU = quelvo::mix::storedUnderLU();
     options.onHandOver = [handedOver](const HandOver& result) { handedOver->set_value(result); };
 
     // A detached thread rather than a pool: a job waiting on the version

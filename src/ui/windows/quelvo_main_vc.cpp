@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "ducking/qv_roll.h"
+#include "mix/depth_mode.h"
 #include "platform/audio/audio_file.h"
 #include "platform/audio/read_failure_text.h"
 #include "platform/movie/second_file_role.h"
@@ -29,6 +30,7 @@
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/main_thread.h"
 #include "ui/windows/job_result_panel.h"
+#include "ui/windows/export_mix_controller.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/progress_vc.h"
 
@@ -74,6 +76,8 @@ QuelvoMainVC::QuelvoMainVC(QWidget* parent) : KyViewController(parent) {
     buildLayout();
     setTabOrder();
     connect(btnDuck, &QPushButton::clicked, this, &QuelvoMainVC::doDuck);
+    m_exportMix = new ExportMixController(this);
+    connect(btnExportMix, &QPushButton::clicked, this, &QuelvoMainVC::doExportMix);
     connect(btnClear, &QToolButton::clicked, this, &QuelvoMainVC::clearPressed);
     connect(btnRole, &QPushButton::clicked, this, &QuelvoMainVC::btnRolePressed);
     connect(btnKyNews, &QToolButton::clicked, this, &QuelvoMainVC::btnKyNewsPressed);
@@ -164,15 +168,16 @@ void QuelvoMainVC::idle() { refreshMarkers(); }
 
 void QuelvoMainVC::setTabOrder() {
     // The order of reading: the three files left to right, the filler's
-    // Clear, the levels top to bottom, the name and role, then Duck.
+    // Clear, the levels top to bottom, the name and role, Export Mix, then Duck.
     QWidget* const chain[] = {drgSpeaker, drgMusic,          drgFiller,
                               btnClear,   decrease,          chkDecreaseToZero,
                               overallMusicLevelSlider, projectName, btnRole,
-                              btnKyNews,  btnDuck};
+                              btnKyNews,  btnExportMix,      btnDuck};
     for (size_t i = 1; i < std::size(chain); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
     // Buttons take Tab focus also where the style would leave them out.
     for (QWidget* w : {static_cast<QWidget*>(btnClear), static_cast<QWidget*>(btnKyNews),
-                       static_cast<QWidget*>(btnRole), static_cast<QWidget*>(btnDuck)})
+                       static_cast<QWidget*>(btnRole), static_cast<QWidget*>(btnExportMix),
+                       static_cast<QWidget*>(btnDuck)})
         w->setFocusPolicy(Qt::StrongFocus);
     // Return on the focused role button opens the chooser, as Space does.
     btnRole->setAutoDefault(true);
@@ -329,6 +334,19 @@ void QuelvoMainVC::doDuck() {
     }
     if (warnIfUnreadable("filler", fillerPath, fillerProblem())) return;
     startJob(fillerPath);
+}
+
+void QuelvoMainVC::doExportMix() {
+    ExportMixInputs inputs;
+    inputs.dialoguePath = speakerPath;
+    inputs.musicPath = musicPath;
+    inputs.fillerPath = isMissing(fillerPath) ? std::string() : fillerPath;
+    inputs.decrease = static_cast<int>(std::trunc(decrease->value()));
+    inputs.overall = static_cast<int>(kykit::truncateToInt(overallMusicLevelSlider->value()));
+    inputs.toZero = decreaseToZero;
+    inputs.underLU = quelvo::mix::storedUnderLU();
+    inputs.rolls = quelvo::currentRolls();
+    m_exportMix->exportMix(inputs);
 }
 
 void QuelvoMainVC::startJob(const std::string& filler) {

@@ -20,6 +20,7 @@ class QToolButton;
 
 namespace kyui {
 
+class ExportMixController;
 class KyCheckButton;
 class KyDragArea;
 class KyNews;
@@ -75,6 +76,7 @@ public:
     QPushButton* btnRole;
     QToolButton* btnClear;
     QPushButton* btnDuck;
+    QPushButton* btnExportMix;
     QToolButton* btnKyNews;
     JobResultPanel* resultPanel;
     // Made when the window first appears.
@@ -90,6 +92,9 @@ public:
 
     // Actions.
     void doDuck();
+    // Renders the ducked mix to an audio file (see ExportMixController).
+    void doExportMix();
+    ExportMixController* exportMixController() const { return m_exportMix; }
     void clearPressed();
     void btnRolePressed();
     void btnKyNewsPressed();
@@ -134,6 +139,7 @@ private:
     // A "Warning" alert when a chosen file is known to be unreadable.
     bool warnIfUnreadable(const std::string& role, const std::string& path, const std::string& problem);
 
+    ExportMixController* m_exportMix = nullptr;
     long m_roleObserver = 0;
     unsigned m_durationGeneration = 0;
     std::string m_problems[3];

@@ -161,6 +161,10 @@ void QuelvoMainVC::buildLayout() {
     btnDuck->setFont(duckFont);
     btnDuck->setMinimumSize(8 * unit, 2 * unit + unit / 2);
     btnDuck->setToolTip(tr("Make the Final Cut Pro project"));
+    btnExportMix = new QPushButton(tr("Export Mix…"), this);
+    btnExportMix->setObjectName("btnExportMix");
+    btnExportMix->setMinimumHeight(2 * unit + unit / 2);
+    btnExportMix->setToolTip(tr("Write the ducked mix as an audio file (WAV, FLAC or M4A)"));
 
     btnKyNews = new QToolButton(this);
     btnKyNews->setText(tr("What's New"));
@@ -187,6 +191,7 @@ void QuelvoMainVC::buildLayout() {
     auto* bottom = new QHBoxLayout;
     bottom->setSpacing(2 * unit);
     bottom->addLayout(project, 1);
+    bottom->addWidget(btnExportMix, 0, Qt::AlignBottom);
     bottom->addWidget(btnDuck, 0, Qt::AlignBottom);
 
     // The captions of the two lower blocks line up in one column.

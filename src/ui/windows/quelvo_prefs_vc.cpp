@@ -13,6 +13,7 @@
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_storyboard.h"
+#include "ui/windows/depth_mode_chooser.h"
 
 namespace kyui {
 
@@ -132,6 +133,12 @@ void QuelvoPrefsVC::buildLayout() {
     addSection(tr("Music goes down when speech starts"), fadeDown, 2);
     addSection(tr("Music comes back up when speech ends"), fadeUp, 2);
     addSection(tr("Speech detection"), detection, 1);
+    // The depth mode: one compact row under the detection.
+    depthMode = new DepthModeChooser(this);
+    auto* depthCaption = new QLabel(tr("Music depth:"), this);
+    depthCaption->setBuddy(depthMode);
+    grid->addWidget(depthCaption, row, 0);
+    grid->addWidget(depthMode, row++, 1, 1, 3);
     int captionWidth = 0;
     for (const char* caption :
          {"Attack window:", "Attack pre-roll:", "Release window:", "Release pre-roll:", "Speech threshold:"})

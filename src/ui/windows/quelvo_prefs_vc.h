@@ -11,6 +11,7 @@ class QPushButton;
 
 namespace kyui {
 
+class DepthModeChooser;
 class KyCheckButton;
 class KySlider;
 
@@ -38,6 +39,7 @@ public:
     QLabel* releasePreRollLabel;
     KySlider* sldThreshold;
     QLabel* lblThreshold;
+    DepthModeChooser* depthMode;
     KyCheckButton* chkPreferFCP106;
     KyCheckButton* chkRememberMyChoice;
     KyCheckButton* chksendImmediatelyToFCP;

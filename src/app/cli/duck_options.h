@@ -1,0 +1,40 @@
+#pragma once
+// The options `duck` and `render` share: the three inputs, the levels, the
+// depth mode, the project name and --json. Both commands register them
+// through addDuckOptions, so an option added there reaches both.
+#include <optional>
+#include <string>
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+namespace quelvo::cli {
+
+struct DuckOptions {
+    std::string dialogue, music, filler;
+    std::optional<int> decrease, overall;
+    bool toZero = false;
+    std::optional<double> under;
+    std::optional<std::string> name;
+    std::optional<std::string> format;
+    std::string output;
+    bool sendToFCP = false;
+    bool json = false;
+};
+
+void addDuckOptions(CLI::App* command, DuckOptions& options);
+
+// The levels a job runs with: the options where given, else the stored settings.
+struct DuckLevels {
+    int decrease = -12;
+    int overall = 0;
+    bool toZero = false;
+    std::optional<double> underLU;  // set: depth by loudness
+    std::string name;               // the project's base name
+};
+DuckLevels resolveDuckLevels(const DuckOptions& options);
+
+// A loudness for the JSON summaries: LUFS to 0.01, or null when not measured.
+nlohmann::ordered_json loudnessValue(const std::optional<double>& lufs);
+
+} // namespace quelvo::cli

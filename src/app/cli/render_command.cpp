@@ -1,0 +1,103 @@
+// quelvo-cli render: the ducked mix as an audio file, from the same inputs
+// and options as duck. The job analyses as it does for a project; the mixer
+// then plays the project's envelope and filler clips back into a file.
+#include <cmath>
+#include <iostream>
+#include <memory>
+
+#include <nlohmann/json.hpp>
+
+#include "app/cli/commands.h"
+#include "app/cli/duck_options.h"
+#include "ducking/job/duck_job.h"
+#include "ducking/job/render_job.h"
+#include "platform/audio/audio_writer.h"
+#include "platform/toolkit/files.h"
+
+namespace quelvo::cli {
+
+namespace {
+
+struct RenderOptions {
+    DuckOptions duck;
+    bool stems = false;
+};
+
+class StderrStatus : public kykit::StatusSink {
+public:
+    void setStatus(const std::string& text) override { std::cerr << text << std::endl; }
+};
+
+double rounded2(double value) { return std::round(value * 100.0) / 100.0; }
+
+int runRender(const RenderOptions& o) {
+    const DuckLevels levels = resolveDuckLevels(o.duck);
+    const std::string output = o.duck.output.empty() ? mixPathFor(o.duck.dialogue) : o.duck.output;
+    const auto container = kyaudio::containerForPath(output);
+    if (!container) {
+        printError("--output must end in .wav, .flac or .m4a: " + output);
+        return 2;
+    }
+    RenderJobRequest request;
+    request.dialoguePath = o.duck.dialogue;
+    request.musicPath = o.duck.music;
+    request.fillerPath = o.duck.filler;
+    request.decrease = levels.decrease;
+    request.overall = levels.overall;
+    request.toZero = levels.toZero;
+    request.underLU = levels.underLU;
+    request.rolls = currentRolls();
+    request.outputPath = output;
+    request.container = *container;
+    request.measureLoudness = o.duck.json;
+    if (o.stems) request.stemPath = stemPathFor(output);
+    StderrStatus status;
+    const RenderJobOutcome outcome = renderDuckedMix(request, &status);
+    if (!outcome.success) {
+        printError(outcome.message);
+        return 1;
+    }
+    const mix::RenderOutcome& r = outcome.render;
+    if (o.duck.json) {
+        nlohmann::ordered_json out = {{"output", r.outputPath},
+                                      {"stem", nullptr},
+                                      {"encoding", r.encoding},
+                                      {"sampleRate", r.sampleRate},
+                                      {"channels", r.channels},
+                                      {"duration", rounded2(r.seconds)},
+                                      {"clusters", outcome.job.clusters},
+                                      {"keyframes", outcome.job.keyframes},
+                                      {"fillerClips", outcome.job.fillerClips},
+                                      {"mixGain", rounded2(r.mixGainDb)}};
+        if (!r.stemPath.empty()) out["stem"] = r.stemPath;
+        out["loudness"] = {{"dialogue", loudnessValue(outcome.job.dialogueLoudness)},
+                           {"music", loudnessValue(outcome.job.musicLoudness)},
+                           {"mix", loudnessValue(r.mix.integrated)},
+                           {"mixRange", loudnessValue(r.mix.range)},
+                           {"mixTruePeak", loudnessValue(r.mix.truePeak)}};
+        std::cout << out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+    } else {
+        std::cout << "Wrote " << r.outputPath << " (" << r.encoding << ", " << outcome.job.clusters
+                  << " speech intervals, " << outcome.job.fillerClips << " filler clips)\n";
+        if (!r.stemPath.empty()) std::cout << "Wrote " << r.stemPath << " (the ducked music alone)\n";
+    }
+    // Lowering the mix is never silent, also in JSON mode.
+    if (r.mixGainDb < 0)
+        std::cerr << "The mix would clip: lowered by " << rounded2(-r.mixGainDb) << " dB as a whole.\n";
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}
+
+} // namespace
+
+void registerRenderCommand(CLI::App& app, int& exitCode) {
+    auto options = std::make_shared<RenderOptions>();
+    CLI::App* render = app.add_subcommand("render", "Write the ducked mix (dialogue, music, fillers) as an audio file");
+    addDuckOptions(render, options->duck);
+    render->add_option("--output", options->duck.output,
+                       "Mix file, .wav, .flac or .m4a (default: <dialogue>_mix.wav next to the dialogue)");
+    render->add_flag("--stems", options->stems, "Also write the ducked music alone as <output>_music.<ext>");
+    render->callback([options, &exitCode] { exitCode = runRender(*options); });
+}
+
+} // namespace quelvo::cli

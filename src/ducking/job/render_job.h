@@ -1,0 +1,46 @@
+#pragma once
+// The ducked mix as a job: the ducking job's analysis (the same checks, the
+// same refusals), then the mixer plays what the project would hold into an
+// audio file. Shared by `quelvo-cli render` and the desktop's Export Mix.
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "ducking/job/duck_job.h"
+#include "ducking/qv_roll.h"
+#include "mix/mixer.h"
+#include "platform/toolkit/services.h"
+
+namespace quelvo {
+
+inline constexpr const char* kStageRendering = "Rendering the Mix...";
+
+// "<dialogue without extension>_mix.wav", beside the dialogue.
+std::string mixPathFor(const std::string& dialoguePath);
+// "<output without extension>_music.<output's extension>".
+std::string stemPathFor(const std::string& outputPath);
+
+struct RenderJobRequest {
+    std::string dialoguePath, musicPath, fillerPath;
+    int decrease = -12;
+    int overall = 0;
+    bool toZero = false;
+    std::optional<double> underLU;
+    QVRoll rolls = rollsFromStoredSettings();
+    bool measureLoudness = false;  // the dialogue's, the music's and the mix's, for the summary
+    std::string outputPath;
+    kyaudio::AudioContainer container = kyaudio::AudioContainer::wav;
+    std::string stemPath;  // "" for none
+    std::function<bool(double)> progress;  // the render's share done; false stops it
+};
+
+struct RenderJobOutcome {
+    bool success = false;
+    std::string message;  // one sentence naming the file and the reason
+    DuckOutcome job;
+    mix::RenderOutcome render;
+};
+
+RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusSink* status);
+
+} // namespace quelvo

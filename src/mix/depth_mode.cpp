@@ -1,0 +1,23 @@
+#include "mix/depth_mode.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/toolkit/prefs.h"
+
+namespace quelvo::mix {
+
+std::optional<double> storedUnderLU() {
+    if (kykit::prefs_getValueString(kDepthModeKey, kDepthModeFixed) != kDepthModeLoudness) return std::nullopt;
+    const double under = kykit::prefs_getValueDouble(kUnderLUKey, kDefaultUnderLU);
+    if (!std::isfinite(under)) return kDefaultUnderLU;
+    return std::clamp(under, kMinUnderLU, kMaxUnderLU);
+}
+
+kykit::Status storeDepthMode(std::optional<double> underLU) {
+    if (!underLU) return kykit::prefs_setValueString(kDepthModeKey, kDepthModeFixed);
+    if (kykit::Status s = kykit::prefs_setValueDouble(kUnderLUKey, *underLU); !s) return s;
+    return kykit::prefs_setValueString(kDepthModeKey, kDepthModeLoudness);
+}
+
+} // namespace quelvo::mix

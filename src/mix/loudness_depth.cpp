@@ -1,0 +1,154 @@
+#include "mix/loudness_depth.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "mix/envelope.h"
+#include "platform/audio/loudness.h"
+
+namespace quelvo::mix {
+
+int levelForDistance(double dialogueLufs, double musicLufsAtUnity, double under, int overallDb) {
+    double gain = dialogueLufs - under - musicLufsAtUnity;
+    gain = std::clamp(gain, kDeepestDuck, 0.0);
+    gain = std::min(gain, static_cast<double>(overallDb));
+    return static_cast<int>(std::lround(gain));
+}
+
+kyaudio::ClusterList duckedParts(const kyaudio::ClusterList& speech, const QVRoll& rolls) {
+    kyaudio::ClusterList parts;
+    for (const auto& c : speech) {
+        kyaudio::Cluster part{c.start + rolls.postFadeIn, c.end - rolls.preFadeOut};
+        if (part.end - part.start < 0.1) {
+            const double middle = (c.start + c.end) / 2;
+            part = {middle - 0.05, middle + 0.05};
+        }
+        parts.push_back(part);
+    }
+    return parts;
+}
+
+SpanLoudness loudnessPerSpan(const std::string& path, const kyaudio::PcmFormat& format,
+                             const kymovie::VolumeKeyframeList& keyframes, double overallDb,
+                             const kyaudio::ClusterList& spans) {
+    SpanLoudness result;
+    kykit::Status status = kykit::Status::success();
+    auto stream = kyaudio::PcmStream::open(path, format, status);
+    if (!stream) {
+        result.status = status;
+        return result;
+    }
+    const kyaudio::PcmFormat played = stream->format();
+    const int rate = played.sampleRate;
+    const GainEnvelope envelope(keyframes, overallDb);
+    kyaudio::LoudnessMeter whole(played, kyaudio::LoudnessMeter::integrated);
+    const int step = std::max(1, rate / 10);
+    std::vector<std::vector<double>> buffers(played.channels, std::vector<double>(step));
+    std::vector<double*> planes(played.channels);
+    std::vector<const double*> slice(played.channels);
+    for (int c = 0; c < played.channels; ++c) planes[c] = buffers[c].data();
+    std::vector<double> gains(step);
+    std::vector<double> energy(spans.size(), 0.0);
+    std::vector<int> readings(spans.size(), 0);
+    // One fresh meter per span, so its windows never reach outside it.
+    std::unique_ptr<kyaudio::LoudnessMeter> meter;
+    size_t current = 0;
+    int64_t fedInSpan = 0;
+    int64_t position = 0;
+    const auto sampleAt = [rate](double seconds) { return static_cast<int64_t>(std::llround(std::max(0.0, seconds) * rate)); };
+    for (;;) {
+        // Blocks end on the span's 100 ms reading points.
+        int want = step;
+        if (current < spans.size()) {
+            const int64_t start = sampleAt(spans[current].start);
+            if (position < start) want = static_cast<int>(std::min<int64_t>(step, start - position));
+            else want = static_cast<int>(step - (position - start) % step);
+        }
+        const int got = stream->read(planes.data(), want);
+        if (got <= 0) break;
+        envelope.linearGains(position, got, rate, gains.data());
+        for (auto& plane : buffers)
+            for (int i = 0; i < got; ++i) plane[i] *= gains[i];
+        whole.add(planes.data(), got);
+        const int64_t blockEnd = position + got;
+        while (current < spans.size() && sampleAt(spans[current].end) <= position) {
+            meter.reset();
+            ++current;
+            fedInSpan = 0;
+        }
+        if (current < spans.size()) {
+            const int64_t from = std::max(position, sampleAt(spans[current].start));
+            const int64_t to = std::min(blockEnd, sampleAt(spans[current].end));
+            if (to > from) {
+                if (!meter)
+                    meter = std::make_unique<kyaudio::LoudnessMeter>(played, kyaudio::LoudnessMeter::shortTerm);
+                for (int c = 0; c < played.channels; ++c) slice[c] = planes[c] + (from - position);
+                meter->add(slice.data(), static_cast<int>(to - from));
+                fedInSpan += to - from;
+                // Full 3 s windows inside the part; a shorter part is one window.
+                const int64_t spanLength = sampleAt(spans[current].end) - sampleAt(spans[current].start);
+                const int64_t window = 3 * static_cast<int64_t>(rate);
+                const bool readingPoint = spanLength >= window
+                                              ? fedInSpan >= window && fedInSpan % step == 0
+                                              : to == sampleAt(spans[current].end);
+                if (readingPoint) {
+                    const auto ms = static_cast<unsigned long>(std::min<int64_t>(3000, fedInSpan * 1000 / rate));
+                    ++readings[current];
+                    if (const auto l = meter->windowLoudness(std::max(1ul, ms))) energy[current] += std::pow(10.0, *l / 10.0);
+                }
+            }
+        }
+        position = blockEnd;
+    }
+    if (!stream->status()) {
+        result.status = stream->status();
+        return result;
+    }
+    for (size_t k = 0; k < spans.size(); ++k) {
+        if (readings[k] == 0 || energy[k] <= 0) result.perSpan.push_back(std::nullopt);
+        else result.perSpan.push_back(10.0 * std::log10(energy[k] / readings[k]));
+    }
+    result.integrated = whole.figures().integrated;
+    result.status = kykit::Status::success();
+    return result;
+}
+
+LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string& musicPath,
+                              const kyaudio::ClusterList& speech, const QVRoll& rolls, double under,
+                              int fixedLevel, int overallDb) {
+    LoudnessDepths result;
+    result.levels.assign(speech.size(), fixedLevel);
+    const kyaudio::FileLoudness dialogue = kyaudio::measureFileLoudness(dialoguePath, &speech, kyaudio::LoudnessMeter::integrated);
+    if (!dialogue.status) {
+        result.status = dialogue.status;
+        return result;
+    }
+    result.dialogueLoudness = dialogue.figures.integrated;
+    kykit::Status status = kykit::Status::success();
+    kyaudio::PcmFormat format;
+    {
+        auto stream = kyaudio::PcmStream::open(dialoguePath, {}, status);
+        if (!stream) {
+            result.status = status;
+            return result;
+        }
+        format = stream->sourceFormat();
+    }
+    const SpanLoudness music = loudnessPerSpan(musicPath, format, {}, 0.0, duckedParts(speech, rolls));
+    if (!music.status) {
+        result.status = music.status;
+        return result;
+    }
+    result.musicLoudness = music.integrated;
+    if (!result.dialogueLoudness) {
+        result.status = kykit::Status::success();
+        return result;
+    }
+    for (size_t k = 0; k < speech.size(); ++k)
+        if (music.perSpan[k]) result.levels[k] = levelForDistance(*result.dialogueLoudness, *music.perSpan[k], under, overallDb);
+    result.status = kykit::Status::success();
+    return result;
+}
+
+} // namespace quelvo::mix

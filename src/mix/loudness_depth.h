@@ -1,0 +1,61 @@
+#pragma once
+// Depth by loudness: instead of one fixed cut, each speech interval gets the
+// music gain that puts the music a chosen number of LU under the speech.
+//
+// The dialogue's loudness is its integrated loudness over its speech
+// intervals. The music's loudness under an interval is its mean short-term
+// loudness over the interval's fully ducked part (from the end of the fade
+// down to the start of the fade up), as it plays in the mix: resampled to the
+// dialogue's rate and layout. Readings come every 100 ms from the 3 s windows
+// that lie inside that part, averaged as energy; a part shorter than 3 s is
+// one window of its own length. A window reaching into the fades would read
+// the music at its full level before the speech instead of the duck; inside
+// the part the gain is flat, so the gain found lands exactly.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ducking/qv_roll.h"
+#include "platform/audio/cluster.h"
+#include "platform/audio/pcm_stream.h"
+#include "platform/movie/volume_keyframe.h"
+#include "platform/toolkit/result.h"
+
+namespace quelvo::mix {
+
+inline constexpr double kDeepestDuck = -60.0;
+
+struct LoudnessDepths {
+    kykit::Status status = kykit::Status::failure("not measured");
+    std::optional<double> dialogueLoudness;  // LUFS over the speech intervals
+    std::optional<double> musicLoudness;     // LUFS, integrated, the whole file as played
+    // Whole dB per speech interval; the fixed level where the music is
+    // silent under an interval or the speech has no measurable loudness.
+    std::vector<int> levels;
+};
+
+// The music gain for one interval: `under` LU below the dialogue, clamped to
+// -60..0 dB, never above the overall level, whole dB.
+int levelForDistance(double dialogueLufs, double musicLufsAtUnity, double under, int overallDb);
+
+// Each speech interval's fully ducked part (never empty: a part the fades
+// overlap shrinks to the interval's middle 100 ms).
+kyaudio::ClusterList duckedParts(const kyaudio::ClusterList& speech, const QVRoll& rolls);
+
+LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string& musicPath,
+                              const kyaudio::ClusterList& speech, const QVRoll& rolls, double under,
+                              int fixedLevel, int overallDb);
+
+// The mean short-term loudness (LUFS, as above) over each of `spans`
+// (ascending, not overlapping) of a file played through `keyframes` at
+// `format` (rate 0: its own); absent where it is silent.
+struct SpanLoudness {
+    kykit::Status status = kykit::Status::failure("not measured");
+    std::vector<std::optional<double>> perSpan;
+    std::optional<double> integrated;  // of the whole file as played
+};
+SpanLoudness loudnessPerSpan(const std::string& path, const kyaudio::PcmFormat& format,
+                             const kymovie::VolumeKeyframeList& keyframes, double overallDb,
+                             const kyaudio::ClusterList& spans);
+
+} // namespace quelvo::mix

@@ -1,0 +1,251 @@
+#include "mix/mixer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "platform/audio/audio_file.h"
+#include "platform/audio/pcm_stream.h"
+#include "platform/audio/true_peak.h"
+#include "platform/toolkit/numbers.h"
+
+namespace quelvo::mix {
+
+namespace {
+
+constexpr int kBlock = 4096;
+// The highest true peak the mix may reach: a hair under full scale, so that
+// rounding to the file's integer samples cannot step over it.
+constexpr double kPeakCeiling = 0.999;
+
+double tenths(double seconds) { return static_cast<double>(kykit::truncateToInt(seconds * 10.0)) / 10.0; }
+
+std::string cannotRead(const std::string& role, const std::string& path, const std::string& why) {
+    return "Cannot read the " + role + " file " + path + ": " + why + ".";
+}
+
+// Planar blocks of one size for every channel.
+struct Planes {
+    Planes(int channels, int frames) : data(channels, std::vector<double>(frames)), pointers(channels) {
+        for (int c = 0; c < channels; ++c) pointers[c] = data[c].data();
+    }
+    void clear(int from, int to) {
+        for (auto& plane : data) std::fill(plane.begin() + from, plane.begin() + to, 0.0);
+    }
+    std::vector<std::vector<double>> data;
+    std::vector<double*> pointers;
+};
+
+// One run over the inputs, block by block; `sink` gets the mix and the music
+// alone (gain envelope and fillers applied) of every block.
+class MixPass {
+public:
+    MixPass(const MixInputs& inputs, kyaudio::PcmFormat format) : m_in(inputs), m_format(format) {}
+
+    kykit::Status run(const std::function<kykit::Status(Planes& mix, Planes& music, int frames)>& sink,
+                      const std::function<bool(int64_t)>& onBlock) {
+        kykit::Status status = kykit::Status::success();
+        auto dialogue = kyaudio::PcmStream::open(m_in.dialoguePath, m_format, status);
+        if (!dialogue) return kykit::Status::failure(cannotRead("dialogue", m_in.dialoguePath, status.message()));
+        auto music = kyaudio::PcmStream::open(m_in.musicPath, m_format, status);
+        if (!music) return kykit::Status::failure(cannotRead("music", m_in.musicPath, status.message()));
+        const int channels = m_format.channels;
+        const int rate = m_format.sampleRate;
+        Planes mix(channels, kBlock), musicBlock(channels, kBlock), filler(channels, kBlock);
+        std::vector<double> gains(kBlock);
+        int64_t fillersEnd = 0;
+        for (const auto& clip : m_in.fillers)
+            fillersEnd = std::max<int64_t>(fillersEnd, std::llround((clip.offset + clip.duration) * rate));
+        if (m_in.fillerPath.empty()) fillersEnd = 0;
+        size_t nextClip = 0;
+        std::unique_ptr<kyaudio::PcmStream> fillerStream;
+        int64_t position = 0;
+        for (;;) {
+            const int gotDialogue = dialogue->read(mix.pointers.data(), kBlock);
+            const int gotMusic = music->read(musicBlock.pointers.data(), kBlock);
+            const int frames = std::max({gotDialogue, gotMusic,
+                                         static_cast<int>(std::clamp<int64_t>(fillersEnd - position, 0, kBlock))});
+            if (frames == 0) break;
+            mix.clear(gotDialogue, frames);
+            musicBlock.clear(gotMusic, frames);
+            m_in.envelope.linearGains(position, frames, rate, gains.data());
+            for (int c = 0; c < channels; ++c)
+                for (int i = 0; i < frames; ++i) musicBlock.data[c][i] *= gains[i];
+            if (kykit::Status added = addFillers(musicBlock, filler, position, frames, nextClip, fillerStream); !added)
+                return added;
+            for (int c = 0; c < channels; ++c)
+                for (int i = 0; i < frames; ++i) mix.data[c][i] += musicBlock.data[c][i];
+            if (kykit::Status sunk = sink(mix, musicBlock, frames); !sunk) return sunk;
+            position += frames;
+            if (onBlock && !onBlock(position)) return kykit::Status::failure("The render was stopped.");
+        }
+        if (!dialogue->status()) return kykit::Status::failure(cannotRead("dialogue", m_in.dialoguePath, dialogue->status().message()));
+        if (!music->status()) return kykit::Status::failure(cannotRead("music", m_in.musicPath, music->status().message()));
+        m_frames = position;
+        return kykit::Status::success();
+    }
+
+    int64_t frames() const { return m_frames; }
+
+private:
+    // Adds the filler clips that overlap [position, position + frames).
+    kykit::Status addFillers(Planes& music, Planes& filler, int64_t position, int frames, size_t& nextClip,
+                             std::unique_ptr<kyaudio::PcmStream>& stream) {
+        if (m_in.fillerPath.empty()) return kykit::Status::success();
+        const int rate = m_format.sampleRate;
+        const int64_t blockEnd = position + frames;
+        while (nextClip < m_in.fillers.size()) {
+            const FillerClip& clip = m_in.fillers[nextClip];
+            const int64_t start = std::llround(clip.offset * rate);
+            const int64_t end = std::llround((clip.offset + clip.duration) * rate);
+            if (start >= blockEnd) break;
+            if (end <= position || end <= start) {
+                ++nextClip;
+                stream.reset();
+                continue;
+            }
+            if (!stream) {
+                kykit::Status status = kykit::Status::success();
+                stream = kyaudio::PcmStream::open(m_in.fillerPath, m_format, status);
+                if (!stream) return kykit::Status::failure(cannotRead("filler", m_in.fillerPath, status.message()));
+            }
+            const int from = static_cast<int>(std::max<int64_t>(start, position) - position);
+            const int to = static_cast<int>(std::min<int64_t>(end, blockEnd) - position);
+            std::vector<double*> at(filler.pointers.size());
+            for (size_t c = 0; c < at.size(); ++c) at[c] = filler.pointers[c] + from;
+            const int got = stream->read(at.data(), to - from);
+            if (!stream->status())
+                return kykit::Status::failure(cannotRead("filler", m_in.fillerPath, stream->status().message()));
+            for (int i = from; i < from + got; ++i) {
+                const double fade = fillerFadeGain(clip, static_cast<double>(position + i - start) / rate);
+                for (size_t c = 0; c < at.size(); ++c) music.data[c][i] += filler.data[c][i] * fade;
+            }
+            if (end > blockEnd) break;
+            ++nextClip;
+            stream.reset();
+        }
+        return kykit::Status::success();
+    }
+
+    const MixInputs& m_in;
+    kyaudio::PcmFormat m_format;
+    int64_t m_frames = 0;
+};
+
+} // namespace
+
+std::vector<FillerClip> fillerClipsFor(const kyaudio::ClusterList& musicClusters) {
+    std::vector<FillerClip> clips;
+    for (size_t i = 0; i + 1 < musicClusters.size(); ++i) {
+        const double offset = tenths(musicClusters[i].end);
+        clips.push_back({offset, tenths(musicClusters[i + 1].start - musicClusters[i].end)});
+    }
+    return clips;
+}
+
+double fillerFadeGain(const FillerClip& clip, double intoClip) {
+    const double fade = std::min(kFillerFadeOut, clip.duration);
+    const double fadeStart = clip.duration - fade;
+    if (intoClip <= fadeStart || fade <= 0) return 1.0;
+    const double u = std::clamp((intoClip - fadeStart) / fade, 0.0, 1.0);
+    // Eased in: the fade starts gently and falls fastest at its end.
+    return 1.0 - u * u;
+}
+
+RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request) {
+    RenderOutcome outcome;
+    kykit::Status status = kykit::Status::success();
+    kyaudio::PcmFormat format;
+    kyaudio::SourceSamples samples = kyaudio::SourceSamples::other;
+    {
+        auto dialogue = kyaudio::PcmStream::open(inputs.dialoguePath, {}, status);
+        if (!dialogue) {
+            outcome.status = kykit::Status::failure(cannotRead("dialogue", inputs.dialoguePath, status.message()));
+            return outcome;
+        }
+        format = dialogue->sourceFormat();
+        samples = dialogue->sourceSamples();
+    }
+    const double expectedSeconds = std::max(kyaudio::aUt_getAudioDuration(inputs.dialoguePath),
+                                            kyaudio::aUt_getAudioDuration(inputs.musicPath));
+    const double expectedFrames = std::max(1.0, expectedSeconds * format.sampleRate);
+    kyaudio::EncodeSettings settings;
+    settings.container = request.container;
+    settings.format = format;
+    settings.samples = samples;
+
+    // One pass writes the files; `gain` lowers the whole mix.
+    const auto pass = [&](double gain, double progressFrom, double progressSpan, kyaudio::TruePeakMeter* peak,
+                          kyaudio::LoudnessMeter* loudness, int64_t& frames) -> kykit::Status {
+        kykit::Status s = kykit::Status::success();
+        auto writer = kyaudio::AudioFileWriter::create(request.outputPath, settings, s);
+        if (!writer) return s;
+        std::unique_ptr<kyaudio::AudioFileWriter> stemWriter;
+        if (!request.stemPath.empty()) {
+            stemWriter = kyaudio::AudioFileWriter::create(request.stemPath, settings, s);
+            if (!stemWriter) return s;
+        }
+        MixPass mixPass(inputs, format);
+        s = mixPass.run(
+            [&](Planes& mix, Planes& music, int n) {
+                if (gain < 1.0) {
+                    for (Planes* plane : {&mix, &music})
+                        for (double* p : plane->pointers)
+                            for (int i = 0; i < n; ++i) p[i] *= gain;
+                }
+                if (peak) peak->add(mix.pointers.data(), n);
+                if (loudness) loudness->add(mix.pointers.data(), n);
+                if (kykit::Status w = writer->write(mix.pointers.data(), n); !w) return w;
+                if (stemWriter) return stemWriter->write(music.pointers.data(), n);
+                return kykit::Status::success();
+            },
+            [&](int64_t position) {
+                if (!request.progress) return true;
+                return request.progress(progressFrom + progressSpan * std::min(1.0, position / expectedFrames));
+            });
+        if (!s) return s;
+        // A peak over the ceiling means this pass is thrown away: nothing is put in place.
+        if (peak && peak->peak() > kPeakCeiling) return kykit::Status::success();
+        if (stemWriter) s = stemWriter->finish();
+        if (s) s = writer->finish();
+        if (s) outcome.encoding = writer->description();
+        frames = mixPass.frames();
+        return s;
+    };
+
+    kyaudio::TruePeakMeter peak(format.channels, kPeakCeiling);
+    std::unique_ptr<kyaudio::LoudnessMeter> loudness;
+    if (request.measureLoudness)
+        loudness = std::make_unique<kyaudio::LoudnessMeter>(
+            format, kyaudio::LoudnessMeter::integrated | kyaudio::LoudnessMeter::range | kyaudio::LoudnessMeter::truePeak);
+    int64_t frames = 0;
+    status = pass(1.0, 0.0, 1.0, &peak, loudness.get(), frames);
+    if (!status) {
+        outcome.status = status;
+        return outcome;
+    }
+    double highest = peak.peak();
+    if (loudness) highest = std::max(highest, loudness->truePeakLinear());
+    if (highest > 0) outcome.peakDbtp = kyaudio::linearToDb(highest);
+    if (loudness) outcome.mix = loudness->figures();
+    if (highest > kPeakCeiling) {
+        const double gain = kPeakCeiling / highest;
+        outcome.mixGainDb = kyaudio::linearToDb(gain);
+        status = pass(gain, 0.5, 0.5, nullptr, nullptr, frames);
+        if (!status) {
+            outcome.status = status;
+            return outcome;
+        }
+        if (outcome.mix.integrated) *outcome.mix.integrated += outcome.mixGainDb;
+        if (outcome.mix.truePeak) *outcome.mix.truePeak += outcome.mixGainDb;
+    }
+    outcome.outputPath = request.outputPath;
+    outcome.stemPath = request.stemPath;
+    outcome.sampleRate = format.sampleRate;
+    outcome.channels = format.channels;
+    outcome.seconds = static_cast<double>(frames) / format.sampleRate;
+    outcome.status = kykit::Status::success();
+    return outcome;
+}
+
+} // namespace quelvo::mix

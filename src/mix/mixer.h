@@ -1,0 +1,74 @@
+#pragma once
+// The ducked mix as an audio file: the dialogue, the music under the
+// project's gain envelope and the filler clips at their places with the fade
+// the project gives them, resampled to the dialogue's rate and channel layout
+// and encoded. Streaming in blocks: memory stays the same whatever the length.
+//
+// The mix never clips and nothing is limited behind the user's back: the
+// render measures the mix's true peak as it writes, and when the peak passed
+// 0 dBTP the files are thrown away and the mix is rendered again, lowered as a
+// whole by one fixed gain that the outcome reports. (Most mixes never come
+// near it and take one pass.)
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "mix/envelope.h"
+#include "platform/audio/audio_writer.h"
+#include "platform/audio/cluster.h"
+#include "platform/audio/loudness.h"
+#include "platform/toolkit/result.h"
+
+namespace quelvo::mix {
+
+// How long a filler clip fades out at its end, in seconds.
+inline constexpr double kFillerFadeOut = 5.0;
+
+// One filler clip on the timeline: it plays the filler from its beginning at
+// `offset` for `duration` seconds and fades out over its last 5 s.
+struct FillerClip {
+    double offset = 0;
+    double duration = 0;
+    bool operator==(const FillerClip&) const = default;
+};
+
+// The filler clips the ducking projects place: one in every silent stretch
+// between two stretches of music, with the projects' whole-tenth times.
+std::vector<FillerClip> fillerClipsFor(const kyaudio::ClusterList& musicClusters);
+
+// A filler clip's own gain `intoClip` seconds after its start: 1, then the
+// eased fade to 0 over its last kFillerFadeOut seconds.
+double fillerFadeGain(const FillerClip& clip, double intoClip);
+
+struct MixInputs {
+    std::string dialoguePath, musicPath, fillerPath;  // fillerPath "" when none
+    GainEnvelope envelope{{}, 0.0};
+    std::vector<FillerClip> fillers;
+};
+
+struct RenderRequest {
+    std::string outputPath;
+    kyaudio::AudioContainer container = kyaudio::AudioContainer::wav;
+    std::string stemPath;  // "" for no music stem
+    // Also measure the mix's loudness (integrated, range, true peak after
+    // BS.1770): for the summaries; it costs about as much as the mix.
+    bool measureLoudness = false;
+    // Told the share done (0..1); returning false stops the render.
+    std::function<bool(double)> progress;
+};
+
+struct RenderOutcome {
+    kykit::Status status = kykit::Status::failure("not rendered");
+    std::string outputPath, stemPath;
+    std::string encoding;            // e.g. "WAV 16-bit"
+    double mixGainDb = 0;            // 0, or how far the whole mix was lowered (negative)
+    std::optional<double> peakDbtp;  // the mix's true peak before that gain
+    kyaudio::LoudnessFigures mix;    // of the written mix, gain included (when measured)
+    int sampleRate = 0, channels = 0;
+    double seconds = 0;
+};
+
+RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request);
+
+} // namespace quelvo::mix

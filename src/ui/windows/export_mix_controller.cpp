@@ -1,0 +1,130 @@
+#include "ui/windows/export_mix_controller.h"
+
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+#include <QFileDialog>
+#include <QProgressDialog>
+#include <QWidget>
+
+#include "ducking/job/render_job.h"
+#include "platform/audio/audio_writer.h"
+#include "platform/toolkit/files.h"
+#include "ui/kit/ky_alert.h"
+#include "ui/kit/main_thread.h"
+
+namespace kyui {
+
+namespace {
+
+std::string saveDialog(QWidget* parent, const std::string& suggested) {
+    return QFileDialog::getSaveFileName(parent, QObject::tr("Export Mix"), QString::fromStdString(suggested),
+                                        QObject::tr("WAV (*.wav);;FLAC (*.flac);;AAC in M4A (*.m4a)"))
+        .toStdString();
+}
+
+ExportMixController::PathChooser& chooser() {
+    static ExportMixController::PathChooser current = saveDialog;
+    return current;
+}
+
+std::string lufs(const std::optional<double>& value) {
+    if (!value) return "not measurable";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f LUFS", *value);
+    return text;
+}
+
+} // namespace
+
+ExportMixController::ExportMixController(QWidget* window) : QObject(window), m_window(window) {}
+
+ExportMixController::PathChooser ExportMixController::setPathChooser(PathChooser next) {
+    PathChooser previous = chooser();
+    chooser() = next ? std::move(next) : PathChooser(saveDialog);
+    return previous;
+}
+
+std::string ExportMixController::resultSentence(const quelvo::RenderJobOutcome& outcome) {
+    const auto& r = outcome.render;
+    std::string text = "Wrote " + r.outputPath + " (" + r.encoding + "). Loudness: dialogue " +
+                       lufs(outcome.job.dialogueLoudness) + ", music " + lufs(outcome.job.musicLoudness) +
+                       ", mix " + lufs(r.mix.integrated) + ".";
+    if (r.mixGainDb < 0) {
+        char lowered[96];
+        std::snprintf(lowered, sizeof lowered, " The mix would have clipped and was lowered by %.1f dB.",
+                      -r.mixGainDb);
+        text += lowered;
+    }
+    return text;
+}
+
+void ExportMixController::exportMix(const ExportMixInputs& inputs) {
+    if (m_running) return;
+    if (inputs.dialoguePath.empty()) return KyAlert::ok("Warning", "Speaker File Not Specified.", m_window);
+    if (inputs.musicPath.empty()) return KyAlert::ok("Warning", "Music File Not Specified.", m_window);
+    std::string output = chooser()(m_window, quelvo::mixPathFor(inputs.dialoguePath));
+    if (output.empty()) return;
+    auto container = kyaudio::containerForPath(output);
+    if (!container) {
+        // A name without one of the three extensions becomes a WAV file.
+        output += ".wav";
+        container = kyaudio::AudioContainer::wav;
+    }
+
+    m_running = true;
+    m_progress = new QProgressDialog(tr("Rendering the mix…"), tr("Stop"), 0, 1000, m_window);
+    m_progress->setWindowTitle(tr("Export Mix"));
+    m_progress->setWindowModality(Qt::WindowModal);
+    m_progress->setMinimumDuration(0);
+    m_progress->setAutoClose(false);
+    m_progress->setAutoReset(false);
+    m_progress->setValue(0);
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    connect(m_progress, &QProgressDialog::canceled, this, [stop] { *stop = true; });
+
+    quelvo::RenderJobRequest request;
+    request.dialoguePath = inputs.dialoguePath;
+    request.musicPath = inputs.musicPath;
+    request.fillerPath = inputs.fillerPath;
+    request.decrease = inputs.decrease;
+    request.overall = inputs.overall;
+    request.toZero = inputs.toZero;
+    request.underLU = inputs.underLU;
+    request.rolls = inputs.rolls;
+    request.measureLoudness = true;
+    request.outputPath = output;
+    request.container = *container;
+    const QPointer<QProgressDialog> progress = m_progress;
+    request.progress = [progress, stop](double share) {
+        runOnMain([progress, share] {
+            if (progress) progress->setValue(static_cast<int>(std::lround(share * 1000)));
+        });
+        return !*stop;
+    };
+    QPointer<ExportMixController> self(this);
+    std::thread([self, request] {
+        const quelvo::RenderJobOutcome outcome = quelvo::renderDuckedMix(request, nullptr);
+        runOnMain([self, outcome] {
+            if (self) self->complete(outcome);
+        });
+    }).detach();
+}
+
+void ExportMixController::complete(const quelvo::RenderJobOutcome& outcome) {
+    m_running = false;
+    if (m_progress) {
+        m_progress->close();
+        m_progress->deleteLater();
+    }
+    if (outcome.success)
+        KyAlert::ok("Mix Exported", resultSentence(outcome), m_window);
+    else
+        KyAlert::ok("Warning", outcome.message.empty() ? "The mix could not be made." : outcome.message, m_window);
+    emit finished(outcome.success);
+}
+
+} // namespace kyui

@@ -1,0 +1,64 @@
+#pragma once
+// Export Mix: the desktop's front end to the mix renderer. Asks where the mix
+// goes (WAV, FLAC or M4A by the name's extension), runs the render on a
+// worker thread behind a window-modal progress dialog that can stop it, and
+// tells the outcome: where the file went, its loudness and whether the mix
+// had to be lowered to stay clear of clipping; a failure is a "Warning" alert
+// with the render's own sentence.
+#include <functional>
+#include <optional>
+#include <string>
+
+#include <QObject>
+#include <QPointer>
+
+#include "ducking/qv_roll.h"
+
+class QProgressDialog;
+class QWidget;
+
+namespace quelvo {
+struct RenderJobOutcome;
+}
+
+namespace kyui {
+
+struct ExportMixInputs {
+    std::string dialoguePath, musicPath, fillerPath;
+    int decrease = -12;
+    int overall = 0;
+    bool toZero = false;
+    std::optional<double> underLU;  // depth by loudness, from the stored depth mode
+    quelvo::QVRoll rolls;
+};
+
+class ExportMixController : public QObject {
+    Q_OBJECT
+public:
+    explicit ExportMixController(QWidget* window);
+
+    // Asks for the output, then renders. Does nothing while a render runs.
+    void exportMix(const ExportMixInputs& inputs);
+    bool running() const { return m_running; }
+
+    // Chooses the output path given the suggestion ("" cancels). The default
+    // is a save dialog; tests replace it. Returns the previous chooser.
+    using PathChooser = std::function<std::string(QWidget* parent, const std::string& suggested)>;
+    static PathChooser setPathChooser(PathChooser chooser);
+
+    // The sentence told after a good render.
+    static std::string resultSentence(const quelvo::RenderJobOutcome& outcome);
+
+signals:
+    // On the GUI thread once the render has ended and the outcome was told.
+    void finished(bool success);
+
+private:
+    void complete(const quelvo::RenderJobOutcome& outcome);
+
+    QPointer<QWidget> m_window;
+    QPointer<QProgressDialog> m_progress;
+    bool m_running = false;
+};
+
+} // namespace kyui
