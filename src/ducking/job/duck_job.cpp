@@ -187,13 +187,13 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
         const kyaudio::FileLoudness dialogue = kyaudio::measureFileLoudness(speakerPath, &in.speechClusters,
                                                                                 kyaudio::LoudnessMeter::integrated);
         if (!dialogue.status) {
-            outcome.message = failedToRead("dialogue", speakerPath, dialogue.status.message());
+            failedToRead(outcome, "dialogue", speakerPath, dialogue.status.message());
             return outcome;
         }
         const kyaudio::FileLoudness music =
             kyaudio::measureFileLoudness(musicPath, nullptr, kyaudio::LoudnessMeter::integrated);
         if (!music.status) {
-            outcome.message = failedToRead("music", musicPath, music.status.message());
+            failedToRead(outcome, "music", musicPath, music.status.message());
             return outcome;
         }
         // Over no speech at all there is nothing to measure.
