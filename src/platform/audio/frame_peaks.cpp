@@ -149,8 +149,9 @@ float blockPeak(SampleEncoding encoding, const uint8_t* data, size_t count) {
     return static_cast<float>(peak);
 }
 
-FramePeakMeter::FramePeakMeter(int sampleRate, Sink sink)
-    : m_rate(sampleRate > 0 ? sampleRate : 1), m_sink(std::move(sink)) {
+FramePeakMeter::FramePeakMeter(int sampleRate, Sink sink, SampleBlockObserver* observer)
+    : m_rate(sampleRate > 0 ? sampleRate : 1), m_sink(std::move(sink)), m_observer(observer) {
+    if (m_observer) m_observer->start(m_rate);
     m_frameEnd = static_cast<int64_t>(m_rate) / kLevelFramesPerSecond;
     // Below 100 Hz a frame would hold no sample; every sample is then a frame.
     if (m_frameEnd == 0) m_frameEnd = 1;
@@ -171,6 +172,7 @@ void FramePeakMeter::advance(int64_t count, float peak) {
 void FramePeakMeter::addInterleaved(SampleEncoding encoding, const uint8_t* data, int64_t frames,
                                     int channels) {
     if (channels <= 0) return;
+    if (m_observer && frames > 0) m_observer->interleaved(encoding, data, frames, channels);
     const size_t stride = bytesPerSample(encoding) * static_cast<size_t>(channels);
     while (frames > 0) {
         const int64_t take = std::min(frames, samplesLeftInFrame());
@@ -183,6 +185,7 @@ void FramePeakMeter::addInterleaved(SampleEncoding encoding, const uint8_t* data
 
 void FramePeakMeter::addPlanar(SampleEncoding encoding, const uint8_t* const* planes, int channels,
                                int64_t frames) {
+    if (m_observer && frames > 0 && channels > 0) m_observer->planar(encoding, planes, channels, frames);
     const size_t width = bytesPerSample(encoding);
     int64_t offset = 0;
     while (offset < frames) {
