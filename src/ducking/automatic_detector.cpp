@@ -76,23 +76,43 @@ bool holdsVoicedCore(const SpeechFeatures& f, const Span& s, double startThresho
 
 // Music bleeding into the microphone crosses the thresholds as speech does
 // and now and then looks voiced for a few frames; over a whole passage
-// speech is voiced far more often. Stretches closer than guardGap are judged
-// together, so a passage cannot pass in pieces.
+// speech is voiced far more often. Music of few, clean notes is the
+// opposite: voiced throughout, but in notes held far longer than a voice
+// holds its pitch between two consonants. Stretches closer than guardGap are
+// judged together, so a passage cannot pass in pieces.
 std::vector<Span> guardAgainstMusic(const SpeechFeatures& f, const std::vector<Span>& spans,
                                     double continueThreshold, const AutomaticTuning& t) {
     std::vector<Span> kept;
+    // For every frame, the length of the voiced run it belongs to (0 if unvoiced).
+    const size_t n = f.level.size();
+    std::vector<int64_t> voicedRun(n, 0);
+    for (size_t q = 0; q < n;) {
+        size_t r = q;
+        while (r < n && voiced(f, static_cast<int64_t>(r), t.voicedAt)) ++r;
+        for (size_t x = q; x < r; ++x) voicedRun[x] = static_cast<int64_t>(r - q);
+        q = r == q ? q + 1 : r;
+    }
     const auto gap = static_cast<int64_t>(std::lround(t.guardGap / kFrame));
+    const auto held = static_cast<int64_t>(std::lround(t.heldNote / kFrame));
     for (size_t i = 0; i < spans.size();) {
         size_t j = i + 1;
         while (j < spans.size() && spans[j].begin - spans[j - 1].end < gap) ++j;
-        int64_t loud = 0, voicedLoud = 0;
+        int64_t loud = 0, voicedLoud = 0, voicedFrames = 0, heldFrames = 0;
         for (size_t k = i; k < j; ++k)
-            for (int64_t q = spans[k].begin; q < spans[k].end; ++q)
+            for (int64_t q = spans[k].begin; q < spans[k].end; ++q) {
+                const bool v = voiced(f, q, t.voicedAt);
                 if (level(f, q) >= continueThreshold) {
                     ++loud;
-                    if (voiced(f, q, t.voicedAt)) ++voicedLoud;
+                    if (v) ++voicedLoud;
                 }
-        if (static_cast<double>(voicedLoud) >= t.guardVoicedShare * static_cast<double>(loud))
+                if (v) {
+                    ++voicedFrames;
+                    if (voicedRun[static_cast<size_t>(q)] >= held) ++heldFrames;
+                }
+            }
+        const bool voicedEnough = static_cast<double>(voicedLoud) >= t.guardVoicedShare * static_cast<double>(loud);
+        const bool heldNotes = static_cast<double>(heldFrames) > t.heldNoteShare * static_cast<double>(voicedFrames);
+        if (voicedEnough && !heldNotes)
             kept.insert(kept.end(), spans.begin() + static_cast<std::ptrdiff_t>(i),
                         spans.begin() + static_cast<std::ptrdiff_t>(j));
         i = j;
@@ -131,8 +151,11 @@ int64_t endOfDirectSound(const SpeechFeatures& f, const Span& s, const Automatic
 AutomaticDecision decideSpeech(const SpeechFeatures& f, double duration, const AutomaticTuning& t) {
     AutomaticDecision decision;
     if (f.level.empty() || f.voicing.size() != f.level.size()) return decision;
-    const double floor = percentile(f.level, t.floorPercentile);
     const double speech = percentile(f.level, t.speechPercentile);
+    // In a recording that is speech from end to end, the quietest tenth is
+    // speech too; the floor is then put where speech's own dips reach.
+    // Steady noise or music with as little range stays out by its voicing.
+    const double floor = std::min(percentile(f.level, t.floorPercentile), speech - t.floorBelowSpeech);
     const double on = std::max({floor + t.startAboveFloor, speech - t.startBelowSpeech, t.startLowest});
     const double off = std::max({floor + t.continueAboveFloor, speech - t.continueBelowSpeech, t.continueLowest});
     decision.noiseFloor = floor;

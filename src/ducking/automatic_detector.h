@@ -17,6 +17,8 @@ namespace quelvo {
 struct AutomaticTuning {
     double floorPercentile = 0.10;   // noise floor N: this share of frames lies below it
     double speechPercentile = 0.99;  // speech level S
+    double floorBelowSpeech = 20;    // N is taken at least this far below S: a file
+                                     // with no quiet part (all speech) has no floor to find
     double startAboveFloor = 15, startBelowSpeech = 35, startLowest = -70;      // T_on
     double continueAboveFloor = 10, continueBelowSpeech = 60, continueLowest = -85;  // T_off
     int coreFrames = 3;              // a core: at least this many frames at or above T_on
@@ -24,7 +26,9 @@ struct AutomaticTuning {
     float voicedAt = 0.65f;          // a frame is voiced at or above this voicing
     int voicedCoreFrames = 3;        // a stretch needs a core with this many voiced frames
     double guardGap = 0.5;           // s: stretches this close are judged together ...
-    double guardVoicedShare = 0.15;  // ... and need this share of voiced frames
+    double guardVoicedShare = 0.15;  // ... and need this share of voiced frames,
+    double heldNote = 0.8;           // s: voiced runs this long are held notes, not speech ...
+    double heldNoteShare = 0.5;      // ... and a group voiced mostly in held notes is music
     double hiddenEdgeSnr = 45;       // dB: below this SNR, edges move out ...
     double startPerDb = 0.005, endPerDb = 0.010, hiddenEdgeLimit = 0.25;  // ... by this much (s)
     double reverbSlowestDecay = 3.0; // dB per frame: loud frames never fall faster

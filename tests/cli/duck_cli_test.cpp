@@ -78,7 +78,27 @@ TEST_F(DuckCommand, UsageErrorsExitTwo) {
     EXPECT_EQ(duck({"--dialogue", m_dialogue, "--music", m_music, "--decrease", "loud"}).exitCode, 2);
     const CommandResult r = duck({"--dialogue", m_dialogue, "--music", m_music, "--format", "1.6", "--send-to-fcp"});
     EXPECT_EQ(r.exitCode, 2);
+    for (const std::vector<std::string>& detect : std::vector<std::vector<std::string>>{
+             {"--detect", "automatic", "--threshold", "-30"}, {"--detect", "loudness"}, {"--threshold", "x"}}) {
+        std::vector<std::string> args = {"--dialogue", m_dialogue, "--music", m_music};
+        args.insert(args.end(), detect.begin(), detect.end());
+        EXPECT_EQ(duck(args).exitCode, 2) << detect[1];
+    }
     EXPECT_FALSE(fs::exists(projectPath()));
+}
+
+TEST_F(DuckCommand, DetectionModeAndThresholdComeFromTheOptions) {
+    // The automatic detection finds the one tone between silences.
+    const CommandResult automatic =
+        duck({"--dialogue", m_dialogue, "--music", m_music, "--format", "1.9", "--json", "--detect", "automatic"});
+    ASSERT_EQ(automatic.exitCode, 0) << automatic.err;
+    EXPECT_EQ(nlohmann::json::parse(automatic.out)["clusters"], 1);
+    EXPECT_VALID_FCPXML(readFile(projectPath()), "1.9");
+    // A threshold above the tone's level finds nothing.
+    const CommandResult high =
+        duck({"--dialogue", m_dialogue, "--music", m_music, "--format", "1.9", "--json", "--threshold", "3"});
+    ASSERT_EQ(high.exitCode, 0) << high.err;
+    EXPECT_EQ(nlohmann::json::parse(high.out)["clusters"], 0);
 }
 
 TEST_F(DuckCommand, BadInputsExitOneWithOneLineNamingTheFileAndWriteNothing) {

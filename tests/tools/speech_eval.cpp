@@ -3,6 +3,8 @@
 // detector. Each file is decoded once; the automatic decision can then be
 // rerun with changed constants:
 //   speech-eval [name=value ...]   e.g. speech-eval voicedAt=0.6 bridgeFrames=10
+//   speech-eval [name=value ...] --describe FILE...   the figures behind the decision
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,10 +24,12 @@ namespace {
 bool setTuning(AutomaticTuning& t, const std::string& name, double v) {
     const std::map<std::string, double*> doubles = {
         {"floorPercentile", &t.floorPercentile}, {"speechPercentile", &t.speechPercentile},
+        {"floorBelowSpeech", &t.floorBelowSpeech},
         {"startAboveFloor", &t.startAboveFloor}, {"startBelowSpeech", &t.startBelowSpeech},
         {"startLowest", &t.startLowest}, {"continueAboveFloor", &t.continueAboveFloor},
         {"continueBelowSpeech", &t.continueBelowSpeech}, {"continueLowest", &t.continueLowest},
         {"guardGap", &t.guardGap}, {"guardVoicedShare", &t.guardVoicedShare},
+        {"heldNote", &t.heldNote}, {"heldNoteShare", &t.heldNoteShare},
         {"hiddenEdgeSnr", &t.hiddenEdgeSnr}, {"startPerDb", &t.startPerDb}, {"endPerDb", &t.endPerDb},
         {"hiddenEdgeLimit", &t.hiddenEdgeLimit}, {"reverbSlowestDecay", &t.reverbSlowestDecay},
         {"reverbHeadroom", &t.reverbHeadroom}, {"reverbTrail", &t.reverbTrail},
@@ -42,6 +46,41 @@ bool setTuning(AutomaticTuning& t, const std::string& name, double v) {
     return true;
 }
 
+// The figures the decision rests on, for files outside the corpus.
+void describeFile(const std::string& path, const AutomaticTuning& tuning) {
+    const kyaudio::FeatureAnalysis f = kyaudio::readSpeechFeatures(path);
+    if (!f.decoded.status) {
+        std::printf("%s: %s\n", path.c_str(), f.decoded.status.message().c_str());
+        return;
+    }
+    const AutomaticDecision d = decideSpeech(f.features, f.decoded.duration, tuning);
+    if (std::getenv("SPEECH_EVAL_DUMP"))
+        for (size_t k = 0; k < f.features.level.size(); ++k)
+            std::printf("%zu %.1f %.2f\n", k, f.features.level[k], f.features.voicing[k]);
+    const auto& L = f.features.level;
+    const auto& V = f.features.voicing;
+    size_t loud = 0, voiced = 0, measured = 0, runs = 0, runFrames = 0, longest = 0, run = 0;
+    for (size_t k = 0; k < L.size(); ++k) {
+        const bool v = V[k] >= tuning.voicedAt;
+        if (V[k] >= 0) ++measured;
+        if (L[k] >= d.speechLevel - 20) {
+            ++loud;
+            if (v) ++voiced;
+        }
+        if (v) ++run;
+        if ((!v || k + 1 == L.size()) && run > 0) {
+            ++runs;
+            runFrames += run;
+            longest = std::max(longest, run);
+            run = 0;
+        }
+    }
+    std::printf("%s: N %.1f S %.1f on %.1f | voiced among loud %.0f%% | voiced runs %zu, mean %.0f ms, longest %zu ms "
+                "| measured %.0f%% | %zu segments\n",
+                path.c_str(), d.noiseFloor, d.speechLevel, d.threshold, loud ? 100.0 * voiced / loud : 0.0, runs,
+                runs ? 10.0 * runFrames / runs : 0.0, 10 * longest, 100.0 * measured / L.size(), d.segments.size());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -52,6 +91,10 @@ int main(int argc, char** argv) {
         if (arg == "--automatic-only") {
             thresholdMode = false;
             continue;
+        }
+        if (arg == "--describe") {
+            for (int j = i + 1; j < argc; ++j) describeFile(argv[j], tuning);
+            return 0;
         }
         const auto eq = arg.find('=');
         if (eq == std::string::npos || !setTuning(tuning, arg.substr(0, eq), std::atof(arg.c_str() + eq + 1))) {

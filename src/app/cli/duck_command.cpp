@@ -33,6 +33,8 @@ struct DuckOptions {
     std::string output;
     bool sendToFCP = false;
     bool json = false;
+    std::optional<std::string> detect;
+    std::optional<double> threshold;
 };
 
 class StderrStatus : public kykit::StatusSink {
@@ -67,6 +69,11 @@ private:
 };
 
 int runDuck(const DuckOptions& o) {
+    QVRoll rolls = currentRolls();
+    if (const auto usage = applyDetectionOptions(rolls, o.detect, o.threshold)) {
+        printError(*usage);
+        return 2;
+    }
     const Version version = chosenVersion(o.format);
     if (o.sendToFCP && version == Version::olderVersions) {
         printError("--send-to-fcp needs the 1.9 format: older versions get a file");
@@ -96,7 +103,7 @@ int runDuck(const DuckOptions& o) {
         StderrStatus status;
         kymovie::FixedVersionSheet sheet(version);
         outcome = duckAudioFiles(o.dialogue, o.music, o.filler, decrease, overall, toZero,
-                                 name + "_duck_event", name + "_duck_project", currentRolls(),
+                                 name + "_duck_event", name + "_duck_project", rolls,
                                  &status, sheet, nullptr, jobOptions);
         // The hand-over runs a moment after the job; wait for it to know how it went.
         kykit::Queue::drain();
@@ -145,6 +152,10 @@ void registerDuckCommand(CLI::App& app, int& exitCode) {
         ->check(CLI::IsMember({"1.9", "1.6"}));
     duck->add_option("--output", options->output, "Project file (default: next to the dialogue)");
     duck->add_flag("--send-to-fcp", options->sendToFCP, "Hand the project to Final Cut Pro instead");
+    duck->add_option("--detect", options->detect,
+                     "Speech detection: automatic (adapts to each recording) or threshold (default: stored)");
+    duck->add_option("--threshold", options->threshold,
+                     "Speech detection threshold in dB; implies --detect threshold (default: stored, -24)");
     duck->add_flag("--json", options->json, "Print a JSON summary");
     duck->callback([options, &exitCode] { exitCode = runDuck(*options); });
 }

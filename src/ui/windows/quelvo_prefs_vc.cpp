@@ -1,10 +1,14 @@
 #include "ui/windows/quelvo_prefs_vc.h"
 
+#include <functional>
+
+#include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "ducking/qv_roll.h"
@@ -51,6 +55,11 @@ void QuelvoPrefsVC::viewDidLoad() {
                                     [](double v) { applyReleasePreRoll(currentRolls(), v); });
     sldThreshold->configure(lblThreshold, kDefaultThreshold, kThresholdKey, 0,
                             [](double v) { applyThreshold(currentRolls(), v); });
+    const bool automatic = storedDetectionMode() == DetectionMode::automatic;
+    (automatic ? rdoAutomaticDetection : rdoFixedThreshold)->setChecked(true);
+    sldThreshold->setEnabled(!automatic);
+    lblThreshold->setEnabled(!automatic);
+    connect(rdoAutomaticDetection, &QRadioButton::toggled, this, &QuelvoPrefsVC::chooseDetection);
 
     auto& versionPrefs = kymovie::KyFCP106Prefs::shared();
     chkPreferFCP106->configure(versionPrefs.preferFCP106(), [](bool on) {
@@ -65,6 +74,15 @@ void QuelvoPrefsVC::viewDidLoad() {
                                            settings.xmlExport.sendToFCPWithoutXMLFile = on;
                                            settings.save();
                                        });
+}
+
+void QuelvoPrefsVC::chooseDetection(bool automatic) {
+    using namespace quelvo;
+    const DetectionMode mode = automatic ? DetectionMode::automatic : DetectionMode::threshold;
+    storeDetectionMode(mode);
+    applyDetection(currentRolls(), mode);
+    sldThreshold->setEnabled(!automatic);
+    lblThreshold->setEnabled(!automatic);
 }
 
 void QuelvoPrefsVC::okPressed() { close(); }
@@ -103,9 +121,11 @@ void QuelvoPrefsVC::buildLayout() {
     grid->setVerticalSpacing(unit / 2);
     grid->setColumnStretch(1, 1);
     int row = 0;
-    const auto addSection = [&](const QString& title, const Row* rows, int count) {
+    const auto addSection = [&](const QString& title, const Row* rows, int count,
+                                const std::function<void()>& beforeRows = {}) {
         if (row > 0) grid->addItem(new QSpacerItem(0, unit / 2), row++, 0);
         grid->addWidget(boldLabel(title, this), row++, 0, 1, 4);
+        if (beforeRows) beforeRows();
         for (int i = 0; i < count; ++i) {
             const Row& r = rows[i];
             auto* slider = new KySlider(this);
@@ -131,10 +151,31 @@ void QuelvoPrefsVC::buildLayout() {
     };
     addSection(tr("Music goes down when speech starts"), fadeDown, 2);
     addSection(tr("Music comes back up when speech ends"), fadeUp, 2);
-    addSection(tr("Speech detection"), detection, 1);
+    // The choice of detection sits above the threshold it governs.
+    const auto addDetectionChoice = [&] {
+        rdoAutomaticDetection = new QRadioButton(tr("Automatic (adapts to each recording)"), this);
+        rdoAutomaticDetection->setToolTip(
+            tr("Finds speech from each recording's own noise floor and speech level; no setting needed"));
+        rdoFixedThreshold = new QRadioButton(tr("Fixed threshold"), this);
+        rdoFixedThreshold->setToolTip(tr("Counts as speech whatever is louder than the threshold below"));
+        auto* group = new QButtonGroup(this);
+        group->addButton(rdoAutomaticDetection);
+        group->addButton(rdoFixedThreshold);
+        auto* choices = new QVBoxLayout;
+        choices->setSpacing(unit / 4);
+        choices->addWidget(rdoAutomaticDetection);
+        choices->addWidget(rdoFixedThreshold);
+        auto* caption = new QLabel(tr("Detection:"), this);
+        caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        caption->setBuddy(rdoAutomaticDetection);
+        grid->addWidget(caption, row, 0);
+        grid->addLayout(choices, row, 1, 1, 3);
+        ++row;
+    };
+    addSection(tr("Speech detection"), detection, 1, addDetectionChoice);
     int captionWidth = 0;
-    for (const char* caption :
-         {"Attack window:", "Attack pre-roll:", "Release window:", "Release pre-roll:", "Speech threshold:"})
+    for (const char* caption : {"Attack window:", "Attack pre-roll:", "Release window:", "Release pre-roll:",
+                                "Detection:", "Speech threshold:"})
         captionWidth = std::max(captionWidth, fm.horizontalAdvance(tr(caption)));
     grid->setColumnMinimumWidth(0, captionWidth + unit);
 
