@@ -23,13 +23,19 @@ template <typename T> T load(const uint8_t* p) {
 // filters' memories for the rest of the file; it counts as silence.
 inline float sane(double v) { return std::fabs(v) <= 1e6 ? static_cast<float>(v) : 0.0f; }
 
+// Where the converted samples go: every `step`-th float from `at`.
+struct FloatOut {
+    float* at;
+    size_t step;
+};
+
 template <typename Read>
-void convertLoop(const uint8_t* data, size_t strideBytes, size_t count, float* out, Read read) {
-    for (size_t i = 0; i < count; ++i) out[i] = read(data + i * strideBytes);
+void convertLoop(const uint8_t* data, size_t strideBytes, size_t count, FloatOut out, Read read) {
+    for (size_t i = 0; i < count; ++i) out.at[i * out.step] = read(data + i * strideBytes);
 }
 
 // `count` samples of one channel, `strideBytes` apart, as floats (1.0 = full scale).
-void toFloat(SampleEncoding encoding, const uint8_t* data, size_t strideBytes, size_t count, float* out) {
+void toFloat(SampleEncoding encoding, const uint8_t* data, size_t strideBytes, size_t count, FloatOut out) {
     switch (encoding) {
     case SampleEncoding::U8:
         convertLoop(data, strideBytes, count, out, [](const uint8_t* p) { return (p[0] - 128) / 128.0f; });
@@ -97,9 +103,40 @@ void toFloat(SampleEncoding encoding, const uint8_t* data, size_t strideBytes, s
     }
 }
 
-// ---- Filters -----------------------------------------------------------------
+// ---- Filters, four channels at a time ------------------------------------------
 
-// A 2nd-order Butterworth section (bilinear transform), transposed direct form.
+// Up to four channels are filtered side by side in one vector: a stereo file
+// costs what a mono one does, which matters because the filters' feedback
+// makes each channel a chain of dependent operations.
+using Lanes = float __attribute__((vector_size(16)));
+using LaneBits = int32_t __attribute__((vector_size(16)));
+constexpr int kLanes = 4;
+
+inline Lanes absolute(Lanes v) {
+    LaneBits bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    bits &= 0x7fffffff;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+inline Lanes larger(Lanes a, Lanes b) {
+#if defined(__clang__)
+    return __builtin_elementwise_max(a, b);
+#else
+    return a > b ? a : b;
+#endif
+}
+
+// Memories decaying towards zero in silence turn into denormal numbers,
+// which are very slow on most processors; below any audible level they are
+// zero. Called once a frame.
+inline void flushDenormals(Lanes& v) {
+    for (int i = 0; i < kLanes; ++i)
+        if (std::fabs(v[i]) < 1e-15f) v[i] = 0;
+}
+
+// A 2nd-order Butterworth section (bilinear transform).
 struct Biquad {
     float b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
 
@@ -121,20 +158,18 @@ struct Biquad {
     }
 };
 
+// Transposed direct form.
 struct BiquadMemory {
-    float z1 = 0, z2 = 0;
-    float run(const Biquad& f, float x) {
-        const float y = f.b0 * x + z1;
+    Lanes z1{}, z2{};
+    Lanes run(const Biquad& f, Lanes x) {
+        const Lanes y = f.b0 * x + z1;
         z1 = f.b1 * x - f.a1 * y + z2;
         z2 = f.b2 * x - f.a2 * y;
         return y;
     }
-    // Memories decaying towards zero in silence turn into denormal numbers,
-    // which are very slow on most processors; below any audible level they
-    // are zero.
     void flush() {
-        if (std::fabs(z1) < 1e-15f) z1 = 0;
-        if (std::fabs(z2) < 1e-15f) z2 = 0;
+        flushDenormals(z1);
+        flushDenormals(z2);
     }
 };
 
@@ -147,9 +182,11 @@ constexpr double kShortestPeriod = 0.0025;   // s: 400 Hz
 constexpr double kLongestPeriod = 0.01425;   // s: 70 Hz
 constexpr double kVoicingWindow = 0.030;     // s
 constexpr size_t kHistory = 256;             // decimated samples kept, > the window
+constexpr int kMaxLagGroups = 32;            // lags in groups of four: up to 128
 // The voicing is measured where a frame stands this far above the quietest
 // tenth of the frames so far; the detector asks for it only 10 dB and more
-// above the floor of the whole file.
+// above the floor of the whole file, and a recording with no quiet part
+// (where the floor is put lower) is judged on the frames measured.
 constexpr float kVoicingGateDb = 7.0f;
 // The gate's level histogram: 1 dB bins from the silence level up.
 constexpr int kGateBins = 130;
@@ -166,36 +203,37 @@ struct SpeechFeatureMeter::State {
     std::array<Biquad, 4> band;  // two high-passes, two low-passes
     std::array<Biquad, 3> voice; // one high-pass, two low-passes
 
-    struct Channel {
+    // Four channels filtered side by side.
+    struct Group {
         std::array<BiquadMemory, 4> band;
         std::array<BiquadMemory, 3> voice;
-        float sum = 0;       // of the samples of the decimation step so far
+        Lanes sum{};         // of the samples of the decimation step so far
         int summed = 0;
-        float framePeak = 0; // band peak in the current frame
-        float lastPeak = 0;  // band peak in the previous frame
-        std::array<float, kHistory> history{};
+        Lanes framePeak{};   // band peak in the current frame
+        Lanes lastPeak{};    // band peak in the previous frame
+        Lanes rawPeak{};     // largest absolute input sample in the frame
+        std::array<Lanes, kHistory> history{};
         size_t written = 0;  // decimated samples so far
     };
-    std::vector<Channel> channel;
+    std::vector<Group> groups;
 
     int64_t samples = 0;     // sample frames taken
     int64_t frameIndex = 0;
     int64_t frameEnd = 0;
-    float rawPeak = 0;       // largest absolute input sample in the frame
 
     std::array<uint32_t, kGateBins> gateHistogram{};
     uint64_t gateFrames = 0;
     float gateLevel = kFeatureSilenceDb;  // quietest tenth so far + kVoicingGateDb
 
-    std::vector<float> scratch;
-    std::vector<double> window64, prefix;
+    std::vector<Lanes> scratch;
+    std::vector<float> windowSamples;
     SpeechFeatures features;
 
     void configure(int sampleRate);
     void ensureChannels(int count);
-    void take(int c, const float* x, int64_t count);
+    void take(Group& g, const Lanes* x, int64_t count);
     void endFrame();
-    float voicingOf(const Channel& ch);
+    float voicingOf(const Group& g, int lane);
     void updateGate(float level);
 };
 
@@ -205,76 +243,119 @@ void SpeechFeatureMeter::State::configure(int sampleRate) {
     invDecimation = 1.0f / static_cast<float>(decimation);
     const double low = static_cast<double>(rate) / decimation;
     window = std::max(4, static_cast<int>(std::lround(kVoicingWindow * low)));
-    window = std::min<int>(window, kHistory);
+    window = std::min<int>(window, kHistory / 2);
     shortestLag = std::max(1, static_cast<int>(std::floor(kShortestPeriod * low)));
-    longestLag = std::min(window / 2, static_cast<int>(std::ceil(kLongestPeriod * low)));
+    longestLag = std::min({window / 2, static_cast<int>(std::ceil(kLongestPeriod * low)),
+                           shortestLag + kLanes * kMaxLagGroups - 1});
     band[0] = band[1] = Biquad::make(true, kBandLowHz, rate);
     band[2] = band[3] = Biquad::make(false, std::min(kBandHighHz, 0.45 * rate), rate);
     voice[0] = Biquad::make(true, kVoicingLowHz, low);
     voice[1] = voice[2] = Biquad::make(false, kVoicingHighHz, low);
     frameEnd = std::max<int64_t>(1, rate / kLevelFramesPerSecond);
-    scratch.assign(static_cast<size_t>(frameEnd) + 1, 0.0f);
-    window64.assign(static_cast<size_t>(window), 0.0);
-    prefix.assign(static_cast<size_t>(window) + 1, 0.0);
+    scratch.assign(static_cast<size_t>(frameEnd) + 1, Lanes{});
+    // Zeros after the window, so that every lag group reads whole vectors.
+    windowSamples.assign(static_cast<size_t>(window + longestLag + kLanes), 0.0f);
 }
 
 void SpeechFeatureMeter::State::ensureChannels(int count) {
     if (count > channels) {
-        channel.resize(static_cast<size_t>(count));
+        groups.resize(static_cast<size_t>((count + kLanes - 1) / kLanes));
         channels = count;
     }
 }
 
-// `count` samples of channel c, all inside the current frame.
-void SpeechFeatureMeter::State::take(int c, const float* x, int64_t count) {
-    Channel& ch = channel[static_cast<size_t>(c)];
-    float peak = ch.framePeak;
-    float raw = rawPeak;
+// A section's coefficients spread over the lanes, held in registers while a
+// block is filtered.
+struct LaneBiquad {
+    Lanes b0, b1, b2, a1, a2;
+    explicit LaneBiquad(const Biquad& f)
+        : b0(Lanes{} + f.b0), b1(Lanes{} + f.b1), b2(Lanes{} + f.b2), a1(Lanes{} + f.a1), a2(Lanes{} + f.a2) {}
+    Lanes run(Lanes& z1, Lanes& z2, Lanes x) const {
+        const Lanes y = b0 * x + z1;
+        z1 = b1 * x - a1 * y + z2;
+        z2 = b2 * x - a2 * y;
+        return y;
+    }
+};
+
+// `count` samples of a group's channels, all inside the current frame. The
+// filters' coefficients and memories are copied into locals first: through
+// the group's fields the compiler would reload them for every sample.
+void SpeechFeatureMeter::State::take(Group& g, const Lanes* x, int64_t count) {
+    const LaneBiquad high(band[0]), low(band[2]);
+    Lanes h1 = g.band[0].z1, h2 = g.band[0].z2, h3 = g.band[1].z1, h4 = g.band[1].z2;
+    Lanes l1 = g.band[2].z1, l2 = g.band[2].z2, l3 = g.band[3].z1, l4 = g.band[3].z2;
+    Lanes peak = g.framePeak;
+    Lanes raw = g.rawPeak;
+    Lanes sum = g.sum;
+    int summed = g.summed;
     for (int64_t i = 0; i < count; ++i) {
-        const float s = x[i];
-        raw = std::max(raw, std::fabs(s));
-        float y = ch.band[0].run(band[0], s);
-        y = ch.band[1].run(band[1], y);
-        y = ch.band[2].run(band[2], y);
-        y = ch.band[3].run(band[3], y);
-        peak = std::max(peak, std::fabs(y));
-        ch.sum += s;
-        if (++ch.summed == decimation) {
-            float v = ch.sum * invDecimation;
-            ch.sum = 0;
-            ch.summed = 0;
-            v = ch.voice[0].run(voice[0], v);
-            v = ch.voice[1].run(voice[1], v);
-            v = ch.voice[2].run(voice[2], v);
-            ch.history[ch.written++ % kHistory] = v;
+        const Lanes s = x[i];
+        raw = larger(raw, absolute(s));
+        Lanes y = high.run(h1, h2, s);
+        y = high.run(h3, h4, y);
+        y = low.run(l1, l2, y);
+        y = low.run(l3, l4, y);
+        peak = larger(peak, absolute(y));
+        sum += s;
+        if (++summed == decimation) {
+            Lanes v = sum * invDecimation;
+            sum = Lanes{};
+            summed = 0;
+            v = g.voice[0].run(voice[0], v);
+            v = g.voice[1].run(voice[1], v);
+            v = g.voice[2].run(voice[2], v);
+            g.history[g.written++ % kHistory] = v;
         }
     }
-    ch.framePeak = peak;
-    rawPeak = raw;
+    g.band[0].z1 = h1, g.band[0].z2 = h2, g.band[1].z1 = h3, g.band[1].z2 = h4;
+    g.band[2].z1 = l1, g.band[2].z2 = l2, g.band[3].z1 = l3, g.band[3].z2 = l4;
+    g.framePeak = peak;
+    g.rawPeak = raw;
+    g.sum = sum;
+    g.summed = summed;
 }
 
-float SpeechFeatureMeter::State::voicingOf(const Channel& ch) {
+// The largest normalised autocorrelation over the pitch lags. Lags are
+// summed four at a time (one vector per group of lags), which the plain
+// loop over samples could not do without reordering its additions.
+float SpeechFeatureMeter::State::voicingOf(const Group& g, int lane) {
     const size_t n = static_cast<size_t>(window);
-    if (ch.written < n) return 0.0f;
-    const size_t first = ch.written - n;
-    prefix[0] = 0;
+    if (g.written < n) return 0.0f;
+    const size_t first = g.written - n;
+    float* w = windowSamples.data();
+    double energy = 0;
     for (size_t i = 0; i < n; ++i) {
-        const double v = ch.history[(first + i) % kHistory];
-        window64[i] = v;
-        prefix[i + 1] = prefix[i] + v * v;
+        w[i] = g.history[(first + i) % kHistory][lane];
+        energy += static_cast<double>(w[i]) * w[i];
     }
-    const double energy = prefix[n];
     if (!(energy > 1e-14)) return 0.0f;
+    const int lags = longestLag - shortestLag + 1;
+    const int lagGroups = (lags + kLanes - 1) / kLanes;
+    Lanes sums[kMaxLagGroups] = {};
+    for (size_t i = 0; i < n; ++i) {
+        const float wi = w[i];
+        const float* ahead = w + i + static_cast<size_t>(shortestLag);
+        for (int q = 0; q < lagGroups; ++q) {
+            Lanes next;
+            std::memcpy(&next, ahead + kLanes * q, sizeof next);
+            sums[q] += wi * next;
+        }
+    }
+    // Energies of the two overlapping parts, from running sums.
     double best = 0;
+    double head = energy, tail = energy;  // w[0, n - lag) and w[lag, n)
+    for (int lag = 1; lag < shortestLag; ++lag) {
+        head -= static_cast<double>(w[n - static_cast<size_t>(lag)]) * w[n - static_cast<size_t>(lag)];
+        tail -= static_cast<double>(w[lag - 1]) * w[lag - 1];
+    }
     for (int lag = shortestLag; lag <= longestLag; ++lag) {
-        const size_t span = n - static_cast<size_t>(lag);
-        double r = 0;
-        for (size_t i = 0; i < span; ++i) r += window64[i] * window64[i + static_cast<size_t>(lag)];
-        if (r <= 0) continue;
-        const double e1 = prefix[span];
-        const double e2 = energy - prefix[static_cast<size_t>(lag)];
-        const double norm = std::sqrt(e1 * e2);
-        if (norm > 0) best = std::max(best, r / norm);
+        head -= static_cast<double>(w[n - static_cast<size_t>(lag)]) * w[n - static_cast<size_t>(lag)];
+        tail -= static_cast<double>(w[lag - 1]) * w[lag - 1];
+        const int k = lag - shortestLag;
+        const double r = sums[k / kLanes][k % kLanes];
+        const double norm = std::sqrt(std::max(0.0, head) * std::max(0.0, tail));
+        if (r > 0 && norm > 0) best = std::max(best, r / norm);
     }
     return static_cast<float>(std::min(best, 1.0));
 }
@@ -298,10 +379,14 @@ void SpeechFeatureMeter::State::updateGate(float level) {
 }
 
 void SpeechFeatureMeter::State::endFrame() {
-    float peak = 0;
-    for (Channel& ch : channel) peak = std::max(peak, ch.framePeak);
+    float peak = 0, raw = 0;
+    for (const Group& g : groups)
+        for (int l = 0; l < kLanes; ++l) {
+            peak = std::max(peak, g.framePeak[l]);
+            raw = std::max(raw, g.rawPeak[l]);
+        }
     float level = kFeatureSilenceDb;
-    if (rawPeak > 0 && peak > 0) level = std::max(kFeatureSilenceDb, 20.0f * std::log10(peak));
+    if (raw > 0 && peak > 0) level = std::max(kFeatureSilenceDb, 20.0f * std::log10(peak));
     features.level.push_back(level);
     features.voicing.push_back(SpeechFeatures::kNotMeasured);
     updateGate(level);
@@ -312,20 +397,30 @@ void SpeechFeatureMeter::State::endFrame() {
     if (count >= 2) {
         const size_t centre = count - 2;
         const float around = std::max({features.level[centre], level, centre > 0 ? features.level[centre - 1] : level});
-        if (around > kFeatureSilenceDb && around >= gateLevel) {
-            const Channel* loudest = &channel.front();
-            for (const Channel& ch : channel)
-                if (ch.lastPeak > loudest->lastPeak) loudest = &ch;
-            features.voicing[centre] = voicingOf(*loudest);
+        // Every other frame: the 30 ms window spans three frames, so each
+        // measure serves its neighbour too.
+        const bool second = centre % 2 == 1;
+        if (second && features.voicing[centre - 1] != SpeechFeatures::kNotMeasured) {
+            features.voicing[centre] = features.voicing[centre - 1];
+        } else if (around > kFeatureSilenceDb && around >= gateLevel) {
+            size_t loudestGroup = 0;
+            int loudestLane = 0;
+            for (size_t gi = 0; gi < groups.size(); ++gi)
+                for (int l = 0; l < kLanes && static_cast<int>(gi) * kLanes + l < channels; ++l)
+                    if (groups[gi].lastPeak[l] > groups[loudestGroup].lastPeak[loudestLane]) {
+                        loudestGroup = gi;
+                        loudestLane = l;
+                    }
+            features.voicing[centre] = voicingOf(groups[loudestGroup], loudestLane);
         }
     }
-    for (Channel& ch : channel) {
-        ch.lastPeak = ch.framePeak;
-        ch.framePeak = 0;
-        for (BiquadMemory& m : ch.band) m.flush();
-        for (BiquadMemory& m : ch.voice) m.flush();
+    for (Group& g : groups) {
+        g.lastPeak = g.framePeak;
+        g.framePeak = Lanes{};
+        g.rawPeak = Lanes{};
+        for (BiquadMemory& m : g.band) m.flush();
+        for (BiquadMemory& m : g.voice) m.flush();
     }
-    rawPeak = 0;
     ++frameIndex;
     const int64_t next = (frameIndex + 1) * rate / kLevelFramesPerSecond;
     frameEnd = std::max(next, frameEnd + 1);
@@ -342,11 +437,17 @@ void SpeechFeatureMeter::interleaved(SampleEncoding encoding, const uint8_t* dat
     s.ensureChannels(channels);
     const size_t width = bytesPerSample(encoding);
     const size_t stride = width * static_cast<size_t>(channels);
+    float* lanes = reinterpret_cast<float*>(s.scratch.data());
     while (frames > 0) {
         const int64_t take = std::min(frames, s.frameEnd - s.samples);
-        for (int c = 0; c < channels; ++c) {
-            toFloat(encoding, data + static_cast<size_t>(c) * width, stride, static_cast<size_t>(take), s.scratch.data());
-            s.take(c, s.scratch.data(), take);
+        for (size_t gi = 0; gi < s.groups.size(); ++gi) {
+            const int firstChannel = static_cast<int>(gi) * kLanes;
+            const int inGroup = std::min(kLanes, channels - firstChannel);
+            if (inGroup < kLanes) std::fill(s.scratch.begin(), s.scratch.begin() + take, Lanes{});
+            for (int l = 0; l < inGroup; ++l)
+                toFloat(encoding, data + static_cast<size_t>(firstChannel + l) * width, stride,
+                        static_cast<size_t>(take), FloatOut{lanes + l, kLanes});
+            s.take(s.groups[gi], s.scratch.data(), take);
         }
         data += static_cast<size_t>(take) * stride;
         frames -= take;
@@ -360,13 +461,18 @@ void SpeechFeatureMeter::planar(SampleEncoding encoding, const uint8_t* const* p
     if (s.rate == 0 || channels <= 0) return;
     s.ensureChannels(channels);
     const size_t width = bytesPerSample(encoding);
+    float* lanes = reinterpret_cast<float*>(s.scratch.data());
     int64_t offset = 0;
     while (offset < frames) {
         const int64_t take = std::min(frames - offset, s.frameEnd - s.samples);
-        for (int c = 0; c < channels; ++c) {
-            toFloat(encoding, planes[c] + static_cast<size_t>(offset) * width, width, static_cast<size_t>(take),
-                    s.scratch.data());
-            s.take(c, s.scratch.data(), take);
+        for (size_t gi = 0; gi < s.groups.size(); ++gi) {
+            const int firstChannel = static_cast<int>(gi) * kLanes;
+            const int inGroup = std::min(kLanes, channels - firstChannel);
+            if (inGroup < kLanes) std::fill(s.scratch.begin(), s.scratch.begin() + take, Lanes{});
+            for (int l = 0; l < inGroup; ++l)
+                toFloat(encoding, planes[firstChannel + l] + static_cast<size_t>(offset) * width, width,
+                        static_cast<size_t>(take), FloatOut{lanes + l, kLanes});
+            s.take(s.groups[gi], s.scratch.data(), take);
         }
         offset += take;
         s.samples += take;
@@ -377,7 +483,7 @@ void SpeechFeatureMeter::planar(SampleEncoding encoding, const uint8_t* const* p
 SpeechFeatures SpeechFeatureMeter::finish() {
     State& s = *m_state;
     const int64_t frameStart = s.frameIndex * s.rate / kLevelFramesPerSecond;
-    if (s.rate > 0 && s.samples > frameStart && !s.channel.empty()) s.endFrame();
+    if (s.rate > 0 && s.samples > frameStart && !s.groups.empty()) s.endFrame();
     return std::move(s.features);
 }
 
