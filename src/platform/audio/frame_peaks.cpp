@@ -161,7 +161,7 @@ void FramePeakMeter::advance(int64_t count, float peak) {
     m_framePeak = std::max(m_framePeak, peak);
     m_samples += count;
     while (m_samples >= m_frameEnd) {
-        m_sink(m_framePeak);
+        if (m_sink) m_sink(m_framePeak);
         m_framePeak = 0;
         ++m_frameIndex;
         const int64_t next = (m_frameIndex + 1) * m_rate / kLevelFramesPerSecond;
@@ -176,7 +176,7 @@ void FramePeakMeter::addInterleaved(SampleEncoding encoding, const uint8_t* data
     const size_t stride = bytesPerSample(encoding) * static_cast<size_t>(channels);
     while (frames > 0) {
         const int64_t take = std::min(frames, samplesLeftInFrame());
-        const float peak = blockPeak(encoding, data, static_cast<size_t>(take) * channels);
+        const float peak = m_sink ? blockPeak(encoding, data, static_cast<size_t>(take) * channels) : 0.0f;
         data += static_cast<size_t>(take) * stride;
         frames -= take;
         advance(take, peak);
@@ -191,7 +191,7 @@ void FramePeakMeter::addPlanar(SampleEncoding encoding, const uint8_t* const* pl
     while (offset < frames) {
         const int64_t take = std::min(frames - offset, samplesLeftInFrame());
         float peak = 0;
-        for (int c = 0; c < channels; ++c)
+        for (int c = 0; c < channels && m_sink; ++c)
             peak = std::max(peak, blockPeak(encoding, planes[c] + offset * width, static_cast<size_t>(take)));
         offset += take;
         advance(take, peak);
@@ -201,7 +201,7 @@ void FramePeakMeter::addPlanar(SampleEncoding encoding, const uint8_t* const* pl
 void FramePeakMeter::finish() {
     const int64_t frameStart = m_frameIndex * m_rate / kLevelFramesPerSecond;
     if (m_samples > frameStart) {
-        m_sink(m_framePeak);
+        if (m_sink) m_sink(m_framePeak);
         m_framePeak = 0;
         ++m_frameIndex;
         m_frameEnd = m_samples + 1;

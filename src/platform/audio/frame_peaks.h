@@ -39,6 +39,8 @@ public:
 // so frame starts are k/100 s exactly whatever the rate.
 class FramePeakMeter {
 public:
+    // An empty sink measures nothing: the frames are only counted (for an
+    // observer that measures what it needs itself).
     using Sink = std::function<void(float peak)>;
     FramePeakMeter(int sampleRate, Sink sink, SampleBlockObserver* observer = nullptr);
 

@@ -22,6 +22,7 @@ template <typename T> T load(const uint8_t* p) {
 // A float sample that is not a number, or absurdly large, would poison the
 // filters' memories for the rest of the file; it counts as silence.
 inline float sane(double v) { return std::fabs(v) <= 1e6 ? static_cast<float>(v) : 0.0f; }
+inline float sane(float v) { return std::fabs(v) <= 1e6f ? v : 0.0f; }
 
 // Where the converted samples go: every `step`-th float from `at`.
 struct FloatOut {
@@ -176,6 +177,7 @@ struct BiquadMemory {
 // ---- The voicing measure --------------------------------------------------------
 
 constexpr double kVoicingRate = 4000;        // Hz, about
+constexpr int kBandRate = 16000;             // Hz, at least
 constexpr double kVoicingLowHz = 80, kVoicingHighHz = 1000;
 constexpr double kBandLowHz = 200, kBandHighHz = 4000;
 constexpr double kShortestPeriod = 0.0025;   // s: 400 Hz
@@ -196,7 +198,9 @@ constexpr int kGateBins = 130;
 struct SpeechFeatureMeter::State {
     int rate = 0;
     int channels = 0;
-    int decimation = 1;
+    int bandStep = 1;        // input samples averaged into one band-rate sample
+    float invBandStep = 1;
+    int decimation = 1;      // band-rate samples averaged into one voicing-rate sample
     float invDecimation = 1;
     int window = 0;          // decimated samples in the voicing window
     int shortestLag = 0, longestLag = 0;
@@ -207,7 +211,8 @@ struct SpeechFeatureMeter::State {
     struct Group {
         std::array<BiquadMemory, 4> band;
         std::array<BiquadMemory, 3> voice;
-        Lanes sum{};         // of the samples of the decimation step so far
+        Lanes bandSum{};     // of the input samples of the band step so far
+        Lanes sum{};         // of the band-rate samples of the decimation step so far
         int summed = 0;
         Lanes framePeak{};   // band peak in the current frame
         Lanes lastPeak{};    // band peak in the previous frame
@@ -225,13 +230,19 @@ struct SpeechFeatureMeter::State {
     uint64_t gateFrames = 0;
     float gateLevel = kFeatureSilenceDb;  // quietest tenth so far + kVoicingGateDb
 
-    std::vector<Lanes> scratch;
+    int bandSummed = 0;      // input samples in the band step so far (all channels alike)
+    std::vector<float> converted;  // one channel of a frame's input
+    std::vector<Lanes> scratch;    // a frame's band-rate samples
     std::vector<float> windowSamples;
     SpeechFeatures features;
 
     void configure(int sampleRate);
     void ensureChannels(int count);
     void take(Group& g, const Lanes* x, int64_t count);
+    // Averages a frame's worth of converted input into band-rate samples of
+    // one lane; returns how many it made.
+    int64_t average(Group& g, int lane, const float* in, int64_t count, int summedBefore);
+    template <typename Convert> void takeChunk(int channels, int64_t count, Convert convert);
     void endFrame();
     float voicingOf(const Group& g, int lane);
     void updateGate(float level);
@@ -239,19 +250,26 @@ struct SpeechFeatureMeter::State {
 
 void SpeechFeatureMeter::State::configure(int sampleRate) {
     rate = std::max(1, sampleRate);
-    decimation = std::max(1, static_cast<int>(std::lround(rate / kVoicingRate)));
+    // Nothing the level needs lies above 4 kHz: high rates are first averaged
+    // down to 16 kHz or more, which keeps the cost of an hour of 48 kHz to a
+    // third and changes the speech band's peak by a fraction of a decibel.
+    bandStep = std::max(1, rate / kBandRate);
+    invBandStep = 1.0f / static_cast<float>(bandStep);
+    const double bandRate = static_cast<double>(rate) / bandStep;
+    decimation = std::max(1, static_cast<int>(std::lround(bandRate / kVoicingRate)));
     invDecimation = 1.0f / static_cast<float>(decimation);
-    const double low = static_cast<double>(rate) / decimation;
+    const double low = bandRate / decimation;
     window = std::max(4, static_cast<int>(std::lround(kVoicingWindow * low)));
     window = std::min<int>(window, kHistory / 2);
     shortestLag = std::max(1, static_cast<int>(std::floor(kShortestPeriod * low)));
     longestLag = std::min({window / 2, static_cast<int>(std::ceil(kLongestPeriod * low)),
                            shortestLag + kLanes * kMaxLagGroups - 1});
-    band[0] = band[1] = Biquad::make(true, kBandLowHz, rate);
-    band[2] = band[3] = Biquad::make(false, std::min(kBandHighHz, 0.45 * rate), rate);
+    band[0] = band[1] = Biquad::make(true, kBandLowHz, bandRate);
+    band[2] = band[3] = Biquad::make(false, std::min(kBandHighHz, 0.45 * bandRate), bandRate);
     voice[0] = Biquad::make(true, kVoicingLowHz, low);
     voice[1] = voice[2] = Biquad::make(false, kVoicingHighHz, low);
     frameEnd = std::max<int64_t>(1, rate / kLevelFramesPerSecond);
+    converted.assign(static_cast<size_t>(frameEnd) + 1, 0.0f);
     scratch.assign(static_cast<size_t>(frameEnd) + 1, Lanes{});
     // Zeros after the window, so that every lag group reads whole vectors.
     windowSamples.assign(static_cast<size_t>(window + longestLag + kLanes), 0.0f);
@@ -278,9 +296,10 @@ struct LaneBiquad {
     }
 };
 
-// `count` samples of a group's channels, all inside the current frame. The
-// filters' coefficients and memories are copied into locals first: through
-// the group's fields the compiler would reload them for every sample.
+// `count` band-rate samples of a group's channels, all inside the current
+// frame. The filters' coefficients and memories are copied into locals
+// first: through the group's fields the compiler would reload them for
+// every sample.
 void SpeechFeatureMeter::State::take(Group& g, const Lanes* x, int64_t count) {
     const LaneBiquad high(band[0]), low(band[2]);
     Lanes h1 = g.band[0].z1, h2 = g.band[0].z2, h3 = g.band[1].z1, h4 = g.band[1].z2;
@@ -431,24 +450,63 @@ SpeechFeatureMeter::~SpeechFeatureMeter() = default;
 
 void SpeechFeatureMeter::start(int sampleRate) { m_state->configure(sampleRate); }
 
+int64_t SpeechFeatureMeter::State::average(Group& g, int lane, const float* in, int64_t count, int summedBefore) {
+    float partial = g.bandSum[lane];
+    int64_t i = 0, made = 0;
+    // Finish the step begun in the previous chunk, then whole steps, then a
+    // begun one; no test for the step's end in the inner loop.
+    if (summedBefore > 0) {
+        for (; i < count && summedBefore + i < bandStep; ++i) partial += sane(in[i]);
+        if (summedBefore + i < bandStep) {
+            g.bandSum[lane] = partial;
+            return 0;
+        }
+        scratch[static_cast<size_t>(made++)][lane] = partial * invBandStep;
+        partial = 0;
+    }
+    for (; i + bandStep <= count; i += bandStep) {
+        float step = 0;
+        for (int j = 0; j < bandStep; ++j) step += sane(in[i + j]);
+        scratch[static_cast<size_t>(made++)][lane] = step * invBandStep;
+    }
+    for (; i < count; ++i) partial += sane(in[i]);
+    g.bandSum[lane] = partial;
+    return made;
+}
+
+// One frame's chunk of `count` sample frames: each channel as floats from
+// convert(channel, buffer) (the buffer, or the decoder's own float plane),
+// averaged to the band rate into its lane, then filtered four channels at a
+// time.
+template <typename Convert> void SpeechFeatureMeter::State::takeChunk(int channelCount, int64_t count, Convert convert) {
+    const int summedBefore = bandSummed;
+    int64_t made = 0;
+    for (size_t gi = 0; gi < groups.size(); ++gi) {
+        const int firstChannel = static_cast<int>(gi) * kLanes;
+        const int inGroup = std::min(kLanes, channelCount - firstChannel);
+        if (inGroup < kLanes) std::fill(scratch.begin(), scratch.end(), Lanes{});
+        for (int l = 0; l < inGroup; ++l) {
+            const float* in = convert(firstChannel + l, converted.data());
+            made = average(groups[gi], l, in, count, summedBefore);
+        }
+        take(groups[gi], scratch.data(), made);
+    }
+    bandSummed = static_cast<int>((summedBefore + count) % bandStep);
+}
+
 void SpeechFeatureMeter::interleaved(SampleEncoding encoding, const uint8_t* data, int64_t frames, int channels) {
     State& s = *m_state;
     if (s.rate == 0 || channels <= 0) return;
     s.ensureChannels(channels);
     const size_t width = bytesPerSample(encoding);
     const size_t stride = width * static_cast<size_t>(channels);
-    float* lanes = reinterpret_cast<float*>(s.scratch.data());
     while (frames > 0) {
         const int64_t take = std::min(frames, s.frameEnd - s.samples);
-        for (size_t gi = 0; gi < s.groups.size(); ++gi) {
-            const int firstChannel = static_cast<int>(gi) * kLanes;
-            const int inGroup = std::min(kLanes, channels - firstChannel);
-            if (inGroup < kLanes) std::fill(s.scratch.begin(), s.scratch.begin() + take, Lanes{});
-            for (int l = 0; l < inGroup; ++l)
-                toFloat(encoding, data + static_cast<size_t>(firstChannel + l) * width, stride,
-                        static_cast<size_t>(take), FloatOut{lanes + l, kLanes});
-            s.take(s.groups[gi], s.scratch.data(), take);
-        }
+        s.takeChunk(channels, take, [&](int channel, float* out) -> const float* {
+            toFloat(encoding, data + static_cast<size_t>(channel) * width, stride, static_cast<size_t>(take),
+                    FloatOut{out, 1});
+            return out;
+        });
         data += static_cast<size_t>(take) * stride;
         frames -= take;
         s.samples += take;
@@ -461,19 +519,17 @@ void SpeechFeatureMeter::planar(SampleEncoding encoding, const uint8_t* const* p
     if (s.rate == 0 || channels <= 0) return;
     s.ensureChannels(channels);
     const size_t width = bytesPerSample(encoding);
-    float* lanes = reinterpret_cast<float*>(s.scratch.data());
     int64_t offset = 0;
     while (offset < frames) {
         const int64_t take = std::min(frames - offset, s.frameEnd - s.samples);
-        for (size_t gi = 0; gi < s.groups.size(); ++gi) {
-            const int firstChannel = static_cast<int>(gi) * kLanes;
-            const int inGroup = std::min(kLanes, channels - firstChannel);
-            if (inGroup < kLanes) std::fill(s.scratch.begin(), s.scratch.begin() + take, Lanes{});
-            for (int l = 0; l < inGroup; ++l)
-                toFloat(encoding, planes[firstChannel + l] + static_cast<size_t>(offset) * width, width,
-                        static_cast<size_t>(take), FloatOut{lanes + l, kLanes});
-            s.take(s.groups[gi], s.scratch.data(), take);
-        }
+        s.takeChunk(channels, take, [&](int channel, float* out) -> const float* {
+            const uint8_t* plane = planes[channel] + static_cast<size_t>(offset) * width;
+            // Most decoders give planar floats: read in place (the averaging
+            // drops what is not a number).
+            if (encoding == SampleEncoding::F32) return reinterpret_cast<const float*>(plane);
+            toFloat(encoding, plane, width, static_cast<size_t>(take), FloatOut{out, 1});
+            return out;
+        });
         offset += take;
         s.samples += take;
         if (s.samples >= s.frameEnd) s.endFrame();
@@ -492,7 +548,7 @@ FeatureAnalysis readSpeechFeatures(const std::string& path) {
     SpeechFeatureMeter meter;
     DecodeOptions options;
     options.observer = &meter;
-    analysis.decoded = readFramePeaks(path, [](float) {}, options);
+    analysis.decoded = readFramePeaks(path, nullptr, options);
     analysis.features = meter.finish();
     return analysis;
 }
