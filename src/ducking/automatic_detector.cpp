@@ -77,8 +77,8 @@ bool holdsVoicedCore(const SpeechFeatures& f, const Span& s, double startThresho
 // Music bleeding into the microphone crosses the thresholds as speech does
 // and now and then looks voiced for a few frames; over a whole passage
 // speech is voiced far more often. Music of few, clean notes is the
-// opposite: voiced throughout, but in notes held far longer than a voice
-// holds its pitch between two consonants. Stretches closer than guardGap are
+// opposite: voiced throughout, but in notes held longer than a voice holds
+// its voicing between two unvoiced sounds. Stretches closer than guardGap are
 // judged together, so a passage cannot pass in pieces.
 std::vector<Span> guardAgainstMusic(const SpeechFeatures& f, const std::vector<Span>& spans,
                                     double continueThreshold, const AutomaticTuning& t) {

@@ -72,10 +72,11 @@ TEST_F(DetectionInputs, NothingFoolsTheAutomaticDetection) {
     ASSERT_TRUE(make(sox, {"-n", "-r", "44100", "-c", "1", path("noise.wav"), "synth", "8", "pinknoise", "gain", "-12"}));
     ASSERT_TRUE(make("/usr/bin/ffmpeg", {"-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
                                          "anoisesrc=color=brown:amplitude=0.5:duration=8", path("brown.mp3")}));
-    // Music: a plucked chord progression with a bass line, over a soft pad.
-    ASSERT_TRUE(make(sox, {"-n", "-r", "44100", "-c", "1", path("music.wav"), "synth", "2", "pluck", "C3", "pluck", "E4",
-                           "pluck", "G4", "pluck", "C5", "synth", "2", "sine", "mix", "C2", "repeat", "3", "gain",
-                           "-6"}));
+    // Music: a progression of three held chords.
+    ASSERT_TRUE(make(sox, {"-n", "-r", "44100", "-c", "1", path("music.wav"), "synth", "3", "triangle", "A2", "triangle",
+                           "C4", "triangle", "E4", "fade", "0.2", "3", "0.5", ":", "synth", "3", "triangle", "F2",
+                           "triangle", "A3", "triangle", "C4", "fade", "0.2", "3", "0.5", ":", "synth", "3", "triangle",
+                           "G2", "triangle", "B3", "triangle", "D4", "fade", "0.2", "3", "0.5", "gain", "-6"}));
     ASSERT_TRUE(make(sox, {"-n", "-r", "22050", "-c", "1", path("short.wav"), "synth", "0.2", "sine", "220"}));
     // Speech that fills the file: one long sentence, its pauses shortened.
     ASSERT_TRUE(make(espeak, {"-w", path("said.wav"), "-s", "170",

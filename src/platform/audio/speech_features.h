@@ -7,13 +7,15 @@
 // For every 10 ms frame (frame k covers samples [floor(k*rate/100),
 // floor((k+1)*rate/100)), as the peak meter's):
 //   level    the sample peak of the speech band (200 Hz - 4 kHz, two
-//            2nd-order high-passes and two low-passes), the largest over the
-//            channels, in dBFS; digital silence is kFeatureSilenceDb
+//            2nd-order high-passes and two low-passes, run at 16 kHz or more
+//            on box-averaged input), the largest over the channels, in dBFS;
+//            digital silence is kFeatureSilenceDb
 //   voicing  how periodic the frame is at a voice's pitch (70-400 Hz): the
 //            largest normalised autocorrelation of an 80 Hz - 1 kHz copy at
 //            about 4 kHz, in a 30 ms window centred on the frame. It is the
 //            costly feature, so it is measured only where the level rises
-//            clearly above the quietest frames so far (kNotMeasured elsewhere)
+//            clearly above the quietest frames so far (kNotMeasured elsewhere),
+//            on every other frame (the odd one takes its neighbour's value)
 //            and only on the loudest channel of the frame.
 #include <cstdint>
 #include <memory>
