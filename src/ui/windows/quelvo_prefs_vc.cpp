@@ -57,8 +57,7 @@ void QuelvoPrefsVC::viewDidLoad() {
                             [](double v) { applyThreshold(currentRolls(), v); });
     const bool automatic = storedDetectionMode() == DetectionMode::automatic;
     (automatic ? rdoAutomaticDetection : rdoFixedThreshold)->setChecked(true);
-    sldThreshold->setEnabled(!automatic);
-    lblThreshold->setEnabled(!automatic);
+    enableThreshold(!automatic);
     connect(rdoAutomaticDetection, &QRadioButton::toggled, this, &QuelvoPrefsVC::chooseDetection);
 
     auto& versionPrefs = kymovie::KyFCP106Prefs::shared();
@@ -81,8 +80,12 @@ void QuelvoPrefsVC::chooseDetection(bool automatic) {
     const DetectionMode mode = automatic ? DetectionMode::automatic : DetectionMode::threshold;
     storeDetectionMode(mode);
     applyDetection(currentRolls(), mode);
-    sldThreshold->setEnabled(!automatic);
-    lblThreshold->setEnabled(!automatic);
+    enableThreshold(!automatic);
+}
+
+void QuelvoPrefsVC::enableThreshold(bool enabled) {
+    for (QWidget* part : std::initializer_list<QWidget*>{sldThreshold, lblThreshold, m_thresholdCaption, m_thresholdUnit})
+        if (part) part->setEnabled(enabled);
 }
 
 void QuelvoPrefsVC::okPressed() { close(); }
@@ -143,7 +146,12 @@ void QuelvoPrefsVC::buildLayout() {
             grid->addWidget(caption, row, 0);
             grid->addWidget(slider, row, 1);
             grid->addWidget(value, row, 2);
-            grid->addWidget(new QLabel(tr(r.unitText), this), row, 3);
+            auto* unit = new QLabel(tr(r.unitText), this);
+            grid->addWidget(unit, row, 3);
+            if (r.slider == &sldThreshold) {
+                m_thresholdCaption = caption;
+                m_thresholdUnit = unit;
+            }
             *r.slider = slider;
             *r.label = value;
             ++row;

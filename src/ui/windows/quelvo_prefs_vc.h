@@ -60,6 +60,11 @@ private:
     // Stores the choice, hands it to the running program and enables the
     // threshold only where it applies.
     void chooseDetection(bool automatic);
+    void enableThreshold(bool enabled);
+
+    // The threshold row's caption and unit, greyed with its slider.
+    QLabel* m_thresholdCaption = nullptr;
+    QLabel* m_thresholdUnit = nullptr;
 };
 
 } // namespace kyui
