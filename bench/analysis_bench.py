@@ -4,16 +4,22 @@
 Makes (once) a one-hour 48 kHz stereo dialogue as WAV, MP3 and M4A with
 make_long_dialogue.sh, then measures on the same files in one run:
 
-  ours           quelvo-cli analyze FILE --json  (dialogue settings, gap closing)
+  threshold      quelvo-cli analyze FILE --json --detect threshold
+                 (dialogue settings at -24 dB, gap closing)
+  automatic      quelvo-cli analyze FILE --json --detect automatic
   silencedetect  ffmpeg -i FILE -af silencedetect=n=-24dB:d=0.5 -f null -
   decode         ffmpeg -i FILE -f null -        (the decoder alone)
 
 and prints the median wall time (CPU time in brackets) of each, our peak
-resident memory, and the ratios against the targets:
+resident memory in each mode, and the ratios against the targets:
 
-  WAV          ours <= 0.5 x silencedetect
-  MP3, M4A     ours <= 1.1 x decode
-  every format peak RSS < 64 MB
+               threshold                   automatic
+  WAV          <= 0.5 x silencedetect      <= 1.0 x silencedetect
+  MP3, M4A     <= 1.1 x decode             <= 1.3 x decode
+  every format peak RSS < 64 MB in both modes
+
+Every tool runs single-threaded (quelvo-cli decodes on one thread; ffmpeg
+is given -threads 1 for its decoder and filters).
 
 Exits 1 when a target is missed. Needs only python3, ffmpeg and a built
 quelvo-cli (scripts/build.sh). Usage:
@@ -33,6 +39,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 FORMATS = ("wav", "mp3", "m4a")
 RSS_LIMIT_MB = 64.0
+MODES = ("threshold", "automatic")
+# Largest ratio to silencedetect (WAV) and to the decoder alone (MP3, M4A).
+TARGETS = {"threshold": (0.5, 1.1), "automatic": (1.0, 1.3)}
 
 
 def find_cli(given):
@@ -81,51 +90,52 @@ def main():
     config = tempfile.mkdtemp(prefix="quelvo-bench-settings-")
     env = dict(os.environ, QUELVO_CONFIG_DIR=config)  # default timings, -24 dB
 
-    ffmpeg = ["ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-i"]
+    ffmpeg = ["ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-filter_threads", "1", "-threads", "1", "-i"]
     rows = []
     for fmt in FORMATS:
         path = os.path.join(args.dir, "long_dialogue_1h." + fmt)
         warm(path)
-        tools = {
-            "ours": ([cli, "analyze", path, "--json"], env),
-            "silencedetect": (ffmpeg + [path, "-af", "silencedetect=n=-24dB:d=0.5", "-f", "null", "-"], None),
-            "decode": (ffmpeg + [path, "-f", "null", "-"], None),
-        }
+        tools = {mode: ([cli, "analyze", path, "--json", "--detect", mode], env) for mode in MODES}
+        tools["silencedetect"] = (ffmpeg + [path, "-af", "silencedetect=n=-24dB:d=0.5", "-f", "null", "-"], None)
+        tools["decode"] = (ffmpeg + [path, "-f", "null", "-"], None)
         samples = {name: [] for name in tools}
-        clusters = None
+        clusters = {}
         # Rounds alternate the tools, so that a busy moment on the machine
         # does not fall on one of them only.
         for _ in range(max(1, args.runs)):
             for name, (cmd, tool_env) in tools.items():
                 wall, cpu, rss, out = measure(cmd, tool_env)
                 samples[name].append((wall, cpu, rss))
-                if name == "ours":
-                    clusters = len(json.loads(out)["clusters"])
+                if name in MODES:
+                    clusters[name] = len(json.loads(out)["clusters"])
         med = {name: (statistics.median(s[0] for s in runs), statistics.median(s[1] for s in runs))
                for name, runs in samples.items()}
-        rss = max(s[2] for s in samples["ours"])
+        rss = {mode: max(s[2] for s in samples[mode]) for mode in MODES}
         rows.append((fmt, os.path.getsize(path) / 1e6, med, rss, clusters))
 
     print()
-    print("One-hour dialogue, 48 kHz stereo; %d runs each, median wall time (CPU time); %s"
+    print("One-hour dialogue, 48 kHz stereo; %d runs each, median wall time (CPU time) in seconds; %s"
           % (args.runs, os.uname().machine))
-    header = ("format", "MB", "ours s", "silencedetect s", "decode s", "ours/sd", "ours/dec", "RSS MB", "clusters", "target")
-    print("%-6s %7s %14s %16s %14s %8s %8s %7s %8s  %s" % header)
+    header = ("format", "MB", "threshold", "automatic", "silencedetect", "decode", "thr/ref", "auto/ref",
+              "RSS thr", "RSS auto", "clusters")
+    print("%-6s %6s %14s %14s %14s %14s %8s %8s %8s %8s %9s  %s" % (header + ("targets",)))
     failed = False
     for fmt, size, med, rss, clusters in rows:
-        ours, sd, dec = med["ours"], med["silencedetect"], med["decode"]
-        to_sd, to_dec = ours[0] / sd[0], ours[0] / dec[0]
-        if fmt == "wav":
-            ok = to_sd <= 0.5
-            target = "ours <= 0.5 x silencedetect: %s" % ("ok" if ok else "MISSED")
-        else:
-            ok = to_dec <= 1.1
-            target = "ours <= 1.1 x decode: %s" % ("ok" if ok else "MISSED")
-        rss_ok = rss < RSS_LIMIT_MB
-        target += "; RSS < %.0f MB: %s" % (RSS_LIMIT_MB, "ok" if rss_ok else "MISSED")
-        failed |= not (ok and rss_ok)
-        print("%-6s %7.1f %6.2f (%5.2f) %8.2f (%5.2f) %6.2f (%5.2f) %8.2f %8.2f %7.1f %8d  %s"
-              % (fmt, size, ours[0], ours[1], sd[0], sd[1], dec[0], dec[1], to_sd, to_dec, rss, clusters, target))
+        reference = "silencedetect" if fmt == "wav" else "decode"
+        limit_index = 0 if fmt == "wav" else 1
+        ratios, verdicts = {}, []
+        for mode in MODES:
+            ratios[mode] = med[mode][0] / med[reference][0]
+            limit = TARGETS[mode][limit_index]
+            ok = ratios[mode] <= limit and rss[mode] < RSS_LIMIT_MB
+            failed |= not ok
+            verdicts.append("%s <= %.1f x %s, RSS < %.0f MB: %s"
+                            % (mode, limit, reference, RSS_LIMIT_MB, "ok" if ok else "MISSED"))
+        cells = ["%6.2f (%5.2f)" % med[name] for name in ("threshold", "automatic", "silencedetect", "decode")]
+        print("%-6s %6.1f %14s %14s %14s %14s %8.2f %8.2f %8.1f %8.1f %4d/%-4d  %s"
+              % (fmt, size, cells[0], cells[1], cells[2], cells[3], ratios["threshold"], ratios["automatic"],
+                 rss["threshold"], rss["automatic"], clusters["threshold"], clusters["automatic"],
+                 "; ".join(verdicts)))
     print()
     return 1 if failed else 0
 

@@ -14,7 +14,7 @@ QVRoll rollsFromStoredSettings() {
     const double releaseWindow = prefs_getValueDouble(kReleaseWindowKey, kDefaultReleaseWindow);
     const double threshold = prefs_getValueDouble(kThresholdKey, kDefaultThreshold);
     return QVRoll{attackPreRoll, attackWindow - attackPreRoll, releasePreRoll,
-                  releaseWindow - releasePreRoll, threshold};
+                  releaseWindow - releasePreRoll, threshold, storedDetectionMode()};
 }
 
 QVRoll& currentRolls() {
@@ -35,5 +35,6 @@ void applyReleasePreRoll(QVRoll& rolls, double releasePreRoll) {
     rolls.preFadeOut = releasePreRoll;
 }
 void applyThreshold(QVRoll& rolls, double threshold) { rolls.threshold = threshold; }
+void applyDetection(QVRoll& rolls, DetectionMode detection) { rolls.detection = detection; }
 
 } // namespace quelvo

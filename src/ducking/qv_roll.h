@@ -1,6 +1,9 @@
 #pragma once
 // The ducking envelope's timing: how long before and after each edge of a
-// speech interval the music fades, and the speech detection threshold.
+// speech interval the music fades, and how speech is detected (the mode and
+// the fixed mode's threshold).
+#include "ducking/detection_mode.h"
+
 namespace quelvo {
 
 inline constexpr const char* kAttackWindowKey = "duck.attackWindow";
@@ -22,6 +25,8 @@ struct QVRoll {
     double preFadeOut = 0;
     double postFadeOut = 0;
     double threshold = 0;
+    // Travels with the timings so that a job's copy holds every setting it uses.
+    DetectionMode detection = DetectionMode::threshold;
     bool operator==(const QVRoll&) const = default;
 };
 
@@ -40,5 +45,6 @@ void applyReleaseWindow(QVRoll& rolls, double releaseWindow);
 void applyAttackPreRoll(QVRoll& rolls, double attackPreRoll);
 void applyReleasePreRoll(QVRoll& rolls, double releasePreRoll);
 void applyThreshold(QVRoll& rolls, double threshold);
+void applyDetection(QVRoll& rolls, DetectionMode detection);
 
 } // namespace quelvo

@@ -1,10 +1,30 @@
 #include "ducking/speech_clusters.h"
 
+#include "ducking/automatic_detector.h"
+#include "platform/audio/speech_features.h"
+
 namespace quelvo {
 
 namespace {
 
 constexpr double kGapClosingDecay = 10.0;
+
+SpeechAnalysis analyzeAutomatically(const std::string& dialoguePath) {
+    SpeechAnalysis analysis;
+    analysis.detection.mode = DetectionMode::automatic;
+    const kyaudio::FeatureAnalysis features = kyaudio::readSpeechFeatures(dialoguePath);
+    analysis.status = features.decoded.status;
+    if (!analysis.status) return analysis;
+    analysis.duration = features.decoded.duration;
+    analysis.sampleRate = features.decoded.sampleRate;
+    const AutomaticTuning tuning;
+    const AutomaticDecision decision = decideSpeech(features.features, analysis.duration, tuning);
+    analysis.clusters = shapeAutomaticSegments(decision.segments, tuning, analysis.duration);
+    analysis.detection.noiseFloor = decision.noiseFloor;
+    analysis.detection.speechLevel = decision.speechLevel;
+    analysis.detection.threshold = decision.threshold;
+    return analysis;
+}
 
 SpeechAnalysis fromLevels(kyaudio::LevelAnalysis levels) {
     SpeechAnalysis analysis;
@@ -43,9 +63,16 @@ kyaudio::ClusterList closeGaps(const kyaudio::ClusterList& clusters, const QVRol
     return kyaudio::expandclusterList(widened, kGapClosingDecay, -rolls.preFadeIn, -rolls.postFadeOut, 0.0);
 }
 
-SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const QVRoll& rolls) {
+SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const QVRoll& rolls) {
+    if (rolls.detection == DetectionMode::automatic) return analyzeAutomatically(dialoguePath);
     SpeechAnalysis analysis =
         fromLevels(kyaudio::analyzeLevels(dialoguePath, dialogueLevelParameters(rolls.threshold)));
+    analysis.detection.threshold = rolls.threshold;
+    return analysis;
+}
+
+SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const QVRoll& rolls) {
+    SpeechAnalysis analysis = analyzeDialogue(dialoguePath, rolls);
     if (analysis.status) analysis.clusters = closeGaps(analysis.clusters, rolls);
     return analysis;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The job's analysis steps, shared by the ducking job and `quelvo-cli analyze`:
 // where the dialogue speaks (with short gaps closed) and where the music sounds.
+#include <limits>
 #include <string>
 
 #include "ducking/qv_roll.h"
@@ -12,11 +13,21 @@ namespace quelvo {
 // Below this level the music counts as silent (filler placement).
 inline constexpr double kMusicThreshold = -60.0;
 
+// The levels a detection used, so that an editor can see why it decided as
+// it did. The fixed threshold mode fills only the threshold.
+struct DetectionFigures {
+    DetectionMode mode = DetectionMode::threshold;
+    double noiseFloor = std::numeric_limits<double>::quiet_NaN();   // dBFS
+    double speechLevel = std::numeric_limits<double>::quiet_NaN();  // dBFS
+    double threshold = std::numeric_limits<double>::quiet_NaN();    // dBFS: where speech opens
+};
+
 struct SpeechAnalysis {
     kykit::Status status = kykit::Status::failure("not analysed");
     kyaudio::ClusterList clusters;
     double duration = 0;  // seconds, as decoded
     int sampleRate = 0;
+    DetectionFigures detection;
 };
 
 // The dialogue analysis's settings: decay 0.5, minDuration 0.5, fades 0.1,
@@ -30,7 +41,12 @@ kyaudio::LevelParameters musicLevelParameters(double threshold = kMusicThreshold
 // was. Widens by the fades and narrows back, as the ducking envelope sees it.
 kyaudio::ClusterList closeGaps(const kyaudio::ClusterList& clusters, const QVRoll& rolls);
 
-// Speech clusters at rolls.threshold, gaps closed with the rolls' timings.
+// The dialogue's speech as the job sees it before gap closing: at
+// rolls.threshold in threshold mode, else found by the automatic detector
+// (one decoding run either way), shaped with the dialogue settings' fades.
+SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const QVRoll& rolls);
+
+// analyzeDialogue, then gaps closed with the rolls' timings.
 SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const QVRoll& rolls);
 // Where the music is audible at all.
 SpeechAnalysis findMusicClusters(const std::string& musicPath, double threshold = kMusicThreshold);

@@ -78,7 +78,31 @@ TEST_F(DuckCommand, UsageErrorsExitTwo) {
     EXPECT_EQ(duck({"--dialogue", m_dialogue, "--music", m_music, "--decrease", "loud"}).exitCode, 2);
     const CommandResult r = duck({"--dialogue", m_dialogue, "--music", m_music, "--format", "1.6", "--send-to-fcp"});
     EXPECT_EQ(r.exitCode, 2);
+    for (const std::vector<std::string>& detect : std::vector<std::vector<std::string>>{
+             {"--detect", "automatic", "--threshold", "-30"}, {"--detect", "loudness"}, {"--threshold", "x"}}) {
+        std::vector<std::string> args = {"--dialogue", m_dialogue, "--music", m_music};
+        args.insert(args.end(), detect.begin(), detect.end());
+        EXPECT_EQ(duck(args).exitCode, 2) << detect[1];
+    }
     EXPECT_FALSE(fs::exists(projectPath()));
+}
+
+TEST_F(DuckCommand, DetectionModeAndThresholdComeFromTheOptions) {
+    // The automatic detection finds one sentence between silences (a steady
+    // tone would be a held note to it, not speech).
+    const std::string said = (m_dir / "said.wav").string(), talk = (m_dir / "talk.wav").string();
+    ASSERT_EQ(runProgram({"/usr/bin/espeak-ng", "-w", said, "This sentence is all the dialogue there is."}).exitCode, 0);
+    ASSERT_EQ(sox({said, talk, "pad", "1", "2"}), 0);
+    const CommandResult automatic =
+        duck({"--dialogue", talk, "--music", m_music, "--format", "1.9", "--json", "--detect", "automatic"});
+    ASSERT_EQ(automatic.exitCode, 0) << automatic.err;
+    EXPECT_EQ(nlohmann::json::parse(automatic.out)["clusters"], 1);
+    EXPECT_VALID_FCPXML(readFile((m_dir / "talk.fcpxml").string()), "1.9");
+    // The same sentence at a threshold above its level: nothing.
+    const CommandResult none =
+        duck({"--dialogue", talk, "--music", m_music, "--format", "1.9", "--json", "--threshold", "3"});
+    ASSERT_EQ(none.exitCode, 0) << none.err;
+    EXPECT_EQ(nlohmann::json::parse(none.out)["clusters"], 0);
 }
 
 TEST_F(DuckCommand, BadInputsExitOneWithOneLineNamingTheFileAndWriteNothing) {

@@ -56,7 +56,41 @@ TEST_F(AnalyzeCommand, JsonCarriesFileDurationRateAndTheGapClosedSpeechClusters)
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err, "");
     // The two bursts 0.6 s apart are one interval once gaps under 0.3 + 0.7 s close.
-    EXPECT_EQ(r.out, "{\"file\":\"" + tone() + "\",\"duration\":3.0,\"sampleRate\":44100,\"clusters\":[[0.4,2.7]]}\n");
+    EXPECT_EQ(r.out, "{\"file\":\"" + tone() + "\",\"duration\":3.0,\"sampleRate\":44100,\"clusters\":[[0.4,2.7]],"
+                     "\"detection\":{\"mode\":\"threshold\",\"threshold\":-24.0}}\n");
+}
+
+TEST_F(AnalyzeCommand, DetectionComesFromTheOptionsOrTheStoredChoiceAndIsReported) {
+    const auto detection = [&](std::vector<std::string> args, const fs::path& config = {}) {
+        args.insert(args.begin(), {tone(), "--json"});
+        const CommandResult r = analyze(args, config);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return r.exitCode == 0 ? nlohmann::json::parse(r.out)["detection"] : nlohmann::json();
+    };
+    const auto automatic = detection({"--detect", "automatic"});
+    EXPECT_EQ(automatic["mode"], "automatic");
+    // The keys in order; the bursts' own levels: silence between them, -6 dBFS peaks.
+    ASSERT_EQ(automatic.size(), 4u);
+    EXPECT_EQ(automatic.begin().key(), "mode");
+    EXPECT_TRUE(automatic["noiseFloor"].is_number()) << automatic;
+    EXPECT_NEAR(automatic["speechLevel"].get<double>(), -6.0, 1.5) << automatic;
+    EXPECT_NEAR(automatic["threshold"].get<double>(), automatic["speechLevel"].get<double>() - 35, 0.02);
+    EXPECT_EQ(detection({"--detect", "threshold"}), nlohmann::json::parse(R"({"mode":"threshold","threshold":-24.0})"));
+    // A threshold alone means the threshold mode.
+    EXPECT_EQ(detection({"--threshold", "-30"}), nlohmann::json::parse(R"({"mode":"threshold","threshold":-30.0})"));
+
+    quelvo::test::TempDir config;
+    quelvo::test::writeFile(config / "settings.json", R"({"duck.detection": "automatic"})");
+    EXPECT_EQ(detection({}, config.path())["mode"], "automatic");
+    EXPECT_EQ(detection({"--threshold", "-30"}, config.path())["mode"], "threshold");
+    // Anything else stored reads as the threshold mode.
+    for (const char* stored : {R"("Automatic")", "true", "1", R"("")"}) {
+        quelvo::test::writeFile(config / "settings.json", std::string(R"({"duck.detection": )") + stored + "}");
+        EXPECT_EQ(detection({}, config.path())["mode"], "threshold") << stored;
+    }
+    // The music analysis is a fixed -60 dB.
+    EXPECT_EQ(nlohmann::json::parse(analyze({tone(), "--json", "--music"}).out)["detection"],
+              nlohmann::json::parse(R"({"mode":"threshold","threshold":-60.0})"));
 }
 
 TEST_F(AnalyzeCommand, MusicFindsWhereTheMusicSoundsAtMinusSixtyWithoutGapClosing) {
@@ -91,7 +125,14 @@ TEST_F(AnalyzeCommand, ThresholdComesFromTheStoredSettingsUnlessGiven) {
 
 TEST_F(AnalyzeCommand, UsageErrorsExitTwo) {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {tone(), "--threshold", "loud"}, {tone(), "--threshold", "nan"}, {tone(), "--bogus"}}) {
+             {},
+             {tone(), "--threshold", "loud"},
+             {tone(), "--threshold", "nan"},
+             {tone(), "--bogus"},
+             {tone(), "--detect", "sometimes"},
+             {tone(), "--detect", "automatic", "--threshold", "-30"},
+             {tone(), "--detect", "automatic", "--music"},
+             {tone(), "--detect", "threshold", "--music"}}) {
         const CommandResult r = analyze(args);
         EXPECT_EQ(r.exitCode, 2) << r.err;
         EXPECT_EQ(r.out, "");

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include "ducking/qv_roll.h"
@@ -125,6 +126,40 @@ TEST_F(PrefsWindowTest, StoredValuesComeBackInTheSliders) {
     EXPECT_DOUBLE_EQ(0.5, vc->releasePreRollSlider->value());
     EXPECT_DOUBLE_EQ(-40, vc->sldThreshold->value());
     EXPECT_EQ("-40", vc->lblThreshold->text().toStdString());
+}
+
+TEST_F(PrefsWindowTest, TheDetectionChoiceIsStoredAtOnceAndTheSliderServesOnlyTheFixedThreshold) {
+    QuelvoPrefsVC* vc = openPanel();
+    ASSERT_NE(nullptr, vc);
+    // A first run: the fixed threshold, its slider in use, nothing stored.
+    EXPECT_TRUE(vc->rdoFixedThreshold->isChecked());
+    EXPECT_FALSE(vc->rdoAutomaticDetection->isChecked());
+    EXPECT_TRUE(vc->sldThreshold->isEnabled());
+    EXPECT_FALSE(kykit::PrefsStore::instance().value(kDetectionKey).has_value());
+
+    // Clicked on its round button, at the left.
+    const auto click = [](QRadioButton* choice) {
+        QTest::mouseClick(choice, Qt::LeftButton, {}, QPoint(6, choice->height() / 2));
+    };
+    click(vc->rdoAutomaticDetection);
+    EXPECT_TRUE(vc->rdoAutomaticDetection->isChecked());
+    EXPECT_FALSE(vc->sldThreshold->isEnabled());
+    EXPECT_FALSE(vc->lblThreshold->isEnabled());
+    EXPECT_EQ(currentRolls().detection, DetectionMode::automatic);
+    EXPECT_EQ(kykit::prefs_getValueString(kDetectionKey, ""), "automatic");
+    EXPECT_DOUBLE_EQ(-24.0, currentRolls().threshold) << "the threshold is kept for a later return";
+
+    click(vc->rdoFixedThreshold);
+    EXPECT_TRUE(vc->sldThreshold->isEnabled());
+    EXPECT_EQ(currentRolls().detection, DetectionMode::threshold);
+    EXPECT_EQ(kykit::prefs_getValueString(kDetectionKey, ""), "threshold");
+
+    // A stored choice comes back with the window, and with the next start.
+    click(vc->rdoAutomaticDetection);
+    QuelvoPrefsVC* again = makePrefs();
+    EXPECT_TRUE(again->rdoAutomaticDetection->isChecked());
+    EXPECT_FALSE(again->sldThreshold->isEnabled());
+    EXPECT_EQ(rollsFromStoredSettings().detection, DetectionMode::automatic);
 }
 
 TEST_F(PrefsWindowTest, TimesRunFromZeroToThreeSecondsInTenthsAndTheThresholdFromMinus60To0) {
@@ -296,7 +331,8 @@ TEST_F(PrefsWindowTest, TabReachesEveryControlInOrderAndReturnCloses) {
     vc->attackWindowSlider->setFocus(Qt::TabFocusReason);
     const std::vector<QWidget*> expected = {vc->attackWindowSlider,     vc->attackPreRollSlider,
                                             vc->releaseWindowSlider,    vc->releasePreRollSlider,
-                                            vc->sldThreshold,           vc->depthMode,
+                                            vc->rdoAutomaticDetection,  vc->sldThreshold,
+                                            vc->depthMode,
                                             vc->chkPreferFCP106,
                                             vc->chkRememberMyChoice,    vc->chksendImmediatelyToFCP,
                                             vc->btnOk};

@@ -27,6 +27,7 @@
 #include "ui/windows/fcp106_export_options_vc.h"
 #include "ui/windows/progress_vc.h"
 #include "ui/windows/quelvo_main_vc.h"
+#include "ui/windows/quelvo_prefs_vc.h"
 #include "ui/windows/qv_second_file_role_vc.h"
 #include "ui_test_support.h"
 
@@ -112,6 +113,12 @@ TEST_F(Screenshots, TheMainWindowAndItsPanels) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(prefs));
     prefs->move(w->geometry().right() + 40, 40);
     shoot("preferences");
+    // The automatic detection chosen: the threshold slider is greyed out.
+    if (auto* prefsVC = qobject_cast<kyui::QuelvoPrefsVC*>(delegate->preferences())) {
+        prefsVC->rdoAutomaticDetection->click();
+        shoot("preferences_automatic");
+        prefsVC->rdoFixedThreshold->click();
+    }
     prefs->close();
 
     vc->btnRole->click();

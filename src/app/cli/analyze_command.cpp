@@ -19,19 +19,37 @@ namespace {
 struct AnalyzeOptions {
     std::string file;
     std::optional<double> threshold;
+    std::optional<std::string> detect;
     bool music = false;
     bool json = false;
     bool loudness = false;
 };
 
-nlohmann::ordered_json optionalNumber(const std::optional<double>& value) {
-    if (!value) return nullptr;
-    return std::round(*value * 100.0) / 100.0;
-}
-
 // Times to the microsecond: finer than the 10 ms analysis, and the numbers
 // print short ("0.9", not "0.8999999999999999").
 double rounded(double seconds) { return std::round(seconds * 1e6) / 1e6; }
+
+// Levels to a hundredth of a decibel; null where there is no finite figure
+// (JSON has no infinity or NaN).
+nlohmann::ordered_json decibels(double db) {
+    if (!std::isfinite(db)) return nullptr;
+    return std::round(db * 100) / 100;
+}
+
+nlohmann::ordered_json optionalNumber(const std::optional<double>& value) {
+    return value ? decibels(*value) : nullptr;
+}
+
+// Which detection ran and the levels it used, so that an editor can see why.
+nlohmann::ordered_json detectionJson(const DetectionFigures& figures) {
+    nlohmann::ordered_json out = {{"mode", detectionModeName(figures.mode)}};
+    if (figures.mode == DetectionMode::automatic) {
+        out["noiseFloor"] = decibels(figures.noiseFloor);
+        out["speechLevel"] = decibels(figures.speechLevel);
+    }
+    out["threshold"] = decibels(figures.threshold);
+    return out;
+}
 
 void printJson(const AnalyzeOptions& options, const SpeechAnalysis& analysis,
                const std::optional<kyaudio::LoudnessFigures>& loudness) {
@@ -42,7 +60,8 @@ void printJson(const AnalyzeOptions& options, const SpeechAnalysis& analysis,
     nlohmann::ordered_json out = {{"file", options.file},
                                 {"duration", rounded(analysis.duration)},
                                 {"sampleRate", analysis.sampleRate},
-                                {"clusters", clusters}};
+                                {"clusters", clusters},
+                                {"detection", detectionJson(analysis.detection)}};
     if (loudness)
         out["loudness"] = {{"integrated", optionalNumber(loudness->integrated)},
                            {"range", optionalNumber(loudness->range)},
@@ -58,16 +77,21 @@ void printPlain(const SpeechAnalysis& analysis) {
 }
 
 int runAnalyze(const AnalyzeOptions& options) {
-    if (options.threshold && !std::isfinite(*options.threshold)) {
-        printError("--threshold must be a number of decibels");
+    if (options.music && options.detect) {
+        printError("--detect applies to the dialogue analysis, not to --music");
+        return 2;
+    }
+    QVRoll rolls = currentRolls();
+    if (const auto usage = applyDetectionOptions(rolls, options.detect, options.threshold)) {
+        printError(*usage);
         return 2;
     }
     SpeechAnalysis analysis;
     if (options.music) {
-        analysis = findMusicClusters(options.file, options.threshold.value_or(kMusicThreshold));
+        const double threshold = options.threshold.value_or(kMusicThreshold);
+        analysis = findMusicClusters(options.file, threshold);
+        analysis.detection.threshold = threshold;
     } else {
-        QVRoll rolls = currentRolls();
-        if (options.threshold) rolls.threshold = *options.threshold;
         analysis = findSpeechClusters(options.file, rolls);
     }
     if (!analysis.status) {
@@ -109,12 +133,16 @@ void registerAnalyzeCommand(CLI::App& app, int& exitCode) {
                    "(or, with --music, where the music sounds)");
     command->add_option("FILE", options->file, "audio file to analyse")->required();
     command->add_option("--threshold", options->threshold,
-                        "detection threshold in dB (default: the stored setting, or -60 with --music)");
+                        "detection threshold in dB; implies --detect threshold (default: the stored setting, "
+                        "or -60 with --music)");
+    command->add_option("--detect", options->detect,
+                        "speech detection: automatic (adapts to each recording) or threshold "
+                        "(default: the stored setting)");
     command->add_flag("--music", options->music, "find where the music is audible (-60 dB)");
     command->add_flag("--loudness", options->loudness,
                       "also measure the loudness (integrated LUFS, range LU, true peak dBTP)");
     command->add_flag("--json", options->json,
-                      "print {\"file\",\"duration\",\"sampleRate\",\"clusters\":[[start,end],...]}");
+                      "print {\"file\",\"duration\",\"sampleRate\",\"clusters\":[[start,end],...],\"detection\":{...}}");
     command->callback([options, &exitCode] { exitCode = runAnalyze(*options); });
 }
 

@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "ducking/qv_roll.h"
 #include "platform/movie/version_sheet.h"
 
 namespace quelvo::cli {
@@ -18,6 +19,12 @@ void registerTitlesCommand(CLI::App& app, int& exitCode);
 // The FCPXML version to write: --format when given, else what the desktop
 // version sheet would answer (a remembered choice, else the preferred version).
 kymovie::FCP106ExportOptionsVC::Version chosenVersion(const std::optional<std::string>& format);
+
+// Sets the detection mode and threshold from --detect and --threshold (a
+// threshold alone means the threshold mode); what stays unset keeps the
+// stored choice. Returns the usage error, if any.
+std::optional<std::string> applyDetectionOptions(QVRoll& rolls, const std::optional<std::string>& detect,
+                                                 const std::optional<double>& threshold);
 
 // Prints "quelvo-cli: <message>" as one line on standard error, whatever the
 // message holds (a path may contain a line break).

@@ -60,6 +60,11 @@ private:
 };
 
 int runDuck(const DuckOptions& o) {
+    QVRoll rolls = currentRolls();
+    if (const auto usage = applyDetectionOptions(rolls, o.detect, o.threshold)) {
+        printError(*usage);
+        return 2;
+    }
     const Version version = chosenVersion(o.format);
     if (o.sendToFCP && version == Version::olderVersions) {
         printError("--send-to-fcp needs the 1.9 format: older versions get a file");
@@ -89,7 +94,7 @@ int runDuck(const DuckOptions& o) {
         StderrStatus status;
         kymovie::FixedVersionSheet sheet(version);
         outcome = duckAudioFiles(o.dialogue, o.music, o.filler, decrease, overall, toZero,
-                                 name + "_duck_event", name + "_duck_project", currentRolls(),
+                                 name + "_duck_event", name + "_duck_project", rolls,
                                  &status, sheet, nullptr, jobOptions);
         // The hand-over runs a moment after the job; wait for it to know how it went.
         kykit::Queue::drain();
@@ -142,6 +147,10 @@ void addDuckOptions(CLI::App* command, DuckOptions& options) {
                         "Depth by loudness: the music this many LU under the speech, per speech interval "
                         "(default: stored depth mode, fixed)")
         ->check(CLI::Range(0.0, 60.0));
+    command->add_option("--detect", options.detect,
+                        "Speech detection: automatic (adapts to each recording) or threshold (default: stored)");
+    command->add_option("--threshold", options.threshold,
+                        "Speech detection threshold in dB; implies --detect threshold (default: stored, -24)");
     command->add_option("--name", options.name, "Project name (default: the dialogue's file name)");
     command->add_flag("--json", options.json, "Print a JSON summary");
 }

@@ -20,6 +20,8 @@ struct DuckOptions {
     std::string output;
     bool sendToFCP = false;
     bool json = false;
+    std::optional<std::string> detect;  // "automatic" or "threshold"
+    std::optional<double> threshold;    // implies the threshold mode
 };
 
 void addDuckOptions(CLI::App* command, DuckOptions& options);

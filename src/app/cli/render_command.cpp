@@ -47,6 +47,10 @@ int runRender(const RenderOptions& o) {
     request.toZero = levels.toZero;
     request.underLU = levels.underLU;
     request.rolls = currentRolls();
+    if (const auto usage = applyDetectionOptions(request.rolls, o.duck.detect, o.duck.threshold)) {
+        printError(*usage);
+        return 2;
+    }
     request.outputPath = output;
     request.container = *container;
     request.measureLoudness = o.duck.json;

@@ -152,8 +152,7 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     in.outputFile = options.outputPath.empty() ? projectPathFor(speakerPath) : options.outputPath;
 
     kykit::ih_setText(statusLabel, kStageAnalyzing);
-    const kyaudio::LevelAnalysis speech =
-        kyaudio::analyzeLevels(speakerPath, dialogueLevelParameters(rolls.threshold));
+    const SpeechAnalysis speech = analyzeDialogue(speakerPath, rolls);
     if (!speech.status) {
         failedToRead(outcome, "dialogue", speakerPath, speech.status.message());
         return outcome;

@@ -79,9 +79,10 @@ constexpr int kMaxRetries = 1000;
 // One decoding run: the state that the loop and its helpers share.
 class Decoder {
 public:
-    Decoder(const std::string& path, AVFormatContext* format, int streamIndex, const FramePeakMeter::Sink& sink)
+    Decoder(const std::string& path, AVFormatContext* format, int streamIndex, const FramePeakMeter::Sink& sink,
+            SampleBlockObserver* observer = nullptr)
         : m_path(path), m_format(format), m_stream(format->streams[streamIndex]), m_index(streamIndex),
-          m_sink(sink) {}
+          m_sink(sink), m_observer(observer) {}
 
     kykit::Status run(bool directPcm);
     // Counts the packets' samples instead of decoding them. Fails with
@@ -108,6 +109,7 @@ private:
     AVStream* m_stream;
     int m_index;
     const FramePeakMeter::Sink& m_sink;
+    SampleBlockObserver* m_observer;
     std::optional<FramePeakMeter> m_meter;
     detail::CodecPtr m_codec;
     detail::FramePtr m_frame;
@@ -191,7 +193,7 @@ kykit::Status Decoder::measureFrame(const AVFrame* frame) {
     if (!m_meter) {
         if (frame->sample_rate < kLevelFramesPerSecond)
             return kykit::Status::failure("the audio has no usable sample rate");
-        m_meter.emplace(frame->sample_rate, m_sink);
+        m_meter.emplace(frame->sample_rate, m_sink, m_observer);
     }
     if (frame->sample_rate != m_meter->sampleRate())
         return kykit::Status::failure("the sample rate changes inside the file");
@@ -236,7 +238,7 @@ kykit::Status Decoder::run(bool directPcm) {
             m_direct.reset();
     }
     if (m_direct) {
-        m_meter.emplace(parameters->sample_rate, m_sink);
+        m_meter.emplace(parameters->sample_rate, m_sink, m_observer);
         m_channels = channels;
     } else {
         if (kykit::Status opened = openCodec(); !opened) return opened;
@@ -358,7 +360,7 @@ DecodeSummary readFramePeaks(const std::string& path, const FramePeakMeter::Sink
         return summary;
     }
 
-    Decoder decoder(path, format, index, sink);
+    Decoder decoder(path, format, index, sink, options.packetsOnly ? nullptr : options.observer);
     if (options.packetsOnly) {
         summary.status = decoder.countPackets();
         // Without packet durations only decoding can tell.

@@ -17,6 +17,8 @@ struct DecodeOptions {
     // sink: enough to tell whether the audio is all there, at a fraction of
     // the cost. Files whose packets do not say how long they are are decoded.
     bool packetsOnly = false;
+    // Also handed every decoded block (not with packetsOnly); not owned.
+    SampleBlockObserver* observer = nullptr;
 };
 
 struct DecodeSummary {

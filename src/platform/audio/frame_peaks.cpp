@@ -149,8 +149,9 @@ float blockPeak(SampleEncoding encoding, const uint8_t* data, size_t count) {
     return static_cast<float>(peak);
 }
 
-FramePeakMeter::FramePeakMeter(int sampleRate, Sink sink)
-    : m_rate(sampleRate > 0 ? sampleRate : 1), m_sink(std::move(sink)) {
+FramePeakMeter::FramePeakMeter(int sampleRate, Sink sink, SampleBlockObserver* observer)
+    : m_rate(sampleRate > 0 ? sampleRate : 1), m_sink(std::move(sink)), m_observer(observer) {
+    if (m_observer) m_observer->start(m_rate);
     m_frameEnd = static_cast<int64_t>(m_rate) / kLevelFramesPerSecond;
     // Below 100 Hz a frame would hold no sample; every sample is then a frame.
     if (m_frameEnd == 0) m_frameEnd = 1;
@@ -160,7 +161,7 @@ void FramePeakMeter::advance(int64_t count, float peak) {
     m_framePeak = std::max(m_framePeak, peak);
     m_samples += count;
     while (m_samples >= m_frameEnd) {
-        m_sink(m_framePeak);
+        if (m_sink) m_sink(m_framePeak);
         m_framePeak = 0;
         ++m_frameIndex;
         const int64_t next = (m_frameIndex + 1) * m_rate / kLevelFramesPerSecond;
@@ -171,10 +172,11 @@ void FramePeakMeter::advance(int64_t count, float peak) {
 void FramePeakMeter::addInterleaved(SampleEncoding encoding, const uint8_t* data, int64_t frames,
                                     int channels) {
     if (channels <= 0) return;
+    if (m_observer && frames > 0) m_observer->interleaved(encoding, data, frames, channels);
     const size_t stride = bytesPerSample(encoding) * static_cast<size_t>(channels);
     while (frames > 0) {
         const int64_t take = std::min(frames, samplesLeftInFrame());
-        const float peak = blockPeak(encoding, data, static_cast<size_t>(take) * channels);
+        const float peak = m_sink ? blockPeak(encoding, data, static_cast<size_t>(take) * channels) : 0.0f;
         data += static_cast<size_t>(take) * stride;
         frames -= take;
         advance(take, peak);
@@ -183,12 +185,13 @@ void FramePeakMeter::addInterleaved(SampleEncoding encoding, const uint8_t* data
 
 void FramePeakMeter::addPlanar(SampleEncoding encoding, const uint8_t* const* planes, int channels,
                                int64_t frames) {
+    if (m_observer && frames > 0 && channels > 0) m_observer->planar(encoding, planes, channels, frames);
     const size_t width = bytesPerSample(encoding);
     int64_t offset = 0;
     while (offset < frames) {
         const int64_t take = std::min(frames - offset, samplesLeftInFrame());
         float peak = 0;
-        for (int c = 0; c < channels; ++c)
+        for (int c = 0; c < channels && m_sink; ++c)
             peak = std::max(peak, blockPeak(encoding, planes[c] + offset * width, static_cast<size_t>(take)));
         offset += take;
         advance(take, peak);
@@ -198,7 +201,7 @@ void FramePeakMeter::addPlanar(SampleEncoding encoding, const uint8_t* const* pl
 void FramePeakMeter::finish() {
     const int64_t frameStart = m_frameIndex * m_rate / kLevelFramesPerSecond;
     if (m_samples > frameStart) {
-        m_sink(m_framePeak);
+        if (m_sink) m_sink(m_framePeak);
         m_framePeak = 0;
         ++m_frameIndex;
         m_frameEnd = m_samples + 1;

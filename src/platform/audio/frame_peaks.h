@@ -22,13 +22,27 @@ size_t bytesPerSample(SampleEncoding encoding);
 // scale. Float NaNs are ignored; float values may exceed 1.0.
 float blockPeak(SampleEncoding encoding, const uint8_t* data, size_t count);
 
+// Sees every block of samples the meter takes, in order, before the meter
+// measures it: analyses that need the samples themselves (filters, pitch)
+// ride on the same decoding run instead of decoding the file again.
+class SampleBlockObserver {
+public:
+    virtual ~SampleBlockObserver() = default;
+    // Called once, before the first block.
+    virtual void start(int sampleRate) = 0;
+    virtual void interleaved(SampleEncoding encoding, const uint8_t* data, int64_t frames, int channels) = 0;
+    virtual void planar(SampleEncoding encoding, const uint8_t* const* planes, int channels, int64_t frames) = 0;
+};
+
 // Splits a stream of sample frames into analysis frames and reports each
 // frame's peak. Frame k covers samples [floor(k*rate/100), floor((k+1)*rate/100)),
 // so frame starts are k/100 s exactly whatever the rate.
 class FramePeakMeter {
 public:
+    // An empty sink measures nothing: the frames are only counted (for an
+    // observer that measures what it needs itself).
     using Sink = std::function<void(float peak)>;
-    FramePeakMeter(int sampleRate, Sink sink);
+    FramePeakMeter(int sampleRate, Sink sink, SampleBlockObserver* observer = nullptr);
 
     // `frames` sample frames of `channels` interleaved samples each.
     void addInterleaved(SampleEncoding encoding, const uint8_t* data, int64_t frames, int channels);
@@ -47,6 +61,7 @@ private:
 
     int m_rate;
     Sink m_sink;
+    SampleBlockObserver* m_observer;
     int64_t m_samples = 0;   // sample frames taken so far
     int64_t m_frameIndex = 0;
     int64_t m_frameEnd = 0;  // first sample frame of the next analysis frame

@@ -1,10 +1,14 @@
 #include "ui/windows/quelvo_prefs_vc.h"
 
+#include <functional>
+
+#include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "ducking/qv_roll.h"
@@ -52,6 +56,10 @@ void QuelvoPrefsVC::viewDidLoad() {
                                     [](double v) { applyReleasePreRoll(currentRolls(), v); });
     sldThreshold->configure(lblThreshold, kDefaultThreshold, kThresholdKey, 0,
                             [](double v) { applyThreshold(currentRolls(), v); });
+    const bool automatic = storedDetectionMode() == DetectionMode::automatic;
+    (automatic ? rdoAutomaticDetection : rdoFixedThreshold)->setChecked(true);
+    enableThreshold(!automatic);
+    connect(rdoAutomaticDetection, &QRadioButton::toggled, this, &QuelvoPrefsVC::chooseDetection);
 
     auto& versionPrefs = kymovie::KyFCP106Prefs::shared();
     chkPreferFCP106->configure(versionPrefs.preferFCP106(), [](bool on) {
@@ -66,6 +74,19 @@ void QuelvoPrefsVC::viewDidLoad() {
                                            settings.xmlExport.sendToFCPWithoutXMLFile = on;
                                            settings.save();
                                        });
+}
+
+void QuelvoPrefsVC::chooseDetection(bool automatic) {
+    using namespace quelvo;
+    const DetectionMode mode = automatic ? DetectionMode::automatic : DetectionMode::threshold;
+    storeDetectionMode(mode);
+    applyDetection(currentRolls(), mode);
+    enableThreshold(!automatic);
+}
+
+void QuelvoPrefsVC::enableThreshold(bool enabled) {
+    for (QWidget* part : std::initializer_list<QWidget*>{sldThreshold, lblThreshold, m_thresholdCaption, m_thresholdUnit})
+        if (part) part->setEnabled(enabled);
 }
 
 void QuelvoPrefsVC::okPressed() { close(); }
@@ -104,9 +125,11 @@ void QuelvoPrefsVC::buildLayout() {
     grid->setVerticalSpacing(unit / 2);
     grid->setColumnStretch(1, 1);
     int row = 0;
-    const auto addSection = [&](const QString& title, const Row* rows, int count) {
+    const auto addSection = [&](const QString& title, const Row* rows, int count,
+                                const std::function<void()>& beforeRows = {}) {
         if (row > 0) grid->addItem(new QSpacerItem(0, unit / 2), row++, 0);
         grid->addWidget(boldLabel(title, this), row++, 0, 1, 4);
+        if (beforeRows) beforeRows();
         for (int i = 0; i < count; ++i) {
             const Row& r = rows[i];
             auto* slider = new KySlider(this);
@@ -124,7 +147,12 @@ void QuelvoPrefsVC::buildLayout() {
             grid->addWidget(caption, row, 0);
             grid->addWidget(slider, row, 1);
             grid->addWidget(value, row, 2);
-            grid->addWidget(new QLabel(tr(r.unitText), this), row, 3);
+            auto* unit = new QLabel(tr(r.unitText), this);
+            grid->addWidget(unit, row, 3);
+            if (r.slider == &sldThreshold) {
+                m_thresholdCaption = caption;
+                m_thresholdUnit = unit;
+            }
             *r.slider = slider;
             *r.label = value;
             ++row;
@@ -132,7 +160,28 @@ void QuelvoPrefsVC::buildLayout() {
     };
     addSection(tr("Music goes down when speech starts"), fadeDown, 2);
     addSection(tr("Music comes back up when speech ends"), fadeUp, 2);
-    addSection(tr("Speech detection"), detection, 1);
+    // The choice of detection sits above the threshold it governs.
+    const auto addDetectionChoice = [&] {
+        rdoAutomaticDetection = new QRadioButton(tr("Automatic (adapts to each recording)"), this);
+        rdoAutomaticDetection->setToolTip(
+            tr("Finds speech from each recording's own noise floor and speech level; no setting needed"));
+        rdoFixedThreshold = new QRadioButton(tr("Fixed threshold"), this);
+        rdoFixedThreshold->setToolTip(tr("Counts as speech whatever is louder than the threshold below"));
+        auto* group = new QButtonGroup(this);
+        group->addButton(rdoAutomaticDetection);
+        group->addButton(rdoFixedThreshold);
+        auto* choices = new QVBoxLayout;
+        choices->setSpacing(unit / 4);
+        choices->addWidget(rdoAutomaticDetection);
+        choices->addWidget(rdoFixedThreshold);
+        auto* caption = new QLabel(tr("Detection:"), this);
+        caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        caption->setBuddy(rdoAutomaticDetection);
+        grid->addWidget(caption, row, 0);
+        grid->addLayout(choices, row, 1, 1, 3);
+        ++row;
+    };
+    addSection(tr("Speech detection"), detection, 1, addDetectionChoice);
     // The depth mode: one compact row under the detection.
     depthMode = new DepthModeChooser(this);
     auto* depthCaption = new QLabel(tr("Music depth:"), this);
@@ -140,8 +189,8 @@ void QuelvoPrefsVC::buildLayout() {
     grid->addWidget(depthCaption, row, 0);
     grid->addWidget(depthMode, row++, 1, 1, 3);
     int captionWidth = 0;
-    for (const char* caption :
-         {"Attack window:", "Attack pre-roll:", "Release window:", "Release pre-roll:", "Speech threshold:"})
+    for (const char* caption : {"Attack window:", "Attack pre-roll:", "Release window:", "Release pre-roll:",
+                                "Detection:", "Speech threshold:", "Music depth:"})
         captionWidth = std::max(captionWidth, fm.horizontalAdvance(tr(caption)));
     grid->setColumnMinimumWidth(0, captionWidth + unit);
 

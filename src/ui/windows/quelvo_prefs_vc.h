@@ -1,6 +1,7 @@
 #pragma once
-// The preferences window: the five timing settings of the ducking envelope
-// and three switches for how a finished project reaches Final Cut Pro. Every
+// The preferences window: the five timing settings of the ducking envelope,
+// how speech is detected (automatically, or at the fixed threshold whose
+// slider is enabled only then), and three switches for how a finished project reaches Final Cut Pro. Every
 // change takes effect at once: the sliders store themselves and update the
 // running program's timing (currentRolls), the switches write straight into
 // the objects that keep those choices. OK only closes the window.
@@ -8,6 +9,7 @@
 
 class QLabel;
 class QPushButton;
+class QRadioButton;
 
 namespace kyui {
 
@@ -37,6 +39,8 @@ public:
     QLabel* attackPreRollLabel;
     KySlider* releasePreRollSlider;
     QLabel* releasePreRollLabel;
+    QRadioButton* rdoAutomaticDetection;
+    QRadioButton* rdoFixedThreshold;
     KySlider* sldThreshold;
     QLabel* lblThreshold;
     DepthModeChooser* depthMode;
@@ -55,6 +59,14 @@ protected:
 
 private:
     void buildLayout();
+    // Stores the choice, hands it to the running program and enables the
+    // threshold only where it applies.
+    void chooseDetection(bool automatic);
+    void enableThreshold(bool enabled);
+
+    // The threshold row's caption and unit, greyed with its slider.
+    QLabel* m_thresholdCaption = nullptr;
+    QLabel* m_thresholdUnit = nullptr;
 };
 
 } // namespace kyui

@@ -1,0 +1,211 @@
+#include "ducking/automatic_detector.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "platform/audio/audio_file.h"
+#include "platform/audio/level_detector.h"
+#include "platform/audio/time_grid.h"
+
+namespace quelvo {
+
+namespace {
+
+using kyaudio::SpeechFeatures;
+
+constexpr double kFrame = 0.01;  // s
+
+struct Span {
+    int64_t begin = 0, end = 0;  // frames, end exclusive
+};
+
+// The value below which `fraction` of the levels lie (nearest rank).
+double percentile(const std::vector<float>& levels, double fraction) {
+    std::vector<float> sorted(levels);
+    const size_t rank = std::min(sorted.size() - 1,
+                                 static_cast<size_t>(std::floor(fraction * static_cast<double>(sorted.size()))));
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(rank), sorted.end());
+    return sorted[rank];
+}
+
+bool voiced(const SpeechFeatures& f, int64_t i, float at) { return f.voicing[static_cast<size_t>(i)] >= at; }
+float level(const SpeechFeatures& f, int64_t i) { return f.level[static_cast<size_t>(i)]; }
+
+// Runs of frames at or above `threshold`, joined over dips of up to `bridge` frames.
+std::vector<Span> stretchesAbove(const SpeechFeatures& f, double threshold, int bridge) {
+    std::vector<Span> out;
+    const int64_t n = static_cast<int64_t>(f.level.size());
+    for (int64_t i = 0; i < n;) {
+        if (level(f, i) < threshold) {
+            ++i;
+            continue;
+        }
+        int64_t j = i;
+        while (j < n && level(f, j) >= threshold) ++j;
+        if (!out.empty() && i - out.back().end <= bridge)
+            out.back().end = j;
+        else
+            out.push_back({i, j});
+        i = j;
+    }
+    return out;
+}
+
+// Whether the stretch holds a core (a run of at least coreFrames frames at
+// or above T_on) with enough voiced frames: a breath, a click or mouth noise
+// can be as loud as a soft word but is not voiced.
+bool holdsVoicedCore(const SpeechFeatures& f, const Span& s, double startThreshold, const AutomaticTuning& t) {
+    for (int64_t i = s.begin; i < s.end;) {
+        if (level(f, i) < startThreshold) {
+            ++i;
+            continue;
+        }
+        int64_t j = i;
+        int voicedFrames = 0;
+        while (j < s.end && level(f, j) >= startThreshold) {
+            if (voiced(f, j, t.voicedAt)) ++voicedFrames;
+            ++j;
+        }
+        if (j - i >= t.coreFrames && voicedFrames >= t.voicedCoreFrames) return true;
+        i = j;
+    }
+    return false;
+}
+
+// Music bleeding into the microphone crosses the thresholds as speech does
+// and now and then looks voiced for a few frames; over a whole passage
+// speech is voiced far more often. Music of few, clean notes is the
+// opposite: voiced throughout, but in notes held longer than a voice holds
+// its voicing between two unvoiced sounds. Stretches closer than guardGap are
+// judged together, so a passage cannot pass in pieces.
+std::vector<Span> guardAgainstMusic(const SpeechFeatures& f, const std::vector<Span>& spans,
+                                    double continueThreshold, const AutomaticTuning& t) {
+    std::vector<Span> kept;
+    // For every frame, the length of the voiced run it belongs to (0 if unvoiced).
+    const size_t n = f.level.size();
+    std::vector<int64_t> voicedRun(n, 0);
+    for (size_t q = 0; q < n;) {
+        size_t r = q;
+        while (r < n && voiced(f, static_cast<int64_t>(r), t.voicedAt)) ++r;
+        for (size_t x = q; x < r; ++x) voicedRun[x] = static_cast<int64_t>(r - q);
+        q = r == q ? q + 1 : r;
+    }
+    const auto gap = static_cast<int64_t>(std::lround(t.guardGap / kFrame));
+    const auto held = static_cast<int64_t>(std::lround(t.heldNote / kFrame));
+    for (size_t i = 0; i < spans.size();) {
+        size_t j = i + 1;
+        while (j < spans.size() && spans[j].begin - spans[j - 1].end < gap) ++j;
+        int64_t loud = 0, voicedLoud = 0, voicedFrames = 0, heldFrames = 0;
+        for (size_t k = i; k < j; ++k)
+            for (int64_t q = spans[k].begin; q < spans[k].end; ++q) {
+                const bool v = voiced(f, q, t.voicedAt);
+                if (level(f, q) >= continueThreshold) {
+                    ++loud;
+                    if (v) ++voicedLoud;
+                }
+                if (v) {
+                    ++voicedFrames;
+                    if (voicedRun[static_cast<size_t>(q)] >= held) ++heldFrames;
+                }
+            }
+        const bool voicedEnough = static_cast<double>(voicedLoud) >= t.guardVoicedShare * static_cast<double>(loud);
+        const bool heldNotes = static_cast<double>(heldFrames) > t.heldNoteShare * static_cast<double>(voicedFrames);
+        if (voicedEnough && !heldNotes)
+            kept.insert(kept.end(), spans.begin() + static_cast<std::ptrdiff_t>(i),
+                        spans.begin() + static_cast<std::ptrdiff_t>(j));
+        i = j;
+    }
+    return kept;
+}
+
+// A reverberant room stretches every loud sound: its level never falls fast.
+// The fastest 50 ms falls from loud frames tell a dry recording (a closure
+// drops 5 dB and more per frame) from a wet one.
+bool soundsReverberant(const SpeechFeatures& f, double startThreshold, double speechLevel,
+                       double continueThreshold, const AutomaticTuning& t) {
+    if (speechLevel - continueThreshold < t.reverbHeadroom) return false;
+    std::vector<float> slopes;
+    const int64_t n = static_cast<int64_t>(f.level.size());
+    for (int64_t i = 0; i + 5 < n; ++i)
+        if (level(f, i) >= startThreshold) slopes.push_back((level(f, i + 5) - level(f, i)) / 5.0f);
+    if (slopes.size() < 100) return false;
+    return percentile(slopes, 0.01) > -t.reverbSlowestDecay;
+}
+
+// The last frame of the stretch within reverbTrail of a peak follower that
+// falls slowly: past it only the room is speaking.
+int64_t endOfDirectSound(const SpeechFeatures& f, const Span& s, const AutomaticTuning& t) {
+    double follower = -1e9;
+    int64_t last = s.begin;
+    for (int64_t i = s.begin; i < s.end; ++i) {
+        follower = std::max(static_cast<double>(level(f, i)), follower - t.reverbFollowerFall);
+        if (level(f, i) >= follower - t.reverbTrail) last = i;
+    }
+    return last + 1;
+}
+
+} // namespace
+
+AutomaticDecision decideSpeech(const SpeechFeatures& f, double duration, const AutomaticTuning& t) {
+    AutomaticDecision decision;
+    if (f.level.empty() || f.voicing.size() != f.level.size()) return decision;
+    const double speech = percentile(f.level, t.speechPercentile);
+    // In a recording that is speech from end to end, the quietest tenth is
+    // speech too; the floor is then put where speech's own dips reach.
+    // Steady noise or music with as little range stays out by its voicing.
+    const double floor = std::min(percentile(f.level, t.floorPercentile), speech - t.floorBelowSpeech);
+    const double on = std::max({floor + t.startAboveFloor, speech - t.startBelowSpeech, t.startLowest});
+    const double off = std::max({floor + t.continueAboveFloor, speech - t.continueBelowSpeech, t.continueLowest});
+    decision.noiseFloor = floor;
+    decision.speechLevel = speech;
+    decision.threshold = on;
+    decision.continueThreshold = off;
+
+    std::vector<Span> spans;
+    for (const Span& s : stretchesAbove(f, off, t.bridgeFrames))
+        if (holdsVoicedCore(f, s, on, t)) spans.push_back(s);
+    spans = guardAgainstMusic(f, spans, off, t);
+
+    decision.reverberant = soundsReverberant(f, on, speech, off, t);
+    if (decision.reverberant)
+        for (Span& s : spans) s.end = endOfDirectSound(f, s, t);
+
+    // Where the speech is not far above the floor, its soft onsets and word
+    // endings lie under the continue threshold; the edges move out by an
+    // amount that grows as the margin shrinks.
+    const double margin = std::max(0.0, t.hiddenEdgeSnr - (speech - floor));
+    const double earlier = std::min(t.hiddenEdgeLimit, t.startPerDb * margin);
+    const double later = std::min(t.hiddenEdgeLimit, t.endPerDb * margin);
+    const double limit = duration > 0 ? duration : 0.0;
+    for (const Span& s : spans) {
+        const double start = std::clamp(static_cast<double>(s.begin) * kFrame - earlier, 0.0, limit);
+        const double end = std::clamp(static_cast<double>(s.end) * kFrame + later, 0.0, limit);
+        if (end <= start) continue;
+        if (!decision.segments.empty() && start <= decision.segments.back().end)
+            decision.segments.back().end = kyaudio::onTimeGrid(std::max(decision.segments.back().end, end));
+        else
+            decision.segments.push_back({kyaudio::onTimeGrid(start), kyaudio::onTimeGrid(end)});
+    }
+    return decision;
+}
+
+kyaudio::ClusterList shapeAutomaticSegments(const kyaudio::ClusterList& segments, const AutomaticTuning& tuning,
+                                            double duration) {
+    kyaudio::ClusterList held;
+    for (const kyaudio::Cluster& s : segments) {
+        if (!held.empty() && s.start - held.back().end < tuning.hold - 1e-9)
+            held.back().end = std::max(held.back().end, s.end);
+        else
+            held.push_back(s);
+    }
+    kyaudio::LevelParameters parameters;  // the dialogue's fades, no pre-roll
+    parameters.minDuration = tuning.minDuration;
+    parameters.fadeInDuration = 0.1;
+    parameters.fadeOutDuration = 0.1;
+    parameters.preRoll = 0;
+    return kyaudio::shapeClusters(held, parameters, duration);
+}
+
+} // namespace quelvo

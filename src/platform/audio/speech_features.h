@@ -1,0 +1,69 @@
+#pragma once
+// Per-frame features for the automatic speech detection, measured in the same
+// decoding run as the 10 ms peaks and kept in memory (an hour is 360,000
+// frames, a few megabytes), so that the decision can be made after the last
+// frame from the recording's own figures.
+//
+// For every 10 ms frame (frame k covers samples [floor(k*rate/100),
+// floor((k+1)*rate/100)), as the peak meter's):
+//   level    the sample peak of the speech band (200 Hz - 4 kHz, two
+//            2nd-order high-passes and two low-passes, run at 16 kHz or more
+//            on box-averaged input), the largest over the channels, in dBFS;
+//            digital silence is kFeatureSilenceDb
+//   voicing  how periodic the frame is at a voice's pitch (70-400 Hz): the
+//            largest normalised autocorrelation of an 80 Hz - 1 kHz copy at
+//            about 4 kHz, in a 30 ms window centred on the frame. It is the
+//            costly feature, so it is measured only where the level rises
+//            clearly above the quietest frames so far (kNotMeasured elsewhere),
+//            on every other frame (the odd one takes its neighbour's value)
+//            and only on the loudest channel of the frame.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/audio/audio_reader.h"
+#include "platform/audio/frame_peaks.h"
+
+namespace kyaudio {
+
+inline constexpr float kFeatureSilenceDb = -100.0f;
+
+struct SpeechFeatures {
+    std::vector<float> level;    // dBFS, >= kFeatureSilenceDb
+    std::vector<float> voicing;  // 0..1, or kNotMeasured
+    static constexpr float kNotMeasured = -1.0f;
+};
+
+// The block observer that measures the features; also usable on its own
+// (tests feed it generated signals). Its whole state is a few filter
+// memories, a 40 ms history and the level histogram of the gate, so a run
+// could be restarted at a seam (see docs/speech-detection.md).
+class SpeechFeatureMeter final : public SampleBlockObserver {
+public:
+    SpeechFeatureMeter();
+    ~SpeechFeatureMeter() override;
+    SpeechFeatureMeter(const SpeechFeatureMeter&) = delete;
+    SpeechFeatureMeter& operator=(const SpeechFeatureMeter&) = delete;
+
+    void start(int sampleRate) override;
+    void interleaved(SampleEncoding encoding, const uint8_t* data, int64_t frames, int channels) override;
+    void planar(SampleEncoding encoding, const uint8_t* const* planes, int channels, int64_t frames) override;
+    // Closes a last, shorter frame and returns what was measured.
+    SpeechFeatures finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+struct FeatureAnalysis {
+    DecodeSummary decoded;
+    SpeechFeatures features;
+};
+
+// Decodes the file once and measures the features of every frame. Fails as
+// readFramePeaks does.
+FeatureAnalysis readSpeechFeatures(const std::string& path);
+
+} // namespace kyaudio
