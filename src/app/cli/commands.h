@@ -22,4 +22,7 @@ kymovie::FCP106ExportOptionsVC::Version chosenVersion(const std::optional<std::s
 // message holds (a path may contain a line break).
 void printError(const std::string& message);
 
+// Prints "quelvo-cli: warning: <message>" as one line on standard error.
+void printWarning(const std::string& message);
+
 } // namespace quelvo::cli

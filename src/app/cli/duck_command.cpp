@@ -14,6 +14,7 @@
 #include "ducking/job/duck_job.h"
 #include "platform/toolkit/concurrency.h"
 #include "platform/toolkit/files.h"
+#include "platform/toolkit/keep_both.h"
 #include "platform/toolkit/numbers.h"
 #include "platform/toolkit/prefs.h"
 #include "titles/settings/fcpxml_titles_settings.h"
@@ -33,6 +34,7 @@ struct DuckOptions {
     std::string output;
     bool sendToFCP = false;
     bool json = false;
+    bool force = false;
 };
 
 class StderrStatus : public kykit::StatusSink {
@@ -71,6 +73,15 @@ int runDuck(const DuckOptions& o) {
     if (o.sendToFCP && version == Version::olderVersions) {
         printError("--send-to-fcp needs the 1.9 format: older versions get a file");
         return 2;
+    }
+    // An editor's existing project is never replaced without being asked for.
+    // Only a file the job writes counts; the hand-over copy is ours.
+    const bool writesFile = !o.sendToFCP && !(version == Version::fcp106 &&
+                                               FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile);
+    const std::string target = o.output.empty() ? projectPathFor(o.dialogue) : o.output;
+    if (writesFile && !o.force && kykit::fu_somethingAt(target)) {
+        printError(target + " already exists; use --force to replace it");
+        return 1;
     }
     const int decrease = o.decrease.value_or(
         static_cast<int>(kykit::truncateToInt(kykit::prefs_getValueDouble("duck.decrease", -12.0))));
@@ -111,12 +122,16 @@ int runDuck(const DuckOptions& o) {
         printError(handOver->message());
         return 1;
     }
+    // Warnings go to standard error whatever the output form: a script
+    // reading --json finds them in "warnings" as well.
+    for (const std::string& warning : outcome.warnings) printWarning(warning);
     if (o.json) {
         nlohmann::ordered_json out = {{"output", nullptr},
                                       {"format", outcome.format},
                                       {"clusters", outcome.clusters},
                                       {"keyframes", outcome.keyframes},
-                                      {"fillerClips", outcome.fillerClips}};
+                                      {"fillerClips", outcome.fillerClips},
+                                      {"warnings", outcome.warnings}};
         if (!outcome.outputPath.empty()) out["output"] = outcome.outputPath;
         std::cout << out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     } else if (outcome.sentToFCP) {
@@ -146,6 +161,7 @@ void registerDuckCommand(CLI::App& app, int& exitCode) {
     duck->add_option("--output", options->output, "Project file (default: next to the dialogue)");
     duck->add_flag("--send-to-fcp", options->sendToFCP, "Hand the project to Final Cut Pro instead");
     duck->add_flag("--json", options->json, "Print a JSON summary");
+    duck->add_flag("--force", options->force, "Replace the project file if it already exists");
     duck->callback([options, &exitCode] { exitCode = runDuck(*options); });
 }
 

@@ -7,6 +7,7 @@
 #include "platform/mediainfo/media_info.h"
 #include "platform/movie/fcpxml_video_fragments.h"
 #include "platform/toolkit/files.h"
+#include "platform/toolkit/keep_both.h"
 #include "platform/toolkit/services.h"
 #include "titles/fcpxml_titles.h"
 #include "titles/ky_srt.h"
@@ -22,6 +23,7 @@ struct TitlesOptions {
     std::optional<std::string> event;
     std::optional<std::string> output;
     std::optional<std::string> settings;
+    bool force = false;
 };
 
 // The settings from --settings, decoded as tolerantly as the stored ones.
@@ -43,6 +45,13 @@ int runTitles(const TitlesOptions& options) {
         if (!settings) return 1;
     }
 
+    // An editor's existing project is never replaced without being asked for.
+    const std::string output = options.output.value_or(kykit::fu_getFileNameWithoutExtension(options.file) + ".fcpxml");
+    if (!options.force && kykit::fu_somethingAt(output)) {
+        printError(output + " already exists; use --force to replace it");
+        return 1;
+    }
+
     std::string problem;
     const KySRT srt = settings ? KySRT::fromFileUrl(options.file, *settings, &problem)
                                : KySRT::fromFileUrl(options.file, &problem);
@@ -61,7 +70,6 @@ int runTitles(const TitlesOptions& options) {
 
     const bool useV19 = chosenVersion(options.format) == kymovie::FCP106ExportOptionsVC::Version::fcp106;
     const std::string event = options.event.value_or(kymovie::urlName(options.file));
-    const std::string output = options.output.value_or(kykit::fu_getFileNameWithoutExtension(options.file) + ".fcpxml");
     FCPXML_Titles titles = settings ? FCPXML_Titles(event, srt.titles, options.video, *settings)
                                     : FCPXML_Titles(event, srt.titles, options.video);
     const std::string comment = "Quelvo " + kykit::VersionUpdate::versionString() + ": titles from " +
@@ -90,6 +98,7 @@ void registerTitlesCommand(CLI::App& app, int& exitCode) {
     command->add_option("--output", options->output, "where to write the project (default: FILE with .fcpxml)");
     command->add_option("--settings", options->settings,
                         "title settings JSON file to use instead of the stored settings");
+    command->add_flag("--force", options->force, "replace the project file if it already exists");
     command->callback([options, &exitCode] { exitCode = runTitles(*options); });
 }
 

@@ -2,7 +2,9 @@
 // The ducking job: from three file paths and the level settings to a written
 // FCPXML project (or one handed to Final Cut Pro). It runs synchronously on a
 // worker thread and returns only after the chosen writer has finished.
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "ducking/qv_roll.h"
 #include "fcpxml/write_result.h"
@@ -29,6 +31,11 @@ struct DuckOutcome {
     int clusters = 0;        // speech clusters after gap closing
     int keyframes = 0;
     int fillerClips = 0;
+    // Said although the job succeeded (noSpeechWarning, ...), in order.
+    std::vector<std::string> warnings;
+    // Stopped by the caller's answer (DuckJobOptions::onNoSpeech); nothing
+    // was written and there is nothing to report.
+    bool cancelled = false;
 };
 
 // What callers may add to the job's inputs.
@@ -38,6 +45,11 @@ struct DuckJobOptions {
     // Told how a delayed hand-over to Final Cut Pro went (on the toolkit's
     // queue thread, after the job has returned).
     HandOverReport onHandOver;
+    // Asked on the job's thread, before the version sheet, when the dialogue
+    // holds no speech above the threshold: the project would have no
+    // keyframes. Given the warning sentence; false stops the job (cancelled).
+    // Unset, the job goes on and the warning is in the outcome.
+    std::function<bool(const std::string& warning)> onNoSpeech;
 };
 
 // The dialogue path without its extension, followed by ".fcpxml".
