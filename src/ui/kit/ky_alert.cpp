@@ -52,7 +52,8 @@ void MessageBoxAlertService::present(const AlertRequest& request) {
     }
     if (!buttons.empty()) {
         box.setDefaultButton(buttons.front());
-        box.setEscapeButton(buttons.front());
+        const size_t escape = static_cast<size_t>(request.escapeButton);
+        box.setEscapeButton(escape < buttons.size() ? buttons[escape] : buttons.front());
     }
     box.exec();
     for (size_t i = 0; i < buttons.size(); ++i)

@@ -21,6 +21,9 @@ struct AlertRequest {
     std::string informativeText; // the sentence
     std::vector<AlertButton> buttons;
     QWidget* parent = nullptr;   // the window it belongs to, or nullptr
+    // The button Escape chooses; the first unless a question has a harmless
+    // way out elsewhere (Cancel after Replace).
+    int escapeButton = 0;
 };
 
 class AlertService {

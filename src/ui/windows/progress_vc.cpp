@@ -17,6 +17,7 @@
 #include "ui/kit/label_status_sink.h"
 #include "ui/kit/main_thread.h"
 #include "ui/windows/desktop_version_sheet.h"
+#include "ui/windows/job_questions.h"
 
 namespace kyui {
 
@@ -103,7 +104,7 @@ void ProgressVC::showProgress(KyViewController* from, const std::string& speaker
                               const std::string& musicPath, const std::string& fillerPath,
                               int duckingDecrease, int overallMusicLevel, bool decreaseToZero,
                               const std::string& eventName, const std::string& projectName,
-                              const quelvo::QVRoll& rolls) {
+                              const quelvo::QVRoll& rolls, const std::string& outputPath) {
     KyWindows::sheet(kSceneId, kStoryboard, nullptr, from, true, [&](KyViewController* controller) {
         auto* vc = qobject_cast<ProgressVC*>(controller);
         if (!vc) return;
@@ -116,6 +117,7 @@ void ProgressVC::showProgress(KyViewController* from, const std::string& speaker
         vc->eventName = eventName;
         vc->projectName = projectName;
         vc->rolls = rolls;
+        vc->outputPath = outputPath;
     });
 }
 
@@ -172,6 +174,12 @@ void ProgressVC::runJob() {
         runOnMain([below, sentence] { KyAlert::ok("Warning", sentence, below.data()); });
     };
 
+    options.outputPath = outputPath.value_or("");
+    // A project without speech is written only when the editor says so.
+    options.onNoSpeech = [sheetWindow = QPointer<QWidget>(window())](const std::string& warning) {
+        return askToWriteWithoutSpeech(sheetWindow, warning);
+    };
+
     // A detached thread rather than a pool: a job waiting on the version
     // sheet must never hold up quitting the program.
     std::thread([=] {
@@ -185,7 +193,9 @@ void ProgressVC::runJob() {
 }
 
 void ProgressVC::completeJob(const quelvo::DuckOutcome& outcome) {
-    if (outcome.success) {
+    if (outcome.cancelled) {
+        // The editor chose Cancel: nothing was written, nothing to tell.
+    } else if (outcome.success) {
         KyShowNotification(QStringLiteral("Quelvo Done"), QStringLiteral("Successfully Ducked Audio Files."));
     } else {
         // A failed job must not claim success: say what went wrong instead.

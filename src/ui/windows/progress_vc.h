@@ -35,7 +35,7 @@ public:
                              const std::string& musicPath, const std::string& fillerPath,
                              int duckingDecrease, int overallMusicLevel, bool decreaseToZero,
                              const std::string& eventName, const std::string& projectName,
-                             const quelvo::QVRoll& rolls);
+                             const quelvo::QVRoll& rolls, const std::string& outputPath = "");
 
     // The version sheet that jobs ask (the desktop one unless replaced); the
     // caller keeps ownership. Returns the previous one.
@@ -52,6 +52,8 @@ public:
     std::optional<std::string> eventName;
     std::optional<std::string> projectName;
     std::optional<quelvo::QVRoll> rolls;
+    // Where the project goes; unset or "" means beside the dialogue.
+    std::optional<std::string> outputPath;
 
     // Outlets: the three stacked animation layers and the status line.
     QLabel* wImageA;
