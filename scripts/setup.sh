@@ -7,12 +7,12 @@ debian_packages=(
     cmake ninja-build g++ pkg-config
     libavformat-dev libavcodec-dev libavutil-dev libswresample-dev ffmpeg
     qt6-base-dev libgl-dev
-    nlohmann-json3-dev libcli11-dev libgtest-dev
+    nlohmann-json3-dev libcli11-dev libgtest-dev libuchardet-dev
     libxml2-utils libxml2-dev xvfb xauth imagemagick
     espeak-ng sox
     clang libclang-rt-14-dev
 )
-brew_packages=(cmake ninja pkg-config ffmpeg qt nlohmann-json cli11 googletest libxml2 espeak-ng sox imagemagick)
+brew_packages=(cmake ninja pkg-config ffmpeg qt nlohmann-json cli11 googletest libxml2 espeak-ng sox imagemagick uchardet)
 
 if [ "$(uname -s)" = "Darwin" ]; then
     command -v brew >/dev/null || { echo "setup: Homebrew is required on macOS" >&2; exit 1; }

@@ -135,8 +135,8 @@ TEST_F(BadMedia, TitlesWithUnreadableSubtitlesWriteNothing) {
     writeFile(folder / "cut.srt", readFile(m_rec.srt).substr(0, 10));
     const std::vector<BadFile> subtitles = {
         {"empty.srt", "the file is empty"},
-        {"noise.srt", "it is not text in UTF-8, UTF-16 or Windows-1250"},
-        {"audio.srt", "it is not text in UTF-8, UTF-16 or Windows-1250"},
+        {"noise.srt", "it is not text in UTF-8, UTF-16 or a known 8-bit encoding"},
+        {"audio.srt", "it is not text in UTF-8, UTF-16 or a known 8-bit encoding"},
         {"cut.srt", "it holds no subtitle block that could be read"},
         {"folder.srt", "cannot read it: it is a folder"},
         {"pipe.srt", "cannot read it: not a regular file"},

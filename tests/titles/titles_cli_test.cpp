@@ -126,7 +126,7 @@ TEST(TitlesCli, NothingReadableExitsOneNamingTheInput) {
     writeFile(dir / "invalid.srt", "\xC3\x28\xA0\xA1 no subtitles \xF0\x28\x8C\x28\n");
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"empty.srt", "the file is empty"},
-        {"noise.srt", "not text in UTF-8, UTF-16 or Windows-1250"},
+        {"noise.srt", "not text in UTF-8, UTF-16 or a known 8-bit encoding"},
         {"invalid.srt", "no subtitles could be read"},
         {"absent.srt", "cannot read it"},
     };

@@ -60,6 +60,12 @@ int runTitles(const TitlesOptions& options) {
         return 1;
     }
 
+    // Broken blocks are left out, not the rest of the file: say how much.
+    if (srt.skippedBlocks > 0)
+        printWarning("skipped " + std::to_string(srt.skippedBlocks) + " broken subtitle block" +
+                     (srt.skippedBlocks == 1 ? "" : "s") + " (" + std::to_string(srt.skippedLines) + " line" +
+                     (srt.skippedLines == 1 ? "" : "s") + ") in " + options.file);
+
     if (options.video) {
         const kymediainfo::MediaFacts facts = kymediainfo::probeMedia(*options.video);
         if (!facts.status) {
@@ -89,7 +95,7 @@ void registerTitlesCommand(CLI::App& app, int& exitCode) {
     auto options = std::make_shared<TitlesOptions>();
     CLI::App* command = app.add_subcommand(
         "titles", "Turn an SRT subtitle file into an FCPXML project of titles (each title is printed as it is made)");
-    command->add_option("FILE", options->file, "SRT subtitle file (UTF-8, UTF-16 or Windows-1250)")->required();
+    command->add_option("FILE", options->file, "SRT subtitle file (UTF-8, UTF-16 or a detected 8-bit encoding)")->required();
     command->add_option("--video", options->video, "video the titles belong to; they are attached to its clip");
     command->add_option("--format", options->format, "FCPXML version (default: the stored preference)")
         ->check(CLI::IsMember({"1.9", "1.6"}));
