@@ -92,7 +92,6 @@ TEST_F(AwkwardPaths, AnalyzeEchoesThePathExactly) {
 }
 
 TEST_F(AwkwardPaths, DuckWritesBesideTheDialogueAndItsUrlsLeadBack) {
-    QUELVO_REQUIRE_SHARED();
     const std::string project = withoutExtension(m_talk) + ".fcpxml";
     for (const std::string format : {"1.9", "1.6"}) {
         SCOPED_TRACE(format);
@@ -123,7 +122,6 @@ TEST_F(AwkwardPaths, DuckWithAnAwkwardOutputAndName) {
 }
 
 TEST_F(AwkwardPaths, TitlesWithAnAwkwardVideoAndSubtitles) {
-    QUELVO_REQUIRE_SHARED();
     const std::string project = withoutExtension(m_srt) + ".fcpxml";
     for (const std::string format : {"1.9", "1.6"}) {
         SCOPED_TRACE(format);
