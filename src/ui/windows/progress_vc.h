@@ -4,7 +4,8 @@
 // three-layer animation and the job's stage texts meanwhile, and closes when
 // the job has returned: with the "Quelvo Done" notification after a good
 // job, or with a "Warning" alert carrying the job's sentence after a failed
-// one. The user cannot cancel a job.
+// one. The user cannot cancel a running job; a job that finds no speech asks
+// Write Anyway / Cancel before the version sheet, and a Cancel closes quietly.
 #include <memory>
 #include <optional>
 #include <string>
