@@ -68,9 +68,9 @@ def main():
         "dialogue": [cli, "analyze", dialogue, "--json"],
         "music": [cli, "analyze", music, "--music", "--json"],
         "duck 1.9": [cli, "duck", "--dialogue", dialogue, "--music", music, "--filler", filler,
-                     "--format", "1.9", "--output", output, "--json"],
+                     "--format", "1.9", "--output", output, "--json", "--force"],
         "duck 1.6": [cli, "duck", "--dialogue", dialogue, "--music", music, "--filler", filler,
-                     "--format", "1.6", "--output", output, "--json"],
+                     "--format", "1.6", "--output", output, "--json", "--force"],
     }
     samples = {name: [] for name in commands}
     for _ in range(max(1, args.runs)):

@@ -45,16 +45,16 @@ kymovie::VolumeKeyframeList makeVolumeKeyframes(const kyaudio::ClusterList& clus
 }
 
 std::string legacyKeyframeLine(double time, int db) {
-    return "<keyframe time='" + std::to_string(kykit::truncateToInt(time * 10.0)) + "/10s' value='" +
+    return "<keyframe time='" + std::to_string(kykit::truncateSnapped(time * 10.0)) + "/10s' value='" +
            std::to_string(db) + "dB'/>\n";
 }
 
 std::string formatTenths(double seconds) {
-    return "'" + std::to_string(kykit::truncateToInt(seconds * 10.0)) + "/10s'";
+    return "'" + std::to_string(kykit::truncateSnapped(seconds * 10.0)) + "/10s'";
 }
 
 std::string formatSequenceTime(double seconds) {
-    return "'" + std::to_string(kykit::truncateToInt(seconds * 3000.0)) + "/3000s'";
+    return "'" + std::to_string(kykit::truncateSnapped(seconds * 3000.0)) + "/3000s'";
 }
 
 } // namespace quelvo

@@ -29,10 +29,13 @@ kymovie::VolumeKeyframeList makeVolumeKeyframes(const kyaudio::ClusterList& clus
                                                 int overallMusicLevel);
 
 // One keyframe of the legacy document: <keyframe time='T/10s' value='VdB'/>
-// and a line feed, T in whole tenths truncated toward zero.
+// and a line feed, T in whole tenths truncated toward zero (after snapping
+// away floating-point noise, so 2.8 s never prints as 27 tenths).
 std::string legacyKeyframeLine(double time, int db);
 
-// 'N/10s' and 'N/3000s' with their apostrophes, N truncated toward zero. A
+// 'N/10s' and 'N/3000s' with their apostrophes, N truncated toward zero once
+// the scaled time is snapped to six decimals (floating-point noise is not a
+// fraction to cut). A
 // non-finite time (a broken file's duration) reads as 0.
 std::string formatTenths(double seconds);
 std::string formatSequenceTime(double seconds);

@@ -3,6 +3,10 @@
 namespace quelvo {
 
 KnownMediaFacts& KnownMediaFacts::add(const std::string& path, File file) {
+    // The header facts belong to the file, whatever role it plays; the music
+    // clusters belong to the music role. A filler that is the music file
+    // itself, added after it, must not take the music's clusters away.
+    if (!file.musicClusters.empty()) m_musicClusters[path] = file.musicClusters;
     m_files[path] = std::move(file);
     return *this;
 }
@@ -36,8 +40,8 @@ std::optional<double> KnownMediaFacts::mediaDuration(const std::string& path) co
 }
 
 kyaudio::ClusterList KnownMediaFacts::musicClusters(const std::string& musicPath) const {
-    const File* f = find(musicPath);
-    return f ? f->musicClusters : kyaudio::ClusterList{};
+    const auto it = m_musicClusters.find(musicPath);
+    return it == m_musicClusters.end() ? kyaudio::ClusterList{} : it->second;
 }
 
 } // namespace quelvo

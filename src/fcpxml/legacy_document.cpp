@@ -1,5 +1,6 @@
 #include "fcpxml/legacy_document.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "ducking/volume_keyframes.h"
@@ -23,8 +24,9 @@ constexpr const char* kTail =
     "</asset-clip>\n</spine>\n</sequence>\n</project>\n</event>\n</library>\n</fcpxml>";
 
 std::string asset(const char* id, const std::string& path, const std::string& duration, int rate) {
+    // A relative path would put its first folder where a URL's host goes.
     return std::string("<asset id='") + id + "' name='" + id + "' src='file://" +
-           encodeSourcePath(path) + "' start='0s' duration=" + duration +
+           encodeSourcePath(kykit::fu_absolutePath(path)) + "' start='0s' duration=" + duration +
            " hasAudio='1' audioSources='1' audioRate='" + std::to_string(rate) + "'>\n</asset>\n";
 }
 
@@ -98,11 +100,13 @@ std::string encodeSourcePath(const std::string& path) {
     return escaped;
 }
 
-std::string legacyFillerClips(const kyaudio::ClusterList& musicClusters) {
+std::string legacyFillerClips(const kyaudio::ClusterList& musicClusters, double fillerSeconds) {
     std::string out;
     for (size_t i = 0; i + 1 < musicClusters.size(); ++i) {
         const double gapStart = musicClusters[i].end;
-        const double gapLength = musicClusters[i + 1].start - gapStart;
+        double gapLength = musicClusters[i + 1].start - gapStart;
+        // A clip longer than its media is an edit Final Cut Pro refuses.
+        if (fillerSeconds > 0) gapLength = std::min(gapLength, fillerSeconds);
         out += "<asset-clip name='FILLER' lane='-2' offset=" + formatTenths(gapStart) +
                " ref='FILLER' duration=" + formatTenths(gapLength) + kFillerClipTail;
     }
@@ -133,7 +137,7 @@ FCPXMLWriteResult writeLegacyDocument(
     if (!fillerPath.empty()) {
         kykit::ih_setText(statusLabel, "Analyzing Music Clusters...");
         const auto musicClusters = facts.musicClusters(musicPath);
-        doc += legacyFillerClips(musicClusters);
+        doc += legacyFillerClips(musicClusters, facts.mediaDuration(fillerPath).value_or(0));
         result.fillerClips = musicClusters.size() < 2 ? 0 : static_cast<int>(musicClusters.size() - 1);
     }
     doc += kTail;

@@ -22,8 +22,10 @@ namespace quelvo {
 std::string encodeSourcePath(const std::string& path);
 
 // The filler clips for the gaps between consecutive music clusters (none for
-// fewer than two clusters), joined without separators.
-std::string legacyFillerClips(const kyaudio::ClusterList& musicClusters);
+// fewer than two clusters), joined without separators. A clip ends where the
+// filler's media ends when the gap is longer than the filler (fillerSeconds
+// <= 0: unknown, the gap's length).
+std::string legacyFillerClips(const kyaudio::ClusterList& musicClusters, double fillerSeconds = 0);
 
 // Builds the document from the job's facts (duration texts are formatTenths
 // texts, rates in Hz), analyses the music for filler clips when fillerPath is

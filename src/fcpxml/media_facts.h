@@ -41,6 +41,8 @@ public:
         int64_t sampleCount = 0;
         // The media duration; samples/rate when not given.
         std::optional<double> duration;
+        // Only for the music role; an entry added later for the same path
+        // without clusters (the same file as filler) leaves them in place.
         kyaudio::ClusterList musicClusters;
     };
 
@@ -53,6 +55,7 @@ public:
 private:
     const File* find(const std::string& path) const;
     std::map<std::string, File> m_files;
+    std::map<std::string, kyaudio::ClusterList> m_musicClusters;
 };
 
 } // namespace quelvo

@@ -14,7 +14,10 @@ KySRT KySRT::fromText(std::string_view text) { return fromText(text, FCPXML_Titl
 
 KySRT KySRT::fromText(std::string_view text, const FCPXML_Titles_Settings& settings) {
     KySRT srt;
-    srt.titles = srt::parse(text, settings);
+    srt::ParseReport report = srt::parseReporting(text, settings);
+    srt.titles = std::move(report.titles);
+    srt.skippedBlocks = report.skippedBlocks;
+    srt.skippedLines = report.skippedLines;
     return srt;
 }
 
@@ -24,19 +27,18 @@ KySRT KySRT::fromFileUrl(const std::string& path, std::string* problem) {
 
 KySRT KySRT::fromFileUrl(const std::string& path, const FCPXML_Titles_Settings& settings,
                          std::string* problem) {
-    std::string text = kykit::fu_readTextFile(path);
-    // UTF-16 without a byte-order mark passes as UTF-8 full of NUL
-    // characters, which no subtitle holds; the fallback reads it properly.
-    if (text.find('\0') != std::string::npos) text.clear();
-    std::string encoding = text.empty() ? "" : encodingByByteOrderMark(path);
-    if (text.empty()) text = readTextWithFallbackEncodings(path, &encoding);
-    KySRT srt = fromText(text, settings);
-    srt.encoding = encoding;
+    std::string bytes, error;
+    const bool read = kykit::fu_readBytes(path, bytes, &error);
+    const std::optional<DecodedText> decoded = read ? decodeSubtitleBytes(bytes) : std::nullopt;
+    KySRT srt = fromText(decoded ? decoded->text : std::string(), settings);
+    if (decoded) {
+        srt.encoding = decoded->encoding;
+        srt.droppedNuls = decoded->droppedNuls;
+    }
     if (problem && srt.titles.empty()) {
-        std::string bytes, error;
-        if (!kykit::fu_readBytes(path, bytes, &error)) *problem = "cannot read it: " + error;
+        if (!read) *problem = "cannot read it: " + error;
         else if (bytes.empty()) *problem = "the file is empty";
-        else if (text.empty()) *problem = "it is not text in UTF-8, UTF-16 or Windows-1250";
+        else if (!decoded) *problem = "it is not text in UTF-8, UTF-16 or a known 8-bit encoding";
         else *problem = "it holds no subtitle block that could be read";
     }
     return srt;
@@ -76,15 +78,10 @@ std::string KySRT::encodingByByteOrderMark(const std::string& path) {
 std::string KySRT::readTextWithFallbackEncodings(const std::string& path, std::string* encoding) {
     std::string bytes;
     if (!kykit::fu_readBytes(path, bytes)) return {};
-    if (auto text = decodeWindows1250(bytes)) {
-        if (encoding) *encoding = "WINDOWS-1250";
-        return std::move(*text);
-    }
-    if (auto text = decodeUtf16(bytes)) {
-        if (encoding) *encoding = "UTF-16";
-        return std::move(*text);
-    }
-    return {};
+    std::optional<DecodedText> decoded = decodeSubtitleBytes(bytes);
+    if (!decoded) return {};
+    if (encoding) *encoding = decoded->encoding;
+    return std::move(decoded->text);
 }
 
 double KySRT::firstStartTime() const {

@@ -24,9 +24,11 @@ public:
     static KySRT fromText(std::string_view text);
     static KySRT fromText(std::string_view text, const FCPXML_Titles_Settings& settings);
 
-    // A file, as UTF-8 or UTF-16 with a byte-order mark, else Windows-1250,
-    // else UTF-16 without one. When no subtitle could be read, `problem` (if
-    // given) receives one short sentence saying why.
+    // A file as decodeSubtitleBytes reads it: UTF-8, UTF-16 (with a
+    // byte-order mark, or told by its zero bytes), else 8-bit text without
+    // stray NUL bytes in the encoding a character-set detector finds
+    // (Windows-1250 when it finds none). When no subtitle could be read,
+    // `problem` (if given) receives one short sentence saying why.
     static KySRT fromFileUrl(const std::string& path, std::string* problem = nullptr);
     static KySRT fromFileUrl(const std::string& path, const FCPXML_Titles_Settings& settings,
                              std::string* problem = nullptr);
@@ -40,7 +42,7 @@ public:
     static KySRT fromPath(const std::string& path);
     static KySRT fromPath(const std::string& path, const FCPXML_Titles_Settings& settings);
 
-    // The file's text as Windows-1250, else as UTF-16; "" when neither reads.
+    // The file's text as fromFileUrl reads it; "" when it does not read.
     // `encoding` (if given) receives the one that read.
     static std::string readTextWithFallbackEncodings(const std::string& path, std::string* encoding = nullptr);
     // "UTF-16LE" or "UTF-16BE" for a file that starts with their byte-order
@@ -56,9 +58,14 @@ public:
     void removeOverlaps(std::optional<double> fps);
 
     std::vector<KySRTTitle> titles;
-    // The encoding the file was read in, as iconv names it ("UTF-8",
-    // "WINDOWS-1250", ...); "" for text handed in or a file not read.
+
+    // How the text was read, for the front ends to show: the encoding
+    // fromFileUrl used ("" from text), the stray NUL bytes it left out, and
+    // the broken blocks (and their lines) that the parse skipped.
     std::string encoding;
+    int droppedNuls = 0;
+    int skippedBlocks = 0;
+    int skippedLines = 0;
 };
 
 } // namespace quelvo

@@ -163,21 +163,90 @@ std::string normalizeText(std::string_view text, const FCPXML_Titles_Settings& s
     return t;
 }
 
-std::vector<KySRTTitle> parse(std::string_view text, const FCPXML_Titles_Settings& settings) {
-    std::string prepared = normalizeText(text, settings);
-    prepared += "\n\n";
-    prepared = kykit::trimNewLinesAtBeginning(prepared);
+namespace {
 
-    std::vector<KySRTTitle> titles;
-    const BlockScanner scanner(prepared);
-    size_t offset = 0;
-    while (const auto block = scanner.blockAt(offset, settings)) {
-        auto title = parseBlock(block->text);
-        if (!title) break;
-        titles.push_back(std::move(*title));
-        offset = block->next;
+// A line holding only a number (blanks and a byte-order mark aside).
+bool isCounterLine(std::string_view line) {
+    if (line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+    return !line.empty() && std::all_of(line.begin(), line.end(), isDigit);
+}
+
+bool isTimeLine(std::string_view line) { return line.find(" -->") != std::string_view::npos; }
+
+bool isBlank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
+
+} // namespace
+
+std::vector<KySRTTitle> parse(std::string_view text, const FCPXML_Titles_Settings& settings) {
+    return parseReporting(text, settings).titles;
+}
+
+ParseReport parseReporting(std::string_view text, const FCPXML_Titles_Settings& settings) {
+    const std::string prepared = normalizeText(text, settings);
+    std::vector<std::string_view> lines;
+    for (size_t from = 0; from <= prepared.size();) {
+        const size_t end = std::min(prepared.find('\n', from), prepared.size());
+        lines.push_back(std::string_view(prepared).substr(from, end - from));
+        from = end + 1;
     }
-    return titles;
+    const auto startsBlock = [&](size_t i) {
+        return i + 1 < lines.size() && isCounterLine(lines[i]) && isTimeLine(lines[i + 1]);
+    };
+
+    ParseReport report;
+    // The lines of the block being read: counter, time line, text.
+    std::vector<std::string_view> block;
+    bool skipping = false;
+    const auto finishBlock = [&] {
+        if (block.empty()) return;
+        while (block.size() > 2 && isBlank(block.back())) block.pop_back();
+        std::string joined;
+        for (size_t k = 0; k < block.size(); ++k) {
+            if (k) joined += '\n';
+            joined += block[k];
+        }
+        if (settings.splitText && settings.splitText->split)
+            joined = splitBlockText(joined, settings.splitText->length);
+        if (auto title = parseBlock(joined)) report.titles.push_back(std::move(*title));
+        block.clear();
+    };
+    const auto skipLine = [&](std::string_view line) {
+        if (!skipping) {
+            skipping = true;
+            ++report.skippedBlocks;
+        }
+        if (!isBlank(line)) ++report.skippedLines;
+    };
+
+    bool afterBlank = true;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = lines[i];
+        if (startsBlock(i)) {
+            finishBlock();
+            skipping = false;
+            block = {line, lines[i + 1]};
+            ++i;
+            afterBlank = false;
+            continue;
+        }
+        if (skipping) {
+            skipLine(line);
+        } else if (block.empty() || (afterBlank && isCounterLine(line))) {
+            // Text before any block, or a counter after a blank line with no
+            // time line: a broken block, dropped up to the next good one.
+            if (!isBlank(line)) {
+                finishBlock();
+                skipLine(line);
+            }
+        } else {
+            block.push_back(line);
+        }
+        afterBlank = isBlank(line);
+    }
+    finishBlock();
+    return report;
 }
 
 std::optional<int64_t> blockNumber(std::string_view s) {

@@ -19,10 +19,21 @@ class FCPXML_Titles_Settings;
 
 namespace quelvo::srt {
 
-// The whole file's text to subtitles; reading stops at the first block that
-// cannot be read, keeping the ones before it. `settings` supplies the tag
-// flags and the re-wrapping length.
+// The whole file's text to subtitles. A block starts at a line holding only a
+// number followed by a time line, wherever it stands; every other line
+// belongs to the current subtitle's text (a blank line inside a cue too). A
+// broken block (a counter after a blank line, or text before the first
+// block, without a time line) is skipped up to the next block that has both.
+// `settings` supplies the tag flags and the re-wrapping length.
 std::vector<KySRTTitle> parse(std::string_view text, const FCPXML_Titles_Settings& settings);
+
+struct ParseReport {
+    std::vector<KySRTTitle> titles;
+    int skippedBlocks = 0; // broken blocks left out
+    int skippedLines = 0;  // their lines that held something
+};
+// parse, also telling what was skipped.
+ParseReport parseReporting(std::string_view text, const FCPXML_Titles_Settings& settings);
 
 // The counter on the first line: its decimal digits, every other character
 // (a byte-order mark, blanks) ignored. Absent without a line feed or digits.

@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <iconv.h>
+#include <memory>
+
+#include <uchardet/uchardet.h>
+
+#include "platform/toolkit/strings.h"
 
 namespace quelvo {
 
@@ -68,6 +73,96 @@ std::optional<std::string> decodeAs(std::string_view bytes, const std::string& e
     auto text = convert(bytes, encoding.c_str());
     if (text && text->compare(0, 3, "\xEF\xBB\xBF") == 0) text->erase(0, 3);
     return text;
+}
+
+std::string detectEightBitEncoding(std::string_view bytes) {
+    std::unique_ptr<uchardet, void (*)(uchardet_t)> detector(uchardet_new(), uchardet_delete);
+    std::string answer;
+    if (detector && uchardet_handle_data(detector.get(), bytes.data(), bytes.size()) == 0) {
+        uchardet_data_end(detector.get());
+        if (const char* found = uchardet_get_charset(detector.get())) answer = found;
+        for (char& c : answer)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    // Western European text: Windows-1252 holds every ISO-8859-1 character
+    // and the printable ones ISO-8859-15 adds that such files really use.
+    if (answer == "WINDOWS-1252" || answer == "ISO-8859-1" || answer == "ISO-8859-15") return "WINDOWS-1252";
+    // Nothing found, or an answer that is no 8-bit encoding for text that is
+    // neither UTF-8 nor UTF-16: the code page read before detection existed.
+    if (answer.empty() || answer == "ASCII" || kykit::startsWith(answer, "UTF") || answer.find("2022") != std::string::npos)
+        return "WINDOWS-1250";
+    return answer;
+}
+
+namespace {
+
+// Zero bytes in one column of byte pairs: ASCII characters in UTF-16. Stray
+// NULs (padding at the end, one inside a line) fall in both columns alike.
+bool looksLikeUtf16(std::string_view bytes) {
+    const size_t probe = std::min<size_t>(bytes.size(), 1 << 16) & ~size_t(1);
+    size_t even = 0, odd = 0;
+    for (size_t i = 0; i + 1 < probe; i += 2) {
+        if (bytes[i] == '\0') ++even;
+        if (bytes[i + 1] == '\0') ++odd;
+    }
+    const size_t most = std::max(even, odd), least = std::min(even, odd);
+    return most * 4 >= probe / 2 && least * 4 <= most;
+}
+
+// The byte order decodeUtf16 reads: the byte-order mark's, else the one in
+// which the zero bytes of ASCII characters come second (little-endian).
+std::string utf16Name(std::string_view bytes) {
+    if (bytes.substr(0, 2) == "\xFF\xFE") return "UTF-16LE";
+    if (bytes.substr(0, 2) == "\xFE\xFF") return "UTF-16BE";
+    size_t zeroFirst = 0, zeroSecond = 0;
+    const size_t probe = std::min<size_t>(bytes.size(), 1 << 16);
+    for (size_t i = 0; i + 1 < probe; i += 2) {
+        if (bytes[i] == '\0') ++zeroFirst;
+        if (bytes[i + 1] == '\0') ++zeroSecond;
+    }
+    return zeroSecond > zeroFirst ? "UTF-16LE" : "UTF-16BE";
+}
+
+} // namespace
+
+std::optional<DecodedText> decodeSubtitleBytes(std::string_view bytes) {
+    DecodedText decoded;
+    if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF" || looksLikeUtf16(bytes)) {
+        if (auto text = decodeUtf16(bytes)) {
+            decoded.encoding = utf16Name(bytes);
+            decoded.text = std::move(*text);
+            return decoded;
+        }
+    }
+    // Stray NULs are no text in an 8-bit file; editors' tools pad with them.
+    std::string eightBit;
+    eightBit.reserve(bytes.size());
+    for (const char c : bytes) {
+        if (c == '\0') ++decoded.droppedNuls;
+        else eightBit.push_back(c);
+    }
+    if (kykit::startsWith(eightBit, "\xEF\xBB\xBF")) eightBit.erase(0, 3);
+    if (kykit::isValidUtf8(eightBit)) {
+        decoded.encoding = "UTF-8";
+        decoded.text = std::move(eightBit);
+        return decoded;
+    }
+    const std::string detected = detectEightBitEncoding(eightBit);
+    for (const std::string& encoding : {detected, std::string("WINDOWS-1250")}) {
+        if (auto text = decodeAs(eightBit, encoding)) {
+            decoded.encoding = encoding;
+            decoded.text = std::move(*text);
+            return decoded;
+        }
+    }
+    // The file may be UTF-16 after all, with too little ASCII to tell.
+    if (decoded.droppedNuls > 0) {
+        if (auto text = decodeUtf16(bytes)) {
+            decoded = DecodedText{std::move(*text), utf16Name(bytes), 0};
+            return decoded;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace quelvo

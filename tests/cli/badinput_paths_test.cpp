@@ -63,6 +63,8 @@ protected:
         fs::copy_file(testDataDir() / "video" / "clip_25fps_tc1h.mov", m_video);
     }
     CommandResult run(std::vector<std::string> args) {
+        // These cases write over earlier projects on purpose.
+        if (args[0] == "duck" || args[0] == "titles") args.push_back("--force");
         args.insert(args.begin(), cli().string());
         return runProgram(args);
     }
@@ -90,7 +92,6 @@ TEST_F(AwkwardPaths, AnalyzeEchoesThePathExactly) {
 }
 
 TEST_F(AwkwardPaths, DuckWritesBesideTheDialogueAndItsUrlsLeadBack) {
-    QUELVO_REQUIRE_SHARED();
     const std::string project = withoutExtension(m_talk) + ".fcpxml";
     for (const std::string format : {"1.9", "1.6"}) {
         SCOPED_TRACE(format);
@@ -121,7 +122,6 @@ TEST_F(AwkwardPaths, DuckWithAnAwkwardOutputAndName) {
 }
 
 TEST_F(AwkwardPaths, TitlesWithAnAwkwardVideoAndSubtitles) {
-    QUELVO_REQUIRE_SHARED();
     const std::string project = withoutExtension(m_srt) + ".fcpxml";
     for (const std::string format : {"1.9", "1.6"}) {
         SCOPED_TRACE(format);

@@ -29,19 +29,25 @@ protected:
         std::vector<std::pair<std::string, CommandResult>> results;
         results.emplace_back("analyze", runProgram({cli().string(), "analyze", m_rec.talk}, {env}));
         results.emplace_back("duck", runProgram({cli().string(), "duck", "--dialogue", m_rec.talk, "--music", m_rec.bed,
-                                                 "--filler", m_rec.bed, "--output", (out / "duck.fcpxml").string()},
+                                                 "--filler", m_rec.bed, "--output", (out / "duck.fcpxml").string(), "--force"},
                                                 {env}));
-        results.emplace_back("titles", runProgram({cli().string(), "titles", m_rec.srt, "--output",
+        results.emplace_back("titles", runProgram({cli().string(), "titles", m_rec.srt, "--force", "--output",
                                                    (out / "titles.fcpxml").string()},
                                                   {env}));
         return results;
     }
     // Every command succeeded, saying only `warning` (or nothing), and wrote a valid document.
-    void expectRunsOnDefaults(const std::string& what, const std::string& warning) {
+    // A threshold far above any level finds no speech, and duck says so.
+    void expectRunsOnDefaults(const std::string& what, const std::string& warning, bool noSpeech = false) {
         for (const auto& [command, r] : runAll(m_config)) {
             SCOPED_TRACE(command + " with " + what);
             EXPECT_EQ(r.exitCode, 0) << r.err;
-            const auto lines = messages(r.err);
+            auto lines = messages(r.err);
+            if (noSpeech && command == "duck") {
+                ASSERT_FALSE(lines.empty());
+                EXPECT_NE(lines.back().find("warning: no speech found in talk.wav above"), std::string::npos);
+                lines.pop_back();
+            }
             if (warning.empty()) {
                 EXPECT_TRUE(lines.empty()) << r.err;
             } else {
@@ -135,7 +141,7 @@ TEST_F(BadSettings, AbsurdValuesOfTheRightAndWrongTypes) {
         "duck.releasePreRoll": -1e308, "decreaseToZero": "yes", "KyFCP106Prefs.preferFCP106": 7,
         "FCPXML_Titles_Settings": "{\"timeLineFPS\": 1e308, \"size\": 9000000000000000000, \"extendAfter\": 1e308, \"minDuration\": -1e308, \"frameSize\": [1e300, -1e300], \"baselinePerc\": 1e38, \"strokeWidth\": 1e308, \"color\": {\"red\": 1e308, \"green\": -1e308, \"blue\": 0, \"alpha\": 1}, \"splitText\": {\"split\": true, \"length\": -5}, \"shadow\": {\"enable\": true, \"blur\": 1e308, \"angle\": -1e308}, \"font\": \"A \\u0001 & <b>\"}"
     })");
-    expectRunsOnDefaults("absurd numbers and wrong types", "");
+    expectRunsOnDefaults("absurd numbers and wrong types", "", true);
     writeFile(settingsFile(), R"({"duck.threshold": "loud", "duck.decrease": null, "FCPXML_Titles_Settings": [1, 2],
                                  "duck.attackWindow": {"a": 1}, "decreaseToZero": 1})");
     expectRunsOnDefaults("values of the wrong types", "");

@@ -39,7 +39,8 @@ protected:
 
 TEST_F(DuckCommand, JsonSummaryIsTheOnlyThingOnStandardOutputInBothFormats) {
     for (const std::string format : {"1.9", "1.6"}) {
-        const CommandResult r = duck({"--dialogue", m_dialogue, "--music", m_music, "--format", format, "--json"});
+        const CommandResult r =
+            duck({"--dialogue", m_dialogue, "--music", m_music, "--format", format, "--json", "--force"});
         ASSERT_EQ(r.exitCode, 0) << r.err;
         const auto summary = nlohmann::json::parse(r.out);
         EXPECT_EQ(summary["output"], projectPath());
@@ -67,7 +68,7 @@ TEST_F(DuckCommand, LevelsAndOutputComeFromTheOptions) {
     EXPECT_NE(doc.find("value='-3dB'"), std::string::npos);
     EXPECT_NE(doc.find("<event name='Show_duck_event'>"), std::string::npos);
     const CommandResult zero = duck({"--dialogue", m_dialogue, "--music", m_music, "--format", "1.6",
-                                     "--to-zero", "--output", out});
+                                     "--to-zero", "--output", out, "--force"});
     ASSERT_EQ(zero.exitCode, 0);
     EXPECT_NE(readFile(out).find("value='-96dB'"), std::string::npos);
 }

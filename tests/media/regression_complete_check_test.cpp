@@ -84,3 +84,28 @@ TEST(CompleteCheckRegression, ABlockAlignmentThatDisagreesWithTheSamples) {
     const kykit::Status check = kyaudio::checkAudioComplete(wav.string());
     EXPECT_TRUE(check) << check.message();
 }
+
+// A music bed made by looping a short file with ffmpeg is whole, but its AAC
+// packets leave 25 ms gaps at every join, so the header's duration is longer
+// than the decoded samples. Completeness comes from the MP4 sample table; the
+// audio is placed at its packets' timestamps, gaps counted as silence, so the
+// analysis is as long as the editor's timeline shows.
+TEST(CompleteCheckRegression, ALoopedM4aWithTimestampGapsIsWhole) {
+    quelvo::test::TempDir tmp;
+    const std::string second = (tmp / "one.mp3").string(), looped = (tmp / "loop.m4a").string();
+    ASSERT_EQ(quelvo::test::runProgram({"/usr/bin/ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=f=440:d=1",
+                                        "-c:a", "libmp3lame", second}).exitCode, 0);
+    ASSERT_EQ(quelvo::test::runProgram({"/usr/bin/ffmpeg", "-v", "error", "-stream_loop", "-1", "-i", second, "-t",
+                                        "10", "-c:a", "aac", "-b:a", "64k", looped}).exitCode, 0);
+    const kykit::Status check = kyaudio::checkAudioComplete(looped);
+    EXPECT_TRUE(check) << check.message();
+    const kyaudio::LevelAnalysis analysis = kyaudio::analyzeLevels(looped, kyaudio::LevelParameters{});
+    ASSERT_TRUE(analysis.status) << analysis.status.message();
+    EXPECT_NEAR(analysis.duration, 10.0, 1024.0 / 44100);
+
+    // The same file cut short is still refused.
+    const std::string bytes = readFile(looped);
+    const fs::path cut = tmp / "cut.m4a";
+    writeFile(cut, bytes.substr(0, bytes.size() * 7 / 10));
+    EXPECT_FALSE(kyaudio::checkAudioComplete(cut.string()));
+}

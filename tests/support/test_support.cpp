@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <sys/wait.h>
@@ -105,12 +106,28 @@ void expectGolden(const std::string& name, const std::string& actual) {
     EXPECT_EQ(expected, actual) << "differs from golden file " << path;
 }
 
+namespace {
+std::unique_ptr<TempDir>& settingsFolder() {
+    static std::unique_ptr<TempDir> folder;
+    return folder;
+}
+} // namespace
+
 void freshSettings() {
-    static TempDir* dir = nullptr;
-    delete dir;
-    dir = new TempDir();
-    setenv("QUELVO_CONFIG_DIR", dir->path().c_str(), 1);
+    auto& folder = settingsFolder();
+    folder = std::make_unique<TempDir>();
+    setenv("QUELVO_CONFIG_DIR", folder->path().c_str(), 1);
     kykit::PrefsStore::instance().reload();
+}
+
+void dropSettings() { settingsFolder().reset(); }
+
+::testing::TestEventListener* newSettingsFolderListener() {
+    class Listener : public ::testing::EmptyTestEventListener {
+        void OnTestStart(const ::testing::TestInfo&) override { freshSettings(); }
+        void OnTestProgramEnd(const ::testing::UnitTest&) override { dropSettings(); }
+    };
+    return new Listener;
 }
 
 } // namespace quelvo::test

@@ -72,5 +72,10 @@ CommandResult runProgram(const std::vector<std::string>& argv,
 
 // Starts every test with an empty settings folder (a first run of the program).
 void freshSettings();
+// Removes the last settings folder freshSettings made (at the end of a run).
+void dropSettings();
+// For a test main: freshSettings before each test, dropSettings after the
+// last, so that a run leaves no settings folder or lock file behind.
+::testing::TestEventListener* newSettingsFolderListener();
 
 } // namespace quelvo::test

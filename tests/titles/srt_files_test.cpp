@@ -120,7 +120,7 @@ TEST(SrtBadInput, RandomBytesReadNothing) {
     writeFile(dir / "noise.srt", bytes);
     std::string problem;
     EXPECT_TRUE(KySRT::fromFileUrl((dir / "noise.srt").string(), &problem).titles.empty());
-    EXPECT_EQ(problem, "it is not text in UTF-8, UTF-16 or Windows-1250");
+    EXPECT_EQ(problem, "it is not text in UTF-8, UTF-16 or a known 8-bit encoding");
 }
 
 TEST(SrtBadInput, InvalidUtf8WithoutSubtitleStructureReadsNothing) {

@@ -100,11 +100,16 @@ TEST(SrtParse, OnlyTheLastPassLeavesARunThatATagRemovalMade) {
     EXPECT_EQ(srt::normalizeText("a\n\n<i>\n\nb\n\n\nc", settings), "a\n\nb\n\nc");
 }
 
-TEST(SrtParse, ThirdBlockWithoutTimeLineEndsTheParse) {
+// Once a block without a time line ended the parse and every later subtitle
+// was lost; now that block alone is skipped, and counted.
+TEST(SrtParse, ABlockWithoutTimeLineIsSkippedAndTheRestRead) {
     const KySRT srt = KySRT::fromFileUrl(srtCorpus("broken_third.srt"));
-    ASSERT_EQ(srt.titles.size(), 2u);
-    EXPECT_EQ(srt.titles[0].id, 1);
+    ASSERT_EQ(srt.titles.size(), 3u);
     EXPECT_EQ(srt.titles[1].id, 2);
+    EXPECT_EQ(srt.titles[2].id, 4);
+    EXPECT_EQ(srt.titles[2].text, "Four is never reached.");
+    EXPECT_EQ(srt.skippedBlocks, 1);
+    EXPECT_EQ(srt.skippedLines, 2);
 }
 
 TEST(SrtParse, BlockWithoutLineFeedAfterTheEndTimeOrWithoutCounterEndsTheParse) {

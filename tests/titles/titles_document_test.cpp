@@ -76,7 +76,6 @@ size_t count(const std::string& text, const std::string& what) {
 } // namespace
 
 TEST(TitlesDocument, NoTitlesAndNoVideo) {
-    QUELVO_REQUIRE_SHARED();
     auto g = generator({});
     const std::string xml = document(g, true);
     EXPECT_NE(xml.find("<spine>\n <gap name=\"Gap\" offset=\"0s\" duration=\"0s\" start=\"0s\">\n\n</gap>\n</spine>"),
@@ -136,7 +135,6 @@ TEST(TitlesDocument, CustomTitleSourceOnTheFirstEffectOnly) {
 }
 
 TEST(TitlesDocument, Version16ChangesOnlyTheVersionAndThePatchOrder) {
-    QUELVO_REQUIRE_SHARED();
     auto g = generator(corpus("multiline.srt"), patchAndShadow());
     const std::string v19 = document(g, true);
     const std::string v16 = document(g, false);
@@ -167,7 +165,6 @@ TEST(TitlesDocument, EventNameLosesQuotesAndIsEscaped) {
 }
 
 TEST(TitlesDocument, CommentCannotBreakTheDocument) {
-    QUELVO_REQUIRE_SHARED();
     auto g = generator(corpus("basic.srt"));
     std::string xml;
     capturingStdout([&] { xml = g.documentXML(true, false, "made -- with --> dashes-"); });
@@ -176,7 +173,6 @@ TEST(TitlesDocument, CommentCannotBreakTheDocument) {
 }
 
 TEST(TitlesDocument, HostileTextsAndSettingsStillValidate) {
-    QUELVO_REQUIRE_SHARED();
     FCPXML_Titles_Settings settings = patchAndShadow();
     settings.font = "A \"quoted\" & <odd> 'font'";
     settings.fontFace = "Bold\x01";
@@ -188,7 +184,6 @@ TEST(TitlesDocument, HostileTextsAndSettingsStillValidate) {
 }
 
 TEST(TitlesDocument, GoldenPlain) {
-    QUELVO_REQUIRE_SHARED();
     auto g = generator(corpus("basic.srt"));
     const std::string v19 = document(g, true), v16 = document(g, false);
     expectGolden("titles_v1_9_plain.fcpxml", v19);
@@ -198,7 +193,6 @@ TEST(TitlesDocument, GoldenPlain) {
 }
 
 TEST(TitlesDocument, GoldenPatchAndShadow) {
-    QUELVO_REQUIRE_SHARED();
     auto g = generator(corpus("overlapping.srt"), patchAndShadow());
     const std::string v19 = document(g, true), v16 = document(g, false);
     expectGolden("titles_v1_9_patch_shadow.fcpxml", v19);
@@ -208,7 +202,6 @@ TEST(TitlesDocument, GoldenPatchAndShadow) {
 }
 
 TEST(TitlesDocument, GoldenCustomTitle) {
-    QUELVO_REQUIRE_SHARED();
     FCPXML_Titles_Settings settings;
     settings.customTitle = {true, std::string("file:///Users/ed/Motion%20Templates/Lower%20Third.moti")};
     settings.alignment = Aligment::notSet;
@@ -232,7 +225,6 @@ TEST(TitlesVideo, StartTimeComesFromTheTimecode) {
 }
 
 TEST(TitlesVideo, TitlesAttachToTheVideoClip) {
-    QUELVO_REQUIRE_SHARED();
     auto g = generator(corpus("basic.srt"), patchAndShadow(), video25().string(), "Given name");
     const std::string v19 = document(g, true);
     EXPECT_NE(v19.find("<asset id=\"Tessary_VideoAsset\" name=\"clip_25fps_tc1h.mov\" start=\"3600s\" duration=\"2s\""),
@@ -259,7 +251,6 @@ TEST(TitlesVideo, TitlesAttachToTheVideoClip) {
 }
 
 TEST(TitlesVideo, NtscVideoWithoutTimecode) {
-    QUELVO_REQUIRE_SHARED();
     auto g = generator(corpus("basic.srt"), {}, video2997().string());
     const std::string v19 = document(g, true);
     EXPECT_EQ(g.videoStartTime, 0.0);
@@ -270,7 +261,6 @@ TEST(TitlesVideo, NtscVideoWithoutTimecode) {
 }
 
 TEST(TitlesVideo, AwkwardVideoFileName) {
-    QUELVO_REQUIRE_SHARED();
     TempDir dir;
     const fs::path video = dir / "My clip & 'co' <#1> \xC3\xA9t\xC3\xA9?.mov";
     fs::copy_file(video25(), video);
@@ -284,7 +274,6 @@ TEST(TitlesVideo, AwkwardVideoFileName) {
 }
 
 TEST(TitlesVideo, MediaWithoutFrameRate) {
-    QUELVO_REQUIRE_SHARED();
     TempDir dir;
     writeWav(dir / "voice.wav", 12);
     auto g = generator(corpus("basic.srt"), {}, (dir / "voice.wav").string());
@@ -300,7 +289,6 @@ TEST(TitlesVideo, MediaWithoutFrameRate) {
 }
 
 TEST(TitlesVideo, UnreadableVideoStillGivesAValidDocument) {
-    QUELVO_REQUIRE_SHARED();
     TempDir dir;
     writeFile(dir / "broken.mov", "not a movie at all");
     auto g = generator(corpus("basic.srt"), {}, (dir / "broken.mov").string());
@@ -327,7 +315,6 @@ TEST(TitlesExport, WritesTheDocumentAndReportsFailures) {
 }
 
 TEST(TitlesExport, AsynchronousTwinDiffersOnlyInTwoComments) {
-    QUELVO_REQUIRE_SHARED();
     TempDir dir;
     auto g = generator(corpus("basic.srt"), patchAndShadow(), video25().string());
     const std::string sync = document(g, true);

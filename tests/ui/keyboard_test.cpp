@@ -102,7 +102,6 @@ TEST_F(KeyboardTest, ReturnInTheProjectNameStartsTheJob) {
 }
 
 TEST_F(KeyboardTest, ReturnOnAFocusedButtonPressesThatButton) {
-    QUELVO_REQUIRE_SHARED();
     QuelvoMainVC* vc = showActiveMainWindow();
     const std::string filler = copyRecording(dir, "music/dev_music_gaps.wav");
     ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(filler)}));
@@ -114,7 +113,6 @@ TEST_F(KeyboardTest, ReturnOnAFocusedButtonPressesThatButton) {
 }
 
 TEST_F(KeyboardTest, ReturnStartsTheJobAndEscapeCannotCancelIt) {
-    QUELVO_REQUIRE_SHARED();
     HeldVersionSheet held;
     kymovie::FCP106ExportOptionsVC* previous = kyui::ProgressVC::setVersionSheet(&held);
     QuelvoMainVC* vc = showActiveMainWindow();

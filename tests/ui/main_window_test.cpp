@@ -39,7 +39,6 @@ class MainWindowTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        QUELVO_REQUIRE_SHARED();
     }
 
     // Waits until the background duration work has filled the labels.

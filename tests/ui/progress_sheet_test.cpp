@@ -21,7 +21,6 @@ class ProgressSheetTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        QUELVO_REQUIRE_SHARED();
         presenter = showMainWindow();
     }
 

@@ -232,6 +232,12 @@ TEST_F(TitlesWindowTest, ReadingInAnotherEncodingChangesTheTable) {
     vc->readInEncoding("");
     EXPECT_EQ("Encoding: WINDOWS-1250", vc->btnEncoding->text().toStdString());
     EXPECT_EQ(2, vc->model->rowCount());
+    EXPECT_TRUE(vc->lblSkipped->isHidden());
+    // A broken block is skipped, said under the table, and the rest is read.
+    vc->setSubtitleFile(copySrt(dir, "broken_third.srt", "broken.srt"));
+    EXPECT_EQ(3, vc->model->rowCount());
+    EXPECT_FALSE(vc->lblSkipped->isHidden());
+    EXPECT_TRUE(vc->lblSkipped->text().startsWith("Skipped 1 broken subtitle block")) << vc->lblSkipped->text().toStdString();
     // A parse setting reads the file again: tags kept or removed.
     vc->setSubtitleFile(copySrt(dir, "tags.srt", "tags.srt"));
     const QString stripped = cell(vc, 0, kyui::TitlesTableModel::kText);

@@ -6,18 +6,12 @@
 #include "support/test_support.h"
 #include "ui/kit/resources.h"
 
-namespace {
-class FreshSettingsListener : public ::testing::EmptyTestEventListener {
-    void OnTestStart(const ::testing::TestInfo&) override { quelvo::test::freshSettings(); }
-};
-} // namespace
-
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quelvo");
     kyui::initResources();
     ::testing::InitGoogleTest(&argc, argv);
-    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshSettingsListener);
+    ::testing::UnitTest::GetInstance()->listeners().Append(quelvo::test::newSettingsFolderListener());
     return RUN_ALL_TESTS();
 }

@@ -29,7 +29,6 @@ class WholeJobTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        QUELVO_REQUIRE_SHARED();
     }
 
     // Drops the files, presses Duck and waits for the sheet to close.

@@ -30,4 +30,7 @@ std::optional<std::string> applyDetectionOptions(QVRoll& rolls, const std::optio
 // message holds (a path may contain a line break).
 void printError(const std::string& message);
 
+// Prints "quelvo-cli: warning: <message>" as one line on standard error.
+void printWarning(const std::string& message);
+
 } // namespace quelvo::cli

@@ -18,6 +18,7 @@
 #include "mix/depth_mode.h"
 #include "platform/toolkit/concurrency.h"
 #include "platform/toolkit/files.h"
+#include "platform/toolkit/keep_both.h"
 #include "platform/toolkit/numbers.h"
 #include "platform/toolkit/prefs.h"
 #include "titles/settings/fcpxml_titles_settings.h"
@@ -70,6 +71,15 @@ int runDuck(const DuckOptions& o) {
         printError("--send-to-fcp needs the 1.9 format: older versions get a file");
         return 2;
     }
+    // An editor's existing project is never replaced without being asked for.
+    // Only a file the job writes counts; the hand-over copy is ours.
+    const bool writesFile = !o.sendToFCP && !(version == Version::fcp106 &&
+                                               FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile);
+    const std::string target = o.output.empty() ? projectPathFor(o.dialogue) : o.output;
+    if (writesFile && !o.force && kykit::fu_somethingAt(target)) {
+        printError(target + " already exists; use --force to replace it");
+        return 1;
+    }
     const DuckLevels levels = resolveDuckLevels(o);
     const int decrease = levels.decrease;
     const int overall = levels.overall;
@@ -109,12 +119,16 @@ int runDuck(const DuckOptions& o) {
         printError(handOver->message());
         return 1;
     }
+    // Warnings go to standard error whatever the output form: a script
+    // reading --json finds them in "warnings" as well.
+    for (const std::string& warning : outcome.warnings) printWarning(warning);
     if (o.json) {
         nlohmann::ordered_json out = {{"output", nullptr},
                                       {"format", outcome.format},
                                       {"clusters", outcome.clusters},
                                       {"keyframes", outcome.keyframes},
-                                      {"fillerClips", outcome.fillerClips}};
+                                      {"fillerClips", outcome.fillerClips},
+                                      {"warnings", outcome.warnings}};
         if (!outcome.outputPath.empty()) out["output"] = outcome.outputPath;
         out["loudness"] = {{"dialogue", loudnessValue(outcome.dialogueLoudness)},
                            {"music", loudnessValue(outcome.musicLoudness)}};
@@ -153,6 +167,7 @@ void addDuckOptions(CLI::App* command, DuckOptions& options) {
                         "Speech detection threshold in dB; implies --detect threshold (default: stored, -24)");
     command->add_option("--name", options.name, "Project name (default: the dialogue's file name)");
     command->add_flag("--json", options.json, "Print a JSON summary");
+    command->add_flag("--force", options.force, "Replace the output file if it already exists");
 }
 
 DuckLevels resolveDuckLevels(const DuckOptions& o) {

@@ -20,6 +20,7 @@ struct DuckOptions {
     std::string output;
     bool sendToFCP = false;
     bool json = false;
+    bool force = false;  // replace an existing output file
     std::optional<std::string> detect;  // "automatic" or "threshold"
     std::optional<double> threshold;    // implies the threshold mode
 };

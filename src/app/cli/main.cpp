@@ -10,14 +10,23 @@
 #include "platform/toolkit/services.h"
 
 namespace quelvo::cli {
-void printError(const std::string& message) {
+namespace {
+// One line whatever the text holds (a path may contain a line break).
+std::string oneLine(const std::string& message) {
     std::string line;
     for (const char c : message) {
         if (c == '\n') line += "\\n";
         else if (c == '\r') line += "\\r";
         else line += c;
     }
-    std::cerr << "quelvo-cli: " << line << std::endl;
+    return line;
+}
+} // namespace
+
+void printError(const std::string& message) { std::cerr << "quelvo-cli: " << oneLine(message) << std::endl; }
+
+void printWarning(const std::string& message) {
+    std::cerr << "quelvo-cli: warning: " << oneLine(message) << std::endl;
 }
 
 kymovie::FCP106ExportOptionsVC::Version chosenVersion(const std::optional<std::string>& format) {

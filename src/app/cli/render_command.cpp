@@ -13,6 +13,7 @@
 #include "ducking/job/render_job.h"
 #include "platform/audio/audio_writer.h"
 #include "platform/toolkit/files.h"
+#include "platform/toolkit/keep_both.h"
 
 namespace quelvo::cli {
 
@@ -55,6 +56,13 @@ int runRender(const RenderOptions& o) {
     request.container = *container;
     request.measureLoudness = o.duck.json;
     if (o.stems) request.stemPath = stemPathFor(output);
+    // An existing file is never replaced without being asked for, as with duck.
+    for (const std::string& path : {request.outputPath, request.stemPath}) {
+        if (!path.empty() && !o.duck.force && kykit::fu_somethingAt(path)) {
+            printError(path + " already exists; use --force to replace it");
+            return 1;
+        }
+    }
     StderrStatus status;
     const RenderJobOutcome outcome = renderDuckedMix(request, &status);
     if (!outcome.success) {
@@ -62,6 +70,7 @@ int runRender(const RenderOptions& o) {
         return 1;
     }
     const mix::RenderOutcome& r = outcome.render;
+    for (const std::string& warning : outcome.job.warnings) printWarning(warning);
     if (o.duck.json) {
         nlohmann::ordered_json out = {{"output", r.outputPath},
                                       {"stem", nullptr},
@@ -72,7 +81,8 @@ int runRender(const RenderOptions& o) {
                                       {"clusters", outcome.job.clusters},
                                       {"keyframes", outcome.job.keyframes},
                                       {"fillerClips", outcome.job.fillerClips},
-                                      {"mixGain", rounded2(r.mixGainDb)}};
+                                      {"mixGain", rounded2(r.mixGainDb)},
+                                      {"warnings", outcome.job.warnings}};
         if (!r.stemPath.empty()) out["stem"] = r.stemPath;
         out["loudness"] = {{"dialogue", loudnessValue(outcome.job.dialogueLoudness)},
                            {"music", loudnessValue(outcome.job.musicLoudness)},

@@ -7,6 +7,7 @@
 #include "platform/mediainfo/media_info.h"
 #include "platform/movie/fcpxml_video_fragments.h"
 #include "platform/toolkit/files.h"
+#include "platform/toolkit/keep_both.h"
 #include "platform/toolkit/services.h"
 #include "titles/fcpxml_titles.h"
 #include "titles/ky_srt.h"
@@ -24,6 +25,7 @@ struct TitlesOptions {
     std::optional<std::string> output;
     std::optional<std::string> settings;
     std::optional<std::string> encoding;
+    bool force = false;
 };
 
 // The settings from --settings, decoded as tolerantly as the stored ones.
@@ -45,6 +47,13 @@ int runTitles(const TitlesOptions& options) {
         if (!settings) return 1;
     }
 
+    // An editor's existing project is never replaced without being asked for.
+    const std::string output = options.output.value_or(titles::defaultProjectPath(options.file));
+    if (!options.force && kykit::fu_somethingAt(output)) {
+        printError(output + " already exists; use --force to replace it");
+        return 1;
+    }
+
     std::string problem;
     const FCPXML_Titles_Settings& reading = settings ? *settings : FCPXML_Titles_Settings::shared();
     const KySRT srt = options.encoding ? KySRT::fromFileInEncoding(options.file, *options.encoding, reading, &problem)
@@ -53,6 +62,12 @@ int runTitles(const TitlesOptions& options) {
         printError(options.file + ": no subtitles could be read: " + problem);
         return 1;
     }
+
+    // Broken blocks are left out, not the rest of the file: say how much.
+    if (srt.skippedBlocks > 0)
+        printWarning("skipped " + std::to_string(srt.skippedBlocks) + " broken subtitle block" +
+                     (srt.skippedBlocks == 1 ? "" : "s") + " (" + std::to_string(srt.skippedLines) + " line" +
+                     (srt.skippedLines == 1 ? "" : "s") + ") in " + options.file);
 
     if (options.video) {
         const kymediainfo::MediaFacts facts = kymediainfo::probeMedia(*options.video);
@@ -64,7 +79,6 @@ int runTitles(const TitlesOptions& options) {
 
     const bool useV19 = chosenVersion(options.format) == kymovie::FCP106ExportOptionsVC::Version::fcp106;
     const std::string event = options.event.value_or(titles::defaultEventName(options.file));
-    const std::string output = options.output.value_or(titles::defaultProjectPath(options.file));
     FCPXML_Titles titles = settings ? FCPXML_Titles(event, srt.titles, options.video, *settings)
                                     : FCPXML_Titles(event, srt.titles, options.video);
     const kykit::Status status = titles.exportXML(output, useV19, titles::projectComment(options.file));
@@ -82,7 +96,7 @@ void registerTitlesCommand(CLI::App& app, int& exitCode) {
     auto options = std::make_shared<TitlesOptions>();
     CLI::App* command = app.add_subcommand(
         "titles", "Turn an SRT subtitle file into an FCPXML project of titles (each title is printed as it is made)");
-    command->add_option("FILE", options->file, "SRT subtitle file (UTF-8, UTF-16 or Windows-1250)")->required();
+    command->add_option("FILE", options->file, "SRT subtitle file (UTF-8, UTF-16 or a detected 8-bit encoding)")->required();
     command->add_option("--video", options->video, "video the titles belong to; they are attached to its clip");
     command->add_option("--format", options->format, "FCPXML version (default: the stored preference)")
         ->check(CLI::IsMember({"1.9", "1.6"}));
@@ -93,6 +107,7 @@ void registerTitlesCommand(CLI::App& app, int& exitCode) {
                         "title settings JSON file to use instead of the stored settings");
     command->add_option("--encoding", options->encoding,
                         "read FILE in this encoding (UTF-8, UTF-16, WINDOWS-1252, ISO-8859-2, ...) instead of guessing");
+    command->add_flag("--force", options->force, "replace the project file if it already exists");
     command->callback([options, &exitCode] { exitCode = runTitles(*options); });
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 
+#include "ducking/job/job_warnings.h"
 #include "ducking/speech_clusters.h"
 #include "ducking/volume_keyframes.h"
 #include "fcpxml/legacy_document.h"
@@ -168,6 +169,16 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
             return outcome;
         }
         in.fillerClusters = music.clusters;
+    }
+
+    // A project without keyframes is valid, and may be what the editor wants,
+    // but it must never pass for a ducked one without a word.
+    if (in.speechClusters.empty()) {
+        outcome.warnings.push_back(noSpeechWarning(speakerPath, rolls.threshold, rolls.detection));
+        if (options.onNoSpeech && !options.onNoSpeech(outcome.warnings.back())) {
+            outcome.cancelled = true;
+            return outcome;
+        }
     }
 
     if (options.underLU) {

@@ -3,6 +3,7 @@
 // FCPXML project (or one handed to Final Cut Pro). It runs synchronously on a
 // worker thread and returns only after the chosen writer has finished.
 #include <optional>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,11 @@ struct DuckOutcome {
     // LUFS: the dialogue over its speech intervals, the music as a whole;
     // absent where not measured or nothing measurable was heard.
     std::optional<double> dialogueLoudness, musicLoudness;
+    // Said although the job succeeded (noSpeechWarning, ...), in order.
+    std::vector<std::string> warnings;
+    // Stopped by the caller's answer (DuckJobOptions::onNoSpeech); nothing
+    // was written and there is nothing to report.
+    bool cancelled = false;
 };
 
 // What callers may add to the job's inputs.
@@ -64,6 +70,11 @@ struct DuckJobOptions {
     std::optional<double> underLU;
     // Measure the dialogue's and the music's loudness for the outcome.
     bool measureLoudness = false;
+    // Asked on the job's thread, before the version sheet, when the dialogue
+    // holds no speech above the threshold: the project would have no
+    // keyframes. Given the warning sentence; false stops the job (cancelled).
+    // Unset, the job goes on and the warning is in the outcome.
+    std::function<bool(const std::string& warning)> onNoSpeech;
 };
 
 // The dialogue path without its extension, followed by ".fcpxml".

@@ -101,6 +101,10 @@ private:
     bool nextPacket(AVPacket* packet);
     kykit::Status openCodec();
     kykit::Status measureFrame(const AVFrame* frame);
+    void fillGapBefore(const AVFrame* frame);
+    // How many packets the container's own index promises (an MP4 sample
+    // table); 0 where it gives no such count.
+    int64_t promisedPackets() const;
     kykit::Status drain();
     kykit::Status checkComplete() const;
 
@@ -123,7 +127,42 @@ private:
     int m_countedRate = 0;
     int64_t m_countedFrames = 0;
     bool m_unknownPacketDuration = false;
+    // Sample position of the first decoded frame: later frames are placed
+    // at their own timestamps relative to it.
+    std::optional<int64_t> m_origin;
 };
+
+int64_t Decoder::promisedPackets() const {
+    if (!m_format->iformat || !std::strstr(m_format->iformat->name, "mov")) return 0;
+    return m_stream->nb_frames > 0 ? m_stream->nb_frames : 0;
+}
+
+// A file joined from pieces (a loop, a concatenation) may leave gaps between
+// its packets' timestamps; the editor's timeline keeps them, so the analysis
+// counts them as silence instead of pulling the later audio forward.
+void Decoder::fillGapBefore(const AVFrame* frame) {
+    const int64_t stamp = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
+    if (stamp == AV_NOPTS_VALUE) return;
+    const int rate = frame->sample_rate;
+    const int64_t at = av_rescale_q(stamp, m_stream->time_base, AVRational{1, rate});
+    if (!m_origin) {
+        m_origin = at;
+        return;
+    }
+    int64_t gap = at - *m_origin - m_meter->sampleFrames();
+    // Below a millisecond it is the rounding of timestamps, not a gap.
+    if (gap <= rate / 1000) return;
+    // A damaged timestamp must not make up hours of silence: never beyond
+    // what the header declares, and at most a second where it declares nothing.
+    const int64_t declared = detail::declaredSampleCount(m_format, m_stream, rate);
+    gap = declared > 0 ? std::min(gap, declared - m_meter->sampleFrames()) : std::min<int64_t>(gap, rate);
+    static const uint8_t silence[4096] = {};
+    while (gap > 0) {
+        const int64_t step = std::min<int64_t>(gap, sizeof silence / sizeof(float));
+        m_meter->addInterleaved(SampleEncoding::F32, silence, step, 1);
+        gap -= step;
+    }
+}
 
 kykit::Status Decoder::countPackets() {
     const AVCodecParameters* parameters = m_stream->codecpar;
@@ -205,6 +244,7 @@ kykit::Status Decoder::measureFrame(const AVFrame* frame) {
     const int channels = frame->ch_layout.nb_channels;
     if (channels <= 0) return kykit::Status::failure("the audio has no channels");
     m_channels = std::max(m_channels, channels);
+    fillGapBefore(frame);
     if (av_sample_fmt_is_planar(format))
         m_meter->addPlanar(*encoding, frame->extended_data, channels, frame->nb_samples);
     else
@@ -304,6 +344,16 @@ kykit::Status Decoder::checkComplete() const {
                 return endsEarly(double(decoded) / rate * double(chunk->declaredBytes) /
                                  double(std::max<int64_t>(1, chunk->presentBytes)));
         }
+    }
+    // An MP4 lists every packet in its sample table: the file is whole when
+    // every listed packet was read. Its header duration counts the gaps a
+    // joined file leaves between packets, so it says nothing about this.
+    if (const int64_t promised = promisedPackets(); promised > 0) {
+        if (m_packets < promised) {
+            const double declaredSeconds = double(detail::declaredSampleCount(m_format, m_stream, rate)) / rate;
+            return endsEarly(declaredSeconds > 0 ? declaredSeconds : double(decoded) / rate * promised / std::max<int64_t>(1, m_packets));
+        }
+        return kykit::Status::success();
     }
     if (m_format->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) {
         const int64_t declared = detail::declaredSampleCount(m_format, m_stream, rate);

@@ -25,6 +25,9 @@ std::string quoted(long long numerator, long long denominator) {
 // Clip times on the 30 fps timeline: Final Cut Pro rejects clips that do not
 // sit on frame boundaries.
 std::string frameTime(double seconds) { return getTime(seconds, kAudioTimelineFPS); }
+// A clip's length rounds down: rounded to the nearest frame it could end up
+// to half a frame past its media's end, an edit Final Cut Pro refuses.
+std::string clipDuration(double seconds) { return getTimeRoundedDown(seconds, kAudioTimelineFPS); }
 
 // Keyframes may sit between frames; 1/3000 s is fine enough for any fade and
 // shares the timeline's denominator.
@@ -86,7 +89,7 @@ std::string getAttachedAssetClipString(const std::string& ref, int lane, double 
                                        const std::string& volumeString) {
     std::string xml = "<asset-clip ref=\"" + attr(ref) + "\" lane=\"" + std::to_string(lane) +
                       "\" offset=" + frameTime(offset) + " name=\"" + attr(name) +
-                      "\" duration=" + frameTime(duration) + " start=\"0s\" format=\"" +
+                      "\" duration=" + clipDuration(duration) + " start=\"0s\" format=\"" +
                       attr(format) + "\" audioRole=\"" + attr(audioRole) + "\">\n";
     // The DTD wants adjustments before any connected clip.
     if (!volumeString.empty()) xml += volumeString + "\n";
@@ -100,7 +103,7 @@ std::string getAssetClipForMainLaneString(const std::string& ref, double offset,
                                           const std::string& audioRole,
                                           const std::string& attachedClipsString) {
     std::string xml = "<asset-clip ref=\"" + attr(ref) + "\" offset=" + frameTime(offset) +
-                      " name=\"" + attr(name) + "\" duration=" + frameTime(duration) +
+                      " name=\"" + attr(name) + "\" duration=" + clipDuration(duration) +
                       " start=\"0s\" format=\"" + attr(format) + "\" audioRole=\"" +
                       attr(audioRole) + "\">\n";
     xml += attachedClipsString;

@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <limits>
 
+#include "platform/toolkit/files.h"
+#include "platform/toolkit/numbers.h"
+
 namespace kymovie::FCPXMLUtils {
 
 namespace {
@@ -47,14 +50,18 @@ std::string getTimeV3(double time, double timebase, int snapping) {
     if (!std::isfinite(time)) time = 0;
     const double frames = time * static_cast<double>(frame.den) / static_cast<double>(frame.num);
     // A hair of tolerance keeps 1.0000000001 frames from rounding up to 2.
-    const double whole = std::clamp(snapping == 2 ? std::ceil(frames - 1e-9) : std::round(frames), -kMaxFrames,
-                                    kMaxFrames);
+    const double whole = std::clamp(snapping == 2   ? std::ceil(frames - 1e-9)
+                                    : snapping == 0 ? static_cast<double>(kykit::floorSnapped(frames))
+                                                    : std::round(frames),
+                                    -kMaxFrames, kMaxFrames);
     const long long n = static_cast<long long>(whole) * frame.num;
     if (n == 0) return "\"0s\"";
     return "\"" + std::to_string(n) + "/" + std::to_string(frame.den) + "s\"";
 }
 
 std::string getTime(double time, double timebase) { return getTimeV3(time, timebase, 1); }
+
+std::string getTimeRoundedDown(double time, double timebase) { return getTimeV3(time, timebase, 0); }
 
 std::string getFormat(std::optional<double> frameRate) {
     if (frameRate) {
@@ -82,8 +89,7 @@ std::string getColor(const kykit::KyColor& color) {
 }
 
 std::string fcpxmlPercEnc(const std::string& path) {
-    const std::string absolute =
-        path.empty() ? path : std::filesystem::absolute(std::filesystem::path(path)).lexically_normal().string();
+    const std::string absolute = kykit::fu_absolutePath(path);
     static const char* hex = "0123456789ABCDEF";
     std::string out = "file://";
     for (const unsigned char c : absolute) {

@@ -17,6 +17,10 @@ namespace kymovie::FCPXMLUtils {
 std::string getTimeV3(double time, double timebase, int snapping);
 // getTimeV3 rounding to the nearest frame.
 std::string getTime(double time, double timebase);
+// Whole frames rounded down, for a clip's duration: a clip never runs past
+// the end of its media (Final Cut Pro refuses such an edit). A time that is a
+// whole number of frames but for floating-point noise keeps that frame.
+std::string getTimeRoundedDown(double time, double timebase);
 // "FFVideoFormat1080p" + rate code (2398, 24, 25, 2997, 30, 50, 5994, 60);
 // any other or no rate gives "FFVideoFormatRateUndefined".
 std::string getFormat(std::optional<double> frameRate);

@@ -216,6 +216,13 @@ std::string fileTimeStamp() {
     return buf;
 }
 
+std::string fu_absolutePath(const std::string& path) {
+    if (path.empty()) return path;
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), ec);
+    return (ec ? std::filesystem::path(path) : absolute).lexically_normal().string();
+}
+
 std::string cacheDirectory() {
     fs::path base;
     if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) base = xdg;

@@ -36,6 +36,11 @@ Status commitTemporaryFile(const std::string& temporaryPath, const std::string& 
 // Local time as YYYYmmdd-HHMMSS, for names of files kept aside or handed over.
 std::string fileTimeStamp();
 
+// The path made absolute against the working folder and lexically normal
+// ("a/./b/../c" -> "/cwd/a/c"), for a file URL, whose first component after
+// "file://" is a host. The empty path stays empty.
+std::string fu_absolutePath(const std::string& path);
+
 // The user's cache folder for Quelvo (created on demand).
 std::string cacheDirectory();
 

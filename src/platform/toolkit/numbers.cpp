@@ -58,4 +58,16 @@ int64_t truncateToInt(double value) {
     return static_cast<int64_t>(value);
 }
 
+namespace {
+double snapped(double value) {
+    // Beyond 1e9 a double has no six decimals to snap; its noise is not ours.
+    if (!std::isfinite(value) || std::fabs(value) >= 1e9) return value;
+    return std::round(value * 1e6) / 1e6;
+}
+} // namespace
+
+int64_t truncateSnapped(double value) { return truncateToInt(snapped(value)); }
+
+int64_t floorSnapped(double value) { return truncateToInt(std::floor(snapped(value))); }
+
 } // namespace kykit

@@ -24,4 +24,14 @@ std::optional<int64_t> toInt(std::string_view text);
 // are clamped, so a broken media duration can never become undefined behaviour.
 int64_t truncateToInt(double value);
 
+// truncateToInt of the value snapped to six decimals first: a count that is
+// whole but for floating-point noise (21.9 - 19.1 = 2.7999999999999998 tenths
+// of a second times ten) keeps its last unit, while a real fraction is
+// still cut toward zero.
+int64_t truncateSnapped(double value);
+
+// The largest whole number not above the value snapped to six decimals:
+// rounding down that noise cannot push a whole count below itself.
+int64_t floorSnapped(double value);
+
 } // namespace kykit

@@ -145,7 +145,11 @@ void MessageBoxAlertService::present(const AlertRequest& request) {
     page->addLayout(row);
     page->setSizeConstraint(QLayout::SetFixedSize);
 
-    int chosen = 0; // Escape and the close button choose the first button
+    // Escape and the close button choose the request's escape button (the
+    // first unless a question has a harmless way out elsewhere).
+    int chosen = request.escapeButton >= 0 && static_cast<size_t>(request.escapeButton) < buttons.size()
+                     ? request.escapeButton
+                     : 0;
     for (size_t i = 0; i < buttons.size(); ++i) {
         QObject::connect(buttons[i], &QPushButton::clicked, &box, [&box, &chosen, i] {
             chosen = static_cast<int>(i);

@@ -23,6 +23,9 @@ struct AlertRequest {
     std::vector<AlertButton> buttons;
     QWidget* parent = nullptr;   // the window it belongs to, or nullptr
     std::string details;         // the technical reason, shown on request; may be empty
+    // The button Escape chooses; the first unless a question has a harmless
+    // way out elsewhere (Cancel after Replace).
+    int escapeButton = 0;
 };
 
 class AlertService {

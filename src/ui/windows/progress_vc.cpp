@@ -22,6 +22,7 @@
 #include "ui/kit/label_status_sink.h"
 #include "ui/kit/main_thread.h"
 #include "ui/windows/desktop_version_sheet.h"
+#include "ui/windows/job_questions.h"
 
 namespace kyui {
 
@@ -111,7 +112,7 @@ ProgressVC* ProgressVC::showProgress(KyViewController* from, const std::string& 
                               const std::string& musicPath, const std::string& fillerPath,
                               int duckingDecrease, int overallMusicLevel, bool decreaseToZero,
                               const std::string& eventName, const std::string& projectName,
-                              const quelvo::QVRoll& rolls) {
+                              const quelvo::QVRoll& rolls, const std::string& outputPath) {
     KyViewController* made = KyWindows::sheet(kSceneId, kStoryboard, nullptr, from, true, [&](KyViewController* controller) {
         auto* vc = qobject_cast<ProgressVC*>(controller);
         if (!vc) return;
@@ -124,6 +125,7 @@ ProgressVC* ProgressVC::showProgress(KyViewController* from, const std::string& 
         vc->eventName = eventName;
         vc->projectName = projectName;
         vc->rolls = rolls;
+        vc->outputPath = outputPath;
     });
     return qobject_cast<ProgressVC*>(made);
 }
@@ -181,6 +183,12 @@ void ProgressVC::runJob() {
     options.underLU = quelvo::mix::storedUnderLU();
     options.onHandOver = [handedOver](const HandOver& result) { handedOver->set_value(result); };
 
+    options.outputPath = outputPath.value_or("");
+    // A project without speech is written only when the editor says so.
+    options.onNoSpeech = [sheetWindow = QPointer<QWidget>(window())](const std::string& warning) {
+        return askToWriteWithoutSpeech(sheetWindow, warning);
+    };
+
     // A detached thread rather than a pool: a job waiting on the version
     // sheet must never hold up quitting the program.
     std::thread([=] {
@@ -199,7 +207,10 @@ void ProgressVC::runJob() {
 }
 
 void ProgressVC::completeJob(const quelvo::DuckOutcome& outcome, const std::optional<kymovie::KyFCPXML::HandOverResult>& handOver) {
-    if (!outcome.success) {
+    if (outcome.cancelled) {
+        // The editor chose Cancel: nothing was written, nothing to tell.
+        emit jobFinished(false);
+    } else if (!outcome.success) {
         tellFailure(outcome);
         emit jobFinished(false);
     } else if (handOver && !handOver->status.ok()) {

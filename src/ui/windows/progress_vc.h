@@ -5,7 +5,9 @@
 // the job has returned: with the "Quelvo Done" notification after a good
 // job, or with a "Warning" alert after a failed one. A project sent to Final
 // Cut Pro counts as good only once the hand-over has worked; the sheet stays
-// until then. The user cannot cancel a job.
+// until then. The user cannot cancel a running job; a job that finds no
+// speech asks Write Anyway / Cancel before the version sheet, and a Cancel
+// closes quietly.
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,7 +39,7 @@ public:
                              const std::string& musicPath, const std::string& fillerPath,
                              int duckingDecrease, int overallMusicLevel, bool decreaseToZero,
                              const std::string& eventName, const std::string& projectName,
-                             const quelvo::QVRoll& rolls);
+                             const quelvo::QVRoll& rolls, const std::string& outputPath = "");
 
     // The version sheet that jobs ask (the desktop one unless replaced); the
     // caller keeps ownership. Returns the previous one.
@@ -54,6 +56,8 @@ public:
     std::optional<std::string> eventName;
     std::optional<std::string> projectName;
     std::optional<quelvo::QVRoll> rolls;
+    // Where the project goes; unset or "" means beside the dialogue.
+    std::optional<std::string> outputPath;
 
     // Outlets: the three stacked animation layers and the status line.
     QLabel* wImageA;

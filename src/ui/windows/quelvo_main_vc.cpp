@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "ducking/job/duck_job.h"
 #include "ducking/qv_roll.h"
 #include "mix/depth_mode.h"
 #include "platform/audio/audio_file.h"
@@ -22,6 +23,7 @@
 #include "platform/toolkit/notify.h"
 #include "platform/toolkit/numbers.h"
 #include "platform/toolkit/services.h"
+#include "titles/settings/fcpxml_titles_settings.h"
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_drag_area.h"
@@ -31,6 +33,7 @@
 #include "ui/kit/main_thread.h"
 #include "ui/windows/job_result_panel.h"
 #include "ui/windows/export_mix_controller.h"
+#include "ui/windows/job_questions.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/progress_vc.h"
 
@@ -357,15 +360,24 @@ void QuelvoMainVC::startJob(const std::string& filler) {
     const int depth = static_cast<int>(std::trunc(decrease->value()));
     const int overall = static_cast<int>(kykit::truncateToInt(overallMusicLevelSlider->value()));
     const quelvo::QVRoll rolls = quelvo::currentRolls();
-    // The last result stays until the next job starts.
-    resultPanel->clear();
-    ProgressVC* progress = ProgressVC::showProgress(this, speakerPath, musicPath, filler, depth, overall,
-                                                    decreaseToZero, eventName, project, rolls);
-    if (progress)
-        connect(progress, &ProgressVC::jobSucceeded, resultPanel,
-                [panel = resultPanel](const quelvo::DuckOutcome& outcome, const QString& file) {
-                    panel->showOutcome(outcome, file.toStdString());
-                });
+    const std::string speaker = speakerPath, music = musicPath;
+    const bool toZero = decreaseToZero;
+    QPointer<QuelvoMainVC> self(this);
+    const auto start = [=](const std::string& output) {
+        if (!self) return;
+        // The last result stays until the next job starts.
+        self->resultPanel->clear();
+        ProgressVC* progress = ProgressVC::showProgress(self, speaker, music, filler, depth, overall, toZero,
+                                                        eventName, project, rolls, output);
+        if (progress)
+            connect(progress, &ProgressVC::jobSucceeded, self->resultPanel,
+                    [panel = self->resultPanel](const quelvo::DuckOutcome& outcome, const QString& file) {
+                        panel->showOutcome(outcome, file.toStdString());
+                    });
+    };
+    // A project handed straight to Final Cut Pro writes no file beside the dialogue.
+    if (quelvo::FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile) return start("");
+    askBeforeReplacing(this, quelvo::projectPathFor(speaker), start);
 }
 
 } // namespace kyui

@@ -201,8 +201,17 @@ void TitlesVC::readSubtitles() {
         const QString count = srt.titles.size() == 1 ? tr("1 title") : tr("%1 titles").arg(srt.titles.size());
         lblSrtInfo->setText(tr("%1, to %2").arg(count, timeText(srt.lastEndTime())));
     }
-    // Blocks the parser had to skip are listed when the parser reports them.
-    lblSkipped->hide();
+    // Broken blocks (a counter without its time line) are left out of the
+    // project; the editor learns how much of the file that was.
+    if (srt.skippedBlocks > 0) {
+        const QString blocks = srt.skippedBlocks == 1 ? tr("1 broken subtitle block")
+                                                      : tr("%1 broken subtitle blocks").arg(srt.skippedBlocks);
+        const QString lines = srt.skippedLines == 1 ? tr("1 line") : tr("%1 lines").arg(srt.skippedLines);
+        lblSkipped->setText(tr("Skipped %1 (%2 of text): a block needs its number and a time line.").arg(blocks, lines));
+        lblSkipped->show();
+    } else {
+        lblSkipped->hide();
+    }
     refreshTable();
 }
 

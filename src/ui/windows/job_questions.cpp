@@ -1,0 +1,59 @@
+#include "ui/windows/job_questions.h"
+
+#include <future>
+#include <memory>
+
+#include "platform/toolkit/files.h"
+#include "platform/toolkit/keep_both.h"
+#include "ui/kit/ky_alert.h"
+#include "ui/kit/main_thread.h"
+
+namespace kyui {
+
+namespace {
+std::string sentence(std::string text) {
+    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    return text + ".";
+}
+} // namespace
+
+void askBeforeReplacing(QWidget* parent, const std::string& target,
+                        const std::function<void(const std::string& path)>& proceed) {
+    if (!kykit::fu_somethingAt(target)) return proceed(target);
+    const std::string other = kykit::fu_keepBothPath(target);
+    AlertRequest request;
+    request.message = "Warning";
+    request.informativeText = "\u201c" + kykit::fu_getFileNameFromPath(target) +
+                              "\u201d already exists. Replace it, or keep both and write \u201c" +
+                              kykit::fu_getFileNameFromPath(other) + "\u201d?";
+    request.buttons = {{"Replace", [proceed, target] { proceed(target); }},
+                       {"Keep Both", [proceed, other] { proceed(other); }},
+                       {"Cancel", nullptr}};
+    request.escapeButton = 2;
+    request.parent = parent;
+    KyAlert::service().present(request);
+}
+
+bool askToWriteWithoutSpeech(const QPointer<QWidget>& parent, const std::string& warning) {
+    auto answer = std::make_shared<std::promise<bool>>();
+    std::future<bool> chosen = answer->get_future();
+    runOnMain([parent, warning, answer] {
+        AlertRequest request;
+        request.message = "Warning";
+        request.informativeText = sentence(warning) + " The project would leave the music as it is.";
+        // The service runs exactly one completion; Escape chooses Cancel.
+        auto once = std::make_shared<bool>(false);
+        const auto reply = [answer, once](bool write) {
+            if (*once) return;
+            *once = true;
+            answer->set_value(write);
+        };
+        request.buttons = {{"Write Anyway", [reply] { reply(true); }}, {"Cancel", [reply] { reply(false); }}};
+        request.escapeButton = 1;
+        request.parent = parent.data();
+        KyAlert::service().present(request);
+    });
+    return chosen.get();
+}
+
+} // namespace kyui
