@@ -14,6 +14,7 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/duck_options.h"
+#include "app/cli/plot_output.h"
 #include "ducking/job/duck_job.h"
 #include "platform/toolkit/concurrency.h"
 #include "platform/toolkit/files.h"
@@ -58,7 +59,7 @@ private:
     int m_saved = -1;
 };
 
-int runDuck(const DuckOptions& o) {
+int runDuck(const DuckOptions& o, const std::string& plot) {
     const Version version = chosenVersion(o.format);
     if (o.sendToFCP && version == Version::olderVersions) {
         printError("--send-to-fcp needs the 1.9 format: older versions get a file");
@@ -101,6 +102,10 @@ int runDuck(const DuckOptions& o) {
     if (handOver && !handOver->ok()) {
         // The hand-over's own sentence names Final Cut Pro, the file and the reason.
         printError(handOver->message());
+        return 1;
+    }
+    if (kykit::Status s = plot.empty() ? kykit::Status::success() : writeDuckPlot(plot, o, outcome, overall); !s) {
+        printError(s.message());
         return 1;
     }
     if (o.json) {
@@ -167,7 +172,9 @@ void registerDuckCommand(CLI::App& app, int& exitCode) {
         ->check(CLI::IsMember({"1.9", "1.6"}));
     duck->add_option("--output", options->output, "Project file (default: next to the dialogue)");
     duck->add_flag("--send-to-fcp", options->sendToFCP, "Hand the project to Final Cut Pro instead");
-    duck->callback([options, &exitCode] { exitCode = runDuck(*options); });
+    auto plot = std::make_shared<std::string>();
+    duck->add_option("--plot", *plot, "Also draw the preview (waveforms, speech, envelope, fillers) as SVG");
+    duck->callback([options, plot, &exitCode] { exitCode = runDuck(*options, *plot); });
 }
 
 } // namespace quelvo::cli
