@@ -6,13 +6,13 @@ set -euo pipefail
 debian_packages=(
     cmake ninja-build g++ pkg-config
     libavformat-dev libavcodec-dev libavutil-dev libswresample-dev ffmpeg libebur128-dev
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev qt6-multimedia-dev
     nlohmann-json3-dev libcli11-dev libgtest-dev
     libxml2-utils libxml2-dev xvfb xauth imagemagick
-    espeak-ng sox
+    espeak-ng sox chromium
     clang libclang-rt-14-dev
 )
-brew_packages=(cmake ninja pkg-config ffmpeg libebur128 qt nlohmann-json cli11 googletest libxml2 espeak-ng sox imagemagick)
+brew_packages=(cmake ninja pkg-config ffmpeg libebur128 qt nlohmann-json cli11 googletest libxml2 espeak-ng sox imagemagick chromium)
 
 if [ "$(uname -s)" = "Darwin" ]; then
     command -v brew >/dev/null || { echo "setup: Homebrew is required on macOS" >&2; exit 1; }

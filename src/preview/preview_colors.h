@@ -13,5 +13,7 @@ inline constexpr const char* kFiller = "#c98fe0";   // drawn at 30 % opacity
 inline constexpr const char* kEnvelope = "#ff7a59";
 inline constexpr const char* kGrid = "#4a515b";
 inline constexpr double kShadeOpacity = 0.3;
+// The music's waveform stays behind the envelope drawn over it.
+inline constexpr double kMusicWaveOpacity = 0.55;
 
 } // namespace quelvo::preview::colors

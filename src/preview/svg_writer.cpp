@@ -40,9 +40,9 @@ void rect(std::ostringstream& s, const Box& b, const char* fill, double opacity 
 }
 
 // A waveform as one path of vertical strokes: one element, however long the file.
-void wave(std::ostringstream& s, const std::vector<Column>& columns, const char* colour) {
+void wave(std::ostringstream& s, const std::vector<Column>& columns, const char* colour, double opacity) {
     if (columns.empty()) return;
-    s << "<path stroke=\"" << colour << "\" stroke-width=\"1\" fill=\"none\" d=\"";
+    s << "<path stroke=\"" << colour << "\" stroke-opacity=\"" << n(opacity) << "\" stroke-width=\"1\" fill=\"none\" d=\"";
     for (const Column& c : columns) s << 'M' << n(c.x + 0.5) << ' ' << n(c.top) << 'V' << n(c.bottom);
     s << "\"/>\n";
 }
@@ -69,12 +69,13 @@ std::string previewSvg(const PreviewPicture& p, const std::string& title) {
     }
     for (const Box& b : p.speech) rect(s, b, colors::kSpeech, colors::kShadeOpacity);
     for (const Box& b : p.fillers) rect(s, b, colors::kFiller, colors::kShadeOpacity);
-    wave(s, p.dialogueWave, colors::kDialogueWave);
-    wave(s, p.musicWave, colors::kMusicWave);
+    wave(s, p.dialogueWave, colors::kDialogueWave, 1.0);
+    wave(s, p.musicWave, colors::kMusicWave, colors::kMusicWaveOpacity);
     for (const GridLine& g : p.dbGrid) {
         s << "<line x1=\"0\" y1=\"" << n(g.y) << "\" x2=\"" << n(p.width) << "\" y2=\"" << n(g.y) << "\" stroke=\""
           << colors::kGrid << "\" stroke-dasharray=\"3 3\"/>\n"
-          << "<text x=\"" << n(p.width - 4) << "\" y=\"" << n(g.y - 2) << "\" text-anchor=\"end\" fill=\""
+          << "<text x=\"" << n(p.width - 4) << "\" y=\"" << n(g.y - 2) << "\" text-anchor=\"end\" paint-order=\"stroke\" stroke=\"" << colors::kBackground
+          << "\" stroke-width=\"3\" fill=\""
           << colors::kRulerText << "\">" << escaped(g.label) << "</text>\n";
     }
     if (!p.envelope.empty()) {

@@ -28,6 +28,7 @@
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/main_thread.h"
 #include "ui/windows/missing_file_marker.h"
+#include "ui/windows/preview_panel.h"
 #include "ui/windows/progress_vc.h"
 
 namespace kyui {
@@ -89,7 +90,7 @@ void QuelvoMainVC::viewDidLoad() {
     });
     applyDecreaseToZero();
     overallMusicLevelSlider->configure(overallMusicLevelLabel, kOverallDefault, kOverallMusicLevelKey, 0,
-                                       [](double) {});
+                                       [this](double) { refreshPreview(); });
 
     const std::vector<std::string> extensions{"wav", "wave", "mp3", "m4a", "aif", "aiff"};
     for (KyDragArea* area : {drgSpeaker, drgMusic, drgFiller}) {
@@ -185,11 +186,22 @@ void QuelvoMainVC::keyPressEvent(QKeyEvent* event) {
 }
 
 void QuelvoMainVC::applyDecreaseToZero() {
-    decrease->configure(decreaseLabel, kDecreaseDefault, kDecreaseKey, 0, [](double) {});
+    decrease->configure(decreaseLabel, kDecreaseDefault, kDecreaseKey, 0, [this](double) { refreshPreview(); });
     const bool enabled = !decreaseToZero;
     decrease->setEnabled(enabled);
     decreaseLabel->setEnabled(enabled);
     decreaseDBLabel->setEnabled(enabled);
+    refreshPreview();
+}
+
+void QuelvoMainVC::refreshPreview() {
+    quelvo::preview::PreviewSettings settings;
+    settings.rolls = quelvo::currentRolls();
+    settings.duckingDecrease = static_cast<int>(std::trunc(decrease->value()));
+    settings.overallMusicLevel = static_cast<int>(kykit::truncateToInt(overallMusicLevelSlider->value()));
+    settings.decreaseToZero = decreaseToZero;
+    preview->setSettings(settings);
+    preview->setFiles(speakerPath, musicPath, fillerPath);
 }
 
 void QuelvoMainVC::clearPressed() {
@@ -213,6 +225,8 @@ void QuelvoMainVC::refreshRoleLabel() {
 }
 
 void QuelvoMainVC::refreshDurations() {
+    // Every change of a file comes here; the preview follows it.
+    refreshPreview();
     for (QLabel* label : {lblDialogueDuration, lblMusicDuration, lblFillerDuration}) label->clear();
     // Reading durations opens the files, which may be slow (network drives),
     // so it runs on the toolkit's queue. A newer refresh makes older answers

@@ -24,6 +24,7 @@ class KyNews;
 class KySlider;
 class KyTextField;
 class MissingFileMarker;
+class PreviewPanel;
 
 class QuelvoMainVC : public KyViewController {
     Q_OBJECT
@@ -69,6 +70,8 @@ public:
     QToolButton* btnClear;
     QPushButton* btnDuck;
     QToolButton* btnKyNews;
+    // The waveforms, speech, envelope and playback of the chosen files.
+    PreviewPanel* preview;
     // Made when the window first appears.
     KyNews* kyNews = nullptr;
 
@@ -91,6 +94,8 @@ public:
     void refreshDurations();
     void refreshMarkers();
     void refreshRoleLabel();
+    // Hands the preview the files and the controls as they are now.
+    void refreshPreview();
     // Starts a job with this filler path ("" for none).
     void startJob(const std::string& filler);
 

@@ -14,6 +14,7 @@
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/windows/missing_file_marker.h"
+#include "ui/windows/preview_panel.h"
 #include "ui/windows/quelvo_main_vc.h"
 
 namespace kyui {
@@ -202,6 +203,10 @@ void QuelvoMainVC::buildLayout() {
     page->addLayout(levels);
     page->addWidget(separator(this));
     page->addLayout(bottom);
+    // The preview takes the room the window grows by.
+    preview = new PreviewPanel(this);
+    page->addWidget(separator(this));
+    page->addWidget(preview, 2);
 }
 
 } // namespace kyui
