@@ -85,17 +85,17 @@ TEST_F(PreviewPanelTest, ChoosingAnotherFileCancelsTheRunningAnalysis) {
     EXPECT_TRUE(vc->preview->progressLine()->isVisible());
     // Straight away another dialogue: the first analysis is stopped and its thread gone.
     ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev01_clean_wav48k_stereo.wav")}));
-    EXPECT_LE(PreviewAnalysis::liveThreads(), 1);
+    EXPECT_LE(quelvo::preview::BackgroundAnalysis::liveThreads(), 1);
     ASSERT_TRUE(waitUntil([vc] { return shown(vc); }));
     EXPECT_NEAR(vc->preview->model()->dialogue()->duration(), 15.88, 0.01);
-    EXPECT_EQ(PreviewAnalysis::liveThreads(), 0);
+    EXPECT_EQ(quelvo::preview::BackgroundAnalysis::liveThreads(), 0);
     EXPECT_FALSE(vc->preview->progressLine()->isVisible());
 
     // Closing the window in the middle of an analysis leaves nothing running.
     ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev14_long_conversation_mp3.mp3")}));
     delete window;
     window = nullptr;
-    EXPECT_EQ(PreviewAnalysis::liveThreads(), 0);
+    EXPECT_EQ(quelvo::preview::BackgroundAnalysis::liveThreads(), 0);
 }
 
 TEST_F(PreviewPanelTest, ZoomHoverAndPlaybackWithoutAnAudioDevice) {
