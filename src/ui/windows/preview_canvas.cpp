@@ -153,10 +153,25 @@ void PreviewCanvas::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     // Segments, not one polyline: a wide polyline of thousands of points is
     // outlined as one shape, which takes a second for an hour of keyframes.
+    // Points that share a pixel column become one vertical stroke over their
+    // extent: the same pixels, a fraction of the strokes when zoomed out.
     std::vector<QLineF> segments;
     segments.reserve(pic.envelope.size());
-    for (size_t i = 1; i < pic.envelope.size(); ++i)
-        segments.emplace_back(pic.envelope[i - 1].x, pic.envelope[i - 1].y, pic.envelope[i].x, pic.envelope[i].y);
+    QPointF last;
+    for (size_t i = 0; i < pic.envelope.size();) {
+        const double column = std::floor(pic.envelope[i].x);
+        double top = pic.envelope[i].y, bottom = top;
+        const QPointF first(pic.envelope[i].x, pic.envelope[i].y);
+        size_t j = i;
+        for (; j < pic.envelope.size() && std::floor(pic.envelope[j].x) == column; ++j) {
+            top = std::min(top, pic.envelope[j].y);
+            bottom = std::max(bottom, pic.envelope[j].y);
+        }
+        if (i > 0) segments.emplace_back(last, first);
+        if (bottom > top) segments.emplace_back(column + 0.5, top, column + 0.5, bottom);
+        last = QPointF(pic.envelope[j - 1].x, pic.envelope[j - 1].y);
+        i = j;
+    }
     p.setPen(QPen(colour(colors::kEnvelope), 2, Qt::SolidLine, Qt::SquareCap));
     p.drawLines(segments.data(), static_cast<int>(segments.size()));
     p.setBrush(colour(colors::kEnvelope));
