@@ -18,6 +18,8 @@
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/progress_vc.h"
+#include "ui/windows/preview_canvas.h"
+#include "ui/windows/preview_panel.h"
 #include "ui/windows/quelvo_main_vc.h"
 #include "ui/windows/qv_second_file_role_vc.h"
 #include "ui_test_support.h"
@@ -77,6 +79,16 @@ TEST_F(KeyboardTest, TabReachesEveryControlOfTheMainWindowInReadingOrder) {
         reached.push_back(QApplication::focusWidget());
     }
     ASSERT_TRUE(vc->btnRole->isEnabled());
+    // After Duck the preview's own controls, its drawing among them, then round again.
+    bool canvasReached = false;
+    for (int i = 0; i < 10 && reached.back() != vc->drgSpeaker; ++i) {
+        EXPECT_TRUE(vc->preview->isAncestorOf(reached.back())) << i;
+        canvasReached = canvasReached || reached.back() == vc->preview->canvas();
+        reached.pop_back();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached.push_back(QApplication::focusWidget());
+    }
+    EXPECT_TRUE(canvasReached);
     std::vector<QWidget*> cycle = expected;
     cycle.push_back(vc->drgSpeaker); // and round again
     EXPECT_EQ(cycle, reached);

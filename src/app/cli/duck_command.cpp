@@ -14,6 +14,7 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/duck_options.h"
+#include "app/cli/plot_output.h"
 #include "ducking/job/duck_job.h"
 #include "mix/depth_mode.h"
 #include "platform/toolkit/concurrency.h"
@@ -60,7 +61,7 @@ private:
     int m_saved = -1;
 };
 
-int runDuck(const DuckOptions& o) {
+int runDuck(const DuckOptions& o, const std::string& plot) {
     QVRoll rolls = currentRolls();
     if (const auto usage = applyDetectionOptions(rolls, o.detect, o.threshold)) {
         printError(*usage);
@@ -122,6 +123,10 @@ int runDuck(const DuckOptions& o) {
     // Warnings go to standard error whatever the output form: a script
     // reading --json finds them in "warnings" as well.
     for (const std::string& warning : outcome.warnings) printWarning(warning);
+    if (kykit::Status s = plot.empty() ? kykit::Status::success() : writeDuckPlot(plot, o, outcome, overall); !s) {
+        printError(s.message());
+        return 1;
+    }
     if (o.json) {
         nlohmann::ordered_json out = {{"output", nullptr},
                                       {"format", outcome.format},
@@ -190,7 +195,9 @@ void registerDuckCommand(CLI::App& app, int& exitCode) {
         ->check(CLI::IsMember({"1.9", "1.6"}));
     duck->add_option("--output", options->output, "Project file (default: next to the dialogue)");
     duck->add_flag("--send-to-fcp", options->sendToFCP, "Hand the project to Final Cut Pro instead");
-    duck->callback([options, &exitCode] { exitCode = runDuck(*options); });
+    auto plot = std::make_shared<std::string>();
+    duck->add_option("--plot", *plot, "Also draw the preview (waveforms, speech, envelope, fillers) as SVG");
+    duck->callback([options, plot, &exitCode] { exitCode = runDuck(*options, *plot); });
 }
 
 } // namespace quelvo::cli

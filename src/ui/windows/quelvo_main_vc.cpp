@@ -35,6 +35,7 @@
 #include "ui/windows/export_mix_controller.h"
 #include "ui/windows/job_questions.h"
 #include "ui/windows/missing_file_marker.h"
+#include "ui/windows/preview_panel.h"
 #include "ui/windows/progress_vc.h"
 
 namespace kyui {
@@ -98,7 +99,7 @@ void QuelvoMainVC::viewDidLoad() {
     });
     applyDecreaseToZero();
     overallMusicLevelSlider->configure(overallMusicLevelLabel, kOverallDefault, kOverallMusicLevelKey, 0,
-                                       [](double) {});
+                                       [this](double) { refreshPreview(); });
 
     const std::vector<std::string> extensions{"wav", "wave", "mp3", "m4a", "aif", "aiff"};
     for (KyDragArea* area : {drgSpeaker, drgMusic, drgFiller}) {
@@ -206,11 +207,22 @@ void QuelvoMainVC::keyPressEvent(QKeyEvent* event) {
 }
 
 void QuelvoMainVC::applyDecreaseToZero() {
-    decrease->configure(decreaseLabel, kDecreaseDefault, kDecreaseKey, 0, [](double) {});
+    decrease->configure(decreaseLabel, kDecreaseDefault, kDecreaseKey, 0, [this](double) { refreshPreview(); });
     const bool enabled = !decreaseToZero;
     decrease->setEnabled(enabled);
     decreaseLabel->setEnabled(enabled);
     decreaseDBLabel->setEnabled(enabled);
+    refreshPreview();
+}
+
+void QuelvoMainVC::refreshPreview() {
+    quelvo::preview::PreviewSettings settings;
+    settings.rolls = quelvo::currentRolls();
+    settings.duckingDecrease = static_cast<int>(std::trunc(decrease->value()));
+    settings.overallMusicLevel = static_cast<int>(kykit::truncateToInt(overallMusicLevelSlider->value()));
+    settings.decreaseToZero = decreaseToZero;
+    preview->setSettings(settings);
+    preview->setFiles(speakerPath, musicPath, fillerPath);
 }
 
 void QuelvoMainVC::clearPressed() {
@@ -234,6 +246,8 @@ void QuelvoMainVC::refreshRoleLabel() {
 }
 
 void QuelvoMainVC::refreshDurations() {
+    // Every change of a file comes here; the preview follows it.
+    refreshPreview();
     for (QLabel* label : {lblDialogueDuration, lblMusicDuration, lblFillerDuration}) label->clear();
     for (std::string& problem : m_problems) problem.clear();
     // Reading durations and checking that the files are usable opens them,

@@ -28,6 +28,7 @@ class KySlider;
 class KyTextField;
 class JobResultPanel;
 class MissingFileMarker;
+class PreviewPanel;
 
 class QuelvoMainVC : public KyViewController {
     Q_OBJECT
@@ -79,6 +80,8 @@ public:
     QPushButton* btnExportMix;
     QToolButton* btnKyNews;
     JobResultPanel* resultPanel;
+    // The waveforms, speech, envelope and playback of the chosen files.
+    PreviewPanel* preview;
     // Made when the window first appears.
     KyNews* kyNews = nullptr;
 
@@ -108,6 +111,8 @@ public:
     // dialogue, music and filler areas, in that order, as if dropped there.
     // Answers the paths no area took: not audio Quelvo reads, or more than three.
     std::vector<std::string> placeFiles(const std::vector<std::string>& paths);
+    // Hands the preview the files and the controls as they are now.
+    void refreshPreview();
     // Starts a job with this filler path ("" for none).
     void startJob(const std::string& filler);
 

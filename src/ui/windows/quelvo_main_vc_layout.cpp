@@ -15,6 +15,7 @@
 #include "ui/kit/ky_text_field.h"
 #include "ui/windows/job_result_panel.h"
 #include "ui/windows/missing_file_marker.h"
+#include "ui/windows/preview_panel.h"
 #include "ui/windows/quelvo_main_vc.h"
 
 namespace kyui {
@@ -212,6 +213,10 @@ void QuelvoMainVC::buildLayout() {
     // The last job's result, below everything it came from.
     resultPanel = new JobResultPanel(this);
     page->addWidget(resultPanel);
+    // The preview takes the room the window grows by.
+    preview = new PreviewPanel(this);
+    page->addWidget(separator(this));
+    page->addWidget(preview, 2);
 }
 
 } // namespace kyui

@@ -1,0 +1,56 @@
+#pragma once
+// The preview's analysis on a thread of its own: decodes the dialogue and the
+// music once and hands over the kept levels. A new start(), cancel() or
+// destruction stops the running analysis and waits for its thread, so no
+// analysis outlives the files it was started for. No Qt here: the desktop
+// program hops the answers to its GUI thread, the tests wait for them.
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "preview/level_track.h"
+
+namespace quelvo::preview {
+
+class BackgroundAnalysis {
+public:
+    using Track = std::shared_ptr<const LevelTrack>;
+    struct Outcome {
+        unsigned generation = 0;
+        Track dialogue, music;  // null where no path was given or it could not be read
+        std::string problem;    // why a track is missing; "" when none is
+    };
+    // Both are called on the analysis thread; `done` only when not cancelled.
+    using Progress = std::function<void(unsigned generation, double share)>;
+    using Done = std::function<void(const Outcome&)>;
+
+    BackgroundAnalysis(Progress progress, Done done);
+    ~BackgroundAnalysis();
+    BackgroundAnalysis(const BackgroundAnalysis&) = delete;
+    BackgroundAnalysis& operator=(const BackgroundAnalysis&) = delete;
+
+    // Stops any running analysis, then analyses the paths whose track is not
+    // given ("" for none). Returns the new generation.
+    unsigned start(const std::string& dialoguePath, const std::string& musicPath, Track keptDialogue = nullptr,
+                   Track keptMusic = nullptr);
+    // Stops the running analysis and waits for its thread.
+    void cancel();
+    // Waits for a finished analysis's thread (call after `done`).
+    void reap();
+    bool hasThread() const { return m_thread.joinable(); }
+    unsigned generation() const { return m_generation; }
+
+    // Analysis threads alive in the process right now.
+    static int liveThreads();
+
+private:
+    Progress m_progress;
+    Done m_done;
+    std::thread m_thread;
+    std::shared_ptr<std::atomic<bool>> m_cancel;
+    unsigned m_generation = 0;
+};
+
+} // namespace quelvo::preview

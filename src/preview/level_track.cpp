@@ -1,0 +1,79 @@
+#include "preview/level_track.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/audio/audio_file.h"
+#include "platform/audio/audio_reader.h"
+
+namespace quelvo::preview {
+
+namespace {
+
+// Thrown from the decoder's sink to leave it early. The reader has no stop
+// option of its own; everything it holds is released by destructors, and the
+// exception never leaves this file.
+struct Stopped {};
+
+} // namespace
+
+LevelTrack::LevelTrack(std::vector<float> peaks, double duration, int sampleRate)
+    : m_peaks(std::move(peaks)), m_duration(duration), m_sampleRate(sampleRate) {
+    m_overview.resize((m_peaks.size() + kBlock - 1) / kBlock, 0.0f);
+    for (size_t i = 0; i < m_peaks.size(); ++i)
+        m_overview[i / kBlock] = std::max(m_overview[i / kBlock], m_peaks[i]);
+}
+
+float LevelTrack::peakOver(int64_t first, int64_t last) const {
+    first = std::max<int64_t>(first, 0);
+    last = std::min<int64_t>(last, static_cast<int64_t>(m_peaks.size()));
+    float peak = 0.0f;
+    while (first < last) {
+        if (first % kBlock == 0 && first + kBlock <= last) {
+            peak = std::max(peak, m_overview[first / kBlock]);
+            first += kBlock;
+        } else {
+            peak = std::max(peak, m_peaks[first++]);
+        }
+    }
+    return peak;
+}
+
+size_t LevelTrack::bytes() const {
+    return sizeof(*this) + (m_peaks.capacity() + m_overview.capacity()) * sizeof(float);
+}
+
+TrackAnalysis analyzeLevelTrack(const std::string& path, const std::atomic<bool>* cancel,
+                                const std::function<void(double)>& progress) {
+    TrackAnalysis result;
+    const double expected = kyaudio::aUt_getAudioDuration(path);
+    const int64_t expectedFrames = std::isfinite(expected) && expected > 0
+                                       ? static_cast<int64_t>(expected * kyaudio::kLevelFramesPerSecond) + 1
+                                       : 0;
+    std::vector<float> peaks;
+    if (expectedFrames > 0) peaks.reserve(static_cast<size_t>(expectedFrames));
+    kyaudio::DecodeSummary summary;
+    try {
+        summary = kyaudio::readFramePeaks(path, [&](float peak) {
+            peaks.push_back(peak);
+            // Every second of audio: cheap enough not to show in the decode.
+            if (peaks.size() % kyaudio::kLevelFramesPerSecond != 0) return;
+            if (cancel && cancel->load(std::memory_order_relaxed)) throw Stopped{};
+            if (progress && expectedFrames > 0)
+                progress(std::min(1.0, static_cast<double>(peaks.size()) / expectedFrames));
+        });
+    } catch (const Stopped&) {
+        result.status = kykit::Status::failure("the analysis was cancelled");
+        return result;
+    }
+    if (!summary.status) {
+        result.status = summary.status;
+        return result;
+    }
+    peaks.shrink_to_fit();
+    result.track = std::make_shared<const LevelTrack>(std::move(peaks), summary.duration, summary.sampleRate);
+    result.status = kykit::Status::success();
+    return result;
+}
+
+} // namespace quelvo::preview

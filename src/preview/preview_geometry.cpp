@@ -1,0 +1,128 @@
+#include "preview/preview_geometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/audio/frame_peaks.h"
+
+namespace quelvo::preview {
+
+namespace {
+
+constexpr double kRulerHeight = 24;
+constexpr double kLaneGap = 8;
+// A labelled tick at least this far from the next, so labels never touch.
+constexpr double kLabelSpacing = 110;
+
+double tickStep(double secondsPerPixel) {
+    static const double steps[] = {1.0 / kRulerFps, 2.0 / kRulerFps, 5.0 / kRulerFps, 10.0 / kRulerFps,
+                                   0.5,  1,   2,   5,   10,  15,   30,   60,   120,
+                                   300,  600, 900, 1800, 3600, 7200};
+    for (double s : steps)
+        if (s / secondsPerPixel >= kLabelSpacing) return s;
+    return steps[std::size(steps) - 1];
+}
+
+void waveform(const LevelTrack* track, const Viewport& view, const Box& lane, std::vector<Column>& out) {
+    if (!track) return;
+    const double mid = lane.y + lane.h / 2;
+    const double half = lane.h / 2 - 1;
+    const int columns = static_cast<int>(std::ceil(view.width));
+    out.reserve(columns);
+    for (int i = 0; i < columns; ++i) {
+        const double t0 = view.start + i * view.secondsPerPixel;
+        const double t1 = t0 + view.secondsPerPixel;
+        if (t1 <= 0 || t0 >= track->duration()) continue;
+        const auto first = static_cast<int64_t>(std::floor(t0 * kyaudio::kLevelFramesPerSecond));
+        const auto last = std::max(first + 1, static_cast<int64_t>(std::ceil(t1 * kyaudio::kLevelFramesPerSecond)));
+        const double peak = std::min(1.0f, track->peakOver(first, last));
+        // Even silence shows as a hairline, so the file's extent stays visible.
+        const double h = std::max(0.5, peak * half);
+        out.push_back({static_cast<double>(i), mid - h, mid + h});
+    }
+}
+
+// Time spans as boxes over a lane, cut to the view.
+template <typename Spans, typename StartEnd>
+void spans(const Spans& items, StartEnd startEnd, const Viewport& view, const Box& lane, std::vector<Box>& out) {
+    for (const auto& item : items) {
+        const auto [s, e] = startEnd(item);
+        const double x0 = std::max(0.0, xForTime(view, s));
+        const double x1 = std::min(view.width, xForTime(view, e));
+        if (x1 <= x0) continue;
+        out.push_back({x0, lane.y, x1 - x0, lane.h});
+    }
+}
+
+} // namespace
+
+Viewport fitViewport(double duration, double width, double height) {
+    Viewport view;
+    view.width = width;
+    view.height = height;
+    view.secondsPerPixel = std::max(kFinestSecondsPerPixel, duration / std::max(1.0, width));
+    return view;
+}
+
+double xForTime(const Viewport& view, double seconds) { return (seconds - view.start) / view.secondsPerPixel; }
+double timeForX(const Viewport& view, double x) { return view.start + x * view.secondsPerPixel; }
+
+double yForDb(const Box& lane, double db) {
+    const double clamped = std::clamp(db, kBottomDb, kTopDb);
+    return lane.y + lane.h * (kTopDb - clamped) / (kTopDb - kBottomDb);
+}
+
+double dbForY(const Box& lane, double y) { return kTopDb - (y - lane.y) / lane.h * (kTopDb - kBottomDb); }
+
+std::string timecodeText(double seconds) {
+    if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
+    const auto frames = static_cast<long long>(std::floor(seconds * kRulerFps + 1e-6));
+    const long long ff = frames % kRulerFps, total = frames / kRulerFps;
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%02lld", total / 3600, total / 60 % 60, total % 60, ff);
+    return text;
+}
+
+PreviewPicture layoutPreview(const PreviewScene& scene, const Viewport& view) {
+    PreviewPicture p;
+    p.width = view.width;
+    p.height = view.height;
+    p.ruler = {0, 0, view.width, kRulerHeight};
+    const double laneHeight = std::max(10.0, (view.height - kRulerHeight - kLaneGap) / 2);
+    p.dialogueLane = {0, kRulerHeight, view.width, laneHeight};
+    p.musicLane = {0, kRulerHeight + laneHeight + kLaneGap, view.width, laneHeight};
+
+    const double step = tickStep(view.secondsPerPixel);
+    const double minor = step / 5;
+    const double end = timeForX(view, view.width);
+    for (auto k = static_cast<long long>(std::floor(std::max(0.0, view.start) / minor)); k * minor <= end; ++k) {
+        const double t = k * minor;
+        const bool major = k % 5 == 0;
+        p.ticks.push_back({xForTime(view, t), major ? timecodeText(t) : std::string()});
+    }
+
+    waveform(scene.dialogue.get(), view, p.dialogueLane, p.dialogueWave);
+    waveform(scene.music.get(), view, p.musicLane, p.musicWave);
+    spans(scene.speech, [](const kyaudio::Cluster& c) { return std::pair(c.start, c.end); }, view, p.dialogueLane,
+          p.speech);
+    spans(scene.fillers, [](const mix::FillerClip& f) { return std::pair(f.offset, f.offset + f.duration); }, view,
+          p.musicLane, p.fillers);
+
+    for (double db : {12.0, 0.0, -12.0, -24.0, -48.0})
+        p.dbGrid.push_back({yForDb(p.musicLane, db), (db > 0 ? "+" : "") + std::to_string(static_cast<int>(db)) + " dB"});
+
+    const mix::GainEnvelope envelope = scene.envelope();
+    const double t0 = view.start, t1 = end;
+    p.envelope.push_back({0, yForDb(p.musicLane, envelope.gainDbAt(t0))});
+    for (const auto& k : envelope.keyframes()) {
+        if (k.time < t0 || k.time > t1) continue;
+        const Point point{xForTime(view, k.time), yForDb(p.musicLane, k.dbValue)};
+        p.envelope.push_back(point);
+        p.keyframeMarks.push_back(point);
+    }
+    p.envelope.push_back({view.width, yForDb(p.musicLane, envelope.gainDbAt(t1))});
+    return p;
+}
+
+} // namespace quelvo::preview

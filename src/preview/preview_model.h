@@ -1,0 +1,57 @@
+#pragma once
+// The preview's state: two kept level tracks and, for any set of controls,
+// what the project would hold (speech clusters, the keyframe function's own
+// keyframes, filler clips). Changing a control asks for a new scene; nothing
+// is decoded again.
+#include <memory>
+#include <vector>
+
+#include "ducking/qv_roll.h"
+#include "mix/envelope.h"
+#include "mix/mixer.h"
+#include "platform/audio/cluster.h"
+#include "platform/movie/volume_keyframe.h"
+#include "preview/level_track.h"
+#include "preview/speech_decision.h"
+
+namespace quelvo::preview {
+
+// Every control the picture follows.
+struct PreviewSettings {
+    QVRoll rolls;
+    int duckingDecrease = -12;
+    int overallMusicLevel = 0;
+    bool decreaseToZero = false;
+    bool withFiller = false;
+    bool operator==(const PreviewSettings&) const = default;
+};
+
+// One picture's content, independent of zoom and size.
+struct PreviewScene {
+    std::shared_ptr<const LevelTrack> dialogue, music;  // either may be null
+    kyaudio::ClusterList speech;
+    kymovie::VolumeKeyframeList keyframes;  // exactly as the keyframe function made them
+    double overallDb = 0;
+    std::vector<mix::FillerClip> fillers;
+
+    double duration() const;
+    mix::GainEnvelope envelope() const { return mix::GainEnvelope(keyframes, overallDb); }
+};
+
+class PreviewModel {
+public:
+    PreviewModel(std::shared_ptr<const LevelTrack> dialogue, std::shared_ptr<const LevelTrack> music,
+                 SpeechDecision decision = thresholdSpeech);
+
+    PreviewScene scene(const PreviewSettings& settings) const;
+
+    const std::shared_ptr<const LevelTrack>& dialogue() const { return m_dialogue; }
+    const std::shared_ptr<const LevelTrack>& music() const { return m_music; }
+
+private:
+    std::shared_ptr<const LevelTrack> m_dialogue, m_music;
+    SpeechDecision m_decision;
+    kyaudio::ClusterList m_musicClusters;  // no control moves them
+};
+
+} // namespace quelvo::preview

@@ -1,0 +1,24 @@
+#include "preview/speech_decision.h"
+
+#include "ducking/speech_clusters.h"
+#include "platform/audio/level_detector.h"
+
+namespace quelvo::preview {
+
+kyaudio::ClusterList clustersFromLevels(const LevelTrack& track, const kyaudio::LevelParameters& parameters) {
+    // The job measures the noise floor only in a noisy environment, which it
+    // never asks for; the preview follows it.
+    kyaudio::LevelDetector detector(parameters.threshold, parameters.hysteresis, parameters.decay);
+    for (float peak : track.peaks()) detector.addFrame(kyaudio::peakToDb(peak));
+    return kyaudio::shapeClusters(detector.finish(track.duration()), parameters, track.duration());
+}
+
+kyaudio::ClusterList thresholdSpeech(const LevelTrack& dialogue, const QVRoll& rolls) {
+    return closeGaps(clustersFromLevels(dialogue, dialogueLevelParameters(rolls.threshold)), rolls);
+}
+
+kyaudio::ClusterList musicClustersFromLevels(const LevelTrack& music) {
+    return clustersFromLevels(music, musicLevelParameters());
+}
+
+} // namespace quelvo::preview

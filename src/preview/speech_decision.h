@@ -1,0 +1,27 @@
+#pragma once
+// Where the preview finds speech and music from kept levels. The decision is
+// a plain function of the kept data and the timings, so another detector can
+// take the threshold detector's place without touching the model or drawing.
+#include <functional>
+
+#include "ducking/qv_roll.h"
+#include "platform/audio/audio_file.h"
+#include "platform/audio/cluster.h"
+#include "preview/level_track.h"
+
+namespace quelvo::preview {
+
+// Speech clusters of the dialogue for these timings and threshold, gaps closed.
+using SpeechDecision = std::function<kyaudio::ClusterList(const LevelTrack& dialogue, const QVRoll& rolls)>;
+
+// The level detector with the job's parameters, run over kept levels: the
+// same clusters analyzeLevels finds when it decodes the file.
+kyaudio::ClusterList clustersFromLevels(const LevelTrack& track, const kyaudio::LevelParameters& parameters);
+
+// The job's own decision: threshold detector, then gap closing.
+kyaudio::ClusterList thresholdSpeech(const LevelTrack& dialogue, const QVRoll& rolls);
+
+// Where the music sounds at all (filler placement), as the job finds it.
+kyaudio::ClusterList musicClustersFromLevels(const LevelTrack& music);
+
+} // namespace quelvo::preview

@@ -1,0 +1,98 @@
+#include "preview/svg_writer.h"
+
+#include <cstdio>
+#include <sstream>
+
+#include "platform/toolkit/files.h"
+#include "preview/preview_colors.h"
+
+namespace quelvo::preview {
+
+namespace {
+
+// Numbers with the C locale's point and two decimals: enough for pixels,
+// and small files.
+std::string n(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", v);
+    return text;
+}
+
+std::string escaped(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+void rect(std::ostringstream& s, const Box& b, const char* fill, double opacity = 1.0) {
+    s << "<rect x=\"" << n(b.x) << "\" y=\"" << n(b.y) << "\" width=\"" << n(b.w) << "\" height=\"" << n(b.h)
+      << "\" fill=\"" << fill << '"';
+    if (opacity < 1.0) s << " fill-opacity=\"" << n(opacity) << '"';
+    s << "/>\n";
+}
+
+// A waveform as one path of vertical strokes: one element, however long the file.
+void wave(std::ostringstream& s, const std::vector<Column>& columns, const char* colour, double opacity) {
+    if (columns.empty()) return;
+    s << "<path stroke=\"" << colour << "\" stroke-opacity=\"" << n(opacity) << "\" stroke-width=\"1\" fill=\"none\" d=\"";
+    for (const Column& c : columns) s << 'M' << n(c.x + 0.5) << ' ' << n(c.top) << 'V' << n(c.bottom);
+    s << "\"/>\n";
+}
+
+} // namespace
+
+std::string previewSvg(const PreviewPicture& p, const std::string& title) {
+    std::ostringstream s;
+    s << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << n(p.width) << "\" height=\"" << n(p.height)
+      << "\" viewBox=\"0 0 " << n(p.width) << ' ' << n(p.height) << "\" font-family=\"sans-serif\" font-size=\"11\">\n"
+      << "<title>" << escaped(title) << "</title>\n";
+    rect(s, {0, 0, p.width, p.height}, colors::kBackground);
+    rect(s, p.ruler, colors::kRuler);
+    rect(s, p.dialogueLane, colors::kLane);
+    rect(s, p.musicLane, colors::kLane);
+    for (const Tick& t : p.ticks) {
+        const double top = t.label.empty() ? p.ruler.h * 0.7 : p.ruler.h * 0.4;
+        s << "<line x1=\"" << n(t.x) << "\" y1=\"" << n(top) << "\" x2=\"" << n(t.x) << "\" y2=\"" << n(p.ruler.h)
+          << "\" stroke=\"" << colors::kRulerText << "\"/>\n";
+        if (!t.label.empty())
+            s << "<text x=\"" << n(t.x + 3) << "\" y=\"" << n(p.ruler.h * 0.45) << "\" fill=\"" << colors::kRulerText
+              << "\">" << escaped(t.label) << "</text>\n";
+    }
+    for (const Box& b : p.speech) rect(s, b, colors::kSpeech, colors::kShadeOpacity);
+    for (const Box& b : p.fillers) rect(s, b, colors::kFiller, colors::kShadeOpacity);
+    wave(s, p.dialogueWave, colors::kDialogueWave, 1.0);
+    wave(s, p.musicWave, colors::kMusicWave, colors::kMusicWaveOpacity);
+    for (const GridLine& g : p.dbGrid) {
+        s << "<line x1=\"0\" y1=\"" << n(g.y) << "\" x2=\"" << n(p.width) << "\" y2=\"" << n(g.y) << "\" stroke=\""
+          << colors::kGrid << "\" stroke-dasharray=\"3 3\"/>\n"
+          << "<text x=\"" << n(p.width - 4) << "\" y=\"" << n(g.y - 2) << "\" text-anchor=\"end\" paint-order=\"stroke\" stroke=\"" << colors::kBackground
+          << "\" stroke-width=\"3\" fill=\""
+          << colors::kRulerText << "\">" << escaped(g.label) << "</text>\n";
+    }
+    if (!p.envelope.empty()) {
+        s << "<polyline fill=\"none\" stroke=\"" << colors::kEnvelope << "\" stroke-width=\"2\" points=\"";
+        for (const Point& pt : p.envelope) s << n(pt.x) << ',' << n(pt.y) << ' ';
+        s << "\"/>\n";
+    }
+    for (const Point& pt : p.keyframeMarks)
+        s << "<circle cx=\"" << n(pt.x) << "\" cy=\"" << n(pt.y) << "\" r=\"2.5\" fill=\"" << colors::kEnvelope << "\"/>\n";
+    s << "<text x=\"6\" y=\"" << n(p.dialogueLane.y + 14) << "\" fill=\"" << colors::kRulerText << "\">Dialogue</text>\n"
+      << "<text x=\"6\" y=\"" << n(p.musicLane.y + 14) << "\" fill=\"" << colors::kRulerText << "\">Music</text>\n"
+      << "</svg>\n";
+    return s.str();
+}
+
+kykit::Status writePreviewSvg(const std::string& path, const PreviewPicture& picture, const std::string& title) {
+    return kykit::atomicWriteFile(path, previewSvg(picture, title));
+}
+
+} // namespace quelvo::preview

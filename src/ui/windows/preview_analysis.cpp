@@ -1,0 +1,47 @@
+#include "ui/windows/preview_analysis.h"
+
+#include <QMetaObject>
+
+namespace kyui {
+
+using quelvo::preview::BackgroundAnalysis;
+
+// The runner's callbacks run on its thread; Qt drops the queued calls if this
+// object is gone, and the destructor waits for the thread before that.
+PreviewAnalysis::PreviewAnalysis(QObject* parent)
+    : QObject(parent),
+      m_runner(
+          [this](unsigned generation, double share) {
+              QMetaObject::invokeMethod(
+                  this,
+                  [this, generation, share] {
+                      if (generation == m_runner.generation()) emit progressed(share);
+                  },
+                  Qt::QueuedConnection);
+          },
+          [this](const BackgroundAnalysis::Outcome& outcome) {
+              QMetaObject::invokeMethod(this, [this, outcome] { deliver(outcome); }, Qt::QueuedConnection);
+          }) {
+    qRegisterMetaType<Track>("Track");
+}
+
+PreviewAnalysis::~PreviewAnalysis() { m_runner.cancel(); }
+
+void PreviewAnalysis::start(const std::string& dialoguePath, const std::string& musicPath) {
+    Track dialogue = dialoguePath == m_dialoguePath ? m_dialogue : nullptr;
+    Track music = musicPath == m_musicPath ? m_music : nullptr;
+    m_dialoguePath = dialoguePath;
+    m_musicPath = musicPath;
+    m_runner.start(dialoguePath, musicPath, dialogue, music);
+}
+
+void PreviewAnalysis::deliver(const BackgroundAnalysis::Outcome& outcome) {
+    // A newer start() has taken over; its own answer follows.
+    if (outcome.generation != m_runner.generation()) return;
+    m_runner.reap();
+    m_dialogue = outcome.dialogue;
+    m_music = outcome.music;
+    emit finished(outcome.dialogue, outcome.music, QString::fromStdString(outcome.problem));
+}
+
+} // namespace kyui

@@ -1,0 +1,40 @@
+#pragma once
+// The preview's background analysis for the GUI: the core's runner with its
+// answers moved to the GUI thread, and the kept track of a path reused, so
+// that changing the music does not decode the dialogue again.
+#include <memory>
+#include <string>
+
+#include <QObject>
+#include <QString>
+
+#include "preview/background_analysis.h"
+
+namespace kyui {
+
+class PreviewAnalysis : public QObject {
+    Q_OBJECT
+public:
+    using Track = quelvo::preview::BackgroundAnalysis::Track;
+
+    explicit PreviewAnalysis(QObject* parent = nullptr);
+    ~PreviewAnalysis() override;
+
+    void start(const std::string& dialoguePath, const std::string& musicPath);
+    void cancel() { m_runner.cancel(); }
+    bool isRunning() const { return m_runner.hasThread(); }
+
+signals:
+    void progressed(double share);
+    // The tracks for the paths of the latest start(); `problem` says why one is missing.
+    void finished(Track dialogue, Track music, QString problem);
+
+private:
+    void deliver(const quelvo::preview::BackgroundAnalysis::Outcome& outcome);
+
+    quelvo::preview::BackgroundAnalysis m_runner;
+    std::string m_dialoguePath, m_musicPath;
+    Track m_dialogue, m_music;  // kept for the paths above
+};
+
+} // namespace kyui

@@ -1,0 +1,268 @@
+#include "ui/windows/preview_canvas.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QNativeGestureEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QWheelEvent>
+
+#include "preview/preview_colors.h"
+
+namespace kyui {
+
+namespace pv = quelvo::preview;
+namespace colors = quelvo::preview::colors;
+
+namespace {
+
+QColor colour(const char* hex, double opacity = 1.0) {
+    QColor c(QString::fromLatin1(hex));
+    c.setAlphaF(static_cast<float>(opacity));
+    return c;
+}
+
+QRectF boxRect(const pv::Box& b) { return QRectF(b.x, b.y, b.w, b.h); }
+
+} // namespace
+
+PreviewCanvas::PreviewCanvas(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAccessibleName(tr("Preview of the dialogue, the music and its volume"));
+    setToolTip(tr("Click to choose where playback starts; Ctrl+wheel zooms; Space plays"));
+}
+
+QSize PreviewCanvas::sizeHint() const {
+    const int unit = fontMetrics().height();
+    return {40 * unit, 14 * unit};
+}
+
+QSize PreviewCanvas::minimumSizeHint() const {
+    const int unit = fontMetrics().height();
+    return {20 * unit, 9 * unit};
+}
+
+void PreviewCanvas::setScene(pv::PreviewScene scene) {
+    m_scene = std::move(scene);
+    if (m_fitted) fit();
+    else clampView();
+    update();
+}
+
+pv::Viewport PreviewCanvas::viewport() const {
+    pv::Viewport v;
+    v.start = m_start;
+    v.secondsPerPixel = m_secondsPerPixel;
+    v.width = width();
+    v.height = height();
+    return v;
+}
+
+void PreviewCanvas::fit() {
+    m_fitted = true;
+    m_secondsPerPixel = pv::fitViewport(duration(), std::max(1, width()), height()).secondsPerPixel;
+    m_start = 0;
+    update();
+    emit viewChanged();
+}
+
+void PreviewCanvas::zoomBy(double factor, double anchorX) {
+    const double anchor = m_start + anchorX * m_secondsPerPixel;
+    const double fitted = pv::fitViewport(duration(), std::max(1, width()), height()).secondsPerPixel;
+    // From one 10 ms level per pixel out to the whole file.
+    m_secondsPerPixel = std::clamp(m_secondsPerPixel / factor, pv::kFinestSecondsPerPixel, fitted);
+    m_fitted = m_secondsPerPixel >= fitted;
+    m_start = anchor - anchorX * m_secondsPerPixel;
+    clampView();
+    update();
+    emit viewChanged();
+}
+
+void PreviewCanvas::scrollTo(double startSeconds) {
+    m_start = startSeconds;
+    clampView();
+    update();
+    emit viewChanged();
+}
+
+void PreviewCanvas::clampView() {
+    const double span = m_secondsPerPixel * width();
+    m_start = std::clamp(m_start, 0.0, std::max(0.0, duration() - span));
+}
+
+void PreviewCanvas::setPlayhead(double seconds) {
+    m_playhead = seconds;
+    update();
+}
+
+void PreviewCanvas::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (m_fitted) fit();
+    else clampView();
+}
+
+void PreviewCanvas::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), colour(colors::kBackground));
+    if (duration() <= 0) {
+        p.setPen(colour(colors::kRulerText));
+        p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap,
+                   tr("Choose a dialogue and a music file to see the ducking here."));
+        return;
+    }
+    const pv::PreviewPicture pic = pv::layoutPreview(m_scene, viewport());
+    p.fillRect(boxRect(pic.ruler), colour(colors::kRuler));
+    p.fillRect(boxRect(pic.dialogueLane), colour(colors::kLane));
+    p.fillRect(boxRect(pic.musicLane), colour(colors::kLane));
+    p.setPen(colour(colors::kRulerText));
+    for (const pv::Tick& t : pic.ticks) {
+        const double top = t.label.empty() ? pic.ruler.h * 0.7 : pic.ruler.h * 0.4;
+        p.drawLine(QPointF(t.x, top), QPointF(t.x, pic.ruler.h));
+        if (!t.label.empty())
+            p.drawText(QRectF(t.x + 3, 0, 200, pic.ruler.h * 0.6), Qt::AlignLeft | Qt::AlignVCenter,
+                       QString::fromStdString(t.label));
+    }
+    for (const pv::Box& b : pic.speech) p.fillRect(boxRect(b), colour(colors::kSpeech, colors::kShadeOpacity));
+    for (const pv::Box& b : pic.fillers) p.fillRect(boxRect(b), colour(colors::kFiller, colors::kShadeOpacity));
+    const auto wave = [&p](const std::vector<pv::Column>& columns, QColor c) {
+        // Columns are pixel-wide bands: filled rectangles, in one call.
+        std::vector<QRectF> bands;
+        bands.reserve(columns.size());
+        for (const pv::Column& col : columns) bands.emplace_back(col.x, col.top, 1.0, col.bottom - col.top);
+        p.setPen(Qt::NoPen);
+        p.setBrush(c);
+        p.drawRects(bands.data(), static_cast<int>(bands.size()));
+        p.setBrush(Qt::NoBrush);
+    };
+    wave(pic.dialogueWave, colour(colors::kDialogueWave));
+    // The music's translucent colour mixed over the lane once, here, instead
+    // of blended pixel by pixel: half the paint time for an hour's picture.
+    const QColor lane = colour(colors::kLane), music = colour(colors::kMusicWave);
+    const double a = colors::kMusicWaveOpacity;
+    wave(pic.musicWave, QColor::fromRgbF(static_cast<float>(lane.redF() * (1 - a) + music.redF() * a),
+                                         static_cast<float>(lane.greenF() * (1 - a) + music.greenF() * a),
+                                         static_cast<float>(lane.blueF() * (1 - a) + music.blueF() * a)));
+    QPen grid(colour(colors::kGrid));
+    grid.setStyle(Qt::DashLine);
+    for (const pv::GridLine& g : pic.dbGrid) {
+        p.setPen(grid);
+        p.drawLine(QPointF(0, g.y), QPointF(width(), g.y));
+        p.setPen(colour(colors::kRulerText));
+        p.drawText(QRectF(0, g.y - fontMetrics().height(), width() - 4, fontMetrics().height()),
+                   Qt::AlignRight | Qt::AlignBottom, QString::fromStdString(g.label));
+    }
+    p.setRenderHint(QPainter::Antialiasing);
+    // Segments, not one polyline: a wide polyline of thousands of points is
+    // outlined as one shape, which takes a second for an hour of keyframes.
+    // Points that share a pixel column become one vertical stroke over their
+    // extent: the same pixels, a fraction of the strokes when zoomed out.
+    std::vector<QLineF> segments;
+    segments.reserve(pic.envelope.size());
+    QPointF last;
+    for (size_t i = 0; i < pic.envelope.size();) {
+        const double column = std::floor(pic.envelope[i].x);
+        double top = pic.envelope[i].y, bottom = top;
+        const QPointF first(pic.envelope[i].x, pic.envelope[i].y);
+        size_t j = i;
+        for (; j < pic.envelope.size() && std::floor(pic.envelope[j].x) == column; ++j) {
+            top = std::min(top, pic.envelope[j].y);
+            bottom = std::max(bottom, pic.envelope[j].y);
+        }
+        if (i > 0) segments.emplace_back(last, first);
+        if (bottom > top) segments.emplace_back(column + 0.5, top, column + 0.5, bottom);
+        last = QPointF(pic.envelope[j - 1].x, pic.envelope[j - 1].y);
+        i = j;
+    }
+    p.setPen(QPen(colour(colors::kEnvelope), 2, Qt::SolidLine, Qt::SquareCap));
+    p.drawLines(segments.data(), static_cast<int>(segments.size()));
+    p.setBrush(colour(colors::kEnvelope));
+    p.setPen(Qt::NoPen);
+    // Marks only where they do not merge into a solid line.
+    if (pic.keyframeMarks.size() * 6 < static_cast<size_t>(width()))
+        for (const pv::Point& pt : pic.keyframeMarks) p.drawEllipse(QPointF(pt.x, pt.y), 2.5, 2.5);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(colour(colors::kRulerText));
+    p.drawText(QPointF(6, pic.dialogueLane.y + fontMetrics().ascent() + 2), tr("Dialogue"));
+    p.drawText(QPointF(6, pic.musicLane.y + fontMetrics().ascent() + 2), tr("Music"));
+    if (m_playhead >= 0) {
+        const double x = pv::xForTime(viewport(), m_playhead);
+        p.setPen(QPen(Qt::white, 1));
+        p.drawLine(QPointF(x, 0), QPointF(x, height()));
+    }
+    if (m_hoverX >= 0) {
+        p.setPen(QPen(colour(colors::kRulerText, 0.6), 1, Qt::DotLine));
+        p.drawLine(QPointF(m_hoverX, pic.ruler.h), QPointF(m_hoverX, height()));
+    }
+}
+
+void PreviewCanvas::wheelEvent(QWheelEvent* event) {
+    const QPoint steps = event->angleDelta();
+    if (event->modifiers() & Qt::ControlModifier) {
+        zoomBy(std::pow(1.25, steps.y() / 120.0), event->position().x());
+    } else {
+        // A plain wheel or a trackpad's sideways swipe moves along the time axis.
+        const int delta = steps.x() != 0 ? steps.x() : steps.y();
+        scrollTo(m_start - delta / 120.0 * 60 * m_secondsPerPixel);
+    }
+    event->accept();
+}
+
+bool PreviewCanvas::event(QEvent* event) {
+    if (event->type() == QEvent::NativeGesture) {
+        auto* gesture = static_cast<QNativeGestureEvent*>(event);
+        if (gesture->gestureType() == Qt::ZoomNativeGesture) {
+            zoomBy(1.0 + gesture->value(), gesture->position().x());
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void PreviewCanvas::mouseMoveEvent(QMouseEvent* event) {
+    m_hoverX = event->position().x();
+    const double t = pv::timeForX(viewport(), m_hoverX);
+    if (duration() <= 0 || t < 0 || t > duration()) {
+        m_hoverText.clear();
+    } else {
+        const double db = m_scene.envelope().gainDbAt(t);
+        const QString gain = db <= -96 ? tr("silent") : QString::asprintf("%+.1f dB", db);
+        m_hoverText = tr("%1   music %2").arg(QString::fromStdString(pv::timecodeText(t)), gain);
+    }
+    emit hovered(m_hoverText);
+    update();
+}
+
+void PreviewCanvas::leaveEvent(QEvent* event) {
+    m_hoverX = -1;
+    m_hoverText.clear();
+    emit hovered(m_hoverText);
+    update();
+    QWidget::leaveEvent(event);
+}
+
+void PreviewCanvas::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || duration() <= 0) return QWidget::mousePressEvent(event);
+    setFocus(Qt::MouseFocusReason);
+    const double t = std::clamp(pv::timeForX(viewport(), event->position().x()), 0.0, duration());
+    setPlayhead(t);
+    emit clicked(t);
+}
+
+void PreviewCanvas::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Space: emit playToggled(); return;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: zoomBy(2.0); return;
+    case Qt::Key_Minus: zoomBy(0.5); return;
+    case Qt::Key_Left: scrollTo(m_start - width() / 4.0 * m_secondsPerPixel); return;
+    case Qt::Key_Right: scrollTo(m_start + width() / 4.0 * m_secondsPerPixel); return;
+    default: QWidget::keyPressEvent(event);
+    }
+}
+
+} // namespace kyui

@@ -1,0 +1,224 @@
+#include "ui/windows/preview_panel.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "ducking/qv_roll.h"
+#include "ui/windows/preview_analysis.h"
+#include "ui/windows/preview_canvas.h"
+#include "ui/windows/preview_player.h"
+
+namespace kyui {
+
+namespace pv = quelvo::preview;
+
+namespace {
+
+QToolButton* toolButton(const QString& text, const QString& tip, QWidget* parent) {
+    auto* b = new QToolButton(parent);
+    b->setText(text);
+    b->setToolTip(tip);
+    b->setAccessibleName(tip);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::StrongFocus);
+    return b;
+}
+
+// Scroll bar steps: milliseconds keep a one-hour file far inside int's range.
+constexpr double kScrollUnit = 0.001;
+
+} // namespace
+
+PreviewPanel::PreviewPanel(QWidget* parent)
+    : QWidget(parent),
+      m_analysis(new PreviewAnalysis(this)),
+      m_player(new PreviewPlayer(this)),
+      m_rollsWatch(new QTimer(this)) {
+    m_toggle = new QToolButton(this);
+    m_toggle->setText(tr("Preview"));
+    m_toggle->setCheckable(true);
+    m_toggle->setChecked(true);
+    m_toggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_toggle->setArrowType(Qt::DownArrow);
+    m_toggle->setAutoRaise(true);
+    m_toggle->setToolTip(tr("Show or hide the preview"));
+    m_zoomOut = toolButton(QStringLiteral("−"), tr("Zoom out"), this);
+    m_zoomIn = toolButton(QStringLiteral("+"), tr("Zoom in"), this);
+    m_fit = toolButton(tr("Fit"), tr("Show the whole length"), this);
+    m_play = toolButton(tr("Play"), tr("Play the mix from the chosen point (Space)"), this);
+    m_status = new QLabel(this);
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_status->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00:00:00.00   music silent")) * 3 / 2);
+
+    m_body = new QWidget(this);
+    m_progress = new QProgressBar(m_body);
+    m_progress->setRange(0, 1000);
+    m_progress->setTextVisible(false);
+    m_progress->setMaximumHeight(std::max(3, fontMetrics().height() / 5));
+    m_progress->setAccessibleName(tr("Analysis progress"));
+    m_progress->hide();
+    m_canvas = new PreviewCanvas(m_body);
+    m_scroll = new QScrollBar(Qt::Horizontal, m_body);
+
+    auto* header = new QHBoxLayout;
+    header->setContentsMargins(0, 0, 0, 0);
+    header->addWidget(m_toggle);
+    header->addStretch();
+    header->addWidget(m_status);
+    for (QToolButton* b : {m_zoomOut, m_zoomIn, m_fit, m_play}) header->addWidget(b);
+
+    auto* body = new QVBoxLayout(m_body);
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(0);
+    body->addWidget(m_progress);
+    body->addWidget(m_canvas, 1);
+    body->addWidget(m_scroll);
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->setSpacing(fontMetrics().height() / 4);
+    page->addLayout(header);
+    page->addWidget(m_body, 1);
+
+    connect(m_toggle, &QToolButton::toggled, this, &PreviewPanel::setExpanded);
+    connect(m_zoomIn, &QToolButton::clicked, m_canvas, [this] { m_canvas->zoomBy(2.0); });
+    connect(m_zoomOut, &QToolButton::clicked, m_canvas, [this] { m_canvas->zoomBy(0.5); });
+    connect(m_fit, &QToolButton::clicked, m_canvas, &PreviewCanvas::fit);
+    connect(m_play, &QToolButton::clicked, this, &PreviewPanel::togglePlayback);
+    connect(m_canvas, &PreviewCanvas::playToggled, this, &PreviewPanel::togglePlayback);
+    connect(m_canvas, &PreviewCanvas::viewChanged, this, &PreviewPanel::syncScrollBar);
+    connect(m_canvas, &PreviewCanvas::hovered, m_status, &QLabel::setText);
+    connect(m_canvas, &PreviewCanvas::clicked, this, [this](double t) {
+        m_playFrom = t;
+        // A click while playing moves the playback there.
+        if (m_player->isPlaying()) {
+            m_player->stop();
+            togglePlayback();
+        }
+    });
+    connect(m_scroll, &QScrollBar::valueChanged, m_canvas, [this](int v) { m_canvas->scrollTo(v * kScrollUnit); });
+    connect(m_analysis, &PreviewAnalysis::progressed, this, [this](double share) {
+        m_progress->setValue(static_cast<int>(share * 1000));
+    });
+    connect(m_analysis, &PreviewAnalysis::finished, this, [this](Track dialogue, Track music, QString problem) {
+        m_progress->hide();
+        m_status->setText(problem);
+        rebuildModel(std::move(dialogue), std::move(music));
+    });
+    connect(m_player, &PreviewPlayer::positionChanged, m_canvas, &PreviewCanvas::setPlayhead);
+    connect(m_player, &PreviewPlayer::stopped, this, &PreviewPanel::refreshPlayButton);
+    // The preferences window changes the timings in the shared record without
+    // a notice; a cheap look ten times a second keeps the picture in step.
+    m_rollsWatch->setInterval(100);
+    connect(m_rollsWatch, &QTimer::timeout, this, &PreviewPanel::pollRolls);
+    m_rollsWatch->start();
+    m_settings.rolls = quelvo::currentRolls();
+    refreshPlayButton();
+}
+
+PreviewPanel::~PreviewPanel() {
+    m_player->stop();
+    m_analysis->cancel();
+}
+
+bool PreviewPanel::isExpanded() const { return m_toggle->isChecked(); }
+
+void PreviewPanel::setExpanded(bool expanded) {
+    m_toggle->setChecked(expanded);
+    m_toggle->setArrowType(expanded ? Qt::DownArrow : Qt::RightArrow);
+    m_body->setVisible(expanded);
+    for (QToolButton* b : {m_zoomOut, m_zoomIn, m_fit, m_play}) b->setVisible(expanded);
+    if (!expanded && m_player->isPlaying()) m_player->stop();
+}
+
+void PreviewPanel::setFiles(const std::string& dialogue, const std::string& music, const std::string& filler) {
+    const bool inputsChanged = dialogue != m_dialoguePath || music != m_musicPath;
+    m_dialoguePath = dialogue;
+    m_musicPath = music;
+    m_fillerPath = filler;
+    m_settings.withFiller = !filler.empty();
+    m_player->stop();
+    if (!inputsChanged) return redraw();
+    m_progress->setValue(0);
+    m_progress->setVisible(!dialogue.empty() || !music.empty());
+    m_status->setText(m_progress->isVisible() ? tr("Analysing…") : QString());
+    m_analysis->start(dialogue, music);
+}
+
+void PreviewPanel::setSettings(const pv::PreviewSettings& settings) {
+    const bool filler = m_settings.withFiller;
+    m_settings = settings;
+    m_settings.withFiller = filler;
+    redraw();
+}
+
+void PreviewPanel::setSpeechDecision(pv::SpeechDecision decision) {
+    m_decision = std::move(decision);
+    if (m_model) rebuildModel(m_model->dialogue(), m_model->music());
+}
+
+void PreviewPanel::pollRolls() {
+    if (quelvo::currentRolls() == m_settings.rolls) return;
+    m_settings.rolls = quelvo::currentRolls();
+    redraw();
+}
+
+void PreviewPanel::rebuildModel(Track dialogue, Track music) {
+    m_model = dialogue || music ? std::make_shared<const pv::PreviewModel>(dialogue, music, m_decision) : nullptr;
+    m_playFrom = 0;
+    m_canvas->setPlayhead(-1);
+    redraw();
+    m_canvas->fit();
+}
+
+void PreviewPanel::redraw() {
+    m_canvas->setScene(m_model ? m_model->scene(m_settings) : pv::PreviewScene{});
+    refreshPlayButton();
+    emit sceneShown();
+}
+
+void PreviewPanel::syncScrollBar() {
+    const double span = m_canvas->secondsPerPixel() * m_canvas->width();
+    const double total = m_canvas->scene().duration();
+    const QSignalBlocker quiet(m_scroll);
+    m_scroll->setRange(0, static_cast<int>(std::max(0.0, total - span) / kScrollUnit));
+    m_scroll->setPageStep(static_cast<int>(span / kScrollUnit));
+    m_scroll->setSingleStep(std::max(1, static_cast<int>(span / 10 / kScrollUnit)));
+    m_scroll->setValue(static_cast<int>(m_canvas->start() / kScrollUnit));
+    m_scroll->setEnabled(total > span);
+}
+
+void PreviewPanel::refreshPlayButton() {
+    const QString why = PreviewPlayer::unavailableReason();
+    const bool ready = m_model && m_model->dialogue() && m_model->music();
+    m_play->setEnabled(why.isEmpty() && ready);
+    m_play->setText(m_player->isPlaying() ? tr("Stop") : tr("Play"));
+    if (!why.isEmpty()) m_play->setToolTip(why);
+    else if (!ready) m_play->setToolTip(tr("Choose a dialogue and a music file to listen to the mix"));
+    else m_play->setToolTip(tr("Play the mix from the chosen point (Space)"));
+}
+
+void PreviewPanel::togglePlayback() {
+    if (m_player->isPlaying()) {
+        m_player->stop();
+        return refreshPlayButton();
+    }
+    if (!m_play->isEnabled()) return;
+    const pv::PreviewScene scene = m_model->scene(m_settings);
+    quelvo::mix::MixInputs inputs;
+    inputs.dialoguePath = m_dialoguePath;
+    inputs.musicPath = m_musicPath;
+    inputs.fillerPath = m_fillerPath;
+    inputs.envelope = scene.envelope();
+    inputs.fillers = scene.fillers;
+    QString problem;
+    if (!m_player->play(inputs, m_playFrom, &problem)) m_status->setText(problem);
+    refreshPlayButton();
+}
+
+} // namespace kyui

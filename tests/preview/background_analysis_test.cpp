@@ -1,0 +1,81 @@
+// The preview's background analysis: choosing another file stops the running
+// analysis and its thread before the next begins, only the latest answer
+// arrives, and nothing runs once the runner is gone. Part of the thread
+// sanitizer suite, which runs without the desktop program.
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "preview/background_analysis.h"
+#include "support/test_support.h"
+
+using namespace quelvo::test;
+namespace pv = quelvo::preview;
+
+namespace {
+
+struct Answers {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::vector<pv::BackgroundAnalysis::Outcome> outcomes;
+
+    void add(const pv::BackgroundAnalysis::Outcome& o) {
+        std::lock_guard lock(mutex);
+        outcomes.push_back(o);
+        arrived.notify_all();
+    }
+    bool waitFor(size_t count) {
+        std::unique_lock lock(mutex);
+        return arrived.wait_for(lock, std::chrono::seconds(60), [&] { return outcomes.size() >= count; });
+    }
+};
+
+} // namespace
+
+TEST(BackgroundAnalysis, AnotherFileCancelsTheRunningAnalysisAndItsThread) {
+    QUELVO_REQUIRE_SHARED();
+    const std::string longTalk = (sharedDir() / "testdata/dialogue/dev14_long_conversation_mp3.mp3").string();
+    const std::string shortTalk = (sharedDir() / "testdata/dialogue/dev01_clean_wav48k_stereo.wav").string();
+    const std::string music = (sharedDir() / "testdata/music/dev_music_gaps.wav").string();
+    if (!fs::exists(longTalk)) GTEST_SKIP() << "no test recordings at " << longTalk;
+
+    Answers answers;
+    {
+        pv::BackgroundAnalysis runner(nullptr, [&](const pv::BackgroundAnalysis::Outcome& o) { answers.add(o); });
+        runner.start(longTalk, music);
+        EXPECT_LE(pv::BackgroundAnalysis::liveThreads(), 1);
+        const unsigned second = runner.start(shortTalk, music);
+        // The first one's thread is gone before the second's begins.
+        EXPECT_LE(pv::BackgroundAnalysis::liveThreads(), 1);
+        ASSERT_TRUE(answers.waitFor(1));
+        runner.reap();
+        EXPECT_EQ(pv::BackgroundAnalysis::liveThreads(), 0);
+        std::lock_guard lock(answers.mutex);
+        ASSERT_EQ(answers.outcomes.back().generation, second);
+        ASSERT_TRUE(answers.outcomes.back().dialogue);
+        EXPECT_NEAR(answers.outcomes.back().dialogue->duration(), 15.88, 0.01);
+        EXPECT_TRUE(answers.outcomes.back().problem.empty());
+        // A cancelled analysis says nothing at all.
+        for (const auto& o : answers.outcomes) EXPECT_EQ(o.generation, second);
+    }
+    {
+        // A kept track is reused, a missing file is named, and destroying the
+        // runner mid-analysis waits for its thread.
+        Answers more;
+        pv::BackgroundAnalysis runner(nullptr, [&](const pv::BackgroundAnalysis::Outcome& o) { more.add(o); });
+        auto kept = std::make_shared<const pv::LevelTrack>(std::vector<float>(100, 0.5f), 1.0, 48000);
+        runner.start(shortTalk, "/nonexistent/music.wav", kept, nullptr);
+        ASSERT_TRUE(more.waitFor(1));
+        std::lock_guard lock(more.mutex);
+        EXPECT_EQ(more.outcomes[0].dialogue, kept);
+        EXPECT_FALSE(more.outcomes[0].music);
+        EXPECT_NE(more.outcomes[0].problem.find("music.wav"), std::string::npos);
+    }
+    {
+        pv::BackgroundAnalysis runner(nullptr, nullptr);
+        runner.start(longTalk, music);
+    }
+    EXPECT_EQ(pv::BackgroundAnalysis::liveThreads(), 0);
+}

@@ -1,0 +1,114 @@
+// The preview against the job: for the same files and controls, the speech it
+// shades, the keyframes its envelope passes through and the filler clips it
+// places are exactly what the project holds.
+#include <atomic>
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "ducking/job/duck_job.h"
+#include "platform/movie/version_sheet.h"
+#include "preview/preview_geometry.h"
+#include "preview/preview_model.h"
+#include "support/test_support.h"
+
+using namespace quelvo::test;
+namespace pv = quelvo::preview;
+
+namespace {
+
+class PreviewAgainstJob : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QUELVO_REQUIRE_SHARED();
+        m_dialogue = (sharedDir() / "testdata/dialogue/dev04_pauses_m4a.m4a").string();
+        m_music = (sharedDir() / "testdata/music/dev_music_gaps.wav").string();
+        m_filler = (sharedDir() / "testdata/music/dev_music_real.mp3").string();
+        if (!fs::exists(m_dialogue)) GTEST_SKIP() << "no test recordings at " << m_dialogue;
+    }
+
+    // The job's own answer, stopped before it writes, against the preview's.
+    void expectSame(const pv::PreviewSettings& s) {
+        kymovie::FixedVersionSheet sheet(kymovie::FCP106ExportOptionsVC::Version::fcp106);
+        quelvo::DuckJobOptions options;
+        options.analysisOnly = true;
+        const quelvo::DuckOutcome job = quelvo::duckAudioFiles(
+            m_dialogue, m_music, s.withFiller ? m_filler : "", s.duckingDecrease, s.overallMusicLevel,
+            s.decreaseToZero, "e", "p", s.rolls, nullptr, sheet, nullptr, options);
+        ASSERT_TRUE(job.success) << job.message;
+        ASSERT_FALSE(job.keyframeList.empty());
+
+        const pv::PreviewModel model(pv::analyzeLevelTrack(m_dialogue).track, pv::analyzeLevelTrack(m_music).track);
+        const pv::PreviewScene scene = model.scene(s);
+        EXPECT_EQ(scene.speech, job.speechClusters);
+        EXPECT_EQ(scene.keyframes, job.keyframeList);
+        EXPECT_EQ(scene.fillers, s.withFiller ? quelvo::mix::fillerClipsFor(job.musicClusters)
+                                              : std::vector<quelvo::mix::FillerClip>{});
+        if (s.withFiller) EXPECT_FALSE(scene.fillers.empty());
+
+        // The drawn line: left edge, the project's keyframes in time order, right edge.
+        const pv::Viewport view = pv::fitViewport(scene.duration() + 2, 2000, 400);
+        const pv::PreviewPicture picture = pv::layoutPreview(scene, view);
+        const quelvo::mix::GainEnvelope envelope(job.keyframeList, s.overallMusicLevel);
+        ASSERT_EQ(picture.envelope.size(), envelope.keyframes().size() + 2);
+        for (size_t i = 0; i < envelope.keyframes().size(); ++i) {
+            const auto& k = envelope.keyframes()[i];
+            EXPECT_NEAR(pv::timeForX(view, picture.envelope[i + 1].x), k.time, 1e-9) << i;
+            EXPECT_DOUBLE_EQ(picture.envelope[i + 1].y, pv::yForDb(picture.musicLane, k.dbValue)) << i;
+        }
+        EXPECT_DOUBLE_EQ(picture.envelope.front().y, pv::yForDb(picture.musicLane, s.overallMusicLevel));
+        EXPECT_EQ(picture.speech.size(), job.speechClusters.size());
+    }
+
+    pv::PreviewSettings settings() const {
+        pv::PreviewSettings s;
+        s.rolls = {0.3, 0.3, 0.3, 0.7, -24};
+        return s;
+    }
+
+    std::string m_dialogue, m_music, m_filler;
+};
+
+} // namespace
+
+TEST_F(PreviewAgainstJob, NormalDucking) {
+    pv::PreviewSettings s = settings();
+    s.duckingDecrease = -18;
+    s.overallMusicLevel = -3;
+    expectSame(s);
+}
+
+TEST_F(PreviewAgainstJob, DecreaseToZero) {
+    pv::PreviewSettings s = settings();
+    s.decreaseToZero = true;
+    s.rolls.threshold = -30;
+    expectSame(s);
+}
+
+TEST_F(PreviewAgainstJob, WithFiller) {
+    pv::PreviewSettings s = settings();
+    s.withFiller = true;
+    s.rolls = {0.5, 0.2, 0.1, 1.5, -20};
+    expectSame(s);
+}
+
+TEST(PreviewAnalysis, CancellingStopsTheDecodeAndUnreadableFilesSayWhy) {
+    QUELVO_REQUIRE_SHARED();
+    const std::string path = (sharedDir() / "testdata/dialogue/dev14_long_conversation_mp3.mp3").string();
+    if (!fs::exists(path)) GTEST_SKIP() << "no test recordings at " << path;
+    std::atomic<bool> cancel{true};
+    const pv::TrackAnalysis stopped = pv::analyzeLevelTrack(path, &cancel);
+    EXPECT_FALSE(stopped.status);
+    EXPECT_FALSE(stopped.track);
+
+    double last = 0;
+    const pv::TrackAnalysis whole = pv::analyzeLevelTrack(path, nullptr, [&](double share) { last = share; });
+    ASSERT_TRUE(whole.status) << whole.status.message();
+    EXPECT_NEAR(whole.track->duration(), 191.18, 0.05);
+    EXPECT_EQ(whole.track->peaks().size(), static_cast<size_t>(std::ceil(whole.track->duration() * 100)));
+    EXPECT_GT(last, 0.95);
+
+    const pv::TrackAnalysis missing = pv::analyzeLevelTrack("/nonexistent/file.wav");
+    EXPECT_FALSE(missing.status);
+    EXPECT_FALSE(missing.status.message().empty());
+}

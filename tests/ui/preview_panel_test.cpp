@@ -1,0 +1,142 @@
+// The main window's preview, driven as a user drives it: files dropped start
+// one background analysis at a time, the controls redraw the envelope from
+// kept levels without a new analysis, zoom and hover work, and where no audio
+// output exists the play button says why and Space does nothing harmful.
+#include <QLabel>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include "ducking/qv_roll.h"
+#include "ducking/volume_keyframes.h"
+#include "ui/kit/ky_check_button.h"
+#include "ui/kit/ky_drag_area.h"
+#include "ui/kit/ky_slider.h"
+#include "ui/kit/ky_windows.h"
+#include "ui/windows/preview_analysis.h"
+#include "ui/windows/preview_canvas.h"
+#include "ui/windows/preview_panel.h"
+#include "ui/windows/preview_player.h"
+#include "ui/windows/quelvo_main_vc.h"
+#include "ui_test_support.h"
+
+namespace quelvo::test {
+namespace {
+
+using kyui::PreviewAnalysis;
+using kyui::QuelvoMainVC;
+
+class PreviewPanelTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        QUELVO_REQUIRE_SHARED();
+        m_data = QString::fromStdString((sharedDir() / "testdata").string());
+        if (!fs::exists((sharedDir() / "testdata/dialogue").string())) GTEST_SKIP() << "no test recordings";
+    }
+    QString file(const char* relative) const { return m_data + "/" + relative; }
+    static bool shown(QuelvoMainVC* vc) {
+        const auto* model = vc->preview->model();
+        return model && model->dialogue() && model->music() && !vc->preview->analysis()->isRunning();
+    }
+    QString m_data;
+};
+
+TEST_F(PreviewPanelTest, ControlsRedrawTheEnvelopeFromKeptLevels) {
+    QuelvoMainVC* vc = showMainWindow();
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev04_pauses_m4a.m4a")}));
+    ASSERT_TRUE(dropFiles(vc->drgMusic, {file("music/dev_music_gaps.wav")}));
+    ASSERT_TRUE(waitUntil([vc] { return shown(vc); }));
+    const auto* model = vc->preview->model();
+    const auto& scene = vc->preview->canvas()->scene();
+    ASSERT_FALSE(scene.speech.empty());
+    EXPECT_EQ(scene.keyframes, makeVolumeKeyframes(scene.speech, currentRolls(), false, -12, 0));
+
+    // Depth, level and decrease-to-zero: the same model, a new envelope at once.
+    vc->decrease->setValue(-30);
+    EXPECT_EQ(vc->preview->model(), model);
+    EXPECT_FALSE(vc->preview->analysis()->isRunning());
+    EXPECT_EQ(vc->preview->canvas()->scene().keyframes[1].dbValue, -30);
+    vc->overallMusicLevelSlider->setValue(-4);
+    EXPECT_EQ(vc->preview->canvas()->scene().keyframes[0].dbValue, -4);
+    vc->chkDecreaseToZero->click();
+    EXPECT_EQ(vc->preview->canvas()->scene().keyframes[1].dbValue, kSilenceDb);
+    vc->chkDecreaseToZero->click();
+
+    // A preference changed elsewhere (the threshold) is picked up without a new analysis.
+    const size_t before = vc->preview->canvas()->scene().speech.size();
+    const QVRoll saved = currentRolls();
+    applyThreshold(currentRolls(), -6);
+    ASSERT_TRUE(waitUntil([&] { return vc->preview->canvas()->scene().speech.size() != before; }, 5000));
+    EXPECT_EQ(vc->preview->model(), model);
+    currentRolls() = saved;
+
+    // A filler shows its clips where the music is silent.
+    ASSERT_TRUE(dropFiles(vc->drgFiller, {file("music/dev_music_real.mp3")}));
+    EXPECT_EQ(vc->preview->model(), model);
+    EXPECT_EQ(vc->preview->canvas()->scene().fillers.size(), 2u);
+}
+
+TEST_F(PreviewPanelTest, ChoosingAnotherFileCancelsTheRunningAnalysis) {
+    QuelvoMainVC* vc = showMainWindow();
+    ASSERT_TRUE(dropFiles(vc->drgMusic, {file("music/dev_music_real.mp3")}));
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev14_long_conversation_mp3.mp3")}));
+    EXPECT_TRUE(vc->preview->progressLine()->isVisible());
+    // Straight away another dialogue: the first analysis is stopped and its thread gone.
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev01_clean_wav48k_stereo.wav")}));
+    EXPECT_LE(quelvo::preview::BackgroundAnalysis::liveThreads(), 1);
+    ASSERT_TRUE(waitUntil([vc] { return shown(vc); }));
+    EXPECT_NEAR(vc->preview->model()->dialogue()->duration(), 15.88, 0.01);
+    EXPECT_EQ(quelvo::preview::BackgroundAnalysis::liveThreads(), 0);
+    EXPECT_FALSE(vc->preview->progressLine()->isVisible());
+
+    // Closing the window in the middle of an analysis leaves nothing running.
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev14_long_conversation_mp3.mp3")}));
+    delete window;
+    window = nullptr;
+    EXPECT_EQ(quelvo::preview::BackgroundAnalysis::liveThreads(), 0);
+}
+
+TEST_F(PreviewPanelTest, ZoomHoverAndPlaybackWithoutAnAudioDevice) {
+    QuelvoMainVC* vc = showMainWindow();
+    window->resize(1000, 800);
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev01_clean_wav48k_stereo.wav")}));
+    ASSERT_TRUE(dropFiles(vc->drgMusic, {file("music/dev_music_gaps.wav")}));
+    ASSERT_TRUE(waitUntil([vc] { return shown(vc); }));
+    kyui::PreviewCanvas* canvas = vc->preview->canvas();
+    const double fitted = canvas->secondsPerPixel();
+    canvas->zoomBy(2.0);
+    EXPECT_DOUBLE_EQ(canvas->secondsPerPixel(), fitted / 2);
+    QTest::keyClick(canvas, Qt::Key_Right);
+    EXPECT_GT(canvas->start(), 0);
+    for (int i = 0; i < 20; ++i) canvas->zoomBy(4.0);
+    EXPECT_DOUBLE_EQ(canvas->secondsPerPixel(), preview::kFinestSecondsPerPixel);
+    canvas->fit();
+    EXPECT_DOUBLE_EQ(canvas->secondsPerPixel(), fitted);
+
+    QTest::mouseMove(canvas, QPoint(canvas->width() / 2, canvas->height() / 2));
+    ASSERT_TRUE(waitUntil([canvas] { return !canvas->hoverText().isEmpty(); }, 5000));
+    EXPECT_TRUE(canvas->hoverText().contains("music")) << canvas->hoverText().toStdString();
+    EXPECT_TRUE(canvas->hoverText().startsWith("00:00:")) << canvas->hoverText().toStdString();
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(canvas->width() / 4, canvas->height() / 2));
+    EXPECT_GT(canvas->playhead(), 0);
+
+    const QString why = kyui::PreviewPlayer::unavailableReason();
+    if (!why.isEmpty()) {
+        EXPECT_FALSE(vc->preview->playButton()->isEnabled());
+        EXPECT_EQ(vc->preview->playButton()->toolTip(), why);
+    }
+    // Space on the preview starts (or, with no device, quietly does not).
+    QTest::keyClick(canvas, Qt::Key_Space);
+    QTest::keyClick(canvas, Qt::Key_Space);
+    EXPECT_EQ(vc->preview->playButton()->text(), "Play");
+
+    vc->preview->setExpanded(false);
+    EXPECT_FALSE(canvas->isVisible());
+    vc->preview->setExpanded(true);
+    EXPECT_TRUE(canvas->isVisible());
+}
+
+} // namespace
+} // namespace quelvo::test
