@@ -119,7 +119,11 @@ TEST_F(RenderCommand, RefusesWhatDuckRefusesAndNamesTheExtensionsThatWork) {
 TEST_F(RenderCommand, KilledBeforeTheFileIsInPlaceLeavesTheEarlierOne) {
     const fs::path out = m_dir / "talk_mix.wav";
     writeFile(out, "earlier mix");
-    const CommandResult r = run({"render", "--dialogue", m_dialogue, "--music", m_music},
+    // An existing mix is replaced only when asked for.
+    const CommandResult refused = run({"render", "--dialogue", m_dialogue, "--music", m_music});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("already exists; use --force"), std::string::npos) << refused.err;
+    const CommandResult r = run({"render", "--dialogue", m_dialogue, "--music", m_music, "--force"},
                                 {"QUELVO_KILL_DURING_WRITE=1"});
     EXPECT_EQ(r.exitCode, 128 + 9) << r.err;
     EXPECT_EQ(readFile(out), "earlier mix");
@@ -137,7 +141,7 @@ TEST_F(RenderCommand, DuckReportsLoudnessAndDucksByItPerInterval) {
     EXPECT_EQ(keyframeValues(project), (std::vector<int>{0, -12, -12, 0, 0, -12, -12, 0}));
 
     ASSERT_EQ(run({"duck", "--dialogue", m_dialogue, "--music", m_music, "--format", "1.6", "--output",
-                   project.string(), "--under", "18"}).exitCode, 0);
+                   project.string(), "--under", "18", "--force"}).exitCode, 0);
     const std::vector<int> byLoudness = keyframeValues(project);
     ASSERT_EQ(byLoudness.size(), 8u);
     // Whole decibels, deeper under the loud half of the music by about its 18 dB.
@@ -150,6 +154,6 @@ TEST_F(RenderCommand, DuckReportsLoudnessAndDucksByItPerInterval) {
     fs::create_directories(m_dir / "config");
     writeFile(m_dir / "config" / "settings.json", R"({"duck.depthMode": "loudness", "duck.underLU": 18})");
     ASSERT_EQ(run({"duck", "--dialogue", m_dialogue, "--music", m_music, "--format", "1.6", "--output",
-                   project.string()}).exitCode, 0);
+                   project.string(), "--force"}).exitCode, 0);
     EXPECT_EQ(keyframeValues(project), byLoudness);
 }

@@ -19,7 +19,7 @@ TEST(SubtitleEncodings, TheGuessIsReportedAndAChosenEncodingReadsAgain) {
                                                           {"crlf_bom.srt", "UTF-8"},
                                                           {"utf16le_bom.srt", "UTF-16LE"},
                                                           {"utf16be_bom.srt", "UTF-16BE"},
-                                                          {"utf16le_no_bom.srt", "UTF-16"},
+                                                          {"utf16le_no_bom.srt", "UTF-16LE"},
                                                           {"windows1250.srt", "WINDOWS-1250"}};
     for (const auto& [file, encoding] : guesses) {
         const KySRT srt = KySRT::fromFileUrl(srtCorpus(file).string(), settings);

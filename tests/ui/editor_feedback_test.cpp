@@ -248,6 +248,7 @@ TEST_F(EditorFeedbackTest, RemovingAMissingFillerKeepsItForTheNextJob) {
     EXPECT_EQ(filler, kykit::prefs_getValueString(QuelvoMainVC::kFillerKey, ""));
 
     fs::rename(kept, filler); // and comes back: the next job uses it without asking
+    fs::remove(dir / "talk.fcpxml"); // (nor asks to replace the first job's project)
     duckAndWait(vc);
     EXPECT_EQ(1u, alerts.shown.size()) << "no question this time";
     ASSERT_EQ(2u, notifications.posted.size());

@@ -56,9 +56,10 @@ int runRender(const RenderOptions& o) {
     request.container = *container;
     request.measureLoudness = o.duck.json;
     if (o.stems) request.stemPath = stemPathFor(output);
-    // An existing file is never replaced without being asked for, as with duck.
+    // An existing file is never replaced without being asked for, as with duck;
+    // one of the recordings themselves is refused by the job, --force or not.
     for (const std::string& path : {request.outputPath, request.stemPath}) {
-        if (!path.empty() && !o.duck.force && kykit::fu_somethingAt(path)) {
+        if (!path.empty() && !o.duck.force && kykit::fu_somethingAt(path) && !namesAnInput(request, path)) {
             printError(path + " already exists; use --force to replace it");
             return 1;
         }

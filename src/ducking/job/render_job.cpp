@@ -27,16 +27,21 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 } // namespace
 
+bool namesAnInput(const RenderJobRequest& request, const std::string& path) {
+    for (const std::string* input : {&request.dialoguePath, &request.musicPath, &request.fillerPath})
+        if (sameFile(path, *input)) return true;
+    return false;
+}
+
 RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusSink* status) {
     RenderJobOutcome outcome;
     // The mix replaces its output only once it is complete, but an output
     // that is one of the inputs would still replace a recording with its mix.
     for (const std::string* output : {&request.outputPath, &request.stemPath})
-        for (const std::string* input : {&request.dialoguePath, &request.musicPath, &request.fillerPath})
-            if (sameFile(*output, *input)) {
-                outcome.message = "Cannot write " + *output + ": it is one of the recordings being mixed.";
-                return outcome;
-            }
+        if (namesAnInput(request, *output)) {
+            outcome.message = "Cannot write " + *output + ": it is one of the recordings being mixed.";
+            return outcome;
+        }
     if (!request.stemPath.empty() && request.stemPath == request.outputPath) {
         outcome.message = "Cannot write " + request.outputPath + " twice: the mix and its music stem need two names.";
         return outcome;

@@ -41,6 +41,9 @@ struct RenderJobOutcome {
     mix::RenderOutcome render;
 };
 
+// Whether `path` names the dialogue, music or filler file of the request.
+bool namesAnInput(const RenderJobRequest& request, const std::string& path);
+
 RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusSink* status);
 
 } // namespace quelvo
