@@ -109,8 +109,17 @@ PreviewPicture layoutPreview(const PreviewScene& scene, const Viewport& view) {
     spans(scene.fillers, [](const mix::FillerClip& f) { return std::pair(f.offset, f.offset + f.duration); }, view,
           p.musicLane, p.fillers);
 
-    for (double db : {12.0, 0.0, -12.0, -24.0, -48.0})
-        p.dbGrid.push_back({yForDb(p.musicLane, db), (db > 0 ? "+" : "") + std::to_string(static_cast<int>(db)) + " dB"});
+    // 0 dB first, then the rest as room allows: in a short lane the labels
+    // would otherwise sit on top of each other.
+    constexpr double kGridLabelSpacing = 14;  // pixels between two labelled lines
+    for (double db : {0.0, -12.0, -24.0, -48.0, 12.0}) {
+        const double y = yForDb(p.musicLane, db);
+        const bool crowded = std::any_of(p.dbGrid.begin(), p.dbGrid.end(),
+                                         [y](const GridLine& line) { return std::abs(line.y - y) < kGridLabelSpacing; });
+        if (!crowded)
+            p.dbGrid.push_back({y, (db > 0 ? "+" : "") + std::to_string(static_cast<int>(db)) + " dB"});
+    }
+    std::sort(p.dbGrid.begin(), p.dbGrid.end(), [](const GridLine& a, const GridLine& b) { return a.y < b.y; });
 
     const mix::GainEnvelope envelope = scene.envelope();
     const double t0 = view.start, t1 = end;
