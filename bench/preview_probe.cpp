@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
 
     // First picture: both files decoded once, levels kept, the scene, the paint.
     const auto t0 = Clock::now();
-    const auto d = pv::analyzeLevelTrack(dialogue);
+    const auto d = pv::analyzeLevelTrack(dialogue, nullptr, {}, pv::TrackContent::levelsAndSpeechFeatures);
     const auto m = pv::analyzeLevelTrack(music);
     if (!d.status || !m.status) {
         std::fprintf(stderr, "cannot read: %s %s\n", d.status.message().c_str(), m.status.message().c_str());
