@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
 
     // First picture: both files decoded once, levels kept, the scene, the paint.
     const auto t0 = Clock::now();
-    const auto d = pv::analyzeLevelTrack(dialogue);
+    const auto d = pv::analyzeLevelTrack(dialogue, nullptr, {}, pv::TrackContent::levelsAndSpeechFeatures);
     const auto m = pv::analyzeLevelTrack(music);
     if (!d.status || !m.status) {
         std::fprintf(stderr, "cannot read: %s %s\n", d.status.message().c_str(), m.status.message().c_str());
@@ -111,17 +111,33 @@ int main(int argc, char** argv) {
         paintCpu.push_back(1000.0 * (std::clock() - c) / CLOCKS_PER_SEC);
     }
 
+    // The same in automatic detection: the decision over the kept features.
+    std::vector<double> automaticUpdate;
+    settings.rolls.detection = quelvo::DetectionMode::automatic;
+    for (int i = 0; i < 15; ++i) {
+        settings.rolls.postFadeOut = 0.5 + 0.05 * i;
+        const auto t = Clock::now();
+        const pv::PreviewScene scene = model.scene(settings);
+        automaticUpdate.push_back(since(t));
+    }
+
     // Today's two analyses (the job's dialogue and music analyses), for the ratio.
     const auto t1 = Clock::now();
     const auto speech = kyaudio::analyzeLevels(dialogue, quelvo::dialogueLevelParameters(-24));
     const auto sound = quelvo::findMusicClusters(music);
     const double today = since(t1);
+    // The same in automatic detection, whose decode the preview's now includes.
+    quelvo::QVRoll automatic = settings.rolls;
+    const auto t2 = Clock::now();
+    const auto found = quelvo::findSpeechClusters(dialogue, automatic);
+    const auto sound2 = quelvo::findMusicClusters(music);
+    const double todayAutomatic = since(t2);
 
-    std::printf("{\"firstPictureMs\": %.1f, \"twoAnalysesMs\": %.1f, \"ratio\": %.3f, \"restingRssMb\": %.1f,"
-                " \"previewRssMb\": %.1f, \"keptTrackMb\": %.2f, \"modelUpdateMs\": %.2f, \"layoutMs\": %.2f,"
+    std::printf("{\"firstPictureMs\": %.1f, \"twoAnalysesMs\": %.1f, \"ratio\": %.3f, \"twoAutomaticAnalysesMs\": %.1f, \"automaticRatio\": %.3f, \"restingRssMb\": %.1f,"
+                " \"previewRssMb\": %.1f, \"keptTrackMb\": %.2f, \"modelUpdateMs\": %.2f, \"automaticUpdateMs\": %.2f, \"layoutMs\": %.2f,"
                 " \"paintMs\": %.2f, \"paintEmptyMs\": %.2f, \"paintCpuMs\": %.2f, \"speechClusters\": %zu, \"keyframes\": %zu}\n",
-                firstPicture, today, firstPicture / today, resting, kept,
-                (d.track->bytes() + m.track->bytes()) / 1048576.0, median(update), median(layout), median(paint), median(empty), median(paintCpu),
+                firstPicture, today, firstPicture / today, todayAutomatic, firstPicture / todayAutomatic, resting, kept,
+                (d.track->bytes() + m.track->bytes()) / 1048576.0, median(update), median(automaticUpdate), median(layout), median(paint), median(empty), median(paintCpu),
                 canvas.scene().speech.size(), canvas.scene().keyframes.size());
-    return speech.status && sound.status ? 0 : 1;
+    return speech.status && sound.status && found.status && sound2.status ? 0 : 1;
 }

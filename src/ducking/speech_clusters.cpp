@@ -17,12 +17,7 @@ SpeechAnalysis analyzeAutomatically(const std::string& dialoguePath) {
     if (!analysis.status) return analysis;
     analysis.duration = features.decoded.duration;
     analysis.sampleRate = features.decoded.sampleRate;
-    const AutomaticTuning tuning;
-    const AutomaticDecision decision = decideSpeech(features.features, analysis.duration, tuning);
-    analysis.clusters = shapeAutomaticSegments(decision.segments, tuning, analysis.duration);
-    analysis.detection.noiseFloor = decision.noiseFloor;
-    analysis.detection.speechLevel = decision.speechLevel;
-    analysis.detection.threshold = decision.threshold;
+    analysis.clusters = automaticSpeech(features.features, analysis.duration, &analysis.detection);
     return analysis;
 }
 
@@ -69,6 +64,19 @@ SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const QVRoll& ro
         fromLevels(kyaudio::analyzeLevels(dialoguePath, dialogueLevelParameters(rolls.threshold)));
     analysis.detection.threshold = rolls.threshold;
     return analysis;
+}
+
+kyaudio::ClusterList automaticSpeech(const kyaudio::SpeechFeatures& features, double duration,
+                                     DetectionFigures* figures) {
+    const AutomaticTuning tuning;
+    const AutomaticDecision decision = decideSpeech(features, duration, tuning);
+    if (figures) {
+        figures->mode = DetectionMode::automatic;
+        figures->noiseFloor = decision.noiseFloor;
+        figures->speechLevel = decision.speechLevel;
+        figures->threshold = decision.threshold;
+    }
+    return shapeAutomaticSegments(decision.segments, tuning, duration);
 }
 
 SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const QVRoll& rolls) {

@@ -8,6 +8,10 @@
 #include "platform/audio/audio_file.h"
 #include "platform/toolkit/result.h"
 
+namespace kyaudio {
+struct SpeechFeatures;
+}
+
 namespace quelvo {
 
 // Below this level the music counts as silent (filler placement).
@@ -45,6 +49,13 @@ kyaudio::ClusterList closeGaps(const kyaudio::ClusterList& clusters, const QVRol
 // rolls.threshold in threshold mode, else found by the automatic detector
 // (one decoding run either way), shaped with the dialogue settings' fades.
 SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const QVRoll& rolls);
+
+// The automatic detection's speech from a recording's measured features,
+// shaped as analyzeDialogue gives it (before gap closing); `figures`, when
+// given, receives the levels it used. The job and the preview both call it,
+// so they cannot disagree about the same features.
+kyaudio::ClusterList automaticSpeech(const kyaudio::SpeechFeatures& features, double duration,
+                                     DetectionFigures* figures = nullptr);
 
 // analyzeDialogue, then gaps closed with the rolls' timings.
 SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const QVRoll& rolls);

@@ -42,22 +42,24 @@ unsigned BackgroundAnalysis::start(const std::string& dialoguePath, const std::s
         outcome.music = musicPath.empty() ? nullptr : keptMusic;
         const double parts = (!outcome.dialogue && !dialoguePath.empty()) + (!outcome.music && !musicPath.empty());
         double finished = 0;
-        const auto analyse = [&](const std::string& path, Track& into) {
+        // The dialogue keeps the automatic detection's features too, so that
+        // switching the detection mode never decodes again.
+        const auto analyse = [&](const std::string& path, Track& into, TrackContent content) {
             if (into || path.empty() || cancel->load()) return;
             double shown = -1;
             const TrackAnalysis result = analyzeLevelTrack(path, cancel.get(), [&](double share) {
                 if (share - shown < 0.01 || !progress) return;  // a hundred steps make a smooth line
                 shown = share;
                 progress(generation, (finished + share) / parts);
-            });
+            }, content);
             finished += 1;
             if (result.status) into = result.track;
             else if (!cancel->load() && outcome.problem.empty())
                 outcome.problem = "Cannot show " + kykit::fu_getFileNameFromPath(path) + ": " +
                                   result.status.message() + ".";
         };
-        analyse(dialoguePath, outcome.dialogue);
-        analyse(musicPath, outcome.music);
+        analyse(dialoguePath, outcome.dialogue, TrackContent::levelsAndSpeechFeatures);
+        analyse(musicPath, outcome.music, TrackContent::levels);
         if (!cancel->load() && done) done(outcome);
         --g_liveThreads;
     });

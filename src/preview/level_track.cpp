@@ -17,8 +17,10 @@ struct Stopped {};
 
 } // namespace
 
-LevelTrack::LevelTrack(std::vector<float> peaks, double duration, int sampleRate)
-    : m_peaks(std::move(peaks)), m_duration(duration), m_sampleRate(sampleRate) {
+LevelTrack::LevelTrack(std::vector<float> peaks, double duration, int sampleRate,
+                       std::optional<kyaudio::SpeechFeatures> speechFeatures)
+    : m_peaks(std::move(peaks)), m_duration(duration), m_sampleRate(sampleRate),
+      m_features(std::move(speechFeatures)) {
     m_overview.resize((m_peaks.size() + kBlock - 1) / kBlock, 0.0f);
     for (size_t i = 0; i < m_peaks.size(); ++i)
         m_overview[i / kBlock] = std::max(m_overview[i / kBlock], m_peaks[i]);
@@ -40,11 +42,13 @@ float LevelTrack::peakOver(int64_t first, int64_t last) const {
 }
 
 size_t LevelTrack::bytes() const {
-    return sizeof(*this) + (m_peaks.capacity() + m_overview.capacity()) * sizeof(float);
+    size_t floats = m_peaks.capacity() + m_overview.capacity();
+    if (m_features) floats += m_features->level.capacity() + m_features->voicing.capacity();
+    return sizeof(*this) + floats * sizeof(float);
 }
 
 TrackAnalysis analyzeLevelTrack(const std::string& path, const std::atomic<bool>* cancel,
-                                const std::function<void(double)>& progress) {
+                                const std::function<void(double)>& progress, TrackContent content) {
     TrackAnalysis result;
     const double expected = kyaudio::aUt_getAudioDuration(path);
     const int64_t expectedFrames = std::isfinite(expected) && expected > 0
@@ -52,6 +56,10 @@ TrackAnalysis analyzeLevelTrack(const std::string& path, const std::atomic<bool>
                                        : 0;
     std::vector<float> peaks;
     if (expectedFrames > 0) peaks.reserve(static_cast<size_t>(expectedFrames));
+    // The feature meter watches the same decoded blocks the peak meter reads.
+    std::optional<kyaudio::SpeechFeatureMeter> meter;
+    kyaudio::DecodeOptions options;
+    if (content == TrackContent::levelsAndSpeechFeatures) options.observer = &meter.emplace();
     kyaudio::DecodeSummary summary;
     try {
         summary = kyaudio::readFramePeaks(path, [&](float peak) {
@@ -61,7 +69,7 @@ TrackAnalysis analyzeLevelTrack(const std::string& path, const std::atomic<bool>
             if (cancel && cancel->load(std::memory_order_relaxed)) throw Stopped{};
             if (progress && expectedFrames > 0)
                 progress(std::min(1.0, static_cast<double>(peaks.size()) / expectedFrames));
-        });
+        }, options);
     } catch (const Stopped&) {
         result.status = kykit::Status::failure("the analysis was cancelled");
         return result;
@@ -71,7 +79,14 @@ TrackAnalysis analyzeLevelTrack(const std::string& path, const std::atomic<bool>
         return result;
     }
     peaks.shrink_to_fit();
-    result.track = std::make_shared<const LevelTrack>(std::move(peaks), summary.duration, summary.sampleRate);
+    std::optional<kyaudio::SpeechFeatures> features;
+    if (meter) {
+        features = meter->finish();
+        features->level.shrink_to_fit();
+        features->voicing.shrink_to_fit();
+    }
+    result.track = std::make_shared<const LevelTrack>(std::move(peaks), summary.duration, summary.sampleRate,
+                                                      std::move(features));
     result.status = kykit::Status::success();
     return result;
 }

@@ -41,7 +41,7 @@ struct PreviewScene {
 class PreviewModel {
 public:
     PreviewModel(std::shared_ptr<const LevelTrack> dialogue, std::shared_ptr<const LevelTrack> music,
-                 SpeechDecision decision = thresholdSpeech);
+                 SpeechDecision decision = detectedSpeech);
 
     PreviewScene scene(const PreviewSettings& settings) const;
 

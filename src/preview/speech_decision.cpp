@@ -17,6 +17,12 @@ kyaudio::ClusterList thresholdSpeech(const LevelTrack& dialogue, const QVRoll& r
     return closeGaps(clustersFromLevels(dialogue, dialogueLevelParameters(rolls.threshold)), rolls);
 }
 
+kyaudio::ClusterList detectedSpeech(const LevelTrack& dialogue, const QVRoll& rolls) {
+    const kyaudio::SpeechFeatures* features = dialogue.speechFeatures();
+    if (rolls.detection != DetectionMode::automatic || !features) return thresholdSpeech(dialogue, rolls);
+    return closeGaps(automaticSpeech(*features, dialogue.duration()), rolls);
+}
+
 kyaudio::ClusterList musicClustersFromLevels(const LevelTrack& music) {
     return clustersFromLevels(music, musicLevelParameters());
 }

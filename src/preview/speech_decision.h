@@ -21,6 +21,12 @@ kyaudio::ClusterList clustersFromLevels(const LevelTrack& track, const kyaudio::
 // The job's own decision: threshold detector, then gap closing.
 kyaudio::ClusterList thresholdSpeech(const LevelTrack& dialogue, const QVRoll& rolls);
 
+// The job's decision for the mode rolls.detection names: in automatic mode
+// the automatic detector over the kept speech features, shaped and with gaps
+// closed as the job does; otherwise thresholdSpeech. A track kept without
+// features has only its levels to go by and gets the threshold detector.
+kyaudio::ClusterList detectedSpeech(const LevelTrack& dialogue, const QVRoll& rolls);
+
 // Where the music sounds at all (filler placement), as the job finds it.
 kyaudio::ClusterList musicClustersFromLevels(const LevelTrack& music);
 

@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include "ducking/qv_roll.h"
+#include "ducking/speech_clusters.h"
 #include "ducking/volume_keyframes.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_drag_area.h"
@@ -70,6 +71,17 @@ TEST_F(PreviewPanelTest, ControlsRedrawTheEnvelopeFromKeptLevels) {
     applyThreshold(currentRolls(), -6);
     ASSERT_TRUE(waitUntil([&] { return vc->preview->canvas()->scene().speech.size() != before; }, 5000));
     EXPECT_EQ(vc->preview->model(), model);
+    currentRolls() = saved;
+    ASSERT_TRUE(waitUntil([&] { return vc->preview->canvas()->scene().speech.size() == before; }, 5000));
+
+    // So is the detection mode: the automatic detector's speech, the job's, from the kept features.
+    const kyaudio::ClusterList fixed = vc->preview->canvas()->scene().speech;
+    applyDetection(currentRolls(), DetectionMode::automatic);
+    ASSERT_TRUE(waitUntil([&] { return vc->preview->canvas()->scene().speech != fixed; }, 5000));
+    EXPECT_EQ(vc->preview->model(), model);
+    EXPECT_FALSE(vc->preview->analysis()->isRunning());
+    EXPECT_EQ(vc->preview->canvas()->scene().speech,
+              findSpeechClusters(file("dialogue/dev04_pauses_m4a.m4a").toStdString(), currentRolls()).clusters);
     currentRolls() = saved;
 
     // A filler shows its clips where the music is silent.

@@ -33,7 +33,8 @@ public:
     void setFiles(const std::string& dialogue, const std::string& music, const std::string& filler);
     // The controls; the picture follows at once.
     void setSettings(const quelvo::preview::PreviewSettings& settings);
-    // Where speech is found from the kept levels (the threshold detector unless replaced).
+    // Where speech is found from the kept data (unless replaced, the detector the
+    // timings' detection mode names: threshold or automatic).
     void setSpeechDecision(quelvo::preview::SpeechDecision decision);
 
     bool isExpanded() const;
@@ -73,7 +74,7 @@ private:
 
     std::string m_dialoguePath, m_musicPath, m_fillerPath;
     quelvo::preview::PreviewSettings m_settings;
-    quelvo::preview::SpeechDecision m_decision = quelvo::preview::thresholdSpeech;
+    quelvo::preview::SpeechDecision m_decision = quelvo::preview::detectedSpeech;
     std::shared_ptr<const quelvo::preview::PreviewModel> m_model;
     double m_playFrom = 0;
 };
