@@ -6,10 +6,11 @@ Makes (once) a one-hour 48 kHz stereo dialogue and a one-hour music bed with
 silent gaps (the shared corpus's recordings looped by ffmpeg), then runs
 build/bin/preview_probe on them and prints:
 
-  first picture  both files decoded once with levels kept (and the dialogue's
-                 speech features), scene, paint; against the job's two
-                 analyses today in automatic mode (target: <= 1.5 x) and,
-                 for reference, in threshold mode
+  first picture  in each detection mode against the job's two analyses in
+                 that mode (target: <= 1.5 x): threshold mode decodes both
+                 files for levels only, scene, paint (the dialogue's speech
+                 features follow in a second decode, timed apart);
+                 automatic mode keeps levels and features from one decode
   memory         resident size the preview adds above the resting program
                  (target: < 64 MB) and the bytes the kept levels hold
   redraw         after a control changes: the model update (speech decision,
@@ -74,12 +75,13 @@ def main():
 
     print("preview of 1 h dialogue + 1 h music, median of %d runs (%d speech clusters, %d keyframes)"
           % (args.runs, med["speechClusters"], med["keyframes"]))
-    # The dialogue's decode also measures the automatic detection's features
-    # (so that switching modes never decodes again): the fair comparison is
-    # the job's analyses in automatic mode; the threshold mode's is shown too.
-    line("first picture", "%.0f ms (two analyses today %.0f ms automatic, %.0f ms threshold)"
-         % (med["firstPictureMs"], med["twoAutomaticAnalysesMs"], med["twoAnalysesMs"]),
-         "<= 1.5 x: %.2f x (%.2f x threshold)" % (med["automaticRatio"], med["ratio"]), med["automaticRatio"] <= 1.5)
+    line("first picture, threshold", "%.0f ms (job's two analyses %.0f ms)"
+         % (med["firstPictureMs"], med["twoAnalysesMs"]),
+         "<= 1.5 x: %.2f x" % med["ratio"], med["ratio"] <= 1.5)
+    line("  features after it", "%.0f ms more (not blocking)" % med["featuresAfterMs"], "", True)
+    line("first picture, automatic", "%.0f ms (job's two analyses %.0f ms)"
+         % (med["firstAutomaticPictureMs"], med["twoAutomaticAnalysesMs"]),
+         "<= 1.5 x: %.2f x" % med["automaticRatio"], med["automaticRatio"] <= 1.5)
     line("memory above resting", "%.1f MB (kept levels %.2f MB)" % (med["previewRssMb"], med["keptTrackMb"]),
          "< 64 MB", med["previewRssMb"] < 64)
     line("redraw: model update", "%.1f ms" % med["modelUpdateMs"], "", True)

@@ -1,6 +1,7 @@
 #pragma once
 // The preview's analysis on a thread of its own: decodes the dialogue and the
-// music once and hands over the kept levels. A new start(), cancel() or
+// music once and hands over the kept levels (and, in a second decode of the
+// dialogue when asked, its speech features). A new start(), cancel() or
 // destruction stops the running analysis and waits for its thread, so no
 // analysis outlives the files it was started for. No Qt here: the desktop
 // program hops the answers to its GUI thread, the tests wait for them.
@@ -21,8 +22,20 @@ public:
         unsigned generation = 0;
         Track dialogue, music;  // null where no path was given or it could not be read
         std::string problem;    // why a track is missing; "" when none is
+        // The first answer came from levels alone; a second answer with a
+        // dialogue track that keeps the speech features follows.
+        bool featuresPending = false;
+        // This is that second answer (the dialogue's track may still lack
+        // features if the file could not be read again; `problem` then says why).
+        bool featuresMeasured = false;
     };
-    // Both are called on the analysis thread; `done` only when not cancelled.
+    // When the dialogue's speech features are measured: in the one decode
+    // that gives the first picture (the automatic detection needs them for
+    // it), in a second decode after the first picture (threshold detection
+    // draws without them), or not at all.
+    enum class FeaturesWhen { withLevels, afterPicture, never };
+    // Both are called on the analysis thread; `done` only when not cancelled,
+    // twice when the features follow the picture.
     using Progress = std::function<void(unsigned generation, double share)>;
     using Done = std::function<void(const Outcome&)>;
 
@@ -32,9 +45,11 @@ public:
     BackgroundAnalysis& operator=(const BackgroundAnalysis&) = delete;
 
     // Stops any running analysis, then analyses the paths whose track is not
-    // given ("" for none). Returns the new generation.
+    // given ("" for none), then measures the dialogue's speech features as
+    // `features` says (also for a kept track without them). Returns the new
+    // generation.
     unsigned start(const std::string& dialoguePath, const std::string& musicPath, Track keptDialogue = nullptr,
-                   Track keptMusic = nullptr);
+                   Track keptMusic = nullptr, FeaturesWhen features = FeaturesWhen::withLevels);
     // Stops the running analysis and waits for its thread.
     void cancel();
     // Waits for a finished analysis's thread (call after `done`).

@@ -74,6 +74,27 @@ TEST(BackgroundAnalysis, AnotherFileCancelsTheRunningAnalysisAndItsThread) {
         EXPECT_NE(more.outcomes[0].problem.find("music.wav"), std::string::npos);
     }
     {
+        // Threshold mode: the picture's answer from levels alone, then a new
+        // dialogue track with the same levels and the features.
+        Answers staged;
+        pv::BackgroundAnalysis runner(nullptr, [&](const pv::BackgroundAnalysis::Outcome& o) { staged.add(o); });
+        runner.start(shortTalk, music, nullptr, nullptr, pv::BackgroundAnalysis::FeaturesWhen::afterPicture);
+        ASSERT_TRUE(staged.waitFor(2));
+        runner.reap();
+        std::lock_guard lock(staged.mutex);
+        ASSERT_EQ(staged.outcomes.size(), 2u);
+        const auto& first = staged.outcomes[0];
+        const auto& second = staged.outcomes[1];
+        ASSERT_TRUE(first.dialogue && second.dialogue);
+        EXPECT_TRUE(first.featuresPending);
+        EXPECT_EQ(first.dialogue->speechFeatures(), nullptr);
+        EXPECT_TRUE(second.featuresMeasured);
+        EXPECT_FALSE(second.featuresPending);
+        ASSERT_NE(second.dialogue->speechFeatures(), nullptr);
+        EXPECT_EQ(second.dialogue->peaks(), first.dialogue->peaks());
+        EXPECT_EQ(second.music, first.music);
+    }
+    {
         pv::BackgroundAnalysis runner(nullptr, nullptr);
         runner.start(longTalk, music);
     }

@@ -90,6 +90,37 @@ TEST_F(PreviewPanelTest, ControlsRedrawTheEnvelopeFromKeptLevels) {
     EXPECT_EQ(vc->preview->canvas()->scene().fillers.size(), 2u);
 }
 
+TEST_F(PreviewPanelTest, ThresholdModeDrawsFirstAndTheFeaturesFollow) {
+    const QVRoll saved = currentRolls();
+    applyDetection(currentRolls(), DetectionMode::threshold);
+    QuelvoMainVC* vc = showMainWindow();
+    const std::string dialogue = file("dialogue/dev04_pauses_m4a.m4a").toStdString();
+    // The first picture comes from levels alone, with the features still to come.
+    bool firstWithoutFeatures = false, pendingAtFirst = false;
+    QObject::connect(vc->preview->analysis(), &PreviewAnalysis::finished, vc->preview,
+                     [&](PreviewAnalysis::Track d, PreviewAnalysis::Track, QString) {
+                         firstWithoutFeatures = d && !d->speechFeatures();
+                         pendingAtFirst = vc->preview->analysis()->featuresPending();
+                         // The editor switches before the features are there: the
+                         // threshold picture stays, with a note, until they arrive.
+                         applyDetection(currentRolls(), DetectionMode::automatic);
+                     });
+    ASSERT_TRUE(dropFiles(vc->drgMusic, {file("music/dev_music_gaps.wav")}));
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev04_pauses_m4a.m4a")}));
+    ASSERT_TRUE(waitUntil([vc] { return shown(vc); }));
+    EXPECT_TRUE(firstWithoutFeatures);
+    EXPECT_TRUE(pendingAtFirst);
+    ASSERT_NE(vc->preview->model()->dialogue()->speechFeatures(), nullptr);
+    EXPECT_FALSE(vc->preview->analysis()->featuresPending());
+    EXPECT_FALSE(vc->preview->progressLine()->isVisible());
+    EXPECT_FALSE(vc->preview->statusLabel()->text().contains("features"));
+    // Automatic mode now gives the job's automatic speech, from the kept features.
+    ASSERT_TRUE(waitUntil([&] {
+        return vc->preview->canvas()->scene().speech == findSpeechClusters(dialogue, currentRolls()).clusters;
+    }, 5000));
+    currentRolls() = saved;
+}
+
 TEST_F(PreviewPanelTest, ChoosingAnotherFileCancelsTheRunningAnalysis) {
     QuelvoMainVC* vc = showMainWindow();
     ASSERT_TRUE(dropFiles(vc->drgMusic, {file("music/dev_music_real.mp3")}));

@@ -27,21 +27,26 @@ PreviewAnalysis::PreviewAnalysis(QObject* parent)
 
 PreviewAnalysis::~PreviewAnalysis() { m_runner.cancel(); }
 
-void PreviewAnalysis::start(const std::string& dialoguePath, const std::string& musicPath) {
+void PreviewAnalysis::start(const std::string& dialoguePath, const std::string& musicPath,
+                            BackgroundAnalysis::FeaturesWhen features) {
     Track dialogue = dialoguePath == m_dialoguePath ? m_dialogue : nullptr;
     Track music = musicPath == m_musicPath ? m_music : nullptr;
     m_dialoguePath = dialoguePath;
     m_musicPath = musicPath;
-    m_runner.start(dialoguePath, musicPath, dialogue, music);
+    m_featuresPending = false;
+    m_runner.start(dialoguePath, musicPath, dialogue, music, features);
 }
 
 void PreviewAnalysis::deliver(const BackgroundAnalysis::Outcome& outcome) {
     // A newer start() has taken over; its own answer follows.
     if (outcome.generation != m_runner.generation()) return;
-    m_runner.reap();
+    // The thread goes on to measure the features; joining it here would block the window.
+    if (!outcome.featuresPending) m_runner.reap();
+    m_featuresPending = outcome.featuresPending;
     m_dialogue = outcome.dialogue;
     m_music = outcome.music;
-    emit finished(outcome.dialogue, outcome.music, QString::fromStdString(outcome.problem));
+    if (outcome.featuresMeasured) emit featuresArrived(outcome.dialogue, QString::fromStdString(outcome.problem));
+    else emit finished(outcome.dialogue, outcome.music, QString::fromStdString(outcome.problem));
 }
 
 } // namespace kyui

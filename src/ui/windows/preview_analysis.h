@@ -20,14 +20,24 @@ public:
     explicit PreviewAnalysis(QObject* parent = nullptr);
     ~PreviewAnalysis() override;
 
-    void start(const std::string& dialoguePath, const std::string& musicPath);
+    // `features` says when the dialogue's speech features are measured: with
+    // the levels when the picture needs them, otherwise after the first picture.
+    void start(const std::string& dialoguePath, const std::string& musicPath,
+               quelvo::preview::BackgroundAnalysis::FeaturesWhen features =
+                   quelvo::preview::BackgroundAnalysis::FeaturesWhen::withLevels);
     void cancel() { m_runner.cancel(); }
     bool isRunning() const { return m_runner.hasThread(); }
+    // The picture is shown and the dialogue's features are still being measured.
+    bool featuresPending() const { return m_featuresPending; }
 
 signals:
     void progressed(double share);
     // The tracks for the paths of the latest start(); `problem` says why one is missing.
     void finished(Track dialogue, Track music, QString problem);
+    // After a finished() whose features were pending: the dialogue's track
+    // again, now with its speech features (the same track, still without
+    // them, when the second reading failed; `problem` says why).
+    void featuresArrived(Track dialogue, QString problem);
 
 private:
     void deliver(const quelvo::preview::BackgroundAnalysis::Outcome& outcome);
@@ -35,6 +45,7 @@ private:
     quelvo::preview::BackgroundAnalysis m_runner;
     std::string m_dialoguePath, m_musicPath;
     Track m_dialogue, m_music;  // kept for the paths above
+    bool m_featuresPending = false;
 };
 
 } // namespace kyui

@@ -106,9 +106,24 @@ PreviewPanel::PreviewPanel(QWidget* parent)
         m_progress->setValue(static_cast<int>(share * 1000));
     });
     connect(m_analysis, &PreviewAnalysis::finished, this, [this](Track dialogue, Track music, QString problem) {
-        m_progress->hide();
+        // Threshold detection draws from levels alone; the line goes on for the
+        // speech features the automatic detection needs, measured meanwhile.
+        const bool measuring = m_analysis->featuresPending();
+        m_progress->setVisible(measuring);
+        m_progress->setValue(0);
+        m_progress->setToolTip(measuring ? tr("Measuring the dialogue's speech features") : QString());
         m_status->setText(problem);
         rebuildModel(std::move(dialogue), std::move(music));
+        showFeaturesNote(problem);
+    });
+    connect(m_analysis, &PreviewAnalysis::featuresArrived, this, [this](Track dialogue, QString problem) {
+        m_progress->hide();
+        m_progress->setToolTip(QString());
+        if (!m_model) return;
+        // The same picture and view; only the speech may change, if the automatic mode is on.
+        m_model = std::make_shared<const pv::PreviewModel>(std::move(dialogue), m_model->music(), m_decision);
+        if (m_status->text() == featuresNote() || !problem.isEmpty()) m_status->setText(problem);
+        redraw();
     });
     connect(m_player, &PreviewPlayer::positionChanged, m_canvas, &PreviewCanvas::setPlayhead);
     connect(m_player, &PreviewPlayer::stopped, this, &PreviewPanel::refreshPlayButton);
@@ -147,7 +162,12 @@ void PreviewPanel::setFiles(const std::string& dialogue, const std::string& musi
     m_progress->setValue(0);
     m_progress->setVisible(!dialogue.empty() || !music.empty());
     m_status->setText(m_progress->isVisible() ? tr("Analysing…") : QString());
-    m_analysis->start(dialogue, music);
+    // The automatic detection needs the features for the first picture; the
+    // threshold detection draws sooner without them, and they follow.
+    using When = pv::BackgroundAnalysis::FeaturesWhen;
+    m_analysis->start(dialogue, music,
+                      quelvo::currentRolls().detection == quelvo::DetectionMode::automatic ? When::withLevels
+                                                                                           : When::afterPicture);
 }
 
 void PreviewPanel::setSettings(const pv::PreviewSettings& settings) {
@@ -166,6 +186,17 @@ void PreviewPanel::pollRolls() {
     if (quelvo::currentRolls() == m_settings.rolls) return;
     m_settings.rolls = quelvo::currentRolls();
     redraw();
+    showFeaturesNote(QString());
+}
+
+QString PreviewPanel::featuresNote() const {
+    return tr("Threshold picture until the speech features are measured…");
+}
+
+void PreviewPanel::showFeaturesNote(const QString& otherwise) {
+    if (!m_analysis->featuresPending()) return;
+    if (m_settings.rolls.detection == quelvo::DetectionMode::automatic) m_status->setText(featuresNote());
+    else if (m_status->text() == featuresNote()) m_status->setText(otherwise);
 }
 
 void PreviewPanel::rebuildModel(Track dialogue, Track music) {

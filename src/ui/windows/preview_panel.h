@@ -60,6 +60,11 @@ private:
     void syncScrollBar();
     void refreshPlayButton();
     void pollRolls();
+    // While the dialogue's features are measured in automatic mode, the
+    // status line says the picture is the threshold detector's; otherwise
+    // it shows `otherwise` in place of that note.
+    void showFeaturesNote(const QString& otherwise);
+    QString featuresNote() const;
 
     QToolButton* m_toggle;
     QWidget* m_body;
