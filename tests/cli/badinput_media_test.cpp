@@ -34,11 +34,9 @@ protected:
         writeCut(media / "tone_stereo48k.m4a", folder / "cut.m4a", 0.5);
         writeCut(media / "tone_mono8k_s24.aif", folder / "cut.aif", 0.5);
         for (const char* name : {"cut.wav", "cut.mp3", "cut.m4a", "cut.aif"}) m_audio.push_back({name, "the file ends early"});
-        const fs::path indexLast = sharedDir() / "testdata" / "dialogue" / "dev04_pauses_m4a.m4a";
-        if (fs::exists(indexLast)) {
-            writeCut(indexLast, folder / "cut_index_last.m4a", 0.5);
-            m_audio.push_back({"cut_index_last.m4a", "moov atom not found"});
-        }
+        // An M4A with its index at the end (as FFmpeg writes it by default).
+        writeCut(recordingOrStandIn("dialogue/dev04_pauses_m4a.m4a"), folder / "cut_index_last.m4a", 0.5);
+        m_audio.push_back({"cut_index_last.m4a", "moov atom not found"});
         unsigned seed = 1;
         for (const char* ext : {"wav", "mp3", "m4a", "aiff"}) {
             writeFile(folder / (std::string("noise.") + ext), noise(48 * 1024, seed++));

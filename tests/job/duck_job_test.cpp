@@ -67,11 +67,10 @@ struct Case {
     TempDir dir;
     std::string dialogue, music, filler;
     Case(const std::string& dialogueName, const std::string& musicName, bool withFiller) {
-        const fs::path data = sharedDir() / "testdata";
         dialogue = (dir / ("talk " + fs::path(dialogueName).filename().string())).string();
-        fs::copy_file(data / "dialogue" / dialogueName, dialogue);
-        music = (data / "music" / musicName).string();
-        if (withFiller) filler = (data / "music" / "dev_music_real.mp3").string();
+        fs::copy_file(recordingOrStandIn("dialogue/" + dialogueName), dialogue);
+        music = recordingOrStandIn("music/" + musicName).string();
+        if (withFiller) filler = recordingOrStandIn("music/dev_music_real.mp3").string();
     }
     DuckOutcome run(kymovie::FCP106ExportOptionsVC& sheet, kykit::StatusSink* status = nullptr,
                     QVRoll rolls = kDefaultRolls, const DuckJobOptions& options = {}) const {
@@ -94,7 +93,7 @@ TEST(DuckJob, ProjectPathIsTheDialoguePathWithFcpxml) {
 }
 
 TEST(DuckJob, BothVersionsLandNextToTheDialogueValidWithFourKeyframesPerCluster) {
-    QUELVO_REQUIRE_SHARED();
+    QUELVO_REQUIRE_CORPUS_SPEECH();
     for (const auto& [version, format] :
          {std::pair{Version::fcp106, std::string("1.9")}, std::pair{Version::olderVersions, std::string("1.6")}}) {
         Case c("dev04_pauses_m4a.m4a", "dev_music_gaps.wav", false);
@@ -115,7 +114,7 @@ TEST(DuckJob, BothVersionsLandNextToTheDialogueValidWithFourKeyframesPerCluster)
 }
 
 TEST(DuckJob, FillerClipsSitExactlyInTheMusicsSilentStretches) {
-    QUELVO_REQUIRE_SHARED();
+    QUELVO_REQUIRE_CORPUS_SPEECH();
     // The music sounds over [0, 8], [10, 19] and [22, 32]: two silences.
     for (const Version version : {Version::fcp106, Version::olderVersions}) {
         Case c("dev01_clean_wav48k_stereo.wav", "dev_music_gaps.wav", true);
@@ -139,7 +138,6 @@ TEST(DuckJob, FillerClipsSitExactlyInTheMusicsSilentStretches) {
 }
 
 TEST(DuckJob, StageTextsInOrderAndTheMusicIsAnalysedOnlyForAFiller) {
-    QUELVO_REQUIRE_SHARED();
     {
         Case c("dev06_synthetic_espeak_wav22k.wav", "dev_music_real.mp3", false);
         RecordingStatus status;
@@ -162,7 +160,6 @@ TEST(DuckJob, StageTextsInOrderAndTheMusicIsAnalysedOnlyForAFiller) {
 }
 
 TEST(DuckJob, ALateAnswerFromAnotherThreadIsWaitedForAndTheJobKeepsItsCopies) {
-    QUELVO_REQUIRE_SHARED();
     Case c("dev02_pinknoise_wav44k_mono.wav", "dev_music_real.mp3", false);
     QVRoll shared = kDefaultRolls;
     // The preferences change while the sheet is open: the running job keeps its copy.

@@ -44,8 +44,7 @@ TEST(ReadFailureText, TheFileCheckFindsDamagedAndForeignFilesWithAReasonFromTheT
         EXPECT_NE("could not be read", readFailureText(status.message()).problem)
             << bad << ": the reason \"" << status.message() << "\" is missing from the table";
     }
-    QUELVO_REQUIRE_SHARED();
-    const auto good = quelvo::test::sharedDir() / "testdata" / "music" / "dev_music_gaps.wav";
+    const auto good = quelvo::test::recordingOrStandIn("music/dev_music_gaps.wav");
     double seconds = 0;
     EXPECT_TRUE(checkUsableAudio(good.string(), &seconds).ok());
     EXPECT_NEAR(32.0, seconds, 0.01);

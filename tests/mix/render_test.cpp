@@ -57,9 +57,7 @@ int leftovers(const fs::path& folder) {
 class Render : public ::testing::Test {
 protected:
     void SetUp() override {
-        QUELVO_REQUIRE_SHARED();
-        m_dialogue = (sharedDir() / "testdata/dialogue/dev01_clean_wav48k_stereo.wav").string();
-        if (!fs::exists(m_dialogue)) GTEST_SKIP() << "no test recordings at " << m_dialogue;
+        m_dialogue = recordingOrStandIn("dialogue/dev01_clean_wav48k_stereo.wav").string();
     }
     quelvo::RenderJobOutcome render(const std::string& music, const fs::path& out, const std::string& stem = "",
                                     kyaudio::AudioContainer container = kyaudio::AudioContainer::wav) {
@@ -81,6 +79,7 @@ protected:
 } // namespace
 
 TEST_F(Render, MusicFollowsTheEnvelopeInTenMillisecondWindows) {
+    QUELVO_REQUIRE_CORPUS_SPEECH();
     const std::string tone = (m_dir / "tone.wav").string();
     ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "2", "-b", "24", tone, "synth", "16", "sine", "1000", "gain", "-6"}), 0);
     const auto outcome = render(tone, m_dir / "mix.wav", (m_dir / "mix_music.wav").string());

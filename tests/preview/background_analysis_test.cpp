@@ -35,11 +35,9 @@ struct Answers {
 } // namespace
 
 TEST(BackgroundAnalysis, AnotherFileCancelsTheRunningAnalysisAndItsThread) {
-    QUELVO_REQUIRE_SHARED();
-    const std::string longTalk = (sharedDir() / "testdata/dialogue/dev14_long_conversation_mp3.mp3").string();
-    const std::string shortTalk = (sharedDir() / "testdata/dialogue/dev01_clean_wav48k_stereo.wav").string();
-    const std::string music = (sharedDir() / "testdata/music/dev_music_gaps.wav").string();
-    if (!fs::exists(longTalk)) GTEST_SKIP() << "no test recordings at " << longTalk;
+    const std::string longTalk = recordingOrStandIn("dialogue/dev14_long_conversation_mp3.mp3").string();
+    const std::string shortTalk = recordingOrStandIn("dialogue/dev01_clean_wav48k_stereo.wav").string();
+    const std::string music = recordingOrStandIn("music/dev_music_gaps.wav").string();
 
     Answers answers;
     {

@@ -19,14 +19,11 @@ size_t count(const std::string& text, const std::string& what) {
 } // namespace
 
 TEST(PlotCommand, WritesTheSameKeyframesAsTheProjectAndValidSvg) {
-    QUELVO_REQUIRE_SHARED();
-    const fs::path data = sharedDir() / "testdata";
-    if (!fs::exists(data / "dialogue/dev04_pauses_m4a.m4a")) GTEST_SKIP() << "no test recordings in " << data;
     TempDir dir;
     const CommandResult r = runProgram({(binDir() / "quelvo-cli").string(), "duck", "--dialogue",
-                                        (data / "dialogue/dev04_pauses_m4a.m4a").string(), "--music",
-                                        (data / "music/dev_music_gaps.wav").string(), "--filler",
-                                        (data / "music/dev_music_real.mp3").string(), "--format", "1.9", "--output",
+                                        recordingOrStandIn("dialogue/dev04_pauses_m4a.m4a").string(), "--music",
+                                        recordingOrStandIn("music/dev_music_gaps.wav").string(), "--filler",
+                                        recordingOrStandIn("music/dev_music_real.mp3").string(), "--format", "1.9", "--output",
                                         (dir / "p.fcpxml").string(), "--plot", (dir / "p.svg").string(), "--json"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto summary = nlohmann::json::parse(r.out);
@@ -39,8 +36,8 @@ TEST(PlotCommand, WritesTheSameKeyframesAsTheProjectAndValidSvg) {
 
     // A plot that cannot be written fails the command and says so.
     const CommandResult bad = runProgram({(binDir() / "quelvo-cli").string(), "duck", "--dialogue",
-                                          (data / "dialogue/dev04_pauses_m4a.m4a").string(), "--music",
-                                          (data / "music/dev_music_gaps.wav").string(), "--format", "1.9", "--output",
+                                          recordingOrStandIn("dialogue/dev04_pauses_m4a.m4a").string(), "--music",
+                                          recordingOrStandIn("music/dev_music_gaps.wav").string(), "--format", "1.9", "--output",
                                           (dir / "q.fcpxml").string(), "--plot", (dir / "no/such/folder.svg").string()});
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_NE(bad.err.find("plot"), std::string::npos) << bad.err;

@@ -20,11 +20,9 @@ namespace {
 class PreviewAgainstJob : public ::testing::Test {
 protected:
     void SetUp() override {
-        QUELVO_REQUIRE_SHARED();
-        m_dialogue = (sharedDir() / "testdata/dialogue/dev04_pauses_m4a.m4a").string();
-        m_music = (sharedDir() / "testdata/music/dev_music_gaps.wav").string();
-        m_filler = (sharedDir() / "testdata/music/dev_music_real.mp3").string();
-        if (!fs::exists(m_dialogue)) GTEST_SKIP() << "no test recordings at " << m_dialogue;
+        m_dialogue = recordingOrStandIn("dialogue/dev04_pauses_m4a.m4a").string();
+        m_music = recordingOrStandIn("music/dev_music_gaps.wav").string();
+        m_filler = recordingOrStandIn("music/dev_music_real.mp3").string();
     }
 
     // The job's own answer, stopped before it writes, against the preview's.
@@ -86,6 +84,7 @@ TEST_F(PreviewAgainstJob, DecreaseToZero) {
 }
 
 TEST_F(PreviewAgainstJob, WithFiller) {
+    QUELVO_REQUIRE_CORPUS_SPEECH();
     pv::PreviewSettings s = settings();
     s.withFiller = true;
     s.rolls = {0.5, 0.2, 0.1, 1.5, -20};
@@ -93,9 +92,7 @@ TEST_F(PreviewAgainstJob, WithFiller) {
 }
 
 TEST(PreviewAnalysis, CancellingStopsTheDecodeAndUnreadableFilesSayWhy) {
-    QUELVO_REQUIRE_SHARED();
-    const std::string path = (sharedDir() / "testdata/dialogue/dev14_long_conversation_mp3.mp3").string();
-    if (!fs::exists(path)) GTEST_SKIP() << "no test recordings at " << path;
+    const std::string path = recordingOrStandIn("dialogue/dev14_long_conversation_mp3.mp3").string();
     std::atomic<bool> cancel{true};
     const pv::TrackAnalysis stopped = pv::analyzeLevelTrack(path, &cancel);
     EXPECT_FALSE(stopped.status);

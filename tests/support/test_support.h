@@ -25,6 +25,22 @@ fs::path binDir();
                          << " (set QUELVO_SHARED_DIR)";                                            \
     } while (0)
 
+// The shared recording testdata/<relative> when ../shared is there, else a
+// stand-in made here with the same file name, format and rate (espeak-ng
+// speech for dialogue/..., sox tones with a silent stretch for music/...).
+// For tests that need "a dialogue" or "a music bed", not the corpus's content.
+fs::path recordingOrStandIn(const std::string& relative);
+// True when the shared test recordings are present (corpus content tests).
+inline bool haveSharedRecordings() { return std::filesystem::exists(sharedDir() / "testdata" / "dialogue"); }
+// Skips a test whose figures (speech clusters, gaps, keyframes) are those of
+// the corpus's own recordings, which a stand-in does not have.
+#define QUELVO_REQUIRE_CORPUS_SPEECH()                                                             \
+    do {                                                                                           \
+        if (!::quelvo::test::haveSharedRecordings())                                               \
+            GTEST_SKIP() << "counts the clusters of the shared recordings; not at "                \
+                         << ::quelvo::test::sharedDir();                                           \
+    } while (0)
+
 struct ValidationResult {
     bool valid = false;
     std::string output;

@@ -140,7 +140,6 @@ TEST(TitlePresets, ShippedSavedImportedExportedAndRemoved) {
 }
 
 TEST(TitlesCli, EncodingReadsTheFileInTheNamedEncoding) {
-    QUELVO_REQUIRE_SHARED();
     TempDir dir;
     const std::string cli = (binDir() / "quelvo-cli").string();
     const std::string file = srtCorpus("windows1250.srt").string();

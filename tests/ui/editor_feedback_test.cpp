@@ -39,7 +39,6 @@ class EditorFeedbackTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        QUELVO_REQUIRE_SHARED();
         // Show in Folder and Open write what they were asked into a log.
         m_log = (dir / "opened.log").string();
         const std::string script = (dir / "file-opener.sh").string();

@@ -18,7 +18,6 @@ class ExportMixTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        QUELVO_REQUIRE_SHARED();
         m_previous = kyui::ExportMixController::setPathChooser([this](QWidget*, const std::string& suggested) {
             suggestedPath = suggested;
             return chosenPath;

@@ -18,7 +18,6 @@ class OpenFilesTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        QUELVO_REQUIRE_SHARED();
     }
     TempDir dir;
 };

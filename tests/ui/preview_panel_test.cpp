@@ -32,16 +32,12 @@ class PreviewPanelTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        QUELVO_REQUIRE_SHARED();
-        m_data = QString::fromStdString((sharedDir() / "testdata").string());
-        if (!fs::exists((sharedDir() / "testdata/dialogue").string())) GTEST_SKIP() << "no test recordings";
     }
-    QString file(const char* relative) const { return m_data + "/" + relative; }
+    static QString file(const char* relative) { return QString::fromStdString(recordingOrStandIn(relative).string()); }
     static bool shown(QuelvoMainVC* vc) {
         const auto* model = vc->preview->model();
         return model && model->dialogue() && model->music() && !vc->preview->analysis()->isRunning();
     }
-    QString m_data;
 };
 
 TEST_F(PreviewPanelTest, ControlsRedrawTheEnvelopeFromKeptLevels) {

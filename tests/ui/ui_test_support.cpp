@@ -67,49 +67,8 @@ bool dropFiles(QWidget* target, const QStringList& paths) {
     return true;
 }
 
-namespace {
-
-// Without ../shared the window and job tests still run, on stand-ins of our
-// own made once per run: espeak-ng speech with pauses for the dialogues, sox
-// tones with a silent stretch for the music. Same names, formats, rates and
-// lengths (15.88 s of dialogue, 32 s of music); other sounds.
-fs::path standIn(const std::string& relative) {
-    static TempDir made;
-    const fs::path target = made / fs::path(relative).filename();
-    if (fs::exists(target)) return target;
-    const fs::path speech = made / "speech.wav";
-    if (!fs::exists(speech)) {
-        runProgram({"/usr/bin/espeak-ng", "-w", (made / "a.wav").string(), "Hello there, this is a short interview."});
-        runProgram({"/usr/bin/espeak-ng", "-w", (made / "b.wav").string(), "After a pause, it goes on for a while."});
-        runProgram({"/usr/bin/sox", (made / "a.wav").string(), (made / "b.wav").string(), speech.string(), "pad", "0.5",
-                    "12", "trim", "0", "15.88"});
-    }
-    const std::string ext = target.extension().string();
-    if (relative.rfind("dialogue/", 0) == 0) {
-        const bool stereo48k = relative.find("48k_stereo") != std::string::npos;
-        if (ext == ".m4a")
-            runProgram({"/usr/bin/ffmpeg", "-v", "error", "-i", speech.string(), "-c:a", "aac", target.string()});
-        else
-            runProgram({"/usr/bin/sox", speech.string(), "-r", stereo48k ? "48000" : "22050", "-c",
-                        stereo48k ? "2" : "1", target.string()});
-    } else {
-        const fs::path tones = made / "tones.wav";
-        if (!fs::exists(tones))
-            runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "2", tones.string(), "synth", "10", "sine", "220",
-                        "gain", "-12", "pad", "0", "6", "repeat", "1"});
-        if (ext == ".mp3")
-            runProgram({"/usr/bin/ffmpeg", "-v", "error", "-i", tones.string(), "-c:a", "libmp3lame", target.string()});
-        else
-            fs::copy_file(tones, target);
-    }
-    return target;
-}
-
-} // namespace
-
 std::string copyRecording(const TempDir& dir, const std::string& relative, const std::string& as) {
-    const fs::path shared = sharedDir() / "testdata" / relative;
-    const fs::path source = fs::exists(shared) ? shared : standIn(relative);
+    const fs::path source = recordingOrStandIn(relative);
     const fs::path target = dir / (as.empty() ? source.filename().string() : as);
     fs::copy_file(source, target, fs::copy_options::overwrite_existing);
     return target.string();
