@@ -40,6 +40,7 @@ protected:
 };
 
 TEST_F(ExportMixTest, TheMixIsWrittenWhereTheUserSaysAndItsLoudnessIsTold) {
+    QUELVO_REQUIRE_CORPUS_SPEECH();
     kyui::QuelvoMainVC* vc = showMainWindow();
     const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav");
     const std::string music = copyRecording(dir, "music/dev_music_real.mp3");

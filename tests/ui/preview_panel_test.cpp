@@ -41,6 +41,7 @@ protected:
 };
 
 TEST_F(PreviewPanelTest, ControlsRedrawTheEnvelopeFromKeptLevels) {
+    QUELVO_REQUIRE_CORPUS_SPEECH();
     QuelvoMainVC* vc = showMainWindow();
     ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev04_pauses_m4a.m4a")}));
     ASSERT_TRUE(dropFiles(vc->drgMusic, {file("music/dev_music_gaps.wav")}));
