@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "platform/toolkit/files.h"
+#include "platform/toolkit/strings.h"
 #include "preview/preview_colors.h"
 
 namespace quelvo::preview {
@@ -16,20 +17,6 @@ std::string n(double v) {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f", v);
     return text;
-}
-
-std::string escaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
 }
 
 void rect(std::ostringstream& s, const Box& b, const char* fill, double opacity = 1.0) {
@@ -54,7 +41,7 @@ std::string previewSvg(const PreviewPicture& p, const std::string& title) {
     s << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << n(p.width) << "\" height=\"" << n(p.height)
       << "\" viewBox=\"0 0 " << n(p.width) << ' ' << n(p.height) << "\" font-family=\"sans-serif\" font-size=\"11\">\n"
-      << "<title>" << escaped(title) << "</title>\n";
+      << "<title>" << kykit::xmlEscapeText(title) << "</title>\n";
     rect(s, {0, 0, p.width, p.height}, colors::kBackground);
     rect(s, p.ruler, colors::kRuler);
     rect(s, p.dialogueLane, colors::kLane);
@@ -65,7 +52,7 @@ std::string previewSvg(const PreviewPicture& p, const std::string& title) {
           << "\" stroke=\"" << colors::kRulerText << "\"/>\n";
         if (!t.label.empty())
             s << "<text x=\"" << n(t.x + 3) << "\" y=\"" << n(p.ruler.h * 0.45) << "\" fill=\"" << colors::kRulerText
-              << "\">" << escaped(t.label) << "</text>\n";
+              << "\">" << kykit::xmlEscapeText(t.label) << "</text>\n";
     }
     for (const Box& b : p.speech) rect(s, b, colors::kSpeech, colors::kShadeOpacity);
     for (const Box& b : p.fillers) rect(s, b, colors::kFiller, colors::kShadeOpacity);
@@ -76,7 +63,7 @@ std::string previewSvg(const PreviewPicture& p, const std::string& title) {
           << colors::kGrid << "\" stroke-dasharray=\"3 3\"/>\n"
           << "<text x=\"" << n(p.width - 4) << "\" y=\"" << n(g.y - 2) << "\" text-anchor=\"end\" paint-order=\"stroke\" stroke=\"" << colors::kBackground
           << "\" stroke-width=\"3\" fill=\""
-          << colors::kRulerText << "\">" << escaped(g.label) << "</text>\n";
+          << colors::kRulerText << "\">" << kykit::xmlEscapeText(g.label) << "</text>\n";
     }
     if (!p.envelope.empty()) {
         s << "<polyline fill=\"none\" stroke=\"" << colors::kEnvelope << "\" stroke-width=\"2\" points=\"";

@@ -172,15 +172,16 @@ TEST_F(AppDelegateTest, PreferencesOpenOnceFromTheMenuAndFromCtrlComma) {
 
 TEST_F(AppDelegateTest, TheCreditsNameTheTeamAndTheLibrariesOfThisBuildInOrder) {
     const QStringList credits = AppDelegate::creditList();
-    ASSERT_EQ(4, credits.size());
+    ASSERT_EQ(5, credits.size());
     EXPECT_EQ("The Quelvo team [project leader]", credits[0].toStdString());
     EXPECT_TRUE(credits[1].contains("Qt") && credits[1].contains("LGPLv3")) << credits[1].toStdString();
     EXPECT_TRUE(credits[2].contains("JSON for Modern C++") && credits[2].contains("MIT License"))
         << credits[2].toStdString();
     EXPECT_TRUE(credits[2].contains("CLI11") && credits[2].contains("BSD 3-Clause License"));
+    EXPECT_TRUE(credits[3].contains("libebur128") && credits[3].contains("uchardet")) << credits[3].toStdString();
     // The licence is the one the linked FFmpeg states: Debian's build has GPL parts.
     const char* stated = avcodec_license();
-    EXPECT_EQ(std::string("This product uses code of FFmpeg licensed under the ") + stated, credits[3].toStdString());
+    EXPECT_EQ(std::string("This product uses code of FFmpeg licensed under the ") + stated, credits[4].toStdString());
     EXPECT_TRUE(std::string(stated).find("GPL") != std::string::npos) << stated;
     for (const QString& line : credits) {
         EXPECT_FALSE(line.contains("sox", Qt::CaseInsensitive)) << "this build does not use that library";
@@ -212,12 +213,13 @@ TEST_F(AppDelegateTest, AboutShowsTheNameThePictureAndTheCreditLines) {
     EXPECT_EQ("Version " + version.substr(0, version.find('.', version.find('.') + 1)) + " (build " +
                   std::to_string(static_cast<int>(kykit::VersionUpdate::getCurrentBuild())) + ")",
               panel->lblVersion->text().toStdString());
-    ASSERT_EQ(4, panel->lblCredits.size());
-    for (int i = 0; i < 4; ++i) {
+    const int lines = static_cast<int>(AppDelegate::creditList().size());
+    ASSERT_EQ(lines, panel->lblCredits.size());
+    for (int i = 0; i < lines; ++i) {
         EXPECT_EQ(AppDelegate::creditList()[i], panel->lblCredits[i]->text());
         EXPECT_TRUE(panel->lblCredits[i]->isVisibleTo(panel));
     }
-    for (int i = 1; i < 4; ++i)
+    for (int i = 1; i < lines; ++i)
         EXPECT_LT(panel->lblCredits[i - 1]->y(), panel->lblCredits[i]->y()) << "shown in order";
 
     // One panel at a time; Escape closes it.

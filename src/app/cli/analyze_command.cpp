@@ -142,7 +142,8 @@ void registerAnalyzeCommand(CLI::App& app, int& exitCode) {
     command->add_flag("--loudness", options->loudness,
                       "also measure the loudness (integrated LUFS, range LU, true peak dBTP)");
     command->add_flag("--json", options->json,
-                      "print {\"file\",\"duration\",\"sampleRate\",\"clusters\":[[start,end],...],\"detection\":{...}}");
+                      "print {\"file\", \"duration\", \"sampleRate\", \"clusters\": [[start, end], ...], \"detection\": {...}} "
+                      "(and \"loudness\" with --loudness)");
     command->callback([options, &exitCode] { exitCode = runAnalyze(*options); });
 }
 

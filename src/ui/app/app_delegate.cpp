@@ -42,6 +42,9 @@ QStringList AppDelegate::creditList() {
         QStringLiteral("Thanks to Niels Lohmann and the contributors of JSON for Modern C++ "
                        "(© 2013–2022, MIT License), and to Henry Schreiner and the contributors of CLI11 "
                        "(© 2017–2020 University of Cincinnati, BSD 3-Clause License)"),
+        QStringLiteral("Loudness measured with libebur128 (© 2011 Jan Kokemüller, MIT License); subtitle "
+                       "encodings detected with uchardet (© 2011 BYVoid and contributors, MPL 1.1, "
+                       "GPL 2 or LGPL 2.1)"),
         QStringLiteral("This product uses code of FFmpeg licensed under the %1")
             .arg(QString::fromStdString(kymediainfo::BuildFacts::ffmpegLicense())),
     };
