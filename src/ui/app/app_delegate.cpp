@@ -113,7 +113,10 @@ QList<KyWindow*> AppDelegate::titlesWindows() const {
 }
 
 bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_mainWindow || event->type() != QEvent::Close || m_quitAgreed || TitlesVC::exportsRunning() == 0)
+    // The event's type first: while the main window is being destroyed it
+    // still sends events (children leaving) but is no KyWindow any more, and
+    // comparing it with the QPointer would cast it to one.
+    if (event->type() != QEvent::Close || watched != m_mainWindow || m_quitAgreed || TitlesVC::exportsRunning() == 0)
         return QObject::eventFilter(watched, event);
     // Quitting would cut a titles project off half-written: ask first.
     event->ignore();
