@@ -93,6 +93,26 @@ std::string decodeUtf16(std::string_view bytes, bool bigEndian) {
     return toUtf8(out);
 }
 
+// The last steps of every atomic write, once the temporary file is whole
+// (`ok`) or not (`err` says why): it takes the replaced file's permissions
+// and its place, and the folder is synced so the rename survives a crash.
+// A failed write leaves nothing behind.
+Status putInPlace(const std::string& tmp, const std::string& path, const fs::path& folder, bool ok, int err) {
+    struct stat st {};
+    if (ok && ::stat(path.c_str(), &st) == 0) ::chmod(tmp.c_str(), st.st_mode & 07777);
+    if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) { ok = false; err = errno; }
+    if (!ok) {
+        ::unlink(tmp.c_str());
+        return Status::failure("cannot write " + path + ": " + errorText(err));
+    }
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return Status::success();
+}
+
 } // namespace
 
 Status atomicWriteFile(const std::string& path, std::string_view bytes) {
@@ -112,20 +132,7 @@ Status atomicWriteFile(const std::string& path, std::string_view bytes) {
     bool ok = writeAll(fd, bytes, err);
     if (ok && ::fsync(fd) != 0) { ok = false; err = errno; }
     if (::close(fd) != 0 && ok) { ok = false; err = errno; }
-    // Keep the permissions of the file being replaced.
-    struct stat st {};
-    if (ok && ::stat(path.c_str(), &st) == 0) ::chmod(tmp.c_str(), st.st_mode & 07777);
-    if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) { ok = false; err = errno; }
-    if (!ok) {
-        ::unlink(tmp.c_str());
-        return Status::failure("cannot write " + path + ": " + errorText(err));
-    }
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return Status::success();
+    return putInPlace(tmp, path, folder, ok, err);
 }
 
 std::string temporaryPathBeside(const std::string& path) {
@@ -147,19 +154,7 @@ Status commitTemporaryFile(const std::string& temporaryPath, const std::string& 
     if (ok && ::fsync(fd) != 0) { ok = false; err = errno; }
     if (fd >= 0) ::close(fd);
     maybeDieMidWrite();
-    struct stat st {};
-    if (ok && ::stat(path.c_str(), &st) == 0) ::chmod(temporaryPath.c_str(), st.st_mode & 07777);
-    if (ok && ::rename(temporaryPath.c_str(), path.c_str()) != 0) { ok = false; err = errno; }
-    if (!ok) {
-        ::unlink(temporaryPath.c_str());
-        return Status::failure("cannot write " + path + ": " + errorText(err));
-    }
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return Status::success();
+    return putInPlace(temporaryPath, path, folder, ok, err);
 }
 
 Status fu_writeTextToFile(const std::string& filePath, std::string_view text) {
