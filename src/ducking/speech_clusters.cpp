@@ -9,10 +9,10 @@ namespace {
 
 constexpr double kGapClosingDecay = 10.0;
 
-SpeechAnalysis analyzeAutomatically(const std::string& dialoguePath) {
+SpeechAnalysis analyzeAutomatically(const std::string& dialoguePath, const kyaudio::Parallelism& parallelism) {
     SpeechAnalysis analysis;
     analysis.detection.mode = DetectionMode::automatic;
-    const kyaudio::FeatureAnalysis features = kyaudio::readSpeechFeatures(dialoguePath);
+    const kyaudio::FeatureAnalysis features = kyaudio::readSpeechFeatures(dialoguePath, parallelism);
     analysis.status = features.decoded.status;
     if (!analysis.status) return analysis;
     analysis.duration = features.decoded.duration;
@@ -58,10 +58,11 @@ kyaudio::ClusterList closeGaps(const kyaudio::ClusterList& clusters, const QVRol
     return kyaudio::expandclusterList(widened, kGapClosingDecay, -rolls.preFadeIn, -rolls.postFadeOut, 0.0);
 }
 
-SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const QVRoll& rolls) {
-    if (rolls.detection == DetectionMode::automatic) return analyzeAutomatically(dialoguePath);
+SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const QVRoll& rolls,
+                               const kyaudio::Parallelism& parallelism) {
+    if (rolls.detection == DetectionMode::automatic) return analyzeAutomatically(dialoguePath, parallelism);
     SpeechAnalysis analysis =
-        fromLevels(kyaudio::analyzeLevels(dialoguePath, dialogueLevelParameters(rolls.threshold)));
+        fromLevels(kyaudio::analyzeLevels(dialoguePath, dialogueLevelParameters(rolls.threshold), parallelism));
     analysis.detection.threshold = rolls.threshold;
     return analysis;
 }
@@ -79,14 +80,16 @@ kyaudio::ClusterList automaticSpeech(const kyaudio::SpeechFeatures& features, do
     return shapeAutomaticSegments(decision.segments, tuning, duration);
 }
 
-SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const QVRoll& rolls) {
-    SpeechAnalysis analysis = analyzeDialogue(dialoguePath, rolls);
+SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const QVRoll& rolls,
+                                  const kyaudio::Parallelism& parallelism) {
+    SpeechAnalysis analysis = analyzeDialogue(dialoguePath, rolls, parallelism);
     if (analysis.status) analysis.clusters = closeGaps(analysis.clusters, rolls);
     return analysis;
 }
 
-SpeechAnalysis findMusicClusters(const std::string& musicPath, double threshold) {
-    return fromLevels(kyaudio::analyzeLevels(musicPath, musicLevelParameters(threshold)));
+SpeechAnalysis findMusicClusters(const std::string& musicPath, double threshold,
+                                 const kyaudio::Parallelism& parallelism) {
+    return fromLevels(kyaudio::analyzeLevels(musicPath, musicLevelParameters(threshold), parallelism));
 }
 
 } // namespace quelvo

@@ -6,6 +6,7 @@
 
 #include "ducking/qv_roll.h"
 #include "platform/audio/audio_file.h"
+#include "platform/audio/parallelism.h"
 #include "platform/toolkit/result.h"
 
 namespace kyaudio {
@@ -48,7 +49,8 @@ kyaudio::ClusterList closeGaps(const kyaudio::ClusterList& clusters, const QVRol
 // The dialogue's speech as the job sees it before gap closing: at
 // rolls.threshold in threshold mode, else found by the automatic detector
 // (one decoding run either way), shaped with the dialogue settings' fades.
-SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const QVRoll& rolls);
+SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const QVRoll& rolls,
+                               const kyaudio::Parallelism& parallelism = {});
 
 // The automatic detection's speech from a recording's measured features,
 // shaped as analyzeDialogue gives it (before gap closing); `figures`, when
@@ -58,8 +60,10 @@ kyaudio::ClusterList automaticSpeech(const kyaudio::SpeechFeatures& features, do
                                      DetectionFigures* figures = nullptr);
 
 // analyzeDialogue, then gaps closed with the rolls' timings.
-SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const QVRoll& rolls);
+SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const QVRoll& rolls,
+                                  const kyaudio::Parallelism& parallelism = {});
 // Where the music is audible at all.
-SpeechAnalysis findMusicClusters(const std::string& musicPath, double threshold = kMusicThreshold);
+SpeechAnalysis findMusicClusters(const std::string& musicPath, double threshold = kMusicThreshold,
+                                 const kyaudio::Parallelism& parallelism = {});
 
 } // namespace quelvo

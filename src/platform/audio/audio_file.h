@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/audio/cluster.h"
+#include "platform/audio/parallelism.h"
 #include "platform/toolkit/result.h"
 
 namespace kyaudio {
@@ -59,8 +60,10 @@ struct InternalProgression;
 // Decodes the whole file (streaming) and finds where its level is active:
 // the 10 ms sample peak over all channels against the parameters above.
 // Fails for a file that cannot be opened, has no audio, is mostly damaged or
-// is shorter than its header declares.
-LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& parameters);
+// is shorter than its header declares. With more than one job a long file is
+// decoded in segments side by side; the clusters are the same to the sample.
+LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& parameters,
+                            const Parallelism& parallelism = {});
 
 // Whether the file's audio is all there, with the reasons analyzeLevels gives
 // ("the file ends early: ..."), found by reading its packets without decoding

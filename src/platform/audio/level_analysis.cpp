@@ -12,7 +12,9 @@ constexpr double kNoiseFloorPercentile = 0.10;
 
 } // namespace
 
-LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& parameters) {
+LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& parameters,
+                            const Parallelism& parallelism) {
+    (void)parallelism;
     LevelAnalysis analysis;
     double threshold = parameters.threshold;
     if (parameters.noisyEnironment) {

@@ -543,7 +543,8 @@ SpeechFeatures SpeechFeatureMeter::finish() {
     return std::move(s.features);
 }
 
-FeatureAnalysis readSpeechFeatures(const std::string& path) {
+FeatureAnalysis readSpeechFeatures(const std::string& path, const Parallelism& parallelism) {
+    (void)parallelism;
     FeatureAnalysis analysis;
     SpeechFeatureMeter meter;
     DecodeOptions options;

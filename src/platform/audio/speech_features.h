@@ -24,6 +24,7 @@
 
 #include "platform/audio/audio_reader.h"
 #include "platform/audio/frame_peaks.h"
+#include "platform/audio/parallelism.h"
 
 namespace kyaudio {
 
@@ -63,7 +64,8 @@ struct FeatureAnalysis {
 };
 
 // Decodes the file once and measures the features of every frame. Fails as
-// readFramePeaks does.
-FeatureAnalysis readSpeechFeatures(const std::string& path);
+// readFramePeaks does. More than one job decodes a long file in segments
+// side by side, with the very features of the single-thread run.
+FeatureAnalysis readSpeechFeatures(const std::string& path, const Parallelism& parallelism = {});
 
 } // namespace kyaudio

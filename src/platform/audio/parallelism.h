@@ -1,0 +1,23 @@
+#pragma once
+// How many threads one analysis may use. One job is the plain streaming
+// decode on the calling thread; more split a long file into segments that
+// are decoded side by side and joined so that every level, feature and
+// cluster is the one the single thread finds (docs/parallel-analysis.md).
+namespace kyaudio {
+
+struct Parallelism {
+    int jobs = 1;
+    // Segments shorter than this are not worth a thread of their own: a file
+    // is split into at most duration / minSegmentSeconds parts.
+    double minSegmentSeconds = 30;
+};
+
+// The machine's processor cores as the system reports them; at least 1.
+int machineCores();
+
+// The share of `total` for one of `parts` analyses that run side by side:
+// the jobs divided as evenly as they go, the first parts taking the rest,
+// and at least one each.
+Parallelism shareOf(const Parallelism& total, int part, int parts);
+
+} // namespace kyaudio
