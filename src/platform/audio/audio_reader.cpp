@@ -6,12 +6,9 @@
 #include <cstring>
 #include <optional>
 
-#include "platform/audio/ffmpeg_input.h"
-#include "platform/audio/wav_header.h"
+#include "platform/audio/decoding.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/frame.h>
 #include <libavutil/samplefmt.h>
 }
@@ -20,61 +17,11 @@ namespace kyaudio {
 
 namespace {
 
+using detail::decodedEncoding;
+using detail::directEncoding;
+
 static_assert(std::endian::native == std::endian::little,
               "PCM samples are read in place assuming a little-endian machine");
-
-// PCM that can be measured straight from the packets.
-std::optional<SampleEncoding> directEncoding(AVCodecID codec) {
-    switch (codec) {
-    case AV_CODEC_ID_PCM_U8: return SampleEncoding::U8;
-    case AV_CODEC_ID_PCM_S8: return SampleEncoding::S8;
-    case AV_CODEC_ID_PCM_S16LE: return SampleEncoding::S16;
-    case AV_CODEC_ID_PCM_S16BE: return SampleEncoding::S16BE;
-    case AV_CODEC_ID_PCM_S24LE: return SampleEncoding::S24;
-    case AV_CODEC_ID_PCM_S24BE: return SampleEncoding::S24BE;
-    case AV_CODEC_ID_PCM_S32LE: return SampleEncoding::S32;
-    case AV_CODEC_ID_PCM_S32BE: return SampleEncoding::S32BE;
-    case AV_CODEC_ID_PCM_S64LE: return SampleEncoding::S64;
-    case AV_CODEC_ID_PCM_F32LE: return SampleEncoding::F32;
-    case AV_CODEC_ID_PCM_F32BE: return SampleEncoding::F32BE;
-    case AV_CODEC_ID_PCM_F64LE: return SampleEncoding::F64;
-    case AV_CODEC_ID_PCM_F64BE: return SampleEncoding::F64BE;
-    default: return std::nullopt;
-    }
-}
-
-// The decoder's output format; planar formats keep one plane per channel.
-std::optional<SampleEncoding> decodedEncoding(AVSampleFormat format) {
-    switch (av_get_packed_sample_fmt(format)) {
-    case AV_SAMPLE_FMT_U8: return SampleEncoding::U8;
-    case AV_SAMPLE_FMT_S16: return SampleEncoding::S16;
-    case AV_SAMPLE_FMT_S32: return SampleEncoding::S32;
-    case AV_SAMPLE_FMT_S64: return SampleEncoding::S64;
-    case AV_SAMPLE_FMT_FLT: return SampleEncoding::F32;
-    case AV_SAMPLE_FMT_DBL: return SampleEncoding::F64;
-    default: return std::nullopt;
-    }
-}
-
-bool headerIsComplete(const AVFormatContext* format) {
-    const int index = av_find_best_stream(const_cast<AVFormatContext*>(format), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-    if (index < 0) return false;
-    const AVCodecParameters* p = format->streams[index]->codecpar;
-    const std::optional<SampleEncoding> encoding = directEncoding(p->codec_id);
-    return encoding && p->sample_rate > 0 && p->ch_layout.nb_channels > 0 &&
-           p->block_align == static_cast<int>(bytesPerSample(*encoding)) * p->ch_layout.nb_channels;
-}
-
-std::string secondsText(double seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f s", seconds);
-    return text;
-}
-
-// Large enough that a long WAV takes few calls, small enough that each packet
-// is still in the cache when it is measured (1 MB packets measured slower).
-constexpr int kWavPacketBytes = 64 * 1024;
-constexpr int kMaxRetries = 1000;
 
 // One decoding run: the state that the loop and its helpers share.
 class Decoder {
@@ -96,17 +43,15 @@ public:
     int channels() const { return m_channels; }
 
 private:
-    // Reads the next packet of our stream into `packet`; false at the end of
-    // the file or when reading fails (the reason is kept for checkComplete).
-    bool nextPacket(AVPacket* packet);
-    kykit::Status openCodec();
+    bool nextPacket(AVPacket* packet) { return detail::readStreamPacket(m_format, m_index, packet, m_readError); }
     kykit::Status measureFrame(const AVFrame* frame);
     void fillGapBefore(const AVFrame* frame);
-    // How many packets the container's own index promises (an MP4 sample
-    // table); 0 where it gives no such count.
-    int64_t promisedPackets() const;
     kykit::Status drain();
-    kykit::Status checkComplete() const;
+    kykit::Status checkComplete() const {
+        return detail::checkComplete(m_path, m_format, m_stream,
+                                     {sampleRate(), sampleFrames(), m_packets, m_failedPackets, m_readError,
+                                      m_lastDecodeError});
+    }
 
     const std::string& m_path;
     AVFormatContext* m_format;
@@ -132,30 +77,18 @@ private:
     std::optional<int64_t> m_origin;
 };
 
-int64_t Decoder::promisedPackets() const {
-    if (!m_format->iformat || !std::strstr(m_format->iformat->name, "mov")) return 0;
-    return m_stream->nb_frames > 0 ? m_stream->nb_frames : 0;
-}
 
 // A file joined from pieces (a loop, a concatenation) may leave gaps between
 // its packets' timestamps; the editor's timeline keeps them, so the analysis
 // counts them as silence instead of pulling the later audio forward.
 void Decoder::fillGapBefore(const AVFrame* frame) {
-    const int64_t stamp = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
-    if (stamp == AV_NOPTS_VALUE) return;
-    const int rate = frame->sample_rate;
-    const int64_t at = av_rescale_q(stamp, m_stream->time_base, AVRational{1, rate});
+    const std::optional<int64_t> at = detail::frameStart(frame, m_stream);
+    if (!at) return;
     if (!m_origin) {
-        m_origin = at;
+        m_origin = *at;
         return;
     }
-    int64_t gap = at - *m_origin - m_meter->sampleFrames();
-    // Below a millisecond it is the rounding of timestamps, not a gap.
-    if (gap <= rate / 1000) return;
-    // A damaged timestamp must not make up hours of silence: never beyond
-    // what the header declares, and at most a second where it declares nothing.
-    const int64_t declared = detail::declaredSampleCount(m_format, m_stream, rate);
-    gap = declared > 0 ? std::min(gap, declared - m_meter->sampleFrames()) : std::min<int64_t>(gap, rate);
+    int64_t gap = detail::gapBefore(m_format, m_stream, frame->sample_rate, *at - *m_origin, m_meter->sampleFrames());
     static const uint8_t silence[4096] = {};
     while (gap > 0) {
         const int64_t step = std::min<int64_t>(gap, sizeof silence / sizeof(float));
@@ -193,39 +126,7 @@ kykit::Status Decoder::countPackets() {
     return checkComplete();
 }
 
-bool Decoder::nextPacket(AVPacket* packet) {
-    int retries = 0;
-    for (;;) {
-        const int read = av_read_frame(m_format, packet);
-        if (read == AVERROR(EAGAIN) && ++retries < kMaxRetries) continue;
-        if (read < 0) {
-            if (read != AVERROR_EOF) m_readError = read;
-            return false;
-        }
-        retries = 0;
-        if (packet->stream_index == m_index) return true;
-        av_packet_unref(packet);
-    }
-}
 
-kykit::Status Decoder::openCodec() {
-    const AVCodec* codec = avcodec_find_decoder(m_stream->codecpar->codec_id);
-    if (!codec)
-        return kykit::Status::failure(std::string("no decoder for the audio format ") +
-                                      avcodec_get_name(m_stream->codecpar->codec_id));
-    m_codec.reset(avcodec_alloc_context3(codec));
-    m_frame.reset(av_frame_alloc());
-    if (!m_codec || !m_frame) return kykit::Status::failure("out of memory");
-    int error = avcodec_parameters_to_context(m_codec.get(), m_stream->codecpar);
-    if (error < 0) return kykit::Status::failure(detail::ffmpegReason(error));
-    m_codec->pkt_timebase = m_stream->time_base;
-    // The audio decoders we meet decode one frame at a time; the job already
-    // runs beside the user interface and other work on a small machine.
-    m_codec->thread_count = 1;
-    error = avcodec_open2(m_codec.get(), codec, nullptr);
-    if (error < 0) return kykit::Status::failure(detail::ffmpegReason(error));
-    return kykit::Status::success();
-}
 
 kykit::Status Decoder::measureFrame(const AVFrame* frame) {
     if (frame->nb_samples <= 0) return kykit::Status::success();
@@ -281,7 +182,9 @@ kykit::Status Decoder::run(bool directPcm) {
         m_meter.emplace(parameters->sample_rate, m_sink, m_observer);
         m_channels = channels;
     } else {
-        if (kykit::Status opened = openCodec(); !opened) return opened;
+        if (kykit::Status opened = detail::openStreamDecoder(m_stream, m_codec); !opened) return opened;
+        m_frame.reset(av_frame_alloc());
+        if (!m_frame) return kykit::Status::failure("out of memory");
     }
     detail::PacketPtr packet(av_packet_alloc());
     if (!packet) return kykit::Status::failure("out of memory");
@@ -316,99 +219,19 @@ kykit::Status Decoder::run(bool directPcm) {
     return checkComplete();
 }
 
-// Whether what was decoded is the whole of the audio: not nothing, not mostly
-// damaged, and not well short of what the header declares (a truncated copy).
-kykit::Status Decoder::checkComplete() const {
-    const int rate = sampleRate();
-    const int64_t decoded = sampleFrames();
-    const std::string cause = m_readError ? detail::ffmpegReason(m_readError)
-                              : m_lastDecodeError ? detail::ffmpegReason(m_lastDecodeError)
-                                                  : std::string();
-    if (decoded == 0)
-        return kykit::Status::failure(cause.empty() ? "no audio could be decoded"
-                                                    : "no audio could be decoded: " + cause);
-    if (m_packets > 0 && m_failedPackets * 2 > m_packets)
-        return kykit::Status::failure("most of the audio data is damaged: " + cause);
-    const auto endsEarly = [&](double declaredSeconds) {
-        std::string message = "the file ends early: " + secondsText(double(decoded) / rate) + " of " +
-                              secondsText(declaredSeconds) + " could be read";
-        if (!cause.empty()) message += " (" + cause + ")";
-        return kykit::Status::failure(message);
-    };
-    // FFmpeg shortens a WAV data chunk that runs past the end of the file to
-    // what is there, so the header is asked directly.
-    if (m_format->iformat && std::strcmp(m_format->iformat->name, "wav") == 0) {
-        if (const auto chunk = detail::findWavDataChunk(m_path)) {
-            const int64_t blockBytes = std::max(1, m_stream->codecpar->block_align);
-            if (chunk->declaredBytes > chunk->presentBytes + blockBytes)
-                return endsEarly(double(decoded) / rate * double(chunk->declaredBytes) /
-                                 double(std::max<int64_t>(1, chunk->presentBytes)));
-        }
-    }
-    // An MP4 lists every packet in its sample table: the file is whole when
-    // every listed packet was read. Its header duration counts the gaps a
-    // joined file leaves between packets, so it says nothing about this.
-    if (const int64_t promised = promisedPackets(); promised > 0) {
-        if (m_packets < promised) {
-            const double declaredSeconds = double(detail::declaredSampleCount(m_format, m_stream, rate)) / rate;
-            return endsEarly(declaredSeconds > 0 ? declaredSeconds : double(decoded) / rate * promised / std::max<int64_t>(1, m_packets));
-        }
-        return kykit::Status::success();
-    }
-    if (m_format->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) {
-        const int64_t declared = detail::declaredSampleCount(m_format, m_stream, rate);
-        // PCM lengths are exact; coded audio may lose its encoder delay and
-        // padding (up to a few codec frames) to the decoder.
-        int64_t slack = rate / kLevelFramesPerSecond;
-        if (!directEncoding(m_stream->codecpar->codec_id)) {
-            const int64_t frameSize = m_stream->codecpar->frame_size > 0 ? m_stream->codecpar->frame_size : 2048;
-            slack = std::max<int64_t>(rate / 10, 4 * frameSize);
-            if (m_stream->start_time != AV_NOPTS_VALUE && m_stream->start_time > 0)
-                slack += av_rescale_q(m_stream->start_time, m_stream->time_base, AVRational{1, rate});
-        }
-        if (declared > 0 && decoded + slack < declared) return endsEarly(double(declared) / rate);
-    }
-    return kykit::Status::success();
-}
 
 } // namespace
 
 DecodeSummary readFramePeaks(const std::string& path, const FramePeakMeter::Sink& sink,
                              const DecodeOptions& options) {
     DecodeSummary summary;
-    detail::OpenOptions openOptions;
-    openOptions.wavPacketBytes = kWavPacketBytes;
-    openOptions.findStreamInfo = false;
-    detail::OpenedInput input = detail::openInput(path, openOptions);
+    detail::AudioInput input = detail::openAudioInput(path);
     if (!input.status) {
         summary.status = input.status;
         return summary;
     }
     AVFormatContext* format = input.format.get();
-    // A PCM header says all there is to know; reading ahead for stream facts
-    // would only hold packets back. Anything else is probed as usual.
-    if (!headerIsComplete(format)) {
-        if (kykit::Status found = detail::findStreamInfo(format); !found) {
-            summary.status = found;
-            return summary;
-        }
-    }
-    const int index = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-    if (index < 0) {
-        summary.status = kykit::Status::failure("the file has no audio stream");
-        return summary;
-    }
-    for (unsigned i = 0; i < format->nb_streams; ++i)
-        if (static_cast<int>(i) != index) format->streams[i]->discard = AVDISCARD_ALL;
-    const AVCodecParameters* parameters = format->streams[index]->codecpar;
-    if (parameters->sample_rate < kLevelFramesPerSecond) {
-        summary.status = kykit::Status::failure("the audio has no usable sample rate");
-        return summary;
-    }
-    if (parameters->ch_layout.nb_channels <= 0) {
-        summary.status = kykit::Status::failure("the audio has no channels");
-        return summary;
-    }
+    const int index = input.streamIndex;
 
     Decoder decoder(path, format, index, sink, options.packetsOnly ? nullptr : options.observer);
     if (options.packetsOnly) {

@@ -157,6 +157,14 @@ FramePeakMeter::FramePeakMeter(int sampleRate, Sink sink, SampleBlockObserver* o
     if (m_frameEnd == 0) m_frameEnd = 1;
 }
 
+FramePeakMeter::FramePeakMeter(int sampleRate, int64_t firstFrame, Sink sink, SampleBlockObserver* observer)
+    : FramePeakMeter(sampleRate, std::move(sink), observer) {
+    if (firstFrame <= 0 || m_rate < kLevelFramesPerSecond) return;
+    m_frameIndex = firstFrame;
+    m_samples = firstFrame * m_rate / kLevelFramesPerSecond;
+    m_frameEnd = (firstFrame + 1) * m_rate / kLevelFramesPerSecond;
+}
+
 void FramePeakMeter::advance(int64_t count, float peak) {
     m_framePeak = std::max(m_framePeak, peak);
     m_samples += count;

@@ -43,6 +43,9 @@ public:
     // observer that measures what it needs itself).
     using Sink = std::function<void(float peak)>;
     FramePeakMeter(int sampleRate, Sink sink, SampleBlockObserver* observer = nullptr);
+    // Counts from frame `firstFrame` of the file on (its first sample is
+    // floor(firstFrame x rate / 100)): a segment decoded apart from the rest.
+    FramePeakMeter(int sampleRate, int64_t firstFrame, Sink sink, SampleBlockObserver* observer);
 
     // `frames` sample frames of `channels` interleaved samples each.
     void addInterleaved(SampleEncoding encoding, const uint8_t* data, int64_t frames, int channels);
@@ -52,7 +55,10 @@ public:
     // Reports a last, shorter frame if samples are left over.
     void finish();
 
+    // Sample frames from the start of the file (a segment's meter counts
+    // those before its first frame too).
     int64_t sampleFrames() const { return m_samples; }
+    int64_t frameIndex() const { return m_frameIndex; }
     int sampleRate() const { return m_rate; }
 
 private:

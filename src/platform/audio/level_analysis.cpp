@@ -3,6 +3,7 @@
 #include "platform/audio/audio_file.h"
 #include "platform/audio/audio_reader.h"
 #include "platform/audio/level_detector.h"
+#include "platform/audio/parallel_reader.h"
 
 namespace kyaudio {
 
@@ -10,19 +11,17 @@ namespace {
 
 constexpr double kNoiseFloorPercentile = 0.10;
 
-} // namespace
-
-LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& parameters,
-                            const Parallelism& parallelism) {
-    (void)parallelism;
+// The clusters of a file's 10 ms peaks, handed over one at a time by
+// `read` (once, or twice when the noise floor is measured first).
+template <typename Read>
+LevelAnalysis detect(const LevelParameters& parameters, Read read) {
     LevelAnalysis analysis;
     double threshold = parameters.threshold;
     if (parameters.noisyEnironment) {
         // The floor is known only at the end of the file; a first pass over
         // it keeps memory flat where holding every level would not.
         NoiseFloorEstimator floor;
-        const DecodeSummary first =
-            readFramePeaks(path, [&floor](float peak) { floor.addFrame(peakToDb(peak)); });
+        const DecodeSummary first = read([&floor](float peak) { floor.addFrame(peakToDb(peak)); });
         if (!first.status) {
             analysis.status = first.status;
             return analysis;
@@ -31,8 +30,7 @@ LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& para
                                        parameters.environmentNoiseLevel);
     }
     LevelDetector detector(threshold, parameters.hysteresis, parameters.decay);
-    const DecodeSummary decoded =
-        readFramePeaks(path, [&detector](float peak) { detector.addFrame(peakToDb(peak)); });
+    const DecodeSummary decoded = read([&detector](float peak) { detector.addFrame(peakToDb(peak)); });
     if (!decoded.status) {
         analysis.status = decoded.status;
         return analysis;
@@ -42,6 +40,22 @@ LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& para
     analysis.clusters = shapeClusters(detector.finish(decoded.duration), parameters, decoded.duration);
     analysis.status = kykit::Status::success();
     return analysis;
+}
+
+} // namespace
+
+LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& parameters,
+                            const Parallelism& parallelism) {
+    if (parallelism.jobs <= 1)
+        return detect(parameters, [&path](const FramePeakMeter::Sink& sink) { return readFramePeaks(path, sink); });
+    // Decoded side by side, the levels are kept (an hour is 1.4 MB) and
+    // read from memory as often as the detection asks.
+    const FileLevels levels = readFileLevels(path, LevelContent::peaks, parallelism);
+    return detect(parameters, [&levels](const FramePeakMeter::Sink& sink) {
+        if (levels.decoded.status)
+            for (const float peak : levels.peaks) sink(peak);
+        return levels.decoded;
+    });
 }
 
 kykit::Status checkAudioComplete(const std::string& path) {

@@ -10,6 +10,10 @@ struct Parallelism {
     // Segments shorter than this are not worth a thread of their own: a file
     // is split into at most duration / minSegmentSeconds parts.
     double minSegmentSeconds = 30;
+    // Decoding starts once the whole plan is made, so that the segments
+    // start at the same packets on every run (tests); otherwise the first
+    // segment is decoded while the rest of the file is planned.
+    bool planFirst = false;
 };
 
 // The machine's processor cores as the system reports them; at least 1.

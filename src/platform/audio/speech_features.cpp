@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/audio/parallel_reader.h"
+
 namespace kyaudio {
 
 namespace {
@@ -193,6 +195,49 @@ constexpr float kVoicingGateDb = 7.0f;
 // The gate's level histogram: 1 dB bins from the silence level up.
 constexpr int kGateBins = 130;
 
+// Where the voicing is worth measuring: kVoicingGateDb above the quietest
+// tenth of the frames so far. One meter updates it frame by frame; the
+// parallel analysis replays it over the joined segments (applyVoicingGate).
+class VoicingGate {
+public:
+    void update(float level) {
+        const int bin = std::clamp(static_cast<int>(level - kFeatureSilenceDb), 0, kGateBins - 1);
+        ++m_histogram[static_cast<size_t>(bin)];
+        ++m_frames;
+        // Recomputed now and then: it moves slowly once there are a few seconds.
+        if (mayMove(m_frames)) {
+            const uint64_t rank = std::max<uint64_t>(1, m_frames / 10);
+            uint64_t seen = 0;
+            for (int b = 0; b < kGateBins; ++b) {
+                seen += m_histogram[static_cast<size_t>(b)];
+                if (seen >= rank) {
+                    m_level = kFeatureSilenceDb + static_cast<float>(b) + kVoicingGateDb;
+                    break;
+                }
+            }
+        }
+    }
+    float level() const { return m_level; }
+    // Whether the gate may change when the file's frame count reaches `frames`.
+    static bool mayMove(uint64_t frames) { return frames < 100 || frames % 50 == 0; }
+
+private:
+    std::array<uint32_t, kGateBins> m_histogram{};
+    uint64_t m_frames = 0;
+    float m_level = kFeatureSilenceDb;
+};
+
+// The range of frames (a frame's and its neighbours' levels) the voicing
+// of `centre` is decided on; `latest` is the frame after it.
+float levelAround(const std::vector<float>& level, size_t centre, float latest) {
+    return std::max({level[centre], latest, centre > 0 ? level[centre - 1] : latest});
+}
+
+template <typename T> void append(std::vector<uint8_t>& out, const T& value) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&value);
+    out.insert(out.end(), bytes, bytes + sizeof value);
+}
+
 } // namespace
 
 struct SpeechFeatureMeter::State {
@@ -226,9 +271,10 @@ struct SpeechFeatureMeter::State {
     int64_t frameIndex = 0;
     int64_t frameEnd = 0;
 
-    std::array<uint32_t, kGateBins> gateHistogram{};
-    uint64_t gateFrames = 0;
-    float gateLevel = kFeatureSilenceDb;  // quietest tenth so far + kVoicingGateDb
+    VoicingGate gate;
+    int64_t firstFrame = 0;         // the file's frame number of features[0]
+    bool everyCandidate = false;    // see beginSegment
+    float previousAround = kFeatureSilenceDb;
 
     int bandSummed = 0;      // input samples in the band step so far (all channels alike)
     std::vector<float> converted;  // one channel of a frame's input
@@ -245,18 +291,36 @@ struct SpeechFeatureMeter::State {
     template <typename Convert> void takeChunk(int channels, int64_t count, Convert convert);
     void endFrame();
     float voicingOf(const Group& g, int lane);
-    void updateGate(float level);
+    float voicingOfLoudest();
+    // Whether a segment's meter measures the voicing of `centre`, so that
+    // the gate replayed later finds every value one meter would have had.
+    bool candidate(size_t centre, float around) const;
 };
+
+namespace {
+
+// Nothing the level needs lies above 4 kHz: high rates are first averaged
+// down to 16 kHz or more, which keeps the cost of an hour of 48 kHz to a
+// third and changes the speech band's peak by a fraction of a decibel.
+int bandStepAt(int rate) { return std::max(1, rate / kBandRate); }
+int decimationAt(int rate) {
+    const double bandRate = static_cast<double>(rate) / bandStepAt(rate);
+    return std::max(1, static_cast<int>(std::lround(bandRate / kVoicingRate)));
+}
+
+} // namespace
+
+int64_t SpeechFeatureMeter::averagingStep(int sampleRate) {
+    const int rate = std::max(1, sampleRate);
+    return static_cast<int64_t>(bandStepAt(rate)) * decimationAt(rate);
+}
 
 void SpeechFeatureMeter::State::configure(int sampleRate) {
     rate = std::max(1, sampleRate);
-    // Nothing the level needs lies above 4 kHz: high rates are first averaged
-    // down to 16 kHz or more, which keeps the cost of an hour of 48 kHz to a
-    // third and changes the speech band's peak by a fraction of a decibel.
-    bandStep = std::max(1, rate / kBandRate);
+    bandStep = bandStepAt(rate);
     invBandStep = 1.0f / static_cast<float>(bandStep);
     const double bandRate = static_cast<double>(rate) / bandStep;
-    decimation = std::max(1, static_cast<int>(std::lround(bandRate / kVoicingRate)));
+    decimation = decimationAt(rate);
     invDecimation = 1.0f / static_cast<float>(decimation);
     const double low = bandRate / decimation;
     window = std::max(4, static_cast<int>(std::lround(kVoicingWindow * low)));
@@ -268,9 +332,13 @@ void SpeechFeatureMeter::State::configure(int sampleRate) {
     band[2] = band[3] = Biquad::make(false, std::min(kBandHighHz, 0.45 * bandRate), bandRate);
     voice[0] = Biquad::make(true, kVoicingLowHz, low);
     voice[1] = voice[2] = Biquad::make(false, kVoicingHighHz, low);
-    frameEnd = std::max<int64_t>(1, rate / kLevelFramesPerSecond);
-    converted.assign(static_cast<size_t>(frameEnd) + 1, 0.0f);
-    scratch.assign(static_cast<size_t>(frameEnd) + 1, Lanes{});
+    frameIndex = firstFrame;
+    samples = firstFrame * rate / kLevelFramesPerSecond;
+    frameEnd = std::max<int64_t>(samples + 1, (firstFrame + 1) * rate / kLevelFramesPerSecond);
+    // The longest frame: rate / 100 samples, one more where it does not divide.
+    const size_t longest = static_cast<size_t>(std::max(1, rate / kLevelFramesPerSecond)) + 1;
+    converted.assign(longest + 1, 0.0f);
+    scratch.assign(longest + 1, Lanes{});
     // Zeros after the window, so that every lag group reads whole vectors.
     windowSamples.assign(static_cast<size_t>(window + longestLag + kLanes), 0.0f);
 }
@@ -379,22 +447,28 @@ float SpeechFeatureMeter::State::voicingOf(const Group& g, int lane) {
     return static_cast<float>(std::min(best, 1.0));
 }
 
-void SpeechFeatureMeter::State::updateGate(float level) {
-    const int bin = std::clamp(static_cast<int>(level - kFeatureSilenceDb), 0, kGateBins - 1);
-    ++gateHistogram[static_cast<size_t>(bin)];
-    ++gateFrames;
-    // Recomputed now and then: it moves slowly once there are a few seconds.
-    if (gateFrames < 100 || gateFrames % 50 == 0) {
-        const uint64_t rank = std::max<uint64_t>(1, gateFrames / 10);
-        uint64_t seen = 0;
-        for (int b = 0; b < kGateBins; ++b) {
-            seen += gateHistogram[static_cast<size_t>(b)];
-            if (seen >= rank) {
-                gateLevel = kFeatureSilenceDb + static_cast<float>(b) + kVoicingGateDb;
-                break;
+float SpeechFeatureMeter::State::voicingOfLoudest() {
+    size_t loudestGroup = 0;
+    int loudestLane = 0;
+    for (size_t gi = 0; gi < groups.size(); ++gi)
+        for (int l = 0; l < kLanes && static_cast<int>(gi) * kLanes + l < channels; ++l)
+            if (groups[gi].lastPeak[l] > groups[loudestGroup].lastPeak[loudestLane]) {
+                loudestGroup = gi;
+                loudestLane = l;
             }
-        }
-    }
+    return voicingOf(groups[loudestGroup], loudestLane);
+}
+
+// One meter measures an even frame above the gate, and an odd frame above
+// the gate unless its even neighbour was measured (it then takes that
+// value). Above digital silence every even frame may pass a gate; an odd
+// one needs its own value only where the even one could fail a gate it
+// passes: where it is louder around, or where the gate may just have moved.
+bool SpeechFeatureMeter::State::candidate(size_t centre, float around) const {
+    if (!(around > kFeatureSilenceDb)) return false;
+    const int64_t fileCentre = firstFrame + static_cast<int64_t>(centre);
+    if (fileCentre % 2 == 0) return true;
+    return centre == 0 || previousAround < around || VoicingGate::mayMove(static_cast<uint64_t>(fileCentre) + 2);
 }
 
 void SpeechFeatureMeter::State::endFrame() {
@@ -408,30 +482,27 @@ void SpeechFeatureMeter::State::endFrame() {
     if (raw > 0 && peak > 0) level = std::max(kFeatureSilenceDb, 20.0f * std::log10(peak));
     features.level.push_back(level);
     features.voicing.push_back(SpeechFeatures::kNotMeasured);
-    updateGate(level);
+    if (!everyCandidate) gate.update(level);
 
     // The window that just ended is centred on the previous frame; it is
     // measured on the channel that was loudest there.
     const size_t count = features.level.size();
     if (count >= 2) {
         const size_t centre = count - 2;
-        const float around = std::max({features.level[centre], level, centre > 0 ? features.level[centre - 1] : level});
-        // Every other frame: the 30 ms window spans three frames, so each
-        // measure serves its neighbour too.
-        const bool second = centre % 2 == 1;
-        if (second && features.voicing[centre - 1] != SpeechFeatures::kNotMeasured) {
-            features.voicing[centre] = features.voicing[centre - 1];
-        } else if (around > kFeatureSilenceDb && around >= gateLevel) {
-            size_t loudestGroup = 0;
-            int loudestLane = 0;
-            for (size_t gi = 0; gi < groups.size(); ++gi)
-                for (int l = 0; l < kLanes && static_cast<int>(gi) * kLanes + l < channels; ++l)
-                    if (groups[gi].lastPeak[l] > groups[loudestGroup].lastPeak[loudestLane]) {
-                        loudestGroup = gi;
-                        loudestLane = l;
-                    }
-            features.voicing[centre] = voicingOf(groups[loudestGroup], loudestLane);
+        const float around = levelAround(features.level, centre, level);
+        if (everyCandidate) {
+            if (candidate(centre, around)) features.voicing[centre] = voicingOfLoudest();
+        } else {
+            // Every other frame: the 30 ms window spans three frames, so each
+            // measure serves its neighbour too.
+            const bool second = (firstFrame + static_cast<int64_t>(centre)) % 2 == 1;
+            if (second && centre > 0 && features.voicing[centre - 1] != SpeechFeatures::kNotMeasured) {
+                features.voicing[centre] = features.voicing[centre - 1];
+            } else if (around > kFeatureSilenceDb && around >= gate.level()) {
+                features.voicing[centre] = voicingOfLoudest();
+            }
         }
+        previousAround = around;
     }
     for (Group& g : groups) {
         g.lastPeak = g.framePeak;
@@ -448,7 +519,53 @@ void SpeechFeatureMeter::State::endFrame() {
 SpeechFeatureMeter::SpeechFeatureMeter() : m_state(std::make_unique<State>()) {}
 SpeechFeatureMeter::~SpeechFeatureMeter() = default;
 
+void SpeechFeatureMeter::beginSegment(int64_t firstFrame, bool everyCandidate) {
+    m_state->firstFrame = std::max<int64_t>(0, firstFrame);
+    m_state->everyCandidate = everyCandidate;
+}
+
 void SpeechFeatureMeter::start(int sampleRate) { m_state->configure(sampleRate); }
+
+std::vector<uint8_t> SpeechFeatureMeter::stateAtFrameBoundary() const {
+    const State& s = *m_state;
+    std::vector<uint8_t> out;
+    append(out, s.samples);
+    append(out, s.frameIndex);
+    append(out, s.bandSummed);
+    for (const State::Group& g : s.groups) {
+        for (const BiquadMemory& m : g.band) append(out, m);
+        for (const BiquadMemory& m : g.voice) append(out, m);
+        append(out, g.bandSum);
+        append(out, g.sum);
+        append(out, g.summed);
+        append(out, g.framePeak);
+        append(out, g.lastPeak);
+        append(out, g.rawPeak);
+        // The history as the voicing reads it: oldest first, however far
+        // round the ring the writing has come.
+        const size_t kept = std::min<size_t>(g.written, kHistory);
+        append(out, kept);
+        for (size_t i = g.written - kept; i < g.written; ++i) append(out, g.history[i % kHistory]);
+    }
+    return out;
+}
+
+void applyVoicingGate(SpeechFeatures& features) {
+    const std::vector<float>& level = features.level;
+    std::vector<float> kept(level.size(), SpeechFeatures::kNotMeasured);
+    VoicingGate gate;
+    for (size_t f = 0; f < level.size(); ++f) {
+        gate.update(level[f]);
+        if (f == 0) continue;
+        const size_t centre = f - 1;
+        const float around = levelAround(level, centre, level[f]);
+        if (centre % 2 == 1 && kept[centre - 1] != SpeechFeatures::kNotMeasured)
+            kept[centre] = kept[centre - 1];
+        else if (around > kFeatureSilenceDb && around >= gate.level())
+            kept[centre] = features.voicing[centre];
+    }
+    features.voicing = std::move(kept);
+}
 
 int64_t SpeechFeatureMeter::State::average(Group& g, int lane, const float* in, int64_t count, int summedBefore) {
     float partial = g.bandSum[lane];
@@ -544,8 +661,13 @@ SpeechFeatures SpeechFeatureMeter::finish() {
 }
 
 FeatureAnalysis readSpeechFeatures(const std::string& path, const Parallelism& parallelism) {
-    (void)parallelism;
     FeatureAnalysis analysis;
+    if (parallelism.jobs > 1) {
+        FileLevels levels = readFileLevels(path, LevelContent::speechFeatures, parallelism);
+        analysis.decoded = levels.decoded;
+        analysis.features = std::move(levels.features);
+        return analysis;
+    }
     SpeechFeatureMeter meter;
     DecodeOptions options;
     options.observer = &meter;

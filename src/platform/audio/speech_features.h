@@ -47,6 +47,22 @@ public:
     SpeechFeatureMeter(const SpeechFeatureMeter&) = delete;
     SpeechFeatureMeter& operator=(const SpeechFeatureMeter&) = delete;
 
+    // A segment of a file decoded apart from the rest (parallel analysis):
+    // frame numbers, the every-other-frame rule and the box averages follow
+    // the file from `firstFrame` on. With `everyCandidate` the voicing is
+    // measured wherever a later gate could ask for it, not only above the
+    // quiet tenth of this segment's own frames; applyVoicingGate then keeps
+    // what one run over the whole file would have measured. Call before start().
+    void beginSegment(int64_t firstFrame, bool everyCandidate);
+    // Everything that decides the features of later frames, except the
+    // gate's histogram: two meters whose states are equal at a frame
+    // boundary measure the same from there on, given the same samples.
+    std::vector<uint8_t> stateAtFrameBoundary() const;
+
+    // Samples at `sampleRate` that one step of the meter's averaging spans:
+    // a segment must start on a multiple of it to average as one run does.
+    static int64_t averagingStep(int sampleRate);
+
     void start(int sampleRate) override;
     void interleaved(SampleEncoding encoding, const uint8_t* data, int64_t frames, int channels) override;
     void planar(SampleEncoding encoding, const uint8_t* const* planes, int channels, int64_t frames) override;
@@ -57,6 +73,11 @@ private:
     struct State;
     std::unique_ptr<State> m_state;
 };
+
+// Replays, over a whole file's features measured with everyCandidate, the
+// gate one meter would have applied frame by frame, so that the voicing is
+// kept exactly where that meter would have measured it.
+void applyVoicingGate(SpeechFeatures& features);
 
 struct FeatureAnalysis {
     DecodeSummary decoded;

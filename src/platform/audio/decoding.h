@@ -1,0 +1,72 @@
+#pragma once
+// The pieces of a decoding run that the one-thread reader and the segment
+// decoders of the parallel analysis share, so that both open, read, place
+// and judge a file's audio the same way. Internal to platform/audio.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/audio/ffmpeg_input.h"
+#include "platform/audio/frame_peaks.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+namespace kyaudio::detail {
+
+// Large enough that a long WAV takes few calls, small enough that each packet
+// is still in the cache when it is measured (1 MB packets measured slower).
+inline constexpr int kWavPacketBytes = 64 * 1024;
+
+// PCM that can be measured straight from the packets.
+std::optional<SampleEncoding> directEncoding(AVCodecID codec);
+// The decoder's output format; planar formats keep one plane per channel.
+std::optional<SampleEncoding> decodedEncoding(AVSampleFormat format);
+// The stream's PCM can be measured from its packets as they are: each one a
+// whole number of plain sample frames.
+std::optional<SampleEncoding> packetEncoding(const AVCodecParameters* parameters);
+
+// A file opened for the analysis: its main audio stream chosen, the other
+// streams discarded, the rate and channel count checked.
+struct AudioInput {
+    kykit::Status status = kykit::Status::failure("not opened");
+    FormatPtr format;
+    int streamIndex = -1;
+    AVStream* stream() const { return format->streams[streamIndex]; }
+};
+AudioInput openAudioInput(const std::string& path);
+
+// Reads the next packet of the stream; false at the end of the file or when
+// reading fails (then readError keeps FFmpeg's code).
+bool readStreamPacket(AVFormatContext* format, int streamIndex, AVPacket* packet, int& readError);
+
+// A single-threaded decoder for the stream, ready for packets.
+kykit::Status openStreamDecoder(const AVStream* stream, CodecPtr& codec);
+
+// Where a decoded frame starts, in samples at `rate` from the stream's time
+// base; nullopt when it carries no timestamp.
+std::optional<int64_t> frameStart(const AVFrame* frame, const AVStream* stream);
+
+// The silence to insert before a frame that starts at `at` (samples, same
+// origin as `position`) when `position` samples were placed so far: a gap a
+// joined file leaves between packets, never a timestamp's rounding, never
+// beyond what the header declares.
+int64_t gapBefore(const AVFormatContext* format, const AVStream* stream, int rate, int64_t at, int64_t position);
+
+// What a decoding run found, for the verdict on whether it is all there.
+struct DecodeFacts {
+    int rate = 0;
+    int64_t sampleFrames = 0;
+    int64_t packets = 0;
+    int64_t failedPackets = 0;
+    int readError = 0;
+    int lastDecodeError = 0;
+};
+// Whether what was decoded is the whole of the audio: not nothing, not mostly
+// damaged, and not well short of what the header declares (a truncated copy).
+kykit::Status checkComplete(const std::string& path, const AVFormatContext* format, const AVStream* stream,
+                            const DecodeFacts& facts);
+
+} // namespace kyaudio::detail

@@ -1,0 +1,30 @@
+#pragma once
+// A whole file's 10 ms levels or speech features, decoded on several
+// threads when the file is long enough: the file is cut into segments at
+// packet boundaries, each decoded from a little before its start so that
+// the decoder settles, and the segments are joined where their samples and
+// meters agree to the bit with the neighbour's. The result is the one the
+// single-thread reader gives, frame for frame; a file that cannot be cut
+// exactly (damaged, no timestamps, too short) is read on one thread.
+// docs/parallel-analysis.md explains the seams.
+#include <string>
+#include <vector>
+
+#include "platform/audio/audio_reader.h"
+#include "platform/audio/parallelism.h"
+#include "platform/audio/speech_features.h"
+
+namespace kyaudio {
+
+enum class LevelContent { peaks, speechFeatures };
+
+struct FileLevels {
+    DecodeSummary decoded;
+    std::vector<float> peaks;   // one per 10 ms frame (LevelContent::peaks)
+    SpeechFeatures features;    // LevelContent::speechFeatures
+    int segments = 1;           // decoded side by side; 1 when read on one thread
+};
+
+FileLevels readFileLevels(const std::string& path, LevelContent content, const Parallelism& parallelism);
+
+} // namespace kyaudio
