@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <future>
 #include <memory>
 #include <mutex>
+#include <system_error>
 
 #include "ducking/job/job_warnings.h"
 #include "ducking/speech_clusters.h"
@@ -89,6 +91,27 @@ FCPXMLWriteResult runWriter(Version version, const WriterInputs& in, kykit::Stat
         in.projectName, status, in.outputFile, facts, in.duckedLevels);
 }
 
+// Starts `work` beside the calling thread when the jobs allow a second
+// thread, else (or when no thread can be had) leaves it to run on the calling
+// thread when its result is asked for. Either way the answer is the same; a
+// future that was started and is dropped unasked waits for its thread.
+template <class Work>
+auto beside(const kyaudio::Parallelism& parallelism, Work work) -> std::future<decltype(work())> {
+    if (parallelism.jobs >= 2) {
+        try {
+            return std::async(std::launch::async, std::move(work));
+        } catch (const std::system_error&) {
+        }
+    }
+    return std::async(std::launch::deferred, std::move(work));
+}
+
+// The jobs of one of two analyses that may run side by side: half each with
+// two jobs or more, all of them for the first when they run one after the other.
+kyaudio::Parallelism shareOfTwo(const kyaudio::Parallelism& parallelism, int part) {
+    return parallelism.jobs >= 2 ? kyaudio::shareOf(parallelism, part, 2) : parallelism;
+}
+
 } // namespace
 
 std::string projectPathFor(const std::string& speakerPath) {
@@ -153,7 +176,20 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     in.outputFile = options.outputPath.empty() ? projectPathFor(speakerPath) : options.outputPath;
 
     kykit::ih_setText(statusLabel, kStageAnalyzing);
-    const SpeechAnalysis speech = analyzeDialogue(speakerPath, rolls);
+    // Only a filler needs to know where the music itself is silent. With two
+    // jobs or more that analysis runs beside the dialogue's; the sheet keeps
+    // the analysing stage until the dialogue's is done, and the filtering
+    // stage covers what is left of the music's, as when they run in turn.
+    // The status is only ever set here, on the job's thread. A dialogue that
+    // cannot be read is the failure reported, whatever the music's fate.
+    const bool withMusic = !fillerPath.empty();
+    std::future<SpeechAnalysis> musicAnalysis;
+    if (withMusic)
+        musicAnalysis = beside(options.parallelism, [musicPath, share = shareOfTwo(options.parallelism, 1)] {
+            return findMusicClusters(musicPath, kMusicThreshold, share);
+        });
+    const SpeechAnalysis speech = analyzeDialogue(
+        speakerPath, rolls, withMusic ? shareOfTwo(options.parallelism, 0) : options.parallelism);
     if (!speech.status) {
         failedToRead(outcome, "dialogue", speakerPath, speech.status.message());
         return outcome;
@@ -161,9 +197,8 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     kykit::ih_setText(statusLabel, kStageFiltering);
     in.speechClusters = closeGaps(speech.clusters, rolls);
 
-    // Only a filler needs to know where the music itself is silent.
-    if (!fillerPath.empty()) {
-        const SpeechAnalysis music = findMusicClusters(musicPath);
+    if (withMusic) {
+        const SpeechAnalysis music = musicAnalysis.get();
         if (!music.status) {
             failedToRead(outcome, "music", musicPath, music.status.message());
             return outcome;
@@ -194,14 +229,18 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
         outcome.dialogueLoudness = depths.dialogueLoudness;
         outcome.musicLoudness = depths.musicLoudness;
     } else if (options.measureLoudness) {
+        // The two measurements are independent: the music's beside the
+        // dialogue's when the jobs allow, the dialogue's failure first.
+        std::future<kyaudio::FileLoudness> musicLoudness = beside(options.parallelism, [musicPath] {
+            return kyaudio::measureFileLoudness(musicPath, nullptr, kyaudio::LoudnessMeter::integrated);
+        });
         const kyaudio::FileLoudness dialogue = kyaudio::measureFileLoudness(speakerPath, &in.speechClusters,
                                                                                 kyaudio::LoudnessMeter::integrated);
         if (!dialogue.status) {
             failedToRead(outcome, "dialogue", speakerPath, dialogue.status.message());
             return outcome;
         }
-        const kyaudio::FileLoudness music =
-            kyaudio::measureFileLoudness(musicPath, nullptr, kyaudio::LoudnessMeter::integrated);
+        const kyaudio::FileLoudness music = musicLoudness.get();
         if (!music.status) {
             failedToRead(outcome, "music", musicPath, music.status.message());
             return outcome;
