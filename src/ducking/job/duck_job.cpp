@@ -6,7 +6,6 @@
 #include <future>
 #include <memory>
 #include <mutex>
-#include <system_error>
 
 #include "ducking/job/job_warnings.h"
 #include "ducking/speech_clusters.h"
@@ -19,6 +18,7 @@
 #include "platform/audio/audio_file.h"
 #include "platform/toolkit/concurrency.h"
 #include "platform/toolkit/files.h"
+#include "platform/toolkit/side_by_side.h"
 
 namespace quelvo {
 
@@ -91,25 +91,13 @@ FCPXMLWriteResult runWriter(Version version, const WriterInputs& in, kykit::Stat
         in.projectName, status, in.outputFile, facts, in.duckedLevels);
 }
 
-// Starts `work` beside the calling thread when the jobs allow a second
-// thread, else (or when no thread can be had) leaves it to run on the calling
-// thread when its result is asked for. Either way the answer is the same; a
-// future that was started and is dropped unasked waits for its thread.
-template <class Work>
-auto beside(const kyaudio::Parallelism& parallelism, Work work) -> std::future<decltype(work())> {
-    if (parallelism.jobs >= 2) {
-        try {
-            return std::async(std::launch::async, std::move(work));
-        } catch (const std::system_error&) {
-        }
-    }
-    return std::async(std::launch::deferred, std::move(work));
-}
+// With two jobs or more the music's work runs beside the dialogue's.
+bool sideBySide(const kyaudio::Parallelism& parallelism) { return parallelism.jobs >= 2; }
 
 // The jobs of one of two analyses that may run side by side: half each with
 // two jobs or more, all of them for the first when they run one after the other.
 kyaudio::Parallelism shareOfTwo(const kyaudio::Parallelism& parallelism, int part) {
-    return parallelism.jobs >= 2 ? kyaudio::shareOf(parallelism, part, 2) : parallelism;
+    return sideBySide(parallelism) ? kyaudio::shareOf(parallelism, part, 2) : parallelism;
 }
 
 } // namespace
@@ -185,7 +173,7 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     const bool withMusic = !fillerPath.empty();
     std::future<SpeechAnalysis> musicAnalysis;
     if (withMusic)
-        musicAnalysis = beside(options.parallelism, [musicPath, share = shareOfTwo(options.parallelism, 1)] {
+        musicAnalysis = kykit::startBeside(sideBySide(options.parallelism), [musicPath, share = shareOfTwo(options.parallelism, 1)] {
             return findMusicClusters(musicPath, kMusicThreshold, share);
         });
     const SpeechAnalysis speech = analyzeDialogue(
@@ -219,7 +207,8 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     if (options.underLU) {
         const mix::LoudnessDepths depths =
             mix::loudnessDepths(speakerPath, musicPath, in.speechClusters, rolls, *options.underLU,
-                                duckLevel(decreaseToZero, duckingDecrease), overallMusicLevel);
+                                duckLevel(decreaseToZero, duckingDecrease), overallMusicLevel,
+                                options.parallelism);
         if (!depths.status) {
             outcome.message = "Cannot measure the loudness of " + speakerPath + " and " + musicPath + ": " +
                               depths.status.message() + ".";
@@ -231,7 +220,7 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     } else if (options.measureLoudness) {
         // The two measurements are independent: the music's beside the
         // dialogue's when the jobs allow, the dialogue's failure first.
-        std::future<kyaudio::FileLoudness> musicLoudness = beside(options.parallelism, [musicPath] {
+        std::future<kyaudio::FileLoudness> musicLoudness = kykit::startBeside(sideBySide(options.parallelism), [musicPath] {
             return kyaudio::measureFileLoudness(musicPath, nullptr, kyaudio::LoudnessMeter::integrated);
         });
         const kyaudio::FileLoudness dialogue = kyaudio::measureFileLoudness(speakerPath, &in.speechClusters,
