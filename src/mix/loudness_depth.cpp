@@ -130,9 +130,10 @@ LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string
     if (auto stream = kyaudio::PcmStream::open(dialoguePath, {}, status)) format = stream->sourceFormat();
     std::future<SpanLoudness> measuredMusic;
     if (format)
-        measuredMusic = kykit::startBeside(parallelism.jobs >= 2, [&musicPath, format = *format, &speech, &rolls] {
-            return loudnessPerSpan(musicPath, format, {}, 0.0, duckedParts(speech, rolls));
-        });
+        measuredMusic =
+            kykit::startBeside(parallelism.jobs >= 2, [&musicPath, format = *format, &speech, &rolls] {
+                return loudnessPerSpan(musicPath, format, {}, 0.0, duckedParts(speech, rolls));
+            });
     const kyaudio::FileLoudness dialogue = kyaudio::measureFileLoudness(dialoguePath, &speech, kyaudio::LoudnessMeter::integrated);
     // The failures in the order of one thread: the dialogue's measure, its
     // opening, then the music.

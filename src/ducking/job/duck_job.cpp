@@ -173,9 +173,10 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     const bool withMusic = !fillerPath.empty();
     std::future<SpeechAnalysis> musicAnalysis;
     if (withMusic)
-        musicAnalysis = kykit::startBeside(sideBySide(options.parallelism), [musicPath, share = shareOfTwo(options.parallelism, 1)] {
-            return findMusicClusters(musicPath, kMusicThreshold, share);
-        });
+        musicAnalysis = kykit::startBeside(sideBySide(options.parallelism),
+                                           [musicPath, share = shareOfTwo(options.parallelism, 1)] {
+                                               return findMusicClusters(musicPath, kMusicThreshold, share);
+                                           });
     const SpeechAnalysis speech = analyzeDialogue(
         speakerPath, rolls, withMusic ? shareOfTwo(options.parallelism, 0) : options.parallelism);
     if (!speech.status) {
@@ -220,9 +221,10 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     } else if (options.measureLoudness) {
         // The two measurements are independent: the music's beside the
         // dialogue's when the jobs allow, the dialogue's failure first.
-        std::future<kyaudio::FileLoudness> musicLoudness = kykit::startBeside(sideBySide(options.parallelism), [musicPath] {
-            return kyaudio::measureFileLoudness(musicPath, nullptr, kyaudio::LoudnessMeter::integrated);
-        });
+        std::future<kyaudio::FileLoudness> musicLoudness =
+            kykit::startBeside(sideBySide(options.parallelism), [musicPath] {
+                return kyaudio::measureFileLoudness(musicPath, nullptr, kyaudio::LoudnessMeter::integrated);
+            });
         const kyaudio::FileLoudness dialogue = kyaudio::measureFileLoudness(speakerPath, &in.speechClusters,
                                                                                 kyaudio::LoudnessMeter::integrated);
         if (!dialogue.status) {
