@@ -44,7 +44,7 @@ TEST_F(JobsOption, AnythingButAWholeNumberOfOneOrMoreIsAUsageError) {
             const CommandResult r = run(args);
             EXPECT_EQ(r.exitCode, 2);
             EXPECT_TRUE(r.out.empty()) << r.out;
-            EXPECT_EQ(r.err, "quelvo-cli: --jobs must be a whole number of 1 or more, not " + bad + "\n");
+            EXPECT_EQ(r.err, "quelvo-cli: --jobs must be a whole number of 1 or more\n");
         }
         const CommandResult help = run({command[0], "--help"});
         EXPECT_NE(help.out.find("--jobs INT"), std::string::npos) << help.out;

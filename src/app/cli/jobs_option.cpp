@@ -23,7 +23,7 @@ JobsChoice jobsFrom(const std::optional<std::string>& jobs) {
     const char* last = first + jobs->size();
     const auto [end, error] = std::from_chars(first, last, n);
     if (error != std::errc() || end != last || n < 1) {
-        choice.usageError = "--jobs must be a whole number of 1 or more, not " + *jobs;
+        choice.usageError = "--jobs must be a whole number of 1 or more";
         return choice;
     }
     choice.parallelism.jobs = n;
