@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <future>
 #include <memory>
+#include <optional>
 
 #include "mix/envelope.h"
 #include "platform/audio/loudness.h"
+#include "platform/toolkit/side_by_side.h"
 
 namespace quelvo::mix {
 
@@ -116,26 +119,33 @@ SpanLoudness loudnessPerSpan(const std::string& path, const kyaudio::PcmFormat& 
 
 LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string& musicPath,
                               const kyaudio::ClusterList& speech, const QVRoll& rolls, double under,
-                              int fixedLevel, int overallDb) {
+                              int fixedLevel, int overallDb, const kyaudio::Parallelism& parallelism) {
     LoudnessDepths result;
     result.levels.assign(speech.size(), fixedLevel);
+    // The music plays at the dialogue's rate and layout in the mix; opening
+    // the dialogue for its format reads no audio, so it comes first and the
+    // music can be measured while the dialogue is.
+    kykit::Status status = kykit::Status::success();
+    std::optional<kyaudio::PcmFormat> format;
+    if (auto stream = kyaudio::PcmStream::open(dialoguePath, {}, status)) format = stream->sourceFormat();
+    std::future<SpanLoudness> measuredMusic;
+    if (format)
+        measuredMusic = kykit::startBeside(parallelism.jobs >= 2, [&musicPath, format = *format, &speech, &rolls] {
+            return loudnessPerSpan(musicPath, format, {}, 0.0, duckedParts(speech, rolls));
+        });
     const kyaudio::FileLoudness dialogue = kyaudio::measureFileLoudness(dialoguePath, &speech, kyaudio::LoudnessMeter::integrated);
+    // The failures in the order of one thread: the dialogue's measure, its
+    // opening, then the music.
     if (!dialogue.status) {
         result.status = dialogue.status;
         return result;
     }
     result.dialogueLoudness = dialogue.figures.integrated;
-    kykit::Status status = kykit::Status::success();
-    kyaudio::PcmFormat format;
-    {
-        auto stream = kyaudio::PcmStream::open(dialoguePath, {}, status);
-        if (!stream) {
-            result.status = status;
-            return result;
-        }
-        format = stream->sourceFormat();
+    if (!format) {
+        result.status = status;
+        return result;
     }
-    const SpanLoudness music = loudnessPerSpan(musicPath, format, {}, 0.0, duckedParts(speech, rolls));
+    const SpanLoudness music = measuredMusic.get();
     if (!music.status) {
         result.status = music.status;
         return result;

@@ -17,6 +17,7 @@
 
 #include "ducking/qv_roll.h"
 #include "platform/audio/cluster.h"
+#include "platform/audio/parallelism.h"
 #include "platform/audio/pcm_stream.h"
 #include "platform/movie/volume_keyframe.h"
 #include "platform/toolkit/result.h"
@@ -42,9 +43,11 @@ int levelForDistance(double dialogueLufs, double musicLufsAtUnity, double under,
 // overlap shrinks to the interval's middle 100 ms).
 kyaudio::ClusterList duckedParts(const kyaudio::ClusterList& speech, const QVRoll& rolls);
 
+// With two jobs or more the music is measured beside the dialogue; the
+// figures, and the failure reported first (the dialogue's), are the same.
 LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string& musicPath,
                               const kyaudio::ClusterList& speech, const QVRoll& rolls, double under,
-                              int fixedLevel, int overallDb);
+                              int fixedLevel, int overallDb, const kyaudio::Parallelism& parallelism = {});
 
 // The mean short-term loudness (LUFS, as above) over each of `spans`
 // (ascending, not overlapping) of a file played through `keyframes` at

@@ -1,5 +1,8 @@
 #include "preview/background_analysis.h"
 
+#include <mutex>
+#include <system_error>
+
 #include "platform/toolkit/files.h"
 
 namespace quelvo::preview {
@@ -7,6 +10,59 @@ namespace quelvo::preview {
 namespace {
 
 std::atomic<int> g_liveThreads{0};
+
+// One file's track, or why there is none ("" when cancelled).
+struct Analysed {
+    BackgroundAnalysis::Track track;
+    std::string problem;
+};
+
+Analysed analyseFile(const std::string& path, TrackContent content, const std::atomic<bool>& cancel,
+                     const std::function<void(double)>& onShare) {
+    Analysed analysed;
+    if (cancel.load()) return analysed;
+    const TrackAnalysis result = analyzeLevelTrack(path, &cancel, onShare, content);
+    // A file that could not be read is done with all the same: the line goes on.
+    if (!cancel.load() && onShare) onShare(1.0);
+    if (result.status) analysed.track = result.track;
+    else if (!cancel.load())
+        analysed.problem =
+            "Cannot show " + kykit::fu_getFileNameFromPath(path) + ": " + result.status.message() + ".";
+    return analysed;
+}
+
+// The files' shares done, as one line from 0 to 1 however many files are
+// decoded side by side: each decode reports its own share, and the mean
+// goes out in steps of a hundredth, one call at a time and never backwards,
+// on whichever analysis thread brought it there.
+class SharedProgress {
+public:
+    SharedProgress(BackgroundAnalysis::Progress progress, unsigned generation, int parts)
+        : m_progress(std::move(progress)), m_generation(generation), m_parts(parts) {}
+
+    std::function<void(double)> reporter(int part) {
+        return [this, part](double share) { report(part, share); };
+    }
+
+private:
+    void report(int part, double share) {
+        if (!m_progress || m_parts < 1) return;
+        std::lock_guard lock(m_mutex);
+        m_shares[part] = share;
+        const double mean = (m_shares[0] + m_shares[1]) / m_parts;
+        // A hundred steps make a smooth line, and it ends at the end.
+        if (mean - m_shown < 0.01 && !(mean >= 1.0 && m_shown < 1.0)) return;
+        m_shown = mean;
+        m_progress(m_generation, mean);
+    }
+
+    BackgroundAnalysis::Progress m_progress;
+    unsigned m_generation;
+    int m_parts;
+    std::mutex m_mutex;
+    double m_shares[2] = {0, 0};
+    double m_shown = -1;
+};
 
 } // namespace
 
@@ -40,30 +96,42 @@ unsigned BackgroundAnalysis::start(const std::string& dialoguePath, const std::s
         outcome.generation = generation;
         outcome.dialogue = dialoguePath.empty() ? nullptr : keptDialogue;
         outcome.music = musicPath.empty() ? nullptr : keptMusic;
-        double parts = (!outcome.dialogue && !dialoguePath.empty()) + (!outcome.music && !musicPath.empty());
-        double finished = 0;
-        const auto report = [&](double share, double& shown) {
-            if (share - shown < 0.01 || !progress) return;  // a hundred steps make a smooth line
-            shown = share;
-            progress(generation, (finished + share) / parts);
-        };
-        const auto analyse = [&](const std::string& path, Track& into, TrackContent content) {
-            if (into || path.empty() || cancel->load()) return;
-            double shown = -1;
-            const TrackAnalysis result =
-                analyzeLevelTrack(path, cancel.get(), [&](double share) { report(share, shown); }, content);
-            finished += 1;
-            if (result.status) into = result.track;
-            else if (!cancel->load() && outcome.problem.empty())
-                outcome.problem = "Cannot show " + kykit::fu_getFileNameFromPath(path) + ": " +
-                                  result.status.message() + ".";
-        };
+        const bool dialogueWanted = !outcome.dialogue && !dialoguePath.empty();
+        const bool musicWanted = !outcome.music && !musicPath.empty();
         // With the features wanted first, the dialogue keeps the automatic
         // detection's features from its one decode; otherwise the picture
         // comes from levels alone and the features follow in a second pass.
-        analyse(dialoguePath, outcome.dialogue,
-                features == FeaturesWhen::withLevels ? TrackContent::levelsAndSpeechFeatures : TrackContent::levels);
-        analyse(musicPath, outcome.music, TrackContent::levels);
+        const TrackContent dialogueContent =
+            features == FeaturesWhen::withLevels ? TrackContent::levelsAndSpeechFeatures : TrackContent::levels;
+        SharedProgress shares(progress, generation, dialogueWanted + musicWanted);
+        Analysed dialogue, music;
+        if (dialogueWanted && musicWanted) {
+            // The two files are decoded side by side, the dialogue on a
+            // second thread that this one joins before it answers, so that
+            // cancel() joining this thread joins both.
+            std::thread second;
+            try {
+                ++g_liveThreads;
+                second = std::thread([&] {
+                    dialogue = analyseFile(dialoguePath, dialogueContent, *cancel, shares.reporter(0));
+                    --g_liveThreads;
+                });
+            } catch (const std::system_error&) {
+                // No second thread to be had: the dialogue first, as on one core.
+                --g_liveThreads;
+                dialogue = analyseFile(dialoguePath, dialogueContent, *cancel, shares.reporter(0));
+            }
+            music = analyseFile(musicPath, TrackContent::levels, *cancel, shares.reporter(1));
+            if (second.joinable()) second.join();
+        } else if (dialogueWanted) {
+            dialogue = analyseFile(dialoguePath, dialogueContent, *cancel, shares.reporter(0));
+        } else if (musicWanted) {
+            music = analyseFile(musicPath, TrackContent::levels, *cancel, shares.reporter(0));
+        }
+        if (dialogue.track) outcome.dialogue = dialogue.track;
+        if (music.track) outcome.music = music.track;
+        // The dialogue's problem first, as when the files were read in turn.
+        outcome.problem = !dialogue.problem.empty() ? dialogue.problem : music.problem;
         outcome.featuresPending = features != FeaturesWhen::never && outcome.dialogue &&
                                   !outcome.dialogue->speechFeatures();
         if (!cancel->load() && done) done(outcome);
@@ -71,13 +139,13 @@ unsigned BackgroundAnalysis::start(const std::string& dialoguePath, const std::s
             // The same file decoded again with the feature meter: a new track
             // object (levels and features), so the GUI's reader of the
             // first one never sees it change.
-            finished = 0;
-            parts = 1;
-            Track withFeatures;
-            analyse(dialoguePath, withFeatures, TrackContent::levelsAndSpeechFeatures);
+            SharedProgress again(progress, generation, 1);
+            const Analysed withFeatures =
+                analyseFile(dialoguePath, TrackContent::levelsAndSpeechFeatures, *cancel, again.reporter(0));
             outcome.featuresPending = false;
             outcome.featuresMeasured = true;
-            if (withFeatures) outcome.dialogue = withFeatures;
+            if (withFeatures.track) outcome.dialogue = withFeatures.track;
+            else if (outcome.problem.empty()) outcome.problem = withFeatures.problem;
             if (!cancel->load() && done) done(outcome);
         }
         --g_liveThreads;

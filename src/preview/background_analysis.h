@@ -1,10 +1,12 @@
 #pragma once
 // The preview's analysis on a thread of its own: decodes the dialogue and the
-// music once and hands over the kept levels (and, in a second decode of the
-// dialogue when asked, its speech features). A new start(), cancel() or
-// destruction stops the running analysis and waits for its thread, so no
-// analysis outlives the files it was started for. No Qt here: the desktop
-// program hops the answers to its GUI thread, the tests wait for them.
+// music once, side by side (the dialogue on a second thread that the
+// analysis's own thread joins), and hands over the kept levels (and, in a
+// second decode of the dialogue when asked, its speech features). A new
+// start(), cancel() or destruction stops the running analysis and waits for
+// both its threads, so no analysis outlives the files it was started for. No
+// Qt here: the desktop program hops the answers to its GUI thread, the tests
+// wait for them.
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -34,8 +36,10 @@ public:
     // it), in a second decode after the first picture (threshold detection
     // draws without them), or not at all.
     enum class FeaturesWhen { withLevels, afterPicture, never };
-    // Both are called on the analysis thread; `done` only when not cancelled,
-    // twice when the features follow the picture.
+    // `progress` is called on either analysis thread, one call at a time,
+    // with the share of the whole rising from 0 to 1; `done` on the
+    // analysis's own thread once both files are read, only when not
+    // cancelled, twice when the features follow the picture.
     using Progress = std::function<void(unsigned generation, double share)>;
     using Done = std::function<void(const Outcome&)>;
 
@@ -57,7 +61,8 @@ public:
     bool hasThread() const { return m_thread.joinable(); }
     unsigned generation() const { return m_generation; }
 
-    // Analysis threads alive in the process right now.
+    // Analysis threads alive in the process right now: two while a runner
+    // reads both files, one while it reads one.
     static int liveThreads();
 
 private:

@@ -1,10 +1,15 @@
 // The preview's background analysis: choosing another file stops the running
-// analysis and its thread before the next begins, only the latest answer
-// arrives, and nothing runs once the runner is gone. Part of the thread
+// analysis and its threads before the next begins, only the latest answer
+// arrives, and nothing runs once the runner is gone; the two files are read
+// side by side under one rising progress line. Part of the thread
 // sanitizer suite, which runs without the desktop program.
+#include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <vector>
+
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -42,11 +47,12 @@ TEST(BackgroundAnalysis, AnotherFileCancelsTheRunningAnalysisAndItsThread) {
     Answers answers;
     {
         pv::BackgroundAnalysis runner(nullptr, [&](const pv::BackgroundAnalysis::Outcome& o) { answers.add(o); });
+        // Two threads at most: the dialogue's beside the music's.
         runner.start(longTalk, music);
-        EXPECT_LE(pv::BackgroundAnalysis::liveThreads(), 1);
+        EXPECT_LE(pv::BackgroundAnalysis::liveThreads(), 2);
         const unsigned second = runner.start(shortTalk, music);
-        // The first one's thread is gone before the second's begins.
-        EXPECT_LE(pv::BackgroundAnalysis::liveThreads(), 1);
+        // The first one's threads are gone before the second's begin.
+        EXPECT_LE(pv::BackgroundAnalysis::liveThreads(), 2);
         ASSERT_TRUE(answers.waitFor(1));
         runner.reap();
         EXPECT_EQ(pv::BackgroundAnalysis::liveThreads(), 0);
@@ -97,4 +103,85 @@ TEST(BackgroundAnalysis, AnotherFileCancelsTheRunningAnalysisAndItsThread) {
         runner.start(longTalk, music);
     }
     EXPECT_EQ(pv::BackgroundAnalysis::liveThreads(), 0);
+}
+
+namespace {
+
+// What the progress callback saw: calls that overlapped, shares that went
+// back, the largest share and the most analysis threads alive at a call.
+struct ProgressLog {
+    std::mutex mutex;
+    std::condition_variable moved;
+    std::atomic<int> inside{0};
+    int overlaps = 0, backwards = 0, calls = 0, mostThreads = 0;
+    double last = 0;
+
+    void add(double share) {
+        if (inside.fetch_add(1) != 0) ++overlaps;
+        {
+            std::lock_guard lock(mutex);
+            ++calls;
+            if (share < last) ++backwards;
+            last = share;
+            mostThreads = std::max(mostThreads, pv::BackgroundAnalysis::liveThreads());
+        }
+        inside.fetch_sub(1);
+        moved.notify_all();
+    }
+    bool waitPast(double share) {
+        std::unique_lock lock(mutex);
+        return moved.wait_for(lock, std::chrono::seconds(60), [&] { return last >= share; });
+    }
+};
+
+} // namespace
+
+TEST(BackgroundAnalysis, BothFilesSideBySideUnderOneProgressLineAndCancelJoinsBoth) {
+    const std::string longTalk = recordingOrStandIn("dialogue/dev14_long_conversation_mp3.mp3").string();
+    const std::string music = recordingOrStandIn("music/dev_music_real.mp3").string();
+    {
+        ProgressLog log;
+        Answers answers;
+        pv::BackgroundAnalysis runner([&](unsigned, double share) { log.add(share); },
+                                      [&](const pv::BackgroundAnalysis::Outcome& o) { answers.add(o); });
+        runner.start(longTalk, music);
+        ASSERT_TRUE(answers.waitFor(1));
+        runner.reap();
+        EXPECT_EQ(pv::BackgroundAnalysis::liveThreads(), 0);
+        std::lock_guard lock(answers.mutex);
+        ASSERT_EQ(answers.outcomes.size(), 1u);
+        EXPECT_TRUE(answers.outcomes[0].dialogue && answers.outcomes[0].music);
+        EXPECT_TRUE(answers.outcomes[0].problem.empty()) << answers.outcomes[0].problem;
+        std::lock_guard progress(log.mutex);
+        // The music is read while the longer dialogue is: two threads.
+        EXPECT_EQ(log.mostThreads, 2);
+        EXPECT_EQ(log.overlaps, 0);
+        EXPECT_EQ(log.backwards, 0);
+        EXPECT_GT(log.calls, 20);
+        EXPECT_NEAR(log.last, 1.0, 1e-9);
+    }
+    {
+        // Cancelled while both files are being read: both threads are gone
+        // when cancel() returns, and nothing more is said.
+        ProgressLog log;
+        Answers answers;
+        pv::BackgroundAnalysis runner([&](unsigned, double share) { log.add(share); },
+                                      [&](const pv::BackgroundAnalysis::Outcome& o) { answers.add(o); });
+        runner.start(longTalk, music);
+        ASSERT_TRUE(log.waitPast(0.02));
+        runner.cancel();
+        EXPECT_EQ(pv::BackgroundAnalysis::liveThreads(), 0);
+        EXPECT_FALSE(runner.hasThread());
+        int callsAtCancel = 0;
+        {
+            std::lock_guard lock(log.mutex);
+            callsAtCancel = log.calls;
+            EXPECT_LT(log.last, 0.9);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::lock_guard lock(log.mutex);
+        EXPECT_EQ(log.calls, callsAtCancel);
+        std::lock_guard answered(answers.mutex);
+        EXPECT_TRUE(answers.outcomes.empty());
+    }
 }

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/cli/commands.h"
+#include "app/cli/jobs_option.h"
 #include "ducking/qv_roll.h"
 #include "ducking/speech_clusters.h"
 #include "platform/audio/loudness.h"
@@ -23,6 +24,7 @@ struct AnalyzeOptions {
     bool music = false;
     bool json = false;
     bool loudness = false;
+    std::optional<std::string> jobs;
 };
 
 // Times to the microsecond: finer than the 10 ms analysis, and the numbers
@@ -86,13 +88,18 @@ int runAnalyze(const AnalyzeOptions& options) {
         printError(*usage);
         return 2;
     }
+    const JobsChoice jobs = jobsFrom(options.jobs);
+    if (jobs.usageError) {
+        printError(*jobs.usageError);
+        return 2;
+    }
     SpeechAnalysis analysis;
     if (options.music) {
         const double threshold = options.threshold.value_or(kMusicThreshold);
-        analysis = findMusicClusters(options.file, threshold);
+        analysis = findMusicClusters(options.file, threshold, jobs.parallelism);
         analysis.detection.threshold = threshold;
     } else {
-        analysis = findSpeechClusters(options.file, rolls);
+        analysis = findSpeechClusters(options.file, rolls, jobs.parallelism);
     }
     if (!analysis.status) {
         printError("cannot analyse " + options.file + ": " + analysis.status.message());
@@ -141,6 +148,7 @@ void registerAnalyzeCommand(CLI::App& app, int& exitCode) {
     command->add_flag("--music", options->music, "find where the music is audible (-60 dB)");
     command->add_flag("--loudness", options->loudness,
                       "also measure the loudness (integrated LUFS, range LU, true peak dBTP)");
+    addJobsOption(command, options->jobs, false);
     command->add_flag("--json", options->json,
                       "print {\"file\", \"duration\", \"sampleRate\", \"clusters\": [[start, end], ...], \"detection\": {...}} "
                       "(and \"loudness\" with --loudness)");

@@ -14,6 +14,7 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/duck_options.h"
+#include "app/cli/jobs_option.h"
 #include "app/cli/plot_output.h"
 #include "ducking/job/duck_job.h"
 #include "mix/depth_mode.h"
@@ -67,6 +68,11 @@ int runDuck(const DuckOptions& o, const std::string& plot) {
         printError(*usage);
         return 2;
     }
+    const JobsChoice jobs = jobsFrom(o.jobs);
+    if (jobs.usageError) {
+        printError(*jobs.usageError);
+        return 2;
+    }
     const Version version = chosenVersion(o.format);
     if (o.sendToFCP && version == Version::olderVersions) {
         printError("--send-to-fcp needs the 1.9 format: older versions get a file");
@@ -93,6 +99,7 @@ int runDuck(const DuckOptions& o, const std::string& plot) {
     jobOptions.outputPath = o.output;
     jobOptions.underLU = levels.underLU;
     jobOptions.measureLoudness = o.json;
+    jobOptions.parallelism = jobs.parallelism;
     jobOptions.onHandOver = [&](const kymovie::KyFCPXML::HandOverResult& r) {
         std::lock_guard lock(handOverMutex);
         handOver = r.status;
@@ -171,6 +178,7 @@ void addDuckOptions(CLI::App* command, DuckOptions& options) {
     command->add_option("--threshold", options.threshold,
                         "Speech detection threshold in dB; implies --detect threshold (default: stored, -24)");
     command->add_option("--name", options.name, "Project name (default: the dialogue's file name)");
+    addJobsOption(command, options.jobs);
     command->add_flag("--json", options.json, "Print a JSON summary");
     command->add_flag("--force", options.force, "Replace the output file if it already exists");
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The options `duck` and `render` share: the three inputs, the levels, the
-// depth mode, the project name and --json. Both commands register them
+// depth mode, the project name, --jobs and --json. Both commands register them
 // through addDuckOptions, so an option added there reaches both.
 #include <optional>
 #include <string>
@@ -23,6 +23,7 @@ struct DuckOptions {
     bool force = false;  // replace an existing output file
     std::optional<std::string> detect;  // "automatic" or "threshold"
     std::optional<double> threshold;    // implies the threshold mode
+    std::optional<std::string> jobs;    // as written; see jobs_option.h
 };
 
 void addDuckOptions(CLI::App* command, DuckOptions& options);

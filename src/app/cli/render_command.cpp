@@ -9,6 +9,7 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/duck_options.h"
+#include "app/cli/jobs_option.h"
 #include "ducking/job/duck_job.h"
 #include "ducking/job/render_job.h"
 #include "platform/audio/audio_writer.h"
@@ -52,6 +53,12 @@ int runRender(const RenderOptions& o) {
         printError(*usage);
         return 2;
     }
+    const JobsChoice jobs = jobsFrom(o.duck.jobs);
+    if (jobs.usageError) {
+        printError(*jobs.usageError);
+        return 2;
+    }
+    request.parallelism = jobs.parallelism;
     request.outputPath = output;
     request.container = *container;
     request.measureLoudness = o.duck.json;

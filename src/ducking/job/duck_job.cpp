@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <future>
 #include <memory>
 #include <mutex>
 
@@ -17,6 +18,7 @@
 #include "platform/audio/audio_file.h"
 #include "platform/toolkit/concurrency.h"
 #include "platform/toolkit/files.h"
+#include "platform/toolkit/side_by_side.h"
 
 namespace quelvo {
 
@@ -89,6 +91,15 @@ FCPXMLWriteResult runWriter(Version version, const WriterInputs& in, kykit::Stat
         in.projectName, status, in.outputFile, facts, in.duckedLevels);
 }
 
+// With two jobs or more the music's work runs beside the dialogue's.
+bool sideBySide(const kyaudio::Parallelism& parallelism) { return parallelism.jobs >= 2; }
+
+// The jobs of one of two analyses that may run side by side: half each with
+// two jobs or more, all of them for the first when they run one after the other.
+kyaudio::Parallelism shareOfTwo(const kyaudio::Parallelism& parallelism, int part) {
+    return sideBySide(parallelism) ? kyaudio::shareOf(parallelism, part, 2) : parallelism;
+}
+
 } // namespace
 
 std::string projectPathFor(const std::string& speakerPath) {
@@ -153,7 +164,20 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     in.outputFile = options.outputPath.empty() ? projectPathFor(speakerPath) : options.outputPath;
 
     kykit::ih_setText(statusLabel, kStageAnalyzing);
-    const SpeechAnalysis speech = analyzeDialogue(speakerPath, rolls);
+    // Only a filler needs to know where the music itself is silent. With two
+    // jobs or more that analysis runs beside the dialogue's; the sheet keeps
+    // the analysing stage until the dialogue's is done, and the filtering
+    // stage covers what is left of the music's, as when they run in turn.
+    // The status is only ever set here, on the job's thread. A dialogue that
+    // cannot be read is the failure reported, whatever the music's fate.
+    const bool withMusic = !fillerPath.empty();
+    std::future<SpeechAnalysis> musicAnalysis;
+    if (withMusic)
+        musicAnalysis = kykit::startBeside(sideBySide(options.parallelism), [musicPath, share = shareOfTwo(options.parallelism, 1)] {
+            return findMusicClusters(musicPath, kMusicThreshold, share);
+        });
+    const SpeechAnalysis speech = analyzeDialogue(
+        speakerPath, rolls, withMusic ? shareOfTwo(options.parallelism, 0) : options.parallelism);
     if (!speech.status) {
         failedToRead(outcome, "dialogue", speakerPath, speech.status.message());
         return outcome;
@@ -161,9 +185,8 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     kykit::ih_setText(statusLabel, kStageFiltering);
     in.speechClusters = closeGaps(speech.clusters, rolls);
 
-    // Only a filler needs to know where the music itself is silent.
-    if (!fillerPath.empty()) {
-        const SpeechAnalysis music = findMusicClusters(musicPath);
+    if (withMusic) {
+        const SpeechAnalysis music = musicAnalysis.get();
         if (!music.status) {
             failedToRead(outcome, "music", musicPath, music.status.message());
             return outcome;
@@ -184,7 +207,8 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     if (options.underLU) {
         const mix::LoudnessDepths depths =
             mix::loudnessDepths(speakerPath, musicPath, in.speechClusters, rolls, *options.underLU,
-                                duckLevel(decreaseToZero, duckingDecrease), overallMusicLevel);
+                                duckLevel(decreaseToZero, duckingDecrease), overallMusicLevel,
+                                options.parallelism);
         if (!depths.status) {
             outcome.message = "Cannot measure the loudness of " + speakerPath + " and " + musicPath + ": " +
                               depths.status.message() + ".";
@@ -194,14 +218,18 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
         outcome.dialogueLoudness = depths.dialogueLoudness;
         outcome.musicLoudness = depths.musicLoudness;
     } else if (options.measureLoudness) {
+        // The two measurements are independent: the music's beside the
+        // dialogue's when the jobs allow, the dialogue's failure first.
+        std::future<kyaudio::FileLoudness> musicLoudness = kykit::startBeside(sideBySide(options.parallelism), [musicPath] {
+            return kyaudio::measureFileLoudness(musicPath, nullptr, kyaudio::LoudnessMeter::integrated);
+        });
         const kyaudio::FileLoudness dialogue = kyaudio::measureFileLoudness(speakerPath, &in.speechClusters,
                                                                                 kyaudio::LoudnessMeter::integrated);
         if (!dialogue.status) {
             failedToRead(outcome, "dialogue", speakerPath, dialogue.status.message());
             return outcome;
         }
-        const kyaudio::FileLoudness music =
-            kyaudio::measureFileLoudness(musicPath, nullptr, kyaudio::LoudnessMeter::integrated);
+        const kyaudio::FileLoudness music = musicLoudness.get();
         if (!music.status) {
             failedToRead(outcome, "music", musicPath, music.status.message());
             return outcome;

@@ -9,6 +9,7 @@
 
 #include "ducking/qv_roll.h"
 #include "platform/audio/cluster.h"
+#include "platform/audio/parallelism.h"
 #include "platform/movie/volume_keyframe.h"
 #include "fcpxml/write_result.h"
 #include "platform/movie/version_sheet.h"
@@ -75,6 +76,12 @@ struct DuckJobOptions {
     // keyframes. Given the warning sentence; false stops the job (cancelled).
     // Unset, the job goes on and the warning is in the outcome.
     std::function<bool(const std::string& warning)> onNoSpeech;
+    // The threads the analyses may use. One job is the plain path: the
+    // dialogue, then the music, on the job's thread. With two or more the
+    // music (when a filler needs it) and the music's loudness are found on a
+    // second thread beside the dialogue's, each analysis with its share of
+    // the jobs. The outcome is the same whatever the number.
+    kyaudio::Parallelism parallelism;
 };
 
 // The dialogue path without its extension, followed by ".fcpxml".

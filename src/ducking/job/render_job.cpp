@@ -50,6 +50,7 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
     options.analysisOnly = true;
     options.underLU = request.underLU;
     options.measureLoudness = request.measureLoudness;
+    options.parallelism = request.parallelism;
     // No project is written, so no version is asked; the sheet only satisfies the call.
     kymovie::FixedVersionSheet sheet(kymovie::FCP106ExportOptionsVC::Version::fcp106);
     outcome.job = duckAudioFiles(request.dialoguePath, request.musicPath, request.fillerPath, request.decrease,

@@ -32,6 +32,7 @@ struct RenderJobRequest {
     kyaudio::AudioContainer container = kyaudio::AudioContainer::wav;
     std::string stemPath;  // "" for none
     std::function<bool(double)> progress;  // the render's share done; false stops it
+    kyaudio::Parallelism parallelism;      // for the analyses, as DuckJobOptions::parallelism
 };
 
 struct RenderJobOutcome {

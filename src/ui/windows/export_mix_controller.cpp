@@ -12,6 +12,7 @@
 
 #include "ducking/job/render_job.h"
 #include "platform/audio/audio_writer.h"
+#include "platform/audio/parallelism.h"
 #include "platform/toolkit/files.h"
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/main_thread.h"
@@ -96,6 +97,7 @@ void ExportMixController::exportMix(const ExportMixInputs& inputs) {
     request.underLU = inputs.underLU;
     request.rolls = inputs.rolls;
     request.measureLoudness = true;
+    request.parallelism.jobs = kyaudio::machineCores();
     request.outputPath = output;
     request.container = *container;
     const QPointer<QProgressDialog> progress = m_progress;

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QVBoxLayout>
 
+#include "platform/audio/parallelism.h"
 #include "platform/audio/read_failure_text.h"
 #include "platform/toolkit/files.h"
 #include "mix/depth_mode.h"
@@ -181,6 +182,8 @@ void ProgressVC::runJob() {
     std::shared_future<HandOver> handOver = handedOver->get_future().share();
     quelvo::DuckJobOptions options;
     options.underLU = quelvo::mix::storedUnderLU();
+    // The editor waits for this job: its analyses may use every core.
+    options.parallelism.jobs = kyaudio::machineCores();
     options.onHandOver = [handedOver](const HandOver& result) { handedOver->set_value(result); };
 
     options.outputPath = outputPath.value_or("");
