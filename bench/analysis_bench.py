@@ -40,8 +40,8 @@ its default path only, against the single-threaded targets, and says so.
 
 Exits 1 when a target is missed or the clusters differ. Needs only python3,
 ffmpeg and a built quelvo-cli (scripts/build.sh). A run with the default
-three rounds takes about 5 minutes on a busy 2-core machine (plus about 3
-minutes the first time, to write the one-hour files). Usage:
+three rounds took 2 minutes on a 2-core machine shared with builds (plus
+about 3 minutes the first time, to write the one-hour files). Usage:
 
   bench/analysis_bench.py [--cli PATH] [--runs N] [--jobs N] [--dir /tmp/quelvo-bench]
 """

@@ -28,8 +28,8 @@ default path only, against the single-threaded target, and says so.
 The dialogue is the analysis benchmark's one-hour WAV (make_long_dialogue.sh);
 the music is an hour of the shared corpus's music with silent stretches
 (or a synthesised bed with gaps), as M4A. Exits 1 when a target is missed or
-the projects differ. The default three rounds take about 3 minutes on a busy
-2-core machine. Usage:
+the projects differ. The default three rounds took 2 minutes on a 2-core
+machine shared with builds. Usage:
 
   bench/duck_bench.py [--cli PATH] [--runs N] [--jobs N] [--dir /tmp/quelvo-bench]
 """
