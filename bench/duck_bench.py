@@ -173,7 +173,8 @@ def main():
             missed.append("projects differ")
         failed |= bool(missed)
         table.append((name, timing(med[name]), timing(med[name_parallel]), reference,
-                      "%.2f / %.2f" % (ratio, parallel_ratio), "<= %s / <= %s" % (limit_text(TARGET), limit_text(PARALLEL_TARGET)),
+                      "%.2f / %.2f" % (ratio, parallel_ratio),
+                      "<= %s / <= %s" % (limit_text(TARGET), limit_text(PARALLEL_TARGET)),
                       "%.1f / %.1f (< %.0f)" % (rss[name], rss[name_parallel], PARALLEL_RSS_LIMIT_MB),
                       "DIFFERENT" if fmt in differences else "identical",
                       "MISSED: " + ", ".join(missed) if missed else "ok"))
