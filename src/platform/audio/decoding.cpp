@@ -117,6 +117,8 @@ AudioInput openAudioInput(const std::string& path) {
     return input;
 }
 
+void stopCodecGuessing(AVFormatContext* format) { format->max_probe_packets = 0; }
+
 bool readStreamPacket(AVFormatContext* format, int streamIndex, AVPacket* packet, int& readError) {
     int retries = 0;
     for (;;) {

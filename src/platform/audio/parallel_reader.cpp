@@ -207,11 +207,24 @@ std::optional<FileLevels> readPcm(const std::string& path, LevelContent content,
             return std::nullopt;
         starts.push_back(*start);
     }
+    // Where the samples begin: the first packet's place.
+    int64_t dataStart = -1;
+    {
+        detail::AudioInput input = detail::openAudioInput(path);
+        detail::PacketPtr packet(av_packet_alloc());
+        int readError = 0;
+        if (!input.status || !packet ||
+            !detail::readStreamPacket(input.format.get(), input.streamIndex, packet.get(), readError))
+            return std::nullopt;
+        dataStart = packet->pos;
+        if (dataStart < 0) return std::nullopt;
+    }
     std::vector<SegmentTask> tasks(starts.size(), baseTask(path, content));
     for (size_t k = 0; k < tasks.size(); ++k) {
         SegmentTask& task = tasks[k];
         task.firstFrame = starts[k];
         task.firstSample = frameStartSample(starts[k], rate);
+        task.dataStart = dataStart;
         task.checkStart = k > 0;
         if (k + 1 < tasks.size()) {
             task.check = starts[k + 1];

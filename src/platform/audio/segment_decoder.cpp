@@ -217,11 +217,12 @@ private:
         const int channels = parameters->ch_layout.nb_channels;
         makeMeter(rate);
         m_out.channels = channels;
-        if (m_task.firstSample > 0) {
-            const int64_t ts = av_rescale_q(m_task.firstSample, AVRational{1, rate}, m_stream->time_base);
-            if (av_seek_frame(m_format, m_input.streamIndex, ts, AVSEEK_FLAG_BACKWARD) < 0)
-                return kykit::Status::failure("cannot seek");
-        }
+        detail::stopCodecGuessing(m_format);
+        // A byte seek: the demuxer's own seek may read its way there.
+        // The first segment seeks too: the guessing stops only at a seek.
+        const int64_t firstByte = m_task.dataStart + m_task.firstSample * parameters->block_align;
+        if (m_task.dataStart < 0 || av_seek_frame(m_format, -1, firstByte, AVSEEK_FLAG_BYTE) < 0)
+            return kykit::Status::failure("cannot seek");
         PacketPtr packet(av_packet_alloc());
         if (!packet) return kykit::Status::failure("out of memory");
         int readError = 0;
@@ -234,11 +235,8 @@ private:
             }
             if (first) {
                 first = false;
-                if (m_task.firstSample > 0) {
-                    if (packet->pts == AV_NOPTS_VALUE) return kykit::Status::failure("a packet without a time");
-                    m_position = av_rescale_q(packet->pts, m_stream->time_base, AVRational{1, rate});
-                }
-                if (m_position > m_start) return kykit::Status::failure("the seek went past the segment");
+                if (packet->pos != firstByte) return kykit::Status::failure("the seek missed the sample");
+                m_position = m_task.firstSample;
             }
             ++m_out.packets;
             const int64_t frames = packet->size / parameters->block_align;

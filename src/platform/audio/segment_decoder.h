@@ -42,8 +42,11 @@ struct SegmentTask {
     // included); the table is nullptr for the segment that starts the file.
     const std::vector<PacketMark>* packets = nullptr;
     int64_t firstPacket = 0;
-    // PCM measured from the packets: the sample to start reading at.
+    // PCM measured from the packets: the sample to start reading at, and
+    // the byte where the samples begin (every sample frame is the header's
+    // block size further on).
     int64_t firstSample = 0;
+    int64_t dataStart = -1;
     // The file's 10 ms frame where measuring starts; samples before it are
     // decoded (the decoder settles) and dropped.
     int64_t firstFrame = 0;
