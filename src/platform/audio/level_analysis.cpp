@@ -46,7 +46,7 @@ LevelAnalysis detect(const LevelParameters& parameters, Read read) {
 
 LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& parameters,
                             const Parallelism& parallelism) {
-    if (parallelism.jobs <= 1)
+    if (parallelism.jobs <= 1 && !readInChunks(path))
         return detect(parameters, [&path](const FramePeakMeter::Sink& sink) { return readFramePeaks(path, sink); });
     // Decoded side by side, the levels are kept (an hour is 1.4 MB) and
     // read from memory as often as the detection asks.

@@ -40,7 +40,7 @@ FileLevels readOnOneThread(const std::string& path, LevelContent content) {
     if (content == LevelContent::peaks) {
         levels.decoded = readFramePeaks(path, [&levels](float peak) { levels.peaks.push_back(peak); });
     } else {
-        FeatureAnalysis analysis = readSpeechFeatures(path);
+        FeatureAnalysis analysis = readSpeechFeaturesInOneRun(path);
         levels.decoded = analysis.decoded;
         levels.features = std::move(analysis.features);
     }
@@ -98,6 +98,46 @@ void runSideBySide(std::vector<SegmentTask>& tasks, std::vector<SegmentResult>& 
     for (std::thread& thread : threads) thread.join();
 }
 
+// The joined levels' summary, and the verdict on whether the file is whole,
+// from what the segments found; nullopt for a file that is not whole (the
+// one-thread reader words that).
+std::optional<FileLevels> finishJoin(const std::string& path, FileLevels& levels,
+                                     const std::vector<SegmentResult>& results, int64_t packets) {
+    detail::AudioInput input = detail::openAudioInput(path);
+    if (!input.status) return std::nullopt;
+    const SegmentResult& last = results.back();
+    detail::DecodeFacts facts;
+    facts.rate = last.rate;
+    facts.sampleFrames = last.sampleFrames;
+    facts.packets = packets;
+    DecodeSummary& decoded = levels.decoded;
+    decoded.status = detail::checkComplete(path, input.format.get(), input.stream(), facts);
+    if (!decoded.status) return std::nullopt;
+    decoded.sampleRate = last.rate;
+    for (const SegmentResult& r : results) decoded.channels = std::max(decoded.channels, r.channels);
+    decoded.sampleFrames = last.sampleFrames;
+    decoded.duration = static_cast<double>(decoded.sampleFrames) / decoded.sampleRate;
+    return std::move(levels);
+}
+
+// Decoders whose output a few packets after a fresh start is the very
+// output of one that decoded the whole file: MPEG audio (its bit reservoir
+// and overlap reach one or two frames back), and the lossless codecs whose
+// frames stand alone. AAC is not among them: FFmpeg's decoder draws the
+// noise it substitutes for noise-coded bands from one generator carried
+// through the whole file, so two decoders never agree on such a band.
+bool settlesAfterASeek(AVCodecID codec) {
+    switch (codec) {
+    case AV_CODEC_ID_MP1:
+    case AV_CODEC_ID_MP2:
+    case AV_CODEC_ID_MP3:
+    case AV_CODEC_ID_FLAC:
+    case AV_CODEC_ID_ALAC: return true;
+    default: return false;
+    }
+}
+
+
 // Joins the segments where each agrees with the one before; nullopt when
 // one failed or a seam does not agree to the bit.
 std::optional<FileLevels> join(const std::string& path, std::vector<SegmentResult>& results, LevelContent content,
@@ -151,39 +191,7 @@ std::optional<FileLevels> join(const std::string& path, std::vector<SegmentResul
         applyVoicingGate(levels.features);
     }
 
-    detail::AudioInput input = detail::openAudioInput(path);
-    if (!input.status) return std::nullopt;
-    const SegmentResult& last = results.back();
-    detail::DecodeFacts facts;
-    facts.rate = last.rate;
-    facts.sampleFrames = last.sampleFrames;
-    facts.packets = packets;
-    DecodeSummary& decoded = levels.decoded;
-    decoded.status = detail::checkComplete(path, input.format.get(), input.stream(), facts);
-    // A file that is not whole is worded by the one-thread reader.
-    if (!decoded.status) return std::nullopt;
-    decoded.sampleRate = last.rate;
-    for (const SegmentResult& r : results) decoded.channels = std::max(decoded.channels, r.channels);
-    decoded.sampleFrames = last.sampleFrames;
-    decoded.duration = static_cast<double>(decoded.sampleFrames) / decoded.sampleRate;
-    return levels;
-}
-
-// Decoders whose output a few packets after a fresh start is the very
-// output of one that decoded the whole file: MPEG audio (its bit reservoir
-// and overlap reach one or two frames back), and the lossless codecs whose
-// frames stand alone. AAC is not among them: FFmpeg's decoder draws the
-// noise it substitutes for noise-coded bands from one generator carried
-// through the whole file, so two decoders never agree on such a band.
-bool settlesAfterASeek(AVCodecID codec) {
-    switch (codec) {
-    case AV_CODEC_ID_MP1:
-    case AV_CODEC_ID_MP2:
-    case AV_CODEC_ID_MP3:
-    case AV_CODEC_ID_FLAC:
-    case AV_CODEC_ID_ALAC: return true;
-    default: return false;
-    }
+    return finishJoin(path, levels, results, packets);
 }
 
 SegmentTask baseTask(const std::string& path, LevelContent content) {
@@ -351,13 +359,124 @@ std::optional<FileLevels> readCoded(const std::string& path, LevelContent conten
     return join(path, results, content, total);
 }
 
+// AAC: its decoder cannot start afresh in the middle and agree with one
+// that decoded from the start (see settlesAfterASeek), so the file is
+// decoded in chunks of a fixed number of packets whatever the jobs, each by
+// a fresh decoder started a dozen packets early: one thread or many decode
+// the same chunks and give the same levels. A chunk's feature meter starts
+// half a second early, on its own decoder's pre-roll, for the same reason.
+constexpr int64_t kChunkPackets = 4096;
+constexpr int64_t kWarmUpFrames = 30;
+
+bool inChunks(const AVCodecParameters* parameters) { return parameters->codec_id == AV_CODEC_ID_AAC; }
+
+std::optional<FileLevels> readChunked(const std::string& path, LevelContent content, int jobs) {
+    const std::optional<std::vector<PacketMark>> listed = listPackets(path);
+    const std::optional<detail::TimeOrigin> found = findOrigin(path);
+    detail::AudioInput input = detail::openAudioInput(path);
+    if (!listed || !found || listed->empty() || !input.status) return std::nullopt;
+    const std::vector<PacketMark>& marks = *listed;
+    const int rate = found->rate;
+    const bool features = content == LevelContent::speechFeatures;
+    const int64_t step = features ? SpeechFeatureMeter::averagingStep(rate) : 1;
+    const int64_t total = static_cast<int64_t>(marks.size());
+
+    // Chunk c keeps the frames [starts[c], starts[c + 1]).
+    std::vector<int64_t> starts{0};
+    std::vector<int64_t> firstPackets{0};
+    for (int64_t packet = kChunkPackets; packet + kChunkPackets / 2 < total; packet += kChunkPackets) {
+        const PacketMark& mark = marks[static_cast<size_t>(packet)];
+        const int64_t sample = av_rescale_q(mark.pts, input.stream()->time_base, AVRational{1, rate}) - found->at;
+        const std::optional<int64_t> start =
+            alignedFrame((sample * kLevelFramesPerSecond + rate - 1) / rate, rate, step);
+        if (!start || *start <= starts.back() + 2 * kWarmUpFrames) return std::nullopt;
+        starts.push_back(*start);
+        // The pre-roll counts from the first packet the meter needs.
+        int64_t first = packet;
+        const int64_t warmSample = frameStartSample(*start - kWarmUpFrames - 1, rate);
+        while (features && first > 0 &&
+               av_rescale_q(marks[static_cast<size_t>(first)].pts, input.stream()->time_base, AVRational{1, rate}) -
+                       found->at > warmSample)
+            --first;
+        firstPackets.push_back(std::max<int64_t>(0, first - kPreRollPackets));
+    }
+    std::vector<SegmentTask> tasks(starts.size(), baseTask(path, content));
+    for (size_t c = 0; c < tasks.size(); ++c) {
+        SegmentTask& task = tasks[c];
+        task.checkFrames = 0;
+        if (c > 0) {
+            task.packets = &marks;
+            task.firstPacket = firstPackets[c];
+            task.origin = found;
+            const std::optional<int64_t> warm = features ? alignedFrame(starts[c] - kWarmUpFrames, rate, step)
+                                                         : std::optional<int64_t>(starts[c]);
+            if (!warm) return std::nullopt;
+            task.firstFrame = *warm;
+        }
+        // The voicing of a chunk's last frame is measured a frame later.
+        if (c + 1 < tasks.size()) task.fixedStop = starts[c + 1] + 2;
+    }
+    std::vector<SegmentResult> results(tasks.size());
+    std::atomic<size_t> next{0};
+    const auto work = [&] {
+        for (size_t c = next++; c < tasks.size(); c = next++) results[c] = detail::decodeSegment(tasks[c]);
+    };
+    std::vector<std::thread> threads;
+    for (int t = 1; t < std::min<int>(jobs, static_cast<int>(tasks.size())); ++t) threads.emplace_back(work);
+    work();
+    for (std::thread& thread : threads) thread.join();
+
+    for (const SegmentResult& r : results)
+        if (!r.status || r.rate != rate) return std::nullopt;
+    if (!results.back().reachedEnd) return std::nullopt;
+    FileLevels levels;
+    levels.segments = static_cast<int>(results.size());
+    const auto take = [&](const std::vector<float>& from, std::vector<float>& into, size_t c) {
+        const int64_t begin = starts[c] - results[c].firstFrame;
+        const int64_t end = c + 1 < results.size() ? starts[c + 1] - results[c].firstFrame
+                                                   : static_cast<int64_t>(from.size());
+        if (begin < 0 || end > static_cast<int64_t>(from.size()) || begin > end) return false;
+        into.insert(into.end(), from.begin() + begin, from.begin() + end);
+        return true;
+    };
+    for (size_t c = 0; c < results.size(); ++c) {
+        const bool whole = features ? take(results[c].features.level, levels.features.level, c) &&
+                                          take(results[c].features.voicing, levels.features.voicing, c)
+                                    : take(results[c].peaks, levels.peaks, c);
+        if (!whole) return std::nullopt;
+    }
+    if (features) applyVoicingGate(levels.features);
+    return finishJoin(path, levels, results, total);
+}
+
 } // namespace
 
+namespace {
+
+// Long enough for two chunks, by its declared length.
+bool longForChunks(const detail::AudioInput& input) {
+    const AVCodecParameters* parameters = input.stream()->codecpar;
+    const int64_t frameSize = parameters->frame_size > 0 ? parameters->frame_size : 1024;
+    return detail::declaredSampleCount(input.format.get(), input.stream(), parameters->sample_rate) >=
+           2 * kChunkPackets * frameSize;
+}
+
+} // namespace
+
+bool readInChunks(const std::string& path) {
+    const detail::AudioInput input = detail::openAudioInput(path);
+    return input.status && inChunks(input.stream()->codecpar) && longForChunks(input);
+}
+
 FileLevels readFileLevels(const std::string& path, LevelContent content, const Parallelism& parallelism) {
-    if (parallelism.jobs <= 1) return readOnOneThread(path, content);
     detail::AudioInput input = detail::openAudioInput(path);
     if (!input.status) return readOnOneThread(path, content);
     const AVCodecParameters* parameters = input.stream()->codecpar;
+    if (inChunks(parameters) && longForChunks(input)) {
+        std::optional<FileLevels> levels = readChunked(path, content, std::max(1, parallelism.jobs));
+        return levels ? std::move(*levels) : readOnOneThread(path, content);
+    }
+    if (parallelism.jobs <= 1) return readOnOneThread(path, content);
     const int rate = parameters->sample_rate;
     const int64_t declared = detail::declaredSampleCount(input.format.get(), input.stream(), rate);
     const double seconds = static_cast<double>(declared) / rate;

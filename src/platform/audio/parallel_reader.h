@@ -25,6 +25,12 @@ struct FileLevels {
     int segments = 1;           // decoded side by side; 1 when read on one thread
 };
 
+// With one job a file is read on one thread as it streams, except an AAC
+// file long enough to be decoded in chunks, which is read in the same chunks
+// at every number of jobs (docs/parallel-analysis.md).
 FileLevels readFileLevels(const std::string& path, LevelContent content, const Parallelism& parallelism);
+
+// Whether readFileLevels decodes this file in chunks even with one job.
+bool readInChunks(const std::string& path);
 
 } // namespace kyaudio

@@ -660,19 +660,22 @@ SpeechFeatures SpeechFeatureMeter::finish() {
     return std::move(s.features);
 }
 
-FeatureAnalysis readSpeechFeatures(const std::string& path, const Parallelism& parallelism) {
+FeatureAnalysis readSpeechFeaturesInOneRun(const std::string& path) {
     FeatureAnalysis analysis;
-    if (parallelism.jobs > 1) {
-        FileLevels levels = readFileLevels(path, LevelContent::speechFeatures, parallelism);
-        analysis.decoded = levels.decoded;
-        analysis.features = std::move(levels.features);
-        return analysis;
-    }
     SpeechFeatureMeter meter;
     DecodeOptions options;
     options.observer = &meter;
     analysis.decoded = readFramePeaks(path, nullptr, options);
     analysis.features = meter.finish();
+    return analysis;
+}
+
+FeatureAnalysis readSpeechFeatures(const std::string& path, const Parallelism& parallelism) {
+    if (parallelism.jobs <= 1 && !readInChunks(path)) return readSpeechFeaturesInOneRun(path);
+    FeatureAnalysis analysis;
+    FileLevels levels = readFileLevels(path, LevelContent::speechFeatures, parallelism);
+    analysis.decoded = levels.decoded;
+    analysis.features = std::move(levels.features);
     return analysis;
 }
 

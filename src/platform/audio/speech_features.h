@@ -84,9 +84,13 @@ struct FeatureAnalysis {
     SpeechFeatures features;
 };
 
-// Decodes the file once and measures the features of every frame. Fails as
-// readFramePeaks does. More than one job decodes a long file in segments
-// side by side, with the very features of the single-thread run.
+// Decodes the file once, streaming on the calling thread, and measures the
+// features of every frame. Fails as readFramePeaks does.
+FeatureAnalysis readSpeechFeaturesInOneRun(const std::string& path);
+
+// The same with the given jobs (parallel_reader.h): more than one job
+// decodes a long file in segments side by side, with the very features of
+// one run; a long AAC file is read in fixed chunks at every number of jobs.
 FeatureAnalysis readSpeechFeatures(const std::string& path, const Parallelism& parallelism = {});
 
 } // namespace kyaudio
