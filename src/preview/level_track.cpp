@@ -5,6 +5,7 @@
 
 #include "platform/audio/audio_file.h"
 #include "platform/audio/audio_reader.h"
+#include "platform/audio/parallel_reader.h"
 
 namespace quelvo::preview {
 
@@ -50,6 +51,29 @@ size_t LevelTrack::bytes() const {
 TrackAnalysis analyzeLevelTrack(const std::string& path, const std::atomic<bool>* cancel,
                                 const std::function<void(double)>& progress, TrackContent content) {
     TrackAnalysis result;
+    // A long AAC file is decoded in chunks by the job; the preview reads the
+    // same chunks so that the two cannot disagree. It says how far it got
+    // only at the end, and stops only between reading and keeping.
+    if (kyaudio::readInChunks(path)) {
+        const bool withFeatures = content == TrackContent::levelsAndSpeechFeatures;
+        kyaudio::FileLevels levels = kyaudio::readFileLevels(
+            path, withFeatures ? kyaudio::LevelContent::peaksAndSpeechFeatures : kyaudio::LevelContent::peaks, {});
+        if (cancel && cancel->load()) {
+            result.status = kykit::Status::failure("the analysis was cancelled");
+            return result;
+        }
+        if (!levels.decoded.status) {
+            result.status = levels.decoded.status;
+            return result;
+        }
+        if (progress) progress(1.0);
+        std::optional<kyaudio::SpeechFeatures> features;
+        if (withFeatures) features = std::move(levels.features);
+        result.track = std::make_shared<const LevelTrack>(std::move(levels.peaks), levels.decoded.duration,
+                                                          levels.decoded.sampleRate, std::move(features));
+        result.status = kykit::Status::success();
+        return result;
+    }
     const double expected = kyaudio::aUt_getAudioDuration(path);
     const int64_t expectedFrames = std::isfinite(expected) && expected > 0
                                        ? static_cast<int64_t>(expected * kyaudio::kLevelFramesPerSecond) + 1

@@ -37,13 +37,13 @@ constexpr int64_t kNoEnd = std::numeric_limits<int64_t>::max();
 
 FileLevels readOnOneThread(const std::string& path, LevelContent content) {
     FileLevels levels;
-    if (content == LevelContent::peaks) {
-        levels.decoded = readFramePeaks(path, [&levels](float peak) { levels.peaks.push_back(peak); });
-    } else {
-        FeatureAnalysis analysis = readSpeechFeaturesInOneRun(path);
-        levels.decoded = analysis.decoded;
-        levels.features = std::move(analysis.features);
-    }
+    std::optional<SpeechFeatureMeter> meter;
+    DecodeOptions options;
+    if (content != LevelContent::peaks) options.observer = &meter.emplace();
+    FramePeakMeter::Sink sink;
+    if (content != LevelContent::speechFeatures) sink = [&levels](float peak) { levels.peaks.push_back(peak); };
+    levels.decoded = readFramePeaks(path, sink, options);
+    if (meter) levels.features = meter->finish();
     return levels;
 }
 
@@ -142,7 +142,8 @@ bool settlesAfterASeek(AVCodecID codec) {
 // one failed or a seam does not agree to the bit.
 std::optional<FileLevels> join(const std::string& path, std::vector<SegmentResult>& results, LevelContent content,
                                int64_t packets) {
-    const bool features = content == LevelContent::speechFeatures;
+    const bool features = content != LevelContent::peaks;
+    const bool peaks = content != LevelContent::speechFeatures;
     for (const SegmentResult& r : results)
         if (!r.status || r.rate != results.front().rate) return std::nullopt;
     if (!results.back().reachedEnd) return std::nullopt;
@@ -181,9 +182,9 @@ std::optional<FileLevels> join(const std::string& path, std::vector<SegmentResul
         return true;
     };
     for (size_t k = 0; k < results.size(); ++k) {
-        const bool whole = features ? take(results[k].features.level, levels.features.level, k, 0) &&
-                                          take(results[k].features.voicing, levels.features.voicing, k, 2)
-                                    : take(results[k].peaks, levels.peaks, k, 0);
+        const bool whole = (!features || (take(results[k].features.level, levels.features.level, k, 0) &&
+                                          take(results[k].features.voicing, levels.features.voicing, k, 2))) &&
+                           (!peaks || take(results[k].peaks, levels.peaks, k, 0));
         if (!whole) return std::nullopt;
     }
     if (features) {
@@ -197,7 +198,8 @@ std::optional<FileLevels> join(const std::string& path, std::vector<SegmentResul
 SegmentTask baseTask(const std::string& path, LevelContent content) {
     SegmentTask task;
     task.path = path;
-    task.features = content == LevelContent::speechFeatures;
+    task.features = content != LevelContent::peaks;
+    task.peaks = content != LevelContent::speechFeatures;
     task.checkFrames = kCheckFrames;
     return task;
 }
@@ -206,7 +208,7 @@ SegmentTask baseTask(const std::string& path, LevelContent content) {
 // header, so all segments start at once.
 std::optional<FileLevels> readPcm(const std::string& path, LevelContent content, int segments, int rate,
                                   int64_t declared) {
-    const int64_t step = content == LevelContent::speechFeatures ? SpeechFeatureMeter::averagingStep(rate) : 1;
+    const int64_t step = content != LevelContent::peaks ? SpeechFeatureMeter::averagingStep(rate) : 1;
     const int64_t frames = declared * kLevelFramesPerSecond / rate;
     std::vector<int64_t> starts{0};
     for (int k = 1; k < segments; ++k) {
@@ -314,7 +316,7 @@ std::optional<FileLevels> readCoded(const std::string& path, LevelContent conten
     const std::vector<PacketMark>& marks = *listed;
     const int rate = found->rate;
     const int64_t total = static_cast<int64_t>(marks.size());
-    const int64_t step = content == LevelContent::speechFeatures ? SpeechFeatureMeter::averagingStep(rate) : 1;
+    const int64_t step = content != LevelContent::peaks ? SpeechFeatureMeter::averagingStep(rate) : 1;
     const int64_t done = progress.load();
     // Room for the first segment to go on while it is told where to stop.
     const int64_t ahead =
@@ -377,7 +379,8 @@ std::optional<FileLevels> readChunked(const std::string& path, LevelContent cont
     if (!listed || !found || listed->empty() || !input.status) return std::nullopt;
     const std::vector<PacketMark>& marks = *listed;
     const int rate = found->rate;
-    const bool features = content == LevelContent::speechFeatures;
+    const bool features = content != LevelContent::peaks;
+    const bool peaks = content != LevelContent::speechFeatures;
     const int64_t step = features ? SpeechFeatureMeter::averagingStep(rate) : 1;
     const int64_t total = static_cast<int64_t>(marks.size());
 
@@ -440,9 +443,9 @@ std::optional<FileLevels> readChunked(const std::string& path, LevelContent cont
         return true;
     };
     for (size_t c = 0; c < results.size(); ++c) {
-        const bool whole = features ? take(results[c].features.level, levels.features.level, c) &&
-                                          take(results[c].features.voicing, levels.features.voicing, c)
-                                    : take(results[c].peaks, levels.peaks, c);
+        const bool whole = (!features || (take(results[c].features.level, levels.features.level, c) &&
+                                          take(results[c].features.voicing, levels.features.voicing, c))) &&
+                           (!peaks || take(results[c].peaks, levels.peaks, c));
         if (!whole) return std::nullopt;
     }
     if (features) applyVoicingGate(levels.features);

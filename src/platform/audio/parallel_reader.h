@@ -16,12 +16,14 @@
 
 namespace kyaudio {
 
-enum class LevelContent { peaks, speechFeatures };
+// What is measured: the 10 ms peaks, the speech features, or both (the
+// preview keeps both from one decoding run).
+enum class LevelContent { peaks, speechFeatures, peaksAndSpeechFeatures };
 
 struct FileLevels {
     DecodeSummary decoded;
-    std::vector<float> peaks;   // one per 10 ms frame (LevelContent::peaks)
-    SpeechFeatures features;    // LevelContent::speechFeatures
+    std::vector<float> peaks;   // one per 10 ms frame, when asked
+    SpeechFeatures features;    // when asked
     int segments = 1;           // decoded side by side; 1 when read on one thread
 };
 

@@ -189,8 +189,8 @@ private:
 
     void makeMeter(int rate) {
         m_meter.emplace(rate, m_task.firstFrame,
-                        m_task.features ? FramePeakMeter::Sink()
-                                        : FramePeakMeter::Sink([this](float peak) { m_out.peaks.push_back(peak); }),
+                        m_task.peaks ? FramePeakMeter::Sink([this](float peak) { m_out.peaks.push_back(peak); })
+                                     : FramePeakMeter::Sink(),
                         &m_recorder);
         m_start = frameStartSample(m_task.firstFrame, rate);
     }

@@ -37,7 +37,8 @@ struct TimeOrigin {
 
 struct SegmentTask {
     std::string path;
-    bool features = false;      // measure speech features (else 10 ms peaks)
+    bool features = false;      // measure speech features
+    bool peaks = true;          // keep the 10 ms peaks
     // Coded audio: the packet table and the first packet to read (pre-roll
     // included); the table is nullptr for the segment that starts the file.
     const std::vector<PacketMark>* packets = nullptr;
