@@ -75,6 +75,24 @@ TEST(ParallelReading, EveryCorpusFileGivesTheOneThreadPeaksAndFeatures) {
     EXPECT_GT(cutFiles, 10);
 }
 
+// As the command line runs it: the first segment decodes while the rest is
+// planned and learns where to stop as it goes.
+TEST(ParallelReading, APlanMadeWhileDecodingGivesTheOneThreadLevels) {
+    QUELVO_REQUIRE_CORPUS_SPEECH();
+    const fs::path file = quelvo::test::sharedDir() / "testdata" / "dialogue" / "dev14_long_conversation_mp3.mp3";
+    kyaudio::Parallelism asRun;
+    asRun.jobs = 3;
+    asRun.minSegmentSeconds = 30;
+    for (const auto content : {kyaudio::LevelContent::peaks, kyaudio::LevelContent::speechFeatures}) {
+        const kyaudio::FileLevels one = kyaudio::readFileLevels(file, content, {});
+        const kyaudio::FileLevels many = kyaudio::readFileLevels(file, content, asRun);
+        expectSameSummary(one.decoded, many.decoded);
+        EXPECT_TRUE(sameBits(one.peaks, many.peaks));
+        EXPECT_TRUE(sameBits(one.features.level, many.features.level));
+        EXPECT_TRUE(sameBits(one.features.voicing, many.features.voicing));
+    }
+}
+
 TEST(ParallelReading, ALongAacFileGivesTheSameChunksOnOneThreadAsOnThree) {
     // Synthetic speech: FFmpeg's encoder codes parts of it as noise bands,
     // whose decoded noise depends on the decoder's whole history, so a
