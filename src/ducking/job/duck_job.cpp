@@ -94,11 +94,6 @@ FCPXMLWriteResult runWriter(Version version, const WriterInputs& in, kykit::Stat
 // With two jobs or more the music's work runs beside the dialogue's.
 bool sideBySide(const kyaudio::Parallelism& parallelism) { return parallelism.jobs >= 2; }
 
-// The jobs of one of two analyses that may run side by side: half each with
-// two jobs or more, all of them for the first when they run one after the other.
-kyaudio::Parallelism shareOfTwo(const kyaudio::Parallelism& parallelism, int part) {
-    return sideBySide(parallelism) ? kyaudio::shareOf(parallelism, part, 2) : parallelism;
-}
 
 } // namespace
 
@@ -165,7 +160,10 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
 
     kykit::ih_setText(statusLabel, kStageAnalyzing);
     // Only a filler needs to know where the music itself is silent. With two
-    // jobs or more that analysis runs beside the dialogue's; the sheet keeps
+    // jobs or more that analysis runs beside the dialogue's, each with every
+    // job: the two are rarely the same work (a WAV dialogue takes a tenth of
+    // an AAC bed), and the one still running then has the cores to itself
+    // instead of half of them while the other's sit idle; the sheet keeps
     // the analysing stage until the dialogue's is done, and the filtering
     // stage covers what is left of the music's, as when they run in turn.
     // The status is only ever set here, on the job's thread. A dialogue that
@@ -174,11 +172,10 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     std::future<SpeechAnalysis> musicAnalysis;
     if (withMusic)
         musicAnalysis = kykit::startBeside(sideBySide(options.parallelism),
-                                           [musicPath, share = shareOfTwo(options.parallelism, 1)] {
-                                               return findMusicClusters(musicPath, kMusicThreshold, share);
+                                           [musicPath, parallelism = options.parallelism] {
+                                               return findMusicClusters(musicPath, kMusicThreshold, parallelism);
                                            });
-    const SpeechAnalysis speech = analyzeDialogue(
-        speakerPath, rolls, withMusic ? shareOfTwo(options.parallelism, 0) : options.parallelism);
+    const SpeechAnalysis speech = analyzeDialogue(speakerPath, rolls, options.parallelism);
     if (!speech.status) {
         failedToRead(outcome, "dialogue", speakerPath, speech.status.message());
         return outcome;

@@ -58,8 +58,13 @@ std::optional<int64_t> alignedFrame(int64_t frame, int rate, int64_t step) {
     return std::nullopt;
 }
 
-// The packets of the file as one read from its start sees them.
-std::optional<std::vector<PacketMark>> listPackets(const std::string& path) {
+// The packets of the file as one read from its start sees them, and the
+// time base of their timestamps.
+struct PacketList {
+    std::vector<PacketMark> marks;
+    AVRational timeBase{1, 1};
+};
+std::optional<PacketList> listPackets(const std::string& path) {
     detail::AudioInput input = detail::openAudioInput(path);
     if (!input.status) return std::nullopt;
     detail::PacketPtr packet(av_packet_alloc());
@@ -87,7 +92,7 @@ std::optional<std::vector<PacketMark>> listPackets(const std::string& path) {
         marks.push_back(mark);
     }
     if (readError) return std::nullopt;
-    return marks;
+    return PacketList{std::move(marks), input.stream()->time_base};
 }
 
 void runSideBySide(std::vector<SegmentTask>& tasks, std::vector<SegmentResult>& results, size_t from) {
@@ -309,11 +314,10 @@ std::optional<FileLevels> readCoded(const std::string& path, LevelContent conten
         return join(path, results, content, results[0].packets);
     };
 
-    const std::optional<std::vector<PacketMark>> listed = listPackets(path);
+    const std::optional<PacketList> listed = listPackets(path);
     const std::optional<detail::TimeOrigin> found = findOrigin(path);
-    detail::AudioInput input = detail::openAudioInput(path);
-    if (!listed || !found || listed->empty() || !input.status) return alone();
-    const std::vector<PacketMark>& marks = *listed;
+    if (!listed || !found || listed->marks.empty()) return alone();
+    const std::vector<PacketMark>& marks = listed->marks;
     const int rate = found->rate;
     const int64_t total = static_cast<int64_t>(marks.size());
     const int64_t step = content != LevelContent::peaks ? SpeechFeatureMeter::averagingStep(rate) : 1;
@@ -329,7 +333,7 @@ std::optional<FileLevels> readCoded(const std::string& path, LevelContent conten
         const int64_t packet = done + (total - done) * k / segments;
         if (packet < done + ahead || packet >= total) return alone();
         const PacketMark& mark = marks[static_cast<size_t>(packet)];
-        const int64_t sample = av_rescale_q(mark.pts, input.stream()->time_base, AVRational{1, rate}) - found->at;
+        const int64_t sample = av_rescale_q(mark.pts, listed->timeBase, AVRational{1, rate}) - found->at;
         const std::optional<int64_t> start =
             alignedFrame((sample * kLevelFramesPerSecond + rate - 1) / rate, rate, step);
         if (!start || *start <= starts.back() + 2 * kCheckFrames) return alone();
@@ -373,11 +377,10 @@ constexpr int64_t kWarmUpFrames = 30;
 bool inChunks(const AVCodecParameters* parameters) { return parameters->codec_id == AV_CODEC_ID_AAC; }
 
 std::optional<FileLevels> readChunked(const std::string& path, LevelContent content, int jobs) {
-    const std::optional<std::vector<PacketMark>> listed = listPackets(path);
+    const std::optional<PacketList> listed = listPackets(path);
     const std::optional<detail::TimeOrigin> found = findOrigin(path);
-    detail::AudioInput input = detail::openAudioInput(path);
-    if (!listed || !found || listed->empty() || !input.status) return std::nullopt;
-    const std::vector<PacketMark>& marks = *listed;
+    if (!listed || !found || listed->marks.empty()) return std::nullopt;
+    const std::vector<PacketMark>& marks = listed->marks;
     const int rate = found->rate;
     const bool features = content != LevelContent::peaks;
     const bool peaks = content != LevelContent::speechFeatures;
@@ -389,7 +392,7 @@ std::optional<FileLevels> readChunked(const std::string& path, LevelContent cont
     std::vector<int64_t> firstPackets{0};
     for (int64_t packet = kChunkPackets; packet + kChunkPackets / 2 < total; packet += kChunkPackets) {
         const PacketMark& mark = marks[static_cast<size_t>(packet)];
-        const int64_t sample = av_rescale_q(mark.pts, input.stream()->time_base, AVRational{1, rate}) - found->at;
+        const int64_t sample = av_rescale_q(mark.pts, listed->timeBase, AVRational{1, rate}) - found->at;
         const std::optional<int64_t> start =
             alignedFrame((sample * kLevelFramesPerSecond + rate - 1) / rate, rate, step);
         if (!start || *start <= starts.back() + 2 * kWarmUpFrames) return std::nullopt;
@@ -398,7 +401,7 @@ std::optional<FileLevels> readChunked(const std::string& path, LevelContent cont
         int64_t first = packet;
         const int64_t warmSample = frameStartSample(*start - kWarmUpFrames - 1, rate);
         while (features && first > 0 &&
-               av_rescale_q(marks[static_cast<size_t>(first)].pts, input.stream()->time_base, AVRational{1, rate}) -
+               av_rescale_q(marks[static_cast<size_t>(first)].pts, listed->timeBase, AVRational{1, rate}) -
                        found->at > warmSample)
             --first;
         firstPackets.push_back(std::max<int64_t>(0, first - kPreRollPackets));
@@ -476,6 +479,8 @@ FileLevels readFileLevels(const std::string& path, LevelContent content, const P
     if (!input.status) return readOnOneThread(path, content);
     const AVCodecParameters* parameters = input.stream()->codecpar;
     if (inChunks(parameters) && longForChunks(input)) {
+        // Each open MP4 holds its index (6 MB an hour): one fewer open.
+        input = {};
         std::optional<FileLevels> levels = readChunked(path, content, std::max(1, parallelism.jobs));
         return levels ? std::move(*levels) : readOnOneThread(path, content);
     }
@@ -488,11 +493,14 @@ FileLevels readFileLevels(const std::string& path, LevelContent content, const P
     std::optional<FileLevels> levels;
     if (segments >= 2) {
         const bool mov = input.format->iformat && std::strstr(input.format->iformat->name, "mov");
-        if (detail::packetEncoding(parameters)) {
+        const bool pcm = detail::packetEncoding(parameters).has_value();
+        const bool settles = settlesAfterASeek(parameters->codec_id);
+        input = {};
+        if (pcm) {
             // An MP4's packet count is checked against its index; its PCM
             // is read on one thread.
             if (!mov) levels = readPcm(path, content, segments, rate, declared);
-        } else if (settlesAfterASeek(parameters->codec_id)) {
+        } else if (settles) {
             levels = readCoded(path, content, segments, seconds, parallelism.planFirst);
         }
     }

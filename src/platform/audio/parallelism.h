@@ -19,9 +19,4 @@ struct Parallelism {
 // The machine's processor cores as the system reports them; at least 1.
 int machineCores();
 
-// The share of `total` for one of `parts` analyses that run side by side:
-// the jobs divided as evenly as they go, the first parts taking the rest,
-// and at least one each.
-Parallelism shareOf(const Parallelism& total, int part, int parts);
-
 } // namespace kyaudio
