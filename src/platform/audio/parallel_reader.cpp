@@ -425,7 +425,8 @@ std::optional<FileLevels> readChunked(const std::string& path, LevelContent cont
     std::vector<SegmentResult> results(tasks.size());
     std::atomic<size_t> next{0};
     const auto work = [&] {
-        for (size_t c = next++; c < tasks.size(); c = next++) results[c] = detail::decodeSegment(tasks[c]);
+        detail::AudioInput input;
+        for (size_t c = next++; c < tasks.size(); c = next++) results[c] = detail::decodeSegment(tasks[c], &input);
     };
     std::vector<std::thread> threads;
     for (int t = 1; t < std::min<int>(jobs, static_cast<int>(tasks.size())); ++t) threads.emplace_back(work);

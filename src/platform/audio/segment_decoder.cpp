@@ -163,14 +163,26 @@ bool setSkips(AVPacket* packet, const PacketMark& mark) {
 
 class SegmentRun {
 public:
-    SegmentRun(const SegmentTask& task, SegmentResult& out)
-        : m_task(task), m_out(out), m_recorder(task, task.features ? &m_features : nullptr, out) {}
+    SegmentRun(const SegmentTask& task, SegmentResult& out, AudioInput* shared)
+        : m_task(task), m_out(out), m_recorder(task, task.features ? &m_features : nullptr, out), m_shared(shared) {}
 
     kykit::Status run() {
-        m_input = openAudioInput(m_task.path);
-        if (!m_input.status) return m_input.status;
-        m_format = m_input.format.get();
-        m_stream = m_input.stream();
+        // A segment that seeks can use a file its thread opened before (an
+        // MP4 parses its whole index when opened).
+        const bool seeks = m_task.packets && m_task.firstPacket > 0;
+        AudioInput* input = m_shared && m_shared->status && seeks ? m_shared : nullptr;
+        if (!input) {
+            m_own = openAudioInput(m_task.path);
+            input = &m_own;
+            if (m_shared && !m_shared->status && m_own.status) {
+                *m_shared = std::move(m_own);
+                input = m_shared;
+            }
+        }
+        if (!input->status) return input->status;
+        m_format = input->format.get();
+        m_stream = input->stream();
+        m_streamIndex = input->streamIndex;
         if (m_task.features) m_features.beginSegment(m_task.firstFrame, true);
         m_direct = packetEncoding(m_stream->codecpar);
         kykit::Status status = m_direct ? readPcm() : decode();
@@ -228,7 +240,7 @@ private:
         int readError = 0;
         bool first = true;
         while (!enough()) {
-            if (!readStreamPacket(m_format, m_input.streamIndex, packet.get(), readError)) {
+            if (!readStreamPacket(m_format, m_streamIndex, packet.get(), readError)) {
                 if (readError) return kykit::Status::failure(ffmpegReason(readError));
                 m_out.reachedEnd = true;
                 break;
@@ -251,13 +263,13 @@ private:
     kykit::Status seekToFirstPacket(AVPacket* packet, int& readError) {
         const PacketMark& mark = (*m_task.packets)[static_cast<size_t>(m_task.firstPacket)];
         const int sought = (m_format->iformat->flags & AVFMT_NO_BYTE_SEEK)
-                               ? av_seek_frame(m_format, m_input.streamIndex, mark.dts, AVSEEK_FLAG_BACKWARD)
+                               ? av_seek_frame(m_format, m_streamIndex, mark.dts, AVSEEK_FLAG_BACKWARD)
                                : av_seek_frame(m_format, -1, mark.pos, AVSEEK_FLAG_BYTE);
         if (sought < 0) return kykit::Status::failure("cannot seek");
         // Packets before the one wanted (a seek to the key point before it)
         // are read past.
         for (;;) {
-            if (!readStreamPacket(m_format, m_input.streamIndex, packet, readError))
+            if (!readStreamPacket(m_format, m_streamIndex, packet, readError))
                 return kykit::Status::failure("the packet after a seek is missing");
             if (packet->pos == mark.pos) return kykit::Status::success();
             const bool before = packet->pos >= 0 && packet->pos < mark.pos;
@@ -280,7 +292,7 @@ private:
             pending = true;
         }
         while (!enough()) {
-            if (!pending && !readStreamPacket(m_format, m_input.streamIndex, packet.get(), readError)) {
+            if (!pending && !readStreamPacket(m_format, m_streamIndex, packet.get(), readError)) {
                 if (readError) return kykit::Status::failure(ffmpegReason(readError));
                 m_out.reachedEnd = true;
                 break;
@@ -375,7 +387,9 @@ private:
     SegmentResult& m_out;
     SpeechFeatureMeter m_features;
     SeamRecorder m_recorder;
-    AudioInput m_input;
+    AudioInput* m_shared;
+    AudioInput m_own;
+    int m_streamIndex = -1;
     AVFormatContext* m_format = nullptr;
     AVStream* m_stream = nullptr;
     std::optional<SampleEncoding> m_direct;
@@ -390,10 +404,10 @@ private:
 
 } // namespace
 
-SegmentResult decodeSegment(const SegmentTask& task) {
+SegmentResult decodeSegment(const SegmentTask& task, AudioInput* reuse) {
     SegmentResult result;
     result.firstFrame = task.firstFrame;
-    SegmentRun run(task, result);
+    SegmentRun run(task, result, reuse);
     result.status = run.run();
     return result;
 }

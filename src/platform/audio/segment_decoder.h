@@ -94,6 +94,10 @@ struct SegmentResult {
 // stand in for the one-thread run there (a damaged packet, a packet that is
 // not where the table says, a read error): the caller then decodes the file
 // on one thread, which also words any real fault.
-SegmentResult decodeSegment(const SegmentTask& task);
+// `reuse`, when given, keeps the file open between the segments one thread
+// decodes in turn: a segment that seeks reads it instead of opening the
+// file again, and a segment that opens the file leaves it there.
+struct AudioInput;
+SegmentResult decodeSegment(const SegmentTask& task, AudioInput* reuse = nullptr);
 
 } // namespace kyaudio::detail
