@@ -70,6 +70,10 @@ std::optional<PacketList> listPackets(const std::string& path) {
     detail::PacketPtr packet(av_packet_alloc());
     if (!packet) return std::nullopt;
     std::vector<PacketMark> marks;
+    // An MP4 says how many there are; growing the list by doubling would
+    // hold up to twice its 40 bytes a packet.
+    if (input.stream()->nb_frames > 0 && input.stream()->nb_frames < (int64_t(1) << 26))
+        marks.reserve(static_cast<size_t>(input.stream()->nb_frames));
     int readError = 0;
     while (detail::readStreamPacket(input.format.get(), input.streamIndex, packet.get(), readError)) {
         PacketMark mark;
@@ -438,6 +442,13 @@ std::optional<FileLevels> readChunked(const std::string& path, LevelContent cont
     if (!results.back().reachedEnd) return std::nullopt;
     FileLevels levels;
     levels.segments = static_cast<int>(results.size());
+    const size_t frames = static_cast<size_t>(starts.back()) +
+                          (features ? results.back().features.level.size() : results.back().peaks.size());
+    if (features) {
+        levels.features.level.reserve(frames);
+        levels.features.voicing.reserve(frames);
+    }
+    if (peaks) levels.peaks.reserve(frames);
     const auto take = [&](const std::vector<float>& from, std::vector<float>& into, size_t c) {
         const int64_t begin = starts[c] - results[c].firstFrame;
         const int64_t end = c + 1 < results.size() ? starts[c + 1] - results[c].firstFrame
