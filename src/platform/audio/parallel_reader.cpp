@@ -146,7 +146,6 @@ bool settlesAfterASeek(AVCodecID codec) {
     }
 }
 
-
 // Joins the segments where each agrees with the one before; nullopt when
 // one failed or a seam does not agree to the bit.
 std::optional<FileLevels> join(const std::string& path, std::vector<SegmentResult>& results, LevelContent content,
