@@ -88,13 +88,11 @@ void Decoder::fillGapBefore(const AVFrame* frame) {
         m_origin = *at;
         return;
     }
-    int64_t gap = detail::gapBefore(m_format, m_stream, frame->sample_rate, *at - *m_origin, m_meter->sampleFrames());
-    static const uint8_t silence[4096] = {};
-    while (gap > 0) {
-        const int64_t step = std::min<int64_t>(gap, sizeof silence / sizeof(float));
-        m_meter->addInterleaved(SampleEncoding::F32, silence, step, 1);
-        gap -= step;
-    }
+    detail::feedSilence(detail::gapBefore(m_format, m_stream, frame->sample_rate, *at - *m_origin,
+                                          m_meter->sampleFrames()),
+                        [this](const uint8_t* silence, int64_t samples) {
+                            m_meter->addInterleaved(SampleEncoding::F32, silence, samples, 1);
+                        });
 }
 
 kykit::Status Decoder::countPackets() {

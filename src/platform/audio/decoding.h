@@ -2,7 +2,9 @@
 // The pieces of a decoding run that the one-thread reader and the segment
 // decoders of the parallel analysis share, so that both open, read, place
 // and judge a file's audio the same way. Internal to platform/audio.
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -60,6 +62,18 @@ std::optional<int64_t> frameStart(const AVFrame* frame, const AVStream* stream);
 // joined file leaves between packets, never a timestamp's rounding, never
 // beyond what the header declares.
 int64_t gapBefore(const AVFormatContext* format, const AVStream* stream, int rate, int64_t at, int64_t position);
+
+// Hands `count` samples of digital silence to take(data, samples), in
+// blocks of mono F32 (how a gap is measured), so that both readers measure
+// a gap in the same blocks.
+template <typename Take> void feedSilence(int64_t count, Take take) {
+    static const float silence[1024] = {};
+    while (count > 0) {
+        const int64_t step = std::min<int64_t>(count, std::size(silence));
+        take(reinterpret_cast<const uint8_t*>(silence), step);
+        count -= step;
+    }
+}
 
 // What a decoding run found, for the verdict on whether it is all there.
 struct DecodeFacts {

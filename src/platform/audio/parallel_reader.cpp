@@ -99,6 +99,15 @@ std::optional<PacketList> listPackets(const std::string& path) {
     return PacketList{std::move(marks), input.stream()->time_base};
 }
 
+// The first frame a segment beginning with `mark` may start on: at or after
+// the packet's first sample, aligned as alignedFrame says.
+std::optional<int64_t> firstFrameOf(const PacketMark& mark, const PacketList& list, const detail::TimeOrigin& origin,
+                                    int64_t step) {
+    const int rate = origin.rate;
+    const int64_t sample = av_rescale_q(mark.pts, list.timeBase, AVRational{1, rate}) - origin.at;
+    return alignedFrame((sample * kLevelFramesPerSecond + rate - 1) / rate, rate, step);
+}
+
 void runSideBySide(std::vector<SegmentTask>& tasks, std::vector<SegmentResult>& results, size_t from) {
     std::vector<std::thread> threads;
     for (size_t k = from; k + 1 < tasks.size(); ++k)
@@ -107,14 +116,53 @@ void runSideBySide(std::vector<SegmentTask>& tasks, std::vector<SegmentResult>& 
     for (std::thread& thread : threads) thread.join();
 }
 
-// The joined levels' summary, and the verdict on whether the file is whole,
-// from what the segments found; nullopt for a file that is not whole (the
-// one-thread reader words that).
-std::optional<FileLevels> finishJoin(const std::string& path, FileLevels& levels,
-                                     const std::vector<SegmentResult>& results, int64_t packets) {
+// The segments' frames one after the other: segment k's from seams[k]
+// (its voicing `voicingLag` frames later) to where the next one takes over,
+// one meter's voicing gate replayed over them, and the verdict on whether
+// the file is whole. nullopt when a segment failed, decoded at another
+// rate or lacks frames, when the last did not reach the end of the file,
+// or when the file is not whole (the one-thread reader words that).
+std::optional<FileLevels> joinAt(const std::string& path, const std::vector<SegmentResult>& results,
+                                 const std::vector<int64_t>& seams, int64_t voicingLag, LevelContent content,
+                                 int64_t packets) {
+    const bool features = content != LevelContent::peaks;
+    const bool peaks = content != LevelContent::speechFeatures;
+    for (const SegmentResult& r : results)
+        if (!r.status || r.rate != results.front().rate) return std::nullopt;
+    const SegmentResult& last = results.back();
+    if (!last.reachedEnd) return std::nullopt;
+
+    FileLevels levels;
+    levels.segments = static_cast<int>(results.size());
+    const size_t frames = static_cast<size_t>(last.firstFrame) +
+                          (features ? last.features.level.size() : last.peaks.size());
+    if (features) {
+        levels.features.level.reserve(frames);
+        levels.features.voicing.reserve(frames);
+    }
+    if (peaks) levels.peaks.reserve(frames);
+    const auto take = [&](const std::vector<float>& from, std::vector<float>& into, size_t k, int64_t lag) {
+        const int64_t first = results[k].firstFrame;
+        const int64_t begin = (k == 0 ? 0 : seams[k] + lag) - first;
+        const int64_t end =
+            k + 1 < results.size() ? seams[k + 1] + lag - first : static_cast<int64_t>(from.size());
+        if (begin < 0 || end > static_cast<int64_t>(from.size()) || begin > end) return false;
+        into.insert(into.end(), from.begin() + begin, from.begin() + end);
+        return true;
+    };
+    for (size_t k = 0; k < results.size(); ++k) {
+        const bool whole = (!features || (take(results[k].features.level, levels.features.level, k, 0) &&
+                                          take(results[k].features.voicing, levels.features.voicing, k, voicingLag))) &&
+                           (!peaks || take(results[k].peaks, levels.peaks, k, 0));
+        if (!whole) return std::nullopt;
+    }
+    if (features) {
+        if (levels.features.voicing.size() != levels.features.level.size()) return std::nullopt;
+        applyVoicingGate(levels.features);
+    }
+
     detail::AudioInput input = detail::openAudioInput(path);
     if (!input.status) return std::nullopt;
-    const SegmentResult& last = results.back();
     detail::DecodeFacts facts;
     facts.rate = last.rate;
     facts.sampleFrames = last.sampleFrames;
@@ -126,7 +174,7 @@ std::optional<FileLevels> finishJoin(const std::string& path, FileLevels& levels
     for (const SegmentResult& r : results) decoded.channels = std::max(decoded.channels, r.channels);
     decoded.sampleFrames = last.sampleFrames;
     decoded.duration = static_cast<double>(decoded.sampleFrames) / decoded.sampleRate;
-    return std::move(levels);
+    return levels;
 }
 
 // Decoders whose output a few packets after a fresh start is the very
@@ -148,14 +196,9 @@ bool settlesAfterASeek(AVCodecID codec) {
 
 // Joins the segments where each agrees with the one before; nullopt when
 // one failed or a seam does not agree to the bit.
-std::optional<FileLevels> join(const std::string& path, std::vector<SegmentResult>& results, LevelContent content,
-                               int64_t packets) {
+std::optional<FileLevels> join(const std::string& path, const std::vector<SegmentResult>& results,
+                               LevelContent content, int64_t packets) {
     const bool features = content != LevelContent::peaks;
-    const bool peaks = content != LevelContent::speechFeatures;
-    for (const SegmentResult& r : results)
-        if (!r.status || r.rate != results.front().rate) return std::nullopt;
-    if (!results.back().reachedEnd) return std::nullopt;
-
     // Where each segment's levels (and, two frames later, its voicing)
     // take over from the one before.
     std::vector<int64_t> seams{0};
@@ -177,30 +220,7 @@ std::optional<FileLevels> join(const std::string& path, std::vector<SegmentResul
         if (at < 0) return std::nullopt;
         seams.push_back(left.from + at);
     }
-
-    FileLevels levels;
-    levels.segments = static_cast<int>(results.size());
-    const auto take = [&](const std::vector<float>& from, std::vector<float>& into, size_t k, int64_t shift) {
-        const int64_t first = results[k].firstFrame;
-        const int64_t begin = (k == 0 ? 0 : seams[k] + shift) - first;
-        const int64_t end =
-            k + 1 < results.size() ? seams[k + 1] + shift - first : static_cast<int64_t>(from.size());
-        if (begin < 0 || end > static_cast<int64_t>(from.size()) || begin > end) return false;
-        into.insert(into.end(), from.begin() + begin, from.begin() + end);
-        return true;
-    };
-    for (size_t k = 0; k < results.size(); ++k) {
-        const bool whole = (!features || (take(results[k].features.level, levels.features.level, k, 0) &&
-                                          take(results[k].features.voicing, levels.features.voicing, k, 2))) &&
-                           (!peaks || take(results[k].peaks, levels.peaks, k, 0));
-        if (!whole) return std::nullopt;
-    }
-    if (features) {
-        if (levels.features.voicing.size() != levels.features.level.size()) return std::nullopt;
-        applyVoicingGate(levels.features);
-    }
-
-    return finishJoin(path, levels, results, packets);
+    return joinAt(path, results, seams, 2, content, packets);
 }
 
 SegmentTask baseTask(const std::string& path, LevelContent content) {
@@ -336,9 +356,7 @@ std::optional<FileLevels> readCoded(const std::string& path, LevelContent conten
         const int64_t packet = done + (total - done) * k / segments;
         if (packet < done + ahead || packet >= total) return alone();
         const PacketMark& mark = marks[static_cast<size_t>(packet)];
-        const int64_t sample = av_rescale_q(mark.pts, listed->timeBase, AVRational{1, rate}) - found->at;
-        const std::optional<int64_t> start =
-            alignedFrame((sample * kLevelFramesPerSecond + rate - 1) / rate, rate, step);
+        const std::optional<int64_t> start = firstFrameOf(mark, *listed, *found, step);
         if (!start || *start <= starts.back() + 2 * kCheckFrames) return alone();
         starts.push_back(*start);
         firstPackets.push_back(packet - kPreRollPackets);
@@ -386,7 +404,6 @@ std::optional<FileLevels> readChunked(const std::string& path, LevelContent cont
     const std::vector<PacketMark>& marks = listed->marks;
     const int rate = found->rate;
     const bool features = content != LevelContent::peaks;
-    const bool peaks = content != LevelContent::speechFeatures;
     const int64_t step = features ? SpeechFeatureMeter::averagingStep(rate) : 1;
     const int64_t total = static_cast<int64_t>(marks.size());
 
@@ -395,9 +412,7 @@ std::optional<FileLevels> readChunked(const std::string& path, LevelContent cont
     std::vector<int64_t> firstPackets{0};
     for (int64_t packet = kChunkPackets; packet + kChunkPackets / 2 < total; packet += kChunkPackets) {
         const PacketMark& mark = marks[static_cast<size_t>(packet)];
-        const int64_t sample = av_rescale_q(mark.pts, listed->timeBase, AVRational{1, rate}) - found->at;
-        const std::optional<int64_t> start =
-            alignedFrame((sample * kLevelFramesPerSecond + rate - 1) / rate, rate, step);
+        const std::optional<int64_t> start = firstFrameOf(mark, *listed, *found, step);
         if (!start || *start <= starts.back() + 2 * kWarmUpFrames) return std::nullopt;
         starts.push_back(*start);
         // The pre-roll counts from the first packet the meter needs.
@@ -436,34 +451,9 @@ std::optional<FileLevels> readChunked(const std::string& path, LevelContent cont
     work();
     for (std::thread& thread : threads) thread.join();
 
-    for (const SegmentResult& r : results)
-        if (!r.status || r.rate != rate) return std::nullopt;
-    if (!results.back().reachedEnd) return std::nullopt;
-    FileLevels levels;
-    levels.segments = static_cast<int>(results.size());
-    const size_t frames = static_cast<size_t>(starts.back()) +
-                          (features ? results.back().features.level.size() : results.back().peaks.size());
-    if (features) {
-        levels.features.level.reserve(frames);
-        levels.features.voicing.reserve(frames);
-    }
-    if (peaks) levels.peaks.reserve(frames);
-    const auto take = [&](const std::vector<float>& from, std::vector<float>& into, size_t c) {
-        const int64_t begin = starts[c] - results[c].firstFrame;
-        const int64_t end = c + 1 < results.size() ? starts[c + 1] - results[c].firstFrame
-                                                   : static_cast<int64_t>(from.size());
-        if (begin < 0 || end > static_cast<int64_t>(from.size()) || begin > end) return false;
-        into.insert(into.end(), from.begin() + begin, from.begin() + end);
-        return true;
-    };
-    for (size_t c = 0; c < results.size(); ++c) {
-        const bool whole = (!features || (take(results[c].features.level, levels.features.level, c) &&
-                                          take(results[c].features.voicing, levels.features.voicing, c))) &&
-                           (!peaks || take(results[c].peaks, levels.peaks, c));
-        if (!whole) return std::nullopt;
-    }
-    if (features) applyVoicingGate(levels.features);
-    return finishJoin(path, levels, results, total);
+    // Each chunk decodes afresh: it takes over at its first kept frame, its
+    // voicing too.
+    return joinAt(path, results, starts, 0, content, total);
 }
 
 } // namespace

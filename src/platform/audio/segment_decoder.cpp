@@ -373,14 +373,9 @@ private:
     }
 
     void fillGap(int rate, int64_t at) {
-        int64_t gap = gapBefore(m_format, m_stream, rate, at, m_position);
-        static const uint8_t silence[4096] = {};
-        while (gap > 0) {
-            const int64_t step = std::min<int64_t>(gap, sizeof silence / sizeof(float));
-            const uint8_t* data = silence;
-            place(SampleEncoding::F32, &data, false, 1, step);
-            gap -= step;
-        }
+        feedSilence(gapBefore(m_format, m_stream, rate, at, m_position), [this](const uint8_t* silence, int64_t samples) {
+            place(SampleEncoding::F32, &silence, false, 1, samples);
+        });
     }
 
     const SegmentTask& m_task;
