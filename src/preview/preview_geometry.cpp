@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/audio/frame_peaks.h"
+#include "platform/toolkit/services.h"
 
 namespace quelvo::preview {
 
@@ -24,10 +25,16 @@ double tickStep(double secondsPerPixel) {
     return steps[std::size(steps) - 1];
 }
 
+// A quiet recording would be a flat line at full scale: each lane is drawn
+// to its own peak, but never magnified past 60 dB (noise is not a signal).
+constexpr double kMaxWaveformGain = 1000;
+constexpr double kNearFullScale = 0.891; // -1 dBFS
+
 void waveform(const LevelTrack* track, const Viewport& view, const Box& lane, std::vector<Column>& out) {
     if (!track) return;
     const double mid = lane.y + lane.h / 2;
     const double half = lane.h / 2 - 1;
+    const double gain = waveformGain(track);
     const int columns = static_cast<int>(std::ceil(view.width));
     out.reserve(columns);
     for (int i = 0; i < columns; ++i) {
@@ -36,7 +43,7 @@ void waveform(const LevelTrack* track, const Viewport& view, const Box& lane, st
         if (t1 <= 0 || t0 >= track->duration()) continue;
         const auto first = static_cast<int64_t>(std::floor(t0 * kyaudio::kLevelFramesPerSecond));
         const auto last = std::max(first + 1, static_cast<int64_t>(std::ceil(t1 * kyaudio::kLevelFramesPerSecond)));
-        const double peak = std::min(1.0f, track->peakOver(first, last));
+        const double peak = std::min(1.0, gain * track->peakOver(first, last));
         // Even silence shows as a hairline, so the file's extent stays visible.
         const double h = std::max(0.5, peak * half);
         out.push_back({static_cast<double>(i), mid - h, mid + h});
@@ -55,7 +62,36 @@ void spans(const Spans& items, StartEnd startEnd, const Viewport& view, const Bo
     }
 }
 
+// Room for `text` in labels `height` high: about 0.6 of the height a
+// character, which is wider than the usual sans-serif's digits and letters.
+Label label(double x, double y, double height, std::string text, bool alignRight = false) {
+    const double w = 0.6 * height * static_cast<double>(text.size()) + 4;
+    return {{alignRight ? x - w : x, y, w, height}, std::move(text), alignRight};
+}
+
+std::string peakCaption(const char* lane, const LevelTrack* track) {
+    if (!track) return lane;
+    const double gain = waveformGain(track);
+    if (gain == 1) return lane;
+    char text[96];
+    std::snprintf(text, sizeof text, "%s, drawn to its peak of %.0f dBFS", lane,
+                  -20 * std::log10(gain));
+    return text;
+}
+
 } // namespace
+
+double waveformGain(const LevelTrack* track) {
+    if (!track) return 1;
+    const double peak = track->peakOver(0, static_cast<int64_t>(track->peaks().size()));
+    // Within a decibel of full scale a lane is drawn as it is.
+    if (!(peak > 0) || peak >= kNearFullScale) return 1;
+    return std::min(kMaxWaveformGain, 1 / peak);
+}
+
+double minimumPreviewHeight(double labelHeight) {
+    return kRulerHeight + kLaneGap + 2 * (6 * labelHeight + 2);
+}
 
 Viewport fitViewport(double duration, double width, double height) {
     Viewport view;
@@ -76,12 +112,7 @@ double yForDb(const Box& lane, double db) {
 double dbForY(const Box& lane, double y) { return kTopDb - (y - lane.y) / lane.h * (kTopDb - kBottomDb); }
 
 std::string timecodeText(double seconds) {
-    if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
-    const auto frames = static_cast<long long>(std::floor(seconds * kRulerFps + 1e-6));
-    const long long ff = frames % kRulerFps, total = frames / kRulerFps;
-    char text[32];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%02lld", total / 3600, total / 60 % 60, total % 60, ff);
-    return text;
+    return kykit::TC::frameTimecode(seconds, kRulerFps);
 }
 
 PreviewPicture layoutPreview(const PreviewScene& scene, const Viewport& view) {
@@ -110,16 +141,32 @@ PreviewPicture layoutPreview(const PreviewScene& scene, const Viewport& view) {
           p.musicLane, p.fillers);
 
     // 0 dB first, then the rest as room allows: in a short lane the labels
-    // would otherwise sit on top of each other.
-    constexpr double kGridLabelSpacing = 14;  // pixels between two labelled lines
-    for (double db : {0.0, -12.0, -24.0, -48.0, 12.0}) {
+    // would otherwise sit on top of each other. Each label sits just above
+    // its line, inside the lane; the top line (+12 dB) is the lane's edge and
+    // has none. From minimumPreviewHeight up all four show.
+    const double lh = view.labelHeight;
+    for (double db : {0.0, -12.0, -24.0, -48.0}) {
         const double y = yForDb(p.musicLane, db);
-        const bool crowded = std::any_of(p.dbGrid.begin(), p.dbGrid.end(),
-                                         [y](const GridLine& line) { return std::abs(line.y - y) < kGridLabelSpacing; });
+        const double top = std::max(p.musicLane.y, y - lh);
+        const bool crowded =
+            std::any_of(p.dbGrid.begin(), p.dbGrid.end(), [&](const GridLine& line) {
+                return top < line.label.plate.y + line.label.plate.h &&
+                       line.label.plate.y < top + lh;
+            });
         if (!crowded)
-            p.dbGrid.push_back({y, (db > 0 ? "+" : "") + std::to_string(static_cast<int>(db)) + " dB"});
+            p.dbGrid.push_back({y, label(view.width - 4, top, lh,
+                                         std::to_string(static_cast<int>(db)) + " dB", true)});
     }
     std::sort(p.dbGrid.begin(), p.dbGrid.end(), [](const GridLine& a, const GridLine& b) { return a.y < b.y; });
+
+    p.dialogueCaption =
+        label(4, p.dialogueLane.y + 1, lh, peakCaption("Dialogue", scene.dialogue.get()));
+    p.musicCaption = label(4, p.musicLane.y + 1, lh, peakCaption("Music", scene.music.get()));
+    if (!p.fillers.empty()) {
+        const double bottom = p.musicLane.y + p.musicLane.h - 2;
+        p.fillerSwatch = {6, bottom - lh + 3, lh - 6, lh - 6};
+        p.fillerLegend = label(6 + lh, bottom - lh, lh, "Filler clips");
+    }
 
     const mix::GainEnvelope envelope = scene.envelope();
     const double t0 = view.start, t1 = end;

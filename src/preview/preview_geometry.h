@@ -19,6 +19,8 @@ struct Viewport {
     double start = 0;
     double secondsPerPixel = 0.01;
     double width = 800, height = 320;
+    // The height of one line of label text (the painter's font).
+    double labelHeight = 14;
 };
 
 // A view that shows `duration` whole in `width` pixels.
@@ -40,9 +42,17 @@ struct Tick {
     double x = 0;
     std::string label;  // empty on minor ticks
 };
+// A text on an opaque plate of the background colour, so it reads the same
+// over a waveform as over the empty lane. The plate's width is estimated
+// from the number of characters, generously.
+struct Label {
+    Box plate;
+    std::string text;
+    bool alignRight = false;
+};
 struct GridLine {
     double y = 0;
-    std::string label;
+    Label label;
 };
 
 struct PreviewPicture {
@@ -58,6 +68,11 @@ struct PreviewPicture {
     // exactly, as gains are linear in dB between keyframes.
     std::vector<Point> envelope;
     std::vector<Point> keyframeMarks;  // the keyframes among those points
+    // Each lane's name and the scale of its waveform; the filler clips' key
+    // (its text empty when there are none in view).
+    Label dialogueCaption, musicCaption;
+    Box fillerSwatch;
+    Label fillerLegend;
 };
 
 // The dB scale of the music lane: +12 dB at its top, -60 dB and below
@@ -68,7 +83,15 @@ double dbForY(const Box& lane, double y);
 
 PreviewPicture layoutPreview(const PreviewScene& scene, const Viewport& view);
 
-// hh:mm:ss.ff, ff in frames of kRulerFps.
+// The least height at which every dB label of the music lane shows without
+// touching another: the lanes need six label lines each.
+double minimumPreviewHeight(double labelHeight);
+
+// How much a lane's waveform is magnified: the track's own peak reaches the
+// lane's full height (1 for silence or a peak within 1 dB of full scale).
+double waveformGain(const LevelTrack* track);
+
+// hh:mm:ss:ff at kRulerFps (the toolkit's one timecode format).
 std::string timecodeText(double seconds);
 
 } // namespace quelvo::preview

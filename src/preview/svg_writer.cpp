@@ -34,6 +34,17 @@ void wave(std::ostringstream& s, const std::vector<Column>& columns, const char*
     s << "\"/>\n";
 }
 
+// A label: its plate, then the text on it, its baseline a fifth of the
+// plate's height above the plate's bottom.
+void label(std::ostringstream& s, const Label& l) {
+    if (l.text.empty()) return;
+    rect(s, l.plate, colors::kLabelPlate);
+    const double x = l.alignRight ? l.plate.x + l.plate.w - 2 : l.plate.x + 2;
+    s << "<text x=\"" << n(x) << "\" y=\"" << n(l.plate.y + l.plate.h * 0.8) << '"'
+      << (l.alignRight ? " text-anchor=\"end\"" : "") << " fill=\"" << colors::kRulerText << "\">"
+      << kykit::xmlEscapeText(l.text) << "</text>\n";
+}
+
 } // namespace
 
 std::string previewSvg(const PreviewPicture& p, const std::string& title) {
@@ -58,13 +69,9 @@ std::string previewSvg(const PreviewPicture& p, const std::string& title) {
     for (const Box& b : p.fillers) rect(s, b, colors::kFiller, colors::kShadeOpacity);
     wave(s, p.dialogueWave, colors::kDialogueWave, 1.0);
     wave(s, p.musicWave, colors::kMusicWave, colors::kMusicWaveOpacity);
-    for (const GridLine& g : p.dbGrid) {
-        s << "<line x1=\"0\" y1=\"" << n(g.y) << "\" x2=\"" << n(p.width) << "\" y2=\"" << n(g.y) << "\" stroke=\""
-          << colors::kGrid << "\" stroke-dasharray=\"3 3\"/>\n"
-          << "<text x=\"" << n(p.width - 4) << "\" y=\"" << n(g.y - 2) << "\" text-anchor=\"end\" paint-order=\"stroke\" stroke=\"" << colors::kBackground
-          << "\" stroke-width=\"3\" fill=\""
-          << colors::kRulerText << "\">" << kykit::xmlEscapeText(g.label) << "</text>\n";
-    }
+    for (const GridLine& g : p.dbGrid)
+        s << "<line x1=\"0\" y1=\"" << n(g.y) << "\" x2=\"" << n(p.width) << "\" y2=\"" << n(g.y)
+          << "\" stroke=\"" << colors::kGrid << "\" stroke-dasharray=\"3 3\"/>\n";
     if (!p.envelope.empty()) {
         s << "<polyline fill=\"none\" stroke=\"" << colors::kEnvelope << "\" stroke-width=\"2\" points=\"";
         for (const Point& pt : p.envelope) s << n(pt.x) << ',' << n(pt.y) << ' ';
@@ -72,9 +79,20 @@ std::string previewSvg(const PreviewPicture& p, const std::string& title) {
     }
     for (const Point& pt : p.keyframeMarks)
         s << "<circle cx=\"" << n(pt.x) << "\" cy=\"" << n(pt.y) << "\" r=\"2.5\" fill=\"" << colors::kEnvelope << "\"/>\n";
-    s << "<text x=\"6\" y=\"" << n(p.dialogueLane.y + 14) << "\" fill=\"" << colors::kRulerText << "\">Dialogue</text>\n"
-      << "<text x=\"6\" y=\"" << n(p.musicLane.y + 14) << "\" fill=\"" << colors::kRulerText << "\">Music</text>\n"
-      << "</svg>\n";
+    // The labels last, on their plates over everything they name.
+    for (const GridLine& g : p.dbGrid)
+        label(s, g.label);
+    label(s, p.dialogueCaption);
+    label(s, p.musicCaption);
+    if (!p.fillerLegend.text.empty()) {
+        // The key looks like the clips: their shade, with an edge.
+        const Box& b = p.fillerSwatch;
+        s << "<rect x=\"" << n(b.x) << "\" y=\"" << n(b.y) << "\" width=\"" << n(b.w)
+          << "\" height=\"" << n(b.h) << "\" fill=\"" << colors::kFiller << "\" fill-opacity=\""
+          << n(colors::kShadeOpacity) << "\" stroke=\"" << colors::kFiller << "\"/>\n";
+        label(s, p.fillerLegend);
+    }
+    s << "</svg>\n";
     return s.str();
 }
 

@@ -102,14 +102,15 @@ public:
     // thread that builds the document: a long file's progress.
     std::function<void(size_t, size_t)> onTitleMade;
 
+    // The timeline rate: the video's, else the settings', else 30.
+    double timebase(std::optional<double> fps) const;
+
 private:
     enum class Variant { sync, async };
     std::string resourcesXML(bool useV19, std::optional<double> fps, Variant variant);
     std::string libraryXML(std::optional<double> fps, bool avoidOverlap, bool useV19, Variant variant);
     std::string documentXML(bool useV19, bool avoidOverlap, const std::string& comment, Variant variant);
     bool customTitleInUse() const;
-    // The timeline rate: the video's, else the settings', else 30.
-    double timebase(std::optional<double> fps) const;
 };
 
 } // namespace quelvo

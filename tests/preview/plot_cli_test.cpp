@@ -32,7 +32,7 @@ TEST(PlotCommand, WritesTheSameKeyframesAsTheProjectAndValidSvg) {
     EXPECT_EQ(count(svg, "<circle"), summary["keyframes"].get<size_t>());
     EXPECT_EQ(count(svg, "<polyline"), 1u);
     EXPECT_GE(count(svg, "fill=\"#c98fe0\""), summary["fillerClips"].get<size_t>());
-    EXPECT_NE(svg.find("00:00:00.00"), std::string::npos);
+    EXPECT_NE(svg.find("00:00:00:00"), std::string::npos);
 
     // A plot that cannot be written fails the command and says so.
     const CommandResult bad = runProgram({(binDir() / "quelvo-cli").string(), "duck", "--dialogue",

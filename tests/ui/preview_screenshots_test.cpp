@@ -45,6 +45,13 @@ TEST_P(PreviewScreenshots, MainWindowWithPreview) {
         QTest::qWait(60);
     }
     EXPECT_TRUE(window->grab().save(out + "/" + name + ".png"));
+    // Folded: the window gives the picture's height back.
+    vc->preview->setExpanded(false);
+    for (int i = 0; i < 3; ++i) {
+        processEvents();
+        QTest::qWait(60);
+    }
+    EXPECT_TRUE(window->grab().save(out + "/" + name + "_folded.png"));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -80,5 +80,19 @@ TEST_F(TitlesScreenshots, TheTitlesWindowWithAVideo) {
     shoot("titles_style_lower_groups");
 }
 
+// Where the program puts a titles window opened over the main window.
+TEST_F(TitlesScreenshots, ATitlesWindowOpensInsideTheScreen) {
+    delegate = std::make_unique<kyui::AppDelegate>();
+    kyui::KyWindow* main = delegate->launch();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+    kyui::KyWindow* w = delegate->mnuNewTitlesSelected();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    auto* vc = qobject_cast<kyui::TitlesVC*>(w->controller());
+    TempDir dir;
+    fs::copy_file(testDataDir() / "srt" / "multiline.srt", dir / "interview.srt");
+    ASSERT_TRUE(dropFiles(vc->drgSrt, {QString::fromStdString((dir / "interview.srt").string())}));
+    shoot("titles_opened_over_main");
+}
+
 } // namespace
 } // namespace quelvo::test

@@ -7,15 +7,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableView>
-#include <QCheckBox>
-#include <QLabel>
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include "titles/settings/fcpxml_titles_settings.h"
 #include "platform/toolkit/prefs.h"
@@ -99,7 +101,13 @@ TEST_F(TitlesWindowTest, FromTheMenuToTheSameDocumentAsTheCommandLine) {
     // The table as the project holds it: overlapping titles on lanes of their own.
     ASSERT_EQ(3, vc->model->rowCount());
     EXPECT_EQ("1", cell(vc, 0, kyui::TitlesTableModel::kNumber).toStdString());
-    EXPECT_EQ("00:00:01.500", cell(vc, 1, kyui::TitlesTableModel::kStart).toStdString());
+    // Timecode at the video's 25 fps (1.5 s is frame 37.5, placed on 38),
+    // the subtitle file's milliseconds in the tooltip.
+    EXPECT_EQ("00:00:01:13", cell(vc, 1, kyui::TitlesTableModel::kStart).toStdString());
+    EXPECT_EQ("00:00:01.500", vc->model->index(1, kyui::TitlesTableModel::kStart)
+                                  .data(Qt::ToolTipRole)
+                                  .toString()
+                                  .toStdString());
     EXPECT_EQ("2", cell(vc, 1, kyui::TitlesTableModel::kLane).toStdString());
     EXPECT_EQ("overlaps the next title", cell(vc, 0, kyui::TitlesTableModel::kChanged).toStdString());
     // Overlaps avoided: one lane, the first title cut a frame before the second.
@@ -182,6 +190,49 @@ TEST_F(TitlesWindowTest, AChangeIsStoredAtOnceAndSeenEverywhere) {
     // Window choices are not settings fields.
     first->cmbVersion->setCurrentIndex(first->cmbVersion->findData("1.6"));
     EXPECT_EQ("1.6", kykit::prefs_getValueString(TitlesVC::kVersionKey, "", false));
+}
+
+// Ten notches with the pointer over the field column scroll the panel and
+// change nothing; a focused field takes the wheel. Tab leaves the table.
+TEST_F(TitlesWindowTest, TheWheelScrollsTheStylePanelAndTabLeavesTheTable) {
+    TempDir dir;
+    TitlesVC* vc = openTitles();
+    QWidget* w = vc->window();
+    w->resize(w->width(), w->minimumSizeHint().height());
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    auto* scroll = qobject_cast<QScrollArea*>(vc->style->parentWidget()->parentWidget());
+    ASSERT_NE(nullptr, scroll);
+    ASSERT_GT(scroll->verticalScrollBar()->maximum(), 0) << "the panel scrolls at this height";
+    const auto wheel = [](QWidget* over, int notches) {
+        for (int i = 0; i < notches; ++i) {
+            const QPointF at(over->width() / 2.0, over->height() / 2.0);
+            QWheelEvent event(at, over->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(over, &event);
+        }
+    };
+    const FCPXML_Titles_Settings stored = FCPXML_Titles_Settings::load();
+    const int aligned = vc->style->alignment->currentIndex();
+    vc->table->setFocus();
+    wheel(vc->style->strokeWidth, 5);
+    wheel(vc->style->alignment, 5);
+    EXPECT_DOUBLE_EQ(2.0, vc->style->strokeWidth->value());
+    EXPECT_EQ(aligned, vc->style->alignment->currentIndex());
+    EXPECT_GT(scroll->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(stored, FCPXML_Titles_Settings::load()) << "nothing stored";
+    vc->style->strokeWidth->setFocus();
+    wheel(vc->style->strokeWidth, 1);
+    EXPECT_NE(2.0, vc->style->strokeWidth->value());
+
+    ASSERT_TRUE(dropFiles(vc->drgSrt,
+                          {QString::fromStdString(copySrt(dir, "overlapping.srt", "talk.srt"))}));
+    vc->table->setFocus();
+    QTest::keyClick(vc->table, Qt::Key_Down);
+    EXPECT_EQ(1, vc->selectedRow()) << "the arrows move within the table";
+    QTest::keyClick(vc->table, Qt::Key_Tab);
+    EXPECT_FALSE(vc->table->isAncestorOf(QApplication::focusWidget()) ||
+                 QApplication::focusWidget() == vc->table);
 }
 
 TEST_F(TitlesWindowTest, APresetComesBackAsSaved) {

@@ -24,6 +24,21 @@ std::string TC::getFloatTimecode(double seconds, bool withComma) {
     return buf;
 }
 
+std::string TC::frameTimecode(double seconds, double fps) {
+    if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
+    if (!std::isfinite(fps) || fps < 1) fps = 30;
+    const long long nominal = std::llround(fps);
+    // 23.976 stands for 24000/1001: over an hour the difference is a frame.
+    const double ntsc = static_cast<double>(nominal) * 1000.0 / 1001.0;
+    const double rate = std::abs(fps - ntsc) < 0.01 ? ntsc : fps;
+    const long long frames = std::llround(seconds * rate);
+    const long long ff = frames % nominal, total = frames / nominal;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld:%02lld", total / 3600, total / 60 % 60,
+                  total % 60, ff);
+    return buf;
+}
+
 float VersionUpdate::getCurrentBuild() { return static_cast<float>(QUELVO_BUILD_NUMBER); }
 
 std::string VersionUpdate::versionString() { return QUELVO_VERSION; }

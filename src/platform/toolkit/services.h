@@ -19,6 +19,11 @@ struct TC {
     // "HH:MM:SS.mmm" ("," before the milliseconds when withComma); negative
     // and non-finite times read as 0.
     static std::string getFloatTimecode(double seconds, bool withComma = false);
+    // "HH:MM:SS:FF", the timecode an editor reads on a timeline of `fps`
+    // frames a second: the nearest frame, counted non-drop as the projects
+    // are (23.976 counts 24 frames to its second, 29.97 thirty). Negative
+    // and non-finite times read as 0, a rate below 1 as 30.
+    static std::string frameTimecode(double seconds, double fps);
 };
 
 struct VersionUpdate {

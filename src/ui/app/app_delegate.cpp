@@ -13,6 +13,7 @@
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_text_window.h"
 #include "ui/kit/ky_view_controller.h"
+#include "ui/kit/ky_window_placement.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/kit/resources.h"
 #include "ui/windows/quelvo_main_vc.h"
@@ -63,6 +64,7 @@ KyWindow* AppDelegate::launch() {
     installMenus(window);
     connect(window, &KyWindow::closed, this, &AppDelegate::mainWindowClosed);
     window->installEventFilter(this);
+    placeNewWindow(window);
     window->show();
     applicationDidFinishLaunching();
     return window;
@@ -101,6 +103,7 @@ KyWindow* AppDelegate::mnuNewTitlesSelected() {
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(window->controller()->windowTitle());
     m_titles.append(window);
+    placeNewWindow(window);
     window->show();
     return window;
 }

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "platform/toolkit/services.h"
+#include "ui/kit/ky_window_placement.h"
 #include "ui/kit/resources.h"
 
 namespace kyui {
@@ -116,6 +117,7 @@ KyAboutPanel* KyAboutView::show(const QString& appName, const QString& imageName
     }
     auto* panel = new KyAboutPanel(appName, imageName, textList, owner ? owner->window() : nullptr);
     openPanel() = panel;
+    placeNewWindow(panel);
     panel->show();
     return panel;
 }

@@ -130,7 +130,10 @@ void KyDragArea::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void KyDragArea::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    // Space only, as for a button: Return belongs to the window's default
+    // action (the main window's Duck), which it would never reach from the
+    // area that has the focus when the window opens.
+    if (event->key() == Qt::Key_Space) {
         openFilePicker();
         return;
     }

@@ -2,8 +2,8 @@
 // A drop area for files. It accepts drags that carry at least one file with
 // an accepted extension (compared without regard to case), calls onDrop with
 // those paths in the order they came, and then shows the first file's name as
-// its caption, so the user sees what was dropped. A click (or Space/Return
-// when focused) opens a file picker that ends the same way as a drop.
+// its caption, so the user sees what was dropped. A click (or Space when
+// focused) opens a file picker that ends the same way as a drop.
 #include <functional>
 #include <string>
 #include <vector>

@@ -4,6 +4,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "ui/kit/ky_window_placement.h"
 namespace kyui {
 
 KyTextWindow::KyTextWindow(const QString& title, const QString& markdown, QWidget* owner)
@@ -24,6 +25,7 @@ KyTextWindow::KyTextWindow(const QString& title, const QString& markdown, QWidge
 
 KyTextWindow* showTextWindow(const QString& title, const QString& markdown, QWidget* owner) {
     auto* window = new KyTextWindow(title, markdown, owner ? owner->window() : nullptr);
+    placeNewWindow(window);
     window->show();
     return window;
 }

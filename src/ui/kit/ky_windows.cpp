@@ -8,6 +8,7 @@
 #include "ui/kit/ky_storyboard.h"
 #include "ui/kit/ky_view_controller.h"
 
+#include "ui/kit/ky_window_placement.h"
 namespace kyui {
 
 namespace {
@@ -121,6 +122,7 @@ KyViewController* panel(const QString& sceneId, const QString& storyboard, QWidg
     KyViewController* controller = KyStoryboard::instantiate(storyboard, sceneId);
     if (!controller) return nullptr;
     auto* panelWindow = new KyPanelWindow(controller, owner ? owner->window() : nullptr, disableResize);
+    placeNewWindow(panelWindow);
     panelWindow->show();
     return controller;
 }

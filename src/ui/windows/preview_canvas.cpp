@@ -10,6 +10,7 @@
 #include <QPainterPath>
 #include <QWheelEvent>
 
+#include "platform/toolkit/services.h"
 #include "preview/preview_colors.h"
 
 namespace kyui {
@@ -43,8 +44,9 @@ QSize PreviewCanvas::sizeHint() const {
 }
 
 QSize PreviewCanvas::minimumSizeHint() const {
+    // Tall enough for every dB label of the music lane.
     const int unit = fontMetrics().height();
-    return {20 * unit, 9 * unit};
+    return {20 * unit, static_cast<int>(std::ceil(pv::minimumPreviewHeight(unit)))};
 }
 
 void PreviewCanvas::setScene(pv::PreviewScene scene) {
@@ -60,6 +62,7 @@ pv::Viewport PreviewCanvas::viewport() const {
     v.secondsPerPixel = m_secondsPerPixel;
     v.width = width();
     v.height = height();
+    v.labelHeight = fontMetrics().height();
     return v;
 }
 
@@ -149,13 +152,9 @@ void PreviewCanvas::paintEvent(QPaintEvent*) {
                                          static_cast<float>(lane.blueF() * (1 - a) + music.blueF() * a)));
     QPen grid(colour(colors::kGrid));
     grid.setStyle(Qt::DashLine);
-    for (const pv::GridLine& g : pic.dbGrid) {
-        p.setPen(grid);
+    p.setPen(grid);
+    for (const pv::GridLine& g : pic.dbGrid)
         p.drawLine(QPointF(0, g.y), QPointF(width(), g.y));
-        p.setPen(colour(colors::kRulerText));
-        p.drawText(QRectF(0, g.y - fontMetrics().height(), width() - 4, fontMetrics().height()),
-                   Qt::AlignRight | Qt::AlignBottom, QString::fromStdString(g.label));
-    }
     p.setRenderHint(QPainter::Antialiasing);
     // Segments, not one polyline: a wide polyline of thousands of points is
     // outlined as one shape, which takes a second for an hour of keyframes.
@@ -186,9 +185,7 @@ void PreviewCanvas::paintEvent(QPaintEvent*) {
     if (pic.keyframeMarks.size() * 6 < static_cast<size_t>(width()))
         for (const pv::Point& pt : pic.keyframeMarks) p.drawEllipse(QPointF(pt.x, pt.y), 2.5, 2.5);
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(colour(colors::kRulerText));
-    p.drawText(QPointF(6, pic.dialogueLane.y + fontMetrics().ascent() + 2), tr("Dialogue"));
-    p.drawText(QPointF(6, pic.musicLane.y + fontMetrics().ascent() + 2), tr("Music"));
+    drawLabels(p, pic);
     if (m_playhead >= 0) {
         const double x = pv::xForTime(viewport(), m_playhead);
         p.setPen(QPen(Qt::white, 1));
@@ -198,6 +195,29 @@ void PreviewCanvas::paintEvent(QPaintEvent*) {
         p.setPen(QPen(colour(colors::kRulerText, 0.6), 1, Qt::DotLine));
         p.drawLine(QPointF(m_hoverX, pic.ruler.h), QPointF(m_hoverX, height()));
     }
+}
+
+void PreviewCanvas::drawLabels(QPainter& p, const pv::PreviewPicture& pic) {
+    // Over everything they name, each on its opaque plate.
+    const auto label = [&p](const pv::Label& l) {
+        if (l.text.empty()) return;
+        const QRectF plate = boxRect(l.plate);
+        p.fillRect(plate, colour(colors::kLabelPlate));
+        p.setPen(colour(colors::kRulerText));
+        p.drawText(plate.adjusted(2, 0, -2, 0),
+                   (l.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
+                   QString::fromStdString(l.text));
+    };
+    for (const pv::GridLine& g : pic.dbGrid)
+        label(g.label);
+    label(pic.dialogueCaption);
+    label(pic.musicCaption);
+    if (pic.fillerLegend.text.empty()) return;
+    p.setPen(colour(colors::kFiller));
+    p.setBrush(colour(colors::kFiller, colors::kShadeOpacity));
+    p.drawRect(boxRect(pic.fillerSwatch));
+    p.setBrush(Qt::NoBrush);
+    label(pic.fillerLegend);
 }
 
 void PreviewCanvas::wheelEvent(QWheelEvent* event) {
@@ -233,8 +253,18 @@ void PreviewCanvas::mouseMoveEvent(QMouseEvent* event) {
         const QString gain = db <= -96 ? tr("silent") : QString::asprintf("%+.1f dB", db);
         m_hoverText = tr("%1   music %2").arg(QString::fromStdString(pv::timecodeText(t)), gain);
     }
+    showHoverMillis(t);
     emit hovered(m_hoverText);
     update();
+}
+
+void PreviewCanvas::showHoverMillis(double seconds) {
+    // The readout counts frames; the tooltip gives the time to the millisecond.
+    const QString usage =
+        tr("Click to choose where playback starts; Ctrl+wheel zooms; Space plays");
+    if (m_hoverText.isEmpty()) return setToolTip(usage);
+    setToolTip(QString::fromStdString(kykit::TC::getFloatTimecode(seconds, false)) +
+               QLatin1Char('\n') + usage);
 }
 
 void PreviewCanvas::leaveEvent(QEvent* event) {

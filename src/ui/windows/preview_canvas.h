@@ -8,6 +8,7 @@
 #include "preview/preview_model.h"
 
 class QNativeGestureEvent;
+class QPainter;
 
 namespace kyui {
 
@@ -55,6 +56,8 @@ protected:
 private:
     double duration() const { return m_scene.duration(); }
     void clampView();
+    void drawLabels(QPainter& p, const quelvo::preview::PreviewPicture& pic);
+    void showHoverMillis(double seconds);
 
     quelvo::preview::PreviewScene m_scene;
     double m_start = 0;

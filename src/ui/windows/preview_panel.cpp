@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "ducking/qv_roll.h"
+#include "ui/kit/ky_window_growth.h"
 #include "ui/windows/preview_analysis.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_player.h"
@@ -85,6 +86,7 @@ PreviewPanel::PreviewPanel(QWidget* parent)
     page->addLayout(header);
     page->addWidget(m_body, 1);
 
+    growWindowWith(m_body);
     connect(m_toggle, &QToolButton::toggled, this, &PreviewPanel::setExpanded);
     connect(m_zoomIn, &QToolButton::clicked, m_canvas, [this] { m_canvas->zoomBy(2.0); });
     connect(m_zoomOut, &QToolButton::clicked, m_canvas, [this] { m_canvas->zoomBy(0.5); });
@@ -146,6 +148,9 @@ bool PreviewPanel::isExpanded() const { return m_toggle->isChecked(); }
 void PreviewPanel::setExpanded(bool expanded) {
     m_toggle->setChecked(expanded);
     m_toggle->setArrowType(expanded ? Qt::DownArrow : Qt::RightArrow);
+    // Folded, the panel is its header's height and the window gives the
+    // picture's height back (and takes it again when unfolded).
+    setSizePolicy(QSizePolicy::Preferred, expanded ? QSizePolicy::Preferred : QSizePolicy::Maximum);
     m_body->setVisible(expanded);
     for (QToolButton* b : {m_zoomOut, m_zoomIn, m_fit, m_play}) b->setVisible(expanded);
     if (!expanded && m_player->isPlaying()) m_player->stop();

@@ -30,10 +30,11 @@
 #include "ui/kit/ky_news.h"
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_text_field.h"
+#include "ui/kit/ky_window_growth.h"
 #include "ui/kit/main_thread.h"
-#include "ui/windows/job_result_panel.h"
 #include "ui/windows/export_mix_controller.h"
 #include "ui/windows/job_questions.h"
+#include "ui/windows/job_result_panel.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/preview_panel.h"
 #include "ui/windows/progress_vc.h"
@@ -86,6 +87,8 @@ QuelvoMainVC::QuelvoMainVC(QWidget* parent) : KyViewController(parent) {
     connect(btnRole, &QPushButton::clicked, this, &QuelvoMainVC::btnRolePressed);
     connect(btnKyNews, &QToolButton::clicked, this, &QuelvoMainVC::btnKyNewsPressed);
     btnRole->setEnabled(bool(roleChooser()));
+    // A result below the controls lengthens the window instead of the preview giving way.
+    growWindowWith(resultPanel);
 }
 
 QuelvoMainVC::~QuelvoMainVC() {
@@ -191,7 +194,7 @@ void QuelvoMainVC::keyPressEvent(QKeyEvent* event) {
     // Keys reach the controller only when the focused control did not use
     // them. A focused button (Clear, What's New) is pressed by Return as by
     // Space; anywhere else Return starts the job, like a dialog's default
-    // button. The drop areas keep Return for their file picker.
+    // button, also from a drop area (which opens its picker with Space).
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
         (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         event->accept();
@@ -249,6 +252,7 @@ void QuelvoMainVC::refreshDurations() {
     // Every change of a file comes here; the preview follows it.
     refreshPreview();
     for (QLabel* label : {lblDialogueDuration, lblMusicDuration, lblFillerDuration}) label->clear();
+    lblMusicShorter->hide();
     for (std::string& problem : m_problems) problem.clear();
     // Reading durations and checking that the files are usable opens them,
     // which may be slow (network drives), so it runs on the toolkit's queue.
@@ -300,8 +304,26 @@ void QuelvoMainVC::showDurations(unsigned generation, const std::vector<FileFact
         label->setText(QString::fromLatin1(lines[i].prefix) +
                        QString::fromStdString(kykit::TC::getFloatTimecode(f.duration, false)));
     }
+    showMusicLengthNote(facts);
     refreshMarkers();
     emit durationsShown();
+}
+
+void QuelvoMainVC::showMusicLengthNote(const std::vector<FileFacts>& facts) {
+    const double dialogue = facts[0].duration, music = facts[1].duration;
+    // Only two durations that were both read; a millisecond is no difference.
+    const bool shorter = facts[0].problem.empty() && facts[1].problem.empty() &&
+                         std::isfinite(dialogue) && std::isfinite(music) && music > 0 &&
+                         dialogue - music >= 0.001;
+    lblMusicShorter->setVisible(shorter);
+    if (!shorter) return lblMusicShorter->clear();
+    lblMusicShorter->setText(
+        tr("The music is %1 shorter than the dialogue.")
+            .arg(QString::fromStdString(kykit::TC::getFloatTimecode(dialogue - music, false))));
+    const auto time = [](double s) {
+        return QString::fromStdString(kykit::TC::getFloatTimecode(s, false));
+    };
+    lblMusicShorter->setToolTip(tr("Dialogue %1, music %2").arg(time(dialogue), time(music)));
 }
 
 void QuelvoMainVC::refreshMarkers() {

@@ -63,6 +63,8 @@ public:
     QLabel* lblDialogueDuration;
     QLabel* lblMusicDuration;
     QLabel* lblFillerDuration;
+    // Under the music area, orange: the music ends before the dialogue.
+    QLabel* lblMusicShorter;
     MissingFileMarker* imgDialogueFileMissing;
     MissingFileMarker* imgMusicFileMissing;
     MissingFileMarker* imgFillerFileMissing;
@@ -141,6 +143,7 @@ private:
         std::string problem;
     };
     void showDurations(unsigned generation, const std::vector<FileFacts>& facts);
+    void showMusicLengthNote(const std::vector<FileFacts>& facts);
     // A "Warning" alert when a chosen file is known to be unreadable.
     bool warnIfUnreadable(const std::string& role, const std::string& path, const std::string& problem);
 

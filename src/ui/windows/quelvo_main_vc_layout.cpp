@@ -37,6 +37,16 @@ QFrame* separator(QWidget* parent) {
     return line;
 }
 
+QLabel* musicShorterNote(QWidget* parent) {
+    auto* note = new QLabel(parent);
+    note->setObjectName("lblMusicShorter");
+    // Orange, as the Can't read badge: a file to look at again, no error.
+    note->setStyleSheet(QStringLiteral("color: #c25e00;"));
+    note->setWordWrap(true);
+    note->hide();
+    return note;
+}
+
 } // namespace
 
 void QuelvoMainVC::buildLayout() {
@@ -106,6 +116,7 @@ void QuelvoMainVC::buildLayout() {
         column->addLayout(header);
         column->addWidget(area, 1);
         column->addWidget(duration);
+        if (c.area == &drgMusic) column->addWidget(lblMusicShorter = musicShorterNote(this));
         files->addLayout(column, 1);
     }
 

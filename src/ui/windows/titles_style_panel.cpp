@@ -24,6 +24,7 @@
 #include "platform/toolkit/notify.h"
 #include "platform/toolkit/prefs.h"
 #include "titles/settings/fcpxml_titles_settings.h"
+#include "ui/kit/ky_wheel_guard.h"
 #include "ui/windows/color_button.h"
 
 namespace kyui {
@@ -424,6 +425,8 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
     });
 
     page->addStretch();
+    // The panel scrolls: the wheel moves it, not the field under the pointer.
+    guardWheel(this);
     refresh();
     // Observers run on the thread that announces, and only the GUI thread
     // changes the settings.

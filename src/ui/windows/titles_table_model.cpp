@@ -36,7 +36,22 @@ std::vector<TitleRow> TitlesTableModel::plan(const std::vector<quelvo::KySRTTitl
     return rows;
 }
 
-void TitlesTableModel::setRows(std::vector<TitleRow> rows) {
+double TitlesTableModel::timelineRate(const quelvo::FCPXML_Titles_Settings& settings,
+                                      std::optional<double> fps) {
+    return quelvo::FCPXML_Titles("", std::vector<quelvo::KySRTTitle>{}, std::nullopt, settings)
+        .timebase(fps);
+}
+
+QString TitlesTableModel::timecode(double seconds) const {
+    return QString::fromStdString(kykit::TC::frameTimecode(seconds, m_fps));
+}
+
+void TitlesTableModel::setRows(std::vector<TitleRow> rows, double fps) {
+    // A new rate changes every time shown, as a change of rows does.
+    if (fps != m_fps) {
+        m_fps = fps;
+        if (!m_rows.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1));
+    }
     // Same count: the view keeps its selection and scroll position.
     if (rows.size() == m_rows.size()) {
         m_rows = std::move(rows);
@@ -63,18 +78,23 @@ int TitlesTableModel::columnCount(const QModelIndex& parent) const { return pare
 QVariant TitlesTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || size_t(index.row()) >= m_rows.size()) return {};
     const TitleRow& r = m_rows[size_t(index.row())];
-    const auto time = [](double s) { return QString::fromStdString(kykit::TC::getFloatTimecode(s, false)); };
+    const double seconds[] = {0, r.start, r.start + r.duration, r.duration};
+    const bool isTime = index.column() >= kStart && index.column() <= kDuration;
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
         case kNumber: return QString::number(r.number);
-        case kStart: return time(r.start);
-        case kEnd: return time(r.start + r.duration);
-        case kDuration: return QString::number(r.duration, 'f', 3);
+        case kStart:
+        case kEnd:
+        case kDuration:
+            return timecode(seconds[index.column()]);
         case kLane: return QString::number(r.lane);
         case kText: return r.text;
         case kChanged: return r.reason;
         }
     }
+    // The times to the millisecond, as the subtitle file counts them.
+    if (role == Qt::ToolTipRole && isTime)
+        return QString::fromStdString(kykit::TC::getFloatTimecode(seconds[index.column()], false));
     if (role == Qt::ToolTipRole && !r.reason.isEmpty()) return r.reason;
     if (role == Qt::ForegroundRole && index.column() == kChanged) return QBrush(QColor(0xB0, 0x60, 0x00));
     if (role == Qt::TextAlignmentRole && index.column() != kText && index.column() != kChanged)

@@ -32,7 +32,14 @@ public:
     static std::vector<TitleRow> plan(const std::vector<quelvo::KySRTTitle>& subtitles,
                                       const quelvo::FCPXML_Titles_Settings& settings, std::optional<double> fps);
 
-    void setRows(std::vector<TitleRow> rows);
+    // The timeline's frame rate, the video's else the settings' else 30:
+    // what the project will use.
+    static double timelineRate(const quelvo::FCPXML_Titles_Settings& settings,
+                               std::optional<double> fps);
+
+    // Times show as timecode at `fps`, with milliseconds in their tooltips.
+    void setRows(std::vector<TitleRow> rows, double fps);
+    double frameRate() const { return m_fps; }
     const std::vector<TitleRow>& rows() const { return m_rows; }
     int changedCount() const;
 
@@ -42,7 +49,10 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    std::vector<TitleRow> m_rows;
+  QString timecode(double seconds) const;
+
+  std::vector<TitleRow> m_rows;
+  double m_fps = 30;
 };
 
 } // namespace kyui

@@ -237,7 +237,9 @@ void TitlesVC::selectRow(int row) {
 
 void TitlesVC::refreshTable() {
     const int row = selectedRow();
-    model->setRows(TitlesTableModel::plan(srt.titles, FCPXML_Titles_Settings::shared(), videoFrameRate));
+    const FCPXML_Titles_Settings& settings = FCPXML_Titles_Settings::shared();
+    model->setRows(TitlesTableModel::plan(srt.titles, settings, videoFrameRate),
+                   TitlesTableModel::timelineRate(settings, videoFrameRate));
     const int changed = model->changedCount();
     lblTableNotes->setText(changed == 0   ? QString()
                            : changed == 1 ? tr("1 title changed on the way (see Changed)")

@@ -106,6 +106,9 @@ void TitlesVC::buildLayout() {
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setAlternatingRowColors(true);
+    // Tab leaves the table; the arrow keys move within it. Tab from cell to
+    // cell would hold the keyboard for as many presses as the film has titles.
+    table->setTabKeyNavigation(false);
     table->verticalHeader()->hide();
     table->verticalHeader()->setDefaultSectionSize(unit + unit / 2);
     // The text takes what the other columns leave; no sideways scrolling.
@@ -113,11 +116,15 @@ void TitlesVC::buildLayout() {
     table->setWordWrap(false);
     const QFontMetrics fm(font());
     table->setColumnWidth(TitlesTableModel::kNumber, fm.horizontalAdvance(QStringLiteral("8888")) + unit);
-    for (int c : {TitlesTableModel::kStart, TitlesTableModel::kEnd})
-        table->setColumnWidth(c, fm.horizontalAdvance(QStringLiteral("88:88:88.888")) + unit);
-    table->setColumnWidth(TitlesTableModel::kDuration, fm.horizontalAdvance(QStringLiteral("Duration")) + unit);
+    for (int c : {TitlesTableModel::kStart, TitlesTableModel::kEnd, TitlesTableModel::kDuration})
+        table->setColumnWidth(c, fm.horizontalAdvance(QStringLiteral("88:88:88:88")) + unit);
     table->setColumnWidth(TitlesTableModel::kLane, fm.horizontalAdvance(QStringLiteral("Lane")) + unit);
-    table->setColumnWidth(TitlesTableModel::kChanged, 10 * unit);
+    // Why a title changed is long; its tooltip holds it whole, and the text
+    // gets the room: at 200 % a wide Changed column left none for the text.
+    table->setColumnWidth(TitlesTableModel::kChanged,
+                          fm.horizontalAdvance(QStringLiteral("Changed")) + 2 * unit);
+    table->horizontalHeader()->setMinimumSectionSize(fm.horizontalAdvance(QStringLiteral("Lane")) +
+                                                     unit / 2);
     table->setMinimumHeight(8 * unit);
     lblTableNotes = new QLabel(this);
     lblSkipped = new QLabel(this);
