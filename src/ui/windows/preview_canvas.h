@@ -55,6 +55,9 @@ protected:
 private:
     double duration() const { return m_scene.duration(); }
     void clampView();
+    // With depth by loudness, the ducked level of the speech interval under
+    // `seconds` ("" elsewhere and for the fixed depth).
+    QString intervalGainText(double seconds) const;
 
     quelvo::preview::PreviewScene m_scene;
     double m_start = 0;
