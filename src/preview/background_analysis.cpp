@@ -3,6 +3,7 @@
 #include <mutex>
 #include <system_error>
 
+#include "platform/audio/read_failure_text.h"
 #include "platform/toolkit/files.h"
 
 namespace quelvo::preview {
@@ -26,8 +27,8 @@ Analysed analyseFile(const std::string& path, TrackContent content, const std::a
     if (!cancel.load() && onShare) onShare(1.0);
     if (result.status) analysed.track = result.track;
     else if (!cancel.load())
-        analysed.problem =
-            "Cannot show " + kykit::fu_getFileNameFromPath(path) + ": " + result.status.message() + ".";
+        analysed.problem = kyaudio::readFailureSentence("", kykit::fu_getFileNameFromPath(path),
+                                                        result.status.message());
     return analysed;
 }
 

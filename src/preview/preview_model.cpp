@@ -13,6 +13,12 @@ double PreviewScene::duration() const {
     return d;
 }
 
+void applyDuckedLevels(PreviewScene& scene, const QVRoll& rolls, std::vector<int> levels) {
+    scene.keyframes =
+        makeVolumeKeyframes(scene.speech, rolls, levels, static_cast<int>(scene.overallDb));
+    scene.duckedLevels = std::move(levels);
+}
+
 PreviewModel::PreviewModel(std::shared_ptr<const LevelTrack> dialogue, std::shared_ptr<const LevelTrack> music,
                            SpeechDecision decision)
     : m_dialogue(std::move(dialogue)), m_music(std::move(music)), m_decision(std::move(decision)) {

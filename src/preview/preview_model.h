@@ -4,6 +4,7 @@
 // keyframes, filler clips). Changing a control asks for a new scene; nothing
 // is decoded again.
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "ducking/qv_roll.h"
@@ -23,6 +24,9 @@ struct PreviewSettings {
     int overallMusicLevel = 0;
     bool decreaseToZero = false;
     bool withFiller = false;
+    // Depth by loudness: the music this many LU under the speech, each
+    // interval's level measured (see DepthMeasurement); absent for the fixed depth.
+    std::optional<double> underLU;
     bool operator==(const PreviewSettings&) const = default;
 };
 
@@ -33,10 +37,17 @@ struct PreviewScene {
     kymovie::VolumeKeyframeList keyframes;  // exactly as the keyframe function made them
     double overallDb = 0;
     std::vector<mix::FillerClip> fillers;
+    // Each speech interval's ducked level when the depth is set by loudness
+    // (empty for the fixed depth).
+    std::vector<int> duckedLevels;
 
     double duration() const;
     mix::GainEnvelope envelope() const { return mix::GainEnvelope(keyframes, overallDb); }
 };
+
+// The scene with a ducked level of its own for each speech interval: the
+// keyframes the job makes from the measured levels.
+void applyDuckedLevels(PreviewScene& scene, const QVRoll& rolls, std::vector<int> levels);
 
 class PreviewModel {
 public:

@@ -57,5 +57,20 @@ TEST(ReadFailureText, TheFileCheckFindsDamagedAndForeignFilesWithAReasonFromTheT
     EXPECT_EQ("The file is cut short", readFailureText(status.message()).brief) << status.message();
 }
 
+TEST(ReadFailureText, AVideoGetsTheSameRowsInItsOwnWords) {
+    const ReadFailureText video =
+        videoReadFailureText("Invalid data found when processing input (moov atom not found)");
+    EXPECT_EQ("Not video Quelvo can read", video.brief);
+    EXPECT_EQ("is not video that Quelvo can read", video.problem);
+    EXPECT_EQ("Export it again as MOV or MP4.", video.advice);
+    EXPECT_EQ("Video format not supported",
+              videoReadFailureText("no decoder for the stream").brief);
+    // Advice that names no format stays.
+    EXPECT_EQ(readFailureText("x does not exist").advice,
+              videoReadFailureText("x does not exist").advice);
+    EXPECT_EQ("\u201Cx.wav\u201D is empty. Export the audio again.",
+              readFailureSentence("", "x.wav", "the file is empty"));
+}
+
 } // namespace
 } // namespace kyaudio

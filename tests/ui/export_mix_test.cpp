@@ -1,6 +1,7 @@
 // Export Mix from the main window as a user does it: drop the files, press
 // the button, name the file, wait for the progress to end and read what the
 // result says; and the depth mode chosen in the preferences.
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 
@@ -8,6 +9,7 @@
 #include "ui/kit/ky_drag_area.h"
 #include "ui/windows/depth_mode_chooser.h"
 #include "ui/windows/export_mix_controller.h"
+#include "ui/windows/job_result_panel.h"
 #include "ui/windows/quelvo_main_vc.h"
 #include "ui_test_support.h"
 
@@ -50,12 +52,20 @@ TEST_F(ExportMixTest, TheMixIsWrittenWhereTheUserSaysAndItsLoudnessIsTold) {
     ASSERT_TRUE(exportMix(vc));
     EXPECT_EQ(suggestedPath, (dir / "interview_mix.wav").string());
     EXPECT_TRUE(fs::exists(chosenPath));
-    ASSERT_EQ(alerts.shown.size(), 1u);
-    EXPECT_EQ(alerts.shown[0].message, "Mix Exported");
-    const std::string& said = alerts.shown[0].informativeText;
-    EXPECT_NE(said.find("episode.flac (FLAC 16-bit)"), std::string::npos) << said;
-    EXPECT_NE(said.find("dialogue -22."), std::string::npos) << said;
-    EXPECT_NE(said.find("mix -"), std::string::npos) << said;
+    // A result, not a warning: no alert; the panel shows it as it shows a project.
+    EXPECT_TRUE(alerts.shown.empty());
+    const kyui::JobResultPanel* panel = vc->resultPanel;
+    ASSERT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->lblHeading->text().toStdString(), "Mix exported");
+    EXPECT_EQ(panel->lblFile->text().toStdString(), "episode.flac");
+    EXPECT_EQ(panel->file().toStdString(), chosenPath);
+    const std::string said = panel->lblContents->text().toStdString();
+    EXPECT_NE(said.find("· mix -"), std::string::npos) << said;
+    EXPECT_NE(said.find("(dialogue -22."), std::string::npos) << said;
+    EXPECT_NE(said.find("FLAC 16-bit"), std::string::npos) << said;
+    EXPECT_TRUE(said.find(':') == 1 || said.find(':') == 2)
+        << "the length comes first, as m:ss: " << said;
+    EXPECT_TRUE(panel->btnShowInFolder->isVisible() && panel->btnOpen->isEnabled());
 }
 
 TEST_F(ExportMixTest, MissingInputsAndAFailedRenderAreWarnings) {

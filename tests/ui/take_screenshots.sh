@@ -3,7 +3,8 @@
 # window, the role chooser, the About panel, the progress sheet asking for
 # the project version, the result after a job, every kind of alert, a file
 # marked unreadable, the help window and the titles window with a video
-# (patch off and on), taken on a virtual X display under
+# (patch off and on), the main window in loudness depth mode and Export
+# Mix's result, taken on a virtual X display under
 # a window manager (openbox, so title bars and their truncation show as a
 # user sees them) with ImageMagick's `import`.
 # Usage: tests/ui/take_screenshots.sh BUILD_DIR [OUT_DIR] [SCALE]
@@ -19,7 +20,7 @@ xvfb-run -a -s "-screen 0 1920x1200x24" bash -c '
     wm=$!
     sleep 1
     status=0
-    "$0/tests/test_ui" --gtest_filter="Screenshots.*:TitlesScreenshots.*" || status=$?
+    "$0/tests/test_ui" --gtest_filter="Screenshots.*:TitlesScreenshots.*:UiTest.LoudnessScreenshots" || status=$?
     kill "$wm" 2>/dev/null || true
     exit "$status"
 ' "$build"

@@ -161,19 +161,28 @@ TEST_F(VersionSheetTest, WithoutRememberingNothingIsKept) {
     EXPECT_FALSE(kymovie::KyFCP106Prefs::shared().rememberedChoice().has_value());
 }
 
-TEST_F(VersionSheetTest, EscapeDoesNotDismissItAndItAnswersExactlyOnce) {
-    int calls = 0;
-    DesktopVersionSheet::shared().showSheet(static_cast<kyui::KyViewController*>(presenter), std::nullopt,
-                                            [&](Version) { ++calls; });
-    FCP106ExportOptionsVC* sheet = waitForSheet();
+TEST_F(VersionSheetTest, CancelEscapeAndTheCloseButtonCancelAndItAnswersExactlyOnce) {
+    std::vector<Version> answers;
+    const auto ask = [&] {
+        DesktopVersionSheet::shared().showSheet(static_cast<kyui::KyViewController*>(presenter),
+                                                std::nullopt,
+                                                [&](Version v) { answers.push_back(v); });
+        return waitForSheet();
+    };
+    FCP106ExportOptionsVC* sheet = ask();
     ASSERT_NE(nullptr, sheet);
     QTest::keyClick(sheet->window(), Qt::Key_Escape);
-    processEvents();
-    EXPECT_TRUE(sheet->isVisible()) << "the job waits for an answer: no cancel";
-    EXPECT_EQ(0, calls);
-    // However the sheet goes, the waiting job gets one answer.
-    delete sheet->window();
-    EXPECT_EQ(1, calls);
+    ASSERT_TRUE(waitUntil([&] { return window->findChild<FCP106ExportOptionsVC*>() == nullptr; }));
+    sheet = ask();
+    ASSERT_NE(nullptr, sheet);
+    closeByWindowManager(sheet);
+    ASSERT_TRUE(waitUntil([&] { return window->findChild<FCP106ExportOptionsVC*>() == nullptr; }));
+    sheet = ask();
+    ASSERT_NE(nullptr, sheet);
+    sheet->btnCancel->click();
+    ASSERT_TRUE(waitUntil([&] { return window->findChild<FCP106ExportOptionsVC*>() == nullptr; }));
+    EXPECT_EQ(answers, std::vector<Version>(3, Version::cancelled));
+    EXPECT_FALSE(kymovie::KyFCP106Prefs::shared().rememberedChoice().has_value());
 }
 
 } // namespace

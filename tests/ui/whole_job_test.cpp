@@ -10,12 +10,13 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "titles/settings/fcpxml_titles_settings.h"
 #include "platform/toolkit/concurrency.h"
+#include "titles/settings/fcpxml_titles_settings.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/desktop_version_sheet.h"
 #include "ui/windows/fcp106_export_options_vc.h"
+#include "ui/windows/job_result_panel.h"
 #include "ui/windows/progress_vc.h"
 #include "ui/windows/quelvo_main_vc.h"
 #include "ui_test_support.h"
@@ -122,6 +123,50 @@ TEST_F(WholeJobTest, TheVersionSheetAppearsOnTheProgressSheetAndItsAnswerIsUsed)
     const fs::path project = dir / "voice.fcpxml";
     ASSERT_TRUE(fs::exists(project));
     EXPECT_VALID_FCPXML(readFile(project), "1.6");
+}
+
+TEST_F(WholeJobTest, CancelInTheVersionQuestionWritesNothingAndThePanelSaysSo) {
+    kyui::QuelvoMainVC* vc = showMainWindow();
+    const std::string talk =
+        copyRecording(dir, "dialogue/dev06_synthetic_espeak_wav22k.wav", "voice.wav");
+    const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
+    versionSheet.answerWith(Version::cancelled);
+    runJob(vc, talk, music, "");
+    EXPECT_TRUE(alerts.shown.empty());
+    EXPECT_TRUE(notifications.posted.empty());
+    EXPECT_FALSE(fs::exists(dir / "voice.fcpxml"));
+    EXPECT_TRUE(vc->resultPanel->isVisible());
+    EXPECT_EQ(vc->resultPanel->lblHeading->text().toStdString(), "Nothing written");
+    EXPECT_FALSE(vc->resultPanel->btnOpen->isVisible());
+}
+
+TEST_F(WholeJobTest, AProjectThatCannotBeWrittenIsSavedElsewhereWithoutAnotherAnalysis) {
+    kyui::QuelvoMainVC* vc = showMainWindow();
+    const std::string talk =
+        copyRecording(dir, "dialogue/dev06_synthetic_espeak_wav22k.wav", "voice.wav");
+    const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
+    // Even the superuser cannot put a file where a folder with files stands.
+    fs::create_directories(dir / "voice.fcpxml");
+    writeFile(dir / "voice.fcpxml" / "keep.txt", "x");
+    const fs::path elsewhere = dir / "elsewhere";
+    fs::create_directories(elsewhere);
+    int asked = 0;
+    std::string suggested;
+    const auto previous = kyui::ProgressVC::setSaveAsChooser([&](QWidget*, const std::string& s) {
+        suggested = s;
+        return ++asked == 1 ? (elsewhere / "saved.fcpxml").string() : std::string();
+    });
+    alerts.answers = {0, 1}; // Replace the "project" there; then Save As…
+    runJob(vc, talk, music, "");
+    kyui::ProgressVC::setSaveAsChooser(previous);
+    ASSERT_EQ(alerts.shown.size(), 2u);
+    EXPECT_EQ(alerts.shown[1].buttons, (std::vector<std::string>{"OK", "Save As\u2026"}));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(fs::path(suggested).filename(), "voice.fcpxml");
+    ASSERT_TRUE(fs::exists(elsewhere / "saved.fcpxml"));
+    EXPECT_VALID_FCPXML(readFile(elsewhere / "saved.fcpxml"), "1.9");
+    EXPECT_EQ(notifications.posted.size(), 1u);
+    EXPECT_EQ(vc->resultPanel->lblFile->text().toStdString(), "saved.fcpxml");
 }
 
 // With "send to Final Cut Pro" on, the project goes to the opener a moment

@@ -91,11 +91,35 @@ FCPXMLWriteResult runWriter(Version version, const WriterInputs& in, kykit::Stat
         in.projectName, status, in.outputFile, facts, in.duckedLevels);
 }
 
+// The outcome's fields a writer's result decides.
+void takeWriteResult(DuckOutcome& outcome, const FCPXMLWriteResult& result, Version chosen) {
+    outcome.format = chosen == Version::fcp106 ? "1.9" : "1.6";
+    outcome.keyframes = result.keyframes;
+    outcome.fillerClips = result.fillerClips;
+    outcome.sentToFCP = result.sentToFCP;
+    if (!result.status) {
+        // The write's own sentence already names the file and the reason.
+        std::string why = result.status.message();
+        if (!why.empty())
+            why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
+        outcome.message = why + ".";
+        return;
+    }
+    outcome.message.clear();
+    outcome.outputPath = result.outputPath;
+    outcome.success = true;
+}
+
 // With two jobs or more the music's work runs beside the dialogue's.
 bool sideBySide(const kyaudio::Parallelism& parallelism) { return parallelism.jobs >= 2; }
 
 
 } // namespace
+
+struct UnwrittenProject {
+    WriterInputs inputs;
+    Version version;
+};
 
 std::string projectPathFor(const std::string& speakerPath) {
     return kykit::fu_getFileNameWithoutExtension(speakerPath) + ".fcpxml";
@@ -261,7 +285,9 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     Version chosen = Version::fcp106;
     versionSheet.showSheet(presentingController, std::nullopt,
                            [inputs, statusLabel, &done, &resultMutex, &result, &chosen](Version v) {
-                               FCPXMLWriteResult written = runWriter(v, *inputs, statusLabel);
+                               FCPXMLWriteResult written;
+                               if (v != Version::cancelled)
+                                   written = runWriter(v, *inputs, statusLabel);
                                {
                                    std::lock_guard lock(resultMutex);
                                    result = std::move(written);
@@ -272,20 +298,31 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     done.wait();
 
     std::lock_guard lock(resultMutex);
-    outcome.format = chosen == Version::fcp106 ? "1.9" : "1.6";
     outcome.clusters = static_cast<int>(in.speechClusters.size());
-    outcome.keyframes = result.keyframes;
-    outcome.fillerClips = result.fillerClips;
-    outcome.sentToFCP = result.sentToFCP;
-    if (!result.status) {
-        // The write's own sentence already names the file and the reason.
-        std::string why = result.status.message();
-        if (!why.empty()) why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
-        outcome.message = why + ".";
+    if (chosen == Version::cancelled) {
+        outcome.cancelled = true;
         return outcome;
     }
-    outcome.outputPath = result.outputPath;
-    outcome.success = true;
+    takeWriteResult(outcome, result, chosen);
+    if (!outcome.success && !result.sentToFCP) {
+        auto kept = std::make_shared<UnwrittenProject>(UnwrittenProject{in, chosen});
+        kept->inputs.onHandOver = nullptr; // the job's hand-over is answered already
+        outcome.unwritten = std::move(kept);
+    }
+    return outcome;
+}
+
+std::string intendedPath(const UnwrittenProject& project) {
+    return project.inputs.outputFile;
+}
+
+DuckOutcome writeProjectAs(const DuckOutcome& failed, const std::string& path) {
+    DuckOutcome outcome = failed;
+    if (!failed.unwritten) return outcome;
+    auto again = std::make_shared<UnwrittenProject>(*failed.unwritten);
+    again->inputs.outputFile = path;
+    takeWriteResult(outcome, runWriter(again->version, again->inputs, nullptr), again->version);
+    outcome.unwritten = outcome.success ? nullptr : std::move(again);
     return outcome;
 }
 

@@ -2,8 +2,9 @@
 // The ducking job: from three file paths and the level settings to a written
 // FCPXML project (or one handed to Final Cut Pro). It runs synchronously on a
 // worker thread and returns only after the chosen writer has finished.
-#include <optional>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,11 @@ inline constexpr const char* kStageInitializing = "Initializing: Downloading req
 inline constexpr const char* kStageMetadata = "Getting Audio Metadata...";
 inline constexpr const char* kStageAnalyzing = "Analyzing Speaker Clusters...";
 inline constexpr const char* kStageFiltering = "Filtering Speaker Clusters...";
+
+// A project the job made but could not write (a read-only folder, a full
+// disk), kept in memory so that writeProjectAs can put it elsewhere without
+// reading the recordings again.
+struct UnwrittenProject;
 
 // What a job did. A job that could not read its dialogue, music or filler, or
 // could not write its output, fails with one short sentence naming the file
@@ -51,9 +57,11 @@ struct DuckOutcome {
     std::optional<double> dialogueLoudness, musicLoudness;
     // Said although the job succeeded (noSpeechWarning, ...), in order.
     std::vector<std::string> warnings;
-    // Stopped by the caller's answer (DuckJobOptions::onNoSpeech); nothing
-    // was written and there is nothing to report.
+    // Stopped by the caller's answer (DuckJobOptions::onNoSpeech, or Cancel
+    // in the version question); nothing was written.
     bool cancelled = false;
+    // When the writing failed: the project, for writeProjectAs.
+    std::shared_ptr<const UnwrittenProject> unwritten;
 };
 
 // What callers may add to the job's inputs.
@@ -94,5 +102,11 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
                            QVRoll rolls, kykit::StatusSink* statusLabel,
                            kymovie::FCP106ExportOptionsVC& versionSheet,
                            void* presentingController, const DuckJobOptions& options = {});
+
+// Writes the project of a job whose writing failed to `path`, in the version
+// chosen then; the outcome is the job's with the new result.
+DuckOutcome writeProjectAs(const DuckOutcome& failed, const std::string& path);
+// Where the unwritten project was to go.
+std::string intendedPath(const UnwrittenProject& project);
 
 } // namespace quelvo

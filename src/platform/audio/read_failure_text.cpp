@@ -1,6 +1,7 @@
 #include "platform/audio/read_failure_text.h"
 
 #include <cmath>
+#include <utility>
 
 #include "platform/audio/audio_file.h"
 
@@ -83,7 +84,20 @@ ReadFailureText readFailureText(const std::string& reason) {
 std::string readFailureSentence(const std::string& role, const std::string& fileName,
                                 const std::string& reason) {
     const ReadFailureText text = readFailureText(reason);
-    return "The " + role + " file \u201C" + fileName + "\u201D " + text.problem + ". " + text.advice;
+    const std::string quoted = "\u201C" + fileName + "\u201D ";
+    return (role.empty() ? quoted : "The " + role + " file " + quoted) + text.problem + ". " +
+           text.advice;
+}
+
+ReadFailureText videoReadFailureText(const std::string& reason) {
+    ReadFailureText text = readFailureText(reason);
+    for (std::string* words : {&text.brief, &text.problem})
+        for (const auto& [from, to] : {std::pair("audio", "video"), std::pair("Audio", "Video")})
+            for (size_t at = words->find(from); at != std::string::npos; at = words->find(from, at))
+                words->replace(at, 5, to);
+    if (text.advice.find("WAV") != std::string::npos)
+        text.advice = "Export it again as MOV or MP4.";
+    return text;
 }
 
 kykit::Status checkUsableAudio(const std::string& path, double* duration) {

@@ -29,9 +29,13 @@ ReadFailureText readFailureText(const std::string& reason);
 
 // "The dialogue file “talk.wav” is not audio that Quelvo can read. Use WAV,
 // MP3, M4A or AIFF." role is "dialogue", "music" or "filler"; fileName the
-// file's name without its folder.
+// file's name without its folder. With no role: "“talk.wav” is not audio…".
 std::string readFailureSentence(const std::string& role, const std::string& fileName,
                                 const std::string& reason);
+
+// The same words for a video the titles window could not read: "video"
+// where the audio rows say "audio", and MOV or MP4 as the formats to use.
+ReadFailureText videoReadFailureText(const std::string& reason);
 
 // Whether the file can be used as a job's input: its header probes and its
 // packets are all there (what the job checks before its analysis, without

@@ -12,7 +12,8 @@ class FCP106ExportOptionsVC {
 public:
     // Index 0: older versions (legacy FCPXML 1.6); index 1: Final Cut Pro 10.6
     // and later (FCPXML 1.9).
-    enum class Version { olderVersions = 0, fcp106 = 1 };
+    // `cancelled`: the user dismissed the question; nothing is written.
+    enum class Version { olderVersions = 0, fcp106 = 1, cancelled = -1 };
     using Callback = std::function<void(Version)>;
 
     virtual ~FCP106ExportOptionsVC() = default;

@@ -92,4 +92,11 @@ KyViewController* panel(const QString& sceneId, const QString& storyboard, QWidg
 
 } // namespace KyWindows
 
+// Widens `dialog` so that the window manager's title bar shows its whole
+// title (with the " — Quelvo" the platform adds, and room for the bar's
+// buttons), as the alerts do. Call after setting the title.
+void sizeToTitle(QWidget* dialog);
+// The width sizeToTitle gives at least.
+int titleWidth(const QWidget* dialog);
+
 } // namespace kyui

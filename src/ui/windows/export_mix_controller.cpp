@@ -15,6 +15,7 @@
 #include "platform/audio/parallelism.h"
 #include "platform/toolkit/files.h"
 #include "ui/kit/ky_alert.h"
+#include "ui/kit/ky_windows.h"
 #include "ui/kit/main_thread.h"
 
 namespace kyui {
@@ -49,18 +50,20 @@ ExportMixController::PathChooser ExportMixController::setPathChooser(PathChooser
     return previous;
 }
 
-std::string ExportMixController::resultSentence(const quelvo::RenderJobOutcome& outcome) {
+QString ExportMixController::contentsLine(const quelvo::RenderJobOutcome& outcome) {
     const auto& r = outcome.render;
-    std::string text = "Wrote " + r.outputPath + " (" + r.encoding + "). Loudness: dialogue " +
-                       lufs(outcome.job.dialogueLoudness) + ", music " + lufs(outcome.job.musicLoudness) +
-                       ", mix " + lufs(r.mix.integrated) + ".";
-    if (r.mixGainDb < 0) {
-        char lowered[96];
-        std::snprintf(lowered, sizeof lowered, " The mix would have clipped and was lowered by %.1f dB.",
-                      -r.mixGainDb);
-        text += lowered;
-    }
-    return text;
+    const long whole = std::lround(r.seconds);
+    const QString length = whole >= 3600 ? QString::asprintf("%ld:%02ld:%02ld", whole / 3600,
+                                                             whole / 60 % 60, whole % 60)
+                                         : QString::asprintf("%ld:%02ld", whole / 60, whole % 60);
+    QString line = tr("%1 · mix %2 (dialogue %3, music %4) · %5")
+                       .arg(length, QString::fromStdString(lufs(r.mix.integrated)),
+                            QString::fromStdString(lufs(outcome.job.dialogueLoudness)),
+                            QString::fromStdString(lufs(outcome.job.musicLoudness)),
+                            QString::fromStdString(r.encoding));
+    if (r.mixGainDb < 0)
+        line += tr(" · lowered %1 dB against clipping").arg(-r.mixGainDb, 0, 'f', 1);
+    return line;
 }
 
 void ExportMixController::exportMix(const ExportMixInputs& inputs) {
@@ -79,6 +82,7 @@ void ExportMixController::exportMix(const ExportMixInputs& inputs) {
     m_running = true;
     m_progress = new QProgressDialog(tr("Rendering the mix…"), tr("Stop"), 0, 1000, m_window);
     m_progress->setWindowTitle(tr("Export Mix"));
+    sizeToTitle(m_progress);
     m_progress->setWindowModality(Qt::WindowModal);
     m_progress->setMinimumDuration(0);
     m_progress->setAutoClose(false);
@@ -122,8 +126,9 @@ void ExportMixController::complete(const quelvo::RenderJobOutcome& outcome) {
         m_progress->close();
         m_progress->deleteLater();
     }
+    // A written mix is a result, not a warning: the window's result panel shows it.
     if (outcome.success)
-        KyAlert::ok("Mix Exported", resultSentence(outcome), m_window);
+        emit mixWritten(QString::fromStdString(outcome.render.outputPath), contentsLine(outcome));
     else
         KyAlert::ok("Warning", outcome.message.empty() ? "The mix could not be made." : outcome.message, m_window);
     emit finished(outcome.success);

@@ -2,9 +2,10 @@
 // Export Mix: the desktop's front end to the mix renderer. Asks where the mix
 // goes (WAV, FLAC or M4A by the name's extension), runs the render on a
 // worker thread behind a window-modal progress dialog that can stop it, and
-// tells the outcome: where the file went, its loudness and whether the mix
-// had to be lowered to stay clear of clipping; a failure is a "Warning" alert
-// with the render's own sentence.
+// tells the outcome: a written mix goes to the window's result panel (by
+// mixWritten: its file, length, loudness and whether it had to be lowered to
+// stay clear of clipping); a failure is a "Warning" alert with the render's
+// own sentence.
 #include <functional>
 #include <optional>
 #include <string>
@@ -46,14 +47,16 @@ public:
     using PathChooser = std::function<std::string(QWidget* parent, const std::string& suggested)>;
     static PathChooser setPathChooser(PathChooser chooser);
 
-    // The sentence told after a good render.
-    static std::string resultSentence(const quelvo::RenderJobOutcome& outcome);
+    // The result panel's line: "3:25 · mix -16.2 LUFS (dialogue -22.1, music -30.4) · FLAC 16-bit".
+    static QString contentsLine(const quelvo::RenderJobOutcome& outcome);
 
-signals:
+  signals:
     // On the GUI thread once the render has ended and the outcome was told.
     void finished(bool success);
+    // Before finished(true): the mix written and the panel's line for it.
+    void mixWritten(const QString& file, const QString& contents);
 
-private:
+  private:
     void complete(const quelvo::RenderJobOutcome& outcome);
 
     QPointer<QWidget> m_window;

@@ -31,6 +31,9 @@ FCP106ExportOptionsVC::FCP106ExportOptionsVC(QWidget* parent) : KyViewController
     btnContinue = new QPushButton(tr("Continue"), this);
     btnContinue->setDefault(true);
     btnContinue->setAutoDefault(true);
+    btnCancel = new QPushButton(tr("Cancel"), this);
+    btnCancel->setAutoDefault(false);
+    btnCancel->setToolTip(tr("Write nothing"));
 
     auto* layout = new QVBoxLayout(this);
     const int unit = fontMetrics().height();
@@ -44,6 +47,7 @@ FCP106ExportOptionsVC::FCP106ExportOptionsVC(QWidget* parent) : KyViewController
     layout->addSpacing(unit / 2);
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(btnContinue, QDialogButtonBox::AcceptRole);
+    buttons->addButton(btnCancel, QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
 
     auto& prefs = kymovie::KyFCP106Prefs::shared();
@@ -52,11 +56,13 @@ FCP106ExportOptionsVC::FCP106ExportOptionsVC(QWidget* parent) : KyViewController
         kymovie::KyFCP106Prefs::shared().setRememberMyChoice(on);
     });
     connect(btnContinue, &QPushButton::clicked, this, &FCP106ExportOptionsVC::continuePressed);
+    connect(btnCancel, &QPushButton::clicked, this, &FCP106ExportOptionsVC::cancelPressed);
 }
 
 FCP106ExportOptionsVC::~FCP106ExportOptionsVC() {
-    // The waiting job must get its answer even if the sheet goes another way.
-    answer();
+    // The waiting job must get its answer however the sheet went: Escape, the
+    // close button or quitting cancel.
+    answer(Version::cancelled);
 }
 
 FCP106ExportOptionsVC::Version FCP106ExportOptionsVC::selected() const {
@@ -70,14 +76,24 @@ void FCP106ExportOptionsVC::setSelected(Version version) {
 void FCP106ExportOptionsVC::continuePressed() {
     auto& prefs = kymovie::KyFCP106Prefs::shared();
     if (prefs.rememberMyChoice()) prefs.setRememberedChoice(selected());
-    answer();
+    answer(selected());
     close();
 }
 
-void FCP106ExportOptionsVC::answer() {
+void FCP106ExportOptionsVC::cancelPressed() {
+    answer(Version::cancelled);
+    close();
+}
+
+void FCP106ExportOptionsVC::viewWillDisappear() {
+    answer(Version::cancelled);
+    KyViewController::viewWillDisappear();
+}
+
+void FCP106ExportOptionsVC::answer(Version version) {
     if (m_answered) return;
     m_answered = true;
-    if (onChoice) onChoice(selected());
+    if (onChoice) onChoice(version);
 }
 
 } // namespace kyui

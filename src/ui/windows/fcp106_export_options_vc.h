@@ -1,8 +1,8 @@
 #pragma once
 // The version sheet's window: which Final Cut Pro will open the project,
 // 10.6 and later (FCPXML 1.9) or older versions (FCPXML 1.6). The job waits
-// for the answer, so the sheet has no cancel; closing it in any other way
-// answers with the version selected at that moment.
+// for the answer. Cancel, Escape, the window's close button and any other
+// way of closing it answer "cancelled": the job writes nothing.
 #include <functional>
 
 #include "platform/movie/version_sheet.h"
@@ -38,12 +38,20 @@ public:
     QRadioButton* radOlder;
     KyCheckButton* chkRememberMyChoice;
     QPushButton* btnContinue;
+    QPushButton* btnCancel;
 
     // Continue: remembers the choice when asked to, answers and closes.
     void continuePressed();
+    // Cancel: answers "cancelled" and closes.
+    void cancelPressed();
+    bool closesOnEscape() const override { return true; }
 
-private:
-    void answer();
+  protected:
+    // Escape and the close button: nothing chosen, the job is told at once.
+    void viewWillDisappear() override;
+
+  private:
+    void answer(Version version);
     bool m_answered = false;
 };
 

@@ -49,9 +49,10 @@ JobResultPanel::JobResultPanel(QWidget* parent) : QFrame(parent) {
     const QFontMetrics fm(font());
     const int unit = fm.height();
 
-    auto* icon = new QLabel(this);
+    auto* icon = m_icon = new QLabel(this);
     icon->setPixmap(tick(unit * 3 / 2, devicePixelRatioF()));
     icon->setAlignment(Qt::AlignTop);
+    icon->setFixedSize(icon->sizeHint()); // the texts stay put when it hides
 
     lblHeading = new QLabel(this);
     QFont bold = lblHeading->font();
@@ -107,8 +108,46 @@ void JobResultPanel::showOutcome(const quelvo::DuckOutcome& outcome, const std::
     lblContents->setText(contentsLine(outcome) + QStringLiteral(" · FCPXML ") +
                          QString::fromStdString(outcome.format));
     const bool there = !m_file.isEmpty();
+    btnShowInFolder->setToolTip(tr("Show the project in the file manager"));
+#ifdef Q_OS_MACOS
+    btnOpen->setToolTip(tr("Open the project in Final Cut Pro"));
+#else
+    btnOpen->setToolTip(tr("Open the project with the program your system uses for it"));
+#endif
     btnShowInFolder->setEnabled(there);
     btnOpen->setEnabled(there);
+    showWithFile(true);
+}
+
+void JobResultPanel::showMix(const std::string& file, const QString& contents) {
+    m_file = QString::fromStdString(file);
+    lblHeading->setText(tr("Mix exported"));
+    lblFile->setText(QFileInfo(m_file).fileName());
+    lblFile->setToolTip(m_file);
+    lblContents->setText(contents);
+    btnShowInFolder->setToolTip(tr("Show the mix in the file manager"));
+    btnOpen->setToolTip(tr("Open the mix with the program your system plays it with"));
+    btnShowInFolder->setEnabled(true);
+    btnOpen->setEnabled(true);
+    showWithFile(true);
+}
+
+void JobResultPanel::showCancelled() {
+    m_file.clear();
+    lblHeading->setText(tr("Nothing written"));
+    lblFile->setText(tr("The job was cancelled before the project was written."));
+    lblFile->setToolTip(QString());
+    lblContents->clear();
+    showWithFile(false);
+}
+
+void JobResultPanel::showWithFile(bool withFile) {
+    // Hidden rather than cleared: the tick's place keeps the texts aligned.
+    m_icon->setPixmap(withFile ? tick(fontMetrics().height() * 3 / 2, devicePixelRatioF())
+                               : QPixmap());
+    btnShowInFolder->setVisible(withFile);
+    btnOpen->setVisible(withFile);
+    lblContents->setVisible(!lblContents->text().isEmpty());
     show();
 }
 

@@ -25,6 +25,11 @@ public:
     // Shows a good job's outcome; file is the project on disk (the written
     // one, or the hand-over copy).
     void showOutcome(const quelvo::DuckOutcome& outcome, const std::string& file);
+    // Shows a written mix (Export Mix): its file name, then `contents` (its
+    // length and loudness), with the same two buttons.
+    void showMix(const std::string& file, const QString& contents);
+    // Says the job was cancelled and nothing was written (no file, no buttons).
+    void showCancelled();
     // Hides the panel (a new job is under way).
     void clear();
 
@@ -41,7 +46,11 @@ public:
     QPushButton* btnOpen;
 
 private:
-    QString m_file;
+  // Shows the panel with the tick and the buttons, or without them.
+  void showWithFile(bool withFile);
+
+  QLabel* m_icon;
+  QString m_file;
 };
 
 } // namespace kyui

@@ -21,11 +21,24 @@ PreviewAnalysis::PreviewAnalysis(QObject* parent)
           },
           [this](const BackgroundAnalysis::Outcome& outcome) {
               QMetaObject::invokeMethod(this, [this, outcome] { deliver(outcome); }, Qt::QueuedConnection);
-          }) {
+          }),
+      m_depths([this](const quelvo::preview::DepthMeasurement::Answer& answer) {
+          QMetaObject::invokeMethod(
+              this,
+              [this, answer] {
+                  if (answer.generation != m_depths.generation()) return;
+                  m_lastDepths = answer;
+                  emit depthsMeasured();
+              },
+              Qt::QueuedConnection);
+      }) {
     qRegisterMetaType<Track>("Track");
 }
 
-PreviewAnalysis::~PreviewAnalysis() { m_runner.cancel(); }
+PreviewAnalysis::~PreviewAnalysis() {
+    m_runner.cancel();
+    m_depths.cancel();
+}
 
 void PreviewAnalysis::start(const std::string& dialoguePath, const std::string& musicPath,
                             BackgroundAnalysis::FeaturesWhen features) {

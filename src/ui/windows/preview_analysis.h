@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "preview/background_analysis.h"
+#include "preview/depth_measurement.h"
 
 namespace kyui {
 
@@ -30,7 +31,15 @@ public:
     // The picture is shown and the dialogue's features are still being measured.
     bool featuresPending() const { return m_featuresPending; }
 
-signals:
+    // Depth by loudness: measures the levels for the request (the latest
+    // wins; see DepthMeasurement), answered by depthsMeasured.
+    void measureDepths(quelvo::preview::DepthRequest request) {
+        m_depths.request(std::move(request));
+    }
+    void cancelDepths() { m_depths.cancel(); }
+    const quelvo::preview::DepthMeasurement::Answer& lastDepths() const { return m_lastDepths; }
+
+  signals:
     void progressed(double share);
     // The tracks for the paths of the latest start(); `problem` says why one is missing.
     void finished(Track dialogue, Track music, QString problem);
@@ -38,14 +47,19 @@ signals:
     // again, now with its speech features (the same track, still without
     // them, when the second reading failed; `problem` says why).
     void featuresArrived(Track dialogue, QString problem);
+    // lastDepths() holds the answer to the latest measureDepths().
+    void depthsMeasured();
 
-private:
+  private:
     void deliver(const quelvo::preview::BackgroundAnalysis::Outcome& outcome);
 
     quelvo::preview::BackgroundAnalysis m_runner;
     std::string m_dialoguePath, m_musicPath;
     Track m_dialogue, m_music;  // kept for the paths above
     bool m_featuresPending = false;
+    quelvo::preview::DepthMeasurement::Answer m_lastDepths;
+    // Last: destroyed first, it waits for its thread while the rest is alive.
+    quelvo::preview::DepthMeasurement m_depths;
 };
 
 } // namespace kyui

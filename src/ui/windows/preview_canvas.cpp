@@ -252,6 +252,7 @@ void PreviewCanvas::mouseMoveEvent(QMouseEvent* event) {
         const double db = m_scene.envelope().gainDbAt(t);
         const QString gain = db <= -96 ? tr("silent") : QString::asprintf("%+.1f dB", db);
         m_hoverText = tr("%1   music %2").arg(QString::fromStdString(pv::timecodeText(t)), gain);
+        m_hoverText += intervalGainText(t);
     }
     showHoverMillis(t);
     emit hovered(m_hoverText);
@@ -265,6 +266,14 @@ void PreviewCanvas::showHoverMillis(double seconds) {
     if (m_hoverText.isEmpty()) return setToolTip(usage);
     setToolTip(QString::fromStdString(kykit::TC::getFloatTimecode(seconds, false)) +
                QLatin1Char('\n') + usage);
+}
+
+QString PreviewCanvas::intervalGainText(double seconds) const {
+    const auto& speech = m_scene.speech;
+    for (size_t k = 0; k < speech.size() && k < m_scene.duckedLevels.size(); ++k)
+        if (speech[k].start <= seconds && seconds <= speech[k].end)
+            return tr("   this interval %1 dB").arg(m_scene.duckedLevels[k]);
+    return {};
 }
 
 void PreviewCanvas::leaveEvent(QEvent* event) {

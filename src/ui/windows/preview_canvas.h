@@ -58,6 +58,9 @@ private:
     void clampView();
     void drawLabels(QPainter& p, const quelvo::preview::PreviewPicture& pic);
     void showHoverMillis(double seconds);
+    // With depth by loudness, the ducked level of the speech interval under
+    // `seconds` ("" elsewhere and for the fixed depth).
+    QString intervalGainText(double seconds) const;
 
     quelvo::preview::PreviewScene m_scene;
     double m_start = 0;

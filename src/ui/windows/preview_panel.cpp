@@ -10,6 +10,8 @@
 
 #include "ducking/qv_roll.h"
 #include "ui/kit/ky_window_growth.h"
+#include "ducking/volume_keyframes.h"
+#include "platform/audio/read_failure_text.h"
 #include "ui/windows/preview_analysis.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_player.h"
@@ -127,6 +129,12 @@ PreviewPanel::PreviewPanel(QWidget* parent)
         if (m_status->text() == featuresNote() || !problem.isEmpty()) m_status->setText(problem);
         redraw();
     });
+    connect(m_analysis, &PreviewAnalysis::depthsMeasured, this, [this] {
+        m_progress->hide();
+        m_progress->setRange(0, 1000);
+        redraw();
+        showDepthProblem();
+    });
     connect(m_player, &PreviewPlayer::positionChanged, m_canvas, &PreviewCanvas::setPlayhead);
     connect(m_player, &PreviewPlayer::stopped, this, &PreviewPanel::refreshPlayButton);
     // The preferences window changes the timings in the shared record without
@@ -164,6 +172,7 @@ void PreviewPanel::setFiles(const std::string& dialogue, const std::string& musi
     m_settings.withFiller = !filler.empty();
     m_player->stop();
     if (!inputsChanged) return redraw();
+    m_progress->setRange(0, 1000);
     m_progress->setValue(0);
     m_progress->setVisible(!dialogue.empty() || !music.empty());
     m_status->setText(m_progress->isVisible() ? tr("Analysing…") : QString());
@@ -213,9 +222,57 @@ void PreviewPanel::rebuildModel(Track dialogue, Track music) {
 }
 
 void PreviewPanel::redraw() {
-    m_canvas->setScene(m_model ? m_model->scene(m_settings) : pv::PreviewScene{});
+    pv::PreviewScene scene = m_model ? m_model->scene(m_settings) : pv::PreviewScene{};
+    // While the levels are measured the last picture of these files stays.
+    const std::string files = m_dialoguePath + '\n' + m_musicPath;
+    if (!applyLoudnessDepth(scene)) {
+        if (m_shownFiles == files) return;
+        scene.keyframes.clear(); // no depth to draw yet
+    }
+    m_shownFiles = files;
+    m_canvas->setScene(std::move(scene));
     refreshPlayButton();
     emit sceneShown();
+}
+
+bool PreviewPanel::applyLoudnessDepth(pv::PreviewScene& scene) {
+    if (!m_settings.underLU || !scene.dialogue || !scene.music) {
+        if (m_depthAsked) m_analysis->cancelDepths();
+        m_depthAsked.reset();
+        return true;
+    }
+    pv::DepthRequest request{
+        m_dialoguePath,
+        m_musicPath,
+        scene.speech,
+        m_settings.rolls,
+        *m_settings.underLU,
+        quelvo::duckLevel(m_settings.decreaseToZero, m_settings.duckingDecrease),
+        m_settings.overallMusicLevel};
+    const auto& measured = m_analysis->lastDepths();
+    if (measured.request == request) {
+        pv::applyDuckedLevels(scene, m_settings.rolls, measured.depths.levels);
+        return true;
+    }
+    if (m_depthAsked != request) {
+        m_depthAsked = request;
+        m_analysis->measureDepths(std::move(request));
+        m_progress->setRange(0, 0); // no share to show: the core measures in one go
+        m_progress->show();
+        m_status->setText(tr("Measuring the loudness under the speech…"));
+    }
+    return false;
+}
+
+void PreviewPanel::showDepthProblem() {
+    const auto& depths = m_analysis->lastDepths().depths;
+    if (depths.status) {
+        if (m_status->text() == tr("Measuring the loudness under the speech…")) m_status->clear();
+        return;
+    }
+    m_status->setText(
+        tr("Cannot measure the loudness (%1); the fixed depth is drawn.")
+            .arg(QString::fromStdString(kyaudio::readFailureText(depths.status.message()).brief)));
 }
 
 void PreviewPanel::syncScrollBar() {
@@ -245,7 +302,8 @@ void PreviewPanel::togglePlayback() {
         return refreshPlayButton();
     }
     if (!m_play->isEnabled()) return;
-    const pv::PreviewScene scene = m_model->scene(m_settings);
+    // What is drawn is what plays (with depth by loudness, the measured levels).
+    const pv::PreviewScene& scene = m_canvas->scene();
     quelvo::mix::MixInputs inputs;
     inputs.dialoguePath = m_dialoguePath;
     inputs.musicPath = m_musicPath;

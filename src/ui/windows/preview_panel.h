@@ -3,10 +3,12 @@
 // speech found, the music's volume envelope and the filler clips on one time
 // axis, redrawn at once from kept levels when a control moves, with zoom,
 // scroll, a hover readout and playback of the mix. Collapsible.
+#include <optional>
 #include <string>
 
 #include <QWidget>
 
+#include "preview/depth_measurement.h"
 #include "preview/preview_model.h"
 #include "preview/speech_decision.h"
 
@@ -65,6 +67,10 @@ private:
     // it shows `otherwise` in place of that note.
     void showFeaturesNote(const QString& otherwise);
     QString featuresNote() const;
+    // Depth by loudness: gives `scene` the measured levels for its speech, or
+    // asks for them and answers false while they are measured.
+    bool applyLoudnessDepth(quelvo::preview::PreviewScene& scene);
+    void showDepthProblem();
 
     QToolButton* m_toggle;
     QWidget* m_body;
@@ -82,6 +88,8 @@ private:
     quelvo::preview::SpeechDecision m_decision = quelvo::preview::detectedSpeech;
     std::shared_ptr<const quelvo::preview::PreviewModel> m_model;
     double m_playFrom = 0;
+    std::optional<quelvo::preview::DepthRequest> m_depthAsked; // the latest measurement asked for
+    std::string m_shownFiles;                                  // whose picture the canvas shows
 };
 
 } // namespace kyui

@@ -5,6 +5,8 @@
 #include <thread>
 
 #include <QDebug>
+#include <QDir>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPointer>
@@ -34,6 +36,18 @@ const KySceneRegistration kScene(ProgressVC::kStoryboard, ProgressVC::kSceneId,
 
 kymovie::FCP106ExportOptionsVC* g_versionSheet = nullptr;
 
+std::string saveDialog(QWidget* parent, const std::string& suggested) {
+    return QFileDialog::getSaveFileName(parent, QObject::tr("Save Project As"),
+                                        QString::fromStdString(suggested),
+                                        QObject::tr("Final Cut Pro XML (*.fcpxml)"))
+        .toStdString();
+}
+
+ProgressVC::PathChooser& saveAsChooser() {
+    static ProgressVC::PathChooser current = saveDialog;
+    return current;
+}
+
 // Missing inputs are a programming error of the presenter, not a user's.
 template <typename T> const T& required(const std::optional<T>& value, const char* name) {
     if (!value) {
@@ -53,6 +67,12 @@ constexpr int kAnimationSize = 96; // logical pixels; the frames are drawn at tw
 kymovie::FCP106ExportOptionsVC* ProgressVC::setVersionSheet(kymovie::FCP106ExportOptionsVC* sheet) {
     auto* previous = g_versionSheet;
     g_versionSheet = sheet;
+    return previous;
+}
+
+ProgressVC::PathChooser ProgressVC::setSaveAsChooser(PathChooser next) {
+    PathChooser previous = saveAsChooser();
+    saveAsChooser() = next ? std::move(next) : PathChooser(saveDialog);
     return previous;
 }
 
@@ -211,28 +231,44 @@ void ProgressVC::runJob() {
 
 void ProgressVC::completeJob(const quelvo::DuckOutcome& outcome, const std::optional<kymovie::KyFCPXML::HandOverResult>& handOver) {
     if (outcome.cancelled) {
-        // The editor chose Cancel: nothing was written, nothing to tell.
+        // The editor chose Cancel: nothing was written; the window says so.
+        emit jobCancelled();
         emit jobFinished(false);
     } else if (!outcome.success) {
-        tellFailure(outcome);
-        emit jobFinished(false);
+        emit jobFinished(tellFailure(outcome));
     } else if (handOver && !handOver->status.ok()) {
         tellFailedHandOver(*handOver);
         emit jobFinished(false);
     } else {
-        const std::string file = handOver ? handOver->file : outcome.outputPath;
-        // The second line names the project, so a notification seen later
-        // still says which job it was about.
-        KyShowNotification(QStringLiteral("Quelvo Done"),
-                           QStringLiteral("Successfully Ducked Audio Files.\n") +
-                               QString::fromStdString(kykit::fu_getFileNameFromPath(file)));
-        emit jobSucceeded(outcome, QString::fromStdString(file));
+        tellSuccess(outcome, handOver ? handOver->file : outcome.outputPath);
         emit jobFinished(true);
     }
     close();
 }
 
-void ProgressVC::tellFailure(const quelvo::DuckOutcome& outcome) {
+void ProgressVC::tellSuccess(const quelvo::DuckOutcome& outcome, const std::string& file) {
+    // The second line names the project, so a notification seen later
+    // still says which job it was about.
+    KyShowNotification(QStringLiteral("Quelvo Done"),
+                       QStringLiteral("Successfully Ducked Audio Files.\n") +
+                           QString::fromStdString(kykit::fu_getFileNameFromPath(file)));
+    emit jobSucceeded(outcome, QString::fromStdString(file));
+}
+
+bool ProgressVC::saveElsewhere(const quelvo::DuckOutcome& outcome) {
+    const std::string intended = quelvo::intendedPath(*outcome.unwritten);
+    const std::string suggested = (QDir::homePath() + QDir::separator()).toStdString() +
+                                  kykit::fu_getFileNameFromPath(intended);
+    const std::string path = saveAsChooser()(window(), suggested);
+    if (path.empty()) return false;
+    // The analysis is done: only the writing runs again.
+    const quelvo::DuckOutcome again = quelvo::writeProjectAs(outcome, path);
+    if (!again.success) return tellFailure(again);
+    tellSuccess(again, again.outputPath);
+    return true;
+}
+
+bool ProgressVC::tellFailure(const quelvo::DuckOutcome& outcome) {
     // A failed job must not claim success: say what went wrong instead. An
     // input that cannot be read is put in a user's words, with the audio
     // layer's own reason under Details for whoever needs it.
@@ -242,10 +278,25 @@ void ProgressVC::tellFailure(const quelvo::DuckOutcome& outcome) {
                                                             kykit::fu_getFileNameFromPath(outcome.unreadablePath),
                                                             outcome.reason),
                                outcome.message, window());
-        return;
+        return false;
     }
-    KyAlert::ok("Warning", outcome.message.empty() ? std::string("The project could not be made.") : outcome.message,
-                window());
+    const std::string sentence =
+        outcome.message.empty() ? std::string("The project could not be made.") : outcome.message;
+    if (!outcome.unwritten) {
+        KyAlert::ok("Warning", sentence, window());
+        return false;
+    }
+    // The project is made and kept: it can go to another folder.
+    bool saved = false;
+    AlertRequest request;
+    request.message = "Warning";
+    request.informativeText = sentence + " Save the project somewhere else, or nothing is written.";
+    request.buttons = {{"OK", nullptr}, {"Save As\u2026", [this, outcome, &saved] {
+                                             saved = saveElsewhere(outcome);
+                                         }}};
+    request.parent = window();
+    KyAlert::service().present(request);
+    return saved;
 }
 
 void ProgressVC::tellFailedHandOver(const kymovie::KyFCPXML::HandOverResult& handOver) {

@@ -8,6 +8,7 @@
 // until then. The user cannot cancel a running job; a job that finds no
 // speech asks Write Anyway / Cancel before the version sheet, and a Cancel
 // closes quietly.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -46,6 +47,11 @@ public:
     static kymovie::FCP106ExportOptionsVC* setVersionSheet(kymovie::FCP106ExportOptionsVC* sheet);
     static kymovie::FCP106ExportOptionsVC& versionSheet();
 
+    // Chooses where a project that could not be written goes instead ("" for
+    // none): a save dialog unless replaced (tests). Returns the previous one.
+    using PathChooser = std::function<std::string(QWidget* parent, const std::string& suggested)>;
+    static PathChooser setSaveAsChooser(PathChooser chooser);
+
     // The job's inputs, set by the presenter before the sheet shows.
     std::optional<std::string> speakerPath;
     std::optional<std::string> musicPath;
@@ -76,8 +82,11 @@ signals:
     // After a good job, before jobFinished: what it did and the project's
     // file (the one written, or the copy handed to Final Cut Pro).
     void jobSucceeded(const quelvo::DuckOutcome& outcome, const QString& projectFile);
+    // Before jobFinished(false): the editor stopped the job (Cancel in a
+    // question); nothing was written.
+    void jobCancelled();
 
-protected:
+  protected:
     void viewDidLoad() override;
     void viewDidAppear() override;
 
@@ -85,7 +94,11 @@ private:
     void runJob();
     void completeJob(const quelvo::DuckOutcome& outcome,
                      const std::optional<kymovie::KyFCPXML::HandOverResult>& handOver);
-    void tellFailure(const quelvo::DuckOutcome& outcome);
+    // Answers whether the project got written after all (Save As…).
+    bool tellFailure(const quelvo::DuckOutcome& outcome);
+    // A project that could not be written: asks where else, writes it there.
+    bool saveElsewhere(const quelvo::DuckOutcome& outcome);
+    void tellSuccess(const quelvo::DuckOutcome& outcome, const std::string& file);
     void tellFailedHandOver(const kymovie::KyFCPXML::HandOverResult& handOver);
 
     std::shared_ptr<LabelStatusSink> m_status;

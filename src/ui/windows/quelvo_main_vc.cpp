@@ -83,6 +83,10 @@ QuelvoMainVC::QuelvoMainVC(QWidget* parent) : KyViewController(parent) {
     connect(btnDuck, &QPushButton::clicked, this, &QuelvoMainVC::doDuck);
     m_exportMix = new ExportMixController(this);
     connect(btnExportMix, &QPushButton::clicked, this, &QuelvoMainVC::doExportMix);
+    connect(m_exportMix, &ExportMixController::mixWritten, resultPanel,
+            [this](const QString& file, const QString& contents) {
+                resultPanel->showMix(file.toStdString(), contents);
+            });
     connect(btnClear, &QToolButton::clicked, this, &QuelvoMainVC::clearPressed);
     connect(btnRole, &QPushButton::clicked, this, &QuelvoMainVC::btnRolePressed);
     connect(btnKyNews, &QToolButton::clicked, this, &QuelvoMainVC::btnKyNewsPressed);
@@ -171,7 +175,10 @@ void QuelvoMainVC::viewDidAppear() {
     if (!timer.isActive()) timer.loop("", 0.5, std::nullopt, false, [this] { idle(); });
 }
 
-void QuelvoMainVC::idle() { refreshMarkers(); }
+void QuelvoMainVC::idle() {
+    refreshMarkers();
+    refreshDepthMode();
+}
 
 void QuelvoMainVC::setTabOrder() {
     // The order of reading: the three files left to right, the filler's
@@ -211,7 +218,17 @@ void QuelvoMainVC::keyPressEvent(QKeyEvent* event) {
 
 void QuelvoMainVC::applyDecreaseToZero() {
     decrease->configure(decreaseLabel, kDecreaseDefault, kDecreaseKey, 0, [this](double) { refreshPreview(); });
-    const bool enabled = !decreaseToZero;
+    refreshDepthMode(true);
+}
+
+void QuelvoMainVC::refreshDepthMode(bool force) {
+    // The preferences window stores the mode without a notice: idle() looks.
+    const std::optional<double> under = quelvo::mix::storedUnderLU();
+    if (!force && under == m_underLU) return;
+    m_underLU = under;
+    if (under) depthModeNote->setText(tr("set by loudness: %1 LU under speech").arg(*under));
+    depthModeNote->setVisible(under.has_value());
+    const bool enabled = !decreaseToZero && !under;
     decrease->setEnabled(enabled);
     decreaseLabel->setEnabled(enabled);
     decreaseDBLabel->setEnabled(enabled);
@@ -224,6 +241,7 @@ void QuelvoMainVC::refreshPreview() {
     settings.duckingDecrease = static_cast<int>(std::trunc(decrease->value()));
     settings.overallMusicLevel = static_cast<int>(kykit::truncateToInt(overallMusicLevelSlider->value()));
     settings.decreaseToZero = decreaseToZero;
+    settings.underLU = m_underLU;
     preview->setSettings(settings);
     preview->setFiles(speakerPath, musicPath, fillerPath);
 }
@@ -405,11 +423,14 @@ void QuelvoMainVC::startJob(const std::string& filler) {
         self->resultPanel->clear();
         ProgressVC* progress = ProgressVC::showProgress(self, speaker, music, filler, depth, overall, toZero,
                                                         eventName, project, rolls, output);
-        if (progress)
-            connect(progress, &ProgressVC::jobSucceeded, self->resultPanel,
-                    [panel = self->resultPanel](const quelvo::DuckOutcome& outcome, const QString& file) {
-                        panel->showOutcome(outcome, file.toStdString());
-                    });
+        if (!progress) return;
+        connect(
+            progress, &ProgressVC::jobSucceeded, self->resultPanel,
+            [panel = self->resultPanel](const quelvo::DuckOutcome& outcome, const QString& file) {
+                panel->showOutcome(outcome, file.toStdString());
+            });
+        connect(progress, &ProgressVC::jobCancelled, self->resultPanel,
+                &JobResultPanel::showCancelled);
     };
     // A project handed straight to Final Cut Pro writes no file beside the dialogue.
     if (quelvo::FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile) return start("");

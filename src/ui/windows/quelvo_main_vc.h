@@ -7,6 +7,7 @@
 // job to the progress sheet; the last job's result stays below until the
 // next one.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,8 @@ public:
     KySlider* decrease;
     QLabel* decreaseLabel;
     QLabel* decreaseDBLabel;
+    // Under the depth slider when the depth is set by loudness (Preferences).
+    QLabel* depthModeNote;
     QLabel* lblRole;
     KySlider* overallMusicLevelSlider;
     QLabel* overallMusicLevelLabel;
@@ -106,6 +109,9 @@ public:
     void idle() override;
 
     void applyDecreaseToZero();
+    // Follows the stored depth mode: by loudness the slider is disabled and
+    // the note says how far under the speech the music sits.
+    void refreshDepthMode(bool force = false);
     void refreshDurations();
     void refreshMarkers();
     void refreshRoleLabel();
@@ -151,6 +157,7 @@ private:
     long m_roleObserver = 0;
     unsigned m_durationGeneration = 0;
     std::string m_problems[3];
+    std::optional<double> m_underLU; // the depth mode shown
 };
 
 } // namespace kyui

@@ -126,6 +126,9 @@ void QuelvoMainVC::buildLayout() {
     decrease->setToolTip(tr("How far the music goes down while someone speaks"));
     decreaseLabel = new QLabel(this);
     decreaseDBLabel = new QLabel(tr("dB"), this);
+    depthModeNote = new QLabel(this);
+    depthModeNote->setObjectName("depthModeNote");
+    depthModeNote->hide();
     chkDecreaseToZero = new KyCheckButton(tr("Decrease to zero (mute the music while someone speaks)"), this);
     overallMusicLevelSlider = new KySlider(this);
     overallMusicLevelSlider->setRange(kOverallMin, kOverallMax);
@@ -148,11 +151,12 @@ void QuelvoMainVC::buildLayout() {
     levels->addWidget(decrease, 0, 1);
     levels->addWidget(decreaseLabel, 0, 2);
     levels->addWidget(decreaseDBLabel, 0, 3);
-    levels->addWidget(chkDecreaseToZero, 1, 1, 1, 3);
-    levels->addWidget(new QLabel(tr("Music level:"), this), 2, 0);
-    levels->addWidget(overallMusicLevelSlider, 2, 1);
-    levels->addWidget(overallMusicLevelLabel, 2, 2);
-    levels->addWidget(overallMusicLevelDBLabel, 2, 3);
+    levels->addWidget(depthModeNote, 1, 1, 1, 3);
+    levels->addWidget(chkDecreaseToZero, 2, 1, 1, 3);
+    levels->addWidget(new QLabel(tr("Music level:"), this), 3, 0);
+    levels->addWidget(overallMusicLevelSlider, 3, 1);
+    levels->addWidget(overallMusicLevelLabel, 3, 2);
+    levels->addWidget(overallMusicLevelDBLabel, 3, 3);
     levels->setColumnStretch(1, 1);
 
     // --- Project and start -----------------------------------------------

@@ -11,6 +11,7 @@
 
 #include "titles/settings/title_presets.h"
 #include "ui/kit/ky_alert.h"
+#include "ui/kit/ky_windows.h"
 #include "ui/windows/titles_style_panel.h"
 
 namespace kyui {
@@ -83,10 +84,14 @@ bool TitlesPresetsBar::savePreset(const std::string& name) {
 }
 
 void TitlesPresetsBar::askName() {
-    bool ok = false;
-    const QString name = QInputDialog::getText(this, tr("Save Preset"), tr("Name of the preset:"), QLineEdit::Normal,
-                                               QString(), &ok);
-    if (ok && !name.trimmed().isEmpty()) savePreset(name.trimmed().toStdString());
+    QInputDialog dialog(this);
+    dialog.setObjectName("savePresetDialog");
+    dialog.setWindowTitle(tr("Save Preset"));
+    dialog.setLabelText(tr("Name of the preset:"));
+    sizeToTitle(&dialog);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const QString name = dialog.textValue().trimmed();
+    if (!name.isEmpty()) savePreset(name.toStdString());
 }
 
 void TitlesPresetsBar::importFile() {

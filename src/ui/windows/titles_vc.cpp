@@ -14,6 +14,7 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include "platform/audio/read_failure_text.h"
 #include "platform/mediainfo/media_info.h"
 #include "platform/movie/fcp106_prefs.h"
 #include "platform/toolkit/concurrency.h"
@@ -140,6 +141,7 @@ void TitlesVC::setVideoFile(const std::string& path) {
     drgVideo->setToolTip(QString::fromStdString(path));
     btnClearVideo->setEnabled(true);
     lblVideoInfo->clear();
+    m_videoProblem.clear();
     refreshMarkers();
     // Probing opens the file, which may be slow: on the toolkit's queue.
     QPointer<TitlesVC> self(this);
@@ -147,11 +149,13 @@ void TitlesVC::setVideoFile(const std::string& path) {
         const kymediainfo::MediaFacts facts = kymediainfo::probeMedia(path);
         runOnMain([self, path, facts] {
             if (!self || self->videoPath != path) return;
+            self->m_videoProblem = facts.status ? std::string() : facts.status.message();
+            self->refreshMarkers();
             if (!facts.status) {
-                self->lblVideoInfo->setText(tr("Cannot be read: %1").arg(QString::fromStdString(facts.status.message())));
-                self->lblVideoInfo->setStyleSheet(QStringLiteral("color: #c0392b;"));
+                self->showVideoProblem();
             } else {
                 self->lblVideoInfo->setStyleSheet(QString());
+                self->lblVideoInfo->setToolTip(QString());
                 QString info = tr("Video Duration: %1").arg(timeText(facts.duration.value_or(0)));
                 if (facts.frameRate) info += tr(" · %1 fps").arg(QString::number(*facts.frameRate, 'g', 5));
                 self->lblVideoInfo->setText(info);
@@ -165,6 +169,7 @@ void TitlesVC::setVideoFile(const std::string& path) {
 
 void TitlesVC::clearVideo() {
     videoPath.clear();
+    m_videoProblem.clear();
     videoFrameRate.reset();
     drgVideo->setText(tr(kDropVideo));
     drgVideo->setToolTip(QString());
@@ -253,7 +258,22 @@ void TitlesVC::refreshTable() {
 
 void TitlesVC::refreshMarkers() {
     imgSrtMissing->setVisible(isMissing(srtPath));
-    imgVideoMissing->setVisible(isMissing(videoPath));
+    const bool missing = isMissing(videoPath);
+    const bool unreadable = !videoPath.empty() && !m_videoProblem.empty();
+    if (missing || unreadable)
+        imgVideoMissing->setKind(missing ? MissingFileMarker::kMissing
+                                         : MissingFileMarker::kUnreadable);
+    imgVideoMissing->setVisible(missing || unreadable);
+}
+
+void TitlesVC::showVideoProblem() {
+    // The user's words from the one table; the decoder's own in the tooltip.
+    const kyaudio::ReadFailureText text = kyaudio::videoReadFailureText(m_videoProblem);
+    lblVideoInfo->setText(QString::fromStdString(text.brief));
+    lblVideoInfo->setToolTip(
+        QString::fromStdString("\u201C" + kykit::fu_getFileNameFromPath(videoPath) + "\u201D " +
+                               text.problem + ". " + text.advice + "\n(" + m_videoProblem + ")"));
+    lblVideoInfo->setStyleSheet(QStringLiteral("color: #c0392b;"));
 }
 
 void TitlesVC::refreshPreview() {

@@ -113,6 +113,8 @@ private:
     void readSubtitles();
     void refreshTable();
     void refreshMarkers();
+    // The video could not be read: its line says why in the user's words.
+    void showVideoProblem();
     void refreshPreview();
     void requestFrame();
     void buildEncodingMenu();
@@ -123,6 +125,7 @@ private:
     // What the last read used, to read again only when a parse setting changed.
     std::string m_parsedWith;
     unsigned m_frameGeneration = 0;
+    std::string m_videoProblem; // the decoder's reason the video cannot be read; "" when it can
     QString m_frameKey; // the picture asked for last: video, time and size
     std::atomic<bool> m_exporting{false};
     std::future<void> m_export;
