@@ -54,9 +54,9 @@ def main():
         "decode music": ff + [music, "-f", "null", "-"],
         "decode filler": ff + [filler, "-f", "null", "-"],
         "render": [cli, "render", "--dialogue", dialogue, "--music", music, "--filler", filler,
-                   "--output", output],
+                   "--output", output, "--force"],
         "render --json": [cli, "render", "--dialogue", dialogue, "--music", music, "--filler", filler,
-                          "--output", output, "--json"],
+                          "--output", output, "--json", "--force"],
     }
     samples = {name: [] for name in commands}
     summary = b""

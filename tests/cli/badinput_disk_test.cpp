@@ -199,14 +199,14 @@ TEST_F(OutputTrouble, AFolderInTheOutputsPlaceOrNoFolderAtAll) {
     for (const std::string format : {"1.9", "1.6"}) {
         CommandResult r = run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed, "--format", format, "--output",
                                folder.string()});
-        expectFailure(r, 1, folder.string(), "Cannot write " + folder.string() + ": ", "Is a directory");
+        expectFailure(r, 1, folder.string(), "cannot write " + folder.string() + ": ", "it is a folder, not a file");
         if (format == "1.9") note("duck", "--output is a folder", r);
         r = run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed, "--format", format, "--output", missing});
         expectFailure(r, 1, missing, "Cannot write " + missing + ": ", "No such file or directory");
         if (format == "1.9") note("duck", "--output in a folder that does not exist", r);
     }
     CommandResult t = run({"titles", m_rec.srt, "--output", folder.string()});
-    expectFailure(t, 1, folder.string(), "cannot write " + folder.string() + ": ", "Is a directory");
+    expectFailure(t, 1, folder.string(), "cannot write " + folder.string() + ": ", "it is a folder, not a file");
     note("titles", "--output is a folder", t);
     t = run({"titles", m_rec.srt, "--output", missing});
     expectFailure(t, 1, missing, "cannot write " + missing + ": ", "No such file or directory");

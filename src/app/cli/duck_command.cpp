@@ -8,7 +8,6 @@
 #include <iostream>
 #include <mutex>
 #include <optional>
-#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
@@ -16,12 +15,13 @@
 #include "app/cli/duck_options.h"
 #include "app/cli/jobs_option.h"
 #include "app/cli/plot_output.h"
+#include "app/cli/standard_streams.h"
 #include "ducking/job/duck_job.h"
 #include "mix/depth_mode.h"
 #include "platform/toolkit/concurrency.h"
 #include "platform/toolkit/files.h"
-#include "platform/toolkit/keep_both.h"
 #include "platform/toolkit/numbers.h"
+#include "platform/toolkit/output_files.h"
 #include "platform/toolkit/prefs.h"
 #include "titles/settings/fcpxml_titles_settings.h"
 
@@ -34,32 +34,6 @@ using Version = kymovie::FCP106ExportOptionsVC::Version;
 class StderrStatus : public kykit::StatusSink {
 public:
     void setStatus(const std::string& text) override { std::cerr << text << std::endl; }
-};
-
-// While the job runs, what the writers print for the desktop program's
-// console (the legacy document, the settings JSON) goes to standard error so
-// that standard output stays machine-readable.
-class StdoutToStderr {
-public:
-    StdoutToStderr() {
-        std::cout.flush();
-        std::fflush(stdout);
-        m_saved = ::dup(STDOUT_FILENO);
-        ::dup2(STDERR_FILENO, STDOUT_FILENO);
-    }
-    ~StdoutToStderr() {
-        std::cout.flush();
-        std::fflush(stdout);
-        if (m_saved >= 0) {
-            ::dup2(m_saved, STDOUT_FILENO);
-            ::close(m_saved);
-        }
-    }
-    StdoutToStderr(const StdoutToStderr&) = delete;
-    StdoutToStderr& operator=(const StdoutToStderr&) = delete;
-
-private:
-    int m_saved = -1;
 };
 
 int runDuck(const DuckOptions& o, const std::string& plot) {
@@ -79,12 +53,22 @@ int runDuck(const DuckOptions& o, const std::string& plot) {
         return 2;
     }
     // An editor's existing project is never replaced without being asked for.
-    // Only a file the job writes counts; the hand-over copy is ours.
-    const bool writesFile = !o.sendToFCP && !(version == Version::fcp106 &&
-                                               FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile);
-    const std::string target = o.output.empty() ? projectPathFor(o.dialogue) : o.output;
-    if (writesFile && !o.force && kykit::fu_somethingAt(target)) {
-        printError(target + " already exists; use --force to replace it");
+    // Only a file the job writes counts; the hand-over copy is ours. Loading
+    // the stored title settings echoes them: not onto standard output.
+    bool sendsWithoutFile = false;
+    {
+        StdoutToStderr quiet;
+        sendsWithoutFile = FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile;
+    }
+    const bool writesFile = !o.sendToFCP && !(version == Version::fcp106 && sendsWithoutFile);
+    kykit::OutputPlan outputs;
+    outputs.inputs = {o.dialogue, o.music, o.filler};
+    outputs.inputsName = "the recordings being ducked";
+    if (writesFile) outputs.outputs.push_back(o.output.empty() ? projectPathFor(o.dialogue) : o.output);
+    outputs.outputs.push_back(plot);
+    outputs.replaceExisting = o.force;
+    if (const auto refused = kykit::checkOutputPlan(outputs)) {
+        printError(*refused);
         return 1;
     }
     const DuckLevels levels = resolveDuckLevels(o);

@@ -3,11 +3,13 @@
 #include <iostream>
 
 #include "app/cli/commands.h"
+#include "app/cli/standard_streams.h"
 #include "platform/mediainfo/build_facts.h"
 #include "platform/movie/fcp106_prefs.h"
 #include "platform/toolkit/concurrency.h"
 #include "platform/toolkit/prefs.h"
 #include "platform/toolkit/services.h"
+#include "platform/toolkit/temporary_files.h"
 
 namespace quelvo::cli {
 namespace {
@@ -40,6 +42,9 @@ kymovie::FCP106ExportOptionsVC::Version chosenVersion(const std::optional<std::s
 } // namespace quelvo::cli
 
 int main(int argc, char** argv) {
+    quelvo::cli::prepareStandardStreams();
+    // A stopped render or write leaves no hidden temporary file behind.
+    kykit::removeTemporaryFilesOnStop();
     CLI::App app{"Quelvo: automatic music ducking and subtitle titles for Final Cut Pro"};
     // The version and the FFmpeg build it runs with, for bug reports and packagers.
     app.set_version_flag("--version", kymediainfo::BuildFacts::versionReport("quelvo-cli"));
@@ -52,9 +57,9 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
+        return quelvo::cli::finishStandardOutput(app.exit(e));
     } catch (const CLI::CallForVersion& e) {
-        return app.exit(e);
+        return quelvo::cli::finishStandardOutput(app.exit(e));
     } catch (const CLI::ParseError& e) {
         quelvo::cli::printError(e.what());
         return 2;
@@ -63,5 +68,5 @@ int main(int argc, char** argv) {
         quelvo::cli::printError("warning: " + warning);
     // A project handed to Final Cut Pro goes a moment after the job returns.
     kykit::Queue::drain();
-    return exitCode;
+    return quelvo::cli::finishStandardOutput(exitCode);
 }

@@ -14,7 +14,7 @@
 #include "ducking/job/render_job.h"
 #include "platform/audio/audio_writer.h"
 #include "platform/toolkit/files.h"
-#include "platform/toolkit/keep_both.h"
+#include "platform/toolkit/output_files.h"
 
 namespace quelvo::cli {
 
@@ -63,13 +63,16 @@ int runRender(const RenderOptions& o) {
     request.container = *container;
     request.measureLoudness = o.duck.json;
     if (o.stems) request.stemPath = stemPathFor(output);
-    // An existing file is never replaced without being asked for, as with duck;
-    // one of the recordings themselves is refused by the job, --force or not.
-    for (const std::string& path : {request.outputPath, request.stemPath}) {
-        if (!path.empty() && !o.duck.force && kykit::fu_somethingAt(path) && !namesAnInput(request, path)) {
-            printError(path + " already exists; use --force to replace it");
-            return 1;
-        }
+    // An existing file is never replaced without being asked for, as with
+    // duck; one of the recordings themselves never, --force or not.
+    kykit::OutputPlan outputs;
+    outputs.inputs = {request.dialoguePath, request.musicPath, request.fillerPath};
+    outputs.inputsName = "the recordings being mixed";
+    outputs.outputs = {request.outputPath, request.stemPath};
+    outputs.replaceExisting = o.duck.force;
+    if (const auto refused = kykit::checkOutputPlan(outputs)) {
+        printError(*refused);
+        return 1;
     }
     StderrStatus status;
     const RenderJobOutcome outcome = renderDuckedMix(request, &status);
@@ -106,8 +109,7 @@ int runRender(const RenderOptions& o) {
     // Lowering the mix is never silent, also in JSON mode.
     if (r.mixGainDb < 0)
         std::cerr << "The mix would clip: lowered by " << rounded2(-r.mixGainDb) << " dB as a whole.\n";
-    std::cout.flush();
-    return std::cout ? 0 : 1;
+    return 0;
 }
 
 } // namespace

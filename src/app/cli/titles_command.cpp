@@ -7,7 +7,7 @@
 #include "platform/mediainfo/media_info.h"
 #include "platform/movie/fcpxml_video_fragments.h"
 #include "platform/toolkit/files.h"
-#include "platform/toolkit/keep_both.h"
+#include "platform/toolkit/output_files.h"
 #include "platform/toolkit/services.h"
 #include "titles/fcpxml_titles.h"
 #include "titles/ky_srt.h"
@@ -47,10 +47,15 @@ int runTitles(const TitlesOptions& options) {
         if (!settings) return 1;
     }
 
-    // An editor's existing project is never replaced without being asked for.
+    // An editor's existing project is never replaced without being asked
+    // for, and the subtitles, video or settings never, --force or not.
     const std::string output = options.output.value_or(titles::defaultProjectPath(options.file));
-    if (!options.force && kykit::fu_somethingAt(output)) {
-        printError(output + " already exists; use --force to replace it");
+    kykit::OutputPlan outputs;
+    outputs.inputs = {options.file, options.video.value_or(""), options.settings.value_or("")};
+    outputs.outputs = {output};
+    outputs.replaceExisting = options.force;
+    if (const auto refused = kykit::checkOutputPlan(outputs)) {
+        printError(*refused);
         return 1;
     }
 

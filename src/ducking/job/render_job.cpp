@@ -1,10 +1,10 @@
 #include "ducking/job/render_job.h"
 
 #include <cctype>
-#include <filesystem>
 
 #include "platform/movie/version_sheet.h"
 #include "platform/toolkit/files.h"
+#include "platform/toolkit/output_files.h"
 
 namespace quelvo {
 
@@ -17,19 +17,9 @@ std::string stemPathFor(const std::string& outputPath) {
     return base + "_music" + outputPath.substr(base.size());
 }
 
-namespace {
-
-// Whether two paths name the same existing file.
-bool sameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, error) && !error;
-}
-
-} // namespace
-
 bool namesAnInput(const RenderJobRequest& request, const std::string& path) {
     for (const std::string* input : {&request.dialoguePath, &request.musicPath, &request.fillerPath})
-        if (sameFile(path, *input)) return true;
+        if (kykit::sameFile(path, *input)) return true;
     return false;
 }
 
@@ -42,7 +32,7 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
             outcome.message = "Cannot write " + *output + ": it is one of the recordings being mixed.";
             return outcome;
         }
-    if (!request.stemPath.empty() && request.stemPath == request.outputPath) {
+    if (kykit::sameFile(request.stemPath, request.outputPath)) {
         outcome.message = "Cannot write " + request.outputPath + " twice: the mix and its music stem need two names.";
         return outcome;
     }

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/audio/ffmpeg_input.h"
 #include "platform/toolkit/files.h"
+#include "platform/toolkit/output_files.h"
+#include "platform/toolkit/temporary_files.h"
 #include "platform/toolkit/strings.h"
 
 extern "C" {
@@ -109,7 +110,7 @@ struct AudioFileWriter::Impl {
 
     ~Impl() {
         output.reset();
-        if (!finished && !temporaryPath.empty()) ::unlink(temporaryPath.c_str());
+        if (!finished && !temporaryPath.empty()) kykit::discardTemporaryFile(temporaryPath);
     }
 
     kykit::Status fail(int error) const {
@@ -222,6 +223,7 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::create(const std::string& path
 
     const AVCodec* encoder = avcodec_find_encoder(impl->choice.codec);
     if (!encoder) return failWith(std::string("no encoder for ") + avcodec_get_name(impl->choice.codec));
+    if (const auto refused = kykit::notWritableBecause(path)) return failWith(*refused);
     impl->temporaryPath = kykit::temporaryPathBeside(path);
     AVFormatContext* raw = nullptr;
     int error = avformat_alloc_output_context2(&raw, nullptr, muxerName(settings.container), nullptr);
@@ -259,7 +261,8 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::create(const std::string& path
     const std::string url = "file:" + impl->temporaryPath;
     error = avio_open(&raw->pb, url.c_str(), AVIO_FLAG_WRITE);
     if (error < 0) {
-        impl->temporaryPath.clear();  // nothing was created
+        kykit::forgetTemporaryFile(impl->temporaryPath);  // nothing was created
+        impl->temporaryPath.clear();
         return failWith(detail::ffmpegReason(error));
     }
     error = avformat_write_header(raw, nullptr);

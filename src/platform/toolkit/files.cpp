@@ -1,6 +1,7 @@
 #include "platform/toolkit/files.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -11,7 +12,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/toolkit/output_files.h"
 #include "platform/toolkit/strings.h"
+#include "platform/toolkit/temporary_files.h"
 
 namespace kykit {
 
@@ -93,19 +96,64 @@ std::string decodeUtf16(std::string_view bytes, bool bigEndian) {
     return toUtf8(out);
 }
 
+// The file system's longest name in `folder` (255 bytes where it cannot say).
+size_t longestName(const fs::path& folder) {
+    const long max = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return max > 0 ? static_cast<size_t>(max) : 255;
+}
+
+std::string randomTag() {
+    std::mt19937_64 rng(std::random_device{}());
+    return std::to_string(::getpid()) + "-" + std::to_string(rng() % 1000000);
+}
+
+fs::path folderOf(const fs::path& target) {
+    return target.has_parent_path() ? target.parent_path() : fs::path(".");
+}
+
+// Rename without replacing: fails with EEXIST when something is at `to`.
+int renameNoReplace(const char* from, const char* to) {
+#if defined(__APPLE__)
+    if (::renamex_np(from, to, RENAME_EXCL) == 0) return 0;
+    if (errno != ENOTSUP && errno != EINVAL) return errno;
+#elif defined(__linux__)
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP && errno != EOPNOTSUPP) return errno;
+#endif
+    return linkIntoPlace(from, to);
+}
+
 // The last steps of every atomic write, once the temporary file is whole
 // (`ok`) or not (`err` says why): it takes the replaced file's permissions
-// and its place, and the folder is synced so the rename survives a crash.
-// A failed write leaves nothing behind.
-Status putInPlace(const std::string& tmp, const std::string& path, const fs::path& folder, bool ok, int err) {
-    struct stat st {};
-    if (ok && ::stat(path.c_str(), &st) == 0) ::chmod(tmp.c_str(), st.st_mode & 07777);
-    if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) { ok = false; err = errno; }
-    if (!ok) {
-        ::unlink(tmp.c_str());
-        return Status::failure("cannot write " + path + ": " + errorText(err));
+// and its place (a link's target's), and the folder is synced so that the
+// rename survives a crash. A failed write leaves nothing behind.
+Status putInPlace(const std::string& tmp, const std::string& path, bool ok, int err) {
+    const std::string target = writeTargetOf(path);
+    std::string why;
+    if (ok) {
+        if (const auto refused = notWritableBecause(target)) {
+            ok = false;
+            why = *refused;
+        }
     }
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st {};
+    if (ok && ::stat(target.c_str(), &st) == 0) ::chmod(tmp.c_str(), st.st_mode & 07777);
+    if (ok && isMarkedNew(target)) {
+        if (const int failed = renameNoReplace(tmp.c_str(), target.c_str())) {
+            ok = false;
+            err = failed;
+            if (failed == EEXIST) why = "a file of that name appeared while it was being written";
+        }
+    } else if (ok && ::rename(tmp.c_str(), target.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        discardTemporaryFile(tmp);
+        return Status::failure("cannot write " + path + ": " + (why.empty() ? errorText(err) : why));
+    }
+    forgetTemporaryFile(tmp);
+    const int dirFd = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
@@ -115,38 +163,54 @@ Status putInPlace(const std::string& tmp, const std::string& path, const fs::pat
 
 } // namespace
 
+int linkIntoPlace(const char* from, const char* to) {
+    if (::link(from, to) == 0) {
+        ::unlink(from);
+        return 0;
+    }
+    const int err = errno;
+    if (err != EPERM && err != ENOTSUP && err != EOPNOTSUPP && err != ENOSYS) return err;
+    struct stat st {};
+    if (::lstat(to, &st) == 0) return EEXIST;
+    return ::rename(from, to) == 0 ? 0 : errno;
+}
+
 Status atomicWriteFile(const std::string& path, std::string_view bytes) {
     if (path.empty()) return Status::failure("no output file was given");
-    const fs::path target(path);
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::mt19937_64 rng(std::random_device{}());
-    const std::string tmp = (folder / ("." + target.filename().string() + ".tmp-" +
-                                       std::to_string(::getpid()) + "-" +
-                                       std::to_string(rng() % 1000000)))
-                                .string();
-
+    if (const auto refused = notWritableBecause(path)) return Status::failure("cannot write " + path + ": " + *refused);
+    const std::string tmp = temporaryPathBeside(path);
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return Status::failure("cannot write " + path + ": " + errorText(errno));
-
+    if (fd < 0) {
+        const int err = errno;
+        forgetTemporaryFile(tmp);
+        return Status::failure("cannot write " + path + ": " + errorText(err));
+    }
     int err = 0;
     bool ok = writeAll(fd, bytes, err);
     if (ok && ::fsync(fd) != 0) { ok = false; err = errno; }
     if (::close(fd) != 0 && ok) { ok = false; err = errno; }
-    return putInPlace(tmp, path, folder, ok, err);
+    return putInPlace(tmp, path, ok, err);
 }
 
 std::string temporaryPathBeside(const std::string& path) {
-    const fs::path target(path);
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::mt19937_64 rng(std::random_device{}());
-    return (folder / ("." + target.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
-                      std::to_string(rng() % 1000000)))
-        .string();
+    const fs::path target(writeTargetOf(path));
+    const fs::path folder = folderOf(target);
+    // The target's name tells where a leftover came from; a name too long for
+    // the additions gets a short one, so that every name that can be written
+    // at all can be written atomically.
+    std::string name = "." + target.filename().string() + ".tmp-" + randomTag();
+    if (name.size() > longestName(folder)) name = ".quelvo.tmp-" + randomTag();
+    const std::string tmp = (folder / name).string();
+    rememberTemporaryFile(tmp);
+    return tmp;
+}
+
+void discardTemporaryFile(const std::string& temporaryPath) {
+    ::unlink(temporaryPath.c_str());
+    forgetTemporaryFile(temporaryPath);
 }
 
 Status commitTemporaryFile(const std::string& temporaryPath, const std::string& path) {
-    const fs::path target(path);
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     int err = 0;
     bool ok = true;
     const int fd = ::open(temporaryPath.c_str(), O_RDONLY | O_CLOEXEC);
@@ -154,7 +218,7 @@ Status commitTemporaryFile(const std::string& temporaryPath, const std::string& 
     if (ok && ::fsync(fd) != 0) { ok = false; err = errno; }
     if (fd >= 0) ::close(fd);
     maybeDieMidWrite();
-    return putInPlace(temporaryPath, path, folder, ok, err);
+    return putInPlace(temporaryPath, path, ok, err);
 }
 
 Status fu_writeTextToFile(const std::string& filePath, std::string_view text) {

@@ -2,6 +2,9 @@
 // File services. Every write is atomic: the text goes to a temporary file in
 // the same folder, is flushed to disk and then renamed over the target, so a
 // crash or a full disk never leaves a truncated file in place of a good one.
+// A symbolic link is written through to its target; a folder, device, named
+// pipe or socket is never written over; a target marked as one that must
+// stay new is never replaced (output_files.h, docs/writing-files.md).
 #include <string>
 #include <string_view>
 
@@ -29,9 +32,17 @@ Status atomicWriteFile(const std::string& path, std::string_view bytes);
 // For writers that stream a large file instead of holding it: a fresh hidden
 // name in the target's folder to write to, and the step that makes it the
 // target (flushed to disk, permissions of a replaced file kept, renamed over
-// it). A failed commit removes the temporary file.
+// it). A failed commit removes the temporary file. The temporary name is
+// removed on a stop by signal until it is committed or discarded.
 std::string temporaryPathBeside(const std::string& path);
 Status commitTemporaryFile(const std::string& temporaryPath, const std::string& path);
+void discardTemporaryFile(const std::string& temporaryPath);
+
+// The no-replace rename where the file system has none: a hard link takes
+// the name (failing with EEXIST when it is taken), then the old name goes.
+// 0 or the errno. Without hard links (FAT, exFAT) a last look before a plain
+// rename is as close as it gets.
+int linkIntoPlace(const char* from, const char* to);
 
 // Local time as YYYYmmdd-HHMMSS, for names of files kept aside or handed over.
 std::string fileTimeStamp();
