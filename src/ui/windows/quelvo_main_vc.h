@@ -33,94 +33,89 @@ class PreviewPanel;
 class QuelvoMainVC : public KyViewController {
     Q_OBJECT
 public:
-    // Settings this window owns.
-    static constexpr const char* kDecreaseKey = "duck.decrease";
-    static constexpr const char* kOverallMusicLevelKey = "duck.overallMusicLevel";
-    static constexpr const char* kDecreaseToZeroKey = "decreaseToZero";
-    static constexpr const char* kFillerKey = "duck.filler";
-    static constexpr const char* kProjectNameKey = "duck.projectName";
-    // The folder each drop area's file picker opens in.
-    static constexpr const char* kLastDialogueFolderKey = "ui.lastFolder.dialogue";
-    static constexpr const char* kLastMusicFolderKey = "ui.lastFolder.music";
-    static constexpr const char* kLastFillerFolderKey = "ui.lastFolder.filler";
+  // Settings this window owns.
+  static constexpr const char* kDecreaseToZeroKey = "decreaseToZero";
+  static constexpr const char* kFillerKey = "duck.filler";
+  static constexpr const char* kProjectNameKey = "duck.projectName";
+  // The folder each drop area's file picker opens in.
+  static constexpr const char* kLastDialogueFolderKey = "ui.lastFolder.dialogue";
+  static constexpr const char* kLastMusicFolderKey = "ui.lastFolder.music";
+  static constexpr const char* kLastFillerFolderKey = "ui.lastFolder.filler";
 
-    static constexpr double kDecreaseMin = -60, kDecreaseMax = 0, kDecreaseDefault = -12;
-    static constexpr double kOverallMin = -30, kOverallMax = 12, kOverallDefault = 0;
+  explicit QuelvoMainVC(QWidget* parent = nullptr);
+  ~QuelvoMainVC() override;
 
-    explicit QuelvoMainVC(QWidget* parent = nullptr);
-    ~QuelvoMainVC() override;
+  // Opens the role chooser on a controller. The application installs it;
+  // until then the role button is disabled.
+  using Presenter = std::function<void(KyViewController*)>;
+  static void setRoleChooser(Presenter presenter);
 
-    // Opens the role chooser on a controller. The application installs it;
-    // until then the role button is disabled.
-    using Presenter = std::function<void(KyViewController*)>;
-    static void setRoleChooser(Presenter presenter);
+  // Outlets.
+  KyTextField* projectName;
+  KyDragArea* drgSpeaker;
+  KyDragArea* drgMusic;
+  KyDragArea* drgFiller;
+  QLabel* lblDialogueDuration;
+  QLabel* lblMusicDuration;
+  QLabel* lblFillerDuration;
+  MissingFileMarker* imgDialogueFileMissing;
+  MissingFileMarker* imgMusicFileMissing;
+  MissingFileMarker* imgFillerFileMissing;
+  KySlider* decrease;
+  QLabel* decreaseLabel;
+  QLabel* decreaseDBLabel;
+  QLabel* lblRole;
+  KySlider* overallMusicLevelSlider;
+  QLabel* overallMusicLevelLabel;
+  QLabel* overallMusicLevelDBLabel;
+  KyCheckButton* chkDecreaseToZero;
+  QPushButton* btnRole;
+  QToolButton* btnClear;
+  QPushButton* btnDuck;
+  QPushButton* btnExportMix;
+  QToolButton* btnKyNews;
+  JobResultPanel* resultPanel;
+  // The waveforms, speech, envelope and playback of the chosen files.
+  PreviewPanel* preview;
+  // Made when the window first appears.
+  KyNews* kyNews = nullptr;
 
-    // Outlets.
-    KyTextField* projectName;
-    KyDragArea* drgSpeaker;
-    KyDragArea* drgMusic;
-    KyDragArea* drgFiller;
-    QLabel* lblDialogueDuration;
-    QLabel* lblMusicDuration;
-    QLabel* lblFillerDuration;
-    MissingFileMarker* imgDialogueFileMissing;
-    MissingFileMarker* imgMusicFileMissing;
-    MissingFileMarker* imgFillerFileMissing;
-    KySlider* decrease;
-    QLabel* decreaseLabel;
-    QLabel* decreaseDBLabel;
-    QLabel* lblRole;
-    KySlider* overallMusicLevelSlider;
-    QLabel* overallMusicLevelLabel;
-    QLabel* overallMusicLevelDBLabel;
-    KyCheckButton* chkDecreaseToZero;
-    QPushButton* btnRole;
-    QToolButton* btnClear;
-    QPushButton* btnDuck;
-    QPushButton* btnExportMix;
-    QToolButton* btnKyNews;
-    JobResultPanel* resultPanel;
-    // The waveforms, speech, envelope and playback of the chosen files.
-    PreviewPanel* preview;
-    // Made when the window first appears.
-    KyNews* kyNews = nullptr;
+  // The three files; "" means not given. Only the filler survives a restart.
+  std::string speakerPath;
+  std::string musicPath;
+  std::string fillerPath;
+  kykit::KyDef<bool> decreaseToZero{kDecreaseToZeroKey, false};
+  // Marks missing files every half second once the window has appeared.
+  KyTimer timer;
 
-    // The three files; "" means not given. Only the filler survives a restart.
-    std::string speakerPath;
-    std::string musicPath;
-    std::string fillerPath;
-    kykit::KyDef<bool> decreaseToZero{kDecreaseToZeroKey, false};
-    // Marks missing files every half second once the window has appeared.
-    KyTimer timer;
+  // Actions.
+  void doDuck();
+  // Renders the ducked mix to an audio file (see ExportMixController).
+  void doExportMix();
+  ExportMixController* exportMixController() const { return m_exportMix; }
+  void clearPressed();
+  void btnRolePressed();
+  void btnKyNewsPressed();
+  void idle() override;
 
-    // Actions.
-    void doDuck();
-    // Renders the ducked mix to an audio file (see ExportMixController).
-    void doExportMix();
-    ExportMixController* exportMixController() const { return m_exportMix; }
-    void clearPressed();
-    void btnRolePressed();
-    void btnKyNewsPressed();
-    void idle() override;
+  void applyDecreaseToZero();
+  void refreshDurations();
+  void refreshMarkers();
+  void refreshRoleLabel();
+  // Places files given when the program starts (`quelvo FILE…`) on the
+  // dialogue, music and filler areas, in that order, as if dropped there.
+  // Answers the paths no area took: not audio Quelvo reads, or more than three.
+  std::vector<std::string> placeFiles(const std::vector<std::string>& paths);
+  // Hands the preview the files and the controls as they are now.
+  void refreshPreview();
+  // Starts a job with this filler path ("" for none).
+  void startJob(const std::string& filler);
 
-    void applyDecreaseToZero();
-    void refreshDurations();
-    void refreshMarkers();
-    void refreshRoleLabel();
-    // Places files given when the program starts (`quelvo FILE…`) on the
-    // dialogue, music and filler areas, in that order, as if dropped there.
-    // Answers the paths no area took: not audio Quelvo reads, or more than three.
-    std::vector<std::string> placeFiles(const std::vector<std::string>& paths);
-    // Hands the preview the files and the controls as they are now.
-    void refreshPreview();
-    // Starts a job with this filler path ("" for none).
-    void startJob(const std::string& filler);
-
-    // Why the dialogue, music or filler file cannot be used ("" when it can,
-    // or has not been checked yet): the audio layer's reason.
-    const std::string& dialogueProblem() const { return m_problems[0]; }
-    const std::string& musicProblem() const { return m_problems[1]; }
-    const std::string& fillerProblem() const { return m_problems[2]; }
+  // Why the dialogue, music or filler file cannot be used ("" when it can,
+  // or has not been checked yet): the audio layer's reason.
+  const std::string& dialogueProblem() const { return m_problems[0]; }
+  const std::string& musicProblem() const { return m_problems[1]; }
+  const std::string& fillerProblem() const { return m_problems[2]; }
 
 signals:
     // After the background duration work has filled the labels.
