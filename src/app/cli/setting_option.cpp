@@ -7,7 +7,7 @@ CLI::Validator settingValidator(const NumberSetting& setting, bool whole) {
         [setting, whole](std::string& text) {
             return optionValueProblem(setting, text, whole).value_or("");
         },
-        whole ? "INT in " + rangeText(setting) : "NUMBER in " + rangeText(setting));
+        rangeText(setting));
 }
 
 } // namespace quelvo::cli
