@@ -2,17 +2,14 @@
 
 #include <mutex>
 
-#include "platform/toolkit/prefs.h"
-
 namespace quelvo {
 
 QVRoll rollsFromStoredSettings() {
-    using kykit::prefs_getValueDouble;
-    const double attackWindow = prefs_getValueDouble(kAttackWindowKey, kDefaultAttackWindow);
-    const double attackPreRoll = prefs_getValueDouble(kAttackPreRollKey, kDefaultAttackPreRoll);
-    const double releasePreRoll = prefs_getValueDouble(kReleasePreRollKey, kDefaultReleasePreRoll);
-    const double releaseWindow = prefs_getValueDouble(kReleaseWindowKey, kDefaultReleaseWindow);
-    const double threshold = prefs_getValueDouble(kThresholdKey, kDefaultThreshold);
+    const double attackWindow = storedNumber(settings::kAttackWindow);
+    const double attackPreRoll = storedNumber(settings::kAttackPreRoll);
+    const double releasePreRoll = storedNumber(settings::kReleasePreRoll);
+    const double releaseWindow = storedNumber(settings::kReleaseWindow);
+    const double threshold = storedNumber(settings::kThreshold);
     return QVRoll{attackPreRoll, attackWindow - attackPreRoll, releasePreRoll,
                   releaseWindow - releasePreRoll, threshold, storedDetectionMode()};
 }

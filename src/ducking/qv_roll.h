@@ -3,20 +3,22 @@
 // speech interval the music fades, and how speech is detected (the mode and
 // the fixed mode's threshold).
 #include "ducking/detection_mode.h"
+#include "ducking/duck_settings.h"
 
 namespace quelvo {
 
-inline constexpr const char* kAttackWindowKey = "duck.attackWindow";
-inline constexpr const char* kAttackPreRollKey = "duck.attackPreRoll";
-inline constexpr const char* kReleasePreRollKey = "duck.releasePreRoll";
-inline constexpr const char* kReleaseWindowKey = "duck.releaseWindow";
-inline constexpr const char* kThresholdKey = "duck.threshold";
+// The keys and defaults, from the settings table (duck_settings.h).
+inline constexpr const char* kAttackWindowKey = settings::kAttackWindow.key;
+inline constexpr const char* kAttackPreRollKey = settings::kAttackPreRoll.key;
+inline constexpr const char* kReleasePreRollKey = settings::kReleasePreRoll.key;
+inline constexpr const char* kReleaseWindowKey = settings::kReleaseWindow.key;
+inline constexpr const char* kThresholdKey = settings::kThreshold.key;
 
-inline constexpr double kDefaultAttackWindow = 0.6;
-inline constexpr double kDefaultAttackPreRoll = 0.3;
-inline constexpr double kDefaultReleasePreRoll = 0.3;
-inline constexpr double kDefaultReleaseWindow = 1.0;
-inline constexpr double kDefaultThreshold = -24.0;
+inline constexpr double kDefaultAttackWindow = settings::kAttackWindow.defaultValue;
+inline constexpr double kDefaultAttackPreRoll = settings::kAttackPreRoll.defaultValue;
+inline constexpr double kDefaultReleasePreRoll = settings::kReleasePreRoll.defaultValue;
+inline constexpr double kDefaultReleaseWindow = settings::kReleaseWindow.defaultValue;
+inline constexpr double kDefaultThreshold = settings::kThreshold.defaultValue;
 
 // A plain value with no invariants: any field may be zero or negative.
 struct QVRoll {
@@ -30,7 +32,8 @@ struct QVRoll {
     bool operator==(const QVRoll&) const = default;
 };
 
-// The record as the stored settings give it now (each window split by its pre-roll).
+// The record as the stored settings give it now (each window split by its
+// pre-roll); a stored value outside its range reads as its default.
 QVRoll rollsFromStoredSettings();
 
 // The process-wide record, built from the stored settings on first use (safe

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "ducking/volume_keyframes.h"
+#include "platform/movie/fcpxml_time.h"
 #include "platform/movie/fcpxml_video_fragments.h"
 #include "platform/toolkit/files.h"
 #include "platform/toolkit/strings.h"
@@ -24,9 +25,10 @@ constexpr const char* kTail =
     "</asset-clip>\n</spine>\n</sequence>\n</project>\n</event>\n</library>\n</fcpxml>";
 
 std::string asset(const char* id, const std::string& path, const std::string& duration, int rate) {
-    // A relative path would put its first folder where a URL's host goes.
-    return std::string("<asset id='") + id + "' name='" + id + "' src='file://" +
-           encodeSourcePath(kykit::fu_absolutePath(path)) + "' start='0s' duration=" + duration +
+    // The same file URL as the 1.9 and titles documents (RFC 3986, relative
+    // paths made absolute): one encoder, so both formats name a file alike.
+    return std::string("<asset id='") + id + "' name='" + id + "' src='" +
+           kymovie::FCPXMLUtils::fcpxmlPercEnc(path) + "' start='0s' duration=" + duration +
            " hasAudio='1' audioSources='1' audioRate='" + std::to_string(rate) + "'>\n</asset>\n";
 }
 
@@ -73,32 +75,6 @@ std::string keyframes(const kymovie::VolumeKeyframeList& list) {
 }
 
 } // namespace
-
-std::string encodeSourcePath(const std::string& path) {
-    using kykit::strUt_searchAndReplace;
-    std::string out = strUt_searchAndReplace(path, "%", "%25");
-    for (const auto& [from, to] : {std::pair{" ", "%20"}, {"\"", "%22"}, {"<", "%3c"}, {">", "%3e"},
-                                   {"&", "%26"}, {"'", "%27"}, {"#", "%23"}, {"?", "%3f"}})
-        out = strUt_searchAndReplace(out, from, to);
-    // Control characters (a line break in a folder name) and, in a path that
-    // is not UTF-8, every byte above ASCII: XML cannot carry them as they are,
-    // and an attribute would turn a line break into a blank. Escaped, the URL
-    // still names the file byte for byte.
-    const bool utf8 = kykit::isValidUtf8(out);
-    std::string escaped;
-    for (const char c : out) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x20 || b == 0x7F || (b >= 0x80 && !utf8)) {
-            static const char* hex = "0123456789abcdef";
-            escaped += '%';
-            escaped += hex[b >> 4];
-            escaped += hex[b & 0xF];
-        } else {
-            escaped += c;
-        }
-    }
-    return escaped;
-}
 
 std::string legacyFillerClips(const kyaudio::ClusterList& musicClusters, double fillerSeconds) {
     std::string out;

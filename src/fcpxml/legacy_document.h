@@ -15,12 +15,6 @@
 
 namespace quelvo {
 
-// A path for the src attribute: "%" first (so what follows is not read as an
-// escape), then blank, double quote, "<", ">", "&", "'", "#" and "?", each as
-// "%" and lower-case hex; then control characters, and in a path that is not
-// UTF-8 every byte above ASCII, the same way. Nothing else changes.
-std::string encodeSourcePath(const std::string& path);
-
 // The filler clips for the gaps between consecutive music clusters (none for
 // fewer than two clusters), joined without separators. A clip ends where the
 // filler's media ends when the gap is longer than the filler (fillerSeconds

@@ -1,17 +1,12 @@
 #include "mix/depth_mode.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include "platform/toolkit/prefs.h"
 
 namespace quelvo::mix {
 
 std::optional<double> storedUnderLU() {
     if (kykit::prefs_getValueString(kDepthModeKey, kDepthModeFixed) != kDepthModeLoudness) return std::nullopt;
-    const double under = kykit::prefs_getValueDouble(kUnderLUKey, kDefaultUnderLU);
-    if (!std::isfinite(under)) return kDefaultUnderLU;
-    return std::clamp(under, kMinUnderLU, kMaxUnderLU);
+    return storedNumber(settings::kUnderLU);
 }
 
 kykit::Status storeDepthMode(std::optional<double> underLU) {

@@ -6,16 +6,18 @@
 #include <array>
 #include <optional>
 
+#include "ducking/duck_settings.h"
 #include "platform/toolkit/result.h"
 
 namespace quelvo::mix {
 
 inline constexpr const char* kDepthModeKey = "duck.depthMode";
-inline constexpr const char* kUnderLUKey = "duck.underLU";
+inline constexpr const char* kUnderLUKey = settings::kUnderLU.key;
 inline constexpr const char* kDepthModeFixed = "fixed";
 inline constexpr const char* kDepthModeLoudness = "loudness";
-inline constexpr double kDefaultUnderLU = 18.0;
-inline constexpr double kMinUnderLU = 0.0, kMaxUnderLU = 60.0;
+inline constexpr double kDefaultUnderLU = settings::kUnderLU.defaultValue;
+inline constexpr double kMinUnderLU = settings::kUnderLU.minimum,
+                        kMaxUnderLU = settings::kUnderLU.maximum;
 
 struct DepthPreset {
     const char* name;
@@ -27,7 +29,7 @@ inline constexpr std::array<DepthPreset, 3> kDepthPresets{{
     {"Accessible (20 LU)", 20.0}, {"Podcast (18 LU)", 18.0}, {"Subtle (12 LU)", 12.0}}};
 
 // The LU distance when the stored mode is "loudness"; absent for "fixed" or
-// anything else. The distance is kept within 0..60 LU.
+// anything else. A stored distance outside 0..60 LU reads as the default.
 std::optional<double> storedUnderLU();
 // Stores "loudness" with the distance, or "fixed" for nothing.
 kykit::Status storeDepthMode(std::optional<double> underLU);

@@ -121,13 +121,18 @@ double FCPXML_Titles::timebase(std::optional<double> fps) const {
 }
 
 std::string FCPXML_Titles::titlesXML(std::optional<double> fps, bool avoidOverlap, bool useV19) {
-    const bool custom = customTitleInUse();
     std::string out;
+    writeTitles([&](std::string_view piece) { out.append(piece); }, fps, avoidOverlap, useV19);
+    return out;
+}
+
+void FCPXML_Titles::writeTitles(const Sink& out, std::optional<double> fps, bool avoidOverlap,
+                                bool useV19) {
+    const bool custom = customTitleInUse();
     for (size_t i = 0; i < titleList.size(); ++i) {
-        out += titleXML(i, fps, avoidOverlap, useV19, custom);
+        out(titleXML(i, fps, avoidOverlap, useV19, custom));
         if (onTitleMade) onTitleMade(i + 1, titleList.size());
     }
-    return out;
 }
 
 TitlePlacement FCPXML_Titles::placement(size_t i, std::optional<double> fps, bool avoidOverlap) const {

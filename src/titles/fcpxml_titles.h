@@ -8,6 +8,7 @@
 #include <future>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/toolkit/result.h"
@@ -107,6 +108,17 @@ public:
 
 private:
     enum class Variant { sync, async };
+    // Where the document's pieces go as they are made: a string, or a file.
+    using Sink = std::function<void(std::string_view)>;
+    void writeDocument(const Sink& out, bool useV19, bool avoidOverlap, const std::string& comment,
+                       Variant variant);
+    void writeLibrary(const Sink& out, std::optional<double> fps, bool avoidOverlap, bool useV19,
+                      Variant variant);
+    void writeTitles(const Sink& out, std::optional<double> fps, bool avoidOverlap, bool useV19);
+    // Writes the document into a hidden file beside url and puts it in place:
+    // the whole document is never held in memory.
+    kykit::Status streamXML(const std::string& url, bool useV19, const std::string& comment,
+                            Variant variant);
     std::string resourcesXML(bool useV19, std::optional<double> fps, Variant variant);
     std::string libraryXML(std::optional<double> fps, bool avoidOverlap, bool useV19, Variant variant);
     std::string documentXML(bool useV19, bool avoidOverlap, const std::string& comment, Variant variant);

@@ -1,7 +1,12 @@
 // The titles document: resources, library, event, project and spine around
 // the title elements, and its export.
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "platform/movie/fcpxml_time.h"
 #include "platform/movie/fcpxml_video_fragments.h"
@@ -38,13 +43,22 @@ std::string FCPXML_Titles::documentXML(bool useV19, bool avoidOverlap, const std
 
 std::string FCPXML_Titles::documentXML(bool useV19, bool avoidOverlap, const std::string& comment,
                                        Variant variant) {
+    std::string document;
+    writeDocument([&](std::string_view piece) { document.append(piece); }, useV19, avoidOverlap,
+                  comment, variant);
+    return document;
+}
+
+void FCPXML_Titles::writeDocument(const Sink& out, bool useV19, bool avoidOverlap,
+                                  const std::string& comment, Variant variant) {
     std::optional<double> fps;
     if (videoFileUrl) fps = titles::mediaFrameRate(*videoFileUrl);
-    const std::string resources = resourcesXML(useV19, fps, variant);
-    const std::string library = libraryXML(fps, avoidOverlap, useV19, variant);
     const std::string version = useV19 ? "1.9" : "1.6";
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE fcpxml>\n\n<!-- " + titles::commentText(comment) +
-           " -->\n\n<fcpxml version=\"" + version + "\">\n" + resources + "\n" + library + "\n</fcpxml>";
+    out("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE fcpxml>\n\n<!-- " +
+        titles::commentText(comment) + " -->\n\n<fcpxml version=\"" + version + "\">\n" +
+        resourcesXML(useV19, fps, variant) + "\n");
+    writeLibrary(out, fps, avoidOverlap, useV19, variant);
+    out("\n</fcpxml>");
 }
 
 std::string FCPXML_Titles::resourcesXML(bool useV19, std::optional<double> fps, Variant) {
@@ -79,37 +93,78 @@ std::string FCPXML_Titles::resourcesXML(bool useV19, std::optional<double> fps, 
 
 std::string FCPXML_Titles::libraryXML(std::optional<double> fps, bool avoidOverlap, bool useV19,
                                       Variant variant) {
+    std::string library;
+    writeLibrary([&](std::string_view piece) { library.append(piece); }, fps, avoidOverlap, useV19,
+                 variant);
+    return library;
+}
+
+void FCPXML_Titles::writeLibrary(const Sink& out, std::optional<double> fps, bool avoidOverlap,
+                                 bool useV19, Variant variant) {
     using kymovie::FCPXMLUtils::getTimeV3;
+    // The titles go out one by one between the spine's opening and closing
+    // parts, never gathered: a long subtitle file's document is many times
+    // the file's size.
     std::string sequenceDuration = getTimeV3(lastEndTime(), timebase(fps), 2);
-    const std::string titles = titlesXML(fps, avoidOverlap, useV19);
-    std::string spine;
+    std::string spineHead, spineTail;
     if (!videoFileUrl) {
-        spine = " <gap name=\"Gap\" offset=\"0s\" duration=" + sequenceDuration + " start=\"0s\">\n" + titles +
-                "\n</gap>";
+        spineHead =
+            " <gap name=\"Gap\" offset=\"0s\" duration=" + sequenceDuration + " start=\"0s\">\n";
+        spineTail = "\n</gap>";
     } else {
         const std::string path = *videoFileUrl;
         const titles::VideoFacts facts = titles::readVideoFacts(path);
         const bool rateKnown = usable(facts.frameRate);
         sequenceDuration = getTimeV3(std::max(facts.duration, lastEndTime()), rateKnown ? *facts.frameRate : 30, 1);
-        spine = kymovie::FCPXMLUtils::getAssetClip(kymovie::urlLastPathComponent(path), videoID, 0, facts.duration,
-                                                   facts.startTime, rateKnown ? *facts.frameRate : 0,
-                                                   facts.duration, "dialogue", videoFormatID, "", {}, false,
-                                                   titles, useV19);
+        // The clip is made around a marker that no XML holds, then cut there.
+        const std::string marker = "\x01titles\x01";
+        const std::string clip = kymovie::FCPXMLUtils::getAssetClip(
+            kymovie::urlLastPathComponent(path), videoID, 0, facts.duration, facts.startTime,
+            rateKnown ? *facts.frameRate : 0, facts.duration, "dialogue", videoFormatID, "", {},
+            false, marker, useV19);
+        const size_t at = clip.find(marker);
+        spineHead = clip.substr(0, at);
+        spineTail = clip.substr(at + marker.size());
         eventName = kymovie::urlName(path);
     }
     const std::string name = attributeText(stripQuotes(eventName));
     const bool async = variant == Variant::async;
-    return "\n<!-- LIBRARY -->\n<library>\n\n<!-- EVENT -->\n<event name=\"" + name + "\">\n\n" +
-           (async ? "<!-- TIMELINE PROJECT -->" : "<!-- TIMELINE -->") + "\n<project name=\"" + name +
-           "\">\n<sequence duration=" + sequenceDuration + " format=\"" + kTimelineFormatId +
-           "\" tcStart=\"0s\" tcFormat=\"NDF\" audioLayout=\"stereo\" audioRate=\"48k\">\n" +
-           (async ? "\n<!-- TIMELINE SPINE -->\n" : "") + "<spine>\n" + spine +
-           "\n</spine>\n</sequence>\n</project>\n</event>\n</library>";
+    out("\n<!-- LIBRARY -->\n<library>\n\n<!-- EVENT -->\n<event name=\"" + name + "\">\n\n" +
+        (async ? "<!-- TIMELINE PROJECT -->" : "<!-- TIMELINE -->") + "\n<project name=\"" + name +
+        "\">\n<sequence duration=" + sequenceDuration + " format=\"" + kTimelineFormatId +
+        "\" tcStart=\"0s\" tcFormat=\"NDF\" audioLayout=\"stereo\" audioRate=\"48k\">\n" +
+        (async ? "\n<!-- TIMELINE SPINE -->\n" : "") + "<spine>\n" + spineHead);
+    writeTitles(out, fps, avoidOverlap, useV19);
+    out(spineTail + "\n</spine>\n</sequence>\n</project>\n</event>\n</library>");
+}
+
+kykit::Status FCPXML_Titles::streamXML(const std::string& url, bool useV19,
+                                       const std::string& comment, Variant variant) {
+    if (url.empty()) return kykit::Status::failure("no output file was given");
+    const std::string temporary = kykit::temporaryPathBeside(url);
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "wb");
+    if (!file) {
+        const int error = errno;
+        if (fd >= 0) ::close(fd);
+        return kykit::Status::failure("cannot write " + url + ": " + std::strerror(error));
+    }
+    int error = 0;
+    const auto out = [&](std::string_view piece) {
+        if (error == 0 && std::fwrite(piece.data(), 1, piece.size(), file) != piece.size())
+            error = errno ? errno : EIO;
+    };
+    writeDocument(out, useV19, settings.avoidOverlap.value_or(false), comment, variant);
+    if (std::fclose(file) != 0 && error == 0) error = errno;
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return kykit::Status::failure("cannot write " + url + ": " + std::strerror(error));
+    }
+    return kykit::commitTemporaryFile(temporary, url);
 }
 
 kykit::Status FCPXML_Titles::exportXML(const std::string& url, bool useV19, const std::string& comment) {
-    const bool avoidOverlap = settings.avoidOverlap.value_or(false);
-    return kykit::atomicWriteFile(url, documentXML(useV19, avoidOverlap, comment, Variant::sync));
+    return streamXML(url, useV19, comment, Variant::sync);
 }
 
 std::future<std::string> FCPXML_Titles::documentXMLAsync(bool useV19, bool avoidOverlap,
@@ -122,8 +177,7 @@ std::future<std::string> FCPXML_Titles::documentXMLAsync(bool useV19, bool avoid
 std::future<kykit::Status> FCPXML_Titles::exportXMLAsync(const std::string& url, bool useV19,
                                                          const std::string& comment) {
     return std::async(std::launch::async, [this, url, useV19, comment] {
-        const bool avoidOverlap = settings.avoidOverlap.value_or(false);
-        return kykit::atomicWriteFile(url, documentXML(useV19, avoidOverlap, comment, Variant::async));
+        return streamXML(url, useV19, comment, Variant::async);
     });
 }
 

@@ -34,6 +34,7 @@ KySRT KySRT::fromFileUrl(const std::string& path, const FCPXML_Titles_Settings& 
     if (decoded) {
         srt.encoding = decoded->encoding;
         srt.droppedNuls = decoded->droppedNuls;
+        srt.replacedControls = decoded->replacedControls;
     }
     if (problem && srt.titles.empty()) {
         if (!read) *problem = "cannot read it: " + error;
@@ -57,9 +58,15 @@ KySRT KySRT::fromFileInEncoding(const std::string& path, const std::string& enco
         if (problem) *problem = "cannot read it: " + error;
         return {};
     }
-    const auto text = decodeAs(bytes, encoding);
+    if (!isKnownEncoding(encoding)) {
+        if (problem) *problem = "the encoding " + encoding + " is unknown";
+        return {};
+    }
+    auto text = decodeAs(bytes, encoding);
+    const int replaced = text ? replaceC1Controls(*text) : 0;
     KySRT srt = fromText(text.value_or(""), settings);
     if (text) srt.encoding = encoding;
+    srt.replacedControls = replaced;
     if (problem && srt.titles.empty())
         *problem = !text ? "it is not text in " + encoding : "it holds no subtitle block that could be read";
     return srt;

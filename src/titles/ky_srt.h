@@ -60,10 +60,12 @@ public:
     std::vector<KySRTTitle> titles;
 
     // How the text was read, for the front ends to show: the encoding
-    // fromFileUrl used ("" from text), the stray NUL bytes it left out, and
-    // the broken blocks (and their lines) that the parse skipped.
+    // fromFileUrl used ("" from text), the stray NUL bytes it left out, the
+    // C1 control characters it replaced with U+FFFD, and the broken blocks
+    // (and their lines) that the parse skipped.
     std::string encoding;
     int droppedNuls = 0;
+    int replacedControls = 0;
     int skippedBlocks = 0;
     int skippedLines = 0;
 };

@@ -298,10 +298,16 @@ double parseTimecode(std::string_view t) {
     std::string s = kykit::strUt_searchAndReplace(t, ",", ".");
     s = kykit::strUt_searchAndReplace(s, "\n", "");
     if (kykit::strUt_getChar(s, 1) == ":") s = "0" + s;
-    const double hours = readColumn(strUt_getSubString(s, 0, 2));
-    const double minutes = readColumn(strUt_getSubString(s, 3, 5));
-    const double seconds = readColumn(strUt_getSubString(s, 6, 8));
-    const double thousandths = readColumn(strUt_getSubString(s, 9, 12));
+    // Hours of 100 and more take more than two columns: every digit before
+    // the first colon counts, and the later columns move along with it.
+    const size_t digits =
+        static_cast<size_t>(std::find_if_not(s.begin(), s.end(), isDigit) - s.begin());
+    const int64_t h =
+        digits > 2 && digits < s.size() && s[digits] == ':' ? static_cast<int64_t>(digits) : 2;
+    const double hours = readColumn(strUt_getSubString(s, 0, h));
+    const double minutes = readColumn(strUt_getSubString(s, h + 1, h + 3));
+    const double seconds = readColumn(strUt_getSubString(s, h + 4, h + 6));
+    const double thousandths = readColumn(strUt_getSubString(s, h + 7, h + 10));
     return hours * 3600 + minutes * 60 + seconds + thousandths / 1000;
 }
 

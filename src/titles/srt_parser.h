@@ -49,7 +49,8 @@ std::string splitBlockText(std::string_view block, int64_t length);
 // One block (counter line, time line, text lines) to a subtitle.
 std::optional<KySRTTitle> parseBlock(std::string_view block);
 
-// "hh:mm:ss,mmm" (or with a dot, or a one-digit hour) in seconds; columns
+// "hh:mm:ss,mmm" (or with a dot, a one-digit hour, or hours of three or more
+// digits) in seconds; columns
 // that do not read as numbers count 0.
 double parseTimecode(std::string_view t);
 

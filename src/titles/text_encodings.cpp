@@ -43,7 +43,51 @@ std::optional<std::string> convert(std::string_view bytes, const char* from) {
     return out;
 }
 
+// The Windows code page that holds an ISO-8859 part's letters and more.
+const char* windowsSibling(const std::string& iso) {
+    if (iso == "ISO-8859-2") return "WINDOWS-1250";
+    if (iso == "ISO-8859-9") return "WINDOWS-1254";
+    if (iso == "ISO-8859-13") return "WINDOWS-1257";
+    return nullptr;
+}
+
+bool hasC1Bytes(std::string_view bytes) {
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b >= 0x80 && b <= 0x9F;
+    });
+}
+
 } // namespace
+
+int replaceC1Controls(std::string& text) {
+    // In UTF-8, U+0080-U+009F are 0xC2 followed by 0x80-0x9F; 0xC2 is always
+    // a lead byte, so the pair cannot be the middle of another character.
+    int replaced = 0;
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool c1 = text[i] == '\xC2' && i + 1 < text.size() &&
+                        static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+        if (!c1) {
+            if (replaced) out.push_back(text[i]);
+            continue;
+        }
+        if (!replaced) out.assign(text, 0, i);
+        out += "\xEF\xBF\xBD";
+        ++replaced;
+        ++i;
+    }
+    if (replaced) text = std::move(out);
+    return replaced;
+}
+
+bool isKnownEncoding(const std::string& encoding) {
+    iconv_t cd = iconv_open("UTF-8", encoding.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv_close(cd);
+    return true;
+}
 
 std::optional<std::string> decodeWindows1250(std::string_view bytes) {
     return convert(bytes, "WINDOWS-1250");
@@ -87,6 +131,10 @@ std::string detectEightBitEncoding(std::string_view bytes) {
     // Western European text: Windows-1252 holds every ISO-8859-1 character
     // and the printable ones ISO-8859-15 adds that such files really use.
     if (answer == "WINDOWS-1252" || answer == "ISO-8859-1" || answer == "ISO-8859-15") return "WINDOWS-1252";
+    // Bytes 0x80-0x9F are control characters in every ISO-8859 part, never
+    // text; in the Windows code page of the same script they are letters
+    // (a short Czech or Polish file loses its Ž, ť, ś and ź otherwise).
+    if (const char* windows = windowsSibling(answer); windows && hasC1Bytes(bytes)) return windows;
     // Nothing found, or an answer that is no 8-bit encoding for text that is
     // neither UTF-8 nor UTF-16: the code page read before detection existed.
     if (answer.empty() || answer == "ASCII" || kykit::startsWith(answer, "UTF") || answer.find("2022") != std::string::npos)
@@ -125,7 +173,9 @@ std::string utf16Name(std::string_view bytes) {
 
 } // namespace
 
-std::optional<DecodedText> decodeSubtitleBytes(std::string_view bytes) {
+namespace {
+
+std::optional<DecodedText> decodeSubtitleText(std::string_view bytes) {
     DecodedText decoded;
     if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF" || looksLikeUtf16(bytes)) {
         if (auto text = decodeUtf16(bytes)) {
@@ -163,6 +213,14 @@ std::optional<DecodedText> decodeSubtitleBytes(std::string_view bytes) {
         }
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<DecodedText> decodeSubtitleBytes(std::string_view bytes) {
+    std::optional<DecodedText> decoded = decodeSubtitleText(bytes);
+    if (decoded) decoded->replacedControls = replaceC1Controls(decoded->text);
+    return decoded;
 }
 
 } // namespace quelvo

@@ -1,7 +1,5 @@
 #include "titles/video_facts.h"
 
-#include "platform/mediainfo/media_info.h"
-
 namespace quelvo::titles {
 
 std::optional<double> mediaStart(const std::string& path) { return kymediainfo::MIH::getStart(path); }
@@ -18,6 +16,11 @@ VideoFacts readVideoFacts(const std::string& path) {
         facts.height = size->height;
     }
     return facts;
+}
+
+bool hasMovingPicture(const kymediainfo::MediaFacts& facts) {
+    if (!facts.hasVideo || !facts.frameRate || !facts.duration) return false;
+    return *facts.duration * *facts.frameRate >= 2.0 - 1e-6;
 }
 
 } // namespace quelvo::titles

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/mediainfo/media_info.h"
+
 namespace quelvo::titles {
 
 struct VideoFacts {
@@ -20,5 +22,10 @@ std::optional<double> mediaStart(const std::string& path);
 std::optional<double> mediaFrameRate(const std::string& path);
 // Duration, start time, frame rate and pixel size of the video.
 VideoFacts readVideoFacts(const std::string& path);
+
+// Whether probed media is a moving picture titles can sit on: a video stream
+// with a frame rate that lasts at least two frames. An audio file, cover art
+// and a still image (one frame, or no duration at all) are not.
+bool hasMovingPicture(const kymediainfo::MediaFacts& facts);
 
 } // namespace quelvo::titles

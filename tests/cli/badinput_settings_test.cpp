@@ -61,6 +61,28 @@ protected:
         EXPECT_VALID_FCPXML(readFile(m_dir / "out" / "duck.fcpxml"), "1.9");
         EXPECT_VALID_FCPXML(readFile(m_dir / "out" / "titles.fcpxml"), "1.9");
     }
+    // Every command succeeded, each saying only its `warnings` count of
+    // lines about unusable stored values, and wrote a valid document.
+    void expectRunsOnDefaultsWarningOfValues(const std::string& what,
+                                             const std::map<std::string, size_t>& warnings) {
+        for (const auto& [command, r] : runAll(m_config)) {
+            SCOPED_TRACE(command + " with " + what);
+            EXPECT_EQ(r.exitCode, 0) << r.err;
+            const auto lines = messages(r.err);
+            ASSERT_EQ(lines.size(), warnings.at(command)) << r.err;
+            for (const std::string& line : lines) {
+                EXPECT_EQ(
+                    line.rfind("quelvo-cli: warning: settings file " + settingsFile() + ": duck.",
+                               0),
+                    0u)
+                    << line;
+                EXPECT_NE(line.find("; using its default "), std::string::npos) << line;
+            }
+            note(command, "settings: " + what, r);
+        }
+        EXPECT_VALID_FCPXML(readFile(m_dir / "out" / "duck.fcpxml"), "1.9");
+        EXPECT_VALID_FCPXML(readFile(m_dir / "out" / "titles.fcpxml"), "1.9");
+    }
     std::string settingsFile() const { return (m_config / "settings.json").string(); }
     // Files kept aside as settings.json.corrupt-<time>.
     std::vector<fs::path> keptAside() const {
@@ -141,10 +163,15 @@ TEST_F(BadSettings, AbsurdValuesOfTheRightAndWrongTypes) {
         "duck.releasePreRoll": -1e308, "decreaseToZero": "yes", "KyFCP106Prefs.preferFCP106": 7,
         "FCPXML_Titles_Settings": "{\"timeLineFPS\": 1e308, \"size\": 9000000000000000000, \"extendAfter\": 1e308, \"minDuration\": -1e308, \"frameSize\": [1e300, -1e300], \"baselinePerc\": 1e38, \"strokeWidth\": 1e308, \"color\": {\"red\": 1e308, \"green\": -1e308, \"blue\": 0, \"alpha\": 1}, \"splitText\": {\"split\": true, \"length\": -5}, \"shadow\": {\"enable\": true, \"blur\": 1e308, \"angle\": -1e308}, \"font\": \"A \\u0001 & <b>\"}"
     })");
-    expectRunsOnDefaults("absurd numbers and wrong types", "", true);
+    // Each number outside its control's range reads as its default, with one
+    // warning line per value a command reads (the five timings, and for duck
+    // the two levels); the titles command reads none of them.
+    expectRunsOnDefaultsWarningOfValues("absurd numbers and wrong types",
+                                        {{"analyze", 5}, {"duck", 7}, {"titles", 0}});
     writeFile(settingsFile(), R"({"duck.threshold": "loud", "duck.decrease": null, "FCPXML_Titles_Settings": [1, 2],
                                  "duck.attackWindow": {"a": 1}, "decreaseToZero": 1})");
-    expectRunsOnDefaults("values of the wrong types", "");
+    expectRunsOnDefaultsWarningOfValues("values of the wrong types",
+                                        {{"analyze", 2}, {"duck", 2}, {"titles", 0}});
 }
 
 TEST_F(BadSettings, TitleSettingsGivenOnTheCommandLineMustBeReadable) {

@@ -100,8 +100,8 @@ TEST_F(DuckCommand, DetectionModeAndThresholdComeFromTheOptions) {
     EXPECT_EQ(nlohmann::json::parse(automatic.out)["clusters"], 1);
     EXPECT_VALID_FCPXML(readFile((m_dir / "talk.fcpxml").string()), "1.9");
     // The same sentence at a threshold above its level: nothing.
-    const CommandResult none =
-        duck({"--dialogue", talk, "--music", m_music, "--format", "1.9", "--json", "--threshold", "3", "--force"});
+    const CommandResult none = duck({"--dialogue", talk, "--music", m_music, "--format", "1.9",
+                                     "--json", "--threshold", "0", "--force"});
     ASSERT_EQ(none.exitCode, 0) << none.err;
     EXPECT_EQ(nlohmann::json::parse(none.out)["clusters"], 0);
 }

@@ -5,6 +5,7 @@
 #include "ducking/volume_keyframes.h"
 #include "fcpxml/ducking_cases.h"
 #include "fcpxml/legacy_document.h"
+#include "platform/movie/fcpxml_time.h"
 #include "support/test_support.h"
 
 namespace quelvo {
@@ -171,19 +172,21 @@ TEST(LegacyDocument, FillerClipsFillTheGapsBetweenMusicClusters) {
               std::string::npos);
 }
 
-TEST(EncodeSourcePath, EscapesBlanksQuotesAndAngleBracketsInLowerCaseHex) {
-    EXPECT_EQ(encodeSourcePath("/Users/me/My Talk <1>.wav"), "/Users/me/My%20Talk%20%3c1%3e.wav");
-    EXPECT_EQ(encodeSourcePath("/a/\"q\".wav"), "/a/%22q%22.wav");
-}
-
-TEST(EncodeSourcePath, AlsoEscapesPercentFirstAndTheCharactersThatBreakAUrlOrTheDocument) {
-    EXPECT_EQ(encodeSourcePath("/a/100% sure.wav"), "/a/100%25%20sure.wav");
-    EXPECT_EQ(encodeSourcePath("/a/%20.wav"), "/a/%2520.wav");
-    EXPECT_EQ(encodeSourcePath("/a/Tom's & Jerry #1?.wav"), "/a/Tom%27s%20%26%20Jerry%20%231%3f.wav");
-    // Everything else, non-ASCII included, stays as it is.
-    EXPECT_EQ(encodeSourcePath("/Users/Édith/ß-_.~:;=+,!$()*@[]{}.wav"),
-              "/Users/Édith/ß-_.~:;=+,!$()*@[]{}.wav");
-    EXPECT_EQ(encodeSourcePath(""), "");
+// The 1.6 document's src goes through the encoder the 1.9 and titles
+// documents use: everything outside RFC 3986's unreserved characters and "/".
+TEST(LegacySourceUrl, EncodedAsTheOtherDocumentsEncodeIt) {
+    using kymovie::FCPXMLUtils::fcpxmlPercEnc;
+    EXPECT_EQ(fcpxmlPercEnc("/Users/me/My Talk <1>.wav"),
+              "file:///Users/me/My%20Talk%20%3C1%3E.wav");
+    EXPECT_EQ(fcpxmlPercEnc("/a/100% sure.wav"), "file:///a/100%25%20sure.wav");
+    EXPECT_EQ(fcpxmlPercEnc("/a/%20.wav"), "file:///a/%2520.wav");
+    EXPECT_EQ(fcpxmlPercEnc("/Users/Édith/ß-_.~[]\\.wav"),
+              "file:///Users/%C3%89dith/%C3%9F-_.~%5B%5D%5C.wav");
+    EXPECT_EQ(fcpxmlPercEnc(""), "file://");
+    const test::DuckingCase c = caseNamed("awkward_names");
+    const std::string doc = runLegacy(c, "", test::caseFacts(c)).result.document;
+    for (const std::string& path : {c.speakerPath, c.musicPath, c.fillerPath})
+        EXPECT_NE(doc.find("src='" + fcpxmlPercEnc(path) + "'"), std::string::npos) << path;
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "fcpxml/ducking_cases.h"
 #include "fcpxml/legacy_document.h"
 #include "fcpxml/project_writer.h"
+#include "platform/movie/fcpxml_time.h"
 #include "support/test_support.h"
 
 namespace quelvo {
@@ -28,10 +29,10 @@ test::DuckingCase unsafeCase() {
 }
 
 TEST(UnsafeNamesRegression, SourcePathsEscapeControlCharactersAndNonUtf8Bytes) {
-    EXPECT_EQ(encodeSourcePath("/a\nb\x01\x7f.wav"), "/a%0ab%01%7f.wav");
-    EXPECT_EQ(encodeSourcePath("/caf\xe9 1.wav"), "/caf%e9%201.wav");
-    // UTF-8 stays as it is, as before.
-    EXPECT_EQ(encodeSourcePath("/caf\xc3\xa9.wav"), "/caf\xc3\xa9.wav");
+    using kymovie::FCPXMLUtils::fcpxmlPercEnc;
+    EXPECT_EQ(fcpxmlPercEnc("/a\nb\x01\x7f.wav"), "file:///a%0Ab%01%7F.wav");
+    EXPECT_EQ(fcpxmlPercEnc("/caf\xe9 1.wav"), "file:///caf%E9%201.wav");
+    EXPECT_EQ(fcpxmlPercEnc("/caf\xc3\xa9.wav"), "file:///caf%C3%A9.wav");
 }
 
 TEST(UnsafeNamesRegression, BothDocumentsStayWellFormedAndValid) {
@@ -58,7 +59,7 @@ TEST(UnsafeNamesRegression, BothDocumentsStayWellFormedAndValid) {
     testing::internal::GetCapturedStdout();
     ASSERT_TRUE(legacy.status.ok()) << legacy.status.message();
     EXPECT_VALID_FCPXML(legacy.document, "1.6");
-    EXPECT_NE(legacy.document.find("src='file:///tmp/folder%0awith%20break/talk%20%01%7f%20caf%e9.wav'"),
+    EXPECT_NE(legacy.document.find("src='file:///tmp/folder%0Awith%20break/talk%20%01%7F%20caf%E9.wav'"),
               std::string::npos)
         << legacy.document;
 }

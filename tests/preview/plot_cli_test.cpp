@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "preview/svg_writer.h"
 #include "support/test_support.h"
 
 using namespace quelvo::test;
@@ -41,4 +42,19 @@ TEST(PlotCommand, WritesTheSameKeyframesAsTheProjectAndValidSvg) {
                                           (dir / "q.fcpxml").string(), "--plot", (dir / "no/such/folder.svg").string()});
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_NE(bad.err.find("plot"), std::string::npos) << bad.err;
+}
+
+// File names may hold control characters and bytes that are not UTF-8: the
+// title loses the first and shows U+FFFD for the second, as the projects do.
+TEST(PlotSvg, AwkwardFileNamesStayWellFormed) {
+    TempDir dir;
+    const std::string svg =
+        quelvo::preview::previewSvg({}, "a\x01\x1b<&>\xE9\xFF b.wav / m\x7f\xC3.mp3");
+    EXPECT_NE(
+        svg.find(
+            "<title>a&lt;&amp;&gt;\xEF\xBF\xBD\xEF\xBF\xBD b.wav / m\x7f\xEF\xBF\xBD.mp3</title>"),
+        std::string::npos)
+        << svg;
+    writeFile(dir / "t.svg", svg);
+    EXPECT_EQ(runProgram({"/usr/bin/xmllint", "--noout", (dir / "t.svg").string()}).exitCode, 0);
 }

@@ -55,6 +55,20 @@ TEST(SubtitleEncodings, TheGuessIsReportedAndAChosenEncodingReadsAgain) {
     EXPECT_EQ("a", decodeAs("\xEF\xBB\xBF" "a", "UTF-8").value_or("?"));
     EXPECT_EQ("a", decodeAs(std::string("\xFF\xFE" "a\0", 4), "UTF-16LE").value_or("?"));
     for (const char* name : kSubtitleEncodings) EXPECT_TRUE(decodeAs("12", name).has_value()) << name; // every name in the menu is known
+    problem.clear();
+    EXPECT_TRUE(KySRT::fromFileInEncoding(path, "NOPE-42", settings, &problem).titles.empty());
+    EXPECT_EQ("the encoding NOPE-42 is unknown", problem);
+}
+
+TEST(SubtitleEncodings, ControlCharactersNeverReachTheText) {
+    // U+0085 and U+009F written as UTF-8, and the same file's guess.
+    std::string text = "a\xC2\x85 b\xC2\x9F\xC2\xA0";
+    EXPECT_EQ(replaceC1Controls(text), 2);
+    EXPECT_EQ(text, "a\xEF\xBF\xBD b\xEF\xBF\xBD\xC2\xA0");
+    const auto decoded = decodeSubtitleBytes("1\n00:00:01,000 --> 00:00:02,000\nx\xC2\x80y\n");
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->replacedControls, 1);
+    EXPECT_EQ(decoded->text.find("\xC2\x80"), std::string::npos);
 }
 
 TEST(TitlePlacement, SaysWhyATitleDiffersFromItsSubtitle) {

@@ -129,6 +129,11 @@ TEST(SrtTimecode, FixedColumnsWithCommaOrDotAndOneDigitHours) {
     // Columns are fixed: a short thousandths column counts as written.
     EXPECT_DOUBLE_EQ(srt::parseTimecode("00:00:10.5"), 10.005);
     EXPECT_DOUBLE_EQ(srt::parseTimecode("00:00:11,75"), 11.075);
+    // Every hour digit counts, not the first two.
+    EXPECT_DOUBLE_EQ(srt::parseTimecode("100:00:00,000"), 360000);
+    EXPECT_DOUBLE_EQ(srt::parseTimecode("1234:05:06,007"), 1234 * 3600 + 306.007);
+    EXPECT_EQ(srt::parseBlock("1\n99:59:59,000 --> 100:00:01,500\nx"),
+              KySRTTitle(1, 359999, 360001.5, "x"));
 }
 
 TEST(SrtTimecode, UnreadableColumnsCountZero) {

@@ -8,6 +8,7 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/jobs_option.h"
+#include "app/cli/setting_option.h"
 #include "ducking/qv_roll.h"
 #include "ducking/speech_clusters.h"
 #include "platform/audio/loudness.h"
@@ -138,9 +139,12 @@ void registerAnalyzeCommand(CLI::App& app, int& exitCode) {
         "analyze", "Print the speech clusters the ducking job would use for FILE "
                    "(or, with --music, where the music sounds)");
     command->add_option("FILE", options->file, "audio file to analyse")->required();
-    command->add_option("--threshold", options->threshold,
-                        "detection threshold in dB; implies --detect threshold (default: the stored setting, "
-                        "or -60 with --music)");
+    command
+        ->add_option(
+            "--threshold", options->threshold,
+            "detection threshold in dB; implies --detect threshold (default: the stored setting, "
+            "or -60 with --music)")
+        ->check(settingValidator(settings::kThreshold));
     command->add_option("--detect", options->detect,
                         "speech detection: automatic (adapts to each recording) or threshold "
                         "(default: the stored setting)");

@@ -16,6 +16,7 @@
 #include "app/cli/jobs_option.h"
 #include "app/cli/plot_output.h"
 #include "app/cli/standard_streams.h"
+#include "app/cli/setting_option.h"
 #include "ducking/job/duck_job.h"
 #include "mix/depth_mode.h"
 #include "platform/toolkit/concurrency.h"
@@ -150,17 +151,28 @@ void addDuckOptions(CLI::App* command, DuckOptions& options) {
     command->add_option("--dialogue", options.dialogue, "Dialogue (speaker) recording")->required();
     command->add_option("--music", options.music, "Music bed")->required();
     command->add_option("--filler", options.filler, "Filler music for the music's silent stretches");
-    command->add_option("--decrease", options.decrease, "Music gain under speech, dB (default: stored, -12)");
-    command->add_option("--overall", options.overall, "Music gain outside speech, dB (default: stored, 0)");
+    command
+        ->add_option("--decrease", options.decrease,
+                     "Music gain under speech, dB (default: stored, -12)")
+        ->check(settingValidator(settings::kDecrease, true));
+    command
+        ->add_option("--overall", options.overall,
+                     "Music gain outside speech, dB (default: stored, 0)")
+        ->check(settingValidator(settings::kOverallMusicLevel, true));
     command->add_flag("--to-zero", options.toZero, "Silence the music under speech");
-    command->add_option("--under", options.under,
-                        "Depth by loudness: the music this many LU under the speech, per speech interval "
-                        "(default: stored depth mode, fixed)")
-        ->check(CLI::Range(0.0, 60.0));
+    command
+        ->add_option(
+            "--under", options.under,
+            "Depth by loudness: the music this many LU under the speech, per speech interval "
+            "(default: stored depth mode, fixed)")
+        ->check(settingValidator(settings::kUnderLU));
     command->add_option("--detect", options.detect,
                         "Speech detection: automatic (adapts to each recording) or threshold (default: stored)");
-    command->add_option("--threshold", options.threshold,
-                        "Speech detection threshold in dB; implies --detect threshold (default: stored, -24)");
+    command
+        ->add_option(
+            "--threshold", options.threshold,
+            "Speech detection threshold in dB; implies --detect threshold (default: stored, -24)")
+        ->check(settingValidator(settings::kThreshold));
     command->add_option("--name", options.name, "Project name (default: the dialogue's file name)");
     addJobsOption(command, options.jobs);
     command->add_flag("--json", options.json, "Print a JSON summary");
@@ -170,9 +182,9 @@ void addDuckOptions(CLI::App* command, DuckOptions& options) {
 DuckLevels resolveDuckLevels(const DuckOptions& o) {
     DuckLevels levels;
     levels.decrease = o.decrease.value_or(
-        static_cast<int>(kykit::truncateToInt(kykit::prefs_getValueDouble("duck.decrease", -12.0))));
-    levels.overall = o.overall.value_or(static_cast<int>(
-        kykit::truncateToInt(kykit::prefs_getValueDouble("duck.overallMusicLevel", 0.0))));
+        static_cast<int>(kykit::truncateToInt(storedNumber(settings::kDecrease))));
+    levels.overall = o.overall.value_or(
+        static_cast<int>(kykit::truncateToInt(storedNumber(settings::kOverallMusicLevel))));
     levels.toZero = o.toZero || kykit::prefs_getValueBool("decreaseToZero", false);
     levels.name = o.name.value_or(kykit::fu_getFileNameWithoutExtension(kykit::fu_getFileNameFromPath(o.dialogue)));
     levels.underLU = o.under ? o.under : mix::storedUnderLU();

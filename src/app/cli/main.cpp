@@ -64,8 +64,8 @@ int main(int argc, char** argv) {
         quelvo::cli::printError(e.what());
         return 2;
     }
-    if (const std::string warning = kykit::PrefsStore::instance().lastWarning(); !warning.empty())
-        quelvo::cli::printError("warning: " + warning);
+    for (const std::string& warning : kykit::PrefsStore::instance().warnings())
+        quelvo::cli::printWarning(warning);
     // A project handed to Final Cut Pro goes a moment after the job returns.
     kykit::Queue::drain();
     return quelvo::cli::finishStandardOutput(exitCode);

@@ -11,7 +11,9 @@
 #include "platform/toolkit/services.h"
 #include "titles/fcpxml_titles.h"
 #include "titles/ky_srt.h"
+#include "titles/text_encodings.h"
 #include "titles/titles_project.h"
+#include "titles/video_facts.h"
 
 namespace quelvo::cli {
 
@@ -41,6 +43,12 @@ std::optional<FCPXML_Titles_Settings> readSettingsFile(const std::string& path) 
 }
 
 int runTitles(const TitlesOptions& options) {
+    if (options.encoding && !isKnownEncoding(*options.encoding)) {
+        printError("--encoding: the encoding " + *options.encoding +
+                   " is unknown (for example UTF-8, WINDOWS-1250, ISO-8859-2)");
+        return 2;
+    }
+
     std::optional<FCPXML_Titles_Settings> settings;
     if (options.settings) {
         settings = readSettingsFile(*options.settings);
@@ -73,11 +81,19 @@ int runTitles(const TitlesOptions& options) {
         printWarning("skipped " + std::to_string(srt.skippedBlocks) + " broken subtitle block" +
                      (srt.skippedBlocks == 1 ? "" : "s") + " (" + std::to_string(srt.skippedLines) + " line" +
                      (srt.skippedLines == 1 ? "" : "s") + ") in " + options.file);
+    if (srt.replacedControls > 0)
+        printWarning("replaced " + std::to_string(srt.replacedControls) + " control character" +
+                     (srt.replacedControls == 1 ? "" : "s") +
+                     " (U+0080-U+009F, no text in any encoding) with U+FFFD in " + options.file);
 
     if (options.video) {
         const kymediainfo::MediaFacts facts = kymediainfo::probeMedia(*options.video);
         if (!facts.status) {
             printError("video " + *options.video + ": " + facts.status.message());
+            return 1;
+        }
+        if (!titles::hasMovingPicture(facts)) {
+            printError("video " + *options.video + " has no moving picture to put the titles on");
             return 1;
         }
     }

@@ -60,24 +60,6 @@ std::string frameTime(double seconds, double timebase) {
 
 } // namespace
 
-std::string xmlSafeText(std::string_view text) {
-    bool clean = kykit::isValidUtf8(text) && !kykit::contains(text, "\xEF\xBF\xBE") &&
-                 !kykit::contains(text, "\xEF\xBF\xBF");
-    for (size_t i = 0; clean && i < text.size(); ++i) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        if (b < 0x20 && b != '\t' && b != '\n' && b != '\r') clean = false;
-    }
-    if (clean) return std::string(text);
-    std::u32string out;
-    for (const char32_t cp : kykit::toUtf32(text)) {
-        if (cp >= 0xD800 && cp <= 0xDFFF) out.push_back(0xFFFD); // an undecodable byte
-        else if (cp < 0x20 && cp != U'\t' && cp != U'\n' && cp != U'\r') continue;
-        else if (cp == 0xFFFE || cp == 0xFFFF) continue;
-        else out.push_back(cp);
-    }
-    return kykit::toUtf8(out);
-}
-
 std::string getExactTime(double seconds) {
     if (!std::isfinite(seconds)) seconds = 0;
     // Beyond a century the microseconds would not fit; no media is that long.

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/toolkit/strings.h"
+
 namespace kymovie {
 
 // The last path component ("/a/b/talk.mov" -> "talk.mov").
@@ -20,10 +22,8 @@ std::string pathFromFileUrl(std::string_view url);
 
 namespace kymovie::FCPXMLUtils {
 
-// Text that XML 1.0 can carry: control characters other than tab, line feed
-// and carriage return, U+FFFE and U+FFFF are dropped, and bytes that are not
-// UTF-8 (a file name may hold any) become U+FFFD.
-std::string xmlSafeText(std::string_view text);
+// The toolkit's one cleaner of text for XML (see strings.h).
+using kykit::xmlSafeText;
 
 // An exact time text with its quotes: the seconds as a reduced fraction of
 // microseconds ("2s", "1001/500s", "0s").

@@ -131,12 +131,31 @@ void PrefsStore::reload() {
     m_loaded = false;
     m_values = json::object();
     m_warning.clear();
+    m_unusable.clear();
 }
 
 std::string PrefsStore::lastWarning() {
     std::lock_guard lock(m_mutex);
     ensureLoaded();
     return m_warning;
+}
+
+void PrefsStore::noteUnusableValue(const std::string& key, const std::string& why) {
+    std::lock_guard lock(m_mutex);
+    ensureLoaded();
+    for (const auto& noted : m_unusable)
+        if (noted.first == key) return;
+    m_unusable.emplace_back(key, "settings file " + m_path + ": " + why);
+}
+
+std::vector<std::string> PrefsStore::warnings() {
+    std::lock_guard lock(m_mutex);
+    ensureLoaded();
+    std::vector<std::string> all;
+    if (!m_warning.empty()) all.push_back(m_warning);
+    for (const auto& noted : m_unusable)
+        all.push_back(noted.second);
+    return all;
 }
 
 double prefs_getValueDouble(const std::string& key, double defaultValue) {

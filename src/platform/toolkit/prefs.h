@@ -9,6 +9,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -28,8 +30,15 @@ public:
     void reload();
     // A warning about the file (kept aside, unreadable), or "" when none.
     std::string lastWarning();
+    // Notes that the stored value under key cannot be used and its default
+    // serves instead; `why` says so in a few words ("duck.decrease = 20 is
+    // not within -60 to 0 dB; using its default -12"). Noted once per key
+    // until the next reload.
+    void noteUnusableValue(const std::string& key, const std::string& why);
+    // The file's warning, then one per unusable value, each naming the file.
+    std::vector<std::string> warnings();
 
-private:
+  private:
     PrefsStore() = default;
     void ensureLoaded();
     nlohmann::json readFromDisk(const std::string& path);
@@ -39,6 +48,7 @@ private:
     std::string m_path;
     nlohmann::json m_values = nlohmann::json::object();
     std::string m_warning;
+    std::vector<std::pair<std::string, std::string>> m_unusable; // key, warning
 };
 
 double prefs_getValueDouble(const std::string& key, double defaultValue);

@@ -201,10 +201,33 @@ std::string customPercEnc(std::string_view text, bool enableSingleQuotes) {
     return out;
 }
 
+std::string xmlSafeText(std::string_view text) {
+    bool clean =
+        isValidUtf8(text) && !contains(text, "\xEF\xBF\xBE") && !contains(text, "\xEF\xBF\xBF");
+    for (size_t i = 0; clean && i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x20 && b != '\t' && b != '\n' && b != '\r') clean = false;
+    }
+    if (clean) return std::string(text);
+    std::u32string out;
+    for (const char32_t cp : toUtf32(text)) {
+        if (cp >= 0xD800 && cp <= 0xDFFF)
+            out.push_back(0xFFFD); // an undecodable byte
+        else if (cp < 0x20 && cp != U'\t' && cp != U'\n' && cp != U'\r')
+            continue;
+        else if (cp == 0xFFFE || cp == 0xFFFF)
+            continue;
+        else
+            out.push_back(cp);
+    }
+    return toUtf8(out);
+}
+
 std::string xmlEscapeText(std::string_view text) {
+    const std::string safe = xmlSafeText(text);
     std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
+    out.reserve(safe.size());
+    for (char c : safe) {
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;

@@ -36,7 +36,12 @@ std::string replace(std::string_view text, std::string_view what, std::string_vi
 // Escapes text for an XML attribute value: & < > " always, and ' unless
 // enableSingleQuotes says the attribute is double-quoted.
 std::string customPercEnc(std::string_view text, bool enableSingleQuotes);
-// Escapes & < > for XML character data.
+// Text that XML 1.0 can carry: control characters other than tab, line feed
+// and carriage return, U+FFFE and U+FFFF are dropped, and bytes that are not
+// UTF-8 (a file name may hold any) become U+FFFD. Every document the program
+// writes (projects, titles, the preview SVG) cleans its texts through this.
+std::string xmlSafeText(std::string_view text);
+// XML character data: xmlSafeText, then & < > escaped.
 std::string xmlEscapeText(std::string_view text);
 
 std::string right(std::string_view text, int64_t n);

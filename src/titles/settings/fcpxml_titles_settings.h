@@ -75,7 +75,9 @@ struct Shadow {
     bool operator==(const Shadow&) const = default;
 };
 
-// Stored as a two-element array, width then height.
+// Stored as a two-element array, width then height, each within the style
+// panel's range; a stored size outside it reads as the default.
+inline constexpr int kMinFrameSide = 16, kMaxFrameSide = 16384;
 struct FrameSize {
     double width = 1920;
     double height = 1080;

@@ -83,9 +83,13 @@ std::optional<FrameSize> asFrameSize(const json* v) {
     if (!v || !v->is_array() || v->size() != 2) return std::nullopt;
     const auto w = asDouble(&(*v)[0]);
     const auto h = asDouble(&(*v)[1]);
-    // A frame without area gives a baseline of "inf" and a zero height: it
-    // is as unusable as a frame size of the wrong type.
-    if (!w || !h || !std::isfinite(*w) || !std::isfinite(*h) || *w <= 0 || *h <= 0) return std::nullopt;
+    // A frame without area gives a baseline of "inf" and a zero height, and a
+    // tiny one (1e-320) the same through underflow: a size outside what the
+    // style panel allows is as unusable as a frame size of the wrong type.
+    const auto usable = [](const std::optional<double>& side) {
+        return side && *side >= kMinFrameSide && *side <= kMaxFrameSide;
+    };
+    if (!usable(w) || !usable(h)) return std::nullopt;
     return FrameSize{*w, *h};
 }
 

@@ -50,6 +50,18 @@ QString KySlider::format(double value) const {
 
 void KySlider::configure(QLabel* label, std::optional<double> defaultValue, const std::string& key,
                          int decimals, std::function<void(double)> onChange) {
+    setUp(label, key, decimals, std::move(onChange),
+          kykit::prefs_getValueDouble(key, defaultValue.value_or(m_minimum)));
+}
+
+void KySlider::configure(QLabel* label, const quelvo::NumberSetting& setting,
+                         std::function<void(double)> onChange) {
+    setRange(setting.minimum, setting.maximum);
+    setUp(label, setting.key, setting.decimals, std::move(onChange), quelvo::storedNumber(setting));
+}
+
+void KySlider::setUp(QLabel* label, const std::string& key, int decimals,
+                     std::function<void(double)> onChange, double start) {
     m_label = label;
     m_key = key;
     m_onChange = std::move(onChange);
@@ -57,7 +69,6 @@ void KySlider::configure(QLabel* label, std::optional<double> defaultValue, cons
         m_decimals = std::max(0, decimals);
         setRange(m_minimum, m_maximum);
     }
-    const double start = kykit::prefs_getValueDouble(key, defaultValue.value_or(m_minimum));
     {
         const QSignalBlocker block(this);
         QSlider::setValue(positionFor(start));

@@ -10,6 +10,8 @@
 #include <QPointer>
 #include <QSlider>
 
+#include "ducking/duck_settings.h"
+
 class QLabel;
 
 namespace kyui {
@@ -27,6 +29,11 @@ public:
 
     void configure(QLabel* label, std::optional<double> defaultValue, const std::string& key,
                    int decimals, std::function<void(double)> onChange);
+    // The slider of a setting from the settings table: its range, steps, key
+    // and default come from there, and a stored value outside the range
+    // starts the slider at the default.
+    void configure(QLabel* label, const quelvo::NumberSetting& setting,
+                   std::function<void(double)> onChange);
 
     double value() const { return m_value; }
     // Moves the slider as a user would: label, store and callback follow.
@@ -35,20 +42,22 @@ public:
     QString format(double value) const;
 
 private:
-    void onPositionChanged(int position);
-    int positionFor(double value) const;
-    double valueAt(int position) const;
-    double stepSize() const;
-    void updateLabel();
+  void setUp(QLabel* label, const std::string& key, int decimals,
+             std::function<void(double)> onChange, double start);
+  void onPositionChanged(int position);
+  int positionFor(double value) const;
+  double valueAt(int position) const;
+  double stepSize() const;
+  void updateLabel();
 
-    double m_minimum = 0;
-    double m_maximum = 1;
-    double m_value = 0;
-    int m_decimals = 0;
-    bool m_plusSign = false;
-    std::string m_key;
-    QPointer<QLabel> m_label;
-    std::function<void(double)> m_onChange;
+  double m_minimum = 0;
+  double m_maximum = 1;
+  double m_value = 0;
+  int m_decimals = 0;
+  bool m_plusSign = false;
+  std::string m_key;
+  QPointer<QLabel> m_label;
+  std::function<void(double)> m_onChange;
 };
 
 } // namespace kyui

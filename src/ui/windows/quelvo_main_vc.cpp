@@ -105,7 +105,7 @@ void QuelvoMainVC::viewDidLoad() {
         applyDecreaseToZero();
     });
     applyDecreaseToZero();
-    overallMusicLevelSlider->configure(overallMusicLevelLabel, kOverallDefault, kOverallMusicLevelKey, 0,
+    overallMusicLevelSlider->configure(overallMusicLevelLabel, quelvo::settings::kOverallMusicLevel,
                                        [this](double) { refreshPreview(); });
 
     const std::vector<std::string> extensions{"wav", "wave", "mp3", "m4a", "aif", "aiff"};
@@ -217,7 +217,8 @@ void QuelvoMainVC::keyPressEvent(QKeyEvent* event) {
 }
 
 void QuelvoMainVC::applyDecreaseToZero() {
-    decrease->configure(decreaseLabel, kDecreaseDefault, kDecreaseKey, 0, [this](double) { refreshPreview(); });
+    decrease->configure(decreaseLabel, quelvo::settings::kDecrease,
+                        [this](double) { refreshPreview(); });
     refreshDepthMode(true);
 }
 

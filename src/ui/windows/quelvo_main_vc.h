@@ -35,8 +35,6 @@ class QuelvoMainVC : public KyViewController {
     Q_OBJECT
 public:
     // Settings this window owns.
-    static constexpr const char* kDecreaseKey = "duck.decrease";
-    static constexpr const char* kOverallMusicLevelKey = "duck.overallMusicLevel";
     static constexpr const char* kDecreaseToZeroKey = "decreaseToZero";
     static constexpr const char* kFillerKey = "duck.filler";
     static constexpr const char* kProjectNameKey = "duck.projectName";
@@ -44,9 +42,6 @@ public:
     static constexpr const char* kLastDialogueFolderKey = "ui.lastFolder.dialogue";
     static constexpr const char* kLastMusicFolderKey = "ui.lastFolder.music";
     static constexpr const char* kLastFillerFolderKey = "ui.lastFolder.filler";
-
-    static constexpr double kDecreaseMin = -60, kDecreaseMax = 0, kDecreaseDefault = -12;
-    static constexpr double kOverallMin = -30, kOverallMax = 12, kOverallDefault = 0;
 
     explicit QuelvoMainVC(QWidget* parent = nullptr);
     ~QuelvoMainVC() override;

@@ -122,7 +122,7 @@ void QuelvoMainVC::buildLayout() {
 
     // --- Levels ----------------------------------------------------------
     decrease = new KySlider(this);
-    decrease->setRange(kDecreaseMin, kDecreaseMax);
+    decrease->setRange(quelvo::settings::kDecrease.minimum, quelvo::settings::kDecrease.maximum);
     decrease->setToolTip(tr("How far the music goes down while someone speaks"));
     decreaseLabel = new QLabel(this);
     decreaseDBLabel = new QLabel(tr("dB"), this);
@@ -131,7 +131,8 @@ void QuelvoMainVC::buildLayout() {
     depthModeNote->hide();
     chkDecreaseToZero = new KyCheckButton(tr("Decrease to zero (mute the music while someone speaks)"), this);
     overallMusicLevelSlider = new KySlider(this);
-    overallMusicLevelSlider->setRange(kOverallMin, kOverallMax);
+    overallMusicLevelSlider->setRange(quelvo::settings::kOverallMusicLevel.minimum,
+                                      quelvo::settings::kOverallMusicLevel.maximum);
     overallMusicLevelSlider->setShowsPlusSign(true);
     overallMusicLevelSlider->setToolTip(tr("The music's level where nobody speaks"));
     overallMusicLevelLabel = new QLabel(this);

@@ -46,15 +46,15 @@ void QuelvoPrefsVC::viewDidLoad() {
     using namespace quelvo;
     // Each slider keeps its own setting; its change goes into the running
     // program's timing at once, so the next job uses it.
-    attackWindowSlider->configure(attackWindowLabel, kDefaultAttackWindow, kAttackWindowKey, 1,
+    attackWindowSlider->configure(attackWindowLabel, settings::kAttackWindow,
                                   [](double v) { applyAttackWindow(currentRolls(), v); });
-    releaseWindowSlider->configure(releaseWindowLabel, kDefaultReleaseWindow, kReleaseWindowKey, 1,
+    releaseWindowSlider->configure(releaseWindowLabel, settings::kReleaseWindow,
                                    [](double v) { applyReleaseWindow(currentRolls(), v); });
-    attackPreRollSlider->configure(attackPreRollLabel, kDefaultAttackPreRoll, kAttackPreRollKey, 1,
+    attackPreRollSlider->configure(attackPreRollLabel, settings::kAttackPreRoll,
                                    [](double v) { applyAttackPreRoll(currentRolls(), v); });
-    releasePreRollSlider->configure(releasePreRollLabel, kDefaultReleasePreRoll, kReleasePreRollKey, 1,
+    releasePreRollSlider->configure(releasePreRollLabel, settings::kReleasePreRoll,
                                     [](double v) { applyReleasePreRoll(currentRolls(), v); });
-    sldThreshold->configure(lblThreshold, kDefaultThreshold, kThresholdKey, 0,
+    sldThreshold->configure(lblThreshold, settings::kThreshold,
                             [](double v) { applyThreshold(currentRolls(), v); });
     const bool automatic = storedDetectionMode() == DetectionMode::automatic;
     (automatic ? rdoAutomaticDetection : rdoFixedThreshold)->setChecked(true);
@@ -101,23 +101,23 @@ void QuelvoPrefsVC::buildLayout() {
         KySlider** slider;
         QLabel** label;
         const char* unitText;
-        double minimum, maximum;
+        const quelvo::NumberSetting& setting;
     };
     const Row fadeDown[] = {
         {"Attack window:", "How long the music takes to go down, in all", &attackWindowSlider,
-         &attackWindowLabel, "s", kTimeMin, kTimeMax},
+         &attackWindowLabel, "s", quelvo::settings::kAttackWindow},
         {"Attack pre-roll:", "How much of the fade down lies before the speech starts",
-         &attackPreRollSlider, &attackPreRollLabel, "s", kTimeMin, kTimeMax},
+         &attackPreRollSlider, &attackPreRollLabel, "s", quelvo::settings::kAttackPreRoll},
     };
     const Row fadeUp[] = {
-        {"Release window:", "How long the music takes to come back up, in all", &releaseWindowSlider,
-         &releaseWindowLabel, "s", kTimeMin, kTimeMax},
+        {"Release window:", "How long the music takes to come back up, in all",
+         &releaseWindowSlider, &releaseWindowLabel, "s", quelvo::settings::kReleaseWindow},
         {"Release pre-roll:", "How much of the fade up lies before the speech ends",
-         &releasePreRollSlider, &releasePreRollLabel, "s", kTimeMin, kTimeMax},
+         &releasePreRollSlider, &releasePreRollLabel, "s", quelvo::settings::kReleasePreRoll},
     };
     const Row detection[] = {
         {"Speech threshold:", "How loud the dialogue must be to count as speech", &sldThreshold,
-         &lblThreshold, "dB", kThresholdMin, kThresholdMax},
+         &lblThreshold, "dB", quelvo::settings::kThreshold},
     };
 
     auto* grid = new QGridLayout;
@@ -133,7 +133,7 @@ void QuelvoPrefsVC::buildLayout() {
         for (int i = 0; i < count; ++i) {
             const Row& r = rows[i];
             auto* slider = new KySlider(this);
-            slider->setRange(r.minimum, r.maximum);
+            slider->setRange(r.setting.minimum, r.setting.maximum);
             slider->setMinimumWidth(16 * unit);
             slider->setTickPosition(QSlider::TicksBelow);
             // A tick every half second, every 6 dB.

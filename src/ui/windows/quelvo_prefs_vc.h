@@ -25,8 +25,6 @@ public:
 
     // Slider ranges: the four times in tenths of a second, the threshold in
     // whole decibels.
-    static constexpr double kTimeMin = 0, kTimeMax = 3;
-    static constexpr double kThresholdMin = -60, kThresholdMax = 0;
 
     explicit QuelvoPrefsVC(QWidget* parent = nullptr);
 

@@ -405,8 +405,8 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
     frameSizeChoice = new QComboBox(this);
     for (const FrameSizeChoice& f : kFrameSizes) frameSizeChoice->addItem(tr(f.text), QSize(f.width, f.height));
     frameSizeChoice->addItem(tr("Custom"), QSize());
-    frameWidth = whole(this, 16, 16384);
-    frameHeight = whole(this, 16, 16384);
+    frameWidth = whole(this, quelvo::kMinFrameSide, quelvo::kMaxFrameSide);
+    frameHeight = whole(this, quelvo::kMinFrameSide, quelvo::kMaxFrameSide);
     output->addRow(tr("Frame size:"), frameSizeChoice);
     output->addRow(QString(), row({frameWidth, new QLabel(tr("×"), this), frameHeight}));
     connect(frameSizeChoice, &QComboBox::currentIndexChanged, this, [this](int i) {
