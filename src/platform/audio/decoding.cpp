@@ -30,10 +30,13 @@ std::string secondsText(double seconds) {
 constexpr int kMaxRetries = 1000;
 
 // How many packets the container's own index promises (an MP4 sample
-// table); 0 where it gives no such count.
+// table); 0 where it gives no such count. The demuxer's index, not the
+// table's sample count: for PCM each table sample is one sample frame, and
+// the demuxer hands out a chunk of them (often a thousand) as one packet.
 int64_t promisedPackets(const AVFormatContext* format, const AVStream* stream) {
     if (!format->iformat || !std::strstr(format->iformat->name, "mov")) return 0;
-    return stream->nb_frames > 0 ? stream->nb_frames : 0;
+    if (stream->nb_frames <= 0) return 0;
+    return avformat_index_get_entries_count(stream);
 }
 
 } // namespace
