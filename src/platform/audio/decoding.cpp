@@ -89,8 +89,7 @@ AudioInput openAudioInput(const std::string& path) {
         input.status = opened.status;
         return input;
     }
-    input.format = std::move(opened.format);
-    AVFormatContext* format = input.format.get();
+    AVFormatContext* format = opened.format.get();
     // A PCM header says all there is to know; reading ahead for stream facts
     // would only hold packets back. Anything else is probed as usual.
     if (!headerIsComplete(format)) {
@@ -106,15 +105,15 @@ AudioInput openAudioInput(const std::string& path) {
     }
     for (unsigned i = 0; i < format->nb_streams; ++i)
         if (static_cast<int>(i) != index) format->streams[i]->discard = AVDISCARD_ALL;
-    const AVCodecParameters* parameters = format->streams[index]->codecpar;
-    if (parameters->sample_rate < kLevelFramesPerSecond) {
-        input.status = kykit::Status::failure("the audio has no usable sample rate");
+    if (kykit::Status believable = checkStreamHeader(opened, index); !believable) {
+        input.status = believable;
         return input;
     }
-    if (parameters->ch_layout.nb_channels <= 0) {
+    if (format->streams[index]->codecpar->ch_layout.nb_channels <= 0) {
         input.status = kykit::Status::failure("the audio has no channels");
         return input;
     }
+    input.format = std::move(opened.format);
     input.streamIndex = index;
     input.status = kykit::Status::success();
     return input;
