@@ -150,6 +150,31 @@ TEST_F(BadMedia, ACraftedSampleRateIsRefusedUnderAMemoryLimit) {
                  fs::exists(m_dir / "c.wav"));
 }
 
+// A music or filler is a clip of whole frames of the timeline (1/30 s): one
+// of a few milliseconds once became a clip of no length.
+TEST_F(BadMedia, AMusicOrFillerShorterThanAFrameIsRefused) {
+    const std::string blip = (m_dir / "blip.wav").string(), frame = (m_dir / "frame.wav").string();
+    ASSERT_TRUE(
+        Recordings::sox({"-n", "-r", "44100", "-c", "1", blip, "synth", "0.005", "sine", "440"}));
+    ASSERT_TRUE(
+        Recordings::sox({"-n", "-r", "44100", "-c", "1", frame, "synth", "0.034", "sine", "440"}));
+    const std::string out = (m_dir / "out.fcpxml").string();
+    for (const std::string command : {"duck", "render"}) {
+        const std::string output = command == "duck" ? out : (m_dir / "out.wav").string();
+        expectFailure(run({command, "--dialogue", m_rec.talk, "--music", blip, "--output", output}),
+                      1, blip,
+                      "Cannot read the music file " + blip +
+                          ": it lasts 0.005 s, shorter than one frame of the timeline");
+        expectFailure(run({command, "--dialogue", m_rec.talk, "--music", m_rec.bed, "--filler",
+                           blip, "--output", output}),
+                      1, blip, "Cannot read the filler file");
+        EXPECT_FALSE(fs::exists(output));
+    }
+    // A frame and a little is a clip.
+    expectSuccess(run(
+        {"duck", "--dialogue", m_rec.talk, "--music", frame, "--filler", frame, "--output", out}));
+}
+
 TEST_F(BadMedia, TitlesWithAnUnusableVideoWriteNothing) {
     const fs::path folder = m_dir / "bad";
     writeFile(folder / "empty.mov", "");

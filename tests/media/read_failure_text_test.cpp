@@ -34,6 +34,12 @@ TEST(ReadFailureText, KnownReasonsGetTheirOwnWordsAndUnknownOnesAGeneralSentence
         readFailureText(
             "the header declares 11 hours of audio, more than the file's 19359 bytes can hold")
             .brief);
+    EXPECT_EQ(
+        "The filler file \u201Cblip.wav\u201D is too short: it lasts less than one frame of the "
+        "timeline. "
+        "Choose a longer recording.",
+        readFailureSentence("filler", "blip.wav",
+                            "it lasts 0.005 s, shorter than one frame of the timeline (1/30 s)"));
     EXPECT_EQ("The music file \u201Cbed.mp3\u201D is empty. Export the audio again.",
               readFailureSentence("music", "bed.mp3", "the file is empty"));
 }
