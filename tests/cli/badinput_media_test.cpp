@@ -12,6 +12,23 @@ using namespace quelvo::test::badinput;
 
 namespace {
 
+// A copy of a FLAC whose STREAMINFO block says `rate`; its frames still say
+// the real rate. The block follows "fLaC" and its own 4-byte header, and the
+// rate is its 20 bits from the 11th byte on.
+std::string withStreamInfoRate(std::string flac, uint32_t rate) {
+    flac[18] = static_cast<char>(rate >> 12);
+    flac[19] = static_cast<char>(rate >> 4);
+    flac[20] = static_cast<char>((flac[20] & 0x0F) | (rate & 0x0F) << 4);
+    return flac;
+}
+
+// A copy of a plain PCM WAV whose format chunk says `rate`.
+std::string withWavRate(std::string wav, uint32_t rate) {
+    for (int i = 0; i < 4; ++i)
+        wav[24 + i] = static_cast<char>(rate >> (8 * i));
+    return wav;
+}
+
 struct BadFile {
     std::string name;
     std::string reason; // a part of the reason the message must give
@@ -42,6 +59,18 @@ protected:
             writeFile(folder / (std::string("noise.") + ext), noise(48 * 1024, seed++));
             m_audio.push_back({std::string("noise.") + ext, ""});
         }
+        // Crafted rates: a FLAC of 19 KB that says 1 Hz (its timestamps then
+        // space its frames over eleven hours) and a WAV that says 2^31-1 Hz.
+        ASSERT_TRUE(
+            Recordings::sox({"-n", "-r", "44100", "-c", "1", (m_dir / "small.flac").string(),
+                             "synth", "0.92", "sine", "440"}));
+        ASSERT_EQ(readFile(m_dir / "small.flac").substr(0, 4), "fLaC");
+        writeFile(folder / "rate1.flac", withStreamInfoRate(readFile(m_dir / "small.flac"), 1));
+        fs::remove(m_dir / "small.flac");
+        m_audio.push_back(
+            {"rate1.flac", "the audio's sample rate of 1 Hz is outside 4 kHz to 768 kHz"});
+        writeFile(folder / "rate2g.wav", withWavRate(readFile(m_rec.talk), 0x7FFFFFFF));
+        m_audio.push_back({"rate2g.wav", "sample rate of 2147483647 Hz is outside"});
         fs::create_directory(folder / "folder.wav");
         m_audio.push_back({"folder.wav", "it is a folder, not a file"});
         ASSERT_EQ(::mkfifo((folder / "pipe.mp3").c_str(), 0600), 0);
@@ -96,6 +125,54 @@ TEST_F(BadMedia, DuckNamesTheRoleTheFileAndTheReasonAndWritesNothing) {
         }
     }
     EXPECT_EQ(snapshot(m_dir.path()), before) << describe(snapshot(m_dir.path()));
+}
+
+// The crafted FLAC once took minutes and grew without end: it is refused at
+// its header, so a memory limit far below that growth is never met.
+TEST_F(BadMedia, ACraftedSampleRateIsRefusedUnderAMemoryLimit) {
+    const auto limited = [&](std::vector<std::string> args) {
+        args.insert(args.begin(),
+                    {"/bin/sh", "-c", "ulimit -v 524288 && exec \"$@\"", "sh", cli().string()});
+        return runProgram(args);
+    };
+    const std::string flac = bad("rate1.flac");
+    expectFailure(limited({"analyze", flac}), 1, flac, "sample rate of 1 Hz");
+    expectFailure(limited({"render", "--dialogue", flac, "--music", m_rec.bed, "--output",
+                           (m_dir / "a.wav").string()}),
+                  1, flac, "Cannot read the dialogue file");
+    expectFailure(limited({"render", "--dialogue", m_rec.talk, "--music", flac, "--output",
+                           (m_dir / "b.wav").string()}),
+                  1, flac, "Cannot read the music file");
+    expectFailure(limited({"render", "--dialogue", m_rec.talk, "--music", m_rec.bed, "--filler",
+                           flac, "--output", (m_dir / "c.wav").string()}),
+                  1, flac, "Cannot read the filler file");
+    EXPECT_FALSE(fs::exists(m_dir / "a.wav") || fs::exists(m_dir / "b.wav") ||
+                 fs::exists(m_dir / "c.wav"));
+}
+
+// A music or filler is a clip of whole frames of the timeline (1/30 s): one
+// of a few milliseconds once became a clip of no length.
+TEST_F(BadMedia, AMusicOrFillerShorterThanAFrameIsRefused) {
+    const std::string blip = (m_dir / "blip.wav").string(), frame = (m_dir / "frame.wav").string();
+    ASSERT_TRUE(
+        Recordings::sox({"-n", "-r", "44100", "-c", "1", blip, "synth", "0.005", "sine", "440"}));
+    ASSERT_TRUE(
+        Recordings::sox({"-n", "-r", "44100", "-c", "1", frame, "synth", "0.034", "sine", "440"}));
+    const std::string out = (m_dir / "out.fcpxml").string();
+    for (const std::string command : {"duck", "render"}) {
+        const std::string output = command == "duck" ? out : (m_dir / "out.wav").string();
+        expectFailure(run({command, "--dialogue", m_rec.talk, "--music", blip, "--output", output}),
+                      1, blip,
+                      "Cannot read the music file " + blip +
+                          ": it lasts 0.005 s, shorter than one frame of the timeline");
+        expectFailure(run({command, "--dialogue", m_rec.talk, "--music", m_rec.bed, "--filler",
+                           blip, "--output", output}),
+                      1, blip, "Cannot read the filler file");
+        EXPECT_FALSE(fs::exists(output));
+    }
+    // A frame and a little is a clip.
+    expectSuccess(run(
+        {"duck", "--dialogue", m_rec.talk, "--music", frame, "--filler", frame, "--output", out}));
 }
 
 TEST_F(BadMedia, TitlesWithAnUnusableVideoWriteNothing) {

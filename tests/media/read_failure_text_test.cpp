@@ -26,6 +26,20 @@ TEST(ReadFailureText, KnownReasonsGetTheirOwnWordsAndUnknownOnesAGeneralSentence
     EXPECT_EQ("holds no audio that Quelvo can read",
               readFailureText("no audio could be decoded: Invalid data found when processing input").problem);
     EXPECT_EQ("could not be read", readFailureText("something nobody foresaw").problem);
+    EXPECT_EQ(
+        "has a sample rate Quelvo cannot use",
+        readFailureText("the audio's sample rate of 1 Hz is outside 4 kHz to 768 kHz").problem);
+    EXPECT_EQ(
+        "The file's header is damaged",
+        readFailureText(
+            "the header declares 11 hours of audio, more than the file's 19359 bytes can hold")
+            .brief);
+    EXPECT_EQ(
+        "The filler file \u201Cblip.wav\u201D is too short: it lasts less than one frame of the "
+        "timeline. "
+        "Choose a longer recording.",
+        readFailureSentence("filler", "blip.wav",
+                            "it lasts 0.005 s, shorter than one frame of the timeline (1/30 s)"));
     EXPECT_EQ("The music file \u201Cbed.mp3\u201D is empty. Export the audio again.",
               readFailureSentence("music", "bed.mp3", "the file is empty"));
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/audio/audio_file.h"
+#include "platform/audio/wav_header.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;
@@ -108,4 +109,96 @@ TEST(CompleteCheckRegression, ALoopedM4aWithTimestampGapsIsWhole) {
     const fs::path cut = tmp / "cut.m4a";
     writeFile(cut, bytes.substr(0, bytes.size() * 7 / 10));
     EXPECT_FALSE(kyaudio::checkAudioComplete(cut.string()));
+}
+
+// How cameras and Final Cut Pro masters carry sound: PCM in a QuickTime
+// movie. Its sample table lists every sample frame, while the demuxer hands
+// them out a chunk (about a thousand) at a time; counting packets against the
+// table once called every such file cut short.
+TEST(CompleteCheckRegression, PcmInAQuickTimeMovieIsWhole) {
+    quelvo::test::TempDir tmp;
+    const std::string ffmpeg = "/usr/bin/ffmpeg";
+    const fs::path wav = tmp / "talk.wav";
+    ASSERT_EQ(quelvo::test::runProgram({ffmpeg, "-v", "error", "-f", "lavfi", "-i",
+                                        "sine=f=440:d=3:r=48000", wav.string()})
+                  .exitCode,
+              0);
+    for (const char* codec : {"pcm_s16le", "pcm_s24le"}) {
+        for (const bool video : {false, true}) {
+            const fs::path mov = tmp / (std::string(codec) + (video ? "_video" : "") + ".mov");
+            std::vector<std::string> args = {ffmpeg, "-v", "error"};
+            if (video) args.insert(args.end(), {"-f", "lavfi", "-i", "testsrc=s=64x48:d=3:r=25"});
+            args.insert(args.end(), {"-i", wav.string(), "-c:a", codec});
+            if (video) args.insert(args.end(), {"-c:v", "mpeg4"});
+            // The index first, so that a copy cut short keeps it.
+            args.insert(args.end(), {"-movflags", "+faststart", mov.string()});
+            ASSERT_EQ(quelvo::test::runProgram(args).exitCode, 0);
+            SCOPED_TRACE(mov.filename().string());
+            const kykit::Status check = kyaudio::checkAudioComplete(mov.string());
+            EXPECT_TRUE(check) << check.message();
+            const kyaudio::LevelAnalysis analysis =
+                kyaudio::analyzeLevels(mov.string(), kyaudio::LevelParameters{});
+            ASSERT_TRUE(analysis.status) << analysis.status.message();
+            EXPECT_DOUBLE_EQ(analysis.duration, 3.0);
+
+            const std::string bytes = readFile(mov);
+            const fs::path cut = tmp / "cut.mov";
+            writeFile(cut, bytes.substr(0, bytes.size() * 6 / 10));
+            EXPECT_NE(kyaudio::checkAudioComplete(cut.string()).message().find("ends early"),
+                      std::string::npos);
+        }
+    }
+}
+
+namespace {
+
+std::string littleEndian(uint64_t value, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>(value >> (8 * i) & 0xFF);
+    return out;
+}
+
+} // namespace
+
+// WAV past 4 GiB is RF64 (or BW64): the 32-bit sizes say 0xFFFFFFFF and the
+// real ones are in a ds64 chunk. Built here around a small PCM WAV's chunks.
+TEST(CompleteCheckRegression, Rf64AndBw64SizesComeFromTheirDs64Chunk) {
+    quelvo::test::TempDir tmp;
+    const fs::path wav = tmp / "plain.wav";
+    ASSERT_EQ(quelvo::test::runProgram({"/usr/bin/sox", "-n", "-r", "8000", "-c", "1", "-b", "16",
+                                        wav.string(), "synth", "2", "sine", "440"})
+                  .exitCode,
+              0);
+    const std::string plain = readFile(wav);
+    ASSERT_EQ(plain.substr(36, 4), "data");
+    const std::string format = plain.substr(12, 24), samples = plain.substr(44);
+    const auto build = [&](const char* id, uint64_t dataBytes) {
+        const std::string ds64 =
+            "ds64" + littleEndian(28, 4) + littleEndian(4 + 36 + 24 + 8 + dataBytes, 8) +
+            littleEndian(dataBytes, 8) + littleEndian(dataBytes / 2, 8) + littleEndian(0, 4);
+        return std::string(id) + littleEndian(0xFFFFFFFF, 4) + "WAVE" + ds64 + format + "data" +
+               littleEndian(0xFFFFFFFF, 4) + samples;
+    };
+    for (const char* id : {"RF64", "BW64"}) {
+        SCOPED_TRACE(id);
+        const fs::path whole = tmp / "whole.wav", cut = tmp / "cut.wav";
+        writeFile(whole, build(id, samples.size()));
+        const auto chunk = kyaudio::detail::findWavDataChunk(whole.string());
+        ASSERT_TRUE(chunk);
+        EXPECT_EQ(chunk->declaredBytes, static_cast<int64_t>(samples.size()));
+        EXPECT_EQ(chunk->presentBytes, static_cast<int64_t>(samples.size()));
+        EXPECT_TRUE(kyaudio::checkAudioComplete(whole.string()));
+        const kyaudio::LevelAnalysis analysis =
+            kyaudio::analyzeLevels(whole.string(), kyaudio::LevelParameters{});
+        ASSERT_TRUE(analysis.status) << analysis.status.message();
+        EXPECT_DOUBLE_EQ(analysis.duration, 2.0);
+        // Sizes past 32 bits are read whole.
+        writeFile(cut, build(id, uint64_t(5) << 30));
+        EXPECT_EQ(kyaudio::detail::findWavDataChunk(cut.string())->declaredBytes, int64_t(5) << 30);
+        // A copy that lost half its samples.
+        writeFile(cut, build(id, 2 * samples.size()));
+        EXPECT_NE(kyaudio::checkAudioComplete(cut.string()).message().find("ends early"),
+                  std::string::npos);
+    }
 }

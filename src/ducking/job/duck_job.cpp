@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <future>
 #include <memory>
 #include <mutex>
+#include <tuple>
 
 #include "ducking/job/job_warnings.h"
 #include "ducking/speech_clusters.h"
@@ -14,8 +16,9 @@
 #include "fcpxml/media_facts.h"
 #include "fcpxml/project_writer.h"
 #include "mix/loudness_depth.h"
-#include "platform/audio/loudness.h"
 #include "platform/audio/audio_file.h"
+#include "platform/audio/loudness.h"
+#include "platform/movie/fcpxml_audio.h"
 #include "platform/toolkit/concurrency.h"
 #include "platform/toolkit/files.h"
 #include "platform/toolkit/side_by_side.h"
@@ -121,6 +124,16 @@ struct UnwrittenProject {
     Version version;
 };
 
+kykit::Status checkClipLength(double seconds) {
+    const double frame = 1.0 / kymovie::FCPXMLUtils::kAudioTimelineFPS;
+    if (!(seconds > 0) || seconds >= frame) return kykit::Status::success();
+    char text[96];
+    std::snprintf(text, sizeof text,
+                  "it lasts %.3f s, shorter than one frame of the timeline (1/%g s)", seconds,
+                  kymovie::FCPXMLUtils::kAudioTimelineFPS);
+    return kykit::Status::failure(text);
+}
+
 std::string projectPathFor(const std::string& speakerPath) {
     return kykit::fu_getFileNameWithoutExtension(speakerPath) + ".fcpxml";
 }
@@ -165,6 +178,14 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
         in.filler = kyaudio::probeAudioFile(fillerPath);
         if (!in.filler.status) {
             failedToRead(outcome, "filler", fillerPath, in.filler.status.message());
+            return outcome;
+        }
+    }
+    for (const auto& [role, path, info] : {std::tuple{"music", &musicPath, &in.music},
+                                           std::tuple{"filler", &fillerPath, &in.filler}}) {
+        if (path->empty()) continue;
+        if (const kykit::Status length = checkClipLength(info->duration); !length) {
+            failedToRead(outcome, role, *path, length.message());
             return outcome;
         }
     }

@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "ducking/qv_roll.h"
+#include "fcpxml/write_result.h"
 #include "platform/audio/cluster.h"
 #include "platform/audio/parallelism.h"
-#include "platform/movie/volume_keyframe.h"
-#include "fcpxml/write_result.h"
 #include "platform/movie/version_sheet.h"
+#include "platform/movie/volume_keyframe.h"
+#include "platform/toolkit/result.h"
 #include "platform/toolkit/services.h"
 
 namespace quelvo {
@@ -91,6 +92,12 @@ struct DuckJobOptions {
     // the jobs. The outcome is the same whatever the number.
     kyaudio::Parallelism parallelism;
 };
+
+// A music or filler is placed as a clip of whole timeline frames: one
+// shorter than a frame would be a clip of no length. The reason for the
+// failure table when `seconds` (the file's declared length, 0 when unknown)
+// is under a frame; success otherwise.
+kykit::Status checkClipLength(double seconds);
 
 // The dialogue path without its extension, followed by ".fcpxml".
 std::string projectPathFor(const std::string& speakerPath);

@@ -21,12 +21,12 @@ AudioFileInfo probeAudioFile(const std::string& path) {
         info.status = kykit::Status::failure("the file has no audio stream");
         return info;
     }
-    const AVStream* stream = format->streams[index];
-    const int sampleRate = stream->codecpar->sample_rate;
-    if (sampleRate <= 0) {
-        info.status = kykit::Status::failure("the audio stream has no sample rate");
+    if (kykit::Status believable = detail::checkStreamHeader(input, index); !believable) {
+        info.status = believable;
         return info;
     }
+    const AVStream* stream = format->streams[index];
+    const int sampleRate = stream->codecpar->sample_rate;
     info.sampleRate = sampleRate;
     info.channels = stream->codecpar->ch_layout.nb_channels;
     info.sampleCount = detail::declaredSampleCount(format, stream, sampleRate);

@@ -129,8 +129,8 @@ kykit::Status Decoder::countPackets() {
 kykit::Status Decoder::measureFrame(const AVFrame* frame) {
     if (frame->nb_samples <= 0) return kykit::Status::success();
     if (!m_meter) {
-        if (frame->sample_rate < kLevelFramesPerSecond)
-            return kykit::Status::failure("the audio has no usable sample rate");
+        if (kykit::Status usable = detail::checkSampleRate(frame->sample_rate); !usable)
+            return usable;
         m_meter.emplace(frame->sample_rate, m_sink, m_observer);
     }
     if (frame->sample_rate != m_meter->sampleRate())

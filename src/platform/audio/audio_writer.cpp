@@ -15,6 +15,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
 }
 
 namespace kyaudio {
@@ -265,7 +266,13 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::create(const std::string& path
         impl->temporaryPath.clear();
         return failWith(detail::ffmpegReason(error));
     }
-    error = avformat_write_header(raw, nullptr);
+    // A WAV's sizes are 32-bit: past 4 GiB (three hours of 192 kHz 24-bit
+    // stereo) the muxer turns the header into RF64's, for which it keeps
+    // room in every WAV it writes.
+    AVDictionary* muxerOptions = nullptr;
+    if (settings.container == AudioContainer::wav) av_dict_set(&muxerOptions, "rf64", "auto", 0);
+    error = avformat_write_header(raw, &muxerOptions);
+    av_dict_free(&muxerOptions);
     if (error < 0) return failWith(detail::ffmpegReason(error));
     impl->headerWritten = true;
     impl->pending.assign(settings.format.channels, {});

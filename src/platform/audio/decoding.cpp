@@ -30,10 +30,13 @@ std::string secondsText(double seconds) {
 constexpr int kMaxRetries = 1000;
 
 // How many packets the container's own index promises (an MP4 sample
-// table); 0 where it gives no such count.
+// table); 0 where it gives no such count. The demuxer's index, not the
+// table's sample count: for PCM each table sample is one sample frame, and
+// the demuxer hands out a chunk of them (often a thousand) as one packet.
 int64_t promisedPackets(const AVFormatContext* format, const AVStream* stream) {
     if (!format->iformat || !std::strstr(format->iformat->name, "mov")) return 0;
-    return stream->nb_frames > 0 ? stream->nb_frames : 0;
+    if (stream->nb_frames <= 0) return 0;
+    return avformat_index_get_entries_count(stream);
 }
 
 } // namespace
@@ -86,8 +89,7 @@ AudioInput openAudioInput(const std::string& path) {
         input.status = opened.status;
         return input;
     }
-    input.format = std::move(opened.format);
-    AVFormatContext* format = input.format.get();
+    AVFormatContext* format = opened.format.get();
     // A PCM header says all there is to know; reading ahead for stream facts
     // would only hold packets back. Anything else is probed as usual.
     if (!headerIsComplete(format)) {
@@ -103,15 +105,15 @@ AudioInput openAudioInput(const std::string& path) {
     }
     for (unsigned i = 0; i < format->nb_streams; ++i)
         if (static_cast<int>(i) != index) format->streams[i]->discard = AVDISCARD_ALL;
-    const AVCodecParameters* parameters = format->streams[index]->codecpar;
-    if (parameters->sample_rate < kLevelFramesPerSecond) {
-        input.status = kykit::Status::failure("the audio has no usable sample rate");
+    if (kykit::Status believable = checkStreamHeader(opened, index); !believable) {
+        input.status = believable;
         return input;
     }
-    if (parameters->ch_layout.nb_channels <= 0) {
+    if (format->streams[index]->codecpar->ch_layout.nb_channels <= 0) {
         input.status = kykit::Status::failure("the audio has no channels");
         return input;
     }
+    input.format = std::move(opened.format);
     input.streamIndex = index;
     input.status = kykit::Status::success();
     return input;

@@ -49,6 +49,33 @@ void logCallback(void* avcl, int level, const char* fmt, va_list vl) {
     if (!text.empty()) t_lastLoggedError = std::move(text);
 }
 
+// The rate a stream's header declares. FLAC keeps it in its STREAMINFO
+// block, which FFmpeg's demuxers pass on as the stream's extra data (after
+// "fLaC" and a block header in some containers); the parser fills in the
+// stream's rate only from the first frame.
+int headerRate(const AVCodecParameters* parameters) {
+    if (parameters->codec_type != AVMEDIA_TYPE_AUDIO) return 0;
+    if (parameters->codec_id == AV_CODEC_ID_FLAC && parameters->extradata) {
+        const uint8_t* info = parameters->extradata;
+        int size = parameters->extradata_size;
+        if (size >= 8 && std::memcmp(info, "fLaC", 4) == 0) {
+            info += 8;
+            size -= 8;
+        }
+        if (size >= 34) return int(info[10]) << 12 | int(info[11]) << 4 | info[12] >> 4;
+    }
+    return parameters->sample_rate;
+}
+
+std::string durationText(double seconds) {
+    char text[48];
+    if (seconds >= 3600)
+        std::snprintf(text, sizeof text, "%.0f hours", seconds / 3600);
+    else
+        std::snprintf(text, sizeof text, "%.0f s", seconds);
+    return text;
+}
+
 } // namespace
 
 void quietFfmpegLog() {
@@ -112,6 +139,8 @@ OpenedInput openInput(const std::string& path, const OpenOptions& options) {
         return result;
     }
     result.format.reset(raw);
+    for (unsigned i = 0; i < raw->nb_streams; ++i)
+        result.headerRates.push_back(headerRate(raw->streams[i]->codecpar));
     if (options.findStreamInfo) {
         if (kykit::Status found = findStreamInfo(raw); !found) {
             result.format.reset();
@@ -121,6 +150,31 @@ OpenedInput openInput(const std::string& path, const OpenOptions& options) {
     }
     result.status = kykit::Status::success();
     return result;
+}
+
+kykit::Status checkSampleRate(int rate) {
+    if (rate >= kMinSampleRate && rate <= kMaxSampleRate) return kykit::Status::success();
+    return kykit::Status::failure("the audio's sample rate of " + std::to_string(rate) +
+                                  " Hz is outside 4 kHz to 768 kHz");
+}
+
+kykit::Status checkStreamHeader(const OpenedInput& input, int streamIndex) {
+    const size_t index = static_cast<size_t>(streamIndex);
+    if (index < input.headerRates.size() && input.headerRates[index] != 0)
+        if (kykit::Status declared = checkSampleRate(input.headerRates[index]); !declared)
+            return declared;
+    const AVFormatContext* format = input.format.get();
+    const AVStream* stream = format->streams[streamIndex];
+    const int rate = stream->codecpar->sample_rate;
+    if (rate <= 0) return kykit::Status::failure("the audio has no usable sample rate");
+    if (kykit::Status usable = checkSampleRate(rate); !usable) return usable;
+    const double seconds = static_cast<double>(declaredSampleCount(format, stream, rate)) / rate;
+    const int64_t bytes = format->pb ? avio_size(format->pb) : -1;
+    if (bytes > 0 && seconds > static_cast<double>(bytes))
+        return kykit::Status::failure("the header declares " + durationText(seconds) +
+                                      " of audio, more than the file's " + std::to_string(bytes) +
+                                      " bytes can hold");
+    return kykit::Status::success();
 }
 
 kykit::Status findStreamInfo(AVFormatContext* format) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/toolkit/result.h"
 
@@ -50,11 +51,33 @@ struct OpenOptions {
 struct OpenedInput {
     kykit::Status status = kykit::Status::failure("not opened");
     FormatPtr format;
+    // Each stream's sample rate as the file's header declared it, before
+    // FFmpeg's probing may replace it from the first packets (0 for a stream
+    // the header did not describe). The header's figure still times the
+    // packets: a FLAC whose header says 1 Hz decodes at 44.1 kHz with every
+    // packet a thousand seconds apart.
+    std::vector<int> headerRates;
 };
 
 // Opens path for reading. On failure status carries the reason alone (no file
 // name), e.g. "the file is empty" or FFmpeg's own text.
 OpenedInput openInput(const std::string& path, const OpenOptions& options = {});
+
+// The sample rates the audio layer reads. Below 4 kHz no recording is made
+// to be heard and above 768 kHz no converter records; a rate outside them is
+// a damaged or crafted header, and it would size buffers and timelines.
+inline constexpr int kMinSampleRate = 4000;
+inline constexpr int kMaxSampleRate = 768000;
+
+// Success for a rate the audio layer reads; else a failure naming the rate.
+kykit::Status checkSampleRate(int rate);
+
+// Whether the header of the audio stream the file is read for can be
+// believed before anything is sized from it: its rate as the header
+// declared it and as FFmpeg found it, both as above, and its declared length
+// no more than the file's bytes could hold (a second a byte: ten times what
+// a FLAC of silence, the most compact audio, needs).
+kykit::Status checkStreamHeader(const OpenedInput& input, int streamIndex);
 
 // Reads the first packets for the stream facts that the header leaves out.
 kykit::Status findStreamInfo(AVFormatContext* format);

@@ -70,10 +70,12 @@ std::optional<PacketList> listPackets(const std::string& path) {
     detail::PacketPtr packet(av_packet_alloc());
     if (!packet) return std::nullopt;
     std::vector<PacketMark> marks;
-    // An MP4 says how many there are; growing the list by doubling would
-    // hold up to twice its 40 bytes a packet.
-    if (input.stream()->nb_frames > 0 && input.stream()->nb_frames < (int64_t(1) << 26))
-        marks.reserve(static_cast<size_t>(input.stream()->nb_frames));
+    // An MP4's index says how many there are; growing the list by doubling
+    // would hold up to twice its 40 bytes a packet. The count comes from the
+    // header, so no more than the file's bytes could hold is believed.
+    if (const int64_t listed = avformat_index_get_entries_count(input.stream());
+        listed > 0 && listed <= avio_size(input.format->pb))
+        marks.reserve(static_cast<size_t>(listed));
     int readError = 0;
     while (detail::readStreamPacket(input.format.get(), input.streamIndex, packet.get(), readError)) {
         PacketMark mark;
@@ -134,8 +136,14 @@ std::optional<FileLevels> joinAt(const std::string& path, const std::vector<Segm
 
     FileLevels levels;
     levels.segments = static_cast<int>(results.size());
-    const size_t frames = static_cast<size_t>(last.firstFrame) +
-                          (features ? last.features.level.size() : last.peaks.size());
+    // Never more than the segments hold: a damaged timestamp can put the
+    // last segment's first frame anywhere.
+    size_t held = 0;
+    for (const SegmentResult& r : results)
+        held += features ? r.features.level.size() : r.peaks.size();
+    const size_t frames =
+        std::min(held, static_cast<size_t>(std::max<int64_t>(0, last.firstFrame)) +
+                           (features ? last.features.level.size() : last.peaks.size()));
     if (features) {
         levels.features.level.reserve(frames);
         levels.features.voicing.reserve(frames);

@@ -170,13 +170,19 @@ std::unique_ptr<PcmStream> PcmStream::open(const std::string& path, const PcmFor
         return nullptr;
     }
     auto impl = std::make_unique<Impl>();
-    impl->format = std::move(input.format);
-    AVFormatContext* format = impl->format.get();
-    impl->streamIndex = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    impl->streamIndex =
+        av_find_best_stream(input.format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (impl->streamIndex < 0) {
         status = kykit::Status::failure("the file has no audio stream");
         return nullptr;
     }
+    if (kykit::Status believable = detail::checkStreamHeader(input, impl->streamIndex);
+        !believable) {
+        status = believable;
+        return nullptr;
+    }
+    impl->format = std::move(input.format);
+    AVFormatContext* format = impl->format.get();
     for (unsigned i = 0; i < format->nb_streams; ++i)
         if (static_cast<int>(i) != impl->streamIndex) format->streams[i]->discard = AVDISCARD_ALL;
     AVStream* stream = format->streams[impl->streamIndex];

@@ -340,7 +340,7 @@ private:
     kykit::Status placeFrame(const AVFrame* frame) {
         if (frame->nb_samples <= 0) return kykit::Status::success();
         const int rate = frame->sample_rate;
-        if (rate < kLevelFramesPerSecond) return kykit::Status::failure("the audio has no usable sample rate");
+        if (kykit::Status usable = checkSampleRate(rate); !usable) return usable;
         if (!m_meter) makeMeter(rate);
         if (rate != m_meter->sampleRate()) return kykit::Status::failure("the sample rate changes inside the file");
         const auto format = static_cast<AVSampleFormat>(frame->format);

@@ -16,7 +16,9 @@ struct WavDataChunk {
 
 // The data chunk of a RIFF/WAVE file, or nothing when the file is not one,
 // has none, or leaves its length open (0 or 0xFFFFFFFF, as recorders write
-// while recording; RF64 keeps the real size elsewhere).
+// while recording). RF64 and BW64 files, WAV past 4 GiB, are read alike:
+// their data chunk's size of 0xFFFFFFFF stands for the 64-bit one in the
+// ds64 chunk.
 std::optional<WavDataChunk> findWavDataChunk(const std::string& path);
 
 } // namespace kyaudio::detail

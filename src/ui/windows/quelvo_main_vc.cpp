@@ -285,7 +285,9 @@ void QuelvoMainVC::refreshDurations() {
             FileFacts f;
             // A file not given or gone is not unreadable: it has its own words.
             if (!path.empty() && fu_fileExists(path, 0)) {
-                const kykit::Status usable = kyaudio::checkUsableAudio(path, &f.duration);
+                kykit::Status usable = kyaudio::checkUsableAudio(path, &f.duration);
+                // The music and the filler become clips: a frame at least.
+                if (usable && !facts.empty()) usable = quelvo::checkClipLength(f.duration);
                 if (!usable) f.problem = usable.message();
             }
             facts.push_back(f);
