@@ -29,6 +29,8 @@ const Row kRows[] = {
     {"ends early",
      {"The file is cut short", "is cut short: part of its audio is missing",
       "Copy or export the file again."}},
+    {"of the audio is damaged",
+     {"The audio is damaged", "is damaged: too much of its audio cannot be decoded", "Export the audio again."}},
     {"most of the audio data is damaged",
      {"The audio is damaged", "is mostly damaged", "Export the audio again."}},
     {"no audio could be decoded",

@@ -1,6 +1,7 @@
 #include "ui/windows/export_mix_controller.h"
 
 #include <atomic>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -59,6 +60,12 @@ std::string ExportMixController::resultSentence(const quelvo::RenderJobOutcome& 
         std::snprintf(lowered, sizeof lowered, " The mix would have clipped and was lowered by %.1f dB.",
                       -r.mixGainDb);
         text += lowered;
+    }
+    // The job's warnings, as the result panel and the command line give them.
+    for (const std::string& warning : outcome.job.warnings) {
+        std::string sentence = warning;
+        if (!sentence.empty()) sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
+        text += " " + sentence + ".";
     }
     return text;
 }

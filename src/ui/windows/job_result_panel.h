@@ -32,11 +32,14 @@ public:
 
     // "3 speech intervals, 12 keyframes, 2 filler clips".
     static QString contentsLine(const quelvo::DuckOutcome& outcome);
+    // The job's warnings, each a sentence on its own line; "" for none.
+    static QString warningsText(const quelvo::DuckOutcome& outcome);
 
     // Outlets.
     QLabel* lblHeading;
     QLabel* lblFile;
     QLabel* lblContents;
+    QLabel* lblWarnings;
     QPushButton* btnShowInFolder;
     QPushButton* btnOpen;
 
