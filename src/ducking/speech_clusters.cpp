@@ -17,6 +17,9 @@ SpeechAnalysis analyzeAutomatically(const std::string& dialoguePath, const kyaud
     if (!analysis.status) return analysis;
     analysis.duration = features.decoded.duration;
     analysis.sampleRate = features.decoded.sampleRate;
+    analysis.damage = features.decoded.damage;
+    analysis.packetSeconds = features.decoded.packetSeconds;
+    analysis.frameSeconds = features.decoded.frameSeconds;
     analysis.clusters = automaticSpeech(features.features, analysis.duration, &analysis.detection);
     return analysis;
 }
@@ -27,6 +30,9 @@ SpeechAnalysis fromLevels(kyaudio::LevelAnalysis levels) {
     analysis.clusters = std::move(levels.clusters);
     analysis.duration = levels.duration;
     analysis.sampleRate = levels.sampleRate;
+    analysis.damage = levels.damage;
+    analysis.packetSeconds = levels.packetSeconds;
+    analysis.frameSeconds = levels.frameSeconds;
     return analysis;
 }
 

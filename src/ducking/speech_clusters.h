@@ -33,6 +33,11 @@ struct SpeechAnalysis {
     double duration = 0;  // seconds, as decoded
     int sampleRate = 0;
     DetectionFigures detection;
+    // What the decoding passed over and how long the packets say the audio
+    // lasts (kyaudio::DecodeSummary).
+    kyaudio::AudioDamage damage;
+    double packetSeconds = 0;
+    double frameSeconds = 0;
 };
 
 // The dialogue analysis's settings: decay 0.5, minDuration 0.5, fades 0.1,

@@ -81,11 +81,20 @@ public:
         }
         if (!dialogue->status()) return kykit::Status::failure(cannotRead("dialogue", m_in.dialoguePath, dialogue->status().message()));
         if (!music->status()) return kykit::Status::failure(cannotRead("music", m_in.musicPath, music->status().message()));
+        // Damage was played as silence; too much of it refuses the file.
+        if (kykit::Status whole = dialogue->damageVerdict(); !whole)
+            return kykit::Status::failure(cannotRead("dialogue", m_in.dialoguePath, whole.message()));
+        if (kykit::Status whole = music->damageVerdict(); !whole)
+            return kykit::Status::failure(cannotRead("music", m_in.musicPath, whole.message()));
+        m_musicDamage = music->damage();
+        m_musicSamples = music->placedSamples();
         m_frames = position;
         return kykit::Status::success();
     }
 
     int64_t frames() const { return m_frames; }
+    const kyaudio::AudioDamage& musicDamage() const { return m_musicDamage; }
+    int64_t musicSamples() const { return m_musicSamples; }
 
 private:
     // Adds the filler clips that overlap [position, position + frames).
@@ -130,6 +139,8 @@ private:
     const MixInputs& m_in;
     kyaudio::PcmFormat m_format;
     int64_t m_frames = 0;
+    kyaudio::AudioDamage m_musicDamage;
+    int64_t m_musicSamples = 0;
 };
 
 } // namespace
@@ -210,6 +221,8 @@ RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request) {
         if (s) s = writer->finish();
         if (s) outcome.encoding = writer->description();
         frames = mixPass.frames();
+        outcome.musicDamage = mixPass.musicDamage();
+        outcome.musicSamples = mixPass.musicSamples();
         return s;
     };
 

@@ -67,6 +67,10 @@ struct RenderOutcome {
     kyaudio::LoudnessFigures mix;    // of the written mix, gain included (when measured)
     int sampleRate = 0, channels = 0;
     double seconds = 0;
+    // What the music's decoding passed over as silence (a damaged file),
+    // of musicSamples at its own rate.
+    kyaudio::AudioDamage musicDamage;
+    int64_t musicSamples = 0;
 };
 
 RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request);

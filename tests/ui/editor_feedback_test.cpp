@@ -111,6 +111,14 @@ TEST_F(EditorFeedbackTest, TheResultStaysInTheWindowUntilTheNextJobAndItsButtons
     const std::string contents = panel->lblContents->text().toStdString();
     EXPECT_NE(std::string::npos, contents.find(" speech interval")) << contents;
     EXPECT_NE(std::string::npos, contents.find(" keyframes, 0 filler clips")) << contents;
+    EXPECT_FALSE(panel->lblWarnings->isVisible()) << "a clean job has nothing more to say";
+    // A job's warnings (damaged audio, say) are listed under the counts.
+    quelvo::DuckOutcome warned;
+    warned.warnings = {"1.0% of the dialogue talk.m4a is damaged, first at 00:03:22; it is played as silence"};
+    panel->showOutcome(warned, project);
+    EXPECT_TRUE(panel->lblWarnings->isVisible());
+    EXPECT_EQ("1.0% of the dialogue talk.m4a is damaged, first at 00:03:22; it is played as silence.",
+              panel->lblWarnings->text().toStdString());
     ASSERT_EQ(1u, notifications.posted.size());
     EXPECT_EQ("Quelvo Done", notifications.posted[0].first);
     EXPECT_EQ("Successfully Ducked Audio Files.\ntalk.fcpxml", notifications.posted[0].second);

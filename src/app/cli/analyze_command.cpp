@@ -9,6 +9,7 @@
 #include "app/cli/commands.h"
 #include "app/cli/jobs_option.h"
 #include "app/cli/setting_option.h"
+#include "ducking/job/job_warnings.h"
 #include "ducking/qv_roll.h"
 #include "ducking/speech_clusters.h"
 #include "platform/audio/loudness.h"
@@ -106,6 +107,11 @@ int runAnalyze(const AnalyzeOptions& options) {
         printError("cannot analyse " + options.file + ": " + analysis.status.message());
         return 1;
     }
+    // Damage passed over as silence is said as the ducking job says it.
+    const std::string damaged =
+        damageWarning(options.music ? "music" : "dialogue", options.file, analysis.damage,
+                      std::llround(analysis.duration * analysis.damage.rate));
+    if (!damaged.empty()) printWarning(damaged);
     // The whole file's loudness (EBU R128), measured only when asked: it decodes the file again.
     std::optional<kyaudio::LoudnessFigures> loudness;
     if (options.loudness) {

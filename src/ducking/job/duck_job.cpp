@@ -113,6 +113,32 @@ void takeWriteResult(DuckOutcome& outcome, const FCPXMLWriteResult& result, Vers
     outcome.success = true;
 }
 
+// The length the project gives a file: its header's, unless the packets
+// that are there last longer or shorter by more than a codec frame (a
+// header that undercounts, say); then theirs, with a warning.
+void useAudioLength(kyaudio::AudioFileInfo& info, const std::string& path, double packetSeconds, double frameSeconds,
+                    std::vector<std::string>& warnings) {
+    // A length guessed from the bitrate is no header's claim; the projects
+    // have always used it as it is.
+    if (packetSeconds <= 0 || info.sampleRate <= 0 || info.estimated) return;
+    const double header = finiteOrZero(info.duration);
+    if (std::fabs(header - packetSeconds) <= std::max(frameSeconds, 1.0 / info.sampleRate) + 1e-9) return;
+    warnings.push_back(lengthWarning(path, header, packetSeconds));
+    info.sampleCount = std::llround(packetSeconds * info.sampleRate);
+    info.duration = static_cast<double>(info.sampleCount) / info.sampleRate;
+}
+
+// The warnings about one analysed file: what was passed over, and a header
+// that disagrees with its audio.
+template <typename Analysis> void noteAnalysed(const Analysis& analysis, const std::string& role,
+                                               const std::string& path, kyaudio::AudioFileInfo& info,
+                                               std::vector<std::string>& warnings) {
+    const int64_t total = std::llround(analysis.duration * analysis.damage.rate);
+    if (const std::string damaged = damageWarning(role, path, analysis.damage, total); !damaged.empty())
+        warnings.push_back(damaged);
+    useAudioLength(info, path, analysis.packetSeconds, analysis.frameSeconds, warnings);
+}
+
 // With two jobs or more the music's work runs beside the dialogue's.
 bool sideBySide(const kyaudio::Parallelism& parallelism) { return parallelism.jobs >= 2; }
 
@@ -191,16 +217,17 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     }
     // The music is decoded below only when a filler needs its silences, and
     // the filler never is; a copy cut short must stop the job all the same.
-    // Its packets are read, not decoded, so this costs little.
-    if (fillerPath.empty()) {
-        if (const kykit::Status whole = kyaudio::checkAudioComplete(musicPath); !whole) {
-            failedToRead(outcome, "music", musicPath, whole.message());
-            return outcome;
-        }
-    } else if (const kykit::Status whole = kyaudio::checkAudioComplete(fillerPath); !whole) {
-        failedToRead(outcome, "filler", fillerPath, whole.message());
+    // Its packets are read, not decoded, so this costs little; they also
+    // tell how long its audio lasts.
+    const std::string counted = fillerPath.empty() ? musicPath : fillerPath;
+    const std::string countedRole = fillerPath.empty() ? "music" : "filler";
+    const kyaudio::LevelAnalysis packets = kyaudio::countAudioPackets(counted);
+    if (!packets.status) {
+        failedToRead(outcome, countedRole, counted, packets.status.message());
         return outcome;
     }
+    std::vector<std::string> countedWarnings;
+    noteAnalysed(packets, countedRole, counted, fillerPath.empty() ? in.music : in.filler, countedWarnings);
     in.outputFile = options.outputPath.empty() ? projectPathFor(speakerPath) : options.outputPath;
 
     kykit::ih_setText(statusLabel, kStageAnalyzing);
@@ -227,6 +254,7 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     }
     kykit::ih_setText(statusLabel, kStageFiltering);
     in.speechClusters = closeGaps(speech.clusters, rolls);
+    noteAnalysed(speech, "dialogue", speakerPath, in.speaker, outcome.warnings);
 
     if (withMusic) {
         const SpeechAnalysis music = musicAnalysis.get();
@@ -235,7 +263,10 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
             return outcome;
         }
         in.fillerClusters = music.clusters;
+        noteAnalysed(music, "music", musicPath, in.music, outcome.warnings);
+        outcome.musicDecoded = true;
     }
+    outcome.warnings.insert(outcome.warnings.end(), countedWarnings.begin(), countedWarnings.end());
 
     // A project without keyframes is valid, and may be what the editor wants,
     // but it must never pass for a ducked one without a word.
@@ -278,6 +309,15 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
             failedToRead(outcome, "music", musicPath, music.status.message());
             return outcome;
         }
+        // The music is decoded here for the first time; its timestamp jumps
+        // were told when its packets were counted.
+        if (!outcome.musicDecoded) {
+            kyaudio::AudioDamage damage = music.damage;
+            damage.jumps = 0;
+            if (const std::string damaged = damageWarning("music", musicPath, damage, music.samples); !damaged.empty())
+                outcome.warnings.push_back(damaged);
+        }
+        outcome.musicDecoded = true;
         // Over no speech at all there is nothing to measure.
         if (!in.speechClusters.empty()) outcome.dialogueLoudness = dialogue.figures.integrated;
         outcome.musicLoudness = music.figures.integrated;

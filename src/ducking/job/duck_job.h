@@ -56,8 +56,12 @@ struct DuckOutcome {
     // LUFS: the dialogue over its speech intervals, the music as a whole;
     // absent where not measured or nothing measurable was heard.
     std::optional<double> dialogueLoudness, musicLoudness;
-    // Said although the job succeeded (noSpeechWarning, ...), in order.
+    // Said although the job succeeded (noSpeechWarning, damageWarning, ...),
+    // in order.
     std::vector<std::string> warnings;
+    // The music was decoded (for a filler or its loudness), so its damage,
+    // if any, is among the warnings already.
+    bool musicDecoded = false;
     // Stopped by the caller's answer (DuckJobOptions::onNoSpeech, or Cancel
     // in the version question); nothing was written.
     bool cancelled = false;

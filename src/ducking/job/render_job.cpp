@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "ducking/job/job_warnings.h"
 #include "platform/movie/version_sheet.h"
 #include "platform/toolkit/files.h"
 #include "platform/toolkit/output_files.h"
@@ -70,6 +71,15 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
         if (!why.empty() && why.back() != '.') why += ".";
         outcome.message = why;
         return outcome;
+    }
+    // The render is where a music the job only counted is decoded; its
+    // timestamp jumps were told when its packets were counted.
+    if (!outcome.job.musicDecoded) {
+        kyaudio::AudioDamage damage = outcome.render.musicDamage;
+        damage.jumps = 0;
+        if (const std::string damaged = damageWarning("music", request.musicPath, damage, outcome.render.musicSamples);
+            !damaged.empty())
+            outcome.job.warnings.push_back(damaged);
     }
     outcome.success = true;
     return outcome;

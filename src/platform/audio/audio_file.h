@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/audio/audio_damage.h"
 #include "platform/audio/cluster.h"
 #include "platform/audio/parallelism.h"
 #include "platform/toolkit/result.h"
@@ -24,6 +25,7 @@ struct AudioFileInfo {
     int sampleRate = 0;       // Hz
     int channels = 0;
     int64_t sampleCount = 0;  // frames at sampleRate (exact where the container says)
+    bool estimated = false;   // guessed from the bitrate: the header says nothing
 };
 
 // Header-only probe; the empty path and unreadable files give a failure status.
@@ -51,6 +53,11 @@ struct LevelAnalysis {
     ClusterList clusters;
     double duration = 0;  // as decoded, encoder delay and padding dropped as FFmpeg does
     int sampleRate = 0;
+    // As DecodeSummary (audio_reader.h): what was passed over as silence,
+    // and how long the packets say the audio lasts.
+    AudioDamage damage;
+    double packetSeconds = 0;
+    double frameSeconds = 0;
 };
 
 // Progress objects of the analysis; accepted and never required.
@@ -69,6 +76,11 @@ LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& para
 // ("the file ends early: ..."), found by reading its packets without decoding
 // them: for files the job only probes, at a fraction of an analysis's cost.
 kykit::Status checkAudioComplete(const std::string& path);
+
+// The same check, also telling how long the packets say the audio lasts
+// (packetSeconds, frameSeconds) and the timestamp jumps met (damage.jumps);
+// the rest of `damage` needs decoding.
+LevelAnalysis countAudioPackets(const std::string& path);
 
 ClusterList getclusterListByWavePath(const std::string& path, double threshold, double decay,
                                      double minDuration, double fadeInDuration,

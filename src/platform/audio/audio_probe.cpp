@@ -31,6 +31,7 @@ AudioFileInfo probeAudioFile(const std::string& path) {
     info.channels = stream->codecpar->ch_layout.nb_channels;
     info.sampleCount = detail::declaredSampleCount(format, stream, sampleRate);
     info.duration = static_cast<double>(info.sampleCount) / sampleRate;
+    info.estimated = format->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
     info.status = kykit::Status::success();
     return info;
 }

@@ -29,7 +29,7 @@ public:
     Decoder(const std::string& path, AVFormatContext* format, int streamIndex, const FramePeakMeter::Sink& sink,
             SampleBlockObserver* observer = nullptr)
         : m_path(path), m_format(format), m_stream(format->streams[streamIndex]), m_index(streamIndex),
-          m_sink(sink), m_observer(observer) {}
+          m_sink(sink), m_observer(observer), m_timeline(m_stream) {}
 
     kykit::Status run(bool directPcm);
     // Counts the packets' samples instead of decoding them. Fails with
@@ -41,16 +41,25 @@ public:
     int64_t sampleFrames() const { return m_counted ? m_countedFrames : m_meter ? m_meter->sampleFrames() : 0; }
     bool unknownPacketDuration() const { return m_unknownPacketDuration; }
     int channels() const { return m_channels; }
+    AudioDamage damage() const {
+        AudioDamage damage = m_damage;
+        damage.rate = sampleRate();
+        return damage;
+    }
+    const detail::PacketTimeline& timeline() const { return m_timeline; }
 
 private:
-    bool nextPacket(AVPacket* packet) { return detail::readStreamPacket(m_format, m_index, packet, m_readError); }
+    bool nextPacket(AVPacket* packet);
     kykit::Status measureFrame(const AVFrame* frame);
     void fillGapBefore(const AVFrame* frame);
+    void addSilence(int64_t samples, bool damaged);
+    void packetFailed(int error, int64_t duration);
+    int64_t placed() const { return m_meter ? m_meter->sampleFrames() : 0; }
     kykit::Status drain();
     kykit::Status checkComplete() const {
         return detail::checkComplete(m_path, m_format, m_stream,
                                      {sampleRate(), sampleFrames(), m_packets, m_failedPackets, m_readError,
-                                      m_lastDecodeError});
+                                      m_lastDecodeError, damage()});
     }
 
     const std::string& m_path;
@@ -75,8 +84,37 @@ private:
     // Sample position of the first decoded frame: later frames are placed
     // at their own timestamps relative to it.
     std::optional<int64_t> m_origin;
+    detail::PacketTimeline m_timeline;
+    AudioDamage m_damage;
+    // Packets that failed since the last frame: the gap they leave before
+    // the next frame is damage, not a join.
+    int64_t m_failedSince = 0;
+    int64_t m_failedDuration = 0; // their durations, in the stream's time base
+    bool m_reopen = false;        // damage met: a fresh decoder for the next packet
 };
 
+bool Decoder::nextPacket(AVPacket* packet) {
+    if (!detail::readStreamPacket(m_format, m_index, packet, m_readError)) return false;
+    // PCM measured in place has no timestamps to follow.
+    if (m_timeline.follow(packet) && !m_direct) m_damage.addJump(m_counted ? m_countedFrames : placed());
+    return true;
+}
+
+void Decoder::addSilence(int64_t samples, bool damaged) {
+    if (samples <= 0 || !m_meter) return;
+    if (damaged) m_damage.addDamaged(placed(), samples);
+    detail::feedSilence(samples, [this](const uint8_t* silence, int64_t count) {
+        m_meter->addInterleaved(SampleEncoding::F32, silence, count, 1);
+    });
+}
+
+void Decoder::packetFailed(int error, int64_t duration) {
+    m_reopen = true;
+    ++m_failedPackets;
+    m_lastDecodeError = error;
+    ++m_failedSince;
+    if (duration > 0) m_failedDuration += duration;
+}
 
 // A file joined from pieces (a loop, a concatenation) may leave gaps between
 // its packets' timestamps; the editor's timeline keeps them, so the analysis
@@ -88,11 +126,10 @@ void Decoder::fillGapBefore(const AVFrame* frame) {
         m_origin = *at;
         return;
     }
-    detail::feedSilence(detail::gapBefore(m_format, m_stream, frame->sample_rate, *at - *m_origin,
-                                          m_meter->sampleFrames()),
-                        [this](const uint8_t* silence, int64_t samples) {
-                            m_meter->addInterleaved(SampleEncoding::F32, silence, samples, 1);
-                        });
+    addSilence(detail::gapBefore(m_format, m_stream, frame->sample_rate, *at - *m_origin, placed()),
+               m_failedSince > 0);
+    m_failedSince = 0;
+    m_failedDuration = 0;
 }
 
 kykit::Status Decoder::countPackets() {
@@ -133,15 +170,20 @@ kykit::Status Decoder::measureFrame(const AVFrame* frame) {
             return usable;
         m_meter.emplace(frame->sample_rate, m_sink, m_observer);
     }
-    if (frame->sample_rate != m_meter->sampleRate())
-        return kykit::Status::failure("the sample rate changes inside the file");
+    const int channels = frame->ch_layout.nb_channels;
+    // A frame at another rate or of no channels is a damaged packet's: its
+    // length at the file's rate is silence.
+    if (frame->sample_rate != m_meter->sampleRate() || channels <= 0 || detail::isDamagedFrame(frame)) {
+        m_reopen = true;
+        if (frame->sample_rate == m_meter->sampleRate()) fillGapBefore(frame);
+        addSilence(av_rescale(frame->nb_samples, m_meter->sampleRate(), frame->sample_rate), true);
+        return kykit::Status::success();
+    }
     const auto format = static_cast<AVSampleFormat>(frame->format);
     const std::optional<SampleEncoding> encoding = decodedEncoding(format);
     if (!encoding)
         return kykit::Status::failure(std::string("unsupported sample format ") +
                                       (av_get_sample_fmt_name(format) ? av_get_sample_fmt_name(format) : "?"));
-    const int channels = frame->ch_layout.nb_channels;
-    if (channels <= 0) return kykit::Status::failure("the audio has no channels");
     m_channels = std::max(m_channels, channels);
     fillGapBefore(frame);
     if (av_sample_fmt_is_planar(format))
@@ -157,8 +199,7 @@ kykit::Status Decoder::drain() {
         const int received = avcodec_receive_frame(m_codec.get(), m_frame.get());
         if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return kykit::Status::success();
         if (received < 0) {
-            ++m_failedPackets;
-            m_lastDecodeError = received;
+            packetFailed(received, 0);
             return kykit::Status::success();
         }
         kykit::Status measured = measureFrame(m_frame.get());
@@ -195,16 +236,23 @@ kykit::Status Decoder::run(bool directPcm) {
             av_packet_unref(packet.get());
             continue;
         }
+        // Damage can leave the decoder in a state that decodes the rest of
+        // the file to silence (an AAC channel layout overwritten): a fresh
+        // one takes over from the next packet.
+        if (m_reopen) {
+            m_reopen = false;
+            if (kykit::Status reopened = detail::openStreamDecoder(m_stream, m_codec); !reopened) return reopened;
+        }
         int sent = avcodec_send_packet(m_codec.get(), packet.get());
         if (sent == AVERROR(EAGAIN)) {
             // The decoder wants its output taken first; then the packet fits.
             if (kykit::Status drained = drain(); !drained) return drained;
             sent = avcodec_send_packet(m_codec.get(), packet.get());
         }
+        const int64_t duration = packet->duration;
         av_packet_unref(packet.get());
         if (sent < 0) {
-            ++m_failedPackets;
-            m_lastDecodeError = sent;
+            packetFailed(sent, duration);
             continue;
         }
         if (kykit::Status drained = drain(); !drained) return drained;
@@ -212,6 +260,15 @@ kykit::Status Decoder::run(bool directPcm) {
     if (!m_direct) {
         avcodec_send_packet(m_codec.get(), nullptr);
         if (kykit::Status drained = drain(); !drained) return drained;
+        // The last packets failed: their length is silence, as far as the
+        // header reaches.
+        if (m_failedDuration > 0 && m_meter) {
+            const int rate = m_meter->sampleRate();
+            int64_t missing = av_rescale_q(m_failedDuration, m_stream->time_base, AVRational{1, rate});
+            if (const int64_t declared = detail::declaredSampleCount(m_format, m_stream, rate); declared > 0)
+                missing = std::min(missing, declared - placed());
+            addSilence(missing, true);
+        }
     }
     if (m_meter) m_meter->finish();
     return checkComplete();
@@ -248,6 +305,9 @@ DecodeSummary readFramePeaks(const std::string& path, const FramePeakMeter::Sink
     summary.channels = decoder.channels();
     summary.sampleFrames = decoder.sampleFrames();
     summary.duration = static_cast<double>(summary.sampleFrames) / summary.sampleRate;
+    summary.damage = decoder.damage();
+    summary.packetSeconds = decoder.timeline().seconds();
+    summary.frameSeconds = decoder.timeline().frameSeconds();
     return summary;
 }
 

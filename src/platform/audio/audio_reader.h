@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/audio/audio_damage.h"
 #include "platform/audio/frame_peaks.h"
 #include "platform/toolkit/result.h"
 
@@ -27,12 +28,24 @@ struct DecodeSummary {
     int channels = 0;
     int64_t sampleFrames = 0;  // decoded, after FFmpeg dropped the encoder delay and padding
     double duration = 0;       // sampleFrames / sampleRate
+    // Passed over as silence or closed up (audio_damage.h), at sampleRate.
+    AudioDamage damage;
+    // How long the packets that are there last, in seconds, whatever the
+    // header says (0 where the packets do not say); frameSeconds is the
+    // longest packet (a codec frame).
+    double packetSeconds = 0;
+    double frameSeconds = 0;
 };
 
 // Decodes the file's main audio stream and calls sink with the peak of every
 // 10 ms frame, in order (the last frame may be shorter). A file that cannot be
-// opened, holds no audio, decodes to nothing, is mostly damaged or stops well
-// before the length its header declares gives a failure with the reason.
+// opened, holds no audio, decodes to nothing, is more than 5% damaged or
+// stops well before the length its header declares gives a failure with the
+// reason. Packets that cannot be decoded and frames above +12 dBFS are
+// measured as silence and counted in `damage`; packets whose timestamps jump
+// are placed right after the packet before them.
+// Placed at their timestamps, decoded frames leave silence only where the
+// container's packet durations do (the joins of a looped file).
 DecodeSummary readFramePeaks(const std::string& path, const FramePeakMeter::Sink& sink,
                              const DecodeOptions& options = {});
 

@@ -170,6 +170,70 @@ int64_t gapBefore(const AVFormatContext* format, const AVStream* stream, int rat
     return declared > 0 ? std::min(gap, declared - position) : std::min<int64_t>(gap, rate);
 }
 
+PacketTimeline::PacketTimeline(const AVStream* stream)
+    : m_timeBase(stream->time_base),
+      m_tolerance(std::max<int64_t>(1, av_rescale_q(1, AVRational{1, 1000}, stream->time_base))) {}
+
+bool PacketTimeline::follow(AVPacket* packet) {
+    bool jumped = false;
+    if (packet->pts != AV_NOPTS_VALUE) {
+        const int64_t pts = packet->pts + m_shift;
+        if (m_expected != AV_NOPTS_VALUE && (pts - m_expected > m_tolerance || m_expected - pts > m_tolerance)) {
+            m_shift += m_expected - pts;
+            jumped = true;
+        }
+        packet->pts += m_shift;
+        if (packet->dts != AV_NOPTS_VALUE) packet->dts += m_shift;
+        if (m_first == AV_NOPTS_VALUE) m_first = packet->pts;
+        m_expected = packet->duration > 0 ? packet->pts + packet->duration : AV_NOPTS_VALUE;
+    }
+    if (packet->duration > 0) {
+        m_duration += packet->duration;
+        m_longest = std::max(m_longest, packet->duration);
+    }
+    return jumped;
+}
+
+double PacketTimeline::seconds() const { return packetSpan(m_first, m_expected, m_duration, m_timeBase); }
+
+double PacketTimeline::frameSeconds() const { return static_cast<double>(m_longest) * av_q2d(m_timeBase); }
+
+double packetSpan(int64_t firstPts, int64_t endPts, int64_t durations, AVRational timeBase) {
+    const int64_t span =
+        firstPts != AV_NOPTS_VALUE && endPts != AV_NOPTS_VALUE ? endPts - std::max<int64_t>(0, firstPts) : durations;
+    return span > 0 ? static_cast<double>(span) * av_q2d(timeBase) : 0.0;
+}
+
+namespace {
+
+// +12 dBFS: no recording, however loud, decodes above it.
+constexpr double kDamagedLevel = 3.9810717055;
+
+template <typename T> bool outOfRange(const uint8_t* data, size_t count) {
+    const T* samples = reinterpret_cast<const T*>(data);
+    for (size_t i = 0; i < count; ++i)
+        if (!(samples[i] >= -kDamagedLevel && samples[i] <= kDamagedLevel)) return true;
+    return false;
+}
+
+} // namespace
+
+bool isDamagedFrame(const AVFrame* frame) {
+    const auto format = static_cast<AVSampleFormat>(frame->format);
+    const AVSampleFormat packed = av_get_packed_sample_fmt(format);
+    // Integer samples cannot leave full scale.
+    if (packed != AV_SAMPLE_FMT_FLT && packed != AV_SAMPLE_FMT_DBL) return false;
+    const int channels = frame->ch_layout.nb_channels;
+    const bool planar = av_sample_fmt_is_planar(format);
+    const int planes = planar ? channels : 1;
+    const size_t count = static_cast<size_t>(frame->nb_samples) * static_cast<size_t>(planar ? 1 : channels);
+    for (int p = 0; p < planes; ++p) {
+        const uint8_t* data = frame->extended_data[p];
+        if (packed == AV_SAMPLE_FMT_FLT ? outOfRange<float>(data, count) : outOfRange<double>(data, count)) return true;
+    }
+    return false;
+}
+
 kykit::Status checkComplete(const std::string& path, const AVFormatContext* format, const AVStream* stream,
                             const DecodeFacts& facts) {
     const int rate = facts.rate;
@@ -180,6 +244,8 @@ kykit::Status checkComplete(const std::string& path, const AVFormatContext* form
     if (decoded == 0)
         return kykit::Status::failure(cause.empty() ? "no audio could be decoded"
                                                     : "no audio could be decoded: " + cause);
+    if (facts.damage.share(decoded) > kMostDamagedShare)
+        return kykit::Status::failure(tooDamagedReason(facts.damage, decoded));
     if (facts.packets > 0 && facts.failedPackets * 2 > facts.packets)
         return kykit::Status::failure("most of the audio data is damaged: " + cause);
     const auto endsEarly = [&](double declaredSeconds) {

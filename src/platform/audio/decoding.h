@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/audio/audio_damage.h"
 #include "platform/audio/ffmpeg_input.h"
 #include "platform/audio/frame_peaks.h"
 
@@ -75,6 +76,42 @@ template <typename Take> void feedSilence(int64_t count, Take take) {
     }
 }
 
+// Keeps the stream's packets on one timeline. A packet whose timestamp
+// jumps away from where the packet before it ended (a damaged or badly
+// joined file) is moved to follow on from it: only the container's own
+// packet durations (which count the joins of a looped file) leave room
+// between decoded frames. Every reader passes its packets through one.
+class PacketTimeline {
+public:
+    explicit PacketTimeline(const AVStream* stream);
+    // Moves the packet's timestamps onto the timeline; true when it had
+    // jumped (more than a millisecond either way).
+    bool follow(AVPacket* packet);
+    // How long the packets so far last on the timeline (packetSpan).
+    double seconds() const;
+    // The longest packet so far: one codec frame.
+    double frameSeconds() const;
+
+private:
+    AVRational m_timeBase;
+    int64_t m_tolerance;
+    int64_t m_shift = 0;
+    int64_t m_expected = AV_NOPTS_VALUE;
+    int64_t m_first = AV_NOPTS_VALUE;
+    int64_t m_duration = 0; // in the time base, to avoid rounding each packet
+    int64_t m_longest = 0;
+};
+
+// How long packets last together, in seconds: from the first one's
+// timestamp (or 0, where the first ones are the encoder's delay before it) to
+// the end of the last, or their durations added up where they have no
+// timestamps. 0 when the packets do not say.
+double packetSpan(int64_t firstPts, int64_t endPts, int64_t durations, AVRational timeBase);
+
+// Whether a decoded frame holds samples no recording holds: above +12 dBFS
+// or not numbers (a damaged packet the decoder took for audio).
+bool isDamagedFrame(const AVFrame* frame);
+
 // What a decoding run found, for the verdict on whether it is all there.
 struct DecodeFacts {
     int rate = 0;
@@ -83,9 +120,11 @@ struct DecodeFacts {
     int64_t failedPackets = 0;
     int readError = 0;
     int lastDecodeError = 0;
+    AudioDamage damage;
 };
-// Whether what was decoded is the whole of the audio: not nothing, not mostly
-// damaged, and not well short of what the header declares (a truncated copy).
+// Whether what was decoded is the whole of the audio: not nothing, not more
+// than kMostDamagedShare damaged, and not well short of what the header declares (a truncated
+// copy).
 kykit::Status checkComplete(const std::string& path, const AVFormatContext* format, const AVStream* stream,
                             const DecodeFacts& facts);
 

@@ -37,6 +37,9 @@ LevelAnalysis detect(const LevelParameters& parameters, Read read) {
     }
     analysis.duration = decoded.duration;
     analysis.sampleRate = decoded.sampleRate;
+    analysis.damage = decoded.damage;
+    analysis.packetSeconds = decoded.packetSeconds;
+    analysis.frameSeconds = decoded.frameSeconds;
     analysis.clusters = shapeClusters(detector.finish(decoded.duration), parameters, decoded.duration);
     analysis.status = kykit::Status::success();
     return analysis;
@@ -58,10 +61,20 @@ LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& para
     });
 }
 
-kykit::Status checkAudioComplete(const std::string& path) {
+kykit::Status checkAudioComplete(const std::string& path) { return countAudioPackets(path).status; }
+
+LevelAnalysis countAudioPackets(const std::string& path) {
     DecodeOptions options;
     options.packetsOnly = true;
-    return readFramePeaks(path, [](float) {}, options).status;
+    const DecodeSummary counted = readFramePeaks(path, [](float) {}, options);
+    LevelAnalysis analysis;
+    analysis.status = counted.status;
+    analysis.duration = counted.duration;
+    analysis.sampleRate = counted.sampleRate;
+    analysis.damage = counted.damage;
+    analysis.packetSeconds = counted.packetSeconds;
+    analysis.frameSeconds = counted.frameSeconds;
+    return analysis;
 }
 
 ClusterList getclusterListByWavePath(const std::string& path, double threshold, double decay,

@@ -148,6 +148,12 @@ FileLoudness measureFileLoudness(const std::string& path, const ClusterList* onl
         result.status = stream->status();
         return result;
     }
+    if (kykit::Status whole = stream->damageVerdict(); !whole) {
+        result.status = whole;
+        return result;
+    }
+    result.damage = stream->damage();
+    result.samples = stream->placedSamples();
     result.figures = meter.figures();
     result.status = kykit::Status::success();
     return result;

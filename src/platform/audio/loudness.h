@@ -52,6 +52,9 @@ private:
 struct FileLoudness {
     kykit::Status status = kykit::Status::failure("not measured");
     LoudnessFigures figures;
+    // Passed over as silence (PcmStream::damage), of `samples` in all.
+    AudioDamage damage;
+    int64_t samples = 0;
 };
 // `modes` (LoudnessMeter::Mode) picks what is measured: the true peak costs
 // several times the rest.

@@ -77,7 +77,11 @@ std::optional<PacketList> listPackets(const std::string& path) {
         listed > 0 && listed <= avio_size(input.format->pb))
         marks.reserve(static_cast<size_t>(listed));
     int readError = 0;
+    // A file whose timestamps jump is read on one thread, which closes the
+    // jumps up and counts them.
+    detail::PacketTimeline timeline(input.stream());
     while (detail::readStreamPacket(input.format.get(), input.streamIndex, packet.get(), readError)) {
+        if (timeline.follow(packet.get())) return std::nullopt;
         PacketMark mark;
         mark.pos = packet->pos;
         mark.pts = packet->pts;
@@ -99,6 +103,27 @@ std::optional<PacketList> listPackets(const std::string& path) {
     }
     if (readError) return std::nullopt;
     return PacketList{std::move(marks), input.stream()->time_base};
+}
+
+// How many packets a file has and how long they last (DecodeSummary).
+struct PacketCount {
+    int64_t packets = 0;
+    double seconds = 0;
+    double frameSeconds = 0;
+};
+PacketCount countOf(const PacketList& list) {
+    PacketCount count;
+    count.packets = static_cast<int64_t>(list.marks.size());
+    int64_t duration = 0, longest = 0;
+    for (const PacketMark& mark : list.marks) {
+        duration += std::max<int64_t>(0, mark.duration);
+        longest = std::max(longest, mark.duration);
+    }
+    const PacketMark& last = list.marks.back();
+    count.seconds = detail::packetSpan(
+        list.marks.front().pts, last.duration > 0 ? last.pts + last.duration : AV_NOPTS_VALUE, duration, list.timeBase);
+    count.frameSeconds = static_cast<double>(longest) * av_q2d(list.timeBase);
+    return count;
 }
 
 // The first frame a segment beginning with `mark` may start on: at or after
@@ -126,7 +151,7 @@ void runSideBySide(std::vector<SegmentTask>& tasks, std::vector<SegmentResult>& 
 // or when the file is not whole (the one-thread reader words that).
 std::optional<FileLevels> joinAt(const std::string& path, const std::vector<SegmentResult>& results,
                                  const std::vector<int64_t>& seams, int64_t voicingLag, LevelContent content,
-                                 int64_t packets) {
+                                 const PacketCount& packets) {
     const bool features = content != LevelContent::peaks;
     const bool peaks = content != LevelContent::speechFeatures;
     for (const SegmentResult& r : results)
@@ -174,7 +199,7 @@ std::optional<FileLevels> joinAt(const std::string& path, const std::vector<Segm
     detail::DecodeFacts facts;
     facts.rate = last.rate;
     facts.sampleFrames = last.sampleFrames;
-    facts.packets = packets;
+    facts.packets = packets.packets;
     DecodeSummary& decoded = levels.decoded;
     decoded.status = detail::checkComplete(path, input.format.get(), input.stream(), facts);
     if (!decoded.status) return std::nullopt;
@@ -182,6 +207,9 @@ std::optional<FileLevels> joinAt(const std::string& path, const std::vector<Segm
     for (const SegmentResult& r : results) decoded.channels = std::max(decoded.channels, r.channels);
     decoded.sampleFrames = last.sampleFrames;
     decoded.duration = static_cast<double>(decoded.sampleFrames) / decoded.sampleRate;
+    decoded.damage.rate = decoded.sampleRate;
+    decoded.packetSeconds = packets.seconds;
+    decoded.frameSeconds = packets.frameSeconds;
     return levels;
 }
 
@@ -205,7 +233,7 @@ bool settlesAfterASeek(AVCodecID codec) {
 // Joins the segments where each agrees with the one before; nullopt when
 // one failed or a seam does not agree to the bit.
 std::optional<FileLevels> join(const std::string& path, const std::vector<SegmentResult>& results,
-                               LevelContent content, int64_t packets) {
+                               LevelContent content, const PacketCount& packets) {
     const bool features = content != LevelContent::peaks;
     // Where each segment's levels (and, two frames later, its voicing)
     // take over from the one before.
@@ -279,8 +307,10 @@ std::optional<FileLevels> readPcm(const std::string& path, LevelContent content,
     }
     std::vector<SegmentResult> results(tasks.size());
     runSideBySide(tasks, results, 0);
-    int64_t packets = 0;
-    for (const SegmentResult& r : results) packets += r.packets;
+    // PCM lasts exactly what was read.
+    PacketCount packets;
+    for (const SegmentResult& r : results) packets.packets += r.packets;
+    packets.seconds = static_cast<double>(results.back().sampleFrames) / results.back().rate;
     return join(path, results, content, packets);
 }
 
@@ -342,7 +372,7 @@ std::optional<FileLevels> readCoded(const std::string& path, LevelContent conten
         startFirst();
         first.join();
         results.resize(1);
-        return join(path, results, content, results[0].packets);
+        return join(path, results, content, {results[0].packets, results[0].packetSeconds, results[0].frameSeconds});
     };
 
     const std::optional<PacketList> listed = listPackets(path);
@@ -391,7 +421,7 @@ std::optional<FileLevels> readCoded(const std::string& path, LevelContent conten
     }
     runSideBySide(tasks, results, 1);
     first.join();
-    return join(path, results, content, total);
+    return join(path, results, content, countOf(*listed));
 }
 
 // AAC: its decoder cannot start afresh in the middle and agree with one
@@ -461,7 +491,7 @@ std::optional<FileLevels> readChunked(const std::string& path, LevelContent cont
 
     // Each chunk decodes afresh: it takes over at its first kept frame, its
     // voicing too.
-    return joinAt(path, results, starts, 0, content, total);
+    return joinAt(path, results, starts, 0, content, countOf(*listed));
 }
 
 } // namespace

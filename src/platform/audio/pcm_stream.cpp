@@ -1,8 +1,10 @@
 #include "platform/audio/pcm_stream.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
+#include "platform/audio/decoding.h"
 #include "platform/audio/ffmpeg_input.h"
 
 extern "C" {
@@ -68,6 +70,18 @@ struct PcmStream::Impl {
     kykit::Status status = kykit::Status::success();
     std::vector<uint8_t*> scratch;
     int scratchFrames = 0;
+    // The timeline, as the analysis's reader keeps it (decoding.h).
+    std::optional<detail::PacketTimeline> timeline;
+    std::optional<int64_t> origin; // the first frame's timestamp, in samples
+    int64_t placed = 0;            // source samples handed to the resampler
+    int64_t failedSince = 0;       // packets that failed since the last frame
+    int64_t failedDuration = 0;    // their durations, in the stream's time base
+    int swrInputChannels = 0;
+    detail::FramePtr silence; // a block of silence in the decoder's format
+    bool reopen = false;      // damage met: a fresh decoder for the next packet
+    AudioDamage damage;
+
+    AVStream* stream() const { return format->streams[streamIndex]; }
 
     ~Impl() {
         av_channel_layout_uninit(&sourceLayout);
@@ -93,15 +107,77 @@ struct PcmStream::Impl {
         const int opened = swr_init(raw);
         if (opened < 0) return kykit::Status::failure(detail::ffmpegReason(opened));
         swrInputRate = f->sample_rate;
+        swrInputChannels = f->ch_layout.nb_channels;
+        silence.reset(av_frame_alloc());
+        if (!silence) return kykit::Status::failure("out of memory");
+        silence->format = f->format;
+        silence->sample_rate = f->sample_rate;
+        silence->nb_samples = 1024;
+        if (av_channel_layout_copy(&silence->ch_layout, &f->ch_layout) < 0 || av_frame_get_buffer(silence.get(), 0) < 0)
+            return kykit::Status::failure("out of memory");
+        av_samples_set_silence(silence->extended_data, 0, 1024, swrInputChannels,
+                               static_cast<AVSampleFormat>(f->format));
         return kykit::Status::success();
     }
 
-    kykit::Status convert(const AVFrame* f) {
+    // `count` source samples of silence, counted as damage when `damaged`.
+    kykit::Status addSilence(int64_t count, bool damaged) {
+        if (count <= 0 || !swr) return kykit::Status::success();
+        if (damaged) damage.addDamaged(placed, count);
+        while (count > 0) {
+            silence->nb_samples = static_cast<int>(std::min<int64_t>(count, 1024));
+            if (kykit::Status converted = convert(silence.get()); !converted) return converted;
+            placed += silence->nb_samples;
+            count -= silence->nb_samples;
+        }
+        return kykit::Status::success();
+    }
+
+    // Places a decoded frame where the analysis places it: after the
+    // silence of a join (or of packets that failed), or as silence itself
+    // when it is a damaged packet's.
+    kykit::Status place(const AVFrame* f) {
         if (!swr) {
             if (kykit::Status made = makeResampler(f); !made) return made;
-        } else if (f && f->sample_rate != swrInputRate) {
-            return kykit::Status::failure("the sample rate changes inside the file");
         }
+        const std::optional<int64_t> at =
+            f->sample_rate == swrInputRate ? detail::frameStart(f, stream()) : std::nullopt;
+        if (at) {
+            if (!origin) {
+                origin = *at;
+            } else {
+                const int64_t gap = detail::gapBefore(format.get(), stream(), swrInputRate, *at - *origin, placed);
+                if (kykit::Status filled = addSilence(gap, failedSince > 0); !filled) return filled;
+            }
+            failedSince = 0;
+            failedDuration = 0;
+        }
+        if (f->sample_rate != swrInputRate || f->ch_layout.nb_channels != swrInputChannels || detail::isDamagedFrame(f)) {
+            reopen = true;
+            return addSilence(av_rescale(f->nb_samples, swrInputRate, f->sample_rate), true);
+        }
+        placed += f->nb_samples;
+        return convert(f);
+    }
+
+    void packetFailed(int64_t duration) {
+        reopen = true;
+        ++failedSince;
+        if (duration > 0) failedDuration += duration;
+    }
+
+    // The last packets failed: their length is silence, as far as the
+    // header reaches.
+    kykit::Status closeFailedEnd() {
+        if (failedDuration <= 0 || !swr) return kykit::Status::success();
+        int64_t missing = av_rescale_q(failedDuration, stream()->time_base, AVRational{1, swrInputRate});
+        if (const int64_t declared = detail::declaredSampleCount(format.get(), stream(), swrInputRate); declared > 0)
+            missing = std::min(missing, declared - placed);
+        failedDuration = 0;
+        return addSilence(missing, true);
+    }
+
+    kykit::Status convert(const AVFrame* f) {
         const int inFrames = f ? f->nb_samples : 0;
         const int room = swr_get_out_samples(swr.get(), inFrames);
         if (room <= 0) return kykit::Status::success();
@@ -124,8 +200,11 @@ struct PcmStream::Impl {
         for (;;) {
             const int received = avcodec_receive_frame(codec.get(), frame.get());
             if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return kykit::Status::success();
-            if (received < 0) return kykit::Status::success();  // a damaged frame is skipped
-            kykit::Status converted = frame->nb_samples > 0 ? convert(frame.get()) : kykit::Status::success();
+            if (received < 0) {
+                packetFailed(0);
+                return kykit::Status::success();
+            }
+            kykit::Status converted = frame->nb_samples > 0 ? place(frame.get()) : kykit::Status::success();
             av_frame_unref(frame.get());
             if (!converted) return converted;
         }
@@ -142,18 +221,30 @@ struct PcmStream::Impl {
                     avcodec_send_packet(codec.get(), nullptr);
                 } else {
                     if (packet->stream_index == streamIndex) {
+                        if (timeline->follow(packet.get())) damage.addJump(placed);
+                        // As the analysis's reader: a fresh decoder after damage.
+                        if (reopen) {
+                            reopen = false;
+                            if (kykit::Status reopened = detail::openStreamDecoder(stream(), codec); !reopened) {
+                                status = reopened;
+                                av_packet_unref(packet.get());
+                                return;
+                            }
+                        }
                         int sent = avcodec_send_packet(codec.get(), packet.get());
                         if (sent == AVERROR(EAGAIN)) {
                             status = drainDecoder();
                             sent = avcodec_send_packet(codec.get(), packet.get());
                         }
+                        if (sent < 0) packetFailed(packet->duration);
                     }
                     av_packet_unref(packet.get());
                 }
                 if (status) status = drainDecoder();
                 continue;
             }
-            if (swr) status = convert(nullptr);
+            if (status) status = closeFailedEnd();
+            if (swr && status) status = convert(nullptr);
             flushed = true;
         }
     }
@@ -195,6 +286,7 @@ std::unique_ptr<PcmStream> PcmStream::open(const std::string& path, const PcmFor
     impl->source.channels = p->ch_layout.nb_channels;
     impl->source.channelMask = p->ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? p->ch_layout.u.mask : 0;
     impl->samples = samplesOf(p);
+    impl->timeline.emplace(stream);
     impl->target = target.sampleRate > 0 ? target : impl->source;
     impl->targetLayout = layoutOf(impl->target);
 
@@ -229,6 +321,20 @@ PcmFormat PcmStream::sourceFormat() const { return m_impl->source; }
 SourceSamples PcmStream::sourceSamples() const { return m_impl->samples; }
 PcmFormat PcmStream::format() const { return m_impl->target; }
 const kykit::Status& PcmStream::status() const { return m_impl->status; }
+int64_t PcmStream::placedSamples() const { return m_impl->placed; }
+
+AudioDamage PcmStream::damage() const {
+    AudioDamage damage = m_impl->damage;
+    damage.rate = m_impl->swrInputRate > 0 ? m_impl->swrInputRate : m_impl->source.sampleRate;
+    return damage;
+}
+
+kykit::Status PcmStream::damageVerdict() const {
+    const AudioDamage found = damage();
+    if (found.share(m_impl->placed) > kMostDamagedShare)
+        return kykit::Status::failure(tooDamagedReason(found, m_impl->placed));
+    return kykit::Status::success();
+}
 
 bool PcmStream::atEnd() const {
     return (m_impl->flushed || !m_impl->status) && av_audio_fifo_size(m_impl->fifo.get()) == 0;

@@ -2,11 +2,14 @@
 // Streaming decode of a file's main audio stream into blocks of planar
 // double samples, converted by libswresample to a chosen rate and channel
 // layout. Mixing, rendering and loudness measurement read through it, so
-// memory stays the same whatever the file's length.
+// memory stays the same whatever the file's length. The audio follows the
+// timeline the analysis reads (audio_reader.h): frames at their timestamps,
+// damaged packets and frames as silence, timestamp jumps closed up.
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "platform/audio/audio_damage.h"
 #include "platform/toolkit/result.h"
 
 namespace kyaudio {
@@ -44,6 +47,13 @@ public:
     int read(double* const* planes, int frames);
     bool atEnd() const;
     const kykit::Status& status() const;
+    // What was passed over so far, at the source's rate, and how many
+    // source samples were placed in all (silence included).
+    AudioDamage damage() const;
+    int64_t placedSamples() const;
+    // Once the stream is read to its end: failure when more than
+    // kMostDamagedShare of the audio was damaged (tooDamagedReason).
+    kykit::Status damageVerdict() const;
 
 private:
     struct Impl;

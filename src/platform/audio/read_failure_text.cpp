@@ -36,6 +36,8 @@ const Row kRows[] = {
     {"shorter than one frame",
      {"Too short to use", "is too short: it lasts less than one frame of the timeline",
       "Choose a longer recording."}},
+    {"of the audio is damaged",
+     {"The audio is damaged", "is damaged: too much of its audio cannot be decoded", "Export the audio again."}},
     {"most of the audio data is damaged",
      {"The audio is damaged", "is mostly damaged", "Export the audio again."}},
     {"no audio could be decoded",

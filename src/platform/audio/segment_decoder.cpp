@@ -287,6 +287,10 @@ private:
         int readError = 0;
         int64_t index = m_task.firstPacket;
         bool pending = false;
+        // The segment that starts the file checks the packets' timestamps
+        // itself; the others have them from the table, which is only made
+        // for a file whose timestamps do not jump.
+        PacketTimeline timeline(m_stream);
         if (m_task.packets && m_task.firstPacket > 0) {
             if (kykit::Status at = seekToFirstPacket(packet.get(), readError); !at) return at;
             pending = true;
@@ -298,6 +302,7 @@ private:
                 break;
             }
             pending = false;
+            if (!m_task.packets && timeline.follow(packet.get())) return kykit::Status::failure("the timestamps jump");
             if (m_task.packets) {
                 // The packet as one run from the start reads it: its place in
                 // the table, its timestamps and its delay and padding notes.
@@ -318,6 +323,8 @@ private:
             if (sent < 0) return kykit::Status::failure(ffmpegReason(sent));
             if (kykit::Status drained = drain(); !drained) return drained;
         }
+        m_out.packetSeconds = timeline.seconds();
+        m_out.frameSeconds = timeline.frameSeconds();
         if (m_out.reachedEnd) {
             avcodec_send_packet(m_codec.get(), nullptr);
             if (kykit::Status drained = drain(); !drained) return drained;
@@ -347,6 +354,8 @@ private:
         const std::optional<SampleEncoding> encoding = decodedEncoding(format);
         const int channels = frame->ch_layout.nb_channels;
         if (!encoding || channels <= 0) return kykit::Status::failure("unsupported samples");
+        // Damage is passed over by the one-thread reader, which counts it.
+        if (isDamagedFrame(frame)) return kykit::Status::failure("a damaged frame");
         m_out.channels = std::max(m_out.channels, channels);
         // Placed at their timestamps as the one-thread reader places them:
         // the first frame of the file sets the origin, gaps are silence.

@@ -79,6 +79,9 @@ struct SegmentResult {
     SpeechFeatures features;           // the same frames, every voicing candidate measured
     int64_t sampleFrames = 0;          // where the last sample ended, from the file's start
     int64_t packets = 0;               // read after the pre-roll
+    // The segment that starts the file: how long its packets last and the
+    // longest (DecodeSummary::packetSeconds).
+    double packetSeconds = 0, frameSeconds = 0;
     bool reachedEnd = false;           // read to the end of the file
     // At the compared frames: a digest of each frame's samples and, for
     // features, the meter's state at the start of each frame.

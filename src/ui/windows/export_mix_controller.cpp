@@ -1,6 +1,7 @@
 #include "ui/windows/export_mix_controller.h"
 
 #include <atomic>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/kit/main_thread.h"
+#include "ui/windows/job_result_panel.h"
 
 namespace kyui {
 
@@ -128,7 +130,8 @@ void ExportMixController::complete(const quelvo::RenderJobOutcome& outcome) {
     }
     // A written mix is a result, not a warning: the window's result panel shows it.
     if (outcome.success)
-        emit mixWritten(QString::fromStdString(outcome.render.outputPath), contentsLine(outcome));
+        emit mixWritten(QString::fromStdString(outcome.render.outputPath), contentsLine(outcome),
+                        JobResultPanel::warningsText(outcome.job));
     else
         KyAlert::ok("Warning", outcome.message.empty() ? "The mix could not be made." : outcome.message, m_window);
     emit finished(outcome.success);

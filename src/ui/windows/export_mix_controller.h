@@ -54,7 +54,7 @@ public:
     // On the GUI thread once the render has ended and the outcome was told.
     void finished(bool success);
     // Before finished(true): the mix written and the panel's line for it.
-    void mixWritten(const QString& file, const QString& contents);
+    void mixWritten(const QString& file, const QString& contents, const QString& warnings);
 
   private:
     void complete(const quelvo::RenderJobOutcome& outcome);

@@ -43,6 +43,16 @@ QString JobResultPanel::contentsLine(const quelvo::DuckOutcome& outcome) {
            counted(outcome.fillerClips, "filler clip", "filler clips");
 }
 
+QString JobResultPanel::warningsText(const quelvo::DuckOutcome& outcome) {
+    QStringList lines;
+    for (const std::string& warning : outcome.warnings) {
+        QString line = QString::fromStdString(warning);
+        if (!line.isEmpty()) line[0] = line[0].toUpper();
+        lines << line + QLatin1Char('.');
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 JobResultPanel::JobResultPanel(QWidget* parent) : QFrame(parent) {
     setObjectName("jobResultPanel");
     setFrameShape(QFrame::StyledPanel);
@@ -67,6 +77,17 @@ JobResultPanel::JobResultPanel(QWidget* parent) : QFrame(parent) {
     text.setAlpha(190);
     dim.setColor(QPalette::WindowText, text);
     lblContents->setPalette(dim);
+    // What the job said although it worked (a damaged recording, a header
+    // that disagrees with its audio): the same sentences the command line
+    // prints, one a line, in the warning colour.
+    lblWarnings = new QLabel(this);
+    lblWarnings->setTextFormat(Qt::PlainText);
+    lblWarnings->setWordWrap(true);
+    lblWarnings->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPalette warm = lblWarnings->palette();
+    warm.setColor(QPalette::WindowText, QColor(0xB3, 0x5C, 0x00));
+    lblWarnings->setPalette(warm);
+    lblWarnings->hide();
 
     btnShowInFolder = new QPushButton(tr("Show in Folder"), this);
     btnShowInFolder->setToolTip(tr("Show the project in the file manager"));
@@ -88,6 +109,7 @@ JobResultPanel::JobResultPanel(QWidget* parent) : QFrame(parent) {
     texts->addWidget(lblHeading);
     texts->addWidget(lblFile);
     texts->addWidget(lblContents);
+    texts->addWidget(lblWarnings);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(unit * 2 / 3, unit / 2, unit * 2 / 3, unit / 2);
@@ -107,6 +129,8 @@ void JobResultPanel::showOutcome(const quelvo::DuckOutcome& outcome, const std::
     lblFile->setToolTip(m_file);
     lblContents->setText(contentsLine(outcome) + QStringLiteral(" · FCPXML ") +
                          QString::fromStdString(outcome.format));
+    lblWarnings->setText(warningsText(outcome));
+    lblWarnings->setVisible(!outcome.warnings.empty());
     const bool there = !m_file.isEmpty();
     btnShowInFolder->setToolTip(tr("Show the project in the file manager"));
 #ifdef Q_OS_MACOS
@@ -119,12 +143,15 @@ void JobResultPanel::showOutcome(const quelvo::DuckOutcome& outcome, const std::
     showWithFile(true);
 }
 
-void JobResultPanel::showMix(const std::string& file, const QString& contents) {
+void JobResultPanel::showMix(const std::string& file, const QString& contents,
+                             const QString& warnings) {
     m_file = QString::fromStdString(file);
     lblHeading->setText(tr("Mix exported"));
     lblFile->setText(QFileInfo(m_file).fileName());
     lblFile->setToolTip(m_file);
     lblContents->setText(contents);
+    lblWarnings->setText(warnings);
+    lblWarnings->setVisible(!warnings.isEmpty());
     btnShowInFolder->setToolTip(tr("Show the mix in the file manager"));
     btnOpen->setToolTip(tr("Open the mix with the program your system plays it with"));
     btnShowInFolder->setEnabled(true);

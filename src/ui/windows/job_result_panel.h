@@ -26,8 +26,9 @@ public:
     // one, or the hand-over copy).
     void showOutcome(const quelvo::DuckOutcome& outcome, const std::string& file);
     // Shows a written mix (Export Mix): its file name, then `contents` (its
-    // length and loudness), with the same two buttons.
-    void showMix(const std::string& file, const QString& contents);
+    // length and loudness), the job's `warnings` as warningsText gives them
+    // ("" for none), with the same two buttons.
+    void showMix(const std::string& file, const QString& contents, const QString& warnings);
     // Says the job was cancelled and nothing was written (no file, no buttons).
     void showCancelled();
     // Hides the panel (a new job is under way).
@@ -37,11 +38,14 @@ public:
 
     // "3 speech intervals, 12 keyframes, 2 filler clips".
     static QString contentsLine(const quelvo::DuckOutcome& outcome);
+    // The job's warnings, each a sentence on its own line; "" for none.
+    static QString warningsText(const quelvo::DuckOutcome& outcome);
 
     // Outlets.
     QLabel* lblHeading;
     QLabel* lblFile;
     QLabel* lblContents;
+    QLabel* lblWarnings;
     QPushButton* btnShowInFolder;
     QPushButton* btnOpen;
 

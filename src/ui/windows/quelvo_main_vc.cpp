@@ -84,8 +84,8 @@ QuelvoMainVC::QuelvoMainVC(QWidget* parent) : KyViewController(parent) {
     m_exportMix = new ExportMixController(this);
     connect(btnExportMix, &QPushButton::clicked, this, &QuelvoMainVC::doExportMix);
     connect(m_exportMix, &ExportMixController::mixWritten, resultPanel,
-            [this](const QString& file, const QString& contents) {
-                resultPanel->showMix(file.toStdString(), contents);
+            [this](const QString& file, const QString& contents, const QString& warnings) {
+                resultPanel->showMix(file.toStdString(), contents, warnings);
             });
     connect(btnClear, &QToolButton::clicked, this, &QuelvoMainVC::clearPressed);
     connect(btnRole, &QPushButton::clicked, this, &QuelvoMainVC::btnRolePressed);

@@ -1,0 +1,168 @@
+// Damaged files made here from good ones: bytes of an AAC overwritten with
+// noise, an MP3 whose Xing header counts one frame, a FLAC whose frame
+// numbers jump. Damage is measured as silence by every reader at every
+// number of jobs and counted; too much of it refuses the file; timestamps
+// that jump are closed up; a header that undercounts does not shorten the
+// audio.
+#include <algorithm>
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "platform/audio/audio_file.h"
+#include "platform/audio/loudness.h"
+#include "platform/audio/parallel_reader.h"
+#include "platform/audio/pcm_stream.h"
+#include "support/damaged_media.h"
+#include "support/test_support.h"
+
+namespace fs = std::filesystem;
+using quelvo::test::runProgram;
+
+namespace {
+
+void ffmpeg(std::vector<std::string> args) {
+    args.insert(args.begin(), {"/usr/bin/ffmpeg", "-v", "error", "-y"});
+    ASSERT_EQ(runProgram(args).exitCode, 0);
+}
+
+// Every sample a PcmStream gives, counted, and its largest magnitude.
+struct Played {
+    int64_t frames = 0;
+    double peak = 0;
+    kyaudio::AudioDamage damage;
+};
+Played play(const std::string& path) {
+    Played played;
+    kykit::Status status = kykit::Status::success();
+    auto stream = kyaudio::PcmStream::open(path, {}, status);
+    EXPECT_TRUE(stream) << status.message();
+    if (!stream) return played;
+    const int channels = stream->format().channels;
+    std::vector<std::vector<double>> data(channels, std::vector<double>(4096));
+    std::vector<double*> planes;
+    for (auto& plane : data)
+        planes.push_back(plane.data());
+    for (int got; (got = stream->read(planes.data(), 4096)) > 0; played.frames += got)
+        for (const auto& plane : data)
+            for (int i = 0; i < got; ++i)
+                played.peak = std::max(played.peak, std::abs(plane[i]));
+    played.damage = stream->damage();
+    return played;
+}
+
+kyaudio::Parallelism jobs(int count) {
+    kyaudio::Parallelism parallelism;
+    parallelism.jobs = count;
+    parallelism.minSegmentSeconds = 4;
+    parallelism.planFirst = true;
+    return parallelism;
+}
+
+} // namespace
+
+TEST(DamagedAudio, DamagedAacIsSilenceForEveryReaderAndTooMuchIsRefused) {
+    quelvo::test::TempDir tmp;
+    // Long enough to be read in chunks: every number of jobs reads it alike.
+    const fs::path good = tmp / "good.m4a";
+    ffmpeg({"-f", "lavfi", "-i", "sine=f=330:d=200", "-af", "volume=0.5", "-ac", "1", "-ar",
+            "48000", "-c:a", "aac", "-b:a", "64k", good.string()});
+    const fs::path light = tmp / "light.m4a";
+    quelvo::test::damageMp4Samples(good, light, 0.40, 0.41, 0.5);
+
+    const kyaudio::LevelAnalysis whole = kyaudio::analyzeLevels(good.string(), {});
+    ASSERT_TRUE(whole.status) << whole.status.message();
+    EXPECT_FALSE(whole.damage.any());
+    std::optional<kyaudio::LevelAnalysis> first;
+    for (const int count : {1, 3}) {
+        SCOPED_TRACE(count);
+        const kyaudio::LevelAnalysis analysis =
+            kyaudio::analyzeLevels(light.string(), {}, jobs(count));
+        ASSERT_TRUE(analysis.status) << analysis.status.message();
+        const double share =
+            analysis.damage.share(std::llround(analysis.duration * analysis.damage.rate));
+        EXPECT_GT(share, 0.001);
+        EXPECT_LT(share, 0.05);
+        EXPECT_NEAR(analysis.damage.seconds(analysis.damage.firstDamaged), 80, 3);
+        EXPECT_NEAR(analysis.duration, whole.duration, 0.03);
+        if (!first) {
+            first = analysis;
+            continue;
+        }
+        EXPECT_EQ(analysis.clusters, first->clusters);
+        EXPECT_EQ(analysis.damage.damagedSamples, first->damage.damagedSamples);
+    }
+    const kyaudio::FileLevels levels =
+        kyaudio::readFileLevels(light.string(), kyaudio::LevelContent::peaks, jobs(3));
+    EXPECT_LE(*std::max_element(levels.peaks.begin(), levels.peaks.end()), 1.0f);
+
+    // The mix and the loudness read the same silence where the analysis does.
+    const Played played = play(light.string());
+    EXPECT_LE(played.peak, 1.0);
+    EXPECT_NEAR(double(played.frames) / 48000, first->duration, 0.03);
+    EXPECT_NEAR(double(played.damage.damagedSamples), double(first->damage.damagedSamples), 4096);
+    const kyaudio::FileLoudness loudness = kyaudio::measureFileLoudness(light.string(), nullptr, 1);
+    ASSERT_TRUE(loudness.status) << loudness.status.message();
+    EXPECT_LT(*loudness.figures.integrated, -5);
+
+    // A short file with 12% of its samples' bytes noise is refused by all.
+    const fs::path shortGood = tmp / "short.m4a";
+    ffmpeg(
+        {"-f", "lavfi", "-i", "sine=f=330:d=20", "-c:a", "aac", "-b:a", "64k", shortGood.string()});
+    const fs::path heavy = tmp / "heavy.m4a";
+    quelvo::test::damageMp4Samples(shortGood, heavy, 0, 1, 0.12);
+    const kyaudio::LevelAnalysis refused = kyaudio::analyzeLevels(heavy.string(), {});
+    ASSERT_FALSE(refused.status);
+    EXPECT_NE(refused.status.message().find("of the audio is damaged, first at 00:00:"),
+              std::string::npos)
+        << refused.status.message();
+    const kyaudio::FileLoudness unmeasured =
+        kyaudio::measureFileLoudness(heavy.string(), nullptr, 1);
+    EXPECT_FALSE(unmeasured.status);
+}
+
+TEST(DamagedAudio, TimestampJumpsAreClosedUpAndAnUndercountingHeaderDoesNotShortenTheAudio) {
+    quelvo::test::TempDir tmp;
+    // A FLAC whose frames from the tenth on claim to start 3.1 s later.
+    const fs::path flac = tmp / "shifted.flac";
+    ffmpeg(
+        {"-f", "lavfi", "-i", "sine=f=440:d=4.44", "-ar", "44100", "-c:a", "flac", flac.string()});
+    ASSERT_TRUE(quelvo::test::skipFlacFrames(flac, 10, 30));
+    for (const int count : {1, 2}) {
+        const kyaudio::LevelAnalysis analysis =
+            kyaudio::analyzeLevels(flac.string(), {}, jobs(count));
+        ASSERT_TRUE(analysis.status) << analysis.status.message();
+        EXPECT_NEAR(analysis.duration, 4.44, 0.001);
+        EXPECT_EQ(analysis.damage.jumps, 1);
+        EXPECT_EQ(analysis.damage.damagedSamples, 0);
+        EXPECT_NEAR(analysis.damage.seconds(analysis.damage.firstJump), 10 * 4608 / 44100.0, 0.25);
+        EXPECT_NEAR(analysis.packetSeconds, 4.44, 0.001);
+    }
+    const Played played = play(flac.string());
+    EXPECT_EQ(played.frames, 195804);
+    EXPECT_EQ(played.damage.jumps, 1);
+
+    // A looped file's joins are in its packets' durations: they stay silence.
+    const fs::path one = tmp / "one.mp3", looped = tmp / "loop.m4a";
+    ffmpeg({"-f", "lavfi", "-i", "sine=f=440:d=1", "-c:a", "libmp3lame", one.string()});
+    ffmpeg({"-stream_loop", "-1", "-i", one.string(), "-t", "10", "-c:a", "aac", "-b:a", "64k",
+            looped.string()});
+    const kyaudio::LevelAnalysis loop = kyaudio::analyzeLevels(looped.string(), {});
+    ASSERT_TRUE(loop.status);
+    EXPECT_FALSE(loop.damage.any());
+    EXPECT_NEAR(double(play(looped.string()).frames) / 44100, loop.duration, 1.0 / 44100);
+
+    // An MP3 whose Xing header counts one frame: its packets last 4.44 s.
+    const fs::path mp3 = tmp / "xing.mp3";
+    ffmpeg({"-f", "lavfi", "-i", "sine=f=440:d=4.44", "-ar", "44100", "-c:a", "libmp3lame",
+            mp3.string()});
+    const double whole =
+        kyaudio::probeAudioFile(mp3.string()).duration; // its frames, encoder delay included
+    ASSERT_TRUE(quelvo::test::undercountXing(mp3));
+    EXPECT_EQ(kyaudio::probeAudioFile(mp3.string()).sampleCount, 1152);
+    const kyaudio::LevelAnalysis counted = kyaudio::countAudioPackets(mp3.string());
+    ASSERT_TRUE(counted.status) << counted.status.message();
+    EXPECT_NEAR(counted.packetSeconds, whole, 1e-6);
+    EXPECT_NEAR(kyaudio::analyzeLevels(mp3.string(), {}).packetSeconds, counted.packetSeconds,
+                1e-9);
+}
