@@ -4,10 +4,10 @@
 #include <cmath>
 #include <memory>
 
+#include "ducking/filler_clips.h"
 #include "platform/audio/audio_file.h"
 #include "platform/audio/pcm_stream.h"
 #include "platform/audio/true_peak.h"
-#include "platform/toolkit/numbers.h"
 
 namespace quelvo::mix {
 
@@ -17,8 +17,6 @@ constexpr int kBlock = 4096;
 // The highest true peak the mix may reach: a hair under full scale, so that
 // rounding to the file's integer samples cannot step over it.
 constexpr double kPeakCeiling = 0.999;
-
-double tenths(double seconds) { return static_cast<double>(kykit::truncateToInt(seconds * 10.0)) / 10.0; }
 
 std::string cannotRead(const std::string& role, const std::string& path, const std::string& why) {
     return "Cannot read the " + role + " file " + path + ": " + why + ".";
@@ -134,12 +132,10 @@ private:
 
 } // namespace
 
-std::vector<FillerClip> fillerClipsFor(const kyaudio::ClusterList& musicClusters) {
+std::vector<FillerClip> fillerClipsFor(const kyaudio::ClusterList& musicClusters, double fillerSeconds) {
     std::vector<FillerClip> clips;
-    for (size_t i = 0; i + 1 < musicClusters.size(); ++i) {
-        const double offset = tenths(musicClusters[i].end);
-        clips.push_back({offset, tenths(musicClusters[i + 1].start - musicClusters[i].end)});
-    }
+    for (const FillerPlacement& p : placeFillers(musicClusters, fillerSeconds))
+        clips.push_back({p.offsetSeconds(), p.durationSeconds()});
     return clips;
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ducking/filler_clips.h"
 #include "mix/loudness_depth.h"
 #include "mix/mixer.h"
 #include "platform/audio/loudness.h"
@@ -77,10 +78,17 @@ TEST(DepthByLoudness, SpansAreMeasuredAsTheyPlayThroughTheEnvelope) {
 }
 
 TEST(FillerClips, PlacedInTheMusicsSilencesInTenthsAndFadedOut) {
-    const auto clips = mix::fillerClipsFor({{0.0, 8.04}, {10.0, 19.0}, {22.37, 32.0}});
-    ASSERT_EQ(clips.size(), 2u);
+    const auto clips = mix::fillerClipsFor({{0.0, 8.04}, {10.0, 19.1}, {21.9, 32.0}, {40.0, 50.0}}, 0);
+    ASSERT_EQ(clips.size(), 3u);
     EXPECT_EQ(clips[0], (mix::FillerClip{8.0, 1.9}));
-    EXPECT_EQ(clips[1], (mix::FillerClip{19.0, 3.3}));
+    // 21.9 - 19.1 is 2.7999999999999998: the projects write 28/10s, and so
+    // does every other user of the one placement.
+    EXPECT_EQ(clips[1], (mix::FillerClip{19.1, 2.8}));
+    EXPECT_EQ(quelvo::placeFillers({{0.0, 19.1}, {21.9, 32.0}}, 0),
+              (std::vector<quelvo::FillerPlacement>{{191, 28}}));
+    // Never longer than the filler itself.
+    EXPECT_EQ(clips[2], (mix::FillerClip{32.0, 8.0}));
+    EXPECT_EQ(mix::fillerClipsFor({{0.0, 32.0}, {40.0, 50.0}}, 6.25)[0], (mix::FillerClip{32.0, 6.2}));
     const mix::FillerClip longClip{0.0, 12.0};
     EXPECT_DOUBLE_EQ(mix::fillerFadeGain(longClip, 6.9), 1.0);
     EXPECT_DOUBLE_EQ(mix::fillerFadeGain(longClip, 9.5), 0.75);  // half way: 1 - 0.5^2

@@ -66,7 +66,7 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
     inputs.musicPath = request.musicPath;
     inputs.fillerPath = request.fillerPath;
     inputs.envelope = mix::GainEnvelope(outcome.job.keyframeList, request.overall);
-    if (!request.fillerPath.empty()) inputs.fillers = mix::fillerClipsFor(outcome.job.musicClusters);
+    if (!request.fillerPath.empty()) inputs.fillers = mix::fillerClipsFor(outcome.job.musicClusters, outcome.job.fillerSeconds);
     mix::RenderRequest render;
     render.outputPath = request.outputPath;
     render.container = request.container;
