@@ -209,21 +209,24 @@ RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request) {
         return s;
     };
 
-    kyaudio::TruePeakMeter peak(format.channels, kPeakCeiling);
+    // The true peak meter is exact, so the summary's true peak is its figure.
+    kyaudio::TruePeakMeter peak(format.channels);
     std::unique_ptr<kyaudio::LoudnessMeter> loudness;
     if (request.measureLoudness)
         loudness = std::make_unique<kyaudio::LoudnessMeter>(
-            format, kyaudio::LoudnessMeter::integrated | kyaudio::LoudnessMeter::range | kyaudio::LoudnessMeter::truePeak);
+            format, kyaudio::LoudnessMeter::integrated | kyaudio::LoudnessMeter::range);
     int64_t frames = 0;
     status = pass(1.0, 0.0, 1.0, &peak, loudness.get(), frames);
     if (!status) {
         outcome.status = status;
         return outcome;
     }
-    double highest = peak.peak();
-    if (loudness) highest = std::max(highest, loudness->truePeakLinear());
+    const double highest = peak.peak();
     if (highest > 0) outcome.peakDbtp = kyaudio::linearToDb(highest);
-    if (loudness) outcome.mix = loudness->figures();
+    if (loudness) {
+        outcome.mix = loudness->figures();
+        outcome.mix.truePeak = outcome.peakDbtp;
+    }
     if (highest > kPeakCeiling) {
         const double gain = kPeakCeiling / highest;
         outcome.mixGainDb = kyaudio::linearToDb(gain);

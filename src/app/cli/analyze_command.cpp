@@ -11,6 +11,7 @@
 #include "ducking/qv_roll.h"
 #include "ducking/speech_clusters.h"
 #include "platform/audio/loudness.h"
+#include "platform/toolkit/side_by_side.h"
 #include "platform/toolkit/numbers.h"
 
 namespace quelvo::cli {
@@ -93,6 +94,13 @@ int runAnalyze(const AnalyzeOptions& options) {
         printError(*jobs.usageError);
         return 2;
     }
+    // The whole file's loudness (EBU R128), measured only when asked: it
+    // decodes the file again, beside the analysis when the jobs allow.
+    std::future<kyaudio::FileLoudness> measuring;
+    if (options.loudness)
+        measuring = kykit::startBeside(jobs.parallelism.jobs >= 2, [&options, parallelism = jobs.parallelism] {
+            return kyaudio::measureFileLoudness(options.file, nullptr, 1 | 2 | 4, parallelism);
+        });
     SpeechAnalysis analysis;
     if (options.music) {
         const double threshold = options.threshold.value_or(kMusicThreshold);
@@ -105,10 +113,9 @@ int runAnalyze(const AnalyzeOptions& options) {
         printError("cannot analyse " + options.file + ": " + analysis.status.message());
         return 1;
     }
-    // The whole file's loudness (EBU R128), measured only when asked: it decodes the file again.
     std::optional<kyaudio::LoudnessFigures> loudness;
     if (options.loudness) {
-        const kyaudio::FileLoudness measured = kyaudio::measureFileLoudness(options.file);
+        const kyaudio::FileLoudness measured = measuring.get();
         if (!measured.status) {
             printError("cannot measure the loudness of " + options.file + ": " + measured.status.message());
             return 1;
