@@ -86,6 +86,41 @@ TEST(DepthByLoudness, SpansAreMeasuredAsTheyPlayThroughTheEnvelope) {
     EXPECT_NEAR(*s.perSpan[2], -13.0, 0.1);
 }
 
+TEST(DepthByLoudness, EachIntervalAgainstItsOwnSpeechWhateverTheDialoguesFormat) {
+    TempDir dir;
+    const auto path = [&dir](const char* name) { return (dir / name).string(); };
+    // A close and a far voice, 20 dB apart, then the same dialogue as 8 kHz
+    // mono; a stereo 44.1 kHz bed of noise under both.
+    ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "2", path("close.wav"), "synth", "3", "sine", "1000", "gain", "-6",
+                   "pad", "1", "1"}), 0);
+    ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "2", path("far.wav"), "synth", "3", "sine", "1000", "gain", "-26",
+                   "pad", "0", "1"}), 0);
+    ASSERT_EQ(sox({path("close.wav"), path("far.wav"), path("d48.wav")}), 0);
+    ASSERT_EQ(sox({path("d48.wav"), "-r", "8000", "-c", "1", path("d8.wav")}), 0);
+    ASSERT_EQ(sox({"-n", "-r", "44100", "-c", "2", path("bed.wav"), "synth", "10", "pinknoise", "gain", "-10"}), 0);
+    const kyaudio::ClusterList speech{{1.0, 4.0}, {5.0, 8.0}};
+    const quelvo::QVRoll rolls{0.3, 0.3, 0.3, 0.7, -24};
+    mix::LoudnessDepths d48 = mix::loudnessDepths(path("d48.wav"), path("bed.wav"), speech, rolls, 18, -12, 0);
+    mix::LoudnessDepths d8 = mix::loudnessDepths(path("d8.wav"), path("bed.wav"), speech, rolls, 18, -12, 0, {2});
+    ASSERT_TRUE(d48.status && d8.status) << d48.status.message() << d8.status.message();
+    // The music is measured as it is, whatever the dialogue, and as ffmpeg does.
+    ASSERT_TRUE(d48.musicLoudness && d8.musicLoudness);
+    EXPECT_DOUBLE_EQ(*d48.musicLoudness, *d8.musicLoudness);
+    const CommandResult ff = runProgram({"/usr/bin/ffmpeg", "-nostdin", "-hide_banner", "-nostats", "-i",
+                                         path("bed.wav"), "-af", "ebur128=framelog=verbose", "-f", "null", "-"});
+    const size_t at = ff.err.rfind("I:");
+    ASSERT_NE(at, std::string::npos) << ff.err;
+    EXPECT_NEAR(*d48.musicLoudness, std::stod(ff.err.substr(at + 2)), 0.5);
+    // The far voice gets music 20 dB lower than the close one, not the same.
+    ASSERT_EQ(d48.levels.size(), 2u);
+    EXPECT_NEAR(d48.levels[0] - d48.levels[1], 20, 1);
+    EXPECT_LT(d48.levels[0], 0);
+    // The copies differ only as their dialogue figures do.
+    const double shift = *d48.dialogueLoudness - *d8.dialogueLoudness;
+    EXPECT_NEAR(shift, 3.0, 0.2);  // one channel of two
+    for (size_t k = 0; k < 2; ++k) EXPECT_NEAR(d48.levels[k] - d8.levels[k], shift, 1.0) << k;
+}
+
 TEST(FillerClips, PlacedInTheMusicsSilencesInTenthsAndFadedOut) {
     const auto clips = mix::fillerClipsFor({{0.0, 8.04}, {10.0, 19.1}, {21.9, 32.0}, {40.0, 50.0}}, 0);
     ASSERT_EQ(clips.size(), 3u);
