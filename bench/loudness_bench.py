@@ -76,7 +76,7 @@ def main():
     commands = {
         # ffmpeg prints its summary on standard error: the shell hands it over.
         "ffmpeg ebur128=peak=true": ["sh", "-c", 'exec ffmpeg -nostdin -hide_banner -nostats -i "$0" '
-                                     '-af ebur128=peak=true -f null - 2>&1', dialogue],
+                                     '-af ebur128=peak=true:framelog=verbose -f null - 2>&1', dialogue],
         "analyze --loudness --jobs 1": [cli, "analyze", dialogue, "--loudness", "--json", "--jobs", "1"],
         "analyze --loudness": [cli, "analyze", dialogue, "--loudness", "--json"],
         "render": render,

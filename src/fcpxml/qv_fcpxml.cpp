@@ -40,10 +40,10 @@ std::string nameAttribute(const std::string& name) {
 
 std::string fillerClip(const std::string& name, const FillerPlacement& clip) {
     // The name lands between apostrophes, so it is escaped for them.
-    return "<asset-clip name='" + nameAttribute(name) + "' lane='-2' offset=" +
-           tenthsAttribute(clip.offsetTenths) + " ref='" + QVFCPXML::kFillerId +
-           "' duration=" + tenthsAttribute(clip.durationTenths) + " audioRole='BGM' format='" +
-           QVFCPXML::finalAudioFormatId() +
+    return "<asset-clip name='" + nameAttribute(name) +
+           "' lane='-2' offset=" + tenthsAttribute(clip.offsetTenths) + " ref='" +
+           QVFCPXML::kFillerId + "' duration=" + tenthsAttribute(clip.durationTenths) +
+           " audioRole='BGM' format='" + QVFCPXML::finalAudioFormatId() +
            "'>\n<adjust-volume>\n<param name='amount'>\n<fadeOut type=\"easeIn\" "
            "duration='5s'/>\n</param>\n</adjust-volume>\n<audio-channel-source role='BGM.BGM-1' "
            "srcCh='1, 2'/>\n</asset-clip>";

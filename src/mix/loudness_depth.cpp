@@ -128,7 +128,8 @@ LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string
         kykit::startBeside(parallelism.jobs >= 2, [&musicPath, &speech, &rolls] {
             return loudnessPerSpan(musicPath, {}, {}, 0.0, duckedParts(speech, rolls));
         });
-    const kyaudio::IntervalLoudness dialogue = kyaudio::measureIntervalLoudness(dialoguePath, speech);
+    const kyaudio::IntervalLoudness dialogue =
+        kyaudio::measureIntervalLoudness(dialoguePath, speech);
     // The failures in the order of one thread: the dialogue's, then the music's.
     if (!dialogue.status) {
         result.status = dialogue.status;
@@ -145,7 +146,8 @@ LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string
     // would bury a quiet speaker under music set for the loud one.
     for (size_t k = 0; k < speech.size(); ++k)
         if (dialogue.perInterval[k] && music.perSpan[k])
-            result.levels[k] = levelForDistance(*dialogue.perInterval[k], *music.perSpan[k], under, overallDb);
+            result.levels[k] =
+                levelForDistance(*dialogue.perInterval[k], *music.perSpan[k], under, overallDb);
     result.status = kykit::Status::success();
     return result;
 }

@@ -31,8 +31,8 @@ inline constexpr double kDeepestDuck = -60.0;
 
 struct LoudnessDepths {
     kykit::Status status = kykit::Status::failure("not measured");
-    std::optional<double> dialogueLoudness;  // LUFS over all the speech intervals together
-    std::optional<double> musicLoudness;     // LUFS, integrated, the whole file in its own format
+    std::optional<double> dialogueLoudness; // LUFS over all the speech intervals together
+    std::optional<double> musicLoudness;    // LUFS, integrated, the whole file in its own format
     // Whole dB per speech interval; the fixed level where the music is
     // silent under an interval or the speech has no measurable loudness.
     std::vector<int> levels;

@@ -132,7 +132,8 @@ private:
 
 } // namespace
 
-std::vector<FillerClip> fillerClipsFor(const kyaudio::ClusterList& musicClusters, double fillerSeconds) {
+std::vector<FillerClip> fillerClipsFor(const kyaudio::ClusterList& musicClusters,
+                                       double fillerSeconds) {
     std::vector<FillerClip> clips;
     for (const FillerPlacement& p : placeFillers(musicClusters, fillerSeconds))
         clips.push_back({p.offsetSeconds(), p.durationSeconds()});

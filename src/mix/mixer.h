@@ -37,7 +37,8 @@ struct FillerClip {
 // (placeFillers): one in every silent stretch between two stretches of
 // music, whole tenths, never longer than the filler (`fillerSeconds` <= 0:
 // unknown).
-std::vector<FillerClip> fillerClipsFor(const kyaudio::ClusterList& musicClusters, double fillerSeconds);
+std::vector<FillerClip> fillerClipsFor(const kyaudio::ClusterList& musicClusters,
+                                       double fillerSeconds);
 
 // A filler clip's own gain `intoClip` seconds after its start: 1, then the
 // eased fade to 0 over its last kFillerFadeOut seconds.

@@ -23,7 +23,7 @@ struct PreviewSettings {
     int overallMusicLevel = 0;
     bool decreaseToZero = false;
     bool withFiller = false;
-    double fillerSeconds = 0;  // the filler's length, which caps its clips (0: unknown)
+    double fillerSeconds = 0; // the filler's length, which caps its clips (0: unknown)
     bool operator==(const PreviewSettings&) const = default;
 };
 

@@ -42,8 +42,9 @@ protected:
         const pv::PreviewScene scene = model.scene(withLength);
         EXPECT_EQ(scene.speech, job.speechClusters);
         EXPECT_EQ(scene.keyframes, job.keyframeList);
-        EXPECT_EQ(scene.fillers, s.withFiller ? quelvo::mix::fillerClipsFor(job.musicClusters, job.fillerSeconds)
-                                              : std::vector<quelvo::mix::FillerClip>{});
+        EXPECT_EQ(scene.fillers,
+                  s.withFiller ? quelvo::mix::fillerClipsFor(job.musicClusters, job.fillerSeconds)
+                               : std::vector<quelvo::mix::FillerClip>{});
         if (s.withFiller) {
             EXPECT_FALSE(scene.fillers.empty());
         }

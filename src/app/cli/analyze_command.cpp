@@ -11,8 +11,8 @@
 #include "ducking/qv_roll.h"
 #include "ducking/speech_clusters.h"
 #include "platform/audio/loudness.h"
-#include "platform/toolkit/side_by_side.h"
 #include "platform/toolkit/numbers.h"
+#include "platform/toolkit/side_by_side.h"
 
 namespace quelvo::cli {
 
@@ -98,9 +98,10 @@ int runAnalyze(const AnalyzeOptions& options) {
     // decodes the file again, beside the analysis when the jobs allow.
     std::future<kyaudio::FileLoudness> measuring;
     if (options.loudness)
-        measuring = kykit::startBeside(jobs.parallelism.jobs >= 2, [&options, parallelism = jobs.parallelism] {
-            return kyaudio::measureFileLoudness(options.file, nullptr, 1 | 2 | 4, parallelism);
-        });
+        measuring = kykit::startBeside(
+            jobs.parallelism.jobs >= 2, [&options, parallelism = jobs.parallelism] {
+                return kyaudio::measureFileLoudness(options.file, nullptr, 1 | 2 | 4, parallelism);
+            });
     SpeechAnalysis analysis;
     if (options.music) {
         const double threshold = options.threshold.value_or(kMusicThreshold);

@@ -7,8 +7,8 @@
 
 #include "platform/audio/loudness.h"
 #include "platform/movie/version_sheet.h"
-#include "platform/toolkit/side_by_side.h"
 #include "platform/toolkit/files.h"
+#include "platform/toolkit/side_by_side.h"
 
 namespace quelvo {
 
@@ -31,17 +31,22 @@ struct InputLoudness {
 };
 
 InputLoudness measureInputs(const std::string& dialoguePath, const std::string& musicPath,
-                            const kyaudio::ClusterList& speech, const kyaudio::Parallelism& parallelism) {
+                            const kyaudio::ClusterList& speech,
+                            const kyaudio::Parallelism& parallelism) {
     InputLoudness result;
     const int integrated = kyaudio::LoudnessMeter::integrated;
-    const kyaudio::FileLoudness dialogue = kyaudio::measureFileLoudness(dialoguePath, &speech, integrated, parallelism);
+    const kyaudio::FileLoudness dialogue =
+        kyaudio::measureFileLoudness(dialoguePath, &speech, integrated, parallelism);
     if (!dialogue.status) {
-        result.failure = "Cannot read the dialogue file " + dialoguePath + ": " + dialogue.status.message() + ".";
+        result.failure = "Cannot read the dialogue file " + dialoguePath + ": " +
+                         dialogue.status.message() + ".";
         return result;
     }
-    const kyaudio::FileLoudness music = kyaudio::measureFileLoudness(musicPath, nullptr, integrated, parallelism);
+    const kyaudio::FileLoudness music =
+        kyaudio::measureFileLoudness(musicPath, nullptr, integrated, parallelism);
     if (!music.status) {
-        result.failure = "Cannot read the music file " + musicPath + ": " + music.status.message() + ".";
+        result.failure =
+            "Cannot read the music file " + musicPath + ": " + music.status.message() + ".";
         return result;
     }
     // Over no speech at all there is nothing to measure.
@@ -100,7 +105,8 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
     inputs.musicPath = request.musicPath;
     inputs.fillerPath = request.fillerPath;
     inputs.envelope = mix::GainEnvelope(outcome.job.keyframeList, request.overall);
-    if (!request.fillerPath.empty()) inputs.fillers = mix::fillerClipsFor(outcome.job.musicClusters, outcome.job.fillerSeconds);
+    if (!request.fillerPath.empty())
+        inputs.fillers = mix::fillerClipsFor(outcome.job.musicClusters, outcome.job.fillerSeconds);
     mix::RenderRequest render;
     render.outputPath = request.outputPath;
     render.container = request.container;
@@ -110,7 +116,8 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
     std::future<InputLoudness> inputsLoudness;
     if (inputsBesideMix)
         inputsLoudness = kykit::startBeside(request.parallelism.jobs >= 2, [&request, &outcome] {
-            return measureInputs(request.dialoguePath, request.musicPath, outcome.job.speechClusters, request.parallelism);
+            return measureInputs(request.dialoguePath, request.musicPath,
+                                 outcome.job.speechClusters, request.parallelism);
         });
     outcome.render = mix::renderMix(inputs, render);
     if (inputsBesideMix) {
