@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "ducking/filler_clips.h"
 #include "ducking/volume_keyframes.h"
 #include "platform/movie/fcpxml_time.h"
 #include "platform/movie/fcpxml_video_fragments.h"
@@ -78,14 +79,9 @@ std::string keyframes(const kymovie::VolumeKeyframeList& list) {
 
 std::string legacyFillerClips(const kyaudio::ClusterList& musicClusters, double fillerSeconds) {
     std::string out;
-    for (size_t i = 0; i + 1 < musicClusters.size(); ++i) {
-        const double gapStart = musicClusters[i].end;
-        double gapLength = musicClusters[i + 1].start - gapStart;
-        // A clip longer than its media is an edit Final Cut Pro refuses.
-        if (fillerSeconds > 0) gapLength = std::min(gapLength, fillerSeconds);
-        out += "<asset-clip name='FILLER' lane='-2' offset=" + formatTenths(gapStart) +
-               " ref='FILLER' duration=" + formatTenths(gapLength) + kFillerClipTail;
-    }
+    for (const FillerPlacement& clip : placeFillers(musicClusters, fillerSeconds))
+        out += "<asset-clip name='FILLER' lane='-2' offset=" + tenthsAttribute(clip.offsetTenths) +
+               " ref='FILLER' duration=" + tenthsAttribute(clip.durationTenths) + kFillerClipTail;
     return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ducking/filler_clips.h"
 #include "ducking/volume_keyframes.h"
 #include "platform/movie/fcpxml_audio.h"
 #include "platform/movie/fcpxml_document.h"
@@ -37,17 +38,12 @@ std::string nameAttribute(const std::string& name) {
     return kykit::customPercEnc(kymovie::FCPXMLUtils::xmlSafeText(name), false);
 }
 
-std::string fillerClip(const std::string& name, const kyaudio::Cluster& before,
-                       const kyaudio::Cluster& after, double fillerSeconds) {
-    // A filler shorter than the silence it fills ends where its media ends:
-    // a clip longer than its media is an edit Final Cut Pro refuses.
-    double length = after.start - before.end;
-    if (fillerSeconds > 0) length = std::min(length, fillerSeconds);
+std::string fillerClip(const std::string& name, const FillerPlacement& clip) {
     // The name lands between apostrophes, so it is escaped for them.
-    return "<asset-clip name='" + nameAttribute(name) + "' lane='-2' offset=" +
-           formatTenths(before.end) + " ref='" + QVFCPXML::kFillerId +
-           "' duration=" + formatTenths(length) + " audioRole='BGM' format='" +
-           QVFCPXML::finalAudioFormatId() +
+    return "<asset-clip name='" + nameAttribute(name) +
+           "' lane='-2' offset=" + tenthsAttribute(clip.offsetTenths) + " ref='" +
+           QVFCPXML::kFillerId + "' duration=" + tenthsAttribute(clip.durationTenths) +
+           " audioRole='BGM' format='" + QVFCPXML::finalAudioFormatId() +
            "'>\n<adjust-volume>\n<param name='amount'>\n<fadeOut type=\"easeIn\" "
            "duration='5s'/>\n</param>\n</adjust-volume>\n<audio-channel-source role='BGM.BGM-1' "
            "srcCh='1, 2'/>\n</asset-clip>";
@@ -141,9 +137,8 @@ std::string QVFCPXML::makeFillerClips() const {
     if (!usesFiller()) return "";
     std::string out = "\n";
     const std::string name = clipName(*fillerFileURL);
-    const double fillerSeconds = durationOf(*fillerFileURL);
-    for (size_t i = 0; i + 1 < fillerClusterList.size(); ++i)
-        out += fillerClip(name, fillerClusterList[i], fillerClusterList[i + 1], fillerSeconds) + "\n";
+    for (const FillerPlacement& clip : placeFillers(fillerClusterList, durationOf(*fillerFileURL)))
+        out += fillerClip(name, clip) + "\n";
     return out;
 }
 

@@ -122,42 +122,32 @@ LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string
                               int fixedLevel, int overallDb, const kyaudio::Parallelism& parallelism) {
     LoudnessDepths result;
     result.levels.assign(speech.size(), fixedLevel);
-    // The music plays at the dialogue's rate and layout in the mix; opening
-    // the dialogue for its format reads no audio, so it comes first and the
-    // music can be measured while the dialogue is.
-    kykit::Status status = kykit::Status::success();
-    std::optional<kyaudio::PcmFormat> format;
-    if (auto stream = kyaudio::PcmStream::open(dialoguePath, {}, status)) format = stream->sourceFormat();
-    std::future<SpanLoudness> measuredMusic;
-    if (format)
-        measuredMusic =
-            kykit::startBeside(parallelism.jobs >= 2, [&musicPath, format = *format, &speech, &rolls] {
-                return loudnessPerSpan(musicPath, format, {}, 0.0, duckedParts(speech, rolls));
-            });
-    const kyaudio::FileLoudness dialogue = kyaudio::measureFileLoudness(dialoguePath, &speech, kyaudio::LoudnessMeter::integrated);
-    // The failures in the order of one thread: the dialogue's measure, its
-    // opening, then the music.
+    // Each file is measured in its own format, as the editor's timeline plays
+    // it: the music's figures do not depend on the dialogue's rate or layout.
+    std::future<SpanLoudness> measuredMusic =
+        kykit::startBeside(parallelism.jobs >= 2, [&musicPath, &speech, &rolls] {
+            return loudnessPerSpan(musicPath, {}, {}, 0.0, duckedParts(speech, rolls));
+        });
+    const kyaudio::IntervalLoudness dialogue =
+        kyaudio::measureIntervalLoudness(dialoguePath, speech);
+    // The failures in the order of one thread: the dialogue's, then the music's.
     if (!dialogue.status) {
         result.status = dialogue.status;
         return result;
     }
-    result.dialogueLoudness = dialogue.figures.integrated;
-    if (!format) {
-        result.status = status;
-        return result;
-    }
+    result.dialogueLoudness = dialogue.together;
     const SpanLoudness music = measuredMusic.get();
     if (!music.status) {
         result.status = music.status;
         return result;
     }
     result.musicLoudness = music.integrated;
-    if (!result.dialogueLoudness) {
-        result.status = kykit::Status::success();
-        return result;
-    }
+    // Each interval against its own speech: one loudness for the whole file
+    // would bury a quiet speaker under music set for the loud one.
     for (size_t k = 0; k < speech.size(); ++k)
-        if (music.perSpan[k]) result.levels[k] = levelForDistance(*result.dialogueLoudness, *music.perSpan[k], under, overallDb);
+        if (dialogue.perInterval[k] && music.perSpan[k])
+            result.levels[k] =
+                levelForDistance(*dialogue.perInterval[k], *music.perSpan[k], under, overallDb);
     result.status = kykit::Status::success();
     return result;
 }

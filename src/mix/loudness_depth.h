@@ -2,15 +2,18 @@
 // Depth by loudness: instead of one fixed cut, each speech interval gets the
 // music gain that puts the music a chosen number of LU under the speech.
 //
-// The dialogue's loudness is its integrated loudness over its speech
-// intervals. The music's loudness under an interval is its mean short-term
-// loudness over the interval's fully ducked part (from the end of the fade
-// down to the start of the fade up), as it plays in the mix: resampled to the
-// dialogue's rate and layout. Readings come every 100 ms from the 3 s windows
-// that lie inside that part, averaged as energy; a part shorter than 3 s is
-// one window of its own length. A window reaching into the fades would read
-// the music at its full level before the speech instead of the duck; inside
-// the part the gain is flat, so the gain found lands exactly.
+// The speech's loudness is each interval's own integrated loudness (an
+// interval shorter than 400 ms is one block of its own length), so a quiet
+// speaker gets music as far under them as a loud one. The music's loudness
+// under an interval is its mean short-term loudness over the interval's fully
+// ducked part (from the end of the fade down to the start of the fade up).
+// Both files are measured in their own format, as the editor's timeline
+// plays them, so the depth does not depend on the dialogue's rate or layout.
+// Readings come every 100 ms from the 3 s windows that lie inside that part,
+// averaged as energy; a part shorter than 3 s is one window of its own
+// length. A window reaching into the fades would read the music at its full
+// level before the speech instead of the duck; inside the part the gain is
+// flat, so the gain found lands exactly.
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,8 +31,8 @@ inline constexpr double kDeepestDuck = -60.0;
 
 struct LoudnessDepths {
     kykit::Status status = kykit::Status::failure("not measured");
-    std::optional<double> dialogueLoudness;  // LUFS over the speech intervals
-    std::optional<double> musicLoudness;     // LUFS, integrated, the whole file as played
+    std::optional<double> dialogueLoudness; // LUFS over all the speech intervals together
+    std::optional<double> musicLoudness;    // LUFS, integrated, the whole file in its own format
     // Whole dB per speech interval; the fixed level where the music is
     // silent under an interval or the speech has no measurable loudness.
     std::vector<int> levels;
@@ -43,8 +46,11 @@ int levelForDistance(double dialogueLufs, double musicLufsAtUnity, double under,
 // overlap shrinks to the interval's middle 100 ms).
 kyaudio::ClusterList duckedParts(const kyaudio::ClusterList& speech, const QVRoll& rolls);
 
-// With two jobs or more the music is measured beside the dialogue; the
-// figures, and the failure reported first (the dialogue's), are the same.
+// The core of depth by loudness: the ducked level of each speech interval,
+// which the keyframe rule turns into the keyframes that the projects, the
+// render, the plot and the preview all use. With two jobs or more the music
+// is measured beside the dialogue; the figures, and the failure reported
+// first (the dialogue's), are the same.
 LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string& musicPath,
                               const kyaudio::ClusterList& speech, const QVRoll& rolls, double under,
                               int fixedLevel, int overallDb, const kyaudio::Parallelism& parallelism = {});

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <memory>
 
+#include "ducking/filler_clips.h"
 #include "platform/audio/audio_file.h"
 #include "platform/audio/pcm_stream.h"
 #include "platform/audio/true_peak.h"
-#include "platform/toolkit/numbers.h"
 
 namespace quelvo::mix {
 
@@ -17,8 +17,6 @@ constexpr int kBlock = 4096;
 // The highest true peak the mix may reach: a hair under full scale, so that
 // rounding to the file's integer samples cannot step over it.
 constexpr double kPeakCeiling = 0.999;
-
-double tenths(double seconds) { return static_cast<double>(kykit::truncateToInt(seconds * 10.0)) / 10.0; }
 
 std::string cannotRead(const std::string& role, const std::string& path, const std::string& why) {
     return "Cannot read the " + role + " file " + path + ": " + why + ".";
@@ -145,12 +143,11 @@ private:
 
 } // namespace
 
-std::vector<FillerClip> fillerClipsFor(const kyaudio::ClusterList& musicClusters) {
+std::vector<FillerClip> fillerClipsFor(const kyaudio::ClusterList& musicClusters,
+                                       double fillerSeconds) {
     std::vector<FillerClip> clips;
-    for (size_t i = 0; i + 1 < musicClusters.size(); ++i) {
-        const double offset = tenths(musicClusters[i].end);
-        clips.push_back({offset, tenths(musicClusters[i + 1].start - musicClusters[i].end)});
-    }
+    for (const FillerPlacement& p : placeFillers(musicClusters, fillerSeconds))
+        clips.push_back({p.offsetSeconds(), p.durationSeconds()});
     return clips;
 }
 
@@ -226,21 +223,24 @@ RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request) {
         return s;
     };
 
-    kyaudio::TruePeakMeter peak(format.channels, kPeakCeiling);
+    // The true peak meter is exact, so the summary's true peak is its figure.
+    kyaudio::TruePeakMeter peak(format.channels);
     std::unique_ptr<kyaudio::LoudnessMeter> loudness;
     if (request.measureLoudness)
         loudness = std::make_unique<kyaudio::LoudnessMeter>(
-            format, kyaudio::LoudnessMeter::integrated | kyaudio::LoudnessMeter::range | kyaudio::LoudnessMeter::truePeak);
+            format, kyaudio::LoudnessMeter::integrated | kyaudio::LoudnessMeter::range);
     int64_t frames = 0;
     status = pass(1.0, 0.0, 1.0, &peak, loudness.get(), frames);
     if (!status) {
         outcome.status = status;
         return outcome;
     }
-    double highest = peak.peak();
-    if (loudness) highest = std::max(highest, loudness->truePeakLinear());
+    const double highest = peak.peak();
     if (highest > 0) outcome.peakDbtp = kyaudio::linearToDb(highest);
-    if (loudness) outcome.mix = loudness->figures();
+    if (loudness) {
+        outcome.mix = loudness->figures();
+        outcome.mix.truePeak = outcome.peakDbtp;
+    }
     if (highest > kPeakCeiling) {
         const double gain = kPeakCeiling / highest;
         outcome.mixGainDb = kyaudio::linearToDb(gain);

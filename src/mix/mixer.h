@@ -33,9 +33,12 @@ struct FillerClip {
     bool operator==(const FillerClip&) const = default;
 };
 
-// The filler clips the ducking projects place: one in every silent stretch
-// between two stretches of music, with the projects' whole-tenth times.
-std::vector<FillerClip> fillerClipsFor(const kyaudio::ClusterList& musicClusters);
+// The filler clips exactly as the ducking projects place them
+// (placeFillers): one in every silent stretch between two stretches of
+// music, whole tenths, never longer than the filler (`fillerSeconds` <= 0:
+// unknown).
+std::vector<FillerClip> fillerClipsFor(const kyaudio::ClusterList& musicClusters,
+                                       double fillerSeconds);
 
 // A filler clip's own gain `intoClip` seconds after its start: 1, then the
 // eased fade to 0 over its last kFillerFadeOut seconds.

@@ -33,7 +33,7 @@ PreviewScene PreviewModel::scene(const PreviewSettings& s) const {
     if (m_dialogue) scene.speech = m_decision(*m_dialogue, s.rolls);
     scene.keyframes =
         makeVolumeKeyframes(scene.speech, s.rolls, s.decreaseToZero, s.duckingDecrease, s.overallMusicLevel);
-    if (s.withFiller) scene.fillers = mix::fillerClipsFor(m_musicClusters);
+    if (s.withFiller) scene.fillers = mix::fillerClipsFor(m_musicClusters, s.fillerSeconds);
     return scene;
 }
 

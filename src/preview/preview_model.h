@@ -27,6 +27,7 @@ struct PreviewSettings {
     // Depth by loudness: the music this many LU under the speech, each
     // interval's level measured (see DepthMeasurement); absent for the fixed depth.
     std::optional<double> underLU;
+    double fillerSeconds = 0; // the filler's length, which caps its clips (0: unknown)
     bool operator==(const PreviewSettings&) const = default;
 };
 

@@ -61,7 +61,8 @@ TEST_F(JobsOption, ManyJobsPrintAndWriteWhatOneJobDoes) {
     const auto outputs = [&](const std::string& jobs) {
         SCOPED_TRACE("--jobs " + jobs);
         Outputs o;
-        const CommandResult analyzed = run({"analyze", dialogue(), "--json", "--jobs", jobs});
+        // With the loudness, measured beside the analysis and decoded ahead with more jobs.
+        const CommandResult analyzed = run({"analyze", dialogue(), "--json", "--loudness", "--jobs", jobs});
         EXPECT_EQ(analyzed.exitCode, 0) << analyzed.err;
         o.analyzed = analyzed.out;
         const CommandResult musicAnalyzed = run({"analyze", music(), "--music", "--json", "--jobs", jobs});

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ducking/filler_clips.h"
 #include "mix/loudness_depth.h"
 #include "mix/mixer.h"
 #include "platform/audio/loudness.h"
@@ -40,6 +41,17 @@ TEST(Loudness, AFullScaleSineAndItsIntervalsMeasureAsBs1770Says) {
     const kyaudio::FileLoudness part = kyaudio::measureFileLoudness(tone, &intervals);
     ASSERT_TRUE(part.figures.integrated);
     EXPECT_NEAR(*part.figures.integrated, -20.0, 0.1);
+    // Each interval on its own, one shorter than a 400 ms block among them.
+    const kyaudio::IntervalLoudness each =
+        kyaudio::measureIntervalLoudness(tone, {{1.0, 1.25}, {4.0, 5.0}});
+    ASSERT_EQ(each.perInterval.size(), 2u);
+    for (const auto& l : each.perInterval)
+        EXPECT_NEAR(l.value_or(0), -20.0, 0.1);
+    // Decoded ahead on a second thread: the very same figures.
+    const kyaudio::FileLoudness ahead = kyaudio::measureFileLoudness(tone, nullptr, 1 | 2 | 4, {2});
+    EXPECT_EQ(ahead.figures.integrated, whole.figures.integrated);
+    EXPECT_EQ(ahead.figures.range, whole.figures.range);
+    EXPECT_EQ(ahead.figures.truePeak, whole.figures.truePeak);
     // Digital silence has no loudness, and says so instead of -inf.
     const std::string silence = (dir / "silence.wav").string();
     ASSERT_EQ(sox({"-n", "-r", "44100", "-c", "1", silence, "trim", "0", "2"}), 0);
@@ -76,11 +88,63 @@ TEST(DepthByLoudness, SpansAreMeasuredAsTheyPlayThroughTheEnvelope) {
     EXPECT_NEAR(*s.perSpan[2], -13.0, 0.1);
 }
 
+TEST(DepthByLoudness, EachIntervalAgainstItsOwnSpeechWhateverTheDialoguesFormat) {
+    TempDir dir;
+    const auto path = [&dir](const char* name) { return (dir / name).string(); };
+    // A close and a far voice, 20 dB apart, then the same dialogue as 8 kHz
+    // mono; a stereo 44.1 kHz bed of noise under both.
+    ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "2", path("close.wav"), "synth", "3", "sine", "1000",
+                   "gain", "-6", "pad", "1", "1"}),
+              0);
+    ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "2", path("far.wav"), "synth", "3", "sine", "1000",
+                   "gain", "-26", "pad", "0", "1"}),
+              0);
+    ASSERT_EQ(sox({path("close.wav"), path("far.wav"), path("d48.wav")}), 0);
+    ASSERT_EQ(sox({path("d48.wav"), "-r", "8000", "-c", "1", path("d8.wav")}), 0);
+    ASSERT_EQ(sox({"-n", "-r", "44100", "-c", "2", path("bed.wav"), "synth", "10", "pinknoise",
+                   "gain", "-10"}),
+              0);
+    const kyaudio::ClusterList speech{{1.0, 4.0}, {5.0, 8.0}};
+    const quelvo::QVRoll rolls{0.3, 0.3, 0.3, 0.7, -24};
+    mix::LoudnessDepths d48 =
+        mix::loudnessDepths(path("d48.wav"), path("bed.wav"), speech, rolls, 18, -12, 0);
+    mix::LoudnessDepths d8 =
+        mix::loudnessDepths(path("d8.wav"), path("bed.wav"), speech, rolls, 18, -12, 0, {2});
+    ASSERT_TRUE(d48.status && d8.status) << d48.status.message() << d8.status.message();
+    // The music is measured as it is, whatever the dialogue, and as ffmpeg does.
+    ASSERT_TRUE(d48.musicLoudness && d8.musicLoudness);
+    EXPECT_DOUBLE_EQ(*d48.musicLoudness, *d8.musicLoudness);
+    const CommandResult ff =
+        runProgram({"/usr/bin/ffmpeg", "-nostdin", "-hide_banner", "-nostats", "-i",
+                    path("bed.wav"), "-af", "ebur128=framelog=verbose", "-f", "null", "-"});
+    const size_t at = ff.err.rfind("I:");
+    ASSERT_NE(at, std::string::npos) << ff.err;
+    EXPECT_NEAR(*d48.musicLoudness, std::stod(ff.err.substr(at + 2)), 0.5);
+    // The far voice gets music 20 dB lower than the close one, not the same.
+    ASSERT_EQ(d48.levels.size(), 2u);
+    EXPECT_NEAR(d48.levels[0] - d48.levels[1], 20, 1);
+    EXPECT_LT(d48.levels[0], 0);
+    // The copies differ only as their dialogue figures do.
+    const double shift = *d48.dialogueLoudness - *d8.dialogueLoudness;
+    EXPECT_NEAR(shift, 3.0, 0.2); // one channel of two
+    for (size_t k = 0; k < 2; ++k)
+        EXPECT_NEAR(d48.levels[k] - d8.levels[k], shift, 1.0) << k;
+}
+
 TEST(FillerClips, PlacedInTheMusicsSilencesInTenthsAndFadedOut) {
-    const auto clips = mix::fillerClipsFor({{0.0, 8.04}, {10.0, 19.0}, {22.37, 32.0}});
-    ASSERT_EQ(clips.size(), 2u);
+    const auto clips =
+        mix::fillerClipsFor({{0.0, 8.04}, {10.0, 19.1}, {21.9, 32.0}, {40.0, 50.0}}, 0);
+    ASSERT_EQ(clips.size(), 3u);
     EXPECT_EQ(clips[0], (mix::FillerClip{8.0, 1.9}));
-    EXPECT_EQ(clips[1], (mix::FillerClip{19.0, 3.3}));
+    // 21.9 - 19.1 is 2.7999999999999998: the projects write 28/10s, and so
+    // does every other user of the one placement.
+    EXPECT_EQ(clips[1], (mix::FillerClip{19.1, 2.8}));
+    EXPECT_EQ(quelvo::placeFillers({{0.0, 19.1}, {21.9, 32.0}}, 0),
+              (std::vector<quelvo::FillerPlacement>{{191, 28}}));
+    // Never longer than the filler itself.
+    EXPECT_EQ(clips[2], (mix::FillerClip{32.0, 8.0}));
+    EXPECT_EQ(mix::fillerClipsFor({{0.0, 32.0}, {40.0, 50.0}}, 6.25)[0],
+              (mix::FillerClip{32.0, 6.2}));
     const mix::FillerClip longClip{0.0, 12.0};
     EXPECT_DOUBLE_EQ(mix::fillerFadeGain(longClip, 6.9), 1.0);
     EXPECT_DOUBLE_EQ(mix::fillerFadeGain(longClip, 9.5), 0.75);  // half way: 1 - 0.5^2
@@ -135,7 +199,7 @@ TEST(TruePeak, FindsThePeakBetweenSamplesWhereItCouldReachTheCeiling) {
     };
     std::vector<double> loud = sine(1.2);
     const double* plane = loud.data();
-    kyaudio::TruePeakMeter meter(1, 0.999);
+    kyaudio::TruePeakMeter meter(1);
     for (int block = 0; block < 4800; block += 1000) {
         const double* at = plane + block;
         meter.add(&at, std::min(1000, 4800 - block));
@@ -143,10 +207,20 @@ TEST(TruePeak, FindsThePeakBetweenSamplesWhereItCouldReachTheCeiling) {
     // Within 0.1 dB, and never under: over-reading only lowers a mix a hair early.
     EXPECT_GE(meter.peak(), 1.2 * 0.999);
     EXPECT_LE(meter.peak(), 1.2 * 1.012);
-    // Far under the ceiling only the sample peak is told: it cannot clip.
+    // Quiet passages are measured as exactly as loud ones, and a loud run
+    // after a quieter one still raises the peak: skipping runs that cannot
+    // beat the peak so far changes nothing.
     std::vector<double> quiet = sine(0.5);
+    quiet.resize(9600, 0.0);
+    for (size_t i = 4800; i < 9600; ++i)
+        quiet[i] = 0.6 * std::sin(M_PI / 2 * i + M_PI / 4);
     const double* q = quiet.data();
-    kyaudio::TruePeakMeter low(1, 0.999);
+    kyaudio::TruePeakMeter low(1);
     low.add(&q, 4800);
-    EXPECT_NEAR(low.peak(), 0.5 * std::sqrt(0.5), 1e-9);
+    EXPECT_GE(low.peak(), 0.5 * 0.999);
+    EXPECT_LE(low.peak(), 0.5 * 1.012);
+    const double* later = q + 4800;
+    low.add(&later, 4800);
+    EXPECT_GE(low.peak(), 0.6 * 0.99); // within 0.1 dB
+    EXPECT_LE(low.peak(), 0.6 * 1.012);
 }

@@ -37,12 +37,17 @@ protected:
         ASSERT_FALSE(job.keyframeList.empty());
 
         const pv::PreviewModel model(pv::analyzeLevelTrack(m_dialogue).track, pv::analyzeLevelTrack(m_music).track);
-        const pv::PreviewScene scene = model.scene(s);
+        pv::PreviewSettings withLength = s;
+        withLength.fillerSeconds = job.fillerSeconds;
+        const pv::PreviewScene scene = model.scene(withLength);
         EXPECT_EQ(scene.speech, job.speechClusters);
         EXPECT_EQ(scene.keyframes, job.keyframeList);
-        EXPECT_EQ(scene.fillers, s.withFiller ? quelvo::mix::fillerClipsFor(job.musicClusters)
-                                              : std::vector<quelvo::mix::FillerClip>{});
-        if (s.withFiller) EXPECT_FALSE(scene.fillers.empty());
+        EXPECT_EQ(scene.fillers,
+                  s.withFiller ? quelvo::mix::fillerClipsFor(job.musicClusters, job.fillerSeconds)
+                               : std::vector<quelvo::mix::FillerClip>{});
+        if (s.withFiller) {
+            EXPECT_FALSE(scene.fillers.empty());
+        }
 
         // The drawn line: left edge, the project's keyframes in time order, right edge.
         const pv::Viewport view = pv::fitViewport(scene.duration() + 2, 2000, 400);

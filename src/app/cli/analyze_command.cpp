@@ -14,6 +14,7 @@
 #include "ducking/speech_clusters.h"
 #include "platform/audio/loudness.h"
 #include "platform/toolkit/numbers.h"
+#include "platform/toolkit/side_by_side.h"
 
 namespace quelvo::cli {
 
@@ -95,6 +96,14 @@ int runAnalyze(const AnalyzeOptions& options) {
         printError(*jobs.usageError);
         return 2;
     }
+    // The whole file's loudness (EBU R128), measured only when asked: it
+    // decodes the file again, beside the analysis when the jobs allow.
+    std::future<kyaudio::FileLoudness> measuring;
+    if (options.loudness)
+        measuring = kykit::startBeside(
+            jobs.parallelism.jobs >= 2, [&options, parallelism = jobs.parallelism] {
+                return kyaudio::measureFileLoudness(options.file, nullptr, 1 | 2 | 4, parallelism);
+            });
     SpeechAnalysis analysis;
     if (options.music) {
         const double threshold = options.threshold.value_or(kMusicThreshold);
@@ -112,10 +121,9 @@ int runAnalyze(const AnalyzeOptions& options) {
         damageWarning(options.music ? "music" : "dialogue", options.file, analysis.damage,
                       std::llround(analysis.duration * analysis.damage.rate));
     if (!damaged.empty()) printWarning(damaged);
-    // The whole file's loudness (EBU R128), measured only when asked: it decodes the file again.
     std::optional<kyaudio::LoudnessFigures> loudness;
     if (options.loudness) {
-        const kyaudio::FileLoudness measured = kyaudio::measureFileLoudness(options.file);
+        const kyaudio::FileLoudness measured = measuring.get();
         if (!measured.status) {
             printError("cannot measure the loudness of " + options.file + ": " + measured.status.message());
             return 1;

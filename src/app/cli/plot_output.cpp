@@ -22,7 +22,8 @@ kykit::Status writeDuckPlot(const std::string& path, const DuckOptions& o, const
     scene.speech = outcome.speechClusters;
     scene.keyframes = outcome.keyframeList;
     scene.overallDb = overallMusicLevel;
-    if (!o.filler.empty()) scene.fillers = mix::fillerClipsFor(outcome.musicClusters);
+    if (!o.filler.empty())
+        scene.fillers = mix::fillerClipsFor(outcome.musicClusters, outcome.fillerSeconds);
     const preview::Viewport view = preview::fitViewport(scene.duration(), 1600, 360);
     const std::string title = kykit::fu_getFileNameFromPath(o.dialogue) + " / " + kykit::fu_getFileNameFromPath(o.music);
     kykit::Status written = preview::writePreviewSvg(path, preview::layoutPreview(scene, view), title);

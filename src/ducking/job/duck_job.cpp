@@ -324,6 +324,7 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
     }
     outcome.speechClusters = in.speechClusters;
     outcome.musicClusters = in.fillerClusters;
+    outcome.fillerSeconds = finiteOrZero(in.filler.duration);
     outcome.duckedLevels = in.duckedLevels;
     outcome.keyframeList =
         in.duckedLevels.empty()

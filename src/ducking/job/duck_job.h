@@ -51,6 +51,7 @@ struct DuckOutcome {
     // What the project holds, for a renderer to play it back exactly.
     kyaudio::ClusterList speechClusters;
     kyaudio::ClusterList musicClusters;        // where the music sounds (with a filler only)
+    double fillerSeconds = 0;                  // the filler's length, which caps its clips
     kymovie::VolumeKeyframeList keyframeList;  // as the keyframe rule made them, times unrounded
     std::vector<int> duckedLevels;             // per speech cluster with depth by loudness
     // LUFS: the dialogue over its speech intervals, the music as a whole;

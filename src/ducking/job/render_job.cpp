@@ -1,11 +1,16 @@
 #include "ducking/job/render_job.h"
 
 #include <cctype>
+#include <filesystem>
+#include <future>
+#include <optional>
 
 #include "ducking/job/job_warnings.h"
+#include "platform/audio/loudness.h"
 #include "platform/movie/version_sheet.h"
 #include "platform/toolkit/files.h"
 #include "platform/toolkit/output_files.h"
+#include "platform/toolkit/side_by_side.h"
 
 namespace quelvo {
 
@@ -17,6 +22,42 @@ std::string stemPathFor(const std::string& outputPath) {
     const std::string base = kykit::fu_getFileNameWithoutExtension(outputPath);
     return base + "_music" + outputPath.substr(base.size());
 }
+
+namespace {
+
+// The summary's loudness of the dialogue (over its speech) and of the music,
+// each file in its own format, or the failure's sentence.
+struct InputLoudness {
+    std::string failure;
+    std::optional<double> dialogue, music;
+};
+
+InputLoudness measureInputs(const std::string& dialoguePath, const std::string& musicPath,
+                            const kyaudio::ClusterList& speech,
+                            const kyaudio::Parallelism& parallelism) {
+    InputLoudness result;
+    const int integrated = kyaudio::LoudnessMeter::integrated;
+    const kyaudio::FileLoudness dialogue =
+        kyaudio::measureFileLoudness(dialoguePath, &speech, integrated, parallelism);
+    if (!dialogue.status) {
+        result.failure = "Cannot read the dialogue file " + dialoguePath + ": " +
+                         dialogue.status.message() + ".";
+        return result;
+    }
+    const kyaudio::FileLoudness music =
+        kyaudio::measureFileLoudness(musicPath, nullptr, integrated, parallelism);
+    if (!music.status) {
+        result.failure =
+            "Cannot read the music file " + musicPath + ": " + music.status.message() + ".";
+        return result;
+    }
+    // Over no speech at all there is nothing to measure.
+    if (!speech.empty()) result.dialogue = dialogue.figures.integrated;
+    result.music = music.figures.integrated;
+    return result;
+}
+
+} // namespace
 
 bool namesAnInput(const RenderJobRequest& request, const std::string& path) {
     for (const std::string* input : {&request.dialoguePath, &request.musicPath, &request.fillerPath})
@@ -40,7 +81,10 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
     DuckJobOptions options;
     options.analysisOnly = true;
     options.underLU = request.underLU;
-    options.measureLoudness = request.measureLoudness;
+    // The dialogue's and the music's loudness for the summary do not depend
+    // on the mix: they are measured beside it below. Depth by loudness
+    // measures them in the job, before the keyframes.
+    const bool inputsBesideMix = request.measureLoudness && !request.underLU;
     options.parallelism = request.parallelism;
     // No project is written, so no version is asked; the sheet only satisfies the call.
     kymovie::FixedVersionSheet sheet(kymovie::FCP106ExportOptionsVC::Version::fcp106);
@@ -57,14 +101,30 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
     inputs.musicPath = request.musicPath;
     inputs.fillerPath = request.fillerPath;
     inputs.envelope = mix::GainEnvelope(outcome.job.keyframeList, request.overall);
-    if (!request.fillerPath.empty()) inputs.fillers = mix::fillerClipsFor(outcome.job.musicClusters);
+    if (!request.fillerPath.empty())
+        inputs.fillers = mix::fillerClipsFor(outcome.job.musicClusters, outcome.job.fillerSeconds);
     mix::RenderRequest render;
     render.outputPath = request.outputPath;
     render.container = request.container;
     render.stemPath = request.stemPath;
     render.measureLoudness = request.measureLoudness;
     render.progress = request.progress;
+    std::future<InputLoudness> inputsLoudness;
+    if (inputsBesideMix)
+        inputsLoudness = kykit::startBeside(request.parallelism.jobs >= 2, [&request, &outcome] {
+            return measureInputs(request.dialoguePath, request.musicPath,
+                                 outcome.job.speechClusters, request.parallelism);
+        });
     outcome.render = mix::renderMix(inputs, render);
+    if (inputsBesideMix) {
+        const InputLoudness measured = inputsLoudness.get();
+        if (!measured.failure.empty() && outcome.render.status) {
+            outcome.message = measured.failure;
+            return outcome;
+        }
+        outcome.job.dialogueLoudness = measured.dialogue;
+        outcome.job.musicLoudness = measured.music;
+    }
     if (!outcome.render.status) {
         std::string why = outcome.render.status.message();
         if (!why.empty()) why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));

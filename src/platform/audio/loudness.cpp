@@ -4,28 +4,34 @@
 #include <cmath>
 #include <limits>
 
-#include <ebur128.h>
+#include "platform/audio/read_ahead.h"
 
 namespace kyaudio {
 
 namespace {
 
-constexpr int kBlockFrames = 4096;
+constexpr int kBlockFrames = 16384;
 
-ebur128_state* st(void* state) { return static_cast<ebur128_state*>(state); }
+// A stream opened at its own format, read block by block; with two jobs or
+// more it is decoded a few blocks ahead on a thread of its own, so decoding
+// and measuring overlap (the blocks, hence the figures, are the same).
+struct Reader {
+    Reader(const std::string& path, const Parallelism& parallelism)
+        : stream(PcmStream::open(path, {}, status)) {
+        if (!stream) return;
+        format = stream->format();
+        ahead = std::make_unique<ReadAhead>(*stream, kBlockFrames, parallelism.jobs >= 2);
+    }
+    int read() { return ahead->next(planes); }
+    kykit::Status status = kykit::Status::success();
+    std::unique_ptr<PcmStream> stream;
+    std::unique_ptr<ReadAhead> ahead;
+    PcmFormat format;
+    const double* const* planes = nullptr;
+};
 
-// BS.1770 leaves the low-frequency channel out; the rest follow FFmpeg's order.
-void mapChannels(ebur128_state* state, const PcmFormat& format) {
-    if (format.channels <= 2) return;  // the library's default: left, right
-    static const int kFivePointOne[] = {EBUR128_LEFT, EBUR128_RIGHT, EBUR128_CENTER,
-                                        EBUR128_UNUSED, EBUR128_LEFT_SURROUND, EBUR128_RIGHT_SURROUND};
-    for (int c = 0; c < format.channels && c < 6; ++c)
-        ebur128_set_channel(state, static_cast<unsigned>(c), kFivePointOne[c]);
-}
-
-std::optional<double> finiteOrNone(double value) {
-    if (!std::isfinite(value) || value <= -70.0) return std::nullopt;
-    return value;
+int64_t sampleAt(double seconds, int rate) {
+    return std::llround(std::max(0.0, seconds) * rate);
 }
 
 } // namespace
@@ -34,67 +40,55 @@ double linearToDb(double linear) {
     return linear > 0 ? 20.0 * std::log10(linear) : -std::numeric_limits<double>::infinity();
 }
 
-LoudnessMeter::LoudnessMeter(const PcmFormat& format, int modes) : m_channels(format.channels), m_modes(modes) {
-    int libraryModes = 0;
-    if (modes & integrated) libraryModes |= EBUR128_MODE_I;
-    if (modes & range) libraryModes |= EBUR128_MODE_LRA;
-    if (modes & truePeak) libraryModes |= EBUR128_MODE_TRUE_PEAK;
-    if (modes & shortTerm) libraryModes |= EBUR128_MODE_S;
-    if (format.channels <= 0 || format.sampleRate <= 0) return;
-    m_state = ebur128_init(static_cast<unsigned>(format.channels), static_cast<unsigned long>(format.sampleRate),
-                           libraryModes);
-    if (m_state) mapChannels(st(m_state), format);
-}
-
-LoudnessMeter::~LoudnessMeter() {
-    if (m_state) {
-        ebur128_state* state = st(m_state);
-        ebur128_destroy(&state);
-    }
+LoudnessMeter::LoudnessMeter(const PcmFormat& format, int modes)
+    : m_valid(format.channels > 0 && format.sampleRate > 0), m_modes(modes),
+      m_rate(format.sampleRate), m_weighting(format), m_blocks(format.sampleRate),
+      m_peak(format.channels) {
+    if (m_valid && (modes & shortTerm)) m_recent.assign(static_cast<size_t>(3 * m_rate), 0.0);
 }
 
 void LoudnessMeter::add(const double* const* planes, int frames) {
-    if (!m_state) return;
-    for (int done = 0; done < frames; done += kBlockFrames) {
-        const int n = std::min(kBlockFrames, frames - done);
-        m_interleaved.resize(static_cast<size_t>(n) * m_channels);
-        for (int c = 0; c < m_channels; ++c)
-            for (int i = 0; i < n; ++i) m_interleaved[static_cast<size_t>(i) * m_channels + c] = planes[c][done + i];
-        ebur128_add_frames_double(st(m_state), m_interleaved.data(), static_cast<size_t>(n));
+    if (!m_valid || frames <= 0) return;
+    if (m_modes & truePeak) m_peak.add(planes, frames);
+    if (!(m_modes & (integrated | range | shortTerm))) return;
+    m_power.resize(static_cast<size_t>(frames));
+    m_weighting.power(planes, frames, m_power.data());
+    if (m_modes & (integrated | range)) m_blocks.add(m_power.data(), frames);
+    if (!m_recent.empty()) {
+        for (double p : m_power) {
+            m_recent[m_recentEnd] = p;
+            m_recentEnd = (m_recentEnd + 1) % m_recent.size();
+        }
     }
-}
-
-std::optional<double> LoudnessMeter::shortTermNow() const {
-    double value = 0;
-    if (!m_state || ebur128_loudness_shortterm(st(m_state), &value) != EBUR128_SUCCESS) return std::nullopt;
-    return finiteOrNone(value);
+    m_added += frames;
 }
 
 std::optional<double> LoudnessMeter::windowLoudness(unsigned long milliseconds) const {
-    double value = 0;
-    if (!m_state || ebur128_loudness_window(st(m_state), milliseconds, &value) != EBUR128_SUCCESS) return std::nullopt;
-    return finiteOrNone(value);
+    if (m_recent.empty()) return std::nullopt;
+    const auto wanted =
+        static_cast<int64_t>(std::llround(static_cast<double>(milliseconds) * m_rate / 1000.0));
+    const int64_t n = std::min<int64_t>({wanted, m_added, static_cast<int64_t>(m_recent.size())});
+    if (n <= 0) return std::nullopt;
+    double sum = 0;
+    size_t at = m_recentEnd;
+    for (int64_t i = 0; i < n; ++i) {
+        at = (at == 0 ? m_recent.size() : at) - 1;
+        sum += m_recent[at];
+    }
+    // Like a meter that has only heard silence before, a window longer than
+    // what was heard counts the missing part as silence.
+    return powerToLoudness(sum / static_cast<double>(std::max<int64_t>(wanted, 1)));
 }
 
 double LoudnessMeter::truePeakLinear() const {
-    double highest = 0;
-    if (!m_state || !(m_modes & truePeak)) return 0;
-    for (int c = 0; c < m_channels; ++c) {
-        double peak = 0;
-        if (ebur128_true_peak(st(m_state), static_cast<unsigned>(c), &peak) == EBUR128_SUCCESS)
-            highest = std::max(highest, peak);
-    }
-    return highest;
+    return (m_modes & truePeak) ? m_peak.peak() : 0.0;
 }
 
 LoudnessFigures LoudnessMeter::figures() const {
     LoudnessFigures out;
-    if (!m_state) return out;
-    double value = 0;
-    if ((m_modes & integrated) && ebur128_loudness_global(st(m_state), &value) == EBUR128_SUCCESS)
-        out.integrated = finiteOrNone(value);
-    if ((m_modes & range) && ebur128_loudness_range(st(m_state), &value) == EBUR128_SUCCESS && out.integrated)
-        out.range = value;
+    if (!m_valid) return out;
+    if (m_modes & integrated) out.integrated = m_blocks.integrated();
+    if ((m_modes & range) && out.integrated) out.range = m_blocks.range();
     if (m_modes & truePeak) {
         const double peak = truePeakLinear();
         if (peak > 0) out.truePeak = linearToDb(peak);
@@ -102,59 +96,95 @@ LoudnessFigures LoudnessMeter::figures() const {
     return out;
 }
 
-FileLoudness measureFileLoudness(const std::string& path, const ClusterList* onlyIntervals, int modes) {
+FileLoudness measureFileLoudness(const std::string& path, const ClusterList* onlyIntervals,
+                                 int modes, const Parallelism& parallelism) {
     FileLoudness result;
-    kykit::Status opened = kykit::Status::success();
-    auto stream = PcmStream::open(path, {}, opened);
-    if (!stream) {
-        result.status = opened;
+    if (!onlyIntervals) {
+        Reader in(path, parallelism);
+        if (!in.stream) {
+            result.status = in.status;
+            return result;
+        }
+        LoudnessMeter meter(in.format, modes);
+        if (!meter.valid()) {
+            result.status = kykit::Status::failure("the loudness meter does not take this format");
+            return result;
+        }
+        for (int got = in.read(); got > 0; got = in.read())
+            meter.add(in.planes, got);
+        if (!in.stream->status()) {
+            result.status = in.stream->status();
+            return result;
+        }
+        if (kykit::Status whole = in.stream->damageVerdict(); !whole) {
+            result.status = whole;
+            return result;
+        }
+        result.damage = in.stream->damage();
+        result.samples = in.stream->placedSamples();
+        result.figures = meter.figures();
+        result.status = kykit::Status::success();
         return result;
     }
-    const PcmFormat format = stream->format();
-    LoudnessMeter meter(format, modes);
-    if (!meter.valid()) {
+    const IntervalLoudness measured = measureIntervalLoudness(path, *onlyIntervals, parallelism);
+    result.status = measured.status;
+    result.figures.integrated = measured.together;
+    result.damage = measured.damage;
+    result.samples = measured.samples;
+    return result;
+}
+
+IntervalLoudness measureIntervalLoudness(const std::string& path, const ClusterList& intervals,
+                                         const Parallelism& parallelism) {
+    IntervalLoudness result;
+    Reader in(path, parallelism);
+    if (!in.stream) {
+        result.status = in.status;
+        return result;
+    }
+    const int rate = in.format.sampleRate;
+    if (in.format.channels <= 0 || rate <= 0) {
         result.status = kykit::Status::failure("the loudness meter does not take this format");
         return result;
     }
-    std::vector<std::vector<double>> buffers(format.channels, std::vector<double>(kBlockFrames));
-    std::vector<double*> planes(format.channels);
-    std::vector<const double*> slice(format.channels);
-    for (int c = 0; c < format.channels; ++c) planes[c] = buffers[c].data();
+    KWeighting weighting(in.format);
+    LoudnessBlocks together(rate);
+    std::vector<LoudnessBlocks> each(intervals.size(), LoudnessBlocks(rate));
+    std::vector<double> power(kBlockFrames);
     int64_t position = 0;
-    size_t next = 0;  // the first interval that may still hold samples
-    for (;;) {
-        const int got = stream->read(planes.data(), kBlockFrames);
-        if (got <= 0) break;
-        if (!onlyIntervals) {
-            meter.add(planes.data(), got);
-        } else {
-            // Feed the parts of this block that lie inside the intervals.
-            const int64_t blockEnd = position + got;
-            while (next < onlyIntervals->size() &&
-                   std::llround((*onlyIntervals)[next].end * format.sampleRate) <= position)
-                ++next;
-            for (size_t k = next; k < onlyIntervals->size(); ++k) {
-                const int64_t from = std::max<int64_t>(position, std::llround((*onlyIntervals)[k].start * format.sampleRate));
-                const int64_t to = std::min<int64_t>(blockEnd, std::llround((*onlyIntervals)[k].end * format.sampleRate));
-                if (from >= blockEnd) break;
-                if (to <= from) continue;
-                for (int c = 0; c < format.channels; ++c) slice[c] = planes[c] + (from - position);
-                meter.add(slice.data(), static_cast<int>(to - from));
-            }
+    size_t next = 0; // the first interval that may still hold samples
+    for (int got = in.read(); got > 0; got = in.read()) {
+        weighting.power(in.planes, got, power.data());
+        const int64_t blockEnd = position + got;
+        while (next < intervals.size() && sampleAt(intervals[next].end, rate) <= position)
+            ++next;
+        for (size_t k = next; k < intervals.size(); ++k) {
+            const int64_t from = std::max(position, sampleAt(intervals[k].start, rate));
+            const int64_t to = std::min(blockEnd, sampleAt(intervals[k].end, rate));
+            if (from >= blockEnd) break;
+            if (to <= from) continue;
+            const double* at = power.data() + (from - position);
+            together.add(at, static_cast<int>(to - from));
+            each[k].add(at, static_cast<int>(to - from));
         }
-        position += got;
+        position = blockEnd;
     }
-    if (!stream->status()) {
-        result.status = stream->status();
+    if (!in.stream->status()) {
+        result.status = in.stream->status();
         return result;
     }
-    if (kykit::Status whole = stream->damageVerdict(); !whole) {
+    if (kykit::Status whole = in.stream->damageVerdict(); !whole) {
         result.status = whole;
         return result;
     }
-    result.damage = stream->damage();
-    result.samples = stream->placedSamples();
-    result.figures = meter.figures();
+    result.damage = in.stream->damage();
+    result.samples = in.stream->placedSamples();
+    result.together = together.integrated();
+    for (const LoudnessBlocks& blocks : each) {
+        // Shorter than one 400 ms block: the interval is its own block.
+        const bool short_ = blocks.frames() < 4 * static_cast<int64_t>(blocks.stepFrames());
+        result.perInterval.push_back(short_ ? blocks.asOneBlock() : blocks.integrated());
+    }
     result.status = kykit::Status::success();
     return result;
 }

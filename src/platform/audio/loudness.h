@@ -1,14 +1,18 @@
 #pragma once
-// Loudness after EBU R128 / ITU-R BS.1770 (libebur128): integrated loudness,
-// loudness range, short-term loudness and true peak of planar double blocks.
+// Loudness after EBU R128 / ITU-R BS.1770: integrated loudness, loudness
+// range, the loudness of the last seconds and true peak of planar double
+// blocks (bs1770.h and true_peak.h do the measuring).
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/audio/bs1770.h"
 #include "platform/audio/cluster.h"
+#include "platform/audio/parallelism.h"
 #include "platform/audio/pcm_stream.h"
+#include "platform/audio/true_peak.h"
 #include "platform/toolkit/result.h"
 
 namespace kyaudio {
@@ -22,28 +26,30 @@ struct LoudnessFigures {
 };
 
 class LoudnessMeter {
-public:
+  public:
     enum Mode : int { integrated = 1, range = 2, truePeak = 4, shortTerm = 8 };
     LoudnessMeter(const PcmFormat& format, int modes);
-    ~LoudnessMeter();
-    LoudnessMeter(const LoudnessMeter&) = delete;
-    LoudnessMeter& operator=(const LoudnessMeter&) = delete;
 
-    bool valid() const { return m_state != nullptr; }
+    bool valid() const { return m_valid; }
     void add(const double* const* planes, int frames);
-    // Short-term loudness of the last 3 s; absent in silence.
-    std::optional<double> shortTermNow() const;
-    // Loudness of the last `milliseconds` (at most 3000 with shortTerm).
+    // Loudness of the last `milliseconds` (at most 3000, with shortTerm).
     std::optional<double> windowLoudness(unsigned long milliseconds) const;
     LoudnessFigures figures() const;
     // The highest true peak as a linear factor of full scale.
     double truePeakLinear() const;
 
-private:
-    void* m_state = nullptr;  // the library's state
-    int m_channels = 0;
+  private:
+    bool m_valid = false;
     int m_modes = 0;
-    std::vector<double> m_interleaved;
+    int m_rate = 0;
+    KWeighting m_weighting;
+    LoudnessBlocks m_blocks;
+    TruePeakMeter m_peak;
+    std::vector<double> m_power;
+    // The last 3 s of power, as a ring, for windowLoudness.
+    std::vector<double> m_recent;
+    size_t m_recentEnd = 0;
+    int64_t m_added = 0;
 };
 
 // Integrated loudness, range and true peak of a whole file at its own
@@ -58,8 +64,26 @@ struct FileLoudness {
 };
 // `modes` (LoudnessMeter::Mode) picks what is measured: the true peak costs
 // several times the rest.
-FileLoudness measureFileLoudness(const std::string& path, const ClusterList* onlyIntervals = nullptr,
-                                 int modes = 1 | 2 | 4);
+// With two jobs or more the file is decoded ahead on a second thread while
+// it is measured; the figures are the same.
+FileLoudness measureFileLoudness(const std::string& path,
+                                 const ClusterList* onlyIntervals = nullptr, int modes = 1 | 2 | 4,
+                                 const Parallelism& parallelism = {});
+
+// Each interval's own integrated loudness (an interval shorter than one
+// 400 ms block is one block of its own length) and that of all of them
+// together, of a file at its own format. The K-weighting runs over the whole
+// file, so an interval's first samples are weighted as they sound in context.
+struct IntervalLoudness {
+    kykit::Status status = kykit::Status::failure("not measured");
+    std::optional<double> together;
+    std::vector<std::optional<double>> perInterval;
+    // Passed over as silence (PcmStream::damage), of `samples` in all.
+    AudioDamage damage;
+    int64_t samples = 0;
+};
+IntervalLoudness measureIntervalLoudness(const std::string& path, const ClusterList& intervals,
+                                         const Parallelism& parallelism = {});
 
 // Level in dB of a linear factor; -inf for 0.
 double linearToDb(double linear);

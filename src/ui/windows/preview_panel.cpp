@@ -1,5 +1,7 @@
 #include "ui/windows/preview_panel.h"
 
+#include <cmath>
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -12,6 +14,7 @@
 #include "ui/kit/ky_window_growth.h"
 #include "ducking/volume_keyframes.h"
 #include "platform/audio/read_failure_text.h"
+#include "platform/audio/audio_file.h"
 #include "ui/windows/preview_analysis.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_player.h"
@@ -170,6 +173,9 @@ void PreviewPanel::setFiles(const std::string& dialogue, const std::string& musi
     m_musicPath = music;
     m_fillerPath = filler;
     m_settings.withFiller = !filler.empty();
+    // The filler's length caps its clips, as in the project (a header read).
+    const double fillerSeconds = filler.empty() ? 0.0 : kyaudio::probeAudioFile(filler).duration;
+    m_settings.fillerSeconds = std::isfinite(fillerSeconds) ? fillerSeconds : 0.0;
     m_player->stop();
     if (!inputsChanged) return redraw();
     m_progress->setRange(0, 1000);
@@ -186,8 +192,10 @@ void PreviewPanel::setFiles(const std::string& dialogue, const std::string& musi
 
 void PreviewPanel::setSettings(const pv::PreviewSettings& settings) {
     const bool filler = m_settings.withFiller;
+    const double fillerSeconds = m_settings.fillerSeconds;
     m_settings = settings;
     m_settings.withFiller = filler;
+    m_settings.fillerSeconds = fillerSeconds;
     redraw();
 }
 
