@@ -34,15 +34,15 @@ TEST(DuckSettings, StoredValuesOutsideTheirRangeReadAsTheDefaultWithAWarning) {
 }
 
 TEST(DuckSettings, OptionTextsMustBeFiniteNumbersWithinTheRange) {
-    for (const std::string& good : {"-60", "0", "-12", "+0"})
+    for (const char* good : {"-60", "0", "-12", "+0"})
         EXPECT_EQ(optionValueProblem(settings::kDecrease, good, true), std::nullopt) << good;
     EXPECT_EQ(optionValueProblem(settings::kDecrease, "20", true),
               "must be a whole number of dB from -60 to 0, not 20");
-    for (const std::string& bad : {"2147483647", "-61", "-1.5", "", "nan", "x"})
+    for (const char* bad : {"2147483647", "-61", "-1.5", "", "nan", "x"})
         EXPECT_NE(optionValueProblem(settings::kDecrease, bad, true), std::nullopt) << bad;
     EXPECT_EQ(optionValueProblem(settings::kUnderLU, "nan"),
               "must be a number of LU from 0 to 60, not nan");
-    for (const std::string& bad : {"inf", "-inf", "60.01", "-0.5", "1e400"})
+    for (const char* bad : {"inf", "-inf", "60.01", "-0.5", "1e400"})
         EXPECT_NE(optionValueProblem(settings::kUnderLU, bad), std::nullopt) << bad;
     EXPECT_EQ(optionValueProblem(settings::kUnderLU, "17.5"), std::nullopt);
     // Every default lies within its own range.

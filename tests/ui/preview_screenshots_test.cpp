@@ -31,7 +31,9 @@ TEST_P(PreviewScreenshots, MainWindowWithPreview) {
     window->resize(window->sizeHint().width() * 3 / 2, window->sizeHint().height() * 3 / 2);
     ASSERT_TRUE(dropFiles(vc->drgSpeaker, {data + dialogue}));
     ASSERT_TRUE(dropFiles(vc->drgMusic, {data + music}));
-    if (*filler) ASSERT_TRUE(dropFiles(vc->drgFiller, {data + filler}));
+    if (*filler) {
+        ASSERT_TRUE(dropFiles(vc->drgFiller, {data + filler}));
+    }
     ASSERT_TRUE(waitUntil([vc] {
         const auto* m = vc->preview->model();
         return m && m->dialogue() && m->music() && !vc->preview->analysis()->isRunning();

@@ -207,14 +207,6 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
             return outcome;
         }
     }
-    for (const auto& [role, path, info] : {std::tuple{"music", &musicPath, &in.music},
-                                           std::tuple{"filler", &fillerPath, &in.filler}}) {
-        if (path->empty()) continue;
-        if (const kykit::Status length = checkClipLength(info->duration); !length) {
-            failedToRead(outcome, role, *path, length.message());
-            return outcome;
-        }
-    }
     // The music is decoded below only when a filler needs its silences, and
     // the filler never is; a copy cut short must stop the job all the same.
     // Its packets are read, not decoded, so this costs little; they also
@@ -227,7 +219,14 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
         return outcome;
     }
     std::vector<std::string> countedWarnings;
-    noteAnalysed(packets, countedRole, counted, fillerPath.empty() ? in.music : in.filler, countedWarnings);
+    kyaudio::AudioFileInfo& countedInfo = fillerPath.empty() ? in.music : in.filler;
+    noteAnalysed(packets, countedRole, counted, countedInfo, countedWarnings);
+    // The lengths checked are those of the audio that is there, not a
+    // header's (one that undercounts must not make a long file too short).
+    if (const kykit::Status length = checkClipLength(countedInfo.duration); !length) {
+        failedToRead(outcome, countedRole, counted, length.message());
+        return outcome;
+    }
     in.outputFile = options.outputPath.empty() ? projectPathFor(speakerPath) : options.outputPath;
 
     kykit::ih_setText(statusLabel, kStageAnalyzing);
@@ -265,6 +264,10 @@ DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& mu
         in.fillerClusters = music.clusters;
         noteAnalysed(music, "music", musicPath, in.music, outcome.warnings);
         outcome.musicDecoded = true;
+        if (const kykit::Status length = checkClipLength(in.music.duration); !length) {
+            failedToRead(outcome, "music", musicPath, length.message());
+            return outcome;
+        }
     }
     outcome.warnings.insert(outcome.warnings.end(), countedWarnings.begin(), countedWarnings.end());
 

@@ -22,7 +22,7 @@ struct AlertRequest {
     std::string informativeText; // the sentence
     std::vector<AlertButton> buttons;
     QWidget* parent = nullptr;   // the window it belongs to, or nullptr
-    std::string details;         // the technical reason, shown on request; may be empty
+    std::string details = {};    // the technical reason, shown on request; may be empty
     // The button Escape chooses; the first unless a question has a harmless
     // way out elsewhere (Cancel after Replace).
     int escapeButton = 0;
