@@ -34,6 +34,22 @@ int64_t sampleAt(double seconds, int rate) {
     return std::llround(std::max(0.0, seconds) * rate);
 }
 
+// After the last block: the stream's failure, or too much of it damaged to
+// measure (false, with the status set); else what it passed over as silence.
+template <typename Result> bool takeStreamEnd(const Reader& in, Result& result) {
+    if (!in.stream->status()) {
+        result.status = in.stream->status();
+        return false;
+    }
+    if (kykit::Status whole = in.stream->damageVerdict(); !whole) {
+        result.status = whole;
+        return false;
+    }
+    result.damage = in.stream->damage();
+    result.samples = in.stream->placedSamples();
+    return true;
+}
+
 } // namespace
 
 double linearToDb(double linear) {
@@ -112,16 +128,7 @@ FileLoudness measureFileLoudness(const std::string& path, const ClusterList* onl
         }
         for (int got = in.read(); got > 0; got = in.read())
             meter.add(in.planes, got);
-        if (!in.stream->status()) {
-            result.status = in.stream->status();
-            return result;
-        }
-        if (kykit::Status whole = in.stream->damageVerdict(); !whole) {
-            result.status = whole;
-            return result;
-        }
-        result.damage = in.stream->damage();
-        result.samples = in.stream->placedSamples();
+        if (!takeStreamEnd(in, result)) return result;
         result.figures = meter.figures();
         result.status = kykit::Status::success();
         return result;
@@ -169,16 +176,7 @@ IntervalLoudness measureIntervalLoudness(const std::string& path, const ClusterL
         }
         position = blockEnd;
     }
-    if (!in.stream->status()) {
-        result.status = in.stream->status();
-        return result;
-    }
-    if (kykit::Status whole = in.stream->damageVerdict(); !whole) {
-        result.status = whole;
-        return result;
-    }
-    result.damage = in.stream->damage();
-    result.samples = in.stream->placedSamples();
+    if (!takeStreamEnd(in, result)) return result;
     result.together = together.integrated();
     for (const LoudnessBlocks& blocks : each) {
         // Shorter than one 400 ms block: the interval is its own block.
