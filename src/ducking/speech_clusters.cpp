@@ -1,6 +1,7 @@
 #include "ducking/speech_clusters.h"
 
 #include "ducking/automatic_detector.h"
+#include "platform/audio/decoded_facts.h"
 #include "platform/audio/speech_features.h"
 
 namespace quelvo {
@@ -15,11 +16,7 @@ SpeechAnalysis analyzeAutomatically(const std::string& dialoguePath, const kyaud
     const kyaudio::FeatureAnalysis features = kyaudio::readSpeechFeatures(dialoguePath, parallelism);
     analysis.status = features.decoded.status;
     if (!analysis.status) return analysis;
-    analysis.duration = features.decoded.duration;
-    analysis.sampleRate = features.decoded.sampleRate;
-    analysis.damage = features.decoded.damage;
-    analysis.packetSeconds = features.decoded.packetSeconds;
-    analysis.frameSeconds = features.decoded.frameSeconds;
+    kyaudio::takeDecodedFacts(analysis, features.decoded);
     analysis.clusters = automaticSpeech(features.features, analysis.duration, &analysis.detection);
     return analysis;
 }
@@ -28,11 +25,7 @@ SpeechAnalysis fromLevels(kyaudio::LevelAnalysis levels) {
     SpeechAnalysis analysis;
     analysis.status = levels.status;
     analysis.clusters = std::move(levels.clusters);
-    analysis.duration = levels.duration;
-    analysis.sampleRate = levels.sampleRate;
-    analysis.damage = levels.damage;
-    analysis.packetSeconds = levels.packetSeconds;
-    analysis.frameSeconds = levels.frameSeconds;
+    kyaudio::takeDecodedFacts(analysis, levels);
     return analysis;
 }
 

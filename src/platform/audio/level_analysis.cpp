@@ -2,6 +2,7 @@
 // peaks, detect, shape.
 #include "platform/audio/audio_file.h"
 #include "platform/audio/audio_reader.h"
+#include "platform/audio/decoded_facts.h"
 #include "platform/audio/level_detector.h"
 #include "platform/audio/parallel_reader.h"
 
@@ -35,11 +36,7 @@ LevelAnalysis detect(const LevelParameters& parameters, Read read) {
         analysis.status = decoded.status;
         return analysis;
     }
-    analysis.duration = decoded.duration;
-    analysis.sampleRate = decoded.sampleRate;
-    analysis.damage = decoded.damage;
-    analysis.packetSeconds = decoded.packetSeconds;
-    analysis.frameSeconds = decoded.frameSeconds;
+    takeDecodedFacts(analysis, decoded);
     analysis.clusters = shapeClusters(detector.finish(decoded.duration), parameters, decoded.duration);
     analysis.status = kykit::Status::success();
     return analysis;
@@ -69,11 +66,7 @@ LevelAnalysis countAudioPackets(const std::string& path) {
     const DecodeSummary counted = readFramePeaks(path, [](float) {}, options);
     LevelAnalysis analysis;
     analysis.status = counted.status;
-    analysis.duration = counted.duration;
-    analysis.sampleRate = counted.sampleRate;
-    analysis.damage = counted.damage;
-    analysis.packetSeconds = counted.packetSeconds;
-    analysis.frameSeconds = counted.frameSeconds;
+    takeDecodedFacts(analysis, counted);
     return analysis;
 }
 
