@@ -24,12 +24,10 @@ import json
 import os
 import re
 import statistics
-import subprocess
 import sys
-import tempfile
 
-from analysis_bench import HERE, find_cli, measure, warm
-from duck_bench import make_music
+from analysis_bench import find_cli, measure
+from render_bench import hour_inputs
 
 ANALYZE_TARGET = 0.5
 RENDER_TARGET = 1.3
@@ -64,12 +62,7 @@ def main():
     args = parser.parse_args()
 
     cli = find_cli(args.cli)
-    subprocess.run([os.path.join(HERE, "make_long_dialogue.sh"), args.dir], check=True)
-    dialogue = os.path.join(args.dir, "long_dialogue_1h.wav")
-    music, filler = make_music(args.dir)
-    for path in (dialogue, music, filler):
-        warm(path)
-    env = dict(os.environ, QUELVO_CONFIG_DIR=tempfile.mkdtemp(prefix="quelvo-bench-settings-"))
+    dialogue, music, filler, env = hour_inputs(args.dir)
     output = os.path.join(args.dir, "loudness_bench_mix.wav")
     render = [cli, "render", "--dialogue", dialogue, "--music", music, "--filler", filler, "--output", output,
               "--force"]

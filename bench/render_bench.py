@@ -32,6 +32,18 @@ SPEED_TARGET = 3.0
 RSS_LIMIT_MB = 96.0
 
 
+def hour_inputs(folder):
+    """The one-hour dialogue, music and filler in `folder` (made once, read
+    into the page cache), and an environment with fresh settings."""
+    subprocess.run([os.path.join(HERE, "make_long_dialogue.sh"), folder], check=True)
+    dialogue = os.path.join(folder, "long_dialogue_1h.wav")
+    music, filler = make_music(folder)
+    for path in (dialogue, music, filler):
+        warm(path)
+    env = dict(os.environ, QUELVO_CONFIG_DIR=tempfile.mkdtemp(prefix="quelvo-bench-settings-"))
+    return dialogue, music, filler, env
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--cli", help="quelvo-cli to measure (default: the build folders of this checkout)")
@@ -40,12 +52,7 @@ def main():
     args = parser.parse_args()
 
     cli = find_cli(args.cli)
-    subprocess.run([os.path.join(HERE, "make_long_dialogue.sh"), args.dir], check=True)
-    dialogue = os.path.join(args.dir, "long_dialogue_1h.wav")
-    music, filler = make_music(args.dir)
-    for path in (dialogue, music, filler):
-        warm(path)
-    env = dict(os.environ, QUELVO_CONFIG_DIR=tempfile.mkdtemp(prefix="quelvo-bench-settings-"))
+    dialogue, music, filler, env = hour_inputs(args.dir)
     output = os.path.join(args.dir, "render_bench_mix.wav")
 
     ff = ["ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-i"]
