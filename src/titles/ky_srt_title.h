@@ -5,6 +5,11 @@
 
 namespace quelvo {
 
+// Where a file asked a cue to be shown, and how its lines are aligned; most
+// files say neither, and then the title settings decide.
+enum class CuePlacement { unset, bottom, top };
+enum class CueAlignment { unset, left, center, right };
+
 struct KySRTTitle {
     KySRTTitle(int64_t id, double startTime, double endTime, std::string text)
         : id(id), startTime(startTime), endTime(endTime), text(std::move(text)) {}
@@ -13,6 +18,8 @@ struct KySRTTitle {
     double startTime; // seconds
     double endTime;   // seconds
     std::string text; // several lines stay joined by line feeds
+    CuePlacement placement = CuePlacement::unset;
+    CueAlignment alignment = CueAlignment::unset;
 
     bool operator==(const KySRTTitle&) const = default;
 };
