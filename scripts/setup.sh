@@ -11,6 +11,8 @@ debian_packages=(
     libxml2-utils libxml2-dev xvfb xauth imagemagick
     openbox
     espeak-ng sox chromium
+    # melt renders the MLT projects in the writers' tests, as Shotcut would play them.
+    melt
     clang libclang-rt-14-dev
     # The packaging check (scripts/check-package.sh): the package's dependencies,
     # the validators, the manual pages.
@@ -20,7 +22,7 @@ debian_packages=(
 # install on macOS (where the bundle is set up by CMake alone).
 # (openbox is only the window manager of the virtual X display that
 # tests/ui/take_screenshots.sh uses; macOS has its own window server.)
-brew_packages=(cmake ninja pkg-config ffmpeg libebur128 qt nlohmann-json cli11 googletest libxml2 espeak-ng sox imagemagick uchardet chromium)
+brew_packages=(cmake ninja pkg-config ffmpeg libebur128 qt nlohmann-json cli11 googletest libxml2 espeak-ng sox imagemagick uchardet chromium mlt)
 
 if [ "$(uname -s)" = "Darwin" ]; then
     command -v brew >/dev/null || { echo "setup: Homebrew is required on macOS" >&2; exit 1; }
