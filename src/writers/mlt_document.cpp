@@ -28,8 +28,8 @@ struct MltTrack {
 
 class MltDocument {
   public:
-    MltDocument(const ProjectDescription& project, MltFlavour flavour)
-        : m_project(project), m_flavour(flavour), m_clock(project.timeline) {
+    explicit MltDocument(const ProjectDescription& project)
+        : m_project(project), m_clock(project.timeline) {
         planTracks();
     }
 
@@ -50,8 +50,6 @@ class MltDocument {
     }
 
   private:
-    bool kdenlive() const { return m_flavour == MltFlavour::kdenlive; }
-
     void planTracks() {
         for (const DialogueClip& dialogue : m_project.dialogue)
             m_tracks.push_back({dialogue.source.role,
@@ -119,41 +117,24 @@ class MltDocument {
             property("video_index", "-1");
             property("mlt_service", "avformat");
             property("seekable", "1");
-            if (kdenlive()) {
-                property("kdenlive:id", std::to_string(i + 2));
-                property("kdenlive:clipname", source.name);
-                property("kdenlive:clip_type", "1");
-                property("kdenlive:folderid", "-1");
-            } else {
-                property("shotcut:caption", source.name);
-            }
+            property("shotcut:caption", source.name);
             m_xml.close();
         }
     }
 
     void writeBin() {
         m_xml.open("playlist", {{"id", "main_bin"}});
-        if (kdenlive()) {
-            property("kdenlive:docproperties.version", "1.04");
-            property("kdenlive:docproperties.kdenliveversion", "22.12.3");
-            property("kdenlive:docproperties.audioChannels", "2");
-            for (const ClipSource* source : m_producers)
-                m_xml.empty("entry", {{"producer", m_producerIds.at(source->path)},
-                                      {"in", m_clock.clock(0)},
-                                      {"out", lastFrame(std::max<int64_t>(
-                                                  m_clock.down(source->facts.duration), 1))}});
-        }
         property("xml_retain", "1");
         m_xml.close();
     }
 
-    // The black picture under every track, as both editors keep it.
+    // The black picture under every track, as Shotcut keeps it.
     void writeBackground() {
         m_xml.open("producer",
                    {{"id", "black"}, {"in", m_clock.clock(0)}, {"out", lastFrame(m_length)}});
-        property("length", kdenlive() ? "2147483647" : std::to_string(m_length));
-        property("eof", kdenlive() ? "continue" : "pause");
-        property("resource", kdenlive() ? "black" : "0");
+        property("length", std::to_string(m_length));
+        property("eof", "pause");
+        property("resource", "0");
         property("aspect_ratio", "1");
         property("mlt_service", "color");
         property("set.test_audio", "0");
@@ -168,12 +149,8 @@ class MltDocument {
     void writePlaylist(size_t index) {
         const MltTrack& track = m_tracks[index];
         m_xml.open("playlist", {{"id", "playlist" + std::to_string(index)}});
-        if (kdenlive()) {
-            property("kdenlive:audio_track", "1");
-        } else {
-            property("shotcut:audio", "1");
-            property("shotcut:name", track.name);
-        }
+        property("shotcut:audio", "1");
+        property("shotcut:name", track.name);
         int64_t at = 0;
         for (const MltEntry& entry : track.entries) {
             if (entry.start > at)
@@ -198,10 +175,7 @@ class MltDocument {
         property("max_gain", "20dB");
         property("level", entry.level);
         property("mlt_service", "volume");
-        if (kdenlive())
-            property("kdenlive_id", "volume");
-        else
-            property("shotcut:filter", "audioGain");
+        property("shotcut:filter", "audioGain");
         m_xml.close();
         m_xml.close();
     }
@@ -211,7 +185,7 @@ class MltDocument {
                                {"title", m_project.projectName},
                                {"in", m_clock.clock(0)},
                                {"out", lastFrame(m_length)}});
-        if (!kdenlive()) property("shotcut", "1");
+        property("shotcut", "1");
         m_xml.empty("track", {{"producer", "background"}});
         for (size_t i = 0; i < m_tracks.size(); ++i)
             m_xml.empty("track", {{"producer", "playlist" + std::to_string(i)}, {"hide", "video"}});
@@ -223,14 +197,12 @@ class MltDocument {
             property("mlt_service", "mix");
             property("always_active", "1");
             property("sum", "1");
-            if (kdenlive()) property("internal_added", "237");
             m_xml.close();
         }
         m_xml.close();
     }
 
     const ProjectDescription& m_project;
-    MltFlavour m_flavour;
     TimelineClock m_clock;
     std::vector<MltTrack> m_tracks;
     std::vector<const ClipSource*> m_producers;
@@ -242,8 +214,8 @@ class MltDocument {
 
 } // namespace
 
-std::string writeMltDocument(const ProjectDescription& project, MltFlavour flavour) {
-    return MltDocument(project, flavour).write();
+std::string writeMltDocument(const ProjectDescription& project) {
+    return MltDocument(project).write();
 }
 
 } // namespace quelvo

@@ -1,14 +1,11 @@
 #pragma once
-// The MLT document both MLT writers share; Kdenlive's asks for its own
-// additions on top of what Shotcut reads.
+// The MLT document itself (see mlt_writer.h for what it holds).
 #include <string>
 
 #include "project/project_description.h"
 
 namespace quelvo {
 
-enum class MltFlavour { shotcut, kdenlive };
-
-std::string writeMltDocument(const ProjectDescription& project, MltFlavour flavour);
+std::string writeMltDocument(const ProjectDescription& project);
 
 } // namespace quelvo

@@ -59,7 +59,14 @@ std::string mltLevel(const kymovie::VolumeKeyframeList& keyframes, double steady
 }
 
 std::string writeMlt(const ProjectDescription& project) {
-    return writeMltDocument(project, MltFlavour::shotcut);
+    return writeMltDocument(project);
+}
+
+KdenliveText writeKdenlive(const ProjectDescription&) {
+    return {kykit::Status::failure(
+                "Kdenlive projects cannot be written yet: Kdenlive 22.12 does not open "
+                "them; choose Shotcut (MLT) instead, which Kdenlive can import"),
+            ""};
 }
 
 } // namespace quelvo

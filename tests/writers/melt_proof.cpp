@@ -74,6 +74,8 @@ MediaFileFacts factsOf(const std::string& path) {
     return {info.sampleRate, info.channels, info.sampleCount, info.duration};
 }
 
+int stemChannels(const std::string& path) { return kyaudio::probeAudioFile(path).channels; }
+
 // The eased fade the renderer plays (1 - u^2), every quarter second in dB.
 kymovie::VolumeKeyframeList fadeKeyframes(double clipSeconds) {
     const double fade = std::min(kFillerFadeSeconds, clipSeconds), from = clipSeconds - fade;
@@ -287,8 +289,8 @@ std::string meltProgram() {
     return "";
 }
 
-MeltFindings checkWithMelt(const MeltCase& input, const std::filesystem::path& work) {
-    MeltFindings findings;
+kykit::Status describeCase(const MeltCase& input, const std::filesystem::path& work,
+                           ProjectDescription& project) {
     RenderJobRequest request;
     request.dialoguePath = input.dialogue;
     request.musicPath = input.music;
@@ -296,11 +298,20 @@ MeltFindings checkWithMelt(const MeltCase& input, const std::filesystem::path& w
     request.outputPath = (work / "mix.wav").string();
     request.stemPath = (work / "stem.wav").string();
     const RenderJobOutcome rendered = renderDuckedMix(request, nullptr);
-    if (!rendered.success) {
-        findings.status = kykit::Status::failure(rendered.message);
+    if (!rendered.success) return kykit::Status::failure(rendered.message);
+    project = describe(input, rendered.job);
+    return kykit::Status::success();
+}
+
+MeltFindings checkWithMelt(const MeltCase& input, const std::filesystem::path& work) {
+    MeltFindings findings;
+    ProjectDescription project;
+    if (kykit::Status described = describeCase(input, work, project); !described) {
+        findings.status = described;
         return findings;
     }
-    const ProjectDescription project = describe(input, rendered.job);
+    const std::string stemPath = (work / "stem.wav").string();
+    const Power stem = readPower(stemPath);
     const std::string mlt = writeMlt(project);
     const Power music = readPower(input.music);
     const MediaFileFacts musicFacts = project.music.source.facts;
@@ -327,9 +338,8 @@ MeltFindings checkWithMelt(const MeltCase& input, const std::filesystem::path& w
     // conversion the renderer uses: two resamplers differ by more than 0.5 dB
     // in a 10 ms window of bright music, which is not what is compared here.
     measureStem(project,
-                readPower((work / "played.wav").string(), rendered.render.sampleRate,
-                          rendered.render.channels),
-                readPower(request.stemPath), ramps, findings);
+                readPower((work / "played.wav").string(), stem.rate, stemChannels(stemPath)), stem,
+                ramps, findings);
     if (project.filler)
         measureFillers(project, readPower((work / "fillers.wav").string()),
                        readPower(input.filler, project.filler->source.facts.sampleRate,

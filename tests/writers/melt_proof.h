@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/toolkit/result.h"
+#include "project/project_description.h"
 
 namespace quelvo::test {
 
@@ -34,6 +35,11 @@ struct MeltFindings {
 
 // The path of `melt`, or "" when it is not installed.
 std::string meltProgram();
+
+// The project the job makes for a case, as its description; the job's mix
+// and music stem are rendered into `workFolder` (mix.wav, stem.wav).
+kykit::Status describeCase(const MeltCase& input, const std::filesystem::path& workFolder,
+                           ProjectDescription& project);
 
 MeltFindings checkWithMelt(const MeltCase& input, const std::filesystem::path& workFolder);
 
