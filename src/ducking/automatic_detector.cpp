@@ -15,23 +15,29 @@ namespace {
 
 using kyaudio::SpeechFeatures;
 
-constexpr double kFrame = 0.01;  // s
+constexpr double kFrame = 0.01; // s
 
 struct Span {
-    int64_t begin = 0, end = 0;  // frames, end exclusive
+    int64_t begin = 0, end = 0; // frames, end exclusive
 };
 
 // The value below which `fraction` of the levels lie (nearest rank).
 double percentile(const std::vector<float>& levels, double fraction) {
     std::vector<float> sorted(levels);
-    const size_t rank = std::min(sorted.size() - 1,
-                                 static_cast<size_t>(std::floor(fraction * static_cast<double>(sorted.size()))));
-    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(rank), sorted.end());
+    const size_t rank =
+        std::min(sorted.size() - 1,
+                 static_cast<size_t>(std::floor(fraction * static_cast<double>(sorted.size()))));
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(rank),
+                     sorted.end());
     return sorted[rank];
 }
 
-bool voiced(const SpeechFeatures& f, int64_t i, float at) { return f.voicing[static_cast<size_t>(i)] >= at; }
-float level(const SpeechFeatures& f, int64_t i) { return f.level[static_cast<size_t>(i)]; }
+bool voiced(const SpeechFeatures& f, int64_t i, float at) {
+    return f.voicing[static_cast<size_t>(i)] >= at;
+}
+float level(const SpeechFeatures& f, int64_t i) {
+    return f.level[static_cast<size_t>(i)];
+}
 
 // Runs of frames at or above `threshold`, joined over dips of up to `bridge` frames.
 std::vector<Span> stretchesAbove(const SpeechFeatures& f, double threshold, int bridge) {
@@ -43,7 +49,8 @@ std::vector<Span> stretchesAbove(const SpeechFeatures& f, double threshold, int 
             continue;
         }
         int64_t j = i;
-        while (j < n && level(f, j) >= threshold) ++j;
+        while (j < n && level(f, j) >= threshold)
+            ++j;
         if (!out.empty() && i - out.back().end <= bridge)
             out.back().end = j;
         else
@@ -56,7 +63,8 @@ std::vector<Span> stretchesAbove(const SpeechFeatures& f, double threshold, int 
 // Whether the stretch holds a core (a run of at least coreFrames frames at
 // or above T_on) with enough voiced frames: a breath, a click or mouth noise
 // can be as loud as a soft word but is not voiced.
-bool holdsVoicedCore(const SpeechFeatures& f, const Span& s, double startThreshold, const AutomaticTuning& t) {
+bool holdsVoicedCore(const SpeechFeatures& f, const Span& s, double startThreshold,
+                     const AutomaticTuning& t) {
     for (int64_t i = s.begin; i < s.end;) {
         if (level(f, i) < startThreshold) {
             ++i;
@@ -88,15 +96,18 @@ std::vector<Span> guardAgainstMusic(const SpeechFeatures& f, const std::vector<S
     std::vector<int64_t> voicedRun(n, 0);
     for (size_t q = 0; q < n;) {
         size_t r = q;
-        while (r < n && voiced(f, static_cast<int64_t>(r), t.voicedAt)) ++r;
-        for (size_t x = q; x < r; ++x) voicedRun[x] = static_cast<int64_t>(r - q);
+        while (r < n && voiced(f, static_cast<int64_t>(r), t.voicedAt))
+            ++r;
+        for (size_t x = q; x < r; ++x)
+            voicedRun[x] = static_cast<int64_t>(r - q);
         q = r == q ? q + 1 : r;
     }
     const auto gap = static_cast<int64_t>(std::lround(t.guardGap / kFrame));
     const auto held = static_cast<int64_t>(std::lround(t.heldNote / kFrame));
     for (size_t i = 0; i < spans.size();) {
         size_t j = i + 1;
-        while (j < spans.size() && spans[j].begin - spans[j - 1].end < gap) ++j;
+        while (j < spans.size() && spans[j].begin - spans[j - 1].end < gap)
+            ++j;
         int64_t loud = 0, voicedLoud = 0, voicedFrames = 0, heldFrames = 0;
         for (size_t k = i; k < j; ++k)
             for (int64_t q = spans[k].begin; q < spans[k].end; ++q) {
@@ -110,8 +121,10 @@ std::vector<Span> guardAgainstMusic(const SpeechFeatures& f, const std::vector<S
                     if (voicedRun[static_cast<size_t>(q)] >= held) ++heldFrames;
                 }
             }
-        const bool voicedEnough = static_cast<double>(voicedLoud) >= t.guardVoicedShare * static_cast<double>(loud);
-        const bool heldNotes = static_cast<double>(heldFrames) > t.heldNoteShare * static_cast<double>(voicedFrames);
+        const bool voicedEnough =
+            static_cast<double>(voicedLoud) >= t.guardVoicedShare * static_cast<double>(loud);
+        const bool heldNotes =
+            static_cast<double>(heldFrames) > t.heldNoteShare * static_cast<double>(voicedFrames);
         if (voicedEnough && !heldNotes)
             kept.insert(kept.end(), spans.begin() + static_cast<std::ptrdiff_t>(i),
                         spans.begin() + static_cast<std::ptrdiff_t>(j));
@@ -146,6 +159,45 @@ int64_t endOfDirectSound(const SpeechFeatures& f, const Span& s, const Automatic
     return last + 1;
 }
 
+// Frames in runs of at least `run` frames that lie above near-silence and
+// at or below `ceiling`: how much steady quiet sound the file holds.
+int64_t steadyQuietFrames(const SpeechFeatures& f, double ceiling, int64_t run,
+                          double nearSilence) {
+    int64_t total = 0, length = 0;
+    for (const float l : f.level) {
+        if (l > nearSilence && l <= ceiling) {
+            ++length;
+            continue;
+        }
+        if (length >= run) total += length;
+        length = 0;
+    }
+    return length >= run ? total + length : total;
+}
+
+// The level of the quietest tenth of the frames. A gate or an editor's cuts
+// leave the pauses as digital silence (or a few bits of it) with room tone
+// only in short handles around the words: judged against the silence, the
+// room tone would count as speech. So where the quietest tenth is such
+// near-silence, the floor is the quietest tenth of the other frames, if these
+// are a noise bed: steady runs of quiet sound (a clean recording's soft
+// syllables and a codec's noise beside its silences are neither steady nor
+// long), far enough under the speech.
+double noiseFloor(const SpeechFeatures& f, double speech, const AutomaticTuning& t) {
+    const double quietest = percentile(f.level, t.floorPercentile);
+    if (quietest > t.nearSilence) return quietest;
+    std::vector<float> sounding;
+    for (const float l : f.level)
+        if (l > t.nearSilence) sounding.push_back(l);
+    if (sounding.empty()) return quietest;
+    const double roomTone = percentile(sounding, t.floorPercentile);
+    const auto run = static_cast<int64_t>(std::lround(t.roomToneRun / kFrame));
+    const auto needed = static_cast<int64_t>(std::lround(t.roomToneTotal / kFrame));
+    const bool bed =
+        steadyQuietFrames(f, roomTone + t.roomToneSpread, run, t.nearSilence) >= needed;
+    return bed && speech - roomTone >= t.roomToneBelowSpeech ? roomTone : quietest;
+}
+
 } // namespace
 
 AutomaticDecision decideSpeech(const SpeechFeatures& f, double duration, const AutomaticTuning& t) {
@@ -155,9 +207,11 @@ AutomaticDecision decideSpeech(const SpeechFeatures& f, double duration, const A
     // In a recording that is speech from end to end, the quietest tenth is
     // speech too; the floor is then put where speech's own dips reach.
     // Steady noise or music with as little range stays out by its voicing.
-    const double floor = std::min(percentile(f.level, t.floorPercentile), speech - t.floorBelowSpeech);
-    const double on = std::max({floor + t.startAboveFloor, speech - t.startBelowSpeech, t.startLowest});
-    const double off = std::max({floor + t.continueAboveFloor, speech - t.continueBelowSpeech, t.continueLowest});
+    const double floor = std::min(noiseFloor(f, speech, t), speech - t.floorBelowSpeech);
+    const double on =
+        std::max({floor + t.startAboveFloor, speech - t.startBelowSpeech, t.startLowest});
+    const double off =
+        std::max({floor + t.continueAboveFloor, speech - t.continueBelowSpeech, t.continueLowest});
     decision.noiseFloor = floor;
     decision.speechLevel = speech;
     decision.threshold = on;
@@ -170,7 +224,8 @@ AutomaticDecision decideSpeech(const SpeechFeatures& f, double duration, const A
 
     decision.reverberant = soundsReverberant(f, on, speech, off, t);
     if (decision.reverberant)
-        for (Span& s : spans) s.end = endOfDirectSound(f, s, t);
+        for (Span& s : spans)
+            s.end = endOfDirectSound(f, s, t);
 
     // Where the speech is not far above the floor, its soft onsets and word
     // endings lie under the continue threshold; the edges move out by an
@@ -180,19 +235,21 @@ AutomaticDecision decideSpeech(const SpeechFeatures& f, double duration, const A
     const double later = std::min(t.hiddenEdgeLimit, t.endPerDb * margin);
     const double limit = duration > 0 ? duration : 0.0;
     for (const Span& s : spans) {
-        const double start = std::clamp(static_cast<double>(s.begin) * kFrame - earlier, 0.0, limit);
+        const double start =
+            std::clamp(static_cast<double>(s.begin) * kFrame - earlier, 0.0, limit);
         const double end = std::clamp(static_cast<double>(s.end) * kFrame + later, 0.0, limit);
         if (end <= start) continue;
         if (!decision.segments.empty() && start <= decision.segments.back().end)
-            decision.segments.back().end = kyaudio::onTimeGrid(std::max(decision.segments.back().end, end));
+            decision.segments.back().end =
+                kyaudio::onTimeGrid(std::max(decision.segments.back().end, end));
         else
             decision.segments.push_back({kyaudio::onTimeGrid(start), kyaudio::onTimeGrid(end)});
     }
     return decision;
 }
 
-kyaudio::ClusterList shapeAutomaticSegments(const kyaudio::ClusterList& segments, const AutomaticTuning& tuning,
-                                            double duration) {
+kyaudio::ClusterList shapeAutomaticSegments(const kyaudio::ClusterList& segments,
+                                            const AutomaticTuning& tuning, double duration) {
     kyaudio::ClusterList held;
     for (const kyaudio::Cluster& s : segments) {
         if (!held.empty() && s.start - held.back().end < tuning.hold - 1e-9)
@@ -200,7 +257,7 @@ kyaudio::ClusterList shapeAutomaticSegments(const kyaudio::ClusterList& segments
         else
             held.push_back(s);
     }
-    kyaudio::LevelParameters parameters;  // the dialogue's fades, no pre-roll
+    kyaudio::LevelParameters parameters; // the dialogue's fades, no pre-roll
     parameters.minDuration = tuning.minDuration;
     parameters.fadeInDuration = 0.1;
     parameters.fadeOutDuration = 0.1;

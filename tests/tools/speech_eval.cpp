@@ -25,6 +25,9 @@ bool setTuning(AutomaticTuning& t, const std::string& name, double v) {
     const std::map<std::string, double*> doubles = {
         {"floorPercentile", &t.floorPercentile}, {"speechPercentile", &t.speechPercentile},
         {"floorBelowSpeech", &t.floorBelowSpeech},
+        {"nearSilence", &t.nearSilence}, {"roomToneBelowSpeech", &t.roomToneBelowSpeech},
+        {"roomToneSpread", &t.roomToneSpread}, {"roomToneRun", &t.roomToneRun},
+        {"roomToneTotal", &t.roomToneTotal},
         {"startAboveFloor", &t.startAboveFloor}, {"startBelowSpeech", &t.startBelowSpeech},
         {"startLowest", &t.startLowest}, {"continueAboveFloor", &t.continueAboveFloor},
         {"continueBelowSpeech", &t.continueBelowSpeech}, {"continueLowest", &t.continueLowest},
