@@ -1,6 +1,7 @@
 #include "ducking/automatic_detector.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -82,6 +83,37 @@ bool holdsVoicedCore(const SpeechFeatures& f, const Span& s, double startThresho
     return false;
 }
 
+// The stretches above T_off that hold a voiced core, and beside them the
+// ones that are a word's soft start or end: no core (a quiet syllable stays
+// under T_on) but voiced now and then, and within attachGap of a stretch
+// that is speech. Breaths and clicks next to words are not voiced at all.
+std::vector<Span> speechStretches(const SpeechFeatures& f, double on, double off,
+                                  const AutomaticTuning& t) {
+    const std::vector<Span> stretches = stretchesAbove(f, off, t.bridgeFrames);
+    std::vector<char> speech(stretches.size()), attachable(stretches.size());
+    for (size_t k = 0; k < stretches.size(); ++k) {
+        speech[k] = holdsVoicedCore(f, stretches[k], on, t);
+        int voicedFrames = 0;
+        for (int64_t i = stretches[k].begin; i < stretches[k].end; ++i)
+            voicedFrames += voiced(f, i, t.voicedAt);
+        attachable[k] =
+            voicedFrames >= t.attachVoicedFrames &&
+            stretches[k].end - stretches[k].begin <= std::lround(t.attachLongest / kFrame);
+    }
+    const auto gap = static_cast<int64_t>(std::lround(t.attachGap / kFrame));
+    const auto near = [&](size_t a, size_t b) {
+        return stretches[b].begin - stretches[a].end <= gap;
+    };
+    std::vector<Span> out;
+    for (size_t k = 0; k < stretches.size(); ++k) {
+        const bool soft =
+            attachable[k] && ((k > 0 && speech[k - 1] && near(k - 1, k)) ||
+                              (k + 1 < stretches.size() && speech[k + 1] && near(k, k + 1)));
+        if (speech[k] || soft) out.push_back(stretches[k]);
+    }
+    return out;
+}
+
 // Music bleeding into the microphone crosses the thresholds as speech does
 // and now and then looks voiced for a few frames; over a whole passage
 // speech is voiced far more often. Music of few, clean notes is the
@@ -159,6 +191,111 @@ int64_t endOfDirectSound(const SpeechFeatures& f, const Span& s, const Automatic
     return last + 1;
 }
 
+// The median level of frames [i - 2, i + 2]: a single frame of noise can
+// dip or peak a few dB and a click is one frame, five frames of either
+// hardly move it.
+double smoothedLevel(const SpeechFeatures& f, int64_t i) {
+    const int64_t n = static_cast<int64_t>(f.level.size());
+    std::array<float, 5> around{};
+    size_t count = 0;
+    for (int64_t k = std::max<int64_t>(0, i - 2); k <= std::min(n - 1, i + 2); ++k)
+        around[count++] = level(f, k);
+    std::nth_element(around.begin(), around.begin() + count / 2, around.begin() + count);
+    return around[count / 2];
+}
+
+// The quietest tenth of the sounding frames within softEdgeWindow of frame
+// i: the floor next to an edge, where a file's noise bed changes (another
+// room, another microphone) or swells.
+double localFloor(const SpeechFeatures& f, int64_t i, const AutomaticTuning& t) {
+    const int64_t n = static_cast<int64_t>(f.level.size());
+    const auto half = static_cast<int64_t>(std::lround(t.softEdgeWindow / kFrame));
+    std::vector<float> around;
+    for (int64_t k = std::max<int64_t>(0, i - half); k < std::min(n, i + half); ++k)
+        if (level(f, k) > t.nearSilence) around.push_back(level(f, k));
+    return around.empty() ? t.nearSilence : percentile(around, t.floorPercentile);
+}
+
+// The frame where an edge stops when moved from `from` by `step` (-1 or +1)
+// over frames whose 50 ms level reaches `above`, no further than `bound`;
+// dips as short as a closure do not stop it.
+int64_t softEdge(const SpeechFeatures& f, int64_t from, int step, int64_t bound, double above,
+                 int bridge) {
+    int64_t edge = from;
+    for (int64_t i = from + step, quiet = 0; step < 0 ? i >= bound : i < bound; i += step) {
+        if (smoothedLevel(f, i) >= above) {
+            edge = i;
+            quiet = 0;
+        } else if (++quiet > bridge) {
+            break;
+        }
+    }
+    return edge;
+}
+
+// For every frame, the share of frames within voicedWindow of it whose
+// voicing reaches denseVoicedAt (frames not measured count as unvoiced).
+std::vector<float> voicedDensity(const SpeechFeatures& f, const AutomaticTuning& t) {
+    const int64_t n = static_cast<int64_t>(f.level.size());
+    const auto half = static_cast<int64_t>(std::lround(t.voicedWindow / kFrame));
+    std::vector<int64_t> before(static_cast<size_t>(n) + 1, 0); // voiced frames before frame i
+    for (int64_t i = 0; i < n; ++i)
+        before[static_cast<size_t>(i + 1)] =
+            before[static_cast<size_t>(i)] + voiced(f, i, t.denseVoicedAt);
+    std::vector<float> density(static_cast<size_t>(n));
+    for (int64_t i = 0; i < n; ++i) {
+        const int64_t a = std::max<int64_t>(0, i - half), b = std::min(n, i + half + 1);
+        density[static_cast<size_t>(i)] =
+            static_cast<float>(before[static_cast<size_t>(b)] - before[static_cast<size_t>(a)]) /
+            static_cast<float>(b - a);
+    }
+    return density;
+}
+
+// Under loud music a word's quieter syllables sink into the music's level,
+// but the voice keeps them voiced far more densely than the music is: a
+// span's edges move out while the voicing stays dense, up to its neighbours.
+void followDenseVoicing(const SpeechFeatures& f, std::vector<Span>& spans, double continueThreshold,
+                        const AutomaticTuning& t) {
+    const std::vector<float> density = voicedDensity(f, t);
+    const int64_t n = static_cast<int64_t>(f.level.size());
+    const double loudEnough = continueThreshold - t.denseVoicedBelowContinue;
+    const auto dense = [&](int64_t i) {
+        return density[static_cast<size_t>(i)] >= t.denseVoicedShare &&
+               smoothedLevel(f, i) >= loudEnough;
+    };
+    for (size_t k = 0; k < spans.size(); ++k) {
+        Span& s = spans[k];
+        for (int64_t lowest = k ? spans[k - 1].end : 0;
+             s.begin - 1 >= lowest && dense(s.begin - 1);)
+            --s.begin;
+        for (int64_t highest = k + 1 < spans.size() ? spans[k + 1].begin : n;
+             s.end < highest && dense(s.end);)
+            ++s.end;
+    }
+}
+
+// Moves a span's edges out over the soft sound around it: a quiet onset or a
+// fading word ending lies under the continue threshold but clearly above the
+// floor beside it, and next to speech it is speech. The neighbouring spans
+// bound it.
+void recoverSoftEdges(const SpeechFeatures& f, std::vector<Span>& spans, double speech,
+                      const AutomaticTuning& t) {
+    const int64_t n = static_cast<int64_t>(f.level.size());
+    const auto limit = static_cast<int64_t>(std::lround(t.softEdgeLimit / kFrame));
+    const auto above = [&](int64_t i) {
+        return std::max(localFloor(f, i, t) + t.softEdgeAboveFloor, speech - t.softEdgeBelowSpeech);
+    };
+    for (size_t k = 0; k < spans.size(); ++k) {
+        Span& s = spans[k];
+        const int64_t lowest = std::max(k ? spans[k - 1].end : 0, s.begin - limit);
+        s.begin = softEdge(f, s.begin, -1, lowest, above(s.begin), t.bridgeFrames);
+        const int64_t highest =
+            std::min(k + 1 < spans.size() ? spans[k + 1].begin : n, s.end + limit);
+        s.end = softEdge(f, s.end - 1, +1, highest, above(s.end - 1), t.bridgeFrames) + 1;
+    }
+}
+
 // Frames in runs of at least `run` frames that lie above near-silence and
 // at or below `ceiling`: how much steady quiet sound the file holds.
 int64_t steadyQuietFrames(const SpeechFeatures& f, double ceiling, int64_t run,
@@ -217,10 +354,10 @@ AutomaticDecision decideSpeech(const SpeechFeatures& f, double duration, const A
     decision.threshold = on;
     decision.continueThreshold = off;
 
-    std::vector<Span> spans;
-    for (const Span& s : stretchesAbove(f, off, t.bridgeFrames))
-        if (holdsVoicedCore(f, s, on, t)) spans.push_back(s);
+    std::vector<Span> spans = speechStretches(f, on, off, t);
     spans = guardAgainstMusic(f, spans, off, t);
+    followDenseVoicing(f, spans, off, t);
+    recoverSoftEdges(f, spans, speech, t);
 
     decision.reverberant = soundsReverberant(f, on, speech, off, t);
     if (decision.reverberant)

@@ -26,15 +26,26 @@ struct AutomaticTuning {
     double roomToneRun = 0.2, roomToneTotal = 1.0; // s this long, add up to this: a noise bed
     double startAboveFloor = 15, startBelowSpeech = 35, startLowest = -70;          // T_on
     double continueAboveFloor = 10, continueBelowSpeech = 60, continueLowest = -85; // T_off
-    int coreFrames = 3;             // a core: at least this many frames at or above T_on
-    int bridgeFrames = 8;           // dips below T_off this short do not end a stretch
-    float voicedAt = 0.65f;         // a frame is voiced at or above this voicing
-    int voicedCoreFrames = 3;       // a stretch needs a core with this many voiced frames
-    double guardGap = 0.5;          // s: stretches this close are judged together ...
-    double guardVoicedShare = 0.15; // ... and need this share of voiced frames,
-    double heldNote = 1.5;          // s: voiced runs this long are held notes, not speech ...
-    double heldNoteShare = 0.5;     // ... and a group voiced mostly in held notes is music
-    double hiddenEdgeSnr = 45;      // dB: below this SNR, edges move out ...
+    int coreFrames = 3;                  // a core: at least this many frames at or above T_on
+    int bridgeFrames = 8;                // dips below T_off this short do not end a stretch
+    float voicedAt = 0.65f;              // a frame is voiced at or above this voicing
+    int voicedCoreFrames = 3;            // a stretch needs a core with this many voiced frames
+    double attachGap = 0.4;              // s: a stretch without a core this close to speech ...
+    int attachVoicedFrames = 2;          // ... with this many voiced frames is its soft edge,
+    double attachLongest = 0.4;          // s: if no longer than this (a syllable, not a passage)
+    double guardGap = 0.5;               // s: stretches this close are judged together ...
+    double guardVoicedShare = 0.15;      // ... and need this share of voiced frames,
+    double heldNote = 1.5;               // s: voiced runs this long are held notes, not speech ...
+    double heldNoteShare = 0.5;          // ... and a group voiced mostly in held notes is music
+    float denseVoicedAt = 0.5f;          // edges follow frames around which this share of the
+    double denseVoicedShare = 0.4;       // frames within voicedWindow is voiced at this voicing
+    double voicedWindow = 0.2;           // s, while the 50 ms level stays within
+    double denseVoicedBelowContinue = 6; // dB of T_off
+    double softEdgeAboveFloor = 6;       // dB: edges move out over frames whose 50 ms level is
+    double softEdgeBelowSpeech = 60;     // this far above the local floor and at most this far
+    double softEdgeWindow = 1.5;         // below S; s: the local floor's half window
+    double softEdgeLimit = 0.4;          // s: edges move by at most this much
+    double hiddenEdgeSnr = 45;           // dB: below this SNR, edges move out ...
     double startPerDb = 0.005, endPerDb = 0.010, hiddenEdgeLimit = 0.25; // ... by this much (s)
     double reverbSlowestDecay = 3.0;  // dB per frame: loud frames never fall faster
     double reverbHeadroom = 30;       // dB between S and T_off needed to judge reverberation
