@@ -104,13 +104,21 @@ std::vector<Span> speechStretches(const SpeechFeatures& f, double on, double off
     const auto near = [&](size_t a, size_t b) {
         return stretches[b].begin - stretches[a].end <= gap;
     };
-    std::vector<Span> out;
-    for (size_t k = 0; k < stretches.size(); ++k) {
-        const bool soft =
-            attachable[k] && ((k > 0 && speech[k - 1] && near(k - 1, k)) ||
-                              (k + 1 < stretches.size() && speech[k + 1] && near(k, k + 1)));
-        if (speech[k] || soft) out.push_back(stretches[k]);
+    // A word can fade out (or in) over more than one such piece: each piece
+    // next to speech makes the next one a neighbour of speech, up to
+    // attachChain pieces from the word.
+    std::vector<char> joined(speech);
+    for (int round = 0; round < t.attachChain; ++round) {
+        std::vector<char> next(joined);
+        for (size_t k = 0; k < stretches.size(); ++k)
+            if (attachable[k] && ((k > 0 && joined[k - 1] && near(k - 1, k)) ||
+                                  (k + 1 < stretches.size() && joined[k + 1] && near(k, k + 1))))
+                next[k] = 1;
+        joined.swap(next);
     }
+    std::vector<Span> out;
+    for (size_t k = 0; k < stretches.size(); ++k)
+        if (joined[k]) out.push_back(stretches[k]);
     return out;
 }
 

@@ -32,6 +32,7 @@ struct AutomaticTuning {
     int voicedCoreFrames = 3;            // a stretch needs a core with this many voiced frames
     double attachGap = 0.4;              // s: a stretch without a core this close to speech ...
     int attachVoicedFrames = 2;          // ... with this many voiced frames is its soft edge,
+    int attachChain = 1;                 // pieces joined one beyond the other
     double attachLongest = 0.4;          // s: if no longer than this (a syllable, not a passage)
     double guardGap = 0.5;               // s: stretches this close are judged together ...
     double guardVoicedShare = 0.15;      // ... and need this share of voiced frames,

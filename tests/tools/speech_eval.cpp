@@ -68,6 +68,8 @@ bool setTuning(AutomaticTuning& t, const std::string& name, double v) {
         t.coreFrames = static_cast<int>(v);
     else if (name == "bridgeFrames")
         t.bridgeFrames = static_cast<int>(v);
+    else if (name == "attachChain")
+        t.attachChain = static_cast<int>(v);
     else if (name == "attachVoicedFrames")
         t.attachVoicedFrames = static_cast<int>(v);
     else if (name == "voicedCoreFrames")
