@@ -24,13 +24,14 @@ struct CorpusCase {
     std::string name;
     std::filesystem::path dialogue;
     double duration = 0;
-    double speechPeak = 0;  // dBFS
+    double speechPeak = 0; // dBFS
     bool musicBleed = false;
     kyaudio::ClusterList truth;
-    std::vector<std::pair<std::string, kyaudio::ClusterList>> peers;  // as recorded
+    std::vector<std::pair<std::string, kyaudio::ClusterList>> peers; // as recorded
 };
 
-// Every case of <testdata>/manifest.json.
+// Every case of <testdata>/manifest.json, then those of manifest-next.json
+// (the cases the detector is still being brought to), each once by name.
 std::vector<CorpusCase> loadCorpus(const std::filesystem::path& testdata);
 
 struct CaseScore {
@@ -39,8 +40,8 @@ struct CaseScore {
     int missed = 0, falseClusters = 0;
     int longPauses = 0;
     double pauseTime = 0, pauseOpen = 0;
-    double worstPauseOpen = 1;  // smallest open share of one long pause
-    std::vector<double> edges;  // seconds
+    double worstPauseOpen = 1; // smallest open share of one long pause
+    std::vector<double> edges; // seconds
     double cover() const { return speech > 0 ? covered / speech : 1; }
     double score() const;
 };
@@ -55,7 +56,8 @@ double percentileOf(std::vector<double> values, double fraction);
 
 // Prints the per-case table and the pooled figures; returns the pooled
 // (median, p90) edge errors in seconds.
-std::pair<double, double> printScores(const std::string& title, const std::vector<CorpusCase>& cases,
+std::pair<double, double> printScores(const std::string& title,
+                                      const std::vector<CorpusCase>& cases,
                                       const std::vector<CaseScore>& scores);
 
 } // namespace quelvo::test

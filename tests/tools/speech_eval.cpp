@@ -23,26 +23,63 @@ namespace {
 
 bool setTuning(AutomaticTuning& t, const std::string& name, double v) {
     const std::map<std::string, double*> doubles = {
-        {"floorPercentile", &t.floorPercentile}, {"speechPercentile", &t.speechPercentile},
+        {"floorPercentile", &t.floorPercentile},
+        {"speechPercentile", &t.speechPercentile},
         {"floorBelowSpeech", &t.floorBelowSpeech},
-        {"startAboveFloor", &t.startAboveFloor}, {"startBelowSpeech", &t.startBelowSpeech},
-        {"startLowest", &t.startLowest}, {"continueAboveFloor", &t.continueAboveFloor},
-        {"continueBelowSpeech", &t.continueBelowSpeech}, {"continueLowest", &t.continueLowest},
-        {"guardGap", &t.guardGap}, {"guardVoicedShare", &t.guardVoicedShare},
-        {"heldNote", &t.heldNote}, {"heldNoteShare", &t.heldNoteShare},
-        {"hiddenEdgeSnr", &t.hiddenEdgeSnr}, {"startPerDb", &t.startPerDb}, {"endPerDb", &t.endPerDb},
-        {"hiddenEdgeLimit", &t.hiddenEdgeLimit}, {"reverbSlowestDecay", &t.reverbSlowestDecay},
-        {"reverbHeadroom", &t.reverbHeadroom}, {"reverbTrail", &t.reverbTrail},
-        {"reverbFollowerFall", &t.reverbFollowerFall}, {"hold", &t.hold}, {"minDuration", &t.minDuration}};
+        {"nearSilence", &t.nearSilence},
+        {"roomToneBelowSpeech", &t.roomToneBelowSpeech},
+        {"roomToneSpread", &t.roomToneSpread},
+        {"roomToneRun", &t.roomToneRun},
+        {"roomToneTotal", &t.roomToneTotal},
+        {"startAboveFloor", &t.startAboveFloor},
+        {"startBelowSpeech", &t.startBelowSpeech},
+        {"startLowest", &t.startLowest},
+        {"continueAboveFloor", &t.continueAboveFloor},
+        {"continueBelowSpeech", &t.continueBelowSpeech},
+        {"continueLowest", &t.continueLowest},
+        {"attachGap", &t.attachGap},
+        {"attachLongest", &t.attachLongest},
+        {"denseVoicedShare", &t.denseVoicedShare},
+        {"voicedWindow", &t.voicedWindow},
+        {"denseVoicedBelowContinue", &t.denseVoicedBelowContinue},
+        {"guardGap", &t.guardGap},
+        {"guardVoicedShare", &t.guardVoicedShare},
+        {"heldNote", &t.heldNote},
+        {"heldNoteShare", &t.heldNoteShare},
+        {"softEdgeAboveFloor", &t.softEdgeAboveFloor},
+        {"softEdgeBelowSpeech", &t.softEdgeBelowSpeech},
+        {"softEdgeLimit", &t.softEdgeLimit},
+        {"softEdgeWindow", &t.softEdgeWindow},
+        {"hiddenEdgeSnr", &t.hiddenEdgeSnr},
+        {"startPerDb", &t.startPerDb},
+        {"endPerDb", &t.endPerDb},
+        {"hiddenEdgeLimit", &t.hiddenEdgeLimit},
+        {"reverbSlowestDecay", &t.reverbSlowestDecay},
+        {"reverbHeadroom", &t.reverbHeadroom},
+        {"reverbTrail", &t.reverbTrail},
+        {"reverbFollowerFall", &t.reverbFollowerFall},
+        {"hold", &t.hold},
+        {"minDuration", &t.minDuration}};
     if (auto it = doubles.find(name); it != doubles.end()) {
         *it->second = v;
         return true;
     }
-    if (name == "coreFrames") t.coreFrames = static_cast<int>(v);
-    else if (name == "bridgeFrames") t.bridgeFrames = static_cast<int>(v);
-    else if (name == "voicedCoreFrames") t.voicedCoreFrames = static_cast<int>(v);
-    else if (name == "voicedAt") t.voicedAt = static_cast<float>(v);
-    else return false;
+    if (name == "coreFrames")
+        t.coreFrames = static_cast<int>(v);
+    else if (name == "bridgeFrames")
+        t.bridgeFrames = static_cast<int>(v);
+    else if (name == "attachChain")
+        t.attachChain = static_cast<int>(v);
+    else if (name == "attachVoicedFrames")
+        t.attachVoicedFrames = static_cast<int>(v);
+    else if (name == "voicedCoreFrames")
+        t.voicedCoreFrames = static_cast<int>(v);
+    else if (name == "denseVoicedAt")
+        t.denseVoicedAt = static_cast<float>(v);
+    else if (name == "voicedAt")
+        t.voicedAt = static_cast<float>(v);
+    else
+        return false;
     return true;
 }
 
@@ -75,10 +112,12 @@ void describeFile(const std::string& path, const AutomaticTuning& tuning) {
             run = 0;
         }
     }
-    std::printf("%s: N %.1f S %.1f on %.1f | voiced among loud %.0f%% | voiced runs %zu, mean %.0f ms, longest %zu ms "
+    std::printf("%s: N %.1f S %.1f on %.1f | voiced among loud %.0f%% | voiced runs %zu, mean %.0f "
+                "ms, longest %zu ms "
                 "| measured %.0f%% | %zu segments\n",
-                path.c_str(), d.noiseFloor, d.speechLevel, d.threshold, loud ? 100.0 * voiced / loud : 0.0, runs,
-                runs ? 10.0 * runFrames / runs : 0.0, 10 * longest, 100.0 * measured / L.size(), d.segments.size());
+                path.c_str(), d.noiseFloor, d.speechLevel, d.threshold,
+                loud ? 100.0 * voiced / loud : 0.0, runs, runs ? 10.0 * runFrames / runs : 0.0,
+                10 * longest, 100.0 * measured / L.size(), d.segments.size());
 }
 
 } // namespace
@@ -93,11 +132,13 @@ int main(int argc, char** argv) {
             continue;
         }
         if (arg == "--describe") {
-            for (int j = i + 1; j < argc; ++j) describeFile(argv[j], tuning);
+            for (int j = i + 1; j < argc; ++j)
+                describeFile(argv[j], tuning);
             return 0;
         }
         const auto eq = arg.find('=');
-        if (eq == std::string::npos || !setTuning(tuning, arg.substr(0, eq), std::atof(arg.c_str() + eq + 1))) {
+        if (eq == std::string::npos ||
+            !setTuning(tuning, arg.substr(0, eq), std::atof(arg.c_str() + eq + 1))) {
             std::fprintf(stderr, "speech-eval: unknown setting %s\n", arg.c_str());
             return 2;
         }
@@ -115,12 +156,15 @@ int main(int argc, char** argv) {
         }
         const double duration = f.decoded.duration;
         const AutomaticDecision d = decideSpeech(f.features, duration, tuning);
-        const kyaudio::ClusterList clusters = closeGaps(shapeAutomaticSegments(d.segments, tuning, duration), rolls);
+        const kyaudio::ClusterList clusters =
+            closeGaps(shapeAutomaticSegments(d.segments, tuning, duration), rolls);
         automatic.push_back(test::scoreCase(c, clusters, duration));
-        std::printf("%-38s N %6.1f S %6.1f on %6.1f off %6.1f%s\n", c.name.c_str(), d.noiseFloor, d.speechLevel,
-                    d.threshold, d.continueThreshold, d.reverberant ? " reverberant" : "");
+        std::printf("%-38s N %6.1f S %6.1f on %6.1f off %6.1f%s\n", c.name.c_str(), d.noiseFloor,
+                    d.speechLevel, d.threshold, d.continueThreshold,
+                    d.reverberant ? " reverberant" : "");
         if (std::getenv("SPEECH_EVAL_CLUSTERS"))
-            for (const auto& k : clusters) std::printf("    %.2f-%.2f\n", k.start, k.end);
+            for (const auto& k : clusters)
+                std::printf("    %.2f-%.2f\n", k.start, k.end);
         if (thresholdMode) {
             const SpeechAnalysis a = findSpeechClusters(c.dialogue.string(), rolls);
             threshold.push_back(test::scoreCase(c, a.clusters, a.duration));
