@@ -5,19 +5,48 @@
 
 #include "platform/toolkit/files.h"
 #include "titles/settings/fcpxml_titles_settings.h"
+#include "titles/ass_reader.h"
 #include "titles/srt_parser.h"
+#include "titles/webvtt_reader.h"
 #include "titles/text_encodings.h"
 
 namespace quelvo {
 
 KySRT KySRT::fromText(std::string_view text) { return fromText(text, FCPXML_Titles_Settings::shared()); }
 
-KySRT KySRT::fromText(std::string_view text, const FCPXML_Titles_Settings& settings) {
+namespace {
+
+srt::ParseReport parseAs(SubtitleFormat format, std::string_view text, const FCPXML_Titles_Settings& settings) {
+    switch (format) {
+    case SubtitleFormat::webvtt:
+        return webvtt::parse(text, settings);
+    case SubtitleFormat::ass:
+        return ass::parse(text, settings);
+    case SubtitleFormat::srt:
+        break;
+    }
+    return srt::parseReporting(text, settings);
+}
+
+// Why a text that was decoded gave no subtitle.
+std::string whyNothingRead(const KySRT& srt, const std::string& refusal) {
+    if (!refusal.empty()) return refusal;
+    if (srt.skippedCues > 0) return "every cue in it ends before it starts";
+    if (srt.format == SubtitleFormat::srt) return kNotASubtitleFile;
+    return "it holds no subtitle that could be read";
+}
+
+} // namespace
+
+KySRT KySRT::fromText(std::string_view text, const FCPXML_Titles_Settings& settings, std::string* problem) {
     KySRT srt;
-    srt::ParseReport report = srt::parseReporting(text, settings);
+    srt.format = detectSubtitleFormat(text);
+    srt::ParseReport report = parseAs(srt.format, text, settings);
     srt.titles = std::move(report.titles);
     srt.skippedBlocks = report.skippedBlocks;
     srt.skippedLines = report.skippedLines;
+    srt.skippedCues = report.skippedCues;
+    if (problem && srt.titles.empty()) *problem = whyNothingRead(srt, report.problem);
     return srt;
 }
 
@@ -30,7 +59,8 @@ KySRT KySRT::fromFileUrl(const std::string& path, const FCPXML_Titles_Settings& 
     std::string bytes, error;
     const bool read = kykit::fu_readBytes(path, bytes, &error);
     const std::optional<DecodedText> decoded = read ? decodeSubtitleBytes(bytes) : std::nullopt;
-    KySRT srt = fromText(decoded ? decoded->text : std::string(), settings);
+    std::string unread;
+    KySRT srt = fromText(decoded ? decoded->text : std::string(), settings, &unread);
     if (decoded) {
         srt.encoding = decoded->encoding;
         srt.droppedNuls = decoded->droppedNuls;
@@ -40,7 +70,7 @@ KySRT KySRT::fromFileUrl(const std::string& path, const FCPXML_Titles_Settings& 
         if (!read) *problem = "cannot read it: " + error;
         else if (bytes.empty()) *problem = "the file is empty";
         else if (!decoded) *problem = "it is not text in UTF-8, UTF-16 or a known 8-bit encoding";
-        else *problem = "it holds no subtitle block that could be read";
+        else *problem = unread;
     }
     return srt;
 }
@@ -64,11 +94,11 @@ KySRT KySRT::fromFileInEncoding(const std::string& path, const std::string& enco
     }
     auto text = decodeAs(bytes, encoding);
     const int replaced = text ? replaceC1Controls(*text) : 0;
-    KySRT srt = fromText(text.value_or(""), settings);
+    std::string unread;
+    KySRT srt = fromText(text.value_or(""), settings, &unread);
     if (text) srt.encoding = encoding;
     srt.replacedControls = replaced;
-    if (problem && srt.titles.empty())
-        *problem = !text ? "it is not text in " + encoding : "it holds no subtitle block that could be read";
+    if (problem && srt.titles.empty()) *problem = !text ? "it is not text in " + encoding : unread;
     return srt;
 }
 

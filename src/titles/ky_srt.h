@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "titles/ky_srt_title.h"
+#include "titles/subtitle_format.h"
 
 namespace quelvo {
 
@@ -20,9 +21,13 @@ public:
     // `settings`, by default the shared title settings. Changing the settings
     // later does not touch subtitles already read.
 
-    // The whole file's text.
+    // The whole file's text, read as SRT, WebVTT or ASS/SSA as its content
+    // says (detectSubtitleFormat). When no subtitle could be read, `problem`
+    // (if given) receives one short sentence saying why: for a text that is
+    // none of the three, what was expected.
     static KySRT fromText(std::string_view text);
-    static KySRT fromText(std::string_view text, const FCPXML_Titles_Settings& settings);
+    static KySRT fromText(std::string_view text, const FCPXML_Titles_Settings& settings,
+                          std::string* problem = nullptr);
 
     // A file as decodeSubtitleBytes reads it: UTF-8, UTF-16 (with a
     // byte-order mark, or told by its zero bytes), else 8-bit text without
@@ -59,15 +64,18 @@ public:
 
     std::vector<KySRTTitle> titles;
 
-    // How the text was read, for the front ends to show: the encoding
-    // fromFileUrl used ("" from text), the stray NUL bytes it left out, the
-    // C1 control characters it replaced with U+FFFD, and the broken blocks
-    // (and their lines) that the parse skipped.
+    // How the text was read, for the front ends to show: the format, the
+    // encoding fromFileUrl used ("" from text), the stray NUL bytes it left
+    // out, the C1 control characters it replaced with U+FFFD, the broken
+    // blocks (and their lines) that the parse skipped, and the cues it
+    // skipped because their end is not after their start.
+    SubtitleFormat format = SubtitleFormat::srt;
     std::string encoding;
     int droppedNuls = 0;
     int replacedControls = 0;
     int skippedBlocks = 0;
     int skippedLines = 0;
+    int skippedCues = 0;
 };
 
 } // namespace quelvo

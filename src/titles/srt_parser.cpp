@@ -7,6 +7,7 @@
 
 #include "platform/toolkit/numbers.h"
 #include "platform/toolkit/strings.h"
+#include "titles/ass_markup.h"
 #include "titles/settings/fcpxml_titles_settings.h"
 
 namespace quelvo::srt {
@@ -146,18 +147,21 @@ private:
 
 } // namespace
 
+void removeIgnoredTags(std::string& t, const Ignore& ignore) {
+    if (ignore.ignoreITags) removeTags(t, {"<i>", "<I>", "<\\i>", "<\\I>", "</i>", "</I>"});
+    if (ignore.ignoreBTags) removeTags(t, {"<b>", "<B>", "<\\b>", "<\\B>", "</b>", "</B>"});
+    if (ignore.ignoreUTags) removeTags(t, {"<u>", "<U>", "<\\u>", "<\\U>", "</u>", "</U>"});
+    if (ignore.ignoreFontTags) t = kykit::remove(t, "font");
+}
+
 std::string normalizeText(std::string_view text, const FCPXML_Titles_Settings& settings) {
     std::string t = kykit::strUt_searchAndReplace(text, "\r", "");
-    const Ignore& ignore = settings.ignore;
     for (;;) {
         const size_t before = t.size();
         t = kykit::strUt_searchAndReplace(t, "\n\n\n", "\n\n");
         // Every replacement shortens the text, so the size tells whether the pass changed it.
         const bool changed = t.size() != before;
-        if (ignore.ignoreITags) removeTags(t, {"<i>", "<I>", "<\\i>", "<\\I>", "</i>", "</I>"});
-        if (ignore.ignoreBTags) removeTags(t, {"<b>", "<B>", "<\\b>", "<\\B>", "</b>", "</B>"});
-        if (ignore.ignoreUTags) removeTags(t, {"<u>", "<U>", "<\\u>", "<\\U>", "</u>", "</U>"});
-        if (ignore.ignoreFontTags) t = kykit::remove(t, "font");
+        removeIgnoredTags(t, settings.ignore);
         if (!changed) break;
     }
     return t;
@@ -209,7 +213,10 @@ ParseReport parseReporting(std::string_view text, const FCPXML_Titles_Settings& 
         }
         if (settings.splitText && settings.splitText->split)
             joined = splitBlockText(joined, settings.splitText->length);
-        if (auto title = parseBlock(joined)) report.titles.push_back(std::move(*title));
+        if (auto title = parseBlock(joined)) {
+            if (title->endTime > title->startTime) report.titles.push_back(std::move(*title));
+            else ++report.skippedCues;
+        }
         block.clear();
     };
     const auto skipLine = [&](std::string_view line) {
@@ -286,12 +293,17 @@ std::optional<KySRTTitle> parseBlock(std::string_view b) {
     const std::string rest2 = strUt_getSubString(rest, a + 5, strUt_length(rest));
     const int64_t e = strUt_position(rest2, "\n");
     if (e < 0) return std::nullopt;
-    const double end = parseTimecode(strUt_getSubString(rest2, 0, e));
+    std::string endAndSettings = strUt_getSubString(rest2, 0, e);
+    const double end = parseTimecode(endAndSettings);
     std::string text = strUt_getSubString(rest2, e + 1, strUt_length(rest2));
     const auto id = blockNumber(block);
     if (!id) return std::nullopt;
     if (kykit::right(text, 1) == "\n") text = kykit::stripRight(text, 1);
-    return KySRTTitle(*id, start, end, std::move(text));
+    // Players honour {\an8} in SRT as in ASS: where the cue goes, never text.
+    const CuePlacement inText = ass::takeOverrideBlocks(text);
+    KySRTTitle title(*id, start, end, std::move(text));
+    title.placement = inText != CuePlacement::unset ? inText : ass::takeOverrideBlocks(endAndSettings);
+    return title;
 }
 
 double parseTimecode(std::string_view t) {

@@ -15,6 +15,7 @@
 
 namespace quelvo {
 class FCPXML_Titles_Settings;
+struct Ignore;
 }
 
 namespace quelvo::srt {
@@ -31,6 +32,8 @@ struct ParseReport {
     std::vector<KySRTTitle> titles;
     int skippedBlocks = 0; // broken blocks left out
     int skippedLines = 0;  // their lines that held something
+    int skippedCues = 0;   // cues left out because their end is not after their start
+    std::string problem;   // why the whole file was refused; "" when it was not
 };
 // parse, also telling what was skipped.
 ParseReport parseReporting(std::string_view text, const FCPXML_Titles_Settings& settings);
@@ -46,7 +49,9 @@ std::optional<std::string> nextBlockText(std::string_view s, const FCPXML_Titles
 // The block cut into lines of at most `length` characters, joined by line feeds.
 std::string splitBlockText(std::string_view block, int64_t length);
 
-// One block (counter line, time line, text lines) to a subtitle.
+// One block (counter line, time line, text lines) to a subtitle. ASS-style
+// override blocks ({\an8}) on the time line or in the text set the
+// placement and are removed from the text.
 std::optional<KySRTTitle> parseBlock(std::string_view block);
 
 // "hh:mm:ss,mmm" (or with a dot, a one-digit hour, or hours of three or more
@@ -56,6 +61,10 @@ double parseTimecode(std::string_view t);
 
 // s after its first blank line, or "" when it has none.
 std::string dropFirstBlock(std::string_view s);
+
+// Removes the inline tags the settings ignore (<i> <b> <u>, <font ...>)
+// from a text, once.
+void removeIgnoredTags(std::string& text, const Ignore& ignore);
 
 // Step 1 and 2 of parsing: carriage returns gone, runs of blank lines
 // collapsed, the ignored inline tags removed. Exposed for tests.

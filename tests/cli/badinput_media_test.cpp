@@ -228,7 +228,8 @@ TEST_F(BadMedia, TitlesWithUnreadableSubtitlesWriteNothing) {
         {"empty.srt", "the file is empty"},
         {"noise.srt", "it is not text in UTF-8, UTF-16 or a known 8-bit encoding"},
         {"audio.srt", "it is not text in UTF-8, UTF-16 or a known 8-bit encoding"},
-        {"cut.srt", "it holds no subtitle block that could be read"},
+        {"cut.srt", "it is none of SRT, WebVTT or ASS/SSA (expected numbered blocks with \"-->\" time lines, "
+                    "a first line WEBVTT, or a [Script Info] or [Events] section)"},
         {"folder.srt", "cannot read it: it is a folder"},
         {"pipe.srt", "cannot read it: not a regular file"},
         {"absent.srt", "cannot read it: No such file or directory"},

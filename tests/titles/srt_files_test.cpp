@@ -140,7 +140,7 @@ TEST(SrtBadInput, TextWithoutSubtitlesSaysSo) {
     writeFile(dir / "prose.srt", "Just some prose.\nNothing else.\n");
     std::string problem;
     EXPECT_TRUE(KySRT::fromFileUrl((dir / "prose.srt").string(), &problem).titles.empty());
-    EXPECT_EQ(problem, "it holds no subtitle block that could be read");
+    EXPECT_EQ(problem, kNotASubtitleFile);
 }
 
 TEST(SrtBadInput, FiftyMegabytesOnOneLine) {
@@ -153,7 +153,7 @@ TEST(SrtBadInput, FiftyMegabytesOnOneLine) {
     line.shrink_to_fit();
     std::string problem;
     EXPECT_TRUE(KySRT::fromFileUrl((dir / "long.srt").string(), &problem).titles.empty());
-    EXPECT_EQ(problem, "it holds no subtitle block that could be read");
+    EXPECT_EQ(problem, kNotASubtitleFile);
 }
 
 TEST(SrtBadInput, MillionsOfUnclosedFontTags) {

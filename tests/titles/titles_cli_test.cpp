@@ -161,3 +161,20 @@ TEST(TitlesCli, UsageErrorsExitTwo) {
     EXPECT_EQ(titles({srtCorpus("basic.srt").string(), "--format", "1.8"}).exitCode, 2);
     EXPECT_EQ(titles({srtCorpus("basic.srt").string(), "--bogus"}).exitCode, 2);
 }
+
+// A WebVTT file named .txt: read by its content, with a warning for the cue
+// that ends before it starts and one for the cue that asks for the top.
+TEST(TitlesCli, WebVttWarnsOfSkippedAndTopCues) {
+    TempDir dir;
+    writeFile(dir / "talk.txt", "WEBVTT\n\n00:01.000 --> 00:02.000 line:0\nUp\n\n00:04.000 --> 00:03.000\nBack\n\n"
+                                "00:05.000 --> 00:06.000\nDown\n");
+    const auto r = titles({(dir / "talk.txt").string(), "--output", (dir / "t.fcpxml").string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "quelvo-cli: warning: skipped 1 cue whose end is not after its start in " + (dir / "talk.txt").string() +
+                         "\nquelvo-cli: warning: 1 cue asks to be shown at the top; titles keep the title settings' position "
+                         "(--as captions keeps it)\n");
+    const std::string xml = readFile(dir / "t.fcpxml");
+    EXPECT_EQ(xml.find("Back"), std::string::npos);
+    EXPECT_NE(xml.find("<title name=\"Up - Basic Title\""), std::string::npos);
+    EXPECT_VALID_FCPXML(xml, "1.9");
+}

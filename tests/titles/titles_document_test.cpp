@@ -364,3 +364,18 @@ TEST(TitlesExport, NumbersDoNotFollowTheProcessLocale) {
     unsetenv("LOCPATH");
     EXPECT_EQ(inGerman, inC);
 }
+
+// The WebVTT and ASS readers feed the same titles: a public sample of each.
+TEST(TitlesDocument, GoldenFromWebVttAndAss) {
+    const std::pair<const char*, const char*> samples[] = {{"webvttpy_styles2.vtt", "webvtt"},
+                                                           {"pysubs2_ttml_example.ass", "ass"}};
+    for (const auto& [sample, name] : samples) {
+        FCPXML_Titles_Settings parserSettings;
+        auto g = generator(KySRT::fromFileUrl(subtitleSample(sample).string(), parserSettings).titles);
+        const std::string v19 = document(g, true), v16 = document(g, false);
+        expectGolden(std::string("titles_v1_9_") + name + ".fcpxml", v19);
+        expectGolden(std::string("titles_v1_6_") + name + ".fcpxml", v16);
+        EXPECT_VALID_FCPXML(v19, "1.9");
+        EXPECT_VALID_FCPXML(v16, "1.6");
+    }
+}

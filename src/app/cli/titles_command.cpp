@@ -1,4 +1,5 @@
-// quelvo-cli titles: an SRT file to an FCPXML project of titles.
+// quelvo-cli titles: a subtitle file (SRT, WebVTT, ASS/SSA) to an FCPXML project of titles.
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -81,6 +82,16 @@ int runTitles(const TitlesOptions& options) {
         printWarning("skipped " + std::to_string(srt.skippedBlocks) + " broken subtitle block" +
                      (srt.skippedBlocks == 1 ? "" : "s") + " (" + std::to_string(srt.skippedLines) + " line" +
                      (srt.skippedLines == 1 ? "" : "s") + ") in " + options.file);
+    if (srt.skippedCues > 0)
+        printWarning("skipped " + std::to_string(srt.skippedCues) + " cue" + (srt.skippedCues == 1 ? "" : "s") +
+                     " whose end is not after its start in " + options.file);
+    // Titles all sit where the title settings put them; only captions can
+    // carry a cue's own place.
+    const auto topCues = std::count_if(srt.titles.begin(), srt.titles.end(),
+                                       [](const KySRTTitle& t) { return t.placement == CuePlacement::top; });
+    if (topCues > 0)
+        printWarning(std::to_string(topCues) + " cue" + (topCues == 1 ? " asks" : "s ask") +
+                     " to be shown at the top; titles keep the title settings' position (--as captions keeps it)");
     if (srt.replacedControls > 0)
         printWarning("replaced " + std::to_string(srt.replacedControls) + " control character" +
                      (srt.replacedControls == 1 ? "" : "s") +
@@ -116,8 +127,9 @@ int runTitles(const TitlesOptions& options) {
 void registerTitlesCommand(CLI::App& app, int& exitCode) {
     auto options = std::make_shared<TitlesOptions>();
     CLI::App* command = app.add_subcommand(
-        "titles", "Turn an SRT subtitle file into an FCPXML project of titles (each title is printed as it is made)");
-    command->add_option("FILE", options->file, "SRT subtitle file (UTF-8, UTF-16 or a detected 8-bit encoding)")->required();
+        "titles", "Turn an SRT, WebVTT or ASS/SSA subtitle file into an FCPXML project of titles "
+                   "(each title is printed as it is made)");
+    command->add_option("FILE", options->file, "SRT, WebVTT or ASS/SSA subtitle file (UTF-8, UTF-16 or a detected 8-bit encoding)")->required();
     command->add_option("--video", options->video, "video the titles belong to; they are attached to its clip");
     command->add_option("--format", options->format, "FCPXML version (default: the stored preference)")
         ->check(CLI::IsMember({"1.9", "1.6"}));
