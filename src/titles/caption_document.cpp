@@ -1,8 +1,14 @@
 #include "titles/caption_document.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
 #include <numeric>
+#include <unistd.h>
 
 #include "platform/movie/fcpxml_time.h"
 #include "platform/movie/fcpxml_video_fragments.h"
@@ -167,7 +173,12 @@ CaptionNotes noteCaptions(const std::vector<KySRTTitle>& cues,
     return notes;
 }
 
-std::string captionDocument(const CaptionRequest& request) {
+namespace {
+
+// Writes the document piece by piece: a long file's captions are never
+// gathered into one text on their way to a file.
+void writeDocument(const CaptionRequest& request,
+                   const std::function<void(std::string_view)>& out) {
     const double rate = captionRate(request);
     const std::vector<CaptionPlacement> places = placeCaptions(request.cues, rate);
     int64_t lastFrame = 0;
@@ -201,23 +212,48 @@ std::string captionDocument(const CaptionRequest& request) {
         eventName = kymovie::urlName(path);
     }
     const std::string name = attributeText(stripQuotes(eventName));
-    std::string out =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE fcpxml>\n\n<!-- " +
+    out("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE fcpxml>\n\n<!-- " +
         commentText(request.comment) + " -->\n\n<fcpxml version=\"1.9\">\n" +
         resourcesXML(request, rate) + "<library>\n<event name=\"" + name + "\">\n<project name=\"" +
         name + "\">\n<sequence duration=" + framesText(sequenceFrames, rate) + " format=\"" +
         kTimelineFormatId +
         "\" tcStart=\"0s\" tcFormat=\"NDF\" audioLayout=\"stereo\" audioRate=\"48k\">\n<spine>\n" +
-        spineHead;
+        spineHead);
     for (size_t i = 0; i < request.cues.size(); ++i)
-        out += captionXML(request.cues[i], places[i], i + 1, context);
-    return out + spineTail +
-           "\n</spine>\n</sequence>\n</project>\n</event>\n</library>\n</fcpxml>\n";
+        out(captionXML(request.cues[i], places[i], i + 1, context));
+    out(spineTail + "\n</spine>\n</sequence>\n</project>\n</event>\n</library>\n</fcpxml>\n");
+}
+
+} // namespace
+
+std::string captionDocument(const CaptionRequest& request) {
+    std::string document;
+    writeDocument(request, [&](std::string_view piece) { document.append(piece); });
+    return document;
 }
 
 kykit::Status writeCaptionDocument(const CaptionRequest& request, const std::string& path) {
     if (path.empty()) return kykit::Status::failure("no output file was given");
-    return kykit::atomicWriteFile(path, captionDocument(request));
+    // Into a hidden file beside the target, then put in place.
+    const std::string temporary = kykit::temporaryPathBeside(path);
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "wb");
+    if (!file) {
+        const int error = errno;
+        if (fd >= 0) ::close(fd);
+        return kykit::Status::failure("cannot write " + path + ": " + std::strerror(error));
+    }
+    int error = 0;
+    writeDocument(request, [&](std::string_view piece) {
+        if (error == 0 && std::fwrite(piece.data(), 1, piece.size(), file) != piece.size())
+            error = errno ? errno : EIO;
+    });
+    if (std::fclose(file) != 0 && error == 0) error = errno;
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return kykit::Status::failure("cannot write " + path + ": " + std::strerror(error));
+    }
+    return kykit::commitTemporaryFile(temporary, path);
 }
 
 } // namespace quelvo::titles
