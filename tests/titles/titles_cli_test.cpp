@@ -171,8 +171,8 @@ TEST(TitlesCli, WebVttWarnsOfSkippedAndTopCues) {
     const auto r = titles({(dir / "talk.txt").string(), "--output", (dir / "t.fcpxml").string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err, "quelvo-cli: warning: skipped 1 cue whose end is not after its start in " + (dir / "talk.txt").string() +
-                         "\nquelvo-cli: warning: 1 cue asks to be shown at the top; titles keep the title settings' position "
-                         "(--as captions keeps it)\n");
+                         "\nquelvo-cli: warning: 1 cue asks for the top of the picture; titles keep the style's position, "
+                         "--as captions keeps theirs\n");
     const std::string xml = readFile(dir / "t.fcpxml");
     EXPECT_EQ(xml.find("Back"), std::string::npos);
     EXPECT_NE(xml.find("<title name=\"Up - Basic Title\""), std::string::npos);

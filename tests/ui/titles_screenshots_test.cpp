@@ -2,21 +2,25 @@
 // off and on, for looking at by eye: run tests/ui/take_screenshots.sh (with
 // QT_SCALE_FACTOR=2 for the 200 % pictures). Without QUELVO_SCREENSHOT_DIR
 // the test skips.
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QProcess>
 #include <QScrollArea>
 #include <QSpinBox>
-#include <QCheckBox>
-#include <QLabel>
+#include <QTableView>
 #include <QTest>
+#include <QToolTip>
 
-#include "titles/settings/fcpxml_titles_settings.h"
 #include "platform/toolkit/prefs.h"
+#include "titles/settings/fcpxml_titles_settings.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/title_preview.h"
 #include "ui/windows/titles_style_panel.h"
+#include "ui/windows/titles_table_model.h"
 #include "ui/windows/titles_vc.h"
 #include "ui_test_support.h"
 
@@ -92,6 +96,31 @@ TEST_F(TitlesScreenshots, ATitlesWindowOpensInsideTheScreen) {
     fs::copy_file(testDataDir() / "srt" / "multiline.srt", dir / "interview.srt");
     ASSERT_TRUE(dropFiles(vc->drgSrt, {QString::fromStdString((dir / "interview.srt").string())}));
     shoot("titles_opened_over_main");
+}
+
+// A cue too quick to read, marked in the table with its reason showing.
+TEST_F(TitlesScreenshots, TheTitlesWindowMarksATooFastCue) {
+    delegate = std::make_unique<kyui::AppDelegate>();
+    kyui::KyWindow* main = delegate->launch();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+    main->hide();
+    kyui::KyWindow* w = delegate->mnuNewTitlesSelected();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    w->move(20, 20);
+    auto* vc = qobject_cast<kyui::TitlesVC*>(w->controller());
+    TempDir dir;
+    writeFile(
+        dir / "interview.srt",
+        "1\n00:00:01,000 --> 00:00:03,000\nA calm first line.\n\n"
+        "2\n00:00:04,000 --> 00:00:04,600\nThis one says far too much\nfor the moment it has.\n\n"
+        "3\n00:00:06,000 --> 00:00:08,000\n<i>Calm again.</i>\n");
+    ASSERT_TRUE(dropFiles(vc->drgSrt, {QString::fromStdString((dir / "interview.srt").string())}));
+    vc->cmbAs->setCurrentIndex(vc->cmbAs->findData("captions"));
+    vc->selectRow(2); // the marked row shows its tint, not the selection's colour
+    const QModelIndex cell = vc->model->index(1, kyui::TitlesTableModel::kText);
+    const QPoint at = vc->table->viewport()->mapToGlobal(vc->table->visualRect(cell).center());
+    QToolTip::showText(at, cell.data(Qt::ToolTipRole).toString(), vc->table->viewport());
+    shoot("titles_too_fast_cue");
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 #include "ui/windows/titles_table_model.h"
 
+#include <QApplication>
 #include <QBrush>
 #include <QColor>
 #include <QStringList>
+#include <QStyle>
 
 #include "platform/toolkit/services.h"
+#include "titles/caption_spans.h"
 
 namespace kyui {
 
@@ -34,6 +37,35 @@ std::vector<TitleRow> TitlesTableModel::plan(const std::vector<quelvo::KySRTTitl
         rows.push_back(std::move(row));
     }
     return rows;
+}
+
+std::vector<TitleRow>
+TitlesTableModel::planCaptions(const std::vector<quelvo::KySRTTitle>& cues,
+                               const std::vector<quelvo::titles::CaptionPlacement>& places,
+                               double rate) {
+    std::vector<TitleRow> rows;
+    rows.reserve(cues.size());
+    for (size_t i = 0; i < cues.size() && i < places.size(); ++i) {
+        TitleRow row;
+        row.number = cues[i].id;
+        row.start = static_cast<double>(places[i].startFrame) / rate;
+        row.duration = static_cast<double>(places[i].frames) / rate;
+        row.lane = places[i].lane;
+        row.text = QString::fromStdString(quelvo::titles::displayedText(cues[i].text))
+                       .split('\n')
+                       .join(QStringLiteral(" / "));
+        if (places[i].overlapsEarlier) row.reason = QObject::tr("overlaps an earlier caption");
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void TitlesTableModel::markFailures(std::vector<TitleRow>& rows,
+                                    const std::vector<quelvo::titles::CueFinding>& findings) {
+    for (const quelvo::titles::CueFinding& f : findings)
+        if (f.index < rows.size())
+            rows[f.index].failedChecks =
+                QString::fromStdString(quelvo::titles::failuresText(f.failures));
 }
 
 double TitlesTableModel::timelineRate(const quelvo::FCPXML_Titles_Settings& settings,
@@ -69,6 +101,13 @@ int TitlesTableModel::changedCount() const {
     return n;
 }
 
+int TitlesTableModel::failingCount() const {
+    int n = 0;
+    for (const TitleRow& r : m_rows)
+        n += r.failedChecks.isEmpty() ? 0 : 1;
+    return n;
+}
+
 int TitlesTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_rows.size());
 }
@@ -93,6 +132,18 @@ QVariant TitlesTableModel::data(const QModelIndex& index, int role) const {
         }
     }
     // The times to the millisecond, as the subtitle file counts them.
+    // A row that fails a reading check is tinted, and says why wherever
+    // the pointer rests on it.
+    if (!r.failedChecks.isEmpty()) {
+        if (role == Qt::BackgroundRole) return QBrush(QColor(0xF6, 0xD5, 0xCF));
+        if (role == Qt::DecorationRole && index.column() == kNumber)
+            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        if (role == Qt::ForegroundRole && index.column() != kChanged)
+            return QBrush(QColor(0x80, 0x1C, 0x10));
+        if (role == Qt::ToolTipRole) return tr("Hard to read: %1").arg(r.failedChecks);
+        if (role == Qt::AccessibleDescriptionRole)
+            return tr("Hard to read: %1").arg(r.failedChecks);
+    }
     if (role == Qt::ToolTipRole && isTime)
         return QString::fromStdString(kykit::TC::getFloatTimecode(seconds[index.column()], false));
     if (role == Qt::ToolTipRole && !r.reason.isEmpty()) return r.reason;

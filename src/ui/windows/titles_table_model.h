@@ -1,13 +1,16 @@
 #pragma once
 // The titles as the project will hold them: number, start, end, duration,
-// lane, the text on one line, and why a row differs from its subtitle.
+// lane, the text on one line, why a row differs from its subtitle, and the
+// reading checks it fails (the row is tinted, the reason in its tooltip).
 #include <optional>
 #include <vector>
 
 #include <QAbstractTableModel>
 
+#include "titles/caption_document.h"
 #include "titles/fcpxml_titles.h"
 #include "titles/ky_srt_title.h"
+#include "titles/reading_checks.h"
 
 namespace kyui {
 
@@ -18,6 +21,7 @@ struct TitleRow {
     int64_t lane = 1;
     QString text;        // lines joined by " / "
     QString reason;      // "" when the title is as its subtitle says
+    QString failedChecks; // the reading checks it fails; "" when it passes
 };
 
 class TitlesTableModel : public QAbstractTableModel {
@@ -32,6 +36,14 @@ public:
     static std::vector<TitleRow> plan(const std::vector<quelvo::KySRTTitle>& subtitles,
                                       const quelvo::FCPXML_Titles_Settings& settings, std::optional<double> fps);
 
+    // The rows of captions placed at `rate` frames a second.
+    static std::vector<TitleRow>
+    planCaptions(const std::vector<quelvo::KySRTTitle>& cues,
+                 const std::vector<quelvo::titles::CaptionPlacement>& places, double rate);
+    // Notes on each row the reading checks it fails.
+    static void markFailures(std::vector<TitleRow>& rows,
+                             const std::vector<quelvo::titles::CueFinding>& findings);
+
     // The timeline's frame rate, the video's else the settings' else 30:
     // what the project will use.
     static double timelineRate(const quelvo::FCPXML_Titles_Settings& settings,
@@ -42,6 +54,7 @@ public:
     double frameRate() const { return m_fps; }
     const std::vector<TitleRow>& rows() const { return m_rows; }
     int changedCount() const;
+    int failingCount() const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -23,7 +24,11 @@
 #include "platform/toolkit/prefs.h"
 #include "platform/toolkit/services.h"
 #include "platform/video/video_frame.h"
+#include "titles/caption_format.h"
+#include "titles/caption_spans.h"
+#include "titles/cue_output.h"
 #include "titles/fcpxml_titles.h"
+#include "titles/reading_checks.h"
 #include "titles/text_encodings.h"
 #include "titles/titles_project.h"
 #include "ui/kit/ky_alert.h"
@@ -52,11 +57,12 @@ bool isMissing(const std::string& path) { return !path.empty() && !kykit::fu_fil
 
 // The settings that decide how the file is read, as one text: when they
 // change, the file is read again; other changes only re-time and re-draw.
-std::string parseSignature(const FCPXML_Titles_Settings& s) {
+std::string parseSignature(const FCPXML_Titles_Settings& s, bool captions) {
     const quelvo::SplitText split = s.splitText.value_or(quelvo::SplitText{});
     return std::to_string(s.ignore.ignoreITags) + std::to_string(s.ignore.ignoreBTags) +
            std::to_string(s.ignore.ignoreFontTags) + std::to_string(s.ignore.ignoreUTags) +
-           std::to_string(split.split) + ":" + std::to_string(split.length);
+           std::to_string(split.split) + ":" + std::to_string(split.length) +
+           (captions ? "c" : "t");
 }
 
 QString timeText(double seconds) { return QString::fromStdString(kykit::TC::getFloatTimecode(seconds, false)); }
@@ -101,6 +107,28 @@ void TitlesVC::viewDidLoad() {
     connect(cmbVersion, &QComboBox::currentIndexChanged, this, [this](int i) {
         kykit::prefs_setValueString(kVersionKey, cmbVersion->itemData(i).toString().toStdString(), false);
     });
+    // Titles or captions, and the captions' format and language, are
+    // remembered like the version.
+    const auto choose = [](QComboBox* box, const char* key, const char* fallback) {
+        const std::string stored = kykit::prefs_getValueString(key, fallback, false);
+        box->setCurrentIndex(std::max(0, box->findData(QString::fromStdString(stored))));
+        connect(box, &QComboBox::currentIndexChanged, box, [box, key](int i) {
+            kykit::prefs_setValueString(key, box->itemData(i).toString().toStdString(), false);
+        });
+    };
+    choose(cmbAs, kAsKey, "titles");
+    choose(cmbCaptionFormat, kCaptionFormatKey, "srt");
+    connect(cmbAs, &QComboBox::currentIndexChanged, this, [this] { outputChanged(); });
+    fldLanguage->configure(
+        kykit::prefs_getValueString(kLanguageKey, "", false), true, false,
+        [this](const std::string& text) {
+            kykit::prefs_setValueString(kLanguageKey, text, false);
+            const bool fits = text.empty() || quelvo::titles::isLanguageTag(text);
+            fldLanguage->setStyleSheet(fits ? QString() : QStringLiteral("color: #c0392b;"));
+        });
+    connect(chkFailingOnly, &QCheckBox::toggled, this,
+            [this](bool only) { showOnlyFailing(only); });
+    outputChanged();
     fldEvent->configure(kykit::prefs_getValueString(kEventKey, "", false), true, true,
                         [](const std::string& text) { kykit::prefs_setValueString(kEventKey, text, false); });
     buildEncodingMenu();
@@ -184,9 +212,73 @@ void TitlesVC::readInEncoding(const std::string& encoding) {
     readSubtitles();
 }
 
-void TitlesVC::readSubtitles() {
+bool TitlesVC::makesCaptions() const {
+    return cmbAs->currentData().toString() == QLatin1String("captions");
+}
+
+void TitlesVC::outputChanged() {
+    // Captions exist in 1.9 only: the version shows it without forgetting
+    // the choice made for titles.
+    const bool captions = makesCaptions();
+    if (captions) {
+        const QSignalBlocker quiet(cmbVersion);
+        cmbVersion->setCurrentIndex(cmbVersion->findData(QStringLiteral("1.9")));
+    } else {
+        const bool prefer19 = kymovie::KyFCP106Prefs::shared().preferFCP106();
+        const std::string version =
+            kykit::prefs_getValueString(kVersionKey, prefer19 ? "1.9" : "1.6", false);
+        const QSignalBlocker quiet(cmbVersion);
+        cmbVersion->setCurrentIndex(
+            std::max(0, cmbVersion->findData(QString::fromStdString(version))));
+    }
+    cmbVersion->setEnabled(!captions);
+    cmbVersion->setToolTip(captions ? tr("Captions are written in FCPXML 1.9: 1.6 has none")
+                                    : QString());
+    cmbCaptionFormat->setVisible(captions);
+    fldLanguage->setVisible(captions);
+    // Captions read the file's tags and lines their own way.
+    if (!srtPath.empty())
+        settingsChanged();
+    else
+        refreshTable();
+}
+
+void TitlesVC::showOnlyFailing(bool only) {
+    if (chkFailingOnly->isChecked() != only) chkFailingOnly->setChecked(only);
+    applyRowFilter();
+}
+
+void TitlesVC::applyRowFilter() {
+    const bool only = chkFailingOnly->isChecked();
+    for (int row = 0; row < model->rowCount(); ++row)
+        table->setRowHidden(row, only && model->rows()[size_t(row)].failedChecks.isEmpty());
+}
+
+quelvo::titles::CaptionRequest TitlesVC::captionRequest() const {
     const FCPXML_Titles_Settings& settings = FCPXML_Titles_Settings::shared();
-    m_parsedWith = parseSignature(settings);
+    quelvo::titles::CaptionRequest request;
+    request.eventName = fldEvent->text().trimmed().isEmpty()
+                            ? quelvo::titles::defaultEventName(srtPath)
+                            : fldEvent->stdText();
+    request.comment = quelvo::titles::projectComment(srtPath);
+    request.cues = srt.titles;
+    request.format =
+        quelvo::titles::captionFormatNamed(cmbCaptionFormat->currentData().toString().toStdString())
+            .value_or(quelvo::titles::CaptionFormat::srt);
+    const std::string language = fldLanguage->text().trimmed().toStdString();
+    request.language = language.empty() ? "en" : language;
+    request.timelineRate = TitlesTableModel::timelineRate(settings, std::nullopt);
+    request.width = static_cast<int>(settings.frameSize.width);
+    request.height = static_cast<int>(settings.frameSize.height);
+    return request;
+}
+
+void TitlesVC::readSubtitles() {
+    const bool captions = makesCaptions();
+    const FCPXML_Titles_Settings settings = quelvo::titles::readingSettings(
+        captions ? quelvo::titles::CueOutput::captions : quelvo::titles::CueOutput::titles,
+        FCPXML_Titles_Settings::shared());
+    m_parsedWith = parseSignature(FCPXML_Titles_Settings::shared(), captions);
     std::string problem;
     if (srtPath.empty()) srt = {};
     else if (encodingChoice.empty()) srt = quelvo::KySRT::fromFileUrl(srtPath, settings, &problem);
@@ -221,7 +313,8 @@ void TitlesVC::readSubtitles() {
 }
 
 void TitlesVC::settingsChanged() {
-    if (parseSignature(FCPXML_Titles_Settings::shared()) != m_parsedWith) readSubtitles();
+    if (parseSignature(FCPXML_Titles_Settings::shared(), makesCaptions()) != m_parsedWith)
+        readSubtitles();
     else refreshTable();
 }
 
@@ -243,12 +336,36 @@ void TitlesVC::selectRow(int row) {
 void TitlesVC::refreshTable() {
     const int row = selectedRow();
     const FCPXML_Titles_Settings& settings = FCPXML_Titles_Settings::shared();
-    model->setRows(TitlesTableModel::plan(srt.titles, settings, videoFrameRate),
-                   TitlesTableModel::timelineRate(settings, videoFrameRate));
+    const double rate = TitlesTableModel::timelineRate(settings, videoFrameRate);
+    // The checks run on the times the document will hold, as the command
+    // line's do.
+    std::vector<TitleRow> rows;
+    std::vector<quelvo::titles::CueTiming> timings;
+    if (makesCaptions()) {
+        const auto places = quelvo::titles::placeCaptions(srt.titles, rate);
+        rows = TitlesTableModel::planCaptions(srt.titles, places, rate);
+        timings = quelvo::titles::captionTimings(places, rate);
+    } else {
+        rows = TitlesTableModel::plan(srt.titles, settings, videoFrameRate);
+        timings = quelvo::titles::titleTimings(
+            quelvo::FCPXML_Titles("", srt.titles, std::nullopt, settings), videoFrameRate);
+    }
+    TitlesTableModel::markFailures(
+        rows,
+        quelvo::titles::checkCues(srt.titles, timings, quelvo::titles::storedReadingLimits()));
+    model->setRows(std::move(rows), rate);
+    applyRowFilter();
     const int changed = model->changedCount();
-    lblTableNotes->setText(changed == 0   ? QString()
-                           : changed == 1 ? tr("1 title changed on the way (see Changed)")
-                                          : tr("%1 titles changed on the way (see Changed)").arg(changed));
+    const int failing = model->failingCount();
+    QStringList notes;
+    if (changed > 0)
+        notes << (changed == 1 ? tr("1 changed on the way (see Changed)")
+                               : tr("%1 changed on the way (see Changed)").arg(changed));
+    if (failing > 0)
+        notes << (failing == 1 ? tr("1 hard to read (marked)")
+                               : tr("%1 hard to read (marked)").arg(failing));
+    lblTableNotes->setText(notes.join(QStringLiteral(" · ")));
+    chkFailingOnly->setEnabled(failing > 0 || chkFailingOnly->isChecked());
     if (model->rowCount() > 0 && (row < 0 || row >= model->rowCount())) selectRow(0);
     btnExport->setEnabled(!srt.titles.empty() && !m_exporting);
     btnSaveAs->setEnabled(!srt.titles.empty() && !m_exporting);
@@ -279,8 +396,14 @@ void TitlesVC::showVideoProblem() {
 void TitlesVC::refreshPreview() {
     preview->setSettings(FCPXML_Titles_Settings::shared());
     const int row = selectedRow();
-    preview->setText(row >= 0 && size_t(row) < srt.titles.size() ? QString::fromStdString(srt.titles[size_t(row)].text)
-                                                                  : QString());
+    // Captions keep their tags until the document is made; the preview
+    // shows the text they carry.
+    const bool shown = row >= 0 && size_t(row) < srt.titles.size();
+    const std::string text = !shown ? std::string()
+                             : makesCaptions()
+                                 ? quelvo::titles::displayedText(srt.titles[size_t(row)].text)
+                                 : srt.titles[size_t(row)].text;
+    preview->setText(QString::fromStdString(text));
     requestFrame();
 }
 
@@ -345,6 +468,10 @@ void TitlesVC::exportProjectTo(const std::string& path) {
     if (!kykit::fu_fileExists(srtPath, 0)) return KyAlert::ok("Warning", "Subtitle File Not Found.", this);
     if (isMissing(videoPath)) return KyAlert::ok("Warning", "Video File Not Found.", this);
     if (srt.titles.empty()) return KyAlert::ok("Warning", "The subtitle file holds no title that could be read.", this);
+    if (makesCaptions() && !fldLanguage->text().trimmed().isEmpty() &&
+        !quelvo::titles::isLanguageTag(fldLanguage->text().trimmed().toStdString()))
+        return KyAlert::ok("Warning", "The language is not a language tag such as en, en-US or de.",
+                           this);
     if (m_exporting) return;
     if (!kykit::fu_fileExists(path, 0)) return startExport(path);
     // An editor's existing project is never replaced silently.
@@ -380,6 +507,20 @@ void TitlesVC::startExport(const std::string& path) {
     const std::string comment = quelvo::titles::projectComment(srtPath);
     const std::vector<quelvo::KySRTTitle> titles = srt.titles;
     QPointer<TitlesVC> self(this);
+    if (makesCaptions()) {
+        quelvo::titles::CaptionRequest request = captionRequest();
+        m_export = std::async(std::launch::async, [self, path, video, request]() mutable {
+            if (video)
+                request.video =
+                    quelvo::titles::CaptionVideo{*video, quelvo::titles::readVideoFacts(*video)};
+            const kykit::Status status = quelvo::titles::writeCaptionDocument(request, path);
+            --g_running;
+            runOnMain([self, path, status] {
+                if (self) self->finishExport(path, status);
+            });
+        });
+        return;
+    }
     m_export = std::async(std::launch::async, [self, path, settings, event, useV19, video, comment, titles] {
         quelvo::FCPXML_Titles project(event, titles, video, settings);
         size_t lastShown = 0;
@@ -395,16 +536,21 @@ void TitlesVC::startExport(const std::string& path) {
         // Counted down here: the window may be gone before the hand-over runs.
         --g_running;
         runOnMain([self, path, status] {
-            if (!self) return;
-            self->m_exporting = false;
-            self->progress->hide();
-            self->btnExport->setEnabled(true);
-            self->btnSaveAs->setEnabled(true);
-            if (status) self->result->showWritten(QString::fromStdString(path));
-            else self->result->showFailed(QString::fromStdString(status.message()));
-            emit self->exportFinished(status.ok());
+            if (self) self->finishExport(path, status);
         });
     });
+}
+
+void TitlesVC::finishExport(const std::string& path, const kykit::Status& status) {
+    m_exporting = false;
+    progress->hide();
+    btnExport->setEnabled(true);
+    btnSaveAs->setEnabled(true);
+    if (status)
+        result->showWritten(QString::fromStdString(path));
+    else
+        result->showFailed(QString::fromStdString(status.message()));
+    emit exportFinished(status.ok());
 }
 
 } // namespace kyui

@@ -12,10 +12,13 @@
 
 #include <QString>
 
+#include "platform/toolkit/result.h"
+#include "titles/caption_document.h"
 #include "titles/ky_srt.h"
 #include "ui/kit/ky_timer.h"
 #include "ui/kit/ky_view_controller.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QProgressBar;
@@ -40,6 +43,9 @@ public:
     // Choices of this window, not title settings.
     static constexpr const char* kVersionKey = "ui.titles.version"; // "1.9" or "1.6"
     static constexpr const char* kEventKey = "ui.titles.event";     // "" is the subtitle file's name
+    static constexpr const char* kAsKey = "ui.titles.as";           // "titles" or "captions"
+    static constexpr const char* kCaptionFormatKey = "ui.titles.captionFormat"; // "srt" or "itt"
+    static constexpr const char* kLanguageKey = "ui.titles.language";           // "en" when unset
 
     explicit TitlesVC(QWidget* parent = nullptr);
     ~TitlesVC() override;
@@ -67,6 +73,9 @@ public:
     std::string encodingChoice; // "" while the encoding is guessed
     std::optional<double> videoFrameRate;
     bool isExporting() const { return m_exporting; }
+    bool makesCaptions() const;
+    // Shows every row, or only those that fail a reading check.
+    void showOnlyFailing(bool only);
     int selectedRow() const;
     // Room for the table, the preview and the style column side by side.
     QSize sizeHint() const override;
@@ -88,6 +97,10 @@ public:
     TitlesStylePanel* style;
     TitlesPresetsBar* presets;
     TitlePreview* preview;
+    QComboBox* cmbAs;
+    QComboBox* cmbCaptionFormat;
+    KyTextField* fldLanguage;
+    QCheckBox* chkFailingOnly;
     QComboBox* cmbVersion;
     KyTextField* fldEvent;
     QPushButton* btnSaveAs;
@@ -120,6 +133,13 @@ private:
     void buildEncodingMenu();
     void settingsChanged();
     void startExport(const std::string& path);
+    void finishExport(const std::string& path, const kykit::Status& status);
+    // Titles or captions: the version choice and the caption controls follow.
+    void outputChanged();
+    void applyRowFilter();
+    // The captions' request as the window stands; the video's facts are read
+    // by the caller (on the worker).
+    quelvo::titles::CaptionRequest captionRequest() const;
 
     long m_observer = 0;
     // What the last read used, to read again only when a parse setting changed.

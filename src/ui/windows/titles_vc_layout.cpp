@@ -2,6 +2,7 @@
 // top, the table and the preview on the left, the style controls in a
 // scrolling column on the right, the export row at the bottom. Sizes come
 // from the font, so the window reads the same at 100 % and 200 %.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -127,6 +128,9 @@ void TitlesVC::buildLayout() {
                                                      unit / 2);
     table->setMinimumHeight(8 * unit);
     lblTableNotes = new QLabel(this);
+    chkFailingOnly = new QCheckBox(tr("Show only hard-to-read cues"), this);
+    chkFailingOnly->setToolTip(tr("Cues that fail a reading check: too many characters a second, "
+                                  "too long a line, too many lines or too short a time on screen"));
     lblSkipped = new QLabel(this);
     lblSkipped->setWordWrap(true);
     lblSkipped->hide();
@@ -136,7 +140,10 @@ void TitlesVC::buildLayout() {
     auto* tableColumn = new QVBoxLayout(tableBox);
     tableColumn->setContentsMargins(0, 0, 0, 0);
     tableColumn->addWidget(table, 1);
-    tableColumn->addWidget(lblTableNotes);
+    auto* notesRow = new QHBoxLayout;
+    notesRow->addWidget(lblTableNotes, 1);
+    notesRow->addWidget(chkFailingOnly);
+    tableColumn->addLayout(notesRow);
     tableColumn->addWidget(lblSkipped);
     auto* left = new QSplitter(Qt::Vertical, this);
     left->addWidget(tableBox);
@@ -172,6 +179,19 @@ void TitlesVC::buildLayout() {
     cmbVersion = new QComboBox(this);
     cmbVersion->addItem(tr("FCPXML 1.9 (Final Cut Pro 10.6 and later)"), QStringLiteral("1.9"));
     cmbVersion->addItem(tr("FCPXML 1.6 (older versions)"), QStringLiteral("1.6"));
+    cmbAs = new QComboBox(this);
+    cmbAs->addItem(tr("Titles"), QStringLiteral("titles"));
+    cmbAs->addItem(tr("Captions"), QStringLiteral("captions"));
+    cmbAs->setToolTip(
+        tr("Styled titles, or captions that viewers switch on per language (FCPXML 1.9)"));
+    cmbCaptionFormat = new QComboBox(this);
+    cmbCaptionFormat->addItem(tr("SRT"), QStringLiteral("srt"));
+    cmbCaptionFormat->addItem(tr("iTT"), QStringLiteral("itt"));
+    cmbCaptionFormat->setToolTip(tr("The caption format; iTT keeps cues placed at the top"));
+    fldLanguage = new KyTextField(this);
+    fldLanguage->setPlaceholderText(QStringLiteral("en"));
+    fldLanguage->setToolTip(tr("The captions' language tag, such as en, en-US or de"));
+    fldLanguage->setMaximumWidth(6 * unit);
     fldEvent = new KyTextField(this);
     fldEvent->setPlaceholderText(tr("The subtitle file's name"));
     fldEvent->setToolTip(tr("The event and project name in Final Cut Pro; a video's name takes its place"));
@@ -190,6 +210,9 @@ void TitlesVC::buildLayout() {
 
     auto* exportRow = new QHBoxLayout;
     exportRow->setSpacing(unit * 2 / 3);
+    exportRow->addWidget(cmbAs);
+    exportRow->addWidget(cmbCaptionFormat);
+    exportRow->addWidget(fldLanguage);
     exportRow->addWidget(new QLabel(tr("Version:"), this));
     exportRow->addWidget(cmbVersion);
     exportRow->addWidget(new QLabel(tr("Event:"), this));
