@@ -216,6 +216,8 @@ void QuelvoPrefsVC::buildLayout() {
         captionWidth = std::max(captionWidth, fm.horizontalAdvance(tr(caption)));
     grid->setColumnMinimumWidth(0, captionWidth + unit);
 
+    // Made before OK so that Tab reaches the editor's switches first.
+    QLayout* editor = buildEditorSection();
     btnOk = new QPushButton(tr("OK"), this);
     btnOk->setDefault(true);
     btnOk->setMinimumWidth(6 * unit);
@@ -231,7 +233,7 @@ void QuelvoPrefsVC::buildLayout() {
     page->setSpacing(unit * 2 / 3);
     page->addLayout(grid);
     page->addWidget(line);
-    page->addLayout(buildEditorSection());
+    page->addLayout(editor);
     page->addSpacing(unit / 2);
     page->addWidget(buttons);
 }
