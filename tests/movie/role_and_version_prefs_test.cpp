@@ -72,6 +72,21 @@ TEST(KyFCP106Prefs, FlagsAndTheRememberedChoiceSurviveARestart) {
     EXPECT_EQ(prefs.rememberedChoice(), FCP106ExportOptionsVC::Version::fcp106);
 }
 
+TEST(KyFCP106Prefs, AnyEditorsNumberIsKeptAndOnlyTheVersionsReadAsVersions) {
+    auto& prefs = KyFCP106Prefs::shared();
+    prefs.setRememberedChoiceValue(3);
+    restart();
+    EXPECT_EQ(prefs.rememberedChoiceValue(), 3);
+    EXPECT_FALSE(prefs.rememberedChoice().has_value()) << "another editor is no version";
+    // What a hand-edited file may hold reads as nothing remembered.
+    for (double odd : {-1.0, 2.5, 1e12}) {
+        kykit::prefs_setValueDouble("KyFCP106Prefs.rememberedChoice", odd);
+        EXPECT_FALSE(prefs.rememberedChoiceValue().has_value()) << odd;
+    }
+    kykit::prefs_setValueString("KyFCP106Prefs.rememberedChoice", "1");
+    EXPECT_FALSE(prefs.rememberedChoiceValue().has_value());
+}
+
 TEST(FixedVersionSheet, AnswersOnceAtOnce) {
     FixedVersionSheet sheet(FCP106ExportOptionsVC::Version::fcp106);
     int calls = 0;

@@ -16,6 +16,7 @@
 #include "titles/settings/fcpxml_titles_settings.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/ky_alert.h"
+#include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_text_window.h"
 #include "ui/windows/job_result_panel.h"
 #include "ui/windows/missing_file_marker.h"
@@ -23,6 +24,7 @@
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/ky_windows.h"
+#include "ui/windows/desktop_format_question.h"
 #include "ui/windows/desktop_version_sheet.h"
 #include "ui/windows/fcp106_export_options_vc.h"
 #include "ui/windows/progress_vc.h"
@@ -161,6 +163,37 @@ TEST_F(Screenshots, TheMainWindowAndItsPanels) {
     ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000)) << "the job never ended";
     kyui::ProgressVC::setVersionSheet(&versionSheet);
     EXPECT_TRUE(fs::exists(dir / "interview.fcpxml"));
+}
+
+// The editor question over the main window, every editor open to choice,
+// Shotcut reached with the arrow keys and "Remember my choice" ticked, with
+// the note that sending without a file is Final Cut Pro's alone.
+TEST_F(Screenshots, TheEditorQuestion) {
+    FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = true;
+    delegate = std::make_unique<kyui::AppDelegate>();
+    kyui::KyWindow* w = delegate->launch();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    w->move(40, 40);
+    std::optional<ProjectFormat> answer;
+    kyui::DesktopFormatQuestion(w).ask(std::nullopt, [&](auto chosen) { answer = chosen; });
+    kyui::FCP106ExportOptionsVC* question = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        question = w->findChild<kyui::FCP106ExportOptionsVC*>();
+        return question && question->isVisible();
+    }));
+    ASSERT_TRUE(waitUntil([question] {
+        question->window()->activateWindow();
+        return QApplication::activeWindow() == question->window();
+    }));
+    question->radFCP106->setFocus(Qt::ActiveWindowFocusReason);
+    for (int i = 0; i < 3; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_TRUE(question->radMlt->isChecked());
+    question->chkRememberMyChoice->setChecked(true); // shown ticked, not stored
+    shoot("editor_question");
+    question->btnCancel->click();
+    EXPECT_TRUE(waitUntil([&] { return w->findChild<kyui::FCP106ExportOptionsVC*>() == nullptr; }));
+    EXPECT_EQ(std::nullopt, answer);
+    FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = false;
 }
 
 TEST_F(Screenshots, TheResultTheAlertsAnUnreadableFileAndHelp) {

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Pictures of the main window (with three files dropped), the preferences
 # window, the role chooser, the About panel, the progress sheet asking for
-# the project version, the result after a job, every kind of alert, a file
-# marked unreadable, the help window and the titles window with a video
-# (patch off and on), the main window in loudness depth mode and Export
-# Mix's result, taken on a virtual X display under
+# the project version, the editor question on its own, the result after a
+# job, every kind of alert, a file marked unreadable, the help window and
+# the titles window with a video (patch off and on), the main window in
+# loudness depth mode and Export Mix's result, taken on a virtual X display under
 # a window manager (openbox, so title bars and their truncation show as a
 # user sees them) with ImageMagick's `import`.
 # Usage: tests/ui/take_screenshots.sh BUILD_DIR [OUT_DIR] [SCALE]

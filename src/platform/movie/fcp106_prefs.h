@@ -1,6 +1,9 @@
 #pragma once
-// The version sheet's own preferences: which version it preselects, whether
-// it remembers the user's choice, and the remembered choice.
+// The editor question's own preferences: which Final Cut Pro version it
+// preselects, whether it remembers the user's choice, and the remembered
+// choice. The choice is kept as the number the project format table gives it
+// (project/project_format.h: 0 and 1 are the two Final Cut Pro versions, the
+// other editors have numbers of their own); this layer only stores it.
 #include <optional>
 
 #include "platform/movie/version_sheet.h"
@@ -15,6 +18,11 @@ public:
     void setPreferFCP106(bool value);
     bool rememberMyChoice() const;   // default false
     void setRememberMyChoice(bool value);
+    // The remembered choice as stored: a whole number from 0, else nothing.
+    std::optional<int> rememberedChoiceValue() const;
+    void setRememberedChoiceValue(int value);
+    // The same for callers that only know the two Final Cut Pro versions:
+    // another editor's number reads as nothing remembered.
     std::optional<FCP106ExportOptionsVC::Version> rememberedChoice() const;
     void setRememberedChoice(FCP106ExportOptionsVC::Version version);
 };

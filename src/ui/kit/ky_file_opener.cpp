@@ -48,6 +48,10 @@ bool showInFolder(const QString& file) {
 bool openFile(const QString& file) {
     if (!qEnvironmentVariableIsEmpty(kOpenerVariable)) return runReplacement("open", file);
 #ifdef Q_OS_MACOS
+    // Only Final Cut Pro's own projects go to it; another editor's project
+    // goes to whatever the system opens that kind of file with.
+    if (QFileInfo(file).suffix().compare(QStringLiteral("fcpxml"), Qt::CaseInsensitive) != 0)
+        return QProcess::startDetached("open", {file});
     return QProcess::startDetached("open", {"-a", "Final Cut Pro", file});
 #else
     return QDesktopServices::openUrl(QUrl::fromLocalFile(file));

@@ -1,7 +1,8 @@
 #pragma once
 // Showing a file in the platform's file manager and opening it in the
-// program that takes it: Final Cut Pro on macOS (which imports a project
-// when it opens one), the desktop's handler elsewhere. Both start another
+// program that takes it: Final Cut Pro on macOS for an .fcpxml file (it
+// imports a project when it opens one), the system's handler for any other
+// file and everywhere else. Both start another
 // program and return at once; a file manager that cannot select files gets
 // the file's folder instead.
 //

@@ -1,5 +1,8 @@
 #include "ui/windows/fcp106_export_options_vc.h"
 
+#include <algorithm>
+
+#include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
@@ -7,26 +10,63 @@
 #include <QVBoxLayout>
 
 #include "platform/movie/fcp106_prefs.h"
+#include "project/format_choice.h"
+#include "titles/settings/fcpxml_titles_settings.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_storyboard.h"
+#include "ui/windows/editor_names.h"
 
 namespace kyui {
+
+using quelvo::ProjectFormat;
 
 namespace {
 const KySceneRegistration kScene(FCP106ExportOptionsVC::kStoryboard, FCP106ExportOptionsVC::kSceneId,
                                  [] { return new FCP106ExportOptionsVC; });
+
+QLabel* boldLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
+}
 } // namespace
 
 FCP106ExportOptionsVC::FCP106ExportOptionsVC(QWidget* parent) : KyViewController(parent) {
-    setWindowTitle(tr("Project Version"));
-    lblQuestion = new QLabel(tr("Which version of Final Cut Pro will open this project?"), this);
-    QFont bold = lblQuestion->font();
-    bold.setBold(true);
-    lblQuestion->setFont(bold);
-    radFCP106 = new QRadioButton(tr("Final Cut Pro 10.6 and later (FCPXML 1.9)"), this);
-    radOlder = new QRadioButton(tr("Older versions (FCPXML 1.6)"), this);
+    setWindowTitle(tr("Project Editor"));
+    buildLayout();
+    setSelected(quelvo::preferredFormat());
+    chkRememberMyChoice->configure(
+        kymovie::KyFCP106Prefs::shared().rememberMyChoice(),
+        [](bool on) { kymovie::KyFCP106Prefs::shared().setRememberMyChoice(on); });
+    connect(btnContinue, &QPushButton::clicked, this, &FCP106ExportOptionsVC::continuePressed);
+    connect(btnCancel, &QPushButton::clicked, this, &FCP106ExportOptionsVC::cancelPressed);
+}
+
+void FCP106ExportOptionsVC::buildLayout() {
+    lblQuestion = boldLabel(tr("Which editor will open this project?"), this);
+    lblFinalCutPro = new QLabel(tr("Final Cut Pro"), this);
+    m_choices = new QButtonGroup(this);
+    const auto choice = [this](ProjectFormat format) {
+        auto* button = new QRadioButton(editorChoiceText(format), this);
+        m_choices->addButton(button, static_cast<int>(format));
+        return button;
+    };
+    radFCP106 = choice(ProjectFormat::fcpxml19);
+    radOlder = choice(ProjectFormat::fcpxml16);
+    radXmeml = choice(ProjectFormat::xmeml);
+    radMlt = choice(ProjectFormat::mlt);
+    radKdenlive = choice(ProjectFormat::kdenlive);
+    lblSendNote = new QLabel(tr("Final Cut Pro projects are sent straight to Final Cut Pro; "
+                                "the other editors' projects are saved as files."),
+                             this);
+    lblSendNote->setWordWrap(true);
+    lblSendNote->setForegroundRole(QPalette::PlaceholderText);
+    lblSendNote->setVisible(
+        quelvo::FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile);
     chkRememberMyChoice = new KyCheckButton(tr("Remember my choice"), this);
-    chkRememberMyChoice->setToolTip(tr("Use this version from now on without asking. "
+    chkRememberMyChoice->setToolTip(tr("Use this editor from now on without asking. "
                                        "You can change it in the preferences."));
     btnContinue = new QPushButton(tr("Continue"), this);
     btnContinue->setDefault(true);
@@ -35,13 +75,23 @@ FCP106ExportOptionsVC::FCP106ExportOptionsVC(QWidget* parent) : KyViewController
     btnCancel->setAutoDefault(false);
     btnCancel->setToolTip(tr("Write nothing"));
 
-    auto* layout = new QVBoxLayout(this);
     const int unit = fontMetrics().height();
+    // The two versions sit under their heading, indented, so the heading
+    // reads as the editor and the lines as its versions.
+    auto* versions = new QVBoxLayout;
+    versions->setContentsMargins(unit, 0, 0, 0);
+    versions->addWidget(radFCP106);
+    versions->addWidget(radOlder);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(unit * 3 / 2, unit * 3 / 2, unit * 3 / 2, unit);
     layout->addWidget(lblQuestion);
     layout->addSpacing(unit / 2);
-    layout->addWidget(radFCP106);
-    layout->addWidget(radOlder);
+    layout->addWidget(lblFinalCutPro);
+    layout->addLayout(versions);
+    layout->addWidget(radXmeml);
+    layout->addWidget(radMlt);
+    layout->addWidget(radKdenlive);
+    layout->addWidget(lblSendNote);
     layout->addSpacing(unit / 2);
     layout->addWidget(chkRememberMyChoice);
     layout->addSpacing(unit / 2);
@@ -49,51 +99,64 @@ FCP106ExportOptionsVC::FCP106ExportOptionsVC(QWidget* parent) : KyViewController
     buttons->addButton(btnContinue, QDialogButtonBox::AcceptRole);
     buttons->addButton(btnCancel, QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
-
-    auto& prefs = kymovie::KyFCP106Prefs::shared();
-    setSelected(prefs.preferFCP106() ? Version::fcp106 : Version::olderVersions);
-    chkRememberMyChoice->configure(prefs.rememberMyChoice(), [](bool on) {
-        kymovie::KyFCP106Prefs::shared().setRememberMyChoice(on);
-    });
-    connect(btnContinue, &QPushButton::clicked, this, &FCP106ExportOptionsVC::continuePressed);
-    connect(btnCancel, &QPushButton::clicked, this, &FCP106ExportOptionsVC::cancelPressed);
 }
 
 FCP106ExportOptionsVC::~FCP106ExportOptionsVC() {
     // The waiting job must get its answer however the sheet went: Escape, the
     // close button or quitting cancel.
-    answer(Version::cancelled);
+    answer(std::nullopt);
 }
 
-FCP106ExportOptionsVC::Version FCP106ExportOptionsVC::selected() const {
-    return radOlder->isChecked() ? Version::olderVersions : Version::fcp106;
+ProjectFormat FCP106ExportOptionsVC::selected() const {
+    const int id = m_choices->checkedId();
+    return id < 0 ? quelvo::preferredFormat() : static_cast<ProjectFormat>(id);
 }
 
-void FCP106ExportOptionsVC::setSelected(Version version) {
-    (version == Version::olderVersions ? radOlder : radFCP106)->setChecked(true);
+QRadioButton* FCP106ExportOptionsVC::choiceButton(ProjectFormat format) const {
+    return qobject_cast<QRadioButton*>(m_choices->button(static_cast<int>(format)));
+}
+
+void FCP106ExportOptionsVC::setSelected(ProjectFormat format) {
+    if (QRadioButton* button = choiceButton(format); button && button->isEnabled())
+        button->setChecked(true);
+}
+
+void FCP106ExportOptionsVC::setOffered(const std::vector<ProjectFormat>& formats) {
+    for (ProjectFormat format : quelvo::allProjectFormats()) {
+        const bool offered = std::find(formats.begin(), formats.end(), format) != formats.end();
+        choiceButton(format)->setEnabled(offered);
+        choiceButton(format)->setToolTip(
+            offered ? QString() : tr("This job writes Final Cut Pro projects only"));
+    }
+    if (!formats.empty() && !choiceButton(selected())->isEnabled()) setSelected(formats.front());
 }
 
 void FCP106ExportOptionsVC::continuePressed() {
-    auto& prefs = kymovie::KyFCP106Prefs::shared();
-    if (prefs.rememberMyChoice()) prefs.setRememberedChoice(selected());
+    if (kymovie::KyFCP106Prefs::shared().rememberMyChoice()) quelvo::rememberFormat(selected());
     answer(selected());
     close();
 }
 
 void FCP106ExportOptionsVC::cancelPressed() {
-    answer(Version::cancelled);
+    answer(std::nullopt);
     close();
 }
 
+void FCP106ExportOptionsVC::viewWillAppear() {
+    KyViewController::viewWillAppear();
+    if (QRadioButton* chosen = choiceButton(selected()))
+        chosen->setFocus(Qt::ActiveWindowFocusReason);
+}
+
 void FCP106ExportOptionsVC::viewWillDisappear() {
-    answer(Version::cancelled);
+    answer(std::nullopt);
     KyViewController::viewWillDisappear();
 }
 
-void FCP106ExportOptionsVC::answer(Version version) {
+void FCP106ExportOptionsVC::answer(Answer format) {
     if (m_answered) return;
     m_answered = true;
-    if (onChoice) onChoice(version);
+    if (onChoice) onChoice(format);
 }
 
 } // namespace kyui

@@ -8,11 +8,28 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "project/project_format.h"
 #include "ui/kit/ky_file_opener.h"
+#include "ui/windows/editor_names.h"
 
 namespace kyui {
 
 namespace {
+
+// The kind of file the job wrote, named for the editor it was written for:
+// " · FCPXML 1.9", " · MLT XML".
+QString kindSuffix(std::optional<quelvo::ProjectFormat> format) {
+    if (!format) return {};
+    return QStringLiteral(" \u00B7 ") + projectKindText(*format);
+}
+
+#ifdef Q_OS_MACOS
+// Only a Final Cut Pro project opens in Final Cut Pro on a Mac; any other
+// goes to whatever the system opens it with.
+bool opensInFinalCutPro(std::optional<quelvo::ProjectFormat> format) {
+    return !format || quelvo::isFinalCutPro(*format);
+}
+#endif
 
 QString counted(int n, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(n).arg(QString::fromLatin1(n == 1 ? one : many));
@@ -127,18 +144,15 @@ void JobResultPanel::showOutcome(const quelvo::DuckOutcome& outcome, const std::
     lblHeading->setText(outcome.sentToFCP ? tr("Sent to Final Cut Pro") : tr("Project saved"));
     lblFile->setText(info.fileName());
     lblFile->setToolTip(m_file);
-    const quelvo::ProjectFormat format = outcome.format.value_or(quelvo::ProjectFormat::fcpxml19);
-    const QString formatWord = QString::fromUtf8(quelvo::formatOption(format).data(),
-                                                 static_cast<int>(quelvo::formatOption(format).size()));
-    lblContents->setText(contentsLine(outcome) +
-                         (quelvo::isFinalCutPro(format) ? QStringLiteral(" · FCPXML ") : QStringLiteral(" · ")) +
-                         formatWord);
+    lblContents->setText(contentsLine(outcome) + kindSuffix(outcome.format));
     lblWarnings->setText(warningsText(outcome));
     lblWarnings->setVisible(!outcome.warnings.empty());
     const bool there = !m_file.isEmpty();
     btnShowInFolder->setToolTip(tr("Show the project in the file manager"));
 #ifdef Q_OS_MACOS
-    btnOpen->setToolTip(tr("Open the project in Final Cut Pro"));
+    btnOpen->setToolTip(opensInFinalCutPro(outcome.format)
+                            ? tr("Open the project in Final Cut Pro")
+                            : tr("Open the project with the program your system uses for it"));
 #else
     btnOpen->setToolTip(tr("Open the project with the program your system uses for it"));
 #endif

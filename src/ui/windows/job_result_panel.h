@@ -1,9 +1,11 @@
 #pragma once
 // The result of the last job, shown in the main window until the next one:
 // where the project went (its file name; the folder in the tooltip), what it
-// holds ("3 speech intervals, 12 keyframes, 2 filler clips") and two
+// holds ("3 speech intervals, 12 keyframes, 2 filler clips") with the kind
+// of file ("FCPXML 1.9", "FCP7 XML", "MLT XML", "Kdenlive project") and two
 // buttons: Show in Folder (the file manager, the file selected where it can)
-// and Open (Final Cut Pro on macOS, the system's handler elsewhere), both
+// and Open (Final Cut Pro for its projects on macOS, the system's handler
+// for everything else), both
 // through KyFileOpener. A project handed to Final Cut Pro shows its copy in
 // the cache folder.
 #include <string>

@@ -3,9 +3,11 @@
 #include <functional>
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -13,11 +15,13 @@
 
 #include "ducking/qv_roll.h"
 #include "platform/movie/fcp106_prefs.h"
+#include "project/format_choice.h"
 #include "titles/settings/fcpxml_titles_settings.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_storyboard.h"
 #include "ui/windows/depth_mode_chooser.h"
+#include "ui/windows/editor_names.h"
 
 namespace kyui {
 
@@ -61,12 +65,23 @@ void QuelvoPrefsVC::viewDidLoad() {
     enableThreshold(!automatic);
     connect(rdoAutomaticDetection, &QRadioButton::toggled, this, &QuelvoPrefsVC::chooseDetection);
 
+    loadEditorChoices();
+}
+
+void QuelvoPrefsVC::loadEditorChoices() {
+    using quelvo::FCPXML_Titles_Settings;
     auto& versionPrefs = kymovie::KyFCP106Prefs::shared();
     chkPreferFCP106->configure(versionPrefs.preferFCP106(), [](bool on) {
         kymovie::KyFCP106Prefs::shared().setPreferFCP106(on);
     });
-    chkRememberMyChoice->configure(versionPrefs.rememberMyChoice(), [](bool on) {
+    chkRememberMyChoice->configure(versionPrefs.rememberMyChoice(), [this](bool on) {
         kymovie::KyFCP106Prefs::shared().setRememberMyChoice(on);
+        showRememberedEditor();
+    });
+    showRememberedEditor();
+    connect(cmbRememberedEditor, &QComboBox::activated, this, [this](int index) {
+        quelvo::rememberFormat(
+            static_cast<quelvo::ProjectFormat>(cmbRememberedEditor->itemData(index).toInt()));
     });
     chksendImmediatelyToFCP->configure(FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile,
                                        [](bool on) {
@@ -74,6 +89,13 @@ void QuelvoPrefsVC::viewDidLoad() {
                                            settings.xmlExport.sendToFCPWithoutXMLFile = on;
                                            settings.save();
                                        });
+}
+
+void QuelvoPrefsVC::showRememberedEditor() {
+    const auto remembered = quelvo::rememberedFormat();
+    cmbRememberedEditor->setCurrentIndex(
+        remembered ? cmbRememberedEditor->findData(static_cast<int>(*remembered)) : -1);
+    cmbRememberedEditor->setEnabled(kymovie::KyFCP106Prefs::shared().rememberMyChoice());
 }
 
 void QuelvoPrefsVC::chooseDetection(bool automatic) {
@@ -194,21 +216,8 @@ void QuelvoPrefsVC::buildLayout() {
         captionWidth = std::max(captionWidth, fm.horizontalAdvance(tr(caption)));
     grid->setColumnMinimumWidth(0, captionWidth + unit);
 
-    chkPreferFCP106 = new KyCheckButton(tr("Prefer Final Cut Pro 10.6 and later (FCPXML 1.9)"), this);
-    chkPreferFCP106->setToolTip(tr("Which version the project version question suggests"));
-    chkRememberMyChoice = new KyCheckButton(tr("Remember my choice of project version"), this);
-    chkRememberMyChoice->setToolTip(tr("Ask for the project version once, then use the same one"));
-    chksendImmediatelyToFCP = new KyCheckButton(tr("Send to Final Cut Pro without an XML file"), this);
-    chksendImmediatelyToFCP->setToolTip(
-        tr("Open finished projects in Final Cut Pro instead of writing them next to the dialogue"));
-
-    auto* fcp = new QVBoxLayout;
-    fcp->setSpacing(unit / 3);
-    fcp->addWidget(boldLabel(tr("Final Cut Pro"), this));
-    fcp->addWidget(chkPreferFCP106);
-    fcp->addWidget(chkRememberMyChoice);
-    fcp->addWidget(chksendImmediatelyToFCP);
-
+    // Made before OK so that Tab reaches the editor's switches first.
+    QLayout* editor = buildEditorSection();
     btnOk = new QPushButton(tr("OK"), this);
     btnOk->setDefault(true);
     btnOk->setMinimumWidth(6 * unit);
@@ -224,9 +233,48 @@ void QuelvoPrefsVC::buildLayout() {
     page->setSpacing(unit * 2 / 3);
     page->addLayout(grid);
     page->addWidget(line);
-    page->addLayout(fcp);
+    page->addLayout(editor);
     page->addSpacing(unit / 2);
     page->addWidget(buttons);
+}
+
+QLayout* QuelvoPrefsVC::buildEditorSection() {
+    const int unit = fontMetrics().height();
+    chkPreferFCP106 =
+        new KyCheckButton(tr("Prefer Final Cut Pro 10.6 and later (FCPXML 1.9)"), this);
+    chkPreferFCP106->setToolTip(tr("Which Final Cut Pro version the editor question suggests"));
+    chkRememberMyChoice = new KyCheckButton(tr("Remember my choice of editor:"), this);
+    chkRememberMyChoice->setToolTip(tr("Ask for the editor once, then use the same one"));
+    cmbRememberedEditor = new QComboBox(this);
+    for (quelvo::ProjectFormat format : quelvo::allProjectFormats())
+        cmbRememberedEditor->addItem(editorChoiceLongText(format), static_cast<int>(format));
+    cmbRememberedEditor->setPlaceholderText(tr("Chosen at the next project"));
+    cmbRememberedEditor->setAccessibleName(tr("Remembered editor"));
+    cmbRememberedEditor->setToolTip(
+        tr("The editor every project is written for while remembering is on"));
+    chksendImmediatelyToFCP =
+        new KyCheckButton(tr("Send to Final Cut Pro without an XML file"), this);
+    chksendImmediatelyToFCP->setToolTip(
+        tr("Open finished projects in Final Cut Pro instead of writing them next to the dialogue"));
+    // Sending is Final Cut Pro's alone: said under the switch, not only in its tooltip.
+    lblSendNote = new QLabel(
+        tr("Final Cut Pro projects only; the other editors' projects are always saved as files."),
+        this);
+    lblSendNote->setWordWrap(true);
+    lblSendNote->setForegroundRole(QPalette::PlaceholderText);
+    lblSendNote->setContentsMargins(fontMetrics().horizontalAdvance(QStringLiteral("MM")), 0, 0, 0);
+
+    auto* remember = new QHBoxLayout;
+    remember->addWidget(chkRememberMyChoice);
+    remember->addWidget(cmbRememberedEditor, 1);
+    auto* editor = new QVBoxLayout;
+    editor->setSpacing(unit / 3);
+    editor->addWidget(boldLabel(tr("Editor"), this));
+    editor->addWidget(chkPreferFCP106);
+    editor->addLayout(remember);
+    editor->addWidget(chksendImmediatelyToFCP);
+    editor->addWidget(lblSendNote);
+    return editor;
 }
 
 } // namespace kyui

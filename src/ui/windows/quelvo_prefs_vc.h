@@ -1,12 +1,16 @@
 #pragma once
 // The preferences window: the five timing settings of the ducking envelope,
 // how speech is detected (automatically, or at the fixed threshold whose
-// slider is enabled only then), and three switches for how a finished project reaches Final Cut Pro. Every
-// change takes effect at once: the sliders store themselves and update the
-// running program's timing (currentRolls), the switches write straight into
-// the objects that keep those choices. OK only closes the window.
+// slider is enabled only then), and the editor: which Final Cut Pro version
+// the editor question suggests, whether it remembers the choice (and which
+// editor it remembers), and whether Final Cut Pro projects are sent to it
+// without a file. Every change takes effect at once: the sliders store
+// themselves and update the running program's timing (currentRolls), the
+// switches write straight into the objects that keep those choices. OK only
+// closes the window.
 #include "ui/kit/ky_view_controller.h"
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -44,7 +48,11 @@ public:
     DepthModeChooser* depthMode;
     KyCheckButton* chkPreferFCP106;
     KyCheckButton* chkRememberMyChoice;
+    // The remembered editor, changeable while remembering is on; shows its
+    // placeholder while nothing is remembered.
+    QComboBox* cmbRememberedEditor;
     KyCheckButton* chksendImmediatelyToFCP;
+    QLabel* lblSendNote;
     QPushButton* btnOk;
 
     // Closes the window; everything is already stored.
@@ -61,6 +69,10 @@ private:
     // threshold only where it applies.
     void chooseDetection(bool automatic);
     void enableThreshold(bool enabled);
+    QLayout* buildEditorSection();
+    void loadEditorChoices();
+    // Shows the stored remembered editor and enables the list while remembering.
+    void showRememberedEditor();
 
     // The threshold row's caption and unit, greyed with its slider.
     QLabel* m_thresholdCaption = nullptr;

@@ -1,0 +1,282 @@
+// The desktop editor question as a user meets it: every editor chosen by
+// mouse and by keyboard, remembered choices old and new, stored values it
+// does not know, Cancel; the preferences' editor section and the result's
+// wording for every kind of file.
+#include <future>
+#include <thread>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "platform/movie/fcp106_prefs.h"
+#include "platform/toolkit/prefs.h"
+#include "project/format_choice.h"
+#include "titles/settings/fcpxml_titles_settings.h"
+#include "ui/kit/ky_check_button.h"
+#include "ui/kit/ky_windows.h"
+#include "ui/windows/desktop_format_question.h"
+#include "ui/windows/desktop_version_sheet.h"
+#include "ui/windows/fcp106_export_options_vc.h"
+#include "ui/windows/job_result_panel.h"
+#include "ui/windows/quelvo_prefs_vc.h"
+#include "ui_test_support.h"
+
+namespace quelvo::test {
+namespace {
+
+using kyui::FCP106ExportOptionsVC;
+using Answer = quelvo::FormatQuestion::Answer;
+
+class FormatQuestionTest : public UiTest {
+  protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        showMainWindow();
+    }
+
+    FCP106ExportOptionsVC* waitForSheet() {
+        FCP106ExportOptionsVC* sheet = nullptr;
+        waitUntil([&] {
+            sheet = window->findChild<FCP106ExportOptionsVC*>();
+            return sheet && sheet->isVisible();
+        });
+        return sheet;
+    }
+    bool sheetGone() {
+        return waitUntil([&] { return window->findChild<FCP106ExportOptionsVC*>() == nullptr; });
+    }
+
+    // Asks from a worker thread, as the job does; the answer says which thread got it.
+    std::future<std::pair<Answer, std::thread::id>> askFromWorker() {
+        auto promise = std::make_shared<std::promise<std::pair<Answer, std::thread::id>>>();
+        auto answer = promise->get_future();
+        std::thread([promise, from = static_cast<QWidget*>(window)] {
+            kyui::DesktopFormatQuestion(from).ask(std::nullopt, [promise](Answer a) {
+                promise->set_value({a, std::this_thread::get_id()});
+            });
+        }).detach();
+        return answer;
+    }
+    template <typename Future> bool ready(Future& answer) {
+        return waitUntil(
+            [&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+    }
+
+    // Asks on the GUI thread; answers are collected in m_answers.
+    FCP106ExportOptionsVC* ask(std::optional<ProjectFormat> preselected = std::nullopt) {
+        const size_t before = m_answers.size();
+        kyui::DesktopFormatQuestion(window).ask(preselected,
+                                                [this](Answer a) { m_answers.push_back(a); });
+        return m_answers.size() == before ? waitForSheet() : nullptr;
+    }
+    std::vector<Answer> m_answers;
+};
+
+TEST_F(FormatQuestionTest, EveryEditorCanBeChosenByClickingAndTheAnswerReachesTheWorker) {
+    for (ProjectFormat format : allProjectFormats()) {
+        auto answer = askFromWorker();
+        FCP106ExportOptionsVC* sheet = waitForSheet();
+        ASSERT_NE(nullptr, sheet);
+        EXPECT_EQ("Final Cut Pro", sheet->lblFinalCutPro->text().toStdString());
+        EXPECT_EQ("Final Cut Pro 10.6 and later (FCPXML 1.9)",
+                  sheet->radFCP106->text().toStdString());
+        EXPECT_EQ("Older versions (FCPXML 1.6)", sheet->radOlder->text().toStdString());
+        EXPECT_EQ("Premiere Pro / DaVinci Resolve (FCP7 XML)",
+                  sheet->radXmeml->text().toStdString());
+        EXPECT_EQ("Shotcut (MLT)", sheet->radMlt->text().toStdString());
+        EXPECT_EQ("Kdenlive", sheet->radKdenlive->text().toStdString());
+        EXPECT_TRUE(sheet->radFCP106->isChecked()) << "10.6 is preferred by default";
+        EXPECT_EQ(window, sheet->window()->parentWidget());
+        sheet->choiceButton(format)->click();
+        sheet->btnContinue->click();
+        ASSERT_TRUE(ready(answer));
+        const auto [chosen, thread] = answer.get();
+        EXPECT_EQ(format, chosen);
+        EXPECT_NE(std::this_thread::get_id(), thread);
+        ASSERT_TRUE(sheetGone());
+    }
+    EXPECT_FALSE(kymovie::KyFCP106Prefs::shared().rememberedChoiceValue())
+        << "nothing remembered unasked";
+}
+
+TEST_F(FormatQuestionTest, TheKeyboardAloneChoosesEveryEditorAndEscapeCancels) {
+    const std::vector<ProjectFormat> downwards = {ProjectFormat::fcpxml19, ProjectFormat::fcpxml16,
+                                                  ProjectFormat::xmeml, ProjectFormat::mlt,
+                                                  ProjectFormat::kdenlive};
+    for (size_t steps = 0; steps < downwards.size(); ++steps) {
+        FCP106ExportOptionsVC* sheet = ask();
+        ASSERT_NE(nullptr, sheet);
+        ASSERT_TRUE(waitUntil([sheet] {
+            sheet->window()->activateWindow();
+            return QApplication::activeWindow() == sheet->window();
+        }));
+        ASSERT_EQ(sheet->radFCP106, sheet->window()->focusWidget())
+            << "the chosen editor has the focus";
+        // Offscreen, activating a window does not hand it the application's focus.
+        sheet->radFCP106->setFocus(Qt::ActiveWindowFocusReason);
+        for (size_t i = 0; i < steps; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        EXPECT_EQ(sheet->choiceButton(downwards[steps]), QApplication::focusWidget()) << steps;
+        if (steps + 1 == downwards.size()) {
+            // Tab leaves the choices for the switch, Shift-Tab comes back.
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            EXPECT_EQ(sheet->chkRememberMyChoice, QApplication::focusWidget());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+            EXPECT_EQ(sheet->radKdenlive, QApplication::focusWidget());
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        ASSERT_TRUE(sheetGone());
+        ASSERT_EQ(steps + 1, m_answers.size());
+        EXPECT_EQ(downwards[steps], m_answers.back());
+    }
+    FCP106ExportOptionsVC* sheet = ask();
+    ASSERT_NE(nullptr, sheet);
+    QTest::keyClick(sheet->radMlt, Qt::Key_Escape);
+    ASSERT_TRUE(sheetGone());
+    EXPECT_EQ(std::nullopt, m_answers.back());
+}
+
+TEST_F(FormatQuestionTest, RememberedChoicesOldAndNewAnswerAtOnceAndUnknownOnesAsk) {
+    auto& prefs = kymovie::KyFCP106Prefs::shared();
+    prefs.setRememberMyChoice(true);
+    // 0 and 1 as stored before other editors existed, then the new values.
+    const std::pair<double, ProjectFormat> known[] = {{0, ProjectFormat::fcpxml16},
+                                                      {1, ProjectFormat::fcpxml19},
+                                                      {2, ProjectFormat::xmeml},
+                                                      {3, ProjectFormat::mlt},
+                                                      {4, ProjectFormat::kdenlive}};
+    for (const auto& [stored, format] : known) {
+        kykit::prefs_setValueDouble("KyFCP106Prefs.rememberedChoice", stored);
+        m_answers.clear();
+        EXPECT_EQ(nullptr, ask());
+        ASSERT_EQ(1u, m_answers.size()) << stored;
+        EXPECT_EQ(format, m_answers[0]);
+    }
+    // Values no version wrote: asked as if nothing were remembered.
+    for (double stored : {5.0, -3.0, 2.5, 1e300}) {
+        kykit::prefs_setValueDouble("KyFCP106Prefs.rememberedChoice", stored);
+        m_answers.clear();
+        FCP106ExportOptionsVC* sheet = ask();
+        ASSERT_NE(nullptr, sheet) << stored;
+        EXPECT_TRUE(sheet->radFCP106->isChecked());
+        sheet->btnCancel->click();
+        ASSERT_TRUE(sheetGone());
+        EXPECT_EQ(std::vector<Answer>{std::nullopt}, m_answers);
+    }
+    kykit::prefs_setValueString("KyFCP106Prefs.rememberedChoice", "mlt");
+    m_answers.clear();
+    ASSERT_NE(nullptr, ask(ProjectFormat::kdenlive)) << "a stored text is nothing remembered";
+    EXPECT_TRUE(waitForSheet()->radKdenlive->isChecked()) << "the caller's choice is preselected";
+    waitForSheet()->btnCancel->click();
+    ASSERT_TRUE(sheetGone());
+    // Remembering off: a stored choice is kept but not used.
+    prefs.setRememberMyChoice(false);
+    kykit::prefs_setValueDouble("KyFCP106Prefs.rememberedChoice", 3);
+    ASSERT_NE(nullptr, ask());
+    waitForSheet()->btnCancel->click();
+    ASSERT_TRUE(sheetGone());
+}
+
+TEST_F(FormatQuestionTest, RememberMyChoiceStoresANewEditorAndTheOldSheetOffersFinalCutProOnly) {
+    FCP106ExportOptionsVC* sheet = ask();
+    ASSERT_NE(nullptr, sheet);
+    sheet->chkRememberMyChoice->click();
+    sheet->radMlt->click();
+    sheet->btnContinue->click();
+    ASSERT_TRUE(sheetGone());
+    EXPECT_EQ(3, kykit::prefs_getValueDouble("KyFCP106Prefs.rememberedChoice", -1));
+    EXPECT_EQ(std::nullopt, kymovie::KyFCP106Prefs::shared().rememberedChoice()) << "not a version";
+    m_answers.clear();
+    EXPECT_EQ(nullptr, ask());
+    EXPECT_EQ(std::vector<Answer>{ProjectFormat::mlt}, m_answers);
+
+    // A job that can write Final Cut Pro projects only asks although Shotcut is remembered.
+    using Version = kymovie::FCP106ExportOptionsVC::Version;
+    std::vector<Version> versions;
+    kyui::DesktopVersionSheet::shared().showSheet(
+        static_cast<kyui::KyViewController*>(window->controller()), std::nullopt,
+        [&](Version v) { versions.push_back(v); });
+    sheet = waitForSheet();
+    ASSERT_NE(nullptr, sheet);
+    EXPECT_TRUE(sheet->radOlder->isEnabled());
+    EXPECT_FALSE(sheet->radMlt->isEnabled());
+    EXPECT_FALSE(sheet->radXmeml->isEnabled());
+    sheet->radOlder->click();
+    sheet->btnContinue->click();
+    ASSERT_TRUE(sheetGone());
+    EXPECT_EQ(std::vector<Version>{Version::olderVersions}, versions);
+    EXPECT_EQ(0, kykit::prefs_getValueDouble("KyFCP106Prefs.rememberedChoice", -1));
+}
+
+TEST_F(FormatQuestionTest, SendingWithoutAFileIsSaidToBeFinalCutProsAlone) {
+    FCP106ExportOptionsVC* sheet = ask();
+    ASSERT_NE(nullptr, sheet);
+    EXPECT_FALSE(sheet->lblSendNote->isVisible());
+    sheet->btnCancel->click();
+    ASSERT_TRUE(sheetGone());
+    FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = true;
+    sheet = ask();
+    ASSERT_NE(nullptr, sheet);
+    EXPECT_TRUE(sheet->lblSendNote->isVisible());
+    EXPECT_NE(-1, sheet->lblSendNote->text().indexOf("Final Cut Pro projects"));
+    sheet->btnCancel->click();
+    ASSERT_TRUE(sheetGone());
+    FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = false;
+}
+
+TEST_F(FormatQuestionTest, ThePreferencesShowAndChangeTheRememberedEditor) {
+    auto* prefs = qobject_cast<kyui::QuelvoPrefsVC*>(kyui::KyWindows::panel(
+        kyui::QuelvoPrefsVC::kSceneId, kyui::QuelvoPrefsVC::kStoryboard, window, true));
+    ASSERT_NE(nullptr, prefs);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(prefs->window()));
+    QComboBox* editors = prefs->cmbRememberedEditor;
+    EXPECT_FALSE(editors->isEnabled()) << "nothing is remembered while remembering is off";
+    EXPECT_EQ(-1, editors->currentIndex());
+    EXPECT_EQ(5, editors->count());
+    EXPECT_TRUE(prefs->lblSendNote->isVisible());
+    prefs->chkRememberMyChoice->click();
+    ASSERT_TRUE(editors->isEnabled());
+    EXPECT_EQ(std::nullopt, rememberedFormat()) << "turning it on remembers nothing yet";
+    editors->setFocus();
+    QTest::keyClick(editors, Qt::Key_Down); // from nothing to the first editor
+    QTest::keyClick(editors, Qt::Key_Down);
+    EXPECT_EQ("Final Cut Pro, older versions (FCPXML 1.6)", editors->currentText().toStdString());
+    EXPECT_EQ(ProjectFormat::fcpxml16, rememberedFormat());
+    editors->setCurrentIndex(editors->findData(static_cast<int>(ProjectFormat::kdenlive)));
+    emit editors->activated(editors->currentIndex());
+    EXPECT_EQ(ProjectFormat::kdenlive, rememberedFormat());
+    EXPECT_EQ(nullptr, ask()) << "the question uses what the preferences remember";
+    EXPECT_EQ(std::vector<Answer>{ProjectFormat::kdenlive}, m_answers);
+    prefs->chkRememberMyChoice->click();
+    EXPECT_FALSE(editors->isEnabled());
+}
+
+TEST_F(FormatQuestionTest, TheResultNamesTheKindOfFileForEveryEditor) {
+    kyui::JobResultPanel panel;
+    DuckOutcome outcome;
+    outcome.success = true;
+    outcome.clusters = 3;
+    outcome.keyframes = 12;
+    const std::pair<const char*, const char*> kinds[] = {{"1.9", "FCPXML 1.9"},
+                                                         {"1.6", "FCPXML 1.6"},
+                                                         {"xmeml", "FCP7 XML"},
+                                                         {"mlt", "MLT XML"},
+                                                         {"kdenlive", "Kdenlive project"}};
+    for (const auto& [format, kind] : kinds) {
+        outcome.format = format;
+        panel.showOutcome(outcome,
+                          "/tmp/talk." + std::string(fileExtension(*formatFromOption(format))));
+        EXPECT_EQ("3 speech intervals, 12 keyframes, 0 filler clips \u00B7 " + std::string(kind),
+                  panel.lblContents->text().toStdString());
+        EXPECT_EQ("talk." + std::string(fileExtension(*formatFromOption(format))),
+                  panel.lblFile->text().toStdString());
+        EXPECT_EQ("Project saved", panel.lblHeading->text().toStdString());
+    }
+}
+
+} // namespace
+} // namespace quelvo::test
