@@ -46,6 +46,10 @@ double storedNumber(const NumberSetting& setting) {
     return setting.defaultValue;
 }
 
+bool storedFlag(const FlagSetting& setting) {
+    return kykit::prefs_getValueBool(setting.key, setting.defaultValue);
+}
+
 std::optional<std::string> optionValueProblem(const NumberSetting& setting, const std::string& text,
                                               bool whole) {
     std::string_view digits = text;

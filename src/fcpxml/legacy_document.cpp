@@ -1,13 +1,12 @@
 #include "fcpxml/legacy_document.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cmath>
 
 #include "ducking/filler_clips.h"
 #include "ducking/volume_keyframes.h"
 #include "platform/movie/fcpxml_time.h"
 #include "platform/movie/fcpxml_video_fragments.h"
-#include "platform/toolkit/files.h"
 #include "platform/toolkit/strings.h"
 
 namespace quelvo {
@@ -25,6 +24,10 @@ constexpr const char* kFillerClipTail =
 constexpr const char* kTail =
     "</asset-clip>\n</spine>\n</sequence>\n</project>\n</event>\n</library>\n</fcpxml>";
 
+double finiteOrZero(double seconds) {
+    return std::isfinite(seconds) ? seconds : 0.0;
+}
+
 std::string asset(const char* id, const std::string& path, const std::string& duration, int rate) {
     // The same file URL as the 1.9 and titles documents (RFC 3986, relative
     // paths made absolute): one encoder, so both formats name a file alike.
@@ -33,17 +36,17 @@ std::string asset(const char* id, const std::string& path, const std::string& du
            " hasAudio='1' audioSources='1' audioRate='" + std::to_string(rate) + "'>\n</asset>\n";
 }
 
-std::string resources(const std::string& speakerPath, const std::string& speakerDuration,
-                      int speakerRate, const std::string& musicPath,
-                      const std::string& musicDuration, int musicRate,
-                      const std::string& fillerPath, const std::string& fillerDuration,
-                      int fillerRate) {
+std::string resources(const ClipSource& speaker, const ClipSource& music,
+                      const ClipSource& filler) {
     // The filler asset and its format are written also without a filler.
     return "<resources>\n<format id='TIMELINE' name='FFVideoFormatRateUndefined'/>\n" +
-           asset("SPEAKER", speakerPath, speakerDuration, speakerRate) +
-           asset("MUSIC", musicPath, musicDuration, musicRate) +
+           asset("SPEAKER", speaker.path, formatTenths(speaker.facts.duration),
+                 speaker.facts.sampleRate) +
+           asset("MUSIC", music.path, formatTenths(music.facts.duration), music.facts.sampleRate) +
            "<format id='UNDEFINED' name='FFVideoFormatRateUndefined'/>\n" +
-           asset("FILLER", fillerPath, fillerDuration, fillerRate) + "</resources>";
+           asset("FILLER", filler.path, formatTenths(filler.facts.duration),
+                 filler.facts.sampleRate) +
+           "</resources>";
 }
 
 // A name between apostrophes. Names come from file names and the command
@@ -71,58 +74,41 @@ std::string libraryHead(const std::string& eventName, const std::string& project
 
 std::string keyframes(const kymovie::VolumeKeyframeList& list) {
     std::string out;
-    for (const auto& k : list) out += legacyKeyframeLine(k.time, static_cast<int>(k.dbValue));
+    for (const auto& k : list)
+        out += legacyKeyframeLine(k.time, static_cast<int>(k.dbValue));
     return out + "</keyframeAnimation>\n</param>\n</adjust-volume>\n</asset-clip>";
 }
 
 } // namespace
 
-std::string legacyFillerClips(const kyaudio::ClusterList& musicClusters, double fillerSeconds) {
+std::string legacyFillerClips(const std::vector<FillerPlacementClip>& clips) {
     std::string out;
-    for (const FillerPlacement& clip : placeFillers(musicClusters, fillerSeconds))
+    for (const FillerPlacementClip& clip : clips)
         out += "<asset-clip name='FILLER' lane='-2' offset=" + tenthsAttribute(clip.offsetTenths) +
                " ref='FILLER' duration=" + tenthsAttribute(clip.durationTenths) + kFillerClipTail;
     return out;
 }
 
-FCPXMLWriteResult writeLegacyDocument(
-    const std::string& speakerPath, const std::string& speakerDuration, int speakerRate,
-    const std::string& musicPath, const std::string& musicDuration, int musicRate,
-    const std::string& fillerPath, const std::string& fillerDuration, int fillerRate,
-    int duckingDecrease, const kyaudio::ClusterList& speechClusters, const QVRoll& rolls,
-    int overallMusicLevel, const std::string& longestDuration, bool decreaseToZero,
-    const std::string& eventName, const std::string& projectName, kykit::StatusSink* statusLabel,
-    const std::string& outputFile, const MediaFacts& facts, const std::vector<int>& duckedLevels) {
-    FCPXMLWriteResult result;
-    const auto keyframeList =
-        duckedLevels.empty() ? makeVolumeKeyframes(speechClusters, rolls, decreaseToZero, duckingDecrease,
-                                                   overallMusicLevel)
-                             : makeVolumeKeyframes(speechClusters, rolls, duckedLevels, overallMusicLevel);
-    result.keyframes = static_cast<int>(keyframeList.size());
+std::string legacyDocument(const ProjectDescription& project) {
+    static const DialogueClip noDialogue;
+    const ClipSource& speaker =
+        project.dialogue.empty() ? noDialogue.source : project.dialogue.front().source;
+    const ClipSource& music = project.music.source;
+    const ClipSource noFiller;
+    const ClipSource& filler = project.filler ? project.filler->source : noFiller;
+    // This document's sequence has always been as long as the longer of the
+    // dialogue and the music, whatever the filler's length.
+    const double longest =
+        std::max(finiteOrZero(speaker.facts.duration), finiteOrZero(music.facts.duration));
 
-    std::string& doc = result.document;
-    doc = kHeader;
-    doc += resources(speakerPath, speakerDuration, speakerRate, musicPath, musicDuration, musicRate,
-                     fillerPath, fillerDuration, fillerRate);
-    doc += libraryHead(eventName, projectName, longestDuration, speakerDuration, musicDuration);
-    doc += keyframes(keyframeList);
-    if (!fillerPath.empty()) {
-        kykit::ih_setText(statusLabel, "Analyzing Music Clusters...");
-        const auto musicClusters = facts.musicClusters(musicPath);
-        doc += legacyFillerClips(musicClusters, facts.mediaDuration(fillerPath).value_or(0));
-        result.fillerClips = musicClusters.size() < 2 ? 0 : static_cast<int>(musicClusters.size() - 1);
-    }
+    std::string doc = kHeader;
+    doc += resources(speaker, music, filler);
+    doc += libraryHead(project.eventName, project.projectName, formatTenths(longest),
+                       formatTenths(speaker.facts.duration), formatTenths(music.facts.duration));
+    doc += keyframes(project.music.keyframes);
+    if (project.filler) doc += legacyFillerClips(project.filler->clips);
     doc += kTail;
-
-    kykit::ih_setText(statusLabel, "Writing FCPXML file...");
-    std::fwrite(doc.data(), 1, doc.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-    if (!outputFile.empty()) {
-        result.status = kykit::fu_writeTextToFile(outputFile, doc);
-        if (result.status.ok()) result.outputPath = outputFile;
-    }
-    return result;
+    return doc;
 }
 
 } // namespace quelvo

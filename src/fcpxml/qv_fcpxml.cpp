@@ -4,11 +4,11 @@
 
 #include "ducking/filler_clips.h"
 #include "ducking/volume_keyframes.h"
+#include "platform/audio/audio_file.h"
 #include "platform/movie/fcpxml_audio.h"
 #include "platform/movie/fcpxml_document.h"
 #include "platform/movie/fcpxml_time.h"
 #include "platform/movie/fcpxml_video_fragments.h"
-#include "platform/movie/second_file_role.h"
 #include "platform/toolkit/files.h"
 #include "platform/toolkit/numbers.h"
 #include "platform/toolkit/services.h"
@@ -23,22 +23,13 @@ namespace {
 constexpr const char* kLibraryLocation = "file:///Users/Kyverne/Ky.fcpbundle/";
 constexpr const char* kCommentPrefix = "FCPXML Produced with Kyverne Quelvo v. ";
 
-// The clip name Final Cut Pro shows: the file's name with its extension.
-std::string clipName(const std::string& path) { return kykit::fu_getFileNameFromPath(path); }
-
-// The drop areas show "Drag Here" until a file is dropped; a path holding the
-// caption is no file.
-bool isDropAreaCaption(const std::string& path) {
-    return kykit::contains(kykit::toLower(path), "drag here");
-}
-
 // A name between apostrophes. Names come from file names and the command
 // line, which may hold characters XML cannot carry; those go first.
 std::string nameAttribute(const std::string& name) {
     return kykit::customPercEnc(kymovie::FCPXMLUtils::xmlSafeText(name), false);
 }
 
-std::string fillerClip(const std::string& name, const FillerPlacement& clip) {
+std::string fillerClip(const std::string& name, const FillerPlacementClip& clip) {
     // The name lands between apostrophes, so it is escaped for them.
     return "<asset-clip name='" + nameAttribute(name) +
            "' lane='-2' offset=" + tenthsAttribute(clip.offsetTenths) + " ref='" +
@@ -49,32 +40,39 @@ std::string fillerClip(const std::string& name, const FillerPlacement& clip) {
            "srcCh='1, 2'/>\n</asset-clip>";
 }
 
-} // namespace
-
-std::string QVFCPXML::finalAudioFormatId() { return std::string("FORMAT_") + kAudioFormatId; }
-
-QVFCPXML::QVFCPXML(std::string speechFileURL_, std::string musicFileURL_,
-                   std::optional<std::string> fillerFileURL_, std::string eventName_,
-                   std::string projectName_, kymovie::VolumeKeyframeList audioKeyframeList_,
-                   kyaudio::ClusterList fillerClusterList_, const MediaFacts& facts)
-    : speechFileURL(std::move(speechFileURL_)), musicFileURL(std::move(musicFileURL_)),
-      fillerFileURL(std::move(fillerFileURL_)), eventName(std::move(eventName_)),
-      projectName(std::move(projectName_)), audioKeyframeList(std::move(audioKeyframeList_)),
-      fillerClusterList(std::move(fillerClusterList_)), m_facts(&facts) {}
-
-double QVFCPXML::durationOf(const std::string& path) const {
-    return m_facts->mediaDuration(path).value_or(0);
+// The facts as the fragment functions take them.
+kyaudio::AudioFileInfo audioInfo(const ClipSource& source) {
+    kyaudio::AudioFileInfo info;
+    info.status = kykit::Status::success();
+    info.sampleRate = source.facts.sampleRate;
+    info.channels = source.facts.channels;
+    info.sampleCount = source.facts.sampleCount;
+    info.duration = source.facts.duration;
+    return info;
 }
 
-bool QVFCPXML::usesFiller() const { return fillerFileURL && !isDropAreaCaption(*fillerFileURL); }
+} // namespace
+
+std::string QVFCPXML::finalAudioFormatId() {
+    return std::string("FORMAT_") + kAudioFormatId;
+}
+
+QVFCPXML::QVFCPXML(const ProjectDescription& project) : m_project(&project) {}
+
+// A description always holds a dialogue; an empty one gives an empty clip
+// rather than undefined behaviour.
+const DialogueClip& QVFCPXML::dialogue() const {
+    static const DialogueClip none;
+    return m_project->dialogue.empty() ? none : m_project->dialogue.front();
+}
 
 int QVFCPXML::fillerClipCount() const {
-    if (!usesFiller() || fillerClusterList.size() < 2) return 0;
-    return static_cast<int>(fillerClusterList.size() - 1);
+    return m_project->filler ? static_cast<int>(m_project->filler->clips.size()) : 0;
 }
 
 std::string QVFCPXML::makeDocument() const {
-    const std::string comment = kCommentPrefix + kykit::string(kykit::VersionUpdate::getCurrentBuild());
+    const std::string comment =
+        kCommentPrefix + kykit::string(kykit::VersionUpdate::getCurrentBuild());
     return FU::getXML(makeResources(), makeLibraryContent(), kLibraryLocation, comment, "1.9");
 }
 
@@ -84,8 +82,9 @@ std::string QVFCPXML::makeResources() const {
 }
 
 std::string QVFCPXML::makeTimelineFormat() const {
+    const TimelineFormat& t = m_project->timeline;
     return std::string("  <format id=\"") + kTimelineId + "\" name=\"" +
-           kymovie::KyVideoFormats::getVideoFormat({1920, 1080}, 30.0) + "\"/>";
+           kymovie::KyVideoFormats::getVideoFormat({t.width, t.height}, t.frameRate) + "\"/>";
 }
 
 std::string QVFCPXML::makeAudioFormat() const {
@@ -94,51 +93,49 @@ std::string QVFCPXML::makeAudioFormat() const {
 }
 
 std::string QVFCPXML::makeSpeakerAsset() const {
-    return FU::getResourceAudioAsset(kSpeakerId, speechFileURL, m_facts->audioFile(speechFileURL));
+    const ClipSource& s = dialogue().source;
+    return FU::getResourceAudioAsset(kSpeakerId, s.path, audioInfo(s));
 }
 
 std::string QVFCPXML::makeMusicAsset() const {
-    return FU::getResourceAudioAsset(kMusicId, musicFileURL, m_facts->audioFile(musicFileURL));
+    const ClipSource& s = m_project->music.source;
+    return FU::getResourceAudioAsset(kMusicId, s.path, audioInfo(s));
 }
 
 std::string QVFCPXML::makeFillerAsset() const {
-    if (!usesFiller()) return "";
-    return FU::getResourceAudioAsset(kFillerId, *fillerFileURL, m_facts->audioFile(*fillerFileURL));
+    if (!m_project->filler) return "";
+    const ClipSource& s = m_project->filler->source;
+    return FU::getResourceAudioAsset(kFillerId, s.path, audioInfo(s));
 }
 
 std::string QVFCPXML::makeLibraryContent() const {
-    return " <event name='" + nameAttribute(eventName) + "'>\n  <project name='" +
-           nameAttribute(projectName) + "'>\n   <sequence format=\"" + kTimelineId +
-           "\" duration=" + formatSequenceTime(timelineDuration()) +
-           " tcStart=\"0s\" tcFormat=\"NDF\" audioLayout=\"stereo\" audioRate=\"48k\">\n\t<spine>\n" +
+    return " <event name='" + nameAttribute(m_project->eventName) + "'>\n  <project name='" +
+           nameAttribute(m_project->projectName) + "'>\n   <sequence format=\"" + kTimelineId +
+           "\" duration=" + formatSequenceTime(m_project->duration) +
+           " tcStart=\"0s\" tcFormat=\"NDF\" audioLayout=\"stereo\" "
+           "audioRate=\"48k\">\n\t<spine>\n" +
            makeMainClip() + "\n\t</spine>\n   </sequence>\n  </project>\n </event>";
 }
 
-double QVFCPXML::timelineDuration() const {
-    double longest = std::max(durationOf(speechFileURL), durationOf(musicFileURL));
-    if (fillerFileURL) longest = std::max(longest, durationOf(*fillerFileURL));
-    return longest;
-}
-
 std::string QVFCPXML::makeMainClip() const {
-    return FU::getAssetClipForMainLaneString(kSpeakerId, 0.0, clipName(speechFileURL),
-                                             durationOf(speechFileURL), kAudioFormatId, "dialogue",
+    const DialogueClip& d = dialogue();
+    return FU::getAssetClipForMainLaneString(kSpeakerId, d.offset, d.source.name,
+                                             d.source.facts.duration, kAudioFormatId, d.source.role,
                                              makeMusicClip() + makeFillerClips());
 }
 
 std::string QVFCPXML::makeMusicClip() const {
-    return FU::getAttachedAssetClipString(kMusicId, -1, 0.0, clipName(musicFileURL),
-                                          durationOf(musicFileURL), kAudioFormatId,
-                                          kymovie::QVSecondFileRole::shared().roleName(),
-                                          FU::getVolumeString(audioKeyframeList));
+    const MusicClip& m = m_project->music;
+    return FU::getAttachedAssetClipString(kMusicId, -1, 0.0, m.source.name, m.source.facts.duration,
+                                          kAudioFormatId, m.source.role,
+                                          FU::getVolumeString(m.keyframes));
 }
 
 std::string QVFCPXML::makeFillerClips() const {
-    if (!usesFiller()) return "";
+    if (!m_project->filler) return "";
     std::string out = "\n";
-    const std::string name = clipName(*fillerFileURL);
-    for (const FillerPlacement& clip : placeFillers(fillerClusterList, durationOf(*fillerFileURL)))
-        out += fillerClip(name, clip) + "\n";
+    for (const FillerPlacementClip& clip : m_project->filler->clips)
+        out += fillerClip(m_project->filler->source.name, clip) + "\n";
     return out;
 }
 

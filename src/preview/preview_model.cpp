@@ -2,9 +2,25 @@
 
 #include <algorithm>
 
-#include "ducking/volume_keyframes.h"
+#include "project/project_builder.h"
 
 namespace quelvo::preview {
+
+std::vector<mix::FillerClip> fillerClipsOf(const std::vector<FillerPlacementClip>& placements) {
+    std::vector<mix::FillerClip> clips;
+    for (const FillerPlacementClip& p : placements) clips.push_back({p.offset(), p.duration()});
+    return clips;
+}
+
+PreviewScene sceneOf(const ProjectDescription& project) {
+    PreviewScene scene;
+    scene.speech = project.speech;
+    scene.keyframes = project.music.keyframes;
+    scene.duckedLevels = project.duckedLevels;
+    scene.overallDb = project.music.overallLevel;
+    if (project.filler) scene.fillers = fillerClipsOf(project.filler->clips);
+    return scene;
+}
 
 double PreviewScene::duration() const {
     double d = 0;
@@ -14,8 +30,9 @@ double PreviewScene::duration() const {
 }
 
 void applyDuckedLevels(PreviewScene& scene, const QVRoll& rolls, std::vector<int> levels) {
-    scene.keyframes =
-        makeVolumeKeyframes(scene.speech, rolls, levels, static_cast<int>(scene.overallDb));
+    DuckDepth depth;
+    depth.overallMusicLevel = static_cast<int>(scene.overallDb);
+    scene.keyframes = musicKeyframes(scene.speech, rolls, depth, levels);
     scene.duckedLevels = std::move(levels);
 }
 
@@ -31,9 +48,9 @@ PreviewScene PreviewModel::scene(const PreviewSettings& s) const {
     scene.music = m_music;
     scene.overallDb = s.overallMusicLevel;
     if (m_dialogue) scene.speech = m_decision(*m_dialogue, s.rolls);
-    scene.keyframes =
-        makeVolumeKeyframes(scene.speech, s.rolls, s.decreaseToZero, s.duckingDecrease, s.overallMusicLevel);
-    if (s.withFiller) scene.fillers = mix::fillerClipsFor(m_musicClusters, s.fillerSeconds);
+    const DuckDepth depth{s.duckingDecrease, s.decreaseToZero, s.overallMusicLevel, std::nullopt};
+    scene.keyframes = musicKeyframes(scene.speech, s.rolls, depth);
+    if (s.withFiller) scene.fillers = fillerClipsOf(fillerPlacements(m_musicClusters, s.fillerSeconds));
     return scene;
 }
 

@@ -14,6 +14,7 @@
 #include "platform/movie/volume_keyframe.h"
 #include "preview/level_track.h"
 #include "preview/speech_decision.h"
+#include "project/project_description.h"
 
 namespace quelvo::preview {
 
@@ -49,6 +50,12 @@ struct PreviewScene {
 // The scene with a ducked level of its own for each speech interval: the
 // keyframes the job makes from the measured levels.
 void applyDuckedLevels(PreviewScene& scene, const QVRoll& rolls, std::vector<int> levels);
+
+// The filler clips the mixer plays for a description's placements.
+std::vector<mix::FillerClip> fillerClipsOf(const std::vector<FillerPlacementClip>& placements);
+// What a written project holds, as a scene without waveforms (`duck --plot`
+// adds them): its speech, envelope and filler clips exactly.
+PreviewScene sceneOf(const ProjectDescription& project);
 
 class PreviewModel {
 public:

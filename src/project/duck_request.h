@@ -39,8 +39,9 @@ struct DuckOutput {
     // "" means beside the (first) dialogue, named after it, with the
     // format's extension.
     std::string path;
-    // Hand the document to Final Cut Pro instead of keeping a file (Final
-    // Cut Pro's formats only).
+    // Hand the document to Final Cut Pro instead of keeping a file. It
+    // applies to the FCPXML 1.9 project only: when the answer is another
+    // format, that project is written to a file as usual.
     bool sendToFinalCutPro = false;
     // An existing file at `path` may be replaced.
     bool replaceAllowed = false;
@@ -54,6 +55,9 @@ struct DuckRequest {
     DuckDepth depth;
     std::string eventName;
     std::string projectName;
+    // The audio role the music is filed under in the editor ("music" unless
+    // the user chose another).
+    std::string musicRole = "music";
     DuckOutput output;
     // Measure the dialogue's and the music's loudness for the outcome.
     bool measureLoudness = false;

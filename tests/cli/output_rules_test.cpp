@@ -206,6 +206,32 @@ TEST_F(OutputRules, AStoppedRenderLeavesNoHiddenFileAndTheEarlierMix) {
     }
 }
 
+// Stopped while it analyses, duck ends by the signal (128 + its number in
+// the shell) and the earlier project stays as it was, with nothing hidden
+// left beside it.
+TEST_F(OutputRules, AStoppedDuckLeavesTheEarlierProjectAndNothingHidden) {
+    const std::string talk = (m_dir / "longtalk.wav").string(), bed = (m_dir / "longbed.wav").string();
+    ASSERT_TRUE(Recordings::sox({"-n", "-r", "44100", "-c", "1", talk, "synth", "600", "sine", "300"}));
+    ASSERT_TRUE(Recordings::sox({"-n", "-r", "44100", "-c", "2", bed, "synth", "600", "sine", "220", "gain", "-12"}));
+    const fs::path project = m_dir / "longtalk.fcpxml", err = m_dir / "err";
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        writeFile(project, "earlier project");
+        const pid_t pid = start({"duck", "--dialogue", talk, "--music", bed, "--format", "1.9", "--force"},
+                                m_dir / "config", Stdout::file, m_dir / "out", err);
+        bool analysing = false;
+        for (int i = 0; i < 30000 && !analysing; ++i) {
+            analysing = readFile(err).find("Analyzing Speaker Clusters...") != std::string::npos;
+            if (!analysing) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_TRUE(analysing) << "the job was not seen analysing";
+        ::kill(pid, signal);
+        EXPECT_EQ(waitFor(pid), 128 + signal);
+        EXPECT_EQ(readFile(project), "earlier project");
+        EXPECT_EQ(hiddenIn(m_dir.path()), 0u);
+    }
+}
+
 TEST_F(OutputRules, ALostStandardOutputFailsAfterTheFilesAreWritten) {
     const fs::path config = m_dir / "config", err = m_dir / "err", out = m_dir / "out";
     const std::string project = (m_dir / "talk.fcpxml").string();

@@ -6,6 +6,7 @@
 
 #include "ducking/qv_roll.h"
 #include "fcpxml/media_facts.h"
+#include "project/project_builder.h"
 
 namespace quelvo::test {
 
@@ -35,6 +36,29 @@ inline KnownMediaFacts caseFacts(const DuckingCase& c) {
     facts.add(c.musicPath, {44100, 2, 3329550, std::nullopt, c.musicClusters});
     if (!c.fillerPath.empty()) facts.add(c.fillerPath, {44100, 1, 1323000, std::nullopt, {}});
     return facts;
+}
+
+// The same facts as a description holds them (durations from the samples).
+inline MediaFileFacts caseFileFacts(int rate, int channels, int64_t samples) {
+    return MediaFileFacts{rate, channels, samples, static_cast<double>(samples) / rate};
+}
+
+// The case as the job describes it: the one way both writers are fed.
+inline ProjectDescription describeCase(const DuckingCase& c) {
+    DuckRequest request;
+    request.inputs = {{c.speakerPath}, c.musicPath, c.fillerPath};
+    request.rolls = caseRolls();
+    request.depth = {c.duckingDecrease, c.decreaseToZero, c.overallMusicLevel, std::nullopt};
+    request.eventName = c.eventName;
+    request.projectName = c.projectName;
+    request.musicRole = c.customRole.empty() ? "music" : c.customRole;
+    ProjectAnalysis analysis;
+    analysis.dialogue = {caseFileFacts(48000, 2, 2939040)};
+    analysis.music = caseFileFacts(44100, 2, 3329550);
+    if (!c.fillerPath.empty()) analysis.filler = caseFileFacts(44100, 1, 1323000);
+    analysis.speech = c.speech;
+    analysis.musicSounding = c.musicClusters;
+    return describeProject(request, analysis);
 }
 
 inline std::vector<DuckingCase> duckingCases() {

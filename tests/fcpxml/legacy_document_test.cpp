@@ -5,6 +5,7 @@
 #include "ducking/volume_keyframes.h"
 #include "fcpxml/ducking_cases.h"
 #include "fcpxml/legacy_document.h"
+#include "writers/fcpxml_writers.h"
 #include "platform/movie/fcpxml_time.h"
 #include "support/test_support.h"
 
@@ -13,63 +14,15 @@ namespace {
 
 using test::DuckingCase;
 
-class RecordingStatus : public kykit::StatusSink {
-public:
-    void setStatus(const std::string& text) override { texts.push_back(text); }
-    std::vector<std::string> texts;
-};
-
-// Counts the music analyses the writer asks for.
-class CountingFacts : public KnownMediaFacts {
-public:
-    kyaudio::ClusterList musicClusters(const std::string& path) const override {
-        ++calls;
-        return KnownMediaFacts::musicClusters(path);
-    }
-    mutable int calls = 0;
-};
-
-struct LegacyRun {
-    FCPXMLWriteResult result;
-    std::string printed;
-    std::vector<std::string> statusTexts;
-};
-
-// Runs the writer as the job does: duration texts and rates from the file
-// facts (what the audio layer answers, 0 for the empty filler path).
-LegacyRun runLegacy(const DuckingCase& c, const std::string& outputFile,
-                    const MediaFacts& facts) {
-    auto info = [&](const std::string& path) {
-        return path.empty() ? kyaudio::AudioFileInfo{} : facts.audioFile(path);
-    };
-    const auto speaker = info(c.speakerPath), music = info(c.musicPath), filler = info(c.fillerPath);
-    RecordingStatus status;
-    LegacyRun run;
-    testing::internal::CaptureStdout();
-    run.result = writeLegacyDocument(
-        c.speakerPath, formatTenths(speaker.duration), speaker.sampleRate, c.musicPath,
-        formatTenths(music.duration), music.sampleRate, c.fillerPath, formatTenths(filler.duration),
-        filler.sampleRate, c.duckingDecrease, c.speech, test::caseRolls(), c.overallMusicLevel,
-        formatTenths(std::max(speaker.duration, music.duration)), c.decreaseToZero, c.eventName,
-        c.projectName, &status, outputFile, facts);
-    run.printed = testing::internal::GetCapturedStdout();
-    run.statusTexts = status.texts;
-    return run;
-}
+std::string runLegacy(const DuckingCase& c) { return writeFcpxml16(test::describeCase(c)); }
 
 class LegacyGolden : public testing::TestWithParam<DuckingCase> {};
 
 TEST_P(LegacyGolden, DocumentMatchesItsReviewedFileAndIsValid) {
     const DuckingCase& c = GetParam();
-    test::TempDir dir;
-    const auto output = dir / "talk.fcpxml";
-    const auto run = runLegacy(c, output.string(), test::caseFacts(c));
-    ASSERT_TRUE(run.result.status.ok()) << run.result.status.message();
-    EXPECT_EQ(run.result.outputPath, output.string());
-    EXPECT_EQ(test::readFile(output), run.result.document);
-    EXPECT_EQ(run.printed, run.result.document + "\n");
-    test::expectGolden("ducking_v1_6_" + c.name + ".fcpxml", run.result.document);
-    EXPECT_VALID_FCPXML(run.result.document, "1.6");
+    const std::string document = runLegacy(c);
+    test::expectGolden("ducking_v1_6_" + c.name + ".fcpxml", document);
+    EXPECT_VALID_FCPXML(document, "1.6");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, LegacyGolden, testing::ValuesIn(test::duckingCases()),
@@ -82,15 +35,9 @@ DuckingCase caseNamed(const std::string& name) {
     return {};
 }
 
-TEST(LegacyDocument, WithoutFillerTheFillerAssetStaysAndNoMusicIsAnalysed) {
+TEST(LegacyDocument, WithoutFillerTheFillerAssetStaysEmpty) {
     const auto c = caseNamed("no_filler");
-    CountingFacts facts;
-    facts.add(c.speakerPath, {48000, 2, 480000, std::nullopt, {}});
-    facts.add(c.musicPath, {44100, 2, 441000, std::nullopt, {{0, 5}, {6, 10}}});
-    const auto run = runLegacy(c, "", facts);
-    EXPECT_EQ(facts.calls, 0);
-    EXPECT_EQ(run.statusTexts, std::vector<std::string>{"Writing FCPXML file..."});
-    const std::string& doc = run.result.document;
+    const std::string doc = runLegacy(c);
     EXPECT_NE(doc.find("<asset id='FILLER' name='FILLER' src='file://' start='0s' duration='0/10s' "
                        "hasAudio='1' audioSources='1' audioRate='0'>\n</asset>\n</resources>"),
               std::string::npos)
@@ -98,74 +45,38 @@ TEST(LegacyDocument, WithoutFillerTheFillerAssetStaysAndNoMusicIsAnalysed) {
     // Section D runs straight into the tail.
     EXPECT_NE(doc.find("</adjust-volume>\n</asset-clip></asset-clip>\n</spine>"), std::string::npos);
     EXPECT_EQ(doc.find("lane='-2'"), std::string::npos);
-    EXPECT_EQ(run.result.fillerClips, 0);
-    EXPECT_EQ(run.result.keyframes, 12);
+    // The writer prints nothing: the document is only its return value.
+    testing::internal::CaptureStdout();
+    runLegacy(c);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
-TEST(LegacyDocument, WithFillerTheMusicIsAnalysedOnceAndTheStagesAreShown) {
-    const auto c = caseNamed("filler_3_music_clusters");
-    CountingFacts facts;
-    facts.add(c.speakerPath, {48000, 2, 480000, std::nullopt, {}});
-    facts.add(c.musicPath, {44100, 2, 441000, std::nullopt, c.musicClusters});
-    facts.add(c.fillerPath, {44100, 2, 441000, std::nullopt, {}});
-    const auto run = runLegacy(c, "", facts);
-    EXPECT_EQ(facts.calls, 1);
-    EXPECT_EQ(run.statusTexts,
-              (std::vector<std::string>{"Analyzing Music Clusters...", "Writing FCPXML file..."}));
-    EXPECT_EQ(run.result.fillerClips, 2);
-}
-
-TEST(LegacyDocument, NoSpeechGivesAnEmptyKeyframeAnimation) {
-    const auto c = caseNamed("no_speech");
-    const auto run = runLegacy(c, "", test::caseFacts(c));
-    EXPECT_NE(run.result.document.find("<keyframeAnimation></keyframeAnimation>"), std::string::npos);
-    EXPECT_EQ(run.result.keyframes, 0);
-}
-
-TEST(LegacyDocument, EmptyOutputPathPrintsButWritesNothing) {
-    const auto c = caseNamed("no_filler");
-    test::TempDir dir;
-    const auto before = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    const auto run = runLegacy(c, "", test::caseFacts(c));
-    std::filesystem::current_path(before);
-    EXPECT_TRUE(run.result.status.ok());
-    EXPECT_EQ(run.result.outputPath, "");
-    EXPECT_EQ(run.printed, run.result.document + "\n");
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-}
-
-TEST(LegacyDocument, AFailedWriteIsReportedAndLeavesNothingBehind) {
-    const auto c = caseNamed("no_filler");
-    test::TempDir dir;
-    const auto output = dir / "missing folder" / "talk.fcpxml";
-    const auto run = runLegacy(c, output.string(), test::caseFacts(c));
-    EXPECT_FALSE(run.result.status.ok());
-    EXPECT_NE(run.result.status.message().find(output.string()), std::string::npos)
-        << run.result.status.message();
-    EXPECT_EQ(run.result.outputPath, "");
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-}
-
-TEST(LegacyDocument, AWriteReplacesAnEarlierDocumentWhole) {
-    const auto c = caseNamed("no_filler");
-    test::TempDir dir;
-    const auto output = dir / "talk.fcpxml";
-    test::writeFile(output, std::string(100000, 'x'));
-    const auto run = runLegacy(c, output.string(), test::caseFacts(c));
-    ASSERT_TRUE(run.result.status.ok());
-    EXPECT_EQ(test::readFile(output), run.result.document);
+TEST(LegacyDocument, FillerClipsAndKeyframesAreTheDescriptionsOwn) {
+    auto c = caseNamed("filler_3_music_clusters");
+    ProjectDescription description = test::describeCase(c);
+    ASSERT_EQ(description.filler->clips.size(), 2u);
+    description.filler->clips.pop_back();
+    description.music.keyframes = {{1.25, -7}};
+    const std::string doc = writeFcpxml16(description);
+    EXPECT_EQ(doc.find("offset='200/10s' ref='FILLER'"), std::string::npos);
+    EXPECT_NE(doc.find("offset='100/10s' ref='FILLER'"), std::string::npos);
+    EXPECT_NE(doc.find("<keyframeAnimation><keyframe time='12/10s' value='-7dB'/>\n</keyframeAnimation>"),
+              std::string::npos)
+        << doc;
+    c.speech.clear();
+    EXPECT_NE(runLegacy(c).find("<keyframeAnimation></keyframeAnimation>"), std::string::npos);
 }
 
 TEST(LegacyDocument, FillerClipsFillTheGapsBetweenMusicClusters) {
-    EXPECT_EQ(legacyFillerClips({}), "");
-    EXPECT_EQ(legacyFillerClips({{0, 40}}), "");
-    EXPECT_EQ(legacyFillerClips({{0, 10}, {12, 20}}),
+    const auto clips = [](const kyaudio::ClusterList& music) { return legacyFillerClips(fillerPlacements(music, 0)); };
+    EXPECT_EQ(clips({}), "");
+    EXPECT_EQ(clips({{0, 40}}), "");
+    EXPECT_EQ(clips({{0, 10}, {12, 20}}),
               "<asset-clip name='FILLER' lane='-2' offset='100/10s' ref='FILLER' duration='20/10s' "
               "audioRole='BGM' format='UNDEFINED'>\n<adjust-volume>\n<param name='amount'>\n"
               "<fadeOut type=\"easeIn\" duration='5s'/>\n</param>\n</adjust-volume>\n"
               "<audio-channel-source role='BGM.BGM-1' srcCh='1, 2'/>\n</asset-clip>");
-    const std::string three = legacyFillerClips({{0, 10}, {12, 20}, {25, 30}});
+    const std::string three = clips({{0, 10}, {12, 20}, {25, 30}});
     EXPECT_NE(three.find("offset='100/10s' ref='FILLER' duration='20/10s'"), std::string::npos);
     EXPECT_NE(three.find("</asset-clip><asset-clip name='FILLER' lane='-2' offset='200/10s' "
                          "ref='FILLER' duration='50/10s'"),
@@ -184,7 +95,7 @@ TEST(LegacySourceUrl, EncodedAsTheOtherDocumentsEncodeIt) {
               "file:///Users/%C3%89dith/%C3%9F-_.~%5B%5D%5C.wav");
     EXPECT_EQ(fcpxmlPercEnc(""), "file://");
     const test::DuckingCase c = caseNamed("awkward_names");
-    const std::string doc = runLegacy(c, "", test::caseFacts(c)).result.document;
+    const std::string doc = runLegacy(c);
     for (const std::string& path : {c.speakerPath, c.musicPath, c.fillerPath})
         EXPECT_NE(doc.find("src='" + fcpxmlPercEnc(path) + "'"), std::string::npos) << path;
 }

@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "ducking/volume_keyframes.h"
-#include "fcpxml/legacy_document.h"
-#include "fcpxml/project_writer.h"
+#include "ducking/job/duck_job.h"
 #include "platform/audio/audio_file.h"
 #include "platform/mediainfo/media_info.h"
 #include "support/test_support.h"
@@ -54,18 +53,29 @@ void expectFillerInTheMusicGaps(const std::string& doc) {
     EXPECT_NEAR(clips[1].first + clips[1].second, 220, 2);
 }
 
+// The job on the real files with the speech given as it is: every fact
+// probed and analysed, then one description written in the asked format.
+DuckOutcome duckAs(const RealFiles& f, ProjectFormat format, const std::string& output) {
+    DuckRequest request;
+    request.inputs = {{f.dialogue}, f.music, f.filler};
+    request.rolls = QVRoll{0.3, 0.3, 0.3, 0.7, -24};
+    request.depth.decrease = -20;
+    request.eventName = "dev01_duck_event";
+    request.projectName = "dev01_duck_project";
+    request.output = {format, output, false, true};
+    request.speech = kyaudio::ClusterList{{1.0, 3.565}, {4.765, 7.53}, {9.53, 14.38}};
+    FixedFormatAnswer unused(std::nullopt);
+    return duckAudioFiles(request, unused);
+}
+
 TEST(RealFiles, ProjectFromProbedFilesHasExactDurationsAndValidates) {
     REQUIRE_TESTDATA();
     const auto f = realFiles();
     test::TempDir dir;
     const auto output = dir / "dev01.fcpxml";
-    const auto result = writeProject(false, -20, {{1.0, 3.565}, {4.765, 7.53}, {9.53, 14.38}},
-                                     QVRoll{0.3, 0.3, 0.3, 0.7, -24}, 0, f.dialogue, f.music,
-                                     f.filler, "dev01_duck_event", "dev01_duck_project",
-                                     analyzeMusicForFiller(f.music), output.string());
-    ASSERT_TRUE(result.status.ok()) << result.status.message();
+    const DuckOutcome outcome = duckAs(f, ProjectFormat::fcpxml19, output.string());
+    ASSERT_TRUE(outcome.success) << outcome.message;
     const std::string doc = test::readFile(output);
-    EXPECT_EQ(doc, result.document);
     EXPECT_NE(doc.find("name=\"dev01_clean_wav48k_stereo\" start=\"0s\" duration=\"762240/48000s\" "
                        "hasAudio=\"1\" audioSources=\"1\" audioChannels=\"2\" audioRate=\"48000\""),
               std::string::npos)
@@ -82,28 +92,21 @@ TEST(RealFiles, ProjectFromProbedFilesHasExactDurationsAndValidates) {
     EXPECT_NE(doc.find("<sequence format=\"QVTimeline\" duration=" + formatSequenceTime(fillerSeconds)),
               std::string::npos);
     expectFillerInTheMusicGaps(doc);
-    EXPECT_EQ(result.keyframes, 12);
-    EXPECT_EQ(result.fillerClips, 2);
+    EXPECT_EQ(outcome.keyframes, 12);
+    EXPECT_EQ(outcome.fillerClips, 2);
     EXPECT_VALID_FCPXML(doc, "1.9");
 }
 
-TEST(RealFiles, LegacyDocumentAnalysesTheMusicItselfAndValidates) {
+TEST(RealFiles, LegacyDocumentFromTheSameJobValidates) {
     REQUIRE_TESTDATA();
     const auto f = realFiles();
-    const double dDialogue = kyaudio::aUt_getAudioDuration(f.dialogue);
-    const double dMusic = kyaudio::aUt_getAudioDuration(f.music);
-    const double dFiller = kyaudio::aUt_getAudioDuration(f.filler);
     test::TempDir dir;
     const auto output = dir / "dev01.fcpxml";
     testing::internal::CaptureStdout();
-    const auto result = writeLegacyDocument(
-        f.dialogue, formatTenths(dDialogue), kyaudio::aUt_getAudioFrequency(f.dialogue), f.music,
-        formatTenths(dMusic), kyaudio::aUt_getAudioFrequency(f.music), f.filler,
-        formatTenths(dFiller), kyaudio::aUt_getAudioFrequency(f.filler), -20,
-        {{1.0, 3.565}, {4.765, 7.53}, {9.53, 14.38}}, QVRoll{0.3, 0.3, 0.3, 0.7, -24}, 0,
-        formatTenths(std::max(dDialogue, dMusic)), false, "e", "p", nullptr, output.string());
-    testing::internal::GetCapturedStdout();
-    ASSERT_TRUE(result.status.ok()) << result.status.message();
+    const DuckOutcome outcome = duckAs(f, ProjectFormat::fcpxml16, output.string());
+    // The legacy document is no longer printed: standard output stays the command's.
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    ASSERT_TRUE(outcome.success) << outcome.message;
     const std::string doc = test::readFile(output);
     EXPECT_NE(doc.find("dev01_clean_wav48k_stereo.wav' start='0s' duration='158/10s' hasAudio='1' "
                        "audioSources='1' audioRate='48000'"),
@@ -114,17 +117,15 @@ TEST(RealFiles, LegacyDocumentAnalysesTheMusicItselfAndValidates) {
     EXPECT_VALID_FCPXML(doc, "1.6");
 }
 
-TEST(RealFiles, AnUnreadableFileStillGivesAValidDocument) {
+TEST(RealFiles, AnUnreadableFileStopsTheJobAndNothingIsWritten) {
     REQUIRE_TESTDATA();
-    const auto f = realFiles();
+    auto f = realFiles();
     test::TempDir dir;
-    const auto missing = (dir / "gone.wav").string();
-    const auto result = writeProject(false, -20, {}, QVRoll{0.3, 0.3, 0.3, 0.7, -24}, 0, missing,
-                                     f.music, std::nullopt, "e", "p", {}, "");
-    EXPECT_NE(result.document.find("<asset id=\"QVSpeaker\" name=\"gone\" start=\"0s\" duration=\"0s\""),
-              std::string::npos)
-        << result.document;
-    EXPECT_VALID_FCPXML(result.document, "1.9");
+    f.dialogue = (dir / "gone.wav").string();
+    const DuckOutcome outcome = duckAs(f, ProjectFormat::fcpxml19, (dir / "gone.fcpxml").string());
+    EXPECT_FALSE(outcome.success);
+    EXPECT_EQ(outcome.unreadableRole, "dialogue");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 } // namespace

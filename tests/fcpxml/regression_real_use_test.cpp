@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "ducking/volume_keyframes.h"
-#include "fcpxml/legacy_document.h"
-#include "fcpxml/qv_fcpxml.h"
+#include "project/project_builder.h"
+#include "writers/fcpxml_writers.h"
 #include "platform/movie/fcpxml_time.h"
 #include "support/test_support.h"
 
@@ -16,14 +16,31 @@ namespace {
 
 const QVRoll kRolls{0.3, 0.3, 0.3, 0.7, -24.0};
 
-std::string legacyDocument(const std::string& speaker, const std::string& music, const std::string& filler,
-                           const KnownMediaFacts& facts) {
-    testing::internal::CaptureStdout();
-    const auto result = writeLegacyDocument(speaker, "'100/10s'", 44100, music, "'300/10s'", 44100, filler,
-                                            "'10/10s'", 44100, -12, {{1, 5}}, kRolls, 0, "'300/10s'", false,
-                                            "e", "p", nullptr, "", facts);
-    testing::internal::GetCapturedStdout();
-    return result.document;
+struct File {
+    std::string path;
+    MediaFileFacts facts;
+};
+
+// The description the job would make: speech 1-5 s, the music sounding
+// where given.
+ProjectDescription describe(const File& speaker, const File& music, const File& filler,
+                            const kyaudio::ClusterList& sounding = {}) {
+    DuckRequest request;
+    request.inputs = {{speaker.path}, music.path, filler.path};
+    request.rolls = kRolls;
+    request.eventName = "e";
+    request.projectName = "p";
+    ProjectAnalysis analysis;
+    analysis.dialogue = {speaker.facts};
+    analysis.music = music.facts;
+    analysis.filler = filler.facts;
+    analysis.speech = {{1, 5}};
+    analysis.musicSounding = sounding;
+    return describeProject(request, analysis);
+}
+
+MediaFileFacts facts(int rate, int channels, int64_t samples) {
+    return {rate, channels, samples, static_cast<double>(samples) / rate};
 }
 
 size_t count(const std::string& text, const std::string& what) {
@@ -49,29 +66,24 @@ TEST(RealUseRegression, TimeTextsTruncateRealFractionsNotFloatingPointNoise) {
 // Added after the music with its clusters, the same file as filler took the
 // music's clusters away and the 1.6 document lost every filler clip.
 TEST(RealUseRegression, AFillerThatIsTheMusicFileKeepsItsClipsInBothVersions) {
-    KnownMediaFacts facts;
-    facts.add("/m/talk.wav", {44100, 1, 441000, std::nullopt, {}});
-    facts.add("/m/bed.wav", {44100, 2, 1323000, std::nullopt, {{0, 10}, {12, 20}, {25, 30}}});
-    facts.add("/m/bed.wav", {44100, 2, 1323000, std::nullopt, {}});
-    EXPECT_EQ(count(legacyDocument("/m/talk.wav", "/m/bed.wav", "/m/bed.wav", facts), "name='FILLER' lane='-2'"), 2u);
-    const QVFCPXML project("/m/talk.wav", "/m/bed.wav", std::string("/m/bed.wav"), "e", "p", {},
-                           facts.musicClusters("/m/bed.wav"), facts);
-    EXPECT_EQ(count(project.makeDocument(), "lane='-2'"), 2u);
+    const File bed{"/m/bed.wav", facts(44100, 2, 1323000)};
+    const ProjectDescription project =
+        describe({"/m/talk.wav", facts(44100, 1, 441000)}, bed, bed, {{0, 10}, {12, 20}, {25, 30}});
+    EXPECT_EQ(count(writeFcpxml16(project), "name='FILLER' lane='-2'"), 2u);
+    EXPECT_EQ(count(writeFcpxml19(project), "lane='-2'"), 2u);
 }
 
 // "file://talk.wav" names a host called talk.wav. Paths become absolute and
 // lexically normal before they become URLs; the empty filler stays empty.
 TEST(RealUseRegression, RelativePathsBecomeAbsoluteSourceUrls) {
     const std::string cwd = std::filesystem::current_path().lexically_normal().string();
-    KnownMediaFacts facts;
-    facts.add("talk.wav", {44100, 1, 441000, std::nullopt, {}});
-    facts.add("sub/../bed.mp3", {44100, 2, 1323000, std::nullopt, {}});
-    const std::string legacy = legacyDocument("talk.wav", "sub/../bed.mp3", "", facts);
+    const ProjectDescription project =
+        describe({"talk.wav", facts(44100, 1, 441000)}, {"sub/../bed.mp3", facts(44100, 2, 1323000)}, {});
+    const std::string legacy = writeFcpxml16(project);
     EXPECT_NE(legacy.find("src='file://" + cwd + "/talk.wav'"), std::string::npos) << legacy;
     EXPECT_NE(legacy.find("src='file://" + cwd + "/bed.mp3'"), std::string::npos) << legacy;
     EXPECT_NE(legacy.find("src='file://'"), std::string::npos);
-    const QVFCPXML project("talk.wav", "sub/../bed.mp3", std::nullopt, "e", "p", {}, {}, facts);
-    const std::string doc = project.makeDocument();
+    const std::string doc = writeFcpxml19(project);
     EXPECT_NE(doc.find("src=\"file://" + cwd + "/talk.wav\""), std::string::npos);
     EXPECT_NE(doc.find("src=\"file://" + cwd + "/bed.mp3\""), std::string::npos);
     EXPECT_VALID_FCPXML(legacy, "1.6");
@@ -81,16 +93,13 @@ TEST(RealUseRegression, RelativePathsBecomeAbsoluteSourceUrls) {
 // A dialogue of 897744/44100 s (20.357 s) got a clip of 611 frames (20.367 s)
 // and a 1 s filler clips of 1.8 s and 2.7 s: edits with no media at their end.
 TEST(RealUseRegression, NoClipIsLongerThanItsMedia) {
-    KnownMediaFacts facts;
-    facts.add("/m/talk.m4a", {44100, 1, 897744, std::nullopt, {}});
-    facts.add("/m/bed.wav", {44100, 2, 1323000, std::nullopt, {{0, 19.1}, {21.9 - 1.0, 25}, {27.7, 30}}});
-    facts.add("/m/fill.wav", {44100, 1, 44100, std::nullopt, {}});
-    const QVFCPXML project("/m/talk.m4a", "/m/bed.wav", std::string("/m/fill.wav"), "e", "p", {},
-                           facts.musicClusters("/m/bed.wav"), facts);
-    const std::string doc = project.makeDocument();
+    const ProjectDescription project =
+        describe({"/m/talk.m4a", facts(44100, 1, 897744)}, {"/m/bed.wav", facts(44100, 2, 1323000)},
+                 {"/m/fill.wav", facts(44100, 1, 44100)}, {{0, 19.1}, {21.9 - 1.0, 25}, {27.7, 30}});
+    const std::string doc = writeFcpxml19(project);
     EXPECT_NE(doc.find("name=\"talk.m4a\" duration=\"61000/3000s\""), std::string::npos) << doc;
     EXPECT_EQ(count(doc, "ref='QVFiller' duration='10/10s'"), 2u) << doc;
-    const std::string legacy = legacyDocument("/m/talk.m4a", "/m/bed.wav", "/m/fill.wav", facts);
+    const std::string legacy = writeFcpxml16(project);
     EXPECT_EQ(count(legacy, "ref='FILLER' duration='10/10s'"), 2u) << legacy;
     EXPECT_VALID_FCPXML(legacy, "1.6");
 }

@@ -8,8 +8,7 @@
 
 #include "ducking/volume_keyframes.h"
 #include "fcpxml/ducking_cases.h"
-#include "fcpxml/legacy_document.h"
-#include "fcpxml/project_writer.h"
+#include "writers/fcpxml_writers.h"
 #include "platform/movie/fcpxml_time.h"
 #include "support/test_support.h"
 
@@ -36,32 +35,18 @@ TEST(UnsafeNamesRegression, SourcePathsEscapeControlCharactersAndNonUtf8Bytes) {
 }
 
 TEST(UnsafeNamesRegression, BothDocumentsStayWellFormedAndValid) {
-    const test::DuckingCase c = unsafeCase();
-    const KnownMediaFacts facts = test::caseFacts(c);
-    test::TempDir dir;
+    test::DuckingCase c = unsafeCase();
+    c.duckingDecrease = -12;
+    const ProjectDescription description = test::describeCase(c);
 
-    const FCPXMLWriteResult project =
-        writeProject(false, -12, c.speech, test::caseRolls(), 0, c.speakerPath, c.musicPath, c.fillerPath,
-                     c.eventName, c.projectName, c.musicClusters, (dir / "p19.fcpxml").string(), facts);
-    ASSERT_TRUE(project.status.ok()) << project.status.message();
-    EXPECT_VALID_FCPXML(project.document, "1.9");
-    EXPECT_NE(project.document.find("event name='talk \x7f caf\xef\xbf\xbd_duck_event'"), std::string::npos)
-        << project.document;
+    const std::string project = writeFcpxml19(description);
+    EXPECT_VALID_FCPXML(project, "1.9");
+    EXPECT_NE(project.find("event name='talk \x7f caf\xef\xbf\xbd_duck_event'"), std::string::npos) << project;
 
-    const auto info = [&](const std::string& p) { return facts.audioFile(p); };
-    testing::internal::CaptureStdout();
-    const FCPXMLWriteResult legacy = writeLegacyDocument(
-        c.speakerPath, formatTenths(info(c.speakerPath).duration), info(c.speakerPath).sampleRate, c.musicPath,
-        formatTenths(info(c.musicPath).duration), info(c.musicPath).sampleRate, c.fillerPath,
-        formatTenths(info(c.fillerPath).duration), info(c.fillerPath).sampleRate, -12, c.speech,
-        test::caseRolls(), 0, formatTenths(info(c.musicPath).duration), false, c.eventName, c.projectName,
-        nullptr, (dir / "p16.fcpxml").string(), facts);
-    testing::internal::GetCapturedStdout();
-    ASSERT_TRUE(legacy.status.ok()) << legacy.status.message();
-    EXPECT_VALID_FCPXML(legacy.document, "1.6");
-    EXPECT_NE(legacy.document.find("src='file:///tmp/folder%0Awith%20break/talk%20%01%7F%20caf%E9.wav'"),
-              std::string::npos)
-        << legacy.document;
+    const std::string legacy = writeFcpxml16(description);
+    EXPECT_VALID_FCPXML(legacy, "1.6");
+    EXPECT_NE(legacy.find("src='file:///tmp/folder%0Awith%20break/talk%20%01%7F%20caf%E9.wav'"), std::string::npos)
+        << legacy;
 }
 
 } // namespace

@@ -1,15 +1,16 @@
-// The send path of the 1.9 writer: with "send to Final Cut Pro without an XML
-// file" set, nothing lands next to the dialogue; one complete document lands
-// in the cache folder and is opened a second after the writer returns.
+// The job's send path for the 1.9 project: asked to send, nothing lands next
+// to the dialogue; one complete document lands in the cache folder and is
+// opened a second after the job returns.
 #include <chrono>
 
 #include <gtest/gtest.h>
 
+#include "ducking/job/duck_job.h"
 #include "fcpxml/ducking_cases.h"
-#include "fcpxml/project_writer.h"
+#include "writers/fcpxml_writers.h"
 #include "movie/opener_recorder.h"
 #include "platform/toolkit/concurrency.h"
-#include "titles/settings/fcpxml_titles_settings.h"
+#include "support/test_support.h"
 
 namespace quelvo {
 namespace {
@@ -18,33 +19,36 @@ double nowSeconds() {
     return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
-// Switches sending on for one test; the settings object lives for the process.
-class SendingOn {
-public:
-    SendingOn() { FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = true; }
-    ~SendingOn() {
-        kykit::Queue::drain();
-        FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = false;
-    }
-};
-
 struct Sent {
-    FCPXMLWriteResult result;
+    DuckOutcome outcome;
+    std::string document;  // what the 1.9 writer makes of the job's description
     double returnedAt = 0;
     std::vector<kykit::Status> reports;
     std::vector<std::string> copies; // the hand-over files the reports named
 };
 
-Sent send(const std::string& outputFile) {
-    const auto c = test::duckingCases().front();
-    const auto facts = test::caseFacts(c);
+// The job on real recordings with the speech given, asked to send the 1.9
+// project or to write it to `outputFile`; `report` false leaves the job
+// without a hand-over report.
+Sent send(const std::string& outputFile, bool sending, bool report = true) {
+    const auto data = test::sharedDir() / "testdata";
+    DuckRequest request;
+    request.inputs = {{(data / "dialogue" / "dev01_clean_wav48k_stereo.wav").string()},
+                      (data / "music" / "dev_music_gaps.wav").string(),
+                      ""};
+    request.rolls = test::caseRolls();
+    request.eventName = "talk_duck_event";
+    request.projectName = "talk_duck_project";
+    request.speech = kyaudio::ClusterList{{2.0, 8.5}};
+    request.output = {ProjectFormat::fcpxml19, outputFile, sending, false};
     auto reports = std::make_shared<std::vector<kymovie::KyFCPXML::HandOverResult>>();
+    DuckJobContext context;
+    if (report) context.onHandOver = [reports](const kymovie::KyFCPXML::HandOverResult& r) { reports->push_back(r); };
+    FixedFormatAnswer unused(std::nullopt);
     Sent sent;
-    sent.result = writeProject(c.decreaseToZero, c.duckingDecrease, c.speech, test::caseRolls(),
-                               c.overallMusicLevel, c.speakerPath, c.musicPath, std::nullopt,
-                               c.eventName, c.projectName, {}, outputFile, facts,
-                               [reports](const kymovie::KyFCPXML::HandOverResult& r) { reports->push_back(r); });
+    sent.outcome = duckAudioFiles(request, unused, context);
     sent.returnedAt = nowSeconds();
+    sent.document = writeFcpxml19(sent.outcome.project);
     kykit::Queue::drain();
     for (const auto& r : *reports) {
         sent.reports.push_back(r.status);
@@ -54,21 +58,21 @@ Sent send(const std::string& outputFile) {
 }
 
 TEST(SendToFCP, DocumentGoesToTheCacheFolderAndIsOpenedASecondLater) {
+    QUELVO_REQUIRE_SHARED();
     test::OpenerRecorder opener;
-    SendingOn sending;
     test::TempDir dialogueFolder;
     const auto output = dialogueFolder / "talk.fcpxml";
-    const Sent sent = send(output.string());
+    const Sent sent = send(output.string(), true);
 
-    EXPECT_TRUE(sent.result.status.ok());
-    EXPECT_TRUE(sent.result.sentToFCP);
-    EXPECT_EQ(sent.result.outputPath, "");
+    EXPECT_TRUE(sent.outcome.success) << sent.outcome.message;
+    EXPECT_TRUE(sent.outcome.sentToFCP);
+    EXPECT_EQ(sent.outcome.outputPath, "");
     EXPECT_FALSE(std::filesystem::exists(output));
     EXPECT_TRUE(std::filesystem::is_empty(dialogueFolder.path()));
 
     const auto files = opener.handoffFiles();
     ASSERT_EQ(files.size(), 1u);
-    EXPECT_EQ(test::readFile(files[0]), sent.result.document);
+    EXPECT_EQ(test::readFile(files[0]), sent.document);
     EXPECT_EQ(files[0].filename().string().rfind("talk_duck_project-", 0), 0u) << files[0];
     EXPECT_EQ(opener.calls(), std::vector<std::string>{files[0].string()});
     // Never before the second is up (the queue never runs a block early).
@@ -78,14 +82,14 @@ TEST(SendToFCP, DocumentGoesToTheCacheFolderAndIsOpenedASecondLater) {
     ASSERT_EQ(sent.reports.size(), 1u);
     EXPECT_TRUE(sent.reports[0].ok()) << sent.reports[0].message();
     EXPECT_EQ(files[0].string(), sent.copies[0]) << "the report names the copy";
-    EXPECT_VALID_FCPXML(sent.result.document, "1.9");
+    EXPECT_VALID_FCPXML(sent.document, "1.9");
 }
 
 TEST(SendToFCP, AFailedHandOverIsReportedNotSwallowed) {
+    QUELVO_REQUIRE_SHARED();
     test::OpenerRecorder opener(4);
-    SendingOn sending;
-    const Sent sent = send("");
-    EXPECT_TRUE(sent.result.sentToFCP);
+    const Sent sent = send("", true);
+    EXPECT_TRUE(sent.outcome.sentToFCP);
     ASSERT_EQ(sent.reports.size(), 1u);
     EXPECT_FALSE(sent.reports[0].ok());
     EXPECT_NE(sent.reports[0].message().find("status 4"), std::string::npos)
@@ -97,26 +101,23 @@ TEST(SendToFCP, AFailedHandOverIsReportedNotSwallowed) {
 }
 
 TEST(SendToFCP, WithoutAReportTheFailureGoesToStandardError) {
+    QUELVO_REQUIRE_SHARED();
     test::OpenerRecorder opener(5);
-    SendingOn sending;
-    const auto c = test::duckingCases().front();
-    const auto facts = test::caseFacts(c);
     testing::internal::CaptureStderr();
-    writeProject(false, -20, {}, test::caseRolls(), 0, c.speakerPath, c.musicPath, std::nullopt,
-                 "e", "p", {}, "", facts);
-    kykit::Queue::drain();
+    send("", true, false);
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("could not hand"), std::string::npos) << err;
     EXPECT_NE(err.find("status 5"), std::string::npos) << err;
 }
 
 TEST(SendToFCP, SendingOffWritesTheFileAndOpensNothing) {
+    QUELVO_REQUIRE_SHARED();
     test::OpenerRecorder opener;
     test::TempDir dialogueFolder;
     const auto output = dialogueFolder / "talk.fcpxml";
-    const Sent sent = send(output.string());
-    EXPECT_FALSE(sent.result.sentToFCP);
-    EXPECT_EQ(test::readFile(output), sent.result.document);
+    const Sent sent = send(output.string(), false);
+    EXPECT_FALSE(sent.outcome.sentToFCP);
+    EXPECT_EQ(test::readFile(output), sent.document);
     EXPECT_TRUE(opener.calls().empty());
     EXPECT_TRUE(opener.handoffFiles().empty());
     EXPECT_TRUE(sent.reports.empty());

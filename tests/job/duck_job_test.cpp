@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "ducking/job/duck_job.h"
+#include "job/job_runner.h"
 #include "ducking/speech_clusters.h"
 #include "support/test_support.h"
 
@@ -73,9 +74,8 @@ struct Case {
         if (withFiller) filler = recordingOrStandIn("music/dev_music_real.mp3").string();
     }
     DuckOutcome run(kymovie::FCP106ExportOptionsVC& sheet, kykit::StatusSink* status = nullptr,
-                    QVRoll rolls = kDefaultRolls, const DuckJobOptions& options = {}) const {
-        return duckAudioFiles(dialogue, music, filler, -12, 0, false, "talk_duck_event",
-                              "talk_duck_project", rolls, status, sheet, nullptr, options);
+                    QVRoll rolls = kDefaultRolls, const test::JobOptions& options = {}) const {
+        return test::runJob(dialogue, music, filler, rolls, status, sheet, options);
     }
 };
 
@@ -87,9 +87,11 @@ int count(const std::string& text, const std::string& what) {
 
 } // namespace
 
-TEST(DuckJob, ProjectPathIsTheDialoguePathWithFcpxml) {
+TEST(DuckJob, ProjectPathIsTheDialoguePathWithTheFormatsExtension) {
     EXPECT_EQ(projectPathFor("/a/b/talk.wav"), "/a/b/talk.fcpxml");
     EXPECT_EQ(projectPathFor("/a/b.c/take.2.m4a"), "/a/b.c/take.2.fcpxml");
+    EXPECT_EQ(projectPathFor("/a/talk.wav", ProjectFormat::mlt), "/a/talk.mlt");
+    EXPECT_EQ(projectPathFor("/a/talk.wav", ProjectFormat::xmeml), "/a/talk.xml");
 }
 
 TEST(DuckJob, BothVersionsLandNextToTheDialogueValidWithFourKeyframesPerCluster) {
@@ -101,7 +103,7 @@ TEST(DuckJob, BothVersionsLandNextToTheDialogueValidWithFourKeyframesPerCluster)
         const DuckOutcome out = c.run(sheet);
         ASSERT_TRUE(out.success) << out.message;
         EXPECT_EQ(out.outputPath, projectPathFor(c.dialogue));
-        EXPECT_EQ(out.format, format);
+        EXPECT_EQ(std::string(formatOption(*out.format)), format);
         const std::string doc = readFile(out.outputPath);
         EXPECT_VALID_FCPXML(doc, format);
         const SpeechAnalysis expected = findSpeechClusters(c.dialogue, kDefaultRolls);
@@ -137,7 +139,7 @@ TEST(DuckJob, FillerClipsSitExactlyInTheMusicsSilentStretches) {
     }
 }
 
-TEST(DuckJob, StageTextsInOrderAndTheMusicIsAnalysedOnlyForAFiller) {
+TEST(DuckJob, StageTextsInOrderWithOrWithoutAFiller) {
     {
         Case c("dev06_synthetic_espeak_wav22k.wav", "dev_music_real.mp3", false);
         RecordingStatus status;
@@ -145,7 +147,7 @@ TEST(DuckJob, StageTextsInOrderAndTheMusicIsAnalysedOnlyForAFiller) {
         ASSERT_TRUE(c.run(sheet, &status).success);
         EXPECT_EQ(status.texts(), (std::vector<std::string>{kStageInitializing, kStageMetadata,
                                                             kStageAnalyzing, kStageFiltering,
-                                                            "Writing FCPXML file..."}));
+                                                            kStageWriting}));
     }
     {
         Case c("dev06_synthetic_espeak_wav22k.wav", "dev_music_gaps.wav", true);
@@ -154,8 +156,7 @@ TEST(DuckJob, StageTextsInOrderAndTheMusicIsAnalysedOnlyForAFiller) {
         ASSERT_TRUE(c.run(sheet, &status).success);
         EXPECT_EQ(status.texts(), (std::vector<std::string>{kStageInitializing, kStageMetadata,
                                                             kStageAnalyzing, kStageFiltering,
-                                                            "Analyzing Music Clusters...",
-                                                            "Writing FCPXML file..."}));
+                                                            kStageWriting}));
     }
 }
 
@@ -183,8 +184,7 @@ TEST(DuckJob, ADialogueWithoutSpeechStillGivesAValidProject) {
     const fs::path silence = dir / "silence.wav";
     ASSERT_EQ(runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "1", silence.string(), "trim", "0", "3"}).exitCode, 0);
     kymovie::FixedVersionSheet sheet(Version::fcp106);
-    const DuckOutcome out = duckAudioFiles(silence.string(), silence.string(), "", -12, 0, false,
-                                           "e", "p", kDefaultRolls, nullptr, sheet, nullptr);
+    const DuckOutcome out = test::runJob(silence.string(), silence.string(), "", kDefaultRolls, nullptr, sheet);
     ASSERT_TRUE(out.success) << out.message;
     EXPECT_EQ(out.clusters, 0);
     EXPECT_EQ(out.keyframes, 0);
@@ -216,8 +216,7 @@ TEST(DuckJob, UnreadableInputsFailWithOneSentenceAndWriteNothing) {
     for (const Bad& bad : cases) {
         for (const Version version : {Version::fcp106, Version::olderVersions}) {
             kymovie::FixedVersionSheet sheet(version);
-            const DuckOutcome out = duckAudioFiles(bad.dialogue, bad.music, bad.filler, -12, 0, false,
-                                                   "e", "p", kDefaultRolls, nullptr, sheet, nullptr);
+            const DuckOutcome out = test::runJob(bad.dialogue, bad.music, bad.filler, kDefaultRolls, nullptr, sheet);
             EXPECT_FALSE(out.success) << bad.dialogue;
             const std::string named = bad.role == "dialogue" ? bad.dialogue : bad.role == "music" ? bad.music : bad.filler;
             EXPECT_EQ(out.message.rfind("Cannot read the " + bad.role + " file " + named + ": ", 0), 0u) << out.message;
@@ -234,12 +233,11 @@ TEST(DuckJob, AnOutputThatCannotBeWrittenFailsAndLeavesNothing) {
     const fs::path good = dir / "good.wav";
     ASSERT_EQ(runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "1", good.string(), "synth", "2", "sine", "440"}).exitCode, 0);
     writeFile(dir / "blocker", "a file where a folder should be");
-    DuckJobOptions options;
+    test::JobOptions options;
     options.outputPath = (dir / "blocker" / "out.fcpxml").string();
     for (const Version version : {Version::fcp106, Version::olderVersions}) {
         kymovie::FixedVersionSheet sheet(version);
-        const DuckOutcome out = duckAudioFiles(good.string(), good.string(), "", -12, 0, false, "e",
-                                               "p", kDefaultRolls, nullptr, sheet, nullptr, options);
+        const DuckOutcome out = test::runJob(good.string(), good.string(), "", kDefaultRolls, nullptr, sheet, options);
         EXPECT_FALSE(out.success);
         EXPECT_EQ(out.message.rfind("Cannot write " + options.outputPath + ": ", 0), 0u) << out.message;
         EXPECT_TRUE(out.outputPath.empty());

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "ducking/job/duck_job.h"
+#include "job/job_runner.h"
 #include "support/test_support.h"
 
 using namespace quelvo;
@@ -48,7 +49,7 @@ TEST(ParallelJob, AnyNumberOfJobsGivesTheOneJobOutcomeAndProject) {
     const std::string music = recordingOrStandIn("music/dev_music_gaps.wav").string();
     const std::string filler = recordingOrStandIn("music/dev_music_real.mp3").string();
     const auto run = [&](int n, bool fixedDepth) {
-        DuckJobOptions options;
+        test::JobOptions options;
         options.parallelism = jobs(n);
         options.measureLoudness = true;
         if (!fixedDepth) options.underLU = 12;
@@ -56,8 +57,7 @@ TEST(ParallelJob, AnyNumberOfJobsGivesTheOneJobOutcomeAndProject) {
         ThreadCheckingStatus status;
         kymovie::FixedVersionSheet sheet(Version::fcp106);
         JobRun r;
-        r.outcome = duckAudioFiles(dialogue, music, filler, -12, 0, false, "e", "p", kRolls, &status, sheet,
-                                   nullptr, options);
+        r.outcome = test::runJob(dialogue, music, filler, kRolls, &status, sheet, options);
         EXPECT_EQ(status.fromOtherThreads, 0) << n << " jobs";
         r.texts = status.texts;
         if (r.outcome.success) r.document = readFile(r.outcome.outputPath);
@@ -67,15 +67,15 @@ TEST(ParallelJob, AnyNumberOfJobsGivesTheOneJobOutcomeAndProject) {
         SCOPED_TRACE(fixedDepth ? "fixed depth" : "depth by loudness");
         const JobRun one = run(1, fixedDepth);
         ASSERT_TRUE(one.outcome.success) << one.outcome.message;
-        ASSERT_FALSE(one.outcome.musicClusters.empty());
+        ASSERT_FALSE(one.outcome.project.music.soundingIntervals.empty());
         for (const int n : {2, 4}) {
             SCOPED_TRACE(std::to_string(n) + " jobs");
             const JobRun many = run(n, fixedDepth);
             ASSERT_TRUE(many.outcome.success) << many.outcome.message;
-            EXPECT_EQ(many.outcome.speechClusters, one.outcome.speechClusters);
-            EXPECT_EQ(many.outcome.musicClusters, one.outcome.musicClusters);
-            EXPECT_EQ(many.outcome.keyframeList, one.outcome.keyframeList);
-            EXPECT_EQ(many.outcome.duckedLevels, one.outcome.duckedLevels);
+            EXPECT_EQ(many.outcome.project.speech, one.outcome.project.speech);
+            EXPECT_EQ(many.outcome.project.music.soundingIntervals, one.outcome.project.music.soundingIntervals);
+            EXPECT_EQ(many.outcome.project.music.keyframes, one.outcome.project.music.keyframes);
+            EXPECT_EQ(many.outcome.project.duckedLevels, one.outcome.project.duckedLevels);
             EXPECT_EQ(many.outcome.fillerClips, one.outcome.fillerClips);
             EXPECT_EQ(many.outcome.dialogueLoudness, one.outcome.dialogueLoudness);
             EXPECT_EQ(many.outcome.musicLoudness, one.outcome.musicLoudness);
@@ -104,11 +104,10 @@ TEST(ParallelJob, TheDialoguesFailureIsReportedFirstAsWithOneJob) {
     for (const Bad& bad : {Bad{cut, cutToo, "dialogue"}, Bad{good.string(), cutToo, "music"}}) {
         std::string first;
         for (const int n : {1, 2}) {
-            DuckJobOptions options;
+            test::JobOptions options;
             options.parallelism = jobs(n);
             kymovie::FixedVersionSheet sheet(Version::fcp106);
-            const DuckOutcome out = duckAudioFiles(bad.dialogue, bad.music, good.string(), -12, 0, false, "e", "p",
-                                                   kRolls, nullptr, sheet, nullptr, options);
+            const DuckOutcome out = test::runJob(bad.dialogue, bad.music, good.string(), kRolls, nullptr, sheet, options);
             EXPECT_FALSE(out.success);
             EXPECT_EQ(out.unreadableRole, bad.role) << out.message;
             if (n == 1) first = out.message;

@@ -2,6 +2,7 @@
 // filler file cut short: both are only probed, and the header still declared
 // the whole length. Such a job must fail naming the file, and write nothing.
 #include "ducking/job/duck_job.h"
+#include "job/job_runner.h"
 #include "support/test_support.h"
 
 using namespace quelvo;
@@ -31,9 +32,7 @@ TEST(CutInputsRegression, MusicOrFillerCutShortStopsTheJob) {
         for (const bool asFiller : {false, true}) {
             SCOPED_TRACE(name + (asFiller ? " as filler" : " as music"));
             kymovie::FixedVersionSheet sheet(Version::fcp106);
-            const DuckOutcome out = duckAudioFiles(talk.string(), asFiller ? bed.string() : cut,
-                                                   asFiller ? cut : "", -12, 0, false, "e", "p", kRolls,
-                                                   nullptr, sheet, nullptr);
+            const DuckOutcome out = test::runJob(talk.string(), asFiller ? bed.string() : cut, asFiller ? cut : "", kRolls, nullptr, sheet);
             EXPECT_FALSE(out.success);
             const std::string expected =
                 std::string("Cannot read the ") + (asFiller ? "filler" : "music") + " file " + cut + ": the file ends early";
@@ -43,7 +42,6 @@ TEST(CutInputsRegression, MusicOrFillerCutShortStopsTheJob) {
     }
     // The whole files still make a project.
     kymovie::FixedVersionSheet sheet(Version::fcp106);
-    const DuckOutcome out = duckAudioFiles(talk.string(), bed.string(), bed.string(), -12, 0, false, "e", "p",
-                                           kRolls, nullptr, sheet, nullptr);
+    const DuckOutcome out = test::runJob(talk.string(), bed.string(), bed.string(), kRolls, nullptr, sheet);
     EXPECT_TRUE(out.success) << out.message;
 }

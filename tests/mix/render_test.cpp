@@ -84,10 +84,10 @@ TEST_F(Render, MusicFollowsTheEnvelopeInTenMillisecondWindows) {
     ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "2", "-b", "24", tone, "synth", "16", "sine", "1000", "gain", "-6"}), 0);
     const auto outcome = render(tone, m_dir / "mix.wav", (m_dir / "mix_music.wav").string());
     ASSERT_TRUE(outcome.success) << outcome.message;
-    ASSERT_EQ(outcome.job.keyframeList.size(), 12u);
+    ASSERT_EQ(outcome.job.project.music.keyframes.size(), 12u);
     const Decoded stem = decode(m_dir / "mix_music.wav");
     ASSERT_EQ(stem.format.sampleRate, 48000);
-    const mix::GainEnvelope envelope(outcome.job.keyframeList, 0.0);
+    const mix::GainEnvelope envelope(outcome.job.project.music.keyframes, 0.0);
     const int window = 480;  // 10 ms: ten periods of the tone
     const auto levelAt = [&](size_t first) {
         double sum = 0;
@@ -101,7 +101,7 @@ TEST_F(Render, MusicFollowsTheEnvelopeInTenMillisecondWindows) {
         worstBetween = std::max(worstBetween, std::abs(levelAt(first) - unity - envelope.gainDbAt(centre)));
     }
     EXPECT_LT(worstBetween, 0.5);
-    for (const auto& k : outcome.job.keyframeList) {
+    for (const auto& k : outcome.job.project.music.keyframes) {
         const size_t first = static_cast<size_t>(std::llround(k.time * 48000)) - window / 2;
         EXPECT_NEAR(levelAt(first) - unity, envelope.gainDbAt(k.time), 0.1) << "keyframe at " << k.time;
     }

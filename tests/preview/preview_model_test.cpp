@@ -27,32 +27,34 @@ protected:
 
     // The job's own answer, stopped before it writes, against the preview's.
     void expectSame(const pv::PreviewSettings& s) {
-        kymovie::FixedVersionSheet sheet(kymovie::FCP106ExportOptionsVC::Version::fcp106);
-        quelvo::DuckJobOptions options;
-        options.analysisOnly = true;
-        const quelvo::DuckOutcome job = quelvo::duckAudioFiles(
-            m_dialogue, m_music, s.withFiller ? m_filler : "", s.duckingDecrease, s.overallMusicLevel,
-            s.decreaseToZero, "e", "p", s.rolls, nullptr, sheet, nullptr, options);
+        quelvo::DuckRequest request;
+        request.inputs = {{m_dialogue}, m_music, s.withFiller ? m_filler : ""};
+        request.rolls = s.rolls;
+        request.depth = {s.duckingDecrease, s.decreaseToZero, s.overallMusicLevel, std::nullopt};
+        const quelvo::DuckOutcome job = quelvo::describeDuck(request);
         ASSERT_TRUE(job.success) << job.message;
-        ASSERT_FALSE(job.keyframeList.empty());
+        const quelvo::ProjectDescription& project = job.project;
+        ASSERT_FALSE(project.music.keyframes.empty());
+        const double fillerSeconds = project.filler ? project.filler->source.facts.duration : 0.0;
 
         const pv::PreviewModel model(pv::analyzeLevelTrack(m_dialogue).track, pv::analyzeLevelTrack(m_music).track);
         pv::PreviewSettings withLength = s;
-        withLength.fillerSeconds = job.fillerSeconds;
+        withLength.fillerSeconds = fillerSeconds;
         const pv::PreviewScene scene = model.scene(withLength);
-        EXPECT_EQ(scene.speech, job.speechClusters);
-        EXPECT_EQ(scene.keyframes, job.keyframeList);
+        EXPECT_EQ(scene.speech, project.speech);
+        EXPECT_EQ(scene.keyframes, project.music.keyframes);
         EXPECT_EQ(scene.fillers,
-                  s.withFiller ? quelvo::mix::fillerClipsFor(job.musicClusters, job.fillerSeconds)
+                  s.withFiller ? quelvo::mix::fillerClipsFor(project.music.soundingIntervals, fillerSeconds)
                                : std::vector<quelvo::mix::FillerClip>{});
         if (s.withFiller) {
             EXPECT_FALSE(scene.fillers.empty());
+            EXPECT_EQ(scene.fillers, pv::sceneOf(project).fillers);
         }
 
         // The drawn line: left edge, the project's keyframes in time order, right edge.
         const pv::Viewport view = pv::fitViewport(scene.duration() + 2, 2000, 400);
         const pv::PreviewPicture picture = pv::layoutPreview(scene, view);
-        const quelvo::mix::GainEnvelope envelope(job.keyframeList, s.overallMusicLevel);
+        const quelvo::mix::GainEnvelope envelope(project.music.keyframes, s.overallMusicLevel);
         ASSERT_EQ(picture.envelope.size(), envelope.keyframes().size() + 2);
         for (size_t i = 0; i < envelope.keyframes().size(); ++i) {
             const auto& k = envelope.keyframes()[i];
@@ -60,7 +62,7 @@ protected:
             EXPECT_DOUBLE_EQ(picture.envelope[i + 1].y, pv::yForDb(picture.musicLane, k.dbValue)) << i;
         }
         EXPECT_DOUBLE_EQ(picture.envelope.front().y, pv::yForDb(picture.musicLane, s.overallMusicLevel));
-        EXPECT_EQ(picture.speech.size(), job.speechClusters.size());
+        EXPECT_EQ(picture.speech.size(), project.speech.size());
     }
 
     pv::PreviewSettings settings() const {

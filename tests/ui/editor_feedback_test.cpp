@@ -229,8 +229,10 @@ TEST_F(EditorFeedbackTest, ADecoderFailureInTheJobReadsAsASentenceWithTheReasonU
     const std::string bogus = (dir / "talk.wav").string();
     writeFile(bogus, "this is not a recording");
     QuelvoMainVC* vc = showMainWindow();
-    kyui::ProgressVC::showProgress(vc, bogus, copyRecording(dir, kMusic), "", -12, 0, false, "e", "p",
-                                   currentRolls());
+    quelvo::DuckRequest request;
+    request.inputs = {{bogus}, copyRecording(dir, kMusic), ""};
+    request.rolls = currentRolls();
+    kyui::ProgressVC::showProgress(vc, request);
     ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000));
     ASSERT_EQ(1u, alerts.shown.size());
     EXPECT_EQ("The dialogue file \u201Ctalk.wav\u201D is not audio that Quelvo can read. Use WAV, MP3, M4A or AIFF.",

@@ -259,9 +259,10 @@ TEST_F(MainWindowTest, RemovingAMissingFillerStartsThisJobWithoutItAndKeepsTheSt
     ASSERT_EQ(1u, alerts.shown.size());
     kyui::ProgressVC* sheet = openProgressSheet();
     ASSERT_NE(nullptr, sheet) << "the job did not start";
-    EXPECT_EQ("", sheet->fillerPath.value_or("unset"));
-    EXPECT_EQ(talk, sheet->speakerPath.value_or(""));
-    EXPECT_EQ(music, sheet->musicPath.value_or(""));
+    ASSERT_TRUE(sheet->request.has_value());
+    EXPECT_EQ("", sheet->request->inputs.filler);
+    EXPECT_EQ(std::vector<std::string>{talk}, sheet->request->inputs.dialogue);
+    EXPECT_EQ(music, sheet->request->inputs.music);
     // Only this job goes without it: an alert leaves the window as it was,
     // so a filler on a drive that was briefly away comes back by itself.
     EXPECT_EQ(filler, vc->fillerPath);
@@ -285,15 +286,17 @@ TEST_F(MainWindowTest, StartJobHandsTheSettingsToTheProgressSheet) {
     EXPECT_TRUE(alerts.shown.empty());
     kyui::ProgressVC* sheet = openProgressSheet();
     ASSERT_NE(nullptr, sheet);
-    EXPECT_EQ(talk, *sheet->speakerPath);
-    EXPECT_EQ(music, *sheet->musicPath);
-    EXPECT_EQ("", *sheet->fillerPath) << "no filler given: the check passes with an empty path";
-    EXPECT_EQ(-20, *sheet->duckingDecrease) << "the depth goes along even when muting";
-    EXPECT_EQ(3, *sheet->overallMusicLevel);
-    EXPECT_TRUE(*sheet->decreaseToZero);
-    EXPECT_EQ("Interview_duck_event", *sheet->eventName);
-    EXPECT_EQ("Interview_duck_project", *sheet->projectName);
-    EXPECT_EQ(rolls, *sheet->rolls);
+    ASSERT_TRUE(sheet->request.has_value());
+    const quelvo::DuckRequest& r = *sheet->request;
+    EXPECT_EQ(std::vector<std::string>{talk}, r.inputs.dialogue);
+    EXPECT_EQ(music, r.inputs.music);
+    EXPECT_EQ("", r.inputs.filler) << "no filler given: the check passes with an empty path";
+    EXPECT_EQ(-20, r.depth.decrease) << "the depth goes along even when muting";
+    EXPECT_EQ(3, r.depth.overallMusicLevel);
+    EXPECT_TRUE(r.depth.toZero);
+    EXPECT_EQ("Interview_duck_event", r.eventName);
+    EXPECT_EQ("Interview_duck_project", r.projectName);
+    EXPECT_EQ(rolls, r.rolls);
     EXPECT_EQ("Interview", kykit::prefs_getValueString("duck.projectName", ""));
     EXPECT_TRUE(sheet->window()->isModal());
     EXPECT_EQ(window, sheet->window()->parentWidget());

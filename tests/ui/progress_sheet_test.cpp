@@ -25,8 +25,12 @@ protected:
     }
 
     ProgressVC* open(const std::string& speaker, const std::string& music, const QVRoll& rolls = currentRolls()) {
-        ProgressVC::showProgress(presenter, speaker, music, "", -12, 0, false, "Talk_duck_event",
-                                 "Talk_duck_project", rolls);
+        quelvo::DuckRequest request;
+        request.inputs = {{speaker}, music, ""};
+        request.rolls = rolls;
+        request.eventName = "Talk_duck_event";
+        request.projectName = "Talk_duck_project";
+        ProgressVC::showProgress(presenter, request);
         return openProgressSheet();
     }
 
@@ -42,15 +46,17 @@ TEST_F(ProgressSheetTest, InputsArriveBeforeTheSheetShowsAndTheAnimationRuns) {
     rolls.threshold = -30;
     ProgressVC* sheet = open(talk, music, rolls);
     ASSERT_NE(nullptr, sheet);
-    EXPECT_EQ(talk, *sheet->speakerPath);
-    EXPECT_EQ(music, *sheet->musicPath);
-    EXPECT_EQ("", *sheet->fillerPath);
-    EXPECT_EQ(-12, *sheet->duckingDecrease);
-    EXPECT_EQ(0, *sheet->overallMusicLevel);
-    EXPECT_FALSE(*sheet->decreaseToZero);
-    EXPECT_EQ("Talk_duck_event", *sheet->eventName);
-    EXPECT_EQ("Talk_duck_project", *sheet->projectName);
-    EXPECT_EQ(rolls, *sheet->rolls);
+    ASSERT_TRUE(sheet->request.has_value());
+    const quelvo::DuckRequest& r = *sheet->request;
+    EXPECT_EQ(std::vector<std::string>{talk}, r.inputs.dialogue);
+    EXPECT_EQ(music, r.inputs.music);
+    EXPECT_EQ("", r.inputs.filler);
+    EXPECT_EQ(-12, r.depth.decrease);
+    EXPECT_EQ(0, r.depth.overallMusicLevel);
+    EXPECT_FALSE(r.depth.toZero);
+    EXPECT_EQ("Talk_duck_event", r.eventName);
+    EXPECT_EQ("Talk_duck_project", r.projectName);
+    EXPECT_EQ(rolls, r.rolls);
 
     // A fixed-size, window-modal sheet on the main window.
     QWidget* sheetWindow = sheet->window();

@@ -51,17 +51,15 @@ TEST_F(UiTest, InLoudnessModeThePreviewDrawsTheLevelsTheProjectHolds) {
     const preview::PreviewScene scene = canvas->scene();
 
     // The job's own keyframes for the same files and settings.
-    DuckJobOptions options;
-    options.analysisOnly = true;
-    options.underLU = 18.0;
-    kymovie::FixedVersionSheet sheet(kymovie::FCP106ExportOptionsVC::Version::fcp106);
-    const DuckOutcome job =
-        duckAudioFiles(talk.toStdString(), music.toStdString(), "", -12, 0, false, "e", "p",
-                       currentRolls(), nullptr, sheet, nullptr, options);
+    DuckRequest request;
+    request.inputs = {{talk.toStdString()}, music.toStdString(), ""};
+    request.rolls = currentRolls();
+    request.depth.underLU = 18.0;
+    const DuckOutcome job = describeDuck(request);
     ASSERT_TRUE(job.success) << job.message;
-    EXPECT_EQ(scene.speech, job.speechClusters);
-    EXPECT_EQ(scene.duckedLevels, job.duckedLevels);
-    EXPECT_EQ(scene.keyframes, job.keyframeList);
+    EXPECT_EQ(scene.speech, job.project.speech);
+    EXPECT_EQ(scene.duckedLevels, job.project.duckedLevels);
+    EXPECT_EQ(scene.keyframes, job.project.music.keyframes);
     EXPECT_NE(scene.keyframes, makeVolumeKeyframes(scene.speech, currentRolls(), false, -12, 0));
 
     // The hover readout gives the interval's own level.
@@ -70,7 +68,7 @@ TEST_F(UiTest, InLoudnessModeThePreviewDrawsTheLevelsTheProjectHolds) {
     QTest::mouseMove(canvas, QPoint(static_cast<int>(x), canvas->height() / 2));
     ASSERT_TRUE(waitUntil([&] { return !canvas->hoverText().isEmpty(); }, 5000));
     EXPECT_TRUE(canvas->hoverText().endsWith(
-        QStringLiteral("this interval %1 dB").arg(job.duckedLevels.front())))
+        QStringLiteral("this interval %1 dB").arg(job.project.duckedLevels.front())))
         << canvas->hoverText().toStdString();
 
     // The music level is a control the levels depend on: measured again, then drawn.

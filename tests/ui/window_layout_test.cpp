@@ -87,7 +87,7 @@ TEST_F(WindowLayoutTest, TheFoldedPreviewGivesItsHeightBackAndAResultLengthensTh
     const int canvasHeight = vc->preview->canvas()->height();
     DuckOutcome outcome;
     outcome.success = true;
-    outcome.format = "1.9";
+    outcome.format = quelvo::ProjectFormat::fcpxml19;
     vc->resultPanel->showOutcome(outcome, (dir / "talk.fcpxml").string());
     processEvents();
     EXPECT_GT(window->height(), tall);

@@ -8,6 +8,7 @@
 
 #include "ducking/qv_roll.h"
 #include "platform/movie/version_sheet.h"
+#include "project/project_format.h"
 
 namespace quelvo::cli {
 
@@ -19,6 +20,9 @@ void registerTitlesCommand(CLI::App& app, int& exitCode);
 // The FCPXML version to write: --format when given, else what the desktop
 // version sheet would answer (a remembered choice, else the preferred version).
 kymovie::FCP106ExportOptionsVC::Version chosenVersion(const std::optional<std::string>& format);
+// The editor the desktop question would answer without being shown: the
+// remembered choice, else the preferred Final Cut Pro version.
+ProjectFormat answeredFormat();
 
 // Sets the detection mode and threshold from --detect and --threshold (a
 // threshold alone means the threshold mode); what stays unset keeps the

@@ -15,7 +15,6 @@
 #include "app/cli/duck_options.h"
 #include "app/cli/jobs_option.h"
 #include "app/cli/plot_output.h"
-#include "app/cli/standard_streams.h"
 #include "app/cli/setting_option.h"
 #include "ducking/job/duck_job.h"
 #include "mix/depth_mode.h"
@@ -24,19 +23,93 @@
 #include "platform/toolkit/numbers.h"
 #include "platform/toolkit/output_files.h"
 #include "platform/toolkit/prefs.h"
+#include "platform/movie/second_file_role.h"
+#include "project/format_question.h"
 #include "titles/settings/fcpxml_titles_settings.h"
 
 namespace quelvo::cli {
 
 namespace {
 
-using Version = kymovie::FCP106ExportOptionsVC::Version;
-
 class StderrStatus : public kykit::StatusSink {
 public:
     void setStatus(const std::string& text) override { std::cerr << text << std::endl; }
 };
 
+// The format from --format, or what the desktop question would answer
+// (the remembered or preferred choice). A word that names no format is a
+// usage error naming the formats.
+std::optional<ProjectFormat> formatFor(const DuckOptions& o) {
+    if (!o.format) return answeredFormat();
+    const std::optional<ProjectFormat> format = formatFromOption(*o.format);
+    if (!format) printError("--format " + *o.format + " names no format: use one of " + formatOptionList());
+    return format;
+}
+
+DuckRequest requestFor(const DuckOptions& o, const QVRoll& rolls, const JobsChoice& jobs, ProjectFormat format) {
+    const DuckLevels levels = resolveDuckLevels(o);
+    DuckRequest request;
+    request.inputs = {{o.dialogue}, o.music, o.filler};
+    request.rolls = rolls;
+    request.depth = {levels.decrease, levels.toZero, levels.overall, levels.underLU};
+    request.eventName = levels.name + "_duck_event";
+    request.projectName = levels.name + "_duck_project";
+    request.musicRole = kymovie::QVSecondFileRole::shared().roleName();
+    request.output.format = format;
+    request.output.path = o.output;
+    // The stored "send to Final Cut Pro without a file" has always applied
+    // to the 1.9 project only.
+    request.output.sendToFinalCutPro =
+        o.sendToFCP || (format == ProjectFormat::fcpxml19 && storedSendWithoutFile());
+    request.output.replaceAllowed = o.force;
+    request.measureLoudness = o.json;
+    request.parallelism = jobs.parallelism;
+    return request;
+}
+
+// An editor's existing project is never replaced without being asked for.
+// Only a file the job writes counts; the hand-over copy is ours.
+std::optional<std::string> refusedOutputs(const DuckOptions& o, const DuckRequest& request, const std::string& plot) {
+    kykit::OutputPlan outputs;
+    outputs.inputs = {o.dialogue, o.music, o.filler};
+    outputs.inputsName = "the recordings being ducked";
+    if (!request.output.sendToFinalCutPro)
+        outputs.outputs.push_back(o.output.empty() ? projectPathFor(o.dialogue, *request.output.format) : o.output);
+    outputs.outputs.push_back(plot);
+    outputs.replaceExisting = o.force;
+    return kykit::checkOutputPlan(outputs);
+}
+
+std::string formatText(const DuckOutcome& outcome) {
+    const ProjectFormat format = outcome.format.value_or(ProjectFormat::fcpxml19);
+    const std::string word(formatOption(format));
+    return isFinalCutPro(format) ? "FCPXML " + word : word;
+}
+
+void printResult(const DuckOptions& o, const DuckOutcome& outcome) {
+    if (o.json) {
+        nlohmann::ordered_json out = {{"output", nullptr},
+                                      {"format", std::string(formatOption(*outcome.format))},
+                                      {"clusters", outcome.clusters},
+                                      {"keyframes", outcome.keyframes},
+                                      {"fillerClips", outcome.fillerClips},
+                                      {"warnings", outcome.warnings}};
+        if (!outcome.outputPath.empty()) out["output"] = outcome.outputPath;
+        out["loudness"] = {{"dialogue", loudnessValue(outcome.dialogueLoudness)},
+                           {"music", loudnessValue(outcome.musicLoudness)}};
+        std::cout << out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+    } else if (outcome.sentToFCP) {
+        std::cout << "Sent the project to Final Cut Pro (" << formatText(outcome) << ")\n";
+    } else {
+        std::cout << "Wrote " << outcome.outputPath << " (" << formatText(outcome) << ", " << outcome.clusters
+                  << " speech intervals, " << outcome.keyframes << " keyframes, " << outcome.fillerClips
+                  << " filler clips)\n";
+    }
+}
+
+// SIGINT and SIGTERM during the job end the program by that signal (exit
+// status 128 + its number in the shell) once the temporary-file registry has
+// removed any write under way: the project appears whole or not at all.
 int runDuck(const DuckOptions& o, const std::string& plot) {
     QVRoll rolls = currentRolls();
     if (const auto usage = applyDetectionOptions(rolls, o.detect, o.threshold)) {
@@ -48,60 +121,30 @@ int runDuck(const DuckOptions& o, const std::string& plot) {
         printError(*jobs.usageError);
         return 2;
     }
-    const Version version = chosenVersion(o.format);
-    if (o.sendToFCP && version == Version::olderVersions) {
-        printError("--send-to-fcp needs the 1.9 format: older versions get a file");
+    const std::optional<ProjectFormat> format = formatFor(o);
+    if (!format) return 2;
+    if (o.sendToFCP && *format != ProjectFormat::fcpxml19) {
+        printError("--send-to-fcp needs the 1.9 format: older versions and other editors get a file");
         return 2;
     }
-    // An editor's existing project is never replaced without being asked for.
-    // Only a file the job writes counts; the hand-over copy is ours. Loading
-    // the stored title settings echoes them: not onto standard output.
-    bool sendsWithoutFile = false;
-    {
-        StdoutToStderr quiet;
-        sendsWithoutFile = FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile;
-    }
-    const bool writesFile = !o.sendToFCP && !(version == Version::fcp106 && sendsWithoutFile);
-    kykit::OutputPlan outputs;
-    outputs.inputs = {o.dialogue, o.music, o.filler};
-    outputs.inputsName = "the recordings being ducked";
-    if (writesFile) outputs.outputs.push_back(o.output.empty() ? projectPathFor(o.dialogue) : o.output);
-    outputs.outputs.push_back(plot);
-    outputs.replaceExisting = o.force;
-    if (const auto refused = kykit::checkOutputPlan(outputs)) {
+    const DuckRequest request = requestFor(o, rolls, jobs, *format);
+    if (const auto refused = refusedOutputs(o, request, plot)) {
         printError(*refused);
         return 1;
     }
-    const DuckLevels levels = resolveDuckLevels(o);
-    const int decrease = levels.decrease;
-    const int overall = levels.overall;
-    const bool toZero = levels.toZero;
-    const std::string name = levels.name;
-
     std::mutex handOverMutex;
     std::optional<kykit::Status> handOver;
-    DuckJobOptions jobOptions;
-    jobOptions.outputPath = o.output;
-    jobOptions.underLU = levels.underLU;
-    jobOptions.measureLoudness = o.json;
-    jobOptions.parallelism = jobs.parallelism;
-    jobOptions.onHandOver = [&](const kymovie::KyFCPXML::HandOverResult& r) {
+    DuckJobContext context;
+    StderrStatus status;
+    context.status = &status;
+    context.onHandOver = [&](const kymovie::KyFCPXML::HandOverResult& r) {
         std::lock_guard lock(handOverMutex);
         handOver = r.status;
     };
-
-    DuckOutcome outcome;
-    {
-        StdoutToStderr quiet;
-        if (o.sendToFCP) FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = true;
-        StderrStatus status;
-        kymovie::FixedVersionSheet sheet(version);
-        outcome = duckAudioFiles(o.dialogue, o.music, o.filler, decrease, overall, toZero,
-                                 name + "_duck_event", name + "_duck_project", rolls,
-                                 &status, sheet, nullptr, jobOptions);
-        // The hand-over runs a moment after the job; wait for it to know how it went.
-        kykit::Queue::drain();
-    }
+    FixedFormatAnswer answer(*format);
+    const DuckOutcome outcome = duckAudioFiles(request, answer, context);
+    // The hand-over runs a moment after the job; wait for it to know how it went.
+    kykit::Queue::drain();
     if (!outcome.success) {
         printError(outcome.message);
         return 1;
@@ -115,28 +158,12 @@ int runDuck(const DuckOptions& o, const std::string& plot) {
     // Warnings go to standard error whatever the output form: a script
     // reading --json finds them in "warnings" as well.
     for (const std::string& warning : outcome.warnings) printWarning(warning);
-    if (kykit::Status s = plot.empty() ? kykit::Status::success() : writeDuckPlot(plot, o, outcome, overall); !s) {
-        printError(s.message());
-        return 1;
-    }
-    if (o.json) {
-        nlohmann::ordered_json out = {{"output", nullptr},
-                                      {"format", outcome.format},
-                                      {"clusters", outcome.clusters},
-                                      {"keyframes", outcome.keyframes},
-                                      {"fillerClips", outcome.fillerClips},
-                                      {"warnings", outcome.warnings}};
-        if (!outcome.outputPath.empty()) out["output"] = outcome.outputPath;
-        out["loudness"] = {{"dialogue", loudnessValue(outcome.dialogueLoudness)},
-                           {"music", loudnessValue(outcome.musicLoudness)}};
-        std::cout << out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
-    } else if (outcome.sentToFCP) {
-        std::cout << "Sent the project to Final Cut Pro (FCPXML " << outcome.format << ")\n";
-    } else {
-        std::cout << "Wrote " << outcome.outputPath << " (FCPXML " << outcome.format << ", "
-                  << outcome.clusters << " speech intervals, " << outcome.keyframes
-                  << " keyframes, " << outcome.fillerClips << " filler clips)\n";
-    }
+    if (!plot.empty())
+        if (kykit::Status s = writeDuckPlot(plot, outcome.project); !s) {
+            printError(s.message());
+            return 1;
+        }
+    printResult(o, outcome);
     return 0;
 }
 
@@ -185,7 +212,7 @@ DuckLevels resolveDuckLevels(const DuckOptions& o) {
         static_cast<int>(kykit::truncateToInt(storedNumber(settings::kDecrease))));
     levels.overall = o.overall.value_or(
         static_cast<int>(kykit::truncateToInt(storedNumber(settings::kOverallMusicLevel))));
-    levels.toZero = o.toZero || kykit::prefs_getValueBool("decreaseToZero", false);
+    levels.toZero = o.toZero || storedFlag(settings::kDecreaseToZero);
     levels.name = o.name.value_or(kykit::fu_getFileNameWithoutExtension(kykit::fu_getFileNameFromPath(o.dialogue)));
     levels.underLU = o.under ? o.under : mix::storedUnderLU();
     return levels;
@@ -195,8 +222,8 @@ void registerDuckCommand(CLI::App& app, int& exitCode) {
     auto options = std::make_shared<DuckOptions>();
     CLI::App* duck = app.add_subcommand("duck", "Write a project in which the music ducks under the dialogue");
     addDuckOptions(duck, *options);
-    duck->add_option("--format", options->format, "FCPXML version (default: as the desktop sheet)")
-        ->check(CLI::IsMember({"1.9", "1.6"}));
+    duck->add_option("--format", options->format,
+                     "Project format: " + formatOptionList() + " (default: as the desktop question)");
     duck->add_option("--output", options->output, "Project file (default: next to the dialogue)");
     duck->add_flag("--send-to-fcp", options->sendToFCP, "Hand the project to Final Cut Pro instead");
     auto plot = std::make_shared<std::string>();

@@ -39,6 +39,11 @@ kymovie::FCP106ExportOptionsVC::Version chosenVersion(const std::optional<std::s
         if (const auto remembered = prefs.rememberedChoice()) return *remembered;
     return prefs.preferFCP106() ? Version::fcp106 : Version::olderVersions;
 }
+
+ProjectFormat answeredFormat() {
+    return chosenVersion(std::nullopt) == kymovie::FCP106ExportOptionsVC::Version::fcp106 ? ProjectFormat::fcpxml19
+                                                                                          : ProjectFormat::fcpxml16;
+}
 } // namespace quelvo::cli
 
 int main(int argc, char** argv) {

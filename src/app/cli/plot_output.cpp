@@ -1,33 +1,36 @@
 // duck --plot: the preview picture of what the job just decided, as SVG. The
 // waveforms come from a second read of the files; the speech, keyframes and
-// filler clips are the job's own, so the picture shows what was written.
+// filler clips are the project description's own, so the picture shows what
+// was written.
 #include "app/cli/plot_output.h"
 
-#include "mix/mixer.h"
 #include "platform/toolkit/files.h"
 #include "preview/preview_geometry.h"
 #include "preview/svg_writer.h"
 
 namespace quelvo::cli {
 
-kykit::Status writeDuckPlot(const std::string& path, const DuckOptions& o, const DuckOutcome& outcome,
-                            int overallMusicLevel) {
-    preview::PreviewScene scene;
-    for (auto [file, track] : {std::pair(&o.dialogue, &scene.dialogue), std::pair(&o.music, &scene.music)}) {
+kykit::Status writeDuckPlot(const std::string& path, const ProjectDescription& project) {
+    preview::PreviewScene scene = preview::sceneOf(project);
+    const std::string dialogue =
+        project.dialogue.empty() ? "" : project.dialogue.front().source.path;
+    const std::string& music = project.music.source.path;
+    for (auto [file, track] :
+         {std::pair(&dialogue, &scene.dialogue), std::pair(&music, &scene.music)}) {
         preview::TrackAnalysis analysed = preview::analyzeLevelTrack(*file);
         if (!analysed.status)
-            return kykit::Status::failure("Cannot read " + *file + " for the plot: " + analysed.status.message() + ".");
+            return kykit::Status::failure("Cannot read " + *file +
+                                          " for the plot: " + analysed.status.message() + ".");
         *track = analysed.track;
     }
-    scene.speech = outcome.speechClusters;
-    scene.keyframes = outcome.keyframeList;
-    scene.overallDb = overallMusicLevel;
-    if (!o.filler.empty())
-        scene.fillers = mix::fillerClipsFor(outcome.musicClusters, outcome.fillerSeconds);
     const preview::Viewport view = preview::fitViewport(scene.duration(), 1600, 360);
-    const std::string title = kykit::fu_getFileNameFromPath(o.dialogue) + " / " + kykit::fu_getFileNameFromPath(o.music);
-    kykit::Status written = preview::writePreviewSvg(path, preview::layoutPreview(scene, view), title);
-    if (!written) return kykit::Status::failure("Cannot write the plot " + path + ": " + written.message() + ".");
+    const std::string title =
+        kykit::fu_getFileNameFromPath(dialogue) + " / " + kykit::fu_getFileNameFromPath(music);
+    kykit::Status written =
+        preview::writePreviewSvg(path, preview::layoutPreview(scene, view), title);
+    if (!written)
+        return kykit::Status::failure("Cannot write the plot " + path + ": " + written.message() +
+                                      ".");
     return written;
 }
 

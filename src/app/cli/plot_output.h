@@ -1,14 +1,12 @@
 #pragma once
 #include <string>
 
-#include "app/cli/duck_options.h"
-#include "ducking/job/duck_job.h"
 #include "platform/toolkit/result.h"
+#include "project/project_description.h"
 
 namespace quelvo::cli {
 
-// Writes the SVG preview of a finished duck job to `path`.
-kykit::Status writeDuckPlot(const std::string& path, const DuckOptions& options, const DuckOutcome& outcome,
-                            int overallMusicLevel);
+// Writes the SVG preview of a finished duck job's project to `path`.
+kykit::Status writeDuckPlot(const std::string& path, const ProjectDescription& project);
 
 } // namespace quelvo::cli

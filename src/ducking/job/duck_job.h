@@ -1,45 +1,44 @@
 #pragma once
-// The ducking job: from three file paths and the level settings to a written
-// FCPXML project (or one handed to Final Cut Pro). It runs synchronously on a
-// worker thread and returns only after the chosen writer has finished.
+// The ducking job: from a DuckRequest to a written project (or one handed to
+// Final Cut Pro). It reads the recordings, finds the speech, builds the one
+// project description, asks which editor when the request does not say,
+// has the format's writer turn the description into text, and is the only
+// place that writes the file (atomically) or hands it over. It runs
+// synchronously on a worker thread and returns only when that is done.
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "ducking/qv_roll.h"
 #include "fcpxml/write_result.h"
-#include "platform/audio/cluster.h"
-#include "platform/audio/parallelism.h"
-#include "platform/movie/version_sheet.h"
-#include "platform/movie/volume_keyframe.h"
 #include "platform/toolkit/result.h"
 #include "platform/toolkit/services.h"
+#include "project/cancel_token.h"
+#include "project/duck_request.h"
+#include "project/format_question.h"
+#include "project/project_description.h"
 
 namespace quelvo {
 
 // The job's stage texts, in the order they are shown.
-inline constexpr const char* kStageInitializing = "Initializing: Downloading required components...";
+inline constexpr const char* kStageInitializing =
+    "Initializing: Downloading required components...";
 inline constexpr const char* kStageMetadata = "Getting Audio Metadata...";
 inline constexpr const char* kStageAnalyzing = "Analyzing Speaker Clusters...";
 inline constexpr const char* kStageFiltering = "Filtering Speaker Clusters...";
-
-// A project the job made but could not write (a read-only folder, a full
-// disk), kept in memory so that writeProjectAs can put it elsewhere without
-// reading the recordings again.
-struct UnwrittenProject;
+inline constexpr const char* kStageWriting = "Writing the project file...";
 
 // What a job did. A job that could not read its dialogue, music or filler, or
 // could not write its output, fails with one short sentence naming the file
 // and the reason, and leaves nothing on disk.
 struct DuckOutcome {
     bool success = false;
-    std::string message;     // the failure sentence; empty on success
-    std::string outputPath;  // the project written, or "" when sent instead
-    bool sentToFCP = false;  // handed to Final Cut Pro a moment after the job
-    std::string format;      // "1.9" or "1.6"
-    int clusters = 0;        // speech clusters after gap closing
+    std::string message;                 // the failure sentence; empty on success
+    std::string outputPath;              // the project written, or "" when sent instead
+    bool sentToFCP = false;              // handed to Final Cut Pro a moment after the job
+    std::optional<ProjectFormat> format; // the format written
+    int clusters = 0;                    // speech intervals the envelope follows
     int keyframes = 0;
     int fillerClips = 0;
     // When an input could not be read: which one ("dialogue", "music",
@@ -48,12 +47,9 @@ struct DuckOutcome {
     std::string unreadableRole;
     std::string unreadablePath;
     std::string reason;
-    // What the project holds, for a renderer to play it back exactly.
-    kyaudio::ClusterList speechClusters;
-    kyaudio::ClusterList musicClusters;        // where the music sounds (with a filler only)
-    double fillerSeconds = 0;                  // the filler's length, which caps its clips
-    kymovie::VolumeKeyframeList keyframeList;  // as the keyframe rule made them, times unrounded
-    std::vector<int> duckedLevels;             // per speech cluster with depth by loudness
+    // What the project holds: the renderer, the plot and the preview read
+    // it as it is. Filled once the analyses are done.
+    ProjectDescription project;
     // LUFS: the dialogue over its speech intervals, the music as a whole;
     // absent where not measured or nothing measurable was heard.
     std::optional<double> dialogueLoudness, musicLoudness;
@@ -63,39 +59,29 @@ struct DuckOutcome {
     // The music was decoded (for a filler or its loudness), so its damage,
     // if any, is among the warnings already.
     bool musicDecoded = false;
-    // Stopped by the caller's answer (DuckJobOptions::onNoSpeech, or Cancel
-    // in the version question); nothing was written.
+    // Stopped by the cancel token, the no-speech question or a Cancel in the
+    // format question; nothing was written.
     bool cancelled = false;
-    // When the writing failed: the project, for writeProjectAs.
-    std::shared_ptr<const UnwrittenProject> unwritten;
+    // When the writing failed: the text and where it was to go, so that
+    // writeProjectAs can put it elsewhere without reading the recordings again.
+    std::shared_ptr<const std::string> unwrittenText;
+    std::string intendedPath;
 };
 
-// What callers may add to the job's inputs.
-struct DuckJobOptions {
-    // Where the project goes; "" means next to the dialogue, named after it.
-    std::string outputPath;
+// What the caller gives the job besides the request: where its stages are
+// shown, how it is stopped and who hears about a later hand-over.
+struct DuckJobContext {
+    kykit::StatusSink* status = nullptr;
+    CancelToken cancel;
     // Told how a delayed hand-over to Final Cut Pro went (on the toolkit's
-    // queue thread, after the job has returned).
+    // queue thread, after the job has returned). Without one a failure is
+    // printed to standard error.
     HandOverReport onHandOver;
-    // Stop after the analysis: no version is asked and nothing is written;
-    // the outcome carries what the project would hold (the mix renderer).
-    bool analysisOnly = false;
-    // Depth by loudness: the music this many LU under the speech, per speech
-    // interval, instead of the one decrease.
-    std::optional<double> underLU;
-    // Measure the dialogue's and the music's loudness for the outcome.
-    bool measureLoudness = false;
-    // Asked on the job's thread, before the version sheet, when the dialogue
-    // holds no speech above the threshold: the project would have no
-    // keyframes. Given the warning sentence; false stops the job (cancelled).
-    // Unset, the job goes on and the warning is in the outcome.
+    // Asked on the job's thread, before the format question, when the
+    // dialogue holds no speech: the project would have no keyframes. Given
+    // the warning sentence; false stops the job (cancelled). Unset, the job
+    // goes on and the warning is in the outcome.
     std::function<bool(const std::string& warning)> onNoSpeech;
-    // The threads the analyses may use. One job is the plain path: the
-    // dialogue, then the music, on the job's thread. With two or more the
-    // music (when a filler needs it) and the music's loudness are found on a
-    // second thread beside the dialogue's, each analysis with its share of
-    // the jobs. The outcome is the same whatever the number.
-    kyaudio::Parallelism parallelism;
 };
 
 // A music or filler is placed as a clip of whole timeline frames: one
@@ -104,21 +90,21 @@ struct DuckJobOptions {
 // is under a frame; success otherwise.
 kykit::Status checkClipLength(double seconds);
 
-// The dialogue path without its extension, followed by ".fcpxml".
-std::string projectPathFor(const std::string& speakerPath);
+// The dialogue path without its extension, followed by "." and the format's
+// extension.
+std::string projectPathFor(const std::string& speakerPath,
+                           ProjectFormat format = ProjectFormat::fcpxml19);
 
-DuckOutcome duckAudioFiles(const std::string& speakerPath, const std::string& musicPath,
-                           const std::string& fillerPath, int duckingDecrease,
-                           int overallMusicLevel, bool decreaseToZero,
-                           const std::string& eventName, const std::string& projectName,
-                           QVRoll rolls, kykit::StatusSink* statusLabel,
-                           kymovie::FCP106ExportOptionsVC& versionSheet,
-                           void* presentingController, const DuckJobOptions& options = {});
+// The whole job.
+DuckOutcome duckAudioFiles(const DuckRequest& request, FormatQuestion& question,
+                           const DuckJobContext& context = {});
 
-// Writes the project of a job whose writing failed to `path`, in the version
-// chosen then; the outcome is the job's with the new result.
+// The analyses and the description only: nothing is asked and nothing is
+// written (the rendered mix, pictures).
+DuckOutcome describeDuck(const DuckRequest& request, const DuckJobContext& context = {});
+
+// Writes the text of a job whose writing failed to `path`; the outcome is
+// the job's with the new result.
 DuckOutcome writeProjectAs(const DuckOutcome& failed, const std::string& path);
-// Where the unwritten project was to go.
-std::string intendedPath(const UnwrittenProject& project);
 
 } // namespace quelvo

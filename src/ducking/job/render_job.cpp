@@ -59,6 +59,28 @@ InputLoudness measureInputs(const std::string& dialoguePath, const std::string& 
 
 } // namespace
 
+DuckRequest duckRequestFor(const RenderJobRequest& request) {
+    DuckRequest duck;
+    duck.inputs = {{request.dialoguePath}, request.musicPath, request.fillerPath};
+    duck.rolls = request.rolls;
+    duck.depth = {request.decrease, request.toZero, request.overall, request.underLU};
+    duck.parallelism = request.parallelism;
+    return duck;
+}
+
+mix::MixInputs mixInputsFor(const ProjectDescription& project) {
+    mix::MixInputs inputs;
+    if (!project.dialogue.empty()) inputs.dialoguePath = project.dialogue.front().source.path;
+    inputs.musicPath = project.music.source.path;
+    inputs.envelope = mix::GainEnvelope(project.music.keyframes, project.music.overallLevel);
+    if (project.filler) {
+        inputs.fillerPath = project.filler->source.path;
+        for (const FillerPlacementClip& clip : project.filler->clips)
+            inputs.fillers.push_back({clip.offset(), clip.duration()});
+    }
+    return inputs;
+}
+
 bool namesAnInput(const RenderJobRequest& request, const std::string& path) {
     for (const std::string* input : {&request.dialoguePath, &request.musicPath, &request.fillerPath})
         if (kykit::sameFile(path, *input)) return true;
@@ -78,31 +100,20 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
         outcome.message = "Cannot write " + request.outputPath + " twice: the mix and its music stem need two names.";
         return outcome;
     }
-    DuckJobOptions options;
-    options.analysisOnly = true;
-    options.underLU = request.underLU;
-    // The dialogue's and the music's loudness for the summary do not depend
-    // on the mix: they are measured beside it below. Depth by loudness
-    // measures them in the job, before the keyframes.
+    // Depth by loudness measures the dialogue's and the music's loudness in
+    // the job, before the keyframes; for the summary alone they do not
+    // depend on the mix and are measured beside it below.
     const bool inputsBesideMix = request.measureLoudness && !request.underLU;
-    options.parallelism = request.parallelism;
-    // No project is written, so no version is asked; the sheet only satisfies the call.
-    kymovie::FixedVersionSheet sheet(kymovie::FCP106ExportOptionsVC::Version::fcp106);
-    outcome.job = duckAudioFiles(request.dialoguePath, request.musicPath, request.fillerPath, request.decrease,
-                                 request.overall, request.toZero, "", "", request.rolls, status, sheet, nullptr,
-                                 options);
+    DuckJobContext context;
+    context.status = status;
+    // No project is written, so no format is asked.
+    outcome.job = describeDuck(duckRequestFor(request), context);
     if (!outcome.job.success) {
         outcome.message = outcome.job.message;
         return outcome;
     }
     kykit::ih_setText(status, kStageRendering);
-    mix::MixInputs inputs;
-    inputs.dialoguePath = request.dialoguePath;
-    inputs.musicPath = request.musicPath;
-    inputs.fillerPath = request.fillerPath;
-    inputs.envelope = mix::GainEnvelope(outcome.job.keyframeList, request.overall);
-    if (!request.fillerPath.empty())
-        inputs.fillers = mix::fillerClipsFor(outcome.job.musicClusters, outcome.job.fillerSeconds);
+    const mix::MixInputs inputs = mixInputsFor(outcome.job.project);
     mix::RenderRequest render;
     render.outputPath = request.outputPath;
     render.container = request.container;
@@ -112,8 +123,8 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
     std::future<InputLoudness> inputsLoudness;
     if (inputsBesideMix)
         inputsLoudness = kykit::startBeside(request.parallelism.jobs >= 2, [&request, &outcome] {
-            return measureInputs(request.dialoguePath, request.musicPath,
-                                 outcome.job.speechClusters, request.parallelism);
+            return measureInputs(request.dialoguePath, request.musicPath, outcome.job.project.speech,
+                                 request.parallelism);
         });
     outcome.render = mix::renderMix(inputs, render);
     if (inputsBesideMix) {

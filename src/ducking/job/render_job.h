@@ -42,6 +42,12 @@ struct RenderJobOutcome {
     mix::RenderOutcome render;
 };
 
+// The ducking request a render analyses with.
+DuckRequest duckRequestFor(const RenderJobRequest& request);
+// What the mixer plays for a project: its envelope and filler clips as the
+// description holds them.
+mix::MixInputs mixInputsFor(const ProjectDescription& project);
+
 // Whether `path` names the dialogue, music or filler file of the request.
 bool namesAnInput(const RenderJobRequest& request, const std::string& path);
 

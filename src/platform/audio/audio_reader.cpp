@@ -31,6 +31,8 @@ public:
         : m_path(path), m_format(format), m_stream(format->streams[streamIndex]), m_index(streamIndex),
           m_sink(sink), m_observer(observer), m_timeline(m_stream) {}
 
+    // Checked between packets: a set flag ends the run with kCancelledReason.
+    void setStop(const std::atomic<bool>* stop) { m_stop = stop; }
     kykit::Status run(bool directPcm);
     // Counts the packets' samples instead of decoding them. Fails with
     // "unknownPacketDuration" when a packet does not say how long it is.
@@ -68,6 +70,7 @@ private:
     int m_index;
     const FramePeakMeter::Sink& m_sink;
     SampleBlockObserver* m_observer;
+    const std::atomic<bool>* m_stop = nullptr;
     std::optional<FramePeakMeter> m_meter;
     detail::CodecPtr m_codec;
     detail::FramePtr m_frame;
@@ -229,6 +232,7 @@ kykit::Status Decoder::run(bool directPcm) {
     if (!packet) return kykit::Status::failure("out of memory");
 
     while (nextPacket(packet.get())) {
+        if (m_stop && m_stop->load(std::memory_order_relaxed)) return kykit::Status::failure(kCancelledReason);
         ++m_packets;
         if (m_direct) {
             const int64_t frames = packet->size / parameters->block_align;
@@ -289,6 +293,7 @@ DecodeSummary readFramePeaks(const std::string& path, const FramePeakMeter::Sink
     const int index = input.streamIndex;
 
     Decoder decoder(path, format, index, sink, options.packetsOnly ? nullptr : options.observer);
+    decoder.setStop(options.stop);
     if (options.packetsOnly) {
         summary.status = decoder.countPackets();
         // Without packet durations only decoding can tell.

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 // Streaming decode of a file's audio into 10 ms peak levels. Packets are read
 // and measured as they come, so memory stays the same whatever the length.
 #include <cstdint>
@@ -20,7 +21,13 @@ struct DecodeOptions {
     bool packetsOnly = false;
     // Also handed every decoded block (not with packetsOnly); not owned.
     SampleBlockObserver* observer = nullptr;
+    // Set from another thread to stop decoding between two packets; the
+    // read then fails with kCancelledReason. Not owned.
+    const std::atomic<bool>* stop = nullptr;
 };
+
+// Why a read stopped by DecodeOptions::stop failed.
+inline constexpr const char* kCancelledReason = "the analysis was cancelled";
 
 struct DecodeSummary {
     kykit::Status status = kykit::Status::failure("not decoded");

@@ -47,7 +47,11 @@ LevelAnalysis detect(const LevelParameters& parameters, Read read) {
 LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& parameters,
                             const Parallelism& parallelism) {
     if (parallelism.jobs <= 1 && !readInChunks(path))
-        return detect(parameters, [&path](const FramePeakMeter::Sink& sink) { return readFramePeaks(path, sink); });
+        return detect(parameters, [&path, &parallelism](const FramePeakMeter::Sink& sink) {
+            DecodeOptions options;
+            options.stop = parallelism.stop;
+            return readFramePeaks(path, sink, options);
+        });
     // Decoded side by side, the levels are kept (an hour is 1.4 MB) and
     // read from memory as often as the detection asks.
     const FileLevels levels = readFileLevels(path, LevelContent::peaks, parallelism);

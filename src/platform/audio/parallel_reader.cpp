@@ -35,10 +35,11 @@ constexpr double kPlanAheadSeconds = 20;
 
 constexpr int64_t kNoEnd = std::numeric_limits<int64_t>::max();
 
-FileLevels readOnOneThread(const std::string& path, LevelContent content) {
+FileLevels readOnOneThread(const std::string& path, LevelContent content, const std::atomic<bool>* stop) {
     FileLevels levels;
     std::optional<SpeechFeatureMeter> meter;
     DecodeOptions options;
+    options.stop = stop;
     if (content != LevelContent::peaks) options.observer = &meter.emplace();
     FramePeakMeter::Sink sink;
     if (content != LevelContent::speechFeatures) sink = [&levels](float peak) { levels.peaks.push_back(peak); };
@@ -515,15 +516,15 @@ bool readInChunks(const std::string& path) {
 
 FileLevels readFileLevels(const std::string& path, LevelContent content, const Parallelism& parallelism) {
     detail::AudioInput input = detail::openAudioInput(path);
-    if (!input.status) return readOnOneThread(path, content);
+    if (!input.status) return readOnOneThread(path, content, parallelism.stop);
     const AVCodecParameters* parameters = input.stream()->codecpar;
     if (inChunks(parameters) && longForChunks(input)) {
         // Each open MP4 holds its index (6 MB an hour): one fewer open.
         input = {};
         std::optional<FileLevels> levels = readChunked(path, content, std::max(1, parallelism.jobs));
-        return levels ? std::move(*levels) : readOnOneThread(path, content);
+        return levels ? std::move(*levels) : readOnOneThread(path, content, parallelism.stop);
     }
-    if (parallelism.jobs <= 1) return readOnOneThread(path, content);
+    if (parallelism.jobs <= 1) return readOnOneThread(path, content, parallelism.stop);
     const int rate = parameters->sample_rate;
     const int64_t declared = detail::declaredSampleCount(input.format.get(), input.stream(), rate);
     const double seconds = static_cast<double>(declared) / rate;
@@ -543,7 +544,7 @@ FileLevels readFileLevels(const std::string& path, LevelContent content, const P
             levels = readCoded(path, content, segments, seconds, parallelism.planFirst);
         }
     }
-    return levels ? std::move(*levels) : readOnOneThread(path, content);
+    return levels ? std::move(*levels) : readOnOneThread(path, content, parallelism.stop);
 }
 
 } // namespace kyaudio

@@ -660,18 +660,19 @@ SpeechFeatures SpeechFeatureMeter::finish() {
     return std::move(s.features);
 }
 
-FeatureAnalysis readSpeechFeaturesInOneRun(const std::string& path) {
+FeatureAnalysis readSpeechFeaturesInOneRun(const std::string& path, const std::atomic<bool>* stop) {
     FeatureAnalysis analysis;
     SpeechFeatureMeter meter;
     DecodeOptions options;
     options.observer = &meter;
+    options.stop = stop;
     analysis.decoded = readFramePeaks(path, nullptr, options);
     analysis.features = meter.finish();
     return analysis;
 }
 
 FeatureAnalysis readSpeechFeatures(const std::string& path, const Parallelism& parallelism) {
-    if (parallelism.jobs <= 1 && !readInChunks(path)) return readSpeechFeaturesInOneRun(path);
+    if (parallelism.jobs <= 1 && !readInChunks(path)) return readSpeechFeaturesInOneRun(path, parallelism.stop);
     FeatureAnalysis analysis;
     FileLevels levels = readFileLevels(path, LevelContent::speechFeatures, parallelism);
     analysis.decoded = levels.decoded;

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 // Per-frame features for the automatic speech detection, measured in the same
 // decoding run as the 10 ms peaks and kept in memory (an hour is 360,000
 // frames, a few megabytes), so that the decision can be made after the last
@@ -86,7 +87,7 @@ struct FeatureAnalysis {
 
 // Decodes the file once, streaming on the calling thread, and measures the
 // features of every frame. Fails as readFramePeaks does.
-FeatureAnalysis readSpeechFeaturesInOneRun(const std::string& path);
+FeatureAnalysis readSpeechFeaturesInOneRun(const std::string& path, const std::atomic<bool>* stop = nullptr);
 
 // The same with the given jobs (parallel_reader.h): more than one job
 // decodes a long file in segments side by side, with the very features of

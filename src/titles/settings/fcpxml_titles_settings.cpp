@@ -6,6 +6,11 @@
 
 namespace quelvo {
 
+bool storedSendWithoutFile() {
+    const auto stored = FCPXML_Titles_Settings::decodeText(kykit::prefs_getValueString(kTitlesSettingsKey, "", false));
+    return stored && stored->xmlExport.sendToFCPWithoutXMLFile;
+}
+
 FCPXML_Titles_Settings& FCPXML_Titles_Settings::shared() {
     // A function-local static is built exactly once, also under concurrent first use.
     static FCPXML_Titles_Settings settings = load();

@@ -3,7 +3,7 @@
 // patch, text splitting, which inline tags to ignore, and what happens after
 // an export. One shared instance lives for the whole run, loaded from the
 // preferences store under "FCPXML_Titles_Settings" and saved back as JSON.
-// The ducking writer reads only xmlExport.sendToFCPWithoutXMLFile.
+// The ducking request takes xmlExport.sendToFCPWithoutXMLFile from here.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -83,6 +83,13 @@ struct FrameSize {
     double height = 1080;
     bool operator==(const FrameSize&) const = default;
 };
+
+class FCPXML_Titles_Settings;
+
+// The stored "send to Final Cut Pro without a file" choice, read without
+// loading (and so without printing or re-saving) the shared settings: what
+// a front end puts in a ducking request.
+bool storedSendWithoutFile();
 
 class FCPXML_Titles_Settings {
 public:

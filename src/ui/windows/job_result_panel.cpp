@@ -127,8 +127,12 @@ void JobResultPanel::showOutcome(const quelvo::DuckOutcome& outcome, const std::
     lblHeading->setText(outcome.sentToFCP ? tr("Sent to Final Cut Pro") : tr("Project saved"));
     lblFile->setText(info.fileName());
     lblFile->setToolTip(m_file);
-    lblContents->setText(contentsLine(outcome) + QStringLiteral(" · FCPXML ") +
-                         QString::fromStdString(outcome.format));
+    const quelvo::ProjectFormat format = outcome.format.value_or(quelvo::ProjectFormat::fcpxml19);
+    const QString formatWord = QString::fromUtf8(quelvo::formatOption(format).data(),
+                                                 static_cast<int>(quelvo::formatOption(format).size()));
+    lblContents->setText(contentsLine(outcome) +
+                         (quelvo::isFinalCutPro(format) ? QStringLiteral(" · FCPXML ") : QStringLiteral(" · ")) +
+                         formatWord);
     lblWarnings->setText(warningsText(outcome));
     lblWarnings->setVisible(!outcome.warnings.empty());
     const bool there = !m_file.isEmpty();

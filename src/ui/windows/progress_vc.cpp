@@ -10,12 +10,13 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "platform/audio/parallelism.h"
 #include "platform/audio/read_failure_text.h"
 #include "platform/toolkit/files.h"
-#include "mix/depth_mode.h"
+#include "project/version_sheet_question.h"
 #include "ui/kit/im_anim.h"
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_file_opener.h"
@@ -46,15 +47,6 @@ std::string saveDialog(QWidget* parent, const std::string& suggested) {
 ProgressVC::PathChooser& saveAsChooser() {
     static ProgressVC::PathChooser current = saveDialog;
     return current;
-}
-
-// Missing inputs are a programming error of the presenter, not a user's.
-template <typename T> const T& required(const std::optional<T>& value, const char* name) {
-    if (!value) {
-        qCritical("ProgressVC: the input %s was not set before the sheet was shown", name);
-        std::abort();
-    }
-    return *value;
 }
 
 // The stage after the job's own, while Final Cut Pro is being handed the project.
@@ -123,32 +115,27 @@ ProgressVC::ProgressVC(QWidget* parent) : KyViewController(parent) {
     layout->addSpacing(unit / 2);
     layout->addWidget(heading);
     layout->addWidget(lblStatus);
+    btnCancel = new QPushButton(tr("Cancel"), this);
+    btnCancel->setAutoDefault(false);
+    connect(btnCancel, &QPushButton::clicked, this, &ProgressVC::cancelJob);
+    layout->addWidget(btnCancel, 0, Qt::AlignCenter);
 
     m_status = std::make_shared<LabelStatusSink>(lblStatus);
 }
 
 ProgressVC::~ProgressVC() = default;
 
-ProgressVC* ProgressVC::showProgress(KyViewController* from, const std::string& speakerPath,
-                              const std::string& musicPath, const std::string& fillerPath,
-                              int duckingDecrease, int overallMusicLevel, bool decreaseToZero,
-                              const std::string& eventName, const std::string& projectName,
-                              const quelvo::QVRoll& rolls, const std::string& outputPath) {
+ProgressVC* ProgressVC::showProgress(KyViewController* from, const quelvo::DuckRequest& request) {
     KyViewController* made = KyWindows::sheet(kSceneId, kStoryboard, nullptr, from, true, [&](KyViewController* controller) {
-        auto* vc = qobject_cast<ProgressVC*>(controller);
-        if (!vc) return;
-        vc->speakerPath = speakerPath;
-        vc->musicPath = musicPath;
-        vc->fillerPath = fillerPath;
-        vc->duckingDecrease = duckingDecrease;
-        vc->overallMusicLevel = overallMusicLevel;
-        vc->decreaseToZero = decreaseToZero;
-        vc->eventName = eventName;
-        vc->projectName = projectName;
-        vc->rolls = rolls;
-        vc->outputPath = outputPath;
+        if (auto* vc = qobject_cast<ProgressVC*>(controller)) vc->request = request;
     });
     return qobject_cast<ProgressVC*>(made);
+}
+
+void ProgressVC::cancelJob() {
+    m_cancel.cancel();
+    btnCancel->setEnabled(false);
+    kykit::ih_setText(m_status.get(), "Cancelling\u2026");
 }
 
 void ProgressVC::viewDidLoad() {
@@ -180,15 +167,14 @@ void ProgressVC::runJob() {
     // The worker gets copies of everything it needs: nothing of this window is
     // touched off the GUI thread except through the status sink, which posts
     // to the GUI thread, and the completion, which checks that we still exist.
-    const std::string speaker = required(speakerPath, "speakerPath");
-    const std::string music = required(musicPath, "musicPath");
-    const std::string filler = required(fillerPath, "fillerPath");
-    const int decrease = required(duckingDecrease, "duckingDecrease");
-    const int overall = required(overallMusicLevel, "overallMusicLevel");
-    const bool toZero = required(decreaseToZero, "decreaseToZero");
-    const std::string event = required(eventName, "eventName");
-    const std::string project = required(projectName, "projectName");
-    const quelvo::QVRoll timing = required(rolls, "rolls");
+    if (!request) {
+        // A missing request is a programming error of the presenter, not a user's.
+        qCritical("ProgressVC: the request was not set before the sheet was shown");
+        std::abort();
+    }
+    quelvo::DuckRequest job = *request;
+    // The editor waits for this job: its analyses may use every core.
+    job.parallelism.jobs = kyaudio::machineCores();
     std::shared_ptr<LabelStatusSink> status = m_status;
     kymovie::FCP106ExportOptionsVC* sheet = &versionSheet();
     QPointer<ProgressVC> self(this);
@@ -200,24 +186,20 @@ void ProgressVC::runJob() {
     using HandOver = kymovie::KyFCPXML::HandOverResult;
     auto handedOver = std::make_shared<std::promise<HandOver>>();
     std::shared_future<HandOver> handOver = handedOver->get_future().share();
-    quelvo::DuckJobOptions options;
-    options.underLU = quelvo::mix::storedUnderLU();
-    // The editor waits for this job: its analyses may use every core.
-    options.parallelism.jobs = kyaudio::machineCores();
-    options.onHandOver = [handedOver](const HandOver& result) { handedOver->set_value(result); };
-
-    options.outputPath = outputPath.value_or("");
+    quelvo::DuckJobContext context;
+    context.status = status.get();
+    context.cancel = m_cancel;
+    context.onHandOver = [handedOver](const HandOver& result) { handedOver->set_value(result); };
     // A project without speech is written only when the editor says so.
-    options.onNoSpeech = [sheetWindow = QPointer<QWidget>(window())](const std::string& warning) {
+    context.onNoSpeech = [sheetWindow = QPointer<QWidget>(window())](const std::string& warning) {
         return askToWriteWithoutSpeech(sheetWindow, warning);
     };
+    auto question = std::make_shared<quelvo::VersionSheetQuestion>(*sheet, presenter);
 
     // A detached thread rather than a pool: a job waiting on the version
     // sheet must never hold up quitting the program.
     std::thread([=] {
-        const quelvo::DuckOutcome outcome = quelvo::duckAudioFiles(
-            speaker, music, filler, decrease, overall, toZero, event, project, timing, status.get(),
-            *sheet, presenter, options);
+        const quelvo::DuckOutcome outcome = quelvo::duckAudioFiles(job, *question, context);
         std::optional<HandOver> handed;
         if (outcome.success && outcome.sentToFCP) {
             kykit::ih_setText(status.get(), kStageHandOver);
@@ -256,7 +238,7 @@ void ProgressVC::tellSuccess(const quelvo::DuckOutcome& outcome, const std::stri
 }
 
 bool ProgressVC::saveElsewhere(const quelvo::DuckOutcome& outcome) {
-    const std::string intended = quelvo::intendedPath(*outcome.unwritten);
+    const std::string intended = outcome.intendedPath;
     const std::string suggested = (QDir::homePath() + QDir::separator()).toStdString() +
                                   kykit::fu_getFileNameFromPath(intended);
     const std::string path = saveAsChooser()(window(), suggested);
@@ -282,7 +264,7 @@ bool ProgressVC::tellFailure(const quelvo::DuckOutcome& outcome) {
     }
     const std::string sentence =
         outcome.message.empty() ? std::string("The project could not be made.") : outcome.message;
-    if (!outcome.unwritten) {
+    if (!outcome.unwrittenText) {
         KyAlert::ok("Warning", sentence, window());
         return false;
     }

@@ -5,20 +5,22 @@
 // the job has returned: with the "Quelvo Done" notification after a good
 // job, or with a "Warning" alert after a failed one. A project sent to Final
 // Cut Pro counts as good only once the hand-over has worked; the sheet stays
-// until then. The user cannot cancel a running job; a job that finds no
-// speech asks Write Anyway / Cancel before the version sheet, and a Cancel
-// closes quietly.
+// until then. Its Cancel button stops the running job (nothing is written);
+// a job that finds no speech asks Write Anyway / Cancel before the version
+// sheet, and a Cancel closes quietly.
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "ducking/job/duck_job.h"
-#include "ducking/qv_roll.h"
+#include "project/cancel_token.h"
+#include "project/duck_request.h"
 #include "platform/movie/version_sheet.h"
 #include "ui/kit/ky_view_controller.h"
 
 class QLabel;
+class QPushButton;
 
 namespace kyui {
 
@@ -34,13 +36,9 @@ public:
     explicit ProgressVC(QWidget* parent = nullptr);
     ~ProgressVC() override;
 
-    // Opens the sheet on `from` with the job's inputs; returns its controller
+    // Opens the sheet on `from` for the request; returns its controller
     // (nullptr if it could not be made).
-    static ProgressVC* showProgress(KyViewController* from, const std::string& speakerPath,
-                             const std::string& musicPath, const std::string& fillerPath,
-                             int duckingDecrease, int overallMusicLevel, bool decreaseToZero,
-                             const std::string& eventName, const std::string& projectName,
-                             const quelvo::QVRoll& rolls, const std::string& outputPath = "");
+    static ProgressVC* showProgress(KyViewController* from, const quelvo::DuckRequest& request);
 
     // The version sheet that jobs ask (the desktop one unless replaced); the
     // caller keeps ownership. Returns the previous one.
@@ -52,24 +50,15 @@ public:
     using PathChooser = std::function<std::string(QWidget* parent, const std::string& suggested)>;
     static PathChooser setSaveAsChooser(PathChooser chooser);
 
-    // The job's inputs, set by the presenter before the sheet shows.
-    std::optional<std::string> speakerPath;
-    std::optional<std::string> musicPath;
-    std::optional<std::string> fillerPath;
-    std::optional<int> duckingDecrease;
-    std::optional<int> overallMusicLevel;
-    std::optional<bool> decreaseToZero;
-    std::optional<std::string> eventName;
-    std::optional<std::string> projectName;
-    std::optional<quelvo::QVRoll> rolls;
-    // Where the project goes; unset or "" means beside the dialogue.
-    std::optional<std::string> outputPath;
+    // The job's request, set by the presenter before the sheet shows.
+    std::optional<quelvo::DuckRequest> request;
 
     // Outlets: the three stacked animation layers and the status line.
     QLabel* wImageA;
     QLabel* wImageB;
     QLabel* wImageC;
     QLabel* lblStatus;
+    QPushButton* btnCancel;
     ImAnim* imA = nullptr;
     ImAnim* imB = nullptr;
     ImAnim* imC = nullptr;
@@ -101,7 +90,11 @@ private:
     void tellSuccess(const quelvo::DuckOutcome& outcome, const std::string& file);
     void tellFailedHandOver(const kymovie::KyFCPXML::HandOverResult& handOver);
 
+    // Cancel: the job stops at its next check and writes nothing.
+    void cancelJob();
+
     std::shared_ptr<LabelStatusSink> m_status;
+    quelvo::CancelToken m_cancel;
     bool m_jobStarted = false;
 };
 

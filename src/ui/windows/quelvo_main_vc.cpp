@@ -409,23 +409,35 @@ void QuelvoMainVC::doExportMix() {
     m_exportMix->exportMix(inputs);
 }
 
-void QuelvoMainVC::startJob(const std::string& filler) {
+quelvo::DuckRequest QuelvoMainVC::jobRequest(const std::string& filler) const {
     const std::string name = projectName->text().toStdString();
-    kykit::prefs_setValueString(kProjectNameKey, name, false);
-    const std::string eventName = name + "_duck_event";
-    const std::string project = name + "_duck_project";
-    const int depth = static_cast<int>(std::trunc(decrease->value()));
-    const int overall = static_cast<int>(kykit::truncateToInt(overallMusicLevelSlider->value()));
-    const quelvo::QVRoll rolls = quelvo::currentRolls();
-    const std::string speaker = speakerPath, music = musicPath;
-    const bool toZero = decreaseToZero;
+    quelvo::DuckRequest request;
+    request.inputs = {{speakerPath}, musicPath, filler};
+    request.rolls = quelvo::currentRolls();
+    request.depth.decrease = static_cast<int>(std::trunc(decrease->value()));
+    request.depth.toZero = decreaseToZero;
+    request.depth.overallMusicLevel = static_cast<int>(kykit::truncateToInt(overallMusicLevelSlider->value()));
+    request.depth.underLU = quelvo::mix::storedUnderLU();
+    request.eventName = name + "_duck_event";
+    request.projectName = name + "_duck_project";
+    request.musicRole = kymovie::QVSecondFileRole::shared().roleName();
+    request.output.sendToFinalCutPro = quelvo::FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile;
+    // The window asks before an existing project is replaced.
+    request.output.replaceAllowed = true;
+    return request;
+}
+
+void QuelvoMainVC::startJob(const std::string& filler) {
+    kykit::prefs_setValueString(kProjectNameKey, projectName->text().toStdString(), false);
+    const quelvo::DuckRequest request = jobRequest(filler);
     QPointer<QuelvoMainVC> self(this);
     const auto start = [=](const std::string& output) {
         if (!self) return;
         // The last result stays until the next job starts.
         self->resultPanel->clear();
-        ProgressVC* progress = ProgressVC::showProgress(self, speaker, music, filler, depth, overall, toZero,
-                                                        eventName, project, rolls, output);
+        quelvo::DuckRequest job = request;
+        job.output.path = output;
+        ProgressVC* progress = ProgressVC::showProgress(self, job);
         if (!progress) return;
         connect(
             progress, &ProgressVC::jobSucceeded, self->resultPanel,
@@ -436,8 +448,8 @@ void QuelvoMainVC::startJob(const std::string& filler) {
                 &JobResultPanel::showCancelled);
     };
     // A project handed straight to Final Cut Pro writes no file beside the dialogue.
-    if (quelvo::FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile) return start("");
-    askBeforeReplacing(this, quelvo::projectPathFor(speaker), start);
+    if (request.output.sendToFinalCutPro) return start("");
+    askBeforeReplacing(this, quelvo::projectPathFor(speakerPath), start);
 }
 
 } // namespace kyui

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/toolkit/prefs.h"
+#include "project/duck_request.h"
 #include "ui/kit/ky_timer.h"
 #include "ui/kit/ky_view_controller.h"
 
@@ -35,7 +36,7 @@ class QuelvoMainVC : public KyViewController {
     Q_OBJECT
 public:
     // Settings this window owns.
-    static constexpr const char* kDecreaseToZeroKey = "decreaseToZero";
+    static constexpr const char* kDecreaseToZeroKey = quelvo::settings::kDecreaseToZero.key;
     static constexpr const char* kFillerKey = "duck.filler";
     static constexpr const char* kProjectNameKey = "duck.projectName";
     // The folder each drop area's file picker opens in.
@@ -89,7 +90,7 @@ public:
     std::string speakerPath;
     std::string musicPath;
     std::string fillerPath;
-    kykit::KyDef<bool> decreaseToZero{kDecreaseToZeroKey, false};
+    kykit::KyDef<bool> decreaseToZero{kDecreaseToZeroKey, quelvo::settings::kDecreaseToZero.defaultValue};
     // Marks missing files every half second once the window has appeared.
     KyTimer timer;
 
@@ -117,6 +118,7 @@ public:
     // Hands the preview the files and the controls as they are now.
     void refreshPreview();
     // Starts a job with this filler path ("" for none).
+    quelvo::DuckRequest jobRequest(const std::string& filler) const;
     void startJob(const std::string& filler);
 
     // Why the dialogue, music or filler file cannot be used ("" when it can,

@@ -1,0 +1,99 @@
+#include "project/project_builder.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "ducking/filler_clips.h"
+#include "ducking/volume_keyframes.h"
+#include "mix/mixer.h"
+#include "platform/toolkit/files.h"
+#include "platform/toolkit/strings.h"
+
+namespace quelvo {
+
+namespace {
+
+// Finer steps would only lengthen the documents: a quarter second keeps the
+// straight lines between keyframes within a fraction of a dB of the curve
+// where the music is still clearly heard.
+constexpr double kFadeStep = 0.25;
+
+ClipSource clipSource(const std::string& path, const MediaFileFacts& facts, std::string role) {
+    return ClipSource{path, facts, kykit::fu_getFileNameFromPath(path), std::move(role)};
+}
+
+double gainToDb(double gain) {
+    if (gain <= 0) return kSilenceDb;
+    return std::max<double>(kSilenceDb, 20.0 * std::log10(gain));
+}
+
+} // namespace
+
+kymovie::VolumeKeyframeList musicKeyframes(const kyaudio::ClusterList& speech, const QVRoll& rolls,
+                                           const DuckDepth& depth,
+                                           const std::vector<int>& duckedLevels) {
+    if (!duckedLevels.empty())
+        return makeVolumeKeyframes(speech, rolls, duckedLevels, depth.overallMusicLevel);
+    return makeVolumeKeyframes(speech, rolls, depth.toZero, depth.decrease,
+                               depth.overallMusicLevel);
+}
+
+kymovie::VolumeKeyframeList fillerFadeKeyframes(double clipSeconds) {
+    kymovie::VolumeKeyframeList keyframes;
+    if (!(clipSeconds > 0)) return keyframes;
+    const mix::FillerClip clip{0, clipSeconds};
+    const double fadeStart = std::max(0.0, clipSeconds - kFillerFadeSeconds);
+    keyframes.push_back({fadeStart, gainToDb(mix::fillerFadeGain(clip, fadeStart))});
+    for (double t = fadeStart + kFadeStep; t < clipSeconds - 1e-9; t += kFadeStep)
+        keyframes.push_back({t, gainToDb(mix::fillerFadeGain(clip, t))});
+    keyframes.push_back({clipSeconds, kSilenceDb});
+    return keyframes;
+}
+
+std::vector<FillerPlacementClip> fillerPlacements(const kyaudio::ClusterList& musicSounding,
+                                                  double fillerSeconds) {
+    std::vector<FillerPlacementClip> clips;
+    for (const FillerPlacement& p : placeFillers(musicSounding, fillerSeconds)) {
+        FillerPlacementClip clip{p.offsetTenths, p.durationTenths, {}};
+        clip.fade = fillerFadeKeyframes(clip.duration());
+        clips.push_back(std::move(clip));
+    }
+    return clips;
+}
+
+bool requestUsesFiller(const DuckRequest& request) {
+    const std::string& filler = request.inputs.filler;
+    // The drop areas show "Drag Here" until a file is dropped.
+    return !filler.empty() && !kykit::contains(kykit::toLower(filler), "drag here");
+}
+
+ProjectDescription describeProject(const DuckRequest& request, const ProjectAnalysis& analysis) {
+    ProjectDescription project;
+    project.eventName = request.eventName;
+    project.projectName = request.projectName;
+    for (size_t i = 0; i < request.inputs.dialogue.size(); ++i) {
+        const MediaFileFacts facts =
+            i < analysis.dialogue.size() ? analysis.dialogue[i] : MediaFileFacts{};
+        project.dialogue.push_back(
+            {clipSource(request.inputs.dialogue[i], facts, "dialogue"), 0.0});
+        project.duration = std::max(project.duration, facts.duration);
+    }
+    project.music.source = clipSource(request.inputs.music, analysis.music, request.musicRole);
+    project.music.overallLevel = request.depth.overallMusicLevel;
+    project.music.keyframes =
+        musicKeyframes(analysis.speech, request.rolls, request.depth, analysis.duckedLevels);
+    project.duration = std::max(project.duration, analysis.music.duration);
+    if (requestUsesFiller(request)) {
+        project.music.soundingIntervals = analysis.musicSounding;
+        FillerTrack filler;
+        filler.source = clipSource(request.inputs.filler, analysis.filler, "BGM");
+        filler.clips = fillerPlacements(analysis.musicSounding, analysis.filler.duration);
+        project.filler = std::move(filler);
+        project.duration = std::max(project.duration, analysis.filler.duration);
+    }
+    project.speech = analysis.speech;
+    project.duckedLevels = analysis.duckedLevels;
+    return project;
+}
+
+} // namespace quelvo

@@ -1,0 +1,28 @@
+#pragma once
+// A version sheet (the two Final Cut Pro choices) as the job's format
+// question, for the windows and tests that still show or fake that sheet.
+#include "platform/movie/version_sheet.h"
+#include "project/format_question.h"
+
+namespace quelvo {
+
+class VersionSheetQuestion : public FormatQuestion {
+  public:
+    // `presenter` is the window the sheet shows on (may be null).
+    VersionSheetQuestion(kymovie::FCP106ExportOptionsVC& sheet, void* presenter = nullptr)
+        : m_sheet(sheet), m_presenter(presenter) {}
+
+    void ask(std::optional<ProjectFormat>, Callback callback) override {
+        using Version = kymovie::FCP106ExportOptionsVC::Version;
+        m_sheet.showSheet(m_presenter, std::nullopt, [callback](Version v) {
+            if (v == Version::cancelled) return callback(std::nullopt);
+            callback(v == Version::fcp106 ? ProjectFormat::fcpxml19 : ProjectFormat::fcpxml16);
+        });
+    }
+
+  private:
+    kymovie::FCP106ExportOptionsVC& m_sheet;
+    void* m_presenter;
+};
+
+} // namespace quelvo

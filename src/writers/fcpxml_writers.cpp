@@ -1,0 +1,17 @@
+#include "writers/fcpxml_writers.h"
+
+#include "fcpxml/legacy_document.h"
+#include "fcpxml/project_writer.h"
+#include "fcpxml/qv_fcpxml.h"
+
+namespace quelvo {
+
+std::string writeFcpxml19(const ProjectDescription& project) {
+    return applyTextualFixes(QVFCPXML(project).makeDocument());
+}
+
+std::string writeFcpxml16(const ProjectDescription& project) {
+    return legacyDocument(project);
+}
+
+} // namespace quelvo
