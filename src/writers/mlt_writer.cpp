@@ -63,10 +63,10 @@ std::string writeMlt(const ProjectDescription& project) {
 }
 
 KdenliveText writeKdenlive(const ProjectDescription&) {
-    return {kykit::Status::failure(
-                "Kdenlive projects cannot be written yet: Kdenlive 22.12 does not open "
-                "them; choose Shotcut (MLT) instead, which Kdenlive can import"),
-            ""};
+    return {
+        kykit::Status::failure("Kdenlive projects are not available in this build: Kdenlive 22.12 "
+                               "does not open them as its own; choose Shotcut (MLT) instead"),
+        ""};
 }
 
 } // namespace quelvo

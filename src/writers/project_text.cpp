@@ -1,6 +1,8 @@
 #include "writers/project_text.h"
 
 #include "writers/fcpxml_writers.h"
+#include "writers/mlt_writer.h"
+#include "writers/xmeml_writer.h"
 
 namespace quelvo {
 
@@ -14,9 +16,17 @@ ProjectText projectText(const ProjectDescription& project, ProjectFormat format)
         out.text = writeFcpxml16(project);
         return out;
     case ProjectFormat::xmeml:
+        out.text = writeXmeml(project);
+        return out;
     case ProjectFormat::mlt:
-    case ProjectFormat::kdenlive:
-        break;
+        out.text = writeMlt(project);
+        return out;
+    case ProjectFormat::kdenlive: {
+        const KdenliveText kdenlive = writeKdenlive(project);
+        out.status = kdenlive.status;
+        out.text = kdenlive.text;
+        return out;
+    }
     }
     out.status = kykit::Status::failure("projects for " + std::string(formatOption(format)) +
                                         " are not available in this build");

@@ -69,43 +69,8 @@ double db(double ratio) {
     return 10.0 * std::log10(ratio);
 }
 
-MediaFileFacts factsOf(const std::string& path) {
-    const kyaudio::AudioFileInfo info = kyaudio::probeAudioFile(path);
-    return {info.sampleRate, info.channels, info.sampleCount, info.duration};
-}
-
-int stemChannels(const std::string& path) { return kyaudio::probeAudioFile(path).channels; }
-
-// The eased fade the renderer plays (1 - u^2), every quarter second in dB.
-kymovie::VolumeKeyframeList fadeKeyframes(double clipSeconds) {
-    const double fade = std::min(kFillerFadeSeconds, clipSeconds), from = clipSeconds - fade;
-    kymovie::VolumeKeyframeList keyframes;
-    const int steps = std::max(1, static_cast<int>(std::ceil(fade / 0.25)));
-    for (int i = 0; i <= steps; ++i) {
-        const double u = static_cast<double>(i) / steps;
-        keyframes.push_back({from + u * fade, i == steps ? -96.0 : 20.0 * std::log10(1.0 - u * u)});
-    }
-    return keyframes;
-}
-
-ProjectDescription describe(const MeltCase& in, const DuckOutcome& job) {
-    ProjectDescription project;
-    const auto clip = [](const std::string& path, const std::string& role) {
-        return ClipSource{path, factsOf(path), kykit::fu_getFileNameFromPath(path), role};
-    };
-    project.dialogue.push_back({clip(in.dialogue, "dialogue"), 0});
-    project.music.source = clip(in.music, "music");
-    project.music.keyframes = job.keyframeList;
-    project.music.soundingIntervals = job.musicClusters;
-    if (!in.filler.empty()) {
-        FillerTrack filler{clip(in.filler, "BGM"), {}};
-        for (const FillerPlacement& p : placeFillers(job.musicClusters, job.fillerSeconds))
-            filler.clips.push_back(
-                {p.offsetTenths, p.durationTenths, fadeKeyframes(p.durationSeconds())});
-        project.filler = filler;
-    }
-    project.projectName = "melt check";
-    return project;
+int stemChannels(const std::string& path) {
+    return kyaudio::probeAudioFile(path).channels;
 }
 
 // The program's exit status, or -1 when it ran longer than `seconds` (it is
@@ -299,7 +264,7 @@ kykit::Status describeCase(const MeltCase& input, const std::filesystem::path& w
     request.stemPath = (work / "stem.wav").string();
     const RenderJobOutcome rendered = renderDuckedMix(request, nullptr);
     if (!rendered.success) return kykit::Status::failure(rendered.message);
-    project = describe(input, rendered.job);
+    project = rendered.job.project;
     return kykit::Status::success();
 }
 

@@ -3,9 +3,8 @@
 #include <algorithm>
 
 #include "ducking/filler_clips.h"
-#include "fcpxml/project_writer.h"
-#include "fcpxml/qv_fcpxml.h"
 #include "support/test_support.h"
+#include "writers/fcpxml_writers.h"
 
 namespace quelvo::test {
 
@@ -48,18 +47,7 @@ ProjectDescription sampleProject() {
 }
 
 std::string sampleFcpxml19(const ProjectDescription& project) {
-    KnownMediaFacts facts;
-    const auto add = [&](const ClipSource& s, kyaudio::ClusterList clusters = {}) {
-        facts.add(s.path, {s.facts.sampleRate, s.facts.channels, s.facts.sampleCount,
-                           s.facts.duration, clusters});
-    };
-    add(project.dialogue[0].source);
-    add(project.music.source, project.music.soundingIntervals);
-    add(project.filler->source);
-    const QVFCPXML document(project.dialogue[0].source.path, project.music.source.path,
-                            project.filler->source.path, project.eventName, project.projectName,
-                            project.music.keyframes, project.music.soundingIntervals, facts);
-    return applyTextualFixes(document.makeDocument());
+    return writeFcpxml19(project);
 }
 
 void expectWellFormed(const std::string& document, const std::string& fileName) {
