@@ -50,6 +50,10 @@ struct PreviewScene {
 // keyframes the job makes from the measured levels.
 void applyDuckedLevels(PreviewScene& scene, const QVRoll& rolls, std::vector<int> levels);
 
+// The scene with other speech than the detection's (the editor's
+// corrections), used as it is: the keyframes follow it, no gaps are closed.
+void applySpeech(PreviewScene& scene, const PreviewSettings& settings, kyaudio::ClusterList speech);
+
 class PreviewModel {
 public:
     PreviewModel(std::shared_ptr<const LevelTrack> dialogue, std::shared_ptr<const LevelTrack> music,
