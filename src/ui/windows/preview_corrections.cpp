@@ -61,6 +61,9 @@ void PreviewPanel::addSpeechControls(QHBoxLayout* header) {
     m_revert->setText(tr("Revert to Detected"));
     m_revert->setToolTip(tr("Forget the corrections and use the detected speech again"));
     m_revert->setAutoRaise(true);
+    // Hidden until the speech is corrected, it is never laid out: its own
+    // size meanwhile, not a default that would clip its text.
+    m_revert->resize(m_revert->sizeHint());
     m_revert->hide();
     m_labels = new QToolButton(this);
     m_labels->setText(tr("Labels"));
