@@ -36,6 +36,13 @@ void applyDuckedLevels(PreviewScene& scene, const QVRoll& rolls, std::vector<int
     scene.duckedLevels = std::move(levels);
 }
 
+void applySpeech(PreviewScene& scene, const PreviewSettings& s, kyaudio::ClusterList speech) {
+    scene.speech = std::move(speech);
+    scene.keyframes =
+        makeVolumeKeyframes(scene.speech, s.rolls, s.decreaseToZero, s.duckingDecrease, s.overallMusicLevel);
+    scene.duckedLevels.clear();
+}
+
 PreviewModel::PreviewModel(std::shared_ptr<const LevelTrack> dialogue, std::shared_ptr<const LevelTrack> music,
                            SpeechDecision decision)
     : m_dialogue(std::move(dialogue)), m_music(std::move(music)), m_decision(std::move(decision)) {

@@ -56,6 +56,9 @@ std::vector<mix::FillerClip> fillerClipsOf(const std::vector<FillerPlacementClip
 // What a written project holds, as a scene without waveforms (`duck --plot`
 // adds them): its speech, envelope and filler clips exactly.
 PreviewScene sceneOf(const ProjectDescription& project);
+// The scene with other speech than the detection's (the editor's
+// corrections), used as it is: the keyframes follow it, no gaps are closed.
+void applySpeech(PreviewScene& scene, const PreviewSettings& settings, kyaudio::ClusterList speech);
 
 class PreviewModel {
 public:

@@ -12,8 +12,10 @@
 #include "ducking/job/job_warnings.h"
 #include "ducking/qv_roll.h"
 #include "ducking/speech_clusters.h"
+#include "ducking/speech_labels.h"
 #include "platform/audio/loudness.h"
 #include "platform/toolkit/numbers.h"
+#include "platform/toolkit/output_files.h"
 #include "platform/toolkit/side_by_side.h"
 
 namespace quelvo::cli {
@@ -28,6 +30,8 @@ struct AnalyzeOptions {
     bool json = false;
     bool loudness = false;
     std::optional<std::string> jobs;
+    std::string labels;  // also write the speech intervals as a label file
+    bool force = false;  // replace an existing label file
 };
 
 // Times to the microsecond: finer than the 10 ms analysis, and the numbers
@@ -96,6 +100,21 @@ int runAnalyze(const AnalyzeOptions& options) {
         printError(*jobs.usageError);
         return 2;
     }
+    if (!options.labels.empty()) {
+        if (options.music) {
+            printError("--labels writes the dialogue's speech, not where --music sounds");
+            return 2;
+        }
+        kykit::OutputPlan outputs;
+        outputs.inputs = {options.file};
+        outputs.outputs = {options.labels};
+        outputs.inputsName = "the file being analysed";
+        outputs.replaceExisting = options.force;
+        if (const auto refused = kykit::checkOutputPlan(outputs)) {
+            printError(*refused);
+            return 1;
+        }
+    }
     // The whole file's loudness (EBU R128), measured only when asked: it
     // decodes the file again, beside the analysis when the jobs allow.
     std::future<kyaudio::FileLoudness> measuring;
@@ -121,6 +140,14 @@ int runAnalyze(const AnalyzeOptions& options) {
         damageWarning(options.music ? "music" : "dialogue", options.file, analysis.damage,
                       std::llround(analysis.duration * analysis.damage.rate));
     if (!damaged.empty()) printWarning(damaged);
+    if (!options.labels.empty()) {
+        // The intervals exactly, not the microsecond figures printed below:
+        // read back with --speech they give the project detection gives.
+        if (const kykit::Status written = writeLabelFile(options.labels, analysis.clusters); !written) {
+            printError(written.message());
+            return 1;
+        }
+    }
     std::optional<kyaudio::LoudnessFigures> loudness;
     if (options.loudness) {
         const kyaudio::FileLoudness measured = measuring.get();
@@ -166,6 +193,10 @@ void registerAnalyzeCommand(CLI::App& app, int& exitCode) {
     command->add_flag("--loudness", options->loudness,
                       "also measure the loudness (integrated LUFS, range LU, true peak dBTP)");
     addJobsOption(command, options->jobs, false);
+    command->add_option("--labels", options->labels,
+                        "also write the speech intervals as a label file (start<TAB>end<TAB>speech), "
+                        "for duck --speech or an audio editor");
+    command->add_flag("--force", options->force, "replace the --labels file if it already exists");
     command->add_flag("--json", options->json,
                       "print {\"file\", \"duration\", \"sampleRate\", \"clusters\": [[start, end], ...], \"detection\": {...}} "
                       "(and \"loudness\" with --loudness)");

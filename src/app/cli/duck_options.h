@@ -24,6 +24,9 @@ struct DuckOptions {
     std::optional<std::string> detect;  // "automatic" or "threshold"
     std::optional<double> threshold;    // implies the threshold mode
     std::optional<std::string> jobs;    // as written; see jobs_option.h
+    // --speech: a label file of speech intervals, used instead of detecting
+    // (read by speechFrom, speech_option.h).
+    std::optional<std::string> speech;
 };
 
 void addDuckOptions(CLI::App* command, DuckOptions& options);

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
 #include <QPainter>
@@ -12,6 +14,7 @@
 
 #include "platform/toolkit/services.h"
 #include "preview/preview_colors.h"
+#include "preview/speech_editing.h"
 
 namespace kyui {
 
@@ -38,6 +41,13 @@ PreviewCanvas::PreviewCanvas(QWidget* parent) : QWidget(parent) {
     setToolTip(tr("Click to choose where playback starts; Ctrl+wheel zooms; Space plays"));
 }
 
+namespace {
+
+// Pixels a press must travel before it is a drag rather than a click.
+constexpr double kDragStart = 3;
+
+} // namespace
+
 QSize PreviewCanvas::sizeHint() const {
     const int unit = fontMetrics().height();
     return {40 * unit, 14 * unit};
@@ -51,6 +61,7 @@ QSize PreviewCanvas::minimumSizeHint() const {
 
 void PreviewCanvas::setScene(pv::PreviewScene scene) {
     m_scene = std::move(scene);
+    if (m_selected >= static_cast<int>(m_scene.speech.size())) m_selected = -1;
     if (m_fitted) fit();
     else clampView();
     update();
@@ -185,6 +196,7 @@ void PreviewCanvas::paintEvent(QPaintEvent*) {
     if (pic.keyframeMarks.size() * 6 < static_cast<size_t>(width()))
         for (const pv::Point& pt : pic.keyframeMarks) p.drawEllipse(QPointF(pt.x, pt.y), 2.5, 2.5);
     p.setRenderHint(QPainter::Antialiasing, false);
+    drawSpeechEdit(p, pic);
     drawLabels(p, pic);
     if (m_playhead >= 0) {
         const double x = pv::xForTime(viewport(), m_playhead);
@@ -195,6 +207,31 @@ void PreviewCanvas::paintEvent(QPaintEvent*) {
         p.setPen(QPen(colour(colors::kRulerText, 0.6), 1, Qt::DotLine));
         p.drawLine(QPointF(m_hoverX, pic.ruler.h), QPointF(m_hoverX, height()));
     }
+}
+
+void PreviewCanvas::drawSpeechEdit(QPainter& p, const pv::PreviewPicture& pic) {
+    const pv::Viewport view = viewport();
+    const auto band = [&](double from, double to) {
+        const double left = pv::xForTime(view, std::min(from, to)), right = pv::xForTime(view, std::max(from, to));
+        return QRectF(left, pic.dialogueLane.y + 1, std::max(1.0, right - left), pic.dialogueLane.h - 2);
+    };
+    p.setBrush(Qt::NoBrush);
+    if (m_selected >= 0 && m_selected < static_cast<int>(m_scene.speech.size())) {
+        const kyaudio::Cluster& c = m_scene.speech[static_cast<size_t>(m_selected)];
+        p.setPen(QPen(colour(colors::kSpeech), 2));
+        p.drawRect(band(c.start, c.end));
+    }
+    if (m_drag == Drag::none || m_drag == Drag::pending) return;
+    // The band as it will be once the mouse is let go.
+    double from = m_dragFrom, to = m_dragTo;
+    if (m_drag != Drag::adding) {
+        const kyaudio::Cluster& c = m_scene.speech[static_cast<size_t>(m_dragIndex)];
+        from = m_drag == Drag::startEdge ? m_dragTo : c.start;
+        to = m_drag == Drag::endEdge ? m_dragTo : c.end;
+    }
+    p.fillRect(band(from, to), colour(colors::kSpeech, colors::kShadeOpacity));
+    p.setPen(QPen(colour(colors::kSpeech), 1, Qt::DashLine));
+    p.drawRect(band(from, to));
 }
 
 void PreviewCanvas::drawLabels(QPainter& p, const pv::PreviewPicture& pic) {
@@ -245,6 +282,11 @@ bool PreviewCanvas::event(QEvent* event) {
 
 void PreviewCanvas::mouseMoveEvent(QMouseEvent* event) {
     m_hoverX = event->position().x();
+    if (m_drag != Drag::none && (event->buttons() & Qt::LeftButton)) dragTo(m_hoverX);
+    const pv::SpeechHit hit = pv::hitSpeech(m_scene.speech, viewport(), m_hoverX, event->position().y());
+    const bool onEdge = hit.part == pv::SpeechHit::Part::startEdge || hit.part == pv::SpeechHit::Part::endEdge;
+    setCursor(onEdge || m_drag == Drag::startEdge || m_drag == Drag::endEdge ? Qt::SizeHorCursor
+                                                                              : Qt::ArrowCursor);
     const double t = pv::timeForX(viewport(), m_hoverX);
     if (duration() <= 0 || t < 0 || t > duration()) {
         m_hoverText.clear();
@@ -287,13 +329,79 @@ void PreviewCanvas::leaveEvent(QEvent* event) {
 void PreviewCanvas::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || duration() <= 0) return QWidget::mousePressEvent(event);
     setFocus(Qt::MouseFocusReason);
-    const double t = std::clamp(pv::timeForX(viewport(), event->position().x()), 0.0, duration());
+    const double x = event->position().x();
+    const pv::SpeechHit hit = pv::hitSpeech(m_scene.speech, viewport(), x, event->position().y());
+    m_pressX = x;
+    m_dragIndex = hit.index;
+    m_dragFrom = m_dragTo = pv::editTime(viewport(), x, duration());
+    using Part = pv::SpeechHit::Part;
+    m_drag = hit.part == Part::startEdge ? Drag::startEdge
+             : hit.part == Part::endEdge ? Drag::endEdge
+             : hit.inLane && hit.part == Part::none ? Drag::pending
+                                                    : Drag::none;
+    selectSpeech(hit.part == Part::none ? -1 : hit.index);
+    if (m_drag == Drag::startEdge || m_drag == Drag::endEdge) return;
+    const double t = std::clamp(pv::timeForX(viewport(), x), 0.0, duration());
     setPlayhead(t);
     emit clicked(t);
 }
 
+void PreviewCanvas::selectSpeech(int index) {
+    m_selected = index >= 0 && index < static_cast<int>(m_scene.speech.size()) ? index : -1;
+    update();
+}
+
+void PreviewCanvas::dragTo(double x) {
+    if (m_drag == Drag::pending && std::fabs(x - m_pressX) >= kDragStart) m_drag = Drag::adding;
+    if (m_drag == Drag::pending) return;
+    m_dragTo = pv::editTime(viewport(), x, duration());
+    update();
+}
+
+void PreviewCanvas::finishDrag(double x) {
+    const Drag drag = m_drag;
+    m_drag = Drag::none;
+    if (drag == Drag::none || drag == Drag::pending) return;
+    dragTo(x);
+    update();
+    if (drag == Drag::adding) {
+        if (m_dragTo != m_dragFrom)
+            emit speechAddRequested(std::min(m_dragFrom, m_dragTo), std::max(m_dragFrom, m_dragTo));
+    } else if (std::fabs(x - m_pressX) >= 1) {
+        emit speechEdgeMoveRequested(m_dragIndex, drag == Drag::endEdge, m_dragTo);
+    }
+}
+
+void PreviewCanvas::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
+    finishDrag(event->position().x());
+}
+
+void PreviewCanvas::contextMenuEvent(QContextMenuEvent* event) {
+    const pv::SpeechHit hit = pv::hitSpeech(m_scene.speech, viewport(), event->pos().x(), event->pos().y());
+    if (hit.part == pv::SpeechHit::Part::none) return QWidget::contextMenuEvent(event);
+    selectSpeech(hit.index);
+    QMenu menu(this);
+    const int index = hit.index;
+    menu.addAction(tr("Not Speech"), this, [this, index] { emit speechRemoveRequested(index); });
+    menu.exec(event->globalPos());
+}
+
 void PreviewCanvas::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Undo)) return emit undoRequested();
+    if (event->matches(QKeySequence::Redo) ||
+        (event->key() == Qt::Key_Z && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier)))
+        return emit redoRequested();
     switch (event->key()) {
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+        if (m_selected >= 0) emit speechRemoveRequested(m_selected);
+        return;
+    case Qt::Key_Escape:
+        if (m_drag == Drag::none) return QWidget::keyPressEvent(event);
+        m_drag = Drag::none;
+        update();
+        return;
     case Qt::Key_Space: emit playToggled(); return;
     case Qt::Key_Plus:
     case Qt::Key_Equal: zoomBy(2.0); return;

@@ -34,6 +34,10 @@ public:
     // The hover readout's text ("" when the pointer is elsewhere).
     QString hoverText() const { return m_hoverText; }
 
+    // The speech interval picked on the dialogue lane (-1: none).
+    int selectedSpeech() const { return m_selected; }
+    void selectSpeech(int index);
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -42,12 +46,20 @@ signals:
     void hovered(const QString& text);
     void clicked(double seconds);
     void playToggled();
+    // Corrections asked for on the dialogue lane; the panel applies them.
+    void speechRemoveRequested(int index);
+    void speechAddRequested(double start, double end);
+    void speechEdgeMoveRequested(int index, bool endEdge, double seconds);
+    void undoRequested();
+    void redoRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -57,6 +69,10 @@ private:
     double duration() const { return m_scene.duration(); }
     void clampView();
     void drawLabels(QPainter& p, const quelvo::preview::PreviewPicture& pic);
+    void drawSpeechEdit(QPainter& p, const quelvo::preview::PreviewPicture& pic);
+    // A drag on the dialogue lane: a new interval, or one edge of one.
+    void dragTo(double x);
+    void finishDrag(double x);
     void showHoverMillis(double seconds);
     // With depth by loudness, the ducked level of the speech interval under
     // `seconds` ("" elsewhere and for the fixed depth).
@@ -69,6 +85,13 @@ private:
     double m_playhead = -1;
     double m_hoverX = -1;
     QString m_hoverText;
+    // Editing the speech: the picked band, and the drag under way.
+    enum class Drag { none, pending, adding, startEdge, endEdge };
+    int m_selected = -1;
+    Drag m_drag = Drag::none;
+    int m_dragIndex = -1;
+    double m_pressX = 0;
+    double m_dragFrom = 0, m_dragTo = 0;  // seconds
 };
 
 } // namespace kyui

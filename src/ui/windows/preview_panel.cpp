@@ -74,6 +74,7 @@ PreviewPanel::PreviewPanel(QWidget* parent)
     auto* header = new QHBoxLayout;
     header->setContentsMargins(0, 0, 0, 0);
     header->addWidget(m_toggle);
+    addSpeechControls(header);
     header->addStretch();
     header->addWidget(m_status);
     for (QToolButton* b : {m_zoomOut, m_zoomIn, m_fit, m_play}) header->addWidget(b);
@@ -169,6 +170,11 @@ void PreviewPanel::setExpanded(bool expanded) {
 
 void PreviewPanel::setFiles(const std::string& dialogue, const std::string& music, const std::string& filler) {
     const bool inputsChanged = dialogue != m_dialoguePath || music != m_musicPath;
+    // Corrections belong to the dialogue they were made on.
+    if (dialogue != m_dialoguePath) {
+        m_corrections.clear();
+        m_detected.clear();
+    }
     m_dialoguePath = dialogue;
     m_musicPath = music;
     m_fillerPath = filler;
@@ -206,7 +212,9 @@ void PreviewPanel::setSpeechDecision(pv::SpeechDecision decision) {
 
 void PreviewPanel::pollRolls() {
     if (quelvo::currentRolls() == m_settings.rolls) return;
+    const quelvo::QVRoll before = m_settings.rolls;
     m_settings.rolls = quelvo::currentRolls();
+    askToClearCorrections(before);
     redraw();
     showFeaturesNote(QString());
 }
@@ -231,6 +239,8 @@ void PreviewPanel::rebuildModel(Track dialogue, Track music) {
 
 void PreviewPanel::redraw() {
     pv::PreviewScene scene = m_model ? m_model->scene(m_settings) : pv::PreviewScene{};
+    m_detected = scene.speech;
+    if (m_corrections.corrected()) pv::applySpeech(scene, m_settings, m_corrections.intervals(m_detected));
     // While the levels are measured the last picture of these files stays.
     const std::string files = m_dialoguePath + '\n' + m_musicPath;
     if (!applyLoudnessDepth(scene)) {
@@ -239,6 +249,7 @@ void PreviewPanel::redraw() {
     }
     m_shownFiles = files;
     m_canvas->setScene(std::move(scene));
+    refreshSpeechCount();
     refreshPlayButton();
     emit sceneShown();
 }

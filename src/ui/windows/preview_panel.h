@@ -3,15 +3,18 @@
 // speech found, the music's volume envelope and the filler clips on one time
 // axis, redrawn at once from kept levels when a control moves, with zoom,
 // scroll, a hover readout and playback of the mix. Collapsible.
+#include <functional>
 #include <optional>
 #include <string>
 
 #include <QWidget>
 
+#include "ducking/speech_corrections.h"
 #include "preview/depth_measurement.h"
 #include "preview/preview_model.h"
 #include "preview/speech_decision.h"
 
+class QHBoxLayout;
 class QLabel;
 class QProgressBar;
 class QScrollBar;
@@ -51,9 +54,35 @@ public:
 
     void togglePlayback();
 
+    // Corrections to the speech on the dialogue lane (preview_corrections.cpp).
+    // They belong to the dialogue file shown and last while it stays.
+    // The speech as corrected, or nothing while it is as detected: what
+    // Duck and Export Mix hand the job as its speech.
+    std::optional<kyaudio::ClusterList> correctedSpeech() const;
+    const quelvo::SpeechCorrections& corrections() const { return m_corrections; }
+    // The detection's speech under the corrections (gaps closed).
+    const kyaudio::ClusterList& detectedSpeech() const { return m_detected; }
+    void undoCorrection();
+    void redoCorrection();
+    void revertToDetected();
+    // Label files (start<TAB>end<TAB>speech a line): the speech replaced by
+    // a file's intervals, or the speech shown written out. A problem is told
+    // in an alert; they answer whether it worked.
+    bool importLabels(const std::string& path);
+    bool exportLabels(const std::string& path);
+    // Asks for a label file's path ("" when cancelled): to open, or with
+    // `save` to write. Replaceable for tests; returns the previous chooser.
+    using LabelFileChooser = std::function<QString(QWidget* parent, bool save)>;
+    static LabelFileChooser setLabelFileChooser(LabelFileChooser chooser);
+    QLabel* speechCountLabel() const { return m_speechCount; }
+    QToolButton* revertButton() const { return m_revert; }
+    QToolButton* labelsButton() const { return m_labels; }
+
 signals:
     // A new picture is on screen (after an analysis or a control change).
     void sceneShown();
+    // The corrections changed (an edit, undo, redo, revert or import).
+    void speechCorrected();
 
 private:
     using Track = std::shared_ptr<const quelvo::preview::LevelTrack>;
@@ -71,6 +100,15 @@ private:
     // asks for them and answers false while they are measured.
     bool applyLoudnessDepth(quelvo::preview::PreviewScene& scene);
     void showDepthProblem();
+    // The speech editing's controls in the header, and the canvas's requests.
+    void addSpeechControls(QHBoxLayout* header);
+    // After a correction: the picture, the count and the mark; `select` is a
+    // time whose interval is then picked (negative: none).
+    void correctionMade(bool changed, double select = -1);
+    void refreshSpeechCount();
+    // Asked when the detection changed under corrections: clear them?
+    void askToClearCorrections(const quelvo::QVRoll& before);
+    double dialogueSeconds() const;
 
     QToolButton* m_toggle;
     QWidget* m_body;
@@ -90,6 +128,11 @@ private:
     double m_playFrom = 0;
     std::optional<quelvo::preview::DepthRequest> m_depthAsked; // the latest measurement asked for
     std::string m_shownFiles;                                  // whose picture the canvas shows
+    quelvo::SpeechCorrections m_corrections;  // for m_dialoguePath
+    kyaudio::ClusterList m_detected;          // the detection's speech in the picture
+    QLabel* m_speechCount;
+    QToolButton* m_revert;
+    QToolButton* m_labels;
 };
 
 } // namespace kyui

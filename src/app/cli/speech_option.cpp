@@ -1,0 +1,43 @@
+#include "app/cli/speech_option.h"
+
+#include <cmath>
+
+#include "app/cli/duck_options.h"
+#include "ducking/speech_labels.h"
+#include "platform/audio/audio_file.h"
+
+namespace quelvo::cli {
+
+void addSpeechOption(CLI::App* command, DuckOptions& options) {
+    command->add_option(
+        "--speech", options.speech,
+        "Use the speech intervals of this label file (start<TAB>end<TAB>text a line, as analyze "
+        "--labels writes) as they are, instead of detecting");
+}
+
+SpeechChoice speechFrom(const DuckOptions& options, double dialogueSeconds) {
+    SpeechChoice choice;
+    if (!options.speech) return choice;
+    // Given intervals leave nothing to detect: a detection option beside
+    // them would silently do nothing, which hides a mistake in a script.
+    if (options.detect || options.threshold) {
+        choice.usageError =
+            "--speech gives the speech itself; it cannot be used with --detect or --threshold";
+        return choice;
+    }
+    LabelReading read = readLabelFile(*options.speech, dialogueSeconds);
+    if (!read.status) {
+        choice.failure = read.status.message();
+        return choice;
+    }
+    choice.intervals = std::move(read.intervals);
+    choice.warnings = std::move(read.warnings);
+    return choice;
+}
+
+double dialogueSecondsOf(const std::string& dialoguePath) {
+    const kyaudio::AudioFileInfo info = kyaudio::probeAudioFile(dialoguePath);
+    return info.status && std::isfinite(info.duration) && info.duration > 0 ? info.duration : 0.0;
+}
+
+} // namespace quelvo::cli
