@@ -38,8 +38,8 @@ void applyDuckedLevels(PreviewScene& scene, const QVRoll& rolls, std::vector<int
 
 void applySpeech(PreviewScene& scene, const PreviewSettings& s, kyaudio::ClusterList speech) {
     scene.speech = std::move(speech);
-    scene.keyframes =
-        makeVolumeKeyframes(scene.speech, s.rolls, s.decreaseToZero, s.duckingDecrease, s.overallMusicLevel);
+    const DuckDepth depth{s.duckingDecrease, s.decreaseToZero, s.overallMusicLevel, std::nullopt};
+    scene.keyframes = musicKeyframes(scene.speech, s.rolls, depth);
     scene.duckedLevels.clear();
 }
 
