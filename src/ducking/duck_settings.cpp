@@ -1,4 +1,5 @@
 #include "ducking/duck_settings.h"
+#include "ducking/duck_flag_settings.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,6 +1,5 @@
 #pragma once
-// The numbers (and the one on/off choice) an editor sets for ducking: each
-// stored key with its default
+// The numbers an editor sets for ducking: each stored key with its default
 // and the range its desktop control allows, in one table that both front
 // ends read. The desktop's sliders take their range, steps and default from
 // here; the command line accepts exactly these ranges; a stored value outside
@@ -21,12 +20,6 @@ struct NumberSetting {
     const char* unit; // "dB", "s", "LU"
 };
 
-// An on/off choice and its default.
-struct FlagSetting {
-    const char* key;
-    bool defaultValue;
-};
-
 namespace settings {
 
 inline constexpr NumberSetting kDecrease{"duck.decrease", -12, -60, 0, 0, "dB"};
@@ -42,9 +35,6 @@ inline constexpr std::array<NumberSetting, 8> kNumberSettings{
     kDecrease,      kOverallMusicLevel, kThreshold,     kAttackWindow,
     kAttackPreRoll, kReleasePreRoll,    kReleaseWindow, kUnderLU};
 
-// "Decrease to zero": its key has kept the name the first version gave it.
-inline constexpr FlagSetting kDecreaseToZero{"decreaseToZero", false};
-
 } // namespace settings
 
 // A finite value within the setting's range.
@@ -57,9 +47,6 @@ std::string rangeText(const NumberSetting& setting);
 // stored; and the default, with a warning noted in the settings store, when
 // the stored value cannot be used (not a number, not finite, out of range).
 double storedNumber(const NumberSetting& setting);
-
-// The stored choice, or the default when none (or no boolean) is stored.
-bool storedFlag(const FlagSetting& setting);
 
 // Why text is no value for the setting, naming its range ("must be a whole
 // number of dB from -60 to 0, not 20"), or nothing when it is a finite

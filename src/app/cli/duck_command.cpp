@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/cli/commands.h"
+#include "ducking/duck_flag_settings.h"
 #include "app/cli/duck_options.h"
 #include "app/cli/jobs_option.h"
 #include "app/cli/plot_output.h"

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ducking/duck_flag_settings.h"
 #include "platform/toolkit/prefs.h"
 #include "project/duck_request.h"
 #include "ui/kit/ky_timer.h"
