@@ -8,6 +8,7 @@
 #include "platform/audio/audio_file.h"
 #include "platform/audio/pcm_stream.h"
 #include "platform/audio/true_peak.h"
+#include "project/filler_fade.h"
 
 namespace quelvo::mix {
 
@@ -152,12 +153,7 @@ std::vector<FillerClip> fillerClipsFor(const kyaudio::ClusterList& musicClusters
 }
 
 double fillerFadeGain(const FillerClip& clip, double intoClip) {
-    const double fade = std::min(kFillerFadeOut, clip.duration);
-    const double fadeStart = clip.duration - fade;
-    if (intoClip <= fadeStart || fade <= 0) return 1.0;
-    const double u = std::clamp((intoClip - fadeStart) / fade, 0.0, 1.0);
-    // Eased in: the fade starts gently and falls fastest at its end.
-    return 1.0 - u * u;
+    return quelvo::fillerFadeGain(clip.duration, intoClip);
 }
 
 RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request) {

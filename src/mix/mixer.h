@@ -19,11 +19,12 @@
 #include "platform/audio/cluster.h"
 #include "platform/audio/loudness.h"
 #include "platform/toolkit/result.h"
+#include "project/project_description.h"
 
 namespace quelvo::mix {
 
 // How long a filler clip fades out at its end, in seconds.
-inline constexpr double kFillerFadeOut = 5.0;
+inline constexpr double kFillerFadeOut = kFillerFadeSeconds;
 
 // One filler clip on the timeline: it plays the filler from its beginning at
 // `offset` for `duration` seconds and fades out over its last 5 s.

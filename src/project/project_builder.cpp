@@ -5,7 +5,7 @@
 
 #include "ducking/filler_clips.h"
 #include "ducking/volume_keyframes.h"
-#include "mix/mixer.h"
+#include "project/filler_fade.h"
 #include "platform/toolkit/files.h"
 #include "platform/toolkit/strings.h"
 
@@ -41,11 +41,10 @@ kymovie::VolumeKeyframeList musicKeyframes(const kyaudio::ClusterList& speech, c
 kymovie::VolumeKeyframeList fillerFadeKeyframes(double clipSeconds) {
     kymovie::VolumeKeyframeList keyframes;
     if (!(clipSeconds > 0)) return keyframes;
-    const mix::FillerClip clip{0, clipSeconds};
     const double fadeStart = std::max(0.0, clipSeconds - kFillerFadeSeconds);
-    keyframes.push_back({fadeStart, gainToDb(mix::fillerFadeGain(clip, fadeStart))});
+    keyframes.push_back({fadeStart, gainToDb(fillerFadeGain(clipSeconds, fadeStart))});
     for (double t = fadeStart + kFadeStep; t < clipSeconds - 1e-9; t += kFadeStep)
-        keyframes.push_back({t, gainToDb(mix::fillerFadeGain(clip, t))});
+        keyframes.push_back({t, gainToDb(fillerFadeGain(clipSeconds, t))});
     keyframes.push_back({clipSeconds, kSilenceDb});
     return keyframes;
 }

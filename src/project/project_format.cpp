@@ -12,12 +12,11 @@ struct FormatRow {
     int stored;
 };
 
-constexpr std::array<FormatRow, 5> kFormats{{
+constexpr std::array<FormatRow, 4> kFormats{{
     {ProjectFormat::fcpxml19, "1.9", "fcpxml", 1},
     {ProjectFormat::fcpxml16, "1.6", "fcpxml", 0},
     {ProjectFormat::xmeml, "xmeml", "xml", 2},
     {ProjectFormat::mlt, "mlt", "mlt", 3},
-    {ProjectFormat::kdenlive, "kdenlive", "kdenlive", 4},
 }};
 
 const FormatRow& rowOf(ProjectFormat format)

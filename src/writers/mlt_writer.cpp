@@ -62,11 +62,4 @@ std::string writeMlt(const ProjectDescription& project) {
     return writeMltDocument(project);
 }
 
-KdenliveText writeKdenlive(const ProjectDescription&) {
-    return {
-        kykit::Status::failure("Kdenlive projects are not available in this build: Kdenlive 22.12 "
-                               "does not open them as its own; choose Shotcut (MLT) instead"),
-        ""};
-}
-
 } // namespace quelvo

@@ -15,15 +15,6 @@ namespace quelvo {
 // For Shotcut (and `melt`).
 std::string writeMlt(const ProjectDescription& project);
 
-// Kdenlive 22.12 does not open this document as a project of its own yet
-// (docs/editor-formats.md says what was tried), and a project that does not
-// open is worse than none: the format is refused with one sentence the job
-// shows, and nothing is written.
-struct KdenliveText {
-    kykit::Status status = kykit::Status::success();
-    std::string text;
-};
-KdenliveText writeKdenlive(const ProjectDescription& project);
 
 // The level keyframes an MLT `volume` filter gets for an envelope on a clip of
 // `frames` frames: in time order (a stable sort, as the mix reads the

@@ -21,12 +21,6 @@ ProjectText projectText(const ProjectDescription& project, ProjectFormat format)
     case ProjectFormat::mlt:
         out.text = writeMlt(project);
         return out;
-    case ProjectFormat::kdenlive: {
-        const KdenliveText kdenlive = writeKdenlive(project);
-        out.status = kdenlive.status;
-        out.text = kdenlive.text;
-        return out;
-    }
     }
     out.status = kykit::Status::failure("projects for " + std::string(formatOption(format)) +
                                         " are not available in this build");

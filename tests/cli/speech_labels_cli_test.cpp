@@ -63,7 +63,7 @@ TEST_F(SpeechLabelsCli, AnalyzeLabelsAreTheClustersExactlyUnderTheOutputRules) {
 // The --speech cases are disabled until duck and render register the option
 // (addSpeechOption) and hand speechFrom's intervals to the job as its
 // request's speech (docs/label-files.md).
-TEST_F(SpeechLabelsCli, DISABLED_LabelsReadBackGiveTheDetectedProjectAndCorrectionsTheirOwn) {
+TEST_F(SpeechLabelsCli, LabelsReadBackGiveTheDetectedProjectAndCorrectionsTheirOwn) {
     CommandResult r = cli({"analyze", m_dialogue, "--labels", path("speech.txt")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string labels = readFile(path("speech.txt"));
@@ -88,7 +88,7 @@ TEST_F(SpeechLabelsCli, DISABLED_LabelsReadBackGiveTheDetectedProjectAndCorrecti
     EXPECT_VALID_FCPXML(readFile(path("corrected.fcpxml")), "1.9");
 }
 
-TEST_F(SpeechLabelsCli, DISABLED_MistakesAreRefusedInOneLine) {
+TEST_F(SpeechLabelsCli, MistakesAreRefusedInOneLine) {
     writeFile(path("bad.txt"), "1\t2\tok\n3\tsoon\tx\n");
     const std::vector<std::pair<std::vector<std::string>, int>> cases = {
         {{"duck", "--dialogue", m_dialogue, "--music", m_music, "--speech", path("bad.txt"),

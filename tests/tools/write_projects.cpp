@@ -1,5 +1,5 @@
 // write-projects DIALOGUE MUSIC FILLER FOLDER: the job's project for these
-// recordings written as FCP7 XML and MLT (and Kdenlive, once it can be) into FOLDER, for opening
+// recordings written as FCP7 XML and MLT into FOLDER, for opening
 // them in the editors by hand.
 #include <cstdio>
 
@@ -22,10 +22,5 @@ int main(int argc, char** argv) {
     }
     quelvo::test::writeFile(folder / "project.xml", quelvo::writeXmeml(project));
     quelvo::test::writeFile(folder / "project.mlt", quelvo::writeMlt(project));
-    const quelvo::KdenliveText kdenlive = quelvo::writeKdenlive(project);
-    if (kdenlive.status)
-        quelvo::test::writeFile(folder / "project.kdenlive", kdenlive.text);
-    else
-        std::fprintf(stderr, "write-projects: %s\n", kdenlive.status.message().c_str());
     return 0;
 }

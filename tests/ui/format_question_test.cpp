@@ -88,7 +88,6 @@ TEST_F(FormatQuestionTest, EveryEditorCanBeChosenByClickingAndTheAnswerReachesTh
         EXPECT_EQ("Premiere Pro / DaVinci Resolve (FCP7 XML)",
                   sheet->radXmeml->text().toStdString());
         EXPECT_EQ("Shotcut (MLT)", sheet->radMlt->text().toStdString());
-        EXPECT_EQ("Kdenlive", sheet->radKdenlive->text().toStdString());
         EXPECT_TRUE(sheet->radFCP106->isChecked()) << "10.6 is preferred by default";
         EXPECT_EQ(window, sheet->window()->parentWidget());
         sheet->choiceButton(format)->click();
@@ -105,8 +104,7 @@ TEST_F(FormatQuestionTest, EveryEditorCanBeChosenByClickingAndTheAnswerReachesTh
 
 TEST_F(FormatQuestionTest, TheKeyboardAloneChoosesEveryEditorAndEscapeCancels) {
     const std::vector<ProjectFormat> downwards = {ProjectFormat::fcpxml19, ProjectFormat::fcpxml16,
-                                                  ProjectFormat::xmeml, ProjectFormat::mlt,
-                                                  ProjectFormat::kdenlive};
+                                                  ProjectFormat::xmeml, ProjectFormat::mlt};
     for (size_t steps = 0; steps < downwards.size(); ++steps) {
         FCP106ExportOptionsVC* sheet = ask();
         ASSERT_NE(nullptr, sheet);
@@ -126,7 +124,7 @@ TEST_F(FormatQuestionTest, TheKeyboardAloneChoosesEveryEditorAndEscapeCancels) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             EXPECT_EQ(sheet->chkRememberMyChoice, QApplication::focusWidget());
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-            EXPECT_EQ(sheet->radKdenlive, QApplication::focusWidget());
+            EXPECT_EQ(sheet->radMlt, QApplication::focusWidget());
         }
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         ASSERT_TRUE(sheetGone());
@@ -147,8 +145,7 @@ TEST_F(FormatQuestionTest, RememberedChoicesOldAndNewAnswerAtOnceAndUnknownOnesA
     const std::pair<double, ProjectFormat> known[] = {{0, ProjectFormat::fcpxml16},
                                                       {1, ProjectFormat::fcpxml19},
                                                       {2, ProjectFormat::xmeml},
-                                                      {3, ProjectFormat::mlt},
-                                                      {4, ProjectFormat::kdenlive}};
+                                                      {3, ProjectFormat::mlt}};
     for (const auto& [stored, format] : known) {
         kykit::prefs_setValueDouble("KyFCP106Prefs.rememberedChoice", stored);
         m_answers.clear();
@@ -157,7 +154,7 @@ TEST_F(FormatQuestionTest, RememberedChoicesOldAndNewAnswerAtOnceAndUnknownOnesA
         EXPECT_EQ(format, m_answers[0]);
     }
     // Values no version wrote: asked as if nothing were remembered.
-    for (double stored : {5.0, -3.0, 2.5, 1e300}) {
+    for (double stored : {4.0, 5.0, -3.0, 2.5, 1e300}) {
         kykit::prefs_setValueDouble("KyFCP106Prefs.rememberedChoice", stored);
         m_answers.clear();
         FCP106ExportOptionsVC* sheet = ask();
@@ -169,8 +166,8 @@ TEST_F(FormatQuestionTest, RememberedChoicesOldAndNewAnswerAtOnceAndUnknownOnesA
     }
     kykit::prefs_setValueString("KyFCP106Prefs.rememberedChoice", "mlt");
     m_answers.clear();
-    ASSERT_NE(nullptr, ask(ProjectFormat::kdenlive)) << "a stored text is nothing remembered";
-    EXPECT_TRUE(waitForSheet()->radKdenlive->isChecked()) << "the caller's choice is preselected";
+    ASSERT_NE(nullptr, ask(ProjectFormat::xmeml)) << "a stored text is nothing remembered";
+    EXPECT_TRUE(waitForSheet()->radXmeml->isChecked()) << "the caller's choice is preselected";
     waitForSheet()->btnCancel->click();
     ASSERT_TRUE(sheetGone());
     // Remembering off: a stored choice is kept but not used.
@@ -236,7 +233,7 @@ TEST_F(FormatQuestionTest, ThePreferencesShowAndChangeTheRememberedEditor) {
     QComboBox* editors = prefs->cmbRememberedEditor;
     EXPECT_FALSE(editors->isEnabled()) << "nothing is remembered while remembering is off";
     EXPECT_EQ(-1, editors->currentIndex());
-    EXPECT_EQ(5, editors->count());
+    EXPECT_EQ(4, editors->count());
     EXPECT_TRUE(prefs->lblSendNote->isVisible());
     prefs->chkRememberMyChoice->click();
     ASSERT_TRUE(editors->isEnabled());
@@ -246,11 +243,11 @@ TEST_F(FormatQuestionTest, ThePreferencesShowAndChangeTheRememberedEditor) {
     QTest::keyClick(editors, Qt::Key_Down);
     EXPECT_EQ("Final Cut Pro, older versions (FCPXML 1.6)", editors->currentText().toStdString());
     EXPECT_EQ(ProjectFormat::fcpxml16, rememberedFormat());
-    editors->setCurrentIndex(editors->findData(static_cast<int>(ProjectFormat::kdenlive)));
+    editors->setCurrentIndex(editors->findData(static_cast<int>(ProjectFormat::mlt)));
     emit editors->activated(editors->currentIndex());
-    EXPECT_EQ(ProjectFormat::kdenlive, rememberedFormat());
+    EXPECT_EQ(ProjectFormat::mlt, rememberedFormat());
     EXPECT_EQ(nullptr, ask()) << "the question uses what the preferences remember";
-    EXPECT_EQ(std::vector<Answer>{ProjectFormat::kdenlive}, m_answers);
+    EXPECT_EQ(std::vector<Answer>{ProjectFormat::mlt}, m_answers);
     prefs->chkRememberMyChoice->click();
     EXPECT_FALSE(editors->isEnabled());
 }
@@ -264,10 +261,9 @@ TEST_F(FormatQuestionTest, TheResultNamesTheKindOfFileForEveryEditor) {
     const std::pair<const char*, const char*> kinds[] = {{"1.9", "FCPXML 1.9"},
                                                          {"1.6", "FCPXML 1.6"},
                                                          {"xmeml", "FCP7 XML"},
-                                                         {"mlt", "MLT XML"},
-                                                         {"kdenlive", "Kdenlive project"}};
+                                                         {"mlt", "MLT XML"}};
     for (const auto& [format, kind] : kinds) {
-        outcome.format = format;
+        outcome.format = formatFromOption(format);
         panel.showOutcome(outcome,
                           "/tmp/talk." + std::string(fileExtension(*formatFromOption(format))));
         EXPECT_EQ("3 speech intervals, 12 keyframes, 0 filler clips \u00B7 " + std::string(kind),

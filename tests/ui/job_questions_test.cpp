@@ -45,11 +45,13 @@ TEST_F(JobQuestionsTest, AnExistingProjectIsReplacedKeptBesideOrLeftAlone) {
     writeFile(mine, "the editor's own work");
     const std::vector<std::string> question = {"Replace", "Keep Both", "Cancel"};
 
-    alerts.answers = {2}; // Cancel: no job at all
+    alerts.answers = {2}; // Cancel: nothing written
     duck(m_talk);
     EXPECT_EQ(lastButtons(), question);
     EXPECT_NE(alerts.shown.back().informativeText.find("talk 2.fcpxml"), std::string::npos);
-    EXPECT_EQ(versionSheet.asked.load(), 0);
+    // The file's name follows the editor chosen, so it is asked about after that.
+    EXPECT_EQ(versionSheet.asked.load(), 1);
+    EXPECT_EQ(readFile(mine), "the editor's own work");
     EXPECT_TRUE(notifications.posted.empty());
 
     alerts.answers = {1}; // Keep Both, twice: numbered copies beside it

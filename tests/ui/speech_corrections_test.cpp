@@ -180,7 +180,7 @@ TEST_F(SpeechCorrectionsTest, BadLabelFilesAndADetectionChangeAreAskedAbout) {
 // line writes with --speech of the exported label file. Disabled until Duck
 // hands PreviewPanel::correctedSpeech() to the job as its request's speech
 // and duck registers --speech (docs/label-files.md).
-TEST_F(SpeechCorrectionsTest, DISABLED_DuckWithCorrectionsEqualsDuckWithTheirLabelFile) {
+TEST_F(SpeechCorrectionsTest, DuckWithCorrectionsEqualsDuckWithTheirLabelFile) {
     PreviewPanel* panel = showPreview();
     PreviewCanvas* canvas = panel->canvas();
     const ClusterList detected = panel->detectedSpeech();

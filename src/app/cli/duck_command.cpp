@@ -17,6 +17,7 @@
 #include "app/cli/jobs_option.h"
 #include "app/cli/plot_output.h"
 #include "app/cli/setting_option.h"
+#include "app/cli/speech_option.h"
 #include "ducking/job/duck_job.h"
 #include "mix/depth_mode.h"
 #include "platform/toolkit/concurrency.h"
@@ -72,7 +73,7 @@ DuckRequest requestFor(const DuckOptions& o, const QVRoll& rolls, const JobsChoi
 // Only a file the job writes counts; the hand-over copy is ours.
 std::optional<std::string> refusedOutputs(const DuckOptions& o, const DuckRequest& request, const std::string& plot) {
     kykit::OutputPlan outputs;
-    outputs.inputs = {o.dialogue, o.music, o.filler};
+    outputs.inputs = {o.dialogue, o.music, o.filler, o.speech.value_or("")};
     outputs.inputsName = "the recordings being ducked";
     if (!request.output.sendToFinalCutPro)
         outputs.outputs.push_back(o.output.empty() ? projectPathFor(o.dialogue, *request.output.format) : o.output);
@@ -128,7 +129,8 @@ int runDuck(const DuckOptions& o, const std::string& plot) {
         printError("--send-to-fcp needs the 1.9 format: older versions and other editors get a file");
         return 2;
     }
-    const DuckRequest request = requestFor(o, rolls, jobs, *format);
+    DuckRequest request = requestFor(o, rolls, jobs, *format);
+    if (const int status = readSpeechOption(o, request.speech)) return status;
     if (const auto refused = refusedOutputs(o, request, plot)) {
         printError(*refused);
         return 1;
@@ -201,6 +203,7 @@ void addDuckOptions(CLI::App* command, DuckOptions& options) {
             "--threshold", options.threshold,
             "Speech detection threshold in dB; implies --detect threshold (default: stored, -24)")
         ->check(settingValidator(settings::kThreshold));
+    addSpeechOption(command, options);
     command->add_option("--name", options.name, "Project name (default: the dialogue's file name)");
     addJobsOption(command, options.jobs);
     command->add_flag("--json", options.json, "Print a JSON summary");

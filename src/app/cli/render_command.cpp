@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/cli/commands.h"
+#include "app/cli/speech_option.h"
 #include "app/cli/duck_options.h"
 #include "app/cli/jobs_option.h"
 #include "ducking/job/duck_job.h"
@@ -59,6 +60,7 @@ int runRender(const RenderOptions& o) {
         return 2;
     }
     request.parallelism = jobs.parallelism;
+    if (const int status = readSpeechOption(o.duck, request.speech)) return status;
     request.outputPath = output;
     request.container = *container;
     request.measureLoudness = o.duck.json;
@@ -66,7 +68,7 @@ int runRender(const RenderOptions& o) {
     // An existing file is never replaced without being asked for, as with
     // duck; one of the recordings themselves never, --force or not.
     kykit::OutputPlan outputs;
-    outputs.inputs = {request.dialoguePath, request.musicPath, request.fillerPath};
+    outputs.inputs = {request.dialoguePath, request.musicPath, request.fillerPath, o.duck.speech.value_or("")};
     outputs.inputsName = "the recordings being mixed";
     outputs.outputs = {request.outputPath, request.stemPath};
     outputs.replaceExisting = o.duck.force;

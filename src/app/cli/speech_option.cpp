@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/cli/commands.h"
 #include "app/cli/duck_options.h"
 #include "ducking/speech_labels.h"
 #include "platform/audio/audio_file.h"
@@ -38,6 +39,21 @@ SpeechChoice speechFrom(const DuckOptions& options, double dialogueSeconds) {
 double dialogueSecondsOf(const std::string& dialoguePath) {
     const kyaudio::AudioFileInfo info = kyaudio::probeAudioFile(dialoguePath);
     return info.status && std::isfinite(info.duration) && info.duration > 0 ? info.duration : 0.0;
+}
+
+int readSpeechOption(const DuckOptions& options, std::optional<kyaudio::ClusterList>& speech) {
+    const SpeechChoice choice = speechFrom(options, options.speech ? dialogueSecondsOf(options.dialogue) : 0);
+    if (choice.usageError) {
+        printError(*choice.usageError);
+        return 2;
+    }
+    if (choice.failure) {
+        printError(*choice.failure);
+        return 1;
+    }
+    for (const std::string& warning : choice.warnings) printWarning(warning);
+    speech = choice.intervals;
+    return 0;
 }
 
 } // namespace quelvo::cli

@@ -32,4 +32,9 @@ SpeechChoice speechFrom(const DuckOptions& options, double dialogueSeconds);
 // The dialogue's length for speechFrom: its header's, 0 when unknown.
 double dialogueSecondsOf(const std::string& dialoguePath);
 
+// Reads --speech for duck and render into `speech`, printing what was
+// mended; 0 to go on, else the exit status (2 for a usage error, 1 for a
+// file that cannot be used), the reason printed.
+int readSpeechOption(const DuckOptions& options, std::optional<kyaudio::ClusterList>& speech);
+
 } // namespace quelvo::cli

@@ -346,11 +346,22 @@ void deliver(JobState& job, ProjectFormat format) {
         outcome.success = true;
         return;
     }
-    const std::string path =
-        output.path.empty() ? projectPathFor(job.dialoguePath, format) : output.path;
-    // An existing project is replaced only when the request allows it, also
-    // when one appears while the job runs.
-    if (!output.replaceAllowed) kykit::mustStayNew(path);
+    std::string path = output.path.empty() ? projectPathFor(job.dialoguePath, format) : output.path;
+    bool replace = output.replaceAllowed;
+    // The name depends on the format, so only now can the editor be asked
+    // about a project already there.
+    if (!replace && job.context.onExistingProject && kykit::fu_somethingAt(path)) {
+        const std::optional<std::string> chosen = job.context.onExistingProject(path);
+        if (!chosen) {
+            outcome.cancelled = true;
+            return;
+        }
+        replace = *chosen == path;
+        path = *chosen;
+    }
+    // An existing project is replaced only when allowed, also when one
+    // appears while the job runs.
+    if (!replace) kykit::mustStayNew(path);
     writeText(outcome, text.text, path);
 }
 

@@ -82,6 +82,12 @@ struct DuckJobContext {
     // the warning sentence; false stops the job (cancelled). Unset, the job
     // goes on and the warning is in the outcome.
     std::function<bool(const std::string& warning)> onNoSpeech;
+    // Asked on the job's thread once the format (and with it the file name)
+    // is known, when something is already where the project would go and the
+    // request does not allow replacing it. The answer is the path to write:
+    // the same one replaces it, another keeps both; nothing cancels the job.
+    // Unset, the job refuses to replace it.
+    std::function<std::optional<std::string>(const std::string& path)> onExistingProject;
 };
 
 // A music or filler is placed as a clip of whole timeline frames: one

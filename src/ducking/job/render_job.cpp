@@ -65,6 +65,7 @@ DuckRequest duckRequestFor(const RenderJobRequest& request) {
     duck.rolls = request.rolls;
     duck.depth = {request.decrease, request.toZero, request.overall, request.underLU};
     duck.parallelism = request.parallelism;
+    duck.speech = request.speech;
     return duck;
 }
 

@@ -32,7 +32,9 @@ struct RenderJobRequest {
     kyaudio::AudioContainer container = kyaudio::AudioContainer::wav;
     std::string stemPath;  // "" for none
     std::function<bool(double)> progress;  // the render's share done; false stops it
-    kyaudio::Parallelism parallelism;      // for the analyses, as DuckJobOptions::parallelism
+    kyaudio::Parallelism parallelism;      // for the analyses, as DuckRequest::parallelism
+    // Speech to use as it is instead of detecting, as DuckRequest::speech.
+    std::optional<kyaudio::ClusterList> speech;
 };
 
 struct RenderJobOutcome {

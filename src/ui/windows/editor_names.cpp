@@ -21,8 +21,6 @@ QString editorChoiceText(quelvo::ProjectFormat format) {
         return tr("Premiere Pro / DaVinci Resolve (FCP7 XML)");
     case ProjectFormat::mlt:
         return tr("Shotcut (MLT)");
-    case ProjectFormat::kdenlive:
-        return tr("Kdenlive");
     }
     return {};
 }
@@ -44,8 +42,6 @@ QString projectKindText(quelvo::ProjectFormat format) {
         return tr("FCP7 XML");
     case ProjectFormat::mlt:
         return tr("MLT XML");
-    case ProjectFormat::kdenlive:
-        return tr("Kdenlive project");
     }
     return {};
 }

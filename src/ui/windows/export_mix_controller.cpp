@@ -102,6 +102,7 @@ void ExportMixController::exportMix(const ExportMixInputs& inputs) {
     request.toZero = inputs.toZero;
     request.underLU = inputs.underLU;
     request.rolls = inputs.rolls;
+    request.speech = inputs.speech;
     request.measureLoudness = true;
     request.parallelism.jobs = kyaudio::machineCores();
     request.outputPath = output;

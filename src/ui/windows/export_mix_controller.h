@@ -31,6 +31,8 @@ struct ExportMixInputs {
     bool toZero = false;
     std::optional<double> underLU;  // depth by loudness, from the stored depth mode
     quelvo::QVRoll rolls;
+    // The editor's corrected speech, used as it is; absent: detected.
+    std::optional<kyaudio::ClusterList> speech;
 };
 
 class ExportMixController : public QObject {

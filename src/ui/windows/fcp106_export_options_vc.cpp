@@ -57,7 +57,6 @@ void FCP106ExportOptionsVC::buildLayout() {
     radOlder = choice(ProjectFormat::fcpxml16);
     radXmeml = choice(ProjectFormat::xmeml);
     radMlt = choice(ProjectFormat::mlt);
-    radKdenlive = choice(ProjectFormat::kdenlive);
     lblSendNote = new QLabel(tr("Final Cut Pro projects are sent straight to Final Cut Pro; "
                                 "the other editors' projects are saved as files."),
                              this);
@@ -90,7 +89,6 @@ void FCP106ExportOptionsVC::buildLayout() {
     layout->addLayout(versions);
     layout->addWidget(radXmeml);
     layout->addWidget(radMlt);
-    layout->addWidget(radKdenlive);
     layout->addWidget(lblSendNote);
     layout->addSpacing(unit / 2);
     layout->addWidget(chkRememberMyChoice);

@@ -50,7 +50,6 @@ public:
   QRadioButton* radOlder;
   QRadioButton* radXmeml;
   QRadioButton* radMlt;
-  QRadioButton* radKdenlive;
   // Shown while Final Cut Pro projects are sent without a file: says that
   // this applies to Final Cut Pro only.
   QLabel* lblSendNote;

@@ -4,6 +4,7 @@
 // a project in which no speech was found. The wording of the facts comes
 // from the core (noSpeechWarning, fu_keepBothPath); these only ask.
 #include <functional>
+#include <optional>
 #include <string>
 
 #include <QPointer>
@@ -22,5 +23,11 @@ void askBeforeReplacing(QWidget* parent, const std::string& target,
 // over parent while it still exists, waits for the answer and returns true
 // for Write Anyway. Take the pointer on the GUI thread.
 bool askToWriteWithoutSpeech(const QPointer<QWidget>& parent, const std::string& warning);
+
+// From any thread (the job's), once the project's file name is known and
+// something is there: asks Replace / Keep Both / Cancel on the GUI thread and
+// returns `target` (Replace), the first free numbered name beside it (Keep
+// Both) or nothing (Cancel, or the window is gone).
+std::optional<std::string> askWhereToWrite(const QPointer<QWidget>& parent, const std::string& target);
 
 } // namespace kyui

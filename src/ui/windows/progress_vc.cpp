@@ -25,7 +25,7 @@
 #include "ui/kit/ky_windows.h"
 #include "ui/kit/label_status_sink.h"
 #include "ui/kit/main_thread.h"
-#include "ui/windows/desktop_version_sheet.h"
+#include "ui/windows/desktop_format_question.h"
 #include "ui/windows/job_questions.h"
 
 namespace kyui {
@@ -66,10 +66,6 @@ ProgressVC::PathChooser ProgressVC::setSaveAsChooser(PathChooser next) {
     PathChooser previous = saveAsChooser();
     saveAsChooser() = next ? std::move(next) : PathChooser(saveDialog);
     return previous;
-}
-
-kymovie::FCP106ExportOptionsVC& ProgressVC::versionSheet() {
-    return g_versionSheet ? *g_versionSheet : DesktopVersionSheet::shared();
 }
 
 ProgressVC::ProgressVC(QWidget* parent) : KyViewController(parent) {
@@ -176,7 +172,6 @@ void ProgressVC::runJob() {
     // The editor waits for this job: its analyses may use every core.
     job.parallelism.jobs = kyaudio::machineCores();
     std::shared_ptr<LabelStatusSink> status = m_status;
-    kymovie::FCP106ExportOptionsVC* sheet = &versionSheet();
     QPointer<ProgressVC> self(this);
     void* presenter = static_cast<KyViewController*>(this);
 
@@ -194,7 +189,16 @@ void ProgressVC::runJob() {
     context.onNoSpeech = [sheetWindow = QPointer<QWidget>(window())](const std::string& warning) {
         return askToWriteWithoutSpeech(sheetWindow, warning);
     };
-    auto question = std::make_shared<quelvo::VersionSheetQuestion>(*sheet, presenter);
+    // Where a project is already, the editor chooses: replace, keep both or cancel.
+    context.onExistingProject = [sheetWindow = QPointer<QWidget>(window())](const std::string& path) {
+        return askWhereToWrite(sheetWindow, path);
+    };
+    // Tests may put a version sheet of their own in place of the editor question.
+    std::shared_ptr<quelvo::FormatQuestion> question;
+    if (g_versionSheet)
+        question = std::make_shared<quelvo::VersionSheetQuestion>(*g_versionSheet, presenter);
+    else
+        question = std::make_shared<DesktopFormatQuestion>(window());
 
     // A detached thread rather than a pool: a job waiting on the version
     // sheet must never hold up quitting the program.

@@ -40,10 +40,9 @@ public:
     // (nullptr if it could not be made).
     static ProgressVC* showProgress(KyViewController* from, const quelvo::DuckRequest& request);
 
-    // The version sheet that jobs ask (the desktop one unless replaced); the
-    // caller keeps ownership. Returns the previous one.
+    // A version sheet that jobs ask instead of the editor question (tests);
+    // the caller keeps ownership. Returns the previous one.
     static kymovie::FCP106ExportOptionsVC* setVersionSheet(kymovie::FCP106ExportOptionsVC* sheet);
-    static kymovie::FCP106ExportOptionsVC& versionSheet();
 
     // Chooses where a project that could not be written goes instead ("" for
     // none): a save dialog unless replaced (tests). Returns the previous one.

@@ -406,6 +406,7 @@ void QuelvoMainVC::doExportMix() {
     inputs.toZero = decreaseToZero;
     inputs.underLU = quelvo::mix::storedUnderLU();
     inputs.rolls = quelvo::currentRolls();
+    inputs.speech = preview->correctedSpeech();
     m_exportMix->exportMix(inputs);
 }
 
@@ -422,34 +423,26 @@ quelvo::DuckRequest QuelvoMainVC::jobRequest(const std::string& filler) const {
     request.projectName = name + "_duck_project";
     request.musicRole = kymovie::QVSecondFileRole::shared().roleName();
     request.output.sendToFinalCutPro = quelvo::FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile;
-    // The window asks before an existing project is replaced.
-    request.output.replaceAllowed = true;
+    // The job asks before an existing project is replaced.
+    request.output.replaceAllowed = false;
+    // The speech as the preview shows it when the editor corrected it.
+    request.speech = preview->correctedSpeech();
     return request;
 }
 
 void QuelvoMainVC::startJob(const std::string& filler) {
     kykit::prefs_setValueString(kProjectNameKey, projectName->text().toStdString(), false);
-    const quelvo::DuckRequest request = jobRequest(filler);
-    QPointer<QuelvoMainVC> self(this);
-    const auto start = [=](const std::string& output) {
-        if (!self) return;
-        // The last result stays until the next job starts.
-        self->resultPanel->clear();
-        quelvo::DuckRequest job = request;
-        job.output.path = output;
-        ProgressVC* progress = ProgressVC::showProgress(self, job);
-        if (!progress) return;
-        connect(
-            progress, &ProgressVC::jobSucceeded, self->resultPanel,
-            [panel = self->resultPanel](const quelvo::DuckOutcome& outcome, const QString& file) {
+    // The last result stays until the next job starts.
+    resultPanel->clear();
+    // The project's name follows the editor chosen in the job, so the job
+    // asks before replacing one that is there (DuckJobContext::onExistingProject).
+    ProgressVC* progress = ProgressVC::showProgress(this, jobRequest(filler));
+    if (!progress) return;
+    connect(progress, &ProgressVC::jobSucceeded, resultPanel,
+            [panel = resultPanel](const quelvo::DuckOutcome& outcome, const QString& file) {
                 panel->showOutcome(outcome, file.toStdString());
             });
-        connect(progress, &ProgressVC::jobCancelled, self->resultPanel,
-                &JobResultPanel::showCancelled);
-    };
-    // A project handed straight to Final Cut Pro writes no file beside the dialogue.
-    if (request.output.sendToFinalCutPro) return start("");
-    askBeforeReplacing(this, quelvo::projectPathFor(speakerPath), start);
+    connect(progress, &ProgressVC::jobCancelled, resultPanel, &JobResultPanel::showCancelled);
 }
 
 } // namespace kyui
