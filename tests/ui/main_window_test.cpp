@@ -324,8 +324,8 @@ TEST_F(MainWindowTest, ProjectNameFollowsTheDialogueUntilTyped) {
     vc->btnDuck->click();
     kyui::ProgressVC* sheet = openProgressSheet();
     ASSERT_NE(nullptr, sheet);
-    EXPECT_EQ("_duck_event", *sheet->eventName);
-    EXPECT_EQ("_duck_project", *sheet->projectName);
+    EXPECT_EQ("_duck_event", sheet->request->eventName);
+    EXPECT_EQ("_duck_project", sheet->request->projectName);
     EXPECT_EQ("", kykit::prefs_getValueString("duck.projectName", "unset"));
 }
 

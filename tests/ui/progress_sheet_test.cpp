@@ -105,7 +105,7 @@ TEST_F(ProgressSheetTest, TheJobKeepsTheTimingItWasGiven) {
     QVRoll& live = currentRolls();
     applyThreshold(live, before.threshold - 10);
     applyAttackWindow(live, 2.0);
-    EXPECT_EQ(before, *sheet->rolls);
+    EXPECT_EQ(before, sheet->request->rolls);
     ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000));
     live = before;
 }
