@@ -9,7 +9,9 @@
 #include "project/project_builder.h"
 #include "support/test_support.h"
 #include "writers/fcpxml_writers.h"
+#include "writers/mlt_writer.h"
 #include "writers/project_text.h"
+#include "writers/xmeml_writer.h"
 
 namespace quelvo {
 namespace {

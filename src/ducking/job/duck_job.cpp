@@ -19,6 +19,7 @@
 #include "platform/movie/fcpxml_audio.h"
 #include "platform/toolkit/concurrency.h"
 #include "platform/toolkit/files.h"
+#include "platform/toolkit/keep_both.h"
 #include "platform/toolkit/output_files.h"
 #include "platform/toolkit/side_by_side.h"
 #include "project/project_builder.h"

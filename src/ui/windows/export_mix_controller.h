@@ -14,6 +14,7 @@
 #include <QPointer>
 
 #include "ducking/qv_roll.h"
+#include "platform/audio/cluster.h"
 
 class QProgressDialog;
 class QWidget;

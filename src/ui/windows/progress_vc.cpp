@@ -7,6 +7,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPointer>
@@ -38,9 +39,14 @@ const KySceneRegistration kScene(ProgressVC::kStoryboard, ProgressVC::kSceneId,
 kymovie::FCP106ExportOptionsVC* g_versionSheet = nullptr;
 
 std::string saveDialog(QWidget* parent, const std::string& suggested) {
+    // The filter follows the kind of project the editor chose (the suggested
+    // name's extension: .fcpxml, .xml, .mlt).
+    const QString suffix = QFileInfo(QString::fromStdString(suggested)).suffix();
+    const QString filter = suffix == QLatin1String("fcpxml")
+                               ? QObject::tr("Final Cut Pro XML (*.fcpxml)")
+                               : QObject::tr("Project (*.%1)").arg(suffix);
     return QFileDialog::getSaveFileName(parent, QObject::tr("Save Project As"),
-                                        QString::fromStdString(suggested),
-                                        QObject::tr("Final Cut Pro XML (*.fcpxml)"))
+                                        QString::fromStdString(suggested), filter)
         .toStdString();
 }
 
