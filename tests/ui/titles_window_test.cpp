@@ -303,8 +303,8 @@ TEST_F(TitlesWindowTest, QuittingAsksWhileAnExportRunsAndHelpExplainsTheWindow) 
     for (int i = 0; i < 3000; ++i) {
         const int s = 2 + i * 4;
         char block[160];
-        std::snprintf(block, sizeof block, "%d\n00:%02d:%02d,000 --> 00:%02d:%02d,500\nLine %d\nand another\n\n",
-                      i + 1, s / 60 % 60, s % 60, (s + 3) / 60 % 60, (s + 3) % 60, i + 1);
+        std::snprintf(block, sizeof block, "%d\n%02d:%02d:%02d,000 --> %02d:%02d:%02d,500\nLine %d\nand another\n\n",
+                      i + 1, s / 3600, s / 60 % 60, s % 60, (s + 3) / 3600, (s + 3) / 60 % 60, (s + 3) % 60, i + 1);
         text += block;
     }
     writeFile(dir / "film.srt", text);
