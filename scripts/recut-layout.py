@@ -415,26 +415,6 @@ def write_cmake(files, layout):
     return written
 
 
-CI = ".ci/run"
-CI_CHECK = ("# The module layout (docs/layout.md): where FFmpeg and Qt may be included,\n"
-            "# tests/ mirroring src/, the layers. Quick, so it runs first.\n"
-            "scripts/check-layout.sh\n")
-
-
-def ensure_ci_check():
-    """The layout check runs in CI once the layout exists."""
-    path = os.path.join(ROOT, CI)
-    if not os.path.exists(path):
-        return []
-    body = read(CI)
-    if "scripts/check-layout.sh" in body or "scripts/run-tests.sh" not in body:
-        return []
-    at = body.index("scripts/run-tests.sh")
-    at = body.rfind("\n", 0, at) + 1
-    write(CI, body[:at] + CI_CHECK + body[at:])
-    return [CI]
-
-
 def graph(files):
     edges = defaultdict(set)
     for path in files:
@@ -523,7 +503,7 @@ def main():
     new_files = set(git("ls-files").split("\n")) - {""}
     new_files |= {f for f in (os.path.relpath(os.path.join(d, n), ROOT)
                               for d, _, ns in os.walk(os.path.join(ROOT, "src")) for n in ns)}
-    written = write_cmake(new_files, layout) + ensure_ci_check()
+    written = write_cmake(new_files, layout)
     if moves:
         git("add", "-u")
         git("add", "-A", "src", "tests")
