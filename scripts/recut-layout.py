@@ -171,7 +171,8 @@ def plan_moves(layout, files):
             placed[path] = target + posixpath.basename(path) if target.endswith("/") else target
             continue
         if any(path == k or (k.endswith("/") and path.startswith(k)) for k in layout.keep):
-            if layout.base and path not in mapped_to and not in_commit(layout.base, path):
+            if (layout.base and path not in mapped_to and not path.startswith(NO_REWRITE_DIRS) and
+                    not in_commit(layout.base, path)):
                 new_in_kept.append(path)
             continue
         unplaced.append(path)
@@ -512,8 +513,8 @@ def main():
     for dirpath, dirnames, filenames in os.walk(ROOT, topdown=False):
         if ".git" in dirpath or dirpath.startswith(os.path.join(ROOT, "build")):
             continue
-        if not dirnames and not filenames and dirpath.startswith((os.path.join(ROOT, "src"),
-                                                                  os.path.join(ROOT, "tests"))):
+        if dirpath.startswith((os.path.join(ROOT, "src"), os.path.join(ROOT, "tests"))) and \
+                not os.listdir(dirpath):
             os.rmdir(dirpath)
 
     print(f"recut-layout: {len(moves)} files moved, {len(written)} build files written")
