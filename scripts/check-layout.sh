@@ -13,8 +13,8 @@ exec python3 - "$@" <<'EOF'
 import os, re, sys
 
 # Layers from the bottom up; equal numbers stand side by side.
-LAYERS = {"base": 0, "media": 1, "signal": 2, "speech": 3, "project": 4, "titles": 4,
-          "writers": 5, "mix": 5, "preview": 6, "jobs": 7, "ui": 8, "app": 9}
+LAYERS = {"base": 0, "media": 1, "signal": 2, "speech": 3, "project": 4, "titles": 5,
+          "writers": 6, "mix": 6, "preview": 7, "jobs": 8, "ui": 9, "app": 10}
 # Includes that still go up, each with why.
 KNOWN_UP = {
     # The roll record carries the detection mode and threshold beside the

@@ -34,8 +34,8 @@ TEMPLATES = os.path.join(ROOT, "scripts", "layout-templates")
 # Modules from the bottom layer up; a module may include only modules of a
 # lower rank (equal ranks stand side by side and do not include each other).
 LAYERS = {
-    "base": 0, "media": 1, "signal": 2, "speech": 3, "project": 4, "titles": 4,
-    "writers": 5, "mix": 5, "preview": 6, "jobs": 7, "ui": 8, "app": 9,
+    "base": 0, "media": 1, "signal": 2, "speech": 3, "project": 4, "titles": 5,
+    "writers": 6, "mix": 6, "preview": 7, "jobs": 8, "ui": 9, "app": 10,
 }
 # The targets: a module's library, or the program in a folder of src/app.
 PROGRAMS = {"app/cli": "quelvo-cli", "app/desktop": "quelvo"}
@@ -48,6 +48,7 @@ EXTERNAL = [
     (re.compile(r"^nlohmann/"), "nlohmann_json::nlohmann_json"),
     (re.compile(r"^CLI/"), "CLI11::CLI11"),
     (re.compile(r"^(QTest|QSignalSpy|QtTest/)"), "Qt6::Test"),
+    (re.compile(r"^libxml/"), "PkgConfig::LIBXML2"),
 ]
 FFMPEG_INCLUDE = re.compile(r'^\s*#\s*include\s*<lib(avformat|avcodec|avutil|swresample|swscale)/', re.M)
 INCLUDE = re.compile(r'^(\s*#\s*include\s*)([<"])([^">]+)([">])', re.M)
@@ -400,6 +401,35 @@ def test_block(files, layout):
     return "\n\n".join(lines)
 
 
+def tool_block(files):
+    """One program per tests/tools/<name>.cpp, named <name> with dashes, built
+    with the test helpers whose headers it includes."""
+    blocks = []
+    for tool in sorted(f for f in files if f.startswith("tests/tools/") and f.endswith(".cpp")):
+        sources, seen, queue = [tool], set(), [tool]
+        while queue:
+            path = queue.pop()
+            if path in seen:
+                continue
+            seen.add(path)
+            for name in quoted_includes(path):
+                header = resolve_include(name, path, files)
+                if not header or not header.startswith("tests/") or header.startswith("tests/support/"):
+                    continue
+                queue.append(header)
+                body = posixpath.splitext(header)[0] + ".cpp"
+                if body in files and body not in sources:
+                    sources.append(body)
+                    queue.append(body)
+        name = posixpath.splitext(posixpath.basename(tool))[0].replace("_", "-")
+        libs = dependencies(sources, files, set(), compiled_only=True)
+        rel = " ".join(posixpath.relpath(f, "tests") for f in sources)
+        blocks.append(f"add_executable({name} {rel})\n"
+                      f"target_link_libraries({name} PRIVATE quelvo_testsupport {' '.join(libs)})\n"
+                      f"set_target_properties({name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${{PROJECT_BINARY_DIR}}/bin)")
+    return "\n".join(blocks)
+
+
 def write_cmake(files, layout):
     written = []
     for dirpath, _, names in os.walk(TEMPLATES):
@@ -409,6 +439,8 @@ def write_cmake(files, layout):
             text = fill_template(template, out, files)
             if "@TESTS@" in text:
                 text = text.replace("@TESTS@", test_block(files, layout))
+            if "@TOOLS@" in text:
+                text = text.replace("@TOOLS@", tool_block(files))
             text = re.sub(r"\n\s*target_link_libraries\(\S+ (PUBLIC|PRIVATE) \)", "", text)
             if not os.path.exists(os.path.join(ROOT, out)) or read(out) != text:
                 write(out, text)
