@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Checks the module layout docs/layout.md describes:
+#   - FFmpeg headers are included in src/media only;
+#   - Qt headers in src/ui and src/app/desktop only;
+#   - every folder of src/ has its tests folder (tests/ mirrors src/);
+#   - every source file of src/ and tests/ is named in a CMake source list;
+#   - no module includes a module of its own or a higher layer, but for the
+#     edges listed below with the reason they are still there.
+# Prints each finding and exits 1 if there is any.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+exec python3 - "$@" <<'EOF'
+import os, re, sys
+
+# Layers from the bottom up; equal numbers stand side by side.
+LAYERS = {"base": 0, "media": 1, "signal": 2, "speech": 3, "project": 4, "titles": 5,
+          "writers": 6, "mix": 6, "preview": 7, "jobs": 8, "ui": 9, "app": 10}
+# Includes that still go up, each with why.
+KNOWN_UP = {
+    # The roll record carries the detection mode and threshold beside the
+    # envelope timing; speech detection takes the record until the request
+    # gives detection its own value.
+    ("src/speech/speech_clusters.h", "project/qv_roll.h"),
+}
+FFMPEG = re.compile(r'^\s*#\s*include\s*<lib(avformat|avcodec|avutil|avfilter|avdevice|swresample|swscale)/', re.M)
+QT = re.compile(r'^\s*#\s*include\s*<(Q[A-Za-z]+|Qt[A-Za-z]+/[^>]*)>', re.M)
+INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)
+findings = []
+
+def sources(top):
+    for folder, _, names in os.walk(top):
+        for name in sorted(names):
+            if name.endswith((".cpp", ".h", ".hpp")):
+                yield os.path.join(folder, name)
+
+def text(path):
+    with open(path, encoding="utf-8", errors="replace") as f:
+        return f.read()
+
+def cmake_lists(folder, stop):
+    while True:
+        candidate = os.path.join(folder, "CMakeLists.txt")
+        if os.path.exists(candidate):
+            yield candidate
+        if folder == stop:
+            return
+        folder = os.path.dirname(folder)
+
+modules = sorted(d for d in os.listdir("src") if os.path.isdir(os.path.join("src", d)))
+for module in modules:
+    if module not in LAYERS:
+        findings.append(f"src/{module}: a module docs/layout.md does not place in a layer")
+    if not os.path.isdir(os.path.join("tests", module)):
+        findings.append(f"src/{module} has no tests/{module} folder")
+
+for path in sources("src"):
+    body = text(path)
+    module = path.split("/")[1]
+    if FFMPEG.search(body) and module != "media":
+        findings.append(f"{path}: includes FFmpeg outside src/media")
+    if QT.search(body) and module != "ui" and not path.startswith("src/app/desktop/"):
+        findings.append(f"{path}: includes Qt outside src/ui and src/app/desktop")
+    for name in INCLUDE.findall(body):
+        target = name.split("/")[0]
+        if not os.path.exists(os.path.join("src", name)) or target == module:
+            continue
+        if LAYERS.get(target, 99) >= LAYERS.get(module, -1) and (path, name) not in KNOWN_UP:
+            findings.append(f"{path}: includes {name}, which is not in a lower layer")
+
+for top in ("src", "tests"):
+    for path in sources(top):
+        if not path.endswith(".cpp") or path.startswith(("tests/fuzz/",)):
+            continue
+        rel_ok = False
+        for lists in cmake_lists(os.path.dirname(path), top):
+            rel = os.path.relpath(path, os.path.dirname(lists))
+            if re.search(r"(^|[\s(])" + re.escape(rel) + r"($|[\s)])", text(lists), re.M):
+                rel_ok = True
+                break
+        if not rel_ok:
+            findings.append(f"{path}: in no CMake source list")
+
+for finding in findings:
+    print(f"check-layout: {finding}")
+if findings:
+    sys.exit(1)
+print("check-layout: the layout holds")
+EOF
