@@ -13,9 +13,9 @@
 #include <QApplication>
 #include <QImage>
 
-#include "ducking/speech_clusters.h"
 #include "preview/preview_geometry.h"
 #include "preview/preview_model.h"
+#include "speech/speech_clusters.h"
 #include "ui/windows/preview_canvas.h"
 
 namespace pv = quelvo::preview;

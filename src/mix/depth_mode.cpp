@@ -1,6 +1,6 @@
 #include "mix/depth_mode.h"
 
-#include "platform/toolkit/prefs.h"
+#include "base/prefs.h"
 
 namespace quelvo::mix {
 

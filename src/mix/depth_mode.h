@@ -6,8 +6,8 @@
 #include <array>
 #include <optional>
 
-#include "ducking/duck_settings.h"
-#include "platform/toolkit/result.h"
+#include "base/result.h"
+#include "project/duck_settings.h"
 
 namespace quelvo::mix {
 

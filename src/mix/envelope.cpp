@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ducking/volume_keyframes.h"
+#include "project/volume_keyframes.h"
 
 namespace quelvo::mix {
 

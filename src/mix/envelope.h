@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/movie/volume_keyframe.h"
+#include "project/volume_keyframe.h"
 
 namespace quelvo::mix {
 

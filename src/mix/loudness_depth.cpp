@@ -6,9 +6,9 @@
 #include <memory>
 #include <optional>
 
+#include "base/side_by_side.h"
 #include "mix/envelope.h"
-#include "platform/audio/loudness.h"
-#include "platform/toolkit/side_by_side.h"
+#include "signal/loudness.h"
 
 namespace quelvo::mix {
 

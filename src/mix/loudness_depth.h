@@ -18,12 +18,12 @@
 #include <string>
 #include <vector>
 
-#include "ducking/qv_roll.h"
-#include "platform/audio/cluster.h"
-#include "platform/audio/parallelism.h"
-#include "platform/audio/pcm_stream.h"
-#include "platform/movie/volume_keyframe.h"
-#include "platform/toolkit/result.h"
+#include "base/cluster.h"
+#include "base/result.h"
+#include "media/parallelism.h"
+#include "media/pcm_stream.h"
+#include "project/qv_roll.h"
+#include "project/volume_keyframe.h"
 
 namespace quelvo::mix {
 

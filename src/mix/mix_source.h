@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/result.h"
+#include "media/pcm_stream.h"
 #include "mix/mixer.h"
-#include "platform/audio/pcm_stream.h"
-#include "platform/toolkit/result.h"
 
 namespace quelvo::mix {
 

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <memory>
 
-#include "ducking/filler_clips.h"
-#include "platform/audio/audio_file.h"
-#include "platform/audio/pcm_stream.h"
-#include "platform/audio/true_peak.h"
+#include "media/audio_file.h"
+#include "media/pcm_stream.h"
+#include "project/filler_clips.h"
 #include "project/filler_fade.h"
+#include "signal/true_peak.h"
 
 namespace quelvo::mix {
 

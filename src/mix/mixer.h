@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "base/cluster.h"
+#include "base/result.h"
+#include "media/audio_writer.h"
 #include "mix/envelope.h"
-#include "platform/audio/audio_writer.h"
-#include "platform/audio/cluster.h"
-#include "platform/audio/loudness.h"
-#include "platform/toolkit/result.h"
 #include "project/project_description.h"
+#include "signal/loudness.h"
 
 namespace quelvo::mix {
 

@@ -3,8 +3,8 @@
 #include <mutex>
 #include <system_error>
 
-#include "platform/audio/read_failure_text.h"
-#include "platform/toolkit/files.h"
+#include "base/files.h"
+#include "media/read_failure_text.h"
 
 namespace quelvo::preview {
 

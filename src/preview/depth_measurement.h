@@ -12,9 +12,9 @@
 #include <string>
 #include <thread>
 
-#include "ducking/qv_roll.h"
+#include "base/cluster.h"
 #include "mix/loudness_depth.h"
-#include "platform/audio/cluster.h"
+#include "project/qv_roll.h"
 
 namespace quelvo::preview {
 

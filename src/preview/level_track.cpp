@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/audio/audio_file.h"
-#include "platform/audio/audio_reader.h"
-#include "platform/audio/parallel_reader.h"
+#include "media/audio_file.h"
+#include "media/audio_reader.h"
+#include "media/parallel_reader.h"
 
 namespace quelvo::preview {
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio/speech_features.h"
-#include "platform/toolkit/result.h"
+#include "base/result.h"
+#include "media/speech_features.h"
 
 namespace quelvo::preview {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/audio/frame_peaks.h"
-#include "platform/toolkit/services.h"
+#include "base/services.h"
+#include "media/frame_peaks.h"
 
 namespace quelvo::preview {
 

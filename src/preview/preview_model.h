@@ -7,14 +7,14 @@
 #include <optional>
 #include <vector>
 
-#include "ducking/qv_roll.h"
+#include "base/cluster.h"
 #include "mix/envelope.h"
 #include "mix/mixer.h"
-#include "platform/audio/cluster.h"
-#include "platform/movie/volume_keyframe.h"
 #include "preview/level_track.h"
 #include "preview/speech_decision.h"
 #include "project/project_description.h"
+#include "project/qv_roll.h"
+#include "project/volume_keyframe.h"
 
 namespace quelvo::preview {
 

@@ -1,7 +1,7 @@
 #include "preview/speech_decision.h"
 
-#include "ducking/speech_clusters.h"
-#include "platform/audio/level_detector.h"
+#include "signal/level_detector.h"
+#include "speech/speech_clusters.h"
 
 namespace quelvo::preview {
 

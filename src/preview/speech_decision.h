@@ -4,10 +4,10 @@
 // take the threshold detector's place without touching the model or drawing.
 #include <functional>
 
-#include "ducking/qv_roll.h"
-#include "platform/audio/audio_file.h"
-#include "platform/audio/cluster.h"
+#include "base/cluster.h"
+#include "media/audio_file.h"
 #include "preview/level_track.h"
+#include "project/qv_roll.h"
 
 namespace quelvo::preview {
 

@@ -2,7 +2,7 @@
 // Where a pointer is among the speech bands of the dialogue lane, for the
 // preview's corrections: on a band, on one of its edges, or on the lane
 // between bands. Pixels in, indices and seconds out; no Qt.
-#include "platform/audio/cluster.h"
+#include "base/cluster.h"
 #include "preview/preview_geometry.h"
 
 namespace quelvo::preview {

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <sstream>
 
-#include "platform/toolkit/files.h"
-#include "platform/toolkit/strings.h"
+#include "base/files.h"
+#include "base/strings.h"
 #include "preview/preview_colors.h"
 
 namespace quelvo::preview {

@@ -3,7 +3,7 @@
 // --plot`): the same shapes the desktop program paints, in its colours.
 #include <string>
 
-#include "platform/toolkit/result.h"
+#include "base/result.h"
 #include "preview/preview_geometry.h"
 
 namespace quelvo::preview {

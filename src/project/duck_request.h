@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "ducking/qv_roll.h"
-#include "platform/audio/cluster.h"
-#include "platform/audio/parallelism.h"
+#include "base/cluster.h"
+#include "media/parallelism.h"
 #include "project/project_format.h"
+#include "project/qv_roll.h"
 
 namespace quelvo {
 

@@ -1,6 +1,6 @@
 #include "project/format_choice.h"
 
-#include "platform/movie/fcp106_prefs.h"
+#include "project/fcp106_prefs.h"
 
 namespace quelvo {
 

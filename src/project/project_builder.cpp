@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ducking/filler_clips.h"
-#include "ducking/volume_keyframes.h"
+#include "base/files.h"
+#include "base/strings.h"
+#include "project/filler_clips.h"
 #include "project/filler_fade.h"
-#include "platform/toolkit/files.h"
-#include "platform/toolkit/strings.h"
+#include "project/volume_keyframes.h"
 
 namespace quelvo {
 

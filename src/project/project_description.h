@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio/cluster.h"
-#include "platform/movie/volume_keyframe.h"
+#include "base/cluster.h"
+#include "project/volume_keyframe.h"
 
 namespace quelvo {
 

@@ -1,8 +1,8 @@
 #pragma once
 // A version sheet (the two Final Cut Pro choices) as the job's format
 // question, for the windows and tests that still show or fake that sheet.
-#include "platform/movie/version_sheet.h"
 #include "project/format_question.h"
+#include "project/version_sheet.h"
 
 namespace quelvo {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "titles/ass_markup.h"
-#include "titles/settings/fcpxml_titles_settings.h"
+#include "titles/fcpxml_titles_settings.h"
 
 namespace quelvo::ass {
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <fstream>
 
-#include "platform/toolkit/files.h"
-#include "titles/settings/fcpxml_titles_settings.h"
+#include "base/files.h"
 #include "titles/ass_reader.h"
+#include "titles/fcpxml_titles_settings.h"
 #include "titles/srt_parser.h"
-#include "titles/webvtt_reader.h"
 #include "titles/text_encodings.h"
+#include "titles/webvtt_reader.h"
 
 namespace quelvo {
 

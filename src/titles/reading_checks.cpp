@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/toolkit/services.h"
-#include "platform/toolkit/strings.h"
+#include "base/services.h"
+#include "base/strings.h"
 #include "titles/caption_spans.h"
 
 namespace quelvo::titles {

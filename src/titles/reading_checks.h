@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ducking/duck_settings.h"
+#include "project/duck_settings.h"
 #include "titles/ky_srt_title.h"
 
 namespace quelvo::titles {

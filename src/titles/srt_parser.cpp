@@ -5,10 +5,10 @@
 #include <cmath>
 #include <unordered_map>
 
-#include "platform/toolkit/numbers.h"
-#include "platform/toolkit/strings.h"
+#include "base/numbers.h"
+#include "base/strings.h"
 #include "titles/ass_markup.h"
-#include "titles/settings/fcpxml_titles_settings.h"
+#include "titles/fcpxml_titles_settings.h"
 
 namespace quelvo::srt {
 

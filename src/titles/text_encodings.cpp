@@ -7,7 +7,7 @@
 
 #include <uchardet/uchardet.h>
 
-#include "platform/toolkit/strings.h"
+#include "base/strings.h"
 
 namespace quelvo {
 

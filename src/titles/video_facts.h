@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/mediainfo/media_info.h"
+#include "media/media_info.h"
 
 namespace quelvo::titles {
 

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <vector>
 
-#include "titles/settings/fcpxml_titles_settings.h"
+#include "titles/fcpxml_titles_settings.h"
 
 namespace quelvo::webvtt {
 

@@ -1,8 +1,8 @@
 #include "writers/fcpxml_writers.h"
 
-#include "fcpxml/legacy_document.h"
-#include "fcpxml/project_writer.h"
-#include "fcpxml/qv_fcpxml.h"
+#include "writers/legacy_document.h"
+#include "writers/project_writer.h"
+#include "writers/qv_fcpxml.h"
 
 namespace quelvo {
 

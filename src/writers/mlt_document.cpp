@@ -4,7 +4,7 @@
 #include <map>
 #include <vector>
 
-#include "platform/toolkit/files.h"
+#include "base/files.h"
 #include "writers/mlt_writer.h"
 #include "writers/timeline_clock.h"
 #include "writers/xml_writer.h"

@@ -7,7 +7,7 @@
 // audio `mix` transitions as Shotcut plants them. `melt` plays it as written.
 #include <string>
 
-#include "platform/toolkit/result.h"
+#include "base/result.h"
 #include "project/project_description.h"
 
 namespace quelvo {

@@ -3,7 +3,7 @@
 // so the job (and anyone else) never chooses a writer by hand.
 #include <string>
 
-#include "platform/toolkit/result.h"
+#include "base/result.h"
 #include "project/project_description.h"
 #include "project/project_format.h"
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/toolkit/numbers.h"
+#include "base/numbers.h"
 
 namespace quelvo {
 

@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "ducking/volume_keyframes.h"
-#include "platform/movie/fcpxml_time.h"
+#include "project/volume_keyframes.h"
+#include "writers/fcpxml_time.h"
 #include "writers/timeline_clock.h"
 #include "writers/xml_writer.h"
 

@@ -1,6 +1,6 @@
 #include "writers/xml_writer.h"
 
-#include "platform/toolkit/strings.h"
+#include "base/strings.h"
 
 namespace quelvo {
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "platform/audio/audio_file.h"
+#include "media/audio_file.h"
 
 namespace {
 

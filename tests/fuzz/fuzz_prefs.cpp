@@ -7,7 +7,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "platform/toolkit/prefs.h"
+#include "base/prefs.h"
 
 namespace fs = std::filesystem;
 

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "titles/fcpxml_titles.h"
 #include "titles/ky_srt.h"
 #include "titles/srt_parser.h"
+#include "writers/fcpxml_titles.h"
 
 using namespace quelvo;
 namespace fs = std::filesystem;

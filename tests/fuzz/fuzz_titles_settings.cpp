@@ -11,10 +11,10 @@
 #include <cstdio>
 #include <string>
 
+#include "base/prefs.h"
 #include "fuzz_support.h"
-#include "platform/toolkit/prefs.h"
-#include "titles/fcpxml_titles.h"
-#include "titles/settings/fcpxml_titles_settings.h"
+#include "titles/fcpxml_titles_settings.h"
+#include "writers/fcpxml_titles.h"
 
 using namespace quelvo;
 namespace fs = std::filesystem;

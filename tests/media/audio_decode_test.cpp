@@ -9,10 +9,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "platform/audio/audio_file.h"
-#include "platform/audio/audio_reader.h"
+#include "media/audio_file.h"
+#include "media/audio_reader.h"
+#include "support/synth_audio.h"
 #include "support/test_support.h"
-#include "synth_audio.h"
 
 namespace fs = std::filesystem;
 using kyaudio::ClusterList;

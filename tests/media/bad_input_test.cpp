@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/audio/audio_file.h"
-#include "platform/mediainfo/media_info.h"
+#include "media/audio_file.h"
+#include "media/media_info.h"
+#include "support/synth_audio.h"
 #include "support/test_support.h"
-#include "synth_audio.h"
 
 namespace fs = std::filesystem;
 using quelvo::test::readFile;

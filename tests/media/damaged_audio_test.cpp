@@ -9,10 +9,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/audio/audio_file.h"
-#include "platform/audio/loudness.h"
-#include "platform/audio/parallel_reader.h"
-#include "platform/audio/pcm_stream.h"
+#include "media/audio_file.h"
+#include "media/parallel_reader.h"
+#include "media/pcm_stream.h"
+#include "signal/loudness.h"
 #include "support/damaged_media.h"
 #include "support/test_support.h"
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/audio/frame_peaks.h"
+#include "media/frame_peaks.h"
 
 using kyaudio::blockPeak;
 using kyaudio::FramePeakMeter;

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/audio/audio_file.h"
-#include "platform/mediainfo/media_info.h"
+#include "media/audio_file.h"
+#include "media/media_info.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;

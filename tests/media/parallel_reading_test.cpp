@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/audio/parallel_reader.h"
+#include "media/parallel_reader.h"
 #include "support/test_support.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/audio/read_failure_text.h"
+#include "media/read_failure_text.h"
 #include "support/test_support.h"
 
 namespace kyaudio {

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/audio/audio_file.h"
-#include "platform/audio/wav_header.h"
+#include "media/audio_file.h"
+#include "media/wav_header.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;

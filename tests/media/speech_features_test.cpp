@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/audio/speech_features.h"
+#include "media/speech_features.h"
 
 using kyaudio::SampleEncoding;
 using kyaudio::SpeechFeatureMeter;

@@ -1,7 +1,7 @@
 // One frame of a video for the titles preview: decoded at the asked time,
 // scaled into the asked box with its shape kept, and refused plainly for
 // files that hold no picture.
-#include "platform/video/video_frame.h"
+#include "media/video_frame.h"
 #include "support/test_support.h"
 
 using namespace quelvo::test;

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "ducking/volume_keyframes.h"
 #include "mix/envelope.h"
+#include "project/volume_keyframes.h"
 
 using quelvo::mix::GainEnvelope;
 

@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include "ducking/filler_clips.h"
+#include "media/pcm_stream.h"
 #include "mix/loudness_depth.h"
 #include "mix/mixer.h"
-#include "platform/audio/loudness.h"
-#include "platform/audio/pcm_stream.h"
-#include "platform/audio/true_peak.h"
+#include "project/filler_clips.h"
+#include "signal/loudness.h"
+#include "signal/true_peak.h"
 #include "support/test_support.h"
 
 using namespace quelvo::test;

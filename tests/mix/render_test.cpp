@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include "ducking/job/render_job.h"
+#include "jobs/render_job.h"
+#include "media/pcm_stream.h"
 #include "mix/mixer.h"
-#include "platform/audio/loudness.h"
-#include "platform/audio/pcm_stream.h"
+#include "signal/loudness.h"
 #include "support/test_support.h"
 
 using namespace quelvo::test;

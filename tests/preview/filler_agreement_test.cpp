@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/audio/pcm_stream.h"
+#include "media/pcm_stream.h"
 #include "preview/preview_geometry.h"
 #include "preview/preview_model.h"
 #include "support/test_support.h"

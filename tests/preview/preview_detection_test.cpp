@@ -3,8 +3,8 @@
 // mode, and switching the mode changes the speech without decoding again.
 #include <gtest/gtest.h>
 
-#include "ducking/speech_clusters.h"
 #include "preview/preview_model.h"
+#include "speech/speech_clusters.h"
 #include "support/test_support.h"
 
 using namespace quelvo::test;

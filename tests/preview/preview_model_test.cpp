@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include "ducking/job/duck_job.h"
-#include "platform/movie/version_sheet.h"
+#include "jobs/duck_job.h"
 #include "preview/preview_geometry.h"
 #include "preview/preview_model.h"
+#include "project/version_sheet.h"
 #include "support/test_support.h"
 
 using namespace quelvo::test;

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/audio/cluster.h"
+#include "base/cluster.h"
 
 namespace quelvo::test {
 

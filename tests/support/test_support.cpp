@@ -10,7 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/toolkit/prefs.h"
+#include "base/prefs.h"
 
 extern char** environ;
 

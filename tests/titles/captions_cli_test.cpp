@@ -2,7 +2,7 @@
 // --json, run as a program.
 #include <nlohmann/json.hpp>
 
-#include "titles_test_support.h"
+#include "support/titles_test_support.h"
 
 using namespace quelvo::test;
 

@@ -3,12 +3,12 @@
 // at their edges.
 #include <regex>
 
-#include "titles/caption_document.h"
+#include "support/titles_test_support.h"
 #include "titles/caption_format.h"
 #include "titles/caption_spans.h"
-#include "titles/cue_output.h"
 #include "titles/reading_checks.h"
-#include "titles_test_support.h"
+#include "writers/caption_document.h"
+#include "writers/cue_output.h"
 
 using namespace quelvo;
 using namespace quelvo::test;

@@ -3,12 +3,12 @@
 // presets stored as files, and `quelvo-cli titles --encoding`.
 #include <filesystem>
 
-#include "platform/toolkit/prefs.h"
-#include "titles/fcpxml_titles.h"
+#include "base/prefs.h"
+#include "support/titles_test_support.h"
 #include "titles/ky_srt.h"
-#include "titles/settings/title_presets.h"
 #include "titles/text_encodings.h"
-#include "titles_test_support.h"
+#include "titles/title_presets.h"
+#include "writers/fcpxml_titles.h"
 
 using namespace quelvo;
 using namespace quelvo::test;

@@ -2,9 +2,9 @@
 // fallback, and input that is not a subtitle file at all.
 #include <random>
 
+#include "support/titles_test_support.h"
 #include "titles/ky_srt.h"
 #include "titles/text_encodings.h"
-#include "titles_test_support.h"
 
 using namespace quelvo;
 using namespace quelvo::test;

@@ -1,9 +1,9 @@
 // The SRT scanner: each step of parsing, the time columns, tag removal,
 // re-wrapping, and the corpus of real-world file shapes.
-#include "platform/toolkit/strings.h"
+#include "base/strings.h"
+#include "support/titles_test_support.h"
 #include "titles/ky_srt.h"
 #include "titles/srt_parser.h"
-#include "titles_test_support.h"
 
 using namespace quelvo;
 using namespace quelvo::test;

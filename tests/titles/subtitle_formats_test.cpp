@@ -1,6 +1,6 @@
 // WebVTT and ASS/SSA input, SRT placement overrides, and what is refused.
+#include "support/titles_test_support.h"
 #include "titles/ky_srt.h"
-#include "titles_test_support.h"
 
 using namespace quelvo;
 using namespace quelvo::test;

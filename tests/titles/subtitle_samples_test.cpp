@@ -5,8 +5,8 @@
 #include <map>
 #include <sstream>
 
+#include "support/titles_test_support.h"
 #include "titles/ky_srt.h"
-#include "titles_test_support.h"
 
 using namespace quelvo;
 using namespace quelvo::test;

@@ -11,9 +11,9 @@
 #include <map>
 #include <string>
 
-#include "ducking/automatic_detector.h"
-#include "ducking/speech_clusters.h"
-#include "platform/audio/speech_features.h"
+#include "media/speech_features.h"
+#include "speech/automatic_detector.h"
+#include "speech/speech_clusters.h"
 #include "support/corpus_scoring.h"
 #include "support/test_support.h"
 

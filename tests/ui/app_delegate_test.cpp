@@ -16,7 +16,7 @@ extern "C" {
 #include <QTextBrowser>
 #include <QTimer>
 
-#include "platform/toolkit/services.h"
+#include "base/services.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/ky_about_view.h"
 #include "ui/kit/ky_news.h"

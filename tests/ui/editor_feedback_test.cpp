@@ -14,9 +14,9 @@
 #include "ui/kit/ky_text_field.h"
 #include <QTest>
 
-#include "platform/toolkit/concurrency.h"
-#include "platform/toolkit/prefs.h"
-#include "titles/settings/fcpxml_titles_settings.h"
+#include "base/concurrency.h"
+#include "base/prefs.h"
+#include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_file_opener.h"
 #include "ui/kit/ky_windows.h"

@@ -12,10 +12,10 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "platform/movie/fcp106_prefs.h"
-#include "platform/toolkit/prefs.h"
+#include "base/prefs.h"
+#include "project/fcp106_prefs.h"
 #include "project/format_choice.h"
-#include "titles/settings/fcpxml_titles_settings.h"
+#include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/desktop_format_question.h"

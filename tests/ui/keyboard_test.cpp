@@ -11,15 +11,15 @@
 #include <QToolButton>
 #include <QWindow>
 
-#include "platform/toolkit/prefs.h"
+#include "base/prefs.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/ky_windows.h"
-#include "ui/windows/progress_vc.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
+#include "ui/windows/progress_vc.h"
 #include "ui/windows/quelvo_main_vc.h"
 #include "ui/windows/qv_second_file_role_vc.h"
 #include "ui_test_support.h"

@@ -7,8 +7,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "platform/toolkit/prefs.h"
-#include "platform/toolkit/services.h"
+#include "base/prefs.h"
+#include "base/services.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_slider.h"

@@ -11,11 +11,11 @@
 #include <QTextBrowser>
 #include <QToolButton>
 
-#include "ducking/qv_roll.h"
-#include "platform/movie/second_file_role.h"
-#include "platform/toolkit/concurrency.h"
-#include "platform/toolkit/notify.h"
-#include "platform/toolkit/prefs.h"
+#include "base/concurrency.h"
+#include "base/notify.h"
+#include "base/prefs.h"
+#include "project/qv_roll.h"
+#include "project/second_file_role.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_news.h"

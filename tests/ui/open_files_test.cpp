@@ -1,6 +1,6 @@
 // `quelvo FILE…`: files given when the program starts land on the main window
 // as if dropped there, dialogue first, then music, then filler.
-#include "platform/toolkit/prefs.h"
+#include "base/prefs.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/windows/quelvo_main_vc.h"

@@ -8,10 +8,10 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "ducking/qv_roll.h"
-#include "platform/movie/fcp106_prefs.h"
-#include "platform/toolkit/prefs.h"
-#include "titles/settings/fcpxml_titles_settings.h"
+#include "base/prefs.h"
+#include "project/fcp106_prefs.h"
+#include "project/qv_roll.h"
+#include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_storyboard.h"

@@ -8,9 +8,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "ducking/qv_roll.h"
-#include "ducking/speech_clusters.h"
-#include "ducking/volume_keyframes.h"
+#include "project/qv_roll.h"
+#include "project/volume_keyframes.h"
+#include "speech/speech_clusters.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_slider.h"

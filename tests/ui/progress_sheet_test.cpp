@@ -5,7 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "ducking/qv_roll.h"
+#include "project/qv_roll.h"
 #include "ui/kit/im_anim.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/progress_vc.h"

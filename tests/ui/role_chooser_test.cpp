@@ -9,9 +9,9 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "platform/movie/second_file_role.h"
-#include "platform/toolkit/notify.h"
-#include "platform/toolkit/prefs.h"
+#include "base/notify.h"
+#include "base/prefs.h"
+#include "project/second_file_role.h"
 #include "ui/kit/ky_storyboard.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/ky_windows.h"

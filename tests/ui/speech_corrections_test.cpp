@@ -9,11 +9,11 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "ducking/qv_roll.h"
-#include "ducking/speech_corrections.h"
-#include "ducking/speech_labels.h"
-#include "ducking/volume_keyframes.h"
 #include "preview/speech_editing.h"
+#include "project/qv_roll.h"
+#include "project/volume_keyframes.h"
+#include "speech/speech_corrections.h"
+#include "speech/speech_labels.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/preview_analysis.h"

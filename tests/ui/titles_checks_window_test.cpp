@@ -9,7 +9,7 @@
 #include <QTableView>
 #include <QTest>
 
-#include "titles/settings/fcpxml_titles_settings.h"
+#include "titles/fcpxml_titles_settings.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_text_field.h"

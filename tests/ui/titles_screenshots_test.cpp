@@ -13,8 +13,8 @@
 #include <QTest>
 #include <QToolTip>
 
-#include "platform/toolkit/prefs.h"
-#include "titles/settings/fcpxml_titles_settings.h"
+#include "base/prefs.h"
+#include "titles/fcpxml_titles_settings.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_windows.h"

@@ -19,8 +19,8 @@
 #include <QToolButton>
 #include <QWheelEvent>
 
-#include "titles/settings/fcpxml_titles_settings.h"
-#include "platform/toolkit/prefs.h"
+#include "base/prefs.h"
+#include "titles/fcpxml_titles_settings.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_text_window.h"

@@ -9,10 +9,10 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "ducking/job/duck_job.h"
-#include "ducking/volume_keyframes.h"
+#include "jobs/duck_job.h"
 #include "mix/depth_mode.h"
 #include "preview/preview_geometry.h"
+#include "project/volume_keyframes.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_slider.h"

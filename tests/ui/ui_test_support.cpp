@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QUrl>
 
-#include "platform/toolkit/concurrency.h"
+#include "base/concurrency.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/progress_vc.h"
 #include "ui/windows/quelvo_main_vc.h"

@@ -12,7 +12,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "platform/movie/version_sheet.h"
+#include "project/version_sheet.h"
 #include "support/test_support.h"
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_notification.h"

@@ -10,7 +10,7 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "platform/movie/fcp106_prefs.h"
+#include "project/fcp106_prefs.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/desktop_version_sheet.h"

@@ -10,8 +10,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "platform/toolkit/concurrency.h"
-#include "titles/settings/fcpxml_titles_settings.h"
+#include "base/concurrency.h"
+#include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/desktop_version_sheet.h"

@@ -9,7 +9,7 @@
 #include <QScreen>
 #include <QTest>
 
-#include "ducking/job/duck_job.h"
+#include "jobs/duck_job.h"
 #include "preview/preview_geometry.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/ky_drag_area.h"

@@ -10,12 +10,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "ducking/filler_clips.h"
-#include "ducking/job/render_job.h"
+#include "base/files.h"
+#include "jobs/render_job.h"
+#include "media/audio_file.h"
+#include "media/pcm_stream.h"
 #include "mix/envelope.h"
-#include "platform/audio/audio_file.h"
-#include "platform/audio/pcm_stream.h"
-#include "platform/toolkit/files.h"
+#include "project/filler_clips.h"
 #include "support/test_support.h"
 #include "writers/mlt_writer.h"
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/toolkit/result.h"
+#include "base/result.h"
 #include "project/project_description.h"
 
 namespace quelvo::test {

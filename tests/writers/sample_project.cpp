@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ducking/filler_clips.h"
+#include "project/filler_clips.h"
 #include "support/test_support.h"
 #include "writers/fcpxml_writers.h"
 

@@ -9,14 +9,14 @@
 #include "app/cli/commands.h"
 #include "app/cli/jobs_option.h"
 #include "app/cli/setting_option.h"
-#include "ducking/job/job_warnings.h"
-#include "ducking/qv_roll.h"
-#include "ducking/speech_clusters.h"
-#include "ducking/speech_labels.h"
-#include "platform/audio/loudness.h"
-#include "platform/toolkit/numbers.h"
-#include "platform/toolkit/output_files.h"
-#include "platform/toolkit/side_by_side.h"
+#include "base/numbers.h"
+#include "base/output_files.h"
+#include "base/side_by_side.h"
+#include "jobs/job_warnings.h"
+#include "project/qv_roll.h"
+#include "signal/loudness.h"
+#include "speech/speech_clusters.h"
+#include "speech/speech_labels.h"
 
 namespace quelvo::cli {
 

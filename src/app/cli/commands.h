@@ -6,9 +6,9 @@
 
 #include <CLI/CLI.hpp>
 
-#include "ducking/qv_roll.h"
-#include "platform/movie/version_sheet.h"
 #include "project/project_format.h"
+#include "project/qv_roll.h"
+#include "project/version_sheet.h"
 
 namespace quelvo::cli {
 

@@ -12,22 +12,22 @@
 #include <nlohmann/json.hpp>
 
 #include "app/cli/commands.h"
-#include "ducking/duck_flag_settings.h"
 #include "app/cli/duck_options.h"
 #include "app/cli/jobs_option.h"
 #include "app/cli/plot_output.h"
 #include "app/cli/setting_option.h"
 #include "app/cli/speech_option.h"
-#include "ducking/job/duck_job.h"
+#include "base/concurrency.h"
+#include "base/files.h"
+#include "base/numbers.h"
+#include "base/output_files.h"
+#include "base/prefs.h"
+#include "jobs/duck_job.h"
 #include "mix/depth_mode.h"
-#include "platform/toolkit/concurrency.h"
-#include "platform/toolkit/files.h"
-#include "platform/toolkit/numbers.h"
-#include "platform/toolkit/output_files.h"
-#include "platform/toolkit/prefs.h"
-#include "platform/movie/second_file_role.h"
+#include "project/duck_flag_settings.h"
 #include "project/format_question.h"
-#include "titles/settings/fcpxml_titles_settings.h"
+#include "project/second_file_role.h"
+#include "titles/fcpxml_titles_settings.h"
 
 namespace quelvo::cli {
 

@@ -7,7 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "platform/audio/parallelism.h"
+#include "media/parallelism.h"
 
 namespace quelvo::cli {
 

@@ -4,12 +4,12 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/standard_streams.h"
-#include "platform/mediainfo/build_facts.h"
-#include "platform/movie/fcp106_prefs.h"
-#include "platform/toolkit/concurrency.h"
-#include "platform/toolkit/prefs.h"
-#include "platform/toolkit/services.h"
-#include "platform/toolkit/temporary_files.h"
+#include "base/concurrency.h"
+#include "base/prefs.h"
+#include "base/services.h"
+#include "base/temporary_files.h"
+#include "media/build_facts.h"
+#include "project/fcp106_prefs.h"
 
 namespace quelvo::cli {
 namespace {

@@ -4,7 +4,7 @@
 // was written.
 #include "app/cli/plot_output.h"
 
-#include "platform/toolkit/files.h"
+#include "base/files.h"
 #include "preview/preview_geometry.h"
 #include "preview/svg_writer.h"
 

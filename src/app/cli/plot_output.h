@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "platform/toolkit/result.h"
+#include "base/result.h"
 #include "project/project_description.h"
 
 namespace quelvo::cli {

@@ -8,14 +8,14 @@
 #include <nlohmann/json.hpp>
 
 #include "app/cli/commands.h"
-#include "app/cli/speech_option.h"
 #include "app/cli/duck_options.h"
 #include "app/cli/jobs_option.h"
-#include "ducking/job/duck_job.h"
-#include "ducking/job/render_job.h"
-#include "platform/audio/audio_writer.h"
-#include "platform/toolkit/files.h"
-#include "platform/toolkit/output_files.h"
+#include "app/cli/speech_option.h"
+#include "base/files.h"
+#include "base/output_files.h"
+#include "jobs/duck_job.h"
+#include "jobs/render_job.h"
+#include "media/audio_writer.h"
 
 namespace quelvo::cli {
 

@@ -3,7 +3,7 @@
 // range its desktop control allows (duck_settings.h), finite values only.
 #include <CLI/CLI.hpp>
 
-#include "ducking/duck_settings.h"
+#include "project/duck_settings.h"
 
 namespace quelvo::cli {
 

@@ -4,8 +4,8 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/duck_options.h"
-#include "ducking/speech_labels.h"
-#include "platform/audio/audio_file.h"
+#include "media/audio_file.h"
+#include "speech/speech_labels.h"
 
 namespace quelvo::cli {
 

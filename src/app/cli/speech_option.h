@@ -8,7 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "platform/audio/cluster.h"
+#include "base/cluster.h"
 
 namespace quelvo::cli {
 

@@ -7,7 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "platform/mediainfo/build_facts.h"
+#include "media/build_facts.h"
 
 namespace quelvo::desktop {
 

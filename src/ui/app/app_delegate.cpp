@@ -8,7 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "platform/mediainfo/build_facts.h"
+#include "media/build_facts.h"
 #include "ui/kit/ky_about_view.h"
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_text_window.h"

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/toolkit/services.h"
+#include "base/services.h"
 #include "ui/kit/ky_window_placement.h"
 #include "ui/kit/resources.h"
 

@@ -12,7 +12,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-#include "platform/toolkit/prefs.h"
+#include "base/prefs.h"
 
 namespace kyui {
 

@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QSignalBlocker>
 
-#include "platform/toolkit/prefs.h"
+#include "base/prefs.h"
 
 namespace kyui {
 

@@ -10,7 +10,7 @@
 #include <QPointer>
 #include <QSlider>
 
-#include "ducking/duck_settings.h"
+#include "project/duck_settings.h"
 
 class QLabel;
 

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QPointer>
 
-#include "platform/toolkit/services.h"
+#include "base/services.h"
 
 namespace kyui {
 

@@ -3,7 +3,7 @@
 // desktop editor question (desktop_format_question.h) with the Final Cut Pro
 // versions alone to choose from, the other editors shown greyed. It goes once
 // every job asks quelvo::FormatQuestion.
-#include "platform/movie/version_sheet.h"
+#include "project/version_sheet.h"
 
 namespace kyui {
 

@@ -11,10 +11,10 @@
 #include <QProgressDialog>
 #include <QWidget>
 
-#include "ducking/job/render_job.h"
-#include "platform/audio/audio_writer.h"
-#include "platform/audio/parallelism.h"
-#include "platform/toolkit/files.h"
+#include "base/files.h"
+#include "jobs/render_job.h"
+#include "media/audio_writer.h"
+#include "media/parallelism.h"
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/kit/main_thread.h"

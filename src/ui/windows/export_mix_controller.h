@@ -13,8 +13,8 @@
 #include <QObject>
 #include <QPointer>
 
-#include "ducking/qv_roll.h"
-#include "platform/audio/cluster.h"
+#include "base/cluster.h"
+#include "project/qv_roll.h"
 
 class QProgressDialog;
 class QWidget;

@@ -9,9 +9,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "platform/movie/fcp106_prefs.h"
+#include "project/fcp106_prefs.h"
 #include "project/format_choice.h"
-#include "titles/settings/fcpxml_titles_settings.h"
+#include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_storyboard.h"
 #include "ui/windows/editor_names.h"

@@ -3,8 +3,8 @@
 #include <future>
 #include <memory>
 
-#include "platform/toolkit/files.h"
-#include "platform/toolkit/keep_both.h"
+#include "base/files.h"
+#include "base/keep_both.h"
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/main_thread.h"
 

@@ -12,7 +12,7 @@
 
 #include <QFrame>
 
-#include "ducking/job/duck_job.h"
+#include "jobs/duck_job.h"
 
 class QLabel;
 class QPushButton;

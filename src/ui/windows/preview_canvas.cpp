@@ -12,7 +12,7 @@
 #include <QPainterPath>
 #include <QWheelEvent>
 
-#include "platform/toolkit/services.h"
+#include "base/services.h"
 #include "preview/preview_colors.h"
 #include "preview/speech_editing.h"
 

@@ -10,8 +10,8 @@
 #include <QMenu>
 #include <QToolButton>
 
-#include "ducking/speech_labels.h"
-#include "platform/toolkit/files.h"
+#include "base/files.h"
+#include "speech/speech_labels.h"
 #include "ui/kit/ky_alert.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"

@@ -10,11 +10,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "ducking/qv_roll.h"
+#include "media/audio_file.h"
+#include "media/read_failure_text.h"
+#include "project/qv_roll.h"
+#include "project/volume_keyframes.h"
 #include "ui/kit/ky_window_growth.h"
-#include "ducking/volume_keyframes.h"
-#include "platform/audio/read_failure_text.h"
-#include "platform/audio/audio_file.h"
 #include "ui/windows/preview_analysis.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_player.h"

@@ -9,10 +9,10 @@
 
 #include <QWidget>
 
-#include "ducking/speech_corrections.h"
 #include "preview/depth_measurement.h"
 #include "preview/preview_model.h"
 #include "preview/speech_decision.h"
+#include "speech/speech_corrections.h"
 
 class QHBoxLayout;
 class QLabel;

@@ -14,9 +14,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/audio/parallelism.h"
-#include "platform/audio/read_failure_text.h"
-#include "platform/toolkit/files.h"
+#include "base/files.h"
+#include "media/parallelism.h"
+#include "media/read_failure_text.h"
 #include "project/version_sheet_question.h"
 #include "ui/kit/im_anim.h"
 #include "ui/kit/ky_alert.h"

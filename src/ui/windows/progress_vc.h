@@ -13,10 +13,10 @@
 #include <optional>
 #include <string>
 
-#include "ducking/job/duck_job.h"
+#include "jobs/duck_job.h"
 #include "project/cancel_token.h"
 #include "project/duck_request.h"
-#include "platform/movie/version_sheet.h"
+#include "project/version_sheet.h"
 #include "ui/kit/ky_view_controller.h"
 
 class QLabel;

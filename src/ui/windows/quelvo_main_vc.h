@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "ducking/duck_flag_settings.h"
-#include "platform/toolkit/prefs.h"
+#include "base/prefs.h"
+#include "project/duck_flag_settings.h"
 #include "project/duck_request.h"
 #include "ui/kit/ky_timer.h"
 #include "ui/kit/ky_view_controller.h"

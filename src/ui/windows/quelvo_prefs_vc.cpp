@@ -13,10 +13,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "ducking/qv_roll.h"
-#include "platform/movie/fcp106_prefs.h"
+#include "project/fcp106_prefs.h"
 #include "project/format_choice.h"
-#include "titles/settings/fcpxml_titles_settings.h"
+#include "project/qv_roll.h"
+#include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_storyboard.h"

@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "platform/toolkit/notify.h"
+#include "base/notify.h"
 #include "ui/kit/ky_storyboard.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/ky_windows.h"

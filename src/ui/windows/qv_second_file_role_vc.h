@@ -4,7 +4,7 @@
 // name of their own. Every click and keystroke goes straight into the shared
 // role object, so there is no cancel; the sheet announces the change when it
 // goes away, and the main window redraws its role label.
-#include "platform/movie/second_file_role.h"
+#include "project/second_file_role.h"
 #include "ui/kit/ky_view_controller.h"
 
 class QAbstractButton;

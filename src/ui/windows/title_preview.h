@@ -7,7 +7,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "titles/settings/fcpxml_titles_settings.h"
+#include "titles/fcpxml_titles_settings.h"
 
 namespace kyui {
 

@@ -9,7 +9,7 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 
-#include "titles/settings/title_presets.h"
+#include "titles/title_presets.h"
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/titles_style_panel.h"

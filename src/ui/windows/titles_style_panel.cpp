@@ -20,12 +20,12 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "platform/movie/fcpxml_video_fragments.h"
-#include "platform/toolkit/notify.h"
-#include "platform/toolkit/prefs.h"
-#include "titles/settings/fcpxml_titles_settings.h"
+#include "base/notify.h"
+#include "base/prefs.h"
+#include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_wheel_guard.h"
 #include "ui/windows/color_button.h"
+#include "writers/fcpxml_video_fragments.h"
 
 namespace kyui {
 

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QStyle>
 
-#include "platform/toolkit/services.h"
+#include "base/services.h"
 #include "titles/caption_spans.h"
 
 namespace kyui {

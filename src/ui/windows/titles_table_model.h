@@ -7,10 +7,10 @@
 
 #include <QAbstractTableModel>
 
-#include "titles/caption_document.h"
-#include "titles/fcpxml_titles.h"
 #include "titles/ky_srt_title.h"
 #include "titles/reading_checks.h"
+#include "writers/caption_document.h"
+#include "writers/fcpxml_titles.h"
 
 namespace kyui {
 

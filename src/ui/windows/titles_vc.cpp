@@ -15,22 +15,19 @@
 #include <QTableView>
 #include <QToolButton>
 
-#include "platform/audio/read_failure_text.h"
-#include "platform/mediainfo/media_info.h"
-#include "platform/movie/fcp106_prefs.h"
-#include "platform/toolkit/concurrency.h"
-#include "platform/toolkit/files.h"
-#include "platform/toolkit/notify.h"
-#include "platform/toolkit/prefs.h"
-#include "platform/toolkit/services.h"
-#include "platform/video/video_frame.h"
+#include "base/concurrency.h"
+#include "base/files.h"
+#include "base/notify.h"
+#include "base/prefs.h"
+#include "base/services.h"
+#include "media/media_info.h"
+#include "media/read_failure_text.h"
+#include "media/video_frame.h"
+#include "project/fcp106_prefs.h"
 #include "titles/caption_format.h"
 #include "titles/caption_spans.h"
-#include "titles/cue_output.h"
-#include "titles/fcpxml_titles.h"
 #include "titles/reading_checks.h"
 #include "titles/text_encodings.h"
-#include "titles/titles_project.h"
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_text_field.h"
@@ -41,6 +38,9 @@
 #include "ui/windows/titles_presets_bar.h"
 #include "ui/windows/titles_style_panel.h"
 #include "ui/windows/titles_table_model.h"
+#include "writers/cue_output.h"
+#include "writers/fcpxml_titles.h"
+#include "writers/titles_project.h"
 
 namespace kyui {
 

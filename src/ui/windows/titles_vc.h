@@ -12,11 +12,11 @@
 
 #include <QString>
 
-#include "platform/toolkit/result.h"
-#include "titles/caption_document.h"
+#include "base/result.h"
 #include "titles/ky_srt.h"
 #include "ui/kit/ky_timer.h"
 #include "ui/kit/ky_view_controller.h"
+#include "writers/caption_document.h"
 
 class QCheckBox;
 class QComboBox;

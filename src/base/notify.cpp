@@ -1,0 +1,50 @@
+#include "base/notify.h"
+
+#include <map>
+#include <mutex>
+#include <vector>
+
+namespace kykit {
+
+namespace {
+
+struct Registry {
+    std::mutex mutex;
+    long next = 1;
+    std::map<long, std::pair<std::string, KyNotify::Callback>> observers;
+};
+
+Registry& registry() {
+    static Registry r;
+    return r;
+}
+
+} // namespace
+
+long KyNotify::observe(const std::string& keyword, Callback callback) {
+    auto& r = registry();
+    std::lock_guard lock(r.mutex);
+    const long token = r.next++;
+    r.observers.emplace(token, std::make_pair(keyword, std::move(callback)));
+    return token;
+}
+
+void KyNotify::removeObserver(long token) {
+    auto& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.observers.erase(token);
+}
+
+void KyNotify::notify(const std::string& keyword) {
+    std::vector<Callback> toCall;
+    {
+        auto& r = registry();
+        std::lock_guard lock(r.mutex);
+        for (const auto& [token, entry] : r.observers)
+            if (entry.first == keyword) toCall.push_back(entry.second);
+    }
+    // Called outside the lock so that an observer may observe or notify in turn.
+    for (auto& cb : toCall) cb();
+}
+
+} // namespace kykit

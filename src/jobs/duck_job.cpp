@@ -1,0 +1,416 @@
+#include "jobs/duck_job.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <tuple>
+
+#include "base/concurrency.h"
+#include "base/files.h"
+#include "base/keep_both.h"
+#include "base/output_files.h"
+#include "base/side_by_side.h"
+#include "jobs/job_warnings.h"
+#include "media/audio_file.h"
+#include "mix/loudness_depth.h"
+#include "project/project_builder.h"
+#include "project/volume_keyframes.h"
+#include "signal/loudness.h"
+#include "speech/speech_clusters.h"
+#include "writers/fcpxml_audio.h"
+#include "writers/project_text.h"
+#include "writers/project_writer.h"
+
+namespace quelvo {
+
+namespace {
+
+double finiteOrZero(double seconds) {
+    return std::isfinite(seconds) ? seconds : 0.0;
+}
+
+// An input that cannot be read: the sentence the command line prints, and
+// the parts a window words for its user.
+void failedToRead(DuckOutcome& outcome, const std::string& role, const std::string& path,
+                  const std::string& why) {
+    outcome.message = "Cannot read the " + role + " file " + path + ": " + why + ".";
+    outcome.unreadableRole = role;
+    outcome.unreadablePath = path;
+    outcome.reason = why;
+}
+
+MediaFileFacts factsOf(const kyaudio::AudioFileInfo& info) {
+    return MediaFileFacts{info.sampleRate, info.channels, info.sampleCount,
+                          finiteOrZero(info.duration)};
+}
+
+// The length the project gives a file: its header's, unless the packets
+// that are there last longer or shorter by more than a codec frame (a
+// header that undercounts, say); then theirs, with a warning.
+void useAudioLength(kyaudio::AudioFileInfo& info, const std::string& path, double packetSeconds,
+                    double frameSeconds, std::vector<std::string>& warnings) {
+    // A length guessed from the bitrate is no header's claim; the projects
+    // have always used it as it is.
+    if (packetSeconds <= 0 || info.sampleRate <= 0 || info.estimated) return;
+    const double header = finiteOrZero(info.duration);
+    if (std::fabs(header - packetSeconds) <= std::max(frameSeconds, 1.0 / info.sampleRate) + 1e-9)
+        return;
+    warnings.push_back(lengthWarning(path, header, packetSeconds));
+    info.sampleCount = std::llround(packetSeconds * info.sampleRate);
+    info.duration = static_cast<double>(info.sampleCount) / info.sampleRate;
+}
+
+// The warnings about one analysed file: what was passed over, and a header
+// that disagrees with its audio.
+template <typename Analysis>
+void noteAnalysed(const Analysis& analysis, const std::string& role, const std::string& path,
+                  kyaudio::AudioFileInfo& info, std::vector<std::string>& warnings) {
+    const int64_t total = std::llround(analysis.duration * analysis.damage.rate);
+    if (const std::string damaged = damageWarning(role, path, analysis.damage, total);
+        !damaged.empty())
+        warnings.push_back(damaged);
+    useAudioLength(info, path, analysis.packetSeconds, analysis.frameSeconds, warnings);
+}
+
+// With two jobs or more the music's work runs beside the dialogue's.
+bool sideBySide(const kyaudio::Parallelism& parallelism) {
+    return parallelism.jobs >= 2;
+}
+
+// The work in hand: the request, what was learnt so far and where it goes.
+struct JobState {
+    const DuckRequest& request;
+    const DuckJobContext& context;
+    DuckOutcome& outcome;
+    std::string dialoguePath;
+    kyaudio::AudioFileInfo dialogue, music, filler;
+    ProjectAnalysis analysis;
+
+    bool stopped() {
+        if (!context.cancel.cancelled()) return false;
+        outcome.cancelled = true;
+        outcome.message = "The job was cancelled.";
+        return true;
+    }
+    kyaudio::Parallelism parallelism() const {
+        kyaudio::Parallelism p = request.parallelism;
+        p.stop = context.cancel.flag();
+        return p;
+    }
+};
+
+// A failure while the token was set is the cancellation, not the file's fault.
+bool failedOrStopped(JobState& job, const std::string& role, const std::string& path,
+                     const kykit::Status& status) {
+    if (job.stopped()) return true;
+    if (status) return false;
+    failedToRead(job.outcome, role, path, status.message());
+    return true;
+}
+
+// File facts, dialogue first. A file that cannot be read at all stops the
+// job here, before anything is written.
+bool probeInputs(JobState& job) {
+    const DuckInputs& in = job.request.inputs;
+    for (const std::string& path : in.dialogue) {
+        const kyaudio::AudioFileInfo info = kyaudio::probeAudioFile(path);
+        if (failedOrStopped(job, "dialogue", path, info.status)) return false;
+        if (job.analysis.dialogue.empty()) job.dialogue = info;
+        job.analysis.dialogue.push_back(factsOf(info));
+    }
+    job.music = kyaudio::probeAudioFile(in.music);
+    if (failedOrStopped(job, "music", in.music, job.music.status)) return false;
+    if (requestUsesFiller(job.request)) {
+        job.filler = kyaudio::probeAudioFile(in.filler);
+        if (failedOrStopped(job, "filler", in.filler, job.filler.status)) return false;
+    }
+    return true;
+}
+
+// The music is decoded below only when a filler needs its silences, and the
+// filler never is; a copy cut short must stop the job all the same. Its
+// packets are read, not decoded, so this costs little; they also tell how
+// long its audio lasts. Its warnings come after the analyses' ones.
+bool countPackets(JobState& job, std::vector<std::string>& warnings) {
+    const bool withFiller = requestUsesFiller(job.request);
+    const std::string& counted = withFiller ? job.request.inputs.filler : job.request.inputs.music;
+    const std::string role = withFiller ? "filler" : "music";
+    const kyaudio::LevelAnalysis packets = kyaudio::countAudioPackets(counted);
+    if (failedOrStopped(job, role, counted, packets.status)) return false;
+    kyaudio::AudioFileInfo& info = withFiller ? job.filler : job.music;
+    noteAnalysed(packets, role, counted, info, warnings);
+    // The lengths checked are those of the audio that is there, not a
+    // header's (one that undercounts must not make a long file too short).
+    const kykit::Status length = checkClipLength(info.duration);
+    return !failedOrStopped(job, role, counted, length);
+}
+
+// Only a filler needs to know where the music itself is silent. With two
+// jobs or more that analysis runs beside the dialogue's, each with every
+// job: the two are rarely the same work (a WAV dialogue takes a tenth of an
+// AAC bed), and the one still running then has the cores to itself. The
+// status is only ever set here, on the job's thread. A dialogue that cannot
+// be read is the failure reported, whatever the music's fate. Speech given
+// in the request is used as it is: no detection, no gap closing.
+bool findSpeech(JobState& job) {
+    const DuckRequest& request = job.request;
+    kykit::ih_setText(job.context.status, kStageAnalyzing);
+    const bool withMusic = requestUsesFiller(request);
+    std::future<SpeechAnalysis> musicAnalysis;
+    if (withMusic)
+        musicAnalysis =
+            kykit::startBeside(sideBySide(request.parallelism),
+                               [path = request.inputs.music, parallelism = job.parallelism()] {
+                                   return findMusicClusters(path, kMusicThreshold, parallelism);
+                               });
+    if (request.speech) {
+        job.analysis.speech = *request.speech;
+        kykit::ih_setText(job.context.status, kStageFiltering);
+    } else {
+        const SpeechAnalysis speech =
+            analyzeDialogue(job.dialoguePath, request.rolls, job.parallelism());
+        if (failedOrStopped(job, "dialogue", job.dialoguePath, speech.status)) return false;
+        kykit::ih_setText(job.context.status, kStageFiltering);
+        job.analysis.speech = closeGaps(speech.clusters, request.rolls);
+        noteAnalysed(speech, "dialogue", job.dialoguePath, job.dialogue, job.outcome.warnings);
+        job.analysis.dialogue.front() = factsOf(job.dialogue);
+    }
+    if (!withMusic) return true;
+    const SpeechAnalysis music = musicAnalysis.get();
+    if (failedOrStopped(job, "music", request.inputs.music, music.status)) return false;
+    job.analysis.musicSounding = music.clusters;
+    noteAnalysed(music, "music", request.inputs.music, job.music, job.outcome.warnings);
+    job.outcome.musicDecoded = true;
+    return !failedOrStopped(job, "music", request.inputs.music,
+                            checkClipLength(job.music.duration));
+}
+
+// Depth by loudness: a ducked level per speech interval.
+bool measureDepths(JobState& job) {
+    const DuckRequest& r = job.request;
+    const mix::LoudnessDepths depths = mix::loudnessDepths(
+        job.dialoguePath, r.inputs.music, job.analysis.speech, r.rolls, *r.depth.underLU,
+        duckLevel(r.depth.toZero, r.depth.decrease), r.depth.overallMusicLevel, job.parallelism());
+    if (job.stopped()) return false;
+    if (!depths.status) {
+        job.outcome.message = "Cannot measure the loudness of " + job.dialoguePath + " and " +
+                              r.inputs.music + ": " + depths.status.message() + ".";
+        return false;
+    }
+    job.analysis.duckedLevels = depths.levels;
+    job.outcome.dialogueLoudness = depths.dialogueLoudness;
+    job.outcome.musicLoudness = depths.musicLoudness;
+    return true;
+}
+
+// The two loudness measurements for the summary are independent: the
+// music's beside the dialogue's when the jobs allow, the dialogue's failure
+// first.
+bool measureLoudness(JobState& job) {
+    const std::string& musicPath = job.request.inputs.music;
+    std::future<kyaudio::FileLoudness> musicLoudness =
+        kykit::startBeside(sideBySide(job.request.parallelism), [musicPath] {
+            return kyaudio::measureFileLoudness(musicPath, nullptr,
+                                                kyaudio::LoudnessMeter::integrated);
+        });
+    const kyaudio::FileLoudness dialogue = kyaudio::measureFileLoudness(
+        job.dialoguePath, &job.analysis.speech, kyaudio::LoudnessMeter::integrated);
+    const kyaudio::FileLoudness music = musicLoudness.get();
+    if (failedOrStopped(job, "dialogue", job.dialoguePath, dialogue.status)) return false;
+    if (failedOrStopped(job, "music", musicPath, music.status)) return false;
+    DuckOutcome& outcome = job.outcome;
+    // The music is decoded here for the first time; its timestamp jumps
+    // were told when its packets were counted.
+    if (!outcome.musicDecoded) {
+        kyaudio::AudioDamage damage = music.damage;
+        damage.jumps = 0;
+        if (const std::string damaged = damageWarning("music", musicPath, damage, music.samples);
+            !damaged.empty())
+            outcome.warnings.push_back(damaged);
+    }
+    outcome.musicDecoded = true;
+    // Over no speech at all there is nothing to measure.
+    if (!job.analysis.speech.empty()) outcome.dialogueLoudness = dialogue.figures.integrated;
+    outcome.musicLoudness = music.figures.integrated;
+    return true;
+}
+
+// Everything up to the description; false when the job ends here.
+bool analyse(JobState& job) {
+    kykit::ih_setText(job.context.status, kStageInitializing);
+    kykit::ih_setText(job.context.status, kStageMetadata);
+    if (job.request.inputs.dialogue.empty()) {
+        job.outcome.message = "No dialogue recording was given.";
+        return false;
+    }
+    job.dialoguePath = job.request.inputs.dialogue.front();
+    std::vector<std::string> countedWarnings;
+    if (!probeInputs(job) || !countPackets(job, countedWarnings) || !findSpeech(job)) return false;
+    job.analysis.music = factsOf(job.music);
+    job.analysis.filler = factsOf(job.filler);
+    DuckOutcome& outcome = job.outcome;
+    outcome.warnings.insert(outcome.warnings.end(), countedWarnings.begin(), countedWarnings.end());
+
+    // A project without keyframes is valid, and may be what the editor wants,
+    // but it must never pass for a ducked one without a word.
+    if (job.analysis.speech.empty()) {
+        const QVRoll& rolls = job.request.rolls;
+        outcome.warnings.push_back(
+            noSpeechWarning(job.dialoguePath, rolls.threshold, rolls.detection));
+        if (job.context.onNoSpeech && !job.context.onNoSpeech(outcome.warnings.back())) {
+            outcome.cancelled = true;
+            return false;
+        }
+    }
+    if (job.request.depth.underLU) {
+        if (!measureDepths(job)) return false;
+    } else if (job.request.measureLoudness && !measureLoudness(job)) {
+        return false;
+    }
+    if (job.stopped()) return false;
+    outcome.project = describeProject(job.request, job.analysis);
+    outcome.clusters = static_cast<int>(outcome.project.speech.size());
+    outcome.keyframes = static_cast<int>(outcome.project.music.keyframes.size());
+    outcome.fillerClips =
+        outcome.project.filler ? static_cast<int>(outcome.project.filler->clips.size()) : 0;
+    return true;
+}
+
+// The question's answer, waited for: the sheet may answer on any thread,
+// before or after ask() returns; the counting semaphore keeps an early answer.
+FormatQuestion::Answer askFormat(FormatQuestion& question) {
+    kykit::KySemaphore done(true);
+    std::mutex answerMutex;
+    FormatQuestion::Answer answer;
+    question.ask(std::nullopt, [&](FormatQuestion::Answer given) {
+        {
+            std::lock_guard lock(answerMutex);
+            answer = given;
+        }
+        done.release();
+    });
+    done.wait();
+    std::lock_guard lock(answerMutex);
+    return answer;
+}
+
+// The hand-over runs a moment after the job, which is released first; the
+// block owns its copy of the text.
+void handOver(const std::string& text, HandOverReport report) {
+    kykit::Queue::execute(kHandOverDelay, [xml = text, report = std::move(report)] {
+        const auto handedOver = kymovie::KyFCPXML::handOverToFCP(kHandOverAppName, xml);
+        if (report)
+            report(handedOver);
+        else if (!handedOver.status.ok())
+            std::fprintf(stderr, "Quelvo: %s\n", handedOver.status.message().c_str());
+    });
+}
+
+// Writes the text atomically; the write's own sentence names the file and
+// the reason.
+void writeText(DuckOutcome& outcome, const std::string& text, const std::string& path) {
+    const kykit::Status written = kykit::fu_writeTextToFile(path, text);
+    if (!written) {
+        std::string why = written.message();
+        if (!why.empty())
+            why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
+        outcome.message = why + ".";
+        outcome.unwrittenText = std::make_shared<const std::string>(text);
+        outcome.intendedPath = path;
+        return;
+    }
+    outcome.message.clear();
+    outcome.outputPath = path;
+    outcome.success = true;
+    outcome.unwrittenText.reset();
+}
+
+void deliver(JobState& job, ProjectFormat format) {
+    const DuckOutput& output = job.request.output;
+    DuckOutcome& outcome = job.outcome;
+    outcome.format = format;
+    kykit::ih_setText(job.context.status, kStageWriting);
+    const ProjectText text = projectText(outcome.project, format);
+    if (!text.status) {
+        outcome.message = "Cannot write the project: " + text.status.message() + ".";
+        return;
+    }
+    if (job.stopped()) return;
+    // Only the 1.9 project has ever been handed over; the others are files.
+    if (output.sendToFinalCutPro && format == ProjectFormat::fcpxml19) {
+        handOver(text.text, job.context.onHandOver);
+        outcome.sentToFCP = true;
+        outcome.success = true;
+        return;
+    }
+    std::string path = output.path.empty() ? projectPathFor(job.dialoguePath, format) : output.path;
+    bool replace = output.replaceAllowed;
+    // The name depends on the format, so only now can the editor be asked
+    // about a project already there.
+    if (!replace && job.context.onExistingProject && kykit::fu_somethingAt(path)) {
+        const std::optional<std::string> chosen = job.context.onExistingProject(path);
+        if (!chosen) {
+            outcome.cancelled = true;
+            return;
+        }
+        replace = *chosen == path;
+        path = *chosen;
+    }
+    // An existing project is replaced only when allowed, also when one
+    // appears while the job runs.
+    if (!replace) kykit::mustStayNew(path);
+    writeText(outcome, text.text, path);
+}
+
+} // namespace
+
+kykit::Status checkClipLength(double seconds) {
+    const double frame = 1.0 / kymovie::FCPXMLUtils::kAudioTimelineFPS;
+    if (!(seconds > 0) || seconds >= frame) return kykit::Status::success();
+    char text[96];
+    std::snprintf(text, sizeof text,
+                  "it lasts %.3f s, shorter than one frame of the timeline (1/%g s)", seconds,
+                  kymovie::FCPXMLUtils::kAudioTimelineFPS);
+    return kykit::Status::failure(text);
+}
+
+std::string projectPathFor(const std::string& speakerPath, ProjectFormat format) {
+    return kykit::fu_getFileNameWithoutExtension(speakerPath) + "." +
+           std::string(fileExtension(format));
+}
+
+DuckOutcome describeDuck(const DuckRequest& request, const DuckJobContext& context) {
+    DuckOutcome outcome;
+    JobState job{request, context, outcome, {}, {}, {}, {}, {}};
+    outcome.success = analyse(job);
+    return outcome;
+}
+
+DuckOutcome duckAudioFiles(const DuckRequest& request, FormatQuestion& question,
+                           const DuckJobContext& context) {
+    DuckOutcome outcome;
+    JobState job{request, context, outcome, {}, {}, {}, {}, {}};
+    if (!analyse(job)) return outcome;
+    std::optional<ProjectFormat> format = request.output.format;
+    if (!format) format = askFormat(question);
+    if (!format) {
+        outcome.cancelled = true;
+        return outcome;
+    }
+    if (job.stopped()) return outcome;
+    deliver(job, *format);
+    return outcome;
+}
+
+DuckOutcome writeProjectAs(const DuckOutcome& failed, const std::string& path) {
+    DuckOutcome outcome = failed;
+    if (!failed.unwrittenText) return outcome;
+    writeText(outcome, *failed.unwrittenText, path);
+    return outcome;
+}
+
+} // namespace quelvo

@@ -1,0 +1,30 @@
+#pragma once
+// The editor question's own preferences: which Final Cut Pro version it
+// preselects, whether it remembers the user's choice, and the remembered
+// choice. The choice is kept as the number the project format table gives it
+// (project/project_format.h: 0 and 1 are the two Final Cut Pro versions, the
+// other editors have numbers of their own); this layer only stores it.
+#include <optional>
+
+#include "project/version_sheet.h"
+
+namespace kymovie {
+
+class KyFCP106Prefs {
+public:
+    static KyFCP106Prefs& shared();
+
+    bool preferFCP106() const;       // default true
+    void setPreferFCP106(bool value);
+    bool rememberMyChoice() const;   // default false
+    void setRememberMyChoice(bool value);
+    // The remembered choice as stored: a whole number from 0, else nothing.
+    std::optional<int> rememberedChoiceValue() const;
+    void setRememberedChoiceValue(int value);
+    // The same for callers that only know the two Final Cut Pro versions:
+    // another editor's number reads as nothing remembered.
+    std::optional<FCP106ExportOptionsVC::Version> rememberedChoice() const;
+    void setRememberedChoice(FCP106ExportOptionsVC::Version version);
+};
+
+} // namespace kymovie

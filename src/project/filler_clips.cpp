@@ -1,0 +1,26 @@
+#include "project/filler_clips.h"
+
+#include <algorithm>
+
+#include "base/numbers.h"
+
+namespace quelvo {
+
+std::vector<FillerPlacement> placeFillers(const kyaudio::ClusterList& musicClusters,
+                                          double fillerSeconds) {
+    std::vector<FillerPlacement> clips;
+    for (size_t i = 0; i + 1 < musicClusters.size(); ++i) {
+        const double gapStart = musicClusters[i].end;
+        double length = musicClusters[i + 1].start - gapStart;
+        if (fillerSeconds > 0) length = std::min(length, fillerSeconds);
+        clips.push_back(
+            {kykit::truncateSnapped(gapStart * 10.0), kykit::truncateSnapped(length * 10.0)});
+    }
+    return clips;
+}
+
+std::string tenthsAttribute(int64_t tenths) {
+    return "'" + std::to_string(tenths) + "/10s'";
+}
+
+} // namespace quelvo

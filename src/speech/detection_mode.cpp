@@ -1,0 +1,26 @@
+#include "speech/detection_mode.h"
+
+#include "base/prefs.h"
+
+namespace quelvo {
+
+const char* detectionModeName(DetectionMode mode) {
+    return mode == DetectionMode::automatic ? "automatic" : "threshold";
+}
+
+std::optional<DetectionMode> parseDetectionMode(std::string_view text) {
+    if (text == "automatic") return DetectionMode::automatic;
+    if (text == "threshold") return DetectionMode::threshold;
+    return std::nullopt;
+}
+
+DetectionMode storedDetectionMode() {
+    const std::string stored = kykit::prefs_getValueString(kDetectionKey, "threshold");
+    return stored == "automatic" ? DetectionMode::automatic : DetectionMode::threshold;
+}
+
+kykit::Status storeDetectionMode(DetectionMode mode) {
+    return kykit::prefs_setValueString(kDetectionKey, detectionModeName(mode));
+}
+
+} // namespace quelvo

@@ -1,0 +1,11 @@
+// The probing form of the asset fragment lives apart, so that code building
+// fragments from known facts links without the FFmpeg layer.
+#include "writers/fcpxml_audio.h"
+
+namespace kymovie::FCPXMLUtils {
+
+std::string getResourceAudioAsset(const std::string& id, const std::string& path) {
+    return getResourceAudioAsset(id, path, kyaudio::probeAudioFile(path));
+}
+
+} // namespace kymovie::FCPXMLUtils

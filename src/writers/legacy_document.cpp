@@ -1,0 +1,114 @@
+#include "writers/legacy_document.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/strings.h"
+#include "project/filler_clips.h"
+#include "project/volume_keyframes.h"
+#include "writers/fcpxml_time.h"
+#include "writers/fcpxml_video_fragments.h"
+
+namespace quelvo {
+
+namespace {
+
+constexpr const char* kHeader =
+    "<?xml version='1.0' encoding='UTF-8'?>\n<!DOCTYPE fcpxml>\n<fcpxml version='1.6'>\n";
+
+constexpr const char* kFillerClipTail =
+    " audioRole='BGM' format='UNDEFINED'>\n<adjust-volume>\n<param name='amount'>\n"
+    "<fadeOut type=\"easeIn\" duration='5s'/>\n</param>\n</adjust-volume>\n"
+    "<audio-channel-source role='BGM.BGM-1' srcCh='1, 2'/>\n</asset-clip>";
+
+constexpr const char* kTail =
+    "</asset-clip>\n</spine>\n</sequence>\n</project>\n</event>\n</library>\n</fcpxml>";
+
+double finiteOrZero(double seconds) {
+    return std::isfinite(seconds) ? seconds : 0.0;
+}
+
+std::string asset(const char* id, const std::string& path, const std::string& duration, int rate) {
+    // The same file URL as the 1.9 and titles documents (RFC 3986, relative
+    // paths made absolute): one encoder, so both formats name a file alike.
+    return std::string("<asset id='") + id + "' name='" + id + "' src='" +
+           kymovie::FCPXMLUtils::fcpxmlPercEnc(path) + "' start='0s' duration=" + duration +
+           " hasAudio='1' audioSources='1' audioRate='" + std::to_string(rate) + "'>\n</asset>\n";
+}
+
+std::string resources(const ClipSource& speaker, const ClipSource& music,
+                      const ClipSource& filler) {
+    // The filler asset and its format are written also without a filler.
+    return "<resources>\n<format id='TIMELINE' name='FFVideoFormatRateUndefined'/>\n" +
+           asset("SPEAKER", speaker.path, formatTenths(speaker.facts.duration),
+                 speaker.facts.sampleRate) +
+           asset("MUSIC", music.path, formatTenths(music.facts.duration), music.facts.sampleRate) +
+           "<format id='UNDEFINED' name='FFVideoFormatRateUndefined'/>\n" +
+           asset("FILLER", filler.path, formatTenths(filler.facts.duration),
+                 filler.facts.sampleRate) +
+           "</resources>";
+}
+
+// A name between apostrophes. Names come from file names and the command
+// line, which may hold characters XML cannot carry; those go first.
+std::string nameAttribute(const std::string& name) {
+    return kykit::customPercEnc(kymovie::FCPXMLUtils::xmlSafeText(name), false);
+}
+
+std::string libraryHead(const std::string& eventName, const std::string& projectName,
+                        const std::string& longestDuration, const std::string& speakerDuration,
+                        const std::string& musicDuration) {
+    return "<library location='file:///Users/tovensk/Desktop/quelvo.fcpbundle/'>\n<event name='" +
+           nameAttribute(eventName) + "'>\n<project name='" + nameAttribute(projectName) +
+           "'>\n<sequence duration=" + longestDuration +
+           " format='TIMELINE'  tcStart='0s' tcFormat='NDF' audioLayout='stereo' "
+           "audioRate='48k'>\n<spine>\n<asset-clip name='SPEAKER' offset='0s' ref='SPEAKER' "
+           "duration=" +
+           speakerDuration +
+           " start='0s' audioRole='dialogue'>\n<asset-clip name='MUSIC' lane='-1' offset='0s' "
+           "ref='MUSIC' duration=" +
+           musicDuration +
+           " start='0s' audioRole='music' format='UNDEFINED'>\n<adjust-volume>\n<param "
+           "name='amount'>\n<keyframeAnimation>";
+}
+
+std::string keyframes(const kymovie::VolumeKeyframeList& list) {
+    std::string out;
+    for (const auto& k : list)
+        out += legacyKeyframeLine(k.time, static_cast<int>(k.dbValue));
+    return out + "</keyframeAnimation>\n</param>\n</adjust-volume>\n</asset-clip>";
+}
+
+} // namespace
+
+std::string legacyFillerClips(const std::vector<FillerPlacementClip>& clips) {
+    std::string out;
+    for (const FillerPlacementClip& clip : clips)
+        out += "<asset-clip name='FILLER' lane='-2' offset=" + tenthsAttribute(clip.offsetTenths) +
+               " ref='FILLER' duration=" + tenthsAttribute(clip.durationTenths) + kFillerClipTail;
+    return out;
+}
+
+std::string legacyDocument(const ProjectDescription& project) {
+    static const DialogueClip noDialogue;
+    const ClipSource& speaker =
+        project.dialogue.empty() ? noDialogue.source : project.dialogue.front().source;
+    const ClipSource& music = project.music.source;
+    const ClipSource noFiller;
+    const ClipSource& filler = project.filler ? project.filler->source : noFiller;
+    // This document's sequence has always been as long as the longer of the
+    // dialogue and the music, whatever the filler's length.
+    const double longest =
+        std::max(finiteOrZero(speaker.facts.duration), finiteOrZero(music.facts.duration));
+
+    std::string doc = kHeader;
+    doc += resources(speaker, music, filler);
+    doc += libraryHead(project.eventName, project.projectName, formatTenths(longest),
+                       formatTenths(speaker.facts.duration), formatTenths(music.facts.duration));
+    doc += keyframes(project.music.keyframes);
+    if (project.filler) doc += legacyFillerClips(project.filler->clips);
+    doc += kTail;
+    return doc;
+}
+
+} // namespace quelvo

@@ -1,0 +1,90 @@
+// File services: names, atomic writes that survive a crash, text decoding.
+#include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "base/files.h"
+#include "support/test_support.h"
+
+using namespace kykit;
+using quelvo::test::readFile;
+using quelvo::test::TempDir;
+using quelvo::test::writeFile;
+namespace fs = std::filesystem;
+
+TEST(FileNames, ExtensionAndLastComponent) {
+    EXPECT_EQ(fu_getFileNameWithoutExtension("/a/b/talk.wav"), "/a/b/talk");
+    EXPECT_EQ(fu_getFileNameWithoutExtension("/a/b.c/talk"), "/a/b.c/talk");
+    EXPECT_EQ(fu_getFileNameWithoutExtension("/a/.hidden"), "/a/.hidden");
+    EXPECT_EQ(fu_getFileNameWithoutExtension("/a/my.talk.take2.m4a"), "/a/my.talk.take2");
+    EXPECT_EQ(fu_getFileNameFromPath("/a/b/talk.wav"), "talk.wav");
+    EXPECT_EQ(fu_getFileNameFromPath("talk.wav"), "talk.wav");
+}
+
+TEST(FileExists, OnlyRegularFilesOfTheGivenSize) {
+    TempDir dir;
+    writeFile(dir / "a.wav", std::string(2048, 'x'));
+    fs::create_directory(dir / "x.mp3");
+    EXPECT_TRUE(fu_fileExists((dir / "a.wav").string()));
+    EXPECT_TRUE(fu_fileExists((dir / "a.wav").string(), 2));
+    EXPECT_FALSE(fu_fileExists((dir / "a.wav").string(), 3));
+    EXPECT_FALSE(fu_fileExists((dir / "x.mp3").string()));
+    EXPECT_FALSE(fu_fileExists(""));
+    EXPECT_FALSE(fu_fileExists((dir / "missing.wav").string()));
+}
+
+TEST(AtomicWrite, ReplacesTheFileAndKeepsItsPermissions) {
+    TempDir dir;
+    const fs::path file = dir / "p.fcpxml";
+    writeFile(file, "old");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_TRUE(fu_writeTextToFile(file.string(), "new text").ok());
+    EXPECT_EQ(readFile(file), "new text");
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // No temporary file is left beside it.
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(AtomicWrite, FailureIsReportedWithThePathAndReason) {
+    TempDir dir;
+    const Status s = fu_writeTextToFile((dir / "no" / "such" / "folder.fcpxml").string(), "x");
+    ASSERT_FALSE(s.ok());
+    EXPECT_NE(s.message().find("folder.fcpxml"), std::string::npos);
+    EXPECT_NE(s.message().find("No such file"), std::string::npos) << s.message();
+    EXPECT_FALSE(fu_writeTextToFile("", "x").ok());
+}
+
+TEST(AtomicWrite, AKillHalfWayThroughLeavesTheOldFileIntact) {
+    TempDir dir;
+    const fs::path file = dir / "project.fcpxml";
+    writeFile(file, "the good old project");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("QUELVO_KILL_DURING_WRITE", "1", 1);
+        fu_writeTextToFile(file.string(), std::string(1 << 20, 'n'));
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the write was expected to be killed half-way";
+    EXPECT_EQ(readFile(file), "the good old project");
+}
+
+TEST(ReadText, HonoursByteOrderMarksAndRejectsInvalidUtf8) {
+    TempDir dir;
+    writeFile(dir / "u8.srt", "\xEF\xBB\xBF" "1\nH\xC3\xA9");
+    writeFile(dir / "le.srt", std::string("\xFF\xFE" "1\0\n\0\xE9\0", 8));
+    writeFile(dir / "be.srt", std::string("\xFE\xFF\0" "1\0\n\0\xE9", 8));
+    writeFile(dir / "latin.srt", "caf\xE9");
+    writeFile(dir / "empty.srt", "");
+    EXPECT_EQ(fu_readTextFile((dir / "u8.srt").string()), "1\nH\xC3\xA9");
+    EXPECT_EQ(fu_readTextFile((dir / "le.srt").string()), "1\n\xC3\xA9");
+    EXPECT_EQ(fu_readTextFile((dir / "be.srt").string()), "1\n\xC3\xA9");
+    EXPECT_EQ(fu_readTextFile((dir / "latin.srt").string()), "");
+    EXPECT_EQ(fu_readTextFile((dir / "empty.srt").string()), "");
+    EXPECT_EQ(fu_readTextFile((dir / "missing.srt").string()), "");
+    EXPECT_EQ(fu_readTextFile(dir.path().string()), "");
+}

@@ -1,0 +1,101 @@
+// Locale-free numbers, the counting semaphore, the background queue and
+// notifications.
+#include <atomic>
+#include <cmath>
+#include <chrono>
+#include <clocale>
+#include <thread>
+
+#include <nlohmann/json.hpp>
+
+#include "base/color.h"
+#include "base/concurrency.h"
+#include "base/notify.h"
+#include "base/numbers.h"
+#include "base/services.h"
+#include "support/test_support.h"
+
+using namespace kykit;
+using namespace std::chrono_literals;
+
+TEST(Numbers, ShortestFormWithAFractionalDigitWhateverTheLocale) {
+    // A comma decimal separator in a project file breaks the import.
+    const char* old = std::setlocale(LC_ALL, "de_DE.UTF-8");
+    EXPECT_EQ(string(1.0), "1.0");
+    EXPECT_EQ(string(0.175), "0.175");
+    EXPECT_EQ(string(-351.0), "-351.0");
+    EXPECT_EQ(string(57.0f), "57.0");
+    EXPECT_EQ(string(0.175f), "0.175");
+    EXPECT_EQ(string(int64_t{60}), "60");
+    EXPECT_EQ(toDouble(" -24.5 "), -24.5);
+    EXPECT_EQ(toDouble("1,5"), std::nullopt);
+    EXPECT_EQ(toInt("12x"), std::nullopt);
+    if (old) std::setlocale(LC_ALL, "C");
+}
+
+TEST(Numbers, TruncationIsTowardZeroAndSafeForBrokenValues) {
+    EXPECT_EQ(truncateToInt(12.7), 12);
+    EXPECT_EQ(truncateToInt(-3.5), -3);
+    EXPECT_EQ(truncateToInt(std::nan("")), 0);
+    EXPECT_EQ(truncateToInt(INFINITY), 0);
+    EXPECT_GT(truncateToInt(1e300), 0);
+}
+
+TEST(Timecode, ReadableHoursMinutesSecondsAndMillis) {
+    EXPECT_EQ(TC::getFloatTimecode(3723.004), "01:02:03.004");
+    EXPECT_EQ(TC::getFloatTimecode(15.88, true), "00:00:15,880");
+    EXPECT_EQ(TC::getFloatTimecode(-1), "00:00:00.000");
+}
+
+TEST(Timecode, FramesAtTheTimelinesRateCountedNonDrop) {
+    EXPECT_EQ(TC::frameTimecode(3723.48, 25), "01:02:03:12");
+    EXPECT_EQ(TC::frameTimecode(1.0 / 24 * 23 + 0.004, 24), "00:00:00:23"); // the nearest frame
+    EXPECT_EQ(TC::frameTimecode(59.99, 30), "00:01:00:00");
+    // 23.976 counts 24 frames a second: an hour of it is 86,314 frames.
+    EXPECT_EQ(TC::frameTimecode(3600, 23.976), "00:59:56:10");
+    EXPECT_EQ(TC::frameTimecode(1001.0 / 30000 * 31, 29.97), "00:00:01:01");
+    EXPECT_EQ(TC::frameTimecode(-2, 25), "00:00:00:00");
+    EXPECT_EQ(TC::frameTimecode(1.5, 0), "00:00:01:15"); // no rate reads as 30
+}
+
+TEST(Colour, JsonFormHasFourNamedComponents) {
+    const KyColor c{0.25, 0.5, 1, 0.75};
+    const nlohmann::json j = c;
+    EXPECT_EQ(j, nlohmann::json::parse(R"({"red":0.25,"green":0.5,"blue":1.0,"alpha":0.75})"));
+    EXPECT_EQ(j.get<KyColor>(), c);
+    EXPECT_THROW(nlohmann::json::parse(R"({"red":1})").get<KyColor>(), nlohmann::json::exception);
+}
+
+TEST(Semaphore, AReleaseBeforeTheWaitIsNotLost) {
+    KySemaphore sem(true);
+    sem.release();
+    EXPECT_TRUE(sem.waitFor(1s));
+    EXPECT_FALSE(sem.waitFor(20ms));
+    std::thread later([&] {
+        std::this_thread::sleep_for(20ms);
+        sem.release();
+    });
+    sem.wait();
+    later.join();
+}
+
+TEST(Queue, DelayedWorkRunsInDueOrderAndDrainWaitsForIt) {
+    std::vector<int> order;
+    std::mutex m;
+    const auto start = std::chrono::steady_clock::now();
+    Queue::execute(0.2, [&] { std::lock_guard l(m); order.push_back(2); });
+    Queue::execute(false, [&] { std::lock_guard l(m); order.push_back(1); });
+    Queue::drain();
+    EXPECT_EQ(order, (std::vector<int>{1, 2}));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 200ms);
+}
+
+TEST(Notify, ObserversOfTheKeywordAreCalledUntilRemoved) {
+    int calls = 0;
+    const long token = KyNotify::observe("k", [&] { ++calls; });
+    KyNotify::notify("k");
+    KyNotify::notify("other");
+    KyNotify::removeObserver(token);
+    KyNotify::notify("k");
+    EXPECT_EQ(calls, 1);
+}

@@ -1,0 +1,45 @@
+#pragma once
+// Helpers of the titles tests: the SRT corpus, a guard for the shared
+// settings, and quiet generation (titles print each element to stdout).
+#include <ostream>
+#include <string>
+
+#include "test_support.h"
+#include "titles/fcpxml_titles_settings.h"
+#include "titles/ky_srt_title.h"
+
+namespace quelvo {
+// Failed comparisons show the cue, not its bytes.
+inline void PrintTo(const KySRTTitle& t, std::ostream* os) {
+    *os << "{" << t.id << ", " << t.startTime << " -> " << t.endTime << ", \"" << t.text << "\", placement "
+        << static_cast<int>(t.placement) << ", alignment " << static_cast<int>(t.alignment) << "}";
+}
+} // namespace quelvo
+
+namespace quelvo::test {
+
+inline fs::path srtCorpus(const std::string& name) { return testDataDir() / "srt" / name; }
+// Public WebVTT and ASS files from other projects' test suites (see SOURCES.md there).
+inline fs::path subtitleSample(const std::string& name) { return testDataDir() / "subtitles" / name; }
+
+// The parser reads the process-wide settings; each test that changes them
+// gets them back as they were.
+class SharedSettingsGuard {
+public:
+    SharedSettingsGuard() : m_saved(FCPXML_Titles_Settings::shared()) {}
+    ~SharedSettingsGuard() { FCPXML_Titles_Settings::shared() = m_saved; }
+    SharedSettingsGuard(const SharedSettingsGuard&) = delete;
+    SharedSettingsGuard& operator=(const SharedSettingsGuard&) = delete;
+
+private:
+    FCPXML_Titles_Settings m_saved;
+};
+
+// Runs f with standard output captured, and hands back what it printed.
+template <typename F> std::string capturingStdout(F&& f) {
+    ::testing::internal::CaptureStdout();
+    f();
+    return ::testing::internal::GetCapturedStdout();
+}
+
+} // namespace quelvo::test
