@@ -14,7 +14,6 @@
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_windows.h"
-#include "ui/windows/desktop_version_sheet.h"
 #include "ui/windows/fcp106_export_options_vc.h"
 #include "ui/windows/job_result_panel.h"
 #include "ui/windows/progress_vc.h"
@@ -93,9 +92,10 @@ TEST_F(WholeJobTest, OlderVersionsGetTheLegacyDocumentWithFillerClips) {
     EXPECT_VALID_FCPXML(xml, "1.6");
 }
 
-// The real desktop version sheet, answered by clicking it.
+// The real desktop editor question, answered by clicking it: Shotcut's MLT
+// project is written beside the dialogue.
 TEST_F(WholeJobTest, TheVersionSheetAppearsOnTheProgressSheetAndItsAnswerIsUsed) {
-    kyui::ProgressVC::setVersionSheet(&kyui::DesktopVersionSheet::shared());
+    kyui::ProgressVC::setVersionSheet(nullptr);
     kyui::QuelvoMainVC* vc = showMainWindow();
     const std::string talk = copyRecording(dir, "dialogue/dev06_synthetic_espeak_wav22k.wav", "voice.wav");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
@@ -115,14 +115,16 @@ TEST_F(WholeJobTest, TheVersionSheetAppearsOnTheProgressSheetAndItsAnswerIsUsed)
         EXPECT_FALSE(question->window()->frameGeometry().intersects(status))
             << "the question covers the status line";
         EXPECT_TRUE(question->radFCP106->isChecked());
-        question->radOlder->click();
+        EXPECT_TRUE(question->radXmeml->isEnabled());
+        question->radMlt->click();
         question->btnContinue->click();
     });
     kyui::ProgressVC::setVersionSheet(&versionSheet);
     expectSuccess();
-    const fs::path project = dir / "voice.fcpxml";
+    EXPECT_FALSE(fs::exists(dir / "voice.fcpxml"));
+    const fs::path project = dir / "voice.mlt";
     ASSERT_TRUE(fs::exists(project));
-    EXPECT_VALID_FCPXML(readFile(project), "1.6");
+    EXPECT_NE(std::string::npos, readFile(project).find("<mlt "));
 }
 
 TEST_F(WholeJobTest, CancelInTheVersionQuestionWritesNothingAndThePanelSaysSo) {
