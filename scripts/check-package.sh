@@ -91,7 +91,7 @@ fi
 # The installed bash completion offers the duck options and the version choices.
 completion=/usr/share/bash-completion/completions/quelvo-cli
 answer="$(bash -c "source $completion; COMP_WORDS=(quelvo-cli duck --format ''); COMP_CWORD=3; _quelvo_cli; echo \${COMPREPLY[*]}")"
-[ "$answer" = "1.9 1.6" ] || fail "bash completion of --format answered '$answer'"
+[ "$answer" = "1.9 1.6 xmeml mlt" ] || fail "bash completion of --format answered '$answer'"
 if command -v zsh >/dev/null; then
     zsh -n /usr/share/zsh/vendor-completions/_quelvo-cli || fail "the zsh completion does not parse"
 fi

@@ -226,8 +226,13 @@ void registerDuckCommand(CLI::App& app, int& exitCode) {
     auto options = std::make_shared<DuckOptions>();
     CLI::App* duck = app.add_subcommand("duck", "Write a project in which the music ducks under the dialogue");
     addDuckOptions(duck, *options);
+    // Named like a choice check in --help ({a,b}), which the shell completions
+    // offer; the words are checked in runDuck to name them in the error.
+    std::string choices = formatOptionList();
+    std::replace(choices.begin(), choices.end(), '|', ',');
     duck->add_option("--format", options->format,
-                     "Project format: " + formatOptionList() + " (default: as the desktop question)");
+                     "Project format: " + formatOptionList() + " (default: as the desktop question)")
+        ->type_name("TEXT:{" + choices + "}");
     duck->add_option("--output", options->output, "Project file (default: next to the dialogue)");
     duck->add_flag("--send-to-fcp", options->sendToFCP, "Hand the project to Final Cut Pro instead");
     auto plot = std::make_shared<std::string>();
