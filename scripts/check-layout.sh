@@ -21,6 +21,7 @@ KNOWN_UP = {
     # envelope timing; speech detection takes the record until the request
     # gives detection its own value.
     ("src/speech/speech_clusters.h", "project/qv_roll.h"),
+    ("src/speech/speech_union.h", "project/qv_roll.h"),
 }
 FFMPEG = re.compile(r'^\s*#\s*include\s*<lib(avformat|avcodec|avutil|avfilter|avdevice|swresample|swscale)/', re.M)
 QT = re.compile(r'^\s*#\s*include\s*<(Q[A-Za-z]+|Qt[A-Za-z]+/[^>]*)>', re.M)

@@ -6,6 +6,7 @@
 
 #include "speech/speech_corrections.h"
 #include "speech/speech_labels.h"
+#include "speech/speech_union.h"
 #include "support/test_support.h"
 
 using kyaudio::ClusterList;
@@ -118,4 +119,20 @@ TEST(SpeechCorrections, EditsJoinAndUndoRedoAndRevert) {
     EXPECT_EQ(c.intervals(detected), (ClusterList{{0, 1}, {3, 7}}));
     c.clear();
     EXPECT_FALSE(c.corrected() || c.canUndo() || c.canRedo());
+}
+
+// Several microphones: the music ducks while anyone speaks, and the gaps are
+// closed on the union (two speakers answering each other quickly keep the
+// music down between them) but never inside one file's own list first.
+TEST(SpeechUnion, JoinsEveryFilesSpeechAndClosesGapsOnTheUnion) {
+    const ClusterList host = {{1.0, 2.0}, {5.0, 6.0}};
+    const ClusterList guest = {{1.5, 3.0}, {6.4, 7.0}, {10.0, 11.0}};
+    EXPECT_EQ(quelvo::uniteSpeech({host}), host);
+    EXPECT_EQ(quelvo::uniteSpeech({host, guest}),
+              (ClusterList{{1.0, 3.0}, {5.0, 6.0}, {6.4, 7.0}, {10.0, 11.0}}));
+    quelvo::QVRoll rolls;
+    rolls.postFadeOut = 0.3;
+    rolls.preFadeIn = 0.3; // gaps under 0.6 s close
+    EXPECT_EQ(quelvo::duckedSpeech({host, guest}, rolls),
+              (ClusterList{{1.0, 3.0}, {5.0, 7.0}, {10.0, 11.0}}));
 }

@@ -1,0 +1,22 @@
+#pragma once
+// The speech of several microphones recorded together (a multitrack
+// recorder's files, one per speaker): the music ducks while anyone speaks, so
+// the job, the preview and the command line all duck under one union. Gap
+// closing runs on the union, never per file, so that two speakers answering
+// each other quickly keep the music down between them.
+#include <vector>
+
+#include "base/cluster.h"
+#include "project/qv_roll.h"
+
+namespace quelvo {
+
+// Every file's speech (as analyzeDialogue gives it, before gap closing) laid
+// over one another, sorted, overlapping or touching intervals joined.
+kyaudio::ClusterList uniteSpeech(const std::vector<kyaudio::ClusterList>& perFile);
+
+// The union with the rolls' gap closing: what the music ducks under.
+kyaudio::ClusterList duckedSpeech(const std::vector<kyaudio::ClusterList>& perFile,
+                                  const QVRoll& rolls);
+
+} // namespace quelvo
