@@ -14,6 +14,8 @@ debian_packages=(
     # melt renders the MLT projects in the writers' tests, as Shotcut would play them.
     melt
     clang libclang-rt-14-dev
+    # A fast linker for every build (CMakeLists.txt picks mold, else lld).
+    mold
     # The packaging check (scripts/check-package.sh): the package's dependencies,
     # the validators, the manual pages.
     dpkg-dev file desktop-file-utils appstream man-db
