@@ -83,37 +83,52 @@ bool holdsVoicedCore(const SpeechFeatures& f, const Span& s, double startThresho
     return false;
 }
 
+// How a stretch without a core is told to be a word's soft piece.
+struct PieceRule {
+    float voicedAt; // its frames under T_on count as voiced at this voicing
+    double gap;     // s: it lies this close to speech
+    int chain;      // pieces joined one beyond the other
+};
+
 // The stretches above T_off that hold a voiced core, and beside them the
 // ones that are a word's soft start or end: no core (a quiet syllable stays
-// under T_on) but voiced now and then, and within attachGap of a stretch
-// that is speech. Breaths and clicks next to words are not voiced at all.
+// under T_on) but voiced now and then, and within rule.gap of a stretch
+// that is speech. Breaths and clicks next to words are not voiced at all;
+// music is, now and then, so under music the piece's quiet frames must be
+// clearly voiced (its frames at or above T_on are louder than the music).
 std::vector<Span> speechStretches(const SpeechFeatures& f, double on, double off,
-                                  const AutomaticTuning& t) {
+                                  const PieceRule& rule, const AutomaticTuning& t) {
     const std::vector<Span> stretches = stretchesAbove(f, off, t.bridgeFrames);
     std::vector<char> speech(stretches.size()), attachable(stretches.size());
     for (size_t k = 0; k < stretches.size(); ++k) {
         speech[k] = holdsVoicedCore(f, stretches[k], on, t);
         int voicedFrames = 0;
         for (int64_t i = stretches[k].begin; i < stretches[k].end; ++i)
-            voicedFrames += voiced(f, i, t.voicedAt);
+            voicedFrames += voiced(f, i, level(f, i) >= on ? t.voicedAt : rule.voicedAt);
         attachable[k] =
             voicedFrames >= t.attachVoicedFrames &&
             stretches[k].end - stretches[k].begin <= std::lround(t.attachLongest / kFrame);
     }
-    const auto gap = static_cast<int64_t>(std::lround(t.attachGap / kFrame));
+    const auto gap = static_cast<int64_t>(std::lround(rule.gap / kFrame));
     const auto near = [&](size_t a, size_t b) {
         return stretches[b].begin - stretches[a].end <= gap;
     };
     // A word can fade out (or in) over more than one such piece: each piece
     // next to speech makes the next one a neighbour of speech, up to
-    // attachChain pieces from the word.
+    // rule.chain pieces from the word. A stretch that is no piece (a blip
+    // too short to be voiced) may lie between; it is looked past.
+    const auto besideSpeech = [&](const std::vector<char>& joined, size_t k) {
+        for (size_t j = k; j-- > 0 && near(j, k);)
+            if (joined[j]) return true;
+        for (size_t j = k + 1; j < stretches.size() && near(k, j); ++j)
+            if (joined[j]) return true;
+        return false;
+    };
     std::vector<char> joined(speech);
-    for (int round = 0; round < t.attachChain; ++round) {
+    for (int round = 0; round < rule.chain; ++round) {
         std::vector<char> next(joined);
         for (size_t k = 0; k < stretches.size(); ++k)
-            if (attachable[k] && ((k > 0 && joined[k - 1] && near(k - 1, k)) ||
-                                  (k + 1 < stretches.size() && joined[k + 1] && near(k, k + 1))))
-                next[k] = 1;
+            if (attachable[k] && besideSpeech(joined, k)) next[k] = 1;
         joined.swap(next);
     }
     std::vector<Span> out;
@@ -283,6 +298,41 @@ void followDenseVoicing(const SpeechFeatures& f, std::vector<Span>& spans, doubl
     }
 }
 
+// Under music a word's last (or first) syllable can sink wholly under the
+// music's level, yet its voicing stays clearer than the music's ever is.
+// Edges move out to such clearly voiced frames lying within bleedPieceGap,
+// one beyond the other, up to the neighbouring spans.
+void followClearVoicing(const SpeechFeatures& f, std::vector<Span>& spans, double continueThreshold,
+                        const AutomaticTuning& t) {
+    const int64_t n = static_cast<int64_t>(f.level.size());
+    const auto gap = static_cast<int64_t>(std::lround(t.bleedPieceGap / kFrame));
+    const double loudEnough = continueThreshold - t.denseVoicedBelowContinue;
+    // Two measurements in a row (the voicing is measured on every other
+    // frame): music reaches such voicing for one now and then.
+    const auto clearAt = [&](int64_t i) {
+        return i >= 0 && i < n && voiced(f, i, t.bleedPieceVoicedAt) &&
+               smoothedLevel(f, i) >= loudEnough;
+    };
+    const auto clear = [&](int64_t i) {
+        if (!clearAt(i)) return false;
+        int64_t a = i, b = i;
+        while (a - 1 >= 0 && clearAt(a - 1) && i - a < t.bleedClearRun)
+            --a;
+        while (clearAt(b + 1) && b - i < t.bleedClearRun)
+            ++b;
+        return b - a + 1 >= t.bleedClearRun;
+    };
+    for (size_t k = 0; k < spans.size(); ++k) {
+        Span& s = spans[k];
+        const int64_t lowest = k ? spans[k - 1].end : 0;
+        for (int64_t i = s.begin - 1; i >= std::max(lowest, s.begin - gap); --i)
+            if (clear(i)) s.begin = i;
+        const int64_t highest = k + 1 < spans.size() ? spans[k + 1].begin : n;
+        for (int64_t i = s.end; i < std::min(highest, s.end + gap); ++i)
+            if (clear(i)) s.end = i + 1;
+    }
+}
+
 // Moves a span's edges out over the soft sound around it: a quiet onset or a
 // fading word ending lies under the continue threshold but clearly above the
 // floor beside it, and next to speech it is speech. The neighbouring spans
@@ -343,6 +393,29 @@ double noiseFloor(const SpeechFeatures& f, double speech, const AutomaticTuning&
     return bed && speech - roomTone >= t.roomToneBelowSpeech ? roomTone : quietest;
 }
 
+// Whether music bleeds into the microphone: far from every stretch with a
+// voiced core, the background reaches T_off for a while (bleedLoud) and is
+// voiced now and then. Steady noise stays under T_off; breaths, clicks and
+// noise bursts cross it but are never voiced; a word's soft pieces lie near
+// its core.
+bool musicInBackground(const SpeechFeatures& f, double on, double off, const AutomaticTuning& t) {
+    const int64_t n = static_cast<int64_t>(f.level.size());
+    std::vector<char> nearWords(static_cast<size_t>(n), 0);
+    const auto margin = static_cast<int64_t>(std::lround(t.backgroundMargin / kFrame));
+    for (const Span& s : stretchesAbove(f, off, t.bridgeFrames))
+        if (holdsVoicedCore(f, s, on, t))
+            std::fill(nearWords.begin() + std::max<int64_t>(0, s.begin - margin),
+                      nearWords.begin() + std::min(n, s.end + margin), 1);
+    int64_t loud = 0, voicedLoud = 0;
+    for (int64_t i = 0; i < n; ++i)
+        if (!nearWords[static_cast<size_t>(i)] && level(f, i) >= off) {
+            ++loud;
+            voicedLoud += voiced(f, i, t.voicedAt);
+        }
+    return loud >= std::lround(t.bleedLoud / kFrame) &&
+           static_cast<double>(voicedLoud) >= t.bleedVoicedShare * static_cast<double>(loud);
+}
+
 } // namespace
 
 AutomaticDecision decideSpeech(const SpeechFeatures& f, double duration, const AutomaticTuning& t) {
@@ -362,9 +435,14 @@ AutomaticDecision decideSpeech(const SpeechFeatures& f, double duration, const A
     decision.threshold = on;
     decision.continueThreshold = off;
 
-    std::vector<Span> spans = speechStretches(f, on, off, t);
+    decision.musicBleed = musicInBackground(f, on, off, t);
+    const PieceRule pieces =
+        decision.musicBleed ? PieceRule{t.bleedPieceVoicedAt, t.bleedPieceGap, t.bleedPieceChain}
+                            : PieceRule{t.voicedAt, t.attachGap, t.attachChain};
+    std::vector<Span> spans = speechStretches(f, on, off, pieces, t);
     spans = guardAgainstMusic(f, spans, off, t);
     followDenseVoicing(f, spans, off, t);
+    if (decision.musicBleed) followClearVoicing(f, spans, off, t);
     recoverSoftEdges(f, spans, speech, t);
 
     decision.reverberant = soundsReverberant(f, on, speech, off, t);
@@ -375,7 +453,10 @@ AutomaticDecision decideSpeech(const SpeechFeatures& f, double duration, const A
     // Where the speech is not far above the floor, its soft onsets and word
     // endings lie under the continue threshold; the edges move out by an
     // amount that grows as the margin shrinks.
-    const double margin = std::max(0.0, t.hiddenEdgeSnr - (speech - floor));
+    // Under music the floor is the music's, not a noise hiding the edges:
+    // the steps above have followed the voice into it already.
+    const double margin =
+        decision.musicBleed ? 0.0 : std::max(0.0, t.hiddenEdgeSnr - (speech - floor));
     const double earlier = std::min(t.hiddenEdgeLimit, t.startPerDb * margin);
     const double later = std::min(t.hiddenEdgeLimit, t.endPerDb * margin);
     const double limit = duration > 0 ? duration : 0.0;

@@ -34,6 +34,15 @@ struct AutomaticTuning {
     int attachVoicedFrames = 2;          // ... with this many voiced frames is its soft edge,
     int attachChain = 1;                 // pieces joined one beyond the other
     double attachLongest = 0.4;          // s: if no longer than this (a syllable, not a passage)
+    double backgroundMargin = 0.5;       // s: frames this far from any voiced core are the
+    double bleedLoud = 1.0;              // background; where this much of it reaches T_off
+    double bleedVoicedShare = 0.05;      // and this share of that is voiced, music bleeds in:
+    float bleedPieceVoicedAt = 0.8f;     // then a piece's frames under T_on count as voiced
+                                         // only this clearly (music seldom is),
+    double bleedPieceGap = 0.5;          // s: pieces may lie this far from speech,
+    int bleedPieceChain = 3;             // this many one beyond the other; edges follow runs
+    int bleedClearRun = 3;               // of this many frames voiced that clearly, and the
+                                         // hidden-edge widening is left out
     double guardGap = 0.5;               // s: stretches this close are judged together ...
     double guardVoicedShare = 0.15;      // ... and need this share of voiced frames,
     double heldNote = 1.5;               // s: voiced runs this long are held notes, not speech ...
@@ -63,6 +72,7 @@ struct AutomaticDecision {
     double threshold = std::numeric_limits<double>::quiet_NaN();         // T_on, dBFS
     double continueThreshold = std::numeric_limits<double>::quiet_NaN(); // T_off, dBFS
     bool reverberant = false;
+    bool musicBleed = false;
 };
 
 // Frame k of the features covers [k/100, (k+1)/100) s; `duration` clamps the last.

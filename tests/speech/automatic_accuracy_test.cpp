@@ -10,10 +10,7 @@
 //   and long-pause openness, and no more than 0.5 points under the fixed
 //   -24 dB threshold's score.
 // The cases are those of both manifests (the corpus keeps the newest ones
-// apart until the detector meets them). Strong music bleed (dev17) does not
-// meet the cover and pause targets yet (docs/speech-detection.md, "What stays
-// hard"): it is held to what the detector reaches now, so that a regression
-// still shows, and left out of the pooled edge figures.
+// apart until the detector meets them).
 #include <gtest/gtest.h>
 
 #include "speech/speech_clusters.h"
@@ -51,11 +48,10 @@ TEST(AutomaticAccuracy, EveryCorpusCaseMeetsTheTargetsWithNoSetting) {
     for (size_t i = 0; i < cases.size(); ++i) {
         const test::CaseScore& s = scores[i];
         SCOPED_TRACE(s.name);
-        const bool strongBleed = s.name.rfind("dev17", 0) == 0;
         EXPECT_EQ(s.missed, 0) << "a true speech interval has no cluster";
         EXPECT_EQ(s.falseClusters, 0) << "a cluster lies wholly inside a pause";
-        EXPECT_GE(s.cover(), strongBleed ? 0.96 : 0.97);
-        EXPECT_GE(s.worstPauseOpen, strongBleed ? 0.70 : cases[i].musicBleed ? 0.80 : 0.90);
+        EXPECT_GE(s.cover(), 0.97);
+        EXPECT_GE(s.worstPauseOpen, cases[i].musicBleed ? 0.80 : 0.90);
         for (const auto& [peer, intervals] : cases[i].peers)
             EXPECT_GE(s.score(),
                       test::scorePeer(cases[i], intervals, cases[i].duration).score() - 1e-9)
@@ -64,7 +60,7 @@ TEST(AutomaticAccuracy, EveryCorpusCaseMeetsTheTargetsWithNoSetting) {
             << "the fixed threshold does better";
         speech += s.speech;
         covered += s.covered;
-        if (!strongBleed) edges.insert(edges.end(), s.edges.begin(), s.edges.end());
+        edges.insert(edges.end(), s.edges.begin(), s.edges.end());
     }
     EXPECT_GE(covered / speech, 0.995);
     EXPECT_LE(test::percentileOf(edges, 0.5), 0.020);

@@ -2,7 +2,8 @@
 // speech from the recording's own levels; a breath (loud, unvoiced), a click
 // (too short for a core) and music (voiced now and then only) are not; the
 // figures come from the levels; nothing at all decides nothing. Held notes
-// (voiced far longer than a syllable) are music.
+// (voiced far longer than a syllable) are music. Under music bleeding into
+// the microphone, a word's soft pieces must be clearly voiced.
 #include <algorithm>
 #include <cmath>
 
@@ -49,6 +50,7 @@ TEST(AutomaticDetector, AVoicedStretchIsSpeechAtLevelsTakenFromTheRecording) {
     EXPECT_FLOAT_EQ(d.speechLevel, -10);
     EXPECT_FLOAT_EQ(d.threshold, -45);         // max(N + 15, S - 35, -70)
     EXPECT_FLOAT_EQ(d.continueThreshold, -50); // max(N + 10, S - 60, -85)
+    EXPECT_FALSE(d.musicBleed);
     ASSERT_EQ(d.segments.size(), 1u);
     // 50 dB above the floor: no hidden edges to allow for.
     EXPECT_NEAR(d.segments[0].start, 2.0, 1e-9);
@@ -119,4 +121,23 @@ TEST(AutomaticDetector, AVoicedSoftSyllableJoinsItsWordButABreathDoesNot) {
     ASSERT_EQ(d.segments.size(), 2u); // the hold joins them
     EXPECT_NEAR(d.segments[0].start, 1.55, 1e-9);
     EXPECT_NEAR(d.segments[1].end, 4.0, 1e-9);
+}
+
+TEST(AutomaticDetector, UnderMusicOnlyClearlyVoicedSoundJoinsAWord) {
+    SpeechFeatures f = roomTone(2000);
+    // Music: 0.3 s notes over T_off, voiced now and then as music is, 0.2 s between.
+    for (double at = 0; at < 20; at += 0.5) {
+        paint(f, at, at + 0.3, -18, 0.2f);
+        paint(f, at + 0.3, at + 0.5, -28, 0.2f);
+        paint(f, at + 0.1, at + 0.13, -18, 0.7f);
+    }
+    paint(f, 7.8, 10.8, -28, 0.2f); // quieter around the word but for one note before it
+    speak(f, 8.1, 10.0, -10);
+    paint(f, 10.2, 10.3, -24, 0.9f); // the word's last syllable, under the music's notes
+    const AutomaticDecision d = decideSpeech(f, 20.0);
+    EXPECT_TRUE(d.musicBleed);
+    EXPECT_FLOAT_EQ(d.continueThreshold, -20);
+    ASSERT_EQ(d.segments.size(), 1u);
+    EXPECT_NEAR(d.segments[0].start, 8.1, 1e-9); // the note 0.3 s before stays out
+    EXPECT_NEAR(d.segments[0].end, 10.3, 1e-9);
 }

@@ -39,6 +39,10 @@ bool setTuning(AutomaticTuning& t, const std::string& name, double v) {
         {"continueLowest", &t.continueLowest},
         {"attachGap", &t.attachGap},
         {"attachLongest", &t.attachLongest},
+        {"backgroundMargin", &t.backgroundMargin},
+        {"bleedLoud", &t.bleedLoud},
+        {"bleedVoicedShare", &t.bleedVoicedShare},
+        {"bleedPieceGap", &t.bleedPieceGap},
         {"denseVoicedShare", &t.denseVoicedShare},
         {"voicedWindow", &t.voicedWindow},
         {"denseVoicedBelowContinue", &t.denseVoicedBelowContinue},
@@ -76,6 +80,13 @@ bool setTuning(AutomaticTuning& t, const std::string& name, double v) {
         t.voicedCoreFrames = static_cast<int>(v);
     else if (name == "denseVoicedAt")
         t.denseVoicedAt = static_cast<float>(v);
+    else if (name == "bleedPieceVoicedAt")
+        t.bleedPieceVoicedAt = static_cast<float>(v);
+    else if (name == "bleedPieceChain")
+        t.bleedPieceChain = static_cast<int>(v);
+    else if (name == "bleedClearRun")
+        t.bleedClearRun = static_cast<int>(v);
+
     else if (name == "voicedAt")
         t.voicedAt = static_cast<float>(v);
     else
@@ -159,9 +170,9 @@ int main(int argc, char** argv) {
         const kyaudio::ClusterList clusters =
             closeGaps(shapeAutomaticSegments(d.segments, tuning, duration), rolls);
         automatic.push_back(test::scoreCase(c, clusters, duration));
-        std::printf("%-38s N %6.1f S %6.1f on %6.1f off %6.1f%s\n", c.name.c_str(), d.noiseFloor,
+        std::printf("%-38s N %6.1f S %6.1f on %6.1f off %6.1f%s%s\n", c.name.c_str(), d.noiseFloor,
                     d.speechLevel, d.threshold, d.continueThreshold,
-                    d.reverberant ? " reverberant" : "");
+                    d.reverberant ? " reverberant" : "", d.musicBleed ? " music" : "");
         if (std::getenv("SPEECH_EVAL_CLUSTERS"))
             for (const auto& k : clusters)
                 std::printf("    %.2f-%.2f\n", k.start, k.end);
