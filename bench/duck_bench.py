@@ -32,6 +32,17 @@ the projects differ. The default three rounds took 2 minutes on a 2-core
 machine shared with builds. Usage:
 
   bench/duck_bench.py [--cli PATH] [--runs N] [--jobs N] [--dir /tmp/quelvo-bench]
+
+Several microphones: with --microphones N (2 to 8) it measures instead one
+duck of N one-hour dialogue files (the one-hour WAV and N - 1 copies of it
+started elsewhere and resampled, so each holds its own speech at its own
+rate) and the music, in parallel, against the sum of the N dialogue analyses
+and the music's, each with --jobs 1:
+
+  duck --dialogue D1 ... --dialogue DN --music MUSIC --filler FILLER, parallel
+      <= 0.65 x (dialogue 1 + ... + dialogue N + music)
+
+  bench/duck_bench.py --microphones 3 [--runs N] [--jobs N]
 """
 import argparse
 import os
@@ -69,6 +80,62 @@ def make_music(out_dir):
     return music, filler
 
 
+MICROPHONE_RATES = (48000, 44100, 32000, 22050, 16000, 48000, 44100, 32000)
+
+
+def make_microphones(dialogue, out_dir, count):
+    """The one-hour dialogue and count - 1 others: the same hour started
+    20 minutes further each time (wrapping round) at another rate."""
+    paths = [dialogue]
+    ff = ["ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y"]
+    for k in range(1, count):
+        path = os.path.join(out_dir, "long_dialogue_1h_mic%d.wav" % (k + 1))
+        if not os.path.exists(path):
+            start = (1200 * k) % 3600
+            graph = ("[0]atrim=start=%d,asetpts=PTS-STARTPTS[a];[1]atrim=end=%d[b];[a][b]concat=n=2:v=0:a=1"
+                     % (start, start))
+            subprocess.run(ff + ["-i", dialogue, "-i", dialogue, "-filter_complex", graph,
+                                 "-ar", str(MICROPHONE_RATES[k]), "-c:a", "pcm_s16le", path], check=True)
+        paths.append(path)
+    return paths
+
+
+def microphones_main(args, cli, dialogue, music, filler, env):
+    """The several-microphone measure; returns the exit status."""
+    mics = make_microphones(dialogue, args.dir, args.microphones)
+    for path in mics:
+        warm(path)
+    commands = {"dialogue %d" % (k + 1): [cli, "analyze", path, "--json", "--jobs", "1"] for k, path in enumerate(mics)}
+    commands["music"] = [cli, "analyze", music, "--music", "--json", "--jobs", "1"]
+    duck = [cli, "duck", "--music", music, "--filler", filler, "--format", "1.9", "--force",
+            "--output", os.path.join(args.dir, "duck_bench_mics.fcpxml")]
+    for path in mics:
+        duck += ["--dialogue", path]
+    commands["duck parallel"] = duck + parallel_options(args.jobs)
+    samples = {name: [] for name in commands}
+    for _ in range(max(1, args.runs)):
+        for name, cmd in commands.items():
+            samples[name].append(measure(cmd, env)[:3])
+    med = {name: (statistics.median(s[0] for s in runs), statistics.median(s[1] for s in runs))
+           for name, runs in samples.items()}
+    rss = {name: max(s[2] for s in runs) for name, runs in samples.items()}
+    analyses = sum(med[name][0] for name in commands if name != "duck parallel")
+    ratio = med["duck parallel"][0] / analyses
+    print()
+    print("%d one-hour dialogue files (WAV, %s Hz) and music (M4A) with a filler; %d runs each, median wall time"
+          % (len(mics), ", ".join(str(r) for r in (48000,) + MICROPHONE_RATES[1:len(mics)]), args.runs))
+    print(machine_line(args.jobs, True, "duck"))
+    print()
+    print("%-14s %16s %8s" % ("command", "wall s (CPU s)", "RSS MB"))
+    for name in commands:
+        print("%-14s %16s %8.1f" % (name, timing(med[name]), rss[name]))
+    ok = ratio <= PARALLEL_TARGET
+    print("duck parallel / (sum of the %d analyses, --jobs 1, %.2f s) = %.2f  target <= %.2f: %s"
+          % (len(commands) - 1, analyses, ratio, PARALLEL_TARGET, "ok" if ok else "MISSED"))
+    print()
+    return 0 if ok else 1
+
+
 def project_difference(single_path, parallel_path):
     """Where the project written in parallel first differs from the one of
     --jobs 1 (line and both texts, shortened), or None when byte-identical."""
@@ -92,7 +159,11 @@ def main():
     parser.add_argument("--jobs", type=int, help="--jobs of the parallel runs (default: none given, "
                         "so quelvo-cli uses the machine's cores)")
     parser.add_argument("--dir", default="/tmp/quelvo-bench", help="where the one-hour files are kept")
+    parser.add_argument("--microphones", type=int, default=1,
+                        help="measure one duck of this many one-hour dialogue files instead (2 to 8)")
     args = parser.parse_args()
+    if not 1 <= args.microphones <= 8:
+        parser.error("--microphones takes 1 to 8")
 
     cli = find_cli(args.cli)
     parallel = supports_jobs(cli, "duck") and supports_jobs(cli, "analyze")
@@ -103,6 +174,8 @@ def main():
         warm(path)
     env = dict(os.environ, QUELVO_CONFIG_DIR=tempfile.mkdtemp(prefix="quelvo-bench-settings-"))
     single = ["--jobs", "1"] if parallel else []
+    if args.microphones > 1:
+        return microphones_main(args, cli, dialogue, music, filler, env)
 
     def duck(fmt, output, jobs):
         return [cli, "duck", "--dialogue", dialogue, "--music", music, "--filler", filler,

@@ -14,6 +14,7 @@
 #include "base/keep_both.h"
 #include "base/output_files.h"
 #include "base/side_by_side.h"
+#include "jobs/dialogue_analyses.h"
 #include "jobs/job_warnings.h"
 #include "media/audio_file.h"
 #include "mix/loudness_depth.h"
@@ -21,6 +22,7 @@
 #include "project/volume_keyframes.h"
 #include "signal/loudness.h"
 #include "speech/speech_clusters.h"
+#include "speech/speech_union.h"
 #include "writers/fcpxml_audio.h"
 #include "writers/project_text.h"
 #include "writers/project_writer.h"
@@ -86,8 +88,9 @@ struct JobState {
     const DuckRequest& request;
     const DuckJobContext& context;
     DuckOutcome& outcome;
-    std::string dialoguePath;
-    kyaudio::AudioFileInfo dialogue, music, filler;
+    std::string dialoguePath; // the first dialogue recording
+    std::vector<kyaudio::AudioFileInfo> dialogue;
+    kyaudio::AudioFileInfo music, filler;
     ProjectAnalysis analysis;
 
     bool stopped() {
@@ -119,7 +122,7 @@ bool probeInputs(JobState& job) {
     for (const std::string& path : in.dialogue) {
         const kyaudio::AudioFileInfo info = kyaudio::probeAudioFile(path);
         if (failedOrStopped(job, "dialogue", path, info.status)) return false;
-        if (job.analysis.dialogue.empty()) job.dialogue = info;
+        job.dialogue.push_back(info);
         job.analysis.dialogue.push_back(factsOf(info));
     }
     job.music = kyaudio::probeAudioFile(in.music);
@@ -149,6 +152,33 @@ bool countPackets(JobState& job, std::vector<std::string>& warnings) {
     return !failedOrStopped(job, role, counted, length);
 }
 
+// Every dialogue recording's speech, side by side; the music ducks under
+// their union, its gaps closed as one. A file that cannot be read is named,
+// the first in the given order.
+bool findDialogueSpeech(JobState& job) {
+    const DuckRequest& request = job.request;
+    const std::vector<std::string>& paths = request.inputs.dialogue;
+    const auto finished = [&job](int done, int total) {
+        if (total < 2) return;
+        kykit::ih_setText(job.context.status, std::string(kStageAnalyzing) + " (" +
+                                                  std::to_string(done) + " of " +
+                                                  std::to_string(total) + " recordings done)");
+    };
+    const std::vector<SpeechAnalysis> found =
+        analyzeEveryDialogue(paths, request.rolls, job.parallelism(), finished);
+    std::vector<kyaudio::ClusterList> perFile;
+    for (size_t i = 0; i < paths.size(); ++i)
+        if (failedOrStopped(job, "dialogue", paths[i], found[i].status)) return false;
+    kykit::ih_setText(job.context.status, kStageFiltering);
+    for (size_t i = 0; i < paths.size(); ++i) {
+        noteAnalysed(found[i], "dialogue", paths[i], job.dialogue[i], job.outcome.warnings);
+        job.analysis.dialogue[i] = factsOf(job.dialogue[i]);
+        perFile.push_back(found[i].clusters);
+    }
+    job.analysis.speech = duckedSpeech(perFile, request.rolls);
+    return true;
+}
+
 // Only a filler needs to know where the music itself is silent. With two
 // jobs or more that analysis runs beside the dialogue's, each with every
 // job: the two are rarely the same work (a WAV dialogue takes a tenth of an
@@ -170,14 +200,8 @@ bool findSpeech(JobState& job) {
     if (request.speech) {
         job.analysis.speech = *request.speech;
         kykit::ih_setText(job.context.status, kStageFiltering);
-    } else {
-        const SpeechAnalysis speech =
-            analyzeDialogue(job.dialoguePath, request.rolls, job.parallelism());
-        if (failedOrStopped(job, "dialogue", job.dialoguePath, speech.status)) return false;
-        kykit::ih_setText(job.context.status, kStageFiltering);
-        job.analysis.speech = closeGaps(speech.clusters, request.rolls);
-        noteAnalysed(speech, "dialogue", job.dialoguePath, job.dialogue, job.outcome.warnings);
-        job.analysis.dialogue.front() = factsOf(job.dialogue);
+    } else if (!findDialogueSpeech(job)) {
+        return false;
     }
     if (!withMusic) return true;
     const SpeechAnalysis music = musicAnalysis.get();
@@ -193,11 +217,14 @@ bool findSpeech(JobState& job) {
 bool measureDepths(JobState& job) {
     const DuckRequest& r = job.request;
     const mix::LoudnessDepths depths = mix::loudnessDepths(
-        job.dialoguePath, r.inputs.music, job.analysis.speech, r.rolls, *r.depth.underLU,
+        r.inputs.dialogue, r.inputs.music, job.analysis.speech, r.rolls, *r.depth.underLU,
         duckLevel(r.depth.toZero, r.depth.decrease), r.depth.overallMusicLevel, job.parallelism());
     if (job.stopped()) return false;
     if (!depths.status) {
-        job.outcome.message = "Cannot measure the loudness of " + job.dialoguePath + " and " +
+        std::string dialogue;
+        for (const std::string& path : r.inputs.dialogue)
+            dialogue += (dialogue.empty() ? "" : ", ") + path;
+        job.outcome.message = "Cannot measure the loudness of " + dialogue + " and " +
                               r.inputs.music + ": " + depths.status.message() + ".";
         return false;
     }
@@ -217,8 +244,9 @@ bool measureLoudness(JobState& job) {
             return kyaudio::measureFileLoudness(musicPath, nullptr,
                                                 kyaudio::LoudnessMeter::integrated);
         });
-    const kyaudio::FileLoudness dialogue = kyaudio::measureFileLoudness(
-        job.dialoguePath, &job.analysis.speech, kyaudio::LoudnessMeter::integrated);
+    // Several microphones are measured as their sum: what the listener hears.
+    const kyaudio::IntervalLoudness dialogue =
+        kyaudio::measureIntervalLoudness(job.request.inputs.dialogue, job.analysis.speech);
     const kyaudio::FileLoudness music = musicLoudness.get();
     if (failedOrStopped(job, "dialogue", job.dialoguePath, dialogue.status)) return false;
     if (failedOrStopped(job, "music", musicPath, music.status)) return false;
@@ -234,7 +262,7 @@ bool measureLoudness(JobState& job) {
     }
     outcome.musicDecoded = true;
     // Over no speech at all there is nothing to measure.
-    if (!job.analysis.speech.empty()) outcome.dialogueLoudness = dialogue.figures.integrated;
+    if (!job.analysis.speech.empty()) outcome.dialogueLoudness = dialogue.together;
     outcome.musicLoudness = music.figures.integrated;
     return true;
 }
@@ -259,8 +287,11 @@ bool analyse(JobState& job) {
     // but it must never pass for a ducked one without a word.
     if (job.analysis.speech.empty()) {
         const QVRoll& rolls = job.request.rolls;
-        outcome.warnings.push_back(
-            noSpeechWarning(job.dialoguePath, rolls.threshold, rolls.detection));
+        // Every microphone is named: none of them held speech.
+        std::string names;
+        for (const std::string& path : job.request.inputs.dialogue)
+            names += (names.empty() ? "" : ", ") + kykit::fu_getFileNameFromPath(path);
+        outcome.warnings.push_back(noSpeechWarning(names, rolls.threshold, rolls.detection));
         if (job.context.onNoSpeech && !job.context.onNoSpeech(outcome.warnings.back())) {
             outcome.cancelled = true;
             return false;

@@ -32,15 +32,16 @@ struct InputLoudness {
     std::optional<double> dialogue, music;
 };
 
-InputLoudness measureInputs(const std::string& dialoguePath, const std::string& musicPath,
-                            const kyaudio::ClusterList& speech,
+InputLoudness measureInputs(const std::vector<std::string>& dialoguePaths,
+                            const std::string& musicPath, const kyaudio::ClusterList& speech,
                             const kyaudio::Parallelism& parallelism) {
     InputLoudness result;
     const int integrated = kyaudio::LoudnessMeter::integrated;
-    const kyaudio::FileLoudness dialogue =
-        kyaudio::measureFileLoudness(dialoguePath, &speech, integrated, parallelism);
+    // Several microphones are measured as their sum: what the listener hears.
+    const kyaudio::IntervalLoudness dialogue =
+        kyaudio::measureIntervalLoudness(dialoguePaths, speech, parallelism);
     if (!dialogue.status) {
-        result.failure = "Cannot read the dialogue file " + dialoguePath + ": " +
+        result.failure = "Cannot read the dialogue file " + dialoguePaths.front() + ": " +
                          dialogue.status.message() + ".";
         return result;
     }
@@ -52,7 +53,7 @@ InputLoudness measureInputs(const std::string& dialoguePath, const std::string& 
         return result;
     }
     // Over no speech at all there is nothing to measure.
-    if (!speech.empty()) result.dialogue = dialogue.figures.integrated;
+    if (!speech.empty()) result.dialogue = dialogue.together;
     result.music = music.figures.integrated;
     return result;
 }
@@ -62,6 +63,8 @@ InputLoudness measureInputs(const std::string& dialoguePath, const std::string& 
 DuckRequest duckRequestFor(const RenderJobRequest& request) {
     DuckRequest duck;
     duck.inputs = {{request.dialoguePath}, request.musicPath, request.fillerPath};
+    duck.inputs.dialogue.insert(duck.inputs.dialogue.end(), request.moreDialogue.begin(),
+                                request.moreDialogue.end());
     duck.rolls = request.rolls;
     duck.depth = {request.decrease, request.toZero, request.overall, request.underLU};
     duck.parallelism = request.parallelism;
@@ -72,6 +75,8 @@ DuckRequest duckRequestFor(const RenderJobRequest& request) {
 mix::MixInputs mixInputsFor(const ProjectDescription& project) {
     mix::MixInputs inputs;
     if (!project.dialogue.empty()) inputs.dialoguePath = project.dialogue.front().source.path;
+    for (size_t i = 1; i < project.dialogue.size(); ++i)
+        inputs.moreDialogue.push_back(project.dialogue[i].source.path);
     inputs.musicPath = project.music.source.path;
     inputs.envelope = mix::GainEnvelope(project.music.keyframes, project.music.overallLevel);
     if (project.filler) {
@@ -85,6 +90,8 @@ mix::MixInputs mixInputsFor(const ProjectDescription& project) {
 bool namesAnInput(const RenderJobRequest& request, const std::string& path) {
     for (const std::string* input : {&request.dialoguePath, &request.musicPath, &request.fillerPath})
         if (kykit::sameFile(path, *input)) return true;
+    for (const std::string& input : request.moreDialogue)
+        if (kykit::sameFile(path, input)) return true;
     return false;
 }
 
@@ -124,8 +131,8 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
     std::future<InputLoudness> inputsLoudness;
     if (inputsBesideMix)
         inputsLoudness = kykit::startBeside(request.parallelism.jobs >= 2, [&request, &outcome] {
-            return measureInputs(request.dialoguePath, request.musicPath, outcome.job.project.speech,
-                                 request.parallelism);
+            return measureInputs(duckRequestFor(request).inputs.dialogue, request.musicPath,
+                                 outcome.job.project.speech, request.parallelism);
         });
     outcome.render = mix::renderMix(inputs, render);
     if (inputsBesideMix) {

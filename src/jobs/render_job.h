@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/services.h"
 #include "jobs/duck_job.h"
@@ -22,6 +23,9 @@ std::string stemPathFor(const std::string& outputPath);
 
 struct RenderJobRequest {
     std::string dialoguePath, musicPath, fillerPath;
+    // The other microphones recorded with the dialogue (up to 7 more), mixed
+    // with it; their speech ducks the music as the first's does.
+    std::vector<std::string> moreDialogue;
     int decrease = -12;
     int overall = 0;
     bool toZero = false;
@@ -50,7 +54,7 @@ DuckRequest duckRequestFor(const RenderJobRequest& request);
 // description holds them.
 mix::MixInputs mixInputsFor(const ProjectDescription& project);
 
-// Whether `path` names the dialogue, music or filler file of the request.
+// Whether `path` names a dialogue, the music or the filler file of the request.
 bool namesAnInput(const RenderJobRequest& request, const std::string& path);
 
 RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusSink* status);

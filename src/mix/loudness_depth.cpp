@@ -120,6 +120,14 @@ SpanLoudness loudnessPerSpan(const std::string& path, const kyaudio::PcmFormat& 
 LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string& musicPath,
                               const kyaudio::ClusterList& speech, const QVRoll& rolls, double under,
                               int fixedLevel, int overallDb, const kyaudio::Parallelism& parallelism) {
+    return loudnessDepths(std::vector<std::string>{dialoguePath}, musicPath, speech, rolls, under,
+                          fixedLevel, overallDb, parallelism);
+}
+
+LoudnessDepths loudnessDepths(const std::vector<std::string>& dialoguePaths,
+                              const std::string& musicPath, const kyaudio::ClusterList& speech,
+                              const QVRoll& rolls, double under, int fixedLevel, int overallDb,
+                              const kyaudio::Parallelism& parallelism) {
     LoudnessDepths result;
     result.levels.assign(speech.size(), fixedLevel);
     // Each file is measured in its own format, as the editor's timeline plays
@@ -129,7 +137,7 @@ LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string
             return loudnessPerSpan(musicPath, {}, {}, 0.0, duckedParts(speech, rolls));
         });
     const kyaudio::IntervalLoudness dialogue =
-        kyaudio::measureIntervalLoudness(dialoguePath, speech);
+        kyaudio::measureIntervalLoudness(dialoguePaths, speech);
     // The failures in the order of one thread: the dialogue's, then the music's.
     if (!dialogue.status) {
         result.status = dialogue.status;

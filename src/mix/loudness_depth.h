@@ -54,6 +54,12 @@ kyaudio::ClusterList duckedParts(const kyaudio::ClusterList& speech, const QVRol
 LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string& musicPath,
                               const kyaudio::ClusterList& speech, const QVRoll& rolls, double under,
                               int fixedLevel, int overallDb, const kyaudio::Parallelism& parallelism = {});
+// The same for several dialogue recordings made together: the speech is
+// measured on their sum, what the listener hears over the music.
+LoudnessDepths loudnessDepths(const std::vector<std::string>& dialoguePaths,
+                              const std::string& musicPath, const kyaudio::ClusterList& speech,
+                              const QVRoll& rolls, double under, int fixedLevel, int overallDb,
+                              const kyaudio::Parallelism& parallelism = {});
 
 // The mean short-term loudness (LUFS, as above) over each of `spans`
 // (ascending, not overlapping) of a file played through `keyframes` at

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "mix/dialogue_sum.h"
+
 namespace quelvo::mix {
 
 namespace {
@@ -19,7 +21,8 @@ std::string cannotRead(const std::string& role, const std::string& path, const s
 struct MixSource::Impl {
     MixInputs in;
     kyaudio::PcmFormat format;
-    std::unique_ptr<kyaudio::PcmStream> dialogue, music, filler;
+    std::unique_ptr<DialogueSum> dialogue;
+    std::unique_ptr<kyaudio::PcmStream> music, filler;
     size_t fillerClip = 0;      // the clip `filler` plays, when open
     int64_t position = 0;       // in frames
     int64_t fillersEnd = 0;     // frames
@@ -81,11 +84,10 @@ std::unique_ptr<MixSource> MixSource::open(const MixInputs& inputs, double start
                                            const kyaudio::PcmFormat& format, kykit::Status& status) {
     auto impl = std::make_unique<Impl>();
     impl->in = inputs;
-    impl->dialogue = kyaudio::PcmStream::open(inputs.dialoguePath, format, status);
-    if (!impl->dialogue) {
-        status = kykit::Status::failure(cannotRead("dialogue", inputs.dialoguePath, status.message()));
-        return nullptr;
-    }
+    std::vector<std::string> dialogue{inputs.dialoguePath};
+    dialogue.insert(dialogue.end(), inputs.moreDialogue.begin(), inputs.moreDialogue.end());
+    impl->dialogue = DialogueSum::open(dialogue, format, status);
+    if (!impl->dialogue) return nullptr;
     impl->format = impl->dialogue->format();
     impl->music = kyaudio::PcmStream::open(inputs.musicPath, impl->format, status);
     if (!impl->music) {

@@ -6,6 +6,7 @@
 
 #include "media/audio_file.h"
 #include "media/pcm_stream.h"
+#include "mix/dialogue_sum.h"
 #include "project/filler_clips.h"
 #include "project/filler_fade.h"
 #include "signal/true_peak.h"
@@ -21,6 +22,12 @@ constexpr double kPeakCeiling = 0.999;
 
 std::string cannotRead(const std::string& role, const std::string& path, const std::string& why) {
     return "Cannot read the " + role + " file " + path + ": " + why + ".";
+}
+
+std::vector<std::string> dialoguePaths(const MixInputs& in) {
+    std::vector<std::string> paths{in.dialoguePath};
+    paths.insert(paths.end(), in.moreDialogue.begin(), in.moreDialogue.end());
+    return paths;
 }
 
 // Planar blocks of one size for every channel.
@@ -44,8 +51,8 @@ public:
     kykit::Status run(const std::function<kykit::Status(Planes& mix, Planes& music, int frames)>& sink,
                       const std::function<bool(int64_t)>& onBlock) {
         kykit::Status status = kykit::Status::success();
-        auto dialogue = kyaudio::PcmStream::open(m_in.dialoguePath, m_format, status);
-        if (!dialogue) return kykit::Status::failure(cannotRead("dialogue", m_in.dialoguePath, status.message()));
+        auto dialogue = DialogueSum::open(dialoguePaths(m_in), m_format, status);
+        if (!dialogue) return status;
         auto music = kyaudio::PcmStream::open(m_in.musicPath, m_format, status);
         if (!music) return kykit::Status::failure(cannotRead("music", m_in.musicPath, status.message()));
         const int channels = m_format.channels;
@@ -78,11 +85,10 @@ public:
             position += frames;
             if (onBlock && !onBlock(position)) return kykit::Status::failure("The render was stopped.");
         }
-        if (!dialogue->status()) return kykit::Status::failure(cannotRead("dialogue", m_in.dialoguePath, dialogue->status().message()));
+        if (kykit::Status read = dialogue->status(); !read) return read;
         if (!music->status()) return kykit::Status::failure(cannotRead("music", m_in.musicPath, music->status().message()));
         // Damage was played as silence; too much of it refuses the file.
-        if (kykit::Status whole = dialogue->damageVerdict(); !whole)
-            return kykit::Status::failure(cannotRead("dialogue", m_in.dialoguePath, whole.message()));
+        if (kykit::Status whole = dialogue->damageVerdict(); !whole) return whole;
         if (kykit::Status whole = music->damageVerdict(); !whole)
             return kykit::Status::failure(cannotRead("music", m_in.musicPath, whole.message()));
         m_musicDamage = music->damage();

@@ -47,6 +47,8 @@ double fillerFadeGain(const FillerClip& clip, double intoClip);
 
 struct MixInputs {
     std::string dialoguePath, musicPath, fillerPath;  // fillerPath "" when none
+    // The other microphones recorded with the dialogue, summed with it.
+    std::vector<std::string> moreDialogue;
     GainEnvelope envelope{{}, 0.0};
     std::vector<FillerClip> fillers;
 };

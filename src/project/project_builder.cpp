@@ -5,6 +5,7 @@
 
 #include "base/files.h"
 #include "base/strings.h"
+#include "project/dialogue_roles.h"
 #include "project/filler_clips.h"
 #include "project/filler_fade.h"
 #include "project/volume_keyframes.h"
@@ -70,11 +71,11 @@ ProjectDescription describeProject(const DuckRequest& request, const ProjectAnal
     ProjectDescription project;
     project.eventName = request.eventName;
     project.projectName = request.projectName;
+    const std::vector<std::string> roles = dialogueRoles(request.inputs.dialogue);
     for (size_t i = 0; i < request.inputs.dialogue.size(); ++i) {
         const MediaFileFacts facts =
             i < analysis.dialogue.size() ? analysis.dialogue[i] : MediaFileFacts{};
-        project.dialogue.push_back(
-            {clipSource(request.inputs.dialogue[i], facts, "dialogue"), 0.0});
+        project.dialogue.push_back({clipSource(request.inputs.dialogue[i], facts, roles[i]), 0.0});
         project.duration = std::max(project.duration, facts.duration);
     }
     project.music.source = clipSource(request.inputs.music, analysis.music, request.musicRole);

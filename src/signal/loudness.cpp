@@ -15,19 +15,53 @@ constexpr int kBlockFrames = 16384;
 // A stream opened at its own format, read block by block; with two jobs or
 // more it is decoded a few blocks ahead on a thread of its own, so decoding
 // and measuring overlap (the blocks, hence the figures, are the same).
+// Several recordings made together (one microphone per speaker) are read as
+// their sum, as a listener hears them: the others converted to the first's
+// format, each ending in silence where it ends before the longest.
 struct Reader {
-    Reader(const std::string& path, const Parallelism& parallelism)
-        : stream(PcmStream::open(path, {}, status)) {
-        if (!stream) return;
-        format = stream->format();
-        ahead = std::make_unique<ReadAhead>(*stream, kBlockFrames, parallelism.jobs >= 2);
+    Reader(const std::vector<std::string>& paths, const Parallelism& parallelism) {
+        for (const std::string& path : paths) {
+            std::unique_ptr<PcmStream> opened = PcmStream::open(path, format, status);
+            if (!opened) {
+                streams.clear();
+                return;
+            }
+            if (streams.empty()) format = opened->format();
+            streams.push_back(std::move(opened));
+        }
+        for (auto& s : streams)
+            aheads.push_back(std::make_unique<ReadAhead>(*s, kBlockFrames, parallelism.jobs >= 2));
+        if (streams.size() > 1) {
+            sum.assign(format.channels, std::vector<double>(kBlockFrames));
+            for (auto& plane : sum)
+                sumPlanes.push_back(plane.data());
+        }
+        stream = streams.empty() ? nullptr : streams.front().get();
     }
-    int read() { return ahead->next(planes); }
+    int read() {
+        if (aheads.size() == 1) return aheads.front()->next(planes);
+        int frames = 0;
+        for (auto& plane : sum)
+            std::fill(plane.begin(), plane.end(), 0.0);
+        for (auto& ahead : aheads) {
+            const double* const* got = nullptr;
+            const int n = ahead->next(got);
+            for (size_t c = 0; c < sum.size(); ++c)
+                for (int i = 0; i < n; ++i)
+                    sum[c][i] += got[c][i];
+            frames = std::max(frames, n);
+        }
+        planes = sumPlanes.data();
+        return frames;
+    }
     kykit::Status status = kykit::Status::success();
-    std::unique_ptr<PcmStream> stream;
-    std::unique_ptr<ReadAhead> ahead;
+    std::vector<std::unique_ptr<PcmStream>> streams;
+    std::vector<std::unique_ptr<ReadAhead>> aheads;
+    PcmStream* stream = nullptr; // the first: its format, damage and length are reported
     PcmFormat format;
     const double* const* planes = nullptr;
+    std::vector<std::vector<double>> sum;
+    std::vector<double*> sumPlanes;
 };
 
 int64_t sampleAt(double seconds, int rate) {
@@ -37,13 +71,15 @@ int64_t sampleAt(double seconds, int rate) {
 // After the last block: the stream's failure, or too much of it damaged to
 // measure (false, with the status set); else what it passed over as silence.
 template <typename Result> bool takeStreamEnd(const Reader& in, Result& result) {
-    if (!in.stream->status()) {
-        result.status = in.stream->status();
-        return false;
-    }
-    if (kykit::Status whole = in.stream->damageVerdict(); !whole) {
-        result.status = whole;
-        return false;
+    for (const auto& stream : in.streams) {
+        if (!stream->status()) {
+            result.status = stream->status();
+            return false;
+        }
+        if (kykit::Status whole = stream->damageVerdict(); !whole) {
+            result.status = whole;
+            return false;
+        }
     }
     result.damage = in.stream->damage();
     result.samples = in.stream->placedSamples();
@@ -116,7 +152,7 @@ FileLoudness measureFileLoudness(const std::string& path, const ClusterList* onl
                                  int modes, const Parallelism& parallelism) {
     FileLoudness result;
     if (!onlyIntervals) {
-        Reader in(path, parallelism);
+        Reader in({path}, parallelism);
         if (!in.stream) {
             result.status = in.status;
             return result;
@@ -143,8 +179,14 @@ FileLoudness measureFileLoudness(const std::string& path, const ClusterList* onl
 
 IntervalLoudness measureIntervalLoudness(const std::string& path, const ClusterList& intervals,
                                          const Parallelism& parallelism) {
+    return measureIntervalLoudness(std::vector<std::string>{path}, intervals, parallelism);
+}
+
+IntervalLoudness measureIntervalLoudness(const std::vector<std::string>& paths,
+                                         const ClusterList& intervals,
+                                         const Parallelism& parallelism) {
     IntervalLoudness result;
-    Reader in(path, parallelism);
+    Reader in(paths, parallelism);
     if (!in.stream) {
         result.status = in.status;
         return result;

@@ -84,6 +84,12 @@ struct IntervalLoudness {
 };
 IntervalLoudness measureIntervalLoudness(const std::string& path, const ClusterList& intervals,
                                          const Parallelism& parallelism = {});
+// The same of several recordings made together, summed as a listener hears
+// them (the others at the first's format); damage and samples are the
+// first's, a failure any file's.
+IntervalLoudness measureIntervalLoudness(const std::vector<std::string>& paths,
+                                         const ClusterList& intervals,
+                                         const Parallelism& parallelism = {});
 
 // Level in dB of a linear factor; -inf for 0.
 double linearToDb(double linear);

@@ -29,12 +29,12 @@ std::string nameAttribute(const std::string& name) {
     return kykit::customPercEnc(kymovie::FCPXMLUtils::xmlSafeText(name), false);
 }
 
-std::string fillerClip(const std::string& name, const FillerPlacementClip& clip) {
+std::string fillerClip(const std::string& name, int lane, const FillerPlacementClip& clip) {
     // The name lands between apostrophes, so it is escaped for them.
-    return "<asset-clip name='" + nameAttribute(name) +
-           "' lane='-2' offset=" + tenthsAttribute(clip.offsetTenths) + " ref='" +
-           QVFCPXML::kFillerId + "' duration=" + tenthsAttribute(clip.durationTenths) +
-           " audioRole='BGM' format='" + QVFCPXML::finalAudioFormatId() +
+    return "<asset-clip name='" + nameAttribute(name) + "' lane='" + std::to_string(lane) +
+           "' offset=" + tenthsAttribute(clip.offsetTenths) + " ref='" + QVFCPXML::kFillerId +
+           "' duration=" + tenthsAttribute(clip.durationTenths) + " audioRole='BGM' format='" +
+           QVFCPXML::finalAudioFormatId() +
            "'>\n<adjust-volume>\n<param name='amount'>\n<fadeOut type=\"easeIn\" "
            "duration='5s'/>\n</param>\n</adjust-volume>\n<audio-channel-source role='BGM.BGM-1' "
            "srcCh='1, 2'/>\n</asset-clip>";
@@ -66,6 +66,14 @@ const DialogueClip& QVFCPXML::dialogue() const {
     return m_project->dialogue.empty() ? none : m_project->dialogue.front();
 }
 
+std::string QVFCPXML::speakerId(size_t index) {
+    return index == 0 ? kSpeakerId : kSpeakerId + std::to_string(index + 1);
+}
+
+int QVFCPXML::musicLane() const {
+    return -std::max(1, static_cast<int>(m_project->dialogue.size()));
+}
+
 int QVFCPXML::fillerClipCount() const {
     return m_project->filler ? static_cast<int>(m_project->filler->clips.size()) : 0;
 }
@@ -78,7 +86,7 @@ std::string QVFCPXML::makeDocument() const {
 
 std::string QVFCPXML::makeResources() const {
     return " " + makeTimelineFormat() + "\n " + makeAudioFormat() + "\n " + makeSpeakerAsset() +
-           "\n " + makeMusicAsset() + "\n " + makeFillerAsset();
+           makeOtherDialogueAssets() + "\n " + makeMusicAsset() + "\n " + makeFillerAsset();
 }
 
 std::string QVFCPXML::makeTimelineFormat() const {
@@ -95,6 +103,15 @@ std::string QVFCPXML::makeAudioFormat() const {
 std::string QVFCPXML::makeSpeakerAsset() const {
     const ClipSource& s = dialogue().source;
     return FU::getResourceAudioAsset(kSpeakerId, s.path, audioInfo(s));
+}
+
+std::string QVFCPXML::makeOtherDialogueAssets() const {
+    std::string out;
+    for (size_t i = 1; i < m_project->dialogue.size(); ++i) {
+        const ClipSource& s = m_project->dialogue[i].source;
+        out += "\n " + FU::getResourceAudioAsset(speakerId(i), s.path, audioInfo(s));
+    }
+    return out;
 }
 
 std::string QVFCPXML::makeMusicAsset() const {
@@ -119,15 +136,27 @@ std::string QVFCPXML::makeLibraryContent() const {
 
 std::string QVFCPXML::makeMainClip() const {
     const DialogueClip& d = dialogue();
-    return FU::getAssetClipForMainLaneString(kSpeakerId, d.offset, d.source.name,
-                                             d.source.facts.duration, kAudioFormatId, d.source.role,
-                                             makeMusicClip() + makeFillerClips());
+    return FU::getAssetClipForMainLaneString(
+        kSpeakerId, d.offset, d.source.name, d.source.facts.duration, kAudioFormatId, d.source.role,
+        makeOtherDialogueClips() + makeMusicClip() + makeFillerClips());
+}
+
+std::string QVFCPXML::makeOtherDialogueClips() const {
+    std::string out;
+    for (size_t i = 1; i < m_project->dialogue.size(); ++i) {
+        const DialogueClip& d = m_project->dialogue[i];
+        out += FU::getAttachedAssetClipString(speakerId(i), -static_cast<int>(i), d.offset,
+                                              d.source.name, d.source.facts.duration,
+                                              kAudioFormatId, d.source.role, "") +
+               "\n";
+    }
+    return out;
 }
 
 std::string QVFCPXML::makeMusicClip() const {
     const MusicClip& m = m_project->music;
-    return FU::getAttachedAssetClipString(kMusicId, -1, 0.0, m.source.name, m.source.facts.duration,
-                                          kAudioFormatId, m.source.role,
+    return FU::getAttachedAssetClipString(kMusicId, musicLane(), 0.0, m.source.name,
+                                          m.source.facts.duration, kAudioFormatId, m.source.role,
                                           FU::getVolumeString(m.keyframes));
 }
 
@@ -135,7 +164,7 @@ std::string QVFCPXML::makeFillerClips() const {
     if (!m_project->filler) return "";
     std::string out = "\n";
     for (const FillerPlacementClip& clip : m_project->filler->clips)
-        out += fillerClip(m_project->filler->source.name, clip) + "\n";
+        out += fillerClip(m_project->filler->source.name, musicLane() - 1, clip) + "\n";
     return out;
 }
 

@@ -2,7 +2,9 @@
 // The FCPXML 1.9 ducking project, assembled from KyMovie fragments: the
 // dialogue on the spine, the music on lane -1 carrying the volume keyframes,
 // and with a filler one filler clip on lane -2 for every silent stretch
-// between two stretches of music, each fading out over 5 s. Everything comes
+// between two stretches of music, each fading out over 5 s. Further
+// dialogue recordings are connected beneath the first (lanes -1, -2, ...)
+// and the music and fillers move down by as many lanes. Everything comes
 // from the project description; nothing is probed or looked up.
 #include <string>
 
@@ -30,17 +32,25 @@ class QVFCPXML {
     std::string makeTimelineFormat() const;
     std::string makeAudioFormat() const;
     std::string makeSpeakerAsset() const;
+    // The second and later dialogue recordings' assets, each after a newline.
+    std::string makeOtherDialogueAssets() const;
     std::string makeMusicAsset() const;
     std::string makeFillerAsset() const;
     std::string makeLibraryContent() const;
     std::string makeMainClip() const;
+    std::string makeOtherDialogueClips() const;
     std::string makeMusicClip() const;
     std::string makeFillerClips() const;
     // How many filler clips makeFillerClips writes.
     int fillerClipCount() const;
 
+    // The asset id of the dialogue recording at `index` ("QVSpeaker",
+    // "QVSpeaker2", ...).
+    static std::string speakerId(size_t index);
+
   private:
     const DialogueClip& dialogue() const;
+    int musicLane() const;
     const ProjectDescription* m_project;
 };
 

@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/cli/commands.h"
+#include "app/cli/dialogue_files.h"
 #include "app/cli/duck_options.h"
 #include "app/cli/jobs_option.h"
 #include "app/cli/plot_output.h"
@@ -51,7 +52,7 @@ std::optional<ProjectFormat> formatFor(const DuckOptions& o) {
 DuckRequest requestFor(const DuckOptions& o, const QVRoll& rolls, const JobsChoice& jobs, ProjectFormat format) {
     const DuckLevels levels = resolveDuckLevels(o);
     DuckRequest request;
-    request.inputs = {{o.dialogue}, o.music, o.filler};
+    request.inputs = {o.dialogue, o.music, o.filler};
     request.rolls = rolls;
     request.depth = {levels.decrease, levels.toZero, levels.overall, levels.underLU};
     request.eventName = levels.name + "_duck_event";
@@ -73,10 +74,13 @@ DuckRequest requestFor(const DuckOptions& o, const QVRoll& rolls, const JobsChoi
 // Only a file the job writes counts; the hand-over copy is ours.
 std::optional<std::string> refusedOutputs(const DuckOptions& o, const DuckRequest& request, const std::string& plot) {
     kykit::OutputPlan outputs;
-    outputs.inputs = {o.dialogue, o.music, o.filler, o.speech.value_or("")};
+    outputs.inputs = o.dialogue;
+    outputs.inputs.insert(outputs.inputs.end(), {o.music, o.filler, o.speech.value_or("")});
     outputs.inputsName = "the recordings being ducked";
     if (!request.output.sendToFinalCutPro)
-        outputs.outputs.push_back(o.output.empty() ? projectPathFor(o.dialogue, *request.output.format) : o.output);
+        outputs.outputs.push_back(o.output.empty()
+                                      ? projectPathFor(o.dialogue.front(), *request.output.format)
+                                      : o.output);
     outputs.outputs.push_back(plot);
     outputs.replaceExisting = o.force;
     return kykit::checkOutputPlan(outputs);
@@ -113,6 +117,10 @@ void printResult(const DuckOptions& o, const DuckOutcome& outcome) {
 // status 128 + its number in the shell) once the temporary-file registry has
 // removed any write under way: the project appears whole or not at all.
 int runDuck(const DuckOptions& o, const std::string& plot) {
+    if (const auto usage = dialogueFilesError(o)) {
+        printError(*usage);
+        return 2;
+    }
     QVRoll rolls = currentRolls();
     if (const auto usage = applyDetectionOptions(rolls, o.detect, o.threshold)) {
         printError(*usage);
@@ -178,7 +186,15 @@ nlohmann::ordered_json loudnessValue(const std::optional<double>& lufs) {
 }
 
 void addDuckOptions(CLI::App* command, DuckOptions& options) {
-    command->add_option("--dialogue", options.dialogue, "Dialogue (speaker) recording")->required();
+    command
+        ->add_option(
+            "--dialogue", options.dialogue,
+            "Dialogue (speaker) recording; give it once per microphone, up to " +
+                std::to_string(kMostDialogueFiles) +
+                " times, for files recorded together (the music ducks while anyone speaks)")
+        ->required()
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     command->add_option("--music", options.music, "Music bed")->required();
     command->add_option("--filler", options.filler, "Filler music for the music's silent stretches");
     command
@@ -204,7 +220,7 @@ void addDuckOptions(CLI::App* command, DuckOptions& options) {
             "Speech detection threshold in dB; implies --detect threshold (default: stored, -24)")
         ->check(settingValidator(settings::kThreshold));
     addSpeechOption(command, options);
-    command->add_option("--name", options.name, "Project name (default: the dialogue's file name)");
+    command->add_option("--name", options.name, "Project name (default: the first dialogue's file name)");
     addJobsOption(command, options.jobs);
     command->add_flag("--json", options.json, "Print a JSON summary");
     command->add_flag("--force", options.force, "Replace the output file if it already exists");
@@ -217,9 +233,15 @@ DuckLevels resolveDuckLevels(const DuckOptions& o) {
     levels.overall = o.overall.value_or(
         static_cast<int>(kykit::truncateToInt(storedNumber(settings::kOverallMusicLevel))));
     levels.toZero = o.toZero || storedFlag(settings::kDecreaseToZero);
-    levels.name = o.name.value_or(kykit::fu_getFileNameWithoutExtension(kykit::fu_getFileNameFromPath(o.dialogue)));
+    const std::string first = o.dialogue.empty() ? "" : o.dialogue.front();
+    levels.name = o.name.value_or(
+        kykit::fu_getFileNameWithoutExtension(kykit::fu_getFileNameFromPath(first)));
     levels.underLU = o.under ? o.under : mix::storedUnderLU();
     return levels;
+}
+
+std::optional<std::string> dialogueFilesError(const DuckOptions& options) {
+    return dialogueUsageError(options.dialogue);
 }
 
 void registerDuckCommand(CLI::App& app, int& exitCode) {
@@ -233,7 +255,8 @@ void registerDuckCommand(CLI::App& app, int& exitCode) {
     duck->add_option("--format", options->format,
                      "Project format: " + formatOptionList() + " (default: as the desktop question)")
         ->type_name("TEXT:{" + choices + "}");
-    duck->add_option("--output", options->output, "Project file (default: next to the dialogue)");
+    duck->add_option("--output", options->output,
+                     "Project file (default: next to the first dialogue)");
     duck->add_flag("--send-to-fcp", options->sendToFCP, "Hand the project to Final Cut Pro instead");
     auto plot = std::make_shared<std::string>();
     duck->add_option("--plot", *plot, "Also draw the preview (waveforms, speech, envelope, fillers) as SVG");

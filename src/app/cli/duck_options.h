@@ -1,9 +1,11 @@
 #pragma once
-// The options `duck` and `render` share: the three inputs, the levels, the
+// The options `duck` and `render` share: the inputs (up to eight dialogue
+// files), the levels, the
 // depth mode, the project name, --jobs and --json. Both commands register them
 // through addDuckOptions, so an option added there reaches both.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
@@ -11,7 +13,8 @@
 namespace quelvo::cli {
 
 struct DuckOptions {
-    std::string dialogue, music, filler;
+    std::vector<std::string> dialogue; // one per microphone, at least one
+    std::string music, filler;
     std::optional<int> decrease, overall;
     bool toZero = false;
     std::optional<double> under;
@@ -40,6 +43,10 @@ struct DuckLevels {
     std::string name;               // the project's base name
 };
 DuckLevels resolveDuckLevels(const DuckOptions& options);
+
+// The usage error of the dialogue files as given (too many, one twice), or
+// nothing.
+std::optional<std::string> dialogueFilesError(const DuckOptions& options);
 
 // A loudness for the JSON summaries: LUFS to 0.01, or null when not measured.
 nlohmann::ordered_json loudnessValue(const std::optional<double>& lufs);

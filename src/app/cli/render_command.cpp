@@ -34,15 +34,21 @@ public:
 double rounded2(double value) { return std::round(value * 100.0) / 100.0; }
 
 int runRender(const RenderOptions& o) {
+    if (const auto usage = dialogueFilesError(o.duck)) {
+        printError(*usage);
+        return 2;
+    }
     const DuckLevels levels = resolveDuckLevels(o.duck);
-    const std::string output = o.duck.output.empty() ? mixPathFor(o.duck.dialogue) : o.duck.output;
+    const std::string output =
+        o.duck.output.empty() ? mixPathFor(o.duck.dialogue.front()) : o.duck.output;
     const auto container = kyaudio::containerForPath(output);
     if (!container) {
         printError("--output must end in .wav, .flac or .m4a: " + output);
         return 2;
     }
     RenderJobRequest request;
-    request.dialoguePath = o.duck.dialogue;
+    request.dialoguePath = o.duck.dialogue.front();
+    request.moreDialogue.assign(o.duck.dialogue.begin() + 1, o.duck.dialogue.end());
     request.musicPath = o.duck.music;
     request.fillerPath = o.duck.filler;
     request.decrease = levels.decrease;
@@ -68,7 +74,9 @@ int runRender(const RenderOptions& o) {
     // An existing file is never replaced without being asked for, as with
     // duck; one of the recordings themselves never, --force or not.
     kykit::OutputPlan outputs;
-    outputs.inputs = {request.dialoguePath, request.musicPath, request.fillerPath, o.duck.speech.value_or("")};
+    outputs.inputs = o.duck.dialogue;
+    outputs.inputs.insert(outputs.inputs.end(),
+                          {request.musicPath, request.fillerPath, o.duck.speech.value_or("")});
     outputs.inputsName = "the recordings being mixed";
     outputs.outputs = {request.outputPath, request.stemPath};
     outputs.replaceExisting = o.duck.force;
@@ -120,8 +128,9 @@ void registerRenderCommand(CLI::App& app, int& exitCode) {
     auto options = std::make_shared<RenderOptions>();
     CLI::App* render = app.add_subcommand("render", "Write the ducked mix (dialogue, music, fillers) as an audio file");
     addDuckOptions(render, options->duck);
-    render->add_option("--output", options->duck.output,
-                       "Mix file, .wav, .flac or .m4a (default: <dialogue>_mix.wav next to the dialogue)");
+    render->add_option(
+        "--output", options->duck.output,
+        "Mix file, .wav, .flac or .m4a (default: <first dialogue>_mix.wav next to it)");
     render->add_flag("--stems", options->stems, "Also write the ducked music alone as <output>_music.<ext>");
     render->callback([options, &exitCode] { exitCode = runRender(*options); });
 }

@@ -1,5 +1,6 @@
 #include "app/cli/speech_option.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/cli/commands.h"
@@ -42,7 +43,12 @@ double dialogueSecondsOf(const std::string& dialoguePath) {
 }
 
 int readSpeechOption(const DuckOptions& options, std::optional<kyaudio::ClusterList>& speech) {
-    const SpeechChoice choice = speechFrom(options, options.speech ? dialogueSecondsOf(options.dialogue) : 0);
+    // Several microphones start together: the speech may span the longest.
+    double seconds = 0;
+    if (options.speech)
+        for (const std::string& path : options.dialogue)
+            seconds = std::max(seconds, dialogueSecondsOf(path));
+    const SpeechChoice choice = speechFrom(options, seconds);
     if (choice.usageError) {
         printError(*choice.usageError);
         return 2;
