@@ -107,6 +107,13 @@ void QuelvoMainVC::refreshDialogueArea() {
                         std::any_of(dialoguePaths.begin(), dialoguePaths.end(), isVideoName);
     dialogueRows->setPaths(listed ? dialoguePaths : std::vector<std::string>{});
     dialogueRows->setVisible(listed);
+    // Tab goes from the drop area through the rows' remove buttons to the music.
+    QWidget* previous = drgSpeaker;
+    for (int i = 0; i < dialogueRows->count(); ++i) {
+        QWidget::setTabOrder(previous, dialogueRows->removeButton(i));
+        previous = dialogueRows->removeButton(i);
+    }
+    QWidget::setTabOrder(previous, btnRemoveDialogue);
     btnRemoveDialogue->setVisible(dialoguePaths.size() == 1 && !listed);
     QStringList tip;
     for (const std::string& path : dialoguePaths)
