@@ -152,13 +152,10 @@ TEST_F(Screenshots, TheMainWindowAndItsPanels) {
     // while the progress sheet waits for the version question.
     TempDir dir;
     vc->clearDialogueFiles();
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker,
-                          {QString::fromStdString(copyRecording(
-                              dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav"))}));
-    ASSERT_TRUE(dropFiles(
-        vc->drgMusic, {QString::fromStdString(copyRecording(dir, "music/dev_music_real.mp3"))}));
-    ASSERT_TRUE(dropFiles(
-        vc->drgFiller, {QString::fromStdString(copyRecording(dir, "music/dev_music_gaps.wav"))}));
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(
+                                              copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav"))}));
+    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(copyRecording(dir, "music/dev_music_real.mp3"))}));
+    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(copyRecording(dir, "music/dev_music_gaps.wav"))}));
     kyui::ProgressVC::setVersionSheet(nullptr);
     vc->btnDuck->click();
     kyui::FCP106ExportOptionsVC* question = nullptr;

@@ -43,8 +43,10 @@ constexpr double kScrollUnit = 0.001;
 } // namespace
 
 PreviewPanel::PreviewPanel(QWidget* parent)
-    : QWidget(parent), m_analysis(new PreviewAnalysis(this)),
-      m_microphones(new PreviewMicrophones(this)), m_player(new PreviewPlayer(this)),
+    : QWidget(parent),
+      m_analysis(new PreviewAnalysis(this)),
+      m_microphones(new PreviewMicrophones(this)),
+      m_player(new PreviewPlayer(this)),
       m_rollsWatch(new QTimer(this)) {
     m_toggle = new QToolButton(this);
     m_toggle->setText(tr("Preview"));
@@ -110,35 +112,30 @@ PreviewPanel::PreviewPanel(QWidget* parent)
             togglePlayback();
         }
     });
-    connect(m_scroll, &QScrollBar::valueChanged, m_canvas,
-            [this](int v) { m_canvas->scrollTo(v * kScrollUnit); });
-    connect(m_analysis, &PreviewAnalysis::progressed, this,
-            [this](double share) { m_progress->setValue(static_cast<int>(share * 1000)); });
-    connect(m_analysis, &PreviewAnalysis::finished, this,
-            [this](Track dialogue, Track music, QString problem) {
-                // Threshold detection draws from levels alone; the line goes on for the
-                // speech features the automatic detection needs, measured meanwhile.
-                const bool measuring = m_analysis->featuresPending();
-                m_progress->setVisible(measuring);
-                m_progress->setValue(0);
-                m_progress->setToolTip(measuring ? tr("Measuring the dialogue's speech features")
-                                                 : QString());
-                m_status->setText(problem);
-                rebuildModel(std::move(dialogue), std::move(music));
-                showFeaturesNote(problem);
-            });
-    connect(m_analysis, &PreviewAnalysis::featuresArrived, this,
-            [this](Track dialogue, QString problem) {
-                m_progress->hide();
-                m_progress->setToolTip(QString());
-                if (!m_model) return;
-                // The same picture and view; only the speech may change, if the automatic mode is
-                // on.
-                m_model = makeModel(std::move(dialogue), m_model->music());
-                if (m_status->text() == featuresNote() || !problem.isEmpty())
-                    m_status->setText(problem);
-                redraw();
-            });
+    connect(m_scroll, &QScrollBar::valueChanged, m_canvas, [this](int v) { m_canvas->scrollTo(v * kScrollUnit); });
+    connect(m_analysis, &PreviewAnalysis::progressed, this, [this](double share) {
+        m_progress->setValue(static_cast<int>(share * 1000));
+    });
+    connect(m_analysis, &PreviewAnalysis::finished, this, [this](Track dialogue, Track music, QString problem) {
+        // Threshold detection draws from levels alone; the line goes on for the
+        // speech features the automatic detection needs, measured meanwhile.
+        const bool measuring = m_analysis->featuresPending();
+        m_progress->setVisible(measuring);
+        m_progress->setValue(0);
+        m_progress->setToolTip(measuring ? tr("Measuring the dialogue's speech features") : QString());
+        m_status->setText(problem);
+        rebuildModel(std::move(dialogue), std::move(music));
+        showFeaturesNote(problem);
+    });
+    connect(m_analysis, &PreviewAnalysis::featuresArrived, this, [this](Track dialogue, QString problem) {
+        m_progress->hide();
+        m_progress->setToolTip(QString());
+        if (!m_model) return;
+        // The same picture and view; only the speech may change, if the automatic mode is on.
+        m_model = makeModel(std::move(dialogue), m_model->music());
+        if (m_status->text() == featuresNote() || !problem.isEmpty()) m_status->setText(problem);
+        redraw();
+    });
     connect(m_microphones, &PreviewMicrophones::trackArrived, this,
             [this](const QString&, const QString& problem) {
                 if (!problem.isEmpty()) m_status->setText(problem);
