@@ -19,6 +19,9 @@
 namespace quelvo::test {
 namespace {
 
+// Linux's, else Homebrew's.
+std::string ffmpeg() { return fs::exists("/usr/bin/ffmpeg") ? "/usr/bin/ffmpeg" : "/opt/homebrew/bin/ffmpeg"; }
+
 class DialogueFilesTest : public UiTest {
   protected:
     void SetUp() override {
@@ -34,9 +37,9 @@ class DialogueFilesTest : public UiTest {
     // A microphone that speaks (a loud tone) from `from` to `from + 1` s of 12 s.
     QString microphone(const std::string& name, double from) {
         const std::string path = (dir / name).string();
-        const std::string expr = "0.5*sin(2*PI*220*t)*between(t," + std::to_string(from) + "," +
+        const std::string expr = "0.5*sin(2*PI*220*t)*between(t\\," + std::to_string(from) + "\\," +
                                  std::to_string(from + 1) + ")";
-        const auto r = runProgram({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+        const auto r = runProgram({ffmpeg(), "-v", "error", "-y", "-f", "lavfi", "-i",
                                    "aevalsrc=" + expr + ":d=12:s=48000", path});
         EXPECT_EQ(0, r.exitCode) << r.err;
         return QString::fromStdString(path);
@@ -44,7 +47,7 @@ class DialogueFilesTest : public UiTest {
     QString video(const std::string& name, bool sound) {
         const std::string path = (dir / name).string();
         std::vector<std::string> args{
-            "ffmpeg", "-v",    "error", "-y",
+            ffmpeg(), "-v",    "error", "-y",
             "-f",     "lavfi", "-i",    "testsrc2=size=640x360:rate=25:d=3"};
         if (sound) args.insert(args.end(), {"-f", "lavfi", "-i", "sine=f=440:d=3", "-c:a", "aac"});
         args.insert(args.end(), {"-c:v", "mpeg4", "-shortest", path});

@@ -287,7 +287,7 @@ TEST_F(Screenshots, TheDialogueAreaWithAVideoAndThreeMicrophones) {
     TempDir dir;
     const std::string data = (sharedDir() / "testdata").string();
     const std::string clip = (dir / "Interview A-cam.mp4").string();
-    const auto made = runProgram({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+    const auto made = runProgram({fs::exists("/usr/bin/ffmpeg") ? "/usr/bin/ffmpeg" : "/opt/homebrew/bin/ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
                                   "testsrc2=size=1920x1080:rate=25:d=16", "-i",
                                   data + "/dialogue/dev01_clean_wav48k_stereo.wav", "-c:v", "mpeg4",
                                   "-q:v", "5", "-c:a", "aac", "-shortest", clip});
