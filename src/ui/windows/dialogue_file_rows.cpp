@@ -26,10 +26,13 @@ DialogueFileRows::Row DialogueFileRows::makeRow(const std::string& path, int ind
     row.poster->setFixedSize(unit * 32 / 9, 2 * unit);
     row.poster->setAlignment(Qt::AlignCenter);
     row.poster->hide();
-    row.name = new QLabel(info.fileName(), row.widget);
+    row.name = new QLabel(row.widget);
     QFont bold = row.name->font();
     bold.setBold(true);
     row.name->setFont(bold);
+    // A microphone's long name keeps its start and its end (often the take
+    // or the speaker) within the column; the whole path is in the tooltip.
+    row.name->setText(QFontMetrics(bold).elidedText(info.fileName(), Qt::ElideMiddle, 12 * unit));
     row.name->setToolTip(info.filePath());
     row.name->setMinimumWidth(unit);
     row.facts = new QLabel(row.widget);
