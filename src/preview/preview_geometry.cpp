@@ -115,6 +115,36 @@ std::string timecodeText(double seconds) {
     return kykit::TC::frameTimecode(seconds, kRulerFps);
 }
 
+namespace {
+
+// Several dialogue files: the union row, one lane a microphone, then the
+// music, which keeps half the height for its dB scale.
+void layoutMicrophones(const PreviewScene& scene, const Viewport& view, PreviewPicture& p) {
+    const auto count = static_cast<double>(scene.microphones.size());
+    const double unionHeight = 2 * view.labelHeight + 4;
+    const double rest = view.height - kRulerHeight - unionHeight - kLaneGap * (count + 1);
+    const double musicHeight = std::max(10.0, rest / 2);
+    const double laneHeight = std::max(10.0, (rest - musicHeight) / count);
+    double y = kRulerHeight;
+    p.dialogueLane = {0, y, view.width, unionHeight};
+    y += unionHeight + kLaneGap;
+    for (const MicrophoneLane& lane : scene.microphones) {
+        MicrophonePicture mic;
+        mic.lane = {0, y, view.width, laneHeight};
+        waveform(lane.track.get(), view, mic.lane, mic.wave);
+        spans(
+            lane.speech, [](const kyaudio::Cluster& c) { return std::pair(c.start, c.end); }, view,
+            mic.lane, mic.speech);
+        mic.caption =
+            label(4, y + 1, view.labelHeight, peakCaption(lane.name.c_str(), lane.track.get()));
+        p.microphones.push_back(std::move(mic));
+        y += laneHeight + kLaneGap;
+    }
+    p.musicLane = {0, y, view.width, musicHeight};
+}
+
+} // namespace
+
 PreviewPicture layoutPreview(const PreviewScene& scene, const Viewport& view) {
     PreviewPicture p;
     p.width = view.width;
@@ -123,6 +153,7 @@ PreviewPicture layoutPreview(const PreviewScene& scene, const Viewport& view) {
     const double laneHeight = std::max(10.0, (view.height - kRulerHeight - kLaneGap) / 2);
     p.dialogueLane = {0, kRulerHeight, view.width, laneHeight};
     p.musicLane = {0, kRulerHeight + laneHeight + kLaneGap, view.width, laneHeight};
+    if (!scene.microphones.empty()) layoutMicrophones(scene, view, p);
 
     const double step = tickStep(view.secondsPerPixel);
     const double minor = step / 5;
@@ -133,7 +164,8 @@ PreviewPicture layoutPreview(const PreviewScene& scene, const Viewport& view) {
         p.ticks.push_back({xForTime(view, t), major ? timecodeText(t) : std::string()});
     }
 
-    waveform(scene.dialogue.get(), view, p.dialogueLane, p.dialogueWave);
+    if (scene.microphones.empty())
+        waveform(scene.dialogue.get(), view, p.dialogueLane, p.dialogueWave);
     waveform(scene.music.get(), view, p.musicLane, p.musicWave);
     spans(scene.speech, [](const kyaudio::Cluster& c) { return std::pair(c.start, c.end); }, view, p.dialogueLane,
           p.speech);
@@ -160,7 +192,10 @@ PreviewPicture layoutPreview(const PreviewScene& scene, const Viewport& view) {
     std::sort(p.dbGrid.begin(), p.dbGrid.end(), [](const GridLine& a, const GridLine& b) { return a.y < b.y; });
 
     p.dialogueCaption =
-        label(4, p.dialogueLane.y + 1, lh, peakCaption("Dialogue", scene.dialogue.get()));
+        scene.microphones.empty()
+            ? label(4, p.dialogueLane.y + 1, lh, peakCaption("Dialogue", scene.dialogue.get()))
+            : label(4, p.dialogueLane.y + 1, lh,
+                    "Speech of all microphones (the music ducks under it)");
     p.musicCaption = label(4, p.musicLane.y + 1, lh, peakCaption("Music", scene.music.get()));
     if (!p.fillers.empty()) {
         const double bottom = p.musicLane.y + p.musicLane.h - 2;

@@ -55,9 +55,20 @@ struct GridLine {
     Label label;
 };
 
+// One microphone's lane when the dialogue is several files.
+struct MicrophonePicture {
+    Box lane;
+    std::vector<Column> wave;
+    std::vector<Box> speech;
+    Label caption;
+};
+
 struct PreviewPicture {
     double width = 0, height = 0;
+    // With several dialogue files the dialogue lane is the union row: a
+    // narrow row of the speech the music ducks under, above their lanes.
     Box ruler, dialogueLane, musicLane;
+    std::vector<MicrophonePicture> microphones;
     std::vector<Tick> ticks;
     std::vector<Column> dialogueWave, musicWave;
     std::vector<Box> speech;   // in the dialogue lane

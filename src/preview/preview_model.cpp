@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "project/project_builder.h"
+#include "speech/speech_union.h"
 
 namespace quelvo::preview {
 
@@ -26,6 +27,8 @@ double PreviewScene::duration() const {
     double d = 0;
     if (dialogue) d = std::max(d, dialogue->duration());
     if (music) d = std::max(d, music->duration());
+    for (const MicrophoneLane& lane : microphones)
+        if (lane.track) d = std::max(d, lane.track->duration());
     return d;
 }
 
@@ -49,12 +52,29 @@ PreviewModel::PreviewModel(std::shared_ptr<const LevelTrack> dialogue, std::shar
     if (m_music) m_musicClusters = musicClustersFromLevels(*m_music);
 }
 
+PreviewModel::PreviewModel(std::vector<MicrophoneLane> microphones,
+                           std::shared_ptr<const LevelTrack> music)
+    : PreviewModel(microphones.empty() ? nullptr : microphones.front().track, std::move(music)) {
+    m_microphones = std::move(microphones);
+}
+
 PreviewScene PreviewModel::scene(const PreviewSettings& s) const {
     PreviewScene scene;
     scene.dialogue = m_dialogue;
     scene.music = m_music;
     scene.overallDb = s.overallMusicLevel;
-    if (m_dialogue) scene.speech = m_decision(*m_dialogue, s.rolls);
+    if (!m_microphones.empty()) {
+        // Each lane shows what its own microphone hears; the music ducks
+        // under the union, whose gaps are closed as one.
+        scene.microphones = m_microphones;
+        std::vector<kyaudio::ClusterList> perFile;
+        for (MicrophoneLane& lane : scene.microphones)
+            if (lane.track)
+                perFile.push_back(lane.speech = speechBeforeGapClosing(*lane.track, s.rolls));
+        scene.speech = duckedSpeech(perFile, s.rolls);
+    } else if (m_dialogue) {
+        scene.speech = m_decision(*m_dialogue, s.rolls);
+    }
     const DuckDepth depth{s.duckingDecrease, s.decreaseToZero, s.overallMusicLevel, std::nullopt};
     scene.keyframes = musicKeyframes(scene.speech, s.rolls, depth);
     if (s.withFiller) scene.fillers = fillerClipsOf(fillerPlacements(m_musicClusters, s.fillerSeconds));

@@ -5,6 +5,7 @@
 // is decoded again.
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "base/cluster.h"
@@ -32,6 +33,15 @@ struct PreviewSettings {
     bool operator==(const PreviewSettings&) const = default;
 };
 
+// One microphone's lane when the dialogue is several files recorded together:
+// its waveform and the speech found in it alone, before gap closing (which
+// runs on the union the music ducks under).
+struct MicrophoneLane {
+    std::shared_ptr<const LevelTrack> track;  // null while analysed or when unreadable
+    std::string name;
+    kyaudio::ClusterList speech;
+};
+
 // One picture's content, independent of zoom and size.
 struct PreviewScene {
     std::shared_ptr<const LevelTrack> dialogue, music;  // either may be null
@@ -42,6 +52,9 @@ struct PreviewScene {
     // Each speech interval's ducked level when the depth is set by loudness
     // (empty for the fixed depth).
     std::vector<int> duckedLevels;
+    // Several dialogue files: one lane each, and `speech` is their union with
+    // gaps closed. Empty for one file, whose lane is `dialogue`.
+    std::vector<MicrophoneLane> microphones;
 
     double duration() const;
     mix::GainEnvelope envelope() const { return mix::GainEnvelope(keyframes, overallDb); }
@@ -64,16 +77,21 @@ class PreviewModel {
 public:
     PreviewModel(std::shared_ptr<const LevelTrack> dialogue, std::shared_ptr<const LevelTrack> music,
                  SpeechDecision decision = detectedSpeech);
+    // Several dialogue files (their lanes' tracks and names, speech unset):
+    // the first lane's track is `dialogue`, the speech is their union.
+    PreviewModel(std::vector<MicrophoneLane> microphones, std::shared_ptr<const LevelTrack> music);
 
     PreviewScene scene(const PreviewSettings& settings) const;
 
     const std::shared_ptr<const LevelTrack>& dialogue() const { return m_dialogue; }
     const std::shared_ptr<const LevelTrack>& music() const { return m_music; }
+    const std::vector<MicrophoneLane>& microphones() const { return m_microphones; }
 
 private:
     std::shared_ptr<const LevelTrack> m_dialogue, m_music;
     SpeechDecision m_decision;
     kyaudio::ClusterList m_musicClusters;  // no control moves them
+    std::vector<MicrophoneLane> m_microphones;
 };
 
 } // namespace quelvo::preview

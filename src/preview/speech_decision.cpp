@@ -23,6 +23,13 @@ kyaudio::ClusterList detectedSpeech(const LevelTrack& dialogue, const QVRoll& ro
     return closeGaps(automaticSpeech(*features, dialogue.duration()), rolls);
 }
 
+kyaudio::ClusterList speechBeforeGapClosing(const LevelTrack& dialogue, const QVRoll& rolls) {
+    const kyaudio::SpeechFeatures* features = dialogue.speechFeatures();
+    if (rolls.detection != DetectionMode::automatic || !features)
+        return clustersFromLevels(dialogue, dialogueLevelParameters(rolls.threshold));
+    return automaticSpeech(*features, dialogue.duration());
+}
+
 kyaudio::ClusterList musicClustersFromLevels(const LevelTrack& music) {
     return clustersFromLevels(music, musicLevelParameters());
 }

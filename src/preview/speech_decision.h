@@ -26,6 +26,8 @@ kyaudio::ClusterList thresholdSpeech(const LevelTrack& dialogue, const QVRoll& r
 // closed as the job does; otherwise thresholdSpeech. A track kept without
 // features has only its levels to go by and gets the threshold detector.
 kyaudio::ClusterList detectedSpeech(const LevelTrack& dialogue, const QVRoll& rolls);
+// detectedSpeech before gap closing: one microphone's share of a union.
+kyaudio::ClusterList speechBeforeGapClosing(const LevelTrack& dialogue, const QVRoll& rolls);
 
 // Where the music sounds at all (filler placement), as the job finds it.
 kyaudio::ClusterList musicClustersFromLevels(const LevelTrack& music);

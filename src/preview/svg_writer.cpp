@@ -57,6 +57,10 @@ std::string previewSvg(const PreviewPicture& p, const std::string& title) {
     rect(s, p.ruler, colors::kRuler);
     rect(s, p.dialogueLane, colors::kLane);
     rect(s, p.musicLane, colors::kLane);
+    for (const MicrophonePicture& mic : p.microphones) {
+        rect(s, mic.lane, colors::kLane);
+        for (const Box& b : mic.speech) rect(s, b, colors::kSpeech, colors::kShadeOpacity);
+    }
     for (const Tick& t : p.ticks) {
         const double top = t.label.empty() ? p.ruler.h * 0.7 : p.ruler.h * 0.4;
         s << "<line x1=\"" << n(t.x) << "\" y1=\"" << n(top) << "\" x2=\"" << n(t.x) << "\" y2=\"" << n(p.ruler.h)
@@ -68,6 +72,7 @@ std::string previewSvg(const PreviewPicture& p, const std::string& title) {
     for (const Box& b : p.speech) rect(s, b, colors::kSpeech, colors::kShadeOpacity);
     for (const Box& b : p.fillers) rect(s, b, colors::kFiller, colors::kShadeOpacity);
     wave(s, p.dialogueWave, colors::kDialogueWave, 1.0);
+    for (const MicrophonePicture& mic : p.microphones) wave(s, mic.wave, colors::kDialogueWave, 1.0);
     wave(s, p.musicWave, colors::kMusicWave, colors::kMusicWaveOpacity);
     for (const GridLine& g : p.dbGrid)
         s << "<line x1=\"0\" y1=\"" << n(g.y) << "\" x2=\"" << n(p.width) << "\" y2=\"" << n(g.y)
@@ -83,6 +88,7 @@ std::string previewSvg(const PreviewPicture& p, const std::string& title) {
     for (const GridLine& g : p.dbGrid)
         label(s, g.label);
     label(s, p.dialogueCaption);
+    for (const MicrophonePicture& mic : p.microphones) label(s, mic.caption);
     label(s, p.musicCaption);
     if (!p.fillerLegend.text.empty()) {
         // The key looks like the clips: their shade, with an edge.

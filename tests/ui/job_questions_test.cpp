@@ -26,6 +26,7 @@ protected:
     // Drops the files and presses Duck; waits for any job it started.
     void duck(const std::string& dialogue) {
         if (!m_vc) m_vc = showMainWindow();
+        m_vc->clearDialogueFiles();
         ASSERT_TRUE(dropFiles(m_vc->drgSpeaker, {QString::fromStdString(dialogue)}));
         ASSERT_TRUE(dropFiles(m_vc->drgMusic, {QString::fromStdString(m_bed)}));
         m_vc->btnDuck->click();

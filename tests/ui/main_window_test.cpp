@@ -65,10 +65,14 @@ protected:
 
 TEST_F(MainWindowTest, ComesUpWithItsDefaults) {
     QuelvoMainVC* vc = showMainWindow();
+    const std::vector<std::string> audio{"wav", "wave", "mp3", "m4a", "aif", "aiff"};
     for (kyui::KyDragArea* area : {vc->drgSpeaker, vc->drgMusic, vc->drgFiller}) {
         EXPECT_EQ("Drag Here", area->text().toStdString());
         EXPECT_EQ(2, area->dropMode);
-        EXPECT_EQ((std::vector<std::string>{"wav", "wave", "mp3", "m4a", "aif", "aiff"}), area->acceptedExtensions);
+        // The dialogue may also be a video clip.
+        std::vector<std::string> accepted = audio;
+        if (area == vc->drgSpeaker) accepted.insert(accepted.end(), {"mov", "mp4", "m4v", "mkv", "mxf", "avi"});
+        EXPECT_EQ(accepted, area->acceptedExtensions);
     }
     EXPECT_EQ(-12.0, vc->decrease->value());
     EXPECT_EQ("-12", vc->decreaseLabel->text().toStdString());
@@ -121,7 +125,7 @@ TEST_F(MainWindowTest, SlidersStoreEveryMoveAndComeBackWithIt) {
     EXPECT_EQ(1.0, again->overallMusicLevelSlider->value());
 }
 
-TEST_F(MainWindowTest, DialogueDropTakesTheFirstFileAndNamesTheProject) {
+TEST_F(MainWindowTest, DialogueDropListsEveryFileAndNamesTheProjectAfterTheFirst) {
     QuelvoMainVC* vc = showMainWindow();
     const std::string talk = copyRecording(dir, kDialogue, "Interview Take 3.wav");
     const std::string other = copyRecording(dir, kDialogue, "other.wav");
@@ -129,7 +133,13 @@ TEST_F(MainWindowTest, DialogueDropTakesTheFirstFileAndNamesTheProject) {
 
     ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk), QString::fromStdString(other)}));
     EXPECT_EQ(talk, vc->speakerPath);
+    EXPECT_EQ((std::vector<std::string>{talk, other}), vc->dialoguePaths);
     EXPECT_EQ("Interview Take 3", vc->projectName->text().toStdString());
+    EXPECT_EQ("2 Dialogue Files", vc->drgSpeaker->text().toStdString());
+    waitForDurations(vc, [vc] { return !vc->lblDialogueDuration->text().isEmpty(); });
+    EXPECT_EQ("Longest Dialogue File: 00:00:15.880", vc->lblDialogueDuration->text().toStdString());
+    // One file left: the one-file look and line of before.
+    vc->removeDialogueFile(1);
     EXPECT_EQ("Interview Take 3.wav", vc->drgSpeaker->text().toStdString());
     waitForDurations(vc, [vc] { return !vc->lblDialogueDuration->text().isEmpty(); });
     EXPECT_EQ("Dialogue File Duration: 00:00:15.880", vc->lblDialogueDuration->text().toStdString());
@@ -316,6 +326,7 @@ TEST_F(MainWindowTest, ProjectNameFollowsTheDialogueUntilTyped) {
     QTest::keyClicks(vc->projectName, "My Cut");
     ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
     EXPECT_EQ("My Cut", vc->projectName->text().toStdString());
+    vc->btnRemoveDialogue->click();
     ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(second)}));
     EXPECT_EQ("second", vc->projectName->text().toStdString());
 

@@ -125,6 +125,7 @@ TEST_F(PreviewPanelTest, ChoosingAnotherFileCancelsTheRunningAnalysis) {
     EXPECT_TRUE(vc->preview->progressLine()->isVisible());
     // Straight away another dialogue: the first analysis is stopped and its
     // threads gone; the new one may read both files, side by side.
+    vc->btnRemoveDialogue->click();
     ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev01_clean_wav48k_stereo.wav")}));
     EXPECT_LE(quelvo::preview::BackgroundAnalysis::liveThreads(), 2);
     ASSERT_TRUE(waitUntil([vc] { return shown(vc); }));
@@ -133,6 +134,7 @@ TEST_F(PreviewPanelTest, ChoosingAnotherFileCancelsTheRunningAnalysis) {
     EXPECT_FALSE(vc->preview->progressLine()->isVisible());
 
     // Closing the window in the middle of an analysis leaves nothing running.
+    vc->btnRemoveDialogue->click();
     ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev14_long_conversation_mp3.mp3")}));
     delete window;
     window = nullptr;

@@ -23,9 +23,14 @@
 #include "ui/kit/ky_text_window.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/desktop_format_question.h"
+#include "ui/windows/dialogue_file_rows.h"
 #include "ui/windows/fcp106_export_options_vc.h"
 #include "ui/windows/job_result_panel.h"
 #include "ui/windows/missing_file_marker.h"
+#include "ui/windows/preview_analysis.h"
+#include "ui/windows/preview_canvas.h"
+#include "ui/windows/preview_microphones.h"
+#include "ui/windows/preview_panel.h"
 #include "ui/windows/progress_vc.h"
 #include "ui/windows/quelvo_main_vc.h"
 #include "ui/windows/quelvo_prefs_vc.h"
@@ -146,6 +151,7 @@ TEST_F(Screenshots, TheMainWindowAndItsPanels) {
     // A job on copies (the project is written next to the dialogue), caught
     // while the progress sheet waits for the version question.
     TempDir dir;
+    vc->clearDialogueFiles();
     ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(
                                               copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav"))}));
     ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(copyRecording(dir, "music/dev_music_real.mp3"))}));
@@ -264,6 +270,55 @@ TEST_F(Screenshots, TheResultTheAlertsAnUnreadableFileAndHelp) {
     delegate->helpWindow()->close();
     unsetenv("QUELVO_FILE_OPENER");
     unsetenv("XDG_CACHE_HOME");
+}
+
+// The dialogue area holding an interview video (its poster frame, frame rate
+// and size in its row), then three microphones: a lane each in the preview
+// under the row of their union.
+TEST_F(Screenshots, TheDialogueAreaWithAVideoAndThreeMicrophones) {
+    delegate = std::make_unique<kyui::AppDelegate>();
+    kyui::KyWindow* w = delegate->launch();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    w->move(40, 40);
+    w->resize(w->width(), std::max(w->height(), 1000));
+    auto* vc = qobject_cast<QuelvoMainVC*>(w->controller());
+    ASSERT_TRUE(waitUntil([vc] { return vc->timer.isActive(); }));
+
+    TempDir dir;
+    const std::string data = (sharedDir() / "testdata").string();
+    const std::string clip = (dir / "Interview A-cam.mp4").string();
+    const auto made = runProgram({fs::exists("/usr/bin/ffmpeg") ? "/usr/bin/ffmpeg" : "/opt/homebrew/bin/ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                  "testsrc2=size=1920x1080:rate=25:d=16", "-i",
+                                  data + "/dialogue/dev01_clean_wav48k_stereo.wav", "-c:v", "mpeg4",
+                                  "-q:v", "5", "-c:a", "aac", "-shortest", clip});
+    ASSERT_EQ(0, made.exitCode) << made.err;
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(clip)}));
+    ASSERT_TRUE(
+        dropFiles(vc->drgMusic, {QString::fromStdString(data + "/music/dev_music_real.mp3")}));
+    ASSERT_TRUE(waitUntil([vc] {
+        return vc->dialogueRows->count() == 1 && !vc->dialogueRows->posterLabel(0)->isHidden() &&
+               vc->preview->model() && !vc->preview->analysis()->isRunning();
+    }));
+    shoot("dialogue_video");
+
+    vc->clearDialogueFiles();
+    QStringList mics;
+    for (const char* name :
+         {"dev08_interview_20db_roomtone_wav16k.wav", "dev06_synthetic_espeak_wav22k.wav",
+          "dev12_hum_ventilation_wav22k.wav"})
+        mics << QString::fromStdString(data + "/dialogue/" + name);
+    ASSERT_TRUE(dropFiles(vc->drgSpeaker, mics));
+    ASSERT_TRUE(waitUntil(
+        [vc] {
+            const auto& lanes = vc->preview->canvas()->scene().microphones;
+            return lanes.size() == 3 &&
+                   std::all_of(lanes.begin(), lanes.end(),
+                               [](const auto& lane) { return lane.track != nullptr; }) &&
+                   !vc->preview->microphones()->isRunning() &&
+                   !vc->preview->analysis()->isRunning();
+        },
+        60000));
+    shoot("preview_three_microphones");
 }
 
 } // namespace

@@ -4,7 +4,9 @@
 # the project version, the editor question on its own, the result after a
 # job, every kind of alert, a file marked unreadable, the help window and
 # the titles window with a video (patch off and on), the main window in
-# loudness depth mode and Export Mix's result, taken on a virtual X display under
+# loudness depth mode and Export Mix's result, the dialogue area holding a
+# video (its poster frame and facts) and the preview with three microphones
+# (a lane each under the row of their union), taken on a virtual X display under
 # a window manager (openbox, so title bars and their truncation show as a
 # user sees them) with ImageMagick's `import`.
 # Usage: tests/ui/take_screenshots.sh BUILD_DIR [OUT_DIR] [SCALE]

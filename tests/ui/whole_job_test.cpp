@@ -34,6 +34,7 @@ protected:
     // Drops the files, presses Duck and waits for the sheet to close.
     void runJob(kyui::QuelvoMainVC* vc, const std::string& talk, const std::string& music,
                 const std::string& filler, const std::function<void()>& whileRunning = {}) {
+        vc->clearDialogueFiles();
         ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
         ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
         if (!filler.empty()) {

@@ -149,7 +149,8 @@ QString KyDragArea::nameFilter() const {
         patterns << "*." + e.toLower() << "*." + e.toUpper();
     }
     patterns.removeDuplicates();
-    return tr("Audio files (%1)").arg(patterns.join(' '));
+    return (kindsName.isEmpty() ? tr("Audio files") : kindsName) +
+           QStringLiteral(" (%1)").arg(patterns.join(' '));
 }
 
 void KyDragArea::setLastFolderKey(const std::string& key) {
@@ -169,10 +170,15 @@ void KyDragArea::openFilePicker() {
     }
     auto* dialog = new QFileDialog(window(), tr("Choose a File"), folder);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setFileMode(dropMode == kFoldersOnly ? QFileDialog::Directory : QFileDialog::ExistingFile);
+    dialog->setFileMode(dropMode == kFoldersOnly ? QFileDialog::Directory
+                        : multipleFiles          ? QFileDialog::ExistingFiles
+                                                 : QFileDialog::ExistingFile);
     if (dropMode != kFoldersOnly) dialog->setNameFilter(nameFilter());
-    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& file) {
-        deliver(acceptedPaths({file.toStdString()}));
+    connect(dialog, &QFileDialog::filesSelected, this, [this](const QStringList& files) {
+        std::vector<std::string> paths;
+        for (const QString& file : files)
+            paths.push_back(file.toStdString());
+        deliver(acceptedPaths(paths));
     });
     // open(), not exec(): the picker is window-modal and answers through the
     // signal, without a nested event loop.

@@ -25,6 +25,10 @@ public:
     // Without the dot, e.g. "wav"; empty accepts every file.
     std::vector<std::string> acceptedExtensions;
     int dropMode = kFilesOnly;
+    // The picker lets the user choose several files at once.
+    bool multipleFiles = false;
+    // The picker's name for the accepted kinds, e.g. "Audio and video files".
+    QString kindsName;
 
     QString text() const { return m_text; }
     void setText(const QString& text);

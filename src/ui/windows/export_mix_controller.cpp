@@ -70,9 +70,9 @@ QString ExportMixController::contentsLine(const quelvo::RenderJobOutcome& outcom
 
 void ExportMixController::exportMix(const ExportMixInputs& inputs) {
     if (m_running) return;
-    if (inputs.dialoguePath.empty()) return KyAlert::ok("Warning", "Speaker File Not Specified.", m_window);
+    if (inputs.dialoguePaths.empty()) return KyAlert::ok("Warning", "Speaker File Not Specified.", m_window);
     if (inputs.musicPath.empty()) return KyAlert::ok("Warning", "Music File Not Specified.", m_window);
-    std::string output = chooser()(m_window, quelvo::mixPathFor(inputs.dialoguePath));
+    std::string output = chooser()(m_window, quelvo::mixPathFor(inputs.dialoguePaths.front()));
     if (output.empty()) return;
     auto container = kyaudio::containerForPath(output);
     if (!container) {
@@ -94,7 +94,7 @@ void ExportMixController::exportMix(const ExportMixInputs& inputs) {
     connect(m_progress, &QProgressDialog::canceled, this, [stop] { *stop = true; });
 
     quelvo::RenderJobRequest request;
-    request.dialoguePath = inputs.dialoguePath;
+    request.dialoguePath = inputs.dialoguePaths.front();
     request.musicPath = inputs.musicPath;
     request.fillerPath = inputs.fillerPath;
     request.decrease = inputs.decrease;

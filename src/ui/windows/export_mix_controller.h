@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QObject>
 #include <QPointer>
@@ -26,7 +27,8 @@ struct RenderJobOutcome;
 namespace kyui {
 
 struct ExportMixInputs {
-    std::string dialoguePath, musicPath, fillerPath;
+    std::vector<std::string> dialoguePaths;  // in the dialogue list's order
+    std::string musicPath, fillerPath;
     int decrease = -12;
     int overall = 0;
     bool toZero = false;

@@ -133,6 +133,11 @@ void PreviewCanvas::paintEvent(QPaintEvent*) {
     p.fillRect(boxRect(pic.ruler), colour(colors::kRuler));
     p.fillRect(boxRect(pic.dialogueLane), colour(colors::kLane));
     p.fillRect(boxRect(pic.musicLane), colour(colors::kLane));
+    for (const pv::MicrophonePicture& mic : pic.microphones) {
+        p.fillRect(boxRect(mic.lane), colour(colors::kLane));
+        for (const pv::Box& b : mic.speech)
+            p.fillRect(boxRect(b), colour(colors::kSpeech, colors::kShadeOpacity));
+    }
     p.setPen(colour(colors::kRulerText));
     for (const pv::Tick& t : pic.ticks) {
         const double top = t.label.empty() ? pic.ruler.h * 0.7 : pic.ruler.h * 0.4;
@@ -154,6 +159,8 @@ void PreviewCanvas::paintEvent(QPaintEvent*) {
         p.setBrush(Qt::NoBrush);
     };
     wave(pic.dialogueWave, colour(colors::kDialogueWave));
+    for (const pv::MicrophonePicture& mic : pic.microphones)
+        wave(mic.wave, colour(colors::kDialogueWave));
     // The music's translucent colour mixed over the lane once, here, instead
     // of blended pixel by pixel: half the paint time for an hour's picture.
     const QColor lane = colour(colors::kLane), music = colour(colors::kMusicWave);
@@ -248,6 +255,8 @@ void PreviewCanvas::drawLabels(QPainter& p, const pv::PreviewPicture& pic) {
     for (const pv::GridLine& g : pic.dbGrid)
         label(g.label);
     label(pic.dialogueCaption);
+    for (const pv::MicrophonePicture& mic : pic.microphones)
+        label(mic.caption);
     label(pic.musicCaption);
     if (pic.fillerLegend.text.empty()) return;
     p.setPen(colour(colors::kFiller));

@@ -2,6 +2,7 @@
 // moving intervals on the dialogue lane, undo and redo, the mark that says
 // the speech was corrected, and label files in and out. The edits themselves
 // are the core's (quelvo::SpeechCorrections); this is their window side.
+#include <algorithm>
 #include <cctype>
 
 #include <QFileDialog>
@@ -112,7 +113,12 @@ std::optional<kyaudio::ClusterList> PreviewPanel::correctedSpeech() const {
 }
 
 double PreviewPanel::dialogueSeconds() const {
-    return m_model && m_model->dialogue() ? m_model->dialogue()->duration() : 0.0;
+    // Several files: the union runs to the end of the longest.
+    double seconds = m_model && m_model->dialogue() ? m_model->dialogue()->duration() : 0.0;
+    if (m_model)
+        for (const auto& lane : m_model->microphones())
+            if (lane.track) seconds = std::max(seconds, lane.track->duration());
+    return seconds;
 }
 
 void PreviewPanel::correctionMade(bool changed, double select) {
@@ -158,7 +164,8 @@ void PreviewPanel::askToClearCorrections(const quelvo::QVRoll& before) {
     request.message = "Warning";
     request.informativeText =
         "The speech detection changed, and the speech of " +
-        kykit::fu_getFileNameFromPath(m_dialoguePath) +
+        (m_dialoguePaths.size() > 1 ? std::string("the dialogue files")
+                                    : kykit::fu_getFileNameFromPath(m_dialoguePath)) +
         " was corrected by hand. Clear the corrections and use the new detection?";
     request.buttons = {{"Clear Corrections",
                         [this] {

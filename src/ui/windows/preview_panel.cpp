@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -17,6 +18,7 @@
 #include "ui/kit/ky_window_growth.h"
 #include "ui/windows/preview_analysis.h"
 #include "ui/windows/preview_canvas.h"
+#include "ui/windows/preview_microphones.h"
 #include "ui/windows/preview_player.h"
 
 namespace kyui {
@@ -43,6 +45,7 @@ constexpr double kScrollUnit = 0.001;
 PreviewPanel::PreviewPanel(QWidget* parent)
     : QWidget(parent),
       m_analysis(new PreviewAnalysis(this)),
+      m_microphones(new PreviewMicrophones(this)),
       m_player(new PreviewPlayer(this)),
       m_rollsWatch(new QTimer(this)) {
     m_toggle = new QToolButton(this);
@@ -129,10 +132,19 @@ PreviewPanel::PreviewPanel(QWidget* parent)
         m_progress->setToolTip(QString());
         if (!m_model) return;
         // The same picture and view; only the speech may change, if the automatic mode is on.
-        m_model = std::make_shared<const pv::PreviewModel>(std::move(dialogue), m_model->music(), m_decision);
+        m_model = makeModel(std::move(dialogue), m_model->music());
         if (m_status->text() == featuresNote() || !problem.isEmpty()) m_status->setText(problem);
         redraw();
     });
+    connect(m_microphones, &PreviewMicrophones::trackArrived, this,
+            [this](const QString&, const QString& problem) {
+                if (!problem.isEmpty()) m_status->setText(problem);
+                // Until the first file and the music are read, their answer draws all.
+                if (!m_model) return;
+                m_model = makeModel(m_model->dialogue(), m_model->music());
+                redraw();
+                m_canvas->fit();
+            });
     connect(m_analysis, &PreviewAnalysis::depthsMeasured, this, [this] {
         m_progress->hide();
         m_progress->setRange(0, 1000);
@@ -168,13 +180,23 @@ void PreviewPanel::setExpanded(bool expanded) {
     if (!expanded && m_player->isPlaying()) m_player->stop();
 }
 
-void PreviewPanel::setFiles(const std::string& dialogue, const std::string& music, const std::string& filler) {
-    const bool inputsChanged = dialogue != m_dialoguePath || music != m_musicPath;
-    // Corrections belong to the dialogue they were made on.
-    if (dialogue != m_dialoguePath) {
+void PreviewPanel::setFiles(const std::string& dialogue, const std::string& music,
+                            const std::string& filler) {
+    setFiles(dialogue.empty() ? std::vector<std::string>{} : std::vector<std::string>{dialogue},
+             music, filler);
+}
+
+void PreviewPanel::setFiles(const std::vector<std::string>& dialogues, const std::string& music,
+                            const std::string& filler) {
+    const std::string dialogue = dialogues.empty() ? std::string() : dialogues.front();
+    const bool inputsChanged = dialogues != m_dialoguePaths || music != m_musicPath;
+    // Corrections belong to the dialogue they were made on (with several
+    // files, to their union).
+    if (dialogues != m_dialoguePaths) {
         m_corrections.clear();
         m_detected.clear();
     }
+    m_dialoguePaths = dialogues;
     m_dialoguePath = dialogue;
     m_musicPath = music;
     m_fillerPath = filler;
@@ -191,9 +213,26 @@ void PreviewPanel::setFiles(const std::string& dialogue, const std::string& musi
     // The automatic detection needs the features for the first picture; the
     // threshold detection draws sooner without them, and they follow.
     using When = pv::BackgroundAnalysis::FeaturesWhen;
-    m_analysis->start(dialogue, music,
-                      quelvo::currentRolls().detection == quelvo::DetectionMode::automatic ? When::withLevels
-                                                                                           : When::afterPicture);
+    const When when = quelvo::currentRolls().detection == quelvo::DetectionMode::automatic
+                          ? When::withLevels
+                          : When::afterPicture;
+    m_analysis->start(dialogue, music, when);
+    m_microphones->start(
+        {dialogues.begin() + std::min<std::ptrdiff_t>(1, std::ssize(dialogues)), dialogues.end()},
+        when);
+}
+
+std::shared_ptr<const pv::PreviewModel> PreviewPanel::makeModel(Track dialogue, Track music) const {
+    if (m_dialoguePaths.size() < 2)
+        return std::make_shared<const pv::PreviewModel>(dialogue, music, m_decision);
+    std::vector<pv::MicrophoneLane> lanes;
+    for (const std::string& path : m_dialoguePaths) {
+        pv::MicrophoneLane lane;
+        lane.track = lanes.empty() ? dialogue : m_microphones->track(path);
+        lane.name = QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+        lanes.push_back(std::move(lane));
+    }
+    return std::make_shared<const pv::PreviewModel>(std::move(lanes), std::move(music));
 }
 
 void PreviewPanel::setSettings(const pv::PreviewSettings& settings) {
@@ -230,7 +269,8 @@ void PreviewPanel::showFeaturesNote(const QString& otherwise) {
 }
 
 void PreviewPanel::rebuildModel(Track dialogue, Track music) {
-    m_model = dialogue || music ? std::make_shared<const pv::PreviewModel>(dialogue, music, m_decision) : nullptr;
+    m_model =
+        dialogue || music || m_dialoguePaths.size() > 1 ? makeModel(dialogue, music) : nullptr;
     m_playFrom = 0;
     m_canvas->setPlayhead(-1);
     redraw();
@@ -242,7 +282,9 @@ void PreviewPanel::redraw() {
     m_detected = scene.speech;
     if (m_corrections.corrected()) pv::applySpeech(scene, m_settings, m_corrections.intervals(m_detected));
     // While the levels are measured the last picture of these files stays.
-    const std::string files = m_dialoguePath + '\n' + m_musicPath;
+    std::string files = m_musicPath;
+    for (const std::string& path : m_dialoguePaths)
+        files += '\n' + path;
     if (!applyLoudnessDepth(scene)) {
         if (m_shownFiles == files) return;
         scene.keyframes.clear(); // no depth to draw yet

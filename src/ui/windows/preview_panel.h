@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QWidget>
 
@@ -25,6 +26,7 @@ namespace kyui {
 
 class PreviewAnalysis;
 class PreviewCanvas;
+class PreviewMicrophones;
 class PreviewPlayer;
 
 class PreviewPanel : public QWidget {
@@ -34,7 +36,9 @@ public:
     ~PreviewPanel() override;
 
     // The chosen files ("" for none); a change starts a new analysis and
-    // cancels the running one.
+    // cancels the running one. Several dialogue files show one lane each
+    // below the row of their union, which the corrections then edit.
+    void setFiles(const std::vector<std::string>& dialogues, const std::string& music, const std::string& filler);
     void setFiles(const std::string& dialogue, const std::string& music, const std::string& filler);
     // The controls; the picture follows at once.
     void setSettings(const quelvo::preview::PreviewSettings& settings);
@@ -47,6 +51,7 @@ public:
 
     PreviewCanvas* canvas() const { return m_canvas; }
     PreviewAnalysis* analysis() const { return m_analysis; }
+    PreviewMicrophones* microphones() const { return m_microphones; }
     QToolButton* playButton() const { return m_play; }
     QProgressBar* progressLine() const { return m_progress; }
     QLabel* statusLabel() const { return m_status; }
@@ -87,6 +92,8 @@ signals:
 private:
     using Track = std::shared_ptr<const quelvo::preview::LevelTrack>;
     void rebuildModel(Track dialogue, Track music);
+    // The model for these tracks: with a lane a file when there are several.
+    std::shared_ptr<const quelvo::preview::PreviewModel> makeModel(Track dialogue, Track music) const;
     void redraw();
     void syncScrollBar();
     void refreshPlayButton();
@@ -118,10 +125,12 @@ private:
     PreviewCanvas* m_canvas;
     QScrollBar* m_scroll;
     PreviewAnalysis* m_analysis;
+    PreviewMicrophones* m_microphones;  // the dialogue files after the first
     PreviewPlayer* m_player;
     QTimer* m_rollsWatch;
 
-    std::string m_dialoguePath, m_musicPath, m_fillerPath;
+    std::string m_dialoguePath, m_musicPath, m_fillerPath;  // the first dialogue file
+    std::vector<std::string> m_dialoguePaths;
     quelvo::preview::PreviewSettings m_settings;
     quelvo::preview::SpeechDecision m_decision = quelvo::preview::detectedSpeech;
     std::shared_ptr<const quelvo::preview::PreviewModel> m_model;

@@ -19,7 +19,9 @@
 #include "base/services.h"
 #include "jobs/duck_job.h"
 #include "media/audio_file.h"
+#include "media/media_info.h"
 #include "media/read_failure_text.h"
+#include "media/video_frame.h"
 #include "mix/depth_mode.h"
 #include "project/qv_roll.h"
 #include "project/second_file_role.h"
@@ -32,6 +34,7 @@
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/ky_window_growth.h"
 #include "ui/kit/main_thread.h"
+#include "ui/windows/dialogue_file_rows.h"
 #include "ui/windows/export_mix_controller.h"
 #include "ui/windows/job_questions.h"
 #include "ui/windows/job_result_panel.h"
@@ -70,6 +73,30 @@ QString capitalizedWords(const QString& text) {
         }
     }
     return out;
+}
+
+// A video's frame rate and size, and whether it has sound at all.
+template <typename Facts> void readPictureFacts(const std::string& path, Facts& f) {
+    const kymediainfo::MediaFacts media = kymediainfo::probeMedia(path);
+    if (!media.status || !media.hasVideo) return;
+    f.video = true;
+    f.noSound = !media.hasAudio;
+    f.frameRate = media.frameRate.value_or(0);
+    if (media.videoSize) {
+        f.width = media.videoSize->width;
+        f.height = media.videoSize->height;
+    }
+}
+
+// The frame a second in (the first may be black), small enough for a row.
+template <typename Facts> void readPoster(const std::string& path, Facts& f) {
+    const kyvideo::FrameResult frame =
+        kyvideo::readFrame(path, std::min(1.0, f.duration / 2), 320, 180);
+    if (!frame.status) return;
+    const kyvideo::RgbImage& rgb = frame.image;
+    f.poster =
+        QImage(rgb.pixels.data(), rgb.width, rgb.height, rgb.width * 3, QImage::Format_RGB888)
+            .copy();
 }
 
 } // namespace
@@ -114,16 +141,19 @@ void QuelvoMainVC::viewDidLoad() {
         area->setText(kDragHere);
         area->acceptedExtensions = extensions;
     }
+    // The dialogue may be an editor's video clip, and several microphones.
+    for (const char* video : {"mov", "mp4", "m4v", "mkv", "mxf", "avi"})
+        drgSpeaker->acceptedExtensions.push_back(video);
+    drgSpeaker->multipleFiles = true;
+    drgSpeaker->kindsName = tr("Audio and video files");
     drgSpeaker->setLastFolderKey(kLastDialogueFolderKey);
     drgMusic->setLastFolderKey(kLastMusicFolderKey);
     drgFiller->setLastFolderKey(kLastFillerFolderKey);
-    drgSpeaker->onDrop = [this](const std::vector<std::string>& paths) {
-        speakerPath = paths.front();
-        projectName->setText(
-            QString::fromStdString(fu_getFileNameWithoutExtension(fu_getFileNameFromPath(speakerPath))));
-        refreshDurations();
-        refreshMarkers();
-    };
+    drgSpeaker->onDrop = [this](const std::vector<std::string>& paths) { addDialogueFiles(paths); };
+    connect(dialogueRows, &DialogueFileRows::removeRequested, this,
+            &QuelvoMainVC::removeDialogueFile);
+    connect(btnRemoveDialogue, &QToolButton::clicked, this, [this] { removeDialogueFile(0); });
+    refreshDialogueArea();
     drgMusic->onDrop = [this](const std::vector<std::string>& paths) {
         musicPath = paths.front();
         refreshDurations();
@@ -183,15 +213,17 @@ void QuelvoMainVC::idle() {
 void QuelvoMainVC::setTabOrder() {
     // The order of reading: the three files left to right, the filler's
     // Clear, the levels top to bottom, the name and role, Export Mix, then Duck.
-    QWidget* const chain[] = {drgSpeaker, drgMusic,          drgFiller,
-                              btnClear,   decrease,          chkDecreaseToZero,
-                              overallMusicLevelSlider, projectName, btnRole,
-                              btnKyNews,  btnExportMix,      btnDuck};
-    for (size_t i = 1; i < std::size(chain); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+    QWidget* const chain[] = {
+        drgSpeaker,  btnRemoveDialogue, drgMusic,          drgFiller,
+        btnClear,    decrease,          chkDecreaseToZero, overallMusicLevelSlider,
+        projectName, btnRole,           btnKyNews,         btnExportMix,
+        btnDuck};
+    for (size_t i = 1; i < std::size(chain); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
     // Buttons take Tab focus also where the style would leave them out.
-    for (QWidget* w : {static_cast<QWidget*>(btnClear), static_cast<QWidget*>(btnKyNews),
-                       static_cast<QWidget*>(btnRole), static_cast<QWidget*>(btnExportMix),
-                       static_cast<QWidget*>(btnDuck)})
+    for (QWidget* w : {static_cast<QWidget*>(btnClear), static_cast<QWidget*>(btnRemoveDialogue),
+                       static_cast<QWidget*>(btnKyNews), static_cast<QWidget*>(btnRole),
+                       static_cast<QWidget*>(btnExportMix), static_cast<QWidget*>(btnDuck)})
         w->setFocusPolicy(Qt::StrongFocus);
     // Return on the focused role button opens the chooser, as Space does.
     btnRole->setAutoDefault(true);
@@ -244,7 +276,7 @@ void QuelvoMainVC::refreshPreview() {
     settings.decreaseToZero = decreaseToZero;
     settings.underLU = m_underLU;
     preview->setSettings(settings);
-    preview->setFiles(speakerPath, musicPath, fillerPath);
+    preview->setFiles(dialoguePaths, musicPath, fillerPath);
 }
 
 void QuelvoMainVC::clearPressed() {
@@ -279,16 +311,25 @@ void QuelvoMainVC::refreshDurations() {
     // may fill the labels.
     const unsigned generation = ++m_durationGeneration;
     QPointer<QuelvoMainVC> self(this);
-    kykit::Queue::execute(false, [self, generation, paths = std::vector<std::string>{speakerPath, musicPath, fillerPath}] {
+    std::vector<std::string> paths = dialoguePaths;
+    if (paths.empty()) paths.emplace_back();
+    const std::size_t dialogues = paths.size();
+    paths.push_back(musicPath);
+    paths.push_back(fillerPath);
+    kykit::Queue::execute(false, [self, generation, paths, dialogues] {
         std::vector<FileFacts> facts;
         for (const std::string& path : paths) {
             FileFacts f;
             // A file not given or gone is not unreadable: it has its own words.
             if (!path.empty() && fu_fileExists(path, 0)) {
-                kykit::Status usable = kyaudio::checkUsableAudio(path, &f.duration);
+                if (facts.size() < dialogues) readPictureFacts(path, f);
+                kykit::Status usable = f.noSound ? kykit::Status::failure("the video has no sound")
+                                                 : kyaudio::checkUsableAudio(path, &f.duration);
                 // The music and the filler become clips: a frame at least.
-                if (usable && !facts.empty()) usable = quelvo::checkClipLength(f.duration);
+                if (usable && facts.size() >= dialogues)
+                    usable = quelvo::checkClipLength(f.duration);
                 if (!usable) f.problem = usable.message();
+                if (f.video && usable) readPoster(path, f);
             }
             facts.push_back(f);
         }
@@ -298,8 +339,11 @@ void QuelvoMainVC::refreshDurations() {
     });
 }
 
-void QuelvoMainVC::showDurations(unsigned generation, const std::vector<FileFacts>& facts) {
+void QuelvoMainVC::showDurations(unsigned generation, const std::vector<FileFacts>& all) {
     if (generation != m_durationGeneration) return;
+    // The dialogue files first (one empty entry for none), then music and filler.
+    const std::vector<FileFacts> dialogue(all.begin(), all.end() - 2);
+    const std::vector<FileFacts> facts{dialogueSummary(dialogue), all[all.size() - 2], all.back()};
     const struct {
         QLabel* label;
         const char* prefix;
@@ -326,6 +370,7 @@ void QuelvoMainVC::showDurations(unsigned generation, const std::vector<FileFact
                        QString::fromStdString(kykit::TC::getFloatTimecode(f.duration, false)));
     }
     showMusicLengthNote(facts);
+    showDialogueFacts(dialogue);
     refreshMarkers();
     emit durationsShown();
 }
@@ -362,6 +407,23 @@ void QuelvoMainVC::refreshMarkers() {
             a.marker->setKind(missing ? MissingFileMarker::kMissing : MissingFileMarker::kUnreadable);
         a.marker->setVisible(missing || unreadable);
     }
+    // Listed files carry their own badges; the area's says one of them is wanting.
+    bool anyMissing = false, anyUnreadable = false;
+    for (int i = 0; i < static_cast<int>(dialoguePaths.size()); ++i) {
+        const bool missing = isMissing(dialoguePaths[static_cast<size_t>(i)]);
+        const bool unreadable = static_cast<size_t>(i) < m_dialogueProblems.size() &&
+                                !m_dialogueProblems[static_cast<size_t>(i)].empty();
+        anyMissing = anyMissing || missing;
+        anyUnreadable = anyUnreadable || unreadable;
+        if (i < dialogueRows->count())
+            dialogueRows->setMarker(i, missing || unreadable,
+                                    missing ? MissingFileMarker::kMissing
+                                            : MissingFileMarker::kUnreadable);
+    }
+    if (anyMissing || anyUnreadable)
+        imgDialogueFileMissing->setKind(anyMissing ? MissingFileMarker::kMissing
+                                                   : MissingFileMarker::kUnreadable);
+    imgDialogueFileMissing->setVisible(anyMissing || anyUnreadable);
 }
 
 bool QuelvoMainVC::warnIfUnreadable(const std::string& role, const std::string& path, const std::string& problem) {
@@ -372,9 +434,7 @@ bool QuelvoMainVC::warnIfUnreadable(const std::string& role, const std::string& 
 }
 
 void QuelvoMainVC::doDuck() {
-    if (speakerPath.empty()) return KyAlert::ok("Warning", "Speaker File Not Specified.", this);
-    if (!fu_fileExists(speakerPath, 0)) return KyAlert::ok("Warning", "Speaker File Not Found.", this);
-    if (warnIfUnreadable("dialogue", speakerPath, dialogueProblem())) return;
+    if (!checkDialogueFiles()) return;
     if (musicPath.empty()) return KyAlert::ok("Warning", "Music File Not Specified.", this);
     if (!fu_fileExists(musicPath, 0)) return KyAlert::ok("Warning", "Music File Not Found.", this);
     if (warnIfUnreadable("music", musicPath, musicProblem())) return;
@@ -398,7 +458,7 @@ void QuelvoMainVC::doDuck() {
 
 void QuelvoMainVC::doExportMix() {
     ExportMixInputs inputs;
-    inputs.dialoguePath = speakerPath;
+    inputs.dialoguePaths = dialoguePaths;
     inputs.musicPath = musicPath;
     inputs.fillerPath = isMissing(fillerPath) ? std::string() : fillerPath;
     inputs.decrease = static_cast<int>(std::trunc(decrease->value()));
@@ -413,7 +473,7 @@ void QuelvoMainVC::doExportMix() {
 quelvo::DuckRequest QuelvoMainVC::jobRequest(const std::string& filler) const {
     const std::string name = projectName->text().toStdString();
     quelvo::DuckRequest request;
-    request.inputs = {{speakerPath}, musicPath, filler};
+    request.inputs = {dialoguePaths, musicPath, filler};
     request.rolls = quelvo::currentRolls();
     request.depth.decrease = static_cast<int>(std::trunc(decrease->value()));
     request.depth.toZero = decreaseToZero;

@@ -7,6 +7,8 @@
 // job to the progress sheet; the last job's result stays below until the
 // next one.
 #include <functional>
+
+#include <QImage>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +26,7 @@ class QToolButton;
 namespace kyui {
 
 class ExportMixController;
+class DialogueFileRows;
 class KyCheckButton;
 class KyDragArea;
 class KyNews;
@@ -44,6 +47,8 @@ public:
     static constexpr const char* kLastDialogueFolderKey = "ui.lastFolder.dialogue";
     static constexpr const char* kLastMusicFolderKey = "ui.lastFolder.music";
     static constexpr const char* kLastFillerFolderKey = "ui.lastFolder.filler";
+    // Microphones recorded together: more would not fit the editor's lanes.
+    static constexpr std::size_t kMaxDialogueFiles = 8;
 
     explicit QuelvoMainVC(QWidget* parent = nullptr);
     ~QuelvoMainVC() override;
@@ -56,6 +61,10 @@ public:
     // Outlets.
     KyTextField* projectName;
     KyDragArea* drgSpeaker;
+    // The dialogue files, one a row, when there are several or a video.
+    DialogueFileRows* dialogueRows;
+    // Beside the Dialogue title while one audio file shows the one-file look.
+    QToolButton* btnRemoveDialogue;
     KyDragArea* drgMusic;
     KyDragArea* drgFiller;
     QLabel* lblDialogueDuration;
@@ -87,7 +96,9 @@ public:
     // Made when the window first appears.
     KyNews* kyNews = nullptr;
 
-    // The three files; "" means not given. Only the filler survives a restart.
+    // The files; "" means not given. Only the filler survives a restart.
+    // The dialogue files in the listed order, and the first of them.
+    std::vector<std::string> dialoguePaths;
     std::string speakerPath;
     std::string musicPath;
     std::string fillerPath;
@@ -104,6 +115,14 @@ public:
     void btnRolePressed();
     void btnKyNewsPressed();
     void idle() override;
+
+    // Adds files to the dialogue list in their order; a file already listed
+    // or one past the eighth is refused with a "Warning" alert. Answers
+    // whether any was added.
+    bool addDialogueFiles(const std::vector<std::string>& paths);
+    void removeDialogueFile(int index);
+    // Takes every dialogue file off the window.
+    void clearDialogueFiles();
 
     void applyDecreaseToZero();
     // Follows the stored depth mode: by loudness the slider is disabled and
@@ -145,8 +164,20 @@ private:
     struct FileFacts {
         double duration = 0;
         std::string problem;
+        // A video's picture facts and poster frame.
+        bool video = false, noSound = false;
+        double frameRate = 0;
+        int width = 0, height = 0;
+        QImage poster;
     };
-    void showDurations(unsigned generation, const std::vector<FileFacts>& facts);
+    void dialogueListChanged(const std::string& firstBefore);
+    void refreshDialogueArea();
+    void showDialogueFacts(const std::vector<FileFacts>& facts);
+    // The facts the dialogue's duration line and the music note go by: the
+    // one file's, or with several the first problem, else the longest file's.
+    static FileFacts dialogueSummary(const std::vector<FileFacts>& facts);
+    bool checkDialogueFiles();
+    void showDurations(unsigned generation, const std::vector<FileFacts>& all);
     void showMusicLengthNote(const std::vector<FileFacts>& facts);
     // A "Warning" alert when a chosen file is known to be unreadable.
     bool warnIfUnreadable(const std::string& role, const std::string& path, const std::string& problem);
@@ -155,6 +186,7 @@ private:
     long m_roleObserver = 0;
     unsigned m_durationGeneration = 0;
     std::string m_problems[3];
+    std::vector<std::string> m_dialogueProblems;  // one a dialogue file, once read
     std::optional<double> m_underLU; // the depth mode shown
 };
 

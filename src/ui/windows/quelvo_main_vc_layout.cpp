@@ -13,6 +13,7 @@
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_text_field.h"
+#include "ui/windows/dialogue_file_rows.h"
 #include "ui/windows/job_result_panel.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/preview_panel.h"
@@ -75,6 +76,14 @@ void QuelvoMainVC::buildLayout() {
     btnClear->setToolTip(tr("Forget the filler file"));
     // Raised like any button: a flat one reads as a label.
     btnClear->setAutoRaise(false);
+    btnRemoveDialogue = new QToolButton(this);
+    btnRemoveDialogue->setText(tr("Remove"));
+    btnRemoveDialogue->setToolTip(tr("Take the dialogue file off the window"));
+    btnRemoveDialogue->setAutoRaise(false);
+    btnRemoveDialogue->hide();
+    dialogueRows = new DialogueFileRows(this);
+    dialogueRows->setObjectName("dialogueRows");
+    dialogueRows->hide();
     const int headerHeight = std::max(btnClear->sizeHint().height(), unit);
     int columnWidth = 0;
     // Digits may differ in width; a little slack covers the label's own margins.
@@ -90,6 +99,7 @@ void QuelvoMainVC::buildLayout() {
         header->addWidget(title);
         header->addStretch();
         if (c.area == &drgFiller) header->addWidget(btnClear);
+        if (c.area == &drgSpeaker) header->addWidget(btnRemoveDialogue);
 
         auto* area = new KyDragArea(this);
         area->setToolTip(tr(c.tip));
@@ -115,6 +125,7 @@ void QuelvoMainVC::buildLayout() {
         column->setSpacing(unit / 3);
         column->addLayout(header);
         column->addWidget(area, 1);
+        if (c.area == &drgSpeaker) column->addWidget(dialogueRows);
         column->addWidget(duration);
         if (c.area == &drgMusic) column->addWidget(lblMusicShorter = musicShorterNote(this));
         files->addLayout(column, 1);
