@@ -50,6 +50,10 @@ DuckRequest duckRequestFor(const RenderJobRequest& request);
 // description holds them.
 mix::MixInputs mixInputsFor(const ProjectDescription& project);
 
+// Whether the mix leaves a picture out: the dialogue is a video, and the mix
+// is its sound alone.
+bool mixLeavesOutPicture(const ProjectDescription& project);
+
 // Whether `path` names the dialogue, music or filler file of the request.
 bool namesAnInput(const RenderJobRequest& request, const std::string& path);
 

@@ -7,6 +7,7 @@
 #include "project/filler_clips.h"
 #include "project/volume_keyframes.h"
 #include "writers/fcpxml_time.h"
+#include "writers/fcpxml_video_dialogue.h"
 #include "writers/fcpxml_video_fragments.h"
 
 namespace quelvo {
@@ -36,12 +37,28 @@ std::string asset(const char* id, const std::string& path, const std::string& du
            " hasAudio='1' audioSources='1' audioRate='" + std::to_string(rate) + "'>\n</asset>\n";
 }
 
-std::string resources(const ClipSource& speaker, const ClipSource& music,
-                      const ClipSource& filler) {
+std::string videoAsset(const ClipSource& speaker, const VideoSourceFacts& video,
+                       const VideoDialogueTimes& times) {
+    return std::string("<asset id='SPEAKER' name='SPEAKER' src='") +
+           kymovie::FCPXMLUtils::fcpxmlPercEnc(speaker.path) + "' start=" + times.assetStart +
+           " duration=" + times.assetDuration + videoAssetAttributes(video, "VIDEO", '\'', false) +
+           ">\n</asset>\n" + videoFormatElement(video, "VIDEO", '\'', false) + "\n";
+}
+
+std::string resources(const ProjectDescription& project, const ClipSource& speaker,
+                      const ClipSource& music, const ClipSource& filler) {
+    const auto& video = speaker.facts.video;
+    std::string out = "<resources>\n";
+    if (video) {
+        out += timelineFormatElement(project.timeline, "TIMELINE", '\'') + "\n" +
+               videoAsset(speaker, *video, videoDialogueTimes(project, '\''));
+    } else {
+        out += "<format id='TIMELINE' name='FFVideoFormatRateUndefined'/>\n" +
+               asset("SPEAKER", speaker.path, formatTenths(speaker.facts.duration),
+                     speaker.facts.sampleRate);
+    }
     // The filler asset and its format are written also without a filler.
-    return "<resources>\n<format id='TIMELINE' name='FFVideoFormatRateUndefined'/>\n" +
-           asset("SPEAKER", speaker.path, formatTenths(speaker.facts.duration),
-                 speaker.facts.sampleRate) +
+    return out +
            asset("MUSIC", music.path, formatTenths(music.facts.duration), music.facts.sampleRate) +
            "<format id='UNDEFINED' name='FFVideoFormatRateUndefined'/>\n" +
            asset("FILLER", filler.path, formatTenths(filler.facts.duration),
@@ -55,21 +72,53 @@ std::string nameAttribute(const std::string& name) {
     return kykit::customPercEnc(kymovie::FCPXMLUtils::xmlSafeText(name), false);
 }
 
+// Where the dialogue and the music go: clip times with their quotes, and
+// what the dialogue clip says of its format and timecode.
+struct LegacyPlacement {
+    std::string sequenceDuration, speakerOffset, speakerDuration, speakerStart, speakerFormat;
+    std::string musicOffset, musicDuration, tcFormat;
+};
+
 std::string libraryHead(const std::string& eventName, const std::string& projectName,
-                        const std::string& longestDuration, const std::string& speakerDuration,
-                        const std::string& musicDuration) {
+                        const LegacyPlacement& p) {
     return "<library location='file:///Users/tovensk/Desktop/quelvo.fcpbundle/'>\n<event name='" +
            nameAttribute(eventName) + "'>\n<project name='" + nameAttribute(projectName) +
-           "'>\n<sequence duration=" + longestDuration +
-           " format='TIMELINE'  tcStart='0s' tcFormat='NDF' audioLayout='stereo' "
-           "audioRate='48k'>\n<spine>\n<asset-clip name='SPEAKER' offset='0s' ref='SPEAKER' "
-           "duration=" +
-           speakerDuration +
-           " start='0s' audioRole='dialogue'>\n<asset-clip name='MUSIC' lane='-1' offset='0s' "
-           "ref='MUSIC' duration=" +
-           musicDuration +
+           "'>\n<sequence duration=" + p.sequenceDuration +
+           " format='TIMELINE'  tcStart='0s' tcFormat='" + p.tcFormat +
+           "' audioLayout='stereo' "
+           "audioRate='48k'>\n<spine>\n<asset-clip name='SPEAKER' offset=" +
+           p.speakerOffset + " ref='SPEAKER' duration=" + p.speakerDuration +
+           " start=" + p.speakerStart + p.speakerFormat +
+           " audioRole='dialogue'>\n<asset-clip name='MUSIC' lane='-1' offset=" + p.musicOffset +
+           " ref='MUSIC' duration=" + p.musicDuration +
            " start='0s' audioRole='music' format='UNDEFINED'>\n<adjust-volume>\n<param "
            "name='amount'>\n<keyframeAnimation>";
+}
+
+LegacyPlacement audioPlacement(const ClipSource& speaker, const ClipSource& music) {
+    // This document's sequence has always been as long as the longer of the
+    // dialogue and the music, whatever the filler's length.
+    const double longest =
+        std::max(finiteOrZero(speaker.facts.duration), finiteOrZero(music.facts.duration));
+    return {formatTenths(longest),
+            "'0s'",
+            formatTenths(speaker.facts.duration),
+            "'0s'",
+            "",
+            "'0s'",
+            formatTenths(music.facts.duration),
+            "NDF"};
+}
+
+LegacyPlacement videoPlacement(const ProjectDescription& project, const VideoDialogueTimes& t) {
+    return {t.sequenceDuration,
+            t.clipOffset,
+            t.clipDuration,
+            t.clipStart,
+            " format='VIDEO' tcFormat='" + tcFormatText(project.timeline) + "'",
+            t.musicOffset,
+            t.musicDuration,
+            tcFormatText(project.timeline)};
 }
 
 std::string keyframes(const kymovie::VolumeKeyframeList& list) {
@@ -84,8 +133,8 @@ std::string keyframes(const kymovie::VolumeKeyframeList& list) {
 std::string legacyFillerClips(const std::vector<FillerPlacementClip>& clips) {
     std::string out;
     for (const FillerPlacementClip& clip : clips)
-        out += "<asset-clip name='FILLER' lane='-2' offset=" + tenthsAttribute(clip.offsetTenths) +
-               " ref='FILLER' duration=" + tenthsAttribute(clip.durationTenths) + kFillerClipTail;
+        out += "<asset-clip name='FILLER' lane='-2' offset=" + tenthsAttribute(clip.offsetSteps) +
+               " ref='FILLER' duration=" + tenthsAttribute(clip.durationSteps) + kFillerClipTail;
     return out;
 }
 
@@ -96,17 +145,21 @@ std::string legacyDocument(const ProjectDescription& project) {
     const ClipSource& music = project.music.source;
     const ClipSource noFiller;
     const ClipSource& filler = project.filler ? project.filler->source : noFiller;
-    // This document's sequence has always been as long as the longer of the
-    // dialogue and the music, whatever the filler's length.
-    const double longest =
-        std::max(finiteOrZero(speaker.facts.duration), finiteOrZero(music.facts.duration));
+    const bool video = speaker.facts.video.has_value();
+    const VideoDialogueTimes times = videoDialogueTimes(project, '\'');
 
     std::string doc = kHeader;
-    doc += resources(speaker, music, filler);
-    doc += libraryHead(project.eventName, project.projectName, formatTenths(longest),
-                       formatTenths(speaker.facts.duration), formatTenths(music.facts.duration));
+    doc += resources(project, speaker, music, filler);
+    doc += libraryHead(project.eventName, project.projectName,
+                       video ? videoPlacement(project, times) : audioPlacement(speaker, music));
     doc += keyframes(project.music.keyframes);
-    if (project.filler) doc += legacyFillerClips(project.filler->clips);
+    if (project.filler && video) {
+        for (const auto& [offset, duration] : times.fillers)
+            doc += "<asset-clip name='FILLER' lane='-2' offset=" + offset +
+                   " ref='FILLER' duration=" + duration + kFillerClipTail;
+    } else if (project.filler) {
+        doc += legacyFillerClips(project.filler->clips);
+    }
     doc += kTail;
     return doc;
 }
