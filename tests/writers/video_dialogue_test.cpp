@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "jobs/duck_job.h"
+#include "jobs/render_job.h"
 #include "support/test_support.h"
 #include "writers/melt_proof.h"
 
@@ -331,6 +332,20 @@ TEST(VideoDialogue, Fcp7XmlAndMltKeepThePicture) {
             xmeml[e.parent].name == "track")
             ++pictures;
     EXPECT_EQ(pictures, 1);
+
+    // The mix is the video's sound under the ducked music, and says it is sound only.
+    RenderJobRequest render;
+    render.dialoguePath = (dir / "talk.mov").string();
+    render.musicPath = (dir / "music.wav").string();
+    render.outputPath = (dir / "mix.wav").string();
+    render.speech = kyaudio::ClusterList{{0.5, 1.2}};
+    const RenderJobOutcome mixed = renderDuckedMix(render, nullptr);
+    ASSERT_TRUE(mixed.success) << mixed.message;
+    EXPECT_TRUE(mixLeavesOutPicture(mixed.job.project));
+    const nlohmann::json mix = ffprobe(dir / "mix.wav");
+    ASSERT_EQ(mix["streams"].size(), 1u);
+    EXPECT_EQ(mix["streams"][0]["codec_type"], "audio");
+    EXPECT_NEAR(std::stod(mix["format"]["duration"].get<std::string>()), 8.0, 0.05);
 
     ASSERT_TRUE(duck(dir, "talk.mov", ProjectFormat::mlt, "talk.mlt").success);
     if (test::meltProgram().empty()) GTEST_SKIP() << "melt is not installed";
