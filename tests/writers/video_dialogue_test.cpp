@@ -14,7 +14,9 @@
 
 #include "jobs/duck_job.h"
 #include "jobs/render_job.h"
+#include "project/project_builder.h"
 #include "support/test_support.h"
+#include "writers/fcpxml_writers.h"
 #include "writers/melt_proof.h"
 
 namespace quelvo {
@@ -364,6 +366,37 @@ TEST(VideoDialogue, Fcp7XmlAndMltKeepThePicture) {
     EXPECT_EQ(v["codec_type"], "video");
     EXPECT_EQ(v["width"], 320);
     EXPECT_EQ(v["height"], 240);
+}
+
+// The 1.9 document of a 25 fps interview starting at 01:00:00:00, with two
+// sound streams, Rec. 709 colour and fillers placed on its frames.
+TEST(VideoDialogue, GoldenDocumentOfATimecodedInterview) {
+    DuckRequest request;
+    request.inputs = {{"/Users/editor/Interview/A001.mov"},
+                      "/Users/editor/Music/bed.wav",
+                      "/Users/editor/Music/fill.wav"};
+    request.rolls = QVRoll{0.3, 0.3, 0.3, 0.7, -24};
+    request.depth.decrease = -20;
+    request.eventName = "A001_event";
+    request.projectName = "A001_project";
+    ProjectAnalysis analysis;
+    MediaFileFacts dialogue{48000, 2, 48000 * 20 + 100, 20.0 + 100.0 / 48000};
+    VideoSourceFacts video;
+    video.frameDuration = {1, 25};
+    video.width = 1920;
+    video.height = 1080;
+    video.color = kymediainfo::ColorCodes{1, 1, 1};
+    video.startFrames = 90000;
+    video.audioStreams = {{1, 2, 48000, "stereo"}, {2, 1, 48000, "mono"}};
+    dialogue.video = video;
+    analysis.dialogue = {dialogue};
+    analysis.music = {44100, 2, 44100 * 19, 19.0};
+    analysis.filler = {44100, 2, 44100 * 10, 10.0};
+    analysis.speech = {{1.0, 3.5}, {4.7, 7.5}};
+    analysis.musicSounding = {{0, 8.03}, {10.5, 19.0}};
+    const std::string document = writeFcpxml19(describeProject(request, analysis));
+    EXPECT_VALID_FCPXML(document, "1.9");
+    test::expectGolden("ducking_v1_9_video_25p_timecode.fcpxml", document);
 }
 
 } // namespace
