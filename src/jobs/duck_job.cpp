@@ -17,6 +17,7 @@
 #include "jobs/dialogue_analyses.h"
 #include "jobs/job_warnings.h"
 #include "media/audio_file.h"
+#include "media/media_info.h"
 #include "mix/loudness_depth.h"
 #include "project/project_builder.h"
 #include "project/volume_keyframes.h"
@@ -48,6 +49,12 @@ void failedToRead(DuckOutcome& outcome, const std::string& role, const std::stri
 MediaFileFacts factsOf(const kyaudio::AudioFileInfo& info) {
     return MediaFileFacts{info.sampleRate, info.channels, info.sampleCount,
                           finiteOrZero(info.duration)};
+}
+
+// Corrected audio facts keep the picture the probe found.
+MediaFileFacts withVideo(MediaFileFacts facts, const MediaFileFacts& probed) {
+    facts.video = probed.video;
+    return facts;
 }
 
 // The length the project gives a file: its header's, unless the packets
@@ -120,10 +127,16 @@ bool failedOrStopped(JobState& job, const std::string& role, const std::string& 
 bool probeInputs(JobState& job) {
     const DuckInputs& in = job.request.inputs;
     for (const std::string& path : in.dialogue) {
+        const kymediainfo::MediaFacts media = kymediainfo::probeMedia(path);
+        if (media.status && media.hasVideo && media.audioStreams.empty()) {
+            failedToRead(job.outcome, "dialogue", path, "the video has no sound");
+            return false;
+        }
         const kyaudio::AudioFileInfo info = kyaudio::probeAudioFile(path);
         if (failedOrStopped(job, "dialogue", path, info.status)) return false;
         job.dialogue.push_back(info);
         job.analysis.dialogue.push_back(factsOf(info));
+        job.analysis.dialogue.back().video = videoSourceFacts(media);
     }
     job.music = kyaudio::probeAudioFile(in.music);
     if (failedOrStopped(job, "music", in.music, job.music.status)) return false;
@@ -172,7 +185,7 @@ bool findDialogueSpeech(JobState& job) {
     kykit::ih_setText(job.context.status, kStageFiltering);
     for (size_t i = 0; i < paths.size(); ++i) {
         noteAnalysed(found[i], "dialogue", paths[i], job.dialogue[i], job.outcome.warnings);
-        job.analysis.dialogue[i] = factsOf(job.dialogue[i]);
+        job.analysis.dialogue[i] = withVideo(factsOf(job.dialogue[i]), job.analysis.dialogue[i]);
         perFile.push_back(found[i].clusters);
     }
     job.analysis.speech = duckedSpeech(perFile, request.rolls);
@@ -304,6 +317,12 @@ bool analyse(JobState& job) {
     }
     if (job.stopped()) return false;
     outcome.project = describeProject(job.request, job.analysis);
+    if (const auto& video = job.analysis.dialogue.front().video) {
+        const double timelineRate = outcome.project.timeline.frameRate;
+        if (std::fabs(video->framesPerSecond() - timelineRate) > 0.001)
+            outcome.warnings.push_back(frameRateWarning(job.dialoguePath, video->framesPerSecond(),
+                                                        timelineRate, video->variableFrameRate));
+    }
     outcome.clusters = static_cast<int>(outcome.project.speech.size());
     outcome.keyframes = static_cast<int>(outcome.project.music.keyframes.size());
     outcome.fillerClips =

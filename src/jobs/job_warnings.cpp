@@ -17,6 +17,18 @@ std::string decibels(double value) {
                          : std::to_chars(text, text + sizeof text, value).ptr;
     return std::string(text, end);
 }
+// "29.97", "25", "29.873": three decimals at most, in the C locale.
+std::string rateText(double value) {
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, std::isfinite(value) ? value : 0.0,
+                                   std::chars_format::fixed, 3)
+                         .ptr;
+    std::string out(text, end);
+    while (!out.empty() && out.back() == '0')
+        out.pop_back();
+    if (!out.empty() && out.back() == '.') out.pop_back();
+    return out;
+}
 std::string seconds(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f s", std::isfinite(value) ? value : 0.0);
@@ -53,6 +65,14 @@ std::string damageWarning(const std::string& role, const std::string& path, cons
 std::string lengthWarning(const std::string& path, double headerSeconds, double audioSeconds) {
     return "the header of " + kykit::fu_getFileNameFromPath(path) + " says it lasts " + seconds(headerSeconds) +
            ", but its audio lasts " + seconds(audioSeconds) + "; the project uses the audio's length";
+}
+
+std::string frameRateWarning(const std::string& path, double videoRate, double timelineRate,
+                             bool variableRate) {
+    return kykit::fu_getFileNameFromPath(path) + " runs at " + rateText(videoRate) +
+           " frames per second" + (variableRate ? " (a variable rate)" : "") +
+           "; its timeline runs at " + rateText(timelineRate) +
+           ", the nearest rate Final Cut Pro offers";
 }
 
 } // namespace quelvo

@@ -27,4 +27,10 @@ std::string damageWarning(const std::string& role, const std::string& path, cons
 // the project uses the audio's length".
 std::string lengthWarning(const std::string& path, double headerSeconds, double audioSeconds);
 
+// "phone.mp4 runs at 29.87 frames per second (a variable rate); its
+// timeline runs at 29.97, the nearest rate Final Cut Pro offers": a video
+// dialogue whose rate is none of the timeline rates.
+std::string frameRateWarning(const std::string& path, double videoRate, double timelineRate,
+                             bool variableRate);
+
 } // namespace quelvo

@@ -87,6 +87,10 @@ mix::MixInputs mixInputsFor(const ProjectDescription& project) {
     return inputs;
 }
 
+bool mixLeavesOutPicture(const ProjectDescription& project) {
+    return !project.dialogue.empty() && project.dialogue.front().source.facts.video.has_value();
+}
+
 bool namesAnInput(const RenderJobRequest& request, const std::string& path) {
     for (const std::string* input : {&request.dialoguePath, &request.musicPath, &request.fillerPath})
         if (kykit::sameFile(path, *input)) return true;

@@ -54,6 +54,10 @@ DuckRequest duckRequestFor(const RenderJobRequest& request);
 // description holds them.
 mix::MixInputs mixInputsFor(const ProjectDescription& project);
 
+// Whether the mix leaves a picture out: the dialogue is a video, and the mix
+// is its sound alone.
+bool mixLeavesOutPicture(const ProjectDescription& project);
+
 // Whether `path` names a dialogue, the music or the filler file of the request.
 bool namesAnInput(const RenderJobRequest& request, const std::string& path);
 

@@ -55,9 +55,56 @@ std::optional<double> seconds(int64_t value, AVRational timeBase) {
 
 bool differsFrom(double a, double b) { return std::fabs(a - b) > 0.002 * std::max(a, b); }
 
+std::vector<AudioStreamFacts> audioStreamsOf(const AVFormatContext* format) {
+    std::vector<AudioStreamFacts> streams;
+    for (unsigned i = 0; i < format->nb_streams; ++i) {
+        const AVCodecParameters* codec = format->streams[i]->codecpar;
+        if (codec->codec_type != AVMEDIA_TYPE_AUDIO) continue;
+        AudioStreamFacts facts{static_cast<int>(i), codec->ch_layout.nb_channels,
+                               codec->sample_rate, ""};
+        if (codec->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC) {
+            char name[64] = {};
+            if (av_channel_layout_describe(&codec->ch_layout, name, sizeof name) > 0)
+                facts.layout = name;
+        }
+        streams.push_back(std::move(facts));
+    }
+    return streams;
+}
+
+std::optional<ColorCodes> colorOf(const AVCodecParameters* codec) {
+    if (codec->color_primaries == AVCOL_PRI_UNSPECIFIED ||
+        codec->color_trc == AVCOL_TRC_UNSPECIFIED || codec->color_space == AVCOL_SPC_UNSPECIFIED)
+        return std::nullopt;
+    return ColorCodes{codec->color_primaries, codec->color_trc, codec->color_space};
+}
+
+void readVideoStream(const AVStream* video, MediaFacts& facts) {
+    facts.frameRate = rateOf(video->avg_frame_rate);
+    const std::optional<double> realRate = rateOf(video->r_frame_rate);
+    facts.variableFrameRate =
+        facts.frameRate && realRate && differsFrom(*facts.frameRate, *realRate);
+    const AVRational rate = facts.frameRate ? video->avg_frame_rate : video->r_frame_rate;
+    if (rate.num > 0 && rate.den > 0) facts.frameDuration = Rational{rate.den, rate.num};
+    if (video->codecpar->width > 0 && video->codecpar->height > 0)
+        facts.videoSize = VideoSize{video->codecpar->width, video->codecpar->height};
+    facts.color = colorOf(video->codecpar);
+}
+
 } // namespace
 
+bool isDropFrameTimecode(const std::string& timecode) {
+    const size_t last = timecode.find_last_of(":;.,");
+    return last != std::string::npos && timecode[last] != ':';
+}
+
 std::optional<double> timecodeToSeconds(const std::string& timecode, double frameRate) {
+    const std::optional<int64_t> count = timecodeToFrames(timecode, frameRate);
+    if (!count) return std::nullopt;
+    return static_cast<double>(*count) / frameRate;
+}
+
+std::optional<int64_t> timecodeToFrames(const std::string& timecode, double frameRate) {
     if (!(frameRate > 0) || !std::isfinite(frameRate)) return std::nullopt;
     int parts[4] = {};
     bool dropFrame = false;
@@ -93,7 +140,7 @@ std::optional<double> timecodeToSeconds(const std::string& timecode, double fram
         const int64_t totalMinutes = int64_t(hours) * 60 + minutes;
         count -= dropped * (totalMinutes - totalMinutes / 10);
     }
-    return static_cast<double>(count) / frameRate;
+    return count;
 }
 
 MediaFacts probeMedia(const std::string& path) {
@@ -122,18 +169,18 @@ MediaFacts probeMedia(const std::string& path) {
         facts.duration = seconds(video->duration, video->time_base);
     }
 
-    if (video) {
-        facts.frameRate = rateOf(video->avg_frame_rate);
-        const std::optional<double> realRate = rateOf(video->r_frame_rate);
-        facts.variableFrameRate = facts.frameRate && realRate && differsFrom(*facts.frameRate, *realRate);
-        if (video->codecpar->width > 0 && video->codecpar->height > 0)
-            facts.videoSize = VideoSize{video->codecpar->width, video->codecpar->height};
-    }
+    if (video) readVideoStream(video, facts);
+    facts.audioStreams = audioStreamsOf(format);
 
     if (const std::optional<std::string> timecode = findTimecode(format, video)) {
         std::optional<double> rate = facts.frameRate;
         if (!rate && video) rate = rateOf(video->r_frame_rate);
-        if (rate) facts.start = timecodeToSeconds(*timecode, *rate);
+        facts.timecode = *timecode;
+        facts.dropFrame = isDropFrameTimecode(*timecode);
+        if (rate) {
+            facts.timecodeFrames = timecodeToFrames(*timecode, *rate);
+            facts.start = timecodeToSeconds(*timecode, *rate);
+        }
     }
     if (!facts.start && format->start_time != AV_NOPTS_VALUE)
         facts.start = static_cast<double>(format->start_time) / AV_TIME_BASE;

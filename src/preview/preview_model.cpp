@@ -77,7 +77,9 @@ PreviewScene PreviewModel::scene(const PreviewSettings& s) const {
     }
     const DuckDepth depth{s.duckingDecrease, s.decreaseToZero, s.overallMusicLevel, std::nullopt};
     scene.keyframes = musicKeyframes(scene.speech, s.rolls, depth);
-    if (s.withFiller) scene.fillers = fillerClipsOf(fillerPlacements(m_musicClusters, s.fillerSeconds));
+    if (s.withFiller)
+        scene.fillers =
+            fillerClipsOf(fillerPlacements(m_musicClusters, s.fillerSeconds, s.fillerGrid));
     return scene;
 }
 

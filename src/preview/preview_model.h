@@ -30,6 +30,9 @@ struct PreviewSettings {
     // interval's level measured (see DepthMeasurement); absent for the fixed depth.
     std::optional<double> underLU;
     double fillerSeconds = 0; // the filler's length, which caps its clips (0: unknown)
+    // Where filler clips may start and end (fillerGridFor of the project's
+    // timeline): a video dialogue's frames, else tenths of a second.
+    FrameGrid fillerGrid = kTenthsGrid;
     bool operator==(const PreviewSettings&) const = default;
 };
 

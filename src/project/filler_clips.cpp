@@ -2,19 +2,16 @@
 
 #include <algorithm>
 
-#include "base/numbers.h"
-
 namespace quelvo {
 
 std::vector<FillerPlacement> placeFillers(const kyaudio::ClusterList& musicClusters,
-                                          double fillerSeconds) {
+                                          double fillerSeconds, FrameGrid grid) {
     std::vector<FillerPlacement> clips;
     for (size_t i = 0; i + 1 < musicClusters.size(); ++i) {
         const double gapStart = musicClusters[i].end;
         double length = musicClusters[i + 1].start - gapStart;
         if (fillerSeconds > 0) length = std::min(length, fillerSeconds);
-        clips.push_back(
-            {kykit::truncateSnapped(gapStart * 10.0), kykit::truncateSnapped(length * 10.0)});
+        clips.push_back({grid.stepsDown(gapStart), grid.stepsDown(length), grid});
     }
     return clips;
 }

@@ -51,10 +51,10 @@ kymovie::VolumeKeyframeList fillerFadeKeyframes(double clipSeconds) {
 }
 
 std::vector<FillerPlacementClip> fillerPlacements(const kyaudio::ClusterList& musicSounding,
-                                                  double fillerSeconds) {
+                                                  double fillerSeconds, FrameGrid grid) {
     std::vector<FillerPlacementClip> clips;
-    for (const FillerPlacement& p : placeFillers(musicSounding, fillerSeconds)) {
-        FillerPlacementClip clip{p.offsetTenths, p.durationTenths, {}};
+    for (const FillerPlacement& p : placeFillers(musicSounding, fillerSeconds, grid)) {
+        FillerPlacementClip clip{p.offsetSteps, p.durationSteps, {}, grid};
         clip.fade = fillerFadeKeyframes(clip.duration());
         clips.push_back(std::move(clip));
     }
@@ -65,6 +65,40 @@ bool requestUsesFiller(const DuckRequest& request) {
     const std::string& filler = request.inputs.filler;
     // The drop areas show "Drag Here" until a file is dropped.
     return !filler.empty() && !kykit::contains(kykit::toLower(filler), "drag here");
+}
+
+std::optional<VideoSourceFacts> videoSourceFacts(const kymediainfo::MediaFacts& media) {
+    if (!media.status || !media.hasVideo || !media.frameDuration.valid()) return std::nullopt;
+    VideoSourceFacts video;
+    video.frameDuration = media.frameDuration;
+    if (media.videoSize) {
+        video.width = media.videoSize->width;
+        video.height = media.videoSize->height;
+    }
+    video.color = media.color;
+    video.startFrames = media.timecodeFrames.value_or(0);
+    video.dropFrame = media.dropFrame;
+    video.variableFrameRate = media.variableFrameRate;
+    video.audioStreams = media.audioStreams;
+    return video;
+}
+
+TimelineFormat timelineFor(const std::vector<DialogueClip>& dialogue) {
+    TimelineFormat timeline;
+    if (dialogue.empty() || !dialogue.front().source.facts.video) return timeline;
+    const VideoSourceFacts& video = *dialogue.front().source.facts.video;
+    timeline.frameRate = nearestTimelineRate(video.framesPerSecond());
+    if (video.width > 0 && video.height > 0) {
+        timeline.width = video.width;
+        timeline.height = video.height;
+    }
+    timeline.dropFrame = video.dropFrame;
+    timeline.fromVideo = true;
+    return timeline;
+}
+
+FrameGrid fillerGridFor(const TimelineFormat& timeline) {
+    return timeline.fromVideo ? timeline.frameGrid() : kTenthsGrid;
 }
 
 ProjectDescription describeProject(const DuckRequest& request, const ProjectAnalysis& analysis) {
@@ -78,6 +112,7 @@ ProjectDescription describeProject(const DuckRequest& request, const ProjectAnal
         project.dialogue.push_back({clipSource(request.inputs.dialogue[i], facts, roles[i]), 0.0});
         project.duration = std::max(project.duration, facts.duration);
     }
+    project.timeline = timelineFor(project.dialogue);
     project.music.source = clipSource(request.inputs.music, analysis.music, request.musicRole);
     project.music.overallLevel = request.depth.overallMusicLevel;
     project.music.keyframes =
@@ -87,7 +122,8 @@ ProjectDescription describeProject(const DuckRequest& request, const ProjectAnal
         project.music.soundingIntervals = analysis.musicSounding;
         FillerTrack filler;
         filler.source = clipSource(request.inputs.filler, analysis.filler, "BGM");
-        filler.clips = fillerPlacements(analysis.musicSounding, analysis.filler.duration);
+        filler.clips = fillerPlacements(analysis.musicSounding, analysis.filler.duration,
+                                        fillerGridFor(project.timeline));
         project.filler = std::move(filler);
         project.duration = std::max(project.duration, analysis.filler.duration);
     }

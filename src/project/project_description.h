@@ -16,18 +16,46 @@
 #include <vector>
 
 #include "base/cluster.h"
+#include "media/media_info.h"
+#include "project/frame_grid.h"
 #include "project/volume_keyframe.h"
 
 namespace quelvo {
 
 // The timeline the clips are placed on. Audio-only projects still need a
-// picture format for the editors that insist on one.
+// picture format for the editors that insist on one; with a video dialogue
+// the timeline takes the video's size and the timeline rate nearest to its
+// frame rate, and every edit point sits on its frames.
 struct TimelineFormat {
-    double frameRate = 30; // frames per second
+    double frameRate = 30; // frames per second, one of kTimelineRates
     int width = 1920;
     int height = 1080;
+    bool dropFrame = false; // the video's timecode counts drop-frame
+    bool fromVideo = false; // the format follows a video dialogue
     double frameSeconds() const { return 1.0 / frameRate; }
+    FrameGrid frameGrid() const { return frameGridOf(frameRate); }
     bool operator==(const TimelineFormat&) const = default;
+};
+
+// The picture of a video recording, as its file describes it.
+struct VideoSourceFacts {
+    kymediainfo::Rational frameDuration; // the video's own frame, exactly
+    int width = 0;
+    int height = 0;
+    std::optional<kymediainfo::ColorCodes> color; // where the file says it
+    // Where the media starts: its timecode as a count of its own frames (0
+    // without a timecode), so the editor finds the frames it names.
+    int64_t startFrames = 0;
+    bool dropFrame = false;
+    bool variableFrameRate = false;
+    std::vector<kymediainfo::AudioStreamFacts> audioStreams; // every one, in file order
+    double startSeconds() const {
+        return static_cast<double>(startFrames) * frameDuration.seconds();
+    }
+    double framesPerSecond() const {
+        return frameDuration.valid() ? 1.0 / frameDuration.seconds() : 0;
+    }
+    bool operator==(const VideoSourceFacts&) const = default;
 };
 
 // What the writers need to know about one media file, as the job found it
@@ -36,8 +64,9 @@ struct TimelineFormat {
 struct MediaFileFacts {
     int sampleRate = 0; // Hz
     int channels = 0;
-    int64_t sampleCount = 0; // frames at sampleRate
-    double duration = 0;     // the media's length in seconds
+    int64_t sampleCount = 0;                              // frames at sampleRate
+    double duration = 0;                                  // the media's length in seconds
+    std::optional<VideoSourceFacts> video = std::nullopt; // absent for a sound recording
     bool operator==(const MediaFileFacts&) const = default;
 };
 
@@ -78,20 +107,22 @@ struct MusicClip {
 inline constexpr double kFillerFadeSeconds = 5.0;
 
 // One filler clip: it plays the filler from its media start at `offset` on
-// the timeline for `duration` seconds. The times are whole tenths (as the
-// placement rule makes them), kept as counts so that writers that print
-// tenths print exactly those.
+// the timeline for `duration` seconds. The times are whole steps of `grid`
+// (tenths of a second, or the frames of a video dialogue's timeline, as the
+// placement rule makes them), kept as counts so that writers print exactly
+// those.
 struct FillerPlacementClip {
-    int64_t offsetTenths = 0;
-    int64_t durationTenths = 0;
+    int64_t offsetSteps = 0;
+    int64_t durationSteps = 0;
     // The fade-out as level keyframes on the clip's own time (0 = the clip's
     // start), in dB: full level until the fade begins, then the eased fall
     // to -96 dB at the clip's end, sampled finely enough for a writer that
     // can only draw straight lines between keyframes. A clip shorter than
     // the fade starts fading at once.
     kymovie::VolumeKeyframeList fade;
-    double offset() const { return static_cast<double>(offsetTenths) / 10.0; }
-    double duration() const { return static_cast<double>(durationTenths) / 10.0; }
+    FrameGrid grid = kTenthsGrid;
+    double offset() const { return grid.seconds(offsetSteps); }
+    double duration() const { return grid.seconds(durationSteps); }
     bool operator==(const FillerPlacementClip&) const = default;
 };
 

@@ -63,8 +63,8 @@ class MltDocument {
             MltTrack fillers{m_project.filler->source.role, {}};
             for (const FillerPlacementClip& clip : m_project.filler->clips)
                 fillers.entries.push_back({&m_project.filler->source,
-                                           m_clock.tenths(clip.offsetTenths),
-                                           m_clock.tenths(clip.durationTenths),
+                                           m_clock.steps(clip.offsetSteps, clip.grid),
+                                           m_clock.steps(clip.durationSteps, clip.grid),
                                            mltLevel(clip.fade, 0, m_project.timeline)});
             m_tracks.push_back(std::move(fillers));
         }
@@ -77,6 +77,12 @@ class MltDocument {
                     m_producers.push_back(entry.source);
                 }
             }
+    }
+
+    // A track whose clips are a video's, shown as the picture.
+    bool showsPicture(size_t index) const {
+        const auto& entries = m_tracks[index].entries;
+        return !entries.empty() && entries.front().source->facts.video.has_value();
     }
 
     void property(std::string_view name, const std::string& value) {
@@ -114,7 +120,8 @@ class MltDocument {
             property("length", std::to_string(frames));
             property("eof", "pause");
             property("resource", kykit::fu_absolutePath(source.path));
-            property("video_index", "-1");
+            // A video dialogue keeps its picture; every other file is sound.
+            property("video_index", source.facts.video ? "0" : "-1");
             property("mlt_service", "avformat");
             property("seekable", "1");
             property("shotcut:caption", source.name);
@@ -149,7 +156,7 @@ class MltDocument {
     void writePlaylist(size_t index) {
         const MltTrack& track = m_tracks[index];
         m_xml.open("playlist", {{"id", "playlist" + std::to_string(index)}});
-        property("shotcut:audio", "1");
+        if (!showsPicture(index)) property("shotcut:audio", "1");
         property("shotcut:name", track.name);
         int64_t at = 0;
         for (const MltEntry& entry : track.entries) {
@@ -187,8 +194,11 @@ class MltDocument {
                                {"out", lastFrame(m_length)}});
         property("shotcut", "1");
         m_xml.empty("track", {{"producer", "background"}});
-        for (size_t i = 0; i < m_tracks.size(); ++i)
-            m_xml.empty("track", {{"producer", "playlist" + std::to_string(i)}, {"hide", "video"}});
+        for (size_t i = 0; i < m_tracks.size(); ++i) {
+            XmlAttributes track{{"producer", "playlist" + std::to_string(i)}};
+            if (!showsPicture(i)) track.push_back({"hide", "video"});
+            m_xml.empty("track", track);
+        }
         // Every track summed onto the background, as Shotcut plants its mixes.
         for (size_t i = 0; i < m_tracks.size(); ++i) {
             m_xml.open("transition", {{"id", "transition" + std::to_string(i)}});

@@ -12,6 +12,7 @@
 #include "writers/fcpxml_audio.h"
 #include "writers/fcpxml_document.h"
 #include "writers/fcpxml_time.h"
+#include "writers/fcpxml_video_dialogue.h"
 #include "writers/fcpxml_video_fragments.h"
 
 namespace quelvo {
@@ -29,11 +30,12 @@ std::string nameAttribute(const std::string& name) {
     return kykit::customPercEnc(kymovie::FCPXMLUtils::xmlSafeText(name), false);
 }
 
-std::string fillerClip(const std::string& name, int lane, const FillerPlacementClip& clip) {
+std::string fillerClip(const std::string& name, int lane, const std::string& offset,
+                       const std::string& duration) {
     // The name lands between apostrophes, so it is escaped for them.
     return "<asset-clip name='" + nameAttribute(name) + "' lane='" + std::to_string(lane) +
-           "' offset=" + tenthsAttribute(clip.offsetTenths) + " ref='" + QVFCPXML::kFillerId +
-           "' duration=" + tenthsAttribute(clip.durationTenths) + " audioRole='BGM' format='" +
+           "' offset=" + offset + " ref='" + QVFCPXML::kFillerId + "' duration=" + duration +
+           " audioRole='BGM' format='" +
            QVFCPXML::finalAudioFormatId() +
            "'>\n<adjust-volume>\n<param name='amount'>\n<fadeOut type=\"easeIn\" "
            "duration='5s'/>\n</param>\n</adjust-volume>\n<audio-channel-source role='BGM.BGM-1' "
@@ -49,6 +51,11 @@ kyaudio::AudioFileInfo audioInfo(const ClipSource& source) {
     info.sampleCount = source.facts.sampleCount;
     info.duration = source.facts.duration;
     return info;
+}
+
+// Attribute text as the fragments write it.
+std::string attr(const std::string& text) {
+    return kykit::customPercEnc(FU::xmlSafeText(text), true);
 }
 
 } // namespace
@@ -74,6 +81,11 @@ int QVFCPXML::musicLane() const {
     return -std::max(1, static_cast<int>(m_project->dialogue.size()));
 }
 
+const VideoSourceFacts* QVFCPXML::video() const {
+    const auto& video = dialogue().source.facts.video;
+    return video ? &*video : nullptr;
+}
+
 int QVFCPXML::fillerClipCount() const {
     return m_project->filler ? static_cast<int>(m_project->filler->clips.size()) : 0;
 }
@@ -85,12 +97,15 @@ std::string QVFCPXML::makeDocument() const {
 }
 
 std::string QVFCPXML::makeResources() const {
-    return " " + makeTimelineFormat() + "\n " + makeAudioFormat() + "\n " + makeSpeakerAsset() +
-           makeOtherDialogueAssets() + "\n " + makeMusicAsset() + "\n " + makeFillerAsset();
+    std::string formats = " " + makeTimelineFormat() + "\n " + makeAudioFormat();
+    if (video()) formats += "\n   " + videoFormatElement(*video(), kVideoFormatId, '"', true);
+    return formats + "\n " + makeSpeakerAsset() + makeOtherDialogueAssets() + "\n " +
+           makeMusicAsset() + "\n " + makeFillerAsset();
 }
 
 std::string QVFCPXML::makeTimelineFormat() const {
     const TimelineFormat& t = m_project->timeline;
+    if (video()) return "  " + timelineFormatElement(t, kTimelineId, '"');
     return std::string("  <format id=\"") + kTimelineId + "\" name=\"" +
            kymovie::KyVideoFormats::getVideoFormat({t.width, t.height}, t.frameRate) + "\"/>";
 }
@@ -102,9 +117,12 @@ std::string QVFCPXML::makeAudioFormat() const {
 
 std::string QVFCPXML::makeSpeakerAsset() const {
     const ClipSource& s = dialogue().source;
+    if (video()) return makeVideoSpeakerAsset(*video());
     return FU::getResourceAudioAsset(kSpeakerId, s.path, audioInfo(s));
 }
 
+// Further recordings are placed for their sound: the first recording's
+// picture is the one on the timeline.
 std::string QVFCPXML::makeOtherDialogueAssets() const {
     std::string out;
     for (size_t i = 1; i < m_project->dialogue.size(); ++i) {
@@ -112,6 +130,17 @@ std::string QVFCPXML::makeOtherDialogueAssets() const {
         out += "\n " + FU::getResourceAudioAsset(speakerId(i), s.path, audioInfo(s));
     }
     return out;
+}
+
+std::string QVFCPXML::makeVideoSpeakerAsset(const VideoSourceFacts& video) const {
+    const ClipSource& s = dialogue().source;
+    const VideoDialogueTimes times = videoDialogueTimes(*m_project, '"');
+    return std::string("<asset id=\"") + kSpeakerId + "\" name=\"" +
+           attr(kykit::fu_getFileNameWithoutExtension(s.name)) + "\" start=" + times.assetStart +
+           " duration=" + times.assetDuration +
+           videoAssetAttributes(video, kVideoFormatId, '"', true) +
+           "><media-rep kind=\"original-media\" src=\"" + attr(FU::fcpxmlPercEnc(s.path)) +
+           "\"/></asset>";
 }
 
 std::string QVFCPXML::makeMusicAsset() const {
@@ -126,16 +155,30 @@ std::string QVFCPXML::makeFillerAsset() const {
 }
 
 std::string QVFCPXML::makeLibraryContent() const {
+    const std::string duration = video() ? videoDialogueTimes(*m_project, '"').sequenceDuration
+                                         : formatSequenceTime(m_project->duration);
     return " <event name='" + nameAttribute(m_project->eventName) + "'>\n  <project name='" +
            nameAttribute(m_project->projectName) + "'>\n   <sequence format=\"" + kTimelineId +
-           "\" duration=" + formatSequenceTime(m_project->duration) +
-           " tcStart=\"0s\" tcFormat=\"NDF\" audioLayout=\"stereo\" "
+           "\" duration=" + duration + " tcStart=\"0s\" tcFormat=\"" +
+           tcFormatText(m_project->timeline) +
+           "\" audioLayout=\"stereo\" "
            "audioRate=\"48k\">\n\t<spine>\n" +
            makeMainClip() + "\n\t</spine>\n   </sequence>\n  </project>\n </event>";
 }
 
 std::string QVFCPXML::makeMainClip() const {
     const DialogueClip& d = dialogue();
+    if (video()) {
+        // The clip starts at the media's timecode, where the editor finds
+        // its first frame, and keeps the video's own format.
+        const VideoDialogueTimes times = videoDialogueTimes(*m_project, '"');
+        return std::string("<asset-clip ref=\"") + kSpeakerId + "\" offset=" + times.clipOffset +
+               " name=\"" + attr(d.source.name) + "\" duration=" + times.clipDuration +
+               " start=" + times.clipStart + " format=\"" + kVideoFormatId + "\" tcFormat=\"" +
+               tcFormatText(m_project->timeline) + "\" audioRole=\"" + attr(d.source.role) +
+               "\">\n" + makeOtherDialogueClips() + makeMusicClip() + makeFillerClips() +
+               "\n</asset-clip>";
+    }
     return FU::getAssetClipForMainLaneString(
         kSpeakerId, d.offset, d.source.name, d.source.facts.duration, kAudioFormatId, d.source.role,
         makeOtherDialogueClips() + makeMusicClip() + makeFillerClips());
@@ -143,11 +186,23 @@ std::string QVFCPXML::makeMainClip() const {
 
 std::string QVFCPXML::makeOtherDialogueClips() const {
     std::string out;
+    const VideoDialogueTimes times =
+        video() ? videoDialogueTimes(*m_project, '"') : VideoDialogueTimes{};
     for (size_t i = 1; i < m_project->dialogue.size(); ++i) {
         const DialogueClip& d = m_project->dialogue[i];
-        out += FU::getAttachedAssetClipString(speakerId(i), -static_cast<int>(i), d.offset,
-                                              d.source.name, d.source.facts.duration,
-                                              kAudioFormatId, d.source.role, "") +
+        const int lane = -static_cast<int>(i);
+        if (video()) {
+            // Connected to the video: counted from its start, on its frames.
+            const auto& [offset, duration] = times.otherDialogue[i - 1];
+            out += std::string("<asset-clip ref=\"") + speakerId(i) + "\" lane=\"" +
+                   std::to_string(lane) + "\" offset=" + offset + " name=\"" +
+                   attr(d.source.name) + "\" duration=" + duration + " start=\"0s\" format=\"" +
+                   kAudioFormatId + "\" audioRole=\"" + attr(d.source.role) + "\">\n</asset-clip>\n";
+            continue;
+        }
+        out += FU::getAttachedAssetClipString(speakerId(i), lane, d.offset, d.source.name,
+                                              d.source.facts.duration, kAudioFormatId,
+                                              d.source.role, "") +
                "\n";
     }
     return out;
@@ -155,6 +210,15 @@ std::string QVFCPXML::makeOtherDialogueClips() const {
 
 std::string QVFCPXML::makeMusicClip() const {
     const MusicClip& m = m_project->music;
+    if (video()) {
+        const VideoDialogueTimes times = videoDialogueTimes(*m_project, '"');
+        return std::string("<asset-clip ref=\"") + kMusicId + "\" lane=\"" +
+               std::to_string(musicLane()) + "\" offset=" + times.musicOffset + " name=\"" +
+               attr(m.source.name) + "\" duration=" + times.musicDuration +
+               " start=\"0s\" format=\"" + kAudioFormatId + "\" audioRole=\"" +
+               attr(m.source.role) + "\">\n" + FU::getVolumeString(m.keyframes) +
+               "\n</asset-clip>";
+    }
     return FU::getAttachedAssetClipString(kMusicId, musicLane(), 0.0, m.source.name,
                                           m.source.facts.duration, kAudioFormatId, m.source.role,
                                           FU::getVolumeString(m.keyframes));
@@ -163,8 +227,16 @@ std::string QVFCPXML::makeMusicClip() const {
 std::string QVFCPXML::makeFillerClips() const {
     if (!m_project->filler) return "";
     std::string out = "\n";
+    const std::string& name = m_project->filler->source.name;
+    if (video()) {
+        for (const auto& [offset, duration] : videoDialogueTimes(*m_project, '\'').fillers)
+            out += fillerClip(name, musicLane() - 1, offset, duration) + "\n";
+        return out;
+    }
     for (const FillerPlacementClip& clip : m_project->filler->clips)
-        out += fillerClip(m_project->filler->source.name, musicLane() - 1, clip) + "\n";
+        out += fillerClip(name, musicLane() - 1, tenthsAttribute(clip.offsetSteps),
+                          tenthsAttribute(clip.durationSteps)) +
+               "\n";
     return out;
 }
 

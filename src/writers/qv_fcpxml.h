@@ -1,6 +1,7 @@
 #pragma once
 // The FCPXML 1.9 ducking project, assembled from KyMovie fragments: the
-// dialogue on the spine, the music on lane -1 carrying the volume keyframes,
+// dialogue on the spine (with its picture and the video's own format and
+// timeline when it is a video), the music on lane -1 carrying the volume keyframes,
 // and with a filler one filler clip on lane -2 for every silent stretch
 // between two stretches of music, each fading out over 5 s. Further
 // dialogue recordings are connected beneath the first (lanes -1, -2, ...)
@@ -20,6 +21,7 @@ class QVFCPXML {
     static constexpr const char* kMusicId = "QVMusic";
     static constexpr const char* kFillerId = "QVFiller";
     static constexpr const char* kAudioFormatId = "QVAudio";
+    static constexpr const char* kVideoFormatId = "QVVideo";
 
     // The audio format's id once the document's textual fixes have run
     // ("FORMAT_QVAudio"): what every reference must name to resolve.
@@ -51,6 +53,9 @@ class QVFCPXML {
   private:
     const DialogueClip& dialogue() const;
     int musicLane() const;
+    // The first dialogue's picture; nothing for a sound recording.
+    const VideoSourceFacts* video() const;
+    std::string makeVideoSpeakerAsset(const VideoSourceFacts& video) const;
     const ProjectDescription* m_project;
 };
 

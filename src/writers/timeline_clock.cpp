@@ -31,10 +31,10 @@ int64_t TimelineClock::down(double seconds) const {
     return kykit::floorSnapped(seconds * framesPerSecond());
 }
 
-int64_t TimelineClock::tenths(int64_t tenths) const {
-    // Exact in integers: tenths * num / (10 * den), rounded half away from zero.
-    const int64_t num = tenths * rateNumerator();
-    const int64_t den = 10 * rateDenominator();
+int64_t TimelineClock::steps(int64_t count, FrameGrid grid) const {
+    // Exact in integers: count * grid.num * rate / grid.den, rounded half away from zero.
+    const int64_t num = count * grid.num * rateNumerator();
+    const int64_t den = grid.den * rateDenominator();
     return num >= 0 ? (2 * num + den) / (2 * den) : -((-2 * num + den) / (2 * den));
 }
 

@@ -25,8 +25,9 @@ class TimelineClock {
 
     int64_t nearest(double seconds) const;
     int64_t down(double seconds) const;
-    // A count of tenths of a second (the filler placement's unit).
-    int64_t tenths(int64_t tenths) const;
+    // A count of grid steps (the filler placement's unit: tenths of a
+    // second, or the frames of a video's timeline), to the nearest frame.
+    int64_t steps(int64_t count, FrameGrid grid) const;
     double seconds(int64_t frames) const;
 
     // "HH:MM:SS.mmm" of a frame: the clock text MLT reads back to that frame.

@@ -111,9 +111,9 @@ class XmemlDocument {
         if (!m_project.filler || m_project.filler->clips.empty()) return;
         std::vector<ClipPlan> fillers;
         for (const FillerPlacementClip& clip : m_project.filler->clips)
-            fillers.push_back({&m_project.filler->source, m_clock.tenths(clip.offsetTenths),
-                               m_clock.tenths(clip.durationTenths),
-                               levelsOn(clip.fade, 0, m_clock)});
+            fillers.push_back(
+                {&m_project.filler->source, m_clock.steps(clip.offsetSteps, clip.grid),
+                 m_clock.steps(clip.durationSteps, clip.grid), levelsOn(clip.fade, 0, m_clock)});
         addGroup(m_project.filler->source, std::move(fillers));
     }
 
@@ -150,7 +150,7 @@ class XmemlDocument {
         writeRate();
         m_xml.text("string", "00:00:00:00");
         m_xml.text("frame", "0");
-        m_xml.text("displayformat", "NDF");
+        m_xml.text("displayformat", m_project.timeline.dropFrame ? "DF" : "NDF");
         m_xml.close();
     }
 
@@ -165,7 +165,32 @@ class XmemlDocument {
         m_xml.text("pixelaspectratio", "square");
         m_xml.close();
         m_xml.close();
-        m_xml.empty("track");
+        writePictureTrack();
+        m_xml.close();
+    }
+
+    // A video dialogue's picture, on the video track above its sound.
+    void writePictureTrack() {
+        if (m_groups.empty() || m_project.dialogue.empty() ||
+            !m_project.dialogue.front().source.facts.video) {
+            m_xml.empty("track");
+            return;
+        }
+        const ClipPlan& clip = m_groups.front().clips.front();
+        const int64_t mediaLength =
+            std::max(m_clock.down(clip.source->facts.duration), clip.length);
+        m_xml.open("track");
+        m_xml.open("clipitem", {{"id", "clipitem-video-1"}});
+        m_xml.text("name", clip.source->name);
+        m_xml.text("enabled", "TRUE");
+        m_xml.text("duration", number(mediaLength));
+        writeRate();
+        m_xml.text("start", number(clip.start));
+        m_xml.text("end", number(clip.start + clip.length));
+        m_xml.text("in", "0");
+        m_xml.text("out", number(clip.length));
+        writeFile(*clip.source, mediaLength);
+        m_xml.close();
         m_xml.close();
     }
 
@@ -238,6 +263,15 @@ class XmemlDocument {
         writeRate();
         m_xml.text("duration", number(mediaLength));
         m_xml.open("media");
+        if (const auto& video = source.facts.video) {
+            m_xml.open("video");
+            m_xml.open("samplecharacteristics");
+            writeRate();
+            m_xml.text("width", number(video->width));
+            m_xml.text("height", number(video->height));
+            m_xml.close();
+            m_xml.close();
+        }
         m_xml.open("audio");
         m_xml.open("samplecharacteristics");
         m_xml.text("depth", "16");

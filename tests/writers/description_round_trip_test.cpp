@@ -16,6 +16,15 @@
 namespace quelvo {
 namespace {
 
+ClipSource sourceOf(const std::string& path, const MediaFileFacts& facts, const std::string& role) {
+    ClipSource source;
+    source.path = path;
+    source.facts = facts;
+    source.name = path.substr(path.rfind('/') + 1);
+    source.role = role;
+    return source;
+}
+
 // A description made by hand, not by the builder: the writers must take
 // what they are given.
 ProjectDescription handMade() {
@@ -23,13 +32,12 @@ ProjectDescription handMade() {
     p.duration = 40.0;
     p.eventName = "Round & trip";
     p.projectName = "Trip";
-    p.dialogue.push_back(
-        {{"/media/talk.wav", {48000, 2, 1440000, 30.0}, "talk.wav", "dialogue"}, 0.0});
-    p.music.source = {"/media/bed.wav", {44100, 2, 1764000, 40.0}, "bed.wav", "Score"};
+    p.dialogue.push_back({sourceOf("/media/talk.wav", {48000, 2, 1440000, 30.0}, "dialogue"), 0.0});
+    p.music.source = sourceOf("/media/bed.wav", {44100, 2, 1764000, 40.0}, "Score");
     p.music.keyframes = {{1.7, 0}, {2.0, -14}, {5.3, -14}, {6.3, 0}};
     p.music.soundingIntervals = {{0, 10}, {12, 20}};
     FillerTrack filler;
-    filler.source = {"/media/fill.wav", {44100, 1, 441000, 10.0}, "fill.wav", "BGM"};
+    filler.source = sourceOf("/media/fill.wav", {44100, 1, 441000, 10.0}, "BGM");
     filler.clips = {{100, 20, fillerFadeKeyframes(2.0)}};
     p.filler = filler;
     return p;

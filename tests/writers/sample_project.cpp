@@ -38,7 +38,7 @@ ProjectDescription sampleProject() {
     FillerTrack filler{
         source("/Users/Édith/Fill & 'er' ß.wav", "Fill & 'er' ß.wav", "BGM", 44100, 2, 30.0), {}};
     for (const FillerPlacement& p : placeFillers(project.music.soundingIntervals, 30.0))
-        filler.clips.push_back({p.offsetTenths, p.durationTenths, fadeOut(p.durationSeconds())});
+        filler.clips.push_back({p.offsetSteps, p.durationSteps, fadeOut(p.durationSeconds())});
     project.filler = filler;
     project.duration = 75.5;
     project.eventName = "Édith's \"Event\" & <1>";

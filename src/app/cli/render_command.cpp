@@ -105,6 +105,7 @@ int runRender(const RenderOptions& o) {
                                       {"mixGain", rounded2(r.mixGainDb)},
                                       {"warnings", outcome.job.warnings}};
         if (!r.stemPath.empty()) out["stem"] = r.stemPath;
+        if (mixLeavesOutPicture(outcome.job.project)) out["audioOnly"] = true;
         out["loudness"] = {{"dialogue", loudnessValue(outcome.job.dialogueLoudness)},
                            {"music", loudnessValue(outcome.job.musicLoudness)},
                            {"mix", loudnessValue(r.mix.integrated)},
@@ -113,7 +114,11 @@ int runRender(const RenderOptions& o) {
         std::cout << out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     } else {
         std::cout << "Wrote " << r.outputPath << " (" << r.encoding << ", " << outcome.job.clusters
-                  << " speech intervals, " << outcome.job.fillerClips << " filler clips)\n";
+                  << " speech intervals, " << outcome.job.fillerClips << " filler clips"
+                  << (mixLeavesOutPicture(outcome.job.project)
+                          ? "; audio only, without the video's picture"
+                          : "")
+                  << ")\n";
         if (!r.stemPath.empty()) std::cout << "Wrote " << r.stemPath << " (the ducked music alone)\n";
     }
     // Lowering the mix is never silent, also in JSON mode.
