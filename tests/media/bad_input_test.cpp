@@ -46,7 +46,7 @@ void expectUnreadable(const fs::path& file, const std::string& reasonPart = "") 
     }
     EXPECT_TRUE(a.clusters.empty());
     EXPECT_EQ(a.duration, 0);
-    EXPECT_TRUE(kyaudio::getclusterListByWavePath(file.string(), -24, 0.5, 0.5, 0.1, 0.1, false, 1, 5, 0, false).empty());
+    EXPECT_TRUE(kyaudio::getclusterListByWavePath(file.string(), -24, 0.5, 0.5, 0.1, 0.1, false, 1, 5, 0).empty());
 }
 
 void expectProbeFails(const fs::path& file) {
