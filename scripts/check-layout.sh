@@ -2,7 +2,10 @@
 # Checks the module layout docs/layout.md describes:
 #   - FFmpeg headers are included in src/media only;
 #   - Qt headers in src/ui and src/app/desktop only;
-#   - every folder of src/ has its tests folder (tests/ mirrors src/);
+#   - tests/ mirrors src/: every module of src/ (and every program under
+#     src/app/) has its tests folder, every folder of tests/ but the shared
+#     ones names a folder of src/, and no test file is a regression_* file
+#     apart from the behaviour it protects;
 #   - every source file of src/ and tests/ is named in a CMake source list;
 #   - no module includes a module of its own or a higher layer, but for the
 #     edges listed below with the reason they are still there.
@@ -53,6 +56,23 @@ for module in modules:
         findings.append(f"src/{module}: a module docs/layout.md does not place in a layer")
     if not os.path.isdir(os.path.join("tests", module)):
         findings.append(f"src/{module} has no tests/{module} folder")
+
+# Folders of tests/ that mirror no src/ folder: what several test programs
+# share, the aids that are not tests, the fuzzers, and test inputs.
+SHARED_TESTS = {"support", "tools", "fuzz", "data", "golden", "sanitizers"}
+for program in sorted(os.listdir("src/app")):
+    if os.path.isdir(os.path.join("src/app", program)) and not os.path.isdir(os.path.join("tests/app", program)):
+        findings.append(f"src/app/{program} has no tests/app/{program} folder")
+for folder, subfolders, names in os.walk("tests"):
+    rel = os.path.relpath(folder, "tests")
+    if rel.split("/")[0] in SHARED_TESTS:
+        subfolders[:] = []
+        continue
+    if rel != "." and not os.path.isdir(os.path.join("src", rel)):
+        findings.append(f"tests/{rel} mirrors no folder of src/")
+    for name in names:
+        if name.startswith("regression_") and name.endswith((".cpp", ".h")):
+            findings.append(f"tests/{rel}/{name}: a regression test goes into the test file of the behaviour it protects")
 
 for path in sources("src"):
     body = text(path)

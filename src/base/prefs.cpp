@@ -168,13 +168,12 @@ bool prefs_getValueBool(const std::string& key, bool defaultValue) {
     return v && v->is_boolean() ? v->get<bool>() : defaultValue;
 }
 
-std::string prefs_getValueString(const std::string& key, const std::string& defaultValue,
-                                 bool /*isEncrypted*/) {
+std::string prefs_getValueString(const std::string& key, const std::string& defaultValue) {
     const auto v = PrefsStore::instance().value(key);
     return v && v->is_string() ? v->get<std::string>() : defaultValue;
 }
 
-Status prefs_setValueString(const std::string& key, const std::string& value, bool /*encrypt*/) {
+Status prefs_setValueString(const std::string& key, const std::string& value) {
     return PrefsStore::instance().setValue(key, value);
 }
 

@@ -53,9 +53,8 @@ public:
 
 double prefs_getValueDouble(const std::string& key, double defaultValue);
 bool prefs_getValueBool(const std::string& key, bool defaultValue);
-std::string prefs_getValueString(const std::string& key, const std::string& defaultValue,
-                                 bool isEncrypted = false);
-Status prefs_setValueString(const std::string& key, const std::string& value, bool encrypt = false);
+std::string prefs_getValueString(const std::string& key, const std::string& defaultValue);
+Status prefs_setValueString(const std::string& key, const std::string& value);
 Status prefs_setValueDouble(const std::string& key, double value);
 Status prefs_setValueBool(const std::string& key, bool value);
 

@@ -5,7 +5,7 @@
 
 namespace kykit {
 
-void ih_setText(StatusSink* label, const std::string& text, const char* /*color*/) {
+void ih_setText(StatusSink* label, const std::string& text) {
     if (label) label->setStatus(text);
 }
 

@@ -12,8 +12,8 @@ public:
     virtual void setStatus(const std::string& text) = 0;
 };
 
-// Shows text in the status line when there is one; colour is unused.
-void ih_setText(StatusSink* label, const std::string& text, const char* color = nullptr);
+// Shows text in the status line when there is one.
+void ih_setText(StatusSink* label, const std::string& text);
 
 struct TC {
     // "HH:MM:SS.mmm" ("," before the milliseconds when withComma); negative

@@ -60,10 +60,6 @@ struct LevelAnalysis {
     double frameSeconds = 0;
 };
 
-// Progress objects of the analysis; accepted and never required.
-struct Prog;
-struct InternalProgression;
-
 // Decodes the whole file (streaming) and finds where its level is active:
 // the 10 ms sample peak over all channels against the parameters above.
 // Fails for a file that cannot be opened, has no audio, is mostly damaged or
@@ -86,13 +82,12 @@ ClusterList getclusterListByWavePath(const std::string& path, double threshold, 
                                      double minDuration, double fadeInDuration,
                                      double fadeOutDuration, bool noisyEnironment,
                                      double environmentNoiseLevel, double hysteresis,
-                                     double preRoll, bool isForSync, Prog* prog = nullptr,
-                                     InternalProgression* internalProg = nullptr);
+                                     double preRoll);
 
 // Every start moves earlier by fadeInDuration + preRoll and every end later by
 // fadeOutDuration (negative amounts move them back); then overlapping or
 // touching clusters are joined and inverted ones dropped.
-ClusterList expandclusterList(const ClusterList& clusterList, double decay, double fadeInDuration,
+ClusterList expandclusterList(const ClusterList& clusterList, double fadeInDuration,
                               double fadeOutDuration, double preRoll);
 
 } // namespace kyaudio

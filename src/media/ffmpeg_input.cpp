@@ -38,7 +38,7 @@ std::string oneLine(std::string text) {
 
 // FFmpeg prints freely to stderr; a command-line failure must be one line and
 // the desktop program has no terminal. Errors are kept to explain failures.
-void logCallback(void* avcl, int level, const char* fmt, va_list vl) {
+void logCallback(void* /*context*/, int level, const char* fmt, va_list vl) {
     if (level > AV_LOG_ERROR) return;
     char line[512];
     va_list copy;

@@ -6,7 +6,7 @@
 
 namespace kyaudio {
 
-ClusterList expandclusterList(const ClusterList& clusterList, double decay, double fadeInDuration,
+ClusterList expandclusterList(const ClusterList& clusterList, double fadeInDuration,
                               double fadeOutDuration, double preRoll) {
     ClusterList moved;
     moved.reserve(clusterList.size());

@@ -78,8 +78,7 @@ ClusterList getclusterListByWavePath(const std::string& path, double threshold, 
                                      double minDuration, double fadeInDuration,
                                      double fadeOutDuration, bool noisyEnironment,
                                      double environmentNoiseLevel, double hysteresis,
-                                     double preRoll, bool isForSync, Prog* prog,
-                                     InternalProgression* internalProg) {
+                                     double preRoll) {
     LevelParameters parameters;
     parameters.threshold = threshold;
     parameters.decay = decay;

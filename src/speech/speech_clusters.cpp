@@ -8,7 +8,6 @@ namespace quelvo {
 
 namespace {
 
-constexpr double kGapClosingDecay = 10.0;
 
 SpeechAnalysis analyzeAutomatically(const std::string& dialoguePath, const kyaudio::Parallelism& parallelism) {
     SpeechAnalysis analysis;
@@ -53,8 +52,8 @@ kyaudio::LevelParameters musicLevelParameters(double threshold) {
 
 kyaudio::ClusterList closeGaps(const kyaudio::ClusterList& clusters, const QVRoll& rolls) {
     const kyaudio::ClusterList widened =
-        kyaudio::expandclusterList(clusters, kGapClosingDecay, rolls.preFadeIn, rolls.postFadeOut, 0.0);
-    return kyaudio::expandclusterList(widened, kGapClosingDecay, -rolls.preFadeIn, -rolls.postFadeOut, 0.0);
+        kyaudio::expandclusterList(clusters, rolls.preFadeIn, rolls.postFadeOut, 0.0);
+    return kyaudio::expandclusterList(widened, -rolls.preFadeIn, -rolls.postFadeOut, 0.0);
 }
 
 SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const QVRoll& rolls,

@@ -23,10 +23,6 @@ std::optional<CaptionFormat> captionFormatNamed(std::string_view word) {
     return std::nullopt;
 }
 
-std::string captionFormatWord(CaptionFormat format) {
-    return format == CaptionFormat::itt ? "itt" : "srt";
-}
-
 bool isLanguageTag(std::string_view tag) {
     size_t start = 0;
     for (bool primary = true;; primary = false) {

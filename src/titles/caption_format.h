@@ -12,7 +12,6 @@ enum class CaptionFormat { srt, itt };
 
 // "srt" or "itt" (any case); nothing for any other word.
 std::optional<CaptionFormat> captionFormatNamed(std::string_view word);
-std::string captionFormatWord(CaptionFormat format); // "srt", "itt"
 
 // A language tag as captions are labelled with: a primary language of two
 // or three letters, then subtags of two to eight letters or digits, joined

@@ -1,7 +1,6 @@
 #include "titles/ky_srt.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "base/files.h"
 #include "titles/ass_reader.h"
@@ -102,16 +101,6 @@ KySRT KySRT::fromFileInEncoding(const std::string& path, const std::string& enco
     return srt;
 }
 
-std::string KySRT::encodingByByteOrderMark(const std::string& path) {
-    // Two bytes decide; the file was read whole a moment ago already.
-    std::string bytes(2, '\0');
-    std::ifstream in(path, std::ios::binary);
-    if (!in.read(bytes.data(), 2)) bytes.clear();
-    if (bytes.rfind("\xFF\xFE", 0) == 0) return "UTF-16LE";
-    if (bytes.rfind("\xFE\xFF", 0) == 0) return "UTF-16BE";
-    return "UTF-8";
-}
-
 std::string KySRT::readTextWithFallbackEncodings(const std::string& path, std::string* encoding) {
     std::string bytes;
     if (!kykit::fu_readBytes(path, bytes)) return {};
@@ -121,23 +110,10 @@ std::string KySRT::readTextWithFallbackEncodings(const std::string& path, std::s
     return std::move(decoded->text);
 }
 
-double KySRT::firstStartTime() const {
-    double first = lastEndTime();
-    for (const auto& t : titles) first = std::min(first, t.startTime);
-    return first;
-}
-
 double KySRT::lastEndTime() const {
     double last = 0;
     for (const auto& t : titles) last = std::max(last, t.endTime);
     return last;
-}
-
-void KySRT::removeOverlaps(std::optional<double> fps) {
-    if (titles.size() < 2) return;
-    const double frame = 1.0 / fps.value_or(30.0);
-    for (size_t i = 0; i + 1 < titles.size(); ++i)
-        titles[i].endTime = std::min(titles[i].endTime, titles[i + 1].startTime - frame);
 }
 
 } // namespace quelvo

@@ -50,17 +50,9 @@ public:
     // The file's text as fromFileUrl reads it; "" when it does not read.
     // `encoding` (if given) receives the one that read.
     static std::string readTextWithFallbackEncodings(const std::string& path, std::string* encoding = nullptr);
-    // "UTF-16LE" or "UTF-16BE" for a file that starts with their byte-order
-    // mark, else "UTF-8".
-    static std::string encodingByByteOrderMark(const std::string& path);
 
-    // The earliest start; 0 without subtitles.
-    double firstStartTime() const;
     // The latest end; 0 without subtitles.
     double lastEndTime() const;
-    // Ends every subtitle at least one frame before the next one starts
-    // (30 frames per second when fps is absent); starts never move.
-    void removeOverlaps(std::optional<double> fps);
 
     std::vector<KySRTTitle> titles;
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <unordered_map>
 
 #include "base/numbers.h"
 #include "base/strings.h"
@@ -54,16 +53,6 @@ void removeTags(std::string& text, std::initializer_list<std::string_view> tags)
     for (const std::string_view tag : tags) text = removeIgnoringCase(std::move(text), tag);
 }
 
-// The counter read from the digits of a line; absent when there are none or
-// they do not fit.
-std::optional<int64_t> counterFromLine(std::string_view line) {
-    std::string digits;
-    for (const char c : line)
-        if (isDigit(c)) digits.push_back(c);
-    if (digits.empty()) return std::nullopt;
-    return kykit::toInt(digits);
-}
-
 // A time column as a number: the whole column must read, with no blanks
 // around it; anything else (and a non-finite value) counts 0.
 double readColumn(std::string_view column) {
@@ -74,76 +63,6 @@ double readColumn(std::string_view column) {
     if (res.ec != std::errc() || res.ptr != column.data() + column.size()) return 0;
     return std::isfinite(value) ? value : 0;
 }
-
-// Finds the blocks of the prepared text. It works on byte offsets: every
-// delimiter is ASCII, so the boundaries are those the character positions
-// give. Counter lines are indexed once, so finding the next block's counter
-// costs a lookup instead of a scan of the rest of the file.
-class BlockScanner {
-public:
-    explicit BlockScanner(std::string_view text) : m_text(text) {
-        for (size_t i = m_text.find('\n'); i != std::string_view::npos; i = m_text.find('\n', i + 1)) {
-            size_t j = i + 1;
-            while (j < m_text.size() && isDigit(m_text[j])) ++j;
-            if (j > i + 1 && j < m_text.size() && m_text[j] == '\n')
-                m_counterLines[m_text.substr(i + 1, j - i - 1)].push_back(i);
-        }
-    }
-
-    struct Block {
-        std::string text;
-        size_t next; // where the following block starts
-    };
-
-    std::optional<Block> blockAt(size_t offset, const FCPXML_Titles_Settings& settings) const {
-        const auto n = counterAt(offset);
-        const size_t d = m_text.find("\n\n", offset);
-        if (d == std::string_view::npos) return std::nullopt;
-        size_t end = d;
-        // The next counter line is looked for only from the first blank line
-        // on (a text line that happens to hold the next number must not cut
-        // the time line), and it extends the block only when what follows
-        // the blank line is not a block of its own. So a text that holds a
-        // blank line stays whole, and a file numbered out of order does not
-        // fold later blocks into one text.
-        if (n) {
-            if (const auto p = nextCounterLine(*n, d); p && *p - 1 > d && !startsBlock(d + 2)) end = *p - 1;
-        }
-        Block block{std::string(m_text.substr(offset, end - offset)), end + 2};
-        if (settings.splitText && settings.splitText->split)
-            block.text = splitBlockText(block.text, settings.splitText->length);
-        return block;
-    }
-
-private:
-    std::optional<int64_t> counterAt(size_t offset) const {
-        const size_t q = m_text.find('\n', offset);
-        if (q == std::string_view::npos) return std::nullopt;
-        return counterFromLine(m_text.substr(offset, q - offset));
-    }
-
-    // A counter line followed by a time line.
-    bool startsBlock(size_t offset) const {
-        if (!counterAt(offset)) return false;
-        const size_t q = m_text.find('\n', offset);
-        const size_t lineEnd = std::min(m_text.find('\n', q + 1), m_text.size());
-        return m_text.substr(q + 1, lineEnd - q - 1).find(" -->") != std::string_view::npos;
-    }
-
-    // Position of "\n" + (n + 1) + "\n" at or after `from`.
-    std::optional<size_t> nextCounterLine(int64_t n, size_t from) const {
-        if (n == INT64_MAX) return std::nullopt;
-        const std::string key = std::to_string(n + 1);
-        const auto it = m_counterLines.find(key);
-        if (it == m_counterLines.end()) return std::nullopt;
-        const auto pos = std::lower_bound(it->second.begin(), it->second.end(), from);
-        if (pos == it->second.end()) return std::nullopt;
-        return *pos;
-    }
-
-    std::string_view m_text;
-    std::unordered_map<std::string_view, std::vector<size_t>> m_counterLines;
-};
 
 } // namespace
 
@@ -180,6 +99,44 @@ bool isCounterLine(std::string_view line) {
 bool isTimeLine(std::string_view line) { return line.find(" -->") != std::string_view::npos; }
 
 bool isBlank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
+
+// The counter on the first line: its decimal digits, every other character
+// (a byte-order mark, blanks) ignored. Absent without a line feed or digits.
+std::optional<int64_t> blockNumber(std::string_view s) {
+    const int64_t p = strUt_position(s, "\n");
+    if (p < 0) return std::nullopt;
+    const std::string digits = kykit::strUt_acceptChars(strUt_getSubString(s, 0, p), "0123456789", "");
+    if (digits.empty()) return std::nullopt;
+    return kykit::toInt(digits);
+}
+
+// One block (counter line, time line, text lines) to a subtitle. ASS-style
+// override blocks ({\an8}) on the time line or in the text set the
+// placement and are removed from the text.
+std::optional<KySRTTitle> parseBlock(std::string_view b) {
+    std::string block(b);
+    if (kykit::right(block, 1) != "\n") block += '\n';
+    const int64_t p = strUt_position(block, "\n");
+    const std::string rest = strUt_getSubString(block, p, strUt_length(block));
+    const int64_t a = strUt_position(rest, " -->");
+    if (a < 0) return std::nullopt;
+    const double start = parseTimecode(strUt_getSubString(rest, 0, a));
+    // Skips " -->" and the blank after it.
+    const std::string rest2 = strUt_getSubString(rest, a + 5, strUt_length(rest));
+    const int64_t e = strUt_position(rest2, "\n");
+    if (e < 0) return std::nullopt;
+    std::string endAndSettings = strUt_getSubString(rest2, 0, e);
+    const double end = parseTimecode(endAndSettings);
+    std::string text = strUt_getSubString(rest2, e + 1, strUt_length(rest2));
+    const auto id = blockNumber(block);
+    if (!id) return std::nullopt;
+    if (kykit::right(text, 1) == "\n") text = kykit::stripRight(text, 1);
+    // Players honour {\an8} in SRT as in ASS: where the cue goes, never text.
+    const CuePlacement inText = ass::takeOverrideBlocks(text);
+    KySRTTitle title(*id, start, end, std::move(text));
+    title.placement = inText != CuePlacement::unset ? inText : ass::takeOverrideBlocks(endAndSettings);
+    return title;
+}
 
 } // namespace
 
@@ -256,20 +213,6 @@ ParseReport parseReporting(std::string_view text, const FCPXML_Titles_Settings& 
     return report;
 }
 
-std::optional<int64_t> blockNumber(std::string_view s) {
-    const int64_t p = strUt_position(s, "\n");
-    if (p < 0) return std::nullopt;
-    const std::string digits = kykit::strUt_acceptChars(strUt_getSubString(s, 0, p), "0123456789", "");
-    if (digits.empty()) return std::nullopt;
-    return kykit::toInt(digits);
-}
-
-std::optional<std::string> nextBlockText(std::string_view s, const FCPXML_Titles_Settings& settings) {
-    const auto block = BlockScanner(s).blockAt(0, settings);
-    if (!block) return std::nullopt;
-    return block->text;
-}
-
 std::string splitBlockText(std::string_view block, int64_t length) {
     const std::vector<std::string> pieces = kykit::split(block, length);
     if (pieces.size() == 1) return std::string(block);
@@ -279,31 +222,6 @@ std::string splitBlockText(std::string_view block, int64_t length) {
         joined += pieces[i];
     }
     return joined;
-}
-
-std::optional<KySRTTitle> parseBlock(std::string_view b) {
-    std::string block(b);
-    if (kykit::right(block, 1) != "\n") block += '\n';
-    const int64_t p = strUt_position(block, "\n");
-    const std::string rest = strUt_getSubString(block, p, strUt_length(block));
-    const int64_t a = strUt_position(rest, " -->");
-    if (a < 0) return std::nullopt;
-    const double start = parseTimecode(strUt_getSubString(rest, 0, a));
-    // Skips " -->" and the blank after it.
-    const std::string rest2 = strUt_getSubString(rest, a + 5, strUt_length(rest));
-    const int64_t e = strUt_position(rest2, "\n");
-    if (e < 0) return std::nullopt;
-    std::string endAndSettings = strUt_getSubString(rest2, 0, e);
-    const double end = parseTimecode(endAndSettings);
-    std::string text = strUt_getSubString(rest2, e + 1, strUt_length(rest2));
-    const auto id = blockNumber(block);
-    if (!id) return std::nullopt;
-    if (kykit::right(text, 1) == "\n") text = kykit::stripRight(text, 1);
-    // Players honour {\an8} in SRT as in ASS: where the cue goes, never text.
-    const CuePlacement inText = ass::takeOverrideBlocks(text);
-    KySRTTitle title(*id, start, end, std::move(text));
-    title.placement = inText != CuePlacement::unset ? inText : ass::takeOverrideBlocks(endAndSettings);
-    return title;
 }
 
 double parseTimecode(std::string_view t) {
@@ -321,12 +239,6 @@ double parseTimecode(std::string_view t) {
     const double seconds = readColumn(strUt_getSubString(s, h + 4, h + 6));
     const double thousandths = readColumn(strUt_getSubString(s, h + 7, h + 10));
     return hours * 3600 + minutes * 60 + seconds + thousandths / 1000;
-}
-
-std::string dropFirstBlock(std::string_view s) {
-    const int64_t d = strUt_position(s, "\n\n");
-    if (d < 0) return {};
-    return strUt_getSubString(s, d + 2, strUt_length(s));
 }
 
 } // namespace quelvo::srt

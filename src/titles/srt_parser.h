@@ -38,29 +38,13 @@ struct ParseReport {
 // parse, also telling what was skipped.
 ParseReport parseReporting(std::string_view text, const FCPXML_Titles_Settings& settings);
 
-// The counter on the first line: its decimal digits, every other character
-// (a byte-order mark, blanks) ignored. Absent without a line feed or digits.
-std::optional<int64_t> blockNumber(std::string_view s);
-
-// The first block of s, without the blank line that closes it; absent when s
-// holds no blank line. Re-wrapped when the settings ask for it.
-std::optional<std::string> nextBlockText(std::string_view s, const FCPXML_Titles_Settings& settings);
-
 // The block cut into lines of at most `length` characters, joined by line feeds.
 std::string splitBlockText(std::string_view block, int64_t length);
-
-// One block (counter line, time line, text lines) to a subtitle. ASS-style
-// override blocks ({\an8}) on the time line or in the text set the
-// placement and are removed from the text.
-std::optional<KySRTTitle> parseBlock(std::string_view block);
 
 // "hh:mm:ss,mmm" (or with a dot, a one-digit hour, or hours of three or more
 // digits) in seconds; columns
 // that do not read as numbers count 0.
 double parseTimecode(std::string_view t);
-
-// s after its first blank line, or "" when it has none.
-std::string dropFirstBlock(std::string_view s);
 
 // Removes the inline tags the settings ignore (<i> <b> <u>, <font ...>)
 // from a text, once.

@@ -205,7 +205,7 @@ void writeDocument(const CaptionRequest& request,
                                    "\x01";
         const std::string clip = kymovie::FCPXMLUtils::getAssetClip(
             kymovie::urlLastPathComponent(path), kVideoId, 0, facts.duration, facts.startTime, rate,
-            facts.duration, "dialogue", kVideoFormatId, "", {}, false, marker, true);
+            facts.duration, "dialogue", kVideoFormatId, "", {}, false, marker);
         const size_t at = clip.find(marker);
         spineHead = clip.substr(0, at);
         spineTail = clip.substr(at + marker.size());

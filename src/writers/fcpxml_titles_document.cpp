@@ -121,7 +121,7 @@ void FCPXML_Titles::writeLibrary(const Sink& out, std::optional<double> fps, boo
         const std::string clip = kymovie::FCPXMLUtils::getAssetClip(
             kymovie::urlLastPathComponent(path), videoID, 0, facts.duration, facts.startTime,
             rateKnown ? *facts.frameRate : 0, facts.duration, "dialogue", videoFormatID, "", {},
-            false, marker, useV19);
+            false, marker);
         const size_t at = clip.find(marker);
         spineHead = clip.substr(0, at);
         spineTail = clip.substr(at + marker.size());

@@ -99,7 +99,7 @@ std::string getAssetClip(const std::string& name, const std::string& ref, double
                          double timelineEnd, double assetStart, double timebase, double duration,
                          const std::string& audioRole, const std::string& format, const std::string& markers,
                          const std::vector<std::string>& keywords, bool audioOnly,
-                         const std::string& additionalText, bool useV19) {
+                         const std::string& additionalText) {
     double length = timelineEnd - timelineStart;
     if (std::isfinite(duration) && duration > 0) length = std::min(length, duration);
     const std::string lengthText = frameTime(length, timebase);

@@ -49,6 +49,6 @@ std::string getAssetClip(const std::string& name, const std::string& ref, double
                          double timelineEnd, double assetStart, double timebase, double duration,
                          const std::string& audioRole, const std::string& format, const std::string& markers,
                          const std::vector<std::string>& keywords, bool audioOnly,
-                         const std::string& additionalText, bool useV19);
+                         const std::string& additionalText);
 
 } // namespace kymovie::FCPXMLUtils

@@ -32,7 +32,7 @@ kyaudio::ClusterList analyzeMusicForFiller(const std::string& musicPath) {
                                              /*minDuration=*/0.5, /*fadeInDuration=*/0.1,
                                              /*fadeOutDuration=*/0.1, /*noisyEnironment=*/false,
                                              /*environmentNoiseLevel=*/1.0, /*hysteresis=*/5.0,
-                                             /*preRoll=*/0.0, /*isForSync=*/false);
+                                             /*preRoll=*/0.0);
 }
 
 } // namespace quelvo

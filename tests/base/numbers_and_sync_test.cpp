@@ -4,6 +4,7 @@
 #include <cmath>
 #include <chrono>
 #include <clocale>
+#include <memory>
 #include <thread>
 
 #include <nlohmann/json.hpp>
@@ -98,4 +99,20 @@ TEST(Notify, ObserversOfTheKeywordAreCalledUntilRemoved) {
     KyNotify::removeObserver(token);
     KyNotify::notify("k");
     EXPECT_EQ(calls, 1);
+}
+
+// The thread sanitizer suite found that KySemaphore::release() notified its
+// condition variable after giving back the mutex, so a waiter could return
+// from wait() and destroy the semaphore (the ducking job keeps it on its
+// stack) while release() was still using it. Run under
+// scripts/run-sanitized-tests.sh thread (or address) this test reports the
+// use of the destroyed semaphore whenever release() touches it too late.
+TEST(SemaphoreRegression, AWaiterMayDestroyTheSemaphoreAsSoonAsItWakes) {
+    for (int round = 0; round < 200; ++round) {
+        auto semaphore = std::make_unique<kykit::KySemaphore>(true);
+        std::thread releaser([s = semaphore.get()] { s->release(); });
+        semaphore->wait();
+        semaphore.reset();
+        releaser.join();
+    }
 }

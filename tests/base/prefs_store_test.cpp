@@ -111,3 +111,45 @@ TEST(PrefsStore, ConcurrentWriterProcessesLoseNothing) {
     const auto parsed = nlohmann::json::parse(readFile(settingsFile()));
     EXPECT_EQ(parsed.size(), 60u);
 }
+
+// A settings folder ($QUELVO_CONFIG_DIR) that is a file was once taken in
+// silence for a first run, so nothing the user changed could ever be stored
+// and nobody said why. Found by the command line's bad-input tests.
+TEST(SettingsFolderRegression, AFileInTheFoldersPlaceIsNamedInAWarning) {
+    quelvo::test::TempDir tmp;
+    const auto notAFolder = tmp / "config";
+    quelvo::test::writeFile(notAFolder, "x");
+    setenv("QUELVO_CONFIG_DIR", notAFolder.c_str(), 1);
+    auto& store = kykit::PrefsStore::instance();
+    store.reload();
+    EXPECT_EQ(kykit::prefs_getValueDouble("duck.threshold", -24), -24);
+    EXPECT_EQ(store.lastWarning(), "cannot read settings file " + (notAFolder / "settings.json").string() + ": " +
+                                       notAFolder.string() + " is not a folder; using defaults");
+    EXPECT_FALSE(kykit::prefs_setValueDouble("duck.threshold", -30).ok());
+    EXPECT_EQ(quelvo::test::readFile(notAFolder), "x");
+    quelvo::test::freshSettings();
+}
+
+TEST(SettingsFolderRegression, NoFileYetIsAFirstRunWithoutWarning) {
+    quelvo::test::TempDir tmp;
+    setenv("QUELVO_CONFIG_DIR", (tmp / "not yet made").c_str(), 1);
+    auto& store = kykit::PrefsStore::instance();
+    store.reload();
+    EXPECT_EQ(store.lastWarning(), "");
+    quelvo::test::freshSettings();
+}
+
+// A run of the suite once left a settings folder (and its lock file) per test
+// process in the temporary folder: some 450 a run. A run of this executable's
+// settings tests, in a temporary folder of its own, must leave it empty.
+TEST(Leftovers, ARunLeavesNothingInTheTemporaryFolder) {
+    if (std::getenv("QUELVO_LEFTOVER_CHILD")) GTEST_SKIP() << "already the child run";
+    quelvo::test::TempDir tmp;
+    const fs::path self = fs::read_symlink("/proc/self/exe");
+    const quelvo::test::CommandResult r = quelvo::test::runProgram({self.string(), "--gtest_filter=PrefsStore.*:Leftovers.*"},
+                                       {"TMPDIR=" + tmp.path().string(), "QUELVO_LEFTOVER_CHILD=1"});
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(tmp.path())) left.push_back(entry.path().filename().string());
+    EXPECT_TRUE(left.empty()) << left.size() << " left behind, the first: " << left.front();
+}

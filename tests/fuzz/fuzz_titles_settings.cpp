@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (data[0] & 1) {
         for (const auto& e : fs::directory_iterator(dir / "config")) fs::remove_all(e.path());
         kykit::PrefsStore::instance().reload();
-        (void)kykit::prefs_setValueString(kTitlesSettingsKey, std::string(text), false);
+        (void)kykit::prefs_setValueString(kTitlesSettingsKey, std::string(text));
         settings = FCPXML_Titles_Settings::load();
     } else {
         settings = FCPXML_Titles_Settings::decodeText(text);

@@ -189,7 +189,7 @@ TEST(AudioDecode, TheEmptyPathAndUnreadableFilesAnswerZero) {
     EXPECT_EQ(kyaudio::aUt_getAudioDuration("/nonexistent/dir/file.wav"), 0);
     EXPECT_EQ(kyaudio::aUt_getAudioFrequency("/nonexistent/dir/file.wav"), 0);
     EXPECT_EQ(kyaudio::probeAudioFile("/nonexistent/dir/file.wav").status.message(), "the file does not exist");
-    EXPECT_TRUE(kyaudio::getclusterListByWavePath("", -24, 0.5, 0.5, 0.1, 0.1, false, 1, 5, 0, false).empty());
+    EXPECT_TRUE(kyaudio::getclusterListByWavePath("", -24, 0.5, 0.5, 0.1, 0.1, false, 1, 5, 0).empty());
 }
 
 TEST(AudioDecode, AnalysesOnSeveralThreadsAtOnceAgreeWithOneAlone) {

@@ -39,10 +39,10 @@ protected:
         EXPECT_TRUE(a.status) << a.status.message();
         return a.clusters;
     }
-    static ClusterList viaFrameworkCall(const std::string& path, const LevelParameters& p, bool isForSync) {
+    static ClusterList viaFrameworkCall(const std::string& path, const LevelParameters& p) {
         return kyaudio::getclusterListByWavePath(path, p.threshold, p.decay, p.minDuration, p.fadeInDuration,
                                                  p.fadeOutDuration, p.noisyEnironment, p.environmentNoiseLevel,
-                                                 p.hysteresis, p.preRoll, isForSync);
+                                                 p.hysteresis, p.preRoll);
     }
 
     quelvo::test::TempDir m_tmp;
@@ -121,14 +121,13 @@ TEST_F(LevelAnalysis, NoisyEnvironmentRaisesTheThresholdAboveTheNoiseFloor) {
     EXPECT_EQ(clusters(clean, p), (ClusterList{{1.0, 1.5}}));
 }
 
-TEST_F(LevelAnalysis, SyncFlagAndProgressObjectsDoNotChangeTheResult) {
+TEST_F(LevelAnalysis, ThePlainCallGivesTheAnalysisClusters) {
     const auto file = write(withBursts({{0.5, 1.0, -6.0}, {2.0, 3.0, -12.0}}));
     LevelParameters p;
     p.threshold = -24;
     const ClusterList expected = clusters(file, p);
     EXPECT_EQ(expected, (ClusterList{{0.4, 1.1}, {1.9, 3.1}}));
-    EXPECT_EQ(viaFrameworkCall(file, p, false), expected);
-    EXPECT_EQ(viaFrameworkCall(file, p, true), expected);
+    EXPECT_EQ(viaFrameworkCall(file, p), expected);
 }
 
 TEST_F(LevelAnalysis, ReportsTheDecodedDurationAndRate) {

@@ -59,11 +59,13 @@ TEST(SrtParse, ByteOrderMarkBeforeTheCounterIsIgnored) {
 }
 
 TEST(SrtParse, CounterLineKeepsOnlyItsDigits) {
-    EXPECT_EQ(srt::blockNumber(" 1 2x\nrest"), 12);
-    EXPECT_EQ(srt::blockNumber("007\n"), 7);
-    EXPECT_FALSE(srt::blockNumber("no digits\n"));
-    EXPECT_FALSE(srt::blockNumber("12"));                      // no line feed
-    EXPECT_FALSE(srt::blockNumber("99999999999999999999999\n")); // does not fit
+    const auto idOf = [](const std::string& counter) {
+        const KySRT srt = KySRT::fromText(counter + "\n00:00:01,000 --> 00:00:02,000\nx\n");
+        return srt.titles.empty() ? std::optional<int64_t>() : srt.titles[0].id;
+    };
+    EXPECT_EQ(idOf(" 12\t"), 12);
+    EXPECT_EQ(idOf("007"), 7);
+    EXPECT_FALSE(idOf("99999999999999999999999")); // does not fit
 }
 
 TEST(SrtParse, TwoLineTextKeepsItsInnerLineFeedOnly) {
@@ -114,11 +116,11 @@ TEST(SrtParse, ABlockWithoutTimeLineIsSkippedAndTheRestRead) {
 
 TEST(SrtParse, BlockWithoutLineFeedAfterTheEndTimeOrWithoutCounterEndsTheParse) {
     // The end time would start beyond the block: no line feed follows it.
-    EXPECT_FALSE(srt::parseBlock("1\n00:00:01,000 -->"));
-    // parseBlock appends a missing final line feed itself.
-    EXPECT_EQ(srt::parseBlock("1\n00:00:01,000 --> 00:00:02,000"), KySRTTitle(1, 1.0, 2.0, ""));
-    EXPECT_TRUE(srt::parseBlock("1\n00:00:01,000 --> 00:00:02,000\nx"));
-    EXPECT_FALSE(srt::parseBlock("one\n00:00:01,000 --> 00:00:02,000\nx"));
+    EXPECT_TRUE(KySRT::fromText("1\n00:00:01,000 -->").titles.empty());
+    // A missing final line feed is supplied.
+    EXPECT_EQ(KySRT::fromText("1\n00:00:01,000 --> 00:00:02,000").titles,
+              std::vector<KySRTTitle>{KySRTTitle(1, 1.0, 2.0, "")});
+    EXPECT_EQ(KySRT::fromText("1\n00:00:01,000 --> 00:00:02,000\nx").titles.size(), 1u);
     EXPECT_EQ(KySRT::fromText("x\n00:00:01,000 --> 00:00:02,000\nHi\n").titles.size(), 0u);
 }
 
@@ -132,8 +134,8 @@ TEST(SrtTimecode, FixedColumnsWithCommaOrDotAndOneDigitHours) {
     // Every hour digit counts, not the first two.
     EXPECT_DOUBLE_EQ(srt::parseTimecode("100:00:00,000"), 360000);
     EXPECT_DOUBLE_EQ(srt::parseTimecode("1234:05:06,007"), 1234 * 3600 + 306.007);
-    EXPECT_EQ(srt::parseBlock("1\n99:59:59,000 --> 100:00:01,500\nx"),
-              KySRTTitle(1, 359999, 360001.5, "x"));
+    EXPECT_EQ(KySRT::fromText("1\n99:59:59,000 --> 100:00:01,500\nx").titles,
+              std::vector<KySRTTitle>{KySRTTitle(1, 359999, 360001.5, "x")});
 }
 
 TEST(SrtTimecode, UnreadableColumnsCountZero) {
@@ -151,14 +153,6 @@ TEST(SrtTimecode, TextAfterTheEndTimeIsIgnored) {
     KySRTTitle top(2, 3.0, 4.0, "Top.");
     top.placement = CuePlacement::top; // from the {\an8} after the times
     EXPECT_EQ(srt.titles[1], top);
-}
-
-TEST(SrtParse, NextBlockEndsAtTheNextCounterLine) {
-    FCPXML_Titles_Settings settings;
-    EXPECT_EQ(srt::nextBlockText(kTwoBlocks, settings), "1\n00:00:01,000 --> 00:00:02,000\nOne");
-    EXPECT_FALSE(srt::nextBlockText("1\n00:00:01,000 --> 00:00:02,000\nOne\n2\n", settings));
-    EXPECT_EQ(srt::dropFirstBlock(kTwoBlocks), "2\n00:00:03,000 --> 00:00:04,000\nTwo\n");
-    EXPECT_EQ(srt::dropFirstBlock("no blank line"), "");
 }
 
 // A blank line inside a text used to end the parse after that block: the
@@ -215,38 +209,11 @@ TEST(SrtParse, MultiByteTextsSurviveWhole) {
     EXPECT_EQ(srt.titles[0].text, "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xAC");
 }
 
-TEST(SrtTimes, FirstStartAndLastEnd) {
+TEST(SrtTimes, LastEnd) {
     KySRT empty;
-    EXPECT_EQ(empty.firstStartTime(), 0);
     EXPECT_EQ(empty.lastEndTime(), 0);
     const KySRT srt = KySRT::fromFileUrl(srtCorpus("overlapping.srt"));
-    EXPECT_DOUBLE_EQ(srt.firstStartTime(), 0.0);
     EXPECT_DOUBLE_EQ(srt.lastEndTime(), 4.0);
-    KySRT late;
-    late.titles = {{1, 5, 6, "a"}, {2, 2, 3, "b"}};
-    EXPECT_DOUBLE_EQ(late.firstStartTime(), 2.0);
-}
-
-TEST(SrtTimes, RemoveOverlapsEndsEachTitleAFrameBeforeTheNext) {
-    KySRT srt;
-    srt.titles = {{1, 0, 2, "a"}, {2, 1.5, 3, "b"}};
-    srt.removeOverlaps(std::nullopt);
-    EXPECT_DOUBLE_EQ(srt.titles[0].endTime, 1.5 - 1.0 / 30);
-    EXPECT_DOUBLE_EQ(srt.titles[1].endTime, 3.0);
-
-    srt.titles = {{1, 0, 1, "a"}, {2, 2, 3, "b"}};
-    srt.removeOverlaps(std::nullopt);
-    EXPECT_DOUBLE_EQ(srt.titles[0].endTime, 1.0);
-
-    srt.titles = {{1, 0, 2, "a"}, {2, 1.5, 3, "b"}};
-    srt.removeOverlaps(25.0);
-    EXPECT_DOUBLE_EQ(srt.titles[0].endTime, 1.5 - 0.04);
-    EXPECT_DOUBLE_EQ(srt.titles[0].startTime, 0.0);
-
-    KySRT one;
-    one.titles = {{1, 0, 5, "a"}};
-    one.removeOverlaps(std::nullopt);
-    EXPECT_DOUBLE_EQ(one.titles[0].endTime, 5.0);
 }
 
 TEST(SrtParse, ManyCuesParseInOnePass) {

@@ -19,7 +19,6 @@
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/desktop_format_question.h"
-#include "ui/windows/desktop_version_sheet.h"
 #include "ui/windows/fcp106_export_options_vc.h"
 #include "ui/windows/job_result_panel.h"
 #include "ui/windows/quelvo_prefs_vc.h"
@@ -136,6 +135,13 @@ TEST_F(FormatQuestionTest, TheKeyboardAloneChoosesEveryEditorAndEscapeCancels) {
     QTest::keyClick(sheet->radMlt, Qt::Key_Escape);
     ASSERT_TRUE(sheetGone());
     EXPECT_EQ(std::nullopt, m_answers.back());
+    // The window's close button cancels too, and the question answers once.
+    sheet = ask();
+    ASSERT_NE(nullptr, sheet);
+    closeByWindowManager(sheet);
+    ASSERT_TRUE(sheetGone());
+    EXPECT_EQ(downwards.size() + 2, m_answers.size());
+    EXPECT_EQ(std::nullopt, m_answers.back());
 }
 
 TEST_F(FormatQuestionTest, RememberedChoicesOldAndNewAnswerAtOnceAndUnknownOnesAsk) {
@@ -178,7 +184,7 @@ TEST_F(FormatQuestionTest, RememberedChoicesOldAndNewAnswerAtOnceAndUnknownOnesA
     ASSERT_TRUE(sheetGone());
 }
 
-TEST_F(FormatQuestionTest, RememberMyChoiceStoresANewEditorAndTheOldSheetOffersFinalCutProOnly) {
+TEST_F(FormatQuestionTest, RememberMyChoiceStoresANewEditorAndAFinalCutProOnlyQuestionStillAsks) {
     FCP106ExportOptionsVC* sheet = ask();
     ASSERT_NE(nullptr, sheet);
     sheet->chkRememberMyChoice->click();
@@ -191,12 +197,9 @@ TEST_F(FormatQuestionTest, RememberMyChoiceStoresANewEditorAndTheOldSheetOffersF
     EXPECT_EQ(nullptr, ask());
     EXPECT_EQ(std::vector<Answer>{ProjectFormat::mlt}, m_answers);
 
-    // A job that can write Final Cut Pro projects only asks although Shotcut is remembered.
-    using Version = kymovie::FCP106ExportOptionsVC::Version;
-    std::vector<Version> versions;
-    kyui::DesktopVersionSheet::shared().showSheet(
-        static_cast<kyui::KyViewController*>(window->controller()), std::nullopt,
-        [&](Version v) { versions.push_back(v); });
+    // A question for Final Cut Pro projects only asks although Shotcut is remembered.
+    kyui::DesktopFormatQuestion(window, {ProjectFormat::fcpxml19, ProjectFormat::fcpxml16})
+        .ask(std::nullopt, [this](Answer a) { m_answers.push_back(a); });
     sheet = waitForSheet();
     ASSERT_NE(nullptr, sheet);
     EXPECT_TRUE(sheet->radOlder->isEnabled());
@@ -205,7 +208,7 @@ TEST_F(FormatQuestionTest, RememberMyChoiceStoresANewEditorAndTheOldSheetOffersF
     sheet->radOlder->click();
     sheet->btnContinue->click();
     ASSERT_TRUE(sheetGone());
-    EXPECT_EQ(std::vector<Version>{Version::olderVersions}, versions);
+    EXPECT_EQ((std::vector<Answer>{ProjectFormat::mlt, ProjectFormat::fcpxml16}), m_answers);
     EXPECT_EQ(0, kykit::prefs_getValueDouble("KyFCP106Prefs.rememberedChoice", -1));
 }
 

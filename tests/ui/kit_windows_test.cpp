@@ -255,8 +255,11 @@ TEST(KyAlertTest, TheAlertIsAsWideAsItsText) {
             },
             Qt::QueuedConnection);
         kyui::KyAlert::ok("Warning", sentence);
-        if (std::string(sentence).size() < 40) EXPECT_EQ(1, lines) << sentence;
-        else EXPECT_GE(lines, 2) << sentence;
+        if (std::string(sentence).size() < 40) {
+            EXPECT_EQ(1, lines) << sentence;
+        } else {
+            EXPECT_GE(lines, 2) << sentence;
+        }
         EXPECT_GE(titleRoom, titleNeeds);
     }
 }

@@ -189,7 +189,7 @@ TEST_F(TitlesWindowTest, AChangeIsStoredAtOnceAndSeenEverywhere) {
     EXPECT_DOUBLE_EQ(2.0, FCPXML_Titles_Settings::load().strokeWidth);
     // Window choices are not settings fields.
     first->cmbVersion->setCurrentIndex(first->cmbVersion->findData("1.6"));
-    EXPECT_EQ("1.6", kykit::prefs_getValueString(TitlesVC::kVersionKey, "", false));
+    EXPECT_EQ("1.6", kykit::prefs_getValueString(TitlesVC::kVersionKey, ""));
 }
 
 // Ten notches with the pointer over the field column scroll the panel and

@@ -1,5 +1,6 @@
 // The FCPXML 1.9 project writer: exact text against reviewed golden files,
 // DTD validity (every IDREF resolves), the make* pieces and the textual fixes.
+#include <filesystem>
 #include <regex>
 #include <set>
 
@@ -8,9 +9,11 @@
 #include "base/numbers.h"
 #include "base/services.h"
 #include "ducking_cases.h"
+#include "project/project_builder.h"
 #include "project/second_file_role.h"
 #include "project/volume_keyframes.h"
 #include "support/test_support.h"
+#include "writers/fcpxml_time.h"
 #include "writers/fcpxml_writers.h"
 #include "writers/project_writer.h"
 #include "writers/qv_fcpxml.h"
@@ -181,5 +184,137 @@ TEST(ProjectWriter, TheDescriptionCountsWhatTheDocumentHolds) {
     EXPECT_EQ(QVFCPXML(description).fillerClipCount(), 2);
 }
 
+// File names with characters XML cannot carry (a control character, a name
+// in Latin-1 rather than UTF-8) once made both ducking documents ill-formed:
+// names reached attributes as they were, and the 1.6 source path kept line
+// breaks and control characters raw. Found by the command line's bad-input
+// tests; a name now loses only what XML cannot hold, and a path stays a
+// byte-exact URL.
+test::DuckingCase unsafeCase() {
+    test::DuckingCase c;
+    c.name = "unsafe";
+    c.speakerPath = "/tmp/folder\nwith break/talk \x01\x7f caf\xe9.wav";
+    c.musicPath = "/tmp/m\xc3\xbasica\t\x1f.mp3";
+    c.fillerPath = "/tmp/fill\x02.wav";
+    c.musicClusters = {{0, 10}, {12, 20}, {25, 30}};
+    c.eventName = "talk \x01\x7f caf\xe9_duck_event";
+    c.projectName = "line\nbreak \x1b_duck_project";
+    return c;
+}
+
+TEST(UnsafeNamesRegression, SourcePathsEscapeControlCharactersAndNonUtf8Bytes) {
+    using kymovie::FCPXMLUtils::fcpxmlPercEnc;
+    EXPECT_EQ(fcpxmlPercEnc("/a\nb\x01\x7f.wav"), "file:///a%0Ab%01%7F.wav");
+    EXPECT_EQ(fcpxmlPercEnc("/caf\xe9 1.wav"), "file:///caf%E9%201.wav");
+    EXPECT_EQ(fcpxmlPercEnc("/caf\xc3\xa9.wav"), "file:///caf%C3%A9.wav");
+}
+
+TEST(UnsafeNamesRegression, BothDocumentsStayWellFormedAndValid) {
+    test::DuckingCase c = unsafeCase();
+    c.duckingDecrease = -12;
+    const ProjectDescription description = test::describeCase(c);
+
+    const std::string project = writeFcpxml19(description);
+    EXPECT_VALID_FCPXML(project, "1.9");
+    EXPECT_NE(project.find("event name='talk \x7f caf\xef\xbf\xbd_duck_event'"), std::string::npos) << project;
+
+    const std::string legacy = writeFcpxml16(description);
+    EXPECT_VALID_FCPXML(legacy, "1.6");
+    EXPECT_NE(legacy.find("src='file:///tmp/folder%0Awith%20break/talk%20%01%7F%20caf%E9.wav'"), std::string::npos)
+        << legacy;
+}
+
+// Faults found when editors used the ducking documents for real: a filler
+// that is the music file itself, relative paths, time texts that lost a
+// tenth to floating-point noise, and clips longer than their media.
+const QVRoll kRolls{0.3, 0.3, 0.3, 0.7, -24.0};
+
+struct File {
+    std::string path;
+    MediaFileFacts facts;
+};
+
+// The description the job would make: speech 1-5 s, the music sounding
+// where given.
+ProjectDescription describe(const File& speaker, const File& music, const File& filler,
+                            const kyaudio::ClusterList& sounding = {}) {
+    DuckRequest request;
+    request.inputs = {{speaker.path}, music.path, filler.path};
+    request.rolls = kRolls;
+    request.eventName = "e";
+    request.projectName = "p";
+    ProjectAnalysis analysis;
+    analysis.dialogue = {speaker.facts};
+    analysis.music = music.facts;
+    analysis.filler = filler.facts;
+    analysis.speech = {{1, 5}};
+    analysis.musicSounding = sounding;
+    return describeProject(request, analysis);
+}
+
+MediaFileFacts facts(int rate, int channels, int64_t samples) {
+    return {rate, channels, samples, static_cast<double>(samples) / rate};
+}
+
+size_t count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
 } // namespace
+
+// 21.9 - 19.1 is 2.7999999999999998: the tenth it lost to noise comes back,
+// a real fraction is still cut toward zero.
+TEST(RealUseRegression, TimeTextsTruncateRealFractionsNotFloatingPointNoise) {
+    EXPECT_EQ(formatTenths(21.9 - 19.1), "'28/10s'");
+    EXPECT_EQ(formatTenths(2.79), "'27/10s'");
+    EXPECT_EQ(formatTenths(-(21.9 - 19.1)), "'-28/10s'");
+    EXPECT_EQ(formatSequenceTime(0.7 - 0.4), "'900/3000s'");
+    EXPECT_EQ(formatSequenceTime(1.00003), "'3000/3000s'");
+    EXPECT_EQ(legacyKeyframeLine(21.9 - 19.1, -12), "<keyframe time='28/10s' value='-12dB'/>\n");
+    EXPECT_EQ(kymovie::FCPXMLUtils::getTimeRoundedDown(0.1 * 3, 30), "\"900/3000s\"");
+}
+
+// Added after the music with its clusters, the same file as filler took the
+// music's clusters away and the 1.6 document lost every filler clip.
+TEST(RealUseRegression, AFillerThatIsTheMusicFileKeepsItsClipsInBothVersions) {
+    const File bed{"/m/bed.wav", facts(44100, 2, 1323000)};
+    const ProjectDescription project =
+        describe({"/m/talk.wav", facts(44100, 1, 441000)}, bed, bed, {{0, 10}, {12, 20}, {25, 30}});
+    EXPECT_EQ(count(writeFcpxml16(project), "name='FILLER' lane='-2'"), 2u);
+    EXPECT_EQ(count(writeFcpxml19(project), "lane='-2'"), 2u);
+}
+
+// "file://talk.wav" names a host called talk.wav. Paths become absolute and
+// lexically normal before they become URLs; the empty filler stays empty.
+TEST(RealUseRegression, RelativePathsBecomeAbsoluteSourceUrls) {
+    const std::string cwd = std::filesystem::current_path().lexically_normal().string();
+    const ProjectDescription project =
+        describe({"talk.wav", facts(44100, 1, 441000)}, {"sub/../bed.mp3", facts(44100, 2, 1323000)}, {});
+    const std::string legacy = writeFcpxml16(project);
+    EXPECT_NE(legacy.find("src='file://" + cwd + "/talk.wav'"), std::string::npos) << legacy;
+    EXPECT_NE(legacy.find("src='file://" + cwd + "/bed.mp3'"), std::string::npos) << legacy;
+    EXPECT_NE(legacy.find("src='file://'"), std::string::npos);
+    const std::string doc = writeFcpxml19(project);
+    EXPECT_NE(doc.find("src=\"file://" + cwd + "/talk.wav\""), std::string::npos);
+    EXPECT_NE(doc.find("src=\"file://" + cwd + "/bed.mp3\""), std::string::npos);
+    EXPECT_VALID_FCPXML(legacy, "1.6");
+    EXPECT_VALID_FCPXML(doc, "1.9");
+}
+
+// A dialogue of 897744/44100 s (20.357 s) got a clip of 611 frames (20.367 s)
+// and a 1 s filler clips of 1.8 s and 2.7 s: edits with no media at their end.
+TEST(RealUseRegression, NoClipIsLongerThanItsMedia) {
+    const ProjectDescription project =
+        describe({"/m/talk.m4a", facts(44100, 1, 897744)}, {"/m/bed.wav", facts(44100, 2, 1323000)},
+                 {"/m/fill.wav", facts(44100, 1, 44100)}, {{0, 19.1}, {21.9 - 1.0, 25}, {27.7, 30}});
+    const std::string doc = writeFcpxml19(project);
+    EXPECT_NE(doc.find("name=\"talk.m4a\" duration=\"61000/3000s\""), std::string::npos) << doc;
+    EXPECT_EQ(count(doc, "ref='QVFiller' duration='10/10s'"), 2u) << doc;
+    const std::string legacy = writeFcpxml16(project);
+    EXPECT_EQ(count(legacy, "ref='FILLER' duration='10/10s'"), 2u) << legacy;
+    EXPECT_VALID_FCPXML(legacy, "1.6");
+}
+
 } // namespace quelvo

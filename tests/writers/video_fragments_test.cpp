@@ -43,11 +43,11 @@ TEST(VideoFragments, AssetInBothVersions) {
 
 TEST(VideoFragments, AssetClipTimesKeywordsAndAudioOnly) {
     const std::string clip = getAssetClip("n.mov", "V", 0, 10, 3600, 25, 2, "dialogue", "F", "", {"kw"}, false,
-                                          "<title/>", true);
+                                          "<title/>");
     EXPECT_EQ(clip, "<asset-clip name=\"n.mov\" ref=\"V\" offset=\"0s\" duration=\"5000/2500s\" start=\"9000000/2500s\" "
                     "format=\"F\" tcFormat=\"NDF\" audioRole=\"dialogue\">\n<title/>\n"
                     "<keyword start=\"9000000/2500s\" duration=\"5000/2500s\" value=\"kw\"/>\n</asset-clip>");
-    const std::string exact = getAssetClip("n", "V", 0, 1.5, 0, 0, 0, "", "", "", {}, true, "", false);
+    const std::string exact = getAssetClip("n", "V", 0, 1.5, 0, 0, 0, "", "", "", {}, true, "");
     EXPECT_EQ(exact, "<asset-clip name=\"n\" ref=\"V\" offset=\"0s\" duration=\"3/2s\" start=\"0s\" tcFormat=\"NDF\" "
                      "srcEnable=\"audio\">\n\n</asset-clip>");
 }

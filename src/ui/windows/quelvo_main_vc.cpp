@@ -161,17 +161,17 @@ void QuelvoMainVC::viewDidLoad() {
     };
     drgFiller->onDrop = [this](const std::vector<std::string>& paths) {
         fillerPath = paths.front();
-        kykit::prefs_setValueString(kFillerKey, fillerPath, false);
+        kykit::prefs_setValueString(kFillerKey, fillerPath);
         refreshDurations();
         refreshMarkers();
     };
 
-    fillerPath = kykit::prefs_getValueString(kFillerKey, "", false);
+    fillerPath = kykit::prefs_getValueString(kFillerKey, "");
     if (!fillerPath.empty()) {
         drgFiller->setText(QString::fromStdString(fu_getFileNameFromPath(fillerPath)));
         drgFiller->setToolTip(QString::fromStdString(fillerPath));
     }
-    projectName->setText(QString::fromStdString(kykit::prefs_getValueString(kProjectNameKey, "", false)));
+    projectName->setText(QString::fromStdString(kykit::prefs_getValueString(kProjectNameKey, "")));
     refreshMarkers();
 }
 
@@ -282,7 +282,7 @@ void QuelvoMainVC::refreshPreview() {
 void QuelvoMainVC::clearPressed() {
     fillerPath.clear();
     drgFiller->setText(kDragHere);
-    kykit::prefs_setValueString(kFillerKey, "", false);
+    kykit::prefs_setValueString(kFillerKey, "");
     refreshDurations();
     refreshMarkers();
 }
@@ -491,7 +491,7 @@ quelvo::DuckRequest QuelvoMainVC::jobRequest(const std::string& filler) const {
 }
 
 void QuelvoMainVC::startJob(const std::string& filler) {
-    kykit::prefs_setValueString(kProjectNameKey, projectName->text().toStdString(), false);
+    kykit::prefs_setValueString(kProjectNameKey, projectName->text().toStdString());
     // The last result stays until the next job starts.
     resultPanel->clear();
     // The project's name follows the editor chosen in the job, so the job

@@ -102,35 +102,35 @@ void TitlesVC::viewDidLoad() {
     // The version and the event are this window's choices, remembered for
     // the next one; the version starts from the ducking preference.
     const bool prefer19 = kymovie::KyFCP106Prefs::shared().preferFCP106();
-    const std::string version = kykit::prefs_getValueString(kVersionKey, prefer19 ? "1.9" : "1.6", false);
+    const std::string version = kykit::prefs_getValueString(kVersionKey, prefer19 ? "1.9" : "1.6");
     cmbVersion->setCurrentIndex(std::max(0, cmbVersion->findData(QString::fromStdString(version))));
     connect(cmbVersion, &QComboBox::currentIndexChanged, this, [this](int i) {
-        kykit::prefs_setValueString(kVersionKey, cmbVersion->itemData(i).toString().toStdString(), false);
+        kykit::prefs_setValueString(kVersionKey, cmbVersion->itemData(i).toString().toStdString());
     });
     // Titles or captions, and the captions' format and language, are
     // remembered like the version.
     const auto choose = [](QComboBox* box, const char* key, const char* fallback) {
-        const std::string stored = kykit::prefs_getValueString(key, fallback, false);
+        const std::string stored = kykit::prefs_getValueString(key, fallback);
         box->setCurrentIndex(std::max(0, box->findData(QString::fromStdString(stored))));
         connect(box, &QComboBox::currentIndexChanged, box, [box, key](int i) {
-            kykit::prefs_setValueString(key, box->itemData(i).toString().toStdString(), false);
+            kykit::prefs_setValueString(key, box->itemData(i).toString().toStdString());
         });
     };
     choose(cmbAs, kAsKey, "titles");
     choose(cmbCaptionFormat, kCaptionFormatKey, "srt");
     connect(cmbAs, &QComboBox::currentIndexChanged, this, [this] { outputChanged(); });
     fldLanguage->configure(
-        kykit::prefs_getValueString(kLanguageKey, "", false), true, false,
+        kykit::prefs_getValueString(kLanguageKey, ""), true, false,
         [this](const std::string& text) {
-            kykit::prefs_setValueString(kLanguageKey, text, false);
+            kykit::prefs_setValueString(kLanguageKey, text);
             const bool fits = text.empty() || quelvo::titles::isLanguageTag(text);
             fldLanguage->setStyleSheet(fits ? QString() : QStringLiteral("color: #c0392b;"));
         });
     connect(chkFailingOnly, &QCheckBox::toggled, this,
             [this](bool only) { showOnlyFailing(only); });
     outputChanged();
-    fldEvent->configure(kykit::prefs_getValueString(kEventKey, "", false), true, true,
-                        [](const std::string& text) { kykit::prefs_setValueString(kEventKey, text, false); });
+    fldEvent->configure(kykit::prefs_getValueString(kEventKey, ""), true, true,
+                        [](const std::string& text) { kykit::prefs_setValueString(kEventKey, text); });
     buildEncodingMenu();
     readSubtitles();
 }
@@ -226,7 +226,7 @@ void TitlesVC::outputChanged() {
     } else {
         const bool prefer19 = kymovie::KyFCP106Prefs::shared().preferFCP106();
         const std::string version =
-            kykit::prefs_getValueString(kVersionKey, prefer19 ? "1.9" : "1.6", false);
+            kykit::prefs_getValueString(kVersionKey, prefer19 ? "1.9" : "1.6");
         const QSignalBlocker quiet(cmbVersion);
         cmbVersion->setCurrentIndex(
             std::max(0, cmbVersion->findData(QString::fromStdString(version))));
