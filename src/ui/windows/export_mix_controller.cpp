@@ -95,6 +95,7 @@ void ExportMixController::exportMix(const ExportMixInputs& inputs) {
 
     quelvo::RenderJobRequest request;
     request.dialoguePath = inputs.dialoguePaths.front();
+    request.moreDialogue.assign(inputs.dialoguePaths.begin() + 1, inputs.dialoguePaths.end());
     request.musicPath = inputs.musicPath;
     request.fillerPath = inputs.fillerPath;
     request.decrease = inputs.decrease;

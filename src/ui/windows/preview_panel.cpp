@@ -12,7 +12,9 @@
 #include <QVBoxLayout>
 
 #include "media/audio_file.h"
+#include "media/media_info.h"
 #include "media/read_failure_text.h"
+#include "project/project_builder.h"
 #include "project/qv_roll.h"
 #include "project/volume_keyframes.h"
 #include "ui/kit/ky_window_growth.h"
@@ -204,6 +206,11 @@ void PreviewPanel::setFiles(const std::vector<std::string>& dialogues, const std
     // The filler's length caps its clips, as in the project (a header read).
     const double fillerSeconds = filler.empty() ? 0.0 : kyaudio::probeAudioFile(filler).duration;
     m_settings.fillerSeconds = std::isfinite(fillerSeconds) ? fillerSeconds : 0.0;
+    // With a video dialogue the fillers sit on its timeline's frames, as in
+    // the project (a header read).
+    quelvo::DialogueClip first;
+    first.source.facts.video = quelvo::videoSourceFacts(kymediainfo::probeMedia(dialogue));
+    m_settings.fillerGrid = quelvo::fillerGridFor(quelvo::timelineFor({first}));
     m_player->stop();
     if (!inputsChanged) return redraw();
     m_progress->setRange(0, 1000);
@@ -238,9 +245,11 @@ std::shared_ptr<const pv::PreviewModel> PreviewPanel::makeModel(Track dialogue, 
 void PreviewPanel::setSettings(const pv::PreviewSettings& settings) {
     const bool filler = m_settings.withFiller;
     const double fillerSeconds = m_settings.fillerSeconds;
+    const quelvo::FrameGrid fillerGrid = m_settings.fillerGrid;
     m_settings = settings;
     m_settings.withFiller = filler;
     m_settings.fillerSeconds = fillerSeconds;
+    m_settings.fillerGrid = fillerGrid;
     redraw();
 }
 
