@@ -290,6 +290,56 @@ TEST(VideoDialogue, BothFcpxmlVersionsKeepThePictureOnItsFrames) {
     }
 }
 
+// A camera with its timecode and a second microphone beside it: the
+// microphone, the music and the fillers are connected beneath the picture,
+// one lane each, counted from its timecode and on its frames.
+TEST(VideoDialogue, AMicrophoneBesideTheCameraIsConnectedOnItsFrames) {
+    test::TempDir dir;
+    makeAudio(dir);
+    ASSERT_EQ(ffmpeg({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=30000/1001", "-f", "lavfi",
+                      "-i", "sine=frequency=300:sample_rate=48000", "-c:v", "mpeg4", "-c:a",
+                      "pcm_s16le", "-timecode", "01:00:00;00"},
+                     dir / "cam.mov")
+                  .exitCode,
+              0);
+    ASSERT_EQ(
+        ffmpeg({"-f", "lavfi", "-i", "sine=frequency=500:sample_rate=44100"}, dir / "Host.wav")
+            .exitCode,
+        0);
+    for (const auto& [format, version] :
+         {std::pair{ProjectFormat::fcpxml19, "1.9"}, std::pair{ProjectFormat::fcpxml16, "1.6"}}) {
+        DuckRequest request;
+        request.inputs = {{(dir / "cam.mov").string(), (dir / "Host.wav").string()},
+                          (dir / "music.wav").string(),
+                          (dir / "filler.wav").string()};
+        request.rolls = QVRoll{0.3, 0.3, 0.3, 0.7, -24};
+        request.output = {format, (dir / (std::string("two") + version)).string(), false, true};
+        request.speech = kyaudio::ClusterList{{0.5, 1.2}};
+        FixedFormatAnswer unused(std::nullopt);
+        const DuckOutcome outcome = duckAudioFiles(request, unused);
+        ASSERT_TRUE(outcome.success) << outcome.message;
+        const std::string xml = test::readFile(dir / (std::string("two") + version));
+        EXPECT_VALID_FCPXML(xml, version);
+        const std::vector<Element> doc = readDocument(xml);
+        const Time frame{1001, 30000};
+        std::map<std::string, int> lanes; // clip name -> lane
+        for (const Element& e : doc) {
+            if (e.name != "asset-clip" || doc[e.parent].name != "asset-clip") continue;
+            const Time start = timeOf(doc[e.parent].at("start"));
+            EXPECT_EQ(compare(start, Time{107892 * 1001, 30000}), 0);
+            const Time offset = timeOf(e.at("offset"));
+            EXPECT_GE(compare(offset, start), 0) << e.at("name");
+            EXPECT_TRUE(onGrid(add(offset, Time{-start.num, start.den}), frame)) << e.at("offset");
+            EXPECT_TRUE(onGrid(timeOf(e.at("duration")), frame)) << e.at("duration");
+            lanes[e.at("audioRole").empty() ? e.at("name") : e.at("audioRole")] =
+                std::stoi(e.at("lane"));
+        }
+        EXPECT_EQ(lanes["dialogue.Host"], -1) << xml;
+        EXPECT_EQ(lanes["music"], -2);
+        EXPECT_EQ(lanes["BGM"], -3);
+    }
+}
+
 TEST(VideoDialogue, AVideoWithoutSoundIsRefusedAndASoundFileStaysAudioOnly) {
     test::TempDir dir;
     makeAudio(dir);
