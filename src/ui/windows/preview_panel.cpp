@@ -376,6 +376,9 @@ void PreviewPanel::togglePlayback() {
     const pv::PreviewScene& scene = m_canvas->scene();
     quelvo::mix::MixInputs inputs;
     inputs.dialoguePath = m_dialoguePath;
+    // Every microphone plays, as the exported mix has them.
+    if (m_dialoguePaths.size() > 1)
+        inputs.moreDialogue.assign(m_dialoguePaths.begin() + 1, m_dialoguePaths.end());
     inputs.musicPath = m_musicPath;
     inputs.fillerPath = m_fillerPath;
     inputs.envelope = scene.envelope();
