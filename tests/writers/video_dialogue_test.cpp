@@ -148,15 +148,24 @@ Time timeOf(const std::string& text) {
     if (slash != std::string::npos) t.den = std::stoll(text.substr(slash + 1));
     return t;
 }
+// Products of hour-long times and fine denominators pass 64 bits, so the
+// arithmetic runs in 128 (GCC and clang have it on 64-bit targets).
+using Wide = __int128;
 bool onGrid(Time t, Time frame) {
-    return (t.num * frame.den) % (t.den * frame.num) == 0;
+    return (Wide(t.num) * frame.den) % (Wide(t.den) * frame.num) == 0;
 }
-// a - b in seconds, exactly compared through a common denominator.
-int64_t compare(Time a, Time b) {
-    return a.num * b.den - b.num * a.den;
+// The sign of a - b, compared exactly through a common denominator.
+int compare(Time a, Time b) {
+    const Wide d = Wide(a.num) * b.den - Wide(b.num) * a.den;
+    return d < 0 ? -1 : d > 0 ? 1 : 0;
 }
 Time add(Time a, Time b) {
-    return {a.num * b.den + b.num * a.den, a.den * b.den};
+    // Reduced, so that sums of long times stay within 64 bits.
+    const int64_t num = a.num * (b.den / std::gcd(a.den, b.den)) +
+                        b.num * (a.den / std::gcd(a.den, b.den));
+    const int64_t den = a.den / std::gcd(a.den, b.den) * b.den;
+    const int64_t g = std::gcd(num, den);
+    return {num / g, den / g};
 }
 
 nlohmann::json ffprobe(const std::filesystem::path& file) {
