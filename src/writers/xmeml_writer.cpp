@@ -181,15 +181,7 @@ class XmemlDocument {
             std::max(m_clock.down(clip.source->facts.duration), clip.length);
         m_xml.open("track");
         m_xml.open("clipitem", {{"id", "clipitem-video-1"}});
-        m_xml.text("name", clip.source->name);
-        m_xml.text("enabled", "TRUE");
-        m_xml.text("duration", number(mediaLength));
-        writeRate();
-        m_xml.text("start", number(clip.start));
-        m_xml.text("end", number(clip.start + clip.length));
-        m_xml.text("in", "0");
-        m_xml.text("out", number(clip.length));
-        writeFile(*clip.source, mediaLength);
+        writeClipPlacement(clip, mediaLength);
         m_xml.close();
         m_xml.close();
     }
@@ -213,11 +205,9 @@ class XmemlDocument {
         m_xml.close();
     }
 
-    void writeClipItem(const TrackGroup& group, int channel, size_t index) {
-        const ClipPlan& clip = group.clips[index];
-        const int64_t mediaLength =
-            std::max(m_clock.down(clip.source->facts.duration), clip.length);
-        m_xml.open("clipitem", {{"id", clipItemId(group.clipId(channel, index))}});
+    // What a picture and a sound clip item both say: the name, where it sits
+    // on the sequence, which part of the media it plays, and the file.
+    void writeClipPlacement(const ClipPlan& clip, int64_t mediaLength) {
         m_xml.text("name", clip.source->name);
         m_xml.text("enabled", "TRUE");
         m_xml.text("duration", number(mediaLength));
@@ -227,6 +217,14 @@ class XmemlDocument {
         m_xml.text("in", "0");
         m_xml.text("out", number(clip.length));
         writeFile(*clip.source, mediaLength);
+    }
+
+    void writeClipItem(const TrackGroup& group, int channel, size_t index) {
+        const ClipPlan& clip = group.clips[index];
+        const int64_t mediaLength =
+            std::max(m_clock.down(clip.source->facts.duration), clip.length);
+        m_xml.open("clipitem", {{"id", clipItemId(group.clipId(channel, index))}});
+        writeClipPlacement(clip, mediaLength);
         m_xml.open("sourcetrack");
         m_xml.text("mediatype", "audio");
         m_xml.text("trackindex", number(channel + 1));
