@@ -70,6 +70,8 @@ PARALLEL_TARGETS = {"threshold": (("silencedetect", 0.15), ("decode", 0.6)),
 
 
 def find_cli(given):
+    if given and not os.access(given, os.X_OK):
+        sys.exit("analysis_bench: --cli %s is not an executable file" % given)
     candidates = [given, os.environ.get("QUELVO_CLI")]
     candidates += [os.path.join(ROOT, d, "bin", "quelvo-cli")
                    for d in ["build"] + sorted(n for n in os.listdir(ROOT) if n.startswith("build-"))]
