@@ -6,10 +6,16 @@
 // audio.
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include <gtest/gtest.h>
 
+extern "C" {
+#include <libavutil/frame.h>
+}
+
 #include "media/audio_file.h"
+#include "media/decoding.h"
 #include "media/parallel_reader.h"
 #include "media/pcm_stream.h"
 #include "signal/loudness.h"
@@ -165,4 +171,38 @@ TEST(DamagedAudio, TimestampJumpsAreClosedUpAndAnUndercountingHeaderDoesNotShort
     EXPECT_NEAR(counted.packetSeconds, whole, 1e-6);
     EXPECT_NEAR(kyaudio::analyzeLevels(mp3.string(), {}).packetSeconds, counted.packetSeconds,
                 1e-9);
+}
+
+// The damage test reads float samples a vector at a time: one sample out of
+// range or not a number is found wherever it lies, in a vector or in the
+// samples after the last whole vector, in any plane, packed or planar.
+TEST(DamagedAudio, OneBadSampleAnywhereMarksAFloatFrameDamaged) {
+    const auto check = [](AVSampleFormat format, int channels, int bytes) {
+        std::unique_ptr<AVFrame, void (*)(AVFrame*)> frame(av_frame_alloc(), [](AVFrame* f) { av_frame_free(&f); });
+        frame->format = format;
+        frame->nb_samples = 1001;
+        av_channel_layout_default(&frame->ch_layout, channels);
+        ASSERT_EQ(av_frame_get_buffer(frame.get(), 0), 0);
+        const bool planar = av_sample_fmt_is_planar(format);
+        const int perPlane = frame->nb_samples * (planar ? 1 : channels);
+        const auto set = [&](int plane, int index, double value) {
+            uint8_t* at = frame->extended_data[plane] + static_cast<size_t>(index) * bytes;
+            if (bytes == 4) *reinterpret_cast<float*>(at) = static_cast<float>(value);
+            else *reinterpret_cast<double*>(at) = value;
+        };
+        for (int p = 0; p < (planar ? channels : 1); ++p)
+            for (int i = 0; i < perPlane; ++i) set(p, i, i % 2 ? 3.9 : -3.9);  // +11.8 dBFS: loud, not damaged
+        EXPECT_FALSE(kyaudio::detail::isDamagedFrame(frame.get()));
+        const int lastPlane = planar ? channels - 1 : 0;
+        for (int index : {0, 3, 517, perPlane - 1})
+            for (double bad : {std::nan(""), 4.5, -4.5, HUGE_VAL}) {
+                set(lastPlane, index, bad);
+                EXPECT_TRUE(kyaudio::detail::isDamagedFrame(frame.get())) << index << " " << bad;
+                set(lastPlane, index, 0.0);
+            }
+    };
+    check(AV_SAMPLE_FMT_FLTP, 2, 4);
+    check(AV_SAMPLE_FMT_FLT, 3, 4);
+    check(AV_SAMPLE_FMT_DBL, 1, 8);
+    check(AV_SAMPLE_FMT_DBLP, 2, 8);
 }
