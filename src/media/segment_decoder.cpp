@@ -183,7 +183,10 @@ public:
         m_format = input->format.get();
         m_stream = input->stream();
         m_streamIndex = input->streamIndex;
-        if (m_task.features) m_features.beginSegment(m_task.firstFrame, true);
+        if (m_task.features) {
+            const bool bounded = m_task.fixedStop != std::numeric_limits<int64_t>::max();
+            m_features.beginSegment(m_task.firstFrame, true, bounded ? m_task.fixedStop - m_task.firstFrame : 0);
+        }
         m_direct = packetEncoding(m_stream->codecpar);
         kykit::Status status = m_direct ? readPcm() : decode();
         if (status && m_recorder.missedCheck()) status = kykit::Status::failure("the seam was passed before it was planned");

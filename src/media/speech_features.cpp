@@ -288,6 +288,7 @@ struct SpeechFeatureMeter::State {
     // Averages a frame's worth of converted input into band-rate samples of
     // one lane; returns how many it made.
     int64_t average(Group& g, int lane, const float* in, int64_t count, int summedBefore);
+    template <int Step> int64_t averageWholeSteps(const float* in, int64_t count, int64_t& i, int lane, int64_t made);
     template <typename Convert> void takeChunk(int channels, int64_t count, Convert convert);
     void endFrame();
     float voicingOf(const Group& g, int lane);
@@ -519,9 +520,14 @@ void SpeechFeatureMeter::State::endFrame() {
 SpeechFeatureMeter::SpeechFeatureMeter() : m_state(std::make_unique<State>()) {}
 SpeechFeatureMeter::~SpeechFeatureMeter() = default;
 
-void SpeechFeatureMeter::beginSegment(int64_t firstFrame, bool everyCandidate) {
+void SpeechFeatureMeter::beginSegment(int64_t firstFrame, bool everyCandidate, int64_t expectedFrames) {
     m_state->firstFrame = std::max<int64_t>(0, firstFrame);
     m_state->everyCandidate = everyCandidate;
+    // A little over, for the frames a segment reads past its seam; beyond
+    // about three hours (8 MB) the lists grow as they go.
+    const auto frames = static_cast<size_t>(std::clamp<int64_t>(expectedFrames + 64, 0, int64_t{1} << 20));
+    m_state->features.level.reserve(frames);
+    m_state->features.voicing.reserve(frames);
 }
 
 void SpeechFeatureMeter::start(int sampleRate) { m_state->configure(sampleRate); }
@@ -567,6 +573,20 @@ void applyVoicingGate(SpeechFeatures& features) {
     features.voicing = std::move(kept);
 }
 
+// Whole band steps from in[i] on (`Step` samples each, or bandStep when
+// it is 0); advances i and returns the count of band-rate samples made.
+template <int Step>
+int64_t SpeechFeatureMeter::State::averageWholeSteps(const float* in, int64_t count, int64_t& i, int lane,
+                                                     int64_t made) {
+    const int step = Step > 0 ? Step : bandStep;
+    for (; i + step <= count; i += step) {
+        float sum = 0;
+        for (int j = 0; j < step; ++j) sum += sane(in[i + j]);
+        scratch[static_cast<size_t>(made++)][lane] = sum * invBandStep;
+    }
+    return made;
+}
+
 int64_t SpeechFeatureMeter::State::average(Group& g, int lane, const float* in, int64_t count, int summedBefore) {
     float partial = g.bandSum[lane];
     int64_t i = 0, made = 0;
@@ -581,10 +601,11 @@ int64_t SpeechFeatureMeter::State::average(Group& g, int lane, const float* in, 
         scratch[static_cast<size_t>(made++)][lane] = partial * invBandStep;
         partial = 0;
     }
-    for (; i + bandStep <= count; i += bandStep) {
-        float step = 0;
-        for (int j = 0; j < bandStep; ++j) step += sane(in[i + j]);
-        scratch[static_cast<size_t>(made++)][lane] = step * invBandStep;
+    switch (bandStep) {  // the common steps with their loop unrolled
+    case 1: made = averageWholeSteps<1>(in, count, i, lane, made); break;
+    case 2: made = averageWholeSteps<2>(in, count, i, lane, made); break;
+    case 3: made = averageWholeSteps<3>(in, count, i, lane, made); break;
+    default: made = averageWholeSteps<0>(in, count, i, lane, made); break;
     }
     for (; i < count; ++i) partial += sane(in[i]);
     g.bandSum[lane] = partial;

@@ -53,8 +53,11 @@ public:
     // the file from `firstFrame` on. With `everyCandidate` the voicing is
     // measured wherever a later gate could ask for it, not only above the
     // quiet tenth of this segment's own frames; applyVoicingGate then keeps
-    // what one run over the whole file would have measured. Call before start().
-    void beginSegment(int64_t firstFrame, bool everyCandidate);
+    // what one run over the whole file would have measured. A segment that
+    // knows about how many frames it holds says so in `expectedFrames`: the
+    // lists are then made once at their size instead of growing while the
+    // decoder allocates around them. Call before start().
+    void beginSegment(int64_t firstFrame, bool everyCandidate, int64_t expectedFrames = 0);
     // Everything that decides the features of later frames, except the
     // gate's histogram: two meters whose states are equal at a frame
     // boundary measure the same from there on, given the same samples.

@@ -8,6 +8,7 @@
 #include "base/prefs.h"
 #include "base/services.h"
 #include "base/temporary_files.h"
+#include "media/allocator_tuning.h"
 #include "media/build_facts.h"
 #include "project/fcp106_prefs.h"
 
@@ -47,6 +48,7 @@ ProjectFormat answeredFormat() {
 } // namespace quelvo::cli
 
 int main(int argc, char** argv) {
+    kyaudio::tuneAllocatorForDecoding();
     quelvo::cli::prepareStandardStreams();
     // A stopped render or write leaves no hidden temporary file behind.
     kykit::removeTemporaryFilesOnStop();

@@ -6,12 +6,14 @@
 #include <QPointer>
 
 #include "app/desktop/command_line.h"
+#include "media/allocator_tuning.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/kit/resources.h"
 #include "ui/windows/quelvo_main_vc.h"
 
 int main(int argc, char** argv) {
+    kyaudio::tuneAllocatorForDecoding();
     // Before the application object: --help and --version work without a display.
     if (const auto status = quelvo::desktop::answerInformationOptions(argc, argv)) return *status;
 

@@ -1,0 +1,17 @@
+#include "media/allocator_tuning.h"
+
+#include <cstdlib> // defines __GLIBC__ where the C library is glibc
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace kyaudio {
+
+void tuneAllocatorForDecoding() {
+#if defined(__GLIBC__)
+    mallopt(M_MXFAST, 0);
+#endif
+}
+
+} // namespace kyaudio
