@@ -1,27 +1,62 @@
 #pragma once
-// Two pieces of independent work side by side: one started on a thread of its
+// Two pieces of independent work side by side: one started as a task of its
 // own while the caller does the other. Used where a job reads two files whose
 // results do not depend on each other (the dialogue and the music).
-#include <future>
-#include <system_error>
+#include <optional>
+#include <stdexcept>
 #include <type_traits>
 #include <utility>
 
+#include "base/task_runner.h"
+
 namespace kykit {
 
-// Starts `work` on a thread of its own when `sideBySide`, else (or when the
-// system has no thread to give) leaves it to run on the thread that asks for
-// its result, at that moment. A started future that is dropped unasked waits
-// for its thread; a deferred one never runs, as if the work were skipped.
-template <class Work>
-std::future<std::invoke_result_t<Work&>> startBeside(bool sideBySide, Work work) {
-    if (sideBySide) {
-        try {
-            return std::async(std::launch::async, std::move(work));
-        } catch (const std::system_error&) {
-        }
+// The work started beside the caller, or left to run when asked for.
+template <class R> class Beside {
+  public:
+    Beside() = default;
+    Beside(quelvo::TaskHandle<R> started) : m_started(std::move(started)) {}
+    Beside(std::function<R()> deferred) : m_deferred(std::move(deferred)) {}
+    Beside(Beside&& other) noexcept { *this = std::move(other); }
+    Beside& operator=(Beside&& other) noexcept {
+        settle();
+        m_started = std::exchange(other.m_started, {});
+        m_deferred = std::exchange(other.m_deferred, {});
+        return *this;
     }
-    return std::async(std::launch::deferred, std::move(work));
+    // A started work dropped unasked is waited for: it may use the caller's
+    // data. A deferred one never runs, as if the work were skipped.
+    ~Beside() { settle(); }
+
+    // The work's value, waited for (or the work run here and now).
+    R get() {
+        if (m_deferred) return std::exchange(m_deferred, {})();
+        quelvo::TaskResult<R> result = std::exchange(m_started, {}).wait();
+        if (!result.value) throw std::runtime_error(result.error);
+        return std::move(*result.value);
+    }
+
+  private:
+    void settle() {
+        if (m_started.valid()) m_started.wait();
+    }
+    quelvo::TaskHandle<R> m_started;
+    std::function<R()> m_deferred;
+};
+
+// Starts `work` as a task of its own when `sideBySide`, else leaves it to run
+// on the thread that asks for its result, at that moment. Its progress and
+// end are the caller's business: they are delivered to the waiting thread.
+template <class Work> Beside<std::invoke_result_t<Work&>> startBeside(bool sideBySide, Work work) {
+    using R = std::invoke_result_t<Work&>;
+    if (!sideBySide) return Beside<R>(std::function<R()>(std::move(work)));
+    quelvo::TaskRequest<R> request;
+    request.name = "beside";
+    request.work = [work = std::move(work)](quelvo::TaskControl&) mutable -> quelvo::TaskReturn<R> {
+        return work();
+    };
+    request.delivery = quelvo::Delivery{};
+    return Beside<R>(quelvo::TaskRunner::shared().start(std::move(request)));
 }
 
 } // namespace kykit

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <future>
 #include <mutex>
+
+#include "base/task_runner.h"
 
 namespace quelvo {
 
@@ -61,9 +62,17 @@ analyzeEveryDialogue(const std::vector<std::string>& paths, const QVRoll& rolls,
         }
         return std::move(work.results);
     }
-    std::vector<std::future<void>> running;
+    // The workers are tasks of the program's runner; this thread only tells
+    // each file's end, so nothing is delivered through them.
+    TaskRequest<TaskDone> worker("dialogue analysis",
+                                 [&work](TaskControl&) -> TaskReturn<TaskDone> {
+                                     work.run();
+                                     return TaskDone{};
+                                 });
+    worker.delivery = Delivery{};
+    std::vector<TaskHandle<TaskDone>> running;
     for (int w = 0; w < workers; ++w)
-        running.push_back(std::async(std::launch::async, [&work] { work.run(); }));
+        running.push_back(TaskRunner::shared().start(worker));
     int told = 0;
     for (;;) {
         std::unique_lock lock(work.mutex);
@@ -75,8 +84,8 @@ analyzeEveryDialogue(const std::vector<std::string>& paths, const QVRoll& rolls,
             if (onFinished) onFinished(told + 1, total);
         if (over) break;
     }
-    for (auto& r : running)
-        r.get();
+    for (const auto& r : running)
+        r.wait();
     return std::move(work.results);
 }
 

@@ -2,18 +2,19 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <future>
 #include <memory>
-#include <mutex>
+#include <thread>
 #include <tuple>
 
-#include "base/concurrency.h"
 #include "base/files.h"
 #include "base/keep_both.h"
 #include "base/output_files.h"
 #include "base/side_by_side.h"
+#include "base/task_runner.h"
 #include "jobs/dialogue_analyses.h"
 #include "jobs/job_warnings.h"
 #include "media/audio_file.h"
@@ -203,7 +204,7 @@ bool findSpeech(JobState& job) {
     const DuckRequest& request = job.request;
     kykit::ih_setText(job.context.status, kStageAnalyzing);
     const bool withMusic = requestUsesFiller(request);
-    std::future<SpeechAnalysis> musicAnalysis;
+    kykit::Beside<SpeechAnalysis> musicAnalysis;
     if (withMusic)
         musicAnalysis =
             kykit::startBeside(sideBySide(request.parallelism),
@@ -252,7 +253,7 @@ bool measureDepths(JobState& job) {
 // first.
 bool measureLoudness(JobState& job) {
     const std::string& musicPath = job.request.inputs.music;
-    std::future<kyaudio::FileLoudness> musicLoudness =
+    kykit::Beside<kyaudio::FileLoudness> musicLoudness =
         kykit::startBeside(sideBySide(job.request.parallelism), [musicPath] {
             return kyaudio::measureFileLoudness(musicPath, nullptr,
                                                 kyaudio::LoudnessMeter::integrated);
@@ -331,33 +332,43 @@ bool analyse(JobState& job) {
 }
 
 // The question's answer, waited for: the sheet may answer on any thread,
-// before or after ask() returns; the counting semaphore keeps an early answer.
+// before or after ask() returns; the promise keeps an early answer.
 FormatQuestion::Answer askFormat(FormatQuestion& question) {
-    kykit::KySemaphore done(true);
-    std::mutex answerMutex;
-    FormatQuestion::Answer answer;
-    question.ask(std::nullopt, [&](FormatQuestion::Answer given) {
-        {
-            std::lock_guard lock(answerMutex);
-            answer = given;
+    auto answer = std::make_shared<std::promise<FormatQuestion::Answer>>();
+    std::future<FormatQuestion::Answer> given = answer->get_future();
+    question.ask(std::nullopt, [answer](FormatQuestion::Answer chosen) {
+        // Only the first answer counts.
+        try {
+            answer->set_value(chosen);
+        } catch (const std::future_error&) {
         }
-        done.release();
     });
-    done.wait();
-    std::lock_guard lock(answerMutex);
-    return answer;
+    // A sheet dropped without an answer is no answer: the job stops as if
+    // cancelled, where it used to wait forever.
+    try {
+        return given.get();
+    } catch (const std::future_error&) {
+        return std::nullopt;
+    }
 }
 
-// The hand-over runs a moment after the job, which is released first; the
-// block owns its copy of the text.
+// The hand-over runs a moment after the job, which is released first, as a
+// task of its own that owns its copy of the text. The report is made on
+// that task's thread; a command line waits for the runner before it exits.
 void handOver(const std::string& text, HandOverReport report) {
-    kykit::Queue::execute(kHandOverDelay, [xml = text, report = std::move(report)] {
+    TaskRequest<TaskDone> request;
+    request.name = "hand-over";
+    request.work = [xml = text, report = std::move(report)](TaskControl&) -> TaskReturn<TaskDone> {
+        std::this_thread::sleep_for(std::chrono::duration<double>(kHandOverDelay));
         const auto handedOver = kymovie::KyFCPXML::handOverToFCP(kHandOverAppName, xml);
         if (report)
             report(handedOver);
         else if (!handedOver.status.ok())
             std::fprintf(stderr, "Quelvo: %s\n", handedOver.status.message().c_str());
-    });
+        return TaskDone{};
+    };
+    request.delivery = Delivery{};
+    TaskRunner::shared().start(std::move(request));
 }
 
 // Writes the text atomically; the write's own sentence names the file and

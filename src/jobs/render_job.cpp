@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <filesystem>
-#include <future>
 #include <optional>
 
 #include "base/files.h"
@@ -132,7 +131,7 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
     render.stemPath = request.stemPath;
     render.measureLoudness = request.measureLoudness;
     render.progress = request.progress;
-    std::future<InputLoudness> inputsLoudness;
+    kykit::Beside<InputLoudness> inputsLoudness;
     if (inputsBesideMix)
         inputsLoudness = kykit::startBeside(request.parallelism.jobs >= 2, [&request, &outcome] {
             return measureInputs(duckRequestFor(request).inputs.dialogue, request.musicPath,

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <future>
 #include <memory>
 #include <optional>
 
@@ -132,7 +131,7 @@ LoudnessDepths loudnessDepths(const std::vector<std::string>& dialoguePaths,
     result.levels.assign(speech.size(), fixedLevel);
     // Each file is measured in its own format, as the editor's timeline plays
     // it: the music's figures do not depend on the dialogue's rate or layout.
-    std::future<SpanLoudness> measuredMusic =
+    kykit::Beside<SpanLoudness> measuredMusic =
         kykit::startBeside(parallelism.jobs >= 2, [&musicPath, &speech, &rolls] {
             return loudnessPerSpan(musicPath, {}, {}, 0.0, duckedParts(speech, rolls));
         });

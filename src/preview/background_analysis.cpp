@@ -1,7 +1,6 @@
 #include "preview/background_analysis.h"
 
 #include <mutex>
-#include <system_error>
 
 #include "base/files.h"
 #include "media/read_failure_text.h"
@@ -81,7 +80,8 @@ void BackgroundAnalysis::cancel() {
 }
 
 void BackgroundAnalysis::reap() {
-    if (m_thread.joinable()) m_thread.join();
+    if (m_task.valid()) m_task.wait();
+    m_task = {};
     m_cancel.reset();
 }
 
@@ -91,8 +91,12 @@ unsigned BackgroundAnalysis::start(const std::string& dialoguePath, const std::s
     const unsigned generation = ++m_generation;
     m_cancel = std::make_shared<std::atomic<bool>>(false);
     ++g_liveThreads;
-    m_thread = std::thread([progress = m_progress, done = m_done, cancel = m_cancel, generation, dialoguePath,
-                            musicPath, keptDialogue, keptMusic, features] {
+    TaskRequest<TaskDone> request;
+    request.name = "preview analysis";
+    request.delivery = Delivery{};
+    request.work = [progress = m_progress, done = m_done, cancel = m_cancel, generation,
+                    dialoguePath, musicPath, keptDialogue, keptMusic,
+                    features](TaskControl&) -> TaskReturn<TaskDone> {
         Outcome outcome;
         outcome.generation = generation;
         outcome.dialogue = dialoguePath.empty() ? nullptr : keptDialogue;
@@ -110,20 +114,20 @@ unsigned BackgroundAnalysis::start(const std::string& dialoguePath, const std::s
             // The two files are decoded side by side, the dialogue on a
             // second thread that this one joins before it answers, so that
             // cancel() joining this thread joins both.
-            std::thread second;
-            try {
-                ++g_liveThreads;
-                second = std::thread([&] {
-                    dialogue = analyseFile(dialoguePath, dialogueContent, *cancel, shares.reporter(0));
+            // Without a second thread to be had, the runner reads the
+            // dialogue first, here, as on one core.
+            ++g_liveThreads;
+            TaskRequest<TaskDone> dialogueHalf(
+                "preview dialogue", [&](TaskControl&) -> TaskReturn<TaskDone> {
+                    dialogue =
+                        analyseFile(dialoguePath, dialogueContent, *cancel, shares.reporter(0));
                     --g_liveThreads;
+                    return TaskDone{};
                 });
-            } catch (const std::system_error&) {
-                // No second thread to be had: the dialogue first, as on one core.
-                --g_liveThreads;
-                dialogue = analyseFile(dialoguePath, dialogueContent, *cancel, shares.reporter(0));
-            }
+            dialogueHalf.delivery = Delivery{};
+            const TaskHandle<TaskDone> second = TaskRunner::shared().start(std::move(dialogueHalf));
             music = analyseFile(musicPath, TrackContent::levels, *cancel, shares.reporter(1));
-            if (second.joinable()) second.join();
+            second.wait();
         } else if (dialogueWanted) {
             dialogue = analyseFile(dialoguePath, dialogueContent, *cancel, shares.reporter(0));
         } else if (musicWanted) {
@@ -145,12 +149,16 @@ unsigned BackgroundAnalysis::start(const std::string& dialoguePath, const std::s
                 analyseFile(dialoguePath, TrackContent::levelsAndSpeechFeatures, *cancel, again.reporter(0));
             outcome.featuresPending = false;
             outcome.featuresMeasured = true;
-            if (withFeatures.track) outcome.dialogue = withFeatures.track;
-            else if (outcome.problem.empty()) outcome.problem = withFeatures.problem;
+            if (withFeatures.track)
+                outcome.dialogue = withFeatures.track;
+            else if (outcome.problem.empty())
+                outcome.problem = withFeatures.problem;
             if (!cancel->load() && done) done(outcome);
         }
         --g_liveThreads;
-    });
+        return TaskDone{};
+    };
+    m_task = TaskRunner::shared().start(std::move(request));
     return generation;
 }
 

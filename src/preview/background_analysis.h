@@ -1,18 +1,18 @@
 #pragma once
-// The preview's analysis on a thread of its own: decodes the dialogue and the
-// music once, side by side (the dialogue on a second thread that the
-// analysis's own thread joins), and hands over the kept levels (and, in a
+// The preview's analysis as a task of its own: decodes the dialogue and the
+// music once, side by side (the dialogue in a second task that the
+// analysis waits for), and hands over the kept levels (and, in a
 // second decode of the dialogue when asked, its speech features). A new
 // start(), cancel() or destruction stops the running analysis and waits for
-// both its threads, so no analysis outlives the files it was started for. No
+// both its tasks, so no analysis outlives the files it was started for. No
 // Qt here: the desktop program hops the answers to its GUI thread, the tests
 // wait for them.
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
+#include "base/task_runner.h"
 #include "preview/level_track.h"
 
 namespace quelvo::preview {
@@ -58,7 +58,7 @@ public:
     void cancel();
     // Waits for a finished analysis's thread (call after `done`).
     void reap();
-    bool hasThread() const { return m_thread.joinable(); }
+    bool hasThread() const { return m_task.valid(); }
     unsigned generation() const { return m_generation; }
 
     // Analysis threads alive in the process right now: two while a runner
@@ -68,7 +68,7 @@ public:
 private:
     Progress m_progress;
     Done m_done;
-    std::thread m_thread;
+    TaskHandle<TaskDone> m_task;
     std::shared_ptr<std::atomic<bool>> m_cancel;
     unsigned m_generation = 0;
 };

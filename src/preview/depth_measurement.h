@@ -1,18 +1,17 @@
 #pragma once
 // Depth by loudness for the preview: the core's loudnessDepths (the one the
-// job, and so --plot and render, use) run on a thread of its own for the
+// job, and so --plot and render, use) run as a background task for the
 // speech the preview shows. The measurement reads both files from start to
 // end and cannot stop half-way, so requests do not queue: the latest one
 // waits for the running measurement and every older answer is dropped. No Qt
 // here: the desktop program hops the answers to its GUI thread.
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "base/cluster.h"
+#include "base/task_runner.h"
 #include "mix/loudness_depth.h"
 #include "project/qv_roll.h"
 
@@ -36,7 +35,7 @@ class DepthMeasurement {
         DepthRequest request;
         mix::LoudnessDepths depths;
     };
-    // Called on the measurement's thread, only for the latest request.
+    // Called on the measurement's task, only for the latest request.
     using Done = std::function<void(const Answer&)>;
 
     explicit DepthMeasurement(Done done);
@@ -53,14 +52,15 @@ class DepthMeasurement {
 
   private:
     void run();
+    void startRunning();
 
     Done m_done;
     mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
     std::optional<DepthRequest> m_waiting;
     unsigned m_generation = 0;
     bool m_stopping = false;
-    std::thread m_thread;
+    bool m_running = false;
+    TaskHandle<TaskDone> m_task;
 };
 
 } // namespace quelvo::preview

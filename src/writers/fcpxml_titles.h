@@ -5,13 +5,13 @@
 // the titles in a gap or attaches them to a video.
 #include <cstdint>
 #include <functional>
-#include <future>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/result.h"
+#include "base/task_runner.h"
 #include "titles/fcpxml_titles_settings.h"
 #include "titles/ky_srt_title.h"
 
@@ -80,11 +80,19 @@ public:
 
     // Writes the document atomically; the outcome says whether it got there.
     kykit::Status exportXML(const std::string& url, bool useV19, const std::string& comment);
-    // The same on a worker thread. The object must stay alive and untouched
-    // until the future is ready. Its document names the project and spine
-    // parts in its comments ("TIMELINE PROJECT", "TIMELINE SPINE").
-    std::future<kykit::Status> exportXMLAsync(const std::string& url, bool useV19, const std::string& comment);
-    std::future<std::string> documentXMLAsync(bool useV19, bool avoidOverlap, const std::string& comment);
+    // The same as background tasks, for a caller to give a receiver and
+    // start. The object must stay alive and untouched until the task is
+    // over. Its document names the project and spine parts in its comments
+    // ("TIMELINE PROJECT", "TIMELINE SPINE").
+    quelvo::TaskRequest<quelvo::TaskDone> exportXMLTask(const std::string& url, bool useV19,
+                                                        const std::string& comment);
+    quelvo::TaskRequest<std::string> documentXMLTask(bool useV19, bool avoidOverlap,
+                                                     const std::string& comment);
+    // Those tasks started on the program's runner, for a caller that waits.
+    quelvo::TaskHandle<quelvo::TaskDone> exportXMLAsync(const std::string& url, bool useV19,
+                                                        const std::string& comment);
+    quelvo::TaskHandle<std::string> documentXMLAsync(bool useV19, bool avoidOverlap,
+                                                     const std::string& comment);
 
     std::string templateId = "Tessary_BasicTitle";
     std::string templateName = "Basic Title";

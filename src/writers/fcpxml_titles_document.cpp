@@ -167,18 +167,42 @@ kykit::Status FCPXML_Titles::exportXML(const std::string& url, bool useV19, cons
     return streamXML(url, useV19, comment, Variant::sync);
 }
 
-std::future<std::string> FCPXML_Titles::documentXMLAsync(bool useV19, bool avoidOverlap,
-                                                         const std::string& comment) {
-    return std::async(std::launch::async, [this, useV19, avoidOverlap, comment] {
+quelvo::TaskRequest<std::string> FCPXML_Titles::documentXMLTask(bool useV19, bool avoidOverlap,
+                                                                const std::string& comment) {
+    quelvo::TaskRequest<std::string> request;
+    request.name = "titles document";
+    request.work = [this, useV19, avoidOverlap,
+                    comment](quelvo::TaskControl&) -> quelvo::TaskReturn<std::string> {
         return documentXML(useV19, avoidOverlap, comment, Variant::async);
-    });
+    };
+    return request;
 }
 
-std::future<kykit::Status> FCPXML_Titles::exportXMLAsync(const std::string& url, bool useV19,
-                                                         const std::string& comment) {
-    return std::async(std::launch::async, [this, url, useV19, comment] {
-        return streamXML(url, useV19, comment, Variant::async);
-    });
+quelvo::TaskRequest<quelvo::TaskDone>
+FCPXML_Titles::exportXMLTask(const std::string& url, bool useV19, const std::string& comment) {
+    quelvo::TaskRequest<quelvo::TaskDone> request;
+    request.name = "titles export";
+    request.work = [this, url, useV19,
+                    comment](quelvo::TaskControl&) -> quelvo::TaskReturn<quelvo::TaskDone> {
+        const kykit::Status status = streamXML(url, useV19, comment, Variant::async);
+        if (!status) return quelvo::TaskFailure{status.message()};
+        return quelvo::TaskDone{};
+    };
+    return request;
+}
+
+quelvo::TaskHandle<std::string> FCPXML_Titles::documentXMLAsync(bool useV19, bool avoidOverlap,
+                                                                const std::string& comment) {
+    quelvo::TaskRequest<std::string> request = documentXMLTask(useV19, avoidOverlap, comment);
+    request.delivery = quelvo::Delivery{};
+    return quelvo::TaskRunner::shared().start(std::move(request));
+}
+
+quelvo::TaskHandle<quelvo::TaskDone>
+FCPXML_Titles::exportXMLAsync(const std::string& url, bool useV19, const std::string& comment) {
+    quelvo::TaskRequest<quelvo::TaskDone> request = exportXMLTask(url, useV19, comment);
+    request.delivery = quelvo::Delivery{};
+    return quelvo::TaskRunner::shared().start(std::move(request));
 }
 
 } // namespace quelvo

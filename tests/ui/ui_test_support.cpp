@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include "base/concurrency.h"
+#include "base/task_runner.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/progress_vc.h"
 #include "ui/windows/quelvo_main_vc.h"
@@ -94,6 +95,7 @@ void UiTest::TearDown() {
     EXPECT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000))
         << "a progress sheet was still open when the test ended";
     kykit::Queue::drain();
+    quelvo::TaskRunner::shared().waitForAll();
     processEvents();
     delete window;
     window = nullptr;

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "base/concurrency.h"
+#include "base/task_runner.h"
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_windows.h"
@@ -205,6 +206,7 @@ TEST_F(HandOverTest, TheProjectGoesToTheOpenerInsteadOfNextToTheDialogue) {
     runJob(vc, talk, music, "");
     expectSuccess();
     kykit::Queue::drain();
+    quelvo::TaskRunner::shared().waitForAll();
     processEvents();
     EXPECT_FALSE(fs::exists(dir / "talk.fcpxml"));
     ASSERT_TRUE(fs::exists(received)) << "the opener was not called";

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/concurrency.h"
+#include "base/task_runner.h"
 #include "ducking_cases.h"
 #include "jobs/duck_job.h"
 #include "support/opener_recorder.h"
@@ -49,7 +49,7 @@ Sent send(const std::string& outputFile, bool sending, bool report = true) {
     sent.outcome = duckAudioFiles(request, unused, context);
     sent.returnedAt = nowSeconds();
     sent.document = writeFcpxml19(sent.outcome.project);
-    kykit::Queue::drain();
+    quelvo::TaskRunner::shared().waitForAll();
     for (const auto& r : *reports) {
         sent.reports.push_back(r.status);
         sent.copies.push_back(r.file);

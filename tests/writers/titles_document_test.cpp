@@ -320,8 +320,9 @@ TEST(TitlesExport, AsynchronousTwinDiffersOnlyInTwoComments) {
     const std::string sync = document(g, true);
     std::string async;
     capturingStdout([&] {
-        auto status = g.exportXMLAsync((dir / "async.fcpxml").string(), true, kComment).get();
-        EXPECT_TRUE(status.ok()) << status.message();
+        const auto result =
+            g.exportXMLAsync((dir / "async.fcpxml").string(), true, kComment).wait();
+        EXPECT_TRUE(result.ok()) << result.error;
     });
     async = readFile(dir / "async.fcpxml");
     std::string expected = kykit::replace(sync, "<!-- TIMELINE -->", "<!-- TIMELINE PROJECT -->", false);
@@ -330,7 +331,8 @@ TEST(TitlesExport, AsynchronousTwinDiffersOnlyInTwoComments) {
     EXPECT_EQ(async, expected);
     EXPECT_VALID_FCPXML(async, "1.9");
     std::string viaFuture;
-    capturingStdout([&] { viaFuture = g.documentXMLAsync(false, false, kComment).get(); });
+    capturingStdout(
+        [&] { viaFuture = g.documentXMLAsync(false, false, kComment).wait().value.value_or(""); });
     EXPECT_NE(viaFuture.find("<!-- TIMELINE SPINE -->"), std::string::npos);
     EXPECT_VALID_FCPXML(viaFuture, "1.6");
 }

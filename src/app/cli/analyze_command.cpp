@@ -117,7 +117,7 @@ int runAnalyze(const AnalyzeOptions& options) {
     }
     // The whole file's loudness (EBU R128), measured only when asked: it
     // decodes the file again, beside the analysis when the jobs allow.
-    std::future<kyaudio::FileLoudness> measuring;
+    kykit::Beside<kyaudio::FileLoudness> measuring;
     if (options.loudness)
         measuring = kykit::startBeside(
             jobs.parallelism.jobs >= 2, [&options, parallelism = jobs.parallelism] {

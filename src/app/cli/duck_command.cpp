@@ -18,11 +18,11 @@
 #include "app/cli/plot_output.h"
 #include "app/cli/setting_option.h"
 #include "app/cli/speech_option.h"
-#include "base/concurrency.h"
 #include "base/files.h"
 #include "base/numbers.h"
 #include "base/output_files.h"
 #include "base/prefs.h"
+#include "base/task_runner.h"
 #include "jobs/duck_job.h"
 #include "mix/depth_mode.h"
 #include "project/duck_flag_settings.h"
@@ -155,7 +155,7 @@ int runDuck(const DuckOptions& o, const std::string& plot) {
     FixedFormatAnswer answer(*format);
     const DuckOutcome outcome = duckAudioFiles(request, answer, context);
     // The hand-over runs a moment after the job; wait for it to know how it went.
-    kykit::Queue::drain();
+    quelvo::TaskRunner::shared().waitForAll();
     if (!outcome.success) {
         printError(outcome.message);
         return 1;

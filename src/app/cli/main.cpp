@@ -4,9 +4,9 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/standard_streams.h"
-#include "base/concurrency.h"
 #include "base/prefs.h"
 #include "base/services.h"
+#include "base/task_runner.h"
 #include "base/temporary_files.h"
 #include "media/allocator_tuning.h"
 #include "media/build_facts.h"
@@ -74,6 +74,6 @@ int main(int argc, char** argv) {
     for (const std::string& warning : kykit::PrefsStore::instance().warnings())
         quelvo::cli::printWarning(warning);
     // A project handed to Final Cut Pro goes a moment after the job returns.
-    kykit::Queue::drain();
+    quelvo::TaskRunner::shared().waitForAll();
     return quelvo::cli::finishStandardOutput(exitCode);
 }
