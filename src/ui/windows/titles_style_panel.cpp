@@ -110,12 +110,31 @@ void TitlesStylePanel::change(const std::function<void(Settings&)>& edit) {
 }
 
 TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
-    using S = Settings;
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(0, 0, 0, 0);
-    const auto S_ = [] () -> S& { return FCPXML_Titles_Settings::shared(); };
+    addTextGroup(page);
+    addStrokeGroup(page);
+    addShadowGroup(page);
+    addPatchGroup(page);
+    addTimingGroup(page);
+    addTextHandlingGroup(page);
+    addTemplateGroup(page);
+    addOutputGroup(page);
+    page->addStretch();
+    // The panel scrolls: the wheel moves it, not the field under the pointer.
+    guardWheel(this);
+    refresh();
+    // Observers run on the thread that announces, and only the GUI thread
+    // changes the settings.
+    // An observer may still be called once after its removal (the list is
+    // copied before the calls): the guard skips a panel that is gone.
+    m_observer = kykit::KyNotify::observe(kSettingsChangedKey, [self = QPointer<TitlesStylePanel>(this)] {
+        if (self) self->refresh();
+    });
+}
 
-    // --- Text ---------------------------------------------------------------
+void TitlesStylePanel::addTextGroup(QVBoxLayout* page) {
+    using S = Settings;
     QFormLayout* text = group(page, tr("Text"), this);
     fontFamily = new QFontComboBox(this);
     fontFamily->setToolTip(tr("The font; Final Cut Pro uses the one of this name on the editing Mac"));
@@ -162,8 +181,8 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
             [this](double v) { change([&](S& s) { s.lineSpacing = v; }); });
     connect(baseline, &QDoubleSpinBox::valueChanged, this,
             [this](double v) { change([&](S& s) { s.baselinePerc = float(v / 100); }); });
-    bind([this, S_] {
-        const S& s = S_();
+    bind([this] {
+        const S& s = FCPXML_Titles_Settings::shared();
         const QString family = QString::fromStdString(s.font);
         fontFamily->setCurrentFont(QFont(family));
         // A font this machine lacks is still the project's choice: show its name.
@@ -182,8 +201,10 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
         lineSpacing->setValue(s.lineSpacing);
         baseline->setValue(double(s.baselinePerc) * 100);
     });
+}
 
-    // --- Stroke -------------------------------------------------------------
+void TitlesStylePanel::addStrokeGroup(QVBoxLayout* page) {
+    using S = Settings;
     QFormLayout* stroke = group(page, tr("Stroke"), this);
     strokeOn = new QCheckBox(tr("Outline the letters"), this);
     strokeColor = new ColorButton(this);
@@ -209,15 +230,17 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
             [this](double v) { change([&](S& s) { s.strokeWidth = v; }); });
     connect(strokeBlur, &QDoubleSpinBox::valueChanged, this,
             [this](double v) { change([&](S& s) { s.strokeBlur = v; }); });
-    bind([this, S_] {
-        const S& s = S_();
+    bind([this] {
+        const S& s = FCPXML_Titles_Settings::shared();
         strokeOn->setChecked(s.strokeWidth > 0);
         strokeColor->setColor(toQColor(s.strokeColor));
         strokeWidth->setValue(s.strokeWidth);
         strokeBlur->setValue(s.strokeBlur);
     });
+}
 
-    // --- Shadow -------------------------------------------------------------
+void TitlesStylePanel::addShadowGroup(QVBoxLayout* page) {
+    using S = Settings;
     QFormLayout* shadow = group(page, tr("Shadow"), this);
     shadowOn = new QCheckBox(tr("Drop a shadow"), this);
     shadowColor = new ColorButton(this);
@@ -242,8 +265,8 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
             [this](double v) { change([&](S& s) { s.shadow.distance = v; }); });
     connect(shadowAngle, &QDoubleSpinBox::valueChanged, this,
             [this](double v) { change([&](S& s) { s.shadow.angle = v; }); });
-    bind([this, S_] {
-        const S& s = S_();
+    bind([this] {
+        const S& s = FCPXML_Titles_Settings::shared();
         shadowOn->setChecked(s.shadow.enable);
         shadowColor->setColor(toQColor(s.shadow.color));
         shadowOpacity->setValue(s.shadow.opacity * 100);
@@ -251,8 +274,10 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
         shadowDistance->setValue(s.shadow.distance);
         shadowAngle->setValue(s.shadow.angle);
     });
+}
 
-    // --- Patch --------------------------------------------------------------
+void TitlesStylePanel::addPatchGroup(QVBoxLayout* page) {
+    using S = Settings;
     QFormLayout* patch = group(page, tr("Patch"), this);
     patchOn = new QCheckBox(tr("A box behind the text"), this);
     patchColor = new ColorButton(this);
@@ -282,8 +307,8 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
             [editPatch](double v) { editPatch([&](quelvo::Patch& p) { p.vSize = v / 100; }); });
     connect(patchPosition, &QDoubleSpinBox::valueChanged, this,
             [editPatch](double v) { editPatch([&](quelvo::Patch& p) { p.vPosition = v / 100; }); });
-    bind([this, S_] {
-        const S& s = S_();
+    bind([this] {
+        const S& s = FCPXML_Titles_Settings::shared();
         const quelvo::Patch p = s.patch.value_or(quelvo::Patch{});
         patchOn->setChecked(s.addPatch.value_or(false));
         patchColor->setColor(toQColor(p.color));
@@ -292,8 +317,10 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
         patchHeight->setValue(p.vSize * 100);
         patchPosition->setValue(p.vPosition * 100);
     });
+}
 
-    // --- Timing -------------------------------------------------------------
+void TitlesStylePanel::addTimingGroup(QVBoxLayout* page) {
+    using S = Settings;
     QFormLayout* timing = group(page, tr("Timing"), this);
     minDuration = number(this, 0, 60, 0.1, 2, tr(" s"));
     minDuration->setToolTip(tr("Shorter titles are lengthened to this"));
@@ -324,8 +351,8 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
         const QVariant v = frameRate->itemData(i);
         change([&](S& s) { s.timeLineFPS = v.isValid() ? std::optional<double>(v.toDouble()) : std::nullopt; });
     });
-    bind([this, S_] {
-        const S& s = S_();
+    bind([this] {
+        const S& s = FCPXML_Titles_Settings::shared();
         minDuration->setValue(s.minDuration);
         extendAfter->setValue(s.extendAfter);
         avoidOverlap->setChecked(s.avoidOverlap.value_or(false));
@@ -341,8 +368,10 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
         }
         frameRate->setCurrentIndex(index);
     });
+}
 
-    // --- Text handling ------------------------------------------------------
+void TitlesStylePanel::addTextHandlingGroup(QVBoxLayout* page) {
+    using S = Settings;
     QFormLayout* handling = group(page, tr("Text handling"), this);
     splitLines = new QCheckBox(tr("Split long lines at"), this);
     splitLength = whole(this, 1, 1000, tr(" characters"));
@@ -365,8 +394,8 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
     connect(ignoreFont, &QCheckBox::toggled, this,
             [this](bool on) { change([&](S& s) { s.ignore.ignoreFontTags = on; }); });
     connect(ignoreU, &QCheckBox::toggled, this, [this](bool on) { change([&](S& s) { s.ignore.ignoreUTags = on; }); });
-    bind([this, S_] {
-        const S& s = S_();
+    bind([this] {
+        const S& s = FCPXML_Titles_Settings::shared();
         const quelvo::SplitText split = s.splitText.value_or(quelvo::SplitText{});
         splitLines->setChecked(split.split);
         splitLength->setValue(int(split.length));
@@ -375,8 +404,10 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
         ignoreFont->setChecked(s.ignore.ignoreFontTags);
         ignoreU->setChecked(s.ignore.ignoreUTags);
     });
+}
 
-    // --- Template -----------------------------------------------------------
+void TitlesStylePanel::addTemplateGroup(QVBoxLayout* page) {
+    using S = Settings;
     QFormLayout* templ = group(page, tr("Template"), this);
     templateOn = new QCheckBox(tr("Use a custom title template"), this);
     templateOn->setToolTip(tr("The template's own colours, stroke and shadow then apply"));
@@ -392,15 +423,17 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
     connect(templateOn, &QCheckBox::toggled, this,
             [this](bool on) { change([&](S& s) { s.customTitle.enable = on; }); });
     connect(choose, &QPushButton::clicked, this, &TitlesStylePanel::chooseTemplate);
-    bind([this, S_] {
-        const S& s = S_();
+    bind([this] {
+        const S& s = FCPXML_Titles_Settings::shared();
         templateOn->setChecked(s.customTitle.enable);
         templatePath->setText(s.customTitle.sourceUrl
                                   ? QString::fromStdString(kymovie::pathFromFileUrl(*s.customTitle.sourceUrl))
                                   : QString());
     });
+}
 
-    // --- Output -------------------------------------------------------------
+void TitlesStylePanel::addOutputGroup(QVBoxLayout* page) {
+    using S = Settings;
     QFormLayout* output = group(page, tr("Output"), this);
     frameSizeChoice = new QComboBox(this);
     for (const FrameSizeChoice& f : kFrameSizes) frameSizeChoice->addItem(tr(f.text), QSize(f.width, f.height));
@@ -416,24 +449,12 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
     connect(frameWidth, &QSpinBox::valueChanged, this, [this](int v) { change([&](S& s) { s.frameSize.width = v; }); });
     connect(frameHeight, &QSpinBox::valueChanged, this,
             [this](int v) { change([&](S& s) { s.frameSize.height = v; }); });
-    bind([this, S_] {
-        const S& s = S_();
+    bind([this] {
+        const S& s = FCPXML_Titles_Settings::shared();
         frameWidth->setValue(int(s.frameSize.width));
         frameHeight->setValue(int(s.frameSize.height));
         const int index = frameSizeChoice->findData(QSize(int(s.frameSize.width), int(s.frameSize.height)));
         frameSizeChoice->setCurrentIndex(index >= 0 ? index : frameSizeChoice->count() - 1);
-    });
-
-    page->addStretch();
-    // The panel scrolls: the wheel moves it, not the field under the pointer.
-    guardWheel(this);
-    refresh();
-    // Observers run on the thread that announces, and only the GUI thread
-    // changes the settings.
-    // An observer may still be called once after its removal (the list is
-    // copied before the calls): the guard skips a panel that is gone.
-    m_observer = kykit::KyNotify::observe(kSettingsChangedKey, [self = QPointer<TitlesStylePanel>(this)] {
-        if (self) self->refresh();
     });
 }
 

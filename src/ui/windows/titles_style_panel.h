@@ -17,6 +17,7 @@ class QFontComboBox;
 class QFormLayout;
 class QLineEdit;
 class QSpinBox;
+class QVBoxLayout;
 
 namespace quelvo {
 class FCPXML_Titles_Settings;
@@ -91,6 +92,15 @@ private:
     void change(const std::function<void(Settings&)>& edit);
     void enableDependents();
     void chooseTemplate();
+    // One group of controls each, added to the panel's column.
+    void addTextGroup(QVBoxLayout* page);
+    void addStrokeGroup(QVBoxLayout* page);
+    void addShadowGroup(QVBoxLayout* page);
+    void addPatchGroup(QVBoxLayout* page);
+    void addTimingGroup(QVBoxLayout* page);
+    void addTextHandlingGroup(QVBoxLayout* page);
+    void addTemplateGroup(QVBoxLayout* page);
+    void addOutputGroup(QVBoxLayout* page);
 
     std::vector<std::function<void()>> m_shows;
     bool m_refreshing = false;
