@@ -16,7 +16,7 @@
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/result_line.h"
 #include "ui/windows/titles_table_model.h"
-#include "ui/windows/titles_vc.h"
+#include "ui/windows/titles_window.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
@@ -54,45 +54,45 @@ TEST_F(TitlesChecksWindowTest, MarksHardToReadCuesFiltersThemAndExportsCaptions)
     delegate = std::make_unique<kyui::AppDelegate>();
     delegate->launch();
     delegate->actNewTitles->trigger();
-    auto* vc = qobject_cast<kyui::TitlesVC*>(delegate->titlesWindows().last()->controller());
-    ASSERT_TRUE(dropFiles(vc->drgSrt, {QString::fromStdString((dir / "quick.srt").string())}));
-    ASSERT_EQ(3, vc->model->rowCount());
+    auto* vc = delegate->titlesWindows().last();
+    ASSERT_TRUE(dropFiles(vc->subtitleDrop(), {QString::fromStdString((dir / "quick.srt").string())}));
+    ASSERT_EQ(3, vc->model()->rowCount());
 
     // Only the quick cue is marked, its reason in every cell's tooltip.
     const auto tip = [vc](int row, int column) {
-        return vc->model->index(row, column).data(Qt::ToolTipRole).toString().toStdString();
+        return vc->model()->index(row, column).data(Qt::ToolTipRole).toString().toStdString();
     };
     EXPECT_NE(tip(1, TitlesTableModel::kText).find("Hard to read: "), std::string::npos)
         << tip(1, 5);
     EXPECT_NE(tip(1, TitlesTableModel::kText).find("characters a second (limit 17)"),
               std::string::npos);
-    EXPECT_TRUE(vc->model->index(1, TitlesTableModel::kNumber).data(Qt::DecorationRole).isValid());
-    EXPECT_FALSE(vc->model->index(0, TitlesTableModel::kNumber).data(Qt::BackgroundRole).isValid());
-    EXPECT_NE(vc->lblTableNotes->text().indexOf("1 hard to read"), -1)
-        << vc->lblTableNotes->text().toStdString();
+    EXPECT_TRUE(vc->model()->index(1, TitlesTableModel::kNumber).data(Qt::DecorationRole).isValid());
+    EXPECT_FALSE(vc->model()->index(0, TitlesTableModel::kNumber).data(Qt::BackgroundRole).isValid());
+    EXPECT_NE(vc->tableNotes()->text().indexOf("1 hard to read"), -1)
+        << vc->tableNotes()->text().toStdString();
 
-    vc->chkFailingOnly->click();
-    EXPECT_TRUE(vc->table->isRowHidden(0));
-    EXPECT_FALSE(vc->table->isRowHidden(1));
-    EXPECT_TRUE(vc->table->isRowHidden(2));
-    vc->chkFailingOnly->click();
+    vc->failingOnly()->click();
+    EXPECT_TRUE(vc->table()->isRowHidden(0));
+    EXPECT_FALSE(vc->table()->isRowHidden(1));
+    EXPECT_TRUE(vc->table()->isRowHidden(2));
+    vc->failingOnly()->click();
     for (int row = 0; row < 3; ++row)
-        EXPECT_FALSE(vc->table->isRowHidden(row));
+        EXPECT_FALSE(vc->table()->isRowHidden(row));
 
     // Captions: the version shows 1.9 and cannot be changed; the tags become
     // styled runs, not text.
-    vc->cmbVersion->setCurrentIndex(vc->cmbVersion->findData("1.6"));
-    vc->cmbAs->setCurrentIndex(vc->cmbAs->findData("captions"));
-    EXPECT_EQ("1.9", vc->cmbVersion->currentData().toString().toStdString());
-    EXPECT_FALSE(vc->cmbVersion->isEnabled());
-    EXPECT_TRUE(vc->cmbCaptionFormat->isVisibleTo(vc));
+    vc->versionChoice()->setCurrentIndex(vc->versionChoice()->findData("1.6"));
+    vc->outputChoice()->setCurrentIndex(vc->outputChoice()->findData("captions"));
+    EXPECT_EQ("1.9", vc->versionChoice()->currentData().toString().toStdString());
+    EXPECT_FALSE(vc->versionChoice()->isEnabled());
+    EXPECT_TRUE(vc->captionFormat()->isVisibleTo(vc));
     EXPECT_EQ("Calm again.",
-              vc->model->index(2, TitlesTableModel::kText).data().toString().toStdString());
+              vc->model()->index(2, TitlesTableModel::kText).data().toString().toStdString());
     EXPECT_FALSE(tip(1, TitlesTableModel::kText).empty()) << "still too quick on the frame grid";
-    vc->cmbCaptionFormat->setCurrentIndex(vc->cmbCaptionFormat->findData("itt"));
-    vc->fldLanguage->setText("fr");
-    vc->btnExport->click();
-    ASSERT_TRUE(waitUntil([vc] { return !vc->isExporting() && !vc->result->path().isEmpty(); }));
+    vc->captionFormat()->setCurrentIndex(vc->captionFormat()->findData("itt"));
+    vc->language()->setText("fr");
+    vc->exportButton()->click();
+    ASSERT_TRUE(waitUntil([vc] { return !vc->isExporting() && !vc->resultLine()->path().isEmpty(); }));
     const std::string xml = readFile(dir / "quick.fcpxml");
     EXPECT_NE(xml.find("<fcpxml version=\"1.9\">"), std::string::npos);
     EXPECT_NE(xml.find("role=\"iTT?captionFormat=ITT.fr\""), std::string::npos) << xml;
@@ -100,10 +100,10 @@ TEST_F(TitlesChecksWindowTest, MarksHardToReadCuesFiltersThemAndExportsCaptions)
     EXPECT_VALID_FCPXML(xml, "1.9");
 
     // Back to titles: the version choice made for titles returns.
-    vc->cmbAs->setCurrentIndex(vc->cmbAs->findData("titles"));
-    EXPECT_TRUE(vc->cmbVersion->isEnabled());
-    EXPECT_EQ("1.6", vc->cmbVersion->currentData().toString().toStdString());
-    EXPECT_FALSE(vc->cmbCaptionFormat->isVisibleTo(vc));
+    vc->outputChoice()->setCurrentIndex(vc->outputChoice()->findData("titles"));
+    EXPECT_TRUE(vc->versionChoice()->isEnabled());
+    EXPECT_EQ("1.6", vc->versionChoice()->currentData().toString().toStdString());
+    EXPECT_FALSE(vc->captionFormat()->isVisibleTo(vc));
 }
 
 } // namespace

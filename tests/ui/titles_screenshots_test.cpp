@@ -21,7 +21,7 @@
 #include "ui/windows/title_preview.h"
 #include "ui/windows/titles_style_panel.h"
 #include "ui/windows/titles_table_model.h"
-#include "ui/windows/titles_vc.h"
+#include "ui/windows/titles_window.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
@@ -62,25 +62,24 @@ TEST_F(TitlesScreenshots, TheTitlesWindowWithAVideo) {
     kyui::KyWindow* main = delegate->launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
     main->hide(); // the titles window alone on the screen
-    kyui::KyWindow* w = delegate->mnuNewTitlesSelected();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
-    w->move(20, 20);
-    auto* vc = qobject_cast<kyui::TitlesVC*>(w->controller());
+    kyui::TitlesWindow* vc = delegate->mnuNewTitlesSelected();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(vc));
+    vc->move(20, 20);
     TempDir dir;
     fs::copy_file(testDataDir() / "srt" / "multiline.srt", dir / "interview.srt");
-    ASSERT_TRUE(dropFiles(vc->drgSrt, {QString::fromStdString((dir / "interview.srt").string())}));
-    ASSERT_TRUE(dropFiles(vc->drgVideo,
+    ASSERT_TRUE(dropFiles(vc->subtitleDrop(), {QString::fromStdString((dir / "interview.srt").string())}));
+    ASSERT_TRUE(dropFiles(vc->videoDrop(),
                           {QString::fromStdString((testDataDir() / "video" / "clip_25fps_tc1h.mov").string())}));
-    ASSERT_TRUE(waitUntil([vc] { return !vc->lblVideoInfo->text().isEmpty(); }));
-    vc->style->shadowOn->click();
-    ASSERT_TRUE(waitUntil([vc] { return !vc->preview->background().isNull(); }));
+    ASSERT_TRUE(waitUntil([vc] { return !vc->videoInfo()->text().isEmpty(); }));
+    vc->stylePanel()->shadowOn()->click();
+    ASSERT_TRUE(waitUntil([vc] { return !vc->preview()->background().isNull(); }));
     shoot("titles_patch_off");
-    vc->style->patchOn->click();
+    vc->stylePanel()->patchOn()->click();
     shoot("titles_patch_on");
     // The lower groups of the style column.
     auto* scroll = vc->findChild<QScrollArea*>();
     ASSERT_NE(nullptr, scroll);
-    scroll->ensureWidgetVisible(vc->style->frameHeight);
+    scroll->ensureWidgetVisible(vc->stylePanel()->frameHeight());
     shoot("titles_style_lower_groups");
 }
 
@@ -89,12 +88,11 @@ TEST_F(TitlesScreenshots, ATitlesWindowOpensInsideTheScreen) {
     delegate = std::make_unique<kyui::AppDelegate>();
     kyui::KyWindow* main = delegate->launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
-    kyui::KyWindow* w = delegate->mnuNewTitlesSelected();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
-    auto* vc = qobject_cast<kyui::TitlesVC*>(w->controller());
+    kyui::TitlesWindow* vc = delegate->mnuNewTitlesSelected();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(vc));
     TempDir dir;
     fs::copy_file(testDataDir() / "srt" / "multiline.srt", dir / "interview.srt");
-    ASSERT_TRUE(dropFiles(vc->drgSrt, {QString::fromStdString((dir / "interview.srt").string())}));
+    ASSERT_TRUE(dropFiles(vc->subtitleDrop(), {QString::fromStdString((dir / "interview.srt").string())}));
     shoot("titles_opened_over_main");
 }
 
@@ -104,22 +102,21 @@ TEST_F(TitlesScreenshots, TheTitlesWindowMarksATooFastCue) {
     kyui::KyWindow* main = delegate->launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
     main->hide();
-    kyui::KyWindow* w = delegate->mnuNewTitlesSelected();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
-    w->move(20, 20);
-    auto* vc = qobject_cast<kyui::TitlesVC*>(w->controller());
+    kyui::TitlesWindow* vc = delegate->mnuNewTitlesSelected();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(vc));
+    vc->move(20, 20);
     TempDir dir;
     writeFile(
         dir / "interview.srt",
         "1\n00:00:01,000 --> 00:00:03,000\nA calm first line.\n\n"
         "2\n00:00:04,000 --> 00:00:04,600\nThis one says far too much\nfor the moment it has.\n\n"
         "3\n00:00:06,000 --> 00:00:08,000\n<i>Calm again.</i>\n");
-    ASSERT_TRUE(dropFiles(vc->drgSrt, {QString::fromStdString((dir / "interview.srt").string())}));
-    vc->cmbAs->setCurrentIndex(vc->cmbAs->findData("captions"));
+    ASSERT_TRUE(dropFiles(vc->subtitleDrop(), {QString::fromStdString((dir / "interview.srt").string())}));
+    vc->outputChoice()->setCurrentIndex(vc->outputChoice()->findData("captions"));
     vc->selectRow(2); // the marked row shows its tint, not the selection's colour
-    const QModelIndex cell = vc->model->index(1, kyui::TitlesTableModel::kText);
-    const QPoint at = vc->table->viewport()->mapToGlobal(vc->table->visualRect(cell).center());
-    QToolTip::showText(at, cell.data(Qt::ToolTipRole).toString(), vc->table->viewport());
+    const QModelIndex cell = vc->model()->index(1, kyui::TitlesTableModel::kText);
+    const QPoint at = vc->table()->viewport()->mapToGlobal(vc->table()->visualRect(cell).center());
+    QToolTip::showText(at, cell.data(Qt::ToolTipRole).toString(), vc->table()->viewport());
     shoot("titles_too_fast_cue");
 }
 

@@ -30,13 +30,13 @@
 #include "ui/windows/titles_presets_bar.h"
 #include "ui/windows/titles_style_panel.h"
 #include "ui/windows/titles_table_model.h"
-#include "ui/windows/titles_vc.h"
+#include "ui/windows/titles_window.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
-using kyui::TitlesVC;
+using kyui::TitlesWindow;
 
 class TitlesWindowTest : public UiTest {
 protected:
@@ -54,16 +54,15 @@ protected:
     }
 
     // Opened from the File menu, as an editor opens it.
-    TitlesVC* openTitles() {
+    TitlesWindow* openTitles() {
         if (!delegate) {
             delegate = std::make_unique<kyui::AppDelegate>();
             delegate->launch();
         }
         delegate->actNewTitles->trigger();
-        kyui::KyWindow* w = delegate->titlesWindows().last();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
-        auto* vc = qobject_cast<TitlesVC*>(w->controller());
-        EXPECT_TRUE(waitUntil([vc] { return vc->timer.isActive(); }));
+        TitlesWindow* vc = delegate->titlesWindows().last();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(vc));
+        EXPECT_TRUE(waitUntil([vc] { return vc->watchesFiles(); }));
         return vc;
     }
 
@@ -73,8 +72,8 @@ protected:
         return target.string();
     }
 
-    static QString cell(TitlesVC* vc, int row, int column) {
-        return vc->model->index(row, column).data().toString();
+    static QString cell(TitlesWindow* vc, int row, int column) {
+        return vc->model()->index(row, column).data().toString();
     }
 
     std::unique_ptr<kyui::AppDelegate> delegate;
@@ -87,55 +86,55 @@ TEST_F(TitlesWindowTest, FromTheMenuToTheSameDocumentAsTheCommandLine) {
     TempDir dir;
     const std::string srt = copySrt(dir, "overlapping.srt", "interview.srt");
     const std::string video = (testDataDir() / "video" / "clip_25fps_tc1h.mov").string();
-    TitlesVC* vc = openTitles();
+    TitlesWindow* vc = openTitles();
     EXPECT_EQ(QKeySequence(Qt::CTRL | Qt::Key_T), delegate->actNewTitles->shortcut());
 
-    ASSERT_TRUE(dropFiles(vc->drgSrt, {QString::fromStdString(srt)}));
-    ASSERT_TRUE(dropFiles(vc->drgVideo, {QString::fromStdString(video)}));
-    EXPECT_FALSE(dropFiles(vc->drgSrt, {QString::fromStdString(video)})) << "a video is no subtitle file";
-    ASSERT_TRUE(waitUntil([vc] { return !vc->lblVideoInfo->text().isEmpty(); }));
-    EXPECT_TRUE(vc->lblVideoInfo->text().startsWith("Video Duration: ")) << vc->lblVideoInfo->text().toStdString();
-    EXPECT_EQ("3 titles, to 00:00:04.000", vc->lblSrtInfo->text().toStdString());
-    EXPECT_EQ("Encoding: UTF-8", vc->btnEncoding->text().toStdString());
+    ASSERT_TRUE(dropFiles(vc->subtitleDrop(), {QString::fromStdString(srt)}));
+    ASSERT_TRUE(dropFiles(vc->videoDrop(), {QString::fromStdString(video)}));
+    EXPECT_FALSE(dropFiles(vc->subtitleDrop(), {QString::fromStdString(video)})) << "a video is no subtitle file";
+    ASSERT_TRUE(waitUntil([vc] { return !vc->videoInfo()->text().isEmpty(); }));
+    EXPECT_TRUE(vc->videoInfo()->text().startsWith("Video Duration: ")) << vc->videoInfo()->text().toStdString();
+    EXPECT_EQ("3 titles, to 00:00:04.000", vc->subtitleInfo()->text().toStdString());
+    EXPECT_EQ("Encoding: UTF-8", vc->encodingButton()->text().toStdString());
 
     // The table as the project holds it: overlapping titles on lanes of their own.
-    ASSERT_EQ(3, vc->model->rowCount());
+    ASSERT_EQ(3, vc->model()->rowCount());
     EXPECT_EQ("1", cell(vc, 0, kyui::TitlesTableModel::kNumber).toStdString());
     // Timecode at the video's 25 fps (1.5 s is frame 37.5, placed on 38),
     // the subtitle file's milliseconds in the tooltip.
     EXPECT_EQ("00:00:01:13", cell(vc, 1, kyui::TitlesTableModel::kStart).toStdString());
-    EXPECT_EQ("00:00:01.500", vc->model->index(1, kyui::TitlesTableModel::kStart)
+    EXPECT_EQ("00:00:01.500", vc->model()->index(1, kyui::TitlesTableModel::kStart)
                                   .data(Qt::ToolTipRole)
                                   .toString()
                                   .toStdString());
     EXPECT_EQ("2", cell(vc, 1, kyui::TitlesTableModel::kLane).toStdString());
     EXPECT_EQ("overlaps the next title", cell(vc, 0, kyui::TitlesTableModel::kChanged).toStdString());
     // Overlaps avoided: one lane, the first title cut a frame before the second.
-    vc->style->avoidOverlap->click();
+    vc->stylePanel()->avoidOverlap()->click();
     EXPECT_EQ("1", cell(vc, 1, kyui::TitlesTableModel::kLane).toStdString());
     EXPECT_EQ("shortened to end before the next title", cell(vc, 0, kyui::TitlesTableModel::kChanged).toStdString());
-    vc->style->minDuration->setValue(2.5);
+    vc->stylePanel()->minDuration()->setValue(2.5);
     EXPECT_NE(cell(vc, 2, kyui::TitlesTableModel::kChanged).indexOf("raised to the minimum duration"), -1);
-    EXPECT_FALSE(vc->lblTableNotes->text().isEmpty());
+    EXPECT_FALSE(vc->tableNotes()->text().isEmpty());
 
     // Selecting a row puts that title in the preview, over the video's frame.
     vc->selectRow(1);
-    EXPECT_EQ("Second starts early.", vc->preview->text().toStdString());
-    ASSERT_TRUE(waitUntil([vc] { return !vc->preview->background().isNull(); }));
-    EXPECT_FALSE(vc->preview->toolTip().isEmpty());
+    EXPECT_EQ("Second starts early.", vc->preview()->text().toStdString());
+    ASSERT_TRUE(waitUntil([vc] { return !vc->preview()->background().isNull(); }));
+    EXPECT_FALSE(vc->preview()->toolTip().isEmpty());
 
     // The preview follows the controls at once.
-    const QImage plain = vc->preview->grab().toImage();
-    vc->style->patchOn->click();
-    EXPECT_NE(plain, vc->preview->grab().toImage()) << "the patch shows";
-    vc->style->fontSize->setValue(48);
-    vc->cmbVersion->setCurrentIndex(vc->cmbVersion->findData("1.9"));
-    vc->btnExport->click();
-    ASSERT_TRUE(waitUntil([vc] { return !vc->isExporting() && !vc->result->path().isEmpty(); }));
+    const QImage plain = vc->preview()->grab().toImage();
+    vc->stylePanel()->patchOn()->click();
+    EXPECT_NE(plain, vc->preview()->grab().toImage()) << "the patch shows";
+    vc->stylePanel()->fontSize()->setValue(48);
+    vc->versionChoice()->setCurrentIndex(vc->versionChoice()->findData("1.9"));
+    vc->exportButton()->click();
+    ASSERT_TRUE(waitUntil([vc] { return !vc->isExporting() && !vc->resultLine()->path().isEmpty(); }));
     const fs::path written = dir / "interview.fcpxml";
-    EXPECT_EQ(written.string(), vc->result->path().toStdString());
-    EXPECT_TRUE(vc->result->btnShowInFolder->isVisibleTo(vc));
-    EXPECT_TRUE(vc->result->btnOpen->isVisibleTo(vc));
+    EXPECT_EQ(written.string(), vc->resultLine()->path().toStdString());
+    EXPECT_TRUE(vc->resultLine()->showInFolderButton()->isVisibleTo(vc));
+    EXPECT_TRUE(vc->resultLine()->openButton()->isVisibleTo(vc));
     const std::string fromWindow = readFile(written);
     EXPECT_NE(fromWindow.find("fontSize=\"48\""), std::string::npos);
     EXPECT_VALID_FCPXML(fromWindow, "1.9");
@@ -149,28 +148,28 @@ TEST_F(TitlesWindowTest, FromTheMenuToTheSameDocumentAsTheCommandLine) {
     // Exporting again asks before replacing; Cancel leaves the file alone.
     fs::remove(dir / "cli.fcpxml");
     alerts.answers = {0};
-    vc->btnExport->click();
+    vc->exportButton()->click();
     ASSERT_EQ(1u, alerts.shown.size());
     EXPECT_EQ("\"interview.fcpxml\" already exists.\nDo you want to replace it?", alerts.shown[0].informativeText);
     EXPECT_EQ((std::vector<std::string>{"Cancel", "Replace"}), alerts.shown[0].buttons);
     EXPECT_FALSE(vc->isExporting());
     alerts.answers = {1};
-    vc->style->patchOn->click();
-    vc->btnExport->click();
+    vc->stylePanel()->patchOn()->click();
+    vc->exportButton()->click();
     ASSERT_TRUE(waitUntil([vc] { return !vc->isExporting(); }));
     EXPECT_NE(readFile(written), fromWindow) << "replaced without the patch";
 }
 
 TEST_F(TitlesWindowTest, AChangeIsStoredAtOnceAndSeenEverywhere) {
-    TitlesVC* first = openTitles();
-    TitlesVC* second = openTitles();
+    TitlesWindow* first = openTitles();
+    TitlesWindow* second = openTitles();
     ASSERT_NE(first, second);
-    first->style->fontSize->setValue(77);
-    first->style->shadowOn->click();
-    first->style->shadowAngle->setValue(45);
-    first->style->patchHeight->setValue(20);
-    first->style->frameRate->setCurrentIndex(first->style->frameRate->findData(25.0));
-    first->style->strokeOn->click(); // off: no stroke is a width of 0
+    first->stylePanel()->fontSize()->setValue(77);
+    first->stylePanel()->shadowOn()->click();
+    first->stylePanel()->shadowAngle()->setValue(45);
+    first->stylePanel()->patchHeight()->setValue(20);
+    first->stylePanel()->frameRate()->setCurrentIndex(first->stylePanel()->frameRate()->findData(25.0));
+    first->stylePanel()->strokeOn()->click(); // off: no stroke is a width of 0
     const FCPXML_Titles_Settings fresh = FCPXML_Titles_Settings::load();
     EXPECT_EQ(77, fresh.size);
     EXPECT_TRUE(fresh.shadow.enable);
@@ -180,28 +179,28 @@ TEST_F(TitlesWindowTest, AChangeIsStoredAtOnceAndSeenEverywhere) {
     EXPECT_DOUBLE_EQ(0, fresh.strokeWidth);
     EXPECT_EQ(FCPXML_Titles_Settings::shared(), fresh);
     // The other window shows it without being touched.
-    EXPECT_EQ(77, second->style->fontSize->value());
-    EXPECT_TRUE(second->style->shadowOn->isChecked());
-    EXPECT_FALSE(second->style->strokeOn->isChecked());
-    EXPECT_FALSE(second->style->strokeWidth->isEnabled());
+    EXPECT_EQ(77, second->stylePanel()->fontSize()->value());
+    EXPECT_TRUE(second->stylePanel()->shadowOn()->isChecked());
+    EXPECT_FALSE(second->stylePanel()->strokeOn()->isChecked());
+    EXPECT_FALSE(second->stylePanel()->strokeWidth()->isEnabled());
     // The stroke comes back with the width it had.
-    second->style->strokeOn->click();
+    second->stylePanel()->strokeOn()->click();
     EXPECT_DOUBLE_EQ(2.0, FCPXML_Titles_Settings::load().strokeWidth);
     // Window choices are not settings fields.
-    first->cmbVersion->setCurrentIndex(first->cmbVersion->findData("1.6"));
-    EXPECT_EQ("1.6", kykit::prefs_getValueString(TitlesVC::kVersionKey, ""));
+    first->versionChoice()->setCurrentIndex(first->versionChoice()->findData("1.6"));
+    EXPECT_EQ("1.6", kykit::prefs_getValueString(TitlesWindow::kVersionKey, ""));
 }
 
 // Ten notches with the pointer over the field column scroll the panel and
 // change nothing; a focused field takes the wheel. Tab leaves the table.
 TEST_F(TitlesWindowTest, TheWheelScrollsTheStylePanelAndTabLeavesTheTable) {
     TempDir dir;
-    TitlesVC* vc = openTitles();
+    TitlesWindow* vc = openTitles();
     QWidget* w = vc->window();
     w->resize(w->width(), w->minimumSizeHint().height());
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-    auto* scroll = qobject_cast<QScrollArea*>(vc->style->parentWidget()->parentWidget());
+    auto* scroll = qobject_cast<QScrollArea*>(vc->stylePanel()->parentWidget()->parentWidget());
     ASSERT_NE(nullptr, scroll);
     ASSERT_GT(scroll->verticalScrollBar()->maximum(), 0) << "the panel scrolls at this height";
     const auto wheel = [](QWidget* over, int notches) {
@@ -213,86 +212,86 @@ TEST_F(TitlesWindowTest, TheWheelScrollsTheStylePanelAndTabLeavesTheTable) {
         }
     };
     const FCPXML_Titles_Settings stored = FCPXML_Titles_Settings::load();
-    const int aligned = vc->style->alignment->currentIndex();
-    vc->table->setFocus();
-    wheel(vc->style->strokeWidth, 5);
-    wheel(vc->style->alignment, 5);
-    EXPECT_DOUBLE_EQ(2.0, vc->style->strokeWidth->value());
-    EXPECT_EQ(aligned, vc->style->alignment->currentIndex());
+    const int aligned = vc->stylePanel()->alignment()->currentIndex();
+    vc->table()->setFocus();
+    wheel(vc->stylePanel()->strokeWidth(), 5);
+    wheel(vc->stylePanel()->alignment(), 5);
+    EXPECT_DOUBLE_EQ(2.0, vc->stylePanel()->strokeWidth()->value());
+    EXPECT_EQ(aligned, vc->stylePanel()->alignment()->currentIndex());
     EXPECT_GT(scroll->verticalScrollBar()->value(), 0);
     EXPECT_EQ(stored, FCPXML_Titles_Settings::load()) << "nothing stored";
-    vc->style->strokeWidth->setFocus();
-    wheel(vc->style->strokeWidth, 1);
-    EXPECT_NE(2.0, vc->style->strokeWidth->value());
+    vc->stylePanel()->strokeWidth()->setFocus();
+    wheel(vc->stylePanel()->strokeWidth(), 1);
+    EXPECT_NE(2.0, vc->stylePanel()->strokeWidth()->value());
 
-    ASSERT_TRUE(dropFiles(vc->drgSrt,
+    ASSERT_TRUE(dropFiles(vc->subtitleDrop(),
                           {QString::fromStdString(copySrt(dir, "overlapping.srt", "talk.srt"))}));
-    vc->table->setFocus();
-    QTest::keyClick(vc->table, Qt::Key_Down);
+    vc->table()->setFocus();
+    QTest::keyClick(vc->table(), Qt::Key_Down);
     EXPECT_EQ(1, vc->selectedRow()) << "the arrows move within the table";
-    QTest::keyClick(vc->table, Qt::Key_Tab);
-    EXPECT_FALSE(vc->table->isAncestorOf(QApplication::focusWidget()) ||
-                 QApplication::focusWidget() == vc->table);
+    QTest::keyClick(vc->table(), Qt::Key_Tab);
+    EXPECT_FALSE(vc->table()->isAncestorOf(QApplication::focusWidget()) ||
+                 QApplication::focusWidget() == vc->table());
 }
 
 TEST_F(TitlesWindowTest, APresetComesBackAsSaved) {
-    TitlesVC* vc = openTitles();
-    vc->style->fontSize->setValue(99);
-    vc->style->patchOn->click();
+    TitlesWindow* vc = openTitles();
+    vc->stylePanel()->fontSize()->setValue(99);
+    vc->stylePanel()->patchOn()->click();
     FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = true;
     // A preset holds the stored form of the settings.
     const FCPXML_Titles_Settings mine =
         FCPXML_Titles_Settings::decodeText(FCPXML_Titles_Settings::shared().encodeToString()).value();
-    ASSERT_TRUE(vc->presets->savePreset("Festival"));
+    ASSERT_TRUE(vc->presetsBar()->savePreset("Festival"));
 
-    ASSERT_TRUE(vc->presets->loadPreset("Social video captions"));
-    EXPECT_EQ(90, vc->style->fontSize->value());
+    ASSERT_TRUE(vc->presetsBar()->loadPreset("Social video captions"));
+    EXPECT_EQ(90, vc->stylePanel()->fontSize()->value());
     EXPECT_EQ(90, FCPXML_Titles_Settings::load().size) << "a loaded preset is stored at once";
     EXPECT_TRUE(FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile)
         << "what happens after an export is no part of a look";
-    ASSERT_TRUE(vc->presets->loadPreset("Default"));
-    EXPECT_EQ(60, vc->style->fontSize->value());
+    ASSERT_TRUE(vc->presetsBar()->loadPreset("Default"));
+    EXPECT_EQ(60, vc->stylePanel()->fontSize()->value());
 
     // A new window lists it, and loading it gives the settings back whole.
-    TitlesVC* other = openTitles();
-    EXPECT_NE(-1, other->presets->cmbPresets->findText("Festival"));
-    ASSERT_TRUE(other->presets->loadPreset("Festival"));
+    TitlesWindow* other = openTitles();
+    EXPECT_NE(-1, other->presetsBar()->presetChoice()->findText("Festival"));
+    ASSERT_TRUE(other->presetsBar()->loadPreset("Festival"));
     EXPECT_EQ(mine, FCPXML_Titles_Settings::shared());
-    EXPECT_TRUE(vc->style->patchOn->isChecked());
-    EXPECT_FALSE(other->presets->loadPreset("No such preset"));
+    EXPECT_TRUE(vc->stylePanel()->patchOn()->isChecked());
+    EXPECT_FALSE(other->presetsBar()->loadPreset("No such preset"));
 }
 
 TEST_F(TitlesWindowTest, ReadingInAnotherEncodingChangesTheTable) {
     TempDir dir;
-    TitlesVC* vc = openTitles();
+    TitlesWindow* vc = openTitles();
     vc->setSubtitleFile(copySrt(dir, "windows1250.srt", "czech.srt"));
-    EXPECT_EQ("Encoding: WINDOWS-1250", vc->btnEncoding->text().toStdString());
-    ASSERT_EQ(2, vc->model->rowCount());
+    EXPECT_EQ("Encoding: WINDOWS-1250", vc->encodingButton()->text().toStdString());
+    ASSERT_EQ(2, vc->model()->rowCount());
     EXPECT_EQ("Příliš žluťoučký kůň", cell(vc, 0, kyui::TitlesTableModel::kText).toStdString());
 
     vc->readInEncoding("ISO-8859-1");
-    EXPECT_EQ("Encoding: ISO-8859-1", vc->btnEncoding->text().toStdString());
-    ASSERT_EQ(2, vc->model->rowCount());
+    EXPECT_EQ("Encoding: ISO-8859-1", vc->encodingButton()->text().toStdString());
+    ASSERT_EQ(2, vc->model()->rowCount());
     EXPECT_NE("Příliš žluťoučký kůň", cell(vc, 0, kyui::TitlesTableModel::kText).toStdString());
 
     vc->readInEncoding("UTF-8");
-    EXPECT_EQ(0, vc->model->rowCount());
-    EXPECT_EQ("No subtitles could be read: it is not text in UTF-8", vc->lblSrtInfo->text().toStdString());
-    EXPECT_FALSE(vc->btnExport->isEnabled());
+    EXPECT_EQ(0, vc->model()->rowCount());
+    EXPECT_EQ("No subtitles could be read: it is not text in UTF-8", vc->subtitleInfo()->text().toStdString());
+    EXPECT_FALSE(vc->exportButton()->isEnabled());
 
     vc->readInEncoding("");
-    EXPECT_EQ("Encoding: WINDOWS-1250", vc->btnEncoding->text().toStdString());
-    EXPECT_EQ(2, vc->model->rowCount());
-    EXPECT_TRUE(vc->lblSkipped->isHidden());
+    EXPECT_EQ("Encoding: WINDOWS-1250", vc->encodingButton()->text().toStdString());
+    EXPECT_EQ(2, vc->model()->rowCount());
+    EXPECT_TRUE(vc->skippedNote()->isHidden());
     // A broken block is skipped, said under the table, and the rest is read.
     vc->setSubtitleFile(copySrt(dir, "broken_third.srt", "broken.srt"));
-    EXPECT_EQ(3, vc->model->rowCount());
-    EXPECT_FALSE(vc->lblSkipped->isHidden());
-    EXPECT_TRUE(vc->lblSkipped->text().startsWith("Skipped 1 broken subtitle block")) << vc->lblSkipped->text().toStdString();
+    EXPECT_EQ(3, vc->model()->rowCount());
+    EXPECT_FALSE(vc->skippedNote()->isHidden());
+    EXPECT_TRUE(vc->skippedNote()->text().startsWith("Skipped 1 broken subtitle block")) << vc->skippedNote()->text().toStdString();
     // A parse setting reads the file again: tags kept or removed.
     vc->setSubtitleFile(copySrt(dir, "tags.srt", "tags.srt"));
     const QString stripped = cell(vc, 0, kyui::TitlesTableModel::kText);
-    vc->style->ignoreI->click();
+    vc->stylePanel()->ignoreI()->click();
     EXPECT_NE(stripped, cell(vc, 0, kyui::TitlesTableModel::kText));
 }
 
@@ -308,9 +307,9 @@ TEST_F(TitlesWindowTest, QuittingAsksWhileAnExportRunsAndHelpExplainsTheWindow) 
         text += block;
     }
     writeFile(dir / "film.srt", text);
-    TitlesVC* vc = openTitles();
+    TitlesWindow* vc = openTitles();
     vc->setSubtitleFile((dir / "film.srt").string());
-    ASSERT_EQ(3000, vc->model->rowCount());
+    ASSERT_EQ(3000, vc->model()->rowCount());
     // The user's guide has a part on titles.
     delegate->actHelp->trigger();
     ASSERT_NE(nullptr, delegate->helpWindow());
@@ -321,9 +320,9 @@ TEST_F(TitlesWindowTest, QuittingAsksWhileAnExportRunsAndHelpExplainsTheWindow) 
 
     QSignalSpy terminating(delegate.get(), &kyui::AppDelegate::terminating);
 
-    vc->btnExport->click();
+    vc->exportButton()->click();
     ASSERT_TRUE(vc->isExporting());
-    EXPECT_EQ(1, TitlesVC::exportsRunning());
+    EXPECT_EQ(1, TitlesWindow::exportsRunning());
     alerts.answers = {0}; // Cancel
     delegate->mainWindow()->close();
     ASSERT_EQ(1u, alerts.shown.size());
@@ -331,7 +330,7 @@ TEST_F(TitlesWindowTest, QuittingAsksWhileAnExportRunsAndHelpExplainsTheWindow) 
     EXPECT_TRUE(delegate->mainWindow()->isVisible());
     EXPECT_EQ(0, terminating.count());
     ASSERT_TRUE(waitUntil([vc] { return !vc->isExporting(); }));
-    EXPECT_EQ(0, TitlesVC::exportsRunning());
+    EXPECT_EQ(0, TitlesWindow::exportsRunning());
     EXPECT_TRUE(fs::exists(dir / "film.fcpxml"));
     // With nothing running the main window closes at once, titles windows with it.
     delegate->mainWindow()->close();

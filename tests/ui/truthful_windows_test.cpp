@@ -23,7 +23,7 @@
 #include "ui/windows/preview_panel.h"
 #include "ui/windows/quelvo_main_vc.h"
 #include "ui/windows/titles_presets_bar.h"
-#include "ui/windows/titles_vc.h"
+#include "ui/windows/titles_window.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
@@ -107,14 +107,14 @@ TEST_F(UiTest, DecoderFailuresAreToldInTheUsersWordsInEveryWindow) {
     auto delegate = std::make_unique<kyui::AppDelegate>();
     delegate->launch();
     delegate->actNewTitles->trigger();
-    auto* titles = qobject_cast<kyui::TitlesVC*>(delegate->titlesWindows().last()->controller());
+    auto* titles = delegate->titlesWindows().last();
     ASSERT_TRUE(
-        dropFiles(titles->drgVideo, {QString::fromStdString((dir / "damaged.mp4").string())}));
-    ASSERT_TRUE(waitUntil([&] { return !titles->lblVideoInfo->text().isEmpty(); }));
-    EXPECT_EQ(titles->lblVideoInfo->text().toStdString(), "Not video Quelvo can read");
-    EXPECT_TRUE(titles->lblVideoInfo->toolTip().contains("Export it again as MOV or MP4."));
-    EXPECT_TRUE(titles->imgVideoMissing->isVisible());
-    EXPECT_EQ(titles->imgVideoMissing->kind(), kyui::MissingFileMarker::kUnreadable);
+        dropFiles(titles->videoDrop(), {QString::fromStdString((dir / "damaged.mp4").string())}));
+    ASSERT_TRUE(waitUntil([&] { return !titles->videoInfo()->text().isEmpty(); }));
+    EXPECT_EQ(titles->videoInfo()->text().toStdString(), "Not video Quelvo can read");
+    EXPECT_TRUE(titles->videoInfo()->toolTip().contains("Export it again as MOV or MP4."));
+    EXPECT_TRUE(titles->videoMarker()->isVisible());
+    EXPECT_EQ(titles->videoMarker()->kind(), kyui::MissingFileMarker::kUnreadable);
 
     // The Save Preset dialog is as wide as its title in the title bar.
     int wide = 0, needed = 0;
@@ -128,7 +128,7 @@ TEST_F(UiTest, DecoderFailuresAreToldInTheUsersWordsInEveryWindow) {
         }
     });
     poll.start(50);
-    for (QAction* action : titles->presets->btnMenu->menu()->actions())
+    for (QAction* action : titles->presetsBar()->menuButton()->menu()->actions())
         if (action->text().startsWith("Save Settings as Preset")) action->trigger();
     EXPECT_GT(needed, 0);
     EXPECT_GE(wide, needed);

@@ -18,6 +18,7 @@
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
 #include "ui/windows/quelvo_main_vc.h"
+#include "ui/windows/titles_window.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {

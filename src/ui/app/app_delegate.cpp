@@ -19,7 +19,7 @@
 #include "ui/windows/quelvo_main_vc.h"
 #include "ui/windows/quelvo_prefs_vc.h"
 #include "ui/windows/qv_second_file_role_vc.h"
-#include "ui/windows/titles_vc.h"
+#include "ui/windows/titles_window.h"
 
 namespace kyui {
 
@@ -98,19 +98,18 @@ void AppDelegate::installMenus(KyWindow* window) {
         a->setShortcutContext(Qt::ApplicationShortcut);
 }
 
-KyWindow* AppDelegate::mnuNewTitlesSelected() {
-    auto* window = new KyWindow(new TitlesVC);
+TitlesWindow* AppDelegate::mnuNewTitlesSelected() {
+    auto* window = new TitlesWindow;
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWindowTitle(window->controller()->windowTitle());
     m_titles.append(window);
     placeNewWindow(window);
     window->show();
     return window;
 }
 
-QList<KyWindow*> AppDelegate::titlesWindows() const {
-    QList<KyWindow*> open;
-    for (const QPointer<KyWindow>& w : m_titles)
+QList<TitlesWindow*> AppDelegate::titlesWindows() const {
+    QList<TitlesWindow*> open;
+    for (const QPointer<TitlesWindow>& w : m_titles)
         if (w) open.append(w);
     return open;
 }
@@ -119,7 +118,7 @@ bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
     // The event's type first: while the main window is being destroyed it
     // still sends events (children leaving) but is no KyWindow any more, and
     // comparing it with the QPointer would cast it to one.
-    if (event->type() != QEvent::Close || watched != m_mainWindow || m_quitAgreed || TitlesVC::exportsRunning() == 0)
+    if (event->type() != QEvent::Close || watched != m_mainWindow || m_quitAgreed || TitlesWindow::exportsRunning() == 0)
         return QObject::eventFilter(watched, event);
     // Quitting would cut a titles project off half-written: ask first.
     event->ignore();
@@ -137,7 +136,7 @@ bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
 
 void AppDelegate::mainWindowClosed() {
     // The titles windows belong to the program, which ends with its main window.
-    for (KyWindow* w : titlesWindows()) w->close();
+    for (TitlesWindow* w : titlesWindows()) w->close();
     if (applicationShouldTerminateAfterLastWindowClosed()) terminate();
 }
 

@@ -19,6 +19,7 @@ class KyTextWindow;
 class KyViewController;
 class KyWindow;
 class QuelvoMainVC;
+class TitlesWindow;
 
 class AppDelegate : public QObject {
     Q_OBJECT
@@ -54,8 +55,8 @@ public:
     void mnuHelpSelected();
     void mnuNewsSelected();
     // File > New Titles Project…: a titles window of its own each time.
-    KyWindow* mnuNewTitlesSelected();
-    QList<KyWindow*> titlesWindows() const;
+    TitlesWindow* mnuNewTitlesSelected();
+    QList<TitlesWindow*> titlesWindows() const;
 
     // What the menu actions opened (nullptr once closed).
     KyAboutPanel* aboutPanel() const;
@@ -85,7 +86,7 @@ private:
     QPointer<KyWindow> m_mainWindow;
     QPointer<KyViewController> m_preferences;
     QPointer<KyTextWindow> m_help;
-    QList<QPointer<KyWindow>> m_titles;
+    QList<QPointer<TitlesWindow>> m_titles;
     bool m_quitAgreed = false;
 };
 

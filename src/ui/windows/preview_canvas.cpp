@@ -130,6 +130,16 @@ void PreviewCanvas::paintEvent(QPaintEvent*) {
         return;
     }
     const pv::PreviewPicture pic = pv::layoutPreview(m_scene, viewport());
+    drawLanesAndRuler(p, pic);
+    drawWaves(p, pic);
+    drawGridAndEnvelope(p, pic);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    drawSpeechEdit(p, pic);
+    drawLabels(p, pic);
+    drawCursors(p, pic);
+}
+
+void PreviewCanvas::drawLanesAndRuler(QPainter& p, const pv::PreviewPicture& pic) {
     p.fillRect(boxRect(pic.ruler), colour(colors::kRuler));
     p.fillRect(boxRect(pic.dialogueLane), colour(colors::kLane));
     p.fillRect(boxRect(pic.musicLane), colour(colors::kLane));
@@ -148,6 +158,9 @@ void PreviewCanvas::paintEvent(QPaintEvent*) {
     }
     for (const pv::Box& b : pic.speech) p.fillRect(boxRect(b), colour(colors::kSpeech, colors::kShadeOpacity));
     for (const pv::Box& b : pic.fillers) p.fillRect(boxRect(b), colour(colors::kFiller, colors::kShadeOpacity));
+}
+
+void PreviewCanvas::drawWaves(QPainter& p, const pv::PreviewPicture& pic) {
     const auto wave = [&p](const std::vector<pv::Column>& columns, QColor c) {
         // Columns are pixel-wide bands: filled rectangles, in one call.
         std::vector<QRectF> bands;
@@ -168,6 +181,9 @@ void PreviewCanvas::paintEvent(QPaintEvent*) {
     wave(pic.musicWave, QColor::fromRgbF(static_cast<float>(lane.redF() * (1 - a) + music.redF() * a),
                                          static_cast<float>(lane.greenF() * (1 - a) + music.greenF() * a),
                                          static_cast<float>(lane.blueF() * (1 - a) + music.blueF() * a)));
+}
+
+void PreviewCanvas::drawGridAndEnvelope(QPainter& p, const pv::PreviewPicture& pic) {
     QPen grid(colour(colors::kGrid));
     grid.setStyle(Qt::DashLine);
     p.setPen(grid);
@@ -202,9 +218,9 @@ void PreviewCanvas::paintEvent(QPaintEvent*) {
     // Marks only where they do not merge into a solid line.
     if (pic.keyframeMarks.size() * 6 < static_cast<size_t>(width()))
         for (const pv::Point& pt : pic.keyframeMarks) p.drawEllipse(QPointF(pt.x, pt.y), 2.5, 2.5);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    drawSpeechEdit(p, pic);
-    drawLabels(p, pic);
+}
+
+void PreviewCanvas::drawCursors(QPainter& p, const pv::PreviewPicture& pic) {
     if (m_playhead >= 0) {
         const double x = pv::xForTime(viewport(), m_playhead);
         p.setPen(QPen(Qt::white, 1));

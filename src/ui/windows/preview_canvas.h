@@ -68,6 +68,11 @@ protected:
 private:
     double duration() const { return m_scene.duration(); }
     void clampView();
+    // The picture's layers, bottom up.
+    void drawLanesAndRuler(QPainter& p, const quelvo::preview::PreviewPicture& pic);
+    void drawWaves(QPainter& p, const quelvo::preview::PreviewPicture& pic);
+    void drawGridAndEnvelope(QPainter& p, const quelvo::preview::PreviewPicture& pic);
+    void drawCursors(QPainter& p, const quelvo::preview::PreviewPicture& pic);
     void drawLabels(QPainter& p, const quelvo::preview::PreviewPicture& pic);
     void drawSpeechEdit(QPainter& p, const quelvo::preview::PreviewPicture& pic);
     // A drag on the dialogue lane: a new interval, or one edge of one.

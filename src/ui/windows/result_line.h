@@ -20,11 +20,14 @@ public:
 
     QString path() const { return m_path; }
 
-    QLabel* label;
-    QPushButton* btnShowInFolder;
-    QPushButton* btnOpen;
+    // For tests that look at what a user sees.
+    QPushButton* showInFolderButton() const { return m_showInFolder; }
+    QPushButton* openButton() const { return m_open; }
 
 private:
+    QLabel* m_label = nullptr;
+    QPushButton* m_showInFolder = nullptr;
+    QPushButton* m_open = nullptr;
     QString m_path;
 };
 

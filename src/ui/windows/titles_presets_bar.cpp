@@ -19,39 +19,39 @@ namespace kyui {
 namespace tp = quelvo::titlepresets;
 
 TitlesPresetsBar::TitlesPresetsBar(QWidget* parent) : QWidget(parent) {
-    cmbPresets = new QComboBox(this);
-    cmbPresets->setToolTip(tr("Load a saved set of title settings"));
-    cmbPresets->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    btnMenu = new QToolButton(this);
-    btnMenu->setText(tr("Presets"));
-    btnMenu->setPopupMode(QToolButton::InstantPopup);
-    auto* menu = new QMenu(btnMenu);
+    m_presetChoice = new QComboBox(this);
+    m_presetChoice->setToolTip(tr("Load a saved set of title settings"));
+    m_presetChoice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_menuButton = new QToolButton(this);
+    m_menuButton->setText(tr("Presets"));
+    m_menuButton->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(m_menuButton);
     menu->addAction(tr("Save Settings as Preset…"), this, &TitlesPresetsBar::askName);
     menu->addAction(tr("Delete Preset"), this, &TitlesPresetsBar::deleteCurrent);
     menu->addSeparator();
     menu->addAction(tr("Import Preset…"), this, &TitlesPresetsBar::importFile);
     menu->addAction(tr("Export Settings…"), this, &TitlesPresetsBar::exportFile);
-    btnMenu->setMenu(menu);
+    m_menuButton->setMenu(menu);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(new QLabel(tr("Preset:"), this));
-    layout->addWidget(cmbPresets, 1);
-    layout->addWidget(btnMenu);
-    connect(cmbPresets, &QComboBox::activated, this, [this](int i) {
-        if (i > 0) loadPreset(cmbPresets->itemText(i).toStdString());
+    layout->addWidget(m_presetChoice, 1);
+    layout->addWidget(m_menuButton);
+    connect(m_presetChoice, &QComboBox::activated, this, [this](int i) {
+        if (i > 0) loadPreset(m_presetChoice->itemText(i).toStdString());
     });
     reload();
 }
 
 void TitlesPresetsBar::reload() {
-    const QSignalBlocker block(cmbPresets);
-    const QString current = cmbPresets->currentText();
-    cmbPresets->clear();
-    cmbPresets->addItem(tr("Choose a preset…"));
-    for (const quelvo::TitlePreset& p : tp::all()) cmbPresets->addItem(QString::fromStdString(p.name));
-    const int index = cmbPresets->findText(current);
-    cmbPresets->setCurrentIndex(index > 0 ? index : 0);
+    const QSignalBlocker block(m_presetChoice);
+    const QString current = m_presetChoice->currentText();
+    m_presetChoice->clear();
+    m_presetChoice->addItem(tr("Choose a preset…"));
+    for (const quelvo::TitlePreset& p : tp::all()) m_presetChoice->addItem(QString::fromStdString(p.name));
+    const int index = m_presetChoice->findText(current);
+    m_presetChoice->setCurrentIndex(index > 0 ? index : 0);
 }
 
 bool TitlesPresetsBar::loadPreset(const std::string& name) {
@@ -64,8 +64,8 @@ bool TitlesPresetsBar::loadPreset(const std::string& name) {
         shared.xmlExport = afterExport;
         shared.doBorder = border;
         TitlesStylePanel::storeAndAnnounce();
-        const QSignalBlocker block(cmbPresets);
-        cmbPresets->setCurrentIndex(cmbPresets->findText(QString::fromStdString(name)));
+        const QSignalBlocker block(m_presetChoice);
+        m_presetChoice->setCurrentIndex(m_presetChoice->findText(QString::fromStdString(name)));
         return true;
     }
     return false;
@@ -78,8 +78,8 @@ bool TitlesPresetsBar::savePreset(const std::string& name) {
         return false;
     }
     reload();
-    const QSignalBlocker block(cmbPresets);
-    cmbPresets->setCurrentIndex(cmbPresets->findText(QString::fromStdString(name)));
+    const QSignalBlocker block(m_presetChoice);
+    m_presetChoice->setCurrentIndex(m_presetChoice->findText(QString::fromStdString(name)));
     return true;
 }
 
@@ -113,7 +113,7 @@ void TitlesPresetsBar::exportFile() {
 }
 
 void TitlesPresetsBar::deleteCurrent() {
-    const std::string name = cmbPresets->currentIndex() > 0 ? cmbPresets->currentText().toStdString() : "";
+    const std::string name = m_presetChoice->currentIndex() > 0 ? m_presetChoice->currentText().toStdString() : "";
     for (const quelvo::TitlePreset& p : tp::shipped())
         if (p.name == name) return KyAlert::ok("Warning", "\"" + name + "\" comes with Quelvo and stays.", this);
     if (name.empty()) return;

@@ -26,14 +26,18 @@ public:
     // Lists the presets again (after a save or import elsewhere).
     void reload();
 
-    QComboBox* cmbPresets;
-    QToolButton* btnMenu;
+    // For tests that look at what a user sees.
+    QComboBox* presetChoice() const { return m_presetChoice; }
+    QToolButton* menuButton() const { return m_menuButton; }
 
 private:
     void askName();
     void importFile();
     void exportFile();
     void deleteCurrent();
+
+    QComboBox* m_presetChoice = nullptr;
+    QToolButton* m_menuButton = nullptr;
 };
 
 } // namespace kyui

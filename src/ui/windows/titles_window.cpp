@@ -1,4 +1,4 @@
-#include "ui/windows/titles_vc.h"
+#include "ui/windows/titles_window.h"
 
 #include <cmath>
 
@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTableView>
 #include <QToolButton>
 
@@ -69,43 +70,49 @@ QString timeText(double seconds) { return QString::fromStdString(kykit::TC::getF
 
 } // namespace
 
-int TitlesVC::exportsRunning() { return g_running.load(); }
+int TitlesWindow::exportsRunning() { return g_running.load(); }
 
-TitlesVC::TitlesVC(QWidget* parent) : KyViewController(parent) {
+TitlesWindow::TitlesWindow(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(tr("Titles"));
     buildLayout();
-    connect(btnExport, &QPushButton::clicked, this, &TitlesVC::exportProject);
-    connect(btnSaveAs, &QPushButton::clicked, this, &TitlesVC::saveAs);
-    connect(btnClearVideo, &QToolButton::clicked, this, &TitlesVC::clearVideo);
-    connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+    connect(m_exportButton, &QPushButton::clicked, this, &TitlesWindow::exportProject);
+    connect(m_saveAsButton, &QPushButton::clicked, this, &TitlesWindow::saveAs);
+    connect(m_clearVideoButton, &QToolButton::clicked, this, &TitlesWindow::clearVideo);
+    connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex&, const QModelIndex&) { refreshPreview(); });
-    m_observer = kykit::KyNotify::observe(TitlesStylePanel::kSettingsChangedKey, [self = QPointer<TitlesVC>(this)] {
+    m_observer = kykit::KyNotify::observe(TitlesStylePanel::kSettingsChangedKey, [self = QPointer<TitlesWindow>(this)] {
         if (self) self->settingsChanged();
     });
+    setUpDropAreas();
+    restoreChoices();
+    buildEncodingMenu();
+    readSubtitles();
 }
 
-TitlesVC::~TitlesVC() {
+TitlesWindow::~TitlesWindow() {
     kykit::KyNotify::removeObserver(m_observer);
     // The worker writes into this object's file only; it must end first.
     if (m_export.valid()) m_export.wait();
 }
 
-void TitlesVC::viewDidLoad() {
-    drgSrt->acceptedExtensions = {"srt"};
-    drgVideo->acceptedExtensions = {"mov", "mp4", "m4v", "mxf", "mkv", "avi", "mts"};
-    for (KyDragArea* area : {drgSrt, drgVideo}) area->dropMode = KyDragArea::kFilesOnly;
-    drgSrt->setText(tr(kDropSubtitles));
-    drgVideo->setText(tr(kDropVideo));
-    drgSrt->onDrop = [this](const std::vector<std::string>& paths) { setSubtitleFile(paths.front()); };
-    drgVideo->onDrop = [this](const std::vector<std::string>& paths) { setVideoFile(paths.front()); };
+void TitlesWindow::setUpDropAreas() {
+    m_subtitleDrop->acceptedExtensions = {"srt"};
+    m_videoDrop->acceptedExtensions = {"mov", "mp4", "m4v", "mxf", "mkv", "avi", "mts"};
+    for (KyDragArea* area : {m_subtitleDrop, m_videoDrop}) area->dropMode = KyDragArea::kFilesOnly;
+    m_subtitleDrop->setText(tr(kDropSubtitles));
+    m_videoDrop->setText(tr(kDropVideo));
+    m_subtitleDrop->onDrop = [this](const std::vector<std::string>& paths) { setSubtitleFile(paths.front()); };
+    m_videoDrop->onDrop = [this](const std::vector<std::string>& paths) { setVideoFile(paths.front()); };
+}
 
+void TitlesWindow::restoreChoices() {
     // The version and the event are this window's choices, remembered for
     // the next one; the version starts from the ducking preference.
     const bool prefer19 = kymovie::KyFCP106Prefs::shared().preferFCP106();
     const std::string version = kykit::prefs_getValueString(kVersionKey, prefer19 ? "1.9" : "1.6");
-    cmbVersion->setCurrentIndex(std::max(0, cmbVersion->findData(QString::fromStdString(version))));
-    connect(cmbVersion, &QComboBox::currentIndexChanged, this, [this](int i) {
-        kykit::prefs_setValueString(kVersionKey, cmbVersion->itemData(i).toString().toStdString());
+    m_versionChoice->setCurrentIndex(std::max(0, m_versionChoice->findData(QString::fromStdString(version))));
+    connect(m_versionChoice, &QComboBox::currentIndexChanged, this, [this](int i) {
+        kykit::prefs_setValueString(kVersionKey, m_versionChoice->itemData(i).toString().toStdString());
     });
     // Titles or captions, and the captions' format and language, are
     // remembered like the version.
@@ -116,78 +123,75 @@ void TitlesVC::viewDidLoad() {
             kykit::prefs_setValueString(key, box->itemData(i).toString().toStdString());
         });
     };
-    choose(cmbAs, kAsKey, "titles");
-    choose(cmbCaptionFormat, kCaptionFormatKey, "srt");
-    connect(cmbAs, &QComboBox::currentIndexChanged, this, [this] { outputChanged(); });
-    fldLanguage->configure(
+    choose(m_outputChoice, kAsKey, "titles");
+    choose(m_captionFormat, kCaptionFormatKey, "srt");
+    connect(m_outputChoice, &QComboBox::currentIndexChanged, this, [this] { outputChanged(); });
+    m_language->configure(
         kykit::prefs_getValueString(kLanguageKey, ""), true, false,
         [this](const std::string& text) {
             kykit::prefs_setValueString(kLanguageKey, text);
             const bool fits = text.empty() || quelvo::titles::isLanguageTag(text);
-            fldLanguage->setStyleSheet(fits ? QString() : QStringLiteral("color: #c0392b;"));
+            m_language->setStyleSheet(fits ? QString() : QStringLiteral("color: #c0392b;"));
         });
-    connect(chkFailingOnly, &QCheckBox::toggled, this,
+    connect(m_failingOnly, &QCheckBox::toggled, this,
             [this](bool only) { showOnlyFailing(only); });
     outputChanged();
-    fldEvent->configure(kykit::prefs_getValueString(kEventKey, ""), true, true,
+    m_eventName->configure(kykit::prefs_getValueString(kEventKey, ""), true, true,
                         [](const std::string& text) { kykit::prefs_setValueString(kEventKey, text); });
-    buildEncodingMenu();
-    readSubtitles();
 }
 
-void TitlesVC::viewDidAppear() {
-    KyViewController::viewDidAppear();
-    if (!timer.isActive()) timer.loop("", 0.5, std::nullopt, false, [this] { refreshMarkers(); });
+void TitlesWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!m_fileWatch.isActive()) m_fileWatch.loop("", 0.5, std::nullopt, false, [this] { refreshMarkers(); });
 }
 
-void TitlesVC::buildEncodingMenu() {
-    auto* menu = new QMenu(btnEncoding);
+void TitlesWindow::buildEncodingMenu() {
+    auto* menu = new QMenu(m_encodingButton);
     menu->addAction(tr("Guess the Encoding"), this, [this] { readInEncoding(""); });
     menu->addSeparator();
     for (const char* name : quelvo::kSubtitleEncodings)
         menu->addAction(QString::fromLatin1(name), this, [this, name] { readInEncoding(name); });
-    btnEncoding->setMenu(menu);
-    btnEncoding->setPopupMode(QToolButton::InstantPopup);
+    m_encodingButton->setMenu(menu);
+    m_encodingButton->setPopupMode(QToolButton::InstantPopup);
 }
 
-void TitlesVC::setSubtitleFile(const std::string& path) {
-    srtPath = path;
-    encodingChoice.clear(); // a new file gets its own guess
-    drgSrt->setText(QString::fromStdString(kykit::fu_getFileNameFromPath(path)));
-    drgSrt->setToolTip(QString::fromStdString(path));
+void TitlesWindow::setSubtitleFile(const std::string& path) {
+    m_srtPath = path;
+    m_encodingChoice.clear(); // a new file gets its own guess
+    m_subtitleDrop->setText(QString::fromStdString(kykit::fu_getFileNameFromPath(path)));
+    m_subtitleDrop->setToolTip(QString::fromStdString(path));
     setWindowTitle(tr("Titles – %1").arg(QString::fromStdString(kykit::fu_getFileNameFromPath(path))));
-    if (window() != this) window()->setWindowTitle(windowTitle());
-    result->clear();
+    m_result->clear();
     readSubtitles();
     refreshMarkers();
 }
 
-void TitlesVC::setVideoFile(const std::string& path) {
-    videoPath = path;
-    videoFrameRate.reset();
-    drgVideo->setText(QString::fromStdString(kykit::fu_getFileNameFromPath(path)));
-    drgVideo->setToolTip(QString::fromStdString(path));
-    btnClearVideo->setEnabled(true);
-    lblVideoInfo->clear();
+void TitlesWindow::setVideoFile(const std::string& path) {
+    m_videoPath = path;
+    m_videoFrameRate.reset();
+    m_videoDrop->setText(QString::fromStdString(kykit::fu_getFileNameFromPath(path)));
+    m_videoDrop->setToolTip(QString::fromStdString(path));
+    m_clearVideoButton->setEnabled(true);
+    m_videoInfo->clear();
     m_videoProblem.clear();
     refreshMarkers();
     // Probing opens the file, which may be slow: on the toolkit's queue.
-    QPointer<TitlesVC> self(this);
+    QPointer<TitlesWindow> self(this);
     kykit::Queue::execute(false, [self, path] {
         const kymediainfo::MediaFacts facts = kymediainfo::probeMedia(path);
         runOnMain([self, path, facts] {
-            if (!self || self->videoPath != path) return;
+            if (!self || self->m_videoPath != path) return;
             self->m_videoProblem = facts.status ? std::string() : facts.status.message();
             self->refreshMarkers();
             if (!facts.status) {
                 self->showVideoProblem();
             } else {
-                self->lblVideoInfo->setStyleSheet(QString());
-                self->lblVideoInfo->setToolTip(QString());
+                self->m_videoInfo->setStyleSheet(QString());
+                self->m_videoInfo->setToolTip(QString());
                 QString info = tr("Video Duration: %1").arg(timeText(facts.duration.value_or(0)));
                 if (facts.frameRate) info += tr(" · %1 fps").arg(QString::number(*facts.frameRate, 'g', 5));
-                self->lblVideoInfo->setText(info);
-                self->videoFrameRate = facts.frameRate;
+                self->m_videoInfo->setText(info);
+                self->m_videoFrameRate = facts.frameRate;
             }
             self->refreshTable();
         });
@@ -195,77 +199,77 @@ void TitlesVC::setVideoFile(const std::string& path) {
     refreshPreview();
 }
 
-void TitlesVC::clearVideo() {
-    videoPath.clear();
+void TitlesWindow::clearVideo() {
+    m_videoPath.clear();
     m_videoProblem.clear();
-    videoFrameRate.reset();
-    drgVideo->setText(tr(kDropVideo));
-    drgVideo->setToolTip(QString());
-    lblVideoInfo->clear();
-    btnClearVideo->setEnabled(false);
+    m_videoFrameRate.reset();
+    m_videoDrop->setText(tr(kDropVideo));
+    m_videoDrop->setToolTip(QString());
+    m_videoInfo->clear();
+    m_clearVideoButton->setEnabled(false);
     refreshMarkers();
     refreshTable();
 }
 
-void TitlesVC::readInEncoding(const std::string& encoding) {
-    encodingChoice = encoding;
+void TitlesWindow::readInEncoding(const std::string& encoding) {
+    m_encodingChoice = encoding;
     readSubtitles();
 }
 
-bool TitlesVC::makesCaptions() const {
-    return cmbAs->currentData().toString() == QLatin1String("captions");
+bool TitlesWindow::makesCaptions() const {
+    return m_outputChoice->currentData().toString() == QLatin1String("captions");
 }
 
-void TitlesVC::outputChanged() {
+void TitlesWindow::outputChanged() {
     // Captions exist in 1.9 only: the version shows it without forgetting
     // the choice made for titles.
     const bool captions = makesCaptions();
     if (captions) {
-        const QSignalBlocker quiet(cmbVersion);
-        cmbVersion->setCurrentIndex(cmbVersion->findData(QStringLiteral("1.9")));
+        const QSignalBlocker quiet(m_versionChoice);
+        m_versionChoice->setCurrentIndex(m_versionChoice->findData(QStringLiteral("1.9")));
     } else {
         const bool prefer19 = kymovie::KyFCP106Prefs::shared().preferFCP106();
         const std::string version =
             kykit::prefs_getValueString(kVersionKey, prefer19 ? "1.9" : "1.6");
-        const QSignalBlocker quiet(cmbVersion);
-        cmbVersion->setCurrentIndex(
-            std::max(0, cmbVersion->findData(QString::fromStdString(version))));
+        const QSignalBlocker quiet(m_versionChoice);
+        m_versionChoice->setCurrentIndex(
+            std::max(0, m_versionChoice->findData(QString::fromStdString(version))));
     }
-    cmbVersion->setEnabled(!captions);
-    cmbVersion->setToolTip(captions ? tr("Captions are written in FCPXML 1.9: 1.6 has none")
+    m_versionChoice->setEnabled(!captions);
+    m_versionChoice->setToolTip(captions ? tr("Captions are written in FCPXML 1.9: 1.6 has none")
                                     : QString());
-    cmbCaptionFormat->setVisible(captions);
-    fldLanguage->setVisible(captions);
+    m_captionFormat->setVisible(captions);
+    m_language->setVisible(captions);
     // Captions read the file's tags and lines their own way.
-    if (!srtPath.empty())
+    if (!m_srtPath.empty())
         settingsChanged();
     else
         refreshTable();
 }
 
-void TitlesVC::showOnlyFailing(bool only) {
-    if (chkFailingOnly->isChecked() != only) chkFailingOnly->setChecked(only);
+void TitlesWindow::showOnlyFailing(bool only) {
+    if (m_failingOnly->isChecked() != only) m_failingOnly->setChecked(only);
     applyRowFilter();
 }
 
-void TitlesVC::applyRowFilter() {
-    const bool only = chkFailingOnly->isChecked();
-    for (int row = 0; row < model->rowCount(); ++row)
-        table->setRowHidden(row, only && model->rows()[size_t(row)].failedChecks.isEmpty());
+void TitlesWindow::applyRowFilter() {
+    const bool only = m_failingOnly->isChecked();
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        m_table->setRowHidden(row, only && m_model->rows()[size_t(row)].failedChecks.isEmpty());
 }
 
-quelvo::titles::CaptionRequest TitlesVC::captionRequest() const {
+quelvo::titles::CaptionRequest TitlesWindow::captionRequest() const {
     const FCPXML_Titles_Settings& settings = FCPXML_Titles_Settings::shared();
     quelvo::titles::CaptionRequest request;
-    request.eventName = fldEvent->text().trimmed().isEmpty()
-                            ? quelvo::titles::defaultEventName(srtPath)
-                            : fldEvent->stdText();
-    request.comment = quelvo::titles::projectComment(srtPath);
-    request.cues = srt.titles;
+    request.eventName = m_eventName->text().trimmed().isEmpty()
+                            ? quelvo::titles::defaultEventName(m_srtPath)
+                            : m_eventName->stdText();
+    request.comment = quelvo::titles::projectComment(m_srtPath);
+    request.cues = m_srt.titles;
     request.format =
-        quelvo::titles::captionFormatNamed(cmbCaptionFormat->currentData().toString().toStdString())
+        quelvo::titles::captionFormatNamed(m_captionFormat->currentData().toString().toStdString())
             .value_or(quelvo::titles::CaptionFormat::srt);
-    const std::string language = fldLanguage->text().trimmed().toStdString();
+    const std::string language = m_language->text().trimmed().toStdString();
     request.language = language.empty() ? "en" : language;
     request.timelineRate = TitlesTableModel::timelineRate(settings, std::nullopt);
     request.width = static_cast<int>(settings.frameSize.width);
@@ -273,90 +277,90 @@ quelvo::titles::CaptionRequest TitlesVC::captionRequest() const {
     return request;
 }
 
-void TitlesVC::readSubtitles() {
+void TitlesWindow::readSubtitles() {
     const bool captions = makesCaptions();
     const FCPXML_Titles_Settings settings = quelvo::titles::readingSettings(
         captions ? quelvo::titles::CueOutput::captions : quelvo::titles::CueOutput::titles,
         FCPXML_Titles_Settings::shared());
     m_parsedWith = parseSignature(FCPXML_Titles_Settings::shared(), captions);
     std::string problem;
-    if (srtPath.empty()) srt = {};
-    else if (encodingChoice.empty()) srt = quelvo::KySRT::fromFileUrl(srtPath, settings, &problem);
-    else srt = quelvo::KySRT::fromFileInEncoding(srtPath, encodingChoice, settings, &problem);
+    if (m_srtPath.empty()) m_srt = {};
+    else if (m_encodingChoice.empty()) m_srt = quelvo::KySRT::fromFileUrl(m_srtPath, settings, &problem);
+    else m_srt = quelvo::KySRT::fromFileInEncoding(m_srtPath, m_encodingChoice, settings, &problem);
 
-    btnEncoding->setEnabled(!srtPath.empty());
-    const QString encoding = QString::fromStdString(srt.encoding.empty() ? encodingChoice : srt.encoding);
-    btnEncoding->setText(encoding.isEmpty() ? tr("Encoding") : tr("Encoding: %1").arg(encoding));
-    btnEncoding->setToolTip(tr("The encoding the file was read in; choose another to read it again"));
-    if (srtPath.empty()) {
-        lblSrtInfo->clear();
-    } else if (srt.titles.empty()) {
-        lblSrtInfo->setText(tr("No subtitles could be read: %1").arg(QString::fromStdString(problem)));
-        lblSrtInfo->setStyleSheet(QStringLiteral("color: #c0392b;"));
+    m_encodingButton->setEnabled(!m_srtPath.empty());
+    const QString encoding = QString::fromStdString(m_srt.encoding.empty() ? m_encodingChoice : m_srt.encoding);
+    m_encodingButton->setText(encoding.isEmpty() ? tr("Encoding") : tr("Encoding: %1").arg(encoding));
+    m_encodingButton->setToolTip(tr("The encoding the file was read in; choose another to read it again"));
+    if (m_srtPath.empty()) {
+        m_subtitleInfo->clear();
+    } else if (m_srt.titles.empty()) {
+        m_subtitleInfo->setText(tr("No subtitles could be read: %1").arg(QString::fromStdString(problem)));
+        m_subtitleInfo->setStyleSheet(QStringLiteral("color: #c0392b;"));
     } else {
-        lblSrtInfo->setStyleSheet(QString());
-        const QString count = srt.titles.size() == 1 ? tr("1 title") : tr("%1 titles").arg(srt.titles.size());
-        lblSrtInfo->setText(tr("%1, to %2").arg(count, timeText(srt.lastEndTime())));
+        m_subtitleInfo->setStyleSheet(QString());
+        const QString count = m_srt.titles.size() == 1 ? tr("1 title") : tr("%1 titles").arg(m_srt.titles.size());
+        m_subtitleInfo->setText(tr("%1, to %2").arg(count, timeText(m_srt.lastEndTime())));
     }
     // Broken blocks (a counter without its time line) are left out of the
     // project; the editor learns how much of the file that was.
-    if (srt.skippedBlocks > 0) {
-        const QString blocks = srt.skippedBlocks == 1 ? tr("1 broken subtitle block")
-                                                      : tr("%1 broken subtitle blocks").arg(srt.skippedBlocks);
-        const QString lines = srt.skippedLines == 1 ? tr("1 line") : tr("%1 lines").arg(srt.skippedLines);
-        lblSkipped->setText(tr("Skipped %1 (%2 of text): a block needs its number and a time line.").arg(blocks, lines));
-        lblSkipped->show();
+    if (m_srt.skippedBlocks > 0) {
+        const QString blocks = m_srt.skippedBlocks == 1 ? tr("1 broken subtitle block")
+                                                      : tr("%1 broken subtitle blocks").arg(m_srt.skippedBlocks);
+        const QString lines = m_srt.skippedLines == 1 ? tr("1 line") : tr("%1 lines").arg(m_srt.skippedLines);
+        m_skippedNote->setText(tr("Skipped %1 (%2 of text): a block needs its number and a time line.").arg(blocks, lines));
+        m_skippedNote->show();
     } else {
-        lblSkipped->hide();
+        m_skippedNote->hide();
     }
     refreshTable();
 }
 
-void TitlesVC::settingsChanged() {
+void TitlesWindow::settingsChanged() {
     if (parseSignature(FCPXML_Titles_Settings::shared(), makesCaptions()) != m_parsedWith)
         readSubtitles();
     else refreshTable();
 }
 
-QSize TitlesVC::sizeHint() const {
+QSize TitlesWindow::sizeHint() const {
     const int unit = fontMetrics().height();
     return QSize(80 * unit, 50 * unit).boundedTo(QSize(1 << 14, 1 << 14));
 }
 
-int TitlesVC::selectedRow() const {
-    const QModelIndex current = table->selectionModel()->currentIndex();
+int TitlesWindow::selectedRow() const {
+    const QModelIndex current = m_table->selectionModel()->currentIndex();
     return current.isValid() ? current.row() : -1;
 }
 
-void TitlesVC::selectRow(int row) {
-    table->selectRow(row);
-    table->scrollTo(model->index(row, 0));
+void TitlesWindow::selectRow(int row) {
+    m_table->selectRow(row);
+    m_table->scrollTo(m_model->index(row, 0));
 }
 
-void TitlesVC::refreshTable() {
+void TitlesWindow::refreshTable() {
     const int row = selectedRow();
     const FCPXML_Titles_Settings& settings = FCPXML_Titles_Settings::shared();
-    const double rate = TitlesTableModel::timelineRate(settings, videoFrameRate);
+    const double rate = TitlesTableModel::timelineRate(settings, m_videoFrameRate);
     // The checks run on the times the document will hold, as the command
     // line's do.
     std::vector<TitleRow> rows;
     std::vector<quelvo::titles::CueTiming> timings;
     if (makesCaptions()) {
-        const auto places = quelvo::titles::placeCaptions(srt.titles, rate);
-        rows = TitlesTableModel::planCaptions(srt.titles, places, rate);
+        const auto places = quelvo::titles::placeCaptions(m_srt.titles, rate);
+        rows = TitlesTableModel::planCaptions(m_srt.titles, places, rate);
         timings = quelvo::titles::captionTimings(places, rate);
     } else {
-        rows = TitlesTableModel::plan(srt.titles, settings, videoFrameRate);
+        rows = TitlesTableModel::plan(m_srt.titles, settings, m_videoFrameRate);
         timings = quelvo::titles::titleTimings(
-            quelvo::FCPXML_Titles("", srt.titles, std::nullopt, settings), videoFrameRate);
+            quelvo::FCPXML_Titles("", m_srt.titles, std::nullopt, settings), m_videoFrameRate);
     }
     TitlesTableModel::markFailures(
         rows,
-        quelvo::titles::checkCues(srt.titles, timings, quelvo::titles::storedReadingLimits()));
-    model->setRows(std::move(rows), rate);
+        quelvo::titles::checkCues(m_srt.titles, timings, quelvo::titles::storedReadingLimits()));
+    m_model->setRows(std::move(rows), rate);
     applyRowFilter();
-    const int changed = model->changedCount();
-    const int failing = model->failingCount();
+    const int changed = m_model->changedCount();
+    const int failing = m_model->failingCount();
     QStringList notes;
     if (changed > 0)
         notes << (changed == 1 ? tr("1 changed on the way (see Changed)")
@@ -364,70 +368,70 @@ void TitlesVC::refreshTable() {
     if (failing > 0)
         notes << (failing == 1 ? tr("1 hard to read (marked)")
                                : tr("%1 hard to read (marked)").arg(failing));
-    lblTableNotes->setText(notes.join(QStringLiteral(" · ")));
-    chkFailingOnly->setEnabled(failing > 0 || chkFailingOnly->isChecked());
-    if (model->rowCount() > 0 && (row < 0 || row >= model->rowCount())) selectRow(0);
-    btnExport->setEnabled(!srt.titles.empty() && !m_exporting);
-    btnSaveAs->setEnabled(!srt.titles.empty() && !m_exporting);
+    m_tableNotes->setText(notes.join(QStringLiteral(" · ")));
+    m_failingOnly->setEnabled(failing > 0 || m_failingOnly->isChecked());
+    if (m_model->rowCount() > 0 && (row < 0 || row >= m_model->rowCount())) selectRow(0);
+    m_exportButton->setEnabled(!m_srt.titles.empty() && !m_exporting);
+    m_saveAsButton->setEnabled(!m_srt.titles.empty() && !m_exporting);
     refreshPreview();
     emit titlesShown();
 }
 
-void TitlesVC::refreshMarkers() {
-    imgSrtMissing->setVisible(isMissing(srtPath));
-    const bool missing = isMissing(videoPath);
-    const bool unreadable = !videoPath.empty() && !m_videoProblem.empty();
+void TitlesWindow::refreshMarkers() {
+    m_subtitleMarker->setVisible(isMissing(m_srtPath));
+    const bool missing = isMissing(m_videoPath);
+    const bool unreadable = !m_videoPath.empty() && !m_videoProblem.empty();
     if (missing || unreadable)
-        imgVideoMissing->setKind(missing ? MissingFileMarker::kMissing
+        m_videoMarker->setKind(missing ? MissingFileMarker::kMissing
                                          : MissingFileMarker::kUnreadable);
-    imgVideoMissing->setVisible(missing || unreadable);
+    m_videoMarker->setVisible(missing || unreadable);
 }
 
-void TitlesVC::showVideoProblem() {
+void TitlesWindow::showVideoProblem() {
     // The user's words from the one table; the decoder's own in the tooltip.
     const kyaudio::ReadFailureText text = kyaudio::videoReadFailureText(m_videoProblem);
-    lblVideoInfo->setText(QString::fromStdString(text.brief));
-    lblVideoInfo->setToolTip(
-        QString::fromStdString("\u201C" + kykit::fu_getFileNameFromPath(videoPath) + "\u201D " +
+    m_videoInfo->setText(QString::fromStdString(text.brief));
+    m_videoInfo->setToolTip(
+        QString::fromStdString("\u201C" + kykit::fu_getFileNameFromPath(m_videoPath) + "\u201D " +
                                text.problem + ". " + text.advice + "\n(" + m_videoProblem + ")"));
-    lblVideoInfo->setStyleSheet(QStringLiteral("color: #c0392b;"));
+    m_videoInfo->setStyleSheet(QStringLiteral("color: #c0392b;"));
 }
 
-void TitlesVC::refreshPreview() {
-    preview->setSettings(FCPXML_Titles_Settings::shared());
+void TitlesWindow::refreshPreview() {
+    m_preview->setSettings(FCPXML_Titles_Settings::shared());
     const int row = selectedRow();
     // Captions keep their tags until the document is made; the preview
     // shows the text they carry.
-    const bool shown = row >= 0 && size_t(row) < srt.titles.size();
+    const bool shown = row >= 0 && size_t(row) < m_srt.titles.size();
     const std::string text = !shown ? std::string()
                              : makesCaptions()
-                                 ? quelvo::titles::displayedText(srt.titles[size_t(row)].text)
-                                 : srt.titles[size_t(row)].text;
-    preview->setText(QString::fromStdString(text));
+                                 ? quelvo::titles::displayedText(m_srt.titles[size_t(row)].text)
+                                 : m_srt.titles[size_t(row)].text;
+    m_preview->setText(QString::fromStdString(text));
     requestFrame();
 }
 
-void TitlesVC::requestFrame() {
-    if (videoPath.empty() || isMissing(videoPath)) {
+void TitlesWindow::requestFrame() {
+    if (m_videoPath.empty() || isMissing(m_videoPath)) {
         ++m_frameGeneration; // a frame still on its way is stale now
         m_frameKey.clear();
-        preview->setBackground(QImage());
+        m_preview->setBackground(QImage());
         return;
     }
     const int row = selectedRow();
-    const double at = row >= 0 && size_t(row) < srt.titles.size() ? srt.titles[size_t(row)].startTime : 0;
-    const QSize size = preview->wantedBackgroundSize();
+    const double at = row >= 0 && size_t(row) < m_srt.titles.size() ? m_srt.titles[size_t(row)].startTime : 0;
+    const QSize size = m_preview->wantedBackgroundSize();
     // A style change redraws the title, not the picture behind it.
     const QString key = QStringLiteral("%1|%2|%3x%4")
-                            .arg(QString::fromStdString(videoPath))
+                            .arg(QString::fromStdString(m_videoPath))
                             .arg(at, 0, 'f', 3)
                             .arg(size.width())
                             .arg(size.height());
     if (key == m_frameKey) return;
     m_frameKey = key;
     const unsigned generation = ++m_frameGeneration;
-    QPointer<TitlesVC> self(this);
-    kykit::Queue::execute(false, [self, generation, path = videoPath, at, size] {
+    QPointer<TitlesWindow> self(this);
+    kykit::Queue::execute(false, [self, generation, path = m_videoPath, at, size] {
         const kyvideo::FrameResult frame = kyvideo::readFrame(path, at, size.width(), size.height());
         QImage image;
         if (frame.status)
@@ -437,21 +441,21 @@ void TitlesVC::requestFrame() {
         runOnMain([self, generation, image] {
             // Only the newest request may draw: an older frame is stale.
             if (!self || generation != self->m_frameGeneration) return;
-            self->preview->setBackground(image);
+            self->m_preview->setBackground(image);
             emit self->frameShown();
         });
     });
 }
 
-void TitlesVC::exportProject() {
-    if (srtPath.empty()) return KyAlert::ok("Warning", "Subtitle File Not Specified.", this);
-    exportProjectTo(quelvo::titles::defaultProjectPath(srtPath));
+void TitlesWindow::exportProject() {
+    if (m_srtPath.empty()) return KyAlert::ok("Warning", "Subtitle File Not Specified.", this);
+    exportProjectTo(quelvo::titles::defaultProjectPath(m_srtPath));
 }
 
-void TitlesVC::saveAs() {
-    if (srtPath.empty()) return KyAlert::ok("Warning", "Subtitle File Not Specified.", this);
-    const QString start = QString::fromStdString(quelvo::titles::defaultProjectPath(srtPath));
-    QPointer<TitlesVC> self(this);
+void TitlesWindow::saveAs() {
+    if (m_srtPath.empty()) return KyAlert::ok("Warning", "Subtitle File Not Specified.", this);
+    const QString start = QString::fromStdString(quelvo::titles::defaultProjectPath(m_srtPath));
+    QPointer<TitlesWindow> self(this);
     auto* dialog = new QFileDialog(this, tr("Save Titles Project"), start, tr("Final Cut Pro XML (*.fcpxml)"));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setDefaultSuffix(QStringLiteral("fcpxml"));
@@ -463,19 +467,19 @@ void TitlesVC::saveAs() {
     dialog->open();
 }
 
-void TitlesVC::exportProjectTo(const std::string& path) {
-    if (srtPath.empty()) return KyAlert::ok("Warning", "Subtitle File Not Specified.", this);
-    if (!kykit::fu_fileExists(srtPath, 0)) return KyAlert::ok("Warning", "Subtitle File Not Found.", this);
-    if (isMissing(videoPath)) return KyAlert::ok("Warning", "Video File Not Found.", this);
-    if (srt.titles.empty()) return KyAlert::ok("Warning", "The subtitle file holds no title that could be read.", this);
-    if (makesCaptions() && !fldLanguage->text().trimmed().isEmpty() &&
-        !quelvo::titles::isLanguageTag(fldLanguage->text().trimmed().toStdString()))
+void TitlesWindow::exportProjectTo(const std::string& path) {
+    if (m_srtPath.empty()) return KyAlert::ok("Warning", "Subtitle File Not Specified.", this);
+    if (!kykit::fu_fileExists(m_srtPath, 0)) return KyAlert::ok("Warning", "Subtitle File Not Found.", this);
+    if (isMissing(m_videoPath)) return KyAlert::ok("Warning", "Video File Not Found.", this);
+    if (m_srt.titles.empty()) return KyAlert::ok("Warning", "The subtitle file holds no title that could be read.", this);
+    if (makesCaptions() && !m_language->text().trimmed().isEmpty() &&
+        !quelvo::titles::isLanguageTag(m_language->text().trimmed().toStdString()))
         return KyAlert::ok("Warning", "The language is not a language tag such as en, en-US or de.",
                            this);
     if (m_exporting) return;
     if (!kykit::fu_fileExists(path, 0)) return startExport(path);
     // An editor's existing project is never replaced silently.
-    QPointer<TitlesVC> self(this);
+    QPointer<TitlesWindow> self(this);
     KyAlert::twoButtons(
         "Warning",
         "\"" + kykit::fu_getFileNameFromPath(path) + "\" already exists.\nDo you want to replace it?", "Cancel",
@@ -486,27 +490,27 @@ void TitlesVC::exportProjectTo(const std::string& path) {
         this);
 }
 
-void TitlesVC::startExport(const std::string& path) {
+void TitlesWindow::startExport(const std::string& path) {
     if (m_exporting) return;
     m_exporting = true;
     ++g_running;
-    btnExport->setEnabled(false);
-    btnSaveAs->setEnabled(false);
-    result->clear();
-    progress->setRange(0, int(srt.titles.size()));
-    progress->setValue(0);
-    progress->show();
+    m_exportButton->setEnabled(false);
+    m_saveAsButton->setEnabled(false);
+    m_result->clear();
+    m_progress->setRange(0, int(m_srt.titles.size()));
+    m_progress->setValue(0);
+    m_progress->show();
 
     // Everything the worker needs is copied now: the settings as they are at
     // the press, exactly what the command line would read from the store.
     const FCPXML_Titles_Settings settings = FCPXML_Titles_Settings::shared();
     const std::string event =
-        fldEvent->text().trimmed().isEmpty() ? quelvo::titles::defaultEventName(srtPath) : fldEvent->stdText();
-    const bool useV19 = cmbVersion->currentData().toString() == QLatin1String("1.9");
-    const std::optional<std::string> video = videoPath.empty() ? std::nullopt : std::optional(videoPath);
-    const std::string comment = quelvo::titles::projectComment(srtPath);
-    const std::vector<quelvo::KySRTTitle> titles = srt.titles;
-    QPointer<TitlesVC> self(this);
+        m_eventName->text().trimmed().isEmpty() ? quelvo::titles::defaultEventName(m_srtPath) : m_eventName->stdText();
+    const bool useV19 = m_versionChoice->currentData().toString() == QLatin1String("1.9");
+    const std::optional<std::string> video = m_videoPath.empty() ? std::nullopt : std::optional(m_videoPath);
+    const std::string comment = quelvo::titles::projectComment(m_srtPath);
+    const std::vector<quelvo::KySRTTitle> titles = m_srt.titles;
+    QPointer<TitlesWindow> self(this);
     if (makesCaptions()) {
         quelvo::titles::CaptionRequest request = captionRequest();
         m_export = std::async(std::launch::async, [self, path, video, request]() mutable {
@@ -529,7 +533,7 @@ void TitlesVC::startExport(const std::string& path) {
             if (made != total && made - lastShown < std::max<size_t>(1, total / 100)) return;
             lastShown = made;
             runOnMain([self, made] {
-                if (self) self->progress->setValue(int(made));
+                if (self) self->m_progress->setValue(int(made));
             });
         };
         const kykit::Status status = project.exportXML(path, useV19, comment);
@@ -541,15 +545,15 @@ void TitlesVC::startExport(const std::string& path) {
     });
 }
 
-void TitlesVC::finishExport(const std::string& path, const kykit::Status& status) {
+void TitlesWindow::finishExport(const std::string& path, const kykit::Status& status) {
     m_exporting = false;
-    progress->hide();
-    btnExport->setEnabled(true);
-    btnSaveAs->setEnabled(true);
+    m_progress->hide();
+    m_exportButton->setEnabled(true);
+    m_saveAsButton->setEnabled(true);
     if (status)
-        result->showWritten(QString::fromStdString(path));
+        m_result->showWritten(QString::fromStdString(path));
     else
-        result->showFailed(QString::fromStdString(status.message()));
+        m_result->showFailed(QString::fromStdString(status.message()));
     emit exportFinished(status.ok());
 }
 

@@ -10,17 +10,18 @@
 #include <optional>
 #include <string>
 
+#include <QMainWindow>
 #include <QString>
 
 #include "base/result.h"
 #include "titles/ky_srt.h"
 #include "ui/kit/ky_timer.h"
-#include "ui/kit/ky_view_controller.h"
 #include "writers/caption_document.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QProgressBar;
 class QPushButton;
 class QTableView;
@@ -37,7 +38,7 @@ class TitlesPresetsBar;
 class TitlesStylePanel;
 class TitlesTableModel;
 
-class TitlesVC : public KyViewController {
+class TitlesWindow : public QMainWindow {
     Q_OBJECT
 public:
     // Choices of this window, not title settings.
@@ -47,8 +48,8 @@ public:
     static constexpr const char* kCaptionFormatKey = "ui.titles.captionFormat"; // "srt" or "itt"
     static constexpr const char* kLanguageKey = "ui.titles.language";           // "en" when unset
 
-    explicit TitlesVC(QWidget* parent = nullptr);
-    ~TitlesVC() override;
+    explicit TitlesWindow(QWidget* parent = nullptr);
+    ~TitlesWindow() override;
 
     // How many titles exports run in the whole program right now.
     static int exportsRunning();
@@ -66,12 +67,6 @@ public:
     void exportProjectTo(const std::string& path);
     void saveAs();
 
-    // State, for the window's own use and for tests.
-    std::string srtPath;
-    std::string videoPath;
-    quelvo::KySRT srt;
-    std::string encodingChoice; // "" while the encoding is guessed
-    std::optional<double> videoFrameRate;
     bool isExporting() const { return m_exporting; }
     bool makesCaptions() const;
     // Shows every row, or only those that fail a reading check.
@@ -81,33 +76,29 @@ public:
     QSize sizeHint() const override;
     void selectRow(int row);
 
-    // Outlets.
-    KyDragArea* drgSrt;
-    KyDragArea* drgVideo;
-    QLabel* lblSrtInfo;
-    QLabel* lblVideoInfo;
-    MissingFileMarker* imgSrtMissing;
-    MissingFileMarker* imgVideoMissing;
-    QToolButton* btnEncoding;
-    QToolButton* btnClearVideo;
-    QTableView* table;
-    TitlesTableModel* model;
-    QLabel* lblTableNotes;
-    QLabel* lblSkipped;
-    TitlesStylePanel* style;
-    TitlesPresetsBar* presets;
-    TitlePreview* preview;
-    QComboBox* cmbAs;
-    QComboBox* cmbCaptionFormat;
-    KyTextField* fldLanguage;
-    QCheckBox* chkFailingOnly;
-    QComboBox* cmbVersion;
-    KyTextField* fldEvent;
-    QPushButton* btnSaveAs;
-    QPushButton* btnExport;
-    QProgressBar* progress;
-    ResultLine* result;
-    KyTimer timer;
+    // The controls, for tests that drive the window as a user would.
+    KyDragArea* subtitleDrop() const { return m_subtitleDrop; }
+    KyDragArea* videoDrop() const { return m_videoDrop; }
+    QLabel* subtitleInfo() const { return m_subtitleInfo; }
+    QLabel* videoInfo() const { return m_videoInfo; }
+    MissingFileMarker* videoMarker() const { return m_videoMarker; }
+    QToolButton* encodingButton() const { return m_encodingButton; }
+    QTableView* table() const { return m_table; }
+    TitlesTableModel* model() const { return m_model; }
+    QLabel* tableNotes() const { return m_tableNotes; }
+    QLabel* skippedNote() const { return m_skippedNote; }
+    TitlesStylePanel* stylePanel() const { return m_style; }
+    TitlesPresetsBar* presetsBar() const { return m_presets; }
+    TitlePreview* preview() const { return m_preview; }
+    QComboBox* outputChoice() const { return m_outputChoice; }
+    QComboBox* captionFormat() const { return m_captionFormat; }
+    KyTextField* language() const { return m_language; }
+    QCheckBox* failingOnly() const { return m_failingOnly; }
+    QComboBox* versionChoice() const { return m_versionChoice; }
+    QPushButton* exportButton() const { return m_exportButton; }
+    ResultLine* resultLine() const { return m_result; }
+    // Whether the window checks now and then that its files are still there.
+    bool watchesFiles() const { return m_fileWatch.isActive(); }
 
 signals:
     // The table shows the file's titles (after a read or a settings change).
@@ -118,11 +109,18 @@ signals:
     void exportFinished(bool ok);
 
 protected:
-    void viewDidLoad() override;
-    void viewDidAppear() override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    // The window's sections, built once; buildLayout puts them together.
     void buildLayout();
+    QLayout* buildInputs(int unit);
+    QWidget* buildTitlesAndPreview(int unit);
+    QWidget* buildStyleColumn(int unit);
+    QLayout* buildExportRow(int unit);
+    void setUpDropAreas();
+    // The window's own choices as the last one left them.
+    void restoreChoices();
     void readSubtitles();
     void refreshTable();
     void refreshMarkers();
@@ -140,6 +138,39 @@ private:
     // The captions' request as the window stands; the video's facts are read
     // by the caller (on the worker).
     quelvo::titles::CaptionRequest captionRequest() const;
+
+    std::string m_srtPath;
+    std::string m_videoPath;
+    quelvo::KySRT m_srt;
+    std::string m_encodingChoice; // "" while the encoding is guessed
+    std::optional<double> m_videoFrameRate;
+
+    KyDragArea* m_subtitleDrop = nullptr;
+    KyDragArea* m_videoDrop = nullptr;
+    QLabel* m_subtitleInfo = nullptr;
+    QLabel* m_videoInfo = nullptr;
+    MissingFileMarker* m_subtitleMarker = nullptr;
+    MissingFileMarker* m_videoMarker = nullptr;
+    QToolButton* m_encodingButton = nullptr;
+    QToolButton* m_clearVideoButton = nullptr;
+    QTableView* m_table = nullptr;
+    TitlesTableModel* m_model = nullptr;
+    QLabel* m_tableNotes = nullptr;
+    QLabel* m_skippedNote = nullptr;
+    TitlesStylePanel* m_style = nullptr;
+    TitlesPresetsBar* m_presets = nullptr;
+    TitlePreview* m_preview = nullptr;
+    QComboBox* m_outputChoice = nullptr;
+    QComboBox* m_captionFormat = nullptr;
+    KyTextField* m_language = nullptr;
+    QCheckBox* m_failingOnly = nullptr;
+    QComboBox* m_versionChoice = nullptr;
+    KyTextField* m_eventName = nullptr;
+    QPushButton* m_saveAsButton = nullptr;
+    QPushButton* m_exportButton = nullptr;
+    QProgressBar* m_progress = nullptr;
+    ResultLine* m_result = nullptr;
+    KyTimer m_fileWatch;
 
     long m_observer = 0;
     // What the last read used, to read again only when a parse setting changed.
