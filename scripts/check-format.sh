@@ -8,9 +8,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 clang_format="${CLANG_FORMAT:-clang-format}"
 command -v "$clang_format" >/dev/null || { echo "check-format: $clang_format is not installed (scripts/setup.sh installs it)" >&2; exit 1; }
-mapfile -t files < <(git ls-files -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h')
-if "$clang_format" --dry-run -Werror "${files[@]}"; then
-    echo "check-format: ${#files[@]} files are formatted"
+sources() { git ls-files -z -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h'; }
+if sources | xargs -0 "$clang_format" --dry-run -Werror; then
+    echo "check-format: $(sources | tr -cd '\0' | wc -c | tr -d ' ') files are formatted"
 else
     echo "check-format: some files differ from .clang-format; run clang-format -i on them" >&2
     exit 1
