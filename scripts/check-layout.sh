@@ -7,6 +7,7 @@
 #     ones names a folder of src/, and no test file is a regression_* file
 #     apart from the behaviour it protects;
 #   - every source file of src/ and tests/ is named in a CMake source list;
+#   - no file in src/ is over 600 lines (a file with one job reads at once);
 #   - no module includes a module of its own or a higher layer, but for the
 #     edges listed below with the reason they are still there.
 # Prints each finding and exits 1 if there is any.
@@ -74,9 +75,13 @@ for folder, subfolders, names in os.walk("tests"):
         if name.startswith("regression_") and name.endswith((".cpp", ".h")):
             findings.append(f"tests/{rel}/{name}: a regression test goes into the test file of the behaviour it protects")
 
+MAX_FILE_LINES = 600
 for path in sources("src"):
     body = text(path)
     module = path.split("/")[1]
+    lines = body.count("\n")
+    if lines > MAX_FILE_LINES:
+        findings.append(f"{path}: {lines} lines, over {MAX_FILE_LINES}; split it")
     if FFMPEG.search(body) and module != "media":
         findings.append(f"{path}: includes FFmpeg outside src/media")
     if QT.search(body) and module != "ui" and not path.startswith("src/app/desktop/"):

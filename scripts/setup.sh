@@ -14,6 +14,8 @@ debian_packages=(
     # melt renders the MLT projects in the writers' tests, as Shotcut would play them.
     melt
     clang libclang-rt-14-dev
+    # The source checks of CI: format, function size, the module graph.
+    clang-format clang-tidy graphviz
     # A fast linker for every build (CMakeLists.txt picks mold, else lld).
     mold
     # The packaging check (scripts/check-package.sh): the package's dependencies,
@@ -24,7 +26,7 @@ debian_packages=(
 # install on macOS (where the bundle is set up by CMake alone).
 # (openbox is only the window manager of the virtual X display that
 # tests/ui/take_screenshots.sh uses; macOS has its own window server.)
-brew_packages=(cmake ninja pkg-config ffmpeg libebur128 qt nlohmann-json cli11 googletest libxml2 espeak-ng sox imagemagick uchardet chromium mlt)
+brew_packages=(cmake ninja pkg-config llvm graphviz ffmpeg libebur128 qt nlohmann-json cli11 googletest libxml2 espeak-ng sox imagemagick uchardet chromium mlt)
 
 if [ "$(uname -s)" = "Darwin" ]; then
     command -v brew >/dev/null || { echo "setup: Homebrew is required on macOS" >&2; exit 1; }

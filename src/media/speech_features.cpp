@@ -5,176 +5,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "media/lane_filters.h"
 #include "media/parallel_reader.h"
+#include "media/sample_conversion.h"
 
 namespace kyaudio {
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-
-// ---- Sample conversion -----------------------------------------------------
-
-template <typename T> T load(const uint8_t* p) {
-    T value;
-    std::memcpy(&value, p, sizeof value);
-    return value;
-}
-
-// A float sample that is not a number, or absurdly large, would poison the
-// filters' memories for the rest of the file; it counts as silence.
-inline float sane(double v) { return std::fabs(v) <= 1e6 ? static_cast<float>(v) : 0.0f; }
-inline float sane(float v) { return std::fabs(v) <= 1e6f ? v : 0.0f; }
-
-// Where the converted samples go: every `step`-th float from `at`.
-struct FloatOut {
-    float* at;
-    size_t step;
-};
-
-template <typename Read>
-void convertLoop(const uint8_t* data, size_t strideBytes, size_t count, FloatOut out, Read read) {
-    for (size_t i = 0; i < count; ++i) out.at[i * out.step] = read(data + i * strideBytes);
-}
-
-// `count` samples of one channel, `strideBytes` apart, as floats (1.0 = full scale).
-void toFloat(SampleEncoding encoding, const uint8_t* data, size_t strideBytes, size_t count, FloatOut out) {
-    switch (encoding) {
-    case SampleEncoding::U8:
-        convertLoop(data, strideBytes, count, out, [](const uint8_t* p) { return (p[0] - 128) / 128.0f; });
-        break;
-    case SampleEncoding::S8:
-        convertLoop(data, strideBytes, count, out,
-                    [](const uint8_t* p) { return static_cast<int8_t>(p[0]) / 128.0f; });
-        break;
-    case SampleEncoding::S16:
-        convertLoop(data, strideBytes, count, out,
-                    [](const uint8_t* p) { return load<int16_t>(p) * (1.0f / 32768.0f); });
-        break;
-    case SampleEncoding::S16BE:
-        convertLoop(data, strideBytes, count, out, [](const uint8_t* p) {
-            return static_cast<int16_t>(__builtin_bswap16(load<uint16_t>(p))) * (1.0f / 32768.0f);
-        });
-        break;
-    case SampleEncoding::S24:
-    case SampleEncoding::S24BE: {
-        const bool big = encoding == SampleEncoding::S24BE;
-        convertLoop(data, strideBytes, count, out, [big](const uint8_t* p) {
-            const uint32_t b0 = big ? p[2] : p[0];
-            const uint32_t b2 = big ? p[0] : p[2];
-            const int32_t v = static_cast<int32_t>((b0 << 8) | (uint32_t(p[1]) << 16) | (b2 << 24)) >> 8;
-            return v * (1.0f / 8388608.0f);
-        });
-        break;
-    }
-    case SampleEncoding::S32:
-        convertLoop(data, strideBytes, count, out,
-                    [](const uint8_t* p) { return static_cast<float>(load<int32_t>(p) / 2147483648.0); });
-        break;
-    case SampleEncoding::S32BE:
-        convertLoop(data, strideBytes, count, out, [](const uint8_t* p) {
-            return static_cast<float>(static_cast<int32_t>(__builtin_bswap32(load<uint32_t>(p))) / 2147483648.0);
-        });
-        break;
-    case SampleEncoding::S64:
-        convertLoop(data, strideBytes, count, out, [](const uint8_t* p) {
-            return static_cast<float>(static_cast<double>(load<int64_t>(p)) / 9223372036854775808.0);
-        });
-        break;
-    case SampleEncoding::F32:
-        convertLoop(data, strideBytes, count, out, [](const uint8_t* p) { return sane(load<float>(p)); });
-        break;
-    case SampleEncoding::F32BE:
-        convertLoop(data, strideBytes, count, out, [](const uint8_t* p) {
-            const uint32_t bits = __builtin_bswap32(load<uint32_t>(p));
-            float v;
-            std::memcpy(&v, &bits, sizeof v);
-            return sane(v);
-        });
-        break;
-    case SampleEncoding::F64:
-        convertLoop(data, strideBytes, count, out, [](const uint8_t* p) { return sane(load<double>(p)); });
-        break;
-    case SampleEncoding::F64BE:
-        convertLoop(data, strideBytes, count, out, [](const uint8_t* p) {
-            const uint64_t bits = __builtin_bswap64(load<uint64_t>(p));
-            double v;
-            std::memcpy(&v, &bits, sizeof v);
-            return sane(v);
-        });
-        break;
-    }
-}
-
-// ---- Filters, four channels at a time ------------------------------------------
-
-// Up to four channels are filtered side by side in one vector: a stereo file
-// costs what a mono one does, which matters because the filters' feedback
-// makes each channel a chain of dependent operations.
-using Lanes = float __attribute__((vector_size(16)));
-using LaneBits = int32_t __attribute__((vector_size(16)));
-constexpr int kLanes = 4;
-
-inline Lanes absolute(Lanes v) {
-    LaneBits bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    bits &= 0x7fffffff;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
-
-inline Lanes larger(Lanes a, Lanes b) {
-#if defined(__clang__)
-    return __builtin_elementwise_max(a, b);
-#else
-    return a > b ? a : b;
-#endif
-}
-
-// Memories decaying towards zero in silence turn into denormal numbers,
-// which are very slow on most processors; below any audible level they are
-// zero. Called once a frame.
-inline void flushDenormals(Lanes& v) {
-    for (int i = 0; i < kLanes; ++i)
-        if (std::fabs(v[i]) < 1e-15f) v[i] = 0;
-}
-
-// A 2nd-order Butterworth section (bilinear transform).
-struct Biquad {
-    float b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
-
-    static Biquad make(bool highPass, double frequency, double rate) {
-        // Kept inside (0, 0.45 x rate) so the section stays stable for any rate.
-        frequency = std::clamp(frequency, 1e-3 * rate, 0.45 * rate);
-        const double w0 = 2 * kPi * frequency / rate;
-        const double cosW = std::cos(w0);
-        const double alpha = std::sin(w0) / (2 * std::sqrt(0.5));
-        const double a0 = 1 + alpha;
-        Biquad f;
-        const double edge = highPass ? (1 + cosW) / 2 : (1 - cosW) / 2;
-        f.b0 = static_cast<float>(edge / a0);
-        f.b1 = static_cast<float>((highPass ? -2 * edge : 2 * edge) / a0);
-        f.b2 = f.b0;
-        f.a1 = static_cast<float>(-2 * cosW / a0);
-        f.a2 = static_cast<float>((1 - alpha) / a0);
-        return f;
-    }
-};
-
-// Transposed direct form.
-struct BiquadMemory {
-    Lanes z1{}, z2{};
-    Lanes run(const Biquad& f, Lanes x) {
-        const Lanes y = f.b0 * x + z1;
-        z1 = f.b1 * x - f.a1 * y + z2;
-        z2 = f.b2 * x - f.a2 * y;
-        return y;
-    }
-    void flush() {
-        flushDenormals(z1);
-        flushDenormals(z2);
-    }
-};
 
 // ---- The voicing measure --------------------------------------------------------
 
@@ -641,8 +478,8 @@ void SpeechFeatureMeter::interleaved(SampleEncoding encoding, const uint8_t* dat
     while (frames > 0) {
         const int64_t take = std::min(frames, s.frameEnd - s.samples);
         s.takeChunk(channels, take, [&](int channel, float* out) -> const float* {
-            toFloat(encoding, data + static_cast<size_t>(channel) * width, stride, static_cast<size_t>(take),
-                    FloatOut{out, 1});
+            toFloat(encoding, data + static_cast<size_t>(channel) * width, stride,
+                    static_cast<size_t>(take), out);
             return out;
         });
         data += static_cast<size_t>(take) * stride;
@@ -665,7 +502,7 @@ void SpeechFeatureMeter::planar(SampleEncoding encoding, const uint8_t* const* p
             // Most decoders give planar floats: read in place (the averaging
             // drops what is not a number).
             if (encoding == SampleEncoding::F32) return reinterpret_cast<const float*>(plane);
-            toFloat(encoding, plane, width, static_cast<size_t>(take), FloatOut{out, 1});
+            toFloat(encoding, plane, width, static_cast<size_t>(take), out);
             return out;
         });
         offset += take;

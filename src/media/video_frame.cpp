@@ -41,6 +41,50 @@ RgbImage scaled(const AVFrame* frame, int maxWidth, int maxHeight) {
     return image;
 }
 
+// Decodes from the seek point on up to the frame shown at `target` (stream
+// ticks) and leaves it in `kept`; false when no frame could be decoded.
+bool decodeShownFrame(AVFormatContext* format, AVCodecContext* decoder, int index, int64_t target,
+                      AVFrame* kept) {
+    const AVStream* stream = format->streams[index];
+    // One frame in stream ticks, from the average rate: the frame shown at
+    // the target is the last one starting at or before it.
+    int64_t frameLength = 1;
+    if (stream->avg_frame_rate.num > 0 && stream->avg_frame_rate.den > 0)
+        frameLength = std::max<int64_t>(1, av_rescale_q(1, av_inv_q(stream->avg_frame_rate), stream->time_base));
+    PacketPtr packet(av_packet_alloc());
+    FramePtr frame(av_frame_alloc());
+    bool haveKept = false;
+    bool draining = false;
+    while (true) {
+        if (!draining) {
+            const int read = av_read_frame(format, packet.get());
+            if (read < 0) {
+                draining = true;
+                avcodec_send_packet(decoder, nullptr);
+            } else {
+                if (packet->stream_index == index) avcodec_send_packet(decoder, packet.get());
+                av_packet_unref(packet.get());
+            }
+        }
+        bool reached = false;
+        int received = 0;
+        while ((received = avcodec_receive_frame(decoder, frame.get())) == 0) {
+            av_frame_unref(kept);
+            av_frame_move_ref(kept, frame.get());
+            haveKept = true;
+            const int64_t pts = kept->best_effort_timestamp;
+            const int64_t length = frameLength;
+            if (pts == AV_NOPTS_VALUE || pts + length > target) {
+                reached = true;
+                break;
+            }
+        }
+        if (reached || (draining && received == AVERROR_EOF)) break;
+        if (draining && received != 0 && received != AVERROR(EAGAIN)) break;
+    }
+    return haveKept;
+}
+
 } // namespace
 
 FrameResult readFrame(const std::string& path, double seconds, int maxWidth, int maxHeight) {
@@ -80,43 +124,8 @@ FrameResult readFrame(const std::string& path, double seconds, int maxWidth, int
     const int64_t target = first + static_cast<int64_t>(safe / av_q2d(stream->time_base));
     av_seek_frame(format, index, target, AVSEEK_FLAG_BACKWARD);
 
-    // One frame in stream ticks, from the average rate: the frame shown at
-    // the target is the last one starting at or before it.
-    int64_t frameLength = 1;
-    if (stream->avg_frame_rate.num > 0 && stream->avg_frame_rate.den > 0)
-        frameLength = std::max<int64_t>(1, av_rescale_q(1, av_inv_q(stream->avg_frame_rate), stream->time_base));
-    PacketPtr packet(av_packet_alloc());
-    FramePtr frame(av_frame_alloc());
     FramePtr kept(av_frame_alloc());
-    bool haveKept = false;
-    bool draining = false;
-    while (true) {
-        if (!draining) {
-            const int read = av_read_frame(format, packet.get());
-            if (read < 0) {
-                draining = true;
-                avcodec_send_packet(decoder.get(), nullptr);
-            } else {
-                if (packet->stream_index == index) avcodec_send_packet(decoder.get(), packet.get());
-                av_packet_unref(packet.get());
-            }
-        }
-        bool reached = false;
-        int received = 0;
-        while ((received = avcodec_receive_frame(decoder.get(), frame.get())) == 0) {
-            av_frame_unref(kept.get());
-            av_frame_move_ref(kept.get(), frame.get());
-            haveKept = true;
-            const int64_t pts = kept->best_effort_timestamp;
-            const int64_t length = frameLength;
-            if (pts == AV_NOPTS_VALUE || pts + length > target) {
-                reached = true;
-                break;
-            }
-        }
-        if (reached || (draining && received == AVERROR_EOF)) break;
-        if (draining && received != 0 && received != AVERROR(EAGAIN)) break;
-    }
+    const bool haveKept = decodeShownFrame(format, decoder.get(), index, target, kept.get());
     if (!haveKept) {
         result.status = kykit::Status::failure("no picture could be decoded");
         return result;

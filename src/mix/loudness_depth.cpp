@@ -31,6 +31,24 @@ kyaudio::ClusterList duckedParts(const kyaudio::ClusterList& speech, const QVRol
     return parts;
 }
 
+namespace {
+
+// Each span's loudness, the energy mean of its readings; none where it had no
+// reading or only silence.
+std::vector<std::optional<double>> meanLoudness(const std::vector<double>& energy,
+                                                const std::vector<int>& readings) {
+    std::vector<std::optional<double>> perSpan;
+    for (size_t k = 0; k < energy.size(); ++k) {
+        if (readings[k] == 0 || energy[k] <= 0)
+            perSpan.push_back(std::nullopt);
+        else
+            perSpan.push_back(10.0 * std::log10(energy[k] / readings[k]));
+    }
+    return perSpan;
+}
+
+} // namespace
+
 SpanLoudness loudnessPerSpan(const std::string& path, const kyaudio::PcmFormat& format,
                              const kymovie::VolumeKeyframeList& keyframes, double overallDb,
                              const kyaudio::ClusterList& spans) {
@@ -107,10 +125,7 @@ SpanLoudness loudnessPerSpan(const std::string& path, const kyaudio::PcmFormat& 
         result.status = stream->status();
         return result;
     }
-    for (size_t k = 0; k < spans.size(); ++k) {
-        if (readings[k] == 0 || energy[k] <= 0) result.perSpan.push_back(std::nullopt);
-        else result.perSpan.push_back(10.0 * std::log10(energy[k] / readings[k]));
-    }
+    result.perSpan = meanLoudness(energy, readings);
     result.integrated = whole.figures().integrated;
     result.status = kykit::Status::success();
     return result;

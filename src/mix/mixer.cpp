@@ -148,6 +148,59 @@ private:
     int64_t m_musicSamples = 0;
 };
 
+// One pass writes the files; `gain` lowers the whole mix.
+struct MixWriting {
+    const MixInputs& inputs;
+    const RenderRequest& request;
+    const kyaudio::PcmFormat& format;
+    const kyaudio::EncodeSettings& settings;
+    double expectedFrames;
+    RenderOutcome& outcome;
+
+    kykit::Status pass(double gain, double progressFrom, double progressSpan,
+                       kyaudio::TruePeakMeter* peak, kyaudio::LoudnessMeter* loudness,
+                       int64_t& frames) const {
+        kykit::Status s = kykit::Status::success();
+        auto writer = kyaudio::AudioFileWriter::create(request.outputPath, settings, s);
+        if (!writer) return s;
+        std::unique_ptr<kyaudio::AudioFileWriter> stemWriter;
+        if (!request.stemPath.empty()) {
+            stemWriter = kyaudio::AudioFileWriter::create(request.stemPath, settings, s);
+            if (!stemWriter) return s;
+        }
+        MixPass mixPass(inputs, format);
+        s = mixPass.run(
+            [&](Planes& mix, Planes& music, int n) {
+                if (gain < 1.0) {
+                    for (Planes* plane : {&mix, &music})
+                        for (double* p : plane->pointers)
+                            for (int i = 0; i < n; ++i)
+                                p[i] *= gain;
+                }
+                if (peak) peak->add(mix.pointers.data(), n);
+                if (loudness) loudness->add(mix.pointers.data(), n);
+                if (kykit::Status w = writer->write(mix.pointers.data(), n); !w) return w;
+                if (stemWriter) return stemWriter->write(music.pointers.data(), n);
+                return kykit::Status::success();
+            },
+            [&](int64_t position) {
+                if (!request.progress) return true;
+                return request.progress(progressFrom +
+                                        progressSpan * std::min(1.0, position / expectedFrames));
+            });
+        if (!s) return s;
+        // A peak over the ceiling means this pass is thrown away: nothing is put in place.
+        if (peak && peak->peak() > kPeakCeiling) return kykit::Status::success();
+        if (stemWriter) s = stemWriter->finish();
+        if (s) s = writer->finish();
+        if (s) outcome.encoding = writer->description();
+        frames = mixPass.frames();
+        outcome.musicDamage = mixPass.musicDamage();
+        outcome.musicSamples = mixPass.musicSamples();
+        return s;
+    }
+};
+
 } // namespace
 
 std::vector<FillerClip> fillerClipsFor(const kyaudio::ClusterList& musicClusters,
@@ -184,46 +237,7 @@ RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request) {
     settings.format = format;
     settings.samples = samples;
 
-    // One pass writes the files; `gain` lowers the whole mix.
-    const auto pass = [&](double gain, double progressFrom, double progressSpan, kyaudio::TruePeakMeter* peak,
-                          kyaudio::LoudnessMeter* loudness, int64_t& frames) -> kykit::Status {
-        kykit::Status s = kykit::Status::success();
-        auto writer = kyaudio::AudioFileWriter::create(request.outputPath, settings, s);
-        if (!writer) return s;
-        std::unique_ptr<kyaudio::AudioFileWriter> stemWriter;
-        if (!request.stemPath.empty()) {
-            stemWriter = kyaudio::AudioFileWriter::create(request.stemPath, settings, s);
-            if (!stemWriter) return s;
-        }
-        MixPass mixPass(inputs, format);
-        s = mixPass.run(
-            [&](Planes& mix, Planes& music, int n) {
-                if (gain < 1.0) {
-                    for (Planes* plane : {&mix, &music})
-                        for (double* p : plane->pointers)
-                            for (int i = 0; i < n; ++i) p[i] *= gain;
-                }
-                if (peak) peak->add(mix.pointers.data(), n);
-                if (loudness) loudness->add(mix.pointers.data(), n);
-                if (kykit::Status w = writer->write(mix.pointers.data(), n); !w) return w;
-                if (stemWriter) return stemWriter->write(music.pointers.data(), n);
-                return kykit::Status::success();
-            },
-            [&](int64_t position) {
-                if (!request.progress) return true;
-                return request.progress(progressFrom + progressSpan * std::min(1.0, position / expectedFrames));
-            });
-        if (!s) return s;
-        // A peak over the ceiling means this pass is thrown away: nothing is put in place.
-        if (peak && peak->peak() > kPeakCeiling) return kykit::Status::success();
-        if (stemWriter) s = stemWriter->finish();
-        if (s) s = writer->finish();
-        if (s) outcome.encoding = writer->description();
-        frames = mixPass.frames();
-        outcome.musicDamage = mixPass.musicDamage();
-        outcome.musicSamples = mixPass.musicSamples();
-        return s;
-    };
+    MixWriting writing{inputs, request, format, settings, expectedFrames, outcome};
 
     // The true peak meter is exact, so the summary's true peak is its figure.
     kyaudio::TruePeakMeter peak(format.channels);
@@ -232,7 +246,7 @@ RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request) {
         loudness = std::make_unique<kyaudio::LoudnessMeter>(
             format, kyaudio::LoudnessMeter::integrated | kyaudio::LoudnessMeter::range);
     int64_t frames = 0;
-    status = pass(1.0, 0.0, 1.0, &peak, loudness.get(), frames);
+    status = writing.pass(1.0, 0.0, 1.0, &peak, loudness.get(), frames);
     if (!status) {
         outcome.status = status;
         return outcome;
@@ -246,7 +260,7 @@ RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request) {
     if (highest > kPeakCeiling) {
         const double gain = kPeakCeiling / highest;
         outcome.mixGainDb = kyaudio::linearToDb(gain);
-        status = pass(gain, 0.5, 0.5, nullptr, nullptr, frames);
+        status = writing.pass(gain, 0.5, 0.5, nullptr, nullptr, frames);
         if (!status) {
             outcome.status = status;
             return outcome;

@@ -104,10 +104,11 @@ TEST(AudioDecode, EverySharedRecordingDecodesToTheSampleCountFFmpegGives) {
         EXPECT_DOUBLE_EQ(info.duration, double(info.sampleCount) / rate);
         // The header's figure: exact for PCM, within the codec's delay and padding otherwise.
         const std::string codec = e["format"]["codec"];
-        if (codec.rfind("pcm_", 0) == 0)
+        if (codec.rfind("pcm_", 0) == 0) {
             EXPECT_EQ(info.sampleCount, samples);
-        else
+        } else {
             EXPECT_NEAR(info.duration, double(samples) / rate, 0.06);
+        }
     }
 }
 

@@ -85,6 +85,49 @@ void printPlain(const SpeechAnalysis& analysis) {
         std::cout << kykit::string(rounded(cluster.start)) << '\t' << kykit::string(rounded(cluster.end)) << '\n';
 }
 
+// The exit code when the --labels file cannot be written as asked; checked
+// before the analysis so that a refusal costs nothing.
+std::optional<int> labelsRefused(const AnalyzeOptions& options) {
+    if (options.labels.empty()) return std::nullopt;
+    if (options.music) {
+        printError("--labels writes the dialogue's speech, not where --music sounds");
+        return 2;
+    }
+    kykit::OutputPlan outputs;
+    outputs.inputs = {options.file};
+    outputs.outputs = {options.labels};
+    outputs.inputsName = "the file being analysed";
+    outputs.replaceExisting = options.force;
+    if (const auto refused = kykit::checkOutputPlan(outputs)) {
+        printError(*refused);
+        return 1;
+    }
+    return std::nullopt;
+}
+
+// The speech of the dialogue, or where the music sounds with --music.
+SpeechAnalysis analyse(const AnalyzeOptions& options, const QVRoll& rolls,
+                       const kyaudio::Parallelism& parallelism) {
+    SpeechAnalysis analysis;
+    if (options.music) {
+        const double threshold = options.threshold.value_or(kMusicThreshold);
+        analysis = findMusicClusters(options.file, threshold, parallelism);
+        analysis.detection.threshold = threshold;
+    } else {
+        analysis = findSpeechClusters(options.file, rolls, parallelism);
+    }
+    return analysis;
+}
+
+// The loudness line of the plain output: integrated, range and true peak.
+void printLoudness(const kyaudio::LoudnessFigures& loudness) {
+    const auto text = [](const std::optional<double>& v, const char* unit) {
+        return v ? kykit::string(std::round(*v * 100.0) / 100.0) + " " + unit : std::string("-");
+    };
+    std::cout << "loudness\t" << text(loudness.integrated, "LUFS") << '\t'
+              << text(loudness.range, "LU") << '\t' << text(loudness.truePeak, "dBTP") << '\n';
+}
+
 int runAnalyze(const AnalyzeOptions& options) {
     if (options.music && options.detect) {
         printError("--detect applies to the dialogue analysis, not to --music");
@@ -100,21 +143,7 @@ int runAnalyze(const AnalyzeOptions& options) {
         printError(*jobs.usageError);
         return 2;
     }
-    if (!options.labels.empty()) {
-        if (options.music) {
-            printError("--labels writes the dialogue's speech, not where --music sounds");
-            return 2;
-        }
-        kykit::OutputPlan outputs;
-        outputs.inputs = {options.file};
-        outputs.outputs = {options.labels};
-        outputs.inputsName = "the file being analysed";
-        outputs.replaceExisting = options.force;
-        if (const auto refused = kykit::checkOutputPlan(outputs)) {
-            printError(*refused);
-            return 1;
-        }
-    }
+    if (const auto refused = labelsRefused(options)) return *refused;
     // The whole file's loudness (EBU R128), measured only when asked: it
     // decodes the file again, beside the analysis when the jobs allow.
     kykit::Beside<kyaudio::FileLoudness> measuring;
@@ -123,14 +152,7 @@ int runAnalyze(const AnalyzeOptions& options) {
             jobs.parallelism.jobs >= 2, [&options, parallelism = jobs.parallelism] {
                 return kyaudio::measureFileLoudness(options.file, nullptr, 1 | 2 | 4, parallelism);
             });
-    SpeechAnalysis analysis;
-    if (options.music) {
-        const double threshold = options.threshold.value_or(kMusicThreshold);
-        analysis = findMusicClusters(options.file, threshold, jobs.parallelism);
-        analysis.detection.threshold = threshold;
-    } else {
-        analysis = findSpeechClusters(options.file, rolls, jobs.parallelism);
-    }
+    const SpeechAnalysis analysis = analyse(options, rolls, jobs.parallelism);
     if (!analysis.status) {
         printError("cannot analyse " + options.file + ": " + analysis.status.message());
         return 1;
@@ -161,13 +183,7 @@ int runAnalyze(const AnalyzeOptions& options) {
         printJson(options, analysis, loudness);
     } else {
         printPlain(analysis);
-        if (loudness) {
-            const auto text = [](const std::optional<double>& v, const char* unit) {
-                return v ? kykit::string(std::round(*v * 100.0) / 100.0) + " " + unit : std::string("-");
-            };
-            std::cout << "loudness\t" << text(loudness->integrated, "LUFS") << '\t' << text(loudness->range, "LU")
-                      << '\t' << text(loudness->truePeak, "dBTP") << '\n';
-        }
+        if (loudness) printLoudness(*loudness);
     }
     return 0;
 }

@@ -33,6 +33,42 @@ public:
 
 double rounded2(double value) { return std::round(value * 100.0) / 100.0; }
 
+// The outcome as one line of JSON, for scripts.
+void printRenderJson(const RenderJobOutcome& outcome) {
+    const mix::RenderOutcome& r = outcome.render;
+    nlohmann::ordered_json out = {{"output", r.outputPath},
+                                  {"stem", nullptr},
+                                  {"encoding", r.encoding},
+                                  {"sampleRate", r.sampleRate},
+                                  {"channels", r.channels},
+                                  {"duration", rounded2(r.seconds)},
+                                  {"clusters", outcome.job.clusters},
+                                  {"keyframes", outcome.job.keyframes},
+                                  {"fillerClips", outcome.job.fillerClips},
+                                  {"mixGain", rounded2(r.mixGainDb)},
+                                  {"warnings", outcome.job.warnings}};
+    if (!r.stemPath.empty()) out["stem"] = r.stemPath;
+    if (mixLeavesOutPicture(outcome.job.project)) out["audioOnly"] = true;
+    out["loudness"] = {{"dialogue", loudnessValue(outcome.job.dialogueLoudness)},
+                       {"music", loudnessValue(outcome.job.musicLoudness)},
+                       {"mix", loudnessValue(r.mix.integrated)},
+                       {"mixRange", loudnessValue(r.mix.range)},
+                       {"mixTruePeak", loudnessValue(r.mix.truePeak)}};
+    std::cout << out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+}
+
+// The outcome in words: what was written and what it holds.
+void printRenderSummary(const RenderJobOutcome& outcome) {
+    const mix::RenderOutcome& r = outcome.render;
+    std::cout << "Wrote " << r.outputPath << " (" << r.encoding << ", " << outcome.job.clusters
+              << " speech intervals, " << outcome.job.fillerClips << " filler clips"
+              << (mixLeavesOutPicture(outcome.job.project)
+                      ? "; audio only, without the video's picture"
+                      : "")
+              << ")\n";
+    if (!r.stemPath.empty()) std::cout << "Wrote " << r.stemPath << " (the ducked music alone)\n";
+}
+
 int runRender(const RenderOptions& o) {
     if (const auto usage = dialogueFilesError(o.duck)) {
         printError(*usage);
@@ -92,35 +128,10 @@ int runRender(const RenderOptions& o) {
     }
     const mix::RenderOutcome& r = outcome.render;
     for (const std::string& warning : outcome.job.warnings) printWarning(warning);
-    if (o.duck.json) {
-        nlohmann::ordered_json out = {{"output", r.outputPath},
-                                      {"stem", nullptr},
-                                      {"encoding", r.encoding},
-                                      {"sampleRate", r.sampleRate},
-                                      {"channels", r.channels},
-                                      {"duration", rounded2(r.seconds)},
-                                      {"clusters", outcome.job.clusters},
-                                      {"keyframes", outcome.job.keyframes},
-                                      {"fillerClips", outcome.job.fillerClips},
-                                      {"mixGain", rounded2(r.mixGainDb)},
-                                      {"warnings", outcome.job.warnings}};
-        if (!r.stemPath.empty()) out["stem"] = r.stemPath;
-        if (mixLeavesOutPicture(outcome.job.project)) out["audioOnly"] = true;
-        out["loudness"] = {{"dialogue", loudnessValue(outcome.job.dialogueLoudness)},
-                           {"music", loudnessValue(outcome.job.musicLoudness)},
-                           {"mix", loudnessValue(r.mix.integrated)},
-                           {"mixRange", loudnessValue(r.mix.range)},
-                           {"mixTruePeak", loudnessValue(r.mix.truePeak)}};
-        std::cout << out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
-    } else {
-        std::cout << "Wrote " << r.outputPath << " (" << r.encoding << ", " << outcome.job.clusters
-                  << " speech intervals, " << outcome.job.fillerClips << " filler clips"
-                  << (mixLeavesOutPicture(outcome.job.project)
-                          ? "; audio only, without the video's picture"
-                          : "")
-                  << ")\n";
-        if (!r.stemPath.empty()) std::cout << "Wrote " << r.stemPath << " (the ducked music alone)\n";
-    }
+    if (o.duck.json)
+        printRenderJson(outcome);
+    else
+        printRenderSummary(outcome);
     // Lowering the mix is never silent, also in JSON mode.
     if (r.mixGainDb < 0)
         std::cerr << "The mix would clip: lowered by " << rounded2(-r.mixGainDb) << " dB as a whole.\n";

@@ -142,6 +142,40 @@ std::optional<FCPXML_Titles_Settings> readSettingsFile(const std::string& path) 
     return settings;
 }
 
+// Broken blocks and backwards cues are left out, not the rest of the
+// file: say how much.
+std::vector<std::string> readWarningsFor(const KySRT& srt, const std::string& file) {
+    std::vector<std::string> readWarnings;
+    if (srt.skippedBlocks > 0)
+        readWarnings.push_back("skipped " + std::to_string(srt.skippedBlocks) +
+                               " broken subtitle block" + (srt.skippedBlocks == 1 ? "" : "s") +
+                               " (" + std::to_string(srt.skippedLines) + " line" +
+                               (srt.skippedLines == 1 ? "" : "s") + ") in " + file);
+    if (srt.skippedCues > 0)
+        readWarnings.push_back("skipped " + std::to_string(srt.skippedCues) + " cue" +
+                               (srt.skippedCues == 1 ? "" : "s") +
+                               " whose end is not after its start in " + file);
+    if (srt.replacedControls > 0)
+        readWarnings.push_back("replaced " + std::to_string(srt.replacedControls) +
+                               " control character" + (srt.replacedControls == 1 ? "" : "s") +
+                               " (U+0080-U+009F, no text in any encoding) with U+FFFD in " + file);
+    return readWarnings;
+}
+
+// Whether the --video file cannot carry the titles; when so, it says why.
+bool videoRefused(const std::string& video) {
+    const kymediainfo::MediaFacts facts = kymediainfo::probeMedia(video);
+    if (!facts.status) {
+        printError("video " + video + ": " + facts.status.message());
+        return true;
+    }
+    if (!titles::hasMovingPicture(facts)) {
+        printError("video " + video + " has no moving picture to put the titles on");
+        return true;
+    }
+    return false;
+}
+
 int runTitles(const TitlesOptions& options) {
     if (const auto usage = usageProblem(options)) {
         printError(*usage);
@@ -178,33 +212,8 @@ int runTitles(const TitlesOptions& options) {
         return 1;
     }
 
-    // Broken blocks and backwards cues are left out, not the rest of the
-    // file: say how much.
-    std::vector<std::string> readWarnings;
-    if (srt.skippedBlocks > 0)
-        readWarnings.push_back("skipped " + std::to_string(srt.skippedBlocks) + " broken subtitle block" +
-                               (srt.skippedBlocks == 1 ? "" : "s") + " (" + std::to_string(srt.skippedLines) +
-                               " line" + (srt.skippedLines == 1 ? "" : "s") + ") in " + options.file);
-    if (srt.skippedCues > 0)
-        readWarnings.push_back("skipped " + std::to_string(srt.skippedCues) + " cue" +
-                               (srt.skippedCues == 1 ? "" : "s") + " whose end is not after its start in " +
-                               options.file);
-    if (srt.replacedControls > 0)
-        readWarnings.push_back("replaced " + std::to_string(srt.replacedControls) + " control character" +
-                               (srt.replacedControls == 1 ? "" : "s") +
-                               " (U+0080-U+009F, no text in any encoding) with U+FFFD in " + options.file);
-
-    if (options.video) {
-        const kymediainfo::MediaFacts facts = kymediainfo::probeMedia(*options.video);
-        if (!facts.status) {
-            printError("video " + *options.video + ": " + facts.status.message());
-            return 1;
-        }
-        if (!titles::hasMovingPicture(facts)) {
-            printError("video " + *options.video + " has no moving picture to put the titles on");
-            return 1;
-        }
-    }
+    const std::vector<std::string> readWarnings = readWarningsFor(srt, options.file);
+    if (options.video && videoRefused(*options.video)) return 1;
 
     TitlesOutcome outcome = captions ? writeCaptions(options, srt.titles, chosen, output)
                                      : writeTitles(options, srt.titles, settings, output);
