@@ -229,9 +229,8 @@ TEST_F(FormatQuestionTest, SendingWithoutAFileIsSaidToBeFinalCutProsAlone) {
 }
 
 TEST_F(FormatQuestionTest, ThePreferencesShowAndChangeTheRememberedEditor) {
-    auto* prefs = qobject_cast<kyui::QuelvoPrefsVC*>(kyui::KyWindows::panel(
-        kyui::QuelvoPrefsVC::kSceneId, kyui::QuelvoPrefsVC::kStoryboard, window, true));
-    ASSERT_NE(nullptr, prefs);
+    auto* prefs = new kyui::QuelvoPrefsVC;
+    kyui::KyWindows::panel(prefs, window, true);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(prefs->window()));
     QComboBox* editors = prefs->cmbRememberedEditor;
     EXPECT_FALSE(editors->isEnabled()) << "nothing is remembered while remembering is off";

@@ -16,7 +16,6 @@
 #include "ui/kit/im_anim.h"
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_notification.h"
-#include "ui/kit/ky_storyboard.h"
 #include "ui/kit/ky_view_controller.h"
 #include "ui/kit/ky_windows.h"
 #include "ui_test_support.h"
@@ -45,14 +44,11 @@ protected:
     void viewDidAppear() override { calls.push_back("viewDidAppear"); }
 };
 
-const kyui::KySceneRegistration kTestScene("Tests", "RecordingVC", [] { return new RecordingVC; });
-
 // A sheet that may be sent away with Escape.
 class DismissableVC : public RecordingVC {
 public:
     bool closesOnEscape() const override { return true; }
 };
-const kyui::KySceneRegistration kDismissable("Tests", "DismissableVC", [] { return new DismissableVC; });
 
 TEST(KyViewControllerTest, LoadsOnceAndAppearsEachTime) {
     kyui::KyWindow window(new RecordingVC);
@@ -68,22 +64,14 @@ TEST(KyViewControllerTest, LoadsOnceAndAppearsEachTime) {
               vc->calls);
 }
 
-TEST(KyWindowsTest, TheInstantiationCallbackRunsBeforeTheSheetShows) {
+TEST(KyWindowsTest, ASheetLoadsWithTheInputsGivenBeforeItShows) {
     kyui::KyWindow owner(new RecordingVC);
     owner.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
-    bool visibleInCallback = true;
-    bool loadedInCallback = true;
-    KyViewController* made = kyui::KyWindows::sheet(
-        "RecordingVC", "Tests", nullptr, owner.controller(), true, [&](KyViewController* c) {
-            visibleInCallback = c->isVisible();
-            loadedInCallback = c->isViewLoaded();
-            static_cast<RecordingVC*>(c)->input = "given";
-        });
-    ASSERT_NE(nullptr, made);
-    EXPECT_FALSE(visibleInCallback);
-    EXPECT_FALSE(loadedInCallback);
-    auto* vc = static_cast<RecordingVC*>(made);
+    auto* vc = new RecordingVC;
+    vc->input = "given";
+    kyui::KyWindows::sheet(vc, owner.controller(), true);
+    KyViewController* made = vc;
     ASSERT_FALSE(vc->calls.empty());
     EXPECT_EQ("viewDidLoad:given", vc->calls.front()) << "loading sees what the callback set";
     EXPECT_TRUE(made->isVisible());
@@ -103,9 +91,8 @@ TEST(KyWindowsTest, EscapeClosesASheetWhoseControllerAllowsItAsItsOwnCloseWould)
     kyui::KyWindow owner(new RecordingVC);
     owner.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
-    auto* vc = static_cast<DismissableVC*>(
-        kyui::KyWindows::sheet("DismissableVC", "Tests", nullptr, owner.controller(), true, nullptr));
-    ASSERT_NE(nullptr, vc);
+    auto* vc = new DismissableVC;
+    kyui::KyWindows::sheet(vc, owner.controller(), true);
     QPointer<QWidget> sheetWindow = vc->window();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(sheetWindow));
     vc->calls.clear();
@@ -116,8 +103,8 @@ TEST(KyWindowsTest, EscapeClosesASheetWhoseControllerAllowsItAsItsOwnCloseWould)
     processEvents();
     EXPECT_TRUE(sheetWindow.isNull());
     // The window manager's close button closes it the same way.
-    auto* again = static_cast<DismissableVC*>(
-        kyui::KyWindows::sheet("DismissableVC", "Tests", nullptr, owner.controller(), true, nullptr));
+    auto* again = new DismissableVC;
+    kyui::KyWindows::sheet(again, owner.controller(), true);
     QPointer<QWidget> second = again->window();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(second));
     again->calls.clear();
@@ -126,7 +113,8 @@ TEST(KyWindowsTest, EscapeClosesASheetWhoseControllerAllowsItAsItsOwnCloseWould)
     processEvents();
     EXPECT_TRUE(second.isNull());
     // A sheet that does not close on Escape keeps its close button idle too.
-    auto* busy = kyui::KyWindows::sheet("RecordingVC", "Tests", nullptr, owner.controller(), true, nullptr);
+    auto* busy = new RecordingVC;
+    kyui::KyWindows::sheet(busy, owner.controller(), true);
     QPointer<QWidget> third = busy->window();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(third));
     closeByWindowManager(third);
@@ -140,8 +128,8 @@ TEST(KyWindowsTest, APanelBelongsToItsOwnerAndClosesWithEscapeOrItsCloseButton) 
     kyui::KyWindow owner(new RecordingVC);
     owner.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
-    auto* vc = static_cast<RecordingVC*>(kyui::KyWindows::panel("RecordingVC", "Tests", owner.controller(), true));
-    ASSERT_NE(nullptr, vc);
+    auto* vc = new RecordingVC;
+    kyui::KyWindows::panel(vc, owner.controller(), true);
     QPointer<QWidget> panel = vc->window();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
     EXPECT_EQ(&owner, panel->parentWidget());
@@ -151,14 +139,14 @@ TEST(KyWindowsTest, APanelBelongsToItsOwnerAndClosesWithEscapeOrItsCloseButton) 
     processEvents();
     EXPECT_TRUE(panel.isNull());
 
-    vc = static_cast<RecordingVC*>(kyui::KyWindows::panel("RecordingVC", "Tests", nullptr, false));
+    vc = new RecordingVC;
+    kyui::KyWindows::panel(vc, nullptr, false);
     panel = vc->window();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
     EXPECT_EQ(nullptr, panel->parentWidget());
     closeByWindowManager(panel);
     processEvents();
     EXPECT_TRUE(panel.isNull());
-    EXPECT_EQ(nullptr, kyui::KyWindows::panel("Nope", "Tests", nullptr, true));
 }
 
 TEST(KyWindowsTest, AWindowTellsWhenItHasClosed) {
@@ -169,13 +157,6 @@ TEST(KyWindowsTest, AWindowTellsWhenItHasClosed) {
     window.close();
     EXPECT_EQ(1, closed.count());
     EXPECT_FALSE(window.isVisible());
-}
-
-TEST(KyWindowsTest, AnUnknownSceneGivesNothing) {
-    bool called = false;
-    EXPECT_EQ(nullptr, kyui::KyWindows::sheet("Nope", "Tests", nullptr, nullptr, true,
-                                              [&](KyViewController*) { called = true; }));
-    EXPECT_FALSE(called);
 }
 
 // The real alert dialog, read and answered from inside its own loop.

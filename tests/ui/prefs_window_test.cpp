@@ -14,7 +14,6 @@
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_slider.h"
-#include "ui/kit/ky_storyboard.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/depth_mode_chooser.h"
 #include "ui/windows/quelvo_prefs_vc.h"
@@ -51,15 +50,9 @@ protected:
         FCPXML_Titles_Settings::shared() = m_titles;
     }
 
-    // Made from its scene, as the menu makes it, with its view loaded.
-    QuelvoPrefsVC* makePrefs() {
-        auto* vc = qobject_cast<QuelvoPrefsVC*>(
-            kyui::KyStoryboard::instantiate(QuelvoPrefsVC::kStoryboard, QuelvoPrefsVC::kSceneId));
-        EXPECT_NE(nullptr, vc);
-        // Deleted with the other top-level widgets when the test ends.
-        if (vc) vc->loadViewIfNeeded();
-        return vc;
-    }
+    // Made as the menu makes it; deleted with the other top-level widgets
+    // when the test ends.
+    QuelvoPrefsVC* makePrefs() { return new QuelvoPrefsVC; }
 
     // A user's drag: the slider jumps to a position and calls back.
     static void moveTo(kyui::KySlider* slider, double value) {
@@ -69,12 +62,9 @@ protected:
 
     // Opened the way the menu opens it: a panel window on its own.
     QuelvoPrefsVC* openPanel() {
-        auto* vc = qobject_cast<QuelvoPrefsVC*>(
-            kyui::KyWindows::panel(QuelvoPrefsVC::kSceneId, QuelvoPrefsVC::kStoryboard, nullptr, true));
-        EXPECT_NE(nullptr, vc);
-        if (vc) {
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(vc->window()));
-        }
+        auto* vc = new QuelvoPrefsVC;
+        kyui::KyWindows::panel(vc, nullptr, true);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(vc->window()));
         return vc;
     }
 

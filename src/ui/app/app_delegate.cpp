@@ -173,7 +173,9 @@ void AppDelegate::mnuPreferencesSelected() {
         w->activateWindow();
         return;
     }
-    m_preferences = KyWindows::panel(QuelvoPrefsVC::kSceneId, QuelvoPrefsVC::kStoryboard, m_mainWindow, true);
+    auto* preferences = new QuelvoPrefsVC;
+    m_preferences = preferences;
+    KyWindows::panel(preferences, m_mainWindow, true);
 }
 
 void AppDelegate::mnuHelpSelected() {

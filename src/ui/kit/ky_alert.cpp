@@ -27,6 +27,92 @@ int widestLine(const QFontMetrics& fm, const QString& text) {
     return widest;
 }
 
+// The warning icon, at the top of its column.
+QLabel* alertIcon(QDialog& box) {
+    auto* icon = new QLabel(&box);
+    const int iconSize = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+    icon->setPixmap(
+        box.style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, &box).pixmap(iconSize));
+    icon->setAlignment(Qt::AlignTop);
+    return icon;
+}
+
+// The technical reason, folded away under a Details disclosure.
+void addDetails(QDialog& box, QVBoxLayout* column, const std::string& reason, int width) {
+    const int unit = QFontMetrics(box.font()).height();
+    auto* disclosure = new QToolButton(&box);
+    disclosure->setObjectName("alertDetailsButton");
+    disclosure->setText(QObject::tr("Details"));
+    disclosure->setCheckable(true);
+    disclosure->setAutoRaise(true);
+    disclosure->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    disclosure->setArrowType(Qt::RightArrow);
+    auto* details = new QPlainTextEdit(QString::fromStdString(reason), &box);
+    details->setObjectName("alertDetails");
+    details->setReadOnly(true);
+    details->setFixedWidth(width);
+    details->setFixedHeight(4 * unit);
+    details->hide();
+    QObject::connect(disclosure, &QToolButton::toggled, &box,
+                     [disclosure, details, &box](bool open) {
+                         disclosure->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
+                         details->setVisible(open);
+                         box.adjustSize();
+                     });
+    column->addWidget(disclosure, 0, Qt::AlignLeft);
+    column->addWidget(details);
+}
+
+// The bold title line, the sentence and, when there is one, the reason.
+QVBoxLayout* alertTexts(QDialog& box, const AlertRequest& request) {
+    const QFontMetrics fm(box.font());
+    const int unit = fm.height();
+    const QString title = box.windowTitle();
+    const QString sentence = QString::fromStdString(request.informativeText);
+    auto* heading = new QLabel(title, &box);
+    heading->setObjectName("alertMessage");
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+
+    auto* text = new QLabel(sentence, &box);
+    text->setObjectName("alertText");
+    text->setTextFormat(Qt::PlainText);
+    text->setWordWrap(true);
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // One line when the sentence is short; wrapped at a reading width when
+    // long. The width is fixed, so the label never squeezes itself into two
+    // short lines as a word-wrapped label in a free layout does.
+    const int readingWidth = 30 * unit;
+    const int titleWidth = QFontMetrics(bold).horizontalAdvance(title);
+    // The window manager's title bar also needs room for its buttons.
+    const int textWidth =
+        std::clamp(std::max(widestLine(fm, sentence) + unit / 2, titleWidth + 6 * unit), 16 * unit,
+                   readingWidth);
+    text->setFixedWidth(textWidth);
+
+    auto* column = new QVBoxLayout;
+    column->setSpacing(unit / 2);
+    column->addWidget(heading);
+    column->addWidget(text);
+    if (!request.details.empty()) addDetails(box, column, request.details, textWidth);
+    return column;
+}
+
+// The request's buttons, right-aligned in `row`, the default (first) one last.
+std::vector<QPushButton*> alertButtons(QDialog& box, const AlertRequest& request,
+                                       QHBoxLayout* row) {
+    row->addStretch();
+    std::vector<QPushButton*> buttons;
+    for (const auto& b : request.buttons)
+        buttons.push_back(new QPushButton(QString::fromStdString(b.text), &box));
+    // The default (first) button sits at the right end, where the eye ends.
+    for (size_t i = 1; i < buttons.size(); ++i)
+        row->addWidget(buttons[i]);
+    if (!buttons.empty()) row->addWidget(buttons.front());
+    return buttons;
+}
+
 } // namespace
 
 AlertService* KyAlert::setService(AlertService* service) {
@@ -63,80 +149,18 @@ void MessageBoxAlertService::present(const AlertRequest& request) {
     box.setWindowModality(Qt::ApplicationModal);
     // An alert is answered, not minimised or maximised: only a close button.
     box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    const QString title = QString::fromStdString(request.message);
-    const QString sentence = QString::fromStdString(request.informativeText);
-    box.setWindowTitle(title);
+    box.setWindowTitle(QString::fromStdString(request.message));
+    const int unit = QFontMetrics(box.font()).height();
 
-    const QFontMetrics fm(box.font());
-    const int unit = fm.height();
-
-    auto* icon = new QLabel(&box);
-    const int iconSize = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
-    icon->setPixmap(box.style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, &box).pixmap(iconSize));
-    icon->setAlignment(Qt::AlignTop);
-
-    auto* heading = new QLabel(title, &box);
-    heading->setObjectName("alertMessage");
-    QFont bold = heading->font();
-    bold.setBold(true);
-    heading->setFont(bold);
-
-    auto* text = new QLabel(sentence, &box);
-    text->setObjectName("alertText");
-    text->setTextFormat(Qt::PlainText);
-    text->setWordWrap(true);
-    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // One line when the sentence is short; wrapped at a reading width when
-    // long. The width is fixed, so the label never squeezes itself into two
-    // short lines as a word-wrapped label in a free layout does.
-    const int readingWidth = 30 * unit;
-    const int titleWidth = QFontMetrics(bold).horizontalAdvance(title);
-    // The window manager's title bar also needs room for its buttons.
-    const int textWidth =
-        std::clamp(std::max(widestLine(fm, sentence) + unit / 2, titleWidth + 6 * unit), 16 * unit, readingWidth);
-    text->setFixedWidth(textWidth);
-
-    auto* column = new QVBoxLayout;
-    column->setSpacing(unit / 2);
-    column->addWidget(heading);
-    column->addWidget(text);
-
-    QPlainTextEdit* details = nullptr;
-    if (!request.details.empty()) {
-        auto* disclosure = new QToolButton(&box);
-        disclosure->setObjectName("alertDetailsButton");
-        disclosure->setText(QObject::tr("Details"));
-        disclosure->setCheckable(true);
-        disclosure->setAutoRaise(true);
-        disclosure->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        disclosure->setArrowType(Qt::RightArrow);
-        details = new QPlainTextEdit(QString::fromStdString(request.details), &box);
-        details->setObjectName("alertDetails");
-        details->setReadOnly(true);
-        details->setFixedWidth(textWidth);
-        details->setFixedHeight(4 * unit);
-        details->hide();
-        QObject::connect(disclosure, &QToolButton::toggled, &box, [disclosure, details, &box](bool open) {
-            disclosure->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
-            details->setVisible(open);
-            box.adjustSize();
-        });
-        column->addWidget(disclosure, 0, Qt::AlignLeft);
-        column->addWidget(details);
-    }
-
+    QLabel* icon = alertIcon(box);
+    QVBoxLayout* column = alertTexts(box, request);
     auto* body = new QHBoxLayout;
     body->setSpacing(unit);
     body->addWidget(icon, 0, Qt::AlignTop);
     body->addLayout(column, 1);
 
     auto* row = new QHBoxLayout;
-    row->addStretch();
-    std::vector<QPushButton*> buttons;
-    for (const auto& b : request.buttons) buttons.push_back(new QPushButton(QString::fromStdString(b.text), &box));
-    // The default (first) button sits at the right end, where the eye ends.
-    for (size_t i = 1; i < buttons.size(); ++i) row->addWidget(buttons[i]);
-    if (!buttons.empty()) row->addWidget(buttons.front());
+    const std::vector<QPushButton*> buttons = alertButtons(box, request, row);
 
     auto* page = new QVBoxLayout(&box);
     page->setContentsMargins(unit, unit, unit, unit);

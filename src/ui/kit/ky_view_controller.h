@@ -7,8 +7,9 @@
 //   viewDidAppear    each time, right after the window is on screen
 //   viewWillDisappear  each time the window hides; calls willDisppear()
 //
-// Set-up that depends on values handed in after construction (a sheet's
-// inputs) belongs in viewDidLoad, which runs after the instantiation callback.
+// The windows built on it use Qt's own showEvent and hideEvent and set
+// themselves up in their constructors; the lifecycle calls remain only for
+// the titles window, until it becomes a plain widget too.
 #include <QWidget>
 
 namespace kyui {
@@ -21,9 +22,6 @@ public:
     // Overridable hooks of the toolkit (the second name is spelled so there).
     virtual void willAppear() {}
     virtual void willDisppear() {}
-    // Called by a controller's own timer, if it has one.
-    virtual void idle() {}
-
     // Closes the window that holds this view, if there is one.
     void close();
 

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/kit/ky_storyboard.h"
 #include "ui/kit/ky_view_controller.h"
 
 #include "ui/kit/ky_window_placement.h"
@@ -110,26 +109,16 @@ void KyPanelWindow::closeEvent(QCloseEvent* event) {
 
 namespace KyWindows {
 
-KyViewController* sheet(const QString& sceneId, const QString& storyboard, const void* /*bundle*/,
-                        KyViewController* currentViewController, bool disableResize,
-                        const InstantiatedCallback& instantiatedCallback) {
-    KyViewController* controller = KyStoryboard::instantiate(storyboard, sceneId);
-    if (!controller) return nullptr;
-    if (instantiatedCallback) instantiatedCallback(controller);
-    QWidget* parentWindow = currentViewController ? currentViewController->window() : nullptr;
-    auto* sheetWindow = new KySheetWindow(controller, parentWindow, disableResize);
+void sheet(KyViewController* controller, QWidget* over, bool disableResize) {
+    auto* sheetWindow =
+        new KySheetWindow(controller, over ? over->window() : nullptr, disableResize);
     sheetWindow->open();
-    return controller;
 }
 
-KyViewController* panel(const QString& sceneId, const QString& storyboard, QWidget* owner,
-                        bool disableResize) {
-    KyViewController* controller = KyStoryboard::instantiate(storyboard, sceneId);
-    if (!controller) return nullptr;
+void panel(KyViewController* controller, QWidget* owner, bool disableResize) {
     auto* panelWindow = new KyPanelWindow(controller, owner ? owner->window() : nullptr, disableResize);
     placeNewWindow(panelWindow);
     panelWindow->show();
-    return controller;
 }
 
 } // namespace KyWindows

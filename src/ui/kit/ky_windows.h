@@ -1,7 +1,5 @@
 #pragma once
 // Windows and sheets that host view controllers.
-#include <functional>
-
 #include <QDialog>
 #include <QMainWindow>
 #include <QString>
@@ -72,23 +70,14 @@ private:
 
 namespace KyWindows {
 
-using InstantiatedCallback = std::function<void(KyViewController*)>;
+// Shows `controller`, its inputs already given, as a window-modal sheet on
+// the window of `over` (or on no window when over is null). The sheet owns
+// the controller and deletes itself when closed.
+void sheet(KyViewController* controller, QWidget* over, bool disableResize);
 
-// Makes the controller of `sceneId` in `storyboard`, hands it to
-// instantiatedCallback before anything is shown (so the callback can give it
-// its inputs), then shows it as a sheet on the window of
-// currentViewController. `bundle` is accepted for the toolkit's signature and
-// not used. Returns the new controller (owned by its sheet, which deletes
-// itself when closed), or nullptr when the scene is unknown.
-KyViewController* sheet(const QString& sceneId, const QString& storyboard, const void* bundle,
-                        KyViewController* currentViewController, bool disableResize,
-                        const InstantiatedCallback& instantiatedCallback);
-
-// Makes the controller of `sceneId` in `storyboard` and shows it in a panel
-// window that belongs to the window of `owner` (or stands alone when owner is
-// null). Returns the new controller, or nullptr when the scene is unknown.
-KyViewController* panel(const QString& sceneId, const QString& storyboard, QWidget* owner,
-                        bool disableResize);
+// Shows `controller` in a panel window that belongs to the window of `owner`
+// (or stands alone when owner is null). The panel owns the controller.
+void panel(KyViewController* controller, QWidget* owner, bool disableResize);
 
 } // namespace KyWindows
 

@@ -4,16 +4,17 @@
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
+#include <QHideEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "project/fcp106_prefs.h"
 #include "project/format_choice.h"
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_check_button.h"
-#include "ui/kit/ky_storyboard.h"
 #include "ui/windows/editor_names.h"
 
 namespace kyui {
@@ -21,9 +22,6 @@ namespace kyui {
 using quelvo::ProjectFormat;
 
 namespace {
-const KySceneRegistration kScene(FCP106ExportOptionsVC::kStoryboard, FCP106ExportOptionsVC::kSceneId,
-                                 [] { return new FCP106ExportOptionsVC; });
-
 QLabel* boldLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     QFont bold = label->font();
@@ -140,15 +138,16 @@ void FCP106ExportOptionsVC::cancelPressed() {
     close();
 }
 
-void FCP106ExportOptionsVC::viewWillAppear() {
-    KyViewController::viewWillAppear();
+void FCP106ExportOptionsVC::showEvent(QShowEvent* event) {
+    KyViewController::showEvent(event);
+    if (event->spontaneous()) return;
     if (QRadioButton* chosen = choiceButton(selected()))
         chosen->setFocus(Qt::ActiveWindowFocusReason);
 }
 
-void FCP106ExportOptionsVC::viewWillDisappear() {
-    answer(std::nullopt);
-    KyViewController::viewWillDisappear();
+void FCP106ExportOptionsVC::hideEvent(QHideEvent* event) {
+    if (!event->spontaneous()) answer(std::nullopt);
+    KyViewController::hideEvent(event);
 }
 
 void FCP106ExportOptionsVC::answer(Answer format) {

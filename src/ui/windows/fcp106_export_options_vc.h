@@ -27,8 +27,6 @@ class FCP106ExportOptionsVC : public KyViewController {
     Q_OBJECT
 public:
   using Answer = std::optional<quelvo::ProjectFormat>;
-  static constexpr const char* kStoryboard = "KyMovie";
-  static constexpr const char* kSceneId = "FCP106ExportOptionsVC";
 
   explicit FCP106ExportOptionsVC(QWidget* parent = nullptr);
   ~FCP106ExportOptionsVC() override;
@@ -65,9 +63,9 @@ public:
 
 protected:
   // The chosen editor takes the focus, so the arrow keys start from it.
-  void viewWillAppear() override;
+  void showEvent(QShowEvent* event) override;
   // Escape and the close button: nothing chosen, the job is told at once.
-  void viewWillDisappear() override;
+  void hideEvent(QHideEvent* event) override;
 
 private:
   void buildLayout();

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "base/files.h"
@@ -22,7 +23,6 @@
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_file_opener.h"
 #include "ui/kit/ky_notification.h"
-#include "ui/kit/ky_storyboard.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/kit/label_status_sink.h"
 #include "ui/kit/main_thread.h"
@@ -32,9 +32,6 @@
 namespace kyui {
 
 namespace {
-
-const KySceneRegistration kScene(ProgressVC::kStoryboard, ProgressVC::kSceneId,
-                                 [] { return new ProgressVC; });
 
 kymovie::FCP106ExportOptionsVC* g_versionSheet = nullptr;
 
@@ -123,15 +120,16 @@ ProgressVC::ProgressVC(QWidget* parent) : KyViewController(parent) {
     layout->addWidget(btnCancel, 0, Qt::AlignCenter);
 
     m_status = std::make_shared<LabelStatusSink>(lblStatus);
+    startAnimations();
 }
 
 ProgressVC::~ProgressVC() = default;
 
 ProgressVC* ProgressVC::showProgress(KyViewController* from, const quelvo::DuckRequest& request) {
-    KyViewController* made = KyWindows::sheet(kSceneId, kStoryboard, nullptr, from, true, [&](KyViewController* controller) {
-        if (auto* vc = qobject_cast<ProgressVC*>(controller)) vc->request = request;
-    });
-    return qobject_cast<ProgressVC*>(made);
+    auto* sheet = new ProgressVC;
+    sheet->request = request;
+    KyWindows::sheet(sheet, from, true);
+    return sheet;
 }
 
 void ProgressVC::cancelJob() {
@@ -140,7 +138,7 @@ void ProgressVC::cancelJob() {
     kykit::ih_setText(m_status.get(), "Cancelling\u2026");
 }
 
-void ProgressVC::viewDidLoad() {
+void ProgressVC::startAnimations() {
     struct Layer {
         QLabel* view;
         ImAnim** anim;
@@ -158,11 +156,18 @@ void ProgressVC::viewDidLoad() {
     }
 }
 
-void ProgressVC::viewDidAppear() {
-    KyViewController::viewDidAppear();
-    if (m_jobStarted) return; // a sheet runs one job
-    m_jobStarted = true;
-    runJob();
+void ProgressVC::showEvent(QShowEvent* event) {
+    KyViewController::showEvent(event);
+    if (event->spontaneous() || m_jobStarted) return; // a sheet runs one job
+    // Queued, so that the job starts once the sheet is actually on screen.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_jobStarted || !isVisible()) return;
+            m_jobStarted = true;
+            runJob();
+        },
+        Qt::QueuedConnection);
 }
 
 void ProgressVC::runJob() {

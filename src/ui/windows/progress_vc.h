@@ -29,10 +29,7 @@ class LabelStatusSink;
 
 class ProgressVC : public KyViewController {
     Q_OBJECT
-public:
-    static constexpr const char* kStoryboard = "Main";
-    static constexpr const char* kSceneId = "ProgressVC";
-
+  public:
     explicit ProgressVC(QWidget* parent = nullptr);
     ~ProgressVC() override;
 
@@ -75,10 +72,11 @@ signals:
     void jobCancelled();
 
   protected:
-    void viewDidLoad() override;
-    void viewDidAppear() override;
+    // The job starts once the sheet is on screen.
+    void showEvent(QShowEvent* event) override;
 
-private:
+  private:
+    void startAnimations();
     void runJob();
     void completeJob(const quelvo::DuckOutcome& outcome,
                      const std::optional<kymovie::KyFCPXML::HandOverResult>& handOver);

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QShowEvent>
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -126,7 +127,27 @@ QuelvoMainVC::~QuelvoMainVC() {
     if (m_roleObserver) kykit::KyNotify::removeObserver(m_roleObserver);
 }
 
-void QuelvoMainVC::viewDidLoad() {
+void QuelvoMainVC::showEvent(QShowEvent* event) {
+    KyViewController::showEvent(event);
+    // Un-minimising is a spontaneous show: the window never left the screen.
+    if (event->spontaneous()) return;
+    // The stored files and settings are read when the window first shows, so
+    // that whatever was stored after it was made is what it shows.
+    if (!m_storedStateShown) {
+        m_storedStateShown = true;
+        showStoredState();
+    }
+    refreshOnShow();
+    // Queued, so that it runs once the window is actually on screen.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (isVisible()) startWatching();
+        },
+        Qt::QueuedConnection);
+}
+
+void QuelvoMainVC::showStoredState() {
     chkDecreaseToZero->configure(decreaseToZero, [this](bool on) {
         decreaseToZero.set(on);
         applyDecreaseToZero();
@@ -183,8 +204,7 @@ std::vector<std::string> QuelvoMainVC::placeFiles(const std::vector<std::string>
     return refused;
 }
 
-void QuelvoMainVC::viewWillAppear() {
-    KyViewController::viewWillAppear();
+void QuelvoMainVC::refreshOnShow() {
     refreshRoleLabel();
     if (!m_roleObserver) {
         // The role chooser announces its changes from the GUI thread, but an
@@ -199,8 +219,7 @@ void QuelvoMainVC::viewWillAppear() {
     refreshDurations();
 }
 
-void QuelvoMainVC::viewDidAppear() {
-    KyViewController::viewDidAppear();
+void QuelvoMainVC::startWatching() {
     if (!kyNews) kyNews = new KyNews(btnKyNews, KyNews::kNewsUrl);
     if (!timer.isActive()) timer.loop("", 0.5, std::nullopt, false, [this] { idle(); });
 }

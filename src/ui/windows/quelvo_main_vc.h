@@ -19,9 +19,12 @@
 #include "ui/kit/ky_timer.h"
 #include "ui/kit/ky_view_controller.h"
 
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QToolButton;
+class QVBoxLayout;
 
 namespace kyui {
 
@@ -114,7 +117,7 @@ public:
     void clearPressed();
     void btnRolePressed();
     void btnKyNewsPressed();
-    void idle() override;
+    void idle();
 
     // Adds files to the dialogue list in their order; a file already listed
     // or one past the eighth is refused with a "Warning" alert. Answers
@@ -152,23 +155,35 @@ signals:
     void durationsShown();
 
 protected:
-    void viewDidLoad() override;
-    void viewWillAppear() override;
-    void viewDidAppear() override;
-    // Return or Enter that no control used starts the job (see .cpp).
-    void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  // Return or Enter that no control used starts the job (see .cpp).
+  void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void buildLayout();
-    void setTabOrder();
-    struct FileFacts {
-        double duration = 0;
-        std::string problem;
-        // A video's picture facts and poster frame.
-        bool video = false, noSound = false;
-        double frameRate = 0;
-        int width = 0, height = 0;
-        QImage poster;
+  // The window's sections, built in the order of their controls' tab order.
+  struct FileColumn;
+  void buildLayout();
+  QHBoxLayout* buildFileColumns(int unit);
+  QVBoxLayout* buildFileColumn(const FileColumn& column, int unit, int columnWidth,
+                               int headerHeight);
+  QGridLayout* buildLevels(int unit);
+  void buildProjectControls(int unit);
+  QGridLayout* buildProjectRows(int unit);
+  void setTabOrder();
+  // What showing the window does: the first time, the stored files and
+  // settings; each time, the role and the durations; once on screen, the
+  // news and the half-second look at the files and the depth mode.
+  void showStoredState();
+  void refreshOnShow();
+  void startWatching();
+  struct FileFacts {
+      double duration = 0;
+      std::string problem;
+      // A video's picture facts and poster frame.
+      bool video = false, noSound = false;
+      double frameRate = 0;
+      int width = 0, height = 0;
+      QImage poster;
     };
     void dialogueListChanged(const std::string& firstBefore);
     void refreshDialogueArea();
@@ -188,6 +203,7 @@ private:
     std::string m_problems[3];
     std::vector<std::string> m_dialogueProblems;  // one a dialogue file, once read
     std::optional<double> m_underLU; // the depth mode shown
+    bool m_storedStateShown = false;
 };
 
 } // namespace kyui

@@ -50,26 +50,63 @@ QLabel* musicShorterNote(QWidget* parent) {
 
 } // namespace
 
+// One of the three file columns: its heading, drop area, duration line and
+// the extras that belong to it.
+struct QuelvoMainVC::FileColumn {
+    const char* title;
+    const char* tip;
+    KyDragArea** area;
+    QLabel** duration;
+    MissingFileMarker** marker;
+    const char* widest; // the longest duration text, for the column width
+};
+
 void QuelvoMainVC::buildLayout() {
     const QFontMetrics fm(font());
     const int unit = fm.height();
+    QHBoxLayout* files = buildFileColumns(unit);
+    QGridLayout* levels = buildLevels(unit);
+    QGridLayout* project = buildProjectRows(unit);
 
-    // --- The three files -------------------------------------------------
-    struct Column {
-        const char* title;
-        const char* tip;
-        KyDragArea** area;
-        QLabel** duration;
-        MissingFileMarker** marker;
-        const char* widest; // the longest duration text, for the column width
-    };
-    const Column columns[] = {
+    auto* bottom = new QHBoxLayout;
+    bottom->setSpacing(2 * unit);
+    bottom->addLayout(project, 1);
+    bottom->addWidget(btnExportMix, 0, Qt::AlignBottom);
+    bottom->addWidget(btnDuck, 0, Qt::AlignBottom);
+
+    // The captions of the two lower blocks line up in one column.
+    int captionWidth = 0;
+    for (const char* caption : {"Ducking depth:", "Music level:", "Project name:", "Music role:"})
+        captionWidth = std::max(captionWidth, fm.horizontalAdvance(tr(caption)));
+    levels->setColumnMinimumWidth(0, captionWidth);
+    project->setColumnMinimumWidth(0, captionWidth);
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(unit, unit, unit, unit);
+    page->setSpacing(unit * 2 / 3);
+    page->addLayout(files, 1);
+    page->addWidget(separator(this));
+    page->addLayout(levels);
+    page->addWidget(separator(this));
+    page->addLayout(bottom);
+    // The last job's result, below everything it came from.
+    resultPanel = new JobResultPanel(this);
+    page->addWidget(resultPanel);
+    // The preview takes the room the window grows by.
+    preview = new PreviewPanel(this);
+    page->addWidget(separator(this));
+    page->addWidget(preview, 2);
+}
+
+QHBoxLayout* QuelvoMainVC::buildFileColumns(int unit) {
+    const FileColumn columns[] = {
         {"Dialogue", "The recording of the speaker. The project is saved next to it.", &drgSpeaker,
          &lblDialogueDuration, &imgDialogueFileMissing, "Dialogue File Duration: 88:88:88.888"},
         {"Music", "The music that goes down while someone speaks.", &drgMusic, &lblMusicDuration,
          &imgMusicFileMissing, "Music File Duration: 88:88:88.888"},
-        {"Filler (optional)", "Music that fills the silent stretches of the music file.", &drgFiller,
-         &lblFillerDuration, &imgFillerFileMissing, "Filler File Duration: 88:88:88.888"},
+        {"Filler (optional)", "Music that fills the silent stretches of the music file.",
+         &drgFiller, &lblFillerDuration, &imgFillerFileMissing,
+         "Filler File Duration: 88:88:88.888"},
     };
     btnClear = new QToolButton(this);
     btnClear->setText(tr("Clear"));
@@ -87,51 +124,59 @@ void QuelvoMainVC::buildLayout() {
     const int headerHeight = std::max(btnClear->sizeHint().height(), unit);
     int columnWidth = 0;
     // Digits may differ in width; a little slack covers the label's own margins.
-    for (const Column& c : columns) columnWidth = std::max(columnWidth, fm.horizontalAdvance(c.widest));
+    const QFontMetrics fm(font());
+    for (const FileColumn& c : columns)
+        columnWidth = std::max(columnWidth, fm.horizontalAdvance(c.widest));
     columnWidth += unit / 2;
 
     auto* files = new QHBoxLayout;
     files->setSpacing(unit);
-    for (const Column& c : columns) {
-        auto* header = new QHBoxLayout;
-        QLabel* title = boldLabel(tr(c.title), this);
-        title->setMinimumHeight(headerHeight);
-        header->addWidget(title);
-        header->addStretch();
-        if (c.area == &drgFiller) header->addWidget(btnClear);
-        if (c.area == &drgSpeaker) header->addWidget(btnRemoveDialogue);
+    for (const FileColumn& c : columns)
+        files->addLayout(buildFileColumn(c, unit, columnWidth, headerHeight), 1);
+    return files;
+}
 
-        auto* area = new KyDragArea(this);
-        area->setToolTip(tr(c.tip));
-        area->setAccessibleName(tr(c.title));
-        area->setMinimumWidth(columnWidth);
-        *c.area = area;
-        // The marker sits in the drop area's corner, next to the file's name.
-        auto* marker = new MissingFileMarker(area);
-        auto* corner = new QGridLayout(area);
-        const int inset = unit / 2;
-        corner->setContentsMargins(inset, inset, inset, inset);
-        corner->addWidget(marker, 0, 0, Qt::AlignTop | Qt::AlignRight);
-        marker->hide();
-        *c.marker = marker;
+QVBoxLayout* QuelvoMainVC::buildFileColumn(const FileColumn& c, int unit, int columnWidth,
+                                           int headerHeight) {
+    auto* header = new QHBoxLayout;
+    QLabel* title = boldLabel(tr(c.title), this);
+    title->setMinimumHeight(headerHeight);
+    header->addWidget(title);
+    header->addStretch();
+    if (c.area == &drgFiller) header->addWidget(btnClear);
+    if (c.area == &drgSpeaker) header->addWidget(btnRemoveDialogue);
 
-        auto* duration = new QLabel(this);
-        duration->setMinimumWidth(columnWidth);
-        duration->setMinimumHeight(unit);
-        duration->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        *c.duration = duration;
+    auto* area = new KyDragArea(this);
+    area->setToolTip(tr(c.tip));
+    area->setAccessibleName(tr(c.title));
+    area->setMinimumWidth(columnWidth);
+    *c.area = area;
+    // The marker sits in the drop area's corner, next to the file's name.
+    auto* marker = new MissingFileMarker(area);
+    auto* corner = new QGridLayout(area);
+    const int inset = unit / 2;
+    corner->setContentsMargins(inset, inset, inset, inset);
+    corner->addWidget(marker, 0, 0, Qt::AlignTop | Qt::AlignRight);
+    marker->hide();
+    *c.marker = marker;
 
-        auto* column = new QVBoxLayout;
-        column->setSpacing(unit / 3);
-        column->addLayout(header);
-        column->addWidget(area, 1);
-        if (c.area == &drgSpeaker) column->addWidget(dialogueRows);
-        column->addWidget(duration);
-        if (c.area == &drgMusic) column->addWidget(lblMusicShorter = musicShorterNote(this));
-        files->addLayout(column, 1);
-    }
+    auto* duration = new QLabel(this);
+    duration->setMinimumWidth(columnWidth);
+    duration->setMinimumHeight(unit);
+    duration->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    *c.duration = duration;
 
-    // --- Levels ----------------------------------------------------------
+    auto* column = new QVBoxLayout;
+    column->setSpacing(unit / 3);
+    column->addLayout(header);
+    column->addWidget(area, 1);
+    if (c.area == &drgSpeaker) column->addWidget(dialogueRows);
+    column->addWidget(duration);
+    if (c.area == &drgMusic) column->addWidget(lblMusicShorter = musicShorterNote(this));
+    return column;
+}
+
+QGridLayout* QuelvoMainVC::buildLevels(int unit) {
     decrease = new KySlider(this);
     decrease->setRange(quelvo::settings::kDecrease.minimum, quelvo::settings::kDecrease.maximum);
     decrease->setToolTip(tr("How far the music goes down while someone speaks"));
@@ -170,14 +215,16 @@ void QuelvoMainVC::buildLayout() {
     levels->addWidget(overallMusicLevelLabel, 3, 2);
     levels->addWidget(overallMusicLevelDBLabel, 3, 3);
     levels->setColumnStretch(1, 1);
+    return levels;
+}
 
-    // --- Project and start -----------------------------------------------
+void QuelvoMainVC::buildProjectControls(int unit) {
     projectName = new KyTextField(this);
     projectName->setPlaceholderText(tr("Name of the project in Final Cut Pro"));
     projectName->setMinimumWidth(18 * unit);
     projectName->setToolTip(tr("The project and event names in Final Cut Pro"));
     lblRole = boldLabel(QString(), this);
-    lblRole->setMinimumWidth(fm.horizontalAdvance("Dialogue") + unit);
+    lblRole->setMinimumWidth(QFontMetrics(font()).horizontalAdvance("Dialogue") + unit);
     btnRole = new QPushButton(tr("Change Role…"), this);
     btnRole->setToolTip(tr("The audio role of the music clip in Final Cut Pro"));
     btnDuck = new QPushButton(tr("Duck"), this);
@@ -198,7 +245,10 @@ void QuelvoMainVC::buildLayout() {
     btnKyNews->setText(tr("What's New"));
     btnKyNews->setAutoRaise(false);
     btnKyNews->setToolTip(tr("The release notes of this version"));
+}
 
+QGridLayout* QuelvoMainVC::buildProjectRows(int unit) {
+    buildProjectControls(unit);
     auto* roleRow = new QHBoxLayout;
     // A long custom role name must not run into the button.
     roleRow->setSpacing(unit * 2 / 3);
@@ -215,35 +265,7 @@ void QuelvoMainVC::buildLayout() {
     project->addWidget(new QLabel(tr("Music role:"), this), 1, 0);
     project->addLayout(roleRow, 1, 1);
     project->setColumnStretch(1, 1);
-
-    auto* bottom = new QHBoxLayout;
-    bottom->setSpacing(2 * unit);
-    bottom->addLayout(project, 1);
-    bottom->addWidget(btnExportMix, 0, Qt::AlignBottom);
-    bottom->addWidget(btnDuck, 0, Qt::AlignBottom);
-
-    // The captions of the two lower blocks line up in one column.
-    int captionWidth = 0;
-    for (const char* caption : {"Ducking depth:", "Music level:", "Project name:", "Music role:"})
-        captionWidth = std::max(captionWidth, fm.horizontalAdvance(tr(caption)));
-    levels->setColumnMinimumWidth(0, captionWidth);
-    project->setColumnMinimumWidth(0, captionWidth);
-
-    auto* page = new QVBoxLayout(this);
-    page->setContentsMargins(unit, unit, unit, unit);
-    page->setSpacing(unit * 2 / 3);
-    page->addLayout(files, 1);
-    page->addWidget(separator(this));
-    page->addLayout(levels);
-    page->addWidget(separator(this));
-    page->addLayout(bottom);
-    // The last job's result, below everything it came from.
-    resultPanel = new JobResultPanel(this);
-    page->addWidget(resultPanel);
-    // The preview takes the room the window grows by.
-    preview = new PreviewPanel(this);
-    page->addWidget(separator(this));
-    page->addWidget(preview, 2);
+    return project;
 }
 
 } // namespace kyui

@@ -19,16 +19,12 @@
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_slider.h"
-#include "ui/kit/ky_storyboard.h"
 #include "ui/windows/depth_mode_chooser.h"
 #include "ui/windows/editor_names.h"
 
 namespace kyui {
 
 namespace {
-
-const KySceneRegistration kScene(QuelvoPrefsVC::kStoryboard, QuelvoPrefsVC::kSceneId,
-                                 [] { return new QuelvoPrefsVC; });
 
 QLabel* boldLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -44,9 +40,11 @@ QuelvoPrefsVC::QuelvoPrefsVC(QWidget* parent) : KyViewController(parent) {
     setWindowTitle(tr("Preferences"));
     buildLayout();
     connect(btnOk, &QPushButton::clicked, this, &QuelvoPrefsVC::okPressed);
+    loadTimingSettings();
+    loadEditorChoices();
 }
 
-void QuelvoPrefsVC::viewDidLoad() {
+void QuelvoPrefsVC::loadTimingSettings() {
     using namespace quelvo;
     // Each slider keeps its own setting; its change goes into the running
     // program's timing at once, so the next job uses it.
@@ -64,8 +62,6 @@ void QuelvoPrefsVC::viewDidLoad() {
     (automatic ? rdoAutomaticDetection : rdoFixedThreshold)->setChecked(true);
     enableThreshold(!automatic);
     connect(rdoAutomaticDetection, &QRadioButton::toggled, this, &QuelvoPrefsVC::chooseDetection);
-
-    loadEditorChoices();
 }
 
 void QuelvoPrefsVC::loadEditorChoices() {
@@ -113,108 +109,19 @@ void QuelvoPrefsVC::enableThreshold(bool enabled) {
 
 void QuelvoPrefsVC::okPressed() { close(); }
 
+// One slider row of the timing grid and the members it fills.
+struct QuelvoPrefsVC::SliderRow {
+    const char* caption;
+    const char* tip;
+    KySlider** slider;
+    QLabel** label;
+    const char* unitText;
+    const quelvo::NumberSetting& setting;
+};
+
 void QuelvoPrefsVC::buildLayout() {
-    const QFontMetrics fm(font());
-    const int unit = fm.height();
-
-    struct Row {
-        const char* caption;
-        const char* tip;
-        KySlider** slider;
-        QLabel** label;
-        const char* unitText;
-        const quelvo::NumberSetting& setting;
-    };
-    const Row fadeDown[] = {
-        {"Attack window:", "How long the music takes to go down, in all", &attackWindowSlider,
-         &attackWindowLabel, "s", quelvo::settings::kAttackWindow},
-        {"Attack pre-roll:", "How much of the fade down lies before the speech starts",
-         &attackPreRollSlider, &attackPreRollLabel, "s", quelvo::settings::kAttackPreRoll},
-    };
-    const Row fadeUp[] = {
-        {"Release window:", "How long the music takes to come back up, in all",
-         &releaseWindowSlider, &releaseWindowLabel, "s", quelvo::settings::kReleaseWindow},
-        {"Release pre-roll:", "How much of the fade up lies before the speech ends",
-         &releasePreRollSlider, &releasePreRollLabel, "s", quelvo::settings::kReleasePreRoll},
-    };
-    const Row detection[] = {
-        {"Speech threshold:", "How loud the dialogue must be to count as speech", &sldThreshold,
-         &lblThreshold, "dB", quelvo::settings::kThreshold},
-    };
-
-    auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(unit * 2 / 3);
-    grid->setVerticalSpacing(unit / 2);
-    grid->setColumnStretch(1, 1);
-    int row = 0;
-    const auto addSection = [&](const QString& title, const Row* rows, int count,
-                                const std::function<void()>& beforeRows = {}) {
-        if (row > 0) grid->addItem(new QSpacerItem(0, unit / 2), row++, 0);
-        grid->addWidget(boldLabel(title, this), row++, 0, 1, 4);
-        if (beforeRows) beforeRows();
-        for (int i = 0; i < count; ++i) {
-            const Row& r = rows[i];
-            auto* slider = new KySlider(this);
-            slider->setRange(r.setting.minimum, r.setting.maximum);
-            slider->setMinimumWidth(16 * unit);
-            slider->setTickPosition(QSlider::TicksBelow);
-            // A tick every half second, every 6 dB.
-            slider->setTickInterval(r.unitText[0] == 's' ? 5 : 6);
-            slider->setToolTip(tr(r.tip));
-            slider->setAccessibleName(tr(r.caption).chopped(1));
-            auto* value = new QLabel(this);
-            value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            auto* caption = new QLabel(tr(r.caption), this);
-            caption->setBuddy(slider);
-            grid->addWidget(caption, row, 0);
-            grid->addWidget(slider, row, 1);
-            grid->addWidget(value, row, 2);
-            auto* unit = new QLabel(tr(r.unitText), this);
-            grid->addWidget(unit, row, 3);
-            if (r.slider == &sldThreshold) {
-                m_thresholdCaption = caption;
-                m_thresholdUnit = unit;
-            }
-            *r.slider = slider;
-            *r.label = value;
-            ++row;
-        }
-    };
-    addSection(tr("Music goes down when speech starts"), fadeDown, 2);
-    addSection(tr("Music comes back up when speech ends"), fadeUp, 2);
-    // The choice of detection sits above the threshold it governs.
-    const auto addDetectionChoice = [&] {
-        rdoAutomaticDetection = new QRadioButton(tr("Automatic (adapts to each recording)"), this);
-        rdoAutomaticDetection->setToolTip(
-            tr("Finds speech from each recording's own noise floor and speech level; no setting needed"));
-        rdoFixedThreshold = new QRadioButton(tr("Fixed threshold"), this);
-        rdoFixedThreshold->setToolTip(tr("Counts as speech whatever is louder than the threshold below"));
-        auto* group = new QButtonGroup(this);
-        group->addButton(rdoAutomaticDetection);
-        group->addButton(rdoFixedThreshold);
-        auto* choices = new QVBoxLayout;
-        choices->setSpacing(unit / 4);
-        choices->addWidget(rdoAutomaticDetection);
-        choices->addWidget(rdoFixedThreshold);
-        auto* caption = new QLabel(tr("Detection:"), this);
-        caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        caption->setBuddy(rdoAutomaticDetection);
-        grid->addWidget(caption, row, 0);
-        grid->addLayout(choices, row, 1, 1, 3);
-        ++row;
-    };
-    addSection(tr("Speech detection"), detection, 1, addDetectionChoice);
-    // The depth mode: one compact row under the detection.
-    depthMode = new DepthModeChooser(this);
-    auto* depthCaption = new QLabel(tr("Music depth:"), this);
-    depthCaption->setBuddy(depthMode);
-    grid->addWidget(depthCaption, row, 0);
-    grid->addWidget(depthMode, row++, 1, 1, 3);
-    int captionWidth = 0;
-    for (const char* caption : {"Attack window:", "Attack pre-roll:", "Release window:", "Release pre-roll:",
-                                "Detection:", "Speech threshold:", "Music depth:"})
-        captionWidth = std::max(captionWidth, fm.horizontalAdvance(tr(caption)));
-    grid->setColumnMinimumWidth(0, captionWidth + unit);
+    const int unit = fontMetrics().height();
+    QGridLayout* grid = buildTimingGrid(unit);
 
     // Made before OK so that Tab reaches the editor's switches first.
     QLayout* editor = buildEditorSection();
@@ -236,6 +143,111 @@ void QuelvoPrefsVC::buildLayout() {
     page->addLayout(editor);
     page->addSpacing(unit / 2);
     page->addWidget(buttons);
+}
+
+QGridLayout* QuelvoPrefsVC::buildTimingGrid(int unit) {
+    using quelvo::settings::kAttackPreRoll, quelvo::settings::kAttackWindow;
+    using quelvo::settings::kReleasePreRoll, quelvo::settings::kReleaseWindow;
+    const SliderRow fadeDown[] = {
+        {"Attack window:", "How long the music takes to go down, in all", &attackWindowSlider,
+         &attackWindowLabel, "s", kAttackWindow},
+        {"Attack pre-roll:", "How much of the fade down lies before the speech starts",
+         &attackPreRollSlider, &attackPreRollLabel, "s", kAttackPreRoll},
+    };
+    const SliderRow fadeUp[] = {
+        {"Release window:", "How long the music takes to come back up, in all",
+         &releaseWindowSlider, &releaseWindowLabel, "s", kReleaseWindow},
+        {"Release pre-roll:", "How much of the fade up lies before the speech ends",
+         &releasePreRollSlider, &releasePreRollLabel, "s", kReleasePreRoll},
+    };
+    const SliderRow threshold{"Speech threshold:",
+                              "How loud the dialogue must be to count as speech",
+                              &sldThreshold,
+                              &lblThreshold,
+                              "dB",
+                              quelvo::settings::kThreshold};
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(unit * 2 / 3);
+    grid->setVerticalSpacing(unit / 2);
+    grid->setColumnStretch(1, 1);
+    int row = 0;
+    addSectionTitle(grid, row, tr("Music goes down when speech starts"));
+    for (const SliderRow& r : fadeDown)
+        addSliderRow(grid, row, r);
+    addSectionTitle(grid, row, tr("Music comes back up when speech ends"));
+    for (const SliderRow& r : fadeUp)
+        addSliderRow(grid, row, r);
+    // The choice of detection sits above the threshold it governs.
+    addSectionTitle(grid, row, tr("Speech detection"));
+    addDetectionChoice(grid, row);
+    addSliderRow(grid, row, threshold);
+    // The depth mode: one compact row under the detection.
+    depthMode = new DepthModeChooser(this);
+    auto* depthCaption = new QLabel(tr("Music depth:"), this);
+    depthCaption->setBuddy(depthMode);
+    grid->addWidget(depthCaption, row, 0);
+    grid->addWidget(depthMode, row++, 1, 1, 3);
+    int captionWidth = 0;
+    for (const char* caption : {"Attack window:", "Attack pre-roll:", "Release window:", "Release pre-roll:",
+                                "Detection:", "Speech threshold:", "Music depth:"})
+        captionWidth = std::max(captionWidth, fontMetrics().horizontalAdvance(tr(caption)));
+    grid->setColumnMinimumWidth(0, captionWidth + unit);
+    return grid;
+}
+
+void QuelvoPrefsVC::addSectionTitle(QGridLayout* grid, int& row, const QString& title) {
+    if (row > 0) grid->addItem(new QSpacerItem(0, fontMetrics().height() / 2), row++, 0);
+    grid->addWidget(boldLabel(title, this), row++, 0, 1, 4);
+}
+
+void QuelvoPrefsVC::addSliderRow(QGridLayout* grid, int& row, const SliderRow& r) {
+    auto* slider = new KySlider(this);
+    slider->setRange(r.setting.minimum, r.setting.maximum);
+    slider->setMinimumWidth(16 * fontMetrics().height());
+    slider->setTickPosition(QSlider::TicksBelow);
+    // A tick every half second, every 6 dB.
+    slider->setTickInterval(r.unitText[0] == 's' ? 5 : 6);
+    slider->setToolTip(tr(r.tip));
+    slider->setAccessibleName(tr(r.caption).chopped(1));
+    auto* value = new QLabel(this);
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* caption = new QLabel(tr(r.caption), this);
+    caption->setBuddy(slider);
+    grid->addWidget(caption, row, 0);
+    grid->addWidget(slider, row, 1);
+    grid->addWidget(value, row, 2);
+    auto* unit = new QLabel(tr(r.unitText), this);
+    grid->addWidget(unit, row, 3);
+    if (r.slider == &sldThreshold) {
+        m_thresholdCaption = caption;
+        m_thresholdUnit = unit;
+    }
+    *r.slider = slider;
+    *r.label = value;
+    ++row;
+}
+
+void QuelvoPrefsVC::addDetectionChoice(QGridLayout* grid, int& row) {
+    rdoAutomaticDetection = new QRadioButton(tr("Automatic (adapts to each recording)"), this);
+    rdoAutomaticDetection->setToolTip(tr(
+        "Finds speech from each recording's own noise floor and speech level; no setting needed"));
+    rdoFixedThreshold = new QRadioButton(tr("Fixed threshold"), this);
+    rdoFixedThreshold->setToolTip(
+        tr("Counts as speech whatever is louder than the threshold below"));
+    auto* group = new QButtonGroup(this);
+    group->addButton(rdoAutomaticDetection);
+    group->addButton(rdoFixedThreshold);
+    auto* choices = new QVBoxLayout;
+    choices->setSpacing(fontMetrics().height() / 4);
+    choices->addWidget(rdoAutomaticDetection);
+    choices->addWidget(rdoFixedThreshold);
+    auto* caption = new QLabel(tr("Detection:"), this);
+    caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    caption->setBuddy(rdoAutomaticDetection);
+    grid->addWidget(caption, row, 0);
+    grid->addLayout(choices, row, 1, 1, 3);
+    ++row;
 }
 
 QLayout* QuelvoPrefsVC::buildEditorSection() {

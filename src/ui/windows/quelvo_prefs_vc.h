@@ -11,6 +11,7 @@
 #include "ui/kit/ky_view_controller.h"
 
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -23,10 +24,7 @@ class KySlider;
 
 class QuelvoPrefsVC : public KyViewController {
     Q_OBJECT
-public:
-    static constexpr const char* kStoryboard = "Main";
-    static constexpr const char* kSceneId = "QuelvoPrefsVC";
-
+  public:
     // Slider ranges: the four times in tenths of a second, the threshold in
     // whole decibels.
 
@@ -60,23 +58,27 @@ public:
 
     bool closesOnEscape() const override { return true; }
 
-protected:
-    void viewDidLoad() override;
-
 private:
-    void buildLayout();
-    // Stores the choice, hands it to the running program and enables the
-    // threshold only where it applies.
-    void chooseDetection(bool automatic);
-    void enableThreshold(bool enabled);
-    QLayout* buildEditorSection();
-    void loadEditorChoices();
-    // Shows the stored remembered editor and enables the list while remembering.
-    void showRememberedEditor();
+  // Shows the stored settings and ties each control to its setting.
+  void loadTimingSettings();
+  struct SliderRow;
+  void buildLayout();
+  QGridLayout* buildTimingGrid(int unit);
+  void addSectionTitle(QGridLayout* grid, int& row, const QString& title);
+  void addSliderRow(QGridLayout* grid, int& row, const SliderRow& r);
+  void addDetectionChoice(QGridLayout* grid, int& row);
+  // Stores the choice, hands it to the running program and enables the
+  // threshold only where it applies.
+  void chooseDetection(bool automatic);
+  void enableThreshold(bool enabled);
+  QLayout* buildEditorSection();
+  void loadEditorChoices();
+  // Shows the stored remembered editor and enables the list while remembering.
+  void showRememberedEditor();
 
-    // The threshold row's caption and unit, greyed with its slider.
-    QLabel* m_thresholdCaption = nullptr;
-    QLabel* m_thresholdUnit = nullptr;
+  // The threshold row's caption and unit, greyed with its slider.
+  QLabel* m_thresholdCaption = nullptr;
+  QLabel* m_thresholdUnit = nullptr;
 };
 
 } // namespace kyui

@@ -2,13 +2,14 @@
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "base/notify.h"
-#include "ui/kit/ky_storyboard.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/ky_windows.h"
 
@@ -17,9 +18,6 @@ namespace kyui {
 using Role = kymovie::QVSecondFileRole::Role;
 
 namespace {
-
-const KySceneRegistration kScene(QVSecondFileRoleVC::kStoryboard, QVSecondFileRoleVC::kSceneId,
-                                 [] { return new QVSecondFileRoleVC; });
 
 constexpr const char* kTagProperty = "tag";
 
@@ -79,20 +77,21 @@ QVSecondFileRoleVC::QVSecondFileRoleVC(QWidget* parent)
 }
 
 void QVSecondFileRoleVC::show(KyViewController* currentViewController) {
-    KyWindows::sheet(kSceneId, kStoryboard, nullptr, currentViewController, true, [](KyViewController* made) {
-        if (!qobject_cast<QVSecondFileRoleVC*>(made))
-            qFatal("the scene QVSecondFileRoleVC did not make a QVSecondFileRoleVC");
-    });
+    KyWindows::sheet(new QVSecondFileRoleVC, currentViewController, true);
 }
 
 int QVSecondFileRoleVC::tag(const QAbstractButton* button) {
     return button ? button->property(kTagProperty).toInt() : -1;
 }
 
-void QVSecondFileRoleVC::willAppear() { refresh(); }
+void QVSecondFileRoleVC::showEvent(QShowEvent* event) {
+    KyViewController::showEvent(event);
+    if (!event->spontaneous()) refresh();
+}
 
-void QVSecondFileRoleVC::willDisppear() {
-    kykit::KyNotify::notify(kymovie::QVSecondFileRole::kNotificationKey);
+void QVSecondFileRoleVC::hideEvent(QHideEvent* event) {
+    KyViewController::hideEvent(event);
+    if (!event->spontaneous()) kykit::KyNotify::notify(kymovie::QVSecondFileRole::kNotificationKey);
 }
 
 void QVSecondFileRoleVC::refresh() {

@@ -18,10 +18,7 @@ class KyTextField;
 
 class QVSecondFileRoleVC : public KyViewController {
     Q_OBJECT
-public:
-    static constexpr const char* kStoryboard = "QVSecondFileRoleVC";
-    static constexpr const char* kSceneId = "QVSecondFileRoleVC";
-
+  public:
     explicit QVSecondFileRoleVC(QWidget* parent = nullptr);
 
     // Shows the chooser as a sheet on the controller's window.
@@ -38,9 +35,6 @@ public:
     // The object being edited.
     kymovie::QVSecondFileRole& qvSecondFileRole;
 
-    void willAppear() override;
-    void willDisppear() override;
-
     // Actions.
     void radSelected(QAbstractButton* sender);
     void btnOkPressed();
@@ -52,6 +46,11 @@ public:
     bool closesOnEscape() const override { return true; }
 
     static int tag(const QAbstractButton* button);
+
+  protected:
+    // Each showing starts from the stored role; each closing announces it.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 };
 
 } // namespace kyui
