@@ -14,7 +14,7 @@ namespace kymovie {
 enum class FcpxmlVersion { v1_6 = 0, v1_9 = 1 };
 
 class FCP106ExportOptionsVC {
-public:
+  public:
     using Version = FcpxmlVersion;
     // Nothing: the user dismissed the question, and nothing is written.
     using Answer = std::optional<FcpxmlVersion>;
@@ -28,11 +28,13 @@ public:
 
 // A sheet that always gives the same answer at once (command line, tests).
 class FixedVersionSheet : public FCP106ExportOptionsVC {
-public:
+  public:
     explicit FixedVersionSheet(Answer answer) : m_answer(answer) {}
-    void showSheet(void*, std::optional<FcpxmlVersion>, Callback callback) override { callback(m_answer); }
+    void showSheet(void*, std::optional<FcpxmlVersion>, Callback callback) override {
+        callback(m_answer);
+    }
 
-private:
+  private:
     Answer m_answer;
 };
 

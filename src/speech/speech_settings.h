@@ -10,9 +10,9 @@ namespace quelvo {
 
 struct SpeechSettings {
     DetectionMode detection = DetectionMode::threshold;
-    double threshold = 0;   // dBFS: where speech opens in the fixed mode
-    double fadeBefore = 0;  // seconds the music needs to go down before speech
-    double fadeAfter = 0;   // seconds it needs to come back after speech
+    double threshold = 0;  // dBFS: where speech opens in the fixed mode
+    double fadeBefore = 0; // seconds the music needs to go down before speech
+    double fadeAfter = 0;  // seconds it needs to come back after speech
     bool operator==(const SpeechSettings&) const = default;
 };
 
