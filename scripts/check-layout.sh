@@ -20,13 +20,7 @@ import os, re, sys
 LAYERS = {"base": 0, "media": 1, "signal": 2, "speech": 3, "project": 4, "titles": 5,
           "writers": 6, "mix": 6, "preview": 7, "jobs": 8, "ui": 9, "app": 10}
 # Includes that still go up, each with why.
-KNOWN_UP = {
-    # The roll record carries the detection mode and threshold beside the
-    # envelope timing; speech detection takes the record until the request
-    # gives detection its own value.
-    ("src/speech/speech_clusters.h", "project/qv_roll.h"),
-    ("src/speech/speech_union.h", "project/qv_roll.h"),
-}
+KNOWN_UP = set()
 FFMPEG = re.compile(r'^\s*#\s*include\s*<lib(avformat|avcodec|avutil|avfilter|avdevice|swresample|swscale)/', re.M)
 QT = re.compile(r'^\s*#\s*include\s*<(Q[A-Za-z]+|Qt[A-Za-z]+/[^>]*)>', re.M)
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)

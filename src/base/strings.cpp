@@ -143,28 +143,6 @@ std::string strUt_getSubString(std::string_view srcString, int64_t startAt, int6
     return std::string(srcString.substr(a, b - a));
 }
 
-std::string strUt_getChar(std::string_view s, int64_t n) {
-    if (n < 0) return {};
-    return strUt_getSubString(s, n, n + 1);
-}
-
-std::string strUt_acceptChars(std::string_view srcString, std::string_view acceptedChars,
-                              std::string_view replaceWith) {
-    const std::u32string accepted = toUtf32(acceptedChars);
-    std::u32string out;
-    const std::u32string replacement = toUtf32(replaceWith);
-    for (char32_t c : toUtf32(srcString)) {
-        if (accepted.find(c) != std::u32string::npos) out.push_back(c);
-        else out += replacement;
-    }
-    return toUtf8(out);
-}
-
-std::string strUt_searchAndReplace(std::string_view originalText, std::string_view search,
-                                   std::string_view replace) {
-    return kykit::replace(originalText, search, replace, false);
-}
-
 std::string replace(std::string_view text, std::string_view what, std::string_view with,
                     bool ignoreCase) {
     if (what.empty()) return std::string(text);

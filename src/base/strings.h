@@ -21,14 +21,6 @@ int64_t strUt_position(std::string_view srcText, std::string_view subString, int
                        int recurrence = 0);
 // Characters [startAt, endAt), clamped to the text.
 std::string strUt_getSubString(std::string_view srcString, int64_t startAt, int64_t endAt);
-// The character at index n, or "" outside the text.
-std::string strUt_getChar(std::string_view s, int64_t n);
-// Keeps the characters found in acceptedChars; every other one becomes replaceWith.
-std::string strUt_acceptChars(std::string_view srcString, std::string_view acceptedChars,
-                              std::string_view replaceWith);
-// Case-sensitive replacement of every occurrence.
-std::string strUt_searchAndReplace(std::string_view originalText, std::string_view search,
-                                   std::string_view replace);
 
 // Replacement of every occurrence; ignoreCase folds ASCII letters.
 std::string replace(std::string_view text, std::string_view what, std::string_view with,

@@ -1,5 +1,6 @@
 #include "jobs/duck_job.h"
 
+#include <filesystem>
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -304,7 +305,7 @@ bool analyse(JobState& job) {
         // Every microphone is named: none of them held speech.
         std::string names;
         for (const std::string& path : job.request.inputs.dialogue)
-            names += (names.empty() ? "" : ", ") + kykit::fu_getFileNameFromPath(path);
+            names += (names.empty() ? "" : ", ") + std::filesystem::path(path).filename().string();
         outcome.warnings.push_back(noSpeechWarning(names, rolls.threshold, rolls.detection));
         if (job.context.onNoSpeech && !job.context.onNoSpeech(outcome.warnings.back())) {
             outcome.cancelled = true;
@@ -440,7 +441,7 @@ kykit::Status checkClipLength(double seconds) {
 }
 
 std::string projectPathFor(const std::string& speakerPath, ProjectFormat format) {
-    return kykit::fu_getFileNameWithoutExtension(speakerPath) + "." +
+    return std::filesystem::path(speakerPath).replace_extension().string() + "." +
            std::string(fileExtension(format));
 }
 

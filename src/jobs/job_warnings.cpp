@@ -1,5 +1,6 @@
 #include "jobs/job_warnings.h"
 
+#include <filesystem>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -37,7 +38,7 @@ std::string seconds(double value) {
 } // namespace
 
 std::string noSpeechWarning(const std::string& dialoguePath, double thresholdDb, DetectionMode mode) {
-    const std::string name = kykit::fu_getFileNameFromPath(dialoguePath);
+    const std::string name = std::filesystem::path(dialoguePath).filename().string();
     if (mode == DetectionMode::automatic)
         return "no speech found in " + name + " by automatic detection; check that it is the dialogue recording";
     return "no speech found in " + name + " above " + decibels(thresholdDb) +
@@ -46,7 +47,7 @@ std::string noSpeechWarning(const std::string& dialoguePath, double thresholdDb,
 
 std::string damageWarning(const std::string& role, const std::string& path, const kyaudio::AudioDamage& damage,
                           int64_t totalSamples) {
-    const std::string name = kykit::fu_getFileNameFromPath(path);
+    const std::string name = std::filesystem::path(path).filename().string();
     std::string text;
     if (damage.damagedSamples > 0)
         text = kyaudio::shareText(damage.share(totalSamples)) + " of the " + role + " " + name +
@@ -63,13 +64,13 @@ std::string damageWarning(const std::string& role, const std::string& path, cons
 }
 
 std::string lengthWarning(const std::string& path, double headerSeconds, double audioSeconds) {
-    return "the header of " + kykit::fu_getFileNameFromPath(path) + " says it lasts " + seconds(headerSeconds) +
+    return "the header of " + std::filesystem::path(path).filename().string() + " says it lasts " + seconds(headerSeconds) +
            ", but its audio lasts " + seconds(audioSeconds) + "; the project uses the audio's length";
 }
 
 std::string frameRateWarning(const std::string& path, double videoRate, double timelineRate,
                              bool variableRate) {
-    return kykit::fu_getFileNameFromPath(path) + " runs at " + rateText(videoRate) +
+    return std::filesystem::path(path).filename().string() + " runs at " + rateText(videoRate) +
            " frames per second" + (variableRate ? " (a variable rate)" : "") +
            "; its timeline runs at " + rateText(timelineRate) +
            ", the nearest rate Final Cut Pro offers";

@@ -14,11 +14,11 @@
 namespace quelvo {
 
 std::string mixPathFor(const std::string& dialoguePath) {
-    return kykit::fu_getFileNameWithoutExtension(dialoguePath) + "_mix.wav";
+    return std::filesystem::path(dialoguePath).replace_extension().string() + "_mix.wav";
 }
 
 std::string stemPathFor(const std::string& outputPath) {
-    const std::string base = kykit::fu_getFileNameWithoutExtension(outputPath);
+    const std::string base = std::filesystem::path(outputPath).replace_extension().string();
     return base + "_music" + outputPath.substr(base.size());
 }
 

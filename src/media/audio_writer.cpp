@@ -1,5 +1,6 @@
 #include "media/audio_writer.h"
 
+#include <filesystem>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -75,7 +76,7 @@ inline int32_t toInt(double x, double scale, int64_t low, int64_t high) {
 } // namespace
 
 std::optional<AudioContainer> containerForPath(const std::string& path) {
-    const std::string name = kykit::fu_getFileNameFromPath(path);
+    const std::string name = std::filesystem::path(path).filename().string();
     const size_t dot = name.rfind('.');
     if (dot == std::string::npos || dot == 0) return std::nullopt;
     const std::string ext = kykit::toLower(name.substr(dot + 1));

@@ -1,5 +1,6 @@
 #include "preview/background_analysis.h"
 
+#include <filesystem>
 #include <mutex>
 
 #include "base/files.h"
@@ -26,7 +27,7 @@ Analysed analyseFile(const std::string& path, TrackContent content, const std::a
     if (!cancel.load() && onShare) onShare(1.0);
     if (result.status) analysed.track = result.track;
     else if (!cancel.load())
-        analysed.problem = kyaudio::readFailureSentence("", kykit::fu_getFileNameFromPath(path),
+        analysed.problem = kyaudio::readFailureSentence("", std::filesystem::path(path).filename().string(),
                                                         result.status.message());
     return analysed;
 }

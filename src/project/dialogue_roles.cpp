@@ -1,5 +1,6 @@
 #include "project/dialogue_roles.h"
 
+#include <filesystem>
 #include <algorithm>
 
 #include "base/files.h"
@@ -18,7 +19,7 @@ bool roleCanHold(unsigned char c) {
 
 std::string subroleFor(const std::string& fileName) {
     std::string subrole;
-    for (const char c : kykit::fu_getFileNameWithoutExtension(fileName))
+    for (const char c : std::filesystem::path(fileName).replace_extension().string())
         subrole += roleCanHold(static_cast<unsigned char>(c)) ? c : '-';
     // Leading or trailing blanks would read as a different, invisible name.
     const size_t first = subrole.find_first_not_of(' ');
@@ -30,7 +31,7 @@ std::vector<std::string> dialogueRoles(const std::vector<std::string>& paths) {
     if (paths.size() == 1) return {"dialogue"};
     std::vector<std::string> roles;
     for (const std::string& path : paths) {
-        const std::string subrole = subroleFor(kykit::fu_getFileNameFromPath(path));
+        const std::string subrole = subroleFor(std::filesystem::path(path).filename().string());
         std::string role = "dialogue." + subrole;
         for (int n = 2; std::find(roles.begin(), roles.end(), role) != roles.end(); ++n)
             role = "dialogue." + subrole + "-" + std::to_string(n);

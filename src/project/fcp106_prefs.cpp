@@ -33,14 +33,14 @@ void KyFCP106Prefs::setRememberedChoiceValue(int value) {
     kykit::prefs_setValueDouble(kChoiceKey, value);
 }
 
-std::optional<FCP106ExportOptionsVC::Version> KyFCP106Prefs::rememberedChoice() const {
+std::optional<FcpxmlVersion> KyFCP106Prefs::rememberedChoice() const {
     const auto stored = rememberedChoiceValue();
-    if (stored == 0) return FCP106ExportOptionsVC::Version::olderVersions;
-    if (stored == 1) return FCP106ExportOptionsVC::Version::fcp106;
+    if (stored == 0) return FcpxmlVersion::v1_6;
+    if (stored == 1) return FcpxmlVersion::v1_9;
     return std::nullopt;
 }
 
-void KyFCP106Prefs::setRememberedChoice(FCP106ExportOptionsVC::Version version) {
+void KyFCP106Prefs::setRememberedChoice(FcpxmlVersion version) {
     setRememberedChoiceValue(static_cast<int>(version));
 }
 

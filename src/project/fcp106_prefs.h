@@ -23,8 +23,8 @@ public:
     void setRememberedChoiceValue(int value);
     // The same for callers that only know the two Final Cut Pro versions:
     // another editor's number reads as nothing remembered.
-    std::optional<FCP106ExportOptionsVC::Version> rememberedChoice() const;
-    void setRememberedChoice(FCP106ExportOptionsVC::Version version);
+    std::optional<FcpxmlVersion> rememberedChoice() const;
+    void setRememberedChoice(FcpxmlVersion version);
 };
 
 } // namespace kymovie

@@ -1,5 +1,6 @@
 #include "project/project_builder.h"
 
+#include <filesystem>
 #include <algorithm>
 #include <cmath>
 
@@ -20,7 +21,7 @@ namespace {
 constexpr double kFadeStep = 0.25;
 
 ClipSource clipSource(const std::string& path, const MediaFileFacts& facts, std::string role) {
-    return ClipSource{path, facts, kykit::fu_getFileNameFromPath(path), std::move(role)};
+    return ClipSource{path, facts, std::filesystem::path(path).filename().string(), std::move(role)};
 }
 
 double gainToDb(double gain) {

@@ -4,6 +4,7 @@
 // the fixed mode's threshold).
 #include "project/duck_settings.h"
 #include "speech/detection_mode.h"
+#include "speech/speech_settings.h"
 
 namespace quelvo {
 
@@ -30,6 +31,10 @@ struct QVRoll {
     // Travels with the timings so that a job's copy holds every setting it uses.
     DetectionMode detection = DetectionMode::threshold;
     bool operator==(const QVRoll&) const = default;
+    // Speech detection takes what it needs from the record; the conversion
+    // is implicit because every job, preview and command passes the record
+    // it holds as it is.
+    operator SpeechSettings() const { return {detection, threshold, preFadeIn, postFadeOut}; }
 };
 
 // The record as the stored settings give it now (each window split by its

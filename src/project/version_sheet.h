@@ -8,28 +8,34 @@
 
 namespace kymovie {
 
+// The two Final Cut Pro project versions: 1.6 for older versions, 1.9 for
+// Final Cut Pro 10.6 and later. The numbers are the ones the settings store
+// keeps for a remembered choice.
+enum class FcpxmlVersion { v1_6 = 0, v1_9 = 1 };
+
 class FCP106ExportOptionsVC {
-public:
-    // Index 0: older versions (legacy FCPXML 1.6); index 1: Final Cut Pro 10.6
-    // and later (FCPXML 1.9).
-    // `cancelled`: the user dismissed the question; nothing is written.
-    enum class Version { olderVersions = 0, fcp106 = 1, cancelled = -1 };
-    using Callback = std::function<void(Version)>;
+  public:
+    using Version = FcpxmlVersion;
+    // Nothing: the user dismissed the question, and nothing is written.
+    using Answer = std::optional<FcpxmlVersion>;
+    using Callback = std::function<void(Answer)>;
 
     virtual ~FCP106ExportOptionsVC() = default;
     // presenter is the window the sheet is attached to (opaque to the core).
-    virtual void showSheet(void* currentController, std::optional<Version> defaultSelected,
+    virtual void showSheet(void* currentController, std::optional<FcpxmlVersion> defaultSelected,
                            Callback callback) = 0;
 };
 
-// A sheet that always answers the same version at once (command line, tests).
+// A sheet that always gives the same answer at once (command line, tests).
 class FixedVersionSheet : public FCP106ExportOptionsVC {
-public:
-    explicit FixedVersionSheet(Version version) : m_version(version) {}
-    void showSheet(void*, std::optional<Version>, Callback callback) override { callback(m_version); }
+  public:
+    explicit FixedVersionSheet(Answer answer) : m_answer(answer) {}
+    void showSheet(void*, std::optional<FcpxmlVersion>, Callback callback) override {
+        callback(m_answer);
+    }
 
-private:
-    Version m_version;
+  private:
+    Answer m_answer;
 };
 
 } // namespace kymovie

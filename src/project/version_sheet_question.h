@@ -13,10 +13,10 @@ class VersionSheetQuestion : public FormatQuestion {
         : m_sheet(sheet), m_presenter(presenter) {}
 
     void ask(std::optional<ProjectFormat>, Callback callback) override {
-        using Version = kymovie::FCP106ExportOptionsVC::Version;
-        m_sheet.showSheet(m_presenter, std::nullopt, [callback](Version v) {
-            if (v == Version::cancelled) return callback(std::nullopt);
-            callback(v == Version::fcp106 ? ProjectFormat::fcpxml19 : ProjectFormat::fcpxml16);
+        using kymovie::FcpxmlVersion;
+        m_sheet.showSheet(m_presenter, std::nullopt, [callback](std::optional<FcpxmlVersion> v) {
+            if (!v) return callback(std::nullopt);
+            callback(*v == FcpxmlVersion::v1_9 ? ProjectFormat::fcpxml19 : ProjectFormat::fcpxml16);
         });
     }
 

@@ -50,18 +50,18 @@ kyaudio::LevelParameters musicLevelParameters(double threshold) {
     return parameters;
 }
 
-kyaudio::ClusterList closeGaps(const kyaudio::ClusterList& clusters, const QVRoll& rolls) {
+kyaudio::ClusterList closeGaps(const kyaudio::ClusterList& clusters, const SpeechSettings& speech) {
     const kyaudio::ClusterList widened =
-        kyaudio::expandclusterList(clusters, rolls.preFadeIn, rolls.postFadeOut, 0.0);
-    return kyaudio::expandclusterList(widened, -rolls.preFadeIn, -rolls.postFadeOut, 0.0);
+        kyaudio::expandclusterList(clusters, speech.fadeBefore, speech.fadeAfter, 0.0);
+    return kyaudio::expandclusterList(widened, -speech.fadeBefore, -speech.fadeAfter, 0.0);
 }
 
-SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const QVRoll& rolls,
+SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const SpeechSettings& speech,
                                const kyaudio::Parallelism& parallelism) {
-    if (rolls.detection == DetectionMode::automatic) return analyzeAutomatically(dialoguePath, parallelism);
+    if (speech.detection == DetectionMode::automatic) return analyzeAutomatically(dialoguePath, parallelism);
     SpeechAnalysis analysis =
-        fromLevels(kyaudio::analyzeLevels(dialoguePath, dialogueLevelParameters(rolls.threshold), parallelism));
-    analysis.detection.threshold = rolls.threshold;
+        fromLevels(kyaudio::analyzeLevels(dialoguePath, dialogueLevelParameters(speech.threshold), parallelism));
+    analysis.detection.threshold = speech.threshold;
     return analysis;
 }
 
@@ -78,10 +78,10 @@ kyaudio::ClusterList automaticSpeech(const kyaudio::SpeechFeatures& features, do
     return shapeAutomaticSegments(decision.segments, tuning, duration);
 }
 
-SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const QVRoll& rolls,
+SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const SpeechSettings& speech,
                                   const kyaudio::Parallelism& parallelism) {
-    SpeechAnalysis analysis = analyzeDialogue(dialoguePath, rolls, parallelism);
-    if (analysis.status) analysis.clusters = closeGaps(analysis.clusters, rolls);
+    SpeechAnalysis analysis = analyzeDialogue(dialoguePath, speech, parallelism);
+    if (analysis.status) analysis.clusters = closeGaps(analysis.clusters, speech);
     return analysis;
 }
 

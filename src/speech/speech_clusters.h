@@ -7,7 +7,7 @@
 #include "base/result.h"
 #include "media/audio_file.h"
 #include "media/parallelism.h"
-#include "project/qv_roll.h"
+#include "speech/speech_settings.h"
 
 namespace kyaudio {
 struct SpeechFeatures;
@@ -46,15 +46,15 @@ kyaudio::LevelParameters dialogueLevelParameters(double threshold);
 // The music analysis's settings: as the dialogue's but decay 0.
 kyaudio::LevelParameters musicLevelParameters(double threshold = kMusicThreshold);
 
-// Joins speech intervals closer than preFadeIn + postFadeOut (the music would
+// Joins speech intervals closer than fadeBefore + fadeAfter (the music would
 // not have time to come back between them); every other edge stays where it
 // was. Widens by the fades and narrows back, as the ducking envelope sees it.
-kyaudio::ClusterList closeGaps(const kyaudio::ClusterList& clusters, const QVRoll& rolls);
+kyaudio::ClusterList closeGaps(const kyaudio::ClusterList& clusters, const SpeechSettings& speech);
 
 // The dialogue's speech as the job sees it before gap closing: at
-// rolls.threshold in threshold mode, else found by the automatic detector
+// speech.threshold in threshold mode, else found by the automatic detector
 // (one decoding run either way), shaped with the dialogue settings' fades.
-SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const QVRoll& rolls,
+SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const SpeechSettings& speech,
                                const kyaudio::Parallelism& parallelism = {});
 
 // The automatic detection's speech from a recording's measured features,
@@ -64,8 +64,8 @@ SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const QVRoll& ro
 kyaudio::ClusterList automaticSpeech(const kyaudio::SpeechFeatures& features, double duration,
                                      DetectionFigures* figures = nullptr);
 
-// analyzeDialogue, then gaps closed with the rolls' timings.
-SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const QVRoll& rolls,
+// analyzeDialogue, then gaps closed with the settings' fades.
+SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const SpeechSettings& speech,
                                   const kyaudio::Parallelism& parallelism = {});
 // Where the music is audible at all.
 SpeechAnalysis findMusicClusters(const std::string& musicPath, double threshold = kMusicThreshold,

@@ -13,8 +13,8 @@ kyaudio::ClusterList uniteSpeech(const std::vector<kyaudio::ClusterList>& perFil
 }
 
 kyaudio::ClusterList duckedSpeech(const std::vector<kyaudio::ClusterList>& perFile,
-                                  const QVRoll& rolls) {
-    return closeGaps(uniteSpeech(perFile), rolls);
+                                  const SpeechSettings& speech) {
+    return closeGaps(uniteSpeech(perFile), speech);
 }
 
 } // namespace quelvo

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/cluster.h"
-#include "project/qv_roll.h"
+#include "speech/speech_settings.h"
 
 namespace quelvo {
 
@@ -15,8 +15,8 @@ namespace quelvo {
 // over one another, sorted, overlapping or touching intervals joined.
 kyaudio::ClusterList uniteSpeech(const std::vector<kyaudio::ClusterList>& perFile);
 
-// The union with the rolls' gap closing: what the music ducks under.
+// The union with its gaps closed (closeGaps): what the music ducks under.
 kyaudio::ClusterList duckedSpeech(const std::vector<kyaudio::ClusterList>& perFile,
-                                  const QVRoll& rolls);
+                                  const SpeechSettings& speech);
 
 } // namespace quelvo

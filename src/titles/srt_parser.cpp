@@ -74,10 +74,10 @@ void removeIgnoredTags(std::string& t, const Ignore& ignore) {
 }
 
 std::string normalizeText(std::string_view text, const FCPXML_Titles_Settings& settings) {
-    std::string t = kykit::strUt_searchAndReplace(text, "\r", "");
+    std::string t = kykit::replace(text, "\r", "", false);
     for (;;) {
         const size_t before = t.size();
-        t = kykit::strUt_searchAndReplace(t, "\n\n\n", "\n\n");
+        t = kykit::replace(t, "\n\n\n", "\n\n", false);
         // Every replacement shortens the text, so the size tells whether the pass changed it.
         const bool changed = t.size() != before;
         removeIgnoredTags(t, settings.ignore);
@@ -105,7 +105,8 @@ bool isBlank(std::string_view line) { return line.find_first_not_of(" \t") == st
 std::optional<int64_t> blockNumber(std::string_view s) {
     const int64_t p = strUt_position(s, "\n");
     if (p < 0) return std::nullopt;
-    const std::string digits = kykit::strUt_acceptChars(strUt_getSubString(s, 0, p), "0123456789", "");
+    std::string digits = strUt_getSubString(s, 0, p);
+    std::erase_if(digits, [](char c) { return c < '0' || c > '9'; });
     if (digits.empty()) return std::nullopt;
     return kykit::toInt(digits);
 }
@@ -225,9 +226,10 @@ std::string splitBlockText(std::string_view block, int64_t length) {
 }
 
 double parseTimecode(std::string_view t) {
-    std::string s = kykit::strUt_searchAndReplace(t, ",", ".");
-    s = kykit::strUt_searchAndReplace(s, "\n", "");
-    if (kykit::strUt_getChar(s, 1) == ":") s = "0" + s;
+    std::string s(t);
+    std::replace(s.begin(), s.end(), ',', '.');
+    std::erase(s, '\n');
+    if (s.size() > 1 && s[1] == ':') s = "0" + s;
     // Hours of 100 and more take more than two columns: every digit before
     // the first colon counts, and the later columns move along with it.
     const size_t digits =

@@ -34,7 +34,7 @@ std::string projectNameIn(const std::string& xml) {
     std::string name = xml.substr(start, end - start);
     for (const auto& [entity, text] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""},
                                        {"&apos;", "'"}, {"&amp;", "&"}})
-        name = kykit::strUt_searchAndReplace(name, entity, text);
+        name = kykit::replace(name, entity, text, false);
     return name;
 }
 

@@ -1,5 +1,6 @@
 #include "writers/fcpxml_audio.h"
 
+#include <filesystem>
 #include <cmath>
 
 #include "base/files.h"
@@ -47,7 +48,7 @@ std::string decibels(double db) {
 }
 
 std::string fileNameWithoutExtension(const std::string& path) {
-    return kykit::fu_getFileNameWithoutExtension(kykit::fu_getFileNameFromPath(path));
+    return std::filesystem::path(path).stem().string();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "writers/qv_fcpxml.h"
 
+#include <filesystem>
 #include <algorithm>
 
 #include "base/files.h"
@@ -136,7 +137,7 @@ std::string QVFCPXML::makeVideoSpeakerAsset(const VideoSourceFacts& video) const
     const ClipSource& s = dialogue().source;
     const VideoDialogueTimes times = videoDialogueTimes(*m_project, '"');
     return std::string("<asset id=\"") + kSpeakerId + "\" name=\"" +
-           attr(kykit::fu_getFileNameWithoutExtension(s.name)) + "\" start=" + times.assetStart +
+           attr(std::filesystem::path(s.name).replace_extension().string()) + "\" start=" + times.assetStart +
            " duration=" + times.assetDuration +
            videoAssetAttributes(video, kVideoFormatId, '"', true) +
            "><media-rep kind=\"original-media\" src=\"" + attr(FU::fcpxmlPercEnc(s.path)) +

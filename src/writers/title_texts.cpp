@@ -18,9 +18,7 @@ std::string num(double x) { return kykit::string(x); }
 std::string num(int64_t x) { return kykit::string(x); }
 
 std::string escapeTitleText(std::string_view text) {
-    std::string t = kykit::strUt_searchAndReplace(xmlSafeText(text), "&", "&amp;");
-    t = kykit::strUt_searchAndReplace(t, "<", "&lt;");
-    return kykit::strUt_searchAndReplace(t, ">", "&gt;");
+    return kykit::xmlEscapeText(text);
 }
 
 std::string xmlSafeText(std::string_view text) { return kymovie::FCPXMLUtils::xmlSafeText(text); }
@@ -29,7 +27,7 @@ std::string attributeText(std::string_view text) { return kykit::customPercEnc(x
 
 std::string commentText(std::string_view text) {
     std::string t = xmlSafeText(text);
-    while (kykit::contains(t, "--")) t = kykit::strUt_searchAndReplace(t, "--", "- -");
+    while (kykit::contains(t, "--")) t = kykit::replace(t, "--", "- -", false);
     return t;
 }
 

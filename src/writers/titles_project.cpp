@@ -1,5 +1,7 @@
 #include "writers/titles_project.h"
 
+#include <filesystem>
+
 #include "base/files.h"
 #include "base/services.h"
 #include "writers/fcpxml_video_fragments.h"
@@ -12,7 +14,7 @@ std::string projectComment(const std::string& srtPath) {
 }
 
 std::string defaultProjectPath(const std::string& srtPath) {
-    return kykit::fu_getFileNameWithoutExtension(srtPath) + ".fcpxml";
+    return std::filesystem::path(srtPath).replace_extension().string() + ".fcpxml";
 }
 
 std::string defaultEventName(const std::string& srtPath) { return kymovie::urlName(srtPath); }

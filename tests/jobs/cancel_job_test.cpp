@@ -81,7 +81,7 @@ TEST_F(CancelJob, MidAnalysisTheDecodingStopsAndNothingIsWritten) {
         rolls.detection = mode;
         JobOptions options;
         options.cancel = token;
-        kymovie::FixedVersionSheet sheet(kymovie::FCP106ExportOptionsVC::Version::fcp106);
+        kymovie::FixedVersionSheet sheet(kymovie::FcpxmlVersion::v1_9);
         const auto started = std::chrono::steady_clock::now();
         const DuckOutcome out = runJob(m_talk, m_bed, "", rolls, &status, sheet, options);
         const double seconds =
@@ -98,7 +98,7 @@ TEST_F(CancelJob, BeforeItStartsOrDuringTheQuestionNothingIsWritten) {
     early.cancel();
     JobOptions options;
     options.cancel = early;
-    kymovie::FixedVersionSheet sheet(kymovie::FCP106ExportOptionsVC::Version::fcp106);
+    kymovie::FixedVersionSheet sheet(kymovie::FcpxmlVersion::v1_9);
     expectCancelledAndNothingWritten(
         runJob(m_talk, m_bed, "", QVRoll{0.3, 0.3, 0.3, 0.7, -24}, nullptr, sheet, options));
 

@@ -14,7 +14,7 @@
 using namespace quelvo;
 using namespace quelvo::test;
 using namespace std::chrono_literals;
-using Version = kymovie::FCP106ExportOptionsVC::Version;
+using Version = kymovie::FcpxmlVersion;
 
 namespace {
 
@@ -97,7 +97,7 @@ TEST(DuckJob, ProjectPathIsTheDialoguePathWithTheFormatsExtension) {
 TEST(DuckJob, BothVersionsLandNextToTheDialogueValidWithFourKeyframesPerCluster) {
     QUELVO_REQUIRE_CORPUS_SPEECH();
     for (const auto& [version, format] :
-         {std::pair{Version::fcp106, std::string("1.9")}, std::pair{Version::olderVersions, std::string("1.6")}}) {
+         {std::pair{Version::v1_9, std::string("1.9")}, std::pair{Version::v1_6, std::string("1.6")}}) {
         Case c("dev04_pauses_m4a.m4a", "dev_music_gaps.wav", false);
         kymovie::FixedVersionSheet sheet(version);
         const DuckOutcome out = c.run(sheet);
@@ -118,7 +118,7 @@ TEST(DuckJob, BothVersionsLandNextToTheDialogueValidWithFourKeyframesPerCluster)
 TEST(DuckJob, FillerClipsSitExactlyInTheMusicsSilentStretches) {
     QUELVO_REQUIRE_CORPUS_SPEECH();
     // The music sounds over [0, 8], [10, 19] and [22, 32]: two silences.
-    for (const Version version : {Version::fcp106, Version::olderVersions}) {
+    for (const Version version : {Version::v1_9, Version::v1_6}) {
         Case c("dev01_clean_wav48k_stereo.wav", "dev_music_gaps.wav", true);
         kymovie::FixedVersionSheet sheet(version);
         const DuckOutcome out = c.run(sheet);
@@ -143,7 +143,7 @@ TEST(DuckJob, StageTextsInOrderWithOrWithoutAFiller) {
     {
         Case c("dev06_synthetic_espeak_wav22k.wav", "dev_music_real.mp3", false);
         RecordingStatus status;
-        kymovie::FixedVersionSheet sheet(Version::olderVersions);
+        kymovie::FixedVersionSheet sheet(Version::v1_6);
         ASSERT_TRUE(c.run(sheet, &status).success);
         EXPECT_EQ(status.texts(), (std::vector<std::string>{kStageInitializing, kStageMetadata,
                                                             kStageAnalyzing, kStageFiltering,
@@ -152,7 +152,7 @@ TEST(DuckJob, StageTextsInOrderWithOrWithoutAFiller) {
     {
         Case c("dev06_synthetic_espeak_wav22k.wav", "dev_music_gaps.wav", true);
         RecordingStatus status;
-        kymovie::FixedVersionSheet sheet(Version::olderVersions);
+        kymovie::FixedVersionSheet sheet(Version::v1_6);
         ASSERT_TRUE(c.run(sheet, &status).success);
         EXPECT_EQ(status.texts(), (std::vector<std::string>{kStageInitializing, kStageMetadata,
                                                             kStageAnalyzing, kStageFiltering,
@@ -164,7 +164,7 @@ TEST(DuckJob, ALateAnswerFromAnotherThreadIsWaitedForAndTheJobKeepsItsCopies) {
     Case c("dev02_pinknoise_wav44k_mono.wav", "dev_music_real.mp3", false);
     QVRoll shared = kDefaultRolls;
     // The preferences change while the sheet is open: the running job keeps its copy.
-    LateSheet sheet(Version::fcp106, [&shared] { shared.preFadeIn = 2.0; shared.postFadeOut = 5.0; });
+    LateSheet sheet(Version::v1_9, [&shared] { shared.preFadeIn = 2.0; shared.postFadeOut = 5.0; });
     const DuckOutcome out = c.run(sheet, nullptr, shared);
     ASSERT_TRUE(out.success) << out.message;
     EXPECT_EQ(sheet.shown, 1);
@@ -183,7 +183,7 @@ TEST(DuckJob, ADialogueWithoutSpeechStillGivesAValidProject) {
     TempDir dir;
     const fs::path silence = dir / "silence.wav";
     ASSERT_EQ(runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "1", silence.string(), "trim", "0", "3"}).exitCode, 0);
-    kymovie::FixedVersionSheet sheet(Version::fcp106);
+    kymovie::FixedVersionSheet sheet(Version::v1_9);
     const DuckOutcome out = test::runJob(silence.string(), silence.string(), "", kDefaultRolls, nullptr, sheet);
     ASSERT_TRUE(out.success) << out.message;
     EXPECT_EQ(out.clusters, 0);
@@ -214,7 +214,7 @@ TEST(DuckJob, UnreadableInputsFailWithOneSentenceAndWriteNothing) {
         {g, g, (dir / "noise.wav").string(), "filler"},
     };
     for (const Bad& bad : cases) {
-        for (const Version version : {Version::fcp106, Version::olderVersions}) {
+        for (const Version version : {Version::v1_9, Version::v1_6}) {
             kymovie::FixedVersionSheet sheet(version);
             const DuckOutcome out = test::runJob(bad.dialogue, bad.music, bad.filler, kDefaultRolls, nullptr, sheet);
             EXPECT_FALSE(out.success) << bad.dialogue;
@@ -235,7 +235,7 @@ TEST(DuckJob, AnOutputThatCannotBeWrittenFailsAndLeavesNothing) {
     writeFile(dir / "blocker", "a file where a folder should be");
     test::JobOptions options;
     options.outputPath = (dir / "blocker" / "out.fcpxml").string();
-    for (const Version version : {Version::fcp106, Version::olderVersions}) {
+    for (const Version version : {Version::v1_9, Version::v1_6}) {
         kymovie::FixedVersionSheet sheet(version);
         const DuckOutcome out = test::runJob(good.string(), good.string(), "", kDefaultRolls, nullptr, sheet, options);
         EXPECT_FALSE(out.success);
@@ -272,7 +272,7 @@ TEST(CutInputsRegression, MusicOrFillerCutShortStopsTheJob) {
         const std::string cut = (dir / name).string();
         for (const bool asFiller : {false, true}) {
             SCOPED_TRACE(name + (asFiller ? " as filler" : " as music"));
-            kymovie::FixedVersionSheet sheet(Version::fcp106);
+            kymovie::FixedVersionSheet sheet(Version::v1_9);
             const DuckOutcome out = test::runJob(talk.string(), asFiller ? bed.string() : cut, asFiller ? cut : "", kRolls, nullptr, sheet);
             EXPECT_FALSE(out.success);
             const std::string expected =
@@ -282,7 +282,7 @@ TEST(CutInputsRegression, MusicOrFillerCutShortStopsTheJob) {
         }
     }
     // The whole files still make a project.
-    kymovie::FixedVersionSheet sheet(Version::fcp106);
+    kymovie::FixedVersionSheet sheet(Version::v1_9);
     const DuckOutcome out = test::runJob(talk.string(), bed.string(), bed.string(), kRolls, nullptr, sheet);
     EXPECT_TRUE(out.success) << out.message;
 }

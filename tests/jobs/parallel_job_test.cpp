@@ -11,7 +11,7 @@
 
 using namespace quelvo;
 using namespace quelvo::test;
-using Version = kymovie::FCP106ExportOptionsVC::Version;
+using Version = kymovie::FcpxmlVersion;
 
 namespace {
 
@@ -55,7 +55,7 @@ TEST(ParallelJob, AnyNumberOfJobsGivesTheOneJobOutcomeAndProject) {
         if (!fixedDepth) options.underLU = 12;
         options.outputPath = (dir / ("jobs" + std::to_string(n) + ".fcpxml")).string();
         ThreadCheckingStatus status;
-        kymovie::FixedVersionSheet sheet(Version::fcp106);
+        kymovie::FixedVersionSheet sheet(Version::v1_9);
         JobRun r;
         r.outcome = test::runJob(dialogue, music, filler, kRolls, &status, sheet, options);
         EXPECT_EQ(status.fromOtherThreads, 0) << n << " jobs";
@@ -106,7 +106,7 @@ TEST(ParallelJob, TheDialoguesFailureIsReportedFirstAsWithOneJob) {
         for (const int n : {1, 2}) {
             test::JobOptions options;
             options.parallelism = jobs(n);
-            kymovie::FixedVersionSheet sheet(Version::fcp106);
+            kymovie::FixedVersionSheet sheet(Version::v1_9);
             const DuckOutcome out = test::runJob(bad.dialogue, bad.music, good.string(), kRolls, nullptr, sheet, options);
             EXPECT_FALSE(out.success);
             EXPECT_EQ(out.unreadableRole, bad.role) << out.message;

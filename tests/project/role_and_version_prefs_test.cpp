@@ -62,14 +62,14 @@ TEST(KyFCP106Prefs, FlagsAndTheRememberedChoiceSurviveARestart) {
     auto& prefs = KyFCP106Prefs::shared();
     prefs.setPreferFCP106(false);
     prefs.setRememberMyChoice(true);
-    prefs.setRememberedChoice(FCP106ExportOptionsVC::Version::olderVersions);
+    prefs.setRememberedChoice(FcpxmlVersion::v1_6);
     restart();
     EXPECT_FALSE(prefs.preferFCP106());
     EXPECT_TRUE(prefs.rememberMyChoice());
-    EXPECT_EQ(prefs.rememberedChoice(), FCP106ExportOptionsVC::Version::olderVersions);
-    prefs.setRememberedChoice(FCP106ExportOptionsVC::Version::fcp106);
+    EXPECT_EQ(prefs.rememberedChoice(), FcpxmlVersion::v1_6);
+    prefs.setRememberedChoice(FcpxmlVersion::v1_9);
     restart();
-    EXPECT_EQ(prefs.rememberedChoice(), FCP106ExportOptionsVC::Version::fcp106);
+    EXPECT_EQ(prefs.rememberedChoice(), FcpxmlVersion::v1_9);
 }
 
 TEST(KyFCP106Prefs, AnyEditorsNumberIsKeptAndOnlyTheVersionsReadAsVersions) {
@@ -88,11 +88,11 @@ TEST(KyFCP106Prefs, AnyEditorsNumberIsKeptAndOnlyTheVersionsReadAsVersions) {
 }
 
 TEST(FixedVersionSheet, AnswersOnceAtOnce) {
-    FixedVersionSheet sheet(FCP106ExportOptionsVC::Version::fcp106);
+    FixedVersionSheet sheet(FcpxmlVersion::v1_9);
     int calls = 0;
-    sheet.showSheet(nullptr, std::nullopt, [&](FCP106ExportOptionsVC::Version v) {
+    sheet.showSheet(nullptr, std::nullopt, [&](std::optional<FcpxmlVersion> v) {
         ++calls;
-        EXPECT_EQ(v, FCP106ExportOptionsVC::Version::fcp106);
+        EXPECT_EQ(v, FcpxmlVersion::v1_9);
     });
     EXPECT_EQ(calls, 1);
 }

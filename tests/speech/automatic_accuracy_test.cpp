@@ -13,6 +13,7 @@
 // apart until the detector meets them).
 #include <gtest/gtest.h>
 
+#include "project/qv_roll.h"
 #include "speech/speech_clusters.h"
 #include "support/corpus_scoring.h"
 #include "support/test_support.h"

@@ -20,6 +20,7 @@
 #include <nlohmann/json.hpp>
 
 #include "media/pcm_stream.h"
+#include "project/qv_roll.h"
 #include "speech/speech_clusters.h"
 #include "speech/speech_union.h"
 #include "support/corpus_scoring.h"

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "project/qv_roll.h"
 #include "speech/speech_clusters.h"
 #include "support/test_support.h"
 

@@ -1,6 +1,7 @@
 // The job's analysis steps: gap closing, dialogue and music clusters.
 #include <gtest/gtest.h>
 
+#include "project/qv_roll.h"
 #include "speech/speech_clusters.h"
 #include "support/test_support.h"
 

@@ -4,6 +4,7 @@
 // line; edits join, undo and redo.
 #include <gtest/gtest.h>
 
+#include "project/qv_roll.h"
 #include "speech/speech_corrections.h"
 #include "speech/speech_labels.h"
 #include "speech/speech_union.h"

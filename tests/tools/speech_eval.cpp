@@ -12,6 +12,7 @@
 #include <string>
 
 #include "media/speech_features.h"
+#include "project/qv_roll.h"
 #include "speech/automatic_detector.h"
 #include "speech/speech_clusters.h"
 #include "support/corpus_scoring.h"

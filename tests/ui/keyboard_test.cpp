@@ -28,7 +28,7 @@ namespace quelvo::test {
 namespace {
 
 using kyui::QuelvoMainVC;
-using Version = kymovie::FCP106ExportOptionsVC::Version;
+using Version = kymovie::FcpxmlVersion;
 
 // Holds the job at the version question until the test lets it go.
 class HeldVersionSheet : public kymovie::FCP106ExportOptionsVC {
@@ -36,7 +36,7 @@ public:
     void showSheet(void*, std::optional<Version>, Callback callback) override {
         asked = true;
         m_release.get_future().wait();
-        callback(Version::fcp106);
+        callback(Version::v1_9);
     }
     void release() { m_release.set_value(); }
     std::atomic<bool> asked{false};

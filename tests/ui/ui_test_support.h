@@ -52,18 +52,18 @@ public:
 // that asks, and remembers who asked.
 class AnsweringVersionSheet : public kymovie::FCP106ExportOptionsVC {
 public:
-    explicit AnsweringVersionSheet(Version version) : m_version(version) {}
+    explicit AnsweringVersionSheet(Answer answer) : m_version(answer) {}
     void showSheet(void* currentController, std::optional<Version>, Callback callback) override {
         ++asked;
         presenter = currentController;
         callback(m_version);
     }
-    void answerWith(Version version) { m_version = version; }
+    void answerWith(Answer answer) { m_version = answer; }
     std::atomic<int> asked{0};
     std::atomic<void*> presenter{nullptr};
 
 private:
-    std::atomic<Version> m_version;
+    std::atomic<Answer> m_version;
 };
 
 // Runs the event loop until done() holds or timeoutMs passed; true when it held.
@@ -99,7 +99,7 @@ protected:
 
     ScriptedAlerts alerts;
     RecordingNotifications notifications;
-    AnsweringVersionSheet versionSheet{kymovie::FCP106ExportOptionsVC::Version::fcp106};
+    AnsweringVersionSheet versionSheet{kymovie::FcpxmlVersion::v1_9};
     kyui::KyWindow* window = nullptr;
 
 private:

@@ -24,7 +24,7 @@
 namespace quelvo::test {
 namespace {
 
-using Version = kymovie::FCP106ExportOptionsVC::Version;
+using Version = kymovie::FcpxmlVersion;
 
 class WholeJobTest : public UiTest {
 protected:
@@ -80,7 +80,7 @@ TEST_F(WholeJobTest, DialogueAndMusicBecomeAValidProjectNextToTheDialogue) {
 }
 
 TEST_F(WholeJobTest, OlderVersionsGetTheLegacyDocumentWithFillerClips) {
-    versionSheet.answerWith(Version::olderVersions);
+    versionSheet.answerWith(Version::v1_6);
     kyui::QuelvoMainVC* vc = showMainWindow();
     const std::string talk = copyRecording(dir, "dialogue/dev04_pauses_m4a.m4a");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
@@ -134,7 +134,7 @@ TEST_F(WholeJobTest, CancelInTheVersionQuestionWritesNothingAndThePanelSaysSo) {
     const std::string talk =
         copyRecording(dir, "dialogue/dev06_synthetic_espeak_wav22k.wav", "voice.wav");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
-    versionSheet.answerWith(Version::cancelled);
+    versionSheet.answerWith(std::nullopt);
     runJob(vc, talk, music, "");
     EXPECT_TRUE(alerts.shown.empty());
     EXPECT_TRUE(notifications.posted.empty());

@@ -2,6 +2,7 @@
 // sheet is answered by --format; defaults come from the same preferences as
 // the desktop program; stage texts go to standard error, and standard output
 // carries only the result (the project's path, or the --json summary).
+#include <filesystem>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -235,7 +236,7 @@ DuckLevels resolveDuckLevels(const DuckOptions& o) {
     levels.toZero = o.toZero || storedFlag(settings::kDecreaseToZero);
     const std::string first = o.dialogue.empty() ? "" : o.dialogue.front();
     levels.name = o.name.value_or(
-        kykit::fu_getFileNameWithoutExtension(kykit::fu_getFileNameFromPath(first)));
+        std::filesystem::path(first).stem().string());
     levels.underLU = o.under ? o.under : mix::storedUnderLU();
     return levels;
 }

@@ -32,17 +32,17 @@ void printWarning(const std::string& message) {
     std::cerr << "quelvo-cli: warning: " << oneLine(message) << std::endl;
 }
 
-kymovie::FCP106ExportOptionsVC::Version chosenVersion(const std::optional<std::string>& format) {
-    using Version = kymovie::FCP106ExportOptionsVC::Version;
-    if (format) return *format == "1.6" ? Version::olderVersions : Version::fcp106;
+kymovie::FcpxmlVersion chosenVersion(const std::optional<std::string>& format) {
+    using Version = kymovie::FcpxmlVersion;
+    if (format) return *format == "1.6" ? Version::v1_6 : Version::v1_9;
     const auto& prefs = kymovie::KyFCP106Prefs::shared();
     if (prefs.rememberMyChoice())
         if (const auto remembered = prefs.rememberedChoice()) return *remembered;
-    return prefs.preferFCP106() ? Version::fcp106 : Version::olderVersions;
+    return prefs.preferFCP106() ? Version::v1_9 : Version::v1_6;
 }
 
 ProjectFormat answeredFormat() {
-    return chosenVersion(std::nullopt) == kymovie::FCP106ExportOptionsVC::Version::fcp106 ? ProjectFormat::fcpxml19
+    return chosenVersion(std::nullopt) == kymovie::FcpxmlVersion::v1_9 ? ProjectFormat::fcpxml19
                                                                                           : ProjectFormat::fcpxml16;
 }
 } // namespace quelvo::cli

@@ -4,6 +4,8 @@
 // was written.
 #include "app/cli/plot_output.h"
 
+#include <filesystem>
+
 #include "base/files.h"
 #include "preview/preview_geometry.h"
 #include "preview/svg_writer.h"
@@ -25,7 +27,7 @@ kykit::Status writeDuckPlot(const std::string& path, const ProjectDescription& p
     }
     const preview::Viewport view = preview::fitViewport(scene.duration(), 1600, 360);
     const std::string title =
-        kykit::fu_getFileNameFromPath(dialogue) + " / " + kykit::fu_getFileNameFromPath(music);
+        std::filesystem::path(dialogue).filename().string() + " / " + std::filesystem::path(music).filename().string();
     kykit::Status written =
         preview::writePreviewSvg(path, preview::layoutPreview(scene, view), title);
     if (!written)

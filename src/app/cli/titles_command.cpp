@@ -82,7 +82,7 @@ TitlesOutcome writeTitles(const TitlesOptions& o, const std::vector<KySRTTitle>&
                           const std::optional<FCPXML_Titles_Settings>& settings,
                           const std::string& output) {
     TitlesOutcome outcome;
-    const bool useV19 = chosenVersion(o.format) == kymovie::FCP106ExportOptionsVC::Version::fcp106;
+    const bool useV19 = chosenVersion(o.format) == kymovie::FcpxmlVersion::v1_9;
     const std::string event = o.event.value_or(titles::defaultEventName(o.file));
     FCPXML_Titles project = settings ? FCPXML_Titles(event, cues, o.video, *settings)
                                      : FCPXML_Titles(event, cues, o.video);
@@ -227,7 +227,7 @@ int runTitles(const TitlesOptions& options) {
     for (const std::string& warning : outcome.warnings)
         printWarning(warning);
     const bool useV19 = captions || chosenVersion(options.format) ==
-                                        kymovie::FCP106ExportOptionsVC::Version::fcp106;
+                                        kymovie::FcpxmlVersion::v1_9;
     if (options.json) {
         const nlohmann::ordered_json out = {{"output", kykit::fu_absolutePath(output)},
                                             {"format", useV19 ? "1.9" : "1.6"},
