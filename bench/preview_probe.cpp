@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
     const auto sound = quelvo::findMusicClusters(music);
     const double today = since(t1);
     // The same in automatic detection.
-    quelvo::QVRoll automatic = settings.rolls;
+    quelvo::EnvelopeTiming automatic = settings.rolls;
     const auto t2 = Clock::now();
     const auto found = quelvo::findSpeechClusters(dialogue, automatic);
     const auto sound2 = quelvo::findMusicClusters(music);

@@ -20,19 +20,19 @@ namespace kykit {
 
 namespace fs = std::filesystem;
 
-bool fu_fileExists(const std::string& path, int minSizeInKB) {
+bool fileExists(const std::string& path, int minSizeInKB) {
     if (path.empty()) return false;
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     return st.st_size >= static_cast<off_t>(minSizeInKB) * 1024;
 }
 
-std::string fu_getFileNameFromPath(std::string_view path) {
+std::string fileNameOf(std::string_view path) {
     const size_t slash = path.rfind('/');
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
-std::string fu_getFileNameWithoutExtension(std::string_view path) {
+std::string pathWithoutExtension(std::string_view path) {
     const size_t slash = path.rfind('/');
     const size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
     const size_t dot = path.rfind('.');
@@ -221,11 +221,11 @@ Status commitTemporaryFile(const std::string& temporaryPath, const std::string& 
     return putInPlace(temporaryPath, path, ok, err);
 }
 
-Status fu_writeTextToFile(const std::string& filePath, std::string_view text) {
+Status writeTextFile(const std::string& filePath, std::string_view text) {
     return atomicWriteFile(filePath, text);
 }
 
-bool fu_readBytes(const std::string& path, std::string& bytes, std::string* error) {
+bool readFileBytes(const std::string& path, std::string& bytes, std::string* error) {
     bytes.clear();
     // Without O_NONBLOCK, opening a named pipe waits for a writer that may
     // never come; the type check below then turns it away.
@@ -257,9 +257,9 @@ bool fu_readBytes(const std::string& path, std::string& bytes, std::string* erro
     return true;
 }
 
-std::string fu_readTextFile(const std::string& path) {
+std::string readTextFile(const std::string& path) {
     std::string bytes;
-    if (!fu_readBytes(path, bytes)) return {};
+    if (!readFileBytes(path, bytes)) return {};
     if (startsWith(bytes, "\xEF\xBB\xBF")) bytes.erase(0, 3);
     else if (startsWith(bytes, "\xFF\xFE")) return decodeUtf16(std::string_view(bytes).substr(2), false);
     else if (startsWith(bytes, "\xFE\xFF")) return decodeUtf16(std::string_view(bytes).substr(2), true);
@@ -275,7 +275,7 @@ std::string fileTimeStamp() {
     return buf;
 }
 
-std::string fu_absolutePath(const std::string& path) {
+std::string absolutePathOf(const std::string& path) {
     if (path.empty()) return path;
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), ec);

@@ -13,19 +13,19 @@
 namespace kykit {
 
 // True when a regular file is at path and holds at least minSizeInKB KiB.
-bool fu_fileExists(const std::string& path, int minSizeInKB = 0);
+bool fileExists(const std::string& path, int minSizeInKB = 0);
 // The last path component.
-std::string fu_getFileNameFromPath(std::string_view path);
+std::string fileNameOf(std::string_view path);
 // The path without its extension, directories kept ("/a/b/talk.wav" -> "/a/b/talk").
-std::string fu_getFileNameWithoutExtension(std::string_view path);
+std::string pathWithoutExtension(std::string_view path);
 
-Status fu_writeTextToFile(const std::string& filePath, std::string_view text);
+Status writeTextFile(const std::string& filePath, std::string_view text);
 // The file's text as UTF-8. A byte-order mark (UTF-8, UTF-16 LE or BE) is
 // honoured and dropped; without one the bytes must be valid UTF-8. Anything
 // unreadable gives "".
-std::string fu_readTextFile(const std::string& path);
+std::string readTextFile(const std::string& path);
 // The raw bytes, or nothing when the file cannot be read.
-bool fu_readBytes(const std::string& path, std::string& bytes, std::string* error = nullptr);
+bool readFileBytes(const std::string& path, std::string& bytes, std::string* error = nullptr);
 
 Status atomicWriteFile(const std::string& path, std::string_view bytes);
 
@@ -50,7 +50,7 @@ std::string fileTimeStamp();
 // The path made absolute against the working folder and lexically normal
 // ("a/./b/../c" -> "/cwd/a/c"), for a file URL, whose first component after
 // "file://" is a host. The empty path stays empty.
-std::string fu_absolutePath(const std::string& path);
+std::string absolutePathOf(const std::string& path);
 
 // The user's cache folder for Quelvo (created on demand).
 std::string cacheDirectory();

@@ -6,12 +6,12 @@ namespace kykit {
 
 namespace fs = std::filesystem;
 
-bool fu_somethingAt(const std::string& path) {
+bool somethingAt(const std::string& path) {
     std::error_code ec;
     return !path.empty() && fs::symlink_status(fs::path(path), ec).type() != fs::file_type::not_found && !ec;
 }
 
-std::string fu_keepBothPath(const std::string& path) {
+std::string keepBothPath(const std::string& path) {
     const fs::path original(path);
     const std::string stem = original.stem().string();
     const std::string extension = original.extension().string();
@@ -20,7 +20,7 @@ std::string fu_keepBothPath(const std::string& path) {
     long long number = 2;
     for (;; ++number) {
         const fs::path candidate = original.parent_path() / (stem + " " + std::to_string(number) + extension);
-        if (!fu_somethingAt(candidate.string())) return candidate.string();
+        if (!somethingAt(candidate.string())) return candidate.string();
     }
 }
 

@@ -8,10 +8,10 @@
 namespace kykit {
 
 // Whether something (a file, a folder, a dangling link) already sits at path.
-bool fu_somethingAt(const std::string& path);
+bool somethingAt(const std::string& path);
 
 // "dir/name 2.fcpxml", then "dir/name 3.fcpxml", ...: the first such name at
 // which nothing sits.
-std::string fu_keepBothPath(const std::string& path);
+std::string keepBothPath(const std::string& path);
 
 } // namespace kykit

@@ -5,7 +5,7 @@
 
 namespace kykit {
 
-void ih_setText(StatusSink* label, const std::string& text) {
+void showStatus(StatusSink* label, const std::string& text) {
     if (label) label->setStatus(text);
 }
 

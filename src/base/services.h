@@ -13,7 +13,7 @@ public:
 };
 
 // Shows text in the status line when there is one.
-void ih_setText(StatusSink* label, const std::string& text);
+void showStatus(StatusSink* label, const std::string& text);
 
 struct TC {
     // "HH:MM:SS.mmm" ("," before the milliseconds when withComma); negative

@@ -2,7 +2,7 @@
 
 namespace kykit {
 
-std::string KyStringTemplate::fillText(const std::map<std::string, std::string>& values) const {
+std::string StringTemplate::fillText(const std::map<std::string, std::string>& values) const {
     std::string out;
     out.reserve(m_text.size());
     size_t i = 0;

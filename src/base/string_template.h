@@ -7,9 +7,9 @@
 
 namespace kykit {
 
-class KyStringTemplate {
+class StringTemplate {
 public:
-    explicit KyStringTemplate(std::string text) : m_text(std::move(text)) {}
+    explicit StringTemplate(std::string text) : m_text(std::move(text)) {}
     std::string fillText(const std::map<std::string, std::string>& values) const;
 
 private:

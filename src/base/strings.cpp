@@ -121,9 +121,9 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
-int64_t strUt_length(std::string_view text) { return charCount(text, text.size()); }
+int64_t characterCount(std::string_view text) { return charCount(text, text.size()); }
 
-int64_t strUt_position(std::string_view srcText, std::string_view subString, int64_t startAt,
+int64_t characterPosition(std::string_view srcText, std::string_view subString, int64_t startAt,
                        int recurrence) {
     if (subString.empty() || startAt < 0) return -1;
     size_t from = byteOffset(srcText, startAt);
@@ -135,7 +135,7 @@ int64_t strUt_position(std::string_view srcText, std::string_view subString, int
     }
 }
 
-std::string strUt_getSubString(std::string_view srcString, int64_t startAt, int64_t endAt) {
+std::string characterSubstring(std::string_view srcString, int64_t startAt, int64_t endAt) {
     startAt = std::max<int64_t>(startAt, 0);
     if (endAt <= startAt) return {};
     const size_t a = byteOffset(srcString, startAt);
@@ -160,7 +160,7 @@ std::string replace(std::string_view text, std::string_view what, std::string_vi
     return out;
 }
 
-std::string customPercEnc(std::string_view text, bool enableSingleQuotes) {
+std::string xmlEscapeAttribute(std::string_view text, bool enableSingleQuotes) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
@@ -217,13 +217,13 @@ std::string xmlEscapeText(std::string_view text) {
 }
 
 std::string right(std::string_view text, int64_t n) {
-    const int64_t len = strUt_length(text);
-    return strUt_getSubString(text, std::max<int64_t>(0, len - n), len);
+    const int64_t len = characterCount(text);
+    return characterSubstring(text, std::max<int64_t>(0, len - n), len);
 }
 
 std::string stripRight(std::string_view text, int64_t n) {
-    const int64_t len = strUt_length(text);
-    return strUt_getSubString(text, 0, len - n);
+    const int64_t len = characterCount(text);
+    return characterSubstring(text, 0, len - n);
 }
 
 std::string trimNewLinesAtBeginning(std::string_view text) {

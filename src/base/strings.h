@@ -14,20 +14,20 @@ std::u32string toUtf32(std::string_view text);
 std::string toUtf8(std::u32string_view text);
 bool isValidUtf8(std::string_view text);
 
-int64_t strUt_length(std::string_view text);
+int64_t characterCount(std::string_view text);
 // Index of occurrence number `recurrence` (0 = first) of subString at or after
 // character startAt; negative when absent.
-int64_t strUt_position(std::string_view srcText, std::string_view subString, int64_t startAt = 0,
+int64_t characterPosition(std::string_view srcText, std::string_view subString, int64_t startAt = 0,
                        int recurrence = 0);
 // Characters [startAt, endAt), clamped to the text.
-std::string strUt_getSubString(std::string_view srcString, int64_t startAt, int64_t endAt);
+std::string characterSubstring(std::string_view srcString, int64_t startAt, int64_t endAt);
 
 // Replacement of every occurrence; ignoreCase folds ASCII letters.
 std::string replace(std::string_view text, std::string_view what, std::string_view with,
                     bool ignoreCase);
 // Escapes text for an XML attribute value: & < > " always, and ' unless
 // enableSingleQuotes says the attribute is double-quoted.
-std::string customPercEnc(std::string_view text, bool enableSingleQuotes);
+std::string xmlEscapeAttribute(std::string_view text, bool enableSingleQuotes);
 // Text that XML 1.0 can carry: control characters other than tab, line feed
 // and carriage return, U+FFFE and U+FFFF are dropped, and bytes that are not
 // UTF-8 (a file name may hold any) become U+FFFD. Every document the program

@@ -13,7 +13,7 @@ namespace {
 // The shared state of the workers: which file is next and how many are done.
 struct Work {
     const std::vector<std::string>& paths;
-    const QVRoll& rolls;
+    const EnvelopeTiming& rolls;
     const kyaudio::Parallelism& parallelism;
     std::vector<SpeechAnalysis> results;
     std::mutex mutex;
@@ -46,7 +46,7 @@ struct Work {
 } // namespace
 
 std::vector<SpeechAnalysis>
-analyzeEveryDialogue(const std::vector<std::string>& paths, const QVRoll& rolls,
+analyzeEveryDialogue(const std::vector<std::string>& paths, const EnvelopeTiming& rolls,
                      const kyaudio::Parallelism& parallelism,
                      const std::function<void(int done, int total)>& onFinished) {
     Work work{paths, rolls, parallelism, std::vector<SpeechAnalysis>(paths.size()), {}, {},

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "media/parallelism.h"
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "speech/speech_clusters.h"
 
 namespace quelvo {
@@ -20,7 +20,7 @@ namespace quelvo {
 // calling thread each time a file is done. Once a file fails no further
 // file is started; those left out fail with "not analysed".
 std::vector<SpeechAnalysis>
-analyzeEveryDialogue(const std::vector<std::string>& paths, const QVRoll& rolls,
+analyzeEveryDialogue(const std::vector<std::string>& paths, const EnvelopeTiming& rolls,
                      const kyaudio::Parallelism& parallelism,
                      const std::function<void(int done, int total)>& onFinished = {});
 

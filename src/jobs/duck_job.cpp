@@ -175,7 +175,7 @@ bool findDialogueSpeech(JobState& job) {
     const std::vector<std::string>& paths = request.inputs.dialogue;
     const auto finished = [&job](int done, int total) {
         if (total < 2) return;
-        kykit::ih_setText(job.context.status, std::string(kStageAnalyzing) + " (" +
+        kykit::showStatus(job.context.status, std::string(kStageAnalyzing) + " (" +
                                                   std::to_string(done) + " of " +
                                                   std::to_string(total) + " recordings done)");
     };
@@ -184,7 +184,7 @@ bool findDialogueSpeech(JobState& job) {
     std::vector<kyaudio::ClusterList> perFile;
     for (size_t i = 0; i < paths.size(); ++i)
         if (failedOrStopped(job, "dialogue", paths[i], found[i].status)) return false;
-    kykit::ih_setText(job.context.status, kStageFiltering);
+    kykit::showStatus(job.context.status, kStageFiltering);
     for (size_t i = 0; i < paths.size(); ++i) {
         noteAnalysed(found[i], "dialogue", paths[i], job.dialogue[i], job.outcome.warnings);
         job.analysis.dialogue[i] = withVideo(factsOf(job.dialogue[i]), job.analysis.dialogue[i]);
@@ -203,7 +203,7 @@ bool findDialogueSpeech(JobState& job) {
 // in the request is used as it is: no detection, no gap closing.
 bool findSpeech(JobState& job) {
     const DuckRequest& request = job.request;
-    kykit::ih_setText(job.context.status, kStageAnalyzing);
+    kykit::showStatus(job.context.status, kStageAnalyzing);
     const bool withMusic = requestUsesFiller(request);
     kykit::Beside<SpeechAnalysis> musicAnalysis;
     if (withMusic)
@@ -214,7 +214,7 @@ bool findSpeech(JobState& job) {
                                });
     if (request.speech) {
         job.analysis.speech = *request.speech;
-        kykit::ih_setText(job.context.status, kStageFiltering);
+        kykit::showStatus(job.context.status, kStageFiltering);
     } else if (!findDialogueSpeech(job)) {
         return false;
     }
@@ -284,8 +284,8 @@ bool measureLoudness(JobState& job) {
 
 // Everything up to the description; false when the job ends here.
 bool analyse(JobState& job) {
-    kykit::ih_setText(job.context.status, kStageInitializing);
-    kykit::ih_setText(job.context.status, kStageMetadata);
+    kykit::showStatus(job.context.status, kStageInitializing);
+    kykit::showStatus(job.context.status, kStageMetadata);
     if (job.request.inputs.dialogue.empty()) {
         job.outcome.message = "No dialogue recording was given.";
         return false;
@@ -301,7 +301,7 @@ bool analyse(JobState& job) {
     // A project without keyframes is valid, and may be what the editor wants,
     // but it must never pass for a ducked one without a word.
     if (job.analysis.speech.empty()) {
-        const QVRoll& rolls = job.request.rolls;
+        const EnvelopeTiming& rolls = job.request.rolls;
         // Every microphone is named: none of them held speech.
         std::string names;
         for (const std::string& path : job.request.inputs.dialogue)
@@ -361,7 +361,7 @@ void handOver(const std::string& text, HandOverReport report) {
     request.name = "hand-over";
     request.work = [xml = text, report = std::move(report)](TaskControl&) -> TaskReturn<TaskDone> {
         std::this_thread::sleep_for(std::chrono::duration<double>(kHandOverDelay));
-        const auto handedOver = kymovie::KyFCPXML::handOverToFCP(kHandOverAppName, xml);
+        const auto handedOver = kymovie::fcpHandoff::handOverToFCP(kHandOverAppName, xml);
         if (report)
             report(handedOver);
         else if (!handedOver.status.ok())
@@ -375,7 +375,7 @@ void handOver(const std::string& text, HandOverReport report) {
 // Writes the text atomically; the write's own sentence names the file and
 // the reason.
 void writeText(DuckOutcome& outcome, const std::string& text, const std::string& path) {
-    const kykit::Status written = kykit::fu_writeTextToFile(path, text);
+    const kykit::Status written = kykit::writeTextFile(path, text);
     if (!written) {
         std::string why = written.message();
         if (!why.empty())
@@ -395,7 +395,7 @@ void deliver(JobState& job, ProjectFormat format) {
     const DuckOutput& output = job.request.output;
     DuckOutcome& outcome = job.outcome;
     outcome.format = format;
-    kykit::ih_setText(job.context.status, kStageWriting);
+    kykit::showStatus(job.context.status, kStageWriting);
     const ProjectText text = projectText(outcome.project, format);
     if (!text.status) {
         outcome.message = "Cannot write the project: " + text.status.message() + ".";
@@ -413,7 +413,7 @@ void deliver(JobState& job, ProjectFormat format) {
     bool replace = output.replaceAllowed;
     // The name depends on the format, so only now can the editor be asked
     // about a project already there.
-    if (!replace && job.context.onExistingProject && kykit::fu_somethingAt(path)) {
+    if (!replace && job.context.onExistingProject && kykit::somethingAt(path)) {
         const std::optional<std::string> chosen = job.context.onExistingProject(path);
         if (!chosen) {
             outcome.cancelled = true;

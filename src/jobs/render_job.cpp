@@ -123,7 +123,7 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
         outcome.message = outcome.job.message;
         return outcome;
     }
-    kykit::ih_setText(status, kStageRendering);
+    kykit::showStatus(status, kStageRendering);
     const mix::MixInputs inputs = mixInputsFor(outcome.job.project);
     mix::RenderRequest render;
     render.outputPath = request.outputPath;

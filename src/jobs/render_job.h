@@ -10,7 +10,7 @@
 #include "base/services.h"
 #include "jobs/duck_job.h"
 #include "mix/mixer.h"
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 
 namespace quelvo {
 
@@ -30,7 +30,7 @@ struct RenderJobRequest {
     int overall = 0;
     bool toZero = false;
     std::optional<double> underLU;
-    QVRoll rolls = rollsFromStoredSettings();
+    EnvelopeTiming rolls = envelopeTimingFromSettings();
     bool measureLoudness = false;  // the dialogue's, the music's and the mix's, for the summary
     std::string outputPath;
     kyaudio::AudioContainer container = kyaudio::AudioContainer::wav;

@@ -18,7 +18,7 @@ int levelForDistance(double dialogueLufs, double musicLufsAtUnity, double under,
     return static_cast<int>(std::lround(gain));
 }
 
-kyaudio::ClusterList duckedParts(const kyaudio::ClusterList& speech, const QVRoll& rolls) {
+kyaudio::ClusterList duckedParts(const kyaudio::ClusterList& speech, const EnvelopeTiming& rolls) {
     kyaudio::ClusterList parts;
     for (const auto& c : speech) {
         kyaudio::Cluster part{c.start + rolls.postFadeIn, c.end - rolls.preFadeOut};
@@ -132,7 +132,7 @@ SpanLoudness loudnessPerSpan(const std::string& path, const kyaudio::PcmFormat& 
 }
 
 LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string& musicPath,
-                              const kyaudio::ClusterList& speech, const QVRoll& rolls, double under,
+                              const kyaudio::ClusterList& speech, const EnvelopeTiming& rolls, double under,
                               int fixedLevel, int overallDb, const kyaudio::Parallelism& parallelism) {
     return loudnessDepths(std::vector<std::string>{dialoguePath}, musicPath, speech, rolls, under,
                           fixedLevel, overallDb, parallelism);
@@ -140,7 +140,7 @@ LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string
 
 LoudnessDepths loudnessDepths(const std::vector<std::string>& dialoguePaths,
                               const std::string& musicPath, const kyaudio::ClusterList& speech,
-                              const QVRoll& rolls, double under, int fixedLevel, int overallDb,
+                              const EnvelopeTiming& rolls, double under, int fixedLevel, int overallDb,
                               const kyaudio::Parallelism& parallelism) {
     LoudnessDepths result;
     result.levels.assign(speech.size(), fixedLevel);

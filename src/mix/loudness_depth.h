@@ -22,7 +22,7 @@
 #include "base/result.h"
 #include "media/parallelism.h"
 #include "media/pcm_stream.h"
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "project/volume_keyframe.h"
 
 namespace quelvo::mix {
@@ -44,7 +44,7 @@ int levelForDistance(double dialogueLufs, double musicLufsAtUnity, double under,
 
 // Each speech interval's fully ducked part (never empty: a part the fades
 // overlap shrinks to the interval's middle 100 ms).
-kyaudio::ClusterList duckedParts(const kyaudio::ClusterList& speech, const QVRoll& rolls);
+kyaudio::ClusterList duckedParts(const kyaudio::ClusterList& speech, const EnvelopeTiming& rolls);
 
 // The core of depth by loudness: the ducked level of each speech interval,
 // which the keyframe rule turns into the keyframes that the projects, the
@@ -52,13 +52,13 @@ kyaudio::ClusterList duckedParts(const kyaudio::ClusterList& speech, const QVRol
 // is measured beside the dialogue; the figures, and the failure reported
 // first (the dialogue's), are the same.
 LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string& musicPath,
-                              const kyaudio::ClusterList& speech, const QVRoll& rolls, double under,
+                              const kyaudio::ClusterList& speech, const EnvelopeTiming& rolls, double under,
                               int fixedLevel, int overallDb, const kyaudio::Parallelism& parallelism = {});
 // The same for several dialogue recordings made together: the speech is
 // measured on their sum, what the listener hears over the music.
 LoudnessDepths loudnessDepths(const std::vector<std::string>& dialoguePaths,
                               const std::string& musicPath, const kyaudio::ClusterList& speech,
-                              const QVRoll& rolls, double under, int fixedLevel, int overallDb,
+                              const EnvelopeTiming& rolls, double under, int fixedLevel, int overallDb,
                               const kyaudio::Parallelism& parallelism = {});
 
 // The mean short-term loudness (LUFS, as above) over each of `spans`

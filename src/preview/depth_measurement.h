@@ -13,7 +13,7 @@
 #include "base/cluster.h"
 #include "base/task_runner.h"
 #include "mix/loudness_depth.h"
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 
 namespace quelvo::preview {
 
@@ -21,7 +21,7 @@ namespace quelvo::preview {
 struct DepthRequest {
     std::string dialoguePath, musicPath;
     kyaudio::ClusterList speech;
-    QVRoll rolls;
+    EnvelopeTiming rolls;
     double underLU = 0;
     int fixedLevel = 0; // where the loudness says nothing (silent music, no speech)
     int overallDb = 0;

@@ -32,7 +32,7 @@ double PreviewScene::duration() const {
     return d;
 }
 
-void applyDuckedLevels(PreviewScene& scene, const QVRoll& rolls, std::vector<int> levels) {
+void applyDuckedLevels(PreviewScene& scene, const EnvelopeTiming& rolls, std::vector<int> levels) {
     DuckDepth depth;
     depth.overallMusicLevel = static_cast<int>(scene.overallDb);
     scene.keyframes = musicKeyframes(scene.speech, rolls, depth, levels);

@@ -14,14 +14,14 @@
 #include "preview/level_track.h"
 #include "preview/speech_decision.h"
 #include "project/project_description.h"
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "project/volume_keyframe.h"
 
 namespace quelvo::preview {
 
 // Every control the picture follows.
 struct PreviewSettings {
-    QVRoll rolls;
+    EnvelopeTiming rolls;
     int duckingDecrease = -12;
     int overallMusicLevel = 0;
     bool decreaseToZero = false;
@@ -65,7 +65,7 @@ struct PreviewScene {
 
 // The scene with a ducked level of its own for each speech interval: the
 // keyframes the job makes from the measured levels.
-void applyDuckedLevels(PreviewScene& scene, const QVRoll& rolls, std::vector<int> levels);
+void applyDuckedLevels(PreviewScene& scene, const EnvelopeTiming& rolls, std::vector<int> levels);
 
 // The filler clips the mixer plays for a description's placements.
 std::vector<mix::FillerClip> fillerClipsOf(const std::vector<FillerPlacementClip>& placements);

@@ -13,17 +13,17 @@ kyaudio::ClusterList clustersFromLevels(const LevelTrack& track, const kyaudio::
     return kyaudio::shapeClusters(detector.finish(track.duration()), parameters, track.duration());
 }
 
-kyaudio::ClusterList thresholdSpeech(const LevelTrack& dialogue, const QVRoll& rolls) {
+kyaudio::ClusterList thresholdSpeech(const LevelTrack& dialogue, const EnvelopeTiming& rolls) {
     return closeGaps(clustersFromLevels(dialogue, dialogueLevelParameters(rolls.threshold)), rolls);
 }
 
-kyaudio::ClusterList detectedSpeech(const LevelTrack& dialogue, const QVRoll& rolls) {
+kyaudio::ClusterList detectedSpeech(const LevelTrack& dialogue, const EnvelopeTiming& rolls) {
     const kyaudio::SpeechFeatures* features = dialogue.speechFeatures();
     if (rolls.detection != DetectionMode::automatic || !features) return thresholdSpeech(dialogue, rolls);
     return closeGaps(automaticSpeech(*features, dialogue.duration()), rolls);
 }
 
-kyaudio::ClusterList speechBeforeGapClosing(const LevelTrack& dialogue, const QVRoll& rolls) {
+kyaudio::ClusterList speechBeforeGapClosing(const LevelTrack& dialogue, const EnvelopeTiming& rolls) {
     const kyaudio::SpeechFeatures* features = dialogue.speechFeatures();
     if (rolls.detection != DetectionMode::automatic || !features)
         return clustersFromLevels(dialogue, dialogueLevelParameters(rolls.threshold));

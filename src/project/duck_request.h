@@ -10,7 +10,7 @@
 #include "base/cluster.h"
 #include "media/parallelism.h"
 #include "project/project_format.h"
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 
 namespace quelvo {
 
@@ -51,7 +51,7 @@ struct DuckRequest {
     DuckInputs inputs;
     // The envelope's timing (fades before and after each speech edge) and
     // the detection settings (mode and the fixed mode's threshold).
-    QVRoll rolls;
+    EnvelopeTiming rolls;
     DuckDepth depth;
     std::string eventName;
     std::string projectName;

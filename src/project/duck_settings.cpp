@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "base/prefs.h"
+#include "base/settings_store.h"
 
 namespace quelvo {
 
@@ -33,7 +33,7 @@ std::string rangeText(const NumberSetting& setting) {
 }
 
 double storedNumber(const NumberSetting& setting) {
-    kykit::PrefsStore& store = kykit::PrefsStore::instance();
+    kykit::SettingsStore& store = kykit::SettingsStore::instance();
     const std::optional<nlohmann::json> stored = store.value(setting.key);
     if (!stored || stored->is_null()) return setting.defaultValue;
     if (stored->is_number() && isWithinRange(setting, stored->get<double>()))
@@ -48,7 +48,7 @@ double storedNumber(const NumberSetting& setting) {
 }
 
 bool storedFlag(const FlagSetting& setting) {
-    return kykit::prefs_getValueBool(setting.key, setting.defaultValue);
+    return kykit::storedBool(setting.key, setting.defaultValue);
 }
 
 std::optional<std::string> optionValueProblem(const NumberSetting& setting, const std::string& text,

@@ -31,7 +31,7 @@ double gainToDb(double gain) {
 
 } // namespace
 
-kymovie::VolumeKeyframeList musicKeyframes(const kyaudio::ClusterList& speech, const QVRoll& rolls,
+kymovie::VolumeKeyframeList musicKeyframes(const kyaudio::ClusterList& speech, const EnvelopeTiming& rolls,
                                            const DuckDepth& depth,
                                            const std::vector<int>& duckedLevels) {
     if (!duckedLevels.empty())

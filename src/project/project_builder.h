@@ -14,7 +14,7 @@ namespace quelvo {
 // The music's envelope for speech intervals: the keyframe rule with the one
 // decrease, or with a level per interval when `duckedLevels` is not empty
 // (depth by loudness).
-kymovie::VolumeKeyframeList musicKeyframes(const kyaudio::ClusterList& speech, const QVRoll& rolls,
+kymovie::VolumeKeyframeList musicKeyframes(const kyaudio::ClusterList& speech, const EnvelopeTiming& rolls,
                                            const DuckDepth& depth,
                                            const std::vector<int>& duckedLevels = {});
 

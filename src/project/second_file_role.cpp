@@ -1,6 +1,6 @@
 #include "project/second_file_role.h"
 
-#include "base/prefs.h"
+#include "base/settings_store.h"
 #include "base/strings.h"
 
 namespace kymovie {
@@ -10,27 +10,27 @@ constexpr const char* kRoleKey = "QVSecondFileRole.role";
 constexpr const char* kCustomKey = "QVSecondFileRole.customRole";
 } // namespace
 
-QVSecondFileRole& QVSecondFileRole::shared() {
-    static QVSecondFileRole role;
+SecondFileRole& SecondFileRole::shared() {
+    static SecondFileRole role;
     return role;
 }
 
-QVSecondFileRole::Role QVSecondFileRole::role() const {
-    const std::string raw = kykit::prefs_getValueString(kRoleKey, "music");
+SecondFileRole::Role SecondFileRole::role() const {
+    const std::string raw = kykit::storedString(kRoleKey, "music");
     if (raw == "dialogue") return Role::dialogue;
     if (raw == "custom") return Role::custom;
     return Role::music;
 }
 
-void QVSecondFileRole::setRole(Role role) { kykit::prefs_setValueString(kRoleKey, rawValue(role)); }
+void SecondFileRole::setRole(Role role) { kykit::storeString(kRoleKey, rawValue(role)); }
 
-std::string QVSecondFileRole::customRole() const { return kykit::prefs_getValueString(kCustomKey, ""); }
+std::string SecondFileRole::customRole() const { return kykit::storedString(kCustomKey, ""); }
 
-void QVSecondFileRole::setCustomRole(const std::string& name) {
-    kykit::prefs_setValueString(kCustomKey, name);
+void SecondFileRole::setCustomRole(const std::string& name) {
+    kykit::storeString(kCustomKey, name);
 }
 
-std::string QVSecondFileRole::roleName() const {
+std::string SecondFileRole::roleName() const {
     switch (role()) {
     case Role::dialogue: return "dialogue";
     case Role::music: return "music";
@@ -42,11 +42,11 @@ std::string QVSecondFileRole::roleName() const {
     return "music";
 }
 
-std::string rawValue(QVSecondFileRole::Role role) {
+std::string rawValue(SecondFileRole::Role role) {
     switch (role) {
-    case QVSecondFileRole::Role::dialogue: return "dialogue";
-    case QVSecondFileRole::Role::music: return "music";
-    case QVSecondFileRole::Role::custom: return "custom";
+    case SecondFileRole::Role::dialogue: return "dialogue";
+    case SecondFileRole::Role::music: return "music";
+    case SecondFileRole::Role::custom: return "custom";
     }
     return "music";
 }

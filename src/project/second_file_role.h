@@ -5,12 +5,12 @@
 
 namespace kymovie {
 
-class QVSecondFileRole {
+class SecondFileRole {
 public:
     enum class Role { dialogue = 0, music = 1, custom = 2 };
     static constexpr const char* kNotificationKey = "QVSecondFileRole.changed";
 
-    static QVSecondFileRole& shared();
+    static SecondFileRole& shared();
 
     Role role() const;
     void setRole(Role role);
@@ -20,6 +20,6 @@ public:
     std::string roleName() const;
 };
 
-std::string rawValue(QVSecondFileRole::Role role);
+std::string rawValue(SecondFileRole::Role role);
 
 } // namespace kymovie

@@ -13,21 +13,21 @@ namespace kymovie {
 // keeps for a remembered choice.
 enum class FcpxmlVersion { v1_6 = 0, v1_9 = 1 };
 
-class FCP106ExportOptionsVC {
+class VersionSheet {
   public:
     using Version = FcpxmlVersion;
     // Nothing: the user dismissed the question, and nothing is written.
     using Answer = std::optional<FcpxmlVersion>;
     using Callback = std::function<void(Answer)>;
 
-    virtual ~FCP106ExportOptionsVC() = default;
+    virtual ~VersionSheet() = default;
     // presenter is the window the sheet is attached to (opaque to the core).
     virtual void showSheet(void* currentController, std::optional<FcpxmlVersion> defaultSelected,
                            Callback callback) = 0;
 };
 
 // A sheet that always gives the same answer at once (command line, tests).
-class FixedVersionSheet : public FCP106ExportOptionsVC {
+class FixedVersionSheet : public VersionSheet {
   public:
     explicit FixedVersionSheet(Answer answer) : m_answer(answer) {}
     void showSheet(void*, std::optional<FcpxmlVersion>, Callback callback) override {

@@ -9,7 +9,7 @@ namespace quelvo {
 class VersionSheetQuestion : public FormatQuestion {
   public:
     // `presenter` is the window the sheet shows on (may be null).
-    VersionSheetQuestion(kymovie::FCP106ExportOptionsVC& sheet, void* presenter = nullptr)
+    VersionSheetQuestion(kymovie::VersionSheet& sheet, void* presenter = nullptr)
         : m_sheet(sheet), m_presenter(presenter) {}
 
     void ask(std::optional<ProjectFormat>, Callback callback) override {
@@ -21,7 +21,7 @@ class VersionSheetQuestion : public FormatQuestion {
     }
 
   private:
-    kymovie::FCP106ExportOptionsVC& m_sheet;
+    kymovie::VersionSheet& m_sheet;
     void* m_presenter;
 };
 

@@ -11,7 +11,7 @@ int duckLevel(bool decreaseToZero, int duckingDecrease) {
 }
 
 kymovie::VolumeKeyframeList makeVolumeKeyframes(const kyaudio::ClusterList& clusters,
-                                                const QVRoll& rolls, bool decreaseToZero,
+                                                const EnvelopeTiming& rolls, bool decreaseToZero,
                                                 int duckingDecrease, int overallMusicLevel) {
     const double ducked = duckLevel(decreaseToZero, duckingDecrease);
     const double overall = overallMusicLevel;
@@ -27,7 +27,7 @@ kymovie::VolumeKeyframeList makeVolumeKeyframes(const kyaudio::ClusterList& clus
 }
 
 kymovie::VolumeKeyframeList makeVolumeKeyframes(const kyaudio::ClusterList& clusters,
-                                                const QVRoll& rolls, const std::vector<int>& duckedLevels,
+                                                const EnvelopeTiming& rolls, const std::vector<int>& duckedLevels,
                                                 int overallMusicLevel) {
     const double overall = overallMusicLevel;
     kymovie::VolumeKeyframeList keyframes;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/cluster.h"
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "project/volume_keyframe.h"
 
 namespace quelvo {
@@ -19,13 +19,13 @@ int duckLevel(bool decreaseToZero, int duckingDecrease);
 // Exactly four keyframes per cluster, in cluster order; no sorting, clamping
 // or de-duplication, so overlapping ramps keep their fixed order.
 kymovie::VolumeKeyframeList makeVolumeKeyframes(const kyaudio::ClusterList& clusters,
-                                                const QVRoll& rolls, bool decreaseToZero,
+                                                const EnvelopeTiming& rolls, bool decreaseToZero,
                                                 int duckingDecrease, int overallMusicLevel);
 
 // The same with a ducked level of its own for every cluster (depth by
 // loudness); clusters beyond the list's end take the last level.
 kymovie::VolumeKeyframeList makeVolumeKeyframes(const kyaudio::ClusterList& clusters,
-                                                const QVRoll& rolls, const std::vector<int>& duckedLevels,
+                                                const EnvelopeTiming& rolls, const std::vector<int>& duckedLevels,
                                                 int overallMusicLevel);
 
 // One keyframe of the legacy document: <keyframe time='T/10s' value='VdB'/>

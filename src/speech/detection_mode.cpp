@@ -1,6 +1,6 @@
 #include "speech/detection_mode.h"
 
-#include "base/prefs.h"
+#include "base/settings_store.h"
 
 namespace quelvo {
 
@@ -15,12 +15,12 @@ std::optional<DetectionMode> parseDetectionMode(std::string_view text) {
 }
 
 DetectionMode storedDetectionMode() {
-    const std::string stored = kykit::prefs_getValueString(kDetectionKey, "threshold");
+    const std::string stored = kykit::storedString(kDetectionKey, "threshold");
     return stored == "automatic" ? DetectionMode::automatic : DetectionMode::threshold;
 }
 
 kykit::Status storeDetectionMode(DetectionMode mode) {
-    return kykit::prefs_setValueString(kDetectionKey, detectionModeName(mode));
+    return kykit::storeString(kDetectionKey, detectionModeName(mode));
 }
 
 } // namespace quelvo

@@ -148,7 +148,7 @@ LabelReading parseLabels(std::string_view text, double duration, const std::stri
 
 LabelReading readLabelFile(const std::string& path, double duration) {
     std::string bytes, error;
-    if (!kykit::fu_readBytes(path, bytes, &error)) {
+    if (!kykit::readFileBytes(path, bytes, &error)) {
         LabelReading failed;
         failed.status =
             kykit::Status::failure("Cannot read the label file " + path + ": " + error + ".");

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "titles/ky_srt_title.h"
+#include "titles/subtitle_cue.h"
 
 namespace quelvo::ass {
 

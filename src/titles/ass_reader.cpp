@@ -194,7 +194,7 @@ srt::ParseReport parse(std::string_view text, const FCPXML_Titles_Settings& sett
             }
             EventText converted =
                 convertEventText(at("text").value_or(""), script.softBreaksAreBreaks);
-            KySRTTitle cue(number, start, end, std::move(converted.text));
+            SubtitleCue cue(number, start, end, std::move(converted.text));
             cue.placement = converted.placement != CuePlacement::unset
                                 ? converted.placement
                                 : placementOfStyle(script, at("style").value_or("Default"));
@@ -206,7 +206,7 @@ srt::ParseReport parse(std::string_view text, const FCPXML_Titles_Settings& sett
     }
     std::stable_sort(
         report.titles.begin(), report.titles.end(),
-        [](const KySRTTitle& a, const KySRTTitle& b) { return a.startTime < b.startTime; });
+        [](const SubtitleCue& a, const SubtitleCue& b) { return a.startTime < b.startTime; });
     return report;
 }
 

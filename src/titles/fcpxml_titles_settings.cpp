@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "base/prefs.h"
+#include "base/settings_store.h"
 
 namespace quelvo {
 
 bool storedSendWithoutFile() {
-    const auto stored = FCPXML_Titles_Settings::decodeText(kykit::prefs_getValueString(kTitlesSettingsKey, ""));
+    const auto stored = FCPXML_Titles_Settings::decodeText(kykit::storedString(kTitlesSettingsKey, ""));
     return stored && stored->xmlExport.sendToFCPWithoutXMLFile;
 }
 
@@ -18,7 +18,7 @@ FCPXML_Titles_Settings& FCPXML_Titles_Settings::shared() {
 }
 
 FCPXML_Titles_Settings FCPXML_Titles_Settings::load() {
-    const std::string stored = kykit::prefs_getValueString(kTitlesSettingsKey, "");
+    const std::string stored = kykit::storedString(kTitlesSettingsKey, "");
     auto decoded = decodeText(stored);
     if (!decoded) return FCPXML_Titles_Settings();
     // Saving at once writes back the defaults that filled bad or missing keys,
@@ -32,7 +32,7 @@ kykit::Status FCPXML_Titles_Settings::save() const {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
-    return kykit::prefs_setValueString(kTitlesSettingsKey, text);
+    return kykit::storeString(kTitlesSettingsKey, text);
 }
 
 } // namespace quelvo

@@ -12,7 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "base/color.h"
+#include "base/rgba_color.h"
 #include "base/result.h"
 
 namespace quelvo {
@@ -20,13 +20,13 @@ namespace quelvo {
 inline constexpr const char* kTitlesSettingsKey = "FCPXML_Titles_Settings";
 
 // Spelled as the stored JSON spells it.
-enum class Aligment { notSet, left, center, right, justified };
-inline constexpr std::array<Aligment, 5> kAllAligments = {
-    Aligment::notSet, Aligment::left, Aligment::center, Aligment::right, Aligment::justified};
-std::string rawValue(Aligment a);
-std::optional<Aligment> aligmentFromRaw(std::string_view raw);
+enum class Alignment { notSet, left, center, right, justified };
+inline constexpr std::array<Alignment, 5> kAllAlignments = {
+    Alignment::notSet, Alignment::left, Alignment::center, Alignment::right, Alignment::justified};
+std::string rawValue(Alignment a);
+std::optional<Alignment> alignmentFromRaw(std::string_view raw);
 // The picker text: "Not Set", "Left", "Center", "Right", "Justified".
-std::string displayText(Aligment a);
+std::string displayText(Alignment a);
 
 // A coloured box drawn behind the text.
 struct Patch {
@@ -34,7 +34,7 @@ struct Patch {
     double vSize = 0.125;
     double vPosition = 0.1;
     double opacity = 0.9;
-    kykit::KyColor color = kykit::KyColor::pureBlack();
+    kykit::RgbaColor color = kykit::RgbaColor::pureBlack();
     bool operator==(const Patch&) const = default;
 };
 
@@ -67,7 +67,7 @@ struct XMLExport {
 
 struct Shadow {
     bool enable = false;
-    kykit::KyColor color = kykit::KyColor::pureBlack();
+    kykit::RgbaColor color = kykit::RgbaColor::pureBlack();
     double opacity = 0.75;
     double blur = 5.0;
     double distance = 5.0;
@@ -121,10 +121,10 @@ public:
     std::string font = "Helvetica";
     std::string fontFace = "Regular";
     int64_t size = 60;
-    Aligment alignment = Aligment::center;
-    kykit::KyColor color = kykit::KyColor::pureWhite();
+    Alignment alignment = Alignment::center;
+    kykit::RgbaColor color = kykit::RgbaColor::pureWhite();
     bool doBorder = true;
-    kykit::KyColor strokeColor = kykit::KyColor::pureBlack();
+    kykit::RgbaColor strokeColor = kykit::RgbaColor::pureBlack();
     double strokeWidth = 2.0;
     double strokeBlur = 0;
     double lineSpacing = 0;

@@ -66,7 +66,7 @@ std::vector<ReadingFailure> checkCue(std::string_view text, double duration,
     int64_t characters = 0;
     int64_t longest = 0;
     for (const std::string& line : lines) {
-        const int64_t n = kykit::strUt_length(line);
+        const int64_t n = kykit::characterCount(line);
         characters += n;
         longest = std::max(longest, n);
     }
@@ -109,7 +109,7 @@ std::string failuresText(const std::vector<ReadingFailure>& failures) {
     return text;
 }
 
-std::vector<CueFinding> checkCues(const std::vector<KySRTTitle>& cues,
+std::vector<CueFinding> checkCues(const std::vector<SubtitleCue>& cues,
                                   const std::vector<CueTiming>& timings,
                                   const ReadingLimits& limits) {
     std::vector<CueFinding> findings;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "project/duck_settings.h"
-#include "titles/ky_srt_title.h"
+#include "titles/subtitle_cue.h"
 
 namespace quelvo::titles {
 
@@ -66,7 +66,7 @@ struct CueFinding {
 };
 
 // The cues that fail a check; `timings` runs beside `cues`.
-std::vector<CueFinding> checkCues(const std::vector<KySRTTitle>& cues,
+std::vector<CueFinding> checkCues(const std::vector<SubtitleCue>& cues,
                                   const std::vector<CueTiming>& timings,
                                   const ReadingLimits& limits);
 

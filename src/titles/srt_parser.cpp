@@ -13,9 +13,9 @@ namespace quelvo::srt {
 
 namespace {
 
-using kykit::strUt_getSubString;
-using kykit::strUt_length;
-using kykit::strUt_position;
+using kykit::characterSubstring;
+using kykit::characterCount;
+using kykit::characterPosition;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -103,9 +103,9 @@ bool isBlank(std::string_view line) { return line.find_first_not_of(" \t") == st
 // The counter on the first line: its decimal digits, every other character
 // (a byte-order mark, blanks) ignored. Absent without a line feed or digits.
 std::optional<int64_t> blockNumber(std::string_view s) {
-    const int64_t p = strUt_position(s, "\n");
+    const int64_t p = characterPosition(s, "\n");
     if (p < 0) return std::nullopt;
-    std::string digits = strUt_getSubString(s, 0, p);
+    std::string digits = characterSubstring(s, 0, p);
     std::erase_if(digits, [](char c) { return c < '0' || c > '9'; });
     if (digits.empty()) return std::nullopt;
     return kykit::toInt(digits);
@@ -114,34 +114,34 @@ std::optional<int64_t> blockNumber(std::string_view s) {
 // One block (counter line, time line, text lines) to a subtitle. ASS-style
 // override blocks ({\an8}) on the time line or in the text set the
 // placement and are removed from the text.
-std::optional<KySRTTitle> parseBlock(std::string_view b) {
+std::optional<SubtitleCue> parseBlock(std::string_view b) {
     std::string block(b);
     if (kykit::right(block, 1) != "\n") block += '\n';
-    const int64_t p = strUt_position(block, "\n");
-    const std::string rest = strUt_getSubString(block, p, strUt_length(block));
-    const int64_t a = strUt_position(rest, " -->");
+    const int64_t p = characterPosition(block, "\n");
+    const std::string rest = characterSubstring(block, p, characterCount(block));
+    const int64_t a = characterPosition(rest, " -->");
     if (a < 0) return std::nullopt;
-    const double start = parseTimecode(strUt_getSubString(rest, 0, a));
+    const double start = parseTimecode(characterSubstring(rest, 0, a));
     // Skips " -->" and the blank after it.
-    const std::string rest2 = strUt_getSubString(rest, a + 5, strUt_length(rest));
-    const int64_t e = strUt_position(rest2, "\n");
+    const std::string rest2 = characterSubstring(rest, a + 5, characterCount(rest));
+    const int64_t e = characterPosition(rest2, "\n");
     if (e < 0) return std::nullopt;
-    std::string endAndSettings = strUt_getSubString(rest2, 0, e);
+    std::string endAndSettings = characterSubstring(rest2, 0, e);
     const double end = parseTimecode(endAndSettings);
-    std::string text = strUt_getSubString(rest2, e + 1, strUt_length(rest2));
+    std::string text = characterSubstring(rest2, e + 1, characterCount(rest2));
     const auto id = blockNumber(block);
     if (!id) return std::nullopt;
     if (kykit::right(text, 1) == "\n") text = kykit::stripRight(text, 1);
     // Players honour {\an8} in SRT as in ASS: where the cue goes, never text.
     const CuePlacement inText = ass::takeOverrideBlocks(text);
-    KySRTTitle title(*id, start, end, std::move(text));
+    SubtitleCue title(*id, start, end, std::move(text));
     title.placement = inText != CuePlacement::unset ? inText : ass::takeOverrideBlocks(endAndSettings);
     return title;
 }
 
 } // namespace
 
-std::vector<KySRTTitle> parse(std::string_view text, const FCPXML_Titles_Settings& settings) {
+std::vector<SubtitleCue> parse(std::string_view text, const FCPXML_Titles_Settings& settings) {
     return parseReporting(text, settings).titles;
 }
 
@@ -236,10 +236,10 @@ double parseTimecode(std::string_view t) {
         static_cast<size_t>(std::find_if_not(s.begin(), s.end(), isDigit) - s.begin());
     const int64_t h =
         digits > 2 && digits < s.size() && s[digits] == ':' ? static_cast<int64_t>(digits) : 2;
-    const double hours = readColumn(strUt_getSubString(s, 0, h));
-    const double minutes = readColumn(strUt_getSubString(s, h + 1, h + 3));
-    const double seconds = readColumn(strUt_getSubString(s, h + 4, h + 6));
-    const double thousandths = readColumn(strUt_getSubString(s, h + 7, h + 10));
+    const double hours = readColumn(characterSubstring(s, 0, h));
+    const double minutes = readColumn(characterSubstring(s, h + 1, h + 3));
+    const double seconds = readColumn(characterSubstring(s, h + 4, h + 6));
+    const double thousandths = readColumn(characterSubstring(s, h + 7, h + 10));
     return hours * 3600 + minutes * 60 + seconds + thousandths / 1000;
 }
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "titles/ky_srt_title.h"
+#include "titles/subtitle_cue.h"
 
 namespace quelvo {
 class FCPXML_Titles_Settings;
@@ -26,10 +26,10 @@ namespace quelvo::srt {
 // broken block (a counter after a blank line, or text before the first
 // block, without a time line) is skipped up to the next block that has both.
 // `settings` supplies the tag flags and the re-wrapping length.
-std::vector<KySRTTitle> parse(std::string_view text, const FCPXML_Titles_Settings& settings);
+std::vector<SubtitleCue> parse(std::string_view text, const FCPXML_Titles_Settings& settings);
 
 struct ParseReport {
-    std::vector<KySRTTitle> titles;
+    std::vector<SubtitleCue> titles;
     int skippedBlocks = 0; // broken blocks left out
     int skippedLines = 0;  // their lines that held something
     int skippedCues = 0;   // cues left out because their end is not after their start

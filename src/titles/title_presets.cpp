@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "base/files.h"
-#include "base/prefs.h"
+#include "base/settings_store.h"
 
 namespace quelvo::titlepresets {
 
@@ -32,7 +32,7 @@ std::string fileNameFor(const std::string& name) {
 
 std::optional<FCPXML_Titles_Settings> readFile(const std::string& path, std::string* error) {
     std::string text;
-    if (!kykit::fu_readBytes(path, text, error)) return std::nullopt;
+    if (!kykit::readFileBytes(path, text, error)) return std::nullopt;
     auto settings = FCPXML_Titles_Settings::decodeText(text);
     if (!settings && error) *error = "it is not a JSON object of title settings";
     return settings;
@@ -48,7 +48,7 @@ std::vector<TitlePreset> shipped() {
     // names and places are captioned in interviews.
     FCPXML_Titles_Settings lower;
     lower.size = 48;
-    lower.alignment = Aligment::left;
+    lower.alignment = Alignment::left;
     lower.strokeWidth = 0;
     lower.baselinePerc = 0.14f;
     lower.shadow.enable = true;
@@ -56,7 +56,7 @@ std::vector<TitlePreset> shipped() {
     lower.shadow.blur = 4;
     lower.shadow.distance = 3;
     lower.addPatch = true;
-    lower.patch = Patch{0.9, 0.11, 0.1, 0.55, kykit::KyColor::pureBlack()};
+    lower.patch = Patch{0.9, 0.11, 0.1, 0.55, kykit::RgbaColor::pureBlack()};
     lower.minDuration = 1.5;
     lower.avoidOverlap = true;
     list.push_back({"Documentary lower third", lower, true});
@@ -78,7 +78,7 @@ std::vector<TitlePreset> shipped() {
 }
 
 std::string folder() {
-    return (fs::path(kykit::PrefsStore::instance().filePath()).parent_path() / "Title Presets").string();
+    return (fs::path(kykit::SettingsStore::instance().filePath()).parent_path() / "Title Presets").string();
 }
 
 std::vector<TitlePreset> all() {

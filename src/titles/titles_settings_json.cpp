@@ -64,19 +64,19 @@ std::optional<float> asFloat(const json* v) {
     return static_cast<float>(*d);
 }
 
-std::optional<kykit::KyColor> asColor(const json* v) {
+std::optional<kykit::RgbaColor> asColor(const json* v) {
     if (!v || !v->is_object()) return std::nullopt;
     const auto r = asDouble(valueAt(*v, "red"));
     const auto g = asDouble(valueAt(*v, "green"));
     const auto b = asDouble(valueAt(*v, "blue"));
     const auto a = asDouble(valueAt(*v, "alpha"));
     if (!r || !g || !b || !a) return std::nullopt;
-    return kykit::KyColor{*r, *g, *b, *a};
+    return kykit::RgbaColor{*r, *g, *b, *a};
 }
 
-std::optional<Aligment> asAligment(const json* v) {
+std::optional<Alignment> asAligment(const json* v) {
     const auto raw = asString(v);
-    return raw ? aligmentFromRaw(*raw) : std::nullopt;
+    return raw ? alignmentFromRaw(*raw) : std::nullopt;
 }
 
 std::optional<FrameSize> asFrameSize(const json* v) {
@@ -162,7 +162,7 @@ std::optional<Shadow> asShadow(const json* v) {
     return s;
 }
 
-ordered_json colorJson(const kykit::KyColor& c) {
+ordered_json colorJson(const kykit::RgbaColor& c) {
     ordered_json j;
     j["red"] = c.red;
     j["green"] = c.green;

@@ -45,7 +45,7 @@ std::optional<double> digits(std::string_view s, size_t minimum, size_t maximum)
 }
 
 // One `name:value` cue setting applied to the cue.
-void applySetting(std::string_view setting, KySRTTitle& cue) {
+void applySetting(std::string_view setting, SubtitleCue& cue) {
     const size_t colon = setting.find(':');
     if (colon == std::string_view::npos) return;
     const std::string_view name = setting.substr(0, colon);
@@ -70,7 +70,7 @@ void applySetting(std::string_view setting, KySRTTitle& cue) {
 }
 
 // The time line: start, arrow, end, settings; absent when the times do not read.
-std::optional<KySRTTitle> cueFromTimeLine(std::string_view line, int64_t id) {
+std::optional<SubtitleCue> cueFromTimeLine(std::string_view line, int64_t id) {
     const size_t arrow = line.find("-->");
     const auto trim = [](std::string_view s) {
         while (!s.empty() && isBlank(s.front()))
@@ -84,7 +84,7 @@ std::optional<KySRTTitle> cueFromTimeLine(std::string_view line, int64_t id) {
     const size_t endOfTime = std::min(rest.find_first_of(" \t"), rest.size());
     const auto end = parseTimestamp(rest.substr(0, endOfTime));
     if (!start || !end) return std::nullopt;
-    KySRTTitle cue(id, *start, *end, "");
+    SubtitleCue cue(id, *start, *end, "");
     rest.remove_prefix(endOfTime);
     while (!(rest = trim(rest)).empty()) {
         const size_t cut = std::min(rest.find_first_of(" \t"), rest.size());
@@ -183,7 +183,7 @@ srt::ParseReport parse(std::string_view text, const FCPXML_Titles_Settings& sett
         }
         // An identifier line may come before the time line.
         if (lines[i].find("-->") == std::string_view::npos) ++i;
-        std::optional<KySRTTitle> cue;
+        std::optional<SubtitleCue> cue;
         if (i < lines.size() && lines[i].find("-->") != std::string_view::npos)
             cue = cueFromTimeLine(lines[i], number + 1);
         if (!cue) {

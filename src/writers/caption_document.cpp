@@ -61,7 +61,7 @@ std::string styleAttributes(const TextStyleFlags& style, CueAlignment alignment)
 }
 
 // The caption's name in the timeline: its shown text on one line.
-std::string captionName(const KySRTTitle& cue) {
+std::string captionName(const SubtitleCue& cue) {
     std::string name = displayedText(cue.text);
     std::replace(name.begin(), name.end(), '\n', ' ');
     return attributeText(stripQuotes(name));
@@ -74,7 +74,7 @@ struct CaptionContext {
     int64_t originFrame; // the parent clip's start on the timeline's grid
 };
 
-std::string captionXML(const KySRTTitle& cue, const CaptionPlacement& place, size_t number,
+std::string captionXML(const SubtitleCue& cue, const CaptionPlacement& place, size_t number,
                        const CaptionContext& context) {
     const std::vector<CaptionSpan> spans = captionSpans(cue.text);
     std::vector<TextStyleFlags> styles;
@@ -130,7 +130,7 @@ double captionRate(const CaptionRequest& request) {
     return usable(request.timelineRate) ? request.timelineRate : 30;
 }
 
-std::vector<CaptionPlacement> placeCaptions(const std::vector<KySRTTitle>& cues, double rate) {
+std::vector<CaptionPlacement> placeCaptions(const std::vector<SubtitleCue>& cues, double rate) {
     std::vector<CaptionPlacement> places(cues.size());
     for (size_t i = 0; i < cues.size(); ++i) {
         places[i].startFrame = frameAt(cues[i].startTime, rate);
@@ -159,7 +159,7 @@ std::vector<CaptionPlacement> placeCaptions(const std::vector<KySRTTitle>& cues,
     return places;
 }
 
-CaptionNotes noteCaptions(const std::vector<KySRTTitle>& cues,
+CaptionNotes noteCaptions(const std::vector<SubtitleCue>& cues,
                           const std::vector<CaptionPlacement>& placements, double rate) {
     CaptionNotes notes;
     int64_t firstFrame = INT64_MAX;

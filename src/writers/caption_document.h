@@ -12,7 +12,7 @@
 
 #include "base/result.h"
 #include "titles/caption_format.h"
-#include "titles/ky_srt_title.h"
+#include "titles/subtitle_cue.h"
 #include "titles/video_facts.h"
 
 namespace quelvo::titles {
@@ -26,7 +26,7 @@ struct CaptionVideo {
 struct CaptionRequest {
     std::string eventName; // a video's name takes its place
     std::string comment;   // the document's head comment
-    std::vector<KySRTTitle> cues;
+    std::vector<SubtitleCue> cues;
     CaptionFormat format = CaptionFormat::srt;
     std::string language = "en";
     double timelineRate = 30; // frames a second without a video (or with one of unknown rate)
@@ -56,9 +56,9 @@ double captionRate(const CaptionRequest& request);
 // Each cue's start and end rounded to the nearest frame (a cue shorter than
 // a frame keeps one); a cue that overlaps earlier ones goes on the lowest
 // lane free at its start, lane 1 and up.
-std::vector<CaptionPlacement> placeCaptions(const std::vector<KySRTTitle>& cues, double rate);
+std::vector<CaptionPlacement> placeCaptions(const std::vector<SubtitleCue>& cues, double rate);
 
-CaptionNotes noteCaptions(const std::vector<KySRTTitle>& cues,
+CaptionNotes noteCaptions(const std::vector<SubtitleCue>& cues,
                           const std::vector<CaptionPlacement>& placements, double rate);
 
 // The whole document.

@@ -62,9 +62,9 @@ std::vector<std::string> captionWarnings(const CaptionNotes& notes, CaptionForma
     return warnings;
 }
 
-std::optional<std::string> topPlacedTitlesWarning(const std::vector<KySRTTitle>& cues) {
+std::optional<std::string> topPlacedTitlesWarning(const std::vector<SubtitleCue>& cues) {
     int top = 0;
-    for (const KySRTTitle& cue : cues)
+    for (const SubtitleCue& cue : cues)
         top += cue.placement == CuePlacement::top ? 1 : 0;
     if (top == 0) return std::nullopt;
     return counted(top, "cue asks", "cues ask") + " for the top of the picture; titles keep the "

@@ -34,6 +34,6 @@ std::vector<CueTiming> captionTimings(const std::vector<CaptionPlacement>& place
 // (which have no placement) and overlapping cues.
 std::vector<std::string> captionWarnings(const CaptionNotes& notes, CaptionFormat format);
 // Titles keep their style's position: how many cues asked for the top.
-std::optional<std::string> topPlacedTitlesWarning(const std::vector<KySRTTitle>& cues);
+std::optional<std::string> topPlacedTitlesWarning(const std::vector<SubtitleCue>& cues);
 
 } // namespace quelvo::titles

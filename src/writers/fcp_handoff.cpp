@@ -14,7 +14,7 @@
 
 extern char** environ;
 
-namespace kymovie::KyFCPXML {
+namespace kymovie::fcpHandoff {
 
 namespace fs = std::filesystem;
 
@@ -140,4 +140,4 @@ kykit::Status sendDirectlyToFCP(const std::string& appName, const std::string& x
     return handOverToFCP(appName, xml).status;
 }
 
-} // namespace kymovie::KyFCPXML
+} // namespace kymovie::fcpHandoff

@@ -10,7 +10,7 @@
 
 #include "base/result.h"
 
-namespace kymovie::KyFCPXML {
+namespace kymovie::fcpHandoff {
 
 inline constexpr const char* kOpenerVariable = "QUELVO_FCP_OPENER";
 
@@ -38,4 +38,4 @@ struct HandOverResult {
 HandOverResult handOverToFCP(const std::string& appName, const std::string& xml);
 kykit::Status sendDirectlyToFCP(const std::string& appName, const std::string& xml);
 
-} // namespace kymovie::KyFCPXML
+} // namespace kymovie::fcpHandoff

@@ -16,7 +16,7 @@ namespace {
 // Every attribute of these fragments is double-quoted. Names come from file
 // names, which may hold control characters or bytes that are not UTF-8; XML
 // cannot carry those, so they go first.
-std::string attr(const std::string& text) { return kykit::customPercEnc(xmlSafeText(text), true); }
+std::string attr(const std::string& text) { return kykit::xmlEscapeAttribute(xmlSafeText(text), true); }
 
 std::string quoted(long long numerator, long long denominator) {
     if (numerator == 0) return "\"0s\"";

@@ -27,11 +27,11 @@ std::string getXML(const std::string& resources, const std::string& library,
     xml += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     xml += "<!DOCTYPE fcpxml>\n";
     xml += "<!-- " + commentText(comment) + " -->\n";
-    xml += "<fcpxml version=\"" + kykit::customPercEnc(version, true) + "\">\n";
+    xml += "<fcpxml version=\"" + kykit::xmlEscapeAttribute(version, true) + "\">\n";
     xml += "<resources>\n";
     xml += resources;
     xml += "\n</resources>\n";
-    xml += "<library location=\"" + kykit::customPercEnc(libraryLocation, true) + "\">\n";
+    xml += "<library location=\"" + kykit::xmlEscapeAttribute(libraryLocation, true) + "\">\n";
     xml += library;
     xml += "\n</library>\n";
     xml += "</fcpxml>\n";

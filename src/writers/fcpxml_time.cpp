@@ -70,7 +70,7 @@ std::string getFormat(std::optional<double> frameRate) {
     return "FFVideoFormatRateUndefined";
 }
 
-std::string getColor(const kykit::KyColor& color) {
+std::string getColor(const kykit::RgbaColor& color) {
     std::string out;
     for (double component : {color.red, color.green, color.blue, color.alpha}) {
         if (!std::isfinite(component)) component = 0;
@@ -89,7 +89,7 @@ std::string getColor(const kykit::KyColor& color) {
 }
 
 std::string fcpxmlPercEnc(const std::string& path) {
-    const std::string absolute = kykit::fu_absolutePath(path);
+    const std::string absolute = kykit::absolutePathOf(path);
     static const char* hex = "0123456789ABCDEF";
     std::string out = "file://";
     for (const unsigned char c : absolute) {
@@ -109,7 +109,7 @@ std::string fcpxmlPercEnc(const std::string& path) {
 
 } // namespace kymovie::FCPXMLUtils
 
-namespace kymovie::KyVideoFormats {
+namespace kymovie::videoFormats {
 
 std::string getVideoFormat(Size forSize, double fps) {
     std::string size;
@@ -121,4 +121,4 @@ std::string getVideoFormat(Size forSize, double fps) {
     return "FFVideoFormat" + size + rated.substr(std::string("FFVideoFormat1080p").size());
 }
 
-} // namespace kymovie::KyVideoFormats
+} // namespace kymovie::videoFormats

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "base/color.h"
+#include "base/rgba_color.h"
 
 namespace kymovie::FCPXMLUtils {
 
@@ -25,14 +25,14 @@ std::string getTimeRoundedDown(double time, double timebase);
 // any other or no rate gives "FFVideoFormatRateUndefined".
 std::string getFormat(std::optional<double> frameRate);
 // "r g b a" with up to four decimals.
-std::string getColor(const kykit::KyColor& color);
+std::string getColor(const kykit::RgbaColor& color);
 // The file:// URL of a path: UTF-8 bytes outside the unreserved characters and
 // "/" are percent-encoded. A relative path is made absolute first.
 std::string fcpxmlPercEnc(const std::string& path);
 
 } // namespace kymovie::FCPXMLUtils
 
-namespace kymovie::KyVideoFormats {
+namespace kymovie::videoFormats {
 
 struct Size {
     int width = 0;
@@ -43,4 +43,4 @@ struct Size {
 // anything else "FFVideoFormatRateUndefined".
 std::string getVideoFormat(Size forSize, double fps);
 
-} // namespace kymovie::KyVideoFormats
+} // namespace kymovie::videoFormats

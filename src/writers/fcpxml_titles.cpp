@@ -52,12 +52,12 @@ const char* const kTitle =
     "</title>";
 
 std::string fill(const char* templateText, const std::map<std::string, std::string>& values) {
-    return kykit::KyStringTemplate(templateText).fillText(values);
+    return kykit::StringTemplate(templateText).fillText(values);
 }
 
 bool usable(std::optional<double> rate) { return rate && std::isfinite(*rate) && *rate > 0; }
 
-std::vector<FCPXML_Title> titlesFrom(const std::vector<KySRTTitle>& subtitles) {
+std::vector<FCPXML_Title> titlesFrom(const std::vector<SubtitleCue>& subtitles) {
     std::vector<FCPXML_Title> list;
     list.reserve(subtitles.size());
     for (const auto& s : subtitles) list.push_back({s.text, s.startTime, s.endTime});
@@ -78,11 +78,11 @@ FCPXML_Titles::FCPXML_Titles(std::string eventName, std::vector<FCPXML_Title> ti
     readVideoStartTime();
 }
 
-FCPXML_Titles::FCPXML_Titles(std::string eventName, const std::vector<KySRTTitle>& subtitles,
+FCPXML_Titles::FCPXML_Titles(std::string eventName, const std::vector<SubtitleCue>& subtitles,
                              std::optional<std::string> videoFileUrl)
     : FCPXML_Titles(std::move(eventName), titlesFrom(subtitles), std::move(videoFileUrl)) {}
 
-FCPXML_Titles::FCPXML_Titles(std::string eventName, const std::vector<KySRTTitle>& subtitles,
+FCPXML_Titles::FCPXML_Titles(std::string eventName, const std::vector<SubtitleCue>& subtitles,
                              std::optional<std::string> videoFileUrl, FCPXML_Titles_Settings settings)
     : FCPXML_Titles(std::move(eventName), titlesFrom(subtitles), std::move(videoFileUrl), std::move(settings)) {}
 
@@ -183,7 +183,7 @@ std::string FCPXML_Titles::titleXML(size_t i, std::optional<double> fps, bool av
     const std::string escaped = titles::escapeTitleText(t.text);
     const std::string tsS = "TSY_TextStile_" + std::to_string(i + 1);
     const std::string alignmentText =
-        settings.alignment == Aligment::notSet ? "" : "alignment=\"" + rawValue(settings.alignment) + "\"";
+        settings.alignment == Alignment::notSet ? "" : "alignment=\"" + rawValue(settings.alignment) + "\"";
     const Shadow& shadow = settings.shadow;
     std::string shadowStyle, shadowParams;
     if (shadow.enable) {

@@ -13,7 +13,7 @@
 #include "base/result.h"
 #include "base/task_runner.h"
 #include "titles/fcpxml_titles_settings.h"
-#include "titles/ky_srt_title.h"
+#include "titles/subtitle_cue.h"
 
 namespace quelvo {
 
@@ -45,9 +45,9 @@ public:
     FCPXML_Titles(std::string eventName, std::vector<FCPXML_Title> titleList,
                   std::optional<std::string> videoFileUrl, FCPXML_Titles_Settings settings);
     // Subtitles become titles in order; their counters are dropped.
-    FCPXML_Titles(std::string eventName, const std::vector<KySRTTitle>& subtitles,
+    FCPXML_Titles(std::string eventName, const std::vector<SubtitleCue>& subtitles,
                   std::optional<std::string> videoFileUrl);
-    FCPXML_Titles(std::string eventName, const std::vector<KySRTTitle>& subtitles,
+    FCPXML_Titles(std::string eventName, const std::vector<SubtitleCue>& subtitles,
                   std::optional<std::string> videoFileUrl, FCPXML_Titles_Settings settings);
 
     // The video's start time (its timecode), when the settings ask for it.

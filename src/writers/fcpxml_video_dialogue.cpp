@@ -97,7 +97,7 @@ std::string timelineFormatElement(const TimelineFormat& timeline, const std::str
                                   char quote) {
     using namespace kymovie;
     const std::string name =
-        KyVideoFormats::getVideoFormat({timeline.width, timeline.height}, timeline.frameRate);
+        videoFormats::getVideoFormat({timeline.width, timeline.height}, timeline.frameRate);
     const FrameGrid frame = timeline.frameGrid();
     std::string out = "<format" + attribute("id", id, quote);
     if (name != "FFVideoFormatRateUndefined") out += attribute("name", name, quote);

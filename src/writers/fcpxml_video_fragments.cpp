@@ -51,7 +51,7 @@ namespace kymovie::FCPXMLUtils {
 
 namespace {
 
-std::string attribute(std::string_view text) { return kykit::customPercEnc(xmlSafeText(text), true); }
+std::string attribute(std::string_view text) { return kykit::xmlEscapeAttribute(xmlSafeText(text), true); }
 
 std::string frameTime(double seconds, double timebase) {
     if (std::isfinite(timebase) && timebase > 0) return getTimeV3(seconds, timebase, 1);

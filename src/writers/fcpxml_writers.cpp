@@ -2,12 +2,12 @@
 
 #include "writers/legacy_document.h"
 #include "writers/project_writer.h"
-#include "writers/qv_fcpxml.h"
+#include "writers/ducking_fcpxml.h"
 
 namespace quelvo {
 
 std::string writeFcpxml19(const ProjectDescription& project) {
-    return applyTextualFixes(QVFCPXML(project).makeDocument());
+    return applyTextualFixes(DuckingFcpxml(project).makeDocument());
 }
 
 std::string writeFcpxml16(const ProjectDescription& project) {

@@ -93,7 +93,7 @@ int musicLane(const ProjectDescription& project) {
 // A name between apostrophes. Names come from file names and the command
 // line, which may hold characters XML cannot carry; those go first.
 std::string nameAttribute(const std::string& name) {
-    return kykit::customPercEnc(kymovie::FCPXMLUtils::xmlSafeText(name), false);
+    return kykit::xmlEscapeAttribute(kymovie::FCPXMLUtils::xmlSafeText(name), false);
 }
 
 // Where the dialogue and the music go: clip times with their quotes, and

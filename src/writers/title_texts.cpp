@@ -10,7 +10,7 @@ std::string stripQuotes(std::string_view s) {
     return kykit::replace(kykit::replace(s, "\"", "", true), "'", "", true);
 }
 
-std::string quotedRGB(const kykit::KyColor& c) {
+std::string quotedRGB(const kykit::RgbaColor& c) {
     return "\"" + kykit::string(c.red) + " " + kykit::string(c.green) + " " + kykit::string(c.blue) + "\"";
 }
 
@@ -23,7 +23,7 @@ std::string escapeTitleText(std::string_view text) {
 
 std::string xmlSafeText(std::string_view text) { return kymovie::FCPXMLUtils::xmlSafeText(text); }
 
-std::string attributeText(std::string_view text) { return kykit::customPercEnc(xmlSafeText(text), true); }
+std::string attributeText(std::string_view text) { return kykit::xmlEscapeAttribute(xmlSafeText(text), true); }
 
 std::string commentText(std::string_view text) {
     std::string t = xmlSafeText(text);

@@ -4,14 +4,14 @@
 #include <string>
 #include <string_view>
 
-#include "base/color.h"
+#include "base/rgba_color.h"
 
 namespace quelvo::titles {
 
 // Every double and single quote removed.
 std::string stripQuotes(std::string_view s);
 // "\"r g b\"" with its quotes, each component as a shortest decimal ("1.0").
-std::string quotedRGB(const kykit::KyColor& c);
+std::string quotedRGB(const kykit::RgbaColor& c);
 // The toolkit's locale-free number texts.
 std::string num(double x);
 std::string num(int64_t x);

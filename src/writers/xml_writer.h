@@ -1,7 +1,7 @@
 #pragma once
 // A small XML writer for the project documents: elements, attributes and
 // text, indented two spaces a level. Every attribute value and every text
-// goes through one escape (the toolkit's customPercEnc after xmlSafeText),
+// goes through one escape (the toolkit's xmlEscapeAttribute after xmlSafeText),
 // so a name from a file or the command line can never break a document.
 #include <string>
 #include <string_view>

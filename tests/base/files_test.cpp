@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include "base/files.h"
-#include "base/prefs.h"
+#include "base/settings_store.h"
 #include "support/test_support.h"
 
 using namespace kykit;
@@ -15,24 +15,24 @@ using quelvo::test::writeFile;
 namespace fs = std::filesystem;
 
 TEST(FileNames, ExtensionAndLastComponent) {
-    EXPECT_EQ(fu_getFileNameWithoutExtension("/a/b/talk.wav"), "/a/b/talk");
-    EXPECT_EQ(fu_getFileNameWithoutExtension("/a/b.c/talk"), "/a/b.c/talk");
-    EXPECT_EQ(fu_getFileNameWithoutExtension("/a/.hidden"), "/a/.hidden");
-    EXPECT_EQ(fu_getFileNameWithoutExtension("/a/my.talk.take2.m4a"), "/a/my.talk.take2");
-    EXPECT_EQ(fu_getFileNameFromPath("/a/b/talk.wav"), "talk.wav");
-    EXPECT_EQ(fu_getFileNameFromPath("talk.wav"), "talk.wav");
+    EXPECT_EQ(pathWithoutExtension("/a/b/talk.wav"), "/a/b/talk");
+    EXPECT_EQ(pathWithoutExtension("/a/b.c/talk"), "/a/b.c/talk");
+    EXPECT_EQ(pathWithoutExtension("/a/.hidden"), "/a/.hidden");
+    EXPECT_EQ(pathWithoutExtension("/a/my.talk.take2.m4a"), "/a/my.talk.take2");
+    EXPECT_EQ(fileNameOf("/a/b/talk.wav"), "talk.wav");
+    EXPECT_EQ(fileNameOf("talk.wav"), "talk.wav");
 }
 
 TEST(FileExists, OnlyRegularFilesOfTheGivenSize) {
     TempDir dir;
     writeFile(dir / "a.wav", std::string(2048, 'x'));
     fs::create_directory(dir / "x.mp3");
-    EXPECT_TRUE(fu_fileExists((dir / "a.wav").string()));
-    EXPECT_TRUE(fu_fileExists((dir / "a.wav").string(), 2));
-    EXPECT_FALSE(fu_fileExists((dir / "a.wav").string(), 3));
-    EXPECT_FALSE(fu_fileExists((dir / "x.mp3").string()));
-    EXPECT_FALSE(fu_fileExists(""));
-    EXPECT_FALSE(fu_fileExists((dir / "missing.wav").string()));
+    EXPECT_TRUE(fileExists((dir / "a.wav").string()));
+    EXPECT_TRUE(fileExists((dir / "a.wav").string(), 2));
+    EXPECT_FALSE(fileExists((dir / "a.wav").string(), 3));
+    EXPECT_FALSE(fileExists((dir / "x.mp3").string()));
+    EXPECT_FALSE(fileExists(""));
+    EXPECT_FALSE(fileExists((dir / "missing.wav").string()));
 }
 
 TEST(AtomicWrite, ReplacesTheFileAndKeepsItsPermissions) {
@@ -40,7 +40,7 @@ TEST(AtomicWrite, ReplacesTheFileAndKeepsItsPermissions) {
     const fs::path file = dir / "p.fcpxml";
     writeFile(file, "old");
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    ASSERT_TRUE(fu_writeTextToFile(file.string(), "new text").ok());
+    ASSERT_TRUE(writeTextFile(file.string(), "new text").ok());
     EXPECT_EQ(readFile(file), "new text");
     EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -52,11 +52,11 @@ TEST(AtomicWrite, ReplacesTheFileAndKeepsItsPermissions) {
 
 TEST(AtomicWrite, FailureIsReportedWithThePathAndReason) {
     TempDir dir;
-    const Status s = fu_writeTextToFile((dir / "no" / "such" / "folder.fcpxml").string(), "x");
+    const Status s = writeTextFile((dir / "no" / "such" / "folder.fcpxml").string(), "x");
     ASSERT_FALSE(s.ok());
     EXPECT_NE(s.message().find("folder.fcpxml"), std::string::npos);
     EXPECT_NE(s.message().find("No such file"), std::string::npos) << s.message();
-    EXPECT_FALSE(fu_writeTextToFile("", "x").ok());
+    EXPECT_FALSE(writeTextFile("", "x").ok());
 }
 
 TEST(AtomicWrite, AKillHalfWayThroughLeavesTheOldFileIntact) {
@@ -66,7 +66,7 @@ TEST(AtomicWrite, AKillHalfWayThroughLeavesTheOldFileIntact) {
     const pid_t pid = fork();
     if (pid == 0) {
         setenv("QUELVO_KILL_DURING_WRITE", "1", 1);
-        fu_writeTextToFile(file.string(), std::string(1 << 20, 'n'));
+        writeTextFile(file.string(), std::string(1 << 20, 'n'));
         _exit(0);
     }
     int status = 0;
@@ -82,13 +82,13 @@ TEST(ReadText, HonoursByteOrderMarksAndRejectsInvalidUtf8) {
     writeFile(dir / "be.srt", std::string("\xFE\xFF\0" "1\0\n\0\xE9", 8));
     writeFile(dir / "latin.srt", "caf\xE9");
     writeFile(dir / "empty.srt", "");
-    EXPECT_EQ(fu_readTextFile((dir / "u8.srt").string()), "1\nH\xC3\xA9");
-    EXPECT_EQ(fu_readTextFile((dir / "le.srt").string()), "1\n\xC3\xA9");
-    EXPECT_EQ(fu_readTextFile((dir / "be.srt").string()), "1\n\xC3\xA9");
-    EXPECT_EQ(fu_readTextFile((dir / "latin.srt").string()), "");
-    EXPECT_EQ(fu_readTextFile((dir / "empty.srt").string()), "");
-    EXPECT_EQ(fu_readTextFile((dir / "missing.srt").string()), "");
-    EXPECT_EQ(fu_readTextFile(dir.path().string()), "");
+    EXPECT_EQ(readTextFile((dir / "u8.srt").string()), "1\nH\xC3\xA9");
+    EXPECT_EQ(readTextFile((dir / "le.srt").string()), "1\n\xC3\xA9");
+    EXPECT_EQ(readTextFile((dir / "be.srt").string()), "1\n\xC3\xA9");
+    EXPECT_EQ(readTextFile((dir / "latin.srt").string()), "");
+    EXPECT_EQ(readTextFile((dir / "empty.srt").string()), "");
+    EXPECT_EQ(readTextFile((dir / "missing.srt").string()), "");
+    EXPECT_EQ(readTextFile(dir.path().string()), "");
 }
 
 // Reading a named pipe once waited for a writer that never came: `quelvo-cli
@@ -99,18 +99,18 @@ TEST(NamedPipeRegression, ReadingAPipeFailsAtOnce) {
     const fs::path pipe = tmp / "subtitles.srt";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     std::string bytes, error;
-    EXPECT_FALSE(kykit::fu_readBytes(pipe.string(), bytes, &error));
+    EXPECT_FALSE(kykit::readFileBytes(pipe.string(), bytes, &error));
     EXPECT_EQ(error, "not a regular file");
-    EXPECT_EQ(kykit::fu_readTextFile(pipe.string()), "");
+    EXPECT_EQ(kykit::readTextFile(pipe.string()), "");
 }
 
 TEST(NamedPipeRegression, ASettingsFileThatIsAPipeGivesDefaultsAndAWarning) {
     quelvo::test::TempDir config;
     ASSERT_EQ(::mkfifo((config / "settings.json").c_str(), 0600), 0);
     setenv("QUELVO_CONFIG_DIR", config.path().c_str(), 1);
-    auto& store = kykit::PrefsStore::instance();
+    auto& store = kykit::SettingsStore::instance();
     store.reload();
-    EXPECT_EQ(kykit::prefs_getValueDouble("duck.threshold", -24), -24);
+    EXPECT_EQ(kykit::storedDouble("duck.threshold", -24), -24);
     EXPECT_NE(store.lastWarning().find("not a regular file"), std::string::npos) << store.lastWarning();
     quelvo::test::freshSettings();
 }

@@ -9,9 +9,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "base/color.h"
+#include "base/rgba_color.h"
 #include "base/concurrency.h"
-#include "base/notify.h"
+#include "base/notifier.h"
 #include "base/numbers.h"
 #include "base/services.h"
 #include "support/test_support.h"
@@ -60,11 +60,11 @@ TEST(Timecode, FramesAtTheTimelinesRateCountedNonDrop) {
 }
 
 TEST(Colour, JsonFormHasFourNamedComponents) {
-    const KyColor c{0.25, 0.5, 1, 0.75};
+    const RgbaColor c{0.25, 0.5, 1, 0.75};
     const nlohmann::json j = c;
     EXPECT_EQ(j, nlohmann::json::parse(R"({"red":0.25,"green":0.5,"blue":1.0,"alpha":0.75})"));
-    EXPECT_EQ(j.get<KyColor>(), c);
-    EXPECT_THROW(nlohmann::json::parse(R"({"red":1})").get<KyColor>(), nlohmann::json::exception);
+    EXPECT_EQ(j.get<RgbaColor>(), c);
+    EXPECT_THROW(nlohmann::json::parse(R"({"red":1})").get<RgbaColor>(), nlohmann::json::exception);
 }
 
 TEST(Semaphore, AReleaseBeforeTheWaitIsNotLost) {
@@ -93,11 +93,11 @@ TEST(Queue, DelayedWorkRunsInDueOrderAndDrainWaitsForIt) {
 
 TEST(Notify, ObserversOfTheKeywordAreCalledUntilRemoved) {
     int calls = 0;
-    const long token = KyNotify::observe("k", [&] { ++calls; });
-    KyNotify::notify("k");
-    KyNotify::notify("other");
-    KyNotify::removeObserver(token);
-    KyNotify::notify("k");
+    const long token = Notifier::observe("k", [&] { ++calls; });
+    Notifier::notify("k");
+    Notifier::notify("other");
+    Notifier::removeObserver(token);
+    Notifier::notify("k");
     EXPECT_EQ(calls, 1);
 }
 

@@ -8,24 +8,24 @@ using namespace kykit;
 
 TEST(CharacterPositions, CountUnicodeCharactersNotBytes) {
     const std::string s = "\xC3\xA9t\xC3\xA9\n-->x";  // "été\n-->x"
-    EXPECT_EQ(strUt_length(s), 8);
-    EXPECT_EQ(strUt_position(s, "\n"), 3);
-    EXPECT_EQ(strUt_position(s, "-->"), 4);
-    EXPECT_EQ(strUt_position(s, "zz"), -1);
-    EXPECT_EQ(strUt_position("a-b-c", "-", 0, 1), 3);
-    EXPECT_EQ(strUt_position("a-b-c", "-", 2), 3);
-    EXPECT_EQ(strUt_getSubString(s, 0, 3), "\xC3\xA9t\xC3\xA9");
-    EXPECT_EQ(strUt_getSubString(s, 2, 100), "\xC3\xA9\n-->x");
-    EXPECT_EQ(strUt_getSubString(s, 5, 2), "");
+    EXPECT_EQ(characterCount(s), 8);
+    EXPECT_EQ(characterPosition(s, "\n"), 3);
+    EXPECT_EQ(characterPosition(s, "-->"), 4);
+    EXPECT_EQ(characterPosition(s, "zz"), -1);
+    EXPECT_EQ(characterPosition("a-b-c", "-", 0, 1), 3);
+    EXPECT_EQ(characterPosition("a-b-c", "-", 2), 3);
+    EXPECT_EQ(characterSubstring(s, 0, 3), "\xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(characterSubstring(s, 2, 100), "\xC3\xA9\n-->x");
+    EXPECT_EQ(characterSubstring(s, 5, 2), "");
     EXPECT_EQ(right(s, 2), ">x");
     EXPECT_EQ(stripRight(s, 5), "\xC3\xA9t\xC3\xA9");
 }
 
 TEST(CharacterPositions, InvalidBytesCountAsOneCharacterAndSurviveUnchanged) {
     const std::string s = "a\xFF\xC3z";
-    EXPECT_EQ(strUt_length(s), 4);
+    EXPECT_EQ(characterCount(s), 4);
     EXPECT_EQ(toUtf8(toUtf32(s)), s);
-    EXPECT_EQ(strUt_getSubString(s, 1, 3), "\xFF\xC3");
+    EXPECT_EQ(characterSubstring(s, 1, 3), "\xFF\xC3");
     EXPECT_FALSE(isValidUtf8(s));
 }
 
@@ -37,10 +37,10 @@ TEST(Replace, CaseSensitiveAndIgnoringCase) {
 }
 
 TEST(AttributeEscaping, EscapesForTheQuoteItLandsIn) {
-    EXPECT_EQ(customPercEnc("Tom & \"Jerry\" <1> it's", false),
+    EXPECT_EQ(xmlEscapeAttribute("Tom & \"Jerry\" <1> it's", false),
               "Tom &amp; &quot;Jerry&quot; &lt;1&gt; it&apos;s");
-    EXPECT_EQ(customPercEnc("it's", true), "it's");
-    EXPECT_EQ(customPercEnc("Ünïcødé", false), "Ünïcødé");
+    EXPECT_EQ(xmlEscapeAttribute("it's", true), "it's");
+    EXPECT_EQ(xmlEscapeAttribute("Ünïcødé", false), "Ünïcødé");
     EXPECT_EQ(xmlEscapeText("a<b & 'c'"), "a&lt;b &amp; 'c'");
 }
 
@@ -69,6 +69,6 @@ TEST(RemoveTag, DropsOpeningTagsWithAttributesAndClosingTags) {
 }
 
 TEST(StringTemplate, FillsSquareBracketTokensOnce) {
-    KyStringTemplate t("<a x=\"[x]\" y=\"[y]\" [missing]/>");
+    StringTemplate t("<a x=\"[x]\" y=\"[y]\" [missing]/>");
     EXPECT_EQ(t.fillText({{"x", "[y]"}, {"y", "2"}}), "<a x=\"[y]\" y=\"2\" [missing]/>");
 }

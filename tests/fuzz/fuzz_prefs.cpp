@@ -7,7 +7,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "base/prefs.h"
+#include "base/settings_store.h"
 
 namespace fs = std::filesystem;
 
@@ -23,11 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::ofstream out(dir / "settings.json", std::ios::binary);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    auto& store = kykit::PrefsStore::instance();
+    auto& store = kykit::SettingsStore::instance();
     store.reload();
-    (void)kykit::prefs_getValueDouble("duck.threshold", -24);
-    (void)kykit::prefs_getValueString("duck.filler", "");
-    (void)kykit::prefs_getValueBool("decreaseToZero", false);
-    (void)kykit::prefs_setValueDouble("duck.decrease", -12);
+    (void)kykit::storedDouble("duck.threshold", -24);
+    (void)kykit::storedString("duck.filler", "");
+    (void)kykit::storedBool("decreaseToZero", false);
+    (void)kykit::storeDouble("duck.decrease", -12);
     return 0;
 }

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "titles/ky_srt.h"
+#include "titles/subtitle_file.h"
 #include "titles/srt_parser.h"
 #include "writers/fcpxml_titles.h"
 
@@ -48,24 +48,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     settings.addPatch = (mode & 0x80) != 0;
     settings.avoidOverlap = (mode & 0x80) != 0;
 
-    KySRT srt;
+    SubtitleFile srt;
     if (mode & 0x01) {
         const fs::path file = dir / "subtitles.srt";
         fuzz::writeBytes(file, bytes);
         std::string problem;
-        srt = KySRT::fromFileUrl(file.string(), settings, &problem);
+        srt = SubtitleFile::fromFileUrl(file.string(), settings, &problem);
         if (srt.titles.empty() && problem.empty()) fail("no subtitles and no reason given");
         if (!srt.titles.empty() && !problem.empty()) fail("a reason given although subtitles were read");
-        (void)KySRT::fromPath(file.string(), settings);
-        (void)KySRT::readTextWithFallbackEncodings(file.string());
+        (void)SubtitleFile::fromPath(file.string(), settings);
+        (void)SubtitleFile::readTextWithFallbackEncodings(file.string());
     } else {
-        srt = KySRT::fromText(bytes, settings);
+        srt = SubtitleFile::fromText(bytes, settings);
         (void)srt::normalizeText(bytes, settings);
     }
 
-    for (const KySRTTitle& t : srt.titles)
+    for (const SubtitleCue& t : srt.titles)
         if (!std::isfinite(t.startTime) || !std::isfinite(t.endTime)) fail("a time that is not a number was read");
-    for (const KySRTTitle& t : srt.titles)
+    for (const SubtitleCue& t : srt.titles)
         if (t.endTime > srt.lastEndTime()) fail("an end after the last end");
 
     if (srt.titles.size() > kMaxTitlesInDocument) srt.titles.erase(srt.titles.begin() + kMaxTitlesInDocument, srt.titles.end());

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <string>
 
-#include "base/prefs.h"
+#include "base/settings_store.h"
 #include "fuzz_support.h"
 #include "titles/fcpxml_titles_settings.h"
 #include "writers/fcpxml_titles.h"
@@ -44,8 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::optional<FCPXML_Titles_Settings> settings;
     if (data[0] & 1) {
         for (const auto& e : fs::directory_iterator(dir / "config")) fs::remove_all(e.path());
-        kykit::PrefsStore::instance().reload();
-        (void)kykit::prefs_setValueString(kTitlesSettingsKey, std::string(text));
+        kykit::SettingsStore::instance().reload();
+        (void)kykit::storeString(kTitlesSettingsKey, std::string(text));
         settings = FCPXML_Titles_Settings::load();
     } else {
         settings = FCPXML_Titles_Settings::decodeText(text);

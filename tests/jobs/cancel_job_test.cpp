@@ -77,7 +77,7 @@ TEST_F(CancelJob, MidAnalysisTheDecodingStopsAndNothingIsWritten) {
     for (const DetectionMode mode : {DetectionMode::threshold, DetectionMode::automatic}) {
         CancelToken token;
         CancelAtStage status(token, kStageAnalyzing);
-        QVRoll rolls{0.3, 0.3, 0.3, 0.7, -24};
+        EnvelopeTiming rolls{0.3, 0.3, 0.3, 0.7, -24};
         rolls.detection = mode;
         JobOptions options;
         options.cancel = token;
@@ -100,14 +100,14 @@ TEST_F(CancelJob, BeforeItStartsOrDuringTheQuestionNothingIsWritten) {
     options.cancel = early;
     kymovie::FixedVersionSheet sheet(kymovie::FcpxmlVersion::v1_9);
     expectCancelledAndNothingWritten(
-        runJob(m_talk, m_bed, "", QVRoll{0.3, 0.3, 0.3, 0.7, -24}, nullptr, sheet, options));
+        runJob(m_talk, m_bed, "", EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24}, nullptr, sheet, options));
 
     CancelToken late;
     DuckJobContext context;
     context.cancel = late;
     CancelThenAnswer question(late);
     expectCancelledAndNothingWritten(duckAudioFiles(
-        jobRequest(m_talk, m_bed, "", QVRoll{0.3, 0.3, 0.3, 0.7, -24}), question, context));
+        jobRequest(m_talk, m_bed, "", EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24}), question, context));
 }
 
 TEST(CancelAnalysis, AStoppedDecodeFailsWithTheCancelledReason) {

@@ -36,7 +36,7 @@ private:
 
 // Answers from another thread a while after showSheet has returned, as the
 // desktop sheet does once the user has clicked.
-class LateSheet : public kymovie::FCP106ExportOptionsVC {
+class LateSheet : public kymovie::VersionSheet {
 public:
     explicit LateSheet(Version v, std::function<void()> beforeAnswer = {})
         : m_version(v), m_beforeAnswer(std::move(beforeAnswer)) {}
@@ -60,7 +60,7 @@ private:
     std::thread m_thread;
 };
 
-const QVRoll kDefaultRolls{0.3, 0.3, 0.3, 0.7, -24};
+const EnvelopeTiming kDefaultRolls{0.3, 0.3, 0.3, 0.7, -24};
 
 // The shared folder is read-only in CI, so each case copies its recordings
 // next to where the project should land.
@@ -73,8 +73,8 @@ struct Case {
         music = recordingOrStandIn("music/" + musicName).string();
         if (withFiller) filler = recordingOrStandIn("music/dev_music_real.mp3").string();
     }
-    DuckOutcome run(kymovie::FCP106ExportOptionsVC& sheet, kykit::StatusSink* status = nullptr,
-                    QVRoll rolls = kDefaultRolls, const test::JobOptions& options = {}) const {
+    DuckOutcome run(kymovie::VersionSheet& sheet, kykit::StatusSink* status = nullptr,
+                    EnvelopeTiming rolls = kDefaultRolls, const test::JobOptions& options = {}) const {
         return test::runJob(dialogue, music, filler, rolls, status, sheet, options);
     }
 };
@@ -162,7 +162,7 @@ TEST(DuckJob, StageTextsInOrderWithOrWithoutAFiller) {
 
 TEST(DuckJob, ALateAnswerFromAnotherThreadIsWaitedForAndTheJobKeepsItsCopies) {
     Case c("dev02_pinknoise_wav44k_mono.wav", "dev_music_real.mp3", false);
-    QVRoll shared = kDefaultRolls;
+    EnvelopeTiming shared = kDefaultRolls;
     // The preferences change while the sheet is open: the running job keeps its copy.
     LateSheet sheet(Version::v1_9, [&shared] { shared.preFadeIn = 2.0; shared.postFadeOut = 5.0; });
     const DuckOutcome out = c.run(sheet, nullptr, shared);
@@ -251,7 +251,7 @@ TEST(DuckJob, AnOutputThatCannotBeWrittenFailsAndLeavesNothing) {
 // filler file cut short: both are only probed, and the header still declared
 // the whole length. Such a job must fail naming the file, and write nothing.
 namespace {
-const QVRoll kRolls{0.3, 0.3, 0.3, 0.7, -24};
+const EnvelopeTiming kRolls{0.3, 0.3, 0.3, 0.7, -24};
 } // namespace
 
 TEST(CutInputsRegression, MusicOrFillerCutShortStopsTheJob) {

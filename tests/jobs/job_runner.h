@@ -23,7 +23,7 @@ struct JobOptions {
 };
 
 inline DuckRequest jobRequest(const std::string& dialogue, const std::string& music,
-                              const std::string& filler, const QVRoll& rolls,
+                              const std::string& filler, const EnvelopeTiming& rolls,
                               const JobOptions& options = {}) {
     DuckRequest request;
     request.inputs = {{dialogue}, music, filler};
@@ -40,8 +40,8 @@ inline DuckRequest jobRequest(const std::string& dialogue, const std::string& mu
 }
 
 inline DuckOutcome runJob(const std::string& dialogue, const std::string& music,
-                          const std::string& filler, const QVRoll& rolls, kykit::StatusSink* status,
-                          kymovie::FCP106ExportOptionsVC& sheet, const JobOptions& options = {}) {
+                          const std::string& filler, const EnvelopeTiming& rolls, kykit::StatusSink* status,
+                          kymovie::VersionSheet& sheet, const JobOptions& options = {}) {
     const DuckRequest request = jobRequest(dialogue, music, filler, rolls, options);
     DuckJobContext context;
     context.status = status;

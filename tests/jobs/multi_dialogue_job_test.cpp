@@ -33,7 +33,7 @@ class Texts : public kykit::StatusSink {
     std::mutex m_mutex;
 };
 
-const QVRoll kRolls{0.3, 0.3, 0.3, 0.7, -24};
+const EnvelopeTiming kRolls{0.3, 0.3, 0.3, 0.7, -24};
 
 std::vector<std::string> microphones() {
     return {recordingOrStandIn("dialogue/dev01_clean_wav48k_stereo.wav").string(),

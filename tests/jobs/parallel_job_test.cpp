@@ -30,7 +30,7 @@ private:
     std::thread::id m_owner = std::this_thread::get_id();
 };
 
-const QVRoll kRolls{0.3, 0.3, 0.3, 0.7, -24};
+const EnvelopeTiming kRolls{0.3, 0.3, 0.3, 0.7, -24};
 
 struct JobRun {
     DuckOutcome outcome;

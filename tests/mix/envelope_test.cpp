@@ -16,7 +16,7 @@ TEST(GainEnvelope, OverallLevelOutsideTheKeyframesAndLinearInDbBetweenThem) {
     EXPECT_DOUBLE_EQ(none.gainDbAt(100.0), -3.0);
 
     // One speech interval 2..5 s with the default fades.
-    const quelvo::QVRoll rolls{0.3, 0.3, 0.3, 0.7, -24};
+    const quelvo::EnvelopeTiming rolls{0.3, 0.3, 0.3, 0.7, -24};
     const GainEnvelope e(quelvo::makeVolumeKeyframes({{2.0, 5.0}}, rolls, false, -12, -2), -2.0);
     EXPECT_DOUBLE_EQ(e.gainDbAt(0.0), -2.0);
     EXPECT_DOUBLE_EQ(e.gainDbAt(1.7), -2.0);
@@ -39,7 +39,7 @@ TEST(GainEnvelope, OverlappingRampsAreReadInTimeOrderAndSilenceIsZero) {
 }
 
 TEST(GainEnvelope, SampleGainsMatchTheCurveAcrossBlockAndKeyframeBoundaries) {
-    const quelvo::QVRoll rolls{0.3, 0.3, 0.3, 0.7, -24};
+    const quelvo::EnvelopeTiming rolls{0.3, 0.3, 0.3, 0.7, -24};
     const GainEnvelope e(quelvo::makeVolumeKeyframes({{0.5, 1.2}, {2.0, 2.9}}, rolls, false, -20, 0), 0.0);
     const int rate = 8000;
     for (const int block : {1, 7, 1000, 4096}) {
@@ -55,7 +55,7 @@ TEST(GainEnvelope, SampleGainsMatchTheCurveAcrossBlockAndKeyframeBoundaries) {
 }
 
 TEST(GainEnvelope, PerIntervalLevelsKeepTheRampTimes) {
-    const quelvo::QVRoll rolls{0.3, 0.3, 0.3, 0.7, -24};
+    const quelvo::EnvelopeTiming rolls{0.3, 0.3, 0.3, 0.7, -24};
     const auto fixed = quelvo::makeVolumeKeyframes({{1, 3}, {6, 8}}, rolls, false, -12, 0);
     const auto perInterval = quelvo::makeVolumeKeyframes({{1, 3}, {6, 8}}, rolls, std::vector<int>{-17, -25}, 0);
     ASSERT_EQ(perInterval.size(), fixed.size());

@@ -65,7 +65,7 @@ TEST(DepthByLoudness, TheGainIsClampedNeverAboveTheOverallLevelAndWhole) {
     EXPECT_EQ(mix::levelForDistance(-20, -45, 18, 0), 0);      // already quiet enough
     EXPECT_EQ(mix::levelForDistance(-20, -45, 18, -6), -6);    // never above the overall level
     EXPECT_EQ(mix::levelForDistance(-60, 0, 20, 0), -60);      // no deeper than -60
-    const quelvo::QVRoll rolls{0.3, 0.3, 0.3, 0.7, -24};
+    const quelvo::EnvelopeTiming rolls{0.3, 0.3, 0.3, 0.7, -24};
     const auto parts = mix::duckedParts({{1.0, 4.0}, {6.0, 6.4}}, rolls);
     EXPECT_DOUBLE_EQ(parts[0].start, 1.3);
     EXPECT_DOUBLE_EQ(parts[0].end, 3.7);
@@ -105,7 +105,7 @@ TEST(DepthByLoudness, EachIntervalAgainstItsOwnSpeechWhateverTheDialoguesFormat)
                    "gain", "-10"}),
               0);
     const kyaudio::ClusterList speech{{1.0, 4.0}, {5.0, 8.0}};
-    const quelvo::QVRoll rolls{0.3, 0.3, 0.3, 0.7, -24};
+    const quelvo::EnvelopeTiming rolls{0.3, 0.3, 0.3, 0.7, -24};
     mix::LoudnessDepths d48 =
         mix::loudnessDepths(path("d48.wav"), path("bed.wav"), speech, rolls, 18, -12, 0);
     mix::LoudnessDepths d8 =

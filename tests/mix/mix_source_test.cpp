@@ -34,7 +34,7 @@ TEST(MixSource, MusicGainFollowsTheEnvelopeAtKeyframesAndBetweenThem) {
     mix::MixInputs inputs;
     inputs.dialoguePath = quiet;
     inputs.musicPath = tone;
-    const quelvo::QVRoll rolls{0.3, 0.3, 0.3, 0.7, -24};
+    const quelvo::EnvelopeTiming rolls{0.3, 0.3, 0.3, 0.7, -24};
     inputs.envelope = mix::GainEnvelope(quelvo::makeVolumeKeyframes({{1.3, 3.5}}, rolls, false, -18, -4), -4);
 
     for (double start : {0.0, 2.0}) {

@@ -1,15 +1,15 @@
 // The settings table: stored values outside their control's range read as
 // the default with one warning each, and option texts are checked against
 // the same ranges.
-#include "base/prefs.h"
+#include "base/settings_store.h"
 #include "project/duck_settings.h"
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "support/test_support.h"
 
 using namespace quelvo;
 
 TEST(DuckSettings, StoredValuesOutsideTheirRangeReadAsTheDefaultWithAWarning) {
-    kykit::PrefsStore& store = kykit::PrefsStore::instance();
+    kykit::SettingsStore& store = kykit::SettingsStore::instance();
     store.reload();
     const std::string file = store.filePath();
     store.setValue(settings::kDecrease.key, 1e300);
@@ -19,7 +19,7 @@ TEST(DuckSettings, StoredValuesOutsideTheirRangeReadAsTheDefaultWithAWarning) {
     store.setValue(settings::kUnderLU.key, 12.5);
     EXPECT_EQ(storedNumber(settings::kDecrease), -12);
     EXPECT_EQ(storedNumber(settings::kDecrease), -12); // warned once
-    EXPECT_EQ(rollsFromStoredSettings(), (QVRoll{0.3, 0.3, 0.3, 0.7, -60}));
+    EXPECT_EQ(envelopeTimingFromSettings(), (EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -60}));
     EXPECT_EQ(storedNumber(settings::kUnderLU), 12.5);
     EXPECT_EQ(store.warnings(),
               (std::vector<std::string>{

@@ -8,7 +8,7 @@ using namespace quelvo;
 using kymovie::VolumeKeyframe;
 
 namespace {
-const QVRoll kHalfSeconds{0.5, 0.5, 0.5, 0.5, -24};
+const EnvelopeTiming kHalfSeconds{0.5, 0.5, 0.5, 0.5, -24};
 }
 
 TEST(Keyframes, FourPerClusterAtTheRampEdges) {
@@ -40,11 +40,11 @@ TEST(Keyframes, NoClampingSortingOrDeduplication) {
     EXPECT_GT(shortOne[1].time, shortOne[2].time);
     // Overlapping ramps of neighbours interleave but keep their fixed order;
     // equal times are both kept.
-    const auto pair = makeVolumeKeyframes({{1, 2}, {3, 4}}, QVRoll{1, 0, 0, 1, 0}, false, -12, 0);
+    const auto pair = makeVolumeKeyframes({{1, 2}, {3, 4}}, EnvelopeTiming{1, 0, 0, 1, 0}, false, -12, 0);
     ASSERT_EQ(pair.size(), 8u);
     EXPECT_DOUBLE_EQ(pair[3].time, 3.0);
     EXPECT_DOUBLE_EQ(pair[4].time, 2.0);
-    const auto same = makeVolumeKeyframes({{1, 1}}, QVRoll{0, 0, 0, 0, 0}, false, -12, 0);
+    const auto same = makeVolumeKeyframes({{1, 1}}, EnvelopeTiming{0, 0, 0, 0, 0}, false, -12, 0);
     EXPECT_EQ(same.size(), 4u);
     // A last keyframe past the end of the music stays where the rule puts it.
     const auto last = makeVolumeKeyframes({{30, 40}}, kHalfSeconds, false, -12, 0);

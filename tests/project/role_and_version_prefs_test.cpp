@@ -2,69 +2,69 @@
 // preferences store: they start at their defaults and survive a restart.
 #include <gtest/gtest.h>
 
-#include "base/prefs.h"
-#include "project/fcp106_prefs.h"
+#include "base/settings_store.h"
+#include "project/version_question_settings.h"
 #include "project/second_file_role.h"
 
 namespace kymovie {
 namespace {
 
-void restart() { kykit::PrefsStore::instance().reload(); }
+void restart() { kykit::SettingsStore::instance().reload(); }
 
-TEST(QVSecondFileRole, StartsAsMusic) {
-    auto& role = QVSecondFileRole::shared();
-    EXPECT_EQ(role.role(), QVSecondFileRole::Role::music);
+TEST(SecondFileRole, StartsAsMusic) {
+    auto& role = SecondFileRole::shared();
+    EXPECT_EQ(role.role(), SecondFileRole::Role::music);
     EXPECT_EQ(role.customRole(), "");
     EXPECT_EQ(role.roleName(), "music");
 }
 
-TEST(QVSecondFileRole, DisplayNameFollowsTheRole) {
-    auto& role = QVSecondFileRole::shared();
-    role.setRole(QVSecondFileRole::Role::dialogue);
+TEST(SecondFileRole, DisplayNameFollowsTheRole) {
+    auto& role = SecondFileRole::shared();
+    role.setRole(SecondFileRole::Role::dialogue);
     EXPECT_EQ(role.roleName(), "dialogue");
     role.setCustomRole("Ambience & FX");
     EXPECT_EQ(role.roleName(), "dialogue"); // the custom name waits until custom is chosen
-    role.setRole(QVSecondFileRole::Role::custom);
+    role.setRole(SecondFileRole::Role::custom);
     EXPECT_EQ(role.roleName(), "Ambience & FX");
     role.setCustomRole("   ");
     EXPECT_EQ(role.roleName(), "music");
 }
 
-TEST(QVSecondFileRole, ChoiceAndCustomNameSurviveARestart) {
-    QVSecondFileRole::shared().setRole(QVSecondFileRole::Role::custom);
-    QVSecondFileRole::shared().setCustomRole("Score");
+TEST(SecondFileRole, ChoiceAndCustomNameSurviveARestart) {
+    SecondFileRole::shared().setRole(SecondFileRole::Role::custom);
+    SecondFileRole::shared().setCustomRole("Score");
     restart();
-    EXPECT_EQ(QVSecondFileRole::shared().role(), QVSecondFileRole::Role::custom);
-    EXPECT_EQ(QVSecondFileRole::shared().customRole(), "Score");
-    EXPECT_EQ(QVSecondFileRole::shared().roleName(), "Score");
+    EXPECT_EQ(SecondFileRole::shared().role(), SecondFileRole::Role::custom);
+    EXPECT_EQ(SecondFileRole::shared().customRole(), "Score");
+    EXPECT_EQ(SecondFileRole::shared().roleName(), "Score");
     // Switching away keeps the typed name for later.
-    QVSecondFileRole::shared().setRole(QVSecondFileRole::Role::music);
+    SecondFileRole::shared().setRole(SecondFileRole::Role::music);
     restart();
-    EXPECT_EQ(QVSecondFileRole::shared().roleName(), "music");
-    EXPECT_EQ(QVSecondFileRole::shared().customRole(), "Score");
+    EXPECT_EQ(SecondFileRole::shared().roleName(), "music");
+    EXPECT_EQ(SecondFileRole::shared().customRole(), "Score");
 }
 
-TEST(QVSecondFileRole, RawValuesByIndex) {
-    EXPECT_EQ(rawValue(QVSecondFileRole::Role::dialogue), "dialogue");
-    EXPECT_EQ(rawValue(QVSecondFileRole::Role::music), "music");
-    EXPECT_EQ(rawValue(QVSecondFileRole::Role::custom), "custom");
-    EXPECT_EQ(static_cast<int>(QVSecondFileRole::Role::custom), 2);
+TEST(SecondFileRole, RawValuesByIndex) {
+    EXPECT_EQ(rawValue(SecondFileRole::Role::dialogue), "dialogue");
+    EXPECT_EQ(rawValue(SecondFileRole::Role::music), "music");
+    EXPECT_EQ(rawValue(SecondFileRole::Role::custom), "custom");
+    EXPECT_EQ(static_cast<int>(SecondFileRole::Role::custom), 2);
 }
 
-TEST(KyFCP106Prefs, DefaultsPreferTheNewFormAndRememberNothing) {
-    const auto& prefs = KyFCP106Prefs::shared();
-    EXPECT_TRUE(prefs.preferFCP106());
+TEST(VersionQuestionSettings, DefaultsPreferTheNewFormAndRememberNothing) {
+    const auto& prefs = VersionQuestionSettings::shared();
+    EXPECT_TRUE(prefs.preferFcpxml19());
     EXPECT_FALSE(prefs.rememberMyChoice());
     EXPECT_FALSE(prefs.rememberedChoice().has_value());
 }
 
-TEST(KyFCP106Prefs, FlagsAndTheRememberedChoiceSurviveARestart) {
-    auto& prefs = KyFCP106Prefs::shared();
-    prefs.setPreferFCP106(false);
+TEST(VersionQuestionSettings, FlagsAndTheRememberedChoiceSurviveARestart) {
+    auto& prefs = VersionQuestionSettings::shared();
+    prefs.setPreferFcpxml19(false);
     prefs.setRememberMyChoice(true);
     prefs.setRememberedChoice(FcpxmlVersion::v1_6);
     restart();
-    EXPECT_FALSE(prefs.preferFCP106());
+    EXPECT_FALSE(prefs.preferFcpxml19());
     EXPECT_TRUE(prefs.rememberMyChoice());
     EXPECT_EQ(prefs.rememberedChoice(), FcpxmlVersion::v1_6);
     prefs.setRememberedChoice(FcpxmlVersion::v1_9);
@@ -72,18 +72,18 @@ TEST(KyFCP106Prefs, FlagsAndTheRememberedChoiceSurviveARestart) {
     EXPECT_EQ(prefs.rememberedChoice(), FcpxmlVersion::v1_9);
 }
 
-TEST(KyFCP106Prefs, AnyEditorsNumberIsKeptAndOnlyTheVersionsReadAsVersions) {
-    auto& prefs = KyFCP106Prefs::shared();
+TEST(VersionQuestionSettings, AnyEditorsNumberIsKeptAndOnlyTheVersionsReadAsVersions) {
+    auto& prefs = VersionQuestionSettings::shared();
     prefs.setRememberedChoiceValue(3);
     restart();
     EXPECT_EQ(prefs.rememberedChoiceValue(), 3);
     EXPECT_FALSE(prefs.rememberedChoice().has_value()) << "another editor is no version";
     // What a hand-edited file may hold reads as nothing remembered.
     for (double odd : {-1.0, 2.5, 1e12}) {
-        kykit::prefs_setValueDouble("KyFCP106Prefs.rememberedChoice", odd);
+        kykit::storeDouble("KyFCP106Prefs.rememberedChoice", odd);
         EXPECT_FALSE(prefs.rememberedChoiceValue().has_value()) << odd;
     }
-    kykit::prefs_setValueString("KyFCP106Prefs.rememberedChoice", "1");
+    kykit::storeString("KyFCP106Prefs.rememberedChoice", "1");
     EXPECT_FALSE(prefs.rememberedChoiceValue().has_value());
 }
 

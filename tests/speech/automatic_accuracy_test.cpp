@@ -13,7 +13,7 @@
 // apart until the detector meets them).
 #include <gtest/gtest.h>
 
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "speech/speech_clusters.h"
 #include "support/corpus_scoring.h"
 #include "support/test_support.h"
@@ -24,11 +24,11 @@ TEST(AutomaticAccuracy, EveryCorpusCaseMeetsTheTargetsWithNoSetting) {
     QUELVO_REQUIRE_SHARED();
     const std::vector<test::CorpusCase> cases = test::loadCorpus(test::sharedDir() / "testdata");
     ASSERT_FALSE(cases.empty());
-    QVRoll rolls = rollsFromStoredSettings();
-    ASSERT_EQ(rolls, (QVRoll{0.3, 0.3, 0.3, 0.7, -24.0}));
+    EnvelopeTiming rolls = envelopeTimingFromSettings();
+    ASSERT_EQ(rolls, (EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24.0}));
     rolls.detection = DetectionMode::automatic;
 
-    QVRoll fixed = rolls;
+    EnvelopeTiming fixed = rolls;
     fixed.detection = DetectionMode::threshold;
 
     std::vector<test::CaseScore> scores, thresholdScores;

@@ -20,7 +20,7 @@
 #include <nlohmann/json.hpp>
 
 #include "media/pcm_stream.h"
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "speech/speech_clusters.h"
 #include "speech/speech_union.h"
 #include "support/corpus_scoring.h"
@@ -57,13 +57,13 @@ void writeWav16(const fs::path& path, const std::vector<double>& samples, int ra
             static_cast<int16_t>(std::lround(std::clamp(s, -1.0, 1.0) * 32767))));
 }
 
-QVRoll rollsFor(DetectionMode mode) {
-    QVRoll rolls = rollsFromStoredSettings();
+EnvelopeTiming rollsFor(DetectionMode mode) {
+    EnvelopeTiming rolls = envelopeTimingFromSettings();
     rolls.detection = mode;
     return rolls;
 }
 
-kyaudio::ClusterList unionOf(const std::vector<fs::path>& tracks, const QVRoll& rolls) {
+kyaudio::ClusterList unionOf(const std::vector<fs::path>& tracks, const EnvelopeTiming& rolls) {
     std::vector<kyaudio::ClusterList> perFile;
     for (const fs::path& track : tracks) {
         const SpeechAnalysis a = analyzeDialogue(track.string(), rolls);
@@ -129,7 +129,7 @@ TEST(MultiMicrophone, CrosstalkNeitherChangesTheUnionNorMakesSpeech) {
     }
     for (const DetectionMode mode : {DetectionMode::automatic, DetectionMode::threshold}) {
         SCOPED_TRACE(mode == DetectionMode::automatic ? "automatic" : "threshold");
-        const QVRoll rolls = rollsFor(mode);
+        const EnvelopeTiming rolls = rollsFor(mode);
         const kyaudio::ClusterList expected = unionOf(clean, rolls);
         const kyaudio::ClusterList found = unionOf(crossed, rolls);
         ASSERT_EQ(found.size(), expected.size());
@@ -233,7 +233,7 @@ TEST(MultiMicrophone, TheUnionOfCorpusSpeakersMeetsTheSingleFileTargets) {
         return nlohmann::json::parse(test::readFile(data / "truth" / (name + ".json")));
     };
     test::TempDir dir;
-    const QVRoll rolls = rollsFor(DetectionMode::automatic);
+    const EnvelopeTiming rolls = rollsFor(DetectionMode::automatic);
     std::vector<test::CorpusCase> cases;
     std::vector<test::CaseScore> scores;
     const std::vector<std::pair<std::string, bool>> sources = {

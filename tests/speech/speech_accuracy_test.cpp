@@ -17,7 +17,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "speech/speech_clusters.h"
 #include "support/test_support.h"
 
@@ -82,8 +82,8 @@ TEST(SpeechAccuracy, TheFirstSevenCorpusCasesMeetTheQualityBar) {
     QUELVO_REQUIRE_SHARED();
     const auto testdata = quelvo::test::sharedDir() / "testdata";
     const auto manifest = nlohmann::json::parse(quelvo::test::readFile(testdata / "manifest.json"));
-    const quelvo::QVRoll defaults = quelvo::rollsFromStoredSettings();
-    ASSERT_EQ(defaults, (quelvo::QVRoll{0.3, 0.3, 0.3, 0.7, -24.0}));
+    const quelvo::EnvelopeTiming defaults = quelvo::envelopeTimingFromSettings();
+    ASSERT_EQ(defaults, (quelvo::EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24.0}));
 
     std::vector<CaseFigures> figures;
     for (const auto& c : manifest["cases"]) {
@@ -91,7 +91,7 @@ TEST(SpeechAccuracy, TheFirstSevenCorpusCasesMeetTheQualityBar) {
         f.name = c["name"];
         if (!thresholdCase(f.name)) continue;
         SCOPED_TRACE(f.name);
-        quelvo::QVRoll rolls = defaults;
+        quelvo::EnvelopeTiming rolls = defaults;
         // A speaker whose loudest sample is below the default threshold is
         // analysed as a user would: with the threshold lowered to -45 dB.
         if (c["speech_peak_dbfs"].get<double>() <= rolls.threshold) rolls.threshold = -45.0;

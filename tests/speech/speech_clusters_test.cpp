@@ -1,16 +1,16 @@
 // The job's analysis steps: gap closing, dialogue and music clusters.
 #include <gtest/gtest.h>
 
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "speech/speech_clusters.h"
 #include "support/test_support.h"
 
 using kyaudio::ClusterList;
 using quelvo::closeGaps;
-using quelvo::QVRoll;
+using quelvo::EnvelopeTiming;
 
 namespace {
-QVRoll rolls(double preFadeIn, double postFadeOut) { return QVRoll{preFadeIn, 0.3, 0.3, postFadeOut, -24}; }
+EnvelopeTiming rolls(double preFadeIn, double postFadeOut) { return EnvelopeTiming{preFadeIn, 0.3, 0.3, postFadeOut, -24}; }
 std::string shared(const std::string& relative) {
     return (quelvo::test::sharedDir() / "testdata" / relative).string();
 }
@@ -65,7 +65,7 @@ TEST(AnalysisSettings, DialogueAndMusicUseTheJobsArguments) {
 TEST(SpeechClusters, AreTheDialogueAnalysisWithGapsClosed) {
     QUELVO_REQUIRE_SHARED();
     const std::string file = shared("dialogue/dev02_pinknoise_wav44k_mono.wav");
-    const QVRoll defaults = quelvo::rollsFromStoredSettings();
+    const EnvelopeTiming defaults = quelvo::envelopeTimingFromSettings();
     const quelvo::SpeechAnalysis a = quelvo::findSpeechClusters(file, defaults);
     ASSERT_TRUE(a.status) << a.status.message();
     EXPECT_EQ(a.sampleRate, 44100);

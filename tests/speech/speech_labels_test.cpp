@@ -4,7 +4,7 @@
 // line; edits join, undo and redo.
 #include <gtest/gtest.h>
 
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "speech/speech_corrections.h"
 #include "speech/speech_labels.h"
 #include "speech/speech_union.h"
@@ -131,7 +131,7 @@ TEST(SpeechUnion, JoinsEveryFilesSpeechAndClosesGapsOnTheUnion) {
     EXPECT_EQ(quelvo::uniteSpeech({host}), host);
     EXPECT_EQ(quelvo::uniteSpeech({host, guest}),
               (ClusterList{{1.0, 3.0}, {5.0, 6.0}, {6.4, 7.0}, {10.0, 11.0}}));
-    quelvo::QVRoll rolls;
+    quelvo::EnvelopeTiming rolls;
     rolls.postFadeOut = 0.3;
     rolls.preFadeIn = 0.3; // gaps under 0.6 s close
     EXPECT_EQ(quelvo::duckedSpeech({host, guest}, rolls),

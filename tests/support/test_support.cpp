@@ -10,7 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "base/prefs.h"
+#include "base/settings_store.h"
 
 extern char** environ;
 
@@ -117,7 +117,7 @@ void freshSettings() {
     auto& folder = settingsFolder();
     folder = std::make_unique<TempDir>();
     setenv("QUELVO_CONFIG_DIR", folder->path().c_str(), 1);
-    kykit::PrefsStore::instance().reload();
+    kykit::SettingsStore::instance().reload();
 }
 
 void dropSettings() { settingsFolder().reset(); }

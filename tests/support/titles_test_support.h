@@ -6,11 +6,11 @@
 
 #include "test_support.h"
 #include "titles/fcpxml_titles_settings.h"
-#include "titles/ky_srt_title.h"
+#include "titles/subtitle_cue.h"
 
 namespace quelvo {
 // Failed comparisons show the cue, not its bytes.
-inline void PrintTo(const KySRTTitle& t, std::ostream* os) {
+inline void PrintTo(const SubtitleCue& t, std::ostream* os) {
     *os << "{" << t.id << ", " << t.startTime << " -> " << t.endTime << ", \"" << t.text << "\", placement "
         << static_cast<int>(t.placement) << ", alignment " << static_cast<int>(t.alignment) << "}";
 }

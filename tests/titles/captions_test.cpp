@@ -16,9 +16,9 @@ using namespace quelvo::titles;
 
 namespace {
 
-KySRTTitle cue(int64_t id, double start, double end, std::string text,
+SubtitleCue cue(int64_t id, double start, double end, std::string text,
                CuePlacement place = CuePlacement::unset, CueAlignment align = CueAlignment::unset) {
-    KySRTTitle t(id, start, end, std::move(text));
+    SubtitleCue t(id, start, end, std::move(text));
     t.placement = place;
     t.alignment = align;
     return t;
@@ -159,7 +159,7 @@ TEST(ReadingChecks, FiguresAtTheirEdges) {
     EXPECT_TRUE(checkCue("Ok.", 25.0 / 30.0, limits).empty());
 
     // The line names the cue's own number and the time the document holds.
-    const std::vector<KySRTTitle> cues = {cue(7, 0, 1, "Fine."),
+    const std::vector<SubtitleCue> cues = {cue(7, 0, 1, "Fine."),
                                           cue(9, 61.5, 62, "Too quick to read.")};
     const auto findings = checkCues(cues, {{0, 1}, {61.52, 0.48}}, limits);
     ASSERT_EQ(1u, findings.size());

@@ -3,9 +3,9 @@
 // presets stored as files, and `quelvo-cli titles --encoding`.
 #include <filesystem>
 
-#include "base/prefs.h"
+#include "base/settings_store.h"
 #include "support/titles_test_support.h"
-#include "titles/ky_srt.h"
+#include "titles/subtitle_file.h"
 #include "titles/text_encodings.h"
 #include "titles/title_presets.h"
 #include "writers/fcpxml_titles.h"
@@ -22,31 +22,31 @@ TEST(SubtitleEncodings, TheGuessIsReportedAndAChosenEncodingReadsAgain) {
                                                           {"utf16le_no_bom.srt", "UTF-16LE"},
                                                           {"windows1250.srt", "WINDOWS-1250"}};
     for (const auto& [file, encoding] : guesses) {
-        const KySRT srt = KySRT::fromFileUrl(srtCorpus(file).string(), settings);
+        const SubtitleFile srt = SubtitleFile::fromFileUrl(srtCorpus(file).string(), settings);
         EXPECT_FALSE(srt.titles.empty()) << file;
         EXPECT_EQ(encoding, srt.encoding) << file;
     }
 
     const std::string path = srtCorpus("windows1250.srt").string();
-    const KySRT guessed = KySRT::fromFileUrl(path, settings);
+    const SubtitleFile guessed = SubtitleFile::fromFileUrl(path, settings);
     ASSERT_EQ(2u, guessed.titles.size());
     EXPECT_EQ("Příliš žluťoučký kůň", guessed.titles[0].text);
     // The same bytes as Latin-1: other letters, same blocks.
-    const KySRT western = KySRT::fromFileInEncoding(path, "ISO-8859-1", settings);
+    const SubtitleFile western = SubtitleFile::fromFileInEncoding(path, "ISO-8859-1", settings);
     ASSERT_EQ(2u, western.titles.size());
     EXPECT_EQ("ISO-8859-1", western.encoding);
     EXPECT_NE(guessed.titles[0].text, western.titles[0].text);
     EXPECT_EQ(guessed.titles[0].startTime, western.titles[0].startTime);
     // ISO-8859-2 shares most Czech letters with Windows-1250 but not all.
-    const KySRT latin2 = KySRT::fromFileInEncoding(path, "ISO-8859-2", settings);
+    const SubtitleFile latin2 = SubtitleFile::fromFileInEncoding(path, "ISO-8859-2", settings);
     ASSERT_EQ(2u, latin2.titles.size());
     EXPECT_EQ("ISO-8859-2", latin2.encoding);
 
     // A wrong choice says so instead of showing a mangled text: 0x9D has
     // no character in Windows-1252, and the bytes are no UTF-8.
-    EXPECT_TRUE(KySRT::fromFileInEncoding(path, "WINDOWS-1252", settings).titles.empty());
+    EXPECT_TRUE(SubtitleFile::fromFileInEncoding(path, "WINDOWS-1252", settings).titles.empty());
     std::string problem;
-    const KySRT notUtf8 = KySRT::fromFileInEncoding(path, "UTF-8", settings, &problem);
+    const SubtitleFile notUtf8 = SubtitleFile::fromFileInEncoding(path, "UTF-8", settings, &problem);
     EXPECT_TRUE(notUtf8.titles.empty());
     EXPECT_EQ("", notUtf8.encoding);
     EXPECT_EQ("it is not text in UTF-8", problem);
@@ -56,7 +56,7 @@ TEST(SubtitleEncodings, TheGuessIsReportedAndAChosenEncodingReadsAgain) {
     EXPECT_EQ("a", decodeAs(std::string("\xFF\xFE" "a\0", 4), "UTF-16LE").value_or("?"));
     for (const char* name : kSubtitleEncodings) EXPECT_TRUE(decodeAs("12", name).has_value()) << name; // every name in the menu is known
     problem.clear();
-    EXPECT_TRUE(KySRT::fromFileInEncoding(path, "NOPE-42", settings, &problem).titles.empty());
+    EXPECT_TRUE(SubtitleFile::fromFileInEncoding(path, "NOPE-42", settings, &problem).titles.empty());
     EXPECT_EQ("the encoding NOPE-42 is unknown", problem);
 }
 
@@ -75,7 +75,7 @@ TEST(TitlePlacement, SaysWhyATitleDiffersFromItsSubtitle) {
     FCPXML_Titles_Settings settings;
     settings.extendAfter = 0;
     settings.add1BlankFrame = false;
-    const KySRT srt = KySRT::fromFileUrl(srtCorpus("overlapping.srt").string(), settings);
+    const SubtitleFile srt = SubtitleFile::fromFileUrl(srtCorpus("overlapping.srt").string(), settings);
     ASSERT_EQ(3u, srt.titles.size());
 
     {

@@ -4,7 +4,7 @@
 #include <random>
 
 #include "support/titles_test_support.h"
-#include "titles/ky_srt.h"
+#include "titles/subtitle_file.h"
 #include "titles/text_encodings.h"
 
 using namespace quelvo;
@@ -16,24 +16,24 @@ namespace {
 const std::string kCzech1 = "P\xC5\x99\xC3\xAD" "li\xC5\xA1 \xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD k\xC5\xAF\xC5\x88";
 const std::string kCzech2 = "\xC3\xBAp\xC4\x9Bl \xC4\x8F\xC3\xA1" "belsk\xC3\xA9 \xC3\xB3" "dy";
 
-void expectCzech(const KySRT& srt) {
+void expectCzech(const SubtitleFile& srt) {
     ASSERT_EQ(srt.titles.size(), 2u);
-    EXPECT_EQ(srt.titles[0], KySRTTitle(1, 1.0, 2.0, kCzech1));
-    EXPECT_EQ(srt.titles[1], KySRTTitle(2, 3.0, 4.0, kCzech2));
+    EXPECT_EQ(srt.titles[0], SubtitleCue(1, 1.0, 2.0, kCzech1));
+    EXPECT_EQ(srt.titles[1], SubtitleCue(2, 3.0, 4.0, kCzech2));
 }
 
 } // namespace
 
 TEST(SrtFiles, CrLfWithByteOrderMarkReadsLikeThePlainFile) {
-    const KySRT plain = KySRT::fromFileUrl(srtCorpus("basic.srt"));
+    const SubtitleFile plain = SubtitleFile::fromFileUrl(srtCorpus("basic.srt"));
     ASSERT_EQ(plain.titles.size(), 3u);
-    EXPECT_EQ(plain.titles[2], KySRTTitle(3, 7.0, 9.0, "Third & last <one>."));
-    EXPECT_EQ(KySRT::fromFileUrl(srtCorpus("crlf_bom.srt")).titles, plain.titles);
-    EXPECT_EQ(KySRT::fromPath(srtCorpus("crlf_bom.srt")).titles, plain.titles);
+    EXPECT_EQ(plain.titles[2], SubtitleCue(3, 7.0, 9.0, "Third & last <one>."));
+    EXPECT_EQ(SubtitleFile::fromFileUrl(srtCorpus("crlf_bom.srt")).titles, plain.titles);
+    EXPECT_EQ(SubtitleFile::fromPath(srtCorpus("crlf_bom.srt")).titles, plain.titles);
 }
 
 TEST(SrtFiles, TimecodeShapes) {
-    const KySRT srt = KySRT::fromFileUrl(srtCorpus("timecodes.srt"));
+    const SubtitleFile srt = SubtitleFile::fromFileUrl(srtCorpus("timecodes.srt"));
     ASSERT_EQ(srt.titles.size(), 3u);
     EXPECT_DOUBLE_EQ(srt.titles[0].startTime, 3723.004);
     EXPECT_DOUBLE_EQ(srt.titles[0].endTime, 3725.5);
@@ -43,7 +43,7 @@ TEST(SrtFiles, TimecodeShapes) {
 }
 
 TEST(SrtFiles, TagsAreStrippedByDefault) {
-    const KySRT srt = KySRT::fromFileUrl(srtCorpus("tags.srt"));
+    const SubtitleFile srt = SubtitleFile::fromFileUrl(srtCorpus("tags.srt"));
     ASSERT_EQ(srt.titles.size(), 3u);
     EXPECT_EQ(srt.titles[0].text, "Hi");
     EXPECT_EQ(srt.titles[1].text, "Bold and under and odd");
@@ -51,34 +51,34 @@ TEST(SrtFiles, TagsAreStrippedByDefault) {
 }
 
 TEST(SrtFiles, MultiLineTexts) {
-    const KySRT srt = KySRT::fromFileUrl(srtCorpus("multiline.srt"));
+    const SubtitleFile srt = SubtitleFile::fromFileUrl(srtCorpus("multiline.srt"));
     ASSERT_EQ(srt.titles.size(), 2u);
     EXPECT_EQ(srt.titles[0].text, "First line\nsecond line");
     EXPECT_EQ(srt.titles[1].text, "One\ntwo\nthree");
 }
 
 TEST(SrtFiles, BlankRunsAndOverlaps) {
-    EXPECT_EQ(KySRT::fromFileUrl(srtCorpus("blank_runs.srt")).titles.size(), 2u);
-    KySRT srt = KySRT::fromFileUrl(srtCorpus("overlapping.srt"));
+    EXPECT_EQ(SubtitleFile::fromFileUrl(srtCorpus("blank_runs.srt")).titles.size(), 2u);
+    SubtitleFile srt = SubtitleFile::fromFileUrl(srtCorpus("overlapping.srt"));
     ASSERT_EQ(srt.titles.size(), 3u);
     // Overlapping subtitles are read as written.
     EXPECT_DOUBLE_EQ(srt.titles[0].endTime, 2.0);
 }
 
 TEST(SrtFiles, Windows1250FallsBackOnlyThroughTheFileUrl) {
-    expectCzech(KySRT::fromFileUrl(srtCorpus("windows1250.srt")));
+    expectCzech(SubtitleFile::fromFileUrl(srtCorpus("windows1250.srt")));
     // The path form has no fallback: legacy bytes give nothing.
-    EXPECT_TRUE(KySRT::fromPath(srtCorpus("windows1250.srt")).titles.empty());
-    EXPECT_EQ(KySRT::readTextWithFallbackEncodings(srtCorpus("windows1250.srt")),
+    EXPECT_TRUE(SubtitleFile::fromPath(srtCorpus("windows1250.srt")).titles.empty());
+    EXPECT_EQ(SubtitleFile::readTextWithFallbackEncodings(srtCorpus("windows1250.srt")),
               "1\n00:00:01,000 --> 00:00:02,000\n" + kCzech1 + "\n\n2\n00:00:03,000 --> 00:00:04,000\n" + kCzech2 +
                   "\n");
 }
 
 TEST(SrtFiles, Utf16WithAndWithoutByteOrderMark) {
-    expectCzech(KySRT::fromFileUrl(srtCorpus("utf16le_bom.srt")));
-    expectCzech(KySRT::fromFileUrl(srtCorpus("utf16be_bom.srt")));
-    expectCzech(KySRT::fromFileUrl(srtCorpus("utf16le_no_bom.srt")));
-    expectCzech(KySRT::fromPath(srtCorpus("utf16le_bom.srt")));
+    expectCzech(SubtitleFile::fromFileUrl(srtCorpus("utf16le_bom.srt")));
+    expectCzech(SubtitleFile::fromFileUrl(srtCorpus("utf16be_bom.srt")));
+    expectCzech(SubtitleFile::fromFileUrl(srtCorpus("utf16le_no_bom.srt")));
+    expectCzech(SubtitleFile::fromPath(srtCorpus("utf16le_bom.srt")));
 }
 
 TEST(SrtEncodings, Windows1250RefusesBytesOutsideTheCodePageAndNul) {
@@ -99,16 +99,16 @@ TEST(SrtEncodings, Utf16ByteOrderAndBrokenInput) {
 TEST(SrtBadInput, MissingFileEmptyFileAndFolderSayWhy) {
     TempDir dir;
     std::string problem;
-    EXPECT_TRUE(KySRT::fromFileUrl((dir / "absent.srt").string(), &problem).titles.empty());
+    EXPECT_TRUE(SubtitleFile::fromFileUrl((dir / "absent.srt").string(), &problem).titles.empty());
     EXPECT_NE(problem.find("cannot read it"), std::string::npos) << problem;
 
     writeFile(dir / "empty.srt", "");
-    EXPECT_TRUE(KySRT::fromFileUrl((dir / "empty.srt").string(), &problem).titles.empty());
+    EXPECT_TRUE(SubtitleFile::fromFileUrl((dir / "empty.srt").string(), &problem).titles.empty());
     EXPECT_EQ(problem, "the file is empty");
 
-    EXPECT_TRUE(KySRT::fromFileUrl(dir.path().string(), &problem).titles.empty());
+    EXPECT_TRUE(SubtitleFile::fromFileUrl(dir.path().string(), &problem).titles.empty());
     EXPECT_NE(problem.find("folder"), std::string::npos) << problem;
-    EXPECT_TRUE(KySRT::fromPath((dir / "absent.srt").string()).titles.empty());
+    EXPECT_TRUE(SubtitleFile::fromPath((dir / "absent.srt").string()).titles.empty());
 }
 
 TEST(SrtBadInput, RandomBytesReadNothing) {
@@ -118,7 +118,7 @@ TEST(SrtBadInput, RandomBytesReadNothing) {
     for (auto& b : bytes) b = static_cast<char>(rng() & 0xFF);
     writeFile(dir / "noise.srt", bytes);
     std::string problem;
-    EXPECT_TRUE(KySRT::fromFileUrl((dir / "noise.srt").string(), &problem).titles.empty());
+    EXPECT_TRUE(SubtitleFile::fromFileUrl((dir / "noise.srt").string(), &problem).titles.empty());
     EXPECT_EQ(problem, "it is not text in UTF-8, UTF-16 or a known 8-bit encoding");
 }
 
@@ -126,10 +126,10 @@ TEST(SrtBadInput, InvalidUtf8WithoutSubtitleStructureReadsNothing) {
     TempDir dir;
     writeFile(dir / "bad.srt", "\xC3\x28 not \xFF subtitles\x81\n");
     std::string problem;
-    EXPECT_TRUE(KySRT::fromFileUrl((dir / "bad.srt").string(), &problem).titles.empty());
+    EXPECT_TRUE(SubtitleFile::fromFileUrl((dir / "bad.srt").string(), &problem).titles.empty());
     EXPECT_FALSE(problem.empty());
     // Handed in directly, invalid bytes are carried, never a crash.
-    const KySRT srt = KySRT::fromText("1\n00:00:01,000 --> 00:00:02,000\nbad \xFF byte\n");
+    const SubtitleFile srt = SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000\nbad \xFF byte\n");
     ASSERT_EQ(srt.titles.size(), 1u);
     EXPECT_EQ(srt.titles[0].text, "bad \xFF byte");
 }
@@ -138,7 +138,7 @@ TEST(SrtBadInput, TextWithoutSubtitlesSaysSo) {
     TempDir dir;
     writeFile(dir / "prose.srt", "Just some prose.\nNothing else.\n");
     std::string problem;
-    EXPECT_TRUE(KySRT::fromFileUrl((dir / "prose.srt").string(), &problem).titles.empty());
+    EXPECT_TRUE(SubtitleFile::fromFileUrl((dir / "prose.srt").string(), &problem).titles.empty());
     EXPECT_EQ(problem, kNotASubtitleFile);
 }
 
@@ -151,7 +151,7 @@ TEST(SrtBadInput, FiftyMegabytesOnOneLine) {
     line.clear();
     line.shrink_to_fit();
     std::string problem;
-    EXPECT_TRUE(KySRT::fromFileUrl((dir / "long.srt").string(), &problem).titles.empty());
+    EXPECT_TRUE(SubtitleFile::fromFileUrl((dir / "long.srt").string(), &problem).titles.empty());
     EXPECT_EQ(problem, kNotASubtitleFile);
 }
 
@@ -160,13 +160,13 @@ TEST(SrtBadInput, MillionsOfUnclosedFontTags) {
     std::string text;
     text.reserve(48 * 1024 * 1024);
     while (text.size() < 48 * 1024 * 1024) text += "<font ";
-    EXPECT_TRUE(KySRT::fromText(text).titles.empty());
+    EXPECT_TRUE(SubtitleFile::fromText(text).titles.empty());
 }
 
 TEST(SrtBadInput, OneHugeBlockStillParses) {
     // A counter, a time line and a 5 MB text without line feeds.
     const std::string text = "1\n00:00:01,000 --> 00:00:02,000\n" + std::string(5 * 1024 * 1024, 'x') + "\n";
-    const KySRT srt = KySRT::fromText(text);
+    const SubtitleFile srt = SubtitleFile::fromText(text);
     ASSERT_EQ(srt.titles.size(), 1u);
     EXPECT_EQ(srt.titles[0].text.size(), 5u * 1024 * 1024);
 }
@@ -190,10 +190,10 @@ std::string encode(const std::string& utf8, const char* to) {
     return out;
 }
 
-KySRT readBytes(const std::string& bytes) {
+SubtitleFile readBytes(const std::string& bytes) {
     TempDir dir;
     writeFile(dir / "subs.srt", bytes);
-    return KySRT::fromFileUrl((dir / "subs.srt").string());
+    return SubtitleFile::fromFileUrl((dir / "subs.srt").string());
 }
 
 const std::string kTwo = "1\n00:00:01,000 --> 00:00:02,000\nOne\n\n2\n00:00:03,000 --> 00:00:04,000\nTwo\n";
@@ -201,7 +201,7 @@ const std::string kTwo = "1\n00:00:01,000 --> 00:00:02,000\nOne\n\n2\n00:00:03,0
 } // namespace
 
 TEST(SrtRealUse, StrayNulBytesAreDroppedAndUtf16StillFound) {
-    KySRT padded = readBytes(kTwo + std::string(300, '\0'));
+    SubtitleFile padded = readBytes(kTwo + std::string(300, '\0'));
     ASSERT_EQ(padded.titles.size(), 2u);
     EXPECT_EQ(padded.titles[1].text, "Two");
     EXPECT_EQ(padded.droppedNuls, 300);
@@ -209,27 +209,27 @@ TEST(SrtRealUse, StrayNulBytesAreDroppedAndUtf16StillFound) {
 
     std::string inside = kTwo;
     inside.insert(inside.find("One") + 1, 1, '\0');
-    const KySRT one = readBytes(inside);
+    const SubtitleFile one = readBytes(inside);
     ASSERT_EQ(one.titles.size(), 2u);
     EXPECT_EQ(one.titles[0].text, "One");
 
-    const KySRT utf16 = readBytes(encode(kTwo, "UTF-16LE"));
+    const SubtitleFile utf16 = readBytes(encode(kTwo, "UTF-16LE"));
     ASSERT_EQ(utf16.titles.size(), 2u);
     EXPECT_EQ(utf16.encoding, "UTF-16LE");
 }
 
 TEST(SrtRealUse, ACounterAndTimeLineStartABlockWhereverTheyStand) {
     // A blank line inside the last cue keeps the rest of it.
-    const KySRT last = KySRT::fromText(kTwo + "\nand more of two\n");
+    const SubtitleFile last = SubtitleFile::fromText(kTwo + "\nand more of two\n");
     ASSERT_EQ(last.titles.size(), 2u);
     EXPECT_EQ(last.titles[1].text, "Two\n\nand more of two");
     // No blank line between two cues: the second is a cue of its own.
-    const KySRT tight = KySRT::fromText("1\n00:00:01,000 --> 00:00:02,000\nOne\n2\n00:00:03,000 --> 00:00:04,000\nTwo\n");
+    const SubtitleFile tight = SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000\nOne\n2\n00:00:03,000 --> 00:00:04,000\nTwo\n");
     ASSERT_EQ(tight.titles.size(), 2u);
     EXPECT_EQ(tight.titles[0].text, "One");
     EXPECT_EQ(tight.titles[1].id, 2);
     // A broken block in the middle is skipped and counted; the rest is read.
-    const KySRT broken = KySRT::fromText("1\n00:00:01,000 --> 00:00:02,000\nOne\n\n2\nno time\nat all\n\n" +
+    const SubtitleFile broken = SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000\nOne\n\n2\nno time\nat all\n\n" +
                                          kTwo.substr(kTwo.find("2\n")));
     ASSERT_EQ(broken.titles.size(), 2u);
     EXPECT_EQ(broken.titles[1].text, "Two");
@@ -254,7 +254,7 @@ TEST(SrtRealUse, LegacyEightBitFilesAreReadInTheEncodingTheyAreIn) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        const KySRT srt = readBytes(encode("1\n00:00:01,000 --> 00:00:02,000\n" + c.text + "\n", c.encoding));
+        const SubtitleFile srt = readBytes(encode("1\n00:00:01,000 --> 00:00:02,000\n" + c.text + "\n", c.encoding));
         ASSERT_EQ(srt.titles.size(), 1u);
         EXPECT_EQ(srt.titles[0].text, c.text);
         EXPECT_EQ(srt.encoding, c.expectedName);

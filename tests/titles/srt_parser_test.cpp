@@ -2,7 +2,7 @@
 // re-wrapping, and the corpus of real-world file shapes.
 #include "base/strings.h"
 #include "support/titles_test_support.h"
-#include "titles/ky_srt.h"
+#include "titles/subtitle_file.h"
 #include "titles/srt_parser.h"
 
 using namespace quelvo;
@@ -12,7 +12,7 @@ namespace {
 
 const char* const kTwoBlocks = "1\n00:00:01,000 --> 00:00:02,000\nOne\n\n2\n00:00:03,000 --> 00:00:04,000\nTwo\n";
 
-std::vector<std::string> textsOf(const KySRT& srt) {
+std::vector<std::string> textsOf(const SubtitleFile& srt) {
     std::vector<std::string> texts;
     for (const auto& t : srt.titles) texts.push_back(t.text);
     return texts;
@@ -21,46 +21,46 @@ std::vector<std::string> textsOf(const KySRT& srt) {
 } // namespace
 
 TEST(SrtParse, EmptyTextOrOnlyLineFeedsGiveNoTitles) {
-    EXPECT_TRUE(KySRT::fromText("").titles.empty());
-    EXPECT_TRUE(KySRT::fromText("\n\n\n\n").titles.empty());
-    EXPECT_TRUE(KySRT::fromText("\r\n\r\n").titles.empty());
-    EXPECT_TRUE(KySRT().titles.empty());
+    EXPECT_TRUE(SubtitleFile::fromText("").titles.empty());
+    EXPECT_TRUE(SubtitleFile::fromText("\n\n\n\n").titles.empty());
+    EXPECT_TRUE(SubtitleFile::fromText("\r\n\r\n").titles.empty());
+    EXPECT_TRUE(SubtitleFile().titles.empty());
 }
 
 TEST(SrtParse, ReadsIdTimesAndText) {
-    const KySRT srt = KySRT::fromText(kTwoBlocks);
+    const SubtitleFile srt = SubtitleFile::fromText(kTwoBlocks);
     ASSERT_EQ(srt.titles.size(), 2u);
-    EXPECT_EQ(srt.titles[0], KySRTTitle(1, 1.0, 2.0, "One"));
-    EXPECT_EQ(srt.titles[1], KySRTTitle(2, 3.0, 4.0, "Two"));
+    EXPECT_EQ(srt.titles[0], SubtitleCue(1, 1.0, 2.0, "One"));
+    EXPECT_EQ(srt.titles[1], SubtitleCue(2, 3.0, 4.0, "Two"));
 }
 
 TEST(SrtParse, LastBlockNeedsNoClosingBlankLine) {
-    const KySRT srt = KySRT::fromText("7\n00:00:01,000 --> 00:00:02,000\nOnly");
+    const SubtitleFile srt = SubtitleFile::fromText("7\n00:00:01,000 --> 00:00:02,000\nOnly");
     ASSERT_EQ(srt.titles.size(), 1u);
-    EXPECT_EQ(srt.titles[0], KySRTTitle(7, 1.0, 2.0, "Only"));
+    EXPECT_EQ(srt.titles[0], SubtitleCue(7, 1.0, 2.0, "Only"));
 }
 
 TEST(SrtParse, CrLfParsesLikeLf) {
     std::string crlf = kTwoBlocks;
     crlf = kykit::replace(crlf, "\n", "\r\n", false);
-    EXPECT_EQ(KySRT::fromText(crlf).titles, KySRT::fromText(kTwoBlocks).titles);
+    EXPECT_EQ(SubtitleFile::fromText(crlf).titles, SubtitleFile::fromText(kTwoBlocks).titles);
 }
 
 TEST(SrtParse, RunsOfBlankLinesAndLeadingBlankLinesAreSkipped) {
-    const KySRT srt = KySRT::fromText("\n\n\n1\n00:00:01,000 --> 00:00:02,000\nOne\n\n\n\n\n\n"
+    const SubtitleFile srt = SubtitleFile::fromText("\n\n\n1\n00:00:01,000 --> 00:00:02,000\nOne\n\n\n\n\n\n"
                                       "2\n00:00:03,000 --> 00:00:04,000\nTwo\n\n\n");
     EXPECT_EQ(textsOf(srt), (std::vector<std::string>{"One", "Two"}));
 }
 
 TEST(SrtParse, ByteOrderMarkBeforeTheCounterIsIgnored) {
-    const KySRT srt = KySRT::fromText("\xEF\xBB\xBF" "1\n00:00:01,000 --> 00:00:02,000\nHi\n");
+    const SubtitleFile srt = SubtitleFile::fromText("\xEF\xBB\xBF" "1\n00:00:01,000 --> 00:00:02,000\nHi\n");
     ASSERT_EQ(srt.titles.size(), 1u);
     EXPECT_EQ(srt.titles[0].id, 1);
 }
 
 TEST(SrtParse, CounterLineKeepsOnlyItsDigits) {
     const auto idOf = [](const std::string& counter) {
-        const KySRT srt = KySRT::fromText(counter + "\n00:00:01,000 --> 00:00:02,000\nx\n");
+        const SubtitleFile srt = SubtitleFile::fromText(counter + "\n00:00:01,000 --> 00:00:02,000\nx\n");
         return srt.titles.empty() ? std::optional<int64_t>() : srt.titles[0].id;
     };
     EXPECT_EQ(idOf(" 12\t"), 12);
@@ -69,7 +69,7 @@ TEST(SrtParse, CounterLineKeepsOnlyItsDigits) {
 }
 
 TEST(SrtParse, TwoLineTextKeepsItsInnerLineFeedOnly) {
-    const KySRT srt = KySRT::fromText("1\n00:00:01,000 --> 00:00:02,000\nFirst line\nsecond line\n\n");
+    const SubtitleFile srt = SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000\nFirst line\nsecond line\n\n");
     ASSERT_EQ(srt.titles.size(), 1u);
     EXPECT_EQ(srt.titles[0].text, "First line\nsecond line");
 }
@@ -78,9 +78,9 @@ TEST(SrtParse, ItalicTagsFollowTheIgnoreFlag) {
     SharedSettingsGuard guard;
     const std::string text = "1\n00:00:01,000 --> 00:00:02,000\n<i>Hi</i>\n";
     FCPXML_Titles_Settings::shared().ignore.ignoreITags = true;
-    EXPECT_EQ(KySRT::fromText(text).titles.at(0).text, "Hi");
+    EXPECT_EQ(SubtitleFile::fromText(text).titles.at(0).text, "Hi");
     FCPXML_Titles_Settings::shared().ignore.ignoreITags = false;
-    EXPECT_EQ(KySRT::fromText(text).titles.at(0).text, "<i>Hi</i>");
+    EXPECT_EQ(SubtitleFile::fromText(text).titles.at(0).text, "<i>Hi</i>");
 }
 
 TEST(SrtParse, TagRemovalIgnoresCaseAndTheBackslashForm) {
@@ -105,7 +105,7 @@ TEST(SrtParse, OnlyTheLastPassLeavesARunThatATagRemovalMade) {
 // Once a block without a time line ended the parse and every later subtitle
 // was lost; now that block alone is skipped, and counted.
 TEST(SrtParse, ABlockWithoutTimeLineIsSkippedAndTheRestRead) {
-    const KySRT srt = KySRT::fromFileUrl(srtCorpus("broken_third.srt"));
+    const SubtitleFile srt = SubtitleFile::fromFileUrl(srtCorpus("broken_third.srt"));
     ASSERT_EQ(srt.titles.size(), 3u);
     EXPECT_EQ(srt.titles[1].id, 2);
     EXPECT_EQ(srt.titles[2].id, 4);
@@ -116,12 +116,12 @@ TEST(SrtParse, ABlockWithoutTimeLineIsSkippedAndTheRestRead) {
 
 TEST(SrtParse, BlockWithoutLineFeedAfterTheEndTimeOrWithoutCounterEndsTheParse) {
     // The end time would start beyond the block: no line feed follows it.
-    EXPECT_TRUE(KySRT::fromText("1\n00:00:01,000 -->").titles.empty());
+    EXPECT_TRUE(SubtitleFile::fromText("1\n00:00:01,000 -->").titles.empty());
     // A missing final line feed is supplied.
-    EXPECT_EQ(KySRT::fromText("1\n00:00:01,000 --> 00:00:02,000").titles,
-              std::vector<KySRTTitle>{KySRTTitle(1, 1.0, 2.0, "")});
-    EXPECT_EQ(KySRT::fromText("1\n00:00:01,000 --> 00:00:02,000\nx").titles.size(), 1u);
-    EXPECT_EQ(KySRT::fromText("x\n00:00:01,000 --> 00:00:02,000\nHi\n").titles.size(), 0u);
+    EXPECT_EQ(SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000").titles,
+              std::vector<SubtitleCue>{SubtitleCue(1, 1.0, 2.0, "")});
+    EXPECT_EQ(SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000\nx").titles.size(), 1u);
+    EXPECT_EQ(SubtitleFile::fromText("x\n00:00:01,000 --> 00:00:02,000\nHi\n").titles.size(), 0u);
 }
 
 TEST(SrtTimecode, FixedColumnsWithCommaOrDotAndOneDigitHours) {
@@ -134,8 +134,8 @@ TEST(SrtTimecode, FixedColumnsWithCommaOrDotAndOneDigitHours) {
     // Every hour digit counts, not the first two.
     EXPECT_DOUBLE_EQ(srt::parseTimecode("100:00:00,000"), 360000);
     EXPECT_DOUBLE_EQ(srt::parseTimecode("1234:05:06,007"), 1234 * 3600 + 306.007);
-    EXPECT_EQ(KySRT::fromText("1\n99:59:59,000 --> 100:00:01,500\nx").titles,
-              std::vector<KySRTTitle>{KySRTTitle(1, 359999, 360001.5, "x")});
+    EXPECT_EQ(SubtitleFile::fromText("1\n99:59:59,000 --> 100:00:01,500\nx").titles,
+              std::vector<SubtitleCue>{SubtitleCue(1, 359999, 360001.5, "x")});
 }
 
 TEST(SrtTimecode, UnreadableColumnsCountZero) {
@@ -147,10 +147,10 @@ TEST(SrtTimecode, UnreadableColumnsCountZero) {
 }
 
 TEST(SrtTimecode, TextAfterTheEndTimeIsIgnored) {
-    const KySRT srt = KySRT::fromFileUrl(srtCorpus("positions.srt"));
+    const SubtitleFile srt = SubtitleFile::fromFileUrl(srtCorpus("positions.srt"));
     ASSERT_EQ(srt.titles.size(), 2u);
-    EXPECT_EQ(srt.titles[0], KySRTTitle(1, 1.0, 2.5, "Positioned."));
-    KySRTTitle top(2, 3.0, 4.0, "Top.");
+    EXPECT_EQ(srt.titles[0], SubtitleCue(1, 1.0, 2.5, "Positioned."));
+    SubtitleCue top(2, 3.0, 4.0, "Top.");
     top.placement = CuePlacement::top; // from the {\an8} after the times
     EXPECT_EQ(srt.titles[1], top);
 }
@@ -158,22 +158,22 @@ TEST(SrtTimecode, TextAfterTheEndTimeIsIgnored) {
 // A blank line inside a text used to end the parse after that block: the
 // block kept the blank line but the scan resumed inside its text.
 TEST(SrtParse, BlankLineInsideATextKeepsTheTextWholeAndTheRestOfTheFile) {
-    const KySRT srt = KySRT::fromFileUrl(srtCorpus("blank_line_inside.srt"));
+    const SubtitleFile srt = SubtitleFile::fromFileUrl(srtCorpus("blank_line_inside.srt"));
     EXPECT_EQ(textsOf(srt), (std::vector<std::string>{"Before the gap\n\nafter the gap", "Next one.", "Last one."}));
 }
 
 // A text line that is just the next counter must not cut the block short.
 TEST(SrtParse, TextLineHoldingTheNextNumberStaysText) {
-    const KySRT srt = KySRT::fromText("1\n00:00:01,000 --> 00:00:02,500\nRound\n2\n\n"
+    const SubtitleFile srt = SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,500\nRound\n2\n\n"
                                       "2\n00:00:03,000 --> 00:00:04,000\nTwo\n");
     ASSERT_EQ(srt.titles.size(), 2u);
-    EXPECT_EQ(srt.titles[0], KySRTTitle(1, 1.0, 2.5, "Round\n2"));
+    EXPECT_EQ(srt.titles[0], SubtitleCue(1, 1.0, 2.5, "Round\n2"));
     EXPECT_EQ(srt.titles[1].text, "Two");
 }
 
 // Counters out of order or repeated must not fold later blocks into a text.
 TEST(SrtParse, CountersOutOfOrderOrRepeatedStaySeparateBlocks) {
-    const KySRT srt = KySRT::fromText("1\n00:00:01,000 --> 00:00:02,000\nA\n\n"
+    const SubtitleFile srt = SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000\nA\n\n"
                                       "3\n00:00:03,000 --> 00:00:04,000\nC\n\n"
                                       "2\n00:00:05,000 --> 00:00:06,000\nB\n\n"
                                       "3\n00:00:07,000 --> 00:00:08,000\nC again\n");
@@ -184,7 +184,7 @@ TEST(SrtParse, SplitTextRewrapsTheWholeBlockAtCharacterBoundaries) {
     FCPXML_Titles_Settings settings;
     settings.splitText = SplitText{true, 30};
     // "é" and "ü" are two bytes each; the cut counts characters.
-    const KySRT srt = KySRT::fromText(
+    const SubtitleFile srt = SubtitleFile::fromText(
         "1\n00:00:01,000 --> 00:00:02,000\n\xC3\xA9t\xC3\xA9 au bord du lac \xC3\xBC, loin de la ville\n", settings);
     ASSERT_EQ(srt.titles.size(), 1u);
     EXPECT_EQ(srt.titles[0].startTime, 1.0);
@@ -198,21 +198,21 @@ TEST(SrtParse, SplitOffOrAbsentLeavesTextsAsWritten) {
     FCPXML_Titles_Settings settings;
     settings.splitText.reset();
     const std::string text = "1\n00:00:01,000 --> 00:00:02,000\nA rather long line that would be cut at ten\n";
-    EXPECT_EQ(KySRT::fromText(text, settings).titles.at(0).text, "A rather long line that would be cut at ten");
+    EXPECT_EQ(SubtitleFile::fromText(text, settings).titles.at(0).text, "A rather long line that would be cut at ten");
     settings.splitText = SplitText{false, 10};
-    EXPECT_EQ(KySRT::fromText(text, settings).titles.at(0).text, "A rather long line that would be cut at ten");
+    EXPECT_EQ(SubtitleFile::fromText(text, settings).titles.at(0).text, "A rather long line that would be cut at ten");
 }
 
 TEST(SrtParse, MultiByteTextsSurviveWhole) {
-    const KySRT srt = KySRT::fromText("1\n00:00:01,000 --> 00:00:02,000\n\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xAC\n");
+    const SubtitleFile srt = SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000\n\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xAC\n");
     ASSERT_EQ(srt.titles.size(), 1u);
     EXPECT_EQ(srt.titles[0].text, "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xAC");
 }
 
 TEST(SrtTimes, LastEnd) {
-    KySRT empty;
+    SubtitleFile empty;
     EXPECT_EQ(empty.lastEndTime(), 0);
-    const KySRT srt = KySRT::fromFileUrl(srtCorpus("overlapping.srt"));
+    const SubtitleFile srt = SubtitleFile::fromFileUrl(srtCorpus("overlapping.srt"));
     EXPECT_DOUBLE_EQ(srt.lastEndTime(), 4.0);
 }
 
@@ -228,7 +228,7 @@ TEST(SrtParse, ManyCuesParseInOnePass) {
         text += line;
         text += "Subtitle number " + std::to_string(i) + " with <i>some</i> words\nand a second line\n\n";
     }
-    const KySRT srt = KySRT::fromText(text);
+    const SubtitleFile srt = SubtitleFile::fromText(text);
     ASSERT_EQ(srt.titles.size(), 20000u);
     EXPECT_EQ(srt.titles.back().id, 20000);
     EXPECT_EQ(srt.titles.back().text, "Subtitle number 20000 with some words\nand a second line");

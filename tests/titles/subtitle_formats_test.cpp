@@ -1,6 +1,6 @@
 // WebVTT and ASS/SSA input, SRT placement overrides, and what is refused.
 #include "support/titles_test_support.h"
-#include "titles/ky_srt.h"
+#include "titles/subtitle_file.h"
 
 using namespace quelvo;
 using namespace quelvo::test;
@@ -8,16 +8,16 @@ using namespace quelvo::test;
 namespace {
 
 // Tags kept, so that the spans can be checked.
-KySRT readKeepingTags(std::string_view text, std::string* problem = nullptr) {
+SubtitleFile readKeepingTags(std::string_view text, std::string* problem = nullptr) {
     FCPXML_Titles_Settings settings;
     settings.ignore = {false, false, false, false};
-    return KySRT::fromText(text, settings, problem);
+    return SubtitleFile::fromText(text, settings, problem);
 }
 
-KySRTTitle cue(int64_t id, double start, double end, std::string text,
+SubtitleCue cue(int64_t id, double start, double end, std::string text,
                CuePlacement placement = CuePlacement::unset,
                CueAlignment alignment = CueAlignment::unset) {
-    KySRTTitle t(id, start, end, std::move(text));
+    SubtitleCue t(id, start, end, std::move(text));
     t.placement = placement;
     t.alignment = alignment;
     return t;
@@ -26,7 +26,7 @@ KySRTTitle cue(int64_t id, double start, double end, std::string text,
 } // namespace
 
 TEST(WebVtt, BlocksTimesSettingsAndMarkup) {
-    const KySRT vtt = readKeepingTags(
+    const SubtitleFile vtt = readKeepingTags(
         "WEBVTT - a title\nKind: captions\n\nNOTE a comment\n-- still the comment\n\nSTYLE\n::cue "
         "{ color: red }\n\n"
         "REGION\nid:r\n\nintro\n00:01.000 --> 00:02.500 line:0 align:start\n<v.loud Ann>Hi "
@@ -51,7 +51,7 @@ TEST(WebVtt, BlocksTimesSettingsAndMarkup) {
     EXPECT_EQ(vtt.skippedBlocks, 1);
     // The default settings drop the tags, as for SRT.
     EXPECT_EQ(
-        KySRT::fromText("WEBVTT\n\n00:01.000 --> 00:02.000\n<i>a</i> <b>b</b>\n").titles[0].text,
+        SubtitleFile::fromText("WEBVTT\n\n00:01.000 --> 00:02.000\n<i>a</i> <b>b</b>\n").titles[0].text,
         "a b");
 }
 
@@ -70,7 +70,7 @@ TEST(Ass, EventsStylesAndOverrides) {
         "Dialogue: 1:00:00.5,0:00:05.00,Default,0,Backwards\n"
         "Dialogue: 0:00:0x.00,0:00:05.00,Default,0,Bad time\n"
         "Dialogue: 0:00:07.00,0:00:08.00,Default,0,{\\p1}m 0 0 l 1 1\n";
-    const KySRT ass = readKeepingTags(script);
+    const SubtitleFile ass = readKeepingTags(script);
     EXPECT_EQ(ass.format, SubtitleFormat::ass);
     ASSERT_EQ(ass.titles.size(), 3u);
     // In start order, numbered by their Dialogue line.
@@ -83,7 +83,7 @@ TEST(Ass, EventsStylesAndOverrides) {
     EXPECT_EQ(ass.skippedBlocks, 1);
 
     // SSA numbering and the \a override; \n a space without WrapStyle 2.
-    const KySRT ssa = readKeepingTags(
+    const SubtitleFile ssa = readKeepingTags(
         "[Script Info]\n[V4 Styles]\nFormat: Name, Alignment\nStyle: Default,6\n\n"
         "[Events]\nFormat: Marked, Start, End, Style, Name, MarginL, MarginR, MarginV, "
         "Effect, Text\nDialogue: Marked=0,0:00:01.00,0:00:02.00,Default,,0,0,0,,a\\nb\n"
@@ -103,7 +103,7 @@ TEST(Ass, EventsStylesAndOverrides) {
 }
 
 TEST(SrtPlacement, OverridesPlaceTheCueAndBackwardsCuesAreSkipped) {
-    const KySRT srt =
+    const SubtitleFile srt =
         readKeepingTags("1\n00:00:01,000 --> 00:00:02,000\n{\\an8}<i>Top</i>\n\n"
                         "2\n00:00:03,000 --> 00:00:03,000\nEmpty\n\n"
                         "3\n00:00:05,000 --> 00:00:04,000\nBackwards\n\n"
@@ -122,17 +122,17 @@ TEST(SubtitleFormats, ChosenByContentAndRefusedWhenNone) {
     for (const char c : vtt)
         utf16 += {c, '\0'};
     writeFile(dir / "web.srt", utf16);
-    const KySRT read = KySRT::fromFileUrl((dir / "web.srt").string());
+    const SubtitleFile read = SubtitleFile::fromFileUrl((dir / "web.srt").string());
     EXPECT_EQ(read.format, SubtitleFormat::webvtt);
     EXPECT_EQ(read.encoding, "UTF-16LE");
-    EXPECT_EQ(read.titles, std::vector<KySRTTitle>{cue(1, 1, 2, "One")});
+    EXPECT_EQ(read.titles, std::vector<SubtitleCue>{cue(1, 1, 2, "One")});
 
     writeFile(dir / "notes.vtt", "Meeting notes\n10:00 --> 11:00 planning\n");
     std::string problem;
-    EXPECT_TRUE(KySRT::fromFileUrl((dir / "notes.vtt").string(), &problem).titles.empty());
+    EXPECT_TRUE(SubtitleFile::fromFileUrl((dir / "notes.vtt").string(), &problem).titles.empty());
     EXPECT_EQ(problem, kNotASubtitleFile);
     EXPECT_TRUE(
-        KySRT::fromText("1\n00:00:02,000 --> 00:00:01,000\nx\n", FCPXML_Titles_Settings(), &problem)
+        SubtitleFile::fromText("1\n00:00:02,000 --> 00:00:01,000\nx\n", FCPXML_Titles_Settings(), &problem)
             .titles.empty());
     EXPECT_EQ(problem, "every cue in it ends before it starts");
 }

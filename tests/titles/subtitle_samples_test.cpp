@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "support/titles_test_support.h"
-#include "titles/ky_srt.h"
+#include "titles/subtitle_file.h"
 
 using namespace quelvo;
 using namespace quelvo::test;
@@ -41,7 +41,7 @@ std::string ffmpeg() {
     return "ffmpeg";
 }
 
-std::vector<KySRTTitle> ffmpegReading(const fs::path& file, const TempDir& dir) {
+std::vector<SubtitleCue> ffmpegReading(const fs::path& file, const TempDir& dir) {
     fs::path input = file;
     if (file.extension() == ".vtt") {
         input = dir / file.filename();
@@ -51,7 +51,7 @@ std::vector<KySRTTitle> ffmpegReading(const fs::path& file, const TempDir& dir) 
         runProgram({ffmpeg(), "-nostdin", "-v", "error", "-i", input.string(), "-f", "srt", "-"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     // Our SRT reading drops FFmpeg's <font> tags and {\an5} overrides.
-    return KySRT::fromText(r.out, FCPXML_Titles_Settings()).titles;
+    return SubtitleFile::fromText(r.out, FCPXML_Titles_Settings()).titles;
 }
 
 // Where a rule of ours differs from FFmpeg's reading: (file, cue start in ms).
@@ -71,8 +71,8 @@ TEST(SubtitleSamples, EveryCueAsFfmpegReadsIt) {
         const std::string name = entry.path().filename().string();
         if (name == "SOURCES.md") continue;
         SCOPED_TRACE(name);
-        const KySRT ours = KySRT::fromFileUrl(entry.path().string(), FCPXML_Titles_Settings());
-        const std::vector<KySRTTitle> theirs = ffmpegReading(entry.path(), dir);
+        const SubtitleFile ours = SubtitleFile::fromFileUrl(entry.path().string(), FCPXML_Titles_Settings());
+        const std::vector<SubtitleCue> theirs = ffmpegReading(entry.path(), dir);
         EXPECT_EQ(ours.skippedBlocks + ours.skippedCues, 0);
         ASSERT_FALSE(ours.titles.empty());
         ASSERT_EQ(ours.titles.size(), theirs.size());

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/prefs.h"
+#include "base/settings_store.h"
 #include "support/test_support.h"
 #include "titles/fcpxml_titles_settings.h"
 
@@ -16,13 +16,13 @@ namespace {
 using nlohmann::json;
 
 std::optional<json> storedSettings() {
-    const auto v = kykit::PrefsStore::instance().value(kTitlesSettingsKey);
+    const auto v = kykit::SettingsStore::instance().value(kTitlesSettingsKey);
     if (!v || !v->is_string()) return std::nullopt;
     return json::parse(v->get<std::string>());
 }
 
 void store(const std::string& text) {
-    ASSERT_TRUE(kykit::prefs_setValueString(kTitlesSettingsKey, text).ok());
+    ASSERT_TRUE(kykit::storeString(kTitlesSettingsKey, text).ok());
 }
 
 FCPXML_Titles_Settings decodeOrFail(const std::string& text) {
@@ -44,7 +44,7 @@ FCPXML_Titles_Settings everyFieldChanged() {
     s.font = "Gill Sans \"Light\" & <Co> é";
     s.fontFace = "Bold Italic";
     s.size = 42;
-    s.alignment = Aligment::justified;
+    s.alignment = Alignment::justified;
     s.color = {0.25, 0.5, 0.75, 0.5};
     s.doBorder = false;
     s.strokeColor = {0.1, 0.2, 0.3, 0.4};
@@ -74,10 +74,10 @@ TEST(TitlesSettings, NewObjectHoldsTheNewObjectDefaults) {
     EXPECT_EQ(s.font, "Helvetica");
     EXPECT_EQ(s.fontFace, "Regular");
     EXPECT_EQ(s.size, 60);
-    EXPECT_EQ(s.alignment, Aligment::center);
-    EXPECT_EQ(s.color, kykit::KyColor::pureWhite());
+    EXPECT_EQ(s.alignment, Alignment::center);
+    EXPECT_EQ(s.color, kykit::RgbaColor::pureWhite());
     EXPECT_TRUE(s.doBorder);
-    EXPECT_EQ(s.strokeColor, kykit::KyColor::pureBlack());
+    EXPECT_EQ(s.strokeColor, kykit::RgbaColor::pureBlack());
     EXPECT_EQ(s.strokeWidth, 2.0);
     EXPECT_EQ(s.strokeBlur, 0.0);
     EXPECT_EQ(s.lineSpacing, 0.0);
@@ -94,7 +94,7 @@ TEST(TitlesSettings, NewObjectHoldsTheNewObjectDefaults) {
     EXPECT_EQ(s.minDuration, 0.0);
     EXPECT_EQ(s.extendAfter, 0.5);
     ASSERT_TRUE(s.patch.has_value());
-    EXPECT_EQ(*s.patch, (Patch{0.8, 0.125, 0.1, 0.9, kykit::KyColor::pureBlack()}));
+    EXPECT_EQ(*s.patch, (Patch{0.8, 0.125, 0.1, 0.9, kykit::RgbaColor::pureBlack()}));
     EXPECT_TRUE(s.handleNonZeroStartTime);
     ASSERT_TRUE(s.splitText.has_value());
     EXPECT_FALSE(s.splitText->split);
@@ -107,7 +107,7 @@ TEST(TitlesSettings, LoadingWithNothingStoredKeepsDefaultsAndStoresNothing) {
     const auto s = FCPXML_Titles_Settings::load();
     EXPECT_EQ(s, FCPXML_Titles_Settings());
     EXPECT_FALSE(s.timeLineFPS.has_value());
-    EXPECT_FALSE(kykit::PrefsStore::instance().value(kTitlesSettingsKey).has_value());
+    EXPECT_FALSE(kykit::SettingsStore::instance().value(kTitlesSettingsKey).has_value());
 }
 
 TEST(TitlesSettings, EmptyObjectDecodesToTheDecodedColumnAndIsSavedBackInFull) {
@@ -137,7 +137,7 @@ TEST(TitlesSettings, SaveAndLoadRoundTripEveryField) {
     ASSERT_TRUE(original.save().ok());
     testing::internal::GetCapturedStdout();
 
-    kykit::PrefsStore::instance().reload(); // a restart of the program
+    kykit::SettingsStore::instance().reload(); // a restart of the program
     testing::internal::CaptureStdout();
     const auto loaded = FCPXML_Titles_Settings::load();
     testing::internal::GetCapturedStdout();
@@ -192,7 +192,7 @@ TEST(TitlesSettings, UnknownAlignmentFallsBackToCenterAndKeepsTheRest) {
     auto stored = json::parse(everyFieldChanged().encodeToString());
     stored["alignment"] = "diagonal";
     auto expected = everyFieldChanged();
-    expected.alignment = Aligment::center;
+    expected.alignment = Alignment::center;
     EXPECT_EQ(decodeOrFail(stored.dump()), expected);
 }
 
@@ -200,7 +200,7 @@ TEST(TitlesSettings, PatchWithoutColourLoadsTheDefaultPatch) {
     const auto s = decodeOrFail(
         R"({"patch":{"hSize":0.5,"vSize":0.2,"vPosition":0.3,"opacity":0.4}})");
     ASSERT_TRUE(s.patch.has_value());
-    EXPECT_EQ(*s.patch, (Patch{0.8, 0.125, 0.1, 0.9, kykit::KyColor::pureBlack()}));
+    EXPECT_EQ(*s.patch, (Patch{0.8, 0.125, 0.1, 0.9, kykit::RgbaColor::pureBlack()}));
 }
 
 TEST(TitlesSettings, IgnoreFlagsAreReadOneByOne) {
@@ -332,7 +332,7 @@ TEST(TitlesSettings, TextThatDoesNotDecodeKeepsEveryDefaultAndStoresNothing) {
         const auto s = FCPXML_Titles_Settings::load();
         EXPECT_EQ(s, FCPXML_Titles_Settings()) << text;
         // The stored text is left for the user to look at, not overwritten.
-        EXPECT_EQ(kykit::prefs_getValueString(kTitlesSettingsKey, ""), text);
+        EXPECT_EQ(kykit::storedString(kTitlesSettingsKey, ""), text);
     }
 }
 
@@ -342,7 +342,7 @@ TEST(TitlesSettings, SavePrintsTheJsonAndStoresItUnderItsKey) {
     ASSERT_TRUE(s.save().ok());
     const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_EQ(printed, s.encodeToString() + "\n");
-    EXPECT_EQ(kykit::prefs_getValueString(kTitlesSettingsKey, ""), s.encodeToString());
+    EXPECT_EQ(kykit::storedString(kTitlesSettingsKey, ""), s.encodeToString());
 }
 
 TEST(TitlesSettings, SharedIsBuiltOnceEvenUnderConcurrentFirstUse) {
@@ -356,15 +356,15 @@ TEST(TitlesSettings, SharedIsBuiltOnceEvenUnderConcurrentFirstUse) {
     EXPECT_EQ(*distinct.begin(), &FCPXML_Titles_Settings::shared());
 }
 
-TEST(Aligment, RawValuesDisplayTextsAndCaseOrder) {
+TEST(Alignment, RawValuesDisplayTextsAndCaseOrder) {
     const std::vector<std::string> raws = {"notSet", "left", "center", "right", "justified"};
     const std::vector<std::string> shown = {"Not Set", "Left", "Center", "Right", "Justified"};
-    for (size_t i = 0; i < kAllAligments.size(); ++i) {
-        EXPECT_EQ(rawValue(kAllAligments[i]), raws[i]);
-        EXPECT_EQ(displayText(kAllAligments[i]), shown[i]);
-        EXPECT_EQ(aligmentFromRaw(raws[i]), kAllAligments[i]);
+    for (size_t i = 0; i < kAllAlignments.size(); ++i) {
+        EXPECT_EQ(rawValue(kAllAlignments[i]), raws[i]);
+        EXPECT_EQ(displayText(kAllAlignments[i]), shown[i]);
+        EXPECT_EQ(alignmentFromRaw(raws[i]), kAllAlignments[i]);
     }
-    EXPECT_FALSE(aligmentFromRaw("Center").has_value());
+    EXPECT_FALSE(alignmentFromRaw("Center").has_value());
 }
 
 } // namespace

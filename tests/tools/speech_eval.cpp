@@ -12,7 +12,7 @@
 #include <string>
 
 #include "media/speech_features.h"
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "speech/automatic_detector.h"
 #include "speech/speech_clusters.h"
 #include "support/corpus_scoring.h"
@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
     }
     const auto testdata = test::sharedDir() / "testdata";
     const std::vector<test::CorpusCase> cases = test::loadCorpus(testdata);
-    const QVRoll rolls{0.3, 0.3, 0.3, 0.7, -24.0};
+    const EnvelopeTiming rolls{0.3, 0.3, 0.3, 0.7, -24.0};
 
     std::vector<test::CaseScore> automatic, threshold;
     for (const test::CorpusCase& c : cases) {

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/windows/dialogue_file_rows.h"
@@ -26,12 +26,12 @@ class DialogueFilesTest : public UiTest {
   protected:
     void SetUp() override {
         UiTest::SetUp();
-        saved = currentRolls();
-        applyDetection(currentRolls(), DetectionMode::threshold);
-        applyThreshold(currentRolls(), -24);
+        saved = currentEnvelopeTiming();
+        applyDetection(currentEnvelopeTiming(), DetectionMode::threshold);
+        applyThreshold(currentEnvelopeTiming(), -24);
     }
     void TearDown() override {
-        currentRolls() = saved;
+        currentEnvelopeTiming() = saved;
         UiTest::TearDown();
     }
     // A microphone that speaks (a loud tone) from `from` to `from + 1` s of 12 s.
@@ -65,7 +65,7 @@ class DialogueFilesTest : public UiTest {
         return alerts.shown.empty() ? "" : alerts.shown.back().informativeText;
     }
 
-    QVRoll saved;
+    EnvelopeTiming saved;
     TempDir dir;
 };
 

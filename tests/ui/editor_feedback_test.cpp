@@ -15,7 +15,7 @@
 #include <QTest>
 
 #include "base/concurrency.h"
-#include "base/prefs.h"
+#include "base/settings_store.h"
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_file_opener.h"
@@ -231,7 +231,7 @@ TEST_F(EditorFeedbackTest, ADecoderFailureInTheJobReadsAsASentenceWithTheReasonU
     QuelvoMainVC* vc = showMainWindow();
     quelvo::DuckRequest request;
     request.inputs = {{bogus}, copyRecording(dir, kMusic), ""};
-    request.rolls = currentRolls();
+    request.rolls = currentEnvelopeTiming();
     kyui::ProgressVC::showProgress(vc, request);
     ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000));
     ASSERT_EQ(1u, alerts.shown.size());
@@ -254,7 +254,7 @@ TEST_F(EditorFeedbackTest, RemovingAMissingFillerKeepsItForTheNextJob) {
     ASSERT_EQ(1u, notifications.posted.size()) << "the job ran without the filler";
     EXPECT_NE(std::string::npos, vc->resultPanel->lblContents->text().toStdString().find("0 filler clips"));
     EXPECT_EQ(filler, vc->fillerPath);
-    EXPECT_EQ(filler, kykit::prefs_getValueString(QuelvoMainVC::kFillerKey, ""));
+    EXPECT_EQ(filler, kykit::storedString(QuelvoMainVC::kFillerKey, ""));
 
     fs::rename(kept, filler); // and comes back: the next job uses it without asking
     fs::remove(dir / "talk.fcpxml"); // (nor asks to replace the first job's project)
@@ -276,7 +276,7 @@ TEST_F(EditorFeedbackTest, TheRoleChoosersCloseButtonClosesItAsOkDoes) {
     processEvents();
     EXPECT_TRUE(sheet.isNull()) << "the close button closes the sheet";
     EXPECT_EQ("Dialogue", vc->lblRole->text().toStdString()) << "and the choice is kept, as with OK";
-    kymovie::QVSecondFileRole::shared().setRole(kymovie::QVSecondFileRole::Role::music);
+    kymovie::SecondFileRole::shared().setRole(kymovie::SecondFileRole::Role::music);
     QuelvoMainVC::setRoleChooser(nullptr);
 }
 
@@ -288,7 +288,7 @@ TEST_F(EditorFeedbackTest, FilePickersOpenWhereTheUserLastChoseAFileForThatArea)
     {
         QuelvoMainVC* vc = showMainWindow();
         ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString((talks / "talk.wav").string())}));
-        EXPECT_EQ(talks.string(), kykit::prefs_getValueString(QuelvoMainVC::kLastDialogueFolderKey, ""));
+        EXPECT_EQ(talks.string(), kykit::storedString(QuelvoMainVC::kLastDialogueFolderKey, ""));
         delete window; // quit
         window = nullptr;
         processEvents();
@@ -313,8 +313,8 @@ TEST_F(EditorFeedbackTest, FilePickersOpenWhereTheUserLastChoseAFileForThatArea)
     const std::string music = copyRecording(dir, kMusic);
     picker->selectFile(QString::fromStdString(music));
     static_cast<QDialog*>(picker)->accept();
-    EXPECT_EQ(dir.path().string(), kykit::prefs_getValueString(QuelvoMainVC::kLastMusicFolderKey, ""));
-    EXPECT_EQ(talks.string(), kykit::prefs_getValueString(QuelvoMainVC::kLastDialogueFolderKey, ""))
+    EXPECT_EQ(dir.path().string(), kykit::storedString(QuelvoMainVC::kLastMusicFolderKey, ""));
+    EXPECT_EQ(talks.string(), kykit::storedString(QuelvoMainVC::kLastDialogueFolderKey, ""))
         << "each area keeps its own folder";
 }
 

@@ -12,8 +12,8 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "base/prefs.h"
-#include "project/fcp106_prefs.h"
+#include "base/settings_store.h"
+#include "project/version_question_settings.h"
 #include "project/format_choice.h"
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_check_button.h"
@@ -97,7 +97,7 @@ TEST_F(FormatQuestionTest, EveryEditorCanBeChosenByClickingAndTheAnswerReachesTh
         EXPECT_NE(std::this_thread::get_id(), thread);
         ASSERT_TRUE(sheetGone());
     }
-    EXPECT_FALSE(kymovie::KyFCP106Prefs::shared().rememberedChoiceValue())
+    EXPECT_FALSE(kymovie::VersionQuestionSettings::shared().rememberedChoiceValue())
         << "nothing remembered unasked";
 }
 
@@ -145,7 +145,7 @@ TEST_F(FormatQuestionTest, TheKeyboardAloneChoosesEveryEditorAndEscapeCancels) {
 }
 
 TEST_F(FormatQuestionTest, RememberedChoicesOldAndNewAnswerAtOnceAndUnknownOnesAsk) {
-    auto& prefs = kymovie::KyFCP106Prefs::shared();
+    auto& prefs = kymovie::VersionQuestionSettings::shared();
     prefs.setRememberMyChoice(true);
     // 0 and 1 as stored before other editors existed, then the new values.
     const std::pair<double, ProjectFormat> known[] = {{0, ProjectFormat::fcpxml16},
@@ -153,7 +153,7 @@ TEST_F(FormatQuestionTest, RememberedChoicesOldAndNewAnswerAtOnceAndUnknownOnesA
                                                       {2, ProjectFormat::xmeml},
                                                       {3, ProjectFormat::mlt}};
     for (const auto& [stored, format] : known) {
-        kykit::prefs_setValueDouble("KyFCP106Prefs.rememberedChoice", stored);
+        kykit::storeDouble("KyFCP106Prefs.rememberedChoice", stored);
         m_answers.clear();
         EXPECT_EQ(nullptr, ask());
         ASSERT_EQ(1u, m_answers.size()) << stored;
@@ -161,7 +161,7 @@ TEST_F(FormatQuestionTest, RememberedChoicesOldAndNewAnswerAtOnceAndUnknownOnesA
     }
     // Values no version wrote: asked as if nothing were remembered.
     for (double stored : {4.0, 5.0, -3.0, 2.5, 1e300}) {
-        kykit::prefs_setValueDouble("KyFCP106Prefs.rememberedChoice", stored);
+        kykit::storeDouble("KyFCP106Prefs.rememberedChoice", stored);
         m_answers.clear();
         FCP106ExportOptionsVC* sheet = ask();
         ASSERT_NE(nullptr, sheet) << stored;
@@ -170,7 +170,7 @@ TEST_F(FormatQuestionTest, RememberedChoicesOldAndNewAnswerAtOnceAndUnknownOnesA
         ASSERT_TRUE(sheetGone());
         EXPECT_EQ(std::vector<Answer>{std::nullopt}, m_answers);
     }
-    kykit::prefs_setValueString("KyFCP106Prefs.rememberedChoice", "mlt");
+    kykit::storeString("KyFCP106Prefs.rememberedChoice", "mlt");
     m_answers.clear();
     ASSERT_NE(nullptr, ask(ProjectFormat::xmeml)) << "a stored text is nothing remembered";
     EXPECT_TRUE(waitForSheet()->radXmeml->isChecked()) << "the caller's choice is preselected";
@@ -178,7 +178,7 @@ TEST_F(FormatQuestionTest, RememberedChoicesOldAndNewAnswerAtOnceAndUnknownOnesA
     ASSERT_TRUE(sheetGone());
     // Remembering off: a stored choice is kept but not used.
     prefs.setRememberMyChoice(false);
-    kykit::prefs_setValueDouble("KyFCP106Prefs.rememberedChoice", 3);
+    kykit::storeDouble("KyFCP106Prefs.rememberedChoice", 3);
     ASSERT_NE(nullptr, ask());
     waitForSheet()->btnCancel->click();
     ASSERT_TRUE(sheetGone());
@@ -191,8 +191,8 @@ TEST_F(FormatQuestionTest, RememberMyChoiceStoresANewEditorAndAFinalCutProOnlyQu
     sheet->radMlt->click();
     sheet->btnContinue->click();
     ASSERT_TRUE(sheetGone());
-    EXPECT_EQ(3, kykit::prefs_getValueDouble("KyFCP106Prefs.rememberedChoice", -1));
-    EXPECT_EQ(std::nullopt, kymovie::KyFCP106Prefs::shared().rememberedChoice()) << "not a version";
+    EXPECT_EQ(3, kykit::storedDouble("KyFCP106Prefs.rememberedChoice", -1));
+    EXPECT_EQ(std::nullopt, kymovie::VersionQuestionSettings::shared().rememberedChoice()) << "not a version";
     m_answers.clear();
     EXPECT_EQ(nullptr, ask());
     EXPECT_EQ(std::vector<Answer>{ProjectFormat::mlt}, m_answers);
@@ -209,7 +209,7 @@ TEST_F(FormatQuestionTest, RememberMyChoiceStoresANewEditorAndAFinalCutProOnlyQu
     sheet->btnContinue->click();
     ASSERT_TRUE(sheetGone());
     EXPECT_EQ((std::vector<Answer>{ProjectFormat::mlt, ProjectFormat::fcpxml16}), m_answers);
-    EXPECT_EQ(0, kykit::prefs_getValueDouble("KyFCP106Prefs.rememberedChoice", -1));
+    EXPECT_EQ(0, kykit::storedDouble("KyFCP106Prefs.rememberedChoice", -1));
 }
 
 TEST_F(FormatQuestionTest, SendingWithoutAFileIsSaidToBeFinalCutProsAlone) {

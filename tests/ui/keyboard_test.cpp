@@ -11,7 +11,7 @@
 #include <QToolButton>
 #include <QWindow>
 
-#include "base/prefs.h"
+#include "base/settings_store.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_slider.h"
@@ -31,7 +31,7 @@ using kyui::QuelvoMainVC;
 using Version = kymovie::FcpxmlVersion;
 
 // Holds the job at the version question until the test lets it go.
-class HeldVersionSheet : public kymovie::FCP106ExportOptionsVC {
+class HeldVersionSheet : public kymovie::VersionSheet {
 public:
     void showSheet(void*, std::optional<Version>, Callback callback) override {
         asked = true;
@@ -126,7 +126,7 @@ TEST_F(KeyboardTest, ReturnOnAFocusedButtonPressesThatButton) {
 
 TEST_F(KeyboardTest, ReturnStartsTheJobAndEscapeCannotCancelIt) {
     HeldVersionSheet held;
-    kymovie::FCP106ExportOptionsVC* previous = kyui::ProgressVC::setVersionSheet(&held);
+    kymovie::VersionSheet* previous = kyui::ProgressVC::setVersionSheet(&held);
     QuelvoMainVC* vc = showActiveMainWindow();
     const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");

@@ -7,7 +7,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "base/prefs.h"
+#include "base/settings_store.h"
 #include "base/services.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_drag_area.h"
@@ -33,12 +33,12 @@ TEST(KySliderTest, StartsFromItsDefaultWhenNothingIsStored) {
     slider.configure(&label, 0.6, "duck.attackWindow", 1, nullptr);
     EXPECT_DOUBLE_EQ(0.6, slider.value());
     EXPECT_EQ("0.6", label.text().toStdString());
-    EXPECT_FALSE(kykit::PrefsStore::instance().value("duck.attackWindow").has_value())
+    EXPECT_FALSE(kykit::SettingsStore::instance().value("duck.attackWindow").has_value())
         << "configuring stores nothing";
 }
 
 TEST(KySliderTest, StartsFromTheStoredValue) {
-    kykit::prefs_setValueDouble("duck.threshold", -31);
+    kykit::storeDouble("duck.threshold", -31);
     KySlider slider;
     QLabel label;
     slider.setRange(-60, 0);
@@ -57,12 +57,12 @@ TEST(KySliderTest, StoresEveryChangeShowsItAndCallsBack) {
     QTest::keyClick(&slider, Qt::Key_Right);
     QTest::keyClick(&slider, Qt::Key_Right);
     EXPECT_EQ((std::vector<double>{0.4, 0.5}), seen);
-    EXPECT_DOUBLE_EQ(0.5, kykit::prefs_getValueDouble("duck.attackPreRoll", 0));
+    EXPECT_DOUBLE_EQ(0.5, kykit::storedDouble("duck.attackPreRoll", 0));
     EXPECT_EQ("0.5", label.text().toStdString());
 }
 
 TEST(KySliderTest, KeepsValuesInsideItsRange) {
-    kykit::prefs_setValueDouble("duck.decrease", -90);
+    kykit::storeDouble("duck.decrease", -90);
     KySlider slider;
     QLabel label;
     slider.setRange(-60, 0);
@@ -189,12 +189,12 @@ TEST(KyTimerTest, TriggerImmediatelyCallsBeforeTheFirstInterval) {
 TEST(TextSetterTest, TextFromAWorkerShowsOnTheGuiThread) {
     QLabel label;
     kyui::LabelStatusSink sink(&label);
-    std::thread([&] { kykit::ih_setText(&sink, "Getting Audio Metadata..."); }).join();
+    std::thread([&] { kykit::showStatus(&sink, "Getting Audio Metadata..."); }).join();
     EXPECT_TRUE(label.text().isEmpty()) << "a worker never touches the widget itself";
     processEvents();
     EXPECT_EQ("Getting Audio Metadata...", label.text().toStdString());
     // On the GUI thread the text shows at once.
-    kykit::ih_setText(&sink, "Analyzing Speaker Clusters...");
+    kykit::showStatus(&sink, "Analyzing Speaker Clusters...");
     EXPECT_EQ("Analyzing Speaker Clusters...", label.text().toStdString());
 }
 

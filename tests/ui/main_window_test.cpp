@@ -12,9 +12,9 @@
 #include <QToolButton>
 
 #include "base/concurrency.h"
-#include "base/notify.h"
-#include "base/prefs.h"
-#include "project/qv_roll.h"
+#include "base/notifier.h"
+#include "base/settings_store.h"
+#include "project/envelope_timing.h"
 #include "project/second_file_role.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_drag_area.h"
@@ -111,11 +111,11 @@ TEST_F(MainWindowTest, SlidersStoreEveryMoveAndComeBackWithIt) {
     QuelvoMainVC* vc = showMainWindow();
     vc->decrease->setFocus();
     QTest::keyClick(vc->decrease, Qt::Key_Left);
-    EXPECT_EQ(-13.0, kykit::prefs_getValueDouble("duck.decrease", 0));
+    EXPECT_EQ(-13.0, kykit::storedDouble("duck.decrease", 0));
     EXPECT_EQ("-13", vc->decreaseLabel->text().toStdString());
     vc->overallMusicLevelSlider->setFocus();
     QTest::keyClick(vc->overallMusicLevelSlider, Qt::Key_Right);
-    EXPECT_EQ(1.0, kykit::prefs_getValueDouble("duck.overallMusicLevel", 0));
+    EXPECT_EQ(1.0, kykit::storedDouble("duck.overallMusicLevel", 0));
     EXPECT_EQ("+1", vc->overallMusicLevelLabel->text().toStdString());
 
     delete window;
@@ -145,7 +145,7 @@ TEST_F(MainWindowTest, DialogueDropListsEveryFileAndNamesTheProjectAfterTheFirst
     EXPECT_EQ("Dialogue File Duration: 00:00:15.880", vc->lblDialogueDuration->text().toStdString());
     EXPECT_TRUE(vc->lblMusicDuration->text().isEmpty());
     // The dialogue is not remembered across runs.
-    EXPECT_EQ("", kykit::prefs_getValueString("duck.speaker", ""));
+    EXPECT_EQ("", kykit::storedString("duck.speaker", ""));
 }
 
 TEST_F(MainWindowTest, DropsWithoutAnAcceptedFileAreRefused) {
@@ -188,7 +188,7 @@ TEST_F(MainWindowTest, MusicAndFillerDropsFillTheirOwnSlots) {
     EXPECT_EQ(filler, vc->fillerPath);
     EXPECT_EQ("", vc->speakerPath);
     EXPECT_TRUE(vc->projectName->text().isEmpty()) << "only a dialogue drop names the project";
-    EXPECT_EQ(filler, kykit::prefs_getValueString("duck.filler", ""));
+    EXPECT_EQ(filler, kykit::storedString("duck.filler", ""));
     waitForDurations(vc, [vc] {
         return !vc->lblMusicDuration->text().isEmpty() && !vc->lblFillerDuration->text().isEmpty();
     });
@@ -249,9 +249,9 @@ TEST_F(MainWindowTest, DuckChecksTheInputsInOrderAndStopsAtTheFirstProblem) {
     // Nothing started, nothing stored, nothing changed.
     processEvents();
     EXPECT_EQ(nullptr, openProgressSheet());
-    EXPECT_EQ("unset", kykit::prefs_getValueString("duck.projectName", "unset"));
+    EXPECT_EQ("unset", kykit::storedString("duck.projectName", "unset"));
     EXPECT_EQ(filler, vc->fillerPath);
-    EXPECT_EQ(filler, kykit::prefs_getValueString("duck.filler", ""));
+    EXPECT_EQ(filler, kykit::storedString("duck.filler", ""));
 }
 
 TEST_F(MainWindowTest, RemovingAMissingFillerStartsThisJobWithoutItAndKeepsTheStoredPath) {
@@ -277,7 +277,7 @@ TEST_F(MainWindowTest, RemovingAMissingFillerStartsThisJobWithoutItAndKeepsTheSt
     // so a filler on a drive that was briefly away comes back by itself.
     EXPECT_EQ(filler, vc->fillerPath);
     EXPECT_EQ("filler.wav", vc->drgFiller->text().toStdString());
-    EXPECT_EQ(filler, kykit::prefs_getValueString("duck.filler", "unset"));
+    EXPECT_EQ(filler, kykit::storedString("duck.filler", "unset"));
 }
 
 TEST_F(MainWindowTest, StartJobHandsTheSettingsToTheProgressSheet) {
@@ -290,7 +290,7 @@ TEST_F(MainWindowTest, StartJobHandsTheSettingsToTheProgressSheet) {
     vc->decrease->setValue(-20);
     vc->overallMusicLevelSlider->setValue(3);
     vc->chkDecreaseToZero->click();
-    const QVRoll rolls = currentRolls();
+    const EnvelopeTiming rolls = currentEnvelopeTiming();
 
     vc->btnDuck->click();
     EXPECT_TRUE(alerts.shown.empty());
@@ -307,7 +307,7 @@ TEST_F(MainWindowTest, StartJobHandsTheSettingsToTheProgressSheet) {
     EXPECT_EQ("Interview_duck_event", r.eventName);
     EXPECT_EQ("Interview_duck_project", r.projectName);
     EXPECT_EQ(rolls, r.rolls);
-    EXPECT_EQ("Interview", kykit::prefs_getValueString("duck.projectName", ""));
+    EXPECT_EQ("Interview", kykit::storedString("duck.projectName", ""));
     EXPECT_TRUE(sheet->window()->isModal());
     EXPECT_EQ(window, sheet->window()->parentWidget());
 }
@@ -337,18 +337,18 @@ TEST_F(MainWindowTest, ProjectNameFollowsTheDialogueUntilTyped) {
     ASSERT_NE(nullptr, sheet);
     EXPECT_EQ("_duck_event", sheet->request->eventName);
     EXPECT_EQ("_duck_project", sheet->request->projectName);
-    EXPECT_EQ("", kykit::prefs_getValueString("duck.projectName", "unset"));
+    EXPECT_EQ("", kykit::storedString("duck.projectName", "unset"));
 }
 
 TEST_F(MainWindowTest, TheLastProjectNameComesBackAtStart) {
-    kykit::prefs_setValueString("duck.projectName", "Episode 12");
+    kykit::storeString("duck.projectName", "Episode 12");
     QuelvoMainVC* vc = showMainWindow();
     EXPECT_EQ("Episode 12", vc->projectName->text().toStdString());
 }
 
 TEST_F(MainWindowTest, TheFillerComesBackAtStartButNotTheOtherFiles) {
     const std::string filler = copyRecording(dir, kMusic, "room tone bed.wav");
-    kykit::prefs_setValueString("duck.filler", filler);
+    kykit::storeString("duck.filler", filler);
     QuelvoMainVC* vc = showMainWindow();
     EXPECT_EQ(filler, vc->fillerPath);
     EXPECT_EQ("room tone bed.wav", vc->drgFiller->text().toStdString());
@@ -362,7 +362,7 @@ TEST_F(MainWindowTest, TheFillerComesBackAtStartButNotTheOtherFiles) {
 }
 
 TEST_F(MainWindowTest, AFillerThatWentAwayIsMarkedAtStart) {
-    kykit::prefs_setValueString("duck.filler", (dir / "gone.wav").string());
+    kykit::storeString("duck.filler", (dir / "gone.wav").string());
     QuelvoMainVC* vc = showMainWindow();
     EXPECT_EQ("gone.wav", vc->drgFiller->text().toStdString());
     EXPECT_FALSE(vc->imgFillerFileMissing->isHidden());
@@ -376,7 +376,7 @@ TEST_F(MainWindowTest, ClearForgetsTheFiller) {
     vc->btnClear->click();
     EXPECT_EQ("", vc->fillerPath);
     EXPECT_EQ("Drag Here", vc->drgFiller->text().toStdString());
-    EXPECT_EQ("", kykit::prefs_getValueString("duck.filler", "unset"));
+    EXPECT_EQ("", kykit::storedString("duck.filler", "unset"));
     EXPECT_TRUE(vc->lblFillerDuration->text().isEmpty());
     // A late answer of the earlier duration work must not bring it back.
     kykit::Queue::drain();
@@ -414,7 +414,7 @@ TEST_F(MainWindowTest, MissingFilesAreMarkedWithinASecondAndUnmarkedWhenBack) {
 }
 
 TEST_F(MainWindowTest, DecreaseToZeroDisablesTheDepthControls) {
-    kykit::prefs_setValueBool("decreaseToZero", true);
+    kykit::storeBool("decreaseToZero", true);
     QuelvoMainVC* vc = showMainWindow();
     EXPECT_TRUE(vc->chkDecreaseToZero->isChecked());
     EXPECT_FALSE(vc->decrease->isEnabled());
@@ -423,13 +423,13 @@ TEST_F(MainWindowTest, DecreaseToZeroDisablesTheDepthControls) {
     EXPECT_EQ("-12", vc->decreaseLabel->text().toStdString()) << "the value still shows";
 
     QTest::mouseClick(vc->chkDecreaseToZero, Qt::LeftButton);
-    EXPECT_FALSE(kykit::prefs_getValueBool("decreaseToZero", true));
+    EXPECT_FALSE(kykit::storedBool("decreaseToZero", true));
     EXPECT_TRUE(vc->decrease->isEnabled());
     EXPECT_TRUE(vc->decreaseLabel->isEnabled());
     EXPECT_TRUE(vc->decreaseDBLabel->isEnabled());
 
     QTest::mouseClick(vc->chkDecreaseToZero, Qt::LeftButton);
-    EXPECT_TRUE(kykit::prefs_getValueBool("decreaseToZero", false));
+    EXPECT_TRUE(kykit::storedBool("decreaseToZero", false));
     EXPECT_FALSE(vc->decrease->isEnabled());
     EXPECT_TRUE(vc->overallMusicLevelSlider->isEnabled());
 }
@@ -437,15 +437,15 @@ TEST_F(MainWindowTest, DecreaseToZeroDisablesTheDepthControls) {
 TEST_F(MainWindowTest, RoleLabelFollowsTheRoleChooser) {
     QuelvoMainVC* vc = showMainWindow();
     EXPECT_EQ("Music", vc->lblRole->text().toStdString());
-    auto& role = kymovie::QVSecondFileRole::shared();
-    role.setRole(kymovie::QVSecondFileRole::Role::custom);
+    auto& role = kymovie::SecondFileRole::shared();
+    role.setRole(kymovie::SecondFileRole::Role::custom);
     role.setCustomRole("sound effects");
-    kykit::KyNotify::notify(kymovie::QVSecondFileRole::kNotificationKey);
+    kykit::Notifier::notify(kymovie::SecondFileRole::kNotificationKey);
     EXPECT_EQ("Sound Effects", vc->lblRole->text().toStdString());
 
     // An announcement from another thread reaches the label on the GUI thread.
-    role.setRole(kymovie::QVSecondFileRole::Role::dialogue);
-    std::thread([] { kykit::KyNotify::notify(kymovie::QVSecondFileRole::kNotificationKey); }).join();
+    role.setRole(kymovie::SecondFileRole::Role::dialogue);
+    std::thread([] { kykit::Notifier::notify(kymovie::SecondFileRole::kNotificationKey); }).join();
     EXPECT_TRUE(waitUntil([vc] { return vc->lblRole->text() == "Dialogue"; }));
 }
 

@@ -1,6 +1,6 @@
 // `quelvo FILE…`: files given when the program starts land on the main window
 // as if dropped there, dialogue first, then music, then filler.
-#include "base/prefs.h"
+#include "base/settings_store.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/windows/quelvo_main_vc.h"
@@ -36,7 +36,7 @@ TEST_F(OpenFilesTest, FilesArePlacedAsDialogueMusicAndFillerInThatOrder) {
     EXPECT_EQ("Episode 12.wav", vc->drgSpeaker->text().toStdString());
     EXPECT_EQ("bed.WAV", vc->drgMusic->text().toStdString());
     EXPECT_EQ("Episode 12", vc->projectName->text().toStdString());
-    EXPECT_EQ(pad, kykit::prefs_getValueString(QuelvoMainVC::kFillerKey, ""));
+    EXPECT_EQ(pad, kykit::storedString(QuelvoMainVC::kFillerKey, ""));
 }
 
 TEST_F(OpenFilesTest, FewerFilesLeaveTheLaterAreasAsTheyWere) {

@@ -8,9 +8,9 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "base/prefs.h"
-#include "project/fcp106_prefs.h"
-#include "project/qv_roll.h"
+#include "base/settings_store.h"
+#include "project/version_question_settings.h"
+#include "project/envelope_timing.h"
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_slider.h"
@@ -25,7 +25,7 @@ namespace {
 using kyui::QuelvoPrefsVC;
 
 // Field by field, allowing for the last bit of a subtraction.
-void expectRolls(const QVRoll& expected, const QVRoll& actual) {
+void expectRolls(const EnvelopeTiming& expected, const EnvelopeTiming& actual) {
     EXPECT_NEAR(expected.preFadeIn, actual.preFadeIn, 1e-9);
     EXPECT_NEAR(expected.postFadeIn, actual.postFadeIn, 1e-9);
     EXPECT_NEAR(expected.preFadeOut, actual.preFadeOut, 1e-9);
@@ -39,14 +39,14 @@ protected:
         UiTest::SetUp();
         // The process-wide record and title settings outlive a test: start
         // each from this run's (empty) store, and give them back afterwards.
-        m_rolls = currentRolls();
+        m_rolls = currentEnvelopeTiming();
         m_titles = FCPXML_Titles_Settings::shared();
-        currentRolls() = rollsFromStoredSettings();
+        currentEnvelopeTiming() = envelopeTimingFromSettings();
         FCPXML_Titles_Settings::shared() = FCPXML_Titles_Settings::load();
     }
     void TearDown() override {
         UiTest::TearDown();
-        currentRolls() = m_rolls;
+        currentEnvelopeTiming() = m_rolls;
         FCPXML_Titles_Settings::shared() = m_titles;
     }
 
@@ -69,7 +69,7 @@ protected:
     }
 
 private:
-    QVRoll m_rolls;
+    EnvelopeTiming m_rolls;
     FCPXML_Titles_Settings m_titles;
 };
 
@@ -92,14 +92,14 @@ TEST_F(PrefsWindowTest, AFirstRunShowsTheDefaultsTheJobUses) {
     EXPECT_FALSE(vc->chkRememberMyChoice->isChecked());
     EXPECT_FALSE(vc->chksendImmediatelyToFCP->isChecked());
     // Showing the window stores nothing: a never-moved slider stays unwritten.
-    EXPECT_FALSE(kykit::PrefsStore::instance().value("duck.attackWindow").has_value());
+    EXPECT_FALSE(kykit::SettingsStore::instance().value("duck.attackWindow").has_value());
     // What the sliders show is what a job started now would use.
-    expectRolls(QVRoll{0.3, 0.3, 0.3, 0.7, -24.0}, currentRolls());
+    expectRolls(EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24.0}, currentEnvelopeTiming());
 }
 
 TEST_F(PrefsWindowTest, TheSwitchesShowTheirOwnersStoredState) {
-    kymovie::KyFCP106Prefs::shared().setPreferFCP106(false);
-    kymovie::KyFCP106Prefs::shared().setRememberMyChoice(true);
+    kymovie::VersionQuestionSettings::shared().setPreferFcpxml19(false);
+    kymovie::VersionQuestionSettings::shared().setRememberMyChoice(true);
     FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = true;
     QuelvoPrefsVC* vc = makePrefs();
     EXPECT_FALSE(vc->chkPreferFCP106->isChecked());
@@ -108,9 +108,9 @@ TEST_F(PrefsWindowTest, TheSwitchesShowTheirOwnersStoredState) {
 }
 
 TEST_F(PrefsWindowTest, StoredValuesComeBackInTheSliders) {
-    kykit::prefs_setValueDouble("duck.attackWindow", 1.2);
-    kykit::prefs_setValueDouble("duck.releasePreRoll", 0.5);
-    kykit::prefs_setValueDouble("duck.threshold", -40);
+    kykit::storeDouble("duck.attackWindow", 1.2);
+    kykit::storeDouble("duck.releasePreRoll", 0.5);
+    kykit::storeDouble("duck.threshold", -40);
     QuelvoPrefsVC* vc = makePrefs();
     EXPECT_DOUBLE_EQ(1.2, vc->attackWindowSlider->value());
     EXPECT_DOUBLE_EQ(0.5, vc->releasePreRollSlider->value());
@@ -125,7 +125,7 @@ TEST_F(PrefsWindowTest, TheDetectionChoiceIsStoredAtOnceAndTheSliderServesOnlyTh
     EXPECT_TRUE(vc->rdoFixedThreshold->isChecked());
     EXPECT_FALSE(vc->rdoAutomaticDetection->isChecked());
     EXPECT_TRUE(vc->sldThreshold->isEnabled());
-    EXPECT_FALSE(kykit::PrefsStore::instance().value(kDetectionKey).has_value());
+    EXPECT_FALSE(kykit::SettingsStore::instance().value(kDetectionKey).has_value());
 
     // Clicked on its round button, at the left.
     const auto click = [](QRadioButton* choice) {
@@ -135,21 +135,21 @@ TEST_F(PrefsWindowTest, TheDetectionChoiceIsStoredAtOnceAndTheSliderServesOnlyTh
     EXPECT_TRUE(vc->rdoAutomaticDetection->isChecked());
     EXPECT_FALSE(vc->sldThreshold->isEnabled());
     EXPECT_FALSE(vc->lblThreshold->isEnabled());
-    EXPECT_EQ(currentRolls().detection, DetectionMode::automatic);
-    EXPECT_EQ(kykit::prefs_getValueString(kDetectionKey, ""), "automatic");
-    EXPECT_DOUBLE_EQ(-24.0, currentRolls().threshold) << "the threshold is kept for a later return";
+    EXPECT_EQ(currentEnvelopeTiming().detection, DetectionMode::automatic);
+    EXPECT_EQ(kykit::storedString(kDetectionKey, ""), "automatic");
+    EXPECT_DOUBLE_EQ(-24.0, currentEnvelopeTiming().threshold) << "the threshold is kept for a later return";
 
     click(vc->rdoFixedThreshold);
     EXPECT_TRUE(vc->sldThreshold->isEnabled());
-    EXPECT_EQ(currentRolls().detection, DetectionMode::threshold);
-    EXPECT_EQ(kykit::prefs_getValueString(kDetectionKey, ""), "threshold");
+    EXPECT_EQ(currentEnvelopeTiming().detection, DetectionMode::threshold);
+    EXPECT_EQ(kykit::storedString(kDetectionKey, ""), "threshold");
 
     // A stored choice comes back with the window, and with the next start.
     click(vc->rdoAutomaticDetection);
     QuelvoPrefsVC* again = makePrefs();
     EXPECT_TRUE(again->rdoAutomaticDetection->isChecked());
     EXPECT_FALSE(again->sldThreshold->isEnabled());
-    EXPECT_EQ(rollsFromStoredSettings().detection, DetectionMode::automatic);
+    EXPECT_EQ(envelopeTimingFromSettings().detection, DetectionMode::automatic);
 }
 
 TEST_F(PrefsWindowTest, TimesRunFromZeroToThreeSecondsInTenthsAndTheThresholdFromMinus60To0) {
@@ -184,9 +184,9 @@ TEST_F(PrefsWindowTest, TheAttackWindowChangesPostFadeInAtOnceWithoutOK) {
     ASSERT_NE(nullptr, vc);
     ASSERT_DOUBLE_EQ(0.3, vc->attackPreRollSlider->value());
     moveTo(vc->attackWindowSlider, 0.8);
-    EXPECT_DOUBLE_EQ(0.5, currentRolls().postFadeIn);
-    EXPECT_DOUBLE_EQ(0.3, currentRolls().preFadeIn);
-    EXPECT_DOUBLE_EQ(0.8, kykit::prefs_getValueDouble("duck.attackWindow", 0));
+    EXPECT_DOUBLE_EQ(0.5, currentEnvelopeTiming().postFadeIn);
+    EXPECT_DOUBLE_EQ(0.3, currentEnvelopeTiming().preFadeIn);
+    EXPECT_DOUBLE_EQ(0.8, kykit::storedDouble("duck.attackWindow", 0));
     EXPECT_EQ("0.8", vc->attackWindowLabel->text().toStdString());
     EXPECT_TRUE(vc->window()->isVisible()) << "nothing was pressed";
 }
@@ -194,50 +194,50 @@ TEST_F(PrefsWindowTest, TheAttackWindowChangesPostFadeInAtOnceWithoutOK) {
 TEST_F(PrefsWindowTest, EachSliderWritesItsOwnFieldOfTheLiveTiming) {
     QuelvoPrefsVC* vc = makePrefs();
     moveTo(vc->releaseWindowSlider, 1.5);
-    expectRolls(QVRoll{0.3, 0.3, 0.3, 1.2, -24.0}, currentRolls());
+    expectRolls(EnvelopeTiming{0.3, 0.3, 0.3, 1.2, -24.0}, currentEnvelopeTiming());
     moveTo(vc->sldThreshold, -35);
-    expectRolls(QVRoll{0.3, 0.3, 0.3, 1.2, -35.0}, currentRolls());
-    EXPECT_DOUBLE_EQ(-35, kykit::prefs_getValueDouble("duck.threshold", 0));
+    expectRolls(EnvelopeTiming{0.3, 0.3, 0.3, 1.2, -35.0}, currentEnvelopeTiming());
+    EXPECT_DOUBLE_EQ(-35, kykit::storedDouble("duck.threshold", 0));
     // A window below its pre-roll is accepted: the part after the edge goes negative.
     moveTo(vc->attackWindowSlider, 0.1);
-    EXPECT_NEAR(-0.2, currentRolls().postFadeIn, 1e-9);
+    EXPECT_NEAR(-0.2, currentEnvelopeTiming().postFadeIn, 1e-9);
     moveTo(vc->attackWindowSlider, 0.3);
-    EXPECT_DOUBLE_EQ(0.0, currentRolls().postFadeIn) << "ducked exactly at the start of speech";
+    EXPECT_DOUBLE_EQ(0.0, currentEnvelopeTiming().postFadeIn) << "ducked exactly at the start of speech";
 }
 
 TEST_F(PrefsWindowTest, APreRollMovesWhereItsFadeBeginsButLeavesItsPostFadeAlone) {
     QuelvoPrefsVC* vc = makePrefs();
     moveTo(vc->attackPreRollSlider, 0.1);
-    EXPECT_DOUBLE_EQ(0.1, currentRolls().preFadeIn);
-    EXPECT_DOUBLE_EQ(0.3, currentRolls().postFadeIn) << "unchanged until the window moves";
+    EXPECT_DOUBLE_EQ(0.1, currentEnvelopeTiming().preFadeIn);
+    EXPECT_DOUBLE_EQ(0.3, currentEnvelopeTiming().postFadeIn) << "unchanged until the window moves";
     moveTo(vc->releasePreRollSlider, 0.5);
-    EXPECT_DOUBLE_EQ(0.5, currentRolls().preFadeOut);
-    EXPECT_DOUBLE_EQ(0.7, currentRolls().postFadeOut);
-    EXPECT_DOUBLE_EQ(0.1, kykit::prefs_getValueDouble("duck.attackPreRoll", 0));
+    EXPECT_DOUBLE_EQ(0.5, currentEnvelopeTiming().preFadeOut);
+    EXPECT_DOUBLE_EQ(0.7, currentEnvelopeTiming().postFadeOut);
+    EXPECT_DOUBLE_EQ(0.1, kykit::storedDouble("duck.attackPreRoll", 0));
 
     // The next start rebuilds the record from the stored keys: window minus pre-roll.
-    const QVRoll restarted = rollsFromStoredSettings();
+    const EnvelopeTiming restarted = envelopeTimingFromSettings();
     EXPECT_DOUBLE_EQ(0.5, restarted.postFadeIn);
     EXPECT_DOUBLE_EQ(0.5, restarted.postFadeOut);
 
     // Moving the window brings the live record there within the run too.
     moveTo(vc->attackWindowSlider, 0.7);
     moveTo(vc->attackWindowSlider, 0.6);
-    EXPECT_DOUBLE_EQ(0.5, currentRolls().postFadeIn);
+    EXPECT_DOUBLE_EQ(0.5, currentEnvelopeTiming().postFadeIn);
 }
 
 TEST_F(PrefsWindowTest, TheVersionSwitchesWriteStraightIntoTheVersionPreferences) {
     QuelvoPrefsVC* vc = makePrefs();
-    auto& prefs = kymovie::KyFCP106Prefs::shared();
+    auto& prefs = kymovie::VersionQuestionSettings::shared();
     vc->chkPreferFCP106->click();
-    EXPECT_FALSE(prefs.preferFCP106());
+    EXPECT_FALSE(prefs.preferFcpxml19());
     vc->chkRememberMyChoice->click();
     EXPECT_TRUE(prefs.rememberMyChoice());
     vc->chkPreferFCP106->click();
-    EXPECT_TRUE(prefs.preferFCP106());
+    EXPECT_TRUE(prefs.preferFcpxml19());
     // Kept across a restart of the store.
-    kykit::PrefsStore::instance().reload();
-    EXPECT_TRUE(prefs.preferFCP106());
+    kykit::SettingsStore::instance().reload();
+    EXPECT_TRUE(prefs.preferFcpxml19());
     EXPECT_TRUE(prefs.rememberMyChoice());
 }
 
@@ -251,7 +251,7 @@ TEST_F(PrefsWindowTest, TheSendSwitchSavesTheTitleSettingsAtOnceAndALaterStartSh
     EXPECT_TRUE(FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile);
 
     // Stored already, with the rest of the record intact.
-    const std::string stored = kykit::prefs_getValueString(kTitlesSettingsKey, "");
+    const std::string stored = kykit::storedString(kTitlesSettingsKey, "");
     const auto decoded = FCPXML_Titles_Settings::decodeText(stored);
     ASSERT_TRUE(decoded.has_value()) << stored;
     EXPECT_TRUE(decoded->xmlExport.sendToFCPWithoutXMLFile);
@@ -259,7 +259,7 @@ TEST_F(PrefsWindowTest, TheSendSwitchSavesTheTitleSettingsAtOnceAndALaterStartSh
 
     // A later start: the store is read again from disk and the settings object
     // is made anew, and a new window shows the same state.
-    kykit::PrefsStore::instance().reload();
+    kykit::SettingsStore::instance().reload();
     const FCPXML_Titles_Settings restarted = FCPXML_Titles_Settings::load();
     EXPECT_TRUE(restarted.xmlExport.sendToFCPWithoutXMLFile);
     FCPXML_Titles_Settings::shared() = restarted;
@@ -267,7 +267,7 @@ TEST_F(PrefsWindowTest, TheSendSwitchSavesTheTitleSettingsAtOnceAndALaterStartSh
 
     // And back off.
     vc->chksendImmediatelyToFCP->click();
-    kykit::PrefsStore::instance().reload();
+    kykit::SettingsStore::instance().reload();
     EXPECT_FALSE(FCPXML_Titles_Settings::load().xmlExport.sendToFCPWithoutXMLFile);
 }
 
@@ -277,15 +277,15 @@ TEST_F(PrefsWindowTest, OKOnlyClosesAndEveryChangeStays) {
     QPointer<QWidget> panel = vc->window();
     moveTo(vc->releaseWindowSlider, 2.0);
     vc->chkRememberMyChoice->click();
-    const QVRoll before = currentRolls();
-    const std::string storeBefore = readFile(kykit::PrefsStore::instance().filePath());
+    const EnvelopeTiming before = currentEnvelopeTiming();
+    const std::string storeBefore = readFile(kykit::SettingsStore::instance().filePath());
     vc->btnOk->click();
     processEvents();
     EXPECT_TRUE(panel.isNull()) << "the window is closed and gone";
-    EXPECT_EQ(before, currentRolls());
-    EXPECT_EQ(storeBefore, readFile(kykit::PrefsStore::instance().filePath())) << "OK writes nothing";
-    EXPECT_DOUBLE_EQ(2.0, kykit::prefs_getValueDouble("duck.releaseWindow", 0));
-    EXPECT_TRUE(kymovie::KyFCP106Prefs::shared().rememberMyChoice());
+    EXPECT_EQ(before, currentEnvelopeTiming());
+    EXPECT_EQ(storeBefore, readFile(kykit::SettingsStore::instance().filePath())) << "OK writes nothing";
+    EXPECT_DOUBLE_EQ(2.0, kykit::storedDouble("duck.releaseWindow", 0));
+    EXPECT_TRUE(kymovie::VersionQuestionSettings::shared().rememberMyChoice());
 }
 
 TEST_F(PrefsWindowTest, ClosingWithoutOKKeepsEveryChange) {
@@ -298,8 +298,8 @@ TEST_F(PrefsWindowTest, ClosingWithoutOKKeepsEveryChange) {
     QTest::keyClick(panel, Qt::Key_Escape);
     processEvents();
     EXPECT_TRUE(panel.isNull());
-    EXPECT_DOUBLE_EQ(0.7, currentRolls().postFadeIn);
-    EXPECT_DOUBLE_EQ(-50, currentRolls().threshold);
+    EXPECT_DOUBLE_EQ(0.7, currentEnvelopeTiming().postFadeIn);
+    EXPECT_DOUBLE_EQ(-50, currentEnvelopeTiming().threshold);
 
     QuelvoPrefsVC* again = openPanel();
     ASSERT_NE(nullptr, again);
@@ -309,7 +309,7 @@ TEST_F(PrefsWindowTest, ClosingWithoutOKKeepsEveryChange) {
     second->close();
     processEvents();
     EXPECT_TRUE(second.isNull());
-    EXPECT_DOUBLE_EQ(1.0, kykit::prefs_getValueDouble("duck.attackWindow", 0));
+    EXPECT_DOUBLE_EQ(1.0, kykit::storedDouble("duck.attackWindow", 0));
 }
 
 TEST_F(PrefsWindowTest, TabReachesEveryControlInOrderAndReturnCloses) {
@@ -340,7 +340,7 @@ TEST_F(PrefsWindowTest, TabReachesEveryControlInOrderAndReturnCloses) {
     QTest::keyClick(vc->sldThreshold, Qt::Key_Return);
     processEvents();
     EXPECT_TRUE(closing.isNull());
-    EXPECT_DOUBLE_EQ(-25, currentRolls().threshold);
+    EXPECT_DOUBLE_EQ(-25, currentEnvelopeTiming().threshold);
 }
 
 } // namespace

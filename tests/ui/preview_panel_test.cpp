@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "project/volume_keyframes.h"
 #include "speech/speech_clusters.h"
 #include "ui/kit/ky_check_button.h"
@@ -49,7 +49,7 @@ TEST_F(PreviewPanelTest, ControlsRedrawTheEnvelopeFromKeptLevels) {
     const auto* model = vc->preview->model();
     const auto& scene = vc->preview->canvas()->scene();
     ASSERT_FALSE(scene.speech.empty());
-    EXPECT_EQ(scene.keyframes, makeVolumeKeyframes(scene.speech, currentRolls(), false, -12, 0));
+    EXPECT_EQ(scene.keyframes, makeVolumeKeyframes(scene.speech, currentEnvelopeTiming(), false, -12, 0));
 
     // Depth, level and decrease-to-zero: the same model, a new envelope at once.
     vc->decrease->setValue(-30);
@@ -64,22 +64,22 @@ TEST_F(PreviewPanelTest, ControlsRedrawTheEnvelopeFromKeptLevels) {
 
     // A preference changed elsewhere (the threshold) is picked up without a new analysis.
     const size_t before = vc->preview->canvas()->scene().speech.size();
-    const QVRoll saved = currentRolls();
-    applyThreshold(currentRolls(), -6);
+    const EnvelopeTiming saved = currentEnvelopeTiming();
+    applyThreshold(currentEnvelopeTiming(), -6);
     ASSERT_TRUE(waitUntil([&] { return vc->preview->canvas()->scene().speech.size() != before; }, 5000));
     EXPECT_EQ(vc->preview->model(), model);
-    currentRolls() = saved;
+    currentEnvelopeTiming() = saved;
     ASSERT_TRUE(waitUntil([&] { return vc->preview->canvas()->scene().speech.size() == before; }, 5000));
 
     // So is the detection mode: the automatic detector's speech, the job's, from the kept features.
     const kyaudio::ClusterList fixed = vc->preview->canvas()->scene().speech;
-    applyDetection(currentRolls(), DetectionMode::automatic);
+    applyDetection(currentEnvelopeTiming(), DetectionMode::automatic);
     ASSERT_TRUE(waitUntil([&] { return vc->preview->canvas()->scene().speech != fixed; }, 5000));
     EXPECT_EQ(vc->preview->model(), model);
     EXPECT_FALSE(vc->preview->analysis()->isRunning());
     EXPECT_EQ(vc->preview->canvas()->scene().speech,
-              findSpeechClusters(file("dialogue/dev04_pauses_m4a.m4a").toStdString(), currentRolls()).clusters);
-    currentRolls() = saved;
+              findSpeechClusters(file("dialogue/dev04_pauses_m4a.m4a").toStdString(), currentEnvelopeTiming()).clusters);
+    currentEnvelopeTiming() = saved;
 
     // A filler shows its clips where the music is silent.
     ASSERT_TRUE(dropFiles(vc->drgFiller, {file("music/dev_music_real.mp3")}));
@@ -88,8 +88,8 @@ TEST_F(PreviewPanelTest, ControlsRedrawTheEnvelopeFromKeptLevels) {
 }
 
 TEST_F(PreviewPanelTest, ThresholdModeDrawsFirstAndTheFeaturesFollow) {
-    const QVRoll saved = currentRolls();
-    applyDetection(currentRolls(), DetectionMode::threshold);
+    const EnvelopeTiming saved = currentEnvelopeTiming();
+    applyDetection(currentEnvelopeTiming(), DetectionMode::threshold);
     QuelvoMainVC* vc = showMainWindow();
     const std::string dialogue = file("dialogue/dev04_pauses_m4a.m4a").toStdString();
     // The first picture comes from levels alone, with the features still to come.
@@ -100,7 +100,7 @@ TEST_F(PreviewPanelTest, ThresholdModeDrawsFirstAndTheFeaturesFollow) {
                          pendingAtFirst = vc->preview->analysis()->featuresPending();
                          // The editor switches before the features are there: the
                          // threshold picture stays, with a note, until they arrive.
-                         applyDetection(currentRolls(), DetectionMode::automatic);
+                         applyDetection(currentEnvelopeTiming(), DetectionMode::automatic);
                      });
     ASSERT_TRUE(dropFiles(vc->drgMusic, {file("music/dev_music_gaps.wav")}));
     ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev04_pauses_m4a.m4a")}));
@@ -113,9 +113,9 @@ TEST_F(PreviewPanelTest, ThresholdModeDrawsFirstAndTheFeaturesFollow) {
     EXPECT_FALSE(vc->preview->statusLabel()->text().contains("features"));
     // Automatic mode now gives the job's automatic speech, from the kept features.
     ASSERT_TRUE(waitUntil([&] {
-        return vc->preview->canvas()->scene().speech == findSpeechClusters(dialogue, currentRolls()).clusters;
+        return vc->preview->canvas()->scene().speech == findSpeechClusters(dialogue, currentEnvelopeTiming()).clusters;
     }, 5000));
-    currentRolls() = saved;
+    currentEnvelopeTiming() = saved;
 }
 
 TEST_F(PreviewPanelTest, ChoosingAnotherFileCancelsTheRunningAnalysis) {

@@ -5,7 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "ui/kit/im_anim.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/progress_vc.h"
@@ -24,7 +24,7 @@ protected:
         presenter = showMainWindow();
     }
 
-    ProgressVC* open(const std::string& speaker, const std::string& music, const QVRoll& rolls = currentRolls()) {
+    ProgressVC* open(const std::string& speaker, const std::string& music, const EnvelopeTiming& rolls = currentEnvelopeTiming()) {
         quelvo::DuckRequest request;
         request.inputs = {{speaker}, music, ""};
         request.rolls = rolls;
@@ -41,7 +41,7 @@ protected:
 TEST_F(ProgressSheetTest, InputsArriveBeforeTheSheetShowsAndTheAnimationRuns) {
     const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
-    QVRoll rolls;
+    EnvelopeTiming rolls;
     rolls.preFadeIn = 0.25;
     rolls.threshold = -30;
     ProgressVC* sheet = open(talk, music, rolls);
@@ -98,11 +98,11 @@ TEST_F(ProgressSheetTest, AFailedJobWarnsWithItsSentenceInsteadOfReportingSucces
 TEST_F(ProgressSheetTest, TheJobKeepsTheTimingItWasGiven) {
     const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
-    const QVRoll before = currentRolls();
+    const EnvelopeTiming before = currentEnvelopeTiming();
     ProgressVC* sheet = open(talk, music, before);
     ASSERT_NE(nullptr, sheet);
     // The preferences window changes the live record while the job runs.
-    QVRoll& live = currentRolls();
+    EnvelopeTiming& live = currentEnvelopeTiming();
     applyThreshold(live, before.threshold - 10);
     applyAttackWindow(live, 2.0);
     EXPECT_EQ(before, sheet->request->rolls);

@@ -9,8 +9,8 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "base/notify.h"
-#include "base/prefs.h"
+#include "base/notifier.h"
+#include "base/settings_store.h"
 #include "project/second_file_role.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/ky_windows.h"
@@ -21,16 +21,16 @@
 namespace quelvo::test {
 namespace {
 
-using kymovie::QVSecondFileRole;
-using Role = QVSecondFileRole::Role;
+using kymovie::SecondFileRole;
+using Role = SecondFileRole::Role;
 using kyui::QuelvoMainVC;
 using kyui::QVSecondFileRoleVC;
 
 // Counts the announcements of a role change.
 class Announcements {
 public:
-    Announcements() : m_token(kykit::KyNotify::observe(QVSecondFileRole::kNotificationKey, [this] { ++count; })) {}
-    ~Announcements() { kykit::KyNotify::removeObserver(m_token); }
+    Announcements() : m_token(kykit::Notifier::observe(SecondFileRole::kNotificationKey, [this] { ++count; })) {}
+    ~Announcements() { kykit::Notifier::removeObserver(m_token); }
     int count = 0;
 
 private:
@@ -77,7 +77,7 @@ protected:
         QTest::keyClicks(chooser->fldCustom, name);
     }
 
-    QVSecondFileRole& role = QVSecondFileRole::shared();
+    SecondFileRole& role = SecondFileRole::shared();
 };
 
 TEST_F(RoleChooserTest, OpensAsASheetOnTheMainWindowShowingTheStoredRole) {
@@ -222,7 +222,7 @@ TEST_F(RoleChooserTest, ACustomRoleComesBackAfterARestart) {
     // A new start: the store is read again, and a new window and chooser come up.
     delete window;
     window = nullptr;
-    kykit::PrefsStore::instance().reload();
+    kykit::SettingsStore::instance().reload();
     EXPECT_EQ(Role::custom, role.role());
     EXPECT_EQ("Music Bed", role.customRole());
     vc = showMainWindow();
@@ -271,7 +271,7 @@ TEST_F(RoleChooserTest, TabReachesEveryControlAndReturnInTheNameFieldCloses) {
 
 TEST_F(RoleChooserTest, EditsTheSharedRole) {
     QVSecondFileRoleVC made;
-    EXPECT_EQ(&QVSecondFileRole::shared(), &made.qvSecondFileRole);
+    EXPECT_EQ(&SecondFileRole::shared(), &made.qvSecondFileRole);
 }
 
 } // namespace

@@ -10,7 +10,7 @@
 #include <QToolButton>
 
 #include "preview/speech_editing.h"
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "project/volume_keyframes.h"
 #include "speech/speech_corrections.h"
 #include "speech/speech_labels.h"
@@ -33,13 +33,13 @@ class SpeechCorrectionsTest : public UiTest {
   protected:
     void SetUp() override {
         UiTest::SetUp();
-        saved = currentRolls();
-        applyDetection(currentRolls(), DetectionMode::threshold);
-        applyThreshold(currentRolls(), -24);
+        saved = currentEnvelopeTiming();
+        applyDetection(currentEnvelopeTiming(), DetectionMode::threshold);
+        applyThreshold(currentEnvelopeTiming(), -24);
     }
     void TearDown() override {
         PreviewPanel::setLabelFileChooser(nullptr);
-        currentRolls() = saved;
+        currentEnvelopeTiming() = saved;
         UiTest::TearDown();
     }
 
@@ -80,7 +80,7 @@ class SpeechCorrectionsTest : public UiTest {
         panel->labelsButton()->menu()->actions()[item]->trigger();
     }
 
-    QVRoll saved;
+    EnvelopeTiming saved;
     kyui::QuelvoMainVC* vc = nullptr;
     TempDir dir;
     std::string talk, music;
@@ -104,7 +104,7 @@ TEST_F(SpeechCorrectionsTest, RemoveAddMoveUndoRedoAndExportAsTheEditorDoes) {
     expected.erase(expected.begin() + 1);
     EXPECT_EQ(canvas->scene().speech, expected);
     EXPECT_EQ(canvas->scene().keyframes,
-              makeVolumeKeyframes(expected, currentRolls(), false, -12, 0));
+              makeVolumeKeyframes(expected, currentEnvelopeTiming(), false, -12, 0));
     EXPECT_TRUE(panel->revertButton()->isVisible());
     EXPECT_TRUE(panel->speechCountLabel()->text().contains("corrected"));
 
@@ -165,12 +165,12 @@ TEST_F(SpeechCorrectionsTest, BadLabelFilesAndADetectionChangeAreAskedAbout) {
 
     // The threshold changes: kept when the editor says so, cleared otherwise.
     alerts.answers = {1};
-    applyThreshold(currentRolls(), -30);
+    applyThreshold(currentEnvelopeTiming(), -30);
     ASSERT_TRUE(waitUntil([&] { return alerts.shown.size() == 2; }, 5000));
     EXPECT_EQ(alerts.shown[1].buttons,
               (std::vector<std::string>{"Clear Corrections", "Keep Corrections"}));
     EXPECT_EQ(panel->correctedSpeech(), (ClusterList{{1, 2}, {5, 6}}));
-    applyThreshold(currentRolls(), -24);
+    applyThreshold(currentEnvelopeTiming(), -24);
     ASSERT_TRUE(waitUntil([&] { return alerts.shown.size() == 3; }, 5000));
     EXPECT_FALSE(panel->correctedSpeech());
     EXPECT_EQ(panel->canvas()->scene().speech, detected);

@@ -13,7 +13,7 @@
 #include <QTest>
 #include <QToolTip>
 
-#include "base/prefs.h"
+#include "base/settings_store.h"
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/ky_drag_area.h"

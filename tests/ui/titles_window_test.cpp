@@ -19,7 +19,7 @@
 #include <QToolButton>
 #include <QWheelEvent>
 
-#include "base/prefs.h"
+#include "base/settings_store.h"
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/ky_drag_area.h"
@@ -188,7 +188,7 @@ TEST_F(TitlesWindowTest, AChangeIsStoredAtOnceAndSeenEverywhere) {
     EXPECT_DOUBLE_EQ(2.0, FCPXML_Titles_Settings::load().strokeWidth);
     // Window choices are not settings fields.
     first->versionChoice()->setCurrentIndex(first->versionChoice()->findData("1.6"));
-    EXPECT_EQ("1.6", kykit::prefs_getValueString(TitlesWindow::kVersionKey, ""));
+    EXPECT_EQ("1.6", kykit::storedString(TitlesWindow::kVersionKey, ""));
 }
 
 // Ten notches with the pointer over the field column scroll the panel and

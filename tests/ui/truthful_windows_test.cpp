@@ -53,14 +53,14 @@ TEST_F(UiTest, InLoudnessModeThePreviewDrawsTheLevelsTheProjectHolds) {
     // The job's own keyframes for the same files and settings.
     DuckRequest request;
     request.inputs = {{talk.toStdString()}, music.toStdString(), ""};
-    request.rolls = currentRolls();
+    request.rolls = currentEnvelopeTiming();
     request.depth.underLU = 18.0;
     const DuckOutcome job = describeDuck(request);
     ASSERT_TRUE(job.success) << job.message;
     EXPECT_EQ(scene.speech, job.project.speech);
     EXPECT_EQ(scene.duckedLevels, job.project.duckedLevels);
     EXPECT_EQ(scene.keyframes, job.project.music.keyframes);
-    EXPECT_NE(scene.keyframes, makeVolumeKeyframes(scene.speech, currentRolls(), false, -12, 0));
+    EXPECT_NE(scene.keyframes, makeVolumeKeyframes(scene.speech, currentEnvelopeTiming(), false, -12, 0));
 
     // The hover readout gives the interval's own level.
     const auto& first = scene.speech.front();

@@ -50,7 +50,7 @@ public:
 
 // Answers the version question at once with a fixed version, on the thread
 // that asks, and remembers who asked.
-class AnsweringVersionSheet : public kymovie::FCP106ExportOptionsVC {
+class AnsweringVersionSheet : public kymovie::VersionSheet {
 public:
     explicit AnsweringVersionSheet(Answer answer) : m_version(answer) {}
     void showSheet(void* currentController, std::optional<Version>, Callback callback) override {
@@ -105,7 +105,7 @@ protected:
 private:
     kyui::AlertService* m_previousAlerts = nullptr;
     kyui::NotificationService* m_previousNotifications = nullptr;
-    kymovie::FCP106ExportOptionsVC* m_previousSheet = nullptr;
+    kymovie::VersionSheet* m_previousSheet = nullptr;
 };
 
 } // namespace quelvo::test

@@ -23,9 +23,9 @@ TEST(FCPXMLTime, FormatNames) {
     EXPECT_EQ(getFormat(25.0), "FFVideoFormat1080p25");
     EXPECT_EQ(getFormat(12.0), "FFVideoFormatRateUndefined");
     EXPECT_EQ(getFormat(std::nullopt), "FFVideoFormatRateUndefined");
-    EXPECT_EQ(KyVideoFormats::getVideoFormat({1920, 1080}, 30.0), "FFVideoFormat1080p30");
-    EXPECT_EQ(KyVideoFormats::getVideoFormat({1280, 720}, 59.94), "FFVideoFormat720p5994");
-    EXPECT_EQ(KyVideoFormats::getVideoFormat({640, 480}, 30.0), "FFVideoFormatRateUndefined");
+    EXPECT_EQ(videoFormats::getVideoFormat({1920, 1080}, 30.0), "FFVideoFormat1080p30");
+    EXPECT_EQ(videoFormats::getVideoFormat({1280, 720}, 59.94), "FFVideoFormat720p5994");
+    EXPECT_EQ(videoFormats::getVideoFormat({640, 480}, 30.0), "FFVideoFormatRateUndefined");
 }
 
 TEST(FCPXMLTime, FileUrlsAreUtf8PercentEncoded) {

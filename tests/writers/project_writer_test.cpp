@@ -16,7 +16,7 @@
 #include "writers/fcpxml_time.h"
 #include "writers/fcpxml_writers.h"
 #include "writers/project_writer.h"
-#include "writers/qv_fcpxml.h"
+#include "writers/ducking_fcpxml.h"
 
 namespace quelvo {
 namespace {
@@ -74,7 +74,7 @@ TEST(ProjectWriter, EveryFormatAndAssetReferenceResolves) {
 TEST(ProjectWriter, ThreeMusicClustersGiveTwoFillerClipsOnTheFinalFormat) {
     const auto c = caseNamed("filler_3_music_clusters");
     const ProjectDescription description = test::describeCase(c);
-    const QVFCPXML project(description);
+    const DuckingFcpxml project(description);
     const std::string tail =
         " audioRole='BGM' format='FORMAT_QVAudio'>\n<adjust-volume>\n<param name='amount'>\n"
         "<fadeOut type=\"easeIn\" duration='5s'/>\n</param>\n</adjust-volume>\n"
@@ -91,7 +91,7 @@ TEST(ProjectWriter, ZeroOrOneMusicClusterGivesTheMusicClipAndOneLineFeed) {
     for (const char* name : {"filler_0_music_clusters", "filler_1_music_cluster"}) {
         const auto c = caseNamed(name);
         const ProjectDescription description = test::describeCase(c);
-        const QVFCPXML project(description);
+        const DuckingFcpxml project(description);
         EXPECT_EQ(project.makeFillerClips(), "\n") << name;
         EXPECT_NE(project.makeFillerAsset(), "") << name;
         EXPECT_NE(project.makeMainClip().find(project.makeMusicClip() + "\n</asset-clip>"),
@@ -106,7 +106,7 @@ TEST(ProjectWriter, NoFillerOrTheDropAreaCaptionGivesNoFillerAssetAndNoClips) {
          {std::optional<std::string>(), std::optional<std::string>("/Users/x/DRAG HERE/f.wav")}) {
         c.fillerPath = filler.value_or("");
         const ProjectDescription description = test::describeCase(c);
-        const QVFCPXML project(description);
+        const DuckingFcpxml project(description);
         EXPECT_EQ(project.makeFillerAsset(), "");
         EXPECT_EQ(project.makeFillerClips(), "");
         EXPECT_EQ(project.fillerClipCount(), 0);
@@ -123,7 +123,7 @@ TEST(ProjectWriter, SequenceDurationIsTheLongestFileInThreeThousandths) {
     description.music.source.facts.duration = 75.0;
     description.filler->source.facts.duration = 10.0;
     description.duration = 75.0;
-    EXPECT_NE(QVFCPXML(description).makeLibraryContent().find("duration='225000/3000s'"), std::string::npos);
+    EXPECT_NE(DuckingFcpxml(description).makeLibraryContent().find("duration='225000/3000s'"), std::string::npos);
     // The builder takes the longest of the three, a filler's too.
     DuckRequest request;
     request.inputs = {{c.speakerPath}, c.musicPath, c.fillerPath};
@@ -139,11 +139,11 @@ TEST(ProjectWriter, SequenceDurationIsTheLongestFileInThreeThousandths) {
 TEST(ProjectWriter, TheTimelineAndAudioFormats) {
     const auto c = caseNamed("no_filler");
     const ProjectDescription description = test::describeCase(c);
-    const QVFCPXML project(description);
+    const DuckingFcpxml project(description);
     EXPECT_EQ(project.makeTimelineFormat(), "  <format id=\"QVTimeline\" name=\"FFVideoFormat1080p30\"/>");
     EXPECT_EQ(project.makeAudioFormat(),
               "  <format id=\"QVAudio\" name=\"FFVideoFormatRateUndefined\"/>");
-    EXPECT_EQ(QVFCPXML::finalAudioFormatId(), "FORMAT_QVAudio");
+    EXPECT_EQ(DuckingFcpxml::finalAudioFormatId(), "FORMAT_QVAudio");
 }
 
 TEST(ProjectWriter, NamesReachTheDocumentOnlyEscapedForTheirAttribute) {
@@ -160,12 +160,12 @@ TEST(ProjectWriter, TheMusicClipCarriesTheRequestedRoleAndTheCommentNamesTheBuil
     auto c = caseNamed("no_filler");
     EXPECT_NE(runProject(c).find("audioRole=\"music\""), std::string::npos);
     // The role comes from the request, not from the stored choice.
-    kymovie::QVSecondFileRole::shared().setRole(kymovie::QVSecondFileRole::Role::dialogue);
+    kymovie::SecondFileRole::shared().setRole(kymovie::SecondFileRole::Role::dialogue);
     EXPECT_NE(runProject(c).find("audioRole=\"music\""), std::string::npos);
-    kymovie::QVSecondFileRole::shared().setRole(kymovie::QVSecondFileRole::Role::music);
+    kymovie::SecondFileRole::shared().setRole(kymovie::SecondFileRole::Role::music);
     c.customRole = "dialogue";
     const ProjectDescription description = test::describeCase(c);
-    EXPECT_NE(QVFCPXML(description).makeMusicClip().find("audioRole=\"dialogue\""), std::string::npos);
+    EXPECT_NE(DuckingFcpxml(description).makeMusicClip().find("audioRole=\"dialogue\""), std::string::npos);
     const std::string build = kykit::string(kykit::VersionUpdate::getCurrentBuild());
     EXPECT_NE(build.find('.'), std::string::npos); // at least one fractional digit
     EXPECT_NE(runProject(c).find("<!-- FCPXML Produced with Kyverne Quelvo v. " + build + " -->"), std::string::npos);
@@ -181,7 +181,7 @@ TEST(ProjectWriter, TextualFixesTouchOnlyDoubleQuotedIdsAndDoubledSchemes) {
 TEST(ProjectWriter, TheDescriptionCountsWhatTheDocumentHolds) {
     const ProjectDescription description = test::describeCase(caseNamed("awkward_names"));
     EXPECT_EQ(description.music.keyframes.size(), 12u);
-    EXPECT_EQ(QVFCPXML(description).fillerClipCount(), 2);
+    EXPECT_EQ(DuckingFcpxml(description).fillerClipCount(), 2);
 }
 
 // File names with characters XML cannot carry (a control character, a name
@@ -227,7 +227,7 @@ TEST(UnsafeNamesRegression, BothDocumentsStayWellFormedAndValid) {
 // Faults found when editors used the ducking documents for real: a filler
 // that is the music file itself, relative paths, time texts that lost a
 // tenth to floating-point noise, and clips longer than their media.
-const QVRoll kRolls{0.3, 0.3, 0.3, 0.7, -24.0};
+const EnvelopeTiming kRolls{0.3, 0.3, 0.3, 0.7, -24.0};
 
 struct File {
     std::string path;

@@ -58,7 +58,7 @@ void expectFillerInTheMusicGaps(const std::string& doc) {
 DuckOutcome duckAs(const RealFiles& f, ProjectFormat format, const std::string& output) {
     DuckRequest request;
     request.inputs = {{f.dialogue}, f.music, f.filler};
-    request.rolls = QVRoll{0.3, 0.3, 0.3, 0.7, -24};
+    request.rolls = EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24};
     request.depth.decrease = -20;
     request.eventName = "dev01_duck_event";
     request.projectName = "dev01_duck_project";

@@ -41,9 +41,9 @@ Sent send(const std::string& outputFile, bool sending, bool report = true) {
     request.projectName = "talk_duck_project";
     request.speech = kyaudio::ClusterList{{2.0, 8.5}};
     request.output = {ProjectFormat::fcpxml19, outputFile, sending, false};
-    auto reports = std::make_shared<std::vector<kymovie::KyFCPXML::HandOverResult>>();
+    auto reports = std::make_shared<std::vector<kymovie::fcpHandoff::HandOverResult>>();
     DuckJobContext context;
-    if (report) context.onHandOver = [reports](const kymovie::KyFCPXML::HandOverResult& r) { reports->push_back(r); };
+    if (report) context.onHandOver = [reports](const kymovie::fcpHandoff::HandOverResult& r) { reports->push_back(r); };
     FixedFormatAnswer unused(std::nullopt);
     Sent sent;
     sent.outcome = duckAudioFiles(request, unused, context);

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "support/titles_test_support.h"
-#include "titles/ky_srt.h"
+#include "titles/subtitle_file.h"
 #include "writers/fcpxml_titles.h"
 #include "writers/title_texts.h"
 
@@ -155,10 +155,10 @@ TEST(TitleStyle, FullStyleWithDefaults) {
 
 TEST(TitleStyle, AlignmentNotSetAndJustified) {
     FCPXML_Titles_Settings settings;
-    settings.alignment = Aligment::notSet;
+    settings.alignment = Alignment::notSet;
     auto g = generator({{"a", 0, 1}}, settings);
     EXPECT_EQ(element(g, 0).find("alignment="), std::string::npos);
-    g.settings.alignment = Aligment::justified;
+    g.settings.alignment = Alignment::justified;
     EXPECT_NE(element(g, 0).find(" alignment=\"justified\"/>"), std::string::npos);
 }
 
@@ -264,7 +264,7 @@ TEST(TitleOutput, EachTitleIsPrintedAndTitlesJoinWithNothingBetween) {
 }
 
 TEST(TitleGenerator, FromSubtitlesDropsTheCounterAndReadsStoredSettings) {
-    KySRT srt;
+    SubtitleFile srt;
     srt.titles = {{42, 1, 2, "x"}, {43, 3, 4, "y"}};
     FCPXML_Titles g("Event", srt.titles, std::nullopt);
     ASSERT_EQ(g.titleList.size(), 2u);

@@ -5,7 +5,7 @@
 
 #include "base/strings.h"
 #include "support/titles_test_support.h"
-#include "titles/ky_srt.h"
+#include "titles/subtitle_file.h"
 #include "writers/fcpxml_time.h"
 #include "writers/fcpxml_titles.h"
 
@@ -19,12 +19,12 @@ const std::string kComment = "Quelvo titles test";
 fs::path video25() { return testDataDir() / "video" / "clip_25fps_tc1h.mov"; }
 fs::path video2997() { return testDataDir() / "video" / "clip_2997.mp4"; }
 
-std::vector<KySRTTitle> corpus(const std::string& name) {
+std::vector<SubtitleCue> corpus(const std::string& name) {
     FCPXML_Titles_Settings parserSettings;
-    return KySRT::fromFileUrl(srtCorpus(name).string(), parserSettings).titles;
+    return SubtitleFile::fromFileUrl(srtCorpus(name).string(), parserSettings).titles;
 }
 
-FCPXML_Titles generator(const std::vector<KySRTTitle>& subtitles, FCPXML_Titles_Settings settings = {},
+FCPXML_Titles generator(const std::vector<SubtitleCue>& subtitles, FCPXML_Titles_Settings settings = {},
                         std::optional<std::string> video = std::nullopt, std::string event = "Subtitles") {
     return FCPXML_Titles(std::move(event), subtitles, std::move(video), std::move(settings));
 }
@@ -47,7 +47,7 @@ FCPXML_Titles_Settings patchAndShadow() {
     settings.avoidOverlap = true;
     settings.shadow.enable = true;
     settings.shadow.color = {0.1, 0.2, 0.3, 1};
-    settings.alignment = Aligment::left;
+    settings.alignment = Alignment::left;
     settings.strokeBlur = 1.5;
     settings.lineSpacing = -4;
     return settings;
@@ -176,7 +176,7 @@ TEST(TitlesDocument, HostileTextsAndSettingsStillValidate) {
     FCPXML_Titles_Settings settings = patchAndShadow();
     settings.font = "A \"quoted\" & <odd> 'font'";
     settings.fontFace = "Bold\x01";
-    settings.alignment = Aligment::justified;
+    settings.alignment = Alignment::justified;
     auto g = generator({{1, 0, 1, "a & b < c > d \"e\" 'f'\n\x02line"}, {2, 0, 0, "]]> <![CDATA[ --"}, {3, 0.5, 0.2, ""}},
                        settings, std::nullopt, "ev\x7Fnt --");
     EXPECT_VALID_FCPXML(document(g, true), "1.9");
@@ -204,7 +204,7 @@ TEST(TitlesDocument, GoldenPatchAndShadow) {
 TEST(TitlesDocument, GoldenCustomTitle) {
     FCPXML_Titles_Settings settings;
     settings.customTitle = {true, std::string("file:///Users/ed/Motion%20Templates/Lower%20Third.moti")};
-    settings.alignment = Aligment::notSet;
+    settings.alignment = Alignment::notSet;
     settings.timeLineFPS = 25.0;
     settings.frameSize = {3840, 2160};
     auto g = generator(corpus("multiline.srt"), settings);
@@ -373,7 +373,7 @@ TEST(TitlesDocument, GoldenFromWebVttAndAss) {
                                                            {"pysubs2_ttml_example.ass", "ass"}};
     for (const auto& [sample, name] : samples) {
         FCPXML_Titles_Settings parserSettings;
-        auto g = generator(KySRT::fromFileUrl(subtitleSample(sample).string(), parserSettings).titles);
+        auto g = generator(SubtitleFile::fromFileUrl(subtitleSample(sample).string(), parserSettings).titles);
         const std::string v19 = document(g, true), v16 = document(g, false);
         expectGolden(std::string("titles_v1_9_") + name + ".fcpxml", v19);
         expectGolden(std::string("titles_v1_6_") + name + ".fcpxml", v16);

@@ -260,7 +260,7 @@ DuckOutcome duck(const test::TempDir& dir, const std::string& dialogue, ProjectF
     DuckRequest request;
     request.inputs = {
         {(dir / dialogue).string()}, (dir / "music.wav").string(), (dir / "filler.wav").string()};
-    request.rolls = QVRoll{0.3, 0.3, 0.3, 0.7, -24};
+    request.rolls = EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24};
     request.eventName = "video_event";
     request.projectName = "video_project";
     request.output = {format, (dir / output).string(), false, true};
@@ -321,7 +321,7 @@ TEST(VideoDialogue, AMicrophoneBesideTheCameraIsConnectedOnItsFrames) {
         request.inputs = {{(dir / "cam.mov").string(), (dir / "Host.wav").string()},
                           (dir / "music.wav").string(),
                           (dir / "filler.wav").string()};
-        request.rolls = QVRoll{0.3, 0.3, 0.3, 0.7, -24};
+        request.rolls = EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24};
         request.output = {format, (dir / (std::string("two") + version)).string(), false, true};
         request.speech = kyaudio::ClusterList{{0.5, 1.2}};
         FixedFormatAnswer unused(std::nullopt);
@@ -434,7 +434,7 @@ TEST(VideoDialogue, GoldenDocumentOfATimecodedInterview) {
     request.inputs = {{"/Users/editor/Interview/A001.mov"},
                       "/Users/editor/Music/bed.wav",
                       "/Users/editor/Music/fill.wav"};
-    request.rolls = QVRoll{0.3, 0.3, 0.3, 0.7, -24};
+    request.rolls = EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24};
     request.depth.decrease = -20;
     request.eventName = "A001_event";
     request.projectName = "A001_project";

@@ -13,7 +13,7 @@
 #include "base/output_files.h"
 #include "base/side_by_side.h"
 #include "jobs/job_warnings.h"
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "signal/loudness.h"
 #include "speech/speech_clusters.h"
 #include "speech/speech_labels.h"
@@ -106,7 +106,7 @@ std::optional<int> labelsRefused(const AnalyzeOptions& options) {
 }
 
 // The speech of the dialogue, or where the music sounds with --music.
-SpeechAnalysis analyse(const AnalyzeOptions& options, const QVRoll& rolls,
+SpeechAnalysis analyse(const AnalyzeOptions& options, const EnvelopeTiming& rolls,
                        const kyaudio::Parallelism& parallelism) {
     SpeechAnalysis analysis;
     if (options.music) {
@@ -133,7 +133,7 @@ int runAnalyze(const AnalyzeOptions& options) {
         printError("--detect applies to the dialogue analysis, not to --music");
         return 2;
     }
-    QVRoll rolls = currentRolls();
+    EnvelopeTiming rolls = currentEnvelopeTiming();
     if (const auto usage = applyDetectionOptions(rolls, options.detect, options.threshold)) {
         printError(*usage);
         return 2;

@@ -22,7 +22,7 @@
 #include "base/files.h"
 #include "base/numbers.h"
 #include "base/output_files.h"
-#include "base/prefs.h"
+#include "base/settings_store.h"
 #include "base/task_runner.h"
 #include "jobs/duck_job.h"
 #include "mix/depth_mode.h"
@@ -50,7 +50,7 @@ std::optional<ProjectFormat> formatFor(const DuckOptions& o) {
     return format;
 }
 
-DuckRequest requestFor(const DuckOptions& o, const QVRoll& rolls, const JobsChoice& jobs, ProjectFormat format) {
+DuckRequest requestFor(const DuckOptions& o, const EnvelopeTiming& rolls, const JobsChoice& jobs, ProjectFormat format) {
     const DuckLevels levels = resolveDuckLevels(o);
     DuckRequest request;
     request.inputs = {o.dialogue, o.music, o.filler};
@@ -58,7 +58,7 @@ DuckRequest requestFor(const DuckOptions& o, const QVRoll& rolls, const JobsChoi
     request.depth = {levels.decrease, levels.toZero, levels.overall, levels.underLU};
     request.eventName = levels.name + "_duck_event";
     request.projectName = levels.name + "_duck_project";
-    request.musicRole = kymovie::QVSecondFileRole::shared().roleName();
+    request.musicRole = kymovie::SecondFileRole::shared().roleName();
     request.output.format = format;
     request.output.path = o.output;
     // The stored "send to Final Cut Pro without a file" has always applied
@@ -122,7 +122,7 @@ int runDuck(const DuckOptions& o, const std::string& plot) {
         printError(*usage);
         return 2;
     }
-    QVRoll rolls = currentRolls();
+    EnvelopeTiming rolls = currentEnvelopeTiming();
     if (const auto usage = applyDetectionOptions(rolls, o.detect, o.threshold)) {
         printError(*usage);
         return 2;
@@ -149,7 +149,7 @@ int runDuck(const DuckOptions& o, const std::string& plot) {
     DuckJobContext context;
     StderrStatus status;
     context.status = &status;
-    context.onHandOver = [&](const kymovie::KyFCPXML::HandOverResult& r) {
+    context.onHandOver = [&](const kymovie::fcpHandoff::HandOverResult& r) {
         std::lock_guard lock(handOverMutex);
         handOver = r.status;
     };

@@ -4,13 +4,13 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/standard_streams.h"
-#include "base/prefs.h"
+#include "base/settings_store.h"
 #include "base/services.h"
 #include "base/task_runner.h"
 #include "base/temporary_files.h"
 #include "media/allocator_tuning.h"
 #include "media/build_facts.h"
-#include "project/fcp106_prefs.h"
+#include "project/version_question_settings.h"
 
 namespace quelvo::cli {
 namespace {
@@ -35,10 +35,10 @@ void printWarning(const std::string& message) {
 kymovie::FcpxmlVersion chosenVersion(const std::optional<std::string>& format) {
     using Version = kymovie::FcpxmlVersion;
     if (format) return *format == "1.6" ? Version::v1_6 : Version::v1_9;
-    const auto& prefs = kymovie::KyFCP106Prefs::shared();
+    const auto& prefs = kymovie::VersionQuestionSettings::shared();
     if (prefs.rememberMyChoice())
         if (const auto remembered = prefs.rememberedChoice()) return *remembered;
-    return prefs.preferFCP106() ? Version::v1_9 : Version::v1_6;
+    return prefs.preferFcpxml19() ? Version::v1_9 : Version::v1_6;
 }
 
 ProjectFormat answeredFormat() {
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
         quelvo::cli::printError(e.what());
         return 2;
     }
-    for (const std::string& warning : kykit::PrefsStore::instance().warnings())
+    for (const std::string& warning : kykit::SettingsStore::instance().warnings())
         quelvo::cli::printWarning(warning);
     // A project handed to Final Cut Pro goes a moment after the job returns.
     quelvo::TaskRunner::shared().waitForAll();

@@ -91,7 +91,7 @@ int runRender(const RenderOptions& o) {
     request.overall = levels.overall;
     request.toZero = levels.toZero;
     request.underLU = levels.underLU;
-    request.rolls = currentRolls();
+    request.rolls = currentEnvelopeTiming();
     if (const auto usage = applyDetectionOptions(request.rolls, o.duck.detect, o.duck.threshold)) {
         printError(*usage);
         return 2;

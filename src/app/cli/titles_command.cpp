@@ -15,7 +15,7 @@
 #include "base/output_files.h"
 #include "base/services.h"
 #include "media/media_info.h"
-#include "titles/ky_srt.h"
+#include "titles/subtitle_file.h"
 #include "titles/text_encodings.h"
 #include "titles/video_facts.h"
 #include "writers/caption_document.h"
@@ -78,7 +78,7 @@ struct TitlesOutcome {
     std::vector<std::string> warnings;
 };
 
-TitlesOutcome writeTitles(const TitlesOptions& o, const std::vector<KySRTTitle>& cues,
+TitlesOutcome writeTitles(const TitlesOptions& o, const std::vector<SubtitleCue>& cues,
                           const std::optional<FCPXML_Titles_Settings>& settings,
                           const std::string& output) {
     TitlesOutcome outcome;
@@ -103,7 +103,7 @@ TitlesOutcome writeTitles(const TitlesOptions& o, const std::vector<KySRTTitle>&
     return outcome;
 }
 
-TitlesOutcome writeCaptions(const TitlesOptions& o, const std::vector<KySRTTitle>& cues,
+TitlesOutcome writeCaptions(const TitlesOptions& o, const std::vector<SubtitleCue>& cues,
                             const FCPXML_Titles_Settings& settings, const std::string& output) {
     titles::CaptionRequest request;
     request.eventName = o.event.value_or(titles::defaultEventName(o.file));
@@ -133,7 +133,7 @@ TitlesOutcome writeCaptions(const TitlesOptions& o, const std::vector<KySRTTitle
 // The settings from --settings, decoded as tolerantly as the stored ones.
 std::optional<FCPXML_Titles_Settings> readSettingsFile(const std::string& path) {
     std::string text, error;
-    if (!kykit::fu_readBytes(path, text, &error)) {
+    if (!kykit::readFileBytes(path, text, &error)) {
         printError("settings " + path + ": cannot read it: " + error);
         return std::nullopt;
     }
@@ -144,7 +144,7 @@ std::optional<FCPXML_Titles_Settings> readSettingsFile(const std::string& path) 
 
 // Broken blocks and backwards cues are left out, not the rest of the
 // file: say how much.
-std::vector<std::string> readWarningsFor(const KySRT& srt, const std::string& file) {
+std::vector<std::string> readWarningsFor(const SubtitleFile& srt, const std::string& file) {
     std::vector<std::string> readWarnings;
     if (srt.skippedBlocks > 0)
         readWarnings.push_back("skipped " + std::to_string(srt.skippedBlocks) +
@@ -205,8 +205,8 @@ int runTitles(const TitlesOptions& options) {
     const FCPXML_Titles_Settings& chosen = settings ? *settings : FCPXML_Titles_Settings::shared();
     const FCPXML_Titles_Settings reading = titles::readingSettings(
         captions ? titles::CueOutput::captions : titles::CueOutput::titles, chosen);
-    const KySRT srt = options.encoding ? KySRT::fromFileInEncoding(options.file, *options.encoding, reading, &problem)
-                                       : KySRT::fromFileUrl(options.file, reading, &problem);
+    const SubtitleFile srt = options.encoding ? SubtitleFile::fromFileInEncoding(options.file, *options.encoding, reading, &problem)
+                                       : SubtitleFile::fromFileUrl(options.file, reading, &problem);
     if (srt.titles.empty()) {
         printError(options.file + ": no subtitles could be read: " + problem);
         return 1;
@@ -229,7 +229,7 @@ int runTitles(const TitlesOptions& options) {
     const bool useV19 = captions || chosenVersion(options.format) ==
                                         kymovie::FcpxmlVersion::v1_9;
     if (options.json) {
-        const nlohmann::ordered_json out = {{"output", kykit::fu_absolutePath(output)},
+        const nlohmann::ordered_json out = {{"output", kykit::absolutePathOf(output)},
                                             {"format", useV19 ? "1.9" : "1.6"},
                                             {"as", options.as},
                                             {options.as, outcome.count},

@@ -12,7 +12,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-#include "base/prefs.h"
+#include "base/settings_store.h"
 
 namespace kyui {
 
@@ -67,7 +67,7 @@ void KyDragArea::deliver(const std::vector<std::string>& accepted) {
     const QString first = QString::fromStdString(accepted.front());
     const QFileInfo info(first);
     m_lastFolder = info.absolutePath();
-    if (!m_lastFolderKey.empty()) kykit::prefs_setValueString(m_lastFolderKey, m_lastFolder.toStdString());
+    if (!m_lastFolderKey.empty()) kykit::storeString(m_lastFolderKey, m_lastFolder.toStdString());
     setText(info.fileName());
     setToolTip(first);
     if (onDrop) onDrop(accepted);
@@ -156,7 +156,7 @@ QString KyDragArea::nameFilter() const {
 void KyDragArea::setLastFolderKey(const std::string& key) {
     m_lastFolderKey = key;
     if (key.empty()) return;
-    const std::string stored = kykit::prefs_getValueString(key, "");
+    const std::string stored = kykit::storedString(key, "");
     if (!stored.empty()) m_lastFolder = QString::fromStdString(stored);
 }
 

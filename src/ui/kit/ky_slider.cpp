@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QSignalBlocker>
 
-#include "base/prefs.h"
+#include "base/settings_store.h"
 
 namespace kyui {
 
@@ -51,7 +51,7 @@ QString KySlider::format(double value) const {
 void KySlider::configure(QLabel* label, std::optional<double> defaultValue, const std::string& key,
                          int decimals, std::function<void(double)> onChange) {
     setUp(label, key, decimals, std::move(onChange),
-          kykit::prefs_getValueDouble(key, defaultValue.value_or(m_minimum)));
+          kykit::storedDouble(key, defaultValue.value_or(m_minimum)));
 }
 
 void KySlider::configure(QLabel* label, const quelvo::NumberSetting& setting,
@@ -89,7 +89,7 @@ void KySlider::setValue(double value) { QSlider::setValue(positionFor(value)); }
 void KySlider::onPositionChanged(int position) {
     m_value = valueAt(position);
     updateLabel();
-    if (!m_key.empty()) kykit::prefs_setValueDouble(m_key, m_value);
+    if (!m_key.empty()) kykit::storeDouble(m_key, m_value);
     if (m_onChange) m_onChange(m_value);
 }
 

@@ -15,7 +15,7 @@
 #include <QPointer>
 
 #include "base/cluster.h"
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 
 class QProgressDialog;
 class QWidget;
@@ -33,7 +33,7 @@ struct ExportMixInputs {
     int overall = 0;
     bool toZero = false;
     std::optional<double> underLU;  // depth by loudness, from the stored depth mode
-    quelvo::QVRoll rolls;
+    quelvo::EnvelopeTiming rolls;
     // The editor's corrected speech, used as it is; absent: detected.
     std::optional<kyaudio::ClusterList> speech;
 };

@@ -11,7 +11,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "project/fcp106_prefs.h"
+#include "project/version_question_settings.h"
 #include "project/format_choice.h"
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_check_button.h"
@@ -36,8 +36,8 @@ FCP106ExportOptionsVC::FCP106ExportOptionsVC(QWidget* parent) : KyViewController
     buildLayout();
     setSelected(quelvo::preferredFormat());
     chkRememberMyChoice->configure(
-        kymovie::KyFCP106Prefs::shared().rememberMyChoice(),
-        [](bool on) { kymovie::KyFCP106Prefs::shared().setRememberMyChoice(on); });
+        kymovie::VersionQuestionSettings::shared().rememberMyChoice(),
+        [](bool on) { kymovie::VersionQuestionSettings::shared().setRememberMyChoice(on); });
     connect(btnContinue, &QPushButton::clicked, this, &FCP106ExportOptionsVC::continuePressed);
     connect(btnCancel, &QPushButton::clicked, this, &FCP106ExportOptionsVC::cancelPressed);
 }
@@ -128,7 +128,7 @@ void FCP106ExportOptionsVC::setOffered(const std::vector<ProjectFormat>& formats
 }
 
 void FCP106ExportOptionsVC::continuePressed() {
-    if (kymovie::KyFCP106Prefs::shared().rememberMyChoice()) quelvo::rememberFormat(selected());
+    if (kymovie::VersionQuestionSettings::shared().rememberMyChoice()) quelvo::rememberFormat(selected());
     answer(selected());
     close();
 }

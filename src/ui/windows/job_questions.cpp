@@ -19,9 +19,9 @@ std::string sentence(std::string text) {
 AlertRequest replaceQuestion(const std::string& target, const std::string& other) {
     AlertRequest request;
     request.message = "Warning";
-    request.informativeText = "\u201c" + kykit::fu_getFileNameFromPath(target) +
+    request.informativeText = "\u201c" + kykit::fileNameOf(target) +
                               "\u201d already exists. Replace it, or keep both and write \u201c" +
-                              kykit::fu_getFileNameFromPath(other) + "\u201d?";
+                              kykit::fileNameOf(other) + "\u201d?";
     request.escapeButton = 2;
     return request;
 }
@@ -29,8 +29,8 @@ AlertRequest replaceQuestion(const std::string& target, const std::string& other
 
 void askBeforeReplacing(QWidget* parent, const std::string& target,
                         const std::function<void(const std::string& path)>& proceed) {
-    if (!kykit::fu_somethingAt(target)) return proceed(target);
-    const std::string other = kykit::fu_keepBothPath(target);
+    if (!kykit::somethingAt(target)) return proceed(target);
+    const std::string other = kykit::keepBothPath(target);
     AlertRequest request = replaceQuestion(target, other);
     request.buttons = {{"Replace", [proceed, target] { proceed(target); }},
                        {"Keep Both", [proceed, other] { proceed(other); }},
@@ -52,7 +52,7 @@ std::optional<std::string> askWhereToWrite(const QPointer<QWidget>& parent, cons
             answer->set_value(std::move(path));
         };
         if (!parent) return reply(std::nullopt);
-        const std::string other = kykit::fu_keepBothPath(target);
+        const std::string other = kykit::keepBothPath(target);
         AlertRequest request = replaceQuestion(target, other);
         request.buttons = {{"Replace", [reply, target] { reply(target); }},
                            {"Keep Both", [reply, other] { reply(other); }},

@@ -2,7 +2,7 @@
 // The two questions a ducking job may put to the editor before it writes:
 // whether to replace a project that is already there, and whether to write
 // a project in which no speech was found. The wording of the facts comes
-// from the core (noSpeechWarning, fu_keepBothPath); these only ask.
+// from the core (noSpeechWarning, keepBothPath); these only ask.
 #include <functional>
 #include <optional>
 #include <string>

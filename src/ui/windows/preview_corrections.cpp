@@ -152,8 +152,8 @@ void PreviewPanel::refreshSpeechCount() {
     m_labels->setEnabled(dialogue);
 }
 
-void PreviewPanel::askToClearCorrections(const quelvo::QVRoll& before) {
-    const quelvo::QVRoll& now = m_settings.rolls;
+void PreviewPanel::askToClearCorrections(const quelvo::EnvelopeTiming& before) {
+    const quelvo::EnvelopeTiming& now = m_settings.rolls;
     const bool detectionChanged =
         now.detection != before.detection ||
         (now.detection == quelvo::DetectionMode::threshold && now.threshold != before.threshold);
@@ -165,7 +165,7 @@ void PreviewPanel::askToClearCorrections(const quelvo::QVRoll& before) {
     request.informativeText =
         "The speech detection changed, and the speech of " +
         (m_dialoguePaths.size() > 1 ? std::string("the dialogue files")
-                                    : kykit::fu_getFileNameFromPath(m_dialoguePath)) +
+                                    : kykit::fileNameOf(m_dialoguePath)) +
         " was corrected by hand. Clear the corrections and use the new detection?";
     request.buttons = {{"Clear Corrections",
                         [this] {

@@ -15,7 +15,7 @@
 #include "media/media_info.h"
 #include "media/read_failure_text.h"
 #include "project/project_builder.h"
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "project/volume_keyframes.h"
 #include "ui/kit/ky_window_growth.h"
 #include "ui/windows/preview_analysis.h"
@@ -160,7 +160,7 @@ PreviewPanel::PreviewPanel(QWidget* parent)
     m_rollsWatch->setInterval(100);
     connect(m_rollsWatch, &QTimer::timeout, this, &PreviewPanel::pollRolls);
     m_rollsWatch->start();
-    m_settings.rolls = quelvo::currentRolls();
+    m_settings.rolls = quelvo::currentEnvelopeTiming();
     refreshPlayButton();
 }
 
@@ -220,7 +220,7 @@ void PreviewPanel::setFiles(const std::vector<std::string>& dialogues, const std
     // The automatic detection needs the features for the first picture; the
     // threshold detection draws sooner without them, and they follow.
     using When = pv::BackgroundAnalysis::FeaturesWhen;
-    const When when = quelvo::currentRolls().detection == quelvo::DetectionMode::automatic
+    const When when = quelvo::currentEnvelopeTiming().detection == quelvo::DetectionMode::automatic
                           ? When::withLevels
                           : When::afterPicture;
     m_analysis->start(dialogue, music, when);
@@ -259,9 +259,9 @@ void PreviewPanel::setSpeechDecision(pv::SpeechDecision decision) {
 }
 
 void PreviewPanel::pollRolls() {
-    if (quelvo::currentRolls() == m_settings.rolls) return;
-    const quelvo::QVRoll before = m_settings.rolls;
-    m_settings.rolls = quelvo::currentRolls();
+    if (quelvo::currentEnvelopeTiming() == m_settings.rolls) return;
+    const quelvo::EnvelopeTiming before = m_settings.rolls;
+    m_settings.rolls = quelvo::currentEnvelopeTiming();
     askToClearCorrections(before);
     redraw();
     showFeaturesNote(QString());

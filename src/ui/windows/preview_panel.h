@@ -114,7 +114,7 @@ private:
     void correctionMade(bool changed, double select = -1);
     void refreshSpeechCount();
     // Asked when the detection changed under corrections: clear them?
-    void askToClearCorrections(const quelvo::QVRoll& before);
+    void askToClearCorrections(const quelvo::EnvelopeTiming& before);
     double dialogueSeconds() const;
 
     QToolButton* m_toggle;

@@ -33,7 +33,7 @@ namespace kyui {
 
 namespace {
 
-kymovie::FCP106ExportOptionsVC* g_versionSheet = nullptr;
+kymovie::VersionSheet* g_versionSheet = nullptr;
 
 std::string saveDialog(QWidget* parent, const std::string& suggested) {
     // The filter follows the kind of project the editor chose (the suggested
@@ -59,7 +59,7 @@ constexpr int kAnimationSize = 96; // logical pixels; the frames are drawn at tw
 
 } // namespace
 
-kymovie::FCP106ExportOptionsVC* ProgressVC::setVersionSheet(kymovie::FCP106ExportOptionsVC* sheet) {
+kymovie::VersionSheet* ProgressVC::setVersionSheet(kymovie::VersionSheet* sheet) {
     auto* previous = g_versionSheet;
     g_versionSheet = sheet;
     return previous;
@@ -135,7 +135,7 @@ ProgressVC* ProgressVC::showProgress(KyViewController* from, const quelvo::DuckR
 void ProgressVC::cancelJob() {
     m_cancel.cancel();
     btnCancel->setEnabled(false);
-    kykit::ih_setText(m_status.get(), "Cancelling\u2026");
+    kykit::showStatus(m_status.get(), "Cancelling\u2026");
 }
 
 void ProgressVC::startAnimations() {
@@ -189,7 +189,7 @@ void ProgressVC::runJob() {
     // A project sent to Final Cut Pro goes a moment after the job returns;
     // the worker waits for that hand-over, so the sheet reports success only
     // once Final Cut Pro has the project.
-    using HandOver = kymovie::KyFCPXML::HandOverResult;
+    using HandOver = kymovie::fcpHandoff::HandOverResult;
     auto handedOver = std::make_shared<std::promise<HandOver>>();
     std::shared_future<HandOver> handOver = handedOver->get_future().share();
     quelvo::DuckJobContext context;
@@ -217,7 +217,7 @@ void ProgressVC::runJob() {
         const quelvo::DuckOutcome outcome = quelvo::duckAudioFiles(job, *question, context);
         std::optional<HandOver> handed;
         if (outcome.success && outcome.sentToFCP) {
-            kykit::ih_setText(status.get(), kStageHandOver);
+            kykit::showStatus(status.get(), kStageHandOver);
             handed = handOver.get();
         }
         runOnMain([self, outcome, handed] {
@@ -226,7 +226,7 @@ void ProgressVC::runJob() {
     }).detach();
 }
 
-void ProgressVC::completeJob(const quelvo::DuckOutcome& outcome, const std::optional<kymovie::KyFCPXML::HandOverResult>& handOver) {
+void ProgressVC::completeJob(const quelvo::DuckOutcome& outcome, const std::optional<kymovie::fcpHandoff::HandOverResult>& handOver) {
     if (outcome.cancelled) {
         // The editor chose Cancel: nothing was written; the window says so.
         emit jobCancelled();
@@ -248,14 +248,14 @@ void ProgressVC::tellSuccess(const quelvo::DuckOutcome& outcome, const std::stri
     // still says which job it was about.
     KyShowNotification(QStringLiteral("Quelvo Done"),
                        QStringLiteral("Successfully Ducked Audio Files.\n") +
-                           QString::fromStdString(kykit::fu_getFileNameFromPath(file)));
+                           QString::fromStdString(kykit::fileNameOf(file)));
     emit jobSucceeded(outcome, QString::fromStdString(file));
 }
 
 bool ProgressVC::saveElsewhere(const quelvo::DuckOutcome& outcome) {
     const std::string intended = outcome.intendedPath;
     const std::string suggested = (QDir::homePath() + QDir::separator()).toStdString() +
-                                  kykit::fu_getFileNameFromPath(intended);
+                                  kykit::fileNameOf(intended);
     const std::string path = saveAsChooser()(window(), suggested);
     if (path.empty()) return false;
     // The analysis is done: only the writing runs again.
@@ -272,7 +272,7 @@ bool ProgressVC::tellFailure(const quelvo::DuckOutcome& outcome) {
     if (!outcome.unreadableRole.empty()) {
         KyAlert::okWithDetails("Warning",
                                kyaudio::readFailureSentence(outcome.unreadableRole,
-                                                            kykit::fu_getFileNameFromPath(outcome.unreadablePath),
+                                                            kykit::fileNameOf(outcome.unreadablePath),
                                                             outcome.reason),
                                outcome.message, window());
         return false;
@@ -296,7 +296,7 @@ bool ProgressVC::tellFailure(const quelvo::DuckOutcome& outcome) {
     return saved;
 }
 
-void ProgressVC::tellFailedHandOver(const kymovie::KyFCPXML::HandOverResult& handOver) {
+void ProgressVC::tellFailedHandOver(const kymovie::fcpHandoff::HandOverResult& handOver) {
     if (handOver.file.empty()) {
         KyAlert::okWithDetails("Warning", "The project could not be handed to Final Cut Pro.",
                                handOver.status.message(), window());
@@ -307,7 +307,7 @@ void ProgressVC::tellFailedHandOver(const kymovie::KyFCPXML::HandOverResult& han
     AlertRequest request;
     request.message = "Warning";
     request.informativeText = "Final Cut Pro did not open the project; its copy \u201C" +
-                              kykit::fu_getFileNameFromPath(file) + "\u201D is in Quelvo's cache folder.";
+                              kykit::fileNameOf(file) + "\u201D is in Quelvo's cache folder.";
     request.buttons = {{"OK", nullptr},
                        {"Show in Folder", [file] { KyFileOpener::showInFolder(QString::fromStdString(file)); }}};
     request.parent = window();

@@ -39,7 +39,7 @@ class ProgressVC : public KyViewController {
 
     // A version sheet that jobs ask instead of the editor question (tests);
     // the caller keeps ownership. Returns the previous one.
-    static kymovie::FCP106ExportOptionsVC* setVersionSheet(kymovie::FCP106ExportOptionsVC* sheet);
+    static kymovie::VersionSheet* setVersionSheet(kymovie::VersionSheet* sheet);
 
     // Chooses where a project that could not be written goes instead ("" for
     // none): a save dialog unless replaced (tests). Returns the previous one.
@@ -79,13 +79,13 @@ signals:
     void startAnimations();
     void runJob();
     void completeJob(const quelvo::DuckOutcome& outcome,
-                     const std::optional<kymovie::KyFCPXML::HandOverResult>& handOver);
+                     const std::optional<kymovie::fcpHandoff::HandOverResult>& handOver);
     // Answers whether the project got written after all (Save As…).
     bool tellFailure(const quelvo::DuckOutcome& outcome);
     // A project that could not be written: asks where else, writes it there.
     bool saveElsewhere(const quelvo::DuckOutcome& outcome);
     void tellSuccess(const quelvo::DuckOutcome& outcome, const std::string& file);
-    void tellFailedHandOver(const kymovie::KyFCPXML::HandOverResult& handOver);
+    void tellFailedHandOver(const kymovie::fcpHandoff::HandOverResult& handOver);
 
     // Cancel: the job stops at its next check and writes nothing.
     void cancelJob();

@@ -15,7 +15,7 @@
 
 #include "base/concurrency.h"
 #include "base/files.h"
-#include "base/notify.h"
+#include "base/notifier.h"
 #include "base/numbers.h"
 #include "base/services.h"
 #include "jobs/duck_job.h"
@@ -24,7 +24,7 @@
 #include "media/read_failure_text.h"
 #include "media/video_frame.h"
 #include "mix/depth_mode.h"
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "project/second_file_role.h"
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_alert.h"
@@ -45,9 +45,9 @@
 
 namespace kyui {
 
-using kykit::fu_fileExists;
-using kykit::fu_getFileNameFromPath;
-using kykit::fu_getFileNameWithoutExtension;
+using kykit::fileExists;
+using kykit::fileNameOf;
+using kykit::pathWithoutExtension;
 
 namespace {
 
@@ -59,7 +59,7 @@ QuelvoMainVC::Presenter& roleChooser() {
 const char* const kDragHere = "Drag Here";
 
 // A file the user gave that is no longer there.
-bool isMissing(const std::string& path) { return !path.empty() && !fu_fileExists(path, 0); }
+bool isMissing(const std::string& path) { return !path.empty() && !fileExists(path, 0); }
 
 // "sound effects" -> "Sound Effects".
 QString capitalizedWords(const QString& text) {
@@ -124,7 +124,7 @@ QuelvoMainVC::QuelvoMainVC(QWidget* parent) : KyViewController(parent) {
 }
 
 QuelvoMainVC::~QuelvoMainVC() {
-    if (m_roleObserver) kykit::KyNotify::removeObserver(m_roleObserver);
+    if (m_roleObserver) kykit::Notifier::removeObserver(m_roleObserver);
 }
 
 void QuelvoMainVC::showEvent(QShowEvent* event) {
@@ -182,17 +182,17 @@ void QuelvoMainVC::showStoredState() {
     };
     drgFiller->onDrop = [this](const std::vector<std::string>& paths) {
         fillerPath = paths.front();
-        kykit::prefs_setValueString(kFillerKey, fillerPath);
+        kykit::storeString(kFillerKey, fillerPath);
         refreshDurations();
         refreshMarkers();
     };
 
-    fillerPath = kykit::prefs_getValueString(kFillerKey, "");
+    fillerPath = kykit::storedString(kFillerKey, "");
     if (!fillerPath.empty()) {
-        drgFiller->setText(QString::fromStdString(fu_getFileNameFromPath(fillerPath)));
+        drgFiller->setText(QString::fromStdString(fileNameOf(fillerPath)));
         drgFiller->setToolTip(QString::fromStdString(fillerPath));
     }
-    projectName->setText(QString::fromStdString(kykit::prefs_getValueString(kProjectNameKey, "")));
+    projectName->setText(QString::fromStdString(kykit::storedString(kProjectNameKey, "")));
     refreshMarkers();
 }
 
@@ -210,7 +210,7 @@ void QuelvoMainVC::refreshOnShow() {
         // The role chooser announces its changes from the GUI thread, but an
         // observer may be called from anywhere: hop over and check we exist.
         QPointer<QuelvoMainVC> self(this);
-        m_roleObserver = kykit::KyNotify::observe(kymovie::QVSecondFileRole::kNotificationKey, [self] {
+        m_roleObserver = kykit::Notifier::observe(kymovie::SecondFileRole::kNotificationKey, [self] {
             runOnMain([self] {
                 if (self) self->refreshRoleLabel();
             });
@@ -289,7 +289,7 @@ void QuelvoMainVC::refreshDepthMode(bool force) {
 
 void QuelvoMainVC::refreshPreview() {
     quelvo::preview::PreviewSettings settings;
-    settings.rolls = quelvo::currentRolls();
+    settings.rolls = quelvo::currentEnvelopeTiming();
     settings.duckingDecrease = static_cast<int>(std::trunc(decrease->value()));
     settings.overallMusicLevel = static_cast<int>(kykit::truncateToInt(overallMusicLevelSlider->value()));
     settings.decreaseToZero = decreaseToZero;
@@ -301,7 +301,7 @@ void QuelvoMainVC::refreshPreview() {
 void QuelvoMainVC::clearPressed() {
     fillerPath.clear();
     drgFiller->setText(kDragHere);
-    kykit::prefs_setValueString(kFillerKey, "");
+    kykit::storeString(kFillerKey, "");
     refreshDurations();
     refreshMarkers();
 }
@@ -315,7 +315,7 @@ void QuelvoMainVC::btnKyNewsPressed() {
 }
 
 void QuelvoMainVC::refreshRoleLabel() {
-    lblRole->setText(capitalizedWords(QString::fromStdString(kymovie::QVSecondFileRole::shared().roleName())));
+    lblRole->setText(capitalizedWords(QString::fromStdString(kymovie::SecondFileRole::shared().roleName())));
 }
 
 void QuelvoMainVC::refreshDurations() {
@@ -340,7 +340,7 @@ void QuelvoMainVC::refreshDurations() {
         for (const std::string& path : paths) {
             FileFacts f;
             // A file not given or gone is not unreadable: it has its own words.
-            if (!path.empty() && fu_fileExists(path, 0)) {
+            if (!path.empty() && fileExists(path, 0)) {
                 if (facts.size() < dialogues) readPictureFacts(path, f);
                 kykit::Status usable = f.noSound ? kykit::Status::failure("the video has no sound")
                                                  : kyaudio::checkUsableAudio(path, &f.duration);
@@ -447,7 +447,7 @@ void QuelvoMainVC::refreshMarkers() {
 
 bool QuelvoMainVC::warnIfUnreadable(const std::string& role, const std::string& path, const std::string& problem) {
     if (problem.empty()) return false;
-    KyAlert::okWithDetails("Warning", kyaudio::readFailureSentence(role, fu_getFileNameFromPath(path), problem),
+    KyAlert::okWithDetails("Warning", kyaudio::readFailureSentence(role, fileNameOf(path), problem),
                            problem, this);
     return true;
 }
@@ -455,7 +455,7 @@ bool QuelvoMainVC::warnIfUnreadable(const std::string& role, const std::string& 
 void QuelvoMainVC::doDuck() {
     if (!checkDialogueFiles()) return;
     if (musicPath.empty()) return KyAlert::ok("Warning", "Music File Not Specified.", this);
-    if (!fu_fileExists(musicPath, 0)) return KyAlert::ok("Warning", "Music File Not Found.", this);
+    if (!fileExists(musicPath, 0)) return KyAlert::ok("Warning", "Music File Not Found.", this);
     if (warnIfUnreadable("music", musicPath, musicProblem())) return;
     if (isMissing(fillerPath)) {
         QPointer<QuelvoMainVC> self(this);
@@ -484,7 +484,7 @@ void QuelvoMainVC::doExportMix() {
     inputs.overall = static_cast<int>(kykit::truncateToInt(overallMusicLevelSlider->value()));
     inputs.toZero = decreaseToZero;
     inputs.underLU = quelvo::mix::storedUnderLU();
-    inputs.rolls = quelvo::currentRolls();
+    inputs.rolls = quelvo::currentEnvelopeTiming();
     inputs.speech = preview->correctedSpeech();
     m_exportMix->exportMix(inputs);
 }
@@ -493,14 +493,14 @@ quelvo::DuckRequest QuelvoMainVC::jobRequest(const std::string& filler) const {
     const std::string name = projectName->text().toStdString();
     quelvo::DuckRequest request;
     request.inputs = {dialoguePaths, musicPath, filler};
-    request.rolls = quelvo::currentRolls();
+    request.rolls = quelvo::currentEnvelopeTiming();
     request.depth.decrease = static_cast<int>(std::trunc(decrease->value()));
     request.depth.toZero = decreaseToZero;
     request.depth.overallMusicLevel = static_cast<int>(kykit::truncateToInt(overallMusicLevelSlider->value()));
     request.depth.underLU = quelvo::mix::storedUnderLU();
     request.eventName = name + "_duck_event";
     request.projectName = name + "_duck_project";
-    request.musicRole = kymovie::QVSecondFileRole::shared().roleName();
+    request.musicRole = kymovie::SecondFileRole::shared().roleName();
     request.output.sendToFinalCutPro = quelvo::FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile;
     // The job asks before an existing project is replaced.
     request.output.replaceAllowed = false;
@@ -510,7 +510,7 @@ quelvo::DuckRequest QuelvoMainVC::jobRequest(const std::string& filler) const {
 }
 
 void QuelvoMainVC::startJob(const std::string& filler) {
-    kykit::prefs_setValueString(kProjectNameKey, projectName->text().toStdString());
+    kykit::storeString(kProjectNameKey, projectName->text().toStdString());
     // The last result stays until the next job starts.
     resultPanel->clear();
     // The project's name follows the editor chosen in the job, so the job

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "base/prefs.h"
+#include "base/settings_store.h"
 #include "project/duck_flag_settings.h"
 #include "project/duck_request.h"
 #include "ui/kit/ky_timer.h"
@@ -105,7 +105,7 @@ public:
     std::string speakerPath;
     std::string musicPath;
     std::string fillerPath;
-    kykit::KyDef<bool> decreaseToZero{kDecreaseToZeroKey, quelvo::settings::kDecreaseToZero.defaultValue};
+    kykit::StoredSetting<bool> decreaseToZero{kDecreaseToZeroKey, quelvo::settings::kDecreaseToZero.defaultValue};
     // Marks missing files every half second once the window has appeared.
     KyTimer timer;
 

@@ -95,7 +95,7 @@ void QuelvoMainVC::dialogueListChanged(const std::string& firstBefore) {
     // The project is named after the first microphone, as after the one file.
     if (!speakerPath.empty() && speakerPath != firstBefore)
         projectName->setText(QString::fromStdString(
-            kykit::fu_getFileNameWithoutExtension(kykit::fu_getFileNameFromPath(speakerPath))));
+            kykit::pathWithoutExtension(kykit::fileNameOf(speakerPath))));
     m_dialogueProblems.clear();
     refreshDialogueArea();
     refreshDurations();
@@ -172,7 +172,7 @@ bool QuelvoMainVC::checkDialogueFiles() {
     }
     for (size_t i = 0; i < dialoguePaths.size(); ++i) {
         const std::string& path = dialoguePaths[i];
-        if (!kykit::fu_fileExists(path, 0)) {
+        if (!kykit::fileExists(path, 0)) {
             const std::string sentence =
                 dialoguePaths.size() == 1
                     ? "Speaker File Not Found."

@@ -13,9 +13,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "project/fcp106_prefs.h"
+#include "project/version_question_settings.h"
 #include "project/format_choice.h"
-#include "project/qv_roll.h"
+#include "project/envelope_timing.h"
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_slider.h"
@@ -49,15 +49,15 @@ void QuelvoPrefsVC::loadTimingSettings() {
     // Each slider keeps its own setting; its change goes into the running
     // program's timing at once, so the next job uses it.
     attackWindowSlider->configure(attackWindowLabel, settings::kAttackWindow,
-                                  [](double v) { applyAttackWindow(currentRolls(), v); });
+                                  [](double v) { applyAttackWindow(currentEnvelopeTiming(), v); });
     releaseWindowSlider->configure(releaseWindowLabel, settings::kReleaseWindow,
-                                   [](double v) { applyReleaseWindow(currentRolls(), v); });
+                                   [](double v) { applyReleaseWindow(currentEnvelopeTiming(), v); });
     attackPreRollSlider->configure(attackPreRollLabel, settings::kAttackPreRoll,
-                                   [](double v) { applyAttackPreRoll(currentRolls(), v); });
+                                   [](double v) { applyAttackPreRoll(currentEnvelopeTiming(), v); });
     releasePreRollSlider->configure(releasePreRollLabel, settings::kReleasePreRoll,
-                                    [](double v) { applyReleasePreRoll(currentRolls(), v); });
+                                    [](double v) { applyReleasePreRoll(currentEnvelopeTiming(), v); });
     sldThreshold->configure(lblThreshold, settings::kThreshold,
-                            [](double v) { applyThreshold(currentRolls(), v); });
+                            [](double v) { applyThreshold(currentEnvelopeTiming(), v); });
     const bool automatic = storedDetectionMode() == DetectionMode::automatic;
     (automatic ? rdoAutomaticDetection : rdoFixedThreshold)->setChecked(true);
     enableThreshold(!automatic);
@@ -66,12 +66,12 @@ void QuelvoPrefsVC::loadTimingSettings() {
 
 void QuelvoPrefsVC::loadEditorChoices() {
     using quelvo::FCPXML_Titles_Settings;
-    auto& versionPrefs = kymovie::KyFCP106Prefs::shared();
-    chkPreferFCP106->configure(versionPrefs.preferFCP106(), [](bool on) {
-        kymovie::KyFCP106Prefs::shared().setPreferFCP106(on);
+    auto& versionPrefs = kymovie::VersionQuestionSettings::shared();
+    chkPreferFCP106->configure(versionPrefs.preferFcpxml19(), [](bool on) {
+        kymovie::VersionQuestionSettings::shared().setPreferFcpxml19(on);
     });
     chkRememberMyChoice->configure(versionPrefs.rememberMyChoice(), [this](bool on) {
-        kymovie::KyFCP106Prefs::shared().setRememberMyChoice(on);
+        kymovie::VersionQuestionSettings::shared().setRememberMyChoice(on);
         showRememberedEditor();
     });
     showRememberedEditor();
@@ -91,14 +91,14 @@ void QuelvoPrefsVC::showRememberedEditor() {
     const auto remembered = quelvo::rememberedFormat();
     cmbRememberedEditor->setCurrentIndex(
         remembered ? cmbRememberedEditor->findData(static_cast<int>(*remembered)) : -1);
-    cmbRememberedEditor->setEnabled(kymovie::KyFCP106Prefs::shared().rememberMyChoice());
+    cmbRememberedEditor->setEnabled(kymovie::VersionQuestionSettings::shared().rememberMyChoice());
 }
 
 void QuelvoPrefsVC::chooseDetection(bool automatic) {
     using namespace quelvo;
     const DetectionMode mode = automatic ? DetectionMode::automatic : DetectionMode::threshold;
     storeDetectionMode(mode);
-    applyDetection(currentRolls(), mode);
+    applyDetection(currentEnvelopeTiming(), mode);
     enableThreshold(!automatic);
 }
 

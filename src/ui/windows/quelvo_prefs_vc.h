@@ -5,7 +5,7 @@
 // the editor question suggests, whether it remembers the choice (and which
 // editor it remembers), and whether Final Cut Pro projects are sent to it
 // without a file. Every change takes effect at once: the sliders store
-// themselves and update the running program's timing (currentRolls), the
+// themselves and update the running program's timing (currentEnvelopeTiming), the
 // switches write straight into the objects that keep those choices. OK only
 // closes the window.
 #include "ui/kit/ky_view_controller.h"

@@ -9,13 +9,13 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "base/notify.h"
+#include "base/notifier.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/ky_windows.h"
 
 namespace kyui {
 
-using Role = kymovie::QVSecondFileRole::Role;
+using Role = kymovie::SecondFileRole::Role;
 
 namespace {
 
@@ -24,7 +24,7 @@ constexpr const char* kTagProperty = "tag";
 } // namespace
 
 QVSecondFileRoleVC::QVSecondFileRoleVC(QWidget* parent)
-    : KyViewController(parent), qvSecondFileRole(kymovie::QVSecondFileRole::shared()) {
+    : KyViewController(parent), qvSecondFileRole(kymovie::SecondFileRole::shared()) {
     setWindowTitle(tr("Music Role"));
     const int unit = fontMetrics().height();
 
@@ -91,7 +91,7 @@ void QVSecondFileRoleVC::showEvent(QShowEvent* event) {
 
 void QVSecondFileRoleVC::hideEvent(QHideEvent* event) {
     KyViewController::hideEvent(event);
-    if (!event->spontaneous()) kykit::KyNotify::notify(kymovie::QVSecondFileRole::kNotificationKey);
+    if (!event->spontaneous()) kykit::Notifier::notify(kymovie::SecondFileRole::kNotificationKey);
 }
 
 void QVSecondFileRoleVC::refresh() {

@@ -33,7 +33,7 @@ class QVSecondFileRoleVC : public KyViewController {
     QPushButton* btnOk;
 
     // The object being edited.
-    kymovie::QVSecondFileRole& qvSecondFileRole;
+    kymovie::SecondFileRole& qvSecondFileRole;
 
     // Actions.
     void radSelected(QAbstractButton* sender);

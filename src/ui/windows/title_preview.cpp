@@ -15,7 +15,7 @@ namespace {
 // the frame size; sizes, widths and distances are in those units.
 constexpr double kTemplateHeight = 1080.0;
 
-QColor qcolor(const kykit::KyColor& c, double alpha = 1.0) {
+QColor qcolor(const kykit::RgbaColor& c, double alpha = 1.0) {
     return QColor::fromRgbF(float(c.red), float(c.green), float(c.blue), float(std::clamp(c.alpha * alpha, 0.0, 1.0)));
 }
 
@@ -148,9 +148,9 @@ void TitlePreview::paintEvent(QPaintEvent*) {
             // lines inside it.
             double x = frame.center().x() - widest / 2;
             switch (s.alignment) {
-            case quelvo::Aligment::right: x += widest - w; break;
-            case quelvo::Aligment::left:
-            case quelvo::Aligment::justified: break;
+            case quelvo::Alignment::right: x += widest - w; break;
+            case quelvo::Alignment::left:
+            case quelvo::Alignment::justified: break;
             default: x += (widest - w) / 2; break;
             }
             path.addText(QPointF(x, firstBaseline + i * lineStep), font, lines[i]);

@@ -20,8 +20,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "base/notify.h"
-#include "base/prefs.h"
+#include "base/notifier.h"
+#include "base/settings_store.h"
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_wheel_guard.h"
 #include "ui/windows/color_button.h"
@@ -50,10 +50,10 @@ const FrameSizeChoice kFrameSizes[] = {
 
 const double kFrameRates[] = {23.976, 24, 25, 29.97, 30, 50, 59.94, 60};
 
-QColor toQColor(const kykit::KyColor& c) { return QColor::fromRgbF(float(c.red), float(c.green), float(c.blue)); }
+QColor toQColor(const kykit::RgbaColor& c) { return QColor::fromRgbF(float(c.red), float(c.green), float(c.blue)); }
 
 // The picked colour in the model's form; the stored alpha stays.
-void setRGB(kykit::KyColor& target, const QColor& c) {
+void setRGB(kykit::RgbaColor& target, const QColor& c) {
     target.red = c.redF();
     target.green = c.greenF();
     target.blue = c.blueF();
@@ -100,7 +100,7 @@ QHBoxLayout* row(std::initializer_list<QWidget*> widgets) {
 
 void TitlesStylePanel::storeAndAnnounce() {
     FCPXML_Titles_Settings::shared().save();
-    kykit::KyNotify::notify(kSettingsChangedKey);
+    kykit::Notifier::notify(kSettingsChangedKey);
 }
 
 void TitlesStylePanel::change(const std::function<void(Settings&)>& edit) {
@@ -128,7 +128,7 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
     // changes the settings.
     // An observer may still be called once after its removal (the list is
     // copied before the calls): the guard skips a panel that is gone.
-    m_observer = kykit::KyNotify::observe(kSettingsChangedKey, [self = QPointer<TitlesStylePanel>(this)] {
+    m_observer = kykit::Notifier::observe(kSettingsChangedKey, [self = QPointer<TitlesStylePanel>(this)] {
         if (self) self->refresh();
     });
 }
@@ -144,7 +144,7 @@ void TitlesStylePanel::addTextGroup(QVBoxLayout* page) {
     m_fontSize = whole(this, 1, 1000);
     m_textColor = new ColorButton(this);
     m_alignment = new QComboBox(this);
-    for (quelvo::Aligment a : quelvo::kAllAligments)
+    for (quelvo::Alignment a : quelvo::kAllAlignments)
         m_alignment->addItem(QString::fromStdString(quelvo::displayText(a)), QString::fromStdString(quelvo::rawValue(a)));
     m_lineSpacing = number(this, -200, 500, 1, 1);
     m_baseline = number(this, -50, 150, 0.5, 1, tr(" % of the height"));
@@ -175,7 +175,7 @@ void TitlesStylePanel::addTextGroup(QVBoxLayout* page) {
     connect(m_fontSize, &QSpinBox::valueChanged, this, [this](int v) { change([&](S& s) { s.size = v; }); });
     m_textColor->onPick = [this](const QColor& c) { change([&](S& s) { setRGB(s.color, c); }); };
     connect(m_alignment, &QComboBox::currentIndexChanged, this, [this](int i) {
-        if (i >= 0) change([&](S& s) { s.alignment = quelvo::kAllAligments[size_t(i)]; });
+        if (i >= 0) change([&](S& s) { s.alignment = quelvo::kAllAlignments[size_t(i)]; });
     });
     connect(m_lineSpacing, &QDoubleSpinBox::valueChanged, this,
             [this](double v) { change([&](S& s) { s.lineSpacing = v; }); });
@@ -217,10 +217,10 @@ void TitlesStylePanel::addStrokeGroup(QVBoxLayout* page) {
     connect(m_strokeOn, &QCheckBox::toggled, this, [this](bool on) {
         change([&](S& s) {
             if (on) {
-                s.strokeWidth = kykit::prefs_getValueDouble(kLastStrokeWidthKey, 2.0);
+                s.strokeWidth = kykit::storedDouble(kLastStrokeWidthKey, 2.0);
                 if (s.strokeWidth <= 0) s.strokeWidth = 2.0;
             } else {
-                if (s.strokeWidth > 0) kykit::prefs_setValueDouble(kLastStrokeWidthKey, s.strokeWidth);
+                if (s.strokeWidth > 0) kykit::storeDouble(kLastStrokeWidthKey, s.strokeWidth);
                 s.strokeWidth = 0;
             }
         });
@@ -458,7 +458,7 @@ void TitlesStylePanel::addOutputGroup(QVBoxLayout* page) {
     });
 }
 
-TitlesStylePanel::~TitlesStylePanel() { kykit::KyNotify::removeObserver(m_observer); }
+TitlesStylePanel::~TitlesStylePanel() { kykit::Notifier::removeObserver(m_observer); }
 
 void TitlesStylePanel::chooseTemplate() {
     const QString path = QFileDialog::getOpenFileName(this, tr("Choose a Title Template"), m_templatePath->text(),

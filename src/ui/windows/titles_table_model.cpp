@@ -11,7 +11,7 @@
 
 namespace kyui {
 
-std::vector<TitleRow> TitlesTableModel::plan(const std::vector<quelvo::KySRTTitle>& subtitles,
+std::vector<TitleRow> TitlesTableModel::plan(const std::vector<quelvo::SubtitleCue>& subtitles,
                                              const quelvo::FCPXML_Titles_Settings& settings,
                                              std::optional<double> fps) {
     // No video path: the video's start time only shifts every offset alike,
@@ -40,7 +40,7 @@ std::vector<TitleRow> TitlesTableModel::plan(const std::vector<quelvo::KySRTTitl
 }
 
 std::vector<TitleRow>
-TitlesTableModel::planCaptions(const std::vector<quelvo::KySRTTitle>& cues,
+TitlesTableModel::planCaptions(const std::vector<quelvo::SubtitleCue>& cues,
                                const std::vector<quelvo::titles::CaptionPlacement>& places,
                                double rate) {
     std::vector<TitleRow> rows;
@@ -70,7 +70,7 @@ void TitlesTableModel::markFailures(std::vector<TitleRow>& rows,
 
 double TitlesTableModel::timelineRate(const quelvo::FCPXML_Titles_Settings& settings,
                                       std::optional<double> fps) {
-    return quelvo::FCPXML_Titles("", std::vector<quelvo::KySRTTitle>{}, std::nullopt, settings)
+    return quelvo::FCPXML_Titles("", std::vector<quelvo::SubtitleCue>{}, std::nullopt, settings)
         .timebase(fps);
 }
 

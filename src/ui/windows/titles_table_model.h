@@ -7,7 +7,7 @@
 
 #include <QAbstractTableModel>
 
-#include "titles/ky_srt_title.h"
+#include "titles/subtitle_cue.h"
 #include "titles/reading_checks.h"
 #include "writers/caption_document.h"
 #include "writers/fcpxml_titles.h"
@@ -33,12 +33,12 @@ public:
 
     // The rows that `titles` places with its settings. `fps` is the video's
     // frame rate, as the document uses it.
-    static std::vector<TitleRow> plan(const std::vector<quelvo::KySRTTitle>& subtitles,
+    static std::vector<TitleRow> plan(const std::vector<quelvo::SubtitleCue>& subtitles,
                                       const quelvo::FCPXML_Titles_Settings& settings, std::optional<double> fps);
 
     // The rows of captions placed at `rate` frames a second.
     static std::vector<TitleRow>
-    planCaptions(const std::vector<quelvo::KySRTTitle>& cues,
+    planCaptions(const std::vector<quelvo::SubtitleCue>& cues,
                  const std::vector<quelvo::titles::CaptionPlacement>& places, double rate);
     // Notes on each row the reading checks it fails.
     static void markFailures(std::vector<TitleRow>& rows,

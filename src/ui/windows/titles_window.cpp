@@ -18,13 +18,13 @@
 
 #include "base/concurrency.h"
 #include "base/files.h"
-#include "base/notify.h"
-#include "base/prefs.h"
+#include "base/notifier.h"
+#include "base/settings_store.h"
 #include "base/services.h"
 #include "media/media_info.h"
 #include "media/read_failure_text.h"
 #include "media/video_frame.h"
-#include "project/fcp106_prefs.h"
+#include "project/version_question_settings.h"
 #include "titles/caption_format.h"
 #include "titles/caption_spans.h"
 #include "titles/reading_checks.h"
@@ -54,7 +54,7 @@ std::atomic<int> g_running{0};
 const char* const kDropSubtitles = "Drop an SRT File";
 const char* const kDropVideo = "Drop a Video (optional)";
 
-bool isMissing(const std::string& path) { return !path.empty() && !kykit::fu_fileExists(path, 0); }
+bool isMissing(const std::string& path) { return !path.empty() && !kykit::fileExists(path, 0); }
 
 // The settings that decide how the file is read, as one text: when they
 // change, the file is read again; other changes only re-time and re-draw.
@@ -80,7 +80,7 @@ TitlesWindow::TitlesWindow(QWidget* parent) : QMainWindow(parent) {
     connect(m_clearVideoButton, &QToolButton::clicked, this, &TitlesWindow::clearVideo);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex&, const QModelIndex&) { refreshPreview(); });
-    m_observer = kykit::KyNotify::observe(TitlesStylePanel::kSettingsChangedKey, [self = QPointer<TitlesWindow>(this)] {
+    m_observer = kykit::Notifier::observe(TitlesStylePanel::kSettingsChangedKey, [self = QPointer<TitlesWindow>(this)] {
         if (self) self->settingsChanged();
     });
     setUpDropAreas();
@@ -90,7 +90,7 @@ TitlesWindow::TitlesWindow(QWidget* parent) : QMainWindow(parent) {
 }
 
 TitlesWindow::~TitlesWindow() {
-    kykit::KyNotify::removeObserver(m_observer);
+    kykit::Notifier::removeObserver(m_observer);
     // The worker writes into this object's file only; it must end first.
     if (m_export.valid()) m_export.wait();
 }
@@ -108,36 +108,36 @@ void TitlesWindow::setUpDropAreas() {
 void TitlesWindow::restoreChoices() {
     // The version and the event are this window's choices, remembered for
     // the next one; the version starts from the ducking preference.
-    const bool prefer19 = kymovie::KyFCP106Prefs::shared().preferFCP106();
-    const std::string version = kykit::prefs_getValueString(kVersionKey, prefer19 ? "1.9" : "1.6");
+    const bool prefer19 = kymovie::VersionQuestionSettings::shared().preferFcpxml19();
+    const std::string version = kykit::storedString(kVersionKey, prefer19 ? "1.9" : "1.6");
     m_versionChoice->setCurrentIndex(std::max(0, m_versionChoice->findData(QString::fromStdString(version))));
     connect(m_versionChoice, &QComboBox::currentIndexChanged, this, [this](int i) {
-        kykit::prefs_setValueString(kVersionKey, m_versionChoice->itemData(i).toString().toStdString());
+        kykit::storeString(kVersionKey, m_versionChoice->itemData(i).toString().toStdString());
     });
     // Titles or captions, and the captions' format and language, are
     // remembered like the version.
     const auto choose = [](QComboBox* box, const char* key, const char* fallback) {
-        const std::string stored = kykit::prefs_getValueString(key, fallback);
+        const std::string stored = kykit::storedString(key, fallback);
         box->setCurrentIndex(std::max(0, box->findData(QString::fromStdString(stored))));
         connect(box, &QComboBox::currentIndexChanged, box, [box, key](int i) {
-            kykit::prefs_setValueString(key, box->itemData(i).toString().toStdString());
+            kykit::storeString(key, box->itemData(i).toString().toStdString());
         });
     };
     choose(m_outputChoice, kAsKey, "titles");
     choose(m_captionFormat, kCaptionFormatKey, "srt");
     connect(m_outputChoice, &QComboBox::currentIndexChanged, this, [this] { outputChanged(); });
     m_language->configure(
-        kykit::prefs_getValueString(kLanguageKey, ""), true, false,
+        kykit::storedString(kLanguageKey, ""), true, false,
         [this](const std::string& text) {
-            kykit::prefs_setValueString(kLanguageKey, text);
+            kykit::storeString(kLanguageKey, text);
             const bool fits = text.empty() || quelvo::titles::isLanguageTag(text);
             m_language->setStyleSheet(fits ? QString() : QStringLiteral("color: #c0392b;"));
         });
     connect(m_failingOnly, &QCheckBox::toggled, this,
             [this](bool only) { showOnlyFailing(only); });
     outputChanged();
-    m_eventName->configure(kykit::prefs_getValueString(kEventKey, ""), true, true,
-                        [](const std::string& text) { kykit::prefs_setValueString(kEventKey, text); });
+    m_eventName->configure(kykit::storedString(kEventKey, ""), true, true,
+                        [](const std::string& text) { kykit::storeString(kEventKey, text); });
 }
 
 void TitlesWindow::showEvent(QShowEvent* event) {
@@ -158,9 +158,9 @@ void TitlesWindow::buildEncodingMenu() {
 void TitlesWindow::setSubtitleFile(const std::string& path) {
     m_srtPath = path;
     m_encodingChoice.clear(); // a new file gets its own guess
-    m_subtitleDrop->setText(QString::fromStdString(kykit::fu_getFileNameFromPath(path)));
+    m_subtitleDrop->setText(QString::fromStdString(kykit::fileNameOf(path)));
     m_subtitleDrop->setToolTip(QString::fromStdString(path));
-    setWindowTitle(tr("Titles – %1").arg(QString::fromStdString(kykit::fu_getFileNameFromPath(path))));
+    setWindowTitle(tr("Titles – %1").arg(QString::fromStdString(kykit::fileNameOf(path))));
     m_result->clear();
     readSubtitles();
     refreshMarkers();
@@ -169,7 +169,7 @@ void TitlesWindow::setSubtitleFile(const std::string& path) {
 void TitlesWindow::setVideoFile(const std::string& path) {
     m_videoPath = path;
     m_videoFrameRate.reset();
-    m_videoDrop->setText(QString::fromStdString(kykit::fu_getFileNameFromPath(path)));
+    m_videoDrop->setText(QString::fromStdString(kykit::fileNameOf(path)));
     m_videoDrop->setToolTip(QString::fromStdString(path));
     m_clearVideoButton->setEnabled(true);
     m_videoInfo->clear();
@@ -228,9 +228,9 @@ void TitlesWindow::outputChanged() {
         const QSignalBlocker quiet(m_versionChoice);
         m_versionChoice->setCurrentIndex(m_versionChoice->findData(QStringLiteral("1.9")));
     } else {
-        const bool prefer19 = kymovie::KyFCP106Prefs::shared().preferFCP106();
+        const bool prefer19 = kymovie::VersionQuestionSettings::shared().preferFcpxml19();
         const std::string version =
-            kykit::prefs_getValueString(kVersionKey, prefer19 ? "1.9" : "1.6");
+            kykit::storedString(kVersionKey, prefer19 ? "1.9" : "1.6");
         const QSignalBlocker quiet(m_versionChoice);
         m_versionChoice->setCurrentIndex(
             std::max(0, m_versionChoice->findData(QString::fromStdString(version))));
@@ -285,8 +285,8 @@ void TitlesWindow::readSubtitles() {
     m_parsedWith = parseSignature(FCPXML_Titles_Settings::shared(), captions);
     std::string problem;
     if (m_srtPath.empty()) m_srt = {};
-    else if (m_encodingChoice.empty()) m_srt = quelvo::KySRT::fromFileUrl(m_srtPath, settings, &problem);
-    else m_srt = quelvo::KySRT::fromFileInEncoding(m_srtPath, m_encodingChoice, settings, &problem);
+    else if (m_encodingChoice.empty()) m_srt = quelvo::SubtitleFile::fromFileUrl(m_srtPath, settings, &problem);
+    else m_srt = quelvo::SubtitleFile::fromFileInEncoding(m_srtPath, m_encodingChoice, settings, &problem);
 
     m_encodingButton->setEnabled(!m_srtPath.empty());
     const QString encoding = QString::fromStdString(m_srt.encoding.empty() ? m_encodingChoice : m_srt.encoding);
@@ -392,7 +392,7 @@ void TitlesWindow::showVideoProblem() {
     const kyaudio::ReadFailureText text = kyaudio::videoReadFailureText(m_videoProblem);
     m_videoInfo->setText(QString::fromStdString(text.brief));
     m_videoInfo->setToolTip(
-        QString::fromStdString("\u201C" + kykit::fu_getFileNameFromPath(m_videoPath) + "\u201D " +
+        QString::fromStdString("\u201C" + kykit::fileNameOf(m_videoPath) + "\u201D " +
                                text.problem + ". " + text.advice + "\n(" + m_videoProblem + ")"));
     m_videoInfo->setStyleSheet(QStringLiteral("color: #c0392b;"));
 }
@@ -469,7 +469,7 @@ void TitlesWindow::saveAs() {
 
 void TitlesWindow::exportProjectTo(const std::string& path) {
     if (m_srtPath.empty()) return KyAlert::ok("Warning", "Subtitle File Not Specified.", this);
-    if (!kykit::fu_fileExists(m_srtPath, 0)) return KyAlert::ok("Warning", "Subtitle File Not Found.", this);
+    if (!kykit::fileExists(m_srtPath, 0)) return KyAlert::ok("Warning", "Subtitle File Not Found.", this);
     if (isMissing(m_videoPath)) return KyAlert::ok("Warning", "Video File Not Found.", this);
     if (m_srt.titles.empty()) return KyAlert::ok("Warning", "The subtitle file holds no title that could be read.", this);
     if (makesCaptions() && !m_language->text().trimmed().isEmpty() &&
@@ -477,12 +477,12 @@ void TitlesWindow::exportProjectTo(const std::string& path) {
         return KyAlert::ok("Warning", "The language is not a language tag such as en, en-US or de.",
                            this);
     if (m_exporting) return;
-    if (!kykit::fu_fileExists(path, 0)) return startExport(path);
+    if (!kykit::fileExists(path, 0)) return startExport(path);
     // An editor's existing project is never replaced silently.
     QPointer<TitlesWindow> self(this);
     KyAlert::twoButtons(
         "Warning",
-        "\"" + kykit::fu_getFileNameFromPath(path) + "\" already exists.\nDo you want to replace it?", "Cancel",
+        "\"" + kykit::fileNameOf(path) + "\" already exists.\nDo you want to replace it?", "Cancel",
         nullptr, "Replace",
         [self, path] {
             if (self) self->startExport(path);
@@ -509,7 +509,7 @@ void TitlesWindow::startExport(const std::string& path) {
     const bool useV19 = m_versionChoice->currentData().toString() == QLatin1String("1.9");
     const std::optional<std::string> video = m_videoPath.empty() ? std::nullopt : std::optional(m_videoPath);
     const std::string comment = quelvo::titles::projectComment(m_srtPath);
-    const std::vector<quelvo::KySRTTitle> titles = m_srt.titles;
+    const std::vector<quelvo::SubtitleCue> titles = m_srt.titles;
     QPointer<TitlesWindow> self(this);
     if (makesCaptions()) {
         quelvo::titles::CaptionRequest request = captionRequest();

@@ -14,7 +14,7 @@
 #include <QString>
 
 #include "base/result.h"
-#include "titles/ky_srt.h"
+#include "titles/subtitle_file.h"
 #include "ui/kit/ky_timer.h"
 #include "writers/caption_document.h"
 
@@ -141,7 +141,7 @@ private:
 
     std::string m_srtPath;
     std::string m_videoPath;
-    quelvo::KySRT m_srt;
+    quelvo::SubtitleFile m_srt;
     std::string m_encodingChoice; // "" while the encoding is guessed
     std::optional<double> m_videoFrameRate;
 

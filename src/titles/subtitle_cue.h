@@ -10,8 +10,8 @@ namespace quelvo {
 enum class CuePlacement { unset, bottom, top };
 enum class CueAlignment { unset, left, center, right };
 
-struct KySRTTitle {
-    KySRTTitle(int64_t id, double startTime, double endTime, std::string text)
+struct SubtitleCue {
+    SubtitleCue(int64_t id, double startTime, double endTime, std::string text)
         : id(id), startTime(startTime), endTime(endTime), text(std::move(text)) {}
 
     int64_t id;       // the block's counter as written
@@ -21,7 +21,7 @@ struct KySRTTitle {
     CuePlacement placement = CuePlacement::unset;
     CueAlignment alignment = CueAlignment::unset;
 
-    bool operator==(const KySRTTitle&) const = default;
+    bool operator==(const SubtitleCue&) const = default;
 };
 
 } // namespace quelvo

@@ -18,9 +18,9 @@
 
 namespace kykit {
 
-class PrefsStore {
+class SettingsStore {
 public:
-    static PrefsStore& instance();
+    static SettingsStore& instance();
 
     std::string filePath() const;
     std::optional<nlohmann::json> value(const std::string& key);
@@ -39,7 +39,7 @@ public:
     std::vector<std::string> warnings();
 
   private:
-    PrefsStore() = default;
+    SettingsStore() = default;
     void ensureLoaded();
     nlohmann::json readFromDisk(const std::string& path);
 
@@ -51,21 +51,21 @@ public:
     std::vector<std::pair<std::string, std::string>> m_unusable; // key, warning
 };
 
-double prefs_getValueDouble(const std::string& key, double defaultValue);
-bool prefs_getValueBool(const std::string& key, bool defaultValue);
-std::string prefs_getValueString(const std::string& key, const std::string& defaultValue);
-Status prefs_setValueString(const std::string& key, const std::string& value);
-Status prefs_setValueDouble(const std::string& key, double value);
-Status prefs_setValueBool(const std::string& key, bool value);
+double storedDouble(const std::string& key, double defaultValue);
+bool storedBool(const std::string& key, bool defaultValue);
+std::string storedString(const std::string& key, const std::string& defaultValue);
+Status storeString(const std::string& key, const std::string& value);
+Status storeDouble(const std::string& key, double value);
+Status storeBool(const std::string& key, bool value);
 
 // A stored property: reads give the stored value or the default, writes store.
-template <typename T> class KyDef;
+template <typename T> class StoredSetting;
 
-template <> class KyDef<bool> {
+template <> class StoredSetting<bool> {
 public:
-    KyDef(std::string key, bool def) : m_key(std::move(key)), m_def(def) {}
-    bool get() const { return prefs_getValueBool(m_key, m_def); }
-    Status set(bool value) const { return prefs_setValueBool(m_key, value); }
+    StoredSetting(std::string key, bool def) : m_key(std::move(key)), m_def(def) {}
+    bool get() const { return storedBool(m_key, m_def); }
+    Status set(bool value) const { return storeBool(m_key, value); }
     operator bool() const { return get(); }
 
 private:
@@ -73,11 +73,11 @@ private:
     bool m_def;
 };
 
-template <> class KyDef<double> {
+template <> class StoredSetting<double> {
 public:
-    KyDef(std::string key, double def) : m_key(std::move(key)), m_def(def) {}
-    double get() const { return prefs_getValueDouble(m_key, m_def); }
-    Status set(double value) const { return prefs_setValueDouble(m_key, value); }
+    StoredSetting(std::string key, double def) : m_key(std::move(key)), m_def(def) {}
+    double get() const { return storedDouble(m_key, m_def); }
+    Status set(double value) const { return storeDouble(m_key, value); }
     operator double() const { return get(); }
 
 private:
@@ -85,11 +85,11 @@ private:
     double m_def;
 };
 
-template <> class KyDef<std::string> {
+template <> class StoredSetting<std::string> {
 public:
-    KyDef(std::string key, std::string def) : m_key(std::move(key)), m_def(std::move(def)) {}
-    std::string get() const { return prefs_getValueString(m_key, m_def); }
-    Status set(const std::string& value) const { return prefs_setValueString(m_key, value); }
+    StoredSetting(std::string key, std::string def) : m_key(std::move(key)), m_def(std::move(def)) {}
+    std::string get() const { return storedString(m_key, m_def); }
+    Status set(const std::string& value) const { return storeString(m_key, value); }
     operator std::string() const { return get(); }
 
 private:

@@ -6,7 +6,7 @@
 
 namespace kykit {
 
-class KyNotify {
+class Notifier {
 public:
     using Callback = std::function<void()>;
     // Returns a token for removeObserver.

@@ -1,4 +1,4 @@
-#include "writers/qv_fcpxml.h"
+#include "writers/ducking_fcpxml.h"
 
 #include <filesystem>
 #include <algorithm>
@@ -28,16 +28,16 @@ constexpr const char* kCommentPrefix = "FCPXML Produced with Kyverne Quelvo v. "
 // A name between apostrophes. Names come from file names and the command
 // line, which may hold characters XML cannot carry; those go first.
 std::string nameAttribute(const std::string& name) {
-    return kykit::customPercEnc(kymovie::FCPXMLUtils::xmlSafeText(name), false);
+    return kykit::xmlEscapeAttribute(kymovie::FCPXMLUtils::xmlSafeText(name), false);
 }
 
 std::string fillerClip(const std::string& name, int lane, const std::string& offset,
                        const std::string& duration) {
     // The name lands between apostrophes, so it is escaped for them.
     return "<asset-clip name='" + nameAttribute(name) + "' lane='" + std::to_string(lane) +
-           "' offset=" + offset + " ref='" + QVFCPXML::kFillerId + "' duration=" + duration +
+           "' offset=" + offset + " ref='" + DuckingFcpxml::kFillerId + "' duration=" + duration +
            " audioRole='BGM' format='" +
-           QVFCPXML::finalAudioFormatId() +
+           DuckingFcpxml::finalAudioFormatId() +
            "'>\n<adjust-volume>\n<param name='amount'>\n<fadeOut type=\"easeIn\" "
            "duration='5s'/>\n</param>\n</adjust-volume>\n<audio-channel-source role='BGM.BGM-1' "
            "srcCh='1, 2'/>\n</asset-clip>";
@@ -56,67 +56,67 @@ kyaudio::AudioFileInfo audioInfo(const ClipSource& source) {
 
 // Attribute text as the fragments write it.
 std::string attr(const std::string& text) {
-    return kykit::customPercEnc(FU::xmlSafeText(text), true);
+    return kykit::xmlEscapeAttribute(FU::xmlSafeText(text), true);
 }
 
 } // namespace
 
-std::string QVFCPXML::finalAudioFormatId() {
+std::string DuckingFcpxml::finalAudioFormatId() {
     return std::string("FORMAT_") + kAudioFormatId;
 }
 
-QVFCPXML::QVFCPXML(const ProjectDescription& project) : m_project(&project) {}
+DuckingFcpxml::DuckingFcpxml(const ProjectDescription& project) : m_project(&project) {}
 
 // A description always holds a dialogue; an empty one gives an empty clip
 // rather than undefined behaviour.
-const DialogueClip& QVFCPXML::dialogue() const {
+const DialogueClip& DuckingFcpxml::dialogue() const {
     static const DialogueClip none;
     return m_project->dialogue.empty() ? none : m_project->dialogue.front();
 }
 
-std::string QVFCPXML::speakerId(size_t index) {
+std::string DuckingFcpxml::speakerId(size_t index) {
     return index == 0 ? kSpeakerId : kSpeakerId + std::to_string(index + 1);
 }
 
-int QVFCPXML::musicLane() const {
+int DuckingFcpxml::musicLane() const {
     return -std::max(1, static_cast<int>(m_project->dialogue.size()));
 }
 
-const VideoSourceFacts* QVFCPXML::video() const {
+const VideoSourceFacts* DuckingFcpxml::video() const {
     const auto& video = dialogue().source.facts.video;
     return video ? &*video : nullptr;
 }
 
-int QVFCPXML::fillerClipCount() const {
+int DuckingFcpxml::fillerClipCount() const {
     return m_project->filler ? static_cast<int>(m_project->filler->clips.size()) : 0;
 }
 
-std::string QVFCPXML::makeDocument() const {
+std::string DuckingFcpxml::makeDocument() const {
     const std::string comment =
         kCommentPrefix + kykit::string(kykit::VersionUpdate::getCurrentBuild());
     return FU::getXML(makeResources(), makeLibraryContent(), kLibraryLocation, comment, "1.9");
 }
 
-std::string QVFCPXML::makeResources() const {
+std::string DuckingFcpxml::makeResources() const {
     std::string formats = " " + makeTimelineFormat() + "\n " + makeAudioFormat();
     if (video()) formats += "\n   " + videoFormatElement(*video(), kVideoFormatId, '"', true);
     return formats + "\n " + makeSpeakerAsset() + makeOtherDialogueAssets() + "\n " +
            makeMusicAsset() + "\n " + makeFillerAsset();
 }
 
-std::string QVFCPXML::makeTimelineFormat() const {
+std::string DuckingFcpxml::makeTimelineFormat() const {
     const TimelineFormat& t = m_project->timeline;
     if (video()) return "  " + timelineFormatElement(t, kTimelineId, '"');
     return std::string("  <format id=\"") + kTimelineId + "\" name=\"" +
-           kymovie::KyVideoFormats::getVideoFormat({t.width, t.height}, t.frameRate) + "\"/>";
+           kymovie::videoFormats::getVideoFormat({t.width, t.height}, t.frameRate) + "\"/>";
 }
 
-std::string QVFCPXML::makeAudioFormat() const {
+std::string DuckingFcpxml::makeAudioFormat() const {
     return std::string("  <format id=\"") + kAudioFormatId +
            "\" name=\"FFVideoFormatRateUndefined\"/>";
 }
 
-std::string QVFCPXML::makeSpeakerAsset() const {
+std::string DuckingFcpxml::makeSpeakerAsset() const {
     const ClipSource& s = dialogue().source;
     if (video()) return makeVideoSpeakerAsset(*video());
     return FU::getResourceAudioAsset(kSpeakerId, s.path, audioInfo(s));
@@ -124,7 +124,7 @@ std::string QVFCPXML::makeSpeakerAsset() const {
 
 // Further recordings are placed for their sound: the first recording's
 // picture is the one on the timeline.
-std::string QVFCPXML::makeOtherDialogueAssets() const {
+std::string DuckingFcpxml::makeOtherDialogueAssets() const {
     std::string out;
     for (size_t i = 1; i < m_project->dialogue.size(); ++i) {
         const ClipSource& s = m_project->dialogue[i].source;
@@ -133,7 +133,7 @@ std::string QVFCPXML::makeOtherDialogueAssets() const {
     return out;
 }
 
-std::string QVFCPXML::makeVideoSpeakerAsset(const VideoSourceFacts& video) const {
+std::string DuckingFcpxml::makeVideoSpeakerAsset(const VideoSourceFacts& video) const {
     const ClipSource& s = dialogue().source;
     const VideoDialogueTimes times = videoDialogueTimes(*m_project, '"');
     return std::string("<asset id=\"") + kSpeakerId + "\" name=\"" +
@@ -144,18 +144,18 @@ std::string QVFCPXML::makeVideoSpeakerAsset(const VideoSourceFacts& video) const
            "\"/></asset>";
 }
 
-std::string QVFCPXML::makeMusicAsset() const {
+std::string DuckingFcpxml::makeMusicAsset() const {
     const ClipSource& s = m_project->music.source;
     return FU::getResourceAudioAsset(kMusicId, s.path, audioInfo(s));
 }
 
-std::string QVFCPXML::makeFillerAsset() const {
+std::string DuckingFcpxml::makeFillerAsset() const {
     if (!m_project->filler) return "";
     const ClipSource& s = m_project->filler->source;
     return FU::getResourceAudioAsset(kFillerId, s.path, audioInfo(s));
 }
 
-std::string QVFCPXML::makeLibraryContent() const {
+std::string DuckingFcpxml::makeLibraryContent() const {
     const std::string duration = video() ? videoDialogueTimes(*m_project, '"').sequenceDuration
                                          : formatSequenceTime(m_project->duration);
     return " <event name='" + nameAttribute(m_project->eventName) + "'>\n  <project name='" +
@@ -167,7 +167,7 @@ std::string QVFCPXML::makeLibraryContent() const {
            makeMainClip() + "\n\t</spine>\n   </sequence>\n  </project>\n </event>";
 }
 
-std::string QVFCPXML::makeMainClip() const {
+std::string DuckingFcpxml::makeMainClip() const {
     const DialogueClip& d = dialogue();
     if (video()) {
         // The clip starts at the media's timecode, where the editor finds
@@ -185,7 +185,7 @@ std::string QVFCPXML::makeMainClip() const {
         makeOtherDialogueClips() + makeMusicClip() + makeFillerClips());
 }
 
-std::string QVFCPXML::makeOtherDialogueClips() const {
+std::string DuckingFcpxml::makeOtherDialogueClips() const {
     std::string out;
     const VideoDialogueTimes times =
         video() ? videoDialogueTimes(*m_project, '"') : VideoDialogueTimes{};
@@ -209,7 +209,7 @@ std::string QVFCPXML::makeOtherDialogueClips() const {
     return out;
 }
 
-std::string QVFCPXML::makeMusicClip() const {
+std::string DuckingFcpxml::makeMusicClip() const {
     const MusicClip& m = m_project->music;
     if (video()) {
         const VideoDialogueTimes times = videoDialogueTimes(*m_project, '"');
@@ -225,7 +225,7 @@ std::string QVFCPXML::makeMusicClip() const {
                                           FU::getVolumeString(m.keyframes));
 }
 
-std::string QVFCPXML::makeFillerClips() const {
+std::string DuckingFcpxml::makeFillerClips() const {
     if (!m_project->filler) return "";
     std::string out = "\n";
     const std::string& name = m_project->filler->source.name;

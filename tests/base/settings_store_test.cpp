@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "base/prefs.h"
+#include "base/settings_store.h"
 #include "support/test_support.h"
 
 using namespace kykit;
@@ -17,84 +17,84 @@ using quelvo::test::writeFile;
 namespace fs = std::filesystem;
 
 namespace {
-fs::path settingsFile() { return PrefsStore::instance().filePath(); }
-void restart() { PrefsStore::instance().reload(); }
+fs::path settingsFile() { return SettingsStore::instance().filePath(); }
+void restart() { SettingsStore::instance().reload(); }
 } // namespace
 
-TEST(PrefsStore, DefaultsWhenNothingStoredAndNoFileWritten) {
-    EXPECT_EQ(prefs_getValueDouble("duck.threshold", -24.0), -24.0);
-    EXPECT_EQ(prefs_getValueString("duck.filler", ""), "");
-    EXPECT_TRUE(prefs_getValueBool("x", true));
+TEST(SettingsStore, DefaultsWhenNothingStoredAndNoFileWritten) {
+    EXPECT_EQ(storedDouble("duck.threshold", -24.0), -24.0);
+    EXPECT_EQ(storedString("duck.filler", ""), "");
+    EXPECT_TRUE(storedBool("x", true));
     EXPECT_FALSE(fs::exists(settingsFile()));
 }
 
-TEST(PrefsStore, ValuesRoundTripAcrossARestart) {
-    ASSERT_TRUE(prefs_setValueDouble("duck.decrease", -18.5).ok());
-    ASSERT_TRUE(prefs_setValueString("duck.filler", "/music/fill \"é\" & more.wav").ok());
-    ASSERT_TRUE(prefs_setValueBool("decreaseToZero", true).ok());
+TEST(SettingsStore, ValuesRoundTripAcrossARestart) {
+    ASSERT_TRUE(storeDouble("duck.decrease", -18.5).ok());
+    ASSERT_TRUE(storeString("duck.filler", "/music/fill \"é\" & more.wav").ok());
+    ASSERT_TRUE(storeBool("decreaseToZero", true).ok());
     restart();
-    EXPECT_EQ(prefs_getValueDouble("duck.decrease", 0), -18.5);
-    EXPECT_EQ(prefs_getValueString("duck.filler", ""), "/music/fill \"é\" & more.wav");
-    EXPECT_TRUE(prefs_getValueBool("decreaseToZero", false));
-    KyDef<bool> flag("decreaseToZero", false);
+    EXPECT_EQ(storedDouble("duck.decrease", 0), -18.5);
+    EXPECT_EQ(storedString("duck.filler", ""), "/music/fill \"é\" & more.wav");
+    EXPECT_TRUE(storedBool("decreaseToZero", false));
+    StoredSetting<bool> flag("decreaseToZero", false);
     EXPECT_TRUE(flag.get());
 }
 
-TEST(PrefsStore, AValueOfTheWrongTypeReadsAsTheDefault) {
-    prefs_setValueString("duck.threshold", "loud");
-    EXPECT_EQ(prefs_getValueDouble("duck.threshold", -24.0), -24.0);
+TEST(SettingsStore, AValueOfTheWrongTypeReadsAsTheDefault) {
+    storeString("duck.threshold", "loud");
+    EXPECT_EQ(storedDouble("duck.threshold", -24.0), -24.0);
 }
 
-TEST(PrefsStore, CorruptFileIsKeptAsideAndNeverOverwritten) {
+TEST(SettingsStore, CorruptFileIsKeptAsideAndNeverOverwritten) {
     fs::create_directories(settingsFile().parent_path());
     writeFile(settingsFile(), "{\"duck.threshold\": -30, oops");
     restart();
-    EXPECT_EQ(prefs_getValueDouble("duck.threshold", -24.0), -24.0);
-    EXPECT_NE(PrefsStore::instance().lastWarning().find("kept as"), std::string::npos);
+    EXPECT_EQ(storedDouble("duck.threshold", -24.0), -24.0);
+    EXPECT_NE(SettingsStore::instance().lastWarning().find("kept as"), std::string::npos);
     std::vector<fs::path> aside;
     for (const auto& e : fs::directory_iterator(settingsFile().parent_path()))
         if (e.path().filename().string().find("settings.json.corrupt-") == 0) aside.push_back(e.path());
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_EQ(readFile(aside[0]), "{\"duck.threshold\": -30, oops");
     // New settings go to a new file; the damaged one stays as it was.
-    ASSERT_TRUE(prefs_setValueDouble("duck.decrease", -6).ok());
+    ASSERT_TRUE(storeDouble("duck.decrease", -6).ok());
     EXPECT_EQ(readFile(aside[0]), "{\"duck.threshold\": -30, oops");
 }
 
-TEST(PrefsStore, AFailedWriteIsReportedAndTheRunningProgramKeepsTheValue) {
+TEST(SettingsStore, AFailedWriteIsReportedAndTheRunningProgramKeepsTheValue) {
     // Root ignores folder permissions, so a settings path taken by a folder
     // stands in for any file that cannot be replaced.
     fs::create_directories(settingsFile());
     restart();
-    const Status s = prefs_setValueDouble("duck.decrease", -20);
+    const Status s = storeDouble("duck.decrease", -20);
     EXPECT_FALSE(s.ok());
     EXPECT_NE(s.message().find("settings.json"), std::string::npos) << s.message();
-    EXPECT_EQ(prefs_getValueDouble("duck.decrease", 0), -20);
-    EXPECT_NE(PrefsStore::instance().lastWarning().find("folder"), std::string::npos);
+    EXPECT_EQ(storedDouble("duck.decrease", 0), -20);
+    EXPECT_NE(SettingsStore::instance().lastWarning().find("folder"), std::string::npos);
 }
 
-TEST(PrefsStore, ConcurrentWritersInOneProcessLoseNothing) {
+TEST(SettingsStore, ConcurrentWritersInOneProcessLoseNothing) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([t] {
             for (int i = 0; i < 25; ++i)
-                prefs_setValueDouble("k" + std::to_string(t) + "_" + std::to_string(i), t * 100 + i);
+                storeDouble("k" + std::to_string(t) + "_" + std::to_string(i), t * 100 + i);
         });
     for (auto& th : threads) th.join();
     restart();
     for (int t = 0; t < 4; ++t)
         for (int i = 0; i < 25; ++i)
-            EXPECT_EQ(prefs_getValueDouble("k" + std::to_string(t) + "_" + std::to_string(i), -1), t * 100 + i);
+            EXPECT_EQ(storedDouble("k" + std::to_string(t) + "_" + std::to_string(i), -1), t * 100 + i);
 }
 
-TEST(PrefsStore, ConcurrentWriterProcessesLoseNothing) {
+TEST(SettingsStore, ConcurrentWriterProcessesLoseNothing) {
     std::vector<pid_t> children;
     for (int p = 0; p < 3; ++p) {
         const pid_t pid = fork();
         if (pid == 0) {
-            PrefsStore::instance().reload();
+            SettingsStore::instance().reload();
             for (int i = 0; i < 20; ++i)
-                prefs_setValueDouble("p" + std::to_string(p) + "_" + std::to_string(i), i);
+                storeDouble("p" + std::to_string(p) + "_" + std::to_string(i), i);
             _exit(0);
         }
         children.push_back(pid);
@@ -107,7 +107,7 @@ TEST(PrefsStore, ConcurrentWriterProcessesLoseNothing) {
     restart();
     for (int p = 0; p < 3; ++p)
         for (int i = 0; i < 20; ++i)
-            EXPECT_EQ(prefs_getValueDouble("p" + std::to_string(p) + "_" + std::to_string(i), -1), i);
+            EXPECT_EQ(storedDouble("p" + std::to_string(p) + "_" + std::to_string(i), -1), i);
     const auto parsed = nlohmann::json::parse(readFile(settingsFile()));
     EXPECT_EQ(parsed.size(), 60u);
 }
@@ -120,12 +120,12 @@ TEST(SettingsFolderRegression, AFileInTheFoldersPlaceIsNamedInAWarning) {
     const auto notAFolder = tmp / "config";
     quelvo::test::writeFile(notAFolder, "x");
     setenv("QUELVO_CONFIG_DIR", notAFolder.c_str(), 1);
-    auto& store = kykit::PrefsStore::instance();
+    auto& store = kykit::SettingsStore::instance();
     store.reload();
-    EXPECT_EQ(kykit::prefs_getValueDouble("duck.threshold", -24), -24);
+    EXPECT_EQ(kykit::storedDouble("duck.threshold", -24), -24);
     EXPECT_EQ(store.lastWarning(), "cannot read settings file " + (notAFolder / "settings.json").string() + ": " +
                                        notAFolder.string() + " is not a folder; using defaults");
-    EXPECT_FALSE(kykit::prefs_setValueDouble("duck.threshold", -30).ok());
+    EXPECT_FALSE(kykit::storeDouble("duck.threshold", -30).ok());
     EXPECT_EQ(quelvo::test::readFile(notAFolder), "x");
     quelvo::test::freshSettings();
 }
@@ -133,7 +133,7 @@ TEST(SettingsFolderRegression, AFileInTheFoldersPlaceIsNamedInAWarning) {
 TEST(SettingsFolderRegression, NoFileYetIsAFirstRunWithoutWarning) {
     quelvo::test::TempDir tmp;
     setenv("QUELVO_CONFIG_DIR", (tmp / "not yet made").c_str(), 1);
-    auto& store = kykit::PrefsStore::instance();
+    auto& store = kykit::SettingsStore::instance();
     store.reload();
     EXPECT_EQ(store.lastWarning(), "");
     quelvo::test::freshSettings();
@@ -146,7 +146,7 @@ TEST(Leftovers, ARunLeavesNothingInTheTemporaryFolder) {
     if (std::getenv("QUELVO_LEFTOVER_CHILD")) GTEST_SKIP() << "already the child run";
     quelvo::test::TempDir tmp;
     const fs::path self = fs::read_symlink("/proc/self/exe");
-    const quelvo::test::CommandResult r = quelvo::test::runProgram({self.string(), "--gtest_filter=PrefsStore.*:Leftovers.*"},
+    const quelvo::test::CommandResult r = quelvo::test::runProgram({self.string(), "--gtest_filter=SettingsStore.*:Leftovers.*"},
                                        {"TMPDIR=" + tmp.path().string(), "QUELVO_LEFTOVER_CHILD=1"});
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
     std::vector<std::string> left;

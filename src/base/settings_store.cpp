@@ -1,4 +1,4 @@
-#include "base/prefs.h"
+#include "base/settings_store.h"
 
 #include <cerrno>
 #include <chrono>
@@ -63,14 +63,14 @@ private:
 
 } // namespace
 
-PrefsStore& PrefsStore::instance() {
-    static PrefsStore store;
+SettingsStore& SettingsStore::instance() {
+    static SettingsStore store;
     return store;
 }
 
-std::string PrefsStore::filePath() const { return settingsPath(); }
+std::string SettingsStore::filePath() const { return settingsPath(); }
 
-json PrefsStore::readFromDisk(const std::string& path) {
+json SettingsStore::readFromDisk(const std::string& path) {
     std::string bytes, error;
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
@@ -81,7 +81,7 @@ json PrefsStore::readFromDisk(const std::string& path) {
                         " is not a folder; using defaults";
         return json::object();
     }
-    if (!fu_readBytes(path, bytes, &error)) {
+    if (!readFileBytes(path, bytes, &error)) {
         m_warning = "cannot read settings file " + path + ": " + error + "; using defaults";
         return json::object();
     }
@@ -97,14 +97,14 @@ json PrefsStore::readFromDisk(const std::string& path) {
     return json::object();
 }
 
-void PrefsStore::ensureLoaded() {
+void SettingsStore::ensureLoaded() {
     if (m_loaded) return;
     m_path = settingsPath();
     m_values = readFromDisk(m_path);
     m_loaded = true;
 }
 
-std::optional<json> PrefsStore::value(const std::string& key) {
+std::optional<json> SettingsStore::value(const std::string& key) {
     std::lock_guard lock(m_mutex);
     ensureLoaded();
     const auto it = m_values.find(key);
@@ -112,7 +112,7 @@ std::optional<json> PrefsStore::value(const std::string& key) {
     return *it;
 }
 
-Status PrefsStore::setValue(const std::string& key, json value) {
+Status SettingsStore::setValue(const std::string& key, json value) {
     std::lock_guard lock(m_mutex);
     ensureLoaded();
     m_values[key] = value;
@@ -126,7 +126,7 @@ Status PrefsStore::setValue(const std::string& key, json value) {
     return atomicWriteFile(m_path, onDisk.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
 }
 
-void PrefsStore::reload() {
+void SettingsStore::reload() {
     std::lock_guard lock(m_mutex);
     m_loaded = false;
     m_values = json::object();
@@ -134,13 +134,13 @@ void PrefsStore::reload() {
     m_unusable.clear();
 }
 
-std::string PrefsStore::lastWarning() {
+std::string SettingsStore::lastWarning() {
     std::lock_guard lock(m_mutex);
     ensureLoaded();
     return m_warning;
 }
 
-void PrefsStore::noteUnusableValue(const std::string& key, const std::string& why) {
+void SettingsStore::noteUnusableValue(const std::string& key, const std::string& why) {
     std::lock_guard lock(m_mutex);
     ensureLoaded();
     for (const auto& noted : m_unusable)
@@ -148,7 +148,7 @@ void PrefsStore::noteUnusableValue(const std::string& key, const std::string& wh
     m_unusable.emplace_back(key, "settings file " + m_path + ": " + why);
 }
 
-std::vector<std::string> PrefsStore::warnings() {
+std::vector<std::string> SettingsStore::warnings() {
     std::lock_guard lock(m_mutex);
     ensureLoaded();
     std::vector<std::string> all;
@@ -158,31 +158,31 @@ std::vector<std::string> PrefsStore::warnings() {
     return all;
 }
 
-double prefs_getValueDouble(const std::string& key, double defaultValue) {
-    const auto v = PrefsStore::instance().value(key);
+double storedDouble(const std::string& key, double defaultValue) {
+    const auto v = SettingsStore::instance().value(key);
     return v && v->is_number() ? v->get<double>() : defaultValue;
 }
 
-bool prefs_getValueBool(const std::string& key, bool defaultValue) {
-    const auto v = PrefsStore::instance().value(key);
+bool storedBool(const std::string& key, bool defaultValue) {
+    const auto v = SettingsStore::instance().value(key);
     return v && v->is_boolean() ? v->get<bool>() : defaultValue;
 }
 
-std::string prefs_getValueString(const std::string& key, const std::string& defaultValue) {
-    const auto v = PrefsStore::instance().value(key);
+std::string storedString(const std::string& key, const std::string& defaultValue) {
+    const auto v = SettingsStore::instance().value(key);
     return v && v->is_string() ? v->get<std::string>() : defaultValue;
 }
 
-Status prefs_setValueString(const std::string& key, const std::string& value) {
-    return PrefsStore::instance().setValue(key, value);
+Status storeString(const std::string& key, const std::string& value) {
+    return SettingsStore::instance().setValue(key, value);
 }
 
-Status prefs_setValueDouble(const std::string& key, double value) {
-    return PrefsStore::instance().setValue(key, value);
+Status storeDouble(const std::string& key, double value) {
+    return SettingsStore::instance().setValue(key, value);
 }
 
-Status prefs_setValueBool(const std::string& key, bool value) {
-    return PrefsStore::instance().setValue(key, value);
+Status storeBool(const std::string& key, bool value) {
+    return SettingsStore::instance().setValue(key, value);
 }
 
 } // namespace kykit

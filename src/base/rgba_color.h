@@ -5,19 +5,19 @@
 
 namespace kykit {
 
-struct KyColor {
+struct RgbaColor {
     double red = 0;
     double green = 0;
     double blue = 0;
     double alpha = 1;
 
-    static KyColor pureBlack() { return {0, 0, 0, 1}; }
-    static KyColor pureWhite() { return {1, 1, 1, 1}; }
-    bool operator==(const KyColor&) const = default;
+    static RgbaColor pureBlack() { return {0, 0, 0, 1}; }
+    static RgbaColor pureWhite() { return {1, 1, 1, 1}; }
+    bool operator==(const RgbaColor&) const = default;
 };
 
-void to_json(nlohmann::json& j, const KyColor& c);
+void to_json(nlohmann::json& j, const RgbaColor& c);
 // Throws nlohmann::json exceptions when a key is missing or not a number.
-void from_json(const nlohmann::json& j, KyColor& c);
+void from_json(const nlohmann::json& j, RgbaColor& c);
 
 } // namespace kykit

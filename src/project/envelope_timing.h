@@ -22,7 +22,7 @@ inline constexpr double kDefaultReleaseWindow = settings::kReleaseWindow.default
 inline constexpr double kDefaultThreshold = settings::kThreshold.defaultValue;
 
 // A plain value with no invariants: any field may be zero or negative.
-struct QVRoll {
+struct EnvelopeTiming {
     double preFadeIn = 0;
     double postFadeIn = 0;
     double preFadeOut = 0;
@@ -30,7 +30,7 @@ struct QVRoll {
     double threshold = 0;
     // Travels with the timings so that a job's copy holds every setting it uses.
     DetectionMode detection = DetectionMode::threshold;
-    bool operator==(const QVRoll&) const = default;
+    bool operator==(const EnvelopeTiming&) const = default;
     // Speech detection takes what it needs from the record; the conversion
     // is implicit because every job, preview and command passes the record
     // it holds as it is.
@@ -39,20 +39,20 @@ struct QVRoll {
 
 // The record as the stored settings give it now (each window split by its
 // pre-roll); a stored value outside its range reads as its default.
-QVRoll rollsFromStoredSettings();
+EnvelopeTiming envelopeTimingFromSettings();
 
 // The process-wide record, built from the stored settings on first use (safe
 // against concurrent first use) and live-updated by the preferences window.
 // Jobs take a copy.
-QVRoll& currentRolls();
+EnvelopeTiming& currentEnvelopeTiming();
 
 // The preferences window's live updates: a pre-roll change moves where its
 // fade begins but keeps the part after the speech edge.
-void applyAttackWindow(QVRoll& rolls, double attackWindow);
-void applyReleaseWindow(QVRoll& rolls, double releaseWindow);
-void applyAttackPreRoll(QVRoll& rolls, double attackPreRoll);
-void applyReleasePreRoll(QVRoll& rolls, double releasePreRoll);
-void applyThreshold(QVRoll& rolls, double threshold);
-void applyDetection(QVRoll& rolls, DetectionMode detection);
+void applyAttackWindow(EnvelopeTiming& rolls, double attackWindow);
+void applyReleaseWindow(EnvelopeTiming& rolls, double releaseWindow);
+void applyAttackPreRoll(EnvelopeTiming& rolls, double attackPreRoll);
+void applyReleasePreRoll(EnvelopeTiming& rolls, double releasePreRoll);
+void applyThreshold(EnvelopeTiming& rolls, double threshold);
+void applyDetection(EnvelopeTiming& rolls, DetectionMode detection);
 
 } // namespace quelvo

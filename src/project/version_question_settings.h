@@ -10,12 +10,12 @@
 
 namespace kymovie {
 
-class KyFCP106Prefs {
+class VersionQuestionSettings {
 public:
-    static KyFCP106Prefs& shared();
+    static VersionQuestionSettings& shared();
 
-    bool preferFCP106() const;       // default true
-    void setPreferFCP106(bool value);
+    bool preferFcpxml19() const;       // default true
+    void setPreferFcpxml19(bool value);
     bool rememberMyChoice() const;   // default false
     void setRememberMyChoice(bool value);
     // The remembered choice as stored: a whole number from 0, else nothing.

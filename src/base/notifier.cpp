@@ -1,4 +1,4 @@
-#include "base/notify.h"
+#include "base/notifier.h"
 
 #include <map>
 #include <mutex>
@@ -11,7 +11,7 @@ namespace {
 struct Registry {
     std::mutex mutex;
     long next = 1;
-    std::map<long, std::pair<std::string, KyNotify::Callback>> observers;
+    std::map<long, std::pair<std::string, Notifier::Callback>> observers;
 };
 
 Registry& registry() {
@@ -21,7 +21,7 @@ Registry& registry() {
 
 } // namespace
 
-long KyNotify::observe(const std::string& keyword, Callback callback) {
+long Notifier::observe(const std::string& keyword, Callback callback) {
     auto& r = registry();
     std::lock_guard lock(r.mutex);
     const long token = r.next++;
@@ -29,13 +29,13 @@ long KyNotify::observe(const std::string& keyword, Callback callback) {
     return token;
 }
 
-void KyNotify::removeObserver(long token) {
+void Notifier::removeObserver(long token) {
     auto& r = registry();
     std::lock_guard lock(r.mutex);
     r.observers.erase(token);
 }
 
-void KyNotify::notify(const std::string& keyword) {
+void Notifier::notify(const std::string& keyword) {
     std::vector<Callback> toCall;
     {
         auto& r = registry();

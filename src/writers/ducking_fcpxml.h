@@ -14,7 +14,7 @@
 namespace quelvo {
 
 // A view of a description, which must outlive it.
-class QVFCPXML {
+class DuckingFcpxml {
   public:
     static constexpr const char* kTimelineId = "QVTimeline";
     static constexpr const char* kSpeakerId = "QVSpeaker";
@@ -27,7 +27,7 @@ class QVFCPXML {
     // ("FORMAT_QVAudio"): what every reference must name to resolve.
     static std::string finalAudioFormatId();
 
-    explicit QVFCPXML(const ProjectDescription& project);
+    explicit DuckingFcpxml(const ProjectDescription& project);
 
     std::string makeDocument() const;
     std::string makeResources() const;

@@ -1,4 +1,4 @@
-#include "titles/ky_srt.h"
+#include "titles/subtitle_file.h"
 
 #include <algorithm>
 
@@ -11,7 +11,7 @@
 
 namespace quelvo {
 
-KySRT KySRT::fromText(std::string_view text) { return fromText(text, FCPXML_Titles_Settings::shared()); }
+SubtitleFile SubtitleFile::fromText(std::string_view text) { return fromText(text, FCPXML_Titles_Settings::shared()); }
 
 namespace {
 
@@ -28,7 +28,7 @@ srt::ParseReport parseAs(SubtitleFormat format, std::string_view text, const FCP
 }
 
 // Why a text that was decoded gave no subtitle.
-std::string whyNothingRead(const KySRT& srt, const std::string& refusal) {
+std::string whyNothingRead(const SubtitleFile& srt, const std::string& refusal) {
     if (!refusal.empty()) return refusal;
     if (srt.skippedCues > 0) return "every cue in it ends before it starts";
     if (srt.format == SubtitleFormat::srt) return kNotASubtitleFile;
@@ -37,8 +37,8 @@ std::string whyNothingRead(const KySRT& srt, const std::string& refusal) {
 
 } // namespace
 
-KySRT KySRT::fromText(std::string_view text, const FCPXML_Titles_Settings& settings, std::string* problem) {
-    KySRT srt;
+SubtitleFile SubtitleFile::fromText(std::string_view text, const FCPXML_Titles_Settings& settings, std::string* problem) {
+    SubtitleFile srt;
     srt.format = detectSubtitleFormat(text);
     srt::ParseReport report = parseAs(srt.format, text, settings);
     srt.titles = std::move(report.titles);
@@ -49,17 +49,17 @@ KySRT KySRT::fromText(std::string_view text, const FCPXML_Titles_Settings& setti
     return srt;
 }
 
-KySRT KySRT::fromFileUrl(const std::string& path, std::string* problem) {
+SubtitleFile SubtitleFile::fromFileUrl(const std::string& path, std::string* problem) {
     return fromFileUrl(path, FCPXML_Titles_Settings::shared(), problem);
 }
 
-KySRT KySRT::fromFileUrl(const std::string& path, const FCPXML_Titles_Settings& settings,
+SubtitleFile SubtitleFile::fromFileUrl(const std::string& path, const FCPXML_Titles_Settings& settings,
                          std::string* problem) {
     std::string bytes, error;
-    const bool read = kykit::fu_readBytes(path, bytes, &error);
+    const bool read = kykit::readFileBytes(path, bytes, &error);
     const std::optional<DecodedText> decoded = read ? decodeSubtitleBytes(bytes) : std::nullopt;
     std::string unread;
-    KySRT srt = fromText(decoded ? decoded->text : std::string(), settings, &unread);
+    SubtitleFile srt = fromText(decoded ? decoded->text : std::string(), settings, &unread);
     if (decoded) {
         srt.encoding = decoded->encoding;
         srt.droppedNuls = decoded->droppedNuls;
@@ -74,16 +74,16 @@ KySRT KySRT::fromFileUrl(const std::string& path, const FCPXML_Titles_Settings& 
     return srt;
 }
 
-KySRT KySRT::fromPath(const std::string& path) { return fromPath(path, FCPXML_Titles_Settings::shared()); }
+SubtitleFile SubtitleFile::fromPath(const std::string& path) { return fromPath(path, FCPXML_Titles_Settings::shared()); }
 
-KySRT KySRT::fromPath(const std::string& path, const FCPXML_Titles_Settings& settings) {
-    return fromText(kykit::fu_readTextFile(path), settings);
+SubtitleFile SubtitleFile::fromPath(const std::string& path, const FCPXML_Titles_Settings& settings) {
+    return fromText(kykit::readTextFile(path), settings);
 }
 
-KySRT KySRT::fromFileInEncoding(const std::string& path, const std::string& encoding,
+SubtitleFile SubtitleFile::fromFileInEncoding(const std::string& path, const std::string& encoding,
                                 const FCPXML_Titles_Settings& settings, std::string* problem) {
     std::string bytes, error;
-    if (!kykit::fu_readBytes(path, bytes, &error)) {
+    if (!kykit::readFileBytes(path, bytes, &error)) {
         if (problem) *problem = "cannot read it: " + error;
         return {};
     }
@@ -94,23 +94,23 @@ KySRT KySRT::fromFileInEncoding(const std::string& path, const std::string& enco
     auto text = decodeAs(bytes, encoding);
     const int replaced = text ? replaceC1Controls(*text) : 0;
     std::string unread;
-    KySRT srt = fromText(text.value_or(""), settings, &unread);
+    SubtitleFile srt = fromText(text.value_or(""), settings, &unread);
     if (text) srt.encoding = encoding;
     srt.replacedControls = replaced;
     if (problem && srt.titles.empty()) *problem = !text ? "it is not text in " + encoding : unread;
     return srt;
 }
 
-std::string KySRT::readTextWithFallbackEncodings(const std::string& path, std::string* encoding) {
+std::string SubtitleFile::readTextWithFallbackEncodings(const std::string& path, std::string* encoding) {
     std::string bytes;
-    if (!kykit::fu_readBytes(path, bytes)) return {};
+    if (!kykit::readFileBytes(path, bytes)) return {};
     std::optional<DecodedText> decoded = decodeSubtitleBytes(bytes);
     if (!decoded) return {};
     if (encoding) *encoding = decoded->encoding;
     return std::move(decoded->text);
 }
 
-double KySRT::lastEndTime() const {
+double SubtitleFile::lastEndTime() const {
     double last = 0;
     for (const auto& t : titles) last = std::max(last, t.endTime);
     return last;

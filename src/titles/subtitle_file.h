@@ -5,17 +5,17 @@
 #include <string_view>
 #include <vector>
 
-#include "titles/ky_srt_title.h"
+#include "titles/subtitle_cue.h"
 #include "titles/subtitle_format.h"
 
 namespace quelvo {
 
 class FCPXML_Titles_Settings;
 
-class KySRT {
+class SubtitleFile {
 public:
     // No subtitles.
-    KySRT() = default;
+    SubtitleFile() = default;
 
     // The factories read the tag flags and the re-wrapping settings from
     // `settings`, by default the shared title settings. Changing the settings
@@ -25,8 +25,8 @@ public:
     // says (detectSubtitleFormat). When no subtitle could be read, `problem`
     // (if given) receives one short sentence saying why: for a text that is
     // none of the three, what was expected.
-    static KySRT fromText(std::string_view text);
-    static KySRT fromText(std::string_view text, const FCPXML_Titles_Settings& settings,
+    static SubtitleFile fromText(std::string_view text);
+    static SubtitleFile fromText(std::string_view text, const FCPXML_Titles_Settings& settings,
                           std::string* problem = nullptr);
 
     // A file as decodeSubtitleBytes reads it: UTF-8, UTF-16 (with a
@@ -34,18 +34,18 @@ public:
     // stray NUL bytes in the encoding a character-set detector finds
     // (Windows-1250 when it finds none). When no subtitle could be read,
     // `problem` (if given) receives one short sentence saying why.
-    static KySRT fromFileUrl(const std::string& path, std::string* problem = nullptr);
-    static KySRT fromFileUrl(const std::string& path, const FCPXML_Titles_Settings& settings,
+    static SubtitleFile fromFileUrl(const std::string& path, std::string* problem = nullptr);
+    static SubtitleFile fromFileUrl(const std::string& path, const FCPXML_Titles_Settings& settings,
                              std::string* problem = nullptr);
 
     // A file read in the named encoding (see decodeAs), whatever it looks
     // like: for a file whose guessed encoding was wrong.
-    static KySRT fromFileInEncoding(const std::string& path, const std::string& encoding,
+    static SubtitleFile fromFileInEncoding(const std::string& path, const std::string& encoding,
                                     const FCPXML_Titles_Settings& settings, std::string* problem = nullptr);
 
     // A file as UTF-8 or UTF-16 with a byte-order mark only.
-    static KySRT fromPath(const std::string& path);
-    static KySRT fromPath(const std::string& path, const FCPXML_Titles_Settings& settings);
+    static SubtitleFile fromPath(const std::string& path);
+    static SubtitleFile fromPath(const std::string& path, const FCPXML_Titles_Settings& settings);
 
     // The file's text as fromFileUrl reads it; "" when it does not read.
     // `encoding` (if given) receives the one that read.
@@ -54,7 +54,7 @@ public:
     // The latest end; 0 without subtitles.
     double lastEndTime() const;
 
-    std::vector<KySRTTitle> titles;
+    std::vector<SubtitleCue> titles;
 
     // How the text was read, for the front ends to show: the format, the
     // encoding fromFileUrl used ("" from text), the stray NUL bytes it left

@@ -1,24 +1,24 @@
 // The timing record built from the stored settings and its live updates.
 #include <thread>
 
-#include "base/prefs.h"
-#include "project/qv_roll.h"
+#include "base/settings_store.h"
+#include "project/envelope_timing.h"
 #include "support/test_support.h"
 
 using namespace quelvo;
-using kykit::prefs_setValueDouble;
+using kykit::storeDouble;
 
 TEST(Rolls, NothingStoredGivesTheDefaultEnvelope) {
-    EXPECT_EQ(rollsFromStoredSettings(), (QVRoll{0.3, 0.3, 0.3, 0.7, -24.0}));
+    EXPECT_EQ(envelopeTimingFromSettings(), (EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24.0}));
 }
 
 TEST(Rolls, EachWindowIsSplitByItsPreRollWithoutClamping) {
-    prefs_setValueDouble(kAttackWindowKey, 0.2);
-    prefs_setValueDouble(kAttackPreRollKey, 0.5);
-    prefs_setValueDouble(kReleaseWindowKey, 0.4);
-    prefs_setValueDouble(kReleasePreRollKey, 0.4);
-    prefs_setValueDouble(kThresholdKey, -40);
-    const QVRoll r = rollsFromStoredSettings();
+    storeDouble(kAttackWindowKey, 0.2);
+    storeDouble(kAttackPreRollKey, 0.5);
+    storeDouble(kReleaseWindowKey, 0.4);
+    storeDouble(kReleasePreRollKey, 0.4);
+    storeDouble(kThresholdKey, -40);
+    const EnvelopeTiming r = envelopeTimingFromSettings();
     EXPECT_DOUBLE_EQ(r.preFadeIn, 0.5);
     EXPECT_DOUBLE_EQ(r.postFadeIn, -0.3);  // pre-roll larger than the window
     EXPECT_DOUBLE_EQ(r.preFadeOut, 0.4);
@@ -27,7 +27,7 @@ TEST(Rolls, EachWindowIsSplitByItsPreRollWithoutClamping) {
 }
 
 TEST(Rolls, APreRollChangeKeepsThePostFadeUntilItsWindowMovesOrARestart) {
-    QVRoll r{0.3, 0.3, 0.3, 0.7, -24};
+    EnvelopeTiming r{0.3, 0.3, 0.3, 0.7, -24};
     applyAttackPreRoll(r, 0.1);
     EXPECT_DOUBLE_EQ(r.preFadeIn, 0.1);
     EXPECT_DOUBLE_EQ(r.postFadeIn, 0.3);
@@ -42,18 +42,18 @@ TEST(Rolls, APreRollChangeKeepsThePostFadeUntilItsWindowMovesOrARestart) {
 }
 
 TEST(Rolls, TheCurrentRecordIsBuiltOnceAndSharedAndJobsHoldCopies) {
-    QVRoll* seen[4] = {};
+    EnvelopeTiming* seen[4] = {};
     std::thread threads[4];
-    for (int i = 0; i < 4; ++i) threads[i] = std::thread([&seen, i] { seen[i] = &currentRolls(); });
+    for (int i = 0; i < 4; ++i) threads[i] = std::thread([&seen, i] { seen[i] = &currentEnvelopeTiming(); });
     for (auto& t : threads) t.join();
-    for (auto* p : seen) EXPECT_EQ(p, &currentRolls());
+    for (auto* p : seen) EXPECT_EQ(p, &currentEnvelopeTiming());
 
-    const QVRoll jobCopy = currentRolls();
-    const QVRoll saved = currentRolls();
-    applyThreshold(currentRolls(), jobCopy.threshold - 10);
+    const EnvelopeTiming jobCopy = currentEnvelopeTiming();
+    const EnvelopeTiming saved = currentEnvelopeTiming();
+    applyThreshold(currentEnvelopeTiming(), jobCopy.threshold - 10);
     EXPECT_EQ(jobCopy, saved);
     // Later stores do not rebuild the record within a run.
-    prefs_setValueDouble(kThresholdKey, -50);
-    EXPECT_EQ(currentRolls().threshold, saved.threshold - 10);
-    currentRolls() = saved;
+    storeDouble(kThresholdKey, -50);
+    EXPECT_EQ(currentEnvelopeTiming().threshold, saved.threshold - 10);
+    currentEnvelopeTiming() = saved;
 }
