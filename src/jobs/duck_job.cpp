@@ -345,7 +345,9 @@ FormatQuestion::Answer askFormat(FormatQuestion& question) {
         }
     });
     // A sheet dropped without an answer is no answer: the job stops as if
-    // cancelled, where it used to wait forever.
+    // cancelled, where it used to wait forever. Only the callback may keep
+    // the promise, so that dropping it breaks the promise and ends the wait.
+    answer.reset();
     try {
         return given.get();
     } catch (const std::future_error&) {

@@ -1,6 +1,6 @@
 // A cancelled job writes nothing and says so: stopped before it starts,
-// in the middle of its analysis (the decoding itself stops), or while the
-// format question is open.
+// in the middle of its analysis (the decoding itself stops), while the
+// format question is open, or when the question closes with no answer.
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -41,6 +41,12 @@ class CancelThenAnswer : public FormatQuestion {
 
   private:
     CancelToken m_token;
+};
+
+// Closes the question without an answer: the callback is dropped unanswered.
+class DropTheQuestion : public FormatQuestion {
+  public:
+    void ask(std::optional<ProjectFormat>, Callback) override {}
 };
 
 class CancelJob : public ::testing::Test {
@@ -108,6 +114,12 @@ TEST_F(CancelJob, BeforeItStartsOrDuringTheQuestionNothingIsWritten) {
     CancelThenAnswer question(late);
     expectCancelledAndNothingWritten(duckAudioFiles(
         jobRequest(m_talk, m_bed, "", EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24}), question, context));
+
+    // A question closed with no answer ends the job as cancelled instead of
+    // leaving it waiting for ever.
+    DropTheQuestion dropped;
+    expectCancelledAndNothingWritten(duckAudioFiles(
+        jobRequest(m_talk, m_bed, "", EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24}), dropped, DuckJobContext{}));
 }
 
 TEST(CancelAnalysis, AStoppedDecodeFailsWithTheCancelledReason) {
