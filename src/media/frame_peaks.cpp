@@ -3,15 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "media/sample_conversion.h"
+
 namespace kyaudio {
 
 namespace {
 
-template <typename T> T load(const uint8_t* p) {
-    T value;
-    std::memcpy(&value, p, sizeof value);
-    return value;
-}
 inline uint16_t swap(uint16_t v) { return __builtin_bswap16(v); }
 inline uint32_t swap(uint32_t v) { return __builtin_bswap32(v); }
 inline uint64_t swap(uint64_t v) { return __builtin_bswap64(v); }
@@ -21,7 +18,7 @@ inline uint64_t swap(uint64_t v) { return __builtin_bswap64(v); }
 // work is done in fixed groups of lanes with independent running extremes, a
 // shape the compiler turns into vector instructions at the usual -O2.
 template <typename S, typename U, bool bigEndian> inline S decodeInteger(const uint8_t* p) {
-    U bits = load<U>(p);
+    U bits = loadUnaligned<U>(p);
     if constexpr (bigEndian) bits = swap(bits);
     return static_cast<S>(bits);
 }
@@ -57,7 +54,7 @@ double integerPeak(const uint8_t* data, size_t count, double fullScale) {
 template <typename U, bool bigEndian> inline U magnitudeBits(const uint8_t* p) {
     constexpr U signMask = U(1) << (sizeof(U) * 8 - 1);
     constexpr U infinity = sizeof(U) == 4 ? U(0x7F800000u) : U(0x7FF0000000000000ull);
-    U bits = load<U>(p);
+    U bits = loadUnaligned<U>(p);
     if constexpr (bigEndian) bits = swap(bits);
     bits &= ~signMask;
     return bits > infinity ? U(0) : bits;

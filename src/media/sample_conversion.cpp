@@ -6,12 +6,6 @@ namespace kyaudio {
 
 namespace {
 
-template <typename T> T load(const uint8_t* p) {
-    T value;
-    std::memcpy(&value, p, sizeof value);
-    return value;
-}
-
 template <typename Read>
 void convertLoop(const uint8_t* data, size_t strideBytes, size_t count, float* out, Read read) {
     for (size_t i = 0; i < count; ++i)
@@ -33,11 +27,11 @@ void toFloat(SampleEncoding encoding, const uint8_t* data, size_t strideBytes, s
         break;
     case SampleEncoding::S16:
         convertLoop(data, strideBytes, count, out,
-                    [](const uint8_t* p) { return load<int16_t>(p) * (1.0f / 32768.0f); });
+                    [](const uint8_t* p) { return loadUnaligned<int16_t>(p) * (1.0f / 32768.0f); });
         break;
     case SampleEncoding::S16BE:
         convertLoop(data, strideBytes, count, out, [](const uint8_t* p) {
-            return static_cast<int16_t>(__builtin_bswap16(load<uint16_t>(p))) * (1.0f / 32768.0f);
+            return static_cast<int16_t>(__builtin_bswap16(loadUnaligned<uint16_t>(p))) * (1.0f / 32768.0f);
         });
         break;
     case SampleEncoding::S24:
@@ -54,28 +48,28 @@ void toFloat(SampleEncoding encoding, const uint8_t* data, size_t strideBytes, s
     }
     case SampleEncoding::S32:
         convertLoop(data, strideBytes, count, out, [](const uint8_t* p) {
-            return static_cast<float>(load<int32_t>(p) / 2147483648.0);
+            return static_cast<float>(loadUnaligned<int32_t>(p) / 2147483648.0);
         });
         break;
     case SampleEncoding::S32BE:
         convertLoop(data, strideBytes, count, out, [](const uint8_t* p) {
-            return static_cast<float>(static_cast<int32_t>(__builtin_bswap32(load<uint32_t>(p))) /
+            return static_cast<float>(static_cast<int32_t>(__builtin_bswap32(loadUnaligned<uint32_t>(p))) /
                                       2147483648.0);
         });
         break;
     case SampleEncoding::S64:
         convertLoop(data, strideBytes, count, out, [](const uint8_t* p) {
-            return static_cast<float>(static_cast<double>(load<int64_t>(p)) /
+            return static_cast<float>(static_cast<double>(loadUnaligned<int64_t>(p)) /
                                       9223372036854775808.0);
         });
         break;
     case SampleEncoding::F32:
         convertLoop(data, strideBytes, count, out,
-                    [](const uint8_t* p) { return sane(load<float>(p)); });
+                    [](const uint8_t* p) { return sane(loadUnaligned<float>(p)); });
         break;
     case SampleEncoding::F32BE:
         convertLoop(data, strideBytes, count, out, [](const uint8_t* p) {
-            const uint32_t bits = __builtin_bswap32(load<uint32_t>(p));
+            const uint32_t bits = __builtin_bswap32(loadUnaligned<uint32_t>(p));
             float v;
             std::memcpy(&v, &bits, sizeof v);
             return sane(v);
@@ -83,11 +77,11 @@ void toFloat(SampleEncoding encoding, const uint8_t* data, size_t strideBytes, s
         break;
     case SampleEncoding::F64:
         convertLoop(data, strideBytes, count, out,
-                    [](const uint8_t* p) { return sane(load<double>(p)); });
+                    [](const uint8_t* p) { return sane(loadUnaligned<double>(p)); });
         break;
     case SampleEncoding::F64BE:
         convertLoop(data, strideBytes, count, out, [](const uint8_t* p) {
-            const uint64_t bits = __builtin_bswap64(load<uint64_t>(p));
+            const uint64_t bits = __builtin_bswap64(loadUnaligned<uint64_t>(p));
             double v;
             std::memcpy(&v, &bits, sizeof v);
             return sane(v);

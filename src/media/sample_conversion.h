@@ -4,10 +4,18 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "media/frame_peaks.h"
 
 namespace kyaudio {
+
+// A value of type T from bytes that may not be aligned for it.
+template <typename T> T loadUnaligned(const uint8_t* p) {
+    T value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+}
 
 // A float sample that is not a number, or absurdly large, would poison the
 // filters' memories for the rest of the file; it counts as silence.
