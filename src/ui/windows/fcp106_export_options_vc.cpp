@@ -14,6 +14,7 @@
 #include "project/version_question_settings.h"
 #include "project/format_choice.h"
 #include "titles/fcpxml_titles_settings.h"
+#include "ui/kit/bold_label.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/windows/editor_names.h"
 
@@ -22,13 +23,6 @@ namespace kyui {
 using quelvo::ProjectFormat;
 
 namespace {
-QLabel* boldLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    QFont bold = label->font();
-    bold.setBold(true);
-    label->setFont(bold);
-    return label;
-}
 } // namespace
 
 FCP106ExportOptionsVC::FCP106ExportOptionsVC(QWidget* parent) : KyViewController(parent) {

@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "ui/kit/bold_label.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_slider.h"
@@ -22,14 +23,6 @@
 namespace kyui {
 
 namespace {
-
-QLabel* boldLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    QFont f = label->font();
-    f.setBold(true);
-    label->setFont(f);
-    return label;
-}
 
 QFrame* separator(QWidget* parent) {
     auto* line = new QFrame(parent);

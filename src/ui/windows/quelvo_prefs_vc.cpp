@@ -17,6 +17,7 @@
 #include "project/format_choice.h"
 #include "project/envelope_timing.h"
 #include "titles/fcpxml_titles_settings.h"
+#include "ui/kit/bold_label.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_slider.h"
 #include "ui/windows/depth_mode_chooser.h"
@@ -24,17 +25,6 @@
 
 namespace kyui {
 
-namespace {
-
-QLabel* boldLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    QFont f = label->font();
-    f.setBold(true);
-    label->setFont(f);
-    return label;
-}
-
-} // namespace
 
 QuelvoPrefsVC::QuelvoPrefsVC(QWidget* parent) : KyViewController(parent) {
     setWindowTitle(tr("Preferences"));

@@ -18,6 +18,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "ui/kit/bold_label.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/windows/missing_file_marker.h"
@@ -31,14 +32,6 @@
 namespace kyui {
 
 namespace {
-
-QLabel* boldLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    QFont f = label->font();
-    f.setBold(true);
-    label->setFont(f);
-    return label;
-}
 
 // A drop area with the missing badge in its corner.
 KyDragArea* dropArea(QWidget* parent, MissingFileMarker** marker, int unit) {

@@ -1,0 +1,13 @@
+#include "ui/kit/bold_label.h"
+
+namespace kyui {
+
+QLabel* boldLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
+}
+
+} // namespace kyui
