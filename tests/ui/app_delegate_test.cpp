@@ -22,7 +22,7 @@ extern "C" {
 #include "ui/kit/ky_news.h"
 #include "ui/kit/ky_text_window.h"
 #include "ui/kit/ky_windows.h"
-#include "ui/windows/quelvo_main_vc.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/quelvo_prefs_vc.h"
 #include "ui_test_support.h"
 
@@ -30,8 +30,7 @@ namespace quelvo::test {
 namespace {
 
 using kyui::AppDelegate;
-using kyui::KyWindow;
-using kyui::QuelvoMainVC;
+using kyui::MainWindow;
 
 class AppDelegateTest : public UiTest {
 protected:
@@ -42,19 +41,19 @@ protected:
     void TearDown() override {
         // The delegate goes first, so that closing the windows quits nothing.
         delegate.reset();
-        QuelvoMainVC::setRoleChooser(nullptr);
+        MainWindow::setRoleChooser(nullptr);
         QApplication::setQuitOnLastWindowClosed(m_quitOnLastWindowClosed);
         UiTest::TearDown();
     }
 
     // Starts as the program starts, and waits until the window is up.
-    KyWindow* launch() {
+    MainWindow* launch() {
         // As in the program: only the delegate decides when to quit.
         QApplication::setQuitOnLastWindowClosed(false);
-        KyWindow* w = delegate->launch();
+        MainWindow* w = delegate->launch();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
-        auto* vc = qobject_cast<QuelvoMainVC*>(w->controller());
-        EXPECT_TRUE(waitUntil([vc] { return vc->timer.isActive(); })) << "the window never appeared";
+        EXPECT_TRUE(waitUntil([w] { return w->fileWatch().isActive(); }))
+            << "the window never appeared";
         return w;
     }
 
@@ -85,11 +84,11 @@ private:
 };
 
 TEST_F(AppDelegateTest, StartsIntoTheMainWindowWithItsRoleChooserAndMenus) {
-    KyWindow* w = launch();
-    auto* vc = qobject_cast<QuelvoMainVC*>(w->controller());
-    ASSERT_NE(nullptr, vc);
+    MainWindow* w = launch();
+    ASSERT_NE(nullptr, w);
     EXPECT_EQ("Quelvo", w->windowTitle().toStdString());
-    EXPECT_TRUE(vc->btnRole->isEnabled()) << "the chooser is installed before the window is made";
+    EXPECT_TRUE(w->roleButton()->isEnabled())
+        << "the chooser is installed before the window is made";
 
     QMenuBar* bar = w->menuBar();
     QAction* about = actionNamed(bar, "About Quelvo");
@@ -110,9 +109,9 @@ TEST_F(AppDelegateTest, StartsIntoTheMainWindowWithItsRoleChooserAndMenus) {
 }
 
 TEST_F(AppDelegateTest, ClosingTheMainWindowQuits) {
-    KyWindow* w = launch();
+    MainWindow* w = launch();
     QSignalSpy terminating(delegate.get(), &AppDelegate::terminating);
-    QPointer<KyWindow> main = w;
+    QPointer<MainWindow> main = w;
     EXPECT_TRUE(runUntilQuit([main] { main->close(); }));
     EXPECT_EQ(1, terminating.count());
     processEvents();
@@ -120,13 +119,13 @@ TEST_F(AppDelegateTest, ClosingTheMainWindowQuits) {
 }
 
 TEST_F(AppDelegateTest, ClosingTheMainWindowQuitsAlsoWithThePreferencesAndAboutOpen) {
-    KyWindow* w = launch();
+    MainWindow* w = launch();
     delegate->mnuPreferencesSelected();
     delegate->mnuAboutSelected();
     ASSERT_NE(nullptr, delegate->preferences());
     ASSERT_NE(nullptr, delegate->aboutPanel());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(delegate->preferences()->window()));
-    QPointer<KyWindow> main = w;
+    QPointer<MainWindow> main = w;
     EXPECT_TRUE(runUntilQuit([main] { main->close(); })) << "there is no window-less state";
 }
 
@@ -139,7 +138,7 @@ TEST_F(AppDelegateTest, TheQuitItemQuits) {
 }
 
 TEST_F(AppDelegateTest, PreferencesOpenOnceFromTheMenuAndFromCtrlComma) {
-    KyWindow* w = launch();
+    MainWindow* w = launch();
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w));
     QTest::keyClick(w, Qt::Key_Comma, Qt::ControlModifier);
@@ -190,7 +189,7 @@ TEST_F(AppDelegateTest, TheCreditsNameTheTeamAndTheLibrariesOfThisBuildInOrder) 
 }
 
 TEST_F(AppDelegateTest, AboutShowsTheNameThePictureAndTheCreditLines) {
-    KyWindow* w = launch();
+    MainWindow* w = launch();
     delegate->actAbout->trigger();
     kyui::KyAboutPanel* panel = delegate->aboutPanel();
     ASSERT_NE(nullptr, panel);
@@ -254,11 +253,10 @@ TEST_F(AppDelegateTest, HelpShowsTheUsersGuideWithTheCommandLineInASectionOfItsO
 }
 
 TEST_F(AppDelegateTest, WhatsNewShowsTheReleaseNotesThatShipWithTheProgram) {
-    KyWindow* w = launch();
-    auto* vc = qobject_cast<QuelvoMainVC*>(w->controller());
+    MainWindow* w = launch();
     delegate->actNews->trigger();
-    ASSERT_NE(nullptr, vc->kyNews);
-    QDialog* dialog = vc->kyNews->dialog();
+    ASSERT_NE(nullptr, w->news());
+    QDialog* dialog = w->news()->dialog();
     ASSERT_NE(nullptr, dialog);
     auto* text = dialog->findChild<QTextBrowser*>();
     ASSERT_NE(nullptr, text);

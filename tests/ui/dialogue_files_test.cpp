@@ -10,10 +10,10 @@
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/windows/dialogue_file_rows.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_microphones.h"
 #include "ui/windows/preview_panel.h"
-#include "ui/windows/quelvo_main_vc.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
@@ -70,24 +70,24 @@ class DialogueFilesTest : public UiTest {
 };
 
 TEST_F(DialogueFilesTest, SeveralFilesAreListedRemovedAndTheNinthOrARepeatRefused) {
-    kyui::QuelvoMainVC* vc = showMainWindow();
+    kyui::MainWindow* vc = showMainWindow();
     const QString host = microphone("Host.wav", 1), guest = microphone("Guest.wav", 5),
                   third = microphone("Third.wav", 9);
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {host, guest}));
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {third}));
-    EXPECT_EQ(paths({host, guest, third}), vc->dialoguePaths);
-    EXPECT_EQ("3 Dialogue Files", vc->drgSpeaker->text().toStdString());
-    EXPECT_EQ("Host", vc->projectName->text().toStdString());
-    ASSERT_EQ(3, vc->dialogueRows->count());
-    EXPECT_EQ("Guest.wav", vc->dialogueRows->nameLabel(1)->text().toStdString());
-    ASSERT_TRUE(waitUntil([vc] { return !vc->dialogueRows->factsLabel(2)->text().isEmpty(); }));
-    EXPECT_EQ("00:00:12.000", vc->dialogueRows->factsLabel(2)->text().toStdString());
-    EXPECT_EQ("Longest Dialogue File: 00:00:12.000", vc->lblDialogueDuration->text().toStdString());
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {host, guest}));
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {third}));
+    EXPECT_EQ(paths({host, guest, third}), vc->dialoguePaths());
+    EXPECT_EQ("3 Dialogue Files", vc->dialogueArea()->text().toStdString());
+    EXPECT_EQ("Host", vc->projectNameField()->text().toStdString());
+    ASSERT_EQ(3, vc->dialogueRows()->count());
+    EXPECT_EQ("Guest.wav", vc->dialogueRows()->nameLabel(1)->text().toStdString());
+    ASSERT_TRUE(waitUntil([vc] { return !vc->dialogueRows()->factsLabel(2)->text().isEmpty(); }));
+    EXPECT_EQ("00:00:12.000", vc->dialogueRows()->factsLabel(2)->text().toStdString());
+    EXPECT_EQ("Longest Dialogue File: 00:00:12.000", vc->dialogueDuration()->text().toStdString());
 
     // The same file again, even by another spelling of its path, is refused.
     const QString again = QString::fromStdString((dir / "." / "Host.wav").string());
-    EXPECT_TRUE(dropFiles(vc->drgSpeaker, {again}));
-    EXPECT_EQ(3u, vc->dialoguePaths.size());
+    EXPECT_TRUE(dropFiles(vc->dialogueArea(), {again}));
+    EXPECT_EQ(3u, vc->dialoguePaths().size());
     EXPECT_EQ("“Host.wav” is already in the dialogue list.", lastAlert());
 
     // Eight at most: of six more, five are taken.
@@ -97,55 +97,56 @@ TEST_F(DialogueFilesTest, SeveralFilesAreListedRemovedAndTheNinthOrARepeatRefuse
         fs::copy_file(host.toStdString(), copy);
         more << QString::fromStdString(copy);
     }
-    EXPECT_TRUE(dropFiles(vc->drgSpeaker, more));
-    EXPECT_EQ(8u, vc->dialoguePaths.size());
+    EXPECT_TRUE(dropFiles(vc->dialogueArea(), more));
+    EXPECT_EQ(8u, vc->dialoguePaths().size());
     EXPECT_EQ("Quelvo takes up to 8 dialogue files, so “Mic 9.wav” was not added.", lastAlert());
 
     // Each row's button removes its file; the order of the rest stays.
-    QTest::mouseClick(vc->dialogueRows->removeButton(1), Qt::LeftButton);
+    QTest::mouseClick(vc->dialogueRows()->removeButton(1), Qt::LeftButton);
     processEvents();
-    ASSERT_EQ(7u, vc->dialoguePaths.size());
-    EXPECT_EQ(third.toStdString(), vc->dialoguePaths[1]);
-    EXPECT_EQ(7, vc->dialogueRows->count());
-    EXPECT_EQ(vc->dialoguePaths, vc->jobRequest("").inputs.dialogue);
+    ASSERT_EQ(7u, vc->dialoguePaths().size());
+    EXPECT_EQ(third.toStdString(), vc->dialoguePaths()[1]);
+    EXPECT_EQ(7, vc->dialogueRows()->count());
+    EXPECT_EQ(vc->dialoguePaths(), vc->jobRequest("").inputs.dialogue);
 
     // Down to one audio file: the one-file look, with its Remove button.
-    while (vc->dialoguePaths.size() > 1)
+    while (vc->dialoguePaths().size() > 1)
         vc->removeDialogueFile(1);
     processEvents();
-    EXPECT_TRUE(vc->dialogueRows->isHidden());
-    EXPECT_FALSE(vc->btnRemoveDialogue->isHidden());
-    EXPECT_EQ("Host.wav", vc->drgSpeaker->text().toStdString());
-    vc->btnRemoveDialogue->click();
-    EXPECT_TRUE(vc->dialoguePaths.empty());
-    EXPECT_EQ("Drag Here", vc->drgSpeaker->text().toStdString());
+    EXPECT_TRUE(vc->dialogueRows()->isHidden());
+    EXPECT_FALSE(vc->removeDialogueButton()->isHidden());
+    EXPECT_EQ("Host.wav", vc->dialogueArea()->text().toStdString());
+    vc->removeDialogueButton()->click();
+    EXPECT_TRUE(vc->dialoguePaths().empty());
+    EXPECT_EQ("Drag Here", vc->dialogueArea()->text().toStdString());
 }
 
 TEST_F(DialogueFilesTest, AVideoRowShowsItsFactsAndASilentVideoIsRefused) {
-    kyui::QuelvoMainVC* vc = showMainWindow();
+    kyui::MainWindow* vc = showMainWindow();
     const QString clip = video("Interview.mp4", true), silent = video("B-roll.mov", false);
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {clip}));
-    ASSERT_EQ(1, vc->dialogueRows->count());
-    ASSERT_TRUE(waitUntil([vc] { return !vc->dialogueRows->factsLabel(0)->text().isEmpty(); }));
-    const std::string facts = vc->dialogueRows->factsLabel(0)->text().toStdString();
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {clip}));
+    ASSERT_EQ(1, vc->dialogueRows()->count());
+    ASSERT_TRUE(waitUntil([vc] { return !vc->dialogueRows()->factsLabel(0)->text().isEmpty(); }));
+    const std::string facts = vc->dialogueRows()->factsLabel(0)->text().toStdString();
     EXPECT_EQ(0u, facts.find("00:00:03.")) << facts;
     EXPECT_NE(std::string::npos, facts.find(" · 25 fps · 640×360")) << facts;
-    EXPECT_FALSE(vc->dialogueRows->posterLabel(0)->pixmap().isNull());
-    EXPECT_TRUE(vc->dialogueRows->isVisible());
+    EXPECT_FALSE(vc->dialogueRows()->posterLabel(0)->pixmap().isNull());
+    EXPECT_TRUE(vc->dialogueRows()->isVisible());
 
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {silent}));
-    ASSERT_TRUE(waitUntil([vc] { return vc->dialoguePaths.size() == 1; }));
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {silent}));
+    ASSERT_TRUE(waitUntil([vc] { return vc->dialoguePaths().size() == 1; }));
     EXPECT_EQ("The video “B-roll.mov” has no sound.", lastAlert());
-    EXPECT_EQ(clip.toStdString(), vc->speakerPath);
+    EXPECT_EQ(clip.toStdString(), vc->firstDialoguePath());
 }
 
 TEST_F(DialogueFilesTest, ThePreviewShowsALaneAMicrophoneAndCorrectsTheirUnion) {
-    kyui::QuelvoMainVC* vc = showMainWindow();
+    kyui::MainWindow* vc = showMainWindow();
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {microphone("Host.wav", 1), microphone("Guest.wav", 5),
-                                           microphone("Third.wav", 9)}));
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
-    kyui::PreviewPanel* panel = vc->preview;
+    ASSERT_TRUE(
+        dropFiles(vc->dialogueArea(), {microphone("Host.wav", 1), microphone("Guest.wav", 5),
+                                       microphone("Third.wav", 9)}));
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(music)}));
+    kyui::PreviewPanel* panel = vc->preview();
     kyui::PreviewCanvas* canvas = panel->canvas();
     ASSERT_TRUE(waitUntil([&] {
         const auto& mics = canvas->scene().microphones;

@@ -21,16 +21,16 @@
 #include "ui/kit/ky_file_opener.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/job_result_panel.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/progress_vc.h"
-#include "ui/windows/quelvo_main_vc.h"
 #include "ui/windows/qv_second_file_role_vc.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
-using kyui::QuelvoMainVC;
+using kyui::MainWindow;
 
 const char* kDialogue = "dialogue/dev01_clean_wav48k_stereo.wav";
 const char* kMusic = "music/dev_music_gaps.wav";
@@ -68,13 +68,13 @@ protected:
         return lines;
     }
 
-    void choose(QuelvoMainVC* vc, const std::string& talk, const std::string& music) {
-        ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
-        ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
+    void choose(MainWindow* vc, const std::string& talk, const std::string& music) {
+        ASSERT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(talk)}));
+        ASSERT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(music)}));
     }
 
-    void duckAndWait(QuelvoMainVC* vc) {
-        QTest::mouseClick(vc->btnDuck, Qt::LeftButton);
+    void duckAndWait(MainWindow* vc) {
+        QTest::mouseClick(vc->duckButton(), Qt::LeftButton);
         ASSERT_NE(nullptr, openProgressSheet()) << "the job did not start";
         ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000)) << "the job never ended";
         processEvents();
@@ -95,43 +95,44 @@ private:
 };
 
 TEST_F(EditorFeedbackTest, TheResultStaysInTheWindowUntilTheNextJobAndItsButtonsWork) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string talk = copyRecording(dir, kDialogue, "talk.wav");
     choose(vc, talk, copyRecording(dir, kMusic));
-    EXPECT_FALSE(vc->resultPanel->isVisible()) << "nothing to show before a job";
+    EXPECT_FALSE(vc->resultPanel()->isVisible()) << "nothing to show before a job";
     duckAndWait(vc);
     ASSERT_TRUE(alerts.shown.empty()) << alerts.shown[0].informativeText;
 
     const std::string project = (dir / "talk.fcpxml").string();
     ASSERT_TRUE(fs::exists(project));
-    kyui::JobResultPanel* panel = vc->resultPanel;
+    kyui::JobResultPanel* panel = vc->resultPanel();
     EXPECT_TRUE(panel->isVisible());
-    EXPECT_EQ("Project saved", panel->lblHeading->text().toStdString());
-    EXPECT_EQ("talk.fcpxml", panel->lblFile->text().toStdString());
-    const std::string contents = panel->lblContents->text().toStdString();
+    EXPECT_EQ("Project saved", panel->headingLabel()->text().toStdString());
+    EXPECT_EQ("talk.fcpxml", panel->fileLabel()->text().toStdString());
+    const std::string contents = panel->contentsLabel()->text().toStdString();
     EXPECT_NE(std::string::npos, contents.find(" speech interval")) << contents;
     EXPECT_NE(std::string::npos, contents.find(" keyframes, 0 filler clips")) << contents;
-    EXPECT_FALSE(panel->lblWarnings->isVisible()) << "a clean job has nothing more to say";
+    EXPECT_FALSE(panel->warningsLabel()->isVisible()) << "a clean job has nothing more to say";
     // A job's warnings (damaged audio, say) are listed under the counts.
     quelvo::DuckOutcome warned;
     warned.warnings = {"1.0% of the dialogue talk.m4a is damaged, first at 00:03:22; it is played as silence"};
     panel->showOutcome(warned, project);
-    EXPECT_TRUE(panel->lblWarnings->isVisible());
-    EXPECT_EQ("1.0% of the dialogue talk.m4a is damaged, first at 00:03:22; it is played as silence.",
-              panel->lblWarnings->text().toStdString());
+    EXPECT_TRUE(panel->warningsLabel()->isVisible());
+    EXPECT_EQ(
+        "1.0% of the dialogue talk.m4a is damaged, first at 00:03:22; it is played as silence.",
+        panel->warningsLabel()->text().toStdString());
     ASSERT_EQ(1u, notifications.posted.size());
     EXPECT_EQ("Quelvo Done", notifications.posted[0].first);
     EXPECT_EQ("Successfully Ducked Audio Files.\ntalk.fcpxml", notifications.posted[0].second);
 
-    QTest::mouseClick(panel->btnShowInFolder, Qt::LeftButton);
+    QTest::mouseClick(panel->showInFolderButton(), Qt::LeftButton);
     EXPECT_EQ((std::vector<std::string>{"reveal " + project}), opened(1));
-    panel->btnOpen->setFocus();
-    QTest::keyClick(panel->btnOpen, Qt::Key_Space);
+    panel->openButton()->setFocus();
+    QTest::keyClick(panel->openButton(), Qt::Key_Space);
     EXPECT_EQ((std::vector<std::string>{"reveal " + project, "open " + project}), opened(2));
 
     // The next job clears it at once; a failed one leaves it hidden.
     fs::resize_file(talk, 100);
-    QTest::mouseClick(vc->btnDuck, Qt::LeftButton);
+    QTest::mouseClick(vc->duckButton(), Qt::LeftButton);
     EXPECT_FALSE(panel->isVisible());
     waitUntil([] { return openProgressSheet() == nullptr; }, 120000);
     processEvents();
@@ -142,10 +143,10 @@ TEST_F(EditorFeedbackTest, AHandOverIsASuccessOnlyOnceFinalCutProHasTheProject) 
     // The opener takes a moment; success must wait for it.
     const std::string received = (dir / "received").string();
     handOverWith("sleep 0.3; cp \"$1\" '" + received + "'");
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     choose(vc, copyRecording(dir, kDialogue, "talk.wav"), copyRecording(dir, kMusic));
     bool handedOverFirst = false;
-    QTest::mouseClick(vc->btnDuck, Qt::LeftButton);
+    QTest::mouseClick(vc->duckButton(), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([&] {
         if (!notifications.posted.empty()) handedOverFirst = fs::exists(received);
         return openProgressSheet() == nullptr;
@@ -155,13 +156,14 @@ TEST_F(EditorFeedbackTest, AHandOverIsASuccessOnlyOnceFinalCutProHasTheProject) 
     ASSERT_EQ(1u, notifications.posted.size());
     EXPECT_TRUE(handedOverFirst) << "success was told before the hand-over had run";
     EXPECT_FALSE(fs::exists(dir / "talk.fcpxml"));
-    EXPECT_EQ("Sent to Final Cut Pro", vc->resultPanel->lblHeading->text().toStdString());
-    EXPECT_EQ(0u, vc->resultPanel->lblFile->text().toStdString().rfind("talk_duck_project-", 0));
+    EXPECT_EQ("Sent to Final Cut Pro", vc->resultPanel()->headingLabel()->text().toStdString());
+    EXPECT_EQ(0u,
+              vc->resultPanel()->fileLabel()->text().toStdString().rfind("talk_duck_project-", 0));
 }
 
 TEST_F(EditorFeedbackTest, AFailedHandOverIsOneWarningThatOffersTheCopy) {
     handOverWith("exit 3");
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     choose(vc, copyRecording(dir, kDialogue, "talk.wav"), copyRecording(dir, kMusic));
     alerts.answers = {1}; // Show in Folder
     duckAndWait(vc);
@@ -173,7 +175,7 @@ TEST_F(EditorFeedbackTest, AFailedHandOverIsOneWarningThatOffersTheCopy) {
     EXPECT_EQ(0u, alert.informativeText.rfind("Final Cut Pro did not open the project; its copy", 0)) << alert.informativeText;
     EXPECT_EQ(std::string::npos, alert.informativeText.find('/')) << "no paths in the sentence";
     EXPECT_NE(std::string::npos, alert.details.find("status 3")) << alert.details;
-    EXPECT_FALSE(vc->resultPanel->isVisible());
+    EXPECT_FALSE(vc->resultPanel()->isVisible());
 
     std::vector<fs::path> copies;
     for (const auto& e : fs::recursive_directory_iterator(dir / "cache"))
@@ -184,27 +186,27 @@ TEST_F(EditorFeedbackTest, AFailedHandOverIsOneWarningThatOffersTheCopy) {
 }
 
 TEST_F(EditorFeedbackTest, UnreadableFilesAreMarkedWhenChosenAndStopDuckBeforeAnyJob) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string text = (dir / "notes.mp3").string();
     writeFile(text, "these are my notes, not a song\n");
     // A WAV copy cut in half: the header promises more than is there.
     const std::string cut = copyRecording(dir, kMusic, "cut.wav");
     fs::resize_file(cut, fs::file_size(cut) / 2);
     choose(vc, copyRecording(dir, kDialogue), text);
-    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(cut)}));
+    ASSERT_TRUE(dropFiles(vc->fillerArea(), {QString::fromStdString(cut)}));
     ASSERT_TRUE(waitUntil([vc] { return !vc->musicProblem().empty() && !vc->fillerProblem().empty(); }));
     processEvents();
 
-    EXPECT_FALSE(vc->imgDialogueFileMissing->isVisible());
-    for (auto* marker : {vc->imgMusicFileMissing, vc->imgFillerFileMissing}) {
+    EXPECT_FALSE(vc->dialogueMarker()->isVisible());
+    for (auto* marker : {vc->musicMarker(), vc->fillerMarker()}) {
         EXPECT_TRUE(marker->isVisible());
         EXPECT_EQ(kyui::MissingFileMarker::kUnreadable, marker->kind());
         EXPECT_EQ("Can't read", marker->caption().toStdString());
     }
-    EXPECT_EQ("Not audio Quelvo can read", vc->lblMusicDuration->text().toStdString());
-    EXPECT_EQ("The file is cut short", vc->lblFillerDuration->text().toStdString());
+    EXPECT_EQ("Not audio Quelvo can read", vc->musicDuration()->text().toStdString());
+    EXPECT_EQ("The file is cut short", vc->fillerDuration()->text().toStdString());
 
-    QTest::mouseClick(vc->btnDuck, Qt::LeftButton);
+    QTest::mouseClick(vc->duckButton(), Qt::LeftButton);
     EXPECT_EQ(nullptr, openProgressSheet()) << "no job starts with an unreadable file";
     ASSERT_EQ(1u, alerts.shown.size());
     EXPECT_EQ("Warning", alerts.shown[0].message);
@@ -213,11 +215,12 @@ TEST_F(EditorFeedbackTest, UnreadableFilesAreMarkedWhenChosenAndStopDuckBeforeAn
     EXPECT_FALSE(alerts.shown[0].details.empty());
 
     // A good music file takes the mark away; the cut filler still stops Duck.
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(copyRecording(dir, kMusic))}));
-    ASSERT_TRUE(waitUntil([vc] { return !vc->lblMusicDuration->text().isEmpty() && vc->musicProblem().empty(); }));
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(copyRecording(dir, kMusic))}));
+    ASSERT_TRUE(waitUntil(
+        [vc] { return !vc->musicDuration()->text().isEmpty() && vc->musicProblem().empty(); }));
     processEvents();
-    EXPECT_FALSE(vc->imgMusicFileMissing->isVisible());
-    QTest::keyClick(vc->projectName, Qt::Key_Return);
+    EXPECT_FALSE(vc->musicMarker()->isVisible());
+    QTest::keyClick(vc->projectNameField(), Qt::Key_Return);
     EXPECT_EQ(nullptr, openProgressSheet());
     ASSERT_EQ(2u, alerts.shown.size());
     EXPECT_EQ(0u, alerts.shown[1].informativeText.rfind("The filler file \u201Ccut.wav\u201D is cut short", 0))
@@ -228,7 +231,7 @@ TEST_F(EditorFeedbackTest, ADecoderFailureInTheJobReadsAsASentenceWithTheReasonU
     // Marked only once the check has run: Duck pressed at once meets the job's own check.
     const std::string bogus = (dir / "talk.wav").string();
     writeFile(bogus, "this is not a recording");
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     quelvo::DuckRequest request;
     request.inputs = {{bogus}, copyRecording(dir, kMusic), ""};
     request.rolls = currentEnvelopeTiming();
@@ -241,10 +244,10 @@ TEST_F(EditorFeedbackTest, ADecoderFailureInTheJobReadsAsASentenceWithTheReasonU
 }
 
 TEST_F(EditorFeedbackTest, RemovingAMissingFillerKeepsItForTheNextJob) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string filler = copyRecording(dir, kMusic, "filler.wav");
     choose(vc, copyRecording(dir, kDialogue, "talk.wav"), copyRecording(dir, kMusic));
-    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(filler)}));
+    ASSERT_TRUE(dropFiles(vc->fillerArea(), {QString::fromStdString(filler)}));
     const std::string kept = (dir / "kept.wav").string();
     fs::rename(filler, kept); // the drive goes away for a moment
 
@@ -252,9 +255,10 @@ TEST_F(EditorFeedbackTest, RemovingAMissingFillerKeepsItForTheNextJob) {
     duckAndWait(vc);
     ASSERT_EQ(1u, alerts.shown.size());
     ASSERT_EQ(1u, notifications.posted.size()) << "the job ran without the filler";
-    EXPECT_NE(std::string::npos, vc->resultPanel->lblContents->text().toStdString().find("0 filler clips"));
-    EXPECT_EQ(filler, vc->fillerPath);
-    EXPECT_EQ(filler, kykit::storedString(QuelvoMainVC::kFillerKey, ""));
+    EXPECT_NE(std::string::npos,
+              vc->resultPanel()->contentsLabel()->text().toStdString().find("0 filler clips"));
+    EXPECT_EQ(filler, vc->fillerPath());
+    EXPECT_EQ(filler, kykit::storedString(MainWindow::kFillerKey, ""));
 
     fs::rename(kept, filler); // and comes back: the next job uses it without asking
     fs::remove(dir / "talk.fcpxml"); // (nor asks to replace the first job's project)
@@ -264,9 +268,9 @@ TEST_F(EditorFeedbackTest, RemovingAMissingFillerKeepsItForTheNextJob) {
 }
 
 TEST_F(EditorFeedbackTest, TheRoleChoosersCloseButtonClosesItAsOkDoes) {
-    QuelvoMainVC::setRoleChooser(&kyui::QVSecondFileRoleVC::show);
-    QuelvoMainVC* vc = showMainWindow();
-    QTest::mouseClick(vc->btnRole, Qt::LeftButton);
+    MainWindow::setRoleChooser(&kyui::QVSecondFileRoleVC::show);
+    MainWindow* vc = showMainWindow();
+    QTest::mouseClick(vc->roleButton(), Qt::LeftButton);
     kyui::QVSecondFileRoleVC* chooser = window->findChild<kyui::QVSecondFileRoleVC*>();
     ASSERT_NE(nullptr, chooser);
     QPointer<QWidget> sheet = chooser->window();
@@ -275,9 +279,10 @@ TEST_F(EditorFeedbackTest, TheRoleChoosersCloseButtonClosesItAsOkDoes) {
     closeByWindowManager(sheet);
     processEvents();
     EXPECT_TRUE(sheet.isNull()) << "the close button closes the sheet";
-    EXPECT_EQ("Dialogue", vc->lblRole->text().toStdString()) << "and the choice is kept, as with OK";
+    EXPECT_EQ("Dialogue", vc->roleName()->text().toStdString())
+        << "and the choice is kept, as with OK";
     kymovie::SecondFileRole::shared().setRole(kymovie::SecondFileRole::Role::music);
-    QuelvoMainVC::setRoleChooser(nullptr);
+    MainWindow::setRoleChooser(nullptr);
 }
 
 TEST_F(EditorFeedbackTest, FilePickersOpenWhereTheUserLastChoseAFileForThatArea) {
@@ -286,17 +291,18 @@ TEST_F(EditorFeedbackTest, FilePickersOpenWhereTheUserLastChoseAFileForThatArea)
     const std::string talk = copyRecording(dir, kDialogue);
     fs::rename(talk, talks / "talk.wav");
     {
-        QuelvoMainVC* vc = showMainWindow();
-        ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString((talks / "talk.wav").string())}));
-        EXPECT_EQ(talks.string(), kykit::storedString(QuelvoMainVC::kLastDialogueFolderKey, ""));
+        MainWindow* vc = showMainWindow();
+        ASSERT_TRUE(
+            dropFiles(vc->dialogueArea(), {QString::fromStdString((talks / "talk.wav").string())}));
+        EXPECT_EQ(talks.string(), kykit::storedString(MainWindow::kLastDialogueFolderKey, ""));
         delete window; // quit
         window = nullptr;
         processEvents();
     }
     // After a restart: the dialogue picker opens in that folder; the music
     // picker, never used, in the user's own folders, not the working folder.
-    QuelvoMainVC* vc = showMainWindow();
-    QTest::mouseClick(vc->drgSpeaker, Qt::LeftButton);
+    MainWindow* vc = showMainWindow();
+    QTest::mouseClick(vc->dialogueArea(), Qt::LeftButton);
     auto* picker = window->findChild<QFileDialog*>();
     ASSERT_NE(nullptr, picker);
     EXPECT_EQ(talks.string(), picker->directory().absolutePath().toStdString());
@@ -305,16 +311,16 @@ TEST_F(EditorFeedbackTest, FilePickersOpenWhereTheUserLastChoseAFileForThatArea)
     processEvents();
     ASSERT_TRUE(first.isNull()) << "Escape closes the picker";
 
-    vc->drgMusic->setFocus();
-    QTest::keyClick(vc->drgMusic, Qt::Key_Space);
+    vc->musicArea()->setFocus();
+    QTest::keyClick(vc->musicArea(), Qt::Key_Space);
     picker = window->findChild<QFileDialog*>();
     ASSERT_NE(nullptr, picker);
     EXPECT_NE(fs::current_path().string(), picker->directory().absolutePath().toStdString());
     const std::string music = copyRecording(dir, kMusic);
     picker->selectFile(QString::fromStdString(music));
     static_cast<QDialog*>(picker)->accept();
-    EXPECT_EQ(dir.path().string(), kykit::storedString(QuelvoMainVC::kLastMusicFolderKey, ""));
-    EXPECT_EQ(talks.string(), kykit::storedString(QuelvoMainVC::kLastDialogueFolderKey, ""))
+    EXPECT_EQ(dir.path().string(), kykit::storedString(MainWindow::kLastMusicFolderKey, ""));
+    EXPECT_EQ(talks.string(), kykit::storedString(MainWindow::kLastDialogueFolderKey, ""))
         << "each area keeps its own folder";
 }
 

@@ -21,6 +21,7 @@
 #include "ui/windows/desktop_format_question.h"
 #include "ui/windows/fcp106_export_options_vc.h"
 #include "ui/windows/job_result_panel.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/quelvo_prefs_vc.h"
 #include "ui_test_support.h"
 
@@ -269,10 +270,10 @@ TEST_F(FormatQuestionTest, TheResultNamesTheKindOfFileForEveryEditor) {
         panel.showOutcome(outcome,
                           "/tmp/talk." + std::string(fileExtension(*formatFromOption(format))));
         EXPECT_EQ("3 speech intervals, 12 keyframes, 0 filler clips \u00B7 " + std::string(kind),
-                  panel.lblContents->text().toStdString());
+                  panel.contentsLabel()->text().toStdString());
         EXPECT_EQ("talk." + std::string(fileExtension(*formatFromOption(format))),
-                  panel.lblFile->text().toStdString());
-        EXPECT_EQ("Project saved", panel.lblHeading->text().toStdString());
+                  panel.fileLabel()->text().toStdString());
+        EXPECT_EQ("Project saved", panel.headingLabel()->text().toStdString());
     }
 }
 

@@ -4,7 +4,7 @@
 #include <QPushButton>
 
 #include "ui/kit/ky_drag_area.h"
-#include "ui/windows/quelvo_main_vc.h"
+#include "ui/windows/main_window.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
@@ -27,16 +27,16 @@ protected:
     void duck(const std::string& dialogue) {
         if (!m_vc) m_vc = showMainWindow();
         m_vc->clearDialogueFiles();
-        ASSERT_TRUE(dropFiles(m_vc->drgSpeaker, {QString::fromStdString(dialogue)}));
-        ASSERT_TRUE(dropFiles(m_vc->drgMusic, {QString::fromStdString(m_bed)}));
-        m_vc->btnDuck->click();
+        ASSERT_TRUE(dropFiles(m_vc->dialogueArea(), {QString::fromStdString(dialogue)}));
+        ASSERT_TRUE(dropFiles(m_vc->musicArea(), {QString::fromStdString(m_bed)}));
+        m_vc->duckButton()->click();
         ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 60000)) << "the job never ended";
         processEvents();
     }
     std::vector<std::string> lastButtons() const { return alerts.shown.empty() ? std::vector<std::string>{} : alerts.shown.back().buttons; }
 
     TempDir m_dir;
-    kyui::QuelvoMainVC* m_vc = nullptr;
+    kyui::MainWindow* m_vc = nullptr;
     std::string m_talk = (m_dir / "talk.wav").string(), m_quiet = (m_dir / "quiet.wav").string();
     std::string m_bed = (m_dir / "bed.wav").string();
 };

@@ -17,17 +17,17 @@
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/ky_windows.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
 #include "ui/windows/progress_vc.h"
-#include "ui/windows/quelvo_main_vc.h"
 #include "ui/windows/qv_second_file_role_vc.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
-using kyui::QuelvoMainVC;
+using kyui::MainWindow;
 using Version = kymovie::FcpxmlVersion;
 
 // Holds the job at the version question until the test lets it go.
@@ -50,15 +50,15 @@ protected:
     void SetUp() override {
         UiTest::SetUp();
         // As the program starts: the role button works.
-        QuelvoMainVC::setRoleChooser(&kyui::QVSecondFileRoleVC::show);
+        MainWindow::setRoleChooser(&kyui::QVSecondFileRoleVC::show);
     }
     void TearDown() override {
         UiTest::TearDown();
-        QuelvoMainVC::setRoleChooser(nullptr);
+        MainWindow::setRoleChooser(nullptr);
     }
 
-    QuelvoMainVC* showActiveMainWindow() {
-        QuelvoMainVC* vc = showMainWindow();
+    MainWindow* showActiveMainWindow() {
+        MainWindow* vc = showMainWindow();
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window));
         return vc;
@@ -67,74 +67,75 @@ protected:
 };
 
 TEST_F(KeyboardTest, TabReachesEveryControlOfTheMainWindowInReadingOrder) {
-    QuelvoMainVC* vc = showActiveMainWindow();
-    vc->drgSpeaker->setFocus(Qt::TabFocusReason);
+    MainWindow* vc = showActiveMainWindow();
+    vc->dialogueArea()->setFocus(Qt::TabFocusReason);
     const std::vector<QWidget*> expected = {
-        vc->drgSpeaker, vc->drgMusic,          vc->drgFiller,   vc->btnClear, vc->decrease,
-        vc->chkDecreaseToZero, vc->overallMusicLevelSlider, vc->projectName, vc->btnRole,
-        vc->btnKyNews,  vc->btnExportMix, vc->btnDuck};
+        vc->dialogueArea(),      vc->musicArea(),        vc->fillerArea(),
+        vc->clearFillerButton(), vc->depthSlider(),      vc->decreaseToZeroBox(),
+        vc->musicLevelSlider(),  vc->projectNameField(), vc->roleButton(),
+        vc->newsButton(),        vc->exportMixButton(),  vc->duckButton()};
     std::vector<QWidget*> reached{QApplication::focusWidget()};
     for (size_t i = 1; i <= expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         reached.push_back(QApplication::focusWidget());
     }
-    ASSERT_TRUE(vc->btnRole->isEnabled());
+    ASSERT_TRUE(vc->roleButton()->isEnabled());
     // After Duck the preview's own controls, its drawing among them, then round again.
     bool canvasReached = false;
-    for (int i = 0; i < 10 && reached.back() != vc->drgSpeaker; ++i) {
-        EXPECT_TRUE(vc->preview->isAncestorOf(reached.back())) << i;
-        canvasReached = canvasReached || reached.back() == vc->preview->canvas();
+    for (int i = 0; i < 10 && reached.back() != vc->dialogueArea(); ++i) {
+        EXPECT_TRUE(vc->preview()->isAncestorOf(reached.back())) << i;
+        canvasReached = canvasReached || reached.back() == vc->preview()->canvas();
         reached.pop_back();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         reached.push_back(QApplication::focusWidget());
     }
     EXPECT_TRUE(canvasReached);
     std::vector<QWidget*> cycle = expected;
-    cycle.push_back(vc->drgSpeaker); // and round again
+    cycle.push_back(vc->dialogueArea()); // and round again
     EXPECT_EQ(cycle, reached);
 }
 
 TEST_F(KeyboardTest, ReturnInTheProjectNameStartsTheJob) {
-    QuelvoMainVC* vc = showActiveMainWindow();
-    vc->projectName->setFocus();
-    QTest::keyClicks(vc->projectName, "Episode 4");
-    QTest::keyClick(vc->projectName, Qt::Key_Return);
+    MainWindow* vc = showActiveMainWindow();
+    vc->projectNameField()->setFocus();
+    QTest::keyClicks(vc->projectNameField(), "Episode 4");
+    QTest::keyClick(vc->projectNameField(), Qt::Key_Return);
     // Duck was pressed: its first check stops it, as the button would.
     ASSERT_EQ(1u, alerts.shown.size());
     EXPECT_EQ("Speaker File Not Specified.", alerts.shown[0].informativeText);
     // Enter on the keypad, from a slider, does the same.
-    vc->decrease->setFocus();
-    QTest::keyClick(vc->decrease, Qt::Key_Enter, Qt::KeypadModifier);
+    vc->depthSlider()->setFocus();
+    QTest::keyClick(vc->depthSlider(), Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(2u, alerts.shown.size());
     // And from a check box, without switching it.
-    vc->chkDecreaseToZero->setFocus();
-    QTest::keyClick(vc->chkDecreaseToZero, Qt::Key_Return);
+    vc->decreaseToZeroBox()->setFocus();
+    QTest::keyClick(vc->decreaseToZeroBox(), Qt::Key_Return);
     EXPECT_EQ(3u, alerts.shown.size());
-    EXPECT_FALSE(vc->chkDecreaseToZero->isChecked());
+    EXPECT_FALSE(vc->decreaseToZeroBox()->isChecked());
 }
 
 TEST_F(KeyboardTest, ReturnOnAFocusedButtonPressesThatButton) {
-    QuelvoMainVC* vc = showActiveMainWindow();
+    MainWindow* vc = showActiveMainWindow();
     const std::string filler = copyRecording(dir, "music/dev_music_gaps.wav");
-    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(filler)}));
-    ASSERT_EQ(filler, vc->fillerPath);
-    vc->btnClear->setFocus();
-    QTest::keyClick(vc->btnClear, Qt::Key_Return);
-    EXPECT_EQ("", vc->fillerPath) << "Return on Clear clears";
+    ASSERT_TRUE(dropFiles(vc->fillerArea(), {QString::fromStdString(filler)}));
+    ASSERT_EQ(filler, vc->fillerPath());
+    vc->clearFillerButton()->setFocus();
+    QTest::keyClick(vc->clearFillerButton(), Qt::Key_Return);
+    EXPECT_EQ("", vc->fillerPath()) << "Return on Clear clears";
     EXPECT_TRUE(alerts.shown.empty()) << "and starts no job";
 }
 
 TEST_F(KeyboardTest, ReturnStartsTheJobAndEscapeCannotCancelIt) {
     HeldVersionSheet held;
     kymovie::VersionSheet* previous = kyui::ProgressVC::setVersionSheet(&held);
-    QuelvoMainVC* vc = showActiveMainWindow();
+    MainWindow* vc = showActiveMainWindow();
     const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(talk)}));
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(music)}));
 
-    vc->overallMusicLevelSlider->setFocus();
-    QTest::keyClick(vc->overallMusicLevelSlider, Qt::Key_Return);
+    vc->musicLevelSlider()->setFocus();
+    QTest::keyClick(vc->musicLevelSlider(), Qt::Key_Return);
     kyui::ProgressVC* sheet = openProgressSheet();
     ASSERT_NE(nullptr, sheet) << "Return started the job";
     ASSERT_TRUE(waitUntil([&] { return held.asked.load(); }, 120000));

@@ -11,11 +11,11 @@
 #include "preview/preview_geometry.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_windows.h"
-#include "ui/windows/export_mix_controller.h"
 #include "ui/windows/job_result_panel.h"
+#include "ui/windows/main_window.h"
+#include "ui/windows/mix_export.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
-#include "ui/windows/quelvo_main_vc.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
@@ -35,13 +35,13 @@ TEST_F(UiTest, LoudnessScreenshots) {
         EXPECT_EQ(0, QProcess::execute("import", {"-window", "root", out + "/" + name + ".png"}));
     };
     ASSERT_TRUE(mix::storeDepthMode(18.0));
-    kyui::QuelvoMainVC* vc = showMainWindow();
+    kyui::MainWindow* vc = showMainWindow();
     window->move(40, 40);
-    vc->idle();
+    vc->checkFilesAndDepthMode();
     const QString data = QString::fromStdString((sharedDir() / "testdata").string()) + "/";
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {data + "dialogue/dev04_pauses_m4a.m4a"}));
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {data + "music/dev_music_real.mp3"}));
-    kyui::PreviewCanvas* canvas = vc->preview->canvas();
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {data + "dialogue/dev04_pauses_m4a.m4a"}));
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {data + "music/dev_music_real.mp3"}));
+    kyui::PreviewCanvas* canvas = vc->preview()->canvas();
     ASSERT_TRUE(waitUntil([&] { return !canvas->scene().duckedLevels.empty(); }, 120000));
     const auto& speech = canvas->scene().speech;
     const auto& interval = speech[speech.size() / 2];
@@ -51,11 +51,11 @@ TEST_F(UiTest, LoudnessScreenshots) {
     shoot("main_window_loudness");
 
     TempDir dir;
-    const auto previous = kyui::ExportMixController::setPathChooser(
+    const auto previous = kyui::MixExport::setPathChooser(
         [&](QWidget*, const std::string&) { return (dir / "episode_mix.m4a").string(); });
-    vc->btnExportMix->click();
-    ASSERT_TRUE(waitUntil([&] { return vc->resultPanel->isVisible(); }, 120000));
-    kyui::ExportMixController::setPathChooser(previous);
+    vc->exportMixButton()->click();
+    ASSERT_TRUE(waitUntil([&] { return vc->resultPanel()->isVisible(); }, 120000));
+    kyui::MixExport::setPathChooser(previous);
     shoot("export_mix_result");
     ASSERT_TRUE(mix::storeDepthMode(std::nullopt));
 }

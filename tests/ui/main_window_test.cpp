@@ -11,9 +11,9 @@
 #include <QTextBrowser>
 #include <QToolButton>
 
-#include "base/concurrency.h"
 #include "base/notifier.h"
 #include "base/settings_store.h"
+#include "base/task_runner.h"
 #include "project/envelope_timing.h"
 #include "project/second_file_role.h"
 #include "ui/kit/ky_check_button.h"
@@ -22,15 +22,15 @@
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/ky_windows.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/progress_vc.h"
-#include "ui/windows/quelvo_main_vc.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
-using kyui::QuelvoMainVC;
+using kyui::MainWindow;
 
 const char* kDialogue = "dialogue/dev01_clean_wav48k_stereo.wav";
 const char* kMusic = "music/dev_music_gaps.wav";
@@ -42,15 +42,16 @@ protected:
     }
 
     // Waits until the background duration work has filled the labels.
-    void waitForDurations(QuelvoMainVC* vc, const std::function<bool()>& shown) {
-        ASSERT_TRUE(waitUntil(shown)) << "durations: '" << vc->lblDialogueDuration->text().toStdString()
-                                      << "' '" << vc->lblMusicDuration->text().toStdString() << "' '"
-                                      << vc->lblFillerDuration->text().toStdString() << "'";
+    void waitForDurations(MainWindow* vc, const std::function<bool()>& shown) {
+        ASSERT_TRUE(waitUntil(shown))
+            << "durations: '" << vc->dialogueDuration()->text().toStdString() << "' '"
+            << vc->musicDuration()->text().toStdString() << "' '"
+            << vc->fillerDuration()->text().toStdString() << "'";
     }
 
     // Lets the window's own timer tick once (it runs every half second).
-    void waitForTick(QuelvoMainVC* vc) {
-        QSignalSpy tick(&vc->timer, &kyui::KyTimer::fired);
+    void waitForTick(MainWindow* vc) {
+        QSignalSpy tick(&vc->fileWatch(), &kyui::KyTimer::fired);
         ASSERT_TRUE(tick.wait(5000)) << "the marker timer did not tick";
     }
 
@@ -64,154 +65,159 @@ protected:
 };
 
 TEST_F(MainWindowTest, ComesUpWithItsDefaults) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::vector<std::string> audio{"wav", "wave", "mp3", "m4a", "aif", "aiff"};
-    for (kyui::KyDragArea* area : {vc->drgSpeaker, vc->drgMusic, vc->drgFiller}) {
+    for (kyui::KyDragArea* area : {vc->dialogueArea(), vc->musicArea(), vc->fillerArea()}) {
         EXPECT_EQ("Drag Here", area->text().toStdString());
         EXPECT_EQ(2, area->dropMode);
         // The dialogue may also be a video clip.
         std::vector<std::string> accepted = audio;
-        if (area == vc->drgSpeaker) accepted.insert(accepted.end(), {"mov", "mp4", "m4v", "mkv", "mxf", "avi"});
+        if (area == vc->dialogueArea())
+            accepted.insert(accepted.end(), {"mov", "mp4", "m4v", "mkv", "mxf", "avi"});
         EXPECT_EQ(accepted, area->acceptedExtensions);
     }
-    EXPECT_EQ(-12.0, vc->decrease->value());
-    EXPECT_EQ("-12", vc->decreaseLabel->text().toStdString());
-    EXPECT_EQ("dB", vc->decreaseDBLabel->text().toStdString());
-    EXPECT_EQ(0.0, vc->overallMusicLevelSlider->value());
-    EXPECT_EQ("0", vc->overallMusicLevelLabel->text().toStdString());
-    EXPECT_FALSE(vc->chkDecreaseToZero->isChecked());
-    EXPECT_TRUE(vc->decrease->isEnabled());
-    EXPECT_EQ("Music", vc->lblRole->text().toStdString());
-    EXPECT_TRUE(vc->projectName->text().isEmpty());
-    EXPECT_EQ("", vc->speakerPath);
-    EXPECT_EQ("", vc->musicPath);
-    EXPECT_EQ("", vc->fillerPath);
-    for (auto* marker : {vc->imgDialogueFileMissing, vc->imgMusicFileMissing, vc->imgFillerFileMissing})
+    EXPECT_EQ(-12.0, vc->depthSlider()->value());
+    EXPECT_EQ("-12", vc->depthValue()->text().toStdString());
+    EXPECT_EQ("dB", vc->depthUnit()->text().toStdString());
+    EXPECT_EQ(0.0, vc->musicLevelSlider()->value());
+    EXPECT_EQ("0", vc->musicLevelValue()->text().toStdString());
+    EXPECT_FALSE(vc->decreaseToZeroBox()->isChecked());
+    EXPECT_TRUE(vc->depthSlider()->isEnabled());
+    EXPECT_EQ("Music", vc->roleName()->text().toStdString());
+    EXPECT_TRUE(vc->projectNameField()->text().isEmpty());
+    EXPECT_EQ("", vc->firstDialoguePath());
+    EXPECT_EQ("", vc->musicPath());
+    EXPECT_EQ("", vc->fillerPath());
+    for (auto* marker : {vc->dialogueMarker(), vc->musicMarker(), vc->fillerMarker()})
         EXPECT_TRUE(marker->isHidden());
-    EXPECT_EQ(500, vc->timer.intervalMs());
+    EXPECT_EQ(500, vc->fileWatch().intervalMs());
     EXPECT_EQ("Quelvo", window->windowTitle().toStdString());
 }
 
 TEST_F(MainWindowTest, SlidersCoverTheirRangesInWholeDecibels) {
-    QuelvoMainVC* vc = showMainWindow();
-    vc->decrease->setValue(-100);
-    EXPECT_EQ(-60.0, vc->decrease->value());
-    vc->decrease->setValue(5);
-    EXPECT_EQ(0.0, vc->decrease->value());
-    vc->decrease->setValue(-20.4);
-    EXPECT_EQ(-20.0, vc->decrease->value());
-    vc->overallMusicLevelSlider->setValue(-40);
-    EXPECT_EQ(-30.0, vc->overallMusicLevelSlider->value());
-    vc->overallMusicLevelSlider->setValue(40);
-    EXPECT_EQ(12.0, vc->overallMusicLevelSlider->value());
-    EXPECT_EQ("+12", vc->overallMusicLevelLabel->text().toStdString());
+    MainWindow* vc = showMainWindow();
+    vc->depthSlider()->setValue(-100);
+    EXPECT_EQ(-60.0, vc->depthSlider()->value());
+    vc->depthSlider()->setValue(5);
+    EXPECT_EQ(0.0, vc->depthSlider()->value());
+    vc->depthSlider()->setValue(-20.4);
+    EXPECT_EQ(-20.0, vc->depthSlider()->value());
+    vc->musicLevelSlider()->setValue(-40);
+    EXPECT_EQ(-30.0, vc->musicLevelSlider()->value());
+    vc->musicLevelSlider()->setValue(40);
+    EXPECT_EQ(12.0, vc->musicLevelSlider()->value());
+    EXPECT_EQ("+12", vc->musicLevelValue()->text().toStdString());
 }
 
 TEST_F(MainWindowTest, SlidersStoreEveryMoveAndComeBackWithIt) {
-    QuelvoMainVC* vc = showMainWindow();
-    vc->decrease->setFocus();
-    QTest::keyClick(vc->decrease, Qt::Key_Left);
+    MainWindow* vc = showMainWindow();
+    vc->depthSlider()->setFocus();
+    QTest::keyClick(vc->depthSlider(), Qt::Key_Left);
     EXPECT_EQ(-13.0, kykit::storedDouble("duck.decrease", 0));
-    EXPECT_EQ("-13", vc->decreaseLabel->text().toStdString());
-    vc->overallMusicLevelSlider->setFocus();
-    QTest::keyClick(vc->overallMusicLevelSlider, Qt::Key_Right);
+    EXPECT_EQ("-13", vc->depthValue()->text().toStdString());
+    vc->musicLevelSlider()->setFocus();
+    QTest::keyClick(vc->musicLevelSlider(), Qt::Key_Right);
     EXPECT_EQ(1.0, kykit::storedDouble("duck.overallMusicLevel", 0));
-    EXPECT_EQ("+1", vc->overallMusicLevelLabel->text().toStdString());
+    EXPECT_EQ("+1", vc->musicLevelValue()->text().toStdString());
 
     delete window;
     window = nullptr;
-    QuelvoMainVC* again = showMainWindow();
-    EXPECT_EQ(-13.0, again->decrease->value());
-    EXPECT_EQ(1.0, again->overallMusicLevelSlider->value());
+    MainWindow* again = showMainWindow();
+    EXPECT_EQ(-13.0, again->depthSlider()->value());
+    EXPECT_EQ(1.0, again->musicLevelSlider()->value());
 }
 
 TEST_F(MainWindowTest, DialogueDropListsEveryFileAndNamesTheProjectAfterTheFirst) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string talk = copyRecording(dir, kDialogue, "Interview Take 3.wav");
     const std::string other = copyRecording(dir, kDialogue, "other.wav");
-    vc->projectName->setText("typed before");
+    vc->projectNameField()->setText("typed before");
 
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk), QString::fromStdString(other)}));
-    EXPECT_EQ(talk, vc->speakerPath);
-    EXPECT_EQ((std::vector<std::string>{talk, other}), vc->dialoguePaths);
-    EXPECT_EQ("Interview Take 3", vc->projectName->text().toStdString());
-    EXPECT_EQ("2 Dialogue Files", vc->drgSpeaker->text().toStdString());
-    waitForDurations(vc, [vc] { return !vc->lblDialogueDuration->text().isEmpty(); });
-    EXPECT_EQ("Longest Dialogue File: 00:00:15.880", vc->lblDialogueDuration->text().toStdString());
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(),
+                          {QString::fromStdString(talk), QString::fromStdString(other)}));
+    EXPECT_EQ(talk, vc->firstDialoguePath());
+    EXPECT_EQ((std::vector<std::string>{talk, other}), vc->dialoguePaths());
+    EXPECT_EQ("Interview Take 3", vc->projectNameField()->text().toStdString());
+    EXPECT_EQ("2 Dialogue Files", vc->dialogueArea()->text().toStdString());
+    waitForDurations(vc, [vc] { return !vc->dialogueDuration()->text().isEmpty(); });
+    EXPECT_EQ("Longest Dialogue File: 00:00:15.880", vc->dialogueDuration()->text().toStdString());
     // One file left: the one-file look and line of before.
     vc->removeDialogueFile(1);
-    EXPECT_EQ("Interview Take 3.wav", vc->drgSpeaker->text().toStdString());
-    waitForDurations(vc, [vc] { return !vc->lblDialogueDuration->text().isEmpty(); });
-    EXPECT_EQ("Dialogue File Duration: 00:00:15.880", vc->lblDialogueDuration->text().toStdString());
-    EXPECT_TRUE(vc->lblMusicDuration->text().isEmpty());
+    EXPECT_EQ("Interview Take 3.wav", vc->dialogueArea()->text().toStdString());
+    waitForDurations(vc, [vc] { return !vc->dialogueDuration()->text().isEmpty(); });
+    EXPECT_EQ("Dialogue File Duration: 00:00:15.880", vc->dialogueDuration()->text().toStdString());
+    EXPECT_TRUE(vc->musicDuration()->text().isEmpty());
     // The dialogue is not remembered across runs.
     EXPECT_EQ("", kykit::storedString("duck.speaker", ""));
 }
 
 TEST_F(MainWindowTest, DropsWithoutAnAcceptedFileAreRefused) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string notes = (dir / "notes.txt").string();
     writeFile(notes, "not audio");
     const std::string video = (dir / "clip.mov").string();
     writeFile(video, "not audio either");
 
-    EXPECT_FALSE(dropFiles(vc->drgSpeaker, {QString::fromStdString(notes)}));
-    EXPECT_FALSE(dropFiles(vc->drgMusic, {QString::fromStdString(notes), QString::fromStdString(video)}));
-    EXPECT_FALSE(dropFiles(vc->drgFiller, {QString::fromStdString(dir.path().string())}));
-    EXPECT_EQ("", vc->speakerPath);
-    EXPECT_EQ("", vc->musicPath);
-    EXPECT_EQ("", vc->fillerPath);
-    EXPECT_EQ("Drag Here", vc->drgSpeaker->text().toStdString());
-    EXPECT_TRUE(vc->projectName->text().isEmpty());
+    EXPECT_FALSE(dropFiles(vc->dialogueArea(), {QString::fromStdString(notes)}));
+    EXPECT_FALSE(
+        dropFiles(vc->musicArea(), {QString::fromStdString(notes), QString::fromStdString(video)}));
+    EXPECT_FALSE(dropFiles(vc->fillerArea(), {QString::fromStdString(dir.path().string())}));
+    EXPECT_EQ("", vc->firstDialoguePath());
+    EXPECT_EQ("", vc->musicPath());
+    EXPECT_EQ("", vc->fillerPath());
+    EXPECT_EQ("Drag Here", vc->dialogueArea()->text().toStdString());
+    EXPECT_TRUE(vc->projectNameField()->text().isEmpty());
 }
 
 TEST_F(MainWindowTest, ExtensionsAreMatchedWithoutRegardToCase) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string notes = (dir / "notes.txt").string();
     writeFile(notes, "not audio");
     const std::string loud = copyRecording(dir, kMusic, "BED.WAV");
     // The refused file is skipped; the first accepted one counts.
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(notes), QString::fromStdString(loud)}));
-    EXPECT_EQ(loud, vc->musicPath);
-    EXPECT_EQ("BED.WAV", vc->drgMusic->text().toStdString());
-    waitForDurations(vc, [vc] { return !vc->lblMusicDuration->text().isEmpty(); });
-    EXPECT_EQ("Music File Duration: 00:00:32.000", vc->lblMusicDuration->text().toStdString());
+    ASSERT_TRUE(
+        dropFiles(vc->musicArea(), {QString::fromStdString(notes), QString::fromStdString(loud)}));
+    EXPECT_EQ(loud, vc->musicPath());
+    EXPECT_EQ("BED.WAV", vc->musicArea()->text().toStdString());
+    waitForDurations(vc, [vc] { return !vc->musicDuration()->text().isEmpty(); });
+    EXPECT_EQ("Music File Duration: 00:00:32.000", vc->musicDuration()->text().toStdString());
 }
 
 TEST_F(MainWindowTest, MusicAndFillerDropsFillTheirOwnSlots) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string music = copyRecording(dir, kMusic);
     const std::string filler = copyRecording(dir, kMusic, "filler.wav");
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
-    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(filler)}));
-    EXPECT_EQ(music, vc->musicPath);
-    EXPECT_EQ(filler, vc->fillerPath);
-    EXPECT_EQ("", vc->speakerPath);
-    EXPECT_TRUE(vc->projectName->text().isEmpty()) << "only a dialogue drop names the project";
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(music)}));
+    ASSERT_TRUE(dropFiles(vc->fillerArea(), {QString::fromStdString(filler)}));
+    EXPECT_EQ(music, vc->musicPath());
+    EXPECT_EQ(filler, vc->fillerPath());
+    EXPECT_EQ("", vc->firstDialoguePath());
+    EXPECT_TRUE(vc->projectNameField()->text().isEmpty())
+        << "only a dialogue drop names the project";
     EXPECT_EQ(filler, kykit::storedString("duck.filler", ""));
     waitForDurations(vc, [vc] {
-        return !vc->lblMusicDuration->text().isEmpty() && !vc->lblFillerDuration->text().isEmpty();
+        return !vc->musicDuration()->text().isEmpty() && !vc->fillerDuration()->text().isEmpty();
     });
-    EXPECT_EQ("Filler File Duration: 00:00:32.000", vc->lblFillerDuration->text().toStdString());
-    EXPECT_TRUE(vc->lblDialogueDuration->text().isEmpty());
+    EXPECT_EQ("Filler File Duration: 00:00:32.000", vc->fillerDuration()->text().toStdString());
+    EXPECT_TRUE(vc->dialogueDuration()->text().isEmpty());
 }
 
 TEST_F(MainWindowTest, ClickingADropAreaOpensAFilePicker) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string music = copyRecording(dir, kMusic);
-    QTest::mouseClick(vc->drgMusic, Qt::LeftButton);
+    QTest::mouseClick(vc->musicArea(), Qt::LeftButton);
     auto* picker = window->findChild<QFileDialog*>();
     ASSERT_NE(nullptr, picker);
     EXPECT_TRUE(picker->isVisible());
     EXPECT_EQ(Qt::WindowModal, picker->windowModality());
     picker->selectFile(QString::fromStdString(music));
     static_cast<QDialog*>(picker)->accept(); // as the Open button does
-    EXPECT_EQ(music, vc->musicPath);
-    EXPECT_EQ("dev_music_gaps.wav", vc->drgMusic->text().toStdString());
+    EXPECT_EQ(music, vc->musicPath());
+    EXPECT_EQ("dev_music_gaps.wav", vc->musicArea()->text().toStdString());
 }
 
 TEST_F(MainWindowTest, DuckChecksTheInputsInOrderAndStopsAtTheFirstProblem) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string talk = copyRecording(dir, kDialogue);
     const std::string music = copyRecording(dir, kMusic);
     const std::string filler = copyRecording(dir, kMusic, "filler.wav");
@@ -219,20 +225,20 @@ TEST_F(MainWindowTest, DuckChecksTheInputsInOrderAndStopsAtTheFirstProblem) {
     const auto hide = [&](const std::string& p) { fs::rename(p, aside); };
     const auto restore = [&](const std::string& p) { fs::rename(aside, p); };
 
-    vc->btnDuck->click();
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
+    vc->duckButton()->click();
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(talk)}));
     hide(talk);
-    vc->btnDuck->click();
+    vc->duckButton()->click();
     restore(talk);
-    vc->btnDuck->click();
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
+    vc->duckButton()->click();
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(music)}));
     hide(music);
-    vc->btnDuck->click();
+    vc->duckButton()->click();
     restore(music);
-    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(filler)}));
+    ASSERT_TRUE(dropFiles(vc->fillerArea(), {QString::fromStdString(filler)}));
     hide(filler);
     alerts.answers = {0, 0, 0, 0, 0}; // "OK" everywhere
-    vc->btnDuck->click();
+    vc->duckButton()->click();
 
     ASSERT_EQ(5u, alerts.shown.size());
     EXPECT_EQ((std::vector<std::string>{"Speaker File Not Specified.", "Speaker File Not Found.",
@@ -250,22 +256,22 @@ TEST_F(MainWindowTest, DuckChecksTheInputsInOrderAndStopsAtTheFirstProblem) {
     processEvents();
     EXPECT_EQ(nullptr, openProgressSheet());
     EXPECT_EQ("unset", kykit::storedString("duck.projectName", "unset"));
-    EXPECT_EQ(filler, vc->fillerPath);
+    EXPECT_EQ(filler, vc->fillerPath());
     EXPECT_EQ(filler, kykit::storedString("duck.filler", ""));
 }
 
 TEST_F(MainWindowTest, RemovingAMissingFillerStartsThisJobWithoutItAndKeepsTheStoredPath) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string talk = copyRecording(dir, kDialogue);
     const std::string music = copyRecording(dir, kMusic);
     const std::string filler = copyRecording(dir, kMusic, "filler.wav");
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
-    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(filler)}));
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(talk)}));
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(music)}));
+    ASSERT_TRUE(dropFiles(vc->fillerArea(), {QString::fromStdString(filler)}));
     fs::remove(filler);
 
     alerts.answers = {1}; // "Remove Filler File and Continue"
-    vc->btnDuck->click();
+    vc->duckButton()->click();
     ASSERT_EQ(1u, alerts.shown.size());
     kyui::ProgressVC* sheet = openProgressSheet();
     ASSERT_NE(nullptr, sheet) << "the job did not start";
@@ -275,24 +281,24 @@ TEST_F(MainWindowTest, RemovingAMissingFillerStartsThisJobWithoutItAndKeepsTheSt
     EXPECT_EQ(music, sheet->request->inputs.music);
     // Only this job goes without it: an alert leaves the window as it was,
     // so a filler on a drive that was briefly away comes back by itself.
-    EXPECT_EQ(filler, vc->fillerPath);
-    EXPECT_EQ("filler.wav", vc->drgFiller->text().toStdString());
+    EXPECT_EQ(filler, vc->fillerPath());
+    EXPECT_EQ("filler.wav", vc->fillerArea()->text().toStdString());
     EXPECT_EQ(filler, kykit::storedString("duck.filler", "unset"));
 }
 
 TEST_F(MainWindowTest, StartJobHandsTheSettingsToTheProgressSheet) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string talk = copyRecording(dir, kDialogue);
     const std::string music = copyRecording(dir, kMusic);
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
-    vc->projectName->setText("Interview");
-    vc->decrease->setValue(-20);
-    vc->overallMusicLevelSlider->setValue(3);
-    vc->chkDecreaseToZero->click();
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(talk)}));
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(music)}));
+    vc->projectNameField()->setText("Interview");
+    vc->depthSlider()->setValue(-20);
+    vc->musicLevelSlider()->setValue(3);
+    vc->decreaseToZeroBox()->click();
     const EnvelopeTiming rolls = currentEnvelopeTiming();
 
-    vc->btnDuck->click();
+    vc->duckButton()->click();
     EXPECT_TRUE(alerts.shown.empty());
     kyui::ProgressVC* sheet = openProgressSheet();
     ASSERT_NE(nullptr, sheet);
@@ -313,26 +319,26 @@ TEST_F(MainWindowTest, StartJobHandsTheSettingsToTheProgressSheet) {
 }
 
 TEST_F(MainWindowTest, ProjectNameFollowsTheDialogueUntilTyped) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string first = copyRecording(dir, kDialogue, "first.wav");
     const std::string second = copyRecording(dir, kDialogue, "second.wav");
     const std::string music = copyRecording(dir, kMusic);
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(first)}));
-    EXPECT_EQ("first", vc->projectName->text().toStdString());
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(music)}));
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(first)}));
+    EXPECT_EQ("first", vc->projectNameField()->text().toStdString());
 
     // Typed after the drop: it stays until the next dialogue drop.
-    vc->projectName->selectAll();
-    QTest::keyClicks(vc->projectName, "My Cut");
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
-    EXPECT_EQ("My Cut", vc->projectName->text().toStdString());
-    vc->btnRemoveDialogue->click();
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(second)}));
-    EXPECT_EQ("second", vc->projectName->text().toStdString());
+    vc->projectNameField()->selectAll();
+    QTest::keyClicks(vc->projectNameField(), "My Cut");
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(music)}));
+    EXPECT_EQ("My Cut", vc->projectNameField()->text().toStdString());
+    vc->removeDialogueButton()->click();
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(second)}));
+    EXPECT_EQ("second", vc->projectNameField()->text().toStdString());
 
     // An empty name is no error.
-    vc->projectName->clear();
-    vc->btnDuck->click();
+    vc->projectNameField()->clear();
+    vc->duckButton()->click();
     kyui::ProgressVC* sheet = openProgressSheet();
     ASSERT_NE(nullptr, sheet);
     EXPECT_EQ("_duck_event", sheet->request->eventName);
@@ -342,134 +348,134 @@ TEST_F(MainWindowTest, ProjectNameFollowsTheDialogueUntilTyped) {
 
 TEST_F(MainWindowTest, TheLastProjectNameComesBackAtStart) {
     kykit::storeString("duck.projectName", "Episode 12");
-    QuelvoMainVC* vc = showMainWindow();
-    EXPECT_EQ("Episode 12", vc->projectName->text().toStdString());
+    MainWindow* vc = showMainWindow();
+    EXPECT_EQ("Episode 12", vc->projectNameField()->text().toStdString());
 }
 
 TEST_F(MainWindowTest, TheFillerComesBackAtStartButNotTheOtherFiles) {
     const std::string filler = copyRecording(dir, kMusic, "room tone bed.wav");
     kykit::storeString("duck.filler", filler);
-    QuelvoMainVC* vc = showMainWindow();
-    EXPECT_EQ(filler, vc->fillerPath);
-    EXPECT_EQ("room tone bed.wav", vc->drgFiller->text().toStdString());
-    EXPECT_EQ("", vc->speakerPath);
-    EXPECT_EQ("", vc->musicPath);
-    EXPECT_EQ("Drag Here", vc->drgSpeaker->text().toStdString());
-    EXPECT_EQ("Drag Here", vc->drgMusic->text().toStdString());
-    EXPECT_TRUE(vc->imgFillerFileMissing->isHidden());
-    waitForDurations(vc, [vc] { return !vc->lblFillerDuration->text().isEmpty(); });
-    EXPECT_EQ("Filler File Duration: 00:00:32.000", vc->lblFillerDuration->text().toStdString());
+    MainWindow* vc = showMainWindow();
+    EXPECT_EQ(filler, vc->fillerPath());
+    EXPECT_EQ("room tone bed.wav", vc->fillerArea()->text().toStdString());
+    EXPECT_EQ("", vc->firstDialoguePath());
+    EXPECT_EQ("", vc->musicPath());
+    EXPECT_EQ("Drag Here", vc->dialogueArea()->text().toStdString());
+    EXPECT_EQ("Drag Here", vc->musicArea()->text().toStdString());
+    EXPECT_TRUE(vc->fillerMarker()->isHidden());
+    waitForDurations(vc, [vc] { return !vc->fillerDuration()->text().isEmpty(); });
+    EXPECT_EQ("Filler File Duration: 00:00:32.000", vc->fillerDuration()->text().toStdString());
 }
 
 TEST_F(MainWindowTest, AFillerThatWentAwayIsMarkedAtStart) {
     kykit::storeString("duck.filler", (dir / "gone.wav").string());
-    QuelvoMainVC* vc = showMainWindow();
-    EXPECT_EQ("gone.wav", vc->drgFiller->text().toStdString());
-    EXPECT_FALSE(vc->imgFillerFileMissing->isHidden());
+    MainWindow* vc = showMainWindow();
+    EXPECT_EQ("gone.wav", vc->fillerArea()->text().toStdString());
+    EXPECT_FALSE(vc->fillerMarker()->isHidden());
 }
 
 TEST_F(MainWindowTest, ClearForgetsTheFiller) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string filler = copyRecording(dir, kMusic, "filler.wav");
-    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(filler)}));
-    waitForDurations(vc, [vc] { return !vc->lblFillerDuration->text().isEmpty(); });
-    vc->btnClear->click();
-    EXPECT_EQ("", vc->fillerPath);
-    EXPECT_EQ("Drag Here", vc->drgFiller->text().toStdString());
+    ASSERT_TRUE(dropFiles(vc->fillerArea(), {QString::fromStdString(filler)}));
+    waitForDurations(vc, [vc] { return !vc->fillerDuration()->text().isEmpty(); });
+    vc->clearFillerButton()->click();
+    EXPECT_EQ("", vc->fillerPath());
+    EXPECT_EQ("Drag Here", vc->fillerArea()->text().toStdString());
     EXPECT_EQ("", kykit::storedString("duck.filler", "unset"));
-    EXPECT_TRUE(vc->lblFillerDuration->text().isEmpty());
+    EXPECT_TRUE(vc->fillerDuration()->text().isEmpty());
     // A late answer of the earlier duration work must not bring it back.
-    kykit::Queue::drain();
+    TaskRunner::shared().waitForAll();
     processEvents();
-    EXPECT_TRUE(vc->lblFillerDuration->text().isEmpty());
+    EXPECT_TRUE(vc->fillerDuration()->text().isEmpty());
 }
 
 TEST_F(MainWindowTest, MissingFilesAreMarkedWithinASecondAndUnmarkedWhenBack) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string talk = copyRecording(dir, kDialogue);
     const std::string music = copyRecording(dir, kMusic);
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
-    EXPECT_TRUE(vc->imgDialogueFileMissing->isHidden());
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(talk)}));
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(music)}));
+    EXPECT_TRUE(vc->dialogueMarker()->isHidden());
 
     // The markers are refreshed by a half-second timer: the next tick comes
     // within a second of any change.
-    ASSERT_TRUE(vc->timer.isActive());
-    ASSERT_LE(vc->timer.intervalMs(), 500);
+    ASSERT_TRUE(vc->fileWatch().isActive());
+    ASSERT_LE(vc->fileWatch().intervalMs(), 500);
     const std::string aside = (dir / "aside").string();
     fs::rename(talk, aside);
     waitForTick(vc);
-    EXPECT_FALSE(vc->imgDialogueFileMissing->isHidden());
-    EXPECT_TRUE(vc->imgMusicFileMissing->isHidden());
-    EXPECT_TRUE(vc->imgFillerFileMissing->isHidden()) << "an empty filler is never missing";
-    EXPECT_TRUE(vc->imgDialogueFileMissing->isVisibleTo(window));
+    EXPECT_FALSE(vc->dialogueMarker()->isHidden());
+    EXPECT_TRUE(vc->musicMarker()->isHidden());
+    EXPECT_TRUE(vc->fillerMarker()->isHidden()) << "an empty filler is never missing";
+    EXPECT_TRUE(vc->dialogueMarker()->isVisibleTo(window));
 
     fs::rename(aside, talk);
     waitForTick(vc);
-    EXPECT_TRUE(vc->imgDialogueFileMissing->isHidden());
+    EXPECT_TRUE(vc->dialogueMarker()->isHidden());
 
     fs::remove(music);
     waitForTick(vc);
-    EXPECT_FALSE(vc->imgMusicFileMissing->isHidden());
+    EXPECT_FALSE(vc->musicMarker()->isHidden());
 }
 
 TEST_F(MainWindowTest, DecreaseToZeroDisablesTheDepthControls) {
     kykit::storeBool("decreaseToZero", true);
-    QuelvoMainVC* vc = showMainWindow();
-    EXPECT_TRUE(vc->chkDecreaseToZero->isChecked());
-    EXPECT_FALSE(vc->decrease->isEnabled());
-    EXPECT_FALSE(vc->decreaseLabel->isEnabled());
-    EXPECT_FALSE(vc->decreaseDBLabel->isEnabled());
-    EXPECT_EQ("-12", vc->decreaseLabel->text().toStdString()) << "the value still shows";
+    MainWindow* vc = showMainWindow();
+    EXPECT_TRUE(vc->decreaseToZeroBox()->isChecked());
+    EXPECT_FALSE(vc->depthSlider()->isEnabled());
+    EXPECT_FALSE(vc->depthValue()->isEnabled());
+    EXPECT_FALSE(vc->depthUnit()->isEnabled());
+    EXPECT_EQ("-12", vc->depthValue()->text().toStdString()) << "the value still shows";
 
-    QTest::mouseClick(vc->chkDecreaseToZero, Qt::LeftButton);
+    QTest::mouseClick(vc->decreaseToZeroBox(), Qt::LeftButton);
     EXPECT_FALSE(kykit::storedBool("decreaseToZero", true));
-    EXPECT_TRUE(vc->decrease->isEnabled());
-    EXPECT_TRUE(vc->decreaseLabel->isEnabled());
-    EXPECT_TRUE(vc->decreaseDBLabel->isEnabled());
+    EXPECT_TRUE(vc->depthSlider()->isEnabled());
+    EXPECT_TRUE(vc->depthValue()->isEnabled());
+    EXPECT_TRUE(vc->depthUnit()->isEnabled());
 
-    QTest::mouseClick(vc->chkDecreaseToZero, Qt::LeftButton);
+    QTest::mouseClick(vc->decreaseToZeroBox(), Qt::LeftButton);
     EXPECT_TRUE(kykit::storedBool("decreaseToZero", false));
-    EXPECT_FALSE(vc->decrease->isEnabled());
-    EXPECT_TRUE(vc->overallMusicLevelSlider->isEnabled());
+    EXPECT_FALSE(vc->depthSlider()->isEnabled());
+    EXPECT_TRUE(vc->musicLevelSlider()->isEnabled());
 }
 
 TEST_F(MainWindowTest, RoleLabelFollowsTheRoleChooser) {
-    QuelvoMainVC* vc = showMainWindow();
-    EXPECT_EQ("Music", vc->lblRole->text().toStdString());
+    MainWindow* vc = showMainWindow();
+    EXPECT_EQ("Music", vc->roleName()->text().toStdString());
     auto& role = kymovie::SecondFileRole::shared();
     role.setRole(kymovie::SecondFileRole::Role::custom);
     role.setCustomRole("sound effects");
     kykit::Notifier::notify(kymovie::SecondFileRole::kNotificationKey);
-    EXPECT_EQ("Sound Effects", vc->lblRole->text().toStdString());
+    EXPECT_EQ("Sound Effects", vc->roleName()->text().toStdString());
 
     // An announcement from another thread reaches the label on the GUI thread.
     role.setRole(kymovie::SecondFileRole::Role::dialogue);
     std::thread([] { kykit::Notifier::notify(kymovie::SecondFileRole::kNotificationKey); }).join();
-    EXPECT_TRUE(waitUntil([vc] { return vc->lblRole->text() == "Dialogue"; }));
+    EXPECT_TRUE(waitUntil([vc] { return vc->roleName()->text() == "Dialogue"; }));
 }
 
 TEST_F(MainWindowTest, RoleButtonOpensTheInstalledChooser) {
     int opened = 0;
-    kyui::KyViewController* from = nullptr;
-    QuelvoMainVC::setRoleChooser([&](kyui::KyViewController* c) {
+    QWidget* from = nullptr;
+    MainWindow::setRoleChooser([&](QWidget* c) {
         ++opened;
         from = c;
     });
-    QuelvoMainVC* vc = showMainWindow();
-    EXPECT_TRUE(vc->btnRole->isEnabled());
-    vc->btnRole->click();
-    QuelvoMainVC::setRoleChooser(nullptr);
+    MainWindow* vc = showMainWindow();
+    EXPECT_TRUE(vc->roleButton()->isEnabled());
+    vc->roleButton()->click();
+    MainWindow::setRoleChooser(nullptr);
     EXPECT_EQ(1, opened);
     EXPECT_EQ(vc, from);
 }
 
 TEST_F(MainWindowTest, TheNewsButtonShowsTheReleaseNotesThatShipWithTheProgram) {
-    QuelvoMainVC* vc = showMainWindow();
-    ASSERT_NE(nullptr, vc->kyNews);
-    EXPECT_NE(std::string::npos, vc->kyNews->newsText().toStdString().find("What's new in Quelvo"));
-    vc->btnKyNews->click();
-    QDialog* news = vc->kyNews->dialog();
+    MainWindow* vc = showMainWindow();
+    ASSERT_NE(nullptr, vc->news());
+    EXPECT_NE(std::string::npos, vc->news()->newsText().toStdString().find("What's new in Quelvo"));
+    vc->newsButton()->click();
+    QDialog* news = vc->news()->dialog();
     ASSERT_NE(nullptr, news);
     EXPECT_TRUE(news->isVisible());
     EXPECT_EQ(Qt::WindowModal, news->windowModality());
@@ -479,16 +485,37 @@ TEST_F(MainWindowTest, TheNewsButtonShowsTheReleaseNotesThatShipWithTheProgram) 
     news->close();
 }
 
+TEST_F(MainWindowTest, TellsWhenItHasClosed) {
+    MainWindow* vc = showMainWindow();
+    QSignalSpy closed(vc, &MainWindow::closed);
+    // A close someone refused leaves the window as it was.
+    struct Refuse : QObject {
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() != QEvent::Close) return false;
+            event->ignore();
+            return true;
+        }
+    } refuse;
+    vc->installEventFilter(&refuse);
+    vc->close();
+    EXPECT_EQ(0, closed.count());
+    EXPECT_TRUE(vc->isVisible());
+    vc->removeEventFilter(&refuse);
+    vc->close();
+    EXPECT_EQ(1, closed.count());
+    EXPECT_FALSE(vc->isVisible());
+}
+
 // Every text must fit at the smallest size the window can take.
 TEST_F(MainWindowTest, NothingClipsAtTheMinimumSize) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string talk = copyRecording(dir, kDialogue, "a rather long dialogue file name take 12.wav");
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
-    vc->lblDialogueDuration->setText("Dialogue File Duration: 00:00:00.000");
-    vc->lblMusicDuration->setText("Music File Duration: 00:00:00.000");
-    vc->lblFillerDuration->setText("Filler File Duration: 00:00:00.000");
-    vc->imgDialogueFileMissing->show();
-    kykit::Queue::drain();
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(talk)}));
+    vc->dialogueDuration()->setText("Dialogue File Duration: 00:00:00.000");
+    vc->musicDuration()->setText("Music File Duration: 00:00:00.000");
+    vc->fillerDuration()->setText("Filler File Duration: 00:00:00.000");
+    vc->dialogueMarker()->show();
+    TaskRunner::shared().waitForAll();
     processEvents();
     window->resize(window->minimumSizeHint());
     processEvents();

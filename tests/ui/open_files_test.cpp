@@ -3,13 +3,13 @@
 #include "base/settings_store.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_text_field.h"
-#include "ui/windows/quelvo_main_vc.h"
+#include "ui/windows/main_window.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
-using kyui::QuelvoMainVC;
+using kyui::MainWindow;
 
 const char* kDialogue = "dialogue/dev01_clean_wav48k_stereo.wav";
 const char* kMusic = "music/dev_music_gaps.wav";
@@ -23,34 +23,34 @@ protected:
 };
 
 TEST_F(OpenFilesTest, FilesArePlacedAsDialogueMusicAndFillerInThatOrder) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string talk = copyRecording(dir, kDialogue, "Episode 12.wav");
     const std::string bed = copyRecording(dir, kMusic, "bed.WAV");
     const std::string pad = copyRecording(dir, kMusic, "pad.wav");
 
     EXPECT_TRUE(vc->placeFiles({talk, bed, pad}).empty());
-    EXPECT_EQ(talk, vc->speakerPath);
-    EXPECT_EQ(bed, vc->musicPath);
-    EXPECT_EQ(pad, vc->fillerPath);
+    EXPECT_EQ(talk, vc->firstDialoguePath());
+    EXPECT_EQ(bed, vc->musicPath());
+    EXPECT_EQ(pad, vc->fillerPath());
     // Placed like a drop: captions, the project's name, the remembered filler.
-    EXPECT_EQ("Episode 12.wav", vc->drgSpeaker->text().toStdString());
-    EXPECT_EQ("bed.WAV", vc->drgMusic->text().toStdString());
-    EXPECT_EQ("Episode 12", vc->projectName->text().toStdString());
-    EXPECT_EQ(pad, kykit::storedString(QuelvoMainVC::kFillerKey, ""));
+    EXPECT_EQ("Episode 12.wav", vc->dialogueArea()->text().toStdString());
+    EXPECT_EQ("bed.WAV", vc->musicArea()->text().toStdString());
+    EXPECT_EQ("Episode 12", vc->projectNameField()->text().toStdString());
+    EXPECT_EQ(pad, kykit::storedString(MainWindow::kFillerKey, ""));
 }
 
 TEST_F(OpenFilesTest, FewerFilesLeaveTheLaterAreasAsTheyWere) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string talk = copyRecording(dir, kDialogue);
     EXPECT_TRUE(vc->placeFiles({talk}).empty());
-    EXPECT_EQ(talk, vc->speakerPath);
-    EXPECT_EQ("", vc->musicPath);
-    EXPECT_EQ("Drag Here", vc->drgMusic->text().toStdString());
+    EXPECT_EQ(talk, vc->firstDialoguePath());
+    EXPECT_EQ("", vc->musicPath());
+    EXPECT_EQ("Drag Here", vc->musicArea()->text().toStdString());
     EXPECT_TRUE(vc->placeFiles({}).empty());
 }
 
 TEST_F(OpenFilesTest, FilesQuelvoCannotReadAndFilesBeyondTheThirdAreHandedBack) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string notes = (dir / "notes.txt").string();
     writeFile(notes, "not audio");
     const std::string bed = copyRecording(dir, kMusic, "bed.wav");
@@ -60,10 +60,10 @@ TEST_F(OpenFilesTest, FilesQuelvoCannotReadAndFilesBeyondTheThirdAreHandedBack) 
     // The text file keeps its place: the music is still the second file.
     const auto refused = vc->placeFiles({notes, bed, pad, extra});
     EXPECT_EQ((std::vector<std::string>{notes, extra}), refused);
-    EXPECT_EQ("", vc->speakerPath);
-    EXPECT_EQ("Drag Here", vc->drgSpeaker->text().toStdString());
-    EXPECT_EQ(bed, vc->musicPath);
-    EXPECT_EQ(pad, vc->fillerPath);
+    EXPECT_EQ("", vc->firstDialoguePath());
+    EXPECT_EQ("Drag Here", vc->dialogueArea()->text().toStdString());
+    EXPECT_EQ(bed, vc->musicPath());
+    EXPECT_EQ(pad, vc->fillerPath());
 }
 
 } // namespace

@@ -15,18 +15,18 @@
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_windows.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/preview_analysis.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
 #include "ui/windows/preview_player.h"
-#include "ui/windows/quelvo_main_vc.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
+using kyui::MainWindow;
 using kyui::PreviewAnalysis;
-using kyui::QuelvoMainVC;
 
 class PreviewPanelTest : public UiTest {
 protected:
@@ -34,120 +34,128 @@ protected:
         UiTest::SetUp();
     }
     static QString file(const char* relative) { return QString::fromStdString(recordingOrStandIn(relative).string()); }
-    static bool shown(QuelvoMainVC* vc) {
-        const auto* model = vc->preview->model();
-        return model && model->dialogue() && model->music() && !vc->preview->analysis()->isRunning();
+    static bool shown(MainWindow* vc) {
+        const auto* model = vc->preview()->model();
+        return model && model->dialogue() && model->music() &&
+               !vc->preview()->analysis()->isRunning();
     }
 };
 
 TEST_F(PreviewPanelTest, ControlsRedrawTheEnvelopeFromKeptLevels) {
     QUELVO_REQUIRE_CORPUS_SPEECH();
-    QuelvoMainVC* vc = showMainWindow();
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev04_pauses_m4a.m4a")}));
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {file("music/dev_music_gaps.wav")}));
+    MainWindow* vc = showMainWindow();
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {file("dialogue/dev04_pauses_m4a.m4a")}));
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {file("music/dev_music_gaps.wav")}));
     ASSERT_TRUE(waitUntil([vc] { return shown(vc); }));
-    const auto* model = vc->preview->model();
-    const auto& scene = vc->preview->canvas()->scene();
+    const auto* model = vc->preview()->model();
+    const auto& scene = vc->preview()->canvas()->scene();
     ASSERT_FALSE(scene.speech.empty());
     EXPECT_EQ(scene.keyframes, makeVolumeKeyframes(scene.speech, currentEnvelopeTiming(), false, -12, 0));
 
     // Depth, level and decrease-to-zero: the same model, a new envelope at once.
-    vc->decrease->setValue(-30);
-    EXPECT_EQ(vc->preview->model(), model);
-    EXPECT_FALSE(vc->preview->analysis()->isRunning());
-    EXPECT_EQ(vc->preview->canvas()->scene().keyframes[1].dbValue, -30);
-    vc->overallMusicLevelSlider->setValue(-4);
-    EXPECT_EQ(vc->preview->canvas()->scene().keyframes[0].dbValue, -4);
-    vc->chkDecreaseToZero->click();
-    EXPECT_EQ(vc->preview->canvas()->scene().keyframes[1].dbValue, kSilenceDb);
-    vc->chkDecreaseToZero->click();
+    vc->depthSlider()->setValue(-30);
+    EXPECT_EQ(vc->preview()->model(), model);
+    EXPECT_FALSE(vc->preview()->analysis()->isRunning());
+    EXPECT_EQ(vc->preview()->canvas()->scene().keyframes[1].dbValue, -30);
+    vc->musicLevelSlider()->setValue(-4);
+    EXPECT_EQ(vc->preview()->canvas()->scene().keyframes[0].dbValue, -4);
+    vc->decreaseToZeroBox()->click();
+    EXPECT_EQ(vc->preview()->canvas()->scene().keyframes[1].dbValue, kSilenceDb);
+    vc->decreaseToZeroBox()->click();
 
     // A preference changed elsewhere (the threshold) is picked up without a new analysis.
-    const size_t before = vc->preview->canvas()->scene().speech.size();
+    const size_t before = vc->preview()->canvas()->scene().speech.size();
     const EnvelopeTiming saved = currentEnvelopeTiming();
     applyThreshold(currentEnvelopeTiming(), -6);
-    ASSERT_TRUE(waitUntil([&] { return vc->preview->canvas()->scene().speech.size() != before; }, 5000));
-    EXPECT_EQ(vc->preview->model(), model);
+    ASSERT_TRUE(
+        waitUntil([&] { return vc->preview()->canvas()->scene().speech.size() != before; }, 5000));
+    EXPECT_EQ(vc->preview()->model(), model);
     currentEnvelopeTiming() = saved;
-    ASSERT_TRUE(waitUntil([&] { return vc->preview->canvas()->scene().speech.size() == before; }, 5000));
+    ASSERT_TRUE(
+        waitUntil([&] { return vc->preview()->canvas()->scene().speech.size() == before; }, 5000));
 
     // So is the detection mode: the automatic detector's speech, the job's, from the kept features.
-    const kyaudio::ClusterList fixed = vc->preview->canvas()->scene().speech;
+    const kyaudio::ClusterList fixed = vc->preview()->canvas()->scene().speech;
     applyDetection(currentEnvelopeTiming(), DetectionMode::automatic);
-    ASSERT_TRUE(waitUntil([&] { return vc->preview->canvas()->scene().speech != fixed; }, 5000));
-    EXPECT_EQ(vc->preview->model(), model);
-    EXPECT_FALSE(vc->preview->analysis()->isRunning());
-    EXPECT_EQ(vc->preview->canvas()->scene().speech,
-              findSpeechClusters(file("dialogue/dev04_pauses_m4a.m4a").toStdString(), currentEnvelopeTiming()).clusters);
+    ASSERT_TRUE(waitUntil([&] { return vc->preview()->canvas()->scene().speech != fixed; }, 5000));
+    EXPECT_EQ(vc->preview()->model(), model);
+    EXPECT_FALSE(vc->preview()->analysis()->isRunning());
+    EXPECT_EQ(vc->preview()->canvas()->scene().speech,
+              findSpeechClusters(file("dialogue/dev04_pauses_m4a.m4a").toStdString(),
+                                 currentEnvelopeTiming())
+                  .clusters);
     currentEnvelopeTiming() = saved;
 
     // A filler shows its clips where the music is silent.
-    ASSERT_TRUE(dropFiles(vc->drgFiller, {file("music/dev_music_real.mp3")}));
-    EXPECT_EQ(vc->preview->model(), model);
-    EXPECT_EQ(vc->preview->canvas()->scene().fillers.size(), 2u);
+    ASSERT_TRUE(dropFiles(vc->fillerArea(), {file("music/dev_music_real.mp3")}));
+    EXPECT_EQ(vc->preview()->model(), model);
+    EXPECT_EQ(vc->preview()->canvas()->scene().fillers.size(), 2u);
 }
 
 TEST_F(PreviewPanelTest, ThresholdModeDrawsFirstAndTheFeaturesFollow) {
     const EnvelopeTiming saved = currentEnvelopeTiming();
     applyDetection(currentEnvelopeTiming(), DetectionMode::threshold);
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     const std::string dialogue = file("dialogue/dev04_pauses_m4a.m4a").toStdString();
     // The first picture comes from levels alone, with the features still to come.
     bool firstWithoutFeatures = false, pendingAtFirst = false;
-    QObject::connect(vc->preview->analysis(), &PreviewAnalysis::finished, vc->preview,
+    QObject::connect(vc->preview()->analysis(), &PreviewAnalysis::finished, vc->preview(),
                      [&](PreviewAnalysis::Track d, PreviewAnalysis::Track, QString) {
                          firstWithoutFeatures = d && !d->speechFeatures();
-                         pendingAtFirst = vc->preview->analysis()->featuresPending();
+                         pendingAtFirst = vc->preview()->analysis()->featuresPending();
                          // The editor switches before the features are there: the
                          // threshold picture stays, with a note, until they arrive.
                          applyDetection(currentEnvelopeTiming(), DetectionMode::automatic);
                      });
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {file("music/dev_music_gaps.wav")}));
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev04_pauses_m4a.m4a")}));
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {file("music/dev_music_gaps.wav")}));
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {file("dialogue/dev04_pauses_m4a.m4a")}));
     ASSERT_TRUE(waitUntil([vc] { return shown(vc); }));
     EXPECT_TRUE(firstWithoutFeatures);
     EXPECT_TRUE(pendingAtFirst);
-    ASSERT_NE(vc->preview->model()->dialogue()->speechFeatures(), nullptr);
-    EXPECT_FALSE(vc->preview->analysis()->featuresPending());
-    EXPECT_FALSE(vc->preview->progressLine()->isVisible());
-    EXPECT_FALSE(vc->preview->statusLabel()->text().contains("features"));
+    ASSERT_NE(vc->preview()->model()->dialogue()->speechFeatures(), nullptr);
+    EXPECT_FALSE(vc->preview()->analysis()->featuresPending());
+    EXPECT_FALSE(vc->preview()->progressLine()->isVisible());
+    EXPECT_FALSE(vc->preview()->statusLabel()->text().contains("features"));
     // Automatic mode now gives the job's automatic speech, from the kept features.
-    ASSERT_TRUE(waitUntil([&] {
-        return vc->preview->canvas()->scene().speech == findSpeechClusters(dialogue, currentEnvelopeTiming()).clusters;
-    }, 5000));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return vc->preview()->canvas()->scene().speech ==
+                   findSpeechClusters(dialogue, currentEnvelopeTiming()).clusters;
+        },
+        5000));
     currentEnvelopeTiming() = saved;
 }
 
 TEST_F(PreviewPanelTest, ChoosingAnotherFileCancelsTheRunningAnalysis) {
-    QuelvoMainVC* vc = showMainWindow();
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {file("music/dev_music_real.mp3")}));
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev14_long_conversation_mp3.mp3")}));
-    EXPECT_TRUE(vc->preview->progressLine()->isVisible());
+    MainWindow* vc = showMainWindow();
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {file("music/dev_music_real.mp3")}));
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {file("dialogue/dev14_long_conversation_mp3.mp3")}));
+    EXPECT_TRUE(vc->preview()->progressLine()->isVisible());
     // Straight away another dialogue: the first analysis is stopped and its
     // threads gone; the new one may read both files, side by side.
-    vc->btnRemoveDialogue->click();
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev01_clean_wav48k_stereo.wav")}));
+    vc->removeDialogueButton()->click();
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {file("dialogue/dev01_clean_wav48k_stereo.wav")}));
     EXPECT_LE(quelvo::preview::BackgroundAnalysis::liveThreads(), 2);
     ASSERT_TRUE(waitUntil([vc] { return shown(vc); }));
-    EXPECT_NEAR(vc->preview->model()->dialogue()->duration(), 15.88, 0.01);
+    EXPECT_NEAR(vc->preview()->model()->dialogue()->duration(), 15.88, 0.01);
     EXPECT_EQ(quelvo::preview::BackgroundAnalysis::liveThreads(), 0);
-    EXPECT_FALSE(vc->preview->progressLine()->isVisible());
+    EXPECT_FALSE(vc->preview()->progressLine()->isVisible());
 
     // Closing the window in the middle of an analysis leaves nothing running.
-    vc->btnRemoveDialogue->click();
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev14_long_conversation_mp3.mp3")}));
+    vc->removeDialogueButton()->click();
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {file("dialogue/dev14_long_conversation_mp3.mp3")}));
     delete window;
     window = nullptr;
     EXPECT_EQ(quelvo::preview::BackgroundAnalysis::liveThreads(), 0);
 }
 
 TEST_F(PreviewPanelTest, ZoomHoverAndPlaybackWithoutAnAudioDevice) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     window->resize(1000, 800);
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {file("dialogue/dev01_clean_wav48k_stereo.wav")}));
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {file("music/dev_music_gaps.wav")}));
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {file("dialogue/dev01_clean_wav48k_stereo.wav")}));
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {file("music/dev_music_gaps.wav")}));
     ASSERT_TRUE(waitUntil([vc] { return shown(vc); }));
-    kyui::PreviewCanvas* canvas = vc->preview->canvas();
+    kyui::PreviewCanvas* canvas = vc->preview()->canvas();
     const double fitted = canvas->secondsPerPixel();
     canvas->zoomBy(2.0);
     EXPECT_DOUBLE_EQ(canvas->secondsPerPixel(), fitted / 2);
@@ -167,17 +175,17 @@ TEST_F(PreviewPanelTest, ZoomHoverAndPlaybackWithoutAnAudioDevice) {
 
     const QString why = kyui::PreviewPlayer::unavailableReason();
     if (!why.isEmpty()) {
-        EXPECT_FALSE(vc->preview->playButton()->isEnabled());
-        EXPECT_EQ(vc->preview->playButton()->toolTip(), why);
+        EXPECT_FALSE(vc->preview()->playButton()->isEnabled());
+        EXPECT_EQ(vc->preview()->playButton()->toolTip(), why);
     }
     // Space on the preview starts (or, with no device, quietly does not).
     QTest::keyClick(canvas, Qt::Key_Space);
     QTest::keyClick(canvas, Qt::Key_Space);
-    EXPECT_EQ(vc->preview->playButton()->text(), "Play");
+    EXPECT_EQ(vc->preview()->playButton()->text(), "Play");
 
-    vc->preview->setExpanded(false);
+    vc->preview()->setExpanded(false);
     EXPECT_FALSE(canvas->isVisible());
-    vc->preview->setExpanded(true);
+    vc->preview()->setExpanded(true);
     EXPECT_TRUE(canvas->isVisible());
 }
 

@@ -7,16 +7,16 @@
 
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_windows.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/preview_analysis.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
-#include "ui/windows/quelvo_main_vc.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
-using kyui::QuelvoMainVC;
+using kyui::MainWindow;
 
 class PreviewScreenshots : public UiTest, public ::testing::WithParamInterface<std::array<const char*, 4>> {};
 
@@ -27,18 +27,18 @@ TEST_P(PreviewScreenshots, MainWindowWithPreview) {
     QDir().mkpath(out);
     const auto [name, dialogue, music, filler] = GetParam();
     const QString data = QString::fromStdString((sharedDir() / "testdata").string()) + "/";
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     window->resize(window->sizeHint().width() * 3 / 2, window->sizeHint().height() * 3 / 2);
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {data + dialogue}));
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {data + music}));
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {data + dialogue}));
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {data + music}));
     if (*filler) {
-        ASSERT_TRUE(dropFiles(vc->drgFiller, {data + filler}));
+        ASSERT_TRUE(dropFiles(vc->fillerArea(), {data + filler}));
     }
     ASSERT_TRUE(waitUntil([vc] {
-        const auto* m = vc->preview->model();
-        return m && m->dialogue() && m->music() && !vc->preview->analysis()->isRunning();
+        const auto* m = vc->preview()->model();
+        return m && m->dialogue() && m->music() && !vc->preview()->analysis()->isRunning();
     }));
-    kyui::PreviewCanvas* canvas = vc->preview->canvas();
+    kyui::PreviewCanvas* canvas = vc->preview()->canvas();
     // Two moves: a pointer already at the spot (from the previous picture) gets no event.
     QTest::mouseMove(canvas, QPoint(10, 10));
     QTest::mouseMove(canvas, QPoint(canvas->width() * 2 / 5, canvas->height() * 3 / 4));
@@ -48,7 +48,7 @@ TEST_P(PreviewScreenshots, MainWindowWithPreview) {
     }
     EXPECT_TRUE(window->grab().save(out + "/" + name + ".png"));
     // Folded: the window gives the picture's height back.
-    vc->preview->setExpanded(false);
+    vc->preview()->setExpanded(false);
     for (int i = 0; i < 3; ++i) {
         processEvents();
         QTest::qWait(60);

@@ -8,8 +8,8 @@
 #include "project/envelope_timing.h"
 #include "ui/kit/im_anim.h"
 #include "ui/kit/ky_windows.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/progress_vc.h"
-#include "ui/windows/quelvo_main_vc.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
@@ -34,7 +34,7 @@ protected:
         return openProgressSheet();
     }
 
-    kyui::QuelvoMainVC* presenter = nullptr;
+    kyui::MainWindow* presenter = nullptr;
     TempDir dir;
 };
 

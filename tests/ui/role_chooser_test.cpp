@@ -14,7 +14,7 @@
 #include "project/second_file_role.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/ky_windows.h"
-#include "ui/windows/quelvo_main_vc.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/qv_second_file_role_vc.h"
 #include "ui_test_support.h"
 
@@ -23,7 +23,7 @@ namespace {
 
 using kymovie::SecondFileRole;
 using Role = SecondFileRole::Role;
-using kyui::QuelvoMainVC;
+using kyui::MainWindow;
 using kyui::QVSecondFileRoleVC;
 
 // Counts the announcements of a role change.
@@ -42,17 +42,17 @@ protected:
     void SetUp() override {
         UiTest::SetUp();
         // The program installs the chooser before it makes the main window.
-        QuelvoMainVC::setRoleChooser(&QVSecondFileRoleVC::show);
+        MainWindow::setRoleChooser(&QVSecondFileRoleVC::show);
     }
     void TearDown() override {
         UiTest::TearDown();
-        QuelvoMainVC::setRoleChooser(nullptr);
+        MainWindow::setRoleChooser(nullptr);
     }
 
     // The main window's role button, pressed; returns the open chooser.
-    QVSecondFileRoleVC* openFrom(QuelvoMainVC* vc) {
-        EXPECT_TRUE(vc->btnRole->isEnabled());
-        vc->btnRole->click();
+    QVSecondFileRoleVC* openFrom(MainWindow* vc) {
+        EXPECT_TRUE(vc->roleButton()->isEnabled());
+        vc->roleButton()->click();
         QVSecondFileRoleVC* chooser = openChooser();
         EXPECT_NE(nullptr, chooser);
         if (chooser) {
@@ -81,7 +81,7 @@ protected:
 };
 
 TEST_F(RoleChooserTest, OpensAsASheetOnTheMainWindowShowingTheStoredRole) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     QVSecondFileRoleVC* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
     QWidget* sheet = chooser->window();
@@ -101,7 +101,7 @@ TEST_F(RoleChooserTest, OpensAsASheetOnTheMainWindowShowingTheStoredRole) {
 TEST_F(RoleChooserTest, ACustomRoleOpensWithItsNameReadyToEdit) {
     role.setRole(Role::custom);
     role.setCustomRole("Sound Effects");
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     QVSecondFileRoleVC* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
     EXPECT_TRUE(chooser->radCustom->isChecked());
@@ -113,7 +113,7 @@ TEST_F(RoleChooserTest, ACustomRoleOpensWithItsNameReadyToEdit) {
 }
 
 TEST_F(RoleChooserTest, EveryClickAndKeystrokeGoesStraightIntoTheSharedRole) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     QVSecondFileRoleVC* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
     chooser->radDialogue->click();
@@ -135,7 +135,7 @@ TEST_F(RoleChooserTest, EveryClickAndKeystrokeGoesStraightIntoTheSharedRole) {
 }
 
 TEST_F(RoleChooserTest, TheCustomNameIsKeptWhileAnotherRoleIsChosen) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     QVSecondFileRoleVC* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
     chooser->radCustom->click();
@@ -152,22 +152,22 @@ TEST_F(RoleChooserTest, TheCustomNameIsKeptWhileAnotherRoleIsChosen) {
 }
 
 TEST_F(RoleChooserTest, ClosingAnnouncesOnceAndTheMainWindowShowsTheNameCapitalised) {
-    QuelvoMainVC* vc = showMainWindow();
-    ASSERT_EQ("Music", vc->lblRole->text().toStdString());
+    MainWindow* vc = showMainWindow();
+    ASSERT_EQ("Music", vc->roleName()->text().toStdString());
     QVSecondFileRoleVC* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
     Announcements announced;
     chooser->radCustom->click();
     typeName(chooser, "sound effects");
     EXPECT_EQ(0, announced.count) << "nothing is announced while the sheet is open";
-    EXPECT_EQ("Music", vc->lblRole->text().toStdString());
+    EXPECT_EQ("Music", vc->roleName()->text().toStdString());
 
     QPointer<QWidget> sheet = chooser->window();
     chooser->btnOk->click();
     processEvents();
     EXPECT_TRUE(sheet.isNull()) << "OK closes the sheet";
     EXPECT_EQ(1, announced.count);
-    EXPECT_EQ("Sound Effects", vc->lblRole->text().toStdString());
+    EXPECT_EQ("Sound Effects", vc->roleName()->text().toStdString());
 
     // Dialogue, closed with Return from the keyboard.
     chooser = openFrom(vc);
@@ -178,11 +178,11 @@ TEST_F(RoleChooserTest, ClosingAnnouncesOnceAndTheMainWindowShowsTheNameCapitali
     processEvents();
     EXPECT_TRUE(sheet.isNull());
     EXPECT_EQ(2, announced.count);
-    EXPECT_EQ("Dialogue", vc->lblRole->text().toStdString());
+    EXPECT_EQ("Dialogue", vc->roleName()->text().toStdString());
 }
 
 TEST_F(RoleChooserTest, EscapeClosesTheSheetAndStillAnnounces) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     QVSecondFileRoleVC* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
     Announcements announced;
@@ -193,11 +193,11 @@ TEST_F(RoleChooserTest, EscapeClosesTheSheetAndStillAnnounces) {
     EXPECT_TRUE(sheet.isNull()) << "Escape closes; the click is kept, there is no cancel";
     EXPECT_EQ(1, announced.count);
     EXPECT_EQ(Role::dialogue, role.role());
-    EXPECT_EQ("Dialogue", vc->lblRole->text().toStdString());
+    EXPECT_EQ("Dialogue", vc->roleName()->text().toStdString());
 }
 
 TEST_F(RoleChooserTest, AnEmptyCustomNameReadsAsMusic) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     QVSecondFileRoleVC* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
     chooser->radCustom->click();
@@ -205,11 +205,11 @@ TEST_F(RoleChooserTest, AnEmptyCustomNameReadsAsMusic) {
     chooser->btnOk->click();
     processEvents();
     EXPECT_EQ(Role::custom, role.role());
-    EXPECT_EQ("Music", vc->lblRole->text().toStdString());
+    EXPECT_EQ("Music", vc->roleName()->text().toStdString());
 }
 
 TEST_F(RoleChooserTest, ACustomRoleComesBackAfterARestart) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     QVSecondFileRoleVC* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
     chooser->radCustom->click();
@@ -226,7 +226,7 @@ TEST_F(RoleChooserTest, ACustomRoleComesBackAfterARestart) {
     EXPECT_EQ(Role::custom, role.role());
     EXPECT_EQ("Music Bed", role.customRole());
     vc = showMainWindow();
-    EXPECT_EQ("Music Bed", vc->lblRole->text().toStdString());
+    EXPECT_EQ("Music Bed", vc->roleName()->text().toStdString());
     chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
     EXPECT_TRUE(chooser->radCustom->isChecked());
@@ -237,7 +237,7 @@ TEST_F(RoleChooserTest, ACustomRoleComesBackAfterARestart) {
 
 TEST_F(RoleChooserTest, TabReachesEveryControlAndReturnInTheNameFieldCloses) {
     role.setRole(Role::custom);
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     QVSecondFileRoleVC* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
     QWidget* sheet = chooser->window();
@@ -266,7 +266,7 @@ TEST_F(RoleChooserTest, TabReachesEveryControlAndReturnInTheNameFieldCloses) {
     QTest::keyClick(chooser->fldCustom, Qt::Key_Return);
     processEvents();
     EXPECT_TRUE(closing.isNull());
-    EXPECT_EQ("VO", vc->lblRole->text().toStdString());
+    EXPECT_EQ("VO", vc->roleName()->text().toStdString());
 }
 
 TEST_F(RoleChooserTest, EditsTheSharedRole) {

@@ -26,13 +26,13 @@
 #include "ui/windows/dialogue_file_rows.h"
 #include "ui/windows/fcp106_export_options_vc.h"
 #include "ui/windows/job_result_panel.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/preview_analysis.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_microphones.h"
 #include "ui/windows/preview_panel.h"
 #include "ui/windows/progress_vc.h"
-#include "ui/windows/quelvo_main_vc.h"
 #include "ui/windows/quelvo_prefs_vc.h"
 #include "ui/windows/qv_second_file_role_vc.h"
 #include "ui_test_support.h"
@@ -40,7 +40,7 @@
 namespace quelvo::test {
 namespace {
 
-using kyui::QuelvoMainVC;
+using kyui::MainWindow;
 
 class Screenshots : public UiTest {
 protected:
@@ -53,7 +53,7 @@ protected:
     }
     void TearDown() override {
         delegate.reset();
-        QuelvoMainVC::setRoleChooser(nullptr);
+        MainWindow::setRoleChooser(nullptr);
         UiTest::TearDown();
     }
 
@@ -97,19 +97,19 @@ private:
 
 TEST_F(Screenshots, TheMainWindowAndItsPanels) {
     delegate = std::make_unique<kyui::AppDelegate>();
-    kyui::KyWindow* w = delegate->launch();
+    kyui::MainWindow* w = delegate->launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
     w->move(40, 40);
-    auto* vc = qobject_cast<QuelvoMainVC*>(w->controller());
-    ASSERT_TRUE(waitUntil([vc] { return vc->timer.isActive(); }));
+    auto* vc = w;
+    ASSERT_TRUE(waitUntil([vc] { return vc->fileWatch().isActive(); }));
 
     const QString data = QString::fromStdString((sharedDir() / "testdata").string());
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {data + "/dialogue/dev01_clean_wav48k_stereo.wav"}));
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {data + "/music/dev_music_real.mp3"}));
-    ASSERT_TRUE(dropFiles(vc->drgFiller, {data + "/music/dev_music_gaps.wav"}));
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {data + "/dialogue/dev01_clean_wav48k_stereo.wav"}));
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {data + "/music/dev_music_real.mp3"}));
+    ASSERT_TRUE(dropFiles(vc->fillerArea(), {data + "/music/dev_music_gaps.wav"}));
     ASSERT_TRUE(waitUntil([vc] {
-        return !vc->lblDialogueDuration->text().isEmpty() && !vc->lblMusicDuration->text().isEmpty() &&
-               !vc->lblFillerDuration->text().isEmpty();
+        return !vc->dialogueDuration()->text().isEmpty() &&
+               !vc->musicDuration()->text().isEmpty() && !vc->fillerDuration()->text().isEmpty();
     }));
     shoot("main_window");
 
@@ -127,7 +127,7 @@ TEST_F(Screenshots, TheMainWindowAndItsPanels) {
     }
     prefs->close();
 
-    vc->btnRole->click();
+    vc->roleButton()->click();
     kyui::QVSecondFileRoleVC* chooser = nullptr;
     ASSERT_TRUE(waitUntil([&] {
         for (QWidget* tl : QApplication::topLevelWidgets())
@@ -152,12 +152,15 @@ TEST_F(Screenshots, TheMainWindowAndItsPanels) {
     // while the progress sheet waits for the version question.
     TempDir dir;
     vc->clearDialogueFiles();
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(
-                                              copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav"))}));
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(copyRecording(dir, "music/dev_music_real.mp3"))}));
-    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(copyRecording(dir, "music/dev_music_gaps.wav"))}));
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(),
+                          {QString::fromStdString(copyRecording(
+                              dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav"))}));
+    ASSERT_TRUE(dropFiles(
+        vc->musicArea(), {QString::fromStdString(copyRecording(dir, "music/dev_music_real.mp3"))}));
+    ASSERT_TRUE(dropFiles(vc->fillerArea(), {QString::fromStdString(
+                                                copyRecording(dir, "music/dev_music_gaps.wav"))}));
     kyui::ProgressVC::setVersionSheet(nullptr);
-    vc->btnDuck->click();
+    vc->duckButton()->click();
     kyui::FCP106ExportOptionsVC* question = nullptr;
     ASSERT_TRUE(waitUntil([&] {
         question = w->findChild<kyui::FCP106ExportOptionsVC*>();
@@ -176,7 +179,7 @@ TEST_F(Screenshots, TheMainWindowAndItsPanels) {
 TEST_F(Screenshots, TheEditorQuestion) {
     FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = true;
     delegate = std::make_unique<kyui::AppDelegate>();
-    kyui::KyWindow* w = delegate->launch();
+    kyui::MainWindow* w = delegate->launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
     w->move(40, 40);
     std::optional<ProjectFormat> answer;
@@ -206,11 +209,11 @@ TEST_F(Screenshots, TheResultTheAlertsAnUnreadableFileAndHelp) {
     setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
     setenv("QUELVO_FILE_OPENER", "true", 1);
     delegate = std::make_unique<kyui::AppDelegate>();
-    kyui::KyWindow* w = delegate->launch();
+    kyui::MainWindow* w = delegate->launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
     w->move(40, 40);
-    auto* vc = qobject_cast<QuelvoMainVC*>(w->controller());
-    ASSERT_TRUE(waitUntil([vc] { return vc->timer.isActive(); }));
+    auto* vc = w;
+    ASSERT_TRUE(waitUntil([vc] { return vc->fileWatch().isActive(); }));
 
     // A text file named .mp3 and a WAV cut in half.
     const std::string notes = (dir / "notes.mp3").string();
@@ -218,32 +221,34 @@ TEST_F(Screenshots, TheResultTheAlertsAnUnreadableFileAndHelp) {
     const std::string cut = copyRecording(dir, "music/dev_music_gaps.wav", "filler_cut.wav");
     fs::resize_file(cut, fs::file_size(cut) / 2);
     const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav");
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(notes)}));
-    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(cut)}));
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(talk)}));
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(notes)}));
+    ASSERT_TRUE(dropFiles(vc->fillerArea(), {QString::fromStdString(cut)}));
     ASSERT_TRUE(waitUntil([vc] { return !vc->musicProblem().empty() && !vc->fillerProblem().empty(); }));
     shoot("unreadable_files");
 
     // The real alerts from here on.
     kyui::KyAlert::setService(nullptr);
-    shootAlert("alert_unreadable", [vc] { vc->btnDuck->click(); });
-    shootAlert("alert_unreadable_details", [vc] { vc->btnDuck->click(); }, true);
+    shootAlert("alert_unreadable", [vc] { vc->duckButton()->click(); });
+    shootAlert(
+        "alert_unreadable_details", [vc] { vc->duckButton()->click(); }, true);
     shootAlert("alert_not_specified", [vc] { kyui::KyAlert::ok("Warning", "Speaker File Not Specified.", vc); });
 
     const std::string music = copyRecording(dir, "music/dev_music_real.mp3", "bed.mp3");
     const std::string filler = copyRecording(dir, "music/dev_music_gaps.wav", "filler.wav");
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
-    ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(filler)}));
-    ASSERT_TRUE(waitUntil([vc] { return !vc->lblFillerDuration->text().isEmpty() && vc->fillerProblem().empty(); }));
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(music)}));
+    ASSERT_TRUE(dropFiles(vc->fillerArea(), {QString::fromStdString(filler)}));
+    ASSERT_TRUE(waitUntil(
+        [vc] { return !vc->fillerDuration()->text().isEmpty() && vc->fillerProblem().empty(); }));
     fs::rename(filler, dir / "away.wav");
-    ASSERT_TRUE(waitUntil([vc] { return vc->imgFillerFileMissing->isVisible(); }));
-    shootAlert("alert_filler_missing", [vc] { vc->btnDuck->click(); });
+    ASSERT_TRUE(waitUntil([vc] { return vc->fillerMarker()->isVisible(); }));
+    shootAlert("alert_filler_missing", [vc] { vc->duckButton()->click(); });
     fs::rename(dir / "away.wav", filler);
 
     // A good job leaves its result in the window.
-    vc->btnDuck->click();
+    vc->duckButton()->click();
     ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000));
-    ASSERT_TRUE(vc->resultPanel->isVisible());
+    ASSERT_TRUE(vc->resultPanel()->isVisible());
     shoot("result_after_job");
 
     // A hand-over that fails: one warning that offers the copy.
@@ -253,7 +258,7 @@ TEST_F(Screenshots, TheResultTheAlertsAnUnreadableFileAndHelp) {
     setenv("QUELVO_FCP_OPENER", fcp.c_str(), 1);
     FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = true;
     shootAlert("alert_handover_failed", [vc] {
-        vc->btnDuck->click();
+        vc->duckButton()->click();
         waitUntil([] { return openProgressSheet() == nullptr; }, 120000);
     });
     FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = false;
@@ -277,12 +282,12 @@ TEST_F(Screenshots, TheResultTheAlertsAnUnreadableFileAndHelp) {
 // under the row of their union.
 TEST_F(Screenshots, TheDialogueAreaWithAVideoAndThreeMicrophones) {
     delegate = std::make_unique<kyui::AppDelegate>();
-    kyui::KyWindow* w = delegate->launch();
+    kyui::MainWindow* w = delegate->launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
     w->move(40, 40);
     w->resize(w->width(), std::max(w->height(), 1000));
-    auto* vc = qobject_cast<QuelvoMainVC*>(w->controller());
-    ASSERT_TRUE(waitUntil([vc] { return vc->timer.isActive(); }));
+    auto* vc = w;
+    ASSERT_TRUE(waitUntil([vc] { return vc->fileWatch().isActive(); }));
 
     TempDir dir;
     const std::string data = (sharedDir() / "testdata").string();
@@ -292,12 +297,13 @@ TEST_F(Screenshots, TheDialogueAreaWithAVideoAndThreeMicrophones) {
                                   data + "/dialogue/dev01_clean_wav48k_stereo.wav", "-c:v", "mpeg4",
                                   "-q:v", "5", "-c:a", "aac", "-shortest", clip});
     ASSERT_EQ(0, made.exitCode) << made.err;
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(clip)}));
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(clip)}));
     ASSERT_TRUE(
-        dropFiles(vc->drgMusic, {QString::fromStdString(data + "/music/dev_music_real.mp3")}));
+        dropFiles(vc->musicArea(), {QString::fromStdString(data + "/music/dev_music_real.mp3")}));
     ASSERT_TRUE(waitUntil([vc] {
-        return vc->dialogueRows->count() == 1 && !vc->dialogueRows->posterLabel(0)->isHidden() &&
-               vc->preview->model() && !vc->preview->analysis()->isRunning();
+        return vc->dialogueRows()->count() == 1 &&
+               !vc->dialogueRows()->posterLabel(0)->isHidden() && vc->preview()->model() &&
+               !vc->preview()->analysis()->isRunning();
     }));
     shoot("dialogue_video");
 
@@ -307,15 +313,15 @@ TEST_F(Screenshots, TheDialogueAreaWithAVideoAndThreeMicrophones) {
          {"dev08_interview_20db_roomtone_wav16k.wav", "dev06_synthetic_espeak_wav22k.wav",
           "dev12_hum_ventilation_wav22k.wav"})
         mics << QString::fromStdString(data + "/dialogue/" + name);
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, mics));
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), mics));
     ASSERT_TRUE(waitUntil(
         [vc] {
-            const auto& lanes = vc->preview->canvas()->scene().microphones;
+            const auto& lanes = vc->preview()->canvas()->scene().microphones;
             return lanes.size() == 3 &&
                    std::all_of(lanes.begin(), lanes.end(),
                                [](const auto& lane) { return lane.track != nullptr; }) &&
-                   !vc->preview->microphones()->isRunning() &&
-                   !vc->preview->analysis()->isRunning();
+                   !vc->preview()->microphones()->isRunning() &&
+                   !vc->preview()->analysis()->isRunning();
         },
         60000));
     shoot("preview_three_microphones");

@@ -16,10 +16,10 @@
 #include "speech/speech_labels.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_windows.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/preview_analysis.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
-#include "ui/windows/quelvo_main_vc.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
@@ -48,13 +48,13 @@ class SpeechCorrectionsTest : public UiTest {
         vc = showMainWindow();
         talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav");
         music = copyRecording(dir, "music/dev_music_gaps.wav");
-        EXPECT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
-        EXPECT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
+        EXPECT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(talk)}));
+        EXPECT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(music)}));
         EXPECT_TRUE(waitUntil([this] {
-            const auto* m = vc->preview->model();
-            return m && m->dialogue() && m->music() && !vc->preview->analysis()->isRunning();
+            const auto* m = vc->preview()->model();
+            return m && m->dialogue() && m->music() && !vc->preview()->analysis()->isRunning();
         }));
-        return vc->preview;
+        return vc->preview();
     }
     // A point on the dialogue lane, `seconds` across.
     static QPoint at(const PreviewCanvas* canvas, double seconds) {
@@ -81,7 +81,7 @@ class SpeechCorrectionsTest : public UiTest {
     }
 
     EnvelopeTiming saved;
-    kyui::QuelvoMainVC* vc = nullptr;
+    kyui::MainWindow* vc = nullptr;
     TempDir dir;
     std::string talk, music;
 };
@@ -193,7 +193,7 @@ TEST_F(SpeechCorrectionsTest, DuckWithCorrectionsEqualsDuckWithTheirLabelFile) {
     const std::string labels = (dir / "corrected.txt").string();
     chooseLabelFile(labels);
     labelsMenu(panel, 1);
-    vc->btnDuck->click();
+    vc->duckButton()->click();
     ASSERT_NE(nullptr, openProgressSheet());
     ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000));
     const std::string cli = (dir / "cli.fcpxml").string();

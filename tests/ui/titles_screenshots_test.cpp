@@ -18,6 +18,7 @@
 #include "ui/app/app_delegate.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_windows.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/title_preview.h"
 #include "ui/windows/titles_style_panel.h"
 #include "ui/windows/titles_table_model.h"
@@ -59,7 +60,7 @@ private:
 
 TEST_F(TitlesScreenshots, TheTitlesWindowWithAVideo) {
     delegate = std::make_unique<kyui::AppDelegate>();
-    kyui::KyWindow* main = delegate->launch();
+    kyui::MainWindow* main = delegate->launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
     main->hide(); // the titles window alone on the screen
     kyui::TitlesWindow* vc = delegate->mnuNewTitlesSelected();
@@ -86,7 +87,7 @@ TEST_F(TitlesScreenshots, TheTitlesWindowWithAVideo) {
 // Where the program puts a titles window opened over the main window.
 TEST_F(TitlesScreenshots, ATitlesWindowOpensInsideTheScreen) {
     delegate = std::make_unique<kyui::AppDelegate>();
-    kyui::KyWindow* main = delegate->launch();
+    kyui::MainWindow* main = delegate->launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
     kyui::TitlesWindow* vc = delegate->mnuNewTitlesSelected();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(vc));
@@ -99,7 +100,7 @@ TEST_F(TitlesScreenshots, ATitlesWindowOpensInsideTheScreen) {
 // A cue too quick to read, marked in the table with its reason showing.
 TEST_F(TitlesScreenshots, TheTitlesWindowMarksATooFastCue) {
     delegate = std::make_unique<kyui::AppDelegate>();
-    kyui::KyWindow* main = delegate->launch();
+    kyui::MainWindow* main = delegate->launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
     main->hide();
     kyui::TitlesWindow* vc = delegate->mnuNewTitlesSelected();

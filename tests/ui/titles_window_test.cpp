@@ -25,6 +25,7 @@
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_text_window.h"
 #include "ui/kit/ky_windows.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/result_line.h"
 #include "ui/windows/title_preview.h"
 #include "ui/windows/titles_presets_bar.h"

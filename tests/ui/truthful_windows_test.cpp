@@ -17,11 +17,11 @@
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_slider.h"
 #include "ui/kit/ky_windows.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/preview_analysis.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
-#include "ui/windows/quelvo_main_vc.h"
 #include "ui/windows/titles_presets_bar.h"
 #include "ui/windows/titles_window.h"
 #include "ui_test_support.h"
@@ -36,17 +36,17 @@ QString file(const char* relative) {
 TEST_F(UiTest, InLoudnessModeThePreviewDrawsTheLevelsTheProjectHolds) {
     QUELVO_REQUIRE_CORPUS_SPEECH();
     ASSERT_TRUE(mix::storeDepthMode(18.0));
-    kyui::QuelvoMainVC* vc = showMainWindow();
-    vc->idle(); // the half-second look at the stored mode
-    EXPECT_FALSE(vc->decrease->isEnabled());
-    EXPECT_TRUE(vc->depthModeNote->isVisible());
-    EXPECT_EQ(vc->depthModeNote->text().toStdString(), "set by loudness: 18 LU under speech");
+    kyui::MainWindow* vc = showMainWindow();
+    vc->checkFilesAndDepthMode(); // the half-second look at the stored mode
+    EXPECT_FALSE(vc->depthSlider()->isEnabled());
+    EXPECT_TRUE(vc->depthModeNote()->isVisible());
+    EXPECT_EQ(vc->depthModeNote()->text().toStdString(), "set by loudness: 18 LU under speech");
 
     const QString talk = file("dialogue/dev04_pauses_m4a.m4a"),
                   music = file("music/dev_music_gaps.wav");
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {talk}));
-    ASSERT_TRUE(dropFiles(vc->drgMusic, {music}));
-    kyui::PreviewCanvas* canvas = vc->preview->canvas();
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(), {talk}));
+    ASSERT_TRUE(dropFiles(vc->musicArea(), {music}));
+    kyui::PreviewCanvas* canvas = vc->preview()->canvas();
     ASSERT_TRUE(waitUntil([&] { return !canvas->scene().duckedLevels.empty(); }, 120000));
     const preview::PreviewScene scene = canvas->scene();
 
@@ -72,15 +72,15 @@ TEST_F(UiTest, InLoudnessModeThePreviewDrawsTheLevelsTheProjectHolds) {
         << canvas->hoverText().toStdString();
 
     // The music level is a control the levels depend on: measured again, then drawn.
-    vc->overallMusicLevelSlider->setValue(-30);
+    vc->musicLevelSlider()->setValue(-30);
     ASSERT_TRUE(waitUntil([&] { return canvas->scene().overallDb == -30; }, 120000));
     EXPECT_EQ(canvas->scene().duckedLevels.size(), scene.speech.size());
 
     // Back to the fixed depth: the slider again, and its envelope at once.
     ASSERT_TRUE(mix::storeDepthMode(std::nullopt));
-    vc->idle();
-    EXPECT_TRUE(vc->decrease->isEnabled());
-    EXPECT_FALSE(vc->depthModeNote->isVisible());
+    vc->checkFilesAndDepthMode();
+    EXPECT_TRUE(vc->depthSlider()->isEnabled());
+    EXPECT_FALSE(vc->depthModeNote()->isVisible());
     EXPECT_TRUE(canvas->scene().duckedLevels.empty());
 }
 
@@ -93,12 +93,12 @@ TEST_F(UiTest, DecoderFailuresAreToldInTheUsersWordsInEveryWindow) {
                     32);
     writeFile(dir / "damaged.mp4", mp4 + std::string(4096, '\0'));
 
-    kyui::QuelvoMainVC* vc = showMainWindow();
+    kyui::MainWindow* vc = showMainWindow();
     ASSERT_TRUE(
-        dropFiles(vc->drgSpeaker, {QString::fromStdString((dir / "corrupt.wav").string())}));
-    QLabel* status = vc->preview->statusLabel();
+        dropFiles(vc->dialogueArea(), {QString::fromStdString((dir / "corrupt.wav").string())}));
+    QLabel* status = vc->preview()->statusLabel();
     ASSERT_TRUE(waitUntil([&] {
-        return !vc->preview->analysis()->isRunning() && status->text().contains("corrupt");
+        return !vc->preview()->analysis()->isRunning() && status->text().contains("corrupt");
     }));
     EXPECT_EQ(
         status->text().toStdString(),

@@ -12,8 +12,8 @@
 #include "base/concurrency.h"
 #include "base/task_runner.h"
 #include "ui/kit/ky_windows.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/progress_vc.h"
-#include "ui/windows/quelvo_main_vc.h"
 
 namespace quelvo::test {
 
@@ -106,13 +106,14 @@ void UiTest::TearDown() {
     kyui::KyAlert::setService(m_previousAlerts);
 }
 
-kyui::QuelvoMainVC* UiTest::showMainWindow() {
-    auto* vc = new kyui::QuelvoMainVC;
-    window = new kyui::KyWindow(vc);
+kyui::MainWindow* UiTest::showMainWindow() {
+    window = new kyui::MainWindow;
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
-    EXPECT_TRUE(waitUntil([vc] { return vc->timer.isActive(); })) << "the window never appeared";
-    return vc;
+    kyui::MainWindow* shown = window;
+    EXPECT_TRUE(waitUntil([shown] { return shown->fileWatch().isActive(); }))
+        << "the window never appeared";
+    return window;
 }
 
 } // namespace quelvo::test

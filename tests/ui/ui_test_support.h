@@ -18,9 +18,8 @@
 #include "ui/kit/ky_notification.h"
 
 namespace kyui {
-class KyWindow;
+class MainWindow;
 class ProgressVC;
-class QuelvoMainVC;
 } // namespace kyui
 
 namespace quelvo::test {
@@ -95,14 +94,14 @@ protected:
 
     // Makes and shows the main window as the program does, and waits until it
     // has appeared.
-    kyui::QuelvoMainVC* showMainWindow();
+    kyui::MainWindow* showMainWindow();
 
     ScriptedAlerts alerts;
     RecordingNotifications notifications;
     AnsweringVersionSheet versionSheet{kymovie::FcpxmlVersion::v1_9};
-    kyui::KyWindow* window = nullptr;
+    kyui::MainWindow* window = nullptr;
 
-private:
+  private:
     kyui::AlertService* m_previousAlerts = nullptr;
     kyui::NotificationService* m_previousNotifications = nullptr;
     kymovie::VersionSheet* m_previousSheet = nullptr;

@@ -17,8 +17,8 @@
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/fcp106_export_options_vc.h"
 #include "ui/windows/job_result_panel.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/progress_vc.h"
-#include "ui/windows/quelvo_main_vc.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
@@ -33,15 +33,15 @@ protected:
     }
 
     // Drops the files, presses Duck and waits for the sheet to close.
-    void runJob(kyui::QuelvoMainVC* vc, const std::string& talk, const std::string& music,
+    void runJob(kyui::MainWindow* vc, const std::string& talk, const std::string& music,
                 const std::string& filler, const std::function<void()>& whileRunning = {}) {
         vc->clearDialogueFiles();
-        ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(talk)}));
-        ASSERT_TRUE(dropFiles(vc->drgMusic, {QString::fromStdString(music)}));
+        ASSERT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(talk)}));
+        ASSERT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(music)}));
         if (!filler.empty()) {
-            ASSERT_TRUE(dropFiles(vc->drgFiller, {QString::fromStdString(filler)}));
+            ASSERT_TRUE(dropFiles(vc->fillerArea(), {QString::fromStdString(filler)}));
         }
-        vc->btnDuck->click();
+        vc->duckButton()->click();
         ASSERT_NE(nullptr, openProgressSheet()) << "the job did not start";
         if (whileRunning) whileRunning();
         ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000)) << "the job never ended";
@@ -65,7 +65,7 @@ protected:
 };
 
 TEST_F(WholeJobTest, DialogueAndMusicBecomeAValidProjectNextToTheDialogue) {
-    kyui::QuelvoMainVC* vc = showMainWindow();
+    kyui::MainWindow* vc = showMainWindow();
     const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav");
     const std::string music = copyRecording(dir, "music/dev_music_real.mp3");
     runJob(vc, talk, music, "");
@@ -81,7 +81,7 @@ TEST_F(WholeJobTest, DialogueAndMusicBecomeAValidProjectNextToTheDialogue) {
 
 TEST_F(WholeJobTest, OlderVersionsGetTheLegacyDocumentWithFillerClips) {
     versionSheet.answerWith(Version::v1_6);
-    kyui::QuelvoMainVC* vc = showMainWindow();
+    kyui::MainWindow* vc = showMainWindow();
     const std::string talk = copyRecording(dir, "dialogue/dev04_pauses_m4a.m4a");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
     const std::string filler = copyRecording(dir, "music/dev_music_real.mp3", "filler.mp3");
@@ -98,7 +98,7 @@ TEST_F(WholeJobTest, OlderVersionsGetTheLegacyDocumentWithFillerClips) {
 // project is written beside the dialogue.
 TEST_F(WholeJobTest, TheVersionSheetAppearsOnTheProgressSheetAndItsAnswerIsUsed) {
     kyui::ProgressVC::setVersionSheet(nullptr);
-    kyui::QuelvoMainVC* vc = showMainWindow();
+    kyui::MainWindow* vc = showMainWindow();
     const std::string talk = copyRecording(dir, "dialogue/dev06_synthetic_espeak_wav22k.wav", "voice.wav");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
     runJob(vc, talk, music, "", [this] {
@@ -130,7 +130,7 @@ TEST_F(WholeJobTest, TheVersionSheetAppearsOnTheProgressSheetAndItsAnswerIsUsed)
 }
 
 TEST_F(WholeJobTest, CancelInTheVersionQuestionWritesNothingAndThePanelSaysSo) {
-    kyui::QuelvoMainVC* vc = showMainWindow();
+    kyui::MainWindow* vc = showMainWindow();
     const std::string talk =
         copyRecording(dir, "dialogue/dev06_synthetic_espeak_wav22k.wav", "voice.wav");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
@@ -139,13 +139,13 @@ TEST_F(WholeJobTest, CancelInTheVersionQuestionWritesNothingAndThePanelSaysSo) {
     EXPECT_TRUE(alerts.shown.empty());
     EXPECT_TRUE(notifications.posted.empty());
     EXPECT_FALSE(fs::exists(dir / "voice.fcpxml"));
-    EXPECT_TRUE(vc->resultPanel->isVisible());
-    EXPECT_EQ(vc->resultPanel->lblHeading->text().toStdString(), "Nothing written");
-    EXPECT_FALSE(vc->resultPanel->btnOpen->isVisible());
+    EXPECT_TRUE(vc->resultPanel()->isVisible());
+    EXPECT_EQ(vc->resultPanel()->headingLabel()->text().toStdString(), "Nothing written");
+    EXPECT_FALSE(vc->resultPanel()->openButton()->isVisible());
 }
 
 TEST_F(WholeJobTest, AProjectThatCannotBeWrittenIsSavedElsewhereWithoutAnotherAnalysis) {
-    kyui::QuelvoMainVC* vc = showMainWindow();
+    kyui::MainWindow* vc = showMainWindow();
     const std::string talk =
         copyRecording(dir, "dialogue/dev06_synthetic_espeak_wav22k.wav", "voice.wav");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
@@ -170,7 +170,7 @@ TEST_F(WholeJobTest, AProjectThatCannotBeWrittenIsSavedElsewhereWithoutAnotherAn
     ASSERT_TRUE(fs::exists(elsewhere / "saved.fcpxml"));
     EXPECT_VALID_FCPXML(readFile(elsewhere / "saved.fcpxml"), "1.9");
     EXPECT_EQ(notifications.posted.size(), 1u);
-    EXPECT_EQ(vc->resultPanel->lblFile->text().toStdString(), "saved.fcpxml");
+    EXPECT_EQ(vc->resultPanel()->fileLabel()->text().toStdString(), "saved.fcpxml");
 }
 
 // With "send to Final Cut Pro" on, the project goes to the opener a moment
@@ -200,7 +200,7 @@ protected:
 TEST_F(HandOverTest, TheProjectGoesToTheOpenerInsteadOfNextToTheDialogue) {
     const std::string received = (dir / "received").string();
     opener("cp \"$1\" '" + received + "'");
-    kyui::QuelvoMainVC* vc = showMainWindow();
+    kyui::MainWindow* vc = showMainWindow();
     const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "talk.wav");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
     runJob(vc, talk, music, "");

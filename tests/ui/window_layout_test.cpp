@@ -13,18 +13,19 @@
 #include "preview/preview_geometry.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/ky_drag_area.h"
+#include "ui/kit/ky_view_controller.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/job_result_panel.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
-#include "ui/windows/quelvo_main_vc.h"
 #include "ui/windows/titles_window.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
-using kyui::QuelvoMainVC;
+using kyui::MainWindow;
 namespace pv = quelvo::preview;
 
 const char* kDialogue = "dialogue/dev01_clean_wav48k_stereo.wav"; // 15.88 s
@@ -32,12 +33,12 @@ const char* kMusic = "music/dev_music_gaps.wav";                  // 32 s
 
 class WindowLayoutTest : public UiTest {
 protected:
-    QuelvoMainVC* showActiveMainWindow() {
-        QuelvoMainVC* vc = showMainWindow();
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
-        return vc;
-    }
+  MainWindow* showActiveMainWindow() {
+      MainWindow* vc = showMainWindow();
+      window->activateWindow();
+      EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+      return vc;
+  }
     static QFileDialog* openPicker() {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* picker = qobject_cast<QFileDialog*>(w); picker && picker->isVisible())
@@ -48,21 +49,22 @@ protected:
 };
 
 TEST_F(WindowLayoutTest, ReturnPressesDuckFromADropAreaAndSpaceOpensItsPicker) {
-    QuelvoMainVC* vc = showActiveMainWindow();
-    vc->drgSpeaker->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(vc->drgSpeaker, Qt::Key_Return);
+    MainWindow* vc = showActiveMainWindow();
+    vc->dialogueArea()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(vc->dialogueArea(), Qt::Key_Return);
     ASSERT_EQ(1u, alerts.shown.size());
     EXPECT_EQ("Speaker File Not Specified.", alerts.shown[0].informativeText);
     EXPECT_EQ(nullptr, openPicker());
 
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker, {QString::fromStdString(copyRecording(dir, kDialogue))}));
-    vc->drgMusic->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(vc->drgMusic, Qt::Key_Enter, Qt::KeypadModifier);
+    ASSERT_TRUE(
+        dropFiles(vc->dialogueArea(), {QString::fromStdString(copyRecording(dir, kDialogue))}));
+    vc->musicArea()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(vc->musicArea(), Qt::Key_Enter, Qt::KeypadModifier);
     ASSERT_EQ(2u, alerts.shown.size());
     EXPECT_EQ("Music File Not Specified.", alerts.shown[1].informativeText)
         << "the filler is optional";
 
-    QTest::keyClick(vc->drgMusic, Qt::Key_Space);
+    QTest::keyClick(vc->musicArea(), Qt::Key_Space);
     QFileDialog* picker = openPicker();
     ASSERT_NE(nullptr, picker);
     picker->reject();
@@ -70,34 +72,34 @@ TEST_F(WindowLayoutTest, ReturnPressesDuckFromADropAreaAndSpaceOpensItsPicker) {
 }
 
 TEST_F(WindowLayoutTest, TheFoldedPreviewGivesItsHeightBackAndAResultLengthensTheWindow) {
-    QuelvoMainVC* vc = showMainWindow();
+    MainWindow* vc = showMainWindow();
     window->resize(window->width(), window->minimumSizeHint().height() + 120);
     processEvents();
     const int tall = window->height();
-    const int picture = vc->preview->canvas()->parentWidget()->height();
+    const int picture = vc->preview()->canvas()->parentWidget()->height();
 
-    vc->preview->setExpanded(false);
+    vc->preview()->setExpanded(false);
     processEvents();
     EXPECT_LE(window->height(), tall - picture);
     // No empty band around the fold: the panel is its header's height.
-    EXPECT_LE(vc->preview->height(), vc->preview->sizeHint().height());
-    vc->preview->setExpanded(true);
+    EXPECT_LE(vc->preview()->height(), vc->preview()->sizeHint().height());
+    vc->preview()->setExpanded(true);
     processEvents();
     EXPECT_EQ(tall, window->height());
 
-    const int canvasHeight = vc->preview->canvas()->height();
+    const int canvasHeight = vc->preview()->canvas()->height();
     DuckOutcome outcome;
     outcome.success = true;
     outcome.format = quelvo::ProjectFormat::fcpxml19;
-    vc->resultPanel->showOutcome(outcome, (dir / "talk.fcpxml").string());
+    vc->resultPanel()->showOutcome(outcome, (dir / "talk.fcpxml").string());
     processEvents();
     EXPECT_GT(window->height(), tall);
-    EXPECT_EQ(canvasHeight, vc->preview->canvas()->height()) << "the preview keeps its height";
+    EXPECT_EQ(canvasHeight, vc->preview()->canvas()->height()) << "the preview keeps its height";
 
     // At the smallest size every dB label shows, none on another.
     window->resize(window->minimumSizeHint());
     processEvents();
-    const pv::PreviewPicture pic = pv::layoutPreview({}, vc->preview->canvas()->viewport());
+    const pv::PreviewPicture pic = pv::layoutPreview({}, vc->preview()->canvas()->viewport());
     ASSERT_EQ(4u, pic.dbGrid.size());
     for (size_t i = 1; i < pic.dbGrid.size(); ++i) {
         const pv::Box& above = pic.dbGrid[i - 1].label.plate;
@@ -106,29 +108,29 @@ TEST_F(WindowLayoutTest, TheFoldedPreviewGivesItsHeightBackAndAResultLengthensTh
 }
 
 TEST_F(WindowLayoutTest, AMusicShorterThanTheDialogueGetsANote) {
-    QuelvoMainVC* vc = showMainWindow();
-    auto* note = vc->findChild<QLabel*>("lblMusicShorter");
+    MainWindow* vc = showMainWindow();
+    auto* note = vc->findChild<QLabel*>("musicShorterNote");
     ASSERT_NE(nullptr, note);
     // The 32 s recording as the dialogue, the 15.88 s one as the music.
-    ASSERT_TRUE(dropFiles(vc->drgSpeaker,
+    ASSERT_TRUE(dropFiles(vc->dialogueArea(),
                           {QString::fromStdString(copyRecording(dir, kMusic, "long.wav"))}));
-    ASSERT_TRUE(dropFiles(vc->drgMusic,
+    ASSERT_TRUE(dropFiles(vc->musicArea(),
                           {QString::fromStdString(copyRecording(dir, kDialogue, "short.wav"))}));
-    ASSERT_TRUE(waitUntil([vc] { return !vc->lblMusicDuration->text().isEmpty(); }));
+    ASSERT_TRUE(waitUntil([vc] { return !vc->musicDuration()->text().isEmpty(); }));
     EXPECT_TRUE(note->isVisible());
     EXPECT_EQ("The music is 00:00:16.120 shorter than the dialogue.", note->text().toStdString());
     // The duration labels keep their own format.
-    EXPECT_EQ("Music File Duration: 00:00:15.880", vc->lblMusicDuration->text().toStdString());
+    EXPECT_EQ("Music File Duration: 00:00:15.880", vc->musicDuration()->text().toStdString());
 
-    ASSERT_TRUE(
-        dropFiles(vc->drgMusic, {QString::fromStdString(copyRecording(dir, kMusic, "bed.wav"))}));
-    ASSERT_TRUE(waitUntil([vc] { return vc->lblMusicDuration->text().endsWith("00:00:32.000"); }));
+    ASSERT_TRUE(dropFiles(vc->musicArea(),
+                          {QString::fromStdString(copyRecording(dir, kMusic, "bed.wav"))}));
+    ASSERT_TRUE(waitUntil([vc] { return vc->musicDuration()->text().endsWith("00:00:32.000"); }));
     EXPECT_FALSE(note->isVisible());
 }
 
 TEST_F(WindowLayoutTest, NewWindowsOpenInsideTheScreenEachBelowTheLast) {
     kyui::AppDelegate delegate;
-    kyui::KyWindow* main = delegate.launch();
+    kyui::MainWindow* main = delegate.launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
     const QRect area = main->screen()->availableGeometry();
     std::vector<QWidget*> opened{main};

@@ -8,9 +8,8 @@
 #include "app/desktop/command_line.h"
 #include "media/allocator_tuning.h"
 #include "ui/app/app_delegate.h"
-#include "ui/kit/ky_windows.h"
 #include "ui/kit/resources.h"
-#include "ui/windows/quelvo_main_vc.h"
+#include "ui/windows/main_window.h"
 
 int main(int argc, char** argv) {
     kyaudio::tuneAllocatorForDecoding();
@@ -33,10 +32,9 @@ int main(int argc, char** argv) {
     for (const std::string& arg : line.ignored) std::cerr << "quelvo: ignored " << arg << std::endl;
 
     kyui::AppDelegate delegate;
-    QPointer<kyui::KyWindow> window = delegate.launch();
-    if (auto* vc = qobject_cast<kyui::QuelvoMainVC*>(window->controller()))
-        for (const std::string& path : vc->placeFiles(line.files))
-            std::cerr << "quelvo: not placed, not an audio file Quelvo reads: " << path << std::endl;
+    QPointer<kyui::MainWindow> window = delegate.launch();
+    for (const std::string& path : window->placeFiles(line.files))
+        std::cerr << "quelvo: not placed, not an audio file Quelvo reads: " << path << std::endl;
     const int status = app.exec();
     delete window.data();
     return status;

@@ -16,7 +16,7 @@
 #include "ui/kit/ky_window_placement.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/kit/resources.h"
-#include "ui/windows/quelvo_main_vc.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/quelvo_prefs_vc.h"
 #include "ui/windows/qv_second_file_role_vc.h"
 #include "ui/windows/titles_window.h"
@@ -53,16 +53,16 @@ QStringList AppDelegate::creditList() {
 
 void AppDelegate::applicationWillFinishLaunching() {
     // The main window's role button needs the chooser before the window is made.
-    QuelvoMainVC::setRoleChooser(&QVSecondFileRoleVC::show);
+    MainWindow::setRoleChooser(&QVSecondFileRoleVC::show);
 }
 
-KyWindow* AppDelegate::launch() {
+MainWindow* AppDelegate::launch() {
     applicationWillFinishLaunching();
-    auto* window = new KyWindow(new QuelvoMainVC);
+    auto* window = new MainWindow;
     window->setAttribute(Qt::WA_DeleteOnClose);
     m_mainWindow = window;
     installMenus(window);
-    connect(window, &KyWindow::closed, this, &AppDelegate::mainWindowClosed);
+    connect(window, &MainWindow::closed, this, &AppDelegate::mainWindowClosed);
     window->installEventFilter(this);
     placeNewWindow(window);
     window->show();
@@ -70,7 +70,7 @@ KyWindow* AppDelegate::launch() {
     return window;
 }
 
-void AppDelegate::installMenus(KyWindow* window) {
+void AppDelegate::installMenus(MainWindow* window) {
     // On macOS the roles move About, Preferences… and Quit into the
     // application menu, where Cmd+, and Cmd+Q already belong; Qt::CTRL is Cmd there.
     QMenuBar* bar = window->menuBar();
@@ -116,7 +116,7 @@ QList<TitlesWindow*> AppDelegate::titlesWindows() const {
 
 bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
     // The event's type first: while the main window is being destroyed it
-    // still sends events (children leaving) but is no KyWindow any more, and
+    // still sends events (children leaving) but is no MainWindow any more, and
     // comparing it with the QPointer would cast it to one.
     if (event->type() != QEvent::Close || watched != m_mainWindow || m_quitAgreed || TitlesWindow::exportsRunning() == 0)
         return QObject::eventFilter(watched, event);
@@ -162,7 +162,7 @@ void AppDelegate::mnuAboutSelected() {
 }
 
 KyAboutPanel* AppDelegate::aboutPanel() const { return KyAboutView::current(); }
-KyWindow* AppDelegate::mainWindow() const { return m_mainWindow; }
+MainWindow* AppDelegate::mainWindow() const { return m_mainWindow; }
 KyViewController* AppDelegate::preferences() const { return m_preferences; }
 KyTextWindow* AppDelegate::helpWindow() const { return m_help; }
 
@@ -192,8 +192,7 @@ void AppDelegate::mnuHelpSelected() {
 }
 
 void AppDelegate::mnuNewsSelected() {
-    if (auto* vc = m_mainWindow ? qobject_cast<QuelvoMainVC*>(m_mainWindow->controller()) : nullptr)
-        vc->btnKyNewsPressed();
+    if (m_mainWindow) m_mainWindow->showNews();
 }
 
 } // namespace kyui

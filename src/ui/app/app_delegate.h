@@ -17,8 +17,7 @@ namespace kyui {
 class KyAboutPanel;
 class KyTextWindow;
 class KyViewController;
-class KyWindow;
-class QuelvoMainVC;
+class MainWindow;
 class TitlesWindow;
 
 class AppDelegate : public QObject {
@@ -37,8 +36,8 @@ public:
     // Makes the main window with its menus (and what it needs first, the role
     // chooser) and shows it. The delegate does not own the window: it is
     // deleted when the application quits or by whoever holds it.
-    KyWindow* launch();
-    KyWindow* mainWindow() const;
+    MainWindow* launch();
+    MainWindow* mainWindow() const;
 
     // Delegate operations.
     void applicationWillFinishLaunching();
@@ -79,11 +78,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void installMenus(KyWindow* window);
+    void installMenus(MainWindow* window);
     void mainWindowClosed();
     void terminate();
 
-    QPointer<KyWindow> m_mainWindow;
+    QPointer<MainWindow> m_mainWindow;
     QPointer<KyViewController> m_preferences;
     QPointer<KyTextWindow> m_help;
     QList<QPointer<TitlesWindow>> m_titles;

@@ -43,17 +43,6 @@ void hostController(QDialog* dialog, KyViewController* controller, bool disableR
 
 } // namespace
 
-KyWindow::KyWindow(KyViewController* controller, QWidget* parent)
-    : QMainWindow(parent), m_controller(controller) {
-    setCentralWidget(controller);
-    setWindowTitle(controller->windowTitle());
-}
-
-void KyWindow::closeEvent(QCloseEvent* event) {
-    QMainWindow::closeEvent(event);
-    if (event->isAccepted()) emit closed();
-}
-
 KySheetWindow::KySheetWindow(KyViewController* controller, QWidget* parentWindow, bool disableResize)
     : QDialog(parentWindow), m_controller(controller) {
     setWindowModality(Qt::WindowModal);

@@ -1,31 +1,11 @@
 #pragma once
-// Windows and sheets that host view controllers.
+// Sheets and panels that host view controllers.
 #include <QDialog>
-#include <QMainWindow>
 #include <QString>
 
 namespace kyui {
 
 class KyViewController;
-
-// A document-like top-level window around one controller; the application
-// delegate adds its menus to it.
-class KyWindow : public QMainWindow {
-    Q_OBJECT
-public:
-    explicit KyWindow(KyViewController* controller, QWidget* parent = nullptr);
-    KyViewController* controller() const { return m_controller; }
-
-signals:
-    // The window has been closed (the close was not refused).
-    void closed();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    KyViewController* m_controller;
-};
 
 // A window-modal sheet around one controller. Sheets have no cancel: the
 // controller closes the sheet itself (KyViewController::close) when its work

@@ -81,108 +81,109 @@ JobResultPanel::JobResultPanel(QWidget* parent) : QFrame(parent) {
     icon->setAlignment(Qt::AlignTop);
     icon->setFixedSize(icon->sizeHint()); // the texts stay put when it hides
 
-    lblHeading = new QLabel(this);
-    QFont bold = lblHeading->font();
+    m_heading = new QLabel(this);
+    QFont bold = m_heading->font();
     bold.setBold(true);
-    lblHeading->setFont(bold);
-    lblFile = new QLabel(this);
-    lblFile->setTextFormat(Qt::PlainText);
-    lblFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblContents = new QLabel(this);
-    QPalette dim = lblContents->palette();
+    m_heading->setFont(bold);
+    m_fileName = new QLabel(this);
+    m_fileName->setTextFormat(Qt::PlainText);
+    m_fileName->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_contents = new QLabel(this);
+    QPalette dim = m_contents->palette();
     QColor text = dim.color(QPalette::WindowText);
     text.setAlpha(190);
     dim.setColor(QPalette::WindowText, text);
-    lblContents->setPalette(dim);
+    m_contents->setPalette(dim);
     // What the job said although it worked (a damaged recording, a header
     // that disagrees with its audio): the same sentences the command line
     // prints, one a line, in the warning colour.
-    lblWarnings = new QLabel(this);
-    lblWarnings->setTextFormat(Qt::PlainText);
-    lblWarnings->setWordWrap(true);
-    lblWarnings->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    QPalette warm = lblWarnings->palette();
+    m_warnings = new QLabel(this);
+    m_warnings->setTextFormat(Qt::PlainText);
+    m_warnings->setWordWrap(true);
+    m_warnings->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPalette warm = m_warnings->palette();
     warm.setColor(QPalette::WindowText, QColor(0xB3, 0x5C, 0x00));
-    lblWarnings->setPalette(warm);
-    lblWarnings->hide();
+    m_warnings->setPalette(warm);
+    m_warnings->hide();
 
-    btnShowInFolder = new QPushButton(tr("Show in Folder"), this);
-    btnShowInFolder->setToolTip(tr("Show the project in the file manager"));
-    btnOpen = new QPushButton(tr("Open"), this);
+    m_showInFolder = new QPushButton(tr("Show in Folder"), this);
+    m_showInFolder->setToolTip(tr("Show the project in the file manager"));
+    m_open = new QPushButton(tr("Open"), this);
 #ifdef Q_OS_MACOS
-    btnOpen->setToolTip(tr("Open the project in Final Cut Pro"));
+    m_open->setToolTip(tr("Open the project in Final Cut Pro"));
 #else
-    btnOpen->setToolTip(tr("Open the project with the program your system uses for it"));
+    m_open->setToolTip(tr("Open the project with the program your system uses for it"));
 #endif
-    for (QPushButton* b : {btnShowInFolder, btnOpen}) {
+    for (QPushButton* b : {m_showInFolder, m_open}) {
         b->setAutoDefault(false);
         b->setFocusPolicy(Qt::StrongFocus);
     }
-    connect(btnShowInFolder, &QPushButton::clicked, this, [this] { KyFileOpener::showInFolder(m_file); });
-    connect(btnOpen, &QPushButton::clicked, this, [this] { KyFileOpener::openFile(m_file); });
+    connect(m_showInFolder, &QPushButton::clicked, this,
+            [this] { KyFileOpener::showInFolder(m_file); });
+    connect(m_open, &QPushButton::clicked, this, [this] { KyFileOpener::openFile(m_file); });
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(unit / 6);
-    texts->addWidget(lblHeading);
-    texts->addWidget(lblFile);
-    texts->addWidget(lblContents);
-    texts->addWidget(lblWarnings);
+    texts->addWidget(m_heading);
+    texts->addWidget(m_fileName);
+    texts->addWidget(m_contents);
+    texts->addWidget(m_warnings);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(unit * 2 / 3, unit / 2, unit * 2 / 3, unit / 2);
     layout->setSpacing(unit * 2 / 3);
     layout->addWidget(icon, 0, Qt::AlignTop);
     layout->addLayout(texts, 1);
-    layout->addWidget(btnShowInFolder, 0, Qt::AlignVCenter);
-    layout->addWidget(btnOpen, 0, Qt::AlignVCenter);
+    layout->addWidget(m_showInFolder, 0, Qt::AlignVCenter);
+    layout->addWidget(m_open, 0, Qt::AlignVCenter);
     hide();
 }
 
 void JobResultPanel::showOutcome(const quelvo::DuckOutcome& outcome, const std::string& file) {
     m_file = QString::fromStdString(file);
     const QFileInfo info(m_file);
-    lblHeading->setText(outcome.sentToFCP ? tr("Sent to Final Cut Pro") : tr("Project saved"));
-    lblFile->setText(info.fileName());
-    lblFile->setToolTip(m_file);
-    lblContents->setText(contentsLine(outcome) + kindSuffix(outcome.format));
-    lblWarnings->setText(warningsText(outcome));
-    lblWarnings->setVisible(!outcome.warnings.empty());
+    m_heading->setText(outcome.sentToFCP ? tr("Sent to Final Cut Pro") : tr("Project saved"));
+    m_fileName->setText(info.fileName());
+    m_fileName->setToolTip(m_file);
+    m_contents->setText(contentsLine(outcome) + kindSuffix(outcome.format));
+    m_warnings->setText(warningsText(outcome));
+    m_warnings->setVisible(!outcome.warnings.empty());
     const bool there = !m_file.isEmpty();
-    btnShowInFolder->setToolTip(tr("Show the project in the file manager"));
+    m_showInFolder->setToolTip(tr("Show the project in the file manager"));
 #ifdef Q_OS_MACOS
-    btnOpen->setToolTip(opensInFinalCutPro(outcome.format)
-                            ? tr("Open the project in Final Cut Pro")
-                            : tr("Open the project with the program your system uses for it"));
+    m_open->setToolTip(opensInFinalCutPro(outcome.format)
+                           ? tr("Open the project in Final Cut Pro")
+                           : tr("Open the project with the program your system uses for it"));
 #else
-    btnOpen->setToolTip(tr("Open the project with the program your system uses for it"));
+    m_open->setToolTip(tr("Open the project with the program your system uses for it"));
 #endif
-    btnShowInFolder->setEnabled(there);
-    btnOpen->setEnabled(there);
+    m_showInFolder->setEnabled(there);
+    m_open->setEnabled(there);
     showWithFile(true);
 }
 
 void JobResultPanel::showMix(const std::string& file, const QString& contents,
                              const QString& warnings) {
     m_file = QString::fromStdString(file);
-    lblHeading->setText(tr("Mix exported"));
-    lblFile->setText(QFileInfo(m_file).fileName());
-    lblFile->setToolTip(m_file);
-    lblContents->setText(contents);
-    lblWarnings->setText(warnings);
-    lblWarnings->setVisible(!warnings.isEmpty());
-    btnShowInFolder->setToolTip(tr("Show the mix in the file manager"));
-    btnOpen->setToolTip(tr("Open the mix with the program your system plays it with"));
-    btnShowInFolder->setEnabled(true);
-    btnOpen->setEnabled(true);
+    m_heading->setText(tr("Mix exported"));
+    m_fileName->setText(QFileInfo(m_file).fileName());
+    m_fileName->setToolTip(m_file);
+    m_contents->setText(contents);
+    m_warnings->setText(warnings);
+    m_warnings->setVisible(!warnings.isEmpty());
+    m_showInFolder->setToolTip(tr("Show the mix in the file manager"));
+    m_open->setToolTip(tr("Open the mix with the program your system plays it with"));
+    m_showInFolder->setEnabled(true);
+    m_open->setEnabled(true);
     showWithFile(true);
 }
 
 void JobResultPanel::showCancelled() {
     m_file.clear();
-    lblHeading->setText(tr("Nothing written"));
-    lblFile->setText(tr("The job was cancelled before the project was written."));
-    lblFile->setToolTip(QString());
-    lblContents->clear();
+    m_heading->setText(tr("Nothing written"));
+    m_fileName->setText(tr("The job was cancelled before the project was written."));
+    m_fileName->setToolTip(QString());
+    m_contents->clear();
     showWithFile(false);
 }
 
@@ -190,9 +191,9 @@ void JobResultPanel::showWithFile(bool withFile) {
     // Hidden rather than cleared: the tick's place keeps the texts aligned.
     m_icon->setPixmap(withFile ? tick(fontMetrics().height() * 3 / 2, devicePixelRatioF())
                                : QPixmap());
-    btnShowInFolder->setVisible(withFile);
-    btnOpen->setVisible(withFile);
-    lblContents->setVisible(!lblContents->text().isEmpty());
+    m_showInFolder->setVisible(withFile);
+    m_open->setVisible(withFile);
+    m_contents->setVisible(!m_contents->text().isEmpty());
     show();
 }
 

@@ -43,20 +43,26 @@ public:
     // The job's warnings, each a sentence on its own line; "" for none.
     static QString warningsText(const quelvo::DuckOutcome& outcome);
 
-    // Outlets.
-    QLabel* lblHeading;
-    QLabel* lblFile;
-    QLabel* lblContents;
-    QLabel* lblWarnings;
-    QPushButton* btnShowInFolder;
-    QPushButton* btnOpen;
+    // What a user reads and presses, for tests.
+    QLabel* headingLabel() const { return m_heading; }
+    QLabel* fileLabel() const { return m_fileName; }
+    QLabel* contentsLabel() const { return m_contents; }
+    QLabel* warningsLabel() const { return m_warnings; }
+    QPushButton* showInFolderButton() const { return m_showInFolder; }
+    QPushButton* openButton() const { return m_open; }
 
-private:
-  // Shows the panel with the tick and the buttons, or without them.
-  void showWithFile(bool withFile);
+  private:
+    // Shows the panel with the tick and the buttons, or without them.
+    void showWithFile(bool withFile);
 
-  QLabel* m_icon;
-  QString m_file;
+    QLabel* m_icon = nullptr;
+    QLabel* m_heading = nullptr;
+    QLabel* m_fileName = nullptr;
+    QLabel* m_contents = nullptr;
+    QLabel* m_warnings = nullptr;
+    QPushButton* m_showInFolder = nullptr;
+    QPushButton* m_open = nullptr;
+    QString m_file;
 };
 
 } // namespace kyui

@@ -125,7 +125,7 @@ ProgressVC::ProgressVC(QWidget* parent) : KyViewController(parent) {
 
 ProgressVC::~ProgressVC() = default;
 
-ProgressVC* ProgressVC::showProgress(KyViewController* from, const quelvo::DuckRequest& request) {
+ProgressVC* ProgressVC::showProgress(QWidget* from, const quelvo::DuckRequest& request) {
     auto* sheet = new ProgressVC;
     sheet->request = request;
     KyWindows::sheet(sheet, from, true);

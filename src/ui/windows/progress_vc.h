@@ -35,7 +35,7 @@ class ProgressVC : public KyViewController {
 
     // Opens the sheet on `from` for the request; returns its controller
     // (nullptr if it could not be made).
-    static ProgressVC* showProgress(KyViewController* from, const quelvo::DuckRequest& request);
+    static ProgressVC* showProgress(QWidget* from, const quelvo::DuckRequest& request);
 
     // A version sheet that jobs ask instead of the editor question (tests);
     // the caller keeps ownership. Returns the previous one.

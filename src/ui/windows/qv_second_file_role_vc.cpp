@@ -76,8 +76,8 @@ QVSecondFileRoleVC::QVSecondFileRoleVC(QWidget* parent)
     layout->addWidget(buttons);
 }
 
-void QVSecondFileRoleVC::show(KyViewController* currentViewController) {
-    KyWindows::sheet(new QVSecondFileRoleVC, currentViewController, true);
+void QVSecondFileRoleVC::show(QWidget* parent) {
+    KyWindows::sheet(new QVSecondFileRoleVC, parent, true);
 }
 
 int QVSecondFileRoleVC::tag(const QAbstractButton* button) {

@@ -21,8 +21,8 @@ class QVSecondFileRoleVC : public KyViewController {
   public:
     explicit QVSecondFileRoleVC(QWidget* parent = nullptr);
 
-    // Shows the chooser as a sheet on the controller's window.
-    static void show(KyViewController* currentViewController);
+    // Shows the chooser as a sheet on the window of `parent`.
+    static void show(QWidget* parent);
 
     // Outlets. The radio buttons carry the tags 0, 1 and 2 of the roles.
     QLabel* lblTitle;

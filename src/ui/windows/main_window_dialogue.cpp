@@ -17,8 +17,8 @@
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/windows/dialogue_file_rows.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/missing_file_marker.h"
-#include "ui/windows/quelvo_main_vc.h"
 
 namespace kyui {
 
@@ -54,21 +54,21 @@ QString rateText(double rate) {
 
 } // namespace
 
-bool QuelvoMainVC::addDialogueFiles(const std::vector<std::string>& paths) {
-    const std::string firstBefore = speakerPath;
+bool MainWindow::addDialogueFiles(const std::vector<std::string>& paths) {
+    const std::string firstBefore = m_firstDialoguePath;
     QStringList refused;
     bool added = false;
     for (const std::string& path : paths) {
-        const bool listed = std::any_of(dialoguePaths.begin(), dialoguePaths.end(),
+        const bool listed = std::any_of(m_dialoguePaths.begin(), m_dialoguePaths.end(),
                                         [&](const std::string& p) { return sameFile(p, path); });
         if (listed) {
             refused << tr("“%1” is already in the dialogue list.").arg(fileName(path));
-        } else if (dialoguePaths.size() >= kMaxDialogueFiles) {
+        } else if (m_dialoguePaths.size() >= kMaxDialogueFiles) {
             refused << tr("Quelvo takes up to %1 dialogue files, so “%2” was not added.")
                            .arg(kMaxDialogueFiles)
                            .arg(fileName(path));
         } else {
-            dialoguePaths.push_back(path);
+            m_dialoguePaths.push_back(path);
             added = true;
         }
     }
@@ -77,57 +77,57 @@ bool QuelvoMainVC::addDialogueFiles(const std::vector<std::string>& paths) {
     return added;
 }
 
-void QuelvoMainVC::removeDialogueFile(int index) {
-    if (index < 0 || index >= static_cast<int>(dialoguePaths.size())) return;
-    const std::string firstBefore = speakerPath;
-    dialoguePaths.erase(dialoguePaths.begin() + index);
+void MainWindow::removeDialogueFile(int index) {
+    if (index < 0 || index >= static_cast<int>(m_dialoguePaths.size())) return;
+    const std::string firstBefore = m_firstDialoguePath;
+    m_dialoguePaths.erase(m_dialoguePaths.begin() + index);
     dialogueListChanged(firstBefore);
 }
 
-void QuelvoMainVC::clearDialogueFiles() {
-    const std::string firstBefore = speakerPath;
-    dialoguePaths.clear();
+void MainWindow::clearDialogueFiles() {
+    const std::string firstBefore = m_firstDialoguePath;
+    m_dialoguePaths.clear();
     dialogueListChanged(firstBefore);
 }
 
-void QuelvoMainVC::dialogueListChanged(const std::string& firstBefore) {
-    speakerPath = dialoguePaths.empty() ? std::string() : dialoguePaths.front();
+void MainWindow::dialogueListChanged(const std::string& firstBefore) {
+    m_firstDialoguePath = m_dialoguePaths.empty() ? std::string() : m_dialoguePaths.front();
     // The project is named after the first microphone, as after the one file.
-    if (!speakerPath.empty() && speakerPath != firstBefore)
-        projectName->setText(QString::fromStdString(
-            kykit::pathWithoutExtension(kykit::fileNameOf(speakerPath))));
+    if (!m_firstDialoguePath.empty() && m_firstDialoguePath != firstBefore)
+        m_projectName->setText(QString::fromStdString(
+            kykit::pathWithoutExtension(kykit::fileNameOf(m_firstDialoguePath))));
     m_dialogueProblems.clear();
     refreshDialogueArea();
     refreshDurations();
     refreshMarkers();
 }
 
-void QuelvoMainVC::refreshDialogueArea() {
-    const bool listed = dialoguePaths.size() > 1 ||
-                        std::any_of(dialoguePaths.begin(), dialoguePaths.end(), isVideoName);
-    dialogueRows->setPaths(listed ? dialoguePaths : std::vector<std::string>{});
-    dialogueRows->setVisible(listed);
+void MainWindow::refreshDialogueArea() {
+    const bool listed = m_dialoguePaths.size() > 1 ||
+                        std::any_of(m_dialoguePaths.begin(), m_dialoguePaths.end(), isVideoName);
+    m_dialogueRows->setPaths(listed ? m_dialoguePaths : std::vector<std::string>{});
+    m_dialogueRows->setVisible(listed);
     // Tab goes from the drop area through the rows' remove buttons to the music.
-    QWidget* previous = drgSpeaker;
-    for (int i = 0; i < dialogueRows->count(); ++i) {
-        QWidget::setTabOrder(previous, dialogueRows->removeButton(i));
-        previous = dialogueRows->removeButton(i);
+    QWidget* previous = m_dialogueArea;
+    for (int i = 0; i < m_dialogueRows->count(); ++i) {
+        QWidget::setTabOrder(previous, m_dialogueRows->removeButton(i));
+        previous = m_dialogueRows->removeButton(i);
     }
-    QWidget::setTabOrder(previous, btnRemoveDialogue);
-    btnRemoveDialogue->setVisible(dialoguePaths.size() == 1 && !listed);
+    QWidget::setTabOrder(previous, m_removeDialogue);
+    m_removeDialogue->setVisible(m_dialoguePaths.size() == 1 && !listed);
     QStringList tip;
-    for (const std::string& path : dialoguePaths)
+    for (const std::string& path : m_dialoguePaths)
         tip << QString::fromStdString(path);
-    if (dialoguePaths.empty())
-        drgSpeaker->setText(tr("Drag Here"));
-    else if (dialoguePaths.size() == 1)
-        drgSpeaker->setText(fileName(speakerPath));
+    if (m_dialoguePaths.empty())
+        m_dialogueArea->setText(tr("Drag Here"));
+    else if (m_dialoguePaths.size() == 1)
+        m_dialogueArea->setText(fileName(m_firstDialoguePath));
     else
-        drgSpeaker->setText(tr("%1 Dialogue Files").arg(dialoguePaths.size()));
-    drgSpeaker->setToolTip(tip.join('\n'));
+        m_dialogueArea->setText(tr("%1 Dialogue Files").arg(m_dialoguePaths.size()));
+    m_dialogueArea->setToolTip(tip.join('\n'));
 }
 
-QuelvoMainVC::FileFacts QuelvoMainVC::dialogueSummary(const std::vector<FileFacts>& facts) {
+MainWindow::FileFacts MainWindow::dialogueSummary(const std::vector<FileFacts>& facts) {
     if (facts.empty()) return {};
     for (const FileFacts& f : facts)
         if (!f.problem.empty()) return f;
@@ -136,45 +136,45 @@ QuelvoMainVC::FileFacts QuelvoMainVC::dialogueSummary(const std::vector<FileFact
         [](const FileFacts& a, const FileFacts& b) { return a.duration < b.duration; });
 }
 
-void QuelvoMainVC::showDialogueFacts(const std::vector<FileFacts>& facts) {
+void MainWindow::showDialogueFacts(const std::vector<FileFacts>& facts) {
     m_dialogueProblems.clear();
     std::vector<std::string> silent;
-    for (size_t i = 0; i < facts.size() && i < dialoguePaths.size(); ++i) {
+    for (size_t i = 0; i < facts.size() && i < m_dialoguePaths.size(); ++i) {
         const FileFacts& f = facts[i];
         m_dialogueProblems.push_back(f.problem);
-        if (f.noSound) silent.push_back(dialoguePaths[i]);
+        if (f.noSound) silent.push_back(m_dialoguePaths[i]);
         QString line = f.problem.empty()
                            ? timeText(f.duration)
                            : QString::fromStdString(kyaudio::readFailureText(f.problem).brief);
         if (f.video && f.frameRate > 0) line += QStringLiteral(" · ") + rateText(f.frameRate);
         if (f.video && f.width > 0) line += QStringLiteral(" · %1×%2").arg(f.width).arg(f.height);
-        dialogueRows->setFacts(static_cast<int>(i), line, f.poster);
+        m_dialogueRows->setFacts(static_cast<int>(i), line, f.poster);
     }
-    if (dialoguePaths.size() > 1 && dialogueSummary(facts).problem.empty())
-        lblDialogueDuration->setText(
+    if (m_dialoguePaths.size() > 1 && dialogueSummary(facts).problem.empty())
+        m_dialogueDuration->setText(
             tr("Longest Dialogue File: %1").arg(timeText(dialogueSummary(facts).duration)));
     if (silent.empty()) return;
     // A picture without sound has no dialogue to duck under: it leaves the list.
     QStringList sentences;
     for (const std::string& path : silent) {
         sentences << tr("The video “%1” has no sound.").arg(fileName(path));
-        const auto at = std::find(dialoguePaths.begin(), dialoguePaths.end(), path);
-        if (at != dialoguePaths.end())
-            removeDialogueFile(static_cast<int>(at - dialoguePaths.begin()));
+        const auto at = std::find(m_dialoguePaths.begin(), m_dialoguePaths.end(), path);
+        if (at != m_dialoguePaths.end())
+            removeDialogueFile(static_cast<int>(at - m_dialoguePaths.begin()));
     }
     KyAlert::ok("Warning", sentences.join('\n').toStdString(), this);
 }
 
-bool QuelvoMainVC::checkDialogueFiles() {
-    if (dialoguePaths.empty()) {
+bool MainWindow::checkDialogueFiles() {
+    if (m_dialoguePaths.empty()) {
         KyAlert::ok("Warning", "Speaker File Not Specified.", this);
         return false;
     }
-    for (size_t i = 0; i < dialoguePaths.size(); ++i) {
-        const std::string& path = dialoguePaths[i];
+    for (size_t i = 0; i < m_dialoguePaths.size(); ++i) {
+        const std::string& path = m_dialoguePaths[i];
         if (!kykit::fileExists(path, 0)) {
             const std::string sentence =
-                dialoguePaths.size() == 1
+                m_dialoguePaths.size() == 1
                     ? "Speaker File Not Found."
                     : "Dialogue file “" + fileName(path).toStdString() + "” not found.";
             KyAlert::ok("Warning", sentence, this);

@@ -1,7 +1,7 @@
 #pragma once
 // Export Mix: the desktop's front end to the mix renderer. Asks where the mix
-// goes (WAV, FLAC or M4A by the name's extension), runs the render on a
-// worker thread behind a window-modal progress dialog that can stop it, and
+// goes (WAV, FLAC or M4A by the name's extension), runs the render as a task
+// behind a window-modal progress dialog that can stop it, and
 // tells the outcome: a written mix goes to the window's result panel (by
 // mixWritten: its file, length, loudness and whether it had to be lowered to
 // stay clear of clipping); a failure is a "Warning" alert with the render's
@@ -15,37 +15,36 @@
 #include <QPointer>
 
 #include "base/cluster.h"
+#include "base/task.h"
 #include "project/envelope_timing.h"
 
 class QProgressDialog;
 class QWidget;
 
-namespace quelvo {
-struct RenderJobOutcome;
-}
+#include "jobs/render_job.h"
 
 namespace kyui {
 
-struct ExportMixInputs {
-    std::vector<std::string> dialoguePaths;  // in the dialogue list's order
+struct MixExportRequest {
+    std::vector<std::string> dialoguePaths; // in the dialogue list's order
     std::string musicPath, fillerPath;
     int decrease = -12;
     int overall = 0;
     bool toZero = false;
-    std::optional<double> underLU;  // depth by loudness, from the stored depth mode
+    std::optional<double> underLU; // depth by loudness, from the stored depth mode
     quelvo::EnvelopeTiming rolls;
     // The editor's corrected speech, used as it is; absent: detected.
     std::optional<kyaudio::ClusterList> speech;
 };
 
-class ExportMixController : public QObject {
+class MixExport : public QObject {
     Q_OBJECT
-public:
-    explicit ExportMixController(QWidget* window);
+  public:
+    explicit MixExport(QWidget* window);
 
     // Asks for the output, then renders. Does nothing while a render runs.
-    void exportMix(const ExportMixInputs& inputs);
-    bool running() const { return m_running; }
+    void start(const MixExportRequest& request);
+    bool running() const { return m_task.valid(); }
 
     // Chooses the output path given the suggestion ("" cancels). The default
     // is a save dialog; tests replace it. Returns the previous chooser.
@@ -62,11 +61,14 @@ public:
     void mixWritten(const QString& file, const QString& contents, const QString& warnings);
 
   private:
+    void showProgress();
+    void render(quelvo::RenderJobRequest request);
     void complete(const quelvo::RenderJobOutcome& outcome);
 
     QPointer<QWidget> m_window;
     QPointer<QProgressDialog> m_progress;
-    bool m_running = false;
+    // The render under way; invalid when none runs.
+    quelvo::TaskHandle<quelvo::RenderJobOutcome> m_task;
 };
 
 } // namespace kyui

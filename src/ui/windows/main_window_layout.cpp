@@ -16,9 +16,9 @@
 #include "ui/kit/ky_text_field.h"
 #include "ui/windows/dialogue_file_rows.h"
 #include "ui/windows/job_result_panel.h"
+#include "ui/windows/main_window.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/preview_panel.h"
-#include "ui/windows/quelvo_main_vc.h"
 
 namespace kyui {
 
@@ -33,7 +33,7 @@ QFrame* separator(QWidget* parent) {
 
 QLabel* musicShorterNote(QWidget* parent) {
     auto* note = new QLabel(parent);
-    note->setObjectName("lblMusicShorter");
+    note->setObjectName("musicShorterNote");
     // Orange, as the Can't read badge: a file to look at again, no error.
     note->setStyleSheet(QStringLiteral("color: #c25e00;"));
     note->setWordWrap(true);
@@ -45,7 +45,7 @@ QLabel* musicShorterNote(QWidget* parent) {
 
 // One of the three file columns: its heading, drop area, duration line and
 // the extras that belong to it.
-struct QuelvoMainVC::FileColumn {
+struct MainWindow::FileColumn {
     const char* title;
     const char* tip;
     KyDragArea** area;
@@ -54,7 +54,7 @@ struct QuelvoMainVC::FileColumn {
     const char* widest; // the longest duration text, for the column width
 };
 
-void QuelvoMainVC::buildLayout() {
+void MainWindow::buildLayout() {
     const QFontMetrics fm(font());
     const int unit = fm.height();
     QHBoxLayout* files = buildFileColumns(unit);
@@ -64,8 +64,8 @@ void QuelvoMainVC::buildLayout() {
     auto* bottom = new QHBoxLayout;
     bottom->setSpacing(2 * unit);
     bottom->addLayout(project, 1);
-    bottom->addWidget(btnExportMix, 0, Qt::AlignBottom);
-    bottom->addWidget(btnDuck, 0, Qt::AlignBottom);
+    bottom->addWidget(m_exportMix, 0, Qt::AlignBottom);
+    bottom->addWidget(m_duck, 0, Qt::AlignBottom);
 
     // The captions of the two lower blocks line up in one column.
     int captionWidth = 0;
@@ -74,7 +74,10 @@ void QuelvoMainVC::buildLayout() {
     levels->setColumnMinimumWidth(0, captionWidth);
     project->setColumnMinimumWidth(0, captionWidth);
 
-    auto* page = new QVBoxLayout(this);
+    // The window's one page; its controls go there when their layouts do.
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    auto* page = new QVBoxLayout(central);
     page->setContentsMargins(unit, unit, unit, unit);
     page->setSpacing(unit * 2 / 3);
     page->addLayout(files, 1);
@@ -83,38 +86,38 @@ void QuelvoMainVC::buildLayout() {
     page->addWidget(separator(this));
     page->addLayout(bottom);
     // The last job's result, below everything it came from.
-    resultPanel = new JobResultPanel(this);
-    page->addWidget(resultPanel);
+    m_result = new JobResultPanel(this);
+    page->addWidget(m_result);
     // The preview takes the room the window grows by.
-    preview = new PreviewPanel(this);
+    m_preview = new PreviewPanel(this);
     page->addWidget(separator(this));
-    page->addWidget(preview, 2);
+    page->addWidget(m_preview, 2);
 }
 
-QHBoxLayout* QuelvoMainVC::buildFileColumns(int unit) {
+QHBoxLayout* MainWindow::buildFileColumns(int unit) {
     const FileColumn columns[] = {
-        {"Dialogue", "The recording of the speaker. The project is saved next to it.", &drgSpeaker,
-         &lblDialogueDuration, &imgDialogueFileMissing, "Dialogue File Duration: 88:88:88.888"},
-        {"Music", "The music that goes down while someone speaks.", &drgMusic, &lblMusicDuration,
-         &imgMusicFileMissing, "Music File Duration: 88:88:88.888"},
+        {"Dialogue", "The recording of the speaker. The project is saved next to it.",
+         &m_dialogueArea, &m_dialogueDuration, &m_dialogueMarker,
+         "Dialogue File Duration: 88:88:88.888"},
+        {"Music", "The music that goes down while someone speaks.", &m_musicArea, &m_musicDuration,
+         &m_musicMarker, "Music File Duration: 88:88:88.888"},
         {"Filler (optional)", "Music that fills the silent stretches of the music file.",
-         &drgFiller, &lblFillerDuration, &imgFillerFileMissing,
-         "Filler File Duration: 88:88:88.888"},
+         &m_fillerArea, &m_fillerDuration, &m_fillerMarker, "Filler File Duration: 88:88:88.888"},
     };
-    btnClear = new QToolButton(this);
-    btnClear->setText(tr("Clear"));
-    btnClear->setToolTip(tr("Forget the filler file"));
+    m_clearFiller = new QToolButton(this);
+    m_clearFiller->setText(tr("Clear"));
+    m_clearFiller->setToolTip(tr("Forget the filler file"));
     // Raised like any button: a flat one reads as a label.
-    btnClear->setAutoRaise(false);
-    btnRemoveDialogue = new QToolButton(this);
-    btnRemoveDialogue->setText(tr("Remove"));
-    btnRemoveDialogue->setToolTip(tr("Take the dialogue file off the window"));
-    btnRemoveDialogue->setAutoRaise(false);
-    btnRemoveDialogue->hide();
-    dialogueRows = new DialogueFileRows(this);
-    dialogueRows->setObjectName("dialogueRows");
-    dialogueRows->hide();
-    const int headerHeight = std::max(btnClear->sizeHint().height(), unit);
+    m_clearFiller->setAutoRaise(false);
+    m_removeDialogue = new QToolButton(this);
+    m_removeDialogue->setText(tr("Remove"));
+    m_removeDialogue->setToolTip(tr("Take the dialogue file off the window"));
+    m_removeDialogue->setAutoRaise(false);
+    m_removeDialogue->hide();
+    m_dialogueRows = new DialogueFileRows(this);
+    m_dialogueRows->setObjectName("dialogueRows");
+    m_dialogueRows->hide();
+    const int headerHeight = std::max(m_clearFiller->sizeHint().height(), unit);
     int columnWidth = 0;
     // Digits may differ in width; a little slack covers the label's own margins.
     const QFontMetrics fm(font());
@@ -129,15 +132,15 @@ QHBoxLayout* QuelvoMainVC::buildFileColumns(int unit) {
     return files;
 }
 
-QVBoxLayout* QuelvoMainVC::buildFileColumn(const FileColumn& c, int unit, int columnWidth,
-                                           int headerHeight) {
+QVBoxLayout* MainWindow::buildFileColumn(const FileColumn& c, int unit, int columnWidth,
+                                         int headerHeight) {
     auto* header = new QHBoxLayout;
     QLabel* title = boldLabel(tr(c.title), this);
     title->setMinimumHeight(headerHeight);
     header->addWidget(title);
     header->addStretch();
-    if (c.area == &drgFiller) header->addWidget(btnClear);
-    if (c.area == &drgSpeaker) header->addWidget(btnRemoveDialogue);
+    if (c.area == &m_fillerArea) header->addWidget(m_clearFiller);
+    if (c.area == &m_dialogueArea) header->addWidget(m_removeDialogue);
 
     auto* area = new KyDragArea(this);
     area->setToolTip(tr(c.tip));
@@ -163,32 +166,33 @@ QVBoxLayout* QuelvoMainVC::buildFileColumn(const FileColumn& c, int unit, int co
     column->setSpacing(unit / 3);
     column->addLayout(header);
     column->addWidget(area, 1);
-    if (c.area == &drgSpeaker) column->addWidget(dialogueRows);
+    if (c.area == &m_dialogueArea) column->addWidget(m_dialogueRows);
     column->addWidget(duration);
-    if (c.area == &drgMusic) column->addWidget(lblMusicShorter = musicShorterNote(this));
+    if (c.area == &m_musicArea) column->addWidget(m_musicShorter = musicShorterNote(this));
     return column;
 }
 
-QGridLayout* QuelvoMainVC::buildLevels(int unit) {
-    decrease = new KySlider(this);
-    decrease->setRange(quelvo::settings::kDecrease.minimum, quelvo::settings::kDecrease.maximum);
-    decrease->setToolTip(tr("How far the music goes down while someone speaks"));
-    decreaseLabel = new QLabel(this);
-    decreaseDBLabel = new QLabel(tr("dB"), this);
-    depthModeNote = new QLabel(this);
-    depthModeNote->setObjectName("depthModeNote");
-    depthModeNote->hide();
-    chkDecreaseToZero = new KyCheckButton(tr("Decrease to zero (mute the music while someone speaks)"), this);
-    overallMusicLevelSlider = new KySlider(this);
-    overallMusicLevelSlider->setRange(quelvo::settings::kOverallMusicLevel.minimum,
-                                      quelvo::settings::kOverallMusicLevel.maximum);
-    overallMusicLevelSlider->setShowsPlusSign(true);
-    overallMusicLevelSlider->setToolTip(tr("The music's level where nobody speaks"));
-    overallMusicLevelLabel = new QLabel(this);
-    overallMusicLevelDBLabel = new QLabel(tr("dB"), this);
-    for (QLabel* value : {decreaseLabel, overallMusicLevelLabel})
+QGridLayout* MainWindow::buildLevels(int unit) {
+    m_depth = new KySlider(this);
+    m_depth->setRange(quelvo::settings::kDecrease.minimum, quelvo::settings::kDecrease.maximum);
+    m_depth->setToolTip(tr("How far the music goes down while someone speaks"));
+    m_depthValue = new QLabel(this);
+    m_depthUnit = new QLabel(tr("dB"), this);
+    m_depthModeNote = new QLabel(this);
+    m_depthModeNote->setObjectName("depthModeNote");
+    m_depthModeNote->hide();
+    m_decreaseToZeroBox =
+        new KyCheckButton(tr("Decrease to zero (mute the music while someone speaks)"), this);
+    m_musicLevel = new KySlider(this);
+    m_musicLevel->setRange(quelvo::settings::kOverallMusicLevel.minimum,
+                           quelvo::settings::kOverallMusicLevel.maximum);
+    m_musicLevel->setShowsPlusSign(true);
+    m_musicLevel->setToolTip(tr("The music's level where nobody speaks"));
+    m_musicLevelValue = new QLabel(this);
+    m_musicLevelUnit = new QLabel(tr("dB"), this);
+    for (QLabel* value : {m_depthValue, m_musicLevelValue})
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    for (KySlider* slider : {decrease, overallMusicLevelSlider}) {
+    for (KySlider* slider : {m_depth, m_musicLevel}) {
         slider->setMinimumWidth(16 * unit);
         slider->setTickPosition(QSlider::TicksBelow);
         slider->setTickInterval(6);
@@ -198,63 +202,63 @@ QGridLayout* QuelvoMainVC::buildLevels(int unit) {
     levels->setHorizontalSpacing(unit * 2 / 3);
     levels->setVerticalSpacing(unit / 2);
     levels->addWidget(new QLabel(tr("Ducking depth:"), this), 0, 0);
-    levels->addWidget(decrease, 0, 1);
-    levels->addWidget(decreaseLabel, 0, 2);
-    levels->addWidget(decreaseDBLabel, 0, 3);
-    levels->addWidget(depthModeNote, 1, 1, 1, 3);
-    levels->addWidget(chkDecreaseToZero, 2, 1, 1, 3);
+    levels->addWidget(m_depth, 0, 1);
+    levels->addWidget(m_depthValue, 0, 2);
+    levels->addWidget(m_depthUnit, 0, 3);
+    levels->addWidget(m_depthModeNote, 1, 1, 1, 3);
+    levels->addWidget(m_decreaseToZeroBox, 2, 1, 1, 3);
     levels->addWidget(new QLabel(tr("Music level:"), this), 3, 0);
-    levels->addWidget(overallMusicLevelSlider, 3, 1);
-    levels->addWidget(overallMusicLevelLabel, 3, 2);
-    levels->addWidget(overallMusicLevelDBLabel, 3, 3);
+    levels->addWidget(m_musicLevel, 3, 1);
+    levels->addWidget(m_musicLevelValue, 3, 2);
+    levels->addWidget(m_musicLevelUnit, 3, 3);
     levels->setColumnStretch(1, 1);
     return levels;
 }
 
-void QuelvoMainVC::buildProjectControls(int unit) {
-    projectName = new KyTextField(this);
-    projectName->setPlaceholderText(tr("Name of the project in Final Cut Pro"));
-    projectName->setMinimumWidth(18 * unit);
-    projectName->setToolTip(tr("The project and event names in Final Cut Pro"));
-    lblRole = boldLabel(QString(), this);
-    lblRole->setMinimumWidth(QFontMetrics(font()).horizontalAdvance("Dialogue") + unit);
-    btnRole = new QPushButton(tr("Change Role…"), this);
-    btnRole->setToolTip(tr("The audio role of the music clip in Final Cut Pro"));
-    btnDuck = new QPushButton(tr("Duck"), this);
-    btnDuck->setObjectName("btnDuck");
-    btnDuck->setDefault(true);
-    QFont duckFont = btnDuck->font();
+void MainWindow::buildProjectControls(int unit) {
+    m_projectName = new KyTextField(this);
+    m_projectName->setPlaceholderText(tr("Name of the project in Final Cut Pro"));
+    m_projectName->setMinimumWidth(18 * unit);
+    m_projectName->setToolTip(tr("The project and event names in Final Cut Pro"));
+    m_roleName = boldLabel(QString(), this);
+    m_roleName->setMinimumWidth(QFontMetrics(font()).horizontalAdvance("Dialogue") + unit);
+    m_roleButton = new QPushButton(tr("Change Role…"), this);
+    m_roleButton->setToolTip(tr("The audio role of the music clip in Final Cut Pro"));
+    m_duck = new QPushButton(tr("Duck"), this);
+    m_duck->setObjectName("duck");
+    m_duck->setDefault(true);
+    QFont duckFont = m_duck->font();
     duckFont.setBold(true);
     duckFont.setPointSizeF(duckFont.pointSizeF() * 1.15);
-    btnDuck->setFont(duckFont);
-    btnDuck->setMinimumSize(8 * unit, 2 * unit + unit / 2);
-    btnDuck->setToolTip(tr("Make the Final Cut Pro project"));
-    btnExportMix = new QPushButton(tr("Export Mix…"), this);
-    btnExportMix->setObjectName("btnExportMix");
-    btnExportMix->setMinimumHeight(2 * unit + unit / 2);
-    btnExportMix->setToolTip(tr("Write the ducked mix as an audio file (WAV, FLAC or M4A)"));
+    m_duck->setFont(duckFont);
+    m_duck->setMinimumSize(8 * unit, 2 * unit + unit / 2);
+    m_duck->setToolTip(tr("Make the Final Cut Pro project"));
+    m_exportMix = new QPushButton(tr("Export Mix…"), this);
+    m_exportMix->setObjectName("exportMix");
+    m_exportMix->setMinimumHeight(2 * unit + unit / 2);
+    m_exportMix->setToolTip(tr("Write the ducked mix as an audio file (WAV, FLAC or M4A)"));
 
-    btnKyNews = new QToolButton(this);
-    btnKyNews->setText(tr("What's New"));
-    btnKyNews->setAutoRaise(false);
-    btnKyNews->setToolTip(tr("The release notes of this version"));
+    m_newsButton = new QToolButton(this);
+    m_newsButton->setText(tr("What's New"));
+    m_newsButton->setAutoRaise(false);
+    m_newsButton->setToolTip(tr("The release notes of this version"));
 }
 
-QGridLayout* QuelvoMainVC::buildProjectRows(int unit) {
+QGridLayout* MainWindow::buildProjectRows(int unit) {
     buildProjectControls(unit);
     auto* roleRow = new QHBoxLayout;
     // A long custom role name must not run into the button.
     roleRow->setSpacing(unit * 2 / 3);
-    roleRow->addWidget(lblRole);
-    roleRow->addWidget(btnRole);
+    roleRow->addWidget(m_roleName);
+    roleRow->addWidget(m_roleButton);
     roleRow->addStretch();
-    roleRow->addWidget(btnKyNews);
+    roleRow->addWidget(m_newsButton);
 
     auto* project = new QGridLayout;
     project->setHorizontalSpacing(unit * 2 / 3);
     project->setVerticalSpacing(unit / 2);
     project->addWidget(new QLabel(tr("Project name:"), this), 0, 0);
-    project->addWidget(projectName, 0, 1);
+    project->addWidget(m_projectName, 0, 1);
     project->addWidget(new QLabel(tr("Music role:"), this), 1, 0);
     project->addLayout(roleRow, 1, 1);
     project->setColumnStretch(1, 1);

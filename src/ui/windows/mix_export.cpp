@@ -1,23 +1,18 @@
-#include "ui/windows/export_mix_controller.h"
+#include "ui/windows/mix_export.h"
 
-#include <atomic>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <memory>
-#include <thread>
 
 #include <QFileDialog>
 #include <QProgressDialog>
 #include <QWidget>
 
 #include "base/files.h"
-#include "jobs/render_job.h"
 #include "media/audio_writer.h"
 #include "media/parallelism.h"
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_windows.h"
-#include "ui/kit/main_thread.h"
+#include "ui/kit/task_delivery.h"
 #include "ui/windows/job_result_panel.h"
 
 namespace kyui {
@@ -25,13 +20,14 @@ namespace kyui {
 namespace {
 
 std::string saveDialog(QWidget* parent, const std::string& suggested) {
-    return QFileDialog::getSaveFileName(parent, QObject::tr("Export Mix"), QString::fromStdString(suggested),
-                                        QObject::tr("WAV (*.wav);;FLAC (*.flac);;AAC in M4A (*.m4a)"))
+    return QFileDialog::getSaveFileName(
+               parent, QObject::tr("Export Mix"), QString::fromStdString(suggested),
+               QObject::tr("WAV (*.wav);;FLAC (*.flac);;AAC in M4A (*.m4a)"))
         .toStdString();
 }
 
-ExportMixController::PathChooser& chooser() {
-    static ExportMixController::PathChooser current = saveDialog;
+MixExport::PathChooser& chooser() {
+    static MixExport::PathChooser current = saveDialog;
     return current;
 }
 
@@ -44,15 +40,15 @@ std::string lufs(const std::optional<double>& value) {
 
 } // namespace
 
-ExportMixController::ExportMixController(QWidget* window) : QObject(window), m_window(window) {}
+MixExport::MixExport(QWidget* window) : QObject(window), m_window(window) {}
 
-ExportMixController::PathChooser ExportMixController::setPathChooser(PathChooser next) {
+MixExport::PathChooser MixExport::setPathChooser(PathChooser next) {
     PathChooser previous = chooser();
     chooser() = next ? std::move(next) : PathChooser(saveDialog);
     return previous;
 }
 
-QString ExportMixController::contentsLine(const quelvo::RenderJobOutcome& outcome) {
+QString MixExport::contentsLine(const quelvo::RenderJobOutcome& outcome) {
     const auto& r = outcome.render;
     const long whole = std::lround(r.seconds);
     const QString length = whole >= 3600 ? QString::asprintf("%ld:%02ld:%02ld", whole / 3600,
@@ -68,10 +64,12 @@ QString ExportMixController::contentsLine(const quelvo::RenderJobOutcome& outcom
     return line;
 }
 
-void ExportMixController::exportMix(const ExportMixInputs& inputs) {
-    if (m_running) return;
-    if (inputs.dialoguePaths.empty()) return KyAlert::ok("Warning", "Speaker File Not Specified.", m_window);
-    if (inputs.musicPath.empty()) return KyAlert::ok("Warning", "Music File Not Specified.", m_window);
+void MixExport::start(const MixExportRequest& inputs) {
+    if (running()) return;
+    if (inputs.dialoguePaths.empty())
+        return KyAlert::ok("Warning", "Speaker File Not Specified.", m_window);
+    if (inputs.musicPath.empty())
+        return KyAlert::ok("Warning", "Music File Not Specified.", m_window);
     std::string output = chooser()(m_window, quelvo::mixPathFor(inputs.dialoguePaths.front()));
     if (output.empty()) return;
     auto container = kyaudio::containerForPath(output);
@@ -80,18 +78,6 @@ void ExportMixController::exportMix(const ExportMixInputs& inputs) {
         output += ".wav";
         container = kyaudio::AudioContainer::wav;
     }
-
-    m_running = true;
-    m_progress = new QProgressDialog(tr("Rendering the mix…"), tr("Stop"), 0, 1000, m_window);
-    m_progress->setWindowTitle(tr("Export Mix"));
-    sizeToTitle(m_progress);
-    m_progress->setWindowModality(Qt::WindowModal);
-    m_progress->setMinimumDuration(0);
-    m_progress->setAutoClose(false);
-    m_progress->setAutoReset(false);
-    m_progress->setValue(0);
-    auto stop = std::make_shared<std::atomic<bool>>(false);
-    connect(m_progress, &QProgressDialog::canceled, this, [stop] { *stop = true; });
 
     quelvo::RenderJobRequest request;
     request.dialoguePath = inputs.dialoguePaths.front();
@@ -108,24 +94,53 @@ void ExportMixController::exportMix(const ExportMixInputs& inputs) {
     request.parallelism.jobs = kyaudio::machineCores();
     request.outputPath = output;
     request.container = *container;
-    const QPointer<QProgressDialog> progress = m_progress;
-    request.progress = [progress, stop](double share) {
-        runOnMain([progress, share] {
-            if (progress) progress->setValue(static_cast<int>(std::lround(share * 1000)));
-        });
-        return !*stop;
-    };
-    QPointer<ExportMixController> self(this);
-    std::thread([self, request] {
-        const quelvo::RenderJobOutcome outcome = quelvo::renderDuckedMix(request, nullptr);
-        runOnMain([self, outcome] {
-            if (self) self->complete(outcome);
-        });
-    }).detach();
+    showProgress();
+    render(std::move(request));
 }
 
-void ExportMixController::complete(const quelvo::RenderJobOutcome& outcome) {
-    m_running = false;
+void MixExport::showProgress() {
+    m_progress = new QProgressDialog(tr("Rendering the mix…"), tr("Stop"), 0, 1000, m_window);
+    m_progress->setWindowTitle(tr("Export Mix"));
+    sizeToTitle(m_progress);
+    m_progress->setWindowModality(Qt::WindowModal);
+    m_progress->setMinimumDuration(0);
+    m_progress->setAutoClose(false);
+    m_progress->setAutoReset(false);
+    m_progress->setValue(0);
+    // Stop asks the render to end; it ends at its next block.
+    connect(m_progress, &QProgressDialog::canceled, this, [this] {
+        if (m_task.valid()) m_task.cancel();
+    });
+}
+
+void MixExport::render(quelvo::RenderJobRequest request) {
+    using Outcome = quelvo::RenderJobOutcome;
+    quelvo::TaskRequest<Outcome> task(
+        "export mix", [request](quelvo::TaskControl& control) -> quelvo::TaskReturn<Outcome> {
+            quelvo::RenderJobRequest job = request;
+            job.progress = [&control](double share) {
+                control.setProgress(share);
+                return !control.cancelled();
+            };
+            return quelvo::renderDuckedMix(job, nullptr);
+        });
+    task.onProgress = [this](double share) {
+        if (m_progress) m_progress->setValue(static_cast<int>(std::lround(share * 1000)));
+    };
+    task.onDone = [this](const quelvo::TaskResult<Outcome>& result) {
+        if (result.value) return complete(*result.value);
+        // Stopped (the render's own words for it) or failed outright.
+        Outcome outcome;
+        outcome.message =
+            result.state == quelvo::TaskState::cancelled ? "The render was stopped." : result.error;
+        complete(outcome);
+    };
+    task.delivery = quelvo::mainThreadDelivery(this);
+    m_task = quelvo::TaskRunner::shared().start(std::move(task));
+}
+
+void MixExport::complete(const quelvo::RenderJobOutcome& outcome) {
+    m_task = {};
     if (m_progress) {
         m_progress->close();
         m_progress->deleteLater();
@@ -135,7 +150,9 @@ void ExportMixController::complete(const quelvo::RenderJobOutcome& outcome) {
         emit mixWritten(QString::fromStdString(outcome.render.outputPath), contentsLine(outcome),
                         JobResultPanel::warningsText(outcome.job));
     else
-        KyAlert::ok("Warning", outcome.message.empty() ? "The mix could not be made." : outcome.message, m_window);
+        KyAlert::ok("Warning",
+                    outcome.message.empty() ? "The mix could not be made." : outcome.message,
+                    m_window);
     emit finished(outcome.success);
 }
 
