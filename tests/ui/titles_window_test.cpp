@@ -23,8 +23,8 @@
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/ky_drag_area.h"
-#include "ui/kit/ky_text_window.h"
 #include "ui/kit/ky_windows.h"
+#include "ui/kit/text_window.h"
 #include "ui/windows/result_line.h"
 #include "ui/windows/title_preview.h"
 #include "ui/windows/titles_presets_bar.h"
@@ -313,7 +313,7 @@ TEST_F(TitlesWindowTest, QuittingAsksWhileAnExportRunsAndHelpExplainsTheWindow) 
     // The user's guide has a part on titles.
     delegate->actHelp->trigger();
     ASSERT_NE(nullptr, delegate->helpWindow());
-    const QString help = delegate->helpWindow()->text->toPlainText();
+    const QString help = child<QTextBrowser>(delegate->helpWindow(), "text")->toPlainText();
     EXPECT_TRUE(help.contains("New Titles Project")) << help.toStdString();
     EXPECT_TRUE(help.contains("--encoding"));
     delegate->helpWindow()->close();

@@ -15,6 +15,7 @@
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/job_result_panel.h"
+#include "ui/windows/preferences_window.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
 #include "ui/windows/quelvo_main_vc.h"

@@ -7,9 +7,8 @@
 //   viewDidAppear    each time, right after the window is on screen
 //   viewWillDisappear  each time the window hides; calls willDisppear()
 //
-// The windows built on it use Qt's own showEvent and hideEvent and set
-// themselves up in their constructors; the lifecycle calls remain only for
-// the titles window, until it becomes a plain widget too.
+// Only the main window is still built on it; the sheets and panels are
+// plain dialogs (sheet.h, panel.h).
 #include <QWidget>
 
 namespace kyui {
@@ -24,11 +23,6 @@ public:
     virtual void willDisppear() {}
     // Closes the window that holds this view, if there is one.
     void close();
-
-    // Whether Escape and the window's close button close the sheet or panel
-    // that shows this view (as the controller's own close() would). Sheets that stand for work under way
-    // or a question someone waits on keep the default: Escape does nothing.
-    virtual bool closesOnEscape() const { return false; }
 
     bool isViewLoaded() const { return m_loaded; }
     void loadViewIfNeeded();

@@ -41,7 +41,7 @@
 #include "ui/windows/job_result_panel.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/preview_panel.h"
-#include "ui/windows/progress_vc.h"
+#include "ui/windows/progress_dialog.h"
 
 namespace kyui {
 
@@ -515,13 +515,13 @@ void QuelvoMainVC::startJob(const std::string& filler) {
     resultPanel->clear();
     // The project's name follows the editor chosen in the job, so the job
     // asks before replacing one that is there (DuckJobContext::onExistingProject).
-    ProgressVC* progress = ProgressVC::showProgress(this, jobRequest(filler));
+    ProgressDialog* progress = ProgressDialog::showProgress(this, jobRequest(filler));
     if (!progress) return;
-    connect(progress, &ProgressVC::jobSucceeded, resultPanel,
+    connect(progress, &ProgressDialog::jobSucceeded, resultPanel,
             [panel = resultPanel](const quelvo::DuckOutcome& outcome, const QString& file) {
                 panel->showOutcome(outcome, file.toStdString());
             });
-    connect(progress, &ProgressVC::jobCancelled, resultPanel, &JobResultPanel::showCancelled);
+    connect(progress, &ProgressDialog::jobCancelled, resultPanel, &JobResultPanel::showCancelled);
 }
 
 } // namespace kyui
