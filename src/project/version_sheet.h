@@ -1,8 +1,8 @@
 #pragma once
 // The version sheet: asks which FCPXML version to write. The desktop program
-// shows a window-modal dialog; the command line answers from --format; tests
-// answer as they please. The callback runs exactly once, on any thread, before
-// or after showSheet returns.
+// shows a window-modal dialog on the window it was made for; the command line
+// answers from --format; tests answer as they please. The callback runs
+// exactly once, on any thread, before or after showSheet returns.
 #include <functional>
 #include <optional>
 
@@ -21,18 +21,14 @@ class VersionSheet {
     using Callback = std::function<void(Answer)>;
 
     virtual ~VersionSheet() = default;
-    // presenter is the window the sheet is attached to (opaque to the core).
-    virtual void showSheet(void* currentController, std::optional<FcpxmlVersion> defaultSelected,
-                           Callback callback) = 0;
+    virtual void showSheet(std::optional<FcpxmlVersion> defaultSelected, Callback callback) = 0;
 };
 
 // A sheet that always gives the same answer at once (command line, tests).
 class FixedVersionSheet : public VersionSheet {
   public:
     explicit FixedVersionSheet(Answer answer) : m_answer(answer) {}
-    void showSheet(void*, std::optional<FcpxmlVersion>, Callback callback) override {
-        callback(m_answer);
-    }
+    void showSheet(std::optional<FcpxmlVersion>, Callback callback) override { callback(m_answer); }
 
   private:
     Answer m_answer;

@@ -8,13 +8,11 @@ namespace quelvo {
 
 class VersionSheetQuestion : public FormatQuestion {
   public:
-    // `presenter` is the window the sheet shows on (may be null).
-    VersionSheetQuestion(kymovie::VersionSheet& sheet, void* presenter = nullptr)
-        : m_sheet(sheet), m_presenter(presenter) {}
+    explicit VersionSheetQuestion(kymovie::VersionSheet& sheet) : m_sheet(sheet) {}
 
     void ask(std::optional<ProjectFormat>, Callback callback) override {
         using kymovie::FcpxmlVersion;
-        m_sheet.showSheet(m_presenter, std::nullopt, [callback](std::optional<FcpxmlVersion> v) {
+        m_sheet.showSheet(std::nullopt, [callback](std::optional<FcpxmlVersion> v) {
             if (!v) return callback(std::nullopt);
             callback(*v == FcpxmlVersion::v1_9 ? ProjectFormat::fcpxml19 : ProjectFormat::fcpxml16);
         });
@@ -22,7 +20,6 @@ class VersionSheetQuestion : public FormatQuestion {
 
   private:
     kymovie::VersionSheet& m_sheet;
-    void* m_presenter;
 };
 
 } // namespace quelvo

@@ -3,8 +3,10 @@
 // format question is open, or when the question closes with no answer.
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <thread>
 
+#include "base/task_runner.h"
 #include "job_runner.h"
 #include "jobs/duck_job.h"
 #include "media/audio_file.h"
@@ -120,6 +122,55 @@ TEST_F(CancelJob, BeforeItStartsOrDuringTheQuestionNothingIsWritten) {
     DropTheQuestion dropped;
     expectCancelledAndNothingWritten(duckAudioFiles(
         jobRequest(m_talk, m_bed, "", EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24}), dropped, DuckJobContext{}));
+}
+
+// Tells once when the job reaches a stage.
+class StageReached : public kykit::StatusSink {
+  public:
+    explicit StageReached(std::string stage) : m_stage(std::move(stage)) {}
+    void setStatus(const std::string& text) override {
+        if (text == m_stage && !m_told.exchange(true)) m_reached.set_value();
+    }
+    std::future<void> reached() { return m_reached.get_future(); }
+
+  private:
+    std::string m_stage;
+    std::atomic<bool> m_told{false};
+    std::promise<void> m_reached;
+};
+
+// Run as a task, as the desktop runs it: cancelling the task stops the job
+// mid-analysis through a token that follows the task's flag.
+TEST_F(CancelJob, CancellingItsTaskStopsTheJobThroughAFollowingToken) {
+    StageReached status(kStageAnalyzing);
+    std::future<void> analysing = status.reached();
+    DuckOutcome out;
+    TaskRunner runner;
+    TaskHandle<TaskDone> task = runner.start(
+        TaskRequest<TaskDone>("duck", [&](TaskControl& control) -> TaskReturn<TaskDone> {
+            DuckJobContext context;
+            context.status = &status;
+            context.cancel = CancelToken::following(control.cancelFlag());
+            kymovie::FixedVersionSheet sheet(kymovie::FcpxmlVersion::v1_9);
+            VersionSheetQuestion question(sheet);
+            out = duckAudioFiles(
+                jobRequest(m_talk, m_bed, "", EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24}), question,
+                context);
+            return TaskDone{};
+        }));
+    ASSERT_EQ(std::future_status::ready, analysing.wait_for(std::chrono::seconds(60)));
+    task.cancel();
+    EXPECT_EQ(TaskState::cancelled, task.wait().state);
+    expectCancelledAndNothingWritten(out);
+
+    // Only the flag's owner stops a following token.
+    std::atomic<bool> flag{false};
+    const CancelToken following = CancelToken::following(&flag);
+    following.cancel();
+    EXPECT_FALSE(following.cancelled());
+    flag = true;
+    EXPECT_TRUE(following.cancelled());
+    EXPECT_EQ(&flag, following.flag());
 }
 
 TEST(CancelAnalysis, AStoppedDecodeFailsWithTheCancelledReason) {

@@ -43,7 +43,7 @@ public:
     ~LateSheet() override {
         if (m_thread.joinable()) m_thread.join();
     }
-    void showSheet(void*, std::optional<Version> defaultSelected, Callback callback) override {
+    void showSheet(std::optional<Version> defaultSelected, Callback callback) override {
         EXPECT_FALSE(defaultSelected.has_value());
         ++shown;
         m_thread = std::thread([this, callback] {

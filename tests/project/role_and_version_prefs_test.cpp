@@ -90,7 +90,7 @@ TEST(VersionQuestionSettings, AnyEditorsNumberIsKeptAndOnlyTheVersionsReadAsVers
 TEST(FixedVersionSheet, AnswersOnceAtOnce) {
     FixedVersionSheet sheet(FcpxmlVersion::v1_9);
     int calls = 0;
-    sheet.showSheet(nullptr, std::nullopt, [&](std::optional<FcpxmlVersion> v) {
+    sheet.showSheet(std::nullopt, [&](std::optional<FcpxmlVersion> v) {
         ++calls;
         EXPECT_EQ(v, FcpxmlVersion::v1_9);
     });

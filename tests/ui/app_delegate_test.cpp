@@ -18,12 +18,12 @@ extern "C" {
 
 #include "base/services.h"
 #include "ui/app/app_delegate.h"
-#include "ui/kit/ky_about_view.h"
+#include "ui/kit/about_dialog.h"
 #include "ui/kit/ky_news.h"
-#include "ui/kit/ky_text_window.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/main_window.h"
-#include "ui/windows/quelvo_prefs_vc.h"
+#include "ui/windows/preferences_window.h"
+#include "ui/kit/text_window.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
@@ -144,11 +144,10 @@ TEST_F(AppDelegateTest, PreferencesOpenOnceFromTheMenuAndFromCtrlComma) {
     QTest::keyClick(w, Qt::Key_Comma, Qt::ControlModifier);
     ASSERT_TRUE(waitUntil([this] { return delegate->preferences() != nullptr; }, 5000))
         << "Ctrl+, did not open the preferences";
-    auto* prefs = qobject_cast<kyui::QuelvoPrefsVC*>(delegate->preferences());
+    kyui::PreferencesWindow* prefs = delegate->preferences();
     ASSERT_NE(nullptr, prefs);
-    QWidget* panel = prefs->window();
+    QWidget* panel = prefs;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
-    EXPECT_NE(nullptr, qobject_cast<kyui::KyPanelWindow*>(panel));
     EXPECT_EQ(w, panel->parentWidget()) << "it belongs to the main window";
     EXPECT_EQ(Qt::NonModal, panel->windowModality()) << "the main window stays usable";
     EXPECT_EQ("Preferences", panel->windowTitle().toStdString());
@@ -158,11 +157,11 @@ TEST_F(AppDelegateTest, PreferencesOpenOnceFromTheMenuAndFromCtrlComma) {
     EXPECT_EQ(prefs, delegate->preferences());
     int open = 0;
     for (QWidget* tl : QApplication::topLevelWidgets())
-        if (auto* p = qobject_cast<kyui::KyPanelWindow*>(tl); p && p->isVisible()) ++open;
+        if (auto* p = qobject_cast<kyui::PreferencesWindow*>(tl); p && p->isVisible()) ++open;
     EXPECT_EQ(1, open);
 
     // Once closed, the menu makes a new one.
-    prefs->btnOk->click();
+    child<QPushButton>(prefs, "ok")->click();
     processEvents();
     EXPECT_EQ(nullptr, delegate->preferences());
     delegate->actPreferences->trigger();
@@ -191,35 +190,39 @@ TEST_F(AppDelegateTest, TheCreditsNameTheTeamAndTheLibrariesOfThisBuildInOrder) 
 TEST_F(AppDelegateTest, AboutShowsTheNameThePictureAndTheCreditLines) {
     MainWindow* w = launch();
     delegate->actAbout->trigger();
-    kyui::KyAboutPanel* panel = delegate->aboutPanel();
+    kyui::AboutDialog* panel = delegate->aboutPanel();
     ASSERT_NE(nullptr, panel);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
     EXPECT_EQ("Quelvo", panel->appName().toStdString());
     EXPECT_EQ("About", panel->imageName().toStdString());
     EXPECT_EQ(AppDelegate::creditList(), panel->textList());
-    EXPECT_EQ("Quelvo", panel->lblAppName->text().toStdString());
+    EXPECT_EQ("Quelvo", child<QLabel>(panel, "appName")->text().toStdString());
     EXPECT_EQ("About Quelvo", panel->windowTitle().toStdString());
     EXPECT_EQ(w, panel->parentWidget());
 
     // The picture is there, drawn at twice its shown size.
-    ASSERT_FALSE(panel->imgAbout->pixmap().isNull()) << "the picture \"About\" is missing";
-    EXPECT_TRUE(panel->imgAbout->isVisibleTo(panel));
-    EXPECT_EQ(2.0, panel->imgAbout->pixmap().devicePixelRatio());
-    EXPECT_EQ(QSize(128, 128), panel->imgAbout->size());
+    auto* picture = child<QLabel>(panel, "picture");
+    ASSERT_NE(nullptr, picture);
+    ASSERT_FALSE(picture->pixmap().isNull()) << "the picture \"About\" is missing";
+    EXPECT_TRUE(picture->isVisibleTo(panel));
+    EXPECT_EQ(2.0, picture->pixmap().devicePixelRatio());
+    EXPECT_EQ(QSize(128, 128), picture->size());
 
     // The version of this build, and one label per credit line in order.
     const std::string version = kykit::VersionUpdate::versionString();
-    EXPECT_EQ("Version " + version.substr(0, version.find('.', version.find('.') + 1)) + " (build " +
+    EXPECT_EQ("Version " + version.substr(0, version.find('.', version.find('.') + 1)) +
+                  " (build " +
                   std::to_string(static_cast<int>(kykit::VersionUpdate::getCurrentBuild())) + ")",
-              panel->lblVersion->text().toStdString());
+              child<QLabel>(panel, "version")->text().toStdString());
     const int lines = static_cast<int>(AppDelegate::creditList().size());
-    ASSERT_EQ(lines, panel->lblCredits.size());
+    const QList<QLabel*> credits = panel->findChildren<QLabel*>("credit");
+    ASSERT_EQ(lines, credits.size());
     for (int i = 0; i < lines; ++i) {
-        EXPECT_EQ(AppDelegate::creditList()[i], panel->lblCredits[i]->text());
-        EXPECT_TRUE(panel->lblCredits[i]->isVisibleTo(panel));
+        EXPECT_EQ(AppDelegate::creditList()[i], credits[i]->text());
+        EXPECT_TRUE(credits[i]->isVisibleTo(panel));
     }
     for (int i = 1; i < lines; ++i)
-        EXPECT_LT(panel->lblCredits[i - 1]->y(), panel->lblCredits[i]->y()) << "shown in order";
+        EXPECT_LT(credits[i - 1]->y(), credits[i]->y()) << "shown in order";
 
     // One panel at a time; Escape closes it.
     delegate->mnuAboutSelected();
@@ -234,10 +237,12 @@ TEST_F(AppDelegateTest, AboutShowsTheNameThePictureAndTheCreditLines) {
 TEST_F(AppDelegateTest, HelpShowsTheUsersGuideWithTheCommandLineInASectionOfItsOwn) {
     launch();
     delegate->actHelp->trigger();
-    kyui::KyTextWindow* help = delegate->helpWindow();
+    kyui::TextWindow* help = delegate->helpWindow();
     ASSERT_NE(nullptr, help);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
-    const std::string shown = help->text->toPlainText().toStdString();
+    auto* text = child<QTextBrowser>(help, "text");
+    ASSERT_NE(nullptr, text);
+    const std::string shown = text->toPlainText().toStdString();
     for (const char* heading : {"Making a project", "The main window", "Preferences", "What the project holds",
                                 "Importing into Final Cut Pro", "When nothing ducks", "The command line"})
         EXPECT_NE(std::string::npos, shown.find(heading)) << heading;

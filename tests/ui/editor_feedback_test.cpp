@@ -23,8 +23,8 @@
 #include "ui/windows/job_result_panel.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/missing_file_marker.h"
-#include "ui/windows/progress_vc.h"
-#include "ui/windows/qv_second_file_role_vc.h"
+#include "ui/windows/progress_dialog.h"
+#include "ui/windows/music_role_dialog.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
@@ -235,7 +235,7 @@ TEST_F(EditorFeedbackTest, ADecoderFailureInTheJobReadsAsASentenceWithTheReasonU
     quelvo::DuckRequest request;
     request.inputs = {{bogus}, copyRecording(dir, kMusic), ""};
     request.rolls = currentEnvelopeTiming();
-    kyui::ProgressVC::showProgress(vc, request);
+    kyui::ProgressDialog::showProgress(vc, request);
     ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000));
     ASSERT_EQ(1u, alerts.shown.size());
     EXPECT_EQ("The dialogue file \u201Ctalk.wav\u201D is not audio that Quelvo can read. Use WAV, MP3, M4A or AIFF.",
@@ -268,14 +268,14 @@ TEST_F(EditorFeedbackTest, RemovingAMissingFillerKeepsItForTheNextJob) {
 }
 
 TEST_F(EditorFeedbackTest, TheRoleChoosersCloseButtonClosesItAsOkDoes) {
-    MainWindow::setRoleChooser(&kyui::QVSecondFileRoleVC::show);
+    MainWindow::setRoleChooser(&kyui::MusicRoleDialog::showOver);
     MainWindow* vc = showMainWindow();
     QTest::mouseClick(vc->roleButton(), Qt::LeftButton);
-    kyui::QVSecondFileRoleVC* chooser = window->findChild<kyui::QVSecondFileRoleVC*>();
+    kyui::MusicRoleDialog* chooser = window->findChild<kyui::MusicRoleDialog*>();
     ASSERT_NE(nullptr, chooser);
     QPointer<QWidget> sheet = chooser->window();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
-    QTest::mouseClick(chooser->radDialogue, Qt::LeftButton);
+    QTest::mouseClick(child<QRadioButton>(chooser, "dialogue"), Qt::LeftButton);
     closeByWindowManager(sheet);
     processEvents();
     EXPECT_TRUE(sheet.isNull()) << "the close button closes the sheet";

@@ -13,22 +13,22 @@
 #include <QTest>
 
 #include "base/settings_store.h"
-#include "project/version_question_settings.h"
 #include "project/format_choice.h"
+#include "project/version_question_settings.h"
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/desktop_format_question.h"
-#include "ui/windows/fcp106_export_options_vc.h"
+#include "ui/windows/editor_choice_dialog.h"
 #include "ui/windows/job_result_panel.h"
 #include "ui/windows/main_window.h"
-#include "ui/windows/quelvo_prefs_vc.h"
+#include "ui/windows/preferences_window.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
-using kyui::FCP106ExportOptionsVC;
+using kyui::EditorChoiceDialog;
 using Answer = quelvo::FormatQuestion::Answer;
 
 class FormatQuestionTest : public UiTest {
@@ -38,16 +38,16 @@ class FormatQuestionTest : public UiTest {
         showMainWindow();
     }
 
-    FCP106ExportOptionsVC* waitForSheet() {
-        FCP106ExportOptionsVC* sheet = nullptr;
+    EditorChoiceDialog* waitForSheet() {
+        EditorChoiceDialog* sheet = nullptr;
         waitUntil([&] {
-            sheet = window->findChild<FCP106ExportOptionsVC*>();
+            sheet = window->findChild<EditorChoiceDialog*>();
             return sheet && sheet->isVisible();
         });
         return sheet;
     }
     bool sheetGone() {
-        return waitUntil([&] { return window->findChild<FCP106ExportOptionsVC*>() == nullptr; });
+        return waitUntil([&] { return window->findChild<EditorChoiceDialog*>() == nullptr; });
     }
 
     // Asks from a worker thread, as the job does; the answer says which thread got it.
@@ -67,7 +67,7 @@ class FormatQuestionTest : public UiTest {
     }
 
     // Asks on the GUI thread; answers are collected in m_answers.
-    FCP106ExportOptionsVC* ask(std::optional<ProjectFormat> preselected = std::nullopt) {
+    EditorChoiceDialog* ask(std::optional<ProjectFormat> preselected = std::nullopt) {
         const size_t before = m_answers.size();
         kyui::DesktopFormatQuestion(window).ask(preselected,
                                                 [this](Answer a) { m_answers.push_back(a); });
@@ -79,19 +79,21 @@ class FormatQuestionTest : public UiTest {
 TEST_F(FormatQuestionTest, EveryEditorCanBeChosenByClickingAndTheAnswerReachesTheWorker) {
     for (ProjectFormat format : allProjectFormats()) {
         auto answer = askFromWorker();
-        FCP106ExportOptionsVC* sheet = waitForSheet();
+        EditorChoiceDialog* sheet = waitForSheet();
         ASSERT_NE(nullptr, sheet);
-        EXPECT_EQ("Final Cut Pro", sheet->lblFinalCutPro->text().toStdString());
+        EXPECT_EQ("Final Cut Pro", child<QLabel>(sheet, "finalCutPro")->text().toStdString());
         EXPECT_EQ("Final Cut Pro 10.6 and later (FCPXML 1.9)",
-                  sheet->radFCP106->text().toStdString());
-        EXPECT_EQ("Older versions (FCPXML 1.6)", sheet->radOlder->text().toStdString());
+                  sheet->choiceButton(ProjectFormat::fcpxml19)->text().toStdString());
+        EXPECT_EQ("Older versions (FCPXML 1.6)",
+                  sheet->choiceButton(ProjectFormat::fcpxml16)->text().toStdString());
         EXPECT_EQ("Premiere Pro / DaVinci Resolve (FCP7 XML)",
-                  sheet->radXmeml->text().toStdString());
-        EXPECT_EQ("Shotcut (MLT)", sheet->radMlt->text().toStdString());
-        EXPECT_TRUE(sheet->radFCP106->isChecked()) << "10.6 is preferred by default";
-        EXPECT_EQ(window, sheet->window()->parentWidget());
+                  sheet->choiceButton(ProjectFormat::xmeml)->text().toStdString());
+        EXPECT_EQ("Shotcut (MLT)", sheet->choiceButton(ProjectFormat::mlt)->text().toStdString());
+        EXPECT_TRUE(sheet->choiceButton(ProjectFormat::fcpxml19)->isChecked())
+            << "10.6 is preferred by default";
+        EXPECT_EQ(window, sheet->parentWidget());
         sheet->choiceButton(format)->click();
-        sheet->btnContinue->click();
+        child<QPushButton>(sheet, "continue")->click();
         ASSERT_TRUE(ready(answer));
         const auto [chosen, thread] = answer.get();
         EXPECT_EQ(format, chosen);
@@ -106,34 +108,35 @@ TEST_F(FormatQuestionTest, TheKeyboardAloneChoosesEveryEditorAndEscapeCancels) {
     const std::vector<ProjectFormat> downwards = {ProjectFormat::fcpxml19, ProjectFormat::fcpxml16,
                                                   ProjectFormat::xmeml, ProjectFormat::mlt};
     for (size_t steps = 0; steps < downwards.size(); ++steps) {
-        FCP106ExportOptionsVC* sheet = ask();
+        EditorChoiceDialog* sheet = ask();
         ASSERT_NE(nullptr, sheet);
         ASSERT_TRUE(waitUntil([sheet] {
             sheet->window()->activateWindow();
             return QApplication::activeWindow() == sheet->window();
         }));
-        ASSERT_EQ(sheet->radFCP106, sheet->window()->focusWidget())
+        ASSERT_EQ(sheet->choiceButton(ProjectFormat::fcpxml19), sheet->window()->focusWidget())
             << "the chosen editor has the focus";
         // Offscreen, activating a window does not hand it the application's focus.
-        sheet->radFCP106->setFocus(Qt::ActiveWindowFocusReason);
+        sheet->choiceButton(ProjectFormat::fcpxml19)->setFocus(Qt::ActiveWindowFocusReason);
         for (size_t i = 0; i < steps; ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
         EXPECT_EQ(sheet->choiceButton(downwards[steps]), QApplication::focusWidget()) << steps;
         if (steps + 1 == downwards.size()) {
             // Tab leaves the choices for the switch, Shift-Tab comes back.
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            EXPECT_EQ(sheet->chkRememberMyChoice, QApplication::focusWidget());
+            EXPECT_EQ(child<kyui::KyCheckButton>(sheet, "rememberMyChoice"),
+                      QApplication::focusWidget());
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-            EXPECT_EQ(sheet->radMlt, QApplication::focusWidget());
+            EXPECT_EQ(sheet->choiceButton(ProjectFormat::mlt), QApplication::focusWidget());
         }
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         ASSERT_TRUE(sheetGone());
         ASSERT_EQ(steps + 1, m_answers.size());
         EXPECT_EQ(downwards[steps], m_answers.back());
     }
-    FCP106ExportOptionsVC* sheet = ask();
+    EditorChoiceDialog* sheet = ask();
     ASSERT_NE(nullptr, sheet);
-    QTest::keyClick(sheet->radMlt, Qt::Key_Escape);
+    QTest::keyClick(sheet->choiceButton(ProjectFormat::mlt), Qt::Key_Escape);
     ASSERT_TRUE(sheetGone());
     EXPECT_EQ(std::nullopt, m_answers.back());
     // The window's close button cancels too, and the question answers once.
@@ -164,33 +167,34 @@ TEST_F(FormatQuestionTest, RememberedChoicesOldAndNewAnswerAtOnceAndUnknownOnesA
     for (double stored : {4.0, 5.0, -3.0, 2.5, 1e300}) {
         kykit::storeDouble("KyFCP106Prefs.rememberedChoice", stored);
         m_answers.clear();
-        FCP106ExportOptionsVC* sheet = ask();
+        EditorChoiceDialog* sheet = ask();
         ASSERT_NE(nullptr, sheet) << stored;
-        EXPECT_TRUE(sheet->radFCP106->isChecked());
-        sheet->btnCancel->click();
+        EXPECT_TRUE(sheet->choiceButton(ProjectFormat::fcpxml19)->isChecked());
+        child<QPushButton>(sheet, "cancel")->click();
         ASSERT_TRUE(sheetGone());
         EXPECT_EQ(std::vector<Answer>{std::nullopt}, m_answers);
     }
     kykit::storeString("KyFCP106Prefs.rememberedChoice", "mlt");
     m_answers.clear();
     ASSERT_NE(nullptr, ask(ProjectFormat::xmeml)) << "a stored text is nothing remembered";
-    EXPECT_TRUE(waitForSheet()->radXmeml->isChecked()) << "the caller's choice is preselected";
-    waitForSheet()->btnCancel->click();
+    EXPECT_TRUE(waitForSheet()->choiceButton(ProjectFormat::xmeml)->isChecked())
+        << "the caller's choice is preselected";
+    child<QPushButton>(waitForSheet(), "cancel")->click();
     ASSERT_TRUE(sheetGone());
     // Remembering off: a stored choice is kept but not used.
     prefs.setRememberMyChoice(false);
     kykit::storeDouble("KyFCP106Prefs.rememberedChoice", 3);
     ASSERT_NE(nullptr, ask());
-    waitForSheet()->btnCancel->click();
+    child<QPushButton>(waitForSheet(), "cancel")->click();
     ASSERT_TRUE(sheetGone());
 }
 
 TEST_F(FormatQuestionTest, RememberMyChoiceStoresANewEditorAndAFinalCutProOnlyQuestionStillAsks) {
-    FCP106ExportOptionsVC* sheet = ask();
+    EditorChoiceDialog* sheet = ask();
     ASSERT_NE(nullptr, sheet);
-    sheet->chkRememberMyChoice->click();
-    sheet->radMlt->click();
-    sheet->btnContinue->click();
+    child<kyui::KyCheckButton>(sheet, "rememberMyChoice")->click();
+    sheet->choiceButton(ProjectFormat::mlt)->click();
+    child<QPushButton>(sheet, "continue")->click();
     ASSERT_TRUE(sheetGone());
     EXPECT_EQ(3, kykit::storedDouble("KyFCP106Prefs.rememberedChoice", -1));
     EXPECT_EQ(std::nullopt, kymovie::VersionQuestionSettings::shared().rememberedChoice()) << "not a version";
@@ -203,42 +207,44 @@ TEST_F(FormatQuestionTest, RememberMyChoiceStoresANewEditorAndAFinalCutProOnlyQu
         .ask(std::nullopt, [this](Answer a) { m_answers.push_back(a); });
     sheet = waitForSheet();
     ASSERT_NE(nullptr, sheet);
-    EXPECT_TRUE(sheet->radOlder->isEnabled());
-    EXPECT_FALSE(sheet->radMlt->isEnabled());
-    EXPECT_FALSE(sheet->radXmeml->isEnabled());
-    sheet->radOlder->click();
-    sheet->btnContinue->click();
+    EXPECT_TRUE(sheet->choiceButton(ProjectFormat::fcpxml16)->isEnabled());
+    EXPECT_FALSE(sheet->choiceButton(ProjectFormat::mlt)->isEnabled());
+    EXPECT_FALSE(sheet->choiceButton(ProjectFormat::xmeml)->isEnabled());
+    sheet->choiceButton(ProjectFormat::fcpxml16)->click();
+    child<QPushButton>(sheet, "continue")->click();
     ASSERT_TRUE(sheetGone());
     EXPECT_EQ((std::vector<Answer>{ProjectFormat::mlt, ProjectFormat::fcpxml16}), m_answers);
     EXPECT_EQ(0, kykit::storedDouble("KyFCP106Prefs.rememberedChoice", -1));
 }
 
 TEST_F(FormatQuestionTest, SendingWithoutAFileIsSaidToBeFinalCutProsAlone) {
-    FCP106ExportOptionsVC* sheet = ask();
+    EditorChoiceDialog* sheet = ask();
     ASSERT_NE(nullptr, sheet);
-    EXPECT_FALSE(sheet->lblSendNote->isVisible());
-    sheet->btnCancel->click();
+    EXPECT_FALSE(child<QLabel>(sheet, "sendNote")->isVisible());
+    child<QPushButton>(sheet, "cancel")->click();
     ASSERT_TRUE(sheetGone());
     FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = true;
     sheet = ask();
     ASSERT_NE(nullptr, sheet);
-    EXPECT_TRUE(sheet->lblSendNote->isVisible());
-    EXPECT_NE(-1, sheet->lblSendNote->text().indexOf("Final Cut Pro projects"));
-    sheet->btnCancel->click();
+    EXPECT_TRUE(child<QLabel>(sheet, "sendNote")->isVisible());
+    EXPECT_NE(-1, child<QLabel>(sheet, "sendNote")->text().indexOf("Final Cut Pro projects"));
+    child<QPushButton>(sheet, "cancel")->click();
     ASSERT_TRUE(sheetGone());
     FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = false;
 }
 
 TEST_F(FormatQuestionTest, ThePreferencesShowAndChangeTheRememberedEditor) {
-    auto* prefs = new kyui::QuelvoPrefsVC;
-    kyui::KyWindows::panel(prefs, window, true);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(prefs->window()));
-    QComboBox* editors = prefs->cmbRememberedEditor;
+    auto* prefs = new kyui::PreferencesWindow(window);
+    prefs->showPlaced();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(prefs));
+    auto* editors = child<QComboBox>(prefs, "rememberedEditor");
+    auto* remember = child<kyui::KyCheckButton>(prefs, "rememberMyChoice");
+    ASSERT_TRUE(editors && remember);
     EXPECT_FALSE(editors->isEnabled()) << "nothing is remembered while remembering is off";
     EXPECT_EQ(-1, editors->currentIndex());
     EXPECT_EQ(4, editors->count());
-    EXPECT_TRUE(prefs->lblSendNote->isVisible());
-    prefs->chkRememberMyChoice->click();
+    EXPECT_TRUE(child<QLabel>(prefs, "sendNote")->isVisible());
+    remember->click();
     ASSERT_TRUE(editors->isEnabled());
     EXPECT_EQ(std::nullopt, rememberedFormat()) << "turning it on remembers nothing yet";
     editors->setFocus();
@@ -251,7 +257,7 @@ TEST_F(FormatQuestionTest, ThePreferencesShowAndChangeTheRememberedEditor) {
     EXPECT_EQ(ProjectFormat::mlt, rememberedFormat());
     EXPECT_EQ(nullptr, ask()) << "the question uses what the preferences remember";
     EXPECT_EQ(std::vector<Answer>{ProjectFormat::mlt}, m_answers);
-    prefs->chkRememberMyChoice->click();
+    remember->click();
     EXPECT_FALSE(editors->isEnabled());
 }
 

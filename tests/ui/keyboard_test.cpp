@@ -20,8 +20,8 @@
 #include "ui/windows/main_window.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
-#include "ui/windows/progress_vc.h"
-#include "ui/windows/qv_second_file_role_vc.h"
+#include "ui/windows/progress_dialog.h"
+#include "ui/windows/music_role_dialog.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
@@ -33,11 +33,11 @@ using Version = kymovie::FcpxmlVersion;
 // Holds the job at the version question until the test lets it go.
 class HeldVersionSheet : public kymovie::VersionSheet {
 public:
-    void showSheet(void*, std::optional<Version>, Callback callback) override {
-        asked = true;
-        m_release.get_future().wait();
-        callback(Version::v1_9);
-    }
+  void showSheet(std::optional<Version>, Callback callback) override {
+      asked = true;
+      m_release.get_future().wait();
+      callback(Version::v1_9);
+  }
     void release() { m_release.set_value(); }
     std::atomic<bool> asked{false};
 
@@ -50,7 +50,7 @@ protected:
     void SetUp() override {
         UiTest::SetUp();
         // As the program starts: the role button works.
-        MainWindow::setRoleChooser(&kyui::QVSecondFileRoleVC::show);
+        MainWindow::setRoleChooser(&kyui::MusicRoleDialog::showOver);
     }
     void TearDown() override {
         UiTest::TearDown();
@@ -127,7 +127,7 @@ TEST_F(KeyboardTest, ReturnOnAFocusedButtonPressesThatButton) {
 
 TEST_F(KeyboardTest, ReturnStartsTheJobAndEscapeCannotCancelIt) {
     HeldVersionSheet held;
-    kymovie::VersionSheet* previous = kyui::ProgressVC::setVersionSheet(&held);
+    kymovie::VersionSheet* previous = kyui::ProgressDialog::setVersionSheet(&held);
     MainWindow* vc = showActiveMainWindow();
     const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
@@ -136,7 +136,7 @@ TEST_F(KeyboardTest, ReturnStartsTheJobAndEscapeCannotCancelIt) {
 
     vc->musicLevelSlider()->setFocus();
     QTest::keyClick(vc->musicLevelSlider(), Qt::Key_Return);
-    kyui::ProgressVC* sheet = openProgressSheet();
+    kyui::ProgressDialog* sheet = openProgressSheet();
     ASSERT_NE(nullptr, sheet) << "Return started the job";
     ASSERT_TRUE(waitUntil([&] { return held.asked.load(); }, 120000));
 
@@ -154,7 +154,7 @@ TEST_F(KeyboardTest, ReturnStartsTheJobAndEscapeCannotCancelIt) {
     held.release();
     ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000));
     EXPECT_EQ(1u, notifications.posted.size());
-    kyui::ProgressVC::setVersionSheet(previous);
+    kyui::ProgressDialog::setVersionSheet(previous);
 }
 
 } // namespace

@@ -1,160 +1,107 @@
-// View controllers' lifecycle, sheets, alerts, notifications and the frame
-// animation.
+// Sheets and panels, alerts, notifications and
+// the frame animation.
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <QLabel>
-#include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QToolButton>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <QToolButton>
 #include <QWindow>
 
 #include "ui/kit/im_anim.h"
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_notification.h"
-#include "ui/kit/ky_view_controller.h"
 #include "ui/kit/ky_windows.h"
+#include "ui/kit/panel.h"
+#include "ui/kit/sheet.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
-using kyui::KyViewController;
-
-// Writes down the lifecycle calls it gets.
-class RecordingVC : public KyViewController {
-public:
-    // Some size, so that its windows are ever exposed.
-    RecordingVC() { setMinimumSize(160, 80); }
-    std::vector<std::string> calls;
-    std::string input;
-    void willAppear() override { calls.push_back("willAppear"); }
-    void willDisppear() override { calls.push_back("willDisppear"); }
-
-protected:
-    void viewDidLoad() override { calls.push_back("viewDidLoad:" + input); }
-    void viewWillAppear() override {
-        calls.push_back("viewWillAppear");
-        KyViewController::viewWillAppear();
-    }
-    void viewDidAppear() override { calls.push_back("viewDidAppear"); }
-};
-
-// A plain window around a controller, for the sheets and panels to belong to.
-class HostWindow : public QMainWindow {
+// A sheet that writes down each time it goes out of sight.
+class RecordingSheet : public kyui::Sheet {
   public:
-    explicit HostWindow(KyViewController* controller) : m_controller(controller) {
-        setCentralWidget(controller);
+    explicit RecordingSheet(QWidget* parent, bool closesOnEscape) : Sheet(parent) {
+        setMinimumSize(160, 80);
+        setClosesOnEscape(closesOnEscape);
     }
-    KyViewController* controller() const { return m_controller; }
+    int hidden = 0;
 
-  private:
-    KyViewController* m_controller;
+  protected:
+    void hideEvent(QHideEvent* event) override {
+        Sheet::hideEvent(event);
+        ++hidden;
+    }
 };
 
-// A sheet that may be sent away with Escape.
-class DismissableVC : public RecordingVC {
-public:
-    bool closesOnEscape() const override { return true; }
+// A shown top-level window for sheets and panels to belong to.
+struct Owner : QWidget {
+    Owner() {
+        setMinimumSize(320, 200);
+        show();
+    }
 };
 
-TEST(KyViewControllerTest, LoadsOnceAndAppearsEachTime) {
-    HostWindow window(new RecordingVC);
-    auto* vc = static_cast<RecordingVC*>(window.controller());
-    window.show();
-    QSignalSpy appeared(vc, &KyViewController::didAppear);
-    ASSERT_TRUE(appeared.wait(5000));
-    window.hide();
-    window.show();
-    ASSERT_TRUE(appeared.wait(5000));
-    EXPECT_EQ((std::vector<std::string>{"viewDidLoad:", "viewWillAppear", "willAppear", "viewDidAppear",
-                                        "willDisppear", "viewWillAppear", "willAppear", "viewDidAppear"}),
-              vc->calls);
+TEST(SheetTest, ASheetIsWindowModalOnItsOwnerAndOnlyItsOwnCloseEndsABusyOne) {
+    Owner owner;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    auto* inner = new QWidget(&owner);
+    QPointer<RecordingSheet> sheet = new RecordingSheet(inner, false);
+    sheet->open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
+    EXPECT_EQ(Qt::WindowModal, sheet->windowModality());
+    EXPECT_EQ(&owner, sheet->parentWidget()) << "on the window of the widget given";
+    // Neither Escape nor the window manager's close button ends work under way.
+    QTest::keyClick(sheet, Qt::Key_Escape);
+    closeByWindowManager(sheet);
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(0, sheet->hidden);
+    sheet->accept();
+    processEvents();
+    EXPECT_TRUE(sheet.isNull()) << "a closed sheet goes away";
 }
 
-TEST(KyWindowsTest, ASheetLoadsWithTheInputsGivenBeforeItShows) {
-    HostWindow owner(new RecordingVC);
-    owner.show();
+TEST(SheetTest, EscapeAndTheCloseButtonCloseASheetThatAllowsItOnce) {
+    Owner owner;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
-    auto* vc = new RecordingVC;
-    vc->input = "given";
-    kyui::KyWindows::sheet(vc, owner.controller(), true);
-    KyViewController* made = vc;
-    ASSERT_FALSE(vc->calls.empty());
-    EXPECT_EQ("viewDidLoad:given", vc->calls.front()) << "loading sees what the callback set";
-    EXPECT_TRUE(made->isVisible());
-    EXPECT_EQ(Qt::WindowModal, made->window()->windowModality());
-    EXPECT_EQ(&owner, made->window()->parentWidget());
-
-    // Escape does not close a sheet unless its controller allows it.
-    QPointer<QWidget> sheetWindow = made->window();
-    QTest::keyClick(sheetWindow, Qt::Key_Escape);
-    EXPECT_TRUE(sheetWindow->isVisible());
-    made->close();
-    processEvents();
-    EXPECT_TRUE(sheetWindow.isNull()) << "a closed sheet goes away";
+    for (const bool byEscape : {true, false}) {
+        QPointer<RecordingSheet> sheet = new RecordingSheet(&owner, true);
+        sheet->open();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
+        if (byEscape)
+            QTest::keyClick(sheet, Qt::Key_Escape);
+        else
+            closeByWindowManager(sheet);
+        ASSERT_FALSE(sheet.isNull());
+        EXPECT_FALSE(sheet->isVisible());
+        EXPECT_EQ(1, sheet->hidden) << "once, as on any close";
+        processEvents();
+        EXPECT_TRUE(sheet.isNull());
+    }
 }
 
-TEST(KyWindowsTest, EscapeClosesASheetWhoseControllerAllowsItAsItsOwnCloseWould) {
-    HostWindow owner(new RecordingVC);
-    owner.show();
+TEST(PanelTest, APanelBelongsToItsOwnerAndClosesWithEscapeOrItsCloseButton) {
+    Owner owner;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
-    auto* vc = new DismissableVC;
-    kyui::KyWindows::sheet(vc, owner.controller(), true);
-    QPointer<QWidget> sheetWindow = vc->window();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(sheetWindow));
-    vc->calls.clear();
-    QTest::keyClick(sheetWindow, Qt::Key_Escape);
-    ASSERT_FALSE(sheetWindow.isNull());
-    EXPECT_FALSE(sheetWindow->isVisible());
-    EXPECT_EQ((std::vector<std::string>{"willDisppear"}), vc->calls) << "once, as on any close";
-    processEvents();
-    EXPECT_TRUE(sheetWindow.isNull());
-    // The window manager's close button closes it the same way.
-    auto* again = new DismissableVC;
-    kyui::KyWindows::sheet(again, owner.controller(), true);
-    QPointer<QWidget> second = again->window();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(second));
-    again->calls.clear();
-    closeByWindowManager(second);
-    EXPECT_EQ((std::vector<std::string>{"willDisppear"}), again->calls);
-    processEvents();
-    EXPECT_TRUE(second.isNull());
-    // A sheet that does not close on Escape keeps its close button idle too.
-    auto* busy = new RecordingVC;
-    kyui::KyWindows::sheet(busy, owner.controller(), true);
-    QPointer<QWidget> third = busy->window();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(third));
-    closeByWindowManager(third);
-    EXPECT_TRUE(third->isVisible());
-    busy->close();
-    processEvents();
-    EXPECT_TRUE(third.isNull());
-}
-
-TEST(KyWindowsTest, APanelBelongsToItsOwnerAndClosesWithEscapeOrItsCloseButton) {
-    HostWindow owner(new RecordingVC);
-    owner.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
-    auto* vc = new RecordingVC;
-    kyui::KyWindows::panel(vc, owner.controller(), true);
-    QPointer<QWidget> panel = vc->window();
+    QPointer<kyui::Panel> panel = new kyui::Panel(new QWidget(&owner));
+    panel->setMinimumSize(160, 80); // some size, so that it is ever exposed
+    panel->showPlaced();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
     EXPECT_EQ(&owner, panel->parentWidget());
     EXPECT_EQ(Qt::NonModal, panel->windowModality());
-    EXPECT_EQ(panel->minimumSize(), panel->maximumSize());
     QTest::keyClick(panel, Qt::Key_Escape);
     processEvents();
     EXPECT_TRUE(panel.isNull());
 
-    vc = new RecordingVC;
-    kyui::KyWindows::panel(vc, nullptr, false);
-    panel = vc->window();
+    panel = new kyui::Panel(nullptr);
+    panel->setMinimumSize(160, 80);
+    panel->showPlaced();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
     EXPECT_EQ(nullptr, panel->parentWidget());
     closeByWindowManager(panel);
@@ -172,8 +119,7 @@ QStringList buttonTexts(QDialog* box) {
 }
 
 TEST(KyAlertTest, TheAlertShowsTheTextsAndRunsTheChosenButtonsBlock) {
-    HostWindow owner(new RecordingVC);
-    owner.show();
+    Owner owner;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
     std::string title, heading, text;
     QStringList buttons;
@@ -193,7 +139,7 @@ TEST(KyAlertTest, TheAlertShowsTheTextsAndRunsTheChosenButtonsBlock) {
     int chosen = -1;
     kyui::KyAlert::twoButtons(
         "Warning", "Filler File Not found.\nWould you like to remove it and continue?", "OK",
-        [&] { chosen = 0; }, "Remove Filler File and Continue", [&] { chosen = 1; }, owner.controller());
+        [&] { chosen = 0; }, "Remove Filler File and Continue", [&] { chosen = 1; }, &owner);
     EXPECT_EQ(1, chosen);
     EXPECT_EQ("Warning", title);
     EXPECT_EQ("Warning", heading);

@@ -24,7 +24,7 @@
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/missing_file_marker.h"
-#include "ui/windows/progress_vc.h"
+#include "ui/windows/progress_dialog.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
@@ -273,12 +273,11 @@ TEST_F(MainWindowTest, RemovingAMissingFillerStartsThisJobWithoutItAndKeepsTheSt
     alerts.answers = {1}; // "Remove Filler File and Continue"
     vc->duckButton()->click();
     ASSERT_EQ(1u, alerts.shown.size());
-    kyui::ProgressVC* sheet = openProgressSheet();
+    kyui::ProgressDialog* sheet = openProgressSheet();
     ASSERT_NE(nullptr, sheet) << "the job did not start";
-    ASSERT_TRUE(sheet->request.has_value());
-    EXPECT_EQ("", sheet->request->inputs.filler);
-    EXPECT_EQ(std::vector<std::string>{talk}, sheet->request->inputs.dialogue);
-    EXPECT_EQ(music, sheet->request->inputs.music);
+    EXPECT_EQ("", sheet->request().inputs.filler);
+    EXPECT_EQ(std::vector<std::string>{talk}, sheet->request().inputs.dialogue);
+    EXPECT_EQ(music, sheet->request().inputs.music);
     // Only this job goes without it: an alert leaves the window as it was,
     // so a filler on a drive that was briefly away comes back by itself.
     EXPECT_EQ(filler, vc->fillerPath());
@@ -300,10 +299,9 @@ TEST_F(MainWindowTest, StartJobHandsTheSettingsToTheProgressSheet) {
 
     vc->duckButton()->click();
     EXPECT_TRUE(alerts.shown.empty());
-    kyui::ProgressVC* sheet = openProgressSheet();
+    kyui::ProgressDialog* sheet = openProgressSheet();
     ASSERT_NE(nullptr, sheet);
-    ASSERT_TRUE(sheet->request.has_value());
-    const quelvo::DuckRequest& r = *sheet->request;
+    const quelvo::DuckRequest& r = sheet->request();
     EXPECT_EQ(std::vector<std::string>{talk}, r.inputs.dialogue);
     EXPECT_EQ(music, r.inputs.music);
     EXPECT_EQ("", r.inputs.filler) << "no filler given: the check passes with an empty path";
@@ -339,10 +337,10 @@ TEST_F(MainWindowTest, ProjectNameFollowsTheDialogueUntilTyped) {
     // An empty name is no error.
     vc->projectNameField()->clear();
     vc->duckButton()->click();
-    kyui::ProgressVC* sheet = openProgressSheet();
+    kyui::ProgressDialog* sheet = openProgressSheet();
     ASSERT_NE(nullptr, sheet);
-    EXPECT_EQ("_duck_event", sheet->request->eventName);
-    EXPECT_EQ("_duck_project", sheet->request->projectName);
+    EXPECT_EQ("_duck_event", sheet->request().eventName);
+    EXPECT_EQ("_duck_project", sheet->request().projectName);
     EXPECT_EQ("", kykit::storedString("duck.projectName", "unset"));
 }
 

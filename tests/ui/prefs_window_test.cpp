@@ -9,20 +9,19 @@
 #include <QTest>
 
 #include "base/settings_store.h"
-#include "project/version_question_settings.h"
 #include "project/envelope_timing.h"
+#include "project/version_question_settings.h"
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_slider.h"
-#include "ui/kit/ky_windows.h"
 #include "ui/windows/depth_mode_chooser.h"
-#include "ui/windows/quelvo_prefs_vc.h"
+#include "ui/windows/preferences_window.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
-using kyui::QuelvoPrefsVC;
+using kyui::PreferencesWindow;
 
 // Field by field, allowing for the last bit of a subtraction.
 void expectRolls(const EnvelopeTiming& expected, const EnvelopeTiming& actual) {
@@ -52,7 +51,7 @@ protected:
 
     // Made as the menu makes it; deleted with the other top-level widgets
     // when the test ends.
-    QuelvoPrefsVC* makePrefs() { return new QuelvoPrefsVC; }
+    PreferencesWindow* makePrefs() { return new PreferencesWindow; }
 
     // A user's drag: the slider jumps to a position and calls back.
     static void moveTo(kyui::KySlider* slider, double value) {
@@ -61,10 +60,10 @@ protected:
     }
 
     // Opened the way the menu opens it: a panel window on its own.
-    QuelvoPrefsVC* openPanel() {
-        auto* vc = new QuelvoPrefsVC;
-        kyui::KyWindows::panel(vc, nullptr, true);
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(vc->window()));
+    PreferencesWindow* openPanel() {
+        auto* vc = new PreferencesWindow;
+        vc->showPlaced();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(vc));
         return vc;
     }
 
@@ -74,23 +73,23 @@ private:
 };
 
 TEST_F(PrefsWindowTest, AFirstRunShowsTheDefaultsTheJobUses) {
-    QuelvoPrefsVC* vc = makePrefs();
+    PreferencesWindow* vc = makePrefs();
     ASSERT_NE(nullptr, vc);
-    EXPECT_DOUBLE_EQ(0.6, vc->attackWindowSlider->value());
-    EXPECT_DOUBLE_EQ(1.0, vc->releaseWindowSlider->value());
-    EXPECT_DOUBLE_EQ(0.3, vc->attackPreRollSlider->value());
-    EXPECT_DOUBLE_EQ(0.3, vc->releasePreRollSlider->value());
-    EXPECT_DOUBLE_EQ(-24.0, vc->sldThreshold->value());
+    EXPECT_DOUBLE_EQ(0.6, child<kyui::KySlider>(vc, "attackWindow")->value());
+    EXPECT_DOUBLE_EQ(1.0, child<kyui::KySlider>(vc, "releaseWindow")->value());
+    EXPECT_DOUBLE_EQ(0.3, child<kyui::KySlider>(vc, "attackPreRoll")->value());
+    EXPECT_DOUBLE_EQ(0.3, child<kyui::KySlider>(vc, "releasePreRoll")->value());
+    EXPECT_DOUBLE_EQ(-24.0, child<kyui::KySlider>(vc, "threshold")->value());
     // Times with one decimal, the threshold in whole decibels.
-    EXPECT_EQ("0.6", vc->attackWindowLabel->text().toStdString());
-    EXPECT_EQ("1.0", vc->releaseWindowLabel->text().toStdString());
-    EXPECT_EQ("0.3", vc->attackPreRollLabel->text().toStdString());
-    EXPECT_EQ("0.3", vc->releasePreRollLabel->text().toStdString());
-    EXPECT_EQ("-24", vc->lblThreshold->text().toStdString());
+    EXPECT_EQ("0.6", child<QLabel>(vc, "attackWindowValue")->text().toStdString());
+    EXPECT_EQ("1.0", child<QLabel>(vc, "releaseWindowValue")->text().toStdString());
+    EXPECT_EQ("0.3", child<QLabel>(vc, "attackPreRollValue")->text().toStdString());
+    EXPECT_EQ("0.3", child<QLabel>(vc, "releasePreRollValue")->text().toStdString());
+    EXPECT_EQ("-24", child<QLabel>(vc, "thresholdValue")->text().toStdString());
     // The owners' defaults: the 10.6 form preferred, nothing remembered, files written.
-    EXPECT_TRUE(vc->chkPreferFCP106->isChecked());
-    EXPECT_FALSE(vc->chkRememberMyChoice->isChecked());
-    EXPECT_FALSE(vc->chksendImmediatelyToFCP->isChecked());
+    EXPECT_TRUE(child<kyui::KyCheckButton>(vc, "preferFcpxml19")->isChecked());
+    EXPECT_FALSE(child<kyui::KyCheckButton>(vc, "rememberMyChoice")->isChecked());
+    EXPECT_FALSE(child<kyui::KyCheckButton>(vc, "sendWithoutFile")->isChecked());
     // Showing the window stores nothing: a never-moved slider stays unwritten.
     EXPECT_FALSE(kykit::SettingsStore::instance().value("duck.attackWindow").has_value());
     // What the sliders show is what a job started now would use.
@@ -101,61 +100,63 @@ TEST_F(PrefsWindowTest, TheSwitchesShowTheirOwnersStoredState) {
     kymovie::VersionQuestionSettings::shared().setPreferFcpxml19(false);
     kymovie::VersionQuestionSettings::shared().setRememberMyChoice(true);
     FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = true;
-    QuelvoPrefsVC* vc = makePrefs();
-    EXPECT_FALSE(vc->chkPreferFCP106->isChecked());
-    EXPECT_TRUE(vc->chkRememberMyChoice->isChecked());
-    EXPECT_TRUE(vc->chksendImmediatelyToFCP->isChecked());
+    PreferencesWindow* vc = makePrefs();
+    EXPECT_FALSE(child<kyui::KyCheckButton>(vc, "preferFcpxml19")->isChecked());
+    EXPECT_TRUE(child<kyui::KyCheckButton>(vc, "rememberMyChoice")->isChecked());
+    EXPECT_TRUE(child<kyui::KyCheckButton>(vc, "sendWithoutFile")->isChecked());
 }
 
 TEST_F(PrefsWindowTest, StoredValuesComeBackInTheSliders) {
     kykit::storeDouble("duck.attackWindow", 1.2);
     kykit::storeDouble("duck.releasePreRoll", 0.5);
     kykit::storeDouble("duck.threshold", -40);
-    QuelvoPrefsVC* vc = makePrefs();
-    EXPECT_DOUBLE_EQ(1.2, vc->attackWindowSlider->value());
-    EXPECT_DOUBLE_EQ(0.5, vc->releasePreRollSlider->value());
-    EXPECT_DOUBLE_EQ(-40, vc->sldThreshold->value());
-    EXPECT_EQ("-40", vc->lblThreshold->text().toStdString());
+    PreferencesWindow* vc = makePrefs();
+    EXPECT_DOUBLE_EQ(1.2, child<kyui::KySlider>(vc, "attackWindow")->value());
+    EXPECT_DOUBLE_EQ(0.5, child<kyui::KySlider>(vc, "releasePreRoll")->value());
+    EXPECT_DOUBLE_EQ(-40, child<kyui::KySlider>(vc, "threshold")->value());
+    EXPECT_EQ("-40", child<QLabel>(vc, "thresholdValue")->text().toStdString());
 }
 
 TEST_F(PrefsWindowTest, TheDetectionChoiceIsStoredAtOnceAndTheSliderServesOnlyTheFixedThreshold) {
-    QuelvoPrefsVC* vc = openPanel();
+    PreferencesWindow* vc = openPanel();
     ASSERT_NE(nullptr, vc);
     // A first run: the fixed threshold, its slider in use, nothing stored.
-    EXPECT_TRUE(vc->rdoFixedThreshold->isChecked());
-    EXPECT_FALSE(vc->rdoAutomaticDetection->isChecked());
-    EXPECT_TRUE(vc->sldThreshold->isEnabled());
+    EXPECT_TRUE(child<QRadioButton>(vc, "fixedThreshold")->isChecked());
+    EXPECT_FALSE(child<QRadioButton>(vc, "automaticDetection")->isChecked());
+    EXPECT_TRUE(child<kyui::KySlider>(vc, "threshold")->isEnabled());
     EXPECT_FALSE(kykit::SettingsStore::instance().value(kDetectionKey).has_value());
 
     // Clicked on its round button, at the left.
     const auto click = [](QRadioButton* choice) {
         QTest::mouseClick(choice, Qt::LeftButton, {}, QPoint(6, choice->height() / 2));
     };
-    click(vc->rdoAutomaticDetection);
-    EXPECT_TRUE(vc->rdoAutomaticDetection->isChecked());
-    EXPECT_FALSE(vc->sldThreshold->isEnabled());
-    EXPECT_FALSE(vc->lblThreshold->isEnabled());
+    click(child<QRadioButton>(vc, "automaticDetection"));
+    EXPECT_TRUE(child<QRadioButton>(vc, "automaticDetection")->isChecked());
+    EXPECT_FALSE(child<kyui::KySlider>(vc, "threshold")->isEnabled());
+    EXPECT_FALSE(child<QLabel>(vc, "thresholdValue")->isEnabled());
     EXPECT_EQ(currentEnvelopeTiming().detection, DetectionMode::automatic);
     EXPECT_EQ(kykit::storedString(kDetectionKey, ""), "automatic");
     EXPECT_DOUBLE_EQ(-24.0, currentEnvelopeTiming().threshold) << "the threshold is kept for a later return";
 
-    click(vc->rdoFixedThreshold);
-    EXPECT_TRUE(vc->sldThreshold->isEnabled());
+    click(child<QRadioButton>(vc, "fixedThreshold"));
+    EXPECT_TRUE(child<kyui::KySlider>(vc, "threshold")->isEnabled());
     EXPECT_EQ(currentEnvelopeTiming().detection, DetectionMode::threshold);
     EXPECT_EQ(kykit::storedString(kDetectionKey, ""), "threshold");
 
     // A stored choice comes back with the window, and with the next start.
-    click(vc->rdoAutomaticDetection);
-    QuelvoPrefsVC* again = makePrefs();
-    EXPECT_TRUE(again->rdoAutomaticDetection->isChecked());
-    EXPECT_FALSE(again->sldThreshold->isEnabled());
+    click(child<QRadioButton>(vc, "automaticDetection"));
+    PreferencesWindow* again = makePrefs();
+    EXPECT_TRUE(child<QRadioButton>(again, "automaticDetection")->isChecked());
+    EXPECT_FALSE(child<kyui::KySlider>(again, "threshold")->isEnabled());
     EXPECT_EQ(envelopeTimingFromSettings().detection, DetectionMode::automatic);
 }
 
 TEST_F(PrefsWindowTest, TimesRunFromZeroToThreeSecondsInTenthsAndTheThresholdFromMinus60To0) {
-    QuelvoPrefsVC* vc = makePrefs();
-    for (kyui::KySlider* time : {vc->attackWindowSlider, vc->releaseWindowSlider, vc->attackPreRollSlider,
-                                 vc->releasePreRollSlider}) {
+    PreferencesWindow* vc = makePrefs();
+    for (kyui::KySlider* time :
+         {child<kyui::KySlider>(vc, "attackWindow"), child<kyui::KySlider>(vc, "releaseWindow"),
+          child<kyui::KySlider>(vc, "attackPreRoll"),
+          child<kyui::KySlider>(vc, "releasePreRoll")}) {
         time->setValue(-1);
         EXPECT_DOUBLE_EQ(0.0, time->value());
         time->setValue(7);
@@ -168,49 +169,50 @@ TEST_F(PrefsWindowTest, TimesRunFromZeroToThreeSecondsInTenthsAndTheThresholdFro
         QTest::keyClick(time, Qt::Key_Left);
         EXPECT_DOUBLE_EQ(0.9, time->value());
     }
-    vc->sldThreshold->setValue(-100);
-    EXPECT_DOUBLE_EQ(-60.0, vc->sldThreshold->value());
-    vc->sldThreshold->setValue(10);
-    EXPECT_DOUBLE_EQ(0.0, vc->sldThreshold->value());
-    EXPECT_EQ("0", vc->lblThreshold->text().toStdString());
-    vc->sldThreshold->setValue(-30);
-    vc->sldThreshold->setFocus();
-    QTest::keyClick(vc->sldThreshold, Qt::Key_Left);
-    EXPECT_DOUBLE_EQ(-31.0, vc->sldThreshold->value()) << "one step is a decibel";
+    child<kyui::KySlider>(vc, "threshold")->setValue(-100);
+    EXPECT_DOUBLE_EQ(-60.0, child<kyui::KySlider>(vc, "threshold")->value());
+    child<kyui::KySlider>(vc, "threshold")->setValue(10);
+    EXPECT_DOUBLE_EQ(0.0, child<kyui::KySlider>(vc, "threshold")->value());
+    EXPECT_EQ("0", child<QLabel>(vc, "thresholdValue")->text().toStdString());
+    child<kyui::KySlider>(vc, "threshold")->setValue(-30);
+    child<kyui::KySlider>(vc, "threshold")->setFocus();
+    QTest::keyClick(child<kyui::KySlider>(vc, "threshold"), Qt::Key_Left);
+    EXPECT_DOUBLE_EQ(-31.0, child<kyui::KySlider>(vc, "threshold")->value())
+        << "one step is a decibel";
 }
 
 TEST_F(PrefsWindowTest, TheAttackWindowChangesPostFadeInAtOnceWithoutOK) {
-    QuelvoPrefsVC* vc = openPanel();
+    PreferencesWindow* vc = openPanel();
     ASSERT_NE(nullptr, vc);
-    ASSERT_DOUBLE_EQ(0.3, vc->attackPreRollSlider->value());
-    moveTo(vc->attackWindowSlider, 0.8);
+    ASSERT_DOUBLE_EQ(0.3, child<kyui::KySlider>(vc, "attackPreRoll")->value());
+    moveTo(child<kyui::KySlider>(vc, "attackWindow"), 0.8);
     EXPECT_DOUBLE_EQ(0.5, currentEnvelopeTiming().postFadeIn);
     EXPECT_DOUBLE_EQ(0.3, currentEnvelopeTiming().preFadeIn);
     EXPECT_DOUBLE_EQ(0.8, kykit::storedDouble("duck.attackWindow", 0));
-    EXPECT_EQ("0.8", vc->attackWindowLabel->text().toStdString());
+    EXPECT_EQ("0.8", child<QLabel>(vc, "attackWindowValue")->text().toStdString());
     EXPECT_TRUE(vc->window()->isVisible()) << "nothing was pressed";
 }
 
 TEST_F(PrefsWindowTest, EachSliderWritesItsOwnFieldOfTheLiveTiming) {
-    QuelvoPrefsVC* vc = makePrefs();
-    moveTo(vc->releaseWindowSlider, 1.5);
+    PreferencesWindow* vc = makePrefs();
+    moveTo(child<kyui::KySlider>(vc, "releaseWindow"), 1.5);
     expectRolls(EnvelopeTiming{0.3, 0.3, 0.3, 1.2, -24.0}, currentEnvelopeTiming());
-    moveTo(vc->sldThreshold, -35);
+    moveTo(child<kyui::KySlider>(vc, "threshold"), -35);
     expectRolls(EnvelopeTiming{0.3, 0.3, 0.3, 1.2, -35.0}, currentEnvelopeTiming());
     EXPECT_DOUBLE_EQ(-35, kykit::storedDouble("duck.threshold", 0));
     // A window below its pre-roll is accepted: the part after the edge goes negative.
-    moveTo(vc->attackWindowSlider, 0.1);
+    moveTo(child<kyui::KySlider>(vc, "attackWindow"), 0.1);
     EXPECT_NEAR(-0.2, currentEnvelopeTiming().postFadeIn, 1e-9);
-    moveTo(vc->attackWindowSlider, 0.3);
+    moveTo(child<kyui::KySlider>(vc, "attackWindow"), 0.3);
     EXPECT_DOUBLE_EQ(0.0, currentEnvelopeTiming().postFadeIn) << "ducked exactly at the start of speech";
 }
 
 TEST_F(PrefsWindowTest, APreRollMovesWhereItsFadeBeginsButLeavesItsPostFadeAlone) {
-    QuelvoPrefsVC* vc = makePrefs();
-    moveTo(vc->attackPreRollSlider, 0.1);
+    PreferencesWindow* vc = makePrefs();
+    moveTo(child<kyui::KySlider>(vc, "attackPreRoll"), 0.1);
     EXPECT_DOUBLE_EQ(0.1, currentEnvelopeTiming().preFadeIn);
     EXPECT_DOUBLE_EQ(0.3, currentEnvelopeTiming().postFadeIn) << "unchanged until the window moves";
-    moveTo(vc->releasePreRollSlider, 0.5);
+    moveTo(child<kyui::KySlider>(vc, "releasePreRoll"), 0.5);
     EXPECT_DOUBLE_EQ(0.5, currentEnvelopeTiming().preFadeOut);
     EXPECT_DOUBLE_EQ(0.7, currentEnvelopeTiming().postFadeOut);
     EXPECT_DOUBLE_EQ(0.1, kykit::storedDouble("duck.attackPreRoll", 0));
@@ -221,19 +223,19 @@ TEST_F(PrefsWindowTest, APreRollMovesWhereItsFadeBeginsButLeavesItsPostFadeAlone
     EXPECT_DOUBLE_EQ(0.5, restarted.postFadeOut);
 
     // Moving the window brings the live record there within the run too.
-    moveTo(vc->attackWindowSlider, 0.7);
-    moveTo(vc->attackWindowSlider, 0.6);
+    moveTo(child<kyui::KySlider>(vc, "attackWindow"), 0.7);
+    moveTo(child<kyui::KySlider>(vc, "attackWindow"), 0.6);
     EXPECT_DOUBLE_EQ(0.5, currentEnvelopeTiming().postFadeIn);
 }
 
 TEST_F(PrefsWindowTest, TheVersionSwitchesWriteStraightIntoTheVersionPreferences) {
-    QuelvoPrefsVC* vc = makePrefs();
+    PreferencesWindow* vc = makePrefs();
     auto& prefs = kymovie::VersionQuestionSettings::shared();
-    vc->chkPreferFCP106->click();
+    child<kyui::KyCheckButton>(vc, "preferFcpxml19")->click();
     EXPECT_FALSE(prefs.preferFcpxml19());
-    vc->chkRememberMyChoice->click();
+    child<kyui::KyCheckButton>(vc, "rememberMyChoice")->click();
     EXPECT_TRUE(prefs.rememberMyChoice());
-    vc->chkPreferFCP106->click();
+    child<kyui::KyCheckButton>(vc, "preferFcpxml19")->click();
     EXPECT_TRUE(prefs.preferFcpxml19());
     // Kept across a restart of the store.
     kykit::SettingsStore::instance().reload();
@@ -242,12 +244,12 @@ TEST_F(PrefsWindowTest, TheVersionSwitchesWriteStraightIntoTheVersionPreferences
 }
 
 TEST_F(PrefsWindowTest, TheSendSwitchSavesTheTitleSettingsAtOnceAndALaterStartShowsIt) {
-    QuelvoPrefsVC* vc = makePrefs();
-    ASSERT_FALSE(vc->chksendImmediatelyToFCP->isChecked());
+    PreferencesWindow* vc = makePrefs();
+    ASSERT_FALSE(child<kyui::KyCheckButton>(vc, "sendWithoutFile")->isChecked());
     // From the keyboard, as a user without a mouse switches it.
-    vc->chksendImmediatelyToFCP->setFocus();
-    QTest::keyClick(vc->chksendImmediatelyToFCP, Qt::Key_Space);
-    EXPECT_TRUE(vc->chksendImmediatelyToFCP->isChecked());
+    child<kyui::KyCheckButton>(vc, "sendWithoutFile")->setFocus();
+    QTest::keyClick(child<kyui::KyCheckButton>(vc, "sendWithoutFile"), Qt::Key_Space);
+    EXPECT_TRUE(child<kyui::KyCheckButton>(vc, "sendWithoutFile")->isChecked());
     EXPECT_TRUE(FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile);
 
     // Stored already, with the rest of the record intact.
@@ -263,23 +265,23 @@ TEST_F(PrefsWindowTest, TheSendSwitchSavesTheTitleSettingsAtOnceAndALaterStartSh
     const FCPXML_Titles_Settings restarted = FCPXML_Titles_Settings::load();
     EXPECT_TRUE(restarted.xmlExport.sendToFCPWithoutXMLFile);
     FCPXML_Titles_Settings::shared() = restarted;
-    EXPECT_TRUE(makePrefs()->chksendImmediatelyToFCP->isChecked());
+    EXPECT_TRUE(child<kyui::KyCheckButton>(makePrefs(), "sendWithoutFile")->isChecked());
 
     // And back off.
-    vc->chksendImmediatelyToFCP->click();
+    child<kyui::KyCheckButton>(vc, "sendWithoutFile")->click();
     kykit::SettingsStore::instance().reload();
     EXPECT_FALSE(FCPXML_Titles_Settings::load().xmlExport.sendToFCPWithoutXMLFile);
 }
 
 TEST_F(PrefsWindowTest, OKOnlyClosesAndEveryChangeStays) {
-    QuelvoPrefsVC* vc = openPanel();
+    PreferencesWindow* vc = openPanel();
     ASSERT_NE(nullptr, vc);
     QPointer<QWidget> panel = vc->window();
-    moveTo(vc->releaseWindowSlider, 2.0);
-    vc->chkRememberMyChoice->click();
+    moveTo(child<kyui::KySlider>(vc, "releaseWindow"), 2.0);
+    child<kyui::KyCheckButton>(vc, "rememberMyChoice")->click();
     const EnvelopeTiming before = currentEnvelopeTiming();
     const std::string storeBefore = readFile(kykit::SettingsStore::instance().filePath());
-    vc->btnOk->click();
+    child<QPushButton>(vc, "ok")->click();
     processEvents();
     EXPECT_TRUE(panel.isNull()) << "the window is closed and gone";
     EXPECT_EQ(before, currentEnvelopeTiming());
@@ -289,11 +291,11 @@ TEST_F(PrefsWindowTest, OKOnlyClosesAndEveryChangeStays) {
 }
 
 TEST_F(PrefsWindowTest, ClosingWithoutOKKeepsEveryChange) {
-    QuelvoPrefsVC* vc = openPanel();
+    PreferencesWindow* vc = openPanel();
     ASSERT_NE(nullptr, vc);
     QPointer<QWidget> panel = vc->window();
-    moveTo(vc->attackWindowSlider, 1.0);
-    moveTo(vc->sldThreshold, -50);
+    moveTo(child<kyui::KySlider>(vc, "attackWindow"), 1.0);
+    moveTo(child<kyui::KySlider>(vc, "threshold"), -50);
     // Escape, then the window manager's close button on a second window.
     QTest::keyClick(panel, Qt::Key_Escape);
     processEvents();
@@ -301,10 +303,10 @@ TEST_F(PrefsWindowTest, ClosingWithoutOKKeepsEveryChange) {
     EXPECT_DOUBLE_EQ(0.7, currentEnvelopeTiming().postFadeIn);
     EXPECT_DOUBLE_EQ(-50, currentEnvelopeTiming().threshold);
 
-    QuelvoPrefsVC* again = openPanel();
+    PreferencesWindow* again = openPanel();
     ASSERT_NE(nullptr, again);
-    EXPECT_DOUBLE_EQ(1.0, again->attackWindowSlider->value());
-    EXPECT_DOUBLE_EQ(-50, again->sldThreshold->value());
+    EXPECT_DOUBLE_EQ(1.0, child<kyui::KySlider>(again, "attackWindow")->value());
+    EXPECT_DOUBLE_EQ(-50, child<kyui::KySlider>(again, "threshold")->value());
     QPointer<QWidget> second = again->window();
     second->close();
     processEvents();
@@ -313,19 +315,23 @@ TEST_F(PrefsWindowTest, ClosingWithoutOKKeepsEveryChange) {
 }
 
 TEST_F(PrefsWindowTest, TabReachesEveryControlInOrderAndReturnCloses) {
-    QuelvoPrefsVC* vc = openPanel();
+    PreferencesWindow* vc = openPanel();
     ASSERT_NE(nullptr, vc);
     QWidget* panel = vc->window();
     panel->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(panel));
-    vc->attackWindowSlider->setFocus(Qt::TabFocusReason);
-    const std::vector<QWidget*> expected = {vc->attackWindowSlider,     vc->attackPreRollSlider,
-                                            vc->releaseWindowSlider,    vc->releasePreRollSlider,
-                                            vc->rdoAutomaticDetection,  vc->sldThreshold,
-                                            vc->depthMode,
-                                            vc->chkPreferFCP106,
-                                            vc->chkRememberMyChoice,    vc->chksendImmediatelyToFCP,
-                                            vc->btnOk};
+    child<kyui::KySlider>(vc, "attackWindow")->setFocus(Qt::TabFocusReason);
+    const std::vector<QWidget*> expected = {child<kyui::KySlider>(vc, "attackWindow"),
+                                            child<kyui::KySlider>(vc, "attackPreRoll"),
+                                            child<kyui::KySlider>(vc, "releaseWindow"),
+                                            child<kyui::KySlider>(vc, "releasePreRoll"),
+                                            child<QRadioButton>(vc, "automaticDetection"),
+                                            child<kyui::KySlider>(vc, "threshold"),
+                                            child<QWidget>(vc, "depthMode"),
+                                            child<kyui::KyCheckButton>(vc, "preferFcpxml19"),
+                                            child<kyui::KyCheckButton>(vc, "rememberMyChoice"),
+                                            child<kyui::KyCheckButton>(vc, "sendWithoutFile"),
+                                            child<QPushButton>(vc, "ok")};
     std::vector<QWidget*> reached{QApplication::focusWidget()};
     for (size_t i = 1; i < expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -335,9 +341,9 @@ TEST_F(PrefsWindowTest, TabReachesEveryControlInOrderAndReturnCloses) {
 
     // Return from a slider is OK: the window closes, the value stays.
     QPointer<QWidget> closing = panel;
-    vc->sldThreshold->setFocus();
-    QTest::keyClick(vc->sldThreshold, Qt::Key_Left);
-    QTest::keyClick(vc->sldThreshold, Qt::Key_Return);
+    child<kyui::KySlider>(vc, "threshold")->setFocus();
+    QTest::keyClick(child<kyui::KySlider>(vc, "threshold"), Qt::Key_Left);
+    QTest::keyClick(child<kyui::KySlider>(vc, "threshold"), Qt::Key_Return);
     processEvents();
     EXPECT_TRUE(closing.isNull());
     EXPECT_DOUBLE_EQ(-25, currentEnvelopeTiming().threshold);

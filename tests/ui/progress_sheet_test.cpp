@@ -1,7 +1,11 @@
 // The progress sheet: its inputs arrive before it shows, its animation runs,
 // the job runs off the GUI thread, and it closes with the right message.
+#include <future>
+#include <thread>
+
 #include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -9,13 +13,13 @@
 #include "ui/kit/im_anim.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/main_window.h"
-#include "ui/windows/progress_vc.h"
+#include "ui/windows/progress_dialog.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
-using kyui::ProgressVC;
+using kyui::ProgressDialog;
 
 class ProgressSheetTest : public UiTest {
 protected:
@@ -24,13 +28,14 @@ protected:
         presenter = showMainWindow();
     }
 
-    ProgressVC* open(const std::string& speaker, const std::string& music, const EnvelopeTiming& rolls = currentEnvelopeTiming()) {
+    ProgressDialog* open(const std::string& speaker, const std::string& music,
+                         const EnvelopeTiming& rolls = currentEnvelopeTiming()) {
         quelvo::DuckRequest request;
         request.inputs = {{speaker}, music, ""};
         request.rolls = rolls;
         request.eventName = "Talk_duck_event";
         request.projectName = "Talk_duck_project";
-        ProgressVC::showProgress(presenter, request);
+        ProgressDialog::showProgress(presenter, request);
         return openProgressSheet();
     }
 
@@ -44,10 +49,9 @@ TEST_F(ProgressSheetTest, InputsArriveBeforeTheSheetShowsAndTheAnimationRuns) {
     EnvelopeTiming rolls;
     rolls.preFadeIn = 0.25;
     rolls.threshold = -30;
-    ProgressVC* sheet = open(talk, music, rolls);
+    ProgressDialog* sheet = open(talk, music, rolls);
     ASSERT_NE(nullptr, sheet);
-    ASSERT_TRUE(sheet->request.has_value());
-    const quelvo::DuckRequest& r = *sheet->request;
+    const quelvo::DuckRequest& r = sheet->request();
     EXPECT_EQ(std::vector<std::string>{talk}, r.inputs.dialogue);
     EXPECT_EQ(music, r.inputs.music);
     EXPECT_EQ("", r.inputs.filler);
@@ -59,31 +63,38 @@ TEST_F(ProgressSheetTest, InputsArriveBeforeTheSheetShowsAndTheAnimationRuns) {
     EXPECT_EQ(rolls, r.rolls);
 
     // A fixed-size, window-modal sheet on the main window.
-    QWidget* sheetWindow = sheet->window();
-    EXPECT_EQ(Qt::WindowModal, sheetWindow->windowModality());
-    EXPECT_EQ(sheetWindow->minimumSize(), sheetWindow->maximumSize());
+    EXPECT_EQ(Qt::WindowModal, sheet->windowModality());
+    EXPECT_EQ(window, sheet->parentWidget());
+    EXPECT_EQ(sheet->minimumSize(), sheet->maximumSize());
 
     // Three layers stacked in one place, with loops of 60, 59 and 58 frames.
-    ASSERT_TRUE(sheet->imA && sheet->imB && sheet->imC);
-    EXPECT_EQ(sheet->wImageA->geometry(), sheet->wImageB->geometry());
-    EXPECT_EQ(sheet->wImageA->geometry(), sheet->wImageC->geometry());
-    EXPECT_EQ(60, sheet->imA->frameCount());
-    EXPECT_EQ(59, sheet->imB->frameCount());
-    EXPECT_EQ(58, sheet->imC->frameCount());
-    EXPECT_EQ("quelvo_progressA_00059.png", sheet->imA->frameName(59).toStdString());
-    EXPECT_EQ("quelvo_progressC_00057.png", sheet->imC->frameName(57).toStdString());
-    EXPECT_TRUE(sheet->imA->isRunning() && sheet->imB->isRunning() && sheet->imC->isRunning());
-    EXPECT_EQ(17, sheet->imA->intervalMs()) << "60 frames a second";
-    EXPECT_FALSE(sheet->wImageC->pixmap().isNull());
+    auto* layerA = child<QLabel>(sheet, "layerA");
+    auto* layerB = child<QLabel>(sheet, "layerB");
+    auto* layerC = child<QLabel>(sheet, "layerC");
+    ASSERT_TRUE(layerA && layerB && layerC);
+    auto* imA = layerA->findChild<kyui::ImAnim*>();
+    auto* imB = layerB->findChild<kyui::ImAnim*>();
+    auto* imC = layerC->findChild<kyui::ImAnim*>();
+    ASSERT_TRUE(imA && imB && imC);
+    EXPECT_EQ(layerA->geometry(), layerB->geometry());
+    EXPECT_EQ(layerA->geometry(), layerC->geometry());
+    EXPECT_EQ(60, imA->frameCount());
+    EXPECT_EQ(59, imB->frameCount());
+    EXPECT_EQ(58, imC->frameCount());
+    EXPECT_EQ("quelvo_progressA_00059.png", imA->frameName(59).toStdString());
+    EXPECT_EQ("quelvo_progressC_00057.png", imC->frameName(57).toStdString());
+    EXPECT_TRUE(imA->isRunning() && imB->isRunning() && imC->isRunning());
+    EXPECT_EQ(17, imA->intervalMs()) << "60 frames a second";
+    EXPECT_FALSE(layerC->pixmap().isNull());
 }
 
 TEST_F(ProgressSheetTest, AFailedJobWarnsWithItsSentenceInsteadOfReportingSuccess) {
     const std::string bogus = (dir / "talk.wav").string();
     writeFile(bogus, "this is not a recording");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
-    ProgressVC* sheet = open(bogus, music);
+    ProgressDialog* sheet = open(bogus, music);
     ASSERT_NE(nullptr, sheet);
-    QSignalSpy finished(sheet, &ProgressVC::jobFinished);
+    QSignalSpy finished(sheet, &ProgressDialog::jobFinished);
     ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000));
     ASSERT_EQ(1, finished.count());
     EXPECT_FALSE(finished.at(0).at(0).toBool());
@@ -99,30 +110,79 @@ TEST_F(ProgressSheetTest, TheJobKeepsTheTimingItWasGiven) {
     const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
     const EnvelopeTiming before = currentEnvelopeTiming();
-    ProgressVC* sheet = open(talk, music, before);
+    ProgressDialog* sheet = open(talk, music, before);
     ASSERT_NE(nullptr, sheet);
     // The preferences window changes the live record while the job runs.
     EnvelopeTiming& live = currentEnvelopeTiming();
     applyThreshold(live, before.threshold - 10);
     applyAttackWindow(live, 2.0);
-    EXPECT_EQ(before, sheet->request->rolls);
+    EXPECT_EQ(before, sheet->request().rolls);
     ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000));
     live = before;
 }
 
-TEST_F(ProgressSheetTest, TheJobRunsOffTheGuiThreadAndAsksTheVersionOnThisSheet) {
+TEST_F(ProgressSheetTest, TheJobRunsOffTheGuiThreadOnceTheSheetHasAppeared) {
     const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
-    ProgressVC* sheet = open(talk, music);
+    ProgressDialog* sheet = open(talk, music);
     ASSERT_NE(nullptr, sheet);
+    QSignalSpy finished(sheet, &ProgressDialog::jobFinished);
     // The job starts when the sheet has appeared, not before.
     EXPECT_FALSE(sheet->jobStarted());
     ASSERT_TRUE(waitUntil([sheet] { return sheet->jobStarted(); }));
-    void* expected = static_cast<kyui::KyViewController*>(sheet);
     ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000));
-    if (versionSheet.asked > 0) {
-        EXPECT_EQ(expected, versionSheet.presenter.load());
+    ASSERT_EQ(1, finished.count());
+    EXPECT_TRUE(finished.at(0).at(0).toBool());
+    ASSERT_EQ(1, versionSheet.asked.load());
+    EXPECT_NE(std::this_thread::get_id(), versionSheet.askedOn.load()) << "asked from the job";
+    EXPECT_TRUE(fs::exists(dir / "dev01_clean_wav48k_stereo.fcpxml"));
+}
+
+// Holds the job at the version question until the test lets it go.
+class HeldVersionSheet : public kymovie::VersionSheet {
+  public:
+    void showSheet(std::optional<kymovie::FcpxmlVersion>, Callback callback) override {
+        asked = true;
+        m_release.get_future().wait();
+        callback(kymovie::FcpxmlVersion::v1_9);
     }
+    void release() { m_release.set_value(); }
+    std::atomic<bool> asked{false};
+
+  private:
+    std::promise<void> m_release;
+};
+
+// Cancel stops the job through its task, before it has started as while it
+// runs; nothing is written and the main window hears that it was cancelled.
+TEST_F(ProgressSheetTest, CancelStopsTheJobAndWritesNothing) {
+    const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav");
+    const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
+    HeldVersionSheet held;
+    kymovie::VersionSheet* previous = ProgressDialog::setVersionSheet(&held);
+    for (const bool early : {true, false}) {
+        ProgressDialog* sheet = open(talk, music);
+        ASSERT_NE(nullptr, sheet);
+        QSignalSpy cancelled(sheet, &ProgressDialog::jobCancelled);
+        QSignalSpy finished(sheet, &ProgressDialog::jobFinished);
+        auto* cancel = child<QPushButton>(sheet, "cancel");
+        ASSERT_NE(nullptr, cancel);
+        // Late: while the job waits for its question, then let go.
+        if (!early) {
+            ASSERT_TRUE(waitUntil([&held] { return held.asked.load(); }, 120000));
+        }
+        cancel->click();
+        EXPECT_FALSE(cancel->isEnabled());
+        if (!early) held.release();
+        ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000));
+        EXPECT_EQ(1, cancelled.count()) << early;
+        ASSERT_EQ(1, finished.count());
+        EXPECT_FALSE(finished.at(0).at(0).toBool());
+        EXPECT_TRUE(alerts.shown.empty()) << "a cancel is no failure";
+        EXPECT_TRUE(notifications.posted.empty());
+        EXPECT_FALSE(fs::exists(dir / "dev01_clean_wav48k_stereo.fcpxml")) << early;
+    }
+    ProgressDialog::setVersionSheet(previous);
 }
 
 } // namespace

@@ -14,8 +14,8 @@
 #include "project/second_file_role.h"
 #include "ui/kit/ky_text_field.h"
 #include "ui/kit/ky_windows.h"
+#include "ui/windows/music_role_dialog.h"
 #include "ui/windows/main_window.h"
-#include "ui/windows/qv_second_file_role_vc.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
@@ -23,8 +23,8 @@ namespace {
 
 using kymovie::SecondFileRole;
 using Role = SecondFileRole::Role;
+using kyui::MusicRoleDialog;
 using kyui::MainWindow;
-using kyui::QVSecondFileRoleVC;
 
 // Counts the announcements of a role change.
 class Announcements {
@@ -42,7 +42,7 @@ protected:
     void SetUp() override {
         UiTest::SetUp();
         // The program installs the chooser before it makes the main window.
-        MainWindow::setRoleChooser(&QVSecondFileRoleVC::show);
+        MainWindow::setRoleChooser(&MusicRoleDialog::showOver);
     }
     void TearDown() override {
         UiTest::TearDown();
@@ -50,10 +50,10 @@ protected:
     }
 
     // The main window's role button, pressed; returns the open chooser.
-    QVSecondFileRoleVC* openFrom(MainWindow* vc) {
+    MusicRoleDialog* openFrom(MainWindow* vc) {
         EXPECT_TRUE(vc->roleButton()->isEnabled());
         vc->roleButton()->click();
-        QVSecondFileRoleVC* chooser = openChooser();
+        MusicRoleDialog* chooser = openChooser();
         EXPECT_NE(nullptr, chooser);
         if (chooser) {
             EXPECT_TRUE(QTest::qWaitForWindowExposed(chooser->window()));
@@ -61,20 +61,18 @@ protected:
         return chooser;
     }
 
-    static QVSecondFileRoleVC* openChooser() {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* sheet = qobject_cast<kyui::KySheetWindow*>(w);
-            if (!sheet || !sheet->isVisible()) continue;
-            if (auto* vc = qobject_cast<QVSecondFileRoleVC*>(sheet->controller())) return vc;
-        }
+    static MusicRoleDialog* openChooser() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* chooser = qobject_cast<MusicRoleDialog*>(w); chooser && chooser->isVisible())
+                return chooser;
         return nullptr;
     }
 
-    static void typeName(QVSecondFileRoleVC* chooser, const QString& name) {
-        chooser->fldCustom->setFocus();
-        chooser->fldCustom->selectAll();
-        QTest::keyClick(chooser->fldCustom, Qt::Key_Backspace);
-        QTest::keyClicks(chooser->fldCustom, name);
+    static void typeName(MusicRoleDialog* chooser, const QString& name) {
+        child<kyui::KyTextField>(chooser, "customName")->setFocus();
+        child<kyui::KyTextField>(chooser, "customName")->selectAll();
+        QTest::keyClick(child<kyui::KyTextField>(chooser, "customName"), Qt::Key_Backspace);
+        QTest::keyClicks(child<kyui::KyTextField>(chooser, "customName"), name);
     }
 
     SecondFileRole& role = SecondFileRole::shared();
@@ -82,88 +80,88 @@ protected:
 
 TEST_F(RoleChooserTest, OpensAsASheetOnTheMainWindowShowingTheStoredRole) {
     MainWindow* vc = showMainWindow();
-    QVSecondFileRoleVC* chooser = openFrom(vc);
+    MusicRoleDialog* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
     QWidget* sheet = chooser->window();
     EXPECT_EQ(Qt::WindowModal, sheet->windowModality());
     EXPECT_EQ(window, sheet->parentWidget());
     EXPECT_EQ(sheet->minimumSize(), sheet->maximumSize()) << "not resizable";
     // The default role is music, with the name field shut.
-    EXPECT_FALSE(chooser->radDialogue->isChecked());
-    EXPECT_TRUE(chooser->radMusic->isChecked());
-    EXPECT_FALSE(chooser->radCustom->isChecked());
-    EXPECT_FALSE(chooser->fldCustom->isEnabled());
-    EXPECT_EQ(0, QVSecondFileRoleVC::tag(chooser->radDialogue));
-    EXPECT_EQ(1, QVSecondFileRoleVC::tag(chooser->radMusic));
-    EXPECT_EQ(2, QVSecondFileRoleVC::tag(chooser->radCustom));
+    EXPECT_FALSE(child<QRadioButton>(chooser, "dialogue")->isChecked());
+    EXPECT_TRUE(child<QRadioButton>(chooser, "music")->isChecked());
+    EXPECT_FALSE(child<QRadioButton>(chooser, "custom")->isChecked());
+    EXPECT_FALSE(child<kyui::KyTextField>(chooser, "customName")->isEnabled());
 }
 
 TEST_F(RoleChooserTest, ACustomRoleOpensWithItsNameReadyToEdit) {
     role.setRole(Role::custom);
     role.setCustomRole("Sound Effects");
     MainWindow* vc = showMainWindow();
-    QVSecondFileRoleVC* chooser = openFrom(vc);
+    MusicRoleDialog* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
-    EXPECT_TRUE(chooser->radCustom->isChecked());
-    EXPECT_FALSE(chooser->radMusic->isChecked());
-    EXPECT_FALSE(chooser->radDialogue->isChecked());
-    EXPECT_TRUE(chooser->fldCustom->isEnabled());
-    EXPECT_FALSE(chooser->fldCustom->isReadOnly());
-    EXPECT_EQ("Sound Effects", chooser->fldCustom->text().toStdString());
+    EXPECT_TRUE(child<QRadioButton>(chooser, "custom")->isChecked());
+    EXPECT_FALSE(child<QRadioButton>(chooser, "music")->isChecked());
+    EXPECT_FALSE(child<QRadioButton>(chooser, "dialogue")->isChecked());
+    EXPECT_TRUE(child<kyui::KyTextField>(chooser, "customName")->isEnabled());
+    EXPECT_FALSE(child<kyui::KyTextField>(chooser, "customName")->isReadOnly());
+    EXPECT_EQ("Sound Effects",
+              child<kyui::KyTextField>(chooser, "customName")->text().toStdString());
 }
 
 TEST_F(RoleChooserTest, EveryClickAndKeystrokeGoesStraightIntoTheSharedRole) {
     MainWindow* vc = showMainWindow();
-    QVSecondFileRoleVC* chooser = openFrom(vc);
+    MusicRoleDialog* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
-    chooser->radDialogue->click();
+    child<QRadioButton>(chooser, "dialogue")->click();
     EXPECT_EQ(Role::dialogue, role.role());
-    EXPECT_TRUE(chooser->radDialogue->isChecked());
-    EXPECT_FALSE(chooser->radMusic->isChecked());
-    chooser->radCustom->click();
+    EXPECT_TRUE(child<QRadioButton>(chooser, "dialogue")->isChecked());
+    EXPECT_FALSE(child<QRadioButton>(chooser, "music")->isChecked());
+    child<QRadioButton>(chooser, "custom")->click();
     EXPECT_EQ(Role::custom, role.role());
-    EXPECT_TRUE(chooser->fldCustom->isEnabled());
-    EXPECT_EQ(chooser->fldCustom, QApplication::focusWidget()) << "choosing Custom is choosing to type";
-    QTest::keyClicks(chooser->fldCustom, "Foley");
+    EXPECT_TRUE(child<kyui::KyTextField>(chooser, "customName")->isEnabled());
+    EXPECT_EQ(child<kyui::KyTextField>(chooser, "customName"), QApplication::focusWidget())
+        << "choosing Custom is choosing to type";
+    QTest::keyClicks(child<kyui::KyTextField>(chooser, "customName"), "Foley");
     EXPECT_EQ("Foley", role.customRole()) << "written on each keystroke";
-    QTest::keyClick(chooser->fldCustom, Qt::Key_Backspace);
+    QTest::keyClick(child<kyui::KyTextField>(chooser, "customName"), Qt::Key_Backspace);
     EXPECT_EQ("Fole", role.customRole());
     // Clicking the button that is already on leaves it on.
-    chooser->radCustom->click();
-    EXPECT_TRUE(chooser->radCustom->isChecked());
+    child<QRadioButton>(chooser, "custom")->click();
+    EXPECT_TRUE(child<QRadioButton>(chooser, "custom")->isChecked());
     EXPECT_EQ(Role::custom, role.role());
 }
 
 TEST_F(RoleChooserTest, TheCustomNameIsKeptWhileAnotherRoleIsChosen) {
     MainWindow* vc = showMainWindow();
-    QVSecondFileRoleVC* chooser = openFrom(vc);
+    MusicRoleDialog* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
-    chooser->radCustom->click();
+    child<QRadioButton>(chooser, "custom")->click();
     typeName(chooser, "Ambience");
-    chooser->radMusic->click();
-    EXPECT_FALSE(chooser->fldCustom->isEnabled());
-    EXPECT_EQ("Ambience", chooser->fldCustom->text().toStdString()) << "shut, not emptied";
+    child<QRadioButton>(chooser, "music")->click();
+    EXPECT_FALSE(child<kyui::KyTextField>(chooser, "customName")->isEnabled());
+    EXPECT_EQ("Ambience", child<kyui::KyTextField>(chooser, "customName")->text().toStdString())
+        << "shut, not emptied";
     EXPECT_EQ("music", role.roleName());
     EXPECT_EQ("Ambience", role.customRole());
-    chooser->radCustom->click();
-    EXPECT_TRUE(chooser->fldCustom->isEnabled());
-    EXPECT_EQ("Ambience", chooser->fldCustom->text().toStdString());
+    child<QRadioButton>(chooser, "custom")->click();
+    EXPECT_TRUE(child<kyui::KyTextField>(chooser, "customName")->isEnabled());
+    EXPECT_EQ("Ambience", child<kyui::KyTextField>(chooser, "customName")->text().toStdString());
     EXPECT_EQ("Ambience", role.roleName());
 }
 
 TEST_F(RoleChooserTest, ClosingAnnouncesOnceAndTheMainWindowShowsTheNameCapitalised) {
     MainWindow* vc = showMainWindow();
     ASSERT_EQ("Music", vc->roleName()->text().toStdString());
-    QVSecondFileRoleVC* chooser = openFrom(vc);
+    MusicRoleDialog* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
     Announcements announced;
-    chooser->radCustom->click();
+    child<QRadioButton>(chooser, "custom")->click();
     typeName(chooser, "sound effects");
     EXPECT_EQ(0, announced.count) << "nothing is announced while the sheet is open";
     EXPECT_EQ("Music", vc->roleName()->text().toStdString());
 
     QPointer<QWidget> sheet = chooser->window();
-    chooser->btnOk->click();
+    child<QPushButton>(chooser, "ok")->click();
     processEvents();
     EXPECT_TRUE(sheet.isNull()) << "OK closes the sheet";
     EXPECT_EQ(1, announced.count);
@@ -172,9 +170,9 @@ TEST_F(RoleChooserTest, ClosingAnnouncesOnceAndTheMainWindowShowsTheNameCapitali
     // Dialogue, closed with Return from the keyboard.
     chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
-    chooser->radDialogue->click();
+    child<QRadioButton>(chooser, "dialogue")->click();
     sheet = chooser->window();
-    QTest::keyClick(chooser->radDialogue, Qt::Key_Return);
+    QTest::keyClick(child<QRadioButton>(chooser, "dialogue"), Qt::Key_Return);
     processEvents();
     EXPECT_TRUE(sheet.isNull());
     EXPECT_EQ(2, announced.count);
@@ -183,10 +181,10 @@ TEST_F(RoleChooserTest, ClosingAnnouncesOnceAndTheMainWindowShowsTheNameCapitali
 
 TEST_F(RoleChooserTest, EscapeClosesTheSheetAndStillAnnounces) {
     MainWindow* vc = showMainWindow();
-    QVSecondFileRoleVC* chooser = openFrom(vc);
+    MusicRoleDialog* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
     Announcements announced;
-    chooser->radDialogue->click();
+    child<QRadioButton>(chooser, "dialogue")->click();
     QPointer<QWidget> sheet = chooser->window();
     QTest::keyClick(sheet, Qt::Key_Escape);
     processEvents();
@@ -198,11 +196,11 @@ TEST_F(RoleChooserTest, EscapeClosesTheSheetAndStillAnnounces) {
 
 TEST_F(RoleChooserTest, AnEmptyCustomNameReadsAsMusic) {
     MainWindow* vc = showMainWindow();
-    QVSecondFileRoleVC* chooser = openFrom(vc);
+    MusicRoleDialog* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
-    chooser->radCustom->click();
+    child<QRadioButton>(chooser, "custom")->click();
     typeName(chooser, "   ");
-    chooser->btnOk->click();
+    child<QPushButton>(chooser, "ok")->click();
     processEvents();
     EXPECT_EQ(Role::custom, role.role());
     EXPECT_EQ("Music", vc->roleName()->text().toStdString());
@@ -210,13 +208,13 @@ TEST_F(RoleChooserTest, AnEmptyCustomNameReadsAsMusic) {
 
 TEST_F(RoleChooserTest, ACustomRoleComesBackAfterARestart) {
     MainWindow* vc = showMainWindow();
-    QVSecondFileRoleVC* chooser = openFrom(vc);
+    MusicRoleDialog* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
-    chooser->radCustom->click();
+    child<QRadioButton>(chooser, "custom")->click();
     typeName(chooser, "Music Bed");
-    chooser->radDialogue->click();
-    chooser->radCustom->click();
-    chooser->btnOk->click();
+    child<QRadioButton>(chooser, "dialogue")->click();
+    child<QRadioButton>(chooser, "custom")->click();
+    child<QPushButton>(chooser, "ok")->click();
     processEvents();
 
     // A new start: the store is read again, and a new window and chooser come up.
@@ -229,23 +227,25 @@ TEST_F(RoleChooserTest, ACustomRoleComesBackAfterARestart) {
     EXPECT_EQ("Music Bed", vc->roleName()->text().toStdString());
     chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
-    EXPECT_TRUE(chooser->radCustom->isChecked());
-    EXPECT_TRUE(chooser->fldCustom->isEnabled());
-    EXPECT_EQ("Music Bed", chooser->fldCustom->text().toStdString());
+    EXPECT_TRUE(child<QRadioButton>(chooser, "custom")->isChecked());
+    EXPECT_TRUE(child<kyui::KyTextField>(chooser, "customName")->isEnabled());
+    EXPECT_EQ("Music Bed", child<kyui::KyTextField>(chooser, "customName")->text().toStdString());
     chooser->close();
 }
 
 TEST_F(RoleChooserTest, TabReachesEveryControlAndReturnInTheNameFieldCloses) {
     role.setRole(Role::custom);
     MainWindow* vc = showMainWindow();
-    QVSecondFileRoleVC* chooser = openFrom(vc);
+    MusicRoleDialog* chooser = openFrom(vc);
     ASSERT_NE(nullptr, chooser);
     QWidget* sheet = chooser->window();
     sheet->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
-    chooser->radDialogue->setFocus(Qt::TabFocusReason);
-    const std::vector<QWidget*> expected = {chooser->radDialogue, chooser->radMusic, chooser->radCustom,
-                                            chooser->fldCustom, chooser->btnOk};
+    child<QRadioButton>(chooser, "dialogue")->setFocus(Qt::TabFocusReason);
+    const std::vector<QWidget*> expected = {
+        child<QRadioButton>(chooser, "dialogue"), child<QRadioButton>(chooser, "music"),
+        child<QRadioButton>(chooser, "custom"), child<kyui::KyTextField>(chooser, "customName"),
+        child<QPushButton>(chooser, "ok")};
     std::vector<QWidget*> reached{QApplication::focusWidget()};
     for (size_t i = 1; i < expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -254,24 +254,19 @@ TEST_F(RoleChooserTest, TabReachesEveryControlAndReturnInTheNameFieldCloses) {
     EXPECT_EQ(expected, reached);
 
     // Space on a radio button chooses it, as a click does.
-    chooser->radMusic->setFocus();
-    QTest::keyClick(chooser->radMusic, Qt::Key_Space);
+    child<QRadioButton>(chooser, "music")->setFocus();
+    QTest::keyClick(child<QRadioButton>(chooser, "music"), Qt::Key_Space);
     EXPECT_EQ(Role::music, role.role());
-    EXPECT_FALSE(chooser->fldCustom->isEnabled());
+    EXPECT_FALSE(child<kyui::KyTextField>(chooser, "customName")->isEnabled());
 
-    chooser->radCustom->setFocus();
-    QTest::keyClick(chooser->radCustom, Qt::Key_Space);
+    child<QRadioButton>(chooser, "custom")->setFocus();
+    QTest::keyClick(child<QRadioButton>(chooser, "custom"), Qt::Key_Space);
     QPointer<QWidget> closing = sheet;
-    QTest::keyClicks(chooser->fldCustom, "VO");
-    QTest::keyClick(chooser->fldCustom, Qt::Key_Return);
+    QTest::keyClicks(child<kyui::KyTextField>(chooser, "customName"), "VO");
+    QTest::keyClick(child<kyui::KyTextField>(chooser, "customName"), Qt::Key_Return);
     processEvents();
     EXPECT_TRUE(closing.isNull());
     EXPECT_EQ("VO", vc->roleName()->text().toStdString());
-}
-
-TEST_F(RoleChooserTest, EditsTheSharedRole) {
-    QVSecondFileRoleVC made;
-    EXPECT_EQ(&SecondFileRole::shared(), &made.qvSecondFileRole);
 }
 
 } // namespace

@@ -15,26 +15,28 @@
 
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/app/app_delegate.h"
-#include "ui/kit/ky_about_view.h"
+#include "ui/kit/about_dialog.h"
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_check_button.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_text_field.h"
-#include "ui/kit/ky_text_window.h"
 #include "ui/kit/ky_windows.h"
+#include "ui/kit/text_window.h"
 #include "ui/windows/desktop_format_question.h"
 #include "ui/windows/dialogue_file_rows.h"
-#include "ui/windows/fcp106_export_options_vc.h"
+#include "ui/windows/editor_choice_dialog.h"
 #include "ui/windows/job_result_panel.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/missing_file_marker.h"
+#include "ui/windows/music_role_dialog.h"
+#include "ui/windows/preferences_window.h"
 #include "ui/windows/preview_analysis.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_microphones.h"
 #include "ui/windows/preview_panel.h"
-#include "ui/windows/progress_vc.h"
-#include "ui/windows/quelvo_prefs_vc.h"
-#include "ui/windows/qv_second_file_role_vc.h"
+#include "ui/windows/progress_dialog.h"
+#include "ui/windows/preferences_window.h"
+#include "ui/windows/music_role_dialog.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
@@ -115,30 +117,28 @@ TEST_F(Screenshots, TheMainWindowAndItsPanels) {
 
     delegate->mnuPreferencesSelected();
     ASSERT_NE(nullptr, delegate->preferences());
-    QWidget* prefs = delegate->preferences()->window();
+    QWidget* prefs = delegate->preferences();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(prefs));
     prefs->move(w->geometry().right() + 40, 40);
     shoot("preferences");
     // The automatic detection chosen: the threshold slider is greyed out.
-    if (auto* prefsVC = qobject_cast<kyui::QuelvoPrefsVC*>(delegate->preferences())) {
-        prefsVC->rdoAutomaticDetection->click();
-        shoot("preferences_automatic");
-        prefsVC->rdoFixedThreshold->click();
-    }
+    child<QRadioButton>(prefs, "automaticDetection")->click();
+    shoot("preferences_automatic");
+    child<QRadioButton>(prefs, "fixedThreshold")->click();
     prefs->close();
 
     vc->roleButton()->click();
-    kyui::QVSecondFileRoleVC* chooser = nullptr;
+    kyui::MusicRoleDialog* chooser = nullptr;
     ASSERT_TRUE(waitUntil([&] {
         for (QWidget* tl : QApplication::topLevelWidgets())
-            if (auto* s = qobject_cast<kyui::KySheetWindow*>(tl); s && s->isVisible())
-                chooser = qobject_cast<kyui::QVSecondFileRoleVC*>(s->controller());
+            if (auto* s = qobject_cast<kyui::MusicRoleDialog*>(tl); s && s->isVisible())
+                chooser = s;
         return chooser != nullptr;
     }));
-    chooser->radCustom->click();
-    QTest::keyClicks(chooser->fldCustom, "sound effects");
+    child<QRadioButton>(chooser, "custom")->click();
+    QTest::keyClicks(child<QWidget>(chooser, "customName"), "sound effects");
     shoot("role_chooser");
-    chooser->btnOk->click();
+    child<QPushButton>(chooser, "ok")->click();
     shoot("main_window_after_role");
 
     delegate->mnuAboutSelected();
@@ -159,17 +159,17 @@ TEST_F(Screenshots, TheMainWindowAndItsPanels) {
         vc->musicArea(), {QString::fromStdString(copyRecording(dir, "music/dev_music_real.mp3"))}));
     ASSERT_TRUE(dropFiles(vc->fillerArea(), {QString::fromStdString(
                                                 copyRecording(dir, "music/dev_music_gaps.wav"))}));
-    kyui::ProgressVC::setVersionSheet(nullptr);
+    kyui::ProgressDialog::setVersionSheet(nullptr);
     vc->duckButton()->click();
-    kyui::FCP106ExportOptionsVC* question = nullptr;
+    kyui::EditorChoiceDialog* question = nullptr;
     ASSERT_TRUE(waitUntil([&] {
-        question = w->findChild<kyui::FCP106ExportOptionsVC*>();
+        question = w->findChild<kyui::EditorChoiceDialog*>();
         return question && question->isVisible();
     }, 120000)) << "the version sheet never showed";
     shoot("progress_and_version_sheet");
-    question->btnContinue->click();
+    child<QPushButton>(question, "continue")->click();
     ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000)) << "the job never ended";
-    kyui::ProgressVC::setVersionSheet(&versionSheet);
+    kyui::ProgressDialog::setVersionSheet(&versionSheet);
     EXPECT_TRUE(fs::exists(dir / "interview.fcpxml"));
 }
 
@@ -184,22 +184,23 @@ TEST_F(Screenshots, TheEditorQuestion) {
     w->move(40, 40);
     std::optional<ProjectFormat> answer;
     kyui::DesktopFormatQuestion(w).ask(std::nullopt, [&](auto chosen) { answer = chosen; });
-    kyui::FCP106ExportOptionsVC* question = nullptr;
+    kyui::EditorChoiceDialog* question = nullptr;
     ASSERT_TRUE(waitUntil([&] {
-        question = w->findChild<kyui::FCP106ExportOptionsVC*>();
+        question = w->findChild<kyui::EditorChoiceDialog*>();
         return question && question->isVisible();
     }));
     ASSERT_TRUE(waitUntil([question] {
         question->window()->activateWindow();
         return QApplication::activeWindow() == question->window();
     }));
-    question->radFCP106->setFocus(Qt::ActiveWindowFocusReason);
+    question->choiceButton(ProjectFormat::fcpxml19)->setFocus(Qt::ActiveWindowFocusReason);
     for (int i = 0; i < 3; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    EXPECT_TRUE(question->radMlt->isChecked());
-    question->chkRememberMyChoice->setChecked(true); // shown ticked, not stored
+    EXPECT_TRUE(question->choiceButton(ProjectFormat::mlt)->isChecked());
+    child<QAbstractButton>(question, "rememberMyChoice")
+        ->setChecked(true); // shown ticked, not stored
     shoot("editor_question");
-    question->btnCancel->click();
-    EXPECT_TRUE(waitUntil([&] { return w->findChild<kyui::FCP106ExportOptionsVC*>() == nullptr; }));
+    child<QPushButton>(question, "cancel")->click();
+    EXPECT_TRUE(waitUntil([&] { return w->findChild<kyui::EditorChoiceDialog*>() == nullptr; }));
     EXPECT_EQ(std::nullopt, answer);
     FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile = false;
 }

@@ -23,7 +23,6 @@
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/ky_drag_area.h"
-#include "ui/kit/ky_text_window.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/result_line.h"
@@ -32,6 +31,7 @@
 #include "ui/windows/titles_style_panel.h"
 #include "ui/windows/titles_table_model.h"
 #include "ui/windows/titles_window.h"
+#include "ui/kit/text_window.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
@@ -314,7 +314,7 @@ TEST_F(TitlesWindowTest, QuittingAsksWhileAnExportRunsAndHelpExplainsTheWindow) 
     // The user's guide has a part on titles.
     delegate->actHelp->trigger();
     ASSERT_NE(nullptr, delegate->helpWindow());
-    const QString help = delegate->helpWindow()->text->toPlainText();
+    const QString help = child<QTextBrowser>(delegate->helpWindow(), "text")->toPlainText();
     EXPECT_TRUE(help.contains("New Titles Project")) << help.toStdString();
     EXPECT_TRUE(help.contains("--encoding"));
     delegate->helpWindow()->close();

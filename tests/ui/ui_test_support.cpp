@@ -13,7 +13,7 @@
 #include "base/task_runner.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/main_window.h"
-#include "ui/windows/progress_vc.h"
+#include "ui/windows/progress_dialog.h"
 
 namespace quelvo::test {
 
@@ -75,19 +75,17 @@ std::string copyRecording(const TempDir& dir, const std::string& relative, const
     return target.string();
 }
 
-kyui::ProgressVC* openProgressSheet() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* sheet = qobject_cast<kyui::KySheetWindow*>(w);
-        if (!sheet || !sheet->isVisible()) continue;
-        if (auto* vc = qobject_cast<kyui::ProgressVC*>(sheet->controller())) return vc;
-    }
+kyui::ProgressDialog* openProgressSheet() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* sheet = qobject_cast<kyui::ProgressDialog*>(w); sheet && sheet->isVisible())
+            return sheet;
     return nullptr;
 }
 
 void UiTest::SetUp() {
     m_previousAlerts = kyui::KyAlert::setService(&alerts);
     m_previousNotifications = kyui::setNotificationService(&notifications);
-    m_previousSheet = kyui::ProgressVC::setVersionSheet(&versionSheet);
+    m_previousSheet = kyui::ProgressDialog::setVersionSheet(&versionSheet);
 }
 
 void UiTest::TearDown() {
@@ -101,7 +99,7 @@ void UiTest::TearDown() {
     window = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets()) w->deleteLater();
     processEvents();
-    kyui::ProgressVC::setVersionSheet(m_previousSheet);
+    kyui::ProgressDialog::setVersionSheet(m_previousSheet);
     kyui::setNotificationService(m_previousNotifications);
     kyui::KyAlert::setService(m_previousAlerts);
 }

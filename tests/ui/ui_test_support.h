@@ -19,7 +19,7 @@
 
 namespace kyui {
 class MainWindow;
-class ProgressVC;
+class ProgressDialog;
 } // namespace kyui
 
 namespace quelvo::test {
@@ -48,20 +48,20 @@ public:
 };
 
 // Answers the version question at once with a fixed version, on the thread
-// that asks, and remembers who asked.
+// that asks, and remembers which thread that was.
 class AnsweringVersionSheet : public kymovie::VersionSheet {
 public:
     explicit AnsweringVersionSheet(Answer answer) : m_version(answer) {}
-    void showSheet(void* currentController, std::optional<Version>, Callback callback) override {
+    void showSheet(std::optional<Version>, Callback callback) override {
         ++asked;
-        presenter = currentController;
+        askedOn = std::this_thread::get_id();
         callback(m_version);
     }
     void answerWith(Answer answer) { m_version = answer; }
     std::atomic<int> asked{0};
-    std::atomic<void*> presenter{nullptr};
+    std::atomic<std::thread::id> askedOn{};
 
-private:
+  private:
     std::atomic<Answer> m_version;
 };
 
@@ -82,8 +82,13 @@ bool dropFiles(QWidget* target, const QStringList& paths);
 // project next to the dialogue, and the shared folder is read-only).
 std::string copyRecording(const TempDir& dir, const std::string& relative, const std::string& as = "");
 
-// The open progress sheet's controller, or nullptr.
-kyui::ProgressVC* openProgressSheet();
+// The open progress sheet, or nullptr.
+kyui::ProgressDialog* openProgressSheet();
+
+// The child of `parent` named `name` (its objectName), or nullptr.
+template <class T> T* child(const QObject* parent, const char* name) {
+    return parent ? parent->findChild<T*>(QString::fromLatin1(name)) : nullptr;
+}
 
 // Answers alerts, notifications and the version sheet for each test, and
 // after it closes every window and waits for any job it started.

@@ -15,10 +15,10 @@
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_windows.h"
-#include "ui/windows/fcp106_export_options_vc.h"
+#include "ui/windows/editor_choice_dialog.h"
 #include "ui/windows/job_result_panel.h"
 #include "ui/windows/main_window.h"
-#include "ui/windows/progress_vc.h"
+#include "ui/windows/progress_dialog.h"
 #include "ui_test_support.h"
 
 namespace quelvo::test {
@@ -97,31 +97,35 @@ TEST_F(WholeJobTest, OlderVersionsGetTheLegacyDocumentWithFillerClips) {
 // The real desktop editor question, answered by clicking it: Shotcut's MLT
 // project is written beside the dialogue.
 TEST_F(WholeJobTest, TheVersionSheetAppearsOnTheProgressSheetAndItsAnswerIsUsed) {
-    kyui::ProgressVC::setVersionSheet(nullptr);
+    kyui::ProgressDialog::setVersionSheet(nullptr);
     kyui::MainWindow* vc = showMainWindow();
     const std::string talk = copyRecording(dir, "dialogue/dev06_synthetic_espeak_wav22k.wav", "voice.wav");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
     runJob(vc, talk, music, "", [this] {
-        kyui::FCP106ExportOptionsVC* question = nullptr;
-        ASSERT_TRUE(waitUntil([&] {
-            question = window->findChild<kyui::FCP106ExportOptionsVC*>();
-            return question && question->isVisible();
-        }, 120000)) << "the version sheet never showed";
-        EXPECT_NE(nullptr, qobject_cast<kyui::ProgressVC*>(
-                               qobject_cast<kyui::KySheetWindow*>(question->window()->parentWidget())->controller()))
+        kyui::EditorChoiceDialog* question = nullptr;
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                question = window->findChild<kyui::EditorChoiceDialog*>();
+                return question && question->isVisible();
+            },
+            120000))
+            << "the version sheet never showed";
+        EXPECT_NE(nullptr, qobject_cast<kyui::ProgressDialog*>(question->parentWidget()))
             << "the version sheet belongs on the progress sheet";
         // Beside the progress, not over it: the stage stays readable.
-        kyui::ProgressVC* progress = openProgressSheet();
+        kyui::ProgressDialog* progress = openProgressSheet();
         ASSERT_NE(nullptr, progress);
-        const QRect status(progress->lblStatus->mapToGlobal(QPoint(0, 0)), progress->lblStatus->size());
+        const QLabel* stage = child<QLabel>(progress, "status");
+        ASSERT_NE(nullptr, stage);
+        const QRect status(stage->mapToGlobal(QPoint(0, 0)), stage->size());
         EXPECT_FALSE(question->window()->frameGeometry().intersects(status))
             << "the question covers the status line";
-        EXPECT_TRUE(question->radFCP106->isChecked());
-        EXPECT_TRUE(question->radXmeml->isEnabled());
-        question->radMlt->click();
-        question->btnContinue->click();
+        EXPECT_TRUE(question->choiceButton(ProjectFormat::fcpxml19)->isChecked());
+        EXPECT_TRUE(question->choiceButton(ProjectFormat::xmeml)->isEnabled());
+        question->choiceButton(ProjectFormat::mlt)->click();
+        child<QPushButton>(question, "continue")->click();
     });
-    kyui::ProgressVC::setVersionSheet(&versionSheet);
+    kyui::ProgressDialog::setVersionSheet(&versionSheet);
     expectSuccess();
     EXPECT_FALSE(fs::exists(dir / "voice.fcpxml"));
     const fs::path project = dir / "voice.mlt";
@@ -156,13 +160,14 @@ TEST_F(WholeJobTest, AProjectThatCannotBeWrittenIsSavedElsewhereWithoutAnotherAn
     fs::create_directories(elsewhere);
     int asked = 0;
     std::string suggested;
-    const auto previous = kyui::ProgressVC::setSaveAsChooser([&](QWidget*, const std::string& s) {
-        suggested = s;
-        return ++asked == 1 ? (elsewhere / "saved.fcpxml").string() : std::string();
-    });
+    const auto previous =
+        kyui::ProgressDialog::setSaveAsChooser([&](QWidget*, const std::string& s) {
+            suggested = s;
+            return ++asked == 1 ? (elsewhere / "saved.fcpxml").string() : std::string();
+        });
     alerts.answers = {0, 1}; // Replace the "project" there; then Save As…
     runJob(vc, talk, music, "");
-    kyui::ProgressVC::setSaveAsChooser(previous);
+    kyui::ProgressDialog::setSaveAsChooser(previous);
     ASSERT_EQ(alerts.shown.size(), 2u);
     EXPECT_EQ(alerts.shown[1].buttons, (std::vector<std::string>{"OK", "Save As\u2026"}));
     EXPECT_EQ(asked, 1);

@@ -9,16 +9,15 @@
 #include <QMenuBar>
 
 #include "media/build_facts.h"
-#include "ui/kit/ky_about_view.h"
+#include "ui/kit/about_dialog.h"
 #include "ui/kit/ky_alert.h"
-#include "ui/kit/ky_text_window.h"
-#include "ui/kit/ky_view_controller.h"
 #include "ui/kit/ky_window_placement.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/kit/resources.h"
+#include "ui/kit/text_window.h"
 #include "ui/windows/main_window.h"
-#include "ui/windows/quelvo_prefs_vc.h"
-#include "ui/windows/qv_second_file_role_vc.h"
+#include "ui/windows/music_role_dialog.h"
+#include "ui/windows/preferences_window.h"
 #include "ui/windows/titles_window.h"
 
 namespace kyui {
@@ -53,7 +52,7 @@ QStringList AppDelegate::creditList() {
 
 void AppDelegate::applicationWillFinishLaunching() {
     // The main window's role button needs the chooser before the window is made.
-    MainWindow::setRoleChooser(&QVSecondFileRoleVC::show);
+    MainWindow::setRoleChooser(&MusicRoleDialog::showOver);
 }
 
 MainWindow* AppDelegate::launch() {
@@ -157,25 +156,23 @@ void AppDelegate::mnuQuitSelected() {
 }
 
 void AppDelegate::mnuAboutSelected() {
-    KyAboutView::show(QString::fromLatin1(kAppName), QString::fromLatin1(kAboutImageName), creditList(),
-                      m_mainWindow);
+    AboutDialog::showOnce(QString::fromLatin1(kAppName), QString::fromLatin1(kAboutImageName),
+                          creditList(), m_mainWindow);
 }
 
-KyAboutPanel* AppDelegate::aboutPanel() const { return KyAboutView::current(); }
+AboutDialog* AppDelegate::aboutPanel() const { return AboutDialog::current(); }
 MainWindow* AppDelegate::mainWindow() const { return m_mainWindow; }
-KyViewController* AppDelegate::preferences() const { return m_preferences; }
-KyTextWindow* AppDelegate::helpWindow() const { return m_help; }
+PreferencesWindow* AppDelegate::preferences() const { return m_preferences; }
+TextWindow* AppDelegate::helpWindow() const { return m_help; }
 
 void AppDelegate::mnuPreferencesSelected() {
     if (m_preferences) {
-        QWidget* w = m_preferences->window();
-        w->raise();
-        w->activateWindow();
+        m_preferences->raise();
+        m_preferences->activateWindow();
         return;
     }
-    auto* preferences = new QuelvoPrefsVC;
-    m_preferences = preferences;
-    KyWindows::panel(preferences, m_mainWindow, true);
+    m_preferences = new PreferencesWindow(m_mainWindow);
+    m_preferences->showPlaced();
 }
 
 void AppDelegate::mnuHelpSelected() {

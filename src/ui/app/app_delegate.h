@@ -14,10 +14,10 @@ class QWidget;
 
 namespace kyui {
 
-class KyAboutPanel;
-class KyTextWindow;
-class KyViewController;
+class AboutDialog;
 class MainWindow;
+class PreferencesWindow;
+class TextWindow;
 class TitlesWindow;
 
 class AppDelegate : public QObject {
@@ -58,9 +58,9 @@ public:
     QList<TitlesWindow*> titlesWindows() const;
 
     // What the menu actions opened (nullptr once closed).
-    KyAboutPanel* aboutPanel() const;
-    KyViewController* preferences() const;
-    KyTextWindow* helpWindow() const;
+    AboutDialog* aboutPanel() const;
+    PreferencesWindow* preferences() const;
+    TextWindow* helpWindow() const;
 
     QAction* actAbout = nullptr;
     QAction* actPreferences = nullptr;
@@ -83,8 +83,8 @@ private:
     void terminate();
 
     QPointer<MainWindow> m_mainWindow;
-    QPointer<KyViewController> m_preferences;
-    QPointer<KyTextWindow> m_help;
+    QPointer<PreferencesWindow> m_preferences;
+    QPointer<TextWindow> m_help;
     QList<QPointer<TitlesWindow>> m_titles;
     bool m_quitAgreed = false;
 };

@@ -4,12 +4,13 @@
 #include <future>
 #include <memory>
 
+#include <QCoreApplication>
 #include <QScreen>
+#include <QThread>
 
 #include "project/format_choice.h"
-#include "ui/kit/ky_windows.h"
-#include "ui/kit/main_thread.h"
-#include "ui/windows/fcp106_export_options_vc.h"
+#include "ui/kit/task_delivery.h"
+#include "ui/windows/editor_choice_dialog.h"
 
 namespace kyui {
 
@@ -57,14 +58,18 @@ struct Showing {
 };
 
 void present(const Showing& showing, quelvo::FormatQuestion::Callback answer) {
-    auto* question = new FCP106ExportOptionsVC;
+    QWidget* parentWindow = showing.window ? showing.window->window() : nullptr;
+    auto* question = new EditorChoiceDialog(parentWindow);
     question->setOffered(showing.offered);
     question->setSelected(showing.preselect);
-    question->onChoice = std::move(answer);
-    QWidget* parentWindow = showing.window ? showing.window->window() : nullptr;
-    auto* sheet = new KySheetWindow(question, parentWindow, true);
-    sheet->open();
-    keepUncovered(sheet, parentWindow);
+    question->setOnAnswer(std::move(answer));
+    question->open();
+    keepUncovered(question, parentWindow);
+}
+
+bool onTheMainThread() {
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
 }
 
 } // namespace
@@ -81,7 +86,7 @@ void DesktopFormatQuestion::ask(std::optional<ProjectFormat> preselected, Callba
         return;
     }
     const Showing showing{m_window, m_offered, preselected.value_or(quelvo::preferredFormat())};
-    if (isMainThread()) {
+    if (onTheMainThread()) {
         present(showing, std::move(callback));
         return;
     }
@@ -89,7 +94,7 @@ void DesktopFormatQuestion::ask(std::optional<ProjectFormat> preselected, Callba
     // the callback on this thread so the writer never blocks the windows.
     auto answer = std::make_shared<std::promise<Answer>>();
     std::future<Answer> chosen = answer->get_future();
-    runOnMain(
+    quelvo::onMainThread(
         [showing, answer] { present(showing, [answer](Answer a) { answer->set_value(a); }); });
     callback(chosen.get());
 }

@@ -6,7 +6,7 @@
 #include "base/files.h"
 #include "base/keep_both.h"
 #include "ui/kit/ky_alert.h"
-#include "ui/kit/main_thread.h"
+#include "ui/kit/task_delivery.h"
 
 namespace kyui {
 
@@ -43,7 +43,7 @@ std::optional<std::string> askWhereToWrite(const QPointer<QWidget>& parent, cons
     using Answer = std::optional<std::string>;
     auto answer = std::make_shared<std::promise<Answer>>();
     std::future<Answer> chosen = answer->get_future();
-    runOnMain([parent, target, answer] {
+    quelvo::onMainThread([parent, target, answer] {
         // The service runs exactly one completion; Escape chooses Cancel.
         auto once = std::make_shared<bool>(false);
         const auto reply = [answer, once](Answer path) {
@@ -66,7 +66,7 @@ std::optional<std::string> askWhereToWrite(const QPointer<QWidget>& parent, cons
 bool askToWriteWithoutSpeech(const QPointer<QWidget>& parent, const std::string& warning) {
     auto answer = std::make_shared<std::promise<bool>>();
     std::future<bool> chosen = answer->get_future();
-    runOnMain([parent, warning, answer] {
+    quelvo::onMainThread([parent, warning, answer] {
         AlertRequest request;
         request.message = "Warning";
         request.informativeText = sentence(warning) + " The project would leave the music as it is.";

@@ -39,7 +39,7 @@
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/mix_export.h"
 #include "ui/windows/preview_panel.h"
-#include "ui/windows/progress_vc.h"
+#include "ui/windows/progress_dialog.h"
 
 namespace kyui {
 
@@ -554,13 +554,13 @@ void MainWindow::startJob(const std::string& filler) {
     m_result->clear();
     // The project's name follows the editor chosen in the job, so the job
     // asks before replacing one that is there (DuckJobContext::onExistingProject).
-    ProgressVC* progress = ProgressVC::showProgress(this, jobRequest(filler));
+    ProgressDialog* progress = ProgressDialog::showProgress(this, jobRequest(filler));
     if (!progress) return;
-    connect(progress, &ProgressVC::jobSucceeded, m_result,
+    connect(progress, &ProgressDialog::jobSucceeded, m_result,
             [panel = m_result](const quelvo::DuckOutcome& outcome, const QString& file) {
                 panel->showOutcome(outcome, file.toStdString());
             });
-    connect(progress, &ProgressVC::jobCancelled, m_result, &JobResultPanel::showCancelled);
+    connect(progress, &ProgressDialog::jobCancelled, m_result, &JobResultPanel::showCancelled);
 }
 
 } // namespace kyui

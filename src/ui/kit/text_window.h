@@ -1,22 +1,20 @@
 #pragma once
 // A window that shows a Markdown text (help pages): scrollable, links open in
-// the browser, closed with its button or Escape, deleted when closed.
+// the browser, closed with its button or Escape, deleted when closed. The
+// text's browser is named "text" for tests.
 #include <QDialog>
 #include <QString>
 
-class QTextBrowser;
-
 namespace kyui {
 
-class KyTextWindow : public QDialog {
+class TextWindow : public QDialog {
     Q_OBJECT
-public:
-    KyTextWindow(const QString& title, const QString& markdown, QWidget* owner);
-    QTextBrowser* text;
+  public:
+    TextWindow(const QString& title, const QString& markdown, QWidget* owner);
 };
 
 // Shows a new text window on the window of `owner` (or on its own).
-KyTextWindow* showTextWindow(const QString& title, const QString& markdown, QWidget* owner);
+TextWindow* showTextWindow(const QString& title, const QString& markdown, QWidget* owner);
 
 // The sections of a Markdown text whose level-2 headings ("## Title") are in
 // `headings`, in the text's order, each up to the next level-2 heading.

@@ -1,6 +1,6 @@
 #pragma once
 // The progress sheet: opened by the main window with a job's inputs, it runs
-// the ducking job on a worker thread the moment it is on screen, shows a
+// the ducking job as a background task the moment it is on screen, shows a
 // three-layer animation and the job's stage texts meanwhile, and closes when
 // the job has returned: with the "Quelvo Done" notification after a good
 // job, or with a "Warning" alert after a failed one. A project sent to Final
@@ -8,34 +8,36 @@
 // until then. Its Cancel button stops the running job (nothing is written);
 // a job that finds no speech asks Write Anyway / Cancel before the version
 // sheet, and a Cancel closes quietly.
+//
+// Its controls are named for tests: "layerA", "layerB", "layerC" (the
+// animation's layers, each holding its ImAnim), "status" and "cancel".
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "base/task.h"
 #include "jobs/duck_job.h"
-#include "project/cancel_token.h"
 #include "project/duck_request.h"
+#include "project/format_question.h"
 #include "project/version_sheet.h"
-#include "ui/kit/ky_view_controller.h"
+#include "ui/kit/sheet.h"
 
 class QLabel;
 class QPushButton;
 
 namespace kyui {
 
-class ImAnim;
 class LabelStatusSink;
 
-class ProgressVC : public KyViewController {
+class ProgressDialog : public Sheet {
     Q_OBJECT
   public:
-    explicit ProgressVC(QWidget* parent = nullptr);
-    ~ProgressVC() override;
+    ProgressDialog(const quelvo::DuckRequest& request, QWidget* parent);
+    ~ProgressDialog() override;
 
-    // Opens the sheet on `from` for the request; returns its controller
-    // (nullptr if it could not be made).
-    static ProgressVC* showProgress(QWidget* from, const quelvo::DuckRequest& request);
+    // Opens the sheet for the request on the window of `from`.
+    static ProgressDialog* showProgress(QWidget* from, const quelvo::DuckRequest& request);
 
     // A version sheet that jobs ask instead of the editor question (tests);
     // the caller keeps ownership. Returns the previous one.
@@ -46,22 +48,11 @@ class ProgressVC : public KyViewController {
     using PathChooser = std::function<std::string(QWidget* parent, const std::string& suggested)>;
     static PathChooser setSaveAsChooser(PathChooser chooser);
 
-    // The job's request, set by the presenter before the sheet shows.
-    std::optional<quelvo::DuckRequest> request;
+    // The job's request, as given.
+    const quelvo::DuckRequest& request() const { return m_request; }
+    bool jobStarted() const { return m_job.valid(); }
 
-    // Outlets: the three stacked animation layers and the status line.
-    QLabel* wImageA;
-    QLabel* wImageB;
-    QLabel* wImageC;
-    QLabel* lblStatus;
-    QPushButton* btnCancel;
-    ImAnim* imA = nullptr;
-    ImAnim* imB = nullptr;
-    ImAnim* imC = nullptr;
-
-    bool jobStarted() const { return m_jobStarted; }
-
-signals:
+  signals:
     // On the GUI thread, after the notification or the alert, before closing.
     void jobFinished(bool success);
     // After a good job, before jobFinished: what it did and the project's
@@ -76,23 +67,34 @@ signals:
     void showEvent(QShowEvent* event) override;
 
   private:
+    using HandOver = kymovie::fcpHandoff::HandOverResult;
+    struct JobEnd;
+
+    void buildLayout();
     void startAnimations();
     void runJob();
-    void completeJob(const quelvo::DuckOutcome& outcome,
-                     const std::optional<kymovie::fcpHandoff::HandOverResult>& handOver);
+    // What the job asks the editor, and where its stages show.
+    quelvo::DuckJobContext jobContext();
+    std::shared_ptr<quelvo::FormatQuestion> formatQuestion();
+    void jobEnded(const JobEnd& end, const quelvo::TaskResult<quelvo::TaskDone>& result);
+    void completeJob(const quelvo::DuckOutcome& outcome, const std::optional<HandOver>& handOver);
     // Answers whether the project got written after all (Save As…).
     bool tellFailure(const quelvo::DuckOutcome& outcome);
     // A project that could not be written: asks where else, writes it there.
     bool saveElsewhere(const quelvo::DuckOutcome& outcome);
     void tellSuccess(const quelvo::DuckOutcome& outcome, const std::string& file);
-    void tellFailedHandOver(const kymovie::fcpHandoff::HandOverResult& handOver);
+    void tellFailedHandOver(const HandOver& handOver);
 
     // Cancel: the job stops at its next check and writes nothing.
     void cancelJob();
 
-    std::shared_ptr<LabelStatusSink> m_status;
-    quelvo::CancelToken m_cancel;
-    bool m_jobStarted = false;
+    quelvo::DuckRequest m_request;
+    QLabel* m_layers[3] = {};
+    QLabel* m_status = nullptr;
+    QPushButton* m_cancel = nullptr;
+    std::shared_ptr<LabelStatusSink> m_statusSink;
+    quelvo::TaskHandle<quelvo::TaskDone> m_job;
+    bool m_cancelBeforeStart = false;
 };
 
 } // namespace kyui

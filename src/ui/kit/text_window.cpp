@@ -1,17 +1,19 @@
-#include "ui/kit/ky_text_window.h"
+#include "ui/kit/text_window.h"
 
 #include <QDialogButtonBox>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
 #include "ui/kit/ky_window_placement.h"
+
 namespace kyui {
 
-KyTextWindow::KyTextWindow(const QString& title, const QString& markdown, QWidget* owner)
+TextWindow::TextWindow(const QString& title, const QString& markdown, QWidget* owner)
     : QDialog(owner) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title);
-    text = new QTextBrowser(this);
+    auto* text = new QTextBrowser(this);
+    text->setObjectName("text");
     text->setMarkdown(markdown);
     text->setOpenExternalLinks(true);
     const int unit = fontMetrics().height();
@@ -23,8 +25,8 @@ KyTextWindow::KyTextWindow(const QString& title, const QString& markdown, QWidge
     layout->addWidget(buttons);
 }
 
-KyTextWindow* showTextWindow(const QString& title, const QString& markdown, QWidget* owner) {
-    auto* window = new KyTextWindow(title, markdown, owner ? owner->window() : nullptr);
+TextWindow* showTextWindow(const QString& title, const QString& markdown, QWidget* owner) {
+    auto* window = new TextWindow(title, markdown, owner ? owner->window() : nullptr);
     placeNewWindow(window);
     window->show();
     return window;
@@ -34,10 +36,12 @@ QString markdownSections(const QString& markdown, const QStringList& headings) {
     QStringList kept;
     bool keeping = false;
     for (const QString& line : markdown.split('\n')) {
-        if (line.startsWith(QLatin1String("## "))) keeping = headings.contains(line.mid(3).trimmed());
+        if (line.startsWith(QLatin1String("## ")))
+            keeping = headings.contains(line.mid(3).trimmed());
         if (keeping) kept << line;
     }
-    while (!kept.isEmpty() && kept.last().trimmed().isEmpty()) kept.removeLast();
+    while (!kept.isEmpty() && kept.last().trimmed().isEmpty())
+        kept.removeLast();
     return kept.join('\n');
 }
 
