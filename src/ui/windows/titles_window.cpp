@@ -16,7 +16,6 @@
 #include <QTableView>
 #include <QToolButton>
 
-#include "base/concurrency.h"
 #include "base/files.h"
 #include "base/notifier.h"
 #include "base/settings_store.h"
@@ -32,7 +31,7 @@
 #include "ui/kit/ky_alert.h"
 #include "ui/kit/ky_drag_area.h"
 #include "ui/kit/ky_text_field.h"
-#include "ui/kit/main_thread.h"
+#include "ui/kit/task_delivery.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/result_line.h"
 #include "ui/windows/title_preview.h"
@@ -91,7 +90,7 @@ TitlesWindow::TitlesWindow(QWidget* parent) : QMainWindow(parent) {
 
 TitlesWindow::~TitlesWindow() {
     kykit::Notifier::removeObserver(m_observer);
-    // The worker writes into this object's file only; it must end first.
+    // The export's file must be whole before the window goes.
     if (m_export.valid()) m_export.wait();
 }
 
@@ -175,28 +174,33 @@ void TitlesWindow::setVideoFile(const std::string& path) {
     m_videoInfo->clear();
     m_videoProblem.clear();
     refreshMarkers();
-    // Probing opens the file, which may be slow: on the toolkit's queue.
-    QPointer<TitlesWindow> self(this);
-    kykit::Queue::execute(false, [self, path] {
-        const kymediainfo::MediaFacts facts = kymediainfo::probeMedia(path);
-        runOnMain([self, path, facts] {
-            if (!self || self->m_videoPath != path) return;
-            self->m_videoProblem = facts.status ? std::string() : facts.status.message();
-            self->refreshMarkers();
-            if (!facts.status) {
-                self->showVideoProblem();
-            } else {
-                self->m_videoInfo->setStyleSheet(QString());
-                self->m_videoInfo->setToolTip(QString());
-                QString info = tr("Video Duration: %1").arg(timeText(facts.duration.value_or(0)));
-                if (facts.frameRate) info += tr(" · %1 fps").arg(QString::number(*facts.frameRate, 'g', 5));
-                self->m_videoInfo->setText(info);
-                self->m_videoFrameRate = facts.frameRate;
-            }
-            self->refreshTable();
-        });
+    // Probing opens the file, which may be slow: a task.
+    using Facts = kymediainfo::MediaFacts;
+    quelvo::TaskRequest<Facts> probe("probe video", [path](quelvo::TaskControl&) -> quelvo::TaskReturn<Facts> {
+        return kymediainfo::probeMedia(path);
     });
+    probe.onDone = [this, path](const quelvo::TaskResult<Facts>& result) {
+        if (m_videoPath == path && result.value) showVideoFacts(*result.value);
+    };
+    probe.delivery = quelvo::mainThreadDelivery(this);
+    quelvo::TaskRunner::shared().start(std::move(probe));
     refreshPreview();
+}
+
+void TitlesWindow::showVideoFacts(const kymediainfo::MediaFacts& facts) {
+    m_videoProblem = facts.status ? std::string() : facts.status.message();
+    refreshMarkers();
+    if (!facts.status) {
+        showVideoProblem();
+    } else {
+        m_videoInfo->setStyleSheet(QString());
+        m_videoInfo->setToolTip(QString());
+        QString info = tr("Video Duration: %1").arg(timeText(facts.duration.value_or(0)));
+        if (facts.frameRate) info += tr(" · %1 fps").arg(QString::number(*facts.frameRate, 'g', 5));
+        m_videoInfo->setText(info);
+        m_videoFrameRate = facts.frameRate;
+    }
+    refreshTable();
 }
 
 void TitlesWindow::clearVideo() {
@@ -430,21 +434,22 @@ void TitlesWindow::requestFrame() {
     if (key == m_frameKey) return;
     m_frameKey = key;
     const unsigned generation = ++m_frameGeneration;
-    QPointer<TitlesWindow> self(this);
-    kykit::Queue::execute(false, [self, generation, path = m_videoPath, at, size] {
-        const kyvideo::FrameResult frame = kyvideo::readFrame(path, at, size.width(), size.height());
-        QImage image;
-        if (frame.status)
-            image = QImage(frame.image.pixels.data(), frame.image.width, frame.image.height, frame.image.width * 3,
-                           QImage::Format_RGB888)
-                        .copy();
-        runOnMain([self, generation, image] {
-            // Only the newest request may draw: an older frame is stale.
-            if (!self || generation != self->m_frameGeneration) return;
-            self->m_preview->setBackground(image);
-            emit self->frameShown();
+    quelvo::TaskRequest<QImage> read(
+        "read video frame", [path = m_videoPath, at, size](quelvo::TaskControl&) -> quelvo::TaskReturn<QImage> {
+            const kyvideo::FrameResult frame = kyvideo::readFrame(path, at, size.width(), size.height());
+            if (!frame.status) return QImage();
+            return QImage(frame.image.pixels.data(), frame.image.width, frame.image.height, frame.image.width * 3,
+                          QImage::Format_RGB888)
+                .copy();
         });
-    });
+    read.onDone = [this, generation](const quelvo::TaskResult<QImage>& result) {
+        // Only the newest request may draw: an older frame is stale.
+        if (generation != m_frameGeneration || !result.value) return;
+        m_preview->setBackground(*result.value);
+        emit frameShown();
+    };
+    read.delivery = quelvo::mainThreadDelivery(this);
+    quelvo::TaskRunner::shared().start(std::move(read));
 }
 
 void TitlesWindow::exportProject() {
@@ -501,6 +506,30 @@ void TitlesWindow::startExport(const std::string& path) {
     m_progress->setValue(0);
     m_progress->show();
 
+    quelvo::TaskRequest<kykit::Status> task = makesCaptions() ? captionsTask(path) : titlesTask(path);
+    task.onProgress = [this](double share) {
+        m_progress->setValue(static_cast<int>(std::lround(share * m_progress->maximum())));
+    };
+    task.onDone = [this, path](const quelvo::TaskResult<kykit::Status>& result) {
+        finishExport(path, result.value ? *result.value : kykit::Status::failure(result.error));
+    };
+    task.delivery = quelvo::mainThreadDelivery(this);
+    m_export = quelvo::TaskRunner::shared().start(std::move(task));
+}
+
+quelvo::TaskRequest<kykit::Status> TitlesWindow::captionsTask(const std::string& path) const {
+    quelvo::titles::CaptionRequest request = captionRequest();
+    const std::optional<std::string> video = m_videoPath.empty() ? std::nullopt : std::optional(m_videoPath);
+    return {"export captions", [path, video, request](quelvo::TaskControl&) mutable -> quelvo::TaskReturn<kykit::Status> {
+                if (video) request.video = quelvo::titles::CaptionVideo{*video, quelvo::titles::readVideoFacts(*video)};
+                const kykit::Status status = quelvo::titles::writeCaptionDocument(request, path);
+                // Counted down here: the window may be gone before the hand-over runs.
+                --g_running;
+                return status;
+            }};
+}
+
+quelvo::TaskRequest<kykit::Status> TitlesWindow::titlesTask(const std::string& path) const {
     // Everything the worker needs is copied now: the settings as they are at
     // the press, exactly what the command line would read from the store.
     const FCPXML_Titles_Settings settings = FCPXML_Titles_Settings::shared();
@@ -510,39 +539,19 @@ void TitlesWindow::startExport(const std::string& path) {
     const std::optional<std::string> video = m_videoPath.empty() ? std::nullopt : std::optional(m_videoPath);
     const std::string comment = quelvo::titles::projectComment(m_srtPath);
     const std::vector<quelvo::SubtitleCue> titles = m_srt.titles;
-    QPointer<TitlesWindow> self(this);
-    if (makesCaptions()) {
-        quelvo::titles::CaptionRequest request = captionRequest();
-        m_export = std::async(std::launch::async, [self, path, video, request]() mutable {
-            if (video)
-                request.video =
-                    quelvo::titles::CaptionVideo{*video, quelvo::titles::readVideoFacts(*video)};
-            const kykit::Status status = quelvo::titles::writeCaptionDocument(request, path);
-            --g_running;
-            runOnMain([self, path, status] {
-                if (self) self->finishExport(path, status);
-            });
-        });
-        return;
-    }
-    m_export = std::async(std::launch::async, [self, path, settings, event, useV19, video, comment, titles] {
-        quelvo::FCPXML_Titles project(event, titles, video, settings);
-        size_t lastShown = 0;
-        project.onTitleMade = [self, &lastShown](size_t made, size_t total) {
-            // About a hundred steps whatever the length of the film.
-            if (made != total && made - lastShown < std::max<size_t>(1, total / 100)) return;
-            lastShown = made;
-            runOnMain([self, made] {
-                if (self) self->m_progress->setValue(int(made));
-            });
-        };
-        const kykit::Status status = project.exportXML(path, useV19, comment);
-        // Counted down here: the window may be gone before the hand-over runs.
-        --g_running;
-        runOnMain([self, path, status] {
-            if (self) self->finishExport(path, status);
-        });
-    });
+    return {"export titles", [=](quelvo::TaskControl& control) -> quelvo::TaskReturn<kykit::Status> {
+                quelvo::FCPXML_Titles project(event, titles, video, settings);
+                size_t lastShown = 0;
+                project.onTitleMade = [&control, &lastShown](size_t made, size_t total) {
+                    // About a hundred steps whatever the length of the film.
+                    if (made != total && made - lastShown < std::max<size_t>(1, total / 100)) return;
+                    lastShown = made;
+                    control.setProgress(total ? double(made) / double(total) : 1.0);
+                };
+                const kykit::Status status = project.exportXML(path, useV19, comment);
+                --g_running;
+                return status;
+            }};
 }
 
 void TitlesWindow::finishExport(const std::string& path, const kykit::Status& status) {

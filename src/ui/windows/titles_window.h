@@ -6,7 +6,6 @@
 // with its result line. Several may be open; they share the one stored title
 // settings object.
 #include <atomic>
-#include <future>
 #include <optional>
 #include <string>
 
@@ -14,6 +13,8 @@
 #include <QString>
 
 #include "base/result.h"
+#include "base/task_runner.h"
+#include "media/media_info.h"
 #include "titles/subtitle_file.h"
 #include "ui/kit/ky_timer.h"
 #include "writers/caption_document.h"
@@ -126,12 +127,16 @@ private:
     void refreshMarkers();
     // The video could not be read: its line says why in the user's words.
     void showVideoProblem();
+    void showVideoFacts(const kymediainfo::MediaFacts& facts);
     void refreshPreview();
     void requestFrame();
     void buildEncodingMenu();
     void settingsChanged();
     void startExport(const std::string& path);
     void finishExport(const std::string& path, const kykit::Status& status);
+    // The export's work, with everything it needs copied at the press.
+    quelvo::TaskRequest<kykit::Status> captionsTask(const std::string& path) const;
+    quelvo::TaskRequest<kykit::Status> titlesTask(const std::string& path) const;
     // Titles or captions: the version choice and the caption controls follow.
     void outputChanged();
     void applyRowFilter();
@@ -179,7 +184,7 @@ private:
     std::string m_videoProblem; // the decoder's reason the video cannot be read; "" when it can
     QString m_frameKey; // the picture asked for last: video, time and size
     std::atomic<bool> m_exporting{false};
-    std::future<void> m_export;
+    quelvo::TaskHandle<kykit::Status> m_export;
 };
 
 } // namespace kyui
