@@ -485,9 +485,11 @@ void TitlesWindow::exportProjectTo(const std::string& path) {
     if (!kykit::fileExists(path, 0)) return startExport(path);
     // An editor's existing project is never replaced silently.
     QPointer<TitlesWindow> self(this);
+    // Appended, not `"\"" + name`: GCC 12 warns falsely (-Wrestrict) on that.
+    std::string question = "\"";
+    question += kykit::fileNameOf(path) + "\" already exists.\nDo you want to replace it?";
     KyAlert::twoButtons(
-        "Warning",
-        "\"" + kykit::fileNameOf(path) + "\" already exists.\nDo you want to replace it?", "Cancel",
+        "Warning", question, "Cancel",
         nullptr, "Replace",
         [self, path] {
             if (self) self->startExport(path);
