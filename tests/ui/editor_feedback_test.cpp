@@ -14,7 +14,6 @@
 #include "ui/kit/ky_text_field.h"
 #include <QTest>
 
-#include "base/concurrency.h"
 #include "base/settings_store.h"
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_drag_area.h"

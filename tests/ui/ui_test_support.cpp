@@ -9,7 +9,6 @@
 #include <QTest>
 #include <QUrl>
 
-#include "base/concurrency.h"
 #include "base/task_runner.h"
 #include "ui/kit/ky_windows.h"
 #include "ui/windows/main_window.h"
@@ -92,7 +91,6 @@ void UiTest::TearDown() {
     // A job still running must finish before its answering services go.
     EXPECT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000))
         << "a progress sheet was still open when the test ended";
-    kykit::Queue::drain();
     quelvo::TaskRunner::shared().waitForAll();
     processEvents();
     delete window;

@@ -10,7 +10,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "base/concurrency.h"
 #include "base/task_runner.h"
 #include "titles/fcpxml_titles_settings.h"
 #include "ui/kit/ky_drag_area.h"
@@ -210,7 +209,6 @@ TEST_F(HandOverTest, TheProjectGoesToTheOpenerInsteadOfNextToTheDialogue) {
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
     runJob(vc, talk, music, "");
     expectSuccess();
-    kykit::Queue::drain();
     quelvo::TaskRunner::shared().waitForAll();
     processEvents();
     EXPECT_FALSE(fs::exists(dir / "talk.fcpxml"));

@@ -1,11 +1,13 @@
 #include "ui/kit/label_status_sink.h"
 
-#include "ui/kit/main_thread.h"
+#include "ui/kit/task_delivery.h"
 
 namespace kyui {
 
 void LabelStatusSink::setStatus(const std::string& text) {
-    setValue(m_label, QString::fromStdString(text));
+    quelvo::onMainThread([label = m_label, text = QString::fromStdString(text)] {
+        if (label) label->setText(text);
+    });
 }
 
 } // namespace kyui

@@ -242,6 +242,23 @@ void MainWindow::startWatching() {
 }
 
 void MainWindow::checkFilesAndDepthMode() {
+    std::vector<bool> missing;
+    for (const std::string& path : m_dialoguePaths) missing.push_back(isMissing(path));
+    missing.push_back(isMissing(m_musicPath));
+    missing.push_back(isMissing(m_fillerPath));
+    bool cameBack = false;
+    if (missing.size() == m_missingAtLastLook.size()) {
+        const size_t dialogues = m_dialoguePaths.size();
+        for (size_t i = 0; i < missing.size(); ++i) {
+            if (!m_missingAtLastLook[i] || missing[i]) continue;
+            cameBack = true;
+            // What was read while it was away no longer holds.
+            if (i < dialogues && i < m_dialogueProblems.size()) m_dialogueProblems[i].clear();
+            m_problems[i < dialogues ? 0 : i - dialogues + 1].clear();
+        }
+    }
+    m_missingAtLastLook = std::move(missing);
+    if (cameBack) refreshDurations();
     refreshMarkers();
     refreshDepthMode();
 }

@@ -263,6 +263,9 @@ class MainWindow : public QMainWindow {
     unsigned m_durationGeneration = 0;
     std::string m_problems[3];
     std::vector<std::string> m_dialogueProblems; // one a dialogue file, once read
+    // Which chosen files were missing at the last look: one that comes back
+    // is read again, as its facts may have been read while it was away.
+    std::vector<bool> m_missingAtLastLook;
     std::optional<double> m_underLU;             // the depth mode shown
     bool m_storedStateShown = false;
 };

@@ -1,23 +1,18 @@
-// Locale-free numbers, the counting semaphore, the background queue and
-// notifications.
+// Locale-free numbers, timecodes, colours and notifications.
 #include <atomic>
 #include <cmath>
-#include <chrono>
 #include <clocale>
 #include <memory>
-#include <thread>
 
 #include <nlohmann/json.hpp>
 
 #include "base/rgba_color.h"
-#include "base/concurrency.h"
 #include "base/notifier.h"
 #include "base/numbers.h"
 #include "base/services.h"
 #include "support/test_support.h"
 
 using namespace kykit;
-using namespace std::chrono_literals;
 
 TEST(Numbers, ShortestFormWithAFractionalDigitWhateverTheLocale) {
     // A comma decimal separator in a project file breaks the import.
@@ -67,30 +62,6 @@ TEST(Colour, JsonFormHasFourNamedComponents) {
     EXPECT_THROW(nlohmann::json::parse(R"({"red":1})").get<RgbaColor>(), nlohmann::json::exception);
 }
 
-TEST(Semaphore, AReleaseBeforeTheWaitIsNotLost) {
-    KySemaphore sem(true);
-    sem.release();
-    EXPECT_TRUE(sem.waitFor(1s));
-    EXPECT_FALSE(sem.waitFor(20ms));
-    std::thread later([&] {
-        std::this_thread::sleep_for(20ms);
-        sem.release();
-    });
-    sem.wait();
-    later.join();
-}
-
-TEST(Queue, DelayedWorkRunsInDueOrderAndDrainWaitsForIt) {
-    std::vector<int> order;
-    std::mutex m;
-    const auto start = std::chrono::steady_clock::now();
-    Queue::execute(0.2, [&] { std::lock_guard l(m); order.push_back(2); });
-    Queue::execute(false, [&] { std::lock_guard l(m); order.push_back(1); });
-    Queue::drain();
-    EXPECT_EQ(order, (std::vector<int>{1, 2}));
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 200ms);
-}
-
 TEST(Notify, ObserversOfTheKeywordAreCalledUntilRemoved) {
     int calls = 0;
     const long token = Notifier::observe("k", [&] { ++calls; });
@@ -99,20 +70,4 @@ TEST(Notify, ObserversOfTheKeywordAreCalledUntilRemoved) {
     Notifier::removeObserver(token);
     Notifier::notify("k");
     EXPECT_EQ(calls, 1);
-}
-
-// The thread sanitizer suite found that KySemaphore::release() notified its
-// condition variable after giving back the mutex, so a waiter could return
-// from wait() and destroy the semaphore (the ducking job keeps it on its
-// stack) while release() was still using it. Run under
-// scripts/run-sanitized-tests.sh thread (or address) this test reports the
-// use of the destroyed semaphore whenever release() touches it too late.
-TEST(SemaphoreRegression, AWaiterMayDestroyTheSemaphoreAsSoonAsItWakes) {
-    for (int round = 0; round < 200; ++round) {
-        auto semaphore = std::make_unique<kykit::KySemaphore>(true);
-        std::thread releaser([s = semaphore.get()] { s->release(); });
-        semaphore->wait();
-        semaphore.reset();
-        releaser.join();
-    }
 }
