@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     const std::string dialogue = argv[1], music = argv[2];
-    kyui::PreviewCanvas canvas;
+    quelvo::ui::PreviewCanvas canvas;
     canvas.resize(1600, 420);
     QImage image(canvas.size(), QImage::Format_ARGB32_Premultiplied);
     canvas.render(&image);  // fonts and paint engine warmed up: the program's resting state
@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
 
     // Today's two analyses (the job's dialogue and music analyses), for the ratio.
     const auto t1 = Clock::now();
-    const auto speech = kyaudio::analyzeLevels(dialogue, quelvo::dialogueLevelParameters(-24));
+    const auto speech = quelvo::analyzeLevels(dialogue, quelvo::dialogueLevelParameters(-24));
     const auto sound = quelvo::findMusicClusters(music);
     const double today = since(t1);
     // The same in automatic detection.

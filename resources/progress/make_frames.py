@@ -11,7 +11,7 @@ repeats exactly:
 
 Frames are drawn at 192 x 192 pixels for a 96 x 96 view, so they stay sharp on
 200 % screens. File names are the prefix followed by the frame number in five
-digits ("quelvo_progressA_00042.png"), which is how ImAnim composes them.
+digits ("quelvo_progressA_00042.png"), which is how FrameAnimation composes them.
 
 Run from anywhere; it rewrites resources/progress/*.png and
 src/ui/progress_frames.qrc. Needs ImageMagick's `convert`.

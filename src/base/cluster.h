@@ -3,7 +3,7 @@
 // Lists of clusters are kept in ascending order.
 #include <vector>
 
-namespace kyaudio {
+namespace quelvo {
 
 struct Cluster {
     double start = 0;
@@ -13,4 +13,4 @@ struct Cluster {
 
 using ClusterList = std::vector<Cluster>;
 
-} // namespace kyaudio
+} // namespace quelvo

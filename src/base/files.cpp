@@ -16,7 +16,7 @@
 #include "base/strings.h"
 #include "base/temporary_files.h"
 
-namespace kykit {
+namespace quelvo {
 
 namespace fs = std::filesystem;
 
@@ -300,4 +300,4 @@ std::string cacheDirectory() {
     return dir.string();
 }
 
-} // namespace kykit
+} // namespace quelvo

@@ -10,7 +10,7 @@
 
 #include "base/result.h"
 
-namespace kykit {
+namespace quelvo {
 
 // True when a regular file is at path and holds at least minSizeInKB KiB.
 bool fileExists(const std::string& path, int minSizeInKB = 0);
@@ -55,4 +55,4 @@ std::string absolutePathOf(const std::string& path);
 // The user's cache folder for Quelvo (created on demand).
 std::string cacheDirectory();
 
-} // namespace kykit
+} // namespace quelvo

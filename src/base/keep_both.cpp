@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-namespace kykit {
+namespace quelvo {
 
 namespace fs = std::filesystem;
 
@@ -24,4 +24,4 @@ std::string keepBothPath(const std::string& path) {
     }
 }
 
-} // namespace kykit
+} // namespace quelvo

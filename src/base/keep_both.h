@@ -5,7 +5,7 @@
 // Cancel). Keep Both writes beside it under the first free numbered name.
 #include <string>
 
-namespace kykit {
+namespace quelvo {
 
 // Whether something (a file, a folder, a dangling link) already sits at path.
 bool somethingAt(const std::string& path);
@@ -14,4 +14,4 @@ bool somethingAt(const std::string& path);
 // which nothing sits.
 std::string keepBothPath(const std::string& path);
 
-} // namespace kykit
+} // namespace quelvo

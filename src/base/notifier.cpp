@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-namespace kykit {
+namespace quelvo {
 
 namespace {
 
@@ -47,4 +47,4 @@ void Notifier::notify(const std::string& keyword) {
     for (auto& cb : toCall) cb();
 }
 
-} // namespace kykit
+} // namespace quelvo

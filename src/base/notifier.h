@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-namespace kykit {
+namespace quelvo {
 
 class Notifier {
 public:
@@ -15,4 +15,4 @@ public:
     static void notify(const std::string& keyword);
 };
 
-} // namespace kykit
+} // namespace quelvo

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-namespace kykit {
+namespace quelvo {
 
 namespace {
 
@@ -70,4 +70,4 @@ int64_t truncateSnapped(double value) { return truncateToInt(snapped(value)); }
 
 int64_t floorSnapped(double value) { return truncateToInt(std::floor(snapped(value))); }
 
-} // namespace kykit
+} // namespace quelvo

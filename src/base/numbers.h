@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace kykit {
+namespace quelvo {
 
 // Shortest text that reads back to the same value, with at least one
 // fractional digit for whole numbers (1 prints as "1.0"); "inf", "-inf", "nan".
@@ -34,4 +34,4 @@ int64_t truncateSnapped(double value);
 // rounding down that noise cannot push a whole count below itself.
 int64_t floorSnapped(double value);
 
-} // namespace kykit
+} // namespace quelvo

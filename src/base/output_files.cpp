@@ -8,7 +8,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace kykit {
+namespace quelvo {
 
 namespace fs = std::filesystem;
 
@@ -108,4 +108,4 @@ bool isMarkedNew(const std::string& target) {
     return newFiles().count(placeOf(target)) > 0;
 }
 
-} // namespace kykit
+} // namespace quelvo

@@ -10,7 +10,7 @@
 
 #include "base/result.h"
 
-namespace kykit {
+namespace quelvo {
 
 // The name a write to `path` lands at: a symbolic link (or a chain of them)
 // is followed to its target, which may not exist yet. Anything else is
@@ -46,4 +46,4 @@ std::optional<std::string> checkOutputPlan(const OutputPlan& plan);
 void mustStayNew(const std::string& path);
 bool isMarkedNew(const std::string& target);
 
-} // namespace kykit
+} // namespace quelvo

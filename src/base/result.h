@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-namespace kykit {
+namespace quelvo {
 
 class Status {
 public:
@@ -22,4 +22,4 @@ private:
     std::string m_message;
 };
 
-} // namespace kykit
+} // namespace quelvo

@@ -1,6 +1,6 @@
 #include "base/rgba_color.h"
 
-namespace kykit {
+namespace quelvo {
 
 void to_json(nlohmann::json& j, const RgbaColor& c) {
     j = nlohmann::json{{"red", c.red}, {"green", c.green}, {"blue", c.blue}, {"alpha", c.alpha}};
@@ -13,4 +13,4 @@ void from_json(const nlohmann::json& j, RgbaColor& c) {
     c.alpha = j.at("alpha").get<double>();
 }
 
-} // namespace kykit
+} // namespace quelvo

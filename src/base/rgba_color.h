@@ -3,7 +3,7 @@
 // an object with the keys red, green, blue and alpha.
 #include <nlohmann/json.hpp>
 
-namespace kykit {
+namespace quelvo {
 
 struct RgbaColor {
     double red = 0;
@@ -20,4 +20,4 @@ void to_json(nlohmann::json& j, const RgbaColor& c);
 // Throws nlohmann::json exceptions when a key is missing or not a number.
 void from_json(const nlohmann::json& j, RgbaColor& c);
 
-} // namespace kykit
+} // namespace quelvo

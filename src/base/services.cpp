@@ -3,13 +3,13 @@
 #include <cmath>
 #include <cstdio>
 
-namespace kykit {
+namespace quelvo {
 
 void showStatus(StatusSink* label, const std::string& text) {
     if (label) label->setStatus(text);
 }
 
-std::string TC::getFloatTimecode(double seconds, bool withComma) {
+std::string Timecode::withMilliseconds(double seconds, bool withComma) {
     if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
     auto millis = static_cast<long long>(std::llround(seconds * 1000.0));
     const long long h = millis / 3600000;
@@ -24,7 +24,7 @@ std::string TC::getFloatTimecode(double seconds, bool withComma) {
     return buf;
 }
 
-std::string TC::frameTimecode(double seconds, double fps) {
+std::string Timecode::withFrames(double seconds, double fps) {
     if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
     if (!std::isfinite(fps) || fps < 1) fps = 30;
     const long long nominal = std::llround(fps);
@@ -39,8 +39,8 @@ std::string TC::frameTimecode(double seconds, double fps) {
     return buf;
 }
 
-float VersionUpdate::getCurrentBuild() { return static_cast<float>(QUELVO_BUILD_NUMBER); }
+float BuildVersion::buildNumber() { return static_cast<float>(QUELVO_BUILD_NUMBER); }
 
-std::string VersionUpdate::versionString() { return QUELVO_VERSION; }
+std::string BuildVersion::versionString() { return QUELVO_VERSION; }
 
-} // namespace kykit
+} // namespace quelvo

@@ -13,7 +13,7 @@
 
 #include "base/files.h"
 
-namespace kykit {
+namespace quelvo {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -185,4 +185,4 @@ Status storeBool(const std::string& key, bool value) {
     return SettingsStore::instance().setValue(key, value);
 }
 
-} // namespace kykit
+} // namespace quelvo

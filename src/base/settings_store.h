@@ -16,7 +16,7 @@
 
 #include "base/result.h"
 
-namespace kykit {
+namespace quelvo {
 
 class SettingsStore {
 public:
@@ -97,4 +97,4 @@ private:
     std::string m_def;
 };
 
-} // namespace kykit
+} // namespace quelvo

@@ -9,13 +9,13 @@
 
 #include "base/task_runner.h"
 
-namespace kykit {
+namespace quelvo {
 
 // The work started beside the caller, or left to run when asked for.
 template <class R> class Beside {
   public:
     Beside() = default;
-    Beside(quelvo::TaskHandle<R> started) : m_started(std::move(started)) {}
+    Beside(TaskHandle<R> started) : m_started(std::move(started)) {}
     Beside(std::function<R()> deferred) : m_deferred(std::move(deferred)) {}
     Beside(Beside&& other) noexcept { *this = std::move(other); }
     Beside& operator=(Beside&& other) noexcept {
@@ -31,7 +31,7 @@ template <class R> class Beside {
     // The work's value, waited for (or the work run here and now).
     R get() {
         if (m_deferred) return std::exchange(m_deferred, {})();
-        quelvo::TaskResult<R> result = std::exchange(m_started, {}).wait();
+        TaskResult<R> result = std::exchange(m_started, {}).wait();
         if (!result.value) throw std::runtime_error(result.error);
         return std::move(*result.value);
     }
@@ -40,7 +40,7 @@ template <class R> class Beside {
     void settle() {
         if (m_started.valid()) m_started.wait();
     }
-    quelvo::TaskHandle<R> m_started;
+    TaskHandle<R> m_started;
     std::function<R()> m_deferred;
 };
 
@@ -50,13 +50,13 @@ template <class R> class Beside {
 template <class Work> Beside<std::invoke_result_t<Work&>> startBeside(bool sideBySide, Work work) {
     using R = std::invoke_result_t<Work&>;
     if (!sideBySide) return Beside<R>(std::function<R()>(std::move(work)));
-    quelvo::TaskRequest<R> request;
+    TaskRequest<R> request;
     request.name = "beside";
-    request.work = [work = std::move(work)](quelvo::TaskControl&) mutable -> quelvo::TaskReturn<R> {
+    request.work = [work = std::move(work)](TaskControl&) mutable -> TaskReturn<R> {
         return work();
     };
-    request.delivery = quelvo::Delivery{};
-    return Beside<R>(quelvo::TaskRunner::shared().start(std::move(request)));
+    request.delivery = Delivery{};
+    return Beside<R>(TaskRunner::shared().start(std::move(request)));
 }
 
-} // namespace kykit
+} // namespace quelvo

@@ -1,6 +1,6 @@
 #include "base/string_template.h"
 
-namespace kykit {
+namespace quelvo {
 
 std::string StringTemplate::fillText(const std::map<std::string, std::string>& values) const {
     std::string out;
@@ -23,4 +23,4 @@ std::string StringTemplate::fillText(const std::map<std::string, std::string>& v
     return out;
 }
 
-} // namespace kykit
+} // namespace quelvo

@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-namespace kykit {
+namespace quelvo {
 
 class StringTemplate {
 public:
@@ -16,4 +16,4 @@ private:
     std::string m_text;
 };
 
-} // namespace kykit
+} // namespace quelvo

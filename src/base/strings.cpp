@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace kykit {
+namespace quelvo {
 
 namespace {
 
@@ -333,4 +333,4 @@ bool startsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
-} // namespace kykit
+} // namespace quelvo

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kykit {
+namespace quelvo {
 
 // Decoding that round-trips any byte string: invalid bytes map to U+DC80+byte.
 std::u32string toUtf32(std::string_view text);
@@ -55,4 +55,4 @@ bool contains(std::string_view text, std::string_view what);
 bool endsWith(std::string_view text, std::string_view suffix);
 bool startsWith(std::string_view text, std::string_view prefix);
 
-} // namespace kykit
+} // namespace quelvo

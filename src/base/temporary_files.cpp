@@ -6,7 +6,7 @@
 #include <cstring>
 #include <unistd.h>
 
-namespace kykit {
+namespace quelvo {
 
 namespace {
 
@@ -67,4 +67,4 @@ void removeTemporaryFilesOnStop() {
     }
 }
 
-} // namespace kykit
+} // namespace quelvo

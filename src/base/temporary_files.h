@@ -5,7 +5,7 @@
 // megabytes behind; the file it was to replace stays as it was.
 #include <string>
 
-namespace kykit {
+namespace quelvo {
 
 // Called by the writers when they choose and when they drop or commit a
 // temporary name. A path too long to keep (or more than a few dozen writes
@@ -19,4 +19,4 @@ void forgetTemporaryFile(const std::string& path);
 // started with ignored stays ignored.
 void removeTemporaryFilesOnStop();
 
-} // namespace kykit
+} // namespace quelvo

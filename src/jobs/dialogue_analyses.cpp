@@ -14,7 +14,7 @@ namespace {
 struct Work {
     const std::vector<std::string>& paths;
     const EnvelopeTiming& rolls;
-    const kyaudio::Parallelism& parallelism;
+    const Parallelism& parallelism;
     std::vector<SpeechAnalysis> results;
     std::mutex mutex;
     std::condition_variable changed;
@@ -47,7 +47,7 @@ struct Work {
 
 std::vector<SpeechAnalysis>
 analyzeEveryDialogue(const std::vector<std::string>& paths, const EnvelopeTiming& rolls,
-                     const kyaudio::Parallelism& parallelism,
+                     const Parallelism& parallelism,
                      const std::function<void(int done, int total)>& onFinished) {
     Work work{paths, rolls, parallelism, std::vector<SpeechAnalysis>(paths.size()), {}, {},
               0,     0,     false};

@@ -21,7 +21,7 @@ namespace quelvo {
 // file is started; those left out fail with "not analysed".
 std::vector<SpeechAnalysis>
 analyzeEveryDialogue(const std::vector<std::string>& paths, const EnvelopeTiming& rolls,
-                     const kyaudio::Parallelism& parallelism,
+                     const Parallelism& parallelism,
                      const std::function<void(int done, int total)>& onFinished = {});
 
 } // namespace quelvo

@@ -48,7 +48,7 @@ void failedToRead(DuckOutcome& outcome, const std::string& role, const std::stri
     outcome.reason = why;
 }
 
-MediaFileFacts factsOf(const kyaudio::AudioFileInfo& info) {
+MediaFileFacts factsOf(const AudioFileInfo& info) {
     return MediaFileFacts{info.sampleRate, info.channels, info.sampleCount,
                           finiteOrZero(info.duration)};
 }
@@ -62,7 +62,7 @@ MediaFileFacts withVideo(MediaFileFacts facts, const MediaFileFacts& probed) {
 // The length the project gives a file: its header's, unless the packets
 // that are there last longer or shorter by more than a codec frame (a
 // header that undercounts, say); then theirs, with a warning.
-void useAudioLength(kyaudio::AudioFileInfo& info, const std::string& path, double packetSeconds,
+void useAudioLength(AudioFileInfo& info, const std::string& path, double packetSeconds,
                     double frameSeconds, std::vector<std::string>& warnings) {
     // A length guessed from the bitrate is no header's claim; the projects
     // have always used it as it is.
@@ -79,7 +79,7 @@ void useAudioLength(kyaudio::AudioFileInfo& info, const std::string& path, doubl
 // that disagrees with its audio.
 template <typename Analysis>
 void noteAnalysed(const Analysis& analysis, const std::string& role, const std::string& path,
-                  kyaudio::AudioFileInfo& info, std::vector<std::string>& warnings) {
+                  AudioFileInfo& info, std::vector<std::string>& warnings) {
     const int64_t total = std::llround(analysis.duration * analysis.damage.rate);
     if (const std::string damaged = damageWarning(role, path, analysis.damage, total);
         !damaged.empty())
@@ -88,7 +88,7 @@ void noteAnalysed(const Analysis& analysis, const std::string& role, const std::
 }
 
 // With two jobs or more the music's work runs beside the dialogue's.
-bool sideBySide(const kyaudio::Parallelism& parallelism) {
+bool sideBySide(const Parallelism& parallelism) {
     return parallelism.jobs >= 2;
 }
 
@@ -98,8 +98,8 @@ struct JobState {
     const DuckJobContext& context;
     DuckOutcome& outcome;
     std::string dialoguePath; // the first dialogue recording
-    std::vector<kyaudio::AudioFileInfo> dialogue;
-    kyaudio::AudioFileInfo music, filler;
+    std::vector<AudioFileInfo> dialogue;
+    AudioFileInfo music, filler;
     ProjectAnalysis analysis;
 
     bool stopped() {
@@ -108,8 +108,8 @@ struct JobState {
         outcome.message = "The job was cancelled.";
         return true;
     }
-    kyaudio::Parallelism parallelism() const {
-        kyaudio::Parallelism p = request.parallelism;
+    Parallelism parallelism() const {
+        Parallelism p = request.parallelism;
         p.stop = context.cancel.flag();
         return p;
     }
@@ -117,7 +117,7 @@ struct JobState {
 
 // A failure while the token was set is the cancellation, not the file's fault.
 bool failedOrStopped(JobState& job, const std::string& role, const std::string& path,
-                     const kykit::Status& status) {
+                     const Status& status) {
     if (job.stopped()) return true;
     if (status) return false;
     failedToRead(job.outcome, role, path, status.message());
@@ -129,21 +129,21 @@ bool failedOrStopped(JobState& job, const std::string& role, const std::string& 
 bool probeInputs(JobState& job) {
     const DuckInputs& in = job.request.inputs;
     for (const std::string& path : in.dialogue) {
-        const kymediainfo::MediaFacts media = kymediainfo::probeMedia(path);
+        const MediaInfo media = quelvo::probeMedia(path);
         if (media.status && media.hasVideo && media.audioStreams.empty()) {
             failedToRead(job.outcome, "dialogue", path, "the video has no sound");
             return false;
         }
-        const kyaudio::AudioFileInfo info = kyaudio::probeAudioFile(path);
+        const AudioFileInfo info = quelvo::probeAudioFile(path);
         if (failedOrStopped(job, "dialogue", path, info.status)) return false;
         job.dialogue.push_back(info);
         job.analysis.dialogue.push_back(factsOf(info));
         job.analysis.dialogue.back().video = videoSourceFacts(media);
     }
-    job.music = kyaudio::probeAudioFile(in.music);
+    job.music = quelvo::probeAudioFile(in.music);
     if (failedOrStopped(job, "music", in.music, job.music.status)) return false;
     if (requestUsesFiller(job.request)) {
-        job.filler = kyaudio::probeAudioFile(in.filler);
+        job.filler = quelvo::probeAudioFile(in.filler);
         if (failedOrStopped(job, "filler", in.filler, job.filler.status)) return false;
     }
     return true;
@@ -157,13 +157,13 @@ bool countPackets(JobState& job, std::vector<std::string>& warnings) {
     const bool withFiller = requestUsesFiller(job.request);
     const std::string& counted = withFiller ? job.request.inputs.filler : job.request.inputs.music;
     const std::string role = withFiller ? "filler" : "music";
-    const kyaudio::LevelAnalysis packets = kyaudio::countAudioPackets(counted);
+    const LevelAnalysis packets = quelvo::countAudioPackets(counted);
     if (failedOrStopped(job, role, counted, packets.status)) return false;
-    kyaudio::AudioFileInfo& info = withFiller ? job.filler : job.music;
+    AudioFileInfo& info = withFiller ? job.filler : job.music;
     noteAnalysed(packets, role, counted, info, warnings);
     // The lengths checked are those of the audio that is there, not a
     // header's (one that undercounts must not make a long file too short).
-    const kykit::Status length = checkClipLength(info.duration);
+    const Status length = checkClipLength(info.duration);
     return !failedOrStopped(job, role, counted, length);
 }
 
@@ -175,16 +175,16 @@ bool findDialogueSpeech(JobState& job) {
     const std::vector<std::string>& paths = request.inputs.dialogue;
     const auto finished = [&job](int done, int total) {
         if (total < 2) return;
-        kykit::showStatus(job.context.status, std::string(kStageAnalyzing) + " (" +
+        quelvo::showStatus(job.context.status, std::string(kStageAnalyzing) + " (" +
                                                   std::to_string(done) + " of " +
                                                   std::to_string(total) + " recordings done)");
     };
     const std::vector<SpeechAnalysis> found =
         analyzeEveryDialogue(paths, request.rolls, job.parallelism(), finished);
-    std::vector<kyaudio::ClusterList> perFile;
+    std::vector<ClusterList> perFile;
     for (size_t i = 0; i < paths.size(); ++i)
         if (failedOrStopped(job, "dialogue", paths[i], found[i].status)) return false;
-    kykit::showStatus(job.context.status, kStageFiltering);
+    quelvo::showStatus(job.context.status, kStageFiltering);
     for (size_t i = 0; i < paths.size(); ++i) {
         noteAnalysed(found[i], "dialogue", paths[i], job.dialogue[i], job.outcome.warnings);
         job.analysis.dialogue[i] = withVideo(factsOf(job.dialogue[i]), job.analysis.dialogue[i]);
@@ -203,18 +203,18 @@ bool findDialogueSpeech(JobState& job) {
 // in the request is used as it is: no detection, no gap closing.
 bool findSpeech(JobState& job) {
     const DuckRequest& request = job.request;
-    kykit::showStatus(job.context.status, kStageAnalyzing);
+    quelvo::showStatus(job.context.status, kStageAnalyzing);
     const bool withMusic = requestUsesFiller(request);
-    kykit::Beside<SpeechAnalysis> musicAnalysis;
+    Beside<SpeechAnalysis> musicAnalysis;
     if (withMusic)
         musicAnalysis =
-            kykit::startBeside(sideBySide(request.parallelism),
+            quelvo::startBeside(sideBySide(request.parallelism),
                                [path = request.inputs.music, parallelism = job.parallelism()] {
                                    return findMusicClusters(path, kMusicThreshold, parallelism);
                                });
     if (request.speech) {
         job.analysis.speech = *request.speech;
-        kykit::showStatus(job.context.status, kStageFiltering);
+        quelvo::showStatus(job.context.status, kStageFiltering);
     } else if (!findDialogueSpeech(job)) {
         return false;
     }
@@ -254,22 +254,22 @@ bool measureDepths(JobState& job) {
 // first.
 bool measureLoudness(JobState& job) {
     const std::string& musicPath = job.request.inputs.music;
-    kykit::Beside<kyaudio::FileLoudness> musicLoudness =
-        kykit::startBeside(sideBySide(job.request.parallelism), [musicPath] {
-            return kyaudio::measureFileLoudness(musicPath, nullptr,
-                                                kyaudio::LoudnessMeter::integrated);
+    Beside<FileLoudness> musicLoudness =
+        quelvo::startBeside(sideBySide(job.request.parallelism), [musicPath] {
+            return quelvo::measureFileLoudness(musicPath, nullptr,
+                                                LoudnessMeter::integrated);
         });
     // Several microphones are measured as their sum: what the listener hears.
-    const kyaudio::IntervalLoudness dialogue =
-        kyaudio::measureIntervalLoudness(job.request.inputs.dialogue, job.analysis.speech);
-    const kyaudio::FileLoudness music = musicLoudness.get();
+    const IntervalLoudness dialogue =
+        quelvo::measureIntervalLoudness(job.request.inputs.dialogue, job.analysis.speech);
+    const FileLoudness music = musicLoudness.get();
     if (failedOrStopped(job, "dialogue", job.dialoguePath, dialogue.status)) return false;
     if (failedOrStopped(job, "music", musicPath, music.status)) return false;
     DuckOutcome& outcome = job.outcome;
     // The music is decoded here for the first time; its timestamp jumps
     // were told when its packets were counted.
     if (!outcome.musicDecoded) {
-        kyaudio::AudioDamage damage = music.damage;
+        AudioDamage damage = music.damage;
         damage.jumps = 0;
         if (const std::string damaged = damageWarning("music", musicPath, damage, music.samples);
             !damaged.empty())
@@ -284,8 +284,8 @@ bool measureLoudness(JobState& job) {
 
 // Everything up to the description; false when the job ends here.
 bool analyse(JobState& job) {
-    kykit::showStatus(job.context.status, kStageInitializing);
-    kykit::showStatus(job.context.status, kStageMetadata);
+    quelvo::showStatus(job.context.status, kStageInitializing);
+    quelvo::showStatus(job.context.status, kStageMetadata);
     if (job.request.inputs.dialogue.empty()) {
         job.outcome.message = "No dialogue recording was given.";
         return false;
@@ -363,7 +363,7 @@ void handOver(const std::string& text, HandOverReport report) {
     request.name = "hand-over";
     request.work = [xml = text, report = std::move(report)](TaskControl&) -> TaskReturn<TaskDone> {
         std::this_thread::sleep_for(std::chrono::duration<double>(kHandOverDelay));
-        const auto handedOver = kymovie::fcpHandoff::handOverToFCP(kHandOverAppName, xml);
+        const auto handedOver = fcpHandoff::handOverToFCP(kHandOverAppName, xml);
         if (report)
             report(handedOver);
         else if (!handedOver.status.ok())
@@ -377,7 +377,7 @@ void handOver(const std::string& text, HandOverReport report) {
 // Writes the text atomically; the write's own sentence names the file and
 // the reason.
 void writeText(DuckOutcome& outcome, const std::string& text, const std::string& path) {
-    const kykit::Status written = kykit::writeTextFile(path, text);
+    const Status written = quelvo::writeTextFile(path, text);
     if (!written) {
         std::string why = written.message();
         if (!why.empty())
@@ -397,7 +397,7 @@ void deliver(JobState& job, ProjectFormat format) {
     const DuckOutput& output = job.request.output;
     DuckOutcome& outcome = job.outcome;
     outcome.format = format;
-    kykit::showStatus(job.context.status, kStageWriting);
+    quelvo::showStatus(job.context.status, kStageWriting);
     const ProjectText text = projectText(outcome.project, format);
     if (!text.status) {
         outcome.message = "Cannot write the project: " + text.status.message() + ".";
@@ -415,7 +415,7 @@ void deliver(JobState& job, ProjectFormat format) {
     bool replace = output.replaceAllowed;
     // The name depends on the format, so only now can the editor be asked
     // about a project already there.
-    if (!replace && job.context.onExistingProject && kykit::somethingAt(path)) {
+    if (!replace && job.context.onExistingProject && quelvo::somethingAt(path)) {
         const std::optional<std::string> chosen = job.context.onExistingProject(path);
         if (!chosen) {
             outcome.cancelled = true;
@@ -426,20 +426,20 @@ void deliver(JobState& job, ProjectFormat format) {
     }
     // An existing project is replaced only when allowed, also when one
     // appears while the job runs.
-    if (!replace) kykit::mustStayNew(path);
+    if (!replace) quelvo::mustStayNew(path);
     writeText(outcome, text.text, path);
 }
 
 } // namespace
 
-kykit::Status checkClipLength(double seconds) {
-    const double frame = 1.0 / kymovie::FCPXMLUtils::kAudioTimelineFPS;
-    if (!(seconds > 0) || seconds >= frame) return kykit::Status::success();
+Status checkClipLength(double seconds) {
+    const double frame = 1.0 / fcpxml::kAudioTimelineFPS;
+    if (!(seconds > 0) || seconds >= frame) return Status::success();
     char text[96];
     std::snprintf(text, sizeof text,
                   "it lasts %.3f s, shorter than one frame of the timeline (1/%g s)", seconds,
-                  kymovie::FCPXMLUtils::kAudioTimelineFPS);
-    return kykit::Status::failure(text);
+                  fcpxml::kAudioTimelineFPS);
+    return Status::failure(text);
 }
 
 std::string projectPathFor(const std::string& speakerPath, ProjectFormat format) {

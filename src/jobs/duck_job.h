@@ -71,7 +71,7 @@ struct DuckOutcome {
 // What the caller gives the job besides the request: where its stages are
 // shown, how it is stopped and who hears about a later hand-over.
 struct DuckJobContext {
-    kykit::StatusSink* status = nullptr;
+    StatusSink* status = nullptr;
     CancelToken cancel;
     // Told how a delayed hand-over to Final Cut Pro went (on the toolkit's
     // queue thread, after the job has returned). Without one a failure is
@@ -94,7 +94,7 @@ struct DuckJobContext {
 // shorter than a frame would be a clip of no length. The reason for the
 // failure table when `seconds` (the file's declared length, 0 when unknown)
 // is under a frame; success otherwise.
-kykit::Status checkClipLength(double seconds);
+Status checkClipLength(double seconds);
 
 // The dialogue path without its extension, followed by "." and the format's
 // extension.

@@ -45,19 +45,19 @@ std::string noSpeechWarning(const std::string& dialoguePath, double thresholdDb,
            " dB; lower the speech threshold or use automatic detection";
 }
 
-std::string damageWarning(const std::string& role, const std::string& path, const kyaudio::AudioDamage& damage,
+std::string damageWarning(const std::string& role, const std::string& path, const AudioDamage& damage,
                           int64_t totalSamples) {
     const std::string name = std::filesystem::path(path).filename().string();
     std::string text;
     if (damage.damagedSamples > 0)
-        text = kyaudio::shareText(damage.share(totalSamples)) + " of the " + role + " " + name +
-               " is damaged, first at " + kyaudio::clockText(damage.seconds(damage.firstDamaged)) +
+        text = quelvo::shareText(damage.share(totalSamples)) + " of the " + role + " " + name +
+               " is damaged, first at " + quelvo::clockText(damage.seconds(damage.firstDamaged)) +
                "; it is played as silence";
     if (damage.jumps > 0) {
         text += text.empty() ? "the timestamps of the " + role + " " + name : "; its timestamps";
         text +=
             (damage.jumps == 1 ? " jump once, at " : " jump " + std::to_string(damage.jumps) + " times, first at ") +
-            kyaudio::clockText(damage.seconds(damage.firstJump)) + "; the audio after " +
+            quelvo::clockText(damage.seconds(damage.firstJump)) + "; the audio after " +
             (damage.jumps == 1 ? "it" : "each jump") + " follows on without a gap";
     }
     return text;

@@ -32,20 +32,20 @@ struct InputLoudness {
 };
 
 InputLoudness measureInputs(const std::vector<std::string>& dialoguePaths,
-                            const std::string& musicPath, const kyaudio::ClusterList& speech,
-                            const kyaudio::Parallelism& parallelism) {
+                            const std::string& musicPath, const ClusterList& speech,
+                            const Parallelism& parallelism) {
     InputLoudness result;
-    const int integrated = kyaudio::LoudnessMeter::integrated;
+    const int integrated = LoudnessMeter::integrated;
     // Several microphones are measured as their sum: what the listener hears.
-    const kyaudio::IntervalLoudness dialogue =
-        kyaudio::measureIntervalLoudness(dialoguePaths, speech, parallelism);
+    const IntervalLoudness dialogue =
+        quelvo::measureIntervalLoudness(dialoguePaths, speech, parallelism);
     if (!dialogue.status) {
         result.failure = "Cannot read the dialogue file " + dialoguePaths.front() + ": " +
                          dialogue.status.message() + ".";
         return result;
     }
-    const kyaudio::FileLoudness music =
-        kyaudio::measureFileLoudness(musicPath, nullptr, integrated, parallelism);
+    const FileLoudness music =
+        quelvo::measureFileLoudness(musicPath, nullptr, integrated, parallelism);
     if (!music.status) {
         result.failure =
             "Cannot read the music file " + musicPath + ": " + music.status.message() + ".";
@@ -92,13 +92,13 @@ bool mixLeavesOutPicture(const ProjectDescription& project) {
 
 bool namesAnInput(const RenderJobRequest& request, const std::string& path) {
     for (const std::string* input : {&request.dialoguePath, &request.musicPath, &request.fillerPath})
-        if (kykit::sameFile(path, *input)) return true;
+        if (quelvo::sameFile(path, *input)) return true;
     for (const std::string& input : request.moreDialogue)
-        if (kykit::sameFile(path, input)) return true;
+        if (quelvo::sameFile(path, input)) return true;
     return false;
 }
 
-RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusSink* status) {
+RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, StatusSink* status) {
     RenderJobOutcome outcome;
     // The mix replaces its output only once it is complete, but an output
     // that is one of the inputs would still replace a recording with its mix.
@@ -107,7 +107,7 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
             outcome.message = "Cannot write " + *output + ": it is one of the recordings being mixed.";
             return outcome;
         }
-    if (kykit::sameFile(request.stemPath, request.outputPath)) {
+    if (quelvo::sameFile(request.stemPath, request.outputPath)) {
         outcome.message = "Cannot write " + request.outputPath + " twice: the mix and its music stem need two names.";
         return outcome;
     }
@@ -123,7 +123,7 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
         outcome.message = outcome.job.message;
         return outcome;
     }
-    kykit::showStatus(status, kStageRendering);
+    quelvo::showStatus(status, kStageRendering);
     const mix::MixInputs inputs = mixInputsFor(outcome.job.project);
     mix::RenderRequest render;
     render.outputPath = request.outputPath;
@@ -131,9 +131,9 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
     render.stemPath = request.stemPath;
     render.measureLoudness = request.measureLoudness;
     render.progress = request.progress;
-    kykit::Beside<InputLoudness> inputsLoudness;
+    Beside<InputLoudness> inputsLoudness;
     if (inputsBesideMix)
-        inputsLoudness = kykit::startBeside(request.parallelism.jobs >= 2, [&request, &outcome] {
+        inputsLoudness = quelvo::startBeside(request.parallelism.jobs >= 2, [&request, &outcome] {
             return measureInputs(duckRequestFor(request).inputs.dialogue, request.musicPath,
                                  outcome.job.project.speech, request.parallelism);
         });
@@ -157,7 +157,7 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusS
     // The render is where a music the job only counted is decoded; its
     // timestamp jumps were told when its packets were counted.
     if (!outcome.job.musicDecoded) {
-        kyaudio::AudioDamage damage = outcome.render.musicDamage;
+        AudioDamage damage = outcome.render.musicDamage;
         damage.jumps = 0;
         if (const std::string damaged = damageWarning("music", request.musicPath, damage, outcome.render.musicSamples);
             !damaged.empty())

@@ -33,12 +33,12 @@ struct RenderJobRequest {
     EnvelopeTiming rolls = envelopeTimingFromSettings();
     bool measureLoudness = false;  // the dialogue's, the music's and the mix's, for the summary
     std::string outputPath;
-    kyaudio::AudioContainer container = kyaudio::AudioContainer::wav;
+    AudioContainer container = AudioContainer::wav;
     std::string stemPath;  // "" for none
     std::function<bool(double)> progress;  // the render's share done; false stops it
-    kyaudio::Parallelism parallelism;      // for the analyses, as DuckRequest::parallelism
+    Parallelism parallelism;      // for the analyses, as DuckRequest::parallelism
     // Speech to use as it is instead of detecting, as DuckRequest::speech.
-    std::optional<kyaudio::ClusterList> speech;
+    std::optional<ClusterList> speech;
 };
 
 struct RenderJobOutcome {
@@ -61,6 +61,6 @@ bool mixLeavesOutPicture(const ProjectDescription& project);
 // Whether `path` names a dialogue, the music or the filler file of the request.
 bool namesAnInput(const RenderJobRequest& request, const std::string& path);
 
-RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, kykit::StatusSink* status);
+RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, StatusSink* status);
 
 } // namespace quelvo

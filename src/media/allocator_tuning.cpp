@@ -6,7 +6,7 @@
 #include <malloc.h>
 #endif
 
-namespace kyaudio {
+namespace quelvo {
 
 void tuneAllocatorForDecoding() {
 #if defined(__GLIBC__)
@@ -14,4 +14,4 @@ void tuneAllocatorForDecoding() {
 #endif
 }
 
-} // namespace kyaudio
+} // namespace quelvo

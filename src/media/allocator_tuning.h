@@ -1,7 +1,7 @@
 #pragma once
 // How the C library's allocator is set up for long decoding runs.
 
-namespace kyaudio {
+namespace quelvo {
 
 // Call once at the start of a program, before any thread starts.
 //
@@ -15,4 +15,4 @@ namespace kyaudio {
 // does nothing.
 void tuneAllocatorForDecoding();
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace kyaudio {
+namespace quelvo {
 
 std::string clockText(double seconds) {
     const long long whole =
@@ -27,4 +27,4 @@ std::string tooDamagedReason(const AudioDamage& damage, int64_t totalSamples) {
            shareText(kMostDamagedShare) + " can be passed over as silence";
 }
 
-} // namespace kyaudio
+} // namespace quelvo

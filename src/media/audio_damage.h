@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-namespace kyaudio {
+namespace quelvo {
 
 inline constexpr double kMostDamagedShare = 0.05;
 
@@ -47,4 +47,4 @@ std::string shareText(double share);
 // The reason a file too damaged to use is refused with, one line.
 std::string tooDamagedReason(const AudioDamage& damage, int64_t totalSamples);
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -15,12 +15,12 @@
 #include "media/audio_damage.h"
 #include "media/parallelism.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 // From the container's header: duration and sampleCount are what it
 // declares (MP3 lengths include the encoder delay that decoding drops).
 struct AudioFileInfo {
-    kykit::Status status = kykit::Status::failure("not probed");
+    Status status = Status::failure("not probed");
     double duration = 0;      // seconds
     int sampleRate = 0;       // Hz
     int channels = 0;
@@ -32,9 +32,9 @@ struct AudioFileInfo {
 AudioFileInfo probeAudioFile(const std::string& path);
 
 // Seconds; 0 for the empty path and for unreadable files.
-double aUt_getAudioDuration(const std::string& path);
+double audioDuration(const std::string& path);
 // Hz; 0 for the empty path and for unreadable files.
-int aUt_getAudioFrequency(const std::string& path);
+int audioSampleRate(const std::string& path);
 
 struct LevelParameters {
     double threshold = -24;      // dB: a frame is loud at or above it
@@ -49,7 +49,7 @@ struct LevelParameters {
 };
 
 struct LevelAnalysis {
-    kykit::Status status = kykit::Status::failure("not analysed");
+    Status status = Status::failure("not analysed");
     ClusterList clusters;
     double duration = 0;  // as decoded, encoder delay and padding dropped as FFmpeg does
     int sampleRate = 0;
@@ -71,14 +71,14 @@ LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& para
 // Whether the file's audio is all there, with the reasons analyzeLevels gives
 // ("the file ends early: ..."), found by reading its packets without decoding
 // them: for files the job only probes, at a fraction of an analysis's cost.
-kykit::Status checkAudioComplete(const std::string& path);
+Status checkAudioComplete(const std::string& path);
 
 // The same check, also telling how long the packets say the audio lasts
 // (packetSeconds, frameSeconds) and the timestamp jumps met (damage.jumps);
 // the rest of `damage` needs decoding.
 LevelAnalysis countAudioPackets(const std::string& path);
 
-ClusterList getclusterListByWavePath(const std::string& path, double threshold, double decay,
+ClusterList getClusterListByWavePath(const std::string& path, double threshold, double decay,
                                      double minDuration, double fadeInDuration,
                                      double fadeOutDuration, bool noisyEnironment,
                                      double environmentNoiseLevel, double hysteresis,
@@ -87,7 +87,7 @@ ClusterList getclusterListByWavePath(const std::string& path, double threshold, 
 // Every start moves earlier by fadeInDuration + preRoll and every end later by
 // fadeOutDuration (negative amounts move them back); then overlapping or
 // touching clusters are joined and inverted ones dropped.
-ClusterList expandclusterList(const ClusterList& clusterList, double fadeInDuration,
+ClusterList expandClusterList(const ClusterList& clusterList, double fadeInDuration,
                               double fadeOutDuration, double preRoll);
 
-} // namespace kyaudio
+} // namespace quelvo

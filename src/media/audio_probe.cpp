@@ -6,7 +6,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
-namespace kyaudio {
+namespace quelvo {
 
 AudioFileInfo probeAudioFile(const std::string& path) {
     AudioFileInfo info;
@@ -18,10 +18,10 @@ AudioFileInfo probeAudioFile(const std::string& path) {
     AVFormatContext* format = input.format.get();
     const int index = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (index < 0) {
-        info.status = kykit::Status::failure("the file has no audio stream");
+        info.status = Status::failure("the file has no audio stream");
         return info;
     }
-    if (kykit::Status believable = detail::checkStreamHeader(input, index); !believable) {
+    if (Status believable = detail::checkStreamHeader(input, index); !believable) {
         info.status = believable;
         return info;
     }
@@ -32,18 +32,18 @@ AudioFileInfo probeAudioFile(const std::string& path) {
     info.sampleCount = detail::declaredSampleCount(format, stream, sampleRate);
     info.duration = static_cast<double>(info.sampleCount) / sampleRate;
     info.estimated = format->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
-    info.status = kykit::Status::success();
+    info.status = Status::success();
     return info;
 }
 
-double aUt_getAudioDuration(const std::string& path) {
+double audioDuration(const std::string& path) {
     if (path.empty()) return 0;
     return probeAudioFile(path).duration;
 }
 
-int aUt_getAudioFrequency(const std::string& path) {
+int audioSampleRate(const std::string& path) {
     if (path.empty()) return 0;
     return probeAudioFile(path).sampleRate;
 }
 
-} // namespace kyaudio
+} // namespace quelvo

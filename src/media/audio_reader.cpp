@@ -13,7 +13,7 @@ extern "C" {
 #include <libavutil/samplefmt.h>
 }
 
-namespace kyaudio {
+namespace quelvo {
 
 namespace {
 
@@ -33,10 +33,10 @@ public:
 
     // Checked between packets: a set flag ends the run with kCancelledReason.
     void setStop(const std::atomic<bool>* stop) { m_stop = stop; }
-    kykit::Status run(bool directPcm);
+    Status run(bool directPcm);
     // Counts the packets' samples instead of decoding them. Fails with
     // "unknownPacketDuration" when a packet does not say how long it is.
-    kykit::Status countPackets();
+    Status countPackets();
     // What was measured; the rate is the decoder's (HE-AAC, for one, decodes
     // at twice the rate its header gives).
     int sampleRate() const { return m_counted ? m_countedRate : m_meter ? m_meter->sampleRate() : 0; }
@@ -52,13 +52,13 @@ public:
 
 private:
     bool nextPacket(AVPacket* packet);
-    kykit::Status measureFrame(const AVFrame* frame);
+    Status measureFrame(const AVFrame* frame);
     void fillGapBefore(const AVFrame* frame);
     void addSilence(int64_t samples, bool damaged);
     void packetFailed(int error, int64_t duration);
     int64_t placed() const { return m_meter ? m_meter->sampleFrames() : 0; }
-    kykit::Status drain();
-    kykit::Status checkComplete() const {
+    Status drain();
+    Status checkComplete() const {
         return detail::checkComplete(m_path, m_format, m_stream,
                                      {sampleRate(), sampleFrames(), m_packets, m_failedPackets, m_readError,
                                       m_lastDecodeError, damage()});
@@ -135,7 +135,7 @@ void Decoder::fillGapBefore(const AVFrame* frame) {
     m_failedDuration = 0;
 }
 
-kykit::Status Decoder::countPackets() {
+Status Decoder::countPackets() {
     const AVCodecParameters* parameters = m_stream->codecpar;
     const std::optional<SampleEncoding> pcm = directEncoding(parameters->codec_id);
     // What the PCM decoder makes of a packet: whole sample frames of its
@@ -146,7 +146,7 @@ kykit::Status Decoder::countPackets() {
     m_countedRate = parameters->sample_rate;
     m_channels = parameters->ch_layout.nb_channels;
     detail::PacketPtr packet(av_packet_alloc());
-    if (!packet) return kykit::Status::failure("out of memory");
+    if (!packet) return Status::failure("out of memory");
     while (nextPacket(packet.get())) {
         ++m_packets;
         const int64_t duration = packet->duration;
@@ -158,7 +158,7 @@ kykit::Status Decoder::countPackets() {
             m_countedFrames += av_rescale_q(duration, m_stream->time_base, AVRational{1, m_countedRate});
         } else {
             m_unknownPacketDuration = true;
-            return kykit::Status::failure("a packet without a duration");
+            return Status::failure("a packet without a duration");
         }
     }
     return checkComplete();
@@ -166,10 +166,10 @@ kykit::Status Decoder::countPackets() {
 
 
 
-kykit::Status Decoder::measureFrame(const AVFrame* frame) {
-    if (frame->nb_samples <= 0) return kykit::Status::success();
+Status Decoder::measureFrame(const AVFrame* frame) {
+    if (frame->nb_samples <= 0) return Status::success();
     if (!m_meter) {
-        if (kykit::Status usable = detail::checkSampleRate(frame->sample_rate); !usable)
+        if (Status usable = detail::checkSampleRate(frame->sample_rate); !usable)
             return usable;
         m_meter.emplace(frame->sample_rate, m_sink, m_observer);
     }
@@ -180,12 +180,12 @@ kykit::Status Decoder::measureFrame(const AVFrame* frame) {
         m_reopen = true;
         if (frame->sample_rate == m_meter->sampleRate()) fillGapBefore(frame);
         addSilence(av_rescale(frame->nb_samples, m_meter->sampleRate(), frame->sample_rate), true);
-        return kykit::Status::success();
+        return Status::success();
     }
     const auto format = static_cast<AVSampleFormat>(frame->format);
     const std::optional<SampleEncoding> encoding = decodedEncoding(format);
     if (!encoding)
-        return kykit::Status::failure(std::string("unsupported sample format ") +
+        return Status::failure(std::string("unsupported sample format ") +
                                       (av_get_sample_fmt_name(format) ? av_get_sample_fmt_name(format) : "?"));
     m_channels = std::max(m_channels, channels);
     fillGapBefore(frame);
@@ -193,25 +193,25 @@ kykit::Status Decoder::measureFrame(const AVFrame* frame) {
         m_meter->addPlanar(*encoding, frame->extended_data, channels, frame->nb_samples);
     else
         m_meter->addInterleaved(*encoding, frame->extended_data[0], frame->nb_samples, channels);
-    return kykit::Status::success();
+    return Status::success();
 }
 
 // Takes every frame the decoder has ready.
-kykit::Status Decoder::drain() {
+Status Decoder::drain() {
     for (;;) {
         const int received = avcodec_receive_frame(m_codec.get(), m_frame.get());
-        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return kykit::Status::success();
+        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return Status::success();
         if (received < 0) {
             packetFailed(received, 0);
-            return kykit::Status::success();
+            return Status::success();
         }
-        kykit::Status measured = measureFrame(m_frame.get());
+        Status measured = measureFrame(m_frame.get());
         av_frame_unref(m_frame.get());
         if (!measured) return measured;
     }
 }
 
-kykit::Status Decoder::run(bool directPcm) {
+Status Decoder::run(bool directPcm) {
     const AVCodecParameters* parameters = m_stream->codecpar;
     const int channels = parameters->ch_layout.nb_channels;
     if (directPcm) {
@@ -224,15 +224,15 @@ kykit::Status Decoder::run(bool directPcm) {
         m_meter.emplace(parameters->sample_rate, m_sink, m_observer);
         m_channels = channels;
     } else {
-        if (kykit::Status opened = detail::openStreamDecoder(m_stream, m_codec); !opened) return opened;
+        if (Status opened = detail::openStreamDecoder(m_stream, m_codec); !opened) return opened;
         m_frame.reset(av_frame_alloc());
-        if (!m_frame) return kykit::Status::failure("out of memory");
+        if (!m_frame) return Status::failure("out of memory");
     }
     detail::PacketPtr packet(av_packet_alloc());
-    if (!packet) return kykit::Status::failure("out of memory");
+    if (!packet) return Status::failure("out of memory");
 
     while (nextPacket(packet.get())) {
-        if (m_stop && m_stop->load(std::memory_order_relaxed)) return kykit::Status::failure(kCancelledReason);
+        if (m_stop && m_stop->load(std::memory_order_relaxed)) return Status::failure(kCancelledReason);
         ++m_packets;
         if (m_direct) {
             const int64_t frames = packet->size / parameters->block_align;
@@ -245,12 +245,12 @@ kykit::Status Decoder::run(bool directPcm) {
         // one takes over from the next packet.
         if (m_reopen) {
             m_reopen = false;
-            if (kykit::Status reopened = detail::openStreamDecoder(m_stream, m_codec); !reopened) return reopened;
+            if (Status reopened = detail::openStreamDecoder(m_stream, m_codec); !reopened) return reopened;
         }
         int sent = avcodec_send_packet(m_codec.get(), packet.get());
         if (sent == AVERROR(EAGAIN)) {
             // The decoder wants its output taken first; then the packet fits.
-            if (kykit::Status drained = drain(); !drained) return drained;
+            if (Status drained = drain(); !drained) return drained;
             sent = avcodec_send_packet(m_codec.get(), packet.get());
         }
         const int64_t duration = packet->duration;
@@ -259,11 +259,11 @@ kykit::Status Decoder::run(bool directPcm) {
             packetFailed(sent, duration);
             continue;
         }
-        if (kykit::Status drained = drain(); !drained) return drained;
+        if (Status drained = drain(); !drained) return drained;
     }
     if (!m_direct) {
         avcodec_send_packet(m_codec.get(), nullptr);
-        if (kykit::Status drained = drain(); !drained) return drained;
+        if (Status drained = drain(); !drained) return drained;
         // The last packets failed: their length is silence, as far as the
         // header reaches.
         if (m_failedDuration > 0 && m_meter) {
@@ -316,4 +316,4 @@ DecodeSummary readFramePeaks(const std::string& path, const FramePeakMeter::Sink
     return summary;
 }
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -9,7 +9,7 @@
 #include "media/audio_damage.h"
 #include "media/frame_peaks.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 struct DecodeOptions {
     // Measure PCM packets in place instead of passing them through the codec;
@@ -30,7 +30,7 @@ struct DecodeOptions {
 inline constexpr const char* kCancelledReason = "the analysis was cancelled";
 
 struct DecodeSummary {
-    kykit::Status status = kykit::Status::failure("not decoded");
+    Status status = Status::failure("not decoded");
     int sampleRate = 0;
     int channels = 0;
     int64_t sampleFrames = 0;  // decoded, after FFmpeg dropped the encoder delay and padding
@@ -56,4 +56,4 @@ struct DecodeSummary {
 DecodeSummary readFramePeaks(const std::string& path, const FramePeakMeter::Sink& sink,
                              const DecodeOptions& options = {});
 
-} // namespace kyaudio
+} // namespace quelvo

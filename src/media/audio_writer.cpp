@@ -19,7 +19,7 @@ extern "C" {
 #include <libavutil/dict.h>
 }
 
-namespace kyaudio {
+namespace quelvo {
 
 namespace {
 
@@ -79,7 +79,7 @@ std::optional<AudioContainer> containerForPath(const std::string& path) {
     const std::string name = std::filesystem::path(path).filename().string();
     const size_t dot = name.rfind('.');
     if (dot == std::string::npos || dot == 0) return std::nullopt;
-    const std::string ext = kykit::toLower(name.substr(dot + 1));
+    const std::string ext = quelvo::toLower(name.substr(dot + 1));
     if (ext == "wav") return AudioContainer::wav;
     if (ext == "flac") return AudioContainer::flac;
     if (ext == "m4a") return AudioContainer::m4a;
@@ -112,17 +112,17 @@ struct AudioFileWriter::Impl {
 
     ~Impl() {
         output.reset();
-        if (!finished && !temporaryPath.empty()) kykit::discardTemporaryFile(temporaryPath);
+        if (!finished && !temporaryPath.empty()) quelvo::discardTemporaryFile(temporaryPath);
     }
 
-    kykit::Status fail(int error) const {
-        return kykit::Status::failure("cannot write " + path + ": " + detail::ffmpegReason(error));
+    Status fail(int error) const {
+        return Status::failure("cannot write " + path + ": " + detail::ffmpegReason(error));
     }
 
-    kykit::Status drain() {
+    Status drain() {
         for (;;) {
             const int received = avcodec_receive_packet(codec.get(), packet.get());
-            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return kykit::Status::success();
+            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return Status::success();
             if (received < 0) return fail(received);
             packet->stream_index = stream->index;
             av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
@@ -175,14 +175,14 @@ struct AudioFileWriter::Impl {
 
     // Encodes n frames from planes at offset. The frame's buffer is made
     // once and reused whenever the encoder has let go of it.
-    kykit::Status encode(const double* const* planes, int offset, int n) {
+    Status encode(const double* const* planes, int offset, int n) {
         int error = 0;
         if (!frame->buf[0]) {
             frame->nb_samples = frameSize;
             frame->format = choice.sampleFormat;
             frame->sample_rate = settings.format.sampleRate;
             if (av_channel_layout_copy(&frame->ch_layout, &codec->ch_layout) < 0)
-                return kykit::Status::failure("out of memory");
+                return Status::failure("out of memory");
             error = av_frame_get_buffer(frame.get(), 0);
             if (error < 0) return fail(error);
         }
@@ -197,10 +197,10 @@ struct AudioFileWriter::Impl {
         return drain();
     }
 
-    kykit::Status encodePending(int n) {
+    Status encodePending(int n) {
         std::vector<const double*> planes;
         for (auto& plane : pending) planes.push_back(plane.data());
-        kykit::Status encoded = encode(planes.data(), 0, n);
+        Status encoded = encode(planes.data(), 0, n);
         for (auto& plane : pending) plane.erase(plane.begin(), plane.begin() + n);
         return encoded;
     }
@@ -210,7 +210,7 @@ AudioFileWriter::AudioFileWriter(std::unique_ptr<Impl> impl) : m_impl(std::move(
 AudioFileWriter::~AudioFileWriter() = default;
 
 std::unique_ptr<AudioFileWriter> AudioFileWriter::create(const std::string& path, const EncodeSettings& settings,
-                                                         kykit::Status& status) {
+                                                         Status& status) {
     detail::quietFfmpegLog();
     detail::clearLoggedError();
     auto impl = std::make_unique<Impl>();
@@ -218,15 +218,15 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::create(const std::string& path
     impl->settings = settings;
     impl->choice = chooseCodec(settings);
     const auto failWith = [&](const std::string& why) {
-        status = kykit::Status::failure("cannot write " + path + ": " + why);
+        status = Status::failure("cannot write " + path + ": " + why);
         return nullptr;
     };
     if (settings.format.channels <= 0 || settings.format.sampleRate <= 0) return failWith("no audio format");
 
     const AVCodec* encoder = avcodec_find_encoder(impl->choice.codec);
     if (!encoder) return failWith(std::string("no encoder for ") + avcodec_get_name(impl->choice.codec));
-    if (const auto refused = kykit::notWritableBecause(path)) return failWith(*refused);
-    impl->temporaryPath = kykit::temporaryPathBeside(path);
+    if (const auto refused = quelvo::notWritableBecause(path)) return failWith(*refused);
+    impl->temporaryPath = quelvo::temporaryPathBeside(path);
     AVFormatContext* raw = nullptr;
     int error = avformat_alloc_output_context2(&raw, nullptr, muxerName(settings.container), nullptr);
     if (error < 0 || !raw) return failWith(detail::ffmpegReason(error));
@@ -263,7 +263,7 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::create(const std::string& path
     const std::string url = "file:" + impl->temporaryPath;
     error = avio_open(&raw->pb, url.c_str(), AVIO_FLAG_WRITE);
     if (error < 0) {
-        kykit::forgetTemporaryFile(impl->temporaryPath);  // nothing was created
+        quelvo::forgetTemporaryFile(impl->temporaryPath);  // nothing was created
         impl->temporaryPath.clear();
         return failWith(detail::ffmpegReason(error));
     }
@@ -277,11 +277,11 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::create(const std::string& path
     if (error < 0) return failWith(detail::ffmpegReason(error));
     impl->headerWritten = true;
     impl->pending.assign(settings.format.channels, {});
-    status = kykit::Status::success();
+    status = Status::success();
     return std::unique_ptr<AudioFileWriter>(new AudioFileWriter(std::move(impl)));
 }
 
-kykit::Status AudioFileWriter::write(const double* const* planes, int frames) {
+Status AudioFileWriter::write(const double* const* planes, int frames) {
     Impl& m = *m_impl;
     const int channels = m.settings.format.channels;
     int used = 0;
@@ -289,32 +289,32 @@ kykit::Status AudioFileWriter::write(const double* const* planes, int frames) {
     if (!m.pending[0].empty()) {
         used = std::min(frames, m.frameSize - static_cast<int>(m.pending[0].size()));
         for (int c = 0; c < channels; ++c) m.pending[c].insert(m.pending[c].end(), planes[c], planes[c] + used);
-        if (static_cast<int>(m.pending[0].size()) < m.frameSize) return kykit::Status::success();
-        if (kykit::Status encoded = m.encodePending(m.frameSize); !encoded) return encoded;
+        if (static_cast<int>(m.pending[0].size()) < m.frameSize) return Status::success();
+        if (Status encoded = m.encodePending(m.frameSize); !encoded) return encoded;
     }
     // Whole frames straight from the caller's blocks.
     while (frames - used >= m.frameSize) {
-        if (kykit::Status encoded = m.encode(planes, used, m.frameSize); !encoded) return encoded;
+        if (Status encoded = m.encode(planes, used, m.frameSize); !encoded) return encoded;
         used += m.frameSize;
     }
     for (int c = 0; c < channels; ++c) m.pending[c].insert(m.pending[c].end(), planes[c] + used, planes[c] + frames);
-    return kykit::Status::success();
+    return Status::success();
 }
 
-kykit::Status AudioFileWriter::finish() {
+Status AudioFileWriter::finish() {
     Impl& m = *m_impl;
     if (!m.pending.empty() && !m.pending[0].empty())
-        if (kykit::Status encoded = m.encodePending(static_cast<int>(m.pending[0].size())); !encoded) return encoded;
+        if (Status encoded = m.encodePending(static_cast<int>(m.pending[0].size())); !encoded) return encoded;
     int error = avcodec_send_frame(m.codec.get(), nullptr);
     if (error < 0) return m.fail(error);
-    if (kykit::Status drained = m.drain(); !drained) return drained;
+    if (Status drained = m.drain(); !drained) return drained;
     error = av_write_trailer(m.output.get());
     if (error < 0) return m.fail(error);
     avio_flush(m.output->pb);
     if (m.output->pb->error < 0) return m.fail(m.output->pb->error);
     error = avio_closep(&m.output->pb);
     if (error < 0) return m.fail(error);
-    kykit::Status committed = kykit::commitTemporaryFile(m.temporaryPath, m.path);
+    Status committed = quelvo::commitTemporaryFile(m.temporaryPath, m.path);
     if (committed) m.finished = true;
     else m.temporaryPath.clear();  // the commit removed it
     return committed;
@@ -333,4 +333,4 @@ std::string AudioFileWriter::description() const {
     return "";
 }
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -10,7 +10,7 @@
 #include "base/result.h"
 #include "media/pcm_stream.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 enum class AudioContainer { wav, flac, m4a };
 
@@ -33,15 +33,15 @@ struct EncodeSettings {
 class AudioFileWriter {
 public:
     static std::unique_ptr<AudioFileWriter> create(const std::string& path, const EncodeSettings& settings,
-                                                   kykit::Status& status);
+                                                   Status& status);
     ~AudioFileWriter();  // removes the temporary file unless finish() succeeded
     AudioFileWriter(const AudioFileWriter&) = delete;
     AudioFileWriter& operator=(const AudioFileWriter&) = delete;
 
     // Samples beyond [-1, 1] are clipped by the integer formats.
-    kykit::Status write(const double* const* planes, int frames);
+    Status write(const double* const* planes, int frames);
     // Flushes the encoder, closes the file and puts it in place.
-    kykit::Status finish();
+    Status finish();
     // A short description, e.g. "WAV 24-bit" or "AAC 256 kb/s".
     std::string description() const;
 
@@ -51,4 +51,4 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -7,9 +7,9 @@ extern "C" {
 
 #include "base/services.h"
 
-namespace kymediainfo {
+namespace quelvo {
 
-std::string BuildFacts::programVersion() { return kykit::VersionUpdate::versionString(); }
+std::string BuildFacts::programVersion() { return BuildVersion::versionString(); }
 
 std::string BuildFacts::ffmpegVersion() { return av_version_info(); }
 
@@ -27,4 +27,4 @@ std::string BuildFacts::versionReport(const std::string& program) {
            "), licensed under the " + ffmpegLicense();
 }
 
-} // namespace kymediainfo
+} // namespace quelvo

@@ -5,7 +5,7 @@
 // has GPL parts), so it is never written down as a fixed text.
 #include <string>
 
-namespace kymediainfo {
+namespace quelvo {
 
 struct BuildFacts {
     // The program's version, e.g. "1.0.0.1".
@@ -20,4 +20,4 @@ struct BuildFacts {
     static std::string versionReport(const std::string& program);
 };
 
-} // namespace kymediainfo
+} // namespace quelvo

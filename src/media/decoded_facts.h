@@ -4,7 +4,7 @@
 // audio lasts. DecodeSummary, LevelAnalysis and the job's SpeechAnalysis
 // name these fields alike.
 
-namespace kyaudio {
+namespace quelvo {
 
 template <typename To, typename From> void takeDecodedFacts(To& to, const From& from) {
     to.duration = from.duration;
@@ -14,4 +14,4 @@ template <typename To, typename From> void takeDecodedFacts(To& to, const From& 
     to.frameSeconds = from.frameSeconds;
 }
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -10,7 +10,7 @@ extern "C" {
 #include <libavutil/samplefmt.h>
 }
 
-namespace kyaudio::detail {
+namespace quelvo::detail {
 
 namespace {
 
@@ -93,29 +93,29 @@ AudioInput openAudioInput(const std::string& path) {
     // A PCM header says all there is to know; reading ahead for stream facts
     // would only hold packets back. Anything else is probed as usual.
     if (!headerIsComplete(format)) {
-        if (kykit::Status found = findStreamInfo(format); !found) {
+        if (quelvo::Status found = findStreamInfo(format); !found) {
             input.status = found;
             return input;
         }
     }
     const int index = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (index < 0) {
-        input.status = kykit::Status::failure("the file has no audio stream");
+        input.status = quelvo::Status::failure("the file has no audio stream");
         return input;
     }
     for (unsigned i = 0; i < format->nb_streams; ++i)
         if (static_cast<int>(i) != index) format->streams[i]->discard = AVDISCARD_ALL;
-    if (kykit::Status believable = checkStreamHeader(opened, index); !believable) {
+    if (quelvo::Status believable = checkStreamHeader(opened, index); !believable) {
         input.status = believable;
         return input;
     }
     if (format->streams[index]->codecpar->ch_layout.nb_channels <= 0) {
-        input.status = kykit::Status::failure("the audio has no channels");
+        input.status = quelvo::Status::failure("the audio has no channels");
         return input;
     }
     input.format = std::move(opened.format);
     input.streamIndex = index;
-    input.status = kykit::Status::success();
+    input.status = quelvo::Status::success();
     return input;
 }
 
@@ -136,22 +136,22 @@ bool readStreamPacket(AVFormatContext* format, int streamIndex, AVPacket* packet
     }
 }
 
-kykit::Status openStreamDecoder(const AVStream* stream, CodecPtr& codecContext) {
+quelvo::Status openStreamDecoder(const AVStream* stream, CodecPtr& codecContext) {
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec)
-        return kykit::Status::failure(std::string("no decoder for the audio format ") +
+        return quelvo::Status::failure(std::string("no decoder for the audio format ") +
                                       avcodec_get_name(stream->codecpar->codec_id));
     codecContext.reset(avcodec_alloc_context3(codec));
-    if (!codecContext) return kykit::Status::failure("out of memory");
+    if (!codecContext) return quelvo::Status::failure("out of memory");
     int error = avcodec_parameters_to_context(codecContext.get(), stream->codecpar);
-    if (error < 0) return kykit::Status::failure(ffmpegReason(error));
+    if (error < 0) return quelvo::Status::failure(ffmpegReason(error));
     codecContext->pkt_timebase = stream->time_base;
     // The audio decoders we meet decode one frame at a time; more threads
     // come from decoding segments of the file side by side.
     codecContext->thread_count = 1;
     error = avcodec_open2(codecContext.get(), codec, nullptr);
-    if (error < 0) return kykit::Status::failure(ffmpegReason(error));
-    return kykit::Status::success();
+    if (error < 0) return quelvo::Status::failure(ffmpegReason(error));
+    return quelvo::Status::success();
 }
 
 std::optional<int64_t> frameStart(const AVFrame* frame, const AVStream* stream) {
@@ -264,7 +264,7 @@ bool isDamagedFrame(const AVFrame* frame) {
     return false;
 }
 
-kykit::Status checkComplete(const std::string& path, const AVFormatContext* format, const AVStream* stream,
+quelvo::Status checkComplete(const std::string& path, const AVFormatContext* format, const AVStream* stream,
                             const DecodeFacts& facts) {
     const int rate = facts.rate;
     const int64_t decoded = facts.sampleFrames;
@@ -272,17 +272,17 @@ kykit::Status checkComplete(const std::string& path, const AVFormatContext* form
                               : facts.lastDecodeError ? ffmpegReason(facts.lastDecodeError)
                                                   : std::string();
     if (decoded == 0)
-        return kykit::Status::failure(cause.empty() ? "no audio could be decoded"
+        return quelvo::Status::failure(cause.empty() ? "no audio could be decoded"
                                                     : "no audio could be decoded: " + cause);
     if (facts.damage.share(decoded) > kMostDamagedShare)
-        return kykit::Status::failure(tooDamagedReason(facts.damage, decoded));
+        return quelvo::Status::failure(tooDamagedReason(facts.damage, decoded));
     if (facts.packets > 0 && facts.failedPackets * 2 > facts.packets)
-        return kykit::Status::failure("most of the audio data is damaged: " + cause);
+        return quelvo::Status::failure("most of the audio data is damaged: " + cause);
     const auto endsEarly = [&](double declaredSeconds) {
         std::string message = "the file ends early: " + secondsText(double(decoded) / rate) + " of " +
                               secondsText(declaredSeconds) + " could be read";
         if (!cause.empty()) message += " (" + cause + ")";
-        return kykit::Status::failure(message);
+        return quelvo::Status::failure(message);
     };
     // FFmpeg shortens a WAV data chunk that runs past the end of the file to
     // what is there, so the header is asked directly.
@@ -302,7 +302,7 @@ kykit::Status checkComplete(const std::string& path, const AVFormatContext* form
             const double declaredSeconds = double(declaredSampleCount(format, stream, rate)) / rate;
             return endsEarly(declaredSeconds > 0 ? declaredSeconds : double(decoded) / rate * promised / std::max<int64_t>(1, facts.packets));
         }
-        return kykit::Status::success();
+        return quelvo::Status::success();
     }
     if (format->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) {
         const int64_t declared = declaredSampleCount(format, stream, rate);
@@ -317,7 +317,7 @@ kykit::Status checkComplete(const std::string& path, const AVFormatContext* form
         }
         if (declared > 0 && decoded + slack < declared) return endsEarly(double(declared) / rate);
     }
-    return kykit::Status::success();
+    return quelvo::Status::success();
 }
 
-} // namespace kyaudio::detail
+} // namespace quelvo::detail

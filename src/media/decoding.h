@@ -17,7 +17,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
-namespace kyaudio::detail {
+namespace quelvo::detail {
 
 // Large enough that a long WAV takes few calls, small enough that each packet
 // is still in the cache when it is measured (1 MB packets measured slower).
@@ -34,7 +34,7 @@ std::optional<SampleEncoding> packetEncoding(const AVCodecParameters* parameters
 // A file opened for the analysis: its main audio stream chosen, the other
 // streams discarded, the rate and channel count checked.
 struct AudioInput {
-    kykit::Status status = kykit::Status::failure("not opened");
+    quelvo::Status status = quelvo::Status::failure("not opened");
     FormatPtr format;
     int streamIndex = -1;
     AVStream* stream() const { return format->streams[streamIndex]; }
@@ -52,7 +52,7 @@ void stopCodecGuessing(AVFormatContext* format);
 bool readStreamPacket(AVFormatContext* format, int streamIndex, AVPacket* packet, int& readError);
 
 // A single-threaded decoder for the stream, ready for packets.
-kykit::Status openStreamDecoder(const AVStream* stream, CodecPtr& codec);
+quelvo::Status openStreamDecoder(const AVStream* stream, CodecPtr& codec);
 
 // Where a decoded frame starts, in samples at `rate` from the stream's time
 // base; nullopt when it carries no timestamp.
@@ -125,7 +125,7 @@ struct DecodeFacts {
 // Whether what was decoded is the whole of the audio: not nothing, not more
 // than kMostDamagedShare damaged, and not well short of what the header declares (a truncated
 // copy).
-kykit::Status checkComplete(const std::string& path, const AVFormatContext* format, const AVStream* stream,
+quelvo::Status checkComplete(const std::string& path, const AVFormatContext* format, const AVStream* stream,
                             const DecodeFacts& facts);
 
-} // namespace kyaudio::detail
+} // namespace quelvo::detail

@@ -17,7 +17,7 @@ extern "C" {
 #include <libavutil/mathematics.h>
 }
 
-namespace kyaudio::detail {
+namespace quelvo::detail {
 
 void FormatCloser::operator()(AVFormatContext* context) const { avformat_close_input(&context); }
 void CodecFreer::operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
@@ -103,26 +103,26 @@ OpenedInput openInput(const std::string& path, const OpenOptions& options) {
     clearLoggedError();
     OpenedInput result;
     if (path.empty()) {
-        result.status = kykit::Status::failure("no file was given");
+        result.status = quelvo::Status::failure("no file was given");
         return result;
     }
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         const int error = errno;
-        result.status = kykit::Status::failure(error == ENOENT ? "the file does not exist"
+        result.status = quelvo::Status::failure(error == ENOENT ? "the file does not exist"
                                                                : oneLine(std::strerror(error)));
         return result;
     }
     if (S_ISDIR(info.st_mode)) {
-        result.status = kykit::Status::failure("it is a folder, not a file");
+        result.status = quelvo::Status::failure("it is a folder, not a file");
         return result;
     }
     if (!S_ISREG(info.st_mode)) {
-        result.status = kykit::Status::failure("it is not a regular file");
+        result.status = quelvo::Status::failure("it is not a regular file");
         return result;
     }
     if (info.st_size == 0) {
-        result.status = kykit::Status::failure("the file is empty");
+        result.status = quelvo::Status::failure("the file is empty");
         return result;
     }
 
@@ -135,51 +135,51 @@ OpenedInput openInput(const std::string& path, const OpenOptions& options) {
     const int opened = avformat_open_input(&raw, url.c_str(), nullptr, &dictionary);
     av_dict_free(&dictionary);
     if (opened < 0) {
-        result.status = kykit::Status::failure(ffmpegReason(opened));
+        result.status = quelvo::Status::failure(ffmpegReason(opened));
         return result;
     }
     result.format.reset(raw);
     for (unsigned i = 0; i < raw->nb_streams; ++i)
         result.headerRates.push_back(headerRate(raw->streams[i]->codecpar));
     if (options.findStreamInfo) {
-        if (kykit::Status found = findStreamInfo(raw); !found) {
+        if (quelvo::Status found = findStreamInfo(raw); !found) {
             result.format.reset();
             result.status = found;
             return result;
         }
     }
-    result.status = kykit::Status::success();
+    result.status = quelvo::Status::success();
     return result;
 }
 
-kykit::Status checkSampleRate(int rate) {
-    if (rate >= kMinSampleRate && rate <= kMaxSampleRate) return kykit::Status::success();
-    return kykit::Status::failure("the audio's sample rate of " + std::to_string(rate) +
+quelvo::Status checkSampleRate(int rate) {
+    if (rate >= kMinSampleRate && rate <= kMaxSampleRate) return quelvo::Status::success();
+    return quelvo::Status::failure("the audio's sample rate of " + std::to_string(rate) +
                                   " Hz is outside 4 kHz to 768 kHz");
 }
 
-kykit::Status checkStreamHeader(const OpenedInput& input, int streamIndex) {
+quelvo::Status checkStreamHeader(const OpenedInput& input, int streamIndex) {
     const size_t index = static_cast<size_t>(streamIndex);
     if (index < input.headerRates.size() && input.headerRates[index] != 0)
-        if (kykit::Status declared = checkSampleRate(input.headerRates[index]); !declared)
+        if (quelvo::Status declared = checkSampleRate(input.headerRates[index]); !declared)
             return declared;
     const AVFormatContext* format = input.format.get();
     const AVStream* stream = format->streams[streamIndex];
     const int rate = stream->codecpar->sample_rate;
-    if (rate <= 0) return kykit::Status::failure("the audio has no usable sample rate");
-    if (kykit::Status usable = checkSampleRate(rate); !usable) return usable;
+    if (rate <= 0) return quelvo::Status::failure("the audio has no usable sample rate");
+    if (quelvo::Status usable = checkSampleRate(rate); !usable) return usable;
     const double seconds = static_cast<double>(declaredSampleCount(format, stream, rate)) / rate;
     const int64_t bytes = format->pb ? avio_size(format->pb) : -1;
     if (bytes > 0 && seconds > static_cast<double>(bytes))
-        return kykit::Status::failure("the header declares " + durationText(seconds) +
+        return quelvo::Status::failure("the header declares " + durationText(seconds) +
                                       " of audio, more than the file's " + std::to_string(bytes) +
                                       " bytes can hold");
-    return kykit::Status::success();
+    return quelvo::Status::success();
 }
 
-kykit::Status findStreamInfo(AVFormatContext* format) {
+quelvo::Status findStreamInfo(AVFormatContext* format) {
     const int found = avformat_find_stream_info(format, nullptr);
-    return found < 0 ? kykit::Status::failure(ffmpegReason(found)) : kykit::Status::success();
+    return found < 0 ? quelvo::Status::failure(ffmpegReason(found)) : quelvo::Status::success();
 }
 
 int64_t declaredSampleCount(const AVFormatContext* format, const AVStream* stream, int sampleRate) {
@@ -191,4 +191,4 @@ int64_t declaredSampleCount(const AVFormatContext* format, const AVStream* strea
     return 0;
 }
 
-} // namespace kyaudio::detail
+} // namespace quelvo::detail

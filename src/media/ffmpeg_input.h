@@ -20,7 +20,7 @@ struct AVPacket;
 struct AVFrame;
 struct AVStream;
 
-namespace kyaudio::detail {
+namespace quelvo::detail {
 
 struct FormatCloser {
     void operator()(AVFormatContext* context) const;
@@ -49,7 +49,7 @@ struct OpenOptions {
 };
 
 struct OpenedInput {
-    kykit::Status status = kykit::Status::failure("not opened");
+    quelvo::Status status = quelvo::Status::failure("not opened");
     FormatPtr format;
     // Each stream's sample rate as the file's header declared it, before
     // FFmpeg's probing may replace it from the first packets (0 for a stream
@@ -70,17 +70,17 @@ inline constexpr int kMinSampleRate = 4000;
 inline constexpr int kMaxSampleRate = 768000;
 
 // Success for a rate the audio layer reads; else a failure naming the rate.
-kykit::Status checkSampleRate(int rate);
+quelvo::Status checkSampleRate(int rate);
 
 // Whether the header of the audio stream the file is read for can be
 // believed before anything is sized from it: its rate as the header
 // declared it and as FFmpeg found it, both as above, and its declared length
 // no more than the file's bytes could hold (a second a byte: ten times what
 // a FLAC of silence, the most compact audio, needs).
-kykit::Status checkStreamHeader(const OpenedInput& input, int streamIndex);
+quelvo::Status checkStreamHeader(const OpenedInput& input, int streamIndex);
 
 // Reads the first packets for the stream facts that the header leaves out.
-kykit::Status findStreamInfo(AVFormatContext* format);
+quelvo::Status findStreamInfo(AVFormatContext* format);
 
 // FFmpeg's text for an error code, with the last error line FFmpeg logged on
 // this thread when it adds something ("Invalid data found when processing
@@ -98,4 +98,4 @@ int64_t declaredSampleCount(const AVFormatContext* format, const AVStream* strea
 // Installs the quiet log callback once per process; openInput calls it.
 void quietFfmpegLog();
 
-} // namespace kyaudio::detail
+} // namespace quelvo::detail

@@ -5,7 +5,7 @@
 
 #include "media/sample_conversion.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 namespace {
 
@@ -213,4 +213,4 @@ void FramePeakMeter::finish() {
     }
 }
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace kyaudio {
+namespace quelvo {
 
 // Frames of the level analysis per second (10 ms frames).
 inline constexpr int kLevelFramesPerSecond = 100;
@@ -74,4 +74,4 @@ private:
     float m_framePeak = 0;
 };
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace kyaudio {
+namespace quelvo {
 
 inline constexpr double kPi = 3.14159265358979323846;
 
@@ -78,4 +78,4 @@ struct BiquadMemory {
     }
 };
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -12,7 +12,7 @@ extern "C" {
 #include <libavutil/dict.h>
 }
 
-namespace kymediainfo {
+namespace quelvo {
 
 namespace {
 
@@ -79,7 +79,7 @@ std::optional<ColorCodes> colorOf(const AVCodecParameters* codec) {
     return ColorCodes{codec->color_primaries, codec->color_trc, codec->color_space};
 }
 
-void readVideoStream(const AVStream* video, MediaFacts& facts) {
+void readVideoStream(const AVStream* video, MediaInfo& facts) {
     facts.frameRate = rateOf(video->avg_frame_rate);
     const std::optional<double> realRate = rateOf(video->r_frame_rate);
     facts.variableFrameRate =
@@ -143,9 +143,9 @@ std::optional<int64_t> timecodeToFrames(const std::string& timecode, double fram
     return count;
 }
 
-MediaFacts probeMedia(const std::string& path) {
-    MediaFacts facts;
-    kyaudio::detail::OpenedInput input = kyaudio::detail::openInput(path);
+MediaInfo probeMedia(const std::string& path) {
+    MediaInfo facts;
+    detail::OpenedInput input = detail::openInput(path);
     if (!input.status) {
         facts.status = input.status;
         return facts;
@@ -158,10 +158,10 @@ MediaFacts probeMedia(const std::string& path) {
     facts.hasAudio = audioIndex >= 0;
 
     if (!facts.hasVideo && facts.hasAudio) {
-        // The audio layer's own figure (see aUt_getAudioDuration).
+        // The audio layer's own figure (see audioDuration).
         const AVStream* audio = format->streams[audioIndex];
         const int rate = audio->codecpar->sample_rate;
-        if (const int64_t samples = kyaudio::detail::declaredSampleCount(format, audio, rate); samples > 0)
+        if (const int64_t samples = detail::declaredSampleCount(format, audio, rate); samples > 0)
             facts.duration = static_cast<double>(samples) / rate;
     } else if (format->duration != AV_NOPTS_VALUE && format->duration > 0) {
         facts.duration = static_cast<double>(format->duration) / AV_TIME_BASE;
@@ -185,28 +185,28 @@ MediaFacts probeMedia(const std::string& path) {
     if (!facts.start && format->start_time != AV_NOPTS_VALUE)
         facts.start = static_cast<double>(format->start_time) / AV_TIME_BASE;
 
-    facts.status = kykit::Status::success();
+    facts.status = Status::success();
     return facts;
 }
 
-std::optional<double> MIH::getDuration(const std::string& path) {
+std::optional<double> MediaTiming::getDuration(const std::string& path) {
     if (path.empty()) return std::nullopt;
     return probeMedia(path).duration;
 }
 
-std::optional<double> MIH::getFrameRate(const std::string& path) {
+std::optional<double> MediaTiming::getFrameRate(const std::string& path) {
     if (path.empty()) return std::nullopt;
     return probeMedia(path).frameRate;
 }
 
-std::optional<double> MIH::getStart(const std::string& path) {
+std::optional<double> MediaTiming::getStart(const std::string& path) {
     if (path.empty()) return std::nullopt;
     return probeMedia(path).start;
 }
 
-double MU::getVideoDuration(const std::string& path) {
+double VideoTiming::getVideoDuration(const std::string& path) {
     if (path.empty()) return 0;
-    kyaudio::detail::OpenedInput input = kyaudio::detail::openInput(path);
+    detail::OpenedInput input = detail::openInput(path);
     if (!input.status) return 0;
     if (const AVStream* video = videoStream(input.format.get()))
         if (video->duration != AV_NOPTS_VALUE && video->duration > 0)
@@ -215,20 +215,20 @@ double MU::getVideoDuration(const std::string& path) {
     return duration != AV_NOPTS_VALUE && duration > 0 ? static_cast<double>(duration) / AV_TIME_BASE : 0;
 }
 
-double MU::getVideoStartTime(const std::string& path, bool vfrAdjust) {
+double VideoTiming::getVideoStartTime(const std::string& path, bool vfrAdjust) {
     if (path.empty()) return 0;
-    const MediaFacts facts = probeMedia(path);
+    const MediaInfo facts = probeMedia(path);
     const double start = facts.start.value_or(0);
     if (vfrAdjust && facts.variableFrameRate && facts.frameRate)
         return std::round(start * *facts.frameRate) / *facts.frameRate;
     return start;
 }
 
-std::optional<double> MU::getFrameRate(const std::string& path) { return MIH::getFrameRate(path); }
+std::optional<double> VideoTiming::getFrameRate(const std::string& path) { return MediaTiming::getFrameRate(path); }
 
 std::optional<VideoSize> intSize(const std::string& videoPath) {
     if (videoPath.empty()) return std::nullopt;
     return probeMedia(videoPath).videoSize;
 }
 
-} // namespace kymediainfo
+} // namespace quelvo

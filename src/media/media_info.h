@@ -9,7 +9,7 @@
 
 #include "base/result.h"
 
-namespace kymediainfo {
+namespace quelvo {
 
 struct VideoSize {
     int width = 0;
@@ -45,8 +45,8 @@ struct ColorCodes {
 };
 
 // Everything one probe finds out, with the reason when the file cannot be read.
-struct MediaFacts {
-    kykit::Status status = kykit::Status::failure("not probed");
+struct MediaInfo {
+    Status status = Status::failure("not probed");
     std::optional<double> duration;   // seconds
     std::optional<double> frameRate;  // the video stream's average rate
     std::optional<double> start;      // timecode, else container start time
@@ -65,7 +65,7 @@ struct MediaFacts {
     std::vector<AudioStreamFacts> audioStreams;
 };
 
-MediaFacts probeMedia(const std::string& path);
+MediaInfo probeMedia(const std::string& path);
 
 // Converts a timecode text ("01:00:00:00", drop-frame "00:59:59;28") at a
 // frame rate to seconds; nothing when the text or the rate is not usable.
@@ -75,9 +75,9 @@ std::optional<int64_t> timecodeToFrames(const std::string& timecode, double fram
 // Whether a timecode text is written drop-frame (";" or "." before the frames).
 bool isDropFrameTimecode(const std::string& timecode);
 
-struct MIH {
+struct MediaTiming {
     // Seconds. For an audio file the same figure as the audio layer's
-    // aUt_getAudioDuration, so clip and asset durations agree; for a movie
+    // audioDuration, so clip and asset durations agree; for a movie
     // the container's duration.
     static std::optional<double> getDuration(const std::string& path);
     // The video stream's average frame rate; nothing when unknown or 0.
@@ -86,10 +86,10 @@ struct MIH {
     static std::optional<double> getStart(const std::string& path);
 };
 
-struct MU {
+struct VideoTiming {
     // The video stream's duration, else the container's; 0 when unknown.
     static double getVideoDuration(const std::string& path);
-    // MIH::getStart or 0. With vfrAdjust, a variable-frame-rate video's start
+    // MediaTiming::getStart or 0. With vfrAdjust, a variable-frame-rate video's start
     // is put on the nearest whole frame of its average rate, so that the
     // asset start of a project lands on a frame boundary.
     static double getVideoStartTime(const std::string& path, bool vfrAdjust = true);
@@ -99,4 +99,4 @@ struct MU {
 // The first video stream's size in pixels as stored; nothing without video.
 std::optional<VideoSize> intSize(const std::string& videoPath);
 
-} // namespace kymediainfo
+} // namespace quelvo

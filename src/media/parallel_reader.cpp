@@ -11,7 +11,7 @@
 #include "media/decoding.h"
 #include "media/segment_decoder.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 namespace {
 
@@ -547,4 +547,4 @@ FileLevels readFileLevels(const std::string& path, LevelContent content, const P
     return levels ? std::move(*levels) : readOnOneThread(path, content, parallelism.stop);
 }
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -14,7 +14,7 @@
 #include "media/parallelism.h"
 #include "media/speech_features.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 // What is measured: the 10 ms peaks, the speech features, or both (the
 // preview keeps both from one decoding run).
@@ -35,4 +35,4 @@ FileLevels readFileLevels(const std::string& path, LevelContent content, const P
 // Whether readFileLevels decodes this file in chunks even with one job.
 bool readInChunks(const std::string& path);
 
-} // namespace kyaudio
+} // namespace quelvo

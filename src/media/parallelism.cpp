@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <thread>
 
-namespace kyaudio {
+namespace quelvo {
 
 int machineCores() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
 
-} // namespace kyaudio
+} // namespace quelvo

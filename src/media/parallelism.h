@@ -5,7 +5,7 @@
 // cluster is the one the single thread finds (docs/parallel-analysis.md).
 #include <atomic>
 
-namespace kyaudio {
+namespace quelvo {
 
 struct Parallelism {
     int jobs = 1;
@@ -24,4 +24,4 @@ struct Parallelism {
 // The machine's processor cores as the system reports them; at least 1.
 int machineCores();
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -15,7 +15,7 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
-namespace kyaudio {
+namespace quelvo {
 
 namespace {
 
@@ -67,7 +67,7 @@ struct PcmStream::Impl {
     int swrInputRate = 0;
     bool inputDone = false;   // no more packets
     bool flushed = false;     // decoder and resampler drained
-    kykit::Status status = kykit::Status::success();
+    Status status = Status::success();
     std::vector<uint8_t*> scratch;
     int scratchFrames = 0;
     // The timeline, as the analysis's reader keeps it (decoding.h).
@@ -97,48 +97,48 @@ struct PcmStream::Impl {
 
     // The resampler is made for the first decoded frame's real format (some
     // decoders report a different rate or layout than the header).
-    kykit::Status makeResampler(const AVFrame* f) {
+    Status makeResampler(const AVFrame* f) {
         SwrContext* raw = nullptr;
         const int made = swr_alloc_set_opts2(&raw, &targetLayout, AV_SAMPLE_FMT_DBLP, target.sampleRate,
                                              const_cast<AVChannelLayout*>(&f->ch_layout), static_cast<AVSampleFormat>(f->format),
                                              f->sample_rate, 0, nullptr);
-        if (made < 0 || !raw) return kykit::Status::failure(detail::ffmpegReason(made));
+        if (made < 0 || !raw) return Status::failure(detail::ffmpegReason(made));
         swr.reset(raw);
         const int opened = swr_init(raw);
-        if (opened < 0) return kykit::Status::failure(detail::ffmpegReason(opened));
+        if (opened < 0) return Status::failure(detail::ffmpegReason(opened));
         swrInputRate = f->sample_rate;
         swrInputChannels = f->ch_layout.nb_channels;
         silence.reset(av_frame_alloc());
-        if (!silence) return kykit::Status::failure("out of memory");
+        if (!silence) return Status::failure("out of memory");
         silence->format = f->format;
         silence->sample_rate = f->sample_rate;
         silence->nb_samples = 1024;
         if (av_channel_layout_copy(&silence->ch_layout, &f->ch_layout) < 0 || av_frame_get_buffer(silence.get(), 0) < 0)
-            return kykit::Status::failure("out of memory");
+            return Status::failure("out of memory");
         av_samples_set_silence(silence->extended_data, 0, 1024, swrInputChannels,
                                static_cast<AVSampleFormat>(f->format));
-        return kykit::Status::success();
+        return Status::success();
     }
 
     // `count` source samples of silence, counted as damage when `damaged`.
-    kykit::Status addSilence(int64_t count, bool damaged) {
-        if (count <= 0 || !swr) return kykit::Status::success();
+    Status addSilence(int64_t count, bool damaged) {
+        if (count <= 0 || !swr) return Status::success();
         if (damaged) damage.addDamaged(placed, count);
         while (count > 0) {
             silence->nb_samples = static_cast<int>(std::min<int64_t>(count, 1024));
-            if (kykit::Status converted = convert(silence.get()); !converted) return converted;
+            if (Status converted = convert(silence.get()); !converted) return converted;
             placed += silence->nb_samples;
             count -= silence->nb_samples;
         }
-        return kykit::Status::success();
+        return Status::success();
     }
 
     // Places a decoded frame where the analysis places it: after the
     // silence of a join (or of packets that failed), or as silence itself
     // when it is a damaged packet's.
-    kykit::Status place(const AVFrame* f) {
+    Status place(const AVFrame* f) {
         if (!swr) {
-            if (kykit::Status made = makeResampler(f); !made) return made;
+            if (Status made = makeResampler(f); !made) return made;
         }
         const std::optional<int64_t> at =
             f->sample_rate == swrInputRate ? detail::frameStart(f, stream()) : std::nullopt;
@@ -147,7 +147,7 @@ struct PcmStream::Impl {
                 origin = *at;
             } else {
                 const int64_t gap = detail::gapBefore(format.get(), stream(), swrInputRate, *at - *origin, placed);
-                if (kykit::Status filled = addSilence(gap, failedSince > 0); !filled) return filled;
+                if (Status filled = addSilence(gap, failedSince > 0); !filled) return filled;
             }
             failedSince = 0;
             failedDuration = 0;
@@ -168,8 +168,8 @@ struct PcmStream::Impl {
 
     // The last packets failed: their length is silence, as far as the
     // header reaches.
-    kykit::Status closeFailedEnd() {
-        if (failedDuration <= 0 || !swr) return kykit::Status::success();
+    Status closeFailedEnd() {
+        if (failedDuration <= 0 || !swr) return Status::success();
         int64_t missing = av_rescale_q(failedDuration, stream()->time_base, AVRational{1, swrInputRate});
         if (const int64_t declared = detail::declaredSampleCount(format.get(), stream(), swrInputRate); declared > 0)
             missing = std::min(missing, declared - placed);
@@ -177,34 +177,34 @@ struct PcmStream::Impl {
         return addSilence(missing, true);
     }
 
-    kykit::Status convert(const AVFrame* f) {
+    Status convert(const AVFrame* f) {
         const int inFrames = f ? f->nb_samples : 0;
         const int room = swr_get_out_samples(swr.get(), inFrames);
-        if (room <= 0) return kykit::Status::success();
+        if (room <= 0) return Status::success();
         if (room > scratchFrames) {
             freeScratch();
             scratch.assign(target.channels, nullptr);
             if (av_samples_alloc(scratch.data(), nullptr, target.channels, room, AV_SAMPLE_FMT_DBLP, 0) < 0)
-                return kykit::Status::failure("out of memory");
+                return Status::failure("out of memory");
             scratchFrames = room;
         }
         const int got = swr_convert(swr.get(), scratch.data(), room,
                                     f ? const_cast<const uint8_t**>(f->extended_data) : nullptr, inFrames);
-        if (got < 0) return kykit::Status::failure(detail::ffmpegReason(got));
+        if (got < 0) return Status::failure(detail::ffmpegReason(got));
         if (got > 0 && av_audio_fifo_write(fifo.get(), reinterpret_cast<void**>(scratch.data()), got) < got)
-            return kykit::Status::failure("out of memory");
-        return kykit::Status::success();
+            return Status::failure("out of memory");
+        return Status::success();
     }
 
-    kykit::Status drainDecoder() {
+    Status drainDecoder() {
         for (;;) {
             const int received = avcodec_receive_frame(codec.get(), frame.get());
-            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return kykit::Status::success();
+            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return Status::success();
             if (received < 0) {
                 packetFailed(0);
-                return kykit::Status::success();
+                return Status::success();
             }
-            kykit::Status converted = frame->nb_samples > 0 ? place(frame.get()) : kykit::Status::success();
+            Status converted = frame->nb_samples > 0 ? place(frame.get()) : Status::success();
             av_frame_unref(frame.get());
             if (!converted) return converted;
         }
@@ -225,7 +225,7 @@ struct PcmStream::Impl {
                         // As the analysis's reader: a fresh decoder after damage.
                         if (reopen) {
                             reopen = false;
-                            if (kykit::Status reopened = detail::openStreamDecoder(stream(), codec); !reopened) {
+                            if (Status reopened = detail::openStreamDecoder(stream(), codec); !reopened) {
                                 status = reopened;
                                 av_packet_unref(packet.get());
                                 return;
@@ -254,7 +254,7 @@ PcmStream::PcmStream(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 PcmStream::~PcmStream() = default;
 
 std::unique_ptr<PcmStream> PcmStream::open(const std::string& path, const PcmFormat& target,
-                                           kykit::Status& status) {
+                                           Status& status) {
     detail::OpenedInput input = detail::openInput(path);
     if (!input.status) {
         status = input.status;
@@ -264,10 +264,10 @@ std::unique_ptr<PcmStream> PcmStream::open(const std::string& path, const PcmFor
     impl->streamIndex =
         av_find_best_stream(input.format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (impl->streamIndex < 0) {
-        status = kykit::Status::failure("the file has no audio stream");
+        status = Status::failure("the file has no audio stream");
         return nullptr;
     }
-    if (kykit::Status believable = detail::checkStreamHeader(input, impl->streamIndex);
+    if (Status believable = detail::checkStreamHeader(input, impl->streamIndex);
         !believable) {
         status = believable;
         return nullptr;
@@ -279,7 +279,7 @@ std::unique_ptr<PcmStream> PcmStream::open(const std::string& path, const PcmFor
     AVStream* stream = format->streams[impl->streamIndex];
     const AVCodecParameters* p = stream->codecpar;
     if (p->sample_rate <= 0 || p->ch_layout.nb_channels <= 0) {
-        status = kykit::Status::failure("the audio has no usable sample rate or channels");
+        status = Status::failure("the audio has no usable sample rate or channels");
         return nullptr;
     }
     impl->source.sampleRate = p->sample_rate;
@@ -292,7 +292,7 @@ std::unique_ptr<PcmStream> PcmStream::open(const std::string& path, const PcmFor
 
     const AVCodec* codec = avcodec_find_decoder(p->codec_id);
     if (!codec) {
-        status = kykit::Status::failure(std::string("no decoder for the audio format ") + avcodec_get_name(p->codec_id));
+        status = Status::failure(std::string("no decoder for the audio format ") + avcodec_get_name(p->codec_id));
         return nullptr;
     }
     impl->codec.reset(avcodec_alloc_context3(codec));
@@ -300,7 +300,7 @@ std::unique_ptr<PcmStream> PcmStream::open(const std::string& path, const PcmFor
     impl->frame.reset(av_frame_alloc());
     impl->fifo.reset(av_audio_fifo_alloc(AV_SAMPLE_FMT_DBLP, impl->target.channels, 8192));
     if (!impl->codec || !impl->packet || !impl->frame || !impl->fifo) {
-        status = kykit::Status::failure("out of memory");
+        status = Status::failure("out of memory");
         return nullptr;
     }
     int error = avcodec_parameters_to_context(impl->codec.get(), p);
@@ -310,17 +310,17 @@ std::unique_ptr<PcmStream> PcmStream::open(const std::string& path, const PcmFor
         error = avcodec_open2(impl->codec.get(), codec, nullptr);
     }
     if (error < 0) {
-        status = kykit::Status::failure(detail::ffmpegReason(error));
+        status = Status::failure(detail::ffmpegReason(error));
         return nullptr;
     }
-    status = kykit::Status::success();
+    status = Status::success();
     return std::unique_ptr<PcmStream>(new PcmStream(std::move(impl)));
 }
 
 PcmFormat PcmStream::sourceFormat() const { return m_impl->source; }
 SourceSamples PcmStream::sourceSamples() const { return m_impl->samples; }
 PcmFormat PcmStream::format() const { return m_impl->target; }
-const kykit::Status& PcmStream::status() const { return m_impl->status; }
+const Status& PcmStream::status() const { return m_impl->status; }
 int64_t PcmStream::placedSamples() const { return m_impl->placed; }
 
 AudioDamage PcmStream::damage() const {
@@ -329,11 +329,11 @@ AudioDamage PcmStream::damage() const {
     return damage;
 }
 
-kykit::Status PcmStream::damageVerdict() const {
+Status PcmStream::damageVerdict() const {
     const AudioDamage found = damage();
     if (found.share(m_impl->placed) > kMostDamagedShare)
-        return kykit::Status::failure(tooDamagedReason(found, m_impl->placed));
-    return kykit::Status::success();
+        return Status::failure(tooDamagedReason(found, m_impl->placed));
+    return Status::success();
 }
 
 bool PcmStream::atEnd() const {
@@ -347,4 +347,4 @@ int PcmStream::read(double* const* planes, int frames) {
     return av_audio_fifo_read(m_impl->fifo.get(), reinterpret_cast<void**>(const_cast<double**>(planes)), available);
 }
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -12,7 +12,7 @@
 #include "base/result.h"
 #include "media/audio_damage.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 // A rate and a channel layout. channelMask 0 means FFmpeg's default layout
 // for that many channels.
@@ -30,7 +30,7 @@ class PcmStream {
 public:
     // Opens path; `target` with a rate of 0 keeps the file's own format.
     static std::unique_ptr<PcmStream> open(const std::string& path, const PcmFormat& target,
-                                           kykit::Status& status);
+                                           Status& status);
     ~PcmStream();
     PcmStream(const PcmStream&) = delete;
     PcmStream& operator=(const PcmStream&) = delete;
@@ -46,14 +46,14 @@ public:
     // the stream early and is kept in status().
     int read(double* const* planes, int frames);
     bool atEnd() const;
-    const kykit::Status& status() const;
+    const Status& status() const;
     // What was passed over so far, at the source's rate, and how many
     // source samples were placed in all (silence included).
     AudioDamage damage() const;
     int64_t placedSamples() const;
     // Once the stream is read to its end: failure when more than
     // kMostDamagedShare of the audio was damaged (tooDamagedReason).
-    kykit::Status damageVerdict() const;
+    Status damageVerdict() const;
 
 private:
     struct Impl;
@@ -61,4 +61,4 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
-} // namespace kyaudio
+} // namespace quelvo

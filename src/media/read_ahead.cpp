@@ -1,6 +1,6 @@
 #include "media/read_ahead.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 namespace {
 constexpr size_t kSlots = 4;
@@ -69,4 +69,4 @@ int ReadAhead::next(const double* const*& planes) {
     return slot.frames;
 }
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -10,7 +10,7 @@
 
 #include "media/pcm_stream.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 class ReadAhead {
   public:
@@ -44,4 +44,4 @@ class ReadAhead {
     std::thread m_thread;
 };
 
-} // namespace kyaudio
+} // namespace quelvo

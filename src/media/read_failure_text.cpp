@@ -5,7 +5,7 @@
 
 #include "media/audio_file.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 namespace {
 
@@ -108,7 +108,7 @@ ReadFailureText videoReadFailureText(const std::string& reason) {
     return text;
 }
 
-kykit::Status checkUsableAudio(const std::string& path, double* duration) {
+Status checkUsableAudio(const std::string& path, double* duration) {
     if (duration) *duration = 0;
     const AudioFileInfo info = probeAudioFile(path);
     if (!info.status) return info.status;
@@ -116,4 +116,4 @@ kykit::Status checkUsableAudio(const std::string& path, double* duration) {
     return checkAudioComplete(path);
 }
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -11,7 +11,7 @@
 
 #include "base/result.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 struct ReadFailureText {
     // A few words for a drop area's duration line: "Not audio Quelvo can read".
@@ -41,6 +41,6 @@ ReadFailureText videoReadFailureText(const std::string& reason);
 // packets are all there (what the job checks before its analysis, without
 // decoding). On failure the status carries the technical reason. duration,
 // when given, receives the header's duration (0 when unreadable).
-kykit::Status checkUsableAudio(const std::string& path, double* duration = nullptr);
+Status checkUsableAudio(const std::string& path, double* duration = nullptr);
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace kyaudio {
+namespace quelvo {
 
 namespace {
 
@@ -90,4 +90,4 @@ void toFloat(SampleEncoding encoding, const uint8_t* data, size_t strideBytes, s
     }
 }
 
-} // namespace kyaudio
+} // namespace quelvo

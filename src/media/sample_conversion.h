@@ -8,7 +8,7 @@
 
 #include "media/frame_peaks.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 // A value of type T from bytes that may not be aligned for it.
 template <typename T> T loadUnaligned(const uint8_t* p) {
@@ -30,4 +30,4 @@ inline float sane(float v) {
 void toFloat(SampleEncoding encoding, const uint8_t* data, size_t strideBytes, size_t count,
              float* out);
 
-} // namespace kyaudio
+} // namespace quelvo

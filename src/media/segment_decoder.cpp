@@ -12,7 +12,7 @@ extern "C" {
 #include <libavutil/samplefmt.h>
 }
 
-namespace kyaudio::detail {
+namespace quelvo::detail {
 
 namespace {
 
@@ -166,7 +166,7 @@ public:
     SegmentRun(const SegmentTask& task, SegmentResult& out, AudioInput* shared)
         : m_task(task), m_out(out), m_recorder(task, task.features ? &m_features : nullptr, out), m_shared(shared) {}
 
-    kykit::Status run() {
+    quelvo::Status run() {
         // A segment that seeks can use a file its thread opened before (an
         // MP4 parses its whole index when opened).
         const bool seeks = m_task.packets && m_task.firstPacket > 0;
@@ -188,8 +188,8 @@ public:
             m_features.beginSegment(m_task.firstFrame, true, bounded ? m_task.fixedStop - m_task.firstFrame : 0);
         }
         m_direct = packetEncoding(m_stream->codecpar);
-        kykit::Status status = m_direct ? readPcm() : decode();
-        if (status && m_recorder.missedCheck()) status = kykit::Status::failure("the seam was passed before it was planned");
+        quelvo::Status status = m_direct ? readPcm() : decode();
+        if (status && m_recorder.missedCheck()) status = quelvo::Status::failure("the seam was passed before it was planned");
         if (m_meter) {
             m_out.rate = m_meter->sampleRate();
             m_out.sampleFrames = m_meter->sampleFrames();
@@ -226,7 +226,7 @@ private:
         }
     }
 
-    kykit::Status readPcm() {
+    quelvo::Status readPcm() {
         const AVCodecParameters* parameters = m_stream->codecpar;
         const int rate = parameters->sample_rate;
         const int channels = parameters->ch_layout.nb_channels;
@@ -237,20 +237,20 @@ private:
         // The first segment seeks too: the guessing stops only at a seek.
         const int64_t firstByte = m_task.dataStart + m_task.firstSample * parameters->block_align;
         if (m_task.dataStart < 0 || av_seek_frame(m_format, -1, firstByte, AVSEEK_FLAG_BYTE) < 0)
-            return kykit::Status::failure("cannot seek");
+            return quelvo::Status::failure("cannot seek");
         PacketPtr packet(av_packet_alloc());
-        if (!packet) return kykit::Status::failure("out of memory");
+        if (!packet) return quelvo::Status::failure("out of memory");
         int readError = 0;
         bool first = true;
         while (!enough()) {
             if (!readStreamPacket(m_format, m_streamIndex, packet.get(), readError)) {
-                if (readError) return kykit::Status::failure(ffmpegReason(readError));
+                if (readError) return quelvo::Status::failure(ffmpegReason(readError));
                 m_out.reachedEnd = true;
                 break;
             }
             if (first) {
                 first = false;
-                if (packet->pos != firstByte) return kykit::Status::failure("the seek missed the sample");
+                if (packet->pos != firstByte) return quelvo::Status::failure("the seek missed the sample");
                 m_position = m_task.firstSample;
             }
             ++m_out.packets;
@@ -260,32 +260,32 @@ private:
             av_packet_unref(packet.get());
         }
         if (m_out.reachedEnd) m_meter->finish();
-        return kykit::Status::success();
+        return quelvo::Status::success();
     }
 
-    kykit::Status seekToFirstPacket(AVPacket* packet, int& readError) {
+    quelvo::Status seekToFirstPacket(AVPacket* packet, int& readError) {
         const PacketMark& mark = (*m_task.packets)[static_cast<size_t>(m_task.firstPacket)];
         const int sought = (m_format->iformat->flags & AVFMT_NO_BYTE_SEEK)
                                ? av_seek_frame(m_format, m_streamIndex, mark.dts, AVSEEK_FLAG_BACKWARD)
                                : av_seek_frame(m_format, -1, mark.pos, AVSEEK_FLAG_BYTE);
-        if (sought < 0) return kykit::Status::failure("cannot seek");
+        if (sought < 0) return quelvo::Status::failure("cannot seek");
         // Packets before the one wanted (a seek to the key point before it)
         // are read past.
         for (;;) {
             if (!readStreamPacket(m_format, m_streamIndex, packet, readError))
-                return kykit::Status::failure("the packet after a seek is missing");
-            if (packet->pos == mark.pos) return kykit::Status::success();
+                return quelvo::Status::failure("the packet after a seek is missing");
+            if (packet->pos == mark.pos) return quelvo::Status::success();
             const bool before = packet->pos >= 0 && packet->pos < mark.pos;
             av_packet_unref(packet);
-            if (!before) return kykit::Status::failure("a seek missed the packet");
+            if (!before) return quelvo::Status::failure("a seek missed the packet");
         }
     }
 
-    kykit::Status decode() {
-        if (kykit::Status opened = openStreamDecoder(m_stream, m_codec); !opened) return opened;
+    quelvo::Status decode() {
+        if (quelvo::Status opened = openStreamDecoder(m_stream, m_codec); !opened) return opened;
         FramePtr frame(av_frame_alloc());
         PacketPtr packet(av_packet_alloc());
-        if (!frame || !packet) return kykit::Status::failure("out of memory");
+        if (!frame || !packet) return quelvo::Status::failure("out of memory");
         m_frame = frame.get();
         int readError = 0;
         int64_t index = m_task.firstPacket;
@@ -295,70 +295,70 @@ private:
         // for a file whose timestamps do not jump.
         PacketTimeline timeline(m_stream);
         if (m_task.packets && m_task.firstPacket > 0) {
-            if (kykit::Status at = seekToFirstPacket(packet.get(), readError); !at) return at;
+            if (quelvo::Status at = seekToFirstPacket(packet.get(), readError); !at) return at;
             pending = true;
         }
         while (!enough()) {
             if (!pending && !readStreamPacket(m_format, m_streamIndex, packet.get(), readError)) {
-                if (readError) return kykit::Status::failure(ffmpegReason(readError));
+                if (readError) return quelvo::Status::failure(ffmpegReason(readError));
                 m_out.reachedEnd = true;
                 break;
             }
             pending = false;
-            if (!m_task.packets && timeline.follow(packet.get())) return kykit::Status::failure("the timestamps jump");
+            if (!m_task.packets && timeline.follow(packet.get())) return quelvo::Status::failure("the timestamps jump");
             if (m_task.packets) {
                 // The packet as one run from the start reads it: its place in
                 // the table, its timestamps and its delay and padding notes.
                 if (index >= static_cast<int64_t>(m_task.packets->size()))
-                    return kykit::Status::failure("more packets than the table holds");
+                    return quelvo::Status::failure("more packets than the table holds");
                 const PacketMark& mark = (*m_task.packets)[static_cast<size_t>(index)];
-                if (packet->pos != mark.pos) return kykit::Status::failure("a packet is not where the table says");
+                if (packet->pos != mark.pos) return quelvo::Status::failure("a packet is not where the table says");
                 packet->pts = mark.pts;
                 packet->dts = mark.dts;
                 packet->duration = mark.duration;
-                if (!setSkips(packet.get(), mark)) return kykit::Status::failure("out of memory");
+                if (!setSkips(packet.get(), mark)) return quelvo::Status::failure("out of memory");
             }
             ++index;
             if (m_task.progress) m_task.progress->store(index, std::memory_order_relaxed);
             ++m_out.packets;
             const int sent = avcodec_send_packet(m_codec.get(), packet.get());
             av_packet_unref(packet.get());
-            if (sent < 0) return kykit::Status::failure(ffmpegReason(sent));
-            if (kykit::Status drained = drain(); !drained) return drained;
+            if (sent < 0) return quelvo::Status::failure(ffmpegReason(sent));
+            if (quelvo::Status drained = drain(); !drained) return drained;
         }
         m_out.packetSeconds = timeline.seconds();
         m_out.frameSeconds = timeline.frameSeconds();
         if (m_out.reachedEnd) {
             avcodec_send_packet(m_codec.get(), nullptr);
-            if (kykit::Status drained = drain(); !drained) return drained;
+            if (quelvo::Status drained = drain(); !drained) return drained;
             if (m_meter) m_meter->finish();
         }
-        return kykit::Status::success();
+        return quelvo::Status::success();
     }
 
-    kykit::Status drain() {
+    quelvo::Status drain() {
         for (;;) {
             const int received = avcodec_receive_frame(m_codec.get(), m_frame);
-            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return kykit::Status::success();
-            if (received < 0) return kykit::Status::failure(ffmpegReason(received));
-            kykit::Status placed = placeFrame(m_frame);
+            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return quelvo::Status::success();
+            if (received < 0) return quelvo::Status::failure(ffmpegReason(received));
+            quelvo::Status placed = placeFrame(m_frame);
             av_frame_unref(m_frame);
             if (!placed) return placed;
         }
     }
 
-    kykit::Status placeFrame(const AVFrame* frame) {
-        if (frame->nb_samples <= 0) return kykit::Status::success();
+    quelvo::Status placeFrame(const AVFrame* frame) {
+        if (frame->nb_samples <= 0) return quelvo::Status::success();
         const int rate = frame->sample_rate;
-        if (kykit::Status usable = checkSampleRate(rate); !usable) return usable;
+        if (quelvo::Status usable = checkSampleRate(rate); !usable) return usable;
         if (!m_meter) makeMeter(rate);
-        if (rate != m_meter->sampleRate()) return kykit::Status::failure("the sample rate changes inside the file");
+        if (rate != m_meter->sampleRate()) return quelvo::Status::failure("the sample rate changes inside the file");
         const auto format = static_cast<AVSampleFormat>(frame->format);
         const std::optional<SampleEncoding> encoding = decodedEncoding(format);
         const int channels = frame->ch_layout.nb_channels;
-        if (!encoding || channels <= 0) return kykit::Status::failure("unsupported samples");
+        if (!encoding || channels <= 0) return quelvo::Status::failure("unsupported samples");
         // Damage is passed over by the one-thread reader, which counts it.
-        if (isDamagedFrame(frame)) return kykit::Status::failure("a damaged frame");
+        if (isDamagedFrame(frame)) return quelvo::Status::failure("a damaged frame");
         m_out.channels = std::max(m_out.channels, channels);
         // Placed at their timestamps as the one-thread reader places them:
         // the first frame of the file sets the origin, gaps are silence.
@@ -370,18 +370,18 @@ private:
                     fillGap(rate, *at - m_origin->at);
                 }
             } else if (!m_positioned) {
-                if (!m_task.origin || m_task.origin->rate != rate) return kykit::Status::failure("no common origin");
+                if (!m_task.origin || m_task.origin->rate != rate) return quelvo::Status::failure("no common origin");
                 m_position = *at - m_task.origin->at;
                 m_positioned = true;
-                if (m_position > m_start) return kykit::Status::failure("the pre-roll is too short");
+                if (m_position > m_start) return quelvo::Status::failure("the pre-roll is too short");
             } else {
                 fillGap(rate, *at - m_task.origin->at);
             }
         } else if (m_task.packets && !m_positioned) {
-            return kykit::Status::failure("a frame without a time");
+            return quelvo::Status::failure("a frame without a time");
         }
         place(*encoding, frame->extended_data, av_sample_fmt_is_planar(format), channels, frame->nb_samples);
-        return kykit::Status::success();
+        return quelvo::Status::success();
     }
 
     void fillGap(int rate, int64_t at) {
@@ -419,4 +419,4 @@ SegmentResult decodeSegment(const SegmentTask& task, AudioInput* reuse) {
     return result;
 }
 
-} // namespace kyaudio::detail
+} // namespace quelvo::detail

@@ -15,7 +15,7 @@
 #include "base/result.h"
 #include "media/speech_features.h"
 
-namespace kyaudio::detail {
+namespace quelvo::detail {
 
 // A packet as the demuxer gives it when the file is read from its start:
 // what a decoder that starts in the middle is handed in place of what a
@@ -71,7 +71,7 @@ struct SegmentTask {
 };
 
 struct SegmentResult {
-    kykit::Status status = kykit::Status::failure("not decoded");
+    quelvo::Status status = quelvo::Status::failure("not decoded");
     int rate = 0;
     int channels = 0;
     int64_t firstFrame = 0;
@@ -103,4 +103,4 @@ struct SegmentResult {
 struct AudioInput;
 SegmentResult decodeSegment(const SegmentTask& task, AudioInput* reuse = nullptr);
 
-} // namespace kyaudio::detail
+} // namespace quelvo::detail

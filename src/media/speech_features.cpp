@@ -9,7 +9,7 @@
 #include "media/parallel_reader.h"
 #include "media/sample_conversion.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 namespace {
 
@@ -538,4 +538,4 @@ FeatureAnalysis readSpeechFeatures(const std::string& path, const Parallelism& p
     return analysis;
 }
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -27,7 +27,7 @@
 #include "media/frame_peaks.h"
 #include "media/parallelism.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 inline constexpr float kFeatureSilenceDb = -100.0f;
 
@@ -97,4 +97,4 @@ FeatureAnalysis readSpeechFeaturesInOneRun(const std::string& path, const std::a
 // one run; a long AAC file is read in fixed chunks at every number of jobs.
 FeatureAnalysis readSpeechFeatures(const std::string& path, const Parallelism& parallelism = {});
 
-} // namespace kyaudio
+} // namespace quelvo

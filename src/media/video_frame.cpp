@@ -11,11 +11,11 @@ extern "C" {
 
 #include "media/ffmpeg_input.h"
 
-namespace kyvideo {
+namespace quelvo {
 
 namespace {
 
-using namespace kyaudio::detail;
+using namespace quelvo::detail;
 
 struct ScalerFreer {
     void operator()(SwsContext* context) const { sws_freeContext(context); }
@@ -90,7 +90,7 @@ bool decodeShownFrame(AVFormatContext* format, AVCodecContext* decoder, int inde
 FrameResult readFrame(const std::string& path, double seconds, int maxWidth, int maxHeight) {
     FrameResult result;
     if (maxWidth < 1 || maxHeight < 1) {
-        result.status = kykit::Status::failure("no room for a picture");
+        result.status = Status::failure("no room for a picture");
         return result;
     }
     OpenedInput input = openInput(path);
@@ -101,19 +101,19 @@ FrameResult readFrame(const std::string& path, double seconds, int maxWidth, int
     AVFormatContext* format = input.format.get();
     const int index = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (index < 0) {
-        result.status = kykit::Status::failure("the file has no video");
+        result.status = Status::failure("the file has no video");
         return result;
     }
     AVStream* stream = format->streams[index];
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec) {
-        result.status = kykit::Status::failure("no decoder for this video");
+        result.status = Status::failure("no decoder for this video");
         return result;
     }
     CodecPtr decoder(avcodec_alloc_context3(codec));
     if (!decoder || avcodec_parameters_to_context(decoder.get(), stream->codecpar) < 0 ||
         avcodec_open2(decoder.get(), codec, nullptr) < 0) {
-        result.status = kykit::Status::failure("cannot open the video decoder");
+        result.status = Status::failure("cannot open the video decoder");
         return result;
     }
 
@@ -127,13 +127,13 @@ FrameResult readFrame(const std::string& path, double seconds, int maxWidth, int
     FramePtr kept(av_frame_alloc());
     const bool haveKept = decodeShownFrame(format, decoder.get(), index, target, kept.get());
     if (!haveKept) {
-        result.status = kykit::Status::failure("no picture could be decoded");
+        result.status = Status::failure("no picture could be decoded");
         return result;
     }
     result.image = scaled(kept.get(), maxWidth, maxHeight);
-    result.status = result.image.pixels.empty() ? kykit::Status::failure("the picture could not be scaled")
-                                                : kykit::Status::success();
+    result.status = result.image.pixels.empty() ? Status::failure("the picture could not be scaled")
+                                                : Status::success();
     return result;
 }
 
-} // namespace kyvideo
+} // namespace quelvo

@@ -7,7 +7,7 @@
 
 #include "base/result.h"
 
-namespace kyvideo {
+namespace quelvo {
 
 struct RgbImage {
     int width = 0;
@@ -16,7 +16,7 @@ struct RgbImage {
 };
 
 struct FrameResult {
-    kykit::Status status = kykit::Status::failure("not read");
+    Status status = Status::failure("not read");
     RgbImage image;
 };
 
@@ -25,4 +25,4 @@ struct FrameResult {
 // picture's shape kept. A time past the end gives the last frame.
 FrameResult readFrame(const std::string& path, double seconds, int maxWidth, int maxHeight);
 
-} // namespace kyvideo
+} // namespace quelvo

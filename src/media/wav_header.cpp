@@ -4,7 +4,7 @@
 #include <cstring>
 #include <fstream>
 
-namespace kyaudio::detail {
+namespace quelvo::detail {
 
 namespace {
 
@@ -66,4 +66,4 @@ std::optional<WavDataChunk> findWavDataChunk(const std::string& path) {
     return std::nullopt;
 }
 
-} // namespace kyaudio::detail
+} // namespace quelvo::detail

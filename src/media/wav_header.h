@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace kyaudio::detail {
+namespace quelvo::detail {
 
 struct WavDataChunk {
     int64_t offset = 0;         // first byte of the samples
@@ -21,4 +21,4 @@ struct WavDataChunk {
 // ds64 chunk.
 std::optional<WavDataChunk> findWavDataChunk(const std::string& path);
 
-} // namespace kyaudio::detail
+} // namespace quelvo::detail

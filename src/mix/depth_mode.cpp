@@ -5,14 +5,14 @@
 namespace quelvo::mix {
 
 std::optional<double> storedUnderLU() {
-    if (kykit::storedString(kDepthModeKey, kDepthModeFixed) != kDepthModeLoudness) return std::nullopt;
+    if (quelvo::storedString(kDepthModeKey, kDepthModeFixed) != kDepthModeLoudness) return std::nullopt;
     return storedNumber(settings::kUnderLU);
 }
 
-kykit::Status storeDepthMode(std::optional<double> underLU) {
-    if (!underLU) return kykit::storeString(kDepthModeKey, kDepthModeFixed);
-    if (kykit::Status s = kykit::storeDouble(kUnderLUKey, *underLU); !s) return s;
-    return kykit::storeString(kDepthModeKey, kDepthModeLoudness);
+quelvo::Status storeDepthMode(std::optional<double> underLU) {
+    if (!underLU) return quelvo::storeString(kDepthModeKey, kDepthModeFixed);
+    if (quelvo::Status s = quelvo::storeDouble(kUnderLUKey, *underLU); !s) return s;
+    return quelvo::storeString(kDepthModeKey, kDepthModeLoudness);
 }
 
 } // namespace quelvo::mix

@@ -32,6 +32,6 @@ inline constexpr std::array<DepthPreset, 3> kDepthPresets{{
 // anything else. A stored distance outside 0..60 LU reads as the default.
 std::optional<double> storedUnderLU();
 // Stores "loudness" with the distance, or "fixed" for nothing.
-kykit::Status storeDepthMode(std::optional<double> underLU);
+quelvo::Status storeDepthMode(std::optional<double> underLU);
 
 } // namespace quelvo::mix

@@ -6,19 +6,19 @@ namespace quelvo::mix {
 
 namespace {
 
-kykit::Status cannotRead(const std::string& path, const std::string& why) {
-    return kykit::Status::failure("Cannot read the dialogue file " + path + ": " + why + ".");
+quelvo::Status cannotRead(const std::string& path, const std::string& why) {
+    return quelvo::Status::failure("Cannot read the dialogue file " + path + ": " + why + ".");
 }
 
 } // namespace
 
 std::unique_ptr<DialogueSum> DialogueSum::open(const std::vector<std::string>& paths,
-                                               const kyaudio::PcmFormat& format,
-                                               kykit::Status& status) {
+                                               const quelvo::PcmFormat& format,
+                                               quelvo::Status& status) {
     auto sum = std::unique_ptr<DialogueSum>(new DialogueSum);
     sum->m_format = format;
     for (const std::string& path : paths) {
-        auto stream = kyaudio::PcmStream::open(path, sum->m_format, status);
+        auto stream = quelvo::PcmStream::open(path, sum->m_format, status);
         if (!stream) {
             status = cannotRead(path, status.message());
             return nullptr;
@@ -28,12 +28,12 @@ std::unique_ptr<DialogueSum> DialogueSum::open(const std::vector<std::string>& p
         sum->m_streams.push_back(std::move(stream));
     }
     if (sum->m_streams.empty()) {
-        status = kykit::Status::failure("No dialogue recording was given.");
+        status = quelvo::Status::failure("No dialogue recording was given.");
         return nullptr;
     }
     sum->m_block.assign(sum->m_format.channels, {});
     sum->m_planes.resize(sum->m_format.channels);
-    status = kykit::Status::success();
+    status = quelvo::Status::success();
     return sum;
 }
 
@@ -56,18 +56,18 @@ int DialogueSum::read(double* const* planes, int frames) {
     return longest;
 }
 
-kykit::Status DialogueSum::status() const {
+quelvo::Status DialogueSum::status() const {
     for (size_t s = 0; s < m_streams.size(); ++s)
         if (!m_streams[s]->status())
             return cannotRead(m_paths[s], m_streams[s]->status().message());
-    return kykit::Status::success();
+    return quelvo::Status::success();
 }
 
-kykit::Status DialogueSum::damageVerdict() const {
+quelvo::Status DialogueSum::damageVerdict() const {
     for (size_t s = 0; s < m_streams.size(); ++s)
-        if (kykit::Status whole = m_streams[s]->damageVerdict(); !whole)
+        if (quelvo::Status whole = m_streams[s]->damageVerdict(); !whole)
             return cannotRead(m_paths[s], whole.message());
-    return kykit::Status::success();
+    return quelvo::Status::success();
 }
 
 } // namespace quelvo::mix

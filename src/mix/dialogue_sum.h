@@ -17,22 +17,22 @@ class DialogueSum {
     // file that cannot be opened gives nullptr and a status that is the
     // whole sentence naming it.
     static std::unique_ptr<DialogueSum> open(const std::vector<std::string>& paths,
-                                             const kyaudio::PcmFormat& format,
-                                             kykit::Status& status);
+                                             const quelvo::PcmFormat& format,
+                                             quelvo::Status& status);
 
-    const kyaudio::PcmFormat& format() const { return m_format; }
+    const quelvo::PcmFormat& format() const { return m_format; }
     // Fills planes[c][0..frames) with the sum; returns the frames of the
     // longest recording still playing (0 once all have ended).
     int read(double* const* planes, int frames);
     // The first decoding failure, as a sentence naming the file.
-    kykit::Status status() const;
+    quelvo::Status status() const;
     // Once read to the end: a file too damaged to play, as a sentence.
-    kykit::Status damageVerdict() const;
+    quelvo::Status damageVerdict() const;
 
   private:
     std::vector<std::string> m_paths;
-    std::vector<std::unique_ptr<kyaudio::PcmStream>> m_streams;
-    kyaudio::PcmFormat m_format;
+    std::vector<std::unique_ptr<quelvo::PcmStream>> m_streams;
+    quelvo::PcmFormat m_format;
     std::vector<std::vector<double>> m_block;
     std::vector<double*> m_planes;
 };

@@ -12,7 +12,7 @@ double dbToLinear(double db) {
     return std::pow(10.0, db / 20.0);
 }
 
-GainEnvelope::GainEnvelope(kymovie::VolumeKeyframeList keyframes, double overallDb)
+GainEnvelope::GainEnvelope(quelvo::VolumeKeyframeList keyframes, double overallDb)
     : m_keyframes(std::move(keyframes)), m_overall(overallDb) {
     // The keyframe rule keeps ramps of neighbouring intervals in their fixed
     // order even when they overlap; a curve needs them in time order. A stable

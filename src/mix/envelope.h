@@ -14,7 +14,7 @@ namespace quelvo::mix {
 
 class GainEnvelope {
 public:
-    GainEnvelope(kymovie::VolumeKeyframeList keyframes, double overallDb);
+    GainEnvelope(quelvo::VolumeKeyframeList keyframes, double overallDb);
 
     // Gain in dB at `seconds`.
     double gainDbAt(double seconds) const;
@@ -23,14 +23,14 @@ public:
     // `first` of a `sampleRate` stream (sample i sits at i / sampleRate).
     void linearGains(int64_t first, int count, int sampleRate, double* out) const;
 
-    const kymovie::VolumeKeyframeList& keyframes() const { return m_keyframes; }
+    const quelvo::VolumeKeyframeList& keyframes() const { return m_keyframes; }
     double overallDb() const { return m_overall; }
 
 private:
     // Index of the first keyframe later than `seconds`.
     size_t segmentAfter(double seconds) const;
 
-    kymovie::VolumeKeyframeList m_keyframes;  // ascending by time, equal times in list order
+    quelvo::VolumeKeyframeList m_keyframes;  // ascending by time, equal times in list order
     double m_overall;
 };
 

@@ -18,10 +18,10 @@ int levelForDistance(double dialogueLufs, double musicLufsAtUnity, double under,
     return static_cast<int>(std::lround(gain));
 }
 
-kyaudio::ClusterList duckedParts(const kyaudio::ClusterList& speech, const EnvelopeTiming& rolls) {
-    kyaudio::ClusterList parts;
+quelvo::ClusterList duckedParts(const quelvo::ClusterList& speech, const EnvelopeTiming& rolls) {
+    quelvo::ClusterList parts;
     for (const auto& c : speech) {
-        kyaudio::Cluster part{c.start + rolls.postFadeIn, c.end - rolls.preFadeOut};
+        quelvo::Cluster part{c.start + rolls.postFadeIn, c.end - rolls.preFadeOut};
         if (part.end - part.start < 0.1) {
             const double middle = (c.start + c.end) / 2;
             part = {middle - 0.05, middle + 0.05};
@@ -49,20 +49,20 @@ std::vector<std::optional<double>> meanLoudness(const std::vector<double>& energ
 
 } // namespace
 
-SpanLoudness loudnessPerSpan(const std::string& path, const kyaudio::PcmFormat& format,
-                             const kymovie::VolumeKeyframeList& keyframes, double overallDb,
-                             const kyaudio::ClusterList& spans) {
+SpanLoudness loudnessPerSpan(const std::string& path, const quelvo::PcmFormat& format,
+                             const quelvo::VolumeKeyframeList& keyframes, double overallDb,
+                             const quelvo::ClusterList& spans) {
     SpanLoudness result;
-    kykit::Status status = kykit::Status::success();
-    auto stream = kyaudio::PcmStream::open(path, format, status);
+    quelvo::Status status = quelvo::Status::success();
+    auto stream = quelvo::PcmStream::open(path, format, status);
     if (!stream) {
         result.status = status;
         return result;
     }
-    const kyaudio::PcmFormat played = stream->format();
+    const quelvo::PcmFormat played = stream->format();
     const int rate = played.sampleRate;
     const GainEnvelope envelope(keyframes, overallDb);
-    kyaudio::LoudnessMeter whole(played, kyaudio::LoudnessMeter::integrated);
+    quelvo::LoudnessMeter whole(played, quelvo::LoudnessMeter::integrated);
     const int step = std::max(1, rate / 10);
     std::vector<std::vector<double>> buffers(played.channels, std::vector<double>(step));
     std::vector<double*> planes(played.channels);
@@ -72,7 +72,7 @@ SpanLoudness loudnessPerSpan(const std::string& path, const kyaudio::PcmFormat& 
     std::vector<double> energy(spans.size(), 0.0);
     std::vector<int> readings(spans.size(), 0);
     // One fresh meter per span, so its windows never reach outside it.
-    std::unique_ptr<kyaudio::LoudnessMeter> meter;
+    std::unique_ptr<quelvo::LoudnessMeter> meter;
     size_t current = 0;
     int64_t fedInSpan = 0;
     int64_t position = 0;
@@ -102,7 +102,7 @@ SpanLoudness loudnessPerSpan(const std::string& path, const kyaudio::PcmFormat& 
             const int64_t to = std::min(blockEnd, sampleAt(spans[current].end));
             if (to > from) {
                 if (!meter)
-                    meter = std::make_unique<kyaudio::LoudnessMeter>(played, kyaudio::LoudnessMeter::shortTerm);
+                    meter = std::make_unique<quelvo::LoudnessMeter>(played, quelvo::LoudnessMeter::shortTerm);
                 for (int c = 0; c < played.channels; ++c) slice[c] = planes[c] + (from - position);
                 meter->add(slice.data(), static_cast<int>(to - from));
                 fedInSpan += to - from;
@@ -127,31 +127,31 @@ SpanLoudness loudnessPerSpan(const std::string& path, const kyaudio::PcmFormat& 
     }
     result.perSpan = meanLoudness(energy, readings);
     result.integrated = whole.figures().integrated;
-    result.status = kykit::Status::success();
+    result.status = quelvo::Status::success();
     return result;
 }
 
 LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string& musicPath,
-                              const kyaudio::ClusterList& speech, const EnvelopeTiming& rolls, double under,
-                              int fixedLevel, int overallDb, const kyaudio::Parallelism& parallelism) {
+                              const quelvo::ClusterList& speech, const EnvelopeTiming& rolls, double under,
+                              int fixedLevel, int overallDb, const quelvo::Parallelism& parallelism) {
     return loudnessDepths(std::vector<std::string>{dialoguePath}, musicPath, speech, rolls, under,
                           fixedLevel, overallDb, parallelism);
 }
 
 LoudnessDepths loudnessDepths(const std::vector<std::string>& dialoguePaths,
-                              const std::string& musicPath, const kyaudio::ClusterList& speech,
+                              const std::string& musicPath, const quelvo::ClusterList& speech,
                               const EnvelopeTiming& rolls, double under, int fixedLevel, int overallDb,
-                              const kyaudio::Parallelism& parallelism) {
+                              const quelvo::Parallelism& parallelism) {
     LoudnessDepths result;
     result.levels.assign(speech.size(), fixedLevel);
     // Each file is measured in its own format, as the editor's timeline plays
     // it: the music's figures do not depend on the dialogue's rate or layout.
-    kykit::Beside<SpanLoudness> measuredMusic =
-        kykit::startBeside(parallelism.jobs >= 2, [&musicPath, &speech, &rolls] {
+    quelvo::Beside<SpanLoudness> measuredMusic =
+        quelvo::startBeside(parallelism.jobs >= 2, [&musicPath, &speech, &rolls] {
             return loudnessPerSpan(musicPath, {}, {}, 0.0, duckedParts(speech, rolls));
         });
-    const kyaudio::IntervalLoudness dialogue =
-        kyaudio::measureIntervalLoudness(dialoguePaths, speech);
+    const quelvo::IntervalLoudness dialogue =
+        quelvo::measureIntervalLoudness(dialoguePaths, speech);
     // The failures in the order of one thread: the dialogue's, then the music's.
     if (!dialogue.status) {
         result.status = dialogue.status;
@@ -170,7 +170,7 @@ LoudnessDepths loudnessDepths(const std::vector<std::string>& dialoguePaths,
         if (dialogue.perInterval[k] && music.perSpan[k])
             result.levels[k] =
                 levelForDistance(*dialogue.perInterval[k], *music.perSpan[k], under, overallDb);
-    result.status = kykit::Status::success();
+    result.status = quelvo::Status::success();
     return result;
 }
 

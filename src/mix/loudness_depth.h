@@ -30,7 +30,7 @@ namespace quelvo::mix {
 inline constexpr double kDeepestDuck = -60.0;
 
 struct LoudnessDepths {
-    kykit::Status status = kykit::Status::failure("not measured");
+    quelvo::Status status = quelvo::Status::failure("not measured");
     std::optional<double> dialogueLoudness; // LUFS over all the speech intervals together
     std::optional<double> musicLoudness;    // LUFS, integrated, the whole file in its own format
     // Whole dB per speech interval; the fixed level where the music is
@@ -44,7 +44,7 @@ int levelForDistance(double dialogueLufs, double musicLufsAtUnity, double under,
 
 // Each speech interval's fully ducked part (never empty: a part the fades
 // overlap shrinks to the interval's middle 100 ms).
-kyaudio::ClusterList duckedParts(const kyaudio::ClusterList& speech, const EnvelopeTiming& rolls);
+quelvo::ClusterList duckedParts(const quelvo::ClusterList& speech, const EnvelopeTiming& rolls);
 
 // The core of depth by loudness: the ducked level of each speech interval,
 // which the keyframe rule turns into the keyframes that the projects, the
@@ -52,25 +52,25 @@ kyaudio::ClusterList duckedParts(const kyaudio::ClusterList& speech, const Envel
 // is measured beside the dialogue; the figures, and the failure reported
 // first (the dialogue's), are the same.
 LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string& musicPath,
-                              const kyaudio::ClusterList& speech, const EnvelopeTiming& rolls, double under,
-                              int fixedLevel, int overallDb, const kyaudio::Parallelism& parallelism = {});
+                              const quelvo::ClusterList& speech, const EnvelopeTiming& rolls, double under,
+                              int fixedLevel, int overallDb, const quelvo::Parallelism& parallelism = {});
 // The same for several dialogue recordings made together: the speech is
 // measured on their sum, what the listener hears over the music.
 LoudnessDepths loudnessDepths(const std::vector<std::string>& dialoguePaths,
-                              const std::string& musicPath, const kyaudio::ClusterList& speech,
+                              const std::string& musicPath, const quelvo::ClusterList& speech,
                               const EnvelopeTiming& rolls, double under, int fixedLevel, int overallDb,
-                              const kyaudio::Parallelism& parallelism = {});
+                              const quelvo::Parallelism& parallelism = {});
 
 // The mean short-term loudness (LUFS, as above) over each of `spans`
 // (ascending, not overlapping) of a file played through `keyframes` at
 // `format` (rate 0: its own); absent where it is silent.
 struct SpanLoudness {
-    kykit::Status status = kykit::Status::failure("not measured");
+    quelvo::Status status = quelvo::Status::failure("not measured");
     std::vector<std::optional<double>> perSpan;
     std::optional<double> integrated;  // of the whole file as played
 };
-SpanLoudness loudnessPerSpan(const std::string& path, const kyaudio::PcmFormat& format,
-                             const kymovie::VolumeKeyframeList& keyframes, double overallDb,
-                             const kyaudio::ClusterList& spans);
+SpanLoudness loudnessPerSpan(const std::string& path, const quelvo::PcmFormat& format,
+                             const quelvo::VolumeKeyframeList& keyframes, double overallDb,
+                             const quelvo::ClusterList& spans);
 
 } // namespace quelvo::mix

@@ -20,13 +20,13 @@ std::string cannotRead(const std::string& role, const std::string& path, const s
 
 struct MixSource::Impl {
     MixInputs in;
-    kyaudio::PcmFormat format;
+    quelvo::PcmFormat format;
     std::unique_ptr<DialogueSum> dialogue;
-    std::unique_ptr<kyaudio::PcmStream> music, filler;
+    std::unique_ptr<quelvo::PcmStream> music, filler;
     size_t fillerClip = 0;      // the clip `filler` plays, when open
     int64_t position = 0;       // in frames
     int64_t fillersEnd = 0;     // frames
-    kykit::Status status = kykit::Status::success();
+    quelvo::Status status = quelvo::Status::success();
     std::vector<std::vector<double>> a, b, f;
     std::vector<double*> pa, pb, pf;
     std::vector<double> gains;
@@ -50,9 +50,9 @@ struct MixSource::Impl {
             if (!filler || fillerClip != i) {
                 // A clip plays the filler from its beginning; starting inside
                 // a clip skips what lies before the playhead.
-                filler = kyaudio::PcmStream::open(in.fillerPath, format, status);
+                filler = quelvo::PcmStream::open(in.fillerPath, format, status);
                 if (!filler) {
-                    status = kykit::Status::failure(cannotRead("filler", in.fillerPath, status.message()));
+                    status = quelvo::Status::failure(cannotRead("filler", in.fillerPath, status.message()));
                     return false;
                 }
                 fillerClip = i;
@@ -81,7 +81,7 @@ MixSource::MixSource(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 MixSource::~MixSource() = default;
 
 std::unique_ptr<MixSource> MixSource::open(const MixInputs& inputs, double startSeconds,
-                                           const kyaudio::PcmFormat& format, kykit::Status& status) {
+                                           const quelvo::PcmFormat& format, quelvo::Status& status) {
     auto impl = std::make_unique<Impl>();
     impl->in = inputs;
     std::vector<std::string> dialogue{inputs.dialoguePath};
@@ -89,9 +89,9 @@ std::unique_ptr<MixSource> MixSource::open(const MixInputs& inputs, double start
     impl->dialogue = DialogueSum::open(dialogue, format, status);
     if (!impl->dialogue) return nullptr;
     impl->format = impl->dialogue->format();
-    impl->music = kyaudio::PcmStream::open(inputs.musicPath, impl->format, status);
+    impl->music = quelvo::PcmStream::open(inputs.musicPath, impl->format, status);
     if (!impl->music) {
-        status = kykit::Status::failure(cannotRead("music", inputs.musicPath, status.message()));
+        status = quelvo::Status::failure(cannotRead("music", inputs.musicPath, status.message()));
         return nullptr;
     }
     impl->planes(impl->a, impl->pa);
@@ -111,13 +111,13 @@ std::unique_ptr<MixSource> MixSource::open(const MixInputs& inputs, double start
         skip -= n;
         impl->position += n;
     }
-    status = kykit::Status::success();
+    status = quelvo::Status::success();
     return std::unique_ptr<MixSource>(new MixSource(std::move(impl)));
 }
 
-const kyaudio::PcmFormat& MixSource::format() const { return m_impl->format; }
+const quelvo::PcmFormat& MixSource::format() const { return m_impl->format; }
 double MixSource::position() const { return static_cast<double>(m_impl->position) / m_impl->format.sampleRate; }
-const kykit::Status& MixSource::status() const { return m_impl->status; }
+const quelvo::Status& MixSource::status() const { return m_impl->status; }
 
 int MixSource::read(float* interleaved, int frames) {
     Impl& m = *m_impl;

@@ -18,18 +18,18 @@ public:
     // dropped: the stream layer cannot seek). `format` with a rate of 0 is
     // the dialogue's own.
     static std::unique_ptr<MixSource> open(const MixInputs& inputs, double startSeconds,
-                                           const kyaudio::PcmFormat& format, kykit::Status& status);
+                                           const quelvo::PcmFormat& format, quelvo::Status& status);
     ~MixSource();
     MixSource(const MixSource&) = delete;
     MixSource& operator=(const MixSource&) = delete;
 
-    const kyaudio::PcmFormat& format() const;
+    const quelvo::PcmFormat& format() const;
     // Fills `frames` interleaved frames; returns how many, 0 at the end or
     // after a decoding failure (kept in status()).
     int read(float* interleaved, int frames);
     // Seconds from the inputs' start of the next frame read() delivers.
     double position() const;
-    const kykit::Status& status() const;
+    const quelvo::Status& status() const;
 
 private:
     struct Impl;

@@ -46,15 +46,15 @@ struct Planes {
 // alone (gain envelope and fillers applied) of every block.
 class MixPass {
 public:
-    MixPass(const MixInputs& inputs, kyaudio::PcmFormat format) : m_in(inputs), m_format(format) {}
+    MixPass(const MixInputs& inputs, quelvo::PcmFormat format) : m_in(inputs), m_format(format) {}
 
-    kykit::Status run(const std::function<kykit::Status(Planes& mix, Planes& music, int frames)>& sink,
+    quelvo::Status run(const std::function<quelvo::Status(Planes& mix, Planes& music, int frames)>& sink,
                       const std::function<bool(int64_t)>& onBlock) {
-        kykit::Status status = kykit::Status::success();
+        quelvo::Status status = quelvo::Status::success();
         auto dialogue = DialogueSum::open(dialoguePaths(m_in), m_format, status);
         if (!dialogue) return status;
-        auto music = kyaudio::PcmStream::open(m_in.musicPath, m_format, status);
-        if (!music) return kykit::Status::failure(cannotRead("music", m_in.musicPath, status.message()));
+        auto music = quelvo::PcmStream::open(m_in.musicPath, m_format, status);
+        if (!music) return quelvo::Status::failure(cannotRead("music", m_in.musicPath, status.message()));
         const int channels = m_format.channels;
         const int rate = m_format.sampleRate;
         Planes mix(channels, kBlock), musicBlock(channels, kBlock), filler(channels, kBlock);
@@ -64,7 +64,7 @@ public:
             fillersEnd = std::max<int64_t>(fillersEnd, std::llround((clip.offset + clip.duration) * rate));
         if (m_in.fillerPath.empty()) fillersEnd = 0;
         size_t nextClip = 0;
-        std::unique_ptr<kyaudio::PcmStream> fillerStream;
+        std::unique_ptr<quelvo::PcmStream> fillerStream;
         int64_t position = 0;
         for (;;) {
             const int gotDialogue = dialogue->read(mix.pointers.data(), kBlock);
@@ -77,35 +77,35 @@ public:
             m_in.envelope.linearGains(position, frames, rate, gains.data());
             for (int c = 0; c < channels; ++c)
                 for (int i = 0; i < frames; ++i) musicBlock.data[c][i] *= gains[i];
-            if (kykit::Status added = addFillers(musicBlock, filler, position, frames, nextClip, fillerStream); !added)
+            if (quelvo::Status added = addFillers(musicBlock, filler, position, frames, nextClip, fillerStream); !added)
                 return added;
             for (int c = 0; c < channels; ++c)
                 for (int i = 0; i < frames; ++i) mix.data[c][i] += musicBlock.data[c][i];
-            if (kykit::Status sunk = sink(mix, musicBlock, frames); !sunk) return sunk;
+            if (quelvo::Status sunk = sink(mix, musicBlock, frames); !sunk) return sunk;
             position += frames;
-            if (onBlock && !onBlock(position)) return kykit::Status::failure("The render was stopped.");
+            if (onBlock && !onBlock(position)) return quelvo::Status::failure("The render was stopped.");
         }
-        if (kykit::Status read = dialogue->status(); !read) return read;
-        if (!music->status()) return kykit::Status::failure(cannotRead("music", m_in.musicPath, music->status().message()));
+        if (quelvo::Status read = dialogue->status(); !read) return read;
+        if (!music->status()) return quelvo::Status::failure(cannotRead("music", m_in.musicPath, music->status().message()));
         // Damage was played as silence; too much of it refuses the file.
-        if (kykit::Status whole = dialogue->damageVerdict(); !whole) return whole;
-        if (kykit::Status whole = music->damageVerdict(); !whole)
-            return kykit::Status::failure(cannotRead("music", m_in.musicPath, whole.message()));
+        if (quelvo::Status whole = dialogue->damageVerdict(); !whole) return whole;
+        if (quelvo::Status whole = music->damageVerdict(); !whole)
+            return quelvo::Status::failure(cannotRead("music", m_in.musicPath, whole.message()));
         m_musicDamage = music->damage();
         m_musicSamples = music->placedSamples();
         m_frames = position;
-        return kykit::Status::success();
+        return quelvo::Status::success();
     }
 
     int64_t frames() const { return m_frames; }
-    const kyaudio::AudioDamage& musicDamage() const { return m_musicDamage; }
+    const quelvo::AudioDamage& musicDamage() const { return m_musicDamage; }
     int64_t musicSamples() const { return m_musicSamples; }
 
 private:
     // Adds the filler clips that overlap [position, position + frames).
-    kykit::Status addFillers(Planes& music, Planes& filler, int64_t position, int frames, size_t& nextClip,
-                             std::unique_ptr<kyaudio::PcmStream>& stream) {
-        if (m_in.fillerPath.empty()) return kykit::Status::success();
+    quelvo::Status addFillers(Planes& music, Planes& filler, int64_t position, int frames, size_t& nextClip,
+                             std::unique_ptr<quelvo::PcmStream>& stream) {
+        if (m_in.fillerPath.empty()) return quelvo::Status::success();
         const int rate = m_format.sampleRate;
         const int64_t blockEnd = position + frames;
         while (nextClip < m_in.fillers.size()) {
@@ -119,9 +119,9 @@ private:
                 continue;
             }
             if (!stream) {
-                kykit::Status status = kykit::Status::success();
-                stream = kyaudio::PcmStream::open(m_in.fillerPath, m_format, status);
-                if (!stream) return kykit::Status::failure(cannotRead("filler", m_in.fillerPath, status.message()));
+                quelvo::Status status = quelvo::Status::success();
+                stream = quelvo::PcmStream::open(m_in.fillerPath, m_format, status);
+                if (!stream) return quelvo::Status::failure(cannotRead("filler", m_in.fillerPath, status.message()));
             }
             const int from = static_cast<int>(std::max<int64_t>(start, position) - position);
             const int to = static_cast<int>(std::min<int64_t>(end, blockEnd) - position);
@@ -129,7 +129,7 @@ private:
             for (size_t c = 0; c < at.size(); ++c) at[c] = filler.pointers[c] + from;
             const int got = stream->read(at.data(), to - from);
             if (!stream->status())
-                return kykit::Status::failure(cannotRead("filler", m_in.fillerPath, stream->status().message()));
+                return quelvo::Status::failure(cannotRead("filler", m_in.fillerPath, stream->status().message()));
             for (int i = from; i < from + got; ++i) {
                 const double fade = fillerFadeGain(clip, static_cast<double>(position + i - start) / rate);
                 for (size_t c = 0; c < at.size(); ++c) music.data[c][i] += filler.data[c][i] * fade;
@@ -138,13 +138,13 @@ private:
             ++nextClip;
             stream.reset();
         }
-        return kykit::Status::success();
+        return quelvo::Status::success();
     }
 
     const MixInputs& m_in;
-    kyaudio::PcmFormat m_format;
+    quelvo::PcmFormat m_format;
     int64_t m_frames = 0;
-    kyaudio::AudioDamage m_musicDamage;
+    quelvo::AudioDamage m_musicDamage;
     int64_t m_musicSamples = 0;
 };
 
@@ -152,20 +152,20 @@ private:
 struct MixWriting {
     const MixInputs& inputs;
     const RenderRequest& request;
-    const kyaudio::PcmFormat& format;
-    const kyaudio::EncodeSettings& settings;
+    const quelvo::PcmFormat& format;
+    const quelvo::EncodeSettings& settings;
     double expectedFrames;
     RenderOutcome& outcome;
 
-    kykit::Status pass(double gain, double progressFrom, double progressSpan,
-                       kyaudio::TruePeakMeter* peak, kyaudio::LoudnessMeter* loudness,
+    quelvo::Status pass(double gain, double progressFrom, double progressSpan,
+                       quelvo::TruePeakMeter* peak, quelvo::LoudnessMeter* loudness,
                        int64_t& frames) const {
-        kykit::Status s = kykit::Status::success();
-        auto writer = kyaudio::AudioFileWriter::create(request.outputPath, settings, s);
+        quelvo::Status s = quelvo::Status::success();
+        auto writer = quelvo::AudioFileWriter::create(request.outputPath, settings, s);
         if (!writer) return s;
-        std::unique_ptr<kyaudio::AudioFileWriter> stemWriter;
+        std::unique_ptr<quelvo::AudioFileWriter> stemWriter;
         if (!request.stemPath.empty()) {
-            stemWriter = kyaudio::AudioFileWriter::create(request.stemPath, settings, s);
+            stemWriter = quelvo::AudioFileWriter::create(request.stemPath, settings, s);
             if (!stemWriter) return s;
         }
         MixPass mixPass(inputs, format);
@@ -179,9 +179,9 @@ struct MixWriting {
                 }
                 if (peak) peak->add(mix.pointers.data(), n);
                 if (loudness) loudness->add(mix.pointers.data(), n);
-                if (kykit::Status w = writer->write(mix.pointers.data(), n); !w) return w;
+                if (quelvo::Status w = writer->write(mix.pointers.data(), n); !w) return w;
                 if (stemWriter) return stemWriter->write(music.pointers.data(), n);
-                return kykit::Status::success();
+                return quelvo::Status::success();
             },
             [&](int64_t position) {
                 if (!request.progress) return true;
@@ -190,7 +190,7 @@ struct MixWriting {
             });
         if (!s) return s;
         // A peak over the ceiling means this pass is thrown away: nothing is put in place.
-        if (peak && peak->peak() > kPeakCeiling) return kykit::Status::success();
+        if (peak && peak->peak() > kPeakCeiling) return quelvo::Status::success();
         if (stemWriter) s = stemWriter->finish();
         if (s) s = writer->finish();
         if (s) outcome.encoding = writer->description();
@@ -203,7 +203,7 @@ struct MixWriting {
 
 } // namespace
 
-std::vector<FillerClip> fillerClipsFor(const kyaudio::ClusterList& musicClusters,
+std::vector<FillerClip> fillerClipsFor(const quelvo::ClusterList& musicClusters,
                                        double fillerSeconds) {
     std::vector<FillerClip> clips;
     for (const FillerPlacement& p : placeFillers(musicClusters, fillerSeconds))
@@ -217,22 +217,22 @@ double fillerFadeGain(const FillerClip& clip, double intoClip) {
 
 RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request) {
     RenderOutcome outcome;
-    kykit::Status status = kykit::Status::success();
-    kyaudio::PcmFormat format;
-    kyaudio::SourceSamples samples = kyaudio::SourceSamples::other;
+    quelvo::Status status = quelvo::Status::success();
+    quelvo::PcmFormat format;
+    quelvo::SourceSamples samples = quelvo::SourceSamples::other;
     {
-        auto dialogue = kyaudio::PcmStream::open(inputs.dialoguePath, {}, status);
+        auto dialogue = quelvo::PcmStream::open(inputs.dialoguePath, {}, status);
         if (!dialogue) {
-            outcome.status = kykit::Status::failure(cannotRead("dialogue", inputs.dialoguePath, status.message()));
+            outcome.status = quelvo::Status::failure(cannotRead("dialogue", inputs.dialoguePath, status.message()));
             return outcome;
         }
         format = dialogue->sourceFormat();
         samples = dialogue->sourceSamples();
     }
-    const double expectedSeconds = std::max(kyaudio::aUt_getAudioDuration(inputs.dialoguePath),
-                                            kyaudio::aUt_getAudioDuration(inputs.musicPath));
+    const double expectedSeconds = std::max(quelvo::audioDuration(inputs.dialoguePath),
+                                            quelvo::audioDuration(inputs.musicPath));
     const double expectedFrames = std::max(1.0, expectedSeconds * format.sampleRate);
-    kyaudio::EncodeSettings settings;
+    quelvo::EncodeSettings settings;
     settings.container = request.container;
     settings.format = format;
     settings.samples = samples;
@@ -240,11 +240,11 @@ RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request) {
     MixWriting writing{inputs, request, format, settings, expectedFrames, outcome};
 
     // The true peak meter is exact, so the summary's true peak is its figure.
-    kyaudio::TruePeakMeter peak(format.channels);
-    std::unique_ptr<kyaudio::LoudnessMeter> loudness;
+    quelvo::TruePeakMeter peak(format.channels);
+    std::unique_ptr<quelvo::LoudnessMeter> loudness;
     if (request.measureLoudness)
-        loudness = std::make_unique<kyaudio::LoudnessMeter>(
-            format, kyaudio::LoudnessMeter::integrated | kyaudio::LoudnessMeter::range);
+        loudness = std::make_unique<quelvo::LoudnessMeter>(
+            format, quelvo::LoudnessMeter::integrated | quelvo::LoudnessMeter::range);
     int64_t frames = 0;
     status = writing.pass(1.0, 0.0, 1.0, &peak, loudness.get(), frames);
     if (!status) {
@@ -252,14 +252,14 @@ RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request) {
         return outcome;
     }
     const double highest = peak.peak();
-    if (highest > 0) outcome.peakDbtp = kyaudio::linearToDb(highest);
+    if (highest > 0) outcome.peakDbtp = quelvo::linearToDb(highest);
     if (loudness) {
         outcome.mix = loudness->figures();
         outcome.mix.truePeak = outcome.peakDbtp;
     }
     if (highest > kPeakCeiling) {
         const double gain = kPeakCeiling / highest;
-        outcome.mixGainDb = kyaudio::linearToDb(gain);
+        outcome.mixGainDb = quelvo::linearToDb(gain);
         status = writing.pass(gain, 0.5, 0.5, nullptr, nullptr, frames);
         if (!status) {
             outcome.status = status;
@@ -273,7 +273,7 @@ RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request) {
     outcome.sampleRate = format.sampleRate;
     outcome.channels = format.channels;
     outcome.seconds = static_cast<double>(frames) / format.sampleRate;
-    outcome.status = kykit::Status::success();
+    outcome.status = quelvo::Status::success();
     return outcome;
 }
 

@@ -38,7 +38,7 @@ struct FillerClip {
 // (placeFillers): one in every silent stretch between two stretches of
 // music, whole tenths, never longer than the filler (`fillerSeconds` <= 0:
 // unknown).
-std::vector<FillerClip> fillerClipsFor(const kyaudio::ClusterList& musicClusters,
+std::vector<FillerClip> fillerClipsFor(const quelvo::ClusterList& musicClusters,
                                        double fillerSeconds);
 
 // A filler clip's own gain `intoClip` seconds after its start: 1, then the
@@ -55,7 +55,7 @@ struct MixInputs {
 
 struct RenderRequest {
     std::string outputPath;
-    kyaudio::AudioContainer container = kyaudio::AudioContainer::wav;
+    quelvo::AudioContainer container = quelvo::AudioContainer::wav;
     std::string stemPath;  // "" for no music stem
     // Also measure the mix's loudness (integrated, range, true peak after
     // BS.1770): for the summaries; it costs about as much as the mix.
@@ -65,17 +65,17 @@ struct RenderRequest {
 };
 
 struct RenderOutcome {
-    kykit::Status status = kykit::Status::failure("not rendered");
+    quelvo::Status status = quelvo::Status::failure("not rendered");
     std::string outputPath, stemPath;
     std::string encoding;            // e.g. "WAV 16-bit"
     double mixGainDb = 0;            // 0, or how far the whole mix was lowered (negative)
     std::optional<double> peakDbtp;  // the mix's true peak before that gain
-    kyaudio::LoudnessFigures mix;    // of the written mix, gain included (when measured)
+    quelvo::LoudnessFigures mix;    // of the written mix, gain included (when measured)
     int sampleRate = 0, channels = 0;
     double seconds = 0;
     // What the music's decoding passed over as silence (a damaged file),
     // of musicSamples at its own rate.
-    kyaudio::AudioDamage musicDamage;
+    quelvo::AudioDamage musicDamage;
     int64_t musicSamples = 0;
 };
 

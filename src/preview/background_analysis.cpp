@@ -27,7 +27,7 @@ Analysed analyseFile(const std::string& path, TrackContent content, const std::a
     if (!cancel.load() && onShare) onShare(1.0);
     if (result.status) analysed.track = result.track;
     else if (!cancel.load())
-        analysed.problem = kyaudio::readFailureSentence("", std::filesystem::path(path).filename().string(),
+        analysed.problem = quelvo::readFailureSentence("", std::filesystem::path(path).filename().string(),
                                                         result.status.message());
     return analysed;
 }

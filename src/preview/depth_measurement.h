@@ -20,7 +20,7 @@ namespace quelvo::preview {
 // Everything the ducked levels depend on.
 struct DepthRequest {
     std::string dialoguePath, musicPath;
-    kyaudio::ClusterList speech;
+    quelvo::ClusterList speech;
     EnvelopeTiming rolls;
     double underLU = 0;
     int fixedLevel = 0; // where the loudness says nothing (silent music, no speech)

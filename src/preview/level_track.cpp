@@ -19,7 +19,7 @@ struct Stopped {};
 } // namespace
 
 LevelTrack::LevelTrack(std::vector<float> peaks, double duration, int sampleRate,
-                       std::optional<kyaudio::SpeechFeatures> speechFeatures)
+                       std::optional<quelvo::SpeechFeatures> speechFeatures)
     : m_peaks(std::move(peaks)), m_duration(duration), m_sampleRate(sampleRate),
       m_features(std::move(speechFeatures)) {
     m_overview.resize((m_peaks.size() + kBlock - 1) / kBlock, 0.0f);
@@ -54,12 +54,12 @@ TrackAnalysis analyzeLevelTrack(const std::string& path, const std::atomic<bool>
     // A long AAC file is decoded in chunks by the job; the preview reads the
     // same chunks so that the two cannot disagree. It says how far it got
     // only at the end, and stops only between reading and keeping.
-    if (kyaudio::readInChunks(path)) {
+    if (quelvo::readInChunks(path)) {
         const bool withFeatures = content == TrackContent::levelsAndSpeechFeatures;
-        kyaudio::FileLevels levels = kyaudio::readFileLevels(
-            path, withFeatures ? kyaudio::LevelContent::peaksAndSpeechFeatures : kyaudio::LevelContent::peaks, {});
+        quelvo::FileLevels levels = quelvo::readFileLevels(
+            path, withFeatures ? quelvo::LevelContent::peaksAndSpeechFeatures : quelvo::LevelContent::peaks, {});
         if (cancel && cancel->load()) {
-            result.status = kykit::Status::failure("the analysis was cancelled");
+            result.status = quelvo::Status::failure("the analysis was cancelled");
             return result;
         }
         if (!levels.decoded.status) {
@@ -67,35 +67,35 @@ TrackAnalysis analyzeLevelTrack(const std::string& path, const std::atomic<bool>
             return result;
         }
         if (progress) progress(1.0);
-        std::optional<kyaudio::SpeechFeatures> features;
+        std::optional<quelvo::SpeechFeatures> features;
         if (withFeatures) features = std::move(levels.features);
         result.track = std::make_shared<const LevelTrack>(std::move(levels.peaks), levels.decoded.duration,
                                                           levels.decoded.sampleRate, std::move(features));
-        result.status = kykit::Status::success();
+        result.status = quelvo::Status::success();
         return result;
     }
-    const double expected = kyaudio::aUt_getAudioDuration(path);
+    const double expected = quelvo::audioDuration(path);
     const int64_t expectedFrames = std::isfinite(expected) && expected > 0
-                                       ? static_cast<int64_t>(expected * kyaudio::kLevelFramesPerSecond) + 1
+                                       ? static_cast<int64_t>(expected * quelvo::kLevelFramesPerSecond) + 1
                                        : 0;
     std::vector<float> peaks;
     if (expectedFrames > 0) peaks.reserve(static_cast<size_t>(expectedFrames));
     // The feature meter watches the same decoded blocks the peak meter reads.
-    std::optional<kyaudio::SpeechFeatureMeter> meter;
-    kyaudio::DecodeOptions options;
+    std::optional<quelvo::SpeechFeatureMeter> meter;
+    quelvo::DecodeOptions options;
     if (content == TrackContent::levelsAndSpeechFeatures) options.observer = &meter.emplace();
-    kyaudio::DecodeSummary summary;
+    quelvo::DecodeSummary summary;
     try {
-        summary = kyaudio::readFramePeaks(path, [&](float peak) {
+        summary = quelvo::readFramePeaks(path, [&](float peak) {
             peaks.push_back(peak);
             // Every second of audio: cheap enough not to show in the decode.
-            if (peaks.size() % kyaudio::kLevelFramesPerSecond != 0) return;
+            if (peaks.size() % quelvo::kLevelFramesPerSecond != 0) return;
             if (cancel && cancel->load(std::memory_order_relaxed)) throw Stopped{};
             if (progress && expectedFrames > 0)
                 progress(std::min(1.0, static_cast<double>(peaks.size()) / expectedFrames));
         }, options);
     } catch (const Stopped&) {
-        result.status = kykit::Status::failure("the analysis was cancelled");
+        result.status = quelvo::Status::failure("the analysis was cancelled");
         return result;
     }
     if (!summary.status) {
@@ -103,7 +103,7 @@ TrackAnalysis analyzeLevelTrack(const std::string& path, const std::atomic<bool>
         return result;
     }
     peaks.shrink_to_fit();
-    std::optional<kyaudio::SpeechFeatures> features;
+    std::optional<quelvo::SpeechFeatures> features;
     if (meter) {
         features = meter->finish();
         features->level.shrink_to_fit();
@@ -111,7 +111,7 @@ TrackAnalysis analyzeLevelTrack(const std::string& path, const std::atomic<bool>
     }
     result.track = std::make_shared<const LevelTrack>(std::move(peaks), summary.duration, summary.sampleRate,
                                                       std::move(features));
-    result.status = kykit::Status::success();
+    result.status = quelvo::Status::success();
     return result;
 }
 

@@ -23,14 +23,14 @@ public:
     LevelTrack() = default;
     // peaks[k] is the sample peak (1.0 = full scale) of [k/100 s, (k+1)/100 s).
     LevelTrack(std::vector<float> peaks, double duration, int sampleRate,
-               std::optional<kyaudio::SpeechFeatures> speechFeatures = std::nullopt);
+               std::optional<quelvo::SpeechFeatures> speechFeatures = std::nullopt);
 
     const std::vector<float>& peaks() const { return m_peaks; }
     double duration() const { return m_duration; }
     int sampleRate() const { return m_sampleRate; }
     // The automatic detection's features of every frame; null when the track
     // was analysed without them (music, the plot's waveforms).
-    const kyaudio::SpeechFeatures* speechFeatures() const { return m_features ? &*m_features : nullptr; }
+    const quelvo::SpeechFeatures* speechFeatures() const { return m_features ? &*m_features : nullptr; }
 
     // The largest peak of frames [first, last), clamped to the track; 0 when empty.
     float peakOver(int64_t first, int64_t last) const;
@@ -43,11 +43,11 @@ private:
     std::vector<float> m_overview;  // max of every kBlock frames
     double m_duration = 0;
     int m_sampleRate = 0;
-    std::optional<kyaudio::SpeechFeatures> m_features;
+    std::optional<quelvo::SpeechFeatures> m_features;
 };
 
 struct TrackAnalysis {
-    kykit::Status status = kykit::Status::failure("not analysed");
+    quelvo::Status status = quelvo::Status::failure("not analysed");
     std::shared_ptr<const LevelTrack> track;
 };
 

@@ -41,8 +41,8 @@ void waveform(const LevelTrack* track, const Viewport& view, const Box& lane, st
         const double t0 = view.start + i * view.secondsPerPixel;
         const double t1 = t0 + view.secondsPerPixel;
         if (t1 <= 0 || t0 >= track->duration()) continue;
-        const auto first = static_cast<int64_t>(std::floor(t0 * kyaudio::kLevelFramesPerSecond));
-        const auto last = std::max(first + 1, static_cast<int64_t>(std::ceil(t1 * kyaudio::kLevelFramesPerSecond)));
+        const auto first = static_cast<int64_t>(std::floor(t0 * quelvo::kLevelFramesPerSecond));
+        const auto last = std::max(first + 1, static_cast<int64_t>(std::ceil(t1 * quelvo::kLevelFramesPerSecond)));
         const double peak = std::min(1.0, gain * track->peakOver(first, last));
         // Even silence shows as a hairline, so the file's extent stays visible.
         const double h = std::max(0.5, peak * half);
@@ -112,7 +112,7 @@ double yForDb(const Box& lane, double db) {
 double dbForY(const Box& lane, double y) { return kTopDb - (y - lane.y) / lane.h * (kTopDb - kBottomDb); }
 
 std::string timecodeText(double seconds) {
-    return kykit::TC::frameTimecode(seconds, kRulerFps);
+    return quelvo::Timecode::withFrames(seconds, kRulerFps);
 }
 
 namespace {
@@ -133,7 +133,7 @@ void layoutMicrophones(const PreviewScene& scene, const Viewport& view, PreviewP
         mic.lane = {0, y, view.width, laneHeight};
         waveform(lane.track.get(), view, mic.lane, mic.wave);
         spans(
-            lane.speech, [](const kyaudio::Cluster& c) { return std::pair(c.start, c.end); }, view,
+            lane.speech, [](const quelvo::Cluster& c) { return std::pair(c.start, c.end); }, view,
             mic.lane, mic.speech);
         mic.caption =
             label(4, y + 1, view.labelHeight, peakCaption(lane.name.c_str(), lane.track.get()));
@@ -167,7 +167,7 @@ PreviewPicture layoutPreview(const PreviewScene& scene, const Viewport& view) {
     if (scene.microphones.empty())
         waveform(scene.dialogue.get(), view, p.dialogueLane, p.dialogueWave);
     waveform(scene.music.get(), view, p.musicLane, p.musicWave);
-    spans(scene.speech, [](const kyaudio::Cluster& c) { return std::pair(c.start, c.end); }, view, p.dialogueLane,
+    spans(scene.speech, [](const quelvo::Cluster& c) { return std::pair(c.start, c.end); }, view, p.dialogueLane,
           p.speech);
     spans(scene.fillers, [](const mix::FillerClip& f) { return std::pair(f.offset, f.offset + f.duration); }, view,
           p.musicLane, p.fillers);

@@ -39,7 +39,7 @@ void applyDuckedLevels(PreviewScene& scene, const EnvelopeTiming& rolls, std::ve
     scene.duckedLevels = std::move(levels);
 }
 
-void applySpeech(PreviewScene& scene, const PreviewSettings& s, kyaudio::ClusterList speech) {
+void applySpeech(PreviewScene& scene, const PreviewSettings& s, quelvo::ClusterList speech) {
     scene.speech = std::move(speech);
     const DuckDepth depth{s.duckingDecrease, s.decreaseToZero, s.overallMusicLevel, std::nullopt};
     scene.keyframes = musicKeyframes(scene.speech, s.rolls, depth);
@@ -67,7 +67,7 @@ PreviewScene PreviewModel::scene(const PreviewSettings& s) const {
         // Each lane shows what its own microphone hears; the music ducks
         // under the union, whose gaps are closed as one.
         scene.microphones = m_microphones;
-        std::vector<kyaudio::ClusterList> perFile;
+        std::vector<quelvo::ClusterList> perFile;
         for (MicrophoneLane& lane : scene.microphones)
             if (lane.track)
                 perFile.push_back(lane.speech = speechBeforeGapClosing(*lane.track, s.rolls));

@@ -42,14 +42,14 @@ struct PreviewSettings {
 struct MicrophoneLane {
     std::shared_ptr<const LevelTrack> track;  // null while analysed or when unreadable
     std::string name;
-    kyaudio::ClusterList speech;
+    quelvo::ClusterList speech;
 };
 
 // One picture's content, independent of zoom and size.
 struct PreviewScene {
     std::shared_ptr<const LevelTrack> dialogue, music;  // either may be null
-    kyaudio::ClusterList speech;
-    kymovie::VolumeKeyframeList keyframes;  // exactly as the keyframe function made them
+    quelvo::ClusterList speech;
+    quelvo::VolumeKeyframeList keyframes;  // exactly as the keyframe function made them
     double overallDb = 0;
     std::vector<mix::FillerClip> fillers;
     // Each speech interval's ducked level when the depth is set by loudness
@@ -74,7 +74,7 @@ std::vector<mix::FillerClip> fillerClipsOf(const std::vector<FillerPlacementClip
 PreviewScene sceneOf(const ProjectDescription& project);
 // The scene with other speech than the detection's (the editor's
 // corrections), used as it is: the keyframes follow it, no gaps are closed.
-void applySpeech(PreviewScene& scene, const PreviewSettings& settings, kyaudio::ClusterList speech);
+void applySpeech(PreviewScene& scene, const PreviewSettings& settings, quelvo::ClusterList speech);
 
 class PreviewModel {
 public:
@@ -93,7 +93,7 @@ public:
 private:
     std::shared_ptr<const LevelTrack> m_dialogue, m_music;
     SpeechDecision m_decision;
-    kyaudio::ClusterList m_musicClusters;  // no control moves them
+    quelvo::ClusterList m_musicClusters;  // no control moves them
     std::vector<MicrophoneLane> m_microphones;
 };
 

@@ -5,32 +5,32 @@
 
 namespace quelvo::preview {
 
-kyaudio::ClusterList clustersFromLevels(const LevelTrack& track, const kyaudio::LevelParameters& parameters) {
+quelvo::ClusterList clustersFromLevels(const LevelTrack& track, const quelvo::LevelParameters& parameters) {
     // The job measures the noise floor only in a noisy environment, which it
     // never asks for; the preview follows it.
-    kyaudio::LevelDetector detector(parameters.threshold, parameters.hysteresis, parameters.decay);
-    for (float peak : track.peaks()) detector.addFrame(kyaudio::peakToDb(peak));
-    return kyaudio::shapeClusters(detector.finish(track.duration()), parameters, track.duration());
+    quelvo::LevelDetector detector(parameters.threshold, parameters.hysteresis, parameters.decay);
+    for (float peak : track.peaks()) detector.addFrame(quelvo::peakToDb(peak));
+    return quelvo::shapeClusters(detector.finish(track.duration()), parameters, track.duration());
 }
 
-kyaudio::ClusterList thresholdSpeech(const LevelTrack& dialogue, const EnvelopeTiming& rolls) {
+quelvo::ClusterList thresholdSpeech(const LevelTrack& dialogue, const EnvelopeTiming& rolls) {
     return closeGaps(clustersFromLevels(dialogue, dialogueLevelParameters(rolls.threshold)), rolls);
 }
 
-kyaudio::ClusterList detectedSpeech(const LevelTrack& dialogue, const EnvelopeTiming& rolls) {
-    const kyaudio::SpeechFeatures* features = dialogue.speechFeatures();
+quelvo::ClusterList detectedSpeech(const LevelTrack& dialogue, const EnvelopeTiming& rolls) {
+    const quelvo::SpeechFeatures* features = dialogue.speechFeatures();
     if (rolls.detection != DetectionMode::automatic || !features) return thresholdSpeech(dialogue, rolls);
     return closeGaps(automaticSpeech(*features, dialogue.duration()), rolls);
 }
 
-kyaudio::ClusterList speechBeforeGapClosing(const LevelTrack& dialogue, const EnvelopeTiming& rolls) {
-    const kyaudio::SpeechFeatures* features = dialogue.speechFeatures();
+quelvo::ClusterList speechBeforeGapClosing(const LevelTrack& dialogue, const EnvelopeTiming& rolls) {
+    const quelvo::SpeechFeatures* features = dialogue.speechFeatures();
     if (rolls.detection != DetectionMode::automatic || !features)
         return clustersFromLevels(dialogue, dialogueLevelParameters(rolls.threshold));
     return automaticSpeech(*features, dialogue.duration());
 }
 
-kyaudio::ClusterList musicClustersFromLevels(const LevelTrack& music) {
+quelvo::ClusterList musicClustersFromLevels(const LevelTrack& music) {
     return clustersFromLevels(music, musicLevelParameters());
 }
 

@@ -12,24 +12,24 @@
 namespace quelvo::preview {
 
 // Speech clusters of the dialogue for these timings and threshold, gaps closed.
-using SpeechDecision = std::function<kyaudio::ClusterList(const LevelTrack& dialogue, const EnvelopeTiming& rolls)>;
+using SpeechDecision = std::function<quelvo::ClusterList(const LevelTrack& dialogue, const EnvelopeTiming& rolls)>;
 
 // The level detector with the job's parameters, run over kept levels: the
 // same clusters analyzeLevels finds when it decodes the file.
-kyaudio::ClusterList clustersFromLevels(const LevelTrack& track, const kyaudio::LevelParameters& parameters);
+quelvo::ClusterList clustersFromLevels(const LevelTrack& track, const quelvo::LevelParameters& parameters);
 
 // The job's own decision: threshold detector, then gap closing.
-kyaudio::ClusterList thresholdSpeech(const LevelTrack& dialogue, const EnvelopeTiming& rolls);
+quelvo::ClusterList thresholdSpeech(const LevelTrack& dialogue, const EnvelopeTiming& rolls);
 
 // The job's decision for the mode rolls.detection names: in automatic mode
 // the automatic detector over the kept speech features, shaped and with gaps
 // closed as the job does; otherwise thresholdSpeech. A track kept without
 // features has only its levels to go by and gets the threshold detector.
-kyaudio::ClusterList detectedSpeech(const LevelTrack& dialogue, const EnvelopeTiming& rolls);
+quelvo::ClusterList detectedSpeech(const LevelTrack& dialogue, const EnvelopeTiming& rolls);
 // detectedSpeech before gap closing: one microphone's share of a union.
-kyaudio::ClusterList speechBeforeGapClosing(const LevelTrack& dialogue, const EnvelopeTiming& rolls);
+quelvo::ClusterList speechBeforeGapClosing(const LevelTrack& dialogue, const EnvelopeTiming& rolls);
 
 // Where the music sounds at all (filler placement), as the job finds it.
-kyaudio::ClusterList musicClustersFromLevels(const LevelTrack& music);
+quelvo::ClusterList musicClustersFromLevels(const LevelTrack& music);
 
 } // namespace quelvo::preview

@@ -5,7 +5,7 @@
 
 namespace quelvo::preview {
 
-SpeechHit hitSpeech(const kyaudio::ClusterList& speech, const Viewport& view, double x, double y) {
+SpeechHit hitSpeech(const quelvo::ClusterList& speech, const Viewport& view, double x, double y) {
     SpeechHit hit;
     const Box lane = layoutPreview(PreviewScene{}, view).dialogueLane;
     hit.inLane = y >= lane.y && y < lane.y + lane.h;

@@ -17,7 +17,7 @@ struct SpeechHit {
     int index = -1; // the interval, when part is not none
 };
 
-SpeechHit hitSpeech(const kyaudio::ClusterList& speech, const Viewport& view, double x, double y);
+SpeechHit hitSpeech(const quelvo::ClusterList& speech, const Viewport& view, double x, double y);
 
 // The time an edit puts at pixel x: on the analysis's 10 ms grid (label
 // files then read "1.23", not a pixel's odd fraction), inside the recording.

@@ -42,7 +42,7 @@ void label(std::ostringstream& s, const Label& l) {
     const double x = l.alignRight ? l.plate.x + l.plate.w - 2 : l.plate.x + 2;
     s << "<text x=\"" << n(x) << "\" y=\"" << n(l.plate.y + l.plate.h * 0.8) << '"'
       << (l.alignRight ? " text-anchor=\"end\"" : "") << " fill=\"" << colors::kRulerText << "\">"
-      << kykit::xmlEscapeText(l.text) << "</text>\n";
+      << quelvo::xmlEscapeText(l.text) << "</text>\n";
 }
 
 } // namespace
@@ -52,7 +52,7 @@ std::string previewSvg(const PreviewPicture& p, const std::string& title) {
     s << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << n(p.width) << "\" height=\"" << n(p.height)
       << "\" viewBox=\"0 0 " << n(p.width) << ' ' << n(p.height) << "\" font-family=\"sans-serif\" font-size=\"11\">\n"
-      << "<title>" << kykit::xmlEscapeText(title) << "</title>\n";
+      << "<title>" << quelvo::xmlEscapeText(title) << "</title>\n";
     rect(s, {0, 0, p.width, p.height}, colors::kBackground);
     rect(s, p.ruler, colors::kRuler);
     rect(s, p.dialogueLane, colors::kLane);
@@ -67,7 +67,7 @@ std::string previewSvg(const PreviewPicture& p, const std::string& title) {
           << "\" stroke=\"" << colors::kRulerText << "\"/>\n";
         if (!t.label.empty())
             s << "<text x=\"" << n(t.x + 3) << "\" y=\"" << n(p.ruler.h * 0.45) << "\" fill=\"" << colors::kRulerText
-              << "\">" << kykit::xmlEscapeText(t.label) << "</text>\n";
+              << "\">" << quelvo::xmlEscapeText(t.label) << "</text>\n";
     }
     for (const Box& b : p.speech) rect(s, b, colors::kSpeech, colors::kShadeOpacity);
     for (const Box& b : p.fillers) rect(s, b, colors::kFiller, colors::kShadeOpacity);
@@ -102,8 +102,8 @@ std::string previewSvg(const PreviewPicture& p, const std::string& title) {
     return s.str();
 }
 
-kykit::Status writePreviewSvg(const std::string& path, const PreviewPicture& picture, const std::string& title) {
-    return kykit::atomicWriteFile(path, previewSvg(picture, title));
+quelvo::Status writePreviewSvg(const std::string& path, const PreviewPicture& picture, const std::string& title) {
+    return quelvo::atomicWriteFile(path, previewSvg(picture, title));
 }
 
 } // namespace quelvo::preview

@@ -62,11 +62,11 @@ struct DuckRequest {
     // Measure the dialogue's and the music's loudness for the outcome.
     bool measureLoudness = false;
     // The threads the analyses may use.
-    kyaudio::Parallelism parallelism;
+    Parallelism parallelism;
     // Speech intervals to use as they are instead of detecting them (label
     // files, corrections made in the preview): no gap closing is applied.
     // The recordings are still read for their facts.
-    std::optional<kyaudio::ClusterList> speech;
+    std::optional<ClusterList> speech;
 };
 
 } // namespace quelvo

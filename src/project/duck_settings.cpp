@@ -33,7 +33,7 @@ std::string rangeText(const NumberSetting& setting) {
 }
 
 double storedNumber(const NumberSetting& setting) {
-    kykit::SettingsStore& store = kykit::SettingsStore::instance();
+    SettingsStore& store = SettingsStore::instance();
     const std::optional<nlohmann::json> stored = store.value(setting.key);
     if (!stored || stored->is_null()) return setting.defaultValue;
     if (stored->is_number() && isWithinRange(setting, stored->get<double>()))
@@ -48,7 +48,7 @@ double storedNumber(const NumberSetting& setting) {
 }
 
 bool storedFlag(const FlagSetting& setting) {
-    return kykit::storedBool(setting.key, setting.defaultValue);
+    return quelvo::storedBool(setting.key, setting.defaultValue);
 }
 
 std::optional<std::string> optionValueProblem(const NumberSetting& setting, const std::string& text,

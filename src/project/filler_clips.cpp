@@ -4,7 +4,7 @@
 
 namespace quelvo {
 
-std::vector<FillerPlacement> placeFillers(const kyaudio::ClusterList& musicClusters,
+std::vector<FillerPlacement> placeFillers(const ClusterList& musicClusters,
                                           double fillerSeconds, FrameGrid grid) {
     std::vector<FillerPlacement> clips;
     for (size_t i = 0; i + 1 < musicClusters.size(); ++i) {

@@ -26,7 +26,7 @@ struct FillerPlacement {
 };
 
 // `fillerSeconds` <= 0: the filler's length is unknown, a clip fills its gap.
-std::vector<FillerPlacement> placeFillers(const kyaudio::ClusterList& musicClusters,
+std::vector<FillerPlacement> placeFillers(const ClusterList& musicClusters,
                                           double fillerSeconds, FrameGrid grid = kTenthsGrid);
 
 // A count of tenths as the projects write a time: 'N/10s'.

@@ -5,18 +5,18 @@
 namespace quelvo {
 
 std::optional<ProjectFormat> rememberedFormat() {
-    const auto& prefs = kymovie::VersionQuestionSettings::shared();
-    if (!prefs.rememberMyChoice()) return std::nullopt;
-    const std::optional<int> stored = prefs.rememberedChoiceValue();
+    const auto& settings = VersionQuestionSettings::shared();
+    if (!settings.rememberMyChoice()) return std::nullopt;
+    const std::optional<int> stored = settings.rememberedChoiceValue();
     return stored ? formatFromStoredChoice(*stored) : std::nullopt;
 }
 
 void rememberFormat(ProjectFormat format) {
-    kymovie::VersionQuestionSettings::shared().setRememberedChoiceValue(storedChoice(format));
+    VersionQuestionSettings::shared().setRememberedChoiceValue(storedChoice(format));
 }
 
 ProjectFormat preferredFormat() {
-    return kymovie::VersionQuestionSettings::shared().preferFcpxml19() ? ProjectFormat::fcpxml19
+    return VersionQuestionSettings::shared().preferFcpxml19() ? ProjectFormat::fcpxml19
                                                            : ProjectFormat::fcpxml16;
 }
 

@@ -8,7 +8,7 @@ namespace quelvo {
 
 int64_t FrameGrid::stepsDown(double seconds) const {
     if (!std::isfinite(seconds) || num <= 0 || den <= 0) return 0;
-    return kykit::truncateSnapped(seconds * static_cast<double>(den) / static_cast<double>(num));
+    return quelvo::truncateSnapped(seconds * static_cast<double>(den) / static_cast<double>(num));
 }
 
 double FrameGrid::seconds(int64_t steps) const {

@@ -31,7 +31,7 @@ double gainToDb(double gain) {
 
 } // namespace
 
-kymovie::VolumeKeyframeList musicKeyframes(const kyaudio::ClusterList& speech, const EnvelopeTiming& rolls,
+VolumeKeyframeList musicKeyframes(const ClusterList& speech, const EnvelopeTiming& rolls,
                                            const DuckDepth& depth,
                                            const std::vector<int>& duckedLevels) {
     if (!duckedLevels.empty())
@@ -40,8 +40,8 @@ kymovie::VolumeKeyframeList musicKeyframes(const kyaudio::ClusterList& speech, c
                                depth.overallMusicLevel);
 }
 
-kymovie::VolumeKeyframeList fillerFadeKeyframes(double clipSeconds) {
-    kymovie::VolumeKeyframeList keyframes;
+VolumeKeyframeList fillerFadeKeyframes(double clipSeconds) {
+    VolumeKeyframeList keyframes;
     if (!(clipSeconds > 0)) return keyframes;
     const double fadeStart = std::max(0.0, clipSeconds - kFillerFadeSeconds);
     keyframes.push_back({fadeStart, gainToDb(fillerFadeGain(clipSeconds, fadeStart))});
@@ -51,7 +51,7 @@ kymovie::VolumeKeyframeList fillerFadeKeyframes(double clipSeconds) {
     return keyframes;
 }
 
-std::vector<FillerPlacementClip> fillerPlacements(const kyaudio::ClusterList& musicSounding,
+std::vector<FillerPlacementClip> fillerPlacements(const ClusterList& musicSounding,
                                                   double fillerSeconds, FrameGrid grid) {
     std::vector<FillerPlacementClip> clips;
     for (const FillerPlacement& p : placeFillers(musicSounding, fillerSeconds, grid)) {
@@ -65,10 +65,10 @@ std::vector<FillerPlacementClip> fillerPlacements(const kyaudio::ClusterList& mu
 bool requestUsesFiller(const DuckRequest& request) {
     const std::string& filler = request.inputs.filler;
     // The drop areas show "Drag Here" until a file is dropped.
-    return !filler.empty() && !kykit::contains(kykit::toLower(filler), "drag here");
+    return !filler.empty() && !quelvo::contains(quelvo::toLower(filler), "drag here");
 }
 
-std::optional<VideoSourceFacts> videoSourceFacts(const kymediainfo::MediaFacts& media) {
+std::optional<VideoSourceFacts> videoSourceFacts(const MediaInfo& media) {
     if (!media.status || !media.hasVideo || !media.frameDuration.valid()) return std::nullopt;
     VideoSourceFacts video;
     video.frameDuration = media.frameDuration;

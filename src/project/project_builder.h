@@ -14,7 +14,7 @@ namespace quelvo {
 // The music's envelope for speech intervals: the keyframe rule with the one
 // decrease, or with a level per interval when `duckedLevels` is not empty
 // (depth by loudness).
-kymovie::VolumeKeyframeList musicKeyframes(const kyaudio::ClusterList& speech, const EnvelopeTiming& rolls,
+VolumeKeyframeList musicKeyframes(const ClusterList& speech, const EnvelopeTiming& rolls,
                                            const DuckDepth& depth,
                                            const std::vector<int>& duckedLevels = {});
 
@@ -22,7 +22,7 @@ kymovie::VolumeKeyframeList musicKeyframes(const kyaudio::ClusterList& speech, c
 // sounds, each with its fade-out as keyframes. `fillerSeconds` <= 0: the
 // filler's length is unknown and a clip fills its gap. Times are whole steps
 // of `grid` (fillerGridFor).
-std::vector<FillerPlacementClip> fillerPlacements(const kyaudio::ClusterList& musicSounding,
+std::vector<FillerPlacementClip> fillerPlacements(const ClusterList& musicSounding,
                                                   double fillerSeconds,
                                                   FrameGrid grid = kTenthsGrid);
 
@@ -37,19 +37,19 @@ FrameGrid fillerGridFor(const TimelineFormat& timeline);
 
 // The fade-out of a filler clip of this length as keyframes on the clip's own
 // time: the eased fall the mix plays, sampled every quarter second.
-kymovie::VolumeKeyframeList fillerFadeKeyframes(double clipSeconds);
+VolumeKeyframeList fillerFadeKeyframes(double clipSeconds);
 
 // The picture facts a probe found, for a clip's source; nothing for a file
 // without a video stream (cover art is no video).
-std::optional<VideoSourceFacts> videoSourceFacts(const kymediainfo::MediaFacts& media);
+std::optional<VideoSourceFacts> videoSourceFacts(const MediaInfo& media);
 
 // What the job found: each file's facts and the intervals.
 struct ProjectAnalysis {
     std::vector<MediaFileFacts> dialogue; // one per request.inputs.dialogue
     MediaFileFacts music;
     MediaFileFacts filler;
-    kyaudio::ClusterList speech;        // the intervals the keyframes are made from
-    kyaudio::ClusterList musicSounding; // only needed with a filler
+    ClusterList speech;        // the intervals the keyframes are made from
+    ClusterList musicSounding; // only needed with a filler
     std::vector<int> duckedLevels;      // with depth by loudness
 };
 

@@ -39,16 +39,16 @@ struct TimelineFormat {
 
 // The picture of a video recording, as its file describes it.
 struct VideoSourceFacts {
-    kymediainfo::Rational frameDuration; // the video's own frame, exactly
+    Rational frameDuration; // the video's own frame, exactly
     int width = 0;
     int height = 0;
-    std::optional<kymediainfo::ColorCodes> color; // where the file says it
+    std::optional<ColorCodes> color; // where the file says it
     // Where the media starts: its timecode as a count of its own frames (0
     // without a timecode), so the editor finds the frames it names.
     int64_t startFrames = 0;
     bool dropFrame = false;
     bool variableFrameRate = false;
-    std::vector<kymediainfo::AudioStreamFacts> audioStreams; // every one, in file order
+    std::vector<AudioStreamFacts> audioStreams; // every one, in file order
     double startSeconds() const {
         return static_cast<double>(startFrames) * frameDuration.seconds();
     }
@@ -96,10 +96,10 @@ struct MusicClip {
     // The envelope, computed once by the keyframe rule: times in seconds on
     // the clip (= on the timeline), levels in dB, -96 for silence. Four per
     // speech interval, in interval order, never sorted or merged.
-    kymovie::VolumeKeyframeList keyframes;
+    VolumeKeyframeList keyframes;
     // Where the music itself sounds (the -60 dB analysis); only found when a
     // filler is used. The filler clips sit in the gaps between these.
-    kyaudio::ClusterList soundingIntervals;
+    ClusterList soundingIntervals;
     bool operator==(const MusicClip&) const = default;
 };
 
@@ -119,7 +119,7 @@ struct FillerPlacementClip {
     // to -96 dB at the clip's end, sampled finely enough for a writer that
     // can only draw straight lines between keyframes. A clip shorter than
     // the fade starts fading at once.
-    kymovie::VolumeKeyframeList fade;
+    VolumeKeyframeList fade;
     FrameGrid grid = kTenthsGrid;
     double offset() const { return grid.seconds(offsetSteps); }
     double duration() const { return grid.seconds(durationSteps); }
@@ -150,7 +150,7 @@ struct ProjectDescription {
     // speech intervals the keyframes were made from (after gap closing,
     // unless the request gave them), and with depth by loudness the ducked
     // level of each (empty otherwise: every interval at one level).
-    kyaudio::ClusterList speech;
+    ClusterList speech;
     std::vector<int> duckedLevels;
 
     bool operator==(const ProjectDescription&) const = default;

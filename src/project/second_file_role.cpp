@@ -3,7 +3,7 @@
 #include "base/settings_store.h"
 #include "base/strings.h"
 
-namespace kymovie {
+namespace quelvo {
 
 namespace {
 constexpr const char* kRoleKey = "QVSecondFileRole.role";
@@ -16,18 +16,18 @@ SecondFileRole& SecondFileRole::shared() {
 }
 
 SecondFileRole::Role SecondFileRole::role() const {
-    const std::string raw = kykit::storedString(kRoleKey, "music");
+    const std::string raw = quelvo::storedString(kRoleKey, "music");
     if (raw == "dialogue") return Role::dialogue;
     if (raw == "custom") return Role::custom;
     return Role::music;
 }
 
-void SecondFileRole::setRole(Role role) { kykit::storeString(kRoleKey, rawValue(role)); }
+void SecondFileRole::setRole(Role role) { quelvo::storeString(kRoleKey, rawValue(role)); }
 
-std::string SecondFileRole::customRole() const { return kykit::storedString(kCustomKey, ""); }
+std::string SecondFileRole::customRole() const { return quelvo::storedString(kCustomKey, ""); }
 
 void SecondFileRole::setCustomRole(const std::string& name) {
-    kykit::storeString(kCustomKey, name);
+    quelvo::storeString(kCustomKey, name);
 }
 
 std::string SecondFileRole::roleName() const {
@@ -35,7 +35,7 @@ std::string SecondFileRole::roleName() const {
     case Role::dialogue: return "dialogue";
     case Role::music: return "music";
     case Role::custom: {
-        const std::string name = kykit::trimWhitespace(customRole());
+        const std::string name = quelvo::trimWhitespace(customRole());
         return name.empty() ? "music" : name;
     }
     }
@@ -51,4 +51,4 @@ std::string rawValue(SecondFileRole::Role role) {
     return "music";
 }
 
-} // namespace kymovie
+} // namespace quelvo

@@ -3,7 +3,7 @@
 // custom name. Kept in the preferences store so it survives a restart.
 #include <string>
 
-namespace kymovie {
+namespace quelvo {
 
 class SecondFileRole {
 public:
@@ -22,4 +22,4 @@ public:
 
 std::string rawValue(SecondFileRole::Role role);
 
-} // namespace kymovie
+} // namespace quelvo

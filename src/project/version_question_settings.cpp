@@ -4,7 +4,7 @@
 
 #include "base/settings_store.h"
 
-namespace kymovie {
+namespace quelvo {
 
 namespace {
 constexpr const char* kPreferKey = "KyFCP106Prefs.preferFCP106";
@@ -13,24 +13,24 @@ constexpr const char* kChoiceKey = "KyFCP106Prefs.rememberedChoice";
 } // namespace
 
 VersionQuestionSettings& VersionQuestionSettings::shared() {
-    static VersionQuestionSettings prefs;
-    return prefs;
+    static VersionQuestionSettings settings;
+    return settings;
 }
 
-bool VersionQuestionSettings::preferFcpxml19() const { return kykit::storedBool(kPreferKey, true); }
-void VersionQuestionSettings::setPreferFcpxml19(bool value) { kykit::storeBool(kPreferKey, value); }
-bool VersionQuestionSettings::rememberMyChoice() const { return kykit::storedBool(kRememberKey, false); }
-void VersionQuestionSettings::setRememberMyChoice(bool value) { kykit::storeBool(kRememberKey, value); }
+bool VersionQuestionSettings::preferFcpxml19() const { return quelvo::storedBool(kPreferKey, true); }
+void VersionQuestionSettings::setPreferFcpxml19(bool value) { quelvo::storeBool(kPreferKey, value); }
+bool VersionQuestionSettings::rememberMyChoice() const { return quelvo::storedBool(kRememberKey, false); }
+void VersionQuestionSettings::setRememberMyChoice(bool value) { quelvo::storeBool(kRememberKey, value); }
 
 std::optional<int> VersionQuestionSettings::rememberedChoiceValue() const {
     // -1 is what an unset key reads as; a hand-edited file may hold anything.
-    const double raw = kykit::storedDouble(kChoiceKey, -1);
+    const double raw = quelvo::storedDouble(kChoiceKey, -1);
     if (!std::isfinite(raw) || raw < 0 || raw > 1000 || raw != std::floor(raw)) return std::nullopt;
     return static_cast<int>(raw);
 }
 
 void VersionQuestionSettings::setRememberedChoiceValue(int value) {
-    kykit::storeDouble(kChoiceKey, value);
+    quelvo::storeDouble(kChoiceKey, value);
 }
 
 std::optional<FcpxmlVersion> VersionQuestionSettings::rememberedChoice() const {
@@ -44,4 +44,4 @@ void VersionQuestionSettings::setRememberedChoice(FcpxmlVersion version) {
     setRememberedChoiceValue(static_cast<int>(version));
 }
 
-} // namespace kymovie
+} // namespace quelvo

@@ -8,7 +8,7 @@
 
 #include "project/version_sheet.h"
 
-namespace kymovie {
+namespace quelvo {
 
 class VersionQuestionSettings {
 public:
@@ -27,4 +27,4 @@ public:
     void setRememberedChoice(FcpxmlVersion version);
 };
 
-} // namespace kymovie
+} // namespace quelvo

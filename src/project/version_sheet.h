@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-namespace kymovie {
+namespace quelvo {
 
 // The two Final Cut Pro project versions: 1.6 for older versions, 1.9 for
 // Final Cut Pro 10.6 and later. The numbers are the ones the settings store
@@ -34,4 +34,4 @@ class FixedVersionSheet : public VersionSheet {
     Answer m_answer;
 };
 
-} // namespace kymovie
+} // namespace quelvo

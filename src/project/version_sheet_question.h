@@ -8,10 +8,9 @@ namespace quelvo {
 
 class VersionSheetQuestion : public FormatQuestion {
   public:
-    explicit VersionSheetQuestion(kymovie::VersionSheet& sheet) : m_sheet(sheet) {}
+    explicit VersionSheetQuestion(VersionSheet& sheet) : m_sheet(sheet) {}
 
     void ask(std::optional<ProjectFormat>, Callback callback) override {
-        using kymovie::FcpxmlVersion;
         m_sheet.showSheet(std::nullopt, [callback](std::optional<FcpxmlVersion> v) {
             if (!v) return callback(std::nullopt);
             callback(*v == FcpxmlVersion::v1_9 ? ProjectFormat::fcpxml19 : ProjectFormat::fcpxml16);
@@ -19,7 +18,7 @@ class VersionSheetQuestion : public FormatQuestion {
     }
 
   private:
-    kymovie::VersionSheet& m_sheet;
+    VersionSheet& m_sheet;
 };
 
 } // namespace quelvo

@@ -2,7 +2,7 @@
 // One point of a clip's volume envelope: seconds on the clip and gain in dB.
 #include <vector>
 
-namespace kymovie {
+namespace quelvo {
 
 struct VolumeKeyframe {
     double time = 0;
@@ -12,4 +12,4 @@ struct VolumeKeyframe {
 
 using VolumeKeyframeList = std::vector<VolumeKeyframe>;
 
-} // namespace kymovie
+} // namespace quelvo

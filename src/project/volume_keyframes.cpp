@@ -10,12 +10,12 @@ int duckLevel(bool decreaseToZero, int duckingDecrease) {
     return decreaseToZero ? kSilenceDb : duckingDecrease;
 }
 
-kymovie::VolumeKeyframeList makeVolumeKeyframes(const kyaudio::ClusterList& clusters,
+VolumeKeyframeList makeVolumeKeyframes(const ClusterList& clusters,
                                                 const EnvelopeTiming& rolls, bool decreaseToZero,
                                                 int duckingDecrease, int overallMusicLevel) {
     const double ducked = duckLevel(decreaseToZero, duckingDecrease);
     const double overall = overallMusicLevel;
-    kymovie::VolumeKeyframeList keyframes;
+    VolumeKeyframeList keyframes;
     keyframes.reserve(clusters.size() * 4);
     for (const auto& c : clusters) {
         keyframes.push_back({c.start - rolls.preFadeIn, overall});
@@ -26,11 +26,11 @@ kymovie::VolumeKeyframeList makeVolumeKeyframes(const kyaudio::ClusterList& clus
     return keyframes;
 }
 
-kymovie::VolumeKeyframeList makeVolumeKeyframes(const kyaudio::ClusterList& clusters,
+VolumeKeyframeList makeVolumeKeyframes(const ClusterList& clusters,
                                                 const EnvelopeTiming& rolls, const std::vector<int>& duckedLevels,
                                                 int overallMusicLevel) {
     const double overall = overallMusicLevel;
-    kymovie::VolumeKeyframeList keyframes;
+    VolumeKeyframeList keyframes;
     keyframes.reserve(clusters.size() * 4);
     for (size_t i = 0; i < clusters.size(); ++i) {
         const auto& c = clusters[i];
@@ -45,16 +45,16 @@ kymovie::VolumeKeyframeList makeVolumeKeyframes(const kyaudio::ClusterList& clus
 }
 
 std::string legacyKeyframeLine(double time, int db) {
-    return "<keyframe time='" + std::to_string(kykit::truncateSnapped(time * 10.0)) + "/10s' value='" +
+    return "<keyframe time='" + std::to_string(quelvo::truncateSnapped(time * 10.0)) + "/10s' value='" +
            std::to_string(db) + "dB'/>\n";
 }
 
 std::string formatTenths(double seconds) {
-    return "'" + std::to_string(kykit::truncateSnapped(seconds * 10.0)) + "/10s'";
+    return "'" + std::to_string(quelvo::truncateSnapped(seconds * 10.0)) + "/10s'";
 }
 
 std::string formatSequenceTime(double seconds) {
-    return "'" + std::to_string(kykit::truncateSnapped(seconds * 3000.0)) + "/3000s'";
+    return "'" + std::to_string(quelvo::truncateSnapped(seconds * 3000.0)) + "/3000s'";
 }
 
 } // namespace quelvo

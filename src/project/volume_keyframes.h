@@ -18,13 +18,13 @@ int duckLevel(bool decreaseToZero, int duckingDecrease);
 
 // Exactly four keyframes per cluster, in cluster order; no sorting, clamping
 // or de-duplication, so overlapping ramps keep their fixed order.
-kymovie::VolumeKeyframeList makeVolumeKeyframes(const kyaudio::ClusterList& clusters,
+VolumeKeyframeList makeVolumeKeyframes(const ClusterList& clusters,
                                                 const EnvelopeTiming& rolls, bool decreaseToZero,
                                                 int duckingDecrease, int overallMusicLevel);
 
 // The same with a ducked level of its own for every cluster (depth by
 // loudness); clusters beyond the list's end take the last level.
-kymovie::VolumeKeyframeList makeVolumeKeyframes(const kyaudio::ClusterList& clusters,
+VolumeKeyframeList makeVolumeKeyframes(const ClusterList& clusters,
                                                 const EnvelopeTiming& rolls, const std::vector<int>& duckedLevels,
                                                 int overallMusicLevel);
 

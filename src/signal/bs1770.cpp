@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace kyaudio {
+namespace quelvo {
 
 namespace {
 
@@ -180,4 +180,4 @@ std::optional<double> LoudnessBlocks::asOneBlock() const {
     return powerToLoudness((m_total + m_partial) / static_cast<double>(n));
 }
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -13,7 +13,7 @@
 
 #include "media/pcm_stream.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 // The two K-weighting stages (the head's high shelf, then the high pass) for
 // any sample rate, with BS.1770's channel weights (FFmpeg's channel order:
@@ -67,4 +67,4 @@ class LoudnessBlocks {
     double m_total = 0; // every frame's power, for asOneBlock
 };
 
-} // namespace kyaudio
+} // namespace quelvo

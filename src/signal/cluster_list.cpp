@@ -4,9 +4,9 @@
 #include "media/audio_file.h"
 #include "signal/time_grid.h"
 
-namespace kyaudio {
+namespace quelvo {
 
-ClusterList expandclusterList(const ClusterList& clusterList, double fadeInDuration,
+ClusterList expandClusterList(const ClusterList& clusterList, double fadeInDuration,
                               double fadeOutDuration, double preRoll) {
     ClusterList moved;
     moved.reserve(clusterList.size());
@@ -28,4 +28,4 @@ ClusterList expandclusterList(const ClusterList& clusterList, double fadeInDurat
     return joined;
 }
 
-} // namespace kyaudio
+} // namespace quelvo

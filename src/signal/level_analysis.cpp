@@ -1,4 +1,4 @@
-// The level analysis behind getclusterListByWavePath: decode, measure 10 ms
+// The level analysis behind getClusterListByWavePath: decode, measure 10 ms
 // peaks, detect, shape.
 #include "media/audio_file.h"
 #include "media/audio_reader.h"
@@ -6,7 +6,7 @@
 #include "media/parallel_reader.h"
 #include "signal/level_detector.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 namespace {
 
@@ -38,7 +38,7 @@ LevelAnalysis detect(const LevelParameters& parameters, Read read) {
     }
     takeDecodedFacts(analysis, decoded);
     analysis.clusters = shapeClusters(detector.finish(decoded.duration), parameters, decoded.duration);
-    analysis.status = kykit::Status::success();
+    analysis.status = Status::success();
     return analysis;
 }
 
@@ -62,7 +62,7 @@ LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& para
     });
 }
 
-kykit::Status checkAudioComplete(const std::string& path) { return countAudioPackets(path).status; }
+Status checkAudioComplete(const std::string& path) { return countAudioPackets(path).status; }
 
 LevelAnalysis countAudioPackets(const std::string& path) {
     DecodeOptions options;
@@ -74,7 +74,7 @@ LevelAnalysis countAudioPackets(const std::string& path) {
     return analysis;
 }
 
-ClusterList getclusterListByWavePath(const std::string& path, double threshold, double decay,
+ClusterList getClusterListByWavePath(const std::string& path, double threshold, double decay,
                                      double minDuration, double fadeInDuration,
                                      double fadeOutDuration, bool noisyEnironment,
                                      double environmentNoiseLevel, double hysteresis,
@@ -92,4 +92,4 @@ ClusterList getclusterListByWavePath(const std::string& path, double threshold, 
     return analyzeLevels(path, parameters).clusters;
 }
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -7,7 +7,7 @@
 #include "media/frame_peaks.h"
 #include "signal/time_grid.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 namespace {
 
@@ -131,4 +131,4 @@ double effectiveThreshold(double threshold, std::optional<double> noiseFloorDb,
     return std::isnan(raised) ? threshold : std::max(threshold, raised);
 }
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -8,7 +8,7 @@
 #include "base/cluster.h"
 #include "media/audio_file.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 // dBFS of a linear peak; -inf for digital silence.
 double peakToDb(float peak);
@@ -69,4 +69,4 @@ private:
 double effectiveThreshold(double threshold, std::optional<double> noiseFloorDb,
                           double environmentNoiseLevel);
 
-} // namespace kyaudio
+} // namespace quelvo

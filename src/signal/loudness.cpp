@@ -6,7 +6,7 @@
 
 #include "media/read_ahead.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 namespace {
 
@@ -54,7 +54,7 @@ struct Reader {
         planes = sumPlanes.data();
         return frames;
     }
-    kykit::Status status = kykit::Status::success();
+    Status status = Status::success();
     std::vector<std::unique_ptr<PcmStream>> streams;
     std::vector<std::unique_ptr<ReadAhead>> aheads;
     PcmStream* stream = nullptr; // the first: its format, damage and length are reported
@@ -76,7 +76,7 @@ template <typename Result> bool takeStreamEnd(const Reader& in, Result& result) 
             result.status = stream->status();
             return false;
         }
-        if (kykit::Status whole = stream->damageVerdict(); !whole) {
+        if (Status whole = stream->damageVerdict(); !whole) {
             result.status = whole;
             return false;
         }
@@ -159,14 +159,14 @@ FileLoudness measureFileLoudness(const std::string& path, const ClusterList* onl
         }
         LoudnessMeter meter(in.format, modes);
         if (!meter.valid()) {
-            result.status = kykit::Status::failure("the loudness meter does not take this format");
+            result.status = Status::failure("the loudness meter does not take this format");
             return result;
         }
         for (int got = in.read(); got > 0; got = in.read())
             meter.add(in.planes, got);
         if (!takeStreamEnd(in, result)) return result;
         result.figures = meter.figures();
-        result.status = kykit::Status::success();
+        result.status = Status::success();
         return result;
     }
     const IntervalLoudness measured = measureIntervalLoudness(path, *onlyIntervals, parallelism);
@@ -193,7 +193,7 @@ IntervalLoudness measureIntervalLoudness(const std::vector<std::string>& paths,
     }
     const int rate = in.format.sampleRate;
     if (in.format.channels <= 0 || rate <= 0) {
-        result.status = kykit::Status::failure("the loudness meter does not take this format");
+        result.status = Status::failure("the loudness meter does not take this format");
         return result;
     }
     KWeighting weighting(in.format);
@@ -225,8 +225,8 @@ IntervalLoudness measureIntervalLoudness(const std::vector<std::string>& paths,
         const bool short_ = blocks.frames() < 4 * static_cast<int64_t>(blocks.stepFrames());
         result.perInterval.push_back(short_ ? blocks.asOneBlock() : blocks.integrated());
     }
-    result.status = kykit::Status::success();
+    result.status = Status::success();
     return result;
 }
 
-} // namespace kyaudio
+} // namespace quelvo

@@ -15,7 +15,7 @@
 #include "signal/bs1770.h"
 #include "signal/true_peak.h"
 
-namespace kyaudio {
+namespace quelvo {
 
 // Levels in LUFS / LU / dBTP; absent where nothing measurable was heard
 // (digital silence, or less than one 400 ms block).
@@ -56,7 +56,7 @@ class LoudnessMeter {
 // format, or of the given intervals only (seconds; samples outside them are
 // not measured). A file that cannot be read is a failure.
 struct FileLoudness {
-    kykit::Status status = kykit::Status::failure("not measured");
+    Status status = Status::failure("not measured");
     LoudnessFigures figures;
     // Passed over as silence (PcmStream::damage), of `samples` in all.
     AudioDamage damage;
@@ -75,7 +75,7 @@ FileLoudness measureFileLoudness(const std::string& path,
 // together, of a file at its own format. The K-weighting runs over the whole
 // file, so an interval's first samples are weighted as they sound in context.
 struct IntervalLoudness {
-    kykit::Status status = kykit::Status::failure("not measured");
+    Status status = Status::failure("not measured");
     std::optional<double> together;
     std::vector<std::optional<double>> perInterval;
     // Passed over as silence (PcmStream::damage), of `samples` in all.
@@ -94,4 +94,4 @@ IntervalLoudness measureIntervalLoudness(const std::vector<std::string>& paths,
 // Level in dB of a linear factor; -inf for 0.
 double linearToDb(double linear);
 
-} // namespace kyaudio
+} // namespace quelvo

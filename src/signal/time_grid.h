@@ -4,11 +4,11 @@
 // (0.9 - 0.3 + 0.3 is not 0.9 in binary floating point).
 #include <cmath>
 
-namespace kyaudio {
+namespace quelvo {
 
 inline double onTimeGrid(double seconds) {
     if (!std::isfinite(seconds) || std::fabs(seconds) > 1e9) return seconds;
     return std::round(seconds * 1e9) / 1e9;
 }
 
-} // namespace kyaudio
+} // namespace quelvo

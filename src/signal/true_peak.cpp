@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 
-namespace kyaudio {
+namespace quelvo {
 
 namespace {
 
@@ -88,4 +88,4 @@ void TruePeakMeter::addChannel(std::vector<double>& history, const double* x, in
     history.assign(m_joined.end() - kHistory, m_joined.end());
 }
 
-} // namespace kyaudio
+} // namespace quelvo

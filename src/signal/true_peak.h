@@ -10,7 +10,7 @@
 // the highest of several parts' peaks is the whole's.
 #include <vector>
 
-namespace kyaudio {
+namespace quelvo {
 
 class TruePeakMeter {
   public:
@@ -28,4 +28,4 @@ class TruePeakMeter {
     std::vector<double> m_joined;
 };
 
-} // namespace kyaudio
+} // namespace quelvo

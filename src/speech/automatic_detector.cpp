@@ -14,7 +14,6 @@ namespace quelvo {
 
 namespace {
 
-using kyaudio::SpeechFeatures;
 
 constexpr double kFrame = 0.01; // s
 
@@ -467,28 +466,28 @@ AutomaticDecision decideSpeech(const SpeechFeatures& f, double duration, const A
         if (end <= start) continue;
         if (!decision.segments.empty() && start <= decision.segments.back().end)
             decision.segments.back().end =
-                kyaudio::onTimeGrid(std::max(decision.segments.back().end, end));
+                quelvo::onTimeGrid(std::max(decision.segments.back().end, end));
         else
-            decision.segments.push_back({kyaudio::onTimeGrid(start), kyaudio::onTimeGrid(end)});
+            decision.segments.push_back({quelvo::onTimeGrid(start), quelvo::onTimeGrid(end)});
     }
     return decision;
 }
 
-kyaudio::ClusterList shapeAutomaticSegments(const kyaudio::ClusterList& segments,
+ClusterList shapeAutomaticSegments(const ClusterList& segments,
                                             const AutomaticTuning& tuning, double duration) {
-    kyaudio::ClusterList held;
-    for (const kyaudio::Cluster& s : segments) {
+    ClusterList held;
+    for (const Cluster& s : segments) {
         if (!held.empty() && s.start - held.back().end < tuning.hold - 1e-9)
             held.back().end = std::max(held.back().end, s.end);
         else
             held.push_back(s);
     }
-    kyaudio::LevelParameters parameters; // the dialogue's fades, no pre-roll
+    LevelParameters parameters; // the dialogue's fades, no pre-roll
     parameters.minDuration = tuning.minDuration;
     parameters.fadeInDuration = 0.1;
     parameters.fadeOutDuration = 0.1;
     parameters.preRoll = 0;
-    return kyaudio::shapeClusters(held, parameters, duration);
+    return quelvo::shapeClusters(held, parameters, duration);
 }
 
 } // namespace quelvo

@@ -66,7 +66,7 @@ struct AutomaticTuning {
 };
 
 struct AutomaticDecision {
-    kyaudio::ClusterList segments; // speech, before the hold, minimum and fades
+    ClusterList segments; // speech, before the hold, minimum and fades
     double noiseFloor = std::numeric_limits<double>::quiet_NaN();        // dBFS
     double speechLevel = std::numeric_limits<double>::quiet_NaN();       // dBFS
     double threshold = std::numeric_limits<double>::quiet_NaN();         // T_on, dBFS
@@ -76,13 +76,13 @@ struct AutomaticDecision {
 };
 
 // Frame k of the features covers [k/100, (k+1)/100) s; `duration` clamps the last.
-AutomaticDecision decideSpeech(const kyaudio::SpeechFeatures& features, double duration,
+AutomaticDecision decideSpeech(const SpeechFeatures& features, double duration,
                                const AutomaticTuning& tuning = {});
 
 // The segments shaped as the level detector shapes its clusters: the hold
 // bridges short quiet runs, shorter than the minimum are dropped, the rest
 // widened by the dialogue's 0.1 s fades and clamped to the file.
-kyaudio::ClusterList shapeAutomaticSegments(const kyaudio::ClusterList& segments,
+ClusterList shapeAutomaticSegments(const ClusterList& segments,
                                             const AutomaticTuning& tuning, double duration);
 
 } // namespace quelvo

@@ -15,12 +15,12 @@ std::optional<DetectionMode> parseDetectionMode(std::string_view text) {
 }
 
 DetectionMode storedDetectionMode() {
-    const std::string stored = kykit::storedString(kDetectionKey, "threshold");
+    const std::string stored = quelvo::storedString(kDetectionKey, "threshold");
     return stored == "automatic" ? DetectionMode::automatic : DetectionMode::threshold;
 }
 
-kykit::Status storeDetectionMode(DetectionMode mode) {
-    return kykit::storeString(kDetectionKey, detectionModeName(mode));
+Status storeDetectionMode(DetectionMode mode) {
+    return quelvo::storeString(kDetectionKey, detectionModeName(mode));
 }
 
 } // namespace quelvo

@@ -19,6 +19,6 @@ std::optional<DetectionMode> parseDetectionMode(std::string_view text);
 // The stored choice; anything but "automatic" reads as the fixed threshold,
 // so the usual behaviour holds until the editor chooses otherwise.
 DetectionMode storedDetectionMode();
-kykit::Status storeDetectionMode(DetectionMode mode);
+Status storeDetectionMode(DetectionMode mode);
 
 } // namespace quelvo

@@ -9,29 +9,29 @@ namespace quelvo {
 namespace {
 
 
-SpeechAnalysis analyzeAutomatically(const std::string& dialoguePath, const kyaudio::Parallelism& parallelism) {
+SpeechAnalysis analyzeAutomatically(const std::string& dialoguePath, const Parallelism& parallelism) {
     SpeechAnalysis analysis;
     analysis.detection.mode = DetectionMode::automatic;
-    const kyaudio::FeatureAnalysis features = kyaudio::readSpeechFeatures(dialoguePath, parallelism);
+    const FeatureAnalysis features = quelvo::readSpeechFeatures(dialoguePath, parallelism);
     analysis.status = features.decoded.status;
     if (!analysis.status) return analysis;
-    kyaudio::takeDecodedFacts(analysis, features.decoded);
+    quelvo::takeDecodedFacts(analysis, features.decoded);
     analysis.clusters = automaticSpeech(features.features, analysis.duration, &analysis.detection);
     return analysis;
 }
 
-SpeechAnalysis fromLevels(kyaudio::LevelAnalysis levels) {
+SpeechAnalysis fromLevels(LevelAnalysis levels) {
     SpeechAnalysis analysis;
     analysis.status = levels.status;
     analysis.clusters = std::move(levels.clusters);
-    kyaudio::takeDecodedFacts(analysis, levels);
+    quelvo::takeDecodedFacts(analysis, levels);
     return analysis;
 }
 
 } // namespace
 
-kyaudio::LevelParameters dialogueLevelParameters(double threshold) {
-    kyaudio::LevelParameters parameters;
+LevelParameters dialogueLevelParameters(double threshold) {
+    LevelParameters parameters;
     parameters.threshold = threshold;
     parameters.decay = 0.5;
     parameters.minDuration = 0.5;
@@ -44,28 +44,28 @@ kyaudio::LevelParameters dialogueLevelParameters(double threshold) {
     return parameters;
 }
 
-kyaudio::LevelParameters musicLevelParameters(double threshold) {
-    kyaudio::LevelParameters parameters = dialogueLevelParameters(threshold);
+LevelParameters musicLevelParameters(double threshold) {
+    LevelParameters parameters = dialogueLevelParameters(threshold);
     parameters.decay = 0.0;
     return parameters;
 }
 
-kyaudio::ClusterList closeGaps(const kyaudio::ClusterList& clusters, const SpeechSettings& speech) {
-    const kyaudio::ClusterList widened =
-        kyaudio::expandclusterList(clusters, speech.fadeBefore, speech.fadeAfter, 0.0);
-    return kyaudio::expandclusterList(widened, -speech.fadeBefore, -speech.fadeAfter, 0.0);
+ClusterList closeGaps(const ClusterList& clusters, const SpeechSettings& speech) {
+    const ClusterList widened =
+        quelvo::expandClusterList(clusters, speech.fadeBefore, speech.fadeAfter, 0.0);
+    return quelvo::expandClusterList(widened, -speech.fadeBefore, -speech.fadeAfter, 0.0);
 }
 
 SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const SpeechSettings& speech,
-                               const kyaudio::Parallelism& parallelism) {
+                               const Parallelism& parallelism) {
     if (speech.detection == DetectionMode::automatic) return analyzeAutomatically(dialoguePath, parallelism);
     SpeechAnalysis analysis =
-        fromLevels(kyaudio::analyzeLevels(dialoguePath, dialogueLevelParameters(speech.threshold), parallelism));
+        fromLevels(quelvo::analyzeLevels(dialoguePath, dialogueLevelParameters(speech.threshold), parallelism));
     analysis.detection.threshold = speech.threshold;
     return analysis;
 }
 
-kyaudio::ClusterList automaticSpeech(const kyaudio::SpeechFeatures& features, double duration,
+ClusterList automaticSpeech(const SpeechFeatures& features, double duration,
                                      DetectionFigures* figures) {
     const AutomaticTuning tuning;
     const AutomaticDecision decision = decideSpeech(features, duration, tuning);
@@ -79,15 +79,15 @@ kyaudio::ClusterList automaticSpeech(const kyaudio::SpeechFeatures& features, do
 }
 
 SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const SpeechSettings& speech,
-                                  const kyaudio::Parallelism& parallelism) {
+                                  const Parallelism& parallelism) {
     SpeechAnalysis analysis = analyzeDialogue(dialoguePath, speech, parallelism);
     if (analysis.status) analysis.clusters = closeGaps(analysis.clusters, speech);
     return analysis;
 }
 
 SpeechAnalysis findMusicClusters(const std::string& musicPath, double threshold,
-                                 const kyaudio::Parallelism& parallelism) {
-    return fromLevels(kyaudio::analyzeLevels(musicPath, musicLevelParameters(threshold), parallelism));
+                                 const Parallelism& parallelism) {
+    return fromLevels(quelvo::analyzeLevels(musicPath, musicLevelParameters(threshold), parallelism));
 }
 
 } // namespace quelvo

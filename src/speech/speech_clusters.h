@@ -9,11 +9,9 @@
 #include "media/parallelism.h"
 #include "speech/speech_settings.h"
 
-namespace kyaudio {
-struct SpeechFeatures;
-}
-
 namespace quelvo {
+
+struct SpeechFeatures;
 
 // Below this level the music counts as silent (filler placement).
 inline constexpr double kMusicThreshold = -60.0;
@@ -28,47 +26,47 @@ struct DetectionFigures {
 };
 
 struct SpeechAnalysis {
-    kykit::Status status = kykit::Status::failure("not analysed");
-    kyaudio::ClusterList clusters;
+    Status status = Status::failure("not analysed");
+    ClusterList clusters;
     double duration = 0;  // seconds, as decoded
     int sampleRate = 0;
     DetectionFigures detection;
     // What the decoding passed over and how long the packets say the audio
-    // lasts (kyaudio::DecodeSummary).
-    kyaudio::AudioDamage damage;
+    // lasts (DecodeSummary).
+    AudioDamage damage;
     double packetSeconds = 0;
     double frameSeconds = 0;
 };
 
 // The dialogue analysis's settings: decay 0.5, minDuration 0.5, fades 0.1,
 // hysteresis 5, no noise estimate, no pre-roll.
-kyaudio::LevelParameters dialogueLevelParameters(double threshold);
+LevelParameters dialogueLevelParameters(double threshold);
 // The music analysis's settings: as the dialogue's but decay 0.
-kyaudio::LevelParameters musicLevelParameters(double threshold = kMusicThreshold);
+LevelParameters musicLevelParameters(double threshold = kMusicThreshold);
 
 // Joins speech intervals closer than fadeBefore + fadeAfter (the music would
 // not have time to come back between them); every other edge stays where it
 // was. Widens by the fades and narrows back, as the ducking envelope sees it.
-kyaudio::ClusterList closeGaps(const kyaudio::ClusterList& clusters, const SpeechSettings& speech);
+ClusterList closeGaps(const ClusterList& clusters, const SpeechSettings& speech);
 
 // The dialogue's speech as the job sees it before gap closing: at
 // speech.threshold in threshold mode, else found by the automatic detector
 // (one decoding run either way), shaped with the dialogue settings' fades.
 SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const SpeechSettings& speech,
-                               const kyaudio::Parallelism& parallelism = {});
+                               const Parallelism& parallelism = {});
 
 // The automatic detection's speech from a recording's measured features,
 // shaped as analyzeDialogue gives it (before gap closing); `figures`, when
 // given, receives the levels it used. The job and the preview both call it,
 // so they cannot disagree about the same features.
-kyaudio::ClusterList automaticSpeech(const kyaudio::SpeechFeatures& features, double duration,
+ClusterList automaticSpeech(const SpeechFeatures& features, double duration,
                                      DetectionFigures* figures = nullptr);
 
 // analyzeDialogue, then gaps closed with the settings' fades.
 SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const SpeechSettings& speech,
-                                  const kyaudio::Parallelism& parallelism = {});
+                                  const Parallelism& parallelism = {});
 // Where the music is audible at all.
 SpeechAnalysis findMusicClusters(const std::string& musicPath, double threshold = kMusicThreshold,
-                                 const kyaudio::Parallelism& parallelism = {});
+                                 const Parallelism& parallelism = {});
 
 } // namespace quelvo

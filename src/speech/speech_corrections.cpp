@@ -6,13 +6,13 @@
 
 namespace quelvo {
 
-kyaudio::ClusterList joinIntervals(kyaudio::ClusterList intervals) {
+ClusterList joinIntervals(ClusterList intervals) {
     std::stable_sort(
         intervals.begin(), intervals.end(),
-        [](const kyaudio::Cluster& a, const kyaudio::Cluster& b) { return a.start < b.start; });
-    kyaudio::ClusterList joined;
+        [](const Cluster& a, const Cluster& b) { return a.start < b.start; });
+    ClusterList joined;
     joined.reserve(intervals.size());
-    for (const kyaudio::Cluster& c : intervals) {
+    for (const Cluster& c : intervals) {
         if (!(c.end > c.start)) continue;
         if (!joined.empty() && c.start <= joined.back().end)
             joined.back().end = std::max(joined.back().end, c.end);
@@ -30,25 +30,25 @@ bool SpeechCorrections::record(State next) {
     return true;
 }
 
-bool SpeechCorrections::remove(const kyaudio::ClusterList& detected, size_t index) {
-    kyaudio::ClusterList list = intervals(detected);
+bool SpeechCorrections::remove(const ClusterList& detected, size_t index) {
+    ClusterList list = intervals(detected);
     if (index >= list.size()) return false;
     list.erase(list.begin() + static_cast<std::ptrdiff_t>(index));
     return record(std::move(list));
 }
 
-bool SpeechCorrections::add(const kyaudio::ClusterList& detected, kyaudio::Cluster interval) {
+bool SpeechCorrections::add(const ClusterList& detected, Cluster interval) {
     if (!(interval.end > interval.start)) return false;
-    kyaudio::ClusterList list = intervals(detected);
+    ClusterList list = intervals(detected);
     list.push_back(interval);
     return record(joinIntervals(std::move(list)));
 }
 
-bool SpeechCorrections::moveEdge(const kyaudio::ClusterList& detected, size_t index, Edge edge,
+bool SpeechCorrections::moveEdge(const ClusterList& detected, size_t index, Edge edge,
                                  double seconds, double duration) {
-    kyaudio::ClusterList list = intervals(detected);
+    ClusterList list = intervals(detected);
     if (index >= list.size()) return false;
-    kyaudio::Cluster& c = list[index];
+    Cluster& c = list[index];
     // The smallest step still leaves an interval; the edge never crosses the other.
     if (edge == Edge::start)
         c.start = std::clamp(seconds, 0.0, std::nextafter(c.end, 0.0));
@@ -61,7 +61,7 @@ bool SpeechCorrections::moveEdge(const kyaudio::ClusterList& detected, size_t in
     return record(joinIntervals(std::move(list)));
 }
 
-bool SpeechCorrections::replace(const kyaudio::ClusterList& detected, kyaudio::ClusterList list) {
+bool SpeechCorrections::replace(const ClusterList& detected, ClusterList list) {
     list = joinIntervals(std::move(list));
     // An import that gives back the detection leaves nothing corrected.
     if (list == detected) return revert();

@@ -13,7 +13,7 @@ namespace quelvo {
 
 // Sorted, without empty intervals, overlapping or touching ones joined: the
 // form every corrected list is kept in.
-kyaudio::ClusterList joinIntervals(kyaudio::ClusterList intervals);
+ClusterList joinIntervals(ClusterList intervals);
 
 class SpeechCorrections {
   public:
@@ -22,20 +22,20 @@ class SpeechCorrections {
     // Whether the speech differs from the detection (an edit or an import).
     bool corrected() const { return m_current.has_value(); }
     // The speech to use: the corrected list, or `detected` when there is none.
-    const kyaudio::ClusterList& intervals(const kyaudio::ClusterList& detected) const {
+    const ClusterList& intervals(const ClusterList& detected) const {
         return m_current ? *m_current : detected;
     }
 
     // Each edit starts from intervals(detected) and can be undone. An edit
     // that changes nothing is not recorded. They answer whether it changed.
-    bool remove(const kyaudio::ClusterList& detected, size_t index);
-    bool add(const kyaudio::ClusterList& detected, kyaudio::Cluster interval);
+    bool remove(const ClusterList& detected, size_t index);
+    bool add(const ClusterList& detected, Cluster interval);
     // Moves one edge of interval `index` to `seconds`, kept inside the
     // recording and short of the other edge; a neighbour it reaches is joined.
-    bool moveEdge(const kyaudio::ClusterList& detected, size_t index, Edge edge, double seconds,
+    bool moveEdge(const ClusterList& detected, size_t index, Edge edge, double seconds,
                   double duration);
     // The whole list replaced (a label file imported).
-    bool replace(const kyaudio::ClusterList& detected, kyaudio::ClusterList intervals);
+    bool replace(const ClusterList& detected, ClusterList intervals);
     // Back to the detection, as an edit that can be undone.
     bool revert();
 
@@ -48,7 +48,7 @@ class SpeechCorrections {
     void clear();
 
   private:
-    using State = std::optional<kyaudio::ClusterList>;
+    using State = std::optional<ClusterList>;
     bool record(State next);
 
     State m_current;

@@ -36,7 +36,7 @@ std::vector<std::string_view> fields(std::string_view line) {
 std::optional<double> timeValue(std::string_view field) {
     std::string text(field);
     if (text.find('.') == std::string::npos) std::replace(text.begin(), text.end(), ',', '.');
-    const std::optional<double> value = kykit::toDouble(text);
+    const std::optional<double> value = quelvo::toDouble(text);
     if (!value || !std::isfinite(*value)) return std::nullopt;
     return value;
 }
@@ -66,7 +66,7 @@ std::string quoted(std::string_view field) {
 }
 
 struct LineResult {
-    std::optional<kyaudio::Cluster> interval;
+    std::optional<Cluster> interval;
     std::string problem; // why the line is bad; "" when it is not
 };
 
@@ -84,14 +84,14 @@ LineResult readLine(std::string_view line) {
     if (*start < 0)
         return {std::nullopt, "starts before the recording does (" + std::string(parts[0]) + " s)"};
     if (*end < *start) return {std::nullopt, "ends before it starts"};
-    return {kyaudio::Cluster{*start, *end}, {}};
+    return {Cluster{*start, *end}, {}};
 }
 
 } // namespace
 
-std::string labelText(const kyaudio::ClusterList& intervals) {
+std::string labelText(const ClusterList& intervals) {
     std::string text;
-    for (const kyaudio::Cluster& c : intervals)
+    for (const Cluster& c : intervals)
         text += seconds(c.start) + '\t' + seconds(c.end) + "\tspeech\n";
     return text;
 }
@@ -112,12 +112,12 @@ LabelReading parseLabels(std::string_view text, double duration, const std::stri
             continue;
         const LineResult read = readLine(line);
         if (!read.interval) {
-            reading.status = kykit::Status::failure("Line " + std::to_string(number) + " of " +
+            reading.status = Status::failure("Line " + std::to_string(number) + " of " +
                                                     name + " " + read.problem + ".");
             reading.intervals.clear();
             return reading;
         }
-        kyaudio::Cluster c = *read.interval;
+        Cluster c = *read.interval;
         if (c.end == c.start) {
             points.note(number);
             continue;
@@ -148,17 +148,17 @@ LabelReading parseLabels(std::string_view text, double duration, const std::stri
 
 LabelReading readLabelFile(const std::string& path, double duration) {
     std::string bytes, error;
-    if (!kykit::readFileBytes(path, bytes, &error)) {
+    if (!quelvo::readFileBytes(path, bytes, &error)) {
         LabelReading failed;
         failed.status =
-            kykit::Status::failure("Cannot read the label file " + path + ": " + error + ".");
+            Status::failure("Cannot read the label file " + path + ": " + error + ".");
         return failed;
     }
     return parseLabels(bytes, duration, path);
 }
 
-kykit::Status writeLabelFile(const std::string& path, const kyaudio::ClusterList& intervals) {
-    return kykit::atomicWriteFile(path, labelText(intervals));
+Status writeLabelFile(const std::string& path, const ClusterList& intervals) {
+    return quelvo::atomicWriteFile(path, labelText(intervals));
 }
 
 } // namespace quelvo

@@ -15,13 +15,13 @@ namespace quelvo {
 // What reading a label file found. On failure `status` says, in one
 // sentence, which line was wrong and how; the intervals are then empty.
 struct LabelReading {
-    kykit::Status status = kykit::Status::success();
-    kyaudio::ClusterList intervals;    // ascending, none overlapping or touching
+    Status status = Status::success();
+    ClusterList intervals;    // ascending, none overlapping or touching
     std::vector<std::string> warnings; // what was mended on the way, in order
 };
 
 // The text of a label file for these intervals.
-std::string labelText(const kyaudio::ClusterList& intervals);
+std::string labelText(const ClusterList& intervals);
 
 // Reads label text. A decimal comma is taken as a point; lines starting with
 // a backslash (the frequency lines some editors add) and blank lines are
@@ -35,6 +35,6 @@ LabelReading parseLabels(std::string_view text, double duration, const std::stri
 LabelReading readLabelFile(const std::string& path, double duration);
 
 // Writes the intervals to `path`, replacing it in one step.
-kykit::Status writeLabelFile(const std::string& path, const kyaudio::ClusterList& intervals);
+Status writeLabelFile(const std::string& path, const ClusterList& intervals);
 
 } // namespace quelvo

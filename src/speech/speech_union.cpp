@@ -5,14 +5,14 @@
 
 namespace quelvo {
 
-kyaudio::ClusterList uniteSpeech(const std::vector<kyaudio::ClusterList>& perFile) {
+ClusterList uniteSpeech(const std::vector<ClusterList>& perFile) {
     if (perFile.size() == 1) return perFile.front(); // one file: exactly as detected
-    kyaudio::ClusterList all;
-    for (const kyaudio::ClusterList& list : perFile) all.insert(all.end(), list.begin(), list.end());
+    ClusterList all;
+    for (const ClusterList& list : perFile) all.insert(all.end(), list.begin(), list.end());
     return joinIntervals(std::move(all));
 }
 
-kyaudio::ClusterList duckedSpeech(const std::vector<kyaudio::ClusterList>& perFile,
+ClusterList duckedSpeech(const std::vector<ClusterList>& perFile,
                                   const SpeechSettings& speech) {
     return closeGaps(uniteSpeech(perFile), speech);
 }

@@ -13,10 +13,10 @@ namespace quelvo {
 
 // Every file's speech (as analyzeDialogue gives it, before gap closing) laid
 // over one another, sorted, overlapping or touching intervals joined.
-kyaudio::ClusterList uniteSpeech(const std::vector<kyaudio::ClusterList>& perFile);
+ClusterList uniteSpeech(const std::vector<ClusterList>& perFile);
 
 // The union with its gaps closed (closeGaps): what the music ducks under.
-kyaudio::ClusterList duckedSpeech(const std::vector<kyaudio::ClusterList>& perFile,
+ClusterList duckedSpeech(const std::vector<ClusterList>& perFile,
                                   const SpeechSettings& speech);
 
 } // namespace quelvo

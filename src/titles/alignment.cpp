@@ -1,4 +1,4 @@
-#include "titles/fcpxml_titles_settings.h"
+#include "titles/titles_settings.h"
 
 namespace quelvo {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "titles/ass_markup.h"
-#include "titles/fcpxml_titles_settings.h"
+#include "titles/titles_settings.h"
 
 namespace quelvo::ass {
 
@@ -139,7 +139,7 @@ std::optional<double> parseTime(std::string_view t) {
     return h * 3600.0 + m * 60.0 + s + f;
 }
 
-srt::ParseReport parse(std::string_view text, const FCPXML_Titles_Settings& settings) {
+srt::ParseReport parse(std::string_view text, const TitlesSettings& settings) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     srt::ParseReport report;
     Script script;

@@ -17,7 +17,7 @@ namespace quelvo::ass {
 // without text (a drawing) is left out. Cues are in start order (a script
 // need not be), numbered by their Dialogue line from 1. A Format line
 // without a Text field refuses the file: `report.problem` says so.
-srt::ParseReport parse(std::string_view text, const FCPXML_Titles_Settings& settings);
+srt::ParseReport parse(std::string_view text, const TitlesSettings& settings);
 
 // "H:MM:SS.cc" in seconds (the fraction read as a decimal fraction);
 // absent when the text is not one.

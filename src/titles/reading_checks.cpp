@@ -66,7 +66,7 @@ std::vector<ReadingFailure> checkCue(std::string_view text, double duration,
     int64_t characters = 0;
     int64_t longest = 0;
     for (const std::string& line : lines) {
-        const int64_t n = kykit::characterCount(line);
+        const int64_t n = quelvo::characterCount(line);
         characters += n;
         longest = std::max(longest, n);
     }
@@ -123,7 +123,7 @@ std::vector<CueFinding> checkCues(const std::vector<SubtitleCue>& cues,
 
 std::string findingLine(const CueFinding& finding) {
     return "cue " + std::to_string(finding.number) + " at " +
-           kykit::TC::getFloatTimecode(finding.start, false) + ": " +
+           quelvo::Timecode::withMilliseconds(finding.start, false) + ": " +
            failuresText(finding.failures);
 }
 

@@ -7,15 +7,15 @@
 #include "base/numbers.h"
 #include "base/strings.h"
 #include "titles/ass_markup.h"
-#include "titles/fcpxml_titles_settings.h"
+#include "titles/titles_settings.h"
 
 namespace quelvo::srt {
 
 namespace {
 
-using kykit::characterSubstring;
-using kykit::characterCount;
-using kykit::characterPosition;
+using quelvo::characterSubstring;
+using quelvo::characterCount;
+using quelvo::characterPosition;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -26,7 +26,7 @@ char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 
 // no case, and this runs over the whole file once per tag and pass.
 std::string removeIgnoringCase(std::string text, std::string_view what) {
     if (what.empty() || (what[0] >= 'A' && what[0] <= 'Z') || (what[0] >= 'a' && what[0] <= 'z'))
-        return kykit::replace(text, what, "", true);
+        return quelvo::replace(text, what, "", true);
     const auto matchesAt = [&](size_t i) {
         if (i + what.size() > text.size()) return false;
         for (size_t k = 1; k < what.size(); ++k)
@@ -70,14 +70,14 @@ void removeIgnoredTags(std::string& t, const Ignore& ignore) {
     if (ignore.ignoreITags) removeTags(t, {"<i>", "<I>", "<\\i>", "<\\I>", "</i>", "</I>"});
     if (ignore.ignoreBTags) removeTags(t, {"<b>", "<B>", "<\\b>", "<\\B>", "</b>", "</B>"});
     if (ignore.ignoreUTags) removeTags(t, {"<u>", "<U>", "<\\u>", "<\\U>", "</u>", "</U>"});
-    if (ignore.ignoreFontTags) t = kykit::remove(t, "font");
+    if (ignore.ignoreFontTags) t = quelvo::remove(t, "font");
 }
 
-std::string normalizeText(std::string_view text, const FCPXML_Titles_Settings& settings) {
-    std::string t = kykit::replace(text, "\r", "", false);
+std::string normalizeText(std::string_view text, const TitlesSettings& settings) {
+    std::string t = quelvo::replace(text, "\r", "", false);
     for (;;) {
         const size_t before = t.size();
-        t = kykit::replace(t, "\n\n\n", "\n\n", false);
+        t = quelvo::replace(t, "\n\n\n", "\n\n", false);
         // Every replacement shortens the text, so the size tells whether the pass changed it.
         const bool changed = t.size() != before;
         removeIgnoredTags(t, settings.ignore);
@@ -108,7 +108,7 @@ std::optional<int64_t> blockNumber(std::string_view s) {
     std::string digits = characterSubstring(s, 0, p);
     std::erase_if(digits, [](char c) { return c < '0' || c > '9'; });
     if (digits.empty()) return std::nullopt;
-    return kykit::toInt(digits);
+    return quelvo::toInt(digits);
 }
 
 // One block (counter line, time line, text lines) to a subtitle. ASS-style
@@ -116,7 +116,7 @@ std::optional<int64_t> blockNumber(std::string_view s) {
 // placement and are removed from the text.
 std::optional<SubtitleCue> parseBlock(std::string_view b) {
     std::string block(b);
-    if (kykit::right(block, 1) != "\n") block += '\n';
+    if (quelvo::right(block, 1) != "\n") block += '\n';
     const int64_t p = characterPosition(block, "\n");
     const std::string rest = characterSubstring(block, p, characterCount(block));
     const int64_t a = characterPosition(rest, " -->");
@@ -131,7 +131,7 @@ std::optional<SubtitleCue> parseBlock(std::string_view b) {
     std::string text = characterSubstring(rest2, e + 1, characterCount(rest2));
     const auto id = blockNumber(block);
     if (!id) return std::nullopt;
-    if (kykit::right(text, 1) == "\n") text = kykit::stripRight(text, 1);
+    if (quelvo::right(text, 1) == "\n") text = quelvo::stripRight(text, 1);
     // Players honour {\an8} in SRT as in ASS: where the cue goes, never text.
     const CuePlacement inText = ass::takeOverrideBlocks(text);
     SubtitleCue title(*id, start, end, std::move(text));
@@ -141,11 +141,11 @@ std::optional<SubtitleCue> parseBlock(std::string_view b) {
 
 } // namespace
 
-std::vector<SubtitleCue> parse(std::string_view text, const FCPXML_Titles_Settings& settings) {
+std::vector<SubtitleCue> parse(std::string_view text, const TitlesSettings& settings) {
     return parseReporting(text, settings).titles;
 }
 
-ParseReport parseReporting(std::string_view text, const FCPXML_Titles_Settings& settings) {
+ParseReport parseReporting(std::string_view text, const TitlesSettings& settings) {
     const std::string prepared = normalizeText(text, settings);
     std::vector<std::string_view> lines;
     for (size_t from = 0; from <= prepared.size();) {
@@ -215,7 +215,7 @@ ParseReport parseReporting(std::string_view text, const FCPXML_Titles_Settings& 
 }
 
 std::string splitBlockText(std::string_view block, int64_t length) {
-    const std::vector<std::string> pieces = kykit::split(block, length);
+    const std::vector<std::string> pieces = quelvo::split(block, length);
     if (pieces.size() == 1) return std::string(block);
     std::string joined;
     for (size_t i = 0; i < pieces.size(); ++i) {

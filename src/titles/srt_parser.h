@@ -14,7 +14,7 @@
 #include "titles/subtitle_cue.h"
 
 namespace quelvo {
-class FCPXML_Titles_Settings;
+class TitlesSettings;
 struct Ignore;
 }
 
@@ -26,7 +26,7 @@ namespace quelvo::srt {
 // broken block (a counter after a blank line, or text before the first
 // block, without a time line) is skipped up to the next block that has both.
 // `settings` supplies the tag flags and the re-wrapping length.
-std::vector<SubtitleCue> parse(std::string_view text, const FCPXML_Titles_Settings& settings);
+std::vector<SubtitleCue> parse(std::string_view text, const TitlesSettings& settings);
 
 struct ParseReport {
     std::vector<SubtitleCue> titles;
@@ -36,7 +36,7 @@ struct ParseReport {
     std::string problem;   // why the whole file was refused; "" when it was not
 };
 // parse, also telling what was skipped.
-ParseReport parseReporting(std::string_view text, const FCPXML_Titles_Settings& settings);
+ParseReport parseReporting(std::string_view text, const TitlesSettings& settings);
 
 // The block cut into lines of at most `length` characters, joined by line feeds.
 std::string splitBlockText(std::string_view block, int64_t length);
@@ -52,6 +52,6 @@ void removeIgnoredTags(std::string& text, const Ignore& ignore);
 
 // Step 1 and 2 of parsing: carriage returns gone, runs of blank lines
 // collapsed, the ignored inline tags removed. Exposed for tests.
-std::string normalizeText(std::string_view text, const FCPXML_Titles_Settings& settings);
+std::string normalizeText(std::string_view text, const TitlesSettings& settings);
 
 } // namespace quelvo::srt

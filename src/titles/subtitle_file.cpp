@@ -4,18 +4,18 @@
 
 #include "base/files.h"
 #include "titles/ass_reader.h"
-#include "titles/fcpxml_titles_settings.h"
+#include "titles/titles_settings.h"
 #include "titles/srt_parser.h"
 #include "titles/text_encodings.h"
 #include "titles/webvtt_reader.h"
 
 namespace quelvo {
 
-SubtitleFile SubtitleFile::fromText(std::string_view text) { return fromText(text, FCPXML_Titles_Settings::shared()); }
+SubtitleFile SubtitleFile::fromText(std::string_view text) { return fromText(text, TitlesSettings::shared()); }
 
 namespace {
 
-srt::ParseReport parseAs(SubtitleFormat format, std::string_view text, const FCPXML_Titles_Settings& settings) {
+srt::ParseReport parseAs(SubtitleFormat format, std::string_view text, const TitlesSettings& settings) {
     switch (format) {
     case SubtitleFormat::webvtt:
         return webvtt::parse(text, settings);
@@ -37,7 +37,7 @@ std::string whyNothingRead(const SubtitleFile& srt, const std::string& refusal) 
 
 } // namespace
 
-SubtitleFile SubtitleFile::fromText(std::string_view text, const FCPXML_Titles_Settings& settings, std::string* problem) {
+SubtitleFile SubtitleFile::fromText(std::string_view text, const TitlesSettings& settings, std::string* problem) {
     SubtitleFile srt;
     srt.format = detectSubtitleFormat(text);
     srt::ParseReport report = parseAs(srt.format, text, settings);
@@ -50,13 +50,13 @@ SubtitleFile SubtitleFile::fromText(std::string_view text, const FCPXML_Titles_S
 }
 
 SubtitleFile SubtitleFile::fromFileUrl(const std::string& path, std::string* problem) {
-    return fromFileUrl(path, FCPXML_Titles_Settings::shared(), problem);
+    return fromFileUrl(path, TitlesSettings::shared(), problem);
 }
 
-SubtitleFile SubtitleFile::fromFileUrl(const std::string& path, const FCPXML_Titles_Settings& settings,
+SubtitleFile SubtitleFile::fromFileUrl(const std::string& path, const TitlesSettings& settings,
                          std::string* problem) {
     std::string bytes, error;
-    const bool read = kykit::readFileBytes(path, bytes, &error);
+    const bool read = quelvo::readFileBytes(path, bytes, &error);
     const std::optional<DecodedText> decoded = read ? decodeSubtitleBytes(bytes) : std::nullopt;
     std::string unread;
     SubtitleFile srt = fromText(decoded ? decoded->text : std::string(), settings, &unread);
@@ -74,16 +74,16 @@ SubtitleFile SubtitleFile::fromFileUrl(const std::string& path, const FCPXML_Tit
     return srt;
 }
 
-SubtitleFile SubtitleFile::fromPath(const std::string& path) { return fromPath(path, FCPXML_Titles_Settings::shared()); }
+SubtitleFile SubtitleFile::fromPath(const std::string& path) { return fromPath(path, TitlesSettings::shared()); }
 
-SubtitleFile SubtitleFile::fromPath(const std::string& path, const FCPXML_Titles_Settings& settings) {
-    return fromText(kykit::readTextFile(path), settings);
+SubtitleFile SubtitleFile::fromPath(const std::string& path, const TitlesSettings& settings) {
+    return fromText(quelvo::readTextFile(path), settings);
 }
 
 SubtitleFile SubtitleFile::fromFileInEncoding(const std::string& path, const std::string& encoding,
-                                const FCPXML_Titles_Settings& settings, std::string* problem) {
+                                const TitlesSettings& settings, std::string* problem) {
     std::string bytes, error;
-    if (!kykit::readFileBytes(path, bytes, &error)) {
+    if (!quelvo::readFileBytes(path, bytes, &error)) {
         if (problem) *problem = "cannot read it: " + error;
         return {};
     }
@@ -103,7 +103,7 @@ SubtitleFile SubtitleFile::fromFileInEncoding(const std::string& path, const std
 
 std::string SubtitleFile::readTextWithFallbackEncodings(const std::string& path, std::string* encoding) {
     std::string bytes;
-    if (!kykit::readFileBytes(path, bytes)) return {};
+    if (!quelvo::readFileBytes(path, bytes)) return {};
     std::optional<DecodedText> decoded = decodeSubtitleBytes(bytes);
     if (!decoded) return {};
     if (encoding) *encoding = decoded->encoding;

@@ -10,7 +10,7 @@
 
 namespace quelvo {
 
-class FCPXML_Titles_Settings;
+class TitlesSettings;
 
 class SubtitleFile {
 public:
@@ -26,7 +26,7 @@ public:
     // (if given) receives one short sentence saying why: for a text that is
     // none of the three, what was expected.
     static SubtitleFile fromText(std::string_view text);
-    static SubtitleFile fromText(std::string_view text, const FCPXML_Titles_Settings& settings,
+    static SubtitleFile fromText(std::string_view text, const TitlesSettings& settings,
                           std::string* problem = nullptr);
 
     // A file as decodeSubtitleBytes reads it: UTF-8, UTF-16 (with a
@@ -35,17 +35,17 @@ public:
     // (Windows-1250 when it finds none). When no subtitle could be read,
     // `problem` (if given) receives one short sentence saying why.
     static SubtitleFile fromFileUrl(const std::string& path, std::string* problem = nullptr);
-    static SubtitleFile fromFileUrl(const std::string& path, const FCPXML_Titles_Settings& settings,
+    static SubtitleFile fromFileUrl(const std::string& path, const TitlesSettings& settings,
                              std::string* problem = nullptr);
 
     // A file read in the named encoding (see decodeAs), whatever it looks
     // like: for a file whose guessed encoding was wrong.
     static SubtitleFile fromFileInEncoding(const std::string& path, const std::string& encoding,
-                                    const FCPXML_Titles_Settings& settings, std::string* problem = nullptr);
+                                    const TitlesSettings& settings, std::string* problem = nullptr);
 
     // A file as UTF-8 or UTF-16 with a byte-order mark only.
     static SubtitleFile fromPath(const std::string& path);
-    static SubtitleFile fromPath(const std::string& path, const FCPXML_Titles_Settings& settings);
+    static SubtitleFile fromPath(const std::string& path, const TitlesSettings& settings);
 
     // The file's text as fromFileUrl reads it; "" when it does not read.
     // `encoding` (if given) receives the one that read.

@@ -137,7 +137,7 @@ std::string detectEightBitEncoding(std::string_view bytes) {
     if (const char* windows = windowsSibling(answer); windows && hasC1Bytes(bytes)) return windows;
     // Nothing found, or an answer that is no 8-bit encoding for text that is
     // neither UTF-8 nor UTF-16: the code page read before detection existed.
-    if (answer.empty() || answer == "ASCII" || kykit::startsWith(answer, "UTF") || answer.find("2022") != std::string::npos)
+    if (answer.empty() || answer == "ASCII" || quelvo::startsWith(answer, "UTF") || answer.find("2022") != std::string::npos)
         return "WINDOWS-1250";
     return answer;
 }
@@ -191,8 +191,8 @@ std::optional<DecodedText> decodeSubtitleText(std::string_view bytes) {
         if (c == '\0') ++decoded.droppedNuls;
         else eightBit.push_back(c);
     }
-    if (kykit::startsWith(eightBit, "\xEF\xBB\xBF")) eightBit.erase(0, 3);
-    if (kykit::isValidUtf8(eightBit)) {
+    if (quelvo::startsWith(eightBit, "\xEF\xBB\xBF")) eightBit.erase(0, 3);
+    if (quelvo::isValidUtf8(eightBit)) {
         decoded.encoding = "UTF-8";
         decoded.text = std::move(eightBit);
         return decoded;

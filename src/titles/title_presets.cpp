@@ -30,10 +30,10 @@ std::string fileNameFor(const std::string& name) {
     return out + kExtension;
 }
 
-std::optional<FCPXML_Titles_Settings> readFile(const std::string& path, std::string* error) {
+std::optional<TitlesSettings> readFile(const std::string& path, std::string* error) {
     std::string text;
-    if (!kykit::readFileBytes(path, text, error)) return std::nullopt;
-    auto settings = FCPXML_Titles_Settings::decodeText(text);
+    if (!quelvo::readFileBytes(path, text, error)) return std::nullopt;
+    auto settings = TitlesSettings::decodeText(text);
     if (!settings && error) *error = "it is not a JSON object of title settings";
     return settings;
 }
@@ -42,11 +42,11 @@ std::optional<FCPXML_Titles_Settings> readFile(const std::string& path, std::str
 
 std::vector<TitlePreset> shipped() {
     std::vector<TitlePreset> list;
-    list.push_back({"Default", FCPXML_Titles_Settings(), true});
+    list.push_back({"Default", TitlesSettings(), true});
 
     // Left-aligned, smaller text low in the frame on a soft dark band, as
     // names and places are captioned in interviews.
-    FCPXML_Titles_Settings lower;
+    TitlesSettings lower;
     lower.size = 48;
     lower.alignment = Alignment::left;
     lower.strokeWidth = 0;
@@ -56,14 +56,14 @@ std::vector<TitlePreset> shipped() {
     lower.shadow.blur = 4;
     lower.shadow.distance = 3;
     lower.addPatch = true;
-    lower.patch = Patch{0.9, 0.11, 0.1, 0.55, kykit::RgbaColor::pureBlack()};
+    lower.patch = Patch{0.9, 0.11, 0.1, 0.55, quelvo::RgbaColor::pureBlack()};
     lower.minDuration = 1.5;
     lower.avoidOverlap = true;
     list.push_back({"Documentary lower third", lower, true});
 
     // Big, heavy, centred text with a thick outline that stays readable on a
     // phone, in short lines.
-    FCPXML_Titles_Settings social;
+    TitlesSettings social;
     social.size = 90;
     social.fontFace = "Bold";
     social.strokeWidth = 6;
@@ -78,7 +78,7 @@ std::vector<TitlePreset> shipped() {
 }
 
 std::string folder() {
-    return (fs::path(kykit::SettingsStore::instance().filePath()).parent_path() / "Title Presets").string();
+    return (fs::path(quelvo::SettingsStore::instance().filePath()).parent_path() / "Title Presets").string();
 }
 
 std::vector<TitlePreset> all() {
@@ -98,31 +98,31 @@ std::vector<TitlePreset> all() {
     return list;
 }
 
-kykit::Status save(const std::string& name, const FCPXML_Titles_Settings& settings) {
-    if (name.empty()) return kykit::Status::failure("a preset needs a name");
+quelvo::Status save(const std::string& name, const TitlesSettings& settings) {
+    if (name.empty()) return quelvo::Status::failure("a preset needs a name");
     if (isShippedName(name))
-        return kykit::Status::failure("\"" + name + "\" comes with Quelvo; choose another name");
+        return quelvo::Status::failure("\"" + name + "\" comes with Quelvo; choose another name");
     std::error_code ec;
     fs::create_directories(folder(), ec);
-    if (ec) return kykit::Status::failure("cannot make the folder " + folder() + ": " + ec.message());
+    if (ec) return quelvo::Status::failure("cannot make the folder " + folder() + ": " + ec.message());
     return exportTo((fs::path(folder()) / fileNameFor(name)).string(), settings);
 }
 
-kykit::Status remove(const std::string& name) {
+quelvo::Status remove(const std::string& name) {
     std::error_code ec;
     if (!fs::remove(fs::path(folder()) / fileNameFor(name), ec))
-        return kykit::Status::failure("there is no preset \"" + name + "\"" + (ec ? ": " + ec.message() : ""));
-    return kykit::Status::success();
+        return quelvo::Status::failure("there is no preset \"" + name + "\"" + (ec ? ": " + ec.message() : ""));
+    return quelvo::Status::success();
 }
 
-kykit::Status exportTo(const std::string& path, const FCPXML_Titles_Settings& settings) {
-    return kykit::atomicWriteFile(path, settings.encode().dump(2) + "\n");
+quelvo::Status exportTo(const std::string& path, const TitlesSettings& settings) {
+    return quelvo::atomicWriteFile(path, settings.encode().dump(2) + "\n");
 }
 
-kykit::Status importFrom(const std::string& path, std::string* name) {
+quelvo::Status importFrom(const std::string& path, std::string* name) {
     std::string error;
     const auto settings = readFile(path, &error);
-    if (!settings) return kykit::Status::failure(path + ": " + error);
+    if (!settings) return quelvo::Status::failure(path + ": " + error);
     std::string stem = fs::path(path).stem().string();
     if (isShippedName(stem)) stem += " (imported)";
     if (name) *name = stem;

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "base/result.h"
-#include "titles/fcpxml_titles_settings.h"
+#include "titles/titles_settings.h"
 
 namespace quelvo {
 
 struct TitlePreset {
     std::string name;
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     bool shipped = false;
 };
 
@@ -29,14 +29,14 @@ std::string folder();
 std::vector<TitlePreset> all();
 // Stores settings under name, replacing an earlier preset of that name.
 // Fails for an empty name, a shipped preset's name or a file that cannot be written.
-kykit::Status save(const std::string& name, const FCPXML_Titles_Settings& settings);
+Status save(const std::string& name, const TitlesSettings& settings);
 // Removes one of the editor's presets.
-kykit::Status remove(const std::string& name);
+Status remove(const std::string& name);
 // Writes settings to any path, for sharing.
-kykit::Status exportTo(const std::string& path, const FCPXML_Titles_Settings& settings);
+Status exportTo(const std::string& path, const TitlesSettings& settings);
 // Reads a shared file and stores it as a preset named after the file. The
 // stored preset's name is given back in `name`.
-kykit::Status importFrom(const std::string& path, std::string* name = nullptr);
+Status importFrom(const std::string& path, std::string* name = nullptr);
 
 } // namespace titlepresets
 } // namespace quelvo

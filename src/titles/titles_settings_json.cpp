@@ -7,7 +7,7 @@
 
 #include "base/numbers.h"
 #include "base/strings.h"
-#include "titles/fcpxml_titles_settings.h"
+#include "titles/titles_settings.h"
 
 namespace quelvo {
 
@@ -64,14 +64,14 @@ std::optional<float> asFloat(const json* v) {
     return static_cast<float>(*d);
 }
 
-std::optional<kykit::RgbaColor> asColor(const json* v) {
+std::optional<RgbaColor> asColor(const json* v) {
     if (!v || !v->is_object()) return std::nullopt;
     const auto r = asDouble(valueAt(*v, "red"));
     const auto g = asDouble(valueAt(*v, "green"));
     const auto b = asDouble(valueAt(*v, "blue"));
     const auto a = asDouble(valueAt(*v, "alpha"));
     if (!r || !g || !b || !a) return std::nullopt;
-    return kykit::RgbaColor{*r, *g, *b, *a};
+    return RgbaColor{*r, *g, *b, *a};
 }
 
 std::optional<Alignment> asAligment(const json* v) {
@@ -162,7 +162,7 @@ std::optional<Shadow> asShadow(const json* v) {
     return s;
 }
 
-ordered_json colorJson(const kykit::RgbaColor& c) {
+ordered_json colorJson(const RgbaColor& c) {
     ordered_json j;
     j["red"] = c.red;
     j["green"] = c.green;
@@ -173,15 +173,15 @@ ordered_json colorJson(const kykit::RgbaColor& c) {
 
 // A float goes out as its own shortest decimal (0.175, not 0.17499999701976776).
 double floatAsWritten(float value) {
-    return kykit::toDouble(kykit::string(value)).value_or(static_cast<double>(value));
+    return quelvo::toDouble(quelvo::string(value)).value_or(static_cast<double>(value));
 }
 
 } // namespace
 
-std::optional<FCPXML_Titles_Settings> FCPXML_Titles_Settings::decode(const json& j) {
+std::optional<TitlesSettings> TitlesSettings::decode(const json& j) {
     if (!j.is_object()) return std::nullopt;
-    const FCPXML_Titles_Settings d;
-    FCPXML_Titles_Settings s;
+    const TitlesSettings d;
+    TitlesSettings s;
     s.font = asString(valueAt(j, "font")).value_or(d.font);
     s.fontFace = asString(valueAt(j, "fontFace")).value_or(d.fontFace);
     s.size = asInt(valueAt(j, "size")).value_or(d.size);
@@ -212,14 +212,14 @@ std::optional<FCPXML_Titles_Settings> FCPXML_Titles_Settings::decode(const json&
     return s;
 }
 
-std::optional<FCPXML_Titles_Settings> FCPXML_Titles_Settings::decodeText(std::string_view jsonText) {
-    if (!kykit::isValidUtf8(jsonText)) return std::nullopt;
+std::optional<TitlesSettings> TitlesSettings::decodeText(std::string_view jsonText) {
+    if (!quelvo::isValidUtf8(jsonText)) return std::nullopt;
     const json parsed = json::parse(jsonText, nullptr, /*allow_exceptions=*/false);
     if (parsed.is_discarded()) return std::nullopt;
     return decode(parsed);
 }
 
-ordered_json FCPXML_Titles_Settings::encode() const {
+ordered_json TitlesSettings::encode() const {
     ordered_json j;
     j["font"] = font;
     j["fontFace"] = fontFace;
@@ -281,7 +281,7 @@ ordered_json FCPXML_Titles_Settings::encode() const {
     return j;
 }
 
-std::string FCPXML_Titles_Settings::encodeToString() const {
+std::string TitlesSettings::encodeToString() const {
     // Invalid UTF-8 in a text (a hand-edited font name) is replaced instead of
     // throwing; non-finite numbers come out as null, which decodes back to the
     // field's default.

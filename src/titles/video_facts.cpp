@@ -2,23 +2,23 @@
 
 namespace quelvo::titles {
 
-std::optional<double> mediaStart(const std::string& path) { return kymediainfo::MIH::getStart(path); }
+std::optional<double> mediaStart(const std::string& path) { return quelvo::MediaTiming::getStart(path); }
 
-std::optional<double> mediaFrameRate(const std::string& path) { return kymediainfo::MIH::getFrameRate(path); }
+std::optional<double> mediaFrameRate(const std::string& path) { return quelvo::MediaTiming::getFrameRate(path); }
 
 VideoFacts readVideoFacts(const std::string& path) {
     VideoFacts facts;
-    facts.duration = kymediainfo::MU::getVideoDuration(path);
-    facts.startTime = kymediainfo::MU::getVideoStartTime(path, true);
-    facts.frameRate = kymediainfo::MU::getFrameRate(path);
-    if (const auto size = kymediainfo::intSize(path); size && size->width > 0 && size->height > 0) {
+    facts.duration = quelvo::VideoTiming::getVideoDuration(path);
+    facts.startTime = quelvo::VideoTiming::getVideoStartTime(path, true);
+    facts.frameRate = quelvo::VideoTiming::getFrameRate(path);
+    if (const auto size = quelvo::intSize(path); size && size->width > 0 && size->height > 0) {
         facts.width = size->width;
         facts.height = size->height;
     }
     return facts;
 }
 
-bool hasMovingPicture(const kymediainfo::MediaFacts& facts) {
+bool hasMovingPicture(const quelvo::MediaInfo& facts) {
     if (!facts.hasVideo || !facts.frameRate || !facts.duration) return false;
     return *facts.duration * *facts.frameRate >= 2.0 - 1e-6;
 }

@@ -26,6 +26,6 @@ VideoFacts readVideoFacts(const std::string& path);
 // Whether probed media is a moving picture titles can sit on: a video stream
 // with a frame rate that lasts at least two frames. An audio file, cover art
 // and a still image (one frame, or no duration at all) are not.
-bool hasMovingPicture(const kymediainfo::MediaFacts& facts);
+bool hasMovingPicture(const quelvo::MediaInfo& facts);
 
 } // namespace quelvo::titles

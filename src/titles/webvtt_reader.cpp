@@ -4,7 +4,7 @@
 #include <charconv>
 #include <vector>
 
-#include "titles/fcpxml_titles_settings.h"
+#include "titles/titles_settings.h"
 
 namespace quelvo::webvtt {
 
@@ -159,7 +159,7 @@ std::string cueText(std::string_view raw) {
     return out;
 }
 
-srt::ParseReport parse(std::string_view text, const FCPXML_Titles_Settings& settings) {
+srt::ParseReport parse(std::string_view text, const TitlesSettings& settings) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     const std::vector<std::string_view> lines = linesOf(text);
     srt::ParseReport report;

@@ -15,7 +15,7 @@ namespace quelvo::webvtt {
 // name, every other tag goes and the character references are decoded.
 // Then the settings' ignored tags are removed and the text re-wrapped, as
 // for SRT. Cues are numbered in file order from 1.
-srt::ParseReport parse(std::string_view text, const FCPXML_Titles_Settings& settings);
+srt::ParseReport parse(std::string_view text, const TitlesSettings& settings);
 
 // "HH:MM:SS.mmm" (hours of any length) or "MM:SS.mmm" in seconds; absent
 // when the text is not one.

@@ -33,7 +33,7 @@ int64_t frameAt(double seconds, double rate) {
 }
 
 std::string framesText(int64_t frames, double rate) {
-    return kymovie::FCPXMLUtils::getTimeV3(static_cast<double>(frames) / rate, rate, 1);
+    return quelvo::fcpxml::snappedTime(static_cast<double>(frames) / rate, rate, 1);
 }
 
 std::string alignmentWord(CueAlignment alignment) {
@@ -104,7 +104,7 @@ std::string captionXML(const SubtitleCue& cue, const CaptionPlacement& place, si
 }
 
 std::string resourcesXML(const CaptionRequest& request, double rate) {
-    using namespace kymovie::FCPXMLUtils;
+    using namespace quelvo::fcpxml;
     const std::string frame = framesText(1, rate);
     std::string out = "<resources>\n<format id=\"" + std::string(kTimelineFormatId) + "\" name=\"" +
                       stripQuotes(getFormat(rate)) + "\" frameDuration=" + frame + " width=\"" +
@@ -113,7 +113,7 @@ std::string resourcesXML(const CaptionRequest& request, double rate) {
     if (request.video) {
         const VideoFacts& facts = request.video->facts;
         const std::string& path = request.video->path;
-        out += getAsset(kVideoId, kymovie::urlLastPathComponent(path), path, facts.startTime,
+        out += getAsset(kVideoId, quelvo::urlLastPathComponent(path), path, facts.startTime,
                         facts.duration, true, true, 2, 48000, "", false, true, true);
         out += "<format id=\"" + std::string(kVideoFormatId) + "\" frameDuration=" + frame +
                " width=\"" + std::to_string(facts.width.value_or(1920)) + "\" height=\"" +
@@ -203,13 +203,13 @@ void writeDocument(const CaptionRequest& request,
         const std::string marker = "\x01"
                                    "captions"
                                    "\x01";
-        const std::string clip = kymovie::FCPXMLUtils::getAssetClip(
-            kymovie::urlLastPathComponent(path), kVideoId, 0, facts.duration, facts.startTime, rate,
+        const std::string clip = quelvo::fcpxml::getAssetClip(
+            quelvo::urlLastPathComponent(path), kVideoId, 0, facts.duration, facts.startTime, rate,
             facts.duration, "dialogue", kVideoFormatId, "", {}, false, marker);
         const size_t at = clip.find(marker);
         spineHead = clip.substr(0, at);
         spineTail = clip.substr(at + marker.size());
-        eventName = kymovie::urlName(path);
+        eventName = quelvo::urlName(path);
     }
     const std::string name = attributeText(stripQuotes(eventName));
     out("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE fcpxml>\n\n<!-- " +
@@ -232,16 +232,16 @@ std::string captionDocument(const CaptionRequest& request) {
     return document;
 }
 
-kykit::Status writeCaptionDocument(const CaptionRequest& request, const std::string& path) {
-    if (path.empty()) return kykit::Status::failure("no output file was given");
+quelvo::Status writeCaptionDocument(const CaptionRequest& request, const std::string& path) {
+    if (path.empty()) return quelvo::Status::failure("no output file was given");
     // Into a hidden file beside the target, then put in place.
-    const std::string temporary = kykit::temporaryPathBeside(path);
+    const std::string temporary = quelvo::temporaryPathBeside(path);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "wb");
     if (!file) {
         const int error = errno;
         if (fd >= 0) ::close(fd);
-        return kykit::Status::failure("cannot write " + path + ": " + std::strerror(error));
+        return quelvo::Status::failure("cannot write " + path + ": " + std::strerror(error));
     }
     int error = 0;
     writeDocument(request, [&](std::string_view piece) {
@@ -251,9 +251,9 @@ kykit::Status writeCaptionDocument(const CaptionRequest& request, const std::str
     if (std::fclose(file) != 0 && error == 0) error = errno;
     if (error != 0) {
         ::unlink(temporary.c_str());
-        return kykit::Status::failure("cannot write " + path + ": " + std::strerror(error));
+        return quelvo::Status::failure("cannot write " + path + ": " + std::strerror(error));
     }
-    return kykit::commitTemporaryFile(temporary, path);
+    return quelvo::commitTemporaryFile(temporary, path);
 }
 
 } // namespace quelvo::titles

@@ -65,6 +65,6 @@ CaptionNotes noteCaptions(const std::vector<SubtitleCue>& cues,
 std::string captionDocument(const CaptionRequest& request);
 
 // Writes the document atomically.
-kykit::Status writeCaptionDocument(const CaptionRequest& request, const std::string& path);
+quelvo::Status writeCaptionDocument(const CaptionRequest& request, const std::string& path);
 
 } // namespace quelvo::titles

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "base/services.h"
-#include "writers/fcpxml_titles.h"
+#include "writers/titles_fcpxml.h"
 
 namespace quelvo::titles {
 
@@ -15,8 +15,8 @@ std::string counted(int n, const std::string& one, const std::string& many) {
 
 } // namespace
 
-FCPXML_Titles_Settings readingSettings(CueOutput output, const FCPXML_Titles_Settings& settings) {
-    FCPXML_Titles_Settings reading = settings;
+TitlesSettings readingSettings(CueOutput output, const TitlesSettings& settings) {
+    TitlesSettings reading = settings;
     if (output == CueOutput::captions) {
         reading.ignore = {false, false, false, false};
         if (reading.splitText) reading.splitText->split = false;
@@ -24,7 +24,7 @@ FCPXML_Titles_Settings readingSettings(CueOutput output, const FCPXML_Titles_Set
     return reading;
 }
 
-std::vector<CueTiming> titleTimings(const FCPXML_Titles& titles, std::optional<double> fps) {
+std::vector<CueTiming> titleTimings(const TitlesFcpxml& titles, std::optional<double> fps) {
     const bool avoidOverlap = titles.settings.avoidOverlap.value_or(false);
     const double rate = titles.timebase(fps);
     std::vector<CueTiming> timings;
@@ -56,7 +56,7 @@ std::vector<std::string> captionWarnings(const CaptionNotes& notes, CaptionForma
     if (notes.overlapping > 0)
         warnings.push_back(counted(notes.overlapping, "caption overlaps", "captions overlap") +
                            " an earlier one, the first at " +
-                           kykit::TC::getFloatTimecode(notes.firstOverlapTime, false) +
+                           quelvo::Timecode::withMilliseconds(notes.firstOverlapTime, false) +
                            "; each is on its own lane, and Final Cut Pro can resolve them "
                            "(Edit > Captions > Resolve Overlaps)");
     return warnings;

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "titles/fcpxml_titles_settings.h"
+#include "titles/titles_settings.h"
 #include "titles/reading_checks.h"
 #include "writers/caption_document.h"
 
 namespace quelvo {
-class FCPXML_Titles;
+class TitlesFcpxml;
 }
 
 namespace quelvo::titles {
@@ -22,11 +22,11 @@ enum class CueOutput { titles, captions };
 // The settings a file is read with. Captions always keep <i> <b> <u> (they
 // become styled runs; other tags are dropped when the document is made) and
 // the file's own line breaks; titles read as the settings say.
-FCPXML_Titles_Settings readingSettings(CueOutput output, const FCPXML_Titles_Settings& settings);
+TitlesSettings readingSettings(CueOutput output, const TitlesSettings& settings);
 
 // Each title's start and duration as the document writes them: after the
 // timing rules, the duration rounded to the frame of the timeline.
-std::vector<CueTiming> titleTimings(const FCPXML_Titles& titles, std::optional<double> fps);
+std::vector<CueTiming> titleTimings(const TitlesFcpxml& titles, std::optional<double> fps);
 // Each caption's frames as seconds.
 std::vector<CueTiming> captionTimings(const std::vector<CaptionPlacement>& placements, double rate);
 

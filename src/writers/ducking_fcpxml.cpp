@@ -18,7 +18,6 @@
 
 namespace quelvo {
 
-namespace FU = kymovie::FCPXMLUtils;
 
 namespace {
 
@@ -28,7 +27,7 @@ constexpr const char* kCommentPrefix = "FCPXML Produced with Kyverne Quelvo v. "
 // A name between apostrophes. Names come from file names and the command
 // line, which may hold characters XML cannot carry; those go first.
 std::string nameAttribute(const std::string& name) {
-    return kykit::xmlEscapeAttribute(kymovie::FCPXMLUtils::xmlSafeText(name), false);
+    return quelvo::xmlEscapeAttribute(fcpxml::xmlSafeText(name), false);
 }
 
 std::string fillerClip(const std::string& name, int lane, const std::string& offset,
@@ -44,9 +43,9 @@ std::string fillerClip(const std::string& name, int lane, const std::string& off
 }
 
 // The facts as the fragment functions take them.
-kyaudio::AudioFileInfo audioInfo(const ClipSource& source) {
-    kyaudio::AudioFileInfo info;
-    info.status = kykit::Status::success();
+AudioFileInfo audioInfo(const ClipSource& source) {
+    AudioFileInfo info;
+    info.status = Status::success();
     info.sampleRate = source.facts.sampleRate;
     info.channels = source.facts.channels;
     info.sampleCount = source.facts.sampleCount;
@@ -56,7 +55,7 @@ kyaudio::AudioFileInfo audioInfo(const ClipSource& source) {
 
 // Attribute text as the fragments write it.
 std::string attr(const std::string& text) {
-    return kykit::xmlEscapeAttribute(FU::xmlSafeText(text), true);
+    return quelvo::xmlEscapeAttribute(fcpxml::xmlSafeText(text), true);
 }
 
 } // namespace
@@ -93,8 +92,8 @@ int DuckingFcpxml::fillerClipCount() const {
 
 std::string DuckingFcpxml::makeDocument() const {
     const std::string comment =
-        kCommentPrefix + kykit::string(kykit::VersionUpdate::getCurrentBuild());
-    return FU::getXML(makeResources(), makeLibraryContent(), kLibraryLocation, comment, "1.9");
+        kCommentPrefix + quelvo::string(BuildVersion::buildNumber());
+    return fcpxml::getXML(makeResources(), makeLibraryContent(), kLibraryLocation, comment, "1.9");
 }
 
 std::string DuckingFcpxml::makeResources() const {
@@ -108,7 +107,7 @@ std::string DuckingFcpxml::makeTimelineFormat() const {
     const TimelineFormat& t = m_project->timeline;
     if (video()) return "  " + timelineFormatElement(t, kTimelineId, '"');
     return std::string("  <format id=\"") + kTimelineId + "\" name=\"" +
-           kymovie::videoFormats::getVideoFormat({t.width, t.height}, t.frameRate) + "\"/>";
+           videoFormats::getVideoFormat({t.width, t.height}, t.frameRate) + "\"/>";
 }
 
 std::string DuckingFcpxml::makeAudioFormat() const {
@@ -119,7 +118,7 @@ std::string DuckingFcpxml::makeAudioFormat() const {
 std::string DuckingFcpxml::makeSpeakerAsset() const {
     const ClipSource& s = dialogue().source;
     if (video()) return makeVideoSpeakerAsset(*video());
-    return FU::getResourceAudioAsset(kSpeakerId, s.path, audioInfo(s));
+    return fcpxml::getResourceAudioAsset(kSpeakerId, s.path, audioInfo(s));
 }
 
 // Further recordings are placed for their sound: the first recording's
@@ -128,7 +127,7 @@ std::string DuckingFcpxml::makeOtherDialogueAssets() const {
     std::string out;
     for (size_t i = 1; i < m_project->dialogue.size(); ++i) {
         const ClipSource& s = m_project->dialogue[i].source;
-        out += "\n " + FU::getResourceAudioAsset(speakerId(i), s.path, audioInfo(s));
+        out += "\n " + fcpxml::getResourceAudioAsset(speakerId(i), s.path, audioInfo(s));
     }
     return out;
 }
@@ -140,19 +139,19 @@ std::string DuckingFcpxml::makeVideoSpeakerAsset(const VideoSourceFacts& video) 
            attr(std::filesystem::path(s.name).replace_extension().string()) + "\" start=" + times.assetStart +
            " duration=" + times.assetDuration +
            videoAssetAttributes(video, kVideoFormatId, '"', true) +
-           "><media-rep kind=\"original-media\" src=\"" + attr(FU::fcpxmlPercEnc(s.path)) +
+           "><media-rep kind=\"original-media\" src=\"" + attr(fcpxml::fileUrlOf(s.path)) +
            "\"/></asset>";
 }
 
 std::string DuckingFcpxml::makeMusicAsset() const {
     const ClipSource& s = m_project->music.source;
-    return FU::getResourceAudioAsset(kMusicId, s.path, audioInfo(s));
+    return fcpxml::getResourceAudioAsset(kMusicId, s.path, audioInfo(s));
 }
 
 std::string DuckingFcpxml::makeFillerAsset() const {
     if (!m_project->filler) return "";
     const ClipSource& s = m_project->filler->source;
-    return FU::getResourceAudioAsset(kFillerId, s.path, audioInfo(s));
+    return fcpxml::getResourceAudioAsset(kFillerId, s.path, audioInfo(s));
 }
 
 std::string DuckingFcpxml::makeLibraryContent() const {
@@ -180,7 +179,7 @@ std::string DuckingFcpxml::makeMainClip() const {
                "\">\n" + makeOtherDialogueClips() + makeMusicClip() + makeFillerClips() +
                "\n</asset-clip>";
     }
-    return FU::getAssetClipForMainLaneString(
+    return fcpxml::getAssetClipForMainLaneString(
         kSpeakerId, d.offset, d.source.name, d.source.facts.duration, kAudioFormatId, d.source.role,
         makeOtherDialogueClips() + makeMusicClip() + makeFillerClips());
 }
@@ -201,7 +200,7 @@ std::string DuckingFcpxml::makeOtherDialogueClips() const {
                    kAudioFormatId + "\" audioRole=\"" + attr(d.source.role) + "\">\n</asset-clip>\n";
             continue;
         }
-        out += FU::getAttachedAssetClipString(speakerId(i), lane, d.offset, d.source.name,
+        out += fcpxml::getAttachedAssetClipString(speakerId(i), lane, d.offset, d.source.name,
                                               d.source.facts.duration, kAudioFormatId,
                                               d.source.role, "") +
                "\n";
@@ -217,12 +216,12 @@ std::string DuckingFcpxml::makeMusicClip() const {
                std::to_string(musicLane()) + "\" offset=" + times.musicOffset + " name=\"" +
                attr(m.source.name) + "\" duration=" + times.musicDuration +
                " start=\"0s\" format=\"" + kAudioFormatId + "\" audioRole=\"" +
-               attr(m.source.role) + "\">\n" + FU::getVolumeString(m.keyframes) +
+               attr(m.source.role) + "\">\n" + fcpxml::getVolumeString(m.keyframes) +
                "\n</asset-clip>";
     }
-    return FU::getAttachedAssetClipString(kMusicId, musicLane(), 0.0, m.source.name,
+    return fcpxml::getAttachedAssetClipString(kMusicId, musicLane(), 0.0, m.source.name,
                                           m.source.facts.duration, kAudioFormatId, m.source.role,
-                                          FU::getVolumeString(m.keyframes));
+                                          fcpxml::getVolumeString(m.keyframes));
 }
 
 std::string DuckingFcpxml::makeFillerClips() const {

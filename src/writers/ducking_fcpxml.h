@@ -1,5 +1,5 @@
 #pragma once
-// The FCPXML 1.9 ducking project, assembled from KyMovie fragments: the
+// The FCPXML 1.9 ducking project, assembled from FCPXML fragments: the
 // dialogue on the spine (with its picture and the video's own format and
 // timeline when it is a video), the music on lane -1 carrying the volume keyframes,
 // and with a filler one filler clip on lane -2 for every silent stretch

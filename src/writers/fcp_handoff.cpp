@@ -14,7 +14,7 @@
 
 extern char** environ;
 
-namespace kymovie::fcpHandoff {
+namespace quelvo::fcpHandoff {
 
 namespace fs = std::filesystem;
 
@@ -34,7 +34,7 @@ std::string projectNameIn(const std::string& xml) {
     std::string name = xml.substr(start, end - start);
     for (const auto& [entity, text] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""},
                                        {"&apos;", "'"}, {"&amp;", "&"}})
-        name = kykit::replace(name, entity, text, false);
+        name = quelvo::replace(name, entity, text, false);
     return name;
 }
 
@@ -47,7 +47,7 @@ std::string safeFileName(const std::string& name) {
         const bool forbidden = u < 0x20 || u == 0x7f || std::strchr("/\\:*?\"<>|", c) != nullptr;
         out += forbidden ? '_' : c;
     }
-    out = kykit::trimWhitespace(out);
+    out = quelvo::trimWhitespace(out);
     while (!out.empty() && out.front() == '.') out.erase(0, 1); // no hidden files
     if (out.size() > 80) {
         size_t cut = 80;
@@ -61,7 +61,7 @@ std::string safeFileName(const std::string& name) {
 // still reading is never replaced.
 std::string newHandoffPath(const std::string& baseName) {
     const fs::path dir = handoffDirectory();
-    const std::string stem = baseName + "-" + kykit::fileTimeStamp();
+    const std::string stem = baseName + "-" + quelvo::fileTimeStamp();
     fs::path candidate = dir / (stem + ".fcpxml");
     for (int n = 2; fs::exists(candidate) && n < 10000; ++n)
         candidate = dir / (stem + "-" + std::to_string(n) + ".fcpxml");
@@ -72,7 +72,7 @@ std::string describe(const std::vector<std::string>& command) {
     return command.empty() ? std::string("the opener") : command.front();
 }
 
-kykit::Status runOpener(const std::vector<std::string>& command, const std::string& file) {
+quelvo::Status runOpener(const std::vector<std::string>& command, const std::string& file) {
     std::vector<char*> argv;
     for (const auto& a : command) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -85,28 +85,28 @@ kykit::Status runOpener(const std::vector<std::string>& command, const std::stri
     const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
-        return kykit::Status::failure("could not hand " + file + " to Final Cut Pro: cannot start " +
+        return quelvo::Status::failure("could not hand " + file + " to Final Cut Pro: cannot start " +
                                       describe(command) + ": " + std::strerror(spawned));
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR)
-            return kykit::Status::failure("could not hand " + file + " to Final Cut Pro: " +
+            return quelvo::Status::failure("could not hand " + file + " to Final Cut Pro: " +
                                           std::strerror(errno));
     }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return kykit::Status::success();
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return quelvo::Status::success();
     const std::string how = WIFEXITED(status)
                                 ? (WEXITSTATUS(status) == 127
                                        ? std::string("cannot start it")
                                        : "it exited with status " + std::to_string(WEXITSTATUS(status)))
                                 : "it was stopped by signal " + std::to_string(WTERMSIG(status));
-    return kykit::Status::failure("could not hand " + file + " to Final Cut Pro: " +
+    return quelvo::Status::failure("could not hand " + file + " to Final Cut Pro: " +
                                   describe(command) + " failed (" + how + ")");
 }
 
 } // namespace
 
 std::string handoffDirectory() {
-    const fs::path dir = fs::path(kykit::cacheDirectory()) / "handoff";
+    const fs::path dir = fs::path(quelvo::cacheDirectory()) / "handoff";
     std::error_code ec;
     fs::create_directories(dir, ec);
     return dir.string();
@@ -129,15 +129,15 @@ std::string handoffBaseName(const std::string& appName, const std::string& xml) 
 
 HandOverResult handOverToFCP(const std::string& appName, const std::string& xml) {
     const std::string file = newHandoffPath(handoffBaseName(appName, xml));
-    if (auto written = kykit::atomicWriteFile(file, xml); !written.ok())
-        return {kykit::Status::failure("could not hand the project to Final Cut Pro: " +
+    if (auto written = quelvo::atomicWriteFile(file, xml); !written.ok())
+        return {quelvo::Status::failure("could not hand the project to Final Cut Pro: " +
                                        written.message()),
                 ""};
     return {runOpener(openerCommand(file), file), file};
 }
 
-kykit::Status sendDirectlyToFCP(const std::string& appName, const std::string& xml) {
+quelvo::Status sendDirectlyToFCP(const std::string& appName, const std::string& xml) {
     return handOverToFCP(appName, xml).status;
 }
 
-} // namespace kymovie::fcpHandoff
+} // namespace quelvo::fcpHandoff

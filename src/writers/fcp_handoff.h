@@ -10,7 +10,7 @@
 
 #include "base/result.h"
 
-namespace kymovie::fcpHandoff {
+namespace quelvo::fcpHandoff {
 
 inline constexpr const char* kOpenerVariable = "QUELVO_FCP_OPENER";
 
@@ -28,7 +28,7 @@ std::string handoffBaseName(const std::string& appName, const std::string& xml);
 // it could not be written). A copy stays there also when the opener failed,
 // so the user can open it by hand.
 struct HandOverResult {
-    kykit::Status status = kykit::Status::success();
+    quelvo::Status status = quelvo::Status::success();
     std::string file;
 };
 
@@ -36,6 +36,6 @@ struct HandOverResult {
 // opener has exited. A failure (the file cannot be written, the opener cannot
 // start or exits non-zero) comes back as one sentence naming the file.
 HandOverResult handOverToFCP(const std::string& appName, const std::string& xml);
-kykit::Status sendDirectlyToFCP(const std::string& appName, const std::string& xml);
+quelvo::Status sendDirectlyToFCP(const std::string& appName, const std::string& xml);
 
-} // namespace kymovie::fcpHandoff
+} // namespace quelvo::fcpHandoff

@@ -9,14 +9,14 @@
 #include "writers/fcpxml_time.h"
 #include "writers/fcpxml_video_fragments.h"
 
-namespace kymovie::FCPXMLUtils {
+namespace quelvo::fcpxml {
 
 namespace {
 
 // Every attribute of these fragments is double-quoted. Names come from file
 // names, which may hold control characters or bytes that are not UTF-8; XML
 // cannot carry those, so they go first.
-std::string attr(const std::string& text) { return kykit::xmlEscapeAttribute(xmlSafeText(text), true); }
+std::string attr(const std::string& text) { return quelvo::xmlEscapeAttribute(xmlSafeText(text), true); }
 
 std::string quoted(long long numerator, long long denominator) {
     if (numerator == 0) return "\"0s\"";
@@ -44,7 +44,7 @@ std::string decibels(double db) {
     if (std::isinf(db)) db = db < 0 ? -96 : 0;
     if (db == std::trunc(db) && std::fabs(db) < 1e15)
         return std::to_string(static_cast<long long>(db));
-    return kykit::string(db);
+    return quelvo::string(db);
 }
 
 std::string fileNameWithoutExtension(const std::string& path) {
@@ -53,7 +53,7 @@ std::string fileNameWithoutExtension(const std::string& path) {
 
 } // namespace
 
-std::string getExactAudioDuration(const kyaudio::AudioFileInfo& facts) {
+std::string getExactAudioDuration(const quelvo::AudioFileInfo& facts) {
     if (facts.sampleRate <= 0) return "\"0s\"";
     long long samples = facts.sampleCount;
     // Some containers know only a duration; count its samples at the file's rate.
@@ -63,14 +63,14 @@ std::string getExactAudioDuration(const kyaudio::AudioFileInfo& facts) {
 }
 
 std::string getResourceAudioAsset(const std::string& id, const std::string& path,
-                                  const kyaudio::AudioFileInfo& facts) {
+                                  const quelvo::AudioFileInfo& facts) {
     std::string xml = "<asset id=\"" + attr(id) + "\" name=\"" +
                       attr(fileNameWithoutExtension(path)) +
                       "\" start=\"0s\" duration=" + getExactAudioDuration(facts) +
                       " hasAudio=\"1\" audioSources=\"1\"";
     if (facts.channels > 0) xml += " audioChannels=\"" + std::to_string(facts.channels) + "\"";
     if (facts.sampleRate > 0) xml += " audioRate=\"" + std::to_string(facts.sampleRate) + "\"";
-    xml += "><media-rep kind=\"original-media\" src=\"" + attr(fcpxmlPercEnc(path)) +
+    xml += "><media-rep kind=\"original-media\" src=\"" + attr(fileUrlOf(path)) +
            "\"/></asset>";
     return xml;
 }
@@ -113,4 +113,4 @@ std::string getAssetClipForMainLaneString(const std::string& ref, double offset,
     return xml;
 }
 
-} // namespace kymovie::FCPXMLUtils
+} // namespace quelvo::fcpxml

@@ -12,14 +12,14 @@
 #include "media/audio_file.h"
 #include "project/volume_keyframe.h"
 
-namespace kymovie::FCPXMLUtils {
+namespace quelvo::fcpxml {
 
 // The timeline that clip times are counted in.
 inline constexpr double kAudioTimelineFPS = 30.0;
 
 // "samples/rates" with its double quotes ("2646000/44100s"); "0s" when the
 // file has no known length or rate.
-std::string getExactAudioDuration(const kyaudio::AudioFileInfo& facts);
+std::string getExactAudioDuration(const quelvo::AudioFileInfo& facts);
 
 // <asset id=".." name="<file name without extension>" start="0s"
 // duration="<exact>" hasAudio="1" audioSources="1" audioChannels="<n>"
@@ -28,7 +28,7 @@ std::string getExactAudioDuration(const kyaudio::AudioFileInfo& facts);
 std::string getResourceAudioAsset(const std::string& id, const std::string& path);
 // The same from facts already probed (channels and rate are left out when unknown).
 std::string getResourceAudioAsset(const std::string& id, const std::string& path,
-                                  const kyaudio::AudioFileInfo& facts);
+                                  const quelvo::AudioFileInfo& facts);
 
 // <adjust-volume><param name="amount"><keyframeAnimation> with one
 // <keyframe time=".." value="<dB>dB"/> per keyframe in list order (times on the
@@ -48,4 +48,4 @@ std::string getAssetClipForMainLaneString(const std::string& ref, double offset,
                                           const std::string& audioRole,
                                           const std::string& attachedClipsString);
 
-} // namespace kymovie::FCPXMLUtils
+} // namespace quelvo::fcpxml

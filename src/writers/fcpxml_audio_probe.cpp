@@ -2,10 +2,10 @@
 // fragments from known facts links without the FFmpeg layer.
 #include "writers/fcpxml_audio.h"
 
-namespace kymovie::FCPXMLUtils {
+namespace quelvo::fcpxml {
 
 std::string getResourceAudioAsset(const std::string& id, const std::string& path) {
-    return getResourceAudioAsset(id, path, kyaudio::probeAudioFile(path));
+    return getResourceAudioAsset(id, path, quelvo::probeAudioFile(path));
 }
 
-} // namespace kymovie::FCPXMLUtils
+} // namespace quelvo::fcpxml

@@ -2,7 +2,7 @@
 
 #include "base/strings.h"
 
-namespace kymovie::FCPXMLUtils {
+namespace quelvo::fcpxml {
 
 namespace {
 
@@ -27,15 +27,15 @@ std::string getXML(const std::string& resources, const std::string& library,
     xml += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     xml += "<!DOCTYPE fcpxml>\n";
     xml += "<!-- " + commentText(comment) + " -->\n";
-    xml += "<fcpxml version=\"" + kykit::xmlEscapeAttribute(version, true) + "\">\n";
+    xml += "<fcpxml version=\"" + quelvo::xmlEscapeAttribute(version, true) + "\">\n";
     xml += "<resources>\n";
     xml += resources;
     xml += "\n</resources>\n";
-    xml += "<library location=\"" + kykit::xmlEscapeAttribute(libraryLocation, true) + "\">\n";
+    xml += "<library location=\"" + quelvo::xmlEscapeAttribute(libraryLocation, true) + "\">\n";
     xml += library;
     xml += "\n</library>\n";
     xml += "</fcpxml>\n";
     return xml;
 }
 
-} // namespace kymovie::FCPXMLUtils
+} // namespace quelvo::fcpxml

@@ -2,7 +2,7 @@
 // The envelope of every FCPXML document we write.
 #include <string>
 
-namespace kymovie::FCPXMLUtils {
+namespace quelvo::fcpxml {
 
 // The XML declaration, <!DOCTYPE fcpxml>, the comment, <fcpxml version="..">,
 // <resources> + resources + </resources>, <library location=".."> + library +
@@ -12,4 +12,4 @@ std::string getXML(const std::string& resources, const std::string& library,
                    const std::string& libraryLocation, const std::string& comment,
                    const std::string& version);
 
-} // namespace kymovie::FCPXMLUtils
+} // namespace quelvo::fcpxml

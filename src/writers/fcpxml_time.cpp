@@ -9,7 +9,7 @@
 #include "base/files.h"
 #include "base/numbers.h"
 
-namespace kymovie::FCPXMLUtils {
+namespace quelvo::fcpxml {
 
 namespace {
 
@@ -45,13 +45,13 @@ std::optional<int> rateCode(double fps) {
 
 } // namespace
 
-std::string getTimeV3(double time, double timebase, int snapping) {
+std::string snappedTime(double time, double timebase, int snapping) {
     const FrameDuration frame = frameDurationFor(timebase);
     if (!std::isfinite(time)) time = 0;
     const double frames = time * static_cast<double>(frame.den) / static_cast<double>(frame.num);
     // A hair of tolerance keeps 1.0000000001 frames from rounding up to 2.
     const double whole = std::clamp(snapping == 2   ? std::ceil(frames - 1e-9)
-                                    : snapping == 0 ? static_cast<double>(kykit::floorSnapped(frames))
+                                    : snapping == 0 ? static_cast<double>(quelvo::floorSnapped(frames))
                                                     : std::round(frames),
                                     -kMaxFrames, kMaxFrames);
     const long long n = static_cast<long long>(whole) * frame.num;
@@ -59,9 +59,9 @@ std::string getTimeV3(double time, double timebase, int snapping) {
     return "\"" + std::to_string(n) + "/" + std::to_string(frame.den) + "s\"";
 }
 
-std::string getTime(double time, double timebase) { return getTimeV3(time, timebase, 1); }
+std::string getTime(double time, double timebase) { return snappedTime(time, timebase, 1); }
 
-std::string getTimeRoundedDown(double time, double timebase) { return getTimeV3(time, timebase, 0); }
+std::string getTimeRoundedDown(double time, double timebase) { return snappedTime(time, timebase, 0); }
 
 std::string getFormat(std::optional<double> frameRate) {
     if (frameRate) {
@@ -70,7 +70,7 @@ std::string getFormat(std::optional<double> frameRate) {
     return "FFVideoFormatRateUndefined";
 }
 
-std::string getColor(const kykit::RgbaColor& color) {
+std::string getColor(const quelvo::RgbaColor& color) {
     std::string out;
     for (double component : {color.red, color.green, color.blue, color.alpha}) {
         if (!std::isfinite(component)) component = 0;
@@ -88,8 +88,8 @@ std::string getColor(const kykit::RgbaColor& color) {
     return out;
 }
 
-std::string fcpxmlPercEnc(const std::string& path) {
-    const std::string absolute = kykit::absolutePathOf(path);
+std::string fileUrlOf(const std::string& path) {
+    const std::string absolute = quelvo::absolutePathOf(path);
     static const char* hex = "0123456789ABCDEF";
     std::string out = "file://";
     for (const unsigned char c : absolute) {
@@ -107,18 +107,18 @@ std::string fcpxmlPercEnc(const std::string& path) {
     return out;
 }
 
-} // namespace kymovie::FCPXMLUtils
+} // namespace quelvo::fcpxml
 
-namespace kymovie::videoFormats {
+namespace quelvo::videoFormats {
 
 std::string getVideoFormat(Size forSize, double fps) {
     std::string size;
     if (forSize.width == 1920 && forSize.height == 1080) size = "1080p";
     else if (forSize.width == 1280 && forSize.height == 720) size = "720p";
     else if (forSize.width == 3840 && forSize.height == 2160) size = "2160p";
-    const std::string rated = FCPXMLUtils::getFormat(fps);
+    const std::string rated = fcpxml::getFormat(fps);
     if (size.empty() || rated == "FFVideoFormatRateUndefined") return "FFVideoFormatRateUndefined";
     return "FFVideoFormat" + size + rated.substr(std::string("FFVideoFormat1080p").size());
 }
 
-} // namespace kymovie::videoFormats
+} // namespace quelvo::videoFormats

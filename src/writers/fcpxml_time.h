@@ -6,7 +6,7 @@
 
 #include "base/rgba_color.h"
 
-namespace kymovie::FCPXMLUtils {
+namespace quelvo::fcpxml {
 
 // "N/Ds" with its double quotes (callers insert it verbatim), in whole frames
 // of `timebase` frames per second: snapping 1 rounds to the nearest frame, 2
@@ -14,8 +14,8 @@ namespace kymovie::FCPXMLUtils {
 // 1001/60000s frames; other rates use 100/(rate*100)s frames. Zero is "0s".
 // A rate outside 0.01-1,000,000 frames per second counts as 30; times beyond
 // 10^15 frames are held there, so the text always fits its integers.
-std::string getTimeV3(double time, double timebase, int snapping);
-// getTimeV3 rounding to the nearest frame.
+std::string snappedTime(double time, double timebase, int snapping);
+// snappedTime rounding to the nearest frame.
 std::string getTime(double time, double timebase);
 // Whole frames rounded down, for a clip's duration: a clip never runs past
 // the end of its media (Final Cut Pro refuses such an edit). A time that is a
@@ -25,14 +25,14 @@ std::string getTimeRoundedDown(double time, double timebase);
 // any other or no rate gives "FFVideoFormatRateUndefined".
 std::string getFormat(std::optional<double> frameRate);
 // "r g b a" with up to four decimals.
-std::string getColor(const kykit::RgbaColor& color);
+std::string getColor(const quelvo::RgbaColor& color);
 // The file:// URL of a path: UTF-8 bytes outside the unreserved characters and
 // "/" are percent-encoded. A relative path is made absolute first.
-std::string fcpxmlPercEnc(const std::string& path);
+std::string fileUrlOf(const std::string& path);
 
-} // namespace kymovie::FCPXMLUtils
+} // namespace quelvo::fcpxml
 
-namespace kymovie::videoFormats {
+namespace quelvo::videoFormats {
 
 struct Size {
     int width = 0;
@@ -43,4 +43,4 @@ struct Size {
 // anything else "FFVideoFormatRateUndefined".
 std::string getVideoFormat(Size forSize, double fps);
 
-} // namespace kymovie::videoFormats
+} // namespace quelvo::videoFormats

@@ -77,9 +77,9 @@ VideoDialogueTimes videoDialogueTimes(const ProjectDescription& project, char qu
     return times;
 }
 
-std::string colorSpaceText(const kymediainfo::ColorCodes& codes) {
+std::string colorSpaceText(const ColorCodes& codes) {
     struct Named {
-        kymediainfo::ColorCodes codes;
+        ColorCodes codes;
         const char* name;
     };
     static const Named named[] = {{{1, 1, 1}, "Rec. 709"},       {{6, 1, 6}, "Rec. 601 NTSC"},
@@ -95,7 +95,6 @@ std::string colorSpaceText(const kymediainfo::ColorCodes& codes) {
 
 std::string timelineFormatElement(const TimelineFormat& timeline, const std::string& id,
                                   char quote) {
-    using namespace kymovie;
     const std::string name =
         videoFormats::getVideoFormat({timeline.width, timeline.height}, timeline.frameRate);
     const FrameGrid frame = timeline.frameGrid();

@@ -33,7 +33,7 @@ VideoDialogueTimes videoDialogueTimes(const ProjectDescription& project, char qu
 
 // "1-1-1 (Rec. 709)": the colour codes as Final Cut Pro names a colour
 // space; "" for codes it has no name for.
-std::string colorSpaceText(const kymediainfo::ColorCodes& codes);
+std::string colorSpaceText(const ColorCodes& codes);
 
 // <format id=".." [name=".."] frameDuration=".." width=".." height=".."/>
 // for the timeline: a name only where Final Cut Pro has one for the size and

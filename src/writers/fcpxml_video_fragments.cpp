@@ -7,7 +7,7 @@
 #include "base/strings.h"
 #include "writers/fcpxml_time.h"
 
-namespace kymovie {
+namespace quelvo {
 
 std::string urlLastPathComponent(std::string_view path) {
     while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
@@ -24,9 +24,9 @@ std::string urlName(std::string_view path) {
 }
 
 std::string pathFromFileUrl(std::string_view url) {
-    if (!kykit::startsWith(kykit::toLower(url.substr(0, 7)), "file://")) return std::string(url);
+    if (!quelvo::startsWith(quelvo::toLower(url.substr(0, 7)), "file://")) return std::string(url);
     std::string_view rest = url.substr(7);
-    if (kykit::startsWith(kykit::toLower(rest.substr(0, 10)), "localhost/")) rest.remove_prefix(9);
+    if (quelvo::startsWith(quelvo::toLower(rest.substr(0, 10)), "localhost/")) rest.remove_prefix(9);
     const auto hexValue = [](char c) -> int {
         if (c >= '0' && c <= '9') return c - '0';
         if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -45,16 +45,16 @@ std::string pathFromFileUrl(std::string_view url) {
     return path;
 }
 
-} // namespace kymovie
+} // namespace quelvo
 
-namespace kymovie::FCPXMLUtils {
+namespace quelvo::fcpxml {
 
 namespace {
 
-std::string attribute(std::string_view text) { return kykit::xmlEscapeAttribute(xmlSafeText(text), true); }
+std::string attribute(std::string_view text) { return quelvo::xmlEscapeAttribute(xmlSafeText(text), true); }
 
 std::string frameTime(double seconds, double timebase) {
-    if (std::isfinite(timebase) && timebase > 0) return getTimeV3(seconds, timebase, 1);
+    if (std::isfinite(timebase) && timebase > 0) return snappedTime(seconds, timebase, 1);
     return getExactTime(seconds);
 }
 
@@ -78,7 +78,7 @@ std::string getAsset(const std::string& id, const std::string& name, const std::
                      double duration, bool hasAudio, bool audioSources, int audioChannels, int audioRate,
                      const std::string& metadata, bool audioOnly, bool useV19, bool hasVideo) {
     const bool video = hasVideo && !audioOnly;
-    const std::string url = fcpxmlPercEnc(src);
+    const std::string url = fileUrlOf(src);
     std::string out = "<asset id=\"" + attribute(id) + "\" name=\"" + attribute(name) + "\"";
     if (!useV19) out += " src=\"" + url + "\"";
     out += " start=" + getExactTime(start) + " duration=" + getExactTime(duration);
@@ -117,4 +117,4 @@ std::string getAssetClip(const std::string& name, const std::string& ref, double
     return out + "</asset-clip>";
 }
 
-} // namespace kymovie::FCPXMLUtils
+} // namespace quelvo::fcpxml

@@ -8,7 +8,7 @@
 
 #include "base/strings.h"
 
-namespace kymovie {
+namespace quelvo {
 
 // The last path component ("/a/b/talk.mov" -> "talk.mov").
 std::string urlLastPathComponent(std::string_view path);
@@ -18,12 +18,12 @@ std::string urlName(std::string_view path);
 // path already.
 std::string pathFromFileUrl(std::string_view url);
 
-} // namespace kymovie
+} // namespace quelvo
 
-namespace kymovie::FCPXMLUtils {
+namespace quelvo::fcpxml {
 
 // The toolkit's one cleaner of text for XML (see strings.h).
-using kykit::xmlSafeText;
+using quelvo::xmlSafeText;
 
 // An exact time text with its quotes: the seconds as a reduced fraction of
 // microseconds ("2s", "1001/500s", "0s").
@@ -51,4 +51,4 @@ std::string getAssetClip(const std::string& name, const std::string& ref, double
                          const std::vector<std::string>& keywords, bool audioOnly,
                          const std::string& additionalText);
 
-} // namespace kymovie::FCPXMLUtils
+} // namespace quelvo::fcpxml

@@ -16,14 +16,14 @@ const KnownMediaFacts::File* KnownMediaFacts::find(const std::string& path) cons
     return it == m_files.end() ? nullptr : &it->second;
 }
 
-kyaudio::AudioFileInfo KnownMediaFacts::audioFile(const std::string& path) const {
-    kyaudio::AudioFileInfo info;
+AudioFileInfo KnownMediaFacts::audioFile(const std::string& path) const {
+    AudioFileInfo info;
     const File* f = find(path);
     if (!f) {
-        info.status = kykit::Status::failure("no facts are known for " + path);
+        info.status = Status::failure("no facts are known for " + path);
         return info;
     }
-    info.status = kykit::Status::success();
+    info.status = Status::success();
     info.sampleRate = f->sampleRate;
     info.channels = f->channels;
     info.sampleCount = f->sampleCount;
@@ -39,9 +39,9 @@ std::optional<double> KnownMediaFacts::mediaDuration(const std::string& path) co
     return static_cast<double>(f->sampleCount) / f->sampleRate;
 }
 
-kyaudio::ClusterList KnownMediaFacts::musicClusters(const std::string& musicPath) const {
+ClusterList KnownMediaFacts::musicClusters(const std::string& musicPath) const {
     const auto it = m_musicClusters.find(musicPath);
-    return it == m_musicClusters.end() ? kyaudio::ClusterList{} : it->second;
+    return it == m_musicClusters.end() ? ClusterList{} : it->second;
 }
 
 } // namespace quelvo

@@ -35,14 +35,14 @@ std::string asset(const char* id, const std::string& path, const std::string& du
     // The same file URL as the 1.9 and titles documents (RFC 3986, relative
     // paths made absolute): one encoder, so both formats name a file alike.
     return std::string("<asset id='") + id + "' name='" + id + "' src='" +
-           kymovie::FCPXMLUtils::fcpxmlPercEnc(path) + "' start='0s' duration=" + duration +
+           fcpxml::fileUrlOf(path) + "' start='0s' duration=" + duration +
            " hasAudio='1' audioSources='1' audioRate='" + std::to_string(rate) + "'>\n</asset>\n";
 }
 
 std::string videoAsset(const ClipSource& speaker, const VideoSourceFacts& video,
                        const VideoDialogueTimes& times) {
     return std::string("<asset id='SPEAKER' name='SPEAKER' src='") +
-           kymovie::FCPXMLUtils::fcpxmlPercEnc(speaker.path) + "' start=" + times.assetStart +
+           fcpxml::fileUrlOf(speaker.path) + "' start=" + times.assetStart +
            " duration=" + times.assetDuration + videoAssetAttributes(video, "VIDEO", '\'', false) +
            ">\n</asset>\n" + videoFormatElement(video, "VIDEO", '\'', false) + "\n";
 }
@@ -93,7 +93,7 @@ int musicLane(const ProjectDescription& project) {
 // A name between apostrophes. Names come from file names and the command
 // line, which may hold characters XML cannot carry; those go first.
 std::string nameAttribute(const std::string& name) {
-    return kykit::xmlEscapeAttribute(kymovie::FCPXMLUtils::xmlSafeText(name), false);
+    return quelvo::xmlEscapeAttribute(fcpxml::xmlSafeText(name), false);
 }
 
 // Where the dialogue and the music go: clip times with their quotes, and
@@ -173,7 +173,7 @@ LegacyPlacement videoPlacement(const ProjectDescription& project, const VideoDia
             t.otherDialogue};
 }
 
-std::string keyframes(const kymovie::VolumeKeyframeList& list) {
+std::string keyframes(const VolumeKeyframeList& list) {
     std::string out;
     for (const auto& k : list)
         out += legacyKeyframeLine(k.time, static_cast<int>(k.dbValue));

@@ -17,11 +17,11 @@ class MediaFacts {
 public:
     virtual ~MediaFacts() = default;
     // Header facts of an audio file: exact sample count, rate and channels.
-    virtual kyaudio::AudioFileInfo audioFile(const std::string& path) const = 0;
+    virtual AudioFileInfo audioFile(const std::string& path) const = 0;
     // The media duration in seconds; absent when unknown (callers read 0).
     virtual std::optional<double> mediaDuration(const std::string& path) const = 0;
     // Where the music sounds at all (the -60 dB analysis), for filler clips.
-    virtual kyaudio::ClusterList musicClusters(const std::string& musicPath) const = 0;
+    virtual ClusterList musicClusters(const std::string& musicPath) const = 0;
 };
 
 // Asks FFmpeg afresh on every call.
@@ -29,7 +29,7 @@ const MediaFacts& probedMediaFacts();
 
 // The music analysis that places filler clips: threshold -60 dB, decay 0,
 // minimum 0.5 s, fades 0.1 s, hysteresis 5 dB, no pre-roll.
-kyaudio::ClusterList analyzeMusicForFiller(const std::string& musicPath);
+ClusterList analyzeMusicForFiller(const std::string& musicPath);
 
 // Facts given by path. A path not listed reads like an unreadable file: no
 // length, no rate, no clusters.
@@ -43,19 +43,19 @@ public:
         std::optional<double> duration;
         // Only for the music role; an entry added later for the same path
         // without clusters (the same file as filler) leaves them in place.
-        kyaudio::ClusterList musicClusters;
+        ClusterList musicClusters;
     };
 
     KnownMediaFacts& add(const std::string& path, File file);
 
-    kyaudio::AudioFileInfo audioFile(const std::string& path) const override;
+    AudioFileInfo audioFile(const std::string& path) const override;
     std::optional<double> mediaDuration(const std::string& path) const override;
-    kyaudio::ClusterList musicClusters(const std::string& musicPath) const override;
+    ClusterList musicClusters(const std::string& musicPath) const override;
 
 private:
     const File* find(const std::string& path) const;
     std::map<std::string, File> m_files;
-    std::map<std::string, kyaudio::ClusterList> m_musicClusters;
+    std::map<std::string, ClusterList> m_musicClusters;
 };
 
 } // namespace quelvo

@@ -119,7 +119,7 @@ class MltDocument {
                                     {"out", lastFrame(frames)}});
             property("length", std::to_string(frames));
             property("eof", "pause");
-            property("resource", kykit::absolutePathOf(source.path));
+            property("resource", quelvo::absolutePathOf(source.path));
             // A video dialogue keeps its picture; every other file is sound.
             property("video_index", source.facts.video ? "0" : "-1");
             property("mlt_service", "avformat");

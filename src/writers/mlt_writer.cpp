@@ -20,17 +20,17 @@ std::string decibels(double db) {
 }
 
 // The level at `seconds` on straight lines (in dB) between two keyframes.
-double between(const kymovie::VolumeKeyframe& a, const kymovie::VolumeKeyframe& b, double seconds) {
+double between(const VolumeKeyframe& a, const VolumeKeyframe& b, double seconds) {
     if (b.time <= a.time) return b.dbValue;
     return a.dbValue + (b.dbValue - a.dbValue) * (seconds - a.time) / (b.time - a.time);
 }
 
 } // namespace
 
-std::string mltLevel(const kymovie::VolumeKeyframeList& keyframes, double steadyDb,
+std::string mltLevel(const VolumeKeyframeList& keyframes, double steadyDb,
                      const TimelineFormat& timeline) {
     if (keyframes.empty()) return decibels(steadyDb);
-    kymovie::VolumeKeyframeList sorted = keyframes;
+    VolumeKeyframeList sorted = keyframes;
     std::stable_sort(sorted.begin(), sorted.end(),
                      [](const auto& a, const auto& b) { return a.time < b.time; });
     const TimelineClock clock(timeline);

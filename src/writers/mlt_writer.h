@@ -22,7 +22,7 @@ std::string writeMlt(const ProjectDescription& project);
 // envelope), none before the clip's start (the level there is taken from
 // the envelope instead). "HH:MM:SS.mmm=dB;..."; the steady `level` when
 // there are no keyframes.
-std::string mltLevel(const kymovie::VolumeKeyframeList& keyframes, double steadyDb,
+std::string mltLevel(const VolumeKeyframeList& keyframes, double steadyDb,
                      const TimelineFormat& timeline);
 
 } // namespace quelvo

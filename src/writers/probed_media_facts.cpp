@@ -9,13 +9,13 @@ namespace {
 
 class ProbedMediaFacts : public MediaFacts {
 public:
-    kyaudio::AudioFileInfo audioFile(const std::string& path) const override {
-        return kyaudio::probeAudioFile(path);
+    AudioFileInfo audioFile(const std::string& path) const override {
+        return quelvo::probeAudioFile(path);
     }
     std::optional<double> mediaDuration(const std::string& path) const override {
-        return kymediainfo::MIH::getDuration(path);
+        return MediaTiming::getDuration(path);
     }
-    kyaudio::ClusterList musicClusters(const std::string& musicPath) const override {
+    ClusterList musicClusters(const std::string& musicPath) const override {
         return analyzeMusicForFiller(musicPath);
     }
 };
@@ -27,8 +27,8 @@ const MediaFacts& probedMediaFacts() {
     return facts;
 }
 
-kyaudio::ClusterList analyzeMusicForFiller(const std::string& musicPath) {
-    return kyaudio::getclusterListByWavePath(musicPath, /*threshold=*/-60.0, /*decay=*/0.0,
+ClusterList analyzeMusicForFiller(const std::string& musicPath) {
+    return quelvo::getClusterListByWavePath(musicPath, /*threshold=*/-60.0, /*decay=*/0.0,
                                              /*minDuration=*/0.5, /*fadeInDuration=*/0.1,
                                              /*fadeOutDuration=*/0.1, /*noisyEnironment=*/false,
                                              /*environmentNoiseLevel=*/1.0, /*hysteresis=*/5.0,

@@ -22,7 +22,7 @@ ProjectText projectText(const ProjectDescription& project, ProjectFormat format)
         out.text = writeMlt(project);
         return out;
     }
-    out.status = kykit::Status::failure("projects for " + std::string(formatOption(format)) +
+    out.status = Status::failure("projects for " + std::string(formatOption(format)) +
                                         " are not available in this build");
     return out;
 }

@@ -10,7 +10,7 @@
 namespace quelvo {
 
 struct ProjectText {
-    kykit::Status status = kykit::Status::success(); // a format this build cannot write
+    Status status = Status::success(); // a format this build cannot write
     std::string text;
 };
 

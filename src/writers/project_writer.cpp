@@ -9,12 +9,12 @@ namespace quelvo {
 std::string applyTextualFixes(const std::string& document) {
     const std::string quotedId = std::string("\"") + DuckingFcpxml::kAudioFormatId + "\"";
     const std::string quotedFinal = "\"" + DuckingFcpxml::finalAudioFormatId() + "\"";
-    const std::string once = kykit::replace(document, "file://file://", "file://", true);
-    return kykit::replace(once, quotedId, quotedFinal, true);
+    const std::string once = quelvo::replace(document, "file://file://", "file://", true);
+    return quelvo::replace(once, quotedId, quotedFinal, true);
 }
 
-kykit::Status sendToFinalCutPro(const std::string& xml) {
-    return kymovie::fcpHandoff::sendDirectlyToFCP(kHandOverAppName, xml);
+Status sendToFinalCutPro(const std::string& xml) {
+    return fcpHandoff::sendDirectlyToFCP(kHandOverAppName, xml);
 }
 
 } // namespace quelvo

@@ -19,6 +19,6 @@ inline constexpr double kHandOverDelay = 1.0;
 std::string applyTextualFixes(const std::string& document);
 
 // Hands the document to Final Cut Pro under the name "Quelvo".
-kykit::Status sendToFinalCutPro(const std::string& xml);
+Status sendToFinalCutPro(const std::string& xml);
 
 } // namespace quelvo

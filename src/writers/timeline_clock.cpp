@@ -28,7 +28,7 @@ int64_t TimelineClock::nearest(double seconds) const {
 
 int64_t TimelineClock::down(double seconds) const {
     if (!std::isfinite(seconds)) return 0;
-    return kykit::floorSnapped(seconds * framesPerSecond());
+    return quelvo::floorSnapped(seconds * framesPerSecond());
 }
 
 int64_t TimelineClock::steps(int64_t count, FrameGrid grid) const {

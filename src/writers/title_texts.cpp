@@ -7,27 +7,27 @@
 namespace quelvo::titles {
 
 std::string stripQuotes(std::string_view s) {
-    return kykit::replace(kykit::replace(s, "\"", "", true), "'", "", true);
+    return quelvo::replace(quelvo::replace(s, "\"", "", true), "'", "", true);
 }
 
-std::string quotedRGB(const kykit::RgbaColor& c) {
-    return "\"" + kykit::string(c.red) + " " + kykit::string(c.green) + " " + kykit::string(c.blue) + "\"";
+std::string quotedRGB(const quelvo::RgbaColor& c) {
+    return "\"" + quelvo::string(c.red) + " " + quelvo::string(c.green) + " " + quelvo::string(c.blue) + "\"";
 }
 
-std::string num(double x) { return kykit::string(x); }
-std::string num(int64_t x) { return kykit::string(x); }
+std::string num(double x) { return quelvo::string(x); }
+std::string num(int64_t x) { return quelvo::string(x); }
 
 std::string escapeTitleText(std::string_view text) {
-    return kykit::xmlEscapeText(text);
+    return quelvo::xmlEscapeText(text);
 }
 
-std::string xmlSafeText(std::string_view text) { return kymovie::FCPXMLUtils::xmlSafeText(text); }
+std::string xmlSafeText(std::string_view text) { return quelvo::fcpxml::xmlSafeText(text); }
 
-std::string attributeText(std::string_view text) { return kykit::xmlEscapeAttribute(xmlSafeText(text), true); }
+std::string attributeText(std::string_view text) { return quelvo::xmlEscapeAttribute(xmlSafeText(text), true); }
 
 std::string commentText(std::string_view text) {
     std::string t = xmlSafeText(text);
-    while (kykit::contains(t, "--")) t = kykit::replace(t, "--", "- -", false);
+    while (quelvo::contains(t, "--")) t = quelvo::replace(t, "--", "- -", false);
     return t;
 }
 

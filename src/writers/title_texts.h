@@ -11,7 +11,7 @@ namespace quelvo::titles {
 // Every double and single quote removed.
 std::string stripQuotes(std::string_view s);
 // "\"r g b\"" with its quotes, each component as a shortest decimal ("1.0").
-std::string quotedRGB(const kykit::RgbaColor& c);
+std::string quotedRGB(const quelvo::RgbaColor& c);
 // The toolkit's locale-free number texts.
 std::string num(double x);
 std::string num(int64_t x);

@@ -9,14 +9,14 @@
 namespace quelvo::titles {
 
 std::string projectComment(const std::string& srtPath) {
-    return "Quelvo " + kykit::VersionUpdate::versionString() + ": titles from " +
-           kymovie::urlLastPathComponent(srtPath);
+    return "Quelvo " + quelvo::BuildVersion::versionString() + ": titles from " +
+           quelvo::urlLastPathComponent(srtPath);
 }
 
 std::string defaultProjectPath(const std::string& srtPath) {
     return std::filesystem::path(srtPath).replace_extension().string() + ".fcpxml";
 }
 
-std::string defaultEventName(const std::string& srtPath) { return kymovie::urlName(srtPath); }
+std::string defaultEventName(const std::string& srtPath) { return quelvo::urlName(srtPath); }
 
 } // namespace quelvo::titles

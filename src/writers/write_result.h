@@ -8,6 +8,6 @@ namespace quelvo {
 
 // Told how a delayed hand-over to Final Cut Pro went (and where its copy is);
 // runs on the toolkit's queue thread, after the job has returned.
-using HandOverReport = std::function<void(const kymovie::fcpHandoff::HandOverResult&)>;
+using HandOverReport = std::function<void(const fcpHandoff::HandOverResult&)>;
 
 } // namespace quelvo

@@ -64,10 +64,10 @@ std::string clipItemId(int id) {
 // The FCPXML writer's file URL, with the host Final Cut Pro 7 wrote.
 std::string pathUrl(const std::string& path) {
     return "file://localhost" +
-           kymovie::FCPXMLUtils::fcpxmlPercEnc(path).substr(std::string("file://").size());
+           fcpxml::fileUrlOf(path).substr(std::string("file://").size());
 }
 
-Levels levelsOn(const kymovie::VolumeKeyframeList& keyframes, double gainDb,
+Levels levelsOn(const VolumeKeyframeList& keyframes, double gainDb,
                 const TimelineClock& clock) {
     Levels levels;
     levels.gain = audioLevelsGain(gainDb);

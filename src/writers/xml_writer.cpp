@@ -11,7 +11,7 @@ XmlWriter::XmlWriter(std::string_view doctype) {
 
 std::string XmlWriter::escaped(std::string_view value) {
     // Attribute values are double-quoted, so an apostrophe may stay as it is.
-    return kykit::xmlEscapeAttribute(kykit::xmlSafeText(value), true);
+    return quelvo::xmlEscapeAttribute(quelvo::xmlSafeText(value), true);
 }
 
 void XmlWriter::indent() {

@@ -8,7 +8,7 @@
 #include "base/settings_store.h"
 #include "support/test_support.h"
 
-using namespace kykit;
+using namespace quelvo;
 using quelvo::test::readFile;
 using quelvo::test::TempDir;
 using quelvo::test::writeFile;
@@ -99,18 +99,18 @@ TEST(NamedPipeRegression, ReadingAPipeFailsAtOnce) {
     const fs::path pipe = tmp / "subtitles.srt";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     std::string bytes, error;
-    EXPECT_FALSE(kykit::readFileBytes(pipe.string(), bytes, &error));
+    EXPECT_FALSE(quelvo::readFileBytes(pipe.string(), bytes, &error));
     EXPECT_EQ(error, "not a regular file");
-    EXPECT_EQ(kykit::readTextFile(pipe.string()), "");
+    EXPECT_EQ(quelvo::readTextFile(pipe.string()), "");
 }
 
 TEST(NamedPipeRegression, ASettingsFileThatIsAPipeGivesDefaultsAndAWarning) {
     quelvo::test::TempDir config;
     ASSERT_EQ(::mkfifo((config / "settings.json").c_str(), 0600), 0);
     setenv("QUELVO_CONFIG_DIR", config.path().c_str(), 1);
-    auto& store = kykit::SettingsStore::instance();
+    auto& store = quelvo::SettingsStore::instance();
     store.reload();
-    EXPECT_EQ(kykit::storedDouble("duck.threshold", -24), -24);
+    EXPECT_EQ(quelvo::storedDouble("duck.threshold", -24), -24);
     EXPECT_NE(store.lastWarning().find("not a regular file"), std::string::npos) << store.lastWarning();
     quelvo::test::freshSettings();
 }

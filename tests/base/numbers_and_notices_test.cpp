@@ -12,7 +12,7 @@
 #include "base/services.h"
 #include "support/test_support.h"
 
-using namespace kykit;
+using namespace quelvo;
 
 TEST(Numbers, ShortestFormWithAFractionalDigitWhateverTheLocale) {
     // A comma decimal separator in a project file breaks the import.
@@ -38,20 +38,20 @@ TEST(Numbers, TruncationIsTowardZeroAndSafeForBrokenValues) {
 }
 
 TEST(Timecode, ReadableHoursMinutesSecondsAndMillis) {
-    EXPECT_EQ(TC::getFloatTimecode(3723.004), "01:02:03.004");
-    EXPECT_EQ(TC::getFloatTimecode(15.88, true), "00:00:15,880");
-    EXPECT_EQ(TC::getFloatTimecode(-1), "00:00:00.000");
+    EXPECT_EQ(Timecode::withMilliseconds(3723.004), "01:02:03.004");
+    EXPECT_EQ(Timecode::withMilliseconds(15.88, true), "00:00:15,880");
+    EXPECT_EQ(Timecode::withMilliseconds(-1), "00:00:00.000");
 }
 
 TEST(Timecode, FramesAtTheTimelinesRateCountedNonDrop) {
-    EXPECT_EQ(TC::frameTimecode(3723.48, 25), "01:02:03:12");
-    EXPECT_EQ(TC::frameTimecode(1.0 / 24 * 23 + 0.004, 24), "00:00:00:23"); // the nearest frame
-    EXPECT_EQ(TC::frameTimecode(59.99, 30), "00:01:00:00");
+    EXPECT_EQ(Timecode::withFrames(3723.48, 25), "01:02:03:12");
+    EXPECT_EQ(Timecode::withFrames(1.0 / 24 * 23 + 0.004, 24), "00:00:00:23"); // the nearest frame
+    EXPECT_EQ(Timecode::withFrames(59.99, 30), "00:01:00:00");
     // 23.976 counts 24 frames a second: an hour of it is 86,314 frames.
-    EXPECT_EQ(TC::frameTimecode(3600, 23.976), "00:59:56:10");
-    EXPECT_EQ(TC::frameTimecode(1001.0 / 30000 * 31, 29.97), "00:00:01:01");
-    EXPECT_EQ(TC::frameTimecode(-2, 25), "00:00:00:00");
-    EXPECT_EQ(TC::frameTimecode(1.5, 0), "00:00:01:15"); // no rate reads as 30
+    EXPECT_EQ(Timecode::withFrames(3600, 23.976), "00:59:56:10");
+    EXPECT_EQ(Timecode::withFrames(1001.0 / 30000 * 31, 29.97), "00:00:01:01");
+    EXPECT_EQ(Timecode::withFrames(-2, 25), "00:00:00:00");
+    EXPECT_EQ(Timecode::withFrames(1.5, 0), "00:00:01:15"); // no rate reads as 30
 }
 
 TEST(Colour, JsonFormHasFourNamedComponents) {

@@ -9,7 +9,7 @@
 #include "base/output_files.h"
 #include "support/test_support.h"
 
-using namespace kykit;
+using namespace quelvo;
 using quelvo::test::readFile;
 using quelvo::test::TempDir;
 using quelvo::test::writeFile;

@@ -11,7 +11,7 @@
 #include "base/settings_store.h"
 #include "support/test_support.h"
 
-using namespace kykit;
+using namespace quelvo;
 using quelvo::test::readFile;
 using quelvo::test::writeFile;
 namespace fs = std::filesystem;
@@ -120,12 +120,12 @@ TEST(SettingsFolderRegression, AFileInTheFoldersPlaceIsNamedInAWarning) {
     const auto notAFolder = tmp / "config";
     quelvo::test::writeFile(notAFolder, "x");
     setenv("QUELVO_CONFIG_DIR", notAFolder.c_str(), 1);
-    auto& store = kykit::SettingsStore::instance();
+    auto& store = quelvo::SettingsStore::instance();
     store.reload();
-    EXPECT_EQ(kykit::storedDouble("duck.threshold", -24), -24);
+    EXPECT_EQ(quelvo::storedDouble("duck.threshold", -24), -24);
     EXPECT_EQ(store.lastWarning(), "cannot read settings file " + (notAFolder / "settings.json").string() + ": " +
                                        notAFolder.string() + " is not a folder; using defaults");
-    EXPECT_FALSE(kykit::storeDouble("duck.threshold", -30).ok());
+    EXPECT_FALSE(quelvo::storeDouble("duck.threshold", -30).ok());
     EXPECT_EQ(quelvo::test::readFile(notAFolder), "x");
     quelvo::test::freshSettings();
 }
@@ -133,7 +133,7 @@ TEST(SettingsFolderRegression, AFileInTheFoldersPlaceIsNamedInAWarning) {
 TEST(SettingsFolderRegression, NoFileYetIsAFirstRunWithoutWarning) {
     quelvo::test::TempDir tmp;
     setenv("QUELVO_CONFIG_DIR", (tmp / "not yet made").c_str(), 1);
-    auto& store = kykit::SettingsStore::instance();
+    auto& store = quelvo::SettingsStore::instance();
     store.reload();
     EXPECT_EQ(store.lastWarning(), "");
     quelvo::test::freshSettings();

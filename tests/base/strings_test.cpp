@@ -4,7 +4,7 @@
 #include "base/strings.h"
 #include "support/test_support.h"
 
-using namespace kykit;
+using namespace quelvo;
 
 TEST(CharacterPositions, CountUnicodeCharactersNotBytes) {
     const std::string s = "\xC3\xA9t\xC3\xA9\n-->x";  // "été\n-->x"

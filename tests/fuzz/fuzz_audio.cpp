@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         quelvo::fuzz::scratchDir() / (std::string("input.") + kExtensions[data[0] & 7]);
     quelvo::fuzz::writeBytes(file, std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
 
-    const kyaudio::AudioFileInfo info = kyaudio::probeAudioFile(file.string());
+    const quelvo::AudioFileInfo info = quelvo::probeAudioFile(file.string());
     if (info.status) {
         if (info.sampleRate <= 0) fail("probe accepted a file without a rate", info.sampleRate);
         if (!std::isfinite(info.duration) || info.duration < 0) fail("probe gave a bad duration", info.duration);
@@ -43,12 +43,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The job's cheap check reads packets only; it must never turn away a
     // file that the full analysis accepts.
-    const kykit::Status complete = kyaudio::checkAudioComplete(file.string());
+    const quelvo::Status complete = quelvo::checkAudioComplete(file.string());
     if (!complete && complete.message().find('\n') != std::string::npos) fail("a reason on several lines");
 
-    kyaudio::LevelParameters parameters;
+    quelvo::LevelParameters parameters;
     parameters.noisyEnironment = (data[0] & 8) != 0;
-    const kyaudio::LevelAnalysis analysis = kyaudio::analyzeLevels(file.string(), parameters);
+    const quelvo::LevelAnalysis analysis = quelvo::analyzeLevels(file.string(), parameters);
     if (!analysis.status) {
         if (analysis.status.message().empty()) fail("analysis failed without a reason");
         if (analysis.status.message().find('\n') != std::string::npos) fail("a reason on several lines");
@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (analysis.sampleRate <= 0) fail("analysis accepted a file without a rate", analysis.sampleRate);
     if (!std::isfinite(analysis.duration) || analysis.duration <= 0) fail("bad analysed duration", analysis.duration);
     double previousEnd = -1;
-    for (const kyaudio::Cluster& c : analysis.clusters) {
+    for (const quelvo::Cluster& c : analysis.clusters) {
         if (!(c.start >= 0 && c.start < c.end && c.end <= analysis.duration + 1e-9))
             fail("a cluster outside the file or inverted", c.start, c.end);
         if (c.start <= previousEnd) fail("clusters out of order or touching", previousEnd, c.start);

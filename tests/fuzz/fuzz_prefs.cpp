@@ -23,11 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::ofstream out(dir / "settings.json", std::ios::binary);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    auto& store = kykit::SettingsStore::instance();
+    auto& store = quelvo::SettingsStore::instance();
     store.reload();
-    (void)kykit::storedDouble("duck.threshold", -24);
-    (void)kykit::storedString("duck.filler", "");
-    (void)kykit::storedBool("decreaseToZero", false);
-    (void)kykit::storeDouble("duck.decrease", -12);
+    (void)quelvo::storedDouble("duck.threshold", -24);
+    (void)quelvo::storedString("duck.filler", "");
+    (void)quelvo::storedBool("decreaseToZero", false);
+    (void)quelvo::storeDouble("duck.decrease", -12);
     return 0;
 }

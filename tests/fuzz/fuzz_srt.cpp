@@ -14,7 +14,7 @@
 #include "fuzz_support.h"
 #include "titles/subtitle_file.h"
 #include "titles/srt_parser.h"
-#include "writers/fcpxml_titles.h"
+#include "writers/titles_fcpxml.h"
 
 using namespace quelvo;
 namespace fs = std::filesystem;
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t mode = data[0];
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
 
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     settings.ignore.ignoreITags = mode & 0x02;
     settings.ignore.ignoreBTags = mode & 0x04;
     settings.ignore.ignoreUTags = mode & 0x08;
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (t.endTime > srt.lastEndTime()) fail("an end after the last end");
 
     if (srt.titles.size() > kMaxTitlesInDocument) srt.titles.erase(srt.titles.begin() + kMaxTitlesInDocument, srt.titles.end());
-    FCPXML_Titles titles("Event & <name>", srt.titles, std::nullopt, settings);
+    TitlesFcpxml titles("Event & <name>", srt.titles, std::nullopt, settings);
     const std::string xml = titles.documentXML(useV19, settings.avoidOverlap.value_or(false), "fuzz -- srt");
     fuzz::requireValidFcpxml(xml, useV19 ? "1.9" : "1.6");
     return 0;

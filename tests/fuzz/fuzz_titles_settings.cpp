@@ -13,8 +13,8 @@
 
 #include "base/settings_store.h"
 #include "fuzz_support.h"
-#include "titles/fcpxml_titles_settings.h"
-#include "writers/fcpxml_titles.h"
+#include "titles/titles_settings.h"
+#include "writers/titles_fcpxml.h"
 
 using namespace quelvo;
 namespace fs = std::filesystem;
@@ -26,7 +26,7 @@ void fail(const char* what, const std::string& detail) {
     std::abort();
 }
 
-const std::vector<FCPXML_Title> kTitles = {
+const std::vector<TimedTitle> kTitles = {
     {"Hello & <welcome>", 0.0, 1.5},
     {"Two\nlines \"quoted\" 'single'", 1.0, 3.0},
     {"", 3.0, 3.0},
@@ -41,28 +41,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fs::path& dir = fuzz::scratchDir();
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
 
-    std::optional<FCPXML_Titles_Settings> settings;
+    std::optional<TitlesSettings> settings;
     if (data[0] & 1) {
         for (const auto& e : fs::directory_iterator(dir / "config")) fs::remove_all(e.path());
-        kykit::SettingsStore::instance().reload();
-        (void)kykit::storeString(kTitlesSettingsKey, std::string(text));
-        settings = FCPXML_Titles_Settings::load();
+        quelvo::SettingsStore::instance().reload();
+        (void)quelvo::storeString(kTitlesSettingsKey, std::string(text));
+        settings = TitlesSettings::load();
     } else {
-        settings = FCPXML_Titles_Settings::decodeText(text);
+        settings = TitlesSettings::decodeText(text);
         const auto parsed = nlohmann::json::parse(text, nullptr, false);
-        if (!parsed.is_discarded()) (void)FCPXML_Titles_Settings::decode(parsed);
+        if (!parsed.is_discarded()) (void)TitlesSettings::decode(parsed);
     }
     if (!settings) return 0;
 
     const std::string once = settings->encodeToString();
-    const auto again = FCPXML_Titles_Settings::decodeText(once);
+    const auto again = TitlesSettings::decodeText(once);
     if (!again) fail("encoded settings do not decode", once);
     const std::string twice = again->encodeToString();
-    const auto thrice = FCPXML_Titles_Settings::decodeText(twice);
+    const auto thrice = TitlesSettings::decodeText(twice);
     if (!thrice || thrice->encodeToString() != twice) fail("the round trip is not stable", once + "\n" + twice);
 
     for (const bool useV19 : {true, false}) {
-        FCPXML_Titles titles("Event", kTitles, std::nullopt, *settings);
+        TitlesFcpxml titles("Event", kTitles, std::nullopt, *settings);
         const std::string xml = titles.documentXML(useV19, settings->avoidOverlap.value_or(false), "settings");
         fuzz::requireValidFcpxml(xml, useV19 ? "1.9" : "1.6");
     }

@@ -19,7 +19,7 @@ using namespace quelvo::test;
 namespace {
 
 // Cancels the job the moment it shows the given stage, on the job's thread.
-class CancelAtStage : public kykit::StatusSink {
+class CancelAtStage : public quelvo::StatusSink {
   public:
     CancelAtStage(CancelToken token, std::string stage)
         : m_token(std::move(token)), m_stage(std::move(stage)) {}
@@ -89,7 +89,7 @@ TEST_F(CancelJob, MidAnalysisTheDecodingStopsAndNothingIsWritten) {
         rolls.detection = mode;
         JobOptions options;
         options.cancel = token;
-        kymovie::FixedVersionSheet sheet(kymovie::FcpxmlVersion::v1_9);
+        quelvo::FixedVersionSheet sheet(quelvo::FcpxmlVersion::v1_9);
         const auto started = std::chrono::steady_clock::now();
         const DuckOutcome out = runJob(m_talk, m_bed, "", rolls, &status, sheet, options);
         const double seconds =
@@ -106,7 +106,7 @@ TEST_F(CancelJob, BeforeItStartsOrDuringTheQuestionNothingIsWritten) {
     early.cancel();
     JobOptions options;
     options.cancel = early;
-    kymovie::FixedVersionSheet sheet(kymovie::FcpxmlVersion::v1_9);
+    quelvo::FixedVersionSheet sheet(quelvo::FcpxmlVersion::v1_9);
     expectCancelledAndNothingWritten(
         runJob(m_talk, m_bed, "", EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24}, nullptr, sheet, options));
 
@@ -125,7 +125,7 @@ TEST_F(CancelJob, BeforeItStartsOrDuringTheQuestionNothingIsWritten) {
 }
 
 // Tells once when the job reaches a stage.
-class StageReached : public kykit::StatusSink {
+class StageReached : public quelvo::StatusSink {
   public:
     explicit StageReached(std::string stage) : m_stage(std::move(stage)) {}
     void setStatus(const std::string& text) override {
@@ -151,7 +151,7 @@ TEST_F(CancelJob, CancellingItsTaskStopsTheJobThroughAFollowingToken) {
             DuckJobContext context;
             context.status = &status;
             context.cancel = CancelToken::following(control.cancelFlag());
-            kymovie::FixedVersionSheet sheet(kymovie::FcpxmlVersion::v1_9);
+            quelvo::FixedVersionSheet sheet(quelvo::FcpxmlVersion::v1_9);
             VersionSheetQuestion question(sheet);
             out = duckAudioFiles(
                 jobRequest(m_talk, m_bed, "", EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24}), question,
@@ -177,10 +177,10 @@ TEST(CancelAnalysis, AStoppedDecodeFailsWithTheCancelledReason) {
     QUELVO_REQUIRE_CORPUS_SPEECH();
     const std::string talk = recordingOrStandIn("dialogue/dev01_clean_wav48k_stereo.wav").string();
     std::atomic<bool> stop{true};
-    kyaudio::Parallelism parallelism;
+    quelvo::Parallelism parallelism;
     parallelism.stop = &stop;
-    const kyaudio::LevelAnalysis levels =
-        kyaudio::analyzeLevels(talk, kyaudio::LevelParameters{}, parallelism);
+    const quelvo::LevelAnalysis levels =
+        quelvo::analyzeLevels(talk, quelvo::LevelParameters{}, parallelism);
     EXPECT_FALSE(levels.status);
-    EXPECT_EQ(levels.status.message(), kyaudio::kCancelledReason);
+    EXPECT_EQ(levels.status.message(), quelvo::kCancelledReason);
 }

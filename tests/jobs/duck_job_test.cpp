@@ -14,11 +14,11 @@
 using namespace quelvo;
 using namespace quelvo::test;
 using namespace std::chrono_literals;
-using Version = kymovie::FcpxmlVersion;
+using Version = quelvo::FcpxmlVersion;
 
 namespace {
 
-class RecordingStatus : public kykit::StatusSink {
+class RecordingStatus : public quelvo::StatusSink {
 public:
     void setStatus(const std::string& text) override {
         std::lock_guard lock(m_mutex);
@@ -36,7 +36,7 @@ private:
 
 // Answers from another thread a while after showSheet has returned, as the
 // desktop sheet does once the user has clicked.
-class LateSheet : public kymovie::VersionSheet {
+class LateSheet : public quelvo::VersionSheet {
 public:
     explicit LateSheet(Version v, std::function<void()> beforeAnswer = {})
         : m_version(v), m_beforeAnswer(std::move(beforeAnswer)) {}
@@ -73,7 +73,7 @@ struct Case {
         music = recordingOrStandIn("music/" + musicName).string();
         if (withFiller) filler = recordingOrStandIn("music/dev_music_real.mp3").string();
     }
-    DuckOutcome run(kymovie::VersionSheet& sheet, kykit::StatusSink* status = nullptr,
+    DuckOutcome run(quelvo::VersionSheet& sheet, quelvo::StatusSink* status = nullptr,
                     EnvelopeTiming rolls = kDefaultRolls, const test::JobOptions& options = {}) const {
         return test::runJob(dialogue, music, filler, rolls, status, sheet, options);
     }
@@ -99,7 +99,7 @@ TEST(DuckJob, BothVersionsLandNextToTheDialogueValidWithFourKeyframesPerCluster)
     for (const auto& [version, format] :
          {std::pair{Version::v1_9, std::string("1.9")}, std::pair{Version::v1_6, std::string("1.6")}}) {
         Case c("dev04_pauses_m4a.m4a", "dev_music_gaps.wav", false);
-        kymovie::FixedVersionSheet sheet(version);
+        quelvo::FixedVersionSheet sheet(version);
         const DuckOutcome out = c.run(sheet);
         ASSERT_TRUE(out.success) << out.message;
         EXPECT_EQ(out.outputPath, projectPathFor(c.dialogue));
@@ -120,7 +120,7 @@ TEST(DuckJob, FillerClipsSitExactlyInTheMusicsSilentStretches) {
     // The music sounds over [0, 8], [10, 19] and [22, 32]: two silences.
     for (const Version version : {Version::v1_9, Version::v1_6}) {
         Case c("dev01_clean_wav48k_stereo.wav", "dev_music_gaps.wav", true);
-        kymovie::FixedVersionSheet sheet(version);
+        quelvo::FixedVersionSheet sheet(version);
         const DuckOutcome out = c.run(sheet);
         ASSERT_TRUE(out.success) << out.message;
         EXPECT_EQ(out.fillerClips, 2);
@@ -143,7 +143,7 @@ TEST(DuckJob, StageTextsInOrderWithOrWithoutAFiller) {
     {
         Case c("dev06_synthetic_espeak_wav22k.wav", "dev_music_real.mp3", false);
         RecordingStatus status;
-        kymovie::FixedVersionSheet sheet(Version::v1_6);
+        quelvo::FixedVersionSheet sheet(Version::v1_6);
         ASSERT_TRUE(c.run(sheet, &status).success);
         EXPECT_EQ(status.texts(), (std::vector<std::string>{kStageInitializing, kStageMetadata,
                                                             kStageAnalyzing, kStageFiltering,
@@ -152,7 +152,7 @@ TEST(DuckJob, StageTextsInOrderWithOrWithoutAFiller) {
     {
         Case c("dev06_synthetic_espeak_wav22k.wav", "dev_music_gaps.wav", true);
         RecordingStatus status;
-        kymovie::FixedVersionSheet sheet(Version::v1_6);
+        quelvo::FixedVersionSheet sheet(Version::v1_6);
         ASSERT_TRUE(c.run(sheet, &status).success);
         EXPECT_EQ(status.texts(), (std::vector<std::string>{kStageInitializing, kStageMetadata,
                                                             kStageAnalyzing, kStageFiltering,
@@ -183,7 +183,7 @@ TEST(DuckJob, ADialogueWithoutSpeechStillGivesAValidProject) {
     TempDir dir;
     const fs::path silence = dir / "silence.wav";
     ASSERT_EQ(runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "1", silence.string(), "trim", "0", "3"}).exitCode, 0);
-    kymovie::FixedVersionSheet sheet(Version::v1_9);
+    quelvo::FixedVersionSheet sheet(Version::v1_9);
     const DuckOutcome out = test::runJob(silence.string(), silence.string(), "", kDefaultRolls, nullptr, sheet);
     ASSERT_TRUE(out.success) << out.message;
     EXPECT_EQ(out.clusters, 0);
@@ -215,7 +215,7 @@ TEST(DuckJob, UnreadableInputsFailWithOneSentenceAndWriteNothing) {
     };
     for (const Bad& bad : cases) {
         for (const Version version : {Version::v1_9, Version::v1_6}) {
-            kymovie::FixedVersionSheet sheet(version);
+            quelvo::FixedVersionSheet sheet(version);
             const DuckOutcome out = test::runJob(bad.dialogue, bad.music, bad.filler, kDefaultRolls, nullptr, sheet);
             EXPECT_FALSE(out.success) << bad.dialogue;
             const std::string named = bad.role == "dialogue" ? bad.dialogue : bad.role == "music" ? bad.music : bad.filler;
@@ -236,7 +236,7 @@ TEST(DuckJob, AnOutputThatCannotBeWrittenFailsAndLeavesNothing) {
     test::JobOptions options;
     options.outputPath = (dir / "blocker" / "out.fcpxml").string();
     for (const Version version : {Version::v1_9, Version::v1_6}) {
-        kymovie::FixedVersionSheet sheet(version);
+        quelvo::FixedVersionSheet sheet(version);
         const DuckOutcome out = test::runJob(good.string(), good.string(), "", kDefaultRolls, nullptr, sheet, options);
         EXPECT_FALSE(out.success);
         EXPECT_EQ(out.message.rfind("Cannot write " + options.outputPath + ": ", 0), 0u) << out.message;
@@ -272,7 +272,7 @@ TEST(CutInputsRegression, MusicOrFillerCutShortStopsTheJob) {
         const std::string cut = (dir / name).string();
         for (const bool asFiller : {false, true}) {
             SCOPED_TRACE(name + (asFiller ? " as filler" : " as music"));
-            kymovie::FixedVersionSheet sheet(Version::v1_9);
+            quelvo::FixedVersionSheet sheet(Version::v1_9);
             const DuckOutcome out = test::runJob(talk.string(), asFiller ? bed.string() : cut, asFiller ? cut : "", kRolls, nullptr, sheet);
             EXPECT_FALSE(out.success);
             const std::string expected =
@@ -282,7 +282,7 @@ TEST(CutInputsRegression, MusicOrFillerCutShortStopsTheJob) {
         }
     }
     // The whole files still make a project.
-    kymovie::FixedVersionSheet sheet(Version::v1_9);
+    quelvo::FixedVersionSheet sheet(Version::v1_9);
     const DuckOutcome out = test::runJob(talk.string(), bed.string(), bed.string(), kRolls, nullptr, sheet);
     EXPECT_TRUE(out.success) << out.message;
 }

@@ -17,9 +17,9 @@ struct JobOptions {
     std::optional<double> underLU;
     bool measureLoudness = false;
     std::function<bool(const std::string&)> onNoSpeech;
-    kyaudio::Parallelism parallelism;
+    quelvo::Parallelism parallelism;
     CancelToken cancel;
-    std::optional<kyaudio::ClusterList> speech;
+    std::optional<quelvo::ClusterList> speech;
 };
 
 inline DuckRequest jobRequest(const std::string& dialogue, const std::string& music,
@@ -40,8 +40,8 @@ inline DuckRequest jobRequest(const std::string& dialogue, const std::string& mu
 }
 
 inline DuckOutcome runJob(const std::string& dialogue, const std::string& music,
-                          const std::string& filler, const EnvelopeTiming& rolls, kykit::StatusSink* status,
-                          kymovie::VersionSheet& sheet, const JobOptions& options = {}) {
+                          const std::string& filler, const EnvelopeTiming& rolls, quelvo::StatusSink* status,
+                          quelvo::VersionSheet& sheet, const JobOptions& options = {}) {
     const DuckRequest request = jobRequest(dialogue, music, filler, rolls, options);
     DuckJobContext context;
     context.status = status;

@@ -21,7 +21,7 @@ using namespace quelvo::test;
 
 namespace {
 
-class Texts : public kykit::StatusSink {
+class Texts : public quelvo::StatusSink {
   public:
     void setStatus(const std::string& text) override {
         std::lock_guard lock(m_mutex);
@@ -79,27 +79,27 @@ TEST(MultiDialogueJob, EveryMicrophoneDucksTheMusicAndAnyNumberOfJobsAgrees) {
     ASSERT_EQ(o.project.dialogue.size(), 3u);
 
     // The union of each file's own speech, gaps closed once.
-    std::vector<kyaudio::ClusterList> perFile;
+    std::vector<quelvo::ClusterList> perFile;
     double longest = 0;
     for (const std::string& mic : mics) {
         perFile.push_back(analyzeDialogue(mic, kRolls).clusters);
-        longest = std::max(longest, kyaudio::probeAudioFile(mic).duration);
+        longest = std::max(longest, quelvo::probeAudioFile(mic).duration);
     }
     EXPECT_EQ(o.project.speech, duckedSpeech(perFile, kRolls));
     // The second microphone speaks after the first one's file has ended.
     ASSERT_FALSE(o.project.speech.empty());
-    EXPECT_GT(o.project.speech.back().end, kyaudio::probeAudioFile(mics[0]).duration);
+    EXPECT_GT(o.project.speech.back().end, quelvo::probeAudioFile(mics[0]).duration);
     EXPECT_NEAR(o.project.duration,
                 std::max({longest, o.project.music.source.facts.duration,
                           o.project.filler->source.facts.duration}),
                 0.05);
     // The summary's dialogue loudness is that of the three summed.
-    const kyaudio::IntervalLoudness summed =
-        kyaudio::measureIntervalLoudness(mics, o.project.speech);
+    const quelvo::IntervalLoudness summed =
+        quelvo::measureIntervalLoudness(mics, o.project.speech);
     ASSERT_TRUE(o.dialogueLoudness && summed.together);
     EXPECT_DOUBLE_EQ(*o.dialogueLoudness, *summed.together);
     EXPECT_NE(*o.dialogueLoudness,
-              *kyaudio::measureIntervalLoudness(mics.front(), o.project.speech).together);
+              *quelvo::measureIntervalLoudness(mics.front(), o.project.speech).together);
 }
 
 TEST(MultiDialogueJob, AnUnreadableMicrophoneIsNamedAndNothingIsWritten) {
@@ -136,7 +136,7 @@ TEST(MultiDialogueJob, TheRenderMixesEveryMicrophone) {
     // At the first file's format and as long as the longest input (the
     // second microphone outlasts the first and the music).
     EXPECT_EQ(three.render.sampleRate, one.render.sampleRate);
-    EXPECT_NEAR(three.render.seconds, kyaudio::probeAudioFile(mics[1]).duration, 0.05);
+    EXPECT_NEAR(three.render.seconds, quelvo::probeAudioFile(mics[1]).duration, 0.05);
     EXPECT_GT(three.render.seconds, one.render.seconds + 1.0);
     EXPECT_EQ(three.job.project.dialogue.size(), 3u);
 }

@@ -11,11 +11,11 @@
 
 using namespace quelvo;
 using namespace quelvo::test;
-using Version = kymovie::FcpxmlVersion;
+using Version = quelvo::FcpxmlVersion;
 
 namespace {
 
-class ThreadCheckingStatus : public kykit::StatusSink {
+class ThreadCheckingStatus : public quelvo::StatusSink {
 public:
     void setStatus(const std::string& text) override {
         std::lock_guard lock(m_mutex);
@@ -39,7 +39,7 @@ struct JobRun {
 };
 
 // Short segments, so that a core splitting files into segments does so here too.
-kyaudio::Parallelism jobs(int n) { return {n, 2.0}; }
+quelvo::Parallelism jobs(int n) { return {n, 2.0}; }
 
 } // namespace
 
@@ -55,7 +55,7 @@ TEST(ParallelJob, AnyNumberOfJobsGivesTheOneJobOutcomeAndProject) {
         if (!fixedDepth) options.underLU = 12;
         options.outputPath = (dir / ("jobs" + std::to_string(n) + ".fcpxml")).string();
         ThreadCheckingStatus status;
-        kymovie::FixedVersionSheet sheet(Version::v1_9);
+        quelvo::FixedVersionSheet sheet(Version::v1_9);
         JobRun r;
         r.outcome = test::runJob(dialogue, music, filler, kRolls, &status, sheet, options);
         EXPECT_EQ(status.fromOtherThreads, 0) << n << " jobs";
@@ -106,7 +106,7 @@ TEST(ParallelJob, TheDialoguesFailureIsReportedFirstAsWithOneJob) {
         for (const int n : {1, 2}) {
             test::JobOptions options;
             options.parallelism = jobs(n);
-            kymovie::FixedVersionSheet sheet(Version::v1_9);
+            quelvo::FixedVersionSheet sheet(Version::v1_9);
             const DuckOutcome out = test::runJob(bad.dialogue, bad.music, good.string(), kRolls, nullptr, sheet, options);
             EXPECT_FALSE(out.success);
             EXPECT_EQ(out.unreadableRole, bad.role) << out.message;

@@ -15,7 +15,7 @@
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;
-using kyaudio::ClusterList;
+using quelvo::ClusterList;
 using quelvo::test::Burst;
 using quelvo::test::Signal;
 using quelvo::test::WavFormat;
@@ -26,12 +26,12 @@ nlohmann::json manifest() {
     return nlohmann::json::parse(quelvo::test::readFile(quelvo::test::sharedDir() / "testdata" / "manifest.json"));
 }
 
-std::vector<float> peaksOf(const fs::path& file, bool directPcm, kyaudio::DecodeSummary* summary = nullptr) {
+std::vector<float> peaksOf(const fs::path& file, bool directPcm, quelvo::DecodeSummary* summary = nullptr) {
     std::vector<float> peaks;
-    kyaudio::DecodeOptions options;
+    quelvo::DecodeOptions options;
     options.directPcm = directPcm;
-    const kyaudio::DecodeSummary s =
-        kyaudio::readFramePeaks(file.string(), [&](float p) { peaks.push_back(p); }, options);
+    const quelvo::DecodeSummary s =
+        quelvo::readFramePeaks(file.string(), [&](float p) { peaks.push_back(p); }, options);
     EXPECT_TRUE(s.status) << file << ": " << s.status.message();
     if (summary) *summary = s;
     return peaks;
@@ -49,8 +49,8 @@ Signal tonePattern(int rate, int channels) {
 }
 
 // Decay 0, no minimum, fades 0.1: the pattern's clusters at -24 dB.
-kyaudio::LevelParameters patternParameters() {
-    kyaudio::LevelParameters p;
+quelvo::LevelParameters patternParameters() {
+    quelvo::LevelParameters p;
     p.threshold = -24;
     p.decay = 0;
     p.minDuration = 0;
@@ -59,7 +59,7 @@ kyaudio::LevelParameters patternParameters() {
 const ClusterList kPatternClusters = {{0.4, 1.3}, {1.9, 2.7}};
 
 void expectPatternClusters(const fs::path& file, double expectedDuration) {
-    const kyaudio::LevelAnalysis a = kyaudio::analyzeLevels(file.string(), patternParameters());
+    const quelvo::LevelAnalysis a = quelvo::analyzeLevels(file.string(), patternParameters());
     ASSERT_TRUE(a.status) << file << ": " << a.status.message();
     ASSERT_EQ(a.clusters.size(), kPatternClusters.size()) << file;
     for (size_t i = 0; i < kPatternClusters.size(); ++i) {
@@ -86,7 +86,7 @@ TEST(AudioDecode, EverySharedRecordingDecodesToTheSampleCountFFmpegGives) {
         const int channels = e["format"]["channels"];
         const int64_t samples = e["decode_check"]["decoded_samples"];
 
-        kyaudio::DecodeSummary summary;
+        quelvo::DecodeSummary summary;
         const std::vector<float> peaks = peaksOf(file, true, &summary);
         EXPECT_EQ(summary.sampleRate, rate);
         EXPECT_EQ(summary.channels, channels);
@@ -95,12 +95,12 @@ TEST(AudioDecode, EverySharedRecordingDecodesToTheSampleCountFFmpegGives) {
         // One level per started 10 ms.
         EXPECT_EQ(static_cast<int64_t>(peaks.size()), (samples * 100 + rate - 1) / rate);
 
-        const kyaudio::AudioFileInfo info = kyaudio::probeAudioFile(file.string());
+        const quelvo::AudioFileInfo info = quelvo::probeAudioFile(file.string());
         ASSERT_TRUE(info.status) << info.status.message();
         EXPECT_EQ(info.sampleRate, rate);
         EXPECT_EQ(info.channels, channels);
-        EXPECT_EQ(kyaudio::aUt_getAudioFrequency(file.string()), rate);
-        EXPECT_DOUBLE_EQ(kyaudio::aUt_getAudioDuration(file.string()), info.duration);
+        EXPECT_EQ(quelvo::audioSampleRate(file.string()), rate);
+        EXPECT_DOUBLE_EQ(quelvo::audioDuration(file.string()), info.duration);
         EXPECT_DOUBLE_EQ(info.duration, double(info.sampleCount) / rate);
         // The header's figure: exact for PCM, within the codec's delay and padding otherwise.
         const std::string codec = e["format"]["codec"];
@@ -176,21 +176,21 @@ TEST(AudioDecode, LevelsAreTakenPerChannelWithoutDownmix) {
     // -20 dBFS on the right channel only: a (L+R)/2 mix would read -26 dB.
     s.bursts = {Burst{0.5, 1.5, -20.0, 0b10}};
     quelvo::test::writeWav(tmp / "right.wav", s, WavFormat::S16);
-    kyaudio::LevelParameters p = patternParameters();
+    quelvo::LevelParameters p = patternParameters();
     p.fadeInDuration = p.fadeOutDuration = 0;
-    const kyaudio::LevelAnalysis a = kyaudio::analyzeLevels((tmp / "right.wav").string(), p);
+    const quelvo::LevelAnalysis a = quelvo::analyzeLevels((tmp / "right.wav").string(), p);
     ASSERT_TRUE(a.status);
     EXPECT_EQ(a.clusters, (ClusterList{{0.5, 1.5}}));
 }
 
 TEST(AudioDecode, TheEmptyPathAndUnreadableFilesAnswerZero) {
-    EXPECT_EQ(kyaudio::aUt_getAudioDuration(""), 0);
-    EXPECT_EQ(kyaudio::aUt_getAudioFrequency(""), 0);
-    EXPECT_FALSE(kyaudio::probeAudioFile("").status);
-    EXPECT_EQ(kyaudio::aUt_getAudioDuration("/nonexistent/dir/file.wav"), 0);
-    EXPECT_EQ(kyaudio::aUt_getAudioFrequency("/nonexistent/dir/file.wav"), 0);
-    EXPECT_EQ(kyaudio::probeAudioFile("/nonexistent/dir/file.wav").status.message(), "the file does not exist");
-    EXPECT_TRUE(kyaudio::getclusterListByWavePath("", -24, 0.5, 0.5, 0.1, 0.1, false, 1, 5, 0).empty());
+    EXPECT_EQ(quelvo::audioDuration(""), 0);
+    EXPECT_EQ(quelvo::audioSampleRate(""), 0);
+    EXPECT_FALSE(quelvo::probeAudioFile("").status);
+    EXPECT_EQ(quelvo::audioDuration("/nonexistent/dir/file.wav"), 0);
+    EXPECT_EQ(quelvo::audioSampleRate("/nonexistent/dir/file.wav"), 0);
+    EXPECT_EQ(quelvo::probeAudioFile("/nonexistent/dir/file.wav").status.message(), "the file does not exist");
+    EXPECT_TRUE(quelvo::getClusterListByWavePath("", -24, 0.5, 0.5, 0.1, 0.1, false, 1, 5, 0).empty());
 }
 
 TEST(AudioDecode, AnalysesOnSeveralThreadsAtOnceAgreeWithOneAlone) {
@@ -201,15 +201,15 @@ TEST(AudioDecode, AnalysesOnSeveralThreadsAtOnceAgreeWithOneAlone) {
         (quelvo::test::testDataDir() / "media" / "tone_mono8k_s24.aif").string(),
     };
     std::vector<ClusterList> alone;
-    for (const std::string& f : files) alone.push_back(kyaudio::analyzeLevels(f, patternParameters()).clusters);
+    for (const std::string& f : files) alone.push_back(quelvo::analyzeLevels(f, patternParameters()).clusters);
     std::vector<std::vector<ClusterList>> together(4);
     std::vector<std::thread> threads;
     for (size_t t = 0; t < together.size(); ++t) {
         threads.emplace_back([&, t] {
             for (int round = 0; round < 3; ++round)
                 for (const std::string& f : files) {
-                    together[t].push_back(kyaudio::analyzeLevels(f, patternParameters()).clusters);
-                    kyaudio::aUt_getAudioDuration(f);
+                    together[t].push_back(quelvo::analyzeLevels(f, patternParameters()).clusters);
+                    quelvo::audioDuration(f);
                 }
         });
     }

@@ -37,7 +37,7 @@ std::string randomBytes(size_t n, unsigned seed) {
 // Every call on an unusable file fails softly and the same way.
 void expectUnreadable(const fs::path& file, const std::string& reasonPart = "") {
     SCOPED_TRACE(file.string());
-    const kyaudio::LevelAnalysis a = kyaudio::analyzeLevels(file.string(), kyaudio::LevelParameters{});
+    const quelvo::LevelAnalysis a = quelvo::analyzeLevels(file.string(), quelvo::LevelParameters{});
     EXPECT_FALSE(a.status);
     EXPECT_FALSE(a.status.message().empty());
     EXPECT_EQ(a.status.message().find('\n'), std::string::npos);
@@ -46,14 +46,14 @@ void expectUnreadable(const fs::path& file, const std::string& reasonPart = "") 
     }
     EXPECT_TRUE(a.clusters.empty());
     EXPECT_EQ(a.duration, 0);
-    EXPECT_TRUE(kyaudio::getclusterListByWavePath(file.string(), -24, 0.5, 0.5, 0.1, 0.1, false, 1, 5, 0).empty());
+    EXPECT_TRUE(quelvo::getClusterListByWavePath(file.string(), -24, 0.5, 0.5, 0.1, 0.1, false, 1, 5, 0).empty());
 }
 
 void expectProbeFails(const fs::path& file) {
     SCOPED_TRACE(file.string());
-    EXPECT_FALSE(kyaudio::probeAudioFile(file.string()).status);
-    EXPECT_EQ(kyaudio::aUt_getAudioDuration(file.string()), 0);
-    EXPECT_EQ(kyaudio::aUt_getAudioFrequency(file.string()), 0);
+    EXPECT_FALSE(quelvo::probeAudioFile(file.string()).status);
+    EXPECT_EQ(quelvo::audioDuration(file.string()), 0);
+    EXPECT_EQ(quelvo::audioSampleRate(file.string()), 0);
 }
 
 } // namespace
@@ -86,7 +86,7 @@ TEST(BadInput, RandomBytesEmptyFilesFoldersAndPipes) {
     fs::create_directory(tmp / "x.mp3");
     expectUnreadable(tmp / "x.mp3", "folder");
     expectProbeFails(tmp / "x.mp3");
-    EXPECT_FALSE(kymediainfo::MIH::getDuration((tmp / "x.mp3").string()).has_value());
+    EXPECT_FALSE(quelvo::MediaTiming::getDuration((tmp / "x.mp3").string()).has_value());
     // A named pipe with no writer would block a plain open() for ever.
     ASSERT_EQ(::mkfifo((tmp / "pipe.wav").c_str(), 0600), 0);
     expectUnreadable(tmp / "pipe.wav", "not a regular file");
@@ -106,11 +106,11 @@ TEST(BadInput, PathsWithSpacesQuotesAmpersandsAndNonAsciiLettersWork) {
     fs::create_directory(folder);
     const fs::path file = folder / "Grüße, señor 日本 #1 ?%20.mp3";
     fs::copy_file(mediaData("tone_mono44k.mp3"), file);
-    const kyaudio::LevelAnalysis a = kyaudio::analyzeLevels(file.string(), kyaudio::LevelParameters{});
+    const quelvo::LevelAnalysis a = quelvo::analyzeLevels(file.string(), quelvo::LevelParameters{});
     ASSERT_TRUE(a.status) << a.status.message();
-    EXPECT_EQ(a.clusters, (kyaudio::ClusterList{{0.4, 1.3}, {1.9, 2.7}}));
-    EXPECT_EQ(kyaudio::aUt_getAudioFrequency(file.string()), 44100);
-    EXPECT_TRUE(kymediainfo::MIH::getDuration(file.string()).has_value());
+    EXPECT_EQ(a.clusters, (quelvo::ClusterList{{0.4, 1.3}, {1.9, 2.7}}));
+    EXPECT_EQ(quelvo::audioSampleRate(file.string()), 44100);
+    EXPECT_TRUE(quelvo::MediaTiming::getDuration(file.string()).has_value());
 }
 
 TEST(BadInput, NamesThatLookLikeFFmpegUrlsAreOnlyEverFiles) {
@@ -123,7 +123,7 @@ TEST(BadInput, NamesThatLookLikeFFmpegUrlsAreOnlyEverFiles) {
     for (const char* name : {"pipe:0", "http://127.0.0.1:9/x.wav", "concat:a.wav|b.wav"})
         expectUnreadable(name, "does not exist");
     fs::copy_file(mediaData("tone_mono8k_s24.aif"), tmp / "pipe:0.aif");
-    const kyaudio::LevelAnalysis a = kyaudio::analyzeLevels("pipe:0.aif", kyaudio::LevelParameters{});
+    const quelvo::LevelAnalysis a = quelvo::analyzeLevels("pipe:0.aif", quelvo::LevelParameters{});
     fs::current_path(before);
     ASSERT_TRUE(a.status) << a.status.message();
     EXPECT_DOUBLE_EQ(a.duration, 3.0);
@@ -139,10 +139,10 @@ TEST(BadInput, AWavWhoseHeaderLeavesTheLengthOpenIsReadToTheEnd) {
     std::string bytes = readFile(tmp / "open.wav");
     for (size_t at : {size_t(4), size_t(40)}) bytes.replace(at, 4, "\xFF\xFF\xFF\xFF", 4);
     writeFile(tmp / "open.wav", bytes);
-    const kyaudio::LevelAnalysis a = kyaudio::analyzeLevels((tmp / "open.wav").string(), kyaudio::LevelParameters{});
+    const quelvo::LevelAnalysis a = quelvo::analyzeLevels((tmp / "open.wav").string(), quelvo::LevelParameters{});
     ASSERT_TRUE(a.status) << a.status.message();
     EXPECT_DOUBLE_EQ(a.duration, 2.0);
-    EXPECT_EQ(a.clusters, (kyaudio::ClusterList{{0.4, 1.6}}));
+    EXPECT_EQ(a.clusters, (quelvo::ClusterList{{0.4, 1.6}}));
 }
 
 // A music or filler file cut short was once accepted by the ducking job, which
@@ -168,7 +168,7 @@ std::vector<fs::path> recordings() {
 TEST(CompleteCheckRegression, WholeRecordingsPass) {
     for (const fs::path& file : recordings()) {
         SCOPED_TRACE(file.string());
-        const kykit::Status whole = kyaudio::checkAudioComplete(file.string());
+        const quelvo::Status whole = quelvo::checkAudioComplete(file.string());
         EXPECT_TRUE(whole) << whole.message();
     }
 }
@@ -182,8 +182,8 @@ TEST(CompleteCheckRegression, CutCopiesFailAsTheAnalysisDoes) {
         const fs::path cut = tmp / ("cut" + file.extension().string());
         writeFile(cut, bytes.substr(0, bytes.size() * 6 / 10));
         SCOPED_TRACE(file.string());
-        const kykit::Status check = kyaudio::checkAudioComplete(cut.string());
-        const kyaudio::LevelAnalysis analysis = kyaudio::analyzeLevels(cut.string(), kyaudio::LevelParameters{});
+        const quelvo::Status check = quelvo::checkAudioComplete(cut.string());
+        const quelvo::LevelAnalysis analysis = quelvo::analyzeLevels(cut.string(), quelvo::LevelParameters{});
         EXPECT_FALSE(check);
         EXPECT_FALSE(analysis.status);
         if (analysis.status.message().find("ends early") != std::string::npos) {
@@ -196,9 +196,9 @@ TEST(CompleteCheckRegression, UnreadableFilesGiveTheSameReasons) {
     quelvo::test::TempDir tmp;
     writeFile(tmp / "empty.wav", "");
     fs::create_directory(tmp / "dir.mp3");
-    EXPECT_EQ(kyaudio::checkAudioComplete((tmp / "empty.wav").string()).message(), "the file is empty");
-    EXPECT_EQ(kyaudio::checkAudioComplete((tmp / "dir.mp3").string()).message(), "it is a folder, not a file");
-    EXPECT_EQ(kyaudio::checkAudioComplete((tmp / "absent.m4a").string()).message(), "the file does not exist");
+    EXPECT_EQ(quelvo::checkAudioComplete((tmp / "empty.wav").string()).message(), "the file is empty");
+    EXPECT_EQ(quelvo::checkAudioComplete((tmp / "dir.mp3").string()).message(), "it is a folder, not a file");
+    EXPECT_EQ(quelvo::checkAudioComplete((tmp / "absent.m4a").string()).message(), "the file does not exist");
 }
 
 // Found by fuzzing: a WAV header whose block alignment (32) disagrees with
@@ -215,9 +215,9 @@ TEST(CompleteCheckRegression, ABlockAlignmentThatDisagreesWithTheSamples) {
     ASSERT_EQ(bytes[32], 2); // block alignment: 2 bytes a frame
     bytes[32] = 32;
     writeFile(wav, bytes);
-    const kyaudio::LevelAnalysis analysis = kyaudio::analyzeLevels(wav.string(), kyaudio::LevelParameters{});
+    const quelvo::LevelAnalysis analysis = quelvo::analyzeLevels(wav.string(), quelvo::LevelParameters{});
     ASSERT_TRUE(analysis.status) << analysis.status.message();
-    const kykit::Status check = kyaudio::checkAudioComplete(wav.string());
+    const quelvo::Status check = quelvo::checkAudioComplete(wav.string());
     EXPECT_TRUE(check) << check.message();
 }
 
@@ -233,9 +233,9 @@ TEST(CompleteCheckRegression, ALoopedM4aWithTimestampGapsIsWhole) {
                                         "-c:a", "libmp3lame", second}).exitCode, 0);
     ASSERT_EQ(quelvo::test::runProgram({"/usr/bin/ffmpeg", "-v", "error", "-stream_loop", "-1", "-i", second, "-t",
                                         "10", "-c:a", "aac", "-b:a", "64k", looped}).exitCode, 0);
-    const kykit::Status check = kyaudio::checkAudioComplete(looped);
+    const quelvo::Status check = quelvo::checkAudioComplete(looped);
     EXPECT_TRUE(check) << check.message();
-    const kyaudio::LevelAnalysis analysis = kyaudio::analyzeLevels(looped, kyaudio::LevelParameters{});
+    const quelvo::LevelAnalysis analysis = quelvo::analyzeLevels(looped, quelvo::LevelParameters{});
     ASSERT_TRUE(analysis.status) << analysis.status.message();
     EXPECT_NEAR(analysis.duration, 10.0, 1024.0 / 44100);
 
@@ -243,7 +243,7 @@ TEST(CompleteCheckRegression, ALoopedM4aWithTimestampGapsIsWhole) {
     const std::string bytes = readFile(looped);
     const fs::path cut = tmp / "cut.m4a";
     writeFile(cut, bytes.substr(0, bytes.size() * 7 / 10));
-    EXPECT_FALSE(kyaudio::checkAudioComplete(cut.string()));
+    EXPECT_FALSE(quelvo::checkAudioComplete(cut.string()));
 }
 
 // How cameras and Final Cut Pro masters carry sound: PCM in a QuickTime
@@ -269,17 +269,17 @@ TEST(CompleteCheckRegression, PcmInAQuickTimeMovieIsWhole) {
             args.insert(args.end(), {"-movflags", "+faststart", mov.string()});
             ASSERT_EQ(quelvo::test::runProgram(args).exitCode, 0);
             SCOPED_TRACE(mov.filename().string());
-            const kykit::Status check = kyaudio::checkAudioComplete(mov.string());
+            const quelvo::Status check = quelvo::checkAudioComplete(mov.string());
             EXPECT_TRUE(check) << check.message();
-            const kyaudio::LevelAnalysis analysis =
-                kyaudio::analyzeLevels(mov.string(), kyaudio::LevelParameters{});
+            const quelvo::LevelAnalysis analysis =
+                quelvo::analyzeLevels(mov.string(), quelvo::LevelParameters{});
             ASSERT_TRUE(analysis.status) << analysis.status.message();
             EXPECT_DOUBLE_EQ(analysis.duration, 3.0);
 
             const std::string bytes = readFile(mov);
             const fs::path cut = tmp / "cut.mov";
             writeFile(cut, bytes.substr(0, bytes.size() * 6 / 10));
-            EXPECT_NE(kyaudio::checkAudioComplete(cut.string()).message().find("ends early"),
+            EXPECT_NE(quelvo::checkAudioComplete(cut.string()).message().find("ends early"),
                       std::string::npos);
         }
     }
@@ -319,21 +319,21 @@ TEST(CompleteCheckRegression, Rf64AndBw64SizesComeFromTheirDs64Chunk) {
         SCOPED_TRACE(id);
         const fs::path whole = tmp / "whole.wav", cut = tmp / "cut.wav";
         writeFile(whole, build(id, samples.size()));
-        const auto chunk = kyaudio::detail::findWavDataChunk(whole.string());
+        const auto chunk = quelvo::detail::findWavDataChunk(whole.string());
         ASSERT_TRUE(chunk);
         EXPECT_EQ(chunk->declaredBytes, static_cast<int64_t>(samples.size()));
         EXPECT_EQ(chunk->presentBytes, static_cast<int64_t>(samples.size()));
-        EXPECT_TRUE(kyaudio::checkAudioComplete(whole.string()));
-        const kyaudio::LevelAnalysis analysis =
-            kyaudio::analyzeLevels(whole.string(), kyaudio::LevelParameters{});
+        EXPECT_TRUE(quelvo::checkAudioComplete(whole.string()));
+        const quelvo::LevelAnalysis analysis =
+            quelvo::analyzeLevels(whole.string(), quelvo::LevelParameters{});
         ASSERT_TRUE(analysis.status) << analysis.status.message();
         EXPECT_DOUBLE_EQ(analysis.duration, 2.0);
         // Sizes past 32 bits are read whole.
         writeFile(cut, build(id, uint64_t(5) << 30));
-        EXPECT_EQ(kyaudio::detail::findWavDataChunk(cut.string())->declaredBytes, int64_t(5) << 30);
+        EXPECT_EQ(quelvo::detail::findWavDataChunk(cut.string())->declaredBytes, int64_t(5) << 30);
         // A copy that lost half its samples.
         writeFile(cut, build(id, 2 * samples.size()));
-        EXPECT_NE(kyaudio::checkAudioComplete(cut.string()).message().find("ends early"),
+        EXPECT_NE(quelvo::checkAudioComplete(cut.string()).message().find("ends early"),
                   std::string::npos);
     }
 }

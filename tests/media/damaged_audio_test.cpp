@@ -36,12 +36,12 @@ void ffmpeg(std::vector<std::string> args) {
 struct Played {
     int64_t frames = 0;
     double peak = 0;
-    kyaudio::AudioDamage damage;
+    quelvo::AudioDamage damage;
 };
 Played play(const std::string& path) {
     Played played;
-    kykit::Status status = kykit::Status::success();
-    auto stream = kyaudio::PcmStream::open(path, {}, status);
+    quelvo::Status status = quelvo::Status::success();
+    auto stream = quelvo::PcmStream::open(path, {}, status);
     EXPECT_TRUE(stream) << status.message();
     if (!stream) return played;
     const int channels = stream->format().channels;
@@ -57,8 +57,8 @@ Played play(const std::string& path) {
     return played;
 }
 
-kyaudio::Parallelism jobs(int count) {
-    kyaudio::Parallelism parallelism;
+quelvo::Parallelism jobs(int count) {
+    quelvo::Parallelism parallelism;
     parallelism.jobs = count;
     parallelism.minSegmentSeconds = 4;
     parallelism.planFirst = true;
@@ -76,14 +76,14 @@ TEST(DamagedAudio, DamagedAacIsSilenceForEveryReaderAndTooMuchIsRefused) {
     const fs::path light = tmp / "light.m4a";
     quelvo::test::damageMp4Samples(good, light, 0.40, 0.41, 0.5);
 
-    const kyaudio::LevelAnalysis whole = kyaudio::analyzeLevels(good.string(), {});
+    const quelvo::LevelAnalysis whole = quelvo::analyzeLevels(good.string(), {});
     ASSERT_TRUE(whole.status) << whole.status.message();
     EXPECT_FALSE(whole.damage.any());
-    std::optional<kyaudio::LevelAnalysis> first;
+    std::optional<quelvo::LevelAnalysis> first;
     for (const int count : {1, 3}) {
         SCOPED_TRACE(count);
-        const kyaudio::LevelAnalysis analysis =
-            kyaudio::analyzeLevels(light.string(), {}, jobs(count));
+        const quelvo::LevelAnalysis analysis =
+            quelvo::analyzeLevels(light.string(), {}, jobs(count));
         ASSERT_TRUE(analysis.status) << analysis.status.message();
         const double share =
             analysis.damage.share(std::llround(analysis.duration * analysis.damage.rate));
@@ -98,8 +98,8 @@ TEST(DamagedAudio, DamagedAacIsSilenceForEveryReaderAndTooMuchIsRefused) {
         EXPECT_EQ(analysis.clusters, first->clusters);
         EXPECT_EQ(analysis.damage.damagedSamples, first->damage.damagedSamples);
     }
-    const kyaudio::FileLevels levels =
-        kyaudio::readFileLevels(light.string(), kyaudio::LevelContent::peaks, jobs(3));
+    const quelvo::FileLevels levels =
+        quelvo::readFileLevels(light.string(), quelvo::LevelContent::peaks, jobs(3));
     EXPECT_LE(*std::max_element(levels.peaks.begin(), levels.peaks.end()), 1.0f);
 
     // The mix and the loudness read the same silence where the analysis does.
@@ -107,7 +107,7 @@ TEST(DamagedAudio, DamagedAacIsSilenceForEveryReaderAndTooMuchIsRefused) {
     EXPECT_LE(played.peak, 1.0);
     EXPECT_NEAR(double(played.frames) / 48000, first->duration, 0.03);
     EXPECT_NEAR(double(played.damage.damagedSamples), double(first->damage.damagedSamples), 4096);
-    const kyaudio::FileLoudness loudness = kyaudio::measureFileLoudness(light.string(), nullptr, 1);
+    const quelvo::FileLoudness loudness = quelvo::measureFileLoudness(light.string(), nullptr, 1);
     ASSERT_TRUE(loudness.status) << loudness.status.message();
     EXPECT_LT(*loudness.figures.integrated, -5);
 
@@ -117,13 +117,13 @@ TEST(DamagedAudio, DamagedAacIsSilenceForEveryReaderAndTooMuchIsRefused) {
         {"-f", "lavfi", "-i", "sine=f=330:d=20", "-c:a", "aac", "-b:a", "64k", shortGood.string()});
     const fs::path heavy = tmp / "heavy.m4a";
     quelvo::test::damageMp4Samples(shortGood, heavy, 0, 1, 0.12);
-    const kyaudio::LevelAnalysis refused = kyaudio::analyzeLevels(heavy.string(), {});
+    const quelvo::LevelAnalysis refused = quelvo::analyzeLevels(heavy.string(), {});
     ASSERT_FALSE(refused.status);
     EXPECT_NE(refused.status.message().find("of the audio is damaged, first at 00:00:"),
               std::string::npos)
         << refused.status.message();
-    const kyaudio::FileLoudness unmeasured =
-        kyaudio::measureFileLoudness(heavy.string(), nullptr, 1);
+    const quelvo::FileLoudness unmeasured =
+        quelvo::measureFileLoudness(heavy.string(), nullptr, 1);
     EXPECT_FALSE(unmeasured.status);
 }
 
@@ -135,8 +135,8 @@ TEST(DamagedAudio, TimestampJumpsAreClosedUpAndAnUndercountingHeaderDoesNotShort
         {"-f", "lavfi", "-i", "sine=f=440:d=4.44", "-ar", "44100", "-c:a", "flac", flac.string()});
     ASSERT_TRUE(quelvo::test::skipFlacFrames(flac, 10, 30));
     for (const int count : {1, 2}) {
-        const kyaudio::LevelAnalysis analysis =
-            kyaudio::analyzeLevels(flac.string(), {}, jobs(count));
+        const quelvo::LevelAnalysis analysis =
+            quelvo::analyzeLevels(flac.string(), {}, jobs(count));
         ASSERT_TRUE(analysis.status) << analysis.status.message();
         EXPECT_NEAR(analysis.duration, 4.44, 0.001);
         EXPECT_EQ(analysis.damage.jumps, 1);
@@ -153,7 +153,7 @@ TEST(DamagedAudio, TimestampJumpsAreClosedUpAndAnUndercountingHeaderDoesNotShort
     ffmpeg({"-f", "lavfi", "-i", "sine=f=440:d=1", "-c:a", "libmp3lame", one.string()});
     ffmpeg({"-stream_loop", "-1", "-i", one.string(), "-t", "10", "-c:a", "aac", "-b:a", "64k",
             looped.string()});
-    const kyaudio::LevelAnalysis loop = kyaudio::analyzeLevels(looped.string(), {});
+    const quelvo::LevelAnalysis loop = quelvo::analyzeLevels(looped.string(), {});
     ASSERT_TRUE(loop.status);
     EXPECT_FALSE(loop.damage.any());
     EXPECT_NEAR(double(play(looped.string()).frames) / 44100, loop.duration, 1.0 / 44100);
@@ -163,13 +163,13 @@ TEST(DamagedAudio, TimestampJumpsAreClosedUpAndAnUndercountingHeaderDoesNotShort
     ffmpeg({"-f", "lavfi", "-i", "sine=f=440:d=4.44", "-ar", "44100", "-c:a", "libmp3lame",
             mp3.string()});
     const double whole =
-        kyaudio::probeAudioFile(mp3.string()).duration; // its frames, encoder delay included
+        quelvo::probeAudioFile(mp3.string()).duration; // its frames, encoder delay included
     ASSERT_TRUE(quelvo::test::undercountXing(mp3));
-    EXPECT_EQ(kyaudio::probeAudioFile(mp3.string()).sampleCount, 1152);
-    const kyaudio::LevelAnalysis counted = kyaudio::countAudioPackets(mp3.string());
+    EXPECT_EQ(quelvo::probeAudioFile(mp3.string()).sampleCount, 1152);
+    const quelvo::LevelAnalysis counted = quelvo::countAudioPackets(mp3.string());
     ASSERT_TRUE(counted.status) << counted.status.message();
     EXPECT_NEAR(counted.packetSeconds, whole, 1e-6);
-    EXPECT_NEAR(kyaudio::analyzeLevels(mp3.string(), {}).packetSeconds, counted.packetSeconds,
+    EXPECT_NEAR(quelvo::analyzeLevels(mp3.string(), {}).packetSeconds, counted.packetSeconds,
                 1e-9);
 }
 
@@ -192,12 +192,12 @@ TEST(DamagedAudio, OneBadSampleAnywhereMarksAFloatFrameDamaged) {
         };
         for (int p = 0; p < (planar ? channels : 1); ++p)
             for (int i = 0; i < perPlane; ++i) set(p, i, i % 2 ? 3.9 : -3.9);  // +11.8 dBFS: loud, not damaged
-        EXPECT_FALSE(kyaudio::detail::isDamagedFrame(frame.get()));
+        EXPECT_FALSE(quelvo::detail::isDamagedFrame(frame.get()));
         const int lastPlane = planar ? channels - 1 : 0;
         for (int index : {0, 3, 517, perPlane - 1})
             for (double bad : {std::nan(""), 4.5, -4.5, HUGE_VAL}) {
                 set(lastPlane, index, bad);
-                EXPECT_TRUE(kyaudio::detail::isDamagedFrame(frame.get())) << index << " " << bad;
+                EXPECT_TRUE(quelvo::detail::isDamagedFrame(frame.get())) << index << " " << bad;
                 set(lastPlane, index, 0.0);
             }
     };

@@ -8,9 +8,9 @@
 
 #include "media/frame_peaks.h"
 
-using kyaudio::blockPeak;
-using kyaudio::FramePeakMeter;
-using kyaudio::SampleEncoding;
+using quelvo::blockPeak;
+using quelvo::FramePeakMeter;
+using quelvo::SampleEncoding;
 
 namespace {
 
@@ -28,7 +28,7 @@ template <typename T> std::vector<uint8_t> bigEndian(const std::vector<T>& value
 }
 
 float peakOf(SampleEncoding e, const std::vector<uint8_t>& bytes) {
-    return blockPeak(e, bytes.data(), bytes.size() / kyaudio::bytesPerSample(e));
+    return blockPeak(e, bytes.data(), bytes.size() / quelvo::bytesPerSample(e));
 }
 
 } // namespace

@@ -9,8 +9,8 @@
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;
-using kymediainfo::MIH;
-using kymediainfo::MU;
+using quelvo::MediaTiming;
+using quelvo::VideoTiming;
 
 namespace {
 std::string mediaData(const std::string& name) {
@@ -19,7 +19,7 @@ std::string mediaData(const std::string& name) {
 } // namespace
 
 TEST(Timecode, ConvertsNonDropAndDropFrameTextsAtTheirRate) {
-    using kymediainfo::timecodeToSeconds;
+    using quelvo::timecodeToSeconds;
     EXPECT_DOUBLE_EQ(*timecodeToSeconds("01:00:00:00", 25), 3600.0);
     EXPECT_DOUBLE_EQ(*timecodeToSeconds("00:00:01:12", 24), 1.5);
     // Non-drop at 29.97: frame numbers run at 30 a "second", the clock at 29.97.
@@ -38,15 +38,15 @@ TEST(Timecode, ConvertsNonDropAndDropFrameTextsAtTheirRate) {
 
 TEST(MediaInfo, AMovieWithATimecodeStartsThereAndTellsItsRateAndSize) {
     const std::string movie = mediaData("video_tc25.mov");
-    EXPECT_DOUBLE_EQ(*MIH::getFrameRate(movie), 25.0);
-    EXPECT_DOUBLE_EQ(*MU::getFrameRate(movie), 25.0);
-    EXPECT_DOUBLE_EQ(*MIH::getStart(movie), 3600.0);
-    EXPECT_DOUBLE_EQ(MU::getVideoStartTime(movie), 3600.0);
-    EXPECT_DOUBLE_EQ(MU::getVideoStartTime(movie, false), 3600.0);
-    EXPECT_NEAR(*MIH::getDuration(movie), 2.0, 1e-6);
-    EXPECT_NEAR(MU::getVideoDuration(movie), 2.0, 1e-6);
-    EXPECT_EQ(kymediainfo::intSize(movie), (kymediainfo::VideoSize{64, 48}));
-    const kymediainfo::MediaFacts facts = kymediainfo::probeMedia(movie);
+    EXPECT_DOUBLE_EQ(*MediaTiming::getFrameRate(movie), 25.0);
+    EXPECT_DOUBLE_EQ(*VideoTiming::getFrameRate(movie), 25.0);
+    EXPECT_DOUBLE_EQ(*MediaTiming::getStart(movie), 3600.0);
+    EXPECT_DOUBLE_EQ(VideoTiming::getVideoStartTime(movie), 3600.0);
+    EXPECT_DOUBLE_EQ(VideoTiming::getVideoStartTime(movie, false), 3600.0);
+    EXPECT_NEAR(*MediaTiming::getDuration(movie), 2.0, 1e-6);
+    EXPECT_NEAR(VideoTiming::getVideoDuration(movie), 2.0, 1e-6);
+    EXPECT_EQ(quelvo::intSize(movie), (quelvo::VideoSize{64, 48}));
+    const quelvo::MediaInfo facts = quelvo::probeMedia(movie);
     EXPECT_TRUE(facts.hasVideo);
     EXPECT_TRUE(facts.hasAudio);
     EXPECT_FALSE(facts.variableFrameRate);
@@ -54,53 +54,53 @@ TEST(MediaInfo, AMovieWithATimecodeStartsThereAndTellsItsRateAndSize) {
 
 TEST(MediaInfo, WithoutATimecodeTheContainerStartCounts) {
     const std::string movie = mediaData("video_only_2997.mp4");
-    EXPECT_NEAR(*MIH::getFrameRate(movie), 30000.0 / 1001, 1e-9);
-    EXPECT_DOUBLE_EQ(*MIH::getStart(movie), 0.0);
-    EXPECT_NEAR(MU::getVideoDuration(movie), 1.001, 1e-6);
-    EXPECT_EQ(kymediainfo::intSize(movie), (kymediainfo::VideoSize{80, 60}));
-    EXPECT_FALSE(kymediainfo::probeMedia(movie).hasAudio);
+    EXPECT_NEAR(*MediaTiming::getFrameRate(movie), 30000.0 / 1001, 1e-9);
+    EXPECT_DOUBLE_EQ(*MediaTiming::getStart(movie), 0.0);
+    EXPECT_NEAR(VideoTiming::getVideoDuration(movie), 1.001, 1e-6);
+    EXPECT_EQ(quelvo::intSize(movie), (quelvo::VideoSize{80, 60}));
+    EXPECT_FALSE(quelvo::probeMedia(movie).hasAudio);
 }
 
 TEST(MediaInfo, AVariableFrameRateStartIsPutOnAWholeFrameOnlyWhenAsked) {
     const std::string movie = mediaData("video_vfr_start.mp4");
     const double rate = 450.0 / 19;
-    ASSERT_NEAR(*MIH::getFrameRate(movie), rate, 1e-9);
-    EXPECT_TRUE(kymediainfo::probeMedia(movie).variableFrameRate);
-    const double start = *MIH::getStart(movie);
+    ASSERT_NEAR(*MediaTiming::getFrameRate(movie), rate, 1e-9);
+    EXPECT_TRUE(quelvo::probeMedia(movie).variableFrameRate);
+    const double start = *MediaTiming::getStart(movie);
     EXPECT_NEAR(start, 0.122982, 1e-6);
-    EXPECT_DOUBLE_EQ(MU::getVideoStartTime(movie, false), start);
-    EXPECT_NEAR(MU::getVideoStartTime(movie, true), 3 / rate, 1e-12);
+    EXPECT_DOUBLE_EQ(VideoTiming::getVideoStartTime(movie, false), start);
+    EXPECT_NEAR(VideoTiming::getVideoStartTime(movie, true), 3 / rate, 1e-12);
 }
 
 TEST(MediaInfo, AudioFilesHaveTheAudioLayersDurationAndNoVideoFacts) {
     for (const char* name : {"tone_mono44k.mp3", "tone_stereo48k.m4a", "tone_mono8k_s24.aif"}) {
         const std::string file = mediaData(name);
         SCOPED_TRACE(file);
-        ASSERT_TRUE(MIH::getDuration(file).has_value());
-        EXPECT_DOUBLE_EQ(*MIH::getDuration(file), kyaudio::aUt_getAudioDuration(file));
-        EXPECT_FALSE(MIH::getFrameRate(file).has_value());
-        EXPECT_FALSE(kymediainfo::intSize(file).has_value());
-        EXPECT_EQ(MU::getVideoStartTime(file), MIH::getStart(file).value_or(0));
+        ASSERT_TRUE(MediaTiming::getDuration(file).has_value());
+        EXPECT_DOUBLE_EQ(*MediaTiming::getDuration(file), quelvo::audioDuration(file));
+        EXPECT_FALSE(MediaTiming::getFrameRate(file).has_value());
+        EXPECT_FALSE(quelvo::intSize(file).has_value());
+        EXPECT_EQ(VideoTiming::getVideoStartTime(file), MediaTiming::getStart(file).value_or(0));
     }
-    EXPECT_DOUBLE_EQ(*MIH::getDuration(mediaData("tone_mono8k_s24.aif")), 3.0);
+    EXPECT_DOUBLE_EQ(*MediaTiming::getDuration(mediaData("tone_mono8k_s24.aif")), 3.0);
 }
 
 TEST(MediaInfo, TheEmptyPathAndUnreadableFilesGiveNothingAndSayWhy) {
-    EXPECT_FALSE(MIH::getDuration("").has_value());
-    EXPECT_FALSE(MIH::getFrameRate("").has_value());
-    EXPECT_FALSE(MIH::getStart("").has_value());
-    EXPECT_EQ(MU::getVideoDuration(""), 0);
-    EXPECT_EQ(MU::getVideoStartTime(""), 0);
-    EXPECT_FALSE(MU::getFrameRate("").has_value());
-    EXPECT_FALSE(kymediainfo::intSize("").has_value());
+    EXPECT_FALSE(MediaTiming::getDuration("").has_value());
+    EXPECT_FALSE(MediaTiming::getFrameRate("").has_value());
+    EXPECT_FALSE(MediaTiming::getStart("").has_value());
+    EXPECT_EQ(VideoTiming::getVideoDuration(""), 0);
+    EXPECT_EQ(VideoTiming::getVideoStartTime(""), 0);
+    EXPECT_FALSE(VideoTiming::getFrameRate("").has_value());
+    EXPECT_FALSE(quelvo::intSize("").has_value());
     quelvo::test::TempDir tmp;
     quelvo::test::writeFile(tmp / "junk.mov", std::string(4096, 'x'));
     const std::string junk = (tmp / "junk.mov").string();
-    EXPECT_FALSE(MIH::getDuration(junk).has_value());
-    EXPECT_EQ(MU::getVideoDuration(junk), 0);
-    EXPECT_FALSE(kymediainfo::intSize(junk).has_value());
-    const kymediainfo::MediaFacts facts = kymediainfo::probeMedia(junk);
+    EXPECT_FALSE(MediaTiming::getDuration(junk).has_value());
+    EXPECT_EQ(VideoTiming::getVideoDuration(junk), 0);
+    EXPECT_FALSE(quelvo::intSize(junk).has_value());
+    const quelvo::MediaInfo facts = quelvo::probeMedia(junk);
     EXPECT_FALSE(facts.status);
     EXPECT_FALSE(facts.status.message().empty());
-    EXPECT_EQ(kymediainfo::probeMedia((tmp / "none.mov").string()).status.message(), "the file does not exist");
+    EXPECT_EQ(quelvo::probeMedia((tmp / "none.mov").string()).status.message(), "the file does not exist");
 }

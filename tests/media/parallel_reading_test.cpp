@@ -24,8 +24,8 @@ std::vector<fs::path> corpus() {
     return files;
 }
 
-kyaudio::Parallelism cut(int jobs) {
-    kyaudio::Parallelism p;
+quelvo::Parallelism cut(int jobs) {
+    quelvo::Parallelism p;
     p.jobs = jobs;
     p.minSegmentSeconds = 4;
     p.planFirst = true;
@@ -36,7 +36,7 @@ bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0);
 }
 
-void expectSameSummary(const kyaudio::DecodeSummary& one, const kyaudio::DecodeSummary& many) {
+void expectSameSummary(const quelvo::DecodeSummary& one, const quelvo::DecodeSummary& many) {
     ASSERT_TRUE(many.status) << many.status.message();
     EXPECT_EQ(one.sampleFrames, many.sampleFrames);
     EXPECT_EQ(one.sampleRate, many.sampleRate);
@@ -48,17 +48,17 @@ TEST(ParallelReading, EveryCorpusFileGivesTheOneThreadPeaksAndFeatures) {
     int cutFiles = 0;
     for (const fs::path& file : corpus()) {
         SCOPED_TRACE(file.filename().string());
-        const kyaudio::FileLevels onePeaks = kyaudio::readFileLevels(file, kyaudio::LevelContent::peaks, {});
-        const kyaudio::FileLevels oneFeatures =
-            kyaudio::readFileLevels(file, kyaudio::LevelContent::speechFeatures, {});
+        const quelvo::FileLevels onePeaks = quelvo::readFileLevels(file, quelvo::LevelContent::peaks, {});
+        const quelvo::FileLevels oneFeatures =
+            quelvo::readFileLevels(file, quelvo::LevelContent::speechFeatures, {});
         ASSERT_TRUE(onePeaks.decoded.status);
         for (const int jobs : {2, 4}) {
             SCOPED_TRACE(jobs);
-            const kyaudio::FileLevels peaks = kyaudio::readFileLevels(file, kyaudio::LevelContent::peaks, cut(jobs));
+            const quelvo::FileLevels peaks = quelvo::readFileLevels(file, quelvo::LevelContent::peaks, cut(jobs));
             expectSameSummary(onePeaks.decoded, peaks.decoded);
             EXPECT_TRUE(sameBits(onePeaks.peaks, peaks.peaks));
-            const kyaudio::FileLevels features =
-                kyaudio::readFileLevels(file, kyaudio::LevelContent::speechFeatures, cut(jobs));
+            const quelvo::FileLevels features =
+                quelvo::readFileLevels(file, quelvo::LevelContent::speechFeatures, cut(jobs));
             expectSameSummary(oneFeatures.decoded, features.decoded);
             EXPECT_TRUE(sameBits(oneFeatures.features.level, features.features.level));
             EXPECT_TRUE(sameBits(oneFeatures.features.voicing, features.features.voicing));
@@ -80,12 +80,12 @@ TEST(ParallelReading, EveryCorpusFileGivesTheOneThreadPeaksAndFeatures) {
 TEST(ParallelReading, APlanMadeWhileDecodingGivesTheOneThreadLevels) {
     QUELVO_REQUIRE_CORPUS_SPEECH();
     const fs::path file = quelvo::test::sharedDir() / "testdata" / "dialogue" / "dev14_long_conversation_mp3.mp3";
-    kyaudio::Parallelism asRun;
+    quelvo::Parallelism asRun;
     asRun.jobs = 3;
     asRun.minSegmentSeconds = 30;
-    for (const auto content : {kyaudio::LevelContent::peaks, kyaudio::LevelContent::speechFeatures}) {
-        const kyaudio::FileLevels one = kyaudio::readFileLevels(file, content, {});
-        const kyaudio::FileLevels many = kyaudio::readFileLevels(file, content, asRun);
+    for (const auto content : {quelvo::LevelContent::peaks, quelvo::LevelContent::speechFeatures}) {
+        const quelvo::FileLevels one = quelvo::readFileLevels(file, content, {});
+        const quelvo::FileLevels many = quelvo::readFileLevels(file, content, asRun);
         expectSameSummary(one.decoded, many.decoded);
         EXPECT_TRUE(sameBits(one.peaks, many.peaks));
         EXPECT_TRUE(sameBits(one.features.level, many.features.level));
@@ -110,9 +110,9 @@ TEST(ParallelReading, ALongAacFileGivesTheSameChunksOnOneThreadAsOnThree) {
                                         "200", "-ac", "2", "-ar", "48000", "-c:a", "aac", "-b:a", "64k", file})
                   .exitCode,
               0);
-    for (const auto content : {kyaudio::LevelContent::peaks, kyaudio::LevelContent::speechFeatures}) {
-        const kyaudio::FileLevels one = kyaudio::readFileLevels(file, content, {});
-        const kyaudio::FileLevels three = kyaudio::readFileLevels(file, content, cut(3));
+    for (const auto content : {quelvo::LevelContent::peaks, quelvo::LevelContent::speechFeatures}) {
+        const quelvo::FileLevels one = quelvo::readFileLevels(file, content, {});
+        const quelvo::FileLevels three = quelvo::readFileLevels(file, content, cut(3));
         expectSameSummary(one.decoded, three.decoded);
         EXPECT_GE(one.segments, 2);
         EXPECT_EQ(one.segments, three.segments);

@@ -9,7 +9,7 @@
 #include "media/read_failure_text.h"
 #include "support/test_support.h"
 
-namespace kyaudio {
+namespace quelvo {
 namespace {
 
 namespace fs = std::filesystem;
@@ -52,7 +52,7 @@ TEST(ReadFailureText, TheFileCheckFindsDamagedAndForeignFilesWithAReasonFromTheT
     quelvo::test::writeFile(empty, "");
     for (const fs::path& bad : {text, empty, dir / "gone.wav", dir.path()}) {
         double seconds = -1;
-        const kykit::Status status = checkUsableAudio(bad.string(), &seconds);
+        const Status status = checkUsableAudio(bad.string(), &seconds);
         EXPECT_FALSE(status.ok()) << bad;
         EXPECT_EQ(0, seconds);
         EXPECT_NE("could not be read", readFailureText(status.message()).problem)
@@ -66,7 +66,7 @@ TEST(ReadFailureText, TheFileCheckFindsDamagedAndForeignFilesWithAReasonFromTheT
     const auto cut = dir / "cut.wav";
     fs::copy_file(good, cut);
     fs::resize_file(cut, fs::file_size(cut) / 2);
-    const kykit::Status status = checkUsableAudio(cut.string(), &seconds);
+    const Status status = checkUsableAudio(cut.string(), &seconds);
     EXPECT_FALSE(status.ok());
     EXPECT_EQ("The file is cut short", readFailureText(status.message()).brief) << status.message();
 }
@@ -87,4 +87,4 @@ TEST(ReadFailureText, AVideoGetsTheSameRowsInItsOwnWords) {
 }
 
 } // namespace
-} // namespace kyaudio
+} // namespace quelvo

@@ -11,9 +11,9 @@
 
 #include "media/speech_features.h"
 
-using kyaudio::SampleEncoding;
-using kyaudio::SpeechFeatureMeter;
-using kyaudio::SpeechFeatures;
+using quelvo::SampleEncoding;
+using quelvo::SpeechFeatureMeter;
+using quelvo::SpeechFeatures;
 
 namespace {
 
@@ -61,7 +61,7 @@ TEST(SpeechFeatures, LevelIgnoresHumAndVoicingTellsAVoiceFromNoise) {
     const SpeechFeatures f = measureInterleaved(testSignal(), 1, 1152);
     ASSERT_EQ(f.level.size(), 400u);
     ASSERT_EQ(f.voicing.size(), 400u);
-    forMiddleFrames(0, [&](size_t k) { EXPECT_EQ(f.level[k], kyaudio::kFeatureSilenceDb) << k; });
+    forMiddleFrames(0, [&](size_t k) { EXPECT_EQ(f.level[k], quelvo::kFeatureSilenceDb) << k; });
     forMiddleFrames(1, [&](size_t k) {
         EXPECT_GT(f.level[k], -12.0f) << k;
         EXPECT_GT(f.voicing[k], 0.9f) << k;

@@ -30,33 +30,33 @@ TEST(Loudness, AFullScaleSineAndItsIntervalsMeasureAsBs1770Says) {
     const std::string tone = (dir / "tone.wav").string();
     // 1 kHz at -20 dBFS peak in both channels: -20 - 3.01 + 3.01 (two channels) LUFS.
     ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "2", "-b", "24", tone, "synth", "10", "sine", "1000", "gain", "-20"}), 0);
-    const kyaudio::FileLoudness whole = kyaudio::measureFileLoudness(tone);
+    const quelvo::FileLoudness whole = quelvo::measureFileLoudness(tone);
     ASSERT_TRUE(whole.status) << whole.status.message();
     ASSERT_TRUE(whole.figures.integrated);
     EXPECT_NEAR(*whole.figures.integrated, -20.0, 0.1);
     EXPECT_NEAR(*whole.figures.truePeak, -20.0, 0.1);
     EXPECT_NEAR(*whole.figures.range, 0.0, 0.1);
     // Only the intervals are heard: the same tone, even over 1.5 s of it.
-    const kyaudio::ClusterList intervals{{1.0, 1.5}, {4.0, 5.0}};
-    const kyaudio::FileLoudness part = kyaudio::measureFileLoudness(tone, &intervals);
+    const quelvo::ClusterList intervals{{1.0, 1.5}, {4.0, 5.0}};
+    const quelvo::FileLoudness part = quelvo::measureFileLoudness(tone, &intervals);
     ASSERT_TRUE(part.figures.integrated);
     EXPECT_NEAR(*part.figures.integrated, -20.0, 0.1);
     // Each interval on its own, one shorter than a 400 ms block among them.
-    const kyaudio::IntervalLoudness each =
-        kyaudio::measureIntervalLoudness(tone, {{1.0, 1.25}, {4.0, 5.0}});
+    const quelvo::IntervalLoudness each =
+        quelvo::measureIntervalLoudness(tone, {{1.0, 1.25}, {4.0, 5.0}});
     ASSERT_EQ(each.perInterval.size(), 2u);
     for (const auto& l : each.perInterval)
         EXPECT_NEAR(l.value_or(0), -20.0, 0.1);
     // Decoded ahead on a second thread: the very same figures.
-    const kyaudio::FileLoudness ahead = kyaudio::measureFileLoudness(tone, nullptr, 1 | 2 | 4, {2});
+    const quelvo::FileLoudness ahead = quelvo::measureFileLoudness(tone, nullptr, 1 | 2 | 4, {2});
     EXPECT_EQ(ahead.figures.integrated, whole.figures.integrated);
     EXPECT_EQ(ahead.figures.range, whole.figures.range);
     EXPECT_EQ(ahead.figures.truePeak, whole.figures.truePeak);
     // Digital silence has no loudness, and says so instead of -inf.
     const std::string silence = (dir / "silence.wav").string();
     ASSERT_EQ(sox({"-n", "-r", "44100", "-c", "1", silence, "trim", "0", "2"}), 0);
-    EXPECT_FALSE(kyaudio::measureFileLoudness(silence).figures.integrated);
-    EXPECT_FALSE(kyaudio::measureFileLoudness((dir / "missing.wav").string()).status);
+    EXPECT_FALSE(quelvo::measureFileLoudness(silence).figures.integrated);
+    EXPECT_FALSE(quelvo::measureFileLoudness((dir / "missing.wav").string()).status);
 }
 
 TEST(DepthByLoudness, TheGainIsClampedNeverAboveTheOverallLevelAndWhole) {
@@ -78,7 +78,7 @@ TEST(DepthByLoudness, SpansAreMeasuredAsTheyPlayThroughTheEnvelope) {
     const std::string tone = (dir / "tone.wav").string();
     ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "1", "-b", "24", tone, "synth", "12", "sine", "1000", "gain", "-10"}), 0);
     // -10 dBFS peak mono: -13 LUFS; ducked by 17 dB between 4.3 and 7.7 s.
-    const kymovie::VolumeKeyframeList keyframes{{4.0, 0}, {4.3, -17}, {7.7, -17}, {8.0, 0}};
+    const quelvo::VolumeKeyframeList keyframes{{4.0, 0}, {4.3, -17}, {7.7, -17}, {8.0, 0}};
     const mix::SpanLoudness s =
         mix::loudnessPerSpan(tone, {}, keyframes, 0.0, {{1.0, 3.5}, {4.3, 7.7}, {9.0, 9.5}});
     ASSERT_TRUE(s.status) << s.status.message();
@@ -104,7 +104,7 @@ TEST(DepthByLoudness, EachIntervalAgainstItsOwnSpeechWhateverTheDialoguesFormat)
     ASSERT_EQ(sox({"-n", "-r", "44100", "-c", "2", path("bed.wav"), "synth", "10", "pinknoise",
                    "gain", "-10"}),
               0);
-    const kyaudio::ClusterList speech{{1.0, 4.0}, {5.0, 8.0}};
+    const quelvo::ClusterList speech{{1.0, 4.0}, {5.0, 8.0}};
     const quelvo::EnvelopeTiming rolls{0.3, 0.3, 0.3, 0.7, -24};
     mix::LoudnessDepths d48 =
         mix::loudnessDepths(path("d48.wav"), path("bed.wav"), speech, rolls, 18, -12, 0);
@@ -171,8 +171,8 @@ TEST(FillerClips, TheStemCarriesTheFillerOnlyWhereTheProjectPlacesIt) {
     request.outputPath = (dir / "mix.wav").string();
     request.stemPath = (dir / "mix_music.wav").string();
     ASSERT_TRUE(mix::renderMix(inputs, request).status);
-    kykit::Status status = kykit::Status::success();
-    auto stem = kyaudio::PcmStream::open(request.stemPath, {}, status);
+    quelvo::Status status = quelvo::Status::success();
+    auto stem = quelvo::PcmStream::open(request.stemPath, {}, status);
     ASSERT_TRUE(stem);
     std::vector<double> samples(16000 * 14);
     double* plane = samples.data();
@@ -199,7 +199,7 @@ TEST(TruePeak, FindsThePeakBetweenSamplesWhereItCouldReachTheCeiling) {
     };
     std::vector<double> loud = sine(1.2);
     const double* plane = loud.data();
-    kyaudio::TruePeakMeter meter(1);
+    quelvo::TruePeakMeter meter(1);
     for (int block = 0; block < 4800; block += 1000) {
         const double* at = plane + block;
         meter.add(&at, std::min(1000, 4800 - block));
@@ -215,7 +215,7 @@ TEST(TruePeak, FindsThePeakBetweenSamplesWhereItCouldReachTheCeiling) {
     for (size_t i = 4800; i < 9600; ++i)
         quiet[i] = 0.6 * std::sin(M_PI / 2 * i + M_PI / 4);
     const double* q = quiet.data();
-    kyaudio::TruePeakMeter low(1);
+    quelvo::TruePeakMeter low(1);
     low.add(&q, 4800);
     EXPECT_GE(low.peak(), 0.5 * 0.999);
     EXPECT_LE(low.peak(), 0.5 * 1.012);

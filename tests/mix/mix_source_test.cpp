@@ -38,7 +38,7 @@ TEST(MixSource, MusicGainFollowsTheEnvelopeAtKeyframesAndBetweenThem) {
     inputs.envelope = mix::GainEnvelope(quelvo::makeVolumeKeyframes({{1.3, 3.5}}, rolls, false, -18, -4), -4);
 
     for (double start : {0.0, 2.0}) {
-        kykit::Status status = kykit::Status::success();
+        quelvo::Status status = quelvo::Status::success();
         auto source = mix::MixSource::open(inputs, start, {}, status);
         ASSERT_TRUE(source) << status.message();
         EXPECT_DOUBLE_EQ(source->position(), start);
@@ -67,7 +67,7 @@ TEST(MixSource, UnreadableInputsSayWhich) {
     mix::MixInputs inputs;
     inputs.dialoguePath = "/nonexistent/dialogue.wav";
     inputs.musicPath = "/nonexistent/music.wav";
-    kykit::Status status = kykit::Status::success();
+    quelvo::Status status = quelvo::Status::success();
     EXPECT_FALSE(mix::MixSource::open(inputs, 0, {}, status));
     EXPECT_NE(status.message().find("dialogue"), std::string::npos);
 }

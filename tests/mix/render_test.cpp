@@ -19,15 +19,15 @@ namespace mix = quelvo::mix;
 namespace {
 
 struct Decoded {
-    kyaudio::PcmFormat format;
+    quelvo::PcmFormat format;
     std::vector<std::vector<double>> channels;
     size_t frames() const { return channels.empty() ? 0 : channels[0].size(); }
 };
 
 Decoded decode(const fs::path& path) {
     Decoded out;
-    kykit::Status status = kykit::Status::success();
-    auto stream = kyaudio::PcmStream::open(path.string(), {}, status);
+    quelvo::Status status = quelvo::Status::success();
+    auto stream = quelvo::PcmStream::open(path.string(), {}, status);
     EXPECT_TRUE(stream) << status.message();
     if (!stream) return out;
     out.format = stream->format();
@@ -60,7 +60,7 @@ protected:
         m_dialogue = recordingOrStandIn("dialogue/dev01_clean_wav48k_stereo.wav").string();
     }
     quelvo::RenderJobOutcome render(const std::string& music, const fs::path& out, const std::string& stem = "",
-                                    kyaudio::AudioContainer container = kyaudio::AudioContainer::wav) {
+                                    quelvo::AudioContainer container = quelvo::AudioContainer::wav) {
         quelvo::RenderJobRequest request;
         request.dialoguePath = m_dialogue;
         request.musicPath = music;
@@ -111,12 +111,12 @@ TEST_F(Render, DialogueIsBitExactUnderSilentMusicInWavAndFlac) {
     const std::string silence = (m_dir / "silence.wav").string();
     ASSERT_EQ(sox({"-n", "-r", "44100", "-c", "1", silence, "trim", "0", "16"}), 0);
     const Decoded dialogue = decode(m_dialogue);
-    for (const auto container : {kyaudio::AudioContainer::wav, kyaudio::AudioContainer::flac}) {
-        const fs::path out = m_dir / (std::string("mix.") + kyaudio::extensionOf(container));
+    for (const auto container : {quelvo::AudioContainer::wav, quelvo::AudioContainer::flac}) {
+        const fs::path out = m_dir / (std::string("mix.") + quelvo::extensionOf(container));
         const auto outcome = render(silence, out, "", container);
         ASSERT_TRUE(outcome.success) << outcome.message;
         EXPECT_EQ(outcome.render.mixGainDb, 0.0);
-        EXPECT_EQ(outcome.render.encoding, container == kyaudio::AudioContainer::wav ? "WAV 16-bit" : "FLAC 16-bit");
+        EXPECT_EQ(outcome.render.encoding, container == quelvo::AudioContainer::wav ? "WAV 16-bit" : "FLAC 16-bit");
         const Decoded mixed = decode(out);
         ASSERT_EQ(mixed.format.sampleRate, dialogue.format.sampleRate);
         ASSERT_EQ(mixed.format.channels, dialogue.format.channels);
@@ -145,7 +145,7 @@ TEST_F(Render, AMixThatWouldClipIsLoweredAsAWholeAndSaysByHowMuch) {
     EXPECT_NEAR(r.mixGainDb, -*r.peakDbtp - 0.0087, 0.01);
     EXPECT_EQ(r.encoding, "WAV 24-bit");
     const Decoded written = decode(request.outputPath);
-    kyaudio::LoudnessMeter meter(written.format, kyaudio::LoudnessMeter::truePeak);
+    quelvo::LoudnessMeter meter(written.format, quelvo::LoudnessMeter::truePeak);
     const double* plane = written.channels[0].data();
     meter.add(&plane, static_cast<int>(written.frames()));
     EXPECT_LE(meter.truePeakLinear(), 1.0);
@@ -167,10 +167,10 @@ TEST_F(Render, OutputThatCannotBeWrittenLeavesNothingBehind) {
     // A writer given up half way leaves an earlier file as it was.
     writeFile(m_dir / "kept.wav", "earlier");
     {
-        kyaudio::EncodeSettings settings;
+        quelvo::EncodeSettings settings;
         settings.format = {48000, 2, 0};
-        kykit::Status status = kykit::Status::success();
-        auto writer = kyaudio::AudioFileWriter::create((m_dir / "kept.wav").string(), settings, status);
+        quelvo::Status status = quelvo::Status::success();
+        auto writer = quelvo::AudioFileWriter::create((m_dir / "kept.wav").string(), settings, status);
         ASSERT_TRUE(writer) << status.message();
         std::vector<double> left(1000, 0.5), right(1000, -0.5);
         const double* planes[] = {left.data(), right.data()};

@@ -104,8 +104,8 @@ TEST(FillerAgreement, ProjectsMixPlotAndPreviewPlaceTheSameClips) {
     render.insert(render.end(), inputs.begin(), inputs.end());
     const CommandResult r = cli(render);
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    kykit::Status status = kykit::Status::success();
-    auto stem = kyaudio::PcmStream::open(nlohmann::json::parse(r.out)["stem"].get<std::string>(),
+    quelvo::Status status = quelvo::Status::success();
+    auto stem = quelvo::PcmStream::open(nlohmann::json::parse(r.out)["stem"].get<std::string>(),
                                          {}, status);
     ASSERT_TRUE(stem) << status.message();
     std::vector<double> samples(16000 * 7);

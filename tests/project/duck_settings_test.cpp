@@ -9,7 +9,7 @@
 using namespace quelvo;
 
 TEST(DuckSettings, StoredValuesOutsideTheirRangeReadAsTheDefaultWithAWarning) {
-    kykit::SettingsStore& store = kykit::SettingsStore::instance();
+    quelvo::SettingsStore& store = quelvo::SettingsStore::instance();
     store.reload();
     const std::string file = store.filePath();
     store.setValue(settings::kDecrease.key, 1e300);

@@ -6,7 +6,7 @@
 #include "support/test_support.h"
 
 using namespace quelvo;
-using kykit::storeDouble;
+using quelvo::storeDouble;
 
 TEST(Rolls, NothingStoredGivesTheDefaultEnvelope) {
     EXPECT_EQ(envelopeTimingFromSettings(), (EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24.0}));

@@ -5,7 +5,7 @@
 #include "support/test_support.h"
 
 using namespace quelvo;
-using kymovie::VolumeKeyframe;
+using quelvo::VolumeKeyframe;
 
 namespace {
 const EnvelopeTiming kHalfSeconds{0.5, 0.5, 0.5, 0.5, -24};

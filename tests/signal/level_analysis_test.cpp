@@ -1,4 +1,4 @@
-// getclusterListByWavePath end to end on synthetic files: bursts at known
+// getClusterListByWavePath end to end on synthetic files: bursts at known
 // levels and times, every parameter doing what it says.
 #include <filesystem>
 
@@ -8,8 +8,8 @@
 #include "support/synth_audio.h"
 #include "support/test_support.h"
 
-using kyaudio::ClusterList;
-using kyaudio::LevelParameters;
+using quelvo::ClusterList;
+using quelvo::LevelParameters;
 using quelvo::test::Burst;
 using quelvo::test::Signal;
 using quelvo::test::WavFormat;
@@ -35,12 +35,12 @@ protected:
         return p;
     }
     static ClusterList clusters(const std::string& path, const LevelParameters& p) {
-        const kyaudio::LevelAnalysis a = kyaudio::analyzeLevels(path, p);
+        const quelvo::LevelAnalysis a = quelvo::analyzeLevels(path, p);
         EXPECT_TRUE(a.status) << a.status.message();
         return a.clusters;
     }
     static ClusterList viaFrameworkCall(const std::string& path, const LevelParameters& p) {
-        return kyaudio::getclusterListByWavePath(path, p.threshold, p.decay, p.minDuration, p.fadeInDuration,
+        return quelvo::getClusterListByWavePath(path, p.threshold, p.decay, p.minDuration, p.fadeInDuration,
                                                  p.fadeOutDuration, p.noisyEnironment, p.environmentNoiseLevel,
                                                  p.hysteresis, p.preRoll);
     }
@@ -132,7 +132,7 @@ TEST_F(LevelAnalysis, ThePlainCallGivesTheAnalysisClusters) {
 
 TEST_F(LevelAnalysis, ReportsTheDecodedDurationAndRate) {
     const auto file = write(withBursts({{0.5, 1.0, -6.0}}, 2.5, 22050));
-    const kyaudio::LevelAnalysis a = kyaudio::analyzeLevels(file, bare(-24));
+    const quelvo::LevelAnalysis a = quelvo::analyzeLevels(file, bare(-24));
     ASSERT_TRUE(a.status);
     EXPECT_DOUBLE_EQ(a.duration, 2.5);
     EXPECT_EQ(a.sampleRate, 22050);

@@ -7,10 +7,10 @@
 
 #include "signal/level_detector.h"
 
-using kyaudio::Cluster;
-using kyaudio::ClusterList;
-using kyaudio::LevelDetector;
-using kyaudio::LevelParameters;
+using quelvo::Cluster;
+using quelvo::ClusterList;
+using quelvo::LevelDetector;
+using quelvo::LevelParameters;
 
 namespace {
 
@@ -84,14 +84,14 @@ TEST(ShapeClusters, DropsShortClustersThenWidensClampsAndJoins) {
     p.preRoll = 0;
     const ClusterList found = {{0.05, 1.0}, {1.1, 1.4}, {1.5, 2.5}, {2.7, 3.9}};
     // {1.1,1.4} is too short; the others widen to [0,1.2] [1.4,2.7] [2.6,4.0].
-    expectClusters(kyaudio::shapeClusters(found, p, 4.0), {{0.0, 1.2}, {1.4, 4.0}});
+    expectClusters(quelvo::shapeClusters(found, p, 4.0), {{0.0, 1.2}, {1.4, 4.0}});
     p.minDuration = 0.3;  // now {1.1,1.4} stays: exactly 0.3 long
-    expectClusters(kyaudio::shapeClusters(found, p, 4.0), {{0.0, 4.0}});
+    expectClusters(quelvo::shapeClusters(found, p, 4.0), {{0.0, 4.0}});
     // Touching after widening joins too.
     p.minDuration = 0;
     p.fadeInDuration = 0.1;
     p.fadeOutDuration = 0.1;
-    expectClusters(kyaudio::shapeClusters({{1.0, 2.0}, {2.2, 3.0}}, p, 5.0), {{0.9, 3.1}});
+    expectClusters(quelvo::shapeClusters({{1.0, 2.0}, {2.2, 3.0}}, p, 5.0), {{0.9, 3.1}});
 }
 
 TEST(ShapeClusters, PreRollMovesStartsEarlierAndClampsAtZero) {
@@ -100,16 +100,16 @@ TEST(ShapeClusters, PreRollMovesStartsEarlierAndClampsAtZero) {
     p.fadeInDuration = 0.1;
     p.fadeOutDuration = 0.1;
     p.preRoll = 0.5;
-    expectClusters(kyaudio::shapeClusters({{0.3, 1.0}, {3.0, 4.0}}, p, 10), {{0.0, 1.1}, {2.4, 4.1}});
+    expectClusters(quelvo::shapeClusters({{0.3, 1.0}, {3.0, 4.0}}, p, 10), {{0.0, 1.1}, {2.4, 4.1}});
     // Negative fades narrow; a cluster narrowed past nothing is gone.
     p.preRoll = 0;
     p.fadeInDuration = -0.2;
     p.fadeOutDuration = -0.2;
-    expectClusters(kyaudio::shapeClusters({{1.0, 1.3}, {2.0, 3.0}}, p, 10), {{2.2, 2.8}});
+    expectClusters(quelvo::shapeClusters({{1.0, 1.3}, {2.0, 3.0}}, p, 10), {{2.2, 2.8}});
 }
 
 TEST(NoiseFloor, IsTheTenthPercentileOfFrameLevels) {
-    kyaudio::NoiseFloorEstimator floor;
+    quelvo::NoiseFloorEstimator floor;
     EXPECT_FALSE(floor.percentile(0.1).has_value());
     // 100 frames: 10 at -60, 90 louder.
     for (int i = 0; i < 10; ++i) floor.addFrame(-60.0);
@@ -117,24 +117,24 @@ TEST(NoiseFloor, IsTheTenthPercentileOfFrameLevels) {
     EXPECT_NEAR(*floor.percentile(0.1), -60.0, 0.01);
     EXPECT_NEAR(*floor.percentile(0.105), -18.9, 0.01);
     // Enough digital silence makes the floor -inf: nothing to raise the threshold above.
-    kyaudio::NoiseFloorEstimator silent;
+    quelvo::NoiseFloorEstimator silent;
     for (int i = 0; i < 20; ++i) silent.addFrame(kSilence);
     for (int i = 0; i < 80; ++i) silent.addFrame(-40);
     EXPECT_TRUE(std::isinf(*silent.percentile(0.1)));
 }
 
 TEST(NoiseFloor, RaisesTheThresholdBySixDecibelsPerNoiseLevel) {
-    EXPECT_DOUBLE_EQ(kyaudio::effectiveThreshold(-40, -50.0, 1.0), -40);  // floor + 6 is lower
-    EXPECT_DOUBLE_EQ(kyaudio::effectiveThreshold(-40, -30.0, 1.0), -24);
-    EXPECT_DOUBLE_EQ(kyaudio::effectiveThreshold(-40, -30.0, 2.0), -18);
-    EXPECT_DOUBLE_EQ(kyaudio::effectiveThreshold(-40, -30.0, 0.0), -30);
-    EXPECT_DOUBLE_EQ(kyaudio::effectiveThreshold(-40, kSilence, 1.0), -40);
-    EXPECT_DOUBLE_EQ(kyaudio::effectiveThreshold(-40, std::nullopt, 1.0), -40);
-    EXPECT_DOUBLE_EQ(kyaudio::effectiveThreshold(-40, -30.0, std::nan("")), -40);
+    EXPECT_DOUBLE_EQ(quelvo::effectiveThreshold(-40, -50.0, 1.0), -40);  // floor + 6 is lower
+    EXPECT_DOUBLE_EQ(quelvo::effectiveThreshold(-40, -30.0, 1.0), -24);
+    EXPECT_DOUBLE_EQ(quelvo::effectiveThreshold(-40, -30.0, 2.0), -18);
+    EXPECT_DOUBLE_EQ(quelvo::effectiveThreshold(-40, -30.0, 0.0), -30);
+    EXPECT_DOUBLE_EQ(quelvo::effectiveThreshold(-40, kSilence, 1.0), -40);
+    EXPECT_DOUBLE_EQ(quelvo::effectiveThreshold(-40, std::nullopt, 1.0), -40);
+    EXPECT_DOUBLE_EQ(quelvo::effectiveThreshold(-40, -30.0, std::nan("")), -40);
 }
 
 TEST(PeakToDb, FullScaleIsZeroAndSilenceIsMinusInfinity) {
-    EXPECT_DOUBLE_EQ(kyaudio::peakToDb(1.0f), 0.0);
-    EXPECT_NEAR(kyaudio::peakToDb(0.5f), -6.0206, 1e-4);
-    EXPECT_TRUE(std::isinf(kyaudio::peakToDb(0.0f)));
+    EXPECT_DOUBLE_EQ(quelvo::peakToDb(1.0f), 0.0);
+    EXPECT_NEAR(quelvo::peakToDb(0.5f), -6.0206, 1e-4);
+    EXPECT_TRUE(std::isinf(quelvo::peakToDb(0.0f)));
 }

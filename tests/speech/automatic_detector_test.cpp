@@ -11,7 +11,7 @@
 
 #include "speech/automatic_detector.h"
 
-using kyaudio::SpeechFeatures;
+using quelvo::SpeechFeatures;
 using quelvo::AutomaticDecision;
 using quelvo::decideSpeech;
 
@@ -92,7 +92,7 @@ TEST(AutomaticDetector, NoFramesGiveNoSpeechAndNoFigures) {
 
 TEST(AutomaticDetector, GatedTakesAreJudgedAgainstTheirRoomToneNotTheSilence) {
     SpeechFeatures f = roomTone(2000);
-    paint(f, 0.0, 20.0, kyaudio::kFeatureSilenceDb, 0.0f); // the gate shut: exact zeros
+    paint(f, 0.0, 20.0, quelvo::kFeatureSilenceDb, 0.0f); // the gate shut: exact zeros
     for (double at : {1.0, 5.0, 9.0, 13.0}) {
         paint(f, at - 0.3, at + 1.8, -60, 0.1f); // room-tone handles around each take
         speak(f, at, at + 1.5, -10);
@@ -106,10 +106,10 @@ TEST(AutomaticDetector, GatedTakesAreJudgedAgainstTheirRoomToneNotTheSilence) {
     // Without room tone (a clean recording with silence between sentences)
     // the floor stays the silence's.
     for (double at : {1.0, 5.0, 9.0, 13.0}) {
-        paint(f, at - 0.3, at, kyaudio::kFeatureSilenceDb, 0.0f);
-        paint(f, at + 1.5, at + 1.8, kyaudio::kFeatureSilenceDb, 0.0f);
+        paint(f, at - 0.3, at, quelvo::kFeatureSilenceDb, 0.0f);
+        paint(f, at + 1.5, at + 1.8, quelvo::kFeatureSilenceDb, 0.0f);
     }
-    EXPECT_FLOAT_EQ(decideSpeech(f, 20.0).noiseFloor, kyaudio::kFeatureSilenceDb);
+    EXPECT_FLOAT_EQ(decideSpeech(f, 20.0).noiseFloor, quelvo::kFeatureSilenceDb);
 }
 
 TEST(AutomaticDetector, AVoicedSoftSyllableJoinsItsWordButABreathDoesNot) {

@@ -32,8 +32,8 @@ namespace fs = std::filesystem;
 namespace {
 
 std::vector<double> decodeMono(const fs::path& path, int rate) {
-    kykit::Status status = kykit::Status::success();
-    auto stream = kyaudio::PcmStream::open(path.string(), {rate, 1, 0}, status);
+    quelvo::Status status = quelvo::Status::success();
+    auto stream = quelvo::PcmStream::open(path.string(), {rate, 1, 0}, status);
     EXPECT_TRUE(stream) << path << ": " << status.message();
     std::vector<double> samples;
     if (!stream) return samples;
@@ -63,8 +63,8 @@ EnvelopeTiming rollsFor(DetectionMode mode) {
     return rolls;
 }
 
-kyaudio::ClusterList unionOf(const std::vector<fs::path>& tracks, const EnvelopeTiming& rolls) {
-    std::vector<kyaudio::ClusterList> perFile;
+quelvo::ClusterList unionOf(const std::vector<fs::path>& tracks, const EnvelopeTiming& rolls) {
+    std::vector<quelvo::ClusterList> perFile;
     for (const fs::path& track : tracks) {
         const SpeechAnalysis a = analyzeDialogue(track.string(), rolls);
         EXPECT_TRUE(a.status) << track << ": " << a.status.message();
@@ -130,8 +130,8 @@ TEST(MultiMicrophone, CrosstalkNeitherChangesTheUnionNorMakesSpeech) {
     for (const DetectionMode mode : {DetectionMode::automatic, DetectionMode::threshold}) {
         SCOPED_TRACE(mode == DetectionMode::automatic ? "automatic" : "threshold");
         const EnvelopeTiming rolls = rollsFor(mode);
-        const kyaudio::ClusterList expected = unionOf(clean, rolls);
-        const kyaudio::ClusterList found = unionOf(crossed, rolls);
+        const quelvo::ClusterList expected = unionOf(clean, rolls);
+        const quelvo::ClusterList found = unionOf(crossed, rolls);
         ASSERT_EQ(found.size(), expected.size());
         for (size_t i = 0; i < found.size(); ++i) {
             EXPECT_NEAR(found[i].start, expected[i].start, 0.03);
@@ -139,7 +139,7 @@ TEST(MultiMicrophone, CrosstalkNeitherChangesTheUnionNorMakesSpeech) {
         }
         // Nothing in the long pause between the two exchanges.
         const double pauseFrom = turns[1].second + lb + 0.4, pauseTo = turns[2].second - 0.4;
-        for (const kyaudio::Cluster& c : found)
+        for (const quelvo::Cluster& c : found)
             EXPECT_TRUE(c.end <= pauseFrom || c.start >= pauseTo) << c.start << "-" << c.end;
     }
 }
@@ -149,7 +149,7 @@ namespace {
 struct Utterance {
     std::string speaker;
     double start = 0, end = 0;
-    kyaudio::ClusterList parts;
+    quelvo::ClusterList parts;
 };
 
 // The tracks of a case taken apart by speaker; `speakers` are the voices
@@ -157,8 +157,8 @@ struct Utterance {
 test::CorpusCase splitCase(const std::string& name, const std::vector<Utterance>& utterances,
                            const std::vector<std::string>& speakers, const fs::path& dialogue,
                            const fs::path& folder, std::vector<fs::path>& tracks) {
-    kykit::Status status = kykit::Status::success();
-    const int rate = kyaudio::PcmStream::open(dialogue.string(), {}, status)->format().sampleRate;
+    quelvo::Status status = quelvo::Status::success();
+    const int rate = quelvo::PcmStream::open(dialogue.string(), {}, status)->format().sampleRate;
     const std::vector<double> mixed = decodeMono(dialogue, rate);
     test::CorpusCase c;
     c.name = name;

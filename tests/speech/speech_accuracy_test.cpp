@@ -21,8 +21,8 @@
 #include "speech/speech_clusters.h"
 #include "support/test_support.h"
 
-using kyaudio::Cluster;
-using kyaudio::ClusterList;
+using quelvo::Cluster;
+using quelvo::ClusterList;
 
 namespace {
 

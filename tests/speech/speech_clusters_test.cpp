@@ -5,7 +5,7 @@
 #include "speech/speech_clusters.h"
 #include "support/test_support.h"
 
-using kyaudio::ClusterList;
+using quelvo::ClusterList;
 using quelvo::closeGaps;
 using quelvo::EnvelopeTiming;
 
@@ -43,7 +43,7 @@ TEST(CloseGaps, NegativeTimingsNarrowFirstAndKeepWhatSurvives) {
 }
 
 TEST(AnalysisSettings, DialogueAndMusicUseTheJobsArguments) {
-    const kyaudio::LevelParameters d = quelvo::dialogueLevelParameters(-31);
+    const quelvo::LevelParameters d = quelvo::dialogueLevelParameters(-31);
     EXPECT_EQ(d.threshold, -31);
     EXPECT_EQ(d.decay, 0.5);
     EXPECT_EQ(d.minDuration, 0.5);
@@ -53,7 +53,7 @@ TEST(AnalysisSettings, DialogueAndMusicUseTheJobsArguments) {
     EXPECT_EQ(d.environmentNoiseLevel, 1.0);
     EXPECT_EQ(d.hysteresis, 5.0);
     EXPECT_EQ(d.preRoll, 0.0);
-    const kyaudio::LevelParameters m = quelvo::musicLevelParameters();
+    const quelvo::LevelParameters m = quelvo::musicLevelParameters();
     EXPECT_EQ(m.threshold, -60);
     EXPECT_EQ(m.decay, 0.0);
     EXPECT_EQ(m.minDuration, 0.5);
@@ -70,7 +70,7 @@ TEST(SpeechClusters, AreTheDialogueAnalysisWithGapsClosed) {
     ASSERT_TRUE(a.status) << a.status.message();
     EXPECT_EQ(a.sampleRate, 44100);
     EXPECT_NEAR(a.duration, 798802.0 / 44100, 1e-9);
-    const kyaudio::LevelAnalysis raw = kyaudio::analyzeLevels(file, quelvo::dialogueLevelParameters(-24));
+    const quelvo::LevelAnalysis raw = quelvo::analyzeLevels(file, quelvo::dialogueLevelParameters(-24));
     EXPECT_EQ(a.clusters, closeGaps(raw.clusters, defaults));
     // Pauses of 0.8 s and 1.0 s outlast the 0.5 s hold but not the ramps:
     // four sentences make two speech stretches.

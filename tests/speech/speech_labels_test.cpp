@@ -10,7 +10,7 @@
 #include "speech/speech_union.h"
 #include "support/test_support.h"
 
-using kyaudio::ClusterList;
+using quelvo::ClusterList;
 using quelvo::joinIntervals;
 using quelvo::labelText;
 using quelvo::parseLabels;

@@ -10,8 +10,8 @@
 
 namespace quelvo::test {
 
-using kyaudio::Cluster;
-using kyaudio::ClusterList;
+using quelvo::Cluster;
+using quelvo::ClusterList;
 
 namespace {
 

@@ -26,8 +26,8 @@ struct CorpusCase {
     double duration = 0;
     double speechPeak = 0; // dBFS
     bool musicBleed = false;
-    kyaudio::ClusterList truth;
-    std::vector<std::pair<std::string, kyaudio::ClusterList>> peers; // as recorded
+    quelvo::ClusterList truth;
+    std::vector<std::pair<std::string, quelvo::ClusterList>> peers; // as recorded
 };
 
 // Every case of <testdata>/manifest.json, then those of manifest-next.json
@@ -48,9 +48,9 @@ struct CaseScore {
 
 inline constexpr double kFade = 0.1, kPauseMargin = 0.12, kLongPause = 1.5, kJoinGap = 1.0;
 
-CaseScore scoreCase(const CorpusCase& c, const kyaudio::ClusterList& clusters, double duration);
+CaseScore scoreCase(const CorpusCase& c, const quelvo::ClusterList& clusters, double duration);
 // A peer's raw intervals are widened by the fades before scoring.
-CaseScore scorePeer(const CorpusCase& c, const kyaudio::ClusterList& intervals, double duration);
+CaseScore scorePeer(const CorpusCase& c, const quelvo::ClusterList& intervals, double duration);
 
 double percentileOf(std::vector<double> values, double fraction);
 

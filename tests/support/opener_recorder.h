@@ -44,13 +44,13 @@ public:
     fs::path script() const { return m_dir / "opener.sh"; }
 
     // Every call of the opener: its arguments joined by '|'.
-    std::vector<std::string> calls() const { return kykit::lines(readFile(m_dir / "calls.txt")); }
+    std::vector<std::string> calls() const { return quelvo::lines(readFile(m_dir / "calls.txt")); }
 
     // When each call happened, seconds since the epoch.
     std::vector<double> callTimes() const {
         std::vector<double> out;
-        for (const auto& line : kykit::lines(readFile(m_dir / "times.txt")))
-            out.push_back(kykit::toDouble(line).value_or(0));
+        for (const auto& line : quelvo::lines(readFile(m_dir / "times.txt")))
+            out.push_back(quelvo::toDouble(line).value_or(0));
         return out;
     }
 

@@ -117,7 +117,7 @@ void freshSettings() {
     auto& folder = settingsFolder();
     folder = std::make_unique<TempDir>();
     setenv("QUELVO_CONFIG_DIR", folder->path().c_str(), 1);
-    kykit::SettingsStore::instance().reload();
+    quelvo::SettingsStore::instance().reload();
 }
 
 void dropSettings() { settingsFolder().reset(); }

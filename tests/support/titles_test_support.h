@@ -5,7 +5,7 @@
 #include <string>
 
 #include "test_support.h"
-#include "titles/fcpxml_titles_settings.h"
+#include "titles/titles_settings.h"
 #include "titles/subtitle_cue.h"
 
 namespace quelvo {
@@ -26,13 +26,13 @@ inline fs::path subtitleSample(const std::string& name) { return testDataDir() /
 // gets them back as they were.
 class SharedSettingsGuard {
 public:
-    SharedSettingsGuard() : m_saved(FCPXML_Titles_Settings::shared()) {}
-    ~SharedSettingsGuard() { FCPXML_Titles_Settings::shared() = m_saved; }
+    SharedSettingsGuard() : m_saved(TitlesSettings::shared()) {}
+    ~SharedSettingsGuard() { TitlesSettings::shared() = m_saved; }
     SharedSettingsGuard(const SharedSettingsGuard&) = delete;
     SharedSettingsGuard& operator=(const SharedSettingsGuard&) = delete;
 
 private:
-    FCPXML_Titles_Settings m_saved;
+    TitlesSettings m_saved;
 };
 
 // Runs f with standard output captured, and hands back what it printed.

@@ -8,13 +8,13 @@
 #include "titles/subtitle_file.h"
 #include "titles/text_encodings.h"
 #include "titles/title_presets.h"
-#include "writers/fcpxml_titles.h"
+#include "writers/titles_fcpxml.h"
 
 using namespace quelvo;
 using namespace quelvo::test;
 
 TEST(SubtitleEncodings, TheGuessIsReportedAndAChosenEncodingReadsAgain) {
-    const FCPXML_Titles_Settings settings;
+    const TitlesSettings settings;
     const std::pair<const char*, const char*> guesses[] = {{"basic.srt", "UTF-8"},
                                                           {"crlf_bom.srt", "UTF-8"},
                                                           {"utf16le_bom.srt", "UTF-16LE"},
@@ -72,14 +72,14 @@ TEST(SubtitleEncodings, ControlCharactersNeverReachTheText) {
 }
 
 TEST(TitlePlacement, SaysWhyATitleDiffersFromItsSubtitle) {
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     settings.extendAfter = 0;
     settings.add1BlankFrame = false;
     const SubtitleFile srt = SubtitleFile::fromFileUrl(srtCorpus("overlapping.srt").string(), settings);
     ASSERT_EQ(3u, srt.titles.size());
 
     {
-        FCPXML_Titles titles("e", srt.titles, std::nullopt, settings);
+        TitlesFcpxml titles("e", srt.titles, std::nullopt, settings);
         const TitlePlacement first = titles.placement(0, 25.0, false);
         EXPECT_DOUBLE_EQ(2.0, first.duration);
         EXPECT_EQ(1, first.lane);
@@ -89,7 +89,7 @@ TEST(TitlePlacement, SaysWhyATitleDiffersFromItsSubtitle) {
         EXPECT_FALSE(titles.placement(1, 25.0, false).overlapsNext) << "ending as the next starts is no overlap";
     }
     {
-        FCPXML_Titles titles("e", srt.titles, std::nullopt, settings);
+        TitlesFcpxml titles("e", srt.titles, std::nullopt, settings);
         const TitlePlacement first = titles.placement(0, 25.0, true);
         EXPECT_TRUE(first.shortenedForNext);
         EXPECT_FALSE(first.overlapsNext);
@@ -98,7 +98,7 @@ TEST(TitlePlacement, SaysWhyATitleDiffersFromItsSubtitle) {
     }
     settings.minDuration = 3;
     settings.addPatch = true;
-    FCPXML_Titles titles("e", srt.titles, std::nullopt, settings);
+    TitlesFcpxml titles("e", srt.titles, std::nullopt, settings);
     const TitlePlacement last = titles.placement(2, std::nullopt, false);
     EXPECT_TRUE(last.raisedToMinimum);
     EXPECT_DOUBLE_EQ(3.0, last.duration);
@@ -118,9 +118,9 @@ TEST(TitlePresets, ShippedSavedImportedExportedAndRemoved) {
         return list;
     };
     EXPECT_EQ((std::vector<std::string>{"Default", "Documentary lower third", "Social video captions"}), names());
-    EXPECT_EQ(FCPXML_Titles_Settings(), titlepresets::shipped()[0].settings);
+    EXPECT_EQ(TitlesSettings(), titlepresets::shipped()[0].settings);
 
-    FCPXML_Titles_Settings mine;
+    TitlesSettings mine;
     mine.font = "DejaVu Sans";
     mine.size = 72;
     mine.addPatch = true;
@@ -138,13 +138,13 @@ TEST(TitlePresets, ShippedSavedImportedExportedAndRemoved) {
     TempDir dir;
     const std::string shared = (dir / "Warm captions.json").string();
     ASSERT_TRUE(titlepresets::exportTo(shared, mine));
-    EXPECT_EQ(mine, FCPXML_Titles_Settings::decodeText(readFile(shared)).value());
+    EXPECT_EQ(mine, TitlesSettings::decodeText(readFile(shared)).value());
     std::string name;
     ASSERT_TRUE(titlepresets::importFrom(shared, &name));
     EXPECT_EQ("Warm captions", name);
     EXPECT_EQ(5u, titlepresets::all().size());
     writeFile(dir / "bad.json", "[1,2]");
-    const kykit::Status bad = titlepresets::importFrom((dir / "bad.json").string());
+    const quelvo::Status bad = titlepresets::importFrom((dir / "bad.json").string());
     EXPECT_FALSE(bad);
     EXPECT_NE(bad.message().find("not a JSON object of title settings"), std::string::npos) << bad.message();
 

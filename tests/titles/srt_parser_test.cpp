@@ -42,7 +42,7 @@ TEST(SrtParse, LastBlockNeedsNoClosingBlankLine) {
 
 TEST(SrtParse, CrLfParsesLikeLf) {
     std::string crlf = kTwoBlocks;
-    crlf = kykit::replace(crlf, "\n", "\r\n", false);
+    crlf = quelvo::replace(crlf, "\n", "\r\n", false);
     EXPECT_EQ(SubtitleFile::fromText(crlf).titles, SubtitleFile::fromText(kTwoBlocks).titles);
 }
 
@@ -77,14 +77,14 @@ TEST(SrtParse, TwoLineTextKeepsItsInnerLineFeedOnly) {
 TEST(SrtParse, ItalicTagsFollowTheIgnoreFlag) {
     SharedSettingsGuard guard;
     const std::string text = "1\n00:00:01,000 --> 00:00:02,000\n<i>Hi</i>\n";
-    FCPXML_Titles_Settings::shared().ignore.ignoreITags = true;
+    TitlesSettings::shared().ignore.ignoreITags = true;
     EXPECT_EQ(SubtitleFile::fromText(text).titles.at(0).text, "Hi");
-    FCPXML_Titles_Settings::shared().ignore.ignoreITags = false;
+    TitlesSettings::shared().ignore.ignoreITags = false;
     EXPECT_EQ(SubtitleFile::fromText(text).titles.at(0).text, "<i>Hi</i>");
 }
 
 TEST(SrtParse, TagRemovalIgnoresCaseAndTheBackslashForm) {
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     EXPECT_EQ(srt::normalizeText("<I>a</I> <\\i>b<\\I> <B>c</b> <u>d</U> <font color=\"red\">e</FONT>", settings),
               "a b c d e");
     settings.ignore = {false, false, false, false};
@@ -95,7 +95,7 @@ TEST(SrtParse, TagRemovalIgnoresCaseAndTheBackslashForm) {
 }
 
 TEST(SrtParse, OnlyTheLastPassLeavesARunThatATagRemovalMade) {
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     // Nothing to collapse in the first pass: the run the removal leaves stays.
     EXPECT_EQ(srt::normalizeText("a\n\n<i>\n\nb", settings), "a\n\n\n\nb");
     // A collapse in the first pass makes a second pass, which closes the run.
@@ -181,7 +181,7 @@ TEST(SrtParse, CountersOutOfOrderOrRepeatedStaySeparateBlocks) {
 }
 
 TEST(SrtParse, SplitTextRewrapsTheWholeBlockAtCharacterBoundaries) {
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     settings.splitText = SplitText{true, 30};
     // "é" and "ü" are two bytes each; the cut counts characters.
     const SubtitleFile srt = SubtitleFile::fromText(
@@ -195,7 +195,7 @@ TEST(SrtParse, SplitTextRewrapsTheWholeBlockAtCharacterBoundaries) {
 }
 
 TEST(SrtParse, SplitOffOrAbsentLeavesTextsAsWritten) {
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     settings.splitText.reset();
     const std::string text = "1\n00:00:01,000 --> 00:00:02,000\nA rather long line that would be cut at ten\n";
     EXPECT_EQ(SubtitleFile::fromText(text, settings).titles.at(0).text, "A rather long line that would be cut at ten");

@@ -9,7 +9,7 @@ namespace {
 
 // Tags kept, so that the spans can be checked.
 SubtitleFile readKeepingTags(std::string_view text, std::string* problem = nullptr) {
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     settings.ignore = {false, false, false, false};
     return SubtitleFile::fromText(text, settings, problem);
 }
@@ -132,7 +132,7 @@ TEST(SubtitleFormats, ChosenByContentAndRefusedWhenNone) {
     EXPECT_TRUE(SubtitleFile::fromFileUrl((dir / "notes.vtt").string(), &problem).titles.empty());
     EXPECT_EQ(problem, kNotASubtitleFile);
     EXPECT_TRUE(
-        SubtitleFile::fromText("1\n00:00:02,000 --> 00:00:01,000\nx\n", FCPXML_Titles_Settings(), &problem)
+        SubtitleFile::fromText("1\n00:00:02,000 --> 00:00:01,000\nx\n", TitlesSettings(), &problem)
             .titles.empty());
     EXPECT_EQ(problem, "every cue in it ends before it starts");
 }

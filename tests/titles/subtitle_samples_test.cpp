@@ -51,7 +51,7 @@ std::vector<SubtitleCue> ffmpegReading(const fs::path& file, const TempDir& dir)
         runProgram({ffmpeg(), "-nostdin", "-v", "error", "-i", input.string(), "-f", "srt", "-"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     // Our SRT reading drops FFmpeg's <font> tags and {\an5} overrides.
-    return SubtitleFile::fromText(r.out, FCPXML_Titles_Settings()).titles;
+    return SubtitleFile::fromText(r.out, TitlesSettings()).titles;
 }
 
 // Where a rule of ours differs from FFmpeg's reading: (file, cue start in ms).
@@ -71,7 +71,7 @@ TEST(SubtitleSamples, EveryCueAsFfmpegReadsIt) {
         const std::string name = entry.path().filename().string();
         if (name == "SOURCES.md") continue;
         SCOPED_TRACE(name);
-        const SubtitleFile ours = SubtitleFile::fromFileUrl(entry.path().string(), FCPXML_Titles_Settings());
+        const SubtitleFile ours = SubtitleFile::fromFileUrl(entry.path().string(), TitlesSettings());
         const std::vector<SubtitleCue> theirs = ffmpegReading(entry.path(), dir);
         EXPECT_EQ(ours.skippedBlocks + ours.skippedCues, 0);
         ASSERT_FALSE(ours.titles.empty());

@@ -8,7 +8,7 @@
 
 #include "base/settings_store.h"
 #include "support/test_support.h"
-#include "titles/fcpxml_titles_settings.h"
+#include "titles/titles_settings.h"
 
 namespace quelvo {
 namespace {
@@ -16,31 +16,31 @@ namespace {
 using nlohmann::json;
 
 std::optional<json> storedSettings() {
-    const auto v = kykit::SettingsStore::instance().value(kTitlesSettingsKey);
+    const auto v = SettingsStore::instance().value(kTitlesSettingsKey);
     if (!v || !v->is_string()) return std::nullopt;
     return json::parse(v->get<std::string>());
 }
 
 void store(const std::string& text) {
-    ASSERT_TRUE(kykit::storeString(kTitlesSettingsKey, text).ok());
+    ASSERT_TRUE(quelvo::storeString(kTitlesSettingsKey, text).ok());
 }
 
-FCPXML_Titles_Settings decodeOrFail(const std::string& text) {
-    auto decoded = FCPXML_Titles_Settings::decodeText(text);
+TitlesSettings decodeOrFail(const std::string& text) {
+    auto decoded = TitlesSettings::decodeText(text);
     EXPECT_TRUE(decoded.has_value()) << text;
-    return decoded.value_or(FCPXML_Titles_Settings());
+    return decoded.value_or(TitlesSettings());
 }
 
 // The "decoded, key absent" column.
-FCPXML_Titles_Settings decodedDefaults() {
-    FCPXML_Titles_Settings s;
+TitlesSettings decodedDefaults() {
+    TitlesSettings s;
     s.timeLineFPS = 30.0;
     return s;
 }
 
 // Every field away from both default columns.
-FCPXML_Titles_Settings everyFieldChanged() {
-    FCPXML_Titles_Settings s;
+TitlesSettings everyFieldChanged() {
+    TitlesSettings s;
     s.font = "Gill Sans \"Light\" & <Co> é";
     s.fontFace = "Bold Italic";
     s.size = 42;
@@ -70,14 +70,14 @@ FCPXML_Titles_Settings everyFieldChanged() {
 }
 
 TEST(TitlesSettings, NewObjectHoldsTheNewObjectDefaults) {
-    const FCPXML_Titles_Settings s;
+    const TitlesSettings s;
     EXPECT_EQ(s.font, "Helvetica");
     EXPECT_EQ(s.fontFace, "Regular");
     EXPECT_EQ(s.size, 60);
     EXPECT_EQ(s.alignment, Alignment::center);
-    EXPECT_EQ(s.color, kykit::RgbaColor::pureWhite());
+    EXPECT_EQ(s.color, RgbaColor::pureWhite());
     EXPECT_TRUE(s.doBorder);
-    EXPECT_EQ(s.strokeColor, kykit::RgbaColor::pureBlack());
+    EXPECT_EQ(s.strokeColor, RgbaColor::pureBlack());
     EXPECT_EQ(s.strokeWidth, 2.0);
     EXPECT_EQ(s.strokeBlur, 0.0);
     EXPECT_EQ(s.lineSpacing, 0.0);
@@ -94,7 +94,7 @@ TEST(TitlesSettings, NewObjectHoldsTheNewObjectDefaults) {
     EXPECT_EQ(s.minDuration, 0.0);
     EXPECT_EQ(s.extendAfter, 0.5);
     ASSERT_TRUE(s.patch.has_value());
-    EXPECT_EQ(*s.patch, (Patch{0.8, 0.125, 0.1, 0.9, kykit::RgbaColor::pureBlack()}));
+    EXPECT_EQ(*s.patch, (Patch{0.8, 0.125, 0.1, 0.9, RgbaColor::pureBlack()}));
     EXPECT_TRUE(s.handleNonZeroStartTime);
     ASSERT_TRUE(s.splitText.has_value());
     EXPECT_FALSE(s.splitText->split);
@@ -104,16 +104,16 @@ TEST(TitlesSettings, NewObjectHoldsTheNewObjectDefaults) {
 }
 
 TEST(TitlesSettings, LoadingWithNothingStoredKeepsDefaultsAndStoresNothing) {
-    const auto s = FCPXML_Titles_Settings::load();
-    EXPECT_EQ(s, FCPXML_Titles_Settings());
+    const auto s = TitlesSettings::load();
+    EXPECT_EQ(s, TitlesSettings());
     EXPECT_FALSE(s.timeLineFPS.has_value());
-    EXPECT_FALSE(kykit::SettingsStore::instance().value(kTitlesSettingsKey).has_value());
+    EXPECT_FALSE(SettingsStore::instance().value(kTitlesSettingsKey).has_value());
 }
 
 TEST(TitlesSettings, EmptyObjectDecodesToTheDecodedColumnAndIsSavedBackInFull) {
     store("{}");
     testing::internal::CaptureStdout();
-    const auto s = FCPXML_Titles_Settings::load();
+    const auto s = TitlesSettings::load();
     const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_EQ(s, decodedDefaults());
     EXPECT_EQ(s.timeLineFPS, std::optional<double>(30.0));
@@ -137,9 +137,9 @@ TEST(TitlesSettings, SaveAndLoadRoundTripEveryField) {
     ASSERT_TRUE(original.save().ok());
     testing::internal::GetCapturedStdout();
 
-    kykit::SettingsStore::instance().reload(); // a restart of the program
+    SettingsStore::instance().reload(); // a restart of the program
     testing::internal::CaptureStdout();
-    const auto loaded = FCPXML_Titles_Settings::load();
+    const auto loaded = TitlesSettings::load();
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(loaded, original);
     EXPECT_EQ(loaded.strokeBlur, 1.25);
@@ -147,7 +147,7 @@ TEST(TitlesSettings, SaveAndLoadRoundTripEveryField) {
 }
 
 TEST(TitlesSettings, AbsentOptionalsRoundTripAsTheirDecodedDefaults) {
-    FCPXML_Titles_Settings s;
+    TitlesSettings s;
     s.avoidOverlap.reset();
     s.addPatch.reset();
     s.patch.reset();
@@ -163,7 +163,7 @@ TEST(TitlesSettings, AbsentOptionalsRoundTripAsTheirDecodedDefaults) {
 }
 
 TEST(TitlesSettings, EncodingANewObjectLeavesOutTheFrameRateADecodedOneHasIt) {
-    EXPECT_FALSE(json::parse(FCPXML_Titles_Settings().encodeToString()).contains("timeLineFPS"));
+    EXPECT_FALSE(json::parse(TitlesSettings().encodeToString()).contains("timeLineFPS"));
     const auto decoded = decodeOrFail("{}");
     EXPECT_EQ(json::parse(decoded.encodeToString())["timeLineFPS"], 30.0);
 }
@@ -183,9 +183,9 @@ TEST(TitlesSettings, EncodingWritesKeysInFieldOrderAndTheToolkitColourForm) {
     EXPECT_EQ(j["color"].dump(), R"({"red":0.25,"green":0.5,"blue":0.75,"alpha":0.5})");
     EXPECT_EQ(j["customTitle"]["sourceUrl"], "file:///Users/me/Titles/My%20Title.moti");
     // The float goes out as written, not widened.
-    EXPECT_NE(FCPXML_Titles_Settings().encodeToString().find("\"baselinePerc\":0.175,"),
+    EXPECT_NE(TitlesSettings().encodeToString().find("\"baselinePerc\":0.175,"),
               std::string::npos);
-    EXPECT_FALSE(FCPXML_Titles_Settings().encode()["customTitle"].contains("sourceUrl"));
+    EXPECT_FALSE(TitlesSettings().encode()["customTitle"].contains("sourceUrl"));
 }
 
 TEST(TitlesSettings, UnknownAlignmentFallsBackToCenterAndKeepsTheRest) {
@@ -200,7 +200,7 @@ TEST(TitlesSettings, PatchWithoutColourLoadsTheDefaultPatch) {
     const auto s = decodeOrFail(
         R"({"patch":{"hSize":0.5,"vSize":0.2,"vPosition":0.3,"opacity":0.4}})");
     ASSERT_TRUE(s.patch.has_value());
-    EXPECT_EQ(*s.patch, (Patch{0.8, 0.125, 0.1, 0.9, kykit::RgbaColor::pureBlack()}));
+    EXPECT_EQ(*s.patch, (Patch{0.8, 0.125, 0.1, 0.9, RgbaColor::pureBlack()}));
 }
 
 TEST(TitlesSettings, IgnoreFlagsAreReadOneByOne) {
@@ -327,12 +327,12 @@ TEST(TitlesSettings, TextThatDoesNotDecodeKeepsEveryDefaultAndStoresNothing) {
     const std::vector<std::string> texts = {"not json", "[1,2]", "42", "\"text\"", "null",
                                             "{\"font\":", "{\"font\":\"\xff\"}"};
     for (const std::string& text : texts) {
-        EXPECT_FALSE(FCPXML_Titles_Settings::decodeText(text).has_value()) << text;
+        EXPECT_FALSE(TitlesSettings::decodeText(text).has_value()) << text;
         store(text);
-        const auto s = FCPXML_Titles_Settings::load();
-        EXPECT_EQ(s, FCPXML_Titles_Settings()) << text;
+        const auto s = TitlesSettings::load();
+        EXPECT_EQ(s, TitlesSettings()) << text;
         // The stored text is left for the user to look at, not overwritten.
-        EXPECT_EQ(kykit::storedString(kTitlesSettingsKey, ""), text);
+        EXPECT_EQ(quelvo::storedString(kTitlesSettingsKey, ""), text);
     }
 }
 
@@ -342,18 +342,18 @@ TEST(TitlesSettings, SavePrintsTheJsonAndStoresItUnderItsKey) {
     ASSERT_TRUE(s.save().ok());
     const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_EQ(printed, s.encodeToString() + "\n");
-    EXPECT_EQ(kykit::storedString(kTitlesSettingsKey, ""), s.encodeToString());
+    EXPECT_EQ(quelvo::storedString(kTitlesSettingsKey, ""), s.encodeToString());
 }
 
 TEST(TitlesSettings, SharedIsBuiltOnceEvenUnderConcurrentFirstUse) {
     std::vector<std::thread> threads;
-    std::vector<FCPXML_Titles_Settings*> seen(8, nullptr);
+    std::vector<TitlesSettings*> seen(8, nullptr);
     for (size_t i = 0; i < seen.size(); ++i)
-        threads.emplace_back([&seen, i] { seen[i] = &FCPXML_Titles_Settings::shared(); });
+        threads.emplace_back([&seen, i] { seen[i] = &TitlesSettings::shared(); });
     for (auto& t : threads) t.join();
-    const std::set<FCPXML_Titles_Settings*> distinct(seen.begin(), seen.end());
+    const std::set<TitlesSettings*> distinct(seen.begin(), seen.end());
     EXPECT_EQ(distinct.size(), 1u);
-    EXPECT_EQ(*distinct.begin(), &FCPXML_Titles_Settings::shared());
+    EXPECT_EQ(*distinct.begin(), &TitlesSettings::shared());
 }
 
 TEST(Alignment, RawValuesDisplayTextsAndCaseOrder) {

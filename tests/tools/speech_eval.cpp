@@ -97,7 +97,7 @@ bool setTuning(AutomaticTuning& t, const std::string& name, double v) {
 
 // The figures the decision rests on, for files outside the corpus.
 void describeFile(const std::string& path, const AutomaticTuning& tuning) {
-    const kyaudio::FeatureAnalysis f = kyaudio::readSpeechFeatures(path);
+    const quelvo::FeatureAnalysis f = quelvo::readSpeechFeatures(path);
     if (!f.decoded.status) {
         std::printf("%s: %s\n", path.c_str(), f.decoded.status.message().c_str());
         return;
@@ -161,14 +161,14 @@ int main(int argc, char** argv) {
 
     std::vector<test::CaseScore> automatic, threshold;
     for (const test::CorpusCase& c : cases) {
-        const kyaudio::FeatureAnalysis f = kyaudio::readSpeechFeatures(c.dialogue.string());
+        const quelvo::FeatureAnalysis f = quelvo::readSpeechFeatures(c.dialogue.string());
         if (!f.decoded.status) {
             std::fprintf(stderr, "%s: %s\n", c.name.c_str(), f.decoded.status.message().c_str());
             return 1;
         }
         const double duration = f.decoded.duration;
         const AutomaticDecision d = decideSpeech(f.features, duration, tuning);
-        const kyaudio::ClusterList clusters =
+        const quelvo::ClusterList clusters =
             closeGaps(shapeAutomaticSegments(d.segments, tuning, duration), rolls);
         automatic.push_back(test::scoreCase(c, clusters, duration));
         std::printf("%-38s N %6.1f S %6.1f on %6.1f off %6.1f%s%s\n", c.name.c_str(), d.noiseFloor,

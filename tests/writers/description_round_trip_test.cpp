@@ -116,7 +116,7 @@ TEST(DescriptionRoundTrip, OneDispatchPerFormat) {
 // from its start.
 TEST(DescriptionRoundTrip, FillerFadesAreKeyframesOfTheMixesCurve) {
     for (const double seconds : {12.0, 5.0, 2.0}) {
-        const kymovie::VolumeKeyframeList fade = fillerFadeKeyframes(seconds);
+        const VolumeKeyframeList fade = fillerFadeKeyframes(seconds);
         ASSERT_GE(fade.size(), 3u) << seconds;
         EXPECT_DOUBLE_EQ(fade.front().time, std::max(0.0, seconds - kFillerFadeSeconds));
         EXPECT_EQ(fade.front().dbValue, 0.0);

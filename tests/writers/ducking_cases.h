@@ -15,8 +15,8 @@ struct DuckingCase {
     std::string speakerPath = "/Users/editor/Interview/talk.wav";
     std::string musicPath = "/Users/editor/Music/bed.mp3";
     std::string fillerPath; // "" for none
-    kyaudio::ClusterList speech = {{2.0, 8.5}, {12.25, 30.0}, {40.0, 41.0}};
-    kyaudio::ClusterList musicClusters;
+    quelvo::ClusterList speech = {{2.0, 8.5}, {12.25, 30.0}, {40.0, 41.0}};
+    quelvo::ClusterList musicClusters;
     bool decreaseToZero = false;
     int duckingDecrease = -20;
     int overallMusicLevel = 0;
@@ -62,7 +62,7 @@ inline ProjectDescription describeCase(const DuckingCase& c) {
 }
 
 inline std::vector<DuckingCase> duckingCases() {
-    const kyaudio::ClusterList threeMusicClusters = {{0, 10}, {12, 20}, {25, 30}};
+    const quelvo::ClusterList threeMusicClusters = {{0, 10}, {12, 20}, {25, 30}};
     std::vector<DuckingCase> cases;
 
     DuckingCase noFiller;

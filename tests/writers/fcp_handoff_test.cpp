@@ -5,7 +5,7 @@
 #include "support/opener_recorder.h"
 #include "writers/fcp_handoff.h"
 
-namespace kymovie::fcpHandoff {
+namespace quelvo::fcpHandoff {
 namespace {
 
 using quelvo::test::OpenerRecorder;
@@ -98,4 +98,4 @@ TEST(FCPHandoff, FileNamesComeFromTheProjectAndAreSafe) {
 }
 
 } // namespace
-} // namespace kymovie::fcpHandoff
+} // namespace quelvo::fcpHandoff

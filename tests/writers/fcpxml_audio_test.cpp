@@ -7,12 +7,12 @@
 #include "writers/fcpxml_audio.h"
 #include "writers/fcpxml_document.h"
 
-namespace kymovie::FCPXMLUtils {
+namespace quelvo::fcpxml {
 namespace {
 
-kyaudio::AudioFileInfo facts(int rate, int channels, int64_t samples) {
-    kyaudio::AudioFileInfo info;
-    info.status = kykit::Status::success();
+quelvo::AudioFileInfo facts(int rate, int channels, int64_t samples) {
+    quelvo::AudioFileInfo info;
+    info.status = quelvo::Status::success();
     info.sampleRate = rate;
     info.channels = channels;
     info.sampleCount = samples;
@@ -38,7 +38,7 @@ TEST(FCPXMLAudio, ExactDurationIsSamplesOverRate) {
 }
 
 TEST(FCPXMLAudio, UnreadableFileGivesAZeroLengthAssetWithoutRateOrChannels) {
-    const kyaudio::AudioFileInfo unreadable; // as the probe answers for a missing file
+    const quelvo::AudioFileInfo unreadable; // as the probe answers for a missing file
     EXPECT_EQ(getExactAudioDuration(unreadable), "\"0s\"");
     EXPECT_EQ(getResourceAudioAsset("QVFiller", "/gone/x.mp3", unreadable),
               "<asset id=\"QVFiller\" name=\"x\" start=\"0s\" duration=\"0s\" hasAudio=\"1\" "
@@ -162,9 +162,9 @@ TEST(FCPXMLDocument, DocumentOfFragmentsValidatesAgainstTheDtd) {
 }
 
 } // namespace
-} // namespace kymovie::FCPXMLUtils
+} // namespace quelvo::fcpxml
 
-namespace kymovie::FCPXMLUtils {
+namespace quelvo::fcpxml {
 namespace {
 
 // The probing form asks FFmpeg: the decoder's exact sample count.
@@ -180,4 +180,4 @@ TEST(FCPXMLAudio, ProbingFormReadsTheFileItself) {
 }
 
 } // namespace
-} // namespace kymovie::FCPXMLUtils
+} // namespace quelvo::fcpxml

@@ -3,17 +3,17 @@
 
 #include "writers/fcpxml_time.h"
 
-namespace kymovie {
+namespace quelvo {
 namespace {
 
-using namespace FCPXMLUtils;
+using namespace fcpxml;
 
 TEST(FCPXMLTime, WholeFramesOfTheTimebase) {
     EXPECT_EQ(getTime(1.0, 30), "\"3000/3000s\"");
     EXPECT_EQ(getTime(0.0, 30), "\"0s\"");
     EXPECT_EQ(getTime(1.0 / 60, 30), "\"100/3000s\""); // half a frame rounds up
-    EXPECT_EQ(getTimeV3(1.01, 25, 2), "\"2600/2500s\"");
-    EXPECT_EQ(getTimeV3(1.0, 25, 2), "\"2500/2500s\"");
+    EXPECT_EQ(snappedTime(1.01, 25, 2), "\"2600/2500s\"");
+    EXPECT_EQ(snappedTime(1.0, 25, 2), "\"2500/2500s\"");
     EXPECT_EQ(getTime(1.0, 30000.0 / 1001), "\"30030/30000s\"");
     EXPECT_EQ(getTime(1.0, 23.976), "\"24024/24000s\"");
 }
@@ -29,8 +29,8 @@ TEST(FCPXMLTime, FormatNames) {
 }
 
 TEST(FCPXMLTime, FileUrlsAreUtf8PercentEncoded) {
-    EXPECT_EQ(fcpxmlPercEnc("/a b/é&'#?.wav"), "file:///a%20b/%C3%A9%26%27%23%3F.wav");
-    EXPECT_EQ(fcpxmlPercEnc("/x/y-z_1.~.mp3"), "file:///x/y-z_1.~.mp3");
+    EXPECT_EQ(fileUrlOf("/a b/é&'#?.wav"), "file:///a%20b/%C3%A9%26%27%23%3F.wav");
+    EXPECT_EQ(fileUrlOf("/x/y-z_1.~.mp3"), "file:///x/y-z_1.~.mp3");
 }
 
 TEST(FCPXMLTime, ColoursUseAtMostFourDecimalsAndAPoint) {
@@ -50,9 +50,9 @@ TEST(FCPXMLValuesRegression, RatesNoTimelineRunsAtCountAsThirty) {
 TEST(FCPXMLValuesRegression, HugeTimesStayWithinTheFrameCount) {
     EXPECT_EQ(getTime(1e300, 30), "\"100000000000000000/3000s\"");
     EXPECT_EQ(getTime(-1e308, 30), "\"-100000000000000000/3000s\"");
-    EXPECT_EQ(getTimeV3(1e300, 30000.0 / 1001, 2), "\"1001000000000000000/30000s\"");
+    EXPECT_EQ(snappedTime(1e300, 30000.0 / 1001, 2), "\"1001000000000000000/30000s\"");
     // The value the settings decoder met first: -1e308 s of extension at 1e308 fps.
-    EXPECT_EQ(getTimeV3(-1e308, 1e308, 1), "\"-100000000000000000/3000s\"");
+    EXPECT_EQ(snappedTime(-1e308, 1e308, 1), "\"-100000000000000000/3000s\"");
 }
 
 TEST(FCPXMLValuesRegression, HugeColourComponentsAreWrittenInFull) {
@@ -63,4 +63,4 @@ TEST(FCPXMLValuesRegression, HugeColourComponentsAreWrittenInFull) {
 }
 
 } // namespace
-} // namespace kymovie
+} // namespace quelvo

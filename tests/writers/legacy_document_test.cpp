@@ -68,7 +68,7 @@ TEST(LegacyDocument, FillerClipsAndKeyframesAreTheDescriptionsOwn) {
 }
 
 TEST(LegacyDocument, FillerClipsFillTheGapsBetweenMusicClusters) {
-    const auto clips = [](const kyaudio::ClusterList& music) { return legacyFillerClips(fillerPlacements(music, 0)); };
+    const auto clips = [](const ClusterList& music) { return legacyFillerClips(fillerPlacements(music, 0)); };
     EXPECT_EQ(clips({}), "");
     EXPECT_EQ(clips({{0, 40}}), "");
     EXPECT_EQ(clips({{0, 10}, {12, 20}}),
@@ -86,18 +86,18 @@ TEST(LegacyDocument, FillerClipsFillTheGapsBetweenMusicClusters) {
 // The 1.6 document's src goes through the encoder the 1.9 and titles
 // documents use: everything outside RFC 3986's unreserved characters and "/".
 TEST(LegacySourceUrl, EncodedAsTheOtherDocumentsEncodeIt) {
-    using kymovie::FCPXMLUtils::fcpxmlPercEnc;
-    EXPECT_EQ(fcpxmlPercEnc("/Users/me/My Talk <1>.wav"),
+    using fcpxml::fileUrlOf;
+    EXPECT_EQ(fileUrlOf("/Users/me/My Talk <1>.wav"),
               "file:///Users/me/My%20Talk%20%3C1%3E.wav");
-    EXPECT_EQ(fcpxmlPercEnc("/a/100% sure.wav"), "file:///a/100%25%20sure.wav");
-    EXPECT_EQ(fcpxmlPercEnc("/a/%20.wav"), "file:///a/%2520.wav");
-    EXPECT_EQ(fcpxmlPercEnc("/Users/Édith/ß-_.~[]\\.wav"),
+    EXPECT_EQ(fileUrlOf("/a/100% sure.wav"), "file:///a/100%25%20sure.wav");
+    EXPECT_EQ(fileUrlOf("/a/%20.wav"), "file:///a/%2520.wav");
+    EXPECT_EQ(fileUrlOf("/Users/Édith/ß-_.~[]\\.wav"),
               "file:///Users/%C3%89dith/%C3%9F-_.~%5B%5D%5C.wav");
-    EXPECT_EQ(fcpxmlPercEnc(""), "file://");
+    EXPECT_EQ(fileUrlOf(""), "file://");
     const test::DuckingCase c = caseNamed("awkward_names");
     const std::string doc = runLegacy(c);
     for (const std::string& path : {c.speakerPath, c.musicPath, c.fillerPath})
-        EXPECT_NE(doc.find("src='" + fcpxmlPercEnc(path) + "'"), std::string::npos) << path;
+        EXPECT_NE(doc.find("src='" + fileUrlOf(path) + "'"), std::string::npos) << path;
 }
 
 } // namespace

@@ -44,11 +44,11 @@ struct Power {
 };
 
 Power readPower(const std::string& path, int rate = 0, int channels = 0) {
-    kykit::Status status = kykit::Status::success();
-    auto stream = kyaudio::PcmStream::open(path, {rate, channels, 0}, status);
+    quelvo::Status status = quelvo::Status::success();
+    auto stream = quelvo::PcmStream::open(path, {rate, channels, 0}, status);
     Power power;
     if (!stream) return power;
-    const kyaudio::PcmFormat format = stream->format();
+    const quelvo::PcmFormat format = stream->format();
     power.rate = format.sampleRate;
     std::vector<std::vector<double>> planes(static_cast<size_t>(format.channels),
                                             std::vector<double>(4096));
@@ -70,7 +70,7 @@ double db(double ratio) {
 }
 
 int stemChannels(const std::string& path) {
-    return kyaudio::probeAudioFile(path).channels;
+    return quelvo::probeAudioFile(path).channels;
 }
 
 // The program's exit status, or -1 when it ran longer than `seconds` (it is
@@ -103,7 +103,7 @@ int runWithTimeout(const std::vector<std::string>& argv, int seconds) {
 
 // The project with some of its tracks muted (the dialogue is playlist0, the
 // music playlist1, the fillers playlist2), played by melt at a rate and layout.
-kykit::Status playWithMelt(std::string mlt, const std::vector<int>& muted,
+quelvo::Status playWithMelt(std::string mlt, const std::vector<int>& muted,
                            const std::filesystem::path& wav, int rate, int channels) {
     for (int track : muted) {
         const std::string from =
@@ -128,9 +128,9 @@ kykit::Status playWithMelt(std::string mlt, const std::vector<int>& muted,
     // (more often on a loaded machine): such a run is ended and tried again.
     for (int attempt = 0; attempt < 3; ++attempt)
         if (const int exit = runWithTimeout(argv, 45); exit >= 0)
-            return exit == 0 ? kykit::Status::success()
-                             : kykit::Status::failure("melt could not play " + project.string());
-    return kykit::Status::failure("melt did not finish playing " + project.string());
+            return exit == 0 ? quelvo::Status::success()
+                             : quelvo::Status::failure("melt could not play " + project.string());
+    return quelvo::Status::failure("melt did not finish playing " + project.string());
 }
 
 struct Zone {
@@ -254,7 +254,7 @@ std::string meltProgram() {
     return "";
 }
 
-kykit::Status describeCase(const MeltCase& input, const std::filesystem::path& work,
+quelvo::Status describeCase(const MeltCase& input, const std::filesystem::path& work,
                            ProjectDescription& project) {
     RenderJobRequest request;
     request.dialoguePath = input.dialogue;
@@ -263,15 +263,15 @@ kykit::Status describeCase(const MeltCase& input, const std::filesystem::path& w
     request.outputPath = (work / "mix.wav").string();
     request.stemPath = (work / "stem.wav").string();
     const RenderJobOutcome rendered = renderDuckedMix(request, nullptr);
-    if (!rendered.success) return kykit::Status::failure(rendered.message);
+    if (!rendered.success) return quelvo::Status::failure(rendered.message);
     project = rendered.job.project;
-    return kykit::Status::success();
+    return quelvo::Status::success();
 }
 
 MeltFindings checkWithMelt(const MeltCase& input, const std::filesystem::path& work) {
     MeltFindings findings;
     ProjectDescription project;
-    if (kykit::Status described = describeCase(input, work, project); !described) {
+    if (quelvo::Status described = describeCase(input, work, project); !described) {
         findings.status = described;
         return findings;
     }
@@ -288,7 +288,7 @@ MeltFindings checkWithMelt(const MeltCase& input, const std::filesystem::path& w
               "fillers.wav",
               project.filler ? project.filler->source.facts.sampleRate : 44100,
               project.filler ? project.filler->source.facts.channels : 1}})
-        if (kykit::Status played = playWithMelt(mlt, muted, work / wav, rate, channels); !played) {
+        if (quelvo::Status played = playWithMelt(mlt, muted, work / wav, rate, channels); !played) {
             findings.status = played;
             return findings;
         }
@@ -310,7 +310,7 @@ MeltFindings checkWithMelt(const MeltCase& input, const std::filesystem::path& w
                        readPower(input.filler, project.filler->source.facts.sampleRate,
                                  project.filler->source.facts.channels),
                        findings);
-    findings.status = kykit::Status::success();
+    findings.status = quelvo::Status::success();
     return findings;
 }
 

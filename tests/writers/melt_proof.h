@@ -17,7 +17,7 @@ struct MeltCase {
 };
 
 struct MeltFindings {
-    kykit::Status status = kykit::Status::failure("not measured");
+    quelvo::Status status = quelvo::Status::failure("not measured");
     int windows = 0;              // 10 ms windows compared with the envelope
     double envelopeDeviation = 0; // dB, largest, where the music sounds away from ramps
     double stemDeviation = 0; // dB, largest against the renderer's stem away from ramps and fades
@@ -38,7 +38,7 @@ std::string meltProgram();
 
 // The project the job makes for a case, as its description; the job's mix
 // and music stem are rendered into `workFolder` (mix.wav, stem.wav).
-kykit::Status describeCase(const MeltCase& input, const std::filesystem::path& workFolder,
+quelvo::Status describeCase(const MeltCase& input, const std::filesystem::path& workFolder,
                            ProjectDescription& project);
 
 MeltFindings checkWithMelt(const MeltCase& input, const std::filesystem::path& workFolder);

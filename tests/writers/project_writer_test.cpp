@@ -160,13 +160,13 @@ TEST(ProjectWriter, TheMusicClipCarriesTheRequestedRoleAndTheCommentNamesTheBuil
     auto c = caseNamed("no_filler");
     EXPECT_NE(runProject(c).find("audioRole=\"music\""), std::string::npos);
     // The role comes from the request, not from the stored choice.
-    kymovie::SecondFileRole::shared().setRole(kymovie::SecondFileRole::Role::dialogue);
+    SecondFileRole::shared().setRole(SecondFileRole::Role::dialogue);
     EXPECT_NE(runProject(c).find("audioRole=\"music\""), std::string::npos);
-    kymovie::SecondFileRole::shared().setRole(kymovie::SecondFileRole::Role::music);
+    SecondFileRole::shared().setRole(SecondFileRole::Role::music);
     c.customRole = "dialogue";
     const ProjectDescription description = test::describeCase(c);
     EXPECT_NE(DuckingFcpxml(description).makeMusicClip().find("audioRole=\"dialogue\""), std::string::npos);
-    const std::string build = kykit::string(kykit::VersionUpdate::getCurrentBuild());
+    const std::string build = quelvo::string(BuildVersion::buildNumber());
     EXPECT_NE(build.find('.'), std::string::npos); // at least one fractional digit
     EXPECT_NE(runProject(c).find("<!-- FCPXML Produced with Kyverne Quelvo v. " + build + " -->"), std::string::npos);
 }
@@ -203,10 +203,10 @@ test::DuckingCase unsafeCase() {
 }
 
 TEST(UnsafeNamesRegression, SourcePathsEscapeControlCharactersAndNonUtf8Bytes) {
-    using kymovie::FCPXMLUtils::fcpxmlPercEnc;
-    EXPECT_EQ(fcpxmlPercEnc("/a\nb\x01\x7f.wav"), "file:///a%0Ab%01%7F.wav");
-    EXPECT_EQ(fcpxmlPercEnc("/caf\xe9 1.wav"), "file:///caf%E9%201.wav");
-    EXPECT_EQ(fcpxmlPercEnc("/caf\xc3\xa9.wav"), "file:///caf%C3%A9.wav");
+    using fcpxml::fileUrlOf;
+    EXPECT_EQ(fileUrlOf("/a\nb\x01\x7f.wav"), "file:///a%0Ab%01%7F.wav");
+    EXPECT_EQ(fileUrlOf("/caf\xe9 1.wav"), "file:///caf%E9%201.wav");
+    EXPECT_EQ(fileUrlOf("/caf\xc3\xa9.wav"), "file:///caf%C3%A9.wav");
 }
 
 TEST(UnsafeNamesRegression, BothDocumentsStayWellFormedAndValid) {
@@ -237,7 +237,7 @@ struct File {
 // The description the job would make: speech 1-5 s, the music sounding
 // where given.
 ProjectDescription describe(const File& speaker, const File& music, const File& filler,
-                            const kyaudio::ClusterList& sounding = {}) {
+                            const ClusterList& sounding = {}) {
     DuckRequest request;
     request.inputs = {{speaker.path}, music.path, filler.path};
     request.rolls = kRolls;
@@ -273,7 +273,7 @@ TEST(RealUseRegression, TimeTextsTruncateRealFractionsNotFloatingPointNoise) {
     EXPECT_EQ(formatSequenceTime(0.7 - 0.4), "'900/3000s'");
     EXPECT_EQ(formatSequenceTime(1.00003), "'3000/3000s'");
     EXPECT_EQ(legacyKeyframeLine(21.9 - 19.1, -12), "<keyframe time='28/10s' value='-12dB'/>\n");
-    EXPECT_EQ(kymovie::FCPXMLUtils::getTimeRoundedDown(0.1 * 3, 30), "\"900/3000s\"");
+    EXPECT_EQ(fcpxml::getTimeRoundedDown(0.1 * 3, 30), "\"900/3000s\"");
 }
 
 // Added after the music with its clusters, the same file as filler took the

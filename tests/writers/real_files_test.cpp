@@ -63,7 +63,7 @@ DuckOutcome duckAs(const RealFiles& f, ProjectFormat format, const std::string& 
     request.eventName = "dev01_duck_event";
     request.projectName = "dev01_duck_project";
     request.output = {format, output, false, true};
-    request.speech = kyaudio::ClusterList{{1.0, 3.565}, {4.765, 7.53}, {9.53, 14.38}};
+    request.speech = ClusterList{{1.0, 3.565}, {4.765, 7.53}, {9.53, 14.38}};
     FixedFormatAnswer unused(std::nullopt);
     return duckAudioFiles(request, unused);
 }
@@ -87,7 +87,7 @@ TEST(RealFiles, ProjectFromProbedFilesHasExactDurationsAndValidates) {
     EXPECT_NE(doc.find("name=\"dev01_clean_wav48k_stereo.wav\" duration=\"47600/3000s\""),
               std::string::npos);
     // The filler (40 s) is the longest file.
-    const double fillerSeconds = kymediainfo::MIH::getDuration(f.filler).value_or(0);
+    const double fillerSeconds = MediaTiming::getDuration(f.filler).value_or(0);
     EXPECT_NEAR(fillerSeconds, 40.0, 0.1);
     EXPECT_NE(doc.find("<sequence format=\"QVTimeline\" duration=" + formatSequenceTime(fillerSeconds)),
               std::string::npos);

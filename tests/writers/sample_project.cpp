@@ -15,7 +15,7 @@ ClipSource source(const std::string& path, const std::string& name, const std::s
     return {path, {rate, channels, static_cast<int64_t>(seconds * rate), seconds}, name, role};
 }
 
-kymovie::VolumeKeyframeList fadeOut(double clipSeconds) {
+quelvo::VolumeKeyframeList fadeOut(double clipSeconds) {
     const double from = std::max(0.0, clipSeconds - kFillerFadeSeconds);
     return {{from, 0}, {(from + clipSeconds) / 2, -2.5}, {clipSeconds, -96}};
 }

@@ -23,7 +23,7 @@ struct Sent {
     DuckOutcome outcome;
     std::string document;  // what the 1.9 writer makes of the job's description
     double returnedAt = 0;
-    std::vector<kykit::Status> reports;
+    std::vector<Status> reports;
     std::vector<std::string> copies; // the hand-over files the reports named
 };
 
@@ -39,17 +39,17 @@ Sent send(const std::string& outputFile, bool sending, bool report = true) {
     request.rolls = test::caseRolls();
     request.eventName = "talk_duck_event";
     request.projectName = "talk_duck_project";
-    request.speech = kyaudio::ClusterList{{2.0, 8.5}};
+    request.speech = ClusterList{{2.0, 8.5}};
     request.output = {ProjectFormat::fcpxml19, outputFile, sending, false};
-    auto reports = std::make_shared<std::vector<kymovie::fcpHandoff::HandOverResult>>();
+    auto reports = std::make_shared<std::vector<fcpHandoff::HandOverResult>>();
     DuckJobContext context;
-    if (report) context.onHandOver = [reports](const kymovie::fcpHandoff::HandOverResult& r) { reports->push_back(r); };
+    if (report) context.onHandOver = [reports](const fcpHandoff::HandOverResult& r) { reports->push_back(r); };
     FixedFormatAnswer unused(std::nullopt);
     Sent sent;
     sent.outcome = duckAudioFiles(request, unused, context);
     sent.returnedAt = nowSeconds();
     sent.document = writeFcpxml19(sent.outcome.project);
-    quelvo::TaskRunner::shared().waitForAll();
+    TaskRunner::shared().waitForAll();
     for (const auto& r : *reports) {
         sent.reports.push_back(r.status);
         sent.copies.push_back(r.file);

@@ -4,7 +4,7 @@
 
 #include "support/titles_test_support.h"
 #include "titles/subtitle_file.h"
-#include "writers/fcpxml_titles.h"
+#include "writers/titles_fcpxml.h"
 #include "writers/title_texts.h"
 
 using namespace quelvo;
@@ -12,11 +12,11 @@ using namespace quelvo::test;
 
 namespace {
 
-FCPXML_Titles generator(std::vector<FCPXML_Title> titles, FCPXML_Titles_Settings settings = {}) {
-    return FCPXML_Titles("Event", std::move(titles), std::nullopt, std::move(settings));
+TitlesFcpxml generator(std::vector<TimedTitle> titles, TitlesSettings settings = {}) {
+    return TitlesFcpxml("Event", std::move(titles), std::nullopt, std::move(settings));
 }
 
-std::string element(FCPXML_Titles& g, size_t i, std::optional<double> fps = std::nullopt, bool avoidOverlap = false,
+std::string element(TitlesFcpxml& g, size_t i, std::optional<double> fps = std::nullopt, bool avoidOverlap = false,
                     bool useV19 = true, bool custom = false) {
     std::string xml;
     capturingStdout([&] { xml = g.titleXML(i, fps, avoidOverlap, useV19, custom); });
@@ -48,7 +48,7 @@ TEST(TitleTiming, DefaultsWithoutAnyRate) {
 }
 
 TEST(TitleTiming, MinimumDurationAndAvoidingOverlap) {
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     settings.minDuration = 4.0;
     auto g = generator({{"a", 1.0, 2.0}, {"b", 3.0, 4.0}}, settings);
     EXPECT_EQ(attr(element(g, 0), "duration"), "12000/3000s");
@@ -59,7 +59,7 @@ TEST(TitleTiming, MinimumDurationAndAvoidingOverlap) {
 }
 
 TEST(TitleTiming, WithoutTheBlankFrameAndWithAnExtension) {
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     settings.add1BlankFrame = false;
     settings.extendAfter = 0;
     auto g = generator({{"a", 1.0, 3.0}}, settings);
@@ -67,7 +67,7 @@ TEST(TitleTiming, WithoutTheBlankFrameAndWithAnExtension) {
 }
 
 TEST(TitleTiming, VideoRateGivesTimebaseAndFrame) {
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     settings.extendAfter = 0;
     auto g = generator({{"a", 1.0, 3.0}}, settings);
     const std::string xml = element(g, 0, 25.0);
@@ -78,7 +78,7 @@ TEST(TitleTiming, VideoRateGivesTimebaseAndFrame) {
 }
 
 TEST(TitleTiming, TimelineRateSettingSetsTheTimebaseButNotTheFrame) {
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     settings.timeLineFPS = 25.0;
     settings.extendAfter = 0;
     auto g = generator({{"a", 1.0, 3.0}}, settings);
@@ -92,7 +92,7 @@ TEST(TitleTiming, DurationNeverBelowOneFrame) {
     auto g = generator({{"a", 1.0, 2.0}, {"b", 1.0, 3.0}, {"c", 1.02, 4.0}});
     EXPECT_EQ(attr(element(g, 0, std::nullopt, true), "duration"), "100/3000s");
     EXPECT_EQ(attr(element(g, 1, std::nullopt, true), "duration"), "100/3000s");
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     settings.timeLineFPS = 24.0;
     auto g24 = generator({{"a", 1.0, 2.0}, {"b", 1.0, 3.0}}, settings);
     EXPECT_EQ(attr(element(g24, 0, std::nullopt, true), "duration"), "100/2400s");
@@ -111,7 +111,7 @@ TEST(TitleLanes, OwnLaneEachOrAllOnOne) {
     auto g = generator({{"a", 0, 1}, {"b", 0, 1}, {"c", 0, 1}});
     EXPECT_EQ(attr(element(g, 2), "lane"), "3");
     EXPECT_EQ(attr(element(g, 2, std::nullopt, true), "lane"), "1");
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     settings.addPatch = true;
     auto p = generator({{"a", 0, 1}, {"b", 0, 1}, {"c", 0, 1}}, settings);
     const std::string xml = element(p, 2, std::nullopt, true);
@@ -154,7 +154,7 @@ TEST(TitleStyle, FullStyleWithDefaults) {
 }
 
 TEST(TitleStyle, AlignmentNotSetAndJustified) {
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     settings.alignment = Alignment::notSet;
     auto g = generator({{"a", 0, 1}}, settings);
     EXPECT_EQ(element(g, 0).find("alignment="), std::string::npos);
@@ -163,7 +163,7 @@ TEST(TitleStyle, AlignmentNotSetAndJustified) {
 }
 
 TEST(TitleStyle, ShadowInStyleAndParameters) {
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     settings.shadow.enable = true;
     settings.shadow.color = {0.25, 0.5, 1, 1};
     settings.shadow.blur = 2.5;
@@ -201,7 +201,7 @@ TEST(TitleStyle, CustomTitleSwitchesToTheShortStyle) {
 
 // Font and face land in attributes and are escaped like any attribute.
 TEST(TitleStyle, SettingTextsAreEscapedInAttributes) {
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     settings.font = "Bold \"Serif\" & <Co>";
     settings.fontFace = "It's";
     auto g = generator({{"a", 0, 1}}, settings);
@@ -223,7 +223,7 @@ TEST(TitleBaseline, RaisedPerExtraLineIn32BitFloat) {
 }
 
 TEST(TitlePatch, NoneUnlessAskedForAndPresent) {
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     auto g = generator({{"a", 0, 1}}, settings);
     EXPECT_EQ(g.patchVideoXML("\"0s\"", "\"30/30s\"", true), "");
     g.settings.addPatch = true;
@@ -232,7 +232,7 @@ TEST(TitlePatch, NoneUnlessAskedForAndPresent) {
 }
 
 TEST(TitlePatch, BothAttributeOrders) {
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     settings.addPatch = true;
     auto g = generator({{"a", 0, 1}}, settings);
     const std::string tail =
@@ -266,13 +266,13 @@ TEST(TitleOutput, EachTitleIsPrintedAndTitlesJoinWithNothingBetween) {
 TEST(TitleGenerator, FromSubtitlesDropsTheCounterAndReadsStoredSettings) {
     SubtitleFile srt;
     srt.titles = {{42, 1, 2, "x"}, {43, 3, 4, "y"}};
-    FCPXML_Titles g("Event", srt.titles, std::nullopt);
+    TitlesFcpxml g("Event", srt.titles, std::nullopt);
     ASSERT_EQ(g.titleList.size(), 2u);
     EXPECT_EQ(g.titleList[1].text, "y");
     EXPECT_EQ(g.titleList[1].startTime, 3);
     EXPECT_EQ(g.eventName, "Event");
     EXPECT_EQ(g.videoStartTime, 0);
-    EXPECT_EQ(g.settings, FCPXML_Titles_Settings::load());
+    EXPECT_EQ(g.settings, TitlesSettings::load());
 }
 
 TEST(TitleGenerator, EndTimesAndLineCounts) {

@@ -7,7 +7,7 @@
 #include "support/titles_test_support.h"
 #include "titles/subtitle_file.h"
 #include "writers/fcpxml_time.h"
-#include "writers/fcpxml_titles.h"
+#include "writers/titles_fcpxml.h"
 
 using namespace quelvo;
 using namespace quelvo::test;
@@ -20,16 +20,16 @@ fs::path video25() { return testDataDir() / "video" / "clip_25fps_tc1h.mov"; }
 fs::path video2997() { return testDataDir() / "video" / "clip_2997.mp4"; }
 
 std::vector<SubtitleCue> corpus(const std::string& name) {
-    FCPXML_Titles_Settings parserSettings;
+    TitlesSettings parserSettings;
     return SubtitleFile::fromFileUrl(srtCorpus(name).string(), parserSettings).titles;
 }
 
-FCPXML_Titles generator(const std::vector<SubtitleCue>& subtitles, FCPXML_Titles_Settings settings = {},
+TitlesFcpxml generator(const std::vector<SubtitleCue>& subtitles, TitlesSettings settings = {},
                         std::optional<std::string> video = std::nullopt, std::string event = "Subtitles") {
-    return FCPXML_Titles(std::move(event), subtitles, std::move(video), std::move(settings));
+    return TitlesFcpxml(std::move(event), subtitles, std::move(video), std::move(settings));
 }
 
-std::string document(FCPXML_Titles& g, bool useV19) {
+std::string document(TitlesFcpxml& g, bool useV19) {
     std::string xml;
     capturingStdout([&] { xml = g.documentXML(useV19, g.settings.avoidOverlap.value_or(false), kComment); });
     return xml;
@@ -37,12 +37,12 @@ std::string document(FCPXML_Titles& g, bool useV19) {
 
 // Golden files must not depend on where the checkout lives.
 std::string withStableVideoUrl(std::string xml, const fs::path& video) {
-    return kykit::replace(xml, kymovie::FCPXMLUtils::fcpxmlPercEnc(video.string()),
+    return quelvo::replace(xml, quelvo::fcpxml::fileUrlOf(video.string()),
                           "file:///media/" + video.filename().string(), false);
 }
 
-FCPXML_Titles_Settings patchAndShadow() {
-    FCPXML_Titles_Settings settings;
+TitlesSettings patchAndShadow() {
+    TitlesSettings settings;
     settings.addPatch = true;
     settings.avoidOverlap = true;
     settings.shadow.enable = true;
@@ -101,11 +101,11 @@ TEST(TitlesDocument, EnvelopeAndParts) {
                        "start=\"0s\">\n\n<title "),
               std::string::npos)
         << xml;
-    EXPECT_TRUE(kykit::endsWith(xml, "</title>\n</gap>\n</spine>\n</sequence>\n</project>\n</event>\n</library>\n</fcpxml>"));
+    EXPECT_TRUE(quelvo::endsWith(xml, "</title>\n</gap>\n</spine>\n</sequence>\n</project>\n</event>\n</library>\n</fcpxml>"));
 }
 
 TEST(TitlesDocument, TimelineRateSetting) {
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     settings.timeLineFPS = 25.0;
     auto g = generator(corpus("basic.srt"), settings);
     const std::string xml = document(g, true);
@@ -150,7 +150,7 @@ TEST(TitlesDocument, Version16ChangesOnlyTheVersionAndThePatchOrder) {
         reordered.replace(at, offsetEnd - at,
                           "<video name=\"Custom\" lane=\"1\" offset=" + offset + " ref=\"ASSET_Tessary_BlackPatch\"");
     }
-    reordered = kykit::replace(reordered, "<fcpxml version=\"1.6\">", "<fcpxml version=\"1.9\">", false);
+    reordered = quelvo::replace(reordered, "<fcpxml version=\"1.6\">", "<fcpxml version=\"1.9\">", false);
     EXPECT_EQ(reordered, v19);
     EXPECT_VALID_FCPXML(v19, "1.9");
     EXPECT_VALID_FCPXML(v16, "1.6");
@@ -173,7 +173,7 @@ TEST(TitlesDocument, CommentCannotBreakTheDocument) {
 }
 
 TEST(TitlesDocument, HostileTextsAndSettingsStillValidate) {
-    FCPXML_Titles_Settings settings = patchAndShadow();
+    TitlesSettings settings = patchAndShadow();
     settings.font = "A \"quoted\" & <odd> 'font'";
     settings.fontFace = "Bold\x01";
     settings.alignment = Alignment::justified;
@@ -202,7 +202,7 @@ TEST(TitlesDocument, GoldenPatchAndShadow) {
 }
 
 TEST(TitlesDocument, GoldenCustomTitle) {
-    FCPXML_Titles_Settings settings;
+    TitlesSettings settings;
     settings.customTitle = {true, std::string("file:///Users/ed/Motion%20Templates/Lower%20Third.moti")};
     settings.alignment = Alignment::notSet;
     settings.timeLineFPS = 25.0;
@@ -218,7 +218,7 @@ TEST(TitlesDocument, GoldenCustomTitle) {
 TEST(TitlesVideo, StartTimeComesFromTheTimecode) {
     auto g = generator(corpus("basic.srt"), {}, video25().string());
     EXPECT_DOUBLE_EQ(g.videoStartTime, 3600.0);
-    FCPXML_Titles_Settings ignoring;
+    TitlesSettings ignoring;
     ignoring.handleNonZeroStartTime = false;
     EXPECT_EQ(generator(corpus("basic.srt"), ignoring, video25().string()).videoStartTime, 0.0);
     EXPECT_EQ(generator(corpus("basic.srt")).videoStartTime, 0.0);
@@ -302,7 +302,7 @@ TEST(TitlesExport, WritesTheDocumentAndReportsFailures) {
     TempDir dir;
     auto g = generator(corpus("basic.srt"));
     g.settings.avoidOverlap = true;
-    kykit::Status status = kykit::Status::failure("not run");
+    quelvo::Status status = quelvo::Status::failure("not run");
     capturingStdout([&] { status = g.exportXML((dir / "out.fcpxml").string(), true, kComment); });
     ASSERT_TRUE(status.ok()) << status.message();
     std::string expected;
@@ -325,8 +325,8 @@ TEST(TitlesExport, AsynchronousTwinDiffersOnlyInTwoComments) {
         EXPECT_TRUE(result.ok()) << result.error;
     });
     async = readFile(dir / "async.fcpxml");
-    std::string expected = kykit::replace(sync, "<!-- TIMELINE -->", "<!-- TIMELINE PROJECT -->", false);
-    expected = kykit::replace(expected, "audioRate=\"48k\">\n<spine>", "audioRate=\"48k\">\n\n<!-- TIMELINE SPINE -->\n<spine>",
+    std::string expected = quelvo::replace(sync, "<!-- TIMELINE -->", "<!-- TIMELINE PROJECT -->", false);
+    expected = quelvo::replace(expected, "audioRate=\"48k\">\n<spine>", "audioRate=\"48k\">\n\n<!-- TIMELINE SPINE -->\n<spine>",
                               false);
     EXPECT_EQ(async, expected);
     EXPECT_VALID_FCPXML(async, "1.9");
@@ -372,7 +372,7 @@ TEST(TitlesDocument, GoldenFromWebVttAndAss) {
     const std::pair<const char*, const char*> samples[] = {{"webvttpy_styles2.vtt", "webvtt"},
                                                            {"pysubs2_ttml_example.ass", "ass"}};
     for (const auto& [sample, name] : samples) {
-        FCPXML_Titles_Settings parserSettings;
+        TitlesSettings parserSettings;
         auto g = generator(SubtitleFile::fromFileUrl(subtitleSample(sample).string(), parserSettings).titles);
         const std::string v19 = document(g, true), v16 = document(g, false);
         expectGolden(std::string("titles_v1_9_") + name + ".fcpxml", v19);

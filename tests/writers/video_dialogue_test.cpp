@@ -264,7 +264,7 @@ DuckOutcome duck(const test::TempDir& dir, const std::string& dialogue, ProjectF
     request.eventName = "video_event";
     request.projectName = "video_project";
     request.output = {format, (dir / output).string(), false, true};
-    request.speech = kyaudio::ClusterList{{0.5, 1.2}};
+    request.speech = ClusterList{{0.5, 1.2}};
     FixedFormatAnswer unused(std::nullopt);
     return duckAudioFiles(request, unused);
 }
@@ -323,7 +323,7 @@ TEST(VideoDialogue, AMicrophoneBesideTheCameraIsConnectedOnItsFrames) {
                           (dir / "filler.wav").string()};
         request.rolls = EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24};
         request.output = {format, (dir / (std::string("two") + version)).string(), false, true};
-        request.speech = kyaudio::ClusterList{{0.5, 1.2}};
+        request.speech = ClusterList{{0.5, 1.2}};
         FixedFormatAnswer unused(std::nullopt);
         const DuckOutcome outcome = duckAudioFiles(request, unused);
         ASSERT_TRUE(outcome.success) << outcome.message;
@@ -399,7 +399,7 @@ TEST(VideoDialogue, Fcp7XmlAndMltKeepThePicture) {
     render.dialoguePath = (dir / "talk.mov").string();
     render.musicPath = (dir / "music.wav").string();
     render.outputPath = (dir / "mix.wav").string();
-    render.speech = kyaudio::ClusterList{{0.5, 1.2}};
+    render.speech = ClusterList{{0.5, 1.2}};
     const RenderJobOutcome mixed = renderDuckedMix(render, nullptr);
     ASSERT_TRUE(mixed.success) << mixed.message;
     EXPECT_TRUE(mixLeavesOutPicture(mixed.job.project));
@@ -444,7 +444,7 @@ TEST(VideoDialogue, GoldenDocumentOfATimecodedInterview) {
     video.frameDuration = {1, 25};
     video.width = 1920;
     video.height = 1080;
-    video.color = kymediainfo::ColorCodes{1, 1, 1};
+    video.color = ColorCodes{1, 1, 1};
     video.startFrames = 90000;
     video.audioStreams = {{1, 2, 48000, "stereo"}, {2, 1, 48000, "mono"}};
     dialogue.video = video;

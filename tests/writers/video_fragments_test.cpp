@@ -4,8 +4,8 @@
 #include "support/test_support.h"
 #include "writers/fcpxml_video_fragments.h"
 
-using namespace kymovie;
-using namespace kymovie::FCPXMLUtils;
+using namespace quelvo;
+using namespace quelvo::fcpxml;
 
 TEST(VideoFragments, UrlHelpers) {
     EXPECT_EQ(urlLastPathComponent("/a/b/talk.mov"), "talk.mov");

@@ -61,10 +61,10 @@ nlohmann::ordered_json detectionJson(const DetectionFigures& figures) {
 }
 
 void printJson(const AnalyzeOptions& options, const SpeechAnalysis& analysis,
-               const std::optional<kyaudio::LoudnessFigures>& loudness) {
+               const std::optional<quelvo::LoudnessFigures>& loudness) {
     // Keys in the documented order: scripts and checks read the text as well as the values.
     nlohmann::ordered_json clusters = nlohmann::ordered_json::array();
-    for (const kyaudio::Cluster& cluster : analysis.clusters)
+    for (const quelvo::Cluster& cluster : analysis.clusters)
         clusters.push_back({rounded(cluster.start), rounded(cluster.end)});
     nlohmann::ordered_json out = {{"file", options.file},
                                 {"duration", rounded(analysis.duration)},
@@ -81,8 +81,8 @@ void printJson(const AnalyzeOptions& options, const SpeechAnalysis& analysis,
 
 // One cluster a line: start and end in seconds, tab-separated.
 void printPlain(const SpeechAnalysis& analysis) {
-    for (const kyaudio::Cluster& cluster : analysis.clusters)
-        std::cout << kykit::string(rounded(cluster.start)) << '\t' << kykit::string(rounded(cluster.end)) << '\n';
+    for (const quelvo::Cluster& cluster : analysis.clusters)
+        std::cout << quelvo::string(rounded(cluster.start)) << '\t' << quelvo::string(rounded(cluster.end)) << '\n';
 }
 
 // The exit code when the --labels file cannot be written as asked; checked
@@ -93,12 +93,12 @@ std::optional<int> labelsRefused(const AnalyzeOptions& options) {
         printError("--labels writes the dialogue's speech, not where --music sounds");
         return 2;
     }
-    kykit::OutputPlan outputs;
+    quelvo::OutputPlan outputs;
     outputs.inputs = {options.file};
     outputs.outputs = {options.labels};
     outputs.inputsName = "the file being analysed";
     outputs.replaceExisting = options.force;
-    if (const auto refused = kykit::checkOutputPlan(outputs)) {
+    if (const auto refused = quelvo::checkOutputPlan(outputs)) {
         printError(*refused);
         return 1;
     }
@@ -107,7 +107,7 @@ std::optional<int> labelsRefused(const AnalyzeOptions& options) {
 
 // The speech of the dialogue, or where the music sounds with --music.
 SpeechAnalysis analyse(const AnalyzeOptions& options, const EnvelopeTiming& rolls,
-                       const kyaudio::Parallelism& parallelism) {
+                       const quelvo::Parallelism& parallelism) {
     SpeechAnalysis analysis;
     if (options.music) {
         const double threshold = options.threshold.value_or(kMusicThreshold);
@@ -120,9 +120,9 @@ SpeechAnalysis analyse(const AnalyzeOptions& options, const EnvelopeTiming& roll
 }
 
 // The loudness line of the plain output: integrated, range and true peak.
-void printLoudness(const kyaudio::LoudnessFigures& loudness) {
+void printLoudness(const quelvo::LoudnessFigures& loudness) {
     const auto text = [](const std::optional<double>& v, const char* unit) {
-        return v ? kykit::string(std::round(*v * 100.0) / 100.0) + " " + unit : std::string("-");
+        return v ? quelvo::string(std::round(*v * 100.0) / 100.0) + " " + unit : std::string("-");
     };
     std::cout << "loudness\t" << text(loudness.integrated, "LUFS") << '\t'
               << text(loudness.range, "LU") << '\t' << text(loudness.truePeak, "dBTP") << '\n';
@@ -146,11 +146,11 @@ int runAnalyze(const AnalyzeOptions& options) {
     if (const auto refused = labelsRefused(options)) return *refused;
     // The whole file's loudness (EBU R128), measured only when asked: it
     // decodes the file again, beside the analysis when the jobs allow.
-    kykit::Beside<kyaudio::FileLoudness> measuring;
+    quelvo::Beside<quelvo::FileLoudness> measuring;
     if (options.loudness)
-        measuring = kykit::startBeside(
+        measuring = quelvo::startBeside(
             jobs.parallelism.jobs >= 2, [&options, parallelism = jobs.parallelism] {
-                return kyaudio::measureFileLoudness(options.file, nullptr, 1 | 2 | 4, parallelism);
+                return quelvo::measureFileLoudness(options.file, nullptr, 1 | 2 | 4, parallelism);
             });
     const SpeechAnalysis analysis = analyse(options, rolls, jobs.parallelism);
     if (!analysis.status) {
@@ -165,14 +165,14 @@ int runAnalyze(const AnalyzeOptions& options) {
     if (!options.labels.empty()) {
         // The intervals exactly, not the microsecond figures printed below:
         // read back with --speech they give the project detection gives.
-        if (const kykit::Status written = writeLabelFile(options.labels, analysis.clusters); !written) {
+        if (const quelvo::Status written = writeLabelFile(options.labels, analysis.clusters); !written) {
             printError(written.message());
             return 1;
         }
     }
-    std::optional<kyaudio::LoudnessFigures> loudness;
+    std::optional<quelvo::LoudnessFigures> loudness;
     if (options.loudness) {
-        const kyaudio::FileLoudness measured = measuring.get();
+        const quelvo::FileLoudness measured = measuring.get();
         if (!measured.status) {
             printError("cannot measure the loudness of " + options.file + ": " + measured.status.message());
             return 1;

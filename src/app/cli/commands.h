@@ -19,7 +19,7 @@ void registerTitlesCommand(CLI::App& app, int& exitCode);
 
 // The FCPXML version to write: --format when given, else what the desktop
 // version sheet would answer (a remembered choice, else the preferred version).
-kymovie::FcpxmlVersion chosenVersion(const std::optional<std::string>& format);
+quelvo::FcpxmlVersion chosenVersion(const std::optional<std::string>& format);
 // The editor the desktop question would answer without being shown: the
 // remembered choice, else the preferred Final Cut Pro version.
 ProjectFormat answeredFormat();

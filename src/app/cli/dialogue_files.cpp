@@ -10,7 +10,7 @@ std::optional<std::string> dialogueUsageError(const std::vector<std::string>& pa
                std::to_string(kMostDialogueFiles) + " dialogue files can duck one music bed";
     for (size_t i = 0; i < paths.size(); ++i)
         for (size_t j = 0; j < i; ++j)
-            if (paths[i] == paths[j] || kykit::sameFile(paths[i], paths[j]))
+            if (paths[i] == paths[j] || quelvo::sameFile(paths[i], paths[j]))
                 return "--dialogue " + paths[i] + " is the same file as --dialogue " + paths[j] +
                        "; give each microphone's recording once";
     return std::nullopt;

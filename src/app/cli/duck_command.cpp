@@ -29,13 +29,13 @@
 #include "project/duck_flag_settings.h"
 #include "project/format_question.h"
 #include "project/second_file_role.h"
-#include "titles/fcpxml_titles_settings.h"
+#include "titles/titles_settings.h"
 
 namespace quelvo::cli {
 
 namespace {
 
-class StderrStatus : public kykit::StatusSink {
+class StderrStatus : public quelvo::StatusSink {
 public:
     void setStatus(const std::string& text) override { std::cerr << text << std::endl; }
 };
@@ -58,7 +58,7 @@ DuckRequest requestFor(const DuckOptions& o, const EnvelopeTiming& rolls, const 
     request.depth = {levels.decrease, levels.toZero, levels.overall, levels.underLU};
     request.eventName = levels.name + "_duck_event";
     request.projectName = levels.name + "_duck_project";
-    request.musicRole = kymovie::SecondFileRole::shared().roleName();
+    request.musicRole = quelvo::SecondFileRole::shared().roleName();
     request.output.format = format;
     request.output.path = o.output;
     // The stored "send to Final Cut Pro without a file" has always applied
@@ -74,7 +74,7 @@ DuckRequest requestFor(const DuckOptions& o, const EnvelopeTiming& rolls, const 
 // An editor's existing project is never replaced without being asked for.
 // Only a file the job writes counts; the hand-over copy is ours.
 std::optional<std::string> refusedOutputs(const DuckOptions& o, const DuckRequest& request, const std::string& plot) {
-    kykit::OutputPlan outputs;
+    quelvo::OutputPlan outputs;
     outputs.inputs = o.dialogue;
     outputs.inputs.insert(outputs.inputs.end(), {o.music, o.filler, o.speech.value_or("")});
     outputs.inputsName = "the recordings being ducked";
@@ -84,7 +84,7 @@ std::optional<std::string> refusedOutputs(const DuckOptions& o, const DuckReques
                                       : o.output);
     outputs.outputs.push_back(plot);
     outputs.replaceExisting = o.force;
-    return kykit::checkOutputPlan(outputs);
+    return quelvo::checkOutputPlan(outputs);
 }
 
 std::string formatText(const DuckOutcome& outcome) {
@@ -145,11 +145,11 @@ int runDuck(const DuckOptions& o, const std::string& plot) {
         return 1;
     }
     std::mutex handOverMutex;
-    std::optional<kykit::Status> handOver;
+    std::optional<quelvo::Status> handOver;
     DuckJobContext context;
     StderrStatus status;
     context.status = &status;
-    context.onHandOver = [&](const kymovie::fcpHandoff::HandOverResult& r) {
+    context.onHandOver = [&](const quelvo::fcpHandoff::HandOverResult& r) {
         std::lock_guard lock(handOverMutex);
         handOver = r.status;
     };
@@ -171,7 +171,7 @@ int runDuck(const DuckOptions& o, const std::string& plot) {
     // reading --json finds them in "warnings" as well.
     for (const std::string& warning : outcome.warnings) printWarning(warning);
     if (!plot.empty())
-        if (kykit::Status s = writeDuckPlot(plot, outcome.project); !s) {
+        if (quelvo::Status s = writeDuckPlot(plot, outcome.project); !s) {
             printError(s.message());
             return 1;
         }
@@ -230,9 +230,9 @@ void addDuckOptions(CLI::App* command, DuckOptions& options) {
 DuckLevels resolveDuckLevels(const DuckOptions& o) {
     DuckLevels levels;
     levels.decrease = o.decrease.value_or(
-        static_cast<int>(kykit::truncateToInt(storedNumber(settings::kDecrease))));
+        static_cast<int>(quelvo::truncateToInt(storedNumber(settings::kDecrease))));
     levels.overall = o.overall.value_or(
-        static_cast<int>(kykit::truncateToInt(storedNumber(settings::kOverallMusicLevel))));
+        static_cast<int>(quelvo::truncateToInt(storedNumber(settings::kOverallMusicLevel))));
     levels.toZero = o.toZero || storedFlag(settings::kDecreaseToZero);
     const std::string first = o.dialogue.empty() ? "" : o.dialogue.front();
     levels.name = o.name.value_or(

@@ -16,7 +16,7 @@ void addJobsOption(CLI::App* command, std::optional<std::string>& jobs, bool cap
 
 JobsChoice jobsFrom(const std::optional<std::string>& jobs) {
     JobsChoice choice;
-    choice.parallelism.jobs = kyaudio::machineCores();
+    choice.parallelism.jobs = quelvo::machineCores();
     if (!jobs) return choice;
     int n = 0;
     const char* first = jobs->data();

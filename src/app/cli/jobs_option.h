@@ -18,7 +18,7 @@ void addJobsOption(CLI::App* command, std::optional<std::string>& jobs, bool cap
 // The analyses' parallelism from --jobs (the machine's cores when absent), or
 // the usage error for a value that is not a whole number of at least 1.
 struct JobsChoice {
-    kyaudio::Parallelism parallelism;
+    quelvo::Parallelism parallelism;
     std::optional<std::string> usageError;
 };
 JobsChoice jobsFrom(const std::optional<std::string>& jobs);

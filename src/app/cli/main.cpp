@@ -32,29 +32,29 @@ void printWarning(const std::string& message) {
     std::cerr << "quelvo-cli: warning: " << oneLine(message) << std::endl;
 }
 
-kymovie::FcpxmlVersion chosenVersion(const std::optional<std::string>& format) {
-    using Version = kymovie::FcpxmlVersion;
+quelvo::FcpxmlVersion chosenVersion(const std::optional<std::string>& format) {
+    using Version = quelvo::FcpxmlVersion;
     if (format) return *format == "1.6" ? Version::v1_6 : Version::v1_9;
-    const auto& prefs = kymovie::VersionQuestionSettings::shared();
-    if (prefs.rememberMyChoice())
-        if (const auto remembered = prefs.rememberedChoice()) return *remembered;
-    return prefs.preferFcpxml19() ? Version::v1_9 : Version::v1_6;
+    const auto& settings = quelvo::VersionQuestionSettings::shared();
+    if (settings.rememberMyChoice())
+        if (const auto remembered = settings.rememberedChoice()) return *remembered;
+    return settings.preferFcpxml19() ? Version::v1_9 : Version::v1_6;
 }
 
 ProjectFormat answeredFormat() {
-    return chosenVersion(std::nullopt) == kymovie::FcpxmlVersion::v1_9 ? ProjectFormat::fcpxml19
+    return chosenVersion(std::nullopt) == quelvo::FcpxmlVersion::v1_9 ? ProjectFormat::fcpxml19
                                                                                           : ProjectFormat::fcpxml16;
 }
 } // namespace quelvo::cli
 
 int main(int argc, char** argv) {
-    kyaudio::tuneAllocatorForDecoding();
+    quelvo::tuneAllocatorForDecoding();
     quelvo::cli::prepareStandardStreams();
     // A stopped render or write leaves no hidden temporary file behind.
-    kykit::removeTemporaryFilesOnStop();
+    quelvo::removeTemporaryFilesOnStop();
     CLI::App app{"Quelvo: automatic music ducking and subtitle titles for Final Cut Pro"};
     // The version and the FFmpeg build it runs with, for bug reports and packagers.
-    app.set_version_flag("--version", kymediainfo::BuildFacts::versionReport("quelvo-cli"));
+    app.set_version_flag("--version", quelvo::BuildFacts::versionReport("quelvo-cli"));
     app.require_subcommand(1);
     int exitCode = 0;
     quelvo::cli::registerAnalyzeCommand(app, exitCode);
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
         quelvo::cli::printError(e.what());
         return 2;
     }
-    for (const std::string& warning : kykit::SettingsStore::instance().warnings())
+    for (const std::string& warning : quelvo::SettingsStore::instance().warnings())
         quelvo::cli::printWarning(warning);
     // A project handed to Final Cut Pro goes a moment after the job returns.
     quelvo::TaskRunner::shared().waitForAll();

@@ -12,7 +12,7 @@
 
 namespace quelvo::cli {
 
-kykit::Status writeDuckPlot(const std::string& path, const ProjectDescription& project) {
+quelvo::Status writeDuckPlot(const std::string& path, const ProjectDescription& project) {
     preview::PreviewScene scene = preview::sceneOf(project);
     const std::string dialogue =
         project.dialogue.empty() ? "" : project.dialogue.front().source.path;
@@ -21,17 +21,17 @@ kykit::Status writeDuckPlot(const std::string& path, const ProjectDescription& p
          {std::pair(&dialogue, &scene.dialogue), std::pair(&music, &scene.music)}) {
         preview::TrackAnalysis analysed = preview::analyzeLevelTrack(*file);
         if (!analysed.status)
-            return kykit::Status::failure("Cannot read " + *file +
+            return quelvo::Status::failure("Cannot read " + *file +
                                           " for the plot: " + analysed.status.message() + ".");
         *track = analysed.track;
     }
     const preview::Viewport view = preview::fitViewport(scene.duration(), 1600, 360);
     const std::string title =
         std::filesystem::path(dialogue).filename().string() + " / " + std::filesystem::path(music).filename().string();
-    kykit::Status written =
+    quelvo::Status written =
         preview::writePreviewSvg(path, preview::layoutPreview(scene, view), title);
     if (!written)
-        return kykit::Status::failure("Cannot write the plot " + path + ": " + written.message() +
+        return quelvo::Status::failure("Cannot write the plot " + path + ": " + written.message() +
                                       ".");
     return written;
 }

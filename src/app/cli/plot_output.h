@@ -7,6 +7,6 @@
 namespace quelvo::cli {
 
 // Writes the SVG preview of a finished duck job's project to `path`.
-kykit::Status writeDuckPlot(const std::string& path, const ProjectDescription& project);
+quelvo::Status writeDuckPlot(const std::string& path, const ProjectDescription& project);
 
 } // namespace quelvo::cli

@@ -26,7 +26,7 @@ struct RenderOptions {
     bool stems = false;
 };
 
-class StderrStatus : public kykit::StatusSink {
+class StderrStatus : public quelvo::StatusSink {
 public:
     void setStatus(const std::string& text) override { std::cerr << text << std::endl; }
 };
@@ -77,7 +77,7 @@ int runRender(const RenderOptions& o) {
     const DuckLevels levels = resolveDuckLevels(o.duck);
     const std::string output =
         o.duck.output.empty() ? mixPathFor(o.duck.dialogue.front()) : o.duck.output;
-    const auto container = kyaudio::containerForPath(output);
+    const auto container = quelvo::containerForPath(output);
     if (!container) {
         printError("--output must end in .wav, .flac or .m4a: " + output);
         return 2;
@@ -109,14 +109,14 @@ int runRender(const RenderOptions& o) {
     if (o.stems) request.stemPath = stemPathFor(output);
     // An existing file is never replaced without being asked for, as with
     // duck; one of the recordings themselves never, --force or not.
-    kykit::OutputPlan outputs;
+    quelvo::OutputPlan outputs;
     outputs.inputs = o.duck.dialogue;
     outputs.inputs.insert(outputs.inputs.end(),
                           {request.musicPath, request.fillerPath, o.duck.speech.value_or("")});
     outputs.inputsName = "the recordings being mixed";
     outputs.outputs = {request.outputPath, request.stemPath};
     outputs.replaceExisting = o.duck.force;
-    if (const auto refused = kykit::checkOutputPlan(outputs)) {
+    if (const auto refused = quelvo::checkOutputPlan(outputs)) {
         printError(*refused);
         return 1;
     }

@@ -38,11 +38,11 @@ SpeechChoice speechFrom(const DuckOptions& options, double dialogueSeconds) {
 }
 
 double dialogueSecondsOf(const std::string& dialoguePath) {
-    const kyaudio::AudioFileInfo info = kyaudio::probeAudioFile(dialoguePath);
+    const quelvo::AudioFileInfo info = quelvo::probeAudioFile(dialoguePath);
     return info.status && std::isfinite(info.duration) && info.duration > 0 ? info.duration : 0.0;
 }
 
-int readSpeechOption(const DuckOptions& options, std::optional<kyaudio::ClusterList>& speech) {
+int readSpeechOption(const DuckOptions& options, std::optional<quelvo::ClusterList>& speech) {
     // Several microphones start together: the speech may span the longest.
     double seconds = 0;
     if (options.speech)

@@ -19,7 +19,7 @@ void addSpeechOption(CLI::App* command, DuckOptions& options);
 
 struct SpeechChoice {
     // Set when --speech was given and its file read.
-    std::optional<kyaudio::ClusterList> intervals;
+    std::optional<quelvo::ClusterList> intervals;
     std::optional<std::string> usageError; // exit 2
     std::optional<std::string> failure;    // the file cannot be used: exit 1
     std::vector<std::string> warnings;     // what was mended in the file
@@ -35,6 +35,6 @@ double dialogueSecondsOf(const std::string& dialoguePath);
 // Reads --speech for duck and render into `speech`, printing what was
 // mended; 0 to go on, else the exit status (2 for a usage error, 1 for a
 // file that cannot be used), the reason printed.
-int readSpeechOption(const DuckOptions& options, std::optional<kyaudio::ClusterList>& speech);
+int readSpeechOption(const DuckOptions& options, std::optional<quelvo::ClusterList>& speech);
 
 } // namespace quelvo::cli

@@ -20,7 +20,7 @@
 #include "titles/video_facts.h"
 #include "writers/caption_document.h"
 #include "writers/cue_output.h"
-#include "writers/fcpxml_titles.h"
+#include "writers/titles_fcpxml.h"
 #include "writers/fcpxml_video_fragments.h"
 #include "writers/titles_project.h"
 
@@ -73,19 +73,19 @@ titles::ReadingLimits readingLimits(const TitlesOptions& o) {
 
 // What one run wrote, for the closing line or the --json summary.
 struct TitlesOutcome {
-    kykit::Status status = kykit::Status::success();
+    quelvo::Status status = quelvo::Status::success();
     size_t count = 0;
     std::vector<std::string> warnings;
 };
 
 TitlesOutcome writeTitles(const TitlesOptions& o, const std::vector<SubtitleCue>& cues,
-                          const std::optional<FCPXML_Titles_Settings>& settings,
+                          const std::optional<TitlesSettings>& settings,
                           const std::string& output) {
     TitlesOutcome outcome;
-    const bool useV19 = chosenVersion(o.format) == kymovie::FcpxmlVersion::v1_9;
+    const bool useV19 = chosenVersion(o.format) == quelvo::FcpxmlVersion::v1_9;
     const std::string event = o.event.value_or(titles::defaultEventName(o.file));
-    FCPXML_Titles project = settings ? FCPXML_Titles(event, cues, o.video, *settings)
-                                     : FCPXML_Titles(event, cues, o.video);
+    TitlesFcpxml project = settings ? TitlesFcpxml(event, cues, o.video, *settings)
+                                     : TitlesFcpxml(event, cues, o.video);
     if (const auto top = titles::topPlacedTitlesWarning(cues)) outcome.warnings.push_back(*top);
     const std::optional<double> fps = o.video ? titles::mediaFrameRate(*o.video) : std::nullopt;
     for (const titles::CueFinding& f :
@@ -104,7 +104,7 @@ TitlesOutcome writeTitles(const TitlesOptions& o, const std::vector<SubtitleCue>
 }
 
 TitlesOutcome writeCaptions(const TitlesOptions& o, const std::vector<SubtitleCue>& cues,
-                            const FCPXML_Titles_Settings& settings, const std::string& output) {
+                            const TitlesSettings& settings, const std::string& output) {
     titles::CaptionRequest request;
     request.eventName = o.event.value_or(titles::defaultEventName(o.file));
     request.comment = titles::projectComment(o.file);
@@ -131,13 +131,13 @@ TitlesOutcome writeCaptions(const TitlesOptions& o, const std::vector<SubtitleCu
 }
 
 // The settings from --settings, decoded as tolerantly as the stored ones.
-std::optional<FCPXML_Titles_Settings> readSettingsFile(const std::string& path) {
+std::optional<TitlesSettings> readSettingsFile(const std::string& path) {
     std::string text, error;
-    if (!kykit::readFileBytes(path, text, &error)) {
+    if (!quelvo::readFileBytes(path, text, &error)) {
         printError("settings " + path + ": cannot read it: " + error);
         return std::nullopt;
     }
-    auto settings = FCPXML_Titles_Settings::decodeText(text);
+    auto settings = TitlesSettings::decodeText(text);
     if (!settings) printError("settings " + path + ": not a JSON object of title settings");
     return settings;
 }
@@ -164,7 +164,7 @@ std::vector<std::string> readWarningsFor(const SubtitleFile& srt, const std::str
 
 // Whether the --video file cannot carry the titles; when so, it says why.
 bool videoRefused(const std::string& video) {
-    const kymediainfo::MediaFacts facts = kymediainfo::probeMedia(video);
+    const quelvo::MediaInfo facts = quelvo::probeMedia(video);
     if (!facts.status) {
         printError("video " + video + ": " + facts.status.message());
         return true;
@@ -183,7 +183,7 @@ int runTitles(const TitlesOptions& options) {
     }
     const bool captions = options.as == "captions";
 
-    std::optional<FCPXML_Titles_Settings> settings;
+    std::optional<TitlesSettings> settings;
     if (options.settings) {
         settings = readSettingsFile(*options.settings);
         if (!settings) return 1;
@@ -192,18 +192,18 @@ int runTitles(const TitlesOptions& options) {
     // An editor's existing project is never replaced without being asked
     // for, and the subtitles, video or settings never, --force or not.
     const std::string output = options.output.value_or(titles::defaultProjectPath(options.file));
-    kykit::OutputPlan outputs;
+    quelvo::OutputPlan outputs;
     outputs.inputs = {options.file, options.video.value_or(""), options.settings.value_or("")};
     outputs.outputs = {output};
     outputs.replaceExisting = options.force;
-    if (const auto refused = kykit::checkOutputPlan(outputs)) {
+    if (const auto refused = quelvo::checkOutputPlan(outputs)) {
         printError(*refused);
         return 1;
     }
 
     std::string problem;
-    const FCPXML_Titles_Settings& chosen = settings ? *settings : FCPXML_Titles_Settings::shared();
-    const FCPXML_Titles_Settings reading = titles::readingSettings(
+    const TitlesSettings& chosen = settings ? *settings : TitlesSettings::shared();
+    const TitlesSettings reading = titles::readingSettings(
         captions ? titles::CueOutput::captions : titles::CueOutput::titles, chosen);
     const SubtitleFile srt = options.encoding ? SubtitleFile::fromFileInEncoding(options.file, *options.encoding, reading, &problem)
                                        : SubtitleFile::fromFileUrl(options.file, reading, &problem);
@@ -227,9 +227,9 @@ int runTitles(const TitlesOptions& options) {
     for (const std::string& warning : outcome.warnings)
         printWarning(warning);
     const bool useV19 = captions || chosenVersion(options.format) ==
-                                        kymovie::FcpxmlVersion::v1_9;
+                                        quelvo::FcpxmlVersion::v1_9;
     if (options.json) {
-        const nlohmann::ordered_json out = {{"output", kykit::absolutePathOf(output)},
+        const nlohmann::ordered_json out = {{"output", quelvo::absolutePathOf(output)},
                                             {"format", useV19 ? "1.9" : "1.6"},
                                             {"as", options.as},
                                             {options.as, outcome.count},

@@ -22,7 +22,7 @@ std::unique_ptr<CLI::App> makeApp(Parsed& parsed) {
         "Quelvo: writes Final Cut Pro projects in which the music ducks under speech. The main window opens with "
         "the given audio files placed as dialogue, music and filler, in that order.",
         "quelvo");
-    app->set_version_flag("--version", kymediainfo::BuildFacts::versionReport("quelvo"));
+    app->set_version_flag("--version", quelvo::BuildFacts::versionReport("quelvo"));
     app->add_option("DIALOGUE", parsed.dialogue, "dialogue (speaker) recording: WAV, MP3, M4A or AIFF");
     app->add_option("MUSIC", parsed.music, "music bed that ducks under the dialogue");
     app->add_option("FILLER", parsed.filler, "filler music for the music's silent stretches");

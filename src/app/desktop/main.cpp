@@ -12,7 +12,7 @@
 #include "ui/windows/main_window.h"
 
 int main(int argc, char** argv) {
-    kyaudio::tuneAllocatorForDecoding();
+    quelvo::tuneAllocatorForDecoding();
     // Before the application object: --help and --version work without a display.
     if (const auto status = quelvo::desktop::answerInformationOptions(argc, argv)) return *status;
 
@@ -25,14 +25,14 @@ int main(int argc, char** argv) {
     // The delegate quits when the main window closes, also while a panel
     // (preferences, About) is still open.
     QApplication::setQuitOnLastWindowClosed(false);
-    kyui::initResources();
+    quelvo::ui::initResources();
 
     // What is left once Qt has taken its own options (-platform, -style, ...).
     const quelvo::desktop::CommandLine line = quelvo::desktop::parseCommandLine(argc, argv);
     for (const std::string& arg : line.ignored) std::cerr << "quelvo: ignored " << arg << std::endl;
 
-    kyui::AppDelegate delegate;
-    QPointer<kyui::MainWindow> window = delegate.launch();
+    quelvo::ui::AppDelegate delegate;
+    QPointer<quelvo::ui::MainWindow> window = delegate.launch();
     for (const std::string& path : window->placeFiles(line.files))
         std::cerr << "quelvo: not placed, not an audio file Quelvo reads: " << path << std::endl;
     const int status = app.exec();

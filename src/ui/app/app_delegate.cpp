@@ -10,9 +10,9 @@
 
 #include "media/build_facts.h"
 #include "ui/kit/about_dialog.h"
-#include "ui/kit/ky_alert.h"
-#include "ui/kit/ky_window_placement.h"
-#include "ui/kit/ky_windows.h"
+#include "ui/kit/alert.h"
+#include "ui/kit/window_placement.h"
+#include "ui/kit/window_title.h"
 #include "ui/kit/resources.h"
 #include "ui/kit/text_window.h"
 #include "ui/windows/main_window.h"
@@ -20,7 +20,7 @@
 #include "ui/windows/preferences_window.h"
 #include "ui/windows/titles_window.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 namespace {
 const char* const kGuide = ":/help/user_guide.md";
@@ -46,7 +46,7 @@ QStringList AppDelegate::creditList() {
                        "encodings detected with uchardet (© 2011 BYVoid and contributors, MPL 1.1, "
                        "GPL 2 or LGPL 2.1)"),
         QStringLiteral("This product uses code of FFmpeg licensed under the %1")
-            .arg(QString::fromStdString(kymediainfo::BuildFacts::ffmpegLicense())),
+            .arg(QString::fromStdString(BuildFacts::ffmpegLicense())),
     };
 }
 
@@ -122,7 +122,7 @@ bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
     // Quitting would cut a titles project off half-written: ask first.
     event->ignore();
     QPointer<AppDelegate> self(this);
-    KyAlert::twoButtons(
+    Alert::twoButtons(
         "Warning", "A titles project is still being written.\nQuit anyway?", "Cancel", nullptr, "Quit",
         [self] {
             if (!self || !self->m_mainWindow) return;
@@ -192,4 +192,4 @@ void AppDelegate::mnuNewsSelected() {
     if (m_mainWindow) m_mainWindow->showNews();
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

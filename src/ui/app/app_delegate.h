@@ -12,7 +12,7 @@ class QAction;
 class QMenu;
 class QWidget;
 
-namespace kyui {
+namespace quelvo::ui {
 
 class AboutDialog;
 class MainWindow;
@@ -89,4 +89,4 @@ private:
     bool m_quitAgreed = false;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

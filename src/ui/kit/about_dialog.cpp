@@ -11,7 +11,7 @@
 #include "base/services.h"
 #include "ui/kit/resources.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 namespace {
 
@@ -23,11 +23,11 @@ QPointer<AboutDialog>& openPanel() {
 // "1.0.0.1" -> "Version 1.0 (build 1)": users know the first two numbers.
 QString versionText() {
     const QStringList parts =
-        QString::fromStdString(kykit::VersionUpdate::versionString()).split('.');
+        QString::fromStdString(BuildVersion::versionString()).split('.');
     const QString shortVersion = parts.mid(0, 2).join('.');
     return AboutDialog::tr("Version %1 (build %2)")
         .arg(shortVersion)
-        .arg(static_cast<long>(kykit::VersionUpdate::getCurrentBuild()));
+        .arg(static_cast<long>(BuildVersion::buildNumber()));
 }
 
 } // namespace
@@ -129,4 +129,4 @@ AboutDialog* AboutDialog::current() {
     return openPanel();
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

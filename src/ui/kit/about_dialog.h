@@ -8,7 +8,7 @@
 
 #include "ui/kit/panel.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 class AboutDialog : public Panel {
     Q_OBJECT
@@ -37,4 +37,4 @@ class AboutDialog : public Panel {
     QStringList m_textList;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

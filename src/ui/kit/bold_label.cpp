@@ -1,6 +1,6 @@
 #include "ui/kit/bold_label.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 QLabel* boldLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -10,4 +10,4 @@ QLabel* boldLabel(const QString& text, QWidget* parent) {
     return label;
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

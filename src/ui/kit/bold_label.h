@@ -3,8 +3,8 @@
 // controls in every window.
 #include <QLabel>
 
-namespace kyui {
+namespace quelvo::ui {
 
 QLabel* boldLabel(const QString& text, QWidget* parent);
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -2,7 +2,7 @@
 
 #include "ui/kit/task_delivery.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 void LabelStatusSink::setStatus(const std::string& text) {
     quelvo::onMainThread([label = m_label, text = QString::fromStdString(text)] {
@@ -10,4 +10,4 @@ void LabelStatusSink::setStatus(const std::string& text) {
     });
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -1,14 +1,14 @@
 #pragma once
-// The status line as the core sees it (kykit::StatusSink): the ducking job
+// The status line as the core sees it (quelvo::StatusSink): the ducking job
 // writes its stage texts from its worker thread, and they show in a label.
 #include <QLabel>
 #include <QPointer>
 
 #include "base/services.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
-class LabelStatusSink : public kykit::StatusSink {
+class LabelStatusSink : public StatusSink {
 public:
     // Make it on the GUI thread; afterwards setStatus may come from any thread,
     // also after the label has gone (the text is then dropped).
@@ -19,4 +19,4 @@ private:
     QPointer<QLabel> m_label;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -2,9 +2,9 @@
 
 #include <QCloseEvent>
 
-#include "ui/kit/ky_window_placement.h"
+#include "ui/kit/window_placement.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 Panel::Panel(QWidget* owner) : QDialog(owner ? owner->window() : nullptr) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -25,4 +25,4 @@ void Panel::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

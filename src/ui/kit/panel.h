@@ -5,7 +5,7 @@
 // makes it anew.
 #include <QDialog>
 
-namespace kyui {
+namespace quelvo::ui {
 
 class Panel : public QDialog {
     Q_OBJECT
@@ -13,7 +13,7 @@ class Panel : public QDialog {
     // Belongs to the window of `owner`, or stands alone when owner is null.
     explicit Panel(QWidget* owner);
 
-    // Places the panel as a new window (ky_window_placement.h) and shows it.
+    // Places the panel as a new window (window_placement.h) and shows it.
     void showPlaced();
 
   public slots:
@@ -24,4 +24,4 @@ class Panel : public QDialog {
     void closeEvent(QCloseEvent* event) override;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -10,9 +10,9 @@ static void initQuelvoResources() {
     Q_INIT_RESOURCE(help);
 }
 
-namespace kyui {
+namespace quelvo::ui {
 void initResources() {
     static const bool done = (initQuelvoResources(), true);
     (void)done;
 }
-} // namespace kyui
+} // namespace quelvo::ui

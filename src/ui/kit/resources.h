@@ -3,6 +3,6 @@
 // the About picture, the README for Help). A static library
 // drops resource objects nobody names, so every user of them calls this
 // first; calling it again does nothing.
-namespace kyui {
+namespace quelvo::ui {
 void initResources();
 }

@@ -3,7 +3,7 @@
 #include <QCloseEvent>
 #include <QPainter>
 
-namespace kyui {
+namespace quelvo::ui {
 
 Sheet::Sheet(QWidget* parent) : QDialog(parent ? parent->window() : nullptr) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -39,4 +39,4 @@ void Sheet::paintEvent(QPaintEvent* event) {
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -6,7 +6,7 @@
 // that stands for work under way or an open question keeps them idle.
 #include <QDialog>
 
-namespace kyui {
+namespace quelvo::ui {
 
 class Sheet : public QDialog {
     Q_OBJECT
@@ -30,4 +30,4 @@ class Sheet : public QDialog {
     bool m_closesOnEscape = false;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -4,9 +4,9 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "ui/kit/ky_window_placement.h"
+#include "ui/kit/window_placement.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 TextWindow::TextWindow(const QString& title, const QString& markdown, QWidget* owner)
     : QDialog(owner) {
@@ -45,4 +45,4 @@ QString markdownSections(const QString& markdown, const QStringList& headings) {
     return kept.join('\n');
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

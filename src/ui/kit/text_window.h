@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QString>
 
-namespace kyui {
+namespace quelvo::ui {
 
 class TextWindow : public QDialog {
     Q_OBJECT
@@ -20,4 +20,4 @@ TextWindow* showTextWindow(const QString& title, const QString& markdown, QWidge
 // `headings`, in the text's order, each up to the next level-2 heading.
 QString markdownSections(const QString& markdown, const QStringList& headings);
 
-} // namespace kyui
+} // namespace quelvo::ui

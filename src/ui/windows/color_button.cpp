@@ -5,7 +5,7 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
-namespace kyui {
+namespace quelvo::ui {
 
 ColorButton::ColorButton(QWidget* parent) : QPushButton(parent) {
     const int unit = fontMetrics().height();
@@ -46,4 +46,4 @@ void ColorButton::paintEvent(QPaintEvent* event) {
     p.drawRect(swatch);
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -5,7 +5,7 @@
 #include <QColor>
 #include <QPushButton>
 
-namespace kyui {
+namespace quelvo::ui {
 
 class ColorButton : public QPushButton {
     Q_OBJECT
@@ -26,4 +26,4 @@ private:
     QColor m_color = Qt::white;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -4,7 +4,7 @@
 
 #include "mix/depth_mode.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 DepthModeChooser::DepthModeChooser(QWidget* parent) : QComboBox(parent) {
     setAccessibleName(tr("Music depth"));
@@ -37,4 +37,4 @@ void DepthModeChooser::store(int index) {
     quelvo::mix::storeDepthMode(data.isValid() ? std::optional<double>(data.toDouble()) : std::nullopt);
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -4,7 +4,7 @@
 // speech. It stores the choice itself, the moment it changes.
 #include <QComboBox>
 
-namespace kyui {
+namespace quelvo::ui {
 
 class DepthModeChooser : public QComboBox {
     Q_OBJECT
@@ -18,4 +18,4 @@ private:
     bool m_loading = false;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -12,9 +12,8 @@
 #include "ui/kit/task_delivery.h"
 #include "ui/windows/editor_choice_dialog.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
-using quelvo::ProjectFormat;
 
 namespace {
 
@@ -57,7 +56,7 @@ struct Showing {
     ProjectFormat preselect;
 };
 
-void present(const Showing& showing, quelvo::FormatQuestion::Callback answer) {
+void present(const Showing& showing, FormatQuestion::Callback answer) {
     QWidget* parentWindow = showing.window ? showing.window->window() : nullptr;
     auto* question = new EditorChoiceDialog(parentWindow);
     question->setOffered(showing.offered);
@@ -99,4 +98,4 @@ void DesktopFormatQuestion::ask(std::optional<ProjectFormat> preselected, Callba
     callback(chosen.get());
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -16,21 +16,21 @@
 
 #include "project/format_question.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
-class DesktopFormatQuestion : public quelvo::FormatQuestion {
+class DesktopFormatQuestion : public FormatQuestion {
   public:
     // `window`: the window the sheet attaches to (any widget in it), or null
     // for a free-standing question. `offered`: the editors that can be
     // chosen; the others show greyed.
     explicit DesktopFormatQuestion(
-        QWidget* window, std::vector<quelvo::ProjectFormat> offered = quelvo::allProjectFormats());
+        QWidget* window, std::vector<ProjectFormat> offered = quelvo::allProjectFormats());
 
-    void ask(std::optional<quelvo::ProjectFormat> preselected, Callback callback) override;
+    void ask(std::optional<ProjectFormat> preselected, Callback callback) override;
 
   private:
     QPointer<QWidget> m_window;
-    std::vector<quelvo::ProjectFormat> m_offered;
+    std::vector<ProjectFormat> m_offered;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

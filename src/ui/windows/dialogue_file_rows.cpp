@@ -8,7 +8,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace kyui {
+namespace quelvo::ui {
 
 DialogueFileRows::DialogueFileRows(QWidget* parent)
     : QWidget(parent), m_layout(new QVBoxLayout(this)) {
@@ -91,4 +91,4 @@ void DialogueFileRows::setMarker(int row, bool show, MissingFileMarker::Kind kin
     m->setVisible(show);
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -15,7 +15,7 @@ class QLabel;
 class QToolButton;
 class QVBoxLayout;
 
-namespace kyui {
+namespace quelvo::ui {
 
 class DialogueFileRows : public QWidget {
     Q_OBJECT
@@ -54,4 +54,4 @@ class DialogueFileRows : public QWidget {
     std::vector<Row> m_rows;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -13,14 +13,13 @@
 
 #include "project/format_choice.h"
 #include "project/version_question_settings.h"
-#include "titles/fcpxml_titles_settings.h"
+#include "titles/titles_settings.h"
 #include "ui/kit/bold_label.h"
-#include "ui/kit/ky_check_button.h"
+#include "ui/kit/check_box.h"
 #include "ui/windows/editor_names.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
-using quelvo::ProjectFormat;
 
 EditorChoiceDialog::EditorChoiceDialog(QWidget* parent) : Sheet(parent) {
     setWindowTitle(tr("Project Editor"));
@@ -28,8 +27,8 @@ EditorChoiceDialog::EditorChoiceDialog(QWidget* parent) : Sheet(parent) {
     buildLayout();
     setSelected(quelvo::preferredFormat());
     m_rememberMyChoice->configure(
-        kymovie::VersionQuestionSettings::shared().rememberMyChoice(),
-        [](bool on) { kymovie::VersionQuestionSettings::shared().setRememberMyChoice(on); });
+        VersionQuestionSettings::shared().rememberMyChoice(),
+        [](bool on) { VersionQuestionSettings::shared().setRememberMyChoice(on); });
     connect(m_continue, &QPushButton::clicked, this, &EditorChoiceDialog::continuePressed);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -56,8 +55,8 @@ void EditorChoiceDialog::buildLayout() {
     sendNote->setWordWrap(true);
     sendNote->setForegroundRole(QPalette::PlaceholderText);
     sendNote->setVisible(
-        quelvo::FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile);
-    m_rememberMyChoice = new KyCheckButton(tr("Remember my choice"), this);
+        TitlesSettings::shared().xmlExport.sendToFCPWithoutXMLFile);
+    m_rememberMyChoice = new CheckBox(tr("Remember my choice"), this);
     m_rememberMyChoice->setObjectName("rememberMyChoice");
     m_rememberMyChoice->setToolTip(tr("Use this editor from now on without asking. "
                                       "You can change it in the preferences."));
@@ -127,7 +126,7 @@ void EditorChoiceDialog::setOffered(const std::vector<ProjectFormat>& formats) {
 }
 
 void EditorChoiceDialog::continuePressed() {
-    if (kymovie::VersionQuestionSettings::shared().rememberMyChoice())
+    if (VersionQuestionSettings::shared().rememberMyChoice())
         quelvo::rememberFormat(selected());
     answer(selected());
     accept();
@@ -151,4 +150,4 @@ void EditorChoiceDialog::answer(Answer format) {
     if (m_onAnswer) m_onAnswer(format);
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

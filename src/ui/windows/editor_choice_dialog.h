@@ -21,24 +21,24 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 
-namespace kyui {
+namespace quelvo::ui {
 
-class KyCheckButton;
+class CheckBox;
 
 class EditorChoiceDialog : public Sheet {
     Q_OBJECT
   public:
-    using Answer = std::optional<quelvo::ProjectFormat>;
+    using Answer = std::optional<ProjectFormat>;
 
     explicit EditorChoiceDialog(QWidget* parent = nullptr);
     ~EditorChoiceDialog() override;
 
-    quelvo::ProjectFormat selected() const;
-    void setSelected(quelvo::ProjectFormat format);
+    ProjectFormat selected() const;
+    void setSelected(ProjectFormat format);
     // Only these can be chosen; the others stay visible, greyed. A selection
     // outside them moves to the first of them.
-    void setOffered(const std::vector<quelvo::ProjectFormat>& formats);
-    QRadioButton* choiceButton(quelvo::ProjectFormat format) const;
+    void setOffered(const std::vector<ProjectFormat>& formats);
+    QRadioButton* choiceButton(ProjectFormat format) const;
 
     // Runs once with the chosen editor, or nothing when cancelled.
     void setOnAnswer(std::function<void(Answer)> onAnswer) { m_onAnswer = std::move(onAnswer); }
@@ -51,17 +51,17 @@ class EditorChoiceDialog : public Sheet {
 
   private:
     void buildLayout();
-    QRadioButton* addChoice(quelvo::ProjectFormat format);
+    QRadioButton* addChoice(ProjectFormat format);
     // Continue: remembers the choice when asked to, answers and closes.
     void continuePressed();
     void answer(Answer format);
 
     QButtonGroup* m_choices = nullptr;
-    KyCheckButton* m_rememberMyChoice = nullptr;
+    CheckBox* m_rememberMyChoice = nullptr;
     QPushButton* m_continue = nullptr;
     QPushButton* m_cancel = nullptr;
     std::function<void(Answer)> m_onAnswer;
     bool m_answered = false;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

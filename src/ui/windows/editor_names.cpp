@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-namespace kyui {
+namespace quelvo::ui {
 
 namespace {
 QString tr(const char* text) {
@@ -10,8 +10,7 @@ QString tr(const char* text) {
 }
 } // namespace
 
-QString editorChoiceText(quelvo::ProjectFormat format) {
-    using quelvo::ProjectFormat;
+QString editorChoiceText(ProjectFormat format) {
     switch (format) {
     case ProjectFormat::fcpxml19:
         return tr("Final Cut Pro 10.6 and later (FCPXML 1.9)");
@@ -25,14 +24,13 @@ QString editorChoiceText(quelvo::ProjectFormat format) {
     return {};
 }
 
-QString editorChoiceLongText(quelvo::ProjectFormat format) {
-    if (format == quelvo::ProjectFormat::fcpxml16)
+QString editorChoiceLongText(ProjectFormat format) {
+    if (format == ProjectFormat::fcpxml16)
         return tr("Final Cut Pro, older versions (FCPXML 1.6)");
     return editorChoiceText(format);
 }
 
-QString projectKindText(quelvo::ProjectFormat format) {
-    using quelvo::ProjectFormat;
+QString projectKindText(ProjectFormat format) {
     switch (format) {
     case ProjectFormat::fcpxml19:
         return QStringLiteral("FCPXML 1.9");
@@ -46,4 +44,4 @@ QString projectKindText(quelvo::ProjectFormat format) {
     return {};
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -5,16 +5,16 @@
 
 #include "project/project_format.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 // The choice as the editor question and the preferences list it:
 // "Premiere Pro / DaVinci Resolve (FCP7 XML)". The two Final Cut Pro
 // versions are named as under the question's Final Cut Pro heading.
-QString editorChoiceText(quelvo::ProjectFormat format);
+QString editorChoiceText(ProjectFormat format);
 // The same standing alone, where no heading says Final Cut Pro
 // ("Final Cut Pro, older versions (FCPXML 1.6)").
-QString editorChoiceLongText(quelvo::ProjectFormat format);
+QString editorChoiceLongText(ProjectFormat format);
 // The kind of file written, for the result: "FCPXML 1.9", "MLT XML".
-QString projectKindText(quelvo::ProjectFormat format);
+QString projectKindText(ProjectFormat format);
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -5,10 +5,10 @@
 
 #include "base/files.h"
 #include "base/keep_both.h"
-#include "ui/kit/ky_alert.h"
+#include "ui/kit/alert.h"
 #include "ui/kit/task_delivery.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 namespace {
 std::string sentence(std::string text) {
@@ -19,9 +19,9 @@ std::string sentence(std::string text) {
 AlertRequest replaceQuestion(const std::string& target, const std::string& other) {
     AlertRequest request;
     request.message = "Warning";
-    request.informativeText = "\u201c" + kykit::fileNameOf(target) +
+    request.informativeText = "\u201c" + quelvo::fileNameOf(target) +
                               "\u201d already exists. Replace it, or keep both and write \u201c" +
-                              kykit::fileNameOf(other) + "\u201d?";
+                              quelvo::fileNameOf(other) + "\u201d?";
     request.escapeButton = 2;
     return request;
 }
@@ -29,14 +29,14 @@ AlertRequest replaceQuestion(const std::string& target, const std::string& other
 
 void askBeforeReplacing(QWidget* parent, const std::string& target,
                         const std::function<void(const std::string& path)>& proceed) {
-    if (!kykit::somethingAt(target)) return proceed(target);
-    const std::string other = kykit::keepBothPath(target);
+    if (!quelvo::somethingAt(target)) return proceed(target);
+    const std::string other = quelvo::keepBothPath(target);
     AlertRequest request = replaceQuestion(target, other);
     request.buttons = {{"Replace", [proceed, target] { proceed(target); }},
                        {"Keep Both", [proceed, other] { proceed(other); }},
                        {"Cancel", nullptr}};
     request.parent = parent;
-    KyAlert::service().present(request);
+    Alert::service().present(request);
 }
 
 std::optional<std::string> askWhereToWrite(const QPointer<QWidget>& parent, const std::string& target) {
@@ -52,13 +52,13 @@ std::optional<std::string> askWhereToWrite(const QPointer<QWidget>& parent, cons
             answer->set_value(std::move(path));
         };
         if (!parent) return reply(std::nullopt);
-        const std::string other = kykit::keepBothPath(target);
+        const std::string other = quelvo::keepBothPath(target);
         AlertRequest request = replaceQuestion(target, other);
         request.buttons = {{"Replace", [reply, target] { reply(target); }},
                            {"Keep Both", [reply, other] { reply(other); }},
                            {"Cancel", [reply] { reply(std::nullopt); }}};
         request.parent = parent.data();
-        KyAlert::service().present(request);
+        Alert::service().present(request);
     });
     return chosen.get();
 }
@@ -80,9 +80,9 @@ bool askToWriteWithoutSpeech(const QPointer<QWidget>& parent, const std::string&
         request.buttons = {{"Write Anyway", [reply] { reply(true); }}, {"Cancel", [reply] { reply(false); }}};
         request.escapeButton = 1;
         request.parent = parent.data();
-        KyAlert::service().present(request);
+        Alert::service().present(request);
     });
     return chosen.get();
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

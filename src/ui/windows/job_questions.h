@@ -10,7 +10,7 @@
 #include <QPointer>
 #include <QWidget>
 
-namespace kyui {
+namespace quelvo::ui {
 
 // On the GUI thread, when Duck is pressed. Calls proceed at once with target
 // when nothing is there; else asks Replace / Keep Both / Cancel and calls
@@ -30,4 +30,4 @@ bool askToWriteWithoutSpeech(const QPointer<QWidget>& parent, const std::string&
 // Both) or nothing (Cancel, or the window is gone).
 std::optional<std::string> askWhereToWrite(const QPointer<QWidget>& parent, const std::string& target);
 
-} // namespace kyui
+} // namespace quelvo::ui

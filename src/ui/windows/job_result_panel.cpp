@@ -9,16 +9,16 @@
 #include <QVBoxLayout>
 
 #include "project/project_format.h"
-#include "ui/kit/ky_file_opener.h"
+#include "ui/kit/file_opener.h"
 #include "ui/windows/editor_names.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 namespace {
 
 // The kind of file the job wrote, named for the editor it was written for:
 // " · FCPXML 1.9", " · MLT XML".
-QString kindSuffix(std::optional<quelvo::ProjectFormat> format) {
+QString kindSuffix(std::optional<ProjectFormat> format) {
     if (!format) return {};
     return QStringLiteral(" \u00B7 ") + projectKindText(*format);
 }
@@ -26,7 +26,7 @@ QString kindSuffix(std::optional<quelvo::ProjectFormat> format) {
 #ifdef Q_OS_MACOS
 // Only a Final Cut Pro project opens in Final Cut Pro on a Mac; any other
 // goes to whatever the system opens it with.
-bool opensInFinalCutPro(std::optional<quelvo::ProjectFormat> format) {
+bool opensInFinalCutPro(std::optional<ProjectFormat> format) {
     return !format || quelvo::isFinalCutPro(*format);
 }
 #endif
@@ -54,13 +54,13 @@ QPixmap tick(int size, qreal ratio) {
 
 } // namespace
 
-QString JobResultPanel::contentsLine(const quelvo::DuckOutcome& outcome) {
+QString JobResultPanel::contentsLine(const DuckOutcome& outcome) {
     return counted(outcome.clusters, "speech interval", "speech intervals") + ", " +
            counted(outcome.keyframes, "keyframe", "keyframes") + ", " +
            counted(outcome.fillerClips, "filler clip", "filler clips");
 }
 
-QString JobResultPanel::warningsText(const quelvo::DuckOutcome& outcome) {
+QString JobResultPanel::warningsText(const DuckOutcome& outcome) {
     QStringList lines;
     for (const std::string& warning : outcome.warnings) {
         QString line = QString::fromStdString(warning);
@@ -119,8 +119,8 @@ JobResultPanel::JobResultPanel(QWidget* parent) : QFrame(parent) {
         b->setFocusPolicy(Qt::StrongFocus);
     }
     connect(m_showInFolder, &QPushButton::clicked, this,
-            [this] { KyFileOpener::showInFolder(m_file); });
-    connect(m_open, &QPushButton::clicked, this, [this] { KyFileOpener::openFile(m_file); });
+            [this] { fileOpener::showInFolder(m_file); });
+    connect(m_open, &QPushButton::clicked, this, [this] { fileOpener::openFile(m_file); });
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(unit / 6);
@@ -139,7 +139,7 @@ JobResultPanel::JobResultPanel(QWidget* parent) : QFrame(parent) {
     hide();
 }
 
-void JobResultPanel::showOutcome(const quelvo::DuckOutcome& outcome, const std::string& file) {
+void JobResultPanel::showOutcome(const DuckOutcome& outcome, const std::string& file) {
     m_file = QString::fromStdString(file);
     const QFileInfo info(m_file);
     m_heading->setText(outcome.sentToFCP ? tr("Sent to Final Cut Pro") : tr("Project saved"));
@@ -202,4 +202,4 @@ void JobResultPanel::clear() {
     hide();
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

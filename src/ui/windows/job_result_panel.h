@@ -6,7 +6,7 @@
 // buttons: Show in Folder (the file manager, the file selected where it can)
 // and Open (Final Cut Pro for its projects on macOS, the system's handler
 // for everything else), both
-// through KyFileOpener. A project handed to Final Cut Pro shows its copy in
+// through fileOpener. A project handed to Final Cut Pro shows its copy in
 // the cache folder.
 #include <string>
 
@@ -17,7 +17,7 @@
 class QLabel;
 class QPushButton;
 
-namespace kyui {
+namespace quelvo::ui {
 
 class JobResultPanel : public QFrame {
     Q_OBJECT
@@ -26,7 +26,7 @@ public:
 
     // Shows a good job's outcome; file is the project on disk (the written
     // one, or the hand-over copy).
-    void showOutcome(const quelvo::DuckOutcome& outcome, const std::string& file);
+    void showOutcome(const DuckOutcome& outcome, const std::string& file);
     // Shows a written mix (Export Mix): its file name, then `contents` (its
     // length and loudness), the job's `warnings` as warningsText gives them
     // ("" for none), with the same two buttons.
@@ -39,9 +39,9 @@ public:
     QString file() const { return m_file; }
 
     // "3 speech intervals, 12 keyframes, 2 filler clips".
-    static QString contentsLine(const quelvo::DuckOutcome& outcome);
+    static QString contentsLine(const DuckOutcome& outcome);
     // The job's warnings, each a sentence on its own line; "" for none.
-    static QString warningsText(const quelvo::DuckOutcome& outcome);
+    static QString warningsText(const DuckOutcome& outcome);
 
     // What a user reads and presses, for tests.
     QLabel* headingLabel() const { return m_heading; }
@@ -65,4 +65,4 @@ public:
     QString m_file;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -24,14 +24,14 @@
 #include "mix/depth_mode.h"
 #include "project/envelope_timing.h"
 #include "project/second_file_role.h"
-#include "titles/fcpxml_titles_settings.h"
-#include "ui/kit/ky_alert.h"
-#include "ui/kit/ky_check_button.h"
-#include "ui/kit/ky_drag_area.h"
-#include "ui/kit/ky_news.h"
-#include "ui/kit/ky_slider.h"
-#include "ui/kit/ky_text_field.h"
-#include "ui/kit/ky_window_growth.h"
+#include "titles/titles_settings.h"
+#include "ui/kit/alert.h"
+#include "ui/kit/check_box.h"
+#include "ui/kit/file_drop_area.h"
+#include "ui/kit/release_notes.h"
+#include "ui/kit/setting_slider.h"
+#include "ui/kit/text_field.h"
+#include "ui/kit/window_growth.h"
 #include "ui/kit/task_delivery.h"
 #include "ui/windows/dialogue_file_rows.h"
 #include "ui/windows/job_questions.h"
@@ -41,11 +41,8 @@
 #include "ui/windows/preview_panel.h"
 #include "ui/windows/progress_dialog.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
-using kykit::fileExists;
-using kykit::fileNameOf;
-using kykit::pathWithoutExtension;
 
 namespace {
 
@@ -78,7 +75,7 @@ QString capitalizedWords(const QString& text) {
 
 // A video's frame rate and size, and whether it has sound at all.
 template <typename Facts> void readPictureFacts(const std::string& path, Facts& f) {
-    const kymediainfo::MediaFacts media = kymediainfo::probeMedia(path);
+    const MediaInfo media = quelvo::probeMedia(path);
     if (!media.status || !media.hasVideo) return;
     f.video = true;
     f.noSound = !media.hasAudio;
@@ -91,10 +88,10 @@ template <typename Facts> void readPictureFacts(const std::string& path, Facts& 
 
 // The frame a second in (the first may be black), small enough for a row.
 template <typename Facts> void readPoster(const std::string& path, Facts& f) {
-    const kyvideo::FrameResult frame =
-        kyvideo::readFrame(path, std::min(1.0, f.duration / 2), 320, 180);
+    const FrameResult frame =
+        quelvo::readFrame(path, std::min(1.0, f.duration / 2), 320, 180);
     if (!frame.status) return;
-    const kyvideo::RgbImage& rgb = frame.image;
+    const RgbImage& rgb = frame.image;
     f.poster =
         QImage(rgb.pixels.data(), rgb.width, rgb.height, rgb.width * 3, QImage::Format_RGB888)
             .copy();
@@ -130,7 +127,7 @@ void MainWindow::connectControls() {
 }
 
 MainWindow::~MainWindow() {
-    if (m_roleObserver) kykit::Notifier::removeObserver(m_roleObserver);
+    if (m_roleObserver) Notifier::removeObserver(m_roleObserver);
     // Nobody is left to read the facts.
     if (m_durations.valid()) m_durations.cancel();
 }
@@ -169,19 +166,19 @@ void MainWindow::showStoredState() {
     m_musicLevel->configure(m_musicLevelValue, quelvo::settings::kOverallMusicLevel,
                             [this](double) { refreshPreview(); });
     setUpDropAreas();
-    m_fillerPath = kykit::storedString(kFillerKey, "");
+    m_fillerPath = quelvo::storedString(kFillerKey, "");
     if (!m_fillerPath.empty()) {
         m_fillerArea->setText(QString::fromStdString(fileNameOf(m_fillerPath)));
         m_fillerArea->setToolTip(QString::fromStdString(m_fillerPath));
     }
-    m_projectName->setText(QString::fromStdString(kykit::storedString(kProjectNameKey, "")));
+    m_projectName->setText(QString::fromStdString(quelvo::storedString(kProjectNameKey, "")));
     refreshMarkers();
 }
 
 void MainWindow::setUpDropAreas() {
     const std::vector<std::string> extensions{"wav", "wave", "mp3", "m4a", "aif", "aiff"};
-    for (KyDragArea* area : {m_dialogueArea, m_musicArea, m_fillerArea}) {
-        area->dropMode = KyDragArea::kFilesOnly;
+    for (FileDropArea* area : {m_dialogueArea, m_musicArea, m_fillerArea}) {
+        area->dropMode = FileDropArea::kFilesOnly;
         area->setText(kDragHere);
         area->acceptedExtensions = extensions;
     }
@@ -207,7 +204,7 @@ void MainWindow::setUpDropAreas() {
     };
     m_fillerArea->onDrop = [this](const std::vector<std::string>& paths) {
         m_fillerPath = paths.front();
-        kykit::storeString(kFillerKey, m_fillerPath);
+        quelvo::storeString(kFillerKey, m_fillerPath);
         refreshDurations();
         refreshMarkers();
     };
@@ -215,7 +212,7 @@ void MainWindow::setUpDropAreas() {
 
 std::vector<std::string> MainWindow::placeFiles(const std::vector<std::string>& paths) {
     std::vector<std::string> refused;
-    KyDragArea* const areas[] = {m_dialogueArea, m_musicArea, m_fillerArea};
+    FileDropArea* const areas[] = {m_dialogueArea, m_musicArea, m_fillerArea};
     for (std::size_t i = 0; i < paths.size(); ++i)
         if (i >= std::size(areas) || !areas[i]->place({paths[i]})) refused.push_back(paths[i]);
     return refused;
@@ -228,7 +225,7 @@ void MainWindow::refreshOnShow() {
         // observer may be called from anywhere: hop over and check we exist.
         const QPointer<QObject> self(this);
         m_roleObserver =
-            kykit::Notifier::observe(kymovie::SecondFileRole::kNotificationKey, [this, self] {
+            Notifier::observe(SecondFileRole::kNotificationKey, [this, self] {
                 quelvo::onMainThread(self, [this] { refreshRoleLabel(); });
             });
     }
@@ -236,7 +233,7 @@ void MainWindow::refreshOnShow() {
 }
 
 void MainWindow::startWatching() {
-    if (!m_news) m_news = new KyNews(m_newsButton, KyNews::kNewsUrl);
+    if (!m_news) m_news = new ReleaseNotes(m_newsButton, ReleaseNotes::kNewsUrl);
     if (!m_fileWatch.isActive())
         m_fileWatch.loop("", 0.5, std::nullopt, false, [this] { checkFilesAndDepthMode(); });
 }
@@ -324,7 +321,7 @@ void MainWindow::refreshPreview() {
     quelvo::preview::PreviewSettings settings;
     settings.rolls = quelvo::currentEnvelopeTiming();
     settings.duckingDecrease = static_cast<int>(std::trunc(m_depth->value()));
-    settings.overallMusicLevel = static_cast<int>(kykit::truncateToInt(m_musicLevel->value()));
+    settings.overallMusicLevel = static_cast<int>(quelvo::truncateToInt(m_musicLevel->value()));
     settings.decreaseToZero = m_decreaseToZero;
     settings.underLU = m_underLU;
     m_preview->setSettings(settings);
@@ -334,7 +331,7 @@ void MainWindow::refreshPreview() {
 void MainWindow::clearFiller() {
     m_fillerPath.clear();
     m_fillerArea->setText(kDragHere);
-    kykit::storeString(kFillerKey, "");
+    quelvo::storeString(kFillerKey, "");
     refreshDurations();
     refreshMarkers();
 }
@@ -349,7 +346,7 @@ void MainWindow::showNews() {
 
 void MainWindow::refreshRoleLabel() {
     m_roleName->setText(
-        capitalizedWords(QString::fromStdString(kymovie::SecondFileRole::shared().roleName())));
+        capitalizedWords(QString::fromStdString(SecondFileRole::shared().roleName())));
 }
 
 void MainWindow::refreshDurations() {
@@ -372,21 +369,21 @@ void MainWindow::refreshDurations() {
     paths.push_back(m_musicPath);
     paths.push_back(m_fillerPath);
     using Facts = std::vector<FileFacts>;
-    quelvo::TaskRequest<Facts> request(
+    TaskRequest<Facts> request(
         "file facts",
-        [paths, dialogues](quelvo::TaskControl& control) -> quelvo::TaskReturn<Facts> {
+        [paths, dialogues](TaskControl& control) -> TaskReturn<Facts> {
             return readFacts(paths, dialogues, control);
         });
-    request.onDone = [this, generation](const quelvo::TaskResult<Facts>& result) {
+    request.onDone = [this, generation](const TaskResult<Facts>& result) {
         if (result.value) showDurations(generation, *result.value);
     };
     request.delivery = quelvo::mainThreadDelivery(this);
-    m_durations = quelvo::TaskRunner::shared().start(std::move(request));
+    m_durations = TaskRunner::shared().start(std::move(request));
 }
 
 std::vector<MainWindow::FileFacts> MainWindow::readFacts(const std::vector<std::string>& paths,
                                                          std::size_t dialogues,
-                                                         const quelvo::TaskControl& control) {
+                                                         const TaskControl& control) {
     std::vector<FileFacts> facts;
     for (const std::string& path : paths) {
         // Stale work: what it would read is thrown away.
@@ -395,8 +392,8 @@ std::vector<MainWindow::FileFacts> MainWindow::readFacts(const std::vector<std::
         // A file not given or gone is not unreadable: it has its own words.
         if (!path.empty() && fileExists(path, 0)) {
             if (facts.size() < dialogues) readPictureFacts(path, f);
-            kykit::Status usable = f.noSound ? kykit::Status::failure("the video has no sound")
-                                             : kyaudio::checkUsableAudio(path, &f.duration);
+            Status usable = f.noSound ? Status::failure("the video has no sound")
+                                             : quelvo::checkUsableAudio(path, &f.duration);
             // The music and the filler become clips: a frame at least.
             if (usable && facts.size() >= dialogues) usable = quelvo::checkClipLength(f.duration);
             if (!usable) f.problem = usable.message();
@@ -427,7 +424,7 @@ void MainWindow::showDurations(unsigned generation, const std::vector<FileFacts>
         if (!f.problem.empty()) {
             // Why the file cannot be used, in a few words; the advice and the
             // audio layer's reason in the tooltip.
-            const kyaudio::ReadFailureText text = kyaudio::readFailureText(f.problem);
+            const ReadFailureText text = quelvo::readFailureText(f.problem);
             label->setText(QString::fromStdString(text.brief));
             label->setToolTip(QString::fromStdString(text.advice + "\n(" + f.problem + ")"));
             continue;
@@ -435,7 +432,7 @@ void MainWindow::showDurations(unsigned generation, const std::vector<FileFacts>
         // A duration that cannot be read (0, or nonsense) leaves the label empty.
         if (f.duration == 0 || !std::isfinite(f.duration)) continue;
         label->setText(QString::fromLatin1(lines[i].prefix) +
-                       QString::fromStdString(kykit::TC::getFloatTimecode(f.duration, false)));
+                       QString::fromStdString(Timecode::withMilliseconds(f.duration, false)));
     }
     showMusicLengthNote(facts);
     showDialogueFacts(dialogue);
@@ -453,9 +450,9 @@ void MainWindow::showMusicLengthNote(const std::vector<FileFacts>& facts) {
     if (!shorter) return m_musicShorter->clear();
     m_musicShorter->setText(
         tr("The music is %1 shorter than the dialogue.")
-            .arg(QString::fromStdString(kykit::TC::getFloatTimecode(dialogue - music, false))));
+            .arg(QString::fromStdString(Timecode::withMilliseconds(dialogue - music, false))));
     const auto time = [](double s) {
-        return QString::fromStdString(kykit::TC::getFloatTimecode(s, false));
+        return QString::fromStdString(Timecode::withMilliseconds(s, false));
     };
     m_musicShorter->setToolTip(tr("Dialogue %1, music %2").arg(time(dialogue), time(music)));
 }
@@ -502,19 +499,19 @@ void MainWindow::refreshDialogueMarkers() {
 bool MainWindow::warnIfUnreadable(const std::string& role, const std::string& path,
                                   const std::string& problem) {
     if (problem.empty()) return false;
-    KyAlert::okWithDetails("Warning", kyaudio::readFailureSentence(role, fileNameOf(path), problem),
+    Alert::okWithDetails("Warning", quelvo::readFailureSentence(role, fileNameOf(path), problem),
                            problem, this);
     return true;
 }
 
 void MainWindow::duck() {
     if (!checkDialogueFiles()) return;
-    if (m_musicPath.empty()) return KyAlert::ok("Warning", "Music File Not Specified.", this);
-    if (!fileExists(m_musicPath, 0)) return KyAlert::ok("Warning", "Music File Not Found.", this);
+    if (m_musicPath.empty()) return Alert::ok("Warning", "Music File Not Specified.", this);
+    if (!fileExists(m_musicPath, 0)) return Alert::ok("Warning", "Music File Not Found.", this);
     if (warnIfUnreadable("music", m_musicPath, musicProblem())) return;
     if (isMissing(m_fillerPath)) {
         QPointer<MainWindow> self(this);
-        KyAlert::twoButtons(
+        Alert::twoButtons(
             "Warning", "Filler File Not found.\nWould you like to remove it and continue?", "OK",
             nullptr, "Remove Filler File and Continue",
             [self] {
@@ -536,7 +533,7 @@ void MainWindow::exportMix() {
     request.musicPath = m_musicPath;
     request.fillerPath = isMissing(m_fillerPath) ? std::string() : m_fillerPath;
     request.decrease = static_cast<int>(std::trunc(m_depth->value()));
-    request.overall = static_cast<int>(kykit::truncateToInt(m_musicLevel->value()));
+    request.overall = static_cast<int>(quelvo::truncateToInt(m_musicLevel->value()));
     request.toZero = m_decreaseToZero;
     request.underLU = quelvo::mix::storedUnderLU();
     request.rolls = quelvo::currentEnvelopeTiming();
@@ -544,20 +541,20 @@ void MainWindow::exportMix() {
     m_mixExport->start(request);
 }
 
-quelvo::DuckRequest MainWindow::jobRequest(const std::string& filler) const {
+DuckRequest MainWindow::jobRequest(const std::string& filler) const {
     const std::string name = m_projectName->text().toStdString();
-    quelvo::DuckRequest request;
+    DuckRequest request;
     request.inputs = {m_dialoguePaths, m_musicPath, filler};
     request.rolls = quelvo::currentEnvelopeTiming();
     request.depth.decrease = static_cast<int>(std::trunc(m_depth->value()));
     request.depth.toZero = m_decreaseToZero;
-    request.depth.overallMusicLevel = static_cast<int>(kykit::truncateToInt(m_musicLevel->value()));
+    request.depth.overallMusicLevel = static_cast<int>(quelvo::truncateToInt(m_musicLevel->value()));
     request.depth.underLU = quelvo::mix::storedUnderLU();
     request.eventName = name + "_duck_event";
     request.projectName = name + "_duck_project";
-    request.musicRole = kymovie::SecondFileRole::shared().roleName();
+    request.musicRole = SecondFileRole::shared().roleName();
     request.output.sendToFinalCutPro =
-        quelvo::FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile;
+        TitlesSettings::shared().xmlExport.sendToFCPWithoutXMLFile;
     // The job asks before an existing project is replaced.
     request.output.replaceAllowed = false;
     // The speech as the preview shows it when the editor corrected it.
@@ -566,7 +563,7 @@ quelvo::DuckRequest MainWindow::jobRequest(const std::string& filler) const {
 }
 
 void MainWindow::startJob(const std::string& filler) {
-    kykit::storeString(kProjectNameKey, m_projectName->text().toStdString());
+    quelvo::storeString(kProjectNameKey, m_projectName->text().toStdString());
     // The last result stays until the next job starts.
     m_result->clear();
     // The project's name follows the editor chosen in the job, so the job
@@ -574,10 +571,10 @@ void MainWindow::startJob(const std::string& filler) {
     ProgressDialog* progress = ProgressDialog::showProgress(this, jobRequest(filler));
     if (!progress) return;
     connect(progress, &ProgressDialog::jobSucceeded, m_result,
-            [panel = m_result](const quelvo::DuckOutcome& outcome, const QString& file) {
+            [panel = m_result](const DuckOutcome& outcome, const QString& file) {
                 panel->showOutcome(outcome, file.toStdString());
             });
     connect(progress, &ProgressDialog::jobCancelled, m_result, &JobResultPanel::showCancelled);
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -18,7 +18,7 @@
 #include "base/task.h"
 #include "project/duck_flag_settings.h"
 #include "project/duck_request.h"
-#include "ui/kit/ky_timer.h"
+#include "ui/kit/repeating_timer.h"
 
 class QGridLayout;
 class QHBoxLayout;
@@ -27,15 +27,15 @@ class QPushButton;
 class QToolButton;
 class QVBoxLayout;
 
-namespace kyui {
+namespace quelvo::ui {
 
 class DialogueFileRows;
 class JobResultPanel;
-class KyCheckButton;
-class KyDragArea;
-class KyNews;
-class KySlider;
-class KyTextField;
+class CheckBox;
+class FileDropArea;
+class ReleaseNotes;
+class SettingSlider;
+class TextField;
 class MissingFileMarker;
 class MixExport;
 class PreviewPanel;
@@ -82,7 +82,7 @@ class MainWindow : public QMainWindow {
     std::vector<std::string> placeFiles(const std::vector<std::string>& paths);
 
     // The job Duck would start with this filler path ("" for none).
-    quelvo::DuckRequest jobRequest(const std::string& filler) const;
+    DuckRequest jobRequest(const std::string& filler) const;
 
     // Why the dialogue, music or filler file cannot be used ("" when it can,
     // or has not been checked yet): the audio layer's reason.
@@ -94,15 +94,15 @@ class MainWindow : public QMainWindow {
     MixExport* mixExport() const { return m_mixExport; }
     // Looks every half second whether the files are still there and the
     // depth mode is the same, once the window has appeared.
-    const KyTimer& fileWatch() const { return m_fileWatch; }
+    const RepeatingTimer& fileWatch() const { return m_fileWatch; }
     // The release notes, made when the window first appears.
-    KyNews* news() const { return m_news; }
+    ReleaseNotes* news() const { return m_news; }
 
     // The controls, for tests that drive the window as a user would.
-    KyTextField* projectNameField() const { return m_projectName; }
-    KyDragArea* dialogueArea() const { return m_dialogueArea; }
-    KyDragArea* musicArea() const { return m_musicArea; }
-    KyDragArea* fillerArea() const { return m_fillerArea; }
+    TextField* projectNameField() const { return m_projectName; }
+    FileDropArea* dialogueArea() const { return m_dialogueArea; }
+    FileDropArea* musicArea() const { return m_musicArea; }
+    FileDropArea* fillerArea() const { return m_fillerArea; }
     DialogueFileRows* dialogueRows() const { return m_dialogueRows; }
     QToolButton* removeDialogueButton() const { return m_removeDialogue; }
     QLabel* dialogueDuration() const { return m_dialogueDuration; }
@@ -111,12 +111,12 @@ class MainWindow : public QMainWindow {
     MissingFileMarker* dialogueMarker() const { return m_dialogueMarker; }
     MissingFileMarker* musicMarker() const { return m_musicMarker; }
     MissingFileMarker* fillerMarker() const { return m_fillerMarker; }
-    KySlider* depthSlider() const { return m_depth; }
+    SettingSlider* depthSlider() const { return m_depth; }
     QLabel* depthValue() const { return m_depthValue; }
     QLabel* depthUnit() const { return m_depthUnit; }
     QLabel* depthModeNote() const { return m_depthModeNote; }
-    KyCheckButton* decreaseToZeroBox() const { return m_decreaseToZeroBox; }
-    KySlider* musicLevelSlider() const { return m_musicLevel; }
+    CheckBox* decreaseToZeroBox() const { return m_decreaseToZeroBox; }
+    SettingSlider* musicLevelSlider() const { return m_musicLevel; }
     QLabel* musicLevelValue() const { return m_musicLevelValue; }
     QLabel* roleName() const { return m_roleName; }
     QPushButton* roleButton() const { return m_roleButton; }
@@ -206,7 +206,7 @@ class MainWindow : public QMainWindow {
     // then the music and the filler.
     static std::vector<FileFacts> readFacts(const std::vector<std::string>& paths,
                                             std::size_t dialogues,
-                                            const quelvo::TaskControl& control);
+                                            const TaskControl& control);
     bool checkDialogueFiles();
     void showDurations(unsigned generation, const std::vector<FileFacts>& all);
     void showMusicLengthNote(const std::vector<FileFacts>& facts);
@@ -214,14 +214,14 @@ class MainWindow : public QMainWindow {
     bool warnIfUnreadable(const std::string& role, const std::string& path,
                           const std::string& problem);
 
-    KyTextField* m_projectName = nullptr;
-    KyDragArea* m_dialogueArea = nullptr;
+    TextField* m_projectName = nullptr;
+    FileDropArea* m_dialogueArea = nullptr;
     // The dialogue files, one a row, when there are several or a video.
     DialogueFileRows* m_dialogueRows = nullptr;
     // Beside the Dialogue title while one audio file shows the one-file look.
     QToolButton* m_removeDialogue = nullptr;
-    KyDragArea* m_musicArea = nullptr;
-    KyDragArea* m_fillerArea = nullptr;
+    FileDropArea* m_musicArea = nullptr;
+    FileDropArea* m_fillerArea = nullptr;
     QLabel* m_dialogueDuration = nullptr;
     QLabel* m_musicDuration = nullptr;
     QLabel* m_fillerDuration = nullptr;
@@ -230,16 +230,16 @@ class MainWindow : public QMainWindow {
     MissingFileMarker* m_dialogueMarker = nullptr;
     MissingFileMarker* m_musicMarker = nullptr;
     MissingFileMarker* m_fillerMarker = nullptr;
-    KySlider* m_depth = nullptr;
+    SettingSlider* m_depth = nullptr;
     QLabel* m_depthValue = nullptr;
     QLabel* m_depthUnit = nullptr;
     // Under the depth slider when the depth is set by loudness (Preferences).
     QLabel* m_depthModeNote = nullptr;
     QLabel* m_roleName = nullptr;
-    KySlider* m_musicLevel = nullptr;
+    SettingSlider* m_musicLevel = nullptr;
     QLabel* m_musicLevelValue = nullptr;
     QLabel* m_musicLevelUnit = nullptr;
-    KyCheckButton* m_decreaseToZeroBox = nullptr;
+    CheckBox* m_decreaseToZeroBox = nullptr;
     QPushButton* m_roleButton = nullptr;
     QToolButton* m_clearFiller = nullptr;
     QPushButton* m_duck = nullptr;
@@ -247,19 +247,19 @@ class MainWindow : public QMainWindow {
     QToolButton* m_newsButton = nullptr;
     JobResultPanel* m_result = nullptr;
     PreviewPanel* m_preview = nullptr;
-    KyNews* m_news = nullptr;
+    ReleaseNotes* m_news = nullptr;
     MixExport* m_mixExport = nullptr;
 
     std::vector<std::string> m_dialoguePaths;
     std::string m_firstDialoguePath;
     std::string m_musicPath;
     std::string m_fillerPath;
-    kykit::StoredSetting<bool> m_decreaseToZero{kDecreaseToZeroKey,
+    StoredSetting<bool> m_decreaseToZero{kDecreaseToZeroKey,
                                                 quelvo::settings::kDecreaseToZero.defaultValue};
-    KyTimer m_fileWatch;
+    RepeatingTimer m_fileWatch;
     long m_roleObserver = 0;
     // The latest duration work; a newer one makes older answers stale.
-    quelvo::TaskHandle<std::vector<FileFacts>> m_durations;
+    TaskHandle<std::vector<FileFacts>> m_durations;
     unsigned m_durationGeneration = 0;
     std::string m_problems[3];
     std::vector<std::string> m_dialogueProblems; // one a dialogue file, once read
@@ -270,4 +270,4 @@ class MainWindow : public QMainWindow {
     bool m_storedStateShown = false;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

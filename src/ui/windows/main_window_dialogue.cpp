@@ -13,14 +13,14 @@
 #include "base/files.h"
 #include "base/services.h"
 #include "media/read_failure_text.h"
-#include "ui/kit/ky_alert.h"
-#include "ui/kit/ky_drag_area.h"
-#include "ui/kit/ky_text_field.h"
+#include "ui/kit/alert.h"
+#include "ui/kit/file_drop_area.h"
+#include "ui/kit/text_field.h"
 #include "ui/windows/dialogue_file_rows.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/missing_file_marker.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 namespace {
 
@@ -44,7 +44,7 @@ bool isVideoName(const std::string& path) {
 }
 
 QString timeText(double seconds) {
-    return QString::fromStdString(kykit::TC::getFloatTimecode(seconds, false));
+    return QString::fromStdString(Timecode::withMilliseconds(seconds, false));
 }
 
 // "25 fps", "29.97 fps", "23.976 fps".
@@ -73,7 +73,7 @@ bool MainWindow::addDialogueFiles(const std::vector<std::string>& paths) {
         }
     }
     dialogueListChanged(firstBefore);
-    if (!refused.isEmpty()) KyAlert::ok("Warning", refused.join('\n').toStdString(), this);
+    if (!refused.isEmpty()) Alert::ok("Warning", refused.join('\n').toStdString(), this);
     return added;
 }
 
@@ -95,7 +95,7 @@ void MainWindow::dialogueListChanged(const std::string& firstBefore) {
     // The project is named after the first microphone, as after the one file.
     if (!m_firstDialoguePath.empty() && m_firstDialoguePath != firstBefore)
         m_projectName->setText(QString::fromStdString(
-            kykit::pathWithoutExtension(kykit::fileNameOf(m_firstDialoguePath))));
+            quelvo::pathWithoutExtension(quelvo::fileNameOf(m_firstDialoguePath))));
     m_dialogueProblems.clear();
     refreshDialogueArea();
     refreshDurations();
@@ -145,7 +145,7 @@ void MainWindow::showDialogueFacts(const std::vector<FileFacts>& facts) {
         if (f.noSound) silent.push_back(m_dialoguePaths[i]);
         QString line = f.problem.empty()
                            ? timeText(f.duration)
-                           : QString::fromStdString(kyaudio::readFailureText(f.problem).brief);
+                           : QString::fromStdString(quelvo::readFailureText(f.problem).brief);
         if (f.video && f.frameRate > 0) line += QStringLiteral(" · ") + rateText(f.frameRate);
         if (f.video && f.width > 0) line += QStringLiteral(" · %1×%2").arg(f.width).arg(f.height);
         m_dialogueRows->setFacts(static_cast<int>(i), line, f.poster);
@@ -162,22 +162,22 @@ void MainWindow::showDialogueFacts(const std::vector<FileFacts>& facts) {
         if (at != m_dialoguePaths.end())
             removeDialogueFile(static_cast<int>(at - m_dialoguePaths.begin()));
     }
-    KyAlert::ok("Warning", sentences.join('\n').toStdString(), this);
+    Alert::ok("Warning", sentences.join('\n').toStdString(), this);
 }
 
 bool MainWindow::checkDialogueFiles() {
     if (m_dialoguePaths.empty()) {
-        KyAlert::ok("Warning", "Speaker File Not Specified.", this);
+        Alert::ok("Warning", "Speaker File Not Specified.", this);
         return false;
     }
     for (size_t i = 0; i < m_dialoguePaths.size(); ++i) {
         const std::string& path = m_dialoguePaths[i];
-        if (!kykit::fileExists(path, 0)) {
+        if (!quelvo::fileExists(path, 0)) {
             const std::string sentence =
                 m_dialoguePaths.size() == 1
                     ? "Speaker File Not Found."
                     : "Dialogue file “" + fileName(path).toStdString() + "” not found.";
-            KyAlert::ok("Warning", sentence, this);
+            Alert::ok("Warning", sentence, this);
             return false;
         }
         const std::string problem =
@@ -187,4 +187,4 @@ bool MainWindow::checkDialogueFiles() {
     return true;
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

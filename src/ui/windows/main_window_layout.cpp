@@ -10,17 +10,17 @@
 #include <QVBoxLayout>
 
 #include "ui/kit/bold_label.h"
-#include "ui/kit/ky_check_button.h"
-#include "ui/kit/ky_drag_area.h"
-#include "ui/kit/ky_slider.h"
-#include "ui/kit/ky_text_field.h"
+#include "ui/kit/check_box.h"
+#include "ui/kit/file_drop_area.h"
+#include "ui/kit/setting_slider.h"
+#include "ui/kit/text_field.h"
 #include "ui/windows/dialogue_file_rows.h"
 #include "ui/windows/job_result_panel.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/preview_panel.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 namespace {
 
@@ -48,7 +48,7 @@ QLabel* musicShorterNote(QWidget* parent) {
 struct MainWindow::FileColumn {
     const char* title;
     const char* tip;
-    KyDragArea** area;
+    FileDropArea** area;
     QLabel** duration;
     MissingFileMarker** marker;
     const char* widest; // the longest duration text, for the column width
@@ -142,7 +142,7 @@ QVBoxLayout* MainWindow::buildFileColumn(const FileColumn& c, int unit, int colu
     if (c.area == &m_fillerArea) header->addWidget(m_clearFiller);
     if (c.area == &m_dialogueArea) header->addWidget(m_removeDialogue);
 
-    auto* area = new KyDragArea(this);
+    auto* area = new FileDropArea(this);
     area->setToolTip(tr(c.tip));
     area->setAccessibleName(tr(c.title));
     area->setMinimumWidth(columnWidth);
@@ -173,7 +173,7 @@ QVBoxLayout* MainWindow::buildFileColumn(const FileColumn& c, int unit, int colu
 }
 
 QGridLayout* MainWindow::buildLevels(int unit) {
-    m_depth = new KySlider(this);
+    m_depth = new SettingSlider(this);
     m_depth->setRange(quelvo::settings::kDecrease.minimum, quelvo::settings::kDecrease.maximum);
     m_depth->setToolTip(tr("How far the music goes down while someone speaks"));
     m_depthValue = new QLabel(this);
@@ -182,8 +182,8 @@ QGridLayout* MainWindow::buildLevels(int unit) {
     m_depthModeNote->setObjectName("depthModeNote");
     m_depthModeNote->hide();
     m_decreaseToZeroBox =
-        new KyCheckButton(tr("Decrease to zero (mute the music while someone speaks)"), this);
-    m_musicLevel = new KySlider(this);
+        new CheckBox(tr("Decrease to zero (mute the music while someone speaks)"), this);
+    m_musicLevel = new SettingSlider(this);
     m_musicLevel->setRange(quelvo::settings::kOverallMusicLevel.minimum,
                            quelvo::settings::kOverallMusicLevel.maximum);
     m_musicLevel->setShowsPlusSign(true);
@@ -192,7 +192,7 @@ QGridLayout* MainWindow::buildLevels(int unit) {
     m_musicLevelUnit = new QLabel(tr("dB"), this);
     for (QLabel* value : {m_depthValue, m_musicLevelValue})
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    for (KySlider* slider : {m_depth, m_musicLevel}) {
+    for (SettingSlider* slider : {m_depth, m_musicLevel}) {
         slider->setMinimumWidth(16 * unit);
         slider->setTickPosition(QSlider::TicksBelow);
         slider->setTickInterval(6);
@@ -216,7 +216,7 @@ QGridLayout* MainWindow::buildLevels(int unit) {
 }
 
 void MainWindow::buildProjectControls(int unit) {
-    m_projectName = new KyTextField(this);
+    m_projectName = new TextField(this);
     m_projectName->setPlaceholderText(tr("Name of the project in Final Cut Pro"));
     m_projectName->setMinimumWidth(18 * unit);
     m_projectName->setToolTip(tr("The project and event names in Final Cut Pro"));
@@ -265,4 +265,4 @@ QGridLayout* MainWindow::buildProjectRows(int unit) {
     return project;
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-namespace kyui {
+namespace quelvo::ui {
 
 namespace {
 const QColor kRed(0xD9, 0x3A, 0x32);
@@ -66,4 +66,4 @@ void MissingFileMarker::paintEvent(QPaintEvent*) {
                Qt::AlignVCenter | Qt::AlignLeft, caption());
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

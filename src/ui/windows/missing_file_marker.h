@@ -5,7 +5,7 @@
 // WAV, a text file named .mp3). The drop area's duration line says why.
 #include <QWidget>
 
-namespace kyui {
+namespace quelvo::ui {
 
 class MissingFileMarker : public QWidget {
     Q_OBJECT
@@ -27,4 +27,4 @@ private:
     Kind m_kind = kMissing;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -10,12 +10,12 @@
 #include "base/files.h"
 #include "media/audio_writer.h"
 #include "media/parallelism.h"
-#include "ui/kit/ky_alert.h"
-#include "ui/kit/ky_windows.h"
+#include "ui/kit/alert.h"
+#include "ui/kit/window_title.h"
 #include "ui/kit/task_delivery.h"
 #include "ui/windows/job_result_panel.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 namespace {
 
@@ -48,7 +48,7 @@ MixExport::PathChooser MixExport::setPathChooser(PathChooser next) {
     return previous;
 }
 
-QString MixExport::contentsLine(const quelvo::RenderJobOutcome& outcome) {
+QString MixExport::contentsLine(const RenderJobOutcome& outcome) {
     const auto& r = outcome.render;
     const long whole = std::lround(r.seconds);
     const QString length = whole >= 3600 ? QString::asprintf("%ld:%02ld:%02ld", whole / 3600,
@@ -67,19 +67,19 @@ QString MixExport::contentsLine(const quelvo::RenderJobOutcome& outcome) {
 void MixExport::start(const MixExportRequest& inputs) {
     if (running()) return;
     if (inputs.dialoguePaths.empty())
-        return KyAlert::ok("Warning", "Speaker File Not Specified.", m_window);
+        return Alert::ok("Warning", "Speaker File Not Specified.", m_window);
     if (inputs.musicPath.empty())
-        return KyAlert::ok("Warning", "Music File Not Specified.", m_window);
+        return Alert::ok("Warning", "Music File Not Specified.", m_window);
     std::string output = chooser()(m_window, quelvo::mixPathFor(inputs.dialoguePaths.front()));
     if (output.empty()) return;
-    auto container = kyaudio::containerForPath(output);
+    auto container = quelvo::containerForPath(output);
     if (!container) {
         // A name without one of the three extensions becomes a WAV file.
         output += ".wav";
-        container = kyaudio::AudioContainer::wav;
+        container = AudioContainer::wav;
     }
 
-    quelvo::RenderJobRequest request;
+    RenderJobRequest request;
     request.dialoguePath = inputs.dialoguePaths.front();
     request.moreDialogue.assign(inputs.dialoguePaths.begin() + 1, inputs.dialoguePaths.end());
     request.musicPath = inputs.musicPath;
@@ -91,7 +91,7 @@ void MixExport::start(const MixExportRequest& inputs) {
     request.rolls = inputs.rolls;
     request.speech = inputs.speech;
     request.measureLoudness = true;
-    request.parallelism.jobs = kyaudio::machineCores();
+    request.parallelism.jobs = quelvo::machineCores();
     request.outputPath = output;
     request.container = *container;
     showProgress();
@@ -113,11 +113,11 @@ void MixExport::showProgress() {
     });
 }
 
-void MixExport::render(quelvo::RenderJobRequest request) {
-    using Outcome = quelvo::RenderJobOutcome;
-    quelvo::TaskRequest<Outcome> task(
-        "export mix", [request](quelvo::TaskControl& control) -> quelvo::TaskReturn<Outcome> {
-            quelvo::RenderJobRequest job = request;
+void MixExport::render(RenderJobRequest request) {
+    using Outcome = RenderJobOutcome;
+    TaskRequest<Outcome> task(
+        "export mix", [request](TaskControl& control) -> TaskReturn<Outcome> {
+            RenderJobRequest job = request;
             job.progress = [&control](double share) {
                 control.setProgress(share);
                 return !control.cancelled();
@@ -127,19 +127,19 @@ void MixExport::render(quelvo::RenderJobRequest request) {
     task.onProgress = [this](double share) {
         if (m_progress) m_progress->setValue(static_cast<int>(std::lround(share * 1000)));
     };
-    task.onDone = [this](const quelvo::TaskResult<Outcome>& result) {
+    task.onDone = [this](const TaskResult<Outcome>& result) {
         if (result.value) return complete(*result.value);
         // Stopped (the render's own words for it) or failed outright.
         Outcome outcome;
         outcome.message =
-            result.state == quelvo::TaskState::cancelled ? "The render was stopped." : result.error;
+            result.state == TaskState::cancelled ? "The render was stopped." : result.error;
         complete(outcome);
     };
     task.delivery = quelvo::mainThreadDelivery(this);
-    m_task = quelvo::TaskRunner::shared().start(std::move(task));
+    m_task = TaskRunner::shared().start(std::move(task));
 }
 
-void MixExport::complete(const quelvo::RenderJobOutcome& outcome) {
+void MixExport::complete(const RenderJobOutcome& outcome) {
     m_task = {};
     if (m_progress) {
         m_progress->close();
@@ -150,10 +150,10 @@ void MixExport::complete(const quelvo::RenderJobOutcome& outcome) {
         emit mixWritten(QString::fromStdString(outcome.render.outputPath), contentsLine(outcome),
                         JobResultPanel::warningsText(outcome.job));
     else
-        KyAlert::ok("Warning",
+        Alert::ok("Warning",
                     outcome.message.empty() ? "The mix could not be made." : outcome.message,
                     m_window);
     emit finished(outcome.success);
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

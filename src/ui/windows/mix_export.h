@@ -23,7 +23,7 @@ class QWidget;
 
 #include "jobs/render_job.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 struct MixExportRequest {
     std::vector<std::string> dialoguePaths; // in the dialogue list's order
@@ -32,9 +32,9 @@ struct MixExportRequest {
     int overall = 0;
     bool toZero = false;
     std::optional<double> underLU; // depth by loudness, from the stored depth mode
-    quelvo::EnvelopeTiming rolls;
+    EnvelopeTiming rolls;
     // The editor's corrected speech, used as it is; absent: detected.
-    std::optional<kyaudio::ClusterList> speech;
+    std::optional<ClusterList> speech;
 };
 
 class MixExport : public QObject {
@@ -52,7 +52,7 @@ class MixExport : public QObject {
     static PathChooser setPathChooser(PathChooser chooser);
 
     // The result panel's line: "3:25 · mix -16.2 LUFS (dialogue -22.1, music -30.4) · FLAC 16-bit".
-    static QString contentsLine(const quelvo::RenderJobOutcome& outcome);
+    static QString contentsLine(const RenderJobOutcome& outcome);
 
   signals:
     // On the GUI thread once the render has ended and the outcome was told.
@@ -62,13 +62,13 @@ class MixExport : public QObject {
 
   private:
     void showProgress();
-    void render(quelvo::RenderJobRequest request);
-    void complete(const quelvo::RenderJobOutcome& outcome);
+    void render(RenderJobRequest request);
+    void complete(const RenderJobOutcome& outcome);
 
     QPointer<QWidget> m_window;
     QPointer<QProgressDialog> m_progress;
     // The render under way; invalid when none runs.
-    quelvo::TaskHandle<quelvo::RenderJobOutcome> m_task;
+    TaskHandle<RenderJobOutcome> m_task;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

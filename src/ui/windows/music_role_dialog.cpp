@@ -10,14 +10,14 @@
 #include <QVBoxLayout>
 
 #include "base/notifier.h"
-#include "ui/kit/ky_text_field.h"
+#include "ui/kit/text_field.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
-using Role = kymovie::SecondFileRole::Role;
+using Role = SecondFileRole::Role;
 
 MusicRoleDialog::MusicRoleDialog(QWidget* parent)
-    : Sheet(parent), m_role(kymovie::SecondFileRole::shared()) {
+    : Sheet(parent), m_role(SecondFileRole::shared()) {
     setWindowTitle(tr("Music Role"));
     setClosesOnEscape(true);
     buildLayout();
@@ -45,7 +45,7 @@ void MusicRoleDialog::buildLayout() {
     m_music->setObjectName("music");
     m_custom = new QRadioButton(tr("Custom:"), this);
     m_custom->setObjectName("custom");
-    m_customName = new KyTextField(this);
+    m_customName = new TextField(this);
     m_customName->setObjectName("customName");
     m_customName->setPlaceholderText(tr("Role name"));
     m_customName->setMinimumWidth(14 * unit);
@@ -90,7 +90,7 @@ void MusicRoleDialog::showEvent(QShowEvent* event) {
 
 void MusicRoleDialog::hideEvent(QHideEvent* event) {
     Sheet::hideEvent(event);
-    if (!event->spontaneous()) kykit::Notifier::notify(kymovie::SecondFileRole::kNotificationKey);
+    if (!event->spontaneous()) Notifier::notify(SecondFileRole::kNotificationKey);
 }
 
 void MusicRoleDialog::refresh() {
@@ -120,4 +120,4 @@ void MusicRoleDialog::choose(Role role) {
     if (role == Role::custom) m_customName->setFocus(Qt::OtherFocusReason);
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -13,9 +13,9 @@
 class QPushButton;
 class QRadioButton;
 
-namespace kyui {
+namespace quelvo::ui {
 
-class KyTextField;
+class TextField;
 
 class MusicRoleDialog : public Sheet {
     Q_OBJECT
@@ -35,14 +35,14 @@ class MusicRoleDialog : public Sheet {
     // Shows the stored role: one radio button on, the name field enabled only
     // for a custom role, and the stored custom name in it.
     void refresh();
-    void choose(kymovie::SecondFileRole::Role role);
+    void choose(SecondFileRole::Role role);
 
-    kymovie::SecondFileRole& m_role;
+    SecondFileRole& m_role;
     QRadioButton* m_dialogue = nullptr;
     QRadioButton* m_music = nullptr;
     QRadioButton* m_custom = nullptr;
-    KyTextField* m_customName = nullptr;
+    TextField* m_customName = nullptr;
     QPushButton* m_ok = nullptr;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

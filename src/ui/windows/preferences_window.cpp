@@ -16,14 +16,14 @@
 #include "project/envelope_timing.h"
 #include "project/format_choice.h"
 #include "project/version_question_settings.h"
-#include "titles/fcpxml_titles_settings.h"
+#include "titles/titles_settings.h"
 #include "ui/kit/bold_label.h"
-#include "ui/kit/ky_check_button.h"
-#include "ui/kit/ky_slider.h"
+#include "ui/kit/check_box.h"
+#include "ui/kit/setting_slider.h"
 #include "ui/windows/depth_mode_chooser.h"
 #include "ui/windows/editor_names.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 PreferencesWindow::PreferencesWindow(QWidget* owner) : Panel(owner) {
     setWindowTitle(tr("Preferences"));
@@ -35,7 +35,6 @@ PreferencesWindow::PreferencesWindow(QWidget* owner) : Panel(owner) {
 }
 
 void PreferencesWindow::loadTimingSettings() {
-    using namespace quelvo;
     // Each slider keeps its own setting; its change goes into the running
     // program's timing at once, so the next job uses it.
     m_attackWindow->configure(m_attackWindowValue, settings::kAttackWindow,
@@ -56,23 +55,22 @@ void PreferencesWindow::loadTimingSettings() {
 }
 
 void PreferencesWindow::loadEditorChoices() {
-    using quelvo::FCPXML_Titles_Settings;
-    auto& versionPrefs = kymovie::VersionQuestionSettings::shared();
+    auto& versionPrefs = VersionQuestionSettings::shared();
     m_preferFcpxml19->configure(versionPrefs.preferFcpxml19(), [](bool on) {
-        kymovie::VersionQuestionSettings::shared().setPreferFcpxml19(on);
+        VersionQuestionSettings::shared().setPreferFcpxml19(on);
     });
     m_rememberMyChoice->configure(versionPrefs.rememberMyChoice(), [this](bool on) {
-        kymovie::VersionQuestionSettings::shared().setRememberMyChoice(on);
+        VersionQuestionSettings::shared().setRememberMyChoice(on);
         showRememberedEditor();
     });
     showRememberedEditor();
     connect(m_rememberedEditor, &QComboBox::activated, this, [this](int index) {
         quelvo::rememberFormat(
-            static_cast<quelvo::ProjectFormat>(m_rememberedEditor->itemData(index).toInt()));
+            static_cast<ProjectFormat>(m_rememberedEditor->itemData(index).toInt()));
     });
-    m_sendWithoutFile->configure(FCPXML_Titles_Settings::shared().xmlExport.sendToFCPWithoutXMLFile,
+    m_sendWithoutFile->configure(TitlesSettings::shared().xmlExport.sendToFCPWithoutXMLFile,
                                  [](bool on) {
-                                     auto& settings = FCPXML_Titles_Settings::shared();
+                                     auto& settings = TitlesSettings::shared();
                                      settings.xmlExport.sendToFCPWithoutXMLFile = on;
                                      settings.save();
                                  });
@@ -82,11 +80,10 @@ void PreferencesWindow::showRememberedEditor() {
     const auto remembered = quelvo::rememberedFormat();
     m_rememberedEditor->setCurrentIndex(
         remembered ? m_rememberedEditor->findData(static_cast<int>(*remembered)) : -1);
-    m_rememberedEditor->setEnabled(kymovie::VersionQuestionSettings::shared().rememberMyChoice());
+    m_rememberedEditor->setEnabled(VersionQuestionSettings::shared().rememberMyChoice());
 }
 
 void PreferencesWindow::chooseDetection(bool automatic) {
-    using namespace quelvo;
     const DetectionMode mode = automatic ? DetectionMode::automatic : DetectionMode::threshold;
     storeDetectionMode(mode);
     applyDetection(currentEnvelopeTiming(), mode);
@@ -104,10 +101,10 @@ struct PreferencesWindow::SliderRow {
     const char* name;
     const char* caption;
     const char* tip;
-    KySlider** slider;
+    SettingSlider** slider;
     QLabel** label;
     const char* unitText;
-    const quelvo::NumberSetting& setting;
+    const NumberSetting& setting;
 };
 
 void PreferencesWindow::buildLayout() {
@@ -204,7 +201,7 @@ void PreferencesWindow::addSectionTitle(QGridLayout* grid, int& row, const QStri
 }
 
 void PreferencesWindow::addSliderRow(QGridLayout* grid, int& row, const SliderRow& r) {
-    auto* slider = new KySlider(this);
+    auto* slider = new SettingSlider(this);
     slider->setObjectName(r.name);
     slider->setRange(r.setting.minimum, r.setting.maximum);
     slider->setMinimumWidth(16 * fontMetrics().height());
@@ -259,21 +256,21 @@ void PreferencesWindow::addDetectionChoice(QGridLayout* grid, int& row) {
 QLayout* PreferencesWindow::buildEditorSection() {
     const int unit = fontMetrics().height();
     m_preferFcpxml19 =
-        new KyCheckButton(tr("Prefer Final Cut Pro 10.6 and later (FCPXML 1.9)"), this);
+        new CheckBox(tr("Prefer Final Cut Pro 10.6 and later (FCPXML 1.9)"), this);
     m_preferFcpxml19->setObjectName("preferFcpxml19");
     m_preferFcpxml19->setToolTip(tr("Which Final Cut Pro version the editor question suggests"));
-    m_rememberMyChoice = new KyCheckButton(tr("Remember my choice of editor:"), this);
+    m_rememberMyChoice = new CheckBox(tr("Remember my choice of editor:"), this);
     m_rememberMyChoice->setObjectName("rememberMyChoice");
     m_rememberMyChoice->setToolTip(tr("Ask for the editor once, then use the same one"));
     m_rememberedEditor = new QComboBox(this);
     m_rememberedEditor->setObjectName("rememberedEditor");
-    for (quelvo::ProjectFormat format : quelvo::allProjectFormats())
+    for (ProjectFormat format : quelvo::allProjectFormats())
         m_rememberedEditor->addItem(editorChoiceLongText(format), static_cast<int>(format));
     m_rememberedEditor->setPlaceholderText(tr("Chosen at the next project"));
     m_rememberedEditor->setAccessibleName(tr("Remembered editor"));
     m_rememberedEditor->setToolTip(
         tr("The editor every project is written for while remembering is on"));
-    m_sendWithoutFile = new KyCheckButton(tr("Send to Final Cut Pro without an XML file"), this);
+    m_sendWithoutFile = new CheckBox(tr("Send to Final Cut Pro without an XML file"), this);
     m_sendWithoutFile->setObjectName("sendWithoutFile");
     m_sendWithoutFile->setToolTip(
         tr("Open finished projects in Final Cut Pro instead of writing them next to the dialogue"));
@@ -299,4 +296,4 @@ QLayout* PreferencesWindow::buildEditorSection() {
     return editor;
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -22,11 +22,11 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 
-namespace kyui {
+namespace quelvo::ui {
 
 class DepthModeChooser;
-class KyCheckButton;
-class KySlider;
+class CheckBox;
+class SettingSlider;
 
 class PreferencesWindow : public Panel {
     Q_OBJECT
@@ -53,28 +53,28 @@ class PreferencesWindow : public Panel {
     // Shows the stored remembered editor and enables the list while remembering.
     void showRememberedEditor();
 
-    KySlider* m_attackWindow = nullptr;
+    SettingSlider* m_attackWindow = nullptr;
     QLabel* m_attackWindowValue = nullptr;
-    KySlider* m_releaseWindow = nullptr;
+    SettingSlider* m_releaseWindow = nullptr;
     QLabel* m_releaseWindowValue = nullptr;
-    KySlider* m_attackPreRoll = nullptr;
+    SettingSlider* m_attackPreRoll = nullptr;
     QLabel* m_attackPreRollValue = nullptr;
-    KySlider* m_releasePreRoll = nullptr;
+    SettingSlider* m_releasePreRoll = nullptr;
     QLabel* m_releasePreRollValue = nullptr;
     QRadioButton* m_automaticDetection = nullptr;
     QRadioButton* m_fixedThreshold = nullptr;
-    KySlider* m_threshold = nullptr;
+    SettingSlider* m_threshold = nullptr;
     QLabel* m_thresholdValue = nullptr;
     // The threshold row's caption and unit, greyed with its slider.
     QLabel* m_thresholdCaption = nullptr;
     QLabel* m_thresholdUnit = nullptr;
-    KyCheckButton* m_preferFcpxml19 = nullptr;
-    KyCheckButton* m_rememberMyChoice = nullptr;
+    CheckBox* m_preferFcpxml19 = nullptr;
+    CheckBox* m_rememberMyChoice = nullptr;
     // The remembered editor, changeable while remembering is on; shows its
     // placeholder while nothing is remembered.
     QComboBox* m_rememberedEditor = nullptr;
-    KyCheckButton* m_sendWithoutFile = nullptr;
+    CheckBox* m_sendWithoutFile = nullptr;
     QPushButton* m_ok = nullptr;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -2,7 +2,7 @@
 
 #include <QMetaObject>
 
-namespace kyui {
+namespace quelvo::ui {
 
 using quelvo::preview::BackgroundAnalysis;
 
@@ -62,4 +62,4 @@ void PreviewAnalysis::deliver(const BackgroundAnalysis::Outcome& outcome) {
     else emit finished(outcome.dialogue, outcome.music, QString::fromStdString(outcome.problem));
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -11,7 +11,7 @@
 #include "preview/background_analysis.h"
 #include "preview/depth_measurement.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 class PreviewAnalysis : public QObject {
     Q_OBJECT
@@ -62,4 +62,4 @@ public:
     quelvo::preview::DepthMeasurement m_depths;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -16,7 +16,7 @@
 #include "preview/preview_colors.h"
 #include "preview/speech_editing.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 namespace pv = quelvo::preview;
 namespace colors = quelvo::preview::colors;
@@ -240,7 +240,7 @@ void PreviewCanvas::drawSpeechEdit(QPainter& p, const pv::PreviewPicture& pic) {
     };
     p.setBrush(Qt::NoBrush);
     if (m_selected >= 0 && m_selected < static_cast<int>(m_scene.speech.size())) {
-        const kyaudio::Cluster& c = m_scene.speech[static_cast<size_t>(m_selected)];
+        const Cluster& c = m_scene.speech[static_cast<size_t>(m_selected)];
         p.setPen(QPen(colour(colors::kSpeech), 2));
         p.drawRect(band(c.start, c.end));
     }
@@ -248,7 +248,7 @@ void PreviewCanvas::drawSpeechEdit(QPainter& p, const pv::PreviewPicture& pic) {
     // The band as it will be once the mouse is let go.
     double from = m_dragFrom, to = m_dragTo;
     if (m_drag != Drag::adding) {
-        const kyaudio::Cluster& c = m_scene.speech[static_cast<size_t>(m_dragIndex)];
+        const Cluster& c = m_scene.speech[static_cast<size_t>(m_dragIndex)];
         from = m_drag == Drag::startEdge ? m_dragTo : c.start;
         to = m_drag == Drag::endEdge ? m_dragTo : c.end;
     }
@@ -331,7 +331,7 @@ void PreviewCanvas::showHoverMillis(double seconds) {
     const QString usage =
         tr("Click to choose where playback starts; Ctrl+wheel zooms; Space plays");
     if (m_hoverText.isEmpty()) return setToolTip(usage);
-    setToolTip(QString::fromStdString(kykit::TC::getFloatTimecode(seconds, false)) +
+    setToolTip(QString::fromStdString(Timecode::withMilliseconds(seconds, false)) +
                QLatin1Char('\n') + usage);
 }
 
@@ -437,4 +437,4 @@ void PreviewCanvas::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

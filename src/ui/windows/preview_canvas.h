@@ -10,7 +10,7 @@
 class QNativeGestureEvent;
 class QPainter;
 
-namespace kyui {
+namespace quelvo::ui {
 
 class PreviewCanvas : public QWidget {
     Q_OBJECT
@@ -99,4 +99,4 @@ private:
     double m_dragFrom = 0, m_dragTo = 0;  // seconds
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -13,11 +13,11 @@
 
 #include "base/files.h"
 #include "speech/speech_labels.h"
-#include "ui/kit/ky_alert.h"
+#include "ui/kit/alert.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 namespace pv = quelvo::preview;
 
@@ -38,7 +38,7 @@ PreviewPanel::LabelFileChooser& labelFileChooser() {
 }
 
 // The interval holding `seconds`, or -1.
-int intervalAt(const kyaudio::ClusterList& speech, double seconds) {
+int intervalAt(const ClusterList& speech, double seconds) {
     for (size_t k = 0; k < speech.size(); ++k)
         if (speech[k].start <= seconds && seconds <= speech[k].end) return static_cast<int>(k);
     return -1;
@@ -99,7 +99,7 @@ void PreviewPanel::addSpeechControls(QHBoxLayout* header) {
     });
     connect(m_canvas, &PreviewCanvas::speechEdgeMoveRequested, this,
             [this](int index, bool endEdge, double t) {
-                using Edge = quelvo::SpeechCorrections::Edge;
+                using Edge = SpeechCorrections::Edge;
                 correctionMade(m_corrections.moveEdge(m_detected, static_cast<size_t>(index),
                                                       endEdge ? Edge::end : Edge::start, t,
                                                       dialogueSeconds()),
@@ -107,7 +107,7 @@ void PreviewPanel::addSpeechControls(QHBoxLayout* header) {
             });
 }
 
-std::optional<kyaudio::ClusterList> PreviewPanel::correctedSpeech() const {
+std::optional<ClusterList> PreviewPanel::correctedSpeech() const {
     if (!m_corrections.corrected()) return std::nullopt;
     return m_corrections.intervals(m_detected);
 }
@@ -152,11 +152,11 @@ void PreviewPanel::refreshSpeechCount() {
     m_labels->setEnabled(dialogue);
 }
 
-void PreviewPanel::askToClearCorrections(const quelvo::EnvelopeTiming& before) {
-    const quelvo::EnvelopeTiming& now = m_settings.rolls;
+void PreviewPanel::askToClearCorrections(const EnvelopeTiming& before) {
+    const EnvelopeTiming& now = m_settings.rolls;
     const bool detectionChanged =
         now.detection != before.detection ||
-        (now.detection == quelvo::DetectionMode::threshold && now.threshold != before.threshold);
+        (now.detection == DetectionMode::threshold && now.threshold != before.threshold);
     if (!detectionChanged) return;
     // History alone (everything undone or reverted) goes without a word.
     if (!m_corrections.corrected()) return m_corrections.clear();
@@ -165,7 +165,7 @@ void PreviewPanel::askToClearCorrections(const quelvo::EnvelopeTiming& before) {
     request.informativeText =
         "The speech detection changed, and the speech of " +
         (m_dialoguePaths.size() > 1 ? std::string("the dialogue files")
-                                    : kykit::fileNameOf(m_dialoguePath)) +
+                                    : quelvo::fileNameOf(m_dialoguePath)) +
         " was corrected by hand. Clear the corrections and use the new detection?";
     request.buttons = {{"Clear Corrections",
                         [this] {
@@ -176,14 +176,14 @@ void PreviewPanel::askToClearCorrections(const quelvo::EnvelopeTiming& before) {
                        {"Keep Corrections", {}}};
     request.escapeButton = 1;
     request.parent = window();
-    KyAlert::service().present(request);
+    Alert::service().present(request);
 }
 
 bool PreviewPanel::importLabels(const std::string& path) {
     if (!m_model || !m_model->dialogue()) return false;
-    quelvo::LabelReading read = quelvo::readLabelFile(path, dialogueSeconds());
+    LabelReading read = quelvo::readLabelFile(path, dialogueSeconds());
     if (!read.status) {
-        KyAlert::ok("Warning", read.status.message(), window());
+        Alert::ok("Warning", read.status.message(), window());
         return false;
     }
     correctionMade(m_corrections.replace(m_detected, std::move(read.intervals)));
@@ -196,16 +196,16 @@ bool PreviewPanel::importLabels(const std::string& path) {
 
 bool PreviewPanel::exportLabels(const std::string& path) {
     if (!m_model || !m_model->dialogue()) return false;
-    if (const kykit::Status written = quelvo::writeLabelFile(path, m_canvas->scene().speech);
+    if (const Status written = quelvo::writeLabelFile(path, m_canvas->scene().speech);
         !written) {
         std::string why = written.message();
         if (!why.empty())
             why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
-        KyAlert::ok("Warning", why + ".", window());
+        Alert::ok("Warning", why + ".", window());
         return false;
     }
     m_status->setText(tr("Exported the speech to %1").arg(QString::fromStdString(path)));
     return true;
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

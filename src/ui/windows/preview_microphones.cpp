@@ -5,7 +5,7 @@
 #include <QMetaObject>
 #include <QPointer>
 
-namespace kyui {
+namespace quelvo::ui {
 
 using quelvo::preview::BackgroundAnalysis;
 
@@ -70,4 +70,4 @@ bool PreviewMicrophones::isRunning() const {
                        [](const auto& r) { return !r.second->done; });
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

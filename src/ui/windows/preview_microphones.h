@@ -13,7 +13,7 @@
 
 #include "preview/background_analysis.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 class PreviewMicrophones : public QObject {
     Q_OBJECT
@@ -41,4 +41,4 @@ class PreviewMicrophones : public QObject {
     std::map<std::string, std::unique_ptr<Runner>> m_runners;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

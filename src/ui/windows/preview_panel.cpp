@@ -17,13 +17,13 @@
 #include "project/project_builder.h"
 #include "project/envelope_timing.h"
 #include "project/volume_keyframes.h"
-#include "ui/kit/ky_window_growth.h"
+#include "ui/kit/window_growth.h"
 #include "ui/windows/preview_analysis.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_microphones.h"
 #include "ui/windows/preview_player.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 namespace pv = quelvo::preview;
 
@@ -204,12 +204,12 @@ void PreviewPanel::setFiles(const std::vector<std::string>& dialogues, const std
     m_fillerPath = filler;
     m_settings.withFiller = !filler.empty();
     // The filler's length caps its clips, as in the project (a header read).
-    const double fillerSeconds = filler.empty() ? 0.0 : kyaudio::probeAudioFile(filler).duration;
+    const double fillerSeconds = filler.empty() ? 0.0 : quelvo::probeAudioFile(filler).duration;
     m_settings.fillerSeconds = std::isfinite(fillerSeconds) ? fillerSeconds : 0.0;
     // With a video dialogue the fillers sit on its timeline's frames, as in
     // the project (a header read).
-    quelvo::DialogueClip first;
-    first.source.facts.video = quelvo::videoSourceFacts(kymediainfo::probeMedia(dialogue));
+    DialogueClip first;
+    first.source.facts.video = quelvo::videoSourceFacts(quelvo::probeMedia(dialogue));
     m_settings.fillerGrid = quelvo::fillerGridFor(quelvo::timelineFor({first}));
     m_player->stop();
     if (!inputsChanged) return redraw();
@@ -220,7 +220,7 @@ void PreviewPanel::setFiles(const std::vector<std::string>& dialogues, const std
     // The automatic detection needs the features for the first picture; the
     // threshold detection draws sooner without them, and they follow.
     using When = pv::BackgroundAnalysis::FeaturesWhen;
-    const When when = quelvo::currentEnvelopeTiming().detection == quelvo::DetectionMode::automatic
+    const When when = quelvo::currentEnvelopeTiming().detection == DetectionMode::automatic
                           ? When::withLevels
                           : When::afterPicture;
     m_analysis->start(dialogue, music, when);
@@ -245,7 +245,7 @@ std::shared_ptr<const pv::PreviewModel> PreviewPanel::makeModel(Track dialogue, 
 void PreviewPanel::setSettings(const pv::PreviewSettings& settings) {
     const bool filler = m_settings.withFiller;
     const double fillerSeconds = m_settings.fillerSeconds;
-    const quelvo::FrameGrid fillerGrid = m_settings.fillerGrid;
+    const FrameGrid fillerGrid = m_settings.fillerGrid;
     m_settings = settings;
     m_settings.withFiller = filler;
     m_settings.fillerSeconds = fillerSeconds;
@@ -260,7 +260,7 @@ void PreviewPanel::setSpeechDecision(pv::SpeechDecision decision) {
 
 void PreviewPanel::pollRolls() {
     if (quelvo::currentEnvelopeTiming() == m_settings.rolls) return;
-    const quelvo::EnvelopeTiming before = m_settings.rolls;
+    const EnvelopeTiming before = m_settings.rolls;
     m_settings.rolls = quelvo::currentEnvelopeTiming();
     askToClearCorrections(before);
     redraw();
@@ -273,7 +273,7 @@ QString PreviewPanel::featuresNote() const {
 
 void PreviewPanel::showFeaturesNote(const QString& otherwise) {
     if (!m_analysis->featuresPending()) return;
-    if (m_settings.rolls.detection == quelvo::DetectionMode::automatic) m_status->setText(featuresNote());
+    if (m_settings.rolls.detection == DetectionMode::automatic) m_status->setText(featuresNote());
     else if (m_status->text() == featuresNote()) m_status->setText(otherwise);
 }
 
@@ -342,7 +342,7 @@ void PreviewPanel::showDepthProblem() {
     }
     m_status->setText(
         tr("Cannot measure the loudness (%1); the fixed depth is drawn.")
-            .arg(QString::fromStdString(kyaudio::readFailureText(depths.status.message()).brief)));
+            .arg(QString::fromStdString(quelvo::readFailureText(depths.status.message()).brief)));
 }
 
 void PreviewPanel::syncScrollBar() {
@@ -388,4 +388,4 @@ void PreviewPanel::togglePlayback() {
     refreshPlayButton();
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -22,7 +22,7 @@ class QScrollBar;
 class QTimer;
 class QToolButton;
 
-namespace kyui {
+namespace quelvo::ui {
 
 class PreviewAnalysis;
 class PreviewCanvas;
@@ -63,10 +63,10 @@ public:
     // They belong to the dialogue file shown and last while it stays.
     // The speech as corrected, or nothing while it is as detected: what
     // Duck and Export Mix hand the job as its speech.
-    std::optional<kyaudio::ClusterList> correctedSpeech() const;
-    const quelvo::SpeechCorrections& corrections() const { return m_corrections; }
+    std::optional<ClusterList> correctedSpeech() const;
+    const SpeechCorrections& corrections() const { return m_corrections; }
     // The detection's speech under the corrections (gaps closed).
-    const kyaudio::ClusterList& detectedSpeech() const { return m_detected; }
+    const ClusterList& detectedSpeech() const { return m_detected; }
     void undoCorrection();
     void redoCorrection();
     void revertToDetected();
@@ -114,7 +114,7 @@ private:
     void correctionMade(bool changed, double select = -1);
     void refreshSpeechCount();
     // Asked when the detection changed under corrections: clear them?
-    void askToClearCorrections(const quelvo::EnvelopeTiming& before);
+    void askToClearCorrections(const EnvelopeTiming& before);
     double dialogueSeconds() const;
 
     QToolButton* m_toggle;
@@ -137,11 +137,11 @@ private:
     double m_playFrom = 0;
     std::optional<quelvo::preview::DepthRequest> m_depthAsked; // the latest measurement asked for
     std::string m_shownFiles;                                  // whose picture the canvas shows
-    quelvo::SpeechCorrections m_corrections;  // for m_dialoguePath
-    kyaudio::ClusterList m_detected;          // the detection's speech in the picture
+    SpeechCorrections m_corrections;  // for m_dialoguePath
+    ClusterList m_detected;          // the detection's speech in the picture
     QLabel* m_speechCount;
     QToolButton* m_revert;
     QToolButton* m_labels;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -12,7 +12,7 @@
 
 #include "mix/mix_source.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 // The sink's pull side: each read asks the mix source for the next frames.
 class PreviewPlayer::Device : public QIODevice {
@@ -69,7 +69,7 @@ bool PreviewPlayer::play(const quelvo::mix::MixInputs& inputs, double seconds, Q
         if (problem) *problem = unavailableReason();
         return false;
     }
-    kykit::Status status = kykit::Status::success();
+    Status status = Status::success();
     // The dialogue's rate unless the output cannot take it; channels as the
     // output prefers (the mix source resamples and remixes).
     QAudioFormat format = device.preferredFormat();
@@ -98,4 +98,4 @@ void PreviewPlayer::stop() {
     emit stopped();
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

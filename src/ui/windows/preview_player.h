@@ -12,7 +12,7 @@
 class QAudioSink;
 class QTimer;
 
-namespace kyui {
+namespace quelvo::ui {
 
 class PreviewPlayer : public QObject {
     Q_OBJECT
@@ -43,4 +43,4 @@ private:
     double m_startedAt = 0;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -17,20 +17,20 @@
 #include "media/parallelism.h"
 #include "media/read_failure_text.h"
 #include "project/version_sheet_question.h"
-#include "ui/kit/im_anim.h"
-#include "ui/kit/ky_alert.h"
-#include "ui/kit/ky_file_opener.h"
-#include "ui/kit/ky_notification.h"
+#include "ui/kit/frame_animation.h"
+#include "ui/kit/alert.h"
+#include "ui/kit/file_opener.h"
+#include "ui/kit/notification.h"
 #include "ui/kit/label_status_sink.h"
 #include "ui/kit/task_delivery.h"
 #include "ui/windows/desktop_format_question.h"
 #include "ui/windows/job_questions.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 namespace {
 
-kymovie::VersionSheet* g_versionSheet = nullptr;
+VersionSheet* g_versionSheet = nullptr;
 
 std::string saveDialog(QWidget* parent, const std::string& suggested) {
     // The filter follows the kind of project the editor chose (the suggested
@@ -59,11 +59,11 @@ constexpr int kAnimationSize = 96; // logical pixels; the frames are drawn at tw
 // How the job ended, as its work saw it: what it wrote is the truth, also
 // when a Cancel came too late to stop it (the task then ends cancelled).
 struct ProgressDialog::JobEnd {
-    std::optional<quelvo::DuckOutcome> outcome;
+    std::optional<DuckOutcome> outcome;
     std::optional<HandOver> handOver;
 };
 
-kymovie::VersionSheet* ProgressDialog::setVersionSheet(kymovie::VersionSheet* sheet) {
+VersionSheet* ProgressDialog::setVersionSheet(VersionSheet* sheet) {
     auto* previous = g_versionSheet;
     g_versionSheet = sheet;
     return previous;
@@ -75,7 +75,7 @@ ProgressDialog::PathChooser ProgressDialog::setSaveAsChooser(PathChooser next) {
     return previous;
 }
 
-ProgressDialog::ProgressDialog(const quelvo::DuckRequest& request, QWidget* parent)
+ProgressDialog::ProgressDialog(const DuckRequest& request, QWidget* parent)
     : Sheet(parent), m_request(request) {
     setWindowTitle(tr("Ducking"));
     buildLayout();
@@ -136,7 +136,7 @@ void ProgressDialog::buildLayout() {
 
 ProgressDialog::~ProgressDialog() = default;
 
-ProgressDialog* ProgressDialog::showProgress(QWidget* from, const quelvo::DuckRequest& request) {
+ProgressDialog* ProgressDialog::showProgress(QWidget* from, const DuckRequest& request) {
     auto* sheet = new ProgressDialog(request, from);
     sheet->open();
     return sheet;
@@ -149,7 +149,7 @@ void ProgressDialog::cancelJob() {
     else
         m_cancelBeforeStart = true;
     m_cancel->setEnabled(false);
-    kykit::showStatus(m_statusSink.get(), "Cancelling\u2026");
+    quelvo::showStatus(m_statusSink.get(), "Cancelling\u2026");
 }
 
 void ProgressDialog::startAnimations() {
@@ -162,7 +162,7 @@ void ProgressDialog::startAnimations() {
         {"quelvo_progressA_", 59}, {"quelvo_progressB_", 58}, {"quelvo_progressC_", 57}};
     for (int i = 0; i < 3; ++i) {
         auto* anim =
-            new ImAnim(m_layers[i], 0.0, 60, true, true, nullptr, "", "png", nullptr, false);
+            new FrameAnimation(m_layers[i], 0.0, 60, true, true, nullptr, "", "png", nullptr, false);
         anim->setSequence(layers[i].prefix, 0, layers[i].lastFrame, 5);
         anim->start();
     }
@@ -181,8 +181,8 @@ void ProgressDialog::showEvent(QShowEvent* event) {
         Qt::QueuedConnection);
 }
 
-quelvo::DuckJobContext ProgressDialog::jobContext() {
-    quelvo::DuckJobContext context;
+DuckJobContext ProgressDialog::jobContext() {
+    DuckJobContext context;
     context.status = m_statusSink.get();
     // A project without speech is written only when the editor says so.
     context.onNoSpeech = [sheetWindow = QPointer<QWidget>(this)](const std::string& warning) {
@@ -195,9 +195,9 @@ quelvo::DuckJobContext ProgressDialog::jobContext() {
     return context;
 }
 
-std::shared_ptr<quelvo::FormatQuestion> ProgressDialog::formatQuestion() {
+std::shared_ptr<FormatQuestion> ProgressDialog::formatQuestion() {
     // Tests may put a version sheet of their own in place of the editor question.
-    if (g_versionSheet) return std::make_shared<quelvo::VersionSheetQuestion>(*g_versionSheet);
+    if (g_versionSheet) return std::make_shared<VersionSheetQuestion>(*g_versionSheet);
     return std::make_shared<DesktopFormatQuestion>(this);
 }
 
@@ -205,48 +205,48 @@ void ProgressDialog::runJob() {
     // The work gets copies of everything it needs: nothing of this window is
     // touched off the GUI thread except through the status sink, which posts
     // to the GUI thread; the end is delivered here only while we still exist.
-    quelvo::DuckRequest job = m_request;
+    DuckRequest job = m_request;
     // The editor waits for this job: its analyses may use every core.
-    job.parallelism.jobs = kyaudio::machineCores();
+    job.parallelism.jobs = quelvo::machineCores();
     // A project sent to Final Cut Pro goes a moment after the job returns;
     // the work waits for that hand-over, so the sheet reports success only
     // once Final Cut Pro has the project.
     auto handedOver = std::make_shared<std::promise<HandOver>>();
     std::shared_future<HandOver> handOver = handedOver->get_future().share();
-    quelvo::DuckJobContext context = jobContext();
+    DuckJobContext context = jobContext();
     context.onHandOver = [handedOver](const HandOver& result) { handedOver->set_value(result); };
     auto end = std::make_shared<JobEnd>();
-    quelvo::TaskRequest<quelvo::TaskDone> request(
+    TaskRequest<TaskDone> request(
         "duck",
         [job, context, question = formatQuestion(), status = m_statusSink, handOver,
-         end](quelvo::TaskControl& control) mutable -> quelvo::TaskReturn<quelvo::TaskDone> {
-            context.cancel = quelvo::CancelToken::following(control.cancelFlag());
+         end](TaskControl& control) mutable -> TaskReturn<TaskDone> {
+            context.cancel = CancelToken::following(control.cancelFlag());
             end->outcome = quelvo::duckAudioFiles(job, *question, context);
             if (end->outcome->success && end->outcome->sentToFCP) {
-                kykit::showStatus(status.get(), kStageHandOver);
+                quelvo::showStatus(status.get(), kStageHandOver);
                 end->handOver = handOver.get();
             }
-            return quelvo::TaskDone{};
+            return TaskDone{};
         });
-    request.onDone = [this, end](const quelvo::TaskResult<quelvo::TaskDone>& result) {
+    request.onDone = [this, end](const TaskResult<TaskDone>& result) {
         jobEnded(*end, result);
     };
     request.delivery = quelvo::mainThreadDelivery(this);
-    m_job = quelvo::TaskRunner::shared().start(std::move(request));
+    m_job = TaskRunner::shared().start(std::move(request));
     if (m_cancelBeforeStart) m_job.cancel();
 }
 
 void ProgressDialog::jobEnded(const JobEnd& end,
-                              const quelvo::TaskResult<quelvo::TaskDone>& result) {
+                              const TaskResult<TaskDone>& result) {
     if (end.outcome) return completeJob(*end.outcome, end.handOver);
     // The work never returned: cancelled before it ran, or it failed.
-    quelvo::DuckOutcome outcome;
-    outcome.cancelled = result.state == quelvo::TaskState::cancelled;
+    DuckOutcome outcome;
+    outcome.cancelled = result.state == TaskState::cancelled;
     outcome.message = outcome.cancelled ? "The job was cancelled." : result.error;
     completeJob(outcome, std::nullopt);
 }
 
-void ProgressDialog::completeJob(const quelvo::DuckOutcome& outcome,
+void ProgressDialog::completeJob(const DuckOutcome& outcome,
                                  const std::optional<HandOver>& handOver) {
     if (outcome.cancelled) {
         // The editor chose Cancel: nothing was written; the window says so.
@@ -264,44 +264,44 @@ void ProgressDialog::completeJob(const quelvo::DuckOutcome& outcome,
     accept();
 }
 
-void ProgressDialog::tellSuccess(const quelvo::DuckOutcome& outcome, const std::string& file) {
+void ProgressDialog::tellSuccess(const DuckOutcome& outcome, const std::string& file) {
     // The second line names the project, so a notification seen later
     // still says which job it was about.
-    KyShowNotification(QStringLiteral("Quelvo Done"),
+    showNotification(QStringLiteral("Quelvo Done"),
                        QStringLiteral("Successfully Ducked Audio Files.\n") +
-                           QString::fromStdString(kykit::fileNameOf(file)));
+                           QString::fromStdString(quelvo::fileNameOf(file)));
     emit jobSucceeded(outcome, QString::fromStdString(file));
 }
 
-bool ProgressDialog::saveElsewhere(const quelvo::DuckOutcome& outcome) {
+bool ProgressDialog::saveElsewhere(const DuckOutcome& outcome) {
     const std::string intended = outcome.intendedPath;
     const std::string suggested =
-        (QDir::homePath() + QDir::separator()).toStdString() + kykit::fileNameOf(intended);
+        (QDir::homePath() + QDir::separator()).toStdString() + quelvo::fileNameOf(intended);
     const std::string path = saveAsChooser()(this, suggested);
     if (path.empty()) return false;
     // The analysis is done: only the writing runs again.
-    const quelvo::DuckOutcome again = quelvo::writeProjectAs(outcome, path);
+    const DuckOutcome again = quelvo::writeProjectAs(outcome, path);
     if (!again.success) return tellFailure(again);
     tellSuccess(again, again.outputPath);
     return true;
 }
 
-bool ProgressDialog::tellFailure(const quelvo::DuckOutcome& outcome) {
+bool ProgressDialog::tellFailure(const DuckOutcome& outcome) {
     // A failed job must not claim success: say what went wrong instead. An
     // input that cannot be read is put in a user's words, with the audio
     // layer's own reason under Details for whoever needs it.
     if (!outcome.unreadableRole.empty()) {
-        KyAlert::okWithDetails(
+        Alert::okWithDetails(
             "Warning",
-            kyaudio::readFailureSentence(outcome.unreadableRole,
-                                         kykit::fileNameOf(outcome.unreadablePath), outcome.reason),
+            quelvo::readFailureSentence(outcome.unreadableRole,
+                                         quelvo::fileNameOf(outcome.unreadablePath), outcome.reason),
             outcome.message, this);
         return false;
     }
     const std::string sentence =
         outcome.message.empty() ? std::string("The project could not be made.") : outcome.message;
     if (!outcome.unwrittenText) {
-        KyAlert::ok("Warning", sentence, this);
+        Alert::ok("Warning", sentence, this);
         return false;
     }
     // The project is made and kept: it can go to another folder.
@@ -313,13 +313,13 @@ bool ProgressDialog::tellFailure(const quelvo::DuckOutcome& outcome) {
                                              saved = saveElsewhere(outcome);
                                          }}};
     request.parent = this;
-    KyAlert::service().present(request);
+    Alert::service().present(request);
     return saved;
 }
 
 void ProgressDialog::tellFailedHandOver(const HandOver& handOver) {
     if (handOver.file.empty()) {
-        KyAlert::okWithDetails("Warning", "The project could not be handed to Final Cut Pro.",
+        Alert::okWithDetails("Warning", "The project could not be handed to Final Cut Pro.",
                                handOver.status.message(), this);
         return;
     }
@@ -328,13 +328,13 @@ void ProgressDialog::tellFailedHandOver(const HandOver& handOver) {
     AlertRequest request;
     request.message = "Warning";
     request.informativeText = "Final Cut Pro did not open the project; its copy \u201C" +
-                              kykit::fileNameOf(file) + "\u201D is in Quelvo's cache folder.";
+                              quelvo::fileNameOf(file) + "\u201D is in Quelvo's cache folder.";
     request.buttons = {
         {"OK", nullptr},
-        {"Show in Folder", [file] { KyFileOpener::showInFolder(QString::fromStdString(file)); }}};
+        {"Show in Folder", [file] { fileOpener::showInFolder(QString::fromStdString(file)); }}};
     request.parent = this;
     request.details = handOver.status.message();
-    KyAlert::service().present(request);
+    Alert::service().present(request);
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

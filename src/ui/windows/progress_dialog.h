@@ -10,7 +10,7 @@
 // sheet, and a Cancel closes quietly.
 //
 // Its controls are named for tests: "layerA", "layerB", "layerC" (the
-// animation's layers, each holding its ImAnim), "status" and "cancel".
+// animation's layers, each holding its FrameAnimation), "status" and "cancel".
 #include <functional>
 #include <memory>
 #include <optional>
@@ -26,22 +26,22 @@
 class QLabel;
 class QPushButton;
 
-namespace kyui {
+namespace quelvo::ui {
 
 class LabelStatusSink;
 
 class ProgressDialog : public Sheet {
     Q_OBJECT
   public:
-    ProgressDialog(const quelvo::DuckRequest& request, QWidget* parent);
+    ProgressDialog(const DuckRequest& request, QWidget* parent);
     ~ProgressDialog() override;
 
     // Opens the sheet for the request on the window of `from`.
-    static ProgressDialog* showProgress(QWidget* from, const quelvo::DuckRequest& request);
+    static ProgressDialog* showProgress(QWidget* from, const DuckRequest& request);
 
     // A version sheet that jobs ask instead of the editor question (tests);
     // the caller keeps ownership. Returns the previous one.
-    static kymovie::VersionSheet* setVersionSheet(kymovie::VersionSheet* sheet);
+    static VersionSheet* setVersionSheet(VersionSheet* sheet);
 
     // Chooses where a project that could not be written goes instead ("" for
     // none): a save dialog unless replaced (tests). Returns the previous one.
@@ -49,7 +49,7 @@ class ProgressDialog : public Sheet {
     static PathChooser setSaveAsChooser(PathChooser chooser);
 
     // The job's request, as given.
-    const quelvo::DuckRequest& request() const { return m_request; }
+    const DuckRequest& request() const { return m_request; }
     bool jobStarted() const { return m_job.valid(); }
 
   signals:
@@ -57,7 +57,7 @@ class ProgressDialog : public Sheet {
     void jobFinished(bool success);
     // After a good job, before jobFinished: what it did and the project's
     // file (the one written, or the copy handed to Final Cut Pro).
-    void jobSucceeded(const quelvo::DuckOutcome& outcome, const QString& projectFile);
+    void jobSucceeded(const DuckOutcome& outcome, const QString& projectFile);
     // Before jobFinished(false): the editor stopped the job (Cancel in a
     // question); nothing was written.
     void jobCancelled();
@@ -67,34 +67,34 @@ class ProgressDialog : public Sheet {
     void showEvent(QShowEvent* event) override;
 
   private:
-    using HandOver = kymovie::fcpHandoff::HandOverResult;
+    using HandOver = fcpHandoff::HandOverResult;
     struct JobEnd;
 
     void buildLayout();
     void startAnimations();
     void runJob();
     // What the job asks the editor, and where its stages show.
-    quelvo::DuckJobContext jobContext();
-    std::shared_ptr<quelvo::FormatQuestion> formatQuestion();
-    void jobEnded(const JobEnd& end, const quelvo::TaskResult<quelvo::TaskDone>& result);
-    void completeJob(const quelvo::DuckOutcome& outcome, const std::optional<HandOver>& handOver);
+    DuckJobContext jobContext();
+    std::shared_ptr<FormatQuestion> formatQuestion();
+    void jobEnded(const JobEnd& end, const TaskResult<TaskDone>& result);
+    void completeJob(const DuckOutcome& outcome, const std::optional<HandOver>& handOver);
     // Answers whether the project got written after all (Save As…).
-    bool tellFailure(const quelvo::DuckOutcome& outcome);
+    bool tellFailure(const DuckOutcome& outcome);
     // A project that could not be written: asks where else, writes it there.
-    bool saveElsewhere(const quelvo::DuckOutcome& outcome);
-    void tellSuccess(const quelvo::DuckOutcome& outcome, const std::string& file);
+    bool saveElsewhere(const DuckOutcome& outcome);
+    void tellSuccess(const DuckOutcome& outcome, const std::string& file);
     void tellFailedHandOver(const HandOver& handOver);
 
     // Cancel: the job stops at its next check and writes nothing.
     void cancelJob();
 
-    quelvo::DuckRequest m_request;
+    DuckRequest m_request;
     QLabel* m_layers[3] = {};
     QLabel* m_status = nullptr;
     QPushButton* m_cancel = nullptr;
     std::shared_ptr<LabelStatusSink> m_statusSink;
-    quelvo::TaskHandle<quelvo::TaskDone> m_job;
+    TaskHandle<TaskDone> m_job;
     bool m_cancelBeforeStart = false;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QUrl>
 
-namespace kyui {
+namespace quelvo::ui {
 
 ResultLine::ResultLine(QWidget* parent) : QWidget(parent) {
     m_label = new QLabel(this);
@@ -53,4 +53,4 @@ void ResultLine::clear() {
     hide();
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

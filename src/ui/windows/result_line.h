@@ -7,7 +7,7 @@
 class QLabel;
 class QPushButton;
 
-namespace kyui {
+namespace quelvo::ui {
 
 class ResultLine : public QWidget {
     Q_OBJECT
@@ -31,4 +31,4 @@ private:
     QString m_path;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

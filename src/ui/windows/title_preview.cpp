@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace kyui {
+namespace quelvo::ui {
 
 namespace {
 
@@ -15,7 +15,7 @@ namespace {
 // the frame size; sizes, widths and distances are in those units.
 constexpr double kTemplateHeight = 1080.0;
 
-QColor qcolor(const kykit::RgbaColor& c, double alpha = 1.0) {
+QColor qcolor(const RgbaColor& c, double alpha = 1.0) {
     return QColor::fromRgbF(float(c.red), float(c.green), float(c.blue), float(std::clamp(c.alpha * alpha, 0.0, 1.0)));
 }
 
@@ -51,7 +51,7 @@ TitlePreview::TitlePreview(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TitlePreview::setSettings(const quelvo::FCPXML_Titles_Settings& settings) {
+void TitlePreview::setSettings(const TitlesSettings& settings) {
     m_settings = settings;
     update();
 }
@@ -110,14 +110,14 @@ void TitlePreview::paintEvent(QPaintEvent*) {
     p.save();
     p.setClipRect(frame);
 
-    const quelvo::FCPXML_Titles_Settings& s = m_settings;
+    const TitlesSettings& s = m_settings;
     const double unit = frame.height() / kTemplateHeight;
     const double frameHeight = s.frameSize.height > 0 ? s.frameSize.height : 1080;
 
     // The patch: a crop of a full-frame solid, centred across, its bottom
     // edge vPosition up from the frame's bottom.
     if (s.addPatch.value_or(false) && s.patch) {
-        const quelvo::Patch& patch = *s.patch;
+        const Patch& patch = *s.patch;
         const QRectF box(frame.left() + frame.width() * (1 - patch.hSize) / 2,
                          frame.bottom() - frame.height() * (patch.vPosition + patch.vSize),
                          frame.width() * patch.hSize, frame.height() * patch.vSize);
@@ -148,9 +148,9 @@ void TitlePreview::paintEvent(QPaintEvent*) {
             // lines inside it.
             double x = frame.center().x() - widest / 2;
             switch (s.alignment) {
-            case quelvo::Alignment::right: x += widest - w; break;
-            case quelvo::Alignment::left:
-            case quelvo::Alignment::justified: break;
+            case Alignment::right: x += widest - w; break;
+            case Alignment::left:
+            case Alignment::justified: break;
             default: x += (widest - w) / 2; break;
             }
             path.addText(QPointF(x, firstBaseline + i * lineStep), font, lines[i]);
@@ -173,4 +173,4 @@ void TitlePreview::paintEvent(QPaintEvent*) {
     p.restore();
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -7,16 +7,16 @@
 #include <QImage>
 #include <QWidget>
 
-#include "titles/fcpxml_titles_settings.h"
+#include "titles/titles_settings.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 class TitlePreview : public QWidget {
     Q_OBJECT
 public:
     explicit TitlePreview(QWidget* parent = nullptr);
 
-    void setSettings(const quelvo::FCPXML_Titles_Settings& settings);
+    void setSettings(const TitlesSettings& settings);
     // The title's text, several lines joined by line feeds ("" draws none).
     void setText(const QString& text);
     // The video's frame behind the title; a null image shows grey.
@@ -38,9 +38,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    quelvo::FCPXML_Titles_Settings m_settings;
+    TitlesSettings m_settings;
     QString m_text;
     QImage m_background;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

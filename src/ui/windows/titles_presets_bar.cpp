@@ -10,11 +10,11 @@
 #include <QToolButton>
 
 #include "titles/title_presets.h"
-#include "ui/kit/ky_alert.h"
-#include "ui/kit/ky_windows.h"
+#include "ui/kit/alert.h"
+#include "ui/kit/window_title.h"
 #include "ui/windows/titles_style_panel.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 namespace tp = quelvo::titlepresets;
 
@@ -49,16 +49,16 @@ void TitlesPresetsBar::reload() {
     const QString current = m_presetChoice->currentText();
     m_presetChoice->clear();
     m_presetChoice->addItem(tr("Choose a preset…"));
-    for (const quelvo::TitlePreset& p : tp::all()) m_presetChoice->addItem(QString::fromStdString(p.name));
+    for (const TitlePreset& p : tp::all()) m_presetChoice->addItem(QString::fromStdString(p.name));
     const int index = m_presetChoice->findText(current);
     m_presetChoice->setCurrentIndex(index > 0 ? index : 0);
 }
 
 bool TitlesPresetsBar::loadPreset(const std::string& name) {
-    for (const quelvo::TitlePreset& p : tp::all()) {
+    for (const TitlePreset& p : tp::all()) {
         if (p.name != name) continue;
-        auto& shared = quelvo::FCPXML_Titles_Settings::shared();
-        const quelvo::XMLExport afterExport = shared.xmlExport;
+        auto& shared = TitlesSettings::shared();
+        const XMLExport afterExport = shared.xmlExport;
         const bool border = shared.doBorder;
         shared = p.settings;
         shared.xmlExport = afterExport;
@@ -72,9 +72,9 @@ bool TitlesPresetsBar::loadPreset(const std::string& name) {
 }
 
 bool TitlesPresetsBar::savePreset(const std::string& name) {
-    const kykit::Status status = tp::save(name, quelvo::FCPXML_Titles_Settings::shared());
+    const Status status = tp::save(name, TitlesSettings::shared());
     if (!status) {
-        KyAlert::ok("Warning", "The preset was not saved: " + status.message(), this);
+        Alert::ok("Warning", "The preset was not saved: " + status.message(), this);
         return false;
     }
     reload();
@@ -98,8 +98,8 @@ void TitlesPresetsBar::importFile() {
     const QString path = QFileDialog::getOpenFileName(this, tr("Import Preset"), QString(), tr("Presets (*.json)"));
     if (path.isEmpty()) return;
     std::string name;
-    const kykit::Status status = tp::importFrom(path.toStdString(), &name);
-    if (!status) return KyAlert::ok("Warning", "The preset was not imported: " + status.message(), this);
+    const Status status = tp::importFrom(path.toStdString(), &name);
+    if (!status) return Alert::ok("Warning", "The preset was not imported: " + status.message(), this);
     reload();
     loadPreset(name);
 }
@@ -108,18 +108,18 @@ void TitlesPresetsBar::exportFile() {
     const QString path = QFileDialog::getSaveFileName(this, tr("Export Settings"), tr("Title settings.json"),
                                                       tr("Presets (*.json)"));
     if (path.isEmpty()) return;
-    const kykit::Status status = tp::exportTo(path.toStdString(), quelvo::FCPXML_Titles_Settings::shared());
-    if (!status) KyAlert::ok("Warning", "The settings were not exported: " + status.message(), this);
+    const Status status = tp::exportTo(path.toStdString(), TitlesSettings::shared());
+    if (!status) Alert::ok("Warning", "The settings were not exported: " + status.message(), this);
 }
 
 void TitlesPresetsBar::deleteCurrent() {
     const std::string name = m_presetChoice->currentIndex() > 0 ? m_presetChoice->currentText().toStdString() : "";
-    for (const quelvo::TitlePreset& p : tp::shipped())
-        if (p.name == name) return KyAlert::ok("Warning", "\"" + name + "\" comes with Quelvo and stays.", this);
+    for (const TitlePreset& p : tp::shipped())
+        if (p.name == name) return Alert::ok("Warning", "\"" + name + "\" comes with Quelvo and stays.", this);
     if (name.empty()) return;
-    const kykit::Status status = tp::remove(name);
-    if (!status) KyAlert::ok("Warning", "The preset was not deleted: " + status.message(), this);
+    const Status status = tp::remove(name);
+    if (!status) Alert::ok("Warning", "The preset was not deleted: " + status.message(), this);
     reload();
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

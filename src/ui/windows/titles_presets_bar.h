@@ -10,7 +10,7 @@
 class QComboBox;
 class QToolButton;
 
-namespace kyui {
+namespace quelvo::ui {
 
 class TitlesPresetsBar : public QWidget {
     Q_OBJECT
@@ -40,4 +40,4 @@ private:
     QToolButton* m_menuButton = nullptr;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

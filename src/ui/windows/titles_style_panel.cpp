@@ -22,14 +22,13 @@
 
 #include "base/notifier.h"
 #include "base/settings_store.h"
-#include "titles/fcpxml_titles_settings.h"
-#include "ui/kit/ky_wheel_guard.h"
+#include "titles/titles_settings.h"
+#include "ui/kit/wheel_guard.h"
 #include "ui/windows/color_button.h"
 #include "writers/fcpxml_video_fragments.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
-using quelvo::FCPXML_Titles_Settings;
 
 namespace {
 
@@ -50,10 +49,10 @@ const FrameSizeChoice kFrameSizes[] = {
 
 const double kFrameRates[] = {23.976, 24, 25, 29.97, 30, 50, 59.94, 60};
 
-QColor toQColor(const kykit::RgbaColor& c) { return QColor::fromRgbF(float(c.red), float(c.green), float(c.blue)); }
+QColor toQColor(const RgbaColor& c) { return QColor::fromRgbF(float(c.red), float(c.green), float(c.blue)); }
 
 // The picked colour in the model's form; the stored alpha stays.
-void setRGB(kykit::RgbaColor& target, const QColor& c) {
+void setRGB(RgbaColor& target, const QColor& c) {
     target.red = c.redF();
     target.green = c.greenF();
     target.blue = c.blueF();
@@ -99,13 +98,13 @@ QHBoxLayout* row(std::initializer_list<QWidget*> widgets) {
 } // namespace
 
 void TitlesStylePanel::storeAndAnnounce() {
-    FCPXML_Titles_Settings::shared().save();
-    kykit::Notifier::notify(kSettingsChangedKey);
+    TitlesSettings::shared().save();
+    Notifier::notify(kSettingsChangedKey);
 }
 
 void TitlesStylePanel::change(const std::function<void(Settings&)>& edit) {
     if (m_refreshing) return;
-    edit(FCPXML_Titles_Settings::shared());
+    edit(TitlesSettings::shared());
     storeAndAnnounce();
 }
 
@@ -128,7 +127,7 @@ TitlesStylePanel::TitlesStylePanel(QWidget* parent) : QWidget(parent) {
     // changes the settings.
     // An observer may still be called once after its removal (the list is
     // copied before the calls): the guard skips a panel that is gone.
-    m_observer = kykit::Notifier::observe(kSettingsChangedKey, [self = QPointer<TitlesStylePanel>(this)] {
+    m_observer = Notifier::observe(kSettingsChangedKey, [self = QPointer<TitlesStylePanel>(this)] {
         if (self) self->refresh();
     });
 }
@@ -144,7 +143,7 @@ void TitlesStylePanel::addTextGroup(QVBoxLayout* page) {
     m_fontSize = whole(this, 1, 1000);
     m_textColor = new ColorButton(this);
     m_alignment = new QComboBox(this);
-    for (quelvo::Alignment a : quelvo::kAllAlignments)
+    for (Alignment a : quelvo::kAllAlignments)
         m_alignment->addItem(QString::fromStdString(quelvo::displayText(a)), QString::fromStdString(quelvo::rawValue(a)));
     m_lineSpacing = number(this, -200, 500, 1, 1);
     m_baseline = number(this, -50, 150, 0.5, 1, tr(" % of the height"));
@@ -182,7 +181,7 @@ void TitlesStylePanel::addTextGroup(QVBoxLayout* page) {
     connect(m_baseline, &QDoubleSpinBox::valueChanged, this,
             [this](double v) { change([&](S& s) { s.baselinePerc = float(v / 100); }); });
     bind([this] {
-        const S& s = FCPXML_Titles_Settings::shared();
+        const S& s = TitlesSettings::shared();
         const QString family = QString::fromStdString(s.font);
         m_fontFamily->setCurrentFont(QFont(family));
         // A font this machine lacks is still the project's choice: show its name.
@@ -217,10 +216,10 @@ void TitlesStylePanel::addStrokeGroup(QVBoxLayout* page) {
     connect(m_strokeOn, &QCheckBox::toggled, this, [this](bool on) {
         change([&](S& s) {
             if (on) {
-                s.strokeWidth = kykit::storedDouble(kLastStrokeWidthKey, 2.0);
+                s.strokeWidth = quelvo::storedDouble(kLastStrokeWidthKey, 2.0);
                 if (s.strokeWidth <= 0) s.strokeWidth = 2.0;
             } else {
-                if (s.strokeWidth > 0) kykit::storeDouble(kLastStrokeWidthKey, s.strokeWidth);
+                if (s.strokeWidth > 0) quelvo::storeDouble(kLastStrokeWidthKey, s.strokeWidth);
                 s.strokeWidth = 0;
             }
         });
@@ -231,7 +230,7 @@ void TitlesStylePanel::addStrokeGroup(QVBoxLayout* page) {
     connect(m_strokeBlur, &QDoubleSpinBox::valueChanged, this,
             [this](double v) { change([&](S& s) { s.strokeBlur = v; }); });
     bind([this] {
-        const S& s = FCPXML_Titles_Settings::shared();
+        const S& s = TitlesSettings::shared();
         m_strokeOn->setChecked(s.strokeWidth > 0);
         m_strokeColor->setColor(toQColor(s.strokeColor));
         m_strokeWidth->setValue(s.strokeWidth);
@@ -266,7 +265,7 @@ void TitlesStylePanel::addShadowGroup(QVBoxLayout* page) {
     connect(m_shadowAngle, &QDoubleSpinBox::valueChanged, this,
             [this](double v) { change([&](S& s) { s.shadow.angle = v; }); });
     bind([this] {
-        const S& s = FCPXML_Titles_Settings::shared();
+        const S& s = TitlesSettings::shared();
         m_shadowOn->setChecked(s.shadow.enable);
         m_shadowColor->setColor(toQColor(s.shadow.color));
         m_shadowOpacity->setValue(s.shadow.opacity * 100);
@@ -291,25 +290,25 @@ void TitlesStylePanel::addPatchGroup(QVBoxLayout* page) {
     patch->addRow(tr("Width:"), m_patchWidth);
     patch->addRow(tr("Height:"), m_patchHeight);
     patch->addRow(tr("Position:"), m_patchPosition);
-    const auto editPatch = [this](const std::function<void(quelvo::Patch&)>& edit) {
+    const auto editPatch = [this](const std::function<void(Patch&)>& edit) {
         change([&](S& s) {
-            if (!s.patch) s.patch = quelvo::Patch{};
+            if (!s.patch) s.patch = Patch{};
             edit(*s.patch);
         });
     };
     connect(m_patchOn, &QCheckBox::toggled, this, [this](bool on) { change([&](S& s) { s.addPatch = on; }); });
-    m_patchColor->onPick = [editPatch](const QColor& c) { editPatch([&](quelvo::Patch& p) { setRGB(p.color, c); }); };
+    m_patchColor->onPick = [editPatch](const QColor& c) { editPatch([&](Patch& p) { setRGB(p.color, c); }); };
     connect(m_patchOpacity, &QDoubleSpinBox::valueChanged, this,
-            [editPatch](double v) { editPatch([&](quelvo::Patch& p) { p.opacity = v / 100; }); });
+            [editPatch](double v) { editPatch([&](Patch& p) { p.opacity = v / 100; }); });
     connect(m_patchWidth, &QDoubleSpinBox::valueChanged, this,
-            [editPatch](double v) { editPatch([&](quelvo::Patch& p) { p.hSize = v / 100; }); });
+            [editPatch](double v) { editPatch([&](Patch& p) { p.hSize = v / 100; }); });
     connect(m_patchHeight, &QDoubleSpinBox::valueChanged, this,
-            [editPatch](double v) { editPatch([&](quelvo::Patch& p) { p.vSize = v / 100; }); });
+            [editPatch](double v) { editPatch([&](Patch& p) { p.vSize = v / 100; }); });
     connect(m_patchPosition, &QDoubleSpinBox::valueChanged, this,
-            [editPatch](double v) { editPatch([&](quelvo::Patch& p) { p.vPosition = v / 100; }); });
+            [editPatch](double v) { editPatch([&](Patch& p) { p.vPosition = v / 100; }); });
     bind([this] {
-        const S& s = FCPXML_Titles_Settings::shared();
-        const quelvo::Patch p = s.patch.value_or(quelvo::Patch{});
+        const S& s = TitlesSettings::shared();
+        const Patch p = s.patch.value_or(Patch{});
         m_patchOn->setChecked(s.addPatch.value_or(false));
         m_patchColor->setColor(toQColor(p.color));
         m_patchOpacity->setValue(p.opacity * 100);
@@ -352,7 +351,7 @@ void TitlesStylePanel::addTimingGroup(QVBoxLayout* page) {
         change([&](S& s) { s.timeLineFPS = v.isValid() ? std::optional<double>(v.toDouble()) : std::nullopt; });
     });
     bind([this] {
-        const S& s = FCPXML_Titles_Settings::shared();
+        const S& s = TitlesSettings::shared();
         m_minDuration->setValue(s.minDuration);
         m_extendAfter->setValue(s.extendAfter);
         m_avoidOverlap->setChecked(s.avoidOverlap.value_or(false));
@@ -381,9 +380,9 @@ void TitlesStylePanel::addTextHandlingGroup(QVBoxLayout* page) {
     m_ignoreU = new QCheckBox(tr("<u>"), this);
     handling->addRow(row({m_splitLines, m_splitLength}));
     handling->addRow(tr("Remove tags:"), row({m_ignoreI, m_ignoreB, m_ignoreFont, m_ignoreU}));
-    const auto editSplit = [this](const std::function<void(quelvo::SplitText&)>& edit) {
+    const auto editSplit = [this](const std::function<void(SplitText&)>& edit) {
         change([&](S& s) {
-            if (!s.splitText) s.splitText = quelvo::SplitText{};
+            if (!s.splitText) s.splitText = SplitText{};
             edit(*s.splitText);
         });
     };
@@ -395,8 +394,8 @@ void TitlesStylePanel::addTextHandlingGroup(QVBoxLayout* page) {
             [this](bool on) { change([&](S& s) { s.ignore.ignoreFontTags = on; }); });
     connect(m_ignoreU, &QCheckBox::toggled, this, [this](bool on) { change([&](S& s) { s.ignore.ignoreUTags = on; }); });
     bind([this] {
-        const S& s = FCPXML_Titles_Settings::shared();
-        const quelvo::SplitText split = s.splitText.value_or(quelvo::SplitText{});
+        const S& s = TitlesSettings::shared();
+        const SplitText split = s.splitText.value_or(SplitText{});
         m_splitLines->setChecked(split.split);
         m_splitLength->setValue(int(split.length));
         m_ignoreI->setChecked(s.ignore.ignoreITags);
@@ -424,10 +423,10 @@ void TitlesStylePanel::addTemplateGroup(QVBoxLayout* page) {
             [this](bool on) { change([&](S& s) { s.customTitle.enable = on; }); });
     connect(choose, &QPushButton::clicked, this, &TitlesStylePanel::chooseTemplate);
     bind([this] {
-        const S& s = FCPXML_Titles_Settings::shared();
+        const S& s = TitlesSettings::shared();
         m_templateOn->setChecked(s.customTitle.enable);
         m_templatePath->setText(s.customTitle.sourceUrl
-                                  ? QString::fromStdString(kymovie::pathFromFileUrl(*s.customTitle.sourceUrl))
+                                  ? QString::fromStdString(quelvo::pathFromFileUrl(*s.customTitle.sourceUrl))
                                   : QString());
     });
 }
@@ -450,7 +449,7 @@ void TitlesStylePanel::addOutputGroup(QVBoxLayout* page) {
     connect(m_frameHeight, &QSpinBox::valueChanged, this,
             [this](int v) { change([&](S& s) { s.frameSize.height = v; }); });
     bind([this] {
-        const S& s = FCPXML_Titles_Settings::shared();
+        const S& s = TitlesSettings::shared();
         m_frameWidth->setValue(int(s.frameSize.width));
         m_frameHeight->setValue(int(s.frameSize.height));
         const int index = m_frameSizeChoice->findData(QSize(int(s.frameSize.width), int(s.frameSize.height)));
@@ -458,7 +457,7 @@ void TitlesStylePanel::addOutputGroup(QVBoxLayout* page) {
     });
 }
 
-TitlesStylePanel::~TitlesStylePanel() { kykit::Notifier::removeObserver(m_observer); }
+TitlesStylePanel::~TitlesStylePanel() { Notifier::removeObserver(m_observer); }
 
 void TitlesStylePanel::chooseTemplate() {
     const QString path = QFileDialog::getOpenFileName(this, tr("Choose a Title Template"), m_templatePath->text(),
@@ -488,4 +487,4 @@ void TitlesStylePanel::refresh() {
     enableDependents();
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -20,10 +20,10 @@ class QSpinBox;
 class QVBoxLayout;
 
 namespace quelvo {
-class FCPXML_Titles_Settings;
+class TitlesSettings;
 }
 
-namespace kyui {
+namespace quelvo::ui {
 
 class ColorButton;
 
@@ -58,7 +58,7 @@ public:
     QSpinBox* frameHeight() const { return m_frameHeight; }
 
 private:
-    using Settings = quelvo::FCPXML_Titles_Settings;
+    using Settings = TitlesSettings;
     // One control's two directions: how it shows the settings, and what a
     // user's change does to them (then stored and announced).
     void bind(std::function<void()> show) { m_shows.push_back(std::move(show)); }
@@ -121,4 +121,4 @@ private:
     long m_observer = 0;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -9,19 +9,19 @@
 #include "base/services.h"
 #include "titles/caption_spans.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
-std::vector<TitleRow> TitlesTableModel::plan(const std::vector<quelvo::SubtitleCue>& subtitles,
-                                             const quelvo::FCPXML_Titles_Settings& settings,
+std::vector<TitleRow> TitlesTableModel::plan(const std::vector<SubtitleCue>& subtitles,
+                                             const TitlesSettings& settings,
                                              std::optional<double> fps) {
     // No video path: the video's start time only shifts every offset alike,
     // and the table counts as the subtitle file does.
-    const quelvo::FCPXML_Titles titles("", subtitles, std::nullopt, settings);
+    const TitlesFcpxml titles("", subtitles, std::nullopt, settings);
     const bool avoidOverlap = settings.avoidOverlap.value_or(false);
     std::vector<TitleRow> rows;
     rows.reserve(subtitles.size());
     for (size_t i = 0; i < subtitles.size(); ++i) {
-        const quelvo::TitlePlacement place = titles.placement(i, fps, avoidOverlap);
+        const TitlePlacement place = titles.placement(i, fps, avoidOverlap);
         TitleRow row;
         row.number = subtitles[i].id;
         row.start = subtitles[i].startTime;
@@ -40,7 +40,7 @@ std::vector<TitleRow> TitlesTableModel::plan(const std::vector<quelvo::SubtitleC
 }
 
 std::vector<TitleRow>
-TitlesTableModel::planCaptions(const std::vector<quelvo::SubtitleCue>& cues,
+TitlesTableModel::planCaptions(const std::vector<SubtitleCue>& cues,
                                const std::vector<quelvo::titles::CaptionPlacement>& places,
                                double rate) {
     std::vector<TitleRow> rows;
@@ -68,14 +68,14 @@ void TitlesTableModel::markFailures(std::vector<TitleRow>& rows,
                 QString::fromStdString(quelvo::titles::failuresText(f.failures));
 }
 
-double TitlesTableModel::timelineRate(const quelvo::FCPXML_Titles_Settings& settings,
+double TitlesTableModel::timelineRate(const TitlesSettings& settings,
                                       std::optional<double> fps) {
-    return quelvo::FCPXML_Titles("", std::vector<quelvo::SubtitleCue>{}, std::nullopt, settings)
+    return TitlesFcpxml("", std::vector<SubtitleCue>{}, std::nullopt, settings)
         .timebase(fps);
 }
 
 QString TitlesTableModel::timecode(double seconds) const {
-    return QString::fromStdString(kykit::TC::frameTimecode(seconds, m_fps));
+    return QString::fromStdString(Timecode::withFrames(seconds, m_fps));
 }
 
 void TitlesTableModel::setRows(std::vector<TitleRow> rows, double fps) {
@@ -145,7 +145,7 @@ QVariant TitlesTableModel::data(const QModelIndex& index, int role) const {
             return tr("Hard to read: %1").arg(r.failedChecks);
     }
     if (role == Qt::ToolTipRole && isTime)
-        return QString::fromStdString(kykit::TC::getFloatTimecode(seconds[index.column()], false));
+        return QString::fromStdString(Timecode::withMilliseconds(seconds[index.column()], false));
     if (role == Qt::ToolTipRole && !r.reason.isEmpty()) return r.reason;
     if (role == Qt::ForegroundRole && index.column() == kChanged) return QBrush(QColor(0xB0, 0x60, 0x00));
     if (role == Qt::TextAlignmentRole && index.column() != kText && index.column() != kChanged)
@@ -167,4 +167,4 @@ QVariant TitlesTableModel::headerData(int section, Qt::Orientation orientation, 
     return {};
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -10,9 +10,9 @@
 #include "titles/subtitle_cue.h"
 #include "titles/reading_checks.h"
 #include "writers/caption_document.h"
-#include "writers/fcpxml_titles.h"
+#include "writers/titles_fcpxml.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 struct TitleRow {
     int64_t number = 0;
@@ -33,12 +33,12 @@ public:
 
     // The rows that `titles` places with its settings. `fps` is the video's
     // frame rate, as the document uses it.
-    static std::vector<TitleRow> plan(const std::vector<quelvo::SubtitleCue>& subtitles,
-                                      const quelvo::FCPXML_Titles_Settings& settings, std::optional<double> fps);
+    static std::vector<TitleRow> plan(const std::vector<SubtitleCue>& subtitles,
+                                      const TitlesSettings& settings, std::optional<double> fps);
 
     // The rows of captions placed at `rate` frames a second.
     static std::vector<TitleRow>
-    planCaptions(const std::vector<quelvo::SubtitleCue>& cues,
+    planCaptions(const std::vector<SubtitleCue>& cues,
                  const std::vector<quelvo::titles::CaptionPlacement>& places, double rate);
     // Notes on each row the reading checks it fails.
     static void markFailures(std::vector<TitleRow>& rows,
@@ -46,7 +46,7 @@ public:
 
     // The timeline's frame rate, the video's else the settings' else 30:
     // what the project will use.
-    static double timelineRate(const quelvo::FCPXML_Titles_Settings& settings,
+    static double timelineRate(const TitlesSettings& settings,
                                std::optional<double> fps);
 
     // Times show as timecode at `fps`, with milliseconds in their tooltips.
@@ -68,4 +68,4 @@ private:
   double m_fps = 30;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

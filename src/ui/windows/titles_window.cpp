@@ -28,9 +28,9 @@
 #include "titles/caption_spans.h"
 #include "titles/reading_checks.h"
 #include "titles/text_encodings.h"
-#include "ui/kit/ky_alert.h"
-#include "ui/kit/ky_drag_area.h"
-#include "ui/kit/ky_text_field.h"
+#include "ui/kit/alert.h"
+#include "ui/kit/file_drop_area.h"
+#include "ui/kit/text_field.h"
 #include "ui/kit/task_delivery.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/result_line.h"
@@ -39,12 +39,11 @@
 #include "ui/windows/titles_style_panel.h"
 #include "ui/windows/titles_table_model.h"
 #include "writers/cue_output.h"
-#include "writers/fcpxml_titles.h"
+#include "writers/titles_fcpxml.h"
 #include "writers/titles_project.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
-using quelvo::FCPXML_Titles_Settings;
 
 namespace {
 
@@ -53,19 +52,19 @@ std::atomic<int> g_running{0};
 const char* const kDropSubtitles = "Drop an SRT File";
 const char* const kDropVideo = "Drop a Video (optional)";
 
-bool isMissing(const std::string& path) { return !path.empty() && !kykit::fileExists(path, 0); }
+bool isMissing(const std::string& path) { return !path.empty() && !quelvo::fileExists(path, 0); }
 
 // The settings that decide how the file is read, as one text: when they
 // change, the file is read again; other changes only re-time and re-draw.
-std::string parseSignature(const FCPXML_Titles_Settings& s, bool captions) {
-    const quelvo::SplitText split = s.splitText.value_or(quelvo::SplitText{});
+std::string parseSignature(const TitlesSettings& s, bool captions) {
+    const SplitText split = s.splitText.value_or(SplitText{});
     return std::to_string(s.ignore.ignoreITags) + std::to_string(s.ignore.ignoreBTags) +
            std::to_string(s.ignore.ignoreFontTags) + std::to_string(s.ignore.ignoreUTags) +
            std::to_string(split.split) + ":" + std::to_string(split.length) +
            (captions ? "c" : "t");
 }
 
-QString timeText(double seconds) { return QString::fromStdString(kykit::TC::getFloatTimecode(seconds, false)); }
+QString timeText(double seconds) { return QString::fromStdString(Timecode::withMilliseconds(seconds, false)); }
 
 } // namespace
 
@@ -79,7 +78,7 @@ TitlesWindow::TitlesWindow(QWidget* parent) : QMainWindow(parent) {
     connect(m_clearVideoButton, &QToolButton::clicked, this, &TitlesWindow::clearVideo);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex&, const QModelIndex&) { refreshPreview(); });
-    m_observer = kykit::Notifier::observe(TitlesStylePanel::kSettingsChangedKey, [self = QPointer<TitlesWindow>(this)] {
+    m_observer = Notifier::observe(TitlesStylePanel::kSettingsChangedKey, [self = QPointer<TitlesWindow>(this)] {
         if (self) self->settingsChanged();
     });
     setUpDropAreas();
@@ -89,7 +88,7 @@ TitlesWindow::TitlesWindow(QWidget* parent) : QMainWindow(parent) {
 }
 
 TitlesWindow::~TitlesWindow() {
-    kykit::Notifier::removeObserver(m_observer);
+    Notifier::removeObserver(m_observer);
     // The export's file must be whole before the window goes.
     if (m_export.valid()) m_export.wait();
 }
@@ -97,7 +96,7 @@ TitlesWindow::~TitlesWindow() {
 void TitlesWindow::setUpDropAreas() {
     m_subtitleDrop->acceptedExtensions = {"srt"};
     m_videoDrop->acceptedExtensions = {"mov", "mp4", "m4v", "mxf", "mkv", "avi", "mts"};
-    for (KyDragArea* area : {m_subtitleDrop, m_videoDrop}) area->dropMode = KyDragArea::kFilesOnly;
+    for (FileDropArea* area : {m_subtitleDrop, m_videoDrop}) area->dropMode = FileDropArea::kFilesOnly;
     m_subtitleDrop->setText(tr(kDropSubtitles));
     m_videoDrop->setText(tr(kDropVideo));
     m_subtitleDrop->onDrop = [this](const std::vector<std::string>& paths) { setSubtitleFile(paths.front()); };
@@ -107,36 +106,36 @@ void TitlesWindow::setUpDropAreas() {
 void TitlesWindow::restoreChoices() {
     // The version and the event are this window's choices, remembered for
     // the next one; the version starts from the ducking preference.
-    const bool prefer19 = kymovie::VersionQuestionSettings::shared().preferFcpxml19();
-    const std::string version = kykit::storedString(kVersionKey, prefer19 ? "1.9" : "1.6");
+    const bool prefer19 = VersionQuestionSettings::shared().preferFcpxml19();
+    const std::string version = quelvo::storedString(kVersionKey, prefer19 ? "1.9" : "1.6");
     m_versionChoice->setCurrentIndex(std::max(0, m_versionChoice->findData(QString::fromStdString(version))));
     connect(m_versionChoice, &QComboBox::currentIndexChanged, this, [this](int i) {
-        kykit::storeString(kVersionKey, m_versionChoice->itemData(i).toString().toStdString());
+        quelvo::storeString(kVersionKey, m_versionChoice->itemData(i).toString().toStdString());
     });
     // Titles or captions, and the captions' format and language, are
     // remembered like the version.
     const auto choose = [](QComboBox* box, const char* key, const char* fallback) {
-        const std::string stored = kykit::storedString(key, fallback);
+        const std::string stored = quelvo::storedString(key, fallback);
         box->setCurrentIndex(std::max(0, box->findData(QString::fromStdString(stored))));
         connect(box, &QComboBox::currentIndexChanged, box, [box, key](int i) {
-            kykit::storeString(key, box->itemData(i).toString().toStdString());
+            quelvo::storeString(key, box->itemData(i).toString().toStdString());
         });
     };
     choose(m_outputChoice, kAsKey, "titles");
     choose(m_captionFormat, kCaptionFormatKey, "srt");
     connect(m_outputChoice, &QComboBox::currentIndexChanged, this, [this] { outputChanged(); });
     m_language->configure(
-        kykit::storedString(kLanguageKey, ""), true, false,
+        quelvo::storedString(kLanguageKey, ""), true, false,
         [this](const std::string& text) {
-            kykit::storeString(kLanguageKey, text);
+            quelvo::storeString(kLanguageKey, text);
             const bool fits = text.empty() || quelvo::titles::isLanguageTag(text);
             m_language->setStyleSheet(fits ? QString() : QStringLiteral("color: #c0392b;"));
         });
     connect(m_failingOnly, &QCheckBox::toggled, this,
             [this](bool only) { showOnlyFailing(only); });
     outputChanged();
-    m_eventName->configure(kykit::storedString(kEventKey, ""), true, true,
-                        [](const std::string& text) { kykit::storeString(kEventKey, text); });
+    m_eventName->configure(quelvo::storedString(kEventKey, ""), true, true,
+                        [](const std::string& text) { quelvo::storeString(kEventKey, text); });
 }
 
 void TitlesWindow::showEvent(QShowEvent* event) {
@@ -157,9 +156,9 @@ void TitlesWindow::buildEncodingMenu() {
 void TitlesWindow::setSubtitleFile(const std::string& path) {
     m_srtPath = path;
     m_encodingChoice.clear(); // a new file gets its own guess
-    m_subtitleDrop->setText(QString::fromStdString(kykit::fileNameOf(path)));
+    m_subtitleDrop->setText(QString::fromStdString(quelvo::fileNameOf(path)));
     m_subtitleDrop->setToolTip(QString::fromStdString(path));
-    setWindowTitle(tr("Titles – %1").arg(QString::fromStdString(kykit::fileNameOf(path))));
+    setWindowTitle(tr("Titles – %1").arg(QString::fromStdString(quelvo::fileNameOf(path))));
     m_result->clear();
     readSubtitles();
     refreshMarkers();
@@ -168,26 +167,26 @@ void TitlesWindow::setSubtitleFile(const std::string& path) {
 void TitlesWindow::setVideoFile(const std::string& path) {
     m_videoPath = path;
     m_videoFrameRate.reset();
-    m_videoDrop->setText(QString::fromStdString(kykit::fileNameOf(path)));
+    m_videoDrop->setText(QString::fromStdString(quelvo::fileNameOf(path)));
     m_videoDrop->setToolTip(QString::fromStdString(path));
     m_clearVideoButton->setEnabled(true);
     m_videoInfo->clear();
     m_videoProblem.clear();
     refreshMarkers();
     // Probing opens the file, which may be slow: a task.
-    using Facts = kymediainfo::MediaFacts;
-    quelvo::TaskRequest<Facts> probe("probe video", [path](quelvo::TaskControl&) -> quelvo::TaskReturn<Facts> {
-        return kymediainfo::probeMedia(path);
+    using Facts = MediaInfo;
+    TaskRequest<Facts> probe("probe video", [path](TaskControl&) -> TaskReturn<Facts> {
+        return quelvo::probeMedia(path);
     });
-    probe.onDone = [this, path](const quelvo::TaskResult<Facts>& result) {
+    probe.onDone = [this, path](const TaskResult<Facts>& result) {
         if (m_videoPath == path && result.value) showVideoFacts(*result.value);
     };
     probe.delivery = quelvo::mainThreadDelivery(this);
-    quelvo::TaskRunner::shared().start(std::move(probe));
+    TaskRunner::shared().start(std::move(probe));
     refreshPreview();
 }
 
-void TitlesWindow::showVideoFacts(const kymediainfo::MediaFacts& facts) {
+void TitlesWindow::showVideoFacts(const MediaInfo& facts) {
     m_videoProblem = facts.status ? std::string() : facts.status.message();
     refreshMarkers();
     if (!facts.status) {
@@ -232,9 +231,9 @@ void TitlesWindow::outputChanged() {
         const QSignalBlocker quiet(m_versionChoice);
         m_versionChoice->setCurrentIndex(m_versionChoice->findData(QStringLiteral("1.9")));
     } else {
-        const bool prefer19 = kymovie::VersionQuestionSettings::shared().preferFcpxml19();
+        const bool prefer19 = VersionQuestionSettings::shared().preferFcpxml19();
         const std::string version =
-            kykit::storedString(kVersionKey, prefer19 ? "1.9" : "1.6");
+            quelvo::storedString(kVersionKey, prefer19 ? "1.9" : "1.6");
         const QSignalBlocker quiet(m_versionChoice);
         m_versionChoice->setCurrentIndex(
             std::max(0, m_versionChoice->findData(QString::fromStdString(version))));
@@ -263,7 +262,7 @@ void TitlesWindow::applyRowFilter() {
 }
 
 quelvo::titles::CaptionRequest TitlesWindow::captionRequest() const {
-    const FCPXML_Titles_Settings& settings = FCPXML_Titles_Settings::shared();
+    const TitlesSettings& settings = TitlesSettings::shared();
     quelvo::titles::CaptionRequest request;
     request.eventName = m_eventName->text().trimmed().isEmpty()
                             ? quelvo::titles::defaultEventName(m_srtPath)
@@ -283,14 +282,14 @@ quelvo::titles::CaptionRequest TitlesWindow::captionRequest() const {
 
 void TitlesWindow::readSubtitles() {
     const bool captions = makesCaptions();
-    const FCPXML_Titles_Settings settings = quelvo::titles::readingSettings(
+    const TitlesSettings settings = quelvo::titles::readingSettings(
         captions ? quelvo::titles::CueOutput::captions : quelvo::titles::CueOutput::titles,
-        FCPXML_Titles_Settings::shared());
-    m_parsedWith = parseSignature(FCPXML_Titles_Settings::shared(), captions);
+        TitlesSettings::shared());
+    m_parsedWith = parseSignature(TitlesSettings::shared(), captions);
     std::string problem;
     if (m_srtPath.empty()) m_srt = {};
-    else if (m_encodingChoice.empty()) m_srt = quelvo::SubtitleFile::fromFileUrl(m_srtPath, settings, &problem);
-    else m_srt = quelvo::SubtitleFile::fromFileInEncoding(m_srtPath, m_encodingChoice, settings, &problem);
+    else if (m_encodingChoice.empty()) m_srt = SubtitleFile::fromFileUrl(m_srtPath, settings, &problem);
+    else m_srt = SubtitleFile::fromFileInEncoding(m_srtPath, m_encodingChoice, settings, &problem);
 
     m_encodingButton->setEnabled(!m_srtPath.empty());
     const QString encoding = QString::fromStdString(m_srt.encoding.empty() ? m_encodingChoice : m_srt.encoding);
@@ -321,7 +320,7 @@ void TitlesWindow::readSubtitles() {
 }
 
 void TitlesWindow::settingsChanged() {
-    if (parseSignature(FCPXML_Titles_Settings::shared(), makesCaptions()) != m_parsedWith)
+    if (parseSignature(TitlesSettings::shared(), makesCaptions()) != m_parsedWith)
         readSubtitles();
     else refreshTable();
 }
@@ -343,7 +342,7 @@ void TitlesWindow::selectRow(int row) {
 
 void TitlesWindow::refreshTable() {
     const int row = selectedRow();
-    const FCPXML_Titles_Settings& settings = FCPXML_Titles_Settings::shared();
+    const TitlesSettings& settings = TitlesSettings::shared();
     const double rate = TitlesTableModel::timelineRate(settings, m_videoFrameRate);
     // The checks run on the times the document will hold, as the command
     // line's do.
@@ -356,7 +355,7 @@ void TitlesWindow::refreshTable() {
     } else {
         rows = TitlesTableModel::plan(m_srt.titles, settings, m_videoFrameRate);
         timings = quelvo::titles::titleTimings(
-            quelvo::FCPXML_Titles("", m_srt.titles, std::nullopt, settings), m_videoFrameRate);
+            TitlesFcpxml("", m_srt.titles, std::nullopt, settings), m_videoFrameRate);
     }
     TitlesTableModel::markFailures(
         rows,
@@ -393,16 +392,16 @@ void TitlesWindow::refreshMarkers() {
 
 void TitlesWindow::showVideoProblem() {
     // The user's words from the one table; the decoder's own in the tooltip.
-    const kyaudio::ReadFailureText text = kyaudio::videoReadFailureText(m_videoProblem);
+    const ReadFailureText text = quelvo::videoReadFailureText(m_videoProblem);
     m_videoInfo->setText(QString::fromStdString(text.brief));
     m_videoInfo->setToolTip(
-        QString::fromStdString("\u201C" + kykit::fileNameOf(m_videoPath) + "\u201D " +
+        QString::fromStdString("\u201C" + quelvo::fileNameOf(m_videoPath) + "\u201D " +
                                text.problem + ". " + text.advice + "\n(" + m_videoProblem + ")"));
     m_videoInfo->setStyleSheet(QStringLiteral("color: #c0392b;"));
 }
 
 void TitlesWindow::refreshPreview() {
-    m_preview->setSettings(FCPXML_Titles_Settings::shared());
+    m_preview->setSettings(TitlesSettings::shared());
     const int row = selectedRow();
     // Captions keep their tags until the document is made; the preview
     // shows the text they carry.
@@ -434,31 +433,31 @@ void TitlesWindow::requestFrame() {
     if (key == m_frameKey) return;
     m_frameKey = key;
     const unsigned generation = ++m_frameGeneration;
-    quelvo::TaskRequest<QImage> read(
-        "read video frame", [path = m_videoPath, at, size](quelvo::TaskControl&) -> quelvo::TaskReturn<QImage> {
-            const kyvideo::FrameResult frame = kyvideo::readFrame(path, at, size.width(), size.height());
+    TaskRequest<QImage> read(
+        "read video frame", [path = m_videoPath, at, size](TaskControl&) -> TaskReturn<QImage> {
+            const FrameResult frame = quelvo::readFrame(path, at, size.width(), size.height());
             if (!frame.status) return QImage();
             return QImage(frame.image.pixels.data(), frame.image.width, frame.image.height, frame.image.width * 3,
                           QImage::Format_RGB888)
                 .copy();
         });
-    read.onDone = [this, generation](const quelvo::TaskResult<QImage>& result) {
+    read.onDone = [this, generation](const TaskResult<QImage>& result) {
         // Only the newest request may draw: an older frame is stale.
         if (generation != m_frameGeneration || !result.value) return;
         m_preview->setBackground(*result.value);
         emit frameShown();
     };
     read.delivery = quelvo::mainThreadDelivery(this);
-    quelvo::TaskRunner::shared().start(std::move(read));
+    TaskRunner::shared().start(std::move(read));
 }
 
 void TitlesWindow::exportProject() {
-    if (m_srtPath.empty()) return KyAlert::ok("Warning", "Subtitle File Not Specified.", this);
+    if (m_srtPath.empty()) return Alert::ok("Warning", "Subtitle File Not Specified.", this);
     exportProjectTo(quelvo::titles::defaultProjectPath(m_srtPath));
 }
 
 void TitlesWindow::saveAs() {
-    if (m_srtPath.empty()) return KyAlert::ok("Warning", "Subtitle File Not Specified.", this);
+    if (m_srtPath.empty()) return Alert::ok("Warning", "Subtitle File Not Specified.", this);
     const QString start = QString::fromStdString(quelvo::titles::defaultProjectPath(m_srtPath));
     QPointer<TitlesWindow> self(this);
     auto* dialog = new QFileDialog(this, tr("Save Titles Project"), start, tr("Final Cut Pro XML (*.fcpxml)"));
@@ -473,22 +472,22 @@ void TitlesWindow::saveAs() {
 }
 
 void TitlesWindow::exportProjectTo(const std::string& path) {
-    if (m_srtPath.empty()) return KyAlert::ok("Warning", "Subtitle File Not Specified.", this);
-    if (!kykit::fileExists(m_srtPath, 0)) return KyAlert::ok("Warning", "Subtitle File Not Found.", this);
-    if (isMissing(m_videoPath)) return KyAlert::ok("Warning", "Video File Not Found.", this);
-    if (m_srt.titles.empty()) return KyAlert::ok("Warning", "The subtitle file holds no title that could be read.", this);
+    if (m_srtPath.empty()) return Alert::ok("Warning", "Subtitle File Not Specified.", this);
+    if (!quelvo::fileExists(m_srtPath, 0)) return Alert::ok("Warning", "Subtitle File Not Found.", this);
+    if (isMissing(m_videoPath)) return Alert::ok("Warning", "Video File Not Found.", this);
+    if (m_srt.titles.empty()) return Alert::ok("Warning", "The subtitle file holds no title that could be read.", this);
     if (makesCaptions() && !m_language->text().trimmed().isEmpty() &&
         !quelvo::titles::isLanguageTag(m_language->text().trimmed().toStdString()))
-        return KyAlert::ok("Warning", "The language is not a language tag such as en, en-US or de.",
+        return Alert::ok("Warning", "The language is not a language tag such as en, en-US or de.",
                            this);
     if (m_exporting) return;
-    if (!kykit::fileExists(path, 0)) return startExport(path);
+    if (!quelvo::fileExists(path, 0)) return startExport(path);
     // An editor's existing project is never replaced silently.
     QPointer<TitlesWindow> self(this);
     // Appended, not `"\"" + name`: GCC 12 warns falsely (-Wrestrict) on that.
     std::string question = "\"";
-    question += kykit::fileNameOf(path) + "\" already exists.\nDo you want to replace it?";
-    KyAlert::twoButtons(
+    question += quelvo::fileNameOf(path) + "\" already exists.\nDo you want to replace it?";
+    Alert::twoButtons(
         "Warning", question, "Cancel",
         nullptr, "Replace",
         [self, path] {
@@ -508,41 +507,41 @@ void TitlesWindow::startExport(const std::string& path) {
     m_progress->setValue(0);
     m_progress->show();
 
-    quelvo::TaskRequest<kykit::Status> task = makesCaptions() ? captionsTask(path) : titlesTask(path);
+    TaskRequest<Status> task = makesCaptions() ? captionsTask(path) : titlesTask(path);
     task.onProgress = [this](double share) {
         m_progress->setValue(static_cast<int>(std::lround(share * m_progress->maximum())));
     };
-    task.onDone = [this, path](const quelvo::TaskResult<kykit::Status>& result) {
-        finishExport(path, result.value ? *result.value : kykit::Status::failure(result.error));
+    task.onDone = [this, path](const TaskResult<Status>& result) {
+        finishExport(path, result.value ? *result.value : Status::failure(result.error));
     };
     task.delivery = quelvo::mainThreadDelivery(this);
-    m_export = quelvo::TaskRunner::shared().start(std::move(task));
+    m_export = TaskRunner::shared().start(std::move(task));
 }
 
-quelvo::TaskRequest<kykit::Status> TitlesWindow::captionsTask(const std::string& path) const {
+TaskRequest<Status> TitlesWindow::captionsTask(const std::string& path) const {
     quelvo::titles::CaptionRequest request = captionRequest();
     const std::optional<std::string> video = m_videoPath.empty() ? std::nullopt : std::optional(m_videoPath);
-    return {"export captions", [path, video, request](quelvo::TaskControl&) mutable -> quelvo::TaskReturn<kykit::Status> {
+    return {"export captions", [path, video, request](TaskControl&) mutable -> TaskReturn<Status> {
                 if (video) request.video = quelvo::titles::CaptionVideo{*video, quelvo::titles::readVideoFacts(*video)};
-                const kykit::Status status = quelvo::titles::writeCaptionDocument(request, path);
+                const Status status = quelvo::titles::writeCaptionDocument(request, path);
                 // Counted down here: the window may be gone before the hand-over runs.
                 --g_running;
                 return status;
             }};
 }
 
-quelvo::TaskRequest<kykit::Status> TitlesWindow::titlesTask(const std::string& path) const {
+TaskRequest<Status> TitlesWindow::titlesTask(const std::string& path) const {
     // Everything the worker needs is copied now: the settings as they are at
     // the press, exactly what the command line would read from the store.
-    const FCPXML_Titles_Settings settings = FCPXML_Titles_Settings::shared();
+    const TitlesSettings settings = TitlesSettings::shared();
     const std::string event =
         m_eventName->text().trimmed().isEmpty() ? quelvo::titles::defaultEventName(m_srtPath) : m_eventName->stdText();
     const bool useV19 = m_versionChoice->currentData().toString() == QLatin1String("1.9");
     const std::optional<std::string> video = m_videoPath.empty() ? std::nullopt : std::optional(m_videoPath);
     const std::string comment = quelvo::titles::projectComment(m_srtPath);
-    const std::vector<quelvo::SubtitleCue> titles = m_srt.titles;
-    return {"export titles", [=](quelvo::TaskControl& control) -> quelvo::TaskReturn<kykit::Status> {
-                quelvo::FCPXML_Titles project(event, titles, video, settings);
+    const std::vector<SubtitleCue> titles = m_srt.titles;
+    return {"export titles", [=](TaskControl& control) -> TaskReturn<Status> {
+                TitlesFcpxml project(event, titles, video, settings);
                 size_t lastShown = 0;
                 project.onTitleMade = [&control, &lastShown](size_t made, size_t total) {
                     // About a hundred steps whatever the length of the film.
@@ -550,13 +549,13 @@ quelvo::TaskRequest<kykit::Status> TitlesWindow::titlesTask(const std::string& p
                     lastShown = made;
                     control.setProgress(total ? double(made) / double(total) : 1.0);
                 };
-                const kykit::Status status = project.exportXML(path, useV19, comment);
+                const Status status = project.exportXML(path, useV19, comment);
                 --g_running;
                 return status;
             }};
 }
 
-void TitlesWindow::finishExport(const std::string& path, const kykit::Status& status) {
+void TitlesWindow::finishExport(const std::string& path, const Status& status) {
     m_exporting = false;
     m_progress->hide();
     m_exportButton->setEnabled(true);
@@ -568,4 +567,4 @@ void TitlesWindow::finishExport(const std::string& path, const kykit::Status& st
     emit exportFinished(status.ok());
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

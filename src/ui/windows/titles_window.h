@@ -16,7 +16,7 @@
 #include "base/task_runner.h"
 #include "media/media_info.h"
 #include "titles/subtitle_file.h"
-#include "ui/kit/ky_timer.h"
+#include "ui/kit/repeating_timer.h"
 #include "writers/caption_document.h"
 
 class QCheckBox;
@@ -28,10 +28,10 @@ class QPushButton;
 class QTableView;
 class QToolButton;
 
-namespace kyui {
+namespace quelvo::ui {
 
-class KyDragArea;
-class KyTextField;
+class FileDropArea;
+class TextField;
 class MissingFileMarker;
 class ResultLine;
 class TitlePreview;
@@ -78,8 +78,8 @@ public:
     void selectRow(int row);
 
     // The controls, for tests that drive the window as a user would.
-    KyDragArea* subtitleDrop() const { return m_subtitleDrop; }
-    KyDragArea* videoDrop() const { return m_videoDrop; }
+    FileDropArea* subtitleDrop() const { return m_subtitleDrop; }
+    FileDropArea* videoDrop() const { return m_videoDrop; }
     QLabel* subtitleInfo() const { return m_subtitleInfo; }
     QLabel* videoInfo() const { return m_videoInfo; }
     MissingFileMarker* videoMarker() const { return m_videoMarker; }
@@ -93,7 +93,7 @@ public:
     TitlePreview* preview() const { return m_preview; }
     QComboBox* outputChoice() const { return m_outputChoice; }
     QComboBox* captionFormat() const { return m_captionFormat; }
-    KyTextField* language() const { return m_language; }
+    TextField* language() const { return m_language; }
     QCheckBox* failingOnly() const { return m_failingOnly; }
     QComboBox* versionChoice() const { return m_versionChoice; }
     QPushButton* exportButton() const { return m_exportButton; }
@@ -127,16 +127,16 @@ private:
     void refreshMarkers();
     // The video could not be read: its line says why in the user's words.
     void showVideoProblem();
-    void showVideoFacts(const kymediainfo::MediaFacts& facts);
+    void showVideoFacts(const MediaInfo& facts);
     void refreshPreview();
     void requestFrame();
     void buildEncodingMenu();
     void settingsChanged();
     void startExport(const std::string& path);
-    void finishExport(const std::string& path, const kykit::Status& status);
+    void finishExport(const std::string& path, const Status& status);
     // The export's work, with everything it needs copied at the press.
-    quelvo::TaskRequest<kykit::Status> captionsTask(const std::string& path) const;
-    quelvo::TaskRequest<kykit::Status> titlesTask(const std::string& path) const;
+    TaskRequest<Status> captionsTask(const std::string& path) const;
+    TaskRequest<Status> titlesTask(const std::string& path) const;
     // Titles or captions: the version choice and the caption controls follow.
     void outputChanged();
     void applyRowFilter();
@@ -146,12 +146,12 @@ private:
 
     std::string m_srtPath;
     std::string m_videoPath;
-    quelvo::SubtitleFile m_srt;
+    SubtitleFile m_srt;
     std::string m_encodingChoice; // "" while the encoding is guessed
     std::optional<double> m_videoFrameRate;
 
-    KyDragArea* m_subtitleDrop = nullptr;
-    KyDragArea* m_videoDrop = nullptr;
+    FileDropArea* m_subtitleDrop = nullptr;
+    FileDropArea* m_videoDrop = nullptr;
     QLabel* m_subtitleInfo = nullptr;
     QLabel* m_videoInfo = nullptr;
     MissingFileMarker* m_subtitleMarker = nullptr;
@@ -167,15 +167,15 @@ private:
     TitlePreview* m_preview = nullptr;
     QComboBox* m_outputChoice = nullptr;
     QComboBox* m_captionFormat = nullptr;
-    KyTextField* m_language = nullptr;
+    TextField* m_language = nullptr;
     QCheckBox* m_failingOnly = nullptr;
     QComboBox* m_versionChoice = nullptr;
-    KyTextField* m_eventName = nullptr;
+    TextField* m_eventName = nullptr;
     QPushButton* m_saveAsButton = nullptr;
     QPushButton* m_exportButton = nullptr;
     QProgressBar* m_progress = nullptr;
     ResultLine* m_result = nullptr;
-    KyTimer m_fileWatch;
+    RepeatingTimer m_fileWatch;
 
     long m_observer = 0;
     // What the last read used, to read again only when a parse setting changed.
@@ -184,7 +184,7 @@ private:
     std::string m_videoProblem; // the decoder's reason the video cannot be read; "" when it can
     QString m_frameKey; // the picture asked for last: video, time and size
     std::atomic<bool> m_exporting{false};
-    quelvo::TaskHandle<kykit::Status> m_export;
+    TaskHandle<Status> m_export;
 };
 
-} // namespace kyui
+} // namespace quelvo::ui

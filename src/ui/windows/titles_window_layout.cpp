@@ -19,8 +19,8 @@
 #include <QVBoxLayout>
 
 #include "ui/kit/bold_label.h"
-#include "ui/kit/ky_drag_area.h"
-#include "ui/kit/ky_text_field.h"
+#include "ui/kit/file_drop_area.h"
+#include "ui/kit/text_field.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/result_line.h"
 #include "ui/windows/title_preview.h"
@@ -29,13 +29,13 @@
 #include "ui/windows/titles_table_model.h"
 #include "ui/windows/titles_window.h"
 
-namespace kyui {
+namespace quelvo::ui {
 
 namespace {
 
 // A drop area with the missing badge in its corner.
-KyDragArea* dropArea(QWidget* parent, MissingFileMarker** marker, int unit) {
-    auto* area = new KyDragArea(parent);
+FileDropArea* dropArea(QWidget* parent, MissingFileMarker** marker, int unit) {
+    auto* area = new FileDropArea(parent);
     area->setMinimumHeight(3 * unit);
     // Room goes to the table and the preview rather than to the drop areas.
     area->setMaximumHeight(5 * unit);
@@ -205,11 +205,11 @@ QLayout* TitlesWindow::buildExportRow(int unit) {
     m_captionFormat->addItem(tr("SRT"), QStringLiteral("srt"));
     m_captionFormat->addItem(tr("iTT"), QStringLiteral("itt"));
     m_captionFormat->setToolTip(tr("The caption format; iTT keeps cues placed at the top"));
-    m_language = new KyTextField(box);
+    m_language = new TextField(box);
     m_language->setPlaceholderText(QStringLiteral("en"));
     m_language->setToolTip(tr("The captions' language tag, such as en, en-US or de"));
     m_language->setMaximumWidth(6 * unit);
-    m_eventName = new KyTextField(box);
+    m_eventName = new TextField(box);
     m_eventName->setPlaceholderText(tr("The subtitle file's name"));
     m_eventName->setToolTip(tr("The event and project name in Final Cut Pro; a video's name takes its place"));
     m_eventName->setMinimumWidth(12 * unit);
@@ -239,4 +239,4 @@ QLayout* TitlesWindow::buildExportRow(int unit) {
     return exportRow;
 }
 
-} // namespace kyui
+} // namespace quelvo::ui

@@ -29,13 +29,13 @@ protected:
 
     // Analyses automatically; checks the run and the JSON; returns the
     // clusters (and the file's duration in `duration`).
-    kyaudio::ClusterList analyze(const std::string& name, double* duration = nullptr) {
+    quelvo::ClusterList analyze(const std::string& name, double* duration = nullptr) {
         SCOPED_TRACE(name);
         const CommandResult r = runProgram({cli().string(), "analyze", path(name), "--detect", "automatic", "--json"},
                                            {"QUELVO_CONFIG_DIR=" + (m_dir / "config").string()});
         note("analyze --detect automatic", name, r);
         expectSuccess(r);
-        kyaudio::ClusterList clusters;
+        quelvo::ClusterList clusters;
         if (r.exitCode != 0) return clusters;
         EXPECT_EQ(r.out.find("NaN"), std::string::npos) << r.out;
         EXPECT_EQ(r.out.find("nan"), std::string::npos) << r.out;
@@ -48,14 +48,14 @@ protected:
             EXPECT_TRUE(detection[key].is_null() || std::isfinite(detection[key].get<double>())) << key;
         }
         for (const auto& c : j["clusters"]) {
-            const kyaudio::Cluster k{c[0].get<double>(), c[1].get<double>()};
+            const quelvo::Cluster k{c[0].get<double>(), c[1].get<double>()};
             EXPECT_TRUE(std::isfinite(k.start) && std::isfinite(k.end) && k.start <= k.end) << c;
             clusters.push_back(k);
         }
         return clusters;
     }
 
-    static double total(const kyaudio::ClusterList& list) {
+    static double total(const quelvo::ClusterList& list) {
         double sum = 0;
         for (const auto& c : list) sum += c.end - c.start;
         return sum;
@@ -101,7 +101,7 @@ TEST_F(DetectionInputs, NothingFoolsTheAutomaticDetection) {
 
     for (const char* name : {"speech.wav", "clipped.wav", "dc.wav"}) {
         double length = 0;
-        const kyaudio::ClusterList clusters = analyze(name, &length);
+        const quelvo::ClusterList clusters = analyze(name, &length);
         ASSERT_GT(length, 3.0) << name;
         EXPECT_EQ(clusters.size(), 1u) << name;
         EXPECT_GE(total(clusters), 0.95 * length) << name;

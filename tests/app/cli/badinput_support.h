@@ -63,7 +63,7 @@ inline std::string describe(const Tree& tree) {
 // The lines of quelvo-cli's own messages; stage texts are the other lines.
 inline std::vector<std::string> messages(const std::string& err) {
     std::vector<std::string> out;
-    for (const std::string& line : kykit::lines(err))
+    for (const std::string& line : quelvo::lines(err))
         if (line.rfind("quelvo-cli: ", 0) == 0) out.push_back(line);
     return out;
 }
@@ -87,7 +87,7 @@ inline void expectFailure(const CommandResult& r, int exitCode, const std::strin
     EXPECT_EQ(r.exitCode, exitCode) << r.err;
     const auto lines = messages(r.err);
     ASSERT_EQ(lines.size(), 1u) << r.err;
-    const auto all = kykit::lines(r.err);
+    const auto all = quelvo::lines(r.err);
     ASSERT_FALSE(all.empty());
     EXPECT_EQ(all.back(), lines[0]) << "the message is not the last line:\n" << r.err;
     EXPECT_NE(lines[0].find(shown(input)), std::string::npos) << lines[0];

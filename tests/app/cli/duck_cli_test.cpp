@@ -150,7 +150,7 @@ TEST_F(DuckCommand, BadInputsExitOneWithOneLineNamingTheFileAndWriteNothing) {
         const CommandResult r = duck(args);
         EXPECT_EQ(r.exitCode, 1) << r.err;
         EXPECT_TRUE(r.out.empty()) << r.out;
-        const auto errLines = kykit::lines(r.err);
+        const auto errLines = quelvo::lines(r.err);
         ASSERT_FALSE(errLines.empty());
         const std::string& last = errLines.back();
         EXPECT_EQ(last.rfind("quelvo-cli: ", 0), 0u) << last;

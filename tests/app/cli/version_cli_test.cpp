@@ -37,7 +37,7 @@ TEST_P(VersionAndHelp, VersionNamesTheProjectVersionAndFFmpegsOwnLicence) {
     const CommandResult r = run("--version");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string first = r.out.substr(0, r.out.find('\n'));
-    EXPECT_EQ(GetParam() + " " + kykit::VersionUpdate::versionString(), first);
+    EXPECT_EQ(GetParam() + " " + quelvo::BuildVersion::versionString(), first);
     EXPECT_NE(r.out.find("\nFFmpeg " + std::string(av_version_info())), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("licensed under the " + std::string(avcodec_license()) + "\n"), std::string::npos) << r.out;
     EXPECT_EQ("", r.err);
