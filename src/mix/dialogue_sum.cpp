@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
+#include "mix/mixer.h"
+
 namespace quelvo::mix {
 
 namespace {
 
-quelvo::Status cannotRead(const std::string& path, const std::string& why) {
-    return quelvo::Status::failure("Cannot read the dialogue file " + path + ": " + why + ".");
+quelvo::Status cannotReadDialogue(const std::string& path, const std::string& why) {
+    return quelvo::Status::failure(cannotRead("dialogue", path, why));
 }
 
 } // namespace
@@ -20,7 +22,7 @@ std::unique_ptr<DialogueSum> DialogueSum::open(const std::vector<std::string>& p
     for (const std::string& path : paths) {
         auto stream = quelvo::PcmStream::open(path, sum->m_format, status);
         if (!stream) {
-            status = cannotRead(path, status.message());
+            status = cannotReadDialogue(path, status.message());
             return nullptr;
         }
         sum->m_format = stream->format();
@@ -59,14 +61,14 @@ int DialogueSum::read(double* const* planes, int frames) {
 quelvo::Status DialogueSum::status() const {
     for (size_t s = 0; s < m_streams.size(); ++s)
         if (!m_streams[s]->status())
-            return cannotRead(m_paths[s], m_streams[s]->status().message());
+            return cannotReadDialogue(m_paths[s], m_streams[s]->status().message());
     return quelvo::Status::success();
 }
 
 quelvo::Status DialogueSum::damageVerdict() const {
     for (size_t s = 0; s < m_streams.size(); ++s)
         if (quelvo::Status whole = m_streams[s]->damageVerdict(); !whole)
-            return cannotRead(m_paths[s], whole.message());
+            return cannotReadDialogue(m_paths[s], whole.message());
     return quelvo::Status::success();
 }
 

@@ -10,11 +10,8 @@ namespace quelvo::mix {
 
 namespace {
 
-constexpr int kBlock = 2048;
+constexpr int kPlaybackBlock = 2048;
 
-std::string cannotRead(const std::string& role, const std::string& path, const std::string& why) {
-    return "Cannot read the " + role + " file " + path + ": " + why + ".";
-}
 
 } // namespace
 
@@ -32,7 +29,7 @@ struct MixSource::Impl {
     std::vector<double> gains;
 
     void planes(std::vector<std::vector<double>>& data, std::vector<double*>& pointers) {
-        data.assign(format.channels, std::vector<double>(kBlock));
+        data.assign(format.channels, std::vector<double>(kPlaybackBlock));
         pointers.resize(format.channels);
         for (int c = 0; c < format.channels; ++c) pointers[c] = data[c].data();
     }
@@ -58,7 +55,7 @@ struct MixSource::Impl {
                 fillerClip = i;
                 int64_t skip = std::max<int64_t>(0, position - start);
                 while (skip > 0) {
-                    const int got = filler->read(pf.data(), static_cast<int>(std::min<int64_t>(skip, kBlock)));
+                    const int got = filler->read(pf.data(), static_cast<int>(std::min<int64_t>(skip, kPlaybackBlock)));
                     if (got == 0) break;
                     skip -= got;
                 }
@@ -97,14 +94,14 @@ std::unique_ptr<MixSource> MixSource::open(const MixInputs& inputs, double start
     impl->planes(impl->a, impl->pa);
     impl->planes(impl->b, impl->pb);
     impl->planes(impl->f, impl->pf);
-    impl->gains.resize(kBlock);
+    impl->gains.resize(kPlaybackBlock);
     if (!inputs.fillerPath.empty())
         for (const auto& clip : inputs.fillers)
             impl->fillersEnd = std::max<int64_t>(impl->fillersEnd,
                                                  std::llround((clip.offset + clip.duration) * impl->format.sampleRate));
     int64_t skip = std::max<int64_t>(0, std::llround(startSeconds * impl->format.sampleRate));
     while (skip > 0) {
-        const int n = static_cast<int>(std::min<int64_t>(skip, kBlock));
+        const int n = static_cast<int>(std::min<int64_t>(skip, kPlaybackBlock));
         const int d = impl->dialogue->read(impl->pa.data(), n);
         const int m = impl->music->read(impl->pb.data(), n);
         if (d == 0 && m == 0) break;
@@ -124,7 +121,7 @@ int MixSource::read(float* interleaved, int frames) {
     const int channels = m.format.channels;
     int done = 0;
     while (done < frames && m.status) {
-        const int want = std::min(kBlock, frames - done);
+        const int want = std::min(kPlaybackBlock, frames - done);
         const int gotD = m.dialogue->read(m.pa.data(), want);
         const int gotM = m.music->read(m.pb.data(), want);
         const int n = std::max({gotD, gotM, static_cast<int>(std::clamp<int64_t>(m.fillersEnd - m.position, 0, want))});

@@ -15,14 +15,11 @@ namespace quelvo::mix {
 
 namespace {
 
-constexpr int kBlock = 4096;
+constexpr int kRenderBlock = 4096;
 // The highest true peak the mix may reach: a hair under full scale, so that
 // rounding to the file's integer samples cannot step over it.
 constexpr double kPeakCeiling = 0.999;
 
-std::string cannotRead(const std::string& role, const std::string& path, const std::string& why) {
-    return "Cannot read the " + role + " file " + path + ": " + why + ".";
-}
 
 std::vector<std::string> dialoguePaths(const MixInputs& in) {
     std::vector<std::string> paths{in.dialoguePath};
@@ -57,8 +54,8 @@ public:
         if (!music) return quelvo::Status::failure(cannotRead("music", m_in.musicPath, status.message()));
         const int channels = m_format.channels;
         const int rate = m_format.sampleRate;
-        Planes mix(channels, kBlock), musicBlock(channels, kBlock), filler(channels, kBlock);
-        std::vector<double> gains(kBlock);
+        Planes mix(channels, kRenderBlock), musicBlock(channels, kRenderBlock), filler(channels, kRenderBlock);
+        std::vector<double> gains(kRenderBlock);
         int64_t fillersEnd = 0;
         for (const auto& clip : m_in.fillers)
             fillersEnd = std::max<int64_t>(fillersEnd, std::llround((clip.offset + clip.duration) * rate));
@@ -67,10 +64,10 @@ public:
         std::unique_ptr<quelvo::PcmStream> fillerStream;
         int64_t position = 0;
         for (;;) {
-            const int gotDialogue = dialogue->read(mix.pointers.data(), kBlock);
-            const int gotMusic = music->read(musicBlock.pointers.data(), kBlock);
+            const int gotDialogue = dialogue->read(mix.pointers.data(), kRenderBlock);
+            const int gotMusic = music->read(musicBlock.pointers.data(), kRenderBlock);
             const int frames = std::max({gotDialogue, gotMusic,
-                                         static_cast<int>(std::clamp<int64_t>(fillersEnd - position, 0, kBlock))});
+                                         static_cast<int>(std::clamp<int64_t>(fillersEnd - position, 0, kRenderBlock))});
             if (frames == 0) break;
             mix.clear(gotDialogue, frames);
             musicBlock.clear(gotMusic, frames);
@@ -202,6 +199,10 @@ struct MixWriting {
 };
 
 } // namespace
+
+std::string cannotRead(const std::string& role, const std::string& path, const std::string& why) {
+    return "Cannot read the " + role + " file " + path + ": " + why + ".";
+}
 
 std::vector<FillerClip> fillerClipsFor(const quelvo::ClusterList& musicClusters,
                                        double fillerSeconds) {

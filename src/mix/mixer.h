@@ -81,4 +81,8 @@ struct RenderOutcome {
 
 RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request);
 
+// "Cannot read the music file X: why.": the sentence for an input the mix
+// cannot read, `role` being "dialogue", "music" or "filler".
+std::string cannotRead(const std::string& role, const std::string& path, const std::string& why);
+
 } // namespace quelvo::mix

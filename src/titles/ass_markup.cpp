@@ -7,20 +7,21 @@
 
 namespace quelvo::ass {
 
+int leadingNumber(std::string_view s) {
+    int value = 0;
+    std::from_chars(s.data(), s.data() + s.size(), value);
+    return value;
+}
+
 namespace {
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+
 bool allDigits(std::string_view s) {
     return std::all_of(s.begin(), s.end(), isDigit);
-}
-
-int number(std::string_view s) {
-    int value = 0;
-    std::from_chars(s.data(), s.data() + s.size(), value);
-    return value;
 }
 
 // The three spans the cue model carries, in the order they are opened.
@@ -81,7 +82,7 @@ class SpanWriter {
 // \b takes 0/1 or a font weight: 600 and up is bold.
 bool boldFrom(std::string_view value) {
     if (value.empty()) return false;
-    const int v = number(value);
+    const int v = leadingNumber(value);
     return v == 1 || v >= 600;
 }
 
@@ -96,10 +97,10 @@ void applyTag(std::string_view tag, OverrideState& state) {
     const auto value = [&](size_t at) { return tag.substr(at); };
     if (tag.size() >= 2 && tag.substr(0, 2) == "an" && allDigits(value(2)) && tag.size() > 2) {
         if (state.placement == CuePlacement::unset)
-            state.placement = placementFromNumpad(number(value(2)));
+            state.placement = placementFromNumpad(leadingNumber(value(2)));
     } else if (tag.size() > 1 && tag[0] == 'a' && allDigits(value(1))) {
         if (state.placement == CuePlacement::unset)
-            state.placement = placementFromLegacy(number(value(1)));
+            state.placement = placementFromLegacy(leadingNumber(value(1)));
     } else if (!tag.empty() && tag[0] == 'i' && allDigits(value(1))) {
         state.writer.want(italic, value(1) == "1");
     } else if (!tag.empty() && tag[0] == 'b' && allDigits(value(1))) {
@@ -107,7 +108,7 @@ void applyTag(std::string_view tag, OverrideState& state) {
     } else if (!tag.empty() && tag[0] == 'u' && allDigits(value(1))) {
         state.writer.want(underline, value(1) == "1");
     } else if (!tag.empty() && tag[0] == 'p' && allDigits(value(1))) {
-        state.drawing = number(value(1)) > 0;
+        state.drawing = leadingNumber(value(1)) > 0;
     } else if (!tag.empty() && tag[0] == 'r') {
         state.writer.wantNone();
     }

@@ -9,6 +9,10 @@
 
 namespace quelvo::ass {
 
+// The whole number a field starts with (ASS numbers carry no sign of
+// trouble: "12abc" is 12), 0 when it starts with none.
+int leadingNumber(std::string_view s);
+
 // The placement a numpad alignment asks for (\an, [V4+ Styles]): 7-9 top.
 CuePlacement placementFromNumpad(int alignment);
 // The placement an SSA alignment asks for (\a, [V4 Styles]): 5-7 top.

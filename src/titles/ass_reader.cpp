@@ -57,12 +57,6 @@ std::vector<std::string> fieldNames(std::string_view value) {
     return names;
 }
 
-int number(std::string_view s) {
-    int value = 0;
-    std::from_chars(s.data(), s.data() + s.size(), value);
-    return value;
-}
-
 const char* const kEventFields =
     "layer, start, end, style, name, marginl, marginr, marginv, effect, text";
 const char* const kStyleFieldsV4Plus =
@@ -108,7 +102,7 @@ void readStyle(std::string_view value, Script& script) {
     const auto alignment = indexOf(script.styleFields, "alignment");
     const std::vector<std::string_view> values = fields(value, script.styleFields.size());
     if (!name || !alignment || *name >= values.size() || *alignment >= values.size()) return;
-    const int a = number(trim(values[*alignment]));
+    const int a = leadingNumber(trim(values[*alignment]));
     script.stylePlacement[styleKey(values[*name])] =
         script.legacyStyles ? placementFromLegacy(a) : placementFromNumpad(a);
 }

@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/cli/commands.h"
+#include "app/cli/standard_streams.h"
 #include "app/cli/dialogue_files.h"
 #include "app/cli/duck_options.h"
 #include "app/cli/jobs_option.h"
@@ -34,11 +35,6 @@
 namespace quelvo::cli {
 
 namespace {
-
-class StderrStatus : public quelvo::StatusSink {
-public:
-    void setStatus(const std::string& text) override { std::cerr << text << std::endl; }
-};
 
 // The format from --format, or what the desktop question would answer
 // (the remembered or preferred choice). A word that names no format is a

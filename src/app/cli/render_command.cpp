@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/cli/commands.h"
+#include "app/cli/standard_streams.h"
 #include "app/cli/duck_options.h"
 #include "app/cli/jobs_option.h"
 #include "app/cli/speech_option.h"
@@ -24,11 +25,6 @@ namespace {
 struct RenderOptions {
     DuckOptions duck;
     bool stems = false;
-};
-
-class StderrStatus : public quelvo::StatusSink {
-public:
-    void setStatus(const std::string& text) override { std::cerr << text << std::endl; }
 };
 
 double rounded2(double value) { return std::round(value * 100.0) / 100.0; }

@@ -65,4 +65,6 @@ StdoutToStderr::~StdoutToStderr() {
     }
 }
 
+void StderrStatus::setStatus(const std::string& text) { std::cerr << text << std::endl; }
+
 } // namespace quelvo::cli

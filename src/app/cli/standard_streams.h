@@ -4,7 +4,17 @@
 // taken by /dev/null so that no file lands on it), and it is never passed
 // off as success: the command's files are written, then one line on
 // standard error and exit status 1.
+#include <string>
+
+#include "base/services.h"
+
 namespace quelvo::cli {
+
+// A job's status lines, one a line on standard error.
+class StderrStatus : public quelvo::StatusSink {
+  public:
+    void setStatus(const std::string& text) override;
+};
 
 // At start: SIGPIPE ignored, standard input, output and error open.
 void prepareStandardStreams();
