@@ -250,9 +250,6 @@ TEST(DuckJob, AnOutputThatCannotBeWrittenFailsAndLeavesNothing) {
 // The job once wrote a project for a music file (without a filler) or a
 // filler file cut short: both are only probed, and the header still declared
 // the whole length. Such a job must fail naming the file, and write nothing.
-namespace {
-const EnvelopeTiming kRolls{0.3, 0.3, 0.3, 0.7, -24};
-} // namespace
 
 TEST(CutInputsRegression, MusicOrFillerCutShortStopsTheJob) {
     TempDir dir;
@@ -273,7 +270,7 @@ TEST(CutInputsRegression, MusicOrFillerCutShortStopsTheJob) {
         for (const bool asFiller : {false, true}) {
             SCOPED_TRACE(name + (asFiller ? " as filler" : " as music"));
             quelvo::FixedVersionSheet sheet(Version::v1_9);
-            const DuckOutcome out = test::runJob(talk.string(), asFiller ? bed.string() : cut, asFiller ? cut : "", kRolls, nullptr, sheet);
+            const DuckOutcome out = test::runJob(talk.string(), asFiller ? bed.string() : cut, asFiller ? cut : "", kEnvelopeTiming, nullptr, sheet);
             EXPECT_FALSE(out.success);
             const std::string expected =
                 std::string("Cannot read the ") + (asFiller ? "filler" : "music") + " file " + cut + ": the file ends early";
@@ -283,6 +280,6 @@ TEST(CutInputsRegression, MusicOrFillerCutShortStopsTheJob) {
     }
     // The whole files still make a project.
     quelvo::FixedVersionSheet sheet(Version::v1_9);
-    const DuckOutcome out = test::runJob(talk.string(), bed.string(), bed.string(), kRolls, nullptr, sheet);
+    const DuckOutcome out = test::runJob(talk.string(), bed.string(), bed.string(), kEnvelopeTiming, nullptr, sheet);
     EXPECT_TRUE(out.success) << out.message;
 }

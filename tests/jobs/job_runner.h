@@ -10,6 +10,9 @@
 
 namespace quelvo::test {
 
+// The envelope timing most job tests duck with.
+inline const EnvelopeTiming kEnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24};
+
 struct JobOptions {
     std::string outputPath;
     HandOverReport onHandOver;

@@ -33,8 +33,6 @@ class Texts : public quelvo::StatusSink {
     std::mutex m_mutex;
 };
 
-const EnvelopeTiming kRolls{0.3, 0.3, 0.3, 0.7, -24};
-
 std::vector<std::string> microphones() {
     return {recordingOrStandIn("dialogue/dev01_clean_wav48k_stereo.wav").string(),
             recordingOrStandIn("dialogue/dev08_interview_20db_roomtone_wav16k.wav").string(),
@@ -48,7 +46,7 @@ DuckRequest request(const std::vector<std::string>& dialogue, const std::string&
     options.measureLoudness = true;
     DuckRequest r =
         jobRequest("", recordingOrStandIn("music/dev_music_gaps.wav").string(),
-                   recordingOrStandIn("music/dev_music_real.mp3").string(), kRolls, options);
+                   recordingOrStandIn("music/dev_music_real.mp3").string(), kEnvelopeTiming, options);
     r.inputs.dialogue = dialogue;
     return r;
 }
@@ -82,10 +80,10 @@ TEST(MultiDialogueJob, EveryMicrophoneDucksTheMusicAndAnyNumberOfJobsAgrees) {
     std::vector<quelvo::ClusterList> perFile;
     double longest = 0;
     for (const std::string& mic : mics) {
-        perFile.push_back(analyzeDialogue(mic, kRolls).clusters);
+        perFile.push_back(analyzeDialogue(mic, kEnvelopeTiming).clusters);
         longest = std::max(longest, quelvo::probeAudioFile(mic).duration);
     }
-    EXPECT_EQ(o.project.speech, duckedSpeech(perFile, kRolls));
+    EXPECT_EQ(o.project.speech, duckedSpeech(perFile, kEnvelopeTiming));
     // The second microphone speaks after the first one's file has ended.
     ASSERT_FALSE(o.project.speech.empty());
     EXPECT_GT(o.project.speech.back().end, quelvo::probeAudioFile(mics[0]).duration);
@@ -123,7 +121,7 @@ TEST(MultiDialogueJob, TheRenderMixesEveryMicrophone) {
     RenderJobRequest r;
     r.dialoguePath = mics[0];
     r.musicPath = recordingOrStandIn("music/dev_music_gaps.wav").string();
-    r.rolls = kRolls;
+    r.rolls = kEnvelopeTiming;
     r.outputPath = (dir / "one_mix.wav").string();
     const RenderJobOutcome one = renderDuckedMix(r, nullptr);
     ASSERT_TRUE(one.success) << one.message;

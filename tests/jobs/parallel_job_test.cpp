@@ -30,8 +30,6 @@ private:
     std::thread::id m_owner = std::this_thread::get_id();
 };
 
-const EnvelopeTiming kRolls{0.3, 0.3, 0.3, 0.7, -24};
-
 struct JobRun {
     DuckOutcome outcome;
     std::string document;
@@ -57,7 +55,7 @@ TEST(ParallelJob, AnyNumberOfJobsGivesTheOneJobOutcomeAndProject) {
         ThreadCheckingStatus status;
         quelvo::FixedVersionSheet sheet(Version::v1_9);
         JobRun r;
-        r.outcome = test::runJob(dialogue, music, filler, kRolls, &status, sheet, options);
+        r.outcome = test::runJob(dialogue, music, filler, kEnvelopeTiming, &status, sheet, options);
         EXPECT_EQ(status.fromOtherThreads, 0) << n << " jobs";
         r.texts = status.texts;
         if (r.outcome.success) r.document = readFile(r.outcome.outputPath);
@@ -107,7 +105,7 @@ TEST(ParallelJob, TheDialoguesFailureIsReportedFirstAsWithOneJob) {
             test::JobOptions options;
             options.parallelism = jobs(n);
             quelvo::FixedVersionSheet sheet(Version::v1_9);
-            const DuckOutcome out = test::runJob(bad.dialogue, bad.music, good.string(), kRolls, nullptr, sheet, options);
+            const DuckOutcome out = test::runJob(bad.dialogue, bad.music, good.string(), kEnvelopeTiming, nullptr, sheet, options);
             EXPECT_FALSE(out.success);
             EXPECT_EQ(out.unreadableRole, bad.role) << out.message;
             if (n == 1) first = out.message;

@@ -15,10 +15,10 @@
 namespace fs = std::filesystem;
 using quelvo::test::readFile;
 using quelvo::test::writeFile;
+using quelvo::test::mediaFile;
 
 namespace {
 
-fs::path mediaData(const std::string& name) { return quelvo::test::testDataDir() / "media" / name; }
 
 // The first `fraction` of a file's bytes, as a truncated copy would be.
 fs::path truncatedCopy(const fs::path& from, const fs::path& to, double fraction) {
@@ -66,7 +66,7 @@ TEST(BadInput, TruncatedFilesAreReportedNotAnalysedShort) {
     expectUnreadable(truncatedCopy(dialogue / "dev01_clean_wav48k_stereo.wav", tmp / "cut.wav", 0.5), "ends early");
     expectUnreadable(truncatedCopy(dialogue / "dev05_roomtone_aiff.aiff", tmp / "cut.aiff", 0.7), "ends early");
     expectUnreadable(truncatedCopy(dialogue / "dev03_quiet_mp3.mp3", tmp / "cut.mp3", 0.5), "ends early");
-    expectUnreadable(truncatedCopy(mediaData("tone_stereo48k.m4a"), tmp / "cut.m4a", 0.6), "ends early");
+    expectUnreadable(truncatedCopy(mediaFile("tone_stereo48k.m4a"), tmp / "cut.m4a", 0.6), "ends early");
     // An M4A whose index was at the end has lost it.
     expectUnreadable(truncatedCopy(dialogue / "dev04_pauses_m4a.m4a", tmp / "noindex.m4a", 0.5), "moov");
     expectProbeFails(tmp / "noindex.m4a");
@@ -96,8 +96,8 @@ TEST(BadInput, RandomBytesEmptyFilesFoldersAndPipes) {
 }
 
 TEST(BadInput, AFileWithoutAudioSaysSo) {
-    expectUnreadable(mediaData("video_only_2997.mp4"), "no audio stream");
-    expectProbeFails(mediaData("video_only_2997.mp4"));
+    expectUnreadable(mediaFile("video_only_2997.mp4"), "no audio stream");
+    expectProbeFails(mediaFile("video_only_2997.mp4"));
 }
 
 TEST(BadInput, PathsWithSpacesQuotesAmpersandsAndNonAsciiLettersWork) {
@@ -105,7 +105,7 @@ TEST(BadInput, PathsWithSpacesQuotesAmpersandsAndNonAsciiLettersWork) {
     const fs::path folder = tmp / "Projekt & \"Ton\" 'mix'";
     fs::create_directory(folder);
     const fs::path file = folder / "Grüße, señor 日本 #1 ?%20.mp3";
-    fs::copy_file(mediaData("tone_mono44k.mp3"), file);
+    fs::copy_file(mediaFile("tone_mono44k.mp3"), file);
     const quelvo::LevelAnalysis a = quelvo::analyzeLevels(file.string(), quelvo::LevelParameters{});
     ASSERT_TRUE(a.status) << a.status.message();
     EXPECT_EQ(a.clusters, (quelvo::ClusterList{{0.4, 1.3}, {1.9, 2.7}}));
@@ -122,7 +122,7 @@ TEST(BadInput, NamesThatLookLikeFFmpegUrlsAreOnlyEverFiles) {
     // are analysed as files.
     for (const char* name : {"pipe:0", "http://127.0.0.1:9/x.wav", "concat:a.wav|b.wav"})
         expectUnreadable(name, "does not exist");
-    fs::copy_file(mediaData("tone_mono8k_s24.aif"), tmp / "pipe:0.aif");
+    fs::copy_file(mediaFile("tone_mono8k_s24.aif"), tmp / "pipe:0.aif");
     const quelvo::LevelAnalysis a = quelvo::analyzeLevels("pipe:0.aif", quelvo::LevelParameters{});
     fs::current_path(before);
     ASSERT_TRUE(a.status) << a.status.message();

@@ -11,12 +11,8 @@
 namespace fs = std::filesystem;
 using quelvo::MediaTiming;
 using quelvo::VideoTiming;
+using quelvo::test::mediaFile;
 
-namespace {
-std::string mediaData(const std::string& name) {
-    return (quelvo::test::testDataDir() / "media" / name).string();
-}
-} // namespace
 
 TEST(Timecode, ConvertsNonDropAndDropFrameTextsAtTheirRate) {
     using quelvo::timecodeToSeconds;
@@ -37,7 +33,7 @@ TEST(Timecode, ConvertsNonDropAndDropFrameTextsAtTheirRate) {
 }
 
 TEST(MediaInfo, AMovieWithATimecodeStartsThereAndTellsItsRateAndSize) {
-    const std::string movie = mediaData("video_tc25.mov");
+    const std::string movie = mediaFile("video_tc25.mov").string();
     EXPECT_DOUBLE_EQ(*MediaTiming::getFrameRate(movie), 25.0);
     EXPECT_DOUBLE_EQ(*VideoTiming::getFrameRate(movie), 25.0);
     EXPECT_DOUBLE_EQ(*MediaTiming::getStart(movie), 3600.0);
@@ -53,7 +49,7 @@ TEST(MediaInfo, AMovieWithATimecodeStartsThereAndTellsItsRateAndSize) {
 }
 
 TEST(MediaInfo, WithoutATimecodeTheContainerStartCounts) {
-    const std::string movie = mediaData("video_only_2997.mp4");
+    const std::string movie = mediaFile("video_only_2997.mp4").string();
     EXPECT_NEAR(*MediaTiming::getFrameRate(movie), 30000.0 / 1001, 1e-9);
     EXPECT_DOUBLE_EQ(*MediaTiming::getStart(movie), 0.0);
     EXPECT_NEAR(VideoTiming::getVideoDuration(movie), 1.001, 1e-6);
@@ -62,7 +58,7 @@ TEST(MediaInfo, WithoutATimecodeTheContainerStartCounts) {
 }
 
 TEST(MediaInfo, AVariableFrameRateStartIsPutOnAWholeFrameOnlyWhenAsked) {
-    const std::string movie = mediaData("video_vfr_start.mp4");
+    const std::string movie = mediaFile("video_vfr_start.mp4").string();
     const double rate = 450.0 / 19;
     ASSERT_NEAR(*MediaTiming::getFrameRate(movie), rate, 1e-9);
     EXPECT_TRUE(quelvo::probeMedia(movie).variableFrameRate);
@@ -74,7 +70,7 @@ TEST(MediaInfo, AVariableFrameRateStartIsPutOnAWholeFrameOnlyWhenAsked) {
 
 TEST(MediaInfo, AudioFilesHaveTheAudioLayersDurationAndNoVideoFacts) {
     for (const char* name : {"tone_mono44k.mp3", "tone_stereo48k.m4a", "tone_mono8k_s24.aif"}) {
-        const std::string file = mediaData(name);
+        const std::string file = mediaFile(name).string();
         SCOPED_TRACE(file);
         ASSERT_TRUE(MediaTiming::getDuration(file).has_value());
         EXPECT_DOUBLE_EQ(*MediaTiming::getDuration(file), quelvo::audioDuration(file));
@@ -82,7 +78,7 @@ TEST(MediaInfo, AudioFilesHaveTheAudioLayersDurationAndNoVideoFacts) {
         EXPECT_FALSE(quelvo::intSize(file).has_value());
         EXPECT_EQ(VideoTiming::getVideoStartTime(file), MediaTiming::getStart(file).value_or(0));
     }
-    EXPECT_DOUBLE_EQ(*MediaTiming::getDuration(mediaData("tone_mono8k_s24.aif")), 3.0);
+    EXPECT_DOUBLE_EQ(*MediaTiming::getDuration(mediaFile("tone_mono8k_s24.aif").string()), 3.0);
 }
 
 TEST(MediaInfo, TheEmptyPathAndUnreadableFilesGiveNothingAndSayWhy) {

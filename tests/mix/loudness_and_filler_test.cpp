@@ -16,15 +16,6 @@
 using namespace quelvo::test;
 namespace mix = quelvo::mix;
 
-namespace {
-
-int sox(std::vector<std::string> args) {
-    args.insert(args.begin(), "/usr/bin/sox");
-    return runProgram(args).exitCode;
-}
-
-} // namespace
-
 TEST(Loudness, AFullScaleSineAndItsIntervalsMeasureAsBs1770Says) {
     TempDir dir;
     const std::string tone = (dir / "tone.wav").string();

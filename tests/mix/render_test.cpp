@@ -41,11 +41,6 @@ Decoded decode(const fs::path& path) {
     return out;
 }
 
-int sox(std::vector<std::string> args) {
-    args.insert(args.begin(), "/usr/bin/sox");
-    return runProgram(args).exitCode;
-}
-
 // Hidden temporary files left in a folder.
 int leftovers(const fs::path& folder) {
     int n = 0;

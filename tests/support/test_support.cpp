@@ -81,6 +81,19 @@ CommandResult runProgram(const std::vector<std::string>& argv, const std::vector
     return result;
 }
 
+int occurrences(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+int sox(std::vector<std::string> args) {
+    args.insert(args.begin(), "/usr/bin/sox");
+    return runProgram(args).exitCode;
+}
+
+fs::path mediaFile(const std::string& name) { return testDataDir() / "media" / name; }
+
 ValidationResult validateFcpxml(const std::string& xml, const std::string& version) {
     std::string dtdVersion = version;
     for (auto& c : dtdVersion)

@@ -87,6 +87,13 @@ CommandResult runProgram(const std::vector<std::string>& argv,
                          const std::vector<std::string>& extraEnv = {});
 
 // Starts every test with an empty settings folder (a first run of the program).
+// How many times `what` occurs in `text` (overlapping ones counted).
+int occurrences(const std::string& text, const std::string& what);
+// Runs sox with these arguments; answers its exit status.
+int sox(std::vector<std::string> args);
+// A file of tests/data/media.
+fs::path mediaFile(const std::string& name);
+
 void freshSettings();
 // Removes the last settings folder freshSettings made (at the end of a run).
 void dropSettings();

@@ -18,6 +18,16 @@ inline void PrintTo(const SubtitleCue& t, std::ostream* os) {
 
 namespace quelvo::test {
 
+// A cue with its placement and alignment.
+inline SubtitleCue cue(int64_t id, double start, double end, std::string text,
+                       CuePlacement placement = CuePlacement::unset,
+                       CueAlignment alignment = CueAlignment::unset) {
+    SubtitleCue t(id, start, end, std::move(text));
+    t.placement = placement;
+    t.alignment = alignment;
+    return t;
+}
+
 inline fs::path srtCorpus(const std::string& name) { return testDataDir() / "srt" / name; }
 // Public WebVTT and ASS files from other projects' test suites (see SOURCES.md there).
 inline fs::path subtitleSample(const std::string& name) { return testDataDir() / "subtitles" / name; }

@@ -24,6 +24,11 @@ class ProgressDialog;
 
 namespace quelvo::test {
 
+// The recordings most window tests choose: 15.88 s of speech, and 32 s of
+// music with gaps.
+inline const char* const kDialogue = "dialogue/dev01_clean_wav48k_stereo.wav";
+inline const char* const kMusic = "music/dev_music_gaps.wav";
+
 // Records every alert and answers it by choosing a button: the next index
 // from `answers`, else the first button.
 class ScriptedAlerts : public quelvo::ui::AlertService {

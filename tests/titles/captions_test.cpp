@@ -16,14 +16,6 @@ using namespace quelvo::titles;
 
 namespace {
 
-SubtitleCue cue(int64_t id, double start, double end, std::string text,
-               CuePlacement place = CuePlacement::unset, CueAlignment align = CueAlignment::unset) {
-    SubtitleCue t(id, start, end, std::move(text));
-    t.placement = place;
-    t.alignment = align;
-    return t;
-}
-
 // Styled runs, a top cue, two lines, an overlap, an alignment and text that
 // needs escaping: everything a caption element can carry.
 CaptionRequest sampleRequest(CaptionFormat format) {

@@ -14,15 +14,6 @@ SubtitleFile readKeepingTags(std::string_view text, std::string* problem = nullp
     return SubtitleFile::fromText(text, settings, problem);
 }
 
-SubtitleCue cue(int64_t id, double start, double end, std::string text,
-               CuePlacement placement = CuePlacement::unset,
-               CueAlignment alignment = CueAlignment::unset) {
-    SubtitleCue t(id, start, end, std::move(text));
-    t.placement = placement;
-    t.alignment = alignment;
-    return t;
-}
-
 } // namespace
 
 TEST(WebVtt, BlocksTimesSettingsAndMarkup) {

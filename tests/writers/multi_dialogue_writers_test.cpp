@@ -12,6 +12,7 @@
 #include "writers/sample_project.h"
 
 using namespace quelvo;
+using quelvo::test::occurrences;
 
 namespace {
 
@@ -43,13 +44,6 @@ std::string text(const ProjectDescription& project, ProjectFormat format) {
     return written.text;
 }
 
-int count(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-
 } // namespace
 
 TEST(MultiDialogueWriters, EachMicrophoneHasItsClipItsLaneAndItsSubrole) {
@@ -71,19 +65,19 @@ TEST(MultiDialogueWriters, EachMicrophoneHasItsClipItsLaneAndItsSubrole) {
         EXPECT_TRUE(std::regex_search(doc, std::regex("lane=.-1.[^>]*dialogue\\.Guest-One")));
         EXPECT_TRUE(std::regex_search(doc, std::regex("lane=.-2.[^>]*dialogue\\.Caller-")));
         EXPECT_TRUE(std::regex_search(doc, std::regex("lane=.-3.[^>]*music")));
-        EXPECT_EQ(count(doc, "lane='-4'"), static_cast<int>(project.filler->clips.size()));
+        EXPECT_EQ(occurrences(doc, "lane='-4'"), static_cast<int>(project.filler->clips.size()));
     }
 
     // One track per mono file, two for a stereo one, in the given order.
     const std::string xmeml = text(project, ProjectFormat::xmeml);
     test::expectWellFormed(xmeml, "three.xml");
-    EXPECT_EQ(count(xmeml, "<track>"), 2 + 1 + 1 + 2 + 2);
+    EXPECT_EQ(occurrences(xmeml, "<track>"), 2 + 1 + 1 + 2 + 2);
     EXPECT_LT(xmeml.find("Host.wav"), xmeml.find("Guest.One.wav"));
     EXPECT_LT(xmeml.find("Guest.One.wav"), xmeml.find("Caller?.flac"));
     const std::string mlt = text(project, ProjectFormat::mlt);
     test::expectWellFormed(mlt, "three.mlt");
     for (const char* role : {"dialogue.Host", "dialogue.Guest-One", "dialogue.Caller-"})
-        EXPECT_EQ(count(mlt, role), 1) << role;
+        EXPECT_EQ(occurrences(mlt, role), 1) << role;
 }
 
 TEST(MultiDialogueWriters, OneRecordingKeepsThePlainDialogueRole) {
@@ -94,5 +88,5 @@ TEST(MultiDialogueWriters, OneRecordingKeepsThePlainDialogueRole) {
     analysis.music = facts(44100, 2, 10);
     const ProjectDescription project = describeProject(request, analysis);
     EXPECT_EQ(project.dialogue.front().source.role, "dialogue");
-    EXPECT_EQ(count(text(project, ProjectFormat::fcpxml19), "lane=\"-1\""), 1);
+    EXPECT_EQ(occurrences(text(project, ProjectFormat::fcpxml19), "lane=\"-1\""), 1);
 }

@@ -22,6 +22,7 @@ namespace quelvo {
 namespace {
 
 using test::DuckingCase;
+using test::occurrences;
 
 std::string runProject(const DuckingCase& c) { return writeFcpxml19(test::describeCase(c)); }
 
@@ -256,12 +257,6 @@ MediaFileFacts facts(int rate, int channels, int64_t samples) {
     return {rate, channels, samples, static_cast<double>(samples) / rate};
 }
 
-size_t count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 } // namespace
 
 // 21.9 - 19.1 is 2.7999999999999998: the tenth it lost to noise comes back,
@@ -282,8 +277,8 @@ TEST(RealUseRegression, AFillerThatIsTheMusicFileKeepsItsClipsInBothVersions) {
     const File bed{"/m/bed.wav", facts(44100, 2, 1323000)};
     const ProjectDescription project =
         describe({"/m/talk.wav", facts(44100, 1, 441000)}, bed, bed, {{0, 10}, {12, 20}, {25, 30}});
-    EXPECT_EQ(count(writeFcpxml16(project), "name='FILLER' lane='-2'"), 2u);
-    EXPECT_EQ(count(writeFcpxml19(project), "lane='-2'"), 2u);
+    EXPECT_EQ(occurrences(writeFcpxml16(project), "name='FILLER' lane='-2'"), 2);
+    EXPECT_EQ(occurrences(writeFcpxml19(project), "lane='-2'"), 2);
 }
 
 // "file://talk.wav" names a host called talk.wav. Paths become absolute and
@@ -311,9 +306,9 @@ TEST(RealUseRegression, NoClipIsLongerThanItsMedia) {
                  {"/m/fill.wav", facts(44100, 1, 44100)}, {{0, 19.1}, {21.9 - 1.0, 25}, {27.7, 30}});
     const std::string doc = writeFcpxml19(project);
     EXPECT_NE(doc.find("name=\"talk.m4a\" duration=\"61000/3000s\""), std::string::npos) << doc;
-    EXPECT_EQ(count(doc, "ref='QVFiller' duration='10/10s'"), 2u) << doc;
+    EXPECT_EQ(occurrences(doc, "ref='QVFiller' duration='10/10s'"), 2) << doc;
     const std::string legacy = writeFcpxml16(project);
-    EXPECT_EQ(count(legacy, "ref='FILLER' duration='10/10s'"), 2u) << legacy;
+    EXPECT_EQ(occurrences(legacy, "ref='FILLER' duration='10/10s'"), 2) << legacy;
     EXPECT_VALID_FCPXML(legacy, "1.6");
 }
 

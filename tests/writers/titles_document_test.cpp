@@ -24,7 +24,7 @@ std::vector<SubtitleCue> corpus(const std::string& name) {
     return SubtitleFile::fromFileUrl(srtCorpus(name).string(), parserSettings).titles;
 }
 
-TitlesFcpxml generator(const std::vector<SubtitleCue>& subtitles, TitlesSettings settings = {},
+TitlesFcpxml titlesFor(const std::vector<SubtitleCue>& subtitles, TitlesSettings settings = {},
                         std::optional<std::string> video = std::nullopt, std::string event = "Subtitles") {
     return TitlesFcpxml(std::move(event), subtitles, std::move(video), std::move(settings));
 }
@@ -67,16 +67,10 @@ void writeWav(const fs::path& path, int seconds) {
     writeFile(path, h + std::string(bytes, '\0'));
 }
 
-size_t count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 } // namespace
 
 TEST(TitlesDocument, NoTitlesAndNoVideo) {
-    auto g = generator({});
+    auto g = titlesFor({});
     const std::string xml = document(g, true);
     EXPECT_NE(xml.find("<spine>\n <gap name=\"Gap\" offset=\"0s\" duration=\"0s\" start=\"0s\">\n\n</gap>\n</spine>"),
               std::string::npos)
@@ -86,7 +80,7 @@ TEST(TitlesDocument, NoTitlesAndNoVideo) {
 }
 
 TEST(TitlesDocument, EnvelopeAndParts) {
-    auto g = generator(corpus("basic.srt"));
+    auto g = titlesFor(corpus("basic.srt"));
     const std::string xml = document(g, true);
     EXPECT_EQ(xml.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE fcpxml>\n\n<!-- Quelvo titles test -->"
                         "\n\n<fcpxml version=\"1.9\">\n<resources>\n<format id=\"FCPX_TimelineFormat\" "
@@ -107,16 +101,16 @@ TEST(TitlesDocument, EnvelopeAndParts) {
 TEST(TitlesDocument, TimelineRateSetting) {
     TitlesSettings settings;
     settings.timeLineFPS = 25.0;
-    auto g = generator(corpus("basic.srt"), settings);
+    auto g = titlesFor(corpus("basic.srt"), settings);
     const std::string xml = document(g, true);
     EXPECT_NE(xml.find("name=\"FFVideoFormat1080p25\" frameDuration=\"100/2500s\""), std::string::npos);
-    EXPECT_EQ(count(xml, "/3000s"), 0u);
-    EXPECT_EQ(count(xml, "/2500s\""), 1u + 2 + 3 * 2); // format, sequence and gap, offset and duration per title
+    EXPECT_EQ(occurrences(xml, "/3000s"), 0);
+    EXPECT_EQ(occurrences(xml, "/2500s\""), 1 + 2 + 3 * 2); // format, sequence and gap, offset and duration per title
     EXPECT_VALID_FCPXML(xml, "1.9");
 }
 
 TEST(TitlesDocument, CustomTitleSourceOnTheFirstEffectOnly) {
-    auto g = generator(corpus("basic.srt"));
+    auto g = titlesFor(corpus("basic.srt"));
     const std::string plain = document(g, true);
     EXPECT_NE(plain.find("Basic Title.moti\" />\n<effect id=\"ASSET_Tessary_BlackPatch\" name=\"Custom\" "
                          "uid=\".../Generators.localized/Solids.localized/Custom.localized/Custom.motn\"/>\n"),
@@ -128,19 +122,19 @@ TEST(TitlesDocument, CustomTitleSourceOnTheFirstEffectOnly) {
                           "src=\"file:///Users/ed/Motion%20Templates/My%20Title.moti\"/>"),
               std::string::npos)
         << custom;
-    EXPECT_EQ(count(custom, " src="), 1u);
+    EXPECT_EQ(occurrences(custom, " src="), 1);
     // Enabled without a source: no source, full style.
     g.settings.customTitle = {true, std::nullopt};
     EXPECT_EQ(document(g, true), plain);
 }
 
 TEST(TitlesDocument, Version16ChangesOnlyTheVersionAndThePatchOrder) {
-    auto g = generator(corpus("multiline.srt"), patchAndShadow());
+    auto g = titlesFor(corpus("multiline.srt"), patchAndShadow());
     const std::string v19 = document(g, true);
     const std::string v16 = document(g, false);
     EXPECT_NE(v16.find("<fcpxml version=\"1.6\">"), std::string::npos);
-    EXPECT_EQ(count(v16, "<video ref=\"ASSET_Tessary_BlackPatch\" name=\"Custom\" lane=\"1\" offset="), 2u);
-    EXPECT_EQ(count(v19, "<video name=\"Custom\" lane=\"1\" offset="), 2u);
+    EXPECT_EQ(occurrences(v16, "<video ref=\"ASSET_Tessary_BlackPatch\" name=\"Custom\" lane=\"1\" offset="), 2);
+    EXPECT_EQ(occurrences(v19, "<video name=\"Custom\" lane=\"1\" offset="), 2);
     // Back in the 1.9 order, the 1.6 document is the 1.9 one.
     std::string reordered = v16;
     const std::string from = "<video ref=\"ASSET_Tessary_BlackPatch\" name=\"Custom\" lane=\"1\" offset=";
@@ -157,7 +151,7 @@ TEST(TitlesDocument, Version16ChangesOnlyTheVersionAndThePatchOrder) {
 }
 
 TEST(TitlesDocument, EventNameLosesQuotesAndIsEscaped) {
-    auto g = generator(corpus("basic.srt"), {}, std::nullopt, "Tom's \"Cut\" & <Co>");
+    auto g = titlesFor(corpus("basic.srt"), {}, std::nullopt, "Tom's \"Cut\" & <Co>");
     const std::string xml = document(g, true);
     EXPECT_NE(xml.find("<event name=\"Toms Cut &amp; &lt;Co&gt;\">"), std::string::npos) << xml;
     EXPECT_NE(xml.find("<project name=\"Toms Cut &amp; &lt;Co&gt;\">"), std::string::npos);
@@ -165,7 +159,7 @@ TEST(TitlesDocument, EventNameLosesQuotesAndIsEscaped) {
 }
 
 TEST(TitlesDocument, CommentCannotBreakTheDocument) {
-    auto g = generator(corpus("basic.srt"));
+    auto g = titlesFor(corpus("basic.srt"));
     std::string xml;
     capturingStdout([&] { xml = g.documentXML(true, false, "made -- with --> dashes-"); });
     EXPECT_NE(xml.find("<!-- made - - with - -> dashes- -->"), std::string::npos) << xml;
@@ -177,14 +171,14 @@ TEST(TitlesDocument, HostileTextsAndSettingsStillValidate) {
     settings.font = "A \"quoted\" & <odd> 'font'";
     settings.fontFace = "Bold\x01";
     settings.alignment = Alignment::justified;
-    auto g = generator({{1, 0, 1, "a & b < c > d \"e\" 'f'\n\x02line"}, {2, 0, 0, "]]> <![CDATA[ --"}, {3, 0.5, 0.2, ""}},
+    auto g = titlesFor({{1, 0, 1, "a & b < c > d \"e\" 'f'\n\x02line"}, {2, 0, 0, "]]> <![CDATA[ --"}, {3, 0.5, 0.2, ""}},
                        settings, std::nullopt, "ev\x7Fnt --");
     EXPECT_VALID_FCPXML(document(g, true), "1.9");
     EXPECT_VALID_FCPXML(document(g, false), "1.6");
 }
 
 TEST(TitlesDocument, GoldenPlain) {
-    auto g = generator(corpus("basic.srt"));
+    auto g = titlesFor(corpus("basic.srt"));
     const std::string v19 = document(g, true), v16 = document(g, false);
     expectGolden("titles_v1_9_plain.fcpxml", v19);
     expectGolden("titles_v1_6_plain.fcpxml", v16);
@@ -193,7 +187,7 @@ TEST(TitlesDocument, GoldenPlain) {
 }
 
 TEST(TitlesDocument, GoldenPatchAndShadow) {
-    auto g = generator(corpus("overlapping.srt"), patchAndShadow());
+    auto g = titlesFor(corpus("overlapping.srt"), patchAndShadow());
     const std::string v19 = document(g, true), v16 = document(g, false);
     expectGolden("titles_v1_9_patch_shadow.fcpxml", v19);
     expectGolden("titles_v1_6_patch_shadow.fcpxml", v16);
@@ -207,7 +201,7 @@ TEST(TitlesDocument, GoldenCustomTitle) {
     settings.alignment = Alignment::notSet;
     settings.timeLineFPS = 25.0;
     settings.frameSize = {3840, 2160};
-    auto g = generator(corpus("multiline.srt"), settings);
+    auto g = titlesFor(corpus("multiline.srt"), settings);
     const std::string v19 = document(g, true), v16 = document(g, false);
     expectGolden("titles_v1_9_custom_title.fcpxml", v19);
     expectGolden("titles_v1_6_custom_title.fcpxml", v16);
@@ -216,16 +210,16 @@ TEST(TitlesDocument, GoldenCustomTitle) {
 }
 
 TEST(TitlesVideo, StartTimeComesFromTheTimecode) {
-    auto g = generator(corpus("basic.srt"), {}, video25().string());
+    auto g = titlesFor(corpus("basic.srt"), {}, video25().string());
     EXPECT_DOUBLE_EQ(g.videoStartTime, 3600.0);
     TitlesSettings ignoring;
     ignoring.handleNonZeroStartTime = false;
-    EXPECT_EQ(generator(corpus("basic.srt"), ignoring, video25().string()).videoStartTime, 0.0);
-    EXPECT_EQ(generator(corpus("basic.srt")).videoStartTime, 0.0);
+    EXPECT_EQ(titlesFor(corpus("basic.srt"), ignoring, video25().string()).videoStartTime, 0.0);
+    EXPECT_EQ(titlesFor(corpus("basic.srt")).videoStartTime, 0.0);
 }
 
 TEST(TitlesVideo, TitlesAttachToTheVideoClip) {
-    auto g = generator(corpus("basic.srt"), patchAndShadow(), video25().string(), "Given name");
+    auto g = titlesFor(corpus("basic.srt"), patchAndShadow(), video25().string(), "Given name");
     const std::string v19 = document(g, true);
     EXPECT_NE(v19.find("<asset id=\"Tessary_VideoAsset\" name=\"clip_25fps_tc1h.mov\" start=\"3600s\" duration=\"2s\""),
               std::string::npos)
@@ -251,11 +245,11 @@ TEST(TitlesVideo, TitlesAttachToTheVideoClip) {
 }
 
 TEST(TitlesVideo, NtscVideoWithoutTimecode) {
-    auto g = generator(corpus("basic.srt"), {}, video2997().string());
+    auto g = titlesFor(corpus("basic.srt"), {}, video2997().string());
     const std::string v19 = document(g, true);
     EXPECT_EQ(g.videoStartTime, 0.0);
     EXPECT_NE(v19.find("name=\"FFVideoFormat1080p2997\" frameDuration=\"1001/30000s\""), std::string::npos) << v19;
-    EXPECT_EQ(count(v19, "/3000s"), 0u);
+    EXPECT_EQ(occurrences(v19, "/3000s"), 0);
     EXPECT_VALID_FCPXML(v19, "1.9");
     expectGolden("titles_v1_9_video_2997.fcpxml", withStableVideoUrl(v19, video2997()));
 }
@@ -264,7 +258,7 @@ TEST(TitlesVideo, AwkwardVideoFileName) {
     TempDir dir;
     const fs::path video = dir / "My clip & 'co' <#1> \xC3\xA9t\xC3\xA9?.mov";
     fs::copy_file(video25(), video);
-    auto g = generator(corpus("basic.srt"), {}, video.string());
+    auto g = titlesFor(corpus("basic.srt"), {}, video.string());
     const std::string v19 = document(g, true);
     EXPECT_NE(v19.find("name=\"My clip &amp; 'co' &lt;#1&gt; \xC3\xA9t\xC3\xA9?.mov\""), std::string::npos) << v19;
     EXPECT_NE(v19.find("My%20clip%20%26%20%27co%27%20%3C%231%3E%20%C3%A9t%C3%A9%3F.mov\""), std::string::npos);
@@ -276,7 +270,7 @@ TEST(TitlesVideo, AwkwardVideoFileName) {
 TEST(TitlesVideo, MediaWithoutFrameRate) {
     TempDir dir;
     writeWav(dir / "voice.wav", 12);
-    auto g = generator(corpus("basic.srt"), {}, (dir / "voice.wav").string());
+    auto g = titlesFor(corpus("basic.srt"), {}, (dir / "voice.wav").string());
     const std::string xml = document(g, true);
     // Titles and the sequence count at 30 fps, the clip's own times are exact.
     EXPECT_NE(xml.find("<sequence duration=\"36000/3000s\""), std::string::npos) << xml;
@@ -291,7 +285,7 @@ TEST(TitlesVideo, MediaWithoutFrameRate) {
 TEST(TitlesVideo, UnreadableVideoStillGivesAValidDocument) {
     TempDir dir;
     writeFile(dir / "broken.mov", "not a movie at all");
-    auto g = generator(corpus("basic.srt"), {}, (dir / "broken.mov").string());
+    auto g = titlesFor(corpus("basic.srt"), {}, (dir / "broken.mov").string());
     const std::string xml = document(g, true);
     EXPECT_NE(xml.find("<sequence duration=\"27000/3000s\""), std::string::npos) << xml;
     EXPECT_VALID_FCPXML(xml, "1.9");
@@ -300,7 +294,7 @@ TEST(TitlesVideo, UnreadableVideoStillGivesAValidDocument) {
 
 TEST(TitlesExport, WritesTheDocumentAndReportsFailures) {
     TempDir dir;
-    auto g = generator(corpus("basic.srt"));
+    auto g = titlesFor(corpus("basic.srt"));
     g.settings.avoidOverlap = true;
     quelvo::Status status = quelvo::Status::failure("not run");
     capturingStdout([&] { status = g.exportXML((dir / "out.fcpxml").string(), true, kComment); });
@@ -316,7 +310,7 @@ TEST(TitlesExport, WritesTheDocumentAndReportsFailures) {
 
 TEST(TitlesExport, AsynchronousTwinDiffersOnlyInTwoComments) {
     TempDir dir;
-    auto g = generator(corpus("basic.srt"), patchAndShadow(), video25().string());
+    auto g = titlesFor(corpus("basic.srt"), patchAndShadow(), video25().string());
     const std::string sync = document(g, true);
     std::string async;
     capturingStdout([&] {
@@ -338,7 +332,7 @@ TEST(TitlesExport, AsynchronousTwinDiffersOnlyInTwoComments) {
 }
 
 TEST(TitlesExport, SecondExportKeepsTheVideosEventName) {
-    auto g = generator(corpus("basic.srt"), {}, video25().string(), "First name");
+    auto g = titlesFor(corpus("basic.srt"), {}, video25().string(), "First name");
     document(g, true);
     g.eventName = "Changed";
     EXPECT_NE(document(g, true).find("<event name=\"clip_25fps_tc1h\">"), std::string::npos);
@@ -351,7 +345,7 @@ TEST(TitlesExport, NumbersDoNotFollowTheProcessLocale) {
     const auto r = runProgram({"/usr/bin/localedef", "-i", "de_DE", "-f", "UTF-8", made});
     if (r.exitCode != 0 && !fs::exists(made)) GTEST_SKIP() << "cannot build a German locale: " << r.err;
     setenv("LOCPATH", dir.path().c_str(), 1);
-    auto g = generator(corpus("overlapping.srt"), patchAndShadow());
+    auto g = titlesFor(corpus("overlapping.srt"), patchAndShadow());
     const std::string inC = document(g, true);
     const char* previous = std::setlocale(LC_ALL, "de_DE.UTF-8");
     if (!previous) {
@@ -373,7 +367,7 @@ TEST(TitlesDocument, GoldenFromWebVttAndAss) {
                                                            {"pysubs2_ttml_example.ass", "ass"}};
     for (const auto& [sample, name] : samples) {
         TitlesSettings parserSettings;
-        auto g = generator(SubtitleFile::fromFileUrl(subtitleSample(sample).string(), parserSettings).titles);
+        auto g = titlesFor(SubtitleFile::fromFileUrl(subtitleSample(sample).string(), parserSettings).titles);
         const std::string v19 = document(g, true), v16 = document(g, false);
         expectGolden(std::string("titles_v1_9_") + name + ".fcpxml", v19);
         expectGolden(std::string("titles_v1_6_") + name + ".fcpxml", v16);

@@ -11,8 +11,6 @@ namespace {
 
 using quelvo::ui::MainWindow;
 
-const char* kDialogue = "dialogue/dev01_clean_wav48k_stereo.wav";
-const char* kMusic = "music/dev_music_gaps.wav";
 
 class OpenFilesTest : public UiTest {
 protected:

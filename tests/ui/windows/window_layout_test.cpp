@@ -28,8 +28,6 @@ namespace {
 using quelvo::ui::MainWindow;
 namespace pv = quelvo::preview;
 
-const char* kDialogue = "dialogue/dev01_clean_wav48k_stereo.wav"; // 15.88 s
-const char* kMusic = "music/dev_music_gaps.wav";                  // 32 s
 
 class WindowLayoutTest : public UiTest {
 protected:
