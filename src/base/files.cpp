@@ -1,8 +1,8 @@
 #include "base/files.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -43,7 +43,9 @@ std::string pathWithoutExtension(std::string_view path) {
 
 namespace {
 
-std::string errorText(int err) { return std::strerror(err); }
+std::string errorText(int err) {
+    return std::strerror(err);
+}
 
 // Tests set QUELVO_KILL_DURING_WRITE to prove that a crash half-way through a
 // write leaves the old file untouched.
@@ -150,7 +152,8 @@ Status putInPlace(const std::string& tmp, const std::string& path, bool ok, int 
     }
     if (!ok) {
         discardTemporaryFile(tmp);
-        return Status::failure("cannot write " + path + ": " + (why.empty() ? errorText(err) : why));
+        return Status::failure("cannot write " + path + ": " +
+                               (why.empty() ? errorText(err) : why));
     }
     forgetTemporaryFile(tmp);
     const int dirFd = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -177,7 +180,8 @@ int linkIntoPlace(const char* from, const char* to) {
 
 Status atomicWriteFile(const std::string& path, std::string_view bytes) {
     if (path.empty()) return Status::failure("no output file was given");
-    if (const auto refused = notWritableBecause(path)) return Status::failure("cannot write " + path + ": " + *refused);
+    if (const auto refused = notWritableBecause(path))
+        return Status::failure("cannot write " + path + ": " + *refused);
     const std::string tmp = temporaryPathBeside(path);
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
@@ -187,8 +191,14 @@ Status atomicWriteFile(const std::string& path, std::string_view bytes) {
     }
     int err = 0;
     bool ok = writeAll(fd, bytes, err);
-    if (ok && ::fsync(fd) != 0) { ok = false; err = errno; }
-    if (::close(fd) != 0 && ok) { ok = false; err = errno; }
+    if (ok && ::fsync(fd) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
     return putInPlace(tmp, path, ok, err);
 }
 
@@ -214,8 +224,14 @@ Status commitTemporaryFile(const std::string& temporaryPath, const std::string& 
     int err = 0;
     bool ok = true;
     const int fd = ::open(temporaryPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) { ok = false; err = errno; }
-    if (ok && ::fsync(fd) != 0) { ok = false; err = errno; }
+    if (fd < 0) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && ::fsync(fd) != 0) {
+        ok = false;
+        err = errno;
+    }
     if (fd >= 0) ::close(fd);
     maybeDieMidWrite();
     return putInPlace(temporaryPath, path, ok, err);
@@ -260,15 +276,18 @@ bool readFileBytes(const std::string& path, std::string& bytes, std::string* err
 std::string readTextFile(const std::string& path) {
     std::string bytes;
     if (!readFileBytes(path, bytes)) return {};
-    if (startsWith(bytes, "\xEF\xBB\xBF")) bytes.erase(0, 3);
-    else if (startsWith(bytes, "\xFF\xFE")) return decodeUtf16(std::string_view(bytes).substr(2), false);
-    else if (startsWith(bytes, "\xFE\xFF")) return decodeUtf16(std::string_view(bytes).substr(2), true);
+    if (startsWith(bytes, "\xEF\xBB\xBF"))
+        bytes.erase(0, 3);
+    else if (startsWith(bytes, "\xFF\xFE"))
+        return decodeUtf16(std::string_view(bytes).substr(2), false);
+    else if (startsWith(bytes, "\xFE\xFF"))
+        return decodeUtf16(std::string_view(bytes).substr(2), true);
     return isValidUtf8(bytes) ? bytes : std::string();
 }
 
 std::string fileTimeStamp() {
     const std::time_t now = std::time(nullptr);
-    std::tm local {};
+    std::tm local{};
     localtime_r(&now, &local);
     char buf[32];
     std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
@@ -278,13 +297,15 @@ std::string fileTimeStamp() {
 std::string absolutePathOf(const std::string& path) {
     if (path.empty()) return path;
     std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), ec);
+    const std::filesystem::path absolute =
+        std::filesystem::absolute(std::filesystem::path(path), ec);
     return (ec ? std::filesystem::path(path) : absolute).lexically_normal().string();
 }
 
 std::string cacheDirectory() {
     fs::path base;
-    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) base = xdg;
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg)
+        base = xdg;
     else if (const char* home = std::getenv("HOME"); home && *home) {
 #ifdef __APPLE__
         base = fs::path(home) / "Library" / "Caches";

@@ -8,7 +8,8 @@ namespace fs = std::filesystem;
 
 bool somethingAt(const std::string& path) {
     std::error_code ec;
-    return !path.empty() && fs::symlink_status(fs::path(path), ec).type() != fs::file_type::not_found && !ec;
+    return !path.empty() &&
+           fs::symlink_status(fs::path(path), ec).type() != fs::file_type::not_found && !ec;
 }
 
 std::string keepBothPath(const std::string& path) {
@@ -19,7 +20,8 @@ std::string keepBothPath(const std::string& path) {
     // never "take 2.fcpxml", which may well be another recording's project.
     long long number = 2;
     for (;; ++number) {
-        const fs::path candidate = original.parent_path() / (stem + " " + std::to_string(number) + extension);
+        const fs::path candidate =
+            original.parent_path() / (stem + " " + std::to_string(number) + extension);
         if (!somethingAt(candidate.string())) return candidate.string();
     }
 }

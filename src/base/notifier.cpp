@@ -44,7 +44,8 @@ void Notifier::notify(const std::string& keyword) {
             if (entry.first == keyword) toCall.push_back(entry.second);
     }
     // Called outside the lock so that an observer may observe or notify in turn.
-    for (auto& cb : toCall) cb();
+    for (auto& cb : toCall)
+        cb();
 }
 
 } // namespace quelvo

@@ -7,7 +7,7 @@
 namespace quelvo {
 
 class Notifier {
-public:
+  public:
     using Callback = std::function<void()>;
     // Returns a token for removeObserver.
     static long observe(const std::string& keyword, Callback callback);

@@ -19,16 +19,24 @@ template <typename Float> std::string shortest(Float value) {
 }
 
 std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
     return text;
 }
 
 } // namespace
 
-std::string string(double value) { return shortest(value); }
-std::string string(float value) { return shortest(value); }
-std::string string(int64_t value) { return std::to_string(value); }
+std::string string(double value) {
+    return shortest(value);
+}
+std::string string(float value) {
+    return shortest(value);
+}
+std::string string(int64_t value) {
+    return std::to_string(value);
+}
 
 std::optional<double> toDouble(std::string_view text) {
     text = trimBlanks(text);
@@ -66,8 +74,12 @@ double snapped(double value) {
 }
 } // namespace
 
-int64_t truncateSnapped(double value) { return truncateToInt(snapped(value)); }
+int64_t truncateSnapped(double value) {
+    return truncateToInt(snapped(value));
+}
 
-int64_t floorSnapped(double value) { return truncateToInt(std::floor(snapped(value))); }
+int64_t floorSnapped(double value) {
+    return truncateToInt(std::floor(snapped(value)));
+}
 
 } // namespace quelvo

@@ -13,7 +13,9 @@ namespace quelvo {
 std::string string(double value);
 std::string string(float value);
 std::string string(int64_t value);
-inline std::string string(int value) { return string(static_cast<int64_t>(value)); }
+inline std::string string(int value) {
+    return string(static_cast<int64_t>(value));
+}
 
 // Reads a decimal number (leading and trailing blanks allowed); nothing when
 // the text is not a number.

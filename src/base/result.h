@@ -7,7 +7,7 @@
 namespace quelvo {
 
 class Status {
-public:
+  public:
     static Status success() { return Status(); }
     static Status failure(std::string message) { return Status(std::move(message)); }
 
@@ -15,7 +15,7 @@ public:
     explicit operator bool() const { return ok(); }
     const std::string& message() const { return m_message; }
 
-private:
+  private:
     Status() = default;
     explicit Status(std::string message) : m_failed(true), m_message(std::move(message)) {}
     bool m_failed = false;

@@ -39,8 +39,12 @@ std::string Timecode::withFrames(double seconds, double fps) {
     return buf;
 }
 
-float BuildVersion::buildNumber() { return static_cast<float>(QUELVO_BUILD_NUMBER); }
+float BuildVersion::buildNumber() {
+    return static_cast<float>(QUELVO_BUILD_NUMBER);
+}
 
-std::string BuildVersion::versionString() { return QUELVO_VERSION; }
+std::string BuildVersion::versionString() {
+    return QUELVO_VERSION;
+}
 
 } // namespace quelvo

@@ -7,7 +7,7 @@ namespace quelvo {
 // Where a long job shows what it is doing. The progress sheet implements it;
 // implementations must accept calls from any thread.
 class StatusSink {
-public:
+  public:
     virtual ~StatusSink() = default;
     virtual void setStatus(const std::string& text) = 0;
 };

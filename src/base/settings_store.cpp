@@ -41,7 +41,7 @@ std::string settingsPath() {
 // Holds an advisory lock beside the settings file so that writers in other
 // processes take turns; without a lock file (read-only folder) it holds none.
 class FileLock {
-public:
+  public:
     explicit FileLock(const std::string& settings) {
         std::error_code ec;
         fs::create_directories(fs::path(settings).parent_path(), ec);
@@ -57,7 +57,7 @@ public:
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-private:
+  private:
     int m_fd = -1;
 };
 
@@ -68,7 +68,9 @@ SettingsStore& SettingsStore::instance() {
     return store;
 }
 
-std::string SettingsStore::filePath() const { return settingsPath(); }
+std::string SettingsStore::filePath() const {
+    return settingsPath();
+}
 
 json SettingsStore::readFromDisk(const std::string& path) {
     std::string bytes, error;
@@ -77,8 +79,8 @@ json SettingsStore::readFromDisk(const std::string& path) {
         // No file is a first run. A settings folder that is a file is a
         // mistake the user should hear of: nothing could ever be stored.
         if (errno == ENOTDIR)
-            m_warning = "cannot read settings file " + path + ": " + fs::path(path).parent_path().string() +
-                        " is not a folder; using defaults";
+            m_warning = "cannot read settings file " + path + ": " +
+                        fs::path(path).parent_path().string() + " is not a folder; using defaults";
         return json::object();
     }
     if (!readFileBytes(path, bytes, &error)) {
@@ -90,10 +92,12 @@ json SettingsStore::readFromDisk(const std::string& path) {
     // Keep the damaged file for the user rather than overwrite it later.
     const std::string aside = path + ".corrupt-" + fileTimeStamp();
     if (::rename(path.c_str(), aside.c_str()) == 0)
-        m_warning = "settings file " + path + " was damaged; kept as " + aside + " and using defaults";
+        m_warning =
+            "settings file " + path + " was damaged; kept as " + aside + " and using defaults";
     else
-        m_warning = "settings file " + path + " is damaged and cannot be moved aside: " +
-                    std::strerror(errno) + "; using defaults";
+        m_warning = "settings file " + path +
+                    " is damaged and cannot be moved aside: " + std::strerror(errno) +
+                    "; using defaults";
     return json::object();
 }
 
@@ -123,7 +127,8 @@ Status SettingsStore::setValue(const std::string& key, json value) {
     for (auto it = m_values.begin(); it != m_values.end(); ++it)
         if (!onDisk.contains(it.key())) onDisk[it.key()] = it.value();
     m_values = onDisk;
-    return atomicWriteFile(m_path, onDisk.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
+    return atomicWriteFile(m_path,
+                           onDisk.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
 }
 
 void SettingsStore::reload() {

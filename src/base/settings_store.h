@@ -19,7 +19,7 @@
 namespace quelvo {
 
 class SettingsStore {
-public:
+  public:
     static SettingsStore& instance();
 
     std::string filePath() const;
@@ -62,37 +62,38 @@ Status storeBool(const std::string& key, bool value);
 template <typename T> class StoredSetting;
 
 template <> class StoredSetting<bool> {
-public:
+  public:
     StoredSetting(std::string key, bool def) : m_key(std::move(key)), m_def(def) {}
     bool get() const { return storedBool(m_key, m_def); }
     Status set(bool value) const { return storeBool(m_key, value); }
     operator bool() const { return get(); }
 
-private:
+  private:
     std::string m_key;
     bool m_def;
 };
 
 template <> class StoredSetting<double> {
-public:
+  public:
     StoredSetting(std::string key, double def) : m_key(std::move(key)), m_def(def) {}
     double get() const { return storedDouble(m_key, m_def); }
     Status set(double value) const { return storeDouble(m_key, value); }
     operator double() const { return get(); }
 
-private:
+  private:
     std::string m_key;
     double m_def;
 };
 
 template <> class StoredSetting<std::string> {
-public:
-    StoredSetting(std::string key, std::string def) : m_key(std::move(key)), m_def(std::move(def)) {}
+  public:
+    StoredSetting(std::string key, std::string def)
+        : m_key(std::move(key)), m_def(std::move(def)) {}
     std::string get() const { return storedString(m_key, m_def); }
     Status set(const std::string& value) const { return storeString(m_key, value); }
     operator std::string() const { return get(); }
 
-private:
+  private:
     std::string m_key;
     std::string m_def;
 };

@@ -8,11 +8,11 @@
 namespace quelvo {
 
 class StringTemplate {
-public:
+  public:
     explicit StringTemplate(std::string text) : m_text(std::move(text)) {}
     std::string fillText(const std::map<std::string, std::string>& values) const;
 
-private:
+  private:
     std::string m_text;
 };
 

@@ -14,10 +14,17 @@ size_t validSequenceLength(std::string_view text, size_t i) {
     if (b0 < 0x80) return 1;
     size_t len = 0;
     char32_t min = 0;
-    if ((b0 & 0xE0) == 0xC0) { len = 2; min = 0x80; }
-    else if ((b0 & 0xF0) == 0xE0) { len = 3; min = 0x800; }
-    else if ((b0 & 0xF8) == 0xF0) { len = 4; min = 0x10000; }
-    else return 0;
+    if ((b0 & 0xE0) == 0xC0) {
+        len = 2;
+        min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        len = 3;
+        min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        len = 4;
+        min = 0x10000;
+    } else
+        return 0;
     if (i + len > text.size()) return 0;
     char32_t cp = b0 & (0x7F >> len);
     for (size_t k = 1; k < len; ++k) {
@@ -51,14 +58,17 @@ int64_t charCount(std::string_view text, size_t bytes) {
     return n;
 }
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 size_t findFrom(std::string_view text, std::string_view what, size_t from, bool ignoreCase) {
     if (!ignoreCase) return text.find(what, from);
     if (what.size() > text.size()) return std::string_view::npos;
     for (size_t i = from; i + what.size() <= text.size(); ++i) {
         size_t k = 0;
-        while (k < what.size() && asciiLower(text[i + k]) == asciiLower(what[k])) ++k;
+        while (k < what.size() && asciiLower(text[i + k]) == asciiLower(what[k]))
+            ++k;
         if (k == what.size()) return i;
     }
     return std::string_view::npos;
@@ -79,7 +89,8 @@ std::u32string toUtf32(std::string_view text) {
         }
         const auto b0 = static_cast<unsigned char>(text[i]);
         char32_t cp = len == 1 ? b0 : (b0 & (0x7F >> len));
-        for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        for (size_t k = 1; k < len; ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
         out.push_back(cp);
         i += len;
     }
@@ -121,10 +132,12 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
-int64_t characterCount(std::string_view text) { return charCount(text, text.size()); }
+int64_t characterCount(std::string_view text) {
+    return charCount(text, text.size());
+}
 
 int64_t characterPosition(std::string_view srcText, std::string_view subString, int64_t startAt,
-                       int recurrence) {
+                          int recurrence) {
     if (subString.empty() || startAt < 0) return -1;
     size_t from = byteOffset(srcText, startAt);
     for (;;) {
@@ -165,15 +178,26 @@ std::string xmlEscapeAttribute(std::string_view text, bool enableSingleQuotes) {
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'':
-            if (enableSingleQuotes) out += c;
-            else out += "&apos;";
+        case '&':
+            out += "&amp;";
             break;
-        default: out += c;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            if (enableSingleQuotes)
+                out += c;
+            else
+                out += "&apos;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -207,10 +231,17 @@ std::string xmlEscapeText(std::string_view text) {
     out.reserve(safe.size());
     for (char c : safe) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -228,15 +259,18 @@ std::string stripRight(std::string_view text, int64_t n) {
 
 std::string trimNewLinesAtBeginning(std::string_view text) {
     size_t i = 0;
-    while (i < text.size() && text[i] == '\n') ++i;
+    while (i < text.size() && text[i] == '\n')
+        ++i;
     return std::string(text.substr(i));
 }
 
 std::string trimWhitespace(std::string_view text) {
     const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
     size_t a = 0, b = text.size();
-    while (a < b && isSpace(text[a])) ++a;
-    while (b > a && isSpace(text[b - 1])) --b;
+    while (a < b && isSpace(text[a]))
+        ++a;
+    while (b > a && isSpace(text[b - 1]))
+        --b;
     return std::string(text.substr(a, b - a));
 }
 
@@ -296,9 +330,9 @@ std::string remove(std::string_view text, std::string_view tag) {
             }
             if (findFrom(text.substr(i, open.size()), open, 0, true) == 0) {
                 const size_t after = i + open.size();
-                const bool boundary =
-                    after >= text.size() || text[after] == '>' || text[after] == ' ' ||
-                    text[after] == '\t' || text[after] == '\n' || text[after] == '/';
+                const bool boundary = after >= text.size() || text[after] == '>' ||
+                                      text[after] == ' ' || text[after] == '\t' ||
+                                      text[after] == '\n' || text[after] == '/';
                 if (!searched || (closeAt != std::string_view::npos && closeAt < after)) {
                     closeAt = text.find('>', after);
                     searched = true;
@@ -317,7 +351,8 @@ std::string remove(std::string_view text, std::string_view tag) {
 
 std::string toLower(std::string_view text) {
     std::string out(text);
-    for (char& c : out) c = asciiLower(c);
+    for (char& c : out)
+        c = asciiLower(c);
     return out;
 }
 

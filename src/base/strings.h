@@ -18,7 +18,7 @@ int64_t characterCount(std::string_view text);
 // Index of occurrence number `recurrence` (0 = first) of subString at or after
 // character startAt; negative when absent.
 int64_t characterPosition(std::string_view srcText, std::string_view subString, int64_t startAt = 0,
-                       int recurrence = 0);
+                          int recurrence = 0);
 // Characters [startAt, endAt), clamped to the text.
 std::string characterSubstring(std::string_view srcString, int64_t startAt, int64_t endAt);
 

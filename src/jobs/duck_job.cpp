@@ -1,11 +1,11 @@
 #include "jobs/duck_job.h"
 
-#include <filesystem>
 #include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <future>
 #include <memory>
 #include <thread>
@@ -176,8 +176,8 @@ bool findDialogueSpeech(JobState& job) {
     const auto finished = [&job](int done, int total) {
         if (total < 2) return;
         quelvo::showStatus(job.context.status, std::string(kStageAnalyzing) + " (" +
-                                                  std::to_string(done) + " of " +
-                                                  std::to_string(total) + " recordings done)");
+                                                   std::to_string(done) + " of " +
+                                                   std::to_string(total) + " recordings done)");
     };
     const std::vector<SpeechAnalysis> found =
         analyzeEveryDialogue(paths, request.rolls, job.parallelism(), finished);
@@ -209,9 +209,9 @@ bool findSpeech(JobState& job) {
     if (withMusic)
         musicAnalysis =
             quelvo::startBeside(sideBySide(request.parallelism),
-                               [path = request.inputs.music, parallelism = job.parallelism()] {
-                                   return findMusicClusters(path, kMusicThreshold, parallelism);
-                               });
+                                [path = request.inputs.music, parallelism = job.parallelism()] {
+                                    return findMusicClusters(path, kMusicThreshold, parallelism);
+                                });
     if (request.speech) {
         job.analysis.speech = *request.speech;
         quelvo::showStatus(job.context.status, kStageFiltering);
@@ -256,8 +256,7 @@ bool measureLoudness(JobState& job) {
     const std::string& musicPath = job.request.inputs.music;
     Beside<FileLoudness> musicLoudness =
         quelvo::startBeside(sideBySide(job.request.parallelism), [musicPath] {
-            return quelvo::measureFileLoudness(musicPath, nullptr,
-                                                LoudnessMeter::integrated);
+            return quelvo::measureFileLoudness(musicPath, nullptr, LoudnessMeter::integrated);
         });
     // Several microphones are measured as their sum: what the listener hears.
     const IntervalLoudness dialogue =

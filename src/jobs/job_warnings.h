@@ -20,8 +20,8 @@ std::string noSpeechWarning(const std::string& dialoguePath, double thresholdDb,
 // talk.flac jump 2 times, first at 00:00:01; the audio after each jump
 // follows on without a gap". role is "dialogue", "music" or "filler";
 // totalSamples what the damage is a share of. "" when nothing was passed over.
-std::string damageWarning(const std::string& role, const std::string& path, const AudioDamage& damage,
-                          int64_t totalSamples);
+std::string damageWarning(const std::string& role, const std::string& path,
+                          const AudioDamage& damage, int64_t totalSamples);
 
 // "the header of music.mp3 says it lasts 0.03 s, but its audio lasts 4.44 s;
 // the project uses the audio's length".

@@ -91,7 +91,8 @@ bool mixLeavesOutPicture(const ProjectDescription& project) {
 }
 
 bool namesAnInput(const RenderJobRequest& request, const std::string& path) {
-    for (const std::string* input : {&request.dialoguePath, &request.musicPath, &request.fillerPath})
+    for (const std::string* input :
+         {&request.dialoguePath, &request.musicPath, &request.fillerPath})
         if (quelvo::sameFile(path, *input)) return true;
     for (const std::string& input : request.moreDialogue)
         if (quelvo::sameFile(path, input)) return true;
@@ -104,11 +105,13 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, StatusSink* st
     // that is one of the inputs would still replace a recording with its mix.
     for (const std::string* output : {&request.outputPath, &request.stemPath})
         if (namesAnInput(request, *output)) {
-            outcome.message = "Cannot write " + *output + ": it is one of the recordings being mixed.";
+            outcome.message =
+                "Cannot write " + *output + ": it is one of the recordings being mixed.";
             return outcome;
         }
     if (quelvo::sameFile(request.stemPath, request.outputPath)) {
-        outcome.message = "Cannot write " + request.outputPath + " twice: the mix and its music stem need two names.";
+        outcome.message = "Cannot write " + request.outputPath +
+                          " twice: the mix and its music stem need two names.";
         return outcome;
     }
     // Depth by loudness measures the dialogue's and the music's loudness in
@@ -149,7 +152,8 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, StatusSink* st
     }
     if (!outcome.render.status) {
         std::string why = outcome.render.status.message();
-        if (!why.empty()) why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
+        if (!why.empty())
+            why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
         if (!why.empty() && why.back() != '.') why += ".";
         outcome.message = why;
         return outcome;
@@ -159,7 +163,8 @@ RenderJobOutcome renderDuckedMix(const RenderJobRequest& request, StatusSink* st
     if (!outcome.job.musicDecoded) {
         AudioDamage damage = outcome.render.musicDamage;
         damage.jumps = 0;
-        if (const std::string damaged = damageWarning("music", request.musicPath, damage, outcome.render.musicSamples);
+        if (const std::string damaged =
+                damageWarning("music", request.musicPath, damage, outcome.render.musicSamples);
             !damaged.empty())
             outcome.job.warnings.push_back(damaged);
     }

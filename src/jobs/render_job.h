@@ -31,19 +31,19 @@ struct RenderJobRequest {
     bool toZero = false;
     std::optional<double> underLU;
     EnvelopeTiming rolls = envelopeTimingFromSettings();
-    bool measureLoudness = false;  // the dialogue's, the music's and the mix's, for the summary
+    bool measureLoudness = false; // the dialogue's, the music's and the mix's, for the summary
     std::string outputPath;
     AudioContainer container = AudioContainer::wav;
-    std::string stemPath;  // "" for none
-    std::function<bool(double)> progress;  // the render's share done; false stops it
-    Parallelism parallelism;      // for the analyses, as DuckRequest::parallelism
+    std::string stemPath;                 // "" for none
+    std::function<bool(double)> progress; // the render's share done; false stops it
+    Parallelism parallelism;              // for the analyses, as DuckRequest::parallelism
     // Speech to use as it is instead of detecting, as DuckRequest::speech.
     std::optional<ClusterList> speech;
 };
 
 struct RenderJobOutcome {
     bool success = false;
-    std::string message;  // one sentence naming the file and the reason
+    std::string message; // one sentence naming the file and the reason
     DuckOutcome job;
     mix::RenderOutcome render;
 };

@@ -21,11 +21,11 @@ namespace quelvo {
 // declares (MP3 lengths include the encoder delay that decoding drops).
 struct AudioFileInfo {
     Status status = Status::failure("not probed");
-    double duration = 0;      // seconds
-    int sampleRate = 0;       // Hz
+    double duration = 0; // seconds
+    int sampleRate = 0;  // Hz
     int channels = 0;
-    int64_t sampleCount = 0;  // frames at sampleRate (exact where the container says)
-    bool estimated = false;   // guessed from the bitrate: the header says nothing
+    int64_t sampleCount = 0; // frames at sampleRate (exact where the container says)
+    bool estimated = false;  // guessed from the bitrate: the header says nothing
 };
 
 // Header-only probe; the empty path and unreadable files give a failure status.
@@ -44,14 +44,14 @@ struct LevelParameters {
     double fadeOutDuration = 0.1;
     bool noisyEnironment = false;
     double environmentNoiseLevel = 1.0;
-    double hysteresis = 5.0;     // dB
-    double preRoll = 0.0;        // s
+    double hysteresis = 5.0; // dB
+    double preRoll = 0.0;    // s
 };
 
 struct LevelAnalysis {
     Status status = Status::failure("not analysed");
     ClusterList clusters;
-    double duration = 0;  // as decoded, encoder delay and padding dropped as FFmpeg does
+    double duration = 0; // as decoded, encoder delay and padding dropped as FFmpeg does
     int sampleRate = 0;
     // As DecodeSummary (audio_reader.h): what was passed over as silence,
     // and how long the packets say the audio lasts.

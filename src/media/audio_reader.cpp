@@ -25,11 +25,11 @@ static_assert(std::endian::native == std::endian::little,
 
 // One decoding run: the state that the loop and its helpers share.
 class Decoder {
-public:
-    Decoder(const std::string& path, AVFormatContext* format, int streamIndex, const FramePeakMeter::Sink& sink,
-            SampleBlockObserver* observer = nullptr)
-        : m_path(path), m_format(format), m_stream(format->streams[streamIndex]), m_index(streamIndex),
-          m_sink(sink), m_observer(observer), m_timeline(m_stream) {}
+  public:
+    Decoder(const std::string& path, AVFormatContext* format, int streamIndex,
+            const FramePeakMeter::Sink& sink, SampleBlockObserver* observer = nullptr)
+        : m_path(path), m_format(format), m_stream(format->streams[streamIndex]),
+          m_index(streamIndex), m_sink(sink), m_observer(observer), m_timeline(m_stream) {}
 
     // Checked between packets: a set flag ends the run with kCancelledReason.
     void setStop(const std::atomic<bool>* stop) { m_stop = stop; }
@@ -39,8 +39,12 @@ public:
     Status countPackets();
     // What was measured; the rate is the decoder's (HE-AAC, for one, decodes
     // at twice the rate its header gives).
-    int sampleRate() const { return m_counted ? m_countedRate : m_meter ? m_meter->sampleRate() : 0; }
-    int64_t sampleFrames() const { return m_counted ? m_countedFrames : m_meter ? m_meter->sampleFrames() : 0; }
+    int sampleRate() const {
+        return m_counted ? m_countedRate : m_meter ? m_meter->sampleRate() : 0;
+    }
+    int64_t sampleFrames() const {
+        return m_counted ? m_countedFrames : m_meter ? m_meter->sampleFrames() : 0;
+    }
     bool unknownPacketDuration() const { return m_unknownPacketDuration; }
     int channels() const { return m_channels; }
     AudioDamage damage() const {
@@ -50,7 +54,7 @@ public:
     }
     const detail::PacketTimeline& timeline() const { return m_timeline; }
 
-private:
+  private:
     bool nextPacket(AVPacket* packet);
     Status measureFrame(const AVFrame* frame);
     void fillGapBefore(const AVFrame* frame);
@@ -60,8 +64,8 @@ private:
     Status drain();
     Status checkComplete() const {
         return detail::checkComplete(m_path, m_format, m_stream,
-                                     {sampleRate(), sampleFrames(), m_packets, m_failedPackets, m_readError,
-                                      m_lastDecodeError, damage()});
+                                     {sampleRate(), sampleFrames(), m_packets, m_failedPackets,
+                                      m_readError, m_lastDecodeError, damage()});
     }
 
     const std::string& m_path;
@@ -78,7 +82,7 @@ private:
     int64_t m_packets = 0;
     int64_t m_failedPackets = 0;
     int m_lastDecodeError = 0;
-    int m_readError = 0;  // what stopped reading, when it was not the end of the file
+    int m_readError = 0; // what stopped reading, when it was not the end of the file
     int m_channels = 0;
     bool m_counted = false;
     int m_countedRate = 0;
@@ -99,7 +103,8 @@ private:
 bool Decoder::nextPacket(AVPacket* packet) {
     if (!detail::readStreamPacket(m_format, m_index, packet, m_readError)) return false;
     // PCM measured in place has no timestamps to follow.
-    if (m_timeline.follow(packet) && !m_direct) m_damage.addJump(m_counted ? m_countedFrames : placed());
+    if (m_timeline.follow(packet) && !m_direct)
+        m_damage.addJump(m_counted ? m_countedFrames : placed());
     return true;
 }
 
@@ -155,7 +160,8 @@ Status Decoder::countPackets() {
         if (frameBytes > 0) {
             m_countedFrames += size / frameBytes;
         } else if (duration > 0) {
-            m_countedFrames += av_rescale_q(duration, m_stream->time_base, AVRational{1, m_countedRate});
+            m_countedFrames +=
+                av_rescale_q(duration, m_stream->time_base, AVRational{1, m_countedRate});
         } else {
             m_unknownPacketDuration = true;
             return Status::failure("a packet without a duration");
@@ -164,19 +170,17 @@ Status Decoder::countPackets() {
     return checkComplete();
 }
 
-
-
 Status Decoder::measureFrame(const AVFrame* frame) {
     if (frame->nb_samples <= 0) return Status::success();
     if (!m_meter) {
-        if (Status usable = detail::checkSampleRate(frame->sample_rate); !usable)
-            return usable;
+        if (Status usable = detail::checkSampleRate(frame->sample_rate); !usable) return usable;
         m_meter.emplace(frame->sample_rate, m_sink, m_observer);
     }
     const int channels = frame->ch_layout.nb_channels;
     // A frame at another rate or of no channels is a damaged packet's: its
     // length at the file's rate is silence.
-    if (frame->sample_rate != m_meter->sampleRate() || channels <= 0 || detail::isDamagedFrame(frame)) {
+    if (frame->sample_rate != m_meter->sampleRate() || channels <= 0 ||
+        detail::isDamagedFrame(frame)) {
         m_reopen = true;
         if (frame->sample_rate == m_meter->sampleRate()) fillGapBefore(frame);
         addSilence(av_rescale(frame->nb_samples, m_meter->sampleRate(), frame->sample_rate), true);
@@ -185,8 +189,9 @@ Status Decoder::measureFrame(const AVFrame* frame) {
     const auto format = static_cast<AVSampleFormat>(frame->format);
     const std::optional<SampleEncoding> encoding = decodedEncoding(format);
     if (!encoding)
-        return Status::failure(std::string("unsupported sample format ") +
-                                      (av_get_sample_fmt_name(format) ? av_get_sample_fmt_name(format) : "?"));
+        return Status::failure(
+            std::string("unsupported sample format ") +
+            (av_get_sample_fmt_name(format) ? av_get_sample_fmt_name(format) : "?"));
     m_channels = std::max(m_channels, channels);
     fillGapBefore(frame);
     if (av_sample_fmt_is_planar(format))
@@ -217,7 +222,8 @@ Status Decoder::run(bool directPcm) {
     if (directPcm) {
         m_direct = directEncoding(parameters->codec_id);
         // Only where each packet is a whole number of plain sample frames.
-        if (m_direct && parameters->block_align != static_cast<int>(bytesPerSample(*m_direct)) * channels)
+        if (m_direct &&
+            parameters->block_align != static_cast<int>(bytesPerSample(*m_direct)) * channels)
             m_direct.reset();
     }
     if (m_direct) {
@@ -232,7 +238,8 @@ Status Decoder::run(bool directPcm) {
     if (!packet) return Status::failure("out of memory");
 
     while (nextPacket(packet.get())) {
-        if (m_stop && m_stop->load(std::memory_order_relaxed)) return Status::failure(kCancelledReason);
+        if (m_stop && m_stop->load(std::memory_order_relaxed))
+            return Status::failure(kCancelledReason);
         ++m_packets;
         if (m_direct) {
             const int64_t frames = packet->size / parameters->block_align;
@@ -245,7 +252,8 @@ Status Decoder::run(bool directPcm) {
         // one takes over from the next packet.
         if (m_reopen) {
             m_reopen = false;
-            if (Status reopened = detail::openStreamDecoder(m_stream, m_codec); !reopened) return reopened;
+            if (Status reopened = detail::openStreamDecoder(m_stream, m_codec); !reopened)
+                return reopened;
         }
         int sent = avcodec_send_packet(m_codec.get(), packet.get());
         if (sent == AVERROR(EAGAIN)) {
@@ -268,8 +276,10 @@ Status Decoder::run(bool directPcm) {
         // header reaches.
         if (m_failedDuration > 0 && m_meter) {
             const int rate = m_meter->sampleRate();
-            int64_t missing = av_rescale_q(m_failedDuration, m_stream->time_base, AVRational{1, rate});
-            if (const int64_t declared = detail::declaredSampleCount(m_format, m_stream, rate); declared > 0)
+            int64_t missing =
+                av_rescale_q(m_failedDuration, m_stream->time_base, AVRational{1, rate});
+            if (const int64_t declared = detail::declaredSampleCount(m_format, m_stream, rate);
+                declared > 0)
                 missing = std::min(missing, declared - placed());
             addSilence(missing, true);
         }
@@ -277,7 +287,6 @@ Status Decoder::run(bool directPcm) {
     if (m_meter) m_meter->finish();
     return checkComplete();
 }
-
 
 } // namespace
 
@@ -300,7 +309,8 @@ DecodeSummary readFramePeaks(const std::string& path, const FramePeakMeter::Sink
         if (decoder.unknownPacketDuration()) {
             DecodeOptions decode = options;
             decode.packetsOnly = false;
-            return readFramePeaks(path, [](float) {}, decode);
+            return readFramePeaks(
+                path, [](float) {}, decode);
         }
     } else {
         summary.status = decoder.run(options.directPcm);

@@ -33,8 +33,8 @@ struct DecodeSummary {
     Status status = Status::failure("not decoded");
     int sampleRate = 0;
     int channels = 0;
-    int64_t sampleFrames = 0;  // decoded, after FFmpeg dropped the encoder delay and padding
-    double duration = 0;       // sampleFrames / sampleRate
+    int64_t sampleFrames = 0; // decoded, after FFmpeg dropped the encoder delay and padding
+    double duration = 0;      // sampleFrames / sampleRate
     // Passed over as silence or closed up (audio_damage.h), at sampleRate.
     AudioDamage damage;
     // How long the packets that are there last, in seconds, whatever the

@@ -1,9 +1,9 @@
 #include "media/audio_writer.h"
 
-#include <filesystem>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include "base/files.h"
@@ -34,32 +34,41 @@ struct OutputCloser {
 struct Choice {
     AVCodecID codec;
     AVSampleFormat sampleFormat;
-    int bits;  // stored bits per sample; 0 for AAC
+    int bits; // stored bits per sample; 0 for AAC
 };
 
 Choice chooseCodec(const EncodeSettings& s) {
     switch (s.container) {
     case AudioContainer::wav:
         switch (s.samples) {
-        case SourceSamples::s16: return {AV_CODEC_ID_PCM_S16LE, AV_SAMPLE_FMT_S16, 16};
-        case SourceSamples::s32: return {AV_CODEC_ID_PCM_S32LE, AV_SAMPLE_FMT_S32, 32};
-        case SourceSamples::f32: return {AV_CODEC_ID_PCM_F32LE, AV_SAMPLE_FMT_FLT, 32};
-        case SourceSamples::f64: return {AV_CODEC_ID_PCM_F64LE, AV_SAMPLE_FMT_DBL, 64};
-        default: return {AV_CODEC_ID_PCM_S24LE, AV_SAMPLE_FMT_S32, 24};
+        case SourceSamples::s16:
+            return {AV_CODEC_ID_PCM_S16LE, AV_SAMPLE_FMT_S16, 16};
+        case SourceSamples::s32:
+            return {AV_CODEC_ID_PCM_S32LE, AV_SAMPLE_FMT_S32, 32};
+        case SourceSamples::f32:
+            return {AV_CODEC_ID_PCM_F32LE, AV_SAMPLE_FMT_FLT, 32};
+        case SourceSamples::f64:
+            return {AV_CODEC_ID_PCM_F64LE, AV_SAMPLE_FMT_DBL, 64};
+        default:
+            return {AV_CODEC_ID_PCM_S24LE, AV_SAMPLE_FMT_S32, 24};
         }
     case AudioContainer::flac:
         if (s.samples == SourceSamples::s16) return {AV_CODEC_ID_FLAC, AV_SAMPLE_FMT_S16, 16};
         return {AV_CODEC_ID_FLAC, AV_SAMPLE_FMT_S32, 24};
-    case AudioContainer::m4a: return {AV_CODEC_ID_AAC, AV_SAMPLE_FMT_FLTP, 0};
+    case AudioContainer::m4a:
+        return {AV_CODEC_ID_AAC, AV_SAMPLE_FMT_FLTP, 0};
     }
     return {AV_CODEC_ID_PCM_S24LE, AV_SAMPLE_FMT_S32, 24};
 }
 
 const char* muxerName(AudioContainer c) {
     switch (c) {
-    case AudioContainer::wav: return "wav";
-    case AudioContainer::flac: return "flac";
-    case AudioContainer::m4a: return "ipod";
+    case AudioContainer::wav:
+        return "wav";
+    case AudioContainer::flac:
+        return "flac";
+    case AudioContainer::m4a:
+        return "ipod";
     }
     return "wav";
 }
@@ -68,9 +77,9 @@ const char* muxerName(AudioContainer c) {
 inline int32_t toInt(double x, double scale, int64_t low, int64_t high) {
     double v = x * scale;
     v += v >= 0 ? 0.5 : -0.5;
-    if (!(v > static_cast<double>(low))) return static_cast<int32_t>(low);  // also NaN
+    if (!(v > static_cast<double>(low))) return static_cast<int32_t>(low); // also NaN
     if (v >= static_cast<double>(high)) return static_cast<int32_t>(high);
-    return static_cast<int32_t>(v);  // truncation after the half step rounds
+    return static_cast<int32_t>(v); // truncation after the half step rounds
 }
 
 } // namespace
@@ -88,9 +97,12 @@ std::optional<AudioContainer> containerForPath(const std::string& path) {
 
 const char* extensionOf(AudioContainer container) {
     switch (container) {
-    case AudioContainer::wav: return "wav";
-    case AudioContainer::flac: return "flac";
-    case AudioContainer::m4a: return "m4a";
+    case AudioContainer::wav:
+        return "wav";
+    case AudioContainer::flac:
+        return "flac";
+    case AudioContainer::m4a:
+        return "m4a";
     }
     return "wav";
 }
@@ -139,7 +151,9 @@ struct AudioFileWriter::Impl {
             switch (choice.sampleFormat) {
             case AV_SAMPLE_FMT_S16: {
                 auto* out = reinterpret_cast<int16_t*>(frame->data[0]);
-                for (int i = 0; i < n; ++i) out[i * channels + c] = static_cast<int16_t>(toInt(in[i], 32768.0, -32768, 32767));
+                for (int i = 0; i < n; ++i)
+                    out[i * channels + c] =
+                        static_cast<int16_t>(toInt(in[i], 32768.0, -32768, 32767));
                 break;
             }
             case AV_SAMPLE_FMT_S32: {
@@ -149,26 +163,31 @@ struct AudioFileWriter::Impl {
                         out[i * channels + c] = static_cast<int32_t>(
                             static_cast<uint32_t>(toInt(in[i], 8388608.0, -8388608, 8388607)) << 8);
                 } else {
-                    for (int i = 0; i < n; ++i) out[i * channels + c] = toInt(in[i], 2147483648.0, INT32_MIN, INT32_MAX);
+                    for (int i = 0; i < n; ++i)
+                        out[i * channels + c] = toInt(in[i], 2147483648.0, INT32_MIN, INT32_MAX);
                 }
                 break;
             }
             case AV_SAMPLE_FMT_FLT: {
                 auto* out = reinterpret_cast<float*>(frame->data[0]);
-                for (int i = 0; i < n; ++i) out[i * channels + c] = static_cast<float>(in[i]);
+                for (int i = 0; i < n; ++i)
+                    out[i * channels + c] = static_cast<float>(in[i]);
                 break;
             }
             case AV_SAMPLE_FMT_DBL: {
                 auto* out = reinterpret_cast<double*>(frame->data[0]);
-                for (int i = 0; i < n; ++i) out[i * channels + c] = in[i];
+                for (int i = 0; i < n; ++i)
+                    out[i * channels + c] = in[i];
                 break;
             }
             case AV_SAMPLE_FMT_FLTP: {
                 auto* out = reinterpret_cast<float*>(frame->extended_data[c]);
-                for (int i = 0; i < n; ++i) out[i] = static_cast<float>(in[i]);
+                for (int i = 0; i < n; ++i)
+                    out[i] = static_cast<float>(in[i]);
                 break;
             }
-            default: break;
+            default:
+                break;
             }
         }
     }
@@ -199,9 +218,11 @@ struct AudioFileWriter::Impl {
 
     Status encodePending(int n) {
         std::vector<const double*> planes;
-        for (auto& plane : pending) planes.push_back(plane.data());
+        for (auto& plane : pending)
+            planes.push_back(plane.data());
         Status encoded = encode(planes.data(), 0, n);
-        for (auto& plane : pending) plane.erase(plane.begin(), plane.begin() + n);
+        for (auto& plane : pending)
+            plane.erase(plane.begin(), plane.begin() + n);
         return encoded;
     }
 };
@@ -209,8 +230,8 @@ struct AudioFileWriter::Impl {
 AudioFileWriter::AudioFileWriter(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 AudioFileWriter::~AudioFileWriter() = default;
 
-std::unique_ptr<AudioFileWriter> AudioFileWriter::create(const std::string& path, const EncodeSettings& settings,
-                                                         Status& status) {
+std::unique_ptr<AudioFileWriter>
+AudioFileWriter::create(const std::string& path, const EncodeSettings& settings, Status& status) {
     detail::quietFfmpegLog();
     detail::clearLoggedError();
     auto impl = std::make_unique<Impl>();
@@ -221,21 +242,25 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::create(const std::string& path
         status = Status::failure("cannot write " + path + ": " + why);
         return nullptr;
     };
-    if (settings.format.channels <= 0 || settings.format.sampleRate <= 0) return failWith("no audio format");
+    if (settings.format.channels <= 0 || settings.format.sampleRate <= 0)
+        return failWith("no audio format");
 
     const AVCodec* encoder = avcodec_find_encoder(impl->choice.codec);
-    if (!encoder) return failWith(std::string("no encoder for ") + avcodec_get_name(impl->choice.codec));
+    if (!encoder)
+        return failWith(std::string("no encoder for ") + avcodec_get_name(impl->choice.codec));
     if (const auto refused = quelvo::notWritableBecause(path)) return failWith(*refused);
     impl->temporaryPath = quelvo::temporaryPathBeside(path);
     AVFormatContext* raw = nullptr;
-    int error = avformat_alloc_output_context2(&raw, nullptr, muxerName(settings.container), nullptr);
+    int error =
+        avformat_alloc_output_context2(&raw, nullptr, muxerName(settings.container), nullptr);
     if (error < 0 || !raw) return failWith(detail::ffmpegReason(error));
     impl->output.reset(raw);
     impl->codec.reset(avcodec_alloc_context3(encoder));
     impl->frame.reset(av_frame_alloc());
     impl->packet.reset(av_packet_alloc());
     impl->stream = avformat_new_stream(raw, nullptr);
-    if (!impl->codec || !impl->frame || !impl->packet || !impl->stream) return failWith("out of memory");
+    if (!impl->codec || !impl->frame || !impl->packet || !impl->stream)
+        return failWith("out of memory");
 
     AVCodecContext* codec = impl->codec.get();
     codec->sample_fmt = impl->choice.sampleFormat;
@@ -263,7 +288,7 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::create(const std::string& path
     const std::string url = "file:" + impl->temporaryPath;
     error = avio_open(&raw->pb, url.c_str(), AVIO_FLAG_WRITE);
     if (error < 0) {
-        quelvo::forgetTemporaryFile(impl->temporaryPath);  // nothing was created
+        quelvo::forgetTemporaryFile(impl->temporaryPath); // nothing was created
         impl->temporaryPath.clear();
         return failWith(detail::ffmpegReason(error));
     }
@@ -288,7 +313,8 @@ Status AudioFileWriter::write(const double* const* planes, int frames) {
     // Complete a frame begun by the last call first.
     if (!m.pending[0].empty()) {
         used = std::min(frames, m.frameSize - static_cast<int>(m.pending[0].size()));
-        for (int c = 0; c < channels; ++c) m.pending[c].insert(m.pending[c].end(), planes[c], planes[c] + used);
+        for (int c = 0; c < channels; ++c)
+            m.pending[c].insert(m.pending[c].end(), planes[c], planes[c] + used);
         if (static_cast<int>(m.pending[0].size()) < m.frameSize) return Status::success();
         if (Status encoded = m.encodePending(m.frameSize); !encoded) return encoded;
     }
@@ -297,14 +323,16 @@ Status AudioFileWriter::write(const double* const* planes, int frames) {
         if (Status encoded = m.encode(planes, used, m.frameSize); !encoded) return encoded;
         used += m.frameSize;
     }
-    for (int c = 0; c < channels; ++c) m.pending[c].insert(m.pending[c].end(), planes[c] + used, planes[c] + frames);
+    for (int c = 0; c < channels; ++c)
+        m.pending[c].insert(m.pending[c].end(), planes[c] + used, planes[c] + frames);
     return Status::success();
 }
 
 Status AudioFileWriter::finish() {
     Impl& m = *m_impl;
     if (!m.pending.empty() && !m.pending[0].empty())
-        if (Status encoded = m.encodePending(static_cast<int>(m.pending[0].size())); !encoded) return encoded;
+        if (Status encoded = m.encodePending(static_cast<int>(m.pending[0].size())); !encoded)
+            return encoded;
     int error = avcodec_send_frame(m.codec.get(), nullptr);
     if (error < 0) return m.fail(error);
     if (Status drained = m.drain(); !drained) return drained;
@@ -315,8 +343,10 @@ Status AudioFileWriter::finish() {
     error = avio_closep(&m.output->pb);
     if (error < 0) return m.fail(error);
     Status committed = quelvo::commitTemporaryFile(m.temporaryPath, m.path);
-    if (committed) m.finished = true;
-    else m.temporaryPath.clear();  // the commit removed it
+    if (committed)
+        m.finished = true;
+    else
+        m.temporaryPath.clear(); // the commit removed it
     return committed;
 }
 
@@ -327,8 +357,10 @@ std::string AudioFileWriter::description() const {
         if (m.choice.sampleFormat == AV_SAMPLE_FMT_FLT) return "WAV 32-bit float";
         if (m.choice.sampleFormat == AV_SAMPLE_FMT_DBL) return "WAV 64-bit float";
         return "WAV " + std::to_string(m.choice.bits) + "-bit";
-    case AudioContainer::flac: return "FLAC " + std::to_string(m.choice.bits) + "-bit";
-    case AudioContainer::m4a: return "AAC " + std::to_string(m.settings.aacBitRate / 1000) + " kb/s";
+    case AudioContainer::flac:
+        return "FLAC " + std::to_string(m.choice.bits) + "-bit";
+    case AudioContainer::m4a:
+        return "AAC " + std::to_string(m.settings.aacBitRate / 1000) + " kb/s";
     }
     return "";
 }

@@ -31,10 +31,10 @@ struct EncodeSettings {
 };
 
 class AudioFileWriter {
-public:
-    static std::unique_ptr<AudioFileWriter> create(const std::string& path, const EncodeSettings& settings,
-                                                   Status& status);
-    ~AudioFileWriter();  // removes the temporary file unless finish() succeeded
+  public:
+    static std::unique_ptr<AudioFileWriter> create(const std::string& path,
+                                                   const EncodeSettings& settings, Status& status);
+    ~AudioFileWriter(); // removes the temporary file unless finish() succeeded
     AudioFileWriter(const AudioFileWriter&) = delete;
     AudioFileWriter& operator=(const AudioFileWriter&) = delete;
 
@@ -45,7 +45,7 @@ public:
     // A short description, e.g. "WAV 24-bit" or "AAC 256 kb/s".
     std::string description() const;
 
-private:
+  private:
     struct Impl;
     explicit AudioFileWriter(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> m_impl;

@@ -9,9 +9,13 @@ extern "C" {
 
 namespace quelvo {
 
-std::string BuildFacts::programVersion() { return BuildVersion::versionString(); }
+std::string BuildFacts::programVersion() {
+    return BuildVersion::versionString();
+}
 
-std::string BuildFacts::ffmpegVersion() { return av_version_info(); }
+std::string BuildFacts::ffmpegVersion() {
+    return av_version_info();
+}
 
 std::string BuildFacts::avcodecVersion() {
     // The version of the library loaded at run time, not the headers we built with.
@@ -20,11 +24,13 @@ std::string BuildFacts::avcodecVersion() {
            std::to_string(AV_VERSION_MICRO(v));
 }
 
-std::string BuildFacts::ffmpegLicense() { return avcodec_license(); }
+std::string BuildFacts::ffmpegLicense() {
+    return avcodec_license();
+}
 
 std::string BuildFacts::versionReport(const std::string& program) {
-    return program + " " + programVersion() + "\nFFmpeg " + ffmpegVersion() + " (libavcodec " + avcodecVersion() +
-           "), licensed under the " + ffmpegLicense();
+    return program + " " + programVersion() + "\nFFmpeg " + ffmpegVersion() + " (libavcodec " +
+           avcodecVersion() + "), licensed under the " + ffmpegLicense();
 }
 
 } // namespace quelvo

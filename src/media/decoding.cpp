@@ -15,7 +15,8 @@ namespace quelvo::detail {
 namespace {
 
 bool headerIsComplete(const AVFormatContext* format) {
-    const int index = av_find_best_stream(const_cast<AVFormatContext*>(format), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    const int index = av_find_best_stream(const_cast<AVFormatContext*>(format), AVMEDIA_TYPE_AUDIO,
+                                          -1, -1, nullptr, 0);
     if (index < 0) return false;
     const AVCodecParameters* p = format->streams[index]->codecpar;
     return p->sample_rate > 0 && p->ch_layout.nb_channels > 0 && packetEncoding(p);
@@ -43,38 +44,60 @@ int64_t promisedPackets(const AVFormatContext* format, const AVStream* stream) {
 
 std::optional<SampleEncoding> directEncoding(AVCodecID codec) {
     switch (codec) {
-    case AV_CODEC_ID_PCM_U8: return SampleEncoding::U8;
-    case AV_CODEC_ID_PCM_S8: return SampleEncoding::S8;
-    case AV_CODEC_ID_PCM_S16LE: return SampleEncoding::S16;
-    case AV_CODEC_ID_PCM_S16BE: return SampleEncoding::S16BE;
-    case AV_CODEC_ID_PCM_S24LE: return SampleEncoding::S24;
-    case AV_CODEC_ID_PCM_S24BE: return SampleEncoding::S24BE;
-    case AV_CODEC_ID_PCM_S32LE: return SampleEncoding::S32;
-    case AV_CODEC_ID_PCM_S32BE: return SampleEncoding::S32BE;
-    case AV_CODEC_ID_PCM_S64LE: return SampleEncoding::S64;
-    case AV_CODEC_ID_PCM_F32LE: return SampleEncoding::F32;
-    case AV_CODEC_ID_PCM_F32BE: return SampleEncoding::F32BE;
-    case AV_CODEC_ID_PCM_F64LE: return SampleEncoding::F64;
-    case AV_CODEC_ID_PCM_F64BE: return SampleEncoding::F64BE;
-    default: return std::nullopt;
+    case AV_CODEC_ID_PCM_U8:
+        return SampleEncoding::U8;
+    case AV_CODEC_ID_PCM_S8:
+        return SampleEncoding::S8;
+    case AV_CODEC_ID_PCM_S16LE:
+        return SampleEncoding::S16;
+    case AV_CODEC_ID_PCM_S16BE:
+        return SampleEncoding::S16BE;
+    case AV_CODEC_ID_PCM_S24LE:
+        return SampleEncoding::S24;
+    case AV_CODEC_ID_PCM_S24BE:
+        return SampleEncoding::S24BE;
+    case AV_CODEC_ID_PCM_S32LE:
+        return SampleEncoding::S32;
+    case AV_CODEC_ID_PCM_S32BE:
+        return SampleEncoding::S32BE;
+    case AV_CODEC_ID_PCM_S64LE:
+        return SampleEncoding::S64;
+    case AV_CODEC_ID_PCM_F32LE:
+        return SampleEncoding::F32;
+    case AV_CODEC_ID_PCM_F32BE:
+        return SampleEncoding::F32BE;
+    case AV_CODEC_ID_PCM_F64LE:
+        return SampleEncoding::F64;
+    case AV_CODEC_ID_PCM_F64BE:
+        return SampleEncoding::F64BE;
+    default:
+        return std::nullopt;
     }
 }
 
 std::optional<SampleEncoding> decodedEncoding(AVSampleFormat format) {
     switch (av_get_packed_sample_fmt(format)) {
-    case AV_SAMPLE_FMT_U8: return SampleEncoding::U8;
-    case AV_SAMPLE_FMT_S16: return SampleEncoding::S16;
-    case AV_SAMPLE_FMT_S32: return SampleEncoding::S32;
-    case AV_SAMPLE_FMT_S64: return SampleEncoding::S64;
-    case AV_SAMPLE_FMT_FLT: return SampleEncoding::F32;
-    case AV_SAMPLE_FMT_DBL: return SampleEncoding::F64;
-    default: return std::nullopt;
+    case AV_SAMPLE_FMT_U8:
+        return SampleEncoding::U8;
+    case AV_SAMPLE_FMT_S16:
+        return SampleEncoding::S16;
+    case AV_SAMPLE_FMT_S32:
+        return SampleEncoding::S32;
+    case AV_SAMPLE_FMT_S64:
+        return SampleEncoding::S64;
+    case AV_SAMPLE_FMT_FLT:
+        return SampleEncoding::F32;
+    case AV_SAMPLE_FMT_DBL:
+        return SampleEncoding::F64;
+    default:
+        return std::nullopt;
     }
 }
 
 std::optional<SampleEncoding> packetEncoding(const AVCodecParameters* parameters) {
     const std::optional<SampleEncoding> encoding = directEncoding(parameters->codec_id);
-    if (encoding && parameters->block_align == static_cast<int>(bytesPerSample(*encoding)) * parameters->ch_layout.nb_channels)
+    if (encoding && parameters->block_align == static_cast<int>(bytesPerSample(*encoding)) *
+                                                   parameters->ch_layout.nb_channels)
         return encoding;
     return std::nullopt;
 }
@@ -119,7 +142,9 @@ AudioInput openAudioInput(const std::string& path) {
     return input;
 }
 
-void stopCodecGuessing(AVFormatContext* format) { format->max_probe_packets = 0; }
+void stopCodecGuessing(AVFormatContext* format) {
+    format->max_probe_packets = 0;
+}
 
 bool readStreamPacket(AVFormatContext* format, int streamIndex, AVPacket* packet, int& readError) {
     int retries = 0;
@@ -140,7 +165,7 @@ quelvo::Status openStreamDecoder(const AVStream* stream, CodecPtr& codecContext)
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec)
         return quelvo::Status::failure(std::string("no decoder for the audio format ") +
-                                      avcodec_get_name(stream->codecpar->codec_id));
+                                       avcodec_get_name(stream->codecpar->codec_id));
     codecContext.reset(avcodec_alloc_context3(codec));
     if (!codecContext) return quelvo::Status::failure("out of memory");
     int error = avcodec_parameters_to_context(codecContext.get(), stream->codecpar);
@@ -155,12 +180,14 @@ quelvo::Status openStreamDecoder(const AVStream* stream, CodecPtr& codecContext)
 }
 
 std::optional<int64_t> frameStart(const AVFrame* frame, const AVStream* stream) {
-    const int64_t stamp = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
+    const int64_t stamp =
+        frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
     if (stamp == AV_NOPTS_VALUE) return std::nullopt;
     return av_rescale_q(stamp, stream->time_base, AVRational{1, frame->sample_rate});
 }
 
-int64_t gapBefore(const AVFormatContext* format, const AVStream* stream, int rate, int64_t at, int64_t position) {
+int64_t gapBefore(const AVFormatContext* format, const AVStream* stream, int rate, int64_t at,
+                  int64_t position) {
     const int64_t gap = at - position;
     // Below a millisecond it is the rounding of timestamps, not a gap.
     if (gap <= rate / 1000) return 0;
@@ -178,7 +205,8 @@ bool PacketTimeline::follow(AVPacket* packet) {
     bool jumped = false;
     if (packet->pts != AV_NOPTS_VALUE) {
         const int64_t pts = packet->pts + m_shift;
-        if (m_expected != AV_NOPTS_VALUE && (pts - m_expected > m_tolerance || m_expected - pts > m_tolerance)) {
+        if (m_expected != AV_NOPTS_VALUE &&
+            (pts - m_expected > m_tolerance || m_expected - pts > m_tolerance)) {
             m_shift += m_expected - pts;
             jumped = true;
         }
@@ -194,13 +222,18 @@ bool PacketTimeline::follow(AVPacket* packet) {
     return jumped;
 }
 
-double PacketTimeline::seconds() const { return packetSpan(m_first, m_expected, m_duration, m_timeBase); }
+double PacketTimeline::seconds() const {
+    return packetSpan(m_first, m_expected, m_duration, m_timeBase);
+}
 
-double PacketTimeline::frameSeconds() const { return static_cast<double>(m_longest) * av_q2d(m_timeBase); }
+double PacketTimeline::frameSeconds() const {
+    return static_cast<double>(m_longest) * av_q2d(m_timeBase);
+}
 
 double packetSpan(int64_t firstPts, int64_t endPts, int64_t durations, AVRational timeBase) {
-    const int64_t span =
-        firstPts != AV_NOPTS_VALUE && endPts != AV_NOPTS_VALUE ? endPts - std::max<int64_t>(0, firstPts) : durations;
+    const int64_t span = firstPts != AV_NOPTS_VALUE && endPts != AV_NOPTS_VALUE
+                             ? endPts - std::max<int64_t>(0, firstPts)
+                             : durations;
     return span > 0 ? static_cast<double>(span) * av_q2d(timeBase) : 0.0;
 }
 
@@ -214,12 +247,8 @@ constexpr double kDamagedLevel = 3.9810717055;
 // first block that holds one out of range or not a number (a comparison
 // with a NaN is false, so it fails `ok`).
 template <typename T> struct SampleVector;
-template <> struct SampleVector<float> {
-    using type = float __attribute__((vector_size(16)));
-};
-template <> struct SampleVector<double> {
-    using type = double __attribute__((vector_size(16)));
-};
+template <> struct SampleVector<float> { using type = float __attribute__((vector_size(16))); };
+template <> struct SampleVector<double> { using type = double __attribute__((vector_size(16))); };
 
 template <typename T> bool outOfRange(const uint8_t* data, size_t count) {
     using Vector = typename SampleVector<T>::type;
@@ -256,31 +285,34 @@ bool isDamagedFrame(const AVFrame* frame) {
     const int channels = frame->ch_layout.nb_channels;
     const bool planar = av_sample_fmt_is_planar(format);
     const int planes = planar ? channels : 1;
-    const size_t count = static_cast<size_t>(frame->nb_samples) * static_cast<size_t>(planar ? 1 : channels);
+    const size_t count =
+        static_cast<size_t>(frame->nb_samples) * static_cast<size_t>(planar ? 1 : channels);
     for (int p = 0; p < planes; ++p) {
         const uint8_t* data = frame->extended_data[p];
-        if (packed == AV_SAMPLE_FMT_FLT ? outOfRange<float>(data, count) : outOfRange<double>(data, count)) return true;
+        if (packed == AV_SAMPLE_FMT_FLT ? outOfRange<float>(data, count)
+                                        : outOfRange<double>(data, count))
+            return true;
     }
     return false;
 }
 
-quelvo::Status checkComplete(const std::string& path, const AVFormatContext* format, const AVStream* stream,
-                            const DecodeFacts& facts) {
+quelvo::Status checkComplete(const std::string& path, const AVFormatContext* format,
+                             const AVStream* stream, const DecodeFacts& facts) {
     const int rate = facts.rate;
     const int64_t decoded = facts.sampleFrames;
-    const std::string cause = facts.readError ? ffmpegReason(facts.readError)
+    const std::string cause = facts.readError         ? ffmpegReason(facts.readError)
                               : facts.lastDecodeError ? ffmpegReason(facts.lastDecodeError)
-                                                  : std::string();
+                                                      : std::string();
     if (decoded == 0)
         return quelvo::Status::failure(cause.empty() ? "no audio could be decoded"
-                                                    : "no audio could be decoded: " + cause);
+                                                     : "no audio could be decoded: " + cause);
     if (facts.damage.share(decoded) > kMostDamagedShare)
         return quelvo::Status::failure(tooDamagedReason(facts.damage, decoded));
     if (facts.packets > 0 && facts.failedPackets * 2 > facts.packets)
         return quelvo::Status::failure("most of the audio data is damaged: " + cause);
     const auto endsEarly = [&](double declaredSeconds) {
-        std::string message = "the file ends early: " + secondsText(double(decoded) / rate) + " of " +
-                              secondsText(declaredSeconds) + " could be read";
+        std::string message = "the file ends early: " + secondsText(double(decoded) / rate) +
+                              " of " + secondsText(declaredSeconds) + " could be read";
         if (!cause.empty()) message += " (" + cause + ")";
         return quelvo::Status::failure(message);
     };
@@ -300,7 +332,9 @@ quelvo::Status checkComplete(const std::string& path, const AVFormatContext* for
     if (const int64_t promised = promisedPackets(format, stream); promised > 0) {
         if (facts.packets < promised) {
             const double declaredSeconds = double(declaredSampleCount(format, stream, rate)) / rate;
-            return endsEarly(declaredSeconds > 0 ? declaredSeconds : double(decoded) / rate * promised / std::max<int64_t>(1, facts.packets));
+            return endsEarly(declaredSeconds > 0 ? declaredSeconds
+                                                 : double(decoded) / rate * promised /
+                                                       std::max<int64_t>(1, facts.packets));
         }
         return quelvo::Status::success();
     }
@@ -310,7 +344,8 @@ quelvo::Status checkComplete(const std::string& path, const AVFormatContext* for
         // padding (up to a few codec frames) to the decoder.
         int64_t slack = rate / kLevelFramesPerSecond;
         if (!directEncoding(stream->codecpar->codec_id)) {
-            const int64_t frameSize = stream->codecpar->frame_size > 0 ? stream->codecpar->frame_size : 2048;
+            const int64_t frameSize =
+                stream->codecpar->frame_size > 0 ? stream->codecpar->frame_size : 2048;
             slack = std::max<int64_t>(rate / 10, 4 * frameSize);
             if (stream->start_time != AV_NOPTS_VALUE && stream->start_time > 0)
                 slack += av_rescale_q(stream->start_time, stream->time_base, AVRational{1, rate});

@@ -62,7 +62,8 @@ std::optional<int64_t> frameStart(const AVFrame* frame, const AVStream* stream);
 // origin as `position`) when `position` samples were placed so far: a gap a
 // joined file leaves between packets, never a timestamp's rounding, never
 // beyond what the header declares.
-int64_t gapBefore(const AVFormatContext* format, const AVStream* stream, int rate, int64_t at, int64_t position);
+int64_t gapBefore(const AVFormatContext* format, const AVStream* stream, int rate, int64_t at,
+                  int64_t position);
 
 // Hands `count` samples of digital silence to take(data, samples), in
 // blocks of mono F32 (how a gap is measured), so that both readers measure
@@ -82,7 +83,7 @@ template <typename Take> void feedSilence(int64_t count, Take take) {
 // packet durations (which count the joins of a looped file) leave room
 // between decoded frames. Every reader passes its packets through one.
 class PacketTimeline {
-public:
+  public:
     explicit PacketTimeline(const AVStream* stream);
     // Moves the packet's timestamps onto the timeline; true when it had
     // jumped (more than a millisecond either way).
@@ -92,7 +93,7 @@ public:
     // The longest packet so far: one codec frame.
     double frameSeconds() const;
 
-private:
+  private:
     AVRational m_timeBase;
     int64_t m_tolerance;
     int64_t m_shift = 0;
@@ -125,7 +126,7 @@ struct DecodeFacts {
 // Whether what was decoded is the whole of the audio: not nothing, not more
 // than kMostDamagedShare damaged, and not well short of what the header declares (a truncated
 // copy).
-quelvo::Status checkComplete(const std::string& path, const AVFormatContext* format, const AVStream* stream,
-                            const DecodeFacts& facts);
+quelvo::Status checkComplete(const std::string& path, const AVFormatContext* format,
+                             const AVStream* stream, const DecodeFacts& facts);
 
 } // namespace quelvo::detail

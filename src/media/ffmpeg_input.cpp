@@ -19,10 +19,18 @@ extern "C" {
 
 namespace quelvo::detail {
 
-void FormatCloser::operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-void CodecFreer::operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-void PacketFreer::operator()(AVPacket* packet) const { av_packet_free(&packet); }
-void FrameFreer::operator()(AVFrame* frame) const { av_frame_free(&frame); }
+void FormatCloser::operator()(AVFormatContext* context) const {
+    avformat_close_input(&context);
+}
+void CodecFreer::operator()(AVCodecContext* context) const {
+    avcodec_free_context(&context);
+}
+void PacketFreer::operator()(AVPacket* packet) const {
+    av_packet_free(&packet);
+}
+void FrameFreer::operator()(AVFrame* frame) const {
+    av_frame_free(&frame);
+}
 
 namespace {
 
@@ -31,7 +39,8 @@ thread_local std::string t_lastLoggedError;
 std::string oneLine(std::string text) {
     for (char& c : text)
         if (c == '\n' || c == '\r' || c == '\t') c = ' ';
-    while (!text.empty() && text.back() == ' ') text.pop_back();
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
     size_t first = text.find_first_not_of(' ');
     return first == std::string::npos ? std::string() : text.substr(first);
 }
@@ -87,7 +96,9 @@ void quietFfmpegLog() {
     });
 }
 
-void clearLoggedError() { t_lastLoggedError.clear(); }
+void clearLoggedError() {
+    t_lastLoggedError.clear();
+}
 
 std::string ffmpegReason(int errorCode) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -110,7 +121,7 @@ OpenedInput openInput(const std::string& path, const OpenOptions& options) {
     if (::stat(path.c_str(), &info) != 0) {
         const int error = errno;
         result.status = quelvo::Status::failure(error == ENOENT ? "the file does not exist"
-                                                               : oneLine(std::strerror(error)));
+                                                                : oneLine(std::strerror(error)));
         return result;
     }
     if (S_ISDIR(info.st_mode)) {
@@ -155,7 +166,7 @@ OpenedInput openInput(const std::string& path, const OpenOptions& options) {
 quelvo::Status checkSampleRate(int rate) {
     if (rate >= kMinSampleRate && rate <= kMaxSampleRate) return quelvo::Status::success();
     return quelvo::Status::failure("the audio's sample rate of " + std::to_string(rate) +
-                                  " Hz is outside 4 kHz to 768 kHz");
+                                   " Hz is outside 4 kHz to 768 kHz");
 }
 
 quelvo::Status checkStreamHeader(const OpenedInput& input, int streamIndex) {
@@ -172,8 +183,8 @@ quelvo::Status checkStreamHeader(const OpenedInput& input, int streamIndex) {
     const int64_t bytes = format->pb ? avio_size(format->pb) : -1;
     if (bytes > 0 && seconds > static_cast<double>(bytes))
         return quelvo::Status::failure("the header declares " + durationText(seconds) +
-                                      " of audio, more than the file's " + std::to_string(bytes) +
-                                      " bytes can hold");
+                                       " of audio, more than the file's " + std::to_string(bytes) +
+                                       " bytes can hold");
     return quelvo::Status::success();
 }
 

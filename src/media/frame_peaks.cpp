@@ -9,9 +9,15 @@ namespace quelvo {
 
 namespace {
 
-inline uint16_t swap(uint16_t v) { return __builtin_bswap16(v); }
-inline uint32_t swap(uint32_t v) { return __builtin_bswap32(v); }
-inline uint64_t swap(uint64_t v) { return __builtin_bswap64(v); }
+inline uint16_t swap(uint16_t v) {
+    return __builtin_bswap16(v);
+}
+inline uint32_t swap(uint32_t v) {
+    return __builtin_bswap32(v);
+}
+inline uint64_t swap(uint64_t v) {
+    return __builtin_bswap64(v);
+}
 
 // Smallest and largest value of an integer block, kept in the native type;
 // the absolute peak follows from both (|INT_MIN| does not fit the type). The
@@ -72,8 +78,10 @@ double floatPeak(const uint8_t* data, size_t count) {
         }
     }
     U best = 0;
-    for (size_t j = 0; j < kLanes; ++j) best = std::max(best, lanes[j]);
-    for (; i < count; ++i) best = std::max(best, magnitudeBits<U, bigEndian>(data + i * sizeof(U)));
+    for (size_t j = 0; j < kLanes; ++j)
+        best = std::max(best, lanes[j]);
+    for (; i < count; ++i)
+        best = std::max(best, magnitudeBits<U, bigEndian>(data + i * sizeof(U)));
     F value;
     std::memcpy(&value, &best, sizeof value);
     return static_cast<double>(value);
@@ -108,18 +116,23 @@ double unsigned8Peak(const uint8_t* data, size_t count) {
 size_t bytesPerSample(SampleEncoding encoding) {
     switch (encoding) {
     case SampleEncoding::U8:
-    case SampleEncoding::S8: return 1;
+    case SampleEncoding::S8:
+        return 1;
     case SampleEncoding::S16:
-    case SampleEncoding::S16BE: return 2;
+    case SampleEncoding::S16BE:
+        return 2;
     case SampleEncoding::S24:
-    case SampleEncoding::S24BE: return 3;
+    case SampleEncoding::S24BE:
+        return 3;
     case SampleEncoding::S32:
     case SampleEncoding::S32BE:
     case SampleEncoding::F32:
-    case SampleEncoding::F32BE: return 4;
+    case SampleEncoding::F32BE:
+        return 4;
     case SampleEncoding::S64:
     case SampleEncoding::F64:
-    case SampleEncoding::F64BE: return 8;
+    case SampleEncoding::F64BE:
+        return 8;
     }
     return 1;
 }
@@ -127,21 +140,45 @@ size_t bytesPerSample(SampleEncoding encoding) {
 float blockPeak(SampleEncoding encoding, const uint8_t* data, size_t count) {
     double peak = 0;
     switch (encoding) {
-    case SampleEncoding::U8: peak = unsigned8Peak(data, count); break;
-    case SampleEncoding::S8: peak = integerPeak<int8_t, uint8_t, false>(data, count, 128.0); break;
-    case SampleEncoding::S16: peak = integerPeak<int16_t, uint16_t, false>(data, count, 32768.0); break;
-    case SampleEncoding::S16BE: peak = integerPeak<int16_t, uint16_t, true>(data, count, 32768.0); break;
-    case SampleEncoding::S24: peak = packed24Peak<false>(data, count); break;
-    case SampleEncoding::S24BE: peak = packed24Peak<true>(data, count); break;
-    case SampleEncoding::S32: peak = integerPeak<int32_t, uint32_t, false>(data, count, 2147483648.0); break;
-    case SampleEncoding::S32BE: peak = integerPeak<int32_t, uint32_t, true>(data, count, 2147483648.0); break;
+    case SampleEncoding::U8:
+        peak = unsigned8Peak(data, count);
+        break;
+    case SampleEncoding::S8:
+        peak = integerPeak<int8_t, uint8_t, false>(data, count, 128.0);
+        break;
+    case SampleEncoding::S16:
+        peak = integerPeak<int16_t, uint16_t, false>(data, count, 32768.0);
+        break;
+    case SampleEncoding::S16BE:
+        peak = integerPeak<int16_t, uint16_t, true>(data, count, 32768.0);
+        break;
+    case SampleEncoding::S24:
+        peak = packed24Peak<false>(data, count);
+        break;
+    case SampleEncoding::S24BE:
+        peak = packed24Peak<true>(data, count);
+        break;
+    case SampleEncoding::S32:
+        peak = integerPeak<int32_t, uint32_t, false>(data, count, 2147483648.0);
+        break;
+    case SampleEncoding::S32BE:
+        peak = integerPeak<int32_t, uint32_t, true>(data, count, 2147483648.0);
+        break;
     case SampleEncoding::S64:
         peak = integerPeak<int64_t, uint64_t, false>(data, count, 9223372036854775808.0);
         break;
-    case SampleEncoding::F32: peak = floatPeak<float, uint32_t, false>(data, count); break;
-    case SampleEncoding::F32BE: peak = floatPeak<float, uint32_t, true>(data, count); break;
-    case SampleEncoding::F64: peak = floatPeak<double, uint64_t, false>(data, count); break;
-    case SampleEncoding::F64BE: peak = floatPeak<double, uint64_t, true>(data, count); break;
+    case SampleEncoding::F32:
+        peak = floatPeak<float, uint32_t, false>(data, count);
+        break;
+    case SampleEncoding::F32BE:
+        peak = floatPeak<float, uint32_t, true>(data, count);
+        break;
+    case SampleEncoding::F64:
+        peak = floatPeak<double, uint64_t, false>(data, count);
+        break;
+    case SampleEncoding::F64BE:
+        peak = floatPeak<double, uint64_t, true>(data, count);
+        break;
     }
     return static_cast<float>(peak);
 }
@@ -154,7 +191,8 @@ FramePeakMeter::FramePeakMeter(int sampleRate, Sink sink, SampleBlockObserver* o
     if (m_frameEnd == 0) m_frameEnd = 1;
 }
 
-FramePeakMeter::FramePeakMeter(int sampleRate, int64_t firstFrame, Sink sink, SampleBlockObserver* observer)
+FramePeakMeter::FramePeakMeter(int sampleRate, int64_t firstFrame, Sink sink,
+                               SampleBlockObserver* observer)
     : FramePeakMeter(sampleRate, std::move(sink), observer) {
     if (firstFrame <= 0 || m_rate < kLevelFramesPerSecond) return;
     m_frameIndex = firstFrame;
@@ -181,7 +219,8 @@ void FramePeakMeter::addInterleaved(SampleEncoding encoding, const uint8_t* data
     const size_t stride = bytesPerSample(encoding) * static_cast<size_t>(channels);
     while (frames > 0) {
         const int64_t take = std::min(frames, samplesLeftInFrame());
-        const float peak = m_sink ? blockPeak(encoding, data, static_cast<size_t>(take) * channels) : 0.0f;
+        const float peak =
+            m_sink ? blockPeak(encoding, data, static_cast<size_t>(take) * channels) : 0.0f;
         data += static_cast<size_t>(take) * stride;
         frames -= take;
         advance(take, peak);
@@ -190,14 +229,16 @@ void FramePeakMeter::addInterleaved(SampleEncoding encoding, const uint8_t* data
 
 void FramePeakMeter::addPlanar(SampleEncoding encoding, const uint8_t* const* planes, int channels,
                                int64_t frames) {
-    if (m_observer && frames > 0 && channels > 0) m_observer->planar(encoding, planes, channels, frames);
+    if (m_observer && frames > 0 && channels > 0)
+        m_observer->planar(encoding, planes, channels, frames);
     const size_t width = bytesPerSample(encoding);
     int64_t offset = 0;
     while (offset < frames) {
         const int64_t take = std::min(frames - offset, samplesLeftInFrame());
         float peak = 0;
         for (int c = 0; c < channels && m_sink; ++c)
-            peak = std::max(peak, blockPeak(encoding, planes[c] + offset * width, static_cast<size_t>(take)));
+            peak = std::max(
+                peak, blockPeak(encoding, planes[c] + offset * width, static_cast<size_t>(take)));
         offset += take;
         advance(take, peak);
     }

@@ -14,7 +14,21 @@ inline constexpr int kLevelFramesPerSecond = 100;
 // How the samples of a block are stored. Integer formats are signed
 // two's complement unless U8; BE forms are big-endian, the others native
 // (little-endian on every machine we build for). S24 is packed, 3 bytes.
-enum class SampleEncoding { U8, S8, S16, S16BE, S24, S24BE, S32, S32BE, S64, F32, F32BE, F64, F64BE };
+enum class SampleEncoding {
+    U8,
+    S8,
+    S16,
+    S16BE,
+    S24,
+    S24BE,
+    S32,
+    S32BE,
+    S64,
+    F32,
+    F32BE,
+    F64,
+    F64BE
+};
 
 size_t bytesPerSample(SampleEncoding encoding);
 
@@ -26,19 +40,21 @@ float blockPeak(SampleEncoding encoding, const uint8_t* data, size_t count);
 // measures it: analyses that need the samples themselves (filters, pitch)
 // ride on the same decoding run instead of decoding the file again.
 class SampleBlockObserver {
-public:
+  public:
     virtual ~SampleBlockObserver() = default;
     // Called once, before the first block.
     virtual void start(int sampleRate) = 0;
-    virtual void interleaved(SampleEncoding encoding, const uint8_t* data, int64_t frames, int channels) = 0;
-    virtual void planar(SampleEncoding encoding, const uint8_t* const* planes, int channels, int64_t frames) = 0;
+    virtual void interleaved(SampleEncoding encoding, const uint8_t* data, int64_t frames,
+                             int channels) = 0;
+    virtual void planar(SampleEncoding encoding, const uint8_t* const* planes, int channels,
+                        int64_t frames) = 0;
 };
 
 // Splits a stream of sample frames into analysis frames and reports each
 // frame's peak. Frame k covers samples [floor(k*rate/100), floor((k+1)*rate/100)),
 // so frame starts are k/100 s exactly whatever the rate.
 class FramePeakMeter {
-public:
+  public:
     // An empty sink measures nothing: the frames are only counted (for an
     // observer that measures what it needs itself).
     using Sink = std::function<void(float peak)>;
@@ -61,16 +77,16 @@ public:
     int64_t frameIndex() const { return m_frameIndex; }
     int sampleRate() const { return m_rate; }
 
-private:
+  private:
     int64_t samplesLeftInFrame() const { return m_frameEnd - m_samples; }
     void advance(int64_t count, float peak);
 
     int m_rate;
     Sink m_sink;
     SampleBlockObserver* m_observer;
-    int64_t m_samples = 0;   // sample frames taken so far
+    int64_t m_samples = 0; // sample frames taken so far
     int64_t m_frameIndex = 0;
-    int64_t m_frameEnd = 0;  // first sample frame of the next analysis frame
+    int64_t m_frameEnd = 0; // first sample frame of the next analysis frame
     float m_framePeak = 0;
 };
 

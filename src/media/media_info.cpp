@@ -53,7 +53,9 @@ std::optional<double> seconds(int64_t value, AVRational timeBase) {
     return static_cast<double>(value) * timeBase.num / timeBase.den;
 }
 
-bool differsFrom(double a, double b) { return std::fabs(a - b) > 0.002 * std::max(a, b); }
+bool differsFrom(double a, double b) {
+    return std::fabs(a - b) > 0.002 * std::max(a, b);
+}
 
 std::vector<AudioStreamFacts> audioStreamsOf(const AVFormatContext* format) {
     std::vector<AudioStreamFacts> streams;
@@ -113,7 +115,8 @@ std::optional<int64_t> timecodeToFrames(const std::string& timecode, double fram
         if (at >= timecode.size() || !std::isdigit(static_cast<unsigned char>(timecode[at])))
             return std::nullopt;
         int value = 0, digits = 0;
-        while (at < timecode.size() && std::isdigit(static_cast<unsigned char>(timecode[at])) && digits < 4) {
+        while (at < timecode.size() && std::isdigit(static_cast<unsigned char>(timecode[at])) &&
+               digits < 4) {
             value = value * 10 + (timecode[at++] - '0');
             ++digits;
         }
@@ -212,7 +215,8 @@ double VideoTiming::getVideoDuration(const std::string& path) {
         if (video->duration != AV_NOPTS_VALUE && video->duration > 0)
             return *seconds(video->duration, video->time_base);
     const int64_t duration = input.format->duration;
-    return duration != AV_NOPTS_VALUE && duration > 0 ? static_cast<double>(duration) / AV_TIME_BASE : 0;
+    return duration != AV_NOPTS_VALUE && duration > 0 ? static_cast<double>(duration) / AV_TIME_BASE
+                                                      : 0;
 }
 
 double VideoTiming::getVideoStartTime(const std::string& path, bool vfrAdjust) {
@@ -224,7 +228,9 @@ double VideoTiming::getVideoStartTime(const std::string& path, bool vfrAdjust) {
     return start;
 }
 
-std::optional<double> VideoTiming::getFrameRate(const std::string& path) { return MediaTiming::getFrameRate(path); }
+std::optional<double> VideoTiming::getFrameRate(const std::string& path) {
+    return MediaTiming::getFrameRate(path);
+}
 
 std::optional<VideoSize> intSize(const std::string& videoPath) {
     if (videoPath.empty()) return std::nullopt;

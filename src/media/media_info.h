@@ -47,9 +47,9 @@ struct ColorCodes {
 // Everything one probe finds out, with the reason when the file cannot be read.
 struct MediaInfo {
     Status status = Status::failure("not probed");
-    std::optional<double> duration;   // seconds
-    std::optional<double> frameRate;  // the video stream's average rate
-    std::optional<double> start;      // timecode, else container start time
+    std::optional<double> duration;  // seconds
+    std::optional<double> frameRate; // the video stream's average rate
+    std::optional<double> start;     // timecode, else container start time
     std::optional<VideoSize> videoSize;
     bool hasVideo = false;
     bool hasAudio = false;

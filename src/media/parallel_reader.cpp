@@ -35,20 +35,24 @@ constexpr double kPlanAheadSeconds = 20;
 
 constexpr int64_t kNoEnd = std::numeric_limits<int64_t>::max();
 
-FileLevels readOnOneThread(const std::string& path, LevelContent content, const std::atomic<bool>* stop) {
+FileLevels readOnOneThread(const std::string& path, LevelContent content,
+                           const std::atomic<bool>* stop) {
     FileLevels levels;
     std::optional<SpeechFeatureMeter> meter;
     DecodeOptions options;
     options.stop = stop;
     if (content != LevelContent::peaks) options.observer = &meter.emplace();
     FramePeakMeter::Sink sink;
-    if (content != LevelContent::speechFeatures) sink = [&levels](float peak) { levels.peaks.push_back(peak); };
+    if (content != LevelContent::speechFeatures)
+        sink = [&levels](float peak) { levels.peaks.push_back(peak); };
     levels.decoded = readFramePeaks(path, sink, options);
     if (meter) levels.features = meter->finish();
     return levels;
 }
 
-int64_t frameStartSample(int64_t frame, int rate) { return frame * rate / kLevelFramesPerSecond; }
+int64_t frameStartSample(int64_t frame, int rate) {
+    return frame * rate / kLevelFramesPerSecond;
+}
 
 // The first frame at or after `frame` whose first sample is a multiple of
 // `step` (the feature meter's averaging), so that a segment averages its
@@ -81,7 +85,8 @@ std::optional<PacketList> listPackets(const std::string& path) {
     // A file whose timestamps jump is read on one thread, which closes the
     // jumps up and counts them.
     detail::PacketTimeline timeline(input.stream());
-    while (detail::readStreamPacket(input.format.get(), input.streamIndex, packet.get(), readError)) {
+    while (
+        detail::readStreamPacket(input.format.get(), input.streamIndex, packet.get(), readError)) {
         if (timeline.follow(packet.get())) return std::nullopt;
         PacketMark mark;
         mark.pos = packet->pos;
@@ -89,7 +94,8 @@ std::optional<PacketList> listPackets(const std::string& path) {
         mark.dts = packet->dts;
         mark.duration = packet->duration;
         size_t size = 0;
-        if (const uint8_t* skip = av_packet_get_side_data(packet.get(), AV_PKT_DATA_SKIP_SAMPLES, &size);
+        if (const uint8_t* skip =
+                av_packet_get_side_data(packet.get(), AV_PKT_DATA_SKIP_SAMPLES, &size);
             skip && size >= 8) {
             for (int i = 0; i < 4; ++i) {
                 mark.skipStart |= static_cast<uint32_t>(skip[i]) << (8 * i);
@@ -98,7 +104,8 @@ std::optional<PacketList> listPackets(const std::string& path) {
         }
         av_packet_unref(packet.get());
         // Without a place and a time a packet cannot be found again.
-        if (mark.pos < 0 || mark.pts == AV_NOPTS_VALUE || mark.dts == AV_NOPTS_VALUE) return std::nullopt;
+        if (mark.pos < 0 || mark.pts == AV_NOPTS_VALUE || mark.dts == AV_NOPTS_VALUE)
+            return std::nullopt;
         if (!marks.empty() && mark.pos <= marks.back().pos) return std::nullopt;
         marks.push_back(mark);
     }
@@ -122,26 +129,30 @@ PacketCount countOf(const PacketList& list) {
     }
     const PacketMark& last = list.marks.back();
     count.seconds = detail::packetSpan(
-        list.marks.front().pts, last.duration > 0 ? last.pts + last.duration : AV_NOPTS_VALUE, duration, list.timeBase);
+        list.marks.front().pts, last.duration > 0 ? last.pts + last.duration : AV_NOPTS_VALUE,
+        duration, list.timeBase);
     count.frameSeconds = static_cast<double>(longest) * av_q2d(list.timeBase);
     return count;
 }
 
 // The first frame a segment beginning with `mark` may start on: at or after
 // the packet's first sample, aligned as alignedFrame says.
-std::optional<int64_t> firstFrameOf(const PacketMark& mark, const PacketList& list, const detail::TimeOrigin& origin,
-                                    int64_t step) {
+std::optional<int64_t> firstFrameOf(const PacketMark& mark, const PacketList& list,
+                                    const detail::TimeOrigin& origin, int64_t step) {
     const int rate = origin.rate;
     const int64_t sample = av_rescale_q(mark.pts, list.timeBase, AVRational{1, rate}) - origin.at;
     return alignedFrame((sample * kLevelFramesPerSecond + rate - 1) / rate, rate, step);
 }
 
-void runSideBySide(std::vector<SegmentTask>& tasks, std::vector<SegmentResult>& results, size_t from) {
+void runSideBySide(std::vector<SegmentTask>& tasks, std::vector<SegmentResult>& results,
+                   size_t from) {
     std::vector<std::thread> threads;
     for (size_t k = from; k + 1 < tasks.size(); ++k)
-        threads.emplace_back([&tasks, &results, k] { results[k] = detail::decodeSegment(tasks[k]); });
+        threads.emplace_back(
+            [&tasks, &results, k] { results[k] = detail::decodeSegment(tasks[k]); });
     results.back() = detail::decodeSegment(tasks.back());
-    for (std::thread& thread : threads) thread.join();
+    for (std::thread& thread : threads)
+        thread.join();
 }
 
 // The segments' frames one after the other: segment k's from seams[k]
@@ -151,8 +162,8 @@ void runSideBySide(std::vector<SegmentTask>& tasks, std::vector<SegmentResult>& 
 // rate or lacks frames, when the last did not reach the end of the file,
 // or when the file is not whole (the one-thread reader words that).
 std::optional<FileLevels> joinAt(const std::string& path, const std::vector<SegmentResult>& results,
-                                 const std::vector<int64_t>& seams, int64_t voicingLag, LevelContent content,
-                                 const PacketCount& packets) {
+                                 const std::vector<int64_t>& seams, int64_t voicingLag,
+                                 LevelContent content, const PacketCount& packets) {
     const bool features = content != LevelContent::peaks;
     const bool peaks = content != LevelContent::speechFeatures;
     for (const SegmentResult& r : results)
@@ -175,7 +186,8 @@ std::optional<FileLevels> joinAt(const std::string& path, const std::vector<Segm
         levels.features.voicing.reserve(frames);
     }
     if (peaks) levels.peaks.reserve(frames);
-    const auto take = [&](const std::vector<float>& from, std::vector<float>& into, size_t k, int64_t lag) {
+    const auto take = [&](const std::vector<float>& from, std::vector<float>& into, size_t k,
+                          int64_t lag) {
         const int64_t first = results[k].firstFrame;
         const int64_t begin = (k == 0 ? 0 : seams[k] + lag) - first;
         const int64_t end =
@@ -185,9 +197,11 @@ std::optional<FileLevels> joinAt(const std::string& path, const std::vector<Segm
         return true;
     };
     for (size_t k = 0; k < results.size(); ++k) {
-        const bool whole = (!features || (take(results[k].features.level, levels.features.level, k, 0) &&
-                                          take(results[k].features.voicing, levels.features.voicing, k, voicingLag))) &&
-                           (!peaks || take(results[k].peaks, levels.peaks, k, 0));
+        const bool whole =
+            (!features ||
+             (take(results[k].features.level, levels.features.level, k, 0) &&
+              take(results[k].features.voicing, levels.features.voicing, k, voicingLag))) &&
+            (!peaks || take(results[k].peaks, levels.peaks, k, 0));
         if (!whole) return std::nullopt;
     }
     if (features) {
@@ -205,7 +219,8 @@ std::optional<FileLevels> joinAt(const std::string& path, const std::vector<Segm
     decoded.status = detail::checkComplete(path, input.format.get(), input.stream(), facts);
     if (!decoded.status) return std::nullopt;
     decoded.sampleRate = last.rate;
-    for (const SegmentResult& r : results) decoded.channels = std::max(decoded.channels, r.channels);
+    for (const SegmentResult& r : results)
+        decoded.channels = std::max(decoded.channels, r.channels);
     decoded.sampleFrames = last.sampleFrames;
     decoded.duration = static_cast<double>(decoded.sampleFrames) / decoded.sampleRate;
     decoded.damage.rate = decoded.sampleRate;
@@ -226,8 +241,10 @@ bool settlesAfterASeek(AVCodecID codec) {
     case AV_CODEC_ID_MP2:
     case AV_CODEC_ID_MP3:
     case AV_CODEC_ID_FLAC:
-    case AV_CODEC_ID_ALAC: return true;
-    default: return false;
+    case AV_CODEC_ID_ALAC:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -243,12 +260,15 @@ std::optional<FileLevels> join(const std::string& path, const std::vector<Segmen
         const SegmentResult::Seam& left = results[k - 1].end;
         const SegmentResult::Seam& right = results[k].start;
         if (left.from != results[k].firstFrame || right.from != left.from) return std::nullopt;
-        if (left.digests.size() != kCheckFrames || left.digests != right.digests) return std::nullopt;
+        if (left.digests.size() != kCheckFrames || left.digests != right.digests)
+            return std::nullopt;
         int64_t at = -1;
         if (!features) {
             at = 0;
         } else {
-            for (size_t b = 0; b + kFeatureMargin < kCheckFrames && b < left.states.size() && b < right.states.size(); ++b)
+            for (size_t b = 0; b + kFeatureMargin < kCheckFrames && b < left.states.size() &&
+                               b < right.states.size();
+                 ++b)
                 if (left.states[b] == right.states[b]) {
                     at = static_cast<int64_t>(b);
                     break;
@@ -271,14 +291,16 @@ SegmentTask baseTask(const std::string& path, LevelContent content) {
 
 // PCM read from the packets: every sample's place is known from the
 // header, so all segments start at once.
-std::optional<FileLevels> readPcm(const std::string& path, LevelContent content, int segments, int rate,
-                                  int64_t declared) {
-    const int64_t step = content != LevelContent::peaks ? SpeechFeatureMeter::averagingStep(rate) : 1;
+std::optional<FileLevels> readPcm(const std::string& path, LevelContent content, int segments,
+                                  int rate, int64_t declared) {
+    const int64_t step =
+        content != LevelContent::peaks ? SpeechFeatureMeter::averagingStep(rate) : 1;
     const int64_t frames = declared * kLevelFramesPerSecond / rate;
     std::vector<int64_t> starts{0};
     for (int k = 1; k < segments; ++k) {
         const std::optional<int64_t> start = alignedFrame(frames * k / segments, rate, step);
-        if (!start || *start <= starts.back() + 2 * kCheckFrames || *start + 2 * kCheckFrames >= frames)
+        if (!start || *start <= starts.back() + 2 * kCheckFrames ||
+            *start + 2 * kCheckFrames >= frames)
             return std::nullopt;
         starts.push_back(*start);
     }
@@ -289,7 +311,8 @@ std::optional<FileLevels> readPcm(const std::string& path, LevelContent content,
         detail::PacketPtr packet(av_packet_alloc());
         int readError = 0;
         if (!input.status || !packet ||
-            !detail::readStreamPacket(input.format.get(), input.streamIndex, packet.get(), readError))
+            !detail::readStreamPacket(input.format.get(), input.streamIndex, packet.get(),
+                                      readError))
             return std::nullopt;
         dataStart = packet->pos;
         if (dataStart < 0) return std::nullopt;
@@ -310,7 +333,8 @@ std::optional<FileLevels> readPcm(const std::string& path, LevelContent content,
     runSideBySide(tasks, results, 0);
     // PCM lasts exactly what was read.
     PacketCount packets;
-    for (const SegmentResult& r : results) packets.packets += r.packets;
+    for (const SegmentResult& r : results)
+        packets.packets += r.packets;
     packets.seconds = static_cast<double>(results.back().sampleFrames) / results.back().rate;
     return join(path, results, content, packets);
 }
@@ -327,13 +351,15 @@ std::optional<detail::TimeOrigin> findOrigin(const std::string& path) {
     detail::FramePtr frame(av_frame_alloc());
     if (!packet || !frame) return std::nullopt;
     int readError = 0;
-    while (detail::readStreamPacket(input.format.get(), input.streamIndex, packet.get(), readError)) {
+    while (
+        detail::readStreamPacket(input.format.get(), input.streamIndex, packet.get(), readError)) {
         const int sent = avcodec_send_packet(codec.get(), packet.get());
         av_packet_unref(packet.get());
         if (sent < 0) return std::nullopt;
         while (avcodec_receive_frame(codec.get(), frame.get()) == 0) {
-            const std::optional<int64_t> at = frame->nb_samples > 0 ? detail::frameStart(frame.get(), input.stream())
-                                                                    : std::nullopt;
+            const std::optional<int64_t> at = frame->nb_samples > 0
+                                                  ? detail::frameStart(frame.get(), input.stream())
+                                                  : std::nullopt;
             const int rate = frame->sample_rate;
             av_frame_unref(frame.get());
             if (at) return detail::TimeOrigin{*at, rate};
@@ -347,8 +373,8 @@ std::optional<detail::TimeOrigin> findOrigin(const std::string& path) {
 // and the others from where it got to. `planFirst` lists the packets
 // before any decoding, so that the seams fall at the same packets on every
 // run (the tests ask for that).
-std::optional<FileLevels> readCoded(const std::string& path, LevelContent content, int segments, double seconds,
-                                    bool planFirst) {
+std::optional<FileLevels> readCoded(const std::string& path, LevelContent content, int segments,
+                                    double seconds, bool planFirst) {
     std::atomic<int64_t> stop{kNoEnd};
     std::atomic<int64_t> check{-1};
     std::atomic<int64_t> progress{0};
@@ -364,7 +390,8 @@ std::optional<FileLevels> readCoded(const std::string& path, LevelContent conten
     results.reserve(static_cast<size_t>(segments));
     std::thread first;
     const auto startFirst = [&] {
-        if (!first.joinable()) first = std::thread([&] { results[0] = detail::decodeSegment(tasks[0]); });
+        if (!first.joinable())
+            first = std::thread([&] { results[0] = detail::decodeSegment(tasks[0]); });
     };
     if (!planFirst) startFirst();
     // Unless it is told where to stop, the first segment is decoded to the
@@ -373,7 +400,8 @@ std::optional<FileLevels> readCoded(const std::string& path, LevelContent conten
         startFirst();
         first.join();
         results.resize(1);
-        return join(path, results, content, {results[0].packets, results[0].packetSeconds, results[0].frameSeconds});
+        return join(path, results, content,
+                    {results[0].packets, results[0].packetSeconds, results[0].frameSeconds});
     };
 
     const std::optional<PacketList> listed = listPackets(path);
@@ -382,11 +410,14 @@ std::optional<FileLevels> readCoded(const std::string& path, LevelContent conten
     const std::vector<PacketMark>& marks = listed->marks;
     const int rate = found->rate;
     const int64_t total = static_cast<int64_t>(marks.size());
-    const int64_t step = content != LevelContent::peaks ? SpeechFeatureMeter::averagingStep(rate) : 1;
+    const int64_t step =
+        content != LevelContent::peaks ? SpeechFeatureMeter::averagingStep(rate) : 1;
     const int64_t done = progress.load();
     // Room for the first segment to go on while it is told where to stop.
     const int64_t ahead =
-        (planFirst ? 0 : static_cast<int64_t>(kPlanAheadSeconds / seconds * static_cast<double>(total))) +
+        (planFirst
+             ? 0
+             : static_cast<int64_t>(kPlanAheadSeconds / seconds * static_cast<double>(total))) +
         kPreRollPackets;
 
     std::vector<int64_t> starts{0};
@@ -434,7 +465,9 @@ std::optional<FileLevels> readCoded(const std::string& path, LevelContent conten
 constexpr int64_t kChunkPackets = 4096;
 constexpr int64_t kWarmUpFrames = 30;
 
-bool inChunks(const AVCodecParameters* parameters) { return parameters->codec_id == AV_CODEC_ID_AAC; }
+bool inChunks(const AVCodecParameters* parameters) {
+    return parameters->codec_id == AV_CODEC_ID_AAC;
+}
 
 std::optional<FileLevels> readChunked(const std::string& path, LevelContent content, int jobs) {
     const std::optional<PacketList> listed = listPackets(path);
@@ -449,7 +482,8 @@ std::optional<FileLevels> readChunked(const std::string& path, LevelContent cont
     // Chunk c keeps the frames [starts[c], starts[c + 1]).
     std::vector<int64_t> starts{0};
     std::vector<int64_t> firstPackets{0};
-    for (int64_t packet = kChunkPackets; packet + kChunkPackets / 2 < total; packet += kChunkPackets) {
+    for (int64_t packet = kChunkPackets; packet + kChunkPackets / 2 < total;
+         packet += kChunkPackets) {
         const PacketMark& mark = marks[static_cast<size_t>(packet)];
         const std::optional<int64_t> start = firstFrameOf(mark, *listed, *found, step);
         if (!start || *start <= starts.back() + 2 * kWarmUpFrames) return std::nullopt;
@@ -458,8 +492,10 @@ std::optional<FileLevels> readChunked(const std::string& path, LevelContent cont
         int64_t first = packet;
         const int64_t warmSample = frameStartSample(*start - kWarmUpFrames - 1, rate);
         while (features && first > 0 &&
-               av_rescale_q(marks[static_cast<size_t>(first)].pts, listed->timeBase, AVRational{1, rate}) -
-                       found->at > warmSample)
+               av_rescale_q(marks[static_cast<size_t>(first)].pts, listed->timeBase,
+                            AVRational{1, rate}) -
+                       found->at >
+                   warmSample)
             --first;
         firstPackets.push_back(std::max<int64_t>(0, first - kPreRollPackets));
     }
@@ -471,8 +507,9 @@ std::optional<FileLevels> readChunked(const std::string& path, LevelContent cont
             task.packets = &marks;
             task.firstPacket = firstPackets[c];
             task.origin = found;
-            const std::optional<int64_t> warm = features ? alignedFrame(starts[c] - kWarmUpFrames, rate, step)
-                                                         : std::optional<int64_t>(starts[c]);
+            const std::optional<int64_t> warm =
+                features ? alignedFrame(starts[c] - kWarmUpFrames, rate, step)
+                         : std::optional<int64_t>(starts[c]);
             if (!warm) return std::nullopt;
             task.firstFrame = *warm;
         }
@@ -483,12 +520,15 @@ std::optional<FileLevels> readChunked(const std::string& path, LevelContent cont
     std::atomic<size_t> next{0};
     const auto work = [&] {
         detail::AudioInput input;
-        for (size_t c = next++; c < tasks.size(); c = next++) results[c] = detail::decodeSegment(tasks[c], &input);
+        for (size_t c = next++; c < tasks.size(); c = next++)
+            results[c] = detail::decodeSegment(tasks[c], &input);
     };
     std::vector<std::thread> threads;
-    for (int t = 1; t < std::min<int>(jobs, static_cast<int>(tasks.size())); ++t) threads.emplace_back(work);
+    for (int t = 1; t < std::min<int>(jobs, static_cast<int>(tasks.size())); ++t)
+        threads.emplace_back(work);
     work();
-    for (std::thread& thread : threads) thread.join();
+    for (std::thread& thread : threads)
+        thread.join();
 
     // Each chunk decodes afresh: it takes over at its first kept frame, its
     // voicing too.
@@ -503,8 +543,8 @@ namespace {
 bool longForChunks(const detail::AudioInput& input) {
     const AVCodecParameters* parameters = input.stream()->codecpar;
     const int64_t frameSize = parameters->frame_size > 0 ? parameters->frame_size : 1024;
-    return detail::declaredSampleCount(input.format.get(), input.stream(), parameters->sample_rate) >=
-           2 * kChunkPackets * frameSize;
+    return detail::declaredSampleCount(input.format.get(), input.stream(),
+                                       parameters->sample_rate) >= 2 * kChunkPackets * frameSize;
 }
 
 } // namespace
@@ -514,22 +554,24 @@ bool readInChunks(const std::string& path) {
     return input.status && inChunks(input.stream()->codecpar) && longForChunks(input);
 }
 
-FileLevels readFileLevels(const std::string& path, LevelContent content, const Parallelism& parallelism) {
+FileLevels readFileLevels(const std::string& path, LevelContent content,
+                          const Parallelism& parallelism) {
     detail::AudioInput input = detail::openAudioInput(path);
     if (!input.status) return readOnOneThread(path, content, parallelism.stop);
     const AVCodecParameters* parameters = input.stream()->codecpar;
     if (inChunks(parameters) && longForChunks(input)) {
         // Each open MP4 holds its index (6 MB an hour): one fewer open.
         input = {};
-        std::optional<FileLevels> levels = readChunked(path, content, std::max(1, parallelism.jobs));
+        std::optional<FileLevels> levels =
+            readChunked(path, content, std::max(1, parallelism.jobs));
         return levels ? std::move(*levels) : readOnOneThread(path, content, parallelism.stop);
     }
     if (parallelism.jobs <= 1) return readOnOneThread(path, content, parallelism.stop);
     const int rate = parameters->sample_rate;
     const int64_t declared = detail::declaredSampleCount(input.format.get(), input.stream(), rate);
     const double seconds = static_cast<double>(declared) / rate;
-    const int segments =
-        std::min(parallelism.jobs, static_cast<int>(seconds / std::max(1.0, parallelism.minSegmentSeconds)));
+    const int segments = std::min(
+        parallelism.jobs, static_cast<int>(seconds / std::max(1.0, parallelism.minSegmentSeconds)));
     std::optional<FileLevels> levels;
     if (segments >= 2) {
         const bool mov = input.format->iformat && std::strstr(input.format->iformat->name, "mov");

@@ -22,15 +22,16 @@ enum class LevelContent { peaks, speechFeatures, peaksAndSpeechFeatures };
 
 struct FileLevels {
     DecodeSummary decoded;
-    std::vector<float> peaks;   // one per 10 ms frame, when asked
-    SpeechFeatures features;    // when asked
-    int segments = 1;           // decoded side by side; 1 when read on one thread
+    std::vector<float> peaks; // one per 10 ms frame, when asked
+    SpeechFeatures features;  // when asked
+    int segments = 1;         // decoded side by side; 1 when read on one thread
 };
 
 // With one job a file is read on one thread as it streams, except an AAC
 // file long enough to be decoded in chunks, which is read in the same chunks
 // at every number of jobs (docs/parallel-analysis.md).
-FileLevels readFileLevels(const std::string& path, LevelContent content, const Parallelism& parallelism);
+FileLevels readFileLevels(const std::string& path, LevelContent content,
+                          const Parallelism& parallelism);
 
 // Whether readFileLevels decodes this file in chunks even with one job.
 bool readInChunks(const std::string& path);

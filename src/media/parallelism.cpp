@@ -5,6 +5,8 @@
 
 namespace quelvo {
 
-int machineCores() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
+int machineCores() {
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
 
 } // namespace quelvo

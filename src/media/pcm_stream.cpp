@@ -28,8 +28,7 @@ struct FifoFreer {
 
 AVChannelLayout layoutOf(const PcmFormat& format) {
     AVChannelLayout layout{};
-    if (format.channelMask != 0 &&
-        av_channel_layout_from_mask(&layout, format.channelMask) == 0 &&
+    if (format.channelMask != 0 && av_channel_layout_from_mask(&layout, format.channelMask) == 0 &&
         layout.nb_channels == format.channels)
         return layout;
     av_channel_layout_default(&layout, format.channels);
@@ -38,16 +37,27 @@ AVChannelLayout layoutOf(const PcmFormat& format) {
 
 SourceSamples samplesOf(const AVCodecParameters* p) {
     switch (p->codec_id) {
-    case AV_CODEC_ID_PCM_S16LE: case AV_CODEC_ID_PCM_S16BE: return SourceSamples::s16;
-    case AV_CODEC_ID_PCM_S24LE: case AV_CODEC_ID_PCM_S24BE: return SourceSamples::s24;
-    case AV_CODEC_ID_PCM_S32LE: case AV_CODEC_ID_PCM_S32BE: return SourceSamples::s32;
-    case AV_CODEC_ID_PCM_F32LE: case AV_CODEC_ID_PCM_F32BE: return SourceSamples::f32;
-    case AV_CODEC_ID_PCM_F64LE: case AV_CODEC_ID_PCM_F64BE: return SourceSamples::f64;
+    case AV_CODEC_ID_PCM_S16LE:
+    case AV_CODEC_ID_PCM_S16BE:
+        return SourceSamples::s16;
+    case AV_CODEC_ID_PCM_S24LE:
+    case AV_CODEC_ID_PCM_S24BE:
+        return SourceSamples::s24;
+    case AV_CODEC_ID_PCM_S32LE:
+    case AV_CODEC_ID_PCM_S32BE:
+        return SourceSamples::s32;
+    case AV_CODEC_ID_PCM_F32LE:
+    case AV_CODEC_ID_PCM_F32BE:
+        return SourceSamples::f32;
+    case AV_CODEC_ID_PCM_F64LE:
+    case AV_CODEC_ID_PCM_F64BE:
+        return SourceSamples::f64;
     case AV_CODEC_ID_FLAC:
         if (p->bits_per_raw_sample == 16) return SourceSamples::s16;
         if (p->bits_per_raw_sample == 24) return SourceSamples::s24;
         return SourceSamples::other;
-    default: return SourceSamples::other;
+    default:
+        return SourceSamples::other;
     }
 }
 
@@ -65,8 +75,8 @@ struct PcmStream::Impl {
     SourceSamples samples = SourceSamples::other;
     AVChannelLayout sourceLayout{}, targetLayout{};
     int swrInputRate = 0;
-    bool inputDone = false;   // no more packets
-    bool flushed = false;     // decoder and resampler drained
+    bool inputDone = false; // no more packets
+    bool flushed = false;   // decoder and resampler drained
     Status status = Status::success();
     std::vector<uint8_t*> scratch;
     int scratchFrames = 0;
@@ -99,9 +109,10 @@ struct PcmStream::Impl {
     // decoders report a different rate or layout than the header).
     Status makeResampler(const AVFrame* f) {
         SwrContext* raw = nullptr;
-        const int made = swr_alloc_set_opts2(&raw, &targetLayout, AV_SAMPLE_FMT_DBLP, target.sampleRate,
-                                             const_cast<AVChannelLayout*>(&f->ch_layout), static_cast<AVSampleFormat>(f->format),
-                                             f->sample_rate, 0, nullptr);
+        const int made =
+            swr_alloc_set_opts2(&raw, &targetLayout, AV_SAMPLE_FMT_DBLP, target.sampleRate,
+                                const_cast<AVChannelLayout*>(&f->ch_layout),
+                                static_cast<AVSampleFormat>(f->format), f->sample_rate, 0, nullptr);
         if (made < 0 || !raw) return Status::failure(detail::ffmpegReason(made));
         swr.reset(raw);
         const int opened = swr_init(raw);
@@ -113,7 +124,8 @@ struct PcmStream::Impl {
         silence->format = f->format;
         silence->sample_rate = f->sample_rate;
         silence->nb_samples = 1024;
-        if (av_channel_layout_copy(&silence->ch_layout, &f->ch_layout) < 0 || av_frame_get_buffer(silence.get(), 0) < 0)
+        if (av_channel_layout_copy(&silence->ch_layout, &f->ch_layout) < 0 ||
+            av_frame_get_buffer(silence.get(), 0) < 0)
             return Status::failure("out of memory");
         av_samples_set_silence(silence->extended_data, 0, 1024, swrInputChannels,
                                static_cast<AVSampleFormat>(f->format));
@@ -146,13 +158,15 @@ struct PcmStream::Impl {
             if (!origin) {
                 origin = *at;
             } else {
-                const int64_t gap = detail::gapBefore(format.get(), stream(), swrInputRate, *at - *origin, placed);
+                const int64_t gap =
+                    detail::gapBefore(format.get(), stream(), swrInputRate, *at - *origin, placed);
                 if (Status filled = addSilence(gap, failedSince > 0); !filled) return filled;
             }
             failedSince = 0;
             failedDuration = 0;
         }
-        if (f->sample_rate != swrInputRate || f->ch_layout.nb_channels != swrInputChannels || detail::isDamagedFrame(f)) {
+        if (f->sample_rate != swrInputRate || f->ch_layout.nb_channels != swrInputChannels ||
+            detail::isDamagedFrame(f)) {
             reopen = true;
             return addSilence(av_rescale(f->nb_samples, swrInputRate, f->sample_rate), true);
         }
@@ -170,8 +184,11 @@ struct PcmStream::Impl {
     // header reaches.
     Status closeFailedEnd() {
         if (failedDuration <= 0 || !swr) return Status::success();
-        int64_t missing = av_rescale_q(failedDuration, stream()->time_base, AVRational{1, swrInputRate});
-        if (const int64_t declared = detail::declaredSampleCount(format.get(), stream(), swrInputRate); declared > 0)
+        int64_t missing =
+            av_rescale_q(failedDuration, stream()->time_base, AVRational{1, swrInputRate});
+        if (const int64_t declared =
+                detail::declaredSampleCount(format.get(), stream(), swrInputRate);
+            declared > 0)
             missing = std::min(missing, declared - placed);
         failedDuration = 0;
         return addSilence(missing, true);
@@ -184,14 +201,17 @@ struct PcmStream::Impl {
         if (room > scratchFrames) {
             freeScratch();
             scratch.assign(target.channels, nullptr);
-            if (av_samples_alloc(scratch.data(), nullptr, target.channels, room, AV_SAMPLE_FMT_DBLP, 0) < 0)
+            if (av_samples_alloc(scratch.data(), nullptr, target.channels, room, AV_SAMPLE_FMT_DBLP,
+                                 0) < 0)
                 return Status::failure("out of memory");
             scratchFrames = room;
         }
-        const int got = swr_convert(swr.get(), scratch.data(), room,
-                                    f ? const_cast<const uint8_t**>(f->extended_data) : nullptr, inFrames);
+        const int got =
+            swr_convert(swr.get(), scratch.data(), room,
+                        f ? const_cast<const uint8_t**>(f->extended_data) : nullptr, inFrames);
         if (got < 0) return Status::failure(detail::ffmpegReason(got));
-        if (got > 0 && av_audio_fifo_write(fifo.get(), reinterpret_cast<void**>(scratch.data()), got) < got)
+        if (got > 0 &&
+            av_audio_fifo_write(fifo.get(), reinterpret_cast<void**>(scratch.data()), got) < got)
             return Status::failure("out of memory");
         return Status::success();
     }
@@ -225,7 +245,8 @@ struct PcmStream::Impl {
                         // As the analysis's reader: a fresh decoder after damage.
                         if (reopen) {
                             reopen = false;
-                            if (Status reopened = detail::openStreamDecoder(stream(), codec); !reopened) {
+                            if (Status reopened = detail::openStreamDecoder(stream(), codec);
+                                !reopened) {
                                 status = reopened;
                                 av_packet_unref(packet.get());
                                 return;
@@ -267,8 +288,7 @@ std::unique_ptr<PcmStream> PcmStream::open(const std::string& path, const PcmFor
         status = Status::failure("the file has no audio stream");
         return nullptr;
     }
-    if (Status believable = detail::checkStreamHeader(input, impl->streamIndex);
-        !believable) {
+    if (Status believable = detail::checkStreamHeader(input, impl->streamIndex); !believable) {
         status = believable;
         return nullptr;
     }
@@ -284,7 +304,8 @@ std::unique_ptr<PcmStream> PcmStream::open(const std::string& path, const PcmFor
     }
     impl->source.sampleRate = p->sample_rate;
     impl->source.channels = p->ch_layout.nb_channels;
-    impl->source.channelMask = p->ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? p->ch_layout.u.mask : 0;
+    impl->source.channelMask =
+        p->ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? p->ch_layout.u.mask : 0;
     impl->samples = samplesOf(p);
     impl->timeline.emplace(stream);
     impl->target = target.sampleRate > 0 ? target : impl->source;
@@ -292,7 +313,8 @@ std::unique_ptr<PcmStream> PcmStream::open(const std::string& path, const PcmFor
 
     const AVCodec* codec = avcodec_find_decoder(p->codec_id);
     if (!codec) {
-        status = Status::failure(std::string("no decoder for the audio format ") + avcodec_get_name(p->codec_id));
+        status = Status::failure(std::string("no decoder for the audio format ") +
+                                 avcodec_get_name(p->codec_id));
         return nullptr;
     }
     impl->codec.reset(avcodec_alloc_context3(codec));
@@ -317,11 +339,21 @@ std::unique_ptr<PcmStream> PcmStream::open(const std::string& path, const PcmFor
     return std::unique_ptr<PcmStream>(new PcmStream(std::move(impl)));
 }
 
-PcmFormat PcmStream::sourceFormat() const { return m_impl->source; }
-SourceSamples PcmStream::sourceSamples() const { return m_impl->samples; }
-PcmFormat PcmStream::format() const { return m_impl->target; }
-const Status& PcmStream::status() const { return m_impl->status; }
-int64_t PcmStream::placedSamples() const { return m_impl->placed; }
+PcmFormat PcmStream::sourceFormat() const {
+    return m_impl->source;
+}
+SourceSamples PcmStream::sourceSamples() const {
+    return m_impl->samples;
+}
+PcmFormat PcmStream::format() const {
+    return m_impl->target;
+}
+const Status& PcmStream::status() const {
+    return m_impl->status;
+}
+int64_t PcmStream::placedSamples() const {
+    return m_impl->placed;
+}
 
 AudioDamage PcmStream::damage() const {
     AudioDamage damage = m_impl->damage;
@@ -344,7 +376,8 @@ int PcmStream::read(double* const* planes, int frames) {
     m_impl->fill(frames);
     const int available = std::min(frames, av_audio_fifo_size(m_impl->fifo.get()));
     if (available <= 0) return 0;
-    return av_audio_fifo_read(m_impl->fifo.get(), reinterpret_cast<void**>(const_cast<double**>(planes)), available);
+    return av_audio_fifo_read(m_impl->fifo.get(),
+                              reinterpret_cast<void**>(const_cast<double**>(planes)), available);
 }
 
 } // namespace quelvo

@@ -27,7 +27,7 @@ struct PcmFormat {
 enum class SourceSamples { s16, s24, s32, f32, f64, other };
 
 class PcmStream {
-public:
+  public:
     // Opens path; `target` with a rate of 0 keeps the file's own format.
     static std::unique_ptr<PcmStream> open(const std::string& path, const PcmFormat& target,
                                            Status& status);
@@ -55,7 +55,7 @@ public:
     // kMostDamagedShare of the audio was damaged (tooDamagedReason).
     Status damageVerdict() const;
 
-private:
+  private:
     struct Impl;
     explicit PcmStream(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> m_impl;

@@ -31,7 +31,8 @@ void toFloat(SampleEncoding encoding, const uint8_t* data, size_t strideBytes, s
         break;
     case SampleEncoding::S16BE:
         convertLoop(data, strideBytes, count, out, [](const uint8_t* p) {
-            return static_cast<int16_t>(__builtin_bswap16(loadUnaligned<uint16_t>(p))) * (1.0f / 32768.0f);
+            return static_cast<int16_t>(__builtin_bswap16(loadUnaligned<uint16_t>(p))) *
+                   (1.0f / 32768.0f);
         });
         break;
     case SampleEncoding::S24:
@@ -53,8 +54,8 @@ void toFloat(SampleEncoding encoding, const uint8_t* data, size_t strideBytes, s
         break;
     case SampleEncoding::S32BE:
         convertLoop(data, strideBytes, count, out, [](const uint8_t* p) {
-            return static_cast<float>(static_cast<int32_t>(__builtin_bswap32(loadUnaligned<uint32_t>(p))) /
-                                      2147483648.0);
+            return static_cast<float>(
+                static_cast<int32_t>(__builtin_bswap32(loadUnaligned<uint32_t>(p))) / 2147483648.0);
         });
         break;
     case SampleEncoding::S64:

@@ -16,14 +16,16 @@ namespace quelvo::detail {
 
 namespace {
 
-int64_t frameStartSample(int64_t frame, int rate) { return frame * rate / kLevelFramesPerSecond; }
+int64_t frameStartSample(int64_t frame, int rate) {
+    return frame * rate / kLevelFramesPerSecond;
+}
 
 // Sees every block the meter takes and keeps, for the frames compared with
 // the neighbouring segments, a digest of their samples and the feature
 // meter's state where each begins; the feature meter (when there is one)
 // is fed through it, cut at those frames' boundaries.
 class SeamRecorder final : public SampleBlockObserver {
-public:
+  public:
     SeamRecorder(const SegmentTask& task, SpeechFeatureMeter* features, SegmentResult& out)
         : m_task(task), m_features(features), m_frame(task.firstFrame) {
         m_seams[0].record = &out.start;
@@ -41,7 +43,8 @@ public:
             if (seam.from == m_frame) begin(seam);
     }
 
-    void interleaved(SampleEncoding encoding, const uint8_t* data, int64_t frames, int channels) override {
+    void interleaved(SampleEncoding encoding, const uint8_t* data, int64_t frames,
+                     int channels) override {
         const size_t stride = bytesPerSample(encoding) * static_cast<size_t>(channels);
         while (frames > 0) {
             const int64_t take = pieceOf(frames);
@@ -53,7 +56,8 @@ public:
         }
     }
 
-    void planar(SampleEncoding encoding, const uint8_t* const* planes, int channels, int64_t frames) override {
+    void planar(SampleEncoding encoding, const uint8_t* const* planes, int channels,
+                int64_t frames) override {
         const size_t width = bytesPerSample(encoding);
         std::vector<const uint8_t*> at(planes, planes + channels);
         while (frames > 0) {
@@ -62,7 +66,8 @@ public:
                 for (int c = 0; c < channels; ++c)
                     mix(*seam, at[static_cast<size_t>(c)], static_cast<size_t>(take) * width);
             if (m_features) m_features->planar(encoding, at.data(), channels, take);
-            for (const uint8_t*& p : at) p += static_cast<size_t>(take) * width;
+            for (const uint8_t*& p : at)
+                p += static_cast<size_t>(take) * width;
             frames -= take;
             advance(take);
         }
@@ -72,7 +77,7 @@ public:
     // plan that comes after it passed that point cannot be checked.
     bool missedCheck() const { return m_missed; }
 
-private:
+  private:
     struct Seam {
         int64_t from = -1;
         SegmentResult::Seam* record = nullptr;
@@ -104,8 +109,10 @@ private:
         learnEnd();
         int64_t boundary = std::numeric_limits<int64_t>::max();
         for (const Seam& seam : m_seams) {
-            if (inside(seam, m_frame)) boundary = std::min(boundary, m_frameEnd);
-            else if (seam.from > m_frame) boundary = std::min(boundary, frameStartSample(seam.from, m_rate));
+            if (inside(seam, m_frame))
+                boundary = std::min(boundary, m_frameEnd);
+            else if (seam.from > m_frame)
+                boundary = std::min(boundary, frameStartSample(seam.from, m_rate));
         }
         if (boundary == std::numeric_limits<int64_t>::max()) return frames;
         return std::max<int64_t>(1, std::min(frames, boundary - m_position));
@@ -113,7 +120,8 @@ private:
     static void mix(Seam& seam, const uint8_t* bytes, size_t count) {
         // FNV-1a: any difference in any byte changes the digest.
         uint64_t digest = seam.digest;
-        for (size_t i = 0; i < count; ++i) digest = (digest ^ bytes[i]) * 0x100000001b3ULL;
+        for (size_t i = 0; i < count; ++i)
+            digest = (digest ^ bytes[i]) * 0x100000001b3ULL;
         seam.digest = digest;
     }
     void begin(Seam& seam) {
@@ -162,9 +170,10 @@ bool setSkips(AVPacket* packet, const PacketMark& mark) {
 }
 
 class SegmentRun {
-public:
+  public:
     SegmentRun(const SegmentTask& task, SegmentResult& out, AudioInput* shared)
-        : m_task(task), m_out(out), m_recorder(task, task.features ? &m_features : nullptr, out), m_shared(shared) {}
+        : m_task(task), m_out(out), m_recorder(task, task.features ? &m_features : nullptr, out),
+          m_shared(shared) {}
 
     quelvo::Status run() {
         // A segment that seeks can use a file its thread opened before (an
@@ -185,11 +194,13 @@ public:
         m_streamIndex = input->streamIndex;
         if (m_task.features) {
             const bool bounded = m_task.fixedStop != std::numeric_limits<int64_t>::max();
-            m_features.beginSegment(m_task.firstFrame, true, bounded ? m_task.fixedStop - m_task.firstFrame : 0);
+            m_features.beginSegment(m_task.firstFrame, true,
+                                    bounded ? m_task.fixedStop - m_task.firstFrame : 0);
         }
         m_direct = packetEncoding(m_stream->codecpar);
         quelvo::Status status = m_direct ? readPcm() : decode();
-        if (status && m_recorder.missedCheck()) status = quelvo::Status::failure("the seam was passed before it was planned");
+        if (status && m_recorder.missedCheck())
+            status = quelvo::Status::failure("the seam was passed before it was planned");
         if (m_meter) {
             m_out.rate = m_meter->sampleRate();
             m_out.sampleFrames = m_meter->sampleFrames();
@@ -198,31 +209,35 @@ public:
         return status;
     }
 
-private:
+  private:
     int64_t stopFrame() const { return m_task.stop ? m_task.stop->load() : m_task.fixedStop; }
     bool enough() const { return m_meter && m_meter->frameIndex() >= stopFrame(); }
 
     void makeMeter(int rate) {
-        m_meter.emplace(rate, m_task.firstFrame,
-                        m_task.peaks ? FramePeakMeter::Sink([this](float peak) { m_out.peaks.push_back(peak); })
-                                     : FramePeakMeter::Sink(),
-                        &m_recorder);
+        m_meter.emplace(
+            rate, m_task.firstFrame,
+            m_task.peaks ? FramePeakMeter::Sink([this](float peak) { m_out.peaks.push_back(peak); })
+                         : FramePeakMeter::Sink(),
+            &m_recorder);
         m_start = frameStartSample(m_task.firstFrame, rate);
     }
 
     // Hands the meter what lies at or after the segment's first sample.
-    void place(SampleEncoding encoding, const uint8_t* const* planes, bool planar, int channels, int64_t count) {
+    void place(SampleEncoding encoding, const uint8_t* const* planes, bool planar, int channels,
+               int64_t count) {
         const int64_t skip = std::clamp<int64_t>(m_start - m_position, 0, count);
         m_position += count;
         if (skip == count) return;
         const size_t width = bytesPerSample(encoding);
         if (planar) {
             std::vector<const uint8_t*> at(planes, planes + channels);
-            for (const uint8_t*& p : at) p += static_cast<size_t>(skip) * width;
+            for (const uint8_t*& p : at)
+                p += static_cast<size_t>(skip) * width;
             m_meter->addPlanar(encoding, at.data(), channels, count - skip);
         } else {
-            m_meter->addInterleaved(encoding, planes[0] + static_cast<size_t>(skip) * width * channels, count - skip,
-                                    channels);
+            m_meter->addInterleaved(encoding,
+                                    planes[0] + static_cast<size_t>(skip) * width * channels,
+                                    count - skip, channels);
         }
     }
 
@@ -250,7 +265,8 @@ private:
             }
             if (first) {
                 first = false;
-                if (packet->pos != firstByte) return quelvo::Status::failure("the seek missed the sample");
+                if (packet->pos != firstByte)
+                    return quelvo::Status::failure("the seek missed the sample");
                 m_position = m_task.firstSample;
             }
             ++m_out.packets;
@@ -265,9 +281,10 @@ private:
 
     quelvo::Status seekToFirstPacket(AVPacket* packet, int& readError) {
         const PacketMark& mark = (*m_task.packets)[static_cast<size_t>(m_task.firstPacket)];
-        const int sought = (m_format->iformat->flags & AVFMT_NO_BYTE_SEEK)
-                               ? av_seek_frame(m_format, m_streamIndex, mark.dts, AVSEEK_FLAG_BACKWARD)
-                               : av_seek_frame(m_format, -1, mark.pos, AVSEEK_FLAG_BYTE);
+        const int sought =
+            (m_format->iformat->flags & AVFMT_NO_BYTE_SEEK)
+                ? av_seek_frame(m_format, m_streamIndex, mark.dts, AVSEEK_FLAG_BACKWARD)
+                : av_seek_frame(m_format, -1, mark.pos, AVSEEK_FLAG_BYTE);
         if (sought < 0) return quelvo::Status::failure("cannot seek");
         // Packets before the one wanted (a seek to the key point before it)
         // are read past.
@@ -305,14 +322,16 @@ private:
                 break;
             }
             pending = false;
-            if (!m_task.packets && timeline.follow(packet.get())) return quelvo::Status::failure("the timestamps jump");
+            if (!m_task.packets && timeline.follow(packet.get()))
+                return quelvo::Status::failure("the timestamps jump");
             if (m_task.packets) {
                 // The packet as one run from the start reads it: its place in
                 // the table, its timestamps and its delay and padding notes.
                 if (index >= static_cast<int64_t>(m_task.packets->size()))
                     return quelvo::Status::failure("more packets than the table holds");
                 const PacketMark& mark = (*m_task.packets)[static_cast<size_t>(index)];
-                if (packet->pos != mark.pos) return quelvo::Status::failure("a packet is not where the table says");
+                if (packet->pos != mark.pos)
+                    return quelvo::Status::failure("a packet is not where the table says");
                 packet->pts = mark.pts;
                 packet->dts = mark.dts;
                 packet->duration = mark.duration;
@@ -339,7 +358,8 @@ private:
     quelvo::Status drain() {
         for (;;) {
             const int received = avcodec_receive_frame(m_codec.get(), m_frame);
-            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return quelvo::Status::success();
+            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
+                return quelvo::Status::success();
             if (received < 0) return quelvo::Status::failure(ffmpegReason(received));
             quelvo::Status placed = placeFrame(m_frame);
             av_frame_unref(m_frame);
@@ -352,7 +372,8 @@ private:
         const int rate = frame->sample_rate;
         if (quelvo::Status usable = checkSampleRate(rate); !usable) return usable;
         if (!m_meter) makeMeter(rate);
-        if (rate != m_meter->sampleRate()) return quelvo::Status::failure("the sample rate changes inside the file");
+        if (rate != m_meter->sampleRate())
+            return quelvo::Status::failure("the sample rate changes inside the file");
         const auto format = static_cast<AVSampleFormat>(frame->format);
         const std::optional<SampleEncoding> encoding = decodedEncoding(format);
         const int channels = frame->ch_layout.nb_channels;
@@ -370,24 +391,28 @@ private:
                     fillGap(rate, *at - m_origin->at);
                 }
             } else if (!m_positioned) {
-                if (!m_task.origin || m_task.origin->rate != rate) return quelvo::Status::failure("no common origin");
+                if (!m_task.origin || m_task.origin->rate != rate)
+                    return quelvo::Status::failure("no common origin");
                 m_position = *at - m_task.origin->at;
                 m_positioned = true;
-                if (m_position > m_start) return quelvo::Status::failure("the pre-roll is too short");
+                if (m_position > m_start)
+                    return quelvo::Status::failure("the pre-roll is too short");
             } else {
                 fillGap(rate, *at - m_task.origin->at);
             }
         } else if (m_task.packets && !m_positioned) {
             return quelvo::Status::failure("a frame without a time");
         }
-        place(*encoding, frame->extended_data, av_sample_fmt_is_planar(format), channels, frame->nb_samples);
+        place(*encoding, frame->extended_data, av_sample_fmt_is_planar(format), channels,
+              frame->nb_samples);
         return quelvo::Status::success();
     }
 
     void fillGap(int rate, int64_t at) {
-        feedSilence(gapBefore(m_format, m_stream, rate, at, m_position), [this](const uint8_t* silence, int64_t samples) {
-            place(SampleEncoding::F32, &silence, false, 1, samples);
-        });
+        feedSilence(gapBefore(m_format, m_stream, rate, at, m_position),
+                    [this](const uint8_t* silence, int64_t samples) {
+                        place(SampleEncoding::F32, &silence, false, 1, samples);
+                    });
     }
 
     const SegmentTask& m_task;
@@ -403,8 +428,8 @@ private:
     CodecPtr m_codec;
     AVFrame* m_frame = nullptr;
     std::optional<FramePeakMeter> m_meter;
-    int64_t m_start = 0;     // the segment's first sample
-    int64_t m_position = 0;  // samples placed so far (dropped ones too), from the file's start
+    int64_t m_start = 0;    // the segment's first sample
+    int64_t m_position = 0; // samples placed so far (dropped ones too), from the file's start
     bool m_positioned = false;
     std::optional<TimeOrigin> m_origin;
 };

@@ -37,8 +37,8 @@ struct TimeOrigin {
 
 struct SegmentTask {
     std::string path;
-    bool features = false;      // measure speech features
-    bool peaks = true;          // keep the 10 ms peaks
+    bool features = false; // measure speech features
+    bool peaks = true;     // keep the 10 ms peaks
     // Coded audio: the packet table and the first packet to read (pre-roll
     // included); the table is nullptr for the segment that starts the file.
     const std::vector<PacketMark>* packets = nullptr;
@@ -75,14 +75,14 @@ struct SegmentResult {
     int rate = 0;
     int channels = 0;
     int64_t firstFrame = 0;
-    std::vector<float> peaks;          // frames from firstFrame on
-    SpeechFeatures features;           // the same frames, every voicing candidate measured
-    int64_t sampleFrames = 0;          // where the last sample ended, from the file's start
-    int64_t packets = 0;               // read after the pre-roll
+    std::vector<float> peaks; // frames from firstFrame on
+    SpeechFeatures features;  // the same frames, every voicing candidate measured
+    int64_t sampleFrames = 0; // where the last sample ended, from the file's start
+    int64_t packets = 0;      // read after the pre-roll
     // The segment that starts the file: how long its packets last and the
     // longest (DecodeSummary::packetSeconds).
     double packetSeconds = 0, frameSeconds = 0;
-    bool reachedEnd = false;           // read to the end of the file
+    bool reachedEnd = false; // read to the end of the file
     // At the compared frames: a digest of each frame's samples and, for
     // features, the meter's state at the start of each frame.
     struct Seam {

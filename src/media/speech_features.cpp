@@ -15,15 +15,15 @@ namespace {
 
 // ---- The voicing measure --------------------------------------------------------
 
-constexpr double kVoicingRate = 4000;        // Hz, about
-constexpr int kBandRate = 16000;             // Hz, at least
+constexpr double kVoicingRate = 4000; // Hz, about
+constexpr int kBandRate = 16000;      // Hz, at least
 constexpr double kVoicingLowHz = 80, kVoicingHighHz = 1000;
 constexpr double kBandLowHz = 200, kBandHighHz = 4000;
-constexpr double kShortestPeriod = 0.0025;   // s: 400 Hz
-constexpr double kLongestPeriod = 0.01425;   // s: 70 Hz
-constexpr double kVoicingWindow = 0.030;     // s
-constexpr size_t kHistory = 256;             // decimated samples kept, > the window
-constexpr int kMaxLagGroups = 32;            // lags in groups of four: up to 128
+constexpr double kShortestPeriod = 0.0025; // s: 400 Hz
+constexpr double kLongestPeriod = 0.01425; // s: 70 Hz
+constexpr double kVoicingWindow = 0.030;   // s
+constexpr size_t kHistory = 256;           // decimated samples kept, > the window
+constexpr int kMaxLagGroups = 32;          // lags in groups of four: up to 128
 // The voicing is measured where a frame stands this far above the quietest
 // tenth of the frames so far; the detector asks for it only 10 dB and more
 // above the floor of the whole file, and a recording with no quiet part
@@ -36,7 +36,7 @@ constexpr int kGateBins = 130;
 // tenth of the frames so far. One meter updates it frame by frame; the
 // parallel analysis replays it over the joined segments (applyVoicingGate).
 class VoicingGate {
-public:
+  public:
     void update(float level) {
         const int bin = std::clamp(static_cast<int>(level - kFeatureSilenceDb), 0, kGateBins - 1);
         ++m_histogram[static_cast<size_t>(bin)];
@@ -58,7 +58,7 @@ public:
     // Whether the gate may change when the file's frame count reaches `frames`.
     static bool mayMove(uint64_t frames) { return frames < 100 || frames % 50 == 0; }
 
-private:
+  private:
     std::array<uint32_t, kGateBins> m_histogram{};
     uint64_t m_frames = 0;
     float m_level = kFeatureSilenceDb;
@@ -80,11 +80,11 @@ template <typename T> void append(std::vector<uint8_t>& out, const T& value) {
 struct SpeechFeatureMeter::State {
     int rate = 0;
     int channels = 0;
-    int bandStep = 1;        // input samples averaged into one band-rate sample
+    int bandStep = 1; // input samples averaged into one band-rate sample
     float invBandStep = 1;
-    int decimation = 1;      // band-rate samples averaged into one voicing-rate sample
+    int decimation = 1; // band-rate samples averaged into one voicing-rate sample
     float invDecimation = 1;
-    int window = 0;          // decimated samples in the voicing window
+    int window = 0; // decimated samples in the voicing window
     int shortestLag = 0, longestLag = 0;
     std::array<Biquad, 4> band;  // two high-passes, two low-passes
     std::array<Biquad, 3> voice; // one high-pass, two low-passes
@@ -93,29 +93,29 @@ struct SpeechFeatureMeter::State {
     struct Group {
         std::array<BiquadMemory, 4> band;
         std::array<BiquadMemory, 3> voice;
-        Lanes bandSum{};     // of the input samples of the band step so far
-        Lanes sum{};         // of the band-rate samples of the decimation step so far
+        Lanes bandSum{}; // of the input samples of the band step so far
+        Lanes sum{};     // of the band-rate samples of the decimation step so far
         int summed = 0;
-        Lanes framePeak{};   // band peak in the current frame
-        Lanes lastPeak{};    // band peak in the previous frame
-        Lanes rawPeak{};     // largest absolute input sample in the frame
+        Lanes framePeak{}; // band peak in the current frame
+        Lanes lastPeak{};  // band peak in the previous frame
+        Lanes rawPeak{};   // largest absolute input sample in the frame
         std::array<Lanes, kHistory> history{};
-        size_t written = 0;  // decimated samples so far
+        size_t written = 0; // decimated samples so far
     };
     std::vector<Group> groups;
 
-    int64_t samples = 0;     // sample frames taken
+    int64_t samples = 0; // sample frames taken
     int64_t frameIndex = 0;
     int64_t frameEnd = 0;
 
     VoicingGate gate;
-    int64_t firstFrame = 0;         // the file's frame number of features[0]
-    bool everyCandidate = false;    // see beginSegment
+    int64_t firstFrame = 0;      // the file's frame number of features[0]
+    bool everyCandidate = false; // see beginSegment
     float previousAround = kFeatureSilenceDb;
 
-    int bandSummed = 0;      // input samples in the band step so far (all channels alike)
-    std::vector<float> converted;  // one channel of a frame's input
-    std::vector<Lanes> scratch;    // a frame's band-rate samples
+    int bandSummed = 0;           // input samples in the band step so far (all channels alike)
+    std::vector<float> converted; // one channel of a frame's input
+    std::vector<Lanes> scratch;   // a frame's band-rate samples
     std::vector<float> windowSamples;
     SpeechFeatures features;
 
@@ -125,7 +125,8 @@ struct SpeechFeatureMeter::State {
     // Averages a frame's worth of converted input into band-rate samples of
     // one lane; returns how many it made.
     int64_t average(Group& g, int lane, const float* in, int64_t count, int summedBefore);
-    template <int Step> int64_t averageWholeSteps(const float* in, int64_t count, int64_t& i, int lane, int64_t made);
+    template <int Step>
+    int64_t averageWholeSteps(const float* in, int64_t count, int64_t& i, int lane, int64_t made);
     template <typename Convert> void takeChunk(int channels, int64_t count, Convert convert);
     void endFrame();
     float voicingOf(const Group& g, int lane);
@@ -140,7 +141,9 @@ namespace {
 // Nothing the level needs lies above 4 kHz: high rates are first averaged
 // down to 16 kHz or more, which keeps the cost of an hour of 48 kHz to a
 // third and changes the speech band's peak by a fraction of a decibel.
-int bandStepAt(int rate) { return std::max(1, rate / kBandRate); }
+int bandStepAt(int rate) {
+    return std::max(1, rate / kBandRate);
+}
 int decimationAt(int rate) {
     const double bandRate = static_cast<double>(rate) / bandStepAt(rate);
     return std::max(1, static_cast<int>(std::lround(bandRate / kVoicingRate)));
@@ -193,7 +196,8 @@ void SpeechFeatureMeter::State::ensureChannels(int count) {
 struct LaneBiquad {
     Lanes b0, b1, b2, a1, a2;
     explicit LaneBiquad(const Biquad& f)
-        : b0(Lanes{} + f.b0), b1(Lanes{} + f.b1), b2(Lanes{} + f.b2), a1(Lanes{} + f.a1), a2(Lanes{} + f.a2) {}
+        : b0(Lanes{} + f.b0), b1(Lanes{} + f.b1), b2(Lanes{} + f.b2), a1(Lanes{} + f.a1),
+          a2(Lanes{} + f.a2) {}
     Lanes run(Lanes& z1, Lanes& z2, Lanes x) const {
         const Lanes y = b0 * x + z1;
         z1 = b1 * x - a1 * y + z2;
@@ -269,13 +273,15 @@ float SpeechFeatureMeter::State::voicingOf(const Group& g, int lane) {
     }
     // Energies of the two overlapping parts, from running sums.
     double best = 0;
-    double head = energy, tail = energy;  // w[0, n - lag) and w[lag, n)
+    double head = energy, tail = energy; // w[0, n - lag) and w[lag, n)
     for (int lag = 1; lag < shortestLag; ++lag) {
-        head -= static_cast<double>(w[n - static_cast<size_t>(lag)]) * w[n - static_cast<size_t>(lag)];
+        head -=
+            static_cast<double>(w[n - static_cast<size_t>(lag)]) * w[n - static_cast<size_t>(lag)];
         tail -= static_cast<double>(w[lag - 1]) * w[lag - 1];
     }
     for (int lag = shortestLag; lag <= longestLag; ++lag) {
-        head -= static_cast<double>(w[n - static_cast<size_t>(lag)]) * w[n - static_cast<size_t>(lag)];
+        head -=
+            static_cast<double>(w[n - static_cast<size_t>(lag)]) * w[n - static_cast<size_t>(lag)];
         tail -= static_cast<double>(w[lag - 1]) * w[lag - 1];
         const int k = lag - shortestLag;
         const double r = sums[k / kLanes][k % kLanes];
@@ -306,7 +312,8 @@ bool SpeechFeatureMeter::State::candidate(size_t centre, float around) const {
     if (!(around > kFeatureSilenceDb)) return false;
     const int64_t fileCentre = firstFrame + static_cast<int64_t>(centre);
     if (fileCentre % 2 == 0) return true;
-    return centre == 0 || previousAround < around || VoicingGate::mayMove(static_cast<uint64_t>(fileCentre) + 2);
+    return centre == 0 || previousAround < around ||
+           VoicingGate::mayMove(static_cast<uint64_t>(fileCentre) + 2);
 }
 
 void SpeechFeatureMeter::State::endFrame() {
@@ -334,7 +341,8 @@ void SpeechFeatureMeter::State::endFrame() {
             // Every other frame: the 30 ms window spans three frames, so each
             // measure serves its neighbour too.
             const bool second = (firstFrame + static_cast<int64_t>(centre)) % 2 == 1;
-            if (second && centre > 0 && features.voicing[centre - 1] != SpeechFeatures::kNotMeasured) {
+            if (second && centre > 0 &&
+                features.voicing[centre - 1] != SpeechFeatures::kNotMeasured) {
                 features.voicing[centre] = features.voicing[centre - 1];
             } else if (around > kFeatureSilenceDb && around >= gate.level()) {
                 features.voicing[centre] = voicingOfLoudest();
@@ -346,8 +354,10 @@ void SpeechFeatureMeter::State::endFrame() {
         g.lastPeak = g.framePeak;
         g.framePeak = Lanes{};
         g.rawPeak = Lanes{};
-        for (BiquadMemory& m : g.band) m.flush();
-        for (BiquadMemory& m : g.voice) m.flush();
+        for (BiquadMemory& m : g.band)
+            m.flush();
+        for (BiquadMemory& m : g.voice)
+            m.flush();
     }
     ++frameIndex;
     const int64_t next = (frameIndex + 1) * rate / kLevelFramesPerSecond;
@@ -357,17 +367,21 @@ void SpeechFeatureMeter::State::endFrame() {
 SpeechFeatureMeter::SpeechFeatureMeter() : m_state(std::make_unique<State>()) {}
 SpeechFeatureMeter::~SpeechFeatureMeter() = default;
 
-void SpeechFeatureMeter::beginSegment(int64_t firstFrame, bool everyCandidate, int64_t expectedFrames) {
+void SpeechFeatureMeter::beginSegment(int64_t firstFrame, bool everyCandidate,
+                                      int64_t expectedFrames) {
     m_state->firstFrame = std::max<int64_t>(0, firstFrame);
     m_state->everyCandidate = everyCandidate;
     // A little over, for the frames a segment reads past its seam; beyond
     // about three hours (8 MB) the lists grow as they go.
-    const auto frames = static_cast<size_t>(std::clamp<int64_t>(expectedFrames + 64, 0, int64_t{1} << 20));
+    const auto frames =
+        static_cast<size_t>(std::clamp<int64_t>(expectedFrames + 64, 0, int64_t{1} << 20));
     m_state->features.level.reserve(frames);
     m_state->features.voicing.reserve(frames);
 }
 
-void SpeechFeatureMeter::start(int sampleRate) { m_state->configure(sampleRate); }
+void SpeechFeatureMeter::start(int sampleRate) {
+    m_state->configure(sampleRate);
+}
 
 std::vector<uint8_t> SpeechFeatureMeter::stateAtFrameBoundary() const {
     const State& s = *m_state;
@@ -376,8 +390,10 @@ std::vector<uint8_t> SpeechFeatureMeter::stateAtFrameBoundary() const {
     append(out, s.frameIndex);
     append(out, s.bandSummed);
     for (const State::Group& g : s.groups) {
-        for (const BiquadMemory& m : g.band) append(out, m);
-        for (const BiquadMemory& m : g.voice) append(out, m);
+        for (const BiquadMemory& m : g.band)
+            append(out, m);
+        for (const BiquadMemory& m : g.voice)
+            append(out, m);
         append(out, g.bandSum);
         append(out, g.sum);
         append(out, g.summed);
@@ -388,7 +404,8 @@ std::vector<uint8_t> SpeechFeatureMeter::stateAtFrameBoundary() const {
         // round the ring the writing has come.
         const size_t kept = std::min<size_t>(g.written, kHistory);
         append(out, kept);
-        for (size_t i = g.written - kept; i < g.written; ++i) append(out, g.history[i % kHistory]);
+        for (size_t i = g.written - kept; i < g.written; ++i)
+            append(out, g.history[i % kHistory]);
     }
     return out;
 }
@@ -413,24 +430,27 @@ void applyVoicingGate(SpeechFeatures& features) {
 // Whole band steps from in[i] on (`Step` samples each, or bandStep when
 // it is 0); advances i and returns the count of band-rate samples made.
 template <int Step>
-int64_t SpeechFeatureMeter::State::averageWholeSteps(const float* in, int64_t count, int64_t& i, int lane,
-                                                     int64_t made) {
+int64_t SpeechFeatureMeter::State::averageWholeSteps(const float* in, int64_t count, int64_t& i,
+                                                     int lane, int64_t made) {
     const int step = Step > 0 ? Step : bandStep;
     for (; i + step <= count; i += step) {
         float sum = 0;
-        for (int j = 0; j < step; ++j) sum += sane(in[i + j]);
+        for (int j = 0; j < step; ++j)
+            sum += sane(in[i + j]);
         scratch[static_cast<size_t>(made++)][lane] = sum * invBandStep;
     }
     return made;
 }
 
-int64_t SpeechFeatureMeter::State::average(Group& g, int lane, const float* in, int64_t count, int summedBefore) {
+int64_t SpeechFeatureMeter::State::average(Group& g, int lane, const float* in, int64_t count,
+                                           int summedBefore) {
     float partial = g.bandSum[lane];
     int64_t i = 0, made = 0;
     // Finish the step begun in the previous chunk, then whole steps, then a
     // begun one; no test for the step's end in the inner loop.
     if (summedBefore > 0) {
-        for (; i < count && summedBefore + i < bandStep; ++i) partial += sane(in[i]);
+        for (; i < count && summedBefore + i < bandStep; ++i)
+            partial += sane(in[i]);
         if (summedBefore + i < bandStep) {
             g.bandSum[lane] = partial;
             return 0;
@@ -438,13 +458,22 @@ int64_t SpeechFeatureMeter::State::average(Group& g, int lane, const float* in, 
         scratch[static_cast<size_t>(made++)][lane] = partial * invBandStep;
         partial = 0;
     }
-    switch (bandStep) {  // the common steps with their loop unrolled
-    case 1: made = averageWholeSteps<1>(in, count, i, lane, made); break;
-    case 2: made = averageWholeSteps<2>(in, count, i, lane, made); break;
-    case 3: made = averageWholeSteps<3>(in, count, i, lane, made); break;
-    default: made = averageWholeSteps<0>(in, count, i, lane, made); break;
+    switch (bandStep) { // the common steps with their loop unrolled
+    case 1:
+        made = averageWholeSteps<1>(in, count, i, lane, made);
+        break;
+    case 2:
+        made = averageWholeSteps<2>(in, count, i, lane, made);
+        break;
+    case 3:
+        made = averageWholeSteps<3>(in, count, i, lane, made);
+        break;
+    default:
+        made = averageWholeSteps<0>(in, count, i, lane, made);
+        break;
     }
-    for (; i < count; ++i) partial += sane(in[i]);
+    for (; i < count; ++i)
+        partial += sane(in[i]);
     g.bandSum[lane] = partial;
     return made;
 }
@@ -453,7 +482,8 @@ int64_t SpeechFeatureMeter::State::average(Group& g, int lane, const float* in, 
 // convert(channel, buffer) (the buffer, or the decoder's own float plane),
 // averaged to the band rate into its lane, then filtered four channels at a
 // time.
-template <typename Convert> void SpeechFeatureMeter::State::takeChunk(int channelCount, int64_t count, Convert convert) {
+template <typename Convert>
+void SpeechFeatureMeter::State::takeChunk(int channelCount, int64_t count, Convert convert) {
     const int summedBefore = bandSummed;
     int64_t made = 0;
     for (size_t gi = 0; gi < groups.size(); ++gi) {
@@ -469,7 +499,8 @@ template <typename Convert> void SpeechFeatureMeter::State::takeChunk(int channe
     bandSummed = static_cast<int>((summedBefore + count) % bandStep);
 }
 
-void SpeechFeatureMeter::interleaved(SampleEncoding encoding, const uint8_t* data, int64_t frames, int channels) {
+void SpeechFeatureMeter::interleaved(SampleEncoding encoding, const uint8_t* data, int64_t frames,
+                                     int channels) {
     State& s = *m_state;
     if (s.rate == 0 || channels <= 0) return;
     s.ensureChannels(channels);
@@ -489,7 +520,8 @@ void SpeechFeatureMeter::interleaved(SampleEncoding encoding, const uint8_t* dat
     }
 }
 
-void SpeechFeatureMeter::planar(SampleEncoding encoding, const uint8_t* const* planes, int channels, int64_t frames) {
+void SpeechFeatureMeter::planar(SampleEncoding encoding, const uint8_t* const* planes, int channels,
+                                int64_t frames) {
     State& s = *m_state;
     if (s.rate == 0 || channels <= 0) return;
     s.ensureChannels(channels);
@@ -530,7 +562,8 @@ FeatureAnalysis readSpeechFeaturesInOneRun(const std::string& path, const std::a
 }
 
 FeatureAnalysis readSpeechFeatures(const std::string& path, const Parallelism& parallelism) {
-    if (parallelism.jobs <= 1 && !readInChunks(path)) return readSpeechFeaturesInOneRun(path, parallelism.stop);
+    if (parallelism.jobs <= 1 && !readInChunks(path))
+        return readSpeechFeaturesInOneRun(path, parallelism.stop);
     FeatureAnalysis analysis;
     FileLevels levels = readFileLevels(path, LevelContent::speechFeatures, parallelism);
     analysis.decoded = levels.decoded;

@@ -32,8 +32,8 @@ namespace quelvo {
 inline constexpr float kFeatureSilenceDb = -100.0f;
 
 struct SpeechFeatures {
-    std::vector<float> level;    // dBFS, >= kFeatureSilenceDb
-    std::vector<float> voicing;  // 0..1, or kNotMeasured
+    std::vector<float> level;   // dBFS, >= kFeatureSilenceDb
+    std::vector<float> voicing; // 0..1, or kNotMeasured
     static constexpr float kNotMeasured = -1.0f;
 };
 
@@ -42,7 +42,7 @@ struct SpeechFeatures {
 // memories, a 40 ms history and the level histogram of the gate, so a run
 // could be restarted at a seam (see docs/speech-detection.md).
 class SpeechFeatureMeter final : public SampleBlockObserver {
-public:
+  public:
     SpeechFeatureMeter();
     ~SpeechFeatureMeter() override;
     SpeechFeatureMeter(const SpeechFeatureMeter&) = delete;
@@ -68,12 +68,14 @@ public:
     static int64_t averagingStep(int sampleRate);
 
     void start(int sampleRate) override;
-    void interleaved(SampleEncoding encoding, const uint8_t* data, int64_t frames, int channels) override;
-    void planar(SampleEncoding encoding, const uint8_t* const* planes, int channels, int64_t frames) override;
+    void interleaved(SampleEncoding encoding, const uint8_t* data, int64_t frames,
+                     int channels) override;
+    void planar(SampleEncoding encoding, const uint8_t* const* planes, int channels,
+                int64_t frames) override;
     // Closes a last, shorter frame and returns what was measured.
     SpeechFeatures finish();
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> m_state;
 };
@@ -90,7 +92,8 @@ struct FeatureAnalysis {
 
 // Decodes the file once, streaming on the calling thread, and measures the
 // features of every frame. Fails as readFramePeaks does.
-FeatureAnalysis readSpeechFeaturesInOneRun(const std::string& path, const std::atomic<bool>* stop = nullptr);
+FeatureAnalysis readSpeechFeaturesInOneRun(const std::string& path,
+                                           const std::atomic<bool>* stop = nullptr);
 
 // The same with the given jobs (parallel_reader.h): more than one job
 // decodes a long file in segments side by side, with the very features of

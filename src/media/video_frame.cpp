@@ -27,12 +27,13 @@ RgbImage scaled(const AVFrame* frame, int maxWidth, int maxHeight) {
     double shownWidth = frame->width;
     if (frame->sample_aspect_ratio.num > 0 && frame->sample_aspect_ratio.den > 0)
         shownWidth *= av_q2d(frame->sample_aspect_ratio);
-    const double scale = std::min(maxWidth / shownWidth, static_cast<double>(maxHeight) / frame->height);
+    const double scale =
+        std::min(maxWidth / shownWidth, static_cast<double>(maxHeight) / frame->height);
     image.width = std::max(1, static_cast<int>(std::lround(shownWidth * scale)));
     image.height = std::max(1, static_cast<int>(std::lround(frame->height * scale)));
-    std::unique_ptr<SwsContext, ScalerFreer> scaler(
-        sws_getContext(frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), image.width,
-                       image.height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    std::unique_ptr<SwsContext, ScalerFreer> scaler(sws_getContext(
+        frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), image.width,
+        image.height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!scaler) return {};
     image.pixels.resize(static_cast<size_t>(image.width) * image.height * 3);
     uint8_t* planes[4] = {image.pixels.data(), nullptr, nullptr, nullptr};
@@ -50,7 +51,8 @@ bool decodeShownFrame(AVFormatContext* format, AVCodecContext* decoder, int inde
     // the target is the last one starting at or before it.
     int64_t frameLength = 1;
     if (stream->avg_frame_rate.num > 0 && stream->avg_frame_rate.den > 0)
-        frameLength = std::max<int64_t>(1, av_rescale_q(1, av_inv_q(stream->avg_frame_rate), stream->time_base));
+        frameLength = std::max<int64_t>(
+            1, av_rescale_q(1, av_inv_q(stream->avg_frame_rate), stream->time_base));
     PacketPtr packet(av_packet_alloc());
     FramePtr frame(av_frame_alloc());
     bool haveKept = false;

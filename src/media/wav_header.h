@@ -9,9 +9,9 @@
 namespace quelvo::detail {
 
 struct WavDataChunk {
-    int64_t offset = 0;         // first byte of the samples
-    int64_t declaredBytes = 0;  // as the chunk header says
-    int64_t presentBytes = 0;   // as the file holds
+    int64_t offset = 0;        // first byte of the samples
+    int64_t declaredBytes = 0; // as the chunk header says
+    int64_t presentBytes = 0;  // as the file holds
 };
 
 // The data chunk of a RIFF/WAVE file, or nothing when the file is not one,

@@ -5,7 +5,8 @@
 namespace quelvo::mix {
 
 std::optional<double> storedUnderLU() {
-    if (quelvo::storedString(kDepthModeKey, kDepthModeFixed) != kDepthModeLoudness) return std::nullopt;
+    if (quelvo::storedString(kDepthModeKey, kDepthModeFixed) != kDepthModeLoudness)
+        return std::nullopt;
     return storedNumber(settings::kUnderLU);
 }
 

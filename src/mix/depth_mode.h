@@ -25,8 +25,8 @@ struct DepthPreset {
 };
 // Background at least 20 dB under speech (the accessibility guideline), the
 // usual podcast distance, and a gentler one.
-inline constexpr std::array<DepthPreset, 3> kDepthPresets{{
-    {"Accessible (20 LU)", 20.0}, {"Podcast (18 LU)", 18.0}, {"Subtle (12 LU)", 12.0}}};
+inline constexpr std::array<DepthPreset, 3> kDepthPresets{
+    {{"Accessible (20 LU)", 20.0}, {"Podcast (18 LU)", 18.0}, {"Subtle (12 LU)", 12.0}}};
 
 // The LU distance when the stored mode is "loudness"; absent for "fixed" or
 // anything else. A stored distance outside 0..60 LU reads as the default.

@@ -64,7 +64,8 @@ void GainEnvelope::linearGains(int64_t first, int count, int sampleRate, double*
             const double dbPerSample = (b.dbValue - a.dbValue) / (b.time - a.time) / rate;
             const double startDb = gainDbAt(t);
             if (std::min(a.dbValue, b.dbValue) <= kSilenceDb) {
-                for (int k = i; k < end; ++k) out[k] = dbToLinear(startDb + dbPerSample * (k - i));
+                for (int k = i; k < end; ++k)
+                    out[k] = dbToLinear(startDb + dbPerSample * (k - i));
             } else {
                 const double step = std::pow(10.0, dbPerSample / 20.0);
                 double gain = std::pow(10.0, startDb / 20.0);

@@ -13,7 +13,7 @@
 namespace quelvo::mix {
 
 class GainEnvelope {
-public:
+  public:
     GainEnvelope(quelvo::VolumeKeyframeList keyframes, double overallDb);
 
     // Gain in dB at `seconds`.
@@ -26,11 +26,11 @@ public:
     const quelvo::VolumeKeyframeList& keyframes() const { return m_keyframes; }
     double overallDb() const { return m_overall; }
 
-private:
+  private:
     // Index of the first keyframe later than `seconds`.
     size_t segmentAfter(double seconds) const;
 
-    quelvo::VolumeKeyframeList m_keyframes;  // ascending by time, equal times in list order
+    quelvo::VolumeKeyframeList m_keyframes; // ascending by time, equal times in list order
     double m_overall;
 };
 

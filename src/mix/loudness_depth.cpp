@@ -67,7 +67,8 @@ SpanLoudness loudnessPerSpan(const std::string& path, const quelvo::PcmFormat& f
     std::vector<std::vector<double>> buffers(played.channels, std::vector<double>(step));
     std::vector<double*> planes(played.channels);
     std::vector<const double*> slice(played.channels);
-    for (int c = 0; c < played.channels; ++c) planes[c] = buffers[c].data();
+    for (int c = 0; c < played.channels; ++c)
+        planes[c] = buffers[c].data();
     std::vector<double> gains(step);
     std::vector<double> energy(spans.size(), 0.0);
     std::vector<int> readings(spans.size(), 0);
@@ -76,20 +77,25 @@ SpanLoudness loudnessPerSpan(const std::string& path, const quelvo::PcmFormat& f
     size_t current = 0;
     int64_t fedInSpan = 0;
     int64_t position = 0;
-    const auto sampleAt = [rate](double seconds) { return static_cast<int64_t>(std::llround(std::max(0.0, seconds) * rate)); };
+    const auto sampleAt = [rate](double seconds) {
+        return static_cast<int64_t>(std::llround(std::max(0.0, seconds) * rate));
+    };
     for (;;) {
         // Blocks end on the span's 100 ms reading points.
         int want = step;
         if (current < spans.size()) {
             const int64_t start = sampleAt(spans[current].start);
-            if (position < start) want = static_cast<int>(std::min<int64_t>(step, start - position));
-            else want = static_cast<int>(step - (position - start) % step);
+            if (position < start)
+                want = static_cast<int>(std::min<int64_t>(step, start - position));
+            else
+                want = static_cast<int>(step - (position - start) % step);
         }
         const int got = stream->read(planes.data(), want);
         if (got <= 0) break;
         envelope.linearGains(position, got, rate, gains.data());
         for (auto& plane : buffers)
-            for (int i = 0; i < got; ++i) plane[i] *= gains[i];
+            for (int i = 0; i < got; ++i)
+                plane[i] *= gains[i];
         whole.add(planes.data(), got);
         const int64_t blockEnd = position + got;
         while (current < spans.size() && sampleAt(spans[current].end) <= position) {
@@ -102,20 +108,25 @@ SpanLoudness loudnessPerSpan(const std::string& path, const quelvo::PcmFormat& f
             const int64_t to = std::min(blockEnd, sampleAt(spans[current].end));
             if (to > from) {
                 if (!meter)
-                    meter = std::make_unique<quelvo::LoudnessMeter>(played, quelvo::LoudnessMeter::shortTerm);
-                for (int c = 0; c < played.channels; ++c) slice[c] = planes[c] + (from - position);
+                    meter = std::make_unique<quelvo::LoudnessMeter>(
+                        played, quelvo::LoudnessMeter::shortTerm);
+                for (int c = 0; c < played.channels; ++c)
+                    slice[c] = planes[c] + (from - position);
                 meter->add(slice.data(), static_cast<int>(to - from));
                 fedInSpan += to - from;
                 // Full 3 s windows inside the part; a shorter part is one window.
-                const int64_t spanLength = sampleAt(spans[current].end) - sampleAt(spans[current].start);
+                const int64_t spanLength =
+                    sampleAt(spans[current].end) - sampleAt(spans[current].start);
                 const int64_t window = 3 * static_cast<int64_t>(rate);
                 const bool readingPoint = spanLength >= window
                                               ? fedInSpan >= window && fedInSpan % step == 0
                                               : to == sampleAt(spans[current].end);
                 if (readingPoint) {
-                    const auto ms = static_cast<unsigned long>(std::min<int64_t>(3000, fedInSpan * 1000 / rate));
+                    const auto ms = static_cast<unsigned long>(
+                        std::min<int64_t>(3000, fedInSpan * 1000 / rate));
                     ++readings[current];
-                    if (const auto l = meter->windowLoudness(std::max(1ul, ms))) energy[current] += std::pow(10.0, *l / 10.0);
+                    if (const auto l = meter->windowLoudness(std::max(1ul, ms)))
+                        energy[current] += std::pow(10.0, *l / 10.0);
                 }
             }
         }
@@ -132,16 +143,17 @@ SpanLoudness loudnessPerSpan(const std::string& path, const quelvo::PcmFormat& f
 }
 
 LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string& musicPath,
-                              const quelvo::ClusterList& speech, const EnvelopeTiming& rolls, double under,
-                              int fixedLevel, int overallDb, const quelvo::Parallelism& parallelism) {
+                              const quelvo::ClusterList& speech, const EnvelopeTiming& rolls,
+                              double under, int fixedLevel, int overallDb,
+                              const quelvo::Parallelism& parallelism) {
     return loudnessDepths(std::vector<std::string>{dialoguePath}, musicPath, speech, rolls, under,
                           fixedLevel, overallDb, parallelism);
 }
 
 LoudnessDepths loudnessDepths(const std::vector<std::string>& dialoguePaths,
                               const std::string& musicPath, const quelvo::ClusterList& speech,
-                              const EnvelopeTiming& rolls, double under, int fixedLevel, int overallDb,
-                              const quelvo::Parallelism& parallelism) {
+                              const EnvelopeTiming& rolls, double under, int fixedLevel,
+                              int overallDb, const quelvo::Parallelism& parallelism) {
     LoudnessDepths result;
     result.levels.assign(speech.size(), fixedLevel);
     // Each file is measured in its own format, as the editor's timeline plays

@@ -52,14 +52,15 @@ quelvo::ClusterList duckedParts(const quelvo::ClusterList& speech, const Envelop
 // is measured beside the dialogue; the figures, and the failure reported
 // first (the dialogue's), are the same.
 LoudnessDepths loudnessDepths(const std::string& dialoguePath, const std::string& musicPath,
-                              const quelvo::ClusterList& speech, const EnvelopeTiming& rolls, double under,
-                              int fixedLevel, int overallDb, const quelvo::Parallelism& parallelism = {});
+                              const quelvo::ClusterList& speech, const EnvelopeTiming& rolls,
+                              double under, int fixedLevel, int overallDb,
+                              const quelvo::Parallelism& parallelism = {});
 // The same for several dialogue recordings made together: the speech is
 // measured on their sum, what the listener hears over the music.
 LoudnessDepths loudnessDepths(const std::vector<std::string>& dialoguePaths,
                               const std::string& musicPath, const quelvo::ClusterList& speech,
-                              const EnvelopeTiming& rolls, double under, int fixedLevel, int overallDb,
-                              const quelvo::Parallelism& parallelism = {});
+                              const EnvelopeTiming& rolls, double under, int fixedLevel,
+                              int overallDb, const quelvo::Parallelism& parallelism = {});
 
 // The mean short-term loudness (LUFS, as above) over each of `spans`
 // (ascending, not overlapping) of a file played through `keyframes` at
@@ -67,7 +68,7 @@ LoudnessDepths loudnessDepths(const std::vector<std::string>& dialoguePaths,
 struct SpanLoudness {
     quelvo::Status status = quelvo::Status::failure("not measured");
     std::vector<std::optional<double>> perSpan;
-    std::optional<double> integrated;  // of the whole file as played
+    std::optional<double> integrated; // of the whole file as played
 };
 SpanLoudness loudnessPerSpan(const std::string& path, const quelvo::PcmFormat& format,
                              const quelvo::VolumeKeyframeList& keyframes, double overallDb,

@@ -13,7 +13,7 @@
 namespace quelvo::mix {
 
 class MixSource {
-public:
+  public:
     // Starts at `startSeconds` (the inputs are decoded up to there and
     // dropped: the stream layer cannot seek). `format` with a rate of 0 is
     // the dialogue's own.
@@ -31,7 +31,7 @@ public:
     double position() const;
     const quelvo::Status& status() const;
 
-private:
+  private:
     struct Impl;
     explicit MixSource(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> m_impl;

@@ -20,7 +20,6 @@ constexpr int kRenderBlock = 4096;
 // rounding to the file's integer samples cannot step over it.
 constexpr double kPeakCeiling = 0.999;
 
-
 std::vector<std::string> dialoguePaths(const MixInputs& in) {
     std::vector<std::string> paths{in.dialoguePath};
     paths.insert(paths.end(), in.moreDialogue.begin(), in.moreDialogue.end());
@@ -29,11 +28,14 @@ std::vector<std::string> dialoguePaths(const MixInputs& in) {
 
 // Planar blocks of one size for every channel.
 struct Planes {
-    Planes(int channels, int frames) : data(channels, std::vector<double>(frames)), pointers(channels) {
-        for (int c = 0; c < channels; ++c) pointers[c] = data[c].data();
+    Planes(int channels, int frames)
+        : data(channels, std::vector<double>(frames)), pointers(channels) {
+        for (int c = 0; c < channels; ++c)
+            pointers[c] = data[c].data();
     }
     void clear(int from, int to) {
-        for (auto& plane : data) std::fill(plane.begin() + from, plane.begin() + to, 0.0);
+        for (auto& plane : data)
+            std::fill(plane.begin() + from, plane.begin() + to, 0.0);
     }
     std::vector<std::vector<double>> data;
     std::vector<double*> pointers;
@@ -42,23 +44,27 @@ struct Planes {
 // One run over the inputs, block by block; `sink` gets the mix and the music
 // alone (gain envelope and fillers applied) of every block.
 class MixPass {
-public:
+  public:
     MixPass(const MixInputs& inputs, quelvo::PcmFormat format) : m_in(inputs), m_format(format) {}
 
-    quelvo::Status run(const std::function<quelvo::Status(Planes& mix, Planes& music, int frames)>& sink,
-                      const std::function<bool(int64_t)>& onBlock) {
+    quelvo::Status
+    run(const std::function<quelvo::Status(Planes& mix, Planes& music, int frames)>& sink,
+        const std::function<bool(int64_t)>& onBlock) {
         quelvo::Status status = quelvo::Status::success();
         auto dialogue = DialogueSum::open(dialoguePaths(m_in), m_format, status);
         if (!dialogue) return status;
         auto music = quelvo::PcmStream::open(m_in.musicPath, m_format, status);
-        if (!music) return quelvo::Status::failure(cannotRead("music", m_in.musicPath, status.message()));
+        if (!music)
+            return quelvo::Status::failure(cannotRead("music", m_in.musicPath, status.message()));
         const int channels = m_format.channels;
         const int rate = m_format.sampleRate;
-        Planes mix(channels, kRenderBlock), musicBlock(channels, kRenderBlock), filler(channels, kRenderBlock);
+        Planes mix(channels, kRenderBlock), musicBlock(channels, kRenderBlock),
+            filler(channels, kRenderBlock);
         std::vector<double> gains(kRenderBlock);
         int64_t fillersEnd = 0;
         for (const auto& clip : m_in.fillers)
-            fillersEnd = std::max<int64_t>(fillersEnd, std::llround((clip.offset + clip.duration) * rate));
+            fillersEnd =
+                std::max<int64_t>(fillersEnd, std::llround((clip.offset + clip.duration) * rate));
         if (m_in.fillerPath.empty()) fillersEnd = 0;
         size_t nextClip = 0;
         std::unique_ptr<quelvo::PcmStream> fillerStream;
@@ -66,24 +72,32 @@ public:
         for (;;) {
             const int gotDialogue = dialogue->read(mix.pointers.data(), kRenderBlock);
             const int gotMusic = music->read(musicBlock.pointers.data(), kRenderBlock);
-            const int frames = std::max({gotDialogue, gotMusic,
-                                         static_cast<int>(std::clamp<int64_t>(fillersEnd - position, 0, kRenderBlock))});
+            const int frames = std::max(
+                {gotDialogue, gotMusic,
+                 static_cast<int>(std::clamp<int64_t>(fillersEnd - position, 0, kRenderBlock))});
             if (frames == 0) break;
             mix.clear(gotDialogue, frames);
             musicBlock.clear(gotMusic, frames);
             m_in.envelope.linearGains(position, frames, rate, gains.data());
             for (int c = 0; c < channels; ++c)
-                for (int i = 0; i < frames; ++i) musicBlock.data[c][i] *= gains[i];
-            if (quelvo::Status added = addFillers(musicBlock, filler, position, frames, nextClip, fillerStream); !added)
+                for (int i = 0; i < frames; ++i)
+                    musicBlock.data[c][i] *= gains[i];
+            if (quelvo::Status added =
+                    addFillers(musicBlock, filler, position, frames, nextClip, fillerStream);
+                !added)
                 return added;
             for (int c = 0; c < channels; ++c)
-                for (int i = 0; i < frames; ++i) mix.data[c][i] += musicBlock.data[c][i];
+                for (int i = 0; i < frames; ++i)
+                    mix.data[c][i] += musicBlock.data[c][i];
             if (quelvo::Status sunk = sink(mix, musicBlock, frames); !sunk) return sunk;
             position += frames;
-            if (onBlock && !onBlock(position)) return quelvo::Status::failure("The render was stopped.");
+            if (onBlock && !onBlock(position))
+                return quelvo::Status::failure("The render was stopped.");
         }
         if (quelvo::Status read = dialogue->status(); !read) return read;
-        if (!music->status()) return quelvo::Status::failure(cannotRead("music", m_in.musicPath, music->status().message()));
+        if (!music->status())
+            return quelvo::Status::failure(
+                cannotRead("music", m_in.musicPath, music->status().message()));
         // Damage was played as silence; too much of it refuses the file.
         if (quelvo::Status whole = dialogue->damageVerdict(); !whole) return whole;
         if (quelvo::Status whole = music->damageVerdict(); !whole)
@@ -98,10 +112,10 @@ public:
     const quelvo::AudioDamage& musicDamage() const { return m_musicDamage; }
     int64_t musicSamples() const { return m_musicSamples; }
 
-private:
+  private:
     // Adds the filler clips that overlap [position, position + frames).
-    quelvo::Status addFillers(Planes& music, Planes& filler, int64_t position, int frames, size_t& nextClip,
-                             std::unique_ptr<quelvo::PcmStream>& stream) {
+    quelvo::Status addFillers(Planes& music, Planes& filler, int64_t position, int frames,
+                              size_t& nextClip, std::unique_ptr<quelvo::PcmStream>& stream) {
         if (m_in.fillerPath.empty()) return quelvo::Status::success();
         const int rate = m_format.sampleRate;
         const int64_t blockEnd = position + frames;
@@ -118,18 +132,24 @@ private:
             if (!stream) {
                 quelvo::Status status = quelvo::Status::success();
                 stream = quelvo::PcmStream::open(m_in.fillerPath, m_format, status);
-                if (!stream) return quelvo::Status::failure(cannotRead("filler", m_in.fillerPath, status.message()));
+                if (!stream)
+                    return quelvo::Status::failure(
+                        cannotRead("filler", m_in.fillerPath, status.message()));
             }
             const int from = static_cast<int>(std::max<int64_t>(start, position) - position);
             const int to = static_cast<int>(std::min<int64_t>(end, blockEnd) - position);
             std::vector<double*> at(filler.pointers.size());
-            for (size_t c = 0; c < at.size(); ++c) at[c] = filler.pointers[c] + from;
+            for (size_t c = 0; c < at.size(); ++c)
+                at[c] = filler.pointers[c] + from;
             const int got = stream->read(at.data(), to - from);
             if (!stream->status())
-                return quelvo::Status::failure(cannotRead("filler", m_in.fillerPath, stream->status().message()));
+                return quelvo::Status::failure(
+                    cannotRead("filler", m_in.fillerPath, stream->status().message()));
             for (int i = from; i < from + got; ++i) {
-                const double fade = fillerFadeGain(clip, static_cast<double>(position + i - start) / rate);
-                for (size_t c = 0; c < at.size(); ++c) music.data[c][i] += filler.data[c][i] * fade;
+                const double fade =
+                    fillerFadeGain(clip, static_cast<double>(position + i - start) / rate);
+                for (size_t c = 0; c < at.size(); ++c)
+                    music.data[c][i] += filler.data[c][i] * fade;
             }
             if (end > blockEnd) break;
             ++nextClip;
@@ -155,8 +175,8 @@ struct MixWriting {
     RenderOutcome& outcome;
 
     quelvo::Status pass(double gain, double progressFrom, double progressSpan,
-                       quelvo::TruePeakMeter* peak, quelvo::LoudnessMeter* loudness,
-                       int64_t& frames) const {
+                        quelvo::TruePeakMeter* peak, quelvo::LoudnessMeter* loudness,
+                        int64_t& frames) const {
         quelvo::Status s = quelvo::Status::success();
         auto writer = quelvo::AudioFileWriter::create(request.outputPath, settings, s);
         if (!writer) return s;
@@ -224,7 +244,8 @@ RenderOutcome renderMix(const MixInputs& inputs, const RenderRequest& request) {
     {
         auto dialogue = quelvo::PcmStream::open(inputs.dialoguePath, {}, status);
         if (!dialogue) {
-            outcome.status = quelvo::Status::failure(cannotRead("dialogue", inputs.dialoguePath, status.message()));
+            outcome.status = quelvo::Status::failure(
+                cannotRead("dialogue", inputs.dialoguePath, status.message()));
             return outcome;
         }
         format = dialogue->sourceFormat();

@@ -46,7 +46,7 @@ std::vector<FillerClip> fillerClipsFor(const quelvo::ClusterList& musicClusters,
 double fillerFadeGain(const FillerClip& clip, double intoClip);
 
 struct MixInputs {
-    std::string dialoguePath, musicPath, fillerPath;  // fillerPath "" when none
+    std::string dialoguePath, musicPath, fillerPath; // fillerPath "" when none
     // The other microphones recorded with the dialogue, summed with it.
     std::vector<std::string> moreDialogue;
     GainEnvelope envelope{{}, 0.0};
@@ -56,7 +56,7 @@ struct MixInputs {
 struct RenderRequest {
     std::string outputPath;
     quelvo::AudioContainer container = quelvo::AudioContainer::wav;
-    std::string stemPath;  // "" for no music stem
+    std::string stemPath; // "" for no music stem
     // Also measure the mix's loudness (integrated, range, true peak after
     // BS.1770): for the summaries; it costs about as much as the mix.
     bool measureLoudness = false;
@@ -67,9 +67,9 @@ struct RenderRequest {
 struct RenderOutcome {
     quelvo::Status status = quelvo::Status::failure("not rendered");
     std::string outputPath, stemPath;
-    std::string encoding;            // e.g. "WAV 16-bit"
-    double mixGainDb = 0;            // 0, or how far the whole mix was lowered (negative)
-    std::optional<double> peakDbtp;  // the mix's true peak before that gain
+    std::string encoding;           // e.g. "WAV 16-bit"
+    double mixGainDb = 0;           // 0, or how far the whole mix was lowered (negative)
+    std::optional<double> peakDbtp; // the mix's true peak before that gain
     quelvo::LoudnessFigures mix;    // of the written mix, gain included (when measured)
     int sampleRate = 0, channels = 0;
     double seconds = 0;

@@ -25,10 +25,11 @@ Analysed analyseFile(const std::string& path, TrackContent content, const std::a
     const TrackAnalysis result = analyzeLevelTrack(path, &cancel, onShare, content);
     // A file that could not be read is done with all the same: the line goes on.
     if (!cancel.load() && onShare) onShare(1.0);
-    if (result.status) analysed.track = result.track;
+    if (result.status)
+        analysed.track = result.track;
     else if (!cancel.load())
-        analysed.problem = quelvo::readFailureSentence("", std::filesystem::path(path).filename().string(),
-                                                        result.status.message());
+        analysed.problem = quelvo::readFailureSentence(
+            "", std::filesystem::path(path).filename().string(), result.status.message());
     return analysed;
 }
 
@@ -37,7 +38,7 @@ Analysed analyseFile(const std::string& path, TrackContent content, const std::a
 // goes out in steps of a hundredth, one call at a time and never backwards,
 // on whichever analysis thread brought it there.
 class SharedProgress {
-public:
+  public:
     SharedProgress(BackgroundAnalysis::Progress progress, unsigned generation, int parts)
         : m_progress(std::move(progress)), m_generation(generation), m_parts(parts) {}
 
@@ -45,7 +46,7 @@ public:
         return [this, part](double share) { report(part, share); };
     }
 
-private:
+  private:
     void report(int part, double share) {
         if (!m_progress || m_parts < 1) return;
         std::lock_guard lock(m_mutex);
@@ -70,9 +71,13 @@ private:
 BackgroundAnalysis::BackgroundAnalysis(Progress progress, Done done)
     : m_progress(std::move(progress)), m_done(std::move(done)) {}
 
-BackgroundAnalysis::~BackgroundAnalysis() { cancel(); }
+BackgroundAnalysis::~BackgroundAnalysis() {
+    cancel();
+}
 
-int BackgroundAnalysis::liveThreads() { return g_liveThreads.load(); }
+int BackgroundAnalysis::liveThreads() {
+    return g_liveThreads.load();
+}
 
 void BackgroundAnalysis::cancel() {
     if (m_cancel) m_cancel->store(true);
@@ -86,8 +91,8 @@ void BackgroundAnalysis::reap() {
     m_cancel.reset();
 }
 
-unsigned BackgroundAnalysis::start(const std::string& dialoguePath, const std::string& musicPath, Track keptDialogue,
-                                   Track keptMusic, FeaturesWhen features) {
+unsigned BackgroundAnalysis::start(const std::string& dialoguePath, const std::string& musicPath,
+                                   Track keptDialogue, Track keptMusic, FeaturesWhen features) {
     cancel();
     const unsigned generation = ++m_generation;
     m_cancel = std::make_shared<std::atomic<bool>>(false);
@@ -107,8 +112,9 @@ unsigned BackgroundAnalysis::start(const std::string& dialoguePath, const std::s
         // With the features wanted first, the dialogue keeps the automatic
         // detection's features from its one decode; otherwise the picture
         // comes from levels alone and the features follow in a second pass.
-        const TrackContent dialogueContent =
-            features == FeaturesWhen::withLevels ? TrackContent::levelsAndSpeechFeatures : TrackContent::levels;
+        const TrackContent dialogueContent = features == FeaturesWhen::withLevels
+                                                 ? TrackContent::levelsAndSpeechFeatures
+                                                 : TrackContent::levels;
         SharedProgress shares(progress, generation, dialogueWanted + musicWanted);
         Analysed dialogue, music;
         if (dialogueWanted && musicWanted) {
@@ -146,8 +152,8 @@ unsigned BackgroundAnalysis::start(const std::string& dialoguePath, const std::s
             // object (levels and features), so the GUI's reader of the
             // first one never sees it change.
             SharedProgress again(progress, generation, 1);
-            const Analysed withFeatures =
-                analyseFile(dialoguePath, TrackContent::levelsAndSpeechFeatures, *cancel, again.reporter(0));
+            const Analysed withFeatures = analyseFile(
+                dialoguePath, TrackContent::levelsAndSpeechFeatures, *cancel, again.reporter(0));
             outcome.featuresPending = false;
             outcome.featuresMeasured = true;
             if (withFeatures.track)

@@ -18,12 +18,12 @@
 namespace quelvo::preview {
 
 class BackgroundAnalysis {
-public:
+  public:
     using Track = std::shared_ptr<const LevelTrack>;
     struct Outcome {
         unsigned generation = 0;
-        Track dialogue, music;  // null where no path was given or it could not be read
-        std::string problem;    // why a track is missing; "" when none is
+        Track dialogue, music; // null where no path was given or it could not be read
+        std::string problem;   // why a track is missing; "" when none is
         // The first answer came from levels alone; a second answer with a
         // dialogue track that keeps the speech features follows.
         bool featuresPending = false;
@@ -52,8 +52,9 @@ public:
     // given ("" for none), then measures the dialogue's speech features as
     // `features` says (also for a kept track without them). Returns the new
     // generation.
-    unsigned start(const std::string& dialoguePath, const std::string& musicPath, Track keptDialogue = nullptr,
-                   Track keptMusic = nullptr, FeaturesWhen features = FeaturesWhen::withLevels);
+    unsigned start(const std::string& dialoguePath, const std::string& musicPath,
+                   Track keptDialogue = nullptr, Track keptMusic = nullptr,
+                   FeaturesWhen features = FeaturesWhen::withLevels);
     // Stops the running analysis and waits for its thread.
     void cancel();
     // Waits for a finished analysis's thread (call after `done`).
@@ -65,7 +66,7 @@ public:
     // reads both files, one while it reads one.
     static int liveThreads();
 
-private:
+  private:
     Progress m_progress;
     Done m_done;
     TaskHandle<TaskDone> m_task;

@@ -56,8 +56,11 @@ TrackAnalysis analyzeLevelTrack(const std::string& path, const std::atomic<bool>
     // only at the end, and stops only between reading and keeping.
     if (quelvo::readInChunks(path)) {
         const bool withFeatures = content == TrackContent::levelsAndSpeechFeatures;
-        quelvo::FileLevels levels = quelvo::readFileLevels(
-            path, withFeatures ? quelvo::LevelContent::peaksAndSpeechFeatures : quelvo::LevelContent::peaks, {});
+        quelvo::FileLevels levels =
+            quelvo::readFileLevels(path,
+                                   withFeatures ? quelvo::LevelContent::peaksAndSpeechFeatures
+                                                : quelvo::LevelContent::peaks,
+                                   {});
         if (cancel && cancel->load()) {
             result.status = quelvo::Status::failure("the analysis was cancelled");
             return result;
@@ -69,15 +72,17 @@ TrackAnalysis analyzeLevelTrack(const std::string& path, const std::atomic<bool>
         if (progress) progress(1.0);
         std::optional<quelvo::SpeechFeatures> features;
         if (withFeatures) features = std::move(levels.features);
-        result.track = std::make_shared<const LevelTrack>(std::move(levels.peaks), levels.decoded.duration,
-                                                          levels.decoded.sampleRate, std::move(features));
+        result.track =
+            std::make_shared<const LevelTrack>(std::move(levels.peaks), levels.decoded.duration,
+                                               levels.decoded.sampleRate, std::move(features));
         result.status = quelvo::Status::success();
         return result;
     }
     const double expected = quelvo::audioDuration(path);
-    const int64_t expectedFrames = std::isfinite(expected) && expected > 0
-                                       ? static_cast<int64_t>(expected * quelvo::kLevelFramesPerSecond) + 1
-                                       : 0;
+    const int64_t expectedFrames =
+        std::isfinite(expected) && expected > 0
+            ? static_cast<int64_t>(expected * quelvo::kLevelFramesPerSecond) + 1
+            : 0;
     std::vector<float> peaks;
     if (expectedFrames > 0) peaks.reserve(static_cast<size_t>(expectedFrames));
     // The feature meter watches the same decoded blocks the peak meter reads.
@@ -86,14 +91,17 @@ TrackAnalysis analyzeLevelTrack(const std::string& path, const std::atomic<bool>
     if (content == TrackContent::levelsAndSpeechFeatures) options.observer = &meter.emplace();
     quelvo::DecodeSummary summary;
     try {
-        summary = quelvo::readFramePeaks(path, [&](float peak) {
-            peaks.push_back(peak);
-            // Every second of audio: cheap enough not to show in the decode.
-            if (peaks.size() % quelvo::kLevelFramesPerSecond != 0) return;
-            if (cancel && cancel->load(std::memory_order_relaxed)) throw Stopped{};
-            if (progress && expectedFrames > 0)
-                progress(std::min(1.0, static_cast<double>(peaks.size()) / expectedFrames));
-        }, options);
+        summary = quelvo::readFramePeaks(
+            path,
+            [&](float peak) {
+                peaks.push_back(peak);
+                // Every second of audio: cheap enough not to show in the decode.
+                if (peaks.size() % quelvo::kLevelFramesPerSecond != 0) return;
+                if (cancel && cancel->load(std::memory_order_relaxed)) throw Stopped{};
+                if (progress && expectedFrames > 0)
+                    progress(std::min(1.0, static_cast<double>(peaks.size()) / expectedFrames));
+            },
+            options);
     } catch (const Stopped&) {
         result.status = quelvo::Status::failure("the analysis was cancelled");
         return result;
@@ -109,8 +117,8 @@ TrackAnalysis analyzeLevelTrack(const std::string& path, const std::atomic<bool>
         features->level.shrink_to_fit();
         features->voicing.shrink_to_fit();
     }
-    result.track = std::make_shared<const LevelTrack>(std::move(peaks), summary.duration, summary.sampleRate,
-                                                      std::move(features));
+    result.track = std::make_shared<const LevelTrack>(std::move(peaks), summary.duration,
+                                                      summary.sampleRate, std::move(features));
     result.status = quelvo::Status::success();
     return result;
 }

@@ -19,7 +19,7 @@
 namespace quelvo::preview {
 
 class LevelTrack {
-public:
+  public:
     LevelTrack() = default;
     // peaks[k] is the sample peak (1.0 = full scale) of [k/100 s, (k+1)/100 s).
     LevelTrack(std::vector<float> peaks, double duration, int sampleRate,
@@ -30,17 +30,19 @@ public:
     int sampleRate() const { return m_sampleRate; }
     // The automatic detection's features of every frame; null when the track
     // was analysed without them (music, the plot's waveforms).
-    const quelvo::SpeechFeatures* speechFeatures() const { return m_features ? &*m_features : nullptr; }
+    const quelvo::SpeechFeatures* speechFeatures() const {
+        return m_features ? &*m_features : nullptr;
+    }
 
     // The largest peak of frames [first, last), clamped to the track; 0 when empty.
     float peakOver(int64_t first, int64_t last) const;
     // Bytes held, for the memory figures.
     size_t bytes() const;
 
-private:
-    static constexpr int64_t kBlock = 64;  // frames per overview entry (0.64 s)
+  private:
+    static constexpr int64_t kBlock = 64; // frames per overview entry (0.64 s)
     std::vector<float> m_peaks;
-    std::vector<float> m_overview;  // max of every kBlock frames
+    std::vector<float> m_overview; // max of every kBlock frames
     double m_duration = 0;
     int m_sampleRate = 0;
     std::optional<quelvo::SpeechFeatures> m_features;
@@ -54,9 +56,9 @@ struct TrackAnalysis {
 // What a decode keeps besides the levels.
 enum class TrackContent { levels, levelsAndSpeechFeatures };
 
-// Decodes the file once and keeps its levels (and, when asked, the speech features). `cancel` set from another
-// thread stops the decode within one 10 ms frame and gives a failure;
-// `progress` is told the share done (0..1) now and then.
+// Decodes the file once and keeps its levels (and, when asked, the speech features). `cancel` set
+// from another thread stops the decode within one 10 ms frame and gives a failure; `progress` is
+// told the share done (0..1) now and then.
 TrackAnalysis analyzeLevelTrack(const std::string& path, const std::atomic<bool>* cancel = nullptr,
                                 const std::function<void(double)>& progress = {},
                                 TrackContent content = TrackContent::levels);

@@ -8,8 +8,8 @@ inline constexpr const char* kRulerText = "#c8ccd2";
 inline constexpr const char* kLane = "#262b31";
 inline constexpr const char* kDialogueWave = "#7fb3e6";
 inline constexpr const char* kMusicWave = "#8fc99a";
-inline constexpr const char* kSpeech = "#f0c05a";   // drawn at 30 % opacity
-inline constexpr const char* kFiller = "#c98fe0";   // drawn at 30 % opacity
+inline constexpr const char* kSpeech = "#f0c05a"; // drawn at 30 % opacity
+inline constexpr const char* kFiller = "#c98fe0"; // drawn at 30 % opacity
 inline constexpr const char* kEnvelope = "#ff7a59";
 inline constexpr const char* kGrid = "#4a515b";
 // Behind every label, opaque: the ruler's text on it has a contrast of

@@ -17,9 +17,25 @@ constexpr double kLaneGap = 8;
 constexpr double kLabelSpacing = 110;
 
 double tickStep(double secondsPerPixel) {
-    static const double steps[] = {1.0 / kRulerFps, 2.0 / kRulerFps, 5.0 / kRulerFps, 10.0 / kRulerFps,
-                                   0.5,  1,   2,   5,   10,  15,   30,   60,   120,
-                                   300,  600, 900, 1800, 3600, 7200};
+    static const double steps[] = {1.0 / kRulerFps,
+                                   2.0 / kRulerFps,
+                                   5.0 / kRulerFps,
+                                   10.0 / kRulerFps,
+                                   0.5,
+                                   1,
+                                   2,
+                                   5,
+                                   10,
+                                   15,
+                                   30,
+                                   60,
+                                   120,
+                                   300,
+                                   600,
+                                   900,
+                                   1800,
+                                   3600,
+                                   7200};
     for (double s : steps)
         if (s / secondsPerPixel >= kLabelSpacing) return s;
     return steps[std::size(steps) - 1];
@@ -30,7 +46,8 @@ double tickStep(double secondsPerPixel) {
 constexpr double kMaxWaveformGain = 1000;
 constexpr double kNearFullScale = 0.891; // -1 dBFS
 
-void waveform(const LevelTrack* track, const Viewport& view, const Box& lane, std::vector<Column>& out) {
+void waveform(const LevelTrack* track, const Viewport& view, const Box& lane,
+              std::vector<Column>& out) {
     if (!track) return;
     const double mid = lane.y + lane.h / 2;
     const double half = lane.h / 2 - 1;
@@ -42,7 +59,8 @@ void waveform(const LevelTrack* track, const Viewport& view, const Box& lane, st
         const double t1 = t0 + view.secondsPerPixel;
         if (t1 <= 0 || t0 >= track->duration()) continue;
         const auto first = static_cast<int64_t>(std::floor(t0 * quelvo::kLevelFramesPerSecond));
-        const auto last = std::max(first + 1, static_cast<int64_t>(std::ceil(t1 * quelvo::kLevelFramesPerSecond)));
+        const auto last = std::max(
+            first + 1, static_cast<int64_t>(std::ceil(t1 * quelvo::kLevelFramesPerSecond)));
         const double peak = std::min(1.0, gain * track->peakOver(first, last));
         // Even silence shows as a hairline, so the file's extent stays visible.
         const double h = std::max(0.5, peak * half);
@@ -52,7 +70,8 @@ void waveform(const LevelTrack* track, const Viewport& view, const Box& lane, st
 
 // Time spans as boxes over a lane, cut to the view.
 template <typename Spans, typename StartEnd>
-void spans(const Spans& items, StartEnd startEnd, const Viewport& view, const Box& lane, std::vector<Box>& out) {
+void spans(const Spans& items, StartEnd startEnd, const Viewport& view, const Box& lane,
+           std::vector<Box>& out) {
     for (const auto& item : items) {
         const auto [s, e] = startEnd(item);
         const double x0 = std::max(0.0, xForTime(view, s));
@@ -101,15 +120,21 @@ Viewport fitViewport(double duration, double width, double height) {
     return view;
 }
 
-double xForTime(const Viewport& view, double seconds) { return (seconds - view.start) / view.secondsPerPixel; }
-double timeForX(const Viewport& view, double x) { return view.start + x * view.secondsPerPixel; }
+double xForTime(const Viewport& view, double seconds) {
+    return (seconds - view.start) / view.secondsPerPixel;
+}
+double timeForX(const Viewport& view, double x) {
+    return view.start + x * view.secondsPerPixel;
+}
 
 double yForDb(const Box& lane, double db) {
     const double clamped = std::clamp(db, kBottomDb, kTopDb);
     return lane.y + lane.h * (kTopDb - clamped) / (kTopDb - kBottomDb);
 }
 
-double dbForY(const Box& lane, double y) { return kTopDb - (y - lane.y) / lane.h * (kTopDb - kBottomDb); }
+double dbForY(const Box& lane, double y) {
+    return kTopDb - (y - lane.y) / lane.h * (kTopDb - kBottomDb);
+}
 
 std::string timecodeText(double seconds) {
     return quelvo::Timecode::withFrames(seconds, kRulerFps);
@@ -158,7 +183,8 @@ PreviewPicture layoutPreview(const PreviewScene& scene, const Viewport& view) {
     const double step = tickStep(view.secondsPerPixel);
     const double minor = step / 5;
     const double end = timeForX(view, view.width);
-    for (auto k = static_cast<long long>(std::floor(std::max(0.0, view.start) / minor)); k * minor <= end; ++k) {
+    for (auto k = static_cast<long long>(std::floor(std::max(0.0, view.start) / minor));
+         k * minor <= end; ++k) {
         const double t = k * minor;
         const bool major = k % 5 == 0;
         p.ticks.push_back({xForTime(view, t), major ? timecodeText(t) : std::string()});
@@ -167,10 +193,13 @@ PreviewPicture layoutPreview(const PreviewScene& scene, const Viewport& view) {
     if (scene.microphones.empty())
         waveform(scene.dialogue.get(), view, p.dialogueLane, p.dialogueWave);
     waveform(scene.music.get(), view, p.musicLane, p.musicWave);
-    spans(scene.speech, [](const quelvo::Cluster& c) { return std::pair(c.start, c.end); }, view, p.dialogueLane,
-          p.speech);
-    spans(scene.fillers, [](const mix::FillerClip& f) { return std::pair(f.offset, f.offset + f.duration); }, view,
-          p.musicLane, p.fillers);
+    spans(
+        scene.speech, [](const quelvo::Cluster& c) { return std::pair(c.start, c.end); }, view,
+        p.dialogueLane, p.speech);
+    spans(
+        scene.fillers,
+        [](const mix::FillerClip& f) { return std::pair(f.offset, f.offset + f.duration); }, view,
+        p.musicLane, p.fillers);
 
     // 0 dB first, then the rest as room allows: in a short lane the labels
     // would otherwise sit on top of each other. Each label sits just above
@@ -189,7 +218,8 @@ PreviewPicture layoutPreview(const PreviewScene& scene, const Viewport& view) {
             p.dbGrid.push_back({y, label(view.width - 4, top, lh,
                                          std::to_string(static_cast<int>(db)) + " dB", true)});
     }
-    std::sort(p.dbGrid.begin(), p.dbGrid.end(), [](const GridLine& a, const GridLine& b) { return a.y < b.y; });
+    std::sort(p.dbGrid.begin(), p.dbGrid.end(),
+              [](const GridLine& a, const GridLine& b) { return a.y < b.y; });
 
     p.dialogueCaption =
         scene.microphones.empty()

@@ -40,7 +40,7 @@ struct Column {
 };
 struct Tick {
     double x = 0;
-    std::string label;  // empty on minor ticks
+    std::string label; // empty on minor ticks
 };
 // A text on an opaque plate of the background colour, so it reads the same
 // over a waveform as over the empty lane. The plate's width is estimated
@@ -71,14 +71,14 @@ struct PreviewPicture {
     std::vector<MicrophonePicture> microphones;
     std::vector<Tick> ticks;
     std::vector<Column> dialogueWave, musicWave;
-    std::vector<Box> speech;   // in the dialogue lane
-    std::vector<Box> fillers;  // in the music lane
+    std::vector<Box> speech;  // in the dialogue lane
+    std::vector<Box> fillers; // in the music lane
     std::vector<GridLine> dbGrid;
     // The envelope: the gain at the left edge, every keyframe in time order,
     // the gain at the right edge. Straight lines between them are the curve
     // exactly, as gains are linear in dB between keyframes.
     std::vector<Point> envelope;
-    std::vector<Point> keyframeMarks;  // the keyframes among those points
+    std::vector<Point> keyframeMarks; // the keyframes among those points
     // Each lane's name and the scale of its waveform; the filler clips' key
     // (its text empty when there are none in view).
     Label dialogueCaption, musicCaption;

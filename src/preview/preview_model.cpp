@@ -9,7 +9,8 @@ namespace quelvo::preview {
 
 std::vector<mix::FillerClip> fillerClipsOf(const std::vector<FillerPlacementClip>& placements) {
     std::vector<mix::FillerClip> clips;
-    for (const FillerPlacementClip& p : placements) clips.push_back({p.offset(), p.duration()});
+    for (const FillerPlacementClip& p : placements)
+        clips.push_back({p.offset(), p.duration()});
     return clips;
 }
 
@@ -46,8 +47,8 @@ void applySpeech(PreviewScene& scene, const PreviewSettings& s, quelvo::ClusterL
     scene.duckedLevels.clear();
 }
 
-PreviewModel::PreviewModel(std::shared_ptr<const LevelTrack> dialogue, std::shared_ptr<const LevelTrack> music,
-                           SpeechDecision decision)
+PreviewModel::PreviewModel(std::shared_ptr<const LevelTrack> dialogue,
+                           std::shared_ptr<const LevelTrack> music, SpeechDecision decision)
     : m_dialogue(std::move(dialogue)), m_music(std::move(music)), m_decision(std::move(decision)) {
     if (m_music) m_musicClusters = musicClustersFromLevels(*m_music);
 }

@@ -13,8 +13,8 @@
 #include "mix/mixer.h"
 #include "preview/level_track.h"
 #include "preview/speech_decision.h"
-#include "project/project_description.h"
 #include "project/envelope_timing.h"
+#include "project/project_description.h"
 #include "project/volume_keyframe.h"
 
 namespace quelvo::preview {
@@ -40,16 +40,16 @@ struct PreviewSettings {
 // its waveform and the speech found in it alone, before gap closing (which
 // runs on the union the music ducks under).
 struct MicrophoneLane {
-    std::shared_ptr<const LevelTrack> track;  // null while analysed or when unreadable
+    std::shared_ptr<const LevelTrack> track; // null while analysed or when unreadable
     std::string name;
     quelvo::ClusterList speech;
 };
 
 // One picture's content, independent of zoom and size.
 struct PreviewScene {
-    std::shared_ptr<const LevelTrack> dialogue, music;  // either may be null
+    std::shared_ptr<const LevelTrack> dialogue, music; // either may be null
     quelvo::ClusterList speech;
-    quelvo::VolumeKeyframeList keyframes;  // exactly as the keyframe function made them
+    quelvo::VolumeKeyframeList keyframes; // exactly as the keyframe function made them
     double overallDb = 0;
     std::vector<mix::FillerClip> fillers;
     // Each speech interval's ducked level when the depth is set by loudness
@@ -77,9 +77,9 @@ PreviewScene sceneOf(const ProjectDescription& project);
 void applySpeech(PreviewScene& scene, const PreviewSettings& settings, quelvo::ClusterList speech);
 
 class PreviewModel {
-public:
-    PreviewModel(std::shared_ptr<const LevelTrack> dialogue, std::shared_ptr<const LevelTrack> music,
-                 SpeechDecision decision = detectedSpeech);
+  public:
+    PreviewModel(std::shared_ptr<const LevelTrack> dialogue,
+                 std::shared_ptr<const LevelTrack> music, SpeechDecision decision = detectedSpeech);
     // Several dialogue files (their lanes' tracks and names, speech unset):
     // the first lane's track is `dialogue`, the speech is their union.
     PreviewModel(std::vector<MicrophoneLane> microphones, std::shared_ptr<const LevelTrack> music);
@@ -90,10 +90,10 @@ public:
     const std::shared_ptr<const LevelTrack>& music() const { return m_music; }
     const std::vector<MicrophoneLane>& microphones() const { return m_microphones; }
 
-private:
+  private:
     std::shared_ptr<const LevelTrack> m_dialogue, m_music;
     SpeechDecision m_decision;
-    quelvo::ClusterList m_musicClusters;  // no control moves them
+    quelvo::ClusterList m_musicClusters; // no control moves them
     std::vector<MicrophoneLane> m_microphones;
 };
 

@@ -5,11 +5,13 @@
 
 namespace quelvo::preview {
 
-quelvo::ClusterList clustersFromLevels(const LevelTrack& track, const quelvo::LevelParameters& parameters) {
+quelvo::ClusterList clustersFromLevels(const LevelTrack& track,
+                                       const quelvo::LevelParameters& parameters) {
     // The job measures the noise floor only in a noisy environment, which it
     // never asks for; the preview follows it.
     quelvo::LevelDetector detector(parameters.threshold, parameters.hysteresis, parameters.decay);
-    for (float peak : track.peaks()) detector.addFrame(quelvo::peakToDb(peak));
+    for (float peak : track.peaks())
+        detector.addFrame(quelvo::peakToDb(peak));
     return quelvo::shapeClusters(detector.finish(track.duration()), parameters, track.duration());
 }
 
@@ -19,11 +21,13 @@ quelvo::ClusterList thresholdSpeech(const LevelTrack& dialogue, const EnvelopeTi
 
 quelvo::ClusterList detectedSpeech(const LevelTrack& dialogue, const EnvelopeTiming& rolls) {
     const quelvo::SpeechFeatures* features = dialogue.speechFeatures();
-    if (rolls.detection != DetectionMode::automatic || !features) return thresholdSpeech(dialogue, rolls);
+    if (rolls.detection != DetectionMode::automatic || !features)
+        return thresholdSpeech(dialogue, rolls);
     return closeGaps(automaticSpeech(*features, dialogue.duration()), rolls);
 }
 
-quelvo::ClusterList speechBeforeGapClosing(const LevelTrack& dialogue, const EnvelopeTiming& rolls) {
+quelvo::ClusterList speechBeforeGapClosing(const LevelTrack& dialogue,
+                                           const EnvelopeTiming& rolls) {
     const quelvo::SpeechFeatures* features = dialogue.speechFeatures();
     if (rolls.detection != DetectionMode::automatic || !features)
         return clustersFromLevels(dialogue, dialogueLevelParameters(rolls.threshold));

@@ -12,11 +12,13 @@
 namespace quelvo::preview {
 
 // Speech clusters of the dialogue for these timings and threshold, gaps closed.
-using SpeechDecision = std::function<quelvo::ClusterList(const LevelTrack& dialogue, const EnvelopeTiming& rolls)>;
+using SpeechDecision =
+    std::function<quelvo::ClusterList(const LevelTrack& dialogue, const EnvelopeTiming& rolls)>;
 
 // The level detector with the job's parameters, run over kept levels: the
 // same clusters analyzeLevels finds when it decodes the file.
-quelvo::ClusterList clustersFromLevels(const LevelTrack& track, const quelvo::LevelParameters& parameters);
+quelvo::ClusterList clustersFromLevels(const LevelTrack& track,
+                                       const quelvo::LevelParameters& parameters);
 
 // The job's own decision: threshold detector, then gap closing.
 quelvo::ClusterList thresholdSpeech(const LevelTrack& dialogue, const EnvelopeTiming& rolls);

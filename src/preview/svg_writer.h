@@ -11,6 +11,7 @@ namespace quelvo::preview {
 std::string previewSvg(const PreviewPicture& picture, const std::string& title);
 
 // Written atomically, like every file the program writes.
-quelvo::Status writePreviewSvg(const std::string& path, const PreviewPicture& picture, const std::string& title);
+quelvo::Status writePreviewSvg(const std::string& path, const PreviewPicture& picture,
+                               const std::string& title);
 
 } // namespace quelvo::preview

@@ -1,7 +1,7 @@
 #include "project/dialogue_roles.h"
 
-#include <filesystem>
 #include <algorithm>
+#include <filesystem>
 
 #include "base/files.h"
 

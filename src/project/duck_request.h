@@ -9,8 +9,8 @@
 
 #include "base/cluster.h"
 #include "media/parallelism.h"
-#include "project/project_format.h"
 #include "project/envelope_timing.h"
+#include "project/project_format.h"
 
 namespace quelvo {
 

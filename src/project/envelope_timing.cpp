@@ -10,8 +10,9 @@ EnvelopeTiming envelopeTimingFromSettings() {
     const double releasePreRoll = storedNumber(settings::kReleasePreRoll);
     const double releaseWindow = storedNumber(settings::kReleaseWindow);
     const double threshold = storedNumber(settings::kThreshold);
-    return EnvelopeTiming{attackPreRoll, attackWindow - attackPreRoll, releasePreRoll,
-                  releaseWindow - releasePreRoll, threshold, storedDetectionMode()};
+    return EnvelopeTiming{attackPreRoll,  attackWindow - attackPreRoll,
+                          releasePreRoll, releaseWindow - releasePreRoll,
+                          threshold,      storedDetectionMode()};
 }
 
 EnvelopeTiming& currentEnvelopeTiming() {
@@ -27,11 +28,17 @@ void applyAttackWindow(EnvelopeTiming& rolls, double attackWindow) {
 void applyReleaseWindow(EnvelopeTiming& rolls, double releaseWindow) {
     rolls.postFadeOut = releaseWindow - rolls.preFadeOut;
 }
-void applyAttackPreRoll(EnvelopeTiming& rolls, double attackPreRoll) { rolls.preFadeIn = attackPreRoll; }
+void applyAttackPreRoll(EnvelopeTiming& rolls, double attackPreRoll) {
+    rolls.preFadeIn = attackPreRoll;
+}
 void applyReleasePreRoll(EnvelopeTiming& rolls, double releasePreRoll) {
     rolls.preFadeOut = releasePreRoll;
 }
-void applyThreshold(EnvelopeTiming& rolls, double threshold) { rolls.threshold = threshold; }
-void applyDetection(EnvelopeTiming& rolls, DetectionMode detection) { rolls.detection = detection; }
+void applyThreshold(EnvelopeTiming& rolls, double threshold) {
+    rolls.threshold = threshold;
+}
+void applyDetection(EnvelopeTiming& rolls, DetectionMode detection) {
+    rolls.detection = detection;
+}
 
 } // namespace quelvo

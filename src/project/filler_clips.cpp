@@ -4,8 +4,8 @@
 
 namespace quelvo {
 
-std::vector<FillerPlacement> placeFillers(const ClusterList& musicClusters,
-                                          double fillerSeconds, FrameGrid grid) {
+std::vector<FillerPlacement> placeFillers(const ClusterList& musicClusters, double fillerSeconds,
+                                          FrameGrid grid) {
     std::vector<FillerPlacement> clips;
     for (size_t i = 0; i + 1 < musicClusters.size(); ++i) {
         const double gapStart = musicClusters[i].end;

@@ -26,8 +26,8 @@ struct FillerPlacement {
 };
 
 // `fillerSeconds` <= 0: the filler's length is unknown, a clip fills its gap.
-std::vector<FillerPlacement> placeFillers(const ClusterList& musicClusters,
-                                          double fillerSeconds, FrameGrid grid = kTenthsGrid);
+std::vector<FillerPlacement> placeFillers(const ClusterList& musicClusters, double fillerSeconds,
+                                          FrameGrid grid = kTenthsGrid);
 
 // A count of tenths as the projects write a time: 'N/10s'.
 std::string tenthsAttribute(int64_t tenths);

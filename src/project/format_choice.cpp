@@ -17,7 +17,7 @@ void rememberFormat(ProjectFormat format) {
 
 ProjectFormat preferredFormat() {
     return VersionQuestionSettings::shared().preferFcpxml19() ? ProjectFormat::fcpxml19
-                                                           : ProjectFormat::fcpxml16;
+                                                              : ProjectFormat::fcpxml16;
 }
 
 } // namespace quelvo

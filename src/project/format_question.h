@@ -12,7 +12,7 @@
 namespace quelvo {
 
 class FormatQuestion {
-public:
+  public:
     using Answer = std::optional<ProjectFormat>;
     using Callback = std::function<void(Answer)>;
 
@@ -23,11 +23,11 @@ public:
 
 // Always answers the same at once (command line, tests).
 class FixedFormatAnswer : public FormatQuestion {
-public:
+  public:
     explicit FixedFormatAnswer(Answer answer) : m_answer(answer) {}
     void ask(std::optional<ProjectFormat>, Callback callback) override { callback(m_answer); }
 
-private:
+  private:
     Answer m_answer;
 };
 

@@ -1,8 +1,8 @@
 #include "project/project_builder.h"
 
-#include <filesystem>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "base/files.h"
 #include "base/strings.h"
@@ -21,7 +21,8 @@ namespace {
 constexpr double kFadeStep = 0.25;
 
 ClipSource clipSource(const std::string& path, const MediaFileFacts& facts, std::string role) {
-    return ClipSource{path, facts, std::filesystem::path(path).filename().string(), std::move(role)};
+    return ClipSource{path, facts, std::filesystem::path(path).filename().string(),
+                      std::move(role)};
 }
 
 double gainToDb(double gain) {
@@ -32,8 +33,7 @@ double gainToDb(double gain) {
 } // namespace
 
 VolumeKeyframeList musicKeyframes(const ClusterList& speech, const EnvelopeTiming& rolls,
-                                           const DuckDepth& depth,
-                                           const std::vector<int>& duckedLevels) {
+                                  const DuckDepth& depth, const std::vector<int>& duckedLevels) {
     if (!duckedLevels.empty())
         return makeVolumeKeyframes(speech, rolls, duckedLevels, depth.overallMusicLevel);
     return makeVolumeKeyframes(speech, rolls, depth.toZero, depth.decrease,

@@ -15,8 +15,8 @@ namespace quelvo {
 // decrease, or with a level per interval when `duckedLevels` is not empty
 // (depth by loudness).
 VolumeKeyframeList musicKeyframes(const ClusterList& speech, const EnvelopeTiming& rolls,
-                                           const DuckDepth& depth,
-                                           const std::vector<int>& duckedLevels = {});
+                                  const DuckDepth& depth,
+                                  const std::vector<int>& duckedLevels = {});
 
 // The filler clips for the gaps between the stretches where the music
 // sounds, each with its fade-out as keyframes. `fillerSeconds` <= 0: the
@@ -48,9 +48,9 @@ struct ProjectAnalysis {
     std::vector<MediaFileFacts> dialogue; // one per request.inputs.dialogue
     MediaFileFacts music;
     MediaFileFacts filler;
-    ClusterList speech;        // the intervals the keyframes are made from
-    ClusterList musicSounding; // only needed with a filler
-    std::vector<int> duckedLevels;      // with depth by loudness
+    ClusterList speech;            // the intervals the keyframes are made from
+    ClusterList musicSounding;     // only needed with a filler
+    std::vector<int> duckedLevels; // with depth by loudness
 };
 
 // The description for a request and its analysis. A filler path that is the

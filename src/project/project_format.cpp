@@ -19,8 +19,7 @@ constexpr std::array<FormatRow, 4> kFormats{{
     {ProjectFormat::mlt, "mlt", "mlt", 3},
 }};
 
-const FormatRow& rowOf(ProjectFormat format)
-{
+const FormatRow& rowOf(ProjectFormat format) {
     for (const FormatRow& row : kFormats)
         if (row.format == format) return row;
     return kFormats.front();
@@ -28,17 +27,17 @@ const FormatRow& rowOf(ProjectFormat format)
 
 } // namespace
 
-std::string_view formatOption(ProjectFormat format) { return rowOf(format).option; }
+std::string_view formatOption(ProjectFormat format) {
+    return rowOf(format).option;
+}
 
-std::optional<ProjectFormat> formatFromOption(std::string_view option)
-{
+std::optional<ProjectFormat> formatFromOption(std::string_view option) {
     for (const FormatRow& row : kFormats)
         if (row.option == option) return row.format;
     return std::nullopt;
 }
 
-std::string formatOptionList()
-{
+std::string formatOptionList() {
     std::string list;
     for (const FormatRow& row : kFormats) {
         if (!list.empty()) list += '|';
@@ -47,26 +46,28 @@ std::string formatOptionList()
     return list;
 }
 
-std::string_view fileExtension(ProjectFormat format) { return rowOf(format).extension; }
+std::string_view fileExtension(ProjectFormat format) {
+    return rowOf(format).extension;
+}
 
-bool isFinalCutPro(ProjectFormat format)
-{
+bool isFinalCutPro(ProjectFormat format) {
     return format == ProjectFormat::fcpxml16 || format == ProjectFormat::fcpxml19;
 }
 
-int storedChoice(ProjectFormat format) { return rowOf(format).stored; }
+int storedChoice(ProjectFormat format) {
+    return rowOf(format).stored;
+}
 
-std::optional<ProjectFormat> formatFromStoredChoice(int stored)
-{
+std::optional<ProjectFormat> formatFromStoredChoice(int stored) {
     for (const FormatRow& row : kFormats)
         if (row.stored == stored) return row.format;
     return std::nullopt;
 }
 
-std::vector<ProjectFormat> allProjectFormats()
-{
+std::vector<ProjectFormat> allProjectFormats() {
     std::vector<ProjectFormat> formats;
-    for (const FormatRow& row : kFormats) formats.push_back(row.format);
+    for (const FormatRow& row : kFormats)
+        formats.push_back(row.format);
     return formats;
 }
 

@@ -11,10 +11,10 @@
 namespace quelvo {
 
 enum class ProjectFormat {
-    fcpxml16,  // Final Cut Pro before 10.6
-    fcpxml19,  // Final Cut Pro 10.6 and later
-    xmeml,     // Final Cut Pro 7 XML: Premiere Pro and DaVinci Resolve
-    mlt,       // MLT XML: Shotcut
+    fcpxml16, // Final Cut Pro before 10.6
+    fcpxml19, // Final Cut Pro 10.6 and later
+    xmeml,    // Final Cut Pro 7 XML: Premiere Pro and DaVinci Resolve
+    mlt,      // MLT XML: Shotcut
 };
 // Kdenlive 22.12 did not open an MLT document with Kdenlive's additions as
 // its own project (docs/editor-formats.md), so it is not offered; the stored

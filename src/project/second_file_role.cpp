@@ -22,9 +22,13 @@ SecondFileRole::Role SecondFileRole::role() const {
     return Role::music;
 }
 
-void SecondFileRole::setRole(Role role) { quelvo::storeString(kRoleKey, rawValue(role)); }
+void SecondFileRole::setRole(Role role) {
+    quelvo::storeString(kRoleKey, rawValue(role));
+}
 
-std::string SecondFileRole::customRole() const { return quelvo::storedString(kCustomKey, ""); }
+std::string SecondFileRole::customRole() const {
+    return quelvo::storedString(kCustomKey, "");
+}
 
 void SecondFileRole::setCustomRole(const std::string& name) {
     quelvo::storeString(kCustomKey, name);
@@ -32,8 +36,10 @@ void SecondFileRole::setCustomRole(const std::string& name) {
 
 std::string SecondFileRole::roleName() const {
     switch (role()) {
-    case Role::dialogue: return "dialogue";
-    case Role::music: return "music";
+    case Role::dialogue:
+        return "dialogue";
+    case Role::music:
+        return "music";
     case Role::custom: {
         const std::string name = quelvo::trimWhitespace(customRole());
         return name.empty() ? "music" : name;
@@ -44,9 +50,12 @@ std::string SecondFileRole::roleName() const {
 
 std::string rawValue(SecondFileRole::Role role) {
     switch (role) {
-    case SecondFileRole::Role::dialogue: return "dialogue";
-    case SecondFileRole::Role::music: return "music";
-    case SecondFileRole::Role::custom: return "custom";
+    case SecondFileRole::Role::dialogue:
+        return "dialogue";
+    case SecondFileRole::Role::music:
+        return "music";
+    case SecondFileRole::Role::custom:
+        return "custom";
     }
     return "music";
 }

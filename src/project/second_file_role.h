@@ -6,7 +6,7 @@
 namespace quelvo {
 
 class SecondFileRole {
-public:
+  public:
     enum class Role { dialogue = 0, music = 1, custom = 2 };
     static constexpr const char* kNotificationKey = "QVSecondFileRole.changed";
 

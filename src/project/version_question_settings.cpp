@@ -17,10 +17,18 @@ VersionQuestionSettings& VersionQuestionSettings::shared() {
     return settings;
 }
 
-bool VersionQuestionSettings::preferFcpxml19() const { return quelvo::storedBool(kPreferKey, true); }
-void VersionQuestionSettings::setPreferFcpxml19(bool value) { quelvo::storeBool(kPreferKey, value); }
-bool VersionQuestionSettings::rememberMyChoice() const { return quelvo::storedBool(kRememberKey, false); }
-void VersionQuestionSettings::setRememberMyChoice(bool value) { quelvo::storeBool(kRememberKey, value); }
+bool VersionQuestionSettings::preferFcpxml19() const {
+    return quelvo::storedBool(kPreferKey, true);
+}
+void VersionQuestionSettings::setPreferFcpxml19(bool value) {
+    quelvo::storeBool(kPreferKey, value);
+}
+bool VersionQuestionSettings::rememberMyChoice() const {
+    return quelvo::storedBool(kRememberKey, false);
+}
+void VersionQuestionSettings::setRememberMyChoice(bool value) {
+    quelvo::storeBool(kRememberKey, value);
+}
 
 std::optional<int> VersionQuestionSettings::rememberedChoiceValue() const {
     // -1 is what an unset key reads as; a hand-edited file may hold anything.

@@ -11,12 +11,12 @@
 namespace quelvo {
 
 class VersionQuestionSettings {
-public:
+  public:
     static VersionQuestionSettings& shared();
 
-    bool preferFcpxml19() const;       // default true
+    bool preferFcpxml19() const; // default true
     void setPreferFcpxml19(bool value);
-    bool rememberMyChoice() const;   // default false
+    bool rememberMyChoice() const; // default false
     void setRememberMyChoice(bool value);
     // The remembered choice as stored: a whole number from 0, else nothing.
     std::optional<int> rememberedChoiceValue() const;

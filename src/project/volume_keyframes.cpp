@@ -10,9 +10,9 @@ int duckLevel(bool decreaseToZero, int duckingDecrease) {
     return decreaseToZero ? kSilenceDb : duckingDecrease;
 }
 
-VolumeKeyframeList makeVolumeKeyframes(const ClusterList& clusters,
-                                                const EnvelopeTiming& rolls, bool decreaseToZero,
-                                                int duckingDecrease, int overallMusicLevel) {
+VolumeKeyframeList makeVolumeKeyframes(const ClusterList& clusters, const EnvelopeTiming& rolls,
+                                       bool decreaseToZero, int duckingDecrease,
+                                       int overallMusicLevel) {
     const double ducked = duckLevel(decreaseToZero, duckingDecrease);
     const double overall = overallMusicLevel;
     VolumeKeyframeList keyframes;
@@ -26,16 +26,16 @@ VolumeKeyframeList makeVolumeKeyframes(const ClusterList& clusters,
     return keyframes;
 }
 
-VolumeKeyframeList makeVolumeKeyframes(const ClusterList& clusters,
-                                                const EnvelopeTiming& rolls, const std::vector<int>& duckedLevels,
-                                                int overallMusicLevel) {
+VolumeKeyframeList makeVolumeKeyframes(const ClusterList& clusters, const EnvelopeTiming& rolls,
+                                       const std::vector<int>& duckedLevels,
+                                       int overallMusicLevel) {
     const double overall = overallMusicLevel;
     VolumeKeyframeList keyframes;
     keyframes.reserve(clusters.size() * 4);
     for (size_t i = 0; i < clusters.size(); ++i) {
         const auto& c = clusters[i];
-        const double ducked = duckedLevels.empty() ? overall
-                                                   : duckedLevels[std::min(i, duckedLevels.size() - 1)];
+        const double ducked =
+            duckedLevels.empty() ? overall : duckedLevels[std::min(i, duckedLevels.size() - 1)];
         keyframes.push_back({c.start - rolls.preFadeIn, overall});
         keyframes.push_back({c.start + rolls.postFadeIn, ducked});
         keyframes.push_back({c.end - rolls.preFadeOut, ducked});
@@ -45,8 +45,8 @@ VolumeKeyframeList makeVolumeKeyframes(const ClusterList& clusters,
 }
 
 std::string legacyKeyframeLine(double time, int db) {
-    return "<keyframe time='" + std::to_string(quelvo::truncateSnapped(time * 10.0)) + "/10s' value='" +
-           std::to_string(db) + "dB'/>\n";
+    return "<keyframe time='" + std::to_string(quelvo::truncateSnapped(time * 10.0)) +
+           "/10s' value='" + std::to_string(db) + "dB'/>\n";
 }
 
 std::string formatTenths(double seconds) {

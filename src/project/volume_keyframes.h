@@ -18,15 +18,14 @@ int duckLevel(bool decreaseToZero, int duckingDecrease);
 
 // Exactly four keyframes per cluster, in cluster order; no sorting, clamping
 // or de-duplication, so overlapping ramps keep their fixed order.
-VolumeKeyframeList makeVolumeKeyframes(const ClusterList& clusters,
-                                                const EnvelopeTiming& rolls, bool decreaseToZero,
-                                                int duckingDecrease, int overallMusicLevel);
+VolumeKeyframeList makeVolumeKeyframes(const ClusterList& clusters, const EnvelopeTiming& rolls,
+                                       bool decreaseToZero, int duckingDecrease,
+                                       int overallMusicLevel);
 
 // The same with a ducked level of its own for every cluster (depth by
 // loudness); clusters beyond the list's end take the last level.
-VolumeKeyframeList makeVolumeKeyframes(const ClusterList& clusters,
-                                                const EnvelopeTiming& rolls, const std::vector<int>& duckedLevels,
-                                                int overallMusicLevel);
+VolumeKeyframeList makeVolumeKeyframes(const ClusterList& clusters, const EnvelopeTiming& rolls,
+                                       const std::vector<int>& duckedLevels, int overallMusicLevel);
 
 // One keyframe of the legacy document: <keyframe time='T/10s' value='VdB'/>
 // and a line feed, T in whole tenths truncated toward zero (after snapping

@@ -14,8 +14,7 @@ constexpr double kNoiseFloorPercentile = 0.10;
 
 // The clusters of a file's 10 ms peaks, handed over one at a time by
 // `read` (once, or twice when the noise floor is measured first).
-template <typename Read>
-LevelAnalysis detect(const LevelParameters& parameters, Read read) {
+template <typename Read> LevelAnalysis detect(const LevelParameters& parameters, Read read) {
     LevelAnalysis analysis;
     double threshold = parameters.threshold;
     if (parameters.noisyEnironment) {
@@ -31,13 +30,15 @@ LevelAnalysis detect(const LevelParameters& parameters, Read read) {
                                        parameters.environmentNoiseLevel);
     }
     LevelDetector detector(threshold, parameters.hysteresis, parameters.decay);
-    const DecodeSummary decoded = read([&detector](float peak) { detector.addFrame(peakToDb(peak)); });
+    const DecodeSummary decoded =
+        read([&detector](float peak) { detector.addFrame(peakToDb(peak)); });
     if (!decoded.status) {
         analysis.status = decoded.status;
         return analysis;
     }
     takeDecodedFacts(analysis, decoded);
-    analysis.clusters = shapeClusters(detector.finish(decoded.duration), parameters, decoded.duration);
+    analysis.clusters =
+        shapeClusters(detector.finish(decoded.duration), parameters, decoded.duration);
     analysis.status = Status::success();
     return analysis;
 }
@@ -57,17 +58,21 @@ LevelAnalysis analyzeLevels(const std::string& path, const LevelParameters& para
     const FileLevels levels = readFileLevels(path, LevelContent::peaks, parallelism);
     return detect(parameters, [&levels](const FramePeakMeter::Sink& sink) {
         if (levels.decoded.status)
-            for (const float peak : levels.peaks) sink(peak);
+            for (const float peak : levels.peaks)
+                sink(peak);
         return levels.decoded;
     });
 }
 
-Status checkAudioComplete(const std::string& path) { return countAudioPackets(path).status; }
+Status checkAudioComplete(const std::string& path) {
+    return countAudioPackets(path).status;
+}
 
 LevelAnalysis countAudioPackets(const std::string& path) {
     DecodeOptions options;
     options.packetsOnly = true;
-    const DecodeSummary counted = readFramePeaks(path, [](float) {}, options);
+    const DecodeSummary counted = readFramePeaks(
+        path, [](float) {}, options);
     LevelAnalysis analysis;
     analysis.status = counted.status;
     takeDecodedFacts(analysis, counted);

@@ -11,7 +11,9 @@ namespace quelvo {
 
 namespace {
 
-double frameTime(int64_t frame) { return static_cast<double>(frame) / kLevelFramesPerSecond; }
+double frameTime(int64_t frame) {
+    return static_cast<double>(frame) / kLevelFramesPerSecond;
+}
 
 // At least one quiet frame closes a cluster ("decay 0 closes at once"); a hold
 // time that is not a finite number never closes one.
@@ -32,8 +34,7 @@ double peakToDb(float peak) {
 // A negative hysteresis would ask more of a cluster to stay open than to
 // open, so a frame could open a cluster and close it at once; it counts as 0.
 LevelDetector::LevelDetector(double threshold, double hysteresis, double decay)
-    : m_openLevel(threshold),
-      m_stayOpenLevel(threshold - (hysteresis > 0 ? hysteresis : 0.0)),
+    : m_openLevel(threshold), m_stayOpenLevel(threshold - (hysteresis > 0 ? hysteresis : 0.0)),
       m_decayFrames(decayInFrames(decay)) {}
 
 void LevelDetector::addFrame(double levelDb) {

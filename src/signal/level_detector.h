@@ -18,7 +18,7 @@ double peakToDb(float peak);
 // level has stayed below that for `decay` seconds; the cluster then ends where
 // the quiet run began. Frame k starts at k / 100 s.
 class LevelDetector {
-public:
+  public:
     LevelDetector(double threshold, double hysteresis, double decay);
 
     void addFrame(double levelDb);
@@ -29,14 +29,14 @@ public:
 
     int64_t frames() const { return m_frames; }
 
-private:
+  private:
     double m_openLevel;
     double m_stayOpenLevel;
     int64_t m_decayFrames;
     int64_t m_frames = 0;
     bool m_open = false;
     int64_t m_clusterStart = 0;
-    int64_t m_quietStart = -1;  // first frame of the quiet run, -1 while loud
+    int64_t m_quietStart = -1; // first frame of the quiet run, -1 while loud
     ClusterList m_clusters;
 };
 
@@ -49,13 +49,13 @@ ClusterList shapeClusters(const ClusterList& found, const LevelParameters& param
 // The level below which a tenth of the frames lie, from a fixed-size
 // histogram (0.01 dB steps), so that memory does not grow with the file.
 class NoiseFloorEstimator {
-public:
+  public:
     void addFrame(double levelDb);
     // nullopt before any frame; -inf when the quietest tenth is digital silence.
     std::optional<double> percentile(double fraction) const;
 
-private:
-    static constexpr double kLowest = -200.0;  // dB; anything lower counts here
+  private:
+    static constexpr double kLowest = -200.0; // dB; anything lower counts here
     static constexpr double kHighest = 50.0;
     static constexpr double kStep = 0.01;
     static constexpr size_t kBins = static_cast<size_t>((kHighest - kLowest) / kStep) + 1;

@@ -14,7 +14,6 @@ namespace quelvo {
 
 namespace {
 
-
 constexpr double kFrame = 0.01; // s
 
 struct Span {
@@ -473,8 +472,8 @@ AutomaticDecision decideSpeech(const SpeechFeatures& f, double duration, const A
     return decision;
 }
 
-ClusterList shapeAutomaticSegments(const ClusterList& segments,
-                                            const AutomaticTuning& tuning, double duration) {
+ClusterList shapeAutomaticSegments(const ClusterList& segments, const AutomaticTuning& tuning,
+                                   double duration) {
     ClusterList held;
     for (const Cluster& s : segments) {
         if (!held.empty() && s.start - held.back().end < tuning.hold - 1e-9)

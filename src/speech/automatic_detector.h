@@ -82,7 +82,7 @@ AutomaticDecision decideSpeech(const SpeechFeatures& features, double duration,
 // The segments shaped as the level detector shapes its clusters: the hold
 // bridges short quiet runs, shorter than the minimum are dropped, the rest
 // widened by the dialogue's 0.1 s fades and clamped to the file.
-ClusterList shapeAutomaticSegments(const ClusterList& segments,
-                                            const AutomaticTuning& tuning, double duration);
+ClusterList shapeAutomaticSegments(const ClusterList& segments, const AutomaticTuning& tuning,
+                                   double duration);
 
 } // namespace quelvo

@@ -8,8 +8,8 @@ namespace quelvo {
 
 namespace {
 
-
-SpeechAnalysis analyzeAutomatically(const std::string& dialoguePath, const Parallelism& parallelism) {
+SpeechAnalysis analyzeAutomatically(const std::string& dialoguePath,
+                                    const Parallelism& parallelism) {
     SpeechAnalysis analysis;
     analysis.detection.mode = DetectionMode::automatic;
     const FeatureAnalysis features = quelvo::readSpeechFeatures(dialoguePath, parallelism);
@@ -58,15 +58,16 @@ ClusterList closeGaps(const ClusterList& clusters, const SpeechSettings& speech)
 
 SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const SpeechSettings& speech,
                                const Parallelism& parallelism) {
-    if (speech.detection == DetectionMode::automatic) return analyzeAutomatically(dialoguePath, parallelism);
-    SpeechAnalysis analysis =
-        fromLevels(quelvo::analyzeLevels(dialoguePath, dialogueLevelParameters(speech.threshold), parallelism));
+    if (speech.detection == DetectionMode::automatic)
+        return analyzeAutomatically(dialoguePath, parallelism);
+    SpeechAnalysis analysis = fromLevels(quelvo::analyzeLevels(
+        dialoguePath, dialogueLevelParameters(speech.threshold), parallelism));
     analysis.detection.threshold = speech.threshold;
     return analysis;
 }
 
 ClusterList automaticSpeech(const SpeechFeatures& features, double duration,
-                                     DetectionFigures* figures) {
+                            DetectionFigures* figures) {
     const AutomaticTuning tuning;
     const AutomaticDecision decision = decideSpeech(features, duration, tuning);
     if (figures) {
@@ -87,7 +88,8 @@ SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const SpeechS
 
 SpeechAnalysis findMusicClusters(const std::string& musicPath, double threshold,
                                  const Parallelism& parallelism) {
-    return fromLevels(quelvo::analyzeLevels(musicPath, musicLevelParameters(threshold), parallelism));
+    return fromLevels(
+        quelvo::analyzeLevels(musicPath, musicLevelParameters(threshold), parallelism));
 }
 
 } // namespace quelvo

@@ -20,15 +20,15 @@ inline constexpr double kMusicThreshold = -60.0;
 // it did. The fixed threshold mode fills only the threshold.
 struct DetectionFigures {
     DetectionMode mode = DetectionMode::threshold;
-    double noiseFloor = std::numeric_limits<double>::quiet_NaN();   // dBFS
-    double speechLevel = std::numeric_limits<double>::quiet_NaN();  // dBFS
-    double threshold = std::numeric_limits<double>::quiet_NaN();    // dBFS: where speech opens
+    double noiseFloor = std::numeric_limits<double>::quiet_NaN();  // dBFS
+    double speechLevel = std::numeric_limits<double>::quiet_NaN(); // dBFS
+    double threshold = std::numeric_limits<double>::quiet_NaN();   // dBFS: where speech opens
 };
 
 struct SpeechAnalysis {
     Status status = Status::failure("not analysed");
     ClusterList clusters;
-    double duration = 0;  // seconds, as decoded
+    double duration = 0; // seconds, as decoded
     int sampleRate = 0;
     DetectionFigures detection;
     // What the decoding passed over and how long the packets say the audio
@@ -60,7 +60,7 @@ SpeechAnalysis analyzeDialogue(const std::string& dialoguePath, const SpeechSett
 // given, receives the levels it used. The job and the preview both call it,
 // so they cannot disagree about the same features.
 ClusterList automaticSpeech(const SpeechFeatures& features, double duration,
-                                     DetectionFigures* figures = nullptr);
+                            DetectionFigures* figures = nullptr);
 
 // analyzeDialogue, then gaps closed with the settings' fades.
 SpeechAnalysis findSpeechClusters(const std::string& dialoguePath, const SpeechSettings& speech,

@@ -7,9 +7,8 @@
 namespace quelvo {
 
 ClusterList joinIntervals(ClusterList intervals) {
-    std::stable_sort(
-        intervals.begin(), intervals.end(),
-        [](const Cluster& a, const Cluster& b) { return a.start < b.start; });
+    std::stable_sort(intervals.begin(), intervals.end(),
+                     [](const Cluster& a, const Cluster& b) { return a.start < b.start; });
     ClusterList joined;
     joined.reserve(intervals.size());
     for (const Cluster& c : intervals) {

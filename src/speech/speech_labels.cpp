@@ -112,8 +112,8 @@ LabelReading parseLabels(std::string_view text, double duration, const std::stri
             continue;
         const LineResult read = readLine(line);
         if (!read.interval) {
-            reading.status = Status::failure("Line " + std::to_string(number) + " of " +
-                                                    name + " " + read.problem + ".");
+            reading.status = Status::failure("Line " + std::to_string(number) + " of " + name +
+                                             " " + read.problem + ".");
             reading.intervals.clear();
             return reading;
         }
@@ -150,8 +150,7 @@ LabelReading readLabelFile(const std::string& path, double duration) {
     std::string bytes, error;
     if (!quelvo::readFileBytes(path, bytes, &error)) {
         LabelReading failed;
-        failed.status =
-            Status::failure("Cannot read the label file " + path + ": " + error + ".");
+        failed.status = Status::failure("Cannot read the label file " + path + ": " + error + ".");
         return failed;
     }
     return parseLabels(bytes, duration, path);

@@ -16,7 +16,7 @@ namespace quelvo {
 // sentence, which line was wrong and how; the intervals are then empty.
 struct LabelReading {
     Status status = Status::success();
-    ClusterList intervals;    // ascending, none overlapping or touching
+    ClusterList intervals;             // ascending, none overlapping or touching
     std::vector<std::string> warnings; // what was mended on the way, in order
 };
 

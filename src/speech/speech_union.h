@@ -16,7 +16,6 @@ namespace quelvo {
 ClusterList uniteSpeech(const std::vector<ClusterList>& perFile);
 
 // The union with its gaps closed (closeGaps): what the music ducks under.
-ClusterList duckedSpeech(const std::vector<ClusterList>& perFile,
-                                  const SpeechSettings& speech);
+ClusterList duckedSpeech(const std::vector<ClusterList>& perFile, const SpeechSettings& speech);
 
 } // namespace quelvo

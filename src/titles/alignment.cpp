@@ -4,11 +4,16 @@ namespace quelvo {
 
 std::string rawValue(Alignment a) {
     switch (a) {
-    case Alignment::notSet: return "notSet";
-    case Alignment::left: return "left";
-    case Alignment::center: return "center";
-    case Alignment::right: return "right";
-    case Alignment::justified: return "justified";
+    case Alignment::notSet:
+        return "notSet";
+    case Alignment::left:
+        return "left";
+    case Alignment::center:
+        return "center";
+    case Alignment::right:
+        return "right";
+    case Alignment::justified:
+        return "justified";
     }
     return "center";
 }

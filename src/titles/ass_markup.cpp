@@ -19,7 +19,6 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-
 bool allDigits(std::string_view s) {
     return std::all_of(s.begin(), s.end(), isDigit);
 }

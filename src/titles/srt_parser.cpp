@@ -13,13 +13,17 @@ namespace quelvo::srt {
 
 namespace {
 
-using quelvo::characterSubstring;
 using quelvo::characterCount;
 using quelvo::characterPosition;
+using quelvo::characterSubstring;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // The toolkit's replace(text, what, "", ignoreCase: true), but driven by a
 // fast search for the first character: every tag starts with '<', which has
@@ -34,7 +38,8 @@ std::string removeIgnoringCase(std::string text, std::string_view what) {
         return true;
     };
     size_t hit = text.find(what[0]);
-    while (hit != std::string::npos && !matchesAt(hit)) hit = text.find(what[0], hit + 1);
+    while (hit != std::string::npos && !matchesAt(hit))
+        hit = text.find(what[0], hit + 1);
     if (hit == std::string::npos) return text;
     std::string out;
     out.reserve(text.size());
@@ -43,14 +48,16 @@ std::string removeIgnoringCase(std::string text, std::string_view what) {
         out.append(text, from, hit - from);
         from = hit + what.size();
         hit = text.find(what[0], from);
-        while (hit != std::string::npos && !matchesAt(hit)) hit = text.find(what[0], hit + 1);
+        while (hit != std::string::npos && !matchesAt(hit))
+            hit = text.find(what[0], hit + 1);
     }
     out.append(text, from, std::string::npos);
     return out;
 }
 
 void removeTags(std::string& text, std::initializer_list<std::string_view> tags) {
-    for (const std::string_view tag : tags) text = removeIgnoringCase(std::move(text), tag);
+    for (const std::string_view tag : tags)
+        text = removeIgnoringCase(std::move(text), tag);
 }
 
 // A time column as a number: the whole column must read, with no blanks
@@ -91,14 +98,20 @@ namespace {
 // A line holding only a number (blanks and a byte-order mark aside).
 bool isCounterLine(std::string_view line) {
     if (line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
-    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+        line.remove_prefix(1);
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
+        line.remove_suffix(1);
     return !line.empty() && std::all_of(line.begin(), line.end(), isDigit);
 }
 
-bool isTimeLine(std::string_view line) { return line.find(" -->") != std::string_view::npos; }
+bool isTimeLine(std::string_view line) {
+    return line.find(" -->") != std::string_view::npos;
+}
 
-bool isBlank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
+bool isBlank(std::string_view line) {
+    return line.find_first_not_of(" \t") == std::string_view::npos;
+}
 
 // The counter on the first line: its decimal digits, every other character
 // (a byte-order mark, blanks) ignored. Absent without a line feed or digits.
@@ -135,7 +148,8 @@ std::optional<SubtitleCue> parseBlock(std::string_view b) {
     // Players honour {\an8} in SRT as in ASS: where the cue goes, never text.
     const CuePlacement inText = ass::takeOverrideBlocks(text);
     SubtitleCue title(*id, start, end, std::move(text));
-    title.placement = inText != CuePlacement::unset ? inText : ass::takeOverrideBlocks(endAndSettings);
+    title.placement =
+        inText != CuePlacement::unset ? inText : ass::takeOverrideBlocks(endAndSettings);
     return title;
 }
 
@@ -163,7 +177,8 @@ ParseReport parseReporting(std::string_view text, const TitlesSettings& settings
     bool skipping = false;
     const auto finishBlock = [&] {
         if (block.empty()) return;
-        while (block.size() > 2 && isBlank(block.back())) block.pop_back();
+        while (block.size() > 2 && isBlank(block.back()))
+            block.pop_back();
         std::string joined;
         for (size_t k = 0; k < block.size(); ++k) {
             if (k) joined += '\n';
@@ -172,8 +187,10 @@ ParseReport parseReporting(std::string_view text, const TitlesSettings& settings
         if (settings.splitText && settings.splitText->split)
             joined = splitBlockText(joined, settings.splitText->length);
         if (auto title = parseBlock(joined)) {
-            if (title->endTime > title->startTime) report.titles.push_back(std::move(*title));
-            else ++report.skippedCues;
+            if (title->endTime > title->startTime)
+                report.titles.push_back(std::move(*title));
+            else
+                ++report.skippedCues;
         }
         block.clear();
     };

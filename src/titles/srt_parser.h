@@ -16,7 +16,7 @@
 namespace quelvo {
 class TitlesSettings;
 struct Ignore;
-}
+} // namespace quelvo
 
 namespace quelvo::srt {
 

@@ -4,18 +4,21 @@
 
 #include "base/files.h"
 #include "titles/ass_reader.h"
-#include "titles/titles_settings.h"
 #include "titles/srt_parser.h"
 #include "titles/text_encodings.h"
+#include "titles/titles_settings.h"
 #include "titles/webvtt_reader.h"
 
 namespace quelvo {
 
-SubtitleFile SubtitleFile::fromText(std::string_view text) { return fromText(text, TitlesSettings::shared()); }
+SubtitleFile SubtitleFile::fromText(std::string_view text) {
+    return fromText(text, TitlesSettings::shared());
+}
 
 namespace {
 
-srt::ParseReport parseAs(SubtitleFormat format, std::string_view text, const TitlesSettings& settings) {
+srt::ParseReport parseAs(SubtitleFormat format, std::string_view text,
+                         const TitlesSettings& settings) {
     switch (format) {
     case SubtitleFormat::webvtt:
         return webvtt::parse(text, settings);
@@ -37,7 +40,8 @@ std::string whyNothingRead(const SubtitleFile& srt, const std::string& refusal) 
 
 } // namespace
 
-SubtitleFile SubtitleFile::fromText(std::string_view text, const TitlesSettings& settings, std::string* problem) {
+SubtitleFile SubtitleFile::fromText(std::string_view text, const TitlesSettings& settings,
+                                    std::string* problem) {
     SubtitleFile srt;
     srt.format = detectSubtitleFormat(text);
     srt::ParseReport report = parseAs(srt.format, text, settings);
@@ -54,7 +58,7 @@ SubtitleFile SubtitleFile::fromFileUrl(const std::string& path, std::string* pro
 }
 
 SubtitleFile SubtitleFile::fromFileUrl(const std::string& path, const TitlesSettings& settings,
-                         std::string* problem) {
+                                       std::string* problem) {
     std::string bytes, error;
     const bool read = quelvo::readFileBytes(path, bytes, &error);
     const std::optional<DecodedText> decoded = read ? decodeSubtitleBytes(bytes) : std::nullopt;
@@ -66,22 +70,29 @@ SubtitleFile SubtitleFile::fromFileUrl(const std::string& path, const TitlesSett
         srt.replacedControls = decoded->replacedControls;
     }
     if (problem && srt.titles.empty()) {
-        if (!read) *problem = "cannot read it: " + error;
-        else if (bytes.empty()) *problem = "the file is empty";
-        else if (!decoded) *problem = "it is not text in UTF-8, UTF-16 or a known 8-bit encoding";
-        else *problem = unread;
+        if (!read)
+            *problem = "cannot read it: " + error;
+        else if (bytes.empty())
+            *problem = "the file is empty";
+        else if (!decoded)
+            *problem = "it is not text in UTF-8, UTF-16 or a known 8-bit encoding";
+        else
+            *problem = unread;
     }
     return srt;
 }
 
-SubtitleFile SubtitleFile::fromPath(const std::string& path) { return fromPath(path, TitlesSettings::shared()); }
+SubtitleFile SubtitleFile::fromPath(const std::string& path) {
+    return fromPath(path, TitlesSettings::shared());
+}
 
 SubtitleFile SubtitleFile::fromPath(const std::string& path, const TitlesSettings& settings) {
     return fromText(quelvo::readTextFile(path), settings);
 }
 
 SubtitleFile SubtitleFile::fromFileInEncoding(const std::string& path, const std::string& encoding,
-                                const TitlesSettings& settings, std::string* problem) {
+                                              const TitlesSettings& settings,
+                                              std::string* problem) {
     std::string bytes, error;
     if (!quelvo::readFileBytes(path, bytes, &error)) {
         if (problem) *problem = "cannot read it: " + error;
@@ -101,7 +112,8 @@ SubtitleFile SubtitleFile::fromFileInEncoding(const std::string& path, const std
     return srt;
 }
 
-std::string SubtitleFile::readTextWithFallbackEncodings(const std::string& path, std::string* encoding) {
+std::string SubtitleFile::readTextWithFallbackEncodings(const std::string& path,
+                                                        std::string* encoding) {
     std::string bytes;
     if (!quelvo::readFileBytes(path, bytes)) return {};
     std::optional<DecodedText> decoded = decodeSubtitleBytes(bytes);
@@ -112,7 +124,8 @@ std::string SubtitleFile::readTextWithFallbackEncodings(const std::string& path,
 
 double SubtitleFile::lastEndTime() const {
     double last = 0;
-    for (const auto& t : titles) last = std::max(last, t.endTime);
+    for (const auto& t : titles)
+        last = std::max(last, t.endTime);
     return last;
 }
 

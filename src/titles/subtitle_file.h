@@ -13,7 +13,7 @@ namespace quelvo {
 class TitlesSettings;
 
 class SubtitleFile {
-public:
+  public:
     // No subtitles.
     SubtitleFile() = default;
 
@@ -27,7 +27,7 @@ public:
     // none of the three, what was expected.
     static SubtitleFile fromText(std::string_view text);
     static SubtitleFile fromText(std::string_view text, const TitlesSettings& settings,
-                          std::string* problem = nullptr);
+                                 std::string* problem = nullptr);
 
     // A file as decodeSubtitleBytes reads it: UTF-8, UTF-16 (with a
     // byte-order mark, or told by its zero bytes), else 8-bit text without
@@ -36,12 +36,13 @@ public:
     // `problem` (if given) receives one short sentence saying why.
     static SubtitleFile fromFileUrl(const std::string& path, std::string* problem = nullptr);
     static SubtitleFile fromFileUrl(const std::string& path, const TitlesSettings& settings,
-                             std::string* problem = nullptr);
+                                    std::string* problem = nullptr);
 
     // A file read in the named encoding (see decodeAs), whatever it looks
     // like: for a file whose guessed encoding was wrong.
     static SubtitleFile fromFileInEncoding(const std::string& path, const std::string& encoding,
-                                    const TitlesSettings& settings, std::string* problem = nullptr);
+                                           const TitlesSettings& settings,
+                                           std::string* problem = nullptr);
 
     // A file as UTF-8 or UTF-16 with a byte-order mark only.
     static SubtitleFile fromPath(const std::string& path);
@@ -49,7 +50,8 @@ public:
 
     // The file's text as fromFileUrl reads it; "" when it does not read.
     // `encoding` (if given) receives the one that read.
-    static std::string readTextWithFallbackEncodings(const std::string& path, std::string* encoding = nullptr);
+    static std::string readTextWithFallbackEncodings(const std::string& path,
+                                                     std::string* encoding = nullptr);
 
     // The latest end; 0 without subtitles.
     double lastEndTime() const;

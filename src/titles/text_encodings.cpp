@@ -130,14 +130,16 @@ std::string detectEightBitEncoding(std::string_view bytes) {
     }
     // Western European text: Windows-1252 holds every ISO-8859-1 character
     // and the printable ones ISO-8859-15 adds that such files really use.
-    if (answer == "WINDOWS-1252" || answer == "ISO-8859-1" || answer == "ISO-8859-15") return "WINDOWS-1252";
+    if (answer == "WINDOWS-1252" || answer == "ISO-8859-1" || answer == "ISO-8859-15")
+        return "WINDOWS-1252";
     // Bytes 0x80-0x9F are control characters in every ISO-8859 part, never
     // text; in the Windows code page of the same script they are letters
     // (a short Czech or Polish file loses its Ž, ť, ś and ź otherwise).
     if (const char* windows = windowsSibling(answer); windows && hasC1Bytes(bytes)) return windows;
     // Nothing found, or an answer that is no 8-bit encoding for text that is
     // neither UTF-8 nor UTF-16: the code page read before detection existed.
-    if (answer.empty() || answer == "ASCII" || quelvo::startsWith(answer, "UTF") || answer.find("2022") != std::string::npos)
+    if (answer.empty() || answer == "ASCII" || quelvo::startsWith(answer, "UTF") ||
+        answer.find("2022") != std::string::npos)
         return "WINDOWS-1250";
     return answer;
 }
@@ -177,7 +179,8 @@ namespace {
 
 std::optional<DecodedText> decodeSubtitleText(std::string_view bytes) {
     DecodedText decoded;
-    if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF" || looksLikeUtf16(bytes)) {
+    if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF" ||
+        looksLikeUtf16(bytes)) {
         if (auto text = decodeUtf16(bytes)) {
             decoded.encoding = utf16Name(bytes);
             decoded.text = std::move(*text);
@@ -188,8 +191,10 @@ std::optional<DecodedText> decodeSubtitleText(std::string_view bytes) {
     std::string eightBit;
     eightBit.reserve(bytes.size());
     for (const char c : bytes) {
-        if (c == '\0') ++decoded.droppedNuls;
-        else eightBit.push_back(c);
+        if (c == '\0')
+            ++decoded.droppedNuls;
+        else
+            eightBit.push_back(c);
     }
     if (quelvo::startsWith(eightBit, "\xEF\xBB\xBF")) eightBit.erase(0, 3);
     if (quelvo::isValidUtf8(eightBit)) {

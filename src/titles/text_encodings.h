@@ -19,9 +19,9 @@ std::optional<std::string> decodeUtf16(std::string_view bytes);
 // The encodings an editor can ask a subtitle file to be read in again, as
 // iconv names them, most common first.
 inline constexpr const char* kSubtitleEncodings[] = {
-    "UTF-8",        "UTF-16",       "UTF-16LE",     "UTF-16BE",    "WINDOWS-1250", "WINDOWS-1251",
-    "WINDOWS-1252", "WINDOWS-1253", "WINDOWS-1254", "ISO-8859-1",  "ISO-8859-2",   "ISO-8859-5",
-    "ISO-8859-7",   "ISO-8859-9",   "ISO-8859-15",  "MACINTOSH",   "KOI8-R",       "CP437"};
+    "UTF-8",        "UTF-16",       "UTF-16LE",     "UTF-16BE",   "WINDOWS-1250", "WINDOWS-1251",
+    "WINDOWS-1252", "WINDOWS-1253", "WINDOWS-1254", "ISO-8859-1", "ISO-8859-2",   "ISO-8859-5",
+    "ISO-8859-7",   "ISO-8859-9",   "ISO-8859-15",  "MACINTOSH",  "KOI8-R",       "CP437"};
 
 // bytes read as text in the named encoding (any name iconv knows), as UTF-8
 // without a leading byte-order mark. Absent when the name is unknown or a
@@ -47,9 +47,9 @@ int replaceC1Controls(std::string& text);
 
 // A subtitle file's text, and how it was read, for a window to show.
 struct DecodedText {
-    std::string text;      // UTF-8, without a byte-order mark
-    std::string encoding;  // "UTF-8", "UTF-16LE", "UTF-16BE", "WINDOWS-1252", ...
-    int droppedNuls = 0;   // stray NUL bytes left out of 8-bit text
+    std::string text;         // UTF-8, without a byte-order mark
+    std::string encoding;     // "UTF-8", "UTF-16LE", "UTF-16BE", "WINDOWS-1252", ...
+    int droppedNuls = 0;      // stray NUL bytes left out of 8-bit text
     int replacedControls = 0; // C1 control characters now U+FFFD
 };
 

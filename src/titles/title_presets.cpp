@@ -25,7 +25,8 @@ bool isShippedName(const std::string& name) {
 // would put it elsewhere or nowhere.
 std::string fileNameFor(const std::string& name) {
     std::string out;
-    for (const char c : name) out += (c == '/' || c == '\\' || c == ':' || static_cast<unsigned char>(c) < 32) ? '_' : c;
+    for (const char c : name)
+        out += (c == '/' || c == '\\' || c == ':' || static_cast<unsigned char>(c) < 32) ? '_' : c;
     if (out == "." || out == "..") out = "_";
     return out + kExtension;
 }
@@ -78,7 +79,8 @@ std::vector<TitlePreset> shipped() {
 }
 
 std::string folder() {
-    return (fs::path(quelvo::SettingsStore::instance().filePath()).parent_path() / "Title Presets").string();
+    return (fs::path(quelvo::SettingsStore::instance().filePath()).parent_path() / "Title Presets")
+        .string();
 }
 
 std::vector<TitlePreset> all() {
@@ -93,7 +95,8 @@ std::vector<TitlePreset> all() {
             if (!isShippedName(name)) own.push_back({name, std::move(*settings), false});
         }
     }
-    std::sort(own.begin(), own.end(), [](const TitlePreset& a, const TitlePreset& b) { return a.name < b.name; });
+    std::sort(own.begin(), own.end(),
+              [](const TitlePreset& a, const TitlePreset& b) { return a.name < b.name; });
     list.insert(list.end(), own.begin(), own.end());
     return list;
 }
@@ -104,14 +107,16 @@ quelvo::Status save(const std::string& name, const TitlesSettings& settings) {
         return quelvo::Status::failure("\"" + name + "\" comes with Quelvo; choose another name");
     std::error_code ec;
     fs::create_directories(folder(), ec);
-    if (ec) return quelvo::Status::failure("cannot make the folder " + folder() + ": " + ec.message());
+    if (ec)
+        return quelvo::Status::failure("cannot make the folder " + folder() + ": " + ec.message());
     return exportTo((fs::path(folder()) / fileNameFor(name)).string(), settings);
 }
 
 quelvo::Status remove(const std::string& name) {
     std::error_code ec;
     if (!fs::remove(fs::path(folder()) / fileNameFor(name), ec))
-        return quelvo::Status::failure("there is no preset \"" + name + "\"" + (ec ? ": " + ec.message() : ""));
+        return quelvo::Status::failure("there is no preset \"" + name + "\"" +
+                                       (ec ? ": " + ec.message() : ""));
     return quelvo::Status::success();
 }
 

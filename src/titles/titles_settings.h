@@ -12,8 +12,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "base/rgba_color.h"
 #include "base/result.h"
+#include "base/rgba_color.h"
 
 namespace quelvo {
 
@@ -92,7 +92,7 @@ class TitlesSettings;
 bool storedSendWithoutFile();
 
 class TitlesSettings {
-public:
+  public:
     // The process-wide instance, loaded once (thread-safe) on first use.
     static TitlesSettings& shared();
 

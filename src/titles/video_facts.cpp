@@ -2,9 +2,13 @@
 
 namespace quelvo::titles {
 
-std::optional<double> mediaStart(const std::string& path) { return quelvo::MediaTiming::getStart(path); }
+std::optional<double> mediaStart(const std::string& path) {
+    return quelvo::MediaTiming::getStart(path);
+}
 
-std::optional<double> mediaFrameRate(const std::string& path) { return quelvo::MediaTiming::getFrameRate(path); }
+std::optional<double> mediaFrameRate(const std::string& path) {
+    return quelvo::MediaTiming::getFrameRate(path);
+}
 
 VideoFacts readVideoFacts(const std::string& path) {
     VideoFacts facts;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "titles/titles_settings.h"
 #include "titles/reading_checks.h"
+#include "titles/titles_settings.h"
 #include "writers/caption_document.h"
 
 namespace quelvo {

@@ -1,7 +1,7 @@
 #include "writers/ducking_fcpxml.h"
 
-#include <filesystem>
 #include <algorithm>
+#include <filesystem>
 
 #include "base/files.h"
 #include "base/numbers.h"
@@ -17,7 +17,6 @@
 #include "writers/fcpxml_video_fragments.h"
 
 namespace quelvo {
-
 
 namespace {
 
@@ -35,8 +34,7 @@ std::string fillerClip(const std::string& name, int lane, const std::string& off
     // The name lands between apostrophes, so it is escaped for them.
     return "<asset-clip name='" + nameAttribute(name) + "' lane='" + std::to_string(lane) +
            "' offset=" + offset + " ref='" + DuckingFcpxml::kFillerId + "' duration=" + duration +
-           " audioRole='BGM' format='" +
-           DuckingFcpxml::finalAudioFormatId() +
+           " audioRole='BGM' format='" + DuckingFcpxml::finalAudioFormatId() +
            "'>\n<adjust-volume>\n<param name='amount'>\n<fadeOut type=\"easeIn\" "
            "duration='5s'/>\n</param>\n</adjust-volume>\n<audio-channel-source role='BGM.BGM-1' "
            "srcCh='1, 2'/>\n</asset-clip>";
@@ -91,8 +89,7 @@ int DuckingFcpxml::fillerClipCount() const {
 }
 
 std::string DuckingFcpxml::makeDocument() const {
-    const std::string comment =
-        kCommentPrefix + quelvo::string(BuildVersion::buildNumber());
+    const std::string comment = kCommentPrefix + quelvo::string(BuildVersion::buildNumber());
     return fcpxml::getXML(makeResources(), makeLibraryContent(), kLibraryLocation, comment, "1.9");
 }
 
@@ -136,8 +133,8 @@ std::string DuckingFcpxml::makeVideoSpeakerAsset(const VideoSourceFacts& video) 
     const ClipSource& s = dialogue().source;
     const VideoDialogueTimes times = videoDialogueTimes(*m_project, '"');
     return std::string("<asset id=\"") + kSpeakerId + "\" name=\"" +
-           attr(std::filesystem::path(s.name).replace_extension().string()) + "\" start=" + times.assetStart +
-           " duration=" + times.assetDuration +
+           attr(std::filesystem::path(s.name).replace_extension().string()) +
+           "\" start=" + times.assetStart + " duration=" + times.assetDuration +
            videoAssetAttributes(video, kVideoFormatId, '"', true) +
            "><media-rep kind=\"original-media\" src=\"" + attr(fcpxml::fileUrlOf(s.path)) +
            "\"/></asset>";
@@ -195,14 +192,14 @@ std::string DuckingFcpxml::makeOtherDialogueClips() const {
             // Connected to the video: counted from its start, on its frames.
             const auto& [offset, duration] = times.otherDialogue[i - 1];
             out += std::string("<asset-clip ref=\"") + speakerId(i) + "\" lane=\"" +
-                   std::to_string(lane) + "\" offset=" + offset + " name=\"" +
-                   attr(d.source.name) + "\" duration=" + duration + " start=\"0s\" format=\"" +
-                   kAudioFormatId + "\" audioRole=\"" + attr(d.source.role) + "\">\n</asset-clip>\n";
+                   std::to_string(lane) + "\" offset=" + offset + " name=\"" + attr(d.source.name) +
+                   "\" duration=" + duration + " start=\"0s\" format=\"" + kAudioFormatId +
+                   "\" audioRole=\"" + attr(d.source.role) + "\">\n</asset-clip>\n";
             continue;
         }
         out += fcpxml::getAttachedAssetClipString(speakerId(i), lane, d.offset, d.source.name,
-                                              d.source.facts.duration, kAudioFormatId,
-                                              d.source.role, "") +
+                                                  d.source.facts.duration, kAudioFormatId,
+                                                  d.source.role, "") +
                "\n";
     }
     return out;
@@ -220,8 +217,8 @@ std::string DuckingFcpxml::makeMusicClip() const {
                "\n</asset-clip>";
     }
     return fcpxml::getAttachedAssetClipString(kMusicId, musicLane(), 0.0, m.source.name,
-                                          m.source.facts.duration, kAudioFormatId, m.source.role,
-                                          fcpxml::getVolumeString(m.keyframes));
+                                              m.source.facts.duration, kAudioFormatId,
+                                              m.source.role, fcpxml::getVolumeString(m.keyframes));
 }
 
 std::string DuckingFcpxml::makeFillerClips() const {

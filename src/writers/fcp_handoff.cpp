@@ -32,8 +32,8 @@ std::string projectNameIn(const std::string& xml) {
     const size_t end = xml.find(quote, start);
     if (end == std::string::npos) return {};
     std::string name = xml.substr(start, end - start);
-    for (const auto& [entity, text] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""},
-                                       {"&apos;", "'"}, {"&amp;", "&"}})
+    for (const auto& [entity, text] :
+         {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&amp;", "&"}})
         name = quelvo::replace(name, entity, text, false);
     return name;
 }
@@ -48,10 +48,12 @@ std::string safeFileName(const std::string& name) {
         out += forbidden ? '_' : c;
     }
     out = quelvo::trimWhitespace(out);
-    while (!out.empty() && out.front() == '.') out.erase(0, 1); // no hidden files
+    while (!out.empty() && out.front() == '.')
+        out.erase(0, 1); // no hidden files
     if (out.size() > 80) {
         size_t cut = 80;
-        while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) --cut;
+        while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80)
+            --cut;
         out.resize(cut);
     }
     return out;
@@ -74,7 +76,8 @@ std::string describe(const std::vector<std::string>& command) {
 
 quelvo::Status runOpener(const std::vector<std::string>& command, const std::string& file) {
     std::vector<char*> argv;
-    for (const auto& a : command) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : command)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
@@ -85,22 +88,23 @@ quelvo::Status runOpener(const std::vector<std::string>& command, const std::str
     const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
-        return quelvo::Status::failure("could not hand " + file + " to Final Cut Pro: cannot start " +
-                                      describe(command) + ": " + std::strerror(spawned));
+        return quelvo::Status::failure("could not hand " + file +
+                                       " to Final Cut Pro: cannot start " + describe(command) +
+                                       ": " + std::strerror(spawned));
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR)
-            return quelvo::Status::failure("could not hand " + file + " to Final Cut Pro: " +
-                                          std::strerror(errno));
+            return quelvo::Status::failure("could not hand " + file +
+                                           " to Final Cut Pro: " + std::strerror(errno));
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return quelvo::Status::success();
-    const std::string how = WIFEXITED(status)
-                                ? (WEXITSTATUS(status) == 127
-                                       ? std::string("cannot start it")
-                                       : "it exited with status " + std::to_string(WEXITSTATUS(status)))
-                                : "it was stopped by signal " + std::to_string(WTERMSIG(status));
+    const std::string how =
+        WIFEXITED(status) ? (WEXITSTATUS(status) == 127
+                                 ? std::string("cannot start it")
+                                 : "it exited with status " + std::to_string(WEXITSTATUS(status)))
+                          : "it was stopped by signal " + std::to_string(WTERMSIG(status));
     return quelvo::Status::failure("could not hand " + file + " to Final Cut Pro: " +
-                                  describe(command) + " failed (" + how + ")");
+                                   describe(command) + " failed (" + how + ")");
 }
 
 } // namespace
@@ -131,7 +135,7 @@ HandOverResult handOverToFCP(const std::string& appName, const std::string& xml)
     const std::string file = newHandoffPath(handoffBaseName(appName, xml));
     if (auto written = quelvo::atomicWriteFile(file, xml); !written.ok())
         return {quelvo::Status::failure("could not hand the project to Final Cut Pro: " +
-                                       written.message()),
+                                        written.message()),
                 ""};
     return {runOpener(openerCommand(file), file), file};
 }

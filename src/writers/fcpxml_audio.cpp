@@ -1,7 +1,7 @@
 #include "writers/fcpxml_audio.h"
 
-#include <filesystem>
 #include <cmath>
+#include <filesystem>
 
 #include "base/files.h"
 #include "base/numbers.h"
@@ -16,7 +16,9 @@ namespace {
 // Every attribute of these fragments is double-quoted. Names come from file
 // names, which may hold control characters or bytes that are not UTF-8; XML
 // cannot carry those, so they go first.
-std::string attr(const std::string& text) { return quelvo::xmlEscapeAttribute(xmlSafeText(text), true); }
+std::string attr(const std::string& text) {
+    return quelvo::xmlEscapeAttribute(xmlSafeText(text), true);
+}
 
 std::string quoted(long long numerator, long long denominator) {
     if (numerator == 0) return "\"0s\"";
@@ -25,10 +27,14 @@ std::string quoted(long long numerator, long long denominator) {
 
 // Clip times on the 30 fps timeline: Final Cut Pro rejects clips that do not
 // sit on frame boundaries.
-std::string frameTime(double seconds) { return getTime(seconds, kAudioTimelineFPS); }
+std::string frameTime(double seconds) {
+    return getTime(seconds, kAudioTimelineFPS);
+}
 // A clip's length rounds down: rounded to the nearest frame it could end up
 // to half a frame past its media's end, an edit Final Cut Pro refuses.
-std::string clipDuration(double seconds) { return getTimeRoundedDown(seconds, kAudioTimelineFPS); }
+std::string clipDuration(double seconds) {
+    return getTimeRoundedDown(seconds, kAudioTimelineFPS);
+}
 
 // Keyframes may sit between frames; 1/3000 s is fine enough for any fade and
 // shares the timeline's denominator.
@@ -70,8 +76,7 @@ std::string getResourceAudioAsset(const std::string& id, const std::string& path
                       " hasAudio=\"1\" audioSources=\"1\"";
     if (facts.channels > 0) xml += " audioChannels=\"" + std::to_string(facts.channels) + "\"";
     if (facts.sampleRate > 0) xml += " audioRate=\"" + std::to_string(facts.sampleRate) + "\"";
-    xml += "><media-rep kind=\"original-media\" src=\"" + attr(fileUrlOf(path)) +
-           "\"/></asset>";
+    xml += "><media-rep kind=\"original-media\" src=\"" + attr(fileUrlOf(path)) + "\"/></asset>";
     return xml;
 }
 
@@ -100,8 +105,7 @@ std::string getAttachedAssetClipString(const std::string& ref, int lane, double 
 
 std::string getAssetClipForMainLaneString(const std::string& ref, double offset,
                                           const std::string& name, double duration,
-                                          const std::string& format,
-                                          const std::string& audioRole,
+                                          const std::string& format, const std::string& audioRole,
                                           const std::string& attachedClipsString) {
     std::string xml = "<asset-clip ref=\"" + attr(ref) + "\" offset=" + frameTime(offset) +
                       " name=\"" + attr(name) + "\" duration=" + clipDuration(duration) +

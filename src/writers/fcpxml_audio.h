@@ -44,8 +44,7 @@ std::string getAttachedAssetClipString(const std::string& ref, int lane, double 
 // A spine asset-clip holding the connected clips' text.
 std::string getAssetClipForMainLaneString(const std::string& ref, double offset,
                                           const std::string& name, double duration,
-                                          const std::string& format,
-                                          const std::string& audioRole,
+                                          const std::string& format, const std::string& audioRole,
                                           const std::string& attachedClipsString);
 
 } // namespace quelvo::fcpxml

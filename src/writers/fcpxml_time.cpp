@@ -27,7 +27,8 @@ constexpr double kMaxTimebase = 1e6;
 constexpr double kMaxFrames = 1e15;
 
 FrameDuration frameDurationFor(double timebase) {
-    if (!std::isfinite(timebase) || timebase < kMinTimebase || timebase > kMaxTimebase) timebase = 30;
+    if (!std::isfinite(timebase) || timebase < kMinTimebase || timebase > kMaxTimebase)
+        timebase = 30;
     if (std::fabs(timebase - 24000.0 / 1001.0) < 0.01) return {1001, 24000};
     if (std::fabs(timebase - 30000.0 / 1001.0) < 0.01) return {1001, 30000};
     if (std::fabs(timebase - 60000.0 / 1001.0) < 0.01) return {1001, 60000};
@@ -50,22 +51,28 @@ std::string snappedTime(double time, double timebase, int snapping) {
     if (!std::isfinite(time)) time = 0;
     const double frames = time * static_cast<double>(frame.den) / static_cast<double>(frame.num);
     // A hair of tolerance keeps 1.0000000001 frames from rounding up to 2.
-    const double whole = std::clamp(snapping == 2   ? std::ceil(frames - 1e-9)
-                                    : snapping == 0 ? static_cast<double>(quelvo::floorSnapped(frames))
-                                                    : std::round(frames),
-                                    -kMaxFrames, kMaxFrames);
+    const double whole =
+        std::clamp(snapping == 2   ? std::ceil(frames - 1e-9)
+                   : snapping == 0 ? static_cast<double>(quelvo::floorSnapped(frames))
+                                   : std::round(frames),
+                   -kMaxFrames, kMaxFrames);
     const long long n = static_cast<long long>(whole) * frame.num;
     if (n == 0) return "\"0s\"";
     return "\"" + std::to_string(n) + "/" + std::to_string(frame.den) + "s\"";
 }
 
-std::string getTime(double time, double timebase) { return snappedTime(time, timebase, 1); }
+std::string getTime(double time, double timebase) {
+    return snappedTime(time, timebase, 1);
+}
 
-std::string getTimeRoundedDown(double time, double timebase) { return snappedTime(time, timebase, 0); }
+std::string getTimeRoundedDown(double time, double timebase) {
+    return snappedTime(time, timebase, 0);
+}
 
 std::string getFormat(std::optional<double> frameRate) {
     if (frameRate) {
-        if (const auto code = rateCode(*frameRate)) return "FFVideoFormat1080p" + std::to_string(*code);
+        if (const auto code = rateCode(*frameRate))
+            return "FFVideoFormat1080p" + std::to_string(*code);
     }
     return "FFVideoFormatRateUndefined";
 }
@@ -77,9 +84,11 @@ std::string getColor(const quelvo::RgbaColor& color) {
         // Room for the largest double in fixed notation (309 digits, sign,
         // point and four decimals): a hand-edited colour may hold one.
         char buf[std::numeric_limits<double>::max_exponent10 + 16];
-        const auto res = std::to_chars(buf, buf + sizeof buf, component, std::chars_format::fixed, 4);
+        const auto res =
+            std::to_chars(buf, buf + sizeof buf, component, std::chars_format::fixed, 4);
         std::string text(buf, res.ptr);
-        while (!text.empty() && text.back() == '0') text.pop_back();
+        while (!text.empty() && text.back() == '0')
+            text.pop_back();
         if (!text.empty() && text.back() == '.') text.pop_back();
         if (text == "-0") text = "0";
         if (!out.empty()) out += ' ';
@@ -113,9 +122,12 @@ namespace quelvo::videoFormats {
 
 std::string getVideoFormat(Size forSize, double fps) {
     std::string size;
-    if (forSize.width == 1920 && forSize.height == 1080) size = "1080p";
-    else if (forSize.width == 1280 && forSize.height == 720) size = "720p";
-    else if (forSize.width == 3840 && forSize.height == 2160) size = "2160p";
+    if (forSize.width == 1920 && forSize.height == 1080)
+        size = "1080p";
+    else if (forSize.width == 1280 && forSize.height == 720)
+        size = "720p";
+    else if (forSize.width == 3840 && forSize.height == 2160)
+        size = "2160p";
     const std::string rated = fcpxml::getFormat(fps);
     if (size.empty() || rated == "FFVideoFormatRateUndefined") return "FFVideoFormatRateUndefined";
     return "FFVideoFormat" + size + rated.substr(std::string("FFVideoFormat1080p").size());

@@ -16,9 +16,9 @@ namespace quelvo {
 // Every time a video-dialogue document writes, as attribute texts with their
 // quotes.
 struct VideoDialogueTimes {
-    std::string assetStart, assetDuration;                    // in the video's own frames
-    std::string clipOffset, clipDuration, clipStart;          // the dialogue on the spine
-    std::string musicOffset, musicDuration;                   // connected: counted from clipStart
+    std::string assetStart, assetDuration;           // in the video's own frames
+    std::string clipOffset, clipDuration, clipStart; // the dialogue on the spine
+    std::string musicOffset, musicDuration;          // connected: counted from clipStart
     // The further dialogue recordings (offset, duration), connected like the music.
     std::vector<std::pair<std::string, std::string>> otherDialogue;
     std::vector<std::pair<std::string, std::string>> fillers; // offset, duration

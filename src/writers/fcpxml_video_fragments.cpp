@@ -10,7 +10,8 @@
 namespace quelvo {
 
 std::string urlLastPathComponent(std::string_view path) {
-    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
     const size_t slash = path.rfind('/');
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
@@ -26,7 +27,8 @@ std::string urlName(std::string_view path) {
 std::string pathFromFileUrl(std::string_view url) {
     if (!quelvo::startsWith(quelvo::toLower(url.substr(0, 7)), "file://")) return std::string(url);
     std::string_view rest = url.substr(7);
-    if (quelvo::startsWith(quelvo::toLower(rest.substr(0, 10)), "localhost/")) rest.remove_prefix(9);
+    if (quelvo::startsWith(quelvo::toLower(rest.substr(0, 10)), "localhost/"))
+        rest.remove_prefix(9);
     const auto hexValue = [](char c) -> int {
         if (c >= '0' && c <= '9') return c - '0';
         if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -35,7 +37,8 @@ std::string pathFromFileUrl(std::string_view url) {
     };
     std::string path;
     for (size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 && hexValue(rest[i + 2]) >= 0) {
+        if (rest[i] == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 &&
+            hexValue(rest[i + 2]) >= 0) {
             path.push_back(static_cast<char>(hexValue(rest[i + 1]) * 16 + hexValue(rest[i + 2])));
             i += 2;
         } else {
@@ -51,7 +54,9 @@ namespace quelvo::fcpxml {
 
 namespace {
 
-std::string attribute(std::string_view text) { return quelvo::xmlEscapeAttribute(xmlSafeText(text), true); }
+std::string attribute(std::string_view text) {
+    return quelvo::xmlEscapeAttribute(xmlSafeText(text), true);
+}
 
 std::string frameTime(double seconds, double timebase) {
     if (std::isfinite(timebase) && timebase > 0) return snappedTime(seconds, timebase, 1);
@@ -74,9 +79,10 @@ std::string getExactTime(double seconds) {
     return "\"" + std::to_string(num) + "/" + std::to_string(den) + "s\"";
 }
 
-std::string getAsset(const std::string& id, const std::string& name, const std::string& src, double start,
-                     double duration, bool hasAudio, bool audioSources, int audioChannels, int audioRate,
-                     const std::string& metadata, bool audioOnly, bool useV19, bool hasVideo) {
+std::string getAsset(const std::string& id, const std::string& name, const std::string& src,
+                     double start, double duration, bool hasAudio, bool audioSources,
+                     int audioChannels, int audioRate, const std::string& metadata, bool audioOnly,
+                     bool useV19, bool hasVideo) {
     const bool video = hasVideo && !audioOnly;
     const std::string url = fileUrlOf(src);
     std::string out = "<asset id=\"" + attribute(id) + "\" name=\"" + attribute(name) + "\"";
@@ -87,33 +93,35 @@ std::string getAsset(const std::string& id, const std::string& name, const std::
     // videoSources arrived with FCPXML 1.7.
     if (video && useV19) out += " videoSources=\"1\"";
     if (hasAudio && audioSources) out += " audioSources=\"1\"";
-    if (hasAudio && audioChannels > 0) out += " audioChannels=\"" + std::to_string(audioChannels) + "\"";
+    if (hasAudio && audioChannels > 0)
+        out += " audioChannels=\"" + std::to_string(audioChannels) + "\"";
     if (hasAudio && audioRate > 0) out += " audioRate=\"" + std::to_string(audioRate) + "\"";
     if (useV19)
-        return out + ">\n<media-rep kind=\"original-media\" src=\"" + url + "\"/>\n" + metadata + "</asset>\n";
+        return out + ">\n<media-rep kind=\"original-media\" src=\"" + url + "\"/>\n" + metadata +
+               "</asset>\n";
     if (metadata.empty()) return out + "/>\n";
     return out + ">\n" + metadata + "</asset>\n";
 }
 
 std::string getAssetClip(const std::string& name, const std::string& ref, double timelineStart,
                          double timelineEnd, double assetStart, double timebase, double duration,
-                         const std::string& audioRole, const std::string& format, const std::string& markers,
-                         const std::vector<std::string>& keywords, bool audioOnly,
-                         const std::string& additionalText) {
+                         const std::string& audioRole, const std::string& format,
+                         const std::string& markers, const std::vector<std::string>& keywords,
+                         bool audioOnly, const std::string& additionalText) {
     double length = timelineEnd - timelineStart;
     if (std::isfinite(duration) && duration > 0) length = std::min(length, duration);
     const std::string lengthText = frameTime(length, timebase);
     std::string out = "<asset-clip name=\"" + attribute(name) + "\" ref=\"" + attribute(ref) +
-                      "\" offset=" + frameTime(timelineStart, timebase) + " duration=" + lengthText +
-                      " start=" + frameTime(assetStart, timebase);
+                      "\" offset=" + frameTime(timelineStart, timebase) +
+                      " duration=" + lengthText + " start=" + frameTime(assetStart, timebase);
     if (!format.empty()) out += " format=\"" + attribute(format) + "\"";
     out += " tcFormat=\"NDF\"";
     if (!audioRole.empty()) out += " audioRole=\"" + attribute(audioRole) + "\"";
     if (audioOnly) out += " srcEnable=\"audio\"";
     out += ">\n" + additionalText + "\n" + markers;
     for (const auto& keyword : keywords)
-        out += "<keyword start=" + frameTime(assetStart, timebase) + " duration=" + lengthText + " value=\"" +
-               attribute(keyword) + "\"/>\n";
+        out += "<keyword start=" + frameTime(assetStart, timebase) + " duration=" + lengthText +
+               " value=\"" + attribute(keyword) + "\"/>\n";
     return out + "</asset-clip>";
 }
 

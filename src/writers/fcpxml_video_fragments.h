@@ -34,9 +34,10 @@ std::string getExactTime(double seconds);
 // URL in a media-rep child, 1.6 in the src attribute. `metadata` is child
 // content placed after the media representation (normally empty). An
 // `audioOnly` asset is written without video even when `hasVideo` is set.
-std::string getAsset(const std::string& id, const std::string& name, const std::string& src, double start,
-                     double duration, bool hasAudio, bool audioSources, int audioChannels, int audioRate,
-                     const std::string& metadata, bool audioOnly, bool useV19, bool hasVideo);
+std::string getAsset(const std::string& id, const std::string& name, const std::string& src,
+                     double start, double duration, bool hasAudio, bool audioSources,
+                     int audioChannels, int audioRate, const std::string& metadata, bool audioOnly,
+                     bool useV19, bool hasVideo);
 
 // A spine asset-clip of an asset: it spans timelineStart to timelineEnd on
 // the timeline (no longer than the asset's `duration` when that is known) and
@@ -47,8 +48,8 @@ std::string getAsset(const std::string& id, const std::string& name, const std::
 // the asset's audio. Both FCPXML versions take the same clip.
 std::string getAssetClip(const std::string& name, const std::string& ref, double timelineStart,
                          double timelineEnd, double assetStart, double timebase, double duration,
-                         const std::string& audioRole, const std::string& format, const std::string& markers,
-                         const std::vector<std::string>& keywords, bool audioOnly,
-                         const std::string& additionalText);
+                         const std::string& audioRole, const std::string& format,
+                         const std::string& markers, const std::vector<std::string>& keywords,
+                         bool audioOnly, const std::string& additionalText);
 
 } // namespace quelvo::fcpxml

@@ -1,8 +1,8 @@
 #include "writers/fcpxml_writers.h"
 
+#include "writers/ducking_fcpxml.h"
 #include "writers/legacy_document.h"
 #include "writers/project_writer.h"
-#include "writers/ducking_fcpxml.h"
 
 namespace quelvo {
 

@@ -34,9 +34,9 @@ double finiteOrZero(double seconds) {
 std::string asset(const char* id, const std::string& path, const std::string& duration, int rate) {
     // The same file URL as the 1.9 and titles documents (RFC 3986, relative
     // paths made absolute): one encoder, so both formats name a file alike.
-    return std::string("<asset id='") + id + "' name='" + id + "' src='" +
-           fcpxml::fileUrlOf(path) + "' start='0s' duration=" + duration +
-           " hasAudio='1' audioSources='1' audioRate='" + std::to_string(rate) + "'>\n</asset>\n";
+    return std::string("<asset id='") + id + "' name='" + id + "' src='" + fcpxml::fileUrlOf(path) +
+           "' start='0s' duration=" + duration + " hasAudio='1' audioSources='1' audioRate='" +
+           std::to_string(rate) + "'>\n</asset>\n";
 }
 
 std::string videoAsset(const ClipSource& speaker, const VideoSourceFacts& video,

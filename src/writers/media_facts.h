@@ -14,7 +14,7 @@
 namespace quelvo {
 
 class MediaFacts {
-public:
+  public:
     virtual ~MediaFacts() = default;
     // Header facts of an audio file: exact sample count, rate and channels.
     virtual AudioFileInfo audioFile(const std::string& path) const = 0;
@@ -34,7 +34,7 @@ ClusterList analyzeMusicForFiller(const std::string& musicPath);
 // Facts given by path. A path not listed reads like an unreadable file: no
 // length, no rate, no clusters.
 class KnownMediaFacts : public MediaFacts {
-public:
+  public:
     struct File {
         int sampleRate = 0;
         int channels = 0;
@@ -52,7 +52,7 @@ public:
     std::optional<double> mediaDuration(const std::string& path) const override;
     ClusterList musicClusters(const std::string& musicPath) const override;
 
-private:
+  private:
     const File* find(const std::string& path) const;
     std::map<std::string, File> m_files;
     std::map<std::string, ClusterList> m_musicClusters;

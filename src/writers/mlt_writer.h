@@ -15,7 +15,6 @@ namespace quelvo {
 // For Shotcut (and `melt`).
 std::string writeMlt(const ProjectDescription& project);
 
-
 // The level keyframes an MLT `volume` filter gets for an envelope on a clip of
 // `frames` frames: in time order (a stable sort, as the mix reads the
 // envelope), on whole frames, one per frame (the later wins, as in the

@@ -8,7 +8,7 @@ namespace quelvo {
 namespace {
 
 class ProbedMediaFacts : public MediaFacts {
-public:
+  public:
     AudioFileInfo audioFile(const std::string& path) const override {
         return quelvo::probeAudioFile(path);
     }
@@ -29,10 +29,10 @@ const MediaFacts& probedMediaFacts() {
 
 ClusterList analyzeMusicForFiller(const std::string& musicPath) {
     return quelvo::getClusterListByWavePath(musicPath, /*threshold=*/-60.0, /*decay=*/0.0,
-                                             /*minDuration=*/0.5, /*fadeInDuration=*/0.1,
-                                             /*fadeOutDuration=*/0.1, /*noisyEnironment=*/false,
-                                             /*environmentNoiseLevel=*/1.0, /*hysteresis=*/5.0,
-                                             /*preRoll=*/0.0);
+                                            /*minDuration=*/0.5, /*fadeInDuration=*/0.1,
+                                            /*fadeOutDuration=*/0.1, /*noisyEnironment=*/false,
+                                            /*environmentNoiseLevel=*/1.0, /*hysteresis=*/5.0,
+                                            /*preRoll=*/0.0);
 }
 
 } // namespace quelvo

@@ -23,7 +23,7 @@ ProjectText projectText(const ProjectDescription& project, ProjectFormat format)
         return out;
     }
     out.status = Status::failure("projects for " + std::string(formatOption(format)) +
-                                        " are not available in this build");
+                                 " are not available in this build");
     return out;
 }
 

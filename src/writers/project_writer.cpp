@@ -1,8 +1,8 @@
 #include "writers/project_writer.h"
 
 #include "base/strings.h"
-#include "writers/fcp_handoff.h"
 #include "writers/ducking_fcpxml.h"
+#include "writers/fcp_handoff.h"
 
 namespace quelvo {
 

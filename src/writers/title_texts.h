@@ -15,7 +15,9 @@ std::string quotedRGB(const quelvo::RgbaColor& c);
 // The toolkit's locale-free number texts.
 std::string num(double x);
 std::string num(int64_t x);
-inline std::string num(int x) { return num(static_cast<int64_t>(x)); }
+inline std::string num(int x) {
+    return num(static_cast<int64_t>(x));
+}
 
 // A subtitle's text as XML character data: "&", "<" and ">" become entities
 // (in that order); quotes and line feeds stay.

@@ -19,10 +19,11 @@ using titles::stripQuotes;
 
 namespace {
 
-const char* const kFullTextStyle =
-    "<text-style font=\"[font]\" fontFace=\"[fontFace]\" fontSize=\"[fontSize]\" fontColor=\"[fontColor]\" "
-    "[shadowStyleParams] strokeColor=\"[strokeColor]\" strokeWidth=\"-[strokeWidth]\" baseline=\"[baseline]\" "
-    "[alignmentText]/>";
+const char* const kFullTextStyle = "<text-style font=\"[font]\" fontFace=\"[fontFace]\" "
+                                   "fontSize=\"[fontSize]\" fontColor=\"[fontColor]\" "
+                                   "[shadowStyleParams] strokeColor=\"[strokeColor]\" "
+                                   "strokeWidth=\"-[strokeWidth]\" baseline=\"[baseline]\" "
+                                   "[alignmentText]/>";
 
 // Colours, stroke and shadow then come from the custom title file.
 const char* const kShortTextStyle =
@@ -34,14 +35,18 @@ const char* const kShadowStyle =
 
 const char* const kShadowParams =
     "<param name=\"Angle\" key=\"9999/999166631/999166633/5/999166635/21/29\" value=\"[angle]\"/>\n"
-    "<param name=\"Blur\" key=\"9999/999166631/999166633/5/999166635/21/75\" value=\"[blur] [blur]\"/>";
+    "<param name=\"Blur\" key=\"9999/999166631/999166633/5/999166635/21/75\" value=\"[blur] "
+    "[blur]\"/>";
 
 const char* const kTitle =
-    "<title name=\"[name] - Basic Title\" lane=\"[lane]\" offset=[offset] ref=\"[ref]\" duration=[duration] "
+    "<title name=\"[name] - Basic Title\" lane=\"[lane]\" offset=[offset] ref=\"[ref]\" "
+    "duration=[duration] "
     "start=\"[start]\">\n"
-    "<param name=\"Blur\" key=\"9999/999166631/999166633/5/999166635/30/76\" value=\"[strokeBlur] [strokeBlur]\"/>\n"
+    "<param name=\"Blur\" key=\"9999/999166631/999166633/5/999166635/30/76\" value=\"[strokeBlur] "
+    "[strokeBlur]\"/>\n"
     "<param name=\"Color\" key=\"9999/999166631/999166633/5/999166635/14/16\" value=[faceColor]/>\n"
-    "<param name=\"Line Spacing\" key=\"9999/999166631/999166633/2/354/999169573/404\" value=\"[lineSpacing]\"/>\n"
+    "<param name=\"Line Spacing\" key=\"9999/999166631/999166633/2/354/999169573/404\" "
+    "value=\"[lineSpacing]\"/>\n"
     "[shadowParams]\n"
     "<text>\n"
     "<text-style ref=\"[tsS]\">[text]</text-style>\n"
@@ -55,36 +60,40 @@ std::string fill(const char* templateText, const std::map<std::string, std::stri
     return StringTemplate(templateText).fillText(values);
 }
 
-bool usable(std::optional<double> rate) { return rate && std::isfinite(*rate) && *rate > 0; }
+bool usable(std::optional<double> rate) {
+    return rate && std::isfinite(*rate) && *rate > 0;
+}
 
 std::vector<TimedTitle> titlesFrom(const std::vector<SubtitleCue>& subtitles) {
     std::vector<TimedTitle> list;
     list.reserve(subtitles.size());
-    for (const auto& s : subtitles) list.push_back({s.text, s.startTime, s.endTime});
+    for (const auto& s : subtitles)
+        list.push_back({s.text, s.startTime, s.endTime});
     return list;
 }
 
 } // namespace
 
 TitlesFcpxml::TitlesFcpxml(std::string eventName, std::vector<TimedTitle> titleList,
-                             std::optional<std::string> videoFileUrl)
+                           std::optional<std::string> videoFileUrl)
     : TitlesFcpxml(std::move(eventName), std::move(titleList), std::move(videoFileUrl),
-                    TitlesSettings::load()) {}
+                   TitlesSettings::load()) {}
 
 TitlesFcpxml::TitlesFcpxml(std::string eventName, std::vector<TimedTitle> titleList,
-                             std::optional<std::string> videoFileUrl, TitlesSettings settings)
-    : eventName(std::move(eventName)), settings(std::move(settings)), titleList(std::move(titleList)),
-      videoFileUrl(std::move(videoFileUrl)) {
+                           std::optional<std::string> videoFileUrl, TitlesSettings settings)
+    : eventName(std::move(eventName)), settings(std::move(settings)),
+      titleList(std::move(titleList)), videoFileUrl(std::move(videoFileUrl)) {
     readVideoStartTime();
 }
 
 TitlesFcpxml::TitlesFcpxml(std::string eventName, const std::vector<SubtitleCue>& subtitles,
-                             std::optional<std::string> videoFileUrl)
+                           std::optional<std::string> videoFileUrl)
     : TitlesFcpxml(std::move(eventName), titlesFrom(subtitles), std::move(videoFileUrl)) {}
 
 TitlesFcpxml::TitlesFcpxml(std::string eventName, const std::vector<SubtitleCue>& subtitles,
-                             std::optional<std::string> videoFileUrl, TitlesSettings settings)
-    : TitlesFcpxml(std::move(eventName), titlesFrom(subtitles), std::move(videoFileUrl), std::move(settings)) {}
+                           std::optional<std::string> videoFileUrl, TitlesSettings settings)
+    : TitlesFcpxml(std::move(eventName), titlesFrom(subtitles), std::move(videoFileUrl),
+                   std::move(settings)) {}
 
 void TitlesFcpxml::readVideoStartTime() {
     if (settings.handleNonZeroStartTime && videoFileUrl)
@@ -93,20 +102,23 @@ void TitlesFcpxml::readVideoStartTime() {
 
 double TitlesFcpxml::lastEndTime() const {
     double last = 0;
-    for (const auto& t : titleList) last = std::max(last, t.endTime);
+    for (const auto& t : titleList)
+        last = std::max(last, t.endTime);
     return last;
 }
 
 double TitlesFcpxml::minEndTime() const {
     double least = 0;
-    for (const auto& t : titleList) least = std::min(least, t.endTime);
+    for (const auto& t : titleList)
+        least = std::min(least, t.endTime);
     return least;
 }
 
 int64_t TitlesFcpxml::maxLineCount() const {
     int64_t most = 0;
     for (const auto& t : titleList)
-        most = std::max<int64_t>(most, static_cast<int64_t>(quelvo::lines(quelvo::trimWhitespace(t.text)).size()));
+        most = std::max<int64_t>(
+            most, static_cast<int64_t>(quelvo::lines(quelvo::trimWhitespace(t.text)).size()));
     return most;
 }
 
@@ -127,7 +139,7 @@ std::string TitlesFcpxml::titlesXML(std::optional<double> fps, bool avoidOverlap
 }
 
 void TitlesFcpxml::writeTitles(const Sink& out, std::optional<double> fps, bool avoidOverlap,
-                                bool useV19) {
+                               bool useV19) {
     const bool custom = customTitleInUse();
     for (size_t i = 0; i < titleList.size(); ++i) {
         out(titleXML(i, fps, avoidOverlap, useV19, custom));
@@ -135,7 +147,8 @@ void TitlesFcpxml::writeTitles(const Sink& out, std::optional<double> fps, bool 
     }
 }
 
-TitlePlacement TitlesFcpxml::placement(size_t i, std::optional<double> fps, bool avoidOverlap) const {
+TitlePlacement TitlesFcpxml::placement(size_t i, std::optional<double> fps,
+                                       bool avoidOverlap) const {
     const TimedTitle& t = titleList.at(i);
     TitlePlacement place;
     // The frame that separates titles is the video's, or 1/30 s; the
@@ -169,8 +182,8 @@ TitlePlacement TitlesFcpxml::placement(size_t i, std::optional<double> fps, bool
     return place;
 }
 
-std::string TitlesFcpxml::titleXML(size_t i, std::optional<double> fps, bool avoidOverlap, bool useV19,
-                                    bool customTitleInUse) {
+std::string TitlesFcpxml::titleXML(size_t i, std::optional<double> fps, bool avoidOverlap,
+                                   bool useV19, bool customTitleInUse) {
     using fcpxml::snappedTime;
     const TimedTitle& t = titleList.at(i);
     const double tb = timebase(fps);
@@ -182,8 +195,9 @@ std::string TitlesFcpxml::titleXML(size_t i, std::optional<double> fps, bool avo
     // Text and style.
     const std::string escaped = titles::escapeTitleText(t.text);
     const std::string tsS = "TSY_TextStile_" + std::to_string(i + 1);
-    const std::string alignmentText =
-        settings.alignment == Alignment::notSet ? "" : "alignment=\"" + rawValue(settings.alignment) + "\"";
+    const std::string alignmentText = settings.alignment == Alignment::notSet
+                                          ? ""
+                                          : "alignment=\"" + rawValue(settings.alignment) + "\"";
     const Shadow& shadow = settings.shadow;
     std::string shadowStyle, shadowParams;
     if (shadow.enable) {
@@ -194,19 +208,19 @@ std::string TitlesFcpxml::titleXML(size_t i, std::optional<double> fps, bool avo
                                           {"distance", num(shadow.distance)},
                                           {"angle", num(shadow.angle)},
                                           {"blurX2", num(shadow.blur * 2)}});
-        shadowParams = fill(kShadowParams, {{"angle", num(shadow.angle)}, {"blur", num(shadow.blur)}});
+        shadowParams =
+            fill(kShadowParams, {{"angle", num(shadow.angle)}, {"blur", num(shadow.blur)}});
     }
-    const std::string textStyle =
-        fill(customTitleInUse ? kShortTextStyle : kFullTextStyle,
-             {{"font", titles::attributeText(settings.font)},
-              {"fontFace", titles::attributeText(settings.fontFace)},
-              {"fontSize", num(settings.size)},
-              {"fontColor", fcpxml::getColor(settings.color)},
-              {"strokeColor", fcpxml::getColor(settings.strokeColor)},
-              {"strokeWidth", num(settings.strokeWidth)},
-              {"baseline", num(baselineValue(escaped))},
-              {"alignmentText", alignmentText},
-              {"shadowStyleParams", shadowStyle}});
+    const std::string textStyle = fill(customTitleInUse ? kShortTextStyle : kFullTextStyle,
+                                       {{"font", titles::attributeText(settings.font)},
+                                        {"fontFace", titles::attributeText(settings.fontFace)},
+                                        {"fontSize", num(settings.size)},
+                                        {"fontColor", fcpxml::getColor(settings.color)},
+                                        {"strokeColor", fcpxml::getColor(settings.strokeColor)},
+                                        {"strokeWidth", num(settings.strokeWidth)},
+                                        {"baseline", num(baselineValue(escaped))},
+                                        {"alignmentText", alignmentText},
+                                        {"shadowStyleParams", shadowStyle}});
 
     const std::string element = fill(kTitle, {{"name", stripQuotes(escaped)},
                                               {"lane", std::to_string(lane)},
@@ -226,7 +240,7 @@ std::string TitlesFcpxml::titleXML(size_t i, std::optional<double> fps, bool avo
 }
 
 std::string TitlesFcpxml::patchVideoXML(const std::string& offset, const std::string& duration,
-                                         bool useV19) const {
+                                        bool useV19) const {
     if (!settings.addPatch.value_or(false) || !settings.patch) return {};
     const Patch& patch = *settings.patch;
     // Percent crops of a full-frame solid.
@@ -236,11 +250,11 @@ std::string TitlesFcpxml::patchVideoXML(const std::string& offset, const std::st
     const double top = (1 - patch.vSize - patch.vPosition) * 100;
     const std::string name = titles::attributeText(stripQuotes(patchName));
     const std::string ref = titles::attributeText(patchId);
-    const std::string tail = " start=\"3600s\">\n <param name=\"Color\" key=\"9999/10008/10006/2/1/1\" value=" +
-                             quotedRGB(patch.color) + "/>\n <adjust-crop mode=\"trim\">\n<trim-rect top=\"" +
-                             num(top) + "\" left=\"" + num(left) + "\" right=\"" + num(right) + "\" bottom=\"" +
-                             num(bottom) + "\"/>\n </adjust-crop>\n <adjust-blend amount=\"" +
-                             num(patch.opacity) + "\"/>\n</video>";
+    const std::string tail =
+        " start=\"3600s\">\n <param name=\"Color\" key=\"9999/10008/10006/2/1/1\" value=" +
+        quotedRGB(patch.color) + "/>\n <adjust-crop mode=\"trim\">\n<trim-rect top=\"" + num(top) +
+        "\" left=\"" + num(left) + "\" right=\"" + num(right) + "\" bottom=\"" + num(bottom) +
+        "\"/>\n </adjust-crop>\n <adjust-blend amount=\"" + num(patch.opacity) + "\"/>\n</video>";
     if (useV19)
         return "<video name=\"" + name + "\" lane=\"1\" offset=" + offset + " ref=\"ASSET_" + ref +
                "\" duration=" + duration + tail;

@@ -12,8 +12,8 @@
 
 #include "base/result.h"
 #include "base/task_runner.h"
-#include "titles/titles_settings.h"
 #include "titles/subtitle_cue.h"
+#include "titles/titles_settings.h"
 
 namespace quelvo {
 
@@ -36,19 +36,19 @@ struct TitlePlacement {
 };
 
 class TitlesFcpxml {
-public:
+  public:
     // Both constructors take their own settings object from the stored
     // settings (not the shared instance), or the one given, and then read the
     // video's start time. `videoFileUrl` is the video's file path.
     TitlesFcpxml(std::string eventName, std::vector<TimedTitle> titleList,
-                  std::optional<std::string> videoFileUrl);
+                 std::optional<std::string> videoFileUrl);
     TitlesFcpxml(std::string eventName, std::vector<TimedTitle> titleList,
-                  std::optional<std::string> videoFileUrl, TitlesSettings settings);
+                 std::optional<std::string> videoFileUrl, TitlesSettings settings);
     // Subtitles become titles in order; their counters are dropped.
     TitlesFcpxml(std::string eventName, const std::vector<SubtitleCue>& subtitles,
-                  std::optional<std::string> videoFileUrl);
+                 std::optional<std::string> videoFileUrl);
     TitlesFcpxml(std::string eventName, const std::vector<SubtitleCue>& subtitles,
-                  std::optional<std::string> videoFileUrl, TitlesSettings settings);
+                 std::optional<std::string> videoFileUrl, TitlesSettings settings);
 
     // The video's start time (its timecode), when the settings ask for it.
     void readVideoStartTime();
@@ -69,7 +69,8 @@ public:
     std::string titleXML(size_t i, std::optional<double> fps, bool avoidOverlap, bool useV19,
                          bool customTitleInUse);
     // The solid behind one title, spanning it exactly; "" without a patch.
-    std::string patchVideoXML(const std::string& offset, const std::string& duration, bool useV19) const;
+    std::string patchVideoXML(const std::string& offset, const std::string& duration,
+                              bool useV19) const;
     // The text's baseline in the title template's 1080 units, 0 in the middle.
     double baselineValue(const std::string& text) const;
 
@@ -85,18 +86,19 @@ public:
     // over. Its document names the project and spine parts in its comments
     // ("TIMELINE PROJECT", "TIMELINE SPINE").
     TaskRequest<TaskDone> exportXMLTask(const std::string& url, bool useV19,
-                                                        const std::string& comment);
+                                        const std::string& comment);
     TaskRequest<std::string> documentXMLTask(bool useV19, bool avoidOverlap,
-                                                     const std::string& comment);
+                                             const std::string& comment);
     // Those tasks started on the program's runner, for a caller that waits.
     TaskHandle<TaskDone> exportXMLAsync(const std::string& url, bool useV19,
-                                                        const std::string& comment);
+                                        const std::string& comment);
     TaskHandle<std::string> documentXMLAsync(bool useV19, bool avoidOverlap,
-                                                     const std::string& comment);
+                                             const std::string& comment);
 
     std::string templateId = "Tessary_BasicTitle";
     std::string templateName = "Basic Title";
-    std::string templateUID = ".../Titles.localized/Bumper:Opener.localized/Basic Title.localized/Basic Title.moti";
+    std::string templateUID =
+        ".../Titles.localized/Bumper:Opener.localized/Basic Title.localized/Basic Title.moti";
     std::string patchId = "Tessary_BlackPatch";
     std::string patchName = "Custom";
     std::string patchUID = ".../Generators.localized/Solids.localized/Custom.localized/Custom.motn";
@@ -114,7 +116,7 @@ public:
     // The timeline rate: the video's, else the settings', else 30.
     double timebase(std::optional<double> fps) const;
 
-private:
+  private:
     enum class Variant { sync, async };
     // Where the document's pieces go as they are made: a string, or a file.
     using Sink = std::function<void(std::string_view)>;
@@ -126,10 +128,12 @@ private:
     // Writes the document into a hidden file beside url and puts it in place:
     // the whole document is never held in memory.
     Status streamXML(const std::string& url, bool useV19, const std::string& comment,
-                            Variant variant);
+                     Variant variant);
     std::string resourcesXML(bool useV19, std::optional<double> fps, Variant variant);
-    std::string libraryXML(std::optional<double> fps, bool avoidOverlap, bool useV19, Variant variant);
-    std::string documentXML(bool useV19, bool avoidOverlap, const std::string& comment, Variant variant);
+    std::string libraryXML(std::optional<double> fps, bool avoidOverlap, bool useV19,
+                           Variant variant);
+    std::string documentXML(bool useV19, bool avoidOverlap, const std::string& comment,
+                            Variant variant);
     bool customTitleInUse() const;
 };
 

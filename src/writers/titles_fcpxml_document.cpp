@@ -12,9 +12,9 @@
 #include "base/numbers.h"
 #include "titles/video_facts.h"
 #include "writers/fcpxml_time.h"
-#include "writers/titles_fcpxml.h"
 #include "writers/fcpxml_video_fragments.h"
 #include "writers/title_texts.h"
+#include "writers/titles_fcpxml.h"
 
 namespace quelvo {
 
@@ -25,7 +25,9 @@ namespace {
 
 const char* const kTimelineFormatId = "FCPX_TimelineFormat";
 
-bool usable(std::optional<double> rate) { return rate && std::isfinite(*rate) && *rate > 0; }
+bool usable(std::optional<double> rate) {
+    return rate && std::isfinite(*rate) && *rate > 0;
+}
 
 } // namespace
 
@@ -42,7 +44,7 @@ std::string TitlesFcpxml::documentXML(bool useV19, bool avoidOverlap, const std:
 }
 
 std::string TitlesFcpxml::documentXML(bool useV19, bool avoidOverlap, const std::string& comment,
-                                       Variant variant) {
+                                      Variant variant) {
     std::string document;
     writeDocument([&](std::string_view piece) { document.append(piece); }, useV19, avoidOverlap,
                   comment, variant);
@@ -50,7 +52,7 @@ std::string TitlesFcpxml::documentXML(bool useV19, bool avoidOverlap, const std:
 }
 
 void TitlesFcpxml::writeDocument(const Sink& out, bool useV19, bool avoidOverlap,
-                                  const std::string& comment, Variant variant) {
+                                 const std::string& comment, Variant variant) {
     std::optional<double> fps;
     if (videoFileUrl) fps = titles::mediaFrameRate(*videoFileUrl);
     const std::string version = useV19 ? "1.9" : "1.6";
@@ -67,32 +69,35 @@ std::string TitlesFcpxml::resourcesXML(bool useV19, std::optional<double> fps, V
     const std::string frameDuration = getTime(1 / tb, tb);
     std::string out = "<resources>\n<format id=\"";
     out += kTimelineFormatId;
-    out += "\" name=\"" + stripQuotes(getFormat(tb)) + "\" frameDuration=" + frameDuration + " width=\"" +
-           std::to_string(quelvo::truncateToInt(settings.frameSize.width)) + "\" height=\"" +
-           std::to_string(quelvo::truncateToInt(settings.frameSize.height)) + "\"/>\n<effect id=\"";
+    out += "\" name=\"" + stripQuotes(getFormat(tb)) + "\" frameDuration=" + frameDuration +
+           " width=\"" + std::to_string(quelvo::truncateToInt(settings.frameSize.width)) +
+           "\" height=\"" + std::to_string(quelvo::truncateToInt(settings.frameSize.height)) +
+           "\"/>\n<effect id=\"";
 
     std::string source;
     if (customTitleInUse())
-        source = " src=\"" + fileUrlOf(quelvo::pathFromFileUrl(*settings.customTitle.sourceUrl)) + "\"";
-    out += attributeText(templateId) + "\" name=\"" + attributeText(stripQuotes(templateName)) + "\" uid=\"" +
-           attributeText(templateUID) + "\" " + source + "/>\n<effect id=\"ASSET_" + attributeText(patchId) +
-           "\" name=\"" + attributeText(stripQuotes(patchName)) + "\" uid=\"" + attributeText(patchUID) +
-           "\"/>\n";
+        source =
+            " src=\"" + fileUrlOf(quelvo::pathFromFileUrl(*settings.customTitle.sourceUrl)) + "\"";
+    out += attributeText(templateId) + "\" name=\"" + attributeText(stripQuotes(templateName)) +
+           "\" uid=\"" + attributeText(templateUID) + "\" " + source + "/>\n<effect id=\"ASSET_" +
+           attributeText(patchId) + "\" name=\"" + attributeText(stripQuotes(patchName)) +
+           "\" uid=\"" + attributeText(patchUID) + "\"/>\n";
 
     if (videoFileUrl) {
         const std::string& path = *videoFileUrl;
         const titles::VideoFacts facts = titles::readVideoFacts(path);
-        out += getAsset(videoID, quelvo::urlLastPathComponent(path), path, facts.startTime, facts.duration,
-                        true, true, 2, 48000, "", false, useV19, true);
-        out += "<format id=\"" + attributeText(videoFormatID) + "\" frameDuration=" + frameDuration +
-               " width=\"" + std::to_string(facts.width.value_or(1920)) + "\" height=\"" +
+        out += getAsset(videoID, quelvo::urlLastPathComponent(path), path, facts.startTime,
+                        facts.duration, true, true, 2, 48000, "", false, useV19, true);
+        out += "<format id=\"" + attributeText(videoFormatID) +
+               "\" frameDuration=" + frameDuration + " width=\"" +
+               std::to_string(facts.width.value_or(1920)) + "\" height=\"" +
                std::to_string(facts.height.value_or(1080)) + "\"/>\n";
     }
     return out + "\n\n</resources>";
 }
 
 std::string TitlesFcpxml::libraryXML(std::optional<double> fps, bool avoidOverlap, bool useV19,
-                                      Variant variant) {
+                                     Variant variant) {
     std::string library;
     writeLibrary([&](std::string_view piece) { library.append(piece); }, fps, avoidOverlap, useV19,
                  variant);
@@ -100,7 +105,7 @@ std::string TitlesFcpxml::libraryXML(std::optional<double> fps, bool avoidOverla
 }
 
 void TitlesFcpxml::writeLibrary(const Sink& out, std::optional<double> fps, bool avoidOverlap,
-                                 bool useV19, Variant variant) {
+                                bool useV19, Variant variant) {
     using fcpxml::snappedTime;
     // The titles go out one by one between the spine's opening and closing
     // parts, never gathered: a long subtitle file's document is many times
@@ -115,13 +120,14 @@ void TitlesFcpxml::writeLibrary(const Sink& out, std::optional<double> fps, bool
         const std::string path = *videoFileUrl;
         const titles::VideoFacts facts = titles::readVideoFacts(path);
         const bool rateKnown = usable(facts.frameRate);
-        sequenceDuration = snappedTime(std::max(facts.duration, lastEndTime()), rateKnown ? *facts.frameRate : 30, 1);
+        sequenceDuration = snappedTime(std::max(facts.duration, lastEndTime()),
+                                       rateKnown ? *facts.frameRate : 30, 1);
         // The clip is made around a marker that no XML holds, then cut there.
         const std::string marker = "\x01titles\x01";
-        const std::string clip = fcpxml::getAssetClip(
-            quelvo::urlLastPathComponent(path), videoID, 0, facts.duration, facts.startTime,
-            rateKnown ? *facts.frameRate : 0, facts.duration, "dialogue", videoFormatID, "", {},
-            false, marker);
+        const std::string clip =
+            fcpxml::getAssetClip(quelvo::urlLastPathComponent(path), videoID, 0, facts.duration,
+                                 facts.startTime, rateKnown ? *facts.frameRate : 0, facts.duration,
+                                 "dialogue", videoFormatID, "", {}, false, marker);
         const size_t at = clip.find(marker);
         spineHead = clip.substr(0, at);
         spineTail = clip.substr(at + marker.size());
@@ -138,8 +144,8 @@ void TitlesFcpxml::writeLibrary(const Sink& out, std::optional<double> fps, bool
     out(spineTail + "\n</spine>\n</sequence>\n</project>\n</event>\n</library>");
 }
 
-Status TitlesFcpxml::streamXML(const std::string& url, bool useV19,
-                                       const std::string& comment, Variant variant) {
+Status TitlesFcpxml::streamXML(const std::string& url, bool useV19, const std::string& comment,
+                               Variant variant) {
     if (url.empty()) return Status::failure("no output file was given");
     const std::string temporary = quelvo::temporaryPathBeside(url);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -168,22 +174,20 @@ Status TitlesFcpxml::exportXML(const std::string& url, bool useV19, const std::s
 }
 
 TaskRequest<std::string> TitlesFcpxml::documentXMLTask(bool useV19, bool avoidOverlap,
-                                                                const std::string& comment) {
+                                                       const std::string& comment) {
     TaskRequest<std::string> request;
     request.name = "titles document";
-    request.work = [this, useV19, avoidOverlap,
-                    comment](TaskControl&) -> TaskReturn<std::string> {
+    request.work = [this, useV19, avoidOverlap, comment](TaskControl&) -> TaskReturn<std::string> {
         return documentXML(useV19, avoidOverlap, comment, Variant::async);
     };
     return request;
 }
 
-TaskRequest<TaskDone>
-TitlesFcpxml::exportXMLTask(const std::string& url, bool useV19, const std::string& comment) {
+TaskRequest<TaskDone> TitlesFcpxml::exportXMLTask(const std::string& url, bool useV19,
+                                                  const std::string& comment) {
     TaskRequest<TaskDone> request;
     request.name = "titles export";
-    request.work = [this, url, useV19,
-                    comment](TaskControl&) -> TaskReturn<TaskDone> {
+    request.work = [this, url, useV19, comment](TaskControl&) -> TaskReturn<TaskDone> {
         const Status status = streamXML(url, useV19, comment, Variant::async);
         if (!status) return TaskFailure{status.message()};
         return TaskDone{};
@@ -192,14 +196,14 @@ TitlesFcpxml::exportXMLTask(const std::string& url, bool useV19, const std::stri
 }
 
 TaskHandle<std::string> TitlesFcpxml::documentXMLAsync(bool useV19, bool avoidOverlap,
-                                                                const std::string& comment) {
+                                                       const std::string& comment) {
     TaskRequest<std::string> request = documentXMLTask(useV19, avoidOverlap, comment);
     request.delivery = Delivery{};
     return TaskRunner::shared().start(std::move(request));
 }
 
-TaskHandle<TaskDone>
-TitlesFcpxml::exportXMLAsync(const std::string& url, bool useV19, const std::string& comment) {
+TaskHandle<TaskDone> TitlesFcpxml::exportXMLAsync(const std::string& url, bool useV19,
+                                                  const std::string& comment) {
     TaskRequest<TaskDone> request = exportXMLTask(url, useV19, comment);
     request.delivery = Delivery{};
     return TaskRunner::shared().start(std::move(request));

@@ -17,6 +17,8 @@ std::string defaultProjectPath(const std::string& srtPath) {
     return std::filesystem::path(srtPath).replace_extension().string() + ".fcpxml";
 }
 
-std::string defaultEventName(const std::string& srtPath) { return quelvo::urlName(srtPath); }
+std::string defaultEventName(const std::string& srtPath) {
+    return quelvo::urlName(srtPath);
+}
 
 } // namespace quelvo::titles

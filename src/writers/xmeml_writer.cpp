@@ -63,12 +63,10 @@ std::string clipItemId(int id) {
 
 // The FCPXML writer's file URL, with the host Final Cut Pro 7 wrote.
 std::string pathUrl(const std::string& path) {
-    return "file://localhost" +
-           fcpxml::fileUrlOf(path).substr(std::string("file://").size());
+    return "file://localhost" + fcpxml::fileUrlOf(path).substr(std::string("file://").size());
 }
 
-Levels levelsOn(const VolumeKeyframeList& keyframes, double gainDb,
-                const TimelineClock& clock) {
+Levels levelsOn(const VolumeKeyframeList& keyframes, double gainDb, const TimelineClock& clock) {
     Levels levels;
     levels.gain = audioLevelsGain(gainDb);
     for (const auto& k : keyframes)

@@ -46,7 +46,8 @@ TEST(AtomicWrite, ReplacesTheFileAndKeepsItsPermissions) {
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     // No temporary file is left beside it.
     int entries = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) ++entries;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path()))
+        ++entries;
     EXPECT_EQ(entries, 1);
 }
 
@@ -77,9 +78,14 @@ TEST(AtomicWrite, AKillHalfWayThroughLeavesTheOldFileIntact) {
 
 TEST(ReadText, HonoursByteOrderMarksAndRejectsInvalidUtf8) {
     TempDir dir;
-    writeFile(dir / "u8.srt", "\xEF\xBB\xBF" "1\nH\xC3\xA9");
-    writeFile(dir / "le.srt", std::string("\xFF\xFE" "1\0\n\0\xE9\0", 8));
-    writeFile(dir / "be.srt", std::string("\xFE\xFF\0" "1\0\n\0\xE9", 8));
+    writeFile(dir / "u8.srt", "\xEF\xBB\xBF"
+                              "1\nH\xC3\xA9");
+    writeFile(dir / "le.srt", std::string("\xFF\xFE"
+                                          "1\0\n\0\xE9\0",
+                                          8));
+    writeFile(dir / "be.srt", std::string("\xFE\xFF\0"
+                                          "1\0\n\0\xE9",
+                                          8));
     writeFile(dir / "latin.srt", "caf\xE9");
     writeFile(dir / "empty.srt", "");
     EXPECT_EQ(readTextFile((dir / "u8.srt").string()), "1\nH\xC3\xA9");
@@ -111,6 +117,7 @@ TEST(NamedPipeRegression, ASettingsFileThatIsAPipeGivesDefaultsAndAWarning) {
     auto& store = quelvo::SettingsStore::instance();
     store.reload();
     EXPECT_EQ(quelvo::storedDouble("duck.threshold", -24), -24);
-    EXPECT_NE(store.lastWarning().find("not a regular file"), std::string::npos) << store.lastWarning();
+    EXPECT_NE(store.lastWarning().find("not a regular file"), std::string::npos)
+        << store.lastWarning();
     quelvo::test::freshSettings();
 }

@@ -1,14 +1,14 @@
 // Locale-free numbers, timecodes, colours and notifications.
 #include <atomic>
-#include <cmath>
 #include <clocale>
+#include <cmath>
 #include <memory>
 
 #include <nlohmann/json.hpp>
 
-#include "base/rgba_color.h"
 #include "base/notifier.h"
 #include "base/numbers.h"
+#include "base/rgba_color.h"
 #include "base/services.h"
 #include "support/test_support.h"
 

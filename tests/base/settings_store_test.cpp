@@ -17,8 +17,12 @@ using quelvo::test::writeFile;
 namespace fs = std::filesystem;
 
 namespace {
-fs::path settingsFile() { return SettingsStore::instance().filePath(); }
-void restart() { SettingsStore::instance().reload(); }
+fs::path settingsFile() {
+    return SettingsStore::instance().filePath();
+}
+void restart() {
+    SettingsStore::instance().reload();
+}
 } // namespace
 
 TEST(SettingsStore, DefaultsWhenNothingStoredAndNoFileWritten) {
@@ -53,7 +57,8 @@ TEST(SettingsStore, CorruptFileIsKeptAsideAndNeverOverwritten) {
     EXPECT_NE(SettingsStore::instance().lastWarning().find("kept as"), std::string::npos);
     std::vector<fs::path> aside;
     for (const auto& e : fs::directory_iterator(settingsFile().parent_path()))
-        if (e.path().filename().string().find("settings.json.corrupt-") == 0) aside.push_back(e.path());
+        if (e.path().filename().string().find("settings.json.corrupt-") == 0)
+            aside.push_back(e.path());
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_EQ(readFile(aside[0]), "{\"duck.threshold\": -30, oops");
     // New settings go to a new file; the damaged one stays as it was.
@@ -80,11 +85,13 @@ TEST(SettingsStore, ConcurrentWritersInOneProcessLoseNothing) {
             for (int i = 0; i < 25; ++i)
                 storeDouble("k" + std::to_string(t) + "_" + std::to_string(i), t * 100 + i);
         });
-    for (auto& th : threads) th.join();
+    for (auto& th : threads)
+        th.join();
     restart();
     for (int t = 0; t < 4; ++t)
         for (int i = 0; i < 25; ++i)
-            EXPECT_EQ(storedDouble("k" + std::to_string(t) + "_" + std::to_string(i), -1), t * 100 + i);
+            EXPECT_EQ(storedDouble("k" + std::to_string(t) + "_" + std::to_string(i), -1),
+                      t * 100 + i);
 }
 
 TEST(SettingsStore, ConcurrentWriterProcessesLoseNothing) {
@@ -123,7 +130,8 @@ TEST(SettingsFolderRegression, AFileInTheFoldersPlaceIsNamedInAWarning) {
     auto& store = quelvo::SettingsStore::instance();
     store.reload();
     EXPECT_EQ(quelvo::storedDouble("duck.threshold", -24), -24);
-    EXPECT_EQ(store.lastWarning(), "cannot read settings file " + (notAFolder / "settings.json").string() + ": " +
+    EXPECT_EQ(store.lastWarning(), "cannot read settings file " +
+                                       (notAFolder / "settings.json").string() + ": " +
                                        notAFolder.string() + " is not a folder; using defaults");
     EXPECT_FALSE(quelvo::storeDouble("duck.threshold", -30).ok());
     EXPECT_EQ(quelvo::test::readFile(notAFolder), "x");
@@ -146,10 +154,12 @@ TEST(Leftovers, ARunLeavesNothingInTheTemporaryFolder) {
     if (std::getenv("QUELVO_LEFTOVER_CHILD")) GTEST_SKIP() << "already the child run";
     quelvo::test::TempDir tmp;
     const fs::path self = fs::read_symlink("/proc/self/exe");
-    const quelvo::test::CommandResult r = quelvo::test::runProgram({self.string(), "--gtest_filter=SettingsStore.*:Leftovers.*"},
-                                       {"TMPDIR=" + tmp.path().string(), "QUELVO_LEFTOVER_CHILD=1"});
+    const quelvo::test::CommandResult r =
+        quelvo::test::runProgram({self.string(), "--gtest_filter=SettingsStore.*:Leftovers.*"},
+                                 {"TMPDIR=" + tmp.path().string(), "QUELVO_LEFTOVER_CHILD=1"});
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
     std::vector<std::string> left;
-    for (const auto& entry : fs::directory_iterator(tmp.path())) left.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(tmp.path()))
+        left.push_back(entry.path().filename().string());
     EXPECT_TRUE(left.empty()) << left.size() << " left behind, the first: " << left.front();
 }

@@ -7,7 +7,7 @@
 using namespace quelvo;
 
 TEST(CharacterPositions, CountUnicodeCharactersNotBytes) {
-    const std::string s = "\xC3\xA9t\xC3\xA9\n-->x";  // "été\n-->x"
+    const std::string s = "\xC3\xA9t\xC3\xA9\n-->x"; // "été\n-->x"
     EXPECT_EQ(characterCount(s), 8);
     EXPECT_EQ(characterPosition(s, "\n"), 3);
     EXPECT_EQ(characterPosition(s, "-->"), 4);
@@ -46,9 +46,11 @@ TEST(AttributeEscaping, EscapesForTheQuoteItLandsIn) {
 
 TEST(Split, CutsAtTheLastBlankBeforeTheLimitNeverInsideACharacter) {
     EXPECT_EQ(split("short", 10), std::vector<std::string>{"short"});
-    EXPECT_EQ(split("one two three four", 9), (std::vector<std::string>{"one two", "three", "four"}));
+    EXPECT_EQ(split("one two three four", 9),
+              (std::vector<std::string>{"one two", "three", "four"}));
     EXPECT_EQ(split("abcdefghij", 4), (std::vector<std::string>{"abcd", "efgh", "ij"}));
-    EXPECT_EQ(split("\xC3\xA9\xC3\xA9\xC3\xA9", 2), (std::vector<std::string>{"\xC3\xA9\xC3\xA9", "\xC3\xA9"}));
+    EXPECT_EQ(split("\xC3\xA9\xC3\xA9\xC3\xA9", 2),
+              (std::vector<std::string>{"\xC3\xA9\xC3\xA9", "\xC3\xA9"}));
     EXPECT_EQ(split("a b\nccc dd", 4), (std::vector<std::string>{"a b", "ccc", "dd"}));
 }
 

@@ -29,37 +29,45 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const quelvo::fuzz::fs::path file =
         quelvo::fuzz::scratchDir() / (std::string("input.") + kExtensions[data[0] & 7]);
-    quelvo::fuzz::writeBytes(file, std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
+    quelvo::fuzz::writeBytes(file,
+                             std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
 
     const quelvo::AudioFileInfo info = quelvo::probeAudioFile(file.string());
     if (info.status) {
         if (info.sampleRate <= 0) fail("probe accepted a file without a rate", info.sampleRate);
-        if (!std::isfinite(info.duration) || info.duration < 0) fail("probe gave a bad duration", info.duration);
-        if (info.status.message().find('\n') != std::string::npos) fail("a reason on several lines");
+        if (!std::isfinite(info.duration) || info.duration < 0)
+            fail("probe gave a bad duration", info.duration);
+        if (info.status.message().find('\n') != std::string::npos)
+            fail("a reason on several lines");
     } else {
         if (info.status.message().empty()) fail("probe failed without a reason");
-        if (info.status.message().find('\n') != std::string::npos) fail("a reason on several lines");
+        if (info.status.message().find('\n') != std::string::npos)
+            fail("a reason on several lines");
     }
 
     // The job's cheap check reads packets only; it must never turn away a
     // file that the full analysis accepts.
     const quelvo::Status complete = quelvo::checkAudioComplete(file.string());
-    if (!complete && complete.message().find('\n') != std::string::npos) fail("a reason on several lines");
+    if (!complete && complete.message().find('\n') != std::string::npos)
+        fail("a reason on several lines");
 
     quelvo::LevelParameters parameters;
     parameters.noisyEnironment = (data[0] & 8) != 0;
     const quelvo::LevelAnalysis analysis = quelvo::analyzeLevels(file.string(), parameters);
     if (!analysis.status) {
         if (analysis.status.message().empty()) fail("analysis failed without a reason");
-        if (analysis.status.message().find('\n') != std::string::npos) fail("a reason on several lines");
+        if (analysis.status.message().find('\n') != std::string::npos)
+            fail("a reason on several lines");
         return 0;
     }
     if (!complete) {
         std::fprintf(stderr, "completeness check: %s\n", complete.message().c_str());
         fail("the completeness check turned away a file the analysis accepts");
     }
-    if (analysis.sampleRate <= 0) fail("analysis accepted a file without a rate", analysis.sampleRate);
-    if (!std::isfinite(analysis.duration) || analysis.duration <= 0) fail("bad analysed duration", analysis.duration);
+    if (analysis.sampleRate <= 0)
+        fail("analysis accepted a file without a rate", analysis.sampleRate);
+    if (!std::isfinite(analysis.duration) || analysis.duration <= 0)
+        fail("bad analysed duration", analysis.duration);
     double previousEnd = -1;
     for (const quelvo::Cluster& c : analysis.clusters) {
         if (!(c.start >= 0 && c.start < c.end && c.end <= analysis.duration + 1e-9))

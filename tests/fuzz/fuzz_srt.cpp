@@ -12,8 +12,8 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "titles/subtitle_file.h"
 #include "titles/srt_parser.h"
+#include "titles/subtitle_file.h"
 #include "writers/titles_fcpxml.h"
 
 using namespace quelvo;
@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     settings.ignore.ignoreBTags = mode & 0x04;
     settings.ignore.ignoreUTags = mode & 0x08;
     settings.ignore.ignoreFontTags = mode & 0x10;
-    settings.splitText = SplitText{(mode & 0x20) != 0, (mode & 0xC0) == 0 ? 1 : 12 + (mode >> 6) * 20};
+    settings.splitText =
+        SplitText{(mode & 0x20) != 0, (mode & 0xC0) == 0 ? 1 : 12 + (mode >> 6) * 20};
     const bool useV19 = !(mode & 0x40);
     settings.addPatch = (mode & 0x80) != 0;
     settings.avoidOverlap = (mode & 0x80) != 0;
@@ -55,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::string problem;
         srt = SubtitleFile::fromFileUrl(file.string(), settings, &problem);
         if (srt.titles.empty() && problem.empty()) fail("no subtitles and no reason given");
-        if (!srt.titles.empty() && !problem.empty()) fail("a reason given although subtitles were read");
+        if (!srt.titles.empty() && !problem.empty())
+            fail("a reason given although subtitles were read");
         (void)SubtitleFile::fromPath(file.string(), settings);
         (void)SubtitleFile::readTextWithFallbackEncodings(file.string());
     } else {
@@ -64,13 +66,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     for (const SubtitleCue& t : srt.titles)
-        if (!std::isfinite(t.startTime) || !std::isfinite(t.endTime)) fail("a time that is not a number was read");
+        if (!std::isfinite(t.startTime) || !std::isfinite(t.endTime))
+            fail("a time that is not a number was read");
     for (const SubtitleCue& t : srt.titles)
         if (t.endTime > srt.lastEndTime()) fail("an end after the last end");
 
-    if (srt.titles.size() > kMaxTitlesInDocument) srt.titles.erase(srt.titles.begin() + kMaxTitlesInDocument, srt.titles.end());
+    if (srt.titles.size() > kMaxTitlesInDocument)
+        srt.titles.erase(srt.titles.begin() + kMaxTitlesInDocument, srt.titles.end());
     TitlesFcpxml titles("Event & <name>", srt.titles, std::nullopt, settings);
-    const std::string xml = titles.documentXML(useV19, settings.avoidOverlap.value_or(false), "fuzz -- srt");
+    const std::string xml =
+        titles.documentXML(useV19, settings.avoidOverlap.value_or(false), "fuzz -- srt");
     fuzz::requireValidFcpxml(xml, useV19 ? "1.9" : "1.6");
     return 0;
 }

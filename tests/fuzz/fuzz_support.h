@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 // Made once per process, emptied by the caller as it likes.
 inline const fs::path& scratchDir() {
     static const fs::path dir = [] {
-        const fs::path d = fs::temp_directory_path() / ("quelvo-fuzz-" + std::to_string(::getpid()));
+        const fs::path d =
+            fs::temp_directory_path() / ("quelvo-fuzz-" + std::to_string(::getpid()));
         fs::create_directories(d / "config");
         setenv("QUELVO_CONFIG_DIR", (d / "config").c_str(), 1);
         return d;
@@ -68,12 +69,15 @@ inline void requireValidFcpxml(const std::string& xml, const std::string& versio
         xmlInitParser();
         xmlSetGenericErrorFunc(nullptr, detail::ignore);
         const fs::path dir = fs::path(QUELVO_SHARED_DIR) / "fcpxml";
-        if (fs::exists(dir / "FCPXMLv1_6.dtd")) dtd16 = xmlParseDTD(nullptr, BAD_CAST(dir / "FCPXMLv1_6.dtd").c_str());
-        if (fs::exists(dir / "FCPXMLv1_9.dtd")) dtd19 = xmlParseDTD(nullptr, BAD_CAST(dir / "FCPXMLv1_9.dtd").c_str());
+        if (fs::exists(dir / "FCPXMLv1_6.dtd"))
+            dtd16 = xmlParseDTD(nullptr, BAD_CAST(dir / "FCPXMLv1_6.dtd").c_str());
+        if (fs::exists(dir / "FCPXMLv1_9.dtd"))
+            dtd19 = xmlParseDTD(nullptr, BAD_CAST(dir / "FCPXMLv1_9.dtd").c_str());
     });
     std::string problem;
-    xmlDocPtr doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "document.fcpxml", nullptr,
-                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
+    xmlDocPtr doc =
+        xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "document.fcpxml", nullptr,
+                      XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
     if (!doc) {
         const xmlError* e = xmlGetLastError();
         problem = std::string("not well-formed: ") + (e && e->message ? e->message : "?");
@@ -82,7 +86,8 @@ inline void requireValidFcpxml(const std::string& xml, const std::string& versio
         ctxt->userData = &problem;
         ctxt->error = detail::collect;
         ctxt->warning = detail::ignore;
-        if (!xmlValidateDtd(ctxt, doc, dtd) && problem.empty()) problem = "not valid against the DTD";
+        if (!xmlValidateDtd(ctxt, doc, dtd) && problem.empty())
+            problem = "not valid against the DTD";
         xmlFreeValidCtxt(ctxt);
     }
     if (doc) xmlFreeDoc(doc);

@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::optional<TitlesSettings> settings;
     if (data[0] & 1) {
-        for (const auto& e : fs::directory_iterator(dir / "config")) fs::remove_all(e.path());
+        for (const auto& e : fs::directory_iterator(dir / "config"))
+            fs::remove_all(e.path());
         quelvo::SettingsStore::instance().reload();
         (void)quelvo::storeString(kTitlesSettingsKey, std::string(text));
         settings = TitlesSettings::load();
@@ -59,11 +60,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!again) fail("encoded settings do not decode", once);
     const std::string twice = again->encodeToString();
     const auto thrice = TitlesSettings::decodeText(twice);
-    if (!thrice || thrice->encodeToString() != twice) fail("the round trip is not stable", once + "\n" + twice);
+    if (!thrice || thrice->encodeToString() != twice)
+        fail("the round trip is not stable", once + "\n" + twice);
 
     for (const bool useV19 : {true, false}) {
         TitlesFcpxml titles("Event", kTitles, std::nullopt, *settings);
-        const std::string xml = titles.documentXML(useV19, settings->avoidOverlap.value_or(false), "settings");
+        const std::string xml =
+            titles.documentXML(useV19, settings->avoidOverlap.value_or(false), "settings");
         fuzz::requireValidFcpxml(xml, useV19 ? "1.9" : "1.6");
     }
     return 0;

@@ -107,8 +107,8 @@ TEST_F(CancelJob, BeforeItStartsOrDuringTheQuestionNothingIsWritten) {
     JobOptions options;
     options.cancel = early;
     quelvo::FixedVersionSheet sheet(quelvo::FcpxmlVersion::v1_9);
-    expectCancelledAndNothingWritten(
-        runJob(m_talk, m_bed, "", EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24}, nullptr, sheet, options));
+    expectCancelledAndNothingWritten(runJob(
+        m_talk, m_bed, "", EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24}, nullptr, sheet, options));
 
     CancelToken late;
     DuckJobContext context;
@@ -120,8 +120,9 @@ TEST_F(CancelJob, BeforeItStartsOrDuringTheQuestionNothingIsWritten) {
     // A question closed with no answer ends the job as cancelled instead of
     // leaving it waiting for ever.
     DropTheQuestion dropped;
-    expectCancelledAndNothingWritten(duckAudioFiles(
-        jobRequest(m_talk, m_bed, "", EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24}), dropped, DuckJobContext{}));
+    expectCancelledAndNothingWritten(
+        duckAudioFiles(jobRequest(m_talk, m_bed, "", EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24}),
+                       dropped, DuckJobContext{}));
 }
 
 // Tells once when the job reaches a stage.

@@ -19,7 +19,7 @@ using Version = quelvo::FcpxmlVersion;
 namespace {
 
 class RecordingStatus : public quelvo::StatusSink {
-public:
+  public:
     void setStatus(const std::string& text) override {
         std::lock_guard lock(m_mutex);
         m_texts.push_back(text);
@@ -29,7 +29,7 @@ public:
         return m_texts;
     }
 
-private:
+  private:
     std::mutex m_mutex;
     std::vector<std::string> m_texts;
 };
@@ -37,7 +37,7 @@ private:
 // Answers from another thread a while after showSheet has returned, as the
 // desktop sheet does once the user has clicked.
 class LateSheet : public quelvo::VersionSheet {
-public:
+  public:
     explicit LateSheet(Version v, std::function<void()> beforeAnswer = {})
         : m_version(v), m_beforeAnswer(std::move(beforeAnswer)) {}
     ~LateSheet() override {
@@ -54,7 +54,7 @@ public:
     }
     int shown = 0;
 
-private:
+  private:
     Version m_version;
     std::function<void()> m_beforeAnswer;
     std::thread m_thread;
@@ -74,14 +74,16 @@ struct Case {
         if (withFiller) filler = recordingOrStandIn("music/dev_music_real.mp3").string();
     }
     DuckOutcome run(quelvo::VersionSheet& sheet, quelvo::StatusSink* status = nullptr,
-                    EnvelopeTiming rolls = kDefaultRolls, const test::JobOptions& options = {}) const {
+                    EnvelopeTiming rolls = kDefaultRolls,
+                    const test::JobOptions& options = {}) const {
         return test::runJob(dialogue, music, filler, rolls, status, sheet, options);
     }
 };
 
 int count(const std::string& text, const std::string& what) {
     int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
     return n;
 }
 
@@ -96,8 +98,8 @@ TEST(DuckJob, ProjectPathIsTheDialoguePathWithTheFormatsExtension) {
 
 TEST(DuckJob, BothVersionsLandNextToTheDialogueValidWithFourKeyframesPerCluster) {
     QUELVO_REQUIRE_CORPUS_SPEECH();
-    for (const auto& [version, format] :
-         {std::pair{Version::v1_9, std::string("1.9")}, std::pair{Version::v1_6, std::string("1.6")}}) {
+    for (const auto& [version, format] : {std::pair{Version::v1_9, std::string("1.9")},
+                                          std::pair{Version::v1_6, std::string("1.6")}}) {
         Case c("dev04_pauses_m4a.m4a", "dev_music_gaps.wav", false);
         quelvo::FixedVersionSheet sheet(version);
         const DuckOutcome out = c.run(sheet);
@@ -125,9 +127,11 @@ TEST(DuckJob, FillerClipsSitExactlyInTheMusicsSilentStretches) {
         ASSERT_TRUE(out.success) << out.message;
         EXPECT_EQ(out.fillerClips, 2);
         const std::string doc = readFile(out.outputPath);
-        const std::regex clip("lane='-2' offset='(-?\\d+)/10s' ref='(?:FILLER|QVFiller)' duration='(\\d+)/10s'");
+        const std::regex clip(
+            "lane='-2' offset='(-?\\d+)/10s' ref='(?:FILLER|QVFiller)' duration='(\\d+)/10s'");
         std::vector<std::pair<double, double>> clips;
-        for (auto it = std::sregex_iterator(doc.begin(), doc.end(), clip); it != std::sregex_iterator(); ++it)
+        for (auto it = std::sregex_iterator(doc.begin(), doc.end(), clip);
+             it != std::sregex_iterator(); ++it)
             clips.emplace_back(std::stod((*it)[1]) / 10, std::stod((*it)[2]) / 10);
         ASSERT_EQ(clips.size(), 2u);
         const std::pair<double, double> silences[] = {{8.0, 10.0}, {19.0, 22.0}};
@@ -145,18 +149,18 @@ TEST(DuckJob, StageTextsInOrderWithOrWithoutAFiller) {
         RecordingStatus status;
         quelvo::FixedVersionSheet sheet(Version::v1_6);
         ASSERT_TRUE(c.run(sheet, &status).success);
-        EXPECT_EQ(status.texts(), (std::vector<std::string>{kStageInitializing, kStageMetadata,
-                                                            kStageAnalyzing, kStageFiltering,
-                                                            kStageWriting}));
+        EXPECT_EQ(status.texts(),
+                  (std::vector<std::string>{kStageInitializing, kStageMetadata, kStageAnalyzing,
+                                            kStageFiltering, kStageWriting}));
     }
     {
         Case c("dev06_synthetic_espeak_wav22k.wav", "dev_music_gaps.wav", true);
         RecordingStatus status;
         quelvo::FixedVersionSheet sheet(Version::v1_6);
         ASSERT_TRUE(c.run(sheet, &status).success);
-        EXPECT_EQ(status.texts(), (std::vector<std::string>{kStageInitializing, kStageMetadata,
-                                                            kStageAnalyzing, kStageFiltering,
-                                                            kStageWriting}));
+        EXPECT_EQ(status.texts(),
+                  (std::vector<std::string>{kStageInitializing, kStageMetadata, kStageAnalyzing,
+                                            kStageFiltering, kStageWriting}));
     }
 }
 
@@ -164,7 +168,10 @@ TEST(DuckJob, ALateAnswerFromAnotherThreadIsWaitedForAndTheJobKeepsItsCopies) {
     Case c("dev02_pinknoise_wav44k_mono.wav", "dev_music_real.mp3", false);
     EnvelopeTiming shared = kDefaultRolls;
     // The preferences change while the sheet is open: the running job keeps its copy.
-    LateSheet sheet(Version::v1_9, [&shared] { shared.preFadeIn = 2.0; shared.postFadeOut = 5.0; });
+    LateSheet sheet(Version::v1_9, [&shared] {
+        shared.preFadeIn = 2.0;
+        shared.postFadeOut = 5.0;
+    });
     const DuckOutcome out = c.run(sheet, nullptr, shared);
     ASSERT_TRUE(out.success) << out.message;
     EXPECT_EQ(sheet.shown, 1);
@@ -174,17 +181,21 @@ TEST(DuckJob, ALateAnswerFromAnotherThreadIsWaitedForAndTheJobKeepsItsCopies) {
     const SpeechAnalysis speech = findSpeechClusters(c.dialogue, kDefaultRolls);
     ASSERT_FALSE(speech.clusters.empty());
     const double firstKeyframe = speech.clusters[0].start - kDefaultRolls.preFadeIn;
-    const std::string expected = "<keyframe time=\"" +
-                                 std::to_string(std::llround(firstKeyframe * 3000)) + "/3000s\"";
+    const std::string expected =
+        "<keyframe time=\"" + std::to_string(std::llround(firstKeyframe * 3000)) + "/3000s\"";
     EXPECT_NE(doc.find(expected), std::string::npos) << expected;
 }
 
 TEST(DuckJob, ADialogueWithoutSpeechStillGivesAValidProject) {
     TempDir dir;
     const fs::path silence = dir / "silence.wav";
-    ASSERT_EQ(runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "1", silence.string(), "trim", "0", "3"}).exitCode, 0);
+    ASSERT_EQ(runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "1", silence.string(), "trim",
+                          "0", "3"})
+                  .exitCode,
+              0);
     quelvo::FixedVersionSheet sheet(Version::v1_9);
-    const DuckOutcome out = test::runJob(silence.string(), silence.string(), "", kDefaultRolls, nullptr, sheet);
+    const DuckOutcome out =
+        test::runJob(silence.string(), silence.string(), "", kDefaultRolls, nullptr, sheet);
     ASSERT_TRUE(out.success) << out.message;
     EXPECT_EQ(out.clusters, 0);
     EXPECT_EQ(out.keyframes, 0);
@@ -194,7 +205,10 @@ TEST(DuckJob, ADialogueWithoutSpeechStillGivesAValidProject) {
 TEST(DuckJob, UnreadableInputsFailWithOneSentenceAndWriteNothing) {
     TempDir dir;
     const fs::path good = dir / "good.wav";
-    ASSERT_EQ(runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "1", good.string(), "synth", "2", "sine", "440"}).exitCode, 0);
+    ASSERT_EQ(runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "1", good.string(), "synth",
+                          "2", "sine", "440"})
+                  .exitCode,
+              0);
     writeFile(dir / "noise.wav", std::string(5000, '\x5a'));
     writeFile(dir / "empty.mp3", "");
     fs::create_directory(dir / "folder.m4a");
@@ -216,13 +230,19 @@ TEST(DuckJob, UnreadableInputsFailWithOneSentenceAndWriteNothing) {
     for (const Bad& bad : cases) {
         for (const Version version : {Version::v1_9, Version::v1_6}) {
             quelvo::FixedVersionSheet sheet(version);
-            const DuckOutcome out = test::runJob(bad.dialogue, bad.music, bad.filler, kDefaultRolls, nullptr, sheet);
+            const DuckOutcome out =
+                test::runJob(bad.dialogue, bad.music, bad.filler, kDefaultRolls, nullptr, sheet);
             EXPECT_FALSE(out.success) << bad.dialogue;
-            const std::string named = bad.role == "dialogue" ? bad.dialogue : bad.role == "music" ? bad.music : bad.filler;
-            EXPECT_EQ(out.message.rfind("Cannot read the " + bad.role + " file " + named + ": ", 0), 0u) << out.message;
+            const std::string named = bad.role == "dialogue" ? bad.dialogue
+                                      : bad.role == "music"  ? bad.music
+                                                             : bad.filler;
+            EXPECT_EQ(out.message.rfind("Cannot read the " + bad.role + " file " + named + ": ", 0),
+                      0u)
+                << out.message;
             EXPECT_EQ(out.message.find('\n'), std::string::npos);
             EXPECT_EQ(out.message.back(), '.');
-            EXPECT_FALSE(fs::exists(projectPathFor(bad.dialogue)) && bad.dialogue != g) << bad.dialogue;
+            EXPECT_FALSE(fs::exists(projectPathFor(bad.dialogue)) && bad.dialogue != g)
+                << bad.dialogue;
         }
     }
     EXPECT_FALSE(fs::exists(dir / "good.fcpxml"));
@@ -231,20 +251,26 @@ TEST(DuckJob, UnreadableInputsFailWithOneSentenceAndWriteNothing) {
 TEST(DuckJob, AnOutputThatCannotBeWrittenFailsAndLeavesNothing) {
     TempDir dir;
     const fs::path good = dir / "good.wav";
-    ASSERT_EQ(runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "1", good.string(), "synth", "2", "sine", "440"}).exitCode, 0);
+    ASSERT_EQ(runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "1", good.string(), "synth",
+                          "2", "sine", "440"})
+                  .exitCode,
+              0);
     writeFile(dir / "blocker", "a file where a folder should be");
     test::JobOptions options;
     options.outputPath = (dir / "blocker" / "out.fcpxml").string();
     for (const Version version : {Version::v1_9, Version::v1_6}) {
         quelvo::FixedVersionSheet sheet(version);
-        const DuckOutcome out = test::runJob(good.string(), good.string(), "", kDefaultRolls, nullptr, sheet, options);
+        const DuckOutcome out =
+            test::runJob(good.string(), good.string(), "", kDefaultRolls, nullptr, sheet, options);
         EXPECT_FALSE(out.success);
-        EXPECT_EQ(out.message.rfind("Cannot write " + options.outputPath + ": ", 0), 0u) << out.message;
+        EXPECT_EQ(out.message.rfind("Cannot write " + options.outputPath + ": ", 0), 0u)
+            << out.message;
         EXPECT_TRUE(out.outputPath.empty());
     }
     int entries = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) ++entries;
-    EXPECT_EQ(entries, 2);  // good.wav and the blocker, nothing partial
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path()))
+        ++entries;
+    EXPECT_EQ(entries, 2); // good.wav and the blocker, nothing partial
 }
 
 // The job once wrote a project for a music file (without a filler) or a
@@ -254,10 +280,14 @@ TEST(DuckJob, AnOutputThatCannotBeWrittenFailsAndLeavesNothing) {
 TEST(CutInputsRegression, MusicOrFillerCutShortStopsTheJob) {
     TempDir dir;
     const fs::path talk = dir / "talk.wav", bed = dir / "bed.wav";
-    ASSERT_EQ(runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "1", talk.string(), "synth", "1", "sine",
-                          "300", "pad", "1", "1"}).exitCode, 0);
-    ASSERT_EQ(runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "2", bed.string(), "synth", "4", "sine", "220",
-                          "gain", "-12"}).exitCode, 0);
+    ASSERT_EQ(runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "1", talk.string(), "synth",
+                          "1", "sine", "300", "pad", "1", "1"})
+                  .exitCode,
+              0);
+    ASSERT_EQ(runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "2", bed.string(), "synth",
+                          "4", "sine", "220", "gain", "-12"})
+                  .exitCode,
+              0);
     const std::string whole = readFile(bed);
     writeFile(dir / "cut.wav", whole.substr(0, whole.size() / 3));
     const std::string mp3 = readFile(testDataDir() / "media" / "tone_mono44k.mp3");
@@ -270,16 +300,20 @@ TEST(CutInputsRegression, MusicOrFillerCutShortStopsTheJob) {
         for (const bool asFiller : {false, true}) {
             SCOPED_TRACE(name + (asFiller ? " as filler" : " as music"));
             quelvo::FixedVersionSheet sheet(Version::v1_9);
-            const DuckOutcome out = test::runJob(talk.string(), asFiller ? bed.string() : cut, asFiller ? cut : "", kEnvelopeTiming, nullptr, sheet);
+            const DuckOutcome out =
+                test::runJob(talk.string(), asFiller ? bed.string() : cut, asFiller ? cut : "",
+                             kEnvelopeTiming, nullptr, sheet);
             EXPECT_FALSE(out.success);
-            const std::string expected =
-                std::string("Cannot read the ") + (asFiller ? "filler" : "music") + " file " + cut + ": the file ends early";
+            const std::string expected = std::string("Cannot read the ") +
+                                         (asFiller ? "filler" : "music") + " file " + cut +
+                                         ": the file ends early";
             EXPECT_EQ(out.message.rfind(expected, 0), 0u) << out.message;
             EXPECT_FALSE(fs::exists(dir / "talk.fcpxml"));
         }
     }
     // The whole files still make a project.
     quelvo::FixedVersionSheet sheet(Version::v1_9);
-    const DuckOutcome out = test::runJob(talk.string(), bed.string(), bed.string(), kEnvelopeTiming, nullptr, sheet);
+    const DuckOutcome out =
+        test::runJob(talk.string(), bed.string(), bed.string(), kEnvelopeTiming, nullptr, sheet);
     EXPECT_TRUE(out.success) << out.message;
 }

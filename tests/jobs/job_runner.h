@@ -43,8 +43,9 @@ inline DuckRequest jobRequest(const std::string& dialogue, const std::string& mu
 }
 
 inline DuckOutcome runJob(const std::string& dialogue, const std::string& music,
-                          const std::string& filler, const EnvelopeTiming& rolls, quelvo::StatusSink* status,
-                          quelvo::VersionSheet& sheet, const JobOptions& options = {}) {
+                          const std::string& filler, const EnvelopeTiming& rolls,
+                          quelvo::StatusSink* status, quelvo::VersionSheet& sheet,
+                          const JobOptions& options = {}) {
     const DuckRequest request = jobRequest(dialogue, music, filler, rolls, options);
     DuckJobContext context;
     context.status = status;

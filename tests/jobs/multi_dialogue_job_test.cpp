@@ -44,9 +44,9 @@ DuckRequest request(const std::vector<std::string>& dialogue, const std::string&
     options.outputPath = output;
     options.parallelism = {jobs, 2.0};
     options.measureLoudness = true;
-    DuckRequest r =
-        jobRequest("", recordingOrStandIn("music/dev_music_gaps.wav").string(),
-                   recordingOrStandIn("music/dev_music_real.mp3").string(), kEnvelopeTiming, options);
+    DuckRequest r = jobRequest("", recordingOrStandIn("music/dev_music_gaps.wav").string(),
+                               recordingOrStandIn("music/dev_music_real.mp3").string(),
+                               kEnvelopeTiming, options);
     r.inputs.dialogue = dialogue;
     return r;
 }
@@ -92,8 +92,7 @@ TEST(MultiDialogueJob, EveryMicrophoneDucksTheMusicAndAnyNumberOfJobsAgrees) {
                           o.project.filler->source.facts.duration}),
                 0.05);
     // The summary's dialogue loudness is that of the three summed.
-    const quelvo::IntervalLoudness summed =
-        quelvo::measureIntervalLoudness(mics, o.project.speech);
+    const quelvo::IntervalLoudness summed = quelvo::measureIntervalLoudness(mics, o.project.speech);
     ASSERT_TRUE(o.dialogueLoudness && summed.together);
     EXPECT_DOUBLE_EQ(*o.dialogueLoudness, *summed.together);
     EXPECT_NE(*o.dialogueLoudness,

@@ -16,7 +16,7 @@ using Version = quelvo::FcpxmlVersion;
 namespace {
 
 class ThreadCheckingStatus : public quelvo::StatusSink {
-public:
+  public:
     void setStatus(const std::string& text) override {
         std::lock_guard lock(m_mutex);
         texts.push_back(text);
@@ -25,7 +25,7 @@ public:
     std::vector<std::string> texts;
     int fromOtherThreads = 0;
 
-private:
+  private:
     std::mutex m_mutex;
     std::thread::id m_owner = std::this_thread::get_id();
 };
@@ -37,13 +37,16 @@ struct JobRun {
 };
 
 // Short segments, so that a core splitting files into segments does so here too.
-quelvo::Parallelism jobs(int n) { return {n, 2.0}; }
+quelvo::Parallelism jobs(int n) {
+    return {n, 2.0};
+}
 
 } // namespace
 
 TEST(ParallelJob, AnyNumberOfJobsGivesTheOneJobOutcomeAndProject) {
     TempDir dir;
-    const std::string dialogue = recordingOrStandIn("dialogue/dev01_clean_wav48k_stereo.wav").string();
+    const std::string dialogue =
+        recordingOrStandIn("dialogue/dev01_clean_wav48k_stereo.wav").string();
     const std::string music = recordingOrStandIn("music/dev_music_gaps.wav").string();
     const std::string filler = recordingOrStandIn("music/dev_music_real.mp3").string();
     const auto run = [&](int n, bool fixedDepth) {
@@ -71,7 +74,8 @@ TEST(ParallelJob, AnyNumberOfJobsGivesTheOneJobOutcomeAndProject) {
             const JobRun many = run(n, fixedDepth);
             ASSERT_TRUE(many.outcome.success) << many.outcome.message;
             EXPECT_EQ(many.outcome.project.speech, one.outcome.project.speech);
-            EXPECT_EQ(many.outcome.project.music.soundingIntervals, one.outcome.project.music.soundingIntervals);
+            EXPECT_EQ(many.outcome.project.music.soundingIntervals,
+                      one.outcome.project.music.soundingIntervals);
             EXPECT_EQ(many.outcome.project.music.keyframes, one.outcome.project.music.keyframes);
             EXPECT_EQ(many.outcome.project.duckedLevels, one.outcome.project.duckedLevels);
             EXPECT_EQ(many.outcome.fillerClips, one.outcome.fillerClips);
@@ -87,8 +91,8 @@ TEST(ParallelJob, AnyNumberOfJobsGivesTheOneJobOutcomeAndProject) {
 TEST(ParallelJob, TheDialoguesFailureIsReportedFirstAsWithOneJob) {
     TempDir dir;
     const fs::path good = dir / "good.wav";
-    ASSERT_EQ(runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "1", good.string(), "synth", "4", "sine", "440",
-                          "pad", "0", "2"})
+    ASSERT_EQ(runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "1", good.string(), "synth",
+                          "4", "sine", "440", "pad", "0", "2"})
                   .exitCode,
               0);
     // Cut short: the header promises more than there is, found while decoding.
@@ -105,11 +109,14 @@ TEST(ParallelJob, TheDialoguesFailureIsReportedFirstAsWithOneJob) {
             test::JobOptions options;
             options.parallelism = jobs(n);
             quelvo::FixedVersionSheet sheet(Version::v1_9);
-            const DuckOutcome out = test::runJob(bad.dialogue, bad.music, good.string(), kEnvelopeTiming, nullptr, sheet, options);
+            const DuckOutcome out = test::runJob(bad.dialogue, bad.music, good.string(),
+                                                 kEnvelopeTiming, nullptr, sheet, options);
             EXPECT_FALSE(out.success);
             EXPECT_EQ(out.unreadableRole, bad.role) << out.message;
-            if (n == 1) first = out.message;
-            else EXPECT_EQ(out.message, first);
+            if (n == 1)
+                first = out.message;
+            else
+                EXPECT_EQ(out.message, first);
         }
     }
     EXPECT_FALSE(fs::exists(dir / "good.fcpxml"));

@@ -23,15 +23,17 @@ using quelvo::test::WavFormat;
 namespace {
 
 nlohmann::json manifest() {
-    return nlohmann::json::parse(quelvo::test::readFile(quelvo::test::sharedDir() / "testdata" / "manifest.json"));
+    return nlohmann::json::parse(
+        quelvo::test::readFile(quelvo::test::sharedDir() / "testdata" / "manifest.json"));
 }
 
-std::vector<float> peaksOf(const fs::path& file, bool directPcm, quelvo::DecodeSummary* summary = nullptr) {
+std::vector<float> peaksOf(const fs::path& file, bool directPcm,
+                           quelvo::DecodeSummary* summary = nullptr) {
     std::vector<float> peaks;
     quelvo::DecodeOptions options;
     options.directPcm = directPcm;
-    const quelvo::DecodeSummary s =
-        quelvo::readFramePeaks(file.string(), [&](float p) { peaks.push_back(p); }, options);
+    const quelvo::DecodeSummary s = quelvo::readFramePeaks(
+        file.string(), [&](float p) { peaks.push_back(p); }, options);
     EXPECT_TRUE(s.status) << file << ": " << s.status.message();
     if (summary) *summary = s;
     return peaks;
@@ -63,7 +65,8 @@ void expectPatternClusters(const fs::path& file, double expectedDuration) {
     ASSERT_TRUE(a.status) << file << ": " << a.status.message();
     ASSERT_EQ(a.clusters.size(), kPatternClusters.size()) << file;
     for (size_t i = 0; i < kPatternClusters.size(); ++i) {
-        EXPECT_NEAR(a.clusters[i].start, kPatternClusters[i].start, 1e-9) << file << " cluster " << i;
+        EXPECT_NEAR(a.clusters[i].start, kPatternClusters[i].start, 1e-9)
+            << file << " cluster " << i;
         EXPECT_NEAR(a.clusters[i].end, kPatternClusters[i].end, 1e-9) << file << " cluster " << i;
     }
     EXPECT_NEAR(a.duration, expectedDuration, 1e-9) << file;
@@ -76,8 +79,11 @@ TEST(AudioDecode, EverySharedRecordingDecodesToTheSampleCountFFmpegGives) {
     const nlohmann::json m = manifest();
     std::vector<nlohmann::json> entries;
     for (const auto& c : m["cases"])
-        entries.push_back({{"file", c["dialogue"]}, {"format", c["format"]}, {"decode_check", c["decode_check"]}});
-    for (const auto& c : m["music"]) entries.push_back(c);
+        entries.push_back({{"file", c["dialogue"]},
+                           {"format", c["format"]},
+                           {"decode_check", c["decode_check"]}});
+    for (const auto& c : m["music"])
+        entries.push_back(c);
     ASSERT_GE(entries.size(), 9u);
     for (const auto& e : entries) {
         const fs::path file = quelvo::test::sharedDir() / "testdata" / e["file"].get<std::string>();
@@ -123,7 +129,8 @@ TEST(AudioDecode, PcmReadInPlaceGivesTheSamePeaksAsTheCodec) {
     };
     Signal s = tonePattern(11025, 2);
     s.noisePeakDb = -50;
-    for (WavFormat f : {WavFormat::U8, WavFormat::S16, WavFormat::S24, WavFormat::S32, WavFormat::F32, WavFormat::F64}) {
+    for (WavFormat f : {WavFormat::U8, WavFormat::S16, WavFormat::S24, WavFormat::S32,
+                        WavFormat::F32, WavFormat::F64}) {
         const fs::path file = tmp / ("noise" + std::to_string(static_cast<int>(f)) + ".wav");
         quelvo::test::writeWav(file, s, f);
         files.push_back(file);
@@ -140,16 +147,19 @@ TEST(AudioDecode, EveryFormatAndSampleTypeFindsTheSameBursts) {
     // Encoded by FFmpeg's own encoders (tests/data/media/make_media.sh).
     const fs::path data = quelvo::test::testDataDir() / "media";
     expectPatternClusters(data / "tone_mono44k.mp3", 3.0);
-    expectPatternClusters(data / "tone_stereo48k.m4a", 144384.0 / 48000);  // AAC frame padding kept, as FFmpeg does
+    expectPatternClusters(data / "tone_stereo48k.m4a",
+                          144384.0 / 48000); // AAC frame padding kept, as FFmpeg does
     expectPatternClusters(data / "tone_mono8k_s24.aif", 3.0);
     // Written here: every PCM sample type, mono and stereo, odd rates, .wave too.
     quelvo::test::TempDir tmp;
     int n = 0;
-    for (WavFormat f : {WavFormat::U8, WavFormat::S16, WavFormat::S24, WavFormat::S32, WavFormat::F32, WavFormat::F64}) {
+    for (WavFormat f : {WavFormat::U8, WavFormat::S16, WavFormat::S24, WavFormat::S32,
+                        WavFormat::F32, WavFormat::F64}) {
         for (int channels : {1, 2}) {
             for (int rate : {8000, 22050, 44100, 96000}) {
                 ++n;
-                const fs::path file = tmp / ("pattern" + std::to_string(n) + (n % 2 ? ".wave" : ".wav"));
+                const fs::path file =
+                    tmp / ("pattern" + std::to_string(n) + (n % 2 ? ".wave" : ".wav"));
                 quelvo::test::writeWav(file, tonePattern(rate, channels), f);
                 expectPatternClusters(file, 3.0);
             }
@@ -161,9 +171,11 @@ TEST(AudioDecode, EncoderDelayIsDroppedSoTimesMatchTheSource) {
     // The first loud 10 ms frame is at 0.5 s in the source; a decoder that kept
     // the MP3 or AAC priming samples would see it 25-50 ms later.
     for (const char* name : {"tone_mono44k.mp3", "tone_stereo48k.m4a"}) {
-        const std::vector<float> peaks = peaksOf(quelvo::test::testDataDir() / "media" / name, true);
+        const std::vector<float> peaks =
+            peaksOf(quelvo::test::testDataDir() / "media" / name, true);
         size_t first = 0;
-        while (first < peaks.size() && peaks[first] < 0.1f) ++first;
+        while (first < peaks.size() && peaks[first] < 0.1f)
+            ++first;
         EXPECT_EQ(first, 50u) << name;
     }
 }
@@ -189,8 +201,10 @@ TEST(AudioDecode, TheEmptyPathAndUnreadableFilesAnswerZero) {
     EXPECT_FALSE(quelvo::probeAudioFile("").status);
     EXPECT_EQ(quelvo::audioDuration("/nonexistent/dir/file.wav"), 0);
     EXPECT_EQ(quelvo::audioSampleRate("/nonexistent/dir/file.wav"), 0);
-    EXPECT_EQ(quelvo::probeAudioFile("/nonexistent/dir/file.wav").status.message(), "the file does not exist");
-    EXPECT_TRUE(quelvo::getClusterListByWavePath("", -24, 0.5, 0.5, 0.1, 0.1, false, 1, 5, 0).empty());
+    EXPECT_EQ(quelvo::probeAudioFile("/nonexistent/dir/file.wav").status.message(),
+              "the file does not exist");
+    EXPECT_TRUE(
+        quelvo::getClusterListByWavePath("", -24, 0.5, 0.5, 0.1, 0.1, false, 1, 5, 0).empty());
 }
 
 TEST(AudioDecode, AnalysesOnSeveralThreadsAtOnceAgreeWithOneAlone) {
@@ -201,7 +215,8 @@ TEST(AudioDecode, AnalysesOnSeveralThreadsAtOnceAgreeWithOneAlone) {
         (quelvo::test::testDataDir() / "media" / "tone_mono8k_s24.aif").string(),
     };
     std::vector<ClusterList> alone;
-    for (const std::string& f : files) alone.push_back(quelvo::analyzeLevels(f, patternParameters()).clusters);
+    for (const std::string& f : files)
+        alone.push_back(quelvo::analyzeLevels(f, patternParameters()).clusters);
     std::vector<std::vector<ClusterList>> together(4);
     std::vector<std::thread> threads;
     for (size_t t = 0; t < together.size(); ++t) {
@@ -213,9 +228,11 @@ TEST(AudioDecode, AnalysesOnSeveralThreadsAtOnceAgreeWithOneAlone) {
                 }
         });
     }
-    for (std::thread& t : threads) t.join();
+    for (std::thread& t : threads)
+        t.join();
     for (const auto& results : together) {
         ASSERT_EQ(results.size(), files.size() * 3);
-        for (size_t i = 0; i < results.size(); ++i) EXPECT_EQ(results[i], alone[i % files.size()]);
+        for (size_t i = 0; i < results.size(); ++i)
+            EXPECT_EQ(results[i], alone[i % files.size()]);
     }
 }

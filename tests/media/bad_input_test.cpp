@@ -13,12 +13,11 @@
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;
+using quelvo::test::mediaFile;
 using quelvo::test::readFile;
 using quelvo::test::writeFile;
-using quelvo::test::mediaFile;
 
 namespace {
-
 
 // The first `fraction` of a file's bytes, as a truncated copy would be.
 fs::path truncatedCopy(const fs::path& from, const fs::path& to, double fraction) {
@@ -30,7 +29,8 @@ fs::path truncatedCopy(const fs::path& from, const fs::path& to, double fraction
 std::string randomBytes(size_t n, unsigned seed) {
     std::mt19937 generator(seed);
     std::string bytes(n, '\0');
-    for (char& c : bytes) c = static_cast<char>(generator() & 0xFF);
+    for (char& c : bytes)
+        c = static_cast<char>(generator() & 0xFF);
     return bytes;
 }
 
@@ -46,7 +46,9 @@ void expectUnreadable(const fs::path& file, const std::string& reasonPart = "") 
     }
     EXPECT_TRUE(a.clusters.empty());
     EXPECT_EQ(a.duration, 0);
-    EXPECT_TRUE(quelvo::getClusterListByWavePath(file.string(), -24, 0.5, 0.5, 0.1, 0.1, false, 1, 5, 0).empty());
+    EXPECT_TRUE(
+        quelvo::getClusterListByWavePath(file.string(), -24, 0.5, 0.5, 0.1, 0.1, false, 1, 5, 0)
+            .empty());
 }
 
 void expectProbeFails(const fs::path& file) {
@@ -63,21 +65,29 @@ TEST(BadInput, TruncatedFilesAreReportedNotAnalysedShort) {
     quelvo::test::TempDir tmp;
     const fs::path dialogue = quelvo::test::sharedDir() / "testdata" / "dialogue";
     // Headers that declare a length the data does not reach.
-    expectUnreadable(truncatedCopy(dialogue / "dev01_clean_wav48k_stereo.wav", tmp / "cut.wav", 0.5), "ends early");
-    expectUnreadable(truncatedCopy(dialogue / "dev05_roomtone_aiff.aiff", tmp / "cut.aiff", 0.7), "ends early");
-    expectUnreadable(truncatedCopy(dialogue / "dev03_quiet_mp3.mp3", tmp / "cut.mp3", 0.5), "ends early");
-    expectUnreadable(truncatedCopy(mediaFile("tone_stereo48k.m4a"), tmp / "cut.m4a", 0.6), "ends early");
+    expectUnreadable(
+        truncatedCopy(dialogue / "dev01_clean_wav48k_stereo.wav", tmp / "cut.wav", 0.5),
+        "ends early");
+    expectUnreadable(truncatedCopy(dialogue / "dev05_roomtone_aiff.aiff", tmp / "cut.aiff", 0.7),
+                     "ends early");
+    expectUnreadable(truncatedCopy(dialogue / "dev03_quiet_mp3.mp3", tmp / "cut.mp3", 0.5),
+                     "ends early");
+    expectUnreadable(truncatedCopy(mediaFile("tone_stereo48k.m4a"), tmp / "cut.m4a", 0.6),
+                     "ends early");
     // An M4A whose index was at the end has lost it.
-    expectUnreadable(truncatedCopy(dialogue / "dev04_pauses_m4a.m4a", tmp / "noindex.m4a", 0.5), "moov");
+    expectUnreadable(truncatedCopy(dialogue / "dev04_pauses_m4a.m4a", tmp / "noindex.m4a", 0.5),
+                     "moov");
     expectProbeFails(tmp / "noindex.m4a");
     // Only the header left.
-    expectUnreadable(truncatedCopy(dialogue / "dev01_clean_wav48k_stereo.wav", tmp / "header.wav", 0.00002));
+    expectUnreadable(
+        truncatedCopy(dialogue / "dev01_clean_wav48k_stereo.wav", tmp / "header.wav", 0.00002));
 }
 
 TEST(BadInput, RandomBytesEmptyFilesFoldersAndPipes) {
     quelvo::test::TempDir tmp;
     for (const char* name : {"noise.wav", "noise.mp3", "noise.m4a", "noise.aiff"}) {
-        writeFile(tmp / name, randomBytes(64 * 1024, static_cast<unsigned>(std::string(name).size())));
+        writeFile(tmp / name,
+                  randomBytes(64 * 1024, static_cast<unsigned>(std::string(name).size())));
         expectUnreadable(tmp / name);
     }
     writeFile(tmp / "empty.wav", "");
@@ -137,9 +147,11 @@ TEST(BadInput, AWavWhoseHeaderLeavesTheLengthOpenIsReadToTheEnd) {
     s.bursts = {{0.5, 1.5, -6.0}};
     quelvo::test::writeWav(tmp / "open.wav", s, quelvo::test::WavFormat::S16);
     std::string bytes = readFile(tmp / "open.wav");
-    for (size_t at : {size_t(4), size_t(40)}) bytes.replace(at, 4, "\xFF\xFF\xFF\xFF", 4);
+    for (size_t at : {size_t(4), size_t(40)})
+        bytes.replace(at, 4, "\xFF\xFF\xFF\xFF", 4);
     writeFile(tmp / "open.wav", bytes);
-    const quelvo::LevelAnalysis a = quelvo::analyzeLevels((tmp / "open.wav").string(), quelvo::LevelParameters{});
+    const quelvo::LevelAnalysis a =
+        quelvo::analyzeLevels((tmp / "open.wav").string(), quelvo::LevelParameters{});
     ASSERT_TRUE(a.status) << a.status.message();
     EXPECT_DOUBLE_EQ(a.duration, 2.0);
     EXPECT_EQ(a.clusters, (quelvo::ClusterList{{0.4, 1.6}}));
@@ -158,7 +170,8 @@ std::vector<fs::path> recordings() {
     const fs::path shared = quelvo::test::sharedDir() / "testdata";
     for (const char* folder : {"dialogue", "music"}) {
         std::error_code ec;
-        for (const auto& entry : fs::directory_iterator(shared / folder, ec)) files.push_back(entry.path());
+        for (const auto& entry : fs::directory_iterator(shared / folder, ec))
+            files.push_back(entry.path());
     }
     return files;
 }
@@ -183,7 +196,8 @@ TEST(CompleteCheckRegression, CutCopiesFailAsTheAnalysisDoes) {
         writeFile(cut, bytes.substr(0, bytes.size() * 6 / 10));
         SCOPED_TRACE(file.string());
         const quelvo::Status check = quelvo::checkAudioComplete(cut.string());
-        const quelvo::LevelAnalysis analysis = quelvo::analyzeLevels(cut.string(), quelvo::LevelParameters{});
+        const quelvo::LevelAnalysis analysis =
+            quelvo::analyzeLevels(cut.string(), quelvo::LevelParameters{});
         EXPECT_FALSE(check);
         EXPECT_FALSE(analysis.status);
         if (analysis.status.message().find("ends early") != std::string::npos) {
@@ -196,9 +210,12 @@ TEST(CompleteCheckRegression, UnreadableFilesGiveTheSameReasons) {
     quelvo::test::TempDir tmp;
     writeFile(tmp / "empty.wav", "");
     fs::create_directory(tmp / "dir.mp3");
-    EXPECT_EQ(quelvo::checkAudioComplete((tmp / "empty.wav").string()).message(), "the file is empty");
-    EXPECT_EQ(quelvo::checkAudioComplete((tmp / "dir.mp3").string()).message(), "it is a folder, not a file");
-    EXPECT_EQ(quelvo::checkAudioComplete((tmp / "absent.m4a").string()).message(), "the file does not exist");
+    EXPECT_EQ(quelvo::checkAudioComplete((tmp / "empty.wav").string()).message(),
+              "the file is empty");
+    EXPECT_EQ(quelvo::checkAudioComplete((tmp / "dir.mp3").string()).message(),
+              "it is a folder, not a file");
+    EXPECT_EQ(quelvo::checkAudioComplete((tmp / "absent.m4a").string()).message(),
+              "the file does not exist");
 }
 
 // Found by fuzzing: a WAV header whose block alignment (32) disagrees with
@@ -208,14 +225,17 @@ TEST(CompleteCheckRegression, UnreadableFilesGiveTheSameReasons) {
 TEST(CompleteCheckRegression, ABlockAlignmentThatDisagreesWithTheSamples) {
     quelvo::test::TempDir tmp;
     const fs::path wav = tmp / "odd_align.wav";
-    ASSERT_EQ(quelvo::test::runProgram({"/usr/bin/sox", "-n", "-r", "8000", "-c", "1", "-b", "16", wav.string(),
-                                        "synth", "0.25", "sine", "440"}).exitCode, 0);
+    ASSERT_EQ(quelvo::test::runProgram({"/usr/bin/sox", "-n", "-r", "8000", "-c", "1", "-b", "16",
+                                        wav.string(), "synth", "0.25", "sine", "440"})
+                  .exitCode,
+              0);
     std::string bytes = readFile(wav);
     ASSERT_EQ(bytes.substr(12, 4), "fmt ");
     ASSERT_EQ(bytes[32], 2); // block alignment: 2 bytes a frame
     bytes[32] = 32;
     writeFile(wav, bytes);
-    const quelvo::LevelAnalysis analysis = quelvo::analyzeLevels(wav.string(), quelvo::LevelParameters{});
+    const quelvo::LevelAnalysis analysis =
+        quelvo::analyzeLevels(wav.string(), quelvo::LevelParameters{});
     ASSERT_TRUE(analysis.status) << analysis.status.message();
     const quelvo::Status check = quelvo::checkAudioComplete(wav.string());
     EXPECT_TRUE(check) << check.message();
@@ -229,10 +249,15 @@ TEST(CompleteCheckRegression, ABlockAlignmentThatDisagreesWithTheSamples) {
 TEST(CompleteCheckRegression, ALoopedM4aWithTimestampGapsIsWhole) {
     quelvo::test::TempDir tmp;
     const std::string second = (tmp / "one.mp3").string(), looped = (tmp / "loop.m4a").string();
-    ASSERT_EQ(quelvo::test::runProgram({"/usr/bin/ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=f=440:d=1",
-                                        "-c:a", "libmp3lame", second}).exitCode, 0);
-    ASSERT_EQ(quelvo::test::runProgram({"/usr/bin/ffmpeg", "-v", "error", "-stream_loop", "-1", "-i", second, "-t",
-                                        "10", "-c:a", "aac", "-b:a", "64k", looped}).exitCode, 0);
+    ASSERT_EQ(quelvo::test::runProgram({"/usr/bin/ffmpeg", "-v", "error", "-f", "lavfi", "-i",
+                                        "sine=f=440:d=1", "-c:a", "libmp3lame", second})
+                  .exitCode,
+              0);
+    ASSERT_EQ(
+        quelvo::test::runProgram({"/usr/bin/ffmpeg", "-v", "error", "-stream_loop", "-1", "-i",
+                                  second, "-t", "10", "-c:a", "aac", "-b:a", "64k", looped})
+            .exitCode,
+        0);
     const quelvo::Status check = quelvo::checkAudioComplete(looped);
     EXPECT_TRUE(check) << check.message();
     const quelvo::LevelAnalysis analysis = quelvo::analyzeLevels(looped, quelvo::LevelParameters{});

@@ -122,8 +122,7 @@ TEST(DamagedAudio, DamagedAacIsSilenceForEveryReaderAndTooMuchIsRefused) {
     EXPECT_NE(refused.status.message().find("of the audio is damaged, first at 00:00:"),
               std::string::npos)
         << refused.status.message();
-    const quelvo::FileLoudness unmeasured =
-        quelvo::measureFileLoudness(heavy.string(), nullptr, 1);
+    const quelvo::FileLoudness unmeasured = quelvo::measureFileLoudness(heavy.string(), nullptr, 1);
     EXPECT_FALSE(unmeasured.status);
 }
 
@@ -169,8 +168,7 @@ TEST(DamagedAudio, TimestampJumpsAreClosedUpAndAnUndercountingHeaderDoesNotShort
     const quelvo::LevelAnalysis counted = quelvo::countAudioPackets(mp3.string());
     ASSERT_TRUE(counted.status) << counted.status.message();
     EXPECT_NEAR(counted.packetSeconds, whole, 1e-6);
-    EXPECT_NEAR(quelvo::analyzeLevels(mp3.string(), {}).packetSeconds, counted.packetSeconds,
-                1e-9);
+    EXPECT_NEAR(quelvo::analyzeLevels(mp3.string(), {}).packetSeconds, counted.packetSeconds, 1e-9);
 }
 
 // The damage test reads float samples a vector at a time: one sample out of
@@ -178,7 +176,8 @@ TEST(DamagedAudio, TimestampJumpsAreClosedUpAndAnUndercountingHeaderDoesNotShort
 // samples after the last whole vector, in any plane, packed or planar.
 TEST(DamagedAudio, OneBadSampleAnywhereMarksAFloatFrameDamaged) {
     const auto check = [](AVSampleFormat format, int channels, int bytes) {
-        std::unique_ptr<AVFrame, void (*)(AVFrame*)> frame(av_frame_alloc(), [](AVFrame* f) { av_frame_free(&f); });
+        std::unique_ptr<AVFrame, void (*)(AVFrame*)> frame(av_frame_alloc(),
+                                                           [](AVFrame* f) { av_frame_free(&f); });
         frame->format = format;
         frame->nb_samples = 1001;
         av_channel_layout_default(&frame->ch_layout, channels);
@@ -187,11 +186,14 @@ TEST(DamagedAudio, OneBadSampleAnywhereMarksAFloatFrameDamaged) {
         const int perPlane = frame->nb_samples * (planar ? 1 : channels);
         const auto set = [&](int plane, int index, double value) {
             uint8_t* at = frame->extended_data[plane] + static_cast<size_t>(index) * bytes;
-            if (bytes == 4) *reinterpret_cast<float*>(at) = static_cast<float>(value);
-            else *reinterpret_cast<double*>(at) = value;
+            if (bytes == 4)
+                *reinterpret_cast<float*>(at) = static_cast<float>(value);
+            else
+                *reinterpret_cast<double*>(at) = value;
         };
         for (int p = 0; p < (planar ? channels : 1); ++p)
-            for (int i = 0; i < perPlane; ++i) set(p, i, i % 2 ? 3.9 : -3.9);  // +11.8 dBFS: loud, not damaged
+            for (int i = 0; i < perPlane; ++i)
+                set(p, i, i % 2 ? 3.9 : -3.9); // +11.8 dBFS: loud, not damaged
         EXPECT_FALSE(quelvo::detail::isDamagedFrame(frame.get()));
         const int lastPlane = planar ? channels - 1 : 0;
         for (int index : {0, 3, 517, perPlane - 1})

@@ -23,7 +23,8 @@ template <typename T> std::vector<uint8_t> bytesOf(const std::vector<T>& values)
 template <typename T> std::vector<uint8_t> bigEndian(const std::vector<T>& values) {
     std::vector<uint8_t> out = bytesOf(values);
     for (size_t i = 0; i < out.size(); i += sizeof(T))
-        for (size_t a = 0, b = sizeof(T) - 1; a < b; ++a, --b) std::swap(out[i + a], out[i + b]);
+        for (size_t a = 0, b = sizeof(T) - 1; a < b; ++a, --b)
+            std::swap(out[i + a], out[i + b]);
     return out;
 }
 
@@ -70,16 +71,17 @@ TEST(BlockPeak, FloatFormatsIgnoreNaNAndKeepOvers) {
 
 TEST(FramePeakMeter, SplitsAtTenMillisecondBoundariesWhateverTheBlockSizes) {
     std::vector<float> peaks;
-    FramePeakMeter meter(1000, [&](float p) { peaks.push_back(p); });  // 10 samples a frame
+    FramePeakMeter meter(1000, [&](float p) { peaks.push_back(p); }); // 10 samples a frame
     std::vector<int16_t> samples(35, 0);
-    samples[9] = 16384;   // last sample of frame 0
-    samples[10] = 8192;   // first sample of frame 1
-    samples[34] = -4096;  // in the short last frame
+    samples[9] = 16384;  // last sample of frame 0
+    samples[10] = 8192;  // first sample of frame 1
+    samples[34] = -4096; // in the short last frame
     const std::vector<uint8_t> bytes = bytesOf(samples);
     // Blocks of 7 samples straddle the frame edges.
     for (size_t at = 0; at < samples.size(); at += 7) {
         const size_t n = std::min<size_t>(7, samples.size() - at);
-        meter.addInterleaved(SampleEncoding::S16, bytes.data() + at * 2, static_cast<int64_t>(n), 1);
+        meter.addInterleaved(SampleEncoding::S16, bytes.data() + at * 2, static_cast<int64_t>(n),
+                             1);
     }
     meter.finish();
     ASSERT_EQ(peaks.size(), 4u);
@@ -88,7 +90,7 @@ TEST(FramePeakMeter, SplitsAtTenMillisecondBoundariesWhateverTheBlockSizes) {
     EXPECT_FLOAT_EQ(peaks[2], 0.0f);
     EXPECT_FLOAT_EQ(peaks[3], 0.125f);
     EXPECT_EQ(meter.sampleFrames(), 35);
-    meter.finish();  // nothing left to report
+    meter.finish(); // nothing left to report
     EXPECT_EQ(peaks.size(), 4u);
 }
 
@@ -105,7 +107,7 @@ TEST(FramePeakMeter, FractionalFrameLengthsKeepFrameStartsOnTheHundredthOfASecon
 
 TEST(FramePeakMeter, TakesEveryChannelWithoutMixing) {
     std::vector<float> peaks;
-    FramePeakMeter meter(100, [&](float p) { peaks.push_back(p); });  // one sample a frame
+    FramePeakMeter meter(100, [&](float p) { peaks.push_back(p); }); // one sample a frame
     // Interleaved stereo: the loud sample is on the right channel only.
     const std::vector<uint8_t> interleaved = bytesOf<float>({0.0f, 0.5f, 0.25f, 0.0f});
     meter.addInterleaved(SampleEncoding::F32, interleaved.data(), 2, 2);

@@ -13,7 +13,6 @@ using quelvo::MediaTiming;
 using quelvo::VideoTiming;
 using quelvo::test::mediaFile;
 
-
 TEST(Timecode, ConvertsNonDropAndDropFrameTextsAtTheirRate) {
     using quelvo::timecodeToSeconds;
     EXPECT_DOUBLE_EQ(*timecodeToSeconds("01:00:00:00", 25), 3600.0);
@@ -25,8 +24,8 @@ TEST(Timecode, ConvertsNonDropAndDropFrameTextsAtTheirRate) {
     // Ten minutes have no dropped numbers at their start: 17982 frames.
     EXPECT_NEAR(*timecodeToSeconds("00:10:00;00", 30000.0 / 1001), 17982 * 1001 / 30000.0, 1e-9);
     EXPECT_NEAR(*timecodeToSeconds("00:01:00;04", 60000.0 / 1001), 3600 * 1001 / 60000.0, 1e-9);
-    for (const char* bad : {"", "01:00:00", "1:2:3:4:5", "01:00:00:25", "aa:00:00:00", "01:61:00:00",
-                            "01;00:00:00", "01:00:00:00 ", "-01:00:00:00"})
+    for (const char* bad : {"", "01:00:00", "1:2:3:4:5", "01:00:00:25", "aa:00:00:00",
+                            "01:61:00:00", "01;00:00:00", "01:00:00:00 ", "-01:00:00:00"})
         EXPECT_FALSE(timecodeToSeconds(bad, 25).has_value()) << bad;
     EXPECT_FALSE(timecodeToSeconds("01:00:00:00", 0).has_value());
     EXPECT_FALSE(timecodeToSeconds("01:00:00:00", std::nan("")).has_value());
@@ -98,5 +97,6 @@ TEST(MediaInfo, TheEmptyPathAndUnreadableFilesGiveNothingAndSayWhy) {
     const quelvo::MediaInfo facts = quelvo::probeMedia(junk);
     EXPECT_FALSE(facts.status);
     EXPECT_FALSE(facts.status.message().empty());
-    EXPECT_EQ(quelvo::probeMedia((tmp / "none.mov").string()).status.message(), "the file does not exist");
+    EXPECT_EQ(quelvo::probeMedia((tmp / "none.mov").string()).status.message(),
+              "the file does not exist");
 }

@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 std::vector<fs::path> corpus() {
     std::vector<fs::path> files;
     for (const char* folder : {"dialogue", "music"})
-        for (const auto& entry : fs::directory_iterator(quelvo::test::sharedDir() / "testdata" / folder))
+        for (const auto& entry :
+             fs::directory_iterator(quelvo::test::sharedDir() / "testdata" / folder))
             files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     return files;
@@ -33,7 +34,8 @@ quelvo::Parallelism cut(int jobs) {
 }
 
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
-    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0);
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0);
 }
 
 void expectSameSummary(const quelvo::DecodeSummary& one, const quelvo::DecodeSummary& many) {
@@ -48,13 +50,15 @@ TEST(ParallelReading, EveryCorpusFileGivesTheOneThreadPeaksAndFeatures) {
     int cutFiles = 0;
     for (const fs::path& file : corpus()) {
         SCOPED_TRACE(file.filename().string());
-        const quelvo::FileLevels onePeaks = quelvo::readFileLevels(file, quelvo::LevelContent::peaks, {});
+        const quelvo::FileLevels onePeaks =
+            quelvo::readFileLevels(file, quelvo::LevelContent::peaks, {});
         const quelvo::FileLevels oneFeatures =
             quelvo::readFileLevels(file, quelvo::LevelContent::speechFeatures, {});
         ASSERT_TRUE(onePeaks.decoded.status);
         for (const int jobs : {2, 4}) {
             SCOPED_TRACE(jobs);
-            const quelvo::FileLevels peaks = quelvo::readFileLevels(file, quelvo::LevelContent::peaks, cut(jobs));
+            const quelvo::FileLevels peaks =
+                quelvo::readFileLevels(file, quelvo::LevelContent::peaks, cut(jobs));
             expectSameSummary(onePeaks.decoded, peaks.decoded);
             EXPECT_TRUE(sameBits(onePeaks.peaks, peaks.peaks));
             const quelvo::FileLevels features =
@@ -79,7 +83,8 @@ TEST(ParallelReading, EveryCorpusFileGivesTheOneThreadPeaksAndFeatures) {
 // planned and learns where to stop as it goes.
 TEST(ParallelReading, APlanMadeWhileDecodingGivesTheOneThreadLevels) {
     QUELVO_REQUIRE_CORPUS_SPEECH();
-    const fs::path file = quelvo::test::sharedDir() / "testdata" / "dialogue" / "dev14_long_conversation_mp3.mp3";
+    const fs::path file =
+        quelvo::test::sharedDir() / "testdata" / "dialogue" / "dev14_long_conversation_mp3.mp3";
     quelvo::Parallelism asRun;
     asRun.jobs = 3;
     asRun.minSegmentSeconds = 30;
@@ -101,13 +106,15 @@ TEST(ParallelReading, ALongAacFileGivesTheSameChunksOnOneThreadAsOnThree) {
     // chunks.
     quelvo::test::TempDir tmp;
     const std::string speech = (tmp / "speech.wav").string(), file = (tmp / "long.m4a").string();
-    ASSERT_EQ(quelvo::test::runProgram({"/usr/bin/espeak-ng", "-w", speech,
-                                        "The music goes down while someone speaks, and comes back up in the "
-                                        "pauses between the sentences."})
+    ASSERT_EQ(quelvo::test::runProgram(
+                  {"/usr/bin/espeak-ng", "-w", speech,
+                   "The music goes down while someone speaks, and comes back up in the "
+                   "pauses between the sentences."})
                   .exitCode,
               0);
-    ASSERT_EQ(quelvo::test::runProgram({"/usr/bin/ffmpeg", "-v", "error", "-stream_loop", "40", "-i", speech, "-t",
-                                        "200", "-ac", "2", "-ar", "48000", "-c:a", "aac", "-b:a", "64k", file})
+    ASSERT_EQ(quelvo::test::runProgram({"/usr/bin/ffmpeg", "-v", "error", "-stream_loop", "40",
+                                        "-i", speech, "-t", "200", "-ac", "2", "-ar", "48000",
+                                        "-c:a", "aac", "-b:a", "64k", file})
                   .exitCode,
               0);
     for (const auto content : {quelvo::LevelContent::peaks, quelvo::LevelContent::speechFeatures}) {

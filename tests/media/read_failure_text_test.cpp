@@ -17,14 +17,17 @@ namespace fs = std::filesystem;
 TEST(ReadFailureText, KnownReasonsGetTheirOwnWordsAndUnknownOnesAGeneralSentence) {
     EXPECT_EQ("is not audio that Quelvo can read",
               readFailureText("Invalid data found when processing input").problem);
-    EXPECT_EQ("Use WAV, MP3, M4A or AIFF.", readFailureText("Invalid data found when processing input").advice);
+    EXPECT_EQ("Use WAV, MP3, M4A or AIFF.",
+              readFailureText("Invalid data found when processing input").advice);
     EXPECT_EQ("holds no audio", readFailureText("the file has no audio stream").problem);
     EXPECT_EQ("The file is cut short",
-              readFailureText("the file ends early: 7.94 s of 15.88 s could be read (End of file)").brief);
+              readFailureText("the file ends early: 7.94 s of 15.88 s could be read (End of file)")
+                  .brief);
     EXPECT_EQ("is empty", readFailureText("the file is empty").problem);
     // The specific reason wins over the decoder's words inside it.
     EXPECT_EQ("holds no audio that Quelvo can read",
-              readFailureText("no audio could be decoded: Invalid data found when processing input").problem);
+              readFailureText("no audio could be decoded: Invalid data found when processing input")
+                  .problem);
     EXPECT_EQ("could not be read", readFailureText("something nobody foresaw").problem);
     EXPECT_EQ(
         "has a sample rate Quelvo cannot use",

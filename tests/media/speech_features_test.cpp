@@ -29,22 +29,26 @@ std::vector<float> testSignal() {
     for (int i = 0; i < kRate; ++i) {
         const double t = static_cast<double>(i) / kRate;
         double tone = 0;
-        for (int h = 1; h <= 12; ++h) tone += std::sin(2 * kPi * 150 * h * t) / h;
+        for (int h = 1; h <= 12; ++h)
+            tone += std::sin(2 * kPi * 150 * h * t) / h;
         x[static_cast<size_t>(kRate + i)] = static_cast<float>(0.25 * tone);
         x[static_cast<size_t>(2 * kRate + i)] = uniform(random);
-        x[static_cast<size_t>(3 * kRate + i)] = static_cast<float>(0.5 * std::sin(2 * kPi * 50 * t));
+        x[static_cast<size_t>(3 * kRate + i)] =
+            static_cast<float>(0.5 * std::sin(2 * kPi * 50 * t));
     }
     return x;
 }
 
-SpeechFeatures measureInterleaved(const std::vector<float>& interleaved, int channels, size_t block) {
+SpeechFeatures measureInterleaved(const std::vector<float>& interleaved, int channels,
+                                  size_t block) {
     SpeechFeatureMeter meter;
     meter.start(kRate);
     const size_t frames = interleaved.size() / static_cast<size_t>(channels);
     for (size_t at = 0; at < frames; at += block) {
         const size_t n = std::min(block, frames - at);
         meter.interleaved(SampleEncoding::F32,
-                          reinterpret_cast<const uint8_t*>(interleaved.data() + at * static_cast<size_t>(channels)),
+                          reinterpret_cast<const uint8_t*>(interleaved.data() +
+                                                           at * static_cast<size_t>(channels)),
                           static_cast<int64_t>(n), channels);
     }
     return meter.finish();
@@ -52,7 +56,8 @@ SpeechFeatures measureInterleaved(const std::vector<float>& interleaved, int cha
 
 // Middle frames of second s (away from its edges and the filters' settling).
 template <typename F> void forMiddleFrames(int second, F f) {
-    for (int k = second * 100 + 10; k < second * 100 + 90; ++k) f(static_cast<size_t>(k));
+    for (int k = second * 100 + 10; k < second * 100 + 90; ++k)
+        f(static_cast<size_t>(k));
 }
 
 } // namespace
@@ -68,7 +73,8 @@ TEST(SpeechFeatures, LevelIgnoresHumAndVoicingTellsAVoiceFromNoise) {
     });
     int voicedNoise = 0;
     forMiddleFrames(2, [&](size_t k) {
-        EXPECT_GT(f.level[k], -20.0f) << k;  // white noise keeps about a sixth of its power in the band
+        EXPECT_GT(f.level[k], -20.0f)
+            << k; // white noise keeps about a sixth of its power in the band
         if (f.voicing[k] >= 0.65f) ++voicedNoise;
     });
     EXPECT_LE(voicedNoise, 4);
@@ -110,8 +116,9 @@ TEST(SpeechFeatures, TheLoudestChannelCarriesTheVoiceAndBlockShapesDoNotMatter) 
 TEST(SpeechFeatures, OddRatesShortFilesAndBrokenSamplesStayFinite) {
     for (const int rate : {100, 8000, 11025, 22050, 44100, 96000}) {
         SCOPED_TRACE(rate);
-        std::vector<float> x(static_cast<size_t>(rate) / 5 + 7);  // 0.2 s and a bit
-        for (size_t i = 0; i < x.size(); ++i) x[i] = (i % 2 ? 1.0f : -1.0f);  // clipped at full scale
+        std::vector<float> x(static_cast<size_t>(rate) / 5 + 7); // 0.2 s and a bit
+        for (size_t i = 0; i < x.size(); ++i)
+            x[i] = (i % 2 ? 1.0f : -1.0f); // clipped at full scale
         x[3] = std::nanf("");
         x[4] = INFINITY;
         SpeechFeatureMeter meter;
@@ -120,7 +127,8 @@ TEST(SpeechFeatures, OddRatesShortFilesAndBrokenSamplesStayFinite) {
                           static_cast<int64_t>(x.size()), 1);
         const SpeechFeatures f = meter.finish();
         // Every frame, the last shorter one too.
-        EXPECT_EQ(f.level.size(), (x.size() * 100 + static_cast<size_t>(rate) - 1) / static_cast<size_t>(rate));
+        EXPECT_EQ(f.level.size(),
+                  (x.size() * 100 + static_cast<size_t>(rate) - 1) / static_cast<size_t>(rate));
         for (size_t k = 0; k < f.level.size(); ++k) {
             EXPECT_TRUE(std::isfinite(f.level[k])) << k;
             EXPECT_TRUE(std::isfinite(f.voicing[k])) << k;

@@ -19,11 +19,13 @@ TEST(VideoFrame, TheFrameAtATimeFitsTheBoxAndBadInputsSayWhy) {
     EXPECT_NE(start.image.pixels, frame.image.pixels);
     // Past the end: the last frame, not a failure.
     EXPECT_TRUE(quelvo::readFrame(mov, 3600, 64, 64).status);
-    const quelvo::FrameResult mp4 = quelvo::readFrame((testDataDir() / "video" / "clip_2997.mp4").string(), 0.5, 100, 100);
+    const quelvo::FrameResult mp4 =
+        quelvo::readFrame((testDataDir() / "video" / "clip_2997.mp4").string(), 0.5, 100, 100);
     EXPECT_TRUE(mp4.status) << mp4.status.message();
 
     EXPECT_FALSE(quelvo::readFrame(mov, 0, 0, 10).status);
-    EXPECT_FALSE(quelvo::readFrame((testDataDir() / "nothing-here.mov").string(), 0, 64, 64).status);
+    EXPECT_FALSE(
+        quelvo::readFrame((testDataDir() / "nothing-here.mov").string(), 0, 64, 64).status);
     const quelvo::FrameResult subtitles =
         quelvo::readFrame((testDataDir() / "srt" / "basic.srt").string(), 0, 64, 64);
     EXPECT_FALSE(subtitles.status);

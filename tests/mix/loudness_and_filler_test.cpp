@@ -20,7 +20,9 @@ TEST(Loudness, AFullScaleSineAndItsIntervalsMeasureAsBs1770Says) {
     TempDir dir;
     const std::string tone = (dir / "tone.wav").string();
     // 1 kHz at -20 dBFS peak in both channels: -20 - 3.01 + 3.01 (two channels) LUFS.
-    ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "2", "-b", "24", tone, "synth", "10", "sine", "1000", "gain", "-20"}), 0);
+    ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "2", "-b", "24", tone, "synth", "10", "sine", "1000",
+                   "gain", "-20"}),
+              0);
     const quelvo::FileLoudness whole = quelvo::measureFileLoudness(tone);
     ASSERT_TRUE(whole.status) << whole.status.message();
     ASSERT_TRUE(whole.figures.integrated);
@@ -52,22 +54,24 @@ TEST(Loudness, AFullScaleSineAndItsIntervalsMeasureAsBs1770Says) {
 
 TEST(DepthByLoudness, TheGainIsClampedNeverAboveTheOverallLevelAndWhole) {
     EXPECT_EQ(mix::levelForDistance(-20, -15, 18, 0), -23);
-    EXPECT_EQ(mix::levelForDistance(-20, -15.4, 18, 0), -23);  // -22.6 rounds to -23
-    EXPECT_EQ(mix::levelForDistance(-20, -45, 18, 0), 0);      // already quiet enough
-    EXPECT_EQ(mix::levelForDistance(-20, -45, 18, -6), -6);    // never above the overall level
-    EXPECT_EQ(mix::levelForDistance(-60, 0, 20, 0), -60);      // no deeper than -60
+    EXPECT_EQ(mix::levelForDistance(-20, -15.4, 18, 0), -23); // -22.6 rounds to -23
+    EXPECT_EQ(mix::levelForDistance(-20, -45, 18, 0), 0);     // already quiet enough
+    EXPECT_EQ(mix::levelForDistance(-20, -45, 18, -6), -6);   // never above the overall level
+    EXPECT_EQ(mix::levelForDistance(-60, 0, 20, 0), -60);     // no deeper than -60
     const quelvo::EnvelopeTiming rolls{0.3, 0.3, 0.3, 0.7, -24};
     const auto parts = mix::duckedParts({{1.0, 4.0}, {6.0, 6.4}}, rolls);
     EXPECT_DOUBLE_EQ(parts[0].start, 1.3);
     EXPECT_DOUBLE_EQ(parts[0].end, 3.7);
-    EXPECT_NEAR(parts[1].start, 6.15, 1e-9);  // fades overlap: the middle 100 ms
+    EXPECT_NEAR(parts[1].start, 6.15, 1e-9); // fades overlap: the middle 100 ms
     EXPECT_NEAR(parts[1].end, 6.25, 1e-9);
 }
 
 TEST(DepthByLoudness, SpansAreMeasuredAsTheyPlayThroughTheEnvelope) {
     TempDir dir;
     const std::string tone = (dir / "tone.wav").string();
-    ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "1", "-b", "24", tone, "synth", "12", "sine", "1000", "gain", "-10"}), 0);
+    ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "1", "-b", "24", tone, "synth", "12", "sine", "1000",
+                   "gain", "-10"}),
+              0);
     // -10 dBFS peak mono: -13 LUFS; ducked by 17 dB between 4.3 and 7.7 s.
     const quelvo::VolumeKeyframeList keyframes{{4.0, 0}, {4.3, -17}, {7.7, -17}, {8.0, 0}};
     const mix::SpanLoudness s =
@@ -138,7 +142,7 @@ TEST(FillerClips, PlacedInTheMusicsSilencesInTenthsAndFadedOut) {
               (mix::FillerClip{32.0, 6.2}));
     const mix::FillerClip longClip{0.0, 12.0};
     EXPECT_DOUBLE_EQ(mix::fillerFadeGain(longClip, 6.9), 1.0);
-    EXPECT_DOUBLE_EQ(mix::fillerFadeGain(longClip, 9.5), 0.75);  // half way: 1 - 0.5^2
+    EXPECT_DOUBLE_EQ(mix::fillerFadeGain(longClip, 9.5), 0.75); // half way: 1 - 0.5^2
     EXPECT_DOUBLE_EQ(mix::fillerFadeGain(longClip, 12.0), 0.0);
     // A clip shorter than the fade fades over all of it.
     EXPECT_DOUBLE_EQ(mix::fillerFadeGain({0.0, 2.0}, 1.0), 0.75);
@@ -150,9 +154,13 @@ TEST(FillerClips, TheStemCarriesTheFillerOnlyWhereTheProjectPlacesIt) {
                       filler = (dir / "filler.wav").string();
     ASSERT_EQ(sox({"-n", "-r", "16000", "-c", "1", "-b", "16", voice, "trim", "0", "10"}), 0);
     // Music for 3 s, silent for 4 s, music again; the filler is a steady tone.
-    ASSERT_EQ(sox({"-n", "-r", "16000", "-c", "1", "-b", "16", bed, "synth", "3", "sine", "500", "pad", "0", "4"}), 0);
+    ASSERT_EQ(sox({"-n", "-r", "16000", "-c", "1", "-b", "16", bed, "synth", "3", "sine", "500",
+                   "pad", "0", "4"}),
+              0);
     ASSERT_EQ(sox({bed, bed, (dir / "bed2.wav").string()}), 0);
-    ASSERT_EQ(sox({"-n", "-r", "16000", "-c", "1", "-b", "16", filler, "synth", "20", "sine", "800", "gain", "-6"}), 0);
+    ASSERT_EQ(sox({"-n", "-r", "16000", "-c", "1", "-b", "16", filler, "synth", "20", "sine", "800",
+                   "gain", "-6"}),
+              0);
     mix::MixInputs inputs;
     inputs.dialoguePath = voice;
     inputs.musicPath = (dir / "bed2.wav").string();
@@ -171,13 +179,14 @@ TEST(FillerClips, TheStemCarriesTheFillerOnlyWhereTheProjectPlacesIt) {
     ASSERT_GE(got, 16000 * 13);
     const auto peak = [&](double from, double to) {
         double p = 0;
-        for (int i = static_cast<int>(from * 16000); i < static_cast<int>(to * 16000); ++i) p = std::max(p, std::abs(samples[i]));
+        for (int i = static_cast<int>(from * 16000); i < static_cast<int>(to * 16000); ++i)
+            p = std::max(p, std::abs(samples[i]));
         return p;
     };
-    EXPECT_NEAR(peak(3.05, 3.95), 0.5, 0.01);          // the filler at full level before its fade
-    EXPECT_NEAR(peak(4.95, 5.05), 0.5 * 0.75, 0.02);   // half way through the 4 s fade
-    EXPECT_LT(peak(6.99, 7.0), 0.01);                  // faded out at the clip's end
-    EXPECT_LT(peak(10.05, 10.95), 1e-4);               // the second silence has no clip here
+    EXPECT_NEAR(peak(3.05, 3.95), 0.5, 0.01);        // the filler at full level before its fade
+    EXPECT_NEAR(peak(4.95, 5.05), 0.5 * 0.75, 0.02); // half way through the 4 s fade
+    EXPECT_LT(peak(6.99, 7.0), 0.01);                // faded out at the clip's end
+    EXPECT_LT(peak(10.05, 10.95), 1e-4);             // the second silence has no clip here
 }
 
 TEST(TruePeak, FindsThePeakBetweenSamplesWhereItCouldReachTheCeiling) {
@@ -185,7 +194,8 @@ TEST(TruePeak, FindsThePeakBetweenSamplesWhereItCouldReachTheCeiling) {
     // peak between them.
     const auto sine = [](double amplitude) {
         std::vector<double> x(4800);
-        for (size_t i = 0; i < x.size(); ++i) x[i] = amplitude * std::sin(M_PI / 2 * i + M_PI / 4);
+        for (size_t i = 0; i < x.size(); ++i)
+            x[i] = amplitude * std::sin(M_PI / 2 * i + M_PI / 4);
         return x;
     };
     std::vector<double> loud = sine(1.2);

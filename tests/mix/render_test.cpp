@@ -34,7 +34,8 @@ Decoded decode(const fs::path& path) {
     out.channels.assign(out.format.channels, {});
     std::vector<std::vector<double>> block(out.format.channels, std::vector<double>(4096));
     std::vector<double*> planes;
-    for (auto& b : block) planes.push_back(b.data());
+    for (auto& b : block)
+        planes.push_back(b.data());
     while (const int got = stream->read(planes.data(), 4096))
         for (int c = 0; c < out.format.channels; ++c)
             out.channels[c].insert(out.channels[c].end(), block[c].begin(), block[c].begin() + got);
@@ -50,12 +51,13 @@ int leftovers(const fs::path& folder) {
 }
 
 class Render : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_dialogue = recordingOrStandIn("dialogue/dev01_clean_wav48k_stereo.wav").string();
     }
-    quelvo::RenderJobOutcome render(const std::string& music, const fs::path& out, const std::string& stem = "",
-                                    quelvo::AudioContainer container = quelvo::AudioContainer::wav) {
+    quelvo::RenderJobOutcome
+    render(const std::string& music, const fs::path& out, const std::string& stem = "",
+           quelvo::AudioContainer container = quelvo::AudioContainer::wav) {
         quelvo::RenderJobRequest request;
         request.dialoguePath = m_dialogue;
         request.musicPath = music;
@@ -76,29 +78,34 @@ protected:
 TEST_F(Render, MusicFollowsTheEnvelopeInTenMillisecondWindows) {
     QUELVO_REQUIRE_CORPUS_SPEECH();
     const std::string tone = (m_dir / "tone.wav").string();
-    ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "2", "-b", "24", tone, "synth", "16", "sine", "1000", "gain", "-6"}), 0);
+    ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "2", "-b", "24", tone, "synth", "16", "sine", "1000",
+                   "gain", "-6"}),
+              0);
     const auto outcome = render(tone, m_dir / "mix.wav", (m_dir / "mix_music.wav").string());
     ASSERT_TRUE(outcome.success) << outcome.message;
     ASSERT_EQ(outcome.job.project.music.keyframes.size(), 12u);
     const Decoded stem = decode(m_dir / "mix_music.wav");
     ASSERT_EQ(stem.format.sampleRate, 48000);
     const mix::GainEnvelope envelope(outcome.job.project.music.keyframes, 0.0);
-    const int window = 480;  // 10 ms: ten periods of the tone
+    const int window = 480; // 10 ms: ten periods of the tone
     const auto levelAt = [&](size_t first) {
         double sum = 0;
-        for (size_t i = first; i < first + window; ++i) sum += stem.channels[0][i] * stem.channels[0][i];
+        for (size_t i = first; i < first + window; ++i)
+            sum += stem.channels[0][i] * stem.channels[0][i];
         return 10.0 * std::log10(sum / window);
     };
-    const double unity = levelAt(4800);  // 0.1 s: before any fade
+    const double unity = levelAt(4800); // 0.1 s: before any fade
     double worstBetween = 0;
     for (size_t first = 0; first + window <= stem.frames() - 48000; first += window) {
         const double centre = (first + window / 2.0) / 48000.0;
-        worstBetween = std::max(worstBetween, std::abs(levelAt(first) - unity - envelope.gainDbAt(centre)));
+        worstBetween =
+            std::max(worstBetween, std::abs(levelAt(first) - unity - envelope.gainDbAt(centre)));
     }
     EXPECT_LT(worstBetween, 0.5);
     for (const auto& k : outcome.job.project.music.keyframes) {
         const size_t first = static_cast<size_t>(std::llround(k.time * 48000)) - window / 2;
-        EXPECT_NEAR(levelAt(first) - unity, envelope.gainDbAt(k.time), 0.1) << "keyframe at " << k.time;
+        EXPECT_NEAR(levelAt(first) - unity, envelope.gainDbAt(k.time), 0.1)
+            << "keyframe at " << k.time;
     }
 }
 
@@ -111,23 +118,30 @@ TEST_F(Render, DialogueIsBitExactUnderSilentMusicInWavAndFlac) {
         const auto outcome = render(silence, out, "", container);
         ASSERT_TRUE(outcome.success) << outcome.message;
         EXPECT_EQ(outcome.render.mixGainDb, 0.0);
-        EXPECT_EQ(outcome.render.encoding, container == quelvo::AudioContainer::wav ? "WAV 16-bit" : "FLAC 16-bit");
+        EXPECT_EQ(outcome.render.encoding,
+                  container == quelvo::AudioContainer::wav ? "WAV 16-bit" : "FLAC 16-bit");
         const Decoded mixed = decode(out);
         ASSERT_EQ(mixed.format.sampleRate, dialogue.format.sampleRate);
         ASSERT_EQ(mixed.format.channels, dialogue.format.channels);
         ASSERT_GE(mixed.frames(), dialogue.frames());
         for (int c = 0; c < dialogue.format.channels; ++c) {
             for (size_t i = 0; i < dialogue.frames(); ++i)
-                ASSERT_EQ(mixed.channels[c][i], dialogue.channels[c][i]) << "channel " << c << " sample " << i;
-            for (size_t i = dialogue.frames(); i < mixed.frames(); ++i) ASSERT_EQ(mixed.channels[c][i], 0.0);
+                ASSERT_EQ(mixed.channels[c][i], dialogue.channels[c][i])
+                    << "channel " << c << " sample " << i;
+            for (size_t i = dialogue.frames(); i < mixed.frames(); ++i)
+                ASSERT_EQ(mixed.channels[c][i], 0.0);
         }
     }
 }
 
 TEST_F(Render, AMixThatWouldClipIsLoweredAsAWholeAndSaysByHowMuch) {
     const std::string voice = (m_dir / "voice.wav").string(), bed = (m_dir / "bed.wav").string();
-    ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "1", "-b", "24", voice, "synth", "3", "sine", "440", "vol", "0.9"}), 0);
-    ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "1", "-b", "24", bed, "synth", "3", "sine", "440", "vol", "0.9"}), 0);
+    ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "1", "-b", "24", voice, "synth", "3", "sine", "440",
+                   "vol", "0.9"}),
+              0);
+    ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "1", "-b", "24", bed, "synth", "3", "sine", "440",
+                   "vol", "0.9"}),
+              0);
     mix::MixInputs inputs;
     inputs.dialoguePath = voice;
     inputs.musicPath = bed;
@@ -144,12 +158,14 @@ TEST_F(Render, AMixThatWouldClipIsLoweredAsAWholeAndSaysByHowMuch) {
     const double* plane = written.channels[0].data();
     meter.add(&plane, static_cast<int>(written.frames()));
     EXPECT_LE(meter.truePeakLinear(), 1.0);
-    EXPECT_GT(meter.truePeakLinear(), 0.99);  // lowered just enough, not more
+    EXPECT_GT(meter.truePeakLinear(), 0.99); // lowered just enough, not more
 }
 
 TEST_F(Render, OutputThatCannotBeWrittenLeavesNothingBehind) {
     const std::string tone = (m_dir / "tone.wav").string();
-    ASSERT_EQ(sox({"-n", "-r", "48000", "-c", "2", tone, "synth", "16", "sine", "1000", "gain", "-6"}), 0);
+    ASSERT_EQ(
+        sox({"-n", "-r", "48000", "-c", "2", tone, "synth", "16", "sine", "1000", "gain", "-6"}),
+        0);
     // A missing folder, and a folder standing where the file should go.
     const auto missing = render(tone, m_dir / "no such folder" / "mix.wav");
     EXPECT_FALSE(missing.success);
@@ -165,7 +181,8 @@ TEST_F(Render, OutputThatCannotBeWrittenLeavesNothingBehind) {
         quelvo::EncodeSettings settings;
         settings.format = {48000, 2, 0};
         quelvo::Status status = quelvo::Status::success();
-        auto writer = quelvo::AudioFileWriter::create((m_dir / "kept.wav").string(), settings, status);
+        auto writer =
+            quelvo::AudioFileWriter::create((m_dir / "kept.wav").string(), settings, status);
         ASSERT_TRUE(writer) << status.message();
         std::vector<double> left(1000, 0.5), right(1000, -0.5);
         const double* planes[] = {left.data(), right.data()};

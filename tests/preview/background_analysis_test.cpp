@@ -33,20 +33,24 @@ struct Answers {
     }
     bool waitFor(size_t count) {
         std::unique_lock lock(mutex);
-        return arrived.wait_for(lock, std::chrono::seconds(60), [&] { return outcomes.size() >= count; });
+        return arrived.wait_for(lock, std::chrono::seconds(60),
+                                [&] { return outcomes.size() >= count; });
     }
 };
 
 } // namespace
 
 TEST(BackgroundAnalysis, AnotherFileCancelsTheRunningAnalysisAndItsThread) {
-    const std::string longTalk = recordingOrStandIn("dialogue/dev14_long_conversation_mp3.mp3").string();
-    const std::string shortTalk = recordingOrStandIn("dialogue/dev01_clean_wav48k_stereo.wav").string();
+    const std::string longTalk =
+        recordingOrStandIn("dialogue/dev14_long_conversation_mp3.mp3").string();
+    const std::string shortTalk =
+        recordingOrStandIn("dialogue/dev01_clean_wav48k_stereo.wav").string();
     const std::string music = recordingOrStandIn("music/dev_music_gaps.wav").string();
 
     Answers answers;
     {
-        pv::BackgroundAnalysis runner(nullptr, [&](const pv::BackgroundAnalysis::Outcome& o) { answers.add(o); });
+        pv::BackgroundAnalysis runner(
+            nullptr, [&](const pv::BackgroundAnalysis::Outcome& o) { answers.add(o); });
         // Two threads at most: the dialogue's beside the music's.
         runner.start(longTalk, music);
         EXPECT_LE(pv::BackgroundAnalysis::liveThreads(), 2);
@@ -62,14 +66,17 @@ TEST(BackgroundAnalysis, AnotherFileCancelsTheRunningAnalysisAndItsThread) {
         EXPECT_NEAR(answers.outcomes.back().dialogue->duration(), 15.88, 0.01);
         EXPECT_TRUE(answers.outcomes.back().problem.empty());
         // A cancelled analysis says nothing at all.
-        for (const auto& o : answers.outcomes) EXPECT_EQ(o.generation, second);
+        for (const auto& o : answers.outcomes)
+            EXPECT_EQ(o.generation, second);
     }
     {
         // A kept track is reused, a missing file is named, and destroying the
         // runner mid-analysis waits for its thread.
         Answers more;
-        pv::BackgroundAnalysis runner(nullptr, [&](const pv::BackgroundAnalysis::Outcome& o) { more.add(o); });
-        auto kept = std::make_shared<const pv::LevelTrack>(std::vector<float>(100, 0.5f), 1.0, 48000);
+        pv::BackgroundAnalysis runner(
+            nullptr, [&](const pv::BackgroundAnalysis::Outcome& o) { more.add(o); });
+        auto kept =
+            std::make_shared<const pv::LevelTrack>(std::vector<float>(100, 0.5f), 1.0, 48000);
         runner.start(shortTalk, "/nonexistent/music.wav", kept, nullptr);
         ASSERT_TRUE(more.waitFor(1));
         std::lock_guard lock(more.mutex);
@@ -81,8 +88,10 @@ TEST(BackgroundAnalysis, AnotherFileCancelsTheRunningAnalysisAndItsThread) {
         // Threshold mode: the picture's answer from levels alone, then a new
         // dialogue track with the same levels and the features.
         Answers staged;
-        pv::BackgroundAnalysis runner(nullptr, [&](const pv::BackgroundAnalysis::Outcome& o) { staged.add(o); });
-        runner.start(shortTalk, music, nullptr, nullptr, pv::BackgroundAnalysis::FeaturesWhen::afterPicture);
+        pv::BackgroundAnalysis runner(
+            nullptr, [&](const pv::BackgroundAnalysis::Outcome& o) { staged.add(o); });
+        runner.start(shortTalk, music, nullptr, nullptr,
+                     pv::BackgroundAnalysis::FeaturesWhen::afterPicture);
         ASSERT_TRUE(staged.waitFor(2));
         runner.reap();
         std::lock_guard lock(staged.mutex);
@@ -137,13 +146,15 @@ struct ProgressLog {
 } // namespace
 
 TEST(BackgroundAnalysis, BothFilesSideBySideUnderOneProgressLineAndCancelJoinsBoth) {
-    const std::string longTalk = recordingOrStandIn("dialogue/dev14_long_conversation_mp3.mp3").string();
+    const std::string longTalk =
+        recordingOrStandIn("dialogue/dev14_long_conversation_mp3.mp3").string();
     const std::string music = recordingOrStandIn("music/dev_music_real.mp3").string();
     {
         ProgressLog log;
         Answers answers;
-        pv::BackgroundAnalysis runner([&](unsigned, double share) { log.add(share); },
-                                      [&](const pv::BackgroundAnalysis::Outcome& o) { answers.add(o); });
+        pv::BackgroundAnalysis runner(
+            [&](unsigned, double share) { log.add(share); },
+            [&](const pv::BackgroundAnalysis::Outcome& o) { answers.add(o); });
         runner.start(longTalk, music);
         ASSERT_TRUE(answers.waitFor(1));
         // Joined: what the threads wrote is all there, no lock needed.
@@ -164,8 +175,9 @@ TEST(BackgroundAnalysis, BothFilesSideBySideUnderOneProgressLineAndCancelJoinsBo
         // when cancel() returns, and nothing more is said.
         ProgressLog log;
         Answers answers;
-        pv::BackgroundAnalysis runner([&](unsigned, double share) { log.add(share); },
-                                      [&](const pv::BackgroundAnalysis::Outcome& o) { answers.add(o); });
+        pv::BackgroundAnalysis runner(
+            [&](unsigned, double share) { log.add(share); },
+            [&](const pv::BackgroundAnalysis::Outcome& o) { answers.add(o); });
         runner.start(longTalk, music);
         ASSERT_TRUE(log.waitPast(0.02));
         runner.cancel();

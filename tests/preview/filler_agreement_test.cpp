@@ -105,8 +105,8 @@ TEST(FillerAgreement, ProjectsMixPlotAndPreviewPlaceTheSameClips) {
     const CommandResult r = cli(render);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     quelvo::Status status = quelvo::Status::success();
-    auto stem = quelvo::PcmStream::open(nlohmann::json::parse(r.out)["stem"].get<std::string>(),
-                                         {}, status);
+    auto stem = quelvo::PcmStream::open(nlohmann::json::parse(r.out)["stem"].get<std::string>(), {},
+                                        status);
     ASSERT_TRUE(stem) << status.message();
     std::vector<double> samples(16000 * 7);
     double* plane = samples.data();

@@ -13,7 +13,8 @@ namespace {
 
 size_t count(const std::string& text, const std::string& what) {
     size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
     return n;
 }
 
@@ -21,11 +22,12 @@ size_t count(const std::string& text, const std::string& what) {
 
 TEST(PlotCommand, WritesTheSameKeyframesAsTheProjectAndValidSvg) {
     TempDir dir;
-    const CommandResult r = runProgram({(binDir() / "quelvo-cli").string(), "duck", "--dialogue",
-                                        recordingOrStandIn("dialogue/dev04_pauses_m4a.m4a").string(), "--music",
-                                        recordingOrStandIn("music/dev_music_gaps.wav").string(), "--filler",
-                                        recordingOrStandIn("music/dev_music_real.mp3").string(), "--format", "1.9", "--output",
-                                        (dir / "p.fcpxml").string(), "--plot", (dir / "p.svg").string(), "--json"});
+    const CommandResult r = runProgram(
+        {(binDir() / "quelvo-cli").string(), "duck", "--dialogue",
+         recordingOrStandIn("dialogue/dev04_pauses_m4a.m4a").string(), "--music",
+         recordingOrStandIn("music/dev_music_gaps.wav").string(), "--filler",
+         recordingOrStandIn("music/dev_music_real.mp3").string(), "--format", "1.9", "--output",
+         (dir / "p.fcpxml").string(), "--plot", (dir / "p.svg").string(), "--json"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto summary = nlohmann::json::parse(r.out);
     const std::string svg = readFile(dir / "p.svg");
@@ -36,10 +38,11 @@ TEST(PlotCommand, WritesTheSameKeyframesAsTheProjectAndValidSvg) {
     EXPECT_NE(svg.find("00:00:00:00"), std::string::npos);
 
     // A plot that cannot be written fails the command and says so.
-    const CommandResult bad = runProgram({(binDir() / "quelvo-cli").string(), "duck", "--dialogue",
-                                          recordingOrStandIn("dialogue/dev04_pauses_m4a.m4a").string(), "--music",
-                                          recordingOrStandIn("music/dev_music_gaps.wav").string(), "--format", "1.9", "--output",
-                                          (dir / "q.fcpxml").string(), "--plot", (dir / "no/such/folder.svg").string()});
+    const CommandResult bad = runProgram(
+        {(binDir() / "quelvo-cli").string(), "duck", "--dialogue",
+         recordingOrStandIn("dialogue/dev04_pauses_m4a.m4a").string(), "--music",
+         recordingOrStandIn("music/dev_music_gaps.wav").string(), "--format", "1.9", "--output",
+         (dir / "q.fcpxml").string(), "--plot", (dir / "no/such/folder.svg").string()});
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_NE(bad.err.find("plot"), std::string::npos) << bad.err;
 }

@@ -35,7 +35,7 @@ void expectBothModesAsTheJob(const std::string& dialogue, double threshold) {
     const quelvo::SpeechAnalysis fixed = quelvo::findSpeechClusters(dialogue, s.rolls);
     ASSERT_TRUE(fixed.status) << fixed.status.message();
     EXPECT_EQ(model.scene(s).speech, fixed.clusters);
-    EXPECT_NE(fixed.clusters, automatic.clusters);  // the switch shows
+    EXPECT_NE(fixed.clusters, automatic.clusters); // the switch shows
 
     // Music keeps no features; asked for automatic speech anyway, such a
     // track falls back to its levels.
@@ -63,14 +63,17 @@ TEST(PreviewDetection, GeneratedSpeechMatchesTheJobInBothModes) {
     ASSERT_TRUE(make({sox, path("b.raw.wav"), path("b.wav"), "gain", "-20"}));
     ASSERT_TRUE(make({sox, path("a.wav"), path("joined.wav"), "pad", "0.5", "2"}));
     ASSERT_TRUE(make({sox, path("joined.wav"), path("b.wav"), path("talk.wav"), "pad", "0", "1"}));
-    ASSERT_TRUE(make({sox, "-n", "-r", "22050", "-c", "1", path("bed.wav"), "synth", "12", "pinknoise", "gain", "-60"}));
-    ASSERT_TRUE(make({sox, "-m", path("talk.wav"), path("bed.wav"), path("dialogue.wav"), "trim", "0", "10"}));
+    ASSERT_TRUE(make({sox, "-n", "-r", "22050", "-c", "1", path("bed.wav"), "synth", "12",
+                      "pinknoise", "gain", "-60"}));
+    ASSERT_TRUE(make(
+        {sox, "-m", path("talk.wav"), path("bed.wav"), path("dialogue.wav"), "trim", "0", "10"}));
     expectBothModesAsTheJob(path("dialogue.wav"), -24);
 }
 
 TEST(PreviewDetection, RecordedInterviewMatchesTheJobInBothModes) {
     QUELVO_REQUIRE_SHARED();
-    const fs::path dialogue = sharedDir() / "testdata/dialogue/dev08_interview_20db_roomtone_wav16k.wav";
+    const fs::path dialogue =
+        sharedDir() / "testdata/dialogue/dev08_interview_20db_roomtone_wav16k.wav";
     if (!fs::exists(dialogue)) GTEST_SKIP() << "no test recordings at " << dialogue;
     expectBothModesAsTheJob(dialogue.string(), -24);
 }

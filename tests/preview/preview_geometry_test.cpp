@@ -19,7 +19,8 @@ TEST(PreviewGeometry, RulerTimesAreHoursMinutesSecondsAndFrames) {
     EXPECT_EQ(pv::timecodeText(-4), "00:00:00:00");
 
     pv::PreviewScene scene;
-    scene.dialogue = std::make_shared<const pv::LevelTrack>(std::vector<float>(6000, 0.5f), 60.0, 48000);
+    scene.dialogue =
+        std::make_shared<const pv::LevelTrack>(std::vector<float>(6000, 0.5f), 60.0, 48000);
     const pv::Viewport view = pv::fitViewport(60, 600, 300);
     const pv::PreviewPicture p = pv::layoutPreview(scene, view);
     // Labelled ticks never closer than a label's width; the first at zero.
@@ -28,23 +29,24 @@ TEST(PreviewGeometry, RulerTimesAreHoursMinutesSecondsAndFrames) {
         if (!t.label.empty()) labelled.push_back(t.x);
     ASSERT_GE(labelled.size(), 3u);
     EXPECT_DOUBLE_EQ(labelled[0], 0);
-    for (size_t i = 1; i < labelled.size(); ++i) EXPECT_GE(labelled[i] - labelled[i - 1], 100);
+    for (size_t i = 1; i < labelled.size(); ++i)
+        EXPECT_GE(labelled[i] - labelled[i - 1], 100);
 }
 
 TEST(PreviewGeometry, WaveformColumnsFollowTheKeptLevelsAndTheScaleIsInDb) {
     std::vector<float> peaks(1000, 0.0f);
-    peaks[500] = 1.0f;   // one loud 10 ms frame at 5 s
+    peaks[500] = 1.0f; // one loud 10 ms frame at 5 s
     peaks[900] = 0.25f;
     pv::PreviewScene scene;
     scene.music = std::make_shared<const pv::LevelTrack>(peaks, 10.0, 44100);
-    pv::Viewport view = pv::fitViewport(10, 100, 200);  // 0.1 s per pixel
+    pv::Viewport view = pv::fitViewport(10, 100, 200); // 0.1 s per pixel
     pv::PreviewPicture p = pv::layoutPreview(scene, view);
     ASSERT_EQ(p.musicWave.size(), 100u);
     EXPECT_TRUE(p.dialogueWave.empty());
     const auto height = [](const pv::Column& c) { return c.bottom - c.top; };
     EXPECT_NEAR(height(p.musicWave[50]), p.musicLane.h - 2, 1e-9);
     EXPECT_NEAR(height(p.musicWave[90]), (p.musicLane.h / 2 - 1) * 0.5, 1e-9);
-    EXPECT_DOUBLE_EQ(height(p.musicWave[10]), 1.0);  // silence is a hairline
+    EXPECT_DOUBLE_EQ(height(p.musicWave[10]), 1.0); // silence is a hairline
 
     // The finest zoom is one level per pixel, whatever is asked.
     EXPECT_DOUBLE_EQ(pv::fitViewport(1, 1000, 100).secondsPerPixel, pv::kFinestSecondsPerPixel);

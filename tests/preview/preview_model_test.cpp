@@ -18,7 +18,7 @@ namespace pv = quelvo::preview;
 namespace {
 
 class PreviewAgainstJob : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_dialogue = recordingOrStandIn("dialogue/dev04_pauses_m4a.m4a").string();
         m_music = recordingOrStandIn("music/dev_music_gaps.wav").string();
@@ -37,15 +37,16 @@ protected:
         ASSERT_FALSE(project.music.keyframes.empty());
         const double fillerSeconds = project.filler ? project.filler->source.facts.duration : 0.0;
 
-        const pv::PreviewModel model(pv::analyzeLevelTrack(m_dialogue).track, pv::analyzeLevelTrack(m_music).track);
+        const pv::PreviewModel model(pv::analyzeLevelTrack(m_dialogue).track,
+                                     pv::analyzeLevelTrack(m_music).track);
         pv::PreviewSettings withLength = s;
         withLength.fillerSeconds = fillerSeconds;
         const pv::PreviewScene scene = model.scene(withLength);
         EXPECT_EQ(scene.speech, project.speech);
         EXPECT_EQ(scene.keyframes, project.music.keyframes);
-        EXPECT_EQ(scene.fillers,
-                  s.withFiller ? quelvo::mix::fillerClipsFor(project.music.soundingIntervals, fillerSeconds)
-                               : std::vector<quelvo::mix::FillerClip>{});
+        EXPECT_EQ(scene.fillers, s.withFiller ? quelvo::mix::fillerClipsFor(
+                                                    project.music.soundingIntervals, fillerSeconds)
+                                              : std::vector<quelvo::mix::FillerClip>{});
         if (s.withFiller) {
             EXPECT_FALSE(scene.fillers.empty());
             EXPECT_EQ(scene.fillers, pv::sceneOf(project).fillers);
@@ -59,9 +60,11 @@ protected:
         for (size_t i = 0; i < envelope.keyframes().size(); ++i) {
             const auto& k = envelope.keyframes()[i];
             EXPECT_NEAR(pv::timeForX(view, picture.envelope[i + 1].x), k.time, 1e-9) << i;
-            EXPECT_DOUBLE_EQ(picture.envelope[i + 1].y, pv::yForDb(picture.musicLane, k.dbValue)) << i;
+            EXPECT_DOUBLE_EQ(picture.envelope[i + 1].y, pv::yForDb(picture.musicLane, k.dbValue))
+                << i;
         }
-        EXPECT_DOUBLE_EQ(picture.envelope.front().y, pv::yForDb(picture.musicLane, s.overallMusicLevel));
+        EXPECT_DOUBLE_EQ(picture.envelope.front().y,
+                         pv::yForDb(picture.musicLane, s.overallMusicLevel));
         EXPECT_EQ(picture.speech.size(), project.speech.size());
     }
 
@@ -99,17 +102,20 @@ TEST_F(PreviewAgainstJob, WithFiller) {
 }
 
 TEST(PreviewAnalysis, CancellingStopsTheDecodeAndUnreadableFilesSayWhy) {
-    const std::string path = recordingOrStandIn("dialogue/dev14_long_conversation_mp3.mp3").string();
+    const std::string path =
+        recordingOrStandIn("dialogue/dev14_long_conversation_mp3.mp3").string();
     std::atomic<bool> cancel{true};
     const pv::TrackAnalysis stopped = pv::analyzeLevelTrack(path, &cancel);
     EXPECT_FALSE(stopped.status);
     EXPECT_FALSE(stopped.track);
 
     double last = 0;
-    const pv::TrackAnalysis whole = pv::analyzeLevelTrack(path, nullptr, [&](double share) { last = share; });
+    const pv::TrackAnalysis whole =
+        pv::analyzeLevelTrack(path, nullptr, [&](double share) { last = share; });
     ASSERT_TRUE(whole.status) << whole.status.message();
     EXPECT_NEAR(whole.track->duration(), 191.18, 0.05);
-    EXPECT_EQ(whole.track->peaks().size(), static_cast<size_t>(std::ceil(whole.track->duration() * 100)));
+    EXPECT_EQ(whole.track->peaks().size(),
+              static_cast<size_t>(std::ceil(whole.track->duration() * 100)));
     EXPECT_GT(last, 0.95);
 
     const pv::TrackAnalysis missing = pv::analyzeLevelTrack("/nonexistent/file.wav");

@@ -20,9 +20,9 @@ TEST(Rolls, EachWindowIsSplitByItsPreRollWithoutClamping) {
     storeDouble(kThresholdKey, -40);
     const EnvelopeTiming r = envelopeTimingFromSettings();
     EXPECT_DOUBLE_EQ(r.preFadeIn, 0.5);
-    EXPECT_DOUBLE_EQ(r.postFadeIn, -0.3);  // pre-roll larger than the window
+    EXPECT_DOUBLE_EQ(r.postFadeIn, -0.3); // pre-roll larger than the window
     EXPECT_DOUBLE_EQ(r.preFadeOut, 0.4);
-    EXPECT_DOUBLE_EQ(r.postFadeOut, 0.0);  // window equal to pre-roll
+    EXPECT_DOUBLE_EQ(r.postFadeOut, 0.0); // window equal to pre-roll
     EXPECT_DOUBLE_EQ(r.threshold, -40);
 }
 
@@ -44,9 +44,12 @@ TEST(Rolls, APreRollChangeKeepsThePostFadeUntilItsWindowMovesOrARestart) {
 TEST(Rolls, TheCurrentRecordIsBuiltOnceAndSharedAndJobsHoldCopies) {
     EnvelopeTiming* seen[4] = {};
     std::thread threads[4];
-    for (int i = 0; i < 4; ++i) threads[i] = std::thread([&seen, i] { seen[i] = &currentEnvelopeTiming(); });
-    for (auto& t : threads) t.join();
-    for (auto* p : seen) EXPECT_EQ(p, &currentEnvelopeTiming());
+    for (int i = 0; i < 4; ++i)
+        threads[i] = std::thread([&seen, i] { seen[i] = &currentEnvelopeTiming(); });
+    for (auto& t : threads)
+        t.join();
+    for (auto* p : seen)
+        EXPECT_EQ(p, &currentEnvelopeTiming());
 
     const EnvelopeTiming jobCopy = currentEnvelopeTiming();
     const EnvelopeTiming saved = currentEnvelopeTiming();

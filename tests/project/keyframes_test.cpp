@@ -15,7 +15,8 @@ TEST(Keyframes, FourPerClusterAtTheRampEdges) {
     const auto k = makeVolumeKeyframes({{10.0, 20.0}}, kHalfSeconds, false, -20, 0);
     EXPECT_EQ(k, (std::vector<VolumeKeyframe>{{9.5, 0}, {10.5, -20}, {19.5, -20}, {20.5, 0}}));
     std::string legacy;
-    for (const auto& kf : k) legacy += legacyKeyframeLine(kf.time, static_cast<int>(kf.dbValue));
+    for (const auto& kf : k)
+        legacy += legacyKeyframeLine(kf.time, static_cast<int>(kf.dbValue));
     EXPECT_EQ(legacy,
               "<keyframe time='95/10s' value='0dB'/>\n<keyframe time='105/10s' value='-20dB'/>\n"
               "<keyframe time='195/10s' value='-20dB'/>\n<keyframe time='205/10s' value='0dB'/>\n");
@@ -40,7 +41,8 @@ TEST(Keyframes, NoClampingSortingOrDeduplication) {
     EXPECT_GT(shortOne[1].time, shortOne[2].time);
     // Overlapping ramps of neighbours interleave but keep their fixed order;
     // equal times are both kept.
-    const auto pair = makeVolumeKeyframes({{1, 2}, {3, 4}}, EnvelopeTiming{1, 0, 0, 1, 0}, false, -12, 0);
+    const auto pair =
+        makeVolumeKeyframes({{1, 2}, {3, 4}}, EnvelopeTiming{1, 0, 0, 1, 0}, false, -12, 0);
     ASSERT_EQ(pair.size(), 8u);
     EXPECT_DOUBLE_EQ(pair[3].time, 3.0);
     EXPECT_DOUBLE_EQ(pair[4].time, 2.0);

@@ -3,13 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "base/settings_store.h"
-#include "project/version_question_settings.h"
 #include "project/second_file_role.h"
+#include "project/version_question_settings.h"
 
 namespace quelvo {
 namespace {
 
-void restart() { SettingsStore::instance().reload(); }
+void restart() {
+    SettingsStore::instance().reload();
+}
 
 TEST(SecondFileRole, StartsAsMusic) {
     auto& role = SecondFileRole::shared();

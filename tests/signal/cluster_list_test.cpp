@@ -29,10 +29,11 @@ TEST(ExpandClusterList, SortsItsInputAndDropsClustersNarrowedPastNothing) {
 TEST(ExpandClusterList, WideningThenNarrowingGivesBackTheOriginalEdgesExactly) {
     // Edges as the detector makes them: hundredths, widened by 0.1 s fades.
     ClusterList in;
-    for (int i = 0; i < 200; ++i) in.push_back({i * 3 + 0.9 - 0.1 + 0.001 * i, i * 3 + 2.17 + 0.1});
+    for (int i = 0; i < 200; ++i)
+        in.push_back({i * 3 + 0.9 - 0.1 + 0.001 * i, i * 3 + 2.17 + 0.1});
     const ClusterList wide = expandClusterList(in, 0.3, 0.7, 0.0);
     const ClusterList back = expandClusterList(wide, -0.3, -0.7, 0.0);
-    ClusterList gridded = expandClusterList(in, 0.0, 0.0, 0.0);  // same numbers on the grid
+    ClusterList gridded = expandClusterList(in, 0.0, 0.0, 0.0); // same numbers on the grid
     ASSERT_EQ(back.size(), in.size());
     EXPECT_EQ(back, gridded);
     for (size_t i = 0; i < in.size(); ++i) {

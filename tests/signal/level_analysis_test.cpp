@@ -17,7 +17,7 @@ using quelvo::test::WavFormat;
 namespace {
 
 class LevelAnalysis : public ::testing::Test {
-protected:
+  protected:
     std::string write(const Signal& signal, WavFormat format = WavFormat::S16) {
         const auto path = m_tmp / ("signal" + std::to_string(m_count++) + ".wav");
         quelvo::test::writeWav(path, signal, format);
@@ -40,9 +40,9 @@ protected:
         return a.clusters;
     }
     static ClusterList viaFrameworkCall(const std::string& path, const LevelParameters& p) {
-        return quelvo::getClusterListByWavePath(path, p.threshold, p.decay, p.minDuration, p.fadeInDuration,
-                                                 p.fadeOutDuration, p.noisyEnironment, p.environmentNoiseLevel,
-                                                 p.hysteresis, p.preRoll);
+        return quelvo::getClusterListByWavePath(
+            path, p.threshold, p.decay, p.minDuration, p.fadeInDuration, p.fadeOutDuration,
+            p.noisyEnironment, p.environmentNoiseLevel, p.hysteresis, p.preRoll);
     }
 
     quelvo::test::TempDir m_tmp;
@@ -79,7 +79,7 @@ TEST_F(LevelAnalysis, HysteresisAndDecayOnARealFile) {
     EXPECT_EQ(clusters(file, p), (ClusterList{{0.5, 1.0}, {1.7, 2.2}}));
     p.hysteresis = 5;
     EXPECT_EQ(clusters(file, p), (ClusterList{{0.5, 1.4}, {1.7, 2.2}}));
-    p.decay = 0.5;  // the 0.3 s pause is held through
+    p.decay = 0.5; // the 0.3 s pause is held through
     EXPECT_EQ(clusters(file, p), (ClusterList{{0.5, 2.2}}));
 }
 
@@ -94,7 +94,7 @@ TEST_F(LevelAnalysis, MinDurationFadesAndPreRoll) {
     EXPECT_EQ(clusters(file, p), (ClusterList{{0.0, 0.9}, {2.9, 4.0}}));
     p.preRoll = 0.25;
     EXPECT_EQ(clusters(file, p), (ClusterList{{0.0, 0.9}, {2.65, 4.0}}));
-    p.minDuration = 0.2;  // the short burst comes back, widened
+    p.minDuration = 0.2; // the short burst comes back, widened
     EXPECT_EQ(clusters(file, p), (ClusterList{{0.0, 0.9}, {1.15, 1.9}, {2.65, 4.0}}));
 }
 
@@ -107,7 +107,7 @@ TEST_F(LevelAnalysis, NoisyEnvironmentRaisesTheThresholdAboveTheNoiseFloor) {
     // Below the noise, everything is active.
     EXPECT_EQ(clusters(file, p), (ClusterList{{0.0, 4.0}}));
     p.noisyEnironment = true;
-    p.environmentNoiseLevel = 1.0;  // floor about -30.5, threshold about -24.5
+    p.environmentNoiseLevel = 1.0; // floor about -30.5, threshold about -24.5
     EXPECT_EQ(clusters(file, p), (ClusterList{{1.0, 1.5}, {2.5, 3.0}}));
     // A large noise level puts the threshold above the speech too.
     p.environmentNoiseLevel = 5.0;

@@ -19,13 +19,16 @@ constexpr double kSilence = -std::numeric_limits<double>::infinity();
 // Levels built from runs: {frames, dB}.
 std::vector<double> runs(std::initializer_list<std::pair<int, double>> parts) {
     std::vector<double> levels;
-    for (const auto& [count, db] : parts) levels.insert(levels.end(), count, db);
+    for (const auto& [count, db] : parts)
+        levels.insert(levels.end(), count, db);
     return levels;
 }
 
-ClusterList detect(const std::vector<double>& levels, double threshold, double hysteresis, double decay) {
+ClusterList detect(const std::vector<double>& levels, double threshold, double hysteresis,
+                   double decay) {
     LevelDetector detector(threshold, hysteresis, decay);
-    for (double level : levels) detector.addFrame(level);
+    for (double level : levels)
+        detector.addFrame(level);
     return detector.finish(levels.size() / 100.0);
 }
 
@@ -60,7 +63,8 @@ TEST(LevelDetector, HysteresisKeepsAnOpenClusterOpenDownToThresholdMinusHysteres
 
 TEST(LevelDetector, DecayHoldsThroughShortQuietRunsAndEndsWhereTheQuietBegan) {
     // Two bursts 0.3 s apart.
-    const auto levels = runs({{100, kSilence}, {50, -6.0}, {30, kSilence}, {50, -6.0}, {200, kSilence}});
+    const auto levels =
+        runs({{100, kSilence}, {50, -6.0}, {30, kSilence}, {50, -6.0}, {200, kSilence}});
     expectClusters(detect(levels, -24, 5, 0.5), {{1.0, 2.3}});
     expectClusters(detect(levels, -24, 5, 0.31), {{1.0, 2.3}});
     // 30 quiet frames are 0.3 s of quiet: enough to close with a 0.3 s hold.
@@ -85,7 +89,7 @@ TEST(ShapeClusters, DropsShortClustersThenWidensClampsAndJoins) {
     const ClusterList found = {{0.05, 1.0}, {1.1, 1.4}, {1.5, 2.5}, {2.7, 3.9}};
     // {1.1,1.4} is too short; the others widen to [0,1.2] [1.4,2.7] [2.6,4.0].
     expectClusters(quelvo::shapeClusters(found, p, 4.0), {{0.0, 1.2}, {1.4, 4.0}});
-    p.minDuration = 0.3;  // now {1.1,1.4} stays: exactly 0.3 long
+    p.minDuration = 0.3; // now {1.1,1.4} stays: exactly 0.3 long
     expectClusters(quelvo::shapeClusters(found, p, 4.0), {{0.0, 4.0}});
     // Touching after widening joins too.
     p.minDuration = 0;
@@ -100,7 +104,8 @@ TEST(ShapeClusters, PreRollMovesStartsEarlierAndClampsAtZero) {
     p.fadeInDuration = 0.1;
     p.fadeOutDuration = 0.1;
     p.preRoll = 0.5;
-    expectClusters(quelvo::shapeClusters({{0.3, 1.0}, {3.0, 4.0}}, p, 10), {{0.0, 1.1}, {2.4, 4.1}});
+    expectClusters(quelvo::shapeClusters({{0.3, 1.0}, {3.0, 4.0}}, p, 10),
+                   {{0.0, 1.1}, {2.4, 4.1}});
     // Negative fades narrow; a cluster narrowed past nothing is gone.
     p.preRoll = 0;
     p.fadeInDuration = -0.2;
@@ -112,19 +117,23 @@ TEST(NoiseFloor, IsTheTenthPercentileOfFrameLevels) {
     quelvo::NoiseFloorEstimator floor;
     EXPECT_FALSE(floor.percentile(0.1).has_value());
     // 100 frames: 10 at -60, 90 louder.
-    for (int i = 0; i < 10; ++i) floor.addFrame(-60.0);
-    for (int i = 0; i < 90; ++i) floor.addFrame(-10.0 - i * 0.1);
+    for (int i = 0; i < 10; ++i)
+        floor.addFrame(-60.0);
+    for (int i = 0; i < 90; ++i)
+        floor.addFrame(-10.0 - i * 0.1);
     EXPECT_NEAR(*floor.percentile(0.1), -60.0, 0.01);
     EXPECT_NEAR(*floor.percentile(0.105), -18.9, 0.01);
     // Enough digital silence makes the floor -inf: nothing to raise the threshold above.
     quelvo::NoiseFloorEstimator silent;
-    for (int i = 0; i < 20; ++i) silent.addFrame(kSilence);
-    for (int i = 0; i < 80; ++i) silent.addFrame(-40);
+    for (int i = 0; i < 20; ++i)
+        silent.addFrame(kSilence);
+    for (int i = 0; i < 80; ++i)
+        silent.addFrame(-40);
     EXPECT_TRUE(std::isinf(*silent.percentile(0.1)));
 }
 
 TEST(NoiseFloor, RaisesTheThresholdBySixDecibelsPerNoiseLevel) {
-    EXPECT_DOUBLE_EQ(quelvo::effectiveThreshold(-40, -50.0, 1.0), -40);  // floor + 6 is lower
+    EXPECT_DOUBLE_EQ(quelvo::effectiveThreshold(-40, -50.0, 1.0), -40); // floor + 6 is lower
     EXPECT_DOUBLE_EQ(quelvo::effectiveThreshold(-40, -30.0, 1.0), -24);
     EXPECT_DOUBLE_EQ(quelvo::effectiveThreshold(-40, -30.0, 2.0), -18);
     EXPECT_DOUBLE_EQ(quelvo::effectiveThreshold(-40, -30.0, 0.0), -30);

@@ -11,9 +11,9 @@
 
 #include "speech/automatic_detector.h"
 
-using quelvo::SpeechFeatures;
 using quelvo::AutomaticDecision;
 using quelvo::decideSpeech;
+using quelvo::SpeechFeatures;
 
 namespace {
 

@@ -28,17 +28,21 @@ namespace {
 
 ClusterList intervals(const nlohmann::json& list) {
     ClusterList out;
-    for (const auto& pair : list) out.push_back({pair[0].get<double>(), pair[1].get<double>()});
+    for (const auto& pair : list)
+        out.push_back({pair[0].get<double>(), pair[1].get<double>()});
     return out;
 }
 
 double overlap(const Cluster& a, const ClusterList& list) {
     double total = 0;
-    for (const Cluster& b : list) total += std::max(0.0, std::min(a.end, b.end) - std::max(a.start, b.start));
+    for (const Cluster& b : list)
+        total += std::max(0.0, std::min(a.end, b.end) - std::max(a.start, b.start));
     return total;
 }
 
-double length(const Cluster& c) { return c.end - c.start; }
+double length(const Cluster& c) {
+    return c.end - c.start;
+}
 
 // The truth as the envelope should see it: widened by the detector's 0.1 s
 // fades, and joined where the gap is within the two ramp timings.
@@ -65,10 +69,10 @@ struct CaseFigures {
     std::string name;
     double threshold = 0;
     double speech = 0, covered = 0, peerCovered = 0;
-    double worstInterval = 1;     // smallest covered fraction of one true interval
-    double worstLongPause = 1;    // smallest open fraction of a pause > 2 s
+    double worstInterval = 1;  // smallest covered fraction of one true interval
+    double worstLongPause = 1; // smallest open fraction of a pause > 2 s
     int longPauses = 0;
-    std::vector<double> edges;    // seconds
+    std::vector<double> edges; // seconds
 };
 
 } // namespace
@@ -97,8 +101,8 @@ TEST(SpeechAccuracy, TheFirstSevenCorpusCasesMeetTheQualityBar) {
         if (c["speech_peak_dbfs"].get<double>() <= rolls.threshold) rolls.threshold = -45.0;
         f.threshold = rolls.threshold;
 
-        const quelvo::SpeechAnalysis a =
-            quelvo::findSpeechClusters((testdata / c["dialogue"].get<std::string>()).string(), rolls);
+        const quelvo::SpeechAnalysis a = quelvo::findSpeechClusters(
+            (testdata / c["dialogue"].get<std::string>()).string(), rolls);
         ASSERT_TRUE(a.status) << a.status.message();
         const ClusterList truth = intervals(c["speech_intervals"]);
         const ClusterList peer = intervals(c["peer_ffmpeg_silencedetect"]["speech_intervals"]);
@@ -112,13 +116,14 @@ TEST(SpeechAccuracy, TheFirstSevenCorpusCasesMeetTheQualityBar) {
             const Cluster pause{truth[i].end, truth[i + 1].start};
             if (length(pause) <= 2.0) continue;
             ++f.longPauses;
-            f.worstLongPause = std::min(f.worstLongPause, 1 - overlap(pause, a.clusters) / length(pause));
+            f.worstLongPause =
+                std::min(f.worstLongPause, 1 - overlap(pause, a.clusters) / length(pause));
         }
         for (const Cluster& r : reference(truth, a.duration, rolls.preFadeIn + rolls.postFadeOut)) {
             std::vector<Cluster> touching;
             for (const Cluster& k : a.clusters)
                 if (k.end > r.start && k.start < r.end) touching.push_back(k);
-            if (touching.empty()) continue;  // counted as a miss above
+            if (touching.empty()) continue; // counted as a miss above
             f.edges.push_back(std::abs(touching.front().start - r.start));
             f.edges.push_back(std::abs(touching.back().end - r.end));
         }
@@ -127,26 +132,27 @@ TEST(SpeechAccuracy, TheFirstSevenCorpusCasesMeetTheQualityBar) {
     ASSERT_FALSE(figures.empty());
 
     // The table for the record (ctest -V or running test_ducking shows it).
-    std::printf("\n%-40s %6s %8s %9s %9s %9s %10s %9s %9s\n", "case", "thr dB", "speech s", "covered%",
-                "peer%", "worst iv%", "pause>2s%", "edge med", "edge max");
+    std::printf("\n%-40s %6s %8s %9s %9s %9s %10s %9s %9s\n", "case", "thr dB", "speech s",
+                "covered%", "peer%", "worst iv%", "pause>2s%", "edge med", "edge max");
     double speech = 0, covered = 0, peer = 0;
     std::vector<double> allEdges;
     for (const CaseFigures& f : figures) {
         const double med = median(f.edges) * 1000;
-        const double max = f.edges.empty() ? 0 : *std::max_element(f.edges.begin(), f.edges.end()) * 1000;
+        const double max =
+            f.edges.empty() ? 0 : *std::max_element(f.edges.begin(), f.edges.end()) * 1000;
         char pause[16] = "-";
         if (f.longPauses) std::snprintf(pause, sizeof pause, "%.1f", f.worstLongPause * 100);
-        std::printf("%-40s %6.0f %8.2f %9.2f %9.2f %9.1f %10s %6.0f ms %6.0f ms\n", f.name.c_str(), f.threshold,
-                    f.speech, 100 * f.covered / f.speech, 100 * f.peerCovered / f.speech, 100 * f.worstInterval,
-                    pause, med, max);
+        std::printf("%-40s %6.0f %8.2f %9.2f %9.2f %9.1f %10s %6.0f ms %6.0f ms\n", f.name.c_str(),
+                    f.threshold, f.speech, 100 * f.covered / f.speech,
+                    100 * f.peerCovered / f.speech, 100 * f.worstInterval, pause, med, max);
         speech += f.speech;
         covered += f.covered;
         peer += f.peerCovered;
         allEdges.insert(allEdges.end(), f.edges.begin(), f.edges.end());
     }
     const double overallMedian = median(allEdges);
-    std::printf("%-40s %6s %8.2f %9.2f %9.2f %9s %10s %6.0f ms\n\n", "all cases", "", speech, 100 * covered / speech,
-                100 * peer / speech, "", "", overallMedian * 1000);
+    std::printf("%-40s %6s %8.2f %9.2f %9.2f %9s %10s %6.0f ms\n\n", "all cases", "", speech,
+                100 * covered / speech, 100 * peer / speech, "", "", overallMedian * 1000);
 
     for (const CaseFigures& f : figures) {
         SCOPED_TRACE(f.name);

@@ -5,12 +5,14 @@
 #include "speech/speech_clusters.h"
 #include "support/test_support.h"
 
-using quelvo::ClusterList;
 using quelvo::closeGaps;
+using quelvo::ClusterList;
 using quelvo::EnvelopeTiming;
 
 namespace {
-EnvelopeTiming rolls(double preFadeIn, double postFadeOut) { return EnvelopeTiming{preFadeIn, 0.3, 0.3, postFadeOut, -24}; }
+EnvelopeTiming rolls(double preFadeIn, double postFadeOut) {
+    return EnvelopeTiming{preFadeIn, 0.3, 0.3, postFadeOut, -24};
+}
 std::string shared(const std::string& relative) {
     return (quelvo::test::sharedDir() / "testdata" / relative).string();
 }
@@ -19,7 +21,8 @@ std::string shared(const std::string& relative) {
 TEST(CloseGaps, JoinsIntervalsCloserThanTheTwoFadesAndMovesNothingElse) {
     // 0.5 s apart with 0.3 + 0.7: one interval; 1.2 s apart: two.
     EXPECT_EQ(closeGaps({{1.0, 2.0}, {2.5, 3.0}}, rolls(0.3, 0.7)), (ClusterList{{1.0, 3.0}}));
-    EXPECT_EQ(closeGaps({{1.0, 2.0}, {3.2, 4.0}}, rolls(0.3, 0.7)), (ClusterList{{1.0, 2.0}, {3.2, 4.0}}));
+    EXPECT_EQ(closeGaps({{1.0, 2.0}, {3.2, 4.0}}, rolls(0.3, 0.7)),
+              (ClusterList{{1.0, 2.0}, {3.2, 4.0}}));
     // Exactly the two fades apart: the music would only touch its normal level, so no gap.
     EXPECT_EQ(closeGaps({{1.0, 2.0}, {3.0, 4.0}}, rolls(0.3, 0.7)), (ClusterList{{1.0, 4.0}}));
     // Edges come back exactly, also near zero where the widening went negative.
@@ -70,7 +73,8 @@ TEST(SpeechClusters, AreTheDialogueAnalysisWithGapsClosed) {
     ASSERT_TRUE(a.status) << a.status.message();
     EXPECT_EQ(a.sampleRate, 44100);
     EXPECT_NEAR(a.duration, 798802.0 / 44100, 1e-9);
-    const quelvo::LevelAnalysis raw = quelvo::analyzeLevels(file, quelvo::dialogueLevelParameters(-24));
+    const quelvo::LevelAnalysis raw =
+        quelvo::analyzeLevels(file, quelvo::dialogueLevelParameters(-24));
     EXPECT_EQ(a.clusters, closeGaps(raw.clusters, defaults));
     // Pauses of 0.8 s and 1.0 s outlast the 0.5 s hold but not the ramps:
     // four sentences make two speech stretches.
@@ -80,7 +84,8 @@ TEST(SpeechClusters, AreTheDialogueAnalysisWithGapsClosed) {
 
 TEST(SpeechClusters, MusicClustersFindTheSilentStretches) {
     QUELVO_REQUIRE_SHARED();
-    const quelvo::SpeechAnalysis gaps = quelvo::findMusicClusters(shared("music/dev_music_gaps.wav"));
+    const quelvo::SpeechAnalysis gaps =
+        quelvo::findMusicClusters(shared("music/dev_music_gaps.wav"));
     ASSERT_TRUE(gaps.status) << gaps.status.message();
     // Music at [0,8] [10,19] [22,32], widened by the 0.1 s fades.
     const ClusterList expected = {{0.0, 8.1}, {9.9, 19.1}, {21.9, 32.0}};
@@ -89,7 +94,8 @@ TEST(SpeechClusters, MusicClustersFindTheSilentStretches) {
         EXPECT_NEAR(gaps.clusters[i].start, expected[i].start, 0.011) << i;
         EXPECT_NEAR(gaps.clusters[i].end, expected[i].end, 0.011) << i;
     }
-    const quelvo::SpeechAnalysis real = quelvo::findMusicClusters(shared("music/dev_music_real.mp3"));
+    const quelvo::SpeechAnalysis real =
+        quelvo::findMusicClusters(shared("music/dev_music_real.mp3"));
     ASSERT_TRUE(real.status);
     EXPECT_EQ(real.clusters, (ClusterList{{0.0, 40.0}}));
 }
@@ -97,7 +103,8 @@ TEST(SpeechClusters, MusicClustersFindTheSilentStretches) {
 TEST(SpeechClusters, AnUnreadableFileIsAFailureWithNoClusters) {
     quelvo::test::TempDir tmp;
     quelvo::test::writeFile(tmp / "talk.wav", "RIFF....WAVEjunk");
-    const quelvo::SpeechAnalysis a = quelvo::findSpeechClusters((tmp / "talk.wav").string(), rolls(0.3, 0.7));
+    const quelvo::SpeechAnalysis a =
+        quelvo::findSpeechClusters((tmp / "talk.wav").string(), rolls(0.3, 0.7));
     EXPECT_FALSE(a.status);
     EXPECT_TRUE(a.clusters.empty());
     EXPECT_EQ(a.duration, 0);

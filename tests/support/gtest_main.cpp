@@ -5,6 +5,7 @@
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    ::testing::UnitTest::GetInstance()->listeners().Append(quelvo::test::newSettingsFolderListener());
+    ::testing::UnitTest::GetInstance()->listeners().Append(
+        quelvo::test::newSettingsFolderListener());
     return RUN_ALL_TESTS();
 }

@@ -16,7 +16,7 @@
 namespace quelvo::test {
 
 class OpenerRecorder {
-public:
+  public:
     // exitCode is what the opener answers (0: opened).
     explicit OpenerRecorder(int exitCode = 0)
         : m_dir(m_tmp.path()), m_oldOpener(getEnv("QUELVO_FCP_OPENER")),
@@ -25,9 +25,14 @@ public:
         const std::string calls = (m_dir / "calls.txt").string();
         const std::string times = (m_dir / "times.txt").string();
         writeFile(script(), "#!/bin/sh\n"
-                            "date +%s.%N >> '" + times + "'\n"
-                            "( IFS='|'; printf '%s\\n' \"$*\" ) >> '" + calls + "'\n"
-                            "exit " + std::to_string(exitCode) + "\n");
+                            "date +%s.%N >> '" +
+                                times +
+                                "'\n"
+                                "( IFS='|'; printf '%s\\n' \"$*\" ) >> '" +
+                                calls +
+                                "'\n"
+                                "exit " +
+                                std::to_string(exitCode) + "\n");
         fs::permissions(script(), fs::perms::owner_all);
         setenv("QUELVO_FCP_OPENER", script().c_str(), 1);
         setenv("XDG_CACHE_HOME", cacheHome().c_str(), 1);
@@ -58,19 +63,22 @@ public:
     std::vector<fs::path> handoffFiles() const {
         std::vector<fs::path> out;
         std::error_code ec;
-        for (const auto& entry : fs::directory_iterator(handoffDir(), ec)) out.push_back(entry.path());
+        for (const auto& entry : fs::directory_iterator(handoffDir(), ec))
+            out.push_back(entry.path());
         std::sort(out.begin(), out.end());
         return out;
     }
 
-private:
+  private:
     static std::optional<std::string> getEnv(const char* name) {
         const char* v = std::getenv(name);
         return v ? std::optional<std::string>(v) : std::nullopt;
     }
     static void restoreEnv(const char* name, const std::optional<std::string>& value) {
-        if (value) setenv(name, value->c_str(), 1);
-        else unsetenv(name);
+        if (value)
+            setenv(name, value->c_str(), 1);
+        else
+            unsetenv(name);
     }
 
     TempDir m_tmp;

@@ -22,30 +22,36 @@ fs::path standIn(const std::string& relative) {
     if (fs::exists(target)) return target;
     const fs::path speech = made / "speech.wav";
     if (!fs::exists(speech)) {
-        runProgram({"/usr/bin/espeak-ng", "-w", (made / "a.wav").string(), "Hello there, this is a short interview."});
-        runProgram({"/usr/bin/espeak-ng", "-w", (made / "b.wav").string(), "After a pause, it goes on for a while."});
-        runProgram({"/usr/bin/sox", (made / "a.wav").string(), (made / "b.wav").string(), speech.string(), "pad", "0.5",
-                    "12", "trim", "0", "15.88"});
+        runProgram({"/usr/bin/espeak-ng", "-w", (made / "a.wav").string(),
+                    "Hello there, this is a short interview."});
+        runProgram({"/usr/bin/espeak-ng", "-w", (made / "b.wav").string(),
+                    "After a pause, it goes on for a while."});
+        runProgram({"/usr/bin/sox", (made / "a.wav").string(), (made / "b.wav").string(),
+                    speech.string(), "pad", "0.5", "12", "trim", "0", "15.88"});
     }
     const std::string ext = target.extension().string();
     if (relative.rfind("dialogue/", 0) == 0) {
         const bool stereo48k = relative.find("48k_stereo") != std::string::npos;
         const fs::path sized = made / ("sized-" + target.stem().string() + ".wav");
-        runProgram({"/usr/bin/sox", speech.string(), "-r", stereo48k ? "48000" : "22050", "-c", stereo48k ? "2" : "1",
-                    sized.string(), "repeat", "12", "trim", "0", dialogueSeconds(relative)});
+        runProgram({"/usr/bin/sox", speech.string(), "-r", stereo48k ? "48000" : "22050", "-c",
+                    stereo48k ? "2" : "1", sized.string(), "repeat", "12", "trim", "0",
+                    dialogueSeconds(relative)});
         if (ext == ".m4a")
-            runProgram({"/usr/bin/ffmpeg", "-v", "error", "-i", sized.string(), "-c:a", "aac", target.string()});
+            runProgram({"/usr/bin/ffmpeg", "-v", "error", "-i", sized.string(), "-c:a", "aac",
+                        target.string()});
         else if (ext == ".mp3")
-            runProgram({"/usr/bin/ffmpeg", "-v", "error", "-i", sized.string(), "-c:a", "libmp3lame", target.string()});
+            runProgram({"/usr/bin/ffmpeg", "-v", "error", "-i", sized.string(), "-c:a",
+                        "libmp3lame", target.string()});
         else
             fs::copy_file(sized, target);
     } else {
         const fs::path tones = made / "tones.wav";
         if (!fs::exists(tones))
-            runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "2", tones.string(), "synth", "10", "sine", "220",
-                        "gain", "-12", "pad", "0", "6", "repeat", "1"});
+            runProgram({"/usr/bin/sox", "-n", "-r", "44100", "-c", "2", tones.string(), "synth",
+                        "10", "sine", "220", "gain", "-12", "pad", "0", "6", "repeat", "1"});
         if (ext == ".mp3")
-            runProgram({"/usr/bin/ffmpeg", "-v", "error", "-i", tones.string(), "-c:a", "libmp3lame", target.string()});
+            runProgram({"/usr/bin/ffmpeg", "-v", "error", "-i", tones.string(), "-c:a",
+                        "libmp3lame", target.string()});
         else
             fs::copy_file(tones, target);
     }

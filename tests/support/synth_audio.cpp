@@ -10,17 +10,23 @@ namespace quelvo::test {
 namespace {
 
 void put(std::string& out, uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
 int bytesOf(WavFormat format) {
     switch (format) {
-    case WavFormat::U8: return 1;
-    case WavFormat::S16: return 2;
-    case WavFormat::S24: return 3;
+    case WavFormat::U8:
+        return 1;
+    case WavFormat::S16:
+        return 2;
+    case WavFormat::S24:
+        return 3;
     case WavFormat::S32:
-    case WavFormat::F32: return 4;
-    case WavFormat::F64: return 8;
+    case WavFormat::F32:
+        return 4;
+    case WavFormat::F64:
+        return 8;
     }
     return 2;
 }
@@ -28,9 +34,15 @@ int bytesOf(WavFormat format) {
 void putSample(std::string& out, float v, WavFormat format) {
     const double x = std::clamp(static_cast<double>(v), -1.0, 1.0);
     switch (format) {
-    case WavFormat::U8: put(out, static_cast<uint8_t>(std::lround(128 + x * 127)), 1); break;
-    case WavFormat::S16: put(out, static_cast<uint16_t>(static_cast<int16_t>(std::lround(x * 32767))), 2); break;
-    case WavFormat::S24: put(out, static_cast<uint32_t>(static_cast<int32_t>(std::lround(x * 8388607))), 3); break;
+    case WavFormat::U8:
+        put(out, static_cast<uint8_t>(std::lround(128 + x * 127)), 1);
+        break;
+    case WavFormat::S16:
+        put(out, static_cast<uint16_t>(static_cast<int16_t>(std::lround(x * 32767))), 2);
+        break;
+    case WavFormat::S24:
+        put(out, static_cast<uint32_t>(static_cast<int32_t>(std::lround(x * 8388607))), 3);
+        break;
     case WavFormat::S32:
         put(out, static_cast<uint32_t>(static_cast<int32_t>(std::llround(x * 2147483647.0))), 4);
         break;
@@ -85,7 +97,8 @@ void writeWav(const std::filesystem::path& path, const Signal& signal, WavFormat
     const bool isFloat = format == WavFormat::F32 || format == WavFormat::F64;
     std::string data;
     data.reserve(samples.size() * width);
-    for (float v : samples) putSample(data, v, format);
+    for (float v : samples)
+        putSample(data, v, format);
     std::string out = "RIFF";
     put(out, 36 + data.size(), 4);
     out += "WAVEfmt ";

@@ -11,9 +11,9 @@ namespace quelvo::test {
 enum class WavFormat { U8, S16, S24, S32, F32, F64 };
 
 struct Burst {
-    double start = 0;  // seconds
+    double start = 0; // seconds
     double end = 0;
-    double peakDb = -6;  // dBFS
+    double peakDb = -6; // dBFS
     // Which channels carry it (bit c = channel c); all by default.
     unsigned channels = ~0u;
 };

@@ -20,9 +20,15 @@ fs::path sharedDir() {
     if (const char* d = std::getenv("QUELVO_SHARED_DIR"); d && *d) return d;
     return fs::path(QUELVO_SHARED_DIR);
 }
-fs::path testDataDir() { return QUELVO_TEST_DATA_DIR; }
-fs::path goldenDir() { return QUELVO_GOLDEN_DIR; }
-fs::path binDir() { return QUELVO_BIN_DIR; }
+fs::path testDataDir() {
+    return QUELVO_TEST_DATA_DIR;
+}
+fs::path goldenDir() {
+    return QUELVO_GOLDEN_DIR;
+}
+fs::path binDir() {
+    return QUELVO_BIN_DIR;
+}
 
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -48,13 +54,15 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ec;
     // Restore write permission on folders a test made read-only.
-    for (auto it = fs::recursive_directory_iterator(m_path, ec); !ec && it != fs::end(it); it.increment(ec))
+    for (auto it = fs::recursive_directory_iterator(m_path, ec); !ec && it != fs::end(it);
+         it.increment(ec))
         fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
     fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(m_path, ec);
 }
 
-CommandResult runProgram(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv) {
+CommandResult runProgram(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& extraEnv) {
     TempDir tmp;
     const fs::path outPath = tmp / "out", errPath = tmp / "err";
     CommandResult result;
@@ -66,9 +74,11 @@ CommandResult runProgram(const std::vector<std::string>& argv, const std::vector
         dup2(nullFd, 0);
         dup2(outFd, 1);
         dup2(errFd, 2);
-        for (const auto& e : extraEnv) putenv(const_cast<char*>(e.c_str()));
+        for (const auto& e : extraEnv)
+            putenv(const_cast<char*>(e.c_str()));
         std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
         execv(args[0], args.data());
         _exit(127);
@@ -83,7 +93,8 @@ CommandResult runProgram(const std::vector<std::string>& argv, const std::vector
 
 int occurrences(const std::string& text, const std::string& what) {
     int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
     return n;
 }
 
@@ -92,7 +103,9 @@ int sox(std::vector<std::string> args) {
     return runProgram(args).exitCode;
 }
 
-fs::path mediaFile(const std::string& name) { return testDataDir() / "media" / name; }
+fs::path mediaFile(const std::string& name) {
+    return testDataDir() / "media" / name;
+}
 
 ValidationResult validateFcpxml(const std::string& xml, const std::string& version) {
     std::string dtdVersion = version;
@@ -102,7 +115,8 @@ ValidationResult validateFcpxml(const std::string& xml, const std::string& versi
     TempDir tmp;
     const fs::path doc = tmp / "doc.fcpxml";
     writeFile(doc, xml);
-    const auto r = runProgram({"/usr/bin/xmllint", "--noout", "--nonet", "--dtdvalid", dtd.string(), doc.string()});
+    const auto r = runProgram(
+        {"/usr/bin/xmllint", "--noout", "--nonet", "--dtdvalid", dtd.string(), doc.string()});
     return {r.exitCode == 0, r.err + r.out};
 }
 
@@ -133,7 +147,9 @@ void freshSettings() {
     quelvo::SettingsStore::instance().reload();
 }
 
-void dropSettings() { settingsFolder().reset(); }
+void dropSettings() {
+    settingsFolder().reset();
+}
 
 ::testing::TestEventListener* newSettingsFolderListener() {
     class Listener : public ::testing::EmptyTestEventListener {

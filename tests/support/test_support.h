@@ -21,7 +21,7 @@ fs::path binDir();
 #define QUELVO_REQUIRE_SHARED()                                                                    \
     do {                                                                                           \
         if (!std::filesystem::exists(::quelvo::test::sharedDir() / "fcpxml"))                      \
-            GTEST_SKIP() << "shared folder not found at " << ::quelvo::test::sharedDir()          \
+            GTEST_SKIP() << "shared folder not found at " << ::quelvo::test::sharedDir()           \
                          << " (set QUELVO_SHARED_DIR)";                                            \
     } while (0)
 
@@ -31,7 +31,9 @@ fs::path binDir();
 // For tests that need "a dialogue" or "a music bed", not the corpus's content.
 fs::path recordingOrStandIn(const std::string& relative);
 // True when the shared test recordings are present (corpus content tests).
-inline bool haveSharedRecordings() { return std::filesystem::exists(sharedDir() / "testdata" / "dialogue"); }
+inline bool haveSharedRecordings() {
+    return std::filesystem::exists(sharedDir() / "testdata" / "dialogue");
+}
 // Skips a test whose figures (speech clusters, gaps, keyframes) are those of
 // the corpus's own recordings, which a stand-in does not have.
 #define QUELVO_REQUIRE_CORPUS_SPEECH()                                                             \
@@ -62,7 +64,7 @@ void expectGolden(const std::string& name, const std::string& actual);
 
 // A fresh empty folder, removed when the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -70,7 +72,7 @@ public:
     const fs::path& path() const { return m_path; }
     fs::path operator/(const std::string& name) const { return m_path / name; }
 
-private:
+  private:
     fs::path m_path;
 };
 

@@ -5,14 +5,15 @@
 #include <string>
 
 #include "test_support.h"
-#include "titles/titles_settings.h"
 #include "titles/subtitle_cue.h"
+#include "titles/titles_settings.h"
 
 namespace quelvo {
 // Failed comparisons show the cue, not its bytes.
 inline void PrintTo(const SubtitleCue& t, std::ostream* os) {
-    *os << "{" << t.id << ", " << t.startTime << " -> " << t.endTime << ", \"" << t.text << "\", placement "
-        << static_cast<int>(t.placement) << ", alignment " << static_cast<int>(t.alignment) << "}";
+    *os << "{" << t.id << ", " << t.startTime << " -> " << t.endTime << ", \"" << t.text
+        << "\", placement " << static_cast<int>(t.placement) << ", alignment "
+        << static_cast<int>(t.alignment) << "}";
 }
 } // namespace quelvo
 
@@ -28,20 +29,24 @@ inline SubtitleCue cue(int64_t id, double start, double end, std::string text,
     return t;
 }
 
-inline fs::path srtCorpus(const std::string& name) { return testDataDir() / "srt" / name; }
+inline fs::path srtCorpus(const std::string& name) {
+    return testDataDir() / "srt" / name;
+}
 // Public WebVTT and ASS files from other projects' test suites (see SOURCES.md there).
-inline fs::path subtitleSample(const std::string& name) { return testDataDir() / "subtitles" / name; }
+inline fs::path subtitleSample(const std::string& name) {
+    return testDataDir() / "subtitles" / name;
+}
 
 // The parser reads the process-wide settings; each test that changes them
 // gets them back as they were.
 class SharedSettingsGuard {
-public:
+  public:
     SharedSettingsGuard() : m_saved(TitlesSettings::shared()) {}
     ~SharedSettingsGuard() { TitlesSettings::shared() = m_saved; }
     SharedSettingsGuard(const SharedSettingsGuard&) = delete;
     SharedSettingsGuard& operator=(const SharedSettingsGuard&) = delete;
 
-private:
+  private:
     TitlesSettings m_saved;
 };
 

@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Quelvo");
     quelvo::ui::initResources();
     ::testing::InitGoogleTest(&argc, argv);
-    ::testing::UnitTest::GetInstance()->listeners().Append(quelvo::test::newSettingsFolderListener());
+    ::testing::UnitTest::GetInstance()->listeners().Append(
+        quelvo::test::newSettingsFolderListener());
     return RUN_ALL_TESTS();
 }

@@ -2,12 +2,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QWindow>
 #include <QDragEnterEvent>
 #include <QElapsedTimer>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
+#include <QWindow>
 
 #include "base/task_runner.h"
 #include "ui/kit/window_title.h"
@@ -18,7 +18,8 @@ namespace quelvo::test {
 
 void ScriptedAlerts::present(const quelvo::ui::AlertRequest& request) {
     Shown s{request.message, request.informativeText, {}, request.details};
-    for (const auto& b : request.buttons) s.buttons.push_back(b.text);
+    for (const auto& b : request.buttons)
+        s.buttons.push_back(b.text);
     shown.push_back(s);
     size_t choice = 0;
     if (!answers.empty()) {
@@ -55,7 +56,8 @@ void closeByWindowManager(QWidget* widget) {
 bool dropFiles(QWidget* target, const QStringList& paths) {
     QMimeData mime;
     QList<QUrl> urls;
-    for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
+    for (const QString& p : paths)
+        urls << QUrl::fromLocalFile(p);
     mime.setUrls(urls);
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -95,7 +97,8 @@ void UiTest::TearDown() {
     processEvents();
     delete window;
     window = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets()) w->deleteLater();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        w->deleteLater();
     processEvents();
     quelvo::ui::ProgressDialog::setVersionSheet(m_previousSheet);
     quelvo::ui::setNotificationService(m_previousNotifications);

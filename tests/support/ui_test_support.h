@@ -32,7 +32,7 @@ inline const char* const kMusic = "music/dev_music_gaps.wav";
 // Records every alert and answers it by choosing a button: the next index
 // from `answers`, else the first button.
 class ScriptedAlerts : public quelvo::ui::AlertService {
-public:
+  public:
     struct Shown {
         std::string message;
         std::string informativeText;
@@ -45,7 +45,7 @@ public:
 };
 
 class RecordingNotifications : public quelvo::ui::NotificationService {
-public:
+  public:
     void post(const QString& title, const QString& informativeText) override {
         posted.push_back({title.toStdString(), informativeText.toStdString()});
     }
@@ -55,7 +55,7 @@ public:
 // Answers the version question at once with a fixed version, on the thread
 // that asks, and remembers which thread that was.
 class AnsweringVersionSheet : public quelvo::VersionSheet {
-public:
+  public:
     explicit AnsweringVersionSheet(Answer answer) : m_version(answer) {}
     void showSheet(std::optional<Version>, Callback callback) override {
         ++asked;
@@ -85,7 +85,8 @@ bool dropFiles(QWidget* target, const QStringList& paths);
 
 // A recording from the shared test data, copied into dir (the job writes its
 // project next to the dialogue, and the shared folder is read-only).
-std::string copyRecording(const TempDir& dir, const std::string& relative, const std::string& as = "");
+std::string copyRecording(const TempDir& dir, const std::string& relative,
+                          const std::string& as = "");
 
 // The open progress sheet, or nullptr.
 quelvo::ui::ProgressDialog* openProgressSheet();
@@ -98,7 +99,7 @@ template <class T> T* child(const QObject* parent, const char* name) {
 // Answers alerts, notifications and the version sheet for each test, and
 // after it closes every window and waits for any job it started.
 class UiTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -152,7 +152,7 @@ TEST(ReadingChecks, FiguresAtTheirEdges) {
 
     // The line names the cue's own number and the time the document holds.
     const std::vector<SubtitleCue> cues = {cue(7, 0, 1, "Fine."),
-                                          cue(9, 61.5, 62, "Too quick to read.")};
+                                           cue(9, 61.5, 62, "Too quick to read.")};
     const auto findings = checkCues(cues, {{0, 1}, {61.52, 0.48}}, limits);
     ASSERT_EQ(1u, findings.size());
     EXPECT_EQ("cue 9 at 00:01:01.520: 37.5 characters a second (limit 17); shown for 0.48 s (at "

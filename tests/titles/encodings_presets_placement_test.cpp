@@ -16,11 +16,11 @@ using namespace quelvo::test;
 TEST(SubtitleEncodings, TheGuessIsReportedAndAChosenEncodingReadsAgain) {
     const TitlesSettings settings;
     const std::pair<const char*, const char*> guesses[] = {{"basic.srt", "UTF-8"},
-                                                          {"crlf_bom.srt", "UTF-8"},
-                                                          {"utf16le_bom.srt", "UTF-16LE"},
-                                                          {"utf16be_bom.srt", "UTF-16BE"},
-                                                          {"utf16le_no_bom.srt", "UTF-16LE"},
-                                                          {"windows1250.srt", "WINDOWS-1250"}};
+                                                           {"crlf_bom.srt", "UTF-8"},
+                                                           {"utf16le_bom.srt", "UTF-16LE"},
+                                                           {"utf16be_bom.srt", "UTF-16BE"},
+                                                           {"utf16le_no_bom.srt", "UTF-16LE"},
+                                                           {"windows1250.srt", "WINDOWS-1250"}};
     for (const auto& [file, encoding] : guesses) {
         const SubtitleFile srt = SubtitleFile::fromFileUrl(srtCorpus(file).string(), settings);
         EXPECT_FALSE(srt.titles.empty()) << file;
@@ -46,17 +46,27 @@ TEST(SubtitleEncodings, TheGuessIsReportedAndAChosenEncodingReadsAgain) {
     // no character in Windows-1252, and the bytes are no UTF-8.
     EXPECT_TRUE(SubtitleFile::fromFileInEncoding(path, "WINDOWS-1252", settings).titles.empty());
     std::string problem;
-    const SubtitleFile notUtf8 = SubtitleFile::fromFileInEncoding(path, "UTF-8", settings, &problem);
+    const SubtitleFile notUtf8 =
+        SubtitleFile::fromFileInEncoding(path, "UTF-8", settings, &problem);
     EXPECT_TRUE(notUtf8.titles.empty());
     EXPECT_EQ("", notUtf8.encoding);
     EXPECT_EQ("it is not text in UTF-8", problem);
     EXPECT_FALSE(decodeAs("abc", "NO-SUCH-ENCODING").has_value());
     // A byte-order mark is not text.
-    EXPECT_EQ("a", decodeAs("\xEF\xBB\xBF" "a", "UTF-8").value_or("?"));
-    EXPECT_EQ("a", decodeAs(std::string("\xFF\xFE" "a\0", 4), "UTF-16LE").value_or("?"));
-    for (const char* name : kSubtitleEncodings) EXPECT_TRUE(decodeAs("12", name).has_value()) << name; // every name in the menu is known
+    EXPECT_EQ("a", decodeAs("\xEF\xBB\xBF"
+                            "a",
+                            "UTF-8")
+                       .value_or("?"));
+    EXPECT_EQ("a", decodeAs(std::string("\xFF\xFE"
+                                        "a\0",
+                                        4),
+                            "UTF-16LE")
+                       .value_or("?"));
+    for (const char* name : kSubtitleEncodings)
+        EXPECT_TRUE(decodeAs("12", name).has_value()) << name; // every name in the menu is known
     problem.clear();
-    EXPECT_TRUE(SubtitleFile::fromFileInEncoding(path, "NOPE-42", settings, &problem).titles.empty());
+    EXPECT_TRUE(
+        SubtitleFile::fromFileInEncoding(path, "NOPE-42", settings, &problem).titles.empty());
     EXPECT_EQ("the encoding NOPE-42 is unknown", problem);
 }
 
@@ -75,7 +85,8 @@ TEST(TitlePlacement, SaysWhyATitleDiffersFromItsSubtitle) {
     TitlesSettings settings;
     settings.extendAfter = 0;
     settings.add1BlankFrame = false;
-    const SubtitleFile srt = SubtitleFile::fromFileUrl(srtCorpus("overlapping.srt").string(), settings);
+    const SubtitleFile srt =
+        SubtitleFile::fromFileUrl(srtCorpus("overlapping.srt").string(), settings);
     ASSERT_EQ(3u, srt.titles.size());
 
     {
@@ -85,8 +96,10 @@ TEST(TitlePlacement, SaysWhyATitleDiffersFromItsSubtitle) {
         EXPECT_EQ(1, first.lane);
         EXPECT_TRUE(first.overlapsNext);
         EXPECT_FALSE(first.shortenedForNext);
-        EXPECT_EQ(2, titles.placement(1, 25.0, false).lane) << "overlapping titles get lanes of their own";
-        EXPECT_FALSE(titles.placement(1, 25.0, false).overlapsNext) << "ending as the next starts is no overlap";
+        EXPECT_EQ(2, titles.placement(1, 25.0, false).lane)
+            << "overlapping titles get lanes of their own";
+        EXPECT_FALSE(titles.placement(1, 25.0, false).overlapsNext)
+            << "ending as the next starts is no overlap";
     }
     {
         TitlesFcpxml titles("e", srt.titles, std::nullopt, settings);
@@ -106,7 +119,10 @@ TEST(TitlePlacement, SaysWhyATitleDiffersFromItsSubtitle) {
     // The document holds what the placement says.
     std::string out;
     capturingStdout([&] { out = titles.documentXML(true, false, "c"); });
-    EXPECT_NE(out.find("lane=\"4\" offset=\"9000/3000s\" ref=\"Tessary_BasicTitle\" duration=\"9000/3000s\""), std::string::npos)
+    EXPECT_NE(
+        out.find(
+            "lane=\"4\" offset=\"9000/3000s\" ref=\"Tessary_BasicTitle\" duration=\"9000/3000s\""),
+        std::string::npos)
         << out;
 }
 
@@ -114,10 +130,13 @@ TEST(TitlePresets, ShippedSavedImportedExportedAndRemoved) {
     freshSettings();
     const auto names = [] {
         std::vector<std::string> list;
-        for (const TitlePreset& p : titlepresets::all()) list.push_back(p.name);
+        for (const TitlePreset& p : titlepresets::all())
+            list.push_back(p.name);
         return list;
     };
-    EXPECT_EQ((std::vector<std::string>{"Default", "Documentary lower third", "Social video captions"}), names());
+    EXPECT_EQ(
+        (std::vector<std::string>{"Default", "Documentary lower third", "Social video captions"}),
+        names());
     EXPECT_EQ(TitlesSettings(), titlepresets::shipped()[0].settings);
 
     TitlesSettings mine;
@@ -146,7 +165,8 @@ TEST(TitlePresets, ShippedSavedImportedExportedAndRemoved) {
     writeFile(dir / "bad.json", "[1,2]");
     const quelvo::Status bad = titlepresets::importFrom((dir / "bad.json").string());
     EXPECT_FALSE(bad);
-    EXPECT_NE(bad.message().find("not a JSON object of title settings"), std::string::npos) << bad.message();
+    EXPECT_NE(bad.message().find("not a JSON object of title settings"), std::string::npos)
+        << bad.message();
 
     ASSERT_TRUE(titlepresets::remove("Warm captions"));
     EXPECT_FALSE(titlepresets::remove("Warm captions"));
@@ -166,7 +186,8 @@ TEST(TitlesCli, EncodingReadsTheFileInTheNamedEncoding) {
     EXPECT_EQ(readFile(dir / "b.fcpxml").find("Příliš"), std::string::npos);
     EXPECT_VALID_FCPXML(readFile(dir / "b.fcpxml"), "1.9");
 
-    const auto wrong = runProgram({cli, "titles", file, "--encoding", "UTF-8", "--output", (dir / "c.fcpxml").string()});
+    const auto wrong = runProgram(
+        {cli, "titles", file, "--encoding", "UTF-8", "--output", (dir / "c.fcpxml").string()});
     EXPECT_EQ(1, wrong.exitCode);
     EXPECT_NE(wrong.err.find("it is not text in UTF-8"), std::string::npos) << wrong.err;
     EXPECT_FALSE(fs::exists(dir / "c.fcpxml"));

@@ -13,8 +13,11 @@ using namespace quelvo::test;
 namespace {
 
 // "Příliš žluťoučký kůň" / "úpěl ďábelské ódy" in UTF-8.
-const std::string kCzech1 = "P\xC5\x99\xC3\xAD" "li\xC5\xA1 \xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD k\xC5\xAF\xC5\x88";
-const std::string kCzech2 = "\xC3\xBAp\xC4\x9Bl \xC4\x8F\xC3\xA1" "belsk\xC3\xA9 \xC3\xB3" "dy";
+const std::string kCzech1 = "P\xC5\x99\xC3\xAD"
+                            "li\xC5\xA1 \xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD k\xC5\xAF\xC5\x88";
+const std::string kCzech2 = "\xC3\xBAp\xC4\x9Bl \xC4\x8F\xC3\xA1"
+                            "belsk\xC3\xA9 \xC3\xB3"
+                            "dy";
 
 void expectCzech(const SubtitleFile& srt) {
     ASSERT_EQ(srt.titles.size(), 2u);
@@ -70,8 +73,8 @@ TEST(SrtFiles, Windows1250FallsBackOnlyThroughTheFileUrl) {
     // The path form has no fallback: legacy bytes give nothing.
     EXPECT_TRUE(SubtitleFile::fromPath(srtCorpus("windows1250.srt")).titles.empty());
     EXPECT_EQ(SubtitleFile::readTextWithFallbackEncodings(srtCorpus("windows1250.srt")),
-              "1\n00:00:01,000 --> 00:00:02,000\n" + kCzech1 + "\n\n2\n00:00:03,000 --> 00:00:04,000\n" + kCzech2 +
-                  "\n");
+              "1\n00:00:01,000 --> 00:00:02,000\n" + kCzech1 +
+                  "\n\n2\n00:00:03,000 --> 00:00:04,000\n" + kCzech2 + "\n");
 }
 
 TEST(SrtFiles, Utf16WithAndWithoutByteOrderMark) {
@@ -89,11 +92,16 @@ TEST(SrtEncodings, Windows1250RefusesBytesOutsideTheCodePageAndNul) {
 }
 
 TEST(SrtEncodings, Utf16ByteOrderAndBrokenInput) {
-    EXPECT_EQ(decodeUtf16(std::string("\xFF\xFE" "A\0", 4)), "A");
+    EXPECT_EQ(decodeUtf16(std::string("\xFF\xFE"
+                                      "A\0",
+                                      4)),
+              "A");
     EXPECT_EQ(decodeUtf16(std::string("\0A\0B", 4)), "AB");
     EXPECT_EQ(decodeUtf16(std::string("A\0B\0", 4)), "AB");
-    EXPECT_FALSE(decodeUtf16("abc"));                                // odd length
-    EXPECT_FALSE(decodeUtf16(std::string("\xFE\xFF\xD8\x00\x00" "A", 6))); // lone surrogate
+    EXPECT_FALSE(decodeUtf16("abc")); // odd length
+    EXPECT_FALSE(decodeUtf16(std::string("\xFE\xFF\xD8\x00\x00"
+                                         "A",
+                                         6))); // lone surrogate
 }
 
 TEST(SrtBadInput, MissingFileEmptyFileAndFolderSayWhy) {
@@ -115,7 +123,8 @@ TEST(SrtBadInput, RandomBytesReadNothing) {
     TempDir dir;
     std::mt19937 rng(20240607);
     std::string bytes(64 * 1024, '\0');
-    for (auto& b : bytes) b = static_cast<char>(rng() & 0xFF);
+    for (auto& b : bytes)
+        b = static_cast<char>(rng() & 0xFF);
     writeFile(dir / "noise.srt", bytes);
     std::string problem;
     EXPECT_TRUE(SubtitleFile::fromFileUrl((dir / "noise.srt").string(), &problem).titles.empty());
@@ -129,7 +138,8 @@ TEST(SrtBadInput, InvalidUtf8WithoutSubtitleStructureReadsNothing) {
     EXPECT_TRUE(SubtitleFile::fromFileUrl((dir / "bad.srt").string(), &problem).titles.empty());
     EXPECT_FALSE(problem.empty());
     // Handed in directly, invalid bytes are carried, never a crash.
-    const SubtitleFile srt = SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000\nbad \xFF byte\n");
+    const SubtitleFile srt =
+        SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000\nbad \xFF byte\n");
     ASSERT_EQ(srt.titles.size(), 1u);
     EXPECT_EQ(srt.titles[0].text, "bad \xFF byte");
 }
@@ -145,8 +155,10 @@ TEST(SrtBadInput, TextWithoutSubtitlesSaysSo) {
 TEST(SrtBadInput, FiftyMegabytesOnOneLine) {
     TempDir dir;
     std::string line(50 * 1024 * 1024, 'a');
-    for (size_t i = 0; i < line.size(); i += 97) line[i] = ' ';
-    for (size_t i = 13; i < line.size(); i += 1021) line[i] = '<';
+    for (size_t i = 0; i < line.size(); i += 97)
+        line[i] = ' ';
+    for (size_t i = 13; i < line.size(); i += 1021)
+        line[i] = '<';
     writeFile(dir / "long.srt", line);
     line.clear();
     line.shrink_to_fit();
@@ -159,13 +171,15 @@ TEST(SrtBadInput, MillionsOfUnclosedFontTags) {
     // Each unclosed tag used to look for its '>' through the rest of the text.
     std::string text;
     text.reserve(48 * 1024 * 1024);
-    while (text.size() < 48 * 1024 * 1024) text += "<font ";
+    while (text.size() < 48 * 1024 * 1024)
+        text += "<font ";
     EXPECT_TRUE(SubtitleFile::fromText(text).titles.empty());
 }
 
 TEST(SrtBadInput, OneHugeBlockStillParses) {
     // A counter, a time line and a 5 MB text without line feeds.
-    const std::string text = "1\n00:00:01,000 --> 00:00:02,000\n" + std::string(5 * 1024 * 1024, 'x') + "\n";
+    const std::string text =
+        "1\n00:00:01,000 --> 00:00:02,000\n" + std::string(5 * 1024 * 1024, 'x') + "\n";
     const SubtitleFile srt = SubtitleFile::fromText(text);
     ASSERT_EQ(srt.titles.size(), 1u);
     EXPECT_EQ(srt.titles[0].text.size(), 5u * 1024 * 1024);
@@ -196,7 +210,8 @@ SubtitleFile readBytes(const std::string& bytes) {
     return SubtitleFile::fromFileUrl((dir / "subs.srt").string());
 }
 
-const std::string kTwo = "1\n00:00:01,000 --> 00:00:02,000\nOne\n\n2\n00:00:03,000 --> 00:00:04,000\nTwo\n";
+const std::string kTwo =
+    "1\n00:00:01,000 --> 00:00:02,000\nOne\n\n2\n00:00:03,000 --> 00:00:04,000\nTwo\n";
 
 } // namespace
 
@@ -224,13 +239,15 @@ TEST(SrtRealUse, ACounterAndTimeLineStartABlockWhereverTheyStand) {
     ASSERT_EQ(last.titles.size(), 2u);
     EXPECT_EQ(last.titles[1].text, "Two\n\nand more of two");
     // No blank line between two cues: the second is a cue of its own.
-    const SubtitleFile tight = SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000\nOne\n2\n00:00:03,000 --> 00:00:04,000\nTwo\n");
+    const SubtitleFile tight = SubtitleFile::fromText(
+        "1\n00:00:01,000 --> 00:00:02,000\nOne\n2\n00:00:03,000 --> 00:00:04,000\nTwo\n");
     ASSERT_EQ(tight.titles.size(), 2u);
     EXPECT_EQ(tight.titles[0].text, "One");
     EXPECT_EQ(tight.titles[1].id, 2);
     // A broken block in the middle is skipped and counted; the rest is read.
-    const SubtitleFile broken = SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000\nOne\n\n2\nno time\nat all\n\n" +
-                                         kTwo.substr(kTwo.find("2\n")));
+    const SubtitleFile broken =
+        SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000\nOne\n\n2\nno time\nat all\n\n" +
+                               kTwo.substr(kTwo.find("2\n")));
     ASSERT_EQ(broken.titles.size(), 2u);
     EXPECT_EQ(broken.titles[1].text, "Two");
     EXPECT_EQ(broken.skippedBlocks, 1);
@@ -244,17 +261,25 @@ TEST(SrtRealUse, LegacyEightBitFilesAreReadInTheEncodingTheyAreIn) {
         const char* expectedName;
     };
     const Case cases[] = {
-        {"WINDOWS-1252", "Où est la gare ? À gauche, après l'église. Très bien, merci à vous.", "WINDOWS-1252"},
+        {"WINDOWS-1252", "Où est la gare ? À gauche, après l'église. Très bien, merci à vous.",
+         "WINDOWS-1252"},
         // 0x83, 0x88 and 0x98 have no character in Windows-1250.
-        {"WINDOWS-1252", "Voilà… « Ça va ? » — Oui, ça va très bien. L'œuvre coûte ˆ˜ ƒ.", "WINDOWS-1252"},
-        {"WINDOWS-1252", "Größe und Übermaß: die Straße führt über die Brücke nach München.", "WINDOWS-1252"},
-        {"WINDOWS-1250", "Příliš žluťoučký kůň úpěl ďábelské ódy. Řekl jsem mu, že to není pravda.", "WINDOWS-1250"},
-        {"WINDOWS-1250", "Zażółć gęślą jaźń. Pójdźże, kiń tę chmurność w głąb flaszy! Święty Łukasz.", "WINDOWS-1250"},
-        {"ISO-8859-2", "Zażółć gęślą jaźń. Pójdźże, kiń tę chmurność w głąb flaszy! Święty Łukasz.", "ISO-8859-2"},
+        {"WINDOWS-1252", "Voilà… « Ça va ? » — Oui, ça va très bien. L'œuvre coûte ˆ˜ ƒ.",
+         "WINDOWS-1252"},
+        {"WINDOWS-1252", "Größe und Übermaß: die Straße führt über die Brücke nach München.",
+         "WINDOWS-1252"},
+        {"WINDOWS-1250", "Příliš žluťoučký kůň úpěl ďábelské ódy. Řekl jsem mu, že to není pravda.",
+         "WINDOWS-1250"},
+        {"WINDOWS-1250",
+         "Zażółć gęślą jaźń. Pójdźże, kiń tę chmurność w głąb flaszy! Święty Łukasz.",
+         "WINDOWS-1250"},
+        {"ISO-8859-2", "Zażółć gęślą jaźń. Pójdźże, kiń tę chmurność w głąb flaszy! Święty Łukasz.",
+         "ISO-8859-2"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        const SubtitleFile srt = readBytes(encode("1\n00:00:01,000 --> 00:00:02,000\n" + c.text + "\n", c.encoding));
+        const SubtitleFile srt =
+            readBytes(encode("1\n00:00:01,000 --> 00:00:02,000\n" + c.text + "\n", c.encoding));
         ASSERT_EQ(srt.titles.size(), 1u);
         EXPECT_EQ(srt.titles[0].text, c.text);
         EXPECT_EQ(srt.encoding, c.expectedName);

@@ -2,19 +2,21 @@
 // re-wrapping, and the corpus of real-world file shapes.
 #include "base/strings.h"
 #include "support/titles_test_support.h"
-#include "titles/subtitle_file.h"
 #include "titles/srt_parser.h"
+#include "titles/subtitle_file.h"
 
 using namespace quelvo;
 using namespace quelvo::test;
 
 namespace {
 
-const char* const kTwoBlocks = "1\n00:00:01,000 --> 00:00:02,000\nOne\n\n2\n00:00:03,000 --> 00:00:04,000\nTwo\n";
+const char* const kTwoBlocks =
+    "1\n00:00:01,000 --> 00:00:02,000\nOne\n\n2\n00:00:03,000 --> 00:00:04,000\nTwo\n";
 
 std::vector<std::string> textsOf(const SubtitleFile& srt) {
     std::vector<std::string> texts;
-    for (const auto& t : srt.titles) texts.push_back(t.text);
+    for (const auto& t : srt.titles)
+        texts.push_back(t.text);
     return texts;
 }
 
@@ -47,20 +49,23 @@ TEST(SrtParse, CrLfParsesLikeLf) {
 }
 
 TEST(SrtParse, RunsOfBlankLinesAndLeadingBlankLinesAreSkipped) {
-    const SubtitleFile srt = SubtitleFile::fromText("\n\n\n1\n00:00:01,000 --> 00:00:02,000\nOne\n\n\n\n\n\n"
-                                      "2\n00:00:03,000 --> 00:00:04,000\nTwo\n\n\n");
+    const SubtitleFile srt =
+        SubtitleFile::fromText("\n\n\n1\n00:00:01,000 --> 00:00:02,000\nOne\n\n\n\n\n\n"
+                               "2\n00:00:03,000 --> 00:00:04,000\nTwo\n\n\n");
     EXPECT_EQ(textsOf(srt), (std::vector<std::string>{"One", "Two"}));
 }
 
 TEST(SrtParse, ByteOrderMarkBeforeTheCounterIsIgnored) {
-    const SubtitleFile srt = SubtitleFile::fromText("\xEF\xBB\xBF" "1\n00:00:01,000 --> 00:00:02,000\nHi\n");
+    const SubtitleFile srt = SubtitleFile::fromText("\xEF\xBB\xBF"
+                                                    "1\n00:00:01,000 --> 00:00:02,000\nHi\n");
     ASSERT_EQ(srt.titles.size(), 1u);
     EXPECT_EQ(srt.titles[0].id, 1);
 }
 
 TEST(SrtParse, CounterLineKeepsOnlyItsDigits) {
     const auto idOf = [](const std::string& counter) {
-        const SubtitleFile srt = SubtitleFile::fromText(counter + "\n00:00:01,000 --> 00:00:02,000\nx\n");
+        const SubtitleFile srt =
+            SubtitleFile::fromText(counter + "\n00:00:01,000 --> 00:00:02,000\nx\n");
         return srt.titles.empty() ? std::optional<int64_t>() : srt.titles[0].id;
     };
     EXPECT_EQ(idOf(" 12\t"), 12);
@@ -69,7 +74,8 @@ TEST(SrtParse, CounterLineKeepsOnlyItsDigits) {
 }
 
 TEST(SrtParse, TwoLineTextKeepsItsInnerLineFeedOnly) {
-    const SubtitleFile srt = SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000\nFirst line\nsecond line\n\n");
+    const SubtitleFile srt =
+        SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000\nFirst line\nsecond line\n\n");
     ASSERT_EQ(srt.titles.size(), 1u);
     EXPECT_EQ(srt.titles[0].text, "First line\nsecond line");
 }
@@ -85,7 +91,8 @@ TEST(SrtParse, ItalicTagsFollowTheIgnoreFlag) {
 
 TEST(SrtParse, TagRemovalIgnoresCaseAndTheBackslashForm) {
     TitlesSettings settings;
-    EXPECT_EQ(srt::normalizeText("<I>a</I> <\\i>b<\\I> <B>c</b> <u>d</U> <font color=\"red\">e</FONT>", settings),
+    EXPECT_EQ(srt::normalizeText(
+                  "<I>a</I> <\\i>b<\\I> <B>c</b> <u>d</U> <font color=\"red\">e</FONT>", settings),
               "a b c d e");
     settings.ignore = {false, false, false, false};
     EXPECT_EQ(srt::normalizeText("<b>x</b> <font size=\"2\">y</font>", settings),
@@ -159,13 +166,14 @@ TEST(SrtTimecode, TextAfterTheEndTimeIsIgnored) {
 // block kept the blank line but the scan resumed inside its text.
 TEST(SrtParse, BlankLineInsideATextKeepsTheTextWholeAndTheRestOfTheFile) {
     const SubtitleFile srt = SubtitleFile::fromFileUrl(srtCorpus("blank_line_inside.srt"));
-    EXPECT_EQ(textsOf(srt), (std::vector<std::string>{"Before the gap\n\nafter the gap", "Next one.", "Last one."}));
+    EXPECT_EQ(textsOf(srt), (std::vector<std::string>{"Before the gap\n\nafter the gap",
+                                                      "Next one.", "Last one."}));
 }
 
 // A text line that is just the next counter must not cut the block short.
 TEST(SrtParse, TextLineHoldingTheNextNumberStaysText) {
     const SubtitleFile srt = SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,500\nRound\n2\n\n"
-                                      "2\n00:00:03,000 --> 00:00:04,000\nTwo\n");
+                                                    "2\n00:00:03,000 --> 00:00:04,000\nTwo\n");
     ASSERT_EQ(srt.titles.size(), 2u);
     EXPECT_EQ(srt.titles[0], SubtitleCue(1, 1.0, 2.5, "Round\n2"));
     EXPECT_EQ(srt.titles[1].text, "Two");
@@ -174,9 +182,9 @@ TEST(SrtParse, TextLineHoldingTheNextNumberStaysText) {
 // Counters out of order or repeated must not fold later blocks into a text.
 TEST(SrtParse, CountersOutOfOrderOrRepeatedStaySeparateBlocks) {
     const SubtitleFile srt = SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000\nA\n\n"
-                                      "3\n00:00:03,000 --> 00:00:04,000\nC\n\n"
-                                      "2\n00:00:05,000 --> 00:00:06,000\nB\n\n"
-                                      "3\n00:00:07,000 --> 00:00:08,000\nC again\n");
+                                                    "3\n00:00:03,000 --> 00:00:04,000\nC\n\n"
+                                                    "2\n00:00:05,000 --> 00:00:06,000\nB\n\n"
+                                                    "3\n00:00:07,000 --> 00:00:08,000\nC again\n");
     EXPECT_EQ(textsOf(srt), (std::vector<std::string>{"A", "C", "B", "C again"}));
 }
 
@@ -184,8 +192,10 @@ TEST(SrtParse, SplitTextRewrapsTheWholeBlockAtCharacterBoundaries) {
     TitlesSettings settings;
     settings.splitText = SplitText{true, 30};
     // "é" and "ü" are two bytes each; the cut counts characters.
-    const SubtitleFile srt = SubtitleFile::fromText(
-        "1\n00:00:01,000 --> 00:00:02,000\n\xC3\xA9t\xC3\xA9 au bord du lac \xC3\xBC, loin de la ville\n", settings);
+    const SubtitleFile srt =
+        SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000\n\xC3\xA9t\xC3\xA9 au bord du lac "
+                               "\xC3\xBC, loin de la ville\n",
+                               settings);
     ASSERT_EQ(srt.titles.size(), 1u);
     EXPECT_EQ(srt.titles[0].startTime, 1.0);
     EXPECT_EQ(srt.titles[0].endTime, 2.0);
@@ -197,14 +207,18 @@ TEST(SrtParse, SplitTextRewrapsTheWholeBlockAtCharacterBoundaries) {
 TEST(SrtParse, SplitOffOrAbsentLeavesTextsAsWritten) {
     TitlesSettings settings;
     settings.splitText.reset();
-    const std::string text = "1\n00:00:01,000 --> 00:00:02,000\nA rather long line that would be cut at ten\n";
-    EXPECT_EQ(SubtitleFile::fromText(text, settings).titles.at(0).text, "A rather long line that would be cut at ten");
+    const std::string text =
+        "1\n00:00:01,000 --> 00:00:02,000\nA rather long line that would be cut at ten\n";
+    EXPECT_EQ(SubtitleFile::fromText(text, settings).titles.at(0).text,
+              "A rather long line that would be cut at ten");
     settings.splitText = SplitText{false, 10};
-    EXPECT_EQ(SubtitleFile::fromText(text, settings).titles.at(0).text, "A rather long line that would be cut at ten");
+    EXPECT_EQ(SubtitleFile::fromText(text, settings).titles.at(0).text,
+              "A rather long line that would be cut at ten");
 }
 
 TEST(SrtParse, MultiByteTextsSurviveWhole) {
-    const SubtitleFile srt = SubtitleFile::fromText("1\n00:00:01,000 --> 00:00:02,000\n\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xAC\n");
+    const SubtitleFile srt = SubtitleFile::fromText(
+        "1\n00:00:01,000 --> 00:00:02,000\n\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xAC\n");
     ASSERT_EQ(srt.titles.size(), 1u);
     EXPECT_EQ(srt.titles[0].text, "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xAC");
 }
@@ -223,10 +237,11 @@ TEST(SrtParse, ManyCuesParseInOnePass) {
     for (int i = 1; i <= 20000; ++i) {
         const int s = i * 2;
         char line[96];
-        std::snprintf(line, sizeof line, "%d\n%02d:%02d:%02d,000 --> %02d:%02d:%02d,500\n", i, s / 3600, s / 60 % 60,
-                      s % 60, s / 3600, s / 60 % 60, s % 60);
+        std::snprintf(line, sizeof line, "%d\n%02d:%02d:%02d,000 --> %02d:%02d:%02d,500\n", i,
+                      s / 3600, s / 60 % 60, s % 60, s / 3600, s / 60 % 60, s % 60);
         text += line;
-        text += "Subtitle number " + std::to_string(i) + " with <i>some</i> words\nand a second line\n\n";
+        text += "Subtitle number " + std::to_string(i) +
+                " with <i>some</i> words\nand a second line\n\n";
     }
     const SubtitleFile srt = SubtitleFile::fromText(text);
     ASSERT_EQ(srt.titles.size(), 20000u);

@@ -41,9 +41,10 @@ TEST(WebVtt, BlocksTimesSettingsAndMarkup) {
     EXPECT_EQ(vtt.skippedCues, 2);
     EXPECT_EQ(vtt.skippedBlocks, 1);
     // The default settings drop the tags, as for SRT.
-    EXPECT_EQ(
-        SubtitleFile::fromText("WEBVTT\n\n00:01.000 --> 00:02.000\n<i>a</i> <b>b</b>\n").titles[0].text,
-        "a b");
+    EXPECT_EQ(SubtitleFile::fromText("WEBVTT\n\n00:01.000 --> 00:02.000\n<i>a</i> <b>b</b>\n")
+                  .titles[0]
+                  .text,
+              "a b");
 }
 
 TEST(Ass, EventsStylesAndOverrides) {

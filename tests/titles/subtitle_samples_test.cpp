@@ -71,7 +71,8 @@ TEST(SubtitleSamples, EveryCueAsFfmpegReadsIt) {
         const std::string name = entry.path().filename().string();
         if (name == "SOURCES.md") continue;
         SCOPED_TRACE(name);
-        const SubtitleFile ours = SubtitleFile::fromFileUrl(entry.path().string(), TitlesSettings());
+        const SubtitleFile ours =
+            SubtitleFile::fromFileUrl(entry.path().string(), TitlesSettings());
         const std::vector<SubtitleCue> theirs = ffmpegReading(entry.path(), dir);
         EXPECT_EQ(ours.skippedBlocks + ours.skippedCues, 0);
         ASSERT_FALSE(ours.titles.empty());

@@ -120,11 +120,19 @@ TEST(TitlesSettings, EmptyObjectDecodesToTheDecodedColumnAndIsSavedBackInFull) {
 
     const auto saved = storedSettings();
     ASSERT_TRUE(saved.has_value());
-    for (const char* key :
-         {"font", "fontFace", "size", "alignment", "color", "doBorder", "strokeColor", "strokeWidth",
-          "strokeBlur", "lineSpacing", "baselinePerc", "shadow", "frameSize", "timeLineFPS",
-          "avoidOverlap", "add1BlankFrame", "addPatch", "customTitle", "minDuration", "extendAfter",
-          "patch", "handleNonZeroStartTime", "splitText", "ignore", "xmlExport"})
+    for (const char* key : {"font",         "fontFace",
+                            "size",         "alignment",
+                            "color",        "doBorder",
+                            "strokeColor",  "strokeWidth",
+                            "strokeBlur",   "lineSpacing",
+                            "baselinePerc", "shadow",
+                            "frameSize",    "timeLineFPS",
+                            "avoidOverlap", "add1BlankFrame",
+                            "addPatch",     "customTitle",
+                            "minDuration",  "extendAfter",
+                            "patch",        "handleNonZeroStartTime",
+                            "splitText",    "ignore",
+                            "xmlExport"})
         EXPECT_TRUE(saved->contains(key)) << key;
     EXPECT_EQ(saved->size(), 25u);
     EXPECT_EQ((*saved)["timeLineFPS"], 30.0);
@@ -171,20 +179,28 @@ TEST(TitlesSettings, EncodingANewObjectLeavesOutTheFrameRateADecodedOneHasIt) {
 TEST(TitlesSettings, EncodingWritesKeysInFieldOrderAndTheToolkitColourForm) {
     const auto j = everyFieldChanged().encode();
     std::vector<std::string> keys;
-    for (const auto& [key, value] : j.items()) keys.push_back(key);
-    const std::vector<std::string> expected = {
-        "font", "fontFace", "size", "alignment", "color", "doBorder", "strokeColor", "strokeWidth",
-        "strokeBlur", "lineSpacing", "baselinePerc", "shadow", "frameSize", "timeLineFPS",
-        "avoidOverlap", "add1BlankFrame", "addPatch", "customTitle", "minDuration", "extendAfter",
-        "patch", "handleNonZeroStartTime", "splitText", "ignore", "xmlExport"};
+    for (const auto& [key, value] : j.items())
+        keys.push_back(key);
+    const std::vector<std::string> expected = {"font",         "fontFace",
+                                               "size",         "alignment",
+                                               "color",        "doBorder",
+                                               "strokeColor",  "strokeWidth",
+                                               "strokeBlur",   "lineSpacing",
+                                               "baselinePerc", "shadow",
+                                               "frameSize",    "timeLineFPS",
+                                               "avoidOverlap", "add1BlankFrame",
+                                               "addPatch",     "customTitle",
+                                               "minDuration",  "extendAfter",
+                                               "patch",        "handleNonZeroStartTime",
+                                               "splitText",    "ignore",
+                                               "xmlExport"};
     EXPECT_EQ(keys, expected);
     EXPECT_EQ(j["alignment"], "justified");
     EXPECT_EQ(j["frameSize"].dump(), "[3840.0,2160.0]");
     EXPECT_EQ(j["color"].dump(), R"({"red":0.25,"green":0.5,"blue":0.75,"alpha":0.5})");
     EXPECT_EQ(j["customTitle"]["sourceUrl"], "file:///Users/me/Titles/My%20Title.moti");
     // The float goes out as written, not widened.
-    EXPECT_NE(TitlesSettings().encodeToString().find("\"baselinePerc\":0.175,"),
-              std::string::npos);
+    EXPECT_NE(TitlesSettings().encodeToString().find("\"baselinePerc\":0.175,"), std::string::npos);
     EXPECT_FALSE(TitlesSettings().encode()["customTitle"].contains("sourceUrl"));
 }
 
@@ -197,8 +213,8 @@ TEST(TitlesSettings, UnknownAlignmentFallsBackToCenterAndKeepsTheRest) {
 }
 
 TEST(TitlesSettings, PatchWithoutColourLoadsTheDefaultPatch) {
-    const auto s = decodeOrFail(
-        R"({"patch":{"hSize":0.5,"vSize":0.2,"vPosition":0.3,"opacity":0.4}})");
+    const auto s =
+        decodeOrFail(R"({"patch":{"hSize":0.5,"vSize":0.2,"vPosition":0.3,"opacity":0.4}})");
     ASSERT_TRUE(s.patch.has_value());
     EXPECT_EQ(*s.patch, (Patch{0.8, 0.125, 0.1, 0.9, RgbaColor::pureBlack()}));
 }
@@ -239,7 +255,8 @@ TEST(TitlesSettings, RequiredKeysOfNestedRecordsFailTheRecordOnly) {
     EXPECT_EQ(s.splitText, std::optional<SplitText>(SplitText{}));
     EXPECT_EQ(s.xmlExport, XMLExport{});
 
-    s = decodeOrFail(R"({"xmlExport":{"dontShowSplashAfterExport":false,"openImmediatelyInFCP":false,
+    s = decodeOrFail(
+        R"({"xmlExport":{"dontShowSplashAfterExport":false,"openImmediatelyInFCP":false,
                                     "sendToFCPWithoutXMLFile":true}})");
     EXPECT_TRUE(s.xmlExport.sendToFCPWithoutXMLFile);
 }
@@ -324,8 +341,8 @@ TEST(TitlesSettings, WholeNumbersWrittenWithAFractionStillReadAsIntegers) {
 }
 
 TEST(TitlesSettings, TextThatDoesNotDecodeKeepsEveryDefaultAndStoresNothing) {
-    const std::vector<std::string> texts = {"not json", "[1,2]", "42", "\"text\"", "null",
-                                            "{\"font\":", "{\"font\":\"\xff\"}"};
+    const std::vector<std::string> texts = {
+        "not json", "[1,2]", "42", "\"text\"", "null", "{\"font\":", "{\"font\":\"\xff\"}"};
     for (const std::string& text : texts) {
         EXPECT_FALSE(TitlesSettings::decodeText(text).has_value()) << text;
         store(text);
@@ -350,7 +367,8 @@ TEST(TitlesSettings, SharedIsBuiltOnceEvenUnderConcurrentFirstUse) {
     std::vector<TitlesSettings*> seen(8, nullptr);
     for (size_t i = 0; i < seen.size(); ++i)
         threads.emplace_back([&seen, i] { seen[i] = &TitlesSettings::shared(); });
-    for (auto& t : threads) t.join();
+    for (auto& t : threads)
+        t.join();
     const std::set<TitlesSettings*> distinct(seen.begin(), seen.end());
     EXPECT_EQ(distinct.size(), 1u);
     EXPECT_EQ(*distinct.begin(), &TitlesSettings::shared());

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "project/project_builder.h"
 #include "project/envelope_timing.h"
+#include "project/project_builder.h"
 #include "writers/media_facts.h"
 
 namespace quelvo::test {
@@ -26,7 +26,9 @@ struct DuckingCase {
 };
 
 // The stored timings' defaults: attack 0.3 + 0.3, release 0.3 + 0.7.
-inline EnvelopeTiming caseRolls() { return EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24.0}; }
+inline EnvelopeTiming caseRolls() {
+    return EnvelopeTiming{0.3, 0.3, 0.3, 0.7, -24.0};
+}
 
 // Dialogue 61.23 s at 48 kHz stereo (not a whole number of frames), music
 // 75.5 s at 44.1 kHz stereo, filler 30 s at 44.1 kHz mono.

@@ -91,7 +91,8 @@ TEST(FCPHandoff, FileNamesComeFromTheProjectAndAreSafe) {
     EXPECT_EQ(handoffBaseName("", "<project name=''>"), "Quelvo");
     // Long names are cut between characters, never inside one.
     std::string longName;
-    for (int i = 0; i < 50; ++i) longName += "é";
+    for (int i = 0; i < 50; ++i)
+        longName += "é";
     const std::string cut = handoffBaseName("Quelvo", "<project name='" + longName + "'>");
     EXPECT_EQ(cut.size(), 80u);
     EXPECT_EQ(cut, longName.substr(0, 80));

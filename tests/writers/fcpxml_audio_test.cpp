@@ -47,9 +47,8 @@ TEST(FCPXMLAudio, UnreadableFileGivesAZeroLengthAssetWithoutRateOrChannels) {
 }
 
 TEST(FCPXMLAudio, AssetNameIsEscapedAndTheSourceIsAPercentEncodedUrl) {
-    const std::string asset =
-        getResourceAudioAsset("QVMusic", "/Users/me/Tom's \"mix\" & <1> #2? é.v1.mp3",
-                              facts(44100, 2, 44100));
+    const std::string asset = getResourceAudioAsset(
+        "QVMusic", "/Users/me/Tom's \"mix\" & <1> #2? é.v1.mp3", facts(44100, 2, 44100));
     EXPECT_NE(asset.find("name=\"Tom's &quot;mix&quot; &amp; &lt;1&gt; #2? é.v1\""),
               std::string::npos)
         << asset;
@@ -72,9 +71,8 @@ TEST(FCPXMLAudio, VolumeStringListsKeyframesInOrderAtThreeThousandths) {
 }
 
 TEST(FCPXMLAudio, EmptyKeyframeListGivesAnEmptyAnimation) {
-    EXPECT_EQ(getVolumeString({}),
-              "<adjust-volume>\n<param name=\"amount\">\n<keyframeAnimation>\n"
-              "</keyframeAnimation>\n</param>\n</adjust-volume>");
+    EXPECT_EQ(getVolumeString({}), "<adjust-volume>\n<param name=\"amount\">\n<keyframeAnimation>\n"
+                                   "</keyframeAnimation>\n</param>\n</adjust-volume>");
 }
 
 TEST(FCPXMLAudio, ClipTimesAreWholeFramesOfTheThirtyFrameTimeline) {
@@ -86,7 +84,8 @@ TEST(FCPXMLAudio, ClipTimesAreWholeFramesOfTheThirtyFrameTimeline) {
     // Rounded to the nearest frame, never a fraction of one.
     const std::regex time("(offset|duration)=\"(-?[0-9]+)/3000s\"");
     for (const double seconds : {0.01, 0.02, 15.89, 60.0, 75.0, 123.456, 3599.999}) {
-        const std::string c = getAttachedAssetClipString("a", -2, seconds, "n", seconds, "f", "r", "");
+        const std::string c =
+            getAttachedAssetClipString("a", -2, seconds, "n", seconds, "f", "r", "");
         for (auto it = std::sregex_iterator(c.begin(), c.end(), time); it != std::sregex_iterator();
              ++it)
             EXPECT_EQ(std::stoll((*it)[2]) % 100, 0) << c;
@@ -98,12 +97,12 @@ TEST(FCPXMLAudio, ClipTimesAreWholeFramesOfTheThirtyFrameTimeline) {
 
 TEST(FCPXMLAudio, AttachedClipCarriesItsVolumeMarkup) {
     const std::string volume = getVolumeString({{1, 0}});
-    EXPECT_EQ(getAttachedAssetClipString("QVMusic", -1, 0, "m", 1, "QVAudio", "Ambience & FX",
-                                         volume),
-              "<asset-clip ref=\"QVMusic\" lane=\"-1\" offset=\"0s\" name=\"m\" "
-              "duration=\"3000/3000s\" start=\"0s\" format=\"QVAudio\" "
-              "audioRole=\"Ambience &amp; FX\">\n" +
-                  volume + "\n</asset-clip>");
+    EXPECT_EQ(
+        getAttachedAssetClipString("QVMusic", -1, 0, "m", 1, "QVAudio", "Ambience & FX", volume),
+        "<asset-clip ref=\"QVMusic\" lane=\"-1\" offset=\"0s\" name=\"m\" "
+        "duration=\"3000/3000s\" start=\"0s\" format=\"QVAudio\" "
+        "audioRole=\"Ambience &amp; FX\">\n" +
+            volume + "\n</asset-clip>");
 }
 
 TEST(FCPXMLAudio, MainClipHoldsTheConnectedClips) {
@@ -137,8 +136,8 @@ TEST(FCPXMLDocument, DocumentOfFragmentsValidatesAgainstTheDtd) {
     const std::string resources =
         "<format id=\"T\" name=\"FFVideoFormat1080p30\"/>\n"
         "<format id=\"A\" name=\"FFVideoFormatRateUndefined\"/>\n" +
-        getResourceAudioAsset("S", "/m/Ünïcode \"talk\" & <1>.wav", facts(48000, 1, 480000)) + "\n" +
-        getResourceAudioAsset("M", "/m/it's #1?.mp3", facts(44100, 2, 441000));
+        getResourceAudioAsset("S", "/m/Ünïcode \"talk\" & <1>.wav", facts(48000, 1, 480000)) +
+        "\n" + getResourceAudioAsset("M", "/m/it's #1?.mp3", facts(44100, 2, 441000));
     const std::string music = getAttachedAssetClipString(
         "M", -1, 0, "it's #1?.mp3", 10, "A", "Music <bed>", getVolumeString({{-0.2, 0}, {1, -96}}));
     const std::string library =
@@ -169,7 +168,8 @@ namespace {
 
 // The probing form asks FFmpeg: the decoder's exact sample count.
 TEST(FCPXMLAudio, ProbingFormReadsTheFileItself) {
-    const auto path = std::filesystem::absolute(quelvo::test::recordingOrStandIn("dialogue/dev01_clean_wav48k_stereo.wav"))
+    const auto path = std::filesystem::absolute(quelvo::test::recordingOrStandIn(
+                                                    "dialogue/dev01_clean_wav48k_stereo.wav"))
                           .lexically_normal()
                           .string();
     EXPECT_EQ(getResourceAudioAsset("QVSpeaker", path),

@@ -14,7 +14,9 @@ namespace {
 
 using test::DuckingCase;
 
-std::string runLegacy(const DuckingCase& c) { return writeFcpxml16(test::describeCase(c)); }
+std::string runLegacy(const DuckingCase& c) {
+    return writeFcpxml16(test::describeCase(c));
+}
 
 class LegacyGolden : public testing::TestWithParam<DuckingCase> {};
 
@@ -43,7 +45,8 @@ TEST(LegacyDocument, WithoutFillerTheFillerAssetStaysEmpty) {
               std::string::npos)
         << doc;
     // Section D runs straight into the tail.
-    EXPECT_NE(doc.find("</adjust-volume>\n</asset-clip></asset-clip>\n</spine>"), std::string::npos);
+    EXPECT_NE(doc.find("</adjust-volume>\n</asset-clip></asset-clip>\n</spine>"),
+              std::string::npos);
     EXPECT_EQ(doc.find("lane='-2'"), std::string::npos);
     // The writer prints nothing: the document is only its return value.
     testing::internal::CaptureStdout();
@@ -60,15 +63,18 @@ TEST(LegacyDocument, FillerClipsAndKeyframesAreTheDescriptionsOwn) {
     const std::string doc = writeFcpxml16(description);
     EXPECT_EQ(doc.find("offset='200/10s' ref='FILLER'"), std::string::npos);
     EXPECT_NE(doc.find("offset='100/10s' ref='FILLER'"), std::string::npos);
-    EXPECT_NE(doc.find("<keyframeAnimation><keyframe time='12/10s' value='-7dB'/>\n</keyframeAnimation>"),
-              std::string::npos)
+    EXPECT_NE(
+        doc.find("<keyframeAnimation><keyframe time='12/10s' value='-7dB'/>\n</keyframeAnimation>"),
+        std::string::npos)
         << doc;
     c.speech.clear();
     EXPECT_NE(runLegacy(c).find("<keyframeAnimation></keyframeAnimation>"), std::string::npos);
 }
 
 TEST(LegacyDocument, FillerClipsFillTheGapsBetweenMusicClusters) {
-    const auto clips = [](const ClusterList& music) { return legacyFillerClips(fillerPlacements(music, 0)); };
+    const auto clips = [](const ClusterList& music) {
+        return legacyFillerClips(fillerPlacements(music, 0));
+    };
     EXPECT_EQ(clips({}), "");
     EXPECT_EQ(clips({{0, 40}}), "");
     EXPECT_EQ(clips({{0, 10}, {12, 20}}),
@@ -87,8 +93,7 @@ TEST(LegacyDocument, FillerClipsFillTheGapsBetweenMusicClusters) {
 // documents use: everything outside RFC 3986's unreserved characters and "/".
 TEST(LegacySourceUrl, EncodedAsTheOtherDocumentsEncodeIt) {
     using fcpxml::fileUrlOf;
-    EXPECT_EQ(fileUrlOf("/Users/me/My Talk <1>.wav"),
-              "file:///Users/me/My%20Talk%20%3C1%3E.wav");
+    EXPECT_EQ(fileUrlOf("/Users/me/My Talk <1>.wav"), "file:///Users/me/My%20Talk%20%3C1%3E.wav");
     EXPECT_EQ(fileUrlOf("/a/100% sure.wav"), "file:///a/100%25%20sure.wav");
     EXPECT_EQ(fileUrlOf("/a/%20.wav"), "file:///a/%2520.wav");
     EXPECT_EQ(fileUrlOf("/Users/Édith/ß-_.~[]\\.wav"),

@@ -104,7 +104,7 @@ int runWithTimeout(const std::vector<std::string>& argv, int seconds) {
 // The project with some of its tracks muted (the dialogue is playlist0, the
 // music playlist1, the fillers playlist2), played by melt at a rate and layout.
 quelvo::Status playWithMelt(std::string mlt, const std::vector<int>& muted,
-                           const std::filesystem::path& wav, int rate, int channels) {
+                            const std::filesystem::path& wav, int rate, int channels) {
     for (int track : muted) {
         const std::string from =
             "<track producer=\"playlist" + std::to_string(track) + "\" hide=\"video\"/>";
@@ -255,7 +255,7 @@ std::string meltProgram() {
 }
 
 quelvo::Status describeCase(const MeltCase& input, const std::filesystem::path& work,
-                           ProjectDescription& project) {
+                            ProjectDescription& project) {
     RenderJobRequest request;
     request.dialoguePath = input.dialogue;
     request.musicPath = input.music;

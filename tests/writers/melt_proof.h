@@ -39,7 +39,7 @@ std::string meltProgram();
 // The project the job makes for a case, as its description; the job's mix
 // and music stem are rendered into `workFolder` (mix.wav, stem.wav).
 quelvo::Status describeCase(const MeltCase& input, const std::filesystem::path& workFolder,
-                           ProjectDescription& project);
+                            ProjectDescription& project);
 
 MeltFindings checkWithMelt(const MeltCase& input, const std::filesystem::path& workFolder);
 

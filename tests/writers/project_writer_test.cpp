@@ -13,10 +13,10 @@
 #include "project/second_file_role.h"
 #include "project/volume_keyframes.h"
 #include "support/test_support.h"
+#include "writers/ducking_fcpxml.h"
 #include "writers/fcpxml_time.h"
 #include "writers/fcpxml_writers.h"
 #include "writers/project_writer.h"
-#include "writers/ducking_fcpxml.h"
 
 namespace quelvo {
 namespace {
@@ -24,7 +24,9 @@ namespace {
 using test::DuckingCase;
 using test::occurrences;
 
-std::string runProject(const DuckingCase& c) { return writeFcpxml19(test::describeCase(c)); }
+std::string runProject(const DuckingCase& c) {
+    return writeFcpxml19(test::describeCase(c));
+}
 
 DuckingCase caseNamed(const std::string& name) {
     for (const auto& c : test::duckingCases())
@@ -60,12 +62,13 @@ TEST(ProjectWriter, EveryFormatAndAssetReferenceResolves) {
         const std::string doc = runProject(c);
         std::set<std::string> ids;
         const std::regex id("\\sid=[\"']([^\"']+)[\"']");
-        for (auto it = std::sregex_iterator(doc.begin(), doc.end(), id); it != std::sregex_iterator(); ++it)
+        for (auto it = std::sregex_iterator(doc.begin(), doc.end(), id);
+             it != std::sregex_iterator(); ++it)
             ids.insert((*it)[1]);
         const std::regex ref("\\s(?:ref|format)=[\"']([^\"']+)[\"']");
         int refs = 0;
-        for (auto it = std::sregex_iterator(doc.begin(), doc.end(), ref); it != std::sregex_iterator();
-             ++it, ++refs)
+        for (auto it = std::sregex_iterator(doc.begin(), doc.end(), ref);
+             it != std::sregex_iterator(); ++it, ++refs)
             EXPECT_TRUE(ids.count((*it)[1])) << c.name << ": " << (*it)[0];
         EXPECT_GT(refs, 3) << c.name;
         EXPECT_EQ(doc.find("'QVAudio'"), std::string::npos) << c.name;
@@ -82,9 +85,11 @@ TEST(ProjectWriter, ThreeMusicClustersGiveTwoFillerClipsOnTheFinalFormat) {
         "<audio-channel-source role='BGM.BGM-1' srcCh='1, 2'/>\n</asset-clip>\n";
     EXPECT_EQ(project.makeFillerClips(),
               "\n<asset-clip name='filler.m4a' lane='-2' offset='100/10s' ref='QVFiller' "
-              "duration='20/10s'" + tail +
+              "duration='20/10s'" +
+                  tail +
                   "<asset-clip name='filler.m4a' lane='-2' offset='200/10s' ref='QVFiller' "
-                  "duration='50/10s'" + tail);
+                  "duration='50/10s'" +
+                  tail);
     EXPECT_EQ(project.fillerClipCount(), 2);
 }
 
@@ -124,7 +129,8 @@ TEST(ProjectWriter, SequenceDurationIsTheLongestFileInThreeThousandths) {
     description.music.source.facts.duration = 75.0;
     description.filler->source.facts.duration = 10.0;
     description.duration = 75.0;
-    EXPECT_NE(DuckingFcpxml(description).makeLibraryContent().find("duration='225000/3000s'"), std::string::npos);
+    EXPECT_NE(DuckingFcpxml(description).makeLibraryContent().find("duration='225000/3000s'"),
+              std::string::npos);
     // The builder takes the longest of the three, a filler's too.
     DuckRequest request;
     request.inputs = {{c.speakerPath}, c.musicPath, c.fillerPath};
@@ -141,7 +147,8 @@ TEST(ProjectWriter, TheTimelineAndAudioFormats) {
     const auto c = caseNamed("no_filler");
     const ProjectDescription description = test::describeCase(c);
     const DuckingFcpxml project(description);
-    EXPECT_EQ(project.makeTimelineFormat(), "  <format id=\"QVTimeline\" name=\"FFVideoFormat1080p30\"/>");
+    EXPECT_EQ(project.makeTimelineFormat(),
+              "  <format id=\"QVTimeline\" name=\"FFVideoFormat1080p30\"/>");
     EXPECT_EQ(project.makeAudioFormat(),
               "  <format id=\"QVAudio\" name=\"FFVideoFormatRateUndefined\"/>");
     EXPECT_EQ(DuckingFcpxml::finalAudioFormatId(), "FORMAT_QVAudio");
@@ -166,17 +173,20 @@ TEST(ProjectWriter, TheMusicClipCarriesTheRequestedRoleAndTheCommentNamesTheBuil
     SecondFileRole::shared().setRole(SecondFileRole::Role::music);
     c.customRole = "dialogue";
     const ProjectDescription description = test::describeCase(c);
-    EXPECT_NE(DuckingFcpxml(description).makeMusicClip().find("audioRole=\"dialogue\""), std::string::npos);
+    EXPECT_NE(DuckingFcpxml(description).makeMusicClip().find("audioRole=\"dialogue\""),
+              std::string::npos);
     const std::string build = quelvo::string(BuildVersion::buildNumber());
     EXPECT_NE(build.find('.'), std::string::npos); // at least one fractional digit
-    EXPECT_NE(runProject(c).find("<!-- FCPXML Produced with Kyverne Quelvo v. " + build + " -->"), std::string::npos);
+    EXPECT_NE(runProject(c).find("<!-- FCPXML Produced with Kyverne Quelvo v. " + build + " -->"),
+              std::string::npos);
 }
 
 TEST(ProjectWriter, TextualFixesTouchOnlyDoubleQuotedIdsAndDoubledSchemes) {
     EXPECT_EQ(applyTextualFixes("src=\"file://file:///a\" b=\"FILE://file:///c\""),
               "src=\"file:///a\" b=\"file:///c\"");
-    EXPECT_EQ(applyTextualFixes("id=\"QVAudio\" format=\"qvaudio\" format='QVAudio' x=\"QVAudio2\""),
-              "id=\"FORMAT_QVAudio\" format=\"FORMAT_QVAudio\" format='QVAudio' x=\"QVAudio2\"");
+    EXPECT_EQ(
+        applyTextualFixes("id=\"QVAudio\" format=\"qvaudio\" format='QVAudio' x=\"QVAudio2\""),
+        "id=\"FORMAT_QVAudio\" format=\"FORMAT_QVAudio\" format='QVAudio' x=\"QVAudio2\"");
 }
 
 TEST(ProjectWriter, TheDescriptionCountsWhatTheDocumentHolds) {
@@ -217,11 +227,13 @@ TEST(UnsafeNamesRegression, BothDocumentsStayWellFormedAndValid) {
 
     const std::string project = writeFcpxml19(description);
     EXPECT_VALID_FCPXML(project, "1.9");
-    EXPECT_NE(project.find("event name='talk \x7f caf\xef\xbf\xbd_duck_event'"), std::string::npos) << project;
+    EXPECT_NE(project.find("event name='talk \x7f caf\xef\xbf\xbd_duck_event'"), std::string::npos)
+        << project;
 
     const std::string legacy = writeFcpxml16(description);
     EXPECT_VALID_FCPXML(legacy, "1.6");
-    EXPECT_NE(legacy.find("src='file:///tmp/folder%0Awith%20break/talk%20%01%7F%20caf%E9.wav'"), std::string::npos)
+    EXPECT_NE(legacy.find("src='file:///tmp/folder%0Awith%20break/talk%20%01%7F%20caf%E9.wav'"),
+              std::string::npos)
         << legacy;
 }
 
@@ -285,8 +297,8 @@ TEST(RealUseRegression, AFillerThatIsTheMusicFileKeepsItsClipsInBothVersions) {
 // lexically normal before they become URLs; the empty filler stays empty.
 TEST(RealUseRegression, RelativePathsBecomeAbsoluteSourceUrls) {
     const std::string cwd = std::filesystem::current_path().lexically_normal().string();
-    const ProjectDescription project =
-        describe({"talk.wav", facts(44100, 1, 441000)}, {"sub/../bed.mp3", facts(44100, 2, 1323000)}, {});
+    const ProjectDescription project = describe({"talk.wav", facts(44100, 1, 441000)},
+                                                {"sub/../bed.mp3", facts(44100, 2, 1323000)}, {});
     const std::string legacy = writeFcpxml16(project);
     EXPECT_NE(legacy.find("src='file://" + cwd + "/talk.wav'"), std::string::npos) << legacy;
     EXPECT_NE(legacy.find("src='file://" + cwd + "/bed.mp3'"), std::string::npos) << legacy;
@@ -301,9 +313,9 @@ TEST(RealUseRegression, RelativePathsBecomeAbsoluteSourceUrls) {
 // A dialogue of 897744/44100 s (20.357 s) got a clip of 611 frames (20.367 s)
 // and a 1 s filler clips of 1.8 s and 2.7 s: edits with no media at their end.
 TEST(RealUseRegression, NoClipIsLongerThanItsMedia) {
-    const ProjectDescription project =
-        describe({"/m/talk.m4a", facts(44100, 1, 897744)}, {"/m/bed.wav", facts(44100, 2, 1323000)},
-                 {"/m/fill.wav", facts(44100, 1, 44100)}, {{0, 19.1}, {21.9 - 1.0, 25}, {27.7, 30}});
+    const ProjectDescription project = describe(
+        {"/m/talk.m4a", facts(44100, 1, 897744)}, {"/m/bed.wav", facts(44100, 2, 1323000)},
+        {"/m/fill.wav", facts(44100, 1, 44100)}, {{0, 19.1}, {21.9 - 1.0, 25}, {27.7, 30}});
     const std::string doc = writeFcpxml19(project);
     EXPECT_NE(doc.find("name=\"talk.m4a\" duration=\"61000/3000s\""), std::string::npos) << doc;
     EXPECT_EQ(occurrences(doc, "ref='QVFiller' duration='10/10s'"), 2) << doc;

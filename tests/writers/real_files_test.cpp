@@ -27,17 +27,19 @@ RealFiles realFiles() {
             (data / "music" / "dev_music_real.mp3").string()};
 }
 
-#define REQUIRE_TESTDATA()                                                                        \
-    do {                                                                                          \
-        QUELVO_REQUIRE_SHARED();                                                                  \
-        if (!std::filesystem::exists(realFiles().dialogue)) GTEST_SKIP() << "no test recordings"; \
+#define REQUIRE_TESTDATA()                                                                         \
+    do {                                                                                           \
+        QUELVO_REQUIRE_SHARED();                                                                   \
+        if (!std::filesystem::exists(realFiles().dialogue)) GTEST_SKIP() << "no test recordings";  \
     } while (0)
 
 // The gaps between the music's clusters, as (offset, duration) in tenths.
 std::vector<std::pair<int, int>> fillerClipTimes(const std::string& doc) {
     std::vector<std::pair<int, int>> out;
-    const std::regex clip("lane='-2' offset='(-?[0-9]+)/10s' ref='[A-Za-z]+' duration='(-?[0-9]+)/10s'");
-    for (auto it = std::sregex_iterator(doc.begin(), doc.end(), clip); it != std::sregex_iterator(); ++it)
+    const std::regex clip(
+        "lane='-2' offset='(-?[0-9]+)/10s' ref='[A-Za-z]+' duration='(-?[0-9]+)/10s'");
+    for (auto it = std::sregex_iterator(doc.begin(), doc.end(), clip); it != std::sregex_iterator();
+         ++it)
         out.emplace_back(std::stoi((*it)[1]), std::stoi((*it)[2]));
     return out;
 }
@@ -89,8 +91,9 @@ TEST(RealFiles, ProjectFromProbedFilesHasExactDurationsAndValidates) {
     // The filler (40 s) is the longest file.
     const double fillerSeconds = MediaTiming::getDuration(f.filler).value_or(0);
     EXPECT_NEAR(fillerSeconds, 40.0, 0.1);
-    EXPECT_NE(doc.find("<sequence format=\"QVTimeline\" duration=" + formatSequenceTime(fillerSeconds)),
-              std::string::npos);
+    EXPECT_NE(
+        doc.find("<sequence format=\"QVTimeline\" duration=" + formatSequenceTime(fillerSeconds)),
+        std::string::npos);
     expectFillerInTheMusicGaps(doc);
     EXPECT_EQ(outcome.keyframes, 12);
     EXPECT_EQ(outcome.fillerClips, 2);

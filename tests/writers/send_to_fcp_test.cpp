@@ -16,12 +16,13 @@ namespace quelvo {
 namespace {
 
 double nowSeconds() {
-    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
 }
 
 struct Sent {
     DuckOutcome outcome;
-    std::string document;  // what the 1.9 writer makes of the job's description
+    std::string document; // what the 1.9 writer makes of the job's description
     double returnedAt = 0;
     std::vector<Status> reports;
     std::vector<std::string> copies; // the hand-over files the reports named
@@ -43,7 +44,10 @@ Sent send(const std::string& outputFile, bool sending, bool report = true) {
     request.output = {ProjectFormat::fcpxml19, outputFile, sending, false};
     auto reports = std::make_shared<std::vector<fcpHandoff::HandOverResult>>();
     DuckJobContext context;
-    if (report) context.onHandOver = [reports](const fcpHandoff::HandOverResult& r) { reports->push_back(r); };
+    if (report)
+        context.onHandOver = [reports](const fcpHandoff::HandOverResult& r) {
+            reports->push_back(r);
+        };
     FixedFormatAnswer unused(std::nullopt);
     Sent sent;
     sent.outcome = duckAudioFiles(request, unused, context);

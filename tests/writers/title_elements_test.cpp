@@ -4,8 +4,8 @@
 
 #include "support/titles_test_support.h"
 #include "titles/subtitle_file.h"
-#include "writers/titles_fcpxml.h"
 #include "writers/title_texts.h"
+#include "writers/titles_fcpxml.h"
 
 using namespace quelvo;
 using namespace quelvo::test;
@@ -16,8 +16,8 @@ TitlesFcpxml generator(std::vector<TimedTitle> titles, TitlesSettings settings =
     return TitlesFcpxml("Event", std::move(titles), std::nullopt, std::move(settings));
 }
 
-std::string element(TitlesFcpxml& g, size_t i, std::optional<double> fps = std::nullopt, bool avoidOverlap = false,
-                    bool useV19 = true, bool custom = false) {
+std::string element(TitlesFcpxml& g, size_t i, std::optional<double> fps = std::nullopt,
+                    bool avoidOverlap = false, bool useV19 = true, bool custom = false) {
     std::string xml;
     capturingStdout([&] { xml = g.titleXML(i, fps, avoidOverlap, useV19, custom); });
     return xml;
@@ -122,7 +122,9 @@ TEST(TitleLanes, OwnLaneEachOrAllOnOne) {
 TEST(TitleText, EscapingAndQuotesInTheName) {
     auto g = generator({{"Tom & \"Jerry\" <it's>", 0, 1}});
     const std::string xml = element(g, 0);
-    EXPECT_NE(xml.find("<title name=\"Tom &amp; Jerry &lt;its&gt; - Basic Title\""), std::string::npos) << xml;
+    EXPECT_NE(xml.find("<title name=\"Tom &amp; Jerry &lt;its&gt; - Basic Title\""),
+              std::string::npos)
+        << xml;
     EXPECT_NE(xml.find(">Tom &amp; \"Jerry\" &lt;it's&gt;</text-style>"), std::string::npos) << xml;
     EXPECT_NE(xml.find("<text-style ref=\"TSY_TextStile_1\">"), std::string::npos);
     EXPECT_NE(xml.find("<text-style-def id=\"TSY_TextStile_1\">"), std::string::npos);
@@ -143,11 +145,13 @@ TEST(TitleText, TemplateTokensInTheTextStayText) {
 TEST(TitleStyle, FullStyleWithDefaults) {
     auto g = generator({{"Hello", 1.0, 3.0}});
     const std::string xml = element(g, 0);
-    EXPECT_NE(xml.find("<text-style font=\"Helvetica\" fontFace=\"Regular\" fontSize=\"60\" fontColor=\"1 1 1 1\"  "
-                       "strokeColor=\"0 0 0 1\" strokeWidth=\"-2.0\" baseline=\"-351.0\" alignment=\"center\"/>"),
+    EXPECT_NE(xml.find("<text-style font=\"Helvetica\" fontFace=\"Regular\" fontSize=\"60\" "
+                       "fontColor=\"1 1 1 1\"  "
+                       "strokeColor=\"0 0 0 1\" strokeWidth=\"-2.0\" baseline=\"-351.0\" "
+                       "alignment=\"center\"/>"),
               std::string::npos)
         << xml;
-    EXPECT_NE(xml.find("value=\"0.0 0.0\"/>"), std::string::npos);         // stroke blur
+    EXPECT_NE(xml.find("value=\"0.0 0.0\"/>"), std::string::npos);             // stroke blur
     EXPECT_NE(xml.find("14/16\" value=\"1.0 1.0 1.0\"/>"), std::string::npos); // face colour
     EXPECT_NE(xml.find("404\" value=\"0.0\"/>\n\n<text>"), std::string::npos)
         << "without a shadow line 5 stays empty";
@@ -169,13 +173,17 @@ TEST(TitleStyle, ShadowInStyleAndParameters) {
     settings.shadow.blur = 2.5;
     auto g = generator({{"a", 0, 1}}, settings);
     const std::string xml = element(g, 0);
-    EXPECT_NE(xml.find("fontColor=\"1 1 1 1\" shadowColor=\"0.25 0.5 1.0 0.75\" shadowOffset=\"5.0 315.0\" "
-                       "shadowBlurRadius=\"5.0\" strokeColor="),
-              std::string::npos)
+    EXPECT_NE(
+        xml.find(
+            "fontColor=\"1 1 1 1\" shadowColor=\"0.25 0.5 1.0 0.75\" shadowOffset=\"5.0 315.0\" "
+            "shadowBlurRadius=\"5.0\" strokeColor="),
+        std::string::npos)
         << xml;
     EXPECT_NE(xml.find("404\" value=\"0.0\"/>\n"
-                       "<param name=\"Angle\" key=\"9999/999166631/999166633/5/999166635/21/29\" value=\"315.0\"/>\n"
-                       "<param name=\"Blur\" key=\"9999/999166631/999166633/5/999166635/21/75\" value=\"2.5 2.5\"/>\n"
+                       "<param name=\"Angle\" key=\"9999/999166631/999166633/5/999166635/21/29\" "
+                       "value=\"315.0\"/>\n"
+                       "<param name=\"Blur\" key=\"9999/999166631/999166633/5/999166635/21/75\" "
+                       "value=\"2.5 2.5\"/>\n"
                        "<text>"),
               std::string::npos)
         << xml;
@@ -184,7 +192,8 @@ TEST(TitleStyle, ShadowInStyleAndParameters) {
 TEST(TitleStyle, CustomTitleSwitchesToTheShortStyle) {
     auto g = generator({{"a", 0, 1}});
     const std::string xml = element(g, 0, std::nullopt, false, true, true);
-    EXPECT_NE(xml.find("<text-style font=\"Helvetica\" fontFace=\"Regular\" fontSize=\"60\" alignment=\"center\"/>"),
+    EXPECT_NE(xml.find("<text-style font=\"Helvetica\" fontFace=\"Regular\" fontSize=\"60\" "
+                       "alignment=\"center\"/>"),
               std::string::npos)
         << xml;
     EXPECT_EQ(xml.find("strokeColor"), std::string::npos);
@@ -206,7 +215,8 @@ TEST(TitleStyle, SettingTextsAreEscapedInAttributes) {
     settings.fontFace = "It's";
     auto g = generator({{"a", 0, 1}}, settings);
     const std::string xml = element(g, 0);
-    EXPECT_NE(xml.find("font=\"Bold &quot;Serif&quot; &amp; &lt;Co&gt;\" fontFace=\"It's\""), std::string::npos)
+    EXPECT_NE(xml.find("font=\"Bold &quot;Serif&quot; &amp; &lt;Co&gt;\" fontFace=\"It's\""),
+              std::string::npos)
         << xml;
 }
 
@@ -236,15 +246,20 @@ TEST(TitlePatch, BothAttributeOrders) {
     settings.addPatch = true;
     auto g = generator({{"a", 0, 1}}, settings);
     const std::string tail =
-        " start=\"3600s\">\n <param name=\"Color\" key=\"9999/10008/10006/2/1/1\" value=\"0.0 0.0 0.0\"/>\n"
+        " start=\"3600s\">\n <param name=\"Color\" key=\"9999/10008/10006/2/1/1\" value=\"0.0 0.0 "
+        "0.0\"/>\n"
         " <adjust-crop mode=\"trim\">\n<trim-rect top=\"" +
-        titles::num((1 - 0.125 - 0.1) * 100) + "\" left=\"" + titles::num((1 - 0.8) * 100 / 2) + "\" right=\"" +
-        titles::num((1 - 0.8) * 100 / 2) + "\" bottom=\"" + titles::num(0.1 * 100) +
+        titles::num((1 - 0.125 - 0.1) * 100) + "\" left=\"" + titles::num((1 - 0.8) * 100 / 2) +
+        "\" right=\"" + titles::num((1 - 0.8) * 100 / 2) + "\" bottom=\"" + titles::num(0.1 * 100) +
         "\"/>\n </adjust-crop>\n <adjust-blend amount=\"0.9\"/>\n</video>";
     EXPECT_EQ(g.patchVideoXML("\"A\"", "\"B\"", true),
-              "<video name=\"Custom\" lane=\"1\" offset=\"A\" ref=\"ASSET_Tessary_BlackPatch\" duration=\"B\"" + tail);
+              "<video name=\"Custom\" lane=\"1\" offset=\"A\" ref=\"ASSET_Tessary_BlackPatch\" "
+              "duration=\"B\"" +
+                  tail);
     EXPECT_EQ(g.patchVideoXML("\"A\"", "\"B\"", false),
-              "<video ref=\"ASSET_Tessary_BlackPatch\" name=\"Custom\" lane=\"1\" offset=\"A\" duration=\"B\"" + tail);
+              "<video ref=\"ASSET_Tessary_BlackPatch\" name=\"Custom\" lane=\"1\" offset=\"A\" "
+              "duration=\"B\"" +
+                  tail);
     // The element carries the patch first, spanning the title exactly.
     const std::string xml = element(g, 0);
     EXPECT_EQ(xml.rfind("<video name=\"Custom\" lane=\"1\" offset=\"0s\"", 0), 0u) << xml;
@@ -254,7 +269,8 @@ TEST(TitlePatch, BothAttributeOrders) {
 TEST(TitleOutput, EachTitleIsPrintedAndTitlesJoinWithNothingBetween) {
     auto g = generator({{"one", 0, 1}, {"two", 2, 3}});
     std::string xml;
-    const std::string printed = capturingStdout([&] { xml = g.titlesXML(std::nullopt, false, true); });
+    const std::string printed =
+        capturingStdout([&] { xml = g.titlesXML(std::nullopt, false, true); });
     EXPECT_EQ(xml.rfind("\n<title", 0), 0u);
     EXPECT_NE(xml.find("</title>\n<title"), std::string::npos);
     EXPECT_EQ(xml.find("</title>\n\n"), std::string::npos);

@@ -161,8 +161,8 @@ int compare(Time a, Time b) {
 }
 Time add(Time a, Time b) {
     // Reduced, so that sums of long times stay within 64 bits.
-    const int64_t num = a.num * (b.den / std::gcd(a.den, b.den)) +
-                        b.num * (a.den / std::gcd(a.den, b.den));
+    const int64_t num =
+        a.num * (b.den / std::gcd(a.den, b.den)) + b.num * (a.den / std::gcd(a.den, b.den));
     const int64_t den = a.den / std::gcd(a.den, b.den) * b.den;
     const int64_t g = std::gcd(num, den);
     return {num / g, den / g};

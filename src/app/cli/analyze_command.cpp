@@ -30,13 +30,15 @@ struct AnalyzeOptions {
     bool json = false;
     bool loudness = false;
     std::optional<std::string> jobs;
-    std::string labels;  // also write the speech intervals as a label file
-    bool force = false;  // replace an existing label file
+    std::string labels; // also write the speech intervals as a label file
+    bool force = false; // replace an existing label file
 };
 
 // Times to the microsecond: finer than the 10 ms analysis, and the numbers
 // print short ("0.9", not "0.8999999999999999").
-double rounded(double seconds) { return std::round(seconds * 1e6) / 1e6; }
+double rounded(double seconds) {
+    return std::round(seconds * 1e6) / 1e6;
+}
 
 // Levels to a hundredth of a decibel; null where there is no finite figure
 // (JSON has no infinity or NaN).
@@ -67,10 +69,10 @@ void printJson(const AnalyzeOptions& options, const SpeechAnalysis& analysis,
     for (const quelvo::Cluster& cluster : analysis.clusters)
         clusters.push_back({rounded(cluster.start), rounded(cluster.end)});
     nlohmann::ordered_json out = {{"file", options.file},
-                                {"duration", rounded(analysis.duration)},
-                                {"sampleRate", analysis.sampleRate},
-                                {"clusters", clusters},
-                                {"detection", detectionJson(analysis.detection)}};
+                                  {"duration", rounded(analysis.duration)},
+                                  {"sampleRate", analysis.sampleRate},
+                                  {"clusters", clusters},
+                                  {"detection", detectionJson(analysis.detection)}};
     if (loudness)
         out["loudness"] = {{"integrated", optionalNumber(loudness->integrated)},
                            {"range", optionalNumber(loudness->range)},
@@ -82,7 +84,8 @@ void printJson(const AnalyzeOptions& options, const SpeechAnalysis& analysis,
 // One cluster a line: start and end in seconds, tab-separated.
 void printPlain(const SpeechAnalysis& analysis) {
     for (const quelvo::Cluster& cluster : analysis.clusters)
-        std::cout << quelvo::string(rounded(cluster.start)) << '\t' << quelvo::string(rounded(cluster.end)) << '\n';
+        std::cout << quelvo::string(rounded(cluster.start)) << '\t'
+                  << quelvo::string(rounded(cluster.end)) << '\n';
 }
 
 // The exit code when the --labels file cannot be written as asked; checked
@@ -165,7 +168,8 @@ int runAnalyze(const AnalyzeOptions& options) {
     if (!options.labels.empty()) {
         // The intervals exactly, not the microsecond figures printed below:
         // read back with --speech they give the project detection gives.
-        if (const quelvo::Status written = writeLabelFile(options.labels, analysis.clusters); !written) {
+        if (const quelvo::Status written = writeLabelFile(options.labels, analysis.clusters);
+            !written) {
             printError(written.message());
             return 1;
         }
@@ -174,7 +178,8 @@ int runAnalyze(const AnalyzeOptions& options) {
     if (options.loudness) {
         const quelvo::FileLoudness measured = measuring.get();
         if (!measured.status) {
-            printError("cannot measure the loudness of " + options.file + ": " + measured.status.message());
+            printError("cannot measure the loudness of " + options.file + ": " +
+                       measured.status.message());
             return 1;
         }
         loudness = measured.figures;
@@ -209,12 +214,14 @@ void registerAnalyzeCommand(CLI::App& app, int& exitCode) {
     command->add_flag("--loudness", options->loudness,
                       "also measure the loudness (integrated LUFS, range LU, true peak dBTP)");
     addJobsOption(command, options->jobs, false);
-    command->add_option("--labels", options->labels,
-                        "also write the speech intervals as a label file (start<TAB>end<TAB>speech), "
-                        "for duck --speech or an audio editor");
+    command->add_option(
+        "--labels", options->labels,
+        "also write the speech intervals as a label file (start<TAB>end<TAB>speech), "
+        "for duck --speech or an audio editor");
     command->add_flag("--force", options->force, "replace the --labels file if it already exists");
     command->add_flag("--json", options->json,
-                      "print {\"file\", \"duration\", \"sampleRate\", \"clusters\": [[start, end], ...], \"detection\": {...}} "
+                      "print {\"file\", \"duration\", \"sampleRate\", \"clusters\": [[start, end], "
+                      "...], \"detection\": {...}} "
                       "(and \"loudness\" with --loudness)");
     command->callback([options, &exitCode] { exitCode = runAnalyze(*options); });
 }

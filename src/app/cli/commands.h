@@ -6,8 +6,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "project/project_format.h"
 #include "project/envelope_timing.h"
+#include "project/project_format.h"
 #include "project/version_sheet.h"
 
 namespace quelvo::cli {
@@ -27,7 +27,8 @@ ProjectFormat answeredFormat();
 // Sets the detection mode and threshold from --detect and --threshold (a
 // threshold alone means the threshold mode); what stays unset keeps the
 // stored choice. Returns the usage error, if any.
-std::optional<std::string> applyDetectionOptions(EnvelopeTiming& rolls, const std::optional<std::string>& detect,
+std::optional<std::string> applyDetectionOptions(EnvelopeTiming& rolls,
+                                                 const std::optional<std::string>& detect,
                                                  const std::optional<double>& threshold);
 
 // Prints "quelvo-cli: <message>" as one line on standard error, whatever the

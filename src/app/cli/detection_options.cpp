@@ -5,7 +5,8 @@
 
 namespace quelvo::cli {
 
-std::optional<std::string> applyDetectionOptions(EnvelopeTiming& rolls, const std::optional<std::string>& detect,
+std::optional<std::string> applyDetectionOptions(EnvelopeTiming& rolls,
+                                                 const std::optional<std::string>& detect,
                                                  const std::optional<double>& threshold) {
     if (threshold && !std::isfinite(*threshold)) return "--threshold must be a number of decibels";
     std::optional<DetectionMode> mode;

@@ -2,10 +2,10 @@
 // sheet is answered by --format; defaults come from the same preferences as
 // the desktop program; stage texts go to standard error, and standard output
 // carries only the result (the project's path, or the --json summary).
-#include <filesystem>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <mutex>
 #include <optional>
@@ -13,13 +13,13 @@
 #include <nlohmann/json.hpp>
 
 #include "app/cli/commands.h"
-#include "app/cli/standard_streams.h"
 #include "app/cli/dialogue_files.h"
 #include "app/cli/duck_options.h"
 #include "app/cli/jobs_option.h"
 #include "app/cli/plot_output.h"
 #include "app/cli/setting_option.h"
 #include "app/cli/speech_option.h"
+#include "app/cli/standard_streams.h"
 #include "base/files.h"
 #include "base/numbers.h"
 #include "base/output_files.h"
@@ -42,11 +42,13 @@ namespace {
 std::optional<ProjectFormat> formatFor(const DuckOptions& o) {
     if (!o.format) return answeredFormat();
     const std::optional<ProjectFormat> format = formatFromOption(*o.format);
-    if (!format) printError("--format " + *o.format + " names no format: use one of " + formatOptionList());
+    if (!format)
+        printError("--format " + *o.format + " names no format: use one of " + formatOptionList());
     return format;
 }
 
-DuckRequest requestFor(const DuckOptions& o, const EnvelopeTiming& rolls, const JobsChoice& jobs, ProjectFormat format) {
+DuckRequest requestFor(const DuckOptions& o, const EnvelopeTiming& rolls, const JobsChoice& jobs,
+                       ProjectFormat format) {
     const DuckLevels levels = resolveDuckLevels(o);
     DuckRequest request;
     request.inputs = {o.dialogue, o.music, o.filler};
@@ -69,7 +71,8 @@ DuckRequest requestFor(const DuckOptions& o, const EnvelopeTiming& rolls, const 
 
 // An editor's existing project is never replaced without being asked for.
 // Only a file the job writes counts; the hand-over copy is ours.
-std::optional<std::string> refusedOutputs(const DuckOptions& o, const DuckRequest& request, const std::string& plot) {
+std::optional<std::string> refusedOutputs(const DuckOptions& o, const DuckRequest& request,
+                                          const std::string& plot) {
     quelvo::OutputPlan outputs;
     outputs.inputs = o.dialogue;
     outputs.inputs.insert(outputs.inputs.end(), {o.music, o.filler, o.speech.value_or("")});
@@ -100,13 +103,14 @@ void printResult(const DuckOptions& o, const DuckOutcome& outcome) {
         if (!outcome.outputPath.empty()) out["output"] = outcome.outputPath;
         out["loudness"] = {{"dialogue", loudnessValue(outcome.dialogueLoudness)},
                            {"music", loudnessValue(outcome.musicLoudness)}};
-        std::cout << out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+        std::cout << out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+                  << '\n';
     } else if (outcome.sentToFCP) {
         std::cout << "Sent the project to Final Cut Pro (" << formatText(outcome) << ")\n";
     } else {
-        std::cout << "Wrote " << outcome.outputPath << " (" << formatText(outcome) << ", " << outcome.clusters
-                  << " speech intervals, " << outcome.keyframes << " keyframes, " << outcome.fillerClips
-                  << " filler clips)\n";
+        std::cout << "Wrote " << outcome.outputPath << " (" << formatText(outcome) << ", "
+                  << outcome.clusters << " speech intervals, " << outcome.keyframes
+                  << " keyframes, " << outcome.fillerClips << " filler clips)\n";
     }
 }
 
@@ -131,7 +135,8 @@ int runDuck(const DuckOptions& o, const std::string& plot) {
     const std::optional<ProjectFormat> format = formatFor(o);
     if (!format) return 2;
     if (o.sendToFCP && *format != ProjectFormat::fcpxml19) {
-        printError("--send-to-fcp needs the 1.9 format: older versions and other editors get a file");
+        printError(
+            "--send-to-fcp needs the 1.9 format: older versions and other editors get a file");
         return 2;
     }
     DuckRequest request = requestFor(o, rolls, jobs, *format);
@@ -165,7 +170,8 @@ int runDuck(const DuckOptions& o, const std::string& plot) {
     }
     // Warnings go to standard error whatever the output form: a script
     // reading --json finds them in "warnings" as well.
-    for (const std::string& warning : outcome.warnings) printWarning(warning);
+    for (const std::string& warning : outcome.warnings)
+        printWarning(warning);
     if (!plot.empty())
         if (quelvo::Status s = writeDuckPlot(plot, outcome.project); !s) {
             printError(s.message());
@@ -193,7 +199,8 @@ void addDuckOptions(CLI::App* command, DuckOptions& options) {
         ->expected(1)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     command->add_option("--music", options.music, "Music bed")->required();
-    command->add_option("--filler", options.filler, "Filler music for the music's silent stretches");
+    command->add_option("--filler", options.filler,
+                        "Filler music for the music's silent stretches");
     command
         ->add_option("--decrease", options.decrease,
                      "Music gain under speech, dB (default: stored, -12)")
@@ -209,15 +216,17 @@ void addDuckOptions(CLI::App* command, DuckOptions& options) {
             "Depth by loudness: the music this many LU under the speech, per speech interval "
             "(default: stored depth mode, fixed)")
         ->check(settingValidator(settings::kUnderLU));
-    command->add_option("--detect", options.detect,
-                        "Speech detection: automatic (adapts to each recording) or threshold (default: stored)");
+    command->add_option(
+        "--detect", options.detect,
+        "Speech detection: automatic (adapts to each recording) or threshold (default: stored)");
     command
         ->add_option(
             "--threshold", options.threshold,
             "Speech detection threshold in dB; implies --detect threshold (default: stored, -24)")
         ->check(settingValidator(settings::kThreshold));
     addSpeechOption(command, options);
-    command->add_option("--name", options.name, "Project name (default: the first dialogue's file name)");
+    command->add_option("--name", options.name,
+                        "Project name (default: the first dialogue's file name)");
     addJobsOption(command, options.jobs);
     command->add_flag("--json", options.json, "Print a JSON summary");
     command->add_flag("--force", options.force, "Replace the output file if it already exists");
@@ -231,8 +240,7 @@ DuckLevels resolveDuckLevels(const DuckOptions& o) {
         static_cast<int>(quelvo::truncateToInt(storedNumber(settings::kOverallMusicLevel))));
     levels.toZero = o.toZero || storedFlag(settings::kDecreaseToZero);
     const std::string first = o.dialogue.empty() ? "" : o.dialogue.front();
-    levels.name = o.name.value_or(
-        std::filesystem::path(first).stem().string());
+    levels.name = o.name.value_or(std::filesystem::path(first).stem().string());
     levels.underLU = o.under ? o.under : mix::storedUnderLU();
     return levels;
 }
@@ -243,20 +251,24 @@ std::optional<std::string> dialogueFilesError(const DuckOptions& options) {
 
 void registerDuckCommand(CLI::App& app, int& exitCode) {
     auto options = std::make_shared<DuckOptions>();
-    CLI::App* duck = app.add_subcommand("duck", "Write a project in which the music ducks under the dialogue");
+    CLI::App* duck =
+        app.add_subcommand("duck", "Write a project in which the music ducks under the dialogue");
     addDuckOptions(duck, *options);
     // Named like a choice check in --help ({a,b}), which the shell completions
     // offer; the words are checked in runDuck to name them in the error.
     std::string choices = formatOptionList();
     std::replace(choices.begin(), choices.end(), '|', ',');
     duck->add_option("--format", options->format,
-                     "Project format: " + formatOptionList() + " (default: as the desktop question)")
+                     "Project format: " + formatOptionList() +
+                         " (default: as the desktop question)")
         ->type_name("TEXT:{" + choices + "}");
     duck->add_option("--output", options->output,
                      "Project file (default: next to the first dialogue)");
-    duck->add_flag("--send-to-fcp", options->sendToFCP, "Hand the project to Final Cut Pro instead");
+    duck->add_flag("--send-to-fcp", options->sendToFCP,
+                   "Hand the project to Final Cut Pro instead");
     auto plot = std::make_shared<std::string>();
-    duck->add_option("--plot", *plot, "Also draw the preview (waveforms, speech, envelope, fillers) as SVG");
+    duck->add_option("--plot", *plot,
+                     "Also draw the preview (waveforms, speech, envelope, fillers) as SVG");
     duck->callback([options, plot, &exitCode] { exitCode = runDuck(*options, *plot); });
 }
 

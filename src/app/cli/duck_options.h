@@ -23,10 +23,10 @@ struct DuckOptions {
     std::string output;
     bool sendToFCP = false;
     bool json = false;
-    bool force = false;  // replace an existing output file
-    std::optional<std::string> detect;  // "automatic" or "threshold"
-    std::optional<double> threshold;    // implies the threshold mode
-    std::optional<std::string> jobs;    // as written; see jobs_option.h
+    bool force = false;                // replace an existing output file
+    std::optional<std::string> detect; // "automatic" or "threshold"
+    std::optional<double> threshold;   // implies the threshold mode
+    std::optional<std::string> jobs;   // as written; see jobs_option.h
     // --speech: a label file of speech intervals, used instead of detecting
     // (read by speechFrom, speech_option.h).
     std::optional<std::string> speech;
@@ -39,8 +39,8 @@ struct DuckLevels {
     int decrease = -12;
     int overall = 0;
     bool toZero = false;
-    std::optional<double> underLU;  // set: depth by loudness
-    std::string name;               // the project's base name
+    std::optional<double> underLU; // set: depth by loudness
+    std::string name;              // the project's base name
 };
 DuckLevels resolveDuckLevels(const DuckOptions& options);
 

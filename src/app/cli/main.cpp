@@ -4,8 +4,8 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/standard_streams.h"
-#include "base/settings_store.h"
 #include "base/services.h"
+#include "base/settings_store.h"
 #include "base/task_runner.h"
 #include "base/temporary_files.h"
 #include "media/allocator_tuning.h"
@@ -18,15 +18,20 @@ namespace {
 std::string oneLine(const std::string& message) {
     std::string line;
     for (const char c : message) {
-        if (c == '\n') line += "\\n";
-        else if (c == '\r') line += "\\r";
-        else line += c;
+        if (c == '\n')
+            line += "\\n";
+        else if (c == '\r')
+            line += "\\r";
+        else
+            line += c;
     }
     return line;
 }
 } // namespace
 
-void printError(const std::string& message) { std::cerr << "quelvo-cli: " << oneLine(message) << std::endl; }
+void printError(const std::string& message) {
+    std::cerr << "quelvo-cli: " << oneLine(message) << std::endl;
+}
 
 void printWarning(const std::string& message) {
     std::cerr << "quelvo-cli: warning: " << oneLine(message) << std::endl;
@@ -43,7 +48,7 @@ quelvo::FcpxmlVersion chosenVersion(const std::optional<std::string>& format) {
 
 ProjectFormat answeredFormat() {
     return chosenVersion(std::nullopt) == quelvo::FcpxmlVersion::v1_9 ? ProjectFormat::fcpxml19
-                                                                                          : ProjectFormat::fcpxml16;
+                                                                      : ProjectFormat::fcpxml16;
 }
 } // namespace quelvo::cli
 

@@ -22,17 +22,17 @@ quelvo::Status writeDuckPlot(const std::string& path, const ProjectDescription& 
         preview::TrackAnalysis analysed = preview::analyzeLevelTrack(*file);
         if (!analysed.status)
             return quelvo::Status::failure("Cannot read " + *file +
-                                          " for the plot: " + analysed.status.message() + ".");
+                                           " for the plot: " + analysed.status.message() + ".");
         *track = analysed.track;
     }
     const preview::Viewport view = preview::fitViewport(scene.duration(), 1600, 360);
-    const std::string title =
-        std::filesystem::path(dialogue).filename().string() + " / " + std::filesystem::path(music).filename().string();
+    const std::string title = std::filesystem::path(dialogue).filename().string() + " / " +
+                              std::filesystem::path(music).filename().string();
     quelvo::Status written =
         preview::writePreviewSvg(path, preview::layoutPreview(scene, view), title);
     if (!written)
         return quelvo::Status::failure("Cannot write the plot " + path + ": " + written.message() +
-                                      ".");
+                                       ".");
     return written;
 }
 

@@ -8,10 +8,10 @@
 #include <nlohmann/json.hpp>
 
 #include "app/cli/commands.h"
-#include "app/cli/standard_streams.h"
 #include "app/cli/duck_options.h"
 #include "app/cli/jobs_option.h"
 #include "app/cli/speech_option.h"
+#include "app/cli/standard_streams.h"
 #include "base/files.h"
 #include "base/output_files.h"
 #include "jobs/duck_job.h"
@@ -27,7 +27,9 @@ struct RenderOptions {
     bool stems = false;
 };
 
-double rounded2(double value) { return std::round(value * 100.0) / 100.0; }
+double rounded2(double value) {
+    return std::round(value * 100.0) / 100.0;
+}
 
 // The outcome as one line of JSON, for scripts.
 void printRenderJson(const RenderJobOutcome& outcome) {
@@ -123,14 +125,16 @@ int runRender(const RenderOptions& o) {
         return 1;
     }
     const mix::RenderOutcome& r = outcome.render;
-    for (const std::string& warning : outcome.job.warnings) printWarning(warning);
+    for (const std::string& warning : outcome.job.warnings)
+        printWarning(warning);
     if (o.duck.json)
         printRenderJson(outcome);
     else
         printRenderSummary(outcome);
     // Lowering the mix is never silent, also in JSON mode.
     if (r.mixGainDb < 0)
-        std::cerr << "The mix would clip: lowered by " << rounded2(-r.mixGainDb) << " dB as a whole.\n";
+        std::cerr << "The mix would clip: lowered by " << rounded2(-r.mixGainDb)
+                  << " dB as a whole.\n";
     return 0;
 }
 
@@ -138,12 +142,14 @@ int runRender(const RenderOptions& o) {
 
 void registerRenderCommand(CLI::App& app, int& exitCode) {
     auto options = std::make_shared<RenderOptions>();
-    CLI::App* render = app.add_subcommand("render", "Write the ducked mix (dialogue, music, fillers) as an audio file");
+    CLI::App* render = app.add_subcommand(
+        "render", "Write the ducked mix (dialogue, music, fillers) as an audio file");
     addDuckOptions(render, options->duck);
     render->add_option(
         "--output", options->duck.output,
         "Mix file, .wav, .flac or .m4a (default: <first dialogue>_mix.wav next to it)");
-    render->add_flag("--stems", options->stems, "Also write the ducked music alone as <output>_music.<ext>");
+    render->add_flag("--stems", options->stems,
+                     "Also write the ducked music alone as <output>_music.<ext>");
     render->callback([options, &exitCode] { exitCode = runRender(*options); });
 }
 

@@ -57,7 +57,8 @@ int readSpeechOption(const DuckOptions& options, std::optional<quelvo::ClusterLi
         printError(*choice.failure);
         return 1;
     }
-    for (const std::string& warning : choice.warnings) printWarning(warning);
+    for (const std::string& warning : choice.warnings)
+        printWarning(warning);
     speech = choice.intervals;
     return 0;
 }

@@ -65,6 +65,8 @@ StdoutToStderr::~StdoutToStderr() {
     }
 }
 
-void StderrStatus::setStatus(const std::string& text) { std::cerr << text << std::endl; }
+void StderrStatus::setStatus(const std::string& text) {
+    std::cerr << text << std::endl;
+}
 
 } // namespace quelvo::cli

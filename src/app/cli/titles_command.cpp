@@ -20,8 +20,8 @@
 #include "titles/video_facts.h"
 #include "writers/caption_document.h"
 #include "writers/cue_output.h"
-#include "writers/titles_fcpxml.h"
 #include "writers/fcpxml_video_fragments.h"
+#include "writers/titles_fcpxml.h"
 #include "writers/titles_project.h"
 
 namespace quelvo::cli {
@@ -85,7 +85,7 @@ TitlesOutcome writeTitles(const TitlesOptions& o, const std::vector<SubtitleCue>
     const bool useV19 = chosenVersion(o.format) == quelvo::FcpxmlVersion::v1_9;
     const std::string event = o.event.value_or(titles::defaultEventName(o.file));
     TitlesFcpxml project = settings ? TitlesFcpxml(event, cues, o.video, *settings)
-                                     : TitlesFcpxml(event, cues, o.video);
+                                    : TitlesFcpxml(event, cues, o.video);
     if (const auto top = titles::topPlacedTitlesWarning(cues)) outcome.warnings.push_back(*top);
     const std::optional<double> fps = o.video ? titles::mediaFrameRate(*o.video) : std::nullopt;
     for (const titles::CueFinding& f :
@@ -205,8 +205,10 @@ int runTitles(const TitlesOptions& options) {
     const TitlesSettings& chosen = settings ? *settings : TitlesSettings::shared();
     const TitlesSettings reading = titles::readingSettings(
         captions ? titles::CueOutput::captions : titles::CueOutput::titles, chosen);
-    const SubtitleFile srt = options.encoding ? SubtitleFile::fromFileInEncoding(options.file, *options.encoding, reading, &problem)
-                                       : SubtitleFile::fromFileUrl(options.file, reading, &problem);
+    const SubtitleFile srt =
+        options.encoding
+            ? SubtitleFile::fromFileInEncoding(options.file, *options.encoding, reading, &problem)
+            : SubtitleFile::fromFileUrl(options.file, reading, &problem);
     if (srt.titles.empty()) {
         printError(options.file + ": no subtitles could be read: " + problem);
         return 1;
@@ -226,8 +228,7 @@ int runTitles(const TitlesOptions& options) {
     // "warnings" as well.
     for (const std::string& warning : outcome.warnings)
         printWarning(warning);
-    const bool useV19 = captions || chosenVersion(options.format) ==
-                                        quelvo::FcpxmlVersion::v1_9;
+    const bool useV19 = captions || chosenVersion(options.format) == quelvo::FcpxmlVersion::v1_9;
     if (options.json) {
         const nlohmann::ordered_json out = {{"output", quelvo::absolutePathOf(output)},
                                             {"format", useV19 ? "1.9" : "1.6"},
@@ -249,18 +250,27 @@ void registerTitlesCommand(CLI::App& app, int& exitCode) {
     auto options = std::make_shared<TitlesOptions>();
     CLI::App* command = app.add_subcommand(
         "titles", "Turn an SRT, WebVTT or ASS/SSA subtitle file into an FCPXML project of titles "
-                   "(each title is printed as it is made) or captions");
-    command->add_option("FILE", options->file, "SRT, WebVTT or ASS/SSA subtitle file (UTF-8, UTF-16 or a detected 8-bit encoding)")->required();
-    command->add_option("--video", options->video, "video the titles belong to; they are attached to its clip");
-    command->add_option("--format", options->format, "FCPXML version (default: the stored preference)")
+                  "(each title is printed as it is made) or captions");
+    command
+        ->add_option(
+            "FILE", options->file,
+            "SRT, WebVTT or ASS/SSA subtitle file (UTF-8, UTF-16 or a detected 8-bit encoding)")
+        ->required();
+    command->add_option("--video", options->video,
+                        "video the titles belong to; they are attached to its clip");
+    command
+        ->add_option("--format", options->format, "FCPXML version (default: the stored preference)")
         ->check(CLI::IsMember({"1.9", "1.6"}));
-    command->add_option("--event", options->event,
-                        "event and project name (default: the subtitle file's name; a video's name wins)");
-    command->add_option("--output", options->output, "where to write the project (default: FILE with .fcpxml)");
+    command->add_option(
+        "--event", options->event,
+        "event and project name (default: the subtitle file's name; a video's name wins)");
+    command->add_option("--output", options->output,
+                        "where to write the project (default: FILE with .fcpxml)");
     command->add_option("--settings", options->settings,
                         "title settings JSON file to use instead of the stored settings");
     command->add_option("--encoding", options->encoding,
-                        "read FILE in this encoding (UTF-8, UTF-16, WINDOWS-1252, ISO-8859-2, ...) instead of guessing");
+                        "read FILE in this encoding (UTF-8, UTF-16, WINDOWS-1252, ISO-8859-2, ...) "
+                        "instead of guessing");
     command
         ->add_option("--as", options->as,
                      "titles (styled, FCPXML 1.9 or 1.6) or captions (FCPXML 1.9)")

@@ -19,11 +19,13 @@ struct Parsed {
 
 std::unique_ptr<CLI::App> makeApp(Parsed& parsed) {
     auto app = std::make_unique<CLI::App>(
-        "Quelvo: writes Final Cut Pro projects in which the music ducks under speech. The main window opens with "
+        "Quelvo: writes Final Cut Pro projects in which the music ducks under speech. The main "
+        "window opens with "
         "the given audio files placed as dialogue, music and filler, in that order.",
         "quelvo");
     app->set_version_flag("--version", quelvo::BuildFacts::versionReport("quelvo"));
-    app->add_option("DIALOGUE", parsed.dialogue, "dialogue (speaker) recording: WAV, MP3, M4A or AIFF");
+    app->add_option("DIALOGUE", parsed.dialogue,
+                    "dialogue (speaker) recording: WAV, MP3, M4A or AIFF");
     app->add_option("MUSIC", parsed.music, "music bed that ducks under the dialogue");
     app->add_option("FILLER", parsed.filler, "filler music for the music's silent stretches");
     // A launcher may pass more files than there are areas; they are reported, not refused.
@@ -67,7 +69,8 @@ CommandLine parseCommandLine(int argc, char** argv) {
         std::cerr << "quelvo: " << e.what() << std::endl;
     }
     for (const std::string* path : {&parsed.dialogue, &parsed.music, &parsed.filler})
-        if (!path->empty()) line.files.push_back(std::filesystem::absolute(*path).lexically_normal().string());
+        if (!path->empty())
+            line.files.push_back(std::filesystem::absolute(*path).lexically_normal().string());
     line.ignored = app->remaining();
     return line;
 }

@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
 
     // What is left once Qt has taken its own options (-platform, -style, ...).
     const quelvo::desktop::CommandLine line = quelvo::desktop::parseCommandLine(argc, argv);
-    for (const std::string& arg : line.ignored) std::cerr << "quelvo: ignored " << arg << std::endl;
+    for (const std::string& arg : line.ignored)
+        std::cerr << "quelvo: ignored " << arg << std::endl;
 
     quelvo::ui::AppDelegate delegate;
     QPointer<quelvo::ui::MainWindow> window = delegate.launch();

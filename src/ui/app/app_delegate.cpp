@@ -11,10 +11,10 @@
 #include "media/build_facts.h"
 #include "ui/kit/about_dialog.h"
 #include "ui/kit/alert.h"
-#include "ui/kit/window_placement.h"
-#include "ui/kit/window_title.h"
 #include "ui/kit/resources.h"
 #include "ui/kit/text_window.h"
+#include "ui/kit/window_placement.h"
+#include "ui/kit/window_title.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/music_role_dialog.h"
 #include "ui/windows/preferences_window.h"
@@ -26,7 +26,9 @@ namespace {
 const char* const kGuide = ":/help/user_guide.md";
 } // namespace
 
-AppDelegate::AppDelegate(QObject* parent) : QObject(parent) { initResources(); }
+AppDelegate::AppDelegate(QObject* parent) : QObject(parent) {
+    initResources();
+}
 
 AppDelegate::~AppDelegate() = default;
 
@@ -37,14 +39,17 @@ QStringList AppDelegate::creditList() {
     // linked library reports: distributions build it with or without GPL parts.
     return {
         QStringLiteral("The Quelvo team [project leader]"),
-        QStringLiteral("This product uses code of the Qt 6 toolkit, © 2016–2022 The Qt Company Ltd. "
-                       "and other contributors, licensed under the LGPLv3"),
-        QStringLiteral("Thanks to Niels Lohmann and the contributors of JSON for Modern C++ "
-                       "(© 2013–2022, MIT License), and to Henry Schreiner and the contributors of CLI11 "
-                       "(© 2017–2020 University of Cincinnati, BSD 3-Clause License)"),
-        QStringLiteral("Loudness measured with libebur128 (© 2011 Jan Kokemüller, MIT License); subtitle "
-                       "encodings detected with uchardet (© 2011 BYVoid and contributors, MPL 1.1, "
-                       "GPL 2 or LGPL 2.1)"),
+        QStringLiteral(
+            "This product uses code of the Qt 6 toolkit, © 2016–2022 The Qt Company Ltd. "
+            "and other contributors, licensed under the LGPLv3"),
+        QStringLiteral(
+            "Thanks to Niels Lohmann and the contributors of JSON for Modern C++ "
+            "(© 2013–2022, MIT License), and to Henry Schreiner and the contributors of CLI11 "
+            "(© 2017–2020 University of Cincinnati, BSD 3-Clause License)"),
+        QStringLiteral(
+            "Loudness measured with libebur128 (© 2011 Jan Kokemüller, MIT License); subtitle "
+            "encodings detected with uchardet (© 2011 BYVoid and contributors, MPL 1.1, "
+            "GPL 2 or LGPL 2.1)"),
         QStringLiteral("This product uses code of FFmpeg licensed under the %1")
             .arg(QString::fromStdString(BuildFacts::ffmpegLicense())),
     };
@@ -77,7 +82,8 @@ void AppDelegate::installMenus(MainWindow* window) {
     actAbout = app->addAction(tr("&About Quelvo"), this, &AppDelegate::mnuAboutSelected);
     actAbout->setMenuRole(QAction::AboutRole);
     app->addSeparator();
-    actPreferences = app->addAction(tr("&Preferences…"), this, &AppDelegate::mnuPreferencesSelected);
+    actPreferences =
+        app->addAction(tr("&Preferences…"), this, &AppDelegate::mnuPreferencesSelected);
     actPreferences->setMenuRole(QAction::PreferencesRole);
     actPreferences->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     app->addSeparator();
@@ -86,7 +92,8 @@ void AppDelegate::installMenus(MainWindow* window) {
     actQuit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* file = bar->addMenu(tr("&File"));
-    actNewTitles = file->addAction(tr("New &Titles Project…"), this, &AppDelegate::mnuNewTitlesSelected);
+    actNewTitles =
+        file->addAction(tr("New &Titles Project…"), this, &AppDelegate::mnuNewTitlesSelected);
     actNewTitles->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
 
     QMenu* help = bar->addMenu(tr("&Help"));
@@ -117,13 +124,15 @@ bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
     // The event's type first: while the main window is being destroyed it
     // still sends events (children leaving) but is no MainWindow any more, and
     // comparing it with the QPointer would cast it to one.
-    if (event->type() != QEvent::Close || watched != m_mainWindow || m_quitAgreed || TitlesWindow::exportsRunning() == 0)
+    if (event->type() != QEvent::Close || watched != m_mainWindow || m_quitAgreed ||
+        TitlesWindow::exportsRunning() == 0)
         return QObject::eventFilter(watched, event);
     // Quitting would cut a titles project off half-written: ask first.
     event->ignore();
     QPointer<AppDelegate> self(this);
     Alert::twoButtons(
-        "Warning", "A titles project is still being written.\nQuit anyway?", "Cancel", nullptr, "Quit",
+        "Warning", "A titles project is still being written.\nQuit anyway?", "Cancel", nullptr,
+        "Quit",
         [self] {
             if (!self || !self->m_mainWindow) return;
             self->m_quitAgreed = true;
@@ -135,7 +144,8 @@ bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
 
 void AppDelegate::mainWindowClosed() {
     // The titles windows belong to the program, which ends with its main window.
-    for (TitlesWindow* w : titlesWindows()) w->close();
+    for (TitlesWindow* w : titlesWindows())
+        w->close();
     if (applicationShouldTerminateAfterLastWindowClosed()) terminate();
 }
 
@@ -160,10 +170,18 @@ void AppDelegate::mnuAboutSelected() {
                           creditList(), m_mainWindow);
 }
 
-AboutDialog* AppDelegate::aboutPanel() const { return AboutDialog::current(); }
-MainWindow* AppDelegate::mainWindow() const { return m_mainWindow; }
-PreferencesWindow* AppDelegate::preferences() const { return m_preferences; }
-TextWindow* AppDelegate::helpWindow() const { return m_help; }
+AboutDialog* AppDelegate::aboutPanel() const {
+    return AboutDialog::current();
+}
+MainWindow* AppDelegate::mainWindow() const {
+    return m_mainWindow;
+}
+PreferencesWindow* AppDelegate::preferences() const {
+    return m_preferences;
+}
+TextWindow* AppDelegate::helpWindow() const {
+    return m_help;
+}
 
 void AppDelegate::mnuPreferencesSelected() {
     if (m_preferences) {
@@ -184,7 +202,8 @@ void AppDelegate::mnuHelpSelected() {
     // The user's guide, not the README: the README is for people who build
     // the program.
     QFile guide(QString::fromLatin1(kGuide));
-    const QString text = guide.open(QIODevice::ReadOnly) ? QString::fromUtf8(guide.readAll()) : QString();
+    const QString text =
+        guide.open(QIODevice::ReadOnly) ? QString::fromUtf8(guide.readAll()) : QString();
     m_help = showTextWindow(tr("Quelvo Help"), text, m_mainWindow);
 }
 

@@ -22,7 +22,7 @@ class TitlesWindow;
 
 class AppDelegate : public QObject {
     Q_OBJECT
-public:
+  public:
     enum class TerminateReply { terminateCancel, terminateNow, terminateLater };
 
     explicit AppDelegate(QObject* parent = nullptr);
@@ -69,15 +69,15 @@ public:
     QAction* actNews = nullptr;
     QAction* actNewTitles = nullptr;
 
-signals:
+  signals:
     // Right before the delegate asks the application to quit.
     void terminating();
 
-protected:
+  protected:
     // Holds back the main window's close while a titles export runs.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void installMenus(MainWindow* window);
     void mainWindowClosed();
     void terminate();

@@ -22,8 +22,7 @@ QPointer<AboutDialog>& openPanel() {
 
 // "1.0.0.1" -> "Version 1.0 (build 1)": users know the first two numbers.
 QString versionText() {
-    const QStringList parts =
-        QString::fromStdString(BuildVersion::versionString()).split('.');
+    const QStringList parts = QString::fromStdString(BuildVersion::versionString()).split('.');
     const QString shortVersion = parts.mid(0, 2).join('.');
     return AboutDialog::tr("Version %1 (build %2)")
         .arg(shortVersion)

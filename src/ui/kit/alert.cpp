@@ -23,7 +23,8 @@ MessageBoxAlertService& messageBoxes() {
 // The widest line of text, in pixels.
 int widestLine(const QFontMetrics& fm, const QString& text) {
     int widest = 0;
-    for (const QString& line : text.split('\n')) widest = std::max(widest, fm.horizontalAdvance(line));
+    for (const QString& line : text.split('\n'))
+        widest = std::max(widest, fm.horizontalAdvance(line));
     return widest;
 }
 
@@ -121,25 +122,28 @@ AlertService* Alert::setService(AlertService* service) {
     return previous;
 }
 
-AlertService& Alert::service() { return g_service ? *g_service : messageBoxes(); }
+AlertService& Alert::service() {
+    return g_service ? *g_service : messageBoxes();
+}
 
 void Alert::ok(const std::string& message, const std::string& informativeText, QWidget* parent) {
     service().present({message, informativeText, {{"OK", nullptr}}, parent});
 }
 
 void Alert::okWithDetails(const std::string& message, const std::string& informativeText,
-                            const std::string& details, QWidget* parent) {
+                          const std::string& details, QWidget* parent) {
     service().present({message, informativeText, {{"OK", nullptr}}, parent, details});
 }
 
 void Alert::twoButtons(const std::string& message, const std::string& informativeText,
-                         const std::string& button0Txt, std::function<void()> button0Completion,
-                         const std::string& button1Txt, std::function<void()> button1Completion,
-                         QWidget* parent) {
-    service().present({message,
-                       informativeText,
-                       {{button0Txt, std::move(button0Completion)}, {button1Txt, std::move(button1Completion)}},
-                       parent});
+                       const std::string& button0Txt, std::function<void()> button0Completion,
+                       const std::string& button1Txt, std::function<void()> button1Completion,
+                       QWidget* parent) {
+    service().present(
+        {message,
+         informativeText,
+         {{button0Txt, std::move(button0Completion)}, {button1Txt, std::move(button1Completion)}},
+         parent});
 }
 
 void MessageBoxAlertService::present(const AlertRequest& request) {
@@ -148,7 +152,8 @@ void MessageBoxAlertService::present(const AlertRequest& request) {
     box.setObjectName("Alert");
     box.setWindowModality(Qt::ApplicationModal);
     // An alert is answered, not minimised or maximised: only a close button.
-    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowCloseButtonHint);
     box.setWindowTitle(QString::fromStdString(request.message));
     const int unit = QFontMetrics(box.font()).height();
 
@@ -171,9 +176,10 @@ void MessageBoxAlertService::present(const AlertRequest& request) {
 
     // Escape and the close button choose the request's escape button (the
     // first unless a question has a harmless way out elsewhere).
-    int chosen = request.escapeButton >= 0 && static_cast<size_t>(request.escapeButton) < buttons.size()
-                     ? request.escapeButton
-                     : 0;
+    int chosen =
+        request.escapeButton >= 0 && static_cast<size_t>(request.escapeButton) < buttons.size()
+            ? request.escapeButton
+            : 0;
     for (size_t i = 0; i < buttons.size(); ++i) {
         QObject::connect(buttons[i], &QPushButton::clicked, &box, [&box, &chosen, i] {
             chosen = static_cast<int>(i);

@@ -21,15 +21,15 @@ struct AlertRequest {
     std::string message;         // the title line, "Warning"
     std::string informativeText; // the sentence
     std::vector<AlertButton> buttons;
-    QWidget* parent = nullptr;   // the window it belongs to, or nullptr
-    std::string details = {};    // the technical reason, shown on request; may be empty
+    QWidget* parent = nullptr; // the window it belongs to, or nullptr
+    std::string details = {};  // the technical reason, shown on request; may be empty
     // The button Escape chooses; the first unless a question has a harmless
     // way out elsewhere (Cancel after Replace).
     int escapeButton = 0;
 };
 
 class AlertService {
-public:
+  public:
     virtual ~AlertService() = default;
     // Shows the alert and runs the completion of the button chosen (exactly
     // one, once). Blocking or not is the service's choice.
@@ -37,7 +37,7 @@ public:
 };
 
 class Alert {
-public:
+  public:
     // One button, "OK".
     static void ok(const std::string& message, const std::string& informativeText,
                    QWidget* parent = nullptr);
@@ -60,7 +60,7 @@ public:
 // the sentence wraps), and never narrower than its title; the first button
 // is the default and Escape chooses it too.
 class MessageBoxAlertService : public AlertService {
-public:
+  public:
     void present(const AlertRequest& request) override;
 };
 

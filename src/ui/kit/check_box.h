@@ -8,13 +8,13 @@ namespace quelvo::ui {
 
 class CheckBox : public QCheckBox {
     Q_OBJECT
-public:
+  public:
     explicit CheckBox(const QString& text = {}, QWidget* parent = nullptr);
     // Shows state without calling back; onChange runs on every user click
     // (mouse or keyboard) with the new state.
     void configure(bool state, std::function<void(bool)> onChange);
 
-private:
+  private:
     std::function<void(bool)> m_onChange;
 };
 

@@ -50,9 +50,10 @@ bool FileDropArea::accepts(const std::string& path) const {
     if (dropMode == kFoldersOnly) return false;
     if (acceptedExtensions.empty()) return true;
     const QString suffix = info.suffix();
-    return std::any_of(acceptedExtensions.begin(), acceptedExtensions.end(), [&](const std::string& ext) {
-        return suffix.compare(QString::fromStdString(ext), Qt::CaseInsensitive) == 0;
-    });
+    return std::any_of(
+        acceptedExtensions.begin(), acceptedExtensions.end(), [&](const std::string& ext) {
+            return suffix.compare(QString::fromStdString(ext), Qt::CaseInsensitive) == 0;
+        });
 }
 
 std::vector<std::string> FileDropArea::acceptedPaths(const std::vector<std::string>& paths) const {
@@ -90,8 +91,10 @@ void FileDropArea::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void FileDropArea::dragMoveEvent(QDragMoveEvent* event) {
-    if (m_hovering) event->acceptProposedAction();
-    else event->ignore();
+    if (m_hovering)
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void FileDropArea::dragLeaveEvent(QDragLeaveEvent* event) {
@@ -124,7 +127,8 @@ void FileDropArea::mouseReleaseEvent(QMouseEvent* event) {
     const bool wasPressed = m_pressed;
     m_pressed = false;
     update();
-    if (wasPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    if (wasPressed && event->button() == Qt::LeftButton &&
+        rect().contains(event->position().toPoint()))
         openFilePicker();
     QFrame::mouseReleaseEvent(event);
 }
@@ -187,7 +191,8 @@ void FileDropArea::openFilePicker() {
 
 QSize FileDropArea::sizeHint() const {
     const QFontMetrics fm(font());
-    return {std::max(fm.horizontalAdvance(kHint) + 4 * fm.height(), 15 * fm.height()), 10 * fm.height()};
+    return {std::max(fm.horizontalAdvance(kHint) + 4 * fm.height(), 15 * fm.height()),
+            10 * fm.height()};
 }
 
 QSize FileDropArea::minimumSizeHint() const {
@@ -201,7 +206,8 @@ void FileDropArea::paintEvent(QPaintEvent*) {
     const QPalette& pal = palette();
     const bool active = m_hovering || m_pressed;
     const QColor accent = pal.color(QPalette::Highlight);
-    const QColor ink = isEnabled() ? pal.color(QPalette::WindowText) : pal.color(QPalette::Disabled, QPalette::WindowText);
+    const QColor ink = isEnabled() ? pal.color(QPalette::WindowText)
+                                   : pal.color(QPalette::Disabled, QPalette::WindowText);
     const QFontMetrics fm(font());
     const qreal unit = fm.height();
 

@@ -15,7 +15,7 @@ namespace quelvo::ui {
 
 class FileDropArea : public QFrame {
     Q_OBJECT
-public:
+  public:
     // What a drop may carry: files and folders, folders only, or files only.
     enum DropMode { kFilesAndFolders = 0, kFoldersOnly = 1, kFilesOnly = 2 };
 
@@ -53,7 +53,7 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -63,7 +63,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     bool accepts(const std::string& path) const;
     void deliver(const std::vector<std::string>& accepted);
     QString nameFilter() const;

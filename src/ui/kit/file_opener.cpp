@@ -24,7 +24,8 @@ bool runReplacement(const char* action, const QString& file) {
 bool showItemsOverDBus(const QString& file) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     constexpr auto kService = "org.freedesktop.FileManager1";
-    if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(kService).value())
+    if (!bus.isConnected() || !bus.interface() ||
+        !bus.interface()->isServiceRegistered(kService).value())
         return false;
     QDBusMessage call = QDBusMessage::createMethodCall(kService, "/org/freedesktop/FileManager1",
                                                        "org.freedesktop.FileManager1", "ShowItems");

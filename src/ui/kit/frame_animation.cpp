@@ -10,26 +10,25 @@
 
 namespace quelvo::ui {
 
-FrameAnimation::FrameAnimation(QLabel* imageView, double updateInterval, double fps, bool loop, bool playAtLeastOnce,
-               const void* /*bundle*/, const QString& folderPath, const QString& imageType,
-               FrameAnimation* linkedTo, bool startImmediately)
-    : QObject(imageView),
-      m_view(imageView),
-      m_loop(loop),
-      m_playAtLeastOnce(playAtLeastOnce),
-      m_folder(folderPath),
-      m_imageType(imageType.isEmpty() ? QStringLiteral("png") : imageType),
+FrameAnimation::FrameAnimation(QLabel* imageView, double updateInterval, double fps, bool loop,
+                               bool playAtLeastOnce, const void* /*bundle*/,
+                               const QString& folderPath, const QString& imageType,
+                               FrameAnimation* linkedTo, bool startImmediately)
+    : QObject(imageView), m_view(imageView), m_loop(loop), m_playAtLeastOnce(playAtLeastOnce),
+      m_folder(folderPath), m_imageType(imageType.isEmpty() ? QStringLiteral("png") : imageType),
       m_linkedTo(linkedTo) {
     initResources();
     const double seconds = updateInterval > 0 ? updateInterval : (fps > 0 ? 1.0 / fps : 1.0 / 30);
     m_timer.setInterval(std::max(1, static_cast<int>(std::lround(seconds * 1000))));
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &FrameAnimation::advance);
-    if (m_linkedTo) connect(m_linkedTo, &FrameAnimation::frameShown, this, &FrameAnimation::onLinkedFrame);
+    if (m_linkedTo)
+        connect(m_linkedTo, &FrameAnimation::frameShown, this, &FrameAnimation::onLinkedFrame);
     if (startImmediately) start();
 }
 
-void FrameAnimation::setSequence(const QString& namePrefix, int firstFrame, int lastFrame, int digits) {
+void FrameAnimation::setSequence(const QString& namePrefix, int firstFrame, int lastFrame,
+                                 int digits) {
     m_prefix = namePrefix;
     m_first = firstFrame;
     m_last = std::max(firstFrame, lastFrame);
@@ -42,7 +41,8 @@ void FrameAnimation::setSequence(const QString& namePrefix, int firstFrame, int 
 }
 
 QString FrameAnimation::frameName(int frame) const {
-    return m_prefix + QStringLiteral("%1").arg(frame, m_digits, 10, QLatin1Char('0')) + '.' + m_imageType;
+    return m_prefix + QStringLiteral("%1").arg(frame, m_digits, 10, QLatin1Char('0')) + '.' +
+           m_imageType;
 }
 
 QPixmap FrameAnimation::frame(int frame) const {

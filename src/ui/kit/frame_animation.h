@@ -21,15 +21,15 @@ namespace quelvo::ui {
 
 class FrameAnimation : public QObject {
     Q_OBJECT
-public:
+  public:
     // updateInterval: seconds between frames, or 0 to take it from fps.
     // loop: start again after the last frame. playAtLeastOnce: a stop() before
     // the first pass has ended waits for that pass to end. bundle: accepted
     // for the toolkit's signature, unused. linkedTo: step with that animation
     // instead of an own timer.
-    FrameAnimation(QLabel* imageView, double updateInterval, double fps, bool loop, bool playAtLeastOnce,
-           const void* bundle, const QString& folderPath, const QString& imageType, FrameAnimation* linkedTo,
-           bool startImmediately);
+    FrameAnimation(QLabel* imageView, double updateInterval, double fps, bool loop,
+                   bool playAtLeastOnce, const void* bundle, const QString& folderPath,
+                   const QString& imageType, FrameAnimation* linkedTo, bool startImmediately);
 
     // The frame sequence: name prefix, first and last frame number (both
     // shown), and how many digits the frame number has in a name.
@@ -49,10 +49,10 @@ public:
     // The image of frame n (null when the image cannot be found).
     QPixmap frame(int frame) const;
 
-signals:
+  signals:
     void frameShown(int frame);
 
-private:
+  private:
     void advance();
     void show(int frame);
     void onLinkedFrame();

@@ -9,13 +9,13 @@
 namespace quelvo::ui {
 
 class LabelStatusSink : public StatusSink {
-public:
+  public:
     // Make it on the GUI thread; afterwards setStatus may come from any thread,
     // also after the label has gone (the text is then dropped).
     explicit LabelStatusSink(QLabel* label) : m_label(label) {}
     void setStatus(const std::string& text) override;
 
-private:
+  private:
     QPointer<QLabel> m_label;
 };
 

@@ -21,9 +21,11 @@ DesktopNotificationService& desktopService() {
 }
 } // namespace
 
-DesktopNotificationService::DesktopNotificationService(QDBusConnection bus) : m_bus(std::move(bus)) {}
+DesktopNotificationService::DesktopNotificationService(QDBusConnection bus)
+    : m_bus(std::move(bus)) {}
 
-bool DesktopNotificationService::postOverDBus(const QString& title, const QString& informativeText) {
+bool DesktopNotificationService::postOverDBus(const QString& title,
+                                              const QString& informativeText) {
 #ifdef Q_OS_MACOS
     return false;
 #else
@@ -68,7 +70,8 @@ NotificationService* setNotificationService(NotificationService* service) {
 }
 
 void showNotification(const QString& title, const QString& informativeText) {
-    (g_service ? *g_service : static_cast<NotificationService&>(desktopService())).post(title, informativeText);
+    (g_service ? *g_service : static_cast<NotificationService&>(desktopService()))
+        .post(title, informativeText);
 }
 
 } // namespace quelvo::ui

@@ -9,20 +9,20 @@
 namespace quelvo::ui {
 
 class NotificationService {
-public:
+  public:
     virtual ~NotificationService() = default;
     virtual void post(const QString& title, const QString& informativeText) = 0;
 };
 
 // org.freedesktop.Notifications on the given bus, with the quiet fallback.
 class DesktopNotificationService : public NotificationService {
-public:
+  public:
     explicit DesktopNotificationService(QDBusConnection bus = QDBusConnection::sessionBus());
     void post(const QString& title, const QString& informativeText) override;
     // How the last notification went out: "dbus", "tray" or "log".
     QString lastRoute() const { return m_lastRoute; }
 
-private:
+  private:
     bool postOverDBus(const QString& title, const QString& informativeText);
     QDBusConnection m_bus;
     QString m_lastRoute;

@@ -12,7 +12,7 @@ namespace quelvo::ui {
 
 class ReleaseNotes : public QObject {
     Q_OBJECT
-public:
+  public:
     // Where the notes are (a resource path or a file).
     static const QString kNewsUrl;
 
@@ -23,7 +23,7 @@ public:
     void showNews();
     QDialog* dialog() const { return m_dialog; }
 
-private:
+  private:
     QPointer<QAbstractButton> m_button;
     QString m_url;
     QPointer<QDialog> m_dialog;

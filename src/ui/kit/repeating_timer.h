@@ -11,10 +11,11 @@ namespace quelvo::ui {
 
 class RepeatingTimer : public QObject {
     Q_OBJECT
-public:
+  public:
     // tolerance in seconds: how late a tick may come; nothing means precise
     // enough for a user to see (Qt's coarse timer, within 5 %).
-    explicit RepeatingTimer(std::optional<double> tolerance = std::nullopt, QObject* parent = nullptr);
+    explicit RepeatingTimer(std::optional<double> tolerance = std::nullopt,
+                            QObject* parent = nullptr);
 
     // Starts (or restarts) calling block every `interval` seconds; with
     // triggerImmediately the first call comes at once. The name is for
@@ -27,11 +28,11 @@ public:
     // Milliseconds between ticks.
     int intervalMs() const { return m_timer.interval(); }
 
-signals:
+  signals:
     // After each call of the block.
     void fired();
 
-private:
+  private:
     void fire();
     QTimer m_timer;
     std::optional<double> m_tolerance;

@@ -16,7 +16,9 @@ SettingSlider::SettingSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) 
     setRange(0, 1);
 }
 
-double SettingSlider::stepSize() const { return std::pow(10.0, -m_decimals); }
+double SettingSlider::stepSize() const {
+    return std::pow(10.0, -m_decimals);
+}
 
 int SettingSlider::positionFor(double value) const {
     value = std::clamp(value, m_minimum, m_maximum);
@@ -48,20 +50,21 @@ QString SettingSlider::format(double value) const {
     return text;
 }
 
-void SettingSlider::configure(QLabel* label, std::optional<double> defaultValue, const std::string& key,
-                         int decimals, std::function<void(double)> onChange) {
+void SettingSlider::configure(QLabel* label, std::optional<double> defaultValue,
+                              const std::string& key, int decimals,
+                              std::function<void(double)> onChange) {
     setUp(label, key, decimals, std::move(onChange),
           quelvo::storedDouble(key, defaultValue.value_or(m_minimum)));
 }
 
 void SettingSlider::configure(QLabel* label, const NumberSetting& setting,
-                         std::function<void(double)> onChange) {
+                              std::function<void(double)> onChange) {
     setRange(setting.minimum, setting.maximum);
     setUp(label, setting.key, setting.decimals, std::move(onChange), quelvo::storedNumber(setting));
 }
 
 void SettingSlider::setUp(QLabel* label, const std::string& key, int decimals,
-                     std::function<void(double)> onChange, double start) {
+                          std::function<void(double)> onChange, double start) {
     m_label = label;
     m_key = key;
     m_onChange = std::move(onChange);
@@ -84,7 +87,9 @@ void SettingSlider::setUp(QLabel* label, const std::string& key, int decimals,
     updateLabel();
 }
 
-void SettingSlider::setValue(double value) { QSlider::setValue(positionFor(value)); }
+void SettingSlider::setValue(double value) {
+    QSlider::setValue(positionFor(value));
+}
 
 void SettingSlider::onPositionChanged(int position) {
     m_value = valueAt(position);

@@ -18,7 +18,7 @@ namespace quelvo::ui {
 
 class SettingSlider : public QSlider {
     Q_OBJECT
-public:
+  public:
     explicit SettingSlider(QWidget* parent = nullptr);
 
     // The range in the slider's own unit; set it before configure. Steps are
@@ -41,23 +41,23 @@ public:
     QString valueText() const { return format(m_value); }
     QString format(double value) const;
 
-private:
-  void setUp(QLabel* label, const std::string& key, int decimals,
-             std::function<void(double)> onChange, double start);
-  void onPositionChanged(int position);
-  int positionFor(double value) const;
-  double valueAt(int position) const;
-  double stepSize() const;
-  void updateLabel();
+  private:
+    void setUp(QLabel* label, const std::string& key, int decimals,
+               std::function<void(double)> onChange, double start);
+    void onPositionChanged(int position);
+    int positionFor(double value) const;
+    double valueAt(int position) const;
+    double stepSize() const;
+    void updateLabel();
 
-  double m_minimum = 0;
-  double m_maximum = 1;
-  double m_value = 0;
-  int m_decimals = 0;
-  bool m_plusSign = false;
-  std::string m_key;
-  QPointer<QLabel> m_label;
-  std::function<void(double)> m_onChange;
+    double m_minimum = 0;
+    double m_maximum = 1;
+    double m_value = 0;
+    int m_decimals = 0;
+    bool m_plusSign = false;
+    std::string m_key;
+    QPointer<QLabel> m_label;
+    std::function<void(double)> m_onChange;
 };
 
 } // namespace quelvo::ui

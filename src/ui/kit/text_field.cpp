@@ -13,7 +13,7 @@ TextField::TextField(QWidget* parent) : QLineEdit(parent) {
 }
 
 void TextField::configure(const std::string& text, bool flagA, bool flagB,
-                            std::function<void(const std::string&)> onChange) {
+                          std::function<void(const std::string&)> onChange) {
     setText(QString::fromStdString(text));
     setReadOnly(!flagA);
     m_onEditingFinished = flagB;

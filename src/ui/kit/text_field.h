@@ -9,7 +9,7 @@ namespace quelvo::ui {
 
 class TextField : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     explicit TextField(QWidget* parent = nullptr);
 
     // flagA: the user may edit the text. flagB: call back only when editing
@@ -20,7 +20,7 @@ public:
 
     std::string stdText() const { return text().toStdString(); }
 
-private:
+  private:
     bool m_onEditingFinished = false;
     std::function<void(const std::string&)> m_onChange;
 };

@@ -13,10 +13,10 @@ namespace quelvo::ui {
 namespace {
 
 class WheelGuard : public QObject {
-public:
+  public:
     using QObject::QObject;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::Wheel) return false;
         auto* control = static_cast<QWidget*>(watched);

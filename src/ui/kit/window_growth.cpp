@@ -12,11 +12,11 @@ namespace quelvo::ui {
 namespace {
 
 class WindowGrowth : public QObject {
-public:
+  public:
     explicit WindowGrowth(QWidget* part)
         : QObject(part), m_part(part), m_shown(!part->isHidden()) {}
 
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* event) override {
         // Sent only when the part itself is shown or hidden (not when its
         // window opens or closes), also when it already was: only a change counts.
@@ -41,7 +41,7 @@ protected:
         return false;
     }
 
-private:
+  private:
     int spacing() const {
         const QWidget* parent = m_part->parentWidget();
         return parent && parent->layout() ? std::max(0, parent->layout()->spacing()) : 0;

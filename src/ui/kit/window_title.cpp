@@ -25,7 +25,8 @@ void sizeToTitle(QWidget* dialog) {
     // when its size is first asked) would overrule the width; the default
     // constraint keeps a minimum set here.
     dialog->sizeHint();
-    if (QLayout* layout = dialog->layout()) layout->setSizeConstraint(QLayout::SetDefaultConstraint);
+    if (QLayout* layout = dialog->layout())
+        layout->setSizeConstraint(QLayout::SetDefaultConstraint);
     dialog->setMinimumWidth(std::max(dialog->minimumWidth(), titleWidth(dialog)));
 }
 

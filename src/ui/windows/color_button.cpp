@@ -39,7 +39,8 @@ void ColorButton::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const int inset = fontMetrics().height() / 3;
     const QRect swatch = rect().adjusted(inset * 2, inset + 1, -inset * 2, -inset - 1);
-    p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    p.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
     QColor fill = m_color;
     if (!isEnabled()) fill.setAlpha(80);
     p.setBrush(fill);

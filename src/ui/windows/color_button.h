@@ -9,7 +9,7 @@ namespace quelvo::ui {
 
 class ColorButton : public QPushButton {
     Q_OBJECT
-public:
+  public:
     explicit ColorButton(QWidget* parent = nullptr);
     QColor color() const { return m_color; }
     // Shows the colour without calling back.
@@ -19,10 +19,10 @@ public:
     // Sets the colour as a pick would: shown, then onPick.
     void pick(const QColor& color);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QColor m_color = Qt::white;
 };
 

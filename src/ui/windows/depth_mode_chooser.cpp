@@ -17,7 +17,8 @@ void DepthModeChooser::reload() {
     m_loading = true;
     clear();
     addItem(tr("Fixed (the ducking depth)"), QVariant());
-    for (const auto& preset : quelvo::mix::kDepthPresets) addItem(tr(preset.name), preset.underLU);
+    for (const auto& preset : quelvo::mix::kDepthPresets)
+        addItem(tr(preset.name), preset.underLU);
     const std::optional<double> stored = quelvo::mix::storedUnderLU();
     int index = 0;
     if (stored) {
@@ -34,7 +35,8 @@ void DepthModeChooser::reload() {
 void DepthModeChooser::store(int index) {
     if (m_loading || index < 0) return;
     const QVariant data = itemData(index);
-    quelvo::mix::storeDepthMode(data.isValid() ? std::optional<double>(data.toDouble()) : std::nullopt);
+    quelvo::mix::storeDepthMode(data.isValid() ? std::optional<double>(data.toDouble())
+                                               : std::nullopt);
 }
 
 } // namespace quelvo::ui

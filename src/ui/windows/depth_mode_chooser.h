@@ -8,12 +8,12 @@ namespace quelvo::ui {
 
 class DepthModeChooser : public QComboBox {
     Q_OBJECT
-public:
+  public:
     explicit DepthModeChooser(QWidget* parent = nullptr);
     // Shows the stored mode (a distance set elsewhere gets its own entry).
     void reload();
 
-private:
+  private:
     void store(int index);
     bool m_loading = false;
 };

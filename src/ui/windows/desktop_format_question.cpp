@@ -14,7 +14,6 @@
 
 namespace quelvo::ui {
 
-
 namespace {
 
 // The question is asked while the progress sheet shows the job's stage: it

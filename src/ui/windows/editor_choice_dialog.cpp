@@ -20,7 +20,6 @@
 
 namespace quelvo::ui {
 
-
 EditorChoiceDialog::EditorChoiceDialog(QWidget* parent) : Sheet(parent) {
     setWindowTitle(tr("Project Editor"));
     setClosesOnEscape(true);
@@ -54,8 +53,7 @@ void EditorChoiceDialog::buildLayout() {
     sendNote->setObjectName("sendNote");
     sendNote->setWordWrap(true);
     sendNote->setForegroundRole(QPalette::PlaceholderText);
-    sendNote->setVisible(
-        TitlesSettings::shared().xmlExport.sendToFCPWithoutXMLFile);
+    sendNote->setVisible(TitlesSettings::shared().xmlExport.sendToFCPWithoutXMLFile);
     m_rememberMyChoice = new CheckBox(tr("Remember my choice"), this);
     m_rememberMyChoice->setObjectName("rememberMyChoice");
     m_rememberMyChoice->setToolTip(tr("Use this editor from now on without asking. "
@@ -126,8 +124,7 @@ void EditorChoiceDialog::setOffered(const std::vector<ProjectFormat>& formats) {
 }
 
 void EditorChoiceDialog::continuePressed() {
-    if (VersionQuestionSettings::shared().rememberMyChoice())
-        quelvo::rememberFormat(selected());
+    if (VersionQuestionSettings::shared().rememberMyChoice()) quelvo::rememberFormat(selected());
     answer(selected());
     accept();
 }

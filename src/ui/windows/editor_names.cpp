@@ -25,8 +25,7 @@ QString editorChoiceText(ProjectFormat format) {
 }
 
 QString editorChoiceLongText(ProjectFormat format) {
-    if (format == ProjectFormat::fcpxml16)
-        return tr("Final Cut Pro, older versions (FCPXML 1.6)");
+    if (format == ProjectFormat::fcpxml16) return tr("Final Cut Pro, older versions (FCPXML 1.6)");
     return editorChoiceText(format);
 }
 

@@ -12,7 +12,8 @@ namespace quelvo::ui {
 
 namespace {
 std::string sentence(std::string text) {
-    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z')
+        text[0] = static_cast<char>(text[0] - 'a' + 'A');
     return text + ".";
 }
 
@@ -39,7 +40,8 @@ void askBeforeReplacing(QWidget* parent, const std::string& target,
     Alert::service().present(request);
 }
 
-std::optional<std::string> askWhereToWrite(const QPointer<QWidget>& parent, const std::string& target) {
+std::optional<std::string> askWhereToWrite(const QPointer<QWidget>& parent,
+                                           const std::string& target) {
     using Answer = std::optional<std::string>;
     auto answer = std::make_shared<std::promise<Answer>>();
     std::future<Answer> chosen = answer->get_future();
@@ -69,7 +71,8 @@ bool askToWriteWithoutSpeech(const QPointer<QWidget>& parent, const std::string&
     quelvo::onMainThread([parent, warning, answer] {
         AlertRequest request;
         request.message = "Warning";
-        request.informativeText = sentence(warning) + " The project would leave the music as it is.";
+        request.informativeText =
+            sentence(warning) + " The project would leave the music as it is.";
         // The service runs exactly one completion; Escape chooses Cancel.
         auto once = std::make_shared<bool>(false);
         const auto reply = [answer, once](bool write) {
@@ -77,7 +80,8 @@ bool askToWriteWithoutSpeech(const QPointer<QWidget>& parent, const std::string&
             *once = true;
             answer->set_value(write);
         };
-        request.buttons = {{"Write Anyway", [reply] { reply(true); }}, {"Cancel", [reply] { reply(false); }}};
+        request.buttons = {{"Write Anyway", [reply] { reply(true); }},
+                           {"Cancel", [reply] { reply(false); }}};
         request.escapeButton = 1;
         request.parent = parent.data();
         Alert::service().present(request);

@@ -28,6 +28,7 @@ bool askToWriteWithoutSpeech(const QPointer<QWidget>& parent, const std::string&
 // something is there: asks Replace / Keep Both / Cancel on the GUI thread and
 // returns `target` (Replace), the first free numbered name beside it (Keep
 // Both) or nothing (Cancel, or the window is gone).
-std::optional<std::string> askWhereToWrite(const QPointer<QWidget>& parent, const std::string& target);
+std::optional<std::string> askWhereToWrite(const QPointer<QWidget>& parent,
+                                           const std::string& target);
 
 } // namespace quelvo::ui

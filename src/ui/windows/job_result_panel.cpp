@@ -47,7 +47,8 @@ QPixmap tick(int size, qreal ratio) {
     p.drawEllipse(QRectF(0, 0, size, size));
     QPen pen(Qt::white, size * 0.12, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     p.setPen(pen);
-    const QPointF points[] = {{size * 0.28, size * 0.52}, {size * 0.44, size * 0.68}, {size * 0.74, size * 0.34}};
+    const QPointF points[] = {
+        {size * 0.28, size * 0.52}, {size * 0.44, size * 0.68}, {size * 0.74, size * 0.34}};
     p.drawPolyline(points, 3);
     return pixmap;
 }

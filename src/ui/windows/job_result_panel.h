@@ -21,7 +21,7 @@ namespace quelvo::ui {
 
 class JobResultPanel : public QFrame {
     Q_OBJECT
-public:
+  public:
     explicit JobResultPanel(QWidget* parent = nullptr);
 
     // Shows a good job's outcome; file is the project on disk (the written

@@ -30,9 +30,9 @@
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/release_notes.h"
 #include "ui/kit/setting_slider.h"
+#include "ui/kit/task_delivery.h"
 #include "ui/kit/text_field.h"
 #include "ui/kit/window_growth.h"
-#include "ui/kit/task_delivery.h"
 #include "ui/windows/dialogue_file_rows.h"
 #include "ui/windows/job_questions.h"
 #include "ui/windows/job_result_panel.h"
@@ -42,7 +42,6 @@
 #include "ui/windows/progress_dialog.h"
 
 namespace quelvo::ui {
-
 
 namespace {
 
@@ -88,8 +87,7 @@ template <typename Facts> void readPictureFacts(const std::string& path, Facts& 
 
 // The frame a second in (the first may be black), small enough for a row.
 template <typename Facts> void readPoster(const std::string& path, Facts& f) {
-    const FrameResult frame =
-        quelvo::readFrame(path, std::min(1.0, f.duration / 2), 320, 180);
+    const FrameResult frame = quelvo::readFrame(path, std::min(1.0, f.duration / 2), 320, 180);
     if (!frame.status) return;
     const RgbImage& rgb = frame.image;
     f.poster =
@@ -224,10 +222,9 @@ void MainWindow::refreshOnShow() {
         // The role chooser announces its changes from the GUI thread, but an
         // observer may be called from anywhere: hop over and check we exist.
         const QPointer<QObject> self(this);
-        m_roleObserver =
-            Notifier::observe(SecondFileRole::kNotificationKey, [this, self] {
-                quelvo::onMainThread(self, [this] { refreshRoleLabel(); });
-            });
+        m_roleObserver = Notifier::observe(SecondFileRole::kNotificationKey, [this, self] {
+            quelvo::onMainThread(self, [this] { refreshRoleLabel(); });
+        });
     }
     refreshDurations();
 }
@@ -240,7 +237,8 @@ void MainWindow::startWatching() {
 
 void MainWindow::checkFilesAndDepthMode() {
     std::vector<bool> missing;
-    for (const std::string& path : m_dialoguePaths) missing.push_back(isMissing(path));
+    for (const std::string& path : m_dialoguePaths)
+        missing.push_back(isMissing(path));
     missing.push_back(isMissing(m_musicPath));
     missing.push_back(isMissing(m_fillerPath));
     bool cameBack = false;
@@ -369,11 +367,10 @@ void MainWindow::refreshDurations() {
     paths.push_back(m_musicPath);
     paths.push_back(m_fillerPath);
     using Facts = std::vector<FileFacts>;
-    TaskRequest<Facts> request(
-        "file facts",
-        [paths, dialogues](TaskControl& control) -> TaskReturn<Facts> {
-            return readFacts(paths, dialogues, control);
-        });
+    TaskRequest<Facts> request("file facts",
+                               [paths, dialogues](TaskControl& control) -> TaskReturn<Facts> {
+                                   return readFacts(paths, dialogues, control);
+                               });
     request.onDone = [this, generation](const TaskResult<Facts>& result) {
         if (result.value) showDurations(generation, *result.value);
     };
@@ -393,7 +390,7 @@ std::vector<MainWindow::FileFacts> MainWindow::readFacts(const std::vector<std::
         if (!path.empty() && fileExists(path, 0)) {
             if (facts.size() < dialogues) readPictureFacts(path, f);
             Status usable = f.noSound ? Status::failure("the video has no sound")
-                                             : quelvo::checkUsableAudio(path, &f.duration);
+                                      : quelvo::checkUsableAudio(path, &f.duration);
             // The music and the filler become clips: a frame at least.
             if (usable && facts.size() >= dialogues) usable = quelvo::checkClipLength(f.duration);
             if (!usable) f.problem = usable.message();
@@ -500,7 +497,7 @@ bool MainWindow::warnIfUnreadable(const std::string& role, const std::string& pa
                                   const std::string& problem) {
     if (problem.empty()) return false;
     Alert::okWithDetails("Warning", quelvo::readFailureSentence(role, fileNameOf(path), problem),
-                           problem, this);
+                         problem, this);
     return true;
 }
 
@@ -548,13 +545,13 @@ DuckRequest MainWindow::jobRequest(const std::string& filler) const {
     request.rolls = quelvo::currentEnvelopeTiming();
     request.depth.decrease = static_cast<int>(std::trunc(m_depth->value()));
     request.depth.toZero = m_decreaseToZero;
-    request.depth.overallMusicLevel = static_cast<int>(quelvo::truncateToInt(m_musicLevel->value()));
+    request.depth.overallMusicLevel =
+        static_cast<int>(quelvo::truncateToInt(m_musicLevel->value()));
     request.depth.underLU = quelvo::mix::storedUnderLU();
     request.eventName = name + "_duck_event";
     request.projectName = name + "_duck_project";
     request.musicRole = SecondFileRole::shared().roleName();
-    request.output.sendToFinalCutPro =
-        TitlesSettings::shared().xmlExport.sendToFCPWithoutXMLFile;
+    request.output.sendToFinalCutPro = TitlesSettings::shared().xmlExport.sendToFCPWithoutXMLFile;
     // The job asks before an existing project is replaced.
     request.output.replaceAllowed = false;
     // The speech as the preview shows it when the editor corrected it.

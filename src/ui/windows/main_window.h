@@ -205,8 +205,7 @@ class MainWindow : public QMainWindow {
     // Reads the facts of every file (on a worker): the dialogue files first,
     // then the music and the filler.
     static std::vector<FileFacts> readFacts(const std::vector<std::string>& paths,
-                                            std::size_t dialogues,
-                                            const TaskControl& control);
+                                            std::size_t dialogues, const TaskControl& control);
     bool checkDialogueFiles();
     void showDurations(unsigned generation, const std::vector<FileFacts>& all);
     void showMusicLengthNote(const std::vector<FileFacts>& facts);
@@ -255,7 +254,7 @@ class MainWindow : public QMainWindow {
     std::string m_musicPath;
     std::string m_fillerPath;
     StoredSetting<bool> m_decreaseToZero{kDecreaseToZeroKey,
-                                                quelvo::settings::kDecreaseToZero.defaultValue};
+                                         quelvo::settings::kDecreaseToZero.defaultValue};
     RepeatingTimer m_fileWatch;
     long m_roleObserver = 0;
     // The latest duration work; a newer one makes older answers stale.
@@ -266,7 +265,7 @@ class MainWindow : public QMainWindow {
     // Which chosen files were missing at the last look: one that comes back
     // is read again, as its facts may have been read while it was away.
     std::vector<bool> m_missingAtLastLook;
-    std::optional<double> m_underLU;             // the depth mode shown
+    std::optional<double> m_underLU; // the depth mode shown
     bool m_storedStateShown = false;
 };
 

@@ -9,13 +9,16 @@ const QColor kRed(0xD9, 0x3A, 0x32);
 const QColor kOrange(0xC8, 0x5A, 0x00);
 } // namespace
 
-QString MissingFileMarker::caption() const { return m_kind == kMissing ? tr("Missing") : tr("Can't read"); }
+QString MissingFileMarker::caption() const {
+    return m_kind == kMissing ? tr("Missing") : tr("Can't read");
+}
 
 void MissingFileMarker::setKind(Kind kind) {
     if (kind == m_kind) return;
     m_kind = kind;
     if (kind == kMissing) {
-        setToolTip(tr("This file is no longer where it was dropped. Put it back or drop it again."));
+        setToolTip(
+            tr("This file is no longer where it was dropped. Put it back or drop it again."));
         setAccessibleName(tr("File missing"));
     } else {
         setToolTip(tr("Quelvo cannot read this file. The line below the drop area says why."));

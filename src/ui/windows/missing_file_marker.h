@@ -9,7 +9,7 @@ namespace quelvo::ui {
 
 class MissingFileMarker : public QWidget {
     Q_OBJECT
-public:
+  public:
     enum Kind { kMissing, kUnreadable };
 
     explicit MissingFileMarker(QWidget* parent = nullptr);
@@ -20,10 +20,10 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     Kind m_kind = kMissing;
 };
 

@@ -11,8 +11,8 @@
 #include "media/audio_writer.h"
 #include "media/parallelism.h"
 #include "ui/kit/alert.h"
-#include "ui/kit/window_title.h"
 #include "ui/kit/task_delivery.h"
+#include "ui/kit/window_title.h"
 #include "ui/windows/job_result_panel.h"
 
 namespace quelvo::ui {
@@ -115,15 +115,14 @@ void MixExport::showProgress() {
 
 void MixExport::render(RenderJobRequest request) {
     using Outcome = RenderJobOutcome;
-    TaskRequest<Outcome> task(
-        "export mix", [request](TaskControl& control) -> TaskReturn<Outcome> {
-            RenderJobRequest job = request;
-            job.progress = [&control](double share) {
-                control.setProgress(share);
-                return !control.cancelled();
-            };
-            return quelvo::renderDuckedMix(job, nullptr);
-        });
+    TaskRequest<Outcome> task("export mix", [request](TaskControl& control) -> TaskReturn<Outcome> {
+        RenderJobRequest job = request;
+        job.progress = [&control](double share) {
+            control.setProgress(share);
+            return !control.cancelled();
+        };
+        return quelvo::renderDuckedMix(job, nullptr);
+    });
     task.onProgress = [this](double share) {
         if (m_progress) m_progress->setValue(static_cast<int>(std::lround(share * 1000)));
     };
@@ -151,8 +150,8 @@ void MixExport::complete(const RenderJobOutcome& outcome) {
                         JobResultPanel::warningsText(outcome.job));
     else
         Alert::ok("Warning",
-                    outcome.message.empty() ? "The mix could not be made." : outcome.message,
-                    m_window);
+                  outcome.message.empty() ? "The mix could not be made." : outcome.message,
+                  m_window);
     emit finished(outcome.success);
 }
 

@@ -255,8 +255,7 @@ void PreferencesWindow::addDetectionChoice(QGridLayout* grid, int& row) {
 
 QLayout* PreferencesWindow::buildEditorSection() {
     const int unit = fontMetrics().height();
-    m_preferFcpxml19 =
-        new CheckBox(tr("Prefer Final Cut Pro 10.6 and later (FCPXML 1.9)"), this);
+    m_preferFcpxml19 = new CheckBox(tr("Prefer Final Cut Pro 10.6 and later (FCPXML 1.9)"), this);
     m_preferFcpxml19->setObjectName("preferFcpxml19");
     m_preferFcpxml19->setToolTip(tr("Which Final Cut Pro version the editor question suggests"));
     m_rememberMyChoice = new CheckBox(tr("Remember my choice of editor:"), this);

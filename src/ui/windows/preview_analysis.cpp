@@ -20,7 +20,8 @@ PreviewAnalysis::PreviewAnalysis(QObject* parent)
                   Qt::QueuedConnection);
           },
           [this](const BackgroundAnalysis::Outcome& outcome) {
-              QMetaObject::invokeMethod(this, [this, outcome] { deliver(outcome); }, Qt::QueuedConnection);
+              QMetaObject::invokeMethod(
+                  this, [this, outcome] { deliver(outcome); }, Qt::QueuedConnection);
           }),
       m_depths([this](const quelvo::preview::DepthMeasurement::Answer& answer) {
           QMetaObject::invokeMethod(
@@ -58,8 +59,10 @@ void PreviewAnalysis::deliver(const BackgroundAnalysis::Outcome& outcome) {
     m_featuresPending = outcome.featuresPending;
     m_dialogue = outcome.dialogue;
     m_music = outcome.music;
-    if (outcome.featuresMeasured) emit featuresArrived(outcome.dialogue, QString::fromStdString(outcome.problem));
-    else emit finished(outcome.dialogue, outcome.music, QString::fromStdString(outcome.problem));
+    if (outcome.featuresMeasured)
+        emit featuresArrived(outcome.dialogue, QString::fromStdString(outcome.problem));
+    else
+        emit finished(outcome.dialogue, outcome.music, QString::fromStdString(outcome.problem));
 }
 
 } // namespace quelvo::ui

@@ -15,7 +15,7 @@ namespace quelvo::ui {
 
 class PreviewAnalysis : public QObject {
     Q_OBJECT
-public:
+  public:
     using Track = quelvo::preview::BackgroundAnalysis::Track;
 
     explicit PreviewAnalysis(QObject* parent = nullptr);
@@ -55,7 +55,7 @@ public:
 
     quelvo::preview::BackgroundAnalysis m_runner;
     std::string m_dialoguePath, m_musicPath;
-    Track m_dialogue, m_music;  // kept for the paths above
+    Track m_dialogue, m_music; // kept for the paths above
     bool m_featuresPending = false;
     quelvo::preview::DepthMeasurement::Answer m_lastDepths;
     // Last: destroyed first, it waits for its thread while the rest is alive.

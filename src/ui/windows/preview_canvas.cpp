@@ -29,7 +29,9 @@ QColor colour(const char* hex, double opacity = 1.0) {
     return c;
 }
 
-QRectF boxRect(const pv::Box& b) { return QRectF(b.x, b.y, b.w, b.h); }
+QRectF boxRect(const pv::Box& b) {
+    return QRectF(b.x, b.y, b.w, b.h);
+}
 
 } // namespace
 
@@ -62,8 +64,10 @@ QSize PreviewCanvas::minimumSizeHint() const {
 void PreviewCanvas::setScene(pv::PreviewScene scene) {
     m_scene = std::move(scene);
     if (m_selected >= static_cast<int>(m_scene.speech.size())) m_selected = -1;
-    if (m_fitted) fit();
-    else clampView();
+    if (m_fitted)
+        fit();
+    else
+        clampView();
     update();
 }
 
@@ -87,7 +91,8 @@ void PreviewCanvas::fit() {
 
 void PreviewCanvas::zoomBy(double factor, double anchorX) {
     const double anchor = m_start + anchorX * m_secondsPerPixel;
-    const double fitted = pv::fitViewport(duration(), std::max(1, width()), height()).secondsPerPixel;
+    const double fitted =
+        pv::fitViewport(duration(), std::max(1, width()), height()).secondsPerPixel;
     // From one 10 ms level per pixel out to the whole file.
     m_secondsPerPixel = std::clamp(m_secondsPerPixel / factor, pv::kFinestSecondsPerPixel, fitted);
     m_fitted = m_secondsPerPixel >= fitted;
@@ -116,8 +121,10 @@ void PreviewCanvas::setPlayhead(double seconds) {
 
 void PreviewCanvas::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (m_fitted) fit();
-    else clampView();
+    if (m_fitted)
+        fit();
+    else
+        clampView();
 }
 
 void PreviewCanvas::paintEvent(QPaintEvent*) {
@@ -156,8 +163,10 @@ void PreviewCanvas::drawLanesAndRuler(QPainter& p, const pv::PreviewPicture& pic
             p.drawText(QRectF(t.x + 3, 0, 200, pic.ruler.h * 0.6), Qt::AlignLeft | Qt::AlignVCenter,
                        QString::fromStdString(t.label));
     }
-    for (const pv::Box& b : pic.speech) p.fillRect(boxRect(b), colour(colors::kSpeech, colors::kShadeOpacity));
-    for (const pv::Box& b : pic.fillers) p.fillRect(boxRect(b), colour(colors::kFiller, colors::kShadeOpacity));
+    for (const pv::Box& b : pic.speech)
+        p.fillRect(boxRect(b), colour(colors::kSpeech, colors::kShadeOpacity));
+    for (const pv::Box& b : pic.fillers)
+        p.fillRect(boxRect(b), colour(colors::kFiller, colors::kShadeOpacity));
 }
 
 void PreviewCanvas::drawWaves(QPainter& p, const pv::PreviewPicture& pic) {
@@ -165,7 +174,8 @@ void PreviewCanvas::drawWaves(QPainter& p, const pv::PreviewPicture& pic) {
         // Columns are pixel-wide bands: filled rectangles, in one call.
         std::vector<QRectF> bands;
         bands.reserve(columns.size());
-        for (const pv::Column& col : columns) bands.emplace_back(col.x, col.top, 1.0, col.bottom - col.top);
+        for (const pv::Column& col : columns)
+            bands.emplace_back(col.x, col.top, 1.0, col.bottom - col.top);
         p.setPen(Qt::NoPen);
         p.setBrush(c);
         p.drawRects(bands.data(), static_cast<int>(bands.size()));
@@ -178,9 +188,10 @@ void PreviewCanvas::drawWaves(QPainter& p, const pv::PreviewPicture& pic) {
     // of blended pixel by pixel: half the paint time for an hour's picture.
     const QColor lane = colour(colors::kLane), music = colour(colors::kMusicWave);
     const double a = colors::kMusicWaveOpacity;
-    wave(pic.musicWave, QColor::fromRgbF(static_cast<float>(lane.redF() * (1 - a) + music.redF() * a),
-                                         static_cast<float>(lane.greenF() * (1 - a) + music.greenF() * a),
-                                         static_cast<float>(lane.blueF() * (1 - a) + music.blueF() * a)));
+    wave(pic.musicWave,
+         QColor::fromRgbF(static_cast<float>(lane.redF() * (1 - a) + music.redF() * a),
+                          static_cast<float>(lane.greenF() * (1 - a) + music.greenF() * a),
+                          static_cast<float>(lane.blueF() * (1 - a) + music.blueF() * a)));
 }
 
 void PreviewCanvas::drawGridAndEnvelope(QPainter& p, const pv::PreviewPicture& pic) {
@@ -217,7 +228,8 @@ void PreviewCanvas::drawGridAndEnvelope(QPainter& p, const pv::PreviewPicture& p
     p.setPen(Qt::NoPen);
     // Marks only where they do not merge into a solid line.
     if (pic.keyframeMarks.size() * 6 < static_cast<size_t>(width()))
-        for (const pv::Point& pt : pic.keyframeMarks) p.drawEllipse(QPointF(pt.x, pt.y), 2.5, 2.5);
+        for (const pv::Point& pt : pic.keyframeMarks)
+            p.drawEllipse(QPointF(pt.x, pt.y), 2.5, 2.5);
 }
 
 void PreviewCanvas::drawCursors(QPainter& p, const pv::PreviewPicture& pic) {
@@ -235,8 +247,10 @@ void PreviewCanvas::drawCursors(QPainter& p, const pv::PreviewPicture& pic) {
 void PreviewCanvas::drawSpeechEdit(QPainter& p, const pv::PreviewPicture& pic) {
     const pv::Viewport view = viewport();
     const auto band = [&](double from, double to) {
-        const double left = pv::xForTime(view, std::min(from, to)), right = pv::xForTime(view, std::max(from, to));
-        return QRectF(left, pic.dialogueLane.y + 1, std::max(1.0, right - left), pic.dialogueLane.h - 2);
+        const double left = pv::xForTime(view, std::min(from, to)),
+                     right = pv::xForTime(view, std::max(from, to));
+        return QRectF(left, pic.dialogueLane.y + 1, std::max(1.0, right - left),
+                      pic.dialogueLane.h - 2);
     };
     p.setBrush(Qt::NoBrush);
     if (m_selected >= 0 && m_selected < static_cast<int>(m_scene.speech.size())) {
@@ -308,10 +322,12 @@ bool PreviewCanvas::event(QEvent* event) {
 void PreviewCanvas::mouseMoveEvent(QMouseEvent* event) {
     m_hoverX = event->position().x();
     if (m_drag != Drag::none && (event->buttons() & Qt::LeftButton)) dragTo(m_hoverX);
-    const pv::SpeechHit hit = pv::hitSpeech(m_scene.speech, viewport(), m_hoverX, event->position().y());
-    const bool onEdge = hit.part == pv::SpeechHit::Part::startEdge || hit.part == pv::SpeechHit::Part::endEdge;
+    const pv::SpeechHit hit =
+        pv::hitSpeech(m_scene.speech, viewport(), m_hoverX, event->position().y());
+    const bool onEdge =
+        hit.part == pv::SpeechHit::Part::startEdge || hit.part == pv::SpeechHit::Part::endEdge;
     setCursor(onEdge || m_drag == Drag::startEdge || m_drag == Drag::endEdge ? Qt::SizeHorCursor
-                                                                              : Qt::ArrowCursor);
+                                                                             : Qt::ArrowCursor);
     const double t = pv::timeForX(viewport(), m_hoverX);
     if (duration() <= 0 || t < 0 || t > duration()) {
         m_hoverText.clear();
@@ -352,7 +368,8 @@ void PreviewCanvas::leaveEvent(QEvent* event) {
 }
 
 void PreviewCanvas::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || duration() <= 0) return QWidget::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton || duration() <= 0)
+        return QWidget::mousePressEvent(event);
     setFocus(Qt::MouseFocusReason);
     const double x = event->position().x();
     const pv::SpeechHit hit = pv::hitSpeech(m_scene.speech, viewport(), x, event->position().y());
@@ -360,8 +377,8 @@ void PreviewCanvas::mousePressEvent(QMouseEvent* event) {
     m_dragIndex = hit.index;
     m_dragFrom = m_dragTo = pv::editTime(viewport(), x, duration());
     using Part = pv::SpeechHit::Part;
-    m_drag = hit.part == Part::startEdge ? Drag::startEdge
-             : hit.part == Part::endEdge ? Drag::endEdge
+    m_drag = hit.part == Part::startEdge            ? Drag::startEdge
+             : hit.part == Part::endEdge            ? Drag::endEdge
              : hit.inLane && hit.part == Part::none ? Drag::pending
                                                     : Drag::none;
     selectSpeech(hit.part == Part::none ? -1 : hit.index);
@@ -403,7 +420,8 @@ void PreviewCanvas::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void PreviewCanvas::contextMenuEvent(QContextMenuEvent* event) {
-    const pv::SpeechHit hit = pv::hitSpeech(m_scene.speech, viewport(), event->pos().x(), event->pos().y());
+    const pv::SpeechHit hit =
+        pv::hitSpeech(m_scene.speech, viewport(), event->pos().x(), event->pos().y());
     if (hit.part == pv::SpeechHit::Part::none) return QWidget::contextMenuEvent(event);
     selectSpeech(hit.index);
     QMenu menu(this);
@@ -415,7 +433,8 @@ void PreviewCanvas::contextMenuEvent(QContextMenuEvent* event) {
 void PreviewCanvas::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Undo)) return emit undoRequested();
     if (event->matches(QKeySequence::Redo) ||
-        (event->key() == Qt::Key_Z && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier)))
+        (event->key() == Qt::Key_Z &&
+         event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier)))
         return emit redoRequested();
     switch (event->key()) {
     case Qt::Key_Delete:
@@ -427,13 +446,24 @@ void PreviewCanvas::keyPressEvent(QKeyEvent* event) {
         m_drag = Drag::none;
         update();
         return;
-    case Qt::Key_Space: emit playToggled(); return;
+    case Qt::Key_Space:
+        emit playToggled();
+        return;
     case Qt::Key_Plus:
-    case Qt::Key_Equal: zoomBy(2.0); return;
-    case Qt::Key_Minus: zoomBy(0.5); return;
-    case Qt::Key_Left: scrollTo(m_start - width() / 4.0 * m_secondsPerPixel); return;
-    case Qt::Key_Right: scrollTo(m_start + width() / 4.0 * m_secondsPerPixel); return;
-    default: QWidget::keyPressEvent(event);
+    case Qt::Key_Equal:
+        zoomBy(2.0);
+        return;
+    case Qt::Key_Minus:
+        zoomBy(0.5);
+        return;
+    case Qt::Key_Left:
+        scrollTo(m_start - width() / 4.0 * m_secondsPerPixel);
+        return;
+    case Qt::Key_Right:
+        scrollTo(m_start + width() / 4.0 * m_secondsPerPixel);
+        return;
+    default:
+        QWidget::keyPressEvent(event);
     }
 }
 

@@ -14,7 +14,7 @@ namespace quelvo::ui {
 
 class PreviewCanvas : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit PreviewCanvas(QWidget* parent = nullptr);
 
     void setScene(quelvo::preview::PreviewScene scene);
@@ -29,7 +29,7 @@ public:
     double secondsPerPixel() const { return m_secondsPerPixel; }
     double start() const { return m_start; }
 
-    void setPlayhead(double seconds);  // < 0 hides it
+    void setPlayhead(double seconds); // < 0 hides it
     double playhead() const { return m_playhead; }
     // The hover readout's text ("" when the pointer is elsewhere).
     QString hoverText() const { return m_hoverText; }
@@ -41,7 +41,7 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-signals:
+  signals:
     void viewChanged();
     void hovered(const QString& text);
     void clicked(double seconds);
@@ -53,7 +53,7 @@ signals:
     void undoRequested();
     void redoRequested();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -65,7 +65,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
 
-private:
+  private:
     double duration() const { return m_scene.duration(); }
     void clampView();
     // The picture's layers, bottom up.
@@ -86,7 +86,7 @@ private:
     quelvo::preview::PreviewScene m_scene;
     double m_start = 0;
     double m_secondsPerPixel = 0.1;
-    bool m_fitted = true;  // follows the width until the user zooms
+    bool m_fitted = true; // follows the width until the user zooms
     double m_playhead = -1;
     double m_hoverX = -1;
     QString m_hoverText;
@@ -96,7 +96,7 @@ private:
     Drag m_drag = Drag::none;
     int m_dragIndex = -1;
     double m_pressX = 0;
-    double m_dragFrom = 0, m_dragTo = 0;  // seconds
+    double m_dragFrom = 0, m_dragTo = 0; // seconds
 };
 
 } // namespace quelvo::ui

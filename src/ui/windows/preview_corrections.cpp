@@ -196,8 +196,7 @@ bool PreviewPanel::importLabels(const std::string& path) {
 
 bool PreviewPanel::exportLabels(const std::string& path) {
     if (!m_model || !m_model->dialogue()) return false;
-    if (const Status written = quelvo::writeLabelFile(path, m_canvas->scene().speech);
-        !written) {
+    if (const Status written = quelvo::writeLabelFile(path, m_canvas->scene().speech); !written) {
         std::string why = written.message();
         if (!why.empty())
             why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));

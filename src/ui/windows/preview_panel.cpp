@@ -14,8 +14,8 @@
 #include "media/audio_file.h"
 #include "media/media_info.h"
 #include "media/read_failure_text.h"
-#include "project/project_builder.h"
 #include "project/envelope_timing.h"
+#include "project/project_builder.h"
 #include "project/volume_keyframes.h"
 #include "ui/kit/window_growth.h"
 #include "ui/windows/preview_analysis.h"
@@ -45,10 +45,8 @@ constexpr double kScrollUnit = 0.001;
 } // namespace
 
 PreviewPanel::PreviewPanel(QWidget* parent)
-    : QWidget(parent),
-      m_analysis(new PreviewAnalysis(this)),
-      m_microphones(new PreviewMicrophones(this)),
-      m_player(new PreviewPlayer(this)),
+    : QWidget(parent), m_analysis(new PreviewAnalysis(this)),
+      m_microphones(new PreviewMicrophones(this)), m_player(new PreviewPlayer(this)),
       m_rollsWatch(new QTimer(this)) {
     m_toggle = new QToolButton(this);
     m_toggle->setText(tr("Preview"));
@@ -64,7 +62,8 @@ PreviewPanel::PreviewPanel(QWidget* parent)
     m_play = toolButton(tr("Play"), tr("Play the mix from the chosen point (Space)"), this);
     m_status = new QLabel(this);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_status->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00:00:00.00   music silent")) * 3 / 2);
+    m_status->setMinimumWidth(
+        fontMetrics().horizontalAdvance(QStringLiteral("00:00:00.00   music silent")) * 3 / 2);
 
     m_body = new QWidget(this);
     m_progress = new QProgressBar(m_body);
@@ -82,7 +81,8 @@ PreviewPanel::PreviewPanel(QWidget* parent)
     addSpeechControls(header);
     header->addStretch();
     header->addWidget(m_status);
-    for (QToolButton* b : {m_zoomOut, m_zoomIn, m_fit, m_play}) header->addWidget(b);
+    for (QToolButton* b : {m_zoomOut, m_zoomIn, m_fit, m_play})
+        header->addWidget(b);
 
     auto* body = new QVBoxLayout(m_body);
     body->setContentsMargins(0, 0, 0, 0);
@@ -114,30 +114,35 @@ PreviewPanel::PreviewPanel(QWidget* parent)
             togglePlayback();
         }
     });
-    connect(m_scroll, &QScrollBar::valueChanged, m_canvas, [this](int v) { m_canvas->scrollTo(v * kScrollUnit); });
-    connect(m_analysis, &PreviewAnalysis::progressed, this, [this](double share) {
-        m_progress->setValue(static_cast<int>(share * 1000));
-    });
-    connect(m_analysis, &PreviewAnalysis::finished, this, [this](Track dialogue, Track music, QString problem) {
-        // Threshold detection draws from levels alone; the line goes on for the
-        // speech features the automatic detection needs, measured meanwhile.
-        const bool measuring = m_analysis->featuresPending();
-        m_progress->setVisible(measuring);
-        m_progress->setValue(0);
-        m_progress->setToolTip(measuring ? tr("Measuring the dialogue's speech features") : QString());
-        m_status->setText(problem);
-        rebuildModel(std::move(dialogue), std::move(music));
-        showFeaturesNote(problem);
-    });
-    connect(m_analysis, &PreviewAnalysis::featuresArrived, this, [this](Track dialogue, QString problem) {
-        m_progress->hide();
-        m_progress->setToolTip(QString());
-        if (!m_model) return;
-        // The same picture and view; only the speech may change, if the automatic mode is on.
-        m_model = makeModel(std::move(dialogue), m_model->music());
-        if (m_status->text() == featuresNote() || !problem.isEmpty()) m_status->setText(problem);
-        redraw();
-    });
+    connect(m_scroll, &QScrollBar::valueChanged, m_canvas,
+            [this](int v) { m_canvas->scrollTo(v * kScrollUnit); });
+    connect(m_analysis, &PreviewAnalysis::progressed, this,
+            [this](double share) { m_progress->setValue(static_cast<int>(share * 1000)); });
+    connect(m_analysis, &PreviewAnalysis::finished, this,
+            [this](Track dialogue, Track music, QString problem) {
+                // Threshold detection draws from levels alone; the line goes on for the
+                // speech features the automatic detection needs, measured meanwhile.
+                const bool measuring = m_analysis->featuresPending();
+                m_progress->setVisible(measuring);
+                m_progress->setValue(0);
+                m_progress->setToolTip(measuring ? tr("Measuring the dialogue's speech features")
+                                                 : QString());
+                m_status->setText(problem);
+                rebuildModel(std::move(dialogue), std::move(music));
+                showFeaturesNote(problem);
+            });
+    connect(m_analysis, &PreviewAnalysis::featuresArrived, this,
+            [this](Track dialogue, QString problem) {
+                m_progress->hide();
+                m_progress->setToolTip(QString());
+                if (!m_model) return;
+                // The same picture and view; only the speech may change, if the automatic mode is
+                // on.
+                m_model = makeModel(std::move(dialogue), m_model->music());
+                if (m_status->text() == featuresNote() || !problem.isEmpty())
+                    m_status->setText(problem);
+                redraw();
+            });
     connect(m_microphones, &PreviewMicrophones::trackArrived, this,
             [this](const QString&, const QString& problem) {
                 if (!problem.isEmpty()) m_status->setText(problem);
@@ -169,7 +174,9 @@ PreviewPanel::~PreviewPanel() {
     m_analysis->cancel();
 }
 
-bool PreviewPanel::isExpanded() const { return m_toggle->isChecked(); }
+bool PreviewPanel::isExpanded() const {
+    return m_toggle->isChecked();
+}
 
 void PreviewPanel::setExpanded(bool expanded) {
     m_toggle->setChecked(expanded);
@@ -178,7 +185,8 @@ void PreviewPanel::setExpanded(bool expanded) {
     // picture's height back (and takes it again when unfolded).
     setSizePolicy(QSizePolicy::Preferred, expanded ? QSizePolicy::Preferred : QSizePolicy::Maximum);
     m_body->setVisible(expanded);
-    for (QToolButton* b : {m_zoomOut, m_zoomIn, m_fit, m_play}) b->setVisible(expanded);
+    for (QToolButton* b : {m_zoomOut, m_zoomIn, m_fit, m_play})
+        b->setVisible(expanded);
     if (!expanded && m_player->isPlaying()) m_player->stop();
 }
 
@@ -273,8 +281,10 @@ QString PreviewPanel::featuresNote() const {
 
 void PreviewPanel::showFeaturesNote(const QString& otherwise) {
     if (!m_analysis->featuresPending()) return;
-    if (m_settings.rolls.detection == DetectionMode::automatic) m_status->setText(featuresNote());
-    else if (m_status->text() == featuresNote()) m_status->setText(otherwise);
+    if (m_settings.rolls.detection == DetectionMode::automatic)
+        m_status->setText(featuresNote());
+    else if (m_status->text() == featuresNote())
+        m_status->setText(otherwise);
 }
 
 void PreviewPanel::rebuildModel(Track dialogue, Track music) {
@@ -289,7 +299,8 @@ void PreviewPanel::rebuildModel(Track dialogue, Track music) {
 void PreviewPanel::redraw() {
     pv::PreviewScene scene = m_model ? m_model->scene(m_settings) : pv::PreviewScene{};
     m_detected = scene.speech;
-    if (m_corrections.corrected()) pv::applySpeech(scene, m_settings, m_corrections.intervals(m_detected));
+    if (m_corrections.corrected())
+        pv::applySpeech(scene, m_settings, m_corrections.intervals(m_detected));
     // While the levels are measured the last picture of these files stays.
     std::string files = m_musicPath;
     for (const std::string& path : m_dialoguePaths)
@@ -361,9 +372,12 @@ void PreviewPanel::refreshPlayButton() {
     const bool ready = m_model && m_model->dialogue() && m_model->music();
     m_play->setEnabled(why.isEmpty() && ready);
     m_play->setText(m_player->isPlaying() ? tr("Stop") : tr("Play"));
-    if (!why.isEmpty()) m_play->setToolTip(why);
-    else if (!ready) m_play->setToolTip(tr("Choose a dialogue and a music file to listen to the mix"));
-    else m_play->setToolTip(tr("Play the mix from the chosen point (Space)"));
+    if (!why.isEmpty())
+        m_play->setToolTip(why);
+    else if (!ready)
+        m_play->setToolTip(tr("Choose a dialogue and a music file to listen to the mix"));
+    else
+        m_play->setToolTip(tr("Play the mix from the chosen point (Space)"));
 }
 
 void PreviewPanel::togglePlayback() {

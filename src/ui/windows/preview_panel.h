@@ -31,14 +31,15 @@ class PreviewPlayer;
 
 class PreviewPanel : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit PreviewPanel(QWidget* parent = nullptr);
     ~PreviewPanel() override;
 
     // The chosen files ("" for none); a change starts a new analysis and
     // cancels the running one. Several dialogue files show one lane each
     // below the row of their union, which the corrections then edit.
-    void setFiles(const std::vector<std::string>& dialogues, const std::string& music, const std::string& filler);
+    void setFiles(const std::vector<std::string>& dialogues, const std::string& music,
+                  const std::string& filler);
     void setFiles(const std::string& dialogue, const std::string& music, const std::string& filler);
     // The controls; the picture follows at once.
     void setSettings(const quelvo::preview::PreviewSettings& settings);
@@ -83,17 +84,18 @@ public:
     QToolButton* revertButton() const { return m_revert; }
     QToolButton* labelsButton() const { return m_labels; }
 
-signals:
+  signals:
     // A new picture is on screen (after an analysis or a control change).
     void sceneShown();
     // The corrections changed (an edit, undo, redo, revert or import).
     void speechCorrected();
 
-private:
+  private:
     using Track = std::shared_ptr<const quelvo::preview::LevelTrack>;
     void rebuildModel(Track dialogue, Track music);
     // The model for these tracks: with a lane a file when there are several.
-    std::shared_ptr<const quelvo::preview::PreviewModel> makeModel(Track dialogue, Track music) const;
+    std::shared_ptr<const quelvo::preview::PreviewModel> makeModel(Track dialogue,
+                                                                   Track music) const;
     void redraw();
     void syncScrollBar();
     void refreshPlayButton();
@@ -125,11 +127,11 @@ private:
     PreviewCanvas* m_canvas;
     QScrollBar* m_scroll;
     PreviewAnalysis* m_analysis;
-    PreviewMicrophones* m_microphones;  // the dialogue files after the first
+    PreviewMicrophones* m_microphones; // the dialogue files after the first
     PreviewPlayer* m_player;
     QTimer* m_rollsWatch;
 
-    std::string m_dialoguePath, m_musicPath, m_fillerPath;  // the first dialogue file
+    std::string m_dialoguePath, m_musicPath, m_fillerPath; // the first dialogue file
     std::vector<std::string> m_dialoguePaths;
     quelvo::preview::PreviewSettings m_settings;
     quelvo::preview::SpeechDecision m_decision = quelvo::preview::detectedSpeech;
@@ -137,8 +139,8 @@ private:
     double m_playFrom = 0;
     std::optional<quelvo::preview::DepthRequest> m_depthAsked; // the latest measurement asked for
     std::string m_shownFiles;                                  // whose picture the canvas shows
-    SpeechCorrections m_corrections;  // for m_dialoguePath
-    ClusterList m_detected;          // the detection's speech in the picture
+    SpeechCorrections m_corrections;                           // for m_dialoguePath
+    ClusterList m_detected; // the detection's speech in the picture
     QLabel* m_speechCount;
     QToolButton* m_revert;
     QToolButton* m_labels;

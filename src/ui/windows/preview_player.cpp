@@ -16,14 +16,14 @@ namespace quelvo::ui {
 
 // The sink's pull side: each read asks the mix source for the next frames.
 class PreviewPlayer::Device : public QIODevice {
-public:
+  public:
     explicit Device(std::unique_ptr<quelvo::mix::MixSource> source) : m_source(std::move(source)) {
         open(QIODevice::ReadOnly);
     }
     bool atEnd() const override { return m_ended; }
     bool isSequential() const override { return true; }
 
-protected:
+  protected:
     qint64 readData(char* data, qint64 maxSize) override {
         const int channels = m_source->format().channels;
         const int frames = static_cast<int>(maxSize / (sizeof(float) * channels));
@@ -32,13 +32,14 @@ protected:
         const int got = m_source->read(out, frames);
         // Playback does not run the renderer's whole-mix level pass; a sum
         // above full scale is held at it rather than wrapping.
-        for (int i = 0; i < got * channels; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
+        for (int i = 0; i < got * channels; ++i)
+            out[i] = std::clamp(out[i], -1.0f, 1.0f);
         if (got == 0) m_ended = true;
         return static_cast<qint64>(got) * channels * sizeof(float);
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
-private:
+  private:
     std::unique_ptr<quelvo::mix::MixSource> m_source;
     bool m_ended = false;
 };
@@ -52,7 +53,9 @@ PreviewPlayer::PreviewPlayer(QObject* parent) : QObject(parent), m_clock(new QTi
     });
 }
 
-PreviewPlayer::~PreviewPlayer() { stop(); }
+PreviewPlayer::~PreviewPlayer() {
+    stop();
+}
 
 QString PreviewPlayer::unavailableReason() {
     if (QMediaDevices::defaultAudioOutput().isNull())
@@ -60,7 +63,9 @@ QString PreviewPlayer::unavailableReason() {
     return QString();
 }
 
-bool PreviewPlayer::isPlaying() const { return m_sink != nullptr; }
+bool PreviewPlayer::isPlaying() const {
+    return m_sink != nullptr;
+}
 
 bool PreviewPlayer::play(const quelvo::mix::MixInputs& inputs, double seconds, QString* problem) {
     stop();

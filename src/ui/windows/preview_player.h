@@ -16,7 +16,7 @@ namespace quelvo::ui {
 
 class PreviewPlayer : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit PreviewPlayer(QObject* parent = nullptr);
     ~PreviewPlayer() override;
 
@@ -30,12 +30,12 @@ public:
     void stop();
     bool isPlaying() const;
 
-signals:
+  signals:
     // The time being heard, several times a second while playing.
     void positionChanged(double seconds);
     void stopped();
 
-private:
+  private:
     class Device;
     std::unique_ptr<QAudioSink> m_sink;
     std::unique_ptr<Device> m_device;

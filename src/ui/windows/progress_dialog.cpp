@@ -17,11 +17,11 @@
 #include "media/parallelism.h"
 #include "media/read_failure_text.h"
 #include "project/version_sheet_question.h"
-#include "ui/kit/frame_animation.h"
 #include "ui/kit/alert.h"
 #include "ui/kit/file_opener.h"
-#include "ui/kit/notification.h"
+#include "ui/kit/frame_animation.h"
 #include "ui/kit/label_status_sink.h"
+#include "ui/kit/notification.h"
 #include "ui/kit/task_delivery.h"
 #include "ui/windows/desktop_format_question.h"
 #include "ui/windows/job_questions.h"
@@ -161,8 +161,8 @@ void ProgressDialog::startAnimations() {
     const Layer layers[] = {
         {"quelvo_progressA_", 59}, {"quelvo_progressB_", 58}, {"quelvo_progressC_", 57}};
     for (int i = 0; i < 3; ++i) {
-        auto* anim =
-            new FrameAnimation(m_layers[i], 0.0, 60, true, true, nullptr, "", "png", nullptr, false);
+        auto* anim = new FrameAnimation(m_layers[i], 0.0, 60, true, true, nullptr, "", "png",
+                                        nullptr, false);
         anim->setSequence(layers[i].prefix, 0, layers[i].lastFrame, 5);
         anim->start();
     }
@@ -228,16 +228,13 @@ void ProgressDialog::runJob() {
             }
             return TaskDone{};
         });
-    request.onDone = [this, end](const TaskResult<TaskDone>& result) {
-        jobEnded(*end, result);
-    };
+    request.onDone = [this, end](const TaskResult<TaskDone>& result) { jobEnded(*end, result); };
     request.delivery = quelvo::mainThreadDelivery(this);
     m_job = TaskRunner::shared().start(std::move(request));
     if (m_cancelBeforeStart) m_job.cancel();
 }
 
-void ProgressDialog::jobEnded(const JobEnd& end,
-                              const TaskResult<TaskDone>& result) {
+void ProgressDialog::jobEnded(const JobEnd& end, const TaskResult<TaskDone>& result) {
     if (end.outcome) return completeJob(*end.outcome, end.handOver);
     // The work never returned: cancelled before it ran, or it failed.
     DuckOutcome outcome;
@@ -268,8 +265,8 @@ void ProgressDialog::tellSuccess(const DuckOutcome& outcome, const std::string& 
     // The second line names the project, so a notification seen later
     // still says which job it was about.
     showNotification(QStringLiteral("Quelvo Done"),
-                       QStringLiteral("Successfully Ducked Audio Files.\n") +
-                           QString::fromStdString(quelvo::fileNameOf(file)));
+                     QStringLiteral("Successfully Ducked Audio Files.\n") +
+                         QString::fromStdString(quelvo::fileNameOf(file)));
     emit jobSucceeded(outcome, QString::fromStdString(file));
 }
 
@@ -291,11 +288,11 @@ bool ProgressDialog::tellFailure(const DuckOutcome& outcome) {
     // input that cannot be read is put in a user's words, with the audio
     // layer's own reason under Details for whoever needs it.
     if (!outcome.unreadableRole.empty()) {
-        Alert::okWithDetails(
-            "Warning",
-            quelvo::readFailureSentence(outcome.unreadableRole,
-                                         quelvo::fileNameOf(outcome.unreadablePath), outcome.reason),
-            outcome.message, this);
+        Alert::okWithDetails("Warning",
+                             quelvo::readFailureSentence(outcome.unreadableRole,
+                                                         quelvo::fileNameOf(outcome.unreadablePath),
+                                                         outcome.reason),
+                             outcome.message, this);
         return false;
     }
     const std::string sentence =
@@ -320,7 +317,7 @@ bool ProgressDialog::tellFailure(const DuckOutcome& outcome) {
 void ProgressDialog::tellFailedHandOver(const HandOver& handOver) {
     if (handOver.file.empty()) {
         Alert::okWithDetails("Warning", "The project could not be handed to Final Cut Pro.",
-                               handOver.status.message(), this);
+                             handOver.status.message(), this);
         return;
     }
     // The copy stays in the cache folder: the user can open it by hand.
@@ -329,9 +326,9 @@ void ProgressDialog::tellFailedHandOver(const HandOver& handOver) {
     request.message = "Warning";
     request.informativeText = "Final Cut Pro did not open the project; its copy \u201C" +
                               quelvo::fileNameOf(file) + "\u201D is in Quelvo's cache folder.";
-    request.buttons = {
-        {"OK", nullptr},
-        {"Show in Folder", [file] { fileOpener::showInFolder(QString::fromStdString(file)); }}};
+    request.buttons = {{"OK", nullptr}, {"Show in Folder", [file] {
+                                             fileOpener::showInFolder(QString::fromStdString(file));
+                                         }}};
     request.parent = this;
     request.details = handOver.status.message();
     Alert::service().present(request);

@@ -15,15 +15,18 @@ ResultLine::ResultLine(QWidget* parent) : QWidget(parent) {
     m_label->setWordWrap(true);
     m_showInFolder = new QPushButton(tr("Show in Folder"), this);
     m_open = new QPushButton(tr("Open"), this);
-    m_open->setToolTip(tr("Open the project with the program that opens FCPXML files (Final Cut Pro)"));
+    m_open->setToolTip(
+        tr("Open the project with the program that opens FCPXML files (Final Cut Pro)"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_label, 1);
     layout->addWidget(m_showInFolder);
     layout->addWidget(m_open);
-    connect(m_showInFolder, &QPushButton::clicked, this,
-            [this] { QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(m_path).absolutePath())); });
-    connect(m_open, &QPushButton::clicked, this, [this] { QDesktopServices::openUrl(QUrl::fromLocalFile(m_path)); });
+    connect(m_showInFolder, &QPushButton::clicked, this, [this] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(m_path).absolutePath()));
+    });
+    connect(m_open, &QPushButton::clicked, this,
+            [this] { QDesktopServices::openUrl(QUrl::fromLocalFile(m_path)); });
     clear();
 }
 

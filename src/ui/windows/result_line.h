@@ -11,7 +11,7 @@ namespace quelvo::ui {
 
 class ResultLine : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ResultLine(QWidget* parent = nullptr);
 
     void showWritten(const QString& path);
@@ -24,7 +24,7 @@ public:
     QPushButton* showInFolderButton() const { return m_showInFolder; }
     QPushButton* openButton() const { return m_open; }
 
-private:
+  private:
     QLabel* m_label = nullptr;
     QPushButton* m_showInFolder = nullptr;
     QPushButton* m_open = nullptr;

@@ -16,15 +16,18 @@ namespace {
 constexpr double kTemplateHeight = 1080.0;
 
 QColor qcolor(const RgbaColor& c, double alpha = 1.0) {
-    return QColor::fromRgbF(float(c.red), float(c.green), float(c.blue), float(std::clamp(c.alpha * alpha, 0.0, 1.0)));
+    return QColor::fromRgbF(float(c.red), float(c.green), float(c.blue),
+                            float(std::clamp(c.alpha * alpha, 0.0, 1.0)));
 }
 
 // A soft edge without an image filter: the same shape stroked ever wider and
 // fainter. Good enough to see a blur's reach.
 void drawSoft(QPainter& p, const QPainterPath& path, QColor color, double width, double blur) {
     if (blur <= 0.5) {
-        if (width > 0) p.strokePath(path, QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        else p.fillPath(path, color);
+        if (width > 0)
+            p.strokePath(path, QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        else
+            p.fillPath(path, color);
         return;
     }
     const int steps = 6;
@@ -32,7 +35,8 @@ void drawSoft(QPainter& p, const QPainterPath& path, QColor color, double width,
     for (int i = steps; i >= 1; --i) {
         QColor c = color;
         c.setAlphaF(float(std::min(1.0, alpha)));
-        p.strokePath(path, QPen(c, width + blur * 2 * i / steps, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.strokePath(path, QPen(c, width + blur * 2 * i / steps, Qt::SolidLine, Qt::RoundCap,
+                                Qt::RoundJoin));
     }
     if (width <= 0) {
         color.setAlphaF(float(std::min(1.0, alpha * 2)));
@@ -76,7 +80,9 @@ QSize TitlePreview::minimumSizeHint() const {
     return {16 * unit, 9 * unit};
 }
 
-int TitlePreview::heightForWidth(int width) const { return width * 9 / 16; }
+int TitlePreview::heightForWidth(int width) const {
+    return width * 9 / 16;
+}
 
 QRectF TitlePreview::frameRect() const {
     const double fw = m_settings.frameSize.width > 0 ? m_settings.frameSize.width : 1920;
@@ -105,7 +111,8 @@ void TitlePreview::paintEvent(QPaintEvent*) {
     p.fillRect(frame, m_background.isNull() ? QColor(128, 128, 128) : QColor(Qt::black));
     if (!m_background.isNull()) {
         QSizeF shown = QSizeF(m_background.size()).scaled(frame.size(), Qt::KeepAspectRatio);
-        p.drawImage(QRectF(frame.center() - QPointF(shown.width() / 2, shown.height() / 2), shown), m_background);
+        p.drawImage(QRectF(frame.center() - QPointF(shown.width() / 2, shown.height() / 2), shown),
+                    m_background);
     }
     p.save();
     p.setClipRect(frame);
@@ -128,19 +135,22 @@ void TitlePreview::paintEvent(QPaintEvent*) {
 
     const QStringList lines = m_text.split('\n');
     if (!m_text.trimmed().isEmpty()) {
-        QFont font = QFontDatabase::font(QString::fromStdString(s.font), QString::fromStdString(s.fontFace), 12);
+        QFont font = QFontDatabase::font(QString::fromStdString(s.font),
+                                         QString::fromStdString(s.fontFace), 12);
         font.setPixelSize(std::max(1, int(std::lround(double(s.size) * unit))));
         const QFontMetricsF metrics(font);
         // The generator raises the baseline by 1.05 sizes a line, so that
         // the last line stays where the setting puts it; lines run down
         // from the first.
         double perc = s.baselinePerc;
-        if (lines.size() >= 2) perc += double(lines.size() - 1) * double(s.size) / frameHeight * 1.05;
+        if (lines.size() >= 2)
+            perc += double(lines.size() - 1) * double(s.size) / frameHeight * 1.05;
         const double firstBaseline = frame.bottom() - perc * frame.height();
         const double lineStep = double(s.size) * 1.05 * unit + s.lineSpacing * unit;
 
         double widest = 0;
-        for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+        for (const QString& line : lines)
+            widest = std::max(widest, metrics.horizontalAdvance(line));
         QPainterPath path;
         for (int i = 0; i < lines.size(); ++i) {
             const double w = metrics.horizontalAdvance(lines[i]);
@@ -148,10 +158,15 @@ void TitlePreview::paintEvent(QPaintEvent*) {
             // lines inside it.
             double x = frame.center().x() - widest / 2;
             switch (s.alignment) {
-            case Alignment::right: x += widest - w; break;
+            case Alignment::right:
+                x += widest - w;
+                break;
             case Alignment::left:
-            case Alignment::justified: break;
-            default: x += (widest - w) / 2; break;
+            case Alignment::justified:
+                break;
+            default:
+                x += (widest - w) / 2;
+                break;
             }
             path.addText(QPointF(x, firstBaseline + i * lineStep), font, lines[i]);
         }
@@ -160,14 +175,16 @@ void TitlePreview::paintEvent(QPaintEvent*) {
         if (s.shadow.enable) {
             // Angle counter-clockwise from the right, as Final Cut Pro reads it.
             const double rad = s.shadow.angle * M_PI / 180;
-            const QPointF offset(std::cos(rad) * s.shadow.distance * unit, -std::sin(rad) * s.shadow.distance * unit);
+            const QPointF offset(std::cos(rad) * s.shadow.distance * unit,
+                                 -std::sin(rad) * s.shadow.distance * unit);
             QPainterPath shadow = path.translated(offset);
             QColor c = qcolor(s.shadow.color);
             c.setAlphaF(float(std::clamp(s.shadow.opacity, 0.0, 1.0)));
             if (strokeWidth > 0) drawSoft(p, shadow, c, strokeWidth * 2, s.shadow.blur * unit);
             drawSoft(p, shadow, c, 0, s.shadow.blur * unit);
         }
-        if (strokeWidth > 0) drawSoft(p, path, qcolor(s.strokeColor), strokeWidth * 2, s.strokeBlur * unit);
+        if (strokeWidth > 0)
+            drawSoft(p, path, qcolor(s.strokeColor), strokeWidth * 2, s.strokeBlur * unit);
         p.fillPath(path, qcolor(s.color));
     }
     p.restore();

@@ -13,7 +13,7 @@ namespace quelvo::ui {
 
 class TitlePreview : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TitlePreview(QWidget* parent = nullptr);
 
     void setSettings(const TitlesSettings& settings);
@@ -34,10 +34,10 @@ public:
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     TitlesSettings m_settings;
     QString m_text;
     QImage m_background;

@@ -49,7 +49,8 @@ void TitlesPresetsBar::reload() {
     const QString current = m_presetChoice->currentText();
     m_presetChoice->clear();
     m_presetChoice->addItem(tr("Choose a preset…"));
-    for (const TitlePreset& p : tp::all()) m_presetChoice->addItem(QString::fromStdString(p.name));
+    for (const TitlePreset& p : tp::all())
+        m_presetChoice->addItem(QString::fromStdString(p.name));
     const int index = m_presetChoice->findText(current);
     m_presetChoice->setCurrentIndex(index > 0 ? index : 0);
 }
@@ -95,27 +96,31 @@ void TitlesPresetsBar::askName() {
 }
 
 void TitlesPresetsBar::importFile() {
-    const QString path = QFileDialog::getOpenFileName(this, tr("Import Preset"), QString(), tr("Presets (*.json)"));
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Import Preset"), QString(), tr("Presets (*.json)"));
     if (path.isEmpty()) return;
     std::string name;
     const Status status = tp::importFrom(path.toStdString(), &name);
-    if (!status) return Alert::ok("Warning", "The preset was not imported: " + status.message(), this);
+    if (!status)
+        return Alert::ok("Warning", "The preset was not imported: " + status.message(), this);
     reload();
     loadPreset(name);
 }
 
 void TitlesPresetsBar::exportFile() {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Export Settings"), tr("Title settings.json"),
-                                                      tr("Presets (*.json)"));
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Export Settings"), tr("Title settings.json"), tr("Presets (*.json)"));
     if (path.isEmpty()) return;
     const Status status = tp::exportTo(path.toStdString(), TitlesSettings::shared());
     if (!status) Alert::ok("Warning", "The settings were not exported: " + status.message(), this);
 }
 
 void TitlesPresetsBar::deleteCurrent() {
-    const std::string name = m_presetChoice->currentIndex() > 0 ? m_presetChoice->currentText().toStdString() : "";
+    const std::string name =
+        m_presetChoice->currentIndex() > 0 ? m_presetChoice->currentText().toStdString() : "";
     for (const TitlePreset& p : tp::shipped())
-        if (p.name == name) return Alert::ok("Warning", "\"" + name + "\" comes with Quelvo and stays.", this);
+        if (p.name == name)
+            return Alert::ok("Warning", "\"" + name + "\" comes with Quelvo and stays.", this);
     if (name.empty()) return;
     const Status status = tp::remove(name);
     if (!status) Alert::ok("Warning", "The preset was not deleted: " + status.message(), this);

@@ -14,7 +14,7 @@ namespace quelvo::ui {
 
 class TitlesPresetsBar : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TitlesPresetsBar(QWidget* parent = nullptr);
 
     // Loads a preset by name; false when there is none of that name. The
@@ -30,7 +30,7 @@ public:
     QComboBox* presetChoice() const { return m_presetChoice; }
     QToolButton* menuButton() const { return m_menuButton; }
 
-private:
+  private:
     void askName();
     void importFile();
     void exportFile();

@@ -29,7 +29,6 @@
 
 namespace quelvo::ui {
 
-
 namespace {
 
 // Where the stroke width waits while the stroke is switched off: the model
@@ -42,14 +41,16 @@ struct FrameSizeChoice {
     int width, height;
 };
 const FrameSizeChoice kFrameSizes[] = {
-    {"1920 × 1080 (HD)", 1920, 1080},        {"3840 × 2160 (4K UHD)", 3840, 2160},
-    {"1280 × 720 (720p)", 1280, 720},        {"1080 × 1920 (vertical)", 1080, 1920},
-    {"1080 × 1080 (square)", 1080, 1080},   {"2048 × 1080 (2K DCI)", 2048, 1080},
+    {"1920 × 1080 (HD)", 1920, 1080},     {"3840 × 2160 (4K UHD)", 3840, 2160},
+    {"1280 × 720 (720p)", 1280, 720},     {"1080 × 1920 (vertical)", 1080, 1920},
+    {"1080 × 1080 (square)", 1080, 1080}, {"2048 × 1080 (2K DCI)", 2048, 1080},
 };
 
 const double kFrameRates[] = {23.976, 24, 25, 29.97, 30, 50, 59.94, 60};
 
-QColor toQColor(const RgbaColor& c) { return QColor::fromRgbF(float(c.red), float(c.green), float(c.blue)); }
+QColor toQColor(const RgbaColor& c) {
+    return QColor::fromRgbF(float(c.red), float(c.green), float(c.blue));
+}
 
 // The picked colour in the model's form; the stored alpha stays.
 void setRGB(RgbaColor& target, const QColor& c) {
@@ -90,7 +91,8 @@ QFormLayout* group(QVBoxLayout* page, const QString& title, QWidget* parent) {
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets) {
     auto* layout = new QHBoxLayout;
     layout->setContentsMargins(0, 0, 0, 0);
-    for (QWidget* w : widgets) layout->addWidget(w);
+    for (QWidget* w : widgets)
+        layout->addWidget(w);
     layout->addStretch();
     return layout;
 }
@@ -136,7 +138,8 @@ void TitlesStylePanel::addTextGroup(QVBoxLayout* page) {
     using S = Settings;
     QFormLayout* text = group(page, tr("Text"), this);
     m_fontFamily = new QFontComboBox(this);
-    m_fontFamily->setToolTip(tr("The font; Final Cut Pro uses the one of this name on the editing Mac"));
+    m_fontFamily->setToolTip(
+        tr("The font; Final Cut Pro uses the one of this name on the editing Mac"));
     m_fontFace = new QComboBox(this);
     m_fontFace->setEditable(true);
     m_fontFace->setToolTip(tr("The face (style) of the font: Regular, Bold, ..."));
@@ -144,10 +147,12 @@ void TitlesStylePanel::addTextGroup(QVBoxLayout* page) {
     m_textColor = new ColorButton(this);
     m_alignment = new QComboBox(this);
     for (Alignment a : quelvo::kAllAlignments)
-        m_alignment->addItem(QString::fromStdString(quelvo::displayText(a)), QString::fromStdString(quelvo::rawValue(a)));
+        m_alignment->addItem(QString::fromStdString(quelvo::displayText(a)),
+                             QString::fromStdString(quelvo::rawValue(a)));
     m_lineSpacing = number(this, -200, 500, 1, 1);
     m_baseline = number(this, -50, 150, 0.5, 1, tr(" % of the height"));
-    m_baseline->setToolTip(tr("Where the last line's baseline sits, measured up from the bottom of the frame"));
+    m_baseline->setToolTip(
+        tr("Where the last line's baseline sits, measured up from the bottom of the frame"));
     text->addRow(tr("Font:"), m_fontFamily);
     text->addRow(tr("Face:"), m_fontFace);
     text->addRow(tr("Size:"), row({m_fontSize, new QLabel(tr("Colour:"), this), m_textColor}));
@@ -171,7 +176,8 @@ void TitlesStylePanel::addTextGroup(QVBoxLayout* page) {
     connect(m_fontFace, &QComboBox::currentTextChanged, this, [this](const QString& face) {
         if (!face.isEmpty()) change([&](S& s) { s.fontFace = face.toStdString(); });
     });
-    connect(m_fontSize, &QSpinBox::valueChanged, this, [this](int v) { change([&](S& s) { s.size = v; }); });
+    connect(m_fontSize, &QSpinBox::valueChanged, this,
+            [this](int v) { change([&](S& s) { s.size = v; }); });
     m_textColor->onPick = [this](const QColor& c) { change([&](S& s) { setRGB(s.color, c); }); };
     connect(m_alignment, &QComboBox::currentIndexChanged, this, [this](int i) {
         if (i >= 0) change([&](S& s) { s.alignment = quelvo::kAllAlignments[size_t(i)]; });
@@ -188,7 +194,8 @@ void TitlesStylePanel::addTextGroup(QVBoxLayout* page) {
         if (m_fontFamily->currentText() != family) m_fontFamily->setEditText(family);
         const QStringList faces = QFontDatabase::styles(family);
         QStringList shown;
-        for (int i = 0; i < m_fontFace->count(); ++i) shown << m_fontFace->itemText(i);
+        for (int i = 0; i < m_fontFace->count(); ++i)
+            shown << m_fontFace->itemText(i);
         if (shown != faces) {
             m_fontFace->clear();
             m_fontFace->addItems(faces);
@@ -196,7 +203,8 @@ void TitlesStylePanel::addTextGroup(QVBoxLayout* page) {
         m_fontFace->setCurrentText(QString::fromStdString(s.fontFace));
         m_fontSize->setValue(int(s.size));
         m_textColor->setColor(toQColor(s.color));
-        m_alignment->setCurrentIndex(m_alignment->findData(QString::fromStdString(quelvo::rawValue(s.alignment))));
+        m_alignment->setCurrentIndex(
+            m_alignment->findData(QString::fromStdString(quelvo::rawValue(s.alignment))));
         m_lineSpacing->setValue(s.lineSpacing);
         m_baseline->setValue(double(s.baselinePerc) * 100);
     });
@@ -224,7 +232,9 @@ void TitlesStylePanel::addStrokeGroup(QVBoxLayout* page) {
             }
         });
     });
-    m_strokeColor->onPick = [this](const QColor& c) { change([&](S& s) { setRGB(s.strokeColor, c); }); };
+    m_strokeColor->onPick = [this](const QColor& c) {
+        change([&](S& s) { setRGB(s.strokeColor, c); });
+    };
     connect(m_strokeWidth, &QDoubleSpinBox::valueChanged, this,
             [this](double v) { change([&](S& s) { s.strokeWidth = v; }); });
     connect(m_strokeBlur, &QDoubleSpinBox::valueChanged, this,
@@ -254,8 +264,11 @@ void TitlesStylePanel::addShadowGroup(QVBoxLayout* page) {
     shadow->addRow(tr("Blur:"), m_shadowBlur);
     shadow->addRow(tr("Distance:"), m_shadowDistance);
     shadow->addRow(tr("Angle:"), m_shadowAngle);
-    connect(m_shadowOn, &QCheckBox::toggled, this, [this](bool on) { change([&](S& s) { s.shadow.enable = on; }); });
-    m_shadowColor->onPick = [this](const QColor& c) { change([&](S& s) { setRGB(s.shadow.color, c); }); };
+    connect(m_shadowOn, &QCheckBox::toggled, this,
+            [this](bool on) { change([&](S& s) { s.shadow.enable = on; }); });
+    m_shadowColor->onPick = [this](const QColor& c) {
+        change([&](S& s) { setRGB(s.shadow.color, c); });
+    };
     connect(m_shadowOpacity, &QDoubleSpinBox::valueChanged, this,
             [this](double v) { change([&](S& s) { s.shadow.opacity = v / 100; }); });
     connect(m_shadowBlur, &QDoubleSpinBox::valueChanged, this,
@@ -296,8 +309,11 @@ void TitlesStylePanel::addPatchGroup(QVBoxLayout* page) {
             edit(*s.patch);
         });
     };
-    connect(m_patchOn, &QCheckBox::toggled, this, [this](bool on) { change([&](S& s) { s.addPatch = on; }); });
-    m_patchColor->onPick = [editPatch](const QColor& c) { editPatch([&](Patch& p) { setRGB(p.color, c); }); };
+    connect(m_patchOn, &QCheckBox::toggled, this,
+            [this](bool on) { change([&](S& s) { s.addPatch = on; }); });
+    m_patchColor->onPick = [editPatch](const QColor& c) {
+        editPatch([&](Patch& p) { setRGB(p.color, c); });
+    };
     connect(m_patchOpacity, &QDoubleSpinBox::valueChanged, this,
             [editPatch](double v) { editPatch([&](Patch& p) { p.opacity = v / 100; }); });
     connect(m_patchWidth, &QDoubleSpinBox::valueChanged, this,
@@ -325,12 +341,14 @@ void TitlesStylePanel::addTimingGroup(QVBoxLayout* page) {
     m_minDuration->setToolTip(tr("Shorter titles are lengthened to this"));
     m_extendAfter = number(this, 0, 60, 0.1, 2, tr(" s"));
     m_extendAfter->setToolTip(tr("Every title stays this much longer than its subtitle"));
-    m_avoidOverlap = new QCheckBox(tr("Avoid overlaps (one lane, a title ends before the next)"), this);
+    m_avoidOverlap =
+        new QCheckBox(tr("Avoid overlaps (one lane, a title ends before the next)"), this);
     m_blankFrame = new QCheckBox(tr("One blank frame between titles"), this);
     m_nonZeroStart = new QCheckBox(tr("Follow the video's start timecode"), this);
     m_frameRate = new QComboBox(this);
     m_frameRate->addItem(tr("The video's (else 30)"), QVariant());
-    for (double r : kFrameRates) m_frameRate->addItem(QString::number(r), r);
+    for (double r : kFrameRates)
+        m_frameRate->addItem(QString::number(r), r);
     m_frameRate->setToolTip(tr("The timeline's frame rate when no video gives one"));
     timing->addRow(tr("Minimum duration:"), m_minDuration);
     timing->addRow(tr("Extend after:"), m_extendAfter);
@@ -342,13 +360,17 @@ void TitlesStylePanel::addTimingGroup(QVBoxLayout* page) {
             [this](double v) { change([&](S& s) { s.minDuration = v; }); });
     connect(m_extendAfter, &QDoubleSpinBox::valueChanged, this,
             [this](double v) { change([&](S& s) { s.extendAfter = v; }); });
-    connect(m_avoidOverlap, &QCheckBox::toggled, this, [this](bool on) { change([&](S& s) { s.avoidOverlap = on; }); });
-    connect(m_blankFrame, &QCheckBox::toggled, this, [this](bool on) { change([&](S& s) { s.add1BlankFrame = on; }); });
+    connect(m_avoidOverlap, &QCheckBox::toggled, this,
+            [this](bool on) { change([&](S& s) { s.avoidOverlap = on; }); });
+    connect(m_blankFrame, &QCheckBox::toggled, this,
+            [this](bool on) { change([&](S& s) { s.add1BlankFrame = on; }); });
     connect(m_nonZeroStart, &QCheckBox::toggled, this,
             [this](bool on) { change([&](S& s) { s.handleNonZeroStartTime = on; }); });
     connect(m_frameRate, &QComboBox::currentIndexChanged, this, [this](int i) {
         const QVariant v = m_frameRate->itemData(i);
-        change([&](S& s) { s.timeLineFPS = v.isValid() ? std::optional<double>(v.toDouble()) : std::nullopt; });
+        change([&](S& s) {
+            s.timeLineFPS = v.isValid() ? std::optional<double>(v.toDouble()) : std::nullopt;
+        });
     });
     bind([this] {
         const S& s = TitlesSettings::shared();
@@ -386,13 +408,18 @@ void TitlesStylePanel::addTextHandlingGroup(QVBoxLayout* page) {
             edit(*s.splitText);
         });
     };
-    connect(m_splitLines, &QCheckBox::toggled, this, [editSplit](bool on) { editSplit([&](auto& t) { t.split = on; }); });
-    connect(m_splitLength, &QSpinBox::valueChanged, this, [editSplit](int v) { editSplit([&](auto& t) { t.length = v; }); });
-    connect(m_ignoreI, &QCheckBox::toggled, this, [this](bool on) { change([&](S& s) { s.ignore.ignoreITags = on; }); });
-    connect(m_ignoreB, &QCheckBox::toggled, this, [this](bool on) { change([&](S& s) { s.ignore.ignoreBTags = on; }); });
+    connect(m_splitLines, &QCheckBox::toggled, this,
+            [editSplit](bool on) { editSplit([&](auto& t) { t.split = on; }); });
+    connect(m_splitLength, &QSpinBox::valueChanged, this,
+            [editSplit](int v) { editSplit([&](auto& t) { t.length = v; }); });
+    connect(m_ignoreI, &QCheckBox::toggled, this,
+            [this](bool on) { change([&](S& s) { s.ignore.ignoreITags = on; }); });
+    connect(m_ignoreB, &QCheckBox::toggled, this,
+            [this](bool on) { change([&](S& s) { s.ignore.ignoreBTags = on; }); });
     connect(m_ignoreFont, &QCheckBox::toggled, this,
             [this](bool on) { change([&](S& s) { s.ignore.ignoreFontTags = on; }); });
-    connect(m_ignoreU, &QCheckBox::toggled, this, [this](bool on) { change([&](S& s) { s.ignore.ignoreUTags = on; }); });
+    connect(m_ignoreU, &QCheckBox::toggled, this,
+            [this](bool on) { change([&](S& s) { s.ignore.ignoreUTags = on; }); });
     bind([this] {
         const S& s = TitlesSettings::shared();
         const SplitText split = s.splitText.value_or(SplitText{});
@@ -425,9 +452,10 @@ void TitlesStylePanel::addTemplateGroup(QVBoxLayout* page) {
     bind([this] {
         const S& s = TitlesSettings::shared();
         m_templateOn->setChecked(s.customTitle.enable);
-        m_templatePath->setText(s.customTitle.sourceUrl
-                                  ? QString::fromStdString(quelvo::pathFromFileUrl(*s.customTitle.sourceUrl))
-                                  : QString());
+        m_templatePath->setText(
+            s.customTitle.sourceUrl
+                ? QString::fromStdString(quelvo::pathFromFileUrl(*s.customTitle.sourceUrl))
+                : QString());
     });
 }
 
@@ -435,7 +463,8 @@ void TitlesStylePanel::addOutputGroup(QVBoxLayout* page) {
     using S = Settings;
     QFormLayout* output = group(page, tr("Output"), this);
     m_frameSizeChoice = new QComboBox(this);
-    for (const FrameSizeChoice& f : kFrameSizes) m_frameSizeChoice->addItem(tr(f.text), QSize(f.width, f.height));
+    for (const FrameSizeChoice& f : kFrameSizes)
+        m_frameSizeChoice->addItem(tr(f.text), QSize(f.width, f.height));
     m_frameSizeChoice->addItem(tr("Custom"), QSize());
     m_frameWidth = whole(this, quelvo::kMinFrameSide, quelvo::kMaxFrameSide);
     m_frameHeight = whole(this, quelvo::kMinFrameSide, quelvo::kMaxFrameSide);
@@ -443,28 +472,35 @@ void TitlesStylePanel::addOutputGroup(QVBoxLayout* page) {
     output->addRow(QString(), row({m_frameWidth, new QLabel(tr("×"), this), m_frameHeight}));
     connect(m_frameSizeChoice, &QComboBox::currentIndexChanged, this, [this](int i) {
         const QSize size = m_frameSizeChoice->itemData(i).toSize();
-        if (size.isValid()) change([&](S& s) { s.frameSize = {double(size.width()), double(size.height())}; });
+        if (size.isValid())
+            change([&](S& s) { s.frameSize = {double(size.width()), double(size.height())}; });
     });
-    connect(m_frameWidth, &QSpinBox::valueChanged, this, [this](int v) { change([&](S& s) { s.frameSize.width = v; }); });
+    connect(m_frameWidth, &QSpinBox::valueChanged, this,
+            [this](int v) { change([&](S& s) { s.frameSize.width = v; }); });
     connect(m_frameHeight, &QSpinBox::valueChanged, this,
             [this](int v) { change([&](S& s) { s.frameSize.height = v; }); });
     bind([this] {
         const S& s = TitlesSettings::shared();
         m_frameWidth->setValue(int(s.frameSize.width));
         m_frameHeight->setValue(int(s.frameSize.height));
-        const int index = m_frameSizeChoice->findData(QSize(int(s.frameSize.width), int(s.frameSize.height)));
+        const int index =
+            m_frameSizeChoice->findData(QSize(int(s.frameSize.width), int(s.frameSize.height)));
         m_frameSizeChoice->setCurrentIndex(index >= 0 ? index : m_frameSizeChoice->count() - 1);
     });
 }
 
-TitlesStylePanel::~TitlesStylePanel() { Notifier::removeObserver(m_observer); }
+TitlesStylePanel::~TitlesStylePanel() {
+    Notifier::removeObserver(m_observer);
+}
 
 void TitlesStylePanel::chooseTemplate() {
-    const QString path = QFileDialog::getOpenFileName(this, tr("Choose a Title Template"), m_templatePath->text(),
-                                                      tr("Motion titles (*.moti);;All files (*)"));
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Choose a Title Template"), m_templatePath->text(),
+                                     tr("Motion titles (*.moti);;All files (*)"));
     if (path.isEmpty()) return;
     change([&](Settings& s) {
-        s.customTitle.sourceUrl = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toStdString();
+        s.customTitle.sourceUrl =
+            QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toStdString();
         s.customTitle.enable = true;
     });
 }
@@ -472,17 +508,19 @@ void TitlesStylePanel::chooseTemplate() {
 void TitlesStylePanel::enableDependents() {
     for (QWidget* w : std::initializer_list<QWidget*>{m_strokeColor, m_strokeWidth, m_strokeBlur})
         w->setEnabled(m_strokeOn->isChecked());
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{m_shadowColor, m_shadowOpacity, m_shadowBlur, m_shadowDistance, m_shadowAngle})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_shadowColor, m_shadowOpacity, m_shadowBlur,
+                                                      m_shadowDistance, m_shadowAngle})
         w->setEnabled(m_shadowOn->isChecked());
-    for (QWidget* w : std::initializer_list<QWidget*>{m_patchColor, m_patchOpacity, m_patchWidth, m_patchHeight, m_patchPosition})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_patchColor, m_patchOpacity, m_patchWidth,
+                                                      m_patchHeight, m_patchPosition})
         w->setEnabled(m_patchOn->isChecked());
     m_splitLength->setEnabled(m_splitLines->isChecked());
 }
 
 void TitlesStylePanel::refresh() {
     m_refreshing = true;
-    for (const auto& show : m_shows) show();
+    for (const auto& show : m_shows)
+        show();
     m_refreshing = false;
     enableDependents();
 }

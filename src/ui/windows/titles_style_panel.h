@@ -29,7 +29,7 @@ class ColorButton;
 
 class TitlesStylePanel : public QWidget {
     Q_OBJECT
-public:
+  public:
     // Announced after every stored change of the shared title settings.
     static constexpr const char* kSettingsChangedKey = "quelvo.titles.settingsChanged";
 
@@ -57,7 +57,7 @@ public:
     QCheckBox* ignoreI() const { return m_ignoreI; }
     QSpinBox* frameHeight() const { return m_frameHeight; }
 
-private:
+  private:
     using Settings = TitlesSettings;
     // One control's two directions: how it shows the settings, and what a
     // user's change does to them (then stored and announced).

@@ -27,7 +27,8 @@ std::vector<TitleRow> TitlesTableModel::plan(const std::vector<SubtitleCue>& sub
         row.start = subtitles[i].startTime;
         row.duration = place.duration;
         row.lane = place.lane;
-        row.text = QString::fromStdString(subtitles[i].text).split('\n').join(QStringLiteral(" / "));
+        row.text =
+            QString::fromStdString(subtitles[i].text).split('\n').join(QStringLiteral(" / "));
         QStringList why;
         if (place.raisedToMinimum) why << QObject::tr("raised to the minimum duration");
         if (place.shortenedForNext) why << QObject::tr("shortened to end before the next title");
@@ -68,10 +69,8 @@ void TitlesTableModel::markFailures(std::vector<TitleRow>& rows,
                 QString::fromStdString(quelvo::titles::failuresText(f.failures));
 }
 
-double TitlesTableModel::timelineRate(const TitlesSettings& settings,
-                                      std::optional<double> fps) {
-    return TitlesFcpxml("", std::vector<SubtitleCue>{}, std::nullopt, settings)
-        .timebase(fps);
+double TitlesTableModel::timelineRate(const TitlesSettings& settings, std::optional<double> fps) {
+    return TitlesFcpxml("", std::vector<SubtitleCue>{}, std::nullopt, settings).timebase(fps);
 }
 
 QString TitlesTableModel::timecode(double seconds) const {
@@ -97,7 +96,8 @@ void TitlesTableModel::setRows(std::vector<TitleRow> rows, double fps) {
 
 int TitlesTableModel::changedCount() const {
     int n = 0;
-    for (const TitleRow& r : m_rows) n += r.reason.isEmpty() ? 0 : 1;
+    for (const TitleRow& r : m_rows)
+        n += r.reason.isEmpty() ? 0 : 1;
     return n;
 }
 
@@ -112,7 +112,9 @@ int TitlesTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_rows.size());
 }
 
-int TitlesTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
+int TitlesTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
 
 QVariant TitlesTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || size_t(index.row()) >= m_rows.size()) return {};
@@ -121,14 +123,18 @@ QVariant TitlesTableModel::data(const QModelIndex& index, int role) const {
     const bool isTime = index.column() >= kStart && index.column() <= kDuration;
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
-        case kNumber: return QString::number(r.number);
+        case kNumber:
+            return QString::number(r.number);
         case kStart:
         case kEnd:
         case kDuration:
             return timecode(seconds[index.column()]);
-        case kLane: return QString::number(r.lane);
-        case kText: return r.text;
-        case kChanged: return r.reason;
+        case kLane:
+            return QString::number(r.lane);
+        case kText:
+            return r.text;
+        case kChanged:
+            return r.reason;
         }
     }
     // The times to the millisecond, as the subtitle file counts them.
@@ -147,7 +153,8 @@ QVariant TitlesTableModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::ToolTipRole && isTime)
         return QString::fromStdString(Timecode::withMilliseconds(seconds[index.column()], false));
     if (role == Qt::ToolTipRole && !r.reason.isEmpty()) return r.reason;
-    if (role == Qt::ForegroundRole && index.column() == kChanged) return QBrush(QColor(0xB0, 0x60, 0x00));
+    if (role == Qt::ForegroundRole && index.column() == kChanged)
+        return QBrush(QColor(0xB0, 0x60, 0x00));
     if (role == Qt::TextAlignmentRole && index.column() != kText && index.column() != kChanged)
         return int(Qt::AlignRight | Qt::AlignVCenter);
     return {};
@@ -156,13 +163,20 @@ QVariant TitlesTableModel::data(const QModelIndex& index, int role) const {
 QVariant TitlesTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     switch (section) {
-    case kNumber: return tr("#");
-    case kStart: return tr("Start");
-    case kEnd: return tr("End");
-    case kDuration: return tr("Duration");
-    case kLane: return tr("Lane");
-    case kText: return tr("Text");
-    case kChanged: return tr("Changed");
+    case kNumber:
+        return tr("#");
+    case kStart:
+        return tr("Start");
+    case kEnd:
+        return tr("End");
+    case kDuration:
+        return tr("Duration");
+    case kLane:
+        return tr("Lane");
+    case kText:
+        return tr("Text");
+    case kChanged:
+        return tr("Changed");
     }
     return {};
 }

@@ -7,8 +7,8 @@
 
 #include <QAbstractTableModel>
 
-#include "titles/subtitle_cue.h"
 #include "titles/reading_checks.h"
+#include "titles/subtitle_cue.h"
 #include "writers/caption_document.h"
 #include "writers/titles_fcpxml.h"
 
@@ -19,14 +19,14 @@ struct TitleRow {
     double start = 0;    // seconds, as the subtitle file counts
     double duration = 0; // seconds, after the duration rules
     int64_t lane = 1;
-    QString text;        // lines joined by " / "
-    QString reason;      // "" when the title is as its subtitle says
+    QString text;         // lines joined by " / "
+    QString reason;       // "" when the title is as its subtitle says
     QString failedChecks; // the reading checks it fails; "" when it passes
 };
 
 class TitlesTableModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     enum Column { kNumber, kStart, kEnd, kDuration, kLane, kText, kChanged, kColumnCount };
 
     using QAbstractTableModel::QAbstractTableModel;
@@ -46,8 +46,7 @@ public:
 
     // The timeline's frame rate, the video's else the settings' else 30:
     // what the project will use.
-    static double timelineRate(const TitlesSettings& settings,
-                               std::optional<double> fps);
+    static double timelineRate(const TitlesSettings& settings, std::optional<double> fps);
 
     // Times show as timecode at `fps`, with milliseconds in their tooltips.
     void setRows(std::vector<TitleRow> rows, double fps);
@@ -61,11 +60,11 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-private:
-  QString timecode(double seconds) const;
+  private:
+    QString timecode(double seconds) const;
 
-  std::vector<TitleRow> m_rows;
-  double m_fps = 30;
+    std::vector<TitleRow> m_rows;
+    double m_fps = 30;
 };
 
 } // namespace quelvo::ui

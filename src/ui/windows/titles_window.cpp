@@ -18,8 +18,8 @@
 
 #include "base/files.h"
 #include "base/notifier.h"
-#include "base/settings_store.h"
 #include "base/services.h"
+#include "base/settings_store.h"
 #include "media/media_info.h"
 #include "media/read_failure_text.h"
 #include "media/video_frame.h"
@@ -30,8 +30,8 @@
 #include "titles/text_encodings.h"
 #include "ui/kit/alert.h"
 #include "ui/kit/file_drop_area.h"
-#include "ui/kit/text_field.h"
 #include "ui/kit/task_delivery.h"
+#include "ui/kit/text_field.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/result_line.h"
 #include "ui/windows/title_preview.h"
@@ -44,7 +44,6 @@
 
 namespace quelvo::ui {
 
-
 namespace {
 
 std::atomic<int> g_running{0};
@@ -52,7 +51,9 @@ std::atomic<int> g_running{0};
 const char* const kDropSubtitles = "Drop an SRT File";
 const char* const kDropVideo = "Drop a Video (optional)";
 
-bool isMissing(const std::string& path) { return !path.empty() && !quelvo::fileExists(path, 0); }
+bool isMissing(const std::string& path) {
+    return !path.empty() && !quelvo::fileExists(path, 0);
+}
 
 // The settings that decide how the file is read, as one text: when they
 // change, the file is read again; other changes only re-time and re-draw.
@@ -64,11 +65,15 @@ std::string parseSignature(const TitlesSettings& s, bool captions) {
            (captions ? "c" : "t");
 }
 
-QString timeText(double seconds) { return QString::fromStdString(Timecode::withMilliseconds(seconds, false)); }
+QString timeText(double seconds) {
+    return QString::fromStdString(Timecode::withMilliseconds(seconds, false));
+}
 
 } // namespace
 
-int TitlesWindow::exportsRunning() { return g_running.load(); }
+int TitlesWindow::exportsRunning() {
+    return g_running.load();
+}
 
 TitlesWindow::TitlesWindow(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(tr("Titles"));
@@ -78,9 +83,10 @@ TitlesWindow::TitlesWindow(QWidget* parent) : QMainWindow(parent) {
     connect(m_clearVideoButton, &QToolButton::clicked, this, &TitlesWindow::clearVideo);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex&, const QModelIndex&) { refreshPreview(); });
-    m_observer = Notifier::observe(TitlesStylePanel::kSettingsChangedKey, [self = QPointer<TitlesWindow>(this)] {
-        if (self) self->settingsChanged();
-    });
+    m_observer = Notifier::observe(TitlesStylePanel::kSettingsChangedKey,
+                                   [self = QPointer<TitlesWindow>(this)] {
+                                       if (self) self->settingsChanged();
+                                   });
     setUpDropAreas();
     restoreChoices();
     buildEncodingMenu();
@@ -96,11 +102,16 @@ TitlesWindow::~TitlesWindow() {
 void TitlesWindow::setUpDropAreas() {
     m_subtitleDrop->acceptedExtensions = {"srt"};
     m_videoDrop->acceptedExtensions = {"mov", "mp4", "m4v", "mxf", "mkv", "avi", "mts"};
-    for (FileDropArea* area : {m_subtitleDrop, m_videoDrop}) area->dropMode = FileDropArea::kFilesOnly;
+    for (FileDropArea* area : {m_subtitleDrop, m_videoDrop})
+        area->dropMode = FileDropArea::kFilesOnly;
     m_subtitleDrop->setText(tr(kDropSubtitles));
     m_videoDrop->setText(tr(kDropVideo));
-    m_subtitleDrop->onDrop = [this](const std::vector<std::string>& paths) { setSubtitleFile(paths.front()); };
-    m_videoDrop->onDrop = [this](const std::vector<std::string>& paths) { setVideoFile(paths.front()); };
+    m_subtitleDrop->onDrop = [this](const std::vector<std::string>& paths) {
+        setSubtitleFile(paths.front());
+    };
+    m_videoDrop->onDrop = [this](const std::vector<std::string>& paths) {
+        setVideoFile(paths.front());
+    };
 }
 
 void TitlesWindow::restoreChoices() {
@@ -108,7 +119,8 @@ void TitlesWindow::restoreChoices() {
     // the next one; the version starts from the ducking preference.
     const bool prefer19 = VersionQuestionSettings::shared().preferFcpxml19();
     const std::string version = quelvo::storedString(kVersionKey, prefer19 ? "1.9" : "1.6");
-    m_versionChoice->setCurrentIndex(std::max(0, m_versionChoice->findData(QString::fromStdString(version))));
+    m_versionChoice->setCurrentIndex(
+        std::max(0, m_versionChoice->findData(QString::fromStdString(version))));
     connect(m_versionChoice, &QComboBox::currentIndexChanged, this, [this](int i) {
         quelvo::storeString(kVersionKey, m_versionChoice->itemData(i).toString().toStdString());
     });
@@ -125,22 +137,21 @@ void TitlesWindow::restoreChoices() {
     choose(m_captionFormat, kCaptionFormatKey, "srt");
     connect(m_outputChoice, &QComboBox::currentIndexChanged, this, [this] { outputChanged(); });
     m_language->configure(
-        quelvo::storedString(kLanguageKey, ""), true, false,
-        [this](const std::string& text) {
+        quelvo::storedString(kLanguageKey, ""), true, false, [this](const std::string& text) {
             quelvo::storeString(kLanguageKey, text);
             const bool fits = text.empty() || quelvo::titles::isLanguageTag(text);
             m_language->setStyleSheet(fits ? QString() : QStringLiteral("color: #c0392b;"));
         });
-    connect(m_failingOnly, &QCheckBox::toggled, this,
-            [this](bool only) { showOnlyFailing(only); });
+    connect(m_failingOnly, &QCheckBox::toggled, this, [this](bool only) { showOnlyFailing(only); });
     outputChanged();
     m_eventName->configure(quelvo::storedString(kEventKey, ""), true, true,
-                        [](const std::string& text) { quelvo::storeString(kEventKey, text); });
+                           [](const std::string& text) { quelvo::storeString(kEventKey, text); });
 }
 
 void TitlesWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!m_fileWatch.isActive()) m_fileWatch.loop("", 0.5, std::nullopt, false, [this] { refreshMarkers(); });
+    if (!m_fileWatch.isActive())
+        m_fileWatch.loop("", 0.5, std::nullopt, false, [this] { refreshMarkers(); });
 }
 
 void TitlesWindow::buildEncodingMenu() {
@@ -232,15 +243,14 @@ void TitlesWindow::outputChanged() {
         m_versionChoice->setCurrentIndex(m_versionChoice->findData(QStringLiteral("1.9")));
     } else {
         const bool prefer19 = VersionQuestionSettings::shared().preferFcpxml19();
-        const std::string version =
-            quelvo::storedString(kVersionKey, prefer19 ? "1.9" : "1.6");
+        const std::string version = quelvo::storedString(kVersionKey, prefer19 ? "1.9" : "1.6");
         const QSignalBlocker quiet(m_versionChoice);
         m_versionChoice->setCurrentIndex(
             std::max(0, m_versionChoice->findData(QString::fromStdString(version))));
     }
     m_versionChoice->setEnabled(!captions);
     m_versionChoice->setToolTip(captions ? tr("Captions are written in FCPXML 1.9: 1.6 has none")
-                                    : QString());
+                                         : QString());
     m_captionFormat->setVisible(captions);
     m_language->setVisible(captions);
     // Captions read the file's tags and lines their own way.
@@ -287,31 +297,43 @@ void TitlesWindow::readSubtitles() {
         TitlesSettings::shared());
     m_parsedWith = parseSignature(TitlesSettings::shared(), captions);
     std::string problem;
-    if (m_srtPath.empty()) m_srt = {};
-    else if (m_encodingChoice.empty()) m_srt = SubtitleFile::fromFileUrl(m_srtPath, settings, &problem);
-    else m_srt = SubtitleFile::fromFileInEncoding(m_srtPath, m_encodingChoice, settings, &problem);
+    if (m_srtPath.empty())
+        m_srt = {};
+    else if (m_encodingChoice.empty())
+        m_srt = SubtitleFile::fromFileUrl(m_srtPath, settings, &problem);
+    else
+        m_srt = SubtitleFile::fromFileInEncoding(m_srtPath, m_encodingChoice, settings, &problem);
 
     m_encodingButton->setEnabled(!m_srtPath.empty());
-    const QString encoding = QString::fromStdString(m_srt.encoding.empty() ? m_encodingChoice : m_srt.encoding);
-    m_encodingButton->setText(encoding.isEmpty() ? tr("Encoding") : tr("Encoding: %1").arg(encoding));
-    m_encodingButton->setToolTip(tr("The encoding the file was read in; choose another to read it again"));
+    const QString encoding =
+        QString::fromStdString(m_srt.encoding.empty() ? m_encodingChoice : m_srt.encoding);
+    m_encodingButton->setText(encoding.isEmpty() ? tr("Encoding")
+                                                 : tr("Encoding: %1").arg(encoding));
+    m_encodingButton->setToolTip(
+        tr("The encoding the file was read in; choose another to read it again"));
     if (m_srtPath.empty()) {
         m_subtitleInfo->clear();
     } else if (m_srt.titles.empty()) {
-        m_subtitleInfo->setText(tr("No subtitles could be read: %1").arg(QString::fromStdString(problem)));
+        m_subtitleInfo->setText(
+            tr("No subtitles could be read: %1").arg(QString::fromStdString(problem)));
         m_subtitleInfo->setStyleSheet(QStringLiteral("color: #c0392b;"));
     } else {
         m_subtitleInfo->setStyleSheet(QString());
-        const QString count = m_srt.titles.size() == 1 ? tr("1 title") : tr("%1 titles").arg(m_srt.titles.size());
+        const QString count =
+            m_srt.titles.size() == 1 ? tr("1 title") : tr("%1 titles").arg(m_srt.titles.size());
         m_subtitleInfo->setText(tr("%1, to %2").arg(count, timeText(m_srt.lastEndTime())));
     }
     // Broken blocks (a counter without its time line) are left out of the
     // project; the editor learns how much of the file that was.
     if (m_srt.skippedBlocks > 0) {
-        const QString blocks = m_srt.skippedBlocks == 1 ? tr("1 broken subtitle block")
-                                                      : tr("%1 broken subtitle blocks").arg(m_srt.skippedBlocks);
-        const QString lines = m_srt.skippedLines == 1 ? tr("1 line") : tr("%1 lines").arg(m_srt.skippedLines);
-        m_skippedNote->setText(tr("Skipped %1 (%2 of text): a block needs its number and a time line.").arg(blocks, lines));
+        const QString blocks = m_srt.skippedBlocks == 1
+                                   ? tr("1 broken subtitle block")
+                                   : tr("%1 broken subtitle blocks").arg(m_srt.skippedBlocks);
+        const QString lines =
+            m_srt.skippedLines == 1 ? tr("1 line") : tr("%1 lines").arg(m_srt.skippedLines);
+        m_skippedNote->setText(
+            tr("Skipped %1 (%2 of text): a block needs its number and a time line.")
+                .arg(blocks, lines));
         m_skippedNote->show();
     } else {
         m_skippedNote->hide();
@@ -322,7 +344,8 @@ void TitlesWindow::readSubtitles() {
 void TitlesWindow::settingsChanged() {
     if (parseSignature(TitlesSettings::shared(), makesCaptions()) != m_parsedWith)
         readSubtitles();
-    else refreshTable();
+    else
+        refreshTable();
 }
 
 QSize TitlesWindow::sizeHint() const {
@@ -386,7 +409,7 @@ void TitlesWindow::refreshMarkers() {
     const bool unreadable = !m_videoPath.empty() && !m_videoProblem.empty();
     if (missing || unreadable)
         m_videoMarker->setKind(missing ? MissingFileMarker::kMissing
-                                         : MissingFileMarker::kUnreadable);
+                                       : MissingFileMarker::kUnreadable);
     m_videoMarker->setVisible(missing || unreadable);
 }
 
@@ -394,9 +417,9 @@ void TitlesWindow::showVideoProblem() {
     // The user's words from the one table; the decoder's own in the tooltip.
     const ReadFailureText text = quelvo::videoReadFailureText(m_videoProblem);
     m_videoInfo->setText(QString::fromStdString(text.brief));
-    m_videoInfo->setToolTip(
-        QString::fromStdString("\u201C" + quelvo::fileNameOf(m_videoPath) + "\u201D " +
-                               text.problem + ". " + text.advice + "\n(" + m_videoProblem + ")"));
+    m_videoInfo->setToolTip(QString::fromStdString("\u201C" + quelvo::fileNameOf(m_videoPath) +
+                                                   "\u201D " + text.problem + ". " + text.advice +
+                                                   "\n(" + m_videoProblem + ")"));
     m_videoInfo->setStyleSheet(QStringLiteral("color: #c0392b;"));
 }
 
@@ -422,7 +445,8 @@ void TitlesWindow::requestFrame() {
         return;
     }
     const int row = selectedRow();
-    const double at = row >= 0 && size_t(row) < m_srt.titles.size() ? m_srt.titles[size_t(row)].startTime : 0;
+    const double at =
+        row >= 0 && size_t(row) < m_srt.titles.size() ? m_srt.titles[size_t(row)].startTime : 0;
     const QSize size = m_preview->wantedBackgroundSize();
     // A style change redraws the title, not the picture behind it.
     const QString key = QStringLiteral("%1|%2|%3x%4")
@@ -437,8 +461,8 @@ void TitlesWindow::requestFrame() {
         "read video frame", [path = m_videoPath, at, size](TaskControl&) -> TaskReturn<QImage> {
             const FrameResult frame = quelvo::readFrame(path, at, size.width(), size.height());
             if (!frame.status) return QImage();
-            return QImage(frame.image.pixels.data(), frame.image.width, frame.image.height, frame.image.width * 3,
-                          QImage::Format_RGB888)
+            return QImage(frame.image.pixels.data(), frame.image.width, frame.image.height,
+                          frame.image.width * 3, QImage::Format_RGB888)
                 .copy();
         });
     read.onDone = [this, generation](const TaskResult<QImage>& result) {
@@ -460,7 +484,8 @@ void TitlesWindow::saveAs() {
     if (m_srtPath.empty()) return Alert::ok("Warning", "Subtitle File Not Specified.", this);
     const QString start = QString::fromStdString(quelvo::titles::defaultProjectPath(m_srtPath));
     QPointer<TitlesWindow> self(this);
-    auto* dialog = new QFileDialog(this, tr("Save Titles Project"), start, tr("Final Cut Pro XML (*.fcpxml)"));
+    auto* dialog =
+        new QFileDialog(this, tr("Save Titles Project"), start, tr("Final Cut Pro XML (*.fcpxml)"));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setDefaultSuffix(QStringLiteral("fcpxml"));
     // The dialog asks before replacing; the export then does not ask again.
@@ -473,13 +498,15 @@ void TitlesWindow::saveAs() {
 
 void TitlesWindow::exportProjectTo(const std::string& path) {
     if (m_srtPath.empty()) return Alert::ok("Warning", "Subtitle File Not Specified.", this);
-    if (!quelvo::fileExists(m_srtPath, 0)) return Alert::ok("Warning", "Subtitle File Not Found.", this);
+    if (!quelvo::fileExists(m_srtPath, 0))
+        return Alert::ok("Warning", "Subtitle File Not Found.", this);
     if (isMissing(m_videoPath)) return Alert::ok("Warning", "Video File Not Found.", this);
-    if (m_srt.titles.empty()) return Alert::ok("Warning", "The subtitle file holds no title that could be read.", this);
+    if (m_srt.titles.empty())
+        return Alert::ok("Warning", "The subtitle file holds no title that could be read.", this);
     if (makesCaptions() && !m_language->text().trimmed().isEmpty() &&
         !quelvo::titles::isLanguageTag(m_language->text().trimmed().toStdString()))
         return Alert::ok("Warning", "The language is not a language tag such as en, en-US or de.",
-                           this);
+                         this);
     if (m_exporting) return;
     if (!quelvo::fileExists(path, 0)) return startExport(path);
     // An editor's existing project is never replaced silently.
@@ -488,8 +515,7 @@ void TitlesWindow::exportProjectTo(const std::string& path) {
     std::string question = "\"";
     question += quelvo::fileNameOf(path) + "\" already exists.\nDo you want to replace it?";
     Alert::twoButtons(
-        "Warning", question, "Cancel",
-        nullptr, "Replace",
+        "Warning", question, "Cancel", nullptr, "Replace",
         [self, path] {
             if (self) self->startExport(path);
         },
@@ -520,9 +546,12 @@ void TitlesWindow::startExport(const std::string& path) {
 
 TaskRequest<Status> TitlesWindow::captionsTask(const std::string& path) const {
     quelvo::titles::CaptionRequest request = captionRequest();
-    const std::optional<std::string> video = m_videoPath.empty() ? std::nullopt : std::optional(m_videoPath);
+    const std::optional<std::string> video =
+        m_videoPath.empty() ? std::nullopt : std::optional(m_videoPath);
     return {"export captions", [path, video, request](TaskControl&) mutable -> TaskReturn<Status> {
-                if (video) request.video = quelvo::titles::CaptionVideo{*video, quelvo::titles::readVideoFacts(*video)};
+                if (video)
+                    request.video = quelvo::titles::CaptionVideo{
+                        *video, quelvo::titles::readVideoFacts(*video)};
                 const Status status = quelvo::titles::writeCaptionDocument(request, path);
                 // Counted down here: the window may be gone before the hand-over runs.
                 --g_running;
@@ -534,10 +563,12 @@ TaskRequest<Status> TitlesWindow::titlesTask(const std::string& path) const {
     // Everything the worker needs is copied now: the settings as they are at
     // the press, exactly what the command line would read from the store.
     const TitlesSettings settings = TitlesSettings::shared();
-    const std::string event =
-        m_eventName->text().trimmed().isEmpty() ? quelvo::titles::defaultEventName(m_srtPath) : m_eventName->stdText();
+    const std::string event = m_eventName->text().trimmed().isEmpty()
+                                  ? quelvo::titles::defaultEventName(m_srtPath)
+                                  : m_eventName->stdText();
     const bool useV19 = m_versionChoice->currentData().toString() == QLatin1String("1.9");
-    const std::optional<std::string> video = m_videoPath.empty() ? std::nullopt : std::optional(m_videoPath);
+    const std::optional<std::string> video =
+        m_videoPath.empty() ? std::nullopt : std::optional(m_videoPath);
     const std::string comment = quelvo::titles::projectComment(m_srtPath);
     const std::vector<SubtitleCue> titles = m_srt.titles;
     return {"export titles", [=](TaskControl& control) -> TaskReturn<Status> {
@@ -545,7 +576,8 @@ TaskRequest<Status> TitlesWindow::titlesTask(const std::string& path) const {
                 size_t lastShown = 0;
                 project.onTitleMade = [&control, &lastShown](size_t made, size_t total) {
                     // About a hundred steps whatever the length of the film.
-                    if (made != total && made - lastShown < std::max<size_t>(1, total / 100)) return;
+                    if (made != total && made - lastShown < std::max<size_t>(1, total / 100))
+                        return;
                     lastShown = made;
                     control.setProgress(total ? double(made) / double(total) : 1.0);
                 };

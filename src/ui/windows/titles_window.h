@@ -41,11 +41,11 @@ class TitlesTableModel;
 
 class TitlesWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     // Choices of this window, not title settings.
     static constexpr const char* kVersionKey = "ui.titles.version"; // "1.9" or "1.6"
-    static constexpr const char* kEventKey = "ui.titles.event";     // "" is the subtitle file's name
-    static constexpr const char* kAsKey = "ui.titles.as";           // "titles" or "captions"
+    static constexpr const char* kEventKey = "ui.titles.event"; // "" is the subtitle file's name
+    static constexpr const char* kAsKey = "ui.titles.as";       // "titles" or "captions"
     static constexpr const char* kCaptionFormatKey = "ui.titles.captionFormat"; // "srt" or "itt"
     static constexpr const char* kLanguageKey = "ui.titles.language";           // "en" when unset
 
@@ -101,7 +101,7 @@ public:
     // Whether the window checks now and then that its files are still there.
     bool watchesFiles() const { return m_fileWatch.isActive(); }
 
-signals:
+  signals:
     // The table shows the file's titles (after a read or a settings change).
     void titlesShown();
     // A new background frame is in the preview.
@@ -109,10 +109,10 @@ signals:
     // An export ended; ok says whether the file was written.
     void exportFinished(bool ok);
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     // The window's sections, built once; buildLayout puts them together.
     void buildLayout();
     QLayout* buildInputs(int unit);
@@ -182,7 +182,7 @@ private:
     std::string m_parsedWith;
     unsigned m_frameGeneration = 0;
     std::string m_videoProblem; // the decoder's reason the video cannot be read; "" when it can
-    QString m_frameKey; // the picture asked for last: video, time and size
+    QString m_frameKey;         // the picture asked for last: video, time and size
     std::atomic<bool> m_exporting{false};
     TaskHandle<Status> m_export;
 };

@@ -131,24 +131,27 @@ QWidget* TitlesWindow::buildTitlesAndPreview(int unit) {
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(unit + unit / 2);
     // The text takes what the other columns leave; no sideways scrolling.
-    m_table->horizontalHeader()->setSectionResizeMode(TitlesTableModel::kText, QHeaderView::Stretch);
+    m_table->horizontalHeader()->setSectionResizeMode(TitlesTableModel::kText,
+                                                      QHeaderView::Stretch);
     m_table->setWordWrap(false);
     const QFontMetrics fm(font());
-    m_table->setColumnWidth(TitlesTableModel::kNumber, fm.horizontalAdvance(QStringLiteral("8888")) + unit);
+    m_table->setColumnWidth(TitlesTableModel::kNumber,
+                            fm.horizontalAdvance(QStringLiteral("8888")) + unit);
     for (int c : {TitlesTableModel::kStart, TitlesTableModel::kEnd, TitlesTableModel::kDuration})
         m_table->setColumnWidth(c, fm.horizontalAdvance(QStringLiteral("88:88:88:88")) + unit);
-    m_table->setColumnWidth(TitlesTableModel::kLane, fm.horizontalAdvance(QStringLiteral("Lane")) + unit);
+    m_table->setColumnWidth(TitlesTableModel::kLane,
+                            fm.horizontalAdvance(QStringLiteral("Lane")) + unit);
     // Why a title changed is long; its tooltip holds it whole, and the text
     // gets the room: at 200 % a wide Changed column left none for the text.
     m_table->setColumnWidth(TitlesTableModel::kChanged,
-                          fm.horizontalAdvance(QStringLiteral("Changed")) + 2 * unit);
-    m_table->horizontalHeader()->setMinimumSectionSize(fm.horizontalAdvance(QStringLiteral("Lane")) +
-                                                     unit / 2);
+                            fm.horizontalAdvance(QStringLiteral("Changed")) + 2 * unit);
+    m_table->horizontalHeader()->setMinimumSectionSize(
+        fm.horizontalAdvance(QStringLiteral("Lane")) + unit / 2);
     m_table->setMinimumHeight(8 * unit);
     m_tableNotes = new QLabel(box);
     m_failingOnly = new QCheckBox(tr("Show only hard-to-read cues"), box);
     m_failingOnly->setToolTip(tr("Cues that fail a reading check: too many characters a second, "
-                                  "too long a line, too many lines or too short a time on screen"));
+                                 "too long a line, too many lines or too short a time on screen"));
     m_skippedNote = new QLabel(box);
     m_skippedNote->setWordWrap(true);
     m_skippedNote->hide();
@@ -182,7 +185,8 @@ QWidget* TitlesWindow::buildStyleColumn(int unit) {
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setMinimumWidth(m_style->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width() + unit);
+    scroll->setMinimumWidth(m_style->sizeHint().width() +
+                            scroll->verticalScrollBar()->sizeHint().width() + unit);
     auto* right = new QWidget(box);
     auto* rightColumn = new QVBoxLayout(right);
     rightColumn->setContentsMargins(0, 0, 0, 0);
@@ -194,7 +198,8 @@ QWidget* TitlesWindow::buildStyleColumn(int unit) {
 QLayout* TitlesWindow::buildExportRow(int unit) {
     QWidget* box = centralWidget();
     m_versionChoice = new QComboBox(box);
-    m_versionChoice->addItem(tr("FCPXML 1.9 (Final Cut Pro 10.6 and later)"), QStringLiteral("1.9"));
+    m_versionChoice->addItem(tr("FCPXML 1.9 (Final Cut Pro 10.6 and later)"),
+                             QStringLiteral("1.9"));
     m_versionChoice->addItem(tr("FCPXML 1.6 (older versions)"), QStringLiteral("1.6"));
     m_outputChoice = new QComboBox(box);
     m_outputChoice->addItem(tr("Titles"), QStringLiteral("titles"));
@@ -211,7 +216,8 @@ QLayout* TitlesWindow::buildExportRow(int unit) {
     m_language->setMaximumWidth(6 * unit);
     m_eventName = new TextField(box);
     m_eventName->setPlaceholderText(tr("The subtitle file's name"));
-    m_eventName->setToolTip(tr("The event and project name in Final Cut Pro; a video's name takes its place"));
+    m_eventName->setToolTip(
+        tr("The event and project name in Final Cut Pro; a video's name takes its place"));
     m_eventName->setMinimumWidth(12 * unit);
     m_progress = new QProgressBar(box);
     m_progress->hide();

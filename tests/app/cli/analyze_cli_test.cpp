@@ -15,7 +15,7 @@ using quelvo::test::runProgram;
 namespace {
 
 class AnalyzeCommand : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_cli = quelvo::test::binDir() / "quelvo-cli";
         if (!fs::exists(m_cli)) GTEST_SKIP() << "quelvo-cli is not built at " << m_cli;
@@ -26,7 +26,9 @@ protected:
         const fs::path config = configDir.empty() ? m_settings.path() : configDir;
         return runProgram(args, {"QUELVO_CONFIG_DIR=" + config.string()});
     }
-    static std::string tone() { return (quelvo::test::testDataDir() / "media" / "tone_mono44k.mp3").string(); }
+    static std::string tone() {
+        return (quelvo::test::testDataDir() / "media" / "tone_mono44k.mp3").string();
+    }
 
     // Fails with exit 1, nothing on stdout and one line on stderr that names the file.
     void expectFailure(const std::string& file, const std::string& reasonPart = "") {
@@ -56,8 +58,9 @@ TEST_F(AnalyzeCommand, JsonCarriesFileDurationRateAndTheGapClosedSpeechClusters)
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err, "");
     // The two bursts 0.6 s apart are one interval once gaps under 0.3 + 0.7 s close.
-    EXPECT_EQ(r.out, "{\"file\":\"" + tone() + "\",\"duration\":3.0,\"sampleRate\":44100,\"clusters\":[[0.4,2.7]],"
-                     "\"detection\":{\"mode\":\"threshold\",\"threshold\":-24.0}}\n");
+    EXPECT_EQ(r.out, "{\"file\":\"" + tone() +
+                         "\",\"duration\":3.0,\"sampleRate\":44100,\"clusters\":[[0.4,2.7]],"
+                         "\"detection\":{\"mode\":\"threshold\",\"threshold\":-24.0}}\n");
 }
 
 TEST_F(AnalyzeCommand, DetectionComesFromTheOptionsOrTheStoredChoiceAndIsReported) {
@@ -74,10 +77,13 @@ TEST_F(AnalyzeCommand, DetectionComesFromTheOptionsOrTheStoredChoiceAndIsReporte
     EXPECT_EQ(automatic.begin().key(), "mode");
     EXPECT_TRUE(automatic["noiseFloor"].is_number()) << automatic;
     EXPECT_NEAR(automatic["speechLevel"].get<double>(), -6.0, 1.5) << automatic;
-    EXPECT_NEAR(automatic["threshold"].get<double>(), automatic["speechLevel"].get<double>() - 35, 0.02);
-    EXPECT_EQ(detection({"--detect", "threshold"}), nlohmann::json::parse(R"({"mode":"threshold","threshold":-24.0})"));
+    EXPECT_NEAR(automatic["threshold"].get<double>(), automatic["speechLevel"].get<double>() - 35,
+                0.02);
+    EXPECT_EQ(detection({"--detect", "threshold"}),
+              nlohmann::json::parse(R"({"mode":"threshold","threshold":-24.0})"));
     // A threshold alone means the threshold mode.
-    EXPECT_EQ(detection({"--threshold", "-30"}), nlohmann::json::parse(R"({"mode":"threshold","threshold":-30.0})"));
+    EXPECT_EQ(detection({"--threshold", "-30"}),
+              nlohmann::json::parse(R"({"mode":"threshold","threshold":-30.0})"));
 
     quelvo::test::TempDir config;
     quelvo::test::writeFile(config / "settings.json", R"({"duck.detection": "automatic"})");
@@ -85,7 +91,8 @@ TEST_F(AnalyzeCommand, DetectionComesFromTheOptionsOrTheStoredChoiceAndIsReporte
     EXPECT_EQ(detection({"--threshold", "-30"}, config.path())["mode"], "threshold");
     // Anything else stored reads as the threshold mode.
     for (const char* stored : {R"("Automatic")", "true", "1", R"("")"}) {
-        quelvo::test::writeFile(config / "settings.json", std::string(R"({"duck.detection": )") + stored + "}");
+        quelvo::test::writeFile(config / "settings.json",
+                                std::string(R"({"duck.detection": )") + stored + "}");
         EXPECT_EQ(detection({}, config.path())["mode"], "threshold") << stored;
     }
     // The music analysis is a fixed -60 dB.
@@ -108,8 +115,9 @@ TEST_F(AnalyzeCommand, PlainOutputIsOneTabSeparatedClusterPerLine) {
 
 TEST_F(AnalyzeCommand, ThresholdComesFromTheStoredSettingsUnlessGiven) {
     // Above the -6 dB burst: nothing is speech.
-    EXPECT_EQ(nlohmann::json::parse(analyze({tone(), "--json", "--threshold", "-5"}).out)["clusters"],
-              nlohmann::json::array());
+    EXPECT_EQ(
+        nlohmann::json::parse(analyze({tone(), "--json", "--threshold", "-5"}).out)["clusters"],
+        nlohmann::json::array());
     quelvo::test::TempDir config;
     quelvo::test::writeFile(config / "settings.json", R"({"duck.threshold": -10.0})");
     // At -10 dB only the -6 dB burst counts: no gap to close.
@@ -117,10 +125,12 @@ TEST_F(AnalyzeCommand, ThresholdComesFromTheStoredSettingsUnlessGiven) {
     ASSERT_EQ(stored.exitCode, 0) << stored.err;
     EXPECT_EQ(nlohmann::json::parse(stored.out)["clusters"], nlohmann::json::parse("[[0.4,1.3]]"));
     // The stored gap-closing timings count too: with a 0.2 s release the gap stays open.
-    quelvo::test::writeFile(config / "settings.json",
-                            R"({"duck.releaseWindow": 0.5, "duck.releasePreRoll": 0.3, "duck.attackPreRoll": 0.1})");
+    quelvo::test::writeFile(
+        config / "settings.json",
+        R"({"duck.releaseWindow": 0.5, "duck.releasePreRoll": 0.3, "duck.attackPreRoll": 0.1})");
     const CommandResult timings = analyze({tone(), "--json"}, config.path());
-    EXPECT_EQ(nlohmann::json::parse(timings.out)["clusters"], nlohmann::json::parse("[[0.4,1.3],[1.9,2.7]]"));
+    EXPECT_EQ(nlohmann::json::parse(timings.out)["clusters"],
+              nlohmann::json::parse("[[0.4,1.3],[1.9,2.7]]"));
 }
 
 TEST_F(AnalyzeCommand, UsageErrorsExitTwo) {
@@ -147,13 +157,15 @@ TEST_F(AnalyzeCommand, EveryKindOfBadFileExitsOneWithOneLineNamingIt) {
     fs::create_directory(dir / "x.mp3");
     expectFailure((dir / "x.mp3").string(), "folder");
     std::string noise(32768, '\0');
-    for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<char>((i * 2654435761u) >> 13);
     quelvo::test::writeFile(dir / "noise.wav", noise);
     expectFailure((dir / "noise.wav").string());
     const std::string bytes = quelvo::test::readFile(tone());
     quelvo::test::writeFile(dir / "cut.mp3", bytes.substr(0, bytes.size() / 2));
     expectFailure((dir / "cut.mp3").string(), "ends early");
-    expectFailure((quelvo::test::testDataDir() / "media" / "video_only_2997.mp4").string(), "no audio stream");
+    expectFailure((quelvo::test::testDataDir() / "media" / "video_only_2997.mp4").string(),
+                  "no audio stream");
     expectFailure((dir / "missing.wav").string(), "does not exist");
     ASSERT_EQ(::mkfifo((dir / "pipe.wav").c_str(), 0600), 0);
     expectFailure((dir / "pipe.wav").string());

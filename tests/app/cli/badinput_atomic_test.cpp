@@ -37,7 +37,7 @@ void expectKilledWriting(const CommandResult& r, const fs::path& target, const s
 }
 
 class KilledMidWrite : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         QUELVO_REQUIRE_CLI();
         ASSERT_TRUE(m_rec.made);
@@ -63,15 +63,18 @@ TEST_F(KilledMidWrite, DuckProjectInBothVersions) {
     for (const std::string format : {"1.9", "1.6"}) {
         SCOPED_TRACE(format);
         // A good project from an earlier run.
-        ASSERT_EQ(run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed, "--format", format}).exitCode, 0);
+        ASSERT_EQ(run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed, "--format", format})
+                      .exitCode,
+                  0);
         const std::string old = readFile(project);
         EXPECT_VALID_FCPXML(old, format);
-        const CommandResult r =
-            run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed, "--format", format, "--decrease", "-30"},
-                {kKill});
+        const CommandResult r = run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed,
+                                     "--format", format, "--decrease", "-30"},
+                                    {kKill});
         expectKilledWriting(r, project, old);
         note("duck (killed mid-write)", "FCPXML " + format + " project", r);
-        for (const auto& t : temporaries(project)) fs::remove(t);
+        for (const auto& t : temporaries(project))
+            fs::remove(t);
     }
 }
 
@@ -89,8 +92,9 @@ TEST_F(KilledMidWrite, SettingsFile) {
     // Stored title settings are decoded and saved back, complete, on first
     // use: that save is the first write of a titles run.
     const fs::path settings = m_config / "settings.json";
-    const std::string old = "{\n  \"FCPXML_Titles_Settings\": \"{\\\"font\\\": \\\"Futura\\\", \\\"size\\\": 72}\",\n"
-                            "  \"duck.threshold\": -30.0\n}\n";
+    const std::string old =
+        "{\n  \"FCPXML_Titles_Settings\": \"{\\\"font\\\": \\\"Futura\\\", \\\"size\\\": 72}\",\n"
+        "  \"duck.threshold\": -30.0\n}\n";
     writeFile(settings, old);
     const fs::path project = m_dir / "talk.fcpxml";
     const CommandResult r = run({"titles", m_rec.srt}, {kKill});
@@ -98,7 +102,8 @@ TEST_F(KilledMidWrite, SettingsFile) {
     note("titles (killed mid-write)", "settings file", r);
     EXPECT_FALSE(fs::exists(project));
     // The next run reads the intact file and completes it.
-    for (const auto& t : temporaries(settings)) fs::remove(t);
+    for (const auto& t : temporaries(settings))
+        fs::remove(t);
     const CommandResult again = run({"titles", m_rec.srt});
     EXPECT_EQ(again.exitCode, 0) << again.err;
     EXPECT_NE(readFile(project).find("font=\"Futura\""), std::string::npos);
@@ -107,7 +112,8 @@ TEST_F(KilledMidWrite, SettingsFile) {
 
 TEST_F(KilledMidWrite, HandOverDocument) {
     OpenerRecorder opener;
-    const CommandResult r = run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed, "--send-to-fcp"}, {kKill});
+    const CommandResult r =
+        run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed, "--send-to-fcp"}, {kKill});
     EXPECT_EQ(r.exitCode, kKilled) << r.err;
     note("duck --send-to-fcp (killed mid-write)", "hand-over document", r);
     // Nothing by a name Final Cut Pro would be given, and nothing handed over.

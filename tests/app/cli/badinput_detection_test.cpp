@@ -16,7 +16,7 @@ using namespace quelvo::test::badinput;
 namespace {
 
 class DetectionInputs : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { QUELVO_REQUIRE_CLI(); }
 
     bool make(const std::string& tool, std::vector<std::string> args) {
@@ -31,8 +31,9 @@ protected:
     // clusters (and the file's duration in `duration`).
     quelvo::ClusterList analyze(const std::string& name, double* duration = nullptr) {
         SCOPED_TRACE(name);
-        const CommandResult r = runProgram({cli().string(), "analyze", path(name), "--detect", "automatic", "--json"},
-                                           {"QUELVO_CONFIG_DIR=" + (m_dir / "config").string()});
+        const CommandResult r =
+            runProgram({cli().string(), "analyze", path(name), "--detect", "automatic", "--json"},
+                       {"QUELVO_CONFIG_DIR=" + (m_dir / "config").string()});
         note("analyze --detect automatic", name, r);
         expectSuccess(r);
         quelvo::ClusterList clusters;
@@ -45,7 +46,8 @@ protected:
         EXPECT_EQ(detection["mode"], "automatic");
         for (const char* key : {"noiseFloor", "speechLevel", "threshold"}) {
             EXPECT_TRUE(detection.contains(key)) << key;
-            EXPECT_TRUE(detection[key].is_null() || std::isfinite(detection[key].get<double>())) << key;
+            EXPECT_TRUE(detection[key].is_null() || std::isfinite(detection[key].get<double>()))
+                << key;
         }
         for (const auto& c : j["clusters"]) {
             const quelvo::Cluster k{c[0].get<double>(), c[1].get<double>()};
@@ -57,7 +59,8 @@ protected:
 
     static double total(const quelvo::ClusterList& list) {
         double sum = 0;
-        for (const auto& c : list) sum += c.end - c.start;
+        for (const auto& c : list)
+            sum += c.end - c.start;
         return sum;
     }
 
@@ -69,21 +72,31 @@ protected:
 TEST_F(DetectionInputs, NothingFoolsTheAutomaticDetection) {
     const std::string sox = "/usr/bin/sox", espeak = "/usr/bin/espeak-ng";
     ASSERT_TRUE(make(sox, {"-n", "-r", "48000", "-c", "2", path("silence.wav"), "trim", "0", "5"}));
-    ASSERT_TRUE(make(sox, {"-n", "-r", "44100", "-c", "1", path("noise.wav"), "synth", "8", "pinknoise", "gain", "-12"}));
-    ASSERT_TRUE(make("/usr/bin/ffmpeg", {"-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
-                                         "anoisesrc=color=brown:amplitude=0.5:duration=8", path("brown.mp3")}));
+    ASSERT_TRUE(make(sox, {"-n", "-r", "44100", "-c", "1", path("noise.wav"), "synth", "8",
+                           "pinknoise", "gain", "-12"}));
+    ASSERT_TRUE(make("/usr/bin/ffmpeg",
+                     {"-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
+                      "anoisesrc=color=brown:amplitude=0.5:duration=8", path("brown.mp3")}));
     // Music: a progression of three held chords.
-    ASSERT_TRUE(make(sox, {"-n", "-r", "44100", "-c", "1", path("music.wav"), "synth", "3", "triangle", "A2", "triangle",
-                           "C4", "triangle", "E4", "fade", "0.2", "3", "0.5", ":", "synth", "3", "triangle", "F2",
-                           "triangle", "A3", "triangle", "C4", "fade", "0.2", "3", "0.5", ":", "synth", "3", "triangle",
-                           "G2", "triangle", "B3", "triangle", "D4", "fade", "0.2", "3", "0.5", "gain", "-6"}));
-    ASSERT_TRUE(make(sox, {"-n", "-r", "22050", "-c", "1", path("short.wav"), "synth", "0.2", "sine", "220"}));
+    ASSERT_TRUE(
+        make(sox, {"-n",       "-r",       "44100",    "-c",       "1",        path("music.wav"),
+                   "synth",    "3",        "triangle", "A2",       "triangle", "C4",
+                   "triangle", "E4",       "fade",     "0.2",      "3",        "0.5",
+                   ":",        "synth",    "3",        "triangle", "F2",       "triangle",
+                   "A3",       "triangle", "C4",       "fade",     "0.2",      "3",
+                   "0.5",      ":",        "synth",    "3",        "triangle", "G2",
+                   "triangle", "B3",       "triangle", "D4",       "fade",     "0.2",
+                   "3",        "0.5",      "gain",     "-6"}));
+    ASSERT_TRUE(make(
+        sox, {"-n", "-r", "22050", "-c", "1", path("short.wav"), "synth", "0.2", "sine", "220"}));
     // Speech that fills the file: one long sentence, its pauses shortened.
-    ASSERT_TRUE(make(espeak, {"-w", path("said.wav"), "-s", "170",
-                              "Every word of this sentence is spoken without a pause between the words and it goes "
-                              "on for several seconds so that the whole file is speech"}));
-    ASSERT_TRUE(make(sox, {path("said.wav"), path("speech.wav"), "silence", "1", "0.01", "-40d", "reverse", "silence",
-                           "1", "0.01", "-40d", "reverse"}));
+    ASSERT_TRUE(
+        make(espeak,
+             {"-w", path("said.wav"), "-s", "170",
+              "Every word of this sentence is spoken without a pause between the words and it goes "
+              "on for several seconds so that the whole file is speech"}));
+    ASSERT_TRUE(make(sox, {path("said.wav"), path("speech.wav"), "silence", "1", "0.01", "-40d",
+                           "reverse", "silence", "1", "0.01", "-40d", "reverse"}));
     ASSERT_TRUE(make(sox, {path("speech.wav"), path("clipped.wav"), "gain", "30"}));
     ASSERT_TRUE(make(sox, {path("speech.wav"), path("dc.wav"), "gain", "-6", "dcshift", "0.4"}));
 
@@ -97,7 +110,7 @@ TEST_F(DetectionInputs, NothingFoolsTheAutomaticDetection) {
         fs::copy_file(realMusic, m_dir / "real_music.mp3");
         EXPECT_TRUE(analyze("real_music.mp3").empty());
     }
-    analyze("short.wav");  // 20 frames: any answer, but a clean one
+    analyze("short.wav"); // 20 frames: any answer, but a clean one
 
     for (const char* name : {"speech.wav", "clipped.wav", "dc.wav"}) {
         double length = 0;

@@ -27,7 +27,8 @@ namespace {
 // its own, private from the machine's).
 const std::string& mountingUnavailable() {
     static const std::string why = []() -> std::string {
-        if (::unshare(CLONE_NEWNS) != 0) return std::string("no mount namespace: ") + std::strerror(errno);
+        if (::unshare(CLONE_NEWNS) != 0)
+            return std::string("no mount namespace: ") + std::strerror(errno);
         if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
             return std::string("cannot make the mounts private: ") + std::strerror(errno);
         return "";
@@ -44,7 +45,7 @@ const std::string& mountingUnavailable() {
 
 // A mount over `at`, undone when the object goes (before the folder is removed).
 class Mount {
-public:
+  public:
     // A read-only view of the folder as it is.
     static std::string readOnly(const fs::path& at, std::optional<Mount>& into) {
         if (::mount(at.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) != 0)
@@ -55,7 +56,8 @@ public:
         return "";
     }
     // A small empty file system.
-    static std::string tmpfs(const fs::path& at, const std::string& size, std::optional<Mount>& into) {
+    static std::string tmpfs(const fs::path& at, const std::string& size,
+                             std::optional<Mount>& into) {
         const std::string options = "size=" + size + ",mode=0755";
         if (::mount("tmpfs", at.c_str(), "tmpfs", 0, options.c_str()) != 0)
             return std::string("tmpfs mount: ") + std::strerror(errno);
@@ -67,7 +69,7 @@ public:
     Mount(const Mount&) = delete;
     Mount& operator=(const Mount&) = delete;
 
-private:
+  private:
     fs::path m_at;
 };
 
@@ -85,7 +87,7 @@ void fill(const fs::path& dir) {
 }
 
 class OutputTrouble : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         QUELVO_REQUIRE_CLI();
         ASSERT_TRUE(m_rec.made);
@@ -120,7 +122,8 @@ TEST_F(OutputTrouble, ReadOnlyFolderKeepsTheEarlierProjects) {
     const std::string project = (ro / "talk.fcpxml").string();
 
     for (const std::string format : {"1.9", "1.6"}) {
-        const CommandResult r = run({"duck", "--dialogue", talk, "--music", m_rec.bed, "--format", format});
+        const CommandResult r =
+            run({"duck", "--dialogue", talk, "--music", m_rec.bed, "--format", format});
         expectFailure(r, 1, project, "Cannot write " + project + ": ", "Read-only file system");
         EXPECT_EQ(r.out, "");
         if (format == "1.9") note("duck", "read-only output folder", r);
@@ -143,8 +146,11 @@ TEST_F(OutputTrouble, ReadOnlyCacheStopsTheHandOver) {
     std::optional<Mount> mount;
     if (const std::string why = Mount::readOnly(handoff, mount); !why.empty())
         GTEST_SKIP() << "cannot make a read-only folder: " << why;
-    const CommandResult r = run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed, "--send-to-fcp"});
-    expectFailure(r, 1, handoff.string(), "could not hand the project to Final Cut Pro: cannot write ", "Read-only file system");
+    const CommandResult r =
+        run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed, "--send-to-fcp"});
+    expectFailure(r, 1, handoff.string(),
+                  "could not hand the project to Final Cut Pro: cannot write ",
+                  "Read-only file system");
     note("duck --send-to-fcp", "read-only hand-over folder", r);
     EXPECT_TRUE(opener.calls().empty());
     EXPECT_TRUE(opener.handoffFiles().empty());
@@ -163,8 +169,8 @@ TEST_F(OutputTrouble, FullDiskKeepsTheEarlierProjectsAndLeavesNoTemporaryFile) {
     const Tree before = snapshot(m_dir.path());
 
     for (const std::string format : {"1.9", "1.6"}) {
-        const CommandResult r =
-            run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed, "--format", format, "--output", project});
+        const CommandResult r = run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed,
+                                     "--format", format, "--output", project});
         expectFailure(r, 1, project, "Cannot write " + project + ": ", "No space left on device");
         EXPECT_EQ(r.out, "");
         if (format == "1.9") note("duck", "full disk (64 KiB tmpfs)", r);
@@ -184,8 +190,11 @@ TEST_F(OutputTrouble, FullDiskStopsTheHandOver) {
     if (const std::string why = Mount::tmpfs(handoff, "64k", mount); !why.empty())
         GTEST_SKIP() << "cannot make a small file system: " << why;
     fill(handoff);
-    const CommandResult r = run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed, "--send-to-fcp"});
-    expectFailure(r, 1, handoff.string(), "could not hand the project to Final Cut Pro: cannot write ", "No space left on device");
+    const CommandResult r =
+        run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed, "--send-to-fcp"});
+    expectFailure(r, 1, handoff.string(),
+                  "could not hand the project to Final Cut Pro: cannot write ",
+                  "No space left on device");
     note("duck --send-to-fcp", "full disk (64 KiB tmpfs)", r);
     EXPECT_TRUE(opener.calls().empty());
     EXPECT_EQ(opener.handoffFiles(), std::vector<fs::path>{handoff / "ballast"});
@@ -197,16 +206,19 @@ TEST_F(OutputTrouble, AFolderInTheOutputsPlaceOrNoFolderAtAll) {
     const std::string missing = (m_dir / "no such folder" / "x.fcpxml").string();
     const Tree before = snapshot(m_dir.path());
     for (const std::string format : {"1.9", "1.6"}) {
-        CommandResult r = run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed, "--format", format, "--output",
-                               folder.string()});
-        expectFailure(r, 1, folder.string(), "cannot write " + folder.string() + ": ", "it is a folder, not a file");
+        CommandResult r = run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed, "--format",
+                               format, "--output", folder.string()});
+        expectFailure(r, 1, folder.string(), "cannot write " + folder.string() + ": ",
+                      "it is a folder, not a file");
         if (format == "1.9") note("duck", "--output is a folder", r);
-        r = run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed, "--format", format, "--output", missing});
+        r = run({"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed, "--format", format,
+                 "--output", missing});
         expectFailure(r, 1, missing, "Cannot write " + missing + ": ", "No such file or directory");
         if (format == "1.9") note("duck", "--output in a folder that does not exist", r);
     }
     CommandResult t = run({"titles", m_rec.srt, "--output", folder.string()});
-    expectFailure(t, 1, folder.string(), "cannot write " + folder.string() + ": ", "it is a folder, not a file");
+    expectFailure(t, 1, folder.string(), "cannot write " + folder.string() + ": ",
+                  "it is a folder, not a file");
     note("titles", "--output is a folder", t);
     t = run({"titles", m_rec.srt, "--output", missing});
     expectFailure(t, 1, missing, "cannot write " + missing + ": ", "No such file or directory");

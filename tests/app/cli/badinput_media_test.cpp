@@ -35,7 +35,7 @@ struct BadFile {
 };
 
 class BadMedia : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         QUELVO_REQUIRE_CLI();
         ASSERT_TRUE(m_rec.made);
@@ -50,9 +50,11 @@ protected:
         writeCut(media / "tone_mono44k.mp3", folder / "cut.mp3", 0.5);
         writeCut(media / "tone_stereo48k.m4a", folder / "cut.m4a", 0.5);
         writeCut(media / "tone_mono8k_s24.aif", folder / "cut.aif", 0.5);
-        for (const char* name : {"cut.wav", "cut.mp3", "cut.m4a", "cut.aif"}) m_audio.push_back({name, "the file ends early"});
+        for (const char* name : {"cut.wav", "cut.mp3", "cut.m4a", "cut.aif"})
+            m_audio.push_back({name, "the file ends early"});
         // An M4A with its index at the end (as FFmpeg writes it by default).
-        writeCut(recordingOrStandIn("dialogue/dev04_pauses_m4a.m4a"), folder / "cut_index_last.m4a", 0.5);
+        writeCut(recordingOrStandIn("dialogue/dev04_pauses_m4a.m4a"), folder / "cut_index_last.m4a",
+                 0.5);
         m_audio.push_back({"cut_index_last.m4a", "moov atom not found"});
         unsigned seed = 1;
         for (const char* ext : {"wav", "mp3", "m4a", "aiff"}) {
@@ -110,7 +112,8 @@ TEST_F(BadMedia, DuckNamesTheRoleTheFileAndTheReasonAndWritesNothing) {
     const Tree before = snapshot(m_dir.path());
     for (const BadFile& f : m_audio) {
         for (const std::string role : {"dialogue", "music", "filler"}) {
-            std::vector<std::string> args = {"duck", "--dialogue", m_rec.talk, "--music", m_rec.bed};
+            std::vector<std::string> args = {"duck", "--dialogue", m_rec.talk, "--music",
+                                             m_rec.bed};
             if (role == "dialogue") args[2] = bad(f.name);
             if (role == "music") args[4] = bad(f.name);
             if (role == "filler") args.insert(args.end(), {"--filler", bad(f.name)});
@@ -118,7 +121,8 @@ TEST_F(BadMedia, DuckNamesTheRoleTheFileAndTheReasonAndWritesNothing) {
                 std::vector<std::string> withFormat = args;
                 withFormat.insert(withFormat.end(), {"--format", format});
                 const CommandResult r = run(withFormat);
-                expectFailure(r, 1, bad(f.name), "Cannot read the " + role + " file " + bad(f.name) + ": ", f.reason);
+                expectFailure(r, 1, bad(f.name),
+                              "Cannot read the " + role + " file " + bad(f.name) + ": ", f.reason);
                 EXPECT_EQ(r.out, "");
                 if (format == "1.9") note("duck --" + role, f.name, r);
             }
@@ -145,8 +149,7 @@ TEST_F(BadMedia, ACraftedSampleRateIsRefusedUnderAMemoryLimit) {
     // The address and thread sanitizers reserve terabytes of address space
     // for their shadow memory, so a build with one runs the same refusals
     // without the limit.
-    const char* const limit =
-        kSanitized ? "exec \"$@\"" : "ulimit -v 524288 && exec \"$@\"";
+    const char* const limit = kSanitized ? "exec \"$@\"" : "ulimit -v 524288 && exec \"$@\"";
     const auto limited = [&](std::vector<std::string> args) {
         args.insert(args.begin(), {"/bin/sh", "-c", limit, "sh", cli().string()});
         return runProgram(args);
@@ -201,9 +204,12 @@ TEST_F(BadMedia, TitlesWithAnUnusableVideoWriteNothing) {
     // QuickTime writes the index last: a copy cut short has none.
     writeCut(testDataDir() / "video" / "clip_25fps_tc1h.mov", folder / "cut.mov", 0.5);
     const std::vector<BadFile> videos = {
-        {"empty.mov", "the file is empty"},   {"noise.mov", ""},
-        {"noise.mp4", ""},                    {"folder.mov", "it is a folder, not a file"},
-        {"pipe.mp4", "it is not a regular file"}, {"cut.mov", "moov atom not found"},
+        {"empty.mov", "the file is empty"},
+        {"noise.mov", ""},
+        {"noise.mp4", ""},
+        {"folder.mov", "it is a folder, not a file"},
+        {"pipe.mp4", "it is not a regular file"},
+        {"cut.mov", "moov atom not found"},
         {"absent.mov", "the file does not exist"},
     };
     const Tree before = snapshot(m_dir.path());
@@ -228,8 +234,9 @@ TEST_F(BadMedia, TitlesWithUnreadableSubtitlesWriteNothing) {
         {"empty.srt", "the file is empty"},
         {"noise.srt", "it is not text in UTF-8, UTF-16 or a known 8-bit encoding"},
         {"audio.srt", "it is not text in UTF-8, UTF-16 or a known 8-bit encoding"},
-        {"cut.srt", "it is none of SRT, WebVTT or ASS/SSA (expected numbered blocks with \"-->\" time lines, "
-                    "a first line WEBVTT, or a [Script Info] or [Events] section)"},
+        {"cut.srt",
+         "it is none of SRT, WebVTT or ASS/SSA (expected numbered blocks with \"-->\" time lines, "
+         "a first line WEBVTT, or a [Script Info] or [Events] section)"},
         {"folder.srt", "cannot read it: it is a folder"},
         {"pipe.srt", "cannot read it: not a regular file"},
         {"absent.srt", "cannot read it: No such file or directory"},
@@ -255,12 +262,15 @@ TEST_F(BadMedia, SubtitlesCutBetweenBlocksKeepTheWholeBlocks) {
     const fs::path out = m_dir / "cut.fcpxml";
     const CommandResult r = run({"titles", cut.string(), "--output", out.string()});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(messages(r.err),
-              std::vector<std::string>{"quelvo-cli: warning: skipped 1 broken subtitle block (2 lines) in " + cut.string()});
+    EXPECT_EQ(
+        messages(r.err),
+        std::vector<std::string>{
+            "quelvo-cli: warning: skipped 1 broken subtitle block (2 lines) in " + cut.string()});
     note("titles", "cut_after_two.srt (cut inside block 3)", r);
     const std::string doc = readFile(out);
     size_t titles = 0;
-    for (size_t at = doc.find("<title "); at != std::string::npos; at = doc.find("<title ", at + 1)) ++titles;
+    for (size_t at = doc.find("<title "); at != std::string::npos; at = doc.find("<title ", at + 1))
+        ++titles;
     EXPECT_EQ(titles, 2u) << doc;
     EXPECT_VALID_FCPXML(doc, "1.9");
 }

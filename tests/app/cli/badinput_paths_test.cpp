@@ -20,11 +20,12 @@ std::vector<std::string> sourcePaths(const std::string& doc) {
     std::vector<std::string> out;
     TempDir tmp;
     writeFile(tmp / "doc.fcpxml", doc);
-    const CommandResult attributes =
-        runProgram({"/usr/bin/xmllint", "--nonet", "--xpath", "//@src", (tmp / "doc.fcpxml").string()});
+    const CommandResult attributes = runProgram(
+        {"/usr/bin/xmllint", "--nonet", "--xpath", "//@src", (tmp / "doc.fcpxml").string()});
     const std::string& text = attributes.out;
     static const std::regex src(R"re(src="file://([^"]*)")re");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), src); it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), src);
+         it != std::sregex_iterator(); ++it) {
         const std::string url = (*it)[1];
         std::string path;
         for (size_t i = 0; i < url.size(); ++i) {
@@ -45,11 +46,12 @@ bool contains(const std::vector<std::string>& list, const std::string& item) {
 }
 
 class AwkwardPaths : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         QUELVO_REQUIRE_CLI();
         ASSERT_TRUE(m_rec.made);
-        m_folder = m_dir / "it's \"odd\" & <this> #1 %20 ?x \xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC\nline";
+        m_folder =
+            m_dir / "it's \"odd\" & <this> #1 %20 ?x \xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC\nline";
         fs::create_directory(m_folder);
         m_talk = (m_folder / "talk ' \" & < > # % ? \xC3\xA9\tb\nc.wav").string();
         m_bed = (m_folder / "bed & <m> %41 'x'.wav").string();
@@ -68,7 +70,9 @@ protected:
         args.insert(args.begin(), cli().string());
         return runProgram(args);
     }
-    static std::string withoutExtension(const std::string& path) { return path.substr(0, path.rfind('.')); }
+    static std::string withoutExtension(const std::string& path) {
+        return path.substr(0, path.rfind('.'));
+    }
 
     TempDir m_dir;
     Recordings m_rec{m_dir.path()};
@@ -95,8 +99,8 @@ TEST_F(AwkwardPaths, DuckWritesBesideTheDialogueAndItsUrlsLeadBack) {
     const std::string project = withoutExtension(m_talk) + ".fcpxml";
     for (const std::string format : {"1.9", "1.6"}) {
         SCOPED_TRACE(format);
-        const CommandResult r =
-            run({"duck", "--dialogue", m_talk, "--music", m_bed, "--filler", m_filler, "--format", format, "--json"});
+        const CommandResult r = run({"duck", "--dialogue", m_talk, "--music", m_bed, "--filler",
+                                     m_filler, "--format", format, "--json"});
         expectSuccess(r);
         EXPECT_EQ(nlohmann::json::parse(r.out)["output"], project);
         const std::string doc = readFile(project);
@@ -114,8 +118,9 @@ TEST_F(AwkwardPaths, DuckWithAnAwkwardOutputAndName) {
     fs::create_directory(other);
     const std::string output = (other / "pro<ject> \"1\" & 'b'\n.fcpxml").string();
     for (const std::string format : {"1.9", "1.6"}) {
-        const CommandResult r = run({"duck", "--dialogue", m_talk, "--music", m_bed, "--format", format, "--output",
-                                     output, "--name", "Show & <Tell> \"1\" 'b' #2 %3 ?\n\xC3\xA9\x01"});
+        const CommandResult r =
+            run({"duck", "--dialogue", m_talk, "--music", m_bed, "--format", format, "--output",
+                 output, "--name", "Show & <Tell> \"1\" 'b' #2 %3 ?\n\xC3\xA9\x01"});
         expectSuccess(r);
         EXPECT_VALID_FCPXML(readFile(output), format);
     }
@@ -132,7 +137,8 @@ TEST_F(AwkwardPaths, TitlesWithAnAwkwardVideoAndSubtitles) {
         EXPECT_TRUE(contains(sourcePaths(doc), m_video)) << doc;
         if (format == "1.9") note("titles", "awkward subtitles and video", r);
     }
-    const CommandResult noVideo = run({"titles", m_srt, "--event", "E & <v> \"q\" 'a'\n#", "--output", m_srt + ".x.fcpxml"});
+    const CommandResult noVideo =
+        run({"titles", m_srt, "--event", "E & <v> \"q\" 'a'\n#", "--output", m_srt + ".x.fcpxml"});
     expectSuccess(noVideo);
     EXPECT_VALID_FCPXML(readFile(m_srt + ".x.fcpxml"), "1.9");
 }

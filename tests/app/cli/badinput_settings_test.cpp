@@ -15,7 +15,7 @@ using namespace quelvo::test::badinput;
 namespace {
 
 class BadSettings : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         QUELVO_REQUIRE_CLI();
         ASSERT_TRUE(m_rec.made);
@@ -28,24 +28,28 @@ protected:
         fs::create_directories(out);
         std::vector<std::pair<std::string, CommandResult>> results;
         results.emplace_back("analyze", runProgram({cli().string(), "analyze", m_rec.talk}, {env}));
-        results.emplace_back("duck", runProgram({cli().string(), "duck", "--dialogue", m_rec.talk, "--music", m_rec.bed,
-                                                 "--filler", m_rec.bed, "--output", (out / "duck.fcpxml").string(), "--force"},
-                                                {env}));
-        results.emplace_back("titles", runProgram({cli().string(), "titles", m_rec.srt, "--force", "--output",
-                                                   (out / "titles.fcpxml").string()},
+        results.emplace_back("duck",
+                             runProgram({cli().string(), "duck", "--dialogue", m_rec.talk,
+                                         "--music", m_rec.bed, "--filler", m_rec.bed, "--output",
+                                         (out / "duck.fcpxml").string(), "--force"},
+                                        {env}));
+        results.emplace_back("titles", runProgram({cli().string(), "titles", m_rec.srt, "--force",
+                                                   "--output", (out / "titles.fcpxml").string()},
                                                   {env}));
         return results;
     }
     // Every command succeeded, saying only `warning` (or nothing), and wrote a valid document.
     // A threshold far above any level finds no speech, and duck says so.
-    void expectRunsOnDefaults(const std::string& what, const std::string& warning, bool noSpeech = false) {
+    void expectRunsOnDefaults(const std::string& what, const std::string& warning,
+                              bool noSpeech = false) {
         for (const auto& [command, r] : runAll(m_config)) {
             SCOPED_TRACE(command + " with " + what);
             EXPECT_EQ(r.exitCode, 0) << r.err;
             auto lines = messages(r.err);
             if (noSpeech && command == "duck") {
                 ASSERT_FALSE(lines.empty());
-                EXPECT_NE(lines.back().find("warning: no speech found in talk.wav above"), std::string::npos);
+                EXPECT_NE(lines.back().find("warning: no speech found in talk.wav above"),
+                          std::string::npos);
                 lines.pop_back();
             }
             if (warning.empty()) {
@@ -88,7 +92,8 @@ protected:
     std::vector<fs::path> keptAside() const {
         std::vector<fs::path> out;
         for (const auto& e : fs::directory_iterator(m_config))
-            if (e.path().filename().string().rfind("settings.json.corrupt-", 0) == 0) out.push_back(e.path());
+            if (e.path().filename().string().rfind("settings.json.corrupt-", 0) == 0)
+                out.push_back(e.path());
         return out;
     }
 
@@ -118,8 +123,8 @@ TEST_F(BadSettings, DamagedFilesAreKeptAsideOnceAndDefaultsUsed) {
         EXPECT_EQ(r.exitCode, 0) << r.err;
         const auto lines = messages(r.err);
         ASSERT_EQ(lines.size(), 1u) << r.err;
-        EXPECT_NE(lines[0].find("warning: settings file " + settingsFile() + " was damaged; kept as " + settingsFile() +
-                                ".corrupt-"),
+        EXPECT_NE(lines[0].find("warning: settings file " + settingsFile() +
+                                " was damaged; kept as " + settingsFile() + ".corrupt-"),
                   std::string::npos)
             << lines[0];
         note(first, "settings: " + what, r);
@@ -138,7 +143,8 @@ TEST_F(BadSettings, DamagedFilesAreKeptAsideOnceAndDefaultsUsed) {
 TEST_F(BadSettings, AFolderInTheSettingsFilesPlace) {
     fs::create_directory(settingsFile());
     writeFile(fs::path(settingsFile()) / "inside", "x");
-    expectRunsOnDefaults("settings.json is a folder", "cannot read settings file " + settingsFile() + ": it is a folder");
+    expectRunsOnDefaults("settings.json is a folder",
+                         "cannot read settings file " + settingsFile() + ": it is a folder");
     EXPECT_EQ(readFile(fs::path(settingsFile()) / "inside"), "x");
 }
 
@@ -151,8 +157,9 @@ TEST_F(BadSettings, ANamedPipeInTheSettingsFilesPlace) {
 TEST_F(BadSettings, TheSettingsFolderIsAFile) {
     fs::remove_all(m_config);
     writeFile(m_config, "not a folder");
-    expectRunsOnDefaults("the settings folder is a file", "cannot read settings file " + settingsFile() + ": " +
-                                                               m_config.string() + " is not a folder");
+    expectRunsOnDefaults("the settings folder is a file",
+                         "cannot read settings file " + settingsFile() + ": " + m_config.string() +
+                             " is not a folder");
     EXPECT_EQ(readFile(m_config), "not a folder");
 }
 
@@ -168,7 +175,8 @@ TEST_F(BadSettings, AbsurdValuesOfTheRightAndWrongTypes) {
     // the two levels); the titles command reads none of them.
     expectRunsOnDefaultsWarningOfValues("absurd numbers and wrong types",
                                         {{"analyze", 5}, {"duck", 7}, {"titles", 0}});
-    writeFile(settingsFile(), R"({"duck.threshold": "loud", "duck.decrease": null, "FCPXML_Titles_Settings": [1, 2],
+    writeFile(settingsFile(),
+              R"({"duck.threshold": "loud", "duck.decrease": null, "FCPXML_Titles_Settings": [1, 2],
                                  "duck.attackWindow": {"a": 1}, "decreaseToZero": 1})");
     expectRunsOnDefaultsWarningOfValues("values of the wrong types",
                                         {{"analyze", 2}, {"duck", 2}, {"titles", 0}});
@@ -190,8 +198,9 @@ TEST_F(BadSettings, TitleSettingsGivenOnTheCommandLineMustBeReadable) {
     const Tree before = snapshot(m_dir.path());
     for (const auto& [name, reason] : cases) {
         const std::string path = (dir / name).string();
-        const CommandResult r = runProgram({cli().string(), "titles", m_rec.srt, "--settings", path},
-                                           {"QUELVO_CONFIG_DIR=" + m_config.string()});
+        const CommandResult r =
+            runProgram({cli().string(), "titles", m_rec.srt, "--settings", path},
+                       {"QUELVO_CONFIG_DIR=" + m_config.string()});
         expectFailure(r, 1, path, "settings " + path + ": ", reason);
         EXPECT_EQ(r.out, "");
         note("titles --settings", name, r);

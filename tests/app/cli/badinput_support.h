@@ -18,7 +18,9 @@
 
 namespace quelvo::test::badinput {
 
-inline fs::path cli() { return binDir() / "quelvo-cli"; }
+inline fs::path cli() {
+    return binDir() / "quelvo-cli";
+}
 
 #define QUELVO_REQUIRE_CLI()                                                                       \
     do {                                                                                           \
@@ -30,9 +32,12 @@ inline fs::path cli() { return binDir() / "quelvo-cli"; }
 inline std::string shown(std::string_view path) {
     std::string out;
     for (const char c : path) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else out += c;
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
     }
     return out;
 }
@@ -44,19 +49,24 @@ using Tree = std::map<std::string, std::string>;
 inline Tree snapshot(const fs::path& dir) {
     Tree tree;
     std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::end(it); it.increment(ec)) {
+    for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::end(it);
+         it.increment(ec)) {
         const std::string name = fs::relative(it->path(), dir).string();
         const fs::file_status st = it->symlink_status();
-        if (fs::is_regular_file(st)) tree[name] = readFile(it->path());
-        else if (fs::is_directory(st)) tree[name] = "<folder>";
-        else tree[name] = "<other>";
+        if (fs::is_regular_file(st))
+            tree[name] = readFile(it->path());
+        else if (fs::is_directory(st))
+            tree[name] = "<folder>";
+        else
+            tree[name] = "<other>";
     }
     return tree;
 }
 
 inline std::string describe(const Tree& tree) {
     std::string out;
-    for (const auto& [name, bytes] : tree) out += "  " + shown(name) + " (" + std::to_string(bytes.size()) + " bytes)\n";
+    for (const auto& [name, bytes] : tree)
+        out += "  " + shown(name) + " (" + std::to_string(bytes.size()) + " bytes)\n";
     return out;
 }
 
@@ -109,10 +119,14 @@ inline void expectSuccess(const CommandResult& r) {
 // (stereo music), talk.srt (three subtitles).
 struct Recordings {
     explicit Recordings(const fs::path& dir)
-        : talk((dir / "talk.wav").string()), bed((dir / "bed.wav").string()), srt((dir / "talk.srt").string()) {
-        made = sox({"-n", "-r", "44100", "-c", "1", talk, "synth", "1", "sine", "300", "pad", "1", "1"}) &&
-               sox({"-n", "-r", "44100", "-c", "2", bed, "synth", "4", "sine", "220", "gain", "-12"});
-        fs::copy_file(testDataDir() / "srt" / "basic.srt", srt, fs::copy_options::overwrite_existing);
+        : talk((dir / "talk.wav").string()), bed((dir / "bed.wav").string()),
+          srt((dir / "talk.srt").string()) {
+        made =
+            sox({"-n", "-r", "44100", "-c", "1", talk, "synth", "1", "sine", "300", "pad", "1",
+                 "1"}) &&
+            sox({"-n", "-r", "44100", "-c", "2", bed, "synth", "4", "sine", "220", "gain", "-12"});
+        fs::copy_file(testDataDir() / "srt" / "basic.srt", srt,
+                      fs::copy_options::overwrite_existing);
     }
     static bool sox(std::vector<std::string> args) {
         args.insert(args.begin(), "/usr/bin/sox");
@@ -125,7 +139,8 @@ struct Recordings {
 // The first `fraction` of a file, as a copy cut short would be.
 inline void writeCut(const fs::path& from, const fs::path& to, double fraction) {
     const std::string bytes = readFile(from);
-    writeFile(to, bytes.substr(0, static_cast<size_t>(static_cast<double>(bytes.size()) * fraction)));
+    writeFile(to,
+              bytes.substr(0, static_cast<size_t>(static_cast<double>(bytes.size()) * fraction)));
 }
 
 // Bytes that are no audio format at all, the same on every run.

@@ -42,7 +42,8 @@ bool blockedWritingStandardError(pid_t pid) {
     return false;
 }
 
-PausedRun runPausedBefore(std::vector<std::string> args, const std::vector<std::string>& stagesBefore,
+PausedRun runPausedBefore(std::vector<std::string> args,
+                          const std::vector<std::string>& stagesBefore,
                           const std::function<void()>& whilePaused) {
     PausedRun run;
     if (readFile("/proc/self/syscall").empty()) {
@@ -50,9 +51,11 @@ PausedRun runPausedBefore(std::vector<std::string> args, const std::vector<std::
         return run;
     }
     size_t room = 0;
-    for (const std::string& s : stagesBefore) room += s.size() + 1;
+    for (const std::string& s : stagesBefore)
+        room += s.size() + 1;
     int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0 || ::fcntl(fds[1], F_SETPIPE_SZ, kPipeBytes) != static_cast<int>(kPipeBytes)) {
+    if (::pipe2(fds, O_CLOEXEC) != 0 ||
+        ::fcntl(fds[1], F_SETPIPE_SZ, kPipeBytes) != static_cast<int>(kPipeBytes)) {
         run.skip = std::string("cannot make a one-page pipe: ") + std::strerror(errno);
         return run;
     }
@@ -72,7 +75,8 @@ PausedRun runPausedBefore(std::vector<std::string> args, const std::vector<std::
         ::dup2(outFd, 1);
         ::dup2(fds[1], 2);
         std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
+        for (auto& a : args)
+            argv.push_back(a.data());
         argv.push_back(nullptr);
         ::execv(argv[0], argv.data());
         ::_exit(127);
@@ -107,18 +111,20 @@ PausedRun runPausedBefore(std::vector<std::string> args, const std::vector<std::
 
 std::string lines(const std::vector<std::string>& stages) {
     std::string out;
-    for (const std::string& s : stages) out += s + "\n";
+    for (const std::string& s : stages)
+        out += s + "\n";
     return out;
 }
 
 class VanishingFiles : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         QUELVO_REQUIRE_CLI();
         ASSERT_TRUE(m_rec.made);
     }
     // Pauses before `stage`, runs `change`, and checks the pause came exactly there.
-    CommandResult duckChanging(std::vector<std::string> args, const std::vector<std::string>& before,
+    CommandResult duckChanging(std::vector<std::string> args,
+                               const std::vector<std::string>& before,
                                const std::function<void()>& change) {
         args.insert(args.begin(), "duck");
         PausedRun run = runPausedBefore(args, before, change);
@@ -126,25 +132,28 @@ protected:
             m_skip = run.skip;
             return run.result;
         }
-        EXPECT_EQ(run.writtenBeforePause, lines(before)) << "the program did not pause where expected:\n"
-                                                         << run.result.err;
+        EXPECT_EQ(run.writtenBeforePause, lines(before))
+            << "the program did not pause where expected:\n"
+            << run.result.err;
         return run.result;
     }
 
     TempDir m_dir;
     Recordings m_rec{m_dir.path()};
     std::string m_skip;
-    const std::vector<std::string> m_untilAnalysis = {quelvo::kStageInitializing, quelvo::kStageMetadata};
+    const std::vector<std::string> m_untilAnalysis = {quelvo::kStageInitializing,
+                                                      quelvo::kStageMetadata};
 };
 
 } // namespace
 
 TEST_F(VanishingFiles, DialogueDeletedAfterItWasProbed) {
     const Tree before = snapshot(m_dir.path());
-    const CommandResult r = duckChanging({"--dialogue", m_rec.talk, "--music", m_rec.bed}, m_untilAnalysis,
-                                         [&] { fs::remove(m_rec.talk); });
+    const CommandResult r = duckChanging({"--dialogue", m_rec.talk, "--music", m_rec.bed},
+                                         m_untilAnalysis, [&] { fs::remove(m_rec.talk); });
     if (!m_skip.empty()) GTEST_SKIP() << m_skip;
-    expectFailure(r, 1, m_rec.talk, "Cannot read the dialogue file " + m_rec.talk + ": ", "the file does not exist");
+    expectFailure(r, 1, m_rec.talk, "Cannot read the dialogue file " + m_rec.talk + ": ",
+                  "the file does not exist");
     note("duck --dialogue", "deleted after the probe, before the analysis", r);
     Tree expected = before;
     expected.erase("talk.wav");
@@ -152,10 +161,12 @@ TEST_F(VanishingFiles, DialogueDeletedAfterItWasProbed) {
 }
 
 TEST_F(VanishingFiles, DialogueOverwrittenWithNoiseAfterItWasProbed) {
-    const CommandResult r = duckChanging({"--dialogue", m_rec.talk, "--music", m_rec.bed}, m_untilAnalysis,
-                                         [&] { writeFile(m_rec.talk, noise(64 * 1024, 3)); });
+    const CommandResult r =
+        duckChanging({"--dialogue", m_rec.talk, "--music", m_rec.bed}, m_untilAnalysis,
+                     [&] { writeFile(m_rec.talk, noise(64 * 1024, 3)); });
     if (!m_skip.empty()) GTEST_SKIP() << m_skip;
-    expectFailure(r, 1, m_rec.talk, "Cannot read the dialogue file " + m_rec.talk + ": ", "Invalid data");
+    expectFailure(r, 1, m_rec.talk, "Cannot read the dialogue file " + m_rec.talk + ": ",
+                  "Invalid data");
     note("duck --dialogue", "overwritten with noise after the probe", r);
     EXPECT_FALSE(fs::exists(m_dir / "talk.fcpxml"));
 }
@@ -170,10 +181,11 @@ TEST_F(VanishingFiles, MusicCutShortBeforeItsAnalysis) {
         SCOPED_TRACE("--jobs " + jobs);
         writeFile(m_rec.bed, whole);
         const CommandResult r = duckChanging(
-            {"--dialogue", m_rec.talk, "--music", m_rec.bed, "--filler", filler, "--jobs", jobs}, m_untilAnalysis,
-            [&] { writeCut(m_rec.bed, m_rec.bed, 0.25); });
+            {"--dialogue", m_rec.talk, "--music", m_rec.bed, "--filler", filler, "--jobs", jobs},
+            m_untilAnalysis, [&] { writeCut(m_rec.bed, m_rec.bed, 0.25); });
         if (!m_skip.empty()) GTEST_SKIP() << m_skip;
-        expectFailure(r, 1, m_rec.bed, "Cannot read the music file " + m_rec.bed + ": ", "the file ends early");
+        expectFailure(r, 1, m_rec.bed, "Cannot read the music file " + m_rec.bed + ": ",
+                      "the file ends early");
         if (jobs == "1") note("duck --music", "cut short after the probe, before its analysis", r);
         EXPECT_FALSE(fs::exists(m_dir / "talk.fcpxml"));
     }
@@ -185,9 +197,9 @@ TEST_F(VanishingFiles, OutputFolderRemovedBeforeTheWrite) {
     const std::string output = (folder / "show.fcpxml").string();
     for (const std::string format : {"1.9", "1.6"}) {
         fs::create_directories(folder);
-        const CommandResult r =
-            duckChanging({"--dialogue", m_rec.talk, "--music", m_rec.bed, "--format", format, "--output", output},
-                         m_untilAnalysis, [&] { fs::remove_all(folder); });
+        const CommandResult r = duckChanging({"--dialogue", m_rec.talk, "--music", m_rec.bed,
+                                              "--format", format, "--output", output},
+                                             m_untilAnalysis, [&] { fs::remove_all(folder); });
         if (!m_skip.empty()) GTEST_SKIP() << m_skip;
         expectFailure(r, 1, output, "Cannot write " + output + ": ", "No such file or directory");
         if (format == "1.9") note("duck", "output folder removed during the job", r);

@@ -10,14 +10,17 @@ using namespace quelvo::test;
 namespace {
 
 class DuckCommand : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!fs::exists(m_cli)) GTEST_SKIP() << "quelvo-cli is not built at " << m_cli;
         m_dialogue = (m_dir / "my talk & 'notes'.wav").string();
         m_music = (m_dir / "bed.wav").string();
         ASSERT_EQ(sox({"-n", "-r", "44100", "-c", "1", m_dialogue, "synth", "1", "sine", "300",
-                       "pad", "1", "2"}), 0);
-        ASSERT_EQ(sox({"-n", "-r", "44100", "-c", "2", m_music, "synth", "6", "sine", "220", "gain", "-12"}), 0);
+                       "pad", "1", "2"}),
+                  0);
+        ASSERT_EQ(sox({"-n", "-r", "44100", "-c", "2", m_music, "synth", "6", "sine", "220", "gain",
+                       "-12"}),
+                  0);
     }
     int sox(std::vector<std::string> args) {
         args.insert(args.begin(), "/usr/bin/sox");
@@ -39,8 +42,8 @@ protected:
 
 TEST_F(DuckCommand, JsonSummaryIsTheOnlyThingOnStandardOutputInBothFormats) {
     for (const std::string format : {"1.9", "1.6"}) {
-        const CommandResult r =
-            duck({"--dialogue", m_dialogue, "--music", m_music, "--format", format, "--json", "--force"});
+        const CommandResult r = duck({"--dialogue", m_dialogue, "--music", m_music, "--format",
+                                      format, "--json", "--force"});
         ASSERT_EQ(r.exitCode, 0) << r.err;
         const auto summary = nlohmann::json::parse(r.out);
         EXPECT_EQ(summary["output"], projectPath());
@@ -58,8 +61,9 @@ TEST_F(DuckCommand, JsonSummaryIsTheOnlyThingOnStandardOutputInBothFormats) {
 
 TEST_F(DuckCommand, LevelsAndOutputComeFromTheOptions) {
     const std::string out = (m_dir / "elsewhere.fcpxml").string();
-    const CommandResult r = duck({"--dialogue", m_dialogue, "--music", m_music, "--format", "1.6",
-                                  "--decrease", "-20", "--overall", "-3", "--name", "Show", "--output", out});
+    const CommandResult r =
+        duck({"--dialogue", m_dialogue, "--music", m_music, "--format", "1.6", "--decrease", "-20",
+              "--overall", "-3", "--name", "Show", "--output", out});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find(out), std::string::npos);
     EXPECT_FALSE(fs::exists(projectPath()));
@@ -67,8 +71,8 @@ TEST_F(DuckCommand, LevelsAndOutputComeFromTheOptions) {
     EXPECT_NE(doc.find("value='-20dB'"), std::string::npos);
     EXPECT_NE(doc.find("value='-3dB'"), std::string::npos);
     EXPECT_NE(doc.find("<event name='Show_duck_event'>"), std::string::npos);
-    const CommandResult zero = duck({"--dialogue", m_dialogue, "--music", m_music, "--format", "1.6",
-                                     "--to-zero", "--output", out, "--force"});
+    const CommandResult zero = duck({"--dialogue", m_dialogue, "--music", m_music, "--format",
+                                     "1.6", "--to-zero", "--output", out, "--force"});
     ASSERT_EQ(zero.exitCode, 0);
     EXPECT_NE(readFile(out).find("value='-96dB'"), std::string::npos);
 }
@@ -76,20 +80,26 @@ TEST_F(DuckCommand, LevelsAndOutputComeFromTheOptions) {
 TEST_F(DuckCommand, UsageErrorsExitTwo) {
     EXPECT_EQ(duck({"--dialogue", m_dialogue}).exitCode, 2);
     EXPECT_EQ(duck({"--dialogue", m_dialogue, "--music", m_music, "--format", "2.0"}).exitCode, 2);
-    EXPECT_EQ(duck({"--dialogue", m_dialogue, "--music", m_music, "--decrease", "loud"}).exitCode, 2);
-    const CommandResult r = duck({"--dialogue", m_dialogue, "--music", m_music, "--format", "1.6", "--send-to-fcp"});
+    EXPECT_EQ(duck({"--dialogue", m_dialogue, "--music", m_music, "--decrease", "loud"}).exitCode,
+              2);
+    const CommandResult r =
+        duck({"--dialogue", m_dialogue, "--music", m_music, "--format", "1.6", "--send-to-fcp"});
     EXPECT_EQ(r.exitCode, 2);
     // An unknown word names the formats; hand-over is Final Cut Pro's alone.
-    const CommandResult unknown = duck({"--dialogue", m_dialogue, "--music", m_music, "--format", "fcp7"});
+    const CommandResult unknown =
+        duck({"--dialogue", m_dialogue, "--music", m_music, "--format", "fcp7"});
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_NE(unknown.err.find("1.9|1.6|xmeml|mlt"), std::string::npos) << unknown.err;
     for (const std::string other : {"xmeml", "mlt"}) {
-        const CommandResult sent = duck({"--dialogue", m_dialogue, "--music", m_music, "--format", other, "--send-to-fcp"});
+        const CommandResult sent = duck(
+            {"--dialogue", m_dialogue, "--music", m_music, "--format", other, "--send-to-fcp"});
         EXPECT_EQ(sent.exitCode, 2) << other;
         EXPECT_NE(sent.err.find("--send-to-fcp"), std::string::npos) << sent.err;
     }
-    for (const std::vector<std::string>& detect : std::vector<std::vector<std::string>>{
-             {"--detect", "automatic", "--threshold", "-30"}, {"--detect", "loudness"}, {"--threshold", "x"}}) {
+    for (const std::vector<std::string>& detect :
+         std::vector<std::vector<std::string>>{{"--detect", "automatic", "--threshold", "-30"},
+                                               {"--detect", "loudness"},
+                                               {"--threshold", "x"}}) {
         std::vector<std::string> args = {"--dialogue", m_dialogue, "--music", m_music};
         args.insert(args.end(), detect.begin(), detect.end());
         EXPECT_EQ(duck(args).exitCode, 2) << detect[1];
@@ -105,23 +115,28 @@ TEST_F(DuckCommand, EveryFormatWordIsAcceptedAndNamesItsFile) {
         {"1.6", "fcpxml"}, {"1.9", "fcpxml"}, {"xmeml", "xml"}, {"mlt", "mlt"}};
     for (const auto& [word, extension] : formats) {
         const fs::path project = m_dir / ("my talk & 'notes'." + extension);
-        const CommandResult r = duck({"--dialogue", m_dialogue, "--music", m_music, "--format", word, "--force"});
+        const CommandResult r =
+            duck({"--dialogue", m_dialogue, "--music", m_music, "--format", word, "--force"});
         ASSERT_EQ(r.exitCode, 0) << word << ": " << r.err;
         EXPECT_NE(r.out.find(project.string()), std::string::npos) << r.out;
         EXPECT_TRUE(fs::exists(project)) << word;
         fs::remove(project);
     }
-    EXPECT_EQ(duck({"--dialogue", m_dialogue, "--music", m_music, "--format", "kdenlive"}).exitCode, 2);
+    EXPECT_EQ(duck({"--dialogue", m_dialogue, "--music", m_music, "--format", "kdenlive"}).exitCode,
+              2);
 }
 
 TEST_F(DuckCommand, DetectionModeAndThresholdComeFromTheOptions) {
     // The automatic detection finds one sentence between silences (a steady
     // tone would be a held note to it, not speech).
     const std::string said = (m_dir / "said.wav").string(), talk = (m_dir / "talk.wav").string();
-    ASSERT_EQ(runProgram({"/usr/bin/espeak-ng", "-w", said, "This sentence is all the dialogue there is."}).exitCode, 0);
+    ASSERT_EQ(runProgram(
+                  {"/usr/bin/espeak-ng", "-w", said, "This sentence is all the dialogue there is."})
+                  .exitCode,
+              0);
     ASSERT_EQ(sox({said, talk, "pad", "1", "2"}), 0);
-    const CommandResult automatic =
-        duck({"--dialogue", talk, "--music", m_music, "--format", "1.9", "--json", "--detect", "automatic"});
+    const CommandResult automatic = duck({"--dialogue", talk, "--music", m_music, "--format", "1.9",
+                                          "--json", "--detect", "automatic"});
     ASSERT_EQ(automatic.exitCode, 0) << automatic.err;
     EXPECT_EQ(nlohmann::json::parse(automatic.out)["clusters"], 1);
     EXPECT_VALID_FCPXML(readFile((m_dir / "talk.fcpxml").string()), "1.9");
@@ -144,7 +159,9 @@ TEST_F(DuckCommand, BadInputsExitOneWithOneLineNamingTheFileAndWriteNothing) {
         {{"--dialogue", noise, "--music", m_music}, noise},
         {{"--dialogue", m_dialogue, "--music", folder}, folder},
         {{"--dialogue", m_dialogue, "--music", m_music, "--filler", noise}, noise},
-        {{"--dialogue", m_dialogue, "--music", m_music, "--output", (m_dir / "blocker" / "x.fcpxml").string()}, "blocker"},
+        {{"--dialogue", m_dialogue, "--music", m_music, "--output",
+          (m_dir / "blocker" / "x.fcpxml").string()},
+         "blocker"},
     };
     for (const auto& [args, named] : cases) {
         const CommandResult r = duck(args);
@@ -161,9 +178,10 @@ TEST_F(DuckCommand, BadInputsExitOneWithOneLineNamingTheFileAndWriteNothing) {
 
 TEST_F(DuckCommand, SendToFinalCutProHandsOverOneDocumentAndWritesNoFile) {
     OpenerRecorder opener;
-    const CommandResult r = duck({"--dialogue", m_dialogue, "--music", m_music, "--send-to-fcp", "--json"},
-                                 {"QUELVO_FCP_OPENER=" + opener.script().string(),
-                                  "XDG_CACHE_HOME=" + opener.cacheHome().string()});
+    const CommandResult r =
+        duck({"--dialogue", m_dialogue, "--music", m_music, "--send-to-fcp", "--json"},
+             {"QUELVO_FCP_OPENER=" + opener.script().string(),
+              "XDG_CACHE_HOME=" + opener.cacheHome().string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(nlohmann::json::parse(r.out)["output"].is_null());
     EXPECT_FALSE(fs::exists(projectPath()));

@@ -10,7 +10,7 @@ using namespace quelvo::test;
 namespace {
 
 class JobsOption : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!fs::exists(m_cli)) GTEST_SKIP() << "quelvo-cli is not built at " << m_cli;
     }
@@ -19,7 +19,9 @@ protected:
         return runProgram(args, {"QUELVO_CONFIG_DIR=" + (m_dir / "config").string()});
     }
     // The stand-ins have no speech to speak of; the corpus's dialogue does.
-    std::string dialogue() const { return recordingOrStandIn("dialogue/dev01_clean_wav48k_stereo.wav").string(); }
+    std::string dialogue() const {
+        return recordingOrStandIn("dialogue/dev01_clean_wav48k_stereo.wav").string();
+    }
     std::string music() const { return recordingOrStandIn("music/dev_music_gaps.wav").string(); }
     std::string filler() const { return recordingOrStandIn("music/dev_music_real.mp3").string(); }
 
@@ -57,24 +59,29 @@ TEST_F(JobsOption, ManyJobsPrintAndWriteWhatOneJobDoes) {
     struct Outputs {
         std::string analyzed, music, summary, project, mixSummary, mix;
     };
-    const std::string project = (m_dir / "talk.fcpxml").string(), mix = (m_dir / "talk.wav").string();
+    const std::string project = (m_dir / "talk.fcpxml").string(),
+                      mix = (m_dir / "talk.wav").string();
     const auto outputs = [&](const std::string& jobs) {
         SCOPED_TRACE("--jobs " + jobs);
         Outputs o;
         // With the loudness, measured beside the analysis and decoded ahead with more jobs.
-        const CommandResult analyzed = run({"analyze", dialogue(), "--json", "--loudness", "--jobs", jobs});
+        const CommandResult analyzed =
+            run({"analyze", dialogue(), "--json", "--loudness", "--jobs", jobs});
         EXPECT_EQ(analyzed.exitCode, 0) << analyzed.err;
         o.analyzed = analyzed.out;
-        const CommandResult musicAnalyzed = run({"analyze", music(), "--music", "--json", "--jobs", jobs});
+        const CommandResult musicAnalyzed =
+            run({"analyze", music(), "--music", "--json", "--jobs", jobs});
         EXPECT_EQ(musicAnalyzed.exitCode, 0) << musicAnalyzed.err;
         o.music = musicAnalyzed.out;
-        const CommandResult ducked = run({"duck", "--dialogue", dialogue(), "--music", music(), "--filler", filler(),
-                                          "--format", "1.9", "--output", project, "--force", "--json", "--jobs", jobs});
+        const CommandResult ducked =
+            run({"duck", "--dialogue", dialogue(), "--music", music(), "--filler", filler(),
+                 "--format", "1.9", "--output", project, "--force", "--json", "--jobs", jobs});
         EXPECT_EQ(ducked.exitCode, 0) << ducked.err;
         o.summary = ducked.out;
         o.project = readFile(project);
-        const CommandResult rendered = run({"render", "--dialogue", dialogue(), "--music", music(), "--filler",
-                                            filler(), "--output", mix, "--force", "--json", "--jobs", jobs});
+        const CommandResult rendered =
+            run({"render", "--dialogue", dialogue(), "--music", music(), "--filler", filler(),
+                 "--output", mix, "--force", "--json", "--jobs", jobs});
         EXPECT_EQ(rendered.exitCode, 0) << rendered.err;
         o.mixSummary = rendered.out;
         o.mix = readFile(mix);

@@ -38,7 +38,8 @@ pid_t start(std::vector<std::string> args, const fs::path& config, Stdout mode, 
         if (mode == Stdout::file)
             ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
         // As a shell starts a job in the foreground, whatever this test runs under.
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, SIG_DFL);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+            std::signal(signal, SIG_DFL);
         putenv(const_cast<char*>(env.c_str()));
         std::vector<char*> argv;
         for (auto& a : args)
@@ -210,15 +211,19 @@ TEST_F(OutputRules, AStoppedRenderLeavesNoHiddenFileAndTheEarlierMix) {
 // the shell) and the earlier project stays as it was, with nothing hidden
 // left beside it.
 TEST_F(OutputRules, AStoppedDuckLeavesTheEarlierProjectAndNothingHidden) {
-    const std::string talk = (m_dir / "longtalk.wav").string(), bed = (m_dir / "longbed.wav").string();
-    ASSERT_TRUE(Recordings::sox({"-n", "-r", "44100", "-c", "1", talk, "synth", "600", "sine", "300"}));
-    ASSERT_TRUE(Recordings::sox({"-n", "-r", "44100", "-c", "2", bed, "synth", "600", "sine", "220", "gain", "-12"}));
+    const std::string talk = (m_dir / "longtalk.wav").string(),
+                      bed = (m_dir / "longbed.wav").string();
+    ASSERT_TRUE(
+        Recordings::sox({"-n", "-r", "44100", "-c", "1", talk, "synth", "600", "sine", "300"}));
+    ASSERT_TRUE(Recordings::sox(
+        {"-n", "-r", "44100", "-c", "2", bed, "synth", "600", "sine", "220", "gain", "-12"}));
     const fs::path project = m_dir / "longtalk.fcpxml", err = m_dir / "err";
     for (const int signal : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(signal);
         writeFile(project, "earlier project");
-        const pid_t pid = start({"duck", "--dialogue", talk, "--music", bed, "--format", "1.9", "--force"},
-                                m_dir / "config", Stdout::file, m_dir / "out", err);
+        const pid_t pid =
+            start({"duck", "--dialogue", talk, "--music", bed, "--format", "1.9", "--force"},
+                  m_dir / "config", Stdout::file, m_dir / "out", err);
         bool analysing = false;
         for (int i = 0; i < 30000 && !analysing; ++i) {
             analysing = readFile(err).find("Analyzing Speaker Clusters...") != std::string::npos;

@@ -11,14 +11,19 @@ using namespace quelvo::test;
 namespace {
 
 class ReplaceAndWarn : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!fs::exists(m_cli)) GTEST_SKIP() << "quelvo-cli is not built at " << m_cli;
         // Speech-like bursts in the dialogue; the bed falls silent twice.
-        ASSERT_EQ(sox({"-n", "-r", "22050", "-c", "1", m_talk, "synth", "1", "sine", "300", "pad", "1", "2"}), 0);
-        ASSERT_EQ(sox({"-n", "-r", "22050", "-c", "1", m_quiet, "synth", "4", "sine", "300", "gain", "-40"}), 0);
-        ASSERT_EQ(sox({"-n", "-r", "22050", "-c", "2", m_bed, "synth", "2", "sine", "220", "pad", "0", "2",
-                       "repeat", "2"}), 0);
+        ASSERT_EQ(sox({"-n", "-r", "22050", "-c", "1", m_talk, "synth", "1", "sine", "300", "pad",
+                       "1", "2"}),
+                  0);
+        ASSERT_EQ(sox({"-n", "-r", "22050", "-c", "1", m_quiet, "synth", "4", "sine", "300", "gain",
+                       "-40"}),
+                  0);
+        ASSERT_EQ(sox({"-n", "-r", "22050", "-c", "2", m_bed, "synth", "2", "sine", "220", "pad",
+                       "0", "2", "repeat", "2"}),
+                  0);
         writeFile(m_srt, "1\n00:00:01,000 --> 00:00:02,000\nHello\n");
     }
     int sox(std::vector<std::string> args) {
@@ -32,7 +37,8 @@ protected:
     // Exit 1 with one line naming the file and --force; the file untouched.
     void expectRefused(const CommandResult& r, const fs::path& file) {
         EXPECT_EQ(r.exitCode, 1) << r.err;
-        EXPECT_EQ(r.err, "quelvo-cli: " + file.string() + " already exists; use --force to replace it\n");
+        EXPECT_EQ(r.err,
+                  "quelvo-cli: " + file.string() + " already exists; use --force to replace it\n");
         EXPECT_EQ(readFile(file), "the editor's own work");
     }
 
@@ -45,23 +51,28 @@ protected:
 } // namespace
 
 TEST_F(ReplaceAndWarn, AnExistingProjectIsReplacedOnlyWithForce) {
-    const fs::path beside = m_dir / "talk.fcpxml", elsewhere = m_dir / "mine.fcpxml", titles = m_dir / "subs.fcpxml";
-    for (const fs::path& p : {beside, elsewhere, titles}) writeFile(p, "the editor's own work");
+    const fs::path beside = m_dir / "talk.fcpxml", elsewhere = m_dir / "mine.fcpxml",
+                   titles = m_dir / "subs.fcpxml";
+    for (const fs::path& p : {beside, elsewhere, titles})
+        writeFile(p, "the editor's own work");
     expectRefused(cli({"duck", "--dialogue", m_talk, "--music", m_bed}), beside);
-    expectRefused(cli({"duck", "--dialogue", m_talk, "--music", m_bed, "--format", "1.6", "--output",
-                       elsewhere.string()}), elsewhere);
+    expectRefused(cli({"duck", "--dialogue", m_talk, "--music", m_bed, "--format", "1.6",
+                       "--output", elsewhere.string()}),
+                  elsewhere);
     expectRefused(cli({"titles", m_srt}), titles);
     expectRefused(cli({"titles", m_srt, "--output", elsewhere.string()}), elsewhere);
 
     EXPECT_EQ(cli({"duck", "--dialogue", m_talk, "--music", m_bed, "--force"}).exitCode, 0);
     EXPECT_EQ(cli({"titles", m_srt, "--force"}).exitCode, 0);
-    for (const fs::path& p : {beside, titles}) EXPECT_NE(readFile(p).find("<fcpxml"), std::string::npos);
+    for (const fs::path& p : {beside, titles})
+        EXPECT_NE(readFile(p).find("<fcpxml"), std::string::npos);
 }
 
 TEST_F(ReplaceAndWarn, NoSpeechIsSaidButTheValidProjectIsWritten) {
     const CommandResult r = cli({"duck", "--dialogue", m_quiet, "--music", m_bed, "--json"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    const std::string line = "quelvo-cli: warning: no speech found in quiet.wav above -24 dB; lower the speech threshold or use automatic detection\n";
+    const std::string line = "quelvo-cli: warning: no speech found in quiet.wav above -24 dB; "
+                             "lower the speech threshold or use automatic detection\n";
     EXPECT_NE(r.err.find(line), std::string::npos) << r.err;
     const auto summary = nlohmann::json::parse(r.out);
     EXPECT_EQ(summary["keyframes"], 0);
@@ -78,8 +89,9 @@ TEST_F(ReplaceAndWarn, AFillerThatIsTheMusicFileGetsTheSameClipsInBothVersions) 
     int clips[2] = {-1, -2};
     for (int i = 0; i < 2; ++i) {
         const std::string out = (m_dir / ("p" + std::to_string(i) + ".fcpxml")).string();
-        const CommandResult r = cli({"duck", "--dialogue", m_talk, "--music", m_bed, "--filler", m_bed, "--format",
-                                     i == 0 ? "1.9" : "1.6", "--output", out, "--json"});
+        const CommandResult r =
+            cli({"duck", "--dialogue", m_talk, "--music", m_bed, "--filler", m_bed, "--format",
+                 i == 0 ? "1.9" : "1.6", "--output", out, "--json"});
         ASSERT_EQ(r.exitCode, 0) << r.err;
         clips[i] = nlohmann::json::parse(r.out)["fillerClips"];
         EXPECT_VALID_FCPXML(readFile(out), i == 0 ? "1.9" : "1.6");

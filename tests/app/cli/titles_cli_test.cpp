@@ -7,7 +7,9 @@ using namespace quelvo::test;
 
 namespace {
 
-std::string cli() { return (binDir() / "quelvo-cli").string(); }
+std::string cli() {
+    return (binDir() / "quelvo-cli").string();
+}
 
 CommandResult titles(std::vector<std::string> args) {
     args.insert(args.begin(), {cli(), "titles"});
@@ -63,7 +65,8 @@ TEST(TitlesCli, WithAVideo) {
 
 TEST(TitlesCli, LegacyEncodedSubtitles) {
     TempDir dir;
-    const auto r = titles({srtCorpus("windows1250.srt").string(), "--output", (dir / "cz.fcpxml").string()});
+    const auto r =
+        titles({srtCorpus("windows1250.srt").string(), "--output", (dir / "cz.fcpxml").string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(readFile(dir / "cz.fcpxml").find(">\xC3\xBAp\xC4\x9Bl "), std::string::npos);
 }
@@ -72,8 +75,8 @@ TEST(TitlesCli, SettingsFileReplacesTheStoredSettings) {
     TempDir dir;
     writeFile(dir / "look.json", R"({"font": "Futura", "addPatch": true, "timeLineFPS": 25,
                                     "ignore": {"ignoreITags": false}})");
-    const auto r = titles({srtCorpus("tags.srt").string(), "--settings", (dir / "look.json").string(), "--output",
-                           (dir / "t.fcpxml").string()});
+    const auto r = titles({srtCorpus("tags.srt").string(), "--settings",
+                           (dir / "look.json").string(), "--output", (dir / "t.fcpxml").string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string xml = readFile(dir / "t.fcpxml");
     EXPECT_NE(xml.find("font=\"Futura\""), std::string::npos);
@@ -81,32 +84,39 @@ TEST(TitlesCli, SettingsFileReplacesTheStoredSettings) {
     EXPECT_NE(xml.find("frameDuration=\"100/2500s\""), std::string::npos);
     // The parser read the same file: italic tags stay, bold ones go.
     EXPECT_NE(xml.find(">&lt;i&gt;Hi&lt;/i&gt;</text-style>"), std::string::npos) << xml;
-    EXPECT_NE(xml.find(">Bold and under and &lt;\\i&gt;odd&lt;\\I&gt;</text-style>"), std::string::npos) << xml;
+    EXPECT_NE(xml.find(">Bold and under and &lt;\\i&gt;odd&lt;\\I&gt;</text-style>"),
+              std::string::npos)
+        << xml;
     EXPECT_VALID_FCPXML(xml, "1.9");
 }
 
 TEST(TitlesCli, SettingsOfWrongTypesFallBackKeyByKey) {
     TempDir dir;
-    writeFile(dir / "odd.json", R"({"font": 5, "size": "big", "patch": [1, 2], "shadow": {"enable": "yes"}})");
-    const auto r = titles({srtCorpus("basic.srt").string(), "--settings", (dir / "odd.json").string(), "--output",
-                           (dir / "o.fcpxml").string()});
+    writeFile(dir / "odd.json",
+              R"({"font": 5, "size": "big", "patch": [1, 2], "shadow": {"enable": "yes"}})");
+    const auto r = titles({srtCorpus("basic.srt").string(), "--settings",
+                           (dir / "odd.json").string(), "--output", (dir / "o.fcpxml").string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string xml = readFile(dir / "o.fcpxml");
-    EXPECT_NE(xml.find("font=\"Helvetica\" fontFace=\"Regular\" fontSize=\"60\""), std::string::npos);
+    EXPECT_NE(xml.find("font=\"Helvetica\" fontFace=\"Regular\" fontSize=\"60\""),
+              std::string::npos);
     EXPECT_VALID_FCPXML(xml, "1.9");
 }
 
 TEST(TitlesCli, SettingsThatAreNoObjectOrNoJson) {
     TempDir dir;
-    for (const std::string& content : {std::string("[1, 2, 3]"), std::string("not json {"), std::string("")}) {
+    for (const std::string& content :
+         {std::string("[1, 2, 3]"), std::string("not json {"), std::string("")}) {
         writeFile(dir / "bad.json", content);
-        const auto r = titles({srtCorpus("basic.srt").string(), "--settings", (dir / "bad.json").string(),
-                               "--output", (dir / "never.fcpxml").string()});
+        const auto r =
+            titles({srtCorpus("basic.srt").string(), "--settings", (dir / "bad.json").string(),
+                    "--output", (dir / "never.fcpxml").string()});
         EXPECT_EQ(r.exitCode, 1) << content;
         expectOneLineError(r, "bad.json");
         EXPECT_FALSE(fs::exists(dir / "never.fcpxml"));
     }
-    const auto missing = titles({srtCorpus("basic.srt").string(), "--settings", (dir / "absent.json").string()});
+    const auto missing =
+        titles({srtCorpus("basic.srt").string(), "--settings", (dir / "absent.json").string()});
     EXPECT_EQ(missing.exitCode, 1);
     expectOneLineError(missing, "absent.json");
 }
@@ -116,7 +126,8 @@ TEST(TitlesCli, NothingReadableExitsOneNamingTheInput) {
     writeFile(dir / "empty.srt", "");
     std::mt19937 rng(7);
     std::string noise(4096, '\0');
-    for (auto& b : noise) b = static_cast<char>(rng());
+    for (auto& b : noise)
+        b = static_cast<char>(rng());
     writeFile(dir / "noise.srt", noise);
     writeFile(dir / "invalid.srt", "\xC3\x28\xA0\xA1 no subtitles \xF0\x28\x8C\x28\n");
     const std::vector<std::pair<std::string, std::string>> cases = {
@@ -151,7 +162,8 @@ TEST(TitlesCli, UnusableVideoOrOutput) {
     r = titles({srtCorpus("basic.srt").string(), "--video", (dir / "fake.mov").string()});
     EXPECT_EQ(r.exitCode, 1);
     expectOneLineError(r, "fake.mov");
-    r = titles({srtCorpus("basic.srt").string(), "--output", (dir / "no" / "dir" / "x.fcpxml").string()});
+    r = titles(
+        {srtCorpus("basic.srt").string(), "--output", (dir / "no" / "dir" / "x.fcpxml").string()});
     EXPECT_EQ(r.exitCode, 1);
     expectOneLineError(r, "x.fcpxml");
 }
@@ -166,12 +178,15 @@ TEST(TitlesCli, UsageErrorsExitTwo) {
 // that ends before it starts and one for the cue that asks for the top.
 TEST(TitlesCli, WebVttWarnsOfSkippedAndTopCues) {
     TempDir dir;
-    writeFile(dir / "talk.txt", "WEBVTT\n\n00:01.000 --> 00:02.000 line:0\nUp\n\n00:04.000 --> 00:03.000\nBack\n\n"
-                                "00:05.000 --> 00:06.000\nDown\n");
+    writeFile(dir / "talk.txt",
+              "WEBVTT\n\n00:01.000 --> 00:02.000 line:0\nUp\n\n00:04.000 --> 00:03.000\nBack\n\n"
+              "00:05.000 --> 00:06.000\nDown\n");
     const auto r = titles({(dir / "talk.txt").string(), "--output", (dir / "t.fcpxml").string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.err, "quelvo-cli: warning: skipped 1 cue whose end is not after its start in " + (dir / "talk.txt").string() +
-                         "\nquelvo-cli: warning: 1 cue asks for the top of the picture; titles keep the style's position, "
+    EXPECT_EQ(r.err, "quelvo-cli: warning: skipped 1 cue whose end is not after its start in " +
+                         (dir / "talk.txt").string() +
+                         "\nquelvo-cli: warning: 1 cue asks for the top of the picture; titles "
+                         "keep the style's position, "
                          "--as captions keeps theirs\n");
     const std::string xml = readFile(dir / "t.fcpxml");
     EXPECT_EQ(xml.find("Back"), std::string::npos);

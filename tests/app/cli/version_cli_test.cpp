@@ -14,10 +14,11 @@ namespace {
 
 // A display that is not there and the toolkit's X11 backend: the desktop
 // program would abort if it started its windowing before answering.
-const std::vector<std::string> kNoDisplay{"DISPLAY=:4242", "QT_QPA_PLATFORM=xcb", "WAYLAND_DISPLAY="};
+const std::vector<std::string> kNoDisplay{"DISPLAY=:4242", "QT_QPA_PLATFORM=xcb",
+                                          "WAYLAND_DISPLAY="};
 
 class VersionAndHelp : public ::testing::TestWithParam<std::string> {
-protected:
+  protected:
     void SetUp() override {
         m_program = binDir() / GetParam();
         if (!fs::exists(m_program)) GTEST_SKIP() << GetParam() << " is not built at " << m_program;
@@ -39,7 +40,9 @@ TEST_P(VersionAndHelp, VersionNamesTheProjectVersionAndFFmpegsOwnLicence) {
     const std::string first = r.out.substr(0, r.out.find('\n'));
     EXPECT_EQ(GetParam() + " " + quelvo::BuildVersion::versionString(), first);
     EXPECT_NE(r.out.find("\nFFmpeg " + std::string(av_version_info())), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("licensed under the " + std::string(avcodec_license()) + "\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("licensed under the " + std::string(avcodec_license()) + "\n"),
+              std::string::npos)
+        << r.out;
     EXPECT_EQ("", r.err);
 }
 
@@ -52,4 +55,6 @@ TEST_P(VersionAndHelp, HelpShowsUsageWithoutStartingTheDesktop) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPrograms, VersionAndHelp, ::testing::Values("quelvo-cli", "quelvo"),
-                         [](const auto& info) { return info.param == "quelvo" ? "Desktop" : "CommandLine"; });
+                         [](const auto& info) {
+                             return info.param == "quelvo" ? "Desktop" : "CommandLine";
+                         });

@@ -18,12 +18,13 @@ namespace {
 struct Arguments {
     explicit Arguments(std::vector<std::string> words) : m_words(std::move(words)) {
         m_words.insert(m_words.begin(), "quelvo");
-        for (std::string& word : m_words) m_pointers.push_back(word.data());
+        for (std::string& word : m_words)
+            m_pointers.push_back(word.data());
     }
     int argc() const { return static_cast<int>(m_pointers.size()); }
     char** argv() { return m_pointers.data(); }
 
-private:
+  private:
     std::vector<std::string> m_words;
     std::vector<char*> m_pointers;
 };
@@ -49,10 +50,12 @@ TEST(DesktopCommandLine, InformationOptionsAreAnsweredOnlyBeforeTheSeparator) {
     Arguments plain({"talk.wav"});
     EXPECT_FALSE(quelvo::desktop::answerInformationOptions(plain.argc(), plain.argv()));
     Arguments afterSeparator({"--", "--help"});
-    EXPECT_FALSE(quelvo::desktop::answerInformationOptions(afterSeparator.argc(), afterSeparator.argv()));
+    EXPECT_FALSE(
+        quelvo::desktop::answerInformationOptions(afterSeparator.argc(), afterSeparator.argv()));
     Arguments version({"--version"});
     ::testing::internal::CaptureStdout();
-    const std::optional<int> status = quelvo::desktop::answerInformationOptions(version.argc(), version.argv());
+    const std::optional<int> status =
+        quelvo::desktop::answerInformationOptions(version.argc(), version.argv());
     EXPECT_EQ(::testing::internal::GetCapturedStdout().rfind("quelvo ", 0), 0u);
     EXPECT_EQ(status, 0);
 }

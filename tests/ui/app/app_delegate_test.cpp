@@ -17,14 +17,14 @@ extern "C" {
 #include <QTimer>
 
 #include "base/services.h"
+#include "support/ui_test_support.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/about_dialog.h"
 #include "ui/kit/release_notes.h"
+#include "ui/kit/text_window.h"
 #include "ui/kit/window_title.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/preferences_window.h"
-#include "ui/kit/text_window.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
@@ -33,7 +33,7 @@ using quelvo::ui::AppDelegate;
 using quelvo::ui::MainWindow;
 
 class AppDelegateTest : public UiTest {
-protected:
+  protected:
     void SetUp() override {
         UiTest::SetUp();
         delegate = std::make_unique<AppDelegate>();
@@ -79,7 +79,7 @@ protected:
 
     std::unique_ptr<AppDelegate> delegate;
 
-private:
+  private:
     bool m_quitOnLastWindowClosed = QApplication::quitOnLastWindowClosed();
 };
 
@@ -172,17 +172,21 @@ TEST_F(AppDelegateTest, TheCreditsNameTheTeamAndTheLibrariesOfThisBuildInOrder) 
     const QStringList credits = AppDelegate::creditList();
     ASSERT_EQ(5, credits.size());
     EXPECT_EQ("The Quelvo team [project leader]", credits[0].toStdString());
-    EXPECT_TRUE(credits[1].contains("Qt") && credits[1].contains("LGPLv3")) << credits[1].toStdString();
+    EXPECT_TRUE(credits[1].contains("Qt") && credits[1].contains("LGPLv3"))
+        << credits[1].toStdString();
     EXPECT_TRUE(credits[2].contains("JSON for Modern C++") && credits[2].contains("MIT License"))
         << credits[2].toStdString();
     EXPECT_TRUE(credits[2].contains("CLI11") && credits[2].contains("BSD 3-Clause License"));
-    EXPECT_TRUE(credits[3].contains("libebur128") && credits[3].contains("uchardet")) << credits[3].toStdString();
+    EXPECT_TRUE(credits[3].contains("libebur128") && credits[3].contains("uchardet"))
+        << credits[3].toStdString();
     // The licence is the one the linked FFmpeg states: Debian's build has GPL parts.
     const char* stated = avcodec_license();
-    EXPECT_EQ(std::string("This product uses code of FFmpeg licensed under the ") + stated, credits[4].toStdString());
+    EXPECT_EQ(std::string("This product uses code of FFmpeg licensed under the ") + stated,
+              credits[4].toStdString());
     EXPECT_TRUE(std::string(stated).find("GPL") != std::string::npos) << stated;
     for (const QString& line : credits) {
-        EXPECT_FALSE(line.contains("sox", Qt::CaseInsensitive)) << "this build does not use that library";
+        EXPECT_FALSE(line.contains("sox", Qt::CaseInsensitive))
+            << "this build does not use that library";
         EXPECT_FALSE(line.trimmed().isEmpty());
     }
 }
@@ -243,8 +247,9 @@ TEST_F(AppDelegateTest, HelpShowsTheUsersGuideWithTheCommandLineInASectionOfItsO
     auto* text = child<QTextBrowser>(help, "text");
     ASSERT_NE(nullptr, text);
     const std::string shown = text->toPlainText().toStdString();
-    for (const char* heading : {"Making a project", "The main window", "Preferences", "What the project holds",
-                                "Importing into Final Cut Pro", "When nothing ducks", "The command line"})
+    for (const char* heading :
+         {"Making a project", "The main window", "Preferences", "What the project holds",
+          "Importing into Final Cut Pro", "When nothing ducks", "The command line"})
         EXPECT_NE(std::string::npos, shown.find(heading)) << heading;
     // The command line comes last, after everything a desktop user needs.
     EXPECT_LT(shown.find("When nothing ducks"), shown.find("quelvo-cli"));
@@ -270,7 +275,8 @@ TEST_F(AppDelegateTest, WhatsNewShowsTheReleaseNotesThatShipWithTheProgram) {
 
 TEST(MarkdownSectionsTest, KeepsTheNamedLevelTwoSectionsInTheTextsOrder) {
     const QString text = "# Title\nintro\n## A\na1\n### A.1\na2\n## B\nb\n## C\nc\n\n";
-    EXPECT_EQ("## A\na1\n### A.1\na2\n## C\nc", quelvo::ui::markdownSections(text, {"C", "A"}).toStdString());
+    EXPECT_EQ("## A\na1\n### A.1\na2\n## C\nc",
+              quelvo::ui::markdownSections(text, {"C", "A"}).toStdString());
     EXPECT_EQ("", quelvo::ui::markdownSections(text, {"Z"}).toStdString());
     EXPECT_EQ("", quelvo::ui::markdownSections("", {"A"}).toStdString());
 }

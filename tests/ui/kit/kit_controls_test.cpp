@@ -8,15 +8,15 @@
 #include <QTest>
 #include <QThread>
 
-#include "base/settings_store.h"
 #include "base/services.h"
+#include "base/settings_store.h"
+#include "support/ui_test_support.h"
 #include "ui/kit/check_box.h"
 #include "ui/kit/file_drop_area.h"
+#include "ui/kit/label_status_sink.h"
+#include "ui/kit/repeating_timer.h"
 #include "ui/kit/setting_slider.h"
 #include "ui/kit/text_field.h"
-#include "ui/kit/repeating_timer.h"
-#include "ui/kit/label_status_sink.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
@@ -118,7 +118,7 @@ TEST(TextFieldTest, FlagsMakeItReadOnlyOrReportOnlyFinishedEdits) {
 }
 
 class FileDropAreaTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         area.acceptedExtensions = {"wav", "mp3"};
         area.dropMode = FileDropArea::kFilesOnly;
@@ -138,7 +138,8 @@ protected:
 
 TEST_F(FileDropAreaTest, HandsOverTheAcceptedFilesInOrderAndShowsTheFirstName) {
     const std::string a = file("b-roll.MP3"), b = file("notes.txt"), c = file("take.Wav");
-    ASSERT_TRUE(dropFiles(&area, {QString::fromStdString(a), QString::fromStdString(b), QString::fromStdString(c)}));
+    ASSERT_TRUE(dropFiles(
+        &area, {QString::fromStdString(a), QString::fromStdString(b), QString::fromStdString(c)}));
     ASSERT_EQ(1u, drops.size());
     EXPECT_EQ((std::vector<std::string>{a, c}), drops[0]);
     EXPECT_EQ("b-roll.MP3", area.text().toStdString());

@@ -6,20 +6,20 @@
 #include <QDBusVirtualObject>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QToolButton>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 #include <QWindow>
 
-#include "ui/kit/frame_animation.h"
+#include "support/ui_test_support.h"
 #include "ui/kit/alert.h"
+#include "ui/kit/frame_animation.h"
 #include "ui/kit/notification.h"
-#include "ui/kit/window_title.h"
 #include "ui/kit/panel.h"
 #include "ui/kit/sheet.h"
-#include "support/ui_test_support.h"
+#include "ui/kit/window_title.h"
 
 namespace quelvo::test {
 namespace {
@@ -110,11 +110,14 @@ TEST(PanelTest, APanelBelongsToItsOwnerAndClosesWithEscapeOrItsCloseButton) {
 }
 
 // The real alert dialog, read and answered from inside its own loop.
-QDialog* openAlert() { return qobject_cast<QDialog*>(QApplication::activeModalWidget()); }
+QDialog* openAlert() {
+    return qobject_cast<QDialog*>(QApplication::activeModalWidget());
+}
 
 QStringList buttonTexts(QDialog* box) {
     QStringList texts;
-    for (QPushButton* b : box->findChildren<QPushButton*>()) texts << b->text();
+    for (QPushButton* b : box->findChildren<QPushButton*>())
+        texts << b->text();
     return texts;
 }
 
@@ -133,7 +136,8 @@ TEST(AlertTest, TheAlertShowsTheTextsAndRunsTheChosenButtonsBlock) {
             text = box->findChild<QLabel*>("alertText")->text().toStdString();
             buttons = buttonTexts(box);
             for (QPushButton* b : box->findChildren<QPushButton*>())
-                if (b->text() == "Remove Filler File and Continue") QTest::mouseClick(b, Qt::LeftButton);
+                if (b->text() == "Remove Filler File and Continue")
+                    QTest::mouseClick(b, Qt::LeftButton);
         },
         Qt::QueuedConnection);
     int chosen = -1;
@@ -159,7 +163,8 @@ TEST(AlertTest, OkHasOneButtonAndEscapeChoosesIt) {
             QTest::keyClick(box, Qt::Key_Escape);
         },
         Qt::QueuedConnection);
-    quelvo::ui::Alert::service().present({"Warning", "Speaker File Not Specified.", {{"OK", [&] { ++ran; }}}});
+    quelvo::ui::Alert::service().present(
+        {"Warning", "Speaker File Not Specified.", {{"OK", [&] { ++ran; }}}});
     EXPECT_EQ(1, ran);
 }
 
@@ -168,7 +173,8 @@ TEST(AlertTest, OkHasOneButtonAndEscapeChoosesIt) {
 TEST(AlertTest, TheAlertIsAsWideAsItsText) {
     for (const char* sentence :
          {"Speaker File Not Specified.",
-          "The dialogue file \u201Ctalk.wav\u201D is not audio that Quelvo can read. Use WAV, MP3, M4A or AIFF. "
+          "The dialogue file \u201Ctalk.wav\u201D is not audio that Quelvo can read. Use WAV, MP3, "
+          "M4A or AIFF. "
           "This sentence goes on so that it has to wrap at the reading width of the alert."}) {
         int lines = 0, titleRoom = 0, titleNeeds = 0;
         QMetaObject::invokeMethod(
@@ -213,7 +219,7 @@ TEST(AlertTest, TheTechnicalReasonWaitsUnderDetails) {
         },
         Qt::QueuedConnection);
     quelvo::ui::Alert::okWithDetails("Warning", "The music file is empty. Export the audio again.",
-                                 "Cannot read the music file /x/m.wav: the file is empty.");
+                                     "Cannot read the music file /x/m.wav: the file is empty.");
     EXPECT_TRUE(hiddenFirst);
     EXPECT_TRUE(shownAfter);
     EXPECT_EQ("Cannot read the music file /x/m.wav: the file is empty.", details);
@@ -222,7 +228,7 @@ TEST(AlertTest, TheTechnicalReasonWaitsUnderDetails) {
 // A notification daemon on a private session bus, so the real D-Bus path
 // runs without touching the desktop of whoever runs the tests.
 class NotificationDaemon : public QDBusVirtualObject {
-public:
+  public:
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
         if (message.member() != "Notify") return false;
@@ -270,7 +276,8 @@ TEST(showNotificationTest, GoesToTheFreedesktopServiceOverDBus) {
 }
 
 TEST(showNotificationTest, WithoutABusItStaysQuiet) {
-    quelvo::ui::DesktopNotificationService service(QDBusConnection::connectToBus("unix:path=/nonexistent/bus", "none"));
+    quelvo::ui::DesktopNotificationService service(
+        QDBusConnection::connectToBus("unix:path=/nonexistent/bus", "none"));
     service.post("Quelvo Done", "Successfully Ducked Audio Files.");
     EXPECT_EQ("log", service.lastRoute().toStdString()) << "no bus and no tray here";
     QDBusConnection::disconnectFromBus("none");
@@ -284,10 +291,12 @@ TEST(FrameAnimationTest, NamesFramesByPrefixAndNumberAndShipsEveryFrame) {
         int last;
     } layers[] = {{"quelvo_progressA_", 59}, {"quelvo_progressB_", 58}, {"quelvo_progressC_", 57}};
     for (const auto& layer : layers) {
-        quelvo::ui::FrameAnimation anim(&view, 0.0, 60, true, true, nullptr, "", "png", nullptr, false);
+        quelvo::ui::FrameAnimation anim(&view, 0.0, 60, true, true, nullptr, "", "png", nullptr,
+                                        false);
         anim.setSequence(layer.prefix, 0, layer.last, 5);
         EXPECT_EQ(layer.last + 1, anim.frameCount());
-        for (int f = 0; f <= layer.last; ++f) EXPECT_FALSE(anim.frame(f).isNull()) << anim.frameName(f).toStdString();
+        for (int f = 0; f <= layer.last; ++f)
+            EXPECT_FALSE(anim.frame(f).isNull()) << anim.frameName(f).toStdString();
         EXPECT_TRUE(anim.frame(layer.last + 1).isNull());
     }
     quelvo::ui::FrameAnimation anim(&view, 0.0, 60, true, true, nullptr, "", "png", nullptr, false);
@@ -300,18 +309,22 @@ TEST(FrameAnimationTest, NamesFramesByPrefixAndNumberAndShipsEveryFrame) {
 TEST(FrameAnimationTest, LoopsAndStopsAfterItsFirstPassWhenAskedEarly) {
     QLabel view;
     view.resize(96, 96);
-    quelvo::ui::FrameAnimation anim(&view, 0.001, 60, true, true, nullptr, "", "png", nullptr, false);
+    quelvo::ui::FrameAnimation anim(&view, 0.001, 60, true, true, nullptr, "", "png", nullptr,
+                                    false);
     anim.setSequence("quelvo_progressC_", 0, 4, 5);
     std::vector<int> shown;
-    QObject::connect(&anim, &quelvo::ui::FrameAnimation::frameShown, [&](int f) { shown.push_back(f); });
+    QObject::connect(&anim, &quelvo::ui::FrameAnimation::frameShown,
+                     [&](int f) { shown.push_back(f); });
     anim.start();
     ASSERT_TRUE(waitUntil([&] { return shown.size() >= 7; }));
-    EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 0, 1, 2}), std::vector<int>(shown.begin(), shown.begin() + 7));
+    EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 0, 1, 2}),
+              std::vector<int>(shown.begin(), shown.begin() + 7));
     EXPECT_FALSE(view.pixmap().isNull());
     anim.stop();
     EXPECT_FALSE(anim.isRunning()) << "after a whole pass, stop is immediate";
 
-    quelvo::ui::FrameAnimation once(&view, 0.001, 60, true, true, nullptr, "", "png", nullptr, false);
+    quelvo::ui::FrameAnimation once(&view, 0.001, 60, true, true, nullptr, "", "png", nullptr,
+                                    false);
     once.setSequence("quelvo_progressC_", 0, 4, 5);
     once.start();
     once.stop(); // too early: finishes the pass
@@ -322,7 +335,8 @@ TEST(FrameAnimationTest, LoopsAndStopsAfterItsFirstPassWhenAskedEarly) {
 
 TEST(FrameAnimationTest, ALinkedAnimationStepsWithItsLeader) {
     QLabel a, b;
-    quelvo::ui::FrameAnimation leader(&a, 0.001, 60, true, false, nullptr, "", "png", nullptr, false);
+    quelvo::ui::FrameAnimation leader(&a, 0.001, 60, true, false, nullptr, "", "png", nullptr,
+                                      false);
     leader.setSequence("quelvo_progressA_", 0, 59, 5);
     quelvo::ui::FrameAnimation follower(&b, 0.0, 60, true, true, nullptr, "", "png", &leader, true);
     follower.setSequence("quelvo_progressB_", 0, 58, 5);

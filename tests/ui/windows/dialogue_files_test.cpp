@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "project/envelope_timing.h"
+#include "support/ui_test_support.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/text_field.h"
 #include "ui/windows/dialogue_file_rows.h"
@@ -14,13 +15,14 @@
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_microphones.h"
 #include "ui/windows/preview_panel.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
 // Linux's, else Homebrew's.
-std::string ffmpeg() { return fs::exists("/usr/bin/ffmpeg") ? "/usr/bin/ffmpeg" : "/opt/homebrew/bin/ffmpeg"; }
+std::string ffmpeg() {
+    return fs::exists("/usr/bin/ffmpeg") ? "/usr/bin/ffmpeg" : "/opt/homebrew/bin/ffmpeg";
+}
 
 class DialogueFilesTest : public UiTest {
   protected:

@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include "base/settings_store.h"
+#include "support/ui_test_support.h"
 #include "titles/titles_settings.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/file_opener.h"
@@ -22,18 +23,16 @@
 #include "ui/windows/job_result_panel.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/missing_file_marker.h"
-#include "ui/windows/progress_dialog.h"
 #include "ui/windows/music_role_dialog.h"
-#include "support/ui_test_support.h"
+#include "ui/windows/progress_dialog.h"
 
 namespace quelvo::test {
 namespace {
 
 using quelvo::ui::MainWindow;
 
-
 class EditorFeedbackTest : public UiTest {
-protected:
+  protected:
     void SetUp() override {
         UiTest::SetUp();
         // Show in Folder and Open write what they were asked into a log.
@@ -55,13 +54,16 @@ protected:
     // The lines the file opener logged, waiting for `count` of them.
     std::vector<std::string> opened(size_t count) {
         std::vector<std::string> lines;
-        waitUntil([&] {
-            lines.clear();
-            if (!fs::exists(m_log)) return false;
-            std::istringstream in(readFile(m_log));
-            for (std::string line; std::getline(in, line);) lines.push_back(line);
-            return lines.size() >= count;
-        }, 10000);
+        waitUntil(
+            [&] {
+                lines.clear();
+                if (!fs::exists(m_log)) return false;
+                std::istringstream in(readFile(m_log));
+                for (std::string line; std::getline(in, line);)
+                    lines.push_back(line);
+                return lines.size() >= count;
+            },
+            10000);
         return lines;
     }
 
@@ -73,7 +75,8 @@ protected:
     void duckAndWait(MainWindow* vc) {
         QTest::mouseClick(vc->duckButton(), Qt::LeftButton);
         ASSERT_NE(nullptr, openProgressSheet()) << "the job did not start";
-        ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000)) << "the job never ended";
+        ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000))
+            << "the job never ended";
         processEvents();
     }
 
@@ -87,7 +90,7 @@ protected:
 
     TempDir dir;
 
-private:
+  private:
     std::string m_log;
 };
 
@@ -111,7 +114,8 @@ TEST_F(EditorFeedbackTest, TheResultStaysInTheWindowUntilTheNextJobAndItsButtons
     EXPECT_FALSE(panel->warningsLabel()->isVisible()) << "a clean job has nothing more to say";
     // A job's warnings (damaged audio, say) are listed under the counts.
     quelvo::DuckOutcome warned;
-    warned.warnings = {"1.0% of the dialogue talk.m4a is damaged, first at 00:03:22; it is played as silence"};
+    warned.warnings = {
+        "1.0% of the dialogue talk.m4a is damaged, first at 00:03:22; it is played as silence"};
     panel->showOutcome(warned, project);
     EXPECT_TRUE(panel->warningsLabel()->isVisible());
     EXPECT_EQ(
@@ -144,10 +148,12 @@ TEST_F(EditorFeedbackTest, AHandOverIsASuccessOnlyOnceFinalCutProHasTheProject) 
     choose(vc, copyRecording(dir, kDialogue, "talk.wav"), copyRecording(dir, kMusic));
     bool handedOverFirst = false;
     QTest::mouseClick(vc->duckButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] {
-        if (!notifications.posted.empty()) handedOverFirst = fs::exists(received);
-        return openProgressSheet() == nullptr;
-    }, 120000));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            if (!notifications.posted.empty()) handedOverFirst = fs::exists(received);
+            return openProgressSheet() == nullptr;
+        },
+        120000));
     processEvents();
     ASSERT_TRUE(alerts.shown.empty()) << alerts.shown[0].informativeText;
     ASSERT_EQ(1u, notifications.posted.size());
@@ -169,7 +175,9 @@ TEST_F(EditorFeedbackTest, AFailedHandOverIsOneWarningThatOffersTheCopy) {
     const auto& alert = alerts.shown[0];
     EXPECT_EQ("Warning", alert.message);
     EXPECT_EQ((std::vector<std::string>{"OK", "Show in Folder"}), alert.buttons);
-    EXPECT_EQ(0u, alert.informativeText.rfind("Final Cut Pro did not open the project; its copy", 0)) << alert.informativeText;
+    EXPECT_EQ(0u,
+              alert.informativeText.rfind("Final Cut Pro did not open the project; its copy", 0))
+        << alert.informativeText;
     EXPECT_EQ(std::string::npos, alert.informativeText.find('/')) << "no paths in the sentence";
     EXPECT_NE(std::string::npos, alert.details.find("status 3")) << alert.details;
     EXPECT_FALSE(vc->resultPanel()->isVisible());
@@ -191,7 +199,8 @@ TEST_F(EditorFeedbackTest, UnreadableFilesAreMarkedWhenChosenAndStopDuckBeforeAn
     fs::resize_file(cut, fs::file_size(cut) / 2);
     choose(vc, copyRecording(dir, kDialogue), text);
     ASSERT_TRUE(dropFiles(vc->fillerArea(), {QString::fromStdString(cut)}));
-    ASSERT_TRUE(waitUntil([vc] { return !vc->musicProblem().empty() && !vc->fillerProblem().empty(); }));
+    ASSERT_TRUE(
+        waitUntil([vc] { return !vc->musicProblem().empty() && !vc->fillerProblem().empty(); }));
     processEvents();
 
     EXPECT_FALSE(vc->dialogueMarker()->isVisible());
@@ -207,7 +216,8 @@ TEST_F(EditorFeedbackTest, UnreadableFilesAreMarkedWhenChosenAndStopDuckBeforeAn
     EXPECT_EQ(nullptr, openProgressSheet()) << "no job starts with an unreadable file";
     ASSERT_EQ(1u, alerts.shown.size());
     EXPECT_EQ("Warning", alerts.shown[0].message);
-    EXPECT_EQ("The music file \u201Cnotes.mp3\u201D is not audio that Quelvo can read. Use WAV, MP3, M4A or AIFF.",
+    EXPECT_EQ("The music file \u201Cnotes.mp3\u201D is not audio that Quelvo can read. Use WAV, "
+              "MP3, M4A or AIFF.",
               alerts.shown[0].informativeText);
     EXPECT_FALSE(alerts.shown[0].details.empty());
 
@@ -220,7 +230,8 @@ TEST_F(EditorFeedbackTest, UnreadableFilesAreMarkedWhenChosenAndStopDuckBeforeAn
     QTest::keyClick(vc->projectNameField(), Qt::Key_Return);
     EXPECT_EQ(nullptr, openProgressSheet());
     ASSERT_EQ(2u, alerts.shown.size());
-    EXPECT_EQ(0u, alerts.shown[1].informativeText.rfind("The filler file \u201Ccut.wav\u201D is cut short", 0))
+    EXPECT_EQ(0u, alerts.shown[1].informativeText.rfind(
+                      "The filler file \u201Ccut.wav\u201D is cut short", 0))
         << alerts.shown[1].informativeText;
 }
 
@@ -235,9 +246,11 @@ TEST_F(EditorFeedbackTest, ADecoderFailureInTheJobReadsAsASentenceWithTheReasonU
     quelvo::ui::ProgressDialog::showProgress(vc, request);
     ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000));
     ASSERT_EQ(1u, alerts.shown.size());
-    EXPECT_EQ("The dialogue file \u201Ctalk.wav\u201D is not audio that Quelvo can read. Use WAV, MP3, M4A or AIFF.",
+    EXPECT_EQ("The dialogue file \u201Ctalk.wav\u201D is not audio that Quelvo can read. Use WAV, "
+              "MP3, M4A or AIFF.",
               alerts.shown[0].informativeText);
-    EXPECT_NE(std::string::npos, alerts.shown[0].details.find(bogus)) << "the technical sentence, path and all";
+    EXPECT_NE(std::string::npos, alerts.shown[0].details.find(bogus))
+        << "the technical sentence, path and all";
 }
 
 TEST_F(EditorFeedbackTest, RemovingAMissingFillerKeepsItForTheNextJob) {
@@ -257,7 +270,7 @@ TEST_F(EditorFeedbackTest, RemovingAMissingFillerKeepsItForTheNextJob) {
     EXPECT_EQ(filler, vc->fillerPath());
     EXPECT_EQ(filler, quelvo::storedString(MainWindow::kFillerKey, ""));
 
-    fs::rename(kept, filler); // and comes back: the next job uses it without asking
+    fs::rename(kept, filler);        // and comes back: the next job uses it without asking
     fs::remove(dir / "talk.fcpxml"); // (nor asks to replace the first job's project)
     duckAndWait(vc);
     EXPECT_EQ(1u, alerts.shown.size()) << "no question this time";

@@ -7,18 +7,18 @@
 #include <QSignalSpy>
 
 #include "mix/depth_mode.h"
+#include "support/ui_test_support.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/windows/depth_mode_chooser.h"
 #include "ui/windows/job_result_panel.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/mix_export.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
 class ExportMixTest : public UiTest {
-protected:
+  protected:
     void SetUp() override {
         UiTest::SetUp();
         m_previous =
@@ -46,7 +46,8 @@ protected:
 TEST_F(ExportMixTest, TheMixIsWrittenWhereTheUserSaysAndItsLoudnessIsTold) {
     QUELVO_REQUIRE_CORPUS_SPEECH();
     quelvo::ui::MainWindow* vc = showMainWindow();
-    const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav");
+    const std::string talk =
+        copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav");
     const std::string music = copyRecording(dir, "music/dev_music_real.mp3");
     ASSERT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(talk)}));
     ASSERT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(music)}));
@@ -75,7 +76,8 @@ TEST_F(ExportMixTest, MissingInputsAndAFailedRenderAreWarnings) {
     vc->exportMixButton()->click();
     ASSERT_EQ(alerts.shown.size(), 1u);
     EXPECT_EQ(alerts.shown[0].informativeText, "Speaker File Not Specified.");
-    const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav");
+    const std::string talk =
+        copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav");
     const std::string music = copyRecording(dir, "music/dev_music_real.mp3");
     ASSERT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(talk)}));
     ASSERT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(music)}));
@@ -119,7 +121,7 @@ TEST_F(ExportMixTest, StopEndsTheRenderAndWritesNothing) {
 
 TEST_F(UiTest, TheDepthChooserStoresTheModeAndItsPresets) {
     quelvo::ui::DepthModeChooser chooser;
-    EXPECT_EQ(chooser.currentIndex(), 0);  // fixed: today's behaviour
+    EXPECT_EQ(chooser.currentIndex(), 0); // fixed: today's behaviour
     EXPECT_FALSE(mix::storedUnderLU());
     EXPECT_EQ(chooser.count(), 4);
     EXPECT_EQ(chooser.itemText(2).toStdString(), "Podcast (18 LU)");

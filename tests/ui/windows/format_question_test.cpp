@@ -15,6 +15,7 @@
 #include "base/settings_store.h"
 #include "project/format_choice.h"
 #include "project/version_question_settings.h"
+#include "support/ui_test_support.h"
 #include "titles/titles_settings.h"
 #include "ui/kit/check_box.h"
 #include "ui/kit/window_title.h"
@@ -23,7 +24,6 @@
 #include "ui/windows/job_result_panel.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/preferences_window.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
@@ -70,7 +70,7 @@ class FormatQuestionTest : public UiTest {
     EditorChoiceDialog* ask(std::optional<ProjectFormat> preselected = std::nullopt) {
         const size_t before = m_answers.size();
         quelvo::ui::DesktopFormatQuestion(window).ask(preselected,
-                                                [this](Answer a) { m_answers.push_back(a); });
+                                                      [this](Answer a) { m_answers.push_back(a); });
         return m_answers.size() == before ? waitForSheet() : nullptr;
     }
     std::vector<Answer> m_answers;
@@ -197,7 +197,8 @@ TEST_F(FormatQuestionTest, RememberMyChoiceStoresANewEditorAndAFinalCutProOnlyQu
     child<QPushButton>(sheet, "continue")->click();
     ASSERT_TRUE(sheetGone());
     EXPECT_EQ(3, quelvo::storedDouble("KyFCP106Prefs.rememberedChoice", -1));
-    EXPECT_EQ(std::nullopt, quelvo::VersionQuestionSettings::shared().rememberedChoice()) << "not a version";
+    EXPECT_EQ(std::nullopt, quelvo::VersionQuestionSettings::shared().rememberedChoice())
+        << "not a version";
     m_answers.clear();
     EXPECT_EQ(nullptr, ask());
     EXPECT_EQ(std::vector<Answer>{ProjectFormat::mlt}, m_answers);
@@ -267,10 +268,8 @@ TEST_F(FormatQuestionTest, TheResultNamesTheKindOfFileForEveryEditor) {
     outcome.success = true;
     outcome.clusters = 3;
     outcome.keyframes = 12;
-    const std::pair<const char*, const char*> kinds[] = {{"1.9", "FCPXML 1.9"},
-                                                         {"1.6", "FCPXML 1.6"},
-                                                         {"xmeml", "FCP7 XML"},
-                                                         {"mlt", "MLT XML"}};
+    const std::pair<const char*, const char*> kinds[] = {
+        {"1.9", "FCPXML 1.9"}, {"1.6", "FCPXML 1.6"}, {"xmeml", "FCP7 XML"}, {"mlt", "MLT XML"}};
     for (const auto& [format, kind] : kinds) {
         outcome.format = formatFromOption(format);
         panel.showOutcome(outcome,

@@ -3,20 +3,24 @@
 // Anyway / Cancel, before the version sheet, when no speech was found.
 #include <QPushButton>
 
+#include "support/ui_test_support.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/windows/main_window.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
 class JobQuestionsTest : public UiTest {
-protected:
+  protected:
     void SetUp() override {
         UiTest::SetUp();
         // A tone burst that counts as speech, a near-silent "dialogue", a bed.
-        ASSERT_EQ(sox({"-n", "-r", "22050", "-c", "1", m_talk, "synth", "1", "sine", "300", "pad", "1", "1"}), 0);
-        ASSERT_EQ(sox({"-n", "-r", "22050", "-c", "1", m_quiet, "synth", "3", "sine", "300", "gain", "-40"}), 0);
+        ASSERT_EQ(sox({"-n", "-r", "22050", "-c", "1", m_talk, "synth", "1", "sine", "300", "pad",
+                       "1", "1"}),
+                  0);
+        ASSERT_EQ(sox({"-n", "-r", "22050", "-c", "1", m_quiet, "synth", "3", "sine", "300", "gain",
+                       "-40"}),
+                  0);
         ASSERT_EQ(sox({"-n", "-r", "22050", "-c", "2", m_bed, "synth", "3", "sine", "220"}), 0);
     }
     static int sox(std::vector<std::string> args) {
@@ -30,10 +34,13 @@ protected:
         ASSERT_TRUE(dropFiles(m_vc->dialogueArea(), {QString::fromStdString(dialogue)}));
         ASSERT_TRUE(dropFiles(m_vc->musicArea(), {QString::fromStdString(m_bed)}));
         m_vc->duckButton()->click();
-        ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 60000)) << "the job never ended";
+        ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 60000))
+            << "the job never ended";
         processEvents();
     }
-    std::vector<std::string> lastButtons() const { return alerts.shown.empty() ? std::vector<std::string>{} : alerts.shown.back().buttons; }
+    std::vector<std::string> lastButtons() const {
+        return alerts.shown.empty() ? std::vector<std::string>{} : alerts.shown.back().buttons;
+    }
 
     TempDir m_dir;
     quelvo::ui::MainWindow* m_vc = nullptr;
@@ -75,7 +82,8 @@ TEST_F(JobQuestionsTest, NoSpeechIsAskedAboutBeforeTheVersionSheet) {
     duck(m_quiet);
     ASSERT_EQ(alerts.shown.size(), 1u);
     EXPECT_EQ(lastButtons(), (std::vector<std::string>{"Write Anyway", "Cancel"}));
-    EXPECT_NE(alerts.shown[0].informativeText.find("No speech found in quiet.wav above -24 dB"), std::string::npos)
+    EXPECT_NE(alerts.shown[0].informativeText.find("No speech found in quiet.wav above -24 dB"),
+              std::string::npos)
         << alerts.shown[0].informativeText;
     EXPECT_EQ(versionSheet.asked.load(), 0);
     EXPECT_FALSE(fs::exists(m_dir / "quiet.fcpxml"));

@@ -12,17 +12,17 @@
 #include <QWindow>
 
 #include "base/settings_store.h"
+#include "support/ui_test_support.h"
 #include "ui/kit/check_box.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/setting_slider.h"
 #include "ui/kit/text_field.h"
 #include "ui/kit/window_title.h"
 #include "ui/windows/main_window.h"
+#include "ui/windows/music_role_dialog.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
 #include "ui/windows/progress_dialog.h"
-#include "ui/windows/music_role_dialog.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
@@ -32,21 +32,21 @@ using Version = quelvo::FcpxmlVersion;
 
 // Holds the job at the version question until the test lets it go.
 class HeldVersionSheet : public quelvo::VersionSheet {
-public:
-  void showSheet(std::optional<Version>, Callback callback) override {
-      asked = true;
-      m_release.get_future().wait();
-      callback(Version::v1_9);
-  }
+  public:
+    void showSheet(std::optional<Version>, Callback callback) override {
+        asked = true;
+        m_release.get_future().wait();
+        callback(Version::v1_9);
+    }
     void release() { m_release.set_value(); }
     std::atomic<bool> asked{false};
 
-private:
+  private:
     std::promise<void> m_release;
 };
 
 class KeyboardTest : public UiTest {
-protected:
+  protected:
     void SetUp() override {
         UiTest::SetUp();
         // As the program starts: the role button works.

@@ -9,6 +9,7 @@
 
 #include "mix/depth_mode.h"
 #include "preview/preview_geometry.h"
+#include "support/ui_test_support.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/window_title.h"
 #include "ui/windows/job_result_panel.h"
@@ -16,7 +17,6 @@
 #include "ui/windows/mix_export.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {

@@ -16,6 +16,7 @@
 #include "base/task_runner.h"
 #include "project/envelope_timing.h"
 #include "project/second_file_role.h"
+#include "support/ui_test_support.h"
 #include "ui/kit/check_box.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/release_notes.h"
@@ -25,19 +26,15 @@
 #include "ui/windows/main_window.h"
 #include "ui/windows/missing_file_marker.h"
 #include "ui/windows/progress_dialog.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
 using quelvo::ui::MainWindow;
 
-
 class MainWindowTest : public UiTest {
-protected:
-    void SetUp() override {
-        UiTest::SetUp();
-    }
+  protected:
+    void SetUp() override { UiTest::SetUp(); }
 
     // Waits until the background duration work has filled the labels.
     void waitForDurations(MainWindow* vc, const std::function<bool()>& shown) {
@@ -55,7 +52,8 @@ protected:
 
     std::vector<std::string> alertTexts() const {
         std::vector<std::string> texts;
-        for (const auto& a : alerts.shown) texts.push_back(a.informativeText);
+        for (const auto& a : alerts.shown)
+            texts.push_back(a.informativeText);
         return texts;
     }
 
@@ -239,16 +237,18 @@ TEST_F(MainWindowTest, DuckChecksTheInputsInOrderAndStopsAtTheFirstProblem) {
     vc->duckButton()->click();
 
     ASSERT_EQ(5u, alerts.shown.size());
-    EXPECT_EQ((std::vector<std::string>{"Speaker File Not Specified.", "Speaker File Not Found.",
-                                        "Music File Not Specified.", "Music File Not Found.",
-                                        "Filler File Not found.\nWould you like to remove it and continue?"}),
+    EXPECT_EQ((std::vector<std::string>{
+                  "Speaker File Not Specified.", "Speaker File Not Found.",
+                  "Music File Not Specified.", "Music File Not Found.",
+                  "Filler File Not found.\nWould you like to remove it and continue?"}),
               alertTexts());
     for (size_t i = 0; i < 4; ++i) {
         EXPECT_EQ("Warning", alerts.shown[i].message);
         EXPECT_EQ((std::vector<std::string>{"OK"}), alerts.shown[i].buttons);
     }
     EXPECT_EQ("Warning", alerts.shown[4].message);
-    EXPECT_EQ((std::vector<std::string>{"OK", "Remove Filler File and Continue"}), alerts.shown[4].buttons);
+    EXPECT_EQ((std::vector<std::string>{"OK", "Remove Filler File and Continue"}),
+              alerts.shown[4].buttons);
 
     // Nothing started, nothing stored, nothing changed.
     processEvents();
@@ -505,7 +505,8 @@ TEST_F(MainWindowTest, TellsWhenItHasClosed) {
 // Every text must fit at the smallest size the window can take.
 TEST_F(MainWindowTest, NothingClipsAtTheMinimumSize) {
     MainWindow* vc = showMainWindow();
-    const std::string talk = copyRecording(dir, kDialogue, "a rather long dialogue file name take 12.wav");
+    const std::string talk =
+        copyRecording(dir, kDialogue, "a rather long dialogue file name take 12.wav");
     ASSERT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(talk)}));
     vc->dialogueDuration()->setText("Dialogue File Duration: 00:00:00.000");
     vc->musicDuration()->setText("Music File Duration: 00:00:00.000");
@@ -519,11 +520,14 @@ TEST_F(MainWindowTest, NothingClipsAtTheMinimumSize) {
     for (QLabel* label : vc->findChildren<QLabel*>()) {
         if (label->text().isEmpty() || label->wordWrap()) continue;
         const int needed = label->fontMetrics().horizontalAdvance(label->text());
-        EXPECT_GE(label->contentsRect().width(), needed) << "clipped: " << label->text().toStdString();
+        EXPECT_GE(label->contentsRect().width(), needed)
+            << "clipped: " << label->text().toStdString();
     }
     for (QAbstractButton* button : vc->findChildren<QAbstractButton*>()) {
-        EXPECT_GE(button->width(), button->minimumSizeHint().width()) << button->text().toStdString();
-        EXPECT_GE(button->height(), button->minimumSizeHint().height()) << button->text().toStdString();
+        EXPECT_GE(button->width(), button->minimumSizeHint().width())
+            << button->text().toStdString();
+        EXPECT_GE(button->height(), button->minimumSizeHint().height())
+            << button->text().toStdString();
     }
     for (QWidget* w : vc->findChildren<QWidget*>()) {
         if (!w->isVisible()) continue;

@@ -1,22 +1,19 @@
 // `quelvo FILE…`: files given when the program starts land on the main window
 // as if dropped there, dialogue first, then music, then filler.
 #include "base/settings_store.h"
+#include "support/ui_test_support.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/text_field.h"
 #include "ui/windows/main_window.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
 using quelvo::ui::MainWindow;
 
-
 class OpenFilesTest : public UiTest {
-protected:
-    void SetUp() override {
-        UiTest::SetUp();
-    }
+  protected:
+    void SetUp() override { UiTest::SetUp(); }
     TempDir dir;
 };
 

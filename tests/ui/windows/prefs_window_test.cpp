@@ -11,12 +11,12 @@
 #include "base/settings_store.h"
 #include "project/envelope_timing.h"
 #include "project/version_question_settings.h"
+#include "support/ui_test_support.h"
 #include "titles/titles_settings.h"
 #include "ui/kit/check_box.h"
 #include "ui/kit/setting_slider.h"
 #include "ui/windows/depth_mode_chooser.h"
 #include "ui/windows/preferences_window.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
@@ -33,7 +33,7 @@ void expectRolls(const EnvelopeTiming& expected, const EnvelopeTiming& actual) {
 }
 
 class PrefsWindowTest : public UiTest {
-protected:
+  protected:
     void SetUp() override {
         UiTest::SetUp();
         // The process-wide record and title settings outlive a test: start
@@ -67,7 +67,7 @@ protected:
         return vc;
     }
 
-private:
+  private:
     EnvelopeTiming m_rolls;
     TitlesSettings m_titles;
 };
@@ -136,7 +136,8 @@ TEST_F(PrefsWindowTest, TheDetectionChoiceIsStoredAtOnceAndTheSliderServesOnlyTh
     EXPECT_FALSE(child<QLabel>(vc, "thresholdValue")->isEnabled());
     EXPECT_EQ(currentEnvelopeTiming().detection, DetectionMode::automatic);
     EXPECT_EQ(quelvo::storedString(kDetectionKey, ""), "automatic");
-    EXPECT_DOUBLE_EQ(-24.0, currentEnvelopeTiming().threshold) << "the threshold is kept for a later return";
+    EXPECT_DOUBLE_EQ(-24.0, currentEnvelopeTiming().threshold)
+        << "the threshold is kept for a later return";
 
     click(child<QRadioButton>(vc, "fixedThreshold"));
     EXPECT_TRUE(child<quelvo::ui::SettingSlider>(vc, "threshold")->isEnabled());
@@ -154,7 +155,8 @@ TEST_F(PrefsWindowTest, TheDetectionChoiceIsStoredAtOnceAndTheSliderServesOnlyTh
 TEST_F(PrefsWindowTest, TimesRunFromZeroToThreeSecondsInTenthsAndTheThresholdFromMinus60To0) {
     PreferencesWindow* vc = makePrefs();
     for (quelvo::ui::SettingSlider* time :
-         {child<quelvo::ui::SettingSlider>(vc, "attackWindow"), child<quelvo::ui::SettingSlider>(vc, "releaseWindow"),
+         {child<quelvo::ui::SettingSlider>(vc, "attackWindow"),
+          child<quelvo::ui::SettingSlider>(vc, "releaseWindow"),
           child<quelvo::ui::SettingSlider>(vc, "attackPreRoll"),
           child<quelvo::ui::SettingSlider>(vc, "releasePreRoll")}) {
         time->setValue(-1);
@@ -204,7 +206,8 @@ TEST_F(PrefsWindowTest, EachSliderWritesItsOwnFieldOfTheLiveTiming) {
     moveTo(child<quelvo::ui::SettingSlider>(vc, "attackWindow"), 0.1);
     EXPECT_NEAR(-0.2, currentEnvelopeTiming().postFadeIn, 1e-9);
     moveTo(child<quelvo::ui::SettingSlider>(vc, "attackWindow"), 0.3);
-    EXPECT_DOUBLE_EQ(0.0, currentEnvelopeTiming().postFadeIn) << "ducked exactly at the start of speech";
+    EXPECT_DOUBLE_EQ(0.0, currentEnvelopeTiming().postFadeIn)
+        << "ducked exactly at the start of speech";
 }
 
 TEST_F(PrefsWindowTest, APreRollMovesWhereItsFadeBeginsButLeavesItsPostFadeAlone) {
@@ -285,7 +288,8 @@ TEST_F(PrefsWindowTest, OKOnlyClosesAndEveryChangeStays) {
     processEvents();
     EXPECT_TRUE(panel.isNull()) << "the window is closed and gone";
     EXPECT_EQ(before, currentEnvelopeTiming());
-    EXPECT_EQ(storeBefore, readFile(quelvo::SettingsStore::instance().filePath())) << "OK writes nothing";
+    EXPECT_EQ(storeBefore, readFile(quelvo::SettingsStore::instance().filePath()))
+        << "OK writes nothing";
     EXPECT_DOUBLE_EQ(2.0, quelvo::storedDouble("duck.releaseWindow", 0));
     EXPECT_TRUE(quelvo::VersionQuestionSettings::shared().rememberMyChoice());
 }

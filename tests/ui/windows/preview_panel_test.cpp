@@ -11,6 +11,7 @@
 #include "project/envelope_timing.h"
 #include "project/volume_keyframes.h"
 #include "speech/speech_clusters.h"
+#include "support/ui_test_support.h"
 #include "ui/kit/check_box.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/setting_slider.h"
@@ -20,7 +21,6 @@
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
 #include "ui/windows/preview_player.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
@@ -29,11 +29,11 @@ using quelvo::ui::MainWindow;
 using quelvo::ui::PreviewAnalysis;
 
 class PreviewPanelTest : public UiTest {
-protected:
-    void SetUp() override {
-        UiTest::SetUp();
+  protected:
+    void SetUp() override { UiTest::SetUp(); }
+    static QString file(const char* relative) {
+        return QString::fromStdString(recordingOrStandIn(relative).string());
     }
-    static QString file(const char* relative) { return QString::fromStdString(recordingOrStandIn(relative).string()); }
     static bool shown(MainWindow* vc) {
         const auto* model = vc->preview()->model();
         return model && model->dialogue() && model->music() &&
@@ -50,7 +50,8 @@ TEST_F(PreviewPanelTest, ControlsRedrawTheEnvelopeFromKeptLevels) {
     const auto* model = vc->preview()->model();
     const auto& scene = vc->preview()->canvas()->scene();
     ASSERT_FALSE(scene.speech.empty());
-    EXPECT_EQ(scene.keyframes, makeVolumeKeyframes(scene.speech, currentEnvelopeTiming(), false, -12, 0));
+    EXPECT_EQ(scene.keyframes,
+              makeVolumeKeyframes(scene.speech, currentEnvelopeTiming(), false, -12, 0));
 
     // Depth, level and decrease-to-zero: the same model, a new envelope at once.
     vc->depthSlider()->setValue(-30);
@@ -161,7 +162,8 @@ TEST_F(PreviewPanelTest, ZoomHoverAndPlaybackWithoutAnAudioDevice) {
     EXPECT_DOUBLE_EQ(canvas->secondsPerPixel(), fitted / 2);
     QTest::keyClick(canvas, Qt::Key_Right);
     EXPECT_GT(canvas->start(), 0);
-    for (int i = 0; i < 20; ++i) canvas->zoomBy(4.0);
+    for (int i = 0; i < 20; ++i)
+        canvas->zoomBy(4.0);
     EXPECT_DOUBLE_EQ(canvas->secondsPerPixel(), preview::kFinestSecondsPerPixel);
     canvas->fit();
     EXPECT_DOUBLE_EQ(canvas->secondsPerPixel(), fitted);
@@ -170,7 +172,8 @@ TEST_F(PreviewPanelTest, ZoomHoverAndPlaybackWithoutAnAudioDevice) {
     ASSERT_TRUE(waitUntil([canvas] { return !canvas->hoverText().isEmpty(); }, 5000));
     EXPECT_TRUE(canvas->hoverText().contains("music")) << canvas->hoverText().toStdString();
     EXPECT_TRUE(canvas->hoverText().startsWith("00:00:")) << canvas->hoverText().toStdString();
-    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(canvas->width() / 4, canvas->height() / 2));
+    QTest::mouseClick(canvas, Qt::LeftButton, {},
+                      QPoint(canvas->width() / 4, canvas->height() / 2));
     EXPECT_GT(canvas->playhead(), 0);
 
     const QString why = quelvo::ui::PreviewPlayer::unavailableReason();

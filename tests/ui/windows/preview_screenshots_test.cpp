@@ -5,24 +5,26 @@
 #include <QDir>
 #include <QTest>
 
+#include "support/ui_test_support.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/window_title.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/preview_analysis.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
 using quelvo::ui::MainWindow;
 
-class PreviewScreenshots : public UiTest, public ::testing::WithParamInterface<std::array<const char*, 4>> {};
+class PreviewScreenshots : public UiTest,
+                           public ::testing::WithParamInterface<std::array<const char*, 4>> {};
 
 TEST_P(PreviewScreenshots, MainWindowWithPreview) {
     const QString out = qEnvironmentVariable("QUELVO_SCREENSHOT_DIR");
-    if (out.isEmpty()) GTEST_SKIP() << "set QUELVO_SCREENSHOT_DIR (see tests/ui/take_preview_screenshots.sh)";
+    if (out.isEmpty())
+        GTEST_SKIP() << "set QUELVO_SCREENSHOT_DIR (see tests/ui/take_preview_screenshots.sh)";
     QUELVO_REQUIRE_SHARED();
     QDir().mkpath(out);
     const auto [name, dialogue, music, filler] = GetParam();
@@ -58,11 +60,13 @@ TEST_P(PreviewScreenshots, MainWindowWithPreview) {
 
 INSTANTIATE_TEST_SUITE_P(
     Corpus, PreviewScreenshots,
-    ::testing::Values(
-        std::array<const char*, 4>{"clean", "dialogue/dev01_clean_wav48k_stereo.wav", "music/dev_music_real.mp3", ""},
-        std::array<const char*, 4>{"long_pauses", "dialogue/dev04_pauses_m4a.m4a", "music/dev_music_real.mp3", ""},
-        std::array<const char*, 4>{"filler", "dialogue/dev06_synthetic_espeak_wav22k.wav", "music/dev_music_gaps.wav",
-                                   "music/dev_music_real.mp3"}),
+    ::testing::Values(std::array<const char*, 4>{"clean", "dialogue/dev01_clean_wav48k_stereo.wav",
+                                                 "music/dev_music_real.mp3", ""},
+                      std::array<const char*, 4>{"long_pauses", "dialogue/dev04_pauses_m4a.m4a",
+                                                 "music/dev_music_real.mp3", ""},
+                      std::array<const char*, 4>{
+                          "filler", "dialogue/dev06_synthetic_espeak_wav22k.wav",
+                          "music/dev_music_gaps.wav", "music/dev_music_real.mp3"}),
     [](const auto& info) { return std::string(info.param[0]); });
 
 } // namespace

@@ -10,11 +10,11 @@
 #include <QTest>
 
 #include "project/envelope_timing.h"
+#include "support/ui_test_support.h"
 #include "ui/kit/frame_animation.h"
 #include "ui/kit/window_title.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/progress_dialog.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
@@ -22,7 +22,7 @@ namespace {
 using quelvo::ui::ProgressDialog;
 
 class ProgressSheetTest : public UiTest {
-protected:
+  protected:
     void SetUp() override {
         UiTest::SetUp();
         presenter = showMainWindow();

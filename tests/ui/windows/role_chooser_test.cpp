@@ -12,33 +12,35 @@
 #include "base/notifier.h"
 #include "base/settings_store.h"
 #include "project/second_file_role.h"
+#include "support/ui_test_support.h"
 #include "ui/kit/text_field.h"
 #include "ui/kit/window_title.h"
-#include "ui/windows/music_role_dialog.h"
 #include "ui/windows/main_window.h"
-#include "support/ui_test_support.h"
+#include "ui/windows/music_role_dialog.h"
 
 namespace quelvo::test {
 namespace {
 
 using quelvo::SecondFileRole;
 using Role = SecondFileRole::Role;
-using quelvo::ui::MusicRoleDialog;
 using quelvo::ui::MainWindow;
+using quelvo::ui::MusicRoleDialog;
 
 // Counts the announcements of a role change.
 class Announcements {
-public:
-    Announcements() : m_token(quelvo::Notifier::observe(SecondFileRole::kNotificationKey, [this] { ++count; })) {}
+  public:
+    Announcements()
+        : m_token(
+              quelvo::Notifier::observe(SecondFileRole::kNotificationKey, [this] { ++count; })) {}
     ~Announcements() { quelvo::Notifier::removeObserver(m_token); }
     int count = 0;
 
-private:
+  private:
     long m_token;
 };
 
 class RoleChooserTest : public UiTest {
-protected:
+  protected:
     void SetUp() override {
         UiTest::SetUp();
         // The program installs the chooser before it makes the main window.
@@ -145,7 +147,8 @@ TEST_F(RoleChooserTest, TheCustomNameIsKeptWhileAnotherRoleIsChosen) {
     EXPECT_EQ("Ambience", role.customRole());
     child<QRadioButton>(chooser, "custom")->click();
     EXPECT_TRUE(child<quelvo::ui::TextField>(chooser, "customName")->isEnabled());
-    EXPECT_EQ("Ambience", child<quelvo::ui::TextField>(chooser, "customName")->text().toStdString());
+    EXPECT_EQ("Ambience",
+              child<quelvo::ui::TextField>(chooser, "customName")->text().toStdString());
     EXPECT_EQ("Ambience", role.roleName());
 }
 
@@ -229,7 +232,8 @@ TEST_F(RoleChooserTest, ACustomRoleComesBackAfterARestart) {
     ASSERT_NE(nullptr, chooser);
     EXPECT_TRUE(child<QRadioButton>(chooser, "custom")->isChecked());
     EXPECT_TRUE(child<quelvo::ui::TextField>(chooser, "customName")->isEnabled());
-    EXPECT_EQ("Music Bed", child<quelvo::ui::TextField>(chooser, "customName")->text().toStdString());
+    EXPECT_EQ("Music Bed",
+              child<quelvo::ui::TextField>(chooser, "customName")->text().toStdString());
     chooser->close();
 }
 

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "support/ui_test_support.h"
 #include "titles/titles_settings.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/about_dialog.h"
@@ -20,8 +21,8 @@
 #include "ui/kit/check_box.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/text_field.h"
-#include "ui/kit/window_title.h"
 #include "ui/kit/text_window.h"
+#include "ui/kit/window_title.h"
 #include "ui/windows/desktop_format_question.h"
 #include "ui/windows/dialogue_file_rows.h"
 #include "ui/windows/editor_choice_dialog.h"
@@ -35,9 +36,6 @@
 #include "ui/windows/preview_microphones.h"
 #include "ui/windows/preview_panel.h"
 #include "ui/windows/progress_dialog.h"
-#include "ui/windows/preferences_window.h"
-#include "ui/windows/music_role_dialog.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
@@ -45,11 +43,12 @@ namespace {
 using quelvo::ui::MainWindow;
 
 class Screenshots : public UiTest {
-protected:
+  protected:
     void SetUp() override {
         UiTest::SetUp();
         m_dir = qEnvironmentVariable("QUELVO_SCREENSHOT_DIR");
-        if (m_dir.isEmpty()) GTEST_SKIP() << "set QUELVO_SCREENSHOT_DIR (see tests/ui/take_screenshots.sh)";
+        if (m_dir.isEmpty())
+            GTEST_SKIP() << "set QUELVO_SCREENSHOT_DIR (see tests/ui/take_screenshots.sh)";
         QUELVO_REQUIRE_SHARED();
         QDir().mkpath(m_dir);
     }
@@ -71,7 +70,8 @@ protected:
 
     // Shoots the real alert that `trigger` opens, with its Details open
     // when asked, then answers it with its first button.
-    void shootAlert(const QString& name, const std::function<void()>& trigger, bool openDetails = false) {
+    void shootAlert(const QString& name, const std::function<void()>& trigger,
+                    bool openDetails = false) {
         bool shot = false;
         // Polled: the alert may come only after a job has run.
         QTimer poll;
@@ -93,7 +93,7 @@ protected:
 
     std::unique_ptr<quelvo::ui::AppDelegate> delegate;
 
-private:
+  private:
     QString m_dir;
 };
 
@@ -162,13 +162,17 @@ TEST_F(Screenshots, TheMainWindowAndItsPanels) {
     quelvo::ui::ProgressDialog::setVersionSheet(nullptr);
     vc->duckButton()->click();
     quelvo::ui::EditorChoiceDialog* question = nullptr;
-    ASSERT_TRUE(waitUntil([&] {
-        question = w->findChild<quelvo::ui::EditorChoiceDialog*>();
-        return question && question->isVisible();
-    }, 120000)) << "the version sheet never showed";
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            question = w->findChild<quelvo::ui::EditorChoiceDialog*>();
+            return question && question->isVisible();
+        },
+        120000))
+        << "the version sheet never showed";
     shoot("progress_and_version_sheet");
     child<QPushButton>(question, "continue")->click();
-    ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000)) << "the job never ended";
+    ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000))
+        << "the job never ended";
     quelvo::ui::ProgressDialog::setVersionSheet(&versionSheet);
     EXPECT_TRUE(fs::exists(dir / "interview.fcpxml"));
 }
@@ -194,13 +198,15 @@ TEST_F(Screenshots, TheEditorQuestion) {
         return QApplication::activeWindow() == question->window();
     }));
     question->choiceButton(ProjectFormat::fcpxml19)->setFocus(Qt::ActiveWindowFocusReason);
-    for (int i = 0; i < 3; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
     EXPECT_TRUE(question->choiceButton(ProjectFormat::mlt)->isChecked());
     child<QAbstractButton>(question, "rememberMyChoice")
         ->setChecked(true); // shown ticked, not stored
     shoot("editor_question");
     child<QPushButton>(question, "cancel")->click();
-    EXPECT_TRUE(waitUntil([&] { return w->findChild<quelvo::ui::EditorChoiceDialog*>() == nullptr; }));
+    EXPECT_TRUE(
+        waitUntil([&] { return w->findChild<quelvo::ui::EditorChoiceDialog*>() == nullptr; }));
     EXPECT_EQ(std::nullopt, answer);
     TitlesSettings::shared().xmlExport.sendToFCPWithoutXMLFile = false;
 }
@@ -221,11 +227,13 @@ TEST_F(Screenshots, TheResultTheAlertsAnUnreadableFileAndHelp) {
     writeFile(notes, "these are my notes, not a song\n");
     const std::string cut = copyRecording(dir, "music/dev_music_gaps.wav", "filler_cut.wav");
     fs::resize_file(cut, fs::file_size(cut) / 2);
-    const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav");
+    const std::string talk =
+        copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav");
     ASSERT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(talk)}));
     ASSERT_TRUE(dropFiles(vc->musicArea(), {QString::fromStdString(notes)}));
     ASSERT_TRUE(dropFiles(vc->fillerArea(), {QString::fromStdString(cut)}));
-    ASSERT_TRUE(waitUntil([vc] { return !vc->musicProblem().empty() && !vc->fillerProblem().empty(); }));
+    ASSERT_TRUE(
+        waitUntil([vc] { return !vc->musicProblem().empty() && !vc->fillerProblem().empty(); }));
     shoot("unreadable_files");
 
     // The real alerts from here on.
@@ -233,7 +241,8 @@ TEST_F(Screenshots, TheResultTheAlertsAnUnreadableFileAndHelp) {
     shootAlert("alert_unreadable", [vc] { vc->duckButton()->click(); });
     shootAlert(
         "alert_unreadable_details", [vc] { vc->duckButton()->click(); }, true);
-    shootAlert("alert_not_specified", [vc] { quelvo::ui::Alert::ok("Warning", "Speaker File Not Specified.", vc); });
+    shootAlert("alert_not_specified",
+               [vc] { quelvo::ui::Alert::ok("Warning", "Speaker File Not Specified.", vc); });
 
     const std::string music = copyRecording(dir, "music/dev_music_real.mp3", "bed.mp3");
     const std::string filler = copyRecording(dir, "music/dev_music_gaps.wav", "filler.wav");
@@ -271,7 +280,9 @@ TEST_F(Screenshots, TheResultTheAlertsAnUnreadableFileAndHelp) {
     // Beside the main window where the screen has room, else over it.
     QWidget* help = delegate->helpWindow();
     const QRect screen = help->screen()->availableGeometry();
-    help->move(std::max(screen.left(), std::min(w->geometry().right() + 40, screen.right() - help->width() - 20)), 40);
+    help->move(std::max(screen.left(),
+                        std::min(w->geometry().right() + 40, screen.right() - help->width() - 20)),
+               40);
     shoot("help");
     delegate->helpWindow()->close();
     unsetenv("QUELVO_FILE_OPENER");
@@ -293,10 +304,11 @@ TEST_F(Screenshots, TheDialogueAreaWithAVideoAndThreeMicrophones) {
     TempDir dir;
     const std::string data = (sharedDir() / "testdata").string();
     const std::string clip = (dir / "Interview A-cam.mp4").string();
-    const auto made = runProgram({fs::exists("/usr/bin/ffmpeg") ? "/usr/bin/ffmpeg" : "/opt/homebrew/bin/ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
-                                  "testsrc2=size=1920x1080:rate=25:d=16", "-i",
-                                  data + "/dialogue/dev01_clean_wav48k_stereo.wav", "-c:v", "mpeg4",
-                                  "-q:v", "5", "-c:a", "aac", "-shortest", clip});
+    const auto made = runProgram(
+        {fs::exists("/usr/bin/ffmpeg") ? "/usr/bin/ffmpeg" : "/opt/homebrew/bin/ffmpeg", "-v",
+         "error", "-y", "-f", "lavfi", "-i", "testsrc2=size=1920x1080:rate=25:d=16", "-i",
+         data + "/dialogue/dev01_clean_wav48k_stereo.wav", "-c:v", "mpeg4", "-q:v", "5", "-c:a",
+         "aac", "-shortest", clip});
     ASSERT_EQ(0, made.exitCode) << made.err;
     ASSERT_TRUE(dropFiles(vc->dialogueArea(), {QString::fromStdString(clip)}));
     ASSERT_TRUE(

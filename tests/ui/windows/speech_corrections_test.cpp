@@ -14,13 +14,13 @@
 #include "project/volume_keyframes.h"
 #include "speech/speech_corrections.h"
 #include "speech/speech_labels.h"
+#include "support/ui_test_support.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/window_title.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/preview_analysis.h"
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {

@@ -9,6 +9,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include "support/ui_test_support.h"
 #include "titles/titles_settings.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/file_drop_area.h"
@@ -17,7 +18,6 @@
 #include "ui/windows/result_line.h"
 #include "ui/windows/titles_table_model.h"
 #include "ui/windows/titles_window.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
@@ -55,7 +55,8 @@ TEST_F(TitlesChecksWindowTest, MarksHardToReadCuesFiltersThemAndExportsCaptions)
     delegate->launch();
     delegate->actNewTitles->trigger();
     auto* vc = delegate->titlesWindows().last();
-    ASSERT_TRUE(dropFiles(vc->subtitleDrop(), {QString::fromStdString((dir / "quick.srt").string())}));
+    ASSERT_TRUE(
+        dropFiles(vc->subtitleDrop(), {QString::fromStdString((dir / "quick.srt").string())}));
     ASSERT_EQ(3, vc->model()->rowCount());
 
     // Only the quick cue is marked, its reason in every cell's tooltip.
@@ -66,8 +67,10 @@ TEST_F(TitlesChecksWindowTest, MarksHardToReadCuesFiltersThemAndExportsCaptions)
         << tip(1, 5);
     EXPECT_NE(tip(1, TitlesTableModel::kText).find("characters a second (limit 17)"),
               std::string::npos);
-    EXPECT_TRUE(vc->model()->index(1, TitlesTableModel::kNumber).data(Qt::DecorationRole).isValid());
-    EXPECT_FALSE(vc->model()->index(0, TitlesTableModel::kNumber).data(Qt::BackgroundRole).isValid());
+    EXPECT_TRUE(
+        vc->model()->index(1, TitlesTableModel::kNumber).data(Qt::DecorationRole).isValid());
+    EXPECT_FALSE(
+        vc->model()->index(0, TitlesTableModel::kNumber).data(Qt::BackgroundRole).isValid());
     EXPECT_NE(vc->tableNotes()->text().indexOf("1 hard to read"), -1)
         << vc->tableNotes()->text().toStdString();
 
@@ -92,7 +95,8 @@ TEST_F(TitlesChecksWindowTest, MarksHardToReadCuesFiltersThemAndExportsCaptions)
     vc->captionFormat()->setCurrentIndex(vc->captionFormat()->findData("itt"));
     vc->language()->setText("fr");
     vc->exportButton()->click();
-    ASSERT_TRUE(waitUntil([vc] { return !vc->isExporting() && !vc->resultLine()->path().isEmpty(); }));
+    ASSERT_TRUE(
+        waitUntil([vc] { return !vc->isExporting() && !vc->resultLine()->path().isEmpty(); }));
     const std::string xml = readFile(dir / "quick.fcpxml");
     EXPECT_NE(xml.find("<fcpxml version=\"1.9\">"), std::string::npos);
     EXPECT_NE(xml.find("role=\"iTT?captionFormat=ITT.fr\""), std::string::npos) << xml;

@@ -14,6 +14,7 @@
 #include <QToolTip>
 
 #include "base/settings_store.h"
+#include "support/ui_test_support.h"
 #include "titles/titles_settings.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/file_drop_area.h"
@@ -23,17 +24,17 @@
 #include "ui/windows/titles_style_panel.h"
 #include "ui/windows/titles_table_model.h"
 #include "ui/windows/titles_window.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
 
 class TitlesScreenshots : public UiTest {
-protected:
+  protected:
     void SetUp() override {
         UiTest::SetUp();
         m_dir = qEnvironmentVariable("QUELVO_SCREENSHOT_DIR");
-        if (m_dir.isEmpty()) GTEST_SKIP() << "set QUELVO_SCREENSHOT_DIR (see tests/ui/take_screenshots.sh)";
+        if (m_dir.isEmpty())
+            GTEST_SKIP() << "set QUELVO_SCREENSHOT_DIR (see tests/ui/take_screenshots.sh)";
         m_saved = TitlesSettings::shared();
         TitlesSettings::shared() = TitlesSettings::load();
         QDir().mkpath(m_dir);
@@ -53,7 +54,7 @@ protected:
     }
     std::unique_ptr<quelvo::ui::AppDelegate> delegate;
 
-private:
+  private:
     QString m_dir;
     TitlesSettings m_saved;
 };
@@ -68,9 +69,11 @@ TEST_F(TitlesScreenshots, TheTitlesWindowWithAVideo) {
     vc->move(20, 20);
     TempDir dir;
     fs::copy_file(testDataDir() / "srt" / "multiline.srt", dir / "interview.srt");
-    ASSERT_TRUE(dropFiles(vc->subtitleDrop(), {QString::fromStdString((dir / "interview.srt").string())}));
-    ASSERT_TRUE(dropFiles(vc->videoDrop(),
-                          {QString::fromStdString((testDataDir() / "video" / "clip_25fps_tc1h.mov").string())}));
+    ASSERT_TRUE(
+        dropFiles(vc->subtitleDrop(), {QString::fromStdString((dir / "interview.srt").string())}));
+    ASSERT_TRUE(dropFiles(
+        vc->videoDrop(),
+        {QString::fromStdString((testDataDir() / "video" / "clip_25fps_tc1h.mov").string())}));
     ASSERT_TRUE(waitUntil([vc] { return !vc->videoInfo()->text().isEmpty(); }));
     vc->stylePanel()->shadowOn()->click();
     ASSERT_TRUE(waitUntil([vc] { return !vc->preview()->background().isNull(); }));
@@ -93,7 +96,8 @@ TEST_F(TitlesScreenshots, ATitlesWindowOpensInsideTheScreen) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(vc));
     TempDir dir;
     fs::copy_file(testDataDir() / "srt" / "multiline.srt", dir / "interview.srt");
-    ASSERT_TRUE(dropFiles(vc->subtitleDrop(), {QString::fromStdString((dir / "interview.srt").string())}));
+    ASSERT_TRUE(
+        dropFiles(vc->subtitleDrop(), {QString::fromStdString((dir / "interview.srt").string())}));
     shoot("titles_opened_over_main");
 }
 
@@ -112,7 +116,8 @@ TEST_F(TitlesScreenshots, TheTitlesWindowMarksATooFastCue) {
         "1\n00:00:01,000 --> 00:00:03,000\nA calm first line.\n\n"
         "2\n00:00:04,000 --> 00:00:04,600\nThis one says far too much\nfor the moment it has.\n\n"
         "3\n00:00:06,000 --> 00:00:08,000\n<i>Calm again.</i>\n");
-    ASSERT_TRUE(dropFiles(vc->subtitleDrop(), {QString::fromStdString((dir / "interview.srt").string())}));
+    ASSERT_TRUE(
+        dropFiles(vc->subtitleDrop(), {QString::fromStdString((dir / "interview.srt").string())}));
     vc->outputChoice()->setCurrentIndex(vc->outputChoice()->findData("captions"));
     vc->selectRow(2); // the marked row shows its tint, not the selection's colour
     const QModelIndex cell = vc->model()->index(1, quelvo::ui::TitlesTableModel::kText);

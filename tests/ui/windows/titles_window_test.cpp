@@ -20,9 +20,11 @@
 #include <QWheelEvent>
 
 #include "base/settings_store.h"
+#include "support/ui_test_support.h"
 #include "titles/titles_settings.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/file_drop_area.h"
+#include "ui/kit/text_window.h"
 #include "ui/kit/window_title.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/result_line.h"
@@ -31,8 +33,6 @@
 #include "ui/windows/titles_style_panel.h"
 #include "ui/windows/titles_table_model.h"
 #include "ui/windows/titles_window.h"
-#include "ui/kit/text_window.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
@@ -40,7 +40,7 @@ namespace {
 using quelvo::ui::TitlesWindow;
 
 class TitlesWindowTest : public UiTest {
-protected:
+  protected:
     void SetUp() override {
         UiTest::SetUp();
         // The process-wide settings outlive a test: each starts from this
@@ -79,7 +79,7 @@ protected:
 
     std::unique_ptr<quelvo::ui::AppDelegate> delegate;
 
-private:
+  private:
     TitlesSettings m_saved;
 };
 
@@ -92,9 +92,11 @@ TEST_F(TitlesWindowTest, FromTheMenuToTheSameDocumentAsTheCommandLine) {
 
     ASSERT_TRUE(dropFiles(vc->subtitleDrop(), {QString::fromStdString(srt)}));
     ASSERT_TRUE(dropFiles(vc->videoDrop(), {QString::fromStdString(video)}));
-    EXPECT_FALSE(dropFiles(vc->subtitleDrop(), {QString::fromStdString(video)})) << "a video is no subtitle file";
+    EXPECT_FALSE(dropFiles(vc->subtitleDrop(), {QString::fromStdString(video)}))
+        << "a video is no subtitle file";
     ASSERT_TRUE(waitUntil([vc] { return !vc->videoInfo()->text().isEmpty(); }));
-    EXPECT_TRUE(vc->videoInfo()->text().startsWith("Video Duration: ")) << vc->videoInfo()->text().toStdString();
+    EXPECT_TRUE(vc->videoInfo()->text().startsWith("Video Duration: "))
+        << vc->videoInfo()->text().toStdString();
     EXPECT_EQ("3 titles, to 00:00:04.000", vc->subtitleInfo()->text().toStdString());
     EXPECT_EQ("Encoding: UTF-8", vc->encodingButton()->text().toStdString());
 
@@ -104,18 +106,23 @@ TEST_F(TitlesWindowTest, FromTheMenuToTheSameDocumentAsTheCommandLine) {
     // Timecode at the video's 25 fps (1.5 s is frame 37.5, placed on 38),
     // the subtitle file's milliseconds in the tooltip.
     EXPECT_EQ("00:00:01:13", cell(vc, 1, quelvo::ui::TitlesTableModel::kStart).toStdString());
-    EXPECT_EQ("00:00:01.500", vc->model()->index(1, quelvo::ui::TitlesTableModel::kStart)
+    EXPECT_EQ("00:00:01.500", vc->model()
+                                  ->index(1, quelvo::ui::TitlesTableModel::kStart)
                                   .data(Qt::ToolTipRole)
                                   .toString()
                                   .toStdString());
     EXPECT_EQ("2", cell(vc, 1, quelvo::ui::TitlesTableModel::kLane).toStdString());
-    EXPECT_EQ("overlaps the next title", cell(vc, 0, quelvo::ui::TitlesTableModel::kChanged).toStdString());
+    EXPECT_EQ("overlaps the next title",
+              cell(vc, 0, quelvo::ui::TitlesTableModel::kChanged).toStdString());
     // Overlaps avoided: one lane, the first title cut a frame before the second.
     vc->stylePanel()->avoidOverlap()->click();
     EXPECT_EQ("1", cell(vc, 1, quelvo::ui::TitlesTableModel::kLane).toStdString());
-    EXPECT_EQ("shortened to end before the next title", cell(vc, 0, quelvo::ui::TitlesTableModel::kChanged).toStdString());
+    EXPECT_EQ("shortened to end before the next title",
+              cell(vc, 0, quelvo::ui::TitlesTableModel::kChanged).toStdString());
     vc->stylePanel()->minDuration()->setValue(2.5);
-    EXPECT_NE(cell(vc, 2, quelvo::ui::TitlesTableModel::kChanged).indexOf("raised to the minimum duration"), -1);
+    EXPECT_NE(cell(vc, 2, quelvo::ui::TitlesTableModel::kChanged)
+                  .indexOf("raised to the minimum duration"),
+              -1);
     EXPECT_FALSE(vc->tableNotes()->text().isEmpty());
 
     // Selecting a row puts that title in the preview, over the video's frame.
@@ -131,7 +138,8 @@ TEST_F(TitlesWindowTest, FromTheMenuToTheSameDocumentAsTheCommandLine) {
     vc->stylePanel()->fontSize()->setValue(48);
     vc->versionChoice()->setCurrentIndex(vc->versionChoice()->findData("1.9"));
     vc->exportButton()->click();
-    ASSERT_TRUE(waitUntil([vc] { return !vc->isExporting() && !vc->resultLine()->path().isEmpty(); }));
+    ASSERT_TRUE(
+        waitUntil([vc] { return !vc->isExporting() && !vc->resultLine()->path().isEmpty(); }));
     const fs::path written = dir / "interview.fcpxml";
     EXPECT_EQ(written.string(), vc->resultLine()->path().toStdString());
     EXPECT_TRUE(vc->resultLine()->showInFolderButton()->isVisibleTo(vc));
@@ -141,8 +149,9 @@ TEST_F(TitlesWindowTest, FromTheMenuToTheSameDocumentAsTheCommandLine) {
     EXPECT_VALID_FCPXML(fromWindow, "1.9");
 
     // The command line reads the stored settings and writes the same bytes.
-    const auto cli = runProgram({(binDir() / "quelvo-cli").string(), "titles", srt, "--video", video, "--format",
-                                 "1.9", "--output", (dir / "cli.fcpxml").string()});
+    const auto cli =
+        runProgram({(binDir() / "quelvo-cli").string(), "titles", srt, "--video", video, "--format",
+                    "1.9", "--output", (dir / "cli.fcpxml").string()});
     ASSERT_EQ(0, cli.exitCode) << cli.err;
     EXPECT_EQ(readFile(dir / "cli.fcpxml"), fromWindow);
 
@@ -151,7 +160,8 @@ TEST_F(TitlesWindowTest, FromTheMenuToTheSameDocumentAsTheCommandLine) {
     alerts.answers = {0};
     vc->exportButton()->click();
     ASSERT_EQ(1u, alerts.shown.size());
-    EXPECT_EQ("\"interview.fcpxml\" already exists.\nDo you want to replace it?", alerts.shown[0].informativeText);
+    EXPECT_EQ("\"interview.fcpxml\" already exists.\nDo you want to replace it?",
+              alerts.shown[0].informativeText);
     EXPECT_EQ((std::vector<std::string>{"Cancel", "Replace"}), alerts.shown[0].buttons);
     EXPECT_FALSE(vc->isExporting());
     alerts.answers = {1};
@@ -169,7 +179,8 @@ TEST_F(TitlesWindowTest, AChangeIsStoredAtOnceAndSeenEverywhere) {
     first->stylePanel()->shadowOn()->click();
     first->stylePanel()->shadowAngle()->setValue(45);
     first->stylePanel()->patchHeight()->setValue(20);
-    first->stylePanel()->frameRate()->setCurrentIndex(first->stylePanel()->frameRate()->findData(25.0));
+    first->stylePanel()->frameRate()->setCurrentIndex(
+        first->stylePanel()->frameRate()->findData(25.0));
     first->stylePanel()->strokeOn()->click(); // off: no stroke is a width of 0
     const TitlesSettings fresh = TitlesSettings::load();
     EXPECT_EQ(77, fresh.size);
@@ -268,16 +279,19 @@ TEST_F(TitlesWindowTest, ReadingInAnotherEncodingChangesTheTable) {
     vc->setSubtitleFile(copySrt(dir, "windows1250.srt", "czech.srt"));
     EXPECT_EQ("Encoding: WINDOWS-1250", vc->encodingButton()->text().toStdString());
     ASSERT_EQ(2, vc->model()->rowCount());
-    EXPECT_EQ("Příliš žluťoučký kůň", cell(vc, 0, quelvo::ui::TitlesTableModel::kText).toStdString());
+    EXPECT_EQ("Příliš žluťoučký kůň",
+              cell(vc, 0, quelvo::ui::TitlesTableModel::kText).toStdString());
 
     vc->readInEncoding("ISO-8859-1");
     EXPECT_EQ("Encoding: ISO-8859-1", vc->encodingButton()->text().toStdString());
     ASSERT_EQ(2, vc->model()->rowCount());
-    EXPECT_NE("Příliš žluťoučký kůň", cell(vc, 0, quelvo::ui::TitlesTableModel::kText).toStdString());
+    EXPECT_NE("Příliš žluťoučký kůň",
+              cell(vc, 0, quelvo::ui::TitlesTableModel::kText).toStdString());
 
     vc->readInEncoding("UTF-8");
     EXPECT_EQ(0, vc->model()->rowCount());
-    EXPECT_EQ("No subtitles could be read: it is not text in UTF-8", vc->subtitleInfo()->text().toStdString());
+    EXPECT_EQ("No subtitles could be read: it is not text in UTF-8",
+              vc->subtitleInfo()->text().toStdString());
     EXPECT_FALSE(vc->exportButton()->isEnabled());
 
     vc->readInEncoding("");
@@ -288,7 +302,8 @@ TEST_F(TitlesWindowTest, ReadingInAnotherEncodingChangesTheTable) {
     vc->setSubtitleFile(copySrt(dir, "broken_third.srt", "broken.srt"));
     EXPECT_EQ(3, vc->model()->rowCount());
     EXPECT_FALSE(vc->skippedNote()->isHidden());
-    EXPECT_TRUE(vc->skippedNote()->text().startsWith("Skipped 1 broken subtitle block")) << vc->skippedNote()->text().toStdString();
+    EXPECT_TRUE(vc->skippedNote()->text().startsWith("Skipped 1 broken subtitle block"))
+        << vc->skippedNote()->text().toStdString();
     // A parse setting reads the file again: tags kept or removed.
     vc->setSubtitleFile(copySrt(dir, "tags.srt", "tags.srt"));
     const QString stripped = cell(vc, 0, quelvo::ui::TitlesTableModel::kText);
@@ -303,8 +318,10 @@ TEST_F(TitlesWindowTest, QuittingAsksWhileAnExportRunsAndHelpExplainsTheWindow) 
     for (int i = 0; i < 3000; ++i) {
         const int s = 2 + i * 4;
         char block[160];
-        std::snprintf(block, sizeof block, "%d\n%02d:%02d:%02d,000 --> %02d:%02d:%02d,500\nLine %d\nand another\n\n",
-                      i + 1, s / 3600, s / 60 % 60, s % 60, (s + 3) / 3600, (s + 3) / 60 % 60, (s + 3) % 60, i + 1);
+        std::snprintf(block, sizeof block,
+                      "%d\n%02d:%02d:%02d,000 --> %02d:%02d:%02d,500\nLine %d\nand another\n\n",
+                      i + 1, s / 3600, s / 60 % 60, s % 60, (s + 3) / 3600, (s + 3) / 60 % 60,
+                      (s + 3) % 60, i + 1);
         text += block;
     }
     writeFile(dir / "film.srt", text);
@@ -327,7 +344,8 @@ TEST_F(TitlesWindowTest, QuittingAsksWhileAnExportRunsAndHelpExplainsTheWindow) 
     alerts.answers = {0}; // Cancel
     delegate->mainWindow()->close();
     ASSERT_EQ(1u, alerts.shown.size());
-    EXPECT_EQ("A titles project is still being written.\nQuit anyway?", alerts.shown[0].informativeText);
+    EXPECT_EQ("A titles project is still being written.\nQuit anyway?",
+              alerts.shown[0].informativeText);
     EXPECT_TRUE(delegate->mainWindow()->isVisible());
     EXPECT_EQ(0, terminating.count());
     ASSERT_TRUE(waitUntil([vc] { return !vc->isExporting(); }));

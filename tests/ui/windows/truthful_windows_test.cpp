@@ -13,6 +13,7 @@
 #include "mix/depth_mode.h"
 #include "preview/preview_geometry.h"
 #include "project/volume_keyframes.h"
+#include "support/ui_test_support.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/setting_slider.h"
@@ -24,7 +25,6 @@
 #include "ui/windows/preview_panel.h"
 #include "ui/windows/titles_presets_bar.h"
 #include "ui/windows/titles_window.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
@@ -60,7 +60,8 @@ TEST_F(UiTest, InLoudnessModeThePreviewDrawsTheLevelsTheProjectHolds) {
     EXPECT_EQ(scene.speech, job.project.speech);
     EXPECT_EQ(scene.duckedLevels, job.project.duckedLevels);
     EXPECT_EQ(scene.keyframes, job.project.music.keyframes);
-    EXPECT_NE(scene.keyframes, makeVolumeKeyframes(scene.speech, currentEnvelopeTiming(), false, -12, 0));
+    EXPECT_NE(scene.keyframes,
+              makeVolumeKeyframes(scene.speech, currentEnvelopeTiming(), false, -12, 0));
 
     // The hover readout gives the interval's own level.
     const auto& first = scene.speech.front();

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "base/task_runner.h"
+#include "support/ui_test_support.h"
 #include "titles/titles_settings.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/window_title.h"
@@ -18,7 +19,6 @@
 #include "ui/windows/job_result_panel.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/progress_dialog.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
@@ -26,10 +26,8 @@ namespace {
 using Version = quelvo::FcpxmlVersion;
 
 class WholeJobTest : public UiTest {
-protected:
-    void SetUp() override {
-        UiTest::SetUp();
-    }
+  protected:
+    void SetUp() override { UiTest::SetUp(); }
 
     // Drops the files, presses Duck and waits for the sheet to close.
     void runJob(quelvo::ui::MainWindow* vc, const std::string& talk, const std::string& music,
@@ -43,7 +41,8 @@ protected:
         vc->duckButton()->click();
         ASSERT_NE(nullptr, openProgressSheet()) << "the job did not start";
         if (whileRunning) whileRunning();
-        ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000)) << "the job never ended";
+        ASSERT_TRUE(waitUntil([] { return openProgressSheet() == nullptr; }, 120000))
+            << "the job never ended";
         processEvents();
     }
 
@@ -65,7 +64,8 @@ protected:
 
 TEST_F(WholeJobTest, DialogueAndMusicBecomeAValidProjectNextToTheDialogue) {
     quelvo::ui::MainWindow* vc = showMainWindow();
-    const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav");
+    const std::string talk =
+        copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "interview.wav");
     const std::string music = copyRecording(dir, "music/dev_music_real.mp3");
     runJob(vc, talk, music, "");
     expectSuccess();
@@ -98,7 +98,8 @@ TEST_F(WholeJobTest, OlderVersionsGetTheLegacyDocumentWithFillerClips) {
 TEST_F(WholeJobTest, TheVersionSheetAppearsOnTheProgressSheetAndItsAnswerIsUsed) {
     quelvo::ui::ProgressDialog::setVersionSheet(nullptr);
     quelvo::ui::MainWindow* vc = showMainWindow();
-    const std::string talk = copyRecording(dir, "dialogue/dev06_synthetic_espeak_wav22k.wav", "voice.wav");
+    const std::string talk =
+        copyRecording(dir, "dialogue/dev06_synthetic_espeak_wav22k.wav", "voice.wav");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
     runJob(vc, talk, music, "", [this] {
         quelvo::ui::EditorChoiceDialog* question = nullptr;
@@ -180,7 +181,7 @@ TEST_F(WholeJobTest, AProjectThatCannotBeWrittenIsSavedElsewhereWithoutAnotherAn
 // With "send to Final Cut Pro" on, the project goes to the opener a moment
 // after the sheet has closed; a failed hand-over is told, not swallowed.
 class HandOverTest : public WholeJobTest {
-protected:
+  protected:
     void SetUp() override {
         WholeJobTest::SetUp();
         setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
@@ -205,7 +206,8 @@ TEST_F(HandOverTest, TheProjectGoesToTheOpenerInsteadOfNextToTheDialogue) {
     const std::string received = (dir / "received").string();
     opener("cp \"$1\" '" + received + "'");
     quelvo::ui::MainWindow* vc = showMainWindow();
-    const std::string talk = copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "talk.wav");
+    const std::string talk =
+        copyRecording(dir, "dialogue/dev01_clean_wav48k_stereo.wav", "talk.wav");
     const std::string music = copyRecording(dir, "music/dev_music_gaps.wav");
     runJob(vc, talk, music, "");
     expectSuccess();

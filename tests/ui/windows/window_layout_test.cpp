@@ -11,6 +11,7 @@
 
 #include "jobs/duck_job.h"
 #include "preview/preview_geometry.h"
+#include "support/ui_test_support.h"
 #include "ui/app/app_delegate.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/window_title.h"
@@ -20,7 +21,6 @@
 #include "ui/windows/preview_canvas.h"
 #include "ui/windows/preview_panel.h"
 #include "ui/windows/titles_window.h"
-#include "support/ui_test_support.h"
 
 namespace quelvo::test {
 namespace {
@@ -28,15 +28,14 @@ namespace {
 using quelvo::ui::MainWindow;
 namespace pv = quelvo::preview;
 
-
 class WindowLayoutTest : public UiTest {
-protected:
-  MainWindow* showActiveMainWindow() {
-      MainWindow* vc = showMainWindow();
-      window->activateWindow();
-      EXPECT_TRUE(QTest::qWaitForWindowActive(window));
-      return vc;
-  }
+  protected:
+    MainWindow* showActiveMainWindow() {
+        MainWindow* vc = showMainWindow();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        return vc;
+    }
     static QFileDialog* openPicker() {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* picker = qobject_cast<QFileDialog*>(w); picker && picker->isVisible())
