@@ -1,5 +1,7 @@
 #include "titles/video_facts.h"
 
+#include <cmath>
+
 namespace quelvo::titles {
 
 std::optional<double> mediaStart(const std::string& path) {
@@ -25,6 +27,10 @@ VideoFacts readVideoFacts(const std::string& path) {
 bool hasMovingPicture(const quelvo::MediaInfo& facts) {
     if (!facts.hasVideo || !facts.frameRate || !facts.duration) return false;
     return *facts.duration * *facts.frameRate >= 2.0 - 1e-6;
+}
+
+bool usableFrameRate(std::optional<double> rate) {
+    return rate && std::isfinite(*rate) && *rate > 0;
 }
 
 } // namespace quelvo::titles

@@ -23,6 +23,9 @@ std::optional<double> mediaFrameRate(const std::string& path);
 // Duration, start time, frame rate and pixel size of the video.
 VideoFacts readVideoFacts(const std::string& path);
 
+// A frame rate a document can count frames at: known, finite and above 0.
+bool usableFrameRate(std::optional<double> rate);
+
 // Whether probed media is a moving picture titles can sit on: a video stream
 // with a frame rate that lasts at least two frames. An audio file, cover art
 // and a still image (one frame, or no duration at all) are not.

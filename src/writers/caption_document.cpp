@@ -24,10 +24,6 @@ const char* const kTimelineFormatId = "FCPX_TimelineFormat";
 const char* const kVideoId = "Tessary_VideoAsset";
 const char* const kVideoFormatId = "Tessary_VideoAssetFormat";
 
-bool usable(std::optional<double> rate) {
-    return rate && std::isfinite(*rate) && *rate > 0;
-}
-
 int64_t frameAt(double seconds, double rate) {
     return std::llround(seconds * rate);
 }
@@ -125,9 +121,9 @@ std::string resourcesXML(const CaptionRequest& request, double rate) {
 } // namespace
 
 double captionRate(const CaptionRequest& request) {
-    if (request.video && usable(request.video->facts.frameRate))
+    if (request.video && usableFrameRate(request.video->facts.frameRate))
         return *request.video->facts.frameRate;
-    return usable(request.timelineRate) ? request.timelineRate : 30;
+    return usableFrameRate(request.timelineRate) ? request.timelineRate : 30;
 }
 
 std::vector<CaptionPlacement> placeCaptions(const std::vector<SubtitleCue>& cues, double rate) {

@@ -60,10 +60,6 @@ std::string fill(const char* templateText, const std::map<std::string, std::stri
     return StringTemplate(templateText).fillText(values);
 }
 
-bool usable(std::optional<double> rate) {
-    return rate && std::isfinite(*rate) && *rate > 0;
-}
-
 std::vector<TimedTitle> titlesFrom(const std::vector<SubtitleCue>& subtitles) {
     std::vector<TimedTitle> list;
     list.reserve(subtitles.size());
@@ -127,8 +123,8 @@ bool TitlesFcpxml::customTitleInUse() const {
 }
 
 double TitlesFcpxml::timebase(std::optional<double> fps) const {
-    if (usable(fps)) return *fps;
-    if (usable(settings.timeLineFPS)) return *settings.timeLineFPS;
+    if (titles::usableFrameRate(fps)) return *fps;
+    if (titles::usableFrameRate(settings.timeLineFPS)) return *settings.timeLineFPS;
     return 30;
 }
 
@@ -154,7 +150,7 @@ TitlePlacement TitlesFcpxml::placement(size_t i, std::optional<double> fps,
     // The frame that separates titles is the video's, or 1/30 s; the
     // timeline rate setting only decides the rate times are written in.
     const double tb = timebase(fps);
-    const double frame = 1.0 / (usable(fps) ? *fps : 30.0);
+    const double frame = 1.0 / (titles::usableFrameRate(fps) ? *fps : 30.0);
     place.offset = t.startTime + videoStartTime;
     double base = t.endTime - t.startTime;
     if (settings.add1BlankFrame) base -= frame;

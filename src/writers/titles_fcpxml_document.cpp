@@ -25,10 +25,6 @@ namespace {
 
 const char* const kTimelineFormatId = "FCPX_TimelineFormat";
 
-bool usable(std::optional<double> rate) {
-    return rate && std::isfinite(*rate) && *rate > 0;
-}
-
 } // namespace
 
 std::string TitlesFcpxml::resourcesXML(bool useV19, std::optional<double> fps) {
@@ -119,7 +115,7 @@ void TitlesFcpxml::writeLibrary(const Sink& out, std::optional<double> fps, bool
     } else {
         const std::string path = *videoFileUrl;
         const titles::VideoFacts facts = titles::readVideoFacts(path);
-        const bool rateKnown = usable(facts.frameRate);
+        const bool rateKnown = titles::usableFrameRate(facts.frameRate);
         sequenceDuration = snappedTime(std::max(facts.duration, lastEndTime()),
                                        rateKnown ? *facts.frameRate : 30, 1);
         // The clip is made around a marker that no XML holds, then cut there.

@@ -10,7 +10,7 @@
 namespace quelvo::fcpxml {
 namespace {
 
-quelvo::AudioFileInfo facts(int rate, int channels, int64_t samples) {
+quelvo::AudioFileInfo audioInfo(int rate, int channels, int64_t samples) {
     quelvo::AudioFileInfo info;
     info.status = quelvo::Status::success();
     info.sampleRate = rate;
@@ -21,18 +21,18 @@ quelvo::AudioFileInfo facts(int rate, int channels, int64_t samples) {
 }
 
 TEST(FCPXMLAudio, AssetCarriesExactDurationChannelsRateAndAMediaRep) {
-    EXPECT_EQ(getResourceAudioAsset("QVSpeaker", "/media/talk.wav", facts(48000, 2, 2880000)),
+    EXPECT_EQ(getResourceAudioAsset("QVSpeaker", "/media/talk.wav", audioInfo(48000, 2, 2880000)),
               "<asset id=\"QVSpeaker\" name=\"talk\" start=\"0s\" duration=\"2880000/48000s\" "
               "hasAudio=\"1\" audioSources=\"1\" audioChannels=\"2\" audioRate=\"48000\">"
               "<media-rep kind=\"original-media\" src=\"file:///media/talk.wav\"/></asset>");
 }
 
 TEST(FCPXMLAudio, ExactDurationIsSamplesOverRate) {
-    EXPECT_EQ(getExactAudioDuration(facts(44100, 2, 2646000)), "\"2646000/44100s\"");
+    EXPECT_EQ(getExactAudioDuration(audioInfo(44100, 2, 2646000)), "\"2646000/44100s\"");
     // A sample count that is not a whole number of frames stays exact.
-    EXPECT_EQ(getExactAudioDuration(facts(44100, 1, 700329)), "\"700329/44100s\"");
+    EXPECT_EQ(getExactAudioDuration(audioInfo(44100, 1, 700329)), "\"700329/44100s\"");
     // Only a duration known: its samples at the file's rate.
-    auto onlyDuration = facts(22050, 1, 0);
+    auto onlyDuration = audioInfo(22050, 1, 0);
     onlyDuration.duration = 2.5;
     EXPECT_EQ(getExactAudioDuration(onlyDuration), "\"55125/22050s\"");
 }
@@ -48,7 +48,7 @@ TEST(FCPXMLAudio, UnreadableFileGivesAZeroLengthAssetWithoutRateOrChannels) {
 
 TEST(FCPXMLAudio, AssetNameIsEscapedAndTheSourceIsAPercentEncodedUrl) {
     const std::string asset = getResourceAudioAsset(
-        "QVMusic", "/Users/me/Tom's \"mix\" & <1> #2? é.v1.mp3", facts(44100, 2, 44100));
+        "QVMusic", "/Users/me/Tom's \"mix\" & <1> #2? é.v1.mp3", audioInfo(44100, 2, 44100));
     EXPECT_NE(asset.find("name=\"Tom's &quot;mix&quot; &amp; &lt;1&gt; #2? é.v1\""),
               std::string::npos)
         << asset;
@@ -136,8 +136,8 @@ TEST(FCPXMLDocument, DocumentOfFragmentsValidatesAgainstTheDtd) {
     const std::string resources =
         "<format id=\"T\" name=\"FFVideoFormat1080p30\"/>\n"
         "<format id=\"A\" name=\"FFVideoFormatRateUndefined\"/>\n" +
-        getResourceAudioAsset("S", "/m/Ünïcode \"talk\" & <1>.wav", facts(48000, 1, 480000)) +
-        "\n" + getResourceAudioAsset("M", "/m/it's #1?.mp3", facts(44100, 2, 441000));
+        getResourceAudioAsset("S", "/m/Ünïcode \"talk\" & <1>.wav", audioInfo(48000, 1, 480000)) +
+        "\n" + getResourceAudioAsset("M", "/m/it's #1?.mp3", audioInfo(44100, 2, 441000));
     const std::string music = getAttachedAssetClipString(
         "M", -1, 0, "it's #1?.mp3", 10, "A", "Music <bed>", getVolumeString({{-0.2, 0}, {1, -96}}));
     const std::string library =

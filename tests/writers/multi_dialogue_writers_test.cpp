@@ -16,7 +16,7 @@ using quelvo::test::occurrences;
 
 namespace {
 
-MediaFileFacts facts(int rate, int channels, double seconds) {
+MediaFileFacts factsLasting(int rate, int channels, double seconds) {
     return {rate, channels, static_cast<int64_t>(seconds * rate), seconds};
 }
 
@@ -30,9 +30,10 @@ ProjectDescription threeMicrophones() {
     request.eventName = "Ep 1_duck_event";
     request.projectName = "Ep 1_duck_project";
     ProjectAnalysis analysis;
-    analysis.dialogue = {facts(48000, 2, 62.0), facts(44100, 1, 58.5), facts(16000, 1, 40.25)};
-    analysis.music = facts(44100, 2, 70.0);
-    analysis.filler = facts(44100, 2, 20.0);
+    analysis.dialogue = {factsLasting(48000, 2, 62.0), factsLasting(44100, 1, 58.5),
+                         factsLasting(16000, 1, 40.25)};
+    analysis.music = factsLasting(44100, 2, 70.0);
+    analysis.filler = factsLasting(44100, 2, 20.0);
     analysis.speech = {{2.0, 9.5}, {12.0, 30.0}, {41.0, 55.0}};
     analysis.musicSounding = {{0, 20}, {25, 70}};
     return describeProject(request, analysis);
@@ -84,8 +85,8 @@ TEST(MultiDialogueWriters, OneRecordingKeepsThePlainDialogueRole) {
     DuckRequest request;
     request.inputs = {{"/a/Host.wav"}, "/a/Bed.mp3", ""};
     ProjectAnalysis analysis;
-    analysis.dialogue = {facts(48000, 2, 10)};
-    analysis.music = facts(44100, 2, 10);
+    analysis.dialogue = {factsLasting(48000, 2, 10)};
+    analysis.music = factsLasting(44100, 2, 10);
     const ProjectDescription project = describeProject(request, analysis);
     EXPECT_EQ(project.dialogue.front().source.role, "dialogue");
     EXPECT_EQ(occurrences(text(project, ProjectFormat::fcpxml19), "lane=\"-1\""), 1);

@@ -265,7 +265,7 @@ ProjectDescription describe(const File& speaker, const File& music, const File& 
     return describeProject(request, analysis);
 }
 
-MediaFileFacts facts(int rate, int channels, int64_t samples) {
+MediaFileFacts mediaFacts(int rate, int channels, int64_t samples) {
     return {rate, channels, samples, static_cast<double>(samples) / rate};
 }
 
@@ -286,9 +286,9 @@ TEST(RealUseRegression, TimeTextsTruncateRealFractionsNotFloatingPointNoise) {
 // Added after the music with its clusters, the same file as filler took the
 // music's clusters away and the 1.6 document lost every filler clip.
 TEST(RealUseRegression, AFillerThatIsTheMusicFileKeepsItsClipsInBothVersions) {
-    const File bed{"/m/bed.wav", facts(44100, 2, 1323000)};
-    const ProjectDescription project =
-        describe({"/m/talk.wav", facts(44100, 1, 441000)}, bed, bed, {{0, 10}, {12, 20}, {25, 30}});
+    const File bed{"/m/bed.wav", mediaFacts(44100, 2, 1323000)};
+    const ProjectDescription project = describe({"/m/talk.wav", mediaFacts(44100, 1, 441000)}, bed,
+                                                bed, {{0, 10}, {12, 20}, {25, 30}});
     EXPECT_EQ(occurrences(writeFcpxml16(project), "name='FILLER' lane='-2'"), 2);
     EXPECT_EQ(occurrences(writeFcpxml19(project), "lane='-2'"), 2);
 }
@@ -297,8 +297,9 @@ TEST(RealUseRegression, AFillerThatIsTheMusicFileKeepsItsClipsInBothVersions) {
 // lexically normal before they become URLs; the empty filler stays empty.
 TEST(RealUseRegression, RelativePathsBecomeAbsoluteSourceUrls) {
     const std::string cwd = std::filesystem::current_path().lexically_normal().string();
-    const ProjectDescription project = describe({"talk.wav", facts(44100, 1, 441000)},
-                                                {"sub/../bed.mp3", facts(44100, 2, 1323000)}, {});
+    const ProjectDescription project =
+        describe({"talk.wav", mediaFacts(44100, 1, 441000)},
+                 {"sub/../bed.mp3", mediaFacts(44100, 2, 1323000)}, {});
     const std::string legacy = writeFcpxml16(project);
     EXPECT_NE(legacy.find("src='file://" + cwd + "/talk.wav'"), std::string::npos) << legacy;
     EXPECT_NE(legacy.find("src='file://" + cwd + "/bed.mp3'"), std::string::npos) << legacy;
@@ -313,9 +314,10 @@ TEST(RealUseRegression, RelativePathsBecomeAbsoluteSourceUrls) {
 // A dialogue of 897744/44100 s (20.357 s) got a clip of 611 frames (20.367 s)
 // and a 1 s filler clips of 1.8 s and 2.7 s: edits with no media at their end.
 TEST(RealUseRegression, NoClipIsLongerThanItsMedia) {
-    const ProjectDescription project = describe(
-        {"/m/talk.m4a", facts(44100, 1, 897744)}, {"/m/bed.wav", facts(44100, 2, 1323000)},
-        {"/m/fill.wav", facts(44100, 1, 44100)}, {{0, 19.1}, {21.9 - 1.0, 25}, {27.7, 30}});
+    const ProjectDescription project = describe({"/m/talk.m4a", mediaFacts(44100, 1, 897744)},
+                                                {"/m/bed.wav", mediaFacts(44100, 2, 1323000)},
+                                                {"/m/fill.wav", mediaFacts(44100, 1, 44100)},
+                                                {{0, 19.1}, {21.9 - 1.0, 25}, {27.7, 30}});
     const std::string doc = writeFcpxml19(project);
     EXPECT_NE(doc.find("name=\"talk.m4a\" duration=\"61000/3000s\""), std::string::npos) << doc;
     EXPECT_EQ(occurrences(doc, "ref='QVFiller' duration='10/10s'"), 2) << doc;
