@@ -47,6 +47,79 @@ std::vector<std::optional<double>> meanLoudness(const std::vector<double>& energ
     return perSpan;
 }
 
+// Meters each span on its own: a fresh meter per span, so that its windows
+// never reach outside it, read every 100 ms once three seconds are in (a
+// shorter span is one window, read at its end).
+class SpanMeter {
+  public:
+    SpanMeter(const quelvo::PcmFormat& format, const quelvo::ClusterList& spans)
+        : m_format(format), m_spans(spans), m_rate(format.sampleRate),
+          m_step(std::max(1, m_rate / 10)), m_slice(format.channels), m_energy(spans.size(), 0.0),
+          m_readings(spans.size(), 0) {}
+
+    int step() const { return m_step; }
+    // Blocks end on the span's 100 ms reading points.
+    int nextBlock(int64_t position) const {
+        if (m_current >= m_spans.size()) return m_step;
+        const int64_t start = sampleAt(m_spans[m_current].start);
+        if (position < start) return static_cast<int>(std::min<int64_t>(m_step, start - position));
+        return static_cast<int>(m_step - (position - start) % m_step);
+    }
+    // The block of `got` frames that starts at `position`.
+    void feed(const std::vector<double*>& planes, int64_t position, int got) {
+        while (m_current < m_spans.size() && sampleAt(m_spans[m_current].end) <= position) {
+            m_meter.reset();
+            ++m_current;
+            m_fedInSpan = 0;
+        }
+        if (m_current >= m_spans.size()) return;
+        const int64_t from = std::max(position, sampleAt(m_spans[m_current].start));
+        const int64_t to = std::min(position + got, sampleAt(m_spans[m_current].end));
+        if (to <= from) return;
+        if (!m_meter)
+            m_meter =
+                std::make_unique<quelvo::LoudnessMeter>(m_format, quelvo::LoudnessMeter::shortTerm);
+        for (size_t c = 0; c < m_slice.size(); ++c)
+            m_slice[c] = planes[c] + (from - position);
+        m_meter->add(m_slice.data(), static_cast<int>(to - from));
+        m_fedInSpan += to - from;
+        if (readingPoint(to)) read();
+    }
+    std::vector<std::optional<double>> perSpan() const {
+        return meanLoudness(m_energy, m_readings);
+    }
+
+  private:
+    int64_t sampleAt(double seconds) const {
+        return static_cast<int64_t>(std::llround(std::max(0.0, seconds) * m_rate));
+    }
+    bool readingPoint(int64_t to) const {
+        const quelvo::Cluster& span = m_spans[m_current];
+        const int64_t window = 3 * static_cast<int64_t>(m_rate);
+        if (sampleAt(span.end) - sampleAt(span.start) >= window)
+            return m_fedInSpan >= window && m_fedInSpan % m_step == 0;
+        return to == sampleAt(span.end);
+    }
+    void read() {
+        const auto ms =
+            static_cast<unsigned long>(std::min<int64_t>(3000, m_fedInSpan * 1000 / m_rate));
+        ++m_readings[m_current];
+        if (const auto l = m_meter->windowLoudness(std::max(1ul, ms)))
+            m_energy[m_current] += std::pow(10.0, *l / 10.0);
+    }
+
+    const quelvo::PcmFormat m_format;
+    const quelvo::ClusterList& m_spans;
+    const int m_rate;
+    const int m_step;
+    std::vector<const double*> m_slice;
+    std::vector<double> m_energy;
+    std::vector<int> m_readings;
+    std::unique_ptr<quelvo::LoudnessMeter> m_meter;
+    size_t m_current = 0;
+    int64_t m_fedInSpan = 0;
+};
+
 } // namespace
 
 SpanLoudness loudnessPerSpan(const std::string& path, const quelvo::PcmFormat& format,
@@ -60,83 +133,30 @@ SpanLoudness loudnessPerSpan(const std::string& path, const quelvo::PcmFormat& f
         return result;
     }
     const quelvo::PcmFormat played = stream->format();
-    const int rate = played.sampleRate;
     const GainEnvelope envelope(keyframes, overallDb);
     quelvo::LoudnessMeter whole(played, quelvo::LoudnessMeter::integrated);
-    const int step = std::max(1, rate / 10);
-    std::vector<std::vector<double>> buffers(played.channels, std::vector<double>(step));
+    SpanMeter meter(played, spans);
+    std::vector<std::vector<double>> buffers(played.channels, std::vector<double>(meter.step()));
     std::vector<double*> planes(played.channels);
-    std::vector<const double*> slice(played.channels);
     for (int c = 0; c < played.channels; ++c)
         planes[c] = buffers[c].data();
-    std::vector<double> gains(step);
-    std::vector<double> energy(spans.size(), 0.0);
-    std::vector<int> readings(spans.size(), 0);
-    // One fresh meter per span, so its windows never reach outside it.
-    std::unique_ptr<quelvo::LoudnessMeter> meter;
-    size_t current = 0;
-    int64_t fedInSpan = 0;
-    int64_t position = 0;
-    const auto sampleAt = [rate](double seconds) {
-        return static_cast<int64_t>(std::llround(std::max(0.0, seconds) * rate));
-    };
-    for (;;) {
-        // Blocks end on the span's 100 ms reading points.
-        int want = step;
-        if (current < spans.size()) {
-            const int64_t start = sampleAt(spans[current].start);
-            if (position < start)
-                want = static_cast<int>(std::min<int64_t>(step, start - position));
-            else
-                want = static_cast<int>(step - (position - start) % step);
-        }
-        const int got = stream->read(planes.data(), want);
+    std::vector<double> gains(meter.step());
+    for (int64_t position = 0;;) {
+        const int got = stream->read(planes.data(), meter.nextBlock(position));
         if (got <= 0) break;
-        envelope.linearGains(position, got, rate, gains.data());
+        envelope.linearGains(position, got, played.sampleRate, gains.data());
         for (auto& plane : buffers)
             for (int i = 0; i < got; ++i)
                 plane[i] *= gains[i];
         whole.add(planes.data(), got);
-        const int64_t blockEnd = position + got;
-        while (current < spans.size() && sampleAt(spans[current].end) <= position) {
-            meter.reset();
-            ++current;
-            fedInSpan = 0;
-        }
-        if (current < spans.size()) {
-            const int64_t from = std::max(position, sampleAt(spans[current].start));
-            const int64_t to = std::min(blockEnd, sampleAt(spans[current].end));
-            if (to > from) {
-                if (!meter)
-                    meter = std::make_unique<quelvo::LoudnessMeter>(
-                        played, quelvo::LoudnessMeter::shortTerm);
-                for (int c = 0; c < played.channels; ++c)
-                    slice[c] = planes[c] + (from - position);
-                meter->add(slice.data(), static_cast<int>(to - from));
-                fedInSpan += to - from;
-                // Full 3 s windows inside the part; a shorter part is one window.
-                const int64_t spanLength =
-                    sampleAt(spans[current].end) - sampleAt(spans[current].start);
-                const int64_t window = 3 * static_cast<int64_t>(rate);
-                const bool readingPoint = spanLength >= window
-                                              ? fedInSpan >= window && fedInSpan % step == 0
-                                              : to == sampleAt(spans[current].end);
-                if (readingPoint) {
-                    const auto ms = static_cast<unsigned long>(
-                        std::min<int64_t>(3000, fedInSpan * 1000 / rate));
-                    ++readings[current];
-                    if (const auto l = meter->windowLoudness(std::max(1ul, ms)))
-                        energy[current] += std::pow(10.0, *l / 10.0);
-                }
-            }
-        }
-        position = blockEnd;
+        meter.feed(planes, position, got);
+        position += got;
     }
     if (!stream->status()) {
         result.status = stream->status();
         return result;
     }
-    result.perSpan = meanLoudness(energy, readings);
+    result.perSpan = meter.perSpan();
     result.integrated = whole.figures().integrated;
     result.status = quelvo::Status::success();
     return result;

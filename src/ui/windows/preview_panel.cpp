@@ -48,6 +48,22 @@ PreviewPanel::PreviewPanel(QWidget* parent)
     : QWidget(parent), m_analysis(new PreviewAnalysis(this)),
       m_microphones(new PreviewMicrophones(this)), m_player(new PreviewPlayer(this)),
       m_rollsWatch(new QTimer(this)) {
+    buildLayout();
+    growWindowWith(m_body);
+    connectControls();
+    connectAnalysis();
+    connect(m_player, &PreviewPlayer::positionChanged, m_canvas, &PreviewCanvas::setPlayhead);
+    connect(m_player, &PreviewPlayer::stopped, this, &PreviewPanel::refreshPlayButton);
+    // The preferences window changes the timings in the shared record without
+    // a notice; a cheap look ten times a second keeps the picture in step.
+    m_rollsWatch->setInterval(100);
+    connect(m_rollsWatch, &QTimer::timeout, this, &PreviewPanel::pollRolls);
+    m_rollsWatch->start();
+    m_settings.rolls = quelvo::currentEnvelopeTiming();
+    refreshPlayButton();
+}
+
+void PreviewPanel::buildLayout() {
     m_toggle = new QToolButton(this);
     m_toggle->setText(tr("Preview"));
     m_toggle->setCheckable(true);
@@ -96,8 +112,9 @@ PreviewPanel::PreviewPanel(QWidget* parent)
     page->setSpacing(fontMetrics().height() / 4);
     page->addLayout(header);
     page->addWidget(m_body, 1);
+}
 
-    growWindowWith(m_body);
+void PreviewPanel::connectControls() {
     connect(m_toggle, &QToolButton::toggled, this, &PreviewPanel::setExpanded);
     connect(m_zoomIn, &QToolButton::clicked, m_canvas, [this] { m_canvas->zoomBy(2.0); });
     connect(m_zoomOut, &QToolButton::clicked, m_canvas, [this] { m_canvas->zoomBy(0.5); });
@@ -116,6 +133,9 @@ PreviewPanel::PreviewPanel(QWidget* parent)
     });
     connect(m_scroll, &QScrollBar::valueChanged, m_canvas,
             [this](int v) { m_canvas->scrollTo(v * kScrollUnit); });
+}
+
+void PreviewPanel::connectAnalysis() {
     connect(m_analysis, &PreviewAnalysis::progressed, this,
             [this](double share) { m_progress->setValue(static_cast<int>(share * 1000)); });
     connect(m_analysis, &PreviewAnalysis::finished, this,
@@ -158,15 +178,6 @@ PreviewPanel::PreviewPanel(QWidget* parent)
         redraw();
         showDepthProblem();
     });
-    connect(m_player, &PreviewPlayer::positionChanged, m_canvas, &PreviewCanvas::setPlayhead);
-    connect(m_player, &PreviewPlayer::stopped, this, &PreviewPanel::refreshPlayButton);
-    // The preferences window changes the timings in the shared record without
-    // a notice; a cheap look ten times a second keeps the picture in step.
-    m_rollsWatch->setInterval(100);
-    connect(m_rollsWatch, &QTimer::timeout, this, &PreviewPanel::pollRolls);
-    m_rollsWatch->start();
-    m_settings.rolls = quelvo::currentEnvelopeTiming();
-    refreshPlayButton();
 }
 
 PreviewPanel::~PreviewPanel() {

@@ -110,6 +110,11 @@ class PreviewPanel : public QWidget {
     bool applyLoudnessDepth(quelvo::preview::PreviewScene& scene);
     void showDepthProblem();
     // The speech editing's controls in the header, and the canvas's requests.
+    // The constructor's parts: the controls and their layout, then what
+    // the controls and the background analysis set off.
+    void buildLayout();
+    void connectControls();
+    void connectAnalysis();
     void addSpeechControls(QHBoxLayout* header);
     // After a correction: the picture, the count and the mark; `select` is a
     // time whose interval is then picked (negative: none).

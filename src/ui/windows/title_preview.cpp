@@ -105,89 +105,96 @@ void TitlePreview::paintEvent(QPaintEvent*) {
     // Dark around the frame, so that a grey or dark picture keeps its edge.
     p.fillRect(rect(), QColor(40, 40, 40));
     const QRectF frame = frameRect();
-
-    // The picture: the video's frame fitted inside the project's frame, as
-    // Final Cut Pro fits a clip of another shape; else a neutral grey.
-    p.fillRect(frame, m_background.isNull() ? QColor(128, 128, 128) : QColor(Qt::black));
-    if (!m_background.isNull()) {
-        QSizeF shown = QSizeF(m_background.size()).scaled(frame.size(), Qt::KeepAspectRatio);
-        p.drawImage(QRectF(frame.center() - QPointF(shown.width() / 2, shown.height() / 2), shown),
-                    m_background);
-    }
+    paintPicture(p, frame);
     p.save();
     p.setClipRect(frame);
+    paintPatch(p, frame);
+    if (!m_text.trimmed().isEmpty())
+        paintTitle(p, titlePath(frame), frame.height() / kTemplateHeight);
+    p.restore();
+}
 
+void TitlePreview::paintPicture(QPainter& p, const QRectF& frame) const {
+    // The video's frame fitted inside the project's frame, as Final Cut Pro
+    // fits a clip of another shape; else a neutral grey.
+    p.fillRect(frame, m_background.isNull() ? QColor(128, 128, 128) : QColor(Qt::black));
+    if (m_background.isNull()) return;
+    QSizeF shown = QSizeF(m_background.size()).scaled(frame.size(), Qt::KeepAspectRatio);
+    p.drawImage(QRectF(frame.center() - QPointF(shown.width() / 2, shown.height() / 2), shown),
+                m_background);
+}
+
+void TitlePreview::paintPatch(QPainter& p, const QRectF& frame) const {
+    // A crop of a full-frame solid, centred across, its bottom edge
+    // vPosition up from the frame's bottom.
+    if (!m_settings.addPatch.value_or(false) || !m_settings.patch) return;
+    const Patch& patch = *m_settings.patch;
+    const QRectF box(frame.left() + frame.width() * (1 - patch.hSize) / 2,
+                     frame.bottom() - frame.height() * (patch.vPosition + patch.vSize),
+                     frame.width() * patch.hSize, frame.height() * patch.vSize);
+    QColor c = qcolor(patch.color);
+    c.setAlphaF(float(std::clamp(patch.opacity, 0.0, 1.0)));
+    p.fillRect(box, c);
+}
+
+QPainterPath TitlePreview::titlePath(const QRectF& frame) const {
     const TitlesSettings& s = m_settings;
     const double unit = frame.height() / kTemplateHeight;
     const double frameHeight = s.frameSize.height > 0 ? s.frameSize.height : 1080;
-
-    // The patch: a crop of a full-frame solid, centred across, its bottom
-    // edge vPosition up from the frame's bottom.
-    if (s.addPatch.value_or(false) && s.patch) {
-        const Patch& patch = *s.patch;
-        const QRectF box(frame.left() + frame.width() * (1 - patch.hSize) / 2,
-                         frame.bottom() - frame.height() * (patch.vPosition + patch.vSize),
-                         frame.width() * patch.hSize, frame.height() * patch.vSize);
-        QColor c = qcolor(patch.color);
-        c.setAlphaF(float(std::clamp(patch.opacity, 0.0, 1.0)));
-        p.fillRect(box, c);
-    }
-
     const QStringList lines = m_text.split('\n');
-    if (!m_text.trimmed().isEmpty()) {
-        QFont font = QFontDatabase::font(QString::fromStdString(s.font),
-                                         QString::fromStdString(s.fontFace), 12);
-        font.setPixelSize(std::max(1, int(std::lround(double(s.size) * unit))));
-        const QFontMetricsF metrics(font);
-        // The generator raises the baseline by 1.05 sizes a line, so that
-        // the last line stays where the setting puts it; lines run down
-        // from the first.
-        double perc = s.baselinePerc;
-        if (lines.size() >= 2)
-            perc += double(lines.size() - 1) * double(s.size) / frameHeight * 1.05;
-        const double firstBaseline = frame.bottom() - perc * frame.height();
-        const double lineStep = double(s.size) * 1.05 * unit + s.lineSpacing * unit;
+    QFont font =
+        QFontDatabase::font(QString::fromStdString(s.font), QString::fromStdString(s.fontFace), 12);
+    font.setPixelSize(std::max(1, int(std::lround(double(s.size) * unit))));
+    const QFontMetricsF metrics(font);
+    // The generator raises the baseline by 1.05 sizes a line, so that the
+    // last line stays where the setting puts it; lines run down from the first.
+    double perc = s.baselinePerc;
+    if (lines.size() >= 2) perc += double(lines.size() - 1) * double(s.size) / frameHeight * 1.05;
+    const double firstBaseline = frame.bottom() - perc * frame.height();
+    const double lineStep = double(s.size) * 1.05 * unit + s.lineSpacing * unit;
 
-        double widest = 0;
-        for (const QString& line : lines)
-            widest = std::max(widest, metrics.horizontalAdvance(line));
-        QPainterPath path;
-        for (int i = 0; i < lines.size(); ++i) {
-            const double w = metrics.horizontalAdvance(lines[i]);
-            // The text block is centred on the frame; alignment places the
-            // lines inside it.
-            double x = frame.center().x() - widest / 2;
-            switch (s.alignment) {
-            case Alignment::right:
-                x += widest - w;
-                break;
-            case Alignment::left:
-            case Alignment::justified:
-                break;
-            default:
-                x += (widest - w) / 2;
-                break;
-            }
-            path.addText(QPointF(x, firstBaseline + i * lineStep), font, lines[i]);
+    double widest = 0;
+    for (const QString& line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    QPainterPath path;
+    for (int i = 0; i < lines.size(); ++i) {
+        const double w = metrics.horizontalAdvance(lines[i]);
+        // The text block is centred on the frame; alignment places the
+        // lines inside it.
+        double x = frame.center().x() - widest / 2;
+        switch (s.alignment) {
+        case Alignment::right:
+            x += widest - w;
+            break;
+        case Alignment::left:
+        case Alignment::justified:
+            break;
+        default:
+            x += (widest - w) / 2;
+            break;
         }
-
-        const double strokeWidth = std::max(0.0, s.strokeWidth) * unit;
-        if (s.shadow.enable) {
-            // Angle counter-clockwise from the right, as Final Cut Pro reads it.
-            const double rad = s.shadow.angle * M_PI / 180;
-            const QPointF offset(std::cos(rad) * s.shadow.distance * unit,
-                                 -std::sin(rad) * s.shadow.distance * unit);
-            QPainterPath shadow = path.translated(offset);
-            QColor c = qcolor(s.shadow.color);
-            c.setAlphaF(float(std::clamp(s.shadow.opacity, 0.0, 1.0)));
-            if (strokeWidth > 0) drawSoft(p, shadow, c, strokeWidth * 2, s.shadow.blur * unit);
-            drawSoft(p, shadow, c, 0, s.shadow.blur * unit);
-        }
-        if (strokeWidth > 0)
-            drawSoft(p, path, qcolor(s.strokeColor), strokeWidth * 2, s.strokeBlur * unit);
-        p.fillPath(path, qcolor(s.color));
+        path.addText(QPointF(x, firstBaseline + i * lineStep), font, lines[i]);
     }
-    p.restore();
+    return path;
+}
+
+void TitlePreview::paintTitle(QPainter& p, const QPainterPath& path, double unit) const {
+    const TitlesSettings& s = m_settings;
+    const double strokeWidth = std::max(0.0, s.strokeWidth) * unit;
+    if (s.shadow.enable) {
+        // Angle counter-clockwise from the right, as Final Cut Pro reads it.
+        const double rad = s.shadow.angle * M_PI / 180;
+        const QPointF offset(std::cos(rad) * s.shadow.distance * unit,
+                             -std::sin(rad) * s.shadow.distance * unit);
+        QPainterPath shadow = path.translated(offset);
+        QColor c = qcolor(s.shadow.color);
+        c.setAlphaF(float(std::clamp(s.shadow.opacity, 0.0, 1.0)));
+        if (strokeWidth > 0) drawSoft(p, shadow, c, strokeWidth * 2, s.shadow.blur * unit);
+        drawSoft(p, shadow, c, 0, s.shadow.blur * unit);
+    }
+    if (strokeWidth > 0)
+        drawSoft(p, path, qcolor(s.strokeColor), strokeWidth * 2, s.strokeBlur * unit);
+    p.fillPath(path, qcolor(s.color));
 }
 
 } // namespace quelvo::ui

@@ -5,9 +5,12 @@
 // the project's frame size scaled to the panel. It follows Final Cut Pro's
 // Basic Title closely enough to judge a style, not to the pixel.
 #include <QImage>
+#include <QPainterPath>
 #include <QWidget>
 
 #include "titles/titles_settings.h"
+
+class QPainter;
 
 namespace quelvo::ui {
 
@@ -38,6 +41,12 @@ class TitlePreview : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    // The parts of a paint: the picture, the patch, and the title's text
+    // with its outline and shadow.
+    void paintPicture(QPainter& p, const QRectF& frame) const;
+    void paintPatch(QPainter& p, const QRectF& frame) const;
+    QPainterPath titlePath(const QRectF& frame) const;
+    void paintTitle(QPainter& p, const QPainterPath& path, double unit) const;
     TitlesSettings m_settings;
     QString m_text;
     QImage m_background;
