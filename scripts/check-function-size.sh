@@ -6,7 +6,8 @@
 # clang-tidy needs the compile commands, so the script configures a build
 # folder of its own (build-checks/, or $QUELVO_CHECKS_BUILD_DIR) without building
 # anything; precompiled headers are off there because clang-tidy cannot read
-# GCC's. Runs on every core (or $QUELVO_TIDY_JOBS).
+# GCC's, and so is the unity build, whose batches would hide the files from
+# the filter below. Runs on every core (or $QUELVO_TIDY_JOBS).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${QUELVO_CHECKS_BUILD_DIR:-$root/build-checks}"
@@ -14,7 +15,7 @@ jobs="${QUELVO_TIDY_JOBS:-$(getconf _NPROCESSORS_ONLN)}"
 run_clang_tidy="$(command -v run-clang-tidy || command -v run-clang-tidy-14 || true)"
 [ -n "$run_clang_tidy" ] || { echo "check-function-size: run-clang-tidy is not installed (scripts/setup.sh installs clang-tidy)" >&2; exit 1; }
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
-    -DQUELVO_PRECOMPILE_HEADERS=OFF >/dev/null
+    -DQUELVO_PRECOMPILE_HEADERS=OFF -DQUELVO_UNITY_BUILD=OFF >/dev/null
 log="$(mktemp)"
 trap 'rm -f "$log"' EXIT
 status=0
