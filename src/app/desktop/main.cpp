@@ -7,7 +7,7 @@
 
 #include "app/desktop/command_line.h"
 #include "media/allocator_tuning.h"
-#include "ui/app/app_delegate.h"
+#include "ui/app/desktop_app.h"
 #include "ui/kit/resources.h"
 #include "ui/windows/main_window.h"
 
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Quelvo"));
     // The installed desktop entry's name, so the desktop shows its icon and name.
     QApplication::setDesktopFileName(QStringLiteral("com.kyverne.Quelvo"));
-    // The delegate quits when the main window closes, also while a panel
+    // The application quits when the main window closes, also while a panel
     // (preferences, About) is still open.
     QApplication::setQuitOnLastWindowClosed(false);
     quelvo::ui::initResources();
@@ -32,8 +32,8 @@ int main(int argc, char** argv) {
     for (const std::string& arg : line.ignored)
         std::cerr << "quelvo: ignored " << arg << std::endl;
 
-    quelvo::ui::AppDelegate delegate;
-    QPointer<quelvo::ui::MainWindow> window = delegate.launch();
+    quelvo::ui::DesktopApp app;
+    QPointer<quelvo::ui::MainWindow> window = app.launch();
     for (const std::string& path : window->placeFiles(line.files))
         std::cerr << "quelvo: not placed, not an audio file Quelvo reads: " << path << std::endl;
     const int status = app.exec();

@@ -1,4 +1,4 @@
-#include "ui/app/app_delegate.h"
+#include "ui/app/desktop_app.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,13 +26,13 @@ namespace {
 const char* const kGuide = ":/help/user_guide.md";
 } // namespace
 
-AppDelegate::AppDelegate(QObject* parent) : QObject(parent) {
+DesktopApp::DesktopApp(QObject* parent) : QObject(parent) {
     initResources();
 }
 
-AppDelegate::~AppDelegate() = default;
+DesktopApp::~DesktopApp() = default;
 
-QStringList AppDelegate::creditList() {
+QStringList DesktopApp::creditList() {
     // Who made the program, then the libraries this build is made of, with
     // their years, authors and licences as their own notices give them
     // (CLI11 is in quelvo-cli). FFmpeg's line comes last, with the licence the
@@ -55,56 +55,51 @@ QStringList AppDelegate::creditList() {
     };
 }
 
-void AppDelegate::applicationWillFinishLaunching() {
+MainWindow* DesktopApp::launch() {
     // The main window's role button needs the chooser before the window is made.
     MainWindow::setRoleChooser(&MusicRoleDialog::showOver);
-}
-
-MainWindow* AppDelegate::launch() {
-    applicationWillFinishLaunching();
     auto* window = new MainWindow;
     window->setAttribute(Qt::WA_DeleteOnClose);
     m_mainWindow = window;
     installMenus(window);
-    connect(window, &MainWindow::closed, this, &AppDelegate::mainWindowClosed);
+    connect(window, &MainWindow::closed, this, &DesktopApp::mainWindowClosed);
     window->installEventFilter(this);
     placeNewWindow(window);
     window->show();
-    applicationDidFinishLaunching();
     return window;
 }
 
-void AppDelegate::installMenus(MainWindow* window) {
+void DesktopApp::installMenus(MainWindow* window) {
     // On macOS the roles move About, Preferences… and Quit into the
     // application menu, where Cmd+, and Cmd+Q already belong; Qt::CTRL is Cmd there.
     QMenuBar* bar = window->menuBar();
     QMenu* app = bar->addMenu(tr("&Quelvo"));
-    actAbout = app->addAction(tr("&About Quelvo"), this, &AppDelegate::mnuAboutSelected);
-    actAbout->setMenuRole(QAction::AboutRole);
+    m_aboutAction = app->addAction(tr("&About Quelvo"), this, &DesktopApp::showAbout);
+    m_aboutAction->setMenuRole(QAction::AboutRole);
     app->addSeparator();
-    actPreferences =
-        app->addAction(tr("&Preferences…"), this, &AppDelegate::mnuPreferencesSelected);
-    actPreferences->setMenuRole(QAction::PreferencesRole);
-    actPreferences->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    m_preferencesAction = app->addAction(tr("&Preferences…"), this, &DesktopApp::showPreferences);
+    m_preferencesAction->setMenuRole(QAction::PreferencesRole);
+    m_preferencesAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     app->addSeparator();
-    actQuit = app->addAction(tr("&Quit Quelvo"), this, &AppDelegate::mnuQuitSelected);
-    actQuit->setMenuRole(QAction::QuitRole);
-    actQuit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_quitAction = app->addAction(tr("&Quit Quelvo"), this, &DesktopApp::quit);
+    m_quitAction->setMenuRole(QAction::QuitRole);
+    m_quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* file = bar->addMenu(tr("&File"));
-    actNewTitles =
-        file->addAction(tr("New &Titles Project…"), this, &AppDelegate::mnuNewTitlesSelected);
-    actNewTitles->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    m_newTitlesAction =
+        file->addAction(tr("New &Titles Project…"), this, &DesktopApp::newTitlesWindow);
+    m_newTitlesAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
 
     QMenu* help = bar->addMenu(tr("&Help"));
-    actHelp = help->addAction(tr("Quelvo &Help"), this, &AppDelegate::mnuHelpSelected);
-    actHelp->setShortcut(QKeySequence::HelpContents);
-    actNews = help->addAction(tr("&What's New in Quelvo"), this, &AppDelegate::mnuNewsSelected);
-    for (QAction* a : {actAbout, actPreferences, actQuit, actHelp, actNews, actNewTitles})
+    m_helpAction = help->addAction(tr("Quelvo &Help"), this, &DesktopApp::showHelp);
+    m_helpAction->setShortcut(QKeySequence::HelpContents);
+    m_newsAction = help->addAction(tr("&What's New in Quelvo"), this, &DesktopApp::showNews);
+    for (QAction* a : {m_aboutAction, m_preferencesAction, m_quitAction, m_helpAction, m_newsAction,
+                       m_newTitlesAction})
         a->setShortcutContext(Qt::ApplicationShortcut);
 }
 
-TitlesWindow* AppDelegate::mnuNewTitlesSelected() {
+TitlesWindow* DesktopApp::newTitlesWindow() {
     auto* window = new TitlesWindow;
     window->setAttribute(Qt::WA_DeleteOnClose);
     m_titles.append(window);
@@ -113,14 +108,14 @@ TitlesWindow* AppDelegate::mnuNewTitlesSelected() {
     return window;
 }
 
-QList<TitlesWindow*> AppDelegate::titlesWindows() const {
+QList<TitlesWindow*> DesktopApp::titlesWindows() const {
     QList<TitlesWindow*> open;
     for (const QPointer<TitlesWindow>& w : m_titles)
         if (w) open.append(w);
     return open;
 }
 
-bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
+bool DesktopApp::eventFilter(QObject* watched, QEvent* event) {
     // The event's type first: while the main window is being destroyed it
     // still sends events (children leaving) but is no MainWindow any more, and
     // comparing it with the QPointer would cast it to one.
@@ -129,7 +124,7 @@ bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
         return QObject::eventFilter(watched, event);
     // Quitting would cut a titles project off half-written: ask first.
     event->ignore();
-    QPointer<AppDelegate> self(this);
+    QPointer<DesktopApp> self(this);
     Alert::twoButtons(
         "Warning", "A titles project is still being written.\nQuit anyway?", "Cancel", nullptr,
         "Quit",
@@ -142,21 +137,19 @@ bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
-void AppDelegate::mainWindowClosed() {
+void DesktopApp::mainWindowClosed() {
     // The titles windows belong to the program, which ends with its main window.
     for (TitlesWindow* w : titlesWindows())
         w->close();
-    if (applicationShouldTerminateAfterLastWindowClosed()) terminate();
+    terminate();
 }
 
-void AppDelegate::terminate() {
+void DesktopApp::terminate() {
     emit terminating();
-    applicationWillTerminate();
     QCoreApplication::quit();
 }
 
-void AppDelegate::mnuQuitSelected() {
-    if (applicationShouldTerminate() != TerminateReply::terminateNow) return;
+void DesktopApp::quit() {
     // Through the main window, so quitting and closing it are one path.
     if (m_mainWindow) {
         m_mainWindow->close();
@@ -165,25 +158,25 @@ void AppDelegate::mnuQuitSelected() {
     }
 }
 
-void AppDelegate::mnuAboutSelected() {
+void DesktopApp::showAbout() {
     AboutDialog::showOnce(QString::fromLatin1(kAppName), QString::fromLatin1(kAboutImageName),
                           creditList(), m_mainWindow);
 }
 
-AboutDialog* AppDelegate::aboutPanel() const {
+AboutDialog* DesktopApp::aboutPanel() const {
     return AboutDialog::current();
 }
-MainWindow* AppDelegate::mainWindow() const {
+MainWindow* DesktopApp::mainWindow() const {
     return m_mainWindow;
 }
-PreferencesWindow* AppDelegate::preferences() const {
+PreferencesWindow* DesktopApp::preferences() const {
     return m_preferences;
 }
-TextWindow* AppDelegate::helpWindow() const {
+TextWindow* DesktopApp::helpWindow() const {
     return m_help;
 }
 
-void AppDelegate::mnuPreferencesSelected() {
+void DesktopApp::showPreferences() {
     if (m_preferences) {
         m_preferences->raise();
         m_preferences->activateWindow();
@@ -193,7 +186,7 @@ void AppDelegate::mnuPreferencesSelected() {
     m_preferences->showPlaced();
 }
 
-void AppDelegate::mnuHelpSelected() {
+void DesktopApp::showHelp() {
     if (m_help) {
         m_help->raise();
         m_help->activateWindow();
@@ -207,7 +200,7 @@ void AppDelegate::mnuHelpSelected() {
     m_help = showTextWindow(tr("Quelvo Help"), text, m_mainWindow);
 }
 
-void AppDelegate::mnuNewsSelected() {
+void DesktopApp::showNews() {
     if (m_mainWindow) m_mainWindow->showNews();
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The application delegate: starts the program into its main window, gives
+// The desktop application: starts the program into its main window, gives
 // the window its menus (About, Preferences…, Quit, Help), quits when the main
 // window closes, and shows the About panel with the credit lines. It keeps no
 // settings: every setting is stored the moment it changes.
@@ -20,13 +20,11 @@ class PreferencesWindow;
 class TextWindow;
 class TitlesWindow;
 
-class AppDelegate : public QObject {
+class DesktopApp : public QObject {
     Q_OBJECT
   public:
-    enum class TerminateReply { terminateCancel, terminateNow, terminateLater };
-
-    explicit AppDelegate(QObject* parent = nullptr);
-    ~AppDelegate() override;
+    explicit DesktopApp(QObject* parent = nullptr);
+    ~DesktopApp() override;
 
     // The application name, the About picture and the credit lines, in order.
     static constexpr const char* kAppName = "Quelvo";
@@ -34,27 +32,19 @@ class AppDelegate : public QObject {
     static QStringList creditList();
 
     // Makes the main window with its menus (and what it needs first, the role
-    // chooser) and shows it. The delegate does not own the window: it is
+    // chooser) and shows it. The application does not own the window: it is
     // deleted when the application quits or by whoever holds it.
     MainWindow* launch();
     MainWindow* mainWindow() const;
 
-    // Delegate operations.
-    void applicationWillFinishLaunching();
-    void applicationDidFinishLaunching() {}
-    void applicationWillTerminate() {}
-    bool applicationShouldTerminateAfterLastWindowClosed() const { return true; }
-    TerminateReply applicationShouldTerminate() const { return TerminateReply::terminateNow; }
-    void saveAction() {}
-
-    // Menu actions.
-    void mnuAboutSelected();
-    void mnuPreferencesSelected();
-    void mnuQuitSelected();
-    void mnuHelpSelected();
-    void mnuNewsSelected();
+    // What the menus do.
+    void showAbout();
+    void showPreferences();
+    void quit();
+    void showHelp();
+    void showNews();
     // File > New Titles Project…: a titles window of its own each time.
-    TitlesWindow* mnuNewTitlesSelected();
+    TitlesWindow* newTitlesWindow();
     QList<TitlesWindow*> titlesWindows() const;
 
     // What the menu actions opened (nullptr once closed).
@@ -62,15 +52,16 @@ class AppDelegate : public QObject {
     PreferencesWindow* preferences() const;
     TextWindow* helpWindow() const;
 
-    QAction* actAbout = nullptr;
-    QAction* actPreferences = nullptr;
-    QAction* actQuit = nullptr;
-    QAction* actHelp = nullptr;
-    QAction* actNews = nullptr;
-    QAction* actNewTitles = nullptr;
+    // The menus' actions, once the main window has its menus.
+    QAction* aboutAction() const { return m_aboutAction; }
+    QAction* preferencesAction() const { return m_preferencesAction; }
+    QAction* quitAction() const { return m_quitAction; }
+    QAction* helpAction() const { return m_helpAction; }
+    QAction* newsAction() const { return m_newsAction; }
+    QAction* newTitlesAction() const { return m_newTitlesAction; }
 
   signals:
-    // Right before the delegate asks the application to quit.
+    // Right before the program quits.
     void terminating();
 
   protected:
@@ -87,6 +78,12 @@ class AppDelegate : public QObject {
     QPointer<TextWindow> m_help;
     QList<QPointer<TitlesWindow>> m_titles;
     bool m_quitAgreed = false;
+    QAction* m_aboutAction = nullptr;
+    QAction* m_preferencesAction = nullptr;
+    QAction* m_quitAction = nullptr;
+    QAction* m_helpAction = nullptr;
+    QAction* m_newsAction = nullptr;
+    QAction* m_newTitlesAction = nullptr;
 };
 
 } // namespace quelvo::ui

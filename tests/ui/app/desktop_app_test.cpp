@@ -18,7 +18,7 @@ extern "C" {
 
 #include "base/services.h"
 #include "support/ui_test_support.h"
-#include "ui/app/app_delegate.h"
+#include "ui/app/desktop_app.h"
 #include "ui/kit/about_dialog.h"
 #include "ui/kit/release_notes.h"
 #include "ui/kit/text_window.h"
@@ -29,14 +29,14 @@ extern "C" {
 namespace quelvo::test {
 namespace {
 
-using quelvo::ui::AppDelegate;
+using quelvo::ui::DesktopApp;
 using quelvo::ui::MainWindow;
 
-class AppDelegateTest : public UiTest {
+class DesktopAppTest : public UiTest {
   protected:
     void SetUp() override {
         UiTest::SetUp();
-        delegate = std::make_unique<AppDelegate>();
+        delegate = std::make_unique<DesktopApp>();
     }
     void TearDown() override {
         // The delegate goes first, so that closing the windows quits nothing.
@@ -77,13 +77,13 @@ class AppDelegateTest : public UiTest {
         return nullptr;
     }
 
-    std::unique_ptr<AppDelegate> delegate;
+    std::unique_ptr<DesktopApp> delegate;
 
   private:
     bool m_quitOnLastWindowClosed = QApplication::quitOnLastWindowClosed();
 };
 
-TEST_F(AppDelegateTest, StartsIntoTheMainWindowWithItsRoleChooserAndMenus) {
+TEST_F(DesktopAppTest, StartsIntoTheMainWindowWithItsRoleChooserAndMenus) {
     MainWindow* w = launch();
     ASSERT_NE(nullptr, w);
     EXPECT_EQ("Quelvo", w->windowTitle().toStdString());
@@ -103,14 +103,11 @@ TEST_F(AppDelegateTest, StartsIntoTheMainWindowWithItsRoleChooserAndMenus) {
     // Ctrl+, (Cmd+, on macOS, where Qt's Ctrl is the Command key).
     EXPECT_EQ(QKeySequence(Qt::CTRL | Qt::Key_Comma), prefs->shortcut());
     EXPECT_EQ(QKeySequence(Qt::CTRL | Qt::Key_Q), quit->shortcut());
-
-    EXPECT_TRUE(delegate->applicationShouldTerminateAfterLastWindowClosed());
-    EXPECT_EQ(AppDelegate::TerminateReply::terminateNow, delegate->applicationShouldTerminate());
 }
 
-TEST_F(AppDelegateTest, ClosingTheMainWindowQuits) {
+TEST_F(DesktopAppTest, ClosingTheMainWindowQuits) {
     MainWindow* w = launch();
-    QSignalSpy terminating(delegate.get(), &AppDelegate::terminating);
+    QSignalSpy terminating(delegate.get(), &DesktopApp::terminating);
     QPointer<MainWindow> main = w;
     EXPECT_TRUE(runUntilQuit([main] { main->close(); }));
     EXPECT_EQ(1, terminating.count());
@@ -118,10 +115,10 @@ TEST_F(AppDelegateTest, ClosingTheMainWindowQuits) {
     EXPECT_TRUE(main.isNull()) << "the main window is gone";
 }
 
-TEST_F(AppDelegateTest, ClosingTheMainWindowQuitsAlsoWithThePreferencesAndAboutOpen) {
+TEST_F(DesktopAppTest, ClosingTheMainWindowQuitsAlsoWithThePreferencesAndAboutOpen) {
     MainWindow* w = launch();
-    delegate->mnuPreferencesSelected();
-    delegate->mnuAboutSelected();
+    delegate->showPreferences();
+    delegate->showAbout();
     ASSERT_NE(nullptr, delegate->preferences());
     ASSERT_NE(nullptr, delegate->aboutPanel());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(delegate->preferences()->window()));
@@ -129,15 +126,15 @@ TEST_F(AppDelegateTest, ClosingTheMainWindowQuitsAlsoWithThePreferencesAndAboutO
     EXPECT_TRUE(runUntilQuit([main] { main->close(); })) << "there is no window-less state";
 }
 
-TEST_F(AppDelegateTest, TheQuitItemQuits) {
+TEST_F(DesktopAppTest, TheQuitItemQuits) {
     launch();
-    QSignalSpy terminating(delegate.get(), &AppDelegate::terminating);
-    AppDelegate* d = delegate.get();
-    EXPECT_TRUE(runUntilQuit([d] { d->actQuit->trigger(); }));
+    QSignalSpy terminating(delegate.get(), &DesktopApp::terminating);
+    DesktopApp* d = delegate.get();
+    EXPECT_TRUE(runUntilQuit([d] { d->quitAction()->trigger(); }));
     EXPECT_EQ(1, terminating.count());
 }
 
-TEST_F(AppDelegateTest, PreferencesOpenOnceFromTheMenuAndFromCtrlComma) {
+TEST_F(DesktopAppTest, PreferencesOpenOnceFromTheMenuAndFromCtrlComma) {
     MainWindow* w = launch();
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w));
@@ -153,7 +150,7 @@ TEST_F(AppDelegateTest, PreferencesOpenOnceFromTheMenuAndFromCtrlComma) {
     EXPECT_EQ("Preferences", panel->windowTitle().toStdString());
 
     // Asking again brings the same window forward instead of a second one.
-    delegate->actPreferences->trigger();
+    delegate->preferencesAction()->trigger();
     EXPECT_EQ(prefs, delegate->preferences());
     int open = 0;
     for (QWidget* tl : QApplication::topLevelWidgets())
@@ -164,12 +161,12 @@ TEST_F(AppDelegateTest, PreferencesOpenOnceFromTheMenuAndFromCtrlComma) {
     child<QPushButton>(prefs, "ok")->click();
     processEvents();
     EXPECT_EQ(nullptr, delegate->preferences());
-    delegate->actPreferences->trigger();
+    delegate->preferencesAction()->trigger();
     EXPECT_NE(nullptr, delegate->preferences());
 }
 
-TEST_F(AppDelegateTest, TheCreditsNameTheTeamAndTheLibrariesOfThisBuildInOrder) {
-    const QStringList credits = AppDelegate::creditList();
+TEST_F(DesktopAppTest, TheCreditsNameTheTeamAndTheLibrariesOfThisBuildInOrder) {
+    const QStringList credits = DesktopApp::creditList();
     ASSERT_EQ(5, credits.size());
     EXPECT_EQ("The Quelvo team [project leader]", credits[0].toStdString());
     EXPECT_TRUE(credits[1].contains("Qt") && credits[1].contains("LGPLv3"))
@@ -191,15 +188,15 @@ TEST_F(AppDelegateTest, TheCreditsNameTheTeamAndTheLibrariesOfThisBuildInOrder) 
     }
 }
 
-TEST_F(AppDelegateTest, AboutShowsTheNameThePictureAndTheCreditLines) {
+TEST_F(DesktopAppTest, AboutShowsTheNameThePictureAndTheCreditLines) {
     MainWindow* w = launch();
-    delegate->actAbout->trigger();
+    delegate->aboutAction()->trigger();
     quelvo::ui::AboutDialog* panel = delegate->aboutPanel();
     ASSERT_NE(nullptr, panel);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
     EXPECT_EQ("Quelvo", panel->appName().toStdString());
     EXPECT_EQ("About", panel->imageName().toStdString());
-    EXPECT_EQ(AppDelegate::creditList(), panel->textList());
+    EXPECT_EQ(DesktopApp::creditList(), panel->textList());
     EXPECT_EQ("Quelvo", child<QLabel>(panel, "appName")->text().toStdString());
     EXPECT_EQ("About Quelvo", panel->windowTitle().toStdString());
     EXPECT_EQ(w, panel->parentWidget());
@@ -218,18 +215,18 @@ TEST_F(AppDelegateTest, AboutShowsTheNameThePictureAndTheCreditLines) {
                   " (build " +
                   std::to_string(static_cast<int>(quelvo::BuildVersion::buildNumber())) + ")",
               child<QLabel>(panel, "version")->text().toStdString());
-    const int lines = static_cast<int>(AppDelegate::creditList().size());
+    const int lines = static_cast<int>(DesktopApp::creditList().size());
     const QList<QLabel*> credits = panel->findChildren<QLabel*>("credit");
     ASSERT_EQ(lines, credits.size());
     for (int i = 0; i < lines; ++i) {
-        EXPECT_EQ(AppDelegate::creditList()[i], credits[i]->text());
+        EXPECT_EQ(DesktopApp::creditList()[i], credits[i]->text());
         EXPECT_TRUE(credits[i]->isVisibleTo(panel));
     }
     for (int i = 1; i < lines; ++i)
         EXPECT_LT(credits[i - 1]->y(), credits[i]->y()) << "shown in order";
 
     // One panel at a time; Escape closes it.
-    delegate->mnuAboutSelected();
+    delegate->showAbout();
     EXPECT_EQ(panel, delegate->aboutPanel());
     QPointer<QWidget> open = panel;
     QTest::keyClick(panel, Qt::Key_Escape);
@@ -238,9 +235,9 @@ TEST_F(AppDelegateTest, AboutShowsTheNameThePictureAndTheCreditLines) {
     EXPECT_EQ(nullptr, delegate->aboutPanel());
 }
 
-TEST_F(AppDelegateTest, HelpShowsTheUsersGuideWithTheCommandLineInASectionOfItsOwn) {
+TEST_F(DesktopAppTest, HelpShowsTheUsersGuideWithTheCommandLineInASectionOfItsOwn) {
     launch();
-    delegate->actHelp->trigger();
+    delegate->helpAction()->trigger();
     quelvo::ui::TextWindow* help = delegate->helpWindow();
     ASSERT_NE(nullptr, help);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
@@ -255,16 +252,16 @@ TEST_F(AppDelegateTest, HelpShowsTheUsersGuideWithTheCommandLineInASectionOfItsO
     EXPECT_LT(shown.find("When nothing ducks"), shown.find("quelvo-cli"));
     EXPECT_EQ(std::string::npos, shown.find("build/bin")) << "nothing for developers";
     EXPECT_EQ(std::string::npos, shown.find("Set up on a fresh machine"));
-    EXPECT_EQ(QKeySequence(QKeySequence::HelpContents), delegate->actHelp->shortcut());
+    EXPECT_EQ(QKeySequence(QKeySequence::HelpContents), delegate->helpAction()->shortcut());
     QPointer<QWidget> open = help;
     QTest::keyClick(help, Qt::Key_Escape);
     processEvents();
     EXPECT_TRUE(open.isNull());
 }
 
-TEST_F(AppDelegateTest, WhatsNewShowsTheReleaseNotesThatShipWithTheProgram) {
+TEST_F(DesktopAppTest, WhatsNewShowsTheReleaseNotesThatShipWithTheProgram) {
     MainWindow* w = launch();
-    delegate->actNews->trigger();
+    delegate->newsAction()->trigger();
     ASSERT_NE(nullptr, w->news());
     QDialog* dialog = w->news()->dialog();
     ASSERT_NE(nullptr, dialog);

@@ -15,7 +15,7 @@
 
 #include "support/ui_test_support.h"
 #include "titles/titles_settings.h"
-#include "ui/app/app_delegate.h"
+#include "ui/app/desktop_app.h"
 #include "ui/kit/about_dialog.h"
 #include "ui/kit/alert.h"
 #include "ui/kit/check_box.h"
@@ -91,14 +91,14 @@ class Screenshots : public UiTest {
         EXPECT_TRUE(waitUntil([&] { return shot; }, 60000)) << name.toStdString();
     }
 
-    std::unique_ptr<quelvo::ui::AppDelegate> delegate;
+    std::unique_ptr<quelvo::ui::DesktopApp> delegate;
 
   private:
     QString m_dir;
 };
 
 TEST_F(Screenshots, TheMainWindowAndItsPanels) {
-    delegate = std::make_unique<quelvo::ui::AppDelegate>();
+    delegate = std::make_unique<quelvo::ui::DesktopApp>();
     quelvo::ui::MainWindow* w = delegate->launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
     w->move(40, 40);
@@ -115,7 +115,7 @@ TEST_F(Screenshots, TheMainWindowAndItsPanels) {
     }));
     shoot("main_window");
 
-    delegate->mnuPreferencesSelected();
+    delegate->showPreferences();
     ASSERT_NE(nullptr, delegate->preferences());
     QWidget* prefs = delegate->preferences();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(prefs));
@@ -141,7 +141,7 @@ TEST_F(Screenshots, TheMainWindowAndItsPanels) {
     child<QPushButton>(chooser, "ok")->click();
     shoot("main_window_after_role");
 
-    delegate->mnuAboutSelected();
+    delegate->showAbout();
     ASSERT_NE(nullptr, delegate->aboutPanel());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(delegate->aboutPanel()));
     delegate->aboutPanel()->move(w->geometry().right() + 40, 40);
@@ -182,7 +182,7 @@ TEST_F(Screenshots, TheMainWindowAndItsPanels) {
 // the note that sending without a file is Final Cut Pro's alone.
 TEST_F(Screenshots, TheEditorQuestion) {
     TitlesSettings::shared().xmlExport.sendToFCPWithoutXMLFile = true;
-    delegate = std::make_unique<quelvo::ui::AppDelegate>();
+    delegate = std::make_unique<quelvo::ui::DesktopApp>();
     quelvo::ui::MainWindow* w = delegate->launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
     w->move(40, 40);
@@ -215,7 +215,7 @@ TEST_F(Screenshots, TheResultTheAlertsAnUnreadableFileAndHelp) {
     TempDir dir;
     setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
     setenv("QUELVO_FILE_OPENER", "true", 1);
-    delegate = std::make_unique<quelvo::ui::AppDelegate>();
+    delegate = std::make_unique<quelvo::ui::DesktopApp>();
     quelvo::ui::MainWindow* w = delegate->launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
     w->move(40, 40);
@@ -274,7 +274,7 @@ TEST_F(Screenshots, TheResultTheAlertsAnUnreadableFileAndHelp) {
     TitlesSettings::shared().xmlExport.sendToFCPWithoutXMLFile = false;
     unsetenv("QUELVO_FCP_OPENER");
 
-    delegate->mnuHelpSelected();
+    delegate->showHelp();
     ASSERT_NE(nullptr, delegate->helpWindow());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(delegate->helpWindow()));
     // Beside the main window where the screen has room, else over it.
@@ -293,7 +293,7 @@ TEST_F(Screenshots, TheResultTheAlertsAnUnreadableFileAndHelp) {
 // and size in its row), then three microphones: a lane each in the preview
 // under the row of their union.
 TEST_F(Screenshots, TheDialogueAreaWithAVideoAndThreeMicrophones) {
-    delegate = std::make_unique<quelvo::ui::AppDelegate>();
+    delegate = std::make_unique<quelvo::ui::DesktopApp>();
     quelvo::ui::MainWindow* w = delegate->launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
     w->move(40, 40);

@@ -11,7 +11,7 @@
 
 #include "support/ui_test_support.h"
 #include "titles/titles_settings.h"
-#include "ui/app/app_delegate.h"
+#include "ui/app/desktop_app.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/text_field.h"
 #include "ui/kit/window_title.h"
@@ -42,7 +42,7 @@ class TitlesChecksWindowTest : public UiTest {
         UiTest::TearDown();
         TitlesSettings::shared() = m_saved;
     }
-    std::unique_ptr<quelvo::ui::AppDelegate> delegate;
+    std::unique_ptr<quelvo::ui::DesktopApp> delegate;
 
   private:
     TitlesSettings m_saved;
@@ -51,9 +51,9 @@ class TitlesChecksWindowTest : public UiTest {
 TEST_F(TitlesChecksWindowTest, MarksHardToReadCuesFiltersThemAndExportsCaptions) {
     TempDir dir;
     writeFile(dir / "quick.srt", kSrt);
-    delegate = std::make_unique<quelvo::ui::AppDelegate>();
+    delegate = std::make_unique<quelvo::ui::DesktopApp>();
     delegate->launch();
-    delegate->actNewTitles->trigger();
+    delegate->newTitlesAction()->trigger();
     auto* vc = delegate->titlesWindows().last();
     ASSERT_TRUE(
         dropFiles(vc->subtitleDrop(), {QString::fromStdString((dir / "quick.srt").string())}));

@@ -16,7 +16,7 @@
 #include "base/settings_store.h"
 #include "support/ui_test_support.h"
 #include "titles/titles_settings.h"
-#include "ui/app/app_delegate.h"
+#include "ui/app/desktop_app.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/window_title.h"
 #include "ui/windows/main_window.h"
@@ -52,7 +52,7 @@ class TitlesScreenshots : public UiTest {
         const QString path = m_dir + "/" + name + ".png";
         EXPECT_EQ(0, QProcess::execute("import", {"-window", "root", path})) << path.toStdString();
     }
-    std::unique_ptr<quelvo::ui::AppDelegate> delegate;
+    std::unique_ptr<quelvo::ui::DesktopApp> delegate;
 
   private:
     QString m_dir;
@@ -60,11 +60,11 @@ class TitlesScreenshots : public UiTest {
 };
 
 TEST_F(TitlesScreenshots, TheTitlesWindowWithAVideo) {
-    delegate = std::make_unique<quelvo::ui::AppDelegate>();
+    delegate = std::make_unique<quelvo::ui::DesktopApp>();
     quelvo::ui::MainWindow* main = delegate->launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
     main->hide(); // the titles window alone on the screen
-    quelvo::ui::TitlesWindow* vc = delegate->mnuNewTitlesSelected();
+    quelvo::ui::TitlesWindow* vc = delegate->newTitlesWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(vc));
     vc->move(20, 20);
     TempDir dir;
@@ -89,10 +89,10 @@ TEST_F(TitlesScreenshots, TheTitlesWindowWithAVideo) {
 
 // Where the program puts a titles window opened over the main window.
 TEST_F(TitlesScreenshots, ATitlesWindowOpensInsideTheScreen) {
-    delegate = std::make_unique<quelvo::ui::AppDelegate>();
+    delegate = std::make_unique<quelvo::ui::DesktopApp>();
     quelvo::ui::MainWindow* main = delegate->launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
-    quelvo::ui::TitlesWindow* vc = delegate->mnuNewTitlesSelected();
+    quelvo::ui::TitlesWindow* vc = delegate->newTitlesWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(vc));
     TempDir dir;
     fs::copy_file(testDataDir() / "srt" / "multiline.srt", dir / "interview.srt");
@@ -103,11 +103,11 @@ TEST_F(TitlesScreenshots, ATitlesWindowOpensInsideTheScreen) {
 
 // A cue too quick to read, marked in the table with its reason showing.
 TEST_F(TitlesScreenshots, TheTitlesWindowMarksATooFastCue) {
-    delegate = std::make_unique<quelvo::ui::AppDelegate>();
+    delegate = std::make_unique<quelvo::ui::DesktopApp>();
     quelvo::ui::MainWindow* main = delegate->launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
     main->hide();
-    quelvo::ui::TitlesWindow* vc = delegate->mnuNewTitlesSelected();
+    quelvo::ui::TitlesWindow* vc = delegate->newTitlesWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(vc));
     vc->move(20, 20);
     TempDir dir;

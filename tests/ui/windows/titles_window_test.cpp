@@ -22,7 +22,7 @@
 #include "base/settings_store.h"
 #include "support/ui_test_support.h"
 #include "titles/titles_settings.h"
-#include "ui/app/app_delegate.h"
+#include "ui/app/desktop_app.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/text_window.h"
 #include "ui/kit/window_title.h"
@@ -57,10 +57,10 @@ class TitlesWindowTest : public UiTest {
     // Opened from the File menu, as an editor opens it.
     TitlesWindow* openTitles() {
         if (!delegate) {
-            delegate = std::make_unique<quelvo::ui::AppDelegate>();
+            delegate = std::make_unique<quelvo::ui::DesktopApp>();
             delegate->launch();
         }
-        delegate->actNewTitles->trigger();
+        delegate->newTitlesAction()->trigger();
         TitlesWindow* vc = delegate->titlesWindows().last();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(vc));
         EXPECT_TRUE(waitUntil([vc] { return vc->watchesFiles(); }));
@@ -77,7 +77,7 @@ class TitlesWindowTest : public UiTest {
         return vc->model()->index(row, column).data().toString();
     }
 
-    std::unique_ptr<quelvo::ui::AppDelegate> delegate;
+    std::unique_ptr<quelvo::ui::DesktopApp> delegate;
 
   private:
     TitlesSettings m_saved;
@@ -88,7 +88,7 @@ TEST_F(TitlesWindowTest, FromTheMenuToTheSameDocumentAsTheCommandLine) {
     const std::string srt = copySrt(dir, "overlapping.srt", "interview.srt");
     const std::string video = (testDataDir() / "video" / "clip_25fps_tc1h.mov").string();
     TitlesWindow* vc = openTitles();
-    EXPECT_EQ(QKeySequence(Qt::CTRL | Qt::Key_T), delegate->actNewTitles->shortcut());
+    EXPECT_EQ(QKeySequence(Qt::CTRL | Qt::Key_T), delegate->newTitlesAction()->shortcut());
 
     ASSERT_TRUE(dropFiles(vc->subtitleDrop(), {QString::fromStdString(srt)}));
     ASSERT_TRUE(dropFiles(vc->videoDrop(), {QString::fromStdString(video)}));
@@ -329,14 +329,14 @@ TEST_F(TitlesWindowTest, QuittingAsksWhileAnExportRunsAndHelpExplainsTheWindow) 
     vc->setSubtitleFile((dir / "film.srt").string());
     ASSERT_EQ(3000, vc->model()->rowCount());
     // The user's guide has a part on titles.
-    delegate->actHelp->trigger();
+    delegate->helpAction()->trigger();
     ASSERT_NE(nullptr, delegate->helpWindow());
     const QString help = child<QTextBrowser>(delegate->helpWindow(), "text")->toPlainText();
     EXPECT_TRUE(help.contains("New Titles Project")) << help.toStdString();
     EXPECT_TRUE(help.contains("--encoding"));
     delegate->helpWindow()->close();
 
-    QSignalSpy terminating(delegate.get(), &quelvo::ui::AppDelegate::terminating);
+    QSignalSpy terminating(delegate.get(), &quelvo::ui::DesktopApp::terminating);
 
     vc->exportButton()->click();
     ASSERT_TRUE(vc->isExporting());

@@ -14,7 +14,7 @@
 #include "preview/preview_geometry.h"
 #include "project/volume_keyframes.h"
 #include "support/ui_test_support.h"
-#include "ui/app/app_delegate.h"
+#include "ui/app/desktop_app.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/setting_slider.h"
 #include "ui/kit/window_title.h"
@@ -105,9 +105,9 @@ TEST_F(UiTest, DecoderFailuresAreToldInTheUsersWordsInEveryWindow) {
         status->text().toStdString(),
         "\u201Ccorrupt.wav\u201D is not audio that Quelvo can read. Use WAV, MP3, M4A or AIFF.");
 
-    auto delegate = std::make_unique<quelvo::ui::AppDelegate>();
+    auto delegate = std::make_unique<quelvo::ui::DesktopApp>();
     delegate->launch();
-    delegate->actNewTitles->trigger();
+    delegate->newTitlesAction()->trigger();
     auto* titles = delegate->titlesWindows().last();
     ASSERT_TRUE(
         dropFiles(titles->videoDrop(), {QString::fromStdString((dir / "damaged.mp4").string())}));

@@ -12,7 +12,7 @@
 #include "jobs/duck_job.h"
 #include "preview/preview_geometry.h"
 #include "support/ui_test_support.h"
-#include "ui/app/app_delegate.h"
+#include "ui/app/desktop_app.h"
 #include "ui/kit/file_drop_area.h"
 #include "ui/kit/window_title.h"
 #include "ui/windows/job_result_panel.h"
@@ -126,17 +126,17 @@ TEST_F(WindowLayoutTest, AMusicShorterThanTheDialogueGetsANote) {
 }
 
 TEST_F(WindowLayoutTest, NewWindowsOpenInsideTheScreenEachBelowTheLast) {
-    quelvo::ui::AppDelegate delegate;
+    quelvo::ui::DesktopApp delegate;
     quelvo::ui::MainWindow* main = delegate.launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
     const QRect area = main->screen()->availableGeometry();
     std::vector<QWidget*> opened{main};
     for (int i = 0; i < 3; ++i) {
-        delegate.actNewTitles->trigger();
+        delegate.newTitlesAction()->trigger();
         opened.push_back(delegate.titlesWindows().last());
         ASSERT_TRUE(QTest::qWaitForWindowExposed(opened.back()));
     }
-    delegate.actPreferences->trigger();
+    delegate.preferencesAction()->trigger();
     opened.push_back(delegate.preferences()->window());
     for (QWidget* w : opened) {
         const QRect frame = w->frameGeometry();
