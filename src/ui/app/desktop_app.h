@@ -36,15 +36,6 @@ class DesktopApp : public QObject {
     // deleted when the application quits or by whoever holds it.
     MainWindow* launch();
     MainWindow* mainWindow() const;
-
-    // What the menus do.
-    void showAbout();
-    void showPreferences();
-    void quit();
-    void showHelp();
-    void showNews();
-    // File > New Titles Project…: a titles window of its own each time.
-    TitlesWindow* newTitlesWindow();
     QList<TitlesWindow*> titlesWindows() const;
 
     // What the menu actions opened (nullptr once closed).
@@ -59,6 +50,16 @@ class DesktopApp : public QObject {
     QAction* helpAction() const { return m_helpAction; }
     QAction* newsAction() const { return m_newsAction; }
     QAction* newTitlesAction() const { return m_newTitlesAction; }
+
+  public slots:
+    // What the menus do.
+    void showAbout();
+    void showPreferences();
+    void quit();
+    void showHelp();
+    void showNews();
+    // File > New Titles Project…: a titles window of its own each time.
+    TitlesWindow* newTitlesWindow();
 
   signals:
     // Right before the program quits.
