@@ -32,8 +32,8 @@ int main(int argc, char** argv) {
     for (const std::string& arg : line.ignored)
         std::cerr << "quelvo: ignored " << arg << std::endl;
 
-    quelvo::ui::DesktopApp app;
-    QPointer<quelvo::ui::MainWindow> window = app.launch();
+    quelvo::ui::DesktopApp desktopApp;
+    QPointer<quelvo::ui::MainWindow> window = desktopApp.launch();
     for (const std::string& path : window->placeFiles(line.files))
         std::cerr << "quelvo: not placed, not an audio file Quelvo reads: " << path << std::endl;
     const int status = app.exec();

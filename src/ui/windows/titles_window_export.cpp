@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 
+#include <QComboBox>
 #include <QProgressBar>
 #include <QPushButton>
 
